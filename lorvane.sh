@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Build, launch and test Lorvane on Debian 12.
+#   ./lorvane.sh setup          install the build's Debian packages (only the missing ones)
+#   ./lorvane.sh run [FILE…]    set up, build and launch the editor
+#   ./lorvane.sh test           set up, build and run every test
+#   ./lorvane.sh bench          set up, build and run the benchmarks
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+ROOT=$PWD
+BUILD_DIR=${LORVANE_BUILD_DIR:-$ROOT/build}
+
+PACKAGES=(
+  g++ cmake ninja-build ccache pkg-config
+  qt6-base-dev libgl-dev libicu-dev libgtest-dev
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+setup() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+  if [ -x "$ROOT/resources/fetch.sh" ]; then "$ROOT/resources/fetch.sh"; fi
+}
+
+build() {
+  if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  fi
+  cmake --build "$BUILD_DIR" -j"$(nproc)"
+}
+
+cmd=${1:-run}
+shift || true
+case "$cmd" in
+  setup) setup ;;
+  build) setup; build ;;
+  run)
+    setup; build
+    exec "$BUILD_DIR/lorvane" "$@"
+    ;;
+  test)
+    setup; build
+    cd "$BUILD_DIR"
+    ctest --output-on-failure -j"$(nproc)" "$@"
+    ;;
+  bench)
+    setup; build
+    for b in "$BUILD_DIR"/bench_*; do
+      [ -x "$b" ] || continue
+      echo "== $(basename "$b")"
+      "$b" "$@"
+    done
+    ;;
+  *)
+    echo "usage: $0 {run [FILE…]|test|setup|build|bench}" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,261 @@
+#include "core/Doc.h"
+
+#include "plugins/PluginRegistry.h"
+
+#include <QFileInfo>
+#include <unicode/normalizer2.h>
+#include <unicode/unistr.h>
+
+namespace {
+
+QString decodeFailure(TextEncoding e)
+{
+    return QStringLiteral("无法按 ") + e.rawValue() + QStringLiteral(" 解码该文件");
+}
+
+// Canonical equivalence: equal after NFC normalisation.
+bool canonicallyEqual(const QString& a, const QString& b)
+{
+    if (a == b)
+        return true;
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status))
+        return false;
+    const icu::UnicodeString ua(false, reinterpret_cast<const UChar*>(a.utf16()), int32_t(a.size()));
+    const icu::UnicodeString ub(false, reinterpret_cast<const UChar*>(b.utf16()), int32_t(b.size()));
+    // Texts already in NFC that differ are not equivalent; skip normalising.
+    if (nfc->isNormalized(ua, status) && nfc->isNormalized(ub, status) && U_SUCCESS(status))
+        return false;
+    status = U_ZERO_ERROR;
+    const icu::UnicodeString na = nfc->normalize(ua, status);
+    const icu::UnicodeString nb = nfc->normalize(ub, status);
+    return U_SUCCESS(status) && na == nb;
+}
+
+}
+
+DocPtr makeDoc(QUuid id, QString name, QString text, std::optional<QString> url,
+               TextEncoding encoding, LineEnding eol, QStringList tags)
+{
+    DocPtr doc(new Doc(id, std::move(name), std::move(text), std::move(url), encoding, eol, std::move(tags)));
+    doc->self_ = doc;
+    doc->scheduleAnalysis(0);
+    return doc;
+}
+
+Doc::Doc(QUuid id_, QString name, QString text, std::optional<QString> url,
+         TextEncoding encoding, LineEnding eol, QStringList tags)
+    : id(id_), url_(std::move(url)), name_(std::move(name)), text_(std::move(text)),
+      encoding_(encoding), eol_(eol), tags_(std::move(tags))
+{
+    // A never-saved document with template text counts as modified.
+    savedText_ = (!url_ && !text_.isEmpty()) ? QString() : text_;
+    mode_ = plugin().offers(ViewMode::split) ? ViewMode::split : ViewMode::editor;
+}
+
+Doc::~Doc() = default;
+
+Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encoding)
+{
+    auto bytes = FileIO::read(path);
+    if (!bytes)
+        return Result<DocPtr>::failure(bytes.error());
+    QString decoded;
+    TextEncoding used;
+    if (encoding) {
+        auto text = encoding->decode(bytes.value());
+        if (!text)
+            return Result<DocPtr>::failure(decodeFailure(*encoding));
+        decoded = std::move(*text);
+        used = *encoding;
+    } else {
+        auto d = TextEncoding::detect(bytes.value());
+        decoded = std::move(d.text);
+        used = d.encoding;
+    }
+    bytes.value().clear();
+    const LineEnding eol = LineEnding::detect(decoded);
+    QString text = LineEnding::normalize(std::move(decoded));
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    DocPtr doc = makeDoc(QUuid::createUuid(), QFileInfo(absolute).fileName(), std::move(text),
+                         absolute, used, eol, {});
+    doc->diskModified_ = FileIO::modificationDate(absolute);
+    return doc;
+}
+
+std::optional<QString> Doc::reload(TextEncoding encoding)
+{
+    if (!url_)
+        return std::nullopt;
+    auto bytes = FileIO::read(*url_);
+    if (!bytes)
+        return bytes.error();
+    auto decoded = encoding.decode(bytes.value());
+    if (!decoded)
+        return decodeFailure(encoding);
+    setEncoding(encoding);
+    setEol(LineEnding::detect(*decoded));
+    const QString text = LineEnding::normalize(std::move(*decoded));
+    setText(text);
+    setSavedText(text);
+    diskModified_ = FileIO::modificationDate(*url_);
+    setNotice(std::nullopt);
+    return std::nullopt;
+}
+
+DocPtr Doc::restore(const DocSnapshot& s)
+{
+    DocPtr doc = makeDoc(s.id, s.name, s.text, s.path, s.encoding, s.eol, s.tags);
+    doc->setOriginalName(s.originalName);
+    doc->setAutoExt(s.autoExt);
+    doc->setMetaDirty(s.metaDirty);
+    doc->setModeField(s.mode);
+    doc->resetMode();
+    doc->diskModified_ = s.diskModified;
+    if (!s.path) {
+        doc->setSavedText(QString());
+        return doc;
+    }
+    auto bytes = FileIO::read(*s.path);
+    std::optional<QString> disk;
+    if (bytes)
+        disk = s.encoding.decode(bytes.value());
+    if (!disk) {
+        doc->setSavedText(QString(QChar(u'\0')));
+        doc->setNotice(DocNotice::missing);
+        return doc;
+    }
+    doc->setSavedText(LineEnding::normalize(std::move(*disk)));
+    const auto now = FileIO::modificationDate(*s.path);
+    if (now && s.diskModified && std::abs(now->msecsTo(*s.diskModified)) > 500)
+        doc->setNotice(DocNotice::diskChanged);
+    return doc;
+}
+
+std::optional<QString> Doc::write(const QString& path) const
+{
+    QString out = text_;
+    if (eol_ != LineEnding::lf)
+        out.replace(QLatin1Char('\n'), eol_.sequence());
+    auto bytes = encoding_.encode(out);
+    out.clear();
+    if (!bytes)
+        return QStringLiteral("内容中有 ") + encoding_.rawValue() + QStringLiteral(" 无法表示的字符，请换用 UTF-8 保存");
+    return FileIO::writeAtomically(path, *bytes);
+}
+
+void Doc::setMode(ViewMode m)
+{
+    if (plugin().offers(m) && mode_ != m) {
+        setModeField(m);
+        scheduleAnalysis(0);
+    }
+}
+
+void Doc::resetMode()
+{
+    const FormatPlugin& p = plugin();
+    if (!p.offers(mode_))
+        setModeField(p.offers(ViewMode::split) ? ViewMode::split : ViewMode::editor);
+}
+
+bool Doc::textDiffersFromBaseline() const
+{
+    if (!textDiffers_)
+        textDiffers_ = !canonicallyEqual(text_, savedText_);
+    return *textDiffers_;
+}
+
+bool Doc::isDirty() const
+{
+    return textDiffersFromBaseline() || originalName_.has_value() || metaDirty_;
+}
+
+const FormatPlugin& Doc::plugin() const { return PluginRegistry::plugin(name_); }
+
+QString Doc::displayPath() const
+{
+    if (!url_)
+        return QStringLiteral("未保存");
+    return FileIO::abbreviateHome(QFileInfo(*url_).absolutePath());
+}
+
+QString Doc::fullPath() const
+{
+    if (!url_)
+        return QStringLiteral("未保存 · ") + name_;
+    return FileIO::abbreviateHome(*url_);
+}
+
+#define LV_SETTER(fn, member, field, Type)      \
+    void Doc::fn(Type v)                        \
+    {                                           \
+        if (member == v)                        \
+            return;                             \
+        member = std::move(v);                  \
+        emit changed(Field::field);             \
+    }
+
+LV_SETTER(setUrl, url_, url, std::optional<QString>)
+LV_SETTER(setEncoding, encoding_, encoding, TextEncoding)
+LV_SETTER(setEol, eol_, eol, LineEnding)
+LV_SETTER(setModeField, mode_, mode, ViewMode)
+LV_SETTER(setOriginalName, originalName_, originalName, std::optional<QString>)
+LV_SETTER(setMetaDirty, metaDirty_, metaDirty, bool)
+LV_SETTER(setNotice, notice_, notice, std::optional<DocNotice>)
+#undef LV_SETTER
+
+void Doc::setName(const QString& v)
+{
+    if (name_ == v)
+        return;
+    name_ = v;
+    emit changed(Field::name);
+}
+
+void Doc::setTags(const QStringList& v)
+{
+    if (tags_ == v)
+        return;
+    tags_ = v;
+    emit changed(Field::tags);
+}
+
+void Doc::setDiagnostics(const QList<Diagnostic>& v)
+{
+    if (diagnostics_ == v)
+        return;
+    diagnostics_ = v;
+    emit changed(Field::diagnostics);
+}
+
+void Doc::setPreview(const PreviewState& v)
+{
+    if (preview_ == v)
+        return;
+    preview_ = v;
+    emit changed(Field::preview);
+}
+
+void Doc::setText(const QString& v)
+{
+    if (text_ == v)
+        return;
+    text_ = v;
+    textDiffers_.reset();
+    emit changed(Field::text);
+    scheduleAnalysis(0.25);
+    applyAutoName();
+}
+
+void Doc::setSavedText(const QString& v)
+{
+    if (savedText_ == v && savedText_.isNull() == v.isNull())
+        return;
+    savedText_ = v;
+    textDiffers_.reset();
+    emit changed(Field::savedText);
+}
+
+void Doc::setAnalysis(std::shared_ptr<AnalysisJob> job) { analysis_ = std::move(job); }

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "core/DocSnapshot.h"
+#include "core/FileIO.h"
+#include "core/LineEnding.h"
+#include "core/PreviewState.h"
+#include "core/TextEncoding.h"
+#include "plugins/FormatPlugin.h"
+#include "plugins/ViewMode.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+#include <QUuid>
+#include <memory>
+#include <optional>
+
+enum class DocNotice { diskChanged, missing };
+
+class AnalysisJob;
+
+// One open document: its text, its baseline on disk and how it is written.
+// Main thread only; observers listen to changed().
+class Doc : public QObject {
+    Q_OBJECT
+public:
+    enum class Field {
+        url, name, text, savedText, encoding, eol, tags, mode,
+        originalName, metaDirty, notice, diagnostics, preview
+    };
+    Q_ENUM(Field)
+
+    ~Doc() override;
+
+    static Result<std::shared_ptr<Doc>> open(const QString& path,
+                                             std::optional<TextEncoding> encoding = std::nullopt);
+    // Returns the error message, or nullopt on success.
+    std::optional<QString> reload(TextEncoding encoding);
+    static std::shared_ptr<Doc> restore(const DocSnapshot& snapshot);
+    // Encodes and writes atomically; changes no field.
+    std::optional<QString> write(const QString& path) const;
+
+    void setMode(ViewMode m);
+    void resetMode();
+
+    void scheduleAnalysis(double delaySeconds);
+    void applyAutoName();
+    // The first usable line of text as a file title.
+    static QString title(const QString& text, bool skipping = true);
+
+    // Derived
+    bool isDirty() const;
+    const FormatPlugin& plugin() const;
+    QString displayPath() const;
+    QString fullPath() const;
+
+    // Fields
+    const QUuid id;
+    const std::optional<QString>& url() const { return url_; }
+    const QString& name() const { return name_; }
+    const QString& text() const { return text_; }
+    const std::optional<QString>& autoExt() const { return autoExt_; }
+    const QString& savedText() const { return savedText_; }
+    TextEncoding encoding() const { return encoding_; }
+    LineEnding eol() const { return eol_; }
+    const QStringList& tags() const { return tags_; }
+    ViewMode mode() const { return mode_; }
+    const std::optional<QString>& originalName() const { return originalName_; }
+    bool metaDirty() const { return metaDirty_; }
+    const std::optional<QDateTime>& diskModified() const { return diskModified_; }
+    std::optional<DocNotice> notice() const { return notice_; }
+    const QList<Diagnostic>& diagnostics() const { return diagnostics_; }
+    const PreviewState& preview() const { return preview_; }
+    AnalysisJob* analysis() const { return analysis_.get(); }
+
+    void setUrl(std::optional<QString> v);
+    void setName(const QString& v);
+    void setText(const QString& v);
+    void setAutoExt(std::optional<QString> v) { autoExt_ = std::move(v); }
+    void setSavedText(const QString& v);
+    void setEncoding(TextEncoding v);
+    void setEol(LineEnding v);
+    void setTags(const QStringList& v);
+    void setModeField(ViewMode v);
+    void setOriginalName(std::optional<QString> v);
+    void setMetaDirty(bool v);
+    void setDiskModified(std::optional<QDateTime> v) { diskModified_ = std::move(v); }
+    void setNotice(std::optional<DocNotice> v);
+    void setDiagnostics(const QList<Diagnostic>& v);
+    void setPreview(const PreviewState& v);
+    void setAnalysis(std::shared_ptr<AnalysisJob> job);
+
+    // The owning pointer, for weak references held by background work.
+    std::weak_ptr<Doc> weakSelf() const { return self_; }
+
+signals:
+    void changed(Doc::Field field);
+
+private:
+    Doc(QUuid id, QString name, QString text, std::optional<QString> url,
+        TextEncoding encoding, LineEnding eol, QStringList tags);
+    bool textDiffersFromBaseline() const;
+
+    std::weak_ptr<Doc> self_;
+    std::optional<QString> url_;
+    QString name_;
+    QString text_;
+    std::optional<QString> autoExt_;
+    QString savedText_;
+    TextEncoding encoding_;
+    LineEnding eol_;
+    QStringList tags_;
+    ViewMode mode_ = ViewMode::editor;
+    std::optional<QString> originalName_;
+    bool metaDirty_ = false;
+    std::optional<QDateTime> diskModified_;
+    std::optional<DocNotice> notice_;
+    QList<Diagnostic> diagnostics_;
+    PreviewState preview_;
+    std::shared_ptr<AnalysisJob> analysis_;
+    mutable std::optional<bool> textDiffers_;
+
+    friend std::shared_ptr<Doc> makeDoc(QUuid, QString, QString, std::optional<QString>,
+                                        TextEncoding, LineEnding, QStringList);
+};
+
+using DocPtr = std::shared_ptr<Doc>;
+
+// Documents are always owned by a shared pointer so that background work
+// can hold them weakly.
+DocPtr makeDoc(QUuid id, QString name, QString text, std::optional<QString> url,
+               TextEncoding encoding, LineEnding eol, QStringList tags);

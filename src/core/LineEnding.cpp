@@ -1,0 +1,65 @@
+#include "core/LineEnding.h"
+
+QString LineEnding::rawValue() const
+{
+    switch (v_) {
+    case lf: return QStringLiteral("LF");
+    case crlf: return QStringLiteral("CRLF");
+    case cr: return QStringLiteral("CR");
+    }
+    return {};
+}
+
+std::optional<LineEnding> LineEnding::fromRawValue(const QString& label)
+{
+    for (LineEnding e : allCases())
+        if (e.rawValue() == label)
+            return e;
+    return std::nullopt;
+}
+
+const QList<LineEnding>& LineEnding::allCases()
+{
+    static const QList<LineEnding> all{lf, crlf, cr};
+    return all;
+}
+
+QString LineEnding::sequence() const
+{
+    switch (v_) {
+    case lf: return QStringLiteral("\n");
+    case crlf: return QStringLiteral("\r\n");
+    case cr: return QStringLiteral("\r");
+    }
+    return {};
+}
+
+QString LineEnding::hint() const
+{
+    switch (v_) {
+    case lf: return QStringLiteral("macOS / Linux");
+    case crlf: return QStringLiteral("Windows");
+    case cr: return QStringLiteral("经典 Mac");
+    }
+    return {};
+}
+
+LineEnding LineEnding::detect(const QString& text)
+{
+    const qsizetype first = text.indexOf(QLatin1Char('\r'));
+    if (first < 0)
+        return lf;
+    if (text.indexOf(QLatin1String("\r\n"), first) >= 0)
+        return crlf;
+    return cr;
+}
+
+QString LineEnding::normalize(const QString& text)
+{
+    if (!text.contains(QLatin1Char('\r')))
+        return text; // shared, no copy
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return out;
+}

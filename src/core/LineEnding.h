@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+// The line separator a file uses on disk; inside the editor text is LF only.
+class LineEnding {
+public:
+    enum Value : std::uint8_t { lf, crlf, cr };
+
+    constexpr LineEnding(Value v = lf) : v_(v) {}
+    constexpr operator Value() const { return v_; }
+
+    QString rawValue() const;
+    static std::optional<LineEnding> fromRawValue(const QString& label);
+    static const QList<LineEnding>& allCases();
+
+    QString sequence() const;
+    QString hint() const;
+
+    static LineEnding detect(const QString& text);
+    static QString normalize(const QString& text);
+
+private:
+    Value v_;
+};

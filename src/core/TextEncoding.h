@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+// How a file's bytes are turned into text and back. The raw value is the
+// label shown to the user and stored in snapshots.
+class TextEncoding {
+public:
+    enum Value : std::uint8_t { utf8, utf8BOM, gb18030, gbk, big5, shiftJIS, utf16LE, utf16BE, latin1 };
+
+    constexpr TextEncoding(Value v = utf8) : v_(v) {}
+    constexpr operator Value() const { return v_; }
+
+    QString rawValue() const;
+    static std::optional<TextEncoding> fromRawValue(const QString& label);
+    static const QList<TextEncoding>& allCases();
+
+    // ICU converter name for this character set.
+    const char* stringEncoding() const;
+    // The mark written by encode and stripped by decode; empty when none.
+    QByteArray byteOrderMark() const;
+
+    // Strict: invalid input gives nullopt, nothing is ever substituted.
+    std::optional<QString> decode(const QByteArray& data) const;
+    // Strict: an unrepresentable character gives nullopt.
+    std::optional<QByteArray> encode(const QString& text) const;
+
+    struct Detection;
+    static Detection detect(const QByteArray& data);
+
+private:
+    Value v_;
+};
+
+struct TextEncoding::Detection {
+    QString text;
+    TextEncoding encoding;
+};
+
+// True when the whole buffer is well-formed UTF-8 (no overlongs, no
+// surrogates, nothing above U+10FFFF, no truncated sequence).
+bool isValidUtf8(const char* data, qsizetype size);

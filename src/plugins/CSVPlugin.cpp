@@ -1,0 +1,5 @@
+#include "plugins/CSVPlugin.h"
+
+namespace CSVPlugin {
+QString previewHTML(const QString&) { return {}; }
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "plugins/FormatPlugin.h"
+
+namespace JSONPlugin {
+QList<Diagnostic> validate(const QString& text);
+// Throws PluginError when the text cannot be rendered.
+QString previewHTML(const QString& text);
+QList<PluginAction> actions();
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include "plugins/FormatPlugin.h"
+
+namespace TOMLPlugin {
+QList<Diagnostic> validate(const QString& text);
+}

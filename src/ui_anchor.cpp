@@ -1,0 +1,1 @@
+// Keeps lorvane_ui non-empty before the editor and views exist.

@@ -1,0 +1,192 @@
+#include "TestFiles.h"
+#include "core/Doc.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+DocPtr newDoc(const QString& name, const QString& text)
+{
+    return makeDoc(QUuid::createUuid(), name, text, std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
+}
+
+DocSnapshot snapshotFor(const QString& path, const QString& text)
+{
+    DocSnapshot s;
+    s.id = QUuid::createUuid();
+    s.path = path;
+    s.name = QStringLiteral("a.txt");
+    s.text = text;
+    s.savedAt = QDateTime::currentDateTimeUtc();
+    return s;
+}
+
+void setMTime(const QString& path, const QDateTime& t)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
+}
+
+}
+
+TEST(Doc, NewDocumentsAreCleanOnlyWhenEmpty)
+{
+    EXPECT_FALSE(newDoc(QStringLiteral("a.md"), QString())->isDirty());
+    auto d = newDoc(QStringLiteral("a.md"), QStringLiteral("# 标题\n\n"));
+    EXPECT_TRUE(d->isDirty());
+    EXPECT_EQ(d->mode(), ViewMode::split);
+    EXPECT_EQ(newDoc(QStringLiteral("a.toml"), QString())->mode(), ViewMode::editor);
+    EXPECT_EQ(d->fullPath(), QStringLiteral("未保存 · a.md"));
+    EXPECT_EQ(d->displayPath(), QStringLiteral("未保存"));
+}
+
+TEST(Doc, DirtinessUsesCanonicalEquivalence)
+{
+    TestDir dir;
+    const QString file = dir.write(QStringLiteral("n.txt"), QStringLiteral("caf\u00e9").toUtf8());
+    auto opened = Doc::open(file);
+    ASSERT_TRUE(opened);
+    DocPtr d = opened.value();
+    EXPECT_FALSE(d->isDirty());
+    d->setText(QStringLiteral("cafe\u0301")); // decomposed é
+    EXPECT_FALSE(d->isDirty());
+    d->setText(QStringLiteral("cafe"));
+    EXPECT_TRUE(d->isDirty());
+    d->setText(QStringLiteral("caf\u00e9"));
+    d->setMetaDirty(true);
+    EXPECT_TRUE(d->isDirty());
+    d->setMetaDirty(false);
+    d->setOriginalName(QStringLiteral("old.txt"));
+    EXPECT_TRUE(d->isDirty());
+}
+
+TEST(Doc, CrlfFileIsWrittenBackByteIdentical)
+{
+    TestDir dir;
+    const QByteArray original = "line one\r\n第二行\r\nlast";
+    const QString file = dir.write(QStringLiteral("w.txt"), original);
+    auto opened = Doc::open(file);
+    ASSERT_TRUE(opened);
+    DocPtr d = opened.value();
+    EXPECT_EQ(d->eol(), LineEnding::crlf);
+    EXPECT_EQ(d->text(), QStringLiteral("line one\n第二行\nlast"));
+    EXPECT_EQ(d->name(), QStringLiteral("w.txt"));
+    EXPECT_TRUE(d->diskModified().has_value());
+    const QString out = dir.path(QStringLiteral("out.txt"));
+    EXPECT_FALSE(d->write(out).has_value());
+    EXPECT_EQ(TestDir::read(out), original);
+}
+
+TEST(Doc, OpensWithGivenEncodingOrFailsWithItsLabel)
+{
+    TestDir dir;
+    const QString file = dir.write(QStringLiteral("g.txt"), *TextEncoding(TextEncoding::gbk).encode(QStringLiteral("你好")));
+    auto ok = Doc::open(file, TextEncoding::gbk);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ok.value()->text(), QStringLiteral("你好"));
+    EXPECT_EQ(ok.value()->encoding(), TextEncoding::gbk);
+
+    auto bad = Doc::open(file, TextEncoding::utf8);
+    ASSERT_FALSE(bad);
+    EXPECT_EQ(bad.error(), QStringLiteral("无法按 UTF-8 解码该文件"));
+
+    EXPECT_FALSE(Doc::open(dir.path(QStringLiteral("missing.txt"))));
+    EXPECT_FALSE(Doc::open(dir.dir.path()));
+}
+
+TEST(Doc, ReloadReplacesTextAndBaselineOrLeavesEverything)
+{
+    TestDir dir;
+    const QString file = dir.write(QStringLiteral("r.txt"), *TextEncoding(TextEncoding::big5).encode(QStringLiteral("繁體\r\n")));
+    auto opened = Doc::open(file, TextEncoding::latin1);
+    ASSERT_TRUE(opened);
+    DocPtr d = opened.value();
+    d->setText(QStringLiteral("edited"));
+
+    EXPECT_EQ(d->reload(TextEncoding::utf8), QStringLiteral("无法按 UTF-8 解码该文件"));
+    EXPECT_EQ(d->text(), QStringLiteral("edited"));
+    EXPECT_EQ(d->encoding(), TextEncoding::latin1);
+
+    EXPECT_FALSE(d->reload(TextEncoding::big5).has_value());
+    EXPECT_EQ(d->text(), QStringLiteral("繁體\n"));
+    EXPECT_EQ(d->eol(), LineEnding::crlf);
+    EXPECT_EQ(d->encoding(), TextEncoding::big5);
+    EXPECT_FALSE(d->isDirty());
+}
+
+TEST(Doc, FailedWriteKeepsTheFileUnchanged)
+{
+    TestDir dir;
+    const QByteArray original = "keep me";
+    const QString file = dir.write(QStringLiteral("k.txt"), original);
+    auto opened = Doc::open(file, TextEncoding::latin1);
+    ASSERT_TRUE(opened);
+    DocPtr d = opened.value();
+    d->setText(QStringLiteral("中文"));
+    EXPECT_EQ(d->write(file), QStringLiteral("内容中有 ISO-8859-1 无法表示的字符，请换用 UTF-8 保存"));
+    EXPECT_EQ(TestDir::read(file), original);
+
+    // A directory in the way of the target is an error, never a crash.
+    d->setText(QStringLiteral("x"));
+    EXPECT_TRUE(d->write(dir.dir.path()).has_value());
+    EXPECT_TRUE(d->write(dir.path(QStringLiteral("no/such/dir/f.txt"))).has_value());
+}
+
+TEST(Doc, RestoreOfDeletedFileIsMissingAndDirty)
+{
+    TestDir dir;
+    DocSnapshot s = snapshotFor(dir.path(QStringLiteral("gone.txt")), QString());
+    DocPtr d = Doc::restore(s);
+    EXPECT_EQ(d->notice(), DocNotice::missing);
+    EXPECT_TRUE(d->isDirty());
+    EXPECT_EQ(d->text(), QString());
+    EXPECT_EQ(d->id, s.id);
+}
+
+TEST(Doc, RestoreComparesModificationTimesStrictlyAboveHalfASecond)
+{
+    TestDir dir;
+    const QString file = dir.write(QStringLiteral("m.txt"), "disk\n");
+    const QDateTime base = QDateTime::fromMSecsSinceEpoch(1700000000000, Qt::UTC);
+    setMTime(file, base.addMSecs(500));
+
+    DocSnapshot s = snapshotFor(file, QStringLiteral("mine\n"));
+    s.diskModified = base;
+    s.mode = ViewMode::preview; // plain text offers no preview
+    DocPtr exact = Doc::restore(s);
+    EXPECT_FALSE(exact->notice().has_value());
+    EXPECT_EQ(exact->savedText(), QStringLiteral("disk\n"));
+    EXPECT_EQ(exact->text(), QStringLiteral("mine\n"));
+    EXPECT_EQ(exact->mode(), ViewMode::editor);
+
+    setMTime(file, base.addMSecs(501));
+    DocPtr changed = Doc::restore(s);
+    EXPECT_EQ(changed->notice(), DocNotice::diskChanged);
+    EXPECT_EQ(changed->diskModified(), base);
+}
+
+TEST(Doc, TextSetterAndModesNotifyOnlyOnChange)
+{
+    auto d = newDoc(QStringLiteral("a.txt"), QStringLiteral("x"));
+    QSignalSpy spy(d.get(), &Doc::changed);
+    d->setText(QStringLiteral("x"));
+    EXPECT_EQ(spy.count(), 0);
+    d->setMode(ViewMode::preview);
+    EXPECT_EQ(d->mode(), ViewMode::editor);
+    EXPECT_EQ(spy.count(), 0);
+    d->setText(QStringLiteral("y"));
+    EXPECT_EQ(spy.count(), 1);
+
+    auto md = newDoc(QStringLiteral("a.md"), QString());
+    md->setMode(ViewMode::preview);
+    EXPECT_EQ(md->mode(), ViewMode::preview);
+    md->setName(QStringLiteral("a.toml"));
+    md->resetMode();
+    EXPECT_EQ(md->mode(), ViewMode::editor);
+    md->setName(QStringLiteral("a.json"));
+    md->resetMode();
+    EXPECT_EQ(md->mode(), ViewMode::editor);
+}
