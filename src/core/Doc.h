@@ -45,8 +45,9 @@ public:
 
     void scheduleAnalysis(double delaySeconds);
     void applyAutoName();
-    // The first usable line of text as a file title.
-    static QString title(const QString& text, bool skipping = true);
+    // The first usable line of text as a file title; lines equal to a line
+    // of `skipping` are ignored.
+    static QString title(const QString& text, const QString& skipping = QString());
 
     // Derived
     bool isDirty() const;
@@ -72,6 +73,7 @@ public:
     const QList<Diagnostic>& diagnostics() const { return diagnostics_; }
     const PreviewState& preview() const { return preview_; }
     AnalysisJob* analysis() const { return analysis_.get(); }
+    const std::shared_ptr<AnalysisJob>& analysisHandle() const { return analysis_; }
 
     void setUrl(std::optional<QString> v);
     void setName(const QString& v);

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/PreviewState.h"
+#include "plugins/FormatPlugin.h"
+
+#include <QList>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+class Doc;
+
+// One background analysis of a document's text: validation and, when the
+// preview is shown, rendering. It holds copies of everything it needs and a
+// weak reference to the document, which it touches only on the main thread.
+class AnalysisJob {
+public:
+    enum class State { pending, running, finished, cancelled };
+
+    struct Outcome {
+        QList<Diagnostic> diagnostics;
+        PreviewState preview;
+    };
+
+    AnalysisJob(const FormatPlugin& plugin, QString text, bool wantPreview, std::weak_ptr<Doc> doc);
+
+    // Keeps a job that has not started from running; a running job finishes
+    // and its result is filtered when applied.
+    void cancel();
+    State state() const { return state_.load(); }
+    const QString& text() const { return text_; }
+    bool wantPreview() const { return wantPreview_; }
+    const FormatPlugin& plugin() const { return *plugin_; }
+
+    // Pure: the plugin calls on the captured values, never throwing.
+    static Outcome analyse(const FormatPlugin& plugin, const QString& text, bool wantPreview);
+
+    // Worker side: claims the job (false when cancelled), runs it and posts
+    // the result to the main thread.
+    bool begin();
+    void run();
+
+    // Main-thread side: applies an outcome to the document if it still
+    // exists and its text is still the analysed one.
+    static void apply(const std::weak_ptr<Doc>& doc, const QString& text, bool wantPreview, const Outcome& outcome);
+
+private:
+    const FormatPlugin* plugin_;
+    QString text_;
+    bool wantPreview_;
+    std::weak_ptr<Doc> doc_;
+    std::atomic<State> state_{State::pending};
+};

@@ -1,0 +1,98 @@
+#include "core/AnalysisQueue.h"
+
+#include "core/AnalysisJob.h"
+
+#include <QCoreApplication>
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+struct AnalysisQueue::Private {
+    using Key = std::pair<Clock::time_point, unsigned long long>;
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::map<Key, std::shared_ptr<AnalysisJob>> jobs;
+    unsigned long long nextSeq = 0;
+    bool stopping = false;
+    std::atomic<unsigned long long> completed{0};
+    std::thread worker;
+
+    void loop()
+    {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            if (stopping)
+                return;
+            if (jobs.empty()) {
+                wake.wait(lock);
+                continue;
+            }
+            const auto first = jobs.begin();
+            if (Clock::now() < first->first.first) {
+                wake.wait_until(lock, first->first.first);
+                continue;
+            }
+            std::shared_ptr<AnalysisJob> job = std::move(first->second);
+            jobs.erase(first);
+            if (!job->begin())
+                continue;
+            lock.unlock();
+            job->run();
+            job.reset();
+            completed.fetch_add(1);
+            lock.lock();
+        }
+    }
+};
+
+AnalysisQueue::AnalysisQueue() : d_(std::make_unique<Private>())
+{
+    d_->worker = std::thread([p = d_.get()] { p->loop(); });
+}
+
+AnalysisQueue::~AnalysisQueue()
+{
+    {
+        std::lock_guard lock(d_->mutex);
+        d_->stopping = true;
+        d_->jobs.clear();
+    }
+    d_->wake.notify_all();
+    if (d_->worker.joinable())
+        d_->worker.join();
+}
+
+AnalysisQueue& AnalysisQueue::shared()
+{
+    static AnalysisQueue queue;
+    return queue;
+}
+
+void AnalysisQueue::submit(std::shared_ptr<AnalysisJob> job, double delaySeconds)
+{
+    const auto delay = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(std::max(0.0, delaySeconds)));
+    {
+        std::lock_guard lock(d_->mutex);
+        d_->jobs.emplace(Private::Key{Clock::now() + delay, d_->nextSeq++}, std::move(job));
+    }
+    d_->wake.notify_one();
+}
+
+void AnalysisQueue::cancel(const std::shared_ptr<AnalysisJob>& job)
+{
+    if (!job)
+        return;
+    job->cancel();
+    std::lock_guard lock(d_->mutex);
+    for (auto it = d_->jobs.begin(); it != d_->jobs.end(); ++it)
+        if (it->second == job) {
+            d_->jobs.erase(it);
+            break;
+        }
+}
+
+unsigned long long AnalysisQueue::completedCount() const { return d_->completed.load(); }

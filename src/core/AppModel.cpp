@@ -1,0 +1,150 @@
+#include "core/AppModel.h"
+
+#include "core/AppModelWatcher.h"
+#include "core/EditorLink.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+AppModel::AppModel(std::unique_ptr<Preferences> ud, QObject* parent)
+    : QObject(parent), ud_(ud ? std::move(ud) : std::make_unique<Preferences>())
+{
+    toastWork_ = new QTimer(this);
+    toastWork_->setSingleShot(true);
+    connect(toastWork_, &QTimer::timeout, this, [this] { setToast(std::nullopt); });
+}
+
+AppModel::~AppModel()
+{
+    for (const auto& c : bag_)
+        disconnect(c);
+    unwatchAll();
+}
+
+AppModel& AppModel::shared()
+{
+    // Lives until the process ends, like the application object's children.
+    static AppModel* instance = new AppModel;
+    return *instance;
+}
+
+QList<Tag> AppModel::builtInTags()
+{
+    return {
+        {QStringLiteral("work"), QStringLiteral("工作"), 0},
+        {QStringLiteral("write"), QStringLiteral("写作"), 1},
+        {QStringLiteral("conf"), QStringLiteral("配置"), 2},
+        {QStringLiteral("ops"), QStringLiteral("运维"), 3},
+    };
+}
+
+DocPtr AppModel::active() const
+{
+    if (!activeID_)
+        return nullptr;
+    return doc(*activeID_);
+}
+
+DocPtr AppModel::doc(QUuid id) const
+{
+    for (const DocPtr& d : docs_)
+        if (d->id == id)
+            return d;
+    return nullptr;
+}
+
+QString AppModel::standardPath(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+DocPtr AppModel::docAt(const QString& path) const
+{
+    const QString wanted = standardPath(path);
+    for (const DocPtr& d : docs_)
+        if (d->url() && standardPath(*d->url()) == wanted)
+            return d;
+    return nullptr;
+}
+
+void AppModel::setDocs(QList<DocPtr> docs)
+{
+    QSet<QUuid> seen;
+    QList<DocPtr> unique;
+    for (DocPtr& d : docs)
+        if (d && !seen.contains(d->id)) {
+            seen.insert(d->id);
+            unique.append(std::move(d));
+        }
+    if (unique == docs_)
+        return;
+    docs_ = std::move(unique);
+    emit changed(Field::docs);
+}
+
+void AppModel::appendDoc(const DocPtr& d)
+{
+    if (!d || doc(d->id))
+        return;
+    docs_.append(d);
+    emit changed(Field::docs);
+}
+
+void AppModel::setSettings(const Settings& s)
+{
+    if (settings_ == s)
+        return;
+    settings_ = s;
+    emit changed(Field::settings);
+    applySettings();
+    persist();
+}
+
+void AppModel::setShowNewFile(bool v)
+{
+    if (showNewFile_ == v)
+        return;
+    showNewFile_ = v;
+    emit changed(Field::showNewFile);
+    if (v) {
+        setPopup(std::nullopt);
+        if (editorLink_)
+            editorLink_->releaseFocus();
+    } else if (DocPtr a = active(); a && editorLink_) {
+        editorLink_->focus(a);
+    }
+}
+
+#define LV_MODEL_SETTER(fn, member, field, Type) \
+    void AppModel::fn(Type v)                    \
+    {                                            \
+        if (member == v)                         \
+            return;                              \
+        member = std::move(v);                   \
+        emit changed(Field::field);              \
+    }
+
+LV_MODEL_SETTER(setActiveID, activeID_, activeID, std::optional<QUuid>)
+LV_MODEL_SETTER(setTags, tags_, tags, QList<Tag>)
+LV_MODEL_SETTER(setRecent, recent_, recent, QStringList)
+LV_MODEL_SETTER(setCollapsed, collapsed_, collapsed, QSet<QString>)
+LV_MODEL_SETTER(setFindVisible, findVisible_, findVisible, bool)
+LV_MODEL_SETTER(setReplaceVisible, replaceVisible_, replaceVisible, bool)
+LV_MODEL_SETTER(setFindQuery, findQuery_, findQuery, const QString&)
+LV_MODEL_SETTER(setReplaceText, replaceText_, replaceText, const QString&)
+LV_MODEL_SETTER(setCaseSensitive, caseSensitive_, caseSensitive, bool)
+LV_MODEL_SETTER(setWholeWord, wholeWord_, wholeWord, bool)
+LV_MODEL_SETTER(setUseRegex, useRegex_, useRegex, bool)
+LV_MODEL_SETTER(setFindIndex, findIndex_, findIndex, int)
+LV_MODEL_SETTER(setFindFocusToken, findFocusToken_, findFocusToken, int)
+LV_MODEL_SETTER(setMatchCount, matchCount_, matchCount, int)
+LV_MODEL_SETTER(setFindError, findError_, findError, std::optional<QString>)
+LV_MODEL_SETTER(setIsFullScreen, isFullScreen_, isFullScreen, bool)
+LV_MODEL_SETTER(setDialog, dialog_, dialog, std::optional<Dialog>)
+LV_MODEL_SETTER(setDialogInput, dialogInput_, dialogInput, const QString&)
+LV_MODEL_SETTER(setPopup, popup_, popup, std::optional<Popup>)
+LV_MODEL_SETTER(setToast, toast_, toast, std::optional<QString>)
+LV_MODEL_SETTER(setCaretInfo, caretInfo_, caretInfo, const QString&)
+LV_MODEL_SETTER(setMultiCaretCount, multiCaretCount_, multiCaretCount, std::optional<int>)
+#undef LV_MODEL_SETTER

@@ -1,0 +1,255 @@
+#pragma once
+
+#include "core/Dialog.h"
+#include "core/Doc.h"
+#include "core/Json.h"
+#include "core/JsonCodec.h"
+#include "core/Popup.h"
+#include "core/Preferences.h"
+#include "core/SessionItem.h"
+#include "core/Settings.h"
+#include "core/Tag.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class EditorLink;
+class FileChooser;
+class QTimer;
+
+// The workspace: the open documents, the user's tags, recent files and
+// settings, and all transient interface state (find bar, dialogs, popups,
+// toast, caret read-out). Main thread only. Every published field emits
+// changed(field) after it changed; setting an equal value emits nothing.
+class AppModel : public QObject {
+    Q_OBJECT
+public:
+    enum class Field {
+        docs, activeID, tags, recent, collapsed, settings,
+        findVisible, replaceVisible, findQuery, replaceText, caseSensitive, wholeWord, useRegex,
+        findIndex, findFocusToken, matchCount, findError,
+        isFullScreen, showNewFile, dialog, dialogInput, popup, toast, caretInfo, multiCaretCount
+    };
+    Q_ENUM(Field)
+
+    // Preference keys.
+    static inline const QString tagsKey = QStringLiteral("tags");
+    static inline const QString recentKey = QStringLiteral("recent");
+    static inline const QString collapsedKey = QStringLiteral("collapsed");
+    static inline const QString settingsKey = QStringLiteral("settings");
+    static inline const QString sessionKey = QStringLiteral("session");
+    static inline const QString activePathKey = QStringLiteral("activePath");
+    static inline const QString fileTagsKey = QStringLiteral("fileTags");
+
+    static constexpr int toastMSecs = 1800;
+    // Snapshots follow a document 1 s after its last change; while changes
+    // keep coming they are still written at the latest this long after the
+    // first unsnapshotted one, so continuous typing is never unprotected.
+    static constexpr int snapshotQuietMSecs = 1000;
+    static constexpr int snapshotMaxWaitMSecs = 1250;
+
+    // The standard per-user store unless another one is given.
+    explicit AppModel(std::unique_ptr<Preferences> ud = nullptr, QObject* parent = nullptr);
+    ~AppModel() override;
+
+    // The single instance of the running application, created on first use.
+    static AppModel& shared();
+
+    static QList<Tag> builtInTags();
+
+    // ---- Collaborators (set by the shell; tests give fakes) ----
+    void setEditorLink(EditorLink* link) { editorLink_ = link; }
+    EditorLink* editorLink() const { return editorLink_; }
+    void setFileChooser(FileChooser* chooser) { fileChooser_ = chooser; }
+    FileChooser* fileChooser() const { return fileChooser_; }
+    // Applies the appearance and restyles the editors; filled by the UI.
+    void setApplySettingsHook(std::function<void(const Settings&)> hook) { applySettingsHook_ = std::move(hook); }
+    // The main window, held weakly.
+    void setWindow(QObject* w) { window_ = w; }
+    QObject* window() const { return window_; }
+    Preferences& ud() const { return *ud_; }
+
+    // ---- Published fields ----
+    const QList<DocPtr>& docs() const { return docs_; }
+    const std::optional<QUuid>& activeID() const { return activeID_; }
+    const QList<Tag>& tags() const { return tags_; }
+    const QStringList& recent() const { return recent_; }
+    const QSet<QString>& collapsed() const { return collapsed_; }
+    const Settings& settings() const { return settings_; }
+    bool findVisible() const { return findVisible_; }
+    bool replaceVisible() const { return replaceVisible_; }
+    const QString& findQuery() const { return findQuery_; }
+    const QString& replaceText() const { return replaceText_; }
+    bool caseSensitive() const { return caseSensitive_; }
+    bool wholeWord() const { return wholeWord_; }
+    bool useRegex() const { return useRegex_; }
+    int findIndex() const { return findIndex_; }
+    int findFocusToken() const { return findFocusToken_; }
+    int matchCount() const { return matchCount_; }
+    const std::optional<QString>& findError() const { return findError_; }
+    bool isFullScreen() const { return isFullScreen_; }
+    bool showNewFile() const { return showNewFile_; }
+    const std::optional<Dialog>& dialog() const { return dialog_; }
+    const QString& dialogInput() const { return dialogInput_; }
+    const std::optional<Popup>& popup() const { return popup_; }
+    const std::optional<QString>& toast() const { return toast_; }
+    const QString& caretInfo() const { return caretInfo_; }
+    const std::optional<int>& multiCaretCount() const { return multiCaretCount_; }
+
+    // Document list edits keep ids unique; appendDoc ignores a duplicate id.
+    void setDocs(QList<DocPtr> docs);
+    void appendDoc(const DocPtr& doc);
+    void setActiveID(std::optional<QUuid> id);
+    void setTags(QList<Tag> tags);
+    void setRecent(QStringList recent);
+    void setCollapsed(QSet<QString> collapsed);
+    // A different value is applied (applySettings) and stored (persist).
+    void setSettings(const Settings& s);
+    void setFindVisible(bool v);
+    void setReplaceVisible(bool v);
+    void setFindQuery(const QString& v);
+    void setReplaceText(const QString& v);
+    void setCaseSensitive(bool v);
+    void setWholeWord(bool v);
+    void setUseRegex(bool v);
+    void setFindIndex(int v);
+    void setFindFocusToken(int v);
+    void setMatchCount(int v);
+    void setFindError(std::optional<QString> v);
+    void setIsFullScreen(bool v);
+    // Showing the new-file sheet closes any popup and releases keyboard
+    // focus; hiding it gives focus back to the active editor.
+    void setShowNewFile(bool v);
+    void setDialog(std::optional<Dialog> v);
+    void setDialogInput(const QString& v);
+    void setPopup(std::optional<Popup> v);
+    void setToast(std::optional<QString> v);
+    void setCaretInfo(const QString& v);
+    void setMultiCaretCount(std::optional<int> v);
+
+    // ---- Internal state ----
+    QList<Dialog>& dialogQueue() { return dialogQueue_; }
+    const QList<Dialog>& dialogQueue() const { return dialogQueue_; }
+    bool quitting() const { return quitting_; }
+    // One way: once quitting, snapshots are no longer written.
+    void setQuitting() { quitting_ = true; }
+    bool overFeatureButton() const { return overFeatureButton_; }
+    bool overFeaturePanel() const { return overFeaturePanel_; }
+    void setOverFeatureButton(bool v) { overFeatureButton_ = v; }
+    void setOverFeaturePanel(bool v) { overFeaturePanel_ = v; }
+    bool isWatching(QUuid docID) const { return watchers_.contains(docID); }
+
+    // ---- Derived ----
+    DocPtr active() const;
+    DocPtr doc(QUuid id) const;
+    // The open document of this file (paths compared in standard form).
+    DocPtr docAt(const QString& path) const;
+    // Absolute path with "." and ".." resolved.
+    static QString standardPath(const QString& path);
+
+    // ---- Opening and creating ----
+    DocPtr open(const QString& path, bool quiet = false);
+    void openPanel();
+    void openRecent(const QString& path);
+    DocPtr createDoc(const QString& name, const std::optional<QString>& pluginID, const QStringList& tags);
+    void activate(const DocPtr& doc);
+    void loadDiskVersion(const DocPtr& doc);
+    void flash(const QString& text);
+    void alert(const QString& title, const QString& message);
+    // Shows the dialog now, or queues it behind the one on screen.
+    void present(Dialog dialog);
+
+    // ---- Change subscriptions ----
+    void watch(const DocPtr& doc);
+    void unwatch(QUuid docID);
+    void unwatchAll();
+
+    // ---- Persistence ----
+    void persist();
+    void persistSession();
+    void restore();
+    void restoreSession();
+    void applySettings();
+
+    template <class T>
+    std::optional<T> load(const QString& key) const
+    {
+        const auto bytes = ud_->blob(key);
+        if (!bytes)
+            return std::nullopt;
+        const auto json = Json::read(*bytes);
+        if (!json)
+            return std::nullopt;
+        return JsonCodec<T>::decode(*json);
+    }
+
+    template <class T>
+    void store(const QString& key, const T& value)
+    {
+        if (const auto bytes = Json::write(JsonCodec<T>::encode(value)))
+            ud_->setBlob(key, *bytes);
+    }
+
+signals:
+    void changed(AppModel::Field field);
+
+private:
+    struct Watcher;
+    void snapshotDue(QUuid docID);
+    void schedulePersistSession();
+
+    // Published
+    QList<DocPtr> docs_;
+    std::optional<QUuid> activeID_;
+    QList<Tag> tags_;
+    QStringList recent_;
+    QSet<QString> collapsed_;
+    Settings settings_;
+    bool findVisible_ = false;
+    bool replaceVisible_ = false;
+    QString findQuery_;
+    QString replaceText_;
+    bool caseSensitive_ = false;
+    bool wholeWord_ = false;
+    bool useRegex_ = false;
+    int findIndex_ = 0;
+    int findFocusToken_ = 0;
+    int matchCount_ = 0;
+    std::optional<QString> findError_;
+    bool isFullScreen_ = false;
+    bool showNewFile_ = false;
+    std::optional<Dialog> dialog_;
+    QString dialogInput_;
+    std::optional<Popup> popup_;
+    QList<Dialog> dialogQueue_;
+    std::optional<QString> toast_;
+    QString caretInfo_ = QStringLiteral("行 1，列 1");
+    std::optional<int> multiCaretCount_;
+
+    // Internal
+    QPointer<QObject> window_;
+    QTimer* toastWork_ = nullptr;
+    QList<QMetaObject::Connection> bag_;
+    std::unique_ptr<Preferences> ud_;
+    QHash<QUuid, std::shared_ptr<Watcher>> watchers_;
+    bool quitting_ = false;
+    bool overFeatureButton_ = false;
+    bool overFeaturePanel_ = false;
+
+    EditorLink* editorLink_ = nullptr;
+    FileChooser* fileChooser_ = nullptr;
+    std::function<void(const Settings&)> applySettingsHook_;
+    // While the session is rebuilt, opening neither activates nor writes.
+    bool restoring_ = false;
+    bool restoredFromPaths_ = false;
+    bool sessionSavePosted_ = false;
+};

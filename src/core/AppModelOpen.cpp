@@ -1,0 +1,168 @@
+#include "core/AppModel.h"
+
+#include "core/BackupStore.h"
+#include "core/EditorLink.h"
+#include "core/FileChooser.h"
+#include "plugins/FileName.h"
+#include "plugins/PluginRegistry.h"
+
+#include <QFileInfo>
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+
+// Spaces and tabs only, as typed into the new-file sheet.
+QString trimBlanks(const QString& s)
+{
+    qsizetype b = 0, e = s.size();
+    while (b < e && (s[b] == u' ' || s[b] == u'\t'))
+        ++b;
+    while (e > b && (s[e - 1] == u' ' || s[e - 1] == u'\t'))
+        --e;
+    return s.mid(b, e - b);
+}
+
+}
+
+DocPtr AppModel::open(const QString& path, bool quiet)
+{
+    const QString target = standardPath(path);
+    if (DocPtr existing = docAt(target)) {
+        if (!restoring_)
+            setActiveID(existing->id);
+        return existing;
+    }
+
+    auto opened = Doc::open(target);
+    if (!opened) {
+        if (!quiet)
+            alert(QStringLiteral("无法打开 ") + QFileInfo(target).fileName(), opened.error());
+        return nullptr;
+    }
+    DocPtr doc = opened.value();
+
+    // Only tags that still exist, in their stored order.
+    const auto fileTags = load<QMap<QString, QStringList>>(fileTagsKey).value_or(QMap<QString, QStringList>{});
+    QStringList kept;
+    for (const QString& id : fileTags.value(target))
+        if (std::any_of(tags_.begin(), tags_.end(), [&](const Tag& t) { return t.id == id; }))
+            kept.append(id);
+    doc->setTags(kept);
+
+    appendDoc(doc);
+    watch(doc);
+
+    QStringList recent = recent_;
+    recent.removeAll(target);
+    setRecent(recent);
+    if (restoring_) {
+        // The session is rebuilt as a whole; write once at the end.
+        restoredFromPaths_ = true;
+        return doc;
+    }
+    persist();
+    setActiveID(doc->id);
+    persistSession();
+    return doc;
+}
+
+void AppModel::openPanel()
+{
+    if (!fileChooser_)
+        return;
+    QPointer<AppModel> self(this);
+    fileChooser_->chooseFilesToOpen([self](const QStringList& paths) {
+        if (!self)
+            return;
+        for (const QString& p : paths)
+            self->open(p, false);
+    });
+}
+
+void AppModel::openRecent(const QString& path)
+{
+    if (!QFileInfo::exists(path)) {
+        QStringList recent = recent_;
+        recent.removeAll(path);
+        setRecent(recent);
+        persist();
+        flash(QStringLiteral("文件已不存在，已从最近列表移除"));
+        return;
+    }
+    open(path, false);
+}
+
+DocPtr AppModel::createDoc(const QString& name, const std::optional<QString>& pluginID, const QStringList& tags)
+{
+    const QString trimmed = trimBlanks(name);
+    QString ext;
+    if (pluginID)
+        for (const PluginRegistry::Entry& e : PluginRegistry::catalog())
+            if (e.id == *pluginID) {
+                ext = e.ext;
+                break;
+            }
+    const QString base = FileName::base(trimmed);
+    const bool autoNamed = trimmed.isEmpty() || base.isEmpty() || base == QStringLiteral("未命名");
+    const QString docName = !autoNamed ? trimmed
+        : ext.isEmpty() ? QStringLiteral("未命名")
+                        : QStringLiteral("未命名.") + ext;
+
+    QString text;
+    if (pluginID)
+        if (const FormatPlugin* p = PluginRegistry::pluginWithID(*pluginID))
+            text = p->templateText;
+
+    DocPtr doc = makeDoc(QUuid::createUuid(), docName, text, std::nullopt, TextEncoding::utf8, LineEnding::lf, tags);
+    if (autoNamed)
+        doc->setAutoExt(ext);
+    appendDoc(doc);
+    watch(doc);
+    setActiveID(doc->id);
+    return doc;
+}
+
+void AppModel::activate(const DocPtr& doc)
+{
+    if (doc)
+        setActiveID(doc->id);
+}
+
+void AppModel::loadDiskVersion(const DocPtr& doc)
+{
+    if (!doc)
+        return;
+    if (const auto error = doc->reload(doc->encoding())) {
+        alert(QStringLiteral("无法读取磁盘版本"), *error);
+        return;
+    }
+    doc->setOriginalName(std::nullopt);
+    doc->setMetaDirty(false);
+    if (editorLink_)
+        editorLink_->loadFromDoc(doc);
+    BackupStore::remove(doc->id);
+    persistSession();
+}
+
+void AppModel::flash(const QString& text)
+{
+    setToast(text);
+    // Restarting replaces the older pending hide: the newest toast always
+    // stays its full time.
+    toastWork_->setTimerType(Qt::PreciseTimer);
+    toastWork_->start(toastMSecs);
+}
+
+void AppModel::alert(const QString& title, const QString& message)
+{
+    Dialog d;
+    d.title = title;
+    d.message = message;
+    Dialog::Button ok;
+    ok.title = QStringLiteral("好");
+    ok.role = Dialog::Role::primary;
+    ok.action = [] {};
+    d.buttons = {ok};
+    present(std::move(d));
+}

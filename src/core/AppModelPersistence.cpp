@@ -1,0 +1,135 @@
+#include "core/AppModel.h"
+
+#include "core/BackupStore.h"
+
+#include <QPointer>
+#include <QTimer>
+
+void AppModel::persist()
+{
+    store(tagsKey, tags_);
+    store(recentKey, recent_);
+    store(collapsedKey, collapsed_);
+    store(settingsKey, settings_);
+}
+
+void AppModel::persistSession()
+{
+    QList<SessionItem> items;
+    for (const DocPtr& d : docs_) {
+        SessionItem item;
+        if (BackupStore::exists(d->id))
+            item.backup = d->id;
+        item.path = d->url();
+        if (item.backup || item.path)
+            items.append(item);
+    }
+    store(sessionKey, items);
+    const DocPtr a = active();
+    if (a && a->url())
+        ud_->setString(activePathKey, *a->url());
+    else
+        ud_->remove(activePathKey);
+}
+
+void AppModel::applySettings()
+{
+    if (applySettingsHook_)
+        applySettingsHook_(settings_);
+}
+
+void AppModel::schedulePersistSession()
+{
+    // Coalesced: several changes in one turn give one write, and it sees the
+    // settled state.
+    if (sessionSavePosted_)
+        return;
+    sessionSavePosted_ = true;
+    QTimer::singleShot(0, this, [this] {
+        sessionSavePosted_ = false;
+        persistSession();
+    });
+}
+
+void AppModel::restore()
+{
+    setTags(load<QList<Tag>>(tagsKey).value_or(builtInTags()));
+    setRecent(load<QStringList>(recentKey).value_or(QStringList{}));
+    setCollapsed(load<QSet<QString>>(collapsedKey).value_or(QSet<QString>{}));
+    setSettings(load<Settings>(settingsKey).value_or(Settings{}));
+    applySettings();
+
+    restoreSession();
+
+    if (const auto path = ud_->string(activePathKey))
+        for (const DocPtr& d : docs_)
+            if (d->url() && *d->url() == *path) {
+                setActiveID(d->id);
+                break;
+            }
+    if (!active())
+        setActiveID(docs_.isEmpty() ? std::nullopt : std::optional<QUuid>(docs_.first()->id));
+
+    bag_.append(connect(this, &AppModel::changed, this, [this](Field f) {
+        if (f == Field::activeID)
+            schedulePersistSession();
+    }));
+    schedulePersistSession();
+}
+
+void AppModel::restoreSession()
+{
+    auto items = load<QList<SessionItem>>(sessionKey);
+    if (!items) {
+        // The older form: plain paths.
+        if (const auto paths = load<QStringList>(sessionKey)) {
+            items.emplace();
+            for (const QString& p : *paths)
+                items->append(SessionItem{p, std::nullopt});
+        }
+    }
+
+    restoring_ = true;
+    restoredFromPaths_ = false;
+    QSet<QUuid> restored;
+    // A snapshot restores one document; a second copy of an id (a damaged
+    // session, a renamed snapshot file) must not duplicate it.
+    const auto adopt = [&](const DocSnapshot& s) {
+        if (doc(s.id))
+            return false;
+        DocPtr d = Doc::restore(s);
+        appendDoc(d);
+        watch(d);
+        return true;
+    };
+    for (const SessionItem& item : items.value_or(QList<SessionItem>{})) {
+        if (item.backup) {
+            if (const auto s = BackupStore::load(*item.backup)) {
+                restored.insert(*item.backup);
+                if (adopt(*s))
+                    continue;
+            }
+        }
+        if (item.path)
+            open(*item.path, true);
+    }
+    for (const QUuid& id : BackupStore::allIDs()) {
+        if (restored.contains(id))
+            continue;
+        const auto s = BackupStore::load(id);
+        if (!s)
+            continue;
+        if (s->path && docAt(*s->path))
+            continue;
+        adopt(*s);
+    }
+    restoring_ = false;
+    if (restoredFromPaths_)
+        persist();
+
+    for (const DocPtr& d : docs_)
+        if (BackupStore::exists(d->id)) {
+            flash(QStringLiteral("已恢复未保存的修改"));
+            break;
+        }
+}

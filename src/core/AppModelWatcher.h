@@ -1,0 +1,17 @@
+#pragma once
+
+#include "core/AppModel.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+// One document's debounced change subscription.
+struct AppModel::Watcher {
+    std::weak_ptr<Doc> doc;
+    std::unique_ptr<QTimer> timer;
+    QMetaObject::Connection subscription;
+    // Running while a change waits for its snapshot.
+    QElapsedTimer pendingSince;
+
+    ~Watcher() { QObject::disconnect(subscription); }
+};

@@ -1,0 +1,206 @@
+#include "core/BackupStore.h"
+
+#include "core/Doc.h"
+#include "core/FileIO.h"
+#include "core/JsonCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
+
+namespace BackupStore {
+
+namespace {
+
+const Json* member(const Json::Object& o, const char* key) { return o.value(QLatin1String(key)); }
+
+// Absent or null is fine; any other type spoils the snapshot.
+bool optionalString(const Json::Object& o, const char* key, std::optional<QString>& out)
+{
+    const Json* v = member(o, key);
+    if (!v || v->isNull())
+        return true;
+    if (!v->isString())
+        return false;
+    out = v->toString();
+    return true;
+}
+
+const QString* requiredString(const Json::Object& o, const char* key)
+{
+    const Json* v = member(o, key);
+    return v && v->isString() ? &v->toString() : nullptr;
+}
+
+}
+
+QString directory()
+{
+    static const QString dir = [] {
+        const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/Lorvane/Backups");
+        QDir().mkpath(path);
+        return path;
+    }();
+    return dir;
+}
+
+QString fileFor(QUuid id) { return directory() + QLatin1Char('/') + uuidText(id) + QStringLiteral(".json"); }
+
+bool exists(QUuid id) { return QFileInfo(fileFor(id)).isFile(); }
+
+DocSnapshot snapshot(const Doc& doc)
+{
+    DocSnapshot s;
+    s.id = doc.id;
+    s.path = doc.url();
+    s.name = doc.name();
+    s.text = doc.text();
+    s.encoding = doc.encoding();
+    s.eol = doc.eol();
+    s.tags = doc.tags();
+    s.originalName = doc.originalName();
+    s.metaDirty = doc.metaDirty();
+    s.diskModified = doc.diskModified();
+    s.mode = doc.mode();
+    s.savedAt = QDateTime::currentDateTimeUtc();
+    s.autoExt = doc.autoExt();
+    return s;
+}
+
+Json encode(const DocSnapshot& s)
+{
+    Json::Object o;
+    o.insert(QStringLiteral("id"), Json(uuidText(s.id)));
+    if (s.path)
+        o.insert(QStringLiteral("path"), Json(*s.path));
+    o.insert(QStringLiteral("name"), Json(s.name));
+    o.insert(QStringLiteral("text"), Json(s.text));
+    o.insert(QStringLiteral("encoding"), Json(s.encoding.rawValue()));
+    o.insert(QStringLiteral("eol"), Json(s.eol.rawValue()));
+    o.insert(QStringLiteral("tags"), JsonCodec<QStringList>::encode(s.tags));
+    if (s.originalName)
+        o.insert(QStringLiteral("originalName"), Json(*s.originalName));
+    o.insert(QStringLiteral("metaDirty"), Json(s.metaDirty));
+    if (s.diskModified)
+        o.insert(QStringLiteral("diskModified"), Json(Json::seconds(*s.diskModified)));
+    o.insert(QStringLiteral("mode"), Json(s.mode.rawValue()));
+    o.insert(QStringLiteral("savedAt"), Json(Json::seconds(s.savedAt)));
+    if (s.autoExt)
+        o.insert(QStringLiteral("autoExt"), Json(*s.autoExt));
+    return Json(std::move(o));
+}
+
+std::optional<DocSnapshot> decode(const Json& j)
+{
+    if (!j.isObject())
+        return std::nullopt;
+    const Json::Object& o = j.toObject();
+    DocSnapshot s;
+
+    const QString* id = requiredString(o, "id");
+    const QString* name = requiredString(o, "name");
+    const QString* text = requiredString(o, "text");
+    const QString* encoding = requiredString(o, "encoding");
+    const QString* eol = requiredString(o, "eol");
+    const QString* mode = requiredString(o, "mode");
+    const Json* tags = member(o, "tags");
+    const Json* metaDirty = member(o, "metaDirty");
+    const Json* savedAt = member(o, "savedAt");
+    if (!id || !name || !text || !encoding || !eol || !mode || !tags || !metaDirty || !metaDirty->isBool()
+        || !savedAt || !savedAt->isNumber())
+        return std::nullopt;
+
+    const auto uuid = parseUuid(*id);
+    const auto enc = TextEncoding::fromRawValue(*encoding);
+    const auto le = LineEnding::fromRawValue(*eol);
+    const auto vm = ViewMode::fromRawValue(*mode);
+    auto tagList = JsonCodec<QStringList>::decode(*tags);
+    const auto saved = Json::date(savedAt->toNumber());
+    if (!uuid || !enc || !le || !vm || !tagList || !saved)
+        return std::nullopt;
+
+    s.id = *uuid;
+    s.name = *name;
+    s.text = *text;
+    s.encoding = *enc;
+    s.eol = *le;
+    s.tags = std::move(*tagList);
+    s.metaDirty = metaDirty->toBool();
+    s.mode = *vm;
+    s.savedAt = *saved;
+
+    if (!optionalString(o, "path", s.path) || !optionalString(o, "originalName", s.originalName)
+        || !optionalString(o, "autoExt", s.autoExt))
+        return std::nullopt;
+    if (const Json* disk = member(o, "diskModified"); disk && !disk->isNull()) {
+        if (!disk->isNumber())
+            return std::nullopt;
+        s.diskModified = Json::date(disk->toNumber());
+        if (!s.diskModified)
+            return std::nullopt;
+    }
+    return s;
+}
+
+bool write(const Doc& doc)
+{
+    const auto bytes = Json::write(encode(snapshot(doc)));
+    if (!bytes)
+        return false;
+    const QString file = fileFor(doc.id);
+    if (!FileIO::writeAtomically(file, *bytes))
+        return true;
+    // The directory may have been removed while the program ran; the
+    // snapshot is the only copy of the text, so make it again once.
+    if (QDir(directory()).exists() || !QDir().mkpath(directory()))
+        return false;
+    return !FileIO::writeAtomically(file, *bytes);
+}
+
+std::optional<DocSnapshot> load(QUuid id)
+{
+    auto bytes = FileIO::read(fileFor(id));
+    if (!bytes)
+        return std::nullopt;
+    const auto json = Json::read(bytes.value());
+    bytes.value().clear();
+    if (!json)
+        return std::nullopt;
+    return decode(*json);
+}
+
+void remove(QUuid id) { QFile::remove(fileFor(id)); }
+
+QList<QUuid> allIDs()
+{
+    const QDir dir(directory());
+    if (!dir.exists())
+        return {};
+    QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Unsorted);
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [](const QFileInfo& f) { return f.suffix() != QLatin1String("json"); }),
+                  entries.end());
+    // Entries without a modification time count as the earliest.
+    const auto time = [](const QFileInfo& f) {
+        const QDateTime t = f.lastModified();
+        return t.isValid() ? t.toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+    };
+    std::vector<std::pair<qint64, QString>> keyed;
+    keyed.reserve(size_t(entries.size()));
+    for (const QFileInfo& f : entries)
+        keyed.emplace_back(time(f), f.completeBaseName());
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<QUuid> ids;
+    for (const auto& [t, base] : keyed)
+        if (const auto id = parseUuid(base))
+            ids.append(*id);
+    return ids;
+}
+
+std::optional<QDateTime> modificationDate(const QString& path) { return FileIO::modificationDate(path); }
+
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QUuid>
+#include <functional>
+#include <optional>
+
+// A question or alert drawn inside the main window; one is shown at a time.
+struct Dialog {
+    enum class Role { primary, normal, danger, cancel };
+
+    struct Button {
+        QUuid id = QUuid::createUuid();
+        QString title;
+        Role role = Role::normal;
+        std::function<void()> action;
+    };
+
+    QUuid id = QUuid::createUuid();
+    QString title;
+    QString message;
+    // Present: the dialog has a text field with this placeholder; its text
+    // lives in AppModel::dialogInput.
+    std::optional<QString> input;
+    QList<Button> buttons;
+
+    // Dialogs are identified by id; a new dialog is never equal to an old one.
+    bool operator==(const Dialog& other) const { return id == other.id; }
+};
