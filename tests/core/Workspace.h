@@ -1,0 +1,110 @@
+#pragma once
+
+#include "TestFiles.h"
+#include "core/AppModel.h"
+#include "core/BackupStore.h"
+#include "core/EditorLink.h"
+#include "core/FileChooser.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+#include <functional>
+#include <gtest/gtest.h>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+// Runs the event loop until `done` holds or the time is up.
+inline bool waitUntil(const std::function<bool()>& done, int timeoutMSecs = 3000)
+{
+    QDeadlineTimer deadline(timeoutMSecs, Qt::PreciseTimer);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(500);
+    }
+    return true;
+}
+
+// Runs the event loop for a while.
+inline void spin(int msecs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < msecs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(500);
+    }
+}
+
+inline void clearBackups()
+{
+    QDir dir(BackupStore::directory());
+    for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden))
+        dir.remove(f);
+}
+
+// Records what the workspace asks of the editors.
+struct RecordingEditorLink : EditorLink {
+    QStringList calls;
+    void loadFromDoc(const DocPtr& doc) override { calls << QStringLiteral("load ") + doc->name(); }
+    void drop(QUuid id) override { calls << QStringLiteral("drop ") + id.toString(); }
+    void focus(const DocPtr& doc) override { calls << QStringLiteral("focus ") + doc->name(); }
+    void releaseFocus() override { calls << QStringLiteral("release"); }
+};
+
+// Answers the file panels with prepared choices.
+struct ScriptedChooser : FileChooser {
+    QStringList toOpen;
+    std::optional<QString> saveTarget;
+    int opened = 0;
+    void chooseFilesToOpen(std::function<void(QStringList)> done) override
+    {
+        ++opened;
+        done(toOpen);
+    }
+    void chooseSaveLocation(const QString&, const QString&, std::function<void(std::optional<QString>)> done) override
+    {
+        done(saveTarget);
+    }
+};
+
+// A fresh workspace over its own preferences file and an empty backups
+// directory, with fakes for the editor and the file panels.
+class WorkspaceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        clearBackups();
+        model = makeModel();
+    }
+    void TearDown() override
+    {
+        model.reset();
+        clearBackups();
+    }
+
+    std::unique_ptr<AppModel> makeModel()
+    {
+        auto m = std::make_unique<AppModel>(std::make_unique<Preferences>(prefsFile()));
+        m->setEditorLink(&editor);
+        m->setFileChooser(&chooser);
+        return m;
+    }
+    // A second model over the same stores, as after a restart.
+    std::unique_ptr<AppModel> relaunch()
+    {
+        model.reset();
+        return makeModel();
+    }
+    QString prefsFile() const { return files.path(QStringLiteral("prefs.ini")); }
+    QString file(const QString& name, const QByteArray& bytes) const { return files.write(name, bytes); }
+
+    TestDir files;
+    RecordingEditorLink editor;
+    ScriptedChooser chooser;
+    std::unique_ptr<AppModel> model;
+};

@@ -1,0 +1,216 @@
+#include "Workspace.h"
+#include "core/AnalysisJob.h"
+#include "core/AnalysisQueue.h"
+
+#include <QSignalSpy>
+#include <mutex>
+#include <stdexcept>
+
+namespace {
+
+std::mutex logMutex;
+QStringList runLog;
+std::atomic<int> previewCalls{0};
+
+QList<Diagnostic> logging(const QString& text)
+{
+    std::lock_guard lock(logMutex);
+    runLog << text;
+    return {};
+}
+
+QList<Diagnostic> findings(const QString& text)
+{
+    if (text.contains(QStringLiteral("bad")))
+        return {{3, QStringLiteral("第一处")}, {5, QStringLiteral("第二处")}};
+    return {};
+}
+
+QList<Diagnostic> slow(const QString&)
+{
+    QThread::msleep(150);
+    return {{1, QStringLiteral("慢")}};
+}
+
+QString render(const QString& text)
+{
+    ++previewCalls;
+    if (text == QStringLiteral("throw plugin"))
+        throw PluginError(QStringLiteral("渲染失败"), 7);
+    if (text == QStringLiteral("throw other"))
+        throw std::runtime_error("boom");
+    return QStringLiteral("<p>") + text + QStringLiteral("</p>");
+}
+
+FormatPlugin makePlugin(FormatPlugin::Validator v)
+{
+    FormatPlugin p;
+    p.id = QStringLiteral("test");
+    p.viewModes = {ViewMode::editor, ViewMode::split, ViewMode::preview};
+    p.validates = true;
+    p.validateFn = v;
+    p.previewFn = &render;
+    return p;
+}
+
+const FormatPlugin loggingPlugin = makePlugin(&logging);
+const FormatPlugin findingsPlugin = makePlugin(&findings);
+const FormatPlugin slowPlugin = makePlugin(&slow);
+
+DocPtr newDoc(const QString& name, const QString& text)
+{
+    return makeDoc(QUuid::createUuid(), name, text, std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
+}
+
+void submit(const FormatPlugin& p, const QString& text, double delay, const DocPtr& doc = nullptr, bool preview = true)
+{
+    AnalysisQueue::shared().submit(std::make_shared<AnalysisJob>(p, text, preview, doc), delay);
+}
+
+QStringList takeLog()
+{
+    std::lock_guard lock(logMutex);
+    QStringList out = runLog;
+    runLog.clear();
+    return out;
+}
+
+}
+
+TEST(AnalysisQueue, RunsJobsSeriallyByDueTime)
+{
+    takeLog();
+    submit(loggingPlugin, QStringLiteral("late"), 0.30);
+    submit(loggingPlugin, QStringLiteral("early-1"), 0.05);
+    submit(loggingPlugin, QStringLiteral("early-2"), 0.05);
+    submit(loggingPlugin, QStringLiteral("now"), 0);
+    ASSERT_TRUE(waitUntil([] { std::lock_guard l(logMutex); return runLog.size() == 4; }));
+    EXPECT_EQ(takeLog(), (QStringList{"now", "early-1", "early-2", "late"}));
+}
+
+TEST(AnalysisQueue, CancelledJobsNeverRun)
+{
+    takeLog();
+    auto job = std::make_shared<AnalysisJob>(loggingPlugin, QStringLiteral("cancelled"), false, std::weak_ptr<Doc>());
+    AnalysisQueue::shared().submit(job, 0.05);
+    AnalysisQueue::shared().cancel(job);
+    submit(loggingPlugin, QStringLiteral("marker"), 0.1);
+    ASSERT_TRUE(waitUntil([] { std::lock_guard l(logMutex); return !runLog.isEmpty(); }));
+    spin(50);
+    EXPECT_EQ(takeLog(), QStringList{"marker"});
+    EXPECT_EQ(job->state(), AnalysisJob::State::cancelled);
+}
+
+TEST(AnalysisDebounce, OnlyTheLastKeystrokesJobRuns)
+{
+    DocPtr d = newDoc(QStringLiteral("a.json"), QString());
+    QList<std::shared_ptr<AnalysisJob>> jobs;
+    QElapsedTimer sinceLast;
+    for (int i = 1; i <= 5; ++i) {
+        if (i > 1)
+            spin(100);
+        d->setText(QString(i, QLatin1Char('x')));
+        sinceLast.start();
+        jobs << d->analysisHandle();
+    }
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(jobs[i]->state(), AnalysisJob::State::cancelled) << i;
+    const auto last = jobs.last();
+    if (sinceLast.elapsed() < 150) {
+        spin(int(150 - sinceLast.elapsed()));
+        if (sinceLast.elapsed() < 230)
+            EXPECT_EQ(last->state(), AnalysisJob::State::pending);
+    }
+    ASSERT_TRUE(waitUntil([&] { return last->state() == AnalysisJob::State::finished; }));
+    EXPECT_GE(sinceLast.elapsed(), 240);  // due 0.25 s after the last keystroke
+    EXPECT_EQ(last->text(), QStringLiteral("xxxxx"));
+}
+
+TEST(AnalysisDebounce, SameTextSchedulesNothing)
+{
+    DocPtr d = newDoc(QStringLiteral("a.json"), QStringLiteral("{}"));
+    const auto before = d->analysisHandle();
+    d->setText(QStringLiteral("{}"));
+    EXPECT_EQ(d->analysisHandle(), before);
+}
+
+TEST(AnalysisApply, StaleResultsAreDropped)
+{
+    DocPtr d = newDoc(QStringLiteral("a.txt"), QStringLiteral("bad one"));
+    spin(50);  // let the construction's own analysis settle
+    submit(findingsPlugin, QStringLiteral("bad one"), 0.05, d);
+    d->setText(QStringLiteral("bad two"));  // before the job runs
+    spin(300);
+    EXPECT_TRUE(d->diagnostics().isEmpty());
+
+    submit(findingsPlugin, QStringLiteral("bad two"), 0, d);
+    ASSERT_TRUE(waitUntil([&] { return !d->diagnostics().isEmpty(); }));
+    EXPECT_EQ(d->diagnostics().first().line, 3);
+    EXPECT_EQ(d->preview(), PreviewState::error(3, QStringLiteral("第一处")));
+}
+
+TEST(AnalysisApply, AClosedDocumentReceivesNothing)
+{
+    DocPtr d = newDoc(QStringLiteral("a.txt"), QStringLiteral("text"));
+    std::weak_ptr<Doc> weak = d;
+    auto job = std::make_shared<AnalysisJob>(slowPlugin, QStringLiteral("text"), true, weak);
+    AnalysisQueue::shared().submit(job, 0);
+    ASSERT_TRUE(waitUntil([&] { return job->state() == AnalysisJob::State::running; }));
+    d.reset();  // closed while its job runs
+    EXPECT_TRUE(weak.expired());
+    ASSERT_TRUE(waitUntil([&] { return job->state() == AnalysisJob::State::finished; }));
+    spin(50);  // the posted apply step runs and finds nothing
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST(AnalysisApply, EditorModeKeepsThePreviewAndEqualResultsAreSilent)
+{
+    DocPtr d = newDoc(QStringLiteral("a.txt"), QStringLiteral("bad"));
+    d->setPreview(PreviewState::html(QStringLiteral("<p>old</p>")));
+    const auto outcome = AnalysisJob::analyse(findingsPlugin, QStringLiteral("bad"), false);
+    EXPECT_EQ(outcome.preview, PreviewState::none());
+    QSignalSpy spy(d.get(), &Doc::changed);
+    AnalysisJob::apply(d, QStringLiteral("bad"), false, outcome);
+    EXPECT_EQ(d->diagnostics().size(), 2);
+    EXPECT_EQ(d->preview(), PreviewState::html(QStringLiteral("<p>old</p>")));
+    EXPECT_EQ(spy.count(), 1);
+    AnalysisJob::apply(d, QStringLiteral("bad"), false, outcome);
+    EXPECT_EQ(spy.count(), 1);
+}
+
+TEST(AnalysisJobRun, FindingsReplaceThePreviewWithoutRendering)
+{
+    previewCalls = 0;
+    auto out = AnalysisJob::analyse(findingsPlugin, QStringLiteral("bad"), true);
+    EXPECT_EQ(out.preview, PreviewState::error(3, QStringLiteral("第一处")));
+    EXPECT_EQ(previewCalls.load(), 0);
+
+    out = AnalysisJob::analyse(findingsPlugin, QStringLiteral("good"), true);
+    EXPECT_EQ(out.preview, PreviewState::html(QStringLiteral("<p>good</p>")));
+    EXPECT_EQ(previewCalls.load(), 1);
+}
+
+TEST(AnalysisJobRun, RenderingFailuresBecomePreviewErrors)
+{
+    EXPECT_EQ(AnalysisJob::analyse(findingsPlugin, QStringLiteral("throw plugin"), true).preview,
+              PreviewState::error(7, QStringLiteral("渲染失败")));
+    EXPECT_EQ(AnalysisJob::analyse(findingsPlugin, QStringLiteral("throw other"), true).preview,
+              PreviewState::error(std::nullopt, QStringLiteral("boom")));
+    FormatPlugin quiet = findingsPlugin;
+    quiet.validates = false;
+    EXPECT_TRUE(AnalysisJob::analyse(quiet, QStringLiteral("bad"), true).diagnostics.isEmpty());
+}
+
+TEST(AnalysisDebounce, SwitchingToSplitAnalysesAtOnceWithPreview)
+{
+    DocPtr d = newDoc(QStringLiteral("notes.md"), QStringLiteral("# 标题"));
+    d->setMode(ViewMode::editor);
+    EXPECT_FALSE(d->analysisHandle()->wantPreview());
+    spin(50);
+    EXPECT_EQ(d->preview().kind, PreviewState::Kind::none);
+    d->setMode(ViewMode::split);
+    const auto job = d->analysisHandle();
+    EXPECT_TRUE(job->wantPreview());
+    ASSERT_TRUE(waitUntil([&] { return d->preview().kind != PreviewState::Kind::none; }, 1000));
+    EXPECT_EQ(d->preview().kind, PreviewState::Kind::html);
+}

@@ -1,0 +1,265 @@
+#include "Workspace.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+QList<AppModel::Field> fields(const QSignalSpy& spy)
+{
+    QList<AppModel::Field> out;
+    for (const auto& args : spy)
+        out << args.at(0).value<AppModel::Field>();
+    return out;
+}
+
+}
+
+using AppModelState = WorkspaceTest;
+using Opening = WorkspaceTest;
+using Creating = WorkspaceTest;
+using Toasts = WorkspaceTest;
+
+TEST_F(AppModelState, FreshModelDefaults)
+{
+    EXPECT_EQ(model->active(), nullptr);
+    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 1"));
+    EXPECT_FALSE(model->toast());
+    EXPECT_FALSE(model->dialog());
+    EXPECT_FALSE(model->popup());
+    EXPECT_TRUE(model->tags().isEmpty());
+    EXPECT_EQ(model->settings(), Settings{});
+    EXPECT_EQ(model->settings().scheme, QStringLiteral("graphite"));
+    EXPECT_FALSE(model->quitting());
+    model->setActiveID(QUuid::createUuid());
+    EXPECT_EQ(model->active(), nullptr);
+}
+
+TEST_F(AppModelState, EveryPublishedFieldNotifiesOnceOnChange)
+{
+    QSignalSpy spy(model.get(), &AppModel::changed);
+    model->setFindVisible(true);
+    model->setFindVisible(true);
+    model->setReplaceVisible(true);
+    model->setFindQuery(QStringLiteral("abc"));
+    model->setReplaceText(QStringLiteral("x"));
+    model->setCaseSensitive(true);
+    model->setWholeWord(true);
+    model->setUseRegex(true);
+    model->setFindIndex(2);
+    model->setFindFocusToken(model->findFocusToken() + 1);
+    model->setMatchCount(4);
+    model->setFindError(QStringLiteral("无效的正则表达式"));
+    model->setIsFullScreen(true);
+    model->setDialogInput(QStringLiteral("名"));
+    model->setPopup(Popup::feature());
+    model->setPopup(Popup::feature());
+    model->setToast(QStringLiteral("t"));
+    model->setCaretInfo(QStringLiteral("行 2，列 3"));
+    model->setMultiCaretCount(3);
+    model->setCollapsed({QStringLiteral("g")});
+    model->setRecent({QStringLiteral("/a")});
+    using F = AppModel::Field;
+    EXPECT_EQ(fields(spy), (QList<F>{F::findVisible, F::replaceVisible, F::findQuery, F::replaceText, F::caseSensitive,
+                                     F::wholeWord, F::useRegex, F::findIndex, F::findFocusToken, F::matchCount,
+                                     F::findError, F::isFullScreen, F::dialogInput, F::popup, F::toast, F::caretInfo,
+                                     F::multiCaretCount, F::collapsed, F::recent}));
+}
+
+TEST_F(AppModelState, DocumentIdsStayUnique)
+{
+    DocPtr a = model->createDoc(QString(), std::nullopt, {});
+    model->appendDoc(a);
+    model->setDocs({a, a});
+    EXPECT_EQ(model->docs().size(), 1);
+}
+
+TEST_F(AppModelState, PopupsAndTagColours)
+{
+    const QUuid id = QUuid::createUuid();
+    EXPECT_EQ(Popup::tags(id).anchor(), QStringLiteral("tags-") + uuidText(id));
+    EXPECT_NE(Popup::tags(id), Popup::tags(QUuid::createUuid()));
+    EXPECT_EQ(Popup::feature().anchor(), QStringLiteral("feature"));
+    EXPECT_EQ((Tag{"t", "t", 9}).colorIndex(8), 1);
+    EXPECT_EQ((Tag{"t", "t", 8}).colorIndex(8), 0);
+}
+
+TEST_F(AppModelState, NewFileSheetTakesAndGivesBackFocus)
+{
+    DocPtr d = model->createDoc(QStringLiteral("a.txt"), std::nullopt, {});
+    model->setPopup(Popup::settings());
+    model->setShowNewFile(true);
+    EXPECT_FALSE(model->popup());
+    model->setShowNewFile(false);
+    EXPECT_EQ(editor.calls, (QStringList{"release", "focus a.txt"}));
+}
+
+TEST_F(Opening, SameFileThroughDotDotActivatesTheOpenDocument)
+{
+    const QString path = file(QStringLiteral("a.md"), "# A");
+    QDir().mkpath(files.path(QStringLiteral("sub")));
+    DocPtr first = model->open(path);
+    ASSERT_TRUE(first);
+    model->createDoc(QString(), std::nullopt, {});
+    DocPtr again = model->open(files.path(QStringLiteral("sub/../a.md")));
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(model->docs().size(), 2);
+    EXPECT_EQ(model->activeID(), first->id);
+    EXPECT_EQ(first->url(), AppModel::standardPath(path));
+}
+
+TEST_F(Opening, KeepsOnlyExistingTagsAndLeavesRecent)
+{
+    const QString path = file(QStringLiteral("t.txt"), "x");
+    const QString other = file(QStringLiteral("o.txt"), "y");
+    model->setTags(AppModel::builtInTags());
+    model->store(AppModel::fileTagsKey, QMap<QString, QStringList>{{path, {"ops", "deleted", "work"}}});
+    model->setRecent({other, path, QStringLiteral("/elsewhere"), path});
+    DocPtr d = model->open(path);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->tags(), (QStringList{"ops", "work"}));
+    EXPECT_EQ(model->recent(), (QStringList{other, QStringLiteral("/elsewhere")}));
+    EXPECT_EQ(model->active(), d);
+    // Opening wrote the recent list and the session.
+    EXPECT_EQ(model->load<QStringList>(AppModel::recentKey), model->recent());
+    EXPECT_EQ(model->ud().string(AppModel::activePathKey), path);
+    EXPECT_TRUE(model->isWatching(d->id));
+}
+
+TEST_F(Opening, FailuresAlertUnlessQuiet)
+{
+    model->setRecent({QStringLiteral("/r")});
+    EXPECT_FALSE(model->open(files.path(QStringLiteral("nope.txt")), true));
+    EXPECT_FALSE(model->dialog());
+    EXPECT_FALSE(model->open(files.path(QStringLiteral("nope.txt"))));
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("无法打开 nope.txt"));
+    EXPECT_FALSE(model->dialog()->message.isEmpty());
+    ASSERT_EQ(model->dialog()->buttons.size(), 1);
+    EXPECT_EQ(model->dialog()->buttons[0].title, QStringLiteral("好"));
+    EXPECT_EQ(model->dialog()->buttons[0].role, Dialog::Role::primary);
+    EXPECT_TRUE(model->docs().isEmpty());
+    EXPECT_EQ(model->recent(), QStringList{"/r"});
+}
+
+TEST_F(Opening, AlertsQueueBehindTheDialogOnScreen)
+{
+    model->setPopup(Popup::eol());
+    model->alert(QStringLiteral("一"), QStringLiteral("m"));
+    model->alert(QStringLiteral("二"), QStringLiteral("m"));
+    EXPECT_FALSE(model->popup());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("一"));
+    ASSERT_EQ(model->dialogQueue().size(), 1);
+    EXPECT_EQ(model->dialogQueue()[0].title, QStringLiteral("二"));
+    EXPECT_NE(model->dialog()->id, model->dialogQueue()[0].id);
+}
+
+TEST_F(Opening, PanelOpensEachChoiceOnceAndGoesOnAfterAFailure)
+{
+    const QString a = file(QStringLiteral("a.txt"), "a");
+    const QString b = file(QStringLiteral("b.txt"), "b");
+    chooser.toOpen = {a, files.path(QStringLiteral("missing.txt")), a, b};
+    model->openPanel();
+    EXPECT_EQ(chooser.opened, 1);
+    ASSERT_EQ(model->docs().size(), 2);
+    EXPECT_EQ(model->docs()[0]->name(), QStringLiteral("a.txt"));
+    EXPECT_EQ(model->docs()[1]->name(), QStringLiteral("b.txt"));
+    EXPECT_TRUE(model->dialog());
+    chooser.toOpen.clear();
+    model->openPanel();
+    EXPECT_EQ(model->docs().size(), 2);
+}
+
+TEST_F(Opening, RecentEntryOfAVanishedFileIsDropped)
+{
+    const QString gone = files.path(QStringLiteral("gone.txt"));
+    const QString there = file(QStringLiteral("there.txt"), "t");
+    model->setRecent({gone, there, gone});
+    model->openRecent(gone);
+    EXPECT_EQ(model->recent(), QStringList{there});
+    EXPECT_EQ(model->toast(), QStringLiteral("文件已不存在，已从最近列表移除"));
+    EXPECT_EQ(model->load<QStringList>(AppModel::recentKey), QStringList{there});
+    model->openRecent(there);
+    EXPECT_TRUE(model->recent().isEmpty());
+    EXPECT_EQ(model->docs().size(), 1);
+}
+
+TEST_F(Opening, DiskVersionReplacesTextAndClearsTheSnapshot)
+{
+    const QString path = file(QStringLiteral("d.txt"), "disk 1");
+    DocPtr d = model->open(path);
+    d->setText(QStringLiteral("edited"));
+    d->setOriginalName(QStringLiteral("old.txt"));
+    d->setMetaDirty(true);
+    BackupStore::write(*d);
+    file(QStringLiteral("d.txt"), "disk 2");
+    model->loadDiskVersion(d);
+    EXPECT_EQ(d->text(), QStringLiteral("disk 2"));
+    EXPECT_FALSE(d->isDirty());
+    EXPECT_FALSE(BackupStore::exists(d->id));
+    EXPECT_EQ(editor.calls, QStringList{"load d.txt"});
+
+    QFile::remove(path);
+    model->loadDiskVersion(d);
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("无法读取磁盘版本"));
+    EXPECT_EQ(d->text(), QStringLiteral("disk 2"));
+}
+
+TEST_F(Creating, BlankOrPlaceholderNamesAreAutoNamed)
+{
+    for (const QString& name : {QString(), QStringLiteral(" \t "), QStringLiteral("未命名"), QStringLiteral("未命名.txt")}) {
+        DocPtr d = model->createDoc(name, QStringLiteral("json"), {});
+        EXPECT_EQ(d->name(), QStringLiteral("未命名.json")) << name.toStdString();
+        EXPECT_EQ(d->autoExt(), QStringLiteral("json"));
+        EXPECT_EQ(d->text(), QStringLiteral("{\n  \n}\n"));
+        EXPECT_EQ(model->active(), d);
+    }
+}
+
+TEST_F(Creating, UsableNamesAreKeptAsTyped)
+{
+    // A hidden-file name has a base name of its own.
+    EXPECT_EQ(model->createDoc(QStringLiteral(".json"), QStringLiteral("json"), {})->name(), QStringLiteral(".json"));
+
+    DocPtr notes = model->createDoc(QStringLiteral("  notes "), QStringLiteral("markdown"), {QStringLiteral("write")});
+    EXPECT_EQ(notes->name(), QStringLiteral("notes"));
+    EXPECT_FALSE(notes->autoExt());
+    EXPECT_EQ(notes->tags(), QStringList{"write"});
+    EXPECT_FALSE(notes->url());
+
+    DocPtr unknown = model->createDoc(QString(), QStringLiteral("cobol"), {});
+    EXPECT_EQ(unknown->name(), QStringLiteral("未命名"));
+    EXPECT_EQ(unknown->autoExt(), QString());
+    EXPECT_TRUE(unknown->text().isEmpty());
+    EXPECT_FALSE(unknown->isDirty());
+
+    // Creating writes no session; the first change will.
+    EXPECT_FALSE(model->ud().contains(AppModel::sessionKey));
+    EXPECT_EQ(model->docs().size(), 3);
+}
+
+TEST_F(Creating, AutoNamedDocumentFollowsItsText)
+{
+    DocPtr d = model->createDoc(QString(), QStringLiteral("markdown"), {});
+    d->setText(QStringLiteral("# 周会纪要\n"));
+    EXPECT_EQ(d->name(), QStringLiteral("周会纪要.md"));
+}
+
+TEST_F(Toasts, NewestToastStaysItsFullTime)
+{
+    QElapsedTimer t;
+    t.start();
+    model->flash(QStringLiteral("一"));
+    spin(900);
+    model->flash(QStringLiteral("二"));
+    const qint64 second = t.elapsed();
+    ASSERT_TRUE(waitUntil([&] { return !model->toast() || t.elapsed() > 4000; }, 5000));
+    const qint64 hidden = t.elapsed();
+    EXPECT_GE(hidden - second, AppModel::toastMSecs - 20);
+    EXPECT_LT(hidden - second, AppModel::toastMSecs + 600);
+}
+
+TEST_F(Toasts, ToastShowsItsText)
+{
+    model->flash(QStringLiteral("已保存"));
+    EXPECT_EQ(model->toast(), QStringLiteral("已保存"));
+}

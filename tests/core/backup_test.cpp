@@ -1,0 +1,230 @@
+#include "Workspace.h"
+
+#include <QFile>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+class BackupStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { clearBackups(); }
+    void TearDown() override { clearBackups(); }
+
+    static QByteArray raw(QUuid id) { return TestDir::read(BackupStore::fileFor(id)); }
+    static void putRaw(QUuid id, const QByteArray& bytes)
+    {
+        QFile f(BackupStore::fileFor(id));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QString placeholder(QUuid id, const char* extra)
+    {
+        return QStringLiteral(R"({"id":"%1","name":"a.txt","text":"t","encoding":"UTF-8","eol":"LF","tags":[],"metaDirty":false,"mode":"editor","savedAt":1%2})")
+            .arg(uuidText(id), QString::fromLatin1(extra));
+    }
+
+    TestDir files;
+};
+
+DocPtr newDoc(const QString& name, const QString& text)
+{
+    return makeDoc(QUuid::createUuid(), name, text, std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
+}
+
+void setMTime(const QString& path, const QDateTime& t)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
+}
+
+}
+
+TEST_F(BackupStoreTest, NeverSavedDocumentRoundTrips)
+{
+    DocPtr d = newDoc(QStringLiteral("未命名.md"), QStringLiteral("# 草稿\n路径 a/b"));
+    d->setAutoExt(QStringLiteral("md"));
+    d->setTags({QStringLiteral("work"), QStringLiteral("ops")});
+    const QDateTime before = QDateTime::currentDateTimeUtc();
+    ASSERT_TRUE(BackupStore::write(*d));
+    EXPECT_TRUE(BackupStore::exists(d->id));
+
+    const QByteArray bytes = raw(d->id);
+    EXPECT_FALSE(bytes.contains("\"path\""));
+    EXPECT_FALSE(bytes.contains("\"diskModified\""));
+    EXPECT_FALSE(bytes.contains("\"originalName\""));
+    EXPECT_TRUE(bytes.contains("\"autoExt\":\"md\""));
+    EXPECT_TRUE(bytes.contains("a\\/b"));
+    EXPECT_FALSE(bytes.contains(": ") || bytes.contains(", ") || bytes.contains('\n'));
+    EXPECT_TRUE(bytes.contains(("\"id\":\"" + uuidText(d->id) + "\"").toUtf8()));
+
+    const auto s = BackupStore::load(d->id);
+    ASSERT_TRUE(s);
+    DocSnapshot expected = BackupStore::snapshot(*d);
+    expected.savedAt = s->savedAt;
+    EXPECT_EQ(*s, expected);
+    EXPECT_LE(std::abs(s->savedAt.msecsTo(before)), 5000);
+
+    DocPtr plain = newDoc(QStringLiteral("x"), QStringLiteral("y"));
+    BackupStore::write(*plain);
+    EXPECT_FALSE(raw(plain->id).contains("\"autoExt\""));
+}
+
+TEST_F(BackupStoreTest, EveryFieldOfASavedDocumentRoundTrips)
+{
+    const QString path = files.write(QStringLiteral("conf.yaml"), *TextEncoding(TextEncoding::gb18030).encode(QStringLiteral("键: 值\r\n")));
+    auto opened = Doc::open(path, TextEncoding::gb18030);
+    ASSERT_TRUE(opened);
+    DocPtr d = opened.value();
+    d->setText(QStringLiteral("键: 新值\n"));
+    d->setEol(LineEnding::cr);
+    d->setOriginalName(QStringLiteral("old.yaml"));
+    d->setMetaDirty(true);
+    d->setMode(ViewMode::preview);
+    d->setTags({QStringLiteral("conf")});
+    ASSERT_TRUE(BackupStore::write(*d));
+    const auto s = BackupStore::load(d->id);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->path, path);
+    EXPECT_EQ(s->encoding, TextEncoding::gb18030);
+    EXPECT_EQ(s->eol, LineEnding::cr);
+    EXPECT_EQ(s->mode, ViewMode::preview);
+    EXPECT_EQ(s->diskModified, d->diskModified());
+    EXPECT_TRUE(s->diskModified.has_value());
+    DocSnapshot expected = BackupStore::snapshot(*d);
+    expected.savedAt = s->savedAt;
+    EXPECT_EQ(*s, expected);
+
+    // Rebuilt from its snapshot the document is the same document.
+    DocPtr back = Doc::restore(*s);
+    EXPECT_EQ(back->id, d->id);
+    EXPECT_EQ(back->text(), d->text());
+    EXPECT_EQ(back->savedText(), d->savedText());
+    EXPECT_EQ(back->originalName(), d->originalName());
+    EXPECT_FALSE(back->notice().has_value());
+}
+
+TEST_F(BackupStoreTest, LoadIsStrictAboutRequiredKeysAndTypes)
+{
+    const QUuid id = QUuid::createUuid();
+    putRaw(id, placeholder(id, "").toUtf8());
+    ASSERT_TRUE(BackupStore::load(id));
+
+    const QStringList required{"id", "name", "text", "encoding", "eol", "tags", "metaDirty", "mode", "savedAt"};
+    for (const QString& key : required) {
+        auto j = Json::read(placeholder(id, "").toUtf8());
+        Json::Object o;
+        for (const auto& [k, v] : j->toObject().members())
+            if (k != key)
+                o.insert(k, v);
+        putRaw(id, *Json::write(Json(std::move(o))));
+        EXPECT_FALSE(BackupStore::load(id)) << "without " << key.toStdString();
+    }
+    for (const auto& [from, to] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"\"mode\":\"editor\"", "\"mode\":\"sidebyside\""},
+             {"\"encoding\":\"UTF-8\"", "\"encoding\":\"utf8\""},
+             {"\"eol\":\"LF\"", "\"eol\":\"lf\""},
+             {"\"metaDirty\":false", "\"metaDirty\":0"},
+             {"\"tags\":[]", "\"tags\":[1]"},
+             {"\"savedAt\":1", "\"savedAt\":\"1\""}}) {
+        putRaw(id, placeholder(id, "").replace(QLatin1String(from), QLatin1String(to)).toUtf8());
+        EXPECT_FALSE(BackupStore::load(id)) << to;
+    }
+    putRaw(id, placeholder(id, ",\"path\":7").toUtf8());
+    EXPECT_FALSE(BackupStore::load(id));
+    putRaw(id, "not json at all");
+    EXPECT_FALSE(BackupStore::load(id));
+
+    // Optional keys may be null; unknown keys are ignored.
+    putRaw(id, placeholder(id, ",\"path\":null,\"originalName\":null,\"diskModified\":null,\"future\":{\"x\":[1]}").toUtf8());
+    const auto s = BackupStore::load(id);
+    ASSERT_TRUE(s);
+    EXPECT_FALSE(s->path);
+    EXPECT_FALSE(s->diskModified);
+    // Failed loads never delete the file.
+    EXPECT_TRUE(BackupStore::exists(id));
+}
+
+TEST_F(BackupStoreTest, AllIDsKeepsOnlyUuidJsonFilesOldestFirst)
+{
+    const QString dir = BackupStore::directory();
+    const QString upper = uuidText(QUuid::createUuid());
+    files.write(QStringLiteral("unused"), "");
+    for (const QString& name : {QStringLiteral("notes.json"), upper + QStringLiteral(".JSON"),
+                                uuidText(QUuid::createUuid()) + QStringLiteral(".txt")}) {
+        QFile f(dir + QLatin1Char('/') + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    EXPECT_TRUE(BackupStore::allIDs().isEmpty());
+
+    const QDateTime base = QDateTime::currentDateTimeUtc().addSecs(-100);
+    QList<QUuid> ids;
+    for (int i = 0; i < 4; ++i)
+        ids << QUuid::createUuid();
+    const int order[] = {2, 0, 3, 1};  // oldest first
+    for (int i = 0; i < 4; ++i) {
+        putRaw(ids[order[i]], placeholder(ids[order[i]], "").toUtf8());
+        setMTime(BackupStore::fileFor(ids[order[i]]), base.addSecs(i * 10));
+    }
+    EXPECT_EQ(BackupStore::allIDs(), (QList<QUuid>{ids[2], ids[0], ids[3], ids[1]}));
+}
+
+TEST_F(BackupStoreTest, RemoveAndModificationDateFailQuietly)
+{
+    const QUuid id = QUuid::createUuid();
+    BackupStore::remove(id);
+    EXPECT_FALSE(BackupStore::exists(id));
+    EXPECT_FALSE(BackupStore::modificationDate(files.path(QStringLiteral("missing"))));
+    const QString f = files.write(QStringLiteral("f"), "x");
+    EXPECT_TRUE(BackupStore::modificationDate(f));
+}
+
+TEST_F(BackupStoreTest, AFailedWriteKeepsThePreviousSnapshot)
+{
+    DocPtr d = newDoc(QStringLiteral("big.txt"), QStringLiteral("第一版"));
+    ASSERT_TRUE(BackupStore::write(*d));
+    const QByteArray previous = raw(d->id);
+
+    // Simulate a full disk: the process may not write files beyond 64 KiB.
+    d->setText(QString(200000, QChar(u'字')));
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool wrote = BackupStore::write(*d);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(wrote);
+    EXPECT_EQ(raw(d->id), previous);
+    EXPECT_EQ(BackupStore::load(d->id)->text, QStringLiteral("第一版"));
+    // No half-written temporary file is left behind.
+    EXPECT_EQ(QDir(BackupStore::directory()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(BackupStoreTest, ARemovedBackupsDirectoryIsMadeAgain)
+{
+    ASSERT_TRUE(QDir(BackupStore::directory()).removeRecursively());
+    DocPtr d = newDoc(QStringLiteral("a.txt"), QStringLiteral("仍然保存"));
+    EXPECT_TRUE(BackupStore::write(*d));
+    EXPECT_EQ(BackupStore::load(d->id)->text, QStringLiteral("仍然保存"));
+}
+
+TEST_F(BackupStoreTest, AReadOnlyDirectoryKeepsThePreviousSnapshot)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    DocPtr d = newDoc(QStringLiteral("a.txt"), QStringLiteral("v1"));
+    ASSERT_TRUE(BackupStore::write(*d));
+    QFile dir(BackupStore::directory());
+    const auto perms = dir.permissions();
+    dir.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    d->setText(QStringLiteral("v2"));
+    EXPECT_FALSE(BackupStore::write(*d));
+    dir.setPermissions(perms);
+    EXPECT_EQ(BackupStore::load(d->id)->text, QStringLiteral("v1"));
+}

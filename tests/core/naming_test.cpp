@@ -1,0 +1,147 @@
+#include "TestFiles.h"
+#include "core/Doc.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString title(const char* text, const char* skipping = "")
+{
+    return Doc::title(QString::fromUtf8(text), QString::fromUtf8(skipping));
+}
+
+DocPtr autoNamed(const QString& name, const QString& ext)
+{
+    DocPtr d = makeDoc(QUuid::createUuid(), name, QString(), std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
+    d->setAutoExt(ext);
+    return d;
+}
+
+}
+
+TEST(Title, TakesTheFirstMeaningfulLine)
+{
+    EXPECT_EQ(title("\n## 周报：第 3 周\n正文"), QStringLiteral("周报：第 3 周"));
+    EXPECT_EQ(title("a/b:c"), QStringLiteral("a-b-c"));
+    EXPECT_EQ(title("{\n  \n}"), QStringLiteral("未命名"));
+    EXPECT_EQ(title(""), QStringLiteral("未命名"));
+    EXPECT_EQ(title("# 标题\n\n会议记录", "# 标题\n\n"), QStringLiteral("会议记录"));
+}
+
+TEST(Title, StripsMarkersThenSpacesAndDots)
+{
+    // A space stops the markers: only the first one goes.
+    EXPECT_EQ(title("> - * 引用"), QStringLiteral("- * 引用"));
+    // Markers go first, the whitespace they uncover only afterwards.
+    EXPECT_EQ(title("## word"), QStringLiteral("word"));
+    EXPECT_EQ(title("// TODO: fix"), QStringLiteral("TODO- fix"));
+    EXPECT_EQ(title(";;; config.ini ..."), QStringLiteral("config.ini"));
+    EXPECT_EQ(title("%!PS"), QStringLiteral("PS"));
+    EXPECT_EQ(title("\t\u3000 全角空格\u3000"), QStringLiteral("全角空格"));
+    // Full-width punctuation stays.
+    EXPECT_EQ(title("时间：今天"), QStringLiteral("时间：今天"));
+}
+
+TEST(Title, LinesWithoutLettersOrDigitsDoNotQualify)
+{
+    EXPECT_EQ(title("....\n####\n---\nv2"), QStringLiteral("v2"));
+    EXPECT_EQ(title("🎉🎉\n—\n"), QStringLiteral("未命名"));
+    // A combining mark alone counts as alphanumeric.
+    EXPECT_EQ(title("\u0301"), QStringLiteral("\u0301"));
+    // Letters outside the basic plane are recognised by code point.
+    EXPECT_EQ(title("😀 \U00020000"), QStringLiteral("😀 \U00020000"));
+}
+
+TEST(Title, SkippedLinesAreComparedUntrimmed)
+{
+    EXPECT_EQ(title("# 标题\n新内容", "# 标题 "), QStringLiteral("标题"));
+    EXPECT_EQ(title("@startuml\nA -> B : 你好\n@enduml\n", "@startuml\nA -> B : 你好\n@enduml\n"),
+              QStringLiteral("未命名"));
+}
+
+TEST(Title, OnlyFiftyNonEmptyLinesAreExamined)
+{
+    QString text;
+    for (int i = 0; i < 50; ++i)
+        text += QStringLiteral("---\n\n");
+    EXPECT_EQ(Doc::title(text + QStringLiteral("words")), QStringLiteral("未命名"));
+    QString text49;
+    for (int i = 0; i < 49; ++i)
+        text49 += QStringLiteral("---\n\n");
+    EXPECT_EQ(Doc::title(text49 + QStringLiteral("words")), QStringLiteral("words"));
+}
+
+TEST(Title, KeepsFortyUserPerceivedCharacters)
+{
+    QString sixty;
+    for (int i = 0; i < 60; ++i)
+        sixty += QChar(0x4E00 + i);
+    EXPECT_EQ(Doc::title(sixty), sixty.left(40));
+
+    // Emoji with skin-tone modifiers and family sequences are one character
+    // each; so is a letter with combining marks.
+    const QString thumbs = QStringLiteral("👍🏽");
+    const QString family = QStringLiteral("👨‍👩‍👧");
+    const QString accented = QStringLiteral("e\u0301\u0323");
+    QString mixed = QStringLiteral("a");
+    for (int i = 0; i < 13; ++i)
+        mixed += thumbs + family + accented;  // 1 + 39 characters
+    mixed += QStringLiteral("zzz");
+    const QString t = Doc::title(mixed);
+    EXPECT_TRUE(t.endsWith(accented));
+    EXPECT_EQ(t, mixed.left(mixed.size() - 3));
+
+    // No cluster is ever cut in half.
+    QString flags;
+    for (int i = 0; i < 41; ++i)
+        flags += QStringLiteral("x🇨🇳");
+    const QString ft = Doc::title(flags);
+    EXPECT_EQ(ft, flags.left(20 * 5));
+}
+
+TEST(Title, TrimsAgainAfterCutting)
+{
+    QString text = QStringLiteral("a");
+    for (int i = 0; i < 38; ++i)
+        text += QLatin1Char('b');
+    text += QStringLiteral(" tail");  // character 40 is the space
+    EXPECT_EQ(Doc::title(text), text.left(39));
+}
+
+TEST(AutoName, FollowsTheTextWithTheExtension)
+{
+    DocPtr d = autoNamed(QStringLiteral("未命名.md"), QStringLiteral("md"));
+    d->setText(QStringLiteral("v1.2 发布说明\n"));
+    EXPECT_EQ(d->name(), QStringLiteral("v1.2 发布说明.md"));
+    d->setText(QStringLiteral("{}"));
+    EXPECT_EQ(d->name(), QStringLiteral("未命名.md"));
+
+    DocPtr plain = autoNamed(QStringLiteral("未命名"), QString());
+    plain->setText(QStringLiteral("购物清单"));
+    EXPECT_EQ(plain->name(), QStringLiteral("购物清单"));
+}
+
+TEST(AutoName, NeverRenamesWithoutAutoExtOrWithAFile)
+{
+    DocPtr manual = makeDoc(QUuid::createUuid(), QStringLiteral("notes"), QString(), std::nullopt,
+                            TextEncoding::utf8, LineEnding::lf, {});
+    manual->setText(QStringLiteral("标题"));
+    EXPECT_EQ(manual->name(), QStringLiteral("notes"));
+
+    TestDir dir;
+    auto opened = Doc::open(dir.write(QStringLiteral("saved.md"), "old"));
+    ASSERT_TRUE(opened);
+    DocPtr saved = opened.value();
+    saved->setAutoExt(QStringLiteral("md"));
+    saved->setText(QStringLiteral("新标题"));
+    EXPECT_EQ(saved->name(), QStringLiteral("saved.md"));
+}
+
+TEST(AutoName, SettingTheSameTextDoesNothing)
+{
+    DocPtr d = autoNamed(QStringLiteral("未命名.md"), QStringLiteral("md"));
+    d->setText(QStringLiteral("一"));
+    d->setName(QStringLiteral("手动.md"));
+    d->setText(QStringLiteral("一"));
+    EXPECT_EQ(d->name(), QStringLiteral("手动.md"));
+}
