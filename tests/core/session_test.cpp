@@ -1,0 +1,218 @@
+#include "Workspace.h"
+
+#include <QFile>
+
+using Session = WorkspaceTest;
+
+namespace {
+
+DocSnapshot snapshot(const QString& text, std::optional<QString> path = std::nullopt)
+{
+    DocSnapshot s;
+    s.id = QUuid::createUuid();
+    s.path = std::move(path);
+    s.name = QStringLiteral("草稿.txt");
+    s.text = text;
+    s.savedAt = QDateTime::currentDateTimeUtc();
+    return s;
+}
+
+// Writes a snapshot file as a previous run would have left it.
+QUuid leave(const DocSnapshot& s, int ageSeconds = 0)
+{
+    DocPtr d = Doc::restore(s);
+    EXPECT_TRUE(BackupStore::write(*d));
+    QFile f(BackupStore::fileFor(s.id));
+    f.open(QIODevice::ReadWrite);
+    f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-ageSeconds), QFileDevice::FileModificationTime);
+    return s.id;
+}
+
+QStringList texts(const AppModel& m)
+{
+    QStringList out;
+    for (const DocPtr& d : m.docs())
+        out << d->text();
+    return out;
+}
+
+}
+
+TEST_F(Session, EmptyStoreGivesBuiltInDefaultsAndNothingElse)
+{
+    int applied = 0;
+    model->setApplySettingsHook([&](const Settings&) { ++applied; });
+    model->restore();
+    EXPECT_EQ(model->tags(), AppModel::builtInTags());
+    EXPECT_EQ(model->tags()[1], (Tag{"write", "写作", 1}));
+    EXPECT_TRUE(model->recent().isEmpty());
+    EXPECT_TRUE(model->collapsed().isEmpty());
+    EXPECT_EQ(model->settings(), Settings{});
+    EXPECT_TRUE(model->docs().isEmpty());
+    EXPECT_FALSE(model->activeID());
+    EXPECT_FALSE(model->toast());
+    EXPECT_EQ(applied, 1);
+    // The settings rule did not store anything.
+    EXPECT_FALSE(model->ud().contains(AppModel::tagsKey));
+    EXPECT_FALSE(model->ud().contains(AppModel::settingsKey));
+}
+
+TEST_F(Session, PersistedValuesComeBack)
+{
+    int applied = 0;
+    model->setApplySettingsHook([&](const Settings&) { ++applied; });
+    model->setTags({{"t1", "甲", 4}});
+    model->setRecent({QStringLiteral("/x/a.md")});
+    model->setCollapsed({QStringLiteral("t1"), QStringLiteral("recent")});
+    const Settings dark{2, QStringLiteral("ink"), 16, true};
+    model->setSettings(dark);  // applies and persists
+    EXPECT_EQ(applied, 1);
+    model->setSettings(dark);
+    EXPECT_EQ(applied, 1);
+
+    model = relaunch();
+    Settings seen;
+    model->setApplySettingsHook([&](const Settings& s) { seen = s; ++applied; });
+    model->restore();
+    EXPECT_EQ(model->tags(), (QList<Tag>{{"t1", "甲", 4}}));
+    EXPECT_EQ(model->recent(), QStringList{"/x/a.md"});
+    EXPECT_EQ(model->collapsed(), (QSet<QString>{"t1", "recent"}));
+    EXPECT_EQ(model->settings(), dark);
+    EXPECT_EQ(seen, dark);
+    EXPECT_EQ(applied, 3);  // the rule, then once more
+}
+
+TEST_F(Session, UnreadableValuesFallBack)
+{
+    model->ud().setBlob(AppModel::settingsKey, R"({"appearance":1,"scheme":"x","fontSize":20})");
+    model->ud().setBlob(AppModel::tagsKey, "[{\"id\":1}]");
+    model->ud().setString(AppModel::recentKey, QStringLiteral("[\"/a\"]"));  // a string, not a blob
+    model->restore();
+    EXPECT_EQ(model->settings(), Settings{});
+    EXPECT_EQ(model->tags(), AppModel::builtInTags());
+    EXPECT_TRUE(model->recent().isEmpty());
+}
+
+TEST_F(Session, PersistSessionListsFilesAndSnapshots)
+{
+    const QString clean = file(QStringLiteral("clean.txt"), "c");
+    const QString dirty = file(QStringLiteral("dirty.txt"), "d");
+    DocPtr a = model->open(clean);
+    DocPtr b = model->open(dirty);
+    model->createDoc(QString(), std::nullopt, {});
+    b->setText(QStringLiteral("d2"));
+    BackupStore::write(*b);
+    model->activate(a);
+    model->persistSession();
+    EXPECT_EQ(model->load<QList<SessionItem>>(AppModel::sessionKey),
+              (QList<SessionItem>{{clean, std::nullopt}, {dirty, b->id}}));
+    EXPECT_EQ(model->ud().string(AppModel::activePathKey), clean);
+    model->activate(model->docs().last());
+    model->persistSession();
+    EXPECT_FALSE(model->ud().contains(AppModel::activePathKey));
+}
+
+TEST_F(Session, RestoresSessionThenLeftOversOldestFirst)
+{
+    const QString one = file(QStringLiteral("one.txt"), "one on disk");
+    const QString two = file(QStringLiteral("two.txt"), "two on disk");
+    DocSnapshot twoEdited = snapshot(QStringLiteral("two edited"), two);
+    leave(twoEdited, 50);
+    const QUuid newer = leave(snapshot(QStringLiteral("left over, newer")), 10);
+    const QUuid older = leave(snapshot(QStringLiteral("left over, older")), 100);
+    // Also left over, but its file is already open from the session.
+    const QUuid duplicate = leave(snapshot(QStringLiteral("stale copy of one"), one), 200);
+    model->store(AppModel::sessionKey, QList<SessionItem>{{one, std::nullopt}, {two, twoEdited.id}});
+    model->ud().setString(AppModel::activePathKey, two);
+
+    model->restore();
+    EXPECT_EQ(texts(*model), (QStringList{"one on disk", "two edited", "left over, older", "left over, newer"}));
+    EXPECT_EQ(model->docs()[1]->id, twoEdited.id);
+    EXPECT_EQ(model->docs()[2]->id, older);
+    EXPECT_EQ(model->docs()[3]->id, newer);
+    EXPECT_TRUE(model->docs()[1]->isDirty());
+    EXPECT_EQ(model->active(), model->docs()[1]);
+    EXPECT_EQ(model->toast(), QStringLiteral("已恢复未保存的修改"));
+    for (const DocPtr& d : model->docs())
+        EXPECT_TRUE(model->isWatching(d->id));
+    // Restoring deletes no snapshot, not even the skipped one.
+    EXPECT_TRUE(BackupStore::exists(duplicate));
+    EXPECT_EQ(BackupStore::allIDs().size(), 4);
+
+    // The active-document subscription writes the settled session next turn.
+    spin(20);
+    EXPECT_EQ(model->load<QList<SessionItem>>(AppModel::sessionKey)->size(), 4);
+}
+
+TEST_F(Session, OlderFormOfPlainPathsStillOpens)
+{
+    const QString a = file(QStringLiteral("a.txt"), "A");
+    const QString b = file(QStringLiteral("b.txt"), "B");
+    model->store(AppModel::sessionKey, QStringList{b, files.path(QStringLiteral("gone.txt")), a});
+    model->restore();
+    EXPECT_EQ(texts(*model), (QStringList{"B", "A"}));
+    EXPECT_FALSE(model->dialog());  // quiet
+    EXPECT_FALSE(model->toast());
+    EXPECT_EQ(model->active(), model->docs().first());
+}
+
+TEST_F(Session, MissingSnapshotFallsBackToTheFile)
+{
+    const QString a = file(QStringLiteral("a.txt"), "from disk");
+    model->store(AppModel::sessionKey, QList<SessionItem>{{a, QUuid::createUuid()}});
+    model->restore();
+    EXPECT_EQ(texts(*model), QStringList{"from disk"});
+    EXPECT_FALSE(model->docs()[0]->isDirty());
+}
+
+TEST_F(Session, ActivePathNotInTheSessionLeavesTheFirstActive)
+{
+    const QString a = file(QStringLiteral("a.txt"), "A");
+    const QString b = file(QStringLiteral("b.txt"), "B");
+    model->store(AppModel::sessionKey, QList<SessionItem>{{a, std::nullopt}, {b, std::nullopt}});
+    model->ud().setString(AppModel::activePathKey, files.path(QStringLiteral("other.txt")));
+    model->restore();
+    ASSERT_EQ(model->docs().size(), 2);
+    EXPECT_EQ(model->active(), model->docs().first());
+}
+
+TEST_F(Session, UnreadableLeftOverSnapshotsStayOnDisk)
+{
+    const QUuid bad = QUuid::createUuid();
+    QFile f(BackupStore::fileFor(bad));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"id":"truncated)");
+    f.close();
+    model->restore();
+    EXPECT_TRUE(model->docs().isEmpty());
+    spin(20);
+    EXPECT_EQ(TestDir::read(BackupStore::fileFor(bad)), QByteArray(R"({"id":"truncated)"));
+}
+
+TEST_F(Session, EditsSurviveARestartThroughTheWatcher)
+{
+    const QString path = file(QStringLiteral("notes.md"), "# 笔记\n");
+    DocPtr saved = model->open(path);
+    saved->setText(QStringLiteral("# 笔记\n新的一行\n"));
+    DocPtr fresh = model->createDoc(QString(), QStringLiteral("markdown"), {QStringLiteral("work")});
+    fresh->setText(QStringLiteral("# 计划\n"));
+    model->setTags(AppModel::builtInTags());
+    ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(saved->id) && BackupStore::exists(fresh->id); }));
+    spin(50);
+    const QUuid freshID = fresh->id;
+    saved.reset();
+    fresh.reset();
+
+    model = relaunch();
+    model->restore();
+    ASSERT_EQ(model->docs().size(), 2);
+    EXPECT_EQ(model->docs()[0]->text(), QStringLiteral("# 笔记\n新的一行\n"));
+    EXPECT_TRUE(model->docs()[0]->isDirty());
+    EXPECT_EQ(model->docs()[1]->id, freshID);
+    EXPECT_EQ(model->docs()[1]->name(), QStringLiteral("计划.md"));
+    EXPECT_EQ(model->docs()[1]->autoExt(), QStringLiteral("md"));
+    EXPECT_EQ(model->docs()[1]->tags(), QStringList{"work"});
+    // Naming carries on after the restart.
+    model->docs()[1]->setText(QStringLiteral("# 新计划\n"));
+    EXPECT_EQ(model->docs()[1]->name(), QStringLiteral("新计划.md"));
+}

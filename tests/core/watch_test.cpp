@@ -1,0 +1,102 @@
+#include "Workspace.h"
+
+using Watching = WorkspaceTest;
+
+namespace {
+
+std::optional<QList<SessionItem>> session(const AppModel& m) { return m.load<QList<SessionItem>>(AppModel::sessionKey); }
+
+}
+
+TEST_F(Watching, BurstOfEditsGivesOneSnapshotASecondAfterTheLast)
+{
+    DocPtr d = model->createDoc(QString(), QStringLiteral("markdown"), {});
+    QElapsedTimer sinceLast;
+    for (int i = 0; i < 4; ++i) {
+        if (i)
+            spin(80);
+        d->setText(QStringLiteral("# 草稿 ") + QString::number(i));
+        sinceLast.start();
+    }
+    const QString file = BackupStore::fileFor(d->id);
+    spin(850 - int(sinceLast.elapsed()));
+    if (sinceLast.elapsed() < 950)
+        EXPECT_FALSE(QFileInfo::exists(file));
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(file); }, 3000));
+    EXPECT_GE(sinceLast.elapsed(), 950);
+    EXPECT_EQ(BackupStore::load(d->id)->text, QStringLiteral("# 草稿 3"));
+    const auto items = session(*model);
+    ASSERT_TRUE(items);
+    EXPECT_EQ(*items, (QList<SessionItem>{{std::nullopt, d->id}}));
+}
+
+TEST_F(Watching, SessionIsRewrittenOnlyWhenASnapshotAppearsOrGoes)
+{
+    const QString path = file(QStringLiteral("s.txt"), "saved");
+    DocPtr d = model->open(path);
+    ASSERT_TRUE(d);
+    d->setText(QStringLiteral("changed"));
+    ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(d->id); }));
+    EXPECT_EQ(*session(*model), (QList<SessionItem>{{path, d->id}}));
+
+    // Another change rewrites the snapshot but not the session.
+    model->ud().remove(AppModel::sessionKey);
+    d->setText(QStringLiteral("changed again"));
+    ASSERT_TRUE(waitUntil([&] { return BackupStore::load(d->id)->text == QStringLiteral("changed again"); }));
+    spin(100);
+    EXPECT_FALSE(model->ud().contains(AppModel::sessionKey));
+
+    // Undoing back to the saved text removes the snapshot and rewrites the session.
+    d->setText(QStringLiteral("saved"));
+    ASSERT_TRUE(waitUntil([&] { return !BackupStore::exists(d->id); }));
+    EXPECT_EQ(*session(*model), (QList<SessionItem>{{path, std::nullopt}}));
+}
+
+TEST_F(Watching, ContinuousTypingIsStillSnapshotted)
+{
+    DocPtr d = model->createDoc(QStringLiteral("live.txt"), std::nullopt, {});
+    QElapsedTimer t;
+    t.start();
+    qint64 firstSnapshot = -1;
+    int i = 0;
+    while (t.elapsed() < 2600) {
+        d->setText(QStringLiteral("键入 ") + QString::number(++i));
+        spin(150);
+        if (firstSnapshot < 0 && BackupStore::exists(d->id))
+            firstSnapshot = t.elapsed();
+    }
+    ASSERT_GE(firstSnapshot, 0) << "no snapshot while typing without pause";
+    EXPECT_LE(firstSnapshot, AppModel::snapshotMaxWaitMSecs + 400);
+    EXPECT_GE(firstSnapshot, AppModel::snapshotQuietMSecs);
+    // And the snapshot keeps up with the typing.
+    const int seen = BackupStore::load(d->id)->text.mid(3).toInt();
+    EXPECT_GE(seen, i - 12);
+}
+
+TEST_F(Watching, NothingIsWrittenAfterQuitting)
+{
+    DocPtr d = model->createDoc(QString(), std::nullopt, {});
+    model->setQuitting();
+    d->setText(QStringLiteral("退出后的修改"));
+    spin(1500);
+    EXPECT_FALSE(BackupStore::exists(d->id));
+    EXPECT_FALSE(model->ud().contains(AppModel::sessionKey));
+}
+
+TEST_F(Watching, ClosedOrUnwatchedDocumentsWriteNothing)
+{
+    DocPtr kept = model->createDoc(QString(), std::nullopt, {});
+    model->unwatch(kept->id);
+    kept->setText(QStringLiteral("不再观察"));
+
+    QUuid goneID;
+    {
+        DocPtr gone = model->createDoc(QString(), std::nullopt, {});
+        goneID = gone->id;
+        gone->setText(QStringLiteral("即将关闭"));
+        model->setDocs({kept});
+    }
+    spin(1500);
+    EXPECT_FALSE(BackupStore::exists(kept->id));
+    EXPECT_FALSE(BackupStore::exists(goneID));
+}
