@@ -58,7 +58,7 @@ bool hasAlphanumeric(QStringView s)
 }
 
 // The first `count` user-perceived characters (extended grapheme clusters).
-QString firstCharacters(const QString& s, int count)
+QStringView firstCharacters(QStringView s, int count)
 {
     // No cluster is shorter than one code unit.
     if (s.size() <= count)
@@ -101,12 +101,14 @@ QString Doc::title(const QString& text, const QString& skipping)
         QStringView t = trimmed(line);
         while (!t.isEmpty() && isLeadingMark(t.front()))
             t = t.mid(1);
-        QString candidate = t.toString();
-        candidate.replace(u'/', u'-').replace(u':', u'-');
-        const QStringView core = trimmed(candidate, true);
+        // Replacing "/" and ":" by "-" touches neither whitespace nor dots nor
+        // letters, so it can wait until the title is cut; huge lines are
+        // never copied.
+        const QStringView core = trimmed(t, true);
         if (!hasAlphanumeric(core))
             continue;
-        return trimmed(firstCharacters(core.toString(), maxCharacters)).toString();
+        QString result = trimmed(firstCharacters(core, maxCharacters)).toString();
+        return result.replace(u'/', u'-').replace(u':', u'-');
     }
     return fallbackTitle;
 }

@@ -106,6 +106,14 @@ TEST(Title, TrimsAgainAfterCutting)
         text += QLatin1Char('b');
     text += QStringLiteral(" tail");  // character 40 is the space
     EXPECT_EQ(Doc::title(text), text.left(39));
+
+    // Replacements apply to long lines too, and dots at the cut are kept
+    // when the line goes on.
+    const QString path = QStringLiteral("## /usr/share:doc/") + QString(100, QLatin1Char('x'));
+    // The space stops the markers, so the first slash becomes a hyphen.
+    EXPECT_EQ(Doc::title(path), QStringLiteral("-usr-share-doc-") + QString(25, QLatin1Char('x')));
+    const QString dots = QString(39, QLatin1Char('y')) + QStringLiteral(".") + QString(10, QLatin1Char('z'));
+    EXPECT_EQ(Doc::title(dots), dots.left(40));
 }
 
 TEST(AutoName, FollowsTheTextWithTheExtension)
