@@ -30,7 +30,10 @@ setup() {
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
-  if [ -x "$ROOT/resources/fetch.sh" ]; then "$ROOT/resources/fetch.sh"; fi
+  # Fonts and icons come from the npm registry at build time, never from git.
+  for f in "$ROOT"/resources/fetch*.sh; do
+    if [ -x "$f" ]; then "$f"; fi
+  done
 }
 
 build() {

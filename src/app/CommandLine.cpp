@@ -1,0 +1,171 @@
+#include "app/CommandLine.h"
+
+#include "core/Doc.h"
+#include "core/PreviewPage.h"
+#include "plugins/PluginRegistry.h"
+
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+// Toolkit options that take a value; they are accepted so that launchers
+// and desktop files that pass them keep working.
+const QSet<QString>& qtOptionsWithValue()
+{
+    static const QSet<QString> s{QStringLiteral("-platform"), QStringLiteral("-display"), QStringLiteral("-style"),
+                                 QStringLiteral("-geometry"), QStringLiteral("-qwindowgeometry"), QStringLiteral("-plugin"),
+                                 QStringLiteral("-name"), QStringLiteral("-title"), QStringLiteral("-qwindowtitle"),
+                                 QStringLiteral("-stylesheet"), QStringLiteral("-session")};
+    return s;
+}
+
+void print(std::FILE* f, const QString& s)
+{
+    const QByteArray b = s.toUtf8();
+    std::fwrite(b.constData(), 1, size_t(b.size()), f);
+}
+
+}
+
+CommandLine CommandLine::parse(const QStringList& args)
+{
+    CommandLine cl;
+    // The self tests win wherever the exact argument appears.
+    if (args.contains(QStringLiteral("--unit"))) {
+        cl.mode = Mode::unit;
+        return cl;
+    }
+    auto fail = [&](const QString& message) {
+        cl.mode = Mode::invalid;
+        cl.error = message;
+        return cl;
+    };
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (optionsEnded || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
+            cl.files << a;
+            continue;
+        }
+        if (a == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            cl.mode = Mode::help;
+            return cl;
+        } else if (a == QLatin1String("--check")) {
+            if (cl.mode != Mode::window)
+                return fail(QStringLiteral("--check 不能与其他模式同时使用"));
+            cl.mode = Mode::check;
+        } else if (a == QLatin1String("--export-html")) {
+            if (cl.mode != Mode::window)
+                return fail(QStringLiteral("--export-html 不能与其他模式同时使用"));
+            cl.mode = Mode::exportHTML;
+        } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
+            if (i + 1 >= args.size())
+                return fail(QStringLiteral("%1 后面需要输出文件路径").arg(a));
+            cl.output = args[++i];
+        } else if (qtOptionsWithValue().contains(a) && i + 1 < args.size()) {
+            cl.qtArgs << a << args[++i];
+        } else if (a == QLatin1String("-reverse")) {
+            cl.qtArgs << a;
+        } else {
+            return fail(QStringLiteral("未知选项：%1").arg(a));
+        }
+    }
+    if (!cl.output.isEmpty() && cl.mode != Mode::exportHTML)
+        return fail(QStringLiteral("-o 只能与 --export-html 一起使用"));
+    if (cl.mode == Mode::check && cl.files.isEmpty())
+        return fail(QStringLiteral("--check 需要至少一个文件"));
+    if (cl.mode == Mode::exportHTML && cl.files.size() != 1)
+        return fail(QStringLiteral("--export-html 需要且只需要一个文件"));
+    if (cl.mode != Mode::window && !cl.qtArgs.isEmpty())
+        return fail(QStringLiteral("未知选项：%1").arg(cl.qtArgs.first()));
+    return cl;
+}
+
+namespace CommandLineTool {
+
+QString usage()
+{
+    return QStringLiteral(
+        "用法：\n"
+        "  lorvane [文件…]                      打开编辑器窗口，并打开给出的文件\n"
+        "  lorvane --check 文件…                按格式检查文件，每个问题输出一行“路径:行号: 说明”\n"
+        "                                       退出码：0 全部通过，1 发现问题，2 文件无法读取或解码\n"
+        "  lorvane --export-html 文件 [-o 输出]  把文件的预览导出为独立的 HTML 页面（默认写到标准输出）\n"
+        "                                       退出码：0 成功，1 无法预览，2 文件无法读取或解码\n"
+        "  lorvane --unit                       运行内置自检\n"
+        "  lorvane --help                       显示本帮助\n");
+}
+
+namespace {
+
+// Opens a file the way the editor does; prints the editor's message on failure.
+DocPtr openForTool(const QString& path, std::FILE* err)
+{
+    auto doc = Doc::open(path);
+    if (!doc) {
+        print(err, QStringLiteral("无法打开 ") + QFileInfo(path).fileName() + QStringLiteral("：") + doc.error() + QLatin1Char('\n'));
+        return nullptr;
+    }
+    return doc.value();
+}
+
+}
+
+int check(const QStringList& files, std::FILE* out, std::FILE* err)
+{
+    int status = 0;
+    for (const QString& path : files) {
+        DocPtr doc = openForTool(path, err);
+        if (!doc) {
+            status = 2;
+            continue;
+        }
+        const FormatPlugin& plugin = doc->plugin();
+        if (!plugin.validates)
+            continue;
+        const QList<Diagnostic> found = plugin.validate(doc->text());
+        for (const Diagnostic& d : found)
+            print(out, path + QLatin1Char(':') + QString::number(d.line) + QStringLiteral(": ") + d.message + QLatin1Char('\n'));
+        if (!found.isEmpty() && status == 0)
+            status = 1;
+        std::fflush(out);
+    }
+    return status;
+}
+
+int exportHTML(const QString& file, const QString& output, std::FILE* out, std::FILE* err)
+{
+    DocPtr doc = openForTool(file, err);
+    if (!doc)
+        return 2;
+    const FormatPlugin& plugin = doc->plugin();
+    if (!plugin.supportsPreview()) {
+        print(err, QStringLiteral("%1 格式没有预览，无法导出 HTML：%2\n").arg(plugin.displayName, QFileInfo(file).fileName()));
+        return 1;
+    }
+    QString fragment;
+    try {
+        fragment = plugin.previewHTML(doc->text());
+    } catch (const PluginError& e) {
+        QString message = e.line ? QStringLiteral("第 %1 行无法解析：").arg(*e.line) + e.message : e.message;
+        print(err, message + QLatin1Char('\n'));
+        return 1;
+    }
+    const QString page = PreviewPage::standalone(fragment);
+    const QByteArray bytes = page.toUtf8();
+    if (output.isEmpty() || output == QLatin1String("-")) {
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
+        std::fflush(out);
+        return 0;
+    }
+    if (auto error = FileIO::writeAtomically(output, bytes)) {
+        print(err, QStringLiteral("无法写入 ") + output + QStringLiteral("：") + *error + QLatin1Char('\n'));
+        return 2;
+    }
+    return 0;
+}
+
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+
+// Modes of the program chosen from its arguments. Everything except the
+// window runs without a GUI application object.
+struct CommandLine {
+    enum class Mode { window, unit, check, exportHTML, help, invalid };
+
+    Mode mode = Mode::window;
+    QStringList files;   // files to open or to process
+    QString output;      // -o for export
+    QStringList qtArgs;  // options passed on to the GUI toolkit
+    QString error;       // for invalid
+
+    static CommandLine parse(const QStringList& args);
+};
+
+namespace CommandLineTool {
+QString usage();
+// Runs --check; returns the exit status.
+int check(const QStringList& files, std::FILE* out, std::FILE* err);
+// Runs --export-html; returns the exit status.
+int exportHTML(const QString& file, const QString& output, std::FILE* out, std::FILE* err);
+}

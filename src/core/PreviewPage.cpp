@@ -1,0 +1,113 @@
+#include "core/PreviewPage.h"
+
+#include "core/WebFonts.h"
+#include "plugins/HTML.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace PreviewPage {
+
+namespace {
+const char cssText[] =
+    ":root{--bg:#f7f8f9;--fg:#1f2329;--fg2:#5d6570;--fg3:#8b929c;--line:#dcdfe3;--line2:#e8eaed;--side:#eef0f2;--hover:#e2e5e9;\n"
+    "  --accent:#3e7c74;--danger:#b5524a;--code:#fbfbfa;--s:#5f8a3e;--n:#8a5fb0;--b:#b0703a;color-scheme:light}\n"
+    "@media (prefers-color-scheme:dark){:root{--bg:#1d2024;--fg:#e3e6ea;--fg2:#a1a8b2;--fg3:#6d747e;--line:#2c3036;--line2:#262a2f;\n"
+    "  --side:#191b1f;--hover:#262a30;--accent:#6fb2a7;--danger:#e07b70;--code:#1b1e22;--s:#9ac27a;--n:#b99ad6;--b:#d6a06a;color-scheme:dark}}\n"
+    "html,body{margin:0;background:var(--bg);color:var(--fg);font:14px/1.7 \"IBM Plex Sans\",-apple-system,\"PingFang SC\",sans-serif}\n"
+    "main{padding:22px 28px 48px}\n"
+    ".md{max-width:760px}\n"
+    ".md h1{font-size:24px;margin:0 0 14px;letter-spacing:-.01em;line-height:1.3}\n"
+    ".md h2{font-size:18px;margin:26px 0 10px;padding-bottom:5px;border-bottom:1px solid var(--line2)}\n"
+    ".md h3{font-size:15px;margin:22px 0 8px}\n"
+    ".md code{font:12.5px \"IBM Plex Mono\",ui-monospace,\"SF Mono\",Menlo,\"PingFang SC\",monospace;background:var(--hover);padding:1px 5px;border-radius:4px}\n"
+    ".md pre{background:var(--code);border:1px solid var(--line2);border-radius:7px;padding:12px 14px;overflow:auto}\n"
+    ".md pre code{background:none;padding:0}\n"
+    ".md blockquote{margin:0;padding:2px 14px;border-left:3px solid var(--line);color:var(--fg2)}\n"
+    ".md table{border-collapse:collapse;font-size:13px;margin:10px 0}\n"
+    ".md th,.md td{border:1px solid var(--line);padding:5px 10px;text-align:left}\n"
+    ".md th{background:var(--side)}\n"
+    ".md a{color:var(--accent)}\n"
+    ".md img{max-width:100%}\n"
+    ".md hr{border:0;border-top:1px solid var(--line);margin:22px 0}\n"
+    ".md li.task{list-style:none;margin-left:-20px}\n"
+    ".md li input{accent-color:var(--accent);margin-right:4px}\n"
+    ".tree{font:12.5px/1.8 \"IBM Plex Mono\",ui-monospace,\"SF Mono\",Menlo,\"PingFang SC\",monospace}\n"
+    ".tree ul{list-style:none;margin:0;padding-left:18px;border-left:1px dashed var(--line)}\n"
+    ".tree>ul{padding-left:0;border:0}\n"
+    ".tree .s{color:var(--s)}.tree .num{color:var(--n)}.tree .b{color:var(--b)}.tree .nl{color:var(--fg3)}\n"
+    ".tree summary{cursor:pointer;list-style:none}\n"
+    ".tree summary::-webkit-details-marker{display:none}\n"
+    ".tree summary::before{content:\"▸\";display:inline-block;width:14px;color:var(--fg3);transition:transform .12s}\n"
+    ".tree details[open]>summary::before{transform:rotate(90deg)}\n"
+    ".tree .meta{color:var(--fg3);font-size:11px;margin-left:6px}\n"
+    ".tbl{border-collapse:collapse;font-size:12.5px;font-variant-numeric:tabular-nums}\n"
+    ".tbl th{position:sticky;top:0;background:var(--side);font-weight:600;text-align:left}\n"
+    ".tbl th,.tbl td{border:1px solid var(--line);padding:5px 12px;white-space:nowrap}\n"
+    ".tbl td.r{text-align:right}\n"
+    ".tbl tr:hover td{background:var(--hover)}\n"
+    ".tbl .idx{color:var(--fg3);text-align:right;background:var(--side)}\n"
+    ".cap{font-size:11px;color:var(--fg3);margin-bottom:12px;display:flex;gap:14px;flex-wrap:wrap}\n"
+    ".uml svg{max-width:100%;height:auto;font:12px \"IBM Plex Sans\",-apple-system,sans-serif}\n"
+    ".uml .life{stroke:var(--line);stroke-dasharray:4 4}\n"
+    ".uml .box{fill:var(--side);stroke:var(--line)}\n"
+    ".uml .t1{fill:var(--fg)}.uml .t2{fill:var(--fg2)}\n"
+    ".uml .msg{stroke:var(--fg2)}.uml .f2{fill:var(--fg2)}\n"
+    ".err{border:1px solid color-mix(in srgb,var(--danger) 40%,transparent);color:var(--danger);border-radius:8px;padding:12px 14px;font-size:13px}\n"
+    ".err .sub{color:var(--fg3)}";
+}
+
+const QString& css()
+{
+    static const QString text = QString::fromUtf8(cssText);
+    return text;
+}
+
+QString shellWith(const QString& fontFaces)
+{
+    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\"><style>") + fontFaces + css()
+        + QStringLiteral("</style>\n<script>function render(h){document.getElementById('c').innerHTML=h}</script></head>\n"
+                         "<body><main id=\"c\"></main></body></html>");
+}
+
+const QString& shell()
+{
+    static const QString text = shellWith(WebFonts::webFontFaces());
+    return text;
+}
+
+QString fragment(const PreviewState& state)
+{
+    switch (state.kind) {
+    case PreviewState::Kind::html:
+        return state.text;
+    case PreviewState::Kind::error: {
+        QString out = QStringLiteral("<div class=\"err\">");
+        if (state.line)
+            out += QStringLiteral("第 ") + QString::number(*state.line) + QStringLiteral(" 行无法解析：");
+        HTML::appendEsc(out, state.text);
+        out += QStringLiteral("<br><span class=\"sub\">修正后预览自动恢复。</span></div>");
+        return out;
+    }
+    case PreviewState::Kind::none:
+        break;
+    }
+    return QStringLiteral("<div class=\"cap\"><span>正在渲染…</span></div>");
+}
+
+std::optional<QString> renderScript(const QString& html)
+{
+    const QByteArray json = QJsonDocument(QJsonArray{html}).toJson(QJsonDocument::Compact);
+    if (json.isEmpty())
+        return std::nullopt;
+    return QStringLiteral("render(") + QString::fromUtf8(json) + QStringLiteral("[0])");
+}
+
+QString standalone(const QString& fragmentHTML)
+{
+    // Same page with the fragment inlined and no script, for export.
+    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\"><style>") + WebFonts::webFontFaces() + css()
+        + QStringLiteral("</style></head>\n<body><main id=\"c\">") + fragmentHTML + QStringLiteral("</main></body></html>\n");
+}
+
+}

@@ -1,0 +1,60 @@
+#include "TestFiles.h"
+#include "core/PreviewPage.h"
+#include "core/WebFonts.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <gtest/gtest.h>
+
+TEST(PreviewPage, StylesheetHasItsFortyFiveLines)
+{
+    const QString css = PreviewPage::css();
+    EXPECT_EQ(css.split(QLatin1Char('\n')).size(), 45);
+    EXPECT_TRUE(css.startsWith(QStringLiteral(":root{--bg:#f7f8f9;")));
+    EXPECT_TRUE(css.endsWith(QStringLiteral(".err .sub{color:var(--fg3)}")));
+    EXPECT_TRUE(css.contains(QStringLiteral("content:\"▸\"")));
+    EXPECT_TRUE(css.split(QLatin1Char('\n'))[1].startsWith(QStringLiteral("  --accent:")));
+}
+
+TEST(PreviewPage, ShellJoinsFontsStylesAndScript)
+{
+    const QString page = PreviewPage::shellWith(QStringLiteral("@font-face{x}"));
+    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\"><style>@font-face{x}:root{")));
+    EXPECT_TRUE(page.endsWith(QStringLiteral("</style>\n<script>function render(h){document.getElementById('c').innerHTML=h}</script></head>\n<body><main id=\"c\"></main></body></html>")));
+}
+
+TEST(PreviewPage, FragmentsForEveryState)
+{
+    EXPECT_EQ(PreviewPage::fragment(PreviewState::html(QStringLiteral("<p>x</p>"))), QStringLiteral("<p>x</p>"));
+    EXPECT_EQ(PreviewPage::fragment(PreviewState::error(12, QStringLiteral("x"))),
+              QStringLiteral("<div class=\"err\">第 12 行无法解析：x<br><span class=\"sub\">修正后预览自动恢复。</span></div>"));
+    EXPECT_EQ(PreviewPage::fragment(PreviewState::error(std::nullopt, QStringLiteral("a<b&c"))),
+              QStringLiteral("<div class=\"err\">a&lt;b&amp;c<br><span class=\"sub\">修正后预览自动恢复。</span></div>"));
+    EXPECT_EQ(PreviewPage::fragment(PreviewState::none()), QStringLiteral("<div class=\"cap\"><span>正在渲染…</span></div>"));
+}
+
+TEST(PreviewPage, RenderScriptCarriesHostileFragmentsAsData)
+{
+    const QString hostile = QStringLiteral("\"'\\\n</script><script>alert(1)</script>\u2028中");
+    const auto script = PreviewPage::renderScript(hostile);
+    ASSERT_TRUE(script);
+    ASSERT_TRUE(script->startsWith(QStringLiteral("render([")));
+    ASSERT_TRUE(script->endsWith(QStringLiteral("][0])")));
+    const QString json = script->mid(7, script->size() - 7 - 4);
+    const auto back = QJsonDocument::fromJson(json.toUtf8()).array();
+    ASSERT_EQ(back.size(), 1);
+    EXPECT_EQ(back[0].toString(), hostile);
+    EXPECT_FALSE(json.contains(QLatin1Char('\n')));
+}
+
+TEST(WebFonts, FacesFromTheFontsFolderInTableOrder)
+{
+    TestDir dir;
+    EXPECT_EQ(WebFonts::webFontFacesIn(dir.dir.path()), QString());
+    dir.write(QStringLiteral("IBMPlexMono-Regular.ttf"), "MONO");
+    dir.write(QStringLiteral("IBMPlexSans-Regular.ttf"), "SANS");
+    const QString faces = WebFonts::webFontFacesIn(dir.dir.path());
+    EXPECT_EQ(faces, QStringLiteral("@font-face{font-family:\"IBM Plex Sans\";font-weight:400;src:url(data:font/ttf;base64,U0FOUw==) format(\"truetype\")}\n"
+                                    "@font-face{font-family:\"IBM Plex Mono\";font-weight:400;src:url(data:font/ttf;base64,TU9OTw==) format(\"truetype\")}"));
+    EXPECT_EQ(WebFonts::webFontFacesIn(QString()), QString());
+}
