@@ -1,9 +1,26 @@
 #pragma once
 
+#include "plugins/TreeNode.h"
+
 #include <QString>
 
-// JSON text helpers shared by the tree rendering and the JSON plugin.
+// JSON text helpers: a strict byte-level parser that tolerates comments,
+// printers that keep key order and number text, and string escaping.
 namespace JSONText {
+
+// Nesting deeper than this is reported instead of recursing further.
+inline constexpr int maxDepth = 512;
+
+// Throws PluginError with the line and a "第 C 列：" prefixed message.
+TreeNode parse(const QString& text);
+// Same checks as parse without building the tree.
+void check(const QString& text);
+
+QString pretty(const TreeNode& node, const QString& indent);
+QString compact(const TreeNode& node);
+// Decodes JSON string content, quoted or not. Throws PluginError.
+QString unescape(const QString& text);
+
 // Backslash escapes for quote, backslash and control characters; "/" and
 // non-ASCII are copied unchanged.
 QString escape(const QString& s);

@@ -1,0 +1,75 @@
+// Throughput of the structured-format checks and previews on large inputs.
+#include "plugins/CSVPlugin.h"
+#include "plugins/JSONPlugin.h"
+#include "plugins/JSONText.h"
+#include "plugins/TOMLPlugin.h"
+#include "plugins/YAMLPlugin.h"
+
+#include <QElapsedTimer>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+double ms(qint64 ns) { return ns / 1e6; }
+
+void report(const char* label, qsizetype bytes, const std::function<void()>& work)
+{
+    QElapsedTimer t;
+    t.start();
+    work();
+    const qint64 ns = t.nsecsElapsed();
+    std::printf("%-40s %8.1f MB %9.1f ms %8.1f MB/s\n", label, bytes / 1e6, ms(ns),
+                ns > 0 ? (bytes / 1e6) / (ns / 1e9) : 0.0);
+}
+
+QString repeatTo(const QString& unit, qsizetype targetBytes)
+{
+    QString out;
+    const qsizetype per = unit.toUtf8().size();
+    out.reserve(unit.size() * (targetBytes / per + 1));
+    for (qsizetype n = 0; n < targetBytes; n += per)
+        out += unit;
+    return out;
+}
+
+QString bigJSON(qsizetype bytes)
+{
+    QString body = repeatTo(QStringLiteral("{\"id\":12345,\"name\":\"编辑器 \\\"x\\\"\",\"tags\":[\"a\",\"b\",true,null],"
+                                           "\"score\":-1.5e3,\"nested\":{\"k\":\"value with some text\"}},\n"),
+                            bytes);
+    return QLatin1Char('[') + body + QStringLiteral("{}]");
+}
+
+void benchJSON()
+{
+    const QString text = bigJSON(50'000'000);
+    const qsizetype bytes = text.toUtf8().size();
+    report("JSON validate 50 MB", bytes, [&] {
+        if (!JSONPlugin::validate(text).isEmpty())
+            std::puts("unexpected diagnostic");
+    });
+    TreeNode tree;
+    report("JSON parse (tree) 50 MB", bytes, [&] { tree = JSONText::parse(text); });
+    qsizetype prettyLen = 0;
+    report("JSON pretty-print 50 MB", bytes, [&] { prettyLen = JSONText::pretty(tree, QString()).size(); });
+    report("JSON compact 50 MB", bytes, [&] { prettyLen += JSONText::compact(tree).size(); });
+    const QString ten = bigJSON(10'000'000);
+    report("JSON validate + preview 10 MB", ten.toUtf8().size(), [&] {
+        JSONPlugin::validate(ten);
+        prettyLen += JSONPlugin::previewHTML(ten).size();
+    });
+    const QString deep = QString(100000, QLatin1Char('['));
+    report("JSON 100 000 nested [", deep.size(), [&] { JSONPlugin::validate(deep); });
+    const QString longString = QLatin1Char('"') + QString(5'000'000, QLatin1Char('x')) + QLatin1Char('"');
+    report("JSON one 5 MB string", longString.size(), [&] { JSONPlugin::previewHTML(longString); });
+    std::printf("(output sizes %lld)\n", (long long)prettyLen);
+}
+
+}
+
+int main()
+{
+    benchJSON();
+    return 0;
+}

@@ -1,0 +1,258 @@
+#include "plugins/JSONPlugin.h"
+#include "plugins/JSONText.h"
+#include "plugins/PluginRegistry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+PluginError parseError(const QString& text)
+{
+    try {
+        JSONText::parse(text);
+    } catch (const PluginError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "accepted: " << text.toStdString();
+    return PluginError(QString());
+}
+
+QString actionRun(const QString& title, const QString& text)
+{
+    for (const PluginAction& a : JSONPlugin::actions())
+        if (a.title == title)
+            return a.run(text);
+    ADD_FAILURE() << "no action " << title.toStdString();
+    return {};
+}
+
+}
+
+TEST(JSONParse, KeepsKeyOrderNumberTextAndRoundTripsCompact)
+{
+    const QString src = QStringLiteral(R"({"b":1,"a":[true,null,"x\n"],"c":{"d":-1.5e3}})");
+    const TreeNode root = JSONText::parse(src);
+    ASSERT_EQ(root.kind, TreeNode::Kind::map);
+    ASSERT_EQ(root.pairs.size(), 3u);
+    EXPECT_EQ(root.pairs[0].first, QStringLiteral("b"));
+    EXPECT_EQ(root.pairs[1].first, QStringLiteral("a"));
+    EXPECT_EQ(root.pairs[2].first, QStringLiteral("c"));
+    EXPECT_EQ(root.pairs[1].second.items[2].scalar, QStringLiteral("x\n"));
+    EXPECT_EQ(root.pairs[2].second.pairs[0].second.scalar, QStringLiteral("-1.5e3"));
+    EXPECT_EQ(JSONText::compact(root), src);
+    EXPECT_TRUE(JSONText::pretty(root, QString()).startsWith(QStringLiteral("{\n  \"b\": 1,")));
+    // Pretty output is itself valid and compacts back to the same text.
+    EXPECT_EQ(JSONText::compact(JSONText::parse(JSONText::pretty(root, QString()))), src);
+}
+
+TEST(JSONParse, DuplicateKeysAreKeptAsSeparatePairs)
+{
+    const TreeNode root = JSONText::parse(QStringLiteral(R"({"a":1,"a":2})"));
+    ASSERT_EQ(root.pairs.size(), 2u);
+    EXPECT_EQ(root.pairs[1].second.scalar, QStringLiteral("2"));
+}
+
+TEST(JSONParse, PrettyIndentsNestedContainersAndEmptyOnes)
+{
+    const TreeNode root = JSONText::parse(QStringLiteral(R"({"a":[1,{}],"b":[]})"));
+    EXPECT_EQ(JSONText::pretty(root, QString()),
+              QStringLiteral("{\n  \"a\": [\n    1,\n    {}\n  ],\n  \"b\": []\n}"));
+}
+
+TEST(JSONErrors, LineAndByteColumnInMessage)
+{
+    PluginError e = parseError(QStringLiteral("{\n\"a\" 1}"));
+    EXPECT_EQ(e.line, 2);
+    EXPECT_EQ(e.message, QStringLiteral("第 5 列：键 a 后缺少冒号"));
+
+    e = parseError(QStringLiteral("{\n  \"a\": 1,\n}"));
+    EXPECT_EQ(e.line, 3);
+    EXPECT_EQ(e.message, QStringLiteral("第 1 列：末尾多余的逗号"));
+
+    // Columns count UTF-8 bytes: 中 is three.
+    e = parseError(QStringLiteral("[\"中\" 1]"));
+    EXPECT_EQ(e.message, QStringLiteral("第 8 列：缺少逗号或 ]"));
+
+    e = parseError(QStringLiteral("\"abc"));
+    EXPECT_EQ(e.message, QStringLiteral("第 5 列：字符串缺少结束引号"));
+    e = parseError(QStringLiteral("[\"a\nb\"]"));
+    EXPECT_EQ(e.line, 1);
+    EXPECT_EQ(e.message, QStringLiteral("第 4 列：字符串中不能直接换行，缺少结束引号？"));
+    e = parseError(QStringLiteral("\"\\x\""));
+    EXPECT_EQ(e.message, QStringLiteral("第 3 列：非法转义 \\x"));
+    e = parseError(QStringLiteral("\"\\u12g4\""));
+    EXPECT_EQ(e.message, QStringLiteral("第 3 列：\\u 后应为 4 位十六进制"));
+    e = parseError(QStringLiteral("é"));
+    EXPECT_EQ(e.message, QStringLiteral("第 1 列：无法识别的字符 ") + QChar(0xC3));
+    e = parseError(QStringLiteral("1 2"));
+    EXPECT_EQ(e.message, QStringLiteral("第 3 列：值之后出现多余内容"));
+    e = parseError(QStringLiteral("[tru]"));
+    EXPECT_EQ(e.message, QStringLiteral("第 2 列：应为 true"));
+    e = parseError(QStringLiteral("{\"a\":"));
+    EXPECT_EQ(e.message, QStringLiteral("第 6 列：意外结束"));
+}
+
+TEST(JSONErrors, EmptyAndCommentOnlyDocuments)
+{
+    for (const QString& t : {QString(), QStringLiteral("  \n"), QStringLiteral("// note"), QStringLiteral("/* a */")}) {
+        const PluginError e = parseError(t);
+        EXPECT_TRUE(e.message.endsWith(QStringLiteral("内容为空"))) << e.message.toStdString();
+    }
+    const QList<Diagnostic> d = JSONPlugin::validate(QStringLiteral("// note"));
+    ASSERT_EQ(d.size(), 1);
+    EXPECT_EQ(d[0].line, 1);
+}
+
+TEST(JSONErrors, NumberForms)
+{
+    EXPECT_EQ(JSONText::parse(QStringLiteral("01")).scalar, QStringLiteral("01"));
+    EXPECT_EQ(parseError(QStringLiteral("1.")).message, QStringLiteral("第 3 列：小数点后缺少数字"));
+    EXPECT_EQ(parseError(QStringLiteral("1e")).message, QStringLiteral("第 3 列：指数缺少数字"));
+    EXPECT_EQ(parseError(QStringLiteral("1e+")).message, QStringLiteral("第 4 列：指数缺少数字"));
+    EXPECT_EQ(parseError(QStringLiteral("-x")).message, QStringLiteral("第 2 列：数字格式错误"));
+    EXPECT_EQ(parseError(QStringLiteral("{\"a\":1")).message, QStringLiteral("第 7 列：对象未闭合，缺少 }"));
+    EXPECT_EQ(parseError(QStringLiteral("[1 2]")).message, QStringLiteral("第 4 列：缺少逗号或 ]"));
+    EXPECT_EQ(parseError(QStringLiteral("[1,]")).message, QStringLiteral("第 4 列：末尾多余的逗号"));
+}
+
+TEST(JSONErrors, DeepNestingIsReportedNotRecursed)
+{
+    const QString ok = QString(JSONText::maxDepth, QLatin1Char('[')) + QString(JSONText::maxDepth, QLatin1Char(']'));
+    EXPECT_TRUE(JSONPlugin::validate(ok).isEmpty());
+    EXPECT_NO_THROW(JSONText::parse(ok));
+
+    const QString deep = QStringLiteral("\n") + QString(100000, QLatin1Char('['));
+    for (auto run : {+[](const QString& t) { JSONText::parse(t); }, +[](const QString& t) { JSONText::check(t); }}) {
+        try {
+            run(deep);
+            ADD_FAILURE() << "deep nesting accepted";
+        } catch (const PluginError& e) {
+            EXPECT_EQ(e.line, 2);
+            EXPECT_TRUE(e.message.contains(QStringLiteral("嵌套层级过深"))) << e.message.toStdString();
+        }
+    }
+    const QString objects = QString(600, QLatin1Char('{')).replace(QStringLiteral("{"), QStringLiteral("{\"k\":"));
+    EXPECT_TRUE(JSONPlugin::validate(objects).value(0).message.contains(QStringLiteral("嵌套层级过深")));
+}
+
+TEST(JSONStrings, EscapesSurrogatesAndInvalidBytes)
+{
+    EXPECT_EQ(JSONText::parse(QStringLiteral(R"("\ud83d\ude00")")).scalar, QStringLiteral("😀"));
+    EXPECT_EQ(JSONText::parse(QStringLiteral(R"("\ud83dx")")).scalar, QStringLiteral("\uFFFDx"));
+    EXPECT_EQ(JSONText::parse(QStringLiteral(R"("\ude00")")).scalar, QStringLiteral("\uFFFD"));
+    // A high surrogate followed by a non-low escape keeps the second escape.
+    EXPECT_EQ(JSONText::parse(QStringLiteral(R"("\ud83d\u0041")")).scalar, QStringLiteral("\uFFFDA"));
+    EXPECT_EQ(JSONText::parse(QStringLiteral(R"("\"\\\/\b\f\n\r\t")")).scalar, QStringLiteral("\"\\/\b\f\n\r\t"));
+    // Raw tab and CR inside strings are tolerated.
+    EXPECT_EQ(JSONText::parse(QStringLiteral("\"a\tb\r\"")).scalar, QStringLiteral("a\tb\r"));
+    // A NUL byte is ordinary string content.
+    EXPECT_EQ(JSONText::parse(QString::fromUtf8("\"a\0b\"", 5)).scalar, QString::fromUtf8("a\0b", 3));
+    EXPECT_EQ(JSONText::parse(QStringLiteral("\"中文\"")).scalar, QStringLiteral("中文"));
+}
+
+TEST(JSONStrings, EscapeAndUnescapeActions)
+{
+    EXPECT_EQ(JSONText::unescape(QStringLiteral(R"("\u4e2d")")), QStringLiteral("中"));
+    const QString decoded = JSONText::unescape(QStringLiteral(R"(a\"b\n)"));
+    EXPECT_EQ(decoded, QStringLiteral("a\"b\n"));
+    EXPECT_EQ(JSONText::escape(decoded), QStringLiteral(R"(a\"b\n)"));
+    EXPECT_EQ(JSONText::escape(QStringLiteral("\x01/é")), QStringLiteral("\\u0001/é"));
+    // Bare text is treated as string content, so digits come back as text.
+    EXPECT_EQ(JSONText::unescape(QStringLiteral("123")), QStringLiteral("123"));
+    try {
+        JSONText::unescape(QStringLiteral("\"a\" \"b\""));
+        ADD_FAILURE();
+    } catch (const PluginError& e) {
+        EXPECT_EQ(e.line, 1);
+        EXPECT_EQ(e.message, QStringLiteral("第 5 列：值之后出现多余内容"));
+    }
+    EXPECT_THROW(JSONText::unescape(QStringLiteral("a\\q")), PluginError);
+
+    ASSERT_EQ(JSONPlugin::actions().size(), 4);
+    EXPECT_EQ(JSONPlugin::actions()[0].title, QStringLiteral("格式化"));
+    EXPECT_EQ(JSONPlugin::actions()[1].title, QStringLiteral("压缩"));
+    EXPECT_EQ(JSONPlugin::actions()[2].title, QStringLiteral("转义"));
+    EXPECT_EQ(JSONPlugin::actions()[3].title, QStringLiteral("反转义"));
+    EXPECT_EQ(actionRun(QStringLiteral("格式化"), QStringLiteral("[1,2]")), QStringLiteral("[\n  1,\n  2\n]\n"));
+    EXPECT_EQ(actionRun(QStringLiteral("压缩"), QStringLiteral("{ \"a\" : [ 1 , 2 ] } // c")), QStringLiteral("{\"a\":[1,2]}"));
+    EXPECT_EQ(actionRun(QStringLiteral("转义"), QStringLiteral("{\"a\":1}\n")), QStringLiteral("{\\\"a\\\":1}\\n"));
+    EXPECT_EQ(actionRun(QStringLiteral("反转义"), QStringLiteral("{\\\"a\\\":1}\\n")), QStringLiteral("{\"a\":1}\n"));
+    EXPECT_THROW(actionRun(QStringLiteral("格式化"), QStringLiteral("[1,")), PluginError);
+}
+
+TEST(JSONPlugin, ValidatePreviewAndRegistryWiring)
+{
+    EXPECT_TRUE(JSONPlugin::validate(QStringLiteral("/* c */ {\"a\": 1 // c\n}")).isEmpty());
+    const QList<Diagnostic> d = JSONPlugin::validate(QStringLiteral("{\n\"a\" 1}"));
+    ASSERT_EQ(d.size(), 1);
+    EXPECT_EQ(d[0], (Diagnostic{2, QStringLiteral("第 5 列：键 a 后缺少冒号")}));
+
+    EXPECT_EQ(JSONPlugin::previewHTML(QStringLiteral("{\"a\":\"<\"}")),
+              QStringLiteral("<div class=\"tree\"><ul><li><details open><summary><span class=\"meta\">{1}</span></summary><ul>"
+                             "<li><span class=\"k\">a</span>: <span class=\"s\">&quot;&lt;&quot;</span></li></ul></details></li></ul></div>"));
+    EXPECT_THROW(JSONPlugin::previewHTML(QStringLiteral("{")), PluginError);
+
+    const FormatPlugin& p = PluginRegistry::plugin(QStringLiteral("a.jsonc"));
+    EXPECT_EQ(p.id, QStringLiteral("json"));
+    EXPECT_EQ(p.actions.size(), 4);
+    EXPECT_EQ(p.validate(QStringLiteral("[1,]")).size(), 1);
+}
+
+// Conformance: accepted and rejected documents, including the comment extension.
+TEST(JSONConformance, Table)
+{
+    struct Case {
+        const char* text;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"{}", true}, {"[]", true}, {"0", true}, {"-0", true}, {"1.5", true}, {"-1.5e-3", true},
+        {"1E10", true}, {"1e+2", true}, {"\"\"", true}, {"true", true}, {"false", true}, {"null", true},
+        {" [ 1 , 2 ] ", true}, {"{\"a\":{\"b\":[{}]}}", true}, {"[\"\\u0000\"]", true}, {"\"\\uFFFF\"", true},
+        {"[[[[]]]]", true}, {"{\"\":0}", true}, {"\t\r\n[]\n", true}, {"[1,\"2\",true,null,{},[]]", true},
+        {"/**/[]", true}, {"[/* x */1]", true}, {"[1 // c\n]", true}, {"{\"a\"/**/:/**/1}", true},
+        {"\"中文\"", true}, {"[0.0e0]", true}, {"[-0.1]", true}, {"{\"a\":1,\"b\":2}", true},
+        {"\"\\/\"", true}, {"123456789012345678901234567890", true}, {"[/* unterminated", false},
+        {"[] /* trailing unterminated", true}, {"[] //", true},
+        {"+1", false}, {"'a'", false}, {"[1,]", false}, {"{,}", false}, {"[,1]", false},
+        {"{\"a\"}", false}, {"{\"a\":}", false}, {"{a:1}", false}, {"[1 2]", false}, {"\"a\nb\"", false},
+        {".5", false}, {"1.", false}, {"1.e1", false}, {"- 1", false}, {"0x10", false}, {"NaN", false},
+        {"Infinity", false}, {"tRue", false}, {"nul", false}, {"[", false}, {"]", false}, {"{", false},
+        {"}", false}, {"\"", false}, {"\\", false}, {"[\"\\a\"]", false}, {"\"\\u12\"", false},
+        {"{\"a\":1,}", false}, {"[1]]", false}, {"{}{}", false}, {"/", false}, {"[] /", false},
+        {"{\"a\" \"b\"}", false}, {"[1,,2]", false}, {"[\"a\",]", false}, {"1e", false},
+        {"--1", false}, {"[true false]", false}, {"{\"a\":1 \"b\":2}", false}, {"\"\\", false},
+    };
+    int count = 0;
+    for (const Case& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        const QList<Diagnostic> d = JSONPlugin::validate(text);
+        EXPECT_EQ(d.isEmpty(), c.valid) << c.text << " -> " << d.value(0).message.toStdString();
+        bool parsed = true;
+        try {
+            JSONText::parse(text);
+        } catch (const PluginError&) {
+            parsed = false;
+        }
+        EXPECT_EQ(parsed, c.valid) << c.text;
+        ++count;
+    }
+    EXPECT_GE(count, 60);
+    // Control characters other than tab, CR and LF are accepted raw here; a raw
+    // line feed is the one rejected (it usually means a missing quote).
+}
+
+TEST(JSONConformance, ArbitraryBytesNeverCrash)
+{
+    QByteArray junk;
+    quint32 x = 12345;
+    for (int k = 0; k < 20000; ++k) {
+        x = x * 1103515245u + 12345u;
+        junk += char(x >> 16);
+    }
+    const QString text = QString::fromLatin1(junk);
+    for (int off = 0; off < 200; ++off)
+        EXPECT_LE(JSONPlugin::validate(text.mid(off * 50)).size(), 1);
+    EXPECT_EQ(JSONPlugin::validate(QStringLiteral("\\")).size(), 1);
+    EXPECT_EQ(JSONPlugin::validate(QStringLiteral("[\"\\")).size(), 1);
+}
