@@ -66,10 +66,33 @@ void benchJSON()
     std::printf("(output sizes %lld)\n", (long long)prettyLen);
 }
 
+void benchYAML()
+{
+    const QString unit = QStringLiteral("service%1:\n  image: \"registry/app:1.4\" # pinned\n  replicas: 3\n  env:\n"
+                                        "    - name: A\n      value: 'x # y'\n  ports: [80, 443, {tls: true}]\n  note: |\n"
+                                        "    第一行\n    second line\n");
+    QString text;
+    for (int k = 0; text.size() < 10000000; ++k)
+        text += unit.arg(k);
+    const qsizetype bytes = text.toUtf8().size();
+    report("YAML validate 10 MB", bytes, [&] {
+        if (!YAMLPlugin::validate(text).isEmpty())
+            std::puts("unexpected diagnostic");
+    });
+    qsizetype len = 0;
+    report("YAML preview 10 MB", bytes, [&] { len += YAMLPlugin::previewHTML(text).size(); });
+    const QString longLine = QStringLiteral("k: ") + QString(5'000'000, QLatin1Char('x')) + QStringLiteral(" # c\n");
+    report("YAML one 5 MB line", longLine.size(), [&] { YAMLPlugin::validate(longLine); });
+    const QString longFlow = QStringLiteral("k: [") + repeatTo(QStringLiteral("'a, b', 12, {x: y}, "), 5'000'000) + QStringLiteral("]\n");
+    report("YAML one 5 MB flow list", longFlow.size(), [&] { len += YAMLPlugin::validate(longFlow).size(); });
+    std::printf("(output sizes %lld)\n", (long long)len);
+}
+
 }
 
 int main()
 {
     benchJSON();
+    benchYAML();
     return 0;
 }
