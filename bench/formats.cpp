@@ -88,10 +88,30 @@ void benchYAML()
     std::printf("(output sizes %lld)\n", (long long)len);
 }
 
+void benchTOML()
+{
+    const QString unit = QStringLiteral("[server%1]\nhost = \"example.org\" # main\nport = 8080\nratio = 0.75\n"
+                                        "when = 2026-11-11T08:00:00Z\ntags = [\"a\", \"b\",\n  \"c\"]\n"
+                                        "inline = { x = 1, y = '2' }\ntext = \"\"\"\n多行\n\"\"\"\n\n");
+    QString text;
+    for (int k = 0; text.size() < 10000000; ++k)
+        text += unit.arg(k);
+    const qsizetype bytes = text.toUtf8().size();
+    report("TOML validate 10 MB", bytes, [&] {
+        if (!TOMLPlugin::validate(text).isEmpty())
+            std::puts("unexpected diagnostic");
+    });
+    const QString longLine = QStringLiteral("k = \"") + QString(5'000'000, QLatin1Char('x')) + QStringLiteral("\" # c\n");
+    report("TOML one 5 MB string line", longLine.size(), [&] { TOMLPlugin::validate(longLine); });
+    const QString longHeader = QStringLiteral("[a") + QString(5'000'000, QLatin1Char(' ')) + QStringLiteral("b\n");
+    report("TOML one 5 MB header line", longHeader.size(), [&] { TOMLPlugin::validate(longHeader); });
+}
+
 }
 
 int main()
 {
+    benchTOML();
     benchJSON();
     benchYAML();
     return 0;
