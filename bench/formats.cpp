@@ -107,10 +107,25 @@ void benchTOML()
     report("TOML one 5 MB header line", longHeader.size(), [&] { TOMLPlugin::validate(longHeader); });
 }
 
+void benchCSV()
+{
+    QString text = QStringLiteral("id,名称,数量,备注,比例\n");
+    for (int k = 1; k <= 100000; ++k)
+        text += QStringLiteral("%1,项目 %1,\"1,234.5\",\"含 \"\"引号\"\" 的, 文本\",12%\n").arg(k);
+    qsizetype len = 0;
+    report("CSV preview 100 000 rows", text.toUtf8().size(), [&] { len += CSVPlugin::previewHTML(text).size(); });
+    const QString field = QStringLiteral("h\n\"") + QString(5'000'000, QLatin1Char('1')) + QStringLiteral("\"\"x\"\n");
+    report("CSV one 5 MB quoted field", field.size(), [&] { len += CSVPlugin::previewHTML(field).size(); });
+    const QString digits = QStringLiteral("h\n") + QString(5'000'000, QLatin1Char('1')) + QStringLiteral("x\n");
+    report("CSV one 5 MB digit field", digits.size(), [&] { len += CSVPlugin::previewHTML(digits).size(); });
+    std::printf("(output sizes %lld)\n", (long long)len);
+}
+
 }
 
 int main()
 {
+    benchCSV();
     benchTOML();
     benchJSON();
     benchYAML();

@@ -3,7 +3,9 @@
 #include "plugins/FormatPlugin.h"
 
 namespace CSVPlugin {
-// Throws PluginError when the text cannot be rendered.
+// The table preview; never throws.
 QString previewHTML(const QString& text);
 inline constexpr int previewRowLimit = 2000;
+// Whether a cell reads as a number to right-align (1,234.5  -3  .5  12%).
+bool isNumericCell(QStringView s);
 }

@@ -1,0 +1,98 @@
+#include "plugins/CSV.h"
+
+#include "core/LineEnding.h"
+
+namespace CSV {
+
+QChar detectSeparator(const QString& text)
+{
+    static const char16_t candidates[] = {u',', u'\t', u';', u'|'};
+    int counts[4] = {0, 0, 0, 0};
+    bool quoted = false;
+    for (QChar c : text) {
+        if (c == QLatin1Char('\n'))
+            break;
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            continue;
+        }
+        if (quoted)
+            continue;
+        for (int k = 0; k < 4; ++k)
+            if (c.unicode() == candidates[k])
+                ++counts[k];
+    }
+    int best = 0;
+    for (int k = 1; k < 4; ++k)
+        if (counts[k] > counts[best])
+            best = k;
+    return QChar(candidates[best]);
+}
+
+void forEachRow(const QString& input, QChar separator, const std::function<void(QStringList&)>& onRow)
+{
+    QString text = LineEnding::normalize(input);
+    qsizetype n = text.size();
+    while (n > 0 && text[n - 1] == QLatin1Char('\n'))
+        --n;
+    const QChar* p = text.constData();
+    QStringList row;
+    QString field;
+    bool inQuotes = false;
+    qsizetype k = 0;
+    while (k < n) {
+        if (inQuotes) {
+            // Copy the run up to the next quote in one go.
+            qsizetype q = k;
+            while (q < n && p[q] != QLatin1Char('"'))
+                ++q;
+            field.append(p + k, q - k);
+            if (q >= n) {
+                k = n;
+                break;
+            }
+            if (q + 1 < n && p[q + 1] == QLatin1Char('"')) {
+                field += QLatin1Char('"');
+                k = q + 2;
+            } else {
+                inQuotes = false;
+                k = q + 1;
+            }
+            continue;
+        }
+        const QChar c = p[k];
+        if (c == QLatin1Char('"') && field.isEmpty()) {
+            inQuotes = true;
+            ++k;
+        } else if (c == separator) {
+            row << field;
+            field.clear();
+            ++k;
+        } else if (c == QLatin1Char('\n')) {
+            row << field;
+            field.clear();
+            onRow(row);
+            row.clear();
+            ++k;
+        } else {
+            qsizetype e = k + 1;
+            while (e < n && p[e] != separator && p[e] != QLatin1Char('\n'))
+                ++e;
+            field.append(p + k, e - k);
+            k = e;
+        }
+    }
+    if (!field.isEmpty() || !row.isEmpty()) {
+        row << field;
+        onRow(row);
+    }
+}
+
+QList<QStringList> parse(const QString& text, QChar separator)
+{
+    QList<QStringList> rows;
+    forEachRow(text, separator, [&](QStringList& row) { rows << std::move(row); });
+    return rows;
+}
+
+}

@@ -1,0 +1,124 @@
+#include "plugins/CSV.h"
+#include "plugins/CSVPlugin.h"
+#include "plugins/PluginRegistry.h"
+#include "plugins/Regex.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Rows = QList<QStringList>;
+
+Rows parse(const char* text) { return CSV::parse(QString::fromUtf8(text), CSV::detectSeparator(QString::fromUtf8(text))); }
+
+}
+
+TEST(CSVParse, QuotesDoubledQuotesAndEmptyFields)
+{
+    EXPECT_EQ(parse("a,b\n1,\"x, y\"\n2,\"he said \"\"hi\"\"\"\n"),
+              (Rows{{"a", "b"}, {"1", "x, y"}, {"2", "he said \"hi\""}}));
+    EXPECT_EQ(parse("a,,b"), (Rows{{"a", "", "b"}}));
+    EXPECT_EQ(parse("a,b,\n"), (Rows{{"a", "b", ""}}));
+    EXPECT_EQ(parse("a\n\n\n"), (Rows{{"a"}}));
+    EXPECT_EQ(parse("a\n\nb"), (Rows{{"a"}, {""}, {"b"}}));
+    EXPECT_TRUE(parse("").isEmpty());
+    EXPECT_TRUE(parse("\n\n").isEmpty());
+    // A quoted field keeps line feeds and spaces; unquoted fields are not trimmed.
+    EXPECT_EQ(parse("\"l1\nl2\", x \n"), (Rows{{"l1\nl2", " x "}}));
+    // A quote inside an unquoted field is ordinary; text after a closing quote joins the field.
+    EXPECT_EQ(parse("ab\"c,\"d\"e,\"\""), (Rows{{"ab\"c", "de", ""}}));
+    // CRLF and lone CR are line breaks.
+    EXPECT_EQ(parse("a,b\r\n1,2\r3,4\r\n"), (Rows{{"a", "b"}, {"1", "2"}, {"3", "4"}}));
+    // An unterminated quote runs to the end without losing text.
+    EXPECT_EQ(parse("a,\"b\nc"), (Rows{{"a", "b\nc"}}));
+}
+
+TEST(CSVParse, SeparatorDetection)
+{
+    EXPECT_EQ(CSV::detectSeparator(QStringLiteral("a\tb\tc\n")), QLatin1Char('\t'));
+    EXPECT_EQ(CSV::detectSeparator(QStringLiteral("abc")), QLatin1Char(','));
+    EXPECT_EQ(CSV::detectSeparator(QStringLiteral("x;y|z;w")), QLatin1Char(';'));
+    EXPECT_EQ(CSV::detectSeparator(QStringLiteral("a;b,c|d")), QLatin1Char(','));
+    // Quoted stretches and later lines do not count.
+    EXPECT_EQ(CSV::detectSeparator(QStringLiteral("\"a;b;c\",d\nx;y;z;w")), QLatin1Char(','));
+    EXPECT_EQ(parse("a|b|c\n1|2|3"), (Rows{{"a", "b", "c"}, {"1", "2", "3"}}));
+}
+
+TEST(CSVPreview, TableCaptionAndAlignment)
+{
+    const QString html = CSVPlugin::previewHTML(QStringLiteral("名称,数量\n<a>,1,234.5\n\"x\",-3\n"));
+    EXPECT_EQ(html, QStringLiteral("<div class=\"cap\"><span>2 行 · 3 列</span><span>分隔符 ,</span><span>首行为表头</span></div>"
+                                   "<table class=\"tbl\"><tr><th class=\"idx\">#</th><th>名称</th><th>数量</th><th></th></tr>"
+                                   "<tr><td class=\"idx\">1</td><td>&lt;a&gt;</td><td class=\"r\">1</td><td class=\"r\">234.5</td></tr>"
+                                   "<tr><td class=\"idx\">2</td><td>x</td><td class=\"r\">-3</td><td></td></tr></table>"));
+    EXPECT_TRUE(CSVPlugin::previewHTML(QStringLiteral("a\tb\tc\n")).contains(QStringLiteral("<span>分隔符 Tab</span>")));
+    EXPECT_EQ(CSVPlugin::previewHTML(QStringLiteral("\n\n\n")), QStringLiteral("<div class=\"cap\"><span>空表格</span></div>"));
+    EXPECT_EQ(CSVPlugin::previewHTML(QString()), QStringLiteral("<div class=\"cap\"><span>空表格</span></div>"));
+
+    for (const char* yes : {"1,234.5", "-3", ".5", "12%", "0", "-1,000%", ",5", "1.25"})
+        EXPECT_TRUE(CSVPlugin::isNumericCell(QString::fromUtf8(yes))) << yes;
+    for (const char* no : {"1e3", "+1", "", "-", "%", "1.", "1.2.3", "1.2,3", "12%%", "1 2", "--1", "a1"})
+        EXPECT_FALSE(CSVPlugin::isNumericCell(QString::fromUtf8(no))) << no;
+}
+
+// The one-pass numeric test must agree with the pattern it stands for.
+TEST(CSVPreview, NumericCellAgreesWithThePattern)
+{
+    const char16_t alphabet[] = u"1,.-%9a\u0662";
+    quint32 x = 77;
+    for (int k = 0; k < 30000; ++k) {
+        QString t;
+        x = x * 1103515245u + 12345u;
+        const int len = int((x >> 16) % 7);
+        for (int c = 0; c < len; ++c) {
+            x = x * 1103515245u + 12345u;
+            t += QChar(alphabet[(x >> 16) % 8]);
+        }
+        EXPECT_EQ(CSVPlugin::isNumericCell(t), Regex::reMatches(t, QStringLiteral("^-?[\\d,]*\\.?\\d+%?$"))) << t.toStdString();
+    }
+}
+
+TEST(CSVPreview, RowCapKeepsTheTrueCount)
+{
+    QString text = QStringLiteral("n,v\n");
+    for (int k = 1; k <= 2500; ++k)
+        text += QStringLiteral("%1,x\n").arg(k);
+    const QString html = CSVPlugin::previewHTML(text);
+    EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"cap\"><span>2500 行 · 2 列</span>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<td class=\"idx\">2000</td><td class=\"r\">2000</td>")));
+    EXPECT_FALSE(html.contains(QStringLiteral("<td class=\"idx\">2001</td>")));
+    EXPECT_TRUE(html.endsWith(QStringLiteral("</table><div class=\"cap\"><span>仅显示前 2000 行</span></div>")));
+    EXPECT_EQ(html.count(QStringLiteral("<tr>")), 2001);
+
+    // Exactly at the limit: every row shown, no cap note. A wide late row still widens the table.
+    QString exact = QStringLiteral("h\n");
+    for (int k = 1; k <= 2000; ++k)
+        exact += QStringLiteral("r\n");
+    exact += QString();
+    EXPECT_FALSE(CSVPlugin::previewHTML(exact).contains(QStringLiteral("仅显示前")));
+    const QString wide = CSVPlugin::previewHTML(text + QStringLiteral("a,b,c,d,e\n"));
+    EXPECT_TRUE(wide.startsWith(QStringLiteral("<div class=\"cap\"><span>2501 行 · 5 列</span>")));
+}
+
+TEST(CSVPreview, HugeFieldsAndArbitraryInput)
+{
+    const QString digits(2000000, QLatin1Char('1'));
+    EXPECT_TRUE(CSVPlugin::isNumericCell(digits));
+    EXPECT_FALSE(CSVPlugin::isNumericCell(digits + QLatin1Char('x')));
+    const QString big = QStringLiteral("h\n\"") + QString(3000000, QLatin1Char('y')) + QStringLiteral("\"\"z\"\n");
+    const Rows rows = CSV::parse(big, QLatin1Char(','));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[1][0].size(), 3000002);
+    EXPECT_NO_THROW(CSVPlugin::previewHTML(big));
+
+    QString junk;
+    quint32 x = 5;
+    for (int k = 0; k < 20000; ++k) {
+        x = x * 1103515245u + 12345u;
+        junk += QChar(char16_t(u"a,;|\t\"\n\r<&1.%\0"[(x >> 16) % 14]));
+    }
+    for (int off = 0; off < 50; ++off)
+        EXPECT_TRUE(CSVPlugin::previewHTML(junk.mid(off * 101)).startsWith(QStringLiteral("<div class=\"cap\">")));
+    const FormatPlugin& p = PluginRegistry::plugin(QStringLiteral("data.tsv"));
+    EXPECT_TRUE(p.previewHTML(QStringLiteral("a\tb\n")).contains(QStringLiteral("分隔符 Tab")));
+}
