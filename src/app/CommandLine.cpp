@@ -109,7 +109,15 @@ DocPtr openForTool(const QString& path, std::FILE* err)
         print(err, QStringLiteral("无法打开 ") + QFileInfo(path).fileName() + QStringLiteral("：") + doc.error() + QLatin1Char('\n'));
         return nullptr;
     }
-    return doc.value();
+    // Latin-1 decodes any bytes, so a program or an image would otherwise be
+    // "checked" as text; NUL never occurs in the text formats outside UTF-16.
+    const DocPtr& d = doc.value();
+    if (d->encoding() != TextEncoding::utf16LE && d->encoding() != TextEncoding::utf16BE
+        && d->text().contains(QChar(u'\0'))) {
+        print(err, QStringLiteral("无法打开 ") + QFileInfo(path).fileName() + QStringLiteral("：这是二进制文件，不是文本\n"));
+        return nullptr;
+    }
+    return d;
 }
 
 }

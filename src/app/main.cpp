@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "core/selftest/SelfTests.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -58,7 +59,7 @@ int main(int argc, char** argv)
     case CommandLine::Mode::exportHTML:
         return CommandLineTool::exportHTML(cl.files.first(), cl.output, stdout, stderr);
     case CommandLine::Mode::unit:
-        return 0; // self tests are wired in with their suite
+        return SelfTests::run() ? 0 : 1;
     default:
         return 2;
     }

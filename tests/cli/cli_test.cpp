@@ -1,0 +1,41 @@
+#include "CommandLineRun.h"
+
+TEST_F(CommandLineTest, UnreadablePathsGetAClearMessage)
+{
+    QDir(dir.path()).mkdir(QStringLiteral("folder.json"));
+    Outcome r = run({QStringLiteral("--check"), dir.filePath(QStringLiteral("folder.json"))});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("无法打开 folder.json"))) << r.err.toStdString();
+
+    QByteArray binary("\x7f" "ELF\x02\x01\x01", 7);
+    binary.append(QByteArray(4096, '\0'));
+    const QString bin = write(QStringLiteral("program.json"), binary);
+    r = run({QStringLiteral("--check"), bin});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("二进制"))) << r.err.toStdString();
+
+    r = run({QStringLiteral("--export-html"), bin});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST_F(CommandLineTest, HelpUnknownOptionsAndSelfTests)
+{
+    Outcome r = run({QStringLiteral("--help")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("--check")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("--export-html")));
+
+    for (const QString& bad : {QStringLiteral("--frobnicate"), QStringLiteral("--unitx"), QStringLiteral("-unit")}) {
+        r = run({bad});
+        EXPECT_EQ(r.status, 2) << bad.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("未知选项"))) << r.err.toStdString();
+    }
+
+    // The exact argument, at any position, runs the built-in suite headless.
+    r = run({QStringLiteral("some.md"), QStringLiteral("--unit")});
+    EXPECT_EQ(r.status, 0) << r.out.toStdString();
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("✓ 单元测试：")));
+    EXPECT_EQ(r.out.count(QLatin1Char('\n')), 1) << r.out.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+}
