@@ -4,6 +4,7 @@
 #   ./lorvane.sh run [FILE…]    set up, build and launch the editor
 #   ./lorvane.sh test           set up, build and run every test
 #   ./lorvane.sh bench          set up, build and run the benchmarks
+#   ./lorvane.sh fuzz [SECONDS] build the libFuzzer targets with clang and run each that long
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
@@ -12,6 +13,7 @@ BUILD_DIR=${LORVANE_BUILD_DIR:-$ROOT/build}
 PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   qt6-base-dev libgl-dev libicu-dev libgtest-dev
+  clang-14   # fuzz targets for the format parsers
 )
 
 as_root() {
@@ -65,8 +67,12 @@ case "$cmd" in
       "$b" "$@"
     done
     ;;
+  fuzz)
+    setup
+    exec "$ROOT/fuzz/run.sh" "$@"
+    ;;
   *)
-    echo "usage: $0 {run [FILE…]|test|setup|build|bench}" >&2
+    echo "usage: $0 {run [FILE…]|test|setup|build|bench|fuzz [SECONDS]}" >&2
     exit 2
     ;;
 esac
