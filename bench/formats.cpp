@@ -85,6 +85,10 @@ void benchYAML()
     report("YAML one 5 MB line", longLine.size(), [&] { YAMLPlugin::validate(longLine); });
     const QString longFlow = QStringLiteral("k: [") + repeatTo(QStringLiteral("'a, b', 12, {x: y}, "), 5'000'000) + QStringLiteral("]\n");
     report("YAML one 5 MB flow list", longFlow.size(), [&] { len += YAMLPlugin::validate(longFlow).size(); });
+    const QString dashes = repeatTo(QStringLiteral("- "), 2'000'000) + QStringLiteral("x\n");
+    report("YAML one 2 MB line of nested dashes", dashes.size(), [&] { len += YAMLPlugin::validate(dashes).size(); });
+    const QString brackets = QStringLiteral("k: ") + QString(1'000'000, QLatin1Char('[')) + QString(1'000'000, QLatin1Char(']'));
+    report("YAML one 2 MB line of nested brackets", brackets.size(), [&] { len += YAMLPlugin::validate(brackets).size(); });
     std::printf("(output sizes %lld)\n", (long long)len);
 }
 

@@ -15,10 +15,14 @@ namespace {
 struct Line {
     int no = 0;
     int indent = 0;
-    QString text;
+    QString full;
+    qsizetype from = 0; // a sequence item continuing on its dash's line starts further in
+    QStringView text() const { return QStringView(full).mid(from); }
 };
 
-bool isItem(const QString& t) { return t == QLatin1String("-") || t.startsWith(QLatin1String("- ")); }
+std::optional<std::pair<QString, QString>> splitKeyView(QStringView line);
+
+bool isItem(QStringView t) { return t == QLatin1String("-") || t.startsWith(QLatin1String("- ")); }
 
 bool isBlank(QStringView s)
 {
@@ -46,9 +50,9 @@ QString trimSpacesTabs(QStringView s)
     return s.mid(a, b - a).toString();
 }
 
-TreeNode flowAt(const QString& s, int line, int depth);
+TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked);
 
-TreeNode scalarAt(const QString& text, int line, int depth)
+TreeNode scalarAt(const QString& text, int line, int depth, bool inFlow = false)
 {
     const QString s = text.trimmed();
     const QChar first = s.isEmpty() ? QChar() : s[0];
@@ -69,7 +73,7 @@ TreeNode scalarAt(const QString& text, int line, int depth)
         return TreeNode::makeString(s.mid(1, s.size() - 2).replace(QLatin1String("''"), QLatin1String("'")));
     }
     if (first == QLatin1Char('[') || first == QLatin1Char('{'))
-        return flowAt(s, line, depth);
+        return flowAt(s, line, depth, inFlow);
     if (first == QLatin1Char('&') || first == QLatin1Char('*'))
         return TreeNode::makeString(s);
     static const QStringList nulls{QString(), QStringLiteral("~"), QStringLiteral("null"), QStringLiteral("Null"), QStringLiteral("NULL")};
@@ -131,9 +135,38 @@ std::vector<QString> splitFlow(QStringView inside, int line)
     return parts;
 }
 
-TreeNode flowAt(const QString& s, int line, int depth)
+// Deepest bracket nesting outside quoted values, found in one pass so that
+// hostile nesting is refused before the per-level splitting starts.
+int flowNesting(QStringView s)
 {
-    if (depth >= maxDepth)
+    int depth = 0, deepest = 0;
+    QChar quote;
+    QChar prev = QLatin1Char(',');
+    for (qsizetype k = 0; k < s.size(); ++k) {
+        const QChar c = s[k];
+        if (!quote.isNull()) {
+            if (quote == QLatin1Char('"') && c == QLatin1Char('\\'))
+                ++k;
+            else if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if ((c == QLatin1Char('"') || c == QLatin1Char('\''))
+            && (prev == QLatin1Char('[') || prev == QLatin1Char('{') || prev == QLatin1Char(',') || prev == QLatin1Char(':')))
+            quote = c;
+        else if (c == QLatin1Char('[') || c == QLatin1Char('{'))
+            deepest = std::max(deepest, ++depth);
+        else if (c == QLatin1Char(']') || c == QLatin1Char('}'))
+            --depth;
+        if (!c.isSpace())
+            prev = c;
+    }
+    return deepest;
+}
+
+TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked)
+{
+    if (depth >= maxDepth || (!nestingChecked && depth + flowNesting(s) > maxDepth))
         throw PluginError(QStringLiteral("嵌套层级过深（最多 %1 层）").arg(maxDepth), line);
     const bool isList = s.startsWith(QLatin1Char('['));
     const QChar close = isList ? QLatin1Char(']') : QLatin1Char('}');
@@ -144,7 +177,7 @@ TreeNode flowAt(const QString& s, int line, int depth)
         std::vector<TreeNode> items;
         for (const QString& part : parts)
             if (!part.isEmpty())
-                items.push_back(scalarAt(part, line, depth + 1));
+                items.push_back(scalarAt(part, line, depth + 1, true));
         return TreeNode::makeList(std::move(items));
     }
     std::vector<std::pair<QString, TreeNode>> pairs;
@@ -152,7 +185,7 @@ TreeNode flowAt(const QString& s, int line, int depth)
         if (part.isEmpty())
             continue;
         if (auto kv = splitKey(part)) {
-            pairs.emplace_back(kv->first, scalarAt(kv->second, line, depth + 1));
+            pairs.emplace_back(kv->first, scalarAt(kv->second, line, depth + 1, true));
         } else {
             QString key = part;
             if (key.endsWith(QLatin1Char(':')))
@@ -175,12 +208,12 @@ public:
             return TreeNode::makeNull();
         const Line& l = lines[pos];
         Depth guard(*this, l.no);
-        if (isItem(l.text))
+        if (isItem(l.text()))
             return seq(l.indent);
-        if (splitKey(l.text))
+        if (splitKeyView(l.text()))
             return map(l.indent);
         ++pos;
-        return scalarAt(l.text, l.no, depth);
+        return scalarAt(l.text().toString(), l.no, depth);
     }
 
 private:
@@ -202,9 +235,9 @@ private:
         QSet<QString> seen;
         while (pos < lines.size()) {
             const Line l = lines[pos];
-            if (l.indent != indent || isItem(l.text))
+            if (l.indent != indent || isItem(l.text()))
                 break;
-            const auto kv = splitKey(l.text);
+            const auto kv = splitKeyView(l.text());
             if (!kv)
                 throw PluginError(QStringLiteral("应为 key: value 形式（冒号后需要空格）"), l.no);
             if (seen.contains(kv->first))
@@ -223,7 +256,7 @@ private:
                 const Line& next = lines[pos];
                 if (next.indent > indent)
                     value = node(indent + 1);
-                else if (next.indent == indent && isItem(next.text))
+                else if (next.indent == indent && isItem(next.text()))
                     value = seq(indent);
             }
             pairs.emplace_back(kv->first, std::move(value));
@@ -236,22 +269,22 @@ private:
     TreeNode seq(int indent)
     {
         std::vector<TreeNode> items;
-        while (pos < lines.size() && lines[pos].indent == indent && isItem(lines[pos].text)) {
+        while (pos < lines.size() && lines[pos].indent == indent && isItem(lines[pos].text())) {
             Line& l = lines[pos];
-            const QString r = l.text.mid(1).trimmed();
+            const QStringView r = l.text().mid(1).trimmed();
             TreeNode item;
             if (r.isEmpty()) {
                 ++pos;
                 if (pos < lines.size() && lines[pos].indent > indent)
                     item = node(indent + 1);
-            } else if (isItem(r) || splitKey(r)) {
-                const int newIndent = indent + int(l.text.size() - r.size());
-                l.text = r;
+            } else if (isItem(r) || splitKeyView(r)) {
+                const int newIndent = indent + int(l.text().size() - r.size());
+                l.from = l.full.size() - r.size();
                 l.indent = newIndent;
                 item = node(newIndent);
             } else {
                 ++pos;
-                item = scalarAt(r, l.no, depth);
+                item = scalarAt(r.toString(), l.no, depth);
             }
             items.push_back(std::move(item));
             if (pos < lines.size() && lines[pos].indent > indent)
@@ -299,9 +332,13 @@ private:
 }
 
 TreeNode scalar(const QString& text, int line) { return scalarAt(text, line, 0); }
-TreeNode flow(const QString& text, int line) { return flowAt(text.trimmed(), line, 0); }
+TreeNode flow(const QString& text, int line) { return flowAt(text.trimmed(), line, 0, false); }
 
-std::optional<std::pair<QString, QString>> splitKey(const QString& line)
+std::optional<std::pair<QString, QString>> splitKey(const QString& line) { return splitKeyView(line); }
+
+namespace {
+
+std::optional<std::pair<QString, QString>> splitKeyView(QStringView line)
 {
     if (line.isEmpty() || line[0] == QLatin1Char('[') || line[0] == QLatin1Char('{'))
         return std::nullopt;
@@ -322,17 +359,19 @@ std::optional<std::pair<QString, QString>> splitKey(const QString& line)
         } else if (c == QLatin1Char(']') || c == QLatin1Char('}')) {
             --depth;
         } else if (c == QLatin1Char(':') && depth == 0 && (k + 1 == line.size() || line[k + 1] == QLatin1Char(' '))) {
-            QString key = line.left(k).trimmed();
+            QString key = line.left(k).trimmed().toString();
             if (key.size() >= 2
                 && ((key.startsWith(QLatin1Char('"')) && key.endsWith(QLatin1Char('"')))
                     || (key.startsWith(QLatin1Char('\'')) && key.endsWith(QLatin1Char('\'')))))
                 key = key.mid(1, key.size() - 2);
             if (key.isEmpty())
                 return std::nullopt;
-            return std::make_pair(key, line.mid(k + 1).trimmed());
+            return std::make_pair(key, line.mid(k + 1).trimmed().toString());
         }
     }
     return std::nullopt;
+}
+
 }
 
 QString stripComment(const QString& s)

@@ -147,6 +147,10 @@ TEST(YAMLErrors, DeepNestingAndHostileInput)
     Diagnostic d = only(flow);
     EXPECT_EQ(d.line, 1);
     EXPECT_TRUE(d.message.contains(QStringLiteral("嵌套层级过深")));
+    // Nesting within the bound parses, and brackets inside quoted values do not count.
+    const QString fine = QStringLiteral("k: ") + QString(500, QLatin1Char('[')) + QString(500, QLatin1Char(']'));
+    EXPECT_TRUE(YAMLPlugin::validate(fine).isEmpty());
+    EXPECT_TRUE(YAMLPlugin::validate(QStringLiteral("k: ['") + QString(1000, QLatin1Char('[')) + QStringLiteral("', x]")).isEmpty());
     QString block;
     for (int k = 0; k < 2000; ++k)
         block += QString(k, QLatin1Char(' ')) + QStringLiteral("k:\n");
