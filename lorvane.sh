@@ -13,7 +13,6 @@ BUILD_DIR=${LORVANE_BUILD_DIR:-$ROOT/build}
 PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   qt6-base-dev libgl-dev libicu-dev libgtest-dev
-  clang-14   # fuzz targets for the format parsers
 )
 
 as_root() {
@@ -68,6 +67,7 @@ case "$cmd" in
     done
     ;;
   fuzz)
+    PACKAGES+=(clang-14)   # libFuzzer lives in clang; only this command needs it
     setup
     exec "$ROOT/fuzz/run.sh" "$@"
     ;;
