@@ -117,34 +117,42 @@ void appendExpanded(QString& out, URegularExpression* re, const QString& text, c
 }
 }
 
-QString FindExpression::replaceAll(const QString& text, const QString& tmpl) const
+std::vector<FindExpression::Replacement> FindExpression::replacements(const QString& text, const QString& tmpl) const
 {
+    std::vector<Replacement> out;
     if (!re_)
-        return text;
+        return out;
     UErrorCode status = U_ZERO_ERROR;
     const int32_t groups = uregex_groupCount(re_, &status);
     uregex_setText(re_, u16OrEmpty(text), int32_t(text.size()), &status);
-    // Empty matches are never counted, so they are never replaced either.
-    QString out;
-    bool any = false;
-    int last = 0;
     while (U_SUCCESS(status) && uregex_findNext(re_, &status)) {
         const int32_t s = uregex_start(re_, 0, &status);
         const int32_t e = uregex_end(re_, 0, &status);
         if (U_FAILURE(status) || e <= s)
             continue;
-        if (!any) {
-            out.reserve(text.size() + 16);
-            any = true;
-        }
-        out.append(QStringView(text).mid(last, s - last));
-        appendExpanded(out, re_, text, tmpl, groups);
-        last = e;
+        Replacement r{{int(s), int(e - s)}, QString()};
+        appendExpanded(r.text, re_, text, tmpl, groups);
+        out.push_back(std::move(r));
     }
     UErrorCode reset = U_ZERO_ERROR;
     uregex_setText(re_, emptyBuffer, 0, &reset);
-    if (!any)
+    return out;
+}
+
+QString FindExpression::replaceAll(const QString& text, const QString& tmpl) const
+{
+    // Empty matches are never counted, so they are never replaced either.
+    const std::vector<Replacement> reps = replacements(text, tmpl);
+    if (reps.empty())
         return text;
+    QString out;
+    out.reserve(text.size() + 16);
+    int last = 0;
+    for (const Replacement& r : reps) {
+        out.append(QStringView(text).mid(last, r.range.start - last));
+        out.append(r.text);
+        last = r.range.end();
+    }
     out.append(QStringView(text).mid(last));
     return out;
 }

@@ -43,6 +43,12 @@ public:
     // Replaces every match of the whole text by the ICU template; the text
     // itself when the expression is not ready.
     QString replaceAll(const QString& text, const QString& replaceTemplate) const;
+    // Every non-empty match with its expanded template, matched in context.
+    struct Replacement {
+        TextRange range;
+        QString text;
+    };
+    std::vector<Replacement> replacements(const QString& text, const QString& replaceTemplate) const;
 
 private:
     friend FindExpression buildExpression(const FindOptions&);

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <malloc.h>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -27,6 +29,9 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     highlightWork_.setSingleShot(true);
     highlightWork_.setInterval(highlightDelayMSecs);
     connect(&highlightWork_, &QTimer::timeout, this, [this] { refreshHighlights(pendingReset_); });
+    syncWork_.setSingleShot(true);
+    syncWork_.setInterval(largeSyncDelayMSecs);
+    connect(&syncWork_, &QTimer::timeout, this, &EditorController::flushSync);
     loadWork_.setInterval(0);
     connect(&loadWork_, &QTimer::timeout, this, &EditorController::loadSlice);
 
@@ -73,6 +78,11 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
             ++textVersion_;
             if (syncing_)
                 return;
+            // The workspace replaced the text: edits not yet written are
+            // superseded by it.
+            pendingEdits_.clear();
+            pendingFull_ = false;
+            syncWork_.stop();
             if (isLoading()) {
                 startLoad(doc_->text());
                 return;
@@ -107,6 +117,7 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
 
 EditorController::~EditorController()
 {
+    flushSync();
     for (const auto& c : bag_)
         disconnect(c);
     delete view_.data();
@@ -119,11 +130,31 @@ bool EditorController::isActive() const { return model_.activeID() && *model_.ac
 
 // ---- Text flowing between the view and the document ----
 
+void EditorController::writeDoc(const QString& text)
+{
+    syncing_ = true;
+    doc_->setText(text);
+    syncing_ = false;
+}
+
 void EditorController::textDidChange(int pos, int removed, int added)
 {
     if (applying_)
         return;
     const QString& old = doc_->text();
+    if (old.size() >= sliceThreshold) {
+        // Collected and written in one go: a keystroke must not copy 100 MB.
+        if (pendingEdits_.size() > 4096)
+            pendingFull_ = true;
+        else if (!pendingFull_)
+            pendingEdits_.push_back({pos, removed, view_->textIn(pos, added)});
+        if (!syncWork_.isActive())
+            qApp->installEventFilter(this);
+        syncWork_.start();
+        scheduleHighlights(false);
+        return;
+    }
+    flushSync();
     const int viewLength = view_->document()->characterCount() - 1;
     QString text;
     // The change alone is spliced into the document's text, so a keystroke
@@ -135,10 +166,61 @@ void EditorController::textDidChange(int pos, int removed, int added)
     } else {
         text = view_->text();
     }
-    syncing_ = true;
-    doc_->setText(text);
-    syncing_ = false;
+    writeDoc(text);
     scheduleHighlights(false);
+}
+
+bool EditorController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Any command other than typing into this editor (a shortcut such as
+    // save, a click elsewhere, closing) first sees the complete text.
+    switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+        const auto mods = static_cast<QKeyEvent*>(event)->modifiers();
+        if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            flushSync();
+        break;
+    }
+    case QEvent::KeyPress:
+        if (watched != view_ && watched != view_->viewport())
+            flushSync();
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::Close:
+    case QEvent::FocusOut:
+        flushSync();
+        break;
+    default: break;
+    }
+    return false;
+}
+
+void EditorController::flushSync()
+{
+    syncWork_.stop();
+    if (qApp)
+        qApp->removeEventFilter(this);
+    if (!syncPending() || !view_)
+        return;
+    QString text;
+    bool full = pendingFull_;
+    if (!full) {
+        text = doc_->text();
+        for (const PendingEdit& e : pendingEdits_) {
+            if (e.pos < 0 || e.removed < 0 || e.pos + e.removed > text.size()) {
+                full = true;
+                break;
+            }
+            text.replace(e.pos, e.removed, e.inserted);
+        }
+        if (text.size() != view_->document()->characterCount() - 1)
+            full = true;
+    }
+    if (full)
+        text = view_->text();
+    pendingEdits_.clear();
+    pendingFull_ = false;
+    writeDoc(text);
 }
 
 void EditorController::replaceAll(const QString& text)
@@ -217,8 +299,8 @@ void EditorController::loadSlice()
     applying_ = true;
     const qsizetype total = loadText_.size();
     // Slices end at a line feed; each tick stays well under 100 ms.
-    constexpr qsizetype slice = 512 * 1024;
-    while (loadPos_ < total && t.elapsed() < 40) {
+    constexpr qsizetype slice = 128 * 1024;
+    while (loadPos_ < total && t.elapsed() < 25) {
         qsizetype end = std::min(total, loadPos_ + slice);
         if (end < total) {
             const qsizetype nl = loadText_.lastIndexOf(QLatin1Char('\n'), end - 1);
@@ -244,6 +326,8 @@ void EditorController::finishLoad()
     applying_ = false;
     view_->document()->setUndoRedoEnabled(true);
     view_->setReadOnly(false);
+    // The slices were short-lived copies; give their pages back.
+    malloc_trim(0);
     emit loadingChanged(false);
     scheduleHighlights(false);
 }
@@ -308,6 +392,7 @@ void EditorController::scheduleHighlights(bool resetIndex)
 void EditorController::refreshHighlights(bool resetIndex)
 {
     highlightWork_.stop();
+    flushSync();
     QSet<int> lines;
     for (const Diagnostic& d : doc_->diagnostics())
         lines.insert(d.line);
@@ -476,7 +561,38 @@ void EditorController::replaceEverything()
     FindExpression expr = FindEngine::regex(model_);
     if (!expr.isReady())
         return;
-    replaceAll(expr.replaceAll(doc_->text(), FindEngine::replaceTemplate(model_)));
+    view_->clearCarets();
+    if (view_->isReadOnly())
+        return;
+    const QString& old = doc_->text();
+    const auto reps = expr.replacements(old, FindEngine::replaceTemplate(model_));
+    QString result;
+    result.reserve(old.size() + 16);
+    int last = 0;
+    for (const auto& r : reps) {
+        result.append(QStringView(old).mid(last, r.range.start - last));
+        result.append(r.text);
+        last = r.range.end();
+    }
+    result.append(QStringView(old).mid(last));
+    // Each match is replaced where it is, from the last to the first, in one
+    // edit block: one undo step, and the text between the matches is never
+    // rebuilt in the view.
+    applying_ = true;
+    QTextCursor c(view_->document());
+    c.beginEditBlock();
+    for (auto it = reps.rbegin(); it != reps.rend(); ++it) {
+        c.setPosition(it->range.start);
+        c.setPosition(it->range.end(), QTextCursor::KeepAnchor);
+        if (it->text.isEmpty())
+            c.removeSelectedText();
+        else
+            c.insertText(it->text);
+    }
+    c.endEditBlock();
+    applying_ = false;
+    writeDoc(view_->document()->characterCount() - 1 == result.size() ? result : view_->text());
+    applyStyle();
     refreshHighlights(false);
     model_.flash(QStringLiteral("已替换 %1 处").arg(n));
 }

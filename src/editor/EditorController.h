@@ -25,6 +25,10 @@ public:
     // responsive, without undo recording.
     static constexpr qsizetype sliceThreshold = 4 * 1024 * 1024;
     static constexpr int highlightDelayMSecs = 60;
+    // In texts at least sliceThreshold long, edits reach Doc.text this long
+    // after the last keystroke (or before any other command), because each
+    // write of the whole text costs a full copy.
+    static constexpr int largeSyncDelayMSecs = 250;
 
     EditorController(DocPtr doc, AppModel& model);
     ~EditorController() override;
@@ -58,9 +62,14 @@ public:
     // Share of a sliced load done, 0 to 1.
     double loadProgress() const;
     bool highlightPending() const { return highlightWork_.isActive(); }
+    // Writes edits not yet in Doc.text (large texts only).
+    void flushSync();
+    bool syncPending() const { return !pendingEdits_.empty() || pendingFull_; }
 
     // "行 L，列 C" and "（已选 N 字符）", UTF-16 columns.
     static QString caretDescription(int line, int column, int selectionLength);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     void loadingChanged(bool loading);
@@ -92,4 +101,13 @@ private:
     qsizetype loadPos_ = -1;
     QTimer loadWork_;
     QList<QMetaObject::Connection> bag_;
+    struct PendingEdit {
+        int pos;
+        int removed;
+        QString inserted;
+    };
+    std::vector<PendingEdit> pendingEdits_;
+    bool pendingFull_ = false;
+    QTimer syncWork_;
+    void writeDoc(const QString& text);
 };

@@ -240,8 +240,16 @@ TEST_F(Controller, LargeTextsLoadInSlicesWithoutUndo)
     EXPECT_EQ(e.textView()->text(), big);
     EXPECT_FALSE(e.textView()->document()->isUndoAvailable());
     EXPECT_FALSE(e.textView()->isReadOnly());
-    // Edits after the load flow to the Doc as usual.
+    // Edits after the load reach the Doc once typing pauses...
     select(e.textView(), 3, 3);
     type(e.textView(), QStringLiteral("Z"));
-    EXPECT_EQ(d->text(), big.left(3) + QStringLiteral("Z") + big.mid(3));
+    type(e.textView(), QStringLiteral("Y"));
+    EXPECT_TRUE(e.syncPending());
+    ASSERT_TRUE(waitFor([&] { return !e.syncPending(); }));
+    EXPECT_EQ(d->text(), big.left(3) + QStringLiteral("ZY") + big.mid(3));
+    // ...and before any shortcut (such as save) is handled.
+    type(e.textView(), QStringLiteral("X"));
+    QKeyEvent save(QEvent::ShortcutOverride, Qt::Key_S, Qt::ControlModifier);
+    QApplication::sendEvent(e.textView(), &save);
+    EXPECT_EQ(d->text(), big.left(3) + QStringLiteral("ZYX") + big.mid(3));
 }
