@@ -211,6 +211,7 @@ void findBench()
     const QString toast = w.model.toast().value_or(QString());
     t.restart();
     e.textView()->undo();
+    e.flushSync();
     const qint64 undoMs = t.elapsed();
     std::printf("replace all (%s): %lld ms, matches left %d; one undo %lld ms restores the text: %s\n",
                 qPrintable(toast), (long long)replaceMs, left, (long long)undoMs,
@@ -271,6 +272,10 @@ int main(int argc, char** argv)
     const int shot = int(args.indexOf(QStringLiteral("--screenshot")));
     if (shot > 0)
         return screenshot(args.value(shot + 1, QStringLiteral("/tmp/editor.png")));
+    if (args.contains(QStringLiteral("--find"))) {
+        findBench();
+        return 0;
+    }
     if (args.contains(QStringLiteral("--large"))) {
         openBench("100 MB / 2M lines", 100 * 1048576, 2000000);
         return 0;
