@@ -13,6 +13,7 @@ BUILD_DIR=${LORVANE_BUILD_DIR:-$ROOT/build}
 PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   qt6-base-dev libgl-dev libicu-dev libgtest-dev
+  woff2 fonts-noto-cjk   # editor fonts (npm comes with Node.js, not apt)
 )
 
 as_root() {

@@ -1,0 +1,103 @@
+#include "editor/AppFonts.h"
+
+#include "core/WebFonts.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+
+namespace AppFonts {
+
+namespace {
+const QString monoFamily = QStringLiteral("IBM Plex Mono");
+const QString sansFamily = QStringLiteral("IBM Plex Sans");
+
+QFont sized(QFont f, double size)
+{
+    // Points are device-independent pixels here.
+    f.setPixelSize(qMax(1, qRound(size)));
+    return f;
+}
+
+QFont::Weight qtWeight(Weight w)
+{
+    switch (w) {
+    case Weight::regular: return QFont::Normal;
+    case Weight::medium: return QFont::Medium;
+    case Weight::semibold: return QFont::DemiBold;
+    case Weight::bold: return QFont::Bold;
+    }
+    return QFont::Normal;
+}
+}
+
+void registerFonts()
+{
+    static QStringList done;
+    for (const QString& file : WebFonts::fontFiles()) {
+        if (done.contains(file))
+            continue;
+        done << file;
+        QFontDatabase::addApplicationFont(file);  // failures leave the fallback in place
+    }
+}
+
+bool hasFace(const QString& family, int weight)
+{
+    if (!QFontDatabase::hasFamily(family))
+        return false;
+    for (const QString& style : QFontDatabase::styles(family))
+        if (QFontDatabase::weight(family, style) == weight && !QFontDatabase::italic(family, style))
+            return true;
+    return false;
+}
+
+QFont mono(double size, Weight weight)
+{
+    const QFont::Weight w = weight == Weight::regular ? QFont::Normal : QFont::Medium;
+    if (hasFace(monoFamily, w)) {
+        QFont f(monoFamily);
+        f.setWeight(w);
+        f.setStyleHint(QFont::Monospace);
+        f.setFixedPitch(true);
+        return sized(f, size);
+    }
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setWeight(qtWeight(weight));
+    return sized(f, size);
+}
+
+QFont sans(double size, Weight weight)
+{
+    const QFont::Weight w = weight == Weight::regular ? QFont::Normal
+                            : weight == Weight::medium ? QFont::Medium
+                                                       : QFont::DemiBold;
+    if (hasFace(sansFamily, w)) {
+        QFont f(sansFamily);
+        f.setWeight(w);
+        return sized(f, size);
+    }
+    QFont f = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    f.setWeight(qtWeight(weight));
+    return sized(f, size);
+}
+
+QFont plex(double size, Weight weight)
+{
+    QFont f(sansFamily);
+    f.setWeight(weight == Weight::semibold || weight == Weight::bold ? QFont::DemiBold
+                : weight == Weight::medium                         ? QFont::Medium
+                                                                   : QFont::Normal);
+    return sized(f, size);
+}
+
+QFont plexMono(double size, Weight weight)
+{
+    QFont f(monoFamily);
+    f.setWeight(weight == Weight::regular ? QFont::Normal : QFont::Medium);
+    f.setStyleHint(QFont::Monospace);
+    return sized(f, size);
+}
+
+const QString& webFontFaces() { return WebFonts::webFontFaces(); }
+
+}

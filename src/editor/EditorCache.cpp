@@ -1,0 +1,59 @@
+#include "editor/EditorCache.h"
+
+#include "core/AppModel.h"
+#include "editor/EditorController.h"
+
+#include <QWidget>
+
+EditorCache::EditorCache(AppModel& model) : model_(model) {}
+EditorCache::~EditorCache() = default;
+
+EditorCache& EditorCache::shared()
+{
+    static EditorCache* cache = new EditorCache(AppModel::shared());
+    return *cache;
+}
+
+std::function<void()>& EditorCache::escapeHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
+EditorController& EditorCache::controller(const DocPtr& doc)
+{
+    auto it = map_.find(doc->id);
+    if (it == map_.end())
+        it = map_.insert(doc->id, std::make_shared<EditorController>(doc, model_));
+    return *it.value();
+}
+
+EditorController* EditorCache::existing(QUuid id) const
+{
+    auto it = map_.find(id);
+    return it == map_.end() ? nullptr : it.value().get();
+}
+
+void EditorCache::drop(QUuid id) { map_.remove(id); }
+
+void EditorCache::applyStyle()
+{
+    for (const auto& c : std::as_const(map_))
+        c->applyStyle();
+}
+
+EditorController* EditorCache::active() const
+{
+    return model_.activeID() ? existing(*model_.activeID()) : nullptr;
+}
+
+void EditorCache::loadFromDoc(const DocPtr& doc) { controller(doc).loadFromDoc(); }
+
+void EditorCache::focus(const DocPtr& doc) { controller(doc).focus(); }
+
+void EditorCache::releaseFocus()
+{
+    for (const auto& c : std::as_const(map_))
+        if (c->widget()->hasFocus())
+            c->widget()->clearFocus();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/EditorLink.h"
+
+#include <QHash>
+#include <QUuid>
+#include <functional>
+#include <memory>
+
+class AppModel;
+class EditorController;
+
+// The editors of the open documents, by document id. Entries are created
+// on demand and removed only by drop.
+class EditorCache : public EditorLink {
+public:
+    explicit EditorCache(AppModel& model);
+    ~EditorCache() override;
+    static EditorCache& shared();
+
+    EditorController& controller(const DocPtr& doc);
+    EditorController* existing(QUuid id) const;
+    void drop(QUuid id) override;
+    void applyStyle();
+    int size() const { return int(map_.size()); }
+
+    // The active document's editor, if it was shown already.
+    EditorController* active() const;
+
+    // EditorLink
+    void loadFromDoc(const DocPtr& doc) override;
+    void focus(const DocPtr& doc) override;
+    void releaseFocus() override;
+
+    // Escape with no carets to clear goes to the workspace.
+    static std::function<void()>& escapeHandler();
+
+private:
+    AppModel& model_;
+    QHash<QUuid, std::shared_ptr<EditorController>> map_;
+};

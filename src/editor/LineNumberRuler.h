@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QColor>
+#include <QSet>
+#include <QWidget>
+
+class CodeTextView;
+
+// The gutter of the editor: the number of every visible line, error lines
+// in the danger colour with a dot. Numbers come from block numbers, so a
+// paint never counts line feeds from the start of the document.
+class LineNumberRuler : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int thickness = 46;
+    static constexpr int rightMargin = 12;
+
+    explicit LineNumberRuler(CodeTextView* view);
+
+    const QSet<int>& errorLines() const { return errorLines_; }
+    // Repaints only when the set differs.
+    void setErrorLines(const QSet<int>& lines);
+    QColor background = Qt::transparent;
+    QColor numberColor;
+    QColor dangerColor;
+
+    struct Label {
+        int line;
+        double y;  // top of the label's first visual line, ruler coordinates
+        bool error;
+    };
+    // What a paint of the current viewport draws, in order.
+    QList<Label> visibleLabels() const;
+
+    QSize sizeHint() const override { return QSize(thickness, 0); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    CodeTextView* view_;
+    QSet<int> errorLines_;
+};

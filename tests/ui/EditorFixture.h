@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/AppModel.h"
+#include "core/Preferences.h"
+#include "editor/CodeTextView.h"
+#include "editor/EditorCache.h"
+#include "editor/EditorController.h"
+#include "editor/LineNumberRuler.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <memory>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+inline bool waitFor(const std::function<bool()>& done, int ms = 3000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::usleep(300);
+    }
+    return true;
+}
+
+// A workspace of its own with documents and their editors.
+struct EditorFixture : ::testing::Test {
+    QTemporaryDir dir;
+    std::unique_ptr<AppModel> model;
+    std::vector<std::unique_ptr<EditorController>> editors;
+
+    void SetUp() override
+    {
+        model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath(QStringLiteral("prefs.ini"))));
+    }
+    void TearDown() override
+    {
+        editors.clear();
+        model.reset();
+    }
+
+    DocPtr newDoc(const QString& text, bool activate = true)
+    {
+        DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("t.txt"), text, std::nullopt, TextEncoding(),
+                           LineEnding(), {});
+        model->appendDoc(d);
+        if (activate)
+            model->setActiveID(d->id);
+        return d;
+    }
+    EditorController& editorFor(const DocPtr& d)
+    {
+        editors.push_back(std::make_unique<EditorController>(d, *model));
+        EditorController& e = *editors.back();
+        e.widget()->resize(600, 400);
+        return e;
+    }
+    static void select(CodeTextView* v, int from, int to)
+    {
+        QTextCursor c(v->document());
+        c.setPosition(from);
+        c.setPosition(to, QTextCursor::KeepAnchor);
+        v->setTextCursor(c);
+    }
+    static void key(CodeTextView* v, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier, const QString& text = {})
+    {
+        QKeyEvent press(QEvent::KeyPress, k, m, text);
+        QApplication::sendEvent(v, &press);
+    }
+    static void type(CodeTextView* v, const QString& text)
+    {
+        for (QChar c : text)
+            key(v, Qt::Key_unknown, Qt::NoModifier, QString(c));
+    }
+};

@@ -1,0 +1,255 @@
+#include "EditorFixture.h"
+
+#include <QSignalSpy>
+
+namespace {
+struct Controller : EditorFixture {
+    void find(const QString& q, bool regex = false, bool whole = false)
+    {
+        model->setUseRegex(regex);
+        model->setWholeWord(whole);
+        model->setFindQuery(q);
+        model->setFindVisible(true);
+    }
+};
+}
+
+TEST_F(Controller, CaretInfoCountsLineFeedsAndUtf16Columns)
+{
+    DocPtr d = newDoc(QString());
+    EditorController& e = editorFor(d);
+    e.updateCaretInfo();
+    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 1"));
+
+    d->setText(QStringLiteral("ab\ncd\n😀x\n"));
+    CodeTextView* v = e.textView();
+    select(v, 8, 8);  // after the emoji (two code units) on line 3
+    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 3，列 3"));
+    select(v, 9, 9);
+    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 3，列 4"));
+    select(v, 10, 10);  // the very end, after the final line feed
+    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 4，列 1"));
+    select(v, 1, 4);
+    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 2（已选 3 字符）"));
+}
+
+TEST_F(Controller, TypingFlowsToTheDocOnceAndIsNotEchoedBack)
+{
+    DocPtr d = newDoc(QStringLiteral("hello\nworld"));
+    EditorController& e = editorFor(d);
+    CodeTextView* v = e.textView();
+    int textChanges = 0;
+    QObject::connect(d.get(), &Doc::changed, [&](Doc::Field f) { textChanges += f == Doc::Field::text; });
+    select(v, 5, 5);
+    type(v, QStringLiteral("!"));
+    EXPECT_EQ(d->text(), QStringLiteral("hello!\nworld"));
+    EXPECT_EQ(textChanges, 1);
+    // The caret stayed where typing put it (no whole-text replacement).
+    EXPECT_EQ(v->textCursor().position(), 6);
+    EXPECT_EQ(v->document()->availableUndoSteps(), 1);
+
+    // Line breaks and no-break spaces survive the trip into the Doc.
+    type(v, QString(QChar(0x00a0)));
+    key(v, Qt::Key_Return);
+    EXPECT_EQ(d->text(), QStringLiteral("hello!\u00a0\n\nworld"));
+    EXPECT_EQ(d->text(), v->text());
+}
+
+TEST_F(Controller, ATextChangeFromTheWorkspaceIsOneUndoStep)
+{
+    DocPtr d = newDoc(QStringLiteral("{\"a\":1}"));
+    EditorController& e = editorFor(d);
+    CodeTextView* v = e.textView();
+    d->setText(QStringLiteral("{\n  \"a\": 1\n}"));
+    EXPECT_EQ(v->text(), QStringLiteral("{\n  \"a\": 1\n}"));
+    v->undo();
+    EXPECT_EQ(v->text(), QStringLiteral("{\"a\":1}"));
+    EXPECT_EQ(d->text(), QStringLiteral("{\"a\":1}"));
+}
+
+TEST_F(Controller, LoadFromDocRecordsNoUndo)
+{
+    DocPtr d = newDoc(QStringLiteral("one"));
+    EditorController& e = editorFor(d);
+    type(e.textView(), QStringLiteral("x"));
+    ASSERT_TRUE(e.textView()->document()->isUndoAvailable());
+    e.textView()->blockSignals(true);
+    d->blockSignals(true);
+    d->setText(QStringLiteral("from disk"));
+    d->blockSignals(false);
+    e.textView()->blockSignals(false);
+    e.loadFromDoc();
+    EXPECT_EQ(e.textView()->text(), QStringLiteral("from disk"));
+    EXPECT_FALSE(e.textView()->document()->isUndoAvailable());
+}
+
+TEST_F(Controller, HighlightsAreDecorationsOnly)
+{
+    DocPtr d = newDoc(QStringLiteral("cat\nconcatenate cat\n"));
+    d->setDiagnostics({{2, QStringLiteral("bad")}, {40, QStringLiteral("beyond the end")}});
+    EditorController& e = editorFor(d);
+    find(QStringLiteral("cat"));
+    e.refreshHighlights(true);
+    EXPECT_EQ(model->matchCount(), 3);
+    EXPECT_EQ(e.textView()->highlights().matches.size(), 3u);
+    EXPECT_EQ(e.textView()->highlights().errorBlocks, QList<int>({1, 39}));
+    EXPECT_EQ(e.textView()->text(), d->text());
+    EXPECT_FALSE(e.textView()->document()->isUndoAvailable());
+    e.widget()->grab();  // painting with an error line past the end must not fail
+
+    model->setFindVisible(false);
+    e.refreshHighlights(true);
+    EXPECT_EQ(model->matchCount(), 0);
+    EXPECT_TRUE(e.textView()->highlights().matches.empty());
+    EXPECT_EQ(e.textView()->highlights().errorBlocks.size(), 2);
+    EXPECT_EQ(model->findError(), std::nullopt);
+}
+
+TEST_F(Controller, FindFieldsAreDebouncedAndResetTheIndexToTheCaret)
+{
+    DocPtr d = newDoc(QStringLiteral("x1 x2 x3 x4"));
+    EditorController& e = editorFor(d);
+    select(e.textView(), 4, 4);
+    find(QStringLiteral("x"));
+    EXPECT_TRUE(e.highlightPending());
+    EXPECT_EQ(model->matchCount(), 0);
+    ASSERT_TRUE(waitFor([&] { return model->matchCount() == 4; }));
+    EXPECT_EQ(model->findIndex(), 2);  // first match at or after the caret
+
+    // Stepping wraps in both directions.
+    e.step(1);
+    EXPECT_EQ(model->findIndex(), 3);
+    e.step(1);
+    EXPECT_EQ(model->findIndex(), 0);
+    e.step(-1);
+    EXPECT_EQ(model->findIndex(), 3);
+    EXPECT_EQ(e.textView()->highlights().current, 3);
+    EXPECT_EQ(e.textView()->textCursor().position(), 4);  // the selection did not move
+}
+
+TEST_F(Controller, InvalidAndEmptyOnlyExpressions)
+{
+    DocPtr d = newDoc(QStringLiteral("(ab\nab"));
+    EditorController& e = editorFor(d);
+    find(QStringLiteral("(ab"), true);
+    e.refreshHighlights(true);
+    EXPECT_EQ(model->findError(), std::optional<QString>(QStringLiteral("正则无效")));
+    EXPECT_EQ(model->matchCount(), 0);
+    model->setReplaceText(QStringLiteral("z"));
+    e.replaceCurrent();
+    e.replaceEverything();
+    EXPECT_EQ(d->text(), QStringLiteral("(ab\nab"));
+    EXPECT_EQ(model->toast(), std::nullopt);
+
+    find(QStringLiteral("^"), true);
+    e.refreshHighlights(true);
+    EXPECT_EQ(model->findError(), std::nullopt);
+    EXPECT_EQ(model->matchCount(), 0);
+}
+
+TEST_F(Controller, BackgroundDocumentNeverWritesTheFindState)
+{
+    DocPtr active = newDoc(QStringLiteral("a a"));
+    DocPtr background = newDoc(QStringLiteral("a a a a a (("), false);
+    EditorController& fg = editorFor(active);
+    EditorController& bg = editorFor(background);
+    find(QStringLiteral("a"));
+    fg.refreshHighlights(true);
+    model->setFindIndex(1);
+    bg.refreshHighlights(true);
+    EXPECT_EQ(model->matchCount(), 2);
+    EXPECT_EQ(model->findIndex(), 1);
+    EXPECT_TRUE(bg.textView()->highlights().matches.empty());
+    find(QStringLiteral("(("), true);
+    bg.refreshHighlights(true);
+    EXPECT_EQ(model->findError(), std::nullopt);
+}
+
+TEST_F(Controller, ReplaceCurrentAndReplaceAll)
+{
+    DocPtr d = newDoc(QStringLiteral("k=1 k=2 k=3"));
+    EditorController& e = editorFor(d);
+    find(QStringLiteral("k=(\\d)"), true);
+    model->setReplaceText(QStringLiteral("[$1]"));
+    e.refreshHighlights(true);
+    model->setFindIndex(1);
+    e.replaceCurrent();
+    EXPECT_EQ(d->text(), QStringLiteral("k=1 [2] k=3"));
+    EXPECT_EQ(model->matchCount(), 2);
+    EXPECT_EQ(model->findIndex(), 1);  // now the match that followed
+
+    e.replaceEverything();
+    EXPECT_EQ(d->text(), QStringLiteral("[1] [2] [3]"));
+    EXPECT_EQ(model->toast(), std::optional<QString>(QStringLiteral("已替换 2 处")));
+    EXPECT_EQ(model->matchCount(), 0);
+    e.textView()->undo();
+    EXPECT_EQ(d->text(), QStringLiteral("k=1 [2] k=3"));
+
+    // Plain mode inserts the template literally.
+    model->setUseRegex(false);
+    model->setFindQuery(QStringLiteral("k=1"));
+    e.replaceEverything();
+    EXPECT_EQ(d->text(), QStringLiteral("[$1] [2] k=3"));
+}
+
+TEST_F(Controller, MultiCaretToggleNeedsASelection)
+{
+    DocPtr d = newDoc(QStringLiteral("a\nb"));
+    EditorController& e = editorFor(d);
+    model->setFindVisible(true);
+    e.toggleMultiCaret();
+    EXPECT_EQ(model->toast(), std::optional<QString>(QStringLiteral("先选中要批量编辑的多行")));
+    EXPECT_FALSE(model->findVisible());
+    select(e.textView(), 0, 3);
+    e.toggleMultiCaret();
+    EXPECT_EQ(model->multiCaretCount(), std::optional<int>(2));
+    e.toggleMultiCaret();
+    EXPECT_EQ(model->multiCaretCount(), std::nullopt);
+}
+
+TEST_F(Controller, StyleFollowsTheSettings)
+{
+    DocPtr d = newDoc(QStringLiteral("a\tb"));
+    EditorController& e = editorFor(d);
+    Settings s = model->settings();
+    s.scheme = QStringLiteral("night");
+    s.fontSize = 16;
+    s.wordWrap = true;
+    model->setSettings(s);
+    CodeTextView* v = e.textView();
+    EXPECT_EQ(v->palette().color(QPalette::Base), QColor(0x14181f));
+    EXPECT_EQ(v->palette().color(QPalette::Text), QColor(0xc9d3e0));
+    EXPECT_NEAR(v->palette().color(QPalette::Highlight).alphaF(), 0.22, 0.01);
+    EXPECT_EQ(v->font().pixelSize(), 16);
+    EXPECT_TRUE(e.wrapping());
+    EXPECT_EQ(v->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_DOUBLE_EQ(v->tabStopDistance(), 4 * QFontMetricsF(v->font()).horizontalAdvance(QLatin1Char(' ')));
+    EXPECT_EQ(e.ruler()->numberColor, QColor(0x4a5566));
+}
+
+TEST_F(Controller, LargeTextsLoadInSlicesWithoutUndo)
+{
+    QString big;
+    const QString line = QStringLiteral("第%1行 some text to fill the line\n");
+    while (big.size() < EditorController::sliceThreshold + 1000)
+        big += line.arg(big.size());
+    DocPtr d = newDoc(big);
+    EditorController& e = editorFor(d);
+    QSignalSpy spy(&e, &EditorController::loadingChanged);
+    ASSERT_TRUE(waitFor([&] { return !e.isLoading(); }, 20000));
+    EXPECT_EQ(e.textView()->text(), big);
+    EXPECT_FALSE(e.textView()->document()->isUndoAvailable());
+    EXPECT_FALSE(e.textView()->isReadOnly());
+    // Edits after the load reach the Doc once typing pauses...
+    select(e.textView(), 3, 3);
+    type(e.textView(), QStringLiteral("Z"));
+    type(e.textView(), QStringLiteral("Y"));
+    EXPECT_TRUE(e.syncPending());
+    ASSERT_TRUE(waitFor([&] { return !e.syncPending(); }));
+    EXPECT_EQ(d->text(), big.left(3) + QStringLiteral("ZY") + big.mid(3));
+    // ...and before any shortcut (such as save) is handled.
+    type(e.textView(), QStringLiteral("X"));
+    QKeyEvent save(QEvent::ShortcutOverride, Qt::Key_S, Qt::ControlModifier);
+    QApplication::sendEvent(e.textView(), &save);
+    EXPECT_EQ(d->text(), big.left(3) + QStringLiteral("ZYX") + big.mid(3));
+}

@@ -1,0 +1,79 @@
+#include "EditorFixture.h"
+
+#include <QScrollBar>
+
+namespace {
+struct Ruler : EditorFixture {
+    QList<int> numbers(EditorController& e)
+    {
+        QList<int> out;
+        for (const auto& l : e.ruler()->visibleLabels())
+            out << l.line;
+        return out;
+    }
+};
+}
+
+TEST_F(Ruler, NumbersIncludeTheEmptyLastLine)
+{
+    DocPtr d = newDoc(QString());
+    EditorController& e = editorFor(d);
+    e.widget()->show();
+    EXPECT_EQ(numbers(e), QList<int>({1}));
+    d->setText(QStringLiteral("a\n"));
+    EXPECT_EQ(numbers(e), QList<int>({1, 2}));
+    EXPECT_EQ(e.ruler()->width(), LineNumberRuler::thickness);
+    d->setText(QString(200000, QLatin1Char('\n')));
+    e.textView()->verticalScrollBar()->setValue(e.textView()->verticalScrollBar()->maximum());
+    const QList<int> n = numbers(e);
+    ASSERT_FALSE(n.isEmpty());
+    EXPECT_EQ(n.last(), 200001);
+    EXPECT_EQ(e.ruler()->width(), LineNumberRuler::thickness);  // six digits, same gutter
+}
+
+TEST_F(Ruler, AWrappedLineIsNumberedOnceOnItsFirstVisualLine)
+{
+    DocPtr d = newDoc(QString());
+    EditorController& e = editorFor(d);
+    Settings s = model->settings();
+    s.wordWrap = true;
+    model->setSettings(s);
+    e.widget()->resize(300, 200);
+    e.widget()->show();
+    QString text;
+    for (int i = 1; i <= 30; ++i)
+        text += (i == 10 ? QString(300, QLatin1Char('w')) : QStringLiteral("line %1").arg(i)) + QLatin1Char('\n');
+    d->setText(text);
+    QApplication::processEvents();
+    const QTextBlock longBlock = e.textView()->document()->findBlockByNumber(9);
+    ASSERT_GE(longBlock.layout()->lineCount(), 3);
+
+    // Scroll so that the long line's first visual line is above the top.
+    auto* bar = e.textView()->verticalScrollBar();
+    bar->setValue(longBlock.firstLineNumber() + 1);
+    QApplication::processEvents();
+    const auto labels = e.ruler()->visibleLabels();
+    ASSERT_GE(labels.size(), 2);
+    EXPECT_EQ(labels[0].line, 10);
+    EXPECT_LT(labels[0].y, 0);  // drawn at its first visual line, off the top
+    EXPECT_EQ(labels[1].line, 11);
+    EXPECT_GT(labels[1].y, 0);
+    QList<int> seen;
+    for (const auto& l : labels)
+        seen << l.line;
+    EXPECT_EQ(seen.count(10), 1);
+}
+
+TEST_F(Ruler, ErrorLinesFollowTheDiagnostics)
+{
+    DocPtr d = newDoc(QStringLiteral("a\nb\nc\nd"));
+    EditorController& e = editorFor(d);
+    e.widget()->show();
+    d->setDiagnostics({{3, QStringLiteral("bad")}});
+    const auto labels = e.ruler()->visibleLabels();
+    ASSERT_EQ(labels.size(), 4);
+    EXPECT_TRUE(labels[2].error);
+    EXPECT_FALSE(labels[1].error);
+    d->setDiagnostics({});
+    EXPECT_FALSE(e.ruler()->visibleLabels()[2].error);
+}
