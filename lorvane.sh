@@ -12,6 +12,7 @@ BUILD_DIR=${LORVANE_BUILD_DIR:-$ROOT/build}
 PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   qt6-base-dev libgl-dev libicu-dev libgtest-dev
+  qt6-webengine-dev qt6-svg-dev   # window: preview and icons
 )
 
 as_root() {
