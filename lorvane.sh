@@ -14,6 +14,7 @@ PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   qt6-base-dev libgl-dev libicu-dev libgtest-dev
   woff2 fonts-noto-cjk   # editor fonts (npm comes with Node.js, not apt)
+  qt6-webengine-dev qt6-svg-dev   # window: preview and icons
 )
 
 as_root() {

@@ -1,0 +1,4 @@
+# Window shell: icons rendered with QtSvg, fetched into resources/icons.
+find_package(Qt6 REQUIRED COMPONENTS Svg)
+target_link_libraries(lorvane_ui PUBLIC Qt6::Svg)
+target_compile_definitions(lorvane_ui PRIVATE LORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

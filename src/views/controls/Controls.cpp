@@ -1,0 +1,253 @@
+#include "Controls.h"
+#include <QAbstractTextDocumentLayout>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QHBoxLayout>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <cmath>
+#include <algorithm>
+
+namespace {
+QFont monoFont(int pt)
+{
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setFamilies({QStringLiteral("IBM Plex Mono"), f.family()});
+    f.setPixelSize(pt); // layout sizes are in logical pixels
+    return f;
+}
+QFont plexFont(int pt)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("IBM Plex Sans"), QStringLiteral("Noto Sans CJK SC"), f.family()});
+    f.setPixelSize(pt); // layout sizes are in logical pixels
+    return f;
+}
+void wire(QAbstractButton* b, const QString& help, std::function<void()> action)
+{
+    b->setToolTip(help);
+    b->setCursor(Qt::PointingHandCursor);
+    b->setAttribute(Qt::WA_Hover);
+    if (action)
+        QObject::connect(b, &QAbstractButton::clicked, b, [action] { action(); });
+}
+}
+
+IconButton::IconButton(const QIcon& icon, const QString& help, std::function<void()> action, QWidget* parent)
+    : QAbstractButton(parent)
+{
+    setIcon(icon);
+    setIconSize({13, 13});
+    setFixedSize(28, 26);
+    wire(this, help, std::move(action));
+}
+
+void IconButton::setOn(bool on) { on_ = on; update(); }
+
+QColor IconButton::symbolColor() const
+{
+    if (on_) return colors_.accent;
+    return underMouse() ? colors_.fg : colors_.fg2;
+}
+
+QColor IconButton::backgroundColor() const
+{
+    if (on_) { QColor c = colors_.accent; c.setAlphaF(0.13); return c; }
+    return underMouse() ? colors_.hover : QColor(Qt::transparent);
+}
+
+void IconButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(backgroundColor());
+    p.drawRoundedRect(rect(), 6, 6);
+    // Tint the glyph: icons are monochrome masks.
+    QPixmap pm = icon().pixmap(iconSize(), devicePixelRatioF());
+    QPainter tp(&pm);
+    tp.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    tp.fillRect(pm.rect(), symbolColor());
+    tp.end();
+    QSize s = iconSize();
+    p.drawPixmap(QRect(QPoint((width() - s.width()) / 2, (height() - s.height()) / 2), s), pm);
+}
+
+TextButton::TextButton(const QString& title, const QString& help, std::function<void()> action, QWidget* parent)
+    : QAbstractButton(parent)
+{
+    setText(title);
+    setFont(plexFont(12));
+    setFixedHeight(24);
+    wire(this, help, std::move(action));
+}
+
+QSize TextButton::sizeHint() const
+{
+    return {fontMetrics().horizontalAdvance(text()) + 18, 24};
+}
+
+void TextButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(underMouse() ? colors_.hover : QColor(Qt::transparent));
+    p.drawRoundedRect(rect(), 6, 6);
+    p.setPen(colors_.fg);
+    p.drawText(rect().adjusted(9, 0, -9, 0), Qt::AlignCenter, text());
+}
+
+Toggle2::Toggle2(const QString& label, const QString& help, QWidget* parent)
+    : QAbstractButton(parent)
+{
+    setText(label);
+    setCheckable(true);
+    setFont(monoFont(11));
+    wire(this, help, {});
+}
+
+QSize Toggle2::sizeHint() const
+{
+    return {std::max(26, fontMetrics().horizontalAdvance(text()) + 10), 22};
+}
+
+void Toggle2::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    if (isChecked()) {
+        QColor bg = colors_.accent;
+        bg.setAlphaF(0.13);
+        p.setPen(colors_.accent);
+        p.setBrush(bg);
+    } else {
+        p.setPen(colors_.line);
+        p.setBrush(Qt::NoBrush);
+    }
+    p.drawRoundedRect(r, 5, 5);
+    p.setPen(isChecked() ? colors_.accent : colors_.fg2);
+    p.drawText(rect(), Qt::AlignCenter, text());
+}
+
+FieldBox::FieldBox(QWidget* content, QWidget* parent) : QFrame(parent)
+{
+    auto* lay = new QHBoxLayout(this);
+    lay->setContentsMargins(4, 2, 4, 2);
+    if (content) lay->addWidget(content);
+}
+
+void FieldBox::setInvalid(bool invalid) { invalid_ = invalid; update(); }
+
+void FieldBox::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(borderColor(), 1));
+    p.setBrush(colors_.window);
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+}
+
+TagDot::TagDot(const QColor& color, QWidget* parent) : QWidget(parent), color_(color)
+{
+    setFixedSize(7, 7);
+}
+
+void TagDot::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(color_);
+    p.drawEllipse(QRectF(0, 0, 7, 7));
+}
+
+MultilineField::MultilineField(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setFont(monoFont(12));
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    setViewportMargins(2, 4, 2, 4);
+    document()->setDocumentMargin(0);
+    viewport()->setAutoFillBackground(false);
+    setStyleSheet(QStringLiteral("QPlainTextEdit{background:transparent;}"));
+    setFixedHeight(height_);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (onTextChanged) onTextChanged(toPlainText());
+        measure();
+    });
+    QTimer::singleShot(0, this, [this] { measure(); });
+}
+
+void MultilineField::setBoundText(const QString& text)
+{
+    if (text == toPlainText()) return;
+    setPlainText(text);
+    measure();
+}
+
+void MultilineField::setFocusToken(int token)
+{
+    if (token == lastToken_) return;
+    lastToken_ = token;
+    QTimer::singleShot(0, this, [this] {
+        setFocus(Qt::OtherFocusReason);
+        selectAll();
+    });
+}
+
+int MultilineField::wantedHeight() const
+{
+    // Block count × line height: the plain-text layout reports lines, not pixels.
+    qreal lines = 0;
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
+        lines += std::max(1, b.layout() ? b.layout()->lineCount() : 1);
+    qreal used = lines * fontMetrics().lineSpacing();
+    int h = int(std::ceil(used + 2 * 4 + 2));
+    return std::clamp(h, 26, 96);
+}
+
+void MultilineField::measure()
+{
+    int h = wantedHeight();
+    if (std::abs(h - height_) <= 0) return;
+    height_ = h;
+    QTimer::singleShot(0, this, [this] {
+        setFixedHeight(height_);
+        if (onHeightChanged) onHeightChanged(height_);
+    });
+}
+
+void MultilineField::keyPressEvent(QKeyEvent* e)
+{
+    const int key = e->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        const auto mods = e->modifiers();
+        if (mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) {
+            textCursor().insertText(QStringLiteral("\n"));
+            return;
+        }
+        if (onSubmit) onSubmit();
+        return;
+    }
+    if (key == Qt::Key_Escape) {
+        if (onEscape) onEscape();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(e);
+}
+
+void MultilineField::paintEvent(QPaintEvent* e)
+{
+    QPlainTextEdit::paintEvent(e);
+    if (!toPlainText().isEmpty() || placeholder_.isEmpty()) return;
+    QPainter p(viewport());
+    p.setPen(placeholderColor_);
+    p.setFont(font());
+    p.drawText(viewport()->rect(), Qt::AlignLeft | Qt::AlignTop, placeholder_);
+}

@@ -1,0 +1,108 @@
+#pragma once
+#include "ControlColors.h"
+#include <QAbstractButton>
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <QWidget>
+#include <functional>
+
+// Square icon button: symbol glyph supplied as an icon, accent look while on.
+class IconButton : public QAbstractButton {
+public:
+    IconButton(const QIcon& icon, const QString& help, std::function<void()> action, QWidget* parent = nullptr);
+    void setOn(bool on);
+    bool isOn() const { return on_; }
+    void setColors(const ControlColors& c) { colors_ = c; update(); }
+    QSize sizeHint() const override { return {28, 26}; }
+    // The colour the symbol is drawn in right now.
+    QColor symbolColor() const;
+    QColor backgroundColor() const;
+protected:
+    void paintEvent(QPaintEvent*) override;
+private:
+    bool on_ = false;
+    ControlColors colors_;
+};
+
+// Flat text button.
+class TextButton : public QAbstractButton {
+public:
+    TextButton(const QString& title, const QString& help, std::function<void()> action, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    void setColors(const ControlColors& c) { colors_ = c; update(); }
+protected:
+    void paintEvent(QPaintEvent*) override;
+private:
+    ControlColors colors_;
+};
+
+// Small monospace text toggle; a click flips the bound value.
+class Toggle2 : public QAbstractButton {
+public:
+    Toggle2(const QString& label, const QString& help, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    void setColors(const ControlColors& c) { colors_ = c; update(); }
+protected:
+    void paintEvent(QPaintEvent*) override;
+private:
+    ControlColors colors_;
+};
+
+// Rounded frame around one content widget; border turns to danger while invalid.
+class FieldBox : public QFrame {
+public:
+    explicit FieldBox(QWidget* content, QWidget* parent = nullptr);
+    void setInvalid(bool invalid);
+    bool isInvalid() const { return invalid_; }
+    QColor borderColor() const { return invalid_ ? colors_.danger : colors_.line; }
+    void setColors(const ControlColors& c) { colors_ = c; update(); }
+protected:
+    void paintEvent(QPaintEvent*) override;
+private:
+    bool invalid_ = false;
+    ControlColors colors_;
+};
+
+// Filled 7×7 colour dot.
+class TagDot : public QWidget {
+public:
+    explicit TagDot(const QColor& color, QWidget* parent = nullptr);
+    QColor color() const { return color_; }
+    void setColor(const QColor& c) { color_ = c; update(); }
+    QSize sizeHint() const override { return {7, 7}; }
+protected:
+    void paintEvent(QPaintEvent*) override;
+private:
+    QColor color_;
+};
+
+// Growing plain-text field: Return submits, Shift+Return breaks the line,
+// Escape cancels, Tab moves focus. Height follows the text between 26 and 96.
+class MultilineField : public QPlainTextEdit {
+public:
+    explicit MultilineField(QWidget* parent = nullptr);
+    std::function<void()> onSubmit;
+    std::function<void()> onEscape;
+    std::function<void(const QString&)> onTextChanged;
+    std::function<void(int)> onHeightChanged;
+    // Replaces the text only when the model's value differs from what is shown.
+    void setBoundText(const QString& text);
+    // A new token focuses the field and selects all of it; the same token does nothing.
+    void setFocusToken(int token);
+    int wantedHeight() const;
+    void setInvalid(bool invalid) { invalid_ = invalid; }
+    bool isInvalid() const { return invalid_; }
+    void setPlaceholder(const QString& t, const QColor& c) { placeholder_ = t; placeholderColor_ = c; viewport()->update(); }
+    QString placeholder() const { return placeholder_; }
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+private:
+    void measure();
+    int lastToken_ = 0;
+    int height_ = 26;
+    bool invalid_ = false;
+    QString placeholder_;
+    QColor placeholderColor_{0x8c, 0x95, 0x9f};
+};

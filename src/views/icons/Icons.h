@@ -1,0 +1,14 @@
+#pragma once
+#include <QIcon>
+#include <QString>
+
+// Symbols are named as in the design (e.g. "magnifyingglass"); each maps to a
+// lucide SVG fetched by resources/fetch-icons.sh.
+namespace Icons {
+// Lucide file stem for a symbol name, or an empty string when unmapped.
+QString lucideName(const QString& symbol);
+// Directory searched for the SVGs (env LORVANE_ICON_DIR overrides).
+QString iconDir();
+// Rendered icon, or a null icon when the symbol is unknown or its file missing.
+QIcon icon(const QString& symbol, int size = 13);
+}
