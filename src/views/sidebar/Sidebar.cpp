@@ -315,7 +315,7 @@ QMenu* DocRow::contextMenu()
     });
     if (doc_->url()) {
         const QString path = *doc_->url();
-        connect(menu->addAction(QStringLiteral("在访达中显示")), &QAction::triggered, this, [this, path] {
+        connect(menu->addAction(QStringLiteral("在文件管理器中显示")), &QAction::triggered, this, [this, path] {
             if (hooks_.reveal)
                 hooks_.reveal(path);
         });

@@ -1,0 +1,184 @@
+#include "core/AppModel.h"
+#include "views/sidebar/Sidebar.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+DocPtr doc(const QString& name, std::optional<QString> url = std::nullopt, QStringList tags = {})
+{
+    return makeDoc(QUuid::createUuid(), name, QString(), url, TextEncoding::utf8, LineEnding::lf, tags);
+}
+
+struct SidebarTest : ::testing::Test {
+    QTemporaryDir dir;
+    std::unique_ptr<AppModel> model;
+    void SetUp() override
+    {
+        model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
+    }
+    QStringList menuTexts(QMenu* m)
+    {
+        QStringList out;
+        for (auto* a : m->actions())
+            if (!a->isSeparator())
+                out << a->text();
+        return out;
+    }
+};
+
+SidebarGroup group(const QString& id, int n)
+{
+    SidebarGroup g{id, id, Qt::gray, {}};
+    for (int i = 0; i < n; ++i)
+        g.docs << doc(QStringLiteral("d%1.txt").arg(i));
+    return g;
+}
+
+}  // namespace
+
+TEST_F(SidebarTest, EmptyWorkspaceShowsZeroCountAndPlaceholder)
+{
+    Sidebar bar(*model, {});
+    bar.resize(248, 600);
+    auto* count = bar.listContent()->findChild<QLabel*>(QStringLiteral("count"));
+    ASSERT_TRUE(count);
+    EXPECT_EQ(count->text(), "0");
+    auto* none = bar.listContent()->findChild<QLabel*>(QStringLiteral("noDocs"));
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->text(), QStringLiteral("没有打开的文件"));
+    ASSERT_EQ(bar.groupViews().size(), 1);
+    EXPECT_EQ(bar.groupViews().front()->id(), "_");
+}
+
+TEST_F(SidebarTest, CappingNeedsSixGroupsAndTooLittleHeight)
+{
+    QList<SidebarGroup> five, six;
+    for (int i = 0; i < 5; ++i)
+        five << group(QString::number(i), 20);
+    six = five;
+    six << group("5", 20);
+    EXPECT_FALSE(Sidebar::shouldCap(five, {}, 0, 100));
+    EXPECT_TRUE(Sidebar::shouldCap(six, {}, 0, 500));
+    // 6 headers + 30 + 120 rows + 12 = 3570 points.
+    EXPECT_FALSE(Sidebar::shouldCap(six, {}, 0, 3570));
+    EXPECT_TRUE(Sidebar::shouldCap(six, {}, 0, 3569));
+    QSet<QString> collapsed;
+    for (int i = 0; i < 6; ++i)
+        collapsed << QString::number(i);
+    EXPECT_FALSE(Sidebar::shouldCap(six, collapsed, 0, 500));
+}
+
+TEST_F(SidebarTest, CappedGroupScrollsWithinEightRows)
+{
+    QList<SidebarGroup> groups;
+    for (int i = 0; i < 6; ++i)
+        groups << group(QString::number(i), i == 0 ? 12 : 2);
+    SidebarHooks hooks;
+    hooks.groups = [&] { return groups; };
+    Sidebar bar(*model, hooks);
+    bar.resize(248, 400);
+    bar.show();
+    bar.rebuild();
+    auto views = bar.groupViews();
+    ASSERT_EQ(views.size(), 6);
+    for (auto* v : views) {
+        if (v->id() == "0") {
+            ASSERT_TRUE(v->rowScroll());
+            EXPECT_EQ(v->rowScroll()->height(), 224);
+        } else {
+            EXPECT_FALSE(v->rowScroll());
+        }
+    }
+}
+
+TEST_F(SidebarTest, HeaderClickCollapsesAndPersists)
+{
+    model->appendDoc(doc("a.txt"));
+    Sidebar bar(*model, {});
+    bar.resize(248, 600);
+    bar.show();
+    auto* gv = bar.groupViews().front();
+    EXPECT_EQ(gv->rows().size(), 1);
+    QTest::mouseClick(gv->header(), Qt::LeftButton);
+    EXPECT_TRUE(model->collapsed().contains("_"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(bar.groupViews().front()->rows().isEmpty());
+    AppModel again(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
+    again.restore();
+    EXPECT_TRUE(again.collapsed().contains("_"));
+}
+
+TEST_F(SidebarTest, ContextMenuOffersFileActionsOnlyForSavedDocs)
+{
+    model->appendDoc(doc("new.txt"));
+    model->appendDoc(doc("saved.txt", dir.filePath("saved.txt")));
+    Sidebar bar(*model, {});
+    bar.resize(248, 600);
+    auto rows = bar.groupViews().front()->rows();
+    ASSERT_EQ(rows.size(), 2);
+    std::unique_ptr<QMenu> unsaved(rows[0]->doc()->url() ? rows[1]->contextMenu() : rows[0]->contextMenu());
+    std::unique_ptr<QMenu> saved(rows[0]->doc()->url() ? rows[0]->contextMenu() : rows[1]->contextMenu());
+    EXPECT_EQ(menuTexts(unsaved.get()),
+              QStringList({"标签", "上移", "下移", "重命名…", "关闭"}));
+    EXPECT_EQ(menuTexts(saved.get()),
+              QStringList({"标签", "上移", "下移", "重命名…", "在文件管理器中显示", "拷贝路径", "关闭"}));
+}
+
+TEST_F(SidebarTest, DropOnRowMovesBeforeItAndEndZoneAppends)
+{
+    auto a = doc("a.txt"), b = doc("b.txt");
+    model->appendDoc(a);
+    model->appendDoc(b);
+    QList<std::pair<QUuid, std::optional<QUuid>>> moves;
+    SidebarHooks hooks;
+    hooks.move = [&](QUuid id, std::optional<QUuid> before) { moves.append({id, before}); };
+    Sidebar bar(*model, hooks);
+    bar.resize(248, 600);
+    bar.show();
+    auto* gv = bar.groupViews().front();
+    DocRow* rowA = gv->rows()[0]->doc() == a ? gv->rows()[0] : gv->rows()[1];
+    QMimeData mime;
+    mime.setText(b->id.toString(QUuid::WithoutBraces));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(rowA, &enter);
+    EXPECT_TRUE(rowA->dropOver());
+    QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(rowA, &drop);
+    EXPECT_FALSE(rowA->dropOver());
+    QDropEvent end(QPointF(2, 2), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enterEnd(QPoint(2, 2), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(gv->endZone(), &enterEnd);
+    QCoreApplication::sendEvent(gv->endZone(), &end);
+    QMimeData junk;
+    junk.setText("not an id");
+    QDropEvent bad(QPointF(5, 5), Qt::MoveAction, &junk, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(rowA, &bad);
+    ASSERT_EQ(moves.size(), 2);
+    EXPECT_EQ(moves[0].first, b->id);
+    EXPECT_EQ(moves[0].second, a->id);
+    EXPECT_EQ(moves[1].first, b->id);
+    EXPECT_FALSE(moves[1].second);
+}
+
+TEST_F(SidebarTest, MissingRecentFileIsStruckAndClickRemovesIt)
+{
+    const QString gone = dir.filePath("gone.txt");
+    model->setRecent({gone});
+    Sidebar bar(*model, {});
+    bar.resize(248, 600);
+    bar.show();
+    auto rows = bar.recentRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_TRUE(rows[0]->missing());
+    EXPECT_EQ(rows[0]->toolTip(), QStringLiteral("文件已不存在，点击移除"));
+    QTest::mouseClick(rows[0], Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(model->recent().isEmpty());
+}
