@@ -54,7 +54,12 @@ const std::vector<Group>& groups()
 {
     static const std::vector<Group> all = {
         {"fileNames", fileNames},
+        {"json", json},
+        {"yaml", yaml},
+        {"toml", toml},
+        {"csv", csv},
         {"encoding", encoding},
+        {"find", find},
         {"backup", backup},
     };
     return all;

@@ -1,0 +1,12 @@
+#include "core/FindEngine.h"
+#include "core/selftest/SelfTests.h"
+
+namespace SelfTests {
+
+void find()
+{
+    const QString found = FindEngine::unescape(QStringLiteral("a\\nb\\tc\\\\n"));
+    check(found == QStringLiteral("a\nb\tc\\n"), "✗ 转义序列 ", found);
+}
+
+}
