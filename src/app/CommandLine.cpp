@@ -104,6 +104,9 @@ namespace {
 // Opens a file the way the editor does; prints the editor's message on failure.
 DocPtr openForTool(const QString& path, std::FILE* err)
 {
+    // The tool validates and renders itself; a background pass would only
+    // double the time and the memory.
+    Doc::setAnalysisEnabled(false);
     auto doc = Doc::open(path);
     if (!doc) {
         print(err, QStringLiteral("无法打开 ") + QFileInfo(path).fileName() + QStringLiteral("：") + doc.error() + QLatin1Char('\n'));

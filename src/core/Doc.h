@@ -44,6 +44,8 @@ public:
     void resetMode();
 
     void scheduleAnalysis(double delaySeconds);
+    // Off for one-shot tools that read documents without showing them.
+    static void setAnalysisEnabled(bool enabled);
     void applyAutoName();
     // The first usable line of text as a file title; lines equal to a line
     // of `skipping` are ignored.

@@ -3,8 +3,18 @@
 #include "core/AnalysisJob.h"
 #include "core/AnalysisQueue.h"
 
+#include <atomic>
+
+namespace {
+std::atomic<bool> analysisEnabled{true};
+}
+
+void Doc::setAnalysisEnabled(bool enabled) { analysisEnabled = enabled; }
+
 void Doc::scheduleAnalysis(double delaySeconds)
 {
+    if (!analysisEnabled)
+        return;
     AnalysisQueue& queue = AnalysisQueue::shared();
     if (analysis_)
         queue.cancel(analysis_);

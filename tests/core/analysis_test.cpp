@@ -214,3 +214,15 @@ TEST(AnalysisDebounce, SwitchingToSplitAnalysesAtOnceWithPreview)
     ASSERT_TRUE(waitUntil([&] { return d->preview().kind != PreviewState::Kind::none; }, 1000));
     EXPECT_EQ(d->preview().kind, PreviewState::Kind::html);
 }
+
+TEST(AnalysisDebounce, DisabledAnalysisSubmitsNothingUntilEnabledAgain)
+{
+    Doc::setAnalysisEnabled(false);
+    DocPtr d = newDoc(QStringLiteral("a.json"), QStringLiteral("{,}"));
+    d->setText(QStringLiteral("[,]"));
+    const bool silent = d->analysisHandle() == nullptr;
+    Doc::setAnalysisEnabled(true);
+    EXPECT_TRUE(silent);
+    d->setText(QStringLiteral("{}"));
+    ASSERT_NE(d->analysisHandle(), nullptr);
+}
