@@ -232,14 +232,14 @@ int screenshot(const QString& file)
     EditorController e(d, w.model);
     e.widget()->resize(760, 360);
     e.widget()->show();
-    // The JSON check finds the doubled comma on line 10.
+    // The JSON check finds the doubled comma on line 9.
     d->scheduleAnalysis(0);
     QElapsedTimer wait;
     wait.start();
     while (d->diagnostics().isEmpty() && wait.elapsed() < 3000)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     if (d->diagnostics().isEmpty())
-        d->setDiagnostics({{10, QStringLiteral("多余的逗号")}});
+        d->setDiagnostics({{9, QStringLiteral("多余的逗号")}});
     w.model.setFindQuery(QStringLiteral("花落"));
     w.model.setFindVisible(true);
     e.refreshHighlights(true);
