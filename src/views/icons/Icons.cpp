@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
+#include <algorithm>
 
 namespace Icons {
 
@@ -28,6 +29,9 @@ QString lucideName(const QString& symbol)
         {QStringLiteral("text.word.spacing"), QStringLiteral("whole-word")},
         {QStringLiteral("text.line.last.and.arrowtriangle.forward"), QStringLiteral("wrap-text")},
         {QStringLiteral("sidebar.left"), QStringLiteral("panel-left")},
+        {QStringLiteral("checkmark"), QStringLiteral("check")},
+        {QStringLiteral("chevron.right"), QStringLiteral("chevron-right")},
+        {QStringLiteral("tag"), QStringLiteral("tag")},
     };
     return map.value(symbol);
 }
@@ -66,6 +70,21 @@ QIcon icon(const QString& symbol, int size)
         out.addPixmap(pm);
     }
     return out;
+}
+
+bool paint(QPainter& p, const QString& symbol, const QRect& r, const QColor& color)
+{
+    const QIcon base = icon(symbol, std::max(r.width(), r.height()));
+    if (base.isNull())
+        return false;
+    const qreal dpr = p.device() ? p.device()->devicePixelRatioF() : 1.0;
+    QPixmap tinted = base.pixmap(r.size(), dpr);
+    QPainter t(&tinted);
+    t.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    t.fillRect(tinted.rect(), color);
+    t.end();
+    p.drawPixmap(r, tinted);
+    return true;
 }
 
 }

@@ -2,6 +2,10 @@
 #include <QIcon>
 #include <QString>
 
+class QPainter;
+class QRect;
+class QColor;
+
 // Symbols are named as in the design (e.g. "magnifyingglass"); each maps to a
 // lucide SVG fetched by resources/fetch-icons.sh.
 namespace Icons {
@@ -11,4 +15,6 @@ QString lucideName(const QString& symbol);
 QString iconDir();
 // Rendered icon, or a null icon when the symbol is unknown or its file missing.
 QIcon icon(const QString& symbol, int size = 13);
+// Draws the symbol into r in one colour; false when it cannot be drawn.
+bool paint(QPainter& p, const QString& symbol, const QRect& r, const QColor& color);
 }

@@ -1,0 +1,99 @@
+#include "views/overlays/MenuPanel.h"
+
+#include "core/AppModel.h"
+#include "editor/AppFonts.h"
+#include "editor/Palette.h"
+#include "views/icons/Icons.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+MenuRow::MenuRow(AppModel& model, MenuItem item, QWidget* parent)
+    : QWidget(parent), model_(model), item_(std::move(item))
+{
+    setFixedHeight(rowHeight);
+    setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(item_.label);
+}
+
+void MenuRow::choose()
+{
+    // Copy first: closing the popup destroys this row.
+    const auto action = item_.action;
+    model_.setPopup(std::nullopt);
+    if (action)
+        action();
+}
+
+void MenuRow::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        choose();
+}
+
+void MenuRow::enterEvent(QEnterEvent*)
+{
+    hover_ = true;
+    update();
+}
+
+void MenuRow::leaveEvent(QEvent*)
+{
+    hover_ = false;
+    update();
+}
+
+void MenuRow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (hover_) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Palette::hover().resolve());
+        p.drawRoundedRect(rect().adjusted(4, 1, -4, -1), 5, 5);
+    }
+    if (item_.checked)
+        Icons::paint(p, QStringLiteral("checkmark"), QRect(12, (height() - 12) / 2, 12, 12), Palette::accent().resolve());
+    const QRect text = rect().adjusted(30, 0, -12, 0);
+    p.setFont(AppFonts::sans(12.5));
+    int trailing = 0;
+    if (item_.sub) {
+        p.setPen(Palette::fg3().resolve());
+        p.drawText(text, Qt::AlignVCenter | Qt::AlignRight, *item_.sub);
+        trailing = p.fontMetrics().horizontalAdvance(*item_.sub) + 12;
+    }
+    p.setPen(Palette::fg().resolve());
+    const QRect labelRect = text.adjusted(0, 0, -trailing, 0);
+    p.drawText(labelRect, Qt::AlignVCenter | Qt::AlignLeft,
+               p.fontMetrics().elidedText(item_.label, Qt::ElideRight, labelRect.width()));
+}
+
+MenuPanel::MenuPanel(AppModel& model, const QList<MenuSection>& sections, int width, QWidget* parent)
+    : QWidget(parent)
+{
+    setFixedWidth(width);
+    auto* col = new QVBoxLayout(this);
+    col->setContentsMargins(0, 6, 0, 6);
+    col->setSpacing(0);
+    bool first = true;
+    for (const MenuSection& s : sections) {
+        if (s.title) {
+            auto* heading = new QLabel(*s.title, this);
+            heading->setFont(AppFonts::sans(11, AppFonts::Weight::medium));
+            QPalette pal = heading->palette();
+            pal.setColor(QPalette::WindowText, Palette::fg3().resolve());
+            heading->setPalette(pal);
+            heading->setContentsMargins(12, first ? 2 : 8, 12, 4);
+            col->addWidget(heading);
+        }
+        for (const MenuItem& item : s.items)
+            col->addWidget(new MenuRow(model, item, this));
+        first = false;
+    }
+    adjustSize();
+}
+
+QList<MenuRow*> MenuPanel::rows() const { return findChildren<MenuRow*>(); }

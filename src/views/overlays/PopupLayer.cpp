@@ -1,0 +1,124 @@
+#include "views/overlays/PopupLayer.h"
+
+#include "core/AppModel.h"
+#include "editor/Palette.h"
+
+#include <QEvent>
+#include <QGraphicsDropShadowEffect>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+constexpr int gap = 4;
+constexpr int margin = 8;
+}
+
+QRect placePopup(const QSize& size, const QRect& anchor, const QRect& bounds)
+{
+    const QRect inner = bounds.adjusted(margin, margin, -margin, -margin);
+    const bool roomBelow = anchor.bottom() + gap + size.height() <= inner.bottom();
+    const bool roomAbove = anchor.top() - gap - size.height() >= inner.top();
+    const bool lowerHalf = anchor.center().y() > bounds.center().y();
+    const bool above = roomAbove && (lowerHalf || !roomBelow);
+    int y = above ? anchor.top() - gap - size.height() : anchor.bottom() + 1 + gap;
+    int x = anchor.left();
+    // Too big for the window: keep the top-left corner visible.
+    x = std::max(inner.left(), std::min(x, inner.right() + 1 - size.width()));
+    y = std::max(inner.top(), std::min(y, inner.bottom() + 1 - size.height()));
+    return QRect(QPoint(x, y), size);
+}
+
+PopupPanel::PopupPanel(QWidget* content, int padding, QWidget* parent) : QWidget(parent), content_(content)
+{
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(padding + 1, padding + 1, padding + 1, padding + 1);
+    box->addWidget(content);
+    auto* shadow = new QGraphicsDropShadowEffect(this);
+    shadow->setBlurRadius(24);
+    shadow->setOffset(0, 6);
+    shadow->setColor(QColor(0, 0, 0, 46));
+    setGraphicsEffect(shadow);
+}
+
+void PopupPanel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Palette::line().resolve(), 1));
+    p.setBrush(Palette::window().resolve());
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+}
+
+PopupLayer::PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent)
+    : QWidget(parent), model_(model), factory_(std::move(factory))
+{
+    setAttribute(Qt::WA_NoSystemBackground);
+    hide();
+    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
+        if (f == AppModel::Field::popup)
+            sync();
+    });
+    if (parent)
+        parent->installEventFilter(this);
+}
+
+void PopupLayer::setAnchor(const QString& name, QWidget* control) { anchors_.insert(name, control); }
+
+QRect PopupLayer::anchorRect(const QString& name) const
+{
+    const QPointer<QWidget> w = anchors_.value(name);
+    if (!w || !parentWidget() || !w->isVisible())
+        return QRect(parentWidget() ? parentWidget()->rect().center() : QPoint(), QSize(1, 1));
+    return QRect(w->mapTo(parentWidget(), QPoint(0, 0)), w->size());
+}
+
+void PopupLayer::sync()
+{
+    const std::optional<Popup>& wanted = model_.popup();
+    if (wanted == shown_)
+        return;
+    shown_ = wanted;
+    if (panel_)
+        panel_->deleteLater();
+    panel_ = nullptr;
+    QWidget* content = wanted ? factory_(*wanted) : nullptr;
+    if (!content) {
+        hide();
+        return;
+    }
+    panel_ = new PopupPanel(content, 0, this);
+    if (parentWidget())
+        setGeometry(parentWidget()->rect());
+    place();
+    show();
+    raise();
+    panel_->show();
+    content->setFocus();
+}
+
+void PopupLayer::place()
+{
+    if (!panel_ || !shown_)
+        return;
+    panel_->adjustSize();
+    panel_->setGeometry(placePopup(panel_->sizeHint().expandedTo(panel_->size()), anchorRect(shown_->anchor()), rect()));
+}
+
+void PopupLayer::mousePressEvent(QMouseEvent* e)
+{
+    // The catcher: anything outside the panel closes the popup.
+    if (!panel_ || !panel_->geometry().contains(e->position().toPoint()))
+        model_.setPopup(std::nullopt);
+}
+
+bool PopupLayer::eventFilter(QObject* o, QEvent* e)
+{
+    if (o == parentWidget() && e->type() == QEvent::Resize && isVisible()) {
+        setGeometry(parentWidget()->rect());
+        place();
+    }
+    return false;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/Popup.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+#include <functional>
+
+class AppModel;
+class QGraphicsOpacityEffect;
+
+// Where a popup of this size goes next to its anchor, inside bounds:
+// below the anchor, or above it when the anchor sits in the lower half
+// (the status bar) or there is no room below; always fully inside.
+QRect placePopup(const QSize& size, const QRect& anchor, const QRect& bounds);
+
+// The panel look shared by popups: window colour, rounded, thin border, shadow.
+class PopupPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit PopupPanel(QWidget* content, int padding = 0, QWidget* parent = nullptr);
+    QWidget* content() const { return content_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QWidget* content_;
+};
+
+// Covers the window while a popup is open: a click outside the panel closes it.
+class PopupLayer : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the content of a popup; null for nothing to show.
+    using ContentFactory = std::function<QWidget*(const Popup&)>;
+
+    PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent);
+    // The control that opens the popups of this anchor name.
+    void setAnchor(const QString& name, QWidget* control);
+    QRect anchorRect(const QString& name) const;
+    PopupPanel* panel() const { return panel_; }
+    // Rebuilds from the model's popup.
+    void sync();
+
+protected:
+    void mousePressEvent(QMouseEvent*) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+private:
+    void place();
+
+    AppModel& model_;
+    ContentFactory factory_;
+    QHash<QString, QPointer<QWidget>> anchors_;
+    std::optional<Popup> shown_;
+    QPointer<PopupPanel> panel_;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "plugins/PluginRegistry.h"
+
+#include <QFrame>
+#include <QStringList>
+#include <optional>
+
+class AppModel;
+class QLineEdit;
+class QLabel;
+class QPushButton;
+
+// The name the field shows after a format tile is tapped.
+QString nameAfterFormatTap(const QString& name, const PluginRegistry::Entry& entry, bool wasSelected);
+
+// The form for a new document: name, optional format, tags.
+class NewFileSheet : public QFrame {
+public:
+    explicit NewFileSheet(AppModel& model, QWidget* parent = nullptr);
+
+    // Back to an empty form; the name field takes focus on the next turn.
+    void reset();
+    void tapFormat(const QString& id);
+    void tapTag(const QString& id);
+    void create();
+    void cancel();
+
+    QString name() const;
+    void setName(const QString& name);
+    const std::optional<QString>& plugin() const { return plugin_; }
+    const QStringList& tags() const { return tags_; }
+    QLineEdit* nameField() const { return nameField_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    void rebuildTags();
+    void restyle();
+
+    AppModel& model_;
+    QLineEdit* nameField_;
+    QWidget* tiles_;
+    QWidget* chips_;
+    std::optional<QString> plugin_;
+    QStringList tags_;
+};

@@ -1,0 +1,120 @@
+#include "views/sheets/SettingsView.h"
+
+#include "core/AppModel.h"
+#include "editor/AppFonts.h"
+#include "editor/EditorScheme.h"
+#include "editor/Palette.h"
+#include "views/sheets/SheetParts.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+
+const QList<std::pair<int, QString>>& appearanceChoices()
+{
+    static const QList<std::pair<int, QString>> all = {
+        {0, QStringLiteral("跟随系统")}, {1, QStringLiteral("浅色")}, {2, QStringLiteral("深色")}};
+    return all;
+}
+
+void paintSample(QPainter& p, const QRect& r, const EditorScheme& s)
+{
+    const bool dark = s.isDark();
+    p.setPen(Qt::NoPen);
+    p.setBrush(s.background.resolve(dark));
+    p.drawRoundedRect(r, 5, 5);
+    p.setPen(s.foreground.resolve(dark));
+    p.setFont(AppFonts::mono(11));
+    p.drawText(r.adjusted(8, 4, -6, -4), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("fn main() {\n  println!(\"你好\");\n}"));
+}
+
+}
+
+SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), model_(model)
+{
+    setFixedWidth(300);
+    auto* col = new QVBoxLayout(this);
+    col->setContentsMargins(16, 14, 16, 16);
+    col->setSpacing(8);
+    col->addWidget(SheetParts::title(QStringLiteral("设置"), this));
+
+    col->addWidget(SheetParts::caption(QStringLiteral("界面外观"), this));
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    for (const auto& [value, label] : appearanceChoices()) {
+        auto* b = new QPushButton(label, this);
+        b->setCheckable(true);
+        b->setCursor(Qt::PointingHandCursor);
+        b->setFont(AppFonts::sans(12));
+        connect(b, &QPushButton::clicked, this, [this, value = value] {
+            Settings s = model_.settings();
+            s.appearance = value;
+            model_.setSettings(s);
+            sync();
+        });
+        appearance_ << b;
+        row->addWidget(b);
+    }
+    col->addLayout(row);
+
+    col->addWidget(SheetParts::caption(QStringLiteral("编辑区配色"), this));
+    schemes_ = new QWidget(this);
+    auto* schemeCol = new QVBoxLayout(schemes_);
+    schemeCol->setContentsMargins(0, 0, 0, 0);
+    schemeCol->setSpacing(6);
+    for (const EditorScheme& scheme : EditorScheme::all()) {
+        auto* tile = new SheetParts::Tile(scheme.name, QString(), schemes_);
+        tile->setObjectName(scheme.id);
+        tile->setMinimumHeight(84);
+        tile->painter = [id = scheme.id](QPainter& p, const QRect& r) { paintSample(p, r, EditorScheme::find(id)); };
+        tile->onTap = [this, id = scheme.id] {
+            Settings s = model_.settings();
+            s.scheme = id;
+            model_.setSettings(s);
+            sync();
+        };
+        schemeCol->addWidget(tile);
+    }
+    col->addWidget(schemes_);
+
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(SheetParts::caption(QStringLiteral("字号"), this));
+    sizeRow->addStretch(1);
+    sizeCaption_ = SheetParts::caption(QString(), this);
+    sizeRow->addWidget(sizeCaption_);
+    col->addLayout(sizeRow);
+    slider_ = new QSlider(Qt::Horizontal, this);
+    slider_->setRange(11, 18);
+    slider_->setSingleStep(1);
+    slider_->setPageStep(1);
+    connect(slider_, &QSlider::valueChanged, this, [this](int v) {
+        sizeCaption_->setText(QStringLiteral("%1 pt").arg(v));
+        if (int(std::lround(model_.settings().fontSize)) == v)
+            return;
+        Settings s = model_.settings();
+        s.fontSize = v;
+        model_.setSettings(s);
+    });
+    col->addWidget(slider_);
+    sync();
+}
+
+void SettingsView::sync()
+{
+    const Settings& s = model_.settings();
+    for (int i = 0; i < appearance_.size(); ++i)
+        appearance_[i]->setChecked(appearanceChoices()[i].first == s.appearance);
+    for (auto* tile : schemes_->findChildren<SheetParts::Tile*>())
+        tile->setSelected(tile->objectName() == s.scheme);
+    const int size = std::clamp(int(std::lround(s.fontSize)), 11, 18);
+    if (slider_->value() != size)
+        slider_->setValue(size);
+    sizeCaption_->setText(QStringLiteral("%1 pt").arg(size));
+}

@@ -1,0 +1,176 @@
+#include "views/sheets/SheetParts.h"
+
+#include "editor/AppFonts.h"
+#include "editor/Palette.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+
+namespace SheetParts {
+
+namespace {
+void colourText(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    w->setPalette(p);
+}
+
+QString hex(const QColor& c) { return c.name(QColor::HexArgb); }
+}
+
+QLabel* title(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setFont(AppFonts::sans(16, AppFonts::Weight::semibold));
+    colourText(l, Palette::fg().resolve());
+    return l;
+}
+
+QLabel* caption(const QString& text, QWidget* parent)
+{
+    auto* l = new QLabel(text, parent);
+    l->setFont(AppFonts::sans(12));
+    colourText(l, Palette::fg2().resolve());
+    return l;
+}
+
+QPushButton* button(const QString& text, bool primary, std::function<void()> action, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setFont(AppFonts::sans(13, primary ? AppFonts::Weight::medium : AppFonts::Weight::regular));
+    b->setCursor(Qt::PointingHandCursor);
+    b->setMinimumSize(76, 30);
+    b->setDefault(primary);
+    const QString bg = primary ? hex(Palette::accent().resolve()) : hex(Palette::window().resolve());
+    const QString fg = primary ? hex(Palette::accentFg().resolve()) : hex(Palette::fg().resolve());
+    const QString border = primary ? bg : hex(Palette::line().resolve());
+    b->setStyleSheet(QStringLiteral("QPushButton{background:%1;color:%2;border:1px solid %3;border-radius:6px;padding:4px 14px;}"
+                                    "QPushButton:hover{background:%4;}")
+                         .arg(bg, fg, border, primary ? hex(Palette::accent().resolve().darker(110)) : hex(Palette::hover().resolve())));
+    QObject::connect(b, &QPushButton::clicked, b, [action] {
+        if (action)
+            action();
+    });
+    return b;
+}
+
+void paintCard(QWidget& w)
+{
+    QPainter p(&w);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Palette::line().resolve(), 1));
+    p.setBrush(Palette::window().resolve());
+    p.drawRoundedRect(QRectF(w.rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
+}
+
+Tile::Tile(QString name, QString detail, QWidget* parent)
+    : QWidget(parent), name_(std::move(name)), detail_(std::move(detail))
+{
+    setAttribute(Qt::WA_Hover);
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(name_);
+    setMinimumHeight(52);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize Tile::sizeHint() const { return {200, painter ? 84 : 52}; }
+
+void Tile::setSelected(bool on)
+{
+    selected_ = on;
+    update();
+}
+
+void Tile::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QColor fill = Palette::window().resolve();
+    if (selected_) {
+        fill = Palette::accent().resolve();
+        fill.setAlphaF(0.12);
+    } else if (hover_) {
+        fill = Palette::hover().resolve();
+    }
+    p.setBrush(fill);
+    p.setPen(QPen(selected_ ? Palette::accent().resolve() : Palette::line().resolve(), selected_ ? 1.5 : 1));
+    p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 8, 8);
+    p.setPen(Palette::fg().resolve());
+    p.setFont(AppFonts::sans(13, AppFonts::Weight::medium));
+    p.drawText(rect().adjusted(12, 8, -12, 0), Qt::AlignLeft | Qt::AlignTop, name_);
+    const QRect below = rect().adjusted(12, 28, -12, -8);
+    if (painter) {
+        painter(p, below);
+        return;
+    }
+    p.setPen(Palette::fg3().resolve());
+    p.setFont(AppFonts::sans(11.5));
+    p.drawText(below, Qt::AlignLeft | Qt::AlignTop, p.fontMetrics().elidedText(detail_, Qt::ElideRight, below.width()));
+}
+
+void Tile::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onTap)
+        onTap();
+}
+
+void Tile::enterEvent(QEnterEvent*)
+{
+    hover_ = true;
+    update();
+}
+
+void Tile::leaveEvent(QEvent*)
+{
+    hover_ = false;
+    update();
+}
+
+Chip::Chip(QString name, QColor dot, QWidget* parent) : QWidget(parent), name_(std::move(name)), dot_(dot)
+{
+    setCursor(Qt::PointingHandCursor);
+    setAccessibleName(name_);
+    setFixedHeight(26);
+}
+
+QSize Chip::sizeHint() const
+{
+    return {QFontMetrics(AppFonts::sans(12)).horizontalAdvance(name_) + 34, 26};
+}
+
+void Chip::setSelected(bool on)
+{
+    selected_ = on;
+    update();
+}
+
+void Chip::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QColor fill = Qt::transparent;
+    if (selected_) {
+        fill = Palette::accent().resolve();
+        fill.setAlphaF(0.14);
+    }
+    p.setBrush(fill);
+    p.setPen(QPen(selected_ ? Palette::accent().resolve() : Palette::line().resolve(), 1));
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 13, 13);
+    p.setPen(Qt::NoPen);
+    p.setBrush(dot_);
+    p.drawEllipse(QPointF(14, height() / 2.0), 3.5, 3.5);
+    p.setPen(Palette::fg().resolve());
+    p.setFont(AppFonts::sans(12));
+    p.drawText(rect().adjusted(24, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft, name_);
+}
+
+void Chip::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onTap)
+        onTap();
+}
+
+}

@@ -1,0 +1,96 @@
+#include "core/AppModel.h"
+#include "views/overlays/MenuPanel.h"
+#include "views/overlays/PopupLayer.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct OverlayTest : ::testing::Test {
+    QTemporaryDir dir;
+    std::unique_ptr<AppModel> model;
+    void SetUp() override { model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini"))); }
+};
+
+const QRect window(0, 0, 1180, 760);
+
+}
+
+TEST(PopupPlacement, BelowUpperControlsAboveStatusBarAlwaysInside)
+{
+    const QSize panel(220, 180);
+    // A sidebar row near the top: the popup opens below it, left-aligned.
+    const QRect row(20, 100, 200, 28);
+    EXPECT_EQ(placePopup(panel, row, window), QRect(QPoint(20, 132), panel));
+    // A status bar control at the bottom: above it.
+    const QRect status(900, 736, 60, 20);
+    const QRect up = placePopup(panel, status, window);
+    EXPECT_EQ(up.bottom(), status.top() - 5);
+    EXPECT_TRUE(window.contains(up));
+    // Near the right edge the panel is pulled back inside.
+    const QRect corner = placePopup(panel, QRect(1150, 40, 24, 24), window);
+    EXPECT_LE(corner.right(), window.right() - 8);
+    EXPECT_GE(corner.top(), 64);
+    // An upper control without room below still stays on screen.
+    const QRect tall = placePopup(QSize(220, 700), QRect(10, 300, 30, 20), window);
+    EXPECT_TRUE(window.contains(tall));
+    // Bigger than the window: the top-left corner remains visible.
+    const QRect huge = placePopup(QSize(2000, 2000), QRect(500, 300, 30, 20), window);
+    EXPECT_EQ(huge.topLeft(), QPoint(8, 8));
+}
+
+TEST_F(OverlayTest, MenuRowClosesThePopupBeforeItsActionRuns)
+{
+    model->setPopup(Popup::format());
+    std::optional<bool> popupOpenDuringAction;
+    MenuItem item;
+    item.label = QStringLiteral("自定义后缀…");
+    item.action = [&] { popupOpenDuringAction = model->popup().has_value(); };
+    MenuPanel panel(*model, {MenuSection{QUuid::createUuid(), QStringLiteral("切换格式（自动调整后缀）"), {item}}});
+    ASSERT_EQ(panel.rows().size(), 1);
+    panel.show();
+    QTest::mouseClick(panel.rows().front(), Qt::LeftButton);
+    ASSERT_TRUE(popupOpenDuringAction.has_value());
+    EXPECT_FALSE(*popupOpenDuringAction);
+    EXPECT_FALSE(model->popup());
+}
+
+TEST_F(OverlayTest, LayerShowsContentAtItsAnchorAndAClickOutsideCloses)
+{
+    QWidget win;
+    win.resize(1180, 760);
+    auto* control = new QWidget(&win);
+    control->setGeometry(900, 736, 60, 20);
+    int built = 0;
+    PopupLayer layer(*model, [&](const Popup& p) -> QWidget* {
+        ++built;
+        if (p.kind() != Popup::Kind::eol)
+            return nullptr;
+        auto* w = new QWidget;
+        w->setFixedSize(200, 120);
+        return w;
+    }, &win);
+    layer.setAnchor(QStringLiteral("eol"), control);
+    win.show();
+
+    model->setPopup(Popup::eol());
+    ASSERT_TRUE(layer.isVisible());
+    ASSERT_TRUE(layer.panel());
+    EXPECT_EQ(built, 1);
+    const QRect g = layer.panel()->geometry();
+    EXPECT_LT(g.bottom(), control->geometry().top());
+    EXPECT_TRUE(win.rect().contains(g));
+
+    // Clicking inside the panel keeps it; outside closes.
+    QTest::mouseClick(&layer, Qt::LeftButton, {}, g.center());
+    EXPECT_TRUE(model->popup());
+    QTest::mouseClick(&layer, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_FALSE(model->popup());
+    EXPECT_FALSE(layer.isVisible());
+
+    // A popup without content shows nothing and catches nothing.
+    model->setPopup(Popup::feature());
+    EXPECT_FALSE(layer.isVisible());
+}
