@@ -40,7 +40,15 @@ bool isFence(const QString& t) { return t.startsWith(fenceTicks) || t.startsWith
 
 bool startsHTML(const QString& t)
 {
-    return t.startsWith(QLatin1String("<!--")) || Regex::reMatches(t, blockHTMLRE);
+    return t.startsWith(u'<') && (t.startsWith(QLatin1String("<!--")) || Regex::reMatches(t, blockHTMLRE));
+}
+
+// The cheap first-character tests spare the regular expressions on most lines.
+bool headingStart(const QString& t) { return t.startsWith(u'#') && Regex::reMatches(t, headingStartRE); }
+
+bool isRule(const QString& t)
+{
+    return (t.startsWith(u'-') || t.startsWith(u'*') || t.startsWith(u'_')) && Regex::reMatches(t, ruleRE);
 }
 
 QString paragraph(const QStringList& lines, int& i)
@@ -51,8 +59,8 @@ QString paragraph(const QStringList& lines, int& i)
         const QString t = trimmed(lines[i]);
         // The first line is the paragraph's by construction; checking it could only stall the pass.
         if (!collected.isEmpty()
-            && (t.isEmpty() || startsHTML(t) || isFence(t) || t.startsWith(u'>') || Regex::reMatches(t, headingStartRE)
-                || Regex::reMatches(t, ruleRE) || listMarker(lines[i])))
+            && (t.isEmpty() || startsHTML(t) || isFence(t) || t.startsWith(u'>') || headingStart(t)
+                || isRule(t) || listMarker(lines[i])))
             break;
         collected << lines[i];
         ++i;
@@ -92,6 +100,11 @@ int indent(const QString& s)
 
 std::optional<Marker> listMarker(const QString& line)
 {
+    qsizetype k = 0;
+    while (k < line.size() && line[k].isSpace())
+        ++k;
+    if (k >= line.size() || !(line[k] == u'-' || line[k] == u'*' || line[k] == u'+' || line[k].isDigit()))
+        return std::nullopt;
     const auto m = Regex::firstMatch(line, itemRE);
     if (!m)
         return std::nullopt;
@@ -179,8 +192,8 @@ QString list(const QStringList& lines, int& i)
             ++i;
             continue;
         }
-        if (marker || startsHTML(t) || isFence(t) || t.startsWith(u'>') || Regex::reMatches(t, headingStartRE)
-            || Regex::reMatches(t, ruleRE))
+        if (marker || startsHTML(t) || isFence(t) || t.startsWith(u'>') || headingStart(t)
+            || isRule(t))
             break;
         if (!items.isEmpty())
             items.last().text += u' ' + t;
@@ -243,13 +256,13 @@ QString blocks(const QStringList& lines, int& i)
             out += sanitize(block.join(u'\n')) + u'\n';
             continue;
         }
-        if (const auto h = Regex::firstMatch(t, headingRE)) {
+        if (const auto h = t.startsWith(u'#') ? Regex::firstMatch(t, headingRE) : std::nullopt) {
             const QString level = QString::number((*h)[1].size());
             out += QStringLiteral("<h") + level + u'>' + inlineHTML((*h)[2]) + QStringLiteral("</h") + level + QStringLiteral(">\n");
             ++i;
             continue;
         }
-        if (Regex::reMatches(t, ruleRE)) {
+        if (isRule(t)) {
             out += QStringLiteral("<hr>\n");
             ++i;
             continue;

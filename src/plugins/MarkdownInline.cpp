@@ -60,42 +60,56 @@ QString inlineHTML(const QString& text)
     QString s = text;
     s.remove(QChar(1));
     s.remove(QChar(2));
-    s = Regex::reReplace(s, codeRE, [&](const QStringList& g) {
-        code << wrap(QStringLiteral("<code>"), HTML::esc(g[1]), QStringLiteral("</code>"));
-        return slot(QChar(1), code.size() - 1);
-    });
-    s = Regex::reReplace(s, rawRE, [&](const QStringList& g) {
-        raw << sanitize(g[0]);
-        return slot(QChar(2), raw.size() - 1);
-    });
+    // Each step is skipped when the text lacks the literal its pattern
+    // needs; that leaves the result unchanged and saves most of the work.
+    if (s.contains(u'`'))
+        s = Regex::reReplace(s, codeRE, [&](const QStringList& g) {
+            code << wrap(QStringLiteral("<code>"), HTML::esc(g[1]), QStringLiteral("</code>"));
+            return slot(QChar(1), code.size() - 1);
+        });
+    if (s.contains(u'<') || s.contains(u'&'))
+        s = Regex::reReplace(s, rawRE, [&](const QStringList& g) {
+            raw << sanitize(g[0]);
+            return slot(QChar(2), raw.size() - 1);
+        });
     s = HTML::esc(s);
     // Judge a URL with its character references back in place: they were
     // set aside as raw HTML and would otherwise hide "javascript:".
     const auto url = [&](const QString& u) {
         return HTMLSanitizer::safeURL(restore(u, htmlSlotRE, raw)) == QLatin1String("#") ? QStringLiteral("#") : u;
     };
-    s = Regex::reReplace(s, imageRE, [&](const QStringList& g) {
-        return QStringLiteral("<img alt=\"") + g[1] + QStringLiteral("\" src=\"") + url(g[2]) + QStringLiteral("\">");
-    });
-    s = Regex::reReplace(s, linkRE, [&](const QStringList& g) {
-        return QStringLiteral("<a href=\"") + url(g[2]) + QStringLiteral("\">") + g[1] + QStringLiteral("</a>");
-    });
-    s = Regex::reReplace(s, bareURLRE, [](const QStringList& g) {
-        return QStringLiteral("<a href=\"") + g[1] + QStringLiteral("\">") + g[1] + QStringLiteral("</a>");
-    });
+    const bool bracketed = s.contains(QLatin1String("]("));
+    if (bracketed && s.contains(QLatin1String("![")))
+        s = Regex::reReplace(s, imageRE, [&](const QStringList& g) {
+            return QStringLiteral("<img alt=\"") + g[1] + QStringLiteral("\" src=\"") + url(g[2]) + QStringLiteral("\">");
+        });
+    if (bracketed)
+        s = Regex::reReplace(s, linkRE, [&](const QStringList& g) {
+            return QStringLiteral("<a href=\"") + url(g[2]) + QStringLiteral("\">") + g[1] + QStringLiteral("</a>");
+        });
+    if (s.contains(QLatin1String("://")))
+        s = Regex::reReplace(s, bareURLRE, [](const QStringList& g) {
+            return QStringLiteral("<a href=\"") + g[1] + QStringLiteral("\">") + g[1] + QStringLiteral("</a>");
+        });
     const auto tag = [](const char* name) {
         return [name](const QStringList& g) {
             const QString n = QString::fromLatin1(name);
             return u'<' + n + u'>' + g[1] + QStringLiteral("</") + n + u'>';
         };
     };
-    s = Regex::reReplace(s, boldStarsRE, tag("strong"));
-    s = Regex::reReplace(s, boldUnderscoresRE, tag("strong"));
-    s = Regex::reReplace(s, italicStarRE, tag("em"));
-    s = Regex::reReplace(s, italicUnderscoreRE, tag("em"));
-    s = Regex::reReplace(s, strikeRE, tag("del"));
-    s = restore(s, htmlSlotRE, raw);
-    return restore(s, codeSlotRE, code);
+    if (s.contains(QLatin1String("**")))
+        s = Regex::reReplace(s, boldStarsRE, tag("strong"));
+    if (s.contains(QLatin1String("__")))
+        s = Regex::reReplace(s, boldUnderscoresRE, tag("strong"));
+    if (s.contains(u'*'))
+        s = Regex::reReplace(s, italicStarRE, tag("em"));
+    if (s.contains(u'_'))
+        s = Regex::reReplace(s, italicUnderscoreRE, tag("em"));
+    if (s.contains(QLatin1String("~~")))
+        s = Regex::reReplace(s, strikeRE, tag("del"));
+    if (!raw.isEmpty())
+        s = restore(s, htmlSlotRE, raw);
+    return code.isEmpty() ? s : restore(s, codeSlotRE, code);
 }
 
 }
