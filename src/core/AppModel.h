@@ -189,6 +189,18 @@ public:
     // "." and the extension, or "无后缀".
     static QString label(const QString& name);
 
+    // ---- Tags, groups and ordering ----
+    struct Group {
+        QString id;     // tag id, or "_" for the untagged documents
+        QString name;
+        int color = -1;  // tag colour index; -1 for the untagged group
+        QList<DocPtr> docs;
+    };
+    QList<Group> groups() const;
+    void toggleTag(const QString& tagID, const DocPtr& doc);
+    void move(QUuid id, std::optional<QUuid> before);
+    void step(const DocPtr& doc, int by);
+
     // ---- Change subscriptions ----
     void watch(const DocPtr& doc);
     void unwatch(QUuid docID);

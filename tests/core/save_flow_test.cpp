@@ -169,3 +169,39 @@ TEST_F(SaveFlow, DialogsQueueAndEscapeClosesOneThingAtATime)
     model->toggle(Popup::format());
     EXPECT_FALSE(model->popup());
 }
+
+TEST_F(SaveFlow, GroupsFollowTagsAndOrderingStaysWithinPeers)
+{
+    EXPECT_EQ(model->groups().size(), 1);
+    EXPECT_EQ(model->groups()[0].name, QStringLiteral("未分组"));
+    model->setTags({Tag{"w", QStringLiteral("工作"), 3}, Tag{"l", QStringLiteral("生活"), 0}});
+    DocPtr a = model->createDoc("a.md", std::nullopt, {}), b = model->createDoc("b.md", std::nullopt, {"w"}),
+           c = model->createDoc("c.md", std::nullopt, {}), d = model->createDoc("d.md", std::nullopt, {"w"});
+    auto g = model->groups();
+    ASSERT_EQ(g.size(), 2);
+    EXPECT_EQ(g[0].id, QStringLiteral("w"));
+    EXPECT_EQ(g[0].color, 3);
+    EXPECT_EQ(g[0].docs, QList<DocPtr>({b, d}));
+    EXPECT_EQ(g[1].docs, QList<DocPtr>({a, c}));
+
+    model->step(c, -1);  // swaps with a, skipping b between them
+    EXPECT_EQ(model->docs(), QList<DocPtr>({c, b, a, d}));
+    model->step(c, -1);
+    EXPECT_EQ(model->docs(), QList<DocPtr>({c, b, a, d}));
+    model->move(d->id, b->id);
+    EXPECT_EQ(model->docs(), QList<DocPtr>({c, d, b, a}));
+    model->move(c->id, std::nullopt);
+    EXPECT_EQ(model->docs(), QList<DocPtr>({d, b, a, c}));
+    model->move(c->id, c->id);
+    EXPECT_EQ(model->docs(), QList<DocPtr>({d, b, a, c}));
+
+    model->toggleTag("w", a);
+    model->toggleTag("l", a);
+    EXPECT_EQ(a->tags(), QStringList({"w", "l"}));
+    model->toggleTag("w", a);
+    EXPECT_EQ(a->tags(), QStringList({"l"}));
+    model->toggleTag("l", c);
+    EXPECT_EQ(model->groups().size(), 2);  // all tagged: no untagged group
+    model->toggleTag("l", c);
+    EXPECT_EQ(model->groups().back().docs, QList<DocPtr>({c}));
+}
