@@ -1,10 +1,15 @@
 #include "app/CommandLine.h"
 #include "core/selftest/SelfTests.h"
 
+#include "core/AppModel.h"
+#include "editor/AppFonts.h"
+#include "editor/EditorCache.h"
+#include "views/window/MainWindow.h"
+
 #include <QApplication>
 #include <QCoreApplication>
-#include <QMainWindow>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -22,14 +27,26 @@ void nameApplication()
     QCoreApplication::setApplicationName(QStringLiteral("Lorvane"));
 }
 
-int runWindow(int argc, char** argv)
+int runWindow(int argc, char** argv, const QStringList& files)
 {
+    // Chromium refuses to start its sandbox as root and has no GPU in
+    // virtual displays; the preview needs neither.
+    if (geteuid() == 0) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        if (!flags.contains("--disable-gpu"))
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     nameApplication();
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Lorvane"));
-    window.resize(1180, 760);
+    AppFonts::registerFonts();
+    QApplication::setFont(AppFonts::sans(13));
+    AppModel& model = AppModel::shared();
+    EditorCache& editors = EditorCache::shared();
+    MainWindow window(model, editors);
     window.show();
+    window.start(files);
     return app.exec();
 }
 
@@ -40,7 +57,7 @@ int main(int argc, char** argv)
     const CommandLine cl = CommandLine::parse(arguments(argc, argv));
     switch (cl.mode) {
     case CommandLine::Mode::window:
-        return runWindow(argc, argv);
+        return runWindow(argc, argv, cl.files);
     case CommandLine::Mode::help:
         std::fputs(CommandLineTool::usage().toUtf8().constData(), stdout);
         return 0;

@@ -76,6 +76,12 @@ DocPane::DocPane(AppModel& model, EditorCache& editors, QWidget* parent) : QWidg
     });
 }
 
+DocPane::~DocPane()
+{
+    if (editorWidget_)
+        editorWidget_->setParent(nullptr);
+}
+
 void DocPane::setDoc(const DocPtr& doc)
 {
     if (doc == doc_)
@@ -100,9 +106,11 @@ void DocPane::setDoc(const DocPtr& doc)
 void DocPane::rebuild()
 {
     // The editor widget belongs to its controller and outlives this pane's layout.
-    if (doc_)
-        if (EditorController* c = editors_.existing(doc_->id))
-            c->widget()->setParent(nullptr);
+    if (editorWidget_) {
+        editorWidget_->hide();
+        editorWidget_->setParent(nullptr);
+    }
+    editorWidget_ = nullptr;
     while (QLayoutItem* item = column_->takeAt(0)) {
         if (item->widget())
             item->widget()->deleteLater();
@@ -293,9 +301,10 @@ void DocPane::layoutContent()
         col->setSpacing(0);
         EditorController& c = editors_.controller(doc_);
         c.widget()->setParent(editorColumn);
+        editorWidget_ = c.widget();
         col->addWidget(c.widget(), 1);
         c.widget()->show();
-        badge_ = label(QString(), c.widget(), 11.5, Palette::accentFg().resolve());
+        badge_ = label(QString(), editorColumn, 11.5, Palette::accentFg().resolve());
         badge_->setAttribute(Qt::WA_TransparentForMouseEvents);
         badge_->setStyleSheet(QStringLiteral("background:%1;color:%2;border-radius:6px;padding:3px 8px;")
                                   .arg(hex(Palette::accent().resolve()), hex(Palette::accentFg().resolve())));
@@ -317,6 +326,9 @@ void DocPane::layoutContent()
         preview_->setDoc(doc_);
         split_->addWidget(preview_);
     }
+    split_->setStretchFactor(0, 1);
+    split_->setStretchFactor(1, 1);
+    split_->setSizes({1000, 1000});
     column_->addWidget(split_, 1);
 }
 

@@ -23,6 +23,7 @@ class DocPane : public QWidget {
     Q_OBJECT
 public:
     DocPane(AppModel& model, EditorCache& editors, QWidget* parent = nullptr);
+    ~DocPane() override;
     void setDoc(const DocPtr& doc);
     const DocPtr& doc() const { return doc_; }
     // Called with (anchor name, control) for every popup-opening control.
@@ -48,6 +49,8 @@ private:
     QPointer<QLabel> name_, dirty_, folder_, caret_, valid_, strip_, stripCount_, badge_;
     QPointer<QWidget> encodingButton_, eolButton_, formatButton_;
     QPointer<QSplitter> split_;
+    // Belongs to its controller; taken out before the layout is torn down.
+    QPointer<QWidget> editorWidget_;
     QPointer<PreviewView> preview_;
     QPointer<QLineEdit> findField_, replaceField_;
     QPointer<QLabel> findStatus_;
