@@ -203,7 +203,10 @@ TEST(AnalysisJobRun, RenderingFailuresBecomePreviewErrors)
 
 TEST(AnalysisDebounce, SwitchingToSplitAnalysesAtOnceWithPreview)
 {
+    // Created without the first pass, which would render the preview at once.
+    Doc::setAnalysisEnabled(false);
     DocPtr d = newDoc(QStringLiteral("notes.md"), QStringLiteral("# 标题"));
+    Doc::setAnalysisEnabled(true);
     d->setMode(ViewMode::editor);
     EXPECT_FALSE(d->analysisHandle()->wantPreview());
     spin(50);
