@@ -1,0 +1,153 @@
+#include "core/AppModel.h"
+#include "editor/EditorCache.h"
+#include "editor/EditorController.h"
+#include "views/pane/DocPane.h"
+#include "views/pane/StatusTitles.h"
+#include "views/overlays/DialogLayer.h"
+#include "views/sidebar/Sidebar.h"
+#include "views/window/MainWindow.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MainWindowTest : ::testing::Test {
+    QTemporaryDir dir;
+    std::unique_ptr<AppModel> model;
+    std::unique_ptr<EditorCache> editors;
+    std::unique_ptr<MainWindow> window;
+    void SetUp() override
+    {
+        model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
+        editors = std::make_unique<EditorCache>(*model);
+        window = std::make_unique<MainWindow>(*model, *editors);
+        window->show();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        editors.reset();
+        model.reset();
+    }
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    }
+    QAction* action(const QString& menu, const QString& title)
+    {
+        for (QAction* m : window->menuBar()->actions())
+            if (m->text() == menu)
+                for (QAction* a : m->menu()->actions())
+                    if (a->text() == title)
+                        return a;
+        return nullptr;
+    }
+    void openMenu(const QString& menu)
+    {
+        for (QAction* m : window->menuBar()->actions())
+            if (m->text() == menu)
+                emit m->menu()->aboutToShow();
+    }
+};
+
+}
+
+TEST(StatusTitles, FormatButtonTitles)
+{
+    EXPECT_EQ(StatusTitles::format(QStringLiteral("a.json")), QStringLiteral("JSON"));
+    EXPECT_EQ(StatusTitles::format(QStringLiteral("notes.conf")), QStringLiteral(".conf · 纯文本"));
+    EXPECT_EQ(StatusTitles::format(QStringLiteral("README")), QStringLiteral("无格式"));
+}
+
+TEST_F(MainWindowTest, EmptyStateThenTheDocumentWithItsBars)
+{
+    EXPECT_EQ(window->size(), QSize(MainWindow::defaultWidth, MainWindow::defaultHeight));
+    EXPECT_TRUE(window->emptyState()->isVisible());
+    EXPECT_TRUE(window->emptyState()->text().contains(QStringLiteral("没有打开的文件")));
+    EXPECT_TRUE(window->emptyState()->text().contains(QStringLiteral("Ctrl+N 新建 · Ctrl+O 打开")));
+
+    window->openFiles({write(QStringLiteral("c.toml"), "a = \"x\n")});
+    ASSERT_TRUE(model->active());
+    EXPECT_FALSE(window->emptyState()->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("c.toml — Lorvane"));
+    DocPane* pane = window->docPane();
+    EXPECT_EQ(pane->nameLabel()->text(), QStringLiteral("c.toml"));
+    QStringList buttons;
+    for (auto* b : pane->statusBar()->findChildren<QPushButton*>())
+        buttons << b->text();
+    EXPECT_TRUE(buttons.contains(QStringLiteral("TOML")));
+    EXPECT_TRUE(buttons.contains(QStringLiteral("LF")));
+    ASSERT_TRUE(pane->stripLabel());
+    // The diagnostics arrive from the background pass.
+    for (int i = 0; i < 100 && model->active()->diagnostics().isEmpty(); ++i)
+        QTest::qWait(20);
+    QTest::qWait(10);
+    EXPECT_TRUE(pane->stripLabel()->text().startsWith(QStringLiteral("第 1 行 · "))) << pane->stripLabel()->text().toStdString();
+
+    // Only the editor mode exists for TOML.
+    openMenu(QStringLiteral("显示"));
+    EXPECT_TRUE(action(QStringLiteral("显示"), QStringLiteral("编辑"))->isEnabled());
+    EXPECT_FALSE(action(QStringLiteral("显示"), QStringLiteral("预览"))->isEnabled());
+    EXPECT_TRUE(action(QStringLiteral("文件"), QStringLiteral("保存"))->isEnabled());
+
+    model->close(model->active());
+    EXPECT_TRUE(window->emptyState()->isVisible());
+    openMenu(QStringLiteral("文件"));
+    EXPECT_FALSE(action(QStringLiteral("文件"), QStringLiteral("保存"))->isEnabled());
+}
+
+TEST_F(MainWindowTest, DialogKeysFollowTheRoles)
+{
+    window->openFiles({write(QStringLiteral("n.txt"), "abc")});
+    DocPtr doc = model->active();
+    ASSERT_TRUE(doc);
+    QWidget* editor = editors->controller(doc).textView();
+    int chosen = 0;
+    Dialog d;
+    d.title = QStringLiteral("问题");
+    d.buttons = {Dialog::Button{QUuid::createUuid(), QStringLiteral("保存"), Dialog::Role::primary, [&] { chosen = 1; }},
+                 Dialog::Button{QUuid::createUuid(), QStringLiteral("另外"), Dialog::Role::normal, [&] { chosen = 2; }}};
+    model->present(d);
+    ASSERT_TRUE(window->dialogLayer()->isVisible());
+    // Letters do not reach the editor behind a dialog without a field.
+    QTest::keyClick(editor, Qt::Key_X);
+    EXPECT_EQ(doc->text(), QStringLiteral("abc"));
+    // Escape without a cancel button (and two buttons) is swallowed.
+    QTest::keyClick(editor, Qt::Key_Escape);
+    EXPECT_TRUE(model->dialog());
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(chosen, 1);
+    EXPECT_FALSE(model->dialog());
+    EXPECT_FALSE(window->dialogLayer()->isVisible());
+
+    // Quitting is refused while a dialog is shown.
+    model->alert(QStringLiteral("提示"), QStringLiteral("x"));
+    window->requestQuit();
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("提示"));
+    QTest::keyClick(window->dialogLayer(), Qt::Key_Escape);  // a single button is taken by Escape
+    EXPECT_FALSE(model->dialog());
+
+    // The new-file sheet closes with Escape.
+    model->setShowNewFile(true);
+    QTest::keyClick(window->dialogLayer()->parentWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(model->showNewFile());
+}
+
+TEST_F(MainWindowTest, DistractionFreeHidesTheSidebar)
+{
+    window->openFiles({write(QStringLiteral("n.txt"), "abc")});
+    EXPECT_TRUE(window->sidebar()->isVisible());
+    model->toggleFullScreen();
+    EXPECT_FALSE(window->sidebar()->isVisible());
+    model->escape();
+    EXPECT_TRUE(window->sidebar()->isVisible());
+}
