@@ -58,6 +58,7 @@ const std::vector<Group>& groups()
         {"yaml", yaml},
         {"toml", toml},
         {"csv", csv},
+        {"markdown", markdown},
         {"encoding", encoding},
         {"find", find},
         {"backup", backup},
