@@ -59,6 +59,7 @@ const std::vector<Group>& groups()
         {"toml", toml},
         {"csv", csv},
         {"markdown", markdown},
+        {"plantuml", plantuml},
         {"encoding", encoding},
         {"find", find},
         {"backup", backup},
