@@ -291,7 +291,11 @@ QString harden(const QString& h)
         const bool endTag = lt + 1 < n && h[lt + 1] == u'/';
         qsizetype p = lt + (endTag ? 2 : 1);
         if (p >= n || !asciiLetter(h[p])) {
-            i = lt + 1;
+            // A literal "<" reads the same escaped, and cannot then join
+            // with what follows a dropped tag into a new one.
+            out.append(QStringView(h).mid(copied, lt - copied));
+            out.append(QLatin1String("&lt;"));
+            copied = i = lt + 1;
             continue;
         }
         const qsizetype nameStart = p;

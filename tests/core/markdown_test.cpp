@@ -271,6 +271,8 @@ TEST(MarkdownSanitize, HostileInputsRenderNothingExecutable)
         "<a href=\"&#106;&#97;&#118;&#97;&#115;&#99;&#114;&#105;&#112;&#116;&#58;alert(1)\">x</a>",
         "<a href=\"&#x6A;&#x61;&#x76;&#x61;&#x73;&#x63;&#x72;&#x69;&#x70;&#x74;&#x3A;alert(1)\">x</a>",
         "<!--><img src=x onerror=alert(1)>-->",
+        "<<meta>script>alert(1)<</meta>/script>",
+        "<div><<iframe>script src=//x.js></script></div>",
     };
     int n = 0;
     for (const char* input : hostile) {
@@ -295,4 +297,5 @@ TEST(MarkdownSanitize, SchemeCheckDecodesButKeepsSafeUrls)
     const QString benign = u8("<a href=\"https://x.org/a?b=c&amp;d\" title='t'>x</a><img src=p.png alt=\"\"><br/>");
     EXPECT_EQ(Markdown::harden(benign), benign);
     EXPECT_EQ(Markdown::harden(u8("a <b title=\"open")), u8("a &lt;b title=&quot;open"));
+    EXPECT_EQ(Markdown::harden(u8("<p>1 < 2</p>")), u8("<p>1 &lt; 2</p>"));
 }
