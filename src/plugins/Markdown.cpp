@@ -4,6 +4,9 @@
 #include "plugins/HTML.h"
 #include "plugins/Regex.h"
 
+#include <QSet>
+#include <QVarLengthArray>
+
 namespace Markdown {
 
 namespace {
@@ -45,12 +48,24 @@ bool startsFence(const QString& t)
     return t.startsWith(QLatin1String("```")) || t.startsWith(QLatin1String("~~~"));
 }
 
+// The anchored patterns can only match from these first characters, so
+// the others skip the regular expression with the same result.
+bool blockHTML(const QString& t) { return t.startsWith(u'<') && Regex::reMatches(t, kBlockHTML); }
+bool headingStart(const QString& t) { return t.startsWith(u'#') && Regex::reMatches(t, kHeadingStart); }
+bool rule(const QString& t)
+{
+    return (t.startsWith(u'-') || t.startsWith(u'*') || t.startsWith(u'_')) && Regex::reMatches(t, kRule);
+}
+
 // The lines that end a paragraph or a list item's lazy continuation.
 bool opensBlock(const QString& t)
 {
-    return t.startsWith(QLatin1String("<!--")) || startsFence(t) || t.startsWith(u'>')
-        || Regex::reMatches(t, kBlockHTML) || Regex::reMatches(t, kHeadingStart) || Regex::reMatches(t, kRule);
+    return t.startsWith(QLatin1String("<!--")) || startsFence(t) || t.startsWith(u'>') || blockHTML(t)
+        || headingStart(t) || rule(t);
 }
+
+// Blocks render their text unhardened: html() hardens the whole page once.
+QString inlineRaw(const QString& text);
 
 QString fenced(const QStringList& lines, qsizetype& i, const QString& t)
 {
@@ -108,7 +123,7 @@ QString paragraph(const QStringList& lines, qsizetype& i)
     for (qsizetype k = 0; k < taken.size(); ++k) {
         if (k > 0)
             out += u'\n';
-        out += inlineHTML(trimmed(taken[k]));
+        out += inlineRaw(trimmed(taken[k]));
         if (k + 1 < taken.size() && taken[k].endsWith(QLatin1String("  ")))
             out += QLatin1String("<br>");
     }
@@ -161,9 +176,23 @@ bool htmlSpace(QChar c)
 
 // Elements that run code, load other pages or change how the rest of the
 // page is tokenised (raw-text elements), dropped as tags.
-bool droppedElement(const QString& name)
+bool droppedElement(QStringView raw)
 {
-    static const QStringList names = {
+    // Every listed name is short and ASCII; others need no lookup.
+    if (raw.size() < 3 || raw.size() > 16)
+        return false;
+    char buf[17];
+    for (qsizetype k = 0; k < raw.size(); ++k) {
+        const char16_t c = raw[k].unicode();
+        if (c >= 'A' && c <= 'Z')
+            buf[k] = char(c + 32);
+        else if (c >= 'a' && c <= 'z')
+            buf[k] = char(c);
+        else
+            return false;
+    }
+    const QString name = QString::fromLatin1(buf, raw.size());
+    static const QSet<QString> names = {
         QStringLiteral("script"), QStringLiteral("style"), QStringLiteral("iframe"), QStringLiteral("object"),
         QStringLiteral("embed"), QStringLiteral("applet"), QStringLiteral("frame"), QStringLiteral("frameset"),
         QStringLiteral("meta"), QStringLiteral("base"), QStringLiteral("link"), QStringLiteral("form"),
@@ -268,7 +297,7 @@ QString harden(const QString& h)
         const qsizetype lt = h.indexOf(u'<', i);
         if (lt < 0)
             break;
-        if (QStringView(h).mid(lt, 4) == QLatin1String("<!--")) {
+        if (lt + 3 < n && h[lt + 1] == u'!' && h[lt + 2] == u'-' && h[lt + 3] == u'-') {
             const qsizetype p = lt + 4;
             qsizetype end;
             if (p < n && h[p] == u'>')
@@ -301,13 +330,13 @@ QString harden(const QString& h)
         const qsizetype nameStart = p;
         while (p < n && !htmlSpace(h[p]) && h[p] != u'/' && h[p] != u'>')
             ++p;
-        const QString name = h.mid(nameStart, p - nameStart).toLower();
+        const QStringView name = QStringView(h).mid(nameStart, p - nameStart);
 
         struct Cut {
             qsizetype from, to;
             QLatin1String with;
         };
-        QList<Cut> cuts;
+        QVarLengthArray<Cut, 4> cuts;
         bool closed = false;
         while (p < n) {
             while (p < n && (htmlSpace(h[p]) || h[p] == u'/'))
@@ -322,12 +351,13 @@ QString harden(const QString& h)
             const qsizetype attrStart = p++;
             while (p < n && !htmlSpace(h[p]) && h[p] != u'/' && h[p] != u'>' && h[p] != u'=')
                 ++p;
-            const QString attr = h.mid(attrStart, p - attrStart).toLower();
+            const bool handler = p - attrStart >= 2 && (h[attrStart] == u'o' || h[attrStart] == u'O')
+                && (h[attrStart + 1] == u'n' || h[attrStart + 1] == u'N');
             qsizetype q = p;
             while (q < n && htmlSpace(h[q]))
                 ++q;
             qsizetype valueStart = -1, valueEnd = -1;
-            QString value;
+            QStringView value;
             if (q < n && h[q] == u'=') {
                 ++q;
                 while (q < n && htmlSpace(h[q]))
@@ -336,21 +366,21 @@ QString harden(const QString& h)
                 if (q < n && (h[q] == u'"' || h[q] == u'\'')) {
                     const qsizetype close = h.indexOf(h[q], q + 1);
                     valueEnd = close < 0 ? n : close + 1;
-                    value = h.mid(q + 1, (close < 0 ? n : close) - q - 1);
+                    value = QStringView(h).mid(q + 1, (close < 0 ? n : close) - q - 1);
                 } else {
                     // Stricter than a browser: a slash ends an unquoted value too.
                     while (q < n && !htmlSpace(h[q]) && h[q] != u'>' && h[q] != u'/')
                         ++q;
                     valueEnd = q;
-                    value = h.mid(valueStart, q - valueStart);
+                    value = QStringView(h).mid(valueStart, q - valueStart);
                 }
                 p = valueEnd;
             }
             if (endTag)
                 continue;
-            if (attr.startsWith(QLatin1String("on")))
+            if (handler)
                 cuts << Cut{attrStart, valueEnd >= 0 ? valueEnd : p, QLatin1String("")};
-            else if (valueStart >= 0 && isScriptURL(value))
+            else if (valueStart >= 0 && (value.contains(u':') || value.contains(u'&')) && isScriptURL(value.toString()))
                 cuts << Cut{valueStart, valueEnd, QLatin1String("\"#\"")};
         }
         out.append(QStringView(h).mid(copied, lt - copied));
@@ -384,7 +414,14 @@ QString sanitize(const QString& html)
     return harden(s);
 }
 
-QString inlineHTML(const QString& input)
+QString inlineHTML(const QString& text)
+{
+    return harden(inlineRaw(text));
+}
+
+namespace {
+
+QString inlineRaw(const QString& input)
 {
     // The placeholder marks are controls nobody types; stray ones in the
     // text would otherwise pull stored pieces into the wrong places.
@@ -407,7 +444,7 @@ QString inlineHTML(const QString& input)
         });
     }
     text = HTML::esc(text);
-    if (text.contains(QLatin1String("](")) || text.contains(u'[')) {
+    if (text.contains(QLatin1String("](")) ) {
         if (text.contains(QLatin1String("![")))
             text = Regex::reReplace(text, QStringLiteral(R"(!\[([^\]]*)\]\(([^)\s]+)(?:\s+&quot;[^&]*&quot;)?\))"),
                                     [](const QStringList& g) {
@@ -432,10 +469,9 @@ QString inlineHTML(const QString& input)
             return u'<' + t + u'>' + g[1] + QStringLiteral("</") + t + u'>';
         };
     };
-    if (text.contains(u'*')) {
+    if (text.contains(QLatin1String("**")))
         text = Regex::reReplace(text, QStringLiteral(R"(\*\*(?=\S)(.+?)(?<=\S)\*\*)"), wrap("strong"));
-    }
-    if (text.contains(u'_'))
+    if (text.contains(QLatin1String("__")))
         text = Regex::reReplace(text, QStringLiteral(R"(__(?=\S)(.+?)(?<=\S)__)"), wrap("strong"));
     if (text.contains(u'*'))
         text = Regex::reReplace(text, QStringLiteral(R"((?<![*\w])\*(?=\S)(.+?)(?<=\S)\*(?![*\w]))"), wrap("em"));
@@ -451,7 +487,9 @@ QString inlineHTML(const QString& input)
         text = Regex::reReplace(text, QChar(1) + QStringLiteral("(\\d+)") + QChar(1), [&](const QStringList& g) {
             return codes.value(g[1].toInt());
         });
-    return pieces.isEmpty() && !text.contains(u'<') ? text : harden(text);
+    return text;
+}
+
 }
 
 int indent(const QString& s)
@@ -470,6 +508,16 @@ int indent(const QString& s)
 
 std::optional<ListMarker> listMarker(const QString& line)
 {
+    qsizetype k = 0;
+    while (k < line.size() && (line[k] == u' ' || line[k] == u'\t'))
+        ++k;
+    if (k == line.size())
+        return std::nullopt;
+    const QChar c = line[k];
+    const bool candidate = c == u'-' || c == u'*' || c == u'+' || (c >= u'0' && c <= u'9') || c.isSpace()
+        || c.category() == QChar::Separator_Space;
+    if (!candidate)
+        return std::nullopt;
     const auto m = Regex::firstMatch(line, kListItem);
     if (!m)
         return std::nullopt;
@@ -501,13 +549,13 @@ QString table(const QStringList& lines, qsizetype& i)
     i += 2;
     QString out = QStringLiteral("<table><thead><tr>");
     for (qsizetype k = 0; k < header.size(); ++k)
-        out += QStringLiteral("<th") + attrs.value(k) + u'>' + inlineHTML(header[k]) + QStringLiteral("</th>");
+        out += QStringLiteral("<th") + attrs.value(k) + u'>' + inlineRaw(header[k]) + QStringLiteral("</th>");
     out += QLatin1String("</tr></thead><tbody>");
     while (i < lines.size() && lines[i].contains(u'|') && !trimmed(lines[i]).isEmpty()) {
         out += QLatin1String("<tr>");
         const QStringList row = cells(lines[i]);
         for (qsizetype k = 0; k < row.size(); ++k)
-            out += QStringLiteral("<td") + attrs.value(k) + u'>' + inlineHTML(row[k]) + QStringLiteral("</td>");
+            out += QStringLiteral("<td") + attrs.value(k) + u'>' + inlineRaw(row[k]) + QStringLiteral("</td>");
         out += QLatin1String("</tr>");
         ++i;
     }
@@ -561,9 +609,9 @@ QString list(const QStringList& lines, qsizetype& i)
             out += (*task)[1] == QLatin1String(" ")
                 ? QStringLiteral("<li class=\"task\"><input type=\"checkbox\" disabled> ")
                 : QStringLiteral("<li class=\"task\"><input type=\"checkbox\" disabled checked> ");
-            out += inlineHTML((*task)[2]);
+            out += inlineRaw((*task)[2]);
         } else {
-            out += QStringLiteral("<li>") + inlineHTML(item.text);
+            out += QStringLiteral("<li>") + inlineRaw(item.text);
         }
         if (!item.inner.isEmpty()) {
             qsizetype cursor = 0;
@@ -587,13 +635,13 @@ QString blocks(const QStringList& lines, qsizetype& i)
             ++i;
         } else if (startsFence(t)) {
             out += fenced(lines, i, t);
-        } else if (t.startsWith(QLatin1String("<!--")) || Regex::reMatches(t, kBlockHTML)) {
+        } else if (t.startsWith(QLatin1String("<!--")) || blockHTML(t)) {
             out += htmlBlock(lines, i);
-        } else if (const auto h = Regex::firstMatch(t, kHeading)) {
+        } else if (const auto h = t.startsWith(u'#') ? Regex::firstMatch(t, kHeading) : std::nullopt) {
             const QString n = QString::number((*h)[1].size());
-            out += QStringLiteral("<h") + n + u'>' + inlineHTML((*h)[2]) + QStringLiteral("</h") + n + QStringLiteral(">\n");
+            out += QStringLiteral("<h") + n + u'>' + inlineRaw((*h)[2]) + QStringLiteral("</h") + n + QStringLiteral(">\n");
             ++i;
-        } else if (Regex::reMatches(t, kRule)) {
+        } else if (rule(t)) {
             out += QLatin1String("<hr>\n");
             ++i;
         } else if (t.startsWith(u'>')) {
