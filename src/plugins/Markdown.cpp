@@ -426,8 +426,10 @@ QString inlineRaw(const QString& input)
     // The placeholder marks are controls nobody types; stray ones in the
     // text would otherwise pull stored pieces into the wrong places.
     QString text = input;
-    text.remove(QChar(1));
-    text.remove(QChar(2));
+    if (text.contains(QChar(1)) || text.contains(QChar(2))) {
+        text.remove(QChar(1));
+        text.remove(QChar(2));
+    }
 
     QStringList codes;
     QStringList pieces;
