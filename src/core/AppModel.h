@@ -167,6 +167,39 @@ public:
     void alert(const QString& title, const QString& message);
     // Shows the dialog now, or queues it behind the one on screen.
     void present(Dialog dialog);
+    // Takes the dialog off the screen, runs the chosen button's action, then
+    // shows the next queued dialog or gives focus back to the editor.
+    void dismissDialog(std::function<void()> action);
+    // Opens the popup, or closes it when it is the one open.
+    void toggle(const Popup& p);
+    // Escape in the editor closes exactly one thing.
+    void escape();
+    void openFind(bool replace);
+    void closeFind();
+    void toggleFullScreen();
+
+    // ---- Saving, closing and quitting ----
+    using Done = std::function<void(bool)>;
+    void save(const DocPtr& doc, bool asNew = false, Done then = {});
+    void saveAs(const DocPtr& doc, Done then = {});
+    void finishSave(const DocPtr& doc, const QString& path);
+    void close(const DocPtr& doc, Done then = {});
+    void remove(const DocPtr& doc);
+    void confirmQuit(Done completion);
+    // "." and the extension, or "无后缀".
+    static QString label(const QString& name);
+
+    // ---- Tags, groups and ordering ----
+    struct Group {
+        QString id;     // tag id, or "_" for the untagged documents
+        QString name;
+        int color = -1;  // tag colour index; -1 for the untagged group
+        QList<DocPtr> docs;
+    };
+    QList<Group> groups() const;
+    void toggleTag(const QString& tagID, const DocPtr& doc);
+    void move(QUuid id, std::optional<QUuid> before);
+    void step(const DocPtr& doc, int by);
 
     // ---- Change subscriptions ----
     void watch(const DocPtr& doc);

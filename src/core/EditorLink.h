@@ -19,4 +19,9 @@ public:
     virtual void focus(const DocPtr& doc) = 0;
     // Take keyboard focus away from every editor (a dialog or sheet is up).
     virtual void releaseFocus() = 0;
+    // Multi-caret editing and the find state of the document's editor.
+    virtual void exitMultiCaret(const DocPtr&) {}
+    virtual void toggleMultiCaret(const DocPtr&) {}
+    virtual QString selectedText(const DocPtr&) { return {}; }
+    virtual void refreshHighlights(const DocPtr&) {}
 };

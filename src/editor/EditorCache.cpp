@@ -57,3 +57,23 @@ void EditorCache::releaseFocus()
         if (c->widget()->hasFocus())
             c->widget()->clearFocus();
 }
+
+void EditorCache::exitMultiCaret(const DocPtr& doc)
+{
+    if (EditorController* c = existing(doc->id))
+        c->exitMultiCaret();
+}
+
+void EditorCache::toggleMultiCaret(const DocPtr& doc) { controller(doc).toggleMultiCaret(); }
+
+QString EditorCache::selectedText(const DocPtr& doc)
+{
+    EditorController* c = existing(doc->id);
+    return c ? c->selectedText() : QString();
+}
+
+void EditorCache::refreshHighlights(const DocPtr& doc)
+{
+    if (EditorController* c = existing(doc->id))
+        c->refreshHighlights(false);
+}

