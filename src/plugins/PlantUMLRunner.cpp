@@ -65,9 +65,10 @@ QString PlantUMLRunner::render(const QString& text) const
     QByteArray out, err;
     const QDeadlineTimer deadline(timeout);
     bool timedOut = false;
+    bool flooded = false;
     while (process.state() != QProcess::NotRunning) {
-        if (deadline.hasExpired()) {
-            timedOut = true;
+        if (deadline.hasExpired() || flooded) {
+            timedOut = !flooded;
             process.kill();
             process.waitForFinished(2000);
             break;
@@ -75,9 +76,15 @@ QString PlantUMLRunner::render(const QString& text) const
         process.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 200)));
         out += process.readAllStandardOutput();
         err += process.readAllStandardError();
+        flooded = out.size() > outputLimit || err.size() > outputLimit;
     }
-    out += process.readAllStandardOutput();
-    err += process.readAllStandardError();
+    if (flooded) {
+        out.clear();
+        err = err.left(4096);
+    } else {
+        out += process.readAllStandardOutput();
+        err += process.readAllStandardError();
+    }
 
     if (const auto svg = strictUTF8(out)) {
         const qsizetype at = svg->indexOf(QLatin1String("<svg"));
@@ -85,7 +92,9 @@ QString PlantUMLRunner::render(const QString& text) const
             return svg->mid(at);
     }
     QString message = strictUTF8(err).value_or(QString()).trimmed();
-    if (timedOut)
+    if (flooded)
+        message = QStringLiteral("输出超过 %1 MB，已停止").arg(outputLimit >> 20);
+    else if (timedOut)
         message = QStringLiteral("超过 %1 秒未完成，已停止").arg(timeout / 1000.0) + (message.isEmpty() ? QString() : QStringLiteral("；") + message);
     if (message.isEmpty())
         message = QStringLiteral("未知错误");

@@ -14,6 +14,9 @@ struct PlantUMLRunner {
     QString java;
     QString jar;
     int timeout = timeoutMSecs;
+    // A child writing more than this on either pipe is stopped: an endless
+    // flood would otherwise fill memory before the deadline.
+    qsizetype outputLimit = qsizetype(64) << 20;
 
     // Where the jar is looked for, first found wins.
     static QStringList jarCandidates();

@@ -112,6 +112,18 @@ TEST(PlantUMLRunner, AFloodingOrHangingChildIsDrainedAndKilled)
     EXPECT_TRUE(error.startsWith(QStringLiteral("PlantUML 渲染失败：超过 1.5 秒未完成，已停止"))) << error.left(80).toStdString();
     EXPECT_LT(t.elapsed(), 8000);
 
+    // An endless flood is cut off by size long before the deadline.
+    QFile g(fake);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    g.write("#!/bin/sh\nexec yes\n");
+    g.close();
+    PlantUMLRunner flood{fake, dir.filePath(QStringLiteral("any.jar")), 20000};
+    flood.outputLimit = 1 << 20;
+    t.restart();
+    EXPECT_EQ(errorOf([&] { flood.render(QStringLiteral("@startuml\n@enduml")); }),
+              QStringLiteral("PlantUML 渲染失败：输出超过 1 MB，已停止"));
+    EXPECT_LT(t.elapsed(), 8000);
+
     PlantUMLRunner missing{dir.filePath(QStringLiteral("no-java")), QString(), 1500};
     EXPECT_TRUE(errorOf([&] { missing.render(QString()); }).startsWith(QStringLiteral("无法启动 PlantUML")));
 }
