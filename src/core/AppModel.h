@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Dialog.h"
+#include "core/DocGroup.h"
 #include "core/Doc.h"
 #include "core/Json.h"
 #include "core/JsonCodec.h"
@@ -168,6 +169,58 @@ public:
     // Shows the dialog now, or queues it behind the one on screen.
     void present(Dialog dialog);
 
+    // Flows that may ask the user end with true when done, false when
+    // cancelled or failed.
+    using Completion = std::function<void(bool)>;
+
+    // ---- Dialogs, popups, find bar ----
+    // Closes the dialog on screen, runs the chosen action, then shows the
+    // next queued dialog.
+    void dismissDialog(const std::function<void()>& action);
+    // Answers the dialog on screen with its button of that title (or role),
+    // as the dialog layer and the key monitor do. False when there is none.
+    bool chooseButton(const QString& title);
+    bool chooseRole(Dialog::Role role);
+    void escape();
+    void toggle(const Popup& p);
+    void hoverFeature(std::optional<bool> button, std::optional<bool> panel);
+    static constexpr int featureCloseMSecs = 250;
+    void openFind(bool replace);
+    void closeFind();
+    void toggleFullScreen();
+
+    // ---- Saving, closing, quitting ----
+    void save(const DocPtr& doc, bool asNew = false, Completion then = {});
+    void saveAs(const DocPtr& doc, Completion then);
+    void finishSave(const DocPtr& doc, const QString& path);
+    void close(const DocPtr& doc, Completion then = {});
+    void remove(const DocPtr& doc);
+    void confirmQuit(Completion completion);
+    // ".ext", or "无后缀".
+    static QString label(const QString& name);
+    static constexpr int recentLimit = 10;
+    // Registers a saved file with the platform's recent documents.
+    void setNoteRecentHook(std::function<void(const QString&)> hook) { noteRecentHook_ = std::move(hook); }
+
+    // ---- Renaming and format ----
+    void askRename(const DocPtr& doc);
+    void rename(const DocPtr& doc, const QString& name);
+    void rename(const DocPtr& doc, const QString& ext, const QString& label);
+    void setFormat(const DocPtr& doc, const std::optional<QString>& pluginID);
+    void askCustomExt(const DocPtr& doc);
+
+    // ---- Encodings ----
+    void reopen(const DocPtr& doc, TextEncoding encoding);
+    void convert(const DocPtr& doc, TextEncoding encoding);
+
+    // ---- Tags, groups, ordering ----
+    void toggleTag(const QString& tagID, const DocPtr& doc);
+    void addTag(const QString& name, const DocPtr& doc = nullptr);
+    void saveTags(const DocPtr& doc);
+    QList<DocGroup> groups() const;
+    void move(QUuid id, std::optional<QUuid> before);
+    void step(const DocPtr& doc, int by);
+
     // ---- Change subscriptions ----
     void watch(const DocPtr& doc);
     void unwatch(QUuid docID);
@@ -206,6 +259,11 @@ private:
     struct Watcher;
     void snapshotDue(QUuid docID);
     void schedulePersistSession();
+    void overwrite(const DocPtr& doc, Completion then);
+    void quitStep(QList<DocPtr> pending, Completion completion);
+    void doReopen(const DocPtr& doc, TextEncoding encoding);
+    // Name, format and highlights follow a new name.
+    void applyName(const DocPtr& doc, const QString& name);
 
     // Published
     QList<DocPtr> docs_;
@@ -248,6 +306,7 @@ private:
     EditorLink* editorLink_ = nullptr;
     FileChooser* fileChooser_ = nullptr;
     std::function<void(const Settings&)> applySettingsHook_;
+    std::function<void(const QString&)> noteRecentHook_;
     // While the session is rebuilt, opening neither activates nor writes.
     bool restoring_ = false;
     bool restoredFromPaths_ = false;

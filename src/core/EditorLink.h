@@ -2,6 +2,7 @@
 
 #include "core/Doc.h"
 
+#include <QString>
 #include <QUuid>
 
 // What the workspace asks of the editors. The editor layer implements it on
@@ -19,4 +20,11 @@ public:
     virtual void focus(const DocPtr& doc) = 0;
     // Take keyboard focus away from every editor (a dialog or sheet is up).
     virtual void releaseFocus() = 0;
+
+    // Editing state the workspace's flows reach into; an editor that was
+    // never shown has none of it, hence the harmless defaults.
+    virtual QString selectedText(const DocPtr&) const { return {}; }
+    virtual void exitMultiCaret(const DocPtr&) {}
+    virtual void toggleMultiCaret(const DocPtr&) {}
+    virtual void refreshHighlights(const DocPtr&, bool /*resetIndex*/) {}
 };
