@@ -15,6 +15,7 @@ PACKAGES=(
   qt6-base-dev libgl-dev libicu-dev libgtest-dev
   woff2 fonts-noto-cjk   # editor fonts (npm comes with Node.js, not apt)
   qt6-webengine-dev qt6-svg-dev   # window: preview and icons
+  plantuml default-jre-headless   # diagram previews through the real renderer
 )
 
 as_root() {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/Dialog.h"
-#include "core/DocGroup.h"
 #include "core/Doc.h"
 #include "core/Json.h"
 #include "core/JsonCodec.h"
@@ -168,36 +167,48 @@ public:
     void alert(const QString& title, const QString& message);
     // Shows the dialog now, or queues it behind the one on screen.
     void present(Dialog dialog);
-
-    // Flows that may ask the user end with true when done, false when
-    // cancelled or failed.
-    using Completion = std::function<void(bool)>;
-
-    // ---- Dialogs, popups, find bar ----
-    // Closes the dialog on screen, runs the chosen action, then shows the
-    // next queued dialog.
-    void dismissDialog(const std::function<void()>& action);
-    // Answers the dialog on screen with its button of that title (or role),
-    // as the dialog layer and the key monitor do. False when there is none.
-    bool chooseButton(const QString& title);
-    bool chooseRole(Dialog::Role role);
-    void escape();
+    // Takes the dialog off the screen, runs the chosen button's action, then
+    // shows the next queued dialog or gives focus back to the editor.
+    void dismissDialog(std::function<void()> action);
+    // Opens the popup, or closes it when it is the one open.
     void toggle(const Popup& p);
-    void hoverFeature(std::optional<bool> button, std::optional<bool> panel);
-    static constexpr int featureCloseMSecs = 250;
+    // Escape in the editor closes exactly one thing.
+    void escape();
     void openFind(bool replace);
     void closeFind();
     void toggleFullScreen();
 
-    // ---- Saving, closing, quitting ----
-    void save(const DocPtr& doc, bool asNew = false, Completion then = {});
-    void saveAs(const DocPtr& doc, Completion then);
+    // ---- Saving, closing and quitting ----
+    using Done = std::function<void(bool)>;
+    void save(const DocPtr& doc, bool asNew = false, Done then = {});
+    void saveAs(const DocPtr& doc, Done then = {});
     void finishSave(const DocPtr& doc, const QString& path);
-    void close(const DocPtr& doc, Completion then = {});
+    void close(const DocPtr& doc, Done then = {});
     void remove(const DocPtr& doc);
-    void confirmQuit(Completion completion);
-    // ".ext", or "无后缀".
+    void confirmQuit(Done completion);
+    // "." and the extension, or "无后缀".
     static QString label(const QString& name);
+
+    // ---- Tags, groups and ordering ----
+    struct Group {
+        QString id;     // tag id, or "_" for the untagged documents
+        QString name;
+        int color = -1;  // tag colour index; -1 for the untagged group
+        QList<DocPtr> docs;
+    };
+    QList<Group> groups() const;
+    void toggleTag(const QString& tagID, const DocPtr& doc);
+    void move(QUuid id, std::optional<QUuid> before);
+    void step(const DocPtr& doc, int by);
+
+    // Answers the dialog on screen with its button of that title (or role),
+    // as the dialog layer and the key monitor do. False when there is none.
+    bool chooseButton(const QString& title);
+    bool chooseRole(Dialog::Role role);
+    // The pointer entered or left the feature button or panel.
+    void hoverFeature(std::optional<bool> button, std::optional<bool> panel);
+    static constexpr int featureCloseMSecs = 250;
+
     static constexpr int recentLimit = 10;
     // Registers a saved file with the platform's recent documents.
     void setNoteRecentHook(std::function<void(const QString&)> hook) { noteRecentHook_ = std::move(hook); }
@@ -213,13 +224,9 @@ public:
     void reopen(const DocPtr& doc, TextEncoding encoding);
     void convert(const DocPtr& doc, TextEncoding encoding);
 
-    // ---- Tags, groups, ordering ----
-    void toggleTag(const QString& tagID, const DocPtr& doc);
+    // ---- More tags ----
     void addTag(const QString& name, const DocPtr& doc = nullptr);
     void saveTags(const DocPtr& doc);
-    QList<DocGroup> groups() const;
-    void move(QUuid id, std::optional<QUuid> before);
-    void step(const DocPtr& doc, int by);
 
     // ---- Change subscriptions ----
     void watch(const DocPtr& doc);
@@ -259,8 +266,8 @@ private:
     struct Watcher;
     void snapshotDue(QUuid docID);
     void schedulePersistSession();
-    void overwrite(const DocPtr& doc, Completion then);
-    void quitStep(QList<DocPtr> pending, Completion completion);
+    void overwrite(const DocPtr& doc, Done then);
+    void quitStep(QList<DocPtr> pending, Done completion);
     void doReopen(const DocPtr& doc, TextEncoding encoding);
     // Name, format and highlights follow a new name.
     void applyName(const DocPtr& doc, const QString& name);

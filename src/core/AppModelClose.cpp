@@ -5,7 +5,7 @@
 
 #include <QPointer>
 
-void AppModel::close(const DocPtr& doc, Completion then)
+void AppModel::close(const DocPtr& doc, Done then)
 {
     if (!doc)
         return;
@@ -88,7 +88,7 @@ void AppModel::remove(const DocPtr& doc)
     persistSession();
 }
 
-void AppModel::confirmQuit(Completion completion)
+void AppModel::confirmQuit(Done completion)
 {
     QList<DocPtr> pending;
     for (const DocPtr& d : docs_)
@@ -97,7 +97,7 @@ void AppModel::confirmQuit(Completion completion)
     quitStep(std::move(pending), std::move(completion));
 }
 
-void AppModel::quitStep(QList<DocPtr> pending, Completion completion)
+void AppModel::quitStep(QList<DocPtr> pending, Done completion)
 {
     if (pending.isEmpty()) {
         setQuitting();

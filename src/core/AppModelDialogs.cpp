@@ -18,7 +18,7 @@ void AppModel::present(Dialog dialog)
         editorLink_->releaseFocus();
 }
 
-void AppModel::dismissDialog(const std::function<void()>& action)
+void AppModel::dismissDialog(std::function<void()> action)
 {
     setDialog(std::nullopt);
     if (action)
@@ -118,7 +118,7 @@ void AppModel::closeFind()
     setFindVisible(false);
     if (editorLink_)
         if (DocPtr a = active()) {
-            editorLink_->refreshHighlights(a, false);
+            editorLink_->refreshHighlights(a);
             editorLink_->focus(a);
         }
 }

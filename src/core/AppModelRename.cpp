@@ -39,7 +39,7 @@ void AppModel::applyName(const DocPtr& doc, const QString& name)
     doc->resetMode();
     doc->scheduleAnalysis(0);
     if (editorLink_)
-        editorLink_->refreshHighlights(doc, false);
+        editorLink_->refreshHighlights(doc);
 }
 
 void AppModel::rename(const DocPtr& doc, const QString& name)

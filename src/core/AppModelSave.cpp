@@ -11,7 +11,7 @@
 #include <QPointer>
 
 namespace {
-void finish(const AppModel::Completion& then, bool ok)
+void finish(const AppModel::Done& then, bool ok)
 {
     if (then)
         then(ok);
@@ -24,7 +24,7 @@ QString AppModel::label(const QString& name)
     return ext.isEmpty() ? QStringLiteral("无后缀") : QStringLiteral(".") + ext;
 }
 
-void AppModel::save(const DocPtr& doc, bool asNew, Completion then)
+void AppModel::save(const DocPtr& doc, bool asNew, Done then)
 {
     if (!doc)
         return finish(then, false);
@@ -65,7 +65,7 @@ void AppModel::save(const DocPtr& doc, bool asNew, Completion then)
     present(std::move(d));
 }
 
-void AppModel::overwrite(const DocPtr& doc, Completion then)
+void AppModel::overwrite(const DocPtr& doc, Done then)
 {
     if (!doc->url())
         return saveAs(doc, std::move(then));
@@ -98,7 +98,7 @@ void AppModel::overwrite(const DocPtr& doc, Completion then)
     finish(then, true);
 }
 
-void AppModel::saveAs(const DocPtr& doc, Completion then)
+void AppModel::saveAs(const DocPtr& doc, Done then)
 {
     if (!doc || !fileChooser_)
         return finish(then, false);

@@ -51,18 +51,18 @@ void AppModel::saveTags(const DocPtr& doc)
     store(fileTagsKey, map);
 }
 
-QList<DocGroup> AppModel::groups() const
+QList<AppModel::Group> AppModel::groups() const
 {
-    QList<DocGroup> out;
+    QList<Group> out;
     for (const Tag& t : tags_) {
-        DocGroup g{t.id, t.name, t.color, {}};
+        Group g{t.id, t.name, t.color, {}};
         for (const DocPtr& d : docs_)
             if (d->tags().contains(t.id))
                 g.docs.append(d);
         if (!g.docs.isEmpty())
             out.append(g);
     }
-    DocGroup untagged{QStringLiteral("_"), QStringLiteral("未分组"), std::nullopt, {}};
+    Group untagged{QStringLiteral("_"), QStringLiteral("未分组"), -1, {}};
     for (const DocPtr& d : docs_)
         if (d->tags().isEmpty())
             untagged.docs.append(d);

@@ -2,7 +2,6 @@
 
 #include "core/Doc.h"
 
-#include <QString>
 #include <QUuid>
 
 // What the workspace asks of the editors. The editor layer implements it on
@@ -20,11 +19,9 @@ public:
     virtual void focus(const DocPtr& doc) = 0;
     // Take keyboard focus away from every editor (a dialog or sheet is up).
     virtual void releaseFocus() = 0;
-
-    // Editing state the workspace's flows reach into; an editor that was
-    // never shown has none of it, hence the harmless defaults.
-    virtual QString selectedText(const DocPtr&) const { return {}; }
+    // Multi-caret editing and the find state of the document's editor.
     virtual void exitMultiCaret(const DocPtr&) {}
     virtual void toggleMultiCaret(const DocPtr&) {}
-    virtual void refreshHighlights(const DocPtr&, bool /*resetIndex*/) {}
+    virtual QString selectedText(const DocPtr&) { return {}; }
+    virtual void refreshHighlights(const DocPtr&) {}
 };

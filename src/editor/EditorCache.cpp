@@ -51,33 +51,29 @@ void EditorCache::loadFromDoc(const DocPtr& doc) { controller(doc).loadFromDoc()
 
 void EditorCache::focus(const DocPtr& doc) { controller(doc).focus(); }
 
-QString EditorCache::selectedText(const DocPtr& doc) const
-{
-    const EditorController* c = doc ? existing(doc->id) : nullptr;
-    return c ? c->selectedText() : QString();
-}
-
-void EditorCache::exitMultiCaret(const DocPtr& doc)
-{
-    if (EditorController* c = doc ? existing(doc->id) : nullptr)
-        c->exitMultiCaret();
-}
-
-void EditorCache::toggleMultiCaret(const DocPtr& doc)
-{
-    if (doc)
-        controller(doc).toggleMultiCaret();
-}
-
-void EditorCache::refreshHighlights(const DocPtr& doc, bool resetIndex)
-{
-    if (EditorController* c = doc ? existing(doc->id) : nullptr)
-        c->refreshHighlights(resetIndex);
-}
-
 void EditorCache::releaseFocus()
 {
     for (const auto& c : std::as_const(map_))
         if (c->widget()->hasFocus())
             c->widget()->clearFocus();
+}
+
+void EditorCache::exitMultiCaret(const DocPtr& doc)
+{
+    if (EditorController* c = existing(doc->id))
+        c->exitMultiCaret();
+}
+
+void EditorCache::toggleMultiCaret(const DocPtr& doc) { controller(doc).toggleMultiCaret(); }
+
+QString EditorCache::selectedText(const DocPtr& doc)
+{
+    EditorController* c = existing(doc->id);
+    return c ? c->selectedText() : QString();
+}
+
+void EditorCache::refreshHighlights(const DocPtr& doc)
+{
+    if (EditorController* c = existing(doc->id))
+        c->refreshHighlights(false);
 }

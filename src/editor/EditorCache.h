@@ -31,10 +31,10 @@ public:
     void loadFromDoc(const DocPtr& doc) override;
     void focus(const DocPtr& doc) override;
     void releaseFocus() override;
-    QString selectedText(const DocPtr& doc) const override;
     void exitMultiCaret(const DocPtr& doc) override;
     void toggleMultiCaret(const DocPtr& doc) override;
-    void refreshHighlights(const DocPtr& doc, bool resetIndex) override;
+    QString selectedText(const DocPtr& doc) override;
+    void refreshHighlights(const DocPtr& doc) override;
 
     // Escape with no carets to clear goes to the workspace.
     static std::function<void()>& escapeHandler();

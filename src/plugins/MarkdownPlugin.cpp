@@ -1,5 +1,10 @@
 #include "plugins/MarkdownPlugin.h"
 
+#include "plugins/Markdown.h"
+
 namespace MarkdownPlugin {
-QString previewHTML(const QString&) { return {}; }
+QString previewHTML(const QString& text)
+{
+    return QStringLiteral("<div class=\"md\">") + Markdown::html(text) + QStringLiteral("</div>");
+}
 }

@@ -55,10 +55,10 @@ struct RecordingEditorLink : EditorLink {
     void focus(const DocPtr& doc) override { calls << QStringLiteral("focus ") + doc->name(); }
     void releaseFocus() override { calls << QStringLiteral("release"); }
     QString selection;
-    QString selectedText(const DocPtr&) const override { return selection; }
+    QString selectedText(const DocPtr&) override { return selection; }
     void exitMultiCaret(const DocPtr& doc) override { calls << QStringLiteral("exitMulti ") + doc->name(); }
     void toggleMultiCaret(const DocPtr& doc) override { calls << QStringLiteral("toggleMulti ") + doc->name(); }
-    void refreshHighlights(const DocPtr& doc, bool) override { calls << QStringLiteral("highlights ") + doc->name(); }
+    void refreshHighlights(const DocPtr& doc) override { calls << QStringLiteral("highlights ") + doc->name(); }
 };
 
 // Texts of the buttons of a dialog, left to right.

@@ -5,11 +5,11 @@
 #include <sys/resource.h>
 
 using FileTags = QMap<QString, QStringList>;
-using SaveFlow = WorkspaceTest;
+using SavingFlow = WorkspaceTest;
 using CloseFlow = WorkspaceTest;
 using QuitFlow = WorkspaceTest;
 
-TEST_F(SaveFlow, InPlaceWritesEncodingAndLineEndingAndCleans)
+TEST_F(SavingFlow, InPlaceWritesEncodingAndLineEndingAndCleans)
 {
     const QString path = file("a.txt", "one\r\ntwo\r\n");
     DocPtr d = model->open(path);
@@ -25,7 +25,7 @@ TEST_F(SaveFlow, InPlaceWritesEncodingAndLineEndingAndCleans)
     EXPECT_EQ(chooser.asked.size(), 0);
 }
 
-TEST_F(SaveFlow, NeverSavedAlwaysAsksForALocation)
+TEST_F(SavingFlow, NeverSavedAlwaysAsksForALocation)
 {
     DocPtr d = model->createDoc("note.md", std::nullopt, {});
     d->setText("# hi");
@@ -48,7 +48,7 @@ TEST_F(SaveFlow, NeverSavedAlwaysAsksForALocation)
     EXPECT_EQ(chooser.asked.last(), "saved.json|" + QFileInfo(files.path("saved.json")).absolutePath());
 }
 
-TEST_F(SaveFlow, FormatChangeAsksAndOverwriteRenamesTheFile)
+TEST_F(SavingFlow, FormatChangeAsksAndOverwriteRenamesTheFile)
 {
     const QString md = file("a.md", "{}");
     DocPtr d = model->open(md);
@@ -69,7 +69,7 @@ TEST_F(SaveFlow, FormatChangeAsksAndOverwriteRenamesTheFile)
     EXPECT_EQ(AppModel::label("Makefile"), QStringLiteral("无后缀"));
 }
 
-TEST_F(SaveFlow, OverwriteRefusesAnExistingTargetAndWritesNothing)
+TEST_F(SavingFlow, OverwriteRefusesAnExistingTargetAndWritesNothing)
 {
     const QString md = file("a.md", "old md");
     const QString json = file("a.json", "other");
@@ -88,7 +88,7 @@ TEST_F(SaveFlow, OverwriteRefusesAnExistingTargetAndWritesNothing)
     EXPECT_TRUE(d->isDirty());
 }
 
-TEST_F(SaveFlow, OverwriteOntoAHardLinkOfItselfKeepsTheOnlyCopy)
+TEST_F(SavingFlow, OverwriteOntoAHardLinkOfItselfKeepsTheOnlyCopy)
 {
     // Two names of one file: like a.MD vs a.md on a case-insensitive volume.
     const QString txt = file("a.txt", "old");
@@ -103,7 +103,7 @@ TEST_F(SaveFlow, OverwriteOntoAHardLinkOfItselfKeepsTheOnlyCopy)
     EXPECT_FALSE(d->isDirty());
 }
 
-TEST_F(SaveFlow, FailuresKeepDocumentDirtyAndFileUntouched)
+TEST_F(SavingFlow, FailuresKeepDocumentDirtyAndFileUntouched)
 {
     // A directory where the file should be.
     DocPtr d = model->createDoc("x.txt", std::nullopt, {});
@@ -151,7 +151,7 @@ TEST_F(SaveFlow, FailuresKeepDocumentDirtyAndFileUntouched)
     EXPECT_EQ(TestDir::read(files.path("l.txt")), QByteArray("abc"));
 }
 
-TEST_F(SaveFlow, FinishSaveMovesTagsToTheNewPath)
+TEST_F(SavingFlow, FinishSaveMovesTagsToTheNewPath)
 {
     DocPtr d = model->createDoc("t.txt", std::nullopt, {});
     model->toggleTag("work", d);

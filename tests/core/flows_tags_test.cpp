@@ -69,7 +69,7 @@ TEST_F(TagFlow, GroupsWithAndWithoutUntagged)
     ASSERT_EQ(g.size(), 1);
     EXPECT_EQ(g[0].id, "_");
     EXPECT_EQ(g[0].name, QStringLiteral("未分组"));
-    EXPECT_FALSE(g[0].color);
+    EXPECT_EQ(g[0].color, -1);
     EXPECT_TRUE(g[0].docs.isEmpty());
 
     DocPtr a = model->createDoc("a.txt", std::nullopt, {"work", "write"});

@@ -58,6 +58,8 @@ const std::vector<Group>& groups()
         {"yaml", yaml},
         {"toml", toml},
         {"csv", csv},
+        {"markdown", markdown},
+        {"plantuml", plantuml},
         {"encoding", encoding},
         {"find", find},
         {"backup", backup},

@@ -1,0 +1,293 @@
+#include "plugins/HTMLSanitizer.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace HTMLSanitizer {
+
+namespace {
+
+// Dropped together with everything up to their closing tag.
+const QSet<QString>& withContent()
+{
+    static const QSet<QString> s = {"script", "style", "iframe", "object", "embed", "noembed", "noframes",
+                                    "template", "xmp", "noscript", "title", "textarea"};
+    return s;
+}
+
+// Dropped as tags; their content (if any) stays.
+const QSet<QString>& tagOnly()
+{
+    static const QSet<QString> s = {"meta", "base", "link", "form", "frame", "frameset", "applet", "param",
+                                    "set", "animate", "animatemotion", "animatetransform", "handler",
+                                    "listener", "portal", "html", "head", "body", "isindex", "keygen"};
+    return s;
+}
+
+bool isNameStart(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
+
+const QHash<QString, QChar>& namedReferences()
+{
+    static const QHash<QString, QChar> m = {
+        {"colon", u':'}, {"tab", u'\t'}, {"newline", u'\n'}, {"lpar", u'('}, {"rpar", u')'},
+        {"sol", u'/'}, {"amp", u'&'}, {"quot", u'"'}, {"apos", u'\''}, {"lt", u'<'}, {"gt", u'>'},
+        {"nbsp", QChar(0xA0)}, {"period", u'.'}, {"comma", u','}, {"semi", u';'}, {"equals", u'='},
+        {"num", u'#'}, {"percnt", u'%'}, {"bsol", u'\\'}};
+    return m;
+}
+
+// Character references decoded the lenient way browsers do (the ";" is optional).
+QString decodeReferences(const QString& s)
+{
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] != u'&') {
+            out += s[i];
+            continue;
+        }
+        qsizetype j = i + 1;
+        if (j < s.size() && s[j] == u'#') {
+            ++j;
+            const bool hex = j < s.size() && (s[j] == u'x' || s[j] == u'X');
+            if (hex)
+                ++j;
+            const qsizetype start = j;
+            while (j < s.size() && j - start < 8 && (hex ? isxdigit(s[j].unicode()) && s[j].unicode() < 128 : s[j].isDigit()))
+                ++j;
+            bool ok = false;
+            const uint code = s.mid(start, j - start).toUInt(&ok, hex ? 16 : 10);
+            if (ok && j > start) {
+                if (code > 0 && code < 0x110000)
+                    out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+                if (j < s.size() && s[j] == u';')
+                    ++j;
+                i = j - 1;
+                continue;
+            }
+        } else {
+            const qsizetype start = j;
+            while (j < s.size() && j - start < 12 && s[j].isLetterOrNumber())
+                ++j;
+            const auto it = namedReferences().find(s.mid(start, j - start).toLower());
+            if (it != namedReferences().end()) {
+                out += *it;
+                if (j < s.size() && s[j] == u';')
+                    ++j;
+                i = j - 1;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+struct Attribute {
+    QString name;
+    QString value;
+    bool hasValue = false;
+};
+
+struct Tag {
+    QString name;  // lower case
+    bool closing = false;
+    bool selfClosing = false;
+    QList<Attribute> attributes;
+    qsizetype end = 0;  // index after ">"
+};
+
+// Parses the tag starting at s[i] == '<'; absent when it is not a complete tag.
+std::optional<Tag> parseTag(const QString& s, qsizetype i)
+{
+    Tag tag;
+    qsizetype j = i + 1;
+    if (j < s.size() && s[j] == u'/') {
+        tag.closing = true;
+        ++j;
+    }
+    if (j >= s.size() || !isNameStart(s[j]))
+        return std::nullopt;
+    const qsizetype nameStart = j;
+    while (j < s.size() && !isBlank(s[j]) && s[j] != u'/' && s[j] != u'>' && s[j] != u'<')
+        ++j;
+    if (j < s.size() && s[j] == u'<')
+        return std::nullopt;
+    tag.name = s.mid(nameStart, j - nameStart).toLower();
+    while (j < s.size()) {
+        // Blanks and "/" separate attributes; "/" right before ">" closes the tag.
+        while (j < s.size() && (isBlank(s[j]) || s[j] == u'/')) {
+            if (s[j] == u'/' && j + 1 < s.size() && s[j + 1] == u'>')
+                tag.selfClosing = true;
+            ++j;
+        }
+        if (j >= s.size())
+            return std::nullopt;
+        if (s[j] == u'>') {
+            tag.end = j + 1;
+            return tag;
+        }
+        if (s[j] == u'<')
+            return std::nullopt;
+        Attribute a;
+        const qsizetype an = j;
+        ++j;  // a leading "=" belongs to the name, as in browsers
+        while (j < s.size() && !isBlank(s[j]) && s[j] != u'/' && s[j] != u'>' && s[j] != u'=' && s[j] != u'<')
+            ++j;
+        a.name = s.mid(an, j - an).toLower();
+        qsizetype k = j;
+        while (k < s.size() && isBlank(s[k]))
+            ++k;
+        if (k < s.size() && s[k] == u'=') {
+            ++k;
+            while (k < s.size() && isBlank(s[k]))
+                ++k;
+            if (k >= s.size())
+                return std::nullopt;
+            a.hasValue = true;
+            if (s[k] == u'"' || s[k] == u'\'') {
+                const qsizetype close = s.indexOf(s[k], k + 1);
+                if (close < 0)
+                    return std::nullopt;
+                a.value = s.mid(k + 1, close - k - 1);
+                j = close + 1;
+            } else {
+                const qsizetype vs = k;
+                while (k < s.size() && !isBlank(s[k]) && s[k] != u'>')
+                    ++k;
+                a.value = s.mid(vs, k - vs);
+                j = k;
+            }
+        }
+        tag.attributes << a;
+    }
+    return std::nullopt;
+}
+
+QString attributeValue(const QString& raw)
+{
+    QString v = raw;
+    v.replace(u'"', QStringLiteral("&quot;"));
+    v.replace(u'<', QStringLiteral("&lt;"));
+    v.replace(u'>', QStringLiteral("&gt;"));
+    return v;
+}
+
+QString write(const Tag& tag)
+{
+    if (tag.closing)
+        return QStringLiteral("</") + tag.name + u'>';
+    QString out = u'<' + tag.name;
+    for (const Attribute& a : tag.attributes) {
+        if (a.name.startsWith(QLatin1String("on")) || a.name.isEmpty() || a.name.contains(u'"') || a.name.contains(u'\''))
+            continue;
+        if (a.name == QLatin1String("srcdoc") || a.name == QLatin1String("http-equiv"))
+            continue;
+        out += u' ' + a.name;
+        if (!a.hasValue)
+            continue;
+        QString value = a.value;
+        if (isURLAttribute(a.name))
+            value = safeURL(value);
+        else if (a.name == QLatin1String("style")) {
+            const QString plain = decodeReferences(value).toLower();
+            if (plain.contains(QLatin1String("javascript:")) || plain.contains(QLatin1String("expression(")) || plain.contains(QLatin1String("url(")))
+                value.clear();
+        }
+        out += QStringLiteral("=\"") + attributeValue(value) + u'"';
+    }
+    out += tag.selfClosing ? QStringLiteral(" />") : QStringLiteral(">");
+    return out;
+}
+
+qsizetype skipElement(const QString& s, qsizetype from, const QString& name)
+{
+    const QString close = QStringLiteral("</") + name;
+    qsizetype at = from;
+    while (true) {
+        at = s.indexOf(close, at, Qt::CaseInsensitive);
+        if (at < 0)
+            return s.size();
+        const qsizetype after = at + close.size();
+        if (after >= s.size())
+            return s.size();
+        if (isBlank(s[after]) || s[after] == u'>' || s[after] == u'/') {
+            const qsizetype gt = s.indexOf(u'>', after);
+            return gt < 0 ? s.size() : gt + 1;
+        }
+        at = after;
+    }
+}
+
+}
+
+bool isURLAttribute(const QString& name)
+{
+    static const QSet<QString> s = {"href", "src", "xlink:href", "action", "formaction", "data", "poster",
+                                    "background", "cite", "srcset", "lowsrc", "dynsrc", "codebase", "ping",
+                                    "manifest", "longdesc", "usemap", "icon", "xml:base", "to", "from",
+                                    "values", "by", "classid", "archive", "profile", "content"};
+    return s.contains(name);
+}
+
+QString safeURL(const QString& value)
+{
+    QString plain;
+    for (QChar c : decodeReferences(value))
+        if (c.unicode() > 0x20 && c != QChar(0x7F) && c != QChar(0xA0))
+            plain += c.toLower();
+    const bool scripted = plain.contains(QLatin1String("javascript:")) || plain.contains(QLatin1String("vbscript:"))
+                          || plain.contains(QLatin1String("livescript:"));
+    bool badData = false;
+    for (qsizetype at = plain.indexOf(QLatin1String("data:")); at >= 0; at = plain.indexOf(QLatin1String("data:"), at + 5)) {
+        const QString rest = plain.mid(at + 5, 24);
+        static const char* images[] = {"image/png", "image/jpeg", "image/jpg", "image/gif", "image/webp", "image/bmp", "image/avif"};
+        bool ok = false;
+        for (const char* kind : images)
+            if (rest.startsWith(QLatin1String(kind)))
+                ok = true;
+        if (!ok)
+            badData = true;
+    }
+    return scripted || badData ? QStringLiteral("#") : value;
+}
+
+QString clean(const QString& html)
+{
+    QString out;
+    out.reserve(html.size());
+    qsizetype i = 0;
+    while (i < html.size()) {
+        const qsizetype lt = html.indexOf(u'<', i);
+        if (lt < 0) {
+            out += QStringView(html).mid(i);
+            break;
+        }
+        out += QStringView(html).mid(i, lt - i);
+        if (html.mid(lt, 4) == QLatin1String("<!--")) {
+            // Comments show nothing; dropping them leaves no place to hide markup.
+            const qsizetype end = html.indexOf(QLatin1String("-->"), lt + 4);
+            i = end < 0 ? html.size() : end + 3;
+            continue;
+        }
+        const auto tag = parseTag(html, lt);
+        if (!tag) {
+            out += QStringLiteral("&lt;");
+            i = lt + 1;
+            continue;
+        }
+        i = tag->end;
+        if (withContent().contains(tag->name)) {
+            if (!tag->closing && !tag->selfClosing)
+                i = skipElement(html, i, tag->name);
+            continue;
+        }
+        if (tagOnly().contains(tag->name))
+            continue;
+        out += write(*tag);
+    }
+    return out;
+}
+
+}

@@ -1,0 +1,168 @@
+#include "views/overlays/DialogLayer.h"
+
+#include "core/AppModel.h"
+#include "editor/AppFonts.h"
+#include "editor/Palette.h"
+#include "views/sheets/SheetParts.h"
+
+#include <QGraphicsDropShadowEffect>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+class Card : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override { SheetParts::paintCard(*this); }
+};
+
+QString hex(const QColor& c) { return c.name(QColor::HexArgb); }
+
+QString buttonStyle(Dialog::Role role)
+{
+    QColor bg = Palette::window().resolve(), fg = Palette::fg().resolve(), border = Palette::line().resolve();
+    if (role == Dialog::Role::primary) {
+        bg = Palette::accent().resolve();
+        fg = Palette::accentFg().resolve();
+        border = bg;
+    } else if (role == Dialog::Role::danger) {
+        fg = Palette::danger().resolve();
+        border = Palette::danger().resolve();
+    }
+    return QStringLiteral("QPushButton{background:%1;color:%2;border:1px solid %3;border-radius:6px;padding:5px 14px;}"
+                          "QPushButton:hover{background:%4;}")
+        .arg(hex(bg), hex(fg), hex(border), hex(role == Dialog::Role::primary ? bg.darker(110) : Palette::hover().resolve()));
+}
+
+}
+
+DialogLayer::DialogLayer(AppModel& model, QWidget* parent) : QWidget(parent), model_(model)
+{
+    hide();
+    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
+        if (f == AppModel::Field::dialog)
+            sync();
+    });
+    if (parent)
+        parent->installEventFilter(this);
+}
+
+void DialogLayer::sync()
+{
+    const auto& d = model_.dialog();
+    const std::optional<QUuid> id = d ? std::optional<QUuid>(d->id) : std::nullopt;
+    if (id == shown_)
+        return;
+    shown_ = id;
+    if (card_)
+        card_->deleteLater();
+    card_ = nullptr;
+    input_ = nullptr;
+    if (!d) {
+        hide();
+        return;
+    }
+    card_ = new Card(this);
+    card_->setFixedWidth(440);
+    auto* shadow = new QGraphicsDropShadowEffect(card_);
+    shadow->setBlurRadius(40);
+    shadow->setOffset(0, 10);
+    shadow->setColor(QColor(0, 0, 0, 77));
+    card_->setGraphicsEffect(shadow);
+    auto* col = new QVBoxLayout(card_);
+    col->setContentsMargins(20, 18, 20, 18);
+    col->setSpacing(10);
+    auto* title = SheetParts::title(d->title, card_);
+    title->setWordWrap(true);
+    col->addWidget(title);
+    if (!d->message.isEmpty()) {
+        auto* message = SheetParts::caption(d->message, card_);
+        message->setWordWrap(true);
+        message->setFont(AppFonts::sans(13));
+        col->addWidget(message);
+    }
+    if (d->input) {
+        input_ = new QLineEdit(model_.dialogInput(), card_);
+        input_->setPlaceholderText(*d->input);
+        input_->setFont(AppFonts::sans(13));
+        input_->setMinimumHeight(30);
+        connect(input_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.setDialogInput(t); });
+        col->addWidget(input_);
+    }
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (const Dialog::Button& b : d->buttons) {
+        auto* button = new QPushButton(b.title, card_);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setFont(AppFonts::sans(13, b.role == Dialog::Role::primary ? AppFonts::Weight::medium : AppFonts::Weight::regular));
+        button->setStyleSheet(buttonStyle(b.role));
+        button->setProperty("role", int(b.role));
+        connect(button, &QPushButton::clicked, this, [this, b] { choose(b); });
+        row->addWidget(button);
+    }
+    col->addLayout(row);
+    if (parentWidget())
+        setGeometry(parentWidget()->rect());
+    place();
+    show();
+    raise();
+    card_->show();
+    if (input_)
+        QTimer::singleShot(0, input_, [f = input_] { f->setFocus(); f->selectAll(); });
+    else
+        setFocus();
+}
+
+void DialogLayer::choose(const Dialog::Button& b)
+{
+    const auto action = b.action;
+    model_.dismissDialog(action);
+}
+
+bool DialogLayer::handleKey(int key)
+{
+    const auto& d = model_.dialog();
+    if (!d)
+        return false;
+    const Dialog::Role wanted = key == Qt::Key_Escape ? Dialog::Role::cancel : Dialog::Role::primary;
+    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        for (const Dialog::Button& b : d->buttons)
+            if (b.role == wanted) {
+                choose(b);
+                return true;
+            }
+    }
+    return true;
+}
+
+void DialogLayer::place()
+{
+    if (!card_)
+        return;
+    card_->adjustSize();
+    card_->move((width() - card_->width()) / 2, 70);
+}
+
+void DialogLayer::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), QColor(0, 0, 0, 71));  // 28 %
+}
+
+bool DialogLayer::eventFilter(QObject* o, QEvent* e)
+{
+    if (o == parentWidget() && e->type() == QEvent::Resize && isVisible()) {
+        setGeometry(parentWidget()->rect());
+        place();
+    }
+    return false;
+}

@@ -1,0 +1,62 @@
+#include "views/preview/PreviewView.h"
+
+#include "core/PreviewPage.h"
+
+#include <QDesktopServices>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+
+bool PreviewPageGuard::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
+{
+    if (type == NavigationTypeTyped || (url.scheme() == QLatin1String("about")) || url.scheme() == QLatin1String("data"))
+        return true;
+    if (type == NavigationTypeLinkClicked && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")
+                                              || url.scheme() == QLatin1String("mailto")))
+        QDesktopServices::openUrl(url);
+    return false;
+}
+
+PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
+{
+    auto* page = new PreviewPageGuard(this);
+    // Page scripts never run; content arrives through the application's own world.
+    page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    setPage(page);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    connect(this, &QWebEngineView::loadFinished, this, [this](bool) {
+        loaded_ = true;
+        push();
+    });
+    setHtml(PreviewPage::shell(), QUrl(QStringLiteral("about:blank")));
+}
+
+void PreviewView::setDoc(const DocPtr& doc)
+{
+    if (doc == doc_)
+        return;
+    disconnect(link_);
+    doc_ = doc;
+    if (doc_)
+        link_ = connect(doc_.get(), &Doc::changed, this, [this](Doc::Field f) {
+            if (f == Doc::Field::preview)
+                push();
+        });
+    push();
+}
+
+void PreviewView::push()
+{
+    if (!loaded_)
+        return;
+    const QString html = doc_ ? PreviewPage::fragment(doc_->preview()) : QString();
+    if (html == pending_)
+        return;
+    pending_ = html;
+    const QByteArray json = QJsonDocument(QJsonArray{html}).toJson(QJsonDocument::Compact);
+    page()->runJavaScript(QStringLiteral("document.getElementById('c').innerHTML=") + QString::fromUtf8(json) + QStringLiteral("[0]"),
+                          QWebEngineScript::ApplicationWorld);
+}

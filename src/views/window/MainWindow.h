@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class AppModel;
+class EditorCache;
+class DocPane;
+class DialogLayer;
+class PopupLayer;
+class NewFileSheet;
+class QLabel;
+class QStackedWidget;
+class QtFileChooser;
+class Sidebar;
+
+// The single window: sidebar, main pane and the layers above them.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int defaultWidth = 1180;
+    static constexpr int defaultHeight = 760;
+
+    MainWindow(AppModel& model, EditorCache& editors);
+    ~MainWindow() override;
+
+    // Restores the session, then opens the files handed over on the command line.
+    void start(const QStringList& files);
+    void openFiles(const QStringList& files);
+    // Quits after asking about unsaved documents; nothing while a dialog is up.
+    void requestQuit();
+    bool quitConfirmed() const { return quitConfirmed_; }
+    // The keyboard rules while a dialog or the new-file sheet is shown; true when consumed.
+    bool filterKey(QKeyEvent* e);
+
+    DocPane* docPane() const { return pane_; }
+    Sidebar* sidebar() const { return sidebar_; }
+    DialogLayer* dialogLayer() const { return dialogs_; }
+    PopupLayer* popupLayer() const { return popups_; }
+    QLabel* toastLabel() const { return toast_; }
+    QLabel* emptyState() const { return empty_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void buildMenus();
+    void syncActive();
+    void syncToast();
+    void syncSheet();
+    void restoreFrame();
+    void showSettings();
+
+    AppModel& model_;
+    EditorCache& editors_;
+    std::unique_ptr<QtFileChooser> chooser_;
+    QWidget* content_ = nullptr;
+    Sidebar* sidebar_ = nullptr;
+    QWidget* sidebarLine_ = nullptr;
+    QStackedWidget* stack_ = nullptr;
+    QLabel* empty_ = nullptr;
+    DocPane* pane_ = nullptr;
+    PopupLayer* popups_ = nullptr;
+    DialogLayer* dialogs_ = nullptr;
+    QWidget* sheetLayer_ = nullptr;
+    NewFileSheet* sheet_ = nullptr;
+    QLabel* toast_ = nullptr;
+    bool quitConfirmed_ = false;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "core/FileChooser.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The desktop's file dialogs, modal on the main window.
+class QtFileChooser : public FileChooser {
+public:
+    explicit QtFileChooser(QWidget* window) : window_(window) {}
+    void chooseFilesToOpen(std::function<void(QStringList)> done) override;
+    void chooseSaveLocation(const QString& suggestedName, const QString& directory,
+                            std::function<void(std::optional<QString>)> done) override;
+
+private:
+    QPointer<QWidget> window_;
+};
