@@ -201,6 +201,33 @@ public:
     void move(QUuid id, std::optional<QUuid> before);
     void step(const DocPtr& doc, int by);
 
+    // Answers the dialog on screen with its button of that title (or role),
+    // as the dialog layer and the key monitor do. False when there is none.
+    bool chooseButton(const QString& title);
+    bool chooseRole(Dialog::Role role);
+    // The pointer entered or left the feature button or panel.
+    void hoverFeature(std::optional<bool> button, std::optional<bool> panel);
+    static constexpr int featureCloseMSecs = 250;
+
+    static constexpr int recentLimit = 10;
+    // Registers a saved file with the platform's recent documents.
+    void setNoteRecentHook(std::function<void(const QString&)> hook) { noteRecentHook_ = std::move(hook); }
+
+    // ---- Renaming and format ----
+    void askRename(const DocPtr& doc);
+    void rename(const DocPtr& doc, const QString& name);
+    void rename(const DocPtr& doc, const QString& ext, const QString& label);
+    void setFormat(const DocPtr& doc, const std::optional<QString>& pluginID);
+    void askCustomExt(const DocPtr& doc);
+
+    // ---- Encodings ----
+    void reopen(const DocPtr& doc, TextEncoding encoding);
+    void convert(const DocPtr& doc, TextEncoding encoding);
+
+    // ---- More tags ----
+    void addTag(const QString& name, const DocPtr& doc = nullptr);
+    void saveTags(const DocPtr& doc);
+
     // ---- Change subscriptions ----
     void watch(const DocPtr& doc);
     void unwatch(QUuid docID);
@@ -239,6 +266,11 @@ private:
     struct Watcher;
     void snapshotDue(QUuid docID);
     void schedulePersistSession();
+    void overwrite(const DocPtr& doc, Done then);
+    void quitStep(QList<DocPtr> pending, Done completion);
+    void doReopen(const DocPtr& doc, TextEncoding encoding);
+    // Name, format and highlights follow a new name.
+    void applyName(const DocPtr& doc, const QString& name);
 
     // Published
     QList<DocPtr> docs_;
@@ -281,6 +313,7 @@ private:
     EditorLink* editorLink_ = nullptr;
     FileChooser* fileChooser_ = nullptr;
     std::function<void(const Settings&)> applySettingsHook_;
+    std::function<void(const QString&)> noteRecentHook_;
     // While the session is rebuilt, opening neither activates nor writes.
     bool restoring_ = false;
     bool restoredFromPaths_ = false;

@@ -1,6 +1,10 @@
 #include "core/AppModel.h"
 
 #include "core/EditorLink.h"
+#include "core/Feature.h"
+
+#include <QPointer>
+#include <QTimer>
 
 void AppModel::present(Dialog dialog)
 {
@@ -26,6 +30,45 @@ void AppModel::dismissDialog(std::function<void()> action)
             editorLink_->focus(a);
 }
 
+bool AppModel::chooseButton(const QString& title)
+{
+    if (!dialog_)
+        return false;
+    for (const Dialog::Button& b : dialog_->buttons)
+        if (b.title == title) {
+            // The action outlives the dialog it came from.
+            const auto action = b.action;
+            dismissDialog(action);
+            return true;
+        }
+    return false;
+}
+
+bool AppModel::chooseRole(Dialog::Role role)
+{
+    if (!dialog_)
+        return false;
+    for (const Dialog::Button& b : dialog_->buttons)
+        if (b.role == role)
+            return chooseButton(b.title);
+    return false;
+}
+
+void AppModel::escape()
+{
+    if (popup_) {
+        setPopup(std::nullopt);
+    } else if (multiCaretCount_) {
+        if (editorLink_)
+            if (DocPtr a = active())
+                editorLink_->exitMultiCaret(a);
+    } else if (findVisible_) {
+        closeFind();
+    } else if (isFullScreen_) {
+        setIsFullScreen(false);
+    }
+}
+
 void AppModel::toggle(const Popup& p)
 {
     if (popup_ == p)
@@ -34,29 +77,35 @@ void AppModel::toggle(const Popup& p)
         setPopup(p);
 }
 
-void AppModel::escape()
+void AppModel::hoverFeature(std::optional<bool> button, std::optional<bool> panel)
 {
-    if (popup_) {
-        setPopup(std::nullopt);
-    } else if (multiCaretCount_) {
-        if (DocPtr a = active(); a && editorLink_)
-            editorLink_->exitMultiCaret(a);
-    } else if (findVisible_) {
-        closeFind();
-    } else if (isFullScreen_) {
-        setIsFullScreen(false);
+    if (button)
+        overFeatureButton_ = *button;
+    if (panel)
+        overFeaturePanel_ = *panel;
+    if (!overFeatureButton_ && !overFeaturePanel_) {
+        QPointer<AppModel> self(this);
+        QTimer::singleShot(featureCloseMSecs, Qt::PreciseTimer, this, [self] {
+            if (self && !self->overFeatureButton_ && !self->overFeaturePanel_
+                && self->popup_ == Popup::feature())
+                self->setPopup(std::nullopt);
+        });
+        return;
     }
+    // Hovering opens the menu but never replaces another popup.
+    if (!popup_)
+        setPopup(Popup::feature());
 }
 
 void AppModel::openFind(bool replace)
 {
-    DocPtr a = active();
+    const DocPtr a = active();
     if (!a)
         return;
     if (editorLink_) {
         editorLink_->exitMultiCaret(a);
         const QString selected = editorLink_->selectedText(a);
-        if (!selected.isEmpty() && !selected.contains(u'\n'))
+        if (!selected.isEmpty() && !selected.contains(QLatin1Char('\n')))
             setFindQuery(selected);
     }
     setFindVisible(true);
@@ -67,10 +116,39 @@ void AppModel::openFind(bool replace)
 void AppModel::closeFind()
 {
     setFindVisible(false);
-    if (DocPtr a = active(); a && editorLink_) {
-        editorLink_->refreshHighlights(a);
-        editorLink_->focus(a);
-    }
+    if (editorLink_)
+        if (DocPtr a = active()) {
+            editorLink_->refreshHighlights(a);
+            editorLink_->focus(a);
+        }
 }
 
 void AppModel::toggleFullScreen() { setIsFullScreen(!isFullScreen_); }
+
+const QList<Feature>& Feature::all()
+{
+    static const QList<Feature> list = {
+        {QStringLiteral("find"), QStringLiteral("搜索"), QStringLiteral("magnifyingglass"), QStringLiteral("Ctrl+F"),
+         [](const AppModel& m) { return m.findVisible() && !m.replaceVisible(); },
+         [](AppModel& m) { m.openFind(false); }},
+        {QStringLiteral("replace"), QStringLiteral("搜索并替换"), QStringLiteral("arrow.left.arrow.right"),
+         QStringLiteral("Ctrl+Shift+F"),
+         [](const AppModel& m) { return m.findVisible() && m.replaceVisible(); },
+         [](AppModel& m) { m.openFind(true); }},
+        {QStringLiteral("wrap"), QStringLiteral("自动换行"), QStringLiteral("text.word.spacing"), QStringLiteral("Ctrl+Alt+W"),
+         [](const AppModel& m) { return m.settings().wordWrap; },
+         [](AppModel& m) {
+             Settings s = m.settings();
+             s.wordWrap = !s.wordWrap;
+             m.setSettings(s);
+         }},
+        {QStringLiteral("split"), QStringLiteral("拆分为行"), QStringLiteral("text.line.last.and.arrowtriangle.forward"),
+         QStringLiteral("Ctrl+Shift+L"),
+         [](const AppModel& m) { return m.multiCaretCount().has_value(); },
+         [](AppModel& m) {
+             if (DocPtr a = m.active(); a && m.editorLink())
+                 m.editorLink()->toggleMultiCaret(a);
+         }},
+    };
+    return list;
+}

@@ -1,6 +1,7 @@
 #include "core/AppModel.h"
 
 #include "core/BackupStore.h"
+#include "core/Blanks.h"
 #include "core/EditorLink.h"
 #include "core/FileChooser.h"
 #include "plugins/FileName.h"
@@ -9,21 +10,6 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
-
-namespace {
-
-// Spaces and tabs only, as typed into the new-file sheet.
-QString trimBlanks(const QString& s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && (s[b] == u' ' || s[b] == u'\t'))
-        ++b;
-    while (e > b && (s[e - 1] == u' ' || s[e - 1] == u'\t'))
-        --e;
-    return s.mid(b, e - b);
-}
-
-}
 
 DocPtr AppModel::open(const QString& path, bool quiet)
 {

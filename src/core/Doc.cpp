@@ -133,7 +133,7 @@ DocPtr Doc::restore(const DocSnapshot& s)
     return doc;
 }
 
-std::optional<QString> Doc::write(const QString& path) const
+Result<QByteArray> Doc::encoded() const
 {
     QString out = text_;
     if (eol_ != LineEnding::lf)
@@ -141,8 +141,17 @@ std::optional<QString> Doc::write(const QString& path) const
     auto bytes = encoding_.encode(out);
     out.clear();
     if (!bytes)
-        return QStringLiteral("内容中有 ") + encoding_.rawValue() + QStringLiteral(" 无法表示的字符，请换用 UTF-8 保存");
-    return FileIO::writeAtomically(path, *bytes);
+        return Result<QByteArray>::failure(QStringLiteral("内容中有 ") + encoding_.rawValue()
+                                           + QStringLiteral(" 无法表示的字符，请换用 UTF-8 保存"));
+    return std::move(*bytes);
+}
+
+std::optional<QString> Doc::write(const QString& path) const
+{
+    auto bytes = encoded();
+    if (!bytes)
+        return bytes.error();
+    return FileIO::writeAtomically(path, bytes.value());
 }
 
 void Doc::setMode(ViewMode m)

@@ -39,6 +39,8 @@ public:
     static std::shared_ptr<Doc> restore(const DocSnapshot& snapshot);
     // Encodes and writes atomically; changes no field.
     std::optional<QString> write(const QString& path) const;
+    // The bytes write() would store: encoding and line ending applied.
+    Result<QByteArray> encoded() const;
 
     void setMode(ViewMode m);
     void resetMode();

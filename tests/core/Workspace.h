@@ -54,7 +54,21 @@ struct RecordingEditorLink : EditorLink {
     void drop(QUuid id) override { calls << QStringLiteral("drop ") + id.toString(); }
     void focus(const DocPtr& doc) override { calls << QStringLiteral("focus ") + doc->name(); }
     void releaseFocus() override { calls << QStringLiteral("release"); }
+    QString selection;
+    QString selectedText(const DocPtr&) override { return selection; }
+    void exitMultiCaret(const DocPtr& doc) override { calls << QStringLiteral("exitMulti ") + doc->name(); }
+    void toggleMultiCaret(const DocPtr& doc) override { calls << QStringLiteral("toggleMulti ") + doc->name(); }
+    void refreshHighlights(const DocPtr& doc) override { calls << QStringLiteral("highlights ") + doc->name(); }
 };
+
+// Texts of the buttons of a dialog, left to right.
+inline QStringList buttonTitles(const Dialog& d)
+{
+    QStringList out;
+    for (const Dialog::Button& b : d.buttons)
+        out << b.title;
+    return out;
+}
 
 // Answers the file panels with prepared choices.
 struct ScriptedChooser : FileChooser {
@@ -66,8 +80,10 @@ struct ScriptedChooser : FileChooser {
         ++opened;
         done(toOpen);
     }
-    void chooseSaveLocation(const QString&, const QString&, std::function<void(std::optional<QString>)> done) override
+    QStringList asked;  // "name|directory" per save panel
+    void chooseSaveLocation(const QString& name, const QString& dir, std::function<void(std::optional<QString>)> done) override
     {
+        asked << name + QLatin1Char('|') + dir;
         done(saveTarget);
     }
 };

@@ -1,0 +1,166 @@
+#include "core/AppModel.h"
+
+#include "core/BackupStore.h"
+#include "core/EditorLink.h"
+
+#include <QPointer>
+
+void AppModel::close(const DocPtr& doc, Done then)
+{
+    if (!doc)
+        return;
+    if (!doc->isDirty()) {
+        remove(doc);
+        if (then)
+            then(true);
+        return;
+    }
+    setActiveID(doc->id);
+    QPointer<AppModel> self(this);
+    Dialog d;
+    d.title = QStringLiteral("是否保存对「") + doc->name() + QStringLiteral("」的修改？");
+    d.message = QStringLiteral("不保存将丢失自上次保存以来的修改。");
+    d.buttons = {
+        {QUuid::createUuid(), QStringLiteral("不保存"), Dialog::Role::danger,
+         [self, doc, then] {
+             if (self)
+                 self->remove(doc);
+             if (then)
+                 then(true);
+         }},
+        {QUuid::createUuid(), QStringLiteral("取消"), Dialog::Role::cancel,
+         [then] {
+             if (then)
+                 then(false);
+         }},
+        {QUuid::createUuid(), QStringLiteral("保存"), Dialog::Role::primary,
+         [self, doc, then] {
+             if (!self)
+                 return;
+             self->save(doc, false, [self, doc, then](bool ok) {
+                 if (ok && self)
+                     self->remove(doc);
+                 if (then)
+                     then(ok);
+             });
+         }},
+    };
+    present(std::move(d));
+}
+
+void AppModel::remove(const DocPtr& doc)
+{
+    if (!doc)
+        return;
+    qsizetype index = -1;
+    for (qsizetype i = 0; i < docs_.size(); ++i)
+        if (docs_[i]->id == doc->id)
+            index = i;
+    if (index < 0)
+        return;
+    const bool wasActive = activeID_ == doc->id;
+    QList<DocPtr> rest = docs_;
+    rest.removeAt(index);
+    setDocs(rest);
+
+    if (doc->url()) {
+        QStringList recent = recent_;
+        recent.removeAll(*doc->url());
+        recent.prepend(*doc->url());
+        while (recent.size() > recentLimit)
+            recent.removeLast();
+        setRecent(recent);
+        persist();
+    }
+    if (editorLink_)
+        editorLink_->drop(doc->id);
+    unwatch(doc->id);
+    BackupStore::remove(doc->id);
+
+    if (wasActive) {
+        if (docs_.isEmpty())
+            setActiveID(std::nullopt);
+        else
+            setActiveID(docs_[std::min<qsizetype>(index, docs_.size() - 1)]->id);
+    }
+    if (docs_.isEmpty())
+        setFindVisible(false);
+    persistSession();
+}
+
+void AppModel::confirmQuit(Done completion)
+{
+    QList<DocPtr> pending;
+    for (const DocPtr& d : docs_)
+        if (d->isDirty())
+            pending.append(d);
+    quitStep(std::move(pending), std::move(completion));
+}
+
+void AppModel::quitStep(QList<DocPtr> pending, Done completion)
+{
+    if (pending.isEmpty()) {
+        setQuitting();
+        unwatchAll();
+        for (const DocPtr& d : docs_)
+            if (!d->isDirty())
+                BackupStore::remove(d->id);
+        persistSession();
+        if (completion)
+            completion(true);
+        return;
+    }
+    const DocPtr first = pending.takeFirst();
+    const QList<DocPtr> rest = pending;
+    setActiveID(first->id);
+    QPointer<AppModel> self(this);
+    Dialog d;
+    d.title = QStringLiteral("是否保存对「") + first->name() + QStringLiteral("」的修改？");
+    d.message = QStringLiteral("暂留：不写入文件，下次打开 Lorvane 时恢复这些修改。");
+    if (!rest.isEmpty())
+        d.message += QStringLiteral("\n之后还有 ") + QString::number(rest.size()) + QStringLiteral(" 个未保存文件。");
+    d.buttons = {
+        {QUuid::createUuid(), QStringLiteral("不保存"), Dialog::Role::danger,
+         [self, first, rest, completion] {
+             BackupStore::remove(first->id);
+             if (self)
+                 self->quitStep(rest, completion);
+         }},
+        {QUuid::createUuid(), QStringLiteral("取消"), Dialog::Role::cancel,
+         [completion] {
+             if (completion)
+                 completion(false);
+         }},
+        {QUuid::createUuid(), QStringLiteral("暂留"), Dialog::Role::normal,
+         [self, first, rest, completion] {
+             // A snapshot that cannot be written would lose the edits at
+             // exit: stop the quit and say so instead.
+             if (!BackupStore::write(*first)) {
+                 if (self)
+                     self->alert(QStringLiteral("暂留失败"), QStringLiteral("无法写入「") + first->name()
+                                     + QStringLiteral("」的备份，修改仍保留在窗口中。"));
+                 if (completion)
+                     completion(false);
+                 return;
+             }
+             if (self)
+                 self->quitStep(rest, completion);
+         }},
+        {QUuid::createUuid(), QStringLiteral("保存"), Dialog::Role::primary,
+         [self, first, rest, completion] {
+             if (!self)
+                 return;
+             self->save(first, false, [self, first, rest, completion](bool ok) {
+                 if (!ok) {
+                     if (completion)
+                         completion(false);
+                     return;
+                 }
+                 BackupStore::remove(first->id);
+                 if (self)
+                     self->quitStep(rest, completion);
+             });
+         }},
+    };
+    present(std::move(d));
+}

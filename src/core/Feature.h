@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class AppModel;
+
+// An entry of the feature menu.
+struct Feature {
+    QString id;
+    QString name;
+    QString symbol;
+    QString shortcut;  // shown beside the name, as the menu spells it
+    std::function<bool(const AppModel&)> isOn;
+    std::function<void(AppModel&)> run;
+
+    static const QList<Feature>& all();
+};

@@ -1,0 +1,289 @@
+#include "Workspace.h"
+
+#include <QFileInfo>
+#include <csignal>
+#include <sys/resource.h>
+
+using FileTags = QMap<QString, QStringList>;
+using SavingFlow = WorkspaceTest;
+using CloseFlow = WorkspaceTest;
+using QuitFlow = WorkspaceTest;
+
+TEST_F(SavingFlow, InPlaceWritesEncodingAndLineEndingAndCleans)
+{
+    const QString path = file("a.txt", "one\r\ntwo\r\n");
+    DocPtr d = model->open(path);
+    d->setText("one\nthree\n");
+    ASSERT_TRUE(d->isDirty());
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    EXPECT_EQ(result, true);
+    EXPECT_EQ(TestDir::read(path), QByteArray("one\r\nthree\r\n"));
+    EXPECT_FALSE(d->isDirty());
+    EXPECT_EQ(model->toast(), QStringLiteral("已保存 a.txt · UTF-8"));
+    EXPECT_FALSE(BackupStore::exists(d->id));
+    EXPECT_EQ(chooser.asked.size(), 0);
+}
+
+TEST_F(SavingFlow, NeverSavedAlwaysAsksForALocation)
+{
+    DocPtr d = model->createDoc("note.md", std::nullopt, {});
+    d->setText("# hi");
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    EXPECT_EQ(result, false);  // panel cancelled
+    EXPECT_EQ(chooser.asked, QStringList{"note.md|"});
+    EXPECT_TRUE(d->isDirty());
+
+    chooser.saveTarget = files.path("saved.json");
+    model->save(d, false, [&](bool ok) { result = ok; });
+    EXPECT_EQ(result, true);
+    EXPECT_EQ(d->url(), files.path("saved.json"));
+    EXPECT_EQ(d->name(), "saved.json");
+    EXPECT_EQ(d->plugin().id, "json");
+    EXPECT_EQ(model->toast(), QStringLiteral("已另存为 saved.json"));
+    EXPECT_FALSE(d->autoExt());
+    // Save as starts in the file's own directory from now on.
+    model->save(d, true);
+    EXPECT_EQ(chooser.asked.last(), "saved.json|" + QFileInfo(files.path("saved.json")).absolutePath());
+}
+
+TEST_F(SavingFlow, FormatChangeAsksAndOverwriteRenamesTheFile)
+{
+    const QString md = file("a.md", "{}");
+    DocPtr d = model->open(md);
+    model->setFormat(d, QStringLiteral("json"));
+    ASSERT_EQ(d->name(), "a.json");
+    EXPECT_EQ(d->originalName(), "a.md");
+    model->save(d);
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("格式已从 .md 改为 .json"));
+    EXPECT_EQ(model->dialog()->message,
+              QStringLiteral("另存为：新建 a.json，原文件 a.md 保留不动。\n覆盖原文件：将 a.md 重命名为 a.json 并写入内容。"));
+    EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"取消", "另存为…", "覆盖原文件"}));
+    model->chooseButton("覆盖原文件");
+    EXPECT_FALSE(QFile::exists(md));
+    EXPECT_EQ(TestDir::read(files.path("a.json")), QByteArray("{}"));
+    EXPECT_EQ(model->toast(), QStringLiteral("已覆盖：a.md → a.json"));
+    EXPECT_FALSE(d->originalName());
+    EXPECT_EQ(AppModel::label("Makefile"), QStringLiteral("无后缀"));
+}
+
+TEST_F(SavingFlow, OverwriteRefusesAnExistingTargetAndWritesNothing)
+{
+    const QString md = file("a.md", "old md");
+    const QString json = file("a.json", "other");
+    DocPtr d = model->open(md);
+    d->setText("new");
+    model->setFormat(d, QStringLiteral("json"));
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    model->chooseButton("覆盖原文件");
+    EXPECT_EQ(result, false);
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("无法覆盖"));
+    EXPECT_EQ(model->dialog()->message, QStringLiteral("a.json 已存在，请使用另存为。"));
+    EXPECT_EQ(TestDir::read(md), QByteArray("old md"));
+    EXPECT_EQ(TestDir::read(json), QByteArray("other"));
+    EXPECT_TRUE(d->isDirty());
+}
+
+TEST_F(SavingFlow, OverwriteOntoAHardLinkOfItselfKeepsTheOnlyCopy)
+{
+    // Two names of one file: like a.MD vs a.md on a case-insensitive volume.
+    const QString txt = file("a.txt", "old");
+    ASSERT_EQ(::link(QFile::encodeName(txt).constData(), QFile::encodeName(files.path("a.md")).constData()), 0);
+    DocPtr d = model->open(txt);
+    d->setText("new");
+    model->setFormat(d, QStringLiteral("markdown"));
+    ASSERT_EQ(d->name(), "a.md");
+    model->save(d);
+    model->chooseButton("覆盖原文件");
+    EXPECT_EQ(TestDir::read(files.path("a.md")), QByteArray("new"));
+    EXPECT_FALSE(d->isDirty());
+}
+
+TEST_F(SavingFlow, FailuresKeepDocumentDirtyAndFileUntouched)
+{
+    // A directory where the file should be.
+    DocPtr d = model->createDoc("x.txt", std::nullopt, {});
+    d->setText("text");
+    QDir().mkdir(files.path("dir.txt"));
+    chooser.saveTarget = files.path("dir.txt");
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    EXPECT_EQ(result, false);
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("保存失败"));
+    EXPECT_FALSE(model->dialog()->message.isEmpty());
+    model->chooseButton("好");
+    EXPECT_TRUE(d->isDirty());
+    EXPECT_FALSE(d->url());
+
+    // A full disk, simulated by a file-size limit smaller than the text.
+    const QString path = file("big.txt", "original");
+    DocPtr big = model->open(path);
+    big->setText(QString(64 * 1024, QLatin1Char('x')));
+    ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(big->id); }));
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = old;
+    tiny.rlim_cur = 1024;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    model->save(big, false, [&](bool ok) { result = ok; });
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result, false);
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("保存失败"));
+    EXPECT_EQ(TestDir::read(path), QByteArray("original"));
+    EXPECT_TRUE(big->isDirty());
+    EXPECT_TRUE(BackupStore::exists(big->id));
+
+    // Text the encoding cannot carry.
+    model->chooseButton("好");
+    DocPtr latin = model->open(file("l.txt", "abc"));
+    latin->setEncoding(TextEncoding::latin1);
+    latin->setText("汉字");
+    model->save(latin, false, [&](bool ok) { result = ok; });
+    EXPECT_EQ(result, false);
+    EXPECT_EQ(TestDir::read(files.path("l.txt")), QByteArray("abc"));
+}
+
+TEST_F(SavingFlow, FinishSaveMovesTagsToTheNewPath)
+{
+    DocPtr d = model->createDoc("t.txt", std::nullopt, {});
+    model->toggleTag("work", d);
+    EXPECT_TRUE(model->load<FileTags>(AppModel::fileTagsKey).value_or(FileTags{}).isEmpty());
+    chooser.saveTarget = files.path("t.txt");
+    model->save(d);
+    const auto map = model->load<FileTags>(AppModel::fileTagsKey).value_or(FileTags{});
+    EXPECT_EQ(map.value(files.path("t.txt")), QStringList{"work"});
+}
+
+TEST_F(CloseFlow, NextActiveAndFindBar)
+{
+    DocPtr a = model->createDoc("a.txt", std::nullopt, {});
+    DocPtr b = model->createDoc("b.txt", std::nullopt, {});
+    DocPtr c = model->createDoc("c.txt", std::nullopt, {});
+    model->activate(b);
+    model->close(b);
+    EXPECT_EQ(model->activeID(), c->id);  // right-hand neighbour
+    model->close(c);
+    EXPECT_EQ(model->activeID(), a->id);  // was last: the new last one
+    model->openFind(false);
+    model->close(a);
+    EXPECT_FALSE(model->activeID());
+    EXPECT_FALSE(model->findVisible());
+    EXPECT_TRUE(model->docs().isEmpty());
+}
+
+TEST_F(CloseFlow, DirtyAsksAndSaveThenRemoves)
+{
+    const QString path = file("d.txt", "disk");
+    DocPtr d = model->open(path);
+    DocPtr other = model->createDoc("o.txt", std::nullopt, {});
+    d->setText("edited");
+    std::optional<bool> result;
+    model->close(d, [&](bool ok) { result = ok; });
+    EXPECT_EQ(model->activeID(), d->id);
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("是否保存对「d.txt」的修改？"));
+    EXPECT_EQ(model->dialog()->message, QStringLiteral("不保存将丢失自上次保存以来的修改。"));
+    EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"不保存", "取消", "保存"}));
+    model->chooseButton("取消");
+    EXPECT_EQ(result, false);
+    EXPECT_EQ(model->docs().size(), 2);
+    model->close(d, [&](bool ok) { result = ok; });
+    model->chooseButton("保存");
+    EXPECT_EQ(result, true);
+    EXPECT_EQ(TestDir::read(path), QByteArray("edited"));
+    EXPECT_FALSE(model->doc(d->id));
+    EXPECT_EQ(model->recent().value(0), path);
+}
+
+TEST_F(CloseFlow, RecentKeepsTenNewestWithoutDuplicates)
+{
+    QStringList paths;
+    for (int i = 0; i < 11; ++i) {
+        paths << file(QStringLiteral("f%1.txt").arg(i), "x");
+        model->close(model->open(paths.last()));
+    }
+    ASSERT_EQ(model->recent().size(), 10);
+    EXPECT_EQ(model->recent().first(), paths[10]);
+    EXPECT_FALSE(model->recent().contains(paths[0]));
+    model->close(model->open(paths[5]));
+    EXPECT_EQ(model->recent().first(), paths[5]);
+    EXPECT_EQ(model->recent().count(paths[5]), 1);
+    EXPECT_EQ(relaunch()->load<QStringList>(AppModel::recentKey).value_or(QStringList{}).size(), 10);
+}
+
+TEST_F(QuitFlow, ThreeDirtyDocumentsAskInTurnAndCancelStops)
+{
+    const QString p1 = file("1.txt", "one");
+    DocPtr d1 = model->open(p1);
+    DocPtr d2 = model->open(file("2.txt", "two"));
+    DocPtr clean = model->open(file("c.txt", "c"));
+    DocPtr d3 = model->open(file("3.txt", "three"));
+    for (const DocPtr& d : {d1, d2, d3})
+        d->setText(d->text() + "!");
+    std::optional<bool> result;
+    model->confirmQuit([&](bool ok) { result = ok; });
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("是否保存对「1.txt」的修改？"));
+    EXPECT_EQ(model->dialog()->message,
+              QStringLiteral("暂留：不写入文件，下次打开 Lorvane 时恢复这些修改。\n之后还有 2 个未保存文件。"));
+    EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"不保存", "取消", "暂留", "保存"}));
+    EXPECT_EQ(model->activeID(), d1->id);
+    model->chooseButton("保存");
+    EXPECT_EQ(TestDir::read(p1), QByteArray("one!"));
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("是否保存对「2.txt」的修改？"));
+    EXPECT_TRUE(model->dialog()->message.endsWith(QStringLiteral("之后还有 1 个未保存文件。")));
+    model->chooseButton("取消");
+    EXPECT_EQ(result, false);
+    EXPECT_FALSE(model->dialog());
+    EXPECT_FALSE(model->quitting());
+    EXPECT_TRUE(model->isWatching(d2->id));
+
+    model->confirmQuit([&](bool ok) { result = ok; });
+    model->chooseButton("不保存");
+    EXPECT_EQ(model->dialog()->message, QStringLiteral("暂留：不写入文件，下次打开 Lorvane 时恢复这些修改。"));
+    model->chooseButton("不保存");
+    EXPECT_EQ(result, true);
+    EXPECT_TRUE(model->quitting());
+    EXPECT_EQ(model->docs().size(), 4);
+}
+
+TEST_F(QuitFlow, KeepRestoresTextAndDiscardShowsDisk)
+{
+    const QString kept = file("k.txt", "k disk");
+    const QString dropped = file("d.txt", "d disk");
+    model->open(kept)->setText("k edited");
+    DocPtr d = model->open(dropped);
+    d->setText("d edited");
+    ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(d->id); }));
+    std::optional<bool> result;
+    model->confirmQuit([&](bool ok) { result = ok; });
+    model->chooseButton("暂留");
+    model->chooseButton("不保存");
+    ASSERT_EQ(result, true);
+    EXPECT_EQ(TestDir::read(kept), QByteArray("k disk"));
+
+    auto next = relaunch();
+    next->restore();
+    ASSERT_EQ(next->docs().size(), 2);
+    EXPECT_EQ(next->docAt(kept)->text(), "k edited");
+    EXPECT_EQ(next->docAt(dropped)->text(), "d disk");
+}
+
+TEST_F(QuitFlow, SaveOfNeverSavedCancelledPanelCancelsQuit)
+{
+    model->createDoc("n.txt", std::nullopt, {})->setText("x");
+    std::optional<bool> result;
+    model->confirmQuit([&](bool ok) { result = ok; });
+    model->chooseButton("保存");
+    EXPECT_EQ(result, false);
+    EXPECT_EQ(chooser.asked.size(), 1);
+    EXPECT_FALSE(model->quitting());
+}
