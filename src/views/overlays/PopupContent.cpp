@@ -2,7 +2,7 @@
 
 #include "core/AppModel.h"
 #include "core/EditorLink.h"
-#include "core/FileMove.h"
+#include "core/Feature.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 #include "plugins/FileName.h"
@@ -10,8 +10,6 @@
 #include "views/overlays/MenuPanel.h"
 #include "views/sheets/SettingsView.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -28,44 +26,14 @@ MenuItem item(const QString& label, bool checked, std::function<void()> action, 
     return i;
 }
 
-// Gives the document a new name, moving the file on disk when it has one.
-void renameTo(AppModel& model, const DocPtr& doc, const QString& name)
-{
-    if (name == doc->name())
-        return;
-    if (doc->url()) {
-        const QString target = QFileInfo(*doc->url()).dir().filePath(name);
-        if (const auto error = FileMove::renameNoReplace(*doc->url(), target)) {
-            model.alert(QStringLiteral("无法重命名"), *error);
-            return;
-        }
-        doc->setUrl(target);
-    }
-    doc->setName(name);
-    doc->setAutoExt(std::nullopt);
-    doc->resetMode();
-    doc->scheduleAnalysis(0);
-    model.persistSession();
-}
-
 QWidget* feature(AppModel& model)
 {
-    const DocPtr doc = model.active();
     QList<MenuItem> items;
-    items << item(QStringLiteral("搜索"), model.findVisible() && !model.replaceVisible(), [&model] { model.openFind(false); },
-                  QStringLiteral("Ctrl+F"));
-    items << item(QStringLiteral("搜索并替换"), model.findVisible() && model.replaceVisible(), [&model] { model.openFind(true); },
-                  QStringLiteral("Ctrl+Shift+F"));
-    items << item(QStringLiteral("自动换行"), model.settings().wordWrap, [&model] {
-        Settings s = model.settings();
-        s.wordWrap = !s.wordWrap;
-        model.setSettings(s);
-    }, QStringLiteral("Ctrl+Alt+W"));
-    items << item(QStringLiteral("拆分为行"), model.multiCaretCount().has_value(), [&model] {
-        if (DocPtr a = model.active(); a && model.editorLink())
-            model.editorLink()->toggleMultiCaret(a);
-    }, QStringLiteral("Ctrl+Shift+L"));
-    return new MenuPanel(model, {MenuSection{QUuid::createUuid(), std::nullopt, items}});
+    for (const Feature& f : Feature::all())
+        items << item(f.name, f.isOn(model), [&model, run = f.run] { run(model); }, f.shortcut);
+    auto* panel = new MenuPanel(model, {MenuSection{QUuid::createUuid(), std::nullopt, items}});
+    panel->setAttribute(Qt::WA_Hover);
+    return panel;
 }
 
 QWidget* encoding(AppModel& model, const DocPtr& doc)
@@ -73,22 +41,8 @@ QWidget* encoding(AppModel& model, const DocPtr& doc)
     QList<MenuItem> reopen, convert;
     for (const TextEncoding& e : TextEncoding::allCases()) {
         const bool current = doc->encoding() == e;
-        reopen << item(e.rawValue(), current, [&model, doc, e] {
-            if (doc->isDirty()) {
-                model.alert(QStringLiteral("无法重新打开"), QStringLiteral("文件有未保存的修改，请先保存后再按其他编码重新打开。"));
-                return;
-            }
-            if (const auto error = doc->reload(e))
-                model.alert(QStringLiteral("无法按 %1 重新打开").arg(e.rawValue()), *error);
-            else if (model.editorLink())
-                model.editorLink()->loadFromDoc(doc);
-        });
-        convert << item(e.rawValue(), current, [doc, e] {
-            if (doc->encoding() == e)
-                return;
-            doc->setEncoding(e);
-            doc->setMetaDirty(true);
-        });
+        reopen << item(e.rawValue(), current, [&model, doc, e] { model.reopen(doc, e); });
+        convert << item(e.rawValue(), current, [&model, doc, e] { model.convert(doc, e); });
     }
     return new MenuPanel(model, {MenuSection{QUuid::createUuid(), QStringLiteral("按此编码重新打开"), reopen},
                                  MenuSection{QUuid::createUuid(), QStringLiteral("按此编码保存"), convert}});
@@ -110,33 +64,13 @@ QWidget* eol(AppModel& model, const DocPtr& doc)
 QWidget* format(AppModel& model, const DocPtr& doc)
 {
     QList<MenuItem> items;
-    const QString base = FileName::base(doc->name());
-    items << item(QStringLiteral("无格式"), FileName::ext(doc->name()).isEmpty(), [&model, doc, base] { renameTo(model, doc, base); });
+    items << item(QStringLiteral("无格式"), FileName::ext(doc->name()).isEmpty(), [&model, doc] { model.setFormat(doc, std::nullopt); });
     const auto current = PluginRegistry::formatID(doc->name());
     for (const auto& e : PluginRegistry::catalog())
-        items << item(e.name, current == e.id, [&model, doc, base, ext = e.ext] { renameTo(model, doc, base + u'.' + ext); },
-                      u'.' + e.ext);
-    items << item(QStringLiteral("自定义后缀…"), false, [&model, doc, base] {
+        items << item(e.name, current == e.id, [&model, doc, id = e.id] { model.setFormat(doc, id); }, u'.' + e.ext);
+    items << item(QStringLiteral("自定义后缀…"), false, [&model, doc] {
         // After the popup has closed.
-        QTimer::singleShot(0, &model, [&model, doc, base] {
-            model.setDialogInput(PluginRegistry::customExt(doc->name()).value_or(QString()));
-            Dialog d;
-            d.title = QStringLiteral("自定义后缀");
-            d.message = QStringLiteral("输入新的文件后缀（不含点）。");
-            d.input = QStringLiteral("例如 conf");
-            d.buttons = {Dialog::Button{QUuid::createUuid(), QStringLiteral("取消"), Dialog::Role::cancel, {}},
-                         Dialog::Button{QUuid::createUuid(), QStringLiteral("确定"), Dialog::Role::primary, [&model, doc, base] {
-                             QString ext = model.dialogInput().trimmed();
-                             while (ext.startsWith(u'.'))
-                                 ext.remove(0, 1);
-                             if (ext.isEmpty() || ext.contains(u'/') || ext.contains(u'.')) {
-                                 model.flash(QStringLiteral("后缀无效"));
-                                 return;
-                             }
-                             renameTo(model, doc, base + u'.' + ext);
-                         }}};
-            model.present(d);
-        });
+        QTimer::singleShot(0, &model, [&model, doc] { model.askCustomExt(doc); });
     }, PluginRegistry::customExt(doc->name()));
     return new MenuPanel(model, {MenuSection{QUuid::createUuid(), QStringLiteral("切换格式（自动调整后缀）"), items}}, 240);
 }
@@ -148,13 +82,7 @@ QWidget* tags(AppModel& model, const DocPtr& doc)
     col->setContentsMargins(0, 0, 0, 6);
     QList<MenuItem> items;
     for (const Tag& t : model.tags())
-        items << item(t.name, doc->tags().contains(t.id), [&model, doc, id = t.id] {
-            QStringList list = doc->tags();
-            if (!list.removeOne(id))
-                list << id;
-            doc->setTags(list);
-            model.persist();
-        });
+        items << item(t.name, doc->tags().contains(t.id), [&model, doc, id = t.id] { model.toggleTag(id, doc); });
     col->addWidget(new MenuPanel(model, {MenuSection{QUuid::createUuid(), QStringLiteral("标签"), items}}));
     auto* field = new QLineEdit(box);
     field->setPlaceholderText(QStringLiteral("新建标签，回车确认"));
@@ -163,12 +91,7 @@ QWidget* tags(AppModel& model, const DocPtr& doc)
         const QString name = field->text().trimmed();
         if (name.isEmpty())
             return;
-        QList<Tag> all = model.tags();
-        Tag t{QUuid::createUuid().toString(QUuid::WithoutBraces), name, int(all.size())};
-        all << t;
-        model.setTags(all);
-        doc->setTags(QStringList(doc->tags()) << t.id);
-        model.persist();
+        model.addTag(name, doc);
         model.setPopup(std::nullopt);
     });
     col->addWidget(field);

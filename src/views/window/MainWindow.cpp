@@ -96,7 +96,7 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     hooks.step = [this](const DocPtr& d, int by) { model_.step(d, by); };
     hooks.toggleTag = [this](const QString& tag, const DocPtr& d) { model_.toggleTag(tag, d); };
     hooks.close = [this](const DocPtr& d) { model_.close(d); };
-    hooks.askRename = [this](const DocPtr& d) { model_.activate(d); model_.toggle(Popup::format()); };
+    hooks.askRename = [this](const DocPtr& d) { model_.askRename(d); };
     hooks.togglePopup = [this](const QString& anchor) {
         if (anchor == Popup::settings().anchor())
             model_.toggle(Popup::settings());
@@ -239,7 +239,10 @@ void MainWindow::buildMenus()
         }
     });
     file->addSeparator();
-    needDoc << add(file, QStringLiteral("重命名…"), {}, [this] { model_.toggle(Popup::format()); });
+    needDoc << add(file, QStringLiteral("重命名…"), {}, [this, active] {
+        if (auto d = active())
+            model_.askRename(d);
+    });
     file->addSeparator();
     needDoc << add(file, QStringLiteral("关闭文件"), QKeySequence(QStringLiteral("Ctrl+W")), [this, active] {
         if (auto d = active())
