@@ -5,3 +5,6 @@ target_compile_definitions(lorvane_ui PRIVATE LORVANE_SOURCE_DIR="${CMAKE_SOURCE
 # The live preview.
 find_package(Qt6 REQUIRED COMPONENTS WebEngineWidgets)
 target_link_libraries(lorvane_ui PUBLIC Qt6::WebEngineWidgets)
+# Files handed to a second start go to the running editor.
+find_package(Qt6 REQUIRED COMPONENTS Network)
+target_link_libraries(lorvane_ui PUBLIC Qt6::Network)

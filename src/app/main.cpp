@@ -5,6 +5,7 @@
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
 #include "views/window/MainWindow.h"
+#include "views/window/SingleInstance.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -42,9 +43,18 @@ int runWindow(int argc, char** argv, const QStringList& files)
     nameApplication();
     AppFonts::registerFonts();
     QApplication::setFont(AppFonts::sans(13));
+    SingleInstance instance;
+    if (instance.forward(files))
+        return 0;
     AppModel& model = AppModel::shared();
     EditorCache& editors = EditorCache::shared();
     MainWindow window(model, editors);
+    instance.listen([&window](const QStringList& forwarded) {
+        window.openFiles(forwarded);
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
     window.show();
     window.start(files);
     return app.exec();
