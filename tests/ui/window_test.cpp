@@ -6,8 +6,12 @@
 #include "views/overlays/DialogLayer.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/window/MainWindow.h"
+#include "views/sheets/NewFileSheet.h"
+#include "editor/CodeTextView.h"
+#include "core/FileChooser.h"
 
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -150,4 +154,69 @@ TEST_F(MainWindowTest, DistractionFreeHidesTheSidebar)
     EXPECT_FALSE(window->sidebar()->isVisible());
     model->escape();
     EXPECT_TRUE(window->sidebar()->isVisible());
+}
+
+namespace {
+
+// Text as an input method commits it (QTest types ASCII only).
+void commit(QWidget* w, const QString& text)
+{
+    QInputMethodEvent e;
+    e.setCommitString(text);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+struct SaveTo : FileChooser {
+    QString target;
+    void chooseFilesToOpen(std::function<void(QStringList)> done) override { done({target}); }
+    void chooseSaveLocation(const QString&, const QString&, std::function<void(std::optional<QString>)> done) override
+    {
+        done(target);
+    }
+};
+
+}
+
+TEST_F(MainWindowTest, EndToEndCreateTypeSaveCloseReopen)
+{
+    SaveTo chooser;
+    chooser.target = dir.filePath(QStringLiteral("会议.txt"));
+    model->setFileChooser(&chooser);
+
+    action(QStringLiteral("文件"), QStringLiteral("新建…"))->trigger();
+    ASSERT_TRUE(model->showNewFile());
+    auto* sheet = window->findChild<NewFileSheet*>();
+    ASSERT_TRUE(sheet && sheet->isVisible());
+    commit(sheet->nameField(), QStringLiteral("会议.txt"));
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    EXPECT_FALSE(model->showNewFile());
+    DocPtr doc = model->active();
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->name(), QStringLiteral("会议.txt"));
+
+    CodeTextView* view = editors->controller(doc).textView();
+    commit(view, QStringLiteral("第一行"));
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::keyClicks(view, QStringLiteral("second"));
+    EXPECT_EQ(doc->text(), QStringLiteral("第一行\nsecond"));
+    EXPECT_TRUE(doc->isDirty());
+
+    openMenu(QStringLiteral("文件"));
+    action(QStringLiteral("文件"), QStringLiteral("保存"))->trigger();
+    QFile saved(chooser.target);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(saved.readAll()), QStringLiteral("第一行\nsecond"));
+    EXPECT_FALSE(doc->isDirty());
+    EXPECT_EQ(model->toast(), QStringLiteral("已另存为 会议.txt"));
+    EXPECT_TRUE(window->toastLabel()->isVisible());
+
+    action(QStringLiteral("文件"), QStringLiteral("关闭文件"))->trigger();
+    EXPECT_TRUE(model->docs().isEmpty());
+    EXPECT_EQ(model->recent().value(0), chooser.target);
+
+    action(QStringLiteral("文件"), QStringLiteral("打开…"))->trigger();
+    ASSERT_TRUE(model->active());
+    EXPECT_EQ(model->active()->text(), QStringLiteral("第一行\nsecond"));
+    EXPECT_EQ(editors->controller(model->active()).textView()->toPlainText(), QStringLiteral("第一行\nsecond"));
+    model->setFileChooser(nullptr);
 }

@@ -16,6 +16,7 @@ QString nameAfterFormatTap(const QString& name, const PluginRegistry::Entry& ent
 
 // The form for a new document: name, optional format, tags.
 class NewFileSheet : public QFrame {
+    Q_OBJECT
 public:
     explicit NewFileSheet(AppModel& model, QWidget* parent = nullptr);
 

@@ -9,6 +9,7 @@ class QSlider;
 
 // Appearance, editor colour scheme and font size; every change applies at once.
 class SettingsView : public QWidget {
+    Q_OBJECT
 public:
     explicit SettingsView(AppModel& model, QWidget* parent = nullptr);
     // Shows the model's current settings.
