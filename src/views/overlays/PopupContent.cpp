@@ -7,6 +7,7 @@
 #include "editor/Palette.h"
 #include "plugins/FileName.h"
 #include "plugins/PluginRegistry.h"
+#include "views/controls/HoverReport.h"
 #include "views/overlays/MenuPanel.h"
 #include "views/sheets/SettingsView.h"
 
@@ -32,7 +33,7 @@ QWidget* feature(AppModel& model)
     for (const Feature& f : Feature::all())
         items << item(f.name, f.isOn(model), [&model, run = f.run] { run(model); }, f.shortcut);
     auto* panel = new MenuPanel(model, {MenuSection{QUuid::createUuid(), std::nullopt, items}});
-    panel->setAttribute(Qt::WA_Hover);
+    new HoverReport(panel, [&model](bool over) { model.hoverFeature(std::nullopt, over); });
     return panel;
 }
 

@@ -56,6 +56,7 @@ PopupLayer::PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent)
     : QWidget(parent), model_(model), factory_(std::move(factory))
 {
     setAttribute(Qt::WA_NoSystemBackground);
+    setMouseTracking(true);
     hide();
     connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
         if (f == AppModel::Field::popup)
@@ -113,6 +114,16 @@ void PopupLayer::mousePressEvent(QMouseEvent* e)
     if (!panel_ || !panel_->geometry().contains(e->position().toPoint()))
         model_.setPopup(std::nullopt);
 }
+
+void PopupLayer::reportFeatureHover(const QPoint& pos)
+{
+    if (shown_ && shown_->kind() == Popup::Kind::feature)
+        model_.hoverFeature(anchorRect(shown_->anchor()).contains(pos), std::nullopt);
+}
+
+void PopupLayer::mouseMoveEvent(QMouseEvent* e) { reportFeatureHover(e->position().toPoint()); }
+
+void PopupLayer::enterEvent(QEnterEvent* e) { reportFeatureHover(e->position().toPoint()); }
 
 bool PopupLayer::eventFilter(QObject* o, QEvent* e)
 {

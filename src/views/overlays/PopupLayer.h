@@ -47,10 +47,14 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void enterEvent(QEnterEvent*) override;
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     void place();
+    // The catcher covers the feature button; its area still counts as the button.
+    void reportFeatureHover(const QPoint& pos);
 
     AppModel& model_;
     ContentFactory factory_;

@@ -6,6 +6,7 @@
 #include "editor/EditorController.h"
 #include "editor/Palette.h"
 #include "plugins/PluginRegistry.h"
+#include "views/controls/HoverReport.h"
 #include "views/pane/StatusTitles.h"
 #include "views/preview/PreviewView.h"
 
@@ -225,6 +226,7 @@ QWidget* DocPane::buildHeader()
     row->addWidget(full);
     auto* feature = flatButton(QStringLiteral("功能"), QStringLiteral("功能"), h);
     connect(feature, &QPushButton::clicked, this, [this] { model_.toggle(Popup::feature()); });
+    new HoverReport(feature, [this](bool over) { model_.hoverFeature(over, std::nullopt); });
     if (reportAnchor)
         reportAnchor(Popup::feature().anchor(), feature);
     row->addWidget(feature);

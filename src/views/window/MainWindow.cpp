@@ -19,7 +19,9 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QPropertyAnimation>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -59,6 +61,31 @@ protected:
 private:
     NewFileSheet* sheet_;
 };
+
+}
+
+namespace {
+
+// A short ease-out fade; fading out hides the widget at the end.
+void fade(QWidget* w, bool in)
+{
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(w->graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(w);
+        w->setGraphicsEffect(effect);
+    }
+    // A newer fade replaces one still running (stopping emits no finished()).
+    for (auto* running : w->findChildren<QPropertyAnimation*>())
+        running->stop();
+    auto* animation = new QPropertyAnimation(effect, "opacity", w);
+    animation->setDuration(in ? 160 : 220);
+    animation->setEasingCurve(QEasingCurve::OutCubic);
+    animation->setStartValue(in ? 0.0 : effect->opacity());
+    animation->setEndValue(in ? 1.0 : 0.0);
+    if (!in)
+        QObject::connect(animation, &QPropertyAnimation::finished, w, [w] { w->hide(); });
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
 
 }
 
@@ -353,10 +380,14 @@ void MainWindow::syncToast()
         toast_->setText(*t);
         toast_->adjustSize();
         toast_->move((content_->width() - toast_->width()) / 2, content_->height() - toast_->height() - 48);
+        const auto* effect = qobject_cast<QGraphicsOpacityEffect*>(toast_->graphicsEffect());
+        const bool appearing = !toast_->isVisible() || (effect && effect->opacity() < 1.0);
         toast_->show();
         toast_->raise();
-    } else {
-        toast_->hide();
+        if (appearing)
+            fade(toast_, true);
+    } else if (toast_->isVisible()) {
+        fade(toast_, false);
     }
 }
 
