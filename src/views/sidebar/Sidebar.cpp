@@ -191,9 +191,10 @@ DocRow::DocRow(AppModel& model, const SidebarHooks& hooks, DocPtr doc, QWidget* 
         f.setStyleHint(QFont::Monospace);
         f.setPointSizeF(std::max(7.0, font().pointSizeF() - 2.5));
         badge->setFont(f);
-        badge->setStyleSheet(QStringLiteral("QLabel{color:%1;border:1px solid %2;border-radius:3px;padding:0 3px;}")
+        badge->setStyleSheet(QStringLiteral("QLabel{color:%1;background:transparent;border:1px solid %2;border-radius:3px;padding:0 3px;}")
                                  .arg(c.fg2.name(), c.line.name()));
-        row->addWidget(badge);
+        badge->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        row->addWidget(badge, 0, Qt::AlignVCenter);
     }
     row->addStretch(1);
     const QUuid id = doc_->id;
