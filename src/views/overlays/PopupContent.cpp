@@ -10,6 +10,7 @@
 #include "views/controls/HoverReport.h"
 #include "views/overlays/MenuPanel.h"
 #include "views/sheets/SettingsView.h"
+#include "views/sidebar/TagEditor.h"
 
 #include <QLineEdit>
 #include <QTimer>
@@ -76,29 +77,7 @@ QWidget* format(AppModel& model, const DocPtr& doc)
     return new MenuPanel(model, {MenuSection{QUuid::createUuid(), QStringLiteral("切换格式（自动调整后缀）"), items}}, 240);
 }
 
-QWidget* tags(AppModel& model, const DocPtr& doc)
-{
-    auto* box = new QWidget;
-    auto* col = new QVBoxLayout(box);
-    col->setContentsMargins(0, 0, 0, 6);
-    QList<MenuItem> items;
-    for (const Tag& t : model.tags())
-        items << item(t.name, doc->tags().contains(t.id), [&model, doc, id = t.id] { model.toggleTag(id, doc); });
-    col->addWidget(new MenuPanel(model, {MenuSection{QUuid::createUuid(), QStringLiteral("标签"), items}}));
-    auto* field = new QLineEdit(box);
-    field->setPlaceholderText(QStringLiteral("新建标签，回车确认"));
-    field->setFont(AppFonts::sans(12));
-    QObject::connect(field, &QLineEdit::returnPressed, field, [&model, doc, field] {
-        const QString name = field->text().trimmed();
-        if (name.isEmpty())
-            return;
-        model.addTag(name, doc);
-        model.setPopup(std::nullopt);
-    });
-    col->addWidget(field);
-    box->setFixedWidth(220);
-    return box;
-}
+QWidget* tags(AppModel& model, const DocPtr& doc) { return new TagEditor(model, doc); }
 
 }
 
