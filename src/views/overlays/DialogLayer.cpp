@@ -3,6 +3,7 @@
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
+#include "views/controls/Fade.h"
 #include "views/sheets/SheetParts.h"
 
 #include <QGraphicsDropShadowEffect>
@@ -113,9 +114,12 @@ void DialogLayer::sync()
     if (parentWidget())
         setGeometry(parentWidget()->rect());
     place();
+    const bool appearing = !isVisible();
     show();
     raise();
     card_->show();
+    if (appearing)
+        Fade::run(this, true);
     if (input_)
         QTimer::singleShot(0, input_, [f = input_] { f->setFocus(); f->selectAll(); });
     else

@@ -12,6 +12,7 @@
 #include "views/sheets/NewFileSheet.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/window/QtFileChooser.h"
+#include "views/controls/Fade.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -61,31 +62,6 @@ protected:
 private:
     NewFileSheet* sheet_;
 };
-
-}
-
-namespace {
-
-// A short ease-out fade; fading out hides the widget at the end.
-void fade(QWidget* w, bool in)
-{
-    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(w->graphicsEffect());
-    if (!effect) {
-        effect = new QGraphicsOpacityEffect(w);
-        w->setGraphicsEffect(effect);
-    }
-    // A newer fade replaces one still running (stopping emits no finished()).
-    for (auto* running : w->findChildren<QPropertyAnimation*>())
-        running->stop();
-    auto* animation = new QPropertyAnimation(effect, "opacity", w);
-    animation->setDuration(in ? 160 : 220);
-    animation->setEasingCurve(QEasingCurve::OutCubic);
-    animation->setStartValue(in ? 0.0 : effect->opacity());
-    animation->setEndValue(in ? 1.0 : 0.0);
-    if (!in)
-        QObject::connect(animation, &QPropertyAnimation::finished, w, [w] { w->hide(); });
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
-}
 
 }
 
@@ -385,9 +361,9 @@ void MainWindow::syncToast()
         toast_->show();
         toast_->raise();
         if (appearing)
-            fade(toast_, true);
+            Fade::run(toast_, true);
     } else if (toast_->isVisible()) {
-        fade(toast_, false);
+        Fade::run(toast_, false);
     }
 }
 
@@ -398,6 +374,7 @@ void MainWindow::syncSheet()
         sheetLayer_->setGeometry(content_->rect());
         sheetLayer_->show();
         sheetLayer_->raise();
+        Fade::run(sheetLayer_, true);
         static_cast<SheetLayer*>(sheetLayer_)->place();
     } else {
         sheetLayer_->hide();
