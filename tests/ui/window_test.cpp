@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -102,6 +103,14 @@ TEST_F(MainWindowTest, EmptyStateThenTheDocumentWithItsBars)
     EXPECT_TRUE(action(QStringLiteral("显示"), QStringLiteral("编辑"))->isEnabled());
     EXPECT_FALSE(action(QStringLiteral("显示"), QStringLiteral("预览"))->isEnabled());
     EXPECT_TRUE(action(QStringLiteral("文件"), QStringLiteral("保存"))->isEnabled());
+
+    // Double-clicking the name asks for a new one, in a dialog whose field has focus.
+    QTest::mouseDClick(pane->nameLabel(), Qt::LeftButton);
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("重命名"));
+    ASSERT_TRUE(window->dialogLayer()->input());
+    QTest::keyClick(window->dialogLayer()->input(), Qt::Key_Escape);
+    EXPECT_FALSE(model->dialog());
 
     model->close(model->active());
     EXPECT_TRUE(window->emptyState()->isVisible());

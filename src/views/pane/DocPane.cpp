@@ -194,6 +194,7 @@ QWidget* DocPane::buildHeader()
     QWidget* h = bar(this, row, 40);
     name_ = label(doc_->name(), h, 14, Palette::fg().resolve());
     name_->setToolTip(doc_->fullPath() + QStringLiteral("\n双击文件名重命名"));
+    name_->installEventFilter(this);
     row->addWidget(name_);
     dirty_ = label(QStringLiteral("已编辑"), h, 11.5, Palette::fg3().resolve());
     row->addWidget(dirty_);
@@ -225,6 +226,11 @@ QWidget* DocPane::buildHeader()
     connect(full, &QPushButton::clicked, this, [this] { model_.toggleFullScreen(); });
     row->addWidget(full);
     auto* feature = flatButton(QStringLiteral("功能"), QStringLiteral("功能"), h);
+    feature->setCheckable(true);
+    // On while its menu is open or one of the states it switches is active.
+    feature->setChecked(model_.popup() == Popup::feature() || model_.findVisible() || model_.multiCaretCount()
+                        || model_.settings().wordWrap);
+    featureButton_ = feature;
     connect(feature, &QPushButton::clicked, this, [this] { model_.toggle(Popup::feature()); });
     new HoverReport(feature, [this](bool over) { model_.hoverFeature(over, std::nullopt); });
     if (reportAnchor)
@@ -288,6 +294,15 @@ QWidget* DocPane::buildFindBar()
     findField_->setFocus();
     findField_->selectAll();
     return w;
+}
+
+bool DocPane::eventFilter(QObject* o, QEvent* e)
+{
+    if (o == name_ && e->type() == QEvent::MouseButtonDblClick && doc_) {
+        model_.askRename(doc_);
+        return true;
+    }
+    return QWidget::eventFilter(o, e);
 }
 
 void DocPane::layoutContent()
@@ -385,6 +400,9 @@ void DocPane::refreshTexts()
     setButton(encodingButton_, doc_->encoding().rawValue(), Popup::encoding());
     setButton(eolButton_, doc_->eol().rawValue(), Popup::eol());
     setButton(formatButton_, StatusTitles::format(doc_->name()), Popup::format());
+    if (auto* f = qobject_cast<QPushButton*>(featureButton_.data()))
+        f->setChecked(model_.popup() == Popup::feature() || model_.findVisible() || model_.multiCaretCount()
+                      || model_.settings().wordWrap);
     if (findStatus_) {
         if (model_.findError())
             findStatus_->setText(*model_.findError());

@@ -33,6 +33,9 @@ public:
     QWidget* statusBar() const { return status_; }
     QLabel* stripLabel() const { return strip_; }
 
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+
 private:
     void rebuild();
     void refreshTexts();
@@ -47,7 +50,7 @@ private:
     QVBoxLayout* column_;
     QPointer<QWidget> header_, notice_, actions_, find_, status_, stripBox_;
     QPointer<QLabel> name_, dirty_, folder_, caret_, valid_, strip_, stripCount_, badge_;
-    QPointer<QWidget> encodingButton_, eolButton_, formatButton_;
+    QPointer<QWidget> encodingButton_, eolButton_, formatButton_, featureButton_;
     QPointer<QSplitter> split_;
     // Belongs to its controller; taken out before the layout is torn down.
     QPointer<QWidget> editorWidget_;
