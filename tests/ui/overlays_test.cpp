@@ -1,6 +1,7 @@
 #include "core/AppModel.h"
 #include "views/overlays/MenuPanel.h"
 #include "views/overlays/PopupLayer.h"
+#include "views/overlays/PopupContent.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -93,4 +94,31 @@ TEST_F(OverlayTest, LayerShowsContentAtItsAnchorAndAClickOutsideCloses)
     // A popup without content shows nothing and catches nothing.
     model->setPopup(Popup::feature());
     EXPECT_FALSE(layer.isVisible());
+}
+
+TEST_F(OverlayTest, EncodingAndLineEndingPopupsOfferEveryCaseAndCheckTheCurrentOne)
+{
+    DocPtr d = model->createDoc(QStringLiteral("a.txt"), std::nullopt, {});
+    d->setSavedText(d->text());
+    std::unique_ptr<QWidget> panel(PopupContent::build(*model, Popup::encoding()));
+    auto* menu = qobject_cast<MenuPanel*>(panel.get());
+    ASSERT_TRUE(menu);
+    const auto rows = menu->rows();
+    const auto n = TextEncoding::allCases().size();
+    ASSERT_EQ(rows.size(), 2 * n);
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const TextEncoding e = TextEncoding::allCases()[i % n];
+        EXPECT_EQ(rows[i]->item().label, e.rawValue());
+        EXPECT_EQ(rows[i]->item().checked, e == d->encoding());
+    }
+
+    std::unique_ptr<QWidget> eol(PopupContent::build(*model, Popup::eol()));
+    auto* eolMenu = qobject_cast<MenuPanel*>(eol.get());
+    ASSERT_TRUE(eolMenu);
+    // Choosing the line ending the document already has leaves it clean.
+    for (MenuRow* r : eolMenu->rows())
+        if (r->item().checked)
+            r->choose();
+    EXPECT_FALSE(d->isDirty());
+    EXPECT_FALSE(d->metaDirty());
 }
