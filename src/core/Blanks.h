@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// Leading and trailing spaces and tabs removed, as typed into a name field.
+// Leading and trailing spaces and tabs removed (line feeds and other blanks stay).
 inline QString trimBlanks(const QString& s)
 {
     qsizetype b = 0, e = s.size();

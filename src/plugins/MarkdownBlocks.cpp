@@ -1,5 +1,6 @@
 #include "plugins/Markdown.h"
 
+#include "core/Blanks.h"
 #include "core/LineEnding.h"
 #include "plugins/HTML.h"
 #include "plugins/Regex.h"
@@ -26,16 +27,6 @@ struct DepthGuard {
     ~DepthGuard() { --depth; }
 };
 
-QString trimmed(const QString& s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && (s[b] == u' ' || s[b] == u'\t'))
-        ++b;
-    while (e > b && (s[e - 1] == u' ' || s[e - 1] == u'\t'))
-        --e;
-    return s.mid(b, e - b);
-}
-
 bool isFence(const QString& t) { return t.startsWith(fenceTicks) || t.startsWith(fenceTildes); }
 
 bool startsHTML(const QString& t)
@@ -56,7 +47,7 @@ QString paragraph(const QStringList& lines, int& i)
     QStringList collected;
     const int n = int(lines.size());
     while (i < n) {
-        const QString t = trimmed(lines[i]);
+        const QString t = trimBlanks(lines[i]);
         // The first line is the paragraph's by construction; checking it could only stall the pass.
         if (!collected.isEmpty()
             && (t.isEmpty() || startsHTML(t) || isFence(t) || t.startsWith(u'>') || headingStart(t)
@@ -69,7 +60,7 @@ QString paragraph(const QStringList& lines, int& i)
     for (int k = 0; k < collected.size(); ++k) {
         if (k > 0)
             out += u'\n';
-        out += inlineHTML(trimmed(collected[k]));
+        out += inlineHTML(trimBlanks(collected[k]));
         if (k + 1 < collected.size() && collected[k].endsWith(QLatin1String("  ")))
             out += QLatin1String("<br>");
     }
@@ -113,14 +104,14 @@ std::optional<Marker> listMarker(const QString& line)
 
 QStringList cells(const QString& line)
 {
-    QString t = trimmed(line);
+    QString t = trimBlanks(line);
     if (t.startsWith(u'|'))
         t.remove(0, 1);
     if (t.endsWith(u'|'))
         t.chop(1);
     QStringList out = t.split(u'|');
     for (QString& c : out)
-        c = trimmed(c);
+        c = trimBlanks(c);
     return out;
 }
 
@@ -141,7 +132,7 @@ QString table(const QStringList& lines, int& i)
         out += QStringLiteral("<th") + attr(k) + u'>' + inlineHTML(header[k]) + QStringLiteral("</th>");
     out += QStringLiteral("</tr></thead><tbody>");
     const int n = int(lines.size());
-    while (i < n && lines[i].contains(u'|') && !trimmed(lines[i]).isEmpty()) {
+    while (i < n && lines[i].contains(u'|') && !trimBlanks(lines[i]).isEmpty()) {
         out += QStringLiteral("<tr>");
         const QStringList row = cells(lines[i]);
         for (int k = 0; k < row.size(); ++k)
@@ -164,7 +155,7 @@ QString list(const QStringList& lines, int& i)
     QList<Item> items;
     while (i < n) {
         const QString& line = lines[i];
-        const QString t = trimmed(line);
+        const QString t = trimBlanks(line);
         const auto marker = listMarker(line);
         const int ind = indent(line);
         if (marker && marker->indent == base) {
@@ -173,7 +164,7 @@ QString list(const QStringList& lines, int& i)
             continue;
         }
         if (t.isEmpty()) {
-            if (i + 1 >= n || indent(lines[i + 1]) <= base || trimmed(lines[i + 1]).isEmpty())
+            if (i + 1 >= n || indent(lines[i + 1]) <= base || trimBlanks(lines[i + 1]).isEmpty())
                 break;
             if (!items.isEmpty())
                 items.last().inner << QString();
@@ -230,17 +221,17 @@ QString blocks(const QStringList& lines, int& i)
     QString out;
     const int n = int(lines.size());
     while (i < n) {
-        const QString t = trimmed(lines[i]);
+        const QString t = trimBlanks(lines[i]);
         if (t.isEmpty()) {
             ++i;
             continue;
         }
         if (isFence(t)) {
             const QString fence = t.left(3);
-            const QString lang = trimmed(t.mid(3));
+            const QString lang = trimBlanks(t.mid(3));
             QStringList code;
             ++i;
-            while (i < n && !trimmed(lines[i]).startsWith(fence))
+            while (i < n && !trimBlanks(lines[i]).startsWith(fence))
                 code << lines[i++];
             if (i < n)
                 ++i;
@@ -251,7 +242,7 @@ QString blocks(const QStringList& lines, int& i)
         }
         if (startsHTML(t)) {
             QStringList block;
-            while (i < n && !trimmed(lines[i]).isEmpty())
+            while (i < n && !trimBlanks(lines[i]).isEmpty())
                 block << lines[i++];
             out += sanitize(block.join(u'\n')) + u'\n';
             continue;
@@ -270,7 +261,7 @@ QString blocks(const QStringList& lines, int& i)
         if (t.startsWith(u'>')) {
             QStringList quoted;
             while (i < n) {
-                QString q = trimmed(lines[i]);
+                QString q = trimBlanks(lines[i]);
                 if (!q.startsWith(u'>'))
                     break;
                 q.remove(0, 1);

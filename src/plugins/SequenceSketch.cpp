@@ -1,5 +1,6 @@
 #include "plugins/SequenceSketch.h"
 
+#include "core/Blanks.h"
 #include "core/LineEnding.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/HTML.h"
@@ -22,16 +23,6 @@ struct Message {
     bool dashed = false;
 };
 
-QString trimmed(const QString& s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && (s[b] == u' ' || s[b] == u'\t'))
-        ++b;
-    while (e > b && (s[e - 1] == u' ' || s[e - 1] == u'\t'))
-        --e;
-    return s.mid(b, e - b);
-}
-
 }
 
 QString number(double v)
@@ -52,7 +43,7 @@ QString svg(const QString& text)
     };
     const QStringList lines = LineEnding::normalize(text).split(u'\n');
     for (int n = 0; n < lines.size(); ++n) {
-        const QString t = trimmed(lines[n]);
+        const QString t = trimBlanks(lines[n]);
         if (const auto p = Regex::firstMatch(t, participantRE)) {
             add((*p)[2]);
         } else if (const auto m = Regex::firstMatch(t, messageRE)) {
