@@ -1,5 +1,6 @@
 #pragma once
 #include <QColor>
+#include <QString>
 
 // View colours the small controls paint with; the window fills them from the palette.
 struct ControlColors {
@@ -12,3 +13,6 @@ struct ControlColors {
     QColor danger{0xcf, 0x22, 0x2e};
     QColor window{0xff, 0xff, 0xff};
 };
+
+// A colour as style sheets spell it, alpha included.
+inline QString cssColor(const QColor& c) { return c.name(QColor::HexArgb); }

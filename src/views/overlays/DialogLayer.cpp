@@ -1,5 +1,6 @@
 #include "views/overlays/DialogLayer.h"
 
+#include "views/controls/ControlColors.h"
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
@@ -26,8 +27,6 @@ protected:
     void paintEvent(QPaintEvent*) override { SheetParts::paintCard(*this); }
 };
 
-QString hex(const QColor& c) { return c.name(QColor::HexArgb); }
-
 QString buttonStyle(Dialog::Role role)
 {
     QColor bg = Palette::window().resolve(), fg = Palette::fg().resolve(), border = Palette::line().resolve();
@@ -41,7 +40,7 @@ QString buttonStyle(Dialog::Role role)
     }
     return QStringLiteral("QPushButton{background:%1;color:%2;border:1px solid %3;border-radius:6px;padding:5px 14px;}"
                           "QPushButton:hover{background:%4;}")
-        .arg(hex(bg), hex(fg), hex(border), hex(role == Dialog::Role::primary ? bg.darker(110) : Palette::hover().resolve()));
+        .arg(cssColor(bg), cssColor(fg), cssColor(border), cssColor(role == Dialog::Role::primary ? bg.darker(110) : Palette::hover().resolve()));
 }
 
 }

@@ -1,5 +1,6 @@
 #include "views/pane/DocPane.h"
 
+#include "views/controls/ControlColors.h"
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
@@ -19,14 +20,12 @@
 
 namespace {
 
-QString hex(const QColor& c) { return c.name(QColor::HexArgb); }
-
 QLabel* label(const QString& text, QWidget* parent, double size = 12.5, const QColor& color = Palette::fg().resolve(),
               bool mono = false)
 {
     auto* l = new QLabel(text, parent);
     l->setFont(mono ? AppFonts::mono(size) : AppFonts::sans(size));
-    l->setStyleSheet(QStringLiteral("color:%1;").arg(hex(color)));
+    l->setStyleSheet(QStringLiteral("color:%1;").arg(cssColor(color)));
     return l;
 }
 
@@ -38,8 +37,8 @@ QPushButton* flatButton(const QString& text, const QString& help, QWidget* paren
     b->setFont(mono ? AppFonts::mono(11.5) : AppFonts::sans(12));
     b->setStyleSheet(QStringLiteral("QPushButton{border:none;border-radius:5px;padding:3px 8px;color:%1;background:transparent;}"
                                     "QPushButton:hover{background:%2;}QPushButton:checked{background:%3;color:%4;}")
-                         .arg(hex(Palette::fg2().resolve()), hex(Palette::hover().resolve()),
-                              hex(Palette::accent().resolve().lighter(185)), hex(Palette::accent().resolve())));
+                         .arg(cssColor(Palette::fg2().resolve()), cssColor(Palette::hover().resolve()),
+                              cssColor(Palette::accent().resolve().lighter(185)), cssColor(Palette::accent().resolve())));
     return b;
 }
 
@@ -47,7 +46,7 @@ QWidget* divider(QWidget* parent)
 {
     auto* line = new QWidget(parent);
     line->setFixedHeight(1);
-    line->setStyleSheet(QStringLiteral("background:%1;").arg(hex(Palette::line().resolve())));
+    line->setStyleSheet(QStringLiteral("background:%1;").arg(cssColor(Palette::line().resolve())));
     return line;
 }
 
@@ -126,7 +125,7 @@ void DocPane::rebuild()
     if (const auto notice = doc_->notice()) {
         QHBoxLayout* row;
         notice_ = bar(this, row);
-        notice_->setStyleSheet(QStringLiteral("background:%1;").arg(hex(Palette::accent().resolve().lighter(190))));
+        notice_->setStyleSheet(QStringLiteral("background:%1;").arg(cssColor(Palette::accent().resolve().lighter(190))));
         row->addWidget(label(QStringLiteral("⚠"), notice_));
         if (*notice == DocNotice::diskChanged) {
             row->addWidget(label(QStringLiteral("暂留期间磁盘上的文件已被修改，当前显示的是暂留内容。"), notice_));
@@ -209,7 +208,7 @@ QWidget* DocPane::buildHeader()
                 auto* chip = label(QStringLiteral("<span style='color:%1'>●</span> %2").arg(c.name(), t.name.toHtmlEscaped()), h, 11);
                 chip->setTextFormat(Qt::RichText);
                 chip->setStyleSheet(QStringLiteral("border:1px solid %1;border-radius:9px;padding:0 7px;color:%2;")
-                                        .arg(hex(Palette::line().resolve()), hex(Palette::fg2().resolve())));
+                                        .arg(cssColor(Palette::line().resolve()), cssColor(Palette::fg2().resolve())));
                 row->addWidget(chip);
             }
     const auto& modes = doc_->plugin().viewModes;
@@ -324,7 +323,7 @@ void DocPane::layoutContent()
         badge_ = label(QString(), editorColumn, 11.5, Palette::accentFg().resolve());
         badge_->setAttribute(Qt::WA_TransparentForMouseEvents);
         badge_->setStyleSheet(QStringLiteral("background:%1;color:%2;border-radius:6px;padding:3px 8px;")
-                                  .arg(hex(Palette::accent().resolve()), hex(Palette::accentFg().resolve())));
+                                  .arg(cssColor(Palette::accent().resolve()), cssColor(Palette::accentFg().resolve())));
         badge_->hide();
         if (doc_->plugin().validates) {
             QHBoxLayout* row;
@@ -385,7 +384,7 @@ void DocPane::refreshTexts()
     if (valid_) {
         valid_->setText(StatusTitles::validation(*doc_));
         valid_->setStyleSheet(QStringLiteral("color:%1;").arg(
-            hex(doc_->diagnostics().isEmpty() ? Palette::accent().resolve() : Palette::danger().resolve())));
+            cssColor(doc_->diagnostics().isEmpty() ? Palette::accent().resolve() : Palette::danger().resolve())));
     }
     if (strip_) {
         strip_->setText(StatusTitles::strip(*doc_));

@@ -1,5 +1,6 @@
 #include "views/sheets/SheetParts.h"
 
+#include "views/controls/ControlColors.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 
@@ -18,7 +19,6 @@ void colourText(QWidget* w, const QColor& c)
     w->setPalette(p);
 }
 
-QString hex(const QColor& c) { return c.name(QColor::HexArgb); }
 }
 
 QLabel* title(const QString& text, QWidget* parent)
@@ -44,12 +44,12 @@ QPushButton* button(const QString& text, bool primary, std::function<void()> act
     b->setCursor(Qt::PointingHandCursor);
     b->setMinimumSize(76, 30);
     b->setDefault(primary);
-    const QString bg = primary ? hex(Palette::accent().resolve()) : hex(Palette::window().resolve());
-    const QString fg = primary ? hex(Palette::accentFg().resolve()) : hex(Palette::fg().resolve());
-    const QString border = primary ? bg : hex(Palette::line().resolve());
+    const QString bg = primary ? cssColor(Palette::accent().resolve()) : cssColor(Palette::window().resolve());
+    const QString fg = primary ? cssColor(Palette::accentFg().resolve()) : cssColor(Palette::fg().resolve());
+    const QString border = primary ? bg : cssColor(Palette::line().resolve());
     b->setStyleSheet(QStringLiteral("QPushButton{background:%1;color:%2;border:1px solid %3;border-radius:6px;padding:4px 14px;}"
                                     "QPushButton:hover{background:%4;}")
-                         .arg(bg, fg, border, primary ? hex(Palette::accent().resolve().darker(110)) : hex(Palette::hover().resolve())));
+                         .arg(bg, fg, border, primary ? cssColor(Palette::accent().resolve().darker(110)) : cssColor(Palette::hover().resolve())));
     QObject::connect(b, &QPushButton::clicked, b, [action] {
         if (action)
             action();

@@ -1,5 +1,6 @@
 #include "views/window/MainWindow.h"
 
+#include "views/controls/ControlColors.h"
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
@@ -36,8 +37,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString hex(const QColor& c) { return c.name(QColor::HexArgb); }
 
 // Veil with the new-file sheet centred near the top.
 class SheetLayer : public QWidget {
@@ -118,7 +117,7 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     row->addWidget(sidebar_);
     sidebarLine_ = new QWidget(content_);
     sidebarLine_->setFixedWidth(1);
-    sidebarLine_->setStyleSheet(QStringLiteral("background:%1;").arg(hex(Palette::line().resolve())));
+    sidebarLine_->setStyleSheet(QStringLiteral("background:%1;").arg(cssColor(Palette::line().resolve())));
     row->addWidget(sidebarLine_);
 
     stack_ = new QStackedWidget(content_);
@@ -127,7 +126,7 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
                         stack_);
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setFont(AppFonts::sans(14));
-    empty_->setStyleSheet(QStringLiteral("color:%1;").arg(hex(Palette::fg2().resolve())));
+    empty_->setStyleSheet(QStringLiteral("color:%1;").arg(cssColor(Palette::fg2().resolve())));
     pane_ = new DocPane(model_, editors_, stack_);
     pane_->reportAnchor = [this](const QString& anchor, QWidget* w) { popups_->setAnchor(anchor, w); };
     stack_->addWidget(empty_);
@@ -140,7 +139,7 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     toast_ = new QLabel(content_);
     toast_->setFont(AppFonts::sans(13));
     toast_->setStyleSheet(QStringLiteral("background:%1;color:%2;border:1px solid %3;border-radius:10px;padding:8px 16px;")
-                              .arg(hex(Palette::window().resolve()), hex(Palette::fg().resolve()), hex(Palette::line().resolve())));
+                              .arg(cssColor(Palette::window().resolve()), cssColor(Palette::fg().resolve()), cssColor(Palette::line().resolve())));
     toast_->hide();
     toast_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
