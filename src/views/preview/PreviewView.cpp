@@ -8,9 +8,17 @@
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 
+PreviewPageGuard::PreviewPageGuard(QObject* parent) : QWebEnginePage(parent)
+{
+    connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        if (ok)
+            shellLoaded_ = true;
+    });
+}
+
 bool PreviewPageGuard::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
 {
-    if (type == NavigationTypeTyped || (url.scheme() == QLatin1String("about")) || url.scheme() == QLatin1String("data"))
+    if (!shellLoaded_ && type != NavigationTypeLinkClicked)
         return true;
     if (type == NavigationTypeLinkClicked && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")
                                               || url.scheme() == QLatin1String("mailto")))

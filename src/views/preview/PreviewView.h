@@ -9,10 +9,14 @@
 // Links open in the user's browser; the page itself never navigates.
 class PreviewPageGuard : public QWebEnginePage {
 public:
-    using QWebEnginePage::QWebEnginePage;
+    explicit PreviewPageGuard(QObject* parent);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+
+private:
+    // Only the shell page itself is ever loaded; afterwards content changes in place.
+    bool shellLoaded_ = false;
 };
 
 // The rendered preview of one document, updated in place as it changes.
