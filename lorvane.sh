@@ -4,6 +4,7 @@
 #   ./lorvane.sh run [FILE…]    set up, build and launch the editor
 #   ./lorvane.sh test           set up, build and run every test
 #   ./lorvane.sh bench          set up, build and run the benchmarks
+#   ./lorvane.sh package        set up, build and make build/lorvane_VERSION_ARCH.deb
 #   ./lorvane.sh fuzz [SECONDS] build the libFuzzer targets with clang and run each that long
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -11,12 +12,17 @@ ROOT=$PWD
 BUILD_DIR=${LORVANE_BUILD_DIR:-$ROOT/build}
 
 PACKAGES=(
-  g++ cmake ninja-build ccache pkg-config
+  g++ cmake ninja-build ccache pkg-config ca-certificates
   qt6-base-dev libgl-dev libicu-dev libgtest-dev
-  woff2 fonts-noto-cjk   # editor fonts (npm comes with Node.js, not apt)
+  libqscintilla2-qt6-dev   # the editor engine
+  woff2 fonts-noto-cjk   # editor fonts, converted from the npm packages
   qt6-webengine-dev qt6-svg-dev   # window: preview and icons
-  plantuml default-jre-headless   # diagram previews through the real renderer
+  qt6-translations-l10n   # Qt's own dialogs in Chinese
+  plantuml graphviz default-jre-headless   # diagram previews through the real renderer
+  bubblewrap   # the renderer runs without network or disk access
 )
+# A Node.js from elsewhere is kept; Debian's npm only when there is none.
+command -v npm >/dev/null || PACKAGES+=(npm)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -34,10 +40,8 @@ setup() {
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
-  # Fonts and icons come from the npm registry at build time, never from git.
-  for f in "$ROOT"/resources/fetch*.sh; do
-    if [ -x "$f" ]; then "$f"; fi
-  done
+  # Fonts and icons come from pinned npm packages, never from git.
+  "$ROOT/resources/fetch-assets.sh"
 }
 
 build() {
@@ -69,13 +73,19 @@ case "$cmd" in
       "$b" "$@"
     done
     ;;
+  package)
+    PACKAGES+=(dpkg-dev file appstream desktop-file-utils)   # Depends from dpkg-shlibdeps; validators
+    setup; build
+    cd "$BUILD_DIR"
+    cpack -G DEB
+    ;;
   fuzz)
     PACKAGES+=(clang-14)   # libFuzzer lives in clang; only this command needs it
     setup
     exec "$ROOT/fuzz/run.sh" "$@"
     ;;
   *)
-    echo "usage: $0 {run [FILE…]|test|setup|build|bench|fuzz [SECONDS]}" >&2
+    echo "usage: $0 {run [FILE…]|test|setup|build|bench|package|fuzz [SECONDS]}" >&2
     exit 2
     ;;
 esac

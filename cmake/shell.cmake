@@ -1,7 +1,6 @@
-# Window shell: icons rendered with QtSvg, fetched into resources/icons.
+# Window shell: icons rendered with QtSvg.
 find_package(Qt6 REQUIRED COMPONENTS Svg)
 target_link_libraries(lorvane_ui PUBLIC Qt6::Svg)
-target_compile_definitions(lorvane_ui PRIVATE LORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 # The live preview.
 find_package(Qt6 REQUIRED COMPONENTS WebEngineWidgets)
 target_link_libraries(lorvane_ui PUBLIC Qt6::WebEngineWidgets)

@@ -53,6 +53,9 @@ CommandLine CommandLine::parse(const QStringList& args)
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             cl.mode = Mode::help;
             return cl;
+        } else if (a == QLatin1String("--version") || a == QLatin1String("-v")) {
+            cl.mode = Mode::version;
+            return cl;
         } else if (a == QLatin1String("--check")) {
             if (cl.mode != Mode::window)
                 return fail(QStringLiteral("--check 不能与其他模式同时使用"));
@@ -96,7 +99,14 @@ QString usage()
         "  lorvane --export-html 文件 [-o 输出]  把文件的预览导出为独立的 HTML 页面（默认写到标准输出）\n"
         "                                       退出码：0 成功，1 无法预览，2 文件无法读取或解码\n"
         "  lorvane --unit                       运行内置自检\n"
+        "  lorvane --version                    显示版本\n"
         "  lorvane --help                       显示本帮助\n");
+}
+
+QString versionText()
+{
+    return QStringLiteral("lorvane " LORVANE_VERSION "\n"
+                          "许可证：GPL-3.0-or-later；编辑引擎 QScintilla（GPL-3），字体 IBM Plex（SIL OFL 1.1），图标 Lucide（ISC）。\n");
 }
 
 namespace {

@@ -7,7 +7,7 @@
 // Modes of the program chosen from its arguments. Everything except the
 // window runs without a GUI application object.
 struct CommandLine {
-    enum class Mode { window, unit, check, exportHTML, help, invalid };
+    enum class Mode { window, unit, check, exportHTML, help, version, invalid };
 
     Mode mode = Mode::window;
     QStringList files;   // files to open or to process
@@ -20,6 +20,8 @@ struct CommandLine {
 
 namespace CommandLineTool {
 QString usage();
+// "lorvane VERSION" and the licence line, for --version.
+QString versionText();
 // Runs --check; returns the exit status.
 int check(const QStringList& files, std::FILE* out, std::FILE* err);
 // Runs --export-html; returns the exit status.

@@ -41,6 +41,8 @@ int runWindow(int argc, char** argv, const QStringList& files)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     nameApplication();
+    // Lets the desktop match the window to its entry (Wayland app id, icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.lorvane.Lorvane"));
     AppFonts::registerFonts();
     QApplication::setFont(AppFonts::sans(13));
     SingleInstance instance;
@@ -70,6 +72,9 @@ int main(int argc, char** argv)
         return runWindow(argc, argv, cl.files);
     case CommandLine::Mode::help:
         std::fputs(CommandLineTool::usage().toUtf8().constData(), stdout);
+        return 0;
+    case CommandLine::Mode::version:
+        std::fputs(CommandLineTool::versionText().toUtf8().constData(), stdout);
         return 0;
     case CommandLine::Mode::invalid:
         std::fprintf(stderr, "%s\n%s", cl.error.toUtf8().constData(), "使用 lorvane --help 查看用法。\n");

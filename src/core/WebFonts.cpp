@@ -1,6 +1,5 @@
 #include "core/WebFonts.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,17 +20,9 @@ QString fontsDirectory()
 {
     if (!overrideDir().isEmpty())
         return overrideDir();
-    QStringList candidates;
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    if (!exeDir.isEmpty()) {
-        candidates << exeDir + QStringLiteral("/Fonts")
-                   << exeDir + QStringLiteral("/../share/lorvane/Fonts");
-    }
-    candidates << QStringLiteral("/usr/share/lorvane/Fonts");
-    for (const QString& c : candidates)
-        if (QFileInfo(c).isDir())
-            return QDir(c).canonicalPath();
-    return QString();
+    // Compiled into the program, so a moved or installed copy has them too.
+    const QString embedded = QStringLiteral(":/Fonts");
+    return QFileInfo(embedded).isDir() ? embedded : QString();
 }
 
 QStringList fontFiles()

@@ -3,11 +3,10 @@
 #include <QString>
 #include <QStringList>
 
-// The TrueType files shipped in the "Fonts" folder and their embedding
-// into web pages.
+// The TrueType files of the "Fonts" resource folder (compiled into the
+// program) and their embedding into web pages.
 namespace WebFonts {
-// Candidate folders, first existing one wins: next to the executable,
-// then the installed data folder.
+// ":/Fonts", or an empty string when the build embedded no fonts.
 QString fontsDirectory();
 void setFontsDirectoryForTesting(const QString& dir);
 QStringList fontFiles();

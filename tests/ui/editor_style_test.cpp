@@ -54,10 +54,10 @@ TEST(Palette, ErrorLineIsDangerAtTwelvePercent)
     EXPECT_EQ(Palette::tagColors().last(), QColor(0x9a7d6a));
 }
 
-TEST(AppFonts, PlexFacesResolveWhenShipped)
+TEST(AppFonts, PlexFacesAreEmbeddedAndResolve)
 {
-    if (WebFonts::fontFiles().isEmpty())
-        GTEST_SKIP() << "no Fonts folder next to the test binary";
+    EXPECT_EQ(WebFonts::fontsDirectory(), QStringLiteral(":/Fonts"));
+    EXPECT_EQ(WebFonts::fontFiles().size(), 5);
     EXPECT_EQ(QFontInfo(AppFonts::mono(13)).family(), QStringLiteral("IBM Plex Mono"));
     // There is no mono face heavier than Medium.
     EXPECT_EQ(AppFonts::mono(13, AppFonts::Weight::semibold).weight(), QFont::Medium);

@@ -1,12 +1,11 @@
 #include "views/icons/Icons.h"
-#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QImage>
 #include <gtest/gtest.h>
 
 TEST(Icons, MappedSymbolsRenderAndUnknownOnesAreNull)
 {
-    if (!QDir(Icons::iconDir()).exists())
-        GTEST_SKIP() << "icons not fetched; run resources/fetch-icons.sh";
     for (const char* s : {"magnifyingglass", "xmark", "plus", "eye", "gearshape", "chevron.down",
                           "rectangle.split.2x1", "exclamationmark.triangle", "arrow.left.arrow.right",
                           "text.word.spacing", "text.line.last.and.arrowtriangle.forward"}) {
@@ -20,4 +19,22 @@ TEST(Icons, MappedSymbolsRenderAndUnknownOnesAreNull)
         EXPECT_GT(inked, 4) << s << " rendered blank";
     }
     EXPECT_TRUE(Icons::icon(QStringLiteral("no.such.symbol")).isNull());
+}
+
+// Every symbol of the map is embedded, so a moved or installed binary draws
+// the same icons as the one in the build folder.
+TEST(Icons, EveryMappedSymbolIsEmbedded)
+{
+    QFile map(QStringLiteral(LORVANE_ICON_MAP));
+    ASSERT_TRUE(map.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(map.readAll());
+    const QRegularExpression row(QStringLiteral("^ICON\\(\"([^\"]+)\", *\"([^\"]+)\"\\)"),
+                                 QRegularExpression::MultilineOption);
+    int rows = 0;
+    for (auto it = row.globalMatch(text); it.hasNext(); ++rows) {
+        const auto m = it.next();
+        EXPECT_EQ(Icons::lucideName(m.captured(1)), m.captured(2));
+        EXPECT_FALSE(Icons::icon(m.captured(1)).isNull()) << m.captured(1).toStdString();
+    }
+    EXPECT_GT(rows, 10);
 }

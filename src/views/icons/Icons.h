@@ -7,12 +7,10 @@ class QRect;
 class QColor;
 
 // Symbols are named as in the design (e.g. "magnifyingglass"); each maps to a
-// lucide SVG fetched by resources/fetch-icons.sh.
+// Lucide SVG listed in IconMap.inc and compiled into the program.
 namespace Icons {
 // Lucide file stem for a symbol name, or an empty string when unmapped.
 QString lucideName(const QString& symbol);
-// Directory searched for the SVGs (env LORVANE_ICON_DIR overrides).
-QString iconDir();
 // Rendered icon, or a null icon when the symbol is unknown or its file missing.
 QIcon icon(const QString& symbol, int size = 13);
 // Draws the symbol into r in one colour; false when it cannot be drawn.

@@ -214,7 +214,11 @@ void MainWindow::buildMenus()
     };
     QMenu* app = menuBar()->addMenu(QStringLiteral("Lorvane"));
     add(app, QStringLiteral("关于 Lorvane"), {}, [this] {
-        model_.alert(QStringLiteral("Lorvane"), QStringLiteral("纯文本与结构化文本编辑器。"));
+        model_.alert(QStringLiteral("Lorvane " LORVANE_VERSION),
+                     QStringLiteral("纯文本与结构化文本编辑器。\n\n"
+                                    "编辑引擎 QScintilla（GPL-3）· 字体 IBM Plex（SIL OFL 1.1）· 图标 Lucide（ISC）\n"
+                                    "界面 Qt 6 · 编码 ICU\n"
+                                    "以 GPL-3.0-or-later 许可发布"));
     });
     app->addSeparator();
     add(app, QStringLiteral("设置…"), QKeySequence(QStringLiteral("Ctrl+,")), [this] { showSettings(); });

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Fetches the pinned npm packages the build embeds (IBM Plex fonts, SIL OFL;
+# Lucide icons, ISC), checks each archive against its pinned SHA-256, and
+# fills resources/Fonts (TrueType), resources/icons (only the mapped icons)
+# and resources/licenses. Quick when everything is in place.
+set -euo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+ROOT=$(dirname "$HERE")
+CACHE=${LORVANE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/lorvane}/npm
+ICON_MAP=$ROOT/src/views/icons/IconMap.inc
+
+# name@version sha256-of-the-npm-archive
+PACKAGES=(
+  "@ibm/plex-sans@1.1.0 c3818979c2a2c82927ea3e7c485e389a18de0b7462887dd4f7acc9a525568962"
+  "@ibm/plex-mono@2.5.0 55b5ffcfcd5e9db36ef2070b2b07a573434ca02c6f3be2b921c0b88fff29acad"
+  "lucide-static@0.460.0 24ec818481591e6795c48cd5d8466d1632c02050aa317801c207f91de9747ae4"
+)
+FACES=(
+  "plex-sans IBMPlexSans-Regular"
+  "plex-sans IBMPlexSans-Medium"
+  "plex-sans IBMPlexSans-SemiBold"
+  "plex-mono IBMPlexMono-Regular"
+  "plex-mono IBMPlexMono-Medium"
+)
+
+icons() { sed -n 's/^ICON("[^"]*", *"\([^"]*\)").*/\1/p' "$ICON_MAP" | sort -u; }
+
+complete() {
+  local f
+  for f in "${FACES[@]}"; do set -- $f; [ -s "$HERE/Fonts/$2.ttf" ] || return 1; done
+  for f in $(icons); do [ -s "$HERE/icons/$f.svg" ] || return 1; done
+  for f in plex-sans plex-mono lucide-static; do [ -s "$HERE/licenses/$f.txt" ] || return 1; done
+}
+complete && exit 0
+
+# The unpacked package folder of one pinned archive, fetched when missing.
+unpacked() {
+  local spec=$1 sum=$2 dir tgz
+  dir=$CACHE/$(echo "$spec" | tr '/@' '__')
+  if [ ! -f "$dir/.verified" ]; then
+    command -v npm >/dev/null || { echo "fetch-assets: npm is required (apt install npm)" >&2; exit 1; }
+    rm -rf "$dir"; mkdir -p "$dir"
+    tgz=$(cd "$dir" && npm pack --silent "$spec" | tail -n1)
+    if ! echo "$sum  $dir/$tgz" | sha256sum -c --status; then
+      echo "fetch-assets: $spec does not match its pinned SHA-256; refusing it" >&2
+      rm -rf "$dir"; exit 1
+    fi
+    tar -xzf "$dir/$tgz" -C "$dir"
+    touch "$dir/.verified"
+  fi
+  echo "$dir/package"
+}
+
+declare -A DIRS
+for p in "${PACKAGES[@]}"; do
+  set -- $p
+  name=${1%@*}; name=${name#@ibm/}
+  DIRS[$name]=$(unpacked "$1" "$2")
+done
+
+mkdir -p "$HERE/Fonts" "$HERE/icons" "$HERE/licenses"
+command -v woff2_decompress >/dev/null || { echo "fetch-assets: woff2_decompress is required (apt install woff2)" >&2; exit 1; }
+for f in "${FACES[@]}"; do
+  set -- $f
+  [ -s "$HERE/Fonts/$2.ttf" ] && continue
+  src=$(find "${DIRS[$1]}" -name "$2.woff2" -path '*complete*' | head -n1)
+  [ -n "$src" ] || src=$(find "${DIRS[$1]}" -name "$2.woff2" | head -n1)
+  [ -n "$src" ] || { echo "fetch-assets: $2.woff2 not found in $1" >&2; exit 1; }
+  tmp=$(mktemp -d)
+  cp "$src" "$tmp/"
+  woff2_decompress "$tmp/$2.woff2" >/dev/null
+  mv "$tmp/$2.ttf" "$HERE/Fonts/$2.ttf"
+  rm -rf "$tmp"
+done
+
+# Only the icons the program maps; stale ones from an older map go.
+find "$HERE/icons" -name '*.svg' -delete
+for i in $(icons); do
+  src=${DIRS[lucide-static]}/icons/$i.svg
+  [ -f "$src" ] || { echo "fetch-assets: icon $i is not in lucide-static" >&2; exit 1; }
+  cp "$src" "$HERE/icons/"
+done
+
+cp "${DIRS[plex-sans]}/LICENSE.txt" "$HERE/licenses/plex-sans.txt"
+cp "${DIRS[plex-mono]}/LICENSE.txt" "$HERE/licenses/plex-mono.txt"
+cp "${DIRS[lucide-static]}/LICENSE" "$HERE/licenses/lucide-static.txt"
+echo "fetch-assets: fonts, $(icons | wc -l) icons and licences ready in $HERE"
