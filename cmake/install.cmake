@@ -21,6 +21,7 @@ function(debian_license_text file out)
   string(REGEX REPLACE "\r" "" text "${text}")
   string(REGEX REPLACE "\n+$" "" text "${text}")
   string(REGEX REPLACE "\n[ \t]*\n" "\n.\n" text "${text}")
+  string(REGEX REPLACE "\n[ \t]*\n" "\n.\n" text "${text}")
   string(REGEX REPLACE "\n" "\n " text "${text}")
   set(${out} " ${text}" PARENT_SCOPE)
 endfunction()
@@ -36,7 +37,7 @@ install(FILES ${R}/lorvane.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolo
 install(FILES ${CMAKE_BINARY_DIR}/lorvane-256.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps
   RENAME lorvane.png)
 install(FILES ${CMAKE_BINARY_DIR}/lorvane.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/lorvane)
 
 set(CPACK_PACKAGE_NAME lorvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
