@@ -1,8 +1,12 @@
 #include "core/AppModel.h"
+#include "views/overlays/DialogLayer.h"
 #include "views/overlays/MenuPanel.h"
 #include "views/overlays/PopupLayer.h"
 #include "views/overlays/PopupContent.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -121,4 +125,28 @@ TEST_F(OverlayTest, EncodingAndLineEndingPopupsOfferEveryCaseAndCheckTheCurrentO
             r->choose();
     EXPECT_FALSE(d->isDirty());
     EXPECT_FALSE(d->metaDirty());
+}
+
+// A long message wraps onto several lines; the card grows to show all of
+// them instead of clipping the first and last.
+TEST_F(OverlayTest, DialogCardFitsAWrappedMultiLineMessage)
+{
+    QWidget window;
+    window.resize(1180, 760);
+    DialogLayer layer(*model, &window);
+    QString message;
+    for (int i = 0; i < 6; ++i)
+        message += QStringLiteral("无法写入文件：/home/用户/文档/一个很长很长的目录名/另一个很长的目录名/文件.json\n");
+    model->alert(QStringLiteral("标题"), message.trimmed());
+    layer.sync();
+    window.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(layer.card());
+    QLabel* shown = nullptr;
+    for (QLabel* l : layer.card()->findChildren<QLabel*>())
+        if (l->text().startsWith(QStringLiteral("无法写入")))
+            shown = l;
+    ASSERT_TRUE(shown);
+    EXPECT_GE(shown->height(), shown->heightForWidth(shown->width()));
+    EXPECT_TRUE(layer.card()->rect().contains(shown->geometry()));
 }

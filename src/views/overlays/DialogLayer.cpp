@@ -151,7 +151,11 @@ void DialogLayer::place()
 {
     if (!card_)
         return;
-    card_->adjustSize();
+    // Wrapped labels only know their height for a given width; adjustSize
+    // alone guesses one and clips long messages.
+    const int h = card_->layout()->hasHeightForWidth() ? card_->layout()->totalHeightForWidth(card_->width())
+                                                        : card_->sizeHint().height();
+    card_->setFixedHeight(h);
     card_->move((width() - card_->width()) / 2, 70);
 }
 
