@@ -2,29 +2,34 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <optional>
+#include <vector>
 
 // Markdown to an HTML fragment: a single forward pass over the lines for
-// blocks, a fixed sequence of substitutions for inline text, and raw HTML
-// let through only after sanitising.
+// blocks, a fixed sequence of scans for inline text, and raw HTML let
+// through only after sanitising.
 namespace Markdown {
 
 // Blockquotes and list items deeper than this render as plain text.
 inline constexpr int maxDepth = 64;
 
+// Lines are views into the document text; nested blocks view the same text.
+using Lines = std::vector<QStringView>;
+
 struct Marker {
     int indent = 0;
     bool ordered = false;
-    QString text;
+    QStringView text;
 };
 
 QString html(const QString& text);
-QString blocks(const QStringList& lines, int& index);
-QString list(const QStringList& lines, int& index);
-QString table(const QStringList& lines, int& index);
-QStringList cells(const QString& line);
-std::optional<Marker> listMarker(const QString& line);
-int indent(const QString& s);
+QString blocks(const Lines& lines, qsizetype& index);
+QString list(const Lines& lines, qsizetype& index);
+QString table(const Lines& lines, qsizetype& index);
+QStringList cells(QStringView line);
+std::optional<Marker> listMarker(QStringView line);
+int indent(QStringView s);
 
 QString inlineHTML(const QString& text);
 // Removes scripts, event handlers and script URLs from raw HTML.

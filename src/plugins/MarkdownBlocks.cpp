@@ -1,23 +1,19 @@
 #include "plugins/Markdown.h"
 
-#include "core/Blanks.h"
 #include "core/LineEnding.h"
 #include "plugins/HTML.h"
+#include "plugins/MarkdownChars.h"
 #include "plugins/Regex.h"
 
 namespace Markdown {
 
 namespace {
 
-const QString headingRE = QStringLiteral(R"(^(#{1,6})\s+(.*?)\s*#*$)");
-const QString headingStartRE = QStringLiteral(R"(^#{1,6}\s)");
-const QString ruleRE = QStringLiteral(R"(^([-*_])(\s*\1){2,}$)");
-const QString blockHTMLRE = QStringLiteral(R"(^</?[A-Za-z][A-Za-z0-9-]*(\s[^>]*)?/?>)");
+using namespace MarkdownChars;
+
 const QString separatorRE = QStringLiteral(R"(^\s*\|?\s*:?-{1,}:?\s*(\|\s*:?-{1,}:?\s*)*\|?\s*$)");
-const QString itemRE = QStringLiteral(R"(^(\s*)([-*+]|\d{1,9}[.)])\s+(.*)$)");
-const QString taskRE = QStringLiteral(R"(^\[([ xX])\]\s+(.*)$)");
-const QString fenceTicks = QStringLiteral("```");
-const QString fenceTildes = QStringLiteral("~~~");
+const QLatin1String fenceTicks("```");
+const QLatin1String fenceTildes("~~~");
 
 // How many blocks() calls are active on this thread.
 thread_local int depth = 0;
@@ -27,55 +23,195 @@ struct DepthGuard {
     ~DepthGuard() { --depth; }
 };
 
-bool isFence(const QString& t) { return t.startsWith(fenceTicks) || t.startsWith(fenceTildes); }
-
-bool startsHTML(const QString& t)
+QStringView trimmed(QStringView s)
 {
-    return t.startsWith(u'<') && (t.startsWith(QLatin1String("<!--")) || Regex::reMatches(t, blockHTMLRE));
+    qsizetype b = 0, e = s.size();
+    while (b < e && (s[b] == u' ' || s[b] == u'\t'))
+        ++b;
+    while (e > b && (s[e - 1] == u' ' || s[e - 1] == u'\t'))
+        --e;
+    return s.mid(b, e - b);
 }
 
-// The cheap first-character tests spare the regular expressions on most lines.
-bool headingStart(const QString& t) { return t.startsWith(u'#') && Regex::reMatches(t, headingStartRE); }
+bool blank(QStringView s, qsizetype i) { return isSpace(s[i].unicode()); }
 
-bool isRule(const QString& t)
+qsizetype skipBlanks(QStringView s, qsizetype i)
 {
-    return (t.startsWith(u'-') || t.startsWith(u'*') || t.startsWith(u'_')) && Regex::reMatches(t, ruleRE);
+    while (i < s.size() && blank(s, i))
+        ++i;
+    return i;
 }
 
-QString paragraph(const QStringList& lines, int& i)
+// Whether "$" matches at i: the end, or right before a final line break.
+bool atEnd(QStringView s, qsizetype i)
 {
-    QStringList collected;
-    const int n = int(lines.size());
+    const qsizetype n = s.size();
+    if (i == n)
+        return true;
+    if (i == n - 1)
+        return isLineEnd(s[i].unicode()) && !(s[i] == u'\n' && i > 0 && s[i - 1] == u'\r');
+    return i == n - 2 && s[i] == u'\r' && s[i + 1] == u'\n';
+}
+
+// The rest of the line from i up to "$" when no line break comes before it.
+std::optional<QStringView> restOfLine(QStringView s, qsizetype i)
+{
+    qsizetype z = i;
+    while (z < s.size() && !isLineEnd(s[z].unicode()))
+        ++z;
+    if (!atEnd(s, z))
+        return std::nullopt;
+    return s.mid(i, z - i);
+}
+
+bool isFence(QStringView t) { return t.startsWith(fenceTicks) || t.startsWith(fenceTildes); }
+
+bool asciiLetter(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+// A line opening with a tag: </?name then ">", "/>", or a blank and a later ">".
+bool blockTag(QStringView t)
+{
+    const qsizetype n = t.size();
+    qsizetype j = 1;
+    if (j < n && t[j] == u'/')
+        ++j;
+    if (j >= n || !asciiLetter(t[j]))
+        return false;
+    ++j;
+    while (j < n && (asciiLetter(t[j]) || (t[j] >= u'0' && t[j] <= u'9') || t[j] == u'-'))
+        ++j;
+    if (j >= n)
+        return false;
+    if (blank(t, j))
+        return t.indexOf(u'>', j + 1) >= 0;
+    return t[j] == u'>' || (t[j] == u'/' && j + 1 < n && t[j + 1] == u'>');
+}
+
+bool startsHTML(QStringView t) { return t.startsWith(u'<') && (t.startsWith(QLatin1String("<!--")) || blockTag(t)); }
+
+qsizetype hashes(QStringView t)
+{
+    qsizetype h = 0;
+    while (h < t.size() && t[h] == u'#')
+        ++h;
+    return h;
+}
+
+// One to six "#" and a blank.
+bool headingStart(QStringView t)
+{
+    const qsizetype h = hashes(t);
+    return h >= 1 && h <= 6 && h < t.size() && blank(t, h);
+}
+
+struct Heading {
+    qsizetype level;
+    QStringView text;
+};
+
+// "#" × 1-6, blanks, the text, then optional blanks and closing "#"s.
+std::optional<Heading> heading(QStringView t)
+{
+    if (!headingStart(t))
+        return std::nullopt;
+    const qsizetype h = hashes(t), a = skipBlanks(t, h), n = t.size();
+    // The text is the shortest that leaves only blanks and "#"s before "$".
+    qsizetype best = -1;
+    for (qsizetype end : {n, n - 1, n - 2}) {
+        if (end < a || !atEnd(t, end))
+            continue;
+        qsizetype r = end;
+        while (r > a && t[r - 1] == u'#')
+            --r;
+        while (r > a && blank(t, r - 1))
+            --r;
+        if (best < 0 || r < best)
+            best = r;
+    }
+    if (best < 0)
+        return std::nullopt;
+    for (qsizetype k = a; k < best; ++k)
+        if (isLineEnd(t[k].unicode()))
+            return std::nullopt;
+    return Heading{h, t.mid(a, best - a)};
+}
+
+// Three or more of the same "-", "*" or "_", blanks allowed between.
+bool isRule(QStringView t)
+{
+    if (t.isEmpty() || !(t[0] == u'-' || t[0] == u'*' || t[0] == u'_'))
+        return false;
+    int count = 0;
+    qsizetype j = 1;
+    while (true) {
+        const qsizetype k = skipBlanks(t, j);
+        if (k >= t.size() || t[k] != t[0])
+            break;
+        ++count;
+        j = k + 1;
+    }
+    return count >= 2 && atEnd(t, j);
+}
+
+struct Task {
+    bool checked;
+    QStringView text;
+};
+
+// "[ ]", "[x]" or "[X]", blanks, the text.
+std::optional<Task> task(QStringView t)
+{
+    if (t.size() < 4 || t[0] != u'[' || !(t[1] == u' ' || t[1] == u'x' || t[1] == u'X') || t[2] != u']' || !blank(t, 3))
+        return std::nullopt;
+    const auto rest = restOfLine(t, skipBlanks(t, 3));
+    if (!rest)
+        return std::nullopt;
+    return Task{t[1] != u' ', *rest};
+}
+
+QString paragraph(const Lines& lines, qsizetype& i)
+{
+    const qsizetype n = qsizetype(lines.size()), from = i;
     while (i < n) {
-        const QString t = trimBlanks(lines[i]);
+        const QStringView t = trimmed(lines[i]);
         // The first line is the paragraph's by construction; checking it could only stall the pass.
-        if (!collected.isEmpty()
+        if (i > from
             && (t.isEmpty() || startsHTML(t) || isFence(t) || t.startsWith(u'>') || headingStart(t)
                 || isRule(t) || listMarker(lines[i])))
             break;
-        collected << lines[i];
         ++i;
     }
     QString out = QStringLiteral("<p>");
-    for (int k = 0; k < collected.size(); ++k) {
-        if (k > 0)
+    for (qsizetype k = from; k < i; ++k) {
+        if (k > from)
             out += u'\n';
-        out += inlineHTML(trimBlanks(collected[k]));
-        if (k + 1 < collected.size() && collected[k].endsWith(QLatin1String("  ")))
+        out += inlineHTML(trimmed(lines[k]).toString());
+        if (k + 1 < i && lines[k].endsWith(QLatin1String("  ")))
             out += QLatin1String("<br>");
     }
     return out + QStringLiteral("</p>\n");
 }
 
-// Past the depth bound the rest is shown as text instead of recursing.
-QString flat(const QStringList& lines)
+QString joined(const Lines& lines, qsizetype from, qsizetype to)
 {
-    return QStringLiteral("<p>") + HTML::esc(lines.join(u'\n')) + QStringLiteral("</p>\n");
+    QString out;
+    for (qsizetype k = from; k < to; ++k) {
+        if (k > from)
+            out += u'\n';
+        out += lines[k];
+    }
+    return out;
+}
+
+// Past the depth bound the rest is shown as text instead of recursing.
+QString flat(const Lines& lines, qsizetype from)
+{
+    return QStringLiteral("<p>") + HTML::esc(joined(lines, from, qsizetype(lines.size()))) + QStringLiteral("</p>\n");
 }
 
 }
 
-int indent(const QString& s)
+int indent(QStringView s)
 {
     int w = 0;
     for (QChar c : s) {
@@ -89,33 +225,53 @@ int indent(const QString& s)
     return w;
 }
 
-std::optional<Marker> listMarker(const QString& line)
+// Blanks, then "-", "*", "+" or one to nine digits with "." or ")", then
+// blanks and the item's text.
+std::optional<Marker> listMarker(QStringView line)
 {
     qsizetype k = 0;
     while (k < line.size() && line[k].isSpace())
         ++k;
     if (k >= line.size() || !(line[k] == u'-' || line[k] == u'*' || line[k] == u'+' || line[k].isDigit()))
         return std::nullopt;
-    const auto m = Regex::firstMatch(line, itemRE);
-    if (!m)
+    const qsizetype lead = skipBlanks(line, 0);
+    qsizetype m = lead;
+    if (m >= line.size())
         return std::nullopt;
-    return Marker{indent((*m)[1]), (*m)[2].front().isDigit(), (*m)[3]};
+    if (line[m] == u'-' || line[m] == u'*' || line[m] == u'+') {
+        ++m;
+    } else {
+        int digits = 0;
+        while (m < line.size() && isDigit(at(line, m)) && digits < 10) {
+            m += width(at(line, m));
+            ++digits;
+        }
+        if (digits == 0 || digits > 9 || m >= line.size() || !(line[m] == u'.' || line[m] == u')'))
+            return std::nullopt;
+        ++m;
+    }
+    if (m >= line.size() || !blank(line, m))
+        return std::nullopt;
+    const auto text = restOfLine(line, skipBlanks(line, m));
+    if (!text)
+        return std::nullopt;
+    return Marker{indent(line.left(lead)), line[lead].isDigit(), *text};
 }
 
-QStringList cells(const QString& line)
+QStringList cells(QStringView line)
 {
-    QString t = trimBlanks(line);
+    QStringView t = trimmed(line);
     if (t.startsWith(u'|'))
-        t.remove(0, 1);
+        t = t.mid(1);
     if (t.endsWith(u'|'))
         t.chop(1);
-    QStringList out = t.split(u'|');
-    for (QString& c : out)
-        c = trimBlanks(c);
+    QStringList out;
+    for (QStringView c : t.split(u'|'))
+        out << trimmed(c).toString();
     return out;
 }
 
-QString table(const QStringList& lines, int& i)
+QString table(const Lines& lines, qsizetype& i)
 {
     const QStringList header = cells(lines[i]);
     QStringList align;
@@ -124,18 +280,18 @@ QString table(const QStringList& lines, int& i)
         align << (l && r ? QStringLiteral("center") : l ? QStringLiteral("left") : r ? QStringLiteral("right") : QString());
     }
     i += 2;
-    const auto attr = [&](int k) {
+    const auto attr = [&](qsizetype k) {
         return k < align.size() && !align[k].isEmpty() ? QStringLiteral(" style=\"text-align:%1\"").arg(align[k]) : QString();
     };
     QString out = QStringLiteral("<table><thead><tr>");
-    for (int k = 0; k < header.size(); ++k)
+    for (qsizetype k = 0; k < header.size(); ++k)
         out += QStringLiteral("<th") + attr(k) + u'>' + inlineHTML(header[k]) + QStringLiteral("</th>");
     out += QStringLiteral("</tr></thead><tbody>");
-    const int n = int(lines.size());
-    while (i < n && lines[i].contains(u'|') && !trimBlanks(lines[i]).isEmpty()) {
+    const qsizetype n = qsizetype(lines.size());
+    while (i < n && lines[i].contains(u'|') && !trimmed(lines[i]).isEmpty()) {
         out += QStringLiteral("<tr>");
         const QStringList row = cells(lines[i]);
-        for (int k = 0; k < row.size(); ++k)
+        for (qsizetype k = 0; k < row.size(); ++k)
             out += QStringLiteral("<td") + attr(k) + u'>' + inlineHTML(row[k]) + QStringLiteral("</td>");
         out += QStringLiteral("</tr>");
         ++i;
@@ -143,113 +299,131 @@ QString table(const QStringList& lines, int& i)
     return out + QStringLiteral("</tbody></table>\n");
 }
 
-QString list(const QStringList& lines, int& i)
+QString list(const Lines& lines, qsizetype& i)
 {
-    const int n = int(lines.size());
+    const qsizetype n = qsizetype(lines.size());
     const Marker first = *listMarker(lines[i]);
     const int base = first.indent;
     struct Item {
         QString text;
-        QStringList inner;
+        Lines inner;
     };
-    QList<Item> items;
+    std::vector<Item> items;
+    // Items of an ordered list separated by blank lines stay one (loose) list.
+    bool loose = false;
     while (i < n) {
-        const QString& line = lines[i];
-        const QString t = trimBlanks(line);
+        const QStringView line = lines[i];
+        const QStringView t = trimmed(line);
         const auto marker = listMarker(line);
         const int ind = indent(line);
         if (marker && marker->indent == base) {
-            items.append({marker->text, {}});
+            items.push_back({marker->text.toString(), {}});
             ++i;
             continue;
         }
         if (t.isEmpty()) {
-            if (i + 1 >= n || indent(lines[i + 1]) <= base || trimBlanks(lines[i + 1]).isEmpty())
+            if (i + 1 >= n || indent(lines[i + 1]) <= base || trimmed(lines[i + 1]).isEmpty()) {
+                qsizetype next = i + 1;
+                while (next < n && trimmed(lines[next]).isEmpty())
+                    ++next;
+                const auto after = next < n && first.ordered ? listMarker(lines[next]) : std::nullopt;
+                if (after && after->indent == base && after->ordered) {
+                    loose = true;
+                    i = next;
+                    continue;
+                }
                 break;
-            if (!items.isEmpty())
-                items.last().inner << QString();
+            }
+            if (!items.empty())
+                items.back().inner.push_back(QStringView());
             ++i;
             continue;
         }
         if (ind > base) {
             // Indentation counts tabs as four, so cut by width, not by characters.
-            int cut = std::min(ind, base + 2), k = 0, w = 0;
+            int cut = std::min(ind, base + 2), w = 0;
+            qsizetype k = 0;
             while (k < line.size() && w < cut && (line[k] == u' ' || line[k] == u'\t')) {
                 w += line[k] == u'\t' ? 4 : 1;
                 ++k;
             }
-            if (!items.isEmpty())
-                items.last().inner << line.mid(k);
+            if (!items.empty())
+                items.back().inner.push_back(line.mid(k));
             ++i;
             continue;
         }
-        if (marker || startsHTML(t) || isFence(t) || t.startsWith(u'>') || headingStart(t)
-            || isRule(t))
+        if (marker || startsHTML(t) || isFence(t) || t.startsWith(u'>') || headingStart(t) || isRule(t))
             break;
-        if (!items.isEmpty())
-            items.last().text += u' ' + t;
+        if (!items.empty()) {
+            items.back().text += u' ';
+            items.back().text += t;
+        }
         ++i;
     }
     const QString tag = first.ordered ? QStringLiteral("ol") : QStringLiteral("ul");
+    const QLatin1String open(loose ? "<p>" : ""), close(loose ? "</p>" : "");
     QString out = u'<' + tag + u'>';
-    for (const Item& item : items) {
-        if (const auto task = Regex::firstMatch(item.text, taskRE)) {
-            out += (*task)[1] == QLatin1String(" ")
-                       ? QStringLiteral("<li class=\"task\"><input type=\"checkbox\" disabled> ")
-                       : QStringLiteral("<li class=\"task\"><input type=\"checkbox\" disabled checked> ");
-            out += inlineHTML((*task)[2]);
+    for (Item& item : items) {
+        if (const auto t = task(item.text)) {
+            out += QStringLiteral("<li class=\"task\">") + open
+                 + (t->checked ? QStringLiteral("<input type=\"checkbox\" disabled checked> ")
+                               : QStringLiteral("<input type=\"checkbox\" disabled> "));
+            out += inlineHTML(t->text.toString()) + close;
         } else {
-            out += QStringLiteral("<li>") + inlineHTML(item.text);
+            out += QStringLiteral("<li>") + open + inlineHTML(item.text) + close;
         }
-        if (!item.inner.isEmpty()) {
-            int k = 0;
-            out += blocks(item.inner, k);
+        if (!item.inner.empty()) {
+            // The item's text and lines are no longer needed once rendered.
+            Lines inner = std::move(item.inner);
+            qsizetype k = 0;
+            out += blocks(inner, k);
         }
         out += QStringLiteral("</li>");
     }
     return out + QStringLiteral("</") + tag + QStringLiteral(">\n");
 }
 
-QString blocks(const QStringList& lines, int& i)
+QString blocks(const Lines& lines, qsizetype& i)
 {
     if (depth >= maxDepth) {
-        QStringList rest = lines.mid(i);
-        i = int(lines.size());
-        return flat(rest);
+        const qsizetype from = i;
+        i = qsizetype(lines.size());
+        return flat(lines, from);
     }
     DepthGuard guard;
     QString out;
-    const int n = int(lines.size());
+    const qsizetype n = qsizetype(lines.size());
     while (i < n) {
-        const QString t = trimBlanks(lines[i]);
+        const QStringView t = trimmed(lines[i]);
         if (t.isEmpty()) {
             ++i;
             continue;
         }
         if (isFence(t)) {
-            const QString fence = t.left(3);
-            const QString lang = trimBlanks(t.mid(3));
-            QStringList code;
-            ++i;
-            while (i < n && !trimBlanks(lines[i]).startsWith(fence))
-                code << lines[i++];
+            const QStringView fence = t.left(3);
+            const QStringView lang = trimmed(t.mid(3));
+            const qsizetype from = ++i;
+            while (i < n && !trimmed(lines[i]).startsWith(fence))
+                ++i;
+            const qsizetype to = i;
             if (i < n)
                 ++i;
             out += lang.isEmpty() ? QStringLiteral("<pre><code>")
-                                  : QStringLiteral("<pre><code class=\"lang-") + HTML::esc(lang) + QStringLiteral("\">");
-            out += HTML::esc(code.join(u'\n')) + QStringLiteral("</code></pre>\n");
+                                  : QStringLiteral("<pre><code class=\"lang-") + HTML::esc(lang.toString()) + QStringLiteral("\">");
+            HTML::appendEsc(out, joined(lines, from, to));
+            out += QStringLiteral("</code></pre>\n");
             continue;
         }
         if (startsHTML(t)) {
-            QStringList block;
-            while (i < n && !trimBlanks(lines[i]).isEmpty())
-                block << lines[i++];
-            out += sanitize(block.join(u'\n')) + u'\n';
+            const qsizetype from = i;
+            while (i < n && !trimmed(lines[i]).isEmpty())
+                ++i;
+            out += sanitize(joined(lines, from, i)) + u'\n';
             continue;
         }
-        if (const auto h = t.startsWith(u'#') ? Regex::firstMatch(t, headingRE) : std::nullopt) {
-            const QString level = QString::number((*h)[1].size());
-            out += QStringLiteral("<h") + level + u'>' + inlineHTML((*h)[2]) + QStringLiteral("</h") + level + QStringLiteral(">\n");
+        if (const auto h = t.startsWith(u'#') ? heading(t) : std::nullopt) {
+            const QString level = QString::number(h->level);
+            out += QStringLiteral("<h") + level + u'>' + inlineHTML(h->text.toString()) + QStringLiteral("</h") + level + QStringLiteral(">\n");
             ++i;
             continue;
         }
@@ -259,22 +433,23 @@ QString blocks(const QStringList& lines, int& i)
             continue;
         }
         if (t.startsWith(u'>')) {
-            QStringList quoted;
+            Lines quoted;
             while (i < n) {
-                QString q = trimBlanks(lines[i]);
+                QStringView q = trimmed(lines[i]);
                 if (!q.startsWith(u'>'))
                     break;
-                q.remove(0, 1);
+                q = q.mid(1);
                 if (q.startsWith(u' '))
-                    q.remove(0, 1);
-                quoted << q;
+                    q = q.mid(1);
+                quoted.push_back(q);
                 ++i;
             }
-            int k = 0;
+            qsizetype k = 0;
             out += QStringLiteral("<blockquote>") + blocks(quoted, k) + QStringLiteral("</blockquote>\n");
             continue;
         }
-        if (t.contains(u'|') && i + 1 < n && lines[i + 1].contains(u'-') && Regex::reMatches(lines[i + 1], separatorRE)) {
+        if (t.contains(u'|') && i + 1 < n && lines[i + 1].contains(u'-')
+            && Regex::reMatches(lines[i + 1].toString(), separatorRE)) {
             out += table(lines, i);
             continue;
         }
@@ -289,8 +464,11 @@ QString blocks(const QStringList& lines, int& i)
 
 QString html(const QString& text)
 {
-    const QStringList lines = LineEnding::normalize(text).split(u'\n');
-    int i = 0;
+    const QString normal = LineEnding::normalize(text);
+    Lines lines;
+    for (QStringView line : QStringView(normal).split(u'\n'))
+        lines.push_back(line);
+    qsizetype i = 0;
     return blocks(lines, i);
 }
 

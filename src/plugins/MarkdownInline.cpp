@@ -2,114 +2,550 @@
 
 #include "plugins/HTML.h"
 #include "plugins/HTMLSanitizer.h"
-#include "plugins/Regex.h"
+#include "plugins/MarkdownChars.h"
+#include "plugins/MarkdownScan.h"
 
+#include <vector>
+
+// Inline Markdown as a fixed sequence of single forward scans over one
+// block's text. Code spans and raw HTML are set aside first; links, images,
+// bare URLs and autolinks become opaque pieces of generated markup before
+// emphasis runs, so no later step ever looks inside a URL or an attribute.
+// The pieces are written out last, with their attribute values escaped.
 namespace Markdown {
 
 namespace {
 
-const QString scriptsRE = QStringLiteral(
-    R"((?is)<(script|iframe|object|embed|style)\b.*?</\1\s*>|<(script|iframe|object|embed|style)\b[^>]*>)");
-const QString handlersRE = QStringLiteral(R"((?i)\s+on[a-z]+\s*=\s*("[^"]*"|'[^']*'|[^\s>]+))");
-const QString scriptURLRE = QStringLiteral(R"((?i)(href|src)\s*=\s*(["']?)\s*javascript:[^"'\s>]*\2)");
+using namespace MarkdownChars;
 
-const QString codeRE = QStringLiteral("`([^`]+)`");
-const QString rawRE = QStringLiteral(
-    R"(<!--[\s\S]*?-->|</?[A-Za-z][A-Za-z0-9-]*(?:\s[^<>]*)?/?>|&(?:[A-Za-z][A-Za-z0-9]*|#\d+|#x[0-9A-Fa-f]+);)");
-const QString imageRE = QStringLiteral(R"(!\[([^\]]*)\]\(([^)\s]+)(?:\s+&quot;[^&]*&quot;)?\))");
-const QString linkRE = QStringLiteral(R"(\[([^\]]+)\]\(([^)\s]+)(?:\s+&quot;[^&]*&quot;)?\))");
-const QString bareURLRE = QStringLiteral(R"((?<![\w"=])(https?://[^\s<]+[^\s<.,;:!?)]))");
-const QString boldStarsRE = QStringLiteral(R"(\*\*(?=\S)(.+?)(?<=\S)\*\*)");
-const QString boldUnderscoresRE = QStringLiteral(R"(__(?=\S)(.+?)(?<=\S)__)");
-const QString italicStarRE = QStringLiteral(R"((?<![*\w])\*(?=\S)(.+?)(?<=\S)\*(?![*\w]))");
-const QString italicUnderscoreRE = QStringLiteral(R"((?<![_\w])_(?=\S)(.+?)(?<=\S)_(?![_\w]))");
-const QString strikeRE = QStringLiteral(R"(~~(?=\S)(.+?)(?<=\S)~~)");
-const QString htmlSlotRE = QStringLiteral("\u0002(\\d+)\u0002");
-const QString codeSlotRE = QStringLiteral("\u0001(\\d+)\u0001");
+// In the working text a set-aside piece is mark, decimal index, mark.
+constexpr char16_t codeMark = 1;   // a rendered code span
+constexpr char16_t rawMark = 2;    // sanitised raw HTML, an entity or a control character
+constexpr char16_t tagMark = 3;    // generated markup
+constexpr char16_t tagEndsLine = 4; // generated markup holding a line break, which "." never spans
 
-QString wrap(const QString& open, const QString& body, const QString& close) { return open + body + close; }
+bool isMark(QChar c) { return c.unicode() >= codeMark && c.unicode() <= tagEndsLine; }
+bool isTagMark(QChar c) { return c.unicode() == tagMark || c.unicode() == tagEndsLine; }
+bool blank(QStringView s, qsizetype i) { return isSpace(s[i].unicode()); }
 
-QString slot(QChar mark, qsizetype index) { return mark + QString::number(index) + mark; }
-
-QString restore(const QString& text, const QString& pattern, const QStringList& stored)
+void appendSlot(QString& out, char16_t mark, qsizetype index)
 {
-    return Regex::reReplace(text, pattern, [&](const QStringList& g) {
-        bool ok = false;
-        const int k = g[1].toInt(&ok);
-        return ok && k >= 0 && k < stored.size() ? stored[k] : QString();
-    });
+    out += QChar(mark);
+    out += QString::number(index);
+    out += QChar(mark);
 }
 
+// The index of the slot whose first mark is at i; end is set past its closing mark.
+qsizetype slotAt(QStringView s, qsizetype i, qsizetype& end)
+{
+    qsizetype k = i + 1, v = 0;
+    while (k < s.size() && s[k] != s[i])
+        v = v * 10 + (s[k++].unicode() - u'0');
+    end = k + 1;
+    return v;
 }
 
-QString sanitize(const QString& html)
-{
-    QString out = Regex::reReplace(html, scriptsRE, [](const QStringList&) { return QString(); });
-    out = Regex::reReplace(out, handlersRE, [](const QStringList&) { return QString(); });
-    out = Regex::reReplace(out, scriptURLRE, [](const QStringList& g) { return g[1] + QStringLiteral("=\"#\""); });
-    // The substitutions above miss handlers after "/", encoded script URLs
-    // and elements like <meta> or <form>; the parser-based pass catches them.
-    return HTMLSanitizer::clean(out);
+struct Tag {
+    enum Kind { image, link, url, autolink } kind;
+    QString first;  // image alt, link href, the URL
+    QString second; // image src
+};
+
+class Renderer {
+public:
+    QString render(const QString& text)
+    {
+        QString s = codeSpans(text);
+        s = rawAndEscape(s);
+        if (s.contains(QLatin1String("](")))
+            s = bracketed(s, true);
+        if (s.contains(QLatin1String("](")))
+            s = bracketed(s, false);
+        if (s.contains(QLatin1String("://")))
+            s = bareURLs(s);
+        s = doubled(s, u'*', "strong");
+        s = doubled(s, u'_', "strong");
+        s = flanked(s, u'*');
+        s = flanked(s, u'_');
+        s = doubled(s, u'~', "del");
+        QString out;
+        out.reserve(s.size() + s.size() / 4);
+        write(out, s, false);
+        return out;
+    }
+
+private:
+    QStringList code, raw;
+    std::vector<Tag> tags;
+
+    // `text` with one or more characters other than a backtick.
+    QString codeSpans(const QString& text)
+    {
+        QString out;
+        qsizetype copied = 0;
+        for (qsizetype p = text.indexOf(u'`'); p >= 0;) {
+            const qsizetype q = text.indexOf(u'`', p + 1);
+            if (q < 0)
+                break;
+            if (q == p + 1) {
+                p = q;
+                continue;
+            }
+            out += QStringView(text).mid(copied, p - copied);
+            code << QStringLiteral("<code>") + HTML::esc(text.mid(p + 1, q - p - 1)) + QStringLiteral("</code>");
+            appendSlot(out, codeMark, code.size() - 1);
+            copied = q + 1;
+            p = text.indexOf(u'`', copied);
+        }
+        if (copied == 0)
+            return text;
+        out += QStringView(text).mid(copied);
+        return out;
+    }
+
+    // Comments, tags and character references are kept (sanitised); <http…>
+    // autolinks become generated links; everything else is escaped.
+    QString rawAndEscape(const QString& text)
+    {
+        const QStringView s(text);
+        const qsizetype n = s.size();
+        auto commentClose = markdownFinder(s, [s](qsizetype j) { return s.mid(j, 3) == QLatin1String("-->"); });
+        auto angle = markdownFinder(s, [s](qsizetype j) { return s[j] == u'<' || s[j] == u'>'; });
+        QString out;
+        out.reserve(n + n / 8);
+        qsizetype run = 0;
+        const auto keep = [&](qsizetype from, qsizetype to, char16_t mark, bool clean) {
+            out += s.mid(run, from - run);
+            raw << (clean ? sanitize(text.mid(from, to - from)) : text.mid(from, to - from));
+            appendSlot(out, mark, raw.size() - 1);
+            run = to;
+        };
+        for (qsizetype i = 0; i < n;) {
+            const char16_t c = s[i].unicode();
+            if (c == u'<') {
+                if (s.mid(i, 4) == QLatin1String("<!--")) {
+                    const qsizetype close = commentClose(i + 4);
+                    if (close < n) {
+                        keep(i, close + 3, rawMark, true);
+                        i = close + 3;
+                        continue;
+                    }
+                }
+                if (const qsizetype end = autolinkEnd(s, i); end > 0) {
+                    out += s.mid(run, i - run);
+                    tags.push_back({Tag::autolink, text.mid(i + 1, end - i - 2), {}});
+                    appendSlot(out, tagMark, qsizetype(tags.size()) - 1);
+                    run = i = end;
+                    continue;
+                }
+                if (const qsizetype end = tagEnd(s, i, angle); end > 0) {
+                    keep(i, end, rawMark, true);
+                    i = end;
+                    continue;
+                }
+            } else if (c == u'&') {
+                if (const qsizetype end = referenceEnd(s, i); end > 0) {
+                    // A reference alone holds no markup, so it needs no cleaning.
+                    keep(i, end, rawMark, false);
+                    i = end;
+                    continue;
+                }
+            } else if (c == tagMark || c == tagEndsLine) {
+                // Typed control characters that look like our marks travel as raw pieces.
+                keep(i, i + 1, rawMark, false);
+                ++i;
+                continue;
+            } else if (c != u'>' && c != u'"') {
+                ++i;
+                continue;
+            }
+            out += s.mid(run, i - run);
+            out += c == u'<' ? QLatin1String("&lt;") : c == u'&' ? QLatin1String("&amp;")
+                 : c == u'>' ? QLatin1String("&gt;") : QLatin1String("&quot;");
+            run = ++i;
+        }
+        out += s.mid(run);
+        return out;
+    }
+
+    static qsizetype autolinkEnd(QStringView s, qsizetype i)
+    {
+        qsizetype j = i + 1;
+        const auto lower = [&](qsizetype k) { return k < s.size() ? QChar(s[k]).toLower() : QChar(); };
+        if (lower(j) != u'h' || lower(j + 1) != u't' || lower(j + 2) != u't' || lower(j + 3) != u'p')
+            return -1;
+        j += 4;
+        if (lower(j) == u's')
+            ++j;
+        if (s.mid(j, 3) != QLatin1String("://"))
+            return -1;
+        j += 3;
+        const qsizetype start = j;
+        while (j < s.size() && s[j] != u'>' && s[j] != u'<' && s[j].unicode() > 0x20 && s[j].unicode() != 0x7F && !blank(s, j))
+            ++j;
+        return j > start && j < s.size() && s[j] == u'>' ? j + 1 : -1;
+    }
+
+    // An opening, closing or self-closing tag: </?name then ">" or "/>", or a
+    // blank and anything up to the next ">" with no "<" before it.
+    template <class Angle>
+    static qsizetype tagEnd(QStringView s, qsizetype i, Angle& angle)
+    {
+        const qsizetype n = s.size();
+        qsizetype j = i + 1;
+        if (j < n && s[j] == u'/')
+            ++j;
+        const auto letter = [&](qsizetype k) {
+            const char16_t c = s[k].unicode();
+            return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        };
+        if (j >= n || !letter(j))
+            return -1;
+        ++j;
+        while (j < n && (letter(j) || (s[j] >= u'0' && s[j] <= u'9') || s[j] == u'-'))
+            ++j;
+        if (j >= n)
+            return -1;
+        if (blank(s, j)) {
+            const qsizetype k = angle(j + 1);
+            return k < n && s[k] == u'>' ? k + 1 : -1;
+        }
+        if (s[j] == u'>')
+            return j + 1;
+        return s[j] == u'/' && j + 1 < n && s[j + 1] == u'>' ? j + 2 : -1;
+    }
+
+    static qsizetype referenceEnd(QStringView s, qsizetype i)
+    {
+        const qsizetype n = s.size();
+        qsizetype j = i + 1;
+        const auto letter = [&](qsizetype k) {
+            const char16_t c = s[k].unicode();
+            return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+        };
+        if (j < n && letter(j)) {
+            while (j < n && (letter(j) || (s[j] >= u'0' && s[j] <= u'9')))
+                ++j;
+            return j < n && s[j] == u';' ? j + 1 : -1;
+        }
+        if (j >= n || s[j] != u'#')
+            return -1;
+        ++j;
+        const qsizetype digits = j;
+        while (j < n && isDigit(at(s, j)))
+            j += width(at(s, j));
+        if (j > digits)
+            return j < n && s[j] == u';' ? j + 1 : -1;
+        if (j >= n || s[j] != u'x')
+            return -1;
+        const qsizetype hex = ++j;
+        while (j < n && s[j].unicode() < 128 && isxdigit(s[j].unicode()))
+            ++j;
+        return j > hex && j < n && s[j] == u';' ? j + 1 : -1;
+    }
+
+    // A URL is judged with its character references back in place: they were
+    // set aside as raw pieces and would otherwise hide "javascript:".
+    QString checkedURL(const QString& u) const
+    {
+        QString plain;
+        const QStringView v(u);
+        for (qsizetype i = 0; i < v.size();) {
+            if (v[i] == QChar(rawMark)) {
+                qsizetype end;
+                plain += raw[slotAt(v, i, end)];
+                i = end;
+            } else {
+                plain += v[i++];
+            }
+        }
+        return HTMLSanitizer::safeURL(plain) == QLatin1String("#") ? QStringLiteral("#") : u;
+    }
+
+    // Images ![alt](src "title") and links [text](href "title"); the title is dropped.
+    QString bracketed(const QString& text, bool images)
+    {
+        const QStringView s(text);
+        const qsizetype n = s.size();
+        auto closeBracket = markdownFinder(s, [s](qsizetype j) { return s[j] == u']'; });
+        auto urlEnd = markdownFinder(s, [s](qsizetype j) { return s[j] == u')' || isTagMark(s[j]) || blank(s, j); });
+        auto nextAmp = markdownFinder(s, [s](qsizetype j) { return s[j] == u'&'; });
+        auto nonBlank = markdownFinder(s, [s](qsizetype j) { return !blank(s, j); });
+        const QLatin1String quot("&quot;");
+        QString out;
+        qsizetype copied = 0;
+        const char16_t lead = images ? u'!' : u'[';
+        for (qsizetype p = s.indexOf(QChar(lead)); p >= 0 && p < n; p = s.indexOf(QChar(lead), p)) {
+            const qsizetype open = images ? p + 1 : p;
+            if (open + 1 >= n || s[open] != u'[' || (!images && s[open + 1] == u']')) {
+                ++p;
+                continue;
+            }
+            const qsizetype q = closeBracket(open + 1);
+            if (q >= n)
+                break;
+            qsizetype end = -1, r = -1;
+            if (q + 1 < n && s[q + 1] == u'(') {
+                r = urlEnd(q + 2);
+                if (r > q + 2 && r < n) {
+                    if (s[r] == u')') {
+                        end = r + 1;
+                    } else if (!isTagMark(s[r])) {
+                        const qsizetype t = nonBlank(r);
+                        if (s.mid(t, 6) == quot) {
+                            const qsizetype a = nextAmp(t + 6);
+                            if (s.mid(a, 6) == quot && a + 6 < n && s[a + 6] == u')')
+                                end = a + 7;
+                        }
+                    }
+                }
+            }
+            if (end < 0) {
+                ++p;
+                continue;
+            }
+            out += s.mid(copied, p - copied);
+            const QString label = text.mid(open + 1, q - open - 1);
+            const QString target = checkedURL(text.mid(q + 2, r - q - 2));
+            if (images) {
+                bool breaks = false;
+                for (QChar c : label)
+                    breaks = breaks || c.unicode() == tagEndsLine || isLineEnd(c.unicode());
+                tags.push_back({Tag::image, label, target});
+                appendSlot(out, breaks ? tagEndsLine : tagMark, qsizetype(tags.size()) - 1);
+            } else {
+                tags.push_back({Tag::link, target, {}});
+                appendSlot(out, tagMark, qsizetype(tags.size()) - 1);
+                out += label;
+                out += QLatin1String("</a>");
+            }
+            copied = p = end;
+        }
+        if (copied == 0)
+            return text;
+        out += s.mid(copied);
+        return out;
+    }
+
+    // http:// and https:// addresses not glued to a word, a quote or "=";
+    // the last character is not sentence punctuation or ")".
+    QString bareURLs(const QString& text)
+    {
+        const QStringView s(text);
+        const qsizetype n = s.size();
+        auto runEnd = markdownFinder(s, [s](qsizetype j) { return s[j] == u'<' || isTagMark(s[j]) || blank(s, j); });
+        QString out;
+        qsizetype copied = 0;
+        for (qsizetype p = s.indexOf(QLatin1String("http")); p >= 0; p = s.indexOf(QLatin1String("http"), p)) {
+            qsizetype a = p + 4;
+            if (a < n && s[a] == u's')
+                ++a;
+            if (s.mid(a, 3) != QLatin1String("://")) {
+                ++p;
+                continue;
+            }
+            a += 3;
+            if (p > 0) {
+                const char32_t b = before(s, p);
+                if (b == u'"' || b == u'=' || isWord(b)) {
+                    ++p;
+                    continue;
+                }
+            }
+            qsizetype m = -1;
+            for (qsizetype k = runEnd(a); k > a;) {
+                const char32_t c = before(s, k);
+                const qsizetype start = k - width(c);
+                if (start <= a)
+                    break;
+                if (!(c == u'.' || c == u',' || c == u';' || c == u':' || c == u'!' || c == u'?' || c == u')')) {
+                    m = k;
+                    break;
+                }
+                k = start;
+            }
+            if (m < 0) {
+                ++p;
+                continue;
+            }
+            out += s.mid(copied, p - copied);
+            tags.push_back({Tag::url, text.mid(p, m - p), {}});
+            appendSlot(out, tagMark, qsizetype(tags.size()) - 1);
+            copied = p = m;
+        }
+        if (copied == 0)
+            return text;
+        out += s.mid(copied);
+        return out;
+    }
+
+    // "." stops at line breaks and at generated markup holding one.
+    static bool breaksLine(QChar c) { return c.unicode() == tagEndsLine || isLineEnd(c.unicode()); }
+
+    // mark mark (non-blank) … (non-blank) mark mark, shortest first.
+    static QString doubled(const QString& text, char16_t mark, const char* tag)
+    {
+        const QStringView s(text);
+        const qsizetype n = s.size();
+        const QChar m(mark);
+        if (!s.contains(QStringView(QString(2, m))))
+            return text;
+        auto closer = markdownFinder(s, [s, m, n](qsizetype e) {
+            return s[e] == m && e + 1 < n && s[e + 1] == m && e > 0 && !blank(s, e - 1);
+        });
+        auto lineBreak = markdownFinder(s, [s](qsizetype j) { return breaksLine(s[j]); });
+        const QString open = u'<' + QLatin1String(tag) + u'>', close = QStringLiteral("</") + QLatin1String(tag) + u'>';
+        QString out;
+        qsizetype copied = 0;
+        for (qsizetype p = s.indexOf(m); p >= 0 && p + 2 < n; p = s.indexOf(m, p)) {
+            if (s[p + 1] != m || blank(s, p + 2)) {
+                ++p;
+                continue;
+            }
+            const qsizetype e = closer(p + 3);
+            if (e >= n || lineBreak(p + 2) < e) {
+                ++p;
+                continue;
+            }
+            out += s.mid(copied, p - copied);
+            out += open;
+            out += s.mid(p + 2, e - p - 2);
+            out += close;
+            copied = p = e + 2;
+        }
+        if (copied == 0)
+            return text;
+        out += s.mid(copied);
+        return out;
+    }
+
+    // A single mark not touching another mark or a word character outside,
+    // non-blank inside: <em>.
+    static QString flanked(const QString& text, char16_t mark)
+    {
+        const QStringView s(text);
+        const qsizetype n = s.size();
+        const QChar m(mark);
+        const auto outside = [&](char32_t c) { return c != mark && !isWord(c); };
+        auto closer = markdownFinder(s, [s, m, n, outside](qsizetype e) {
+            return s[e] == m && !blank(s, e - 1) && (e + 1 >= n || outside(at(s, e + 1)));
+        });
+        auto lineBreak = markdownFinder(s, [s](qsizetype j) { return breaksLine(s[j]); });
+        QString out;
+        qsizetype copied = 0;
+        for (qsizetype p = s.indexOf(m); p >= 0 && p + 1 < n; p = s.indexOf(m, p)) {
+            if ((p > 0 && !outside(before(s, p))) || blank(s, p + 1)) {
+                ++p;
+                continue;
+            }
+            const qsizetype e = closer(p + 2);
+            if (e >= n || lineBreak(p + 1) < e) {
+                ++p;
+                continue;
+            }
+            out += s.mid(copied, p - copied);
+            out += QLatin1String("<em>");
+            out += s.mid(p + 1, e - p - 1);
+            out += QLatin1String("</em>");
+            copied = p = e + 1;
+        }
+        if (copied == 0)
+            return text;
+        out += s.mid(copied);
+        return out;
+    }
+
+    // Set-aside pieces back in place. Inside an attribute value the double
+    // quote is escaped last, so nothing restored can end the attribute.
+    void write(QString& out, QStringView s, bool attribute) const
+    {
+        const qsizetype from = out.size();
+        qsizetype run = 0;
+        for (qsizetype i = 0; i < s.size();) {
+            if (!isMark(s[i])) {
+                ++i;
+                continue;
+            }
+            out += s.mid(run, i - run);
+            qsizetype end;
+            const qsizetype k = slotAt(s, i, end);
+            switch (s[i].unicode()) {
+            case codeMark: out += code[k]; break;
+            case rawMark: restoreCode(out, raw[k]); break;
+            default: writeTag(out, tags[size_t(k)], attribute); break;
+            }
+            run = i = end;
+        }
+        out += s.mid(run);
+        if (attribute && out.indexOf(u'"', from) >= 0) {
+            QString value = out.mid(from);
+            value.replace(u'"', QLatin1String("&quot;"));
+            out.truncate(from);
+            out += value;
+        }
+    }
+
+    // Raw pieces may hold code spans (a tag's attribute can be one) but
+    // nothing else of ours: their other control characters are the user's.
+    void restoreCode(QString& out, QStringView s) const
+    {
+        qsizetype run = 0;
+        for (qsizetype i = s.indexOf(QChar(codeMark)); i >= 0; i = s.indexOf(QChar(codeMark), run)) {
+            out += s.mid(run, i - run);
+            qsizetype end;
+            out += code[slotAt(s, i, end)];
+            run = end;
+        }
+        out += s.mid(run);
+    }
+
+    void writeTag(QString& out, const Tag& tag, bool attribute) const
+    {
+        switch (tag.kind) {
+        case Tag::image:
+            out += QLatin1String("<img alt=\"");
+            write(out, tag.first, true);
+            out += QLatin1String("\" src=\"");
+            write(out, tag.second, true);
+            out += QLatin1String("\">");
+            return;
+        case Tag::link:
+            out += QLatin1String("<a href=\"");
+            write(out, tag.first, true);
+            out += QLatin1String("\">");
+            return;
+        case Tag::url:
+            out += QLatin1String("<a href=\"");
+            write(out, tag.first, true);
+            out += QLatin1String("\">");
+            write(out, tag.first, false);
+            out += QLatin1String("</a>");
+            return;
+        case Tag::autolink:
+            if (attribute) {
+                HTML::appendEsc(out, tag.first);
+                return;
+            }
+            out += QLatin1String("<a href=\"");
+            HTML::appendEsc(out, tag.first);
+            out += QLatin1String("\">");
+            HTML::appendEsc(out, tag.first);
+            out += QLatin1String("</a>");
+            return;
+        }
+    }
+};
+
 }
 
 QString inlineHTML(const QString& text)
 {
-    QStringList code, raw;
-    // The slot markers are invisible control characters; typed ones must not
+    // The slot marks are invisible control characters; typed ones must not
     // pull stored pieces into the wrong place.
     QString s = text;
-    s.remove(QChar(1));
-    s.remove(QChar(2));
-    // Each step is skipped when the text lacks the literal its pattern
-    // needs; that leaves the result unchanged and saves most of the work.
-    if (s.contains(u'`'))
-        s = Regex::reReplace(s, codeRE, [&](const QStringList& g) {
-            code << wrap(QStringLiteral("<code>"), HTML::esc(g[1]), QStringLiteral("</code>"));
-            return slot(QChar(1), code.size() - 1);
-        });
-    if (s.contains(u'<') || s.contains(u'&'))
-        s = Regex::reReplace(s, rawRE, [&](const QStringList& g) {
-            raw << sanitize(g[0]);
-            return slot(QChar(2), raw.size() - 1);
-        });
-    s = HTML::esc(s);
-    // Judge a URL with its character references back in place: they were
-    // set aside as raw HTML and would otherwise hide "javascript:".
-    const auto url = [&](const QString& u) {
-        return HTMLSanitizer::safeURL(restore(u, htmlSlotRE, raw)) == QLatin1String("#") ? QStringLiteral("#") : u;
-    };
-    const bool bracketed = s.contains(QLatin1String("]("));
-    if (bracketed && s.contains(QLatin1String("![")))
-        s = Regex::reReplace(s, imageRE, [&](const QStringList& g) {
-            return QStringLiteral("<img alt=\"") + g[1] + QStringLiteral("\" src=\"") + url(g[2]) + QStringLiteral("\">");
-        });
-    if (bracketed)
-        s = Regex::reReplace(s, linkRE, [&](const QStringList& g) {
-            return QStringLiteral("<a href=\"") + url(g[2]) + QStringLiteral("\">") + g[1] + QStringLiteral("</a>");
-        });
-    if (s.contains(QLatin1String("://")))
-        s = Regex::reReplace(s, bareURLRE, [](const QStringList& g) {
-            return QStringLiteral("<a href=\"") + g[1] + QStringLiteral("\">") + g[1] + QStringLiteral("</a>");
-        });
-    const auto tag = [](const char* name) {
-        return [name](const QStringList& g) {
-            const QString n = QString::fromLatin1(name);
-            return u'<' + n + u'>' + g[1] + QStringLiteral("</") + n + u'>';
-        };
-    };
-    if (s.contains(QLatin1String("**")))
-        s = Regex::reReplace(s, boldStarsRE, tag("strong"));
-    if (s.contains(QLatin1String("__")))
-        s = Regex::reReplace(s, boldUnderscoresRE, tag("strong"));
-    if (s.contains(u'*'))
-        s = Regex::reReplace(s, italicStarRE, tag("em"));
-    if (s.contains(u'_'))
-        s = Regex::reReplace(s, italicUnderscoreRE, tag("em"));
-    if (s.contains(QLatin1String("~~")))
-        s = Regex::reReplace(s, strikeRE, tag("del"));
-    if (!raw.isEmpty())
-        s = restore(s, htmlSlotRE, raw);
-    return code.isEmpty() ? s : restore(s, codeSlotRE, code);
+    s.remove(QChar(codeMark));
+    s.remove(QChar(rawMark));
+    return Renderer().render(s);
 }
 
 }

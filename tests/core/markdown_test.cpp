@@ -70,7 +70,8 @@ TEST(MarkdownBlocks, Lists)
     EXPECT_EQ(md("- a\n\t- b"), QStringLiteral("<ul><li>a<ul><li>b</li></ul>\n</li></ul>\n"));
     EXPECT_EQ(Markdown::indent(QStringLiteral(" \t x")), 6);
     EXPECT_FALSE(Markdown::listMarker(QStringLiteral("1234567890. x")));
-    const auto m = Markdown::listMarker(QStringLiteral("  3) 三"));
+    const QString item = QStringLiteral("  3) 三");
+    const auto m = Markdown::listMarker(item);
     ASSERT_TRUE(m);
     EXPECT_EQ(m->indent, 2);
     EXPECT_TRUE(m->ordered);
