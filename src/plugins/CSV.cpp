@@ -29,8 +29,50 @@ QChar detectSeparator(const QString& text)
     return QChar(candidates[best]);
 }
 
-void forEachRow(const QString& input, QChar separator, const std::function<void(QStringList&)>& onRow)
+namespace {
+
+// Counts rows and fields from k on, following the same quoting rules;
+// `content` stands for a non-empty current field.
+void countFrom(const QChar* p, qsizetype k, qsizetype n, QChar separator, Shape& shape)
 {
+    qsizetype fields = 0;
+    bool content = false, inQuotes = false;
+    for (; k < n; ++k) {
+        const QChar c = p[k];
+        if (inQuotes) {
+            if (c != QLatin1Char('"'))
+                content = true;
+            else if (k + 1 < n && p[k + 1] == QLatin1Char('"'))
+                content = true, ++k;
+            else
+                inQuotes = false;
+            continue;
+        }
+        if (c == QLatin1Char('"') && !content) {
+            inQuotes = true;
+        } else if (c == separator) {
+            ++fields;
+            content = false;
+        } else if (c == QLatin1Char('\n')) {
+            shape.widest = std::max(shape.widest, fields + 1);
+            ++shape.rows;
+            fields = 0;
+            content = false;
+        } else {
+            content = true;
+        }
+    }
+    if (content || fields > 0) {
+        shape.widest = std::max(shape.widest, fields + 1);
+        ++shape.rows;
+    }
+}
+
+}
+
+Shape forEachRow(const QString& input, QChar separator, const std::function<bool(QStringList&)>& onRow)
+{
+    Shape shape;
     QString text = LineEnding::normalize(input);
     qsizetype n = text.size();
     while (n > 0 && text[n - 1] == QLatin1Char('\n'))
@@ -71,9 +113,15 @@ void forEachRow(const QString& input, QChar separator, const std::function<void(
         } else if (c == QLatin1Char('\n')) {
             row << field;
             field.clear();
-            onRow(row);
-            row.clear();
+            ++shape.rows;
+            shape.widest = std::max(shape.widest, row.size());
             ++k;
+            const bool more = onRow(row);
+            row.clear();
+            if (!more) {
+                countFrom(p, k, n, separator, shape);
+                return shape;
+            }
         } else {
             qsizetype e = k + 1;
             while (e < n && p[e] != separator && p[e] != QLatin1Char('\n'))
@@ -84,14 +132,20 @@ void forEachRow(const QString& input, QChar separator, const std::function<void(
     }
     if (!field.isEmpty() || !row.isEmpty()) {
         row << field;
+        ++shape.rows;
+        shape.widest = std::max(shape.widest, row.size());
         onRow(row);
     }
+    return shape;
 }
 
 QList<QStringList> parse(const QString& text, QChar separator)
 {
     QList<QStringList> rows;
-    forEachRow(text, separator, [&](QStringList& row) { rows << std::move(row); });
+    forEachRow(text, separator, [&](QStringList& row) {
+        rows << std::move(row);
+        return true;
+    });
     return rows;
 }
 

@@ -12,6 +12,11 @@ namespace CSV {
 QChar detectSeparator(const QString& text);
 // Rows of fields; rows may differ in length. Quoted fields may span lines.
 QList<QStringList> parse(const QString& text, QChar separator);
-// The same walk, handing each row over as it completes.
-void forEachRow(const QString& text, QChar separator, const std::function<void(QStringList&)>& row);
+struct Shape {
+    qsizetype rows = 0;
+    qsizetype widest = 0; // fields in the longest row
+};
+// The same walk, handing each row over as it completes until `row` returns
+// false; the rows after that are only counted, without copying fields.
+Shape forEachRow(const QString& text, QChar separator, const std::function<bool(QStringList&)>& row);
 }

@@ -32,38 +32,42 @@ bool isNumericCell(QStringView s)
     return true;
 }
 
-QString previewHTML(const QString& text)
+namespace {
+
+QString render(const QString& text, QChar sep)
 {
-    const QChar sep = CSV::detectSeparator(text);
     QList<QStringList> shown;
-    qsizetype rowCount = 0;
-    qsizetype cols = 0;
-    CSV::forEachRow(text, sep, [&](QStringList& row) {
-        cols = std::max(cols, row.size());
-        if (rowCount <= previewRowLimit)
-            shown << std::move(row);
-        ++rowCount;
+    const CSV::Shape shape = CSV::forEachRow(text, sep, [&](QStringList& row) {
+        shown << std::move(row);
+        return shown.size() <= previewRowLimit;
     });
-    if (rowCount == 0)
+    if (shape.rows == 0)
         return HTML::caption({QStringLiteral("空表格")});
 
     const QString sepName = sep == QLatin1Char('\t') ? QStringLiteral("Tab") : QString(sep);
-    QString out = HTML::caption({QStringLiteral("%1 行 · %2 列").arg(rowCount - 1).arg(cols), QStringLiteral("分隔符 ") + sepName,
+    QString out = HTML::caption({QStringLiteral("%1 行 · %2 列").arg(shape.rows - 1).arg(shape.widest), QStringLiteral("分隔符 ") + sepName,
                                  QStringLiteral("首行为表头")});
+    // Rows keep their own length: padding every row to the widest one made a
+    // short file with one very wide row render hundreds of megabytes.
     out += QStringLiteral("<table class=\"tbl\"><tr><th class=\"idx\">#</th>");
-    const QStringList& header = shown[0];
-    for (qsizetype k = 0; k < cols; ++k) {
+    qsizetype cut = -1; // the row where the size budget ran out
+    for (const QString& h : shown[0]) {
+        if (out.size() > previewHTMLBudget) {
+            cut = 0;
+            break;
+        }
         out += QStringLiteral("<th>");
-        if (k < header.size())
-            HTML::appendEsc(out, header[k]);
+        HTML::appendEsc(out, h);
         out += QStringLiteral("</th>");
     }
     out += QStringLiteral("</tr>");
-    for (qsizetype r = 1; r < shown.size(); ++r) {
-        const QStringList& row = shown[r];
+    for (qsizetype r = 1; r < shown.size() && r <= previewRowLimit && cut < 0; ++r) {
         out += QStringLiteral("<tr><td class=\"idx\">") + QString::number(r) + QStringLiteral("</td>");
-        for (qsizetype k = 0; k < cols; ++k) {
-            const QString v = k < row.size() ? row[k] : QString();
+        for (const QString& v : shown[r]) {
+            if (out.size() > previewHTMLBudget) {
+                cut = r;
+                break;
+            }
             out += isNumericCell(v) ? QStringLiteral("<td class=\"r\">") : QStringLiteral("<td>");
             HTML::appendEsc(out, v);
             out += QStringLiteral("</td>");
@@ -71,9 +75,17 @@ QString previewHTML(const QString& text)
         out += QStringLiteral("</tr>");
     }
     out += QStringLiteral("</table>");
-    if (rowCount - 1 > previewRowLimit)
+    if (cut >= 0)
+        out += HTML::caption({QStringLiteral("表格过大，仅显示前 %1 行（共 %2 行 · %3 列）").arg(cut).arg(shape.rows - 1).arg(shape.widest)});
+    else if (shape.rows - 1 > previewRowLimit)
         out += HTML::caption({QStringLiteral("仅显示前 %1 行").arg(previewRowLimit)});
     return out;
 }
+
+}
+
+QString previewHTML(const QString& text) { return render(text, CSV::detectSeparator(text)); }
+
+QString previewTSV(const QString& text) { return render(text, QLatin1Char('\t')); }
 
 }

@@ -49,8 +49,8 @@ public:
     TreeNode document()
     {
         skipWS();
-        if (i >= n)
-            fail(QStringLiteral("内容为空"), i);
+        if (i >= n) // an empty document has no position: line 1, no column
+            throw PluginError(QStringLiteral("内容为空"), 1);
         TreeNode v = value();
         skipWS();
         if (i < n)

@@ -126,9 +126,27 @@ const QList<Entry>& catalog()
 
 const FormatPlugin& plainText() { return all().last(); }
 
+namespace {
+
+// The CSV format as a .tsv file uses it: the same entry, split at tabs only.
+const FormatPlugin& tsv()
+{
+    static const FormatPlugin plugin = [] {
+        FormatPlugin p = *pluginWithID(QStringLiteral("csv"));
+        p.previewFn = &CSVPlugin::previewTSV;
+        return p;
+    }();
+    return plugin;
+}
+
+}
+
 const FormatPlugin& plugin(const QString& forName)
 {
-    const FormatPlugin* p = byExtension(FileName::ext(forName));
+    const QString ext = FileName::ext(forName);
+    if (ext == QLatin1String("tsv"))
+        return tsv();
+    const FormatPlugin* p = byExtension(ext);
     return p ? *p : plainText();
 }
 

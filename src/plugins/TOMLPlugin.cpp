@@ -1,20 +1,130 @@
 #include "plugins/TOMLPlugin.h"
 
-#include "plugins/Regex.h"
-
 #include <QSet>
+#include <optional>
 
 namespace TOMLPlugin {
 
 namespace {
 
-const QString keyValuePattern = QStringLiteral(
-    "^((?:[A-Za-z0-9_\\-]+|\"[^\"]*\"|'[^']*')(?:\\s*\\.\\s*(?:[A-Za-z0-9_\\-]+|\"[^\"]*\"|'[^']*'))*)\\s*=\\s*(.*)$");
-const QString literalPattern = QStringLiteral("^'[^']*'$");
-const QString numberPattern = QStringLiteral(
-    "^[-+]?(\\d[\\d_]*(\\.[\\d_]+)?([eE][-+]?\\d+)?|0x[0-9a-fA-F_]+|0o[0-7_]+|0b[01_]+|inf|nan)$");
-const QString dateTimePattern = QStringLiteral(
-    "^\\d{4}-\\d{2}-\\d{2}([Tt ]\\d{2}:\\d{2}(:\\d{2}(\\.\\d+)?)?(Z|[-+]\\d{2}:\\d{2})?)?$|^\\d{2}:\\d{2}:\\d{2}(\\.\\d+)?$");
+qsizetype digitsFrom(QStringView s, qsizetype k, bool underscores)
+{
+    while (k < s.size() && (s[k].isDigit() || (underscores && s[k] == QLatin1Char('_'))))
+        ++k;
+    return k;
+}
+
+// ^[-+]?(\d[\d_]*(\.[\d_]+)?([eE][-+]?\d+)?|0x[0-9a-fA-F_]+|0o[0-7_]+|0b[01_]+|inf|nan)$
+bool isNumber(QStringView s)
+{
+    qsizetype k = 0;
+    const qsizetype n = s.size();
+    if (k < n && (s[k] == QLatin1Char('-') || s[k] == QLatin1Char('+')))
+        ++k;
+    const QStringView r = s.mid(k);
+    if (r == QLatin1String("inf") || r == QLatin1String("nan"))
+        return true;
+    if (r.size() > 2 && r[0] == QLatin1Char('0')) {
+        const char16_t kind = r[1].unicode();
+        auto allOf = [&](auto ok) {
+            for (qsizetype j = 2; j < r.size(); ++j)
+                if (!ok(r[j].unicode()) && r[j] != QLatin1Char('_'))
+                    return false;
+            return true;
+        };
+        if (kind == 'x' && allOf([](char16_t u) { return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F'); }))
+            return true;
+        if (kind == 'o' && allOf([](char16_t u) { return u >= '0' && u <= '7'; }))
+            return true;
+        if (kind == 'b' && allOf([](char16_t u) { return u == '0' || u == '1'; }))
+            return true;
+    }
+    if (k >= n || !s[k].isDigit())
+        return false;
+    k = digitsFrom(s, k + 1, true);
+    if (k < n && s[k] == QLatin1Char('.')) {
+        const qsizetype f = digitsFrom(s, k + 1, true);
+        if (f == k + 1)
+            return false;
+        k = f;
+    }
+    if (k < n && (s[k] == QLatin1Char('e') || s[k] == QLatin1Char('E'))) {
+        ++k;
+        if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-')))
+            ++k;
+        const qsizetype e = digitsFrom(s, k, false);
+        if (e == k)
+            return false;
+        k = e;
+    }
+    return k == n;
+}
+
+// Exactly `count` digits at k.
+bool digitsAt(QStringView s, qsizetype k, int count)
+{
+    if (k + count > s.size())
+        return false;
+    for (int j = 0; j < count; ++j)
+        if (!s[k + j].isDigit())
+            return false;
+    return true;
+}
+
+// HH:MM:SS(.fraction)? from k to the end
+bool isTimeFrom(QStringView s, qsizetype k)
+{
+    if (!(digitsAt(s, k, 2) && k + 2 < s.size() && s[k + 2] == QLatin1Char(':') && digitsAt(s, k + 3, 2) && k + 5 < s.size()
+          && s[k + 5] == QLatin1Char(':') && digitsAt(s, k + 6, 2)))
+        return false;
+    k += 8;
+    if (k < s.size() && s[k] == QLatin1Char('.')) {
+        const qsizetype f = digitsFrom(s, k + 1, false);
+        if (f == k + 1)
+            return false;
+        k = f;
+    }
+    return k == s.size();
+}
+
+// ^\d{4}-\d{2}-\d{2}([Tt ]\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[-+]\d{2}:\d{2})?)?$|^\d{2}:\d{2}:\d{2}(\.\d+)?$
+bool isDateTime(QStringView s)
+{
+    const qsizetype n = s.size();
+    if (!(digitsAt(s, 0, 4) && n > 4 && s[4] == QLatin1Char('-') && digitsAt(s, 5, 2) && n > 7 && s[7] == QLatin1Char('-')
+          && digitsAt(s, 8, 2)))
+        return isTimeFrom(s, 0);
+    qsizetype k = 10;
+    if (k == n)
+        return true;
+    if (!(s[k] == QLatin1Char('T') || s[k] == QLatin1Char('t') || s[k] == QLatin1Char(' ')))
+        return false;
+    if (!(digitsAt(s, k + 1, 2) && k + 3 < n && s[k + 3] == QLatin1Char(':') && digitsAt(s, k + 4, 2)))
+        return false;
+    k += 6;
+    if (k < n && s[k] == QLatin1Char(':') && digitsAt(s, k + 1, 2)) {
+        k += 3;
+        if (k < n && s[k] == QLatin1Char('.')) {
+            const qsizetype f = digitsFrom(s, k + 1, false);
+            if (f == k + 1)
+                return false;
+            k = f;
+        }
+    }
+    if (k < n && s[k] == QLatin1Char('Z'))
+        ++k;
+    else if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-')) && digitsAt(s, k + 1, 2) && k + 3 < n
+             && s[k + 3] == QLatin1Char(':') && digitsAt(s, k + 4, 2))
+        k += 6;
+    return k == n;
+}
+
+// ^'[^']*'$
+bool isLiteralString(QStringView s)
+{
+    return s.size() >= 2 && s.front() == QLatin1Char('\'') && s.back() == QLatin1Char('\'')
+        && s.mid(1, s.size() - 2).indexOf(QLatin1Char('\'')) < 0;
+}
 
 QString trimSpacesTabs(const QString& s)
 {
@@ -24,6 +134,85 @@ QString trimSpacesTabs(const QString& s)
     while (b > a && (s[b - 1] == QLatin1Char(' ') || s[b - 1] == QLatin1Char('\t')))
         --b;
     return s.mid(a, b - a);
+}
+
+bool isBareKeyChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '-';
+}
+
+// A dotted key from t[k]: bare, "basic" or 'literal' parts joined by dots.
+// With escapes a basic part may hold \" as TOML allows; without, a part ends
+// at the next double quote. Returns the end of the key or -1.
+qsizetype scanKey(QStringView t, qsizetype k, bool escapes)
+{
+    const qsizetype n = t.size();
+    auto simple = [&]() -> bool {
+        if (k >= n)
+            return false;
+        if (t[k] == QLatin1Char('"') || t[k] == QLatin1Char('\'')) {
+            const QChar q = t[k++];
+            while (k < n && t[k] != q)
+                k += (escapes && q == QLatin1Char('"') && t[k] == QLatin1Char('\\') && k + 1 < n) ? 2 : 1;
+            if (k >= n)
+                return false;
+            ++k;
+            return true;
+        }
+        const qsizetype start = k;
+        while (k < n && isBareKeyChar(t[k]))
+            ++k;
+        return k > start;
+    };
+    if (!simple())
+        return -1;
+    for (;;) {
+        qsizetype j = k;
+        while (j < n && t[j].isSpace())
+            ++j;
+        if (j >= n || t[j] != QLatin1Char('.'))
+            return k;
+        ++j;
+        while (j < n && t[j].isSpace())
+            ++j;
+        k = j;
+        if (!simple())
+            return -1;
+    }
+}
+
+struct KeyValue {
+    QString key;
+    QString value;
+};
+
+// ^(key)\s*=\s*(.*)$ — first with quoted parts as plain runs, then with escapes.
+std::optional<KeyValue> matchKeyValue(const QString& t)
+{
+    for (const bool escapes : {false, true}) {
+        const qsizetype end = scanKey(t, 0, escapes);
+        if (end < 0)
+            continue;
+        qsizetype k = end;
+        while (k < t.size() && t[k].isSpace())
+            ++k;
+        if (k >= t.size() || t[k] != QLatin1Char('='))
+            continue;
+        ++k;
+        while (k < t.size() && t[k].isSpace())
+            ++k;
+        const QStringView value = QStringView(t).mid(k);
+        bool oneLine = true;
+        for (QChar c : value) {
+            const char16_t u = c.unicode();
+            if (u == '\r' || u == '\n' || u == 0x85 || u == 0x2028 || u == 0x2029)
+                oneLine = false;
+        }
+        if (oneLine)
+            return KeyValue{t.left(end), value.toString()};
+    }
+    return std::nullopt;
 }
 
 struct Header {
@@ -38,9 +227,53 @@ bool inNameSet(QChar c)
         || u == '"' || u == '\'' || u == ' ';
 }
 
+std::optional<Header> matchHeaderNameSet(const QString& t);
+
+// A header whose name is a TOML key: quoted parts may hold any character.
+std::optional<Header> matchHeaderKey(const QString& t)
+{
+    const qsizetype n = t.size();
+    Header h;
+    h.open = (n > 1 && t[1] == QLatin1Char('[')) ? 2 : 1;
+    qsizetype a = h.open;
+    while (a < n && t[a].isSpace())
+        ++a;
+    const qsizetype end = scanKey(t, a, true);
+    if (end < 0)
+        return std::nullopt;
+    h.name = t.mid(a, end - a);
+    qsizetype c = end;
+    while (c < n && t[c].isSpace())
+        ++c;
+    const qsizetype close = c;
+    while (c < n && c - close < 2 && t[c] == QLatin1Char(']'))
+        ++c;
+    h.close = c - close;
+    if (h.close == 0)
+        return std::nullopt;
+    while (c < n && t[c].isSpace())
+        ++c;
+    if (c < n && t[c] != QLatin1Char('#'))
+        return std::nullopt;
+    return h;
+}
+
+std::optional<Header> matchHeader(const QString& t)
+{
+    if (t.isEmpty() || t[0] != QLatin1Char('['))
+        return std::nullopt;
+    const auto plain = matchHeaderNameSet(t);
+    if (plain && plain->open == plain->close)
+        return plain;
+    const auto key = matchHeaderKey(t);
+    if (key && key->open == key->close)
+        return key;
+    return plain ? plain : key;
+}
+
 // The table-header grammar  ^(\[\[?)\s*([A-Za-z0-9_\-."' ]+?)\s*(\]\]?)\s*(#.*)?$  matched in one pass;
 // the lazy group followed by \s* backtracks quadratically on long runs of spaces.
-std::optional<Header> matchHeader(const QString& t)
+std::optional<Header> matchHeaderNameSet(const QString& t)
 {
     const qsizetype n = t.size();
     if (n == 0 || t[0] != QLatin1Char('['))
@@ -176,17 +409,17 @@ QList<Diagnostic> validate(const QString& text)
             continue;
         }
 
-        const auto kv = Regex::firstMatch(t, keyValuePattern);
+        const auto kv = matchKeyValue(t);
         if (!kv) {
             out << Diagnostic{n, QStringLiteral("应为 key = value 形式")};
             continue;
         }
-        const QString key = kv->at(1);
+        const QString& key = kv->key;
         if (keys.contains(key))
             out << Diagnostic{n, QStringLiteral("重复的键 ") + key};
         keys.insert(key);
 
-        const QString v = kv->at(2);
+        const QString& v = kv->value;
         if (v.isEmpty()) {
             out << Diagnostic{n, QStringLiteral("缺少值")};
             continue;
@@ -229,10 +462,9 @@ QList<Diagnostic> validate(const QString& text)
             if (!isBasicString(s))
                 out << Diagnostic{n, QStringLiteral("字符串缺少结束引号")};
         } else if (s.startsWith(QLatin1Char('\''))) {
-            if (!Regex::reMatches(s, literalPattern))
+            if (!isLiteralString(s))
                 out << Diagnostic{n, QStringLiteral("字符串缺少结束引号")};
-        } else if (!(s == QLatin1String("true") || s == QLatin1String("false") || Regex::reMatches(s, numberPattern)
-                     || Regex::reMatches(s, dateTimePattern))) {
+        } else if (!(s == QLatin1String("true") || s == QLatin1String("false") || isNumber(s) || isDateTime(s))) {
             out << Diagnostic{n, QStringLiteral("无法识别的值 ") + s + QStringLiteral("，字符串需要加引号")};
         }
     }

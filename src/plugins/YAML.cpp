@@ -3,10 +3,9 @@
 #include "core/LineEnding.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/JSONText.h"
-#include "plugins/Regex.h"
 
+#include <QHash>
 #include <QSet>
-#include <vector>
 
 namespace YAML {
 
@@ -17,6 +16,7 @@ struct Line {
     int indent = 0;
     QString full;
     qsizetype from = 0; // a sequence item continuing on its dash's line starts further in
+    bool tab = false;   // tab in the indentation: wrong unless the line turns out to be scalar content
     QStringView text() const { return QStringView(full).mid(from); }
 };
 
@@ -40,19 +40,167 @@ int leadingSpaces(QStringView s)
     return k;
 }
 
-QString trimSpacesTabs(QStringView s)
+QStringView trimSpacesTabs(QStringView s)
 {
     qsizetype a = 0, b = s.size();
     while (a < b && (s[a] == QLatin1Char(' ') || s[a] == QLatin1Char('\t')))
         ++a;
     while (b > a && (s[b - 1] == QLatin1Char(' ') || s[b - 1] == QLatin1Char('\t')))
         --b;
-    return s.mid(a, b - a).toString();
+    return s.mid(a, b - a);
 }
 
-TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked);
+// "---" or "..." at the start of a line, alone or followed by a blank.
+bool isMarker(QStringView r, QChar c)
+{
+    return r.size() >= 3 && r[0] == c && r[1] == c && r[2] == c
+        && (r.size() == 3 || r[3] == QLatin1Char(' ') || r[3] == QLatin1Char('\t'));
+}
+bool isDocumentMarker(QStringView r) { return isMarker(r, QLatin1Char('-')) || isMarker(r, QLatin1Char('.')); }
 
-TreeNode scalarAt(const QString& text, int line, int depth, bool inFlow = false)
+bool isFlowIndicator(QChar c)
+{
+    return c == QLatin1Char(',') || c == QLatin1Char('[') || c == QLatin1Char(']') || c == QLatin1Char('{')
+        || c == QLatin1Char('}');
+}
+
+// ^[-+]?(\d[\d_]*(\.\d*)?([eE][-+]?\d+)?|0x[0-9a-fA-F]+|\.inf|\.nan)$
+bool isNumber(QStringView s)
+{
+    const qsizetype n = s.size();
+    qsizetype k = 0;
+    if (k < n && (s[k] == QLatin1Char('-') || s[k] == QLatin1Char('+')))
+        ++k;
+    const QStringView r = s.mid(k);
+    if (r == QLatin1String(".inf") || r == QLatin1String(".nan"))
+        return true;
+    if (r.size() > 2 && r[0] == QLatin1Char('0') && r[1] == QLatin1Char('x')) {
+        bool hex = true;
+        for (qsizetype j = 2; j < r.size() && hex; ++j) {
+            const char16_t u = r[j].unicode();
+            hex = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+        }
+        if (hex)
+            return true;
+    }
+    if (k >= n || !s[k].isDigit())
+        return false;
+    ++k;
+    while (k < n && (s[k].isDigit() || s[k] == QLatin1Char('_')))
+        ++k;
+    if (k < n && s[k] == QLatin1Char('.')) {
+        ++k;
+        while (k < n && s[k].isDigit())
+            ++k;
+    }
+    if (k < n && (s[k] == QLatin1Char('e') || s[k] == QLatin1Char('E'))) {
+        ++k;
+        if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-')))
+            ++k;
+        if (k >= n || !s[k].isDigit())
+            return false;
+        while (k < n && s[k].isDigit())
+            ++k;
+    }
+    return k == n;
+}
+
+bool isLineTerminator(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u == '\n' || u == '\r' || u == 0x85 || u == 0x2028 || u == 0x2029;
+}
+
+// ^\S.*:\s — a colon followed by a blank somewhere after the first character.
+bool hasUnquotedColon(QStringView s)
+{
+    if (s.isEmpty() || s[0].isSpace())
+        return false;
+    for (qsizetype k = 1; k + 1 < s.size(); ++k) {
+        if (isLineTerminator(s[k]))
+            return false;
+        if (s[k] == QLatin1Char(':') && s[k + 1].isSpace())
+            return true;
+    }
+    return false;
+}
+
+// Anchors of one document and the copying budget of their aliases.
+struct Anchors {
+    QHash<QString, std::pair<TreeNode, qint64>> byName;
+    qint64 budget = aliasNodeBudget;
+};
+
+qint64 countNodes(const TreeNode& n)
+{
+    qint64 c = 1;
+    for (const auto& p : n.pairs)
+        c += countNodes(p.second);
+    for (const auto& i : n.items)
+        c += countNodes(i);
+    return c;
+}
+
+void define(Anchors* anchors, const QString& name, const TreeNode& value)
+{
+    if (anchors && !name.isEmpty())
+        anchors->byName.insert(name, {value, countNodes(value)});
+}
+
+// "*name" alone: the anchored value, or the text as it stands when the
+// anchor is unknown or the copying budget is spent.
+std::optional<TreeNode> alias(QStringView s, Anchors* anchors)
+{
+    if (s.size() < 2 || s[0] != QLatin1Char('*'))
+        return std::nullopt;
+    for (qsizetype k = 1; k < s.size(); ++k)
+        if (s[k].isSpace() || isFlowIndicator(s[k]))
+            return std::nullopt;
+    if (anchors) {
+        const auto it = anchors->byName.constFind(s.mid(1).toString());
+        if (it != anchors->byName.cend() && anchors->budget >= it->second) {
+            anchors->budget -= it->second;
+            return it->first;
+        }
+    }
+    return TreeNode::makeString(s.toString());
+}
+
+struct Props {
+    QString anchor;
+    QString tag;
+};
+
+// Strips leading node properties: "&anchor", "!tag", "!!str", "!<uri>".
+QStringView takeProps(QStringView v, Props& props)
+{
+    for (;;) {
+        const bool anchor = v.size() > 1 && v[0] == QLatin1Char('&') && !v[1].isSpace() && !isFlowIndicator(v[1]);
+        const bool tag = !v.isEmpty() && v[0] == QLatin1Char('!');
+        if (!anchor && !tag)
+            return v;
+        qsizetype k = 1;
+        if (tag && k < v.size() && v[k] == QLatin1Char('<')) {
+            while (k < v.size() && v[k] != QLatin1Char('>'))
+                ++k;
+            k = std::min(k + 1, v.size());
+        }
+        while (k < v.size() && !v[k].isSpace() && !isFlowIndicator(v[k]))
+            ++k;
+        (anchor ? props.anchor : props.tag) = v.left(k).mid(anchor ? 1 : 0).toString();
+        v = v.mid(k).trimmed();
+    }
+}
+
+bool forcesString(const Props& p)
+{
+    return p.tag == QLatin1String("!!str") || p.tag == QLatin1String("!<tag:yaml.org,2002:str>");
+}
+
+TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anchors* anchors);
+void applyMerges(std::vector<std::pair<QString, TreeNode>>& pairs);
+
+TreeNode scalarAt(const QString& text, int line, int depth, bool inFlow = false, Anchors* anchors = nullptr)
 {
     const QString s = text.trimmed();
     const QChar first = s.isEmpty() ? QChar() : s[0];
@@ -61,6 +209,8 @@ TreeNode scalarAt(const QString& text, int line, int depth, bool inFlow = false)
             && (!s.endsWith(QLatin1String("\\\"")) || s.endsWith(QLatin1String("\\\\\"")));
         if (!closed)
             throw PluginError(QStringLiteral("双引号字符串未闭合"), line);
+        if (!s.contains(QLatin1Char('\\')))
+            return TreeNode::makeString(s.mid(1, s.size() - 2));
         try {
             return TreeNode::makeString(JSONText::unescape(s));
         } catch (const PluginError&) {
@@ -73,23 +223,54 @@ TreeNode scalarAt(const QString& text, int line, int depth, bool inFlow = false)
         return TreeNode::makeString(s.mid(1, s.size() - 2).replace(QLatin1String("''"), QLatin1String("'")));
     }
     if (first == QLatin1Char('[') || first == QLatin1Char('{'))
-        return flowAt(s, line, depth, inFlow);
+        return flowAt(s, line, depth, inFlow, anchors);
+    if (anchors && (first == QLatin1Char('&') || first == QLatin1Char('!'))) {
+        Props props;
+        const QStringView rest = takeProps(s, props);
+        TreeNode value = rest.isEmpty()                             ? TreeNode::makeNull()
+            : forcesString(props) && rest[0] != QLatin1Char('"') && rest[0] != QLatin1Char('\'') ? TreeNode::makeString(rest.toString())
+                                                                    : scalarAt(rest.toString(), line, depth, inFlow, anchors);
+        define(anchors, props.anchor, value);
+        return value;
+    }
+    if (anchors && first == QLatin1Char('*'))
+        if (auto v = alias(s, anchors))
+            return *v;
     if (first == QLatin1Char('&') || first == QLatin1Char('*'))
         return TreeNode::makeString(s);
-    static const QStringList nulls{QString(), QStringLiteral("~"), QStringLiteral("null"), QStringLiteral("Null"), QStringLiteral("NULL")};
-    static const QStringList trues{QStringLiteral("true"), QStringLiteral("True"), QStringLiteral("TRUE"), QStringLiteral("yes"),
-                                   QStringLiteral("Yes"), QStringLiteral("on"), QStringLiteral("On")};
-    static const QStringList falses{QStringLiteral("false"), QStringLiteral("False"), QStringLiteral("FALSE"), QStringLiteral("no"),
-                                    QStringLiteral("No"), QStringLiteral("off"), QStringLiteral("Off")};
-    if (s.isEmpty() || nulls.contains(s))
+    switch (s.size()) {
+    case 0:
         return TreeNode::makeNull();
-    if (trues.contains(s))
-        return TreeNode::makeBool(true);
-    if (falses.contains(s))
-        return TreeNode::makeBool(false);
-    if (Regex::reMatches(s, QStringLiteral("^[-+]?(\\d[\\d_]*(\\.\\d*)?([eE][-+]?\\d+)?|0x[0-9a-fA-F]+|\\.inf|\\.nan)$")))
+    case 1:
+        if (s == QLatin1String("~"))
+            return TreeNode::makeNull();
+        break;
+    case 2:
+        if (s == QLatin1String("on") || s == QLatin1String("On"))
+            return TreeNode::makeBool(true);
+        if (s == QLatin1String("no") || s == QLatin1String("No"))
+            return TreeNode::makeBool(false);
+        break;
+    case 3:
+        if (s == QLatin1String("yes") || s == QLatin1String("Yes"))
+            return TreeNode::makeBool(true);
+        if (s == QLatin1String("off") || s == QLatin1String("Off"))
+            return TreeNode::makeBool(false);
+        break;
+    case 4:
+        if (s == QLatin1String("null") || s == QLatin1String("Null") || s == QLatin1String("NULL"))
+            return TreeNode::makeNull();
+        if (s == QLatin1String("true") || s == QLatin1String("True") || s == QLatin1String("TRUE"))
+            return TreeNode::makeBool(true);
+        break;
+    case 5:
+        if (s == QLatin1String("false") || s == QLatin1String("False") || s == QLatin1String("FALSE"))
+            return TreeNode::makeBool(false);
+        break;
+    }
+    if (isNumber(s))
         return TreeNode::makeNumber(s);
-    if (!s.contains(QLatin1String("://")) && Regex::reMatches(s, QStringLiteral("^\\S.*:\\s")))
+    if (!s.contains(QLatin1String("://")) && hasUnquotedColon(s))
         throw PluginError(QStringLiteral("值中出现未加引号的 \": \"，需要加引号"), line);
     return TreeNode::makeString(s);
 }
@@ -135,11 +316,18 @@ std::vector<QString> splitFlow(QStringView inside, int line)
     return parts;
 }
 
-// Deepest bracket nesting outside quoted values, found in one pass so that
-// hostile nesting is refused before the per-level splitting starts.
-int flowNesting(QStringView s)
+// Bracket nesting outside quoted values, found in one pass: the deepest
+// level, the level at the end, and whether a quote is still open there.
+struct Nesting {
+    int deepest = 0;
+    int last = 0;
+    bool quoteOpen = false;
+};
+
+Nesting flowNesting(QStringView s)
 {
-    int depth = 0, deepest = 0;
+    Nesting out;
+    int depth = 0;
     QChar quote;
     QChar prev = QLatin1Char(',');
     for (qsizetype k = 0; k < s.size(); ++k) {
@@ -155,18 +343,20 @@ int flowNesting(QStringView s)
             && (prev == QLatin1Char('[') || prev == QLatin1Char('{') || prev == QLatin1Char(',') || prev == QLatin1Char(':')))
             quote = c;
         else if (c == QLatin1Char('[') || c == QLatin1Char('{'))
-            deepest = std::max(deepest, ++depth);
+            out.deepest = std::max(out.deepest, ++depth);
         else if (c == QLatin1Char(']') || c == QLatin1Char('}'))
             --depth;
         if (!c.isSpace())
             prev = c;
     }
-    return deepest;
+    out.last = depth;
+    out.quoteOpen = !quote.isNull();
+    return out;
 }
 
-TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked)
+TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anchors* anchors)
 {
-    if (depth >= maxDepth || (!nestingChecked && depth + flowNesting(s) > maxDepth))
+    if (depth >= maxDepth || (!nestingChecked && depth + flowNesting(s).deepest > maxDepth))
         throw PluginError(QStringLiteral("嵌套层级过深（最多 %1 层）").arg(maxDepth), line);
     const bool isList = s.startsWith(QLatin1Char('['));
     const QChar close = isList ? QLatin1Char(']') : QLatin1Char('}');
@@ -177,7 +367,7 @@ TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked)
         std::vector<TreeNode> items;
         for (const QString& part : parts)
             if (!part.isEmpty())
-                items.push_back(scalarAt(part, line, depth + 1, true));
+                items.push_back(scalarAt(part, line, depth + 1, true, anchors));
         return TreeNode::makeList(std::move(items));
     }
     std::vector<std::pair<QString, TreeNode>> pairs;
@@ -185,7 +375,7 @@ TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked)
         if (part.isEmpty())
             continue;
         if (auto kv = splitKey(part)) {
-            pairs.emplace_back(kv->first, scalarAt(kv->second, line, depth + 1, true));
+            pairs.emplace_back(kv->first, scalarAt(kv->second, line, depth + 1, true, anchors));
         } else {
             QString key = part;
             if (key.endsWith(QLatin1Char(':')))
@@ -193,27 +383,92 @@ TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked)
             pairs.emplace_back(key, TreeNode::makeNull());
         }
     }
+    applyMerges(pairs);
     return TreeNode::makeMap(std::move(pairs));
+}
+
+// "<<" pairs whose value is a mapping (or a list of them) bring in the keys
+// the mapping does not set itself; earlier sources win over later ones.
+void applyMerges(std::vector<std::pair<QString, TreeNode>>& pairs)
+{
+    auto isMerge = [](const std::pair<QString, TreeNode>& p) {
+        if (p.first != QLatin1String("<<"))
+            return false;
+        if (p.second.kind == TreeNode::Kind::map)
+            return true;
+        if (p.second.kind != TreeNode::Kind::list)
+            return false;
+        for (const TreeNode& i : p.second.items)
+            if (i.kind != TreeNode::Kind::map)
+                return false;
+        return true;
+    };
+    if (std::none_of(pairs.begin(), pairs.end(), isMerge))
+        return;
+    QSet<QString> taken;
+    for (const auto& p : pairs)
+        if (!isMerge(p))
+            taken.insert(p.first);
+    std::vector<std::pair<QString, TreeNode>> out;
+    for (auto& p : pairs) {
+        if (!isMerge(p)) {
+            out.push_back(std::move(p));
+            continue;
+        }
+        auto take = [&](const TreeNode& source) {
+            for (const auto& q : source.pairs)
+                if (!taken.contains(q.first)) {
+                    taken.insert(q.first);
+                    out.push_back(q);
+                }
+        };
+        if (p.second.kind == TreeNode::Kind::map)
+            take(p.second);
+        else
+            for (const TreeNode& i : p.second.items)
+                take(i);
+    }
+    pairs = std::move(out);
 }
 
 class P {
 public:
     std::vector<Line> lines;
-    QStringList raw;
+    const QStringList* raw = nullptr;
     size_t pos = 0;
+    Anchors anchors;
 
     TreeNode node(int minIndent)
     {
         if (pos >= lines.size() || lines[pos].indent < minIndent)
             return TreeNode::makeNull();
         const Line& l = lines[pos];
+        checkTab(l);
         Depth guard(*this, l.no);
         if (isItem(l.text()))
             return seq(l.indent);
         if (splitKeyView(l.text()))
             return map(l.indent);
         ++pos;
-        return scalarAt(l.text().toString(), l.no, depth);
+        Props props;
+        const QStringView rest = takeProps(l.text(), props);
+        TreeNode value;
+        if (rest.isEmpty())
+            value = node(minIndent); // properties alone on their line belong to the node below
+        else
+            value = inlineValue(rest, props, lines[pos - 1], minIndent - 1);
+        define(&anchors, props.anchor, value);
+        return value;
+    }
+
+    // The first line whose indentation holds a tab and which was not taken
+    // as scalar content.
+    const Line* firstTab() const
+    {
+        for (const Line& l : lines)
+            if (l.tab)
+                return &l;
+        return nullptr;
     }
 
 private:
@@ -229,6 +484,155 @@ private:
         ~Depth() { --p.depth; }
     };
 
+    static void checkTab(const Line& l)
+    {
+        if (l.tab)
+            throw PluginError(QStringLiteral("缩进不能使用 Tab"), l.no);
+    }
+
+    // Skips the Lines up to raw line number `last`; they were scalar content.
+    void skipThrough(int last)
+    {
+        while (pos < lines.size() && lines[pos].no <= last) {
+            lines[pos].tab = false;
+            ++pos;
+        }
+    }
+
+    // A value that starts on the line of its key or dash; continuation lines
+    // must be indented deeper than `parentIndent`.
+    TreeNode inlineValue(QStringView v, const Props& props, const Line& l, int parentIndent)
+    {
+        const QChar first = v[0];
+        const int no = l.no;
+        if ((first == QLatin1Char('|') || first == QLatin1Char('>')) && v.size() < 4)
+            return TreeNode::makeString(blockScalar(no, parentIndent, first == QLatin1Char('>'), v.contains(QLatin1Char('+')),
+                                                    v.contains(QLatin1Char('-'))));
+        if (first == QLatin1Char('"') || first == QLatin1Char('\''))
+            return scalarAt(quoted(v, no), no, depth, false, &anchors);
+        if (first == QLatin1Char('[') || first == QLatin1Char('{'))
+            return scalarAt(flowLines(v, no), no, depth, false, &anchors);
+        if (first == QLatin1Char('*'))
+            return scalarAt(v.toString(), no, depth, false, &anchors);
+        const QString text = plain(v, parentIndent);
+        if (forcesString(props))
+            return TreeNode::makeString(text);
+        return scalarAt(text, no, depth, false, &anchors);
+    }
+
+    // A plain scalar folded with the deeper lines that continue it; lines
+    // that look like keys or items are left to the caller.
+    QString plain(QStringView v, int parentIndent)
+    {
+        if (pos >= lines.size() || lines[pos].indent <= parentIndent)
+            return v.toString();
+        QString out = v.toString();
+        int last = pos > 0 ? lines[pos - 1].no : 0;
+        while (pos < lines.size()) {
+            const Line& c = lines[pos];
+            if (c.indent <= parentIndent || isItem(c.text()) || splitKeyView(c.text()))
+                break;
+            bool gap = false;
+            for (int k = last; k < c.no - 1; ++k)
+                if (isBlank(raw->at(k))) {
+                    out += QLatin1Char('\n');
+                    gap = true;
+                }
+            if (!gap)
+                out += QLatin1Char(' ');
+            out += c.text();
+            last = c.no;
+            lines[pos].tab = false;
+            ++pos;
+        }
+        return out;
+    }
+
+    // A quoted scalar, joined with the following raw lines when its closing
+    // quote comes later. Line breaks fold to spaces, empty lines to line feeds.
+    QString quoted(QStringView v, int no)
+    {
+        const QChar q = v[0];
+        auto closeIn = [q](QStringView s, qsizetype from) -> qsizetype {
+            for (qsizetype k = from; k < s.size(); ++k) {
+                if (q == QLatin1Char('"') && s[k] == QLatin1Char('\\'))
+                    ++k;
+                else if (s[k] == q) {
+                    if (q == QLatin1Char('\'') && k + 1 < s.size() && s[k + 1] == q)
+                        ++k;
+                    else
+                        return k;
+                }
+            }
+            return -1;
+        };
+        if (closeIn(v, 1) >= 0)
+            return v.toString();
+        QString out = trimSpacesTabs(v).toString();
+        int breaks = 0;
+        for (qsizetype k = no; k < raw->size(); ++k) {
+            const QString& r = raw->at(k);
+            if (isDocumentMarker(r))
+                break;
+            const QStringView t = trimSpacesTabs(r);
+            if (t.isEmpty()) {
+                ++breaks;
+                continue;
+            }
+            qsizetype slashes = 0;
+            while (slashes < out.size() && out[out.size() - 1 - slashes] == QLatin1Char('\\'))
+                ++slashes;
+            const bool escaped = q == QLatin1Char('"') && breaks == 0 && slashes % 2 == 1;
+            if (escaped)
+                out.chop(1); // an escaped line break joins without a space
+            else if (breaks == 0)
+                out += QLatin1Char(' ');
+            for (int b = 0; b < breaks; ++b)
+                out += q == QLatin1Char('"') ? QStringLiteral("\\n") : QStringLiteral("\n");
+            breaks = 0;
+            const qsizetype close = closeIn(t, 0);
+            if (close < 0) {
+                out += t;
+                continue;
+            }
+            out += t.left(close + 1);
+            const QString after = stripComment(t.mid(close + 1).toString());
+            skipThrough(int(k + 1));
+            if (!after.isEmpty())
+                throw PluginError(q == QLatin1Char('"') ? QStringLiteral("双引号字符串未闭合") : QStringLiteral("单引号字符串未闭合"), no);
+            return out;
+        }
+        return v.toString(); // never closed: reported as on one line
+    }
+
+    // A flow collection, joined with the following raw lines until its
+    // brackets balance.
+    QString flowLines(QStringView v, int no)
+    {
+        const Nesting first = flowNesting(v);
+        if (first.last <= 0 || first.quoteOpen || first.deepest > maxDepth)
+            return v.toString();
+        QString out = v.toString();
+        int level = first.last;
+        for (qsizetype k = no; k < raw->size() && level > 0; ++k) {
+            const QString& r = raw->at(k);
+            if (isDocumentMarker(r))
+                break;
+            const QString t = stripComment(trimSpacesTabs(r).toString());
+            if (t.isEmpty())
+                continue;
+            const Nesting n = flowNesting(t);
+            if (n.quoteOpen)
+                break;
+            out += QLatin1Char(' ');
+            out += t;
+            level += n.last;
+            if (level <= 0)
+                skipThrough(int(k + 1));
+        }
+        return out;
+    }
+
     TreeNode map(int indent)
     {
         std::vector<std::pair<QString, TreeNode>> pairs;
@@ -237,21 +641,27 @@ private:
             const Line l = lines[pos];
             if (l.indent != indent || isItem(l.text()))
                 break;
-            const auto kv = splitKeyView(l.text());
+            checkTab(l);
+            auto kv = splitKeyView(l.text());
             if (!kv)
                 throw PluginError(QStringLiteral("应为 key: value 形式（冒号后需要空格）"), l.no);
+            if (kv->first.startsWith(QLatin1Char('&')) || kv->first.startsWith(QLatin1Char('!'))) {
+                Props keyProps;
+                const QString bare = takeProps(kv->first, keyProps).toString();
+                if (!bare.isEmpty()) {
+                    kv->first = bare;
+                    define(&anchors, keyProps.anchor, TreeNode::makeString(bare));
+                }
+            }
             if (seen.contains(kv->first))
                 throw PluginError(QStringLiteral("重复的键 ") + kv->first, l.no);
             seen.insert(kv->first);
             ++pos;
-            const QString& v = kv->second;
+            Props props;
+            const QStringView v = takeProps(kv->second, props);
             TreeNode value;
             if (!v.isEmpty()) {
-                if ((v.startsWith(QLatin1Char('|')) || v.startsWith(QLatin1Char('>'))) && v.size() < 4)
-                    value = TreeNode::makeString(blockScalar(l.no, indent, v.startsWith(QLatin1Char('>')),
-                                                             v.contains(QLatin1Char('+')), v.contains(QLatin1Char('-'))));
-                else
-                    value = scalarAt(v, l.no, depth);
+                value = inlineValue(v, props, l, indent);
             } else if (pos < lines.size()) {
                 const Line& next = lines[pos];
                 if (next.indent > indent)
@@ -259,10 +669,14 @@ private:
                 else if (next.indent == indent && isItem(next.text()))
                     value = seq(indent);
             }
+            define(&anchors, props.anchor, value);
             pairs.emplace_back(kv->first, std::move(value));
         }
-        if (pos < lines.size() && lines[pos].indent > indent)
+        if (pos < lines.size() && lines[pos].indent > indent) {
+            checkTab(lines[pos]);
             throw PluginError(QStringLiteral("缩进错误，此行比同级的键缩进更深"), lines[pos].no);
+        }
+        applyMerges(pairs);
         return TreeNode::makeMap(std::move(pairs));
     }
 
@@ -271,24 +685,32 @@ private:
         std::vector<TreeNode> items;
         while (pos < lines.size() && lines[pos].indent == indent && isItem(lines[pos].text())) {
             Line& l = lines[pos];
+            checkTab(l);
             const QStringView r = l.text().mid(1).trimmed();
+            Props props;
+            const QStringView rest = takeProps(r, props);
             TreeNode item;
-            if (r.isEmpty()) {
+            if (rest.isEmpty()) {
                 ++pos;
                 if (pos < lines.size() && lines[pos].indent > indent)
                     item = node(indent + 1);
             } else if (isItem(r) || splitKeyView(r)) {
+                // Properties before a key belong to the key; the mapping starts where they do.
+                props = Props();
                 const int newIndent = indent + int(l.text().size() - r.size());
                 l.from = l.full.size() - r.size();
                 l.indent = newIndent;
                 item = node(newIndent);
             } else {
                 ++pos;
-                item = scalarAt(r.toString(), l.no, depth);
+                item = inlineValue(rest, props, l, indent);
             }
+            define(&anchors, props.anchor, item);
             items.push_back(std::move(item));
-            if (pos < lines.size() && lines[pos].indent > indent)
+            if (pos < lines.size() && lines[pos].indent > indent) {
+                checkTab(lines[pos]);
                 throw PluginError(QStringLiteral("缩进错误，序列项内容层级不一致"), lines[pos].no);
+            }
         }
         return TreeNode::makeList(std::move(items));
     }
@@ -299,22 +721,20 @@ private:
         QStringList parts;
         int contentIndent = -1;
         qsizetype k = after;
-        for (; k < raw.size(); ++k) {
-            const QString& r = raw[k];
+        for (; k < raw->size(); ++k) {
+            const QString& r = raw->at(k);
             if (isBlank(r)) {
                 parts << QString();
                 continue;
             }
             const int lead = leadingSpaces(r);
-            if (lead <= indent)
+            if (lead <= indent || (lead == 0 && isDocumentMarker(r)))
                 break;
             if (contentIndent < 0)
                 contentIndent = lead;
             parts << r.mid(std::min(contentIndent, lead));
         }
-        const int lastRead = int(k); // 1-based number of the last line taken
-        while (pos < lines.size() && lines[pos].no <= lastRead)
-            ++pos;
+        skipThrough(int(k)); // 1-based number of the last line taken
         if (!keep)
             while (!parts.isEmpty() && parts.last().isEmpty())
                 parts.removeLast();
@@ -329,10 +749,32 @@ private:
     }
 };
 
+TreeNode parseDocument(P& p)
+{
+    const auto tabFirst = [&p] {
+        if (const Line* t = p.firstTab())
+            throw PluginError(QStringLiteral("缩进不能使用 Tab"), t->no);
+    };
+    if (p.lines.empty())
+        return TreeNode::makeNull();
+    TreeNode root;
+    try {
+        root = p.node(0);
+        if (p.pos < p.lines.size())
+            throw PluginError(QStringLiteral("缩进错误，此行与上文层级不匹配"), p.lines[p.pos].no);
+    } catch (const PluginError&) {
+        // A tab in the indentation is reported first, as it makes every later level doubtful.
+        tabFirst();
+        throw;
+    }
+    tabFirst();
+    return root;
+}
+
 }
 
 TreeNode scalar(const QString& text, int line) { return scalarAt(text, line, 0); }
-TreeNode flow(const QString& text, int line) { return flowAt(text.trimmed(), line, 0, false); }
+TreeNode flow(const QString& text, int line) { return flowAt(text.trimmed(), line, 0, false, nullptr); }
 
 std::optional<std::pair<QString, QString>> splitKey(const QString& line) { return splitKeyView(line); }
 
@@ -396,31 +838,61 @@ QString stripComment(const QString& s)
     return s.trimmed();
 }
 
-TreeNode parse(const QString& text)
+std::vector<TreeNode> parseDocuments(const QString& text)
 {
-    P p;
-    p.raw = LineEnding::normalize(text).split(QLatin1Char('\n'));
-    for (qsizetype k = 0; k < p.raw.size(); ++k) {
-        const QString& r = p.raw[k];
-        const QString t = trimSpacesTabs(r);
+    const QStringList raw = LineEnding::normalize(text).split(QLatin1Char('\n'));
+    std::vector<std::vector<Line>> docs(1);
+    bool started = false; // the current document was opened by "---"
+    bool ended = false;   // "..." closed it: what follows starts the next one
+    for (qsizetype k = 0; k < raw.size(); ++k) {
+        const QString& r = raw[k];
+        if (isMarker(r, QLatin1Char('-'))) {
+            if (!docs.back().empty() || started || ended)
+                docs.emplace_back();
+            started = true;
+            ended = false;
+            // "--- !tag", "--- |" or "--- value": the document starts on this line.
+            const QString rest = stripComment(trimSpacesTabs(QStringView(r).mid(3)).toString());
+            if (!rest.isEmpty())
+                docs.back().push_back(Line{int(k + 1), 0, rest});
+            continue;
+        }
+        if (isMarker(r, QLatin1Char('.'))) {
+            ended = true;
+            started = false;
+            continue;
+        }
+        const QStringView t = trimSpacesTabs(r);
         if (t.isEmpty() || t.startsWith(QLatin1Char('#')) || t == QLatin1String("---"))
             continue;
+        if (r.startsWith(QLatin1Char('%')) && (ended || (docs.back().empty() && !started)))
+            continue; // a directive before the document's start
+        if (ended) {
+            docs.emplace_back();
+            ended = false;
+        }
         int lead = 0;
         bool tab = false;
         while (lead < r.size() && (r[lead] == QLatin1Char(' ') || r[lead] == QLatin1Char('\t'))) {
             tab = tab || r[lead] == QLatin1Char('\t');
             ++lead;
         }
-        if (tab)
-            throw PluginError(QStringLiteral("缩进不能使用 Tab"), int(k + 1));
-        p.lines.push_back(Line{int(k + 1), lead, stripComment(t)});
+        docs.back().push_back(Line{int(k + 1), lead, stripComment(t.toString()), 0, tab});
     }
-    if (p.lines.empty())
-        return TreeNode::makeNull();
-    TreeNode root = p.node(0);
-    if (p.pos < p.lines.size())
-        throw PluginError(QStringLiteral("缩进错误，此行与上文层级不匹配"), p.lines[p.pos].no);
-    return root;
+    std::vector<TreeNode> out;
+    for (auto& lines : docs) {
+        if (lines.empty())
+            continue;
+        P p;
+        p.raw = &raw;
+        p.lines = std::move(lines);
+        out.push_back(parseDocument(p));
+    }
+    if (out.empty())
+        out.push_back(TreeNode::makeNull());
+    return out;
 }
+
+TreeNode parse(const QString& text) { return parseDocuments(text).front(); }
 
 }

@@ -1,5 +1,6 @@
 #include "plugins/YAMLPlugin.h"
 
+#include "plugins/HTML.h"
 #include "plugins/YAML.h"
 
 #include <exception>
@@ -9,7 +10,7 @@ namespace YAMLPlugin {
 QList<Diagnostic> validate(const QString& text)
 {
     try {
-        YAML::parse(text);
+        YAML::parseDocuments(text);
     } catch (const PluginError& e) {
         return {Diagnostic{e.line.value_or(1), e.message}};
     } catch (const std::exception& e) {
@@ -18,6 +19,18 @@ QList<Diagnostic> validate(const QString& text)
     return {};
 }
 
-QString previewHTML(const QString& text) { return YAML::parse(text).treeHTML(); }
+// One tree per document; a stream of several names each one above its tree.
+QString previewHTML(const QString& text)
+{
+    const std::vector<TreeNode> docs = YAML::parseDocuments(text);
+    if (docs.size() == 1)
+        return docs.front().treeHTML();
+    QString out;
+    for (std::size_t k = 0; k < docs.size(); ++k) {
+        out += HTML::caption({QStringLiteral("文档 %1 / %2").arg(k + 1).arg(docs.size())});
+        out += docs[k].treeHTML();
+    }
+    return out;
+}
 
 }

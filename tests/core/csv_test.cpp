@@ -48,9 +48,9 @@ TEST(CSVPreview, TableCaptionAndAlignment)
 {
     const QString html = CSVPlugin::previewHTML(QStringLiteral("名称,数量\n<a>,1,234.5\n\"x\",-3\n"));
     EXPECT_EQ(html, QStringLiteral("<div class=\"cap\"><span>2 行 · 3 列</span><span>分隔符 ,</span><span>首行为表头</span></div>"
-                                   "<table class=\"tbl\"><tr><th class=\"idx\">#</th><th>名称</th><th>数量</th><th></th></tr>"
+                                   "<table class=\"tbl\"><tr><th class=\"idx\">#</th><th>名称</th><th>数量</th></tr>"
                                    "<tr><td class=\"idx\">1</td><td>&lt;a&gt;</td><td class=\"r\">1</td><td class=\"r\">234.5</td></tr>"
-                                   "<tr><td class=\"idx\">2</td><td>x</td><td class=\"r\">-3</td><td></td></tr></table>"));
+                                   "<tr><td class=\"idx\">2</td><td>x</td><td class=\"r\">-3</td></tr></table>"));
     EXPECT_TRUE(CSVPlugin::previewHTML(QStringLiteral("a\tb\tc\n")).contains(QStringLiteral("<span>分隔符 Tab</span>")));
     EXPECT_EQ(CSVPlugin::previewHTML(QStringLiteral("\n\n\n")), QStringLiteral("<div class=\"cap\"><span>空表格</span></div>"));
     EXPECT_EQ(CSVPlugin::previewHTML(QString()), QStringLiteral("<div class=\"cap\"><span>空表格</span></div>"));
@@ -121,4 +121,52 @@ TEST(CSVPreview, HugeFieldsAndArbitraryInput)
         EXPECT_TRUE(CSVPlugin::previewHTML(junk.mid(off * 101)).startsWith(QStringLiteral("<div class=\"cap\">")));
     const FormatPlugin& p = PluginRegistry::plugin(QStringLiteral("data.tsv"));
     EXPECT_TRUE(p.previewHTML(QStringLiteral("a\tb\n")).contains(QStringLiteral("分隔符 Tab")));
+}
+
+TEST(CSVPreview, RaggedRowsAreNotPadded)
+{
+    // One 8 000-column header over short rows: the rows stay short.
+    QString text = QString(7999, QLatin1Char(',')) + QLatin1Char('\n');
+    for (int k = 0; k < 2000; ++k)
+        text += QStringLiteral("a,b\n");
+    const QString html = CSVPlugin::previewHTML(text);
+    EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"cap\"><span>2000 行 · 8000 列</span>")));
+    EXPECT_EQ(html.count(QStringLiteral("<th>")), 8000);
+    EXPECT_EQ(html.count(QStringLiteral("<td>")), 4000);
+    EXPECT_LT(html.size(), 300000);
+    // Rows past the cap are counted, quoted line feeds included, but not copied.
+    QString many = QStringLiteral("h\n");
+    for (int k = 0; k < 3000; ++k)
+        many += k == 2500 ? QStringLiteral("\"x\ny\",1,2,3\n") : QStringLiteral("\"\",\"a\"\"b\"\n");
+    many += QStringLiteral("\"\"");
+    EXPECT_EQ(CSV::parse(many, QLatin1Char(',')).size(), 3001);
+    EXPECT_TRUE(CSVPlugin::previewHTML(many).startsWith(QStringLiteral("<div class=\"cap\"><span>3000 行 · 4 列</span>")));
+}
+
+TEST(CSVPreview, HTMLBudgetEndsWithANoteGivingTheTotal)
+{
+    // 2 000 shown rows of 2 000 empty cells would be about 36 M characters of table.
+    const QString row = QString(1999, QLatin1Char(',')) + QLatin1Char('\n');
+    QString text = QStringLiteral("h\n");
+    for (int k = 0; k < 3000; ++k)
+        text += row;
+    const QString html = CSVPlugin::previewHTML(text);
+    EXPECT_LT(html.size(), CSVPlugin::previewHTMLBudget + 1000);
+    EXPECT_TRUE(html.contains(QStringLiteral("<span>表格过大，仅显示前 ")));
+    EXPECT_TRUE(html.contains(QStringLiteral("（共 3000 行 · 2000 列）")));
+    EXPECT_FALSE(html.contains(QStringLiteral("仅显示前 2000 行")));
+    EXPECT_TRUE(html.contains(QStringLiteral("</tr></table>")));
+}
+
+TEST(CSVPreview, TSVFilesSplitAtTabsOnly)
+{
+    const QString text = QStringLiteral("名称, 说明;备注\t数量|单位\n苹果, 红\t3\n");
+    const FormatPlugin& tsv = PluginRegistry::plugin(QStringLiteral("data.TSV"));
+    const QString html = tsv.previewHTML(text);
+    EXPECT_TRUE(html.contains(QStringLiteral("<span>1 行 · 2 列</span><span>分隔符 Tab</span>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<th>名称, 说明;备注</th><th>数量|单位</th>")));
+    // Still the one CSV format of the catalog; .csv keeps detecting its separator.
+    EXPECT_EQ(tsv, PluginRegistry::plugin(QStringLiteral("a.csv")));
+    EXPECT_EQ(PluginRegistry::formatID(QStringLiteral("x.tsv")), QStringLiteral("csv"));
+    EXPECT_TRUE(PluginRegistry::plugin(QStringLiteral("a.csv")).previewHTML(text).contains(QStringLiteral("分隔符 ,")));
 }

@@ -94,13 +94,14 @@ TEST(JSONErrors, LineAndByteColumnInMessage)
 
 TEST(JSONErrors, EmptyAndCommentOnlyDocuments)
 {
-    for (const QString& t : {QString(), QStringLiteral("  \n"), QStringLiteral("// note"), QStringLiteral("/* a */")}) {
+    // Line 1 and the bare message, however many lines of blanks and comments came first.
+    for (const QString& t : {QString(), QStringLiteral("  \n"), QStringLiteral("// note"), QStringLiteral("/* a */"),
+                             QStringLiteral("// one\n/* two\n three */\n\n  // four\n")}) {
         const PluginError e = parseError(t);
-        EXPECT_TRUE(e.message.endsWith(QStringLiteral("内容为空"))) << e.message.toStdString();
+        EXPECT_EQ(e.message, QStringLiteral("内容为空"));
+        EXPECT_EQ(e.line, 1);
+        EXPECT_EQ(JSONPlugin::validate(t), (QList<Diagnostic>{Diagnostic{1, QStringLiteral("内容为空")}}));
     }
-    const QList<Diagnostic> d = JSONPlugin::validate(QStringLiteral("// note"));
-    ASSERT_EQ(d.size(), 1);
-    EXPECT_EQ(d[0].line, 1);
 }
 
 TEST(JSONErrors, NumberForms)

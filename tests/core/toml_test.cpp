@@ -83,11 +83,15 @@ TEST(TOMLValidate, HostileInputStaysLinearAndNeverThrows)
     EXPECT_FALSE(p.supportsPreview());
 }
 
-// The one-pass header check must agree with the header grammar as a regular expression.
+// The one-pass header check must agree with the header grammar as regular expressions:
+// the plain name set, or a TOML key whose quoted parts hold anything.
 TEST(TOMLValidate, HeaderCheckAgreesWithTheGrammar)
 {
     const QString pattern = QStringLiteral("^(\\[\\[?)\\s*([A-Za-z0-9_\\-.\"' ]+?)\\s*(\\]\\]?)\\s*(#.*)?$");
-    const char16_t alphabet[] = u"[] a.#\t\"'x-";
+    const QString part = QStringLiteral("(?:[A-Za-z0-9_-]+|\"(?:[^\"\\\\]|\\\\.)*\"|'[^']*')");
+    const QString keyPattern = QStringLiteral("^(\\[\\[?)[ \t]*") + part + QStringLiteral("(?:[ \t]*\\.[ \t]*") + part
+        + QStringLiteral(")*[ \t]*(\\]\\]?)[ \t]*(#.*)?$");
+    const char16_t alphabet[] = u"[] a.#\t\"'x-*";
     quint32 x = 4242;
     int checked = 0;
     for (int k = 0; k < 20000; ++k) {
@@ -96,15 +100,43 @@ TEST(TOMLValidate, HeaderCheckAgreesWithTheGrammar)
         const int len = int((x >> 16) % 9);
         for (int c = 0; c < len; ++c) {
             x = x * 1103515245u + 12345u;
-            t += QChar(alphabet[(x >> 16) % 11]);
+            t += QChar(alphabet[(x >> 16) % 12]);
         }
         t = t.trimmed();
         const auto m = Regex::firstMatch(t, pattern);
-        const bool good = m && m->at(1).size() == m->at(3).size();
+        const auto km = Regex::firstMatch(t, keyPattern);
+        const bool good = (m && m->at(1).size() == m->at(3).size()) || (km && km->at(1).size() == km->at(2).size());
         const QList<Diagnostic> d = TOMLPlugin::validate(t);
         const bool reported = !d.isEmpty() && d[0].message == QStringLiteral("表头格式错误，应为 [name] 或 [[name]]");
         EXPECT_EQ(good, !reported) << t.toStdString();
         ++checked;
     }
     EXPECT_EQ(checked, 20000);
+}
+
+TEST(TOMLValidate, QuotedKeysHoldAnyCharacter)
+{
+    EXPECT_TRUE(check({"[pkg.rust-src.target.\"*\"]", "available = true", "[pkg.\"x86_64-unknown-linux-gnu\".'a b' ] # c",
+                       "[[ a.\"]\".\"#\" ]]", "\"a\\\"b\" = 1", "site.\"google.com\" = true", "a.\"=\" = 1", "a.'#' = 2",
+                       "'quoted \"value\"' = 1", "b .\tc = 3", "\"中文 键\" = \"值\""})
+                    .isEmpty());
+    EXPECT_EQ(check({"[t.\"*\"]", "[t.\"*\"]"}), (QList<Diagnostic>{d(2, "重复定义的表 [t.\"*\"]")}));
+    EXPECT_EQ(check({"\"a\\\"b\" = 1", "\"a\\\"b\" = 2"}), (QList<Diagnostic>{d(2, "重复的键 \"a\\\"b\"")}));
+    // Still malformed: no key, an unclosed quote, text after the header, a dot with nothing after it.
+    EXPECT_EQ(check({"[a.\"*]", "[\"x\"] y", "a.\"b = 1", "[a.\"*\".]"}),
+              (QList<Diagnostic>{d(1, "表头格式错误，应为 [name] 或 [[name]]"), d(2, "表头格式错误，应为 [name] 或 [[name]]"),
+                                 d(3, "应为 key = value 形式"), d(4, "表头格式错误，应为 [name] 或 [[name]]")}));
+}
+
+TEST(TOMLValidate, ValuePatternsWithoutRegex)
+{
+    EXPECT_TRUE(check({"a = +0x_1", "b = 0o7", "c = 0b1", "d = 1_0.0_1e-5", "e = -nan", "f = 2026-01-02t03:04", "g = 2026-01-02 03:04:05.123Z",
+                       "h = 10:20:30.5", "i = 2026-01-02T03:04:05-08:00", "j = ''", "k = '\"'", "l = 1.0E+5"})
+                    .isEmpty());
+    const char* bad[] = {"1.", "1e", "1.e5", "0x", "0o8", "2026-1-02", "2026-01-02T03", "10:20", "10:20:30.", "2026-01-02T03:04+08",
+                         "2026-01-02X", "infinity", "--1", "'a'b'"};
+    for (const char* v : bad) {
+        const QList<Diagnostic> found = check({(QByteArray("v = ") + v).constData()});
+        EXPECT_EQ(found.size(), 1) << v;
+    }
 }

@@ -58,7 +58,7 @@ TEST(YAMLParse, ConfigurationDocument)
 TEST(YAMLParse, ScalarsBoolsNullsAndNumbers)
 {
     const TreeNode root = YAML::parse(lines({"a: yes", "b: Off", "c: ~", "d:", "e: 1_000", "f: -.5e3", "g: 0x1F", "h: .inf",
-                                             "i: 1.2.3", "j: 'it''s'", "k: \"\\u4e2d\"", "l: &anchor", "m: \"\\q\""}));
+                                             "i: 1.2.3", "j: 'it''s'", "k: \"\\u4e2d\"", "l: &anchor", "m: \"\\q\"", "n: \uff11\uff12", "o: 0xZ"}));
     EXPECT_EQ(at(root, "a"), TreeNode::makeBool(true));
     EXPECT_EQ(at(root, "b"), TreeNode::makeBool(false));
     EXPECT_EQ(at(root, "c"), TreeNode::makeNull());
@@ -70,9 +70,12 @@ TEST(YAMLParse, ScalarsBoolsNullsAndNumbers)
     EXPECT_EQ(at(root, "i"), TreeNode::makeString(QStringLiteral("1.2.3")));
     EXPECT_EQ(at(root, "j"), TreeNode::makeString(QStringLiteral("it's")));
     EXPECT_EQ(at(root, "k"), TreeNode::makeString(QStringLiteral("中")));
-    EXPECT_EQ(at(root, "l"), TreeNode::makeString(QStringLiteral("&anchor")));
+    EXPECT_EQ(at(root, "l"), TreeNode::makeNull()); // an anchor on an empty value
     // An escape JSON does not know keeps the raw inside.
     EXPECT_EQ(at(root, "m"), TreeNode::makeString(QStringLiteral("\\q")));
+    // Any decimal digit counts, as in the number pattern; a bare 0x prefix does not.
+    EXPECT_EQ(at(root, "n").kind, TreeNode::Kind::number);
+    EXPECT_EQ(at(root, "o"), TreeNode::makeString(QStringLiteral("0xZ")));
 }
 
 TEST(YAMLParse, CommentsQuotesAndColons)
@@ -180,4 +183,142 @@ TEST(YAMLPlugin, PreviewAndRegistry)
     EXPECT_EQ(PluginRegistry::plugin(QStringLiteral("x.yml")).validate(QStringLiteral("a: 1\na: 2\n")).size(), 1);
     // CRLF documents are normalised before splitting.
     EXPECT_EQ(at(YAML::parse(QStringLiteral("a: x\r\nb: |\r\n  t\r\n")), "b"), TreeNode::makeString(QStringLiteral("t\n")));
+}
+
+namespace {
+
+qint64 nodes(const TreeNode& n)
+{
+    qint64 c = 1;
+    for (const auto& p : n.pairs)
+        c += nodes(p.second);
+    for (const auto& i : n.items)
+        c += nodes(i);
+    return c;
+}
+
+QStringList keysOf(const TreeNode& map)
+{
+    QStringList keys;
+    for (const auto& p : map.pairs)
+        keys << p.first;
+    return keys;
+}
+
+}
+
+TEST(YAMLAnchors, AnchorsAliasesTagsAndMerges)
+{
+    const QString doc = lines({"x-common: &common", "  restart: always", "  logging:", "    driver: json", "services:", "  web:",
+                               "    <<: *common", "    restart: 'no'", "    image: nginx", "list: &l", "  - 1", "  - 2", "copy: *l",
+                               "s: &s !!str 123", "t: *s", "u: !Ref name", "v: !!binary |", "  AAAA", "items:", "  - &first name: A",
+                               "    value: x", "  - *first", "  - &n", "    k: v", "flow: {a: *s, b: &f [1], c: *f}", "named: &named {name: A, value: x}",
+                               "both: {<<: [*named, *common]}",
+                               "unknown: *nowhere", "&k key: 1"});
+    EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty()) << YAMLPlugin::validate(doc).value(0).message.toStdString();
+    const TreeNode root = YAML::parse(doc);
+    const TreeNode& web = at(at(root, "services"), "web");
+    // Merged keys come first; a key the mapping sets itself wins.
+    EXPECT_EQ(keysOf(web), (QStringList{"logging", "restart", "image"}));
+    EXPECT_EQ(at(web, "restart"), TreeNode::makeString(QStringLiteral("no")));
+    EXPECT_EQ(at(at(web, "logging"), "driver"), TreeNode::makeString(QStringLiteral("json")));
+    EXPECT_EQ(at(root, "copy"), at(root, "list"));
+    EXPECT_EQ(at(root, "s"), TreeNode::makeString(QStringLiteral("123")));
+    EXPECT_EQ(at(root, "t"), TreeNode::makeString(QStringLiteral("123")));
+    EXPECT_EQ(at(root, "u"), TreeNode::makeString(QStringLiteral("name")));
+    EXPECT_EQ(at(root, "v"), TreeNode::makeString(QStringLiteral("AAAA\n")));
+    const TreeNode& items = at(root, "items");
+    ASSERT_EQ(items.items.size(), 3u);
+    EXPECT_EQ(keysOf(items.items[0]), (QStringList{"name", "value"}));
+    // An anchor in front of a key names the key.
+    EXPECT_EQ(items.items[1], TreeNode::makeString(QStringLiteral("name")));
+    EXPECT_EQ(at(items.items[2], "k"), TreeNode::makeString(QStringLiteral("v")));
+    const TreeNode& flow = at(root, "flow");
+    EXPECT_EQ(at(flow, "a"), TreeNode::makeString(QStringLiteral("123")));
+    EXPECT_EQ(at(flow, "c"), at(flow, "b"));
+    // In a list of merge sources the earlier one wins.
+    EXPECT_EQ(keysOf(at(root, "both")), (QStringList{"name", "value", "restart", "logging"}));
+    EXPECT_EQ(at(root, "unknown"), TreeNode::makeString(QStringLiteral("*nowhere")));
+    EXPECT_EQ(at(root, "key"), TreeNode::makeNumber(QStringLiteral("1")));
+    // An anchored key that is set twice is still a duplicate.
+    EXPECT_EQ(only(lines({"a: &x 1", "a: *x"})), (Diagnostic{2, QStringLiteral("重复的键 a")}));
+}
+
+TEST(YAMLAnchors, AliasExpansionIsBounded)
+{
+    // Nine levels of ten aliases each would be a billion nodes.
+    QString doc = QStringLiteral("a: &a [x, x, x, x, x, x, x, x, x, x]\n");
+    for (char c = 'b'; c <= 'j'; ++c) {
+        const QChar prev = QLatin1Char(char(c - 1));
+        doc += QStringLiteral("%1: &%1 [").arg(QLatin1Char(c));
+        for (int k = 0; k < 10; ++k)
+            doc += (k ? QStringLiteral(", *") : QStringLiteral("*")) + prev;
+        doc += QStringLiteral("]\n");
+    }
+    EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty());
+    const TreeNode root = YAML::parse(doc);
+    EXPECT_LE(nodes(root), YAML::aliasNodeBudget + 200);
+    // Past the budget an alias stays as written: d (1 111 nodes) fits seven times in e, e never in f.
+    EXPECT_EQ(at(root, "e").items[6], at(root, "d"));
+    EXPECT_EQ(at(root, "e").items[7], TreeNode::makeString(QStringLiteral("*d")));
+    EXPECT_EQ(at(root, "f").items[0], TreeNode::makeString(QStringLiteral("*e")));
+}
+
+TEST(YAMLMultiline, PlainQuotedAndFlowScalars)
+{
+    const QString doc = lines({"plain: this is", "  a long value", "  ", "", "  continued", "quoted: \"first", "  second \\",
+                               "  third # kept\"", "single: 'it''s", "  here'", "seq:", "  - item", "    continued", "  - |",
+                               "    block in item", "  - \"quoted", "    item\" # note", "flow: [a,", "  b, # comment", "  c]",
+                               "map: {", "  x: 1,", "  y: 2", "}", "tabs: |", "  a", "  \tb", "end: 1"});
+    EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty()) << YAMLPlugin::validate(doc).value(0).message.toStdString();
+    const TreeNode root = YAML::parse(doc);
+    EXPECT_EQ(at(root, "plain"), TreeNode::makeString(QStringLiteral("this is a long value\n\ncontinued")));
+    EXPECT_EQ(at(root, "quoted"), TreeNode::makeString(QStringLiteral("first second third # kept")));
+    EXPECT_EQ(at(root, "single"), TreeNode::makeString(QStringLiteral("it's here")));
+    const TreeNode& seq = at(root, "seq");
+    ASSERT_EQ(seq.items.size(), 3u);
+    EXPECT_EQ(seq.items[0], TreeNode::makeString(QStringLiteral("item continued")));
+    EXPECT_EQ(seq.items[1], TreeNode::makeString(QStringLiteral("block in item\n")));
+    EXPECT_EQ(seq.items[2], TreeNode::makeString(QStringLiteral("quoted item")));
+    EXPECT_EQ(at(root, "flow").items.size(), 3u);
+    EXPECT_EQ(keysOf(at(root, "map")), (QStringList{"x", "y"}));
+    EXPECT_EQ(at(root, "tabs"), TreeNode::makeString(QStringLiteral("a\n\tb\n")));
+    EXPECT_EQ(at(root, "end"), TreeNode::makeNumber(QStringLiteral("1")));
+    EXPECT_EQ(YAML::parse(lines({"top level", "text"})), TreeNode::makeString(QStringLiteral("top level text")));
+
+    // Lines that look like keys or items still do not continue a value.
+    EXPECT_EQ(only(lines({"a: 1", "  b: 2"})), (Diagnostic{2, QStringLiteral("缩进错误，此行比同级的键缩进更深")}));
+    EXPECT_EQ(only(lines({"- a", "  - b"})), (Diagnostic{2, QStringLiteral("缩进错误，序列项内容层级不一致")}));
+    // A quote that never closes, or text after the closing quote, names the opening line.
+    EXPECT_EQ(only(lines({"a: \"x", "b: 2"})), (Diagnostic{1, QStringLiteral("双引号字符串未闭合")}));
+    EXPECT_EQ(only(lines({"a: \"x", "b: \"y\""})), (Diagnostic{1, QStringLiteral("双引号字符串未闭合")}));
+    EXPECT_EQ(only(lines({"a: 'x", "b: 2"})), (Diagnostic{1, QStringLiteral("单引号字符串未闭合")}));
+    EXPECT_EQ(only(lines({"k: [1, 2", "m: 3"})), (Diagnostic{1, QStringLiteral("[ 未闭合，缺少 ]")}));
+    // A tab in structural indentation is still reported first, even after another problem.
+    EXPECT_EQ(only(lines({"a: 1", "  b: 2", "\tc: 3"})), (Diagnostic{3, QStringLiteral("缩进不能使用 Tab")}));
+}
+
+TEST(YAMLStreams, EachDocumentCheckedOnItsOwn)
+{
+    const QString k8s = lines({"apiVersion: v1", "kind: Service", "---", "apiVersion: apps/v1", "kind: Deployment", "...",
+                               "%YAML 1.2", "---", "--- !tag # comment", "x: 1", "--- |", "  text", "---"});
+    EXPECT_TRUE(YAMLPlugin::validate(k8s).isEmpty()) << YAMLPlugin::validate(k8s).value(0).message.toStdString();
+    const std::vector<TreeNode> docs = YAML::parseDocuments(k8s);
+    ASSERT_EQ(docs.size(), 4u);
+    EXPECT_EQ(at(docs[1], "kind"), TreeNode::makeString(QStringLiteral("Deployment")));
+    EXPECT_EQ(at(docs[2], "x"), TreeNode::makeNumber(QStringLiteral("1")));
+    EXPECT_EQ(docs[3], TreeNode::makeString(QStringLiteral("text\n")));
+    // A duplicate is one within a document, and the line is the file's.
+    EXPECT_EQ(only(lines({"a: 1", "---", "a: 2", "a: 3"})), (Diagnostic{4, QStringLiteral("重复的键 a")}));
+    // Anchors do not reach into the next document.
+    EXPECT_EQ(at(YAML::parseDocuments(lines({"a: &x 1", "---", "b: *x"}))[1], "b"), TreeNode::makeString(QStringLiteral("*x")));
+    // An indented "---" is no separator.
+    EXPECT_EQ(YAML::parseDocuments(lines({"a:", "  ---", "  b: 1"})).size(), 1u);
+
+    const QString preview = YAMLPlugin::previewHTML(lines({"a: 1", "---", "b: 2"}));
+    EXPECT_TRUE(preview.startsWith(QStringLiteral("<div class=\"cap\"><span>文档 1 / 2</span></div><div class=\"tree\">")));
+    EXPECT_EQ(preview.count(QStringLiteral("<div class=\"tree\">")), 2);
+    EXPECT_TRUE(preview.contains(QStringLiteral("文档 2 / 2")));
+    // A lone document keeps its plain tree, with or without markers.
+    EXPECT_EQ(YAMLPlugin::previewHTML(lines({"---", "a: 1", "..."})), YAMLPlugin::previewHTML(QStringLiteral("a: 1\n")));
 }
