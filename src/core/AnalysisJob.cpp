@@ -1,6 +1,7 @@
 #include "core/AnalysisJob.h"
 
 #include "core/Doc.h"
+#include "plugins/AnalysisBudget.h"
 
 #include <QCoreApplication>
 #include <exception>
@@ -43,10 +44,20 @@ AnalysisJob::AnalysisJob(const FormatPlugin& plugin, QString text, bool wantPrev
     }
 }
 
+namespace {
+std::atomic<long long> limitMs{2000};
+
+QString seconds(std::chrono::milliseconds ms) { return QString::number(ms.count() / 1000.0, 'g', 3); }
+}
+
+void AnalysisJob::setTimeLimit(std::chrono::milliseconds limit) { limitMs = limit.count(); }
+std::chrono::milliseconds AnalysisJob::timeLimit() { return std::chrono::milliseconds(limitMs.load()); }
+
 void AnalysisJob::cancel()
 {
     State expected = State::pending;
-    state_.compare_exchange_strong(expected, State::cancelled);
+    if (!state_.compare_exchange_strong(expected, State::cancelled))
+        stop_.store(true);
 }
 
 bool AnalysisJob::begin()
@@ -55,12 +66,19 @@ bool AnalysisJob::begin()
     return state_.compare_exchange_strong(expected, State::running);
 }
 
-AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QString& text, bool wantPreview)
+AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QString& text, bool wantPreview,
+                                          const std::atomic<bool>* stop)
 {
+    const std::chrono::milliseconds limit = timeLimit();
     Outcome out;
     if (plugin.validates) {
         try {
+            AnalysisBudget::Scope budget(limit, stop);
             out.diagnostics = plugin.validate(text);
+        } catch (const AnalysisBudget::Expired& e) {
+            if (e.superseded)
+                throw;
+            out.diagnostics = {Diagnostic{1, QStringLiteral("文档过大或过于复杂：校验超过 %1 秒，已停止").arg(seconds(limit))}};
         } catch (const PluginError& e) {
             // Checking should never throw; if it does, the failure is a finding.
             out.diagnostics = {Diagnostic{e.line.value_or(1), e.message}};
@@ -77,7 +95,12 @@ AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QStr
         out.preview = PreviewState::error(first.line, first.message);
     } else {
         try {
+            AnalysisBudget::Scope budget(limit, stop);
             out.preview = PreviewState::html(plugin.previewHTML(text));
+        } catch (const AnalysisBudget::Expired& e) {
+            if (e.superseded)
+                throw;
+            out.preview = PreviewState::error(std::nullopt, QStringLiteral("文档过大或过于复杂：预览渲染超过 %1 秒，已停止").arg(seconds(limit)));
         } catch (const PluginError& e) {
             out.preview = PreviewState::error(e.line, e.message);
         } catch (const std::exception& e) {
@@ -91,7 +114,13 @@ AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QStr
 
 void AnalysisJob::run()
 {
-    Outcome outcome = analyse(*plugin_, text_, wantPreview_);
+    Outcome outcome;
+    try {
+        outcome = analyse(*plugin_, text_, wantPreview_, &stop_);
+    } catch (const AnalysisBudget::Expired&) {
+        state_.store(State::cancelled); // newer work replaced this run
+        return;
+    }
     state_.store(State::finished);
     postToMainThread([doc = doc_, text = text_, want = wantPreview_, outcome = std::move(outcome)] {
         apply(doc, text, want, outcome);

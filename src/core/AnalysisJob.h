@@ -25,16 +25,22 @@ public:
 
     AnalysisJob(const FormatPlugin& plugin, QString text, bool wantPreview, std::weak_ptr<Doc> doc);
 
-    // Keeps a job that has not started from running; a running job finishes
-    // and its result is filtered when applied.
+    // Keeps a job that has not started from running; a running job is asked
+    // to stop at its next budget check and posts nothing.
     void cancel();
     State state() const { return state_.load(); }
     const QString& text() const { return text_; }
     bool wantPreview() const { return wantPreview_; }
     const FormatPlugin& plugin() const { return *plugin_; }
 
-    // Pure: the plugin calls on the captured values, never throwing.
-    static Outcome analyse(const FormatPlugin& plugin, const QString& text, bool wantPreview);
+    // The plugin calls on the captured values, never throwing, each within
+    // the time limit. Throws AnalysisBudget::Expired only when `stop` is set.
+    static Outcome analyse(const FormatPlugin& plugin, const QString& text, bool wantPreview,
+                           const std::atomic<bool>* stop = nullptr);
+
+    // Each validate and each previewHTML call gets this long (2 s unless changed).
+    static void setTimeLimit(std::chrono::milliseconds limit);
+    static std::chrono::milliseconds timeLimit();
 
     // Worker side: claims the job (false when cancelled), runs it and posts
     // the result to the main thread.
@@ -51,4 +57,5 @@ private:
     bool wantPreview_;
     std::weak_ptr<Doc> doc_;
     std::atomic<State> state_{State::pending};
+    std::atomic<bool> stop_{false};
 };

@@ -1,6 +1,7 @@
 #include "plugins/CSV.h"
 
 #include "core/LineEnding.h"
+#include "plugins/AnalysisBudget.h"
 
 namespace CSV {
 
@@ -54,6 +55,7 @@ void countFrom(const QChar* p, qsizetype k, qsizetype n, QChar separator, Shape&
             ++fields;
             content = false;
         } else if (c == QLatin1Char('\n')) {
+            AnalysisBudget::poll();
             shape.widest = std::max(shape.widest, fields + 1);
             ++shape.rows;
             fields = 0;
@@ -111,6 +113,7 @@ Shape forEachRow(const QString& input, QChar separator, const std::function<bool
             field.clear();
             ++k;
         } else if (c == QLatin1Char('\n')) {
+            AnalysisBudget::poll();
             row << field;
             field.clear();
             ++shape.rows;

@@ -1,5 +1,6 @@
 #include "plugins/CSVPlugin.h"
 
+#include "plugins/AnalysisBudget.h"
 #include "plugins/CSV.h"
 #include "plugins/HTML.h"
 
@@ -62,6 +63,7 @@ QString render(const QString& text, QChar sep)
     }
     out += QStringLiteral("</tr>");
     for (qsizetype r = 1; r < shown.size() && r <= previewRowLimit && cut < 0; ++r) {
+        AnalysisBudget::poll();
         out += QStringLiteral("<tr><td class=\"idx\">") + QString::number(r) + QStringLiteral("</td>");
         for (const QString& v : shown[r]) {
             if (out.size() > previewHTMLBudget) {

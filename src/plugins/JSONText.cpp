@@ -1,5 +1,6 @@
 #include "plugins/JSONText.h"
 
+#include "plugins/AnalysisBudget.h"
 #include "plugins/FormatPlugin.h"
 
 #include <cstring>
@@ -64,6 +65,16 @@ private:
     qsizetype n;
     qsizetype i = 0;
     int depth = 0;
+    qsizetype nextPoll = 0;
+
+    // Looks at the analysis deadline every 64 KiB of input.
+    void poll()
+    {
+        if (i >= nextPoll) {
+            AnalysisBudget::pollNow();
+            nextPoll = i + 65536;
+        }
+    }
 
     [[noreturn]] void fail(const QString& message, qsizetype at) const
     {
@@ -150,6 +161,7 @@ private:
             return Build ? TreeNode::makeMap() : TreeNode{};
         }
         for (;;) {
+            poll();
             skipWS();
             if (i >= n || p[i] != '"')
                 fail(QStringLiteral("应为带引号的键名"), i);
@@ -199,6 +211,7 @@ private:
             return Build ? TreeNode::makeList() : TreeNode{};
         }
         for (;;) {
+            poll();
             skipWS();
             TreeNode v = value();
             if constexpr (Build)

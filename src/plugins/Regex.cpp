@@ -1,5 +1,7 @@
 #include "plugins/Regex.h"
 
+#include "plugins/AnalysisBudget.h"
+
 #include <memory>
 #include <unicode/uregex.h>
 #include <unordered_map>
@@ -71,6 +73,43 @@ struct Binding {
     }
 };
 
+// Inside a background analysis a long match stops at the analysis deadline:
+// ICU calls back every few thousand steps and gives up when told to.
+UBool U_CALLCONV keepMatching(const void*, int32_t)
+{
+    try {
+        AnalysisBudget::pollNow();
+    } catch (const AnalysisBudget::Expired&) {
+        return false;
+    }
+    return true;
+}
+
+struct Watch {
+    URegularExpression* re;
+    bool on;
+    explicit Watch(URegularExpression* r) : re(r), on(AnalysisBudget::active())
+    {
+        if (on) {
+            UErrorCode s = U_ZERO_ERROR;
+            uregex_setMatchCallback(re, keepMatching, nullptr, &s);
+        }
+    }
+    ~Watch()
+    {
+        if (on) {
+            UErrorCode s = U_ZERO_ERROR;
+            uregex_setMatchCallback(re, nullptr, nullptr, &s);
+        }
+    }
+    // A match stopped by the deadline ends the analysis rather than reading as "no match".
+    static void rethrow(UErrorCode status)
+    {
+        if (status == U_REGEX_STOPPED_BY_CALLER)
+            AnalysisBudget::pollNow();
+    }
+};
+
 }
 
 std::optional<QStringList> firstMatch(const QString& text, const QString& pattern)
@@ -80,7 +119,10 @@ std::optional<QStringList> firstMatch(const QString& text, const QString& patter
         return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
     Binding bind(re, text, status);
-    if (U_FAILURE(status) || !uregex_find(re, 0, &status) || U_FAILURE(status))
+    Watch watch(re);
+    const bool found = U_SUCCESS(status) && uregex_find(re, 0, &status);
+    Watch::rethrow(status);
+    if (!found || U_FAILURE(status))
         return std::nullopt;
     QStringList groups = groupsOf(re, text, status);
     if (U_FAILURE(status))
@@ -100,10 +142,12 @@ QString reReplace(const QString& text, const QString& pattern,
     Binding bind(re, text, status);
     if (U_FAILURE(status))
         return text;
+    Watch watch(re);
     QString out;
     int32_t copied = 0;
     bool any = false;
     while (uregex_findNext(re, &status) && U_SUCCESS(status)) {
+        AnalysisBudget::poll();
         const int32_t s = uregex_start(re, 0, &status);
         const int32_t e = uregex_end(re, 0, &status);
         if (U_FAILURE(status))
@@ -116,6 +160,7 @@ QString reReplace(const QString& text, const QString& pattern,
         out += transform(groupsOf(re, text, status));
         copied = e;
     }
+    Watch::rethrow(status);
     if (!any)
         return text;
     out.append(QStringView(text).mid(copied));

@@ -1,5 +1,7 @@
 #include "plugins/TOMLPlugin.h"
 
+#include "plugins/AnalysisBudget.h"
+
 #include <QSet>
 #include <optional>
 
@@ -389,6 +391,7 @@ QList<Diagnostic> validate(const QString& text)
     QSet<QString> tables;
     QSet<QString> keys;
     for (qsizetype i = 0; i < lines.size(); ++i) {
+        AnalysisBudget::poll();
         const int n = int(i + 1);
         const QString t = trimSpacesTabs(lines[i]);
         if (t.isEmpty() || t.startsWith(QLatin1Char('#')))
@@ -433,8 +436,10 @@ QList<Diagnostic> validate(const QString& text)
             if (v.indexOf(delim, 3) >= 0)
                 break;
             qsizetype end = i + 1;
-            while (end < lines.size() && !lines[end].contains(delim))
+            while (end < lines.size() && !lines[end].contains(delim)) {
+                AnalysisBudget::poll();
                 ++end;
+            }
             if (end < lines.size()) {
                 i = end;
             } else {
@@ -450,8 +455,10 @@ QList<Diagnostic> validate(const QString& text)
             const bool array = v.startsWith(QLatin1Char('['));
             int d = bracketDepth(v);
             if (array)
-                while (d > 0 && i + 1 < lines.size())
+                while (d > 0 && i + 1 < lines.size()) {
+                    AnalysisBudget::poll();
                     d += bracketDepth(lines[++i]);
+                }
             if (d != 0)
                 out << Diagnostic{n, array ? QStringLiteral("数组未闭合，缺少 ]") : QStringLiteral("内联表未闭合，缺少 }")};
             continue;

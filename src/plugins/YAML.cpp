@@ -1,6 +1,7 @@
 #include "plugins/YAML.h"
 
 #include "core/LineEnding.h"
+#include "plugins/AnalysisBudget.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/JSONText.h"
 
@@ -529,6 +530,7 @@ private:
         QString out = v.toString();
         int last = pos > 0 ? lines[pos - 1].no : 0;
         while (pos < lines.size()) {
+            AnalysisBudget::poll();
             const Line& c = lines[pos];
             if (c.indent <= parentIndent || isItem(c.text()) || splitKeyView(c.text()))
                 break;
@@ -571,6 +573,7 @@ private:
         QString out = trimSpacesTabs(v).toString();
         int breaks = 0;
         for (qsizetype k = no; k < raw->size(); ++k) {
+            AnalysisBudget::poll();
             const QString& r = raw->at(k);
             if (isDocumentMarker(r))
                 break;
@@ -615,6 +618,7 @@ private:
         QString out = v.toString();
         int level = first.last;
         for (qsizetype k = no; k < raw->size() && level > 0; ++k) {
+            AnalysisBudget::poll();
             const QString& r = raw->at(k);
             if (isDocumentMarker(r))
                 break;
@@ -638,6 +642,7 @@ private:
         std::vector<std::pair<QString, TreeNode>> pairs;
         QSet<QString> seen;
         while (pos < lines.size()) {
+            AnalysisBudget::poll();
             const Line l = lines[pos];
             if (l.indent != indent || isItem(l.text()))
                 break;
@@ -684,6 +689,7 @@ private:
     {
         std::vector<TreeNode> items;
         while (pos < lines.size() && lines[pos].indent == indent && isItem(lines[pos].text())) {
+            AnalysisBudget::poll();
             Line& l = lines[pos];
             checkTab(l);
             const QStringView r = l.text().mid(1).trimmed();
@@ -722,6 +728,7 @@ private:
         int contentIndent = -1;
         qsizetype k = after;
         for (; k < raw->size(); ++k) {
+            AnalysisBudget::poll();
             const QString& r = raw->at(k);
             if (isBlank(r)) {
                 parts << QString();
@@ -845,6 +852,7 @@ std::vector<TreeNode> parseDocuments(const QString& text)
     bool started = false; // the current document was opened by "---"
     bool ended = false;   // "..." closed it: what follows starts the next one
     for (qsizetype k = 0; k < raw.size(); ++k) {
+        AnalysisBudget::poll();
         const QString& r = raw[k];
         if (isMarker(r, QLatin1Char('-'))) {
             if (!docs.back().empty() || started || ended)

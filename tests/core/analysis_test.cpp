@@ -1,6 +1,8 @@
 #include "Workspace.h"
 #include "core/AnalysisJob.h"
 #include "core/AnalysisQueue.h"
+#include "plugins/AnalysisBudget.h"
+#include "plugins/Regex.h"
 
 #include <QSignalSpy>
 #include <mutex>
@@ -42,6 +44,24 @@ QString render(const QString& text)
     return QStringLiteral("<p>") + text + QStringLiteral("</p>");
 }
 
+// Work that never ends on its own but checks its budget, as plugin loops do.
+std::atomic<int> spinning{0};
+QList<Diagnostic> endless(const QString&)
+{
+    ++spinning;
+    volatile unsigned long long n = 0;
+    for (;;) {
+        AnalysisBudget::poll();
+        n = n + 1;
+    }
+}
+
+// A pattern that backtracks exponentially on a line of "a" ending in "c".
+QString backtracking(const QString& text)
+{
+    return Regex::reMatches(text, QStringLiteral("^(a+)+b$")) ? QStringLiteral("<p>b</p>") : QStringLiteral("<p>no</p>");
+}
+
 FormatPlugin makePlugin(FormatPlugin::Validator v)
 {
     FormatPlugin p;
@@ -56,6 +76,20 @@ FormatPlugin makePlugin(FormatPlugin::Validator v)
 const FormatPlugin loggingPlugin = makePlugin(&logging);
 const FormatPlugin findingsPlugin = makePlugin(&findings);
 const FormatPlugin slowPlugin = makePlugin(&slow);
+const FormatPlugin endlessPlugin = makePlugin(&endless);
+const FormatPlugin regexPlugin = [] {
+    FormatPlugin p = makePlugin(&logging);
+    p.validates = false;
+    p.previewFn = &backtracking;
+    return p;
+}();
+
+// Shortens the per-call limit for one test.
+struct Limit {
+    std::chrono::milliseconds before = AnalysisJob::timeLimit();
+    explicit Limit(int ms) { AnalysisJob::setTimeLimit(std::chrono::milliseconds(ms)); }
+    ~Limit() { AnalysisJob::setTimeLimit(before); }
+};
 
 DocPtr newDoc(const QString& name, const QString& text)
 {
@@ -228,4 +262,58 @@ TEST(AnalysisDebounce, DisabledAnalysisSubmitsNothingUntilEnabledAgain)
     EXPECT_TRUE(silent);
     d->setText(QStringLiteral("{}"));
     ASSERT_NE(d->analysisHandle(), nullptr);
+}
+
+TEST(AnalysisBudget, ARunPastTheLimitEndsWithAMessageAndTheQueueMovesOn)
+{
+    EXPECT_EQ(AnalysisJob::timeLimit(), std::chrono::milliseconds(2000));
+    Limit limit(200);
+    takeLog();
+    DocPtr slowDoc = newDoc(QStringLiteral("a.txt"), QStringLiteral("endless"));
+    DocPtr nextDoc = newDoc(QStringLiteral("b.txt"), QStringLiteral("next"));
+    spin(50);
+    QElapsedTimer t;
+    t.start();
+    submit(endlessPlugin, QStringLiteral("endless"), 0, slowDoc);
+    submit(loggingPlugin, QStringLiteral("next"), 0, nextDoc);
+    ASSERT_TRUE(waitUntil([&] { return !slowDoc->diagnostics().isEmpty(); }));
+    const Diagnostic timeout{1, QStringLiteral("文档过大或过于复杂：校验超过 0.2 秒，已停止")};
+    EXPECT_EQ(slowDoc->diagnostics(), QList<Diagnostic>{timeout});
+    EXPECT_EQ(slowDoc->preview(), PreviewState::error(1, timeout.message));
+    // The document queued behind it is analysed right after.
+    ASSERT_TRUE(waitUntil([] { std::lock_guard l(logMutex); return runLog.contains(QStringLiteral("next")); }));
+    EXPECT_LT(t.elapsed(), 1500);
+    EXPECT_EQ(nextDoc->preview(), PreviewState::html(QStringLiteral("<p>next</p>")));
+}
+
+TEST(AnalysisBudget, ABacktrackingRegexStopsAtTheLimit)
+{
+    Limit limit(200);
+    const QString text = QString(40, QLatin1Char('a')) + QLatin1Char('c');
+    QElapsedTimer t;
+    t.start();
+    const auto out = AnalysisJob::analyse(regexPlugin, text, true);
+    EXPECT_LT(t.elapsed(), 1500);
+    EXPECT_EQ(out.preview, PreviewState::error(std::nullopt, QStringLiteral("文档过大或过于复杂：预览渲染超过 0.2 秒，已停止")));
+    // Outside an analysis the same helpers keep their plain meaning.
+    EXPECT_FALSE(AnalysisBudget::active());
+    EXPECT_TRUE(Regex::reMatches(QStringLiteral("aab"), QStringLiteral("^(a+)+b$")));
+    EXPECT_EQ(AnalysisJob::analyse(regexPlugin, QStringLiteral("aab"), true).preview, PreviewState::html(QStringLiteral("<p>b</p>")));
+}
+
+TEST(AnalysisBudget, NewerWorkStopsARunningJob)
+{
+    Limit limit(20000);
+    takeLog();
+    spinning = 0;
+    auto job = std::make_shared<AnalysisJob>(endlessPlugin, QStringLiteral("old"), true, std::weak_ptr<Doc>());
+    AnalysisQueue::shared().submit(job, 0);
+    ASSERT_TRUE(waitUntil([&] { return spinning.load() == 1 && job->state() == AnalysisJob::State::running; }));
+    QElapsedTimer t;
+    t.start();
+    AnalysisQueue::shared().cancel(job);
+    submit(loggingPlugin, QStringLiteral("newer"), 0);
+    ASSERT_TRUE(waitUntil([&] { return job->state() == AnalysisJob::State::cancelled; }));
+    ASSERT_TRUE(waitUntil([] { std::lock_guard l(logMutex); return runLog.contains(QStringLiteral("newer")); }));
+    EXPECT_LT(t.elapsed(), 1500);
 }
