@@ -40,12 +40,17 @@ unpacked() {
   if [ ! -f "$dir/.verified" ]; then
     command -v npm >/dev/null || { echo "fetch-assets: npm is required (apt install npm)" >&2; exit 1; }
     rm -rf "$dir"; mkdir -p "$dir"
-    tgz=$(cd "$dir" && npm pack --silent "$spec" | tail -n1)
-    if ! echo "$sum  $dir/$tgz" | sha256sum -c --status; then
+    # Older npm prints nothing with --silent: look for the archive instead.
+    if ! (cd "$dir" && npm pack --silent "$spec" >/dev/null); then
+      echo "fetch-assets: npm could not fetch $spec" >&2
+      rm -rf "$dir"; exit 1
+    fi
+    tgz=$(find "$dir" -maxdepth 1 -name '*.tgz' | head -n1)
+    if [ -z "$tgz" ] || ! echo "$sum  $tgz" | sha256sum -c --status; then
       echo "fetch-assets: $spec does not match its pinned SHA-256; refusing it" >&2
       rm -rf "$dir"; exit 1
     fi
-    tar -xzf "$dir/$tgz" -C "$dir"
+    tar -xzf "$tgz" -C "$dir"
     touch "$dir/.verified"
   fi
   echo "$dir/package"
