@@ -1,6 +1,10 @@
-// Editor figures on large files, run offscreen:
-//   bench_editor                 all measurements
-//   bench_editor --screenshot F  render a sample editor into the PNG file F
+// Editor figures on large files.
+//   bench_editor                      all in-process measurements (offscreen)
+//   bench_editor --make-large F       write the 100 MB / 1.75 M line sample to F
+//   bench_editor --make-json F        write the 8.6 MB one-line JSON sample to F
+//   bench_editor --launch CMD ARGS    start CMD, report the time until it has
+//                                     been idle for 1 s and its peak memory
+//   bench_editor --screenshot F       render a sample editor into the PNG F
 #include "core/AppModel.h"
 #include "core/Preferences.h"
 #include "editor/AppFonts.h"
@@ -12,24 +16,26 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
-#include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTextBlock>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
-double rssMB()
+double rssMB(const char* field = "VmRSS:", const QString& pid = QStringLiteral("self"))
 {
-    QFile f(QStringLiteral("/proc/self/status"));
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
     if (!f.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (line.startsWith(field))
+            return line.mid(int(strlen(field))).trimmed().split(' ').first().toDouble() / 1024.0;
     return 0;
 }
 
@@ -58,6 +64,24 @@ QByteArray makeText(qsizetype bytes, int lines, int every)
     return out;
 }
 
+// Minified JSON on one line.
+QByteArray makeJson(qsizetype bytes)
+{
+    QByteArray out = "[";
+    out.reserve(bytes + 256);
+    for (int i = 0; out.size() < bytes; ++i)
+        out += "{\"id\":" + QByteArray::number(i) + ",\"名称\":\"条目" + QByteArray::number(i)
+            + "\",\"tags\":[\"a\",\"b\"],\"ok\":true,\"v\":" + QByteArray::number(i * 0.5) + "},";
+    out.back() = ']';
+    return out;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 struct Workspace {
     QTemporaryDir dir;
     AppModel model{std::make_unique<Preferences>(dir.filePath(QStringLiteral("prefs.ini")))};
@@ -65,10 +89,12 @@ struct Workspace {
 
 DocPtr openDoc(Workspace& w, const QString& path)
 {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("big.txt"), QString::fromUtf8(f.readAll()), path,
-                       TextEncoding(), LineEnding(), {});
+    auto r = Doc::open(path);
+    if (!r) {
+        std::printf("cannot open %s\n", qPrintable(path));
+        std::exit(1);
+    }
+    DocPtr d = r.value();
     w.model.appendDoc(d);
     w.model.setActiveID(d->id);
     return d;
@@ -80,142 +106,206 @@ void paintNow(EditorController& e)
     e.ruler()->repaint();
 }
 
-struct Stalls {
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer timer;
-    Stalls()
-    {
-        clock.start();
-        timer.setInterval(1);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const qint64 now = clock.elapsed();
-            longest = std::max(longest, now - last);
-            last = now;
-        });
-        timer.start();
-    }
-};
-
-void openBench(const char* label, qsizetype bytes, int lines)
+double keyMs(EditorController& e, Qt::Key k, const QString& text, Qt::KeyboardModifiers m = Qt::NoModifier)
 {
-    QTemporaryDir tmp;
-    const QString path = tmp.filePath(QStringLiteral("big.txt"));
-    {
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(makeText(bytes, lines, 0));
-    }
-    const double before = rssMB();
-    Workspace w;
     QElapsedTimer t;
     t.start();
+    QKeyEvent press(QEvent::KeyPress, k, m, text);
+    QApplication::sendEvent(e.textView(), &press);
+    paintNow(e);
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+struct Spread {
+    double median, worst;
+};
+
+Spread typeBurst(EditorController& e, int keys)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < keys; ++i) {
+        ms.push_back(keyMs(e, Qt::Key_X, QStringLiteral("x")));
+        QApplication::processEvents();
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.back()};
+}
+
+// Longest gap between 1-ms timer ticks while the event loop runs.
+qint64 longestStall(int forMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longest = 0;
+    while (clock.elapsed() < forMs) {
+        QApplication::processEvents(QEventLoop::AllEvents, 1);
+        const qint64 now = clock.elapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+        QThread::usleep(500);
+    }
+    return longest;
+}
+
+// Opening to editable: Ctrl+End lands on the last line and a typed key is
+// in the text.
+void largeBench(const QString& path, const char* label)
+{
+    QElapsedTimer t;
+    t.start();
+    Workspace w;
     DocPtr d = openDoc(w, path);
+    const qint64 read = t.elapsed();
     auto* e = new EditorController(d, w.model);
     e->widget()->resize(1000, 700);
     e->widget()->show();
-    QApplication::processEvents();
     paintNow(*e);
-    const qint64 firstPaint = t.elapsed();
-    Stalls stalls;
-    while (e->isLoading())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    const qint64 loaded = t.elapsed();
-    QApplication::processEvents();
-    const double rss = rssMB();
-    std::printf("%s: first paint %lld ms, fully loaded %lld ms, longest UI stall while loading %lld ms, "
-                "RSS %.0f MB (%.0f MB before; %.1fx file size)\n",
-                label, (long long)firstPaint, (long long)loaded, (long long)stalls.longest, rss, before,
-                rss / (double(bytes) / 1048576.0));
+    const qint64 painted = t.elapsed();
+    CodeTextView* v = e->textView();
+    keyMs(*e, Qt::Key_End, QString(), Qt::ControlModifier);
+    keyMs(*e, Qt::Key_Z, QStringLiteral("z"));
+    const qint64 editable = t.elapsed();
+    const bool landed = v->caretPlace().line == v->lineCount() && v->text().endsWith(QLatin1Char('z'));
+    std::printf("%s: read+decode %lld ms, first paint %lld ms, editable at the end %lld ms (%s), RSS %.0f MB, peak %.0f MB\n",
+                label, (long long)read, (long long)painted, (long long)editable, landed ? "checked" : "FAILED",
+                rssMB(), rssMB("VmHWM:"));
 
-    if (bytes > 50 * 1048576) {
-        // Typing one character in the middle: handling plus repaint.
-        CodeTextView* v = e->textView();
-        QTextCursor c(v->document()->findBlockByNumber(lines / 2));
-        v->setTextCursor(c);
-        v->centerCursor();
-        paintNow(*e);
-        std::vector<double> ms;
-        for (int i = 0; i < 31; ++i) {
-            QElapsedTimer k;
-            k.start();
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-            QApplication::sendEvent(v, &press);
-            paintNow(*e);
-            ms.push_back(double(k.nsecsElapsed()) / 1e6);
-            QApplication::processEvents();
-        }
-        std::sort(ms.begin(), ms.end());
-        std::printf("%s: typing one character in the middle, median %.2f ms (max %.2f ms)\n", label, ms[ms.size() / 2],
-                    ms.back());
-        QElapsedTimer s;
-        s.start();
-        e->flushSync();
-        std::printf("%s: writing the burst into Doc.text once it pauses: %lld ms\n", label, (long long)s.elapsed());
-    }
+    // Typing in the middle: handling plus repaint of editor and gutter.
+    v->setCursorPosition(v->lineStart(v->lineCount() / 2) + 3);
+    v->SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);
+    paintNow(*e);
+    const Spread s = typeBurst(*e, 41);
+    std::printf("%s: typing in the middle, median %.2f ms, worst %.2f ms\n", label, s.median, s.worst);
+    QElapsedTimer pull;
+    pull.start();
+    const bool inDoc = d->text().size() == v->length();
+    std::printf("%s: Doc pulls the edited text once (analysis, snapshot, save): %lld ms (%s)\n", label,
+                (long long)pull.elapsed(), inDoc ? "in step" : "OUT OF STEP");
     delete e;
 }
 
-void findBench()
+void firstPaintBench(const QString& path)
 {
-    const int lines = 200000;
     Workspace w;
-    QTemporaryDir tmp;
-    const QString path = tmp.filePath(QStringLiteral("find.txt"));
-    {
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(makeText(10 * 1048576, lines, 2));  // "needle" on every second line
+    DocPtr d = openDoc(w, path);
+    EditorController e(d, w.model);
+    e.widget()->resize(1000, 700);
+    QElapsedTimer t;
+    t.start();
+    e.widget()->show();
+    paintNow(e);
+    std::printf("10 MB / 175k lines: first paint %.1f ms after the window is shown\n", double(t.nsecsElapsed()) / 1e6);
+}
+
+void jsonBench(const QString& path)
+{
+    for (bool wrap : {false, true}) {
+        QElapsedTimer t;
+        t.start();
+        Workspace w;
+        Settings s = w.model.settings();
+        s.wordWrap = wrap;
+        w.model.setSettings(s);
+        DocPtr d = openDoc(w, path);
+        EditorController e(d, w.model);
+        e.widget()->resize(1000, 700);
+        e.widget()->show();
+        paintNow(e);
+        const qint64 painted = t.elapsed();
+        keyMs(e, Qt::Key_End, QString(), Qt::ControlModifier);
+        keyMs(e, Qt::Key_Z, QStringLiteral("z"));
+        const qint64 editable = t.elapsed();
+        const qint64 stall = longestStall(1500);
+        const Spread k = typeBurst(e, 21);
+        std::printf("8.6 MB one-line JSON, wrapping %s: first paint %lld ms, editable at its end %lld ms, "
+                    "longest stall after first paint %lld ms, keystroke median %.2f ms worst %.2f ms\n",
+                    wrap ? "on" : "off", (long long)painted, (long long)editable, (long long)stall, k.median,
+                    k.worst);
     }
+}
+
+void findBench(const QString& path)
+{
+    Workspace w;
     DocPtr d = openDoc(w, path);
     EditorController e(d, w.model);
     e.widget()->resize(1000, 700);
     e.widget()->show();
-    while (e.isLoading())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    paintNow(e);
     w.model.setFindQuery(QStringLiteral("needle"));
     w.model.setFindVisible(true);
     QElapsedTimer t;
     t.start();
     e.refreshHighlights(true);
     paintNow(e);
-    const qint64 refresh = t.elapsed();
-    // Refresh again with the text unchanged (stepping, revealing).
+    const double refresh = double(t.nsecsElapsed()) / 1e6;
+    // Refresh with the text unchanged (stepping, revealing).
     t.restart();
     e.step(1);
     paintNow(e);
-    const qint64 stepMs = t.elapsed();
-    // Scrolling a page at a time with all matches highlighted.
-    QScrollBar* bar = e.textView()->verticalScrollBar();
-    std::vector<double> scroll;
-    for (int i = 0; i < 40; ++i) {
-        QElapsedTimer s;
-        s.start();
-        bar->setValue(bar->value() + 37 * (i + 1) * 97 % std::max(1, bar->maximum()));
-        paintNow(e);
-        scroll.push_back(double(s.nsecsElapsed()) / 1e6);
-    }
-    std::sort(scroll.begin(), scroll.end());
-    std::printf("find with %d matches in 10 MB: highlight refresh %lld ms, step %lld ms, scroll+repaint median %.2f ms "
-                "(max %.2f ms)\n",
-                w.model.matchCount(), (long long)refresh, (long long)stepMs, scroll[scroll.size() / 2], scroll.back());
+    const double stepMs = double(t.nsecsElapsed()) / 1e6;
+    std::printf("find with %d matches in 10 MB: refresh (search + paint) %.1f ms, step %.1f ms, indicators on screen %d\n",
+                w.model.matchCount(), refresh, stepMs, e.textView()->paintedMatchCount());
 
     w.model.setReplaceText(QStringLiteral("pin"));
     const QString original = d->text();
     t.restart();
     e.replaceEverything();
-    const qint64 replaceMs = t.elapsed();
+    const double replaceMs = double(t.nsecsElapsed()) / 1e6;
     paintNow(e);
     const int left = w.model.matchCount();
     const QString toast = w.model.toast().value_or(QString());
     t.restart();
     e.textView()->undo();
-    e.flushSync();
-    const qint64 undoMs = t.elapsed();
-    std::printf("replace all (%s): %lld ms, matches left %d; one undo %lld ms restores the text: %s\n",
-                qPrintable(toast), (long long)replaceMs, left, (long long)undoMs,
-                d->text() == original ? "yes" : "no");
+    const double undoMs = double(t.nsecsElapsed()) / 1e6;
+    std::printf("replace all (%s): %.1f ms, matches left %d; one undo %.1f ms restores the text: %s\n",
+                qPrintable(toast), replaceMs, left, undoMs, d->text() == original ? "yes" : "no");
+}
+
+// Starts a program and waits until its CPU time has not moved for 1 s.
+int launch(const QStringList& command)
+{
+    QElapsedTimer t;
+    t.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<QByteArray> raw;
+        for (const QString& a : command)
+            raw.push_back(a.toLocal8Bit());
+        std::vector<char*> argv;
+        for (auto& a : raw)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    const QString id = QString::number(pid);
+    qint64 lastCpu = -1, lastChange = 0;
+    double peak = 0;
+    while (t.elapsed() < 120000) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(id));
+        if (!stat.open(QIODevice::ReadOnly))
+            break;
+        const QList<QByteArray> f = stat.readAll().split(')').last().trimmed().split(' ');
+        // utime and stime, in clock ticks
+        const qint64 cpu = f.value(11).toLongLong() + f.value(12).toLongLong();
+        peak = std::max(peak, rssMB("VmHWM:", id));
+        const qint64 now = t.elapsed();
+        if (cpu != lastCpu) {
+            lastCpu = cpu;
+            lastChange = now;
+        } else if (now - lastChange >= 1000) {
+            break;
+        }
+        QThread::msleep(10);
+    }
+    kill(pid, SIGTERM);
+    QThread::msleep(300);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    std::printf("launch %s: busy until %lld ms, peak RSS %.0f MB\n", qPrintable(command.first()),
+                (long long)lastChange, peak);
+    return 0;
 }
 
 int screenshot(const QString& file)
@@ -245,13 +335,13 @@ int screenshot(const QString& file)
     e.refreshHighlights(true);
     e.step(1);
     CodeTextView* v = e.textView();
-    QTextCursor c(v->document());
-    c.setPosition(v->document()->findBlockByNumber(1).position());
-    c.setPosition(v->document()->findBlockByNumber(4).position(), QTextCursor::KeepAnchor);
-    v->setTextCursor(c);
+    v->setSelection(v->lineStart(1), v->lineStart(4));
     v->splitSelectionIntoLines();  // three carets: the ends of lines 2 to 4
     e.refreshHighlights(false);
-    QApplication::processEvents();
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     for (const auto& l : e.ruler()->visibleLabels())
         if (l.error)
             std::printf("error mark on line %d\n", l.line);
@@ -264,6 +354,14 @@ int screenshot(const QString& file)
 
 int main(int argc, char** argv)
 {
+    if (argc > 2 && QByteArray(argv[1]) == "--launch") {
+        QCoreApplication app(argc, argv);
+        return launch(app.arguments().mid(2));
+    }
+    if (argc > 2 && QByteArray(argv[1]) == "--make-large")
+        return writeFile(QString::fromLocal8Bit(argv[2]), makeText(100 * 1048576, 1750000, 0)) ? 0 : 1;
+    if (argc > 2 && QByteArray(argv[1]) == "--make-json")
+        return writeFile(QString::fromLocal8Bit(argv[2]), makeJson(8600 * 1024)) ? 0 : 1;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -272,16 +370,22 @@ int main(int argc, char** argv)
     const int shot = int(args.indexOf(QStringLiteral("--screenshot")));
     if (shot > 0)
         return screenshot(args.value(shot + 1, QStringLiteral("/tmp/editor.png")));
-    if (args.contains(QStringLiteral("--find"))) {
-        findBench();
-        return 0;
-    }
-    if (args.contains(QStringLiteral("--large"))) {
-        openBench("100 MB / 2M lines", 100 * 1048576, 2000000);
-        return 0;
-    }
-    openBench("10 MB / 200k lines", 10 * 1048576, 200000);
-    openBench("100 MB / 2M lines", 100 * 1048576, 2000000);
-    findBench();
+    Doc::setAnalysisEnabled(false);
+    QTemporaryDir tmp;
+    const QString ten = tmp.filePath(QStringLiteral("ten.txt"));
+    const QString find = tmp.filePath(QStringLiteral("find.txt"));
+    const QString json = tmp.filePath(QStringLiteral("one-line.json"));
+    const QString large = args.contains(QStringLiteral("--large-file"))
+                              ? args.value(args.indexOf(QStringLiteral("--large-file")) + 1)
+                              : tmp.filePath(QStringLiteral("large.txt"));
+    writeFile(ten, makeText(10 * 1048576, 175000, 0));
+    writeFile(find, makeText(10 * 1048576, 200000, 2));  // "needle" on every second line
+    writeFile(json, makeJson(8600 * 1024));
+    if (!QFile::exists(large))
+        writeFile(large, makeText(100 * 1048576, 1750000, 0));
+    firstPaintBench(ten);
+    jsonBench(json);
+    findBench(find);
+    largeBench(large, "100 MB / 1.75M lines");
     return 0;
 }

@@ -8,6 +8,9 @@
 
 namespace {
 
+// Texts at least this long (UTF-16 units) are compared by length first.
+constexpr qsizetype bigLiveText = 1 << 20;
+
 QString decodeFailure(TextEncoding e)
 {
     return QStringLiteral("无法按 ") + e.rawValue() + QStringLiteral(" 解码该文件");
@@ -135,7 +138,7 @@ DocPtr Doc::restore(const DocSnapshot& s)
 
 Result<QByteArray> Doc::encoded() const
 {
-    QString out = text_;
+    QString out = text();
     if (eol_ != LineEnding::lf)
         out.replace(QLatin1Char('\n'), eol_.sequence());
     auto bytes = encoding_.encode(out);
@@ -171,8 +174,15 @@ void Doc::resetMode()
 
 bool Doc::textDiffersFromBaseline() const
 {
-    if (!textDiffers_)
-        textDiffers_ = !canonicallyEqual(text_, savedText_);
+    if (!textDiffers_) {
+        // A large live text whose length differs counts as changed without
+        // pulling it on every keystroke.
+        const qsizetype live = stale_ && live_.length ? live_.length() : -1;
+        if (live >= 0 && std::max(live, savedText_.size()) >= bigLiveText && live != savedText_.size())
+            textDiffers_ = true;
+        else
+            textDiffers_ = !canonicallyEqual(text(), savedText_);
+    }
     return *textDiffers_;
 }
 
@@ -247,9 +257,40 @@ void Doc::setPreview(const PreviewState& v)
     emit changed(Field::preview);
 }
 
+const QString& Doc::text() const
+{
+    if (stale_) {
+        stale_ = false;
+        text_ = live_.pull();
+    }
+    return text_;
+}
+
+void Doc::attachLiveText(LiveText live)
+{
+    detachLiveText();
+    live_ = std::move(live);
+}
+
+void Doc::detachLiveText()
+{
+    text();
+    live_ = LiveText();
+}
+
+void Doc::liveTextChanged()
+{
+    if (!live_.pull)
+        return;
+    stale_ = true;
+    textDiffers_.reset();
+    emit changed(Field::text);
+    applyAutoName();
+}
+
 void Doc::setText(const QString& v)
 {
-    if (text_ == v)
+    if (text() == v)
         return;
     text_ = v;
     textDiffers_.reset();

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QUuid>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -63,7 +64,8 @@ public:
     const QUuid id;
     const std::optional<QString>& url() const { return url_; }
     const QString& name() const { return name_; }
-    const QString& text() const { return text_; }
+    // Pulls the live text first when an editor changed it since.
+    const QString& text() const;
     const std::optional<QString>& autoExt() const { return autoExt_; }
     const QString& savedText() const { return savedText_; }
     TextEncoding encoding() const { return encoding_; }
@@ -96,6 +98,20 @@ public:
     void setPreview(const PreviewState& v);
     void setAnalysis(std::shared_ptr<AnalysisJob> job);
 
+    // While an editor shows the document its buffer holds the live text:
+    // `pull` returns it and `length` its UTF-16 length. Edits only mark
+    // text() stale; the text is pulled when someone reads it.
+    struct LiveText {
+        std::function<QString()> pull;
+        std::function<qsizetype()> length;
+    };
+    void attachLiveText(LiveText live);
+    // Pulls the text a last time and stops following the editor.
+    void detachLiveText();
+    // The live text changed: reported as a change of Field::text.
+    void liveTextChanged();
+    bool textIsStale() const { return stale_; }
+
     // The owning pointer, for weak references held by background work.
     std::weak_ptr<Doc> weakSelf() const { return self_; }
 
@@ -110,7 +126,9 @@ private:
     std::weak_ptr<Doc> self_;
     std::optional<QString> url_;
     QString name_;
-    QString text_;
+    mutable QString text_;
+    mutable bool stale_ = false;
+    LiveText live_;
     std::optional<QString> autoExt_;
     QString savedText_;
     TextEncoding encoding_;

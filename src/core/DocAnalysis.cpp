@@ -20,7 +20,7 @@ void Doc::scheduleAnalysis(double delaySeconds)
         queue.cancel(analysis_);
     const FormatPlugin& p = plugin();
     const bool wantPreview = mode_ != ViewMode::editor && p.supportsPreview();
-    auto job = std::make_shared<AnalysisJob>(p, text_, wantPreview, weakSelf());
+    auto job = std::make_shared<AnalysisJob>(p, text(), wantPreview, weakSelf());
     setAnalysis(job);
     queue.submit(std::move(job), delaySeconds);
 }

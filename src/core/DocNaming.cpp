@@ -117,7 +117,7 @@ void Doc::applyAutoName()
 {
     if (!autoExt_ || url_)
         return;
-    const QString t = title(text_, savedText_);
+    const QString t = title(text(), savedText_);
     const QString newName = autoExt_->isEmpty() ? t : t + QLatin1Char('.') + *autoExt_;
     if (newName != name_)
         setName(newName);

@@ -4,470 +4,611 @@
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <algorithm>
 
+namespace {
+
+constexpr int matchIndicator = 8;  // the first indicator free for containers
+constexpr int currentIndicator = 9;
+constexpr int errorMarker = 0;
+
+// UTF-16 code units of a UTF-8 run: one per lead byte, two for four-byte
+// sequences.
+qsizetype utf16Units(const char* s, qsizetype n)
+{
+    qsizetype units = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = uchar(s[i]);
+        if ((c & 0xC0) != 0x80)
+            units += c >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
+
+// Scintilla colours are 0xBBGGRR.
+long bgr(const QColor& c) { return long(c.red()) | long(c.green()) << 8 | long(c.blue()) << 16; }
+
+}
+
 CodeTextView::CodeTextView(QWidget* parent)
-    : QPlainTextEdit(parent), caretColor(Palette::accent().resolve())
+    : QsciScintillaBase(parent), caretColor(Palette::accent().resolve())
 {
     setFrameShape(QFrame::NoFrame);
-    setUndoRedoEnabled(true);
-    setTabChangesFocus(false);
+    send(SCI_SETCODEPAGE, SC_CP_UTF8);
+    send(SCI_SETEOLMODE, SC_EOL_LF);
+    send(SCI_SETPASTECONVERTENDINGS, 1);
+    send(SCI_USEPOPUP, 0);
+    for (int m = 0; m < 5; ++m)
+        send(SCI_SETMARGINWIDTHN, m, 0);
+    send(SCI_SETMARGINLEFT, 0, 6);
+    send(SCI_SETMARGINRIGHT, 0, 6);
+    send(SCI_SETTABWIDTH, 4);
+    send(SCI_SETCARETWIDTH, 2);
+    send(SCI_SETMULTIPLESELECTION, 0);
+    send(SCI_SETMOUSESELECTIONRECTANGULARSWITCH, 0);
+    send(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
+    send(SCI_SETSCROLLWIDTH, 1);
+    send(SCI_SETSCROLLWIDTHTRACKING, 1);
+    send(SCI_SETWRAPMODE, SC_WRAP_NONE);
+    send(SCI_SETIDLESTYLING, SC_IDLESTYLING_NONE);
+    // Typing keeps the caret a few lines from the edges.
+    send(SCI_SETYCARETPOLICY, CARET_SLOP | CARET_EVEN, 2);
+    send(SCI_SETXCARETPOLICY, CARET_SLOP | CARET_EVEN, 40);
+
+    send(SCI_INDICSETSTYLE, matchIndicator, INDIC_STRAIGHTBOX);
+    send(SCI_INDICSETSTYLE, currentIndicator, INDIC_STRAIGHTBOX);
+    for (int i : {matchIndicator, currentIndicator}) {
+        send(SCI_INDICSETUNDER, i, 1);
+        send(SCI_INDICSETOUTLINEALPHA, i, 0);
+    }
+    send(SCI_MARKERDEFINE, errorMarker, SC_MARK_BACKGROUND);
+
     ruler_ = new LineNumberRuler(this);
-    setViewportMargins(LineNumberRuler::thickness, 0, 0, 0);
-    connect(document(), &QTextDocument::contentsChange, this, &CodeTextView::onContentsChange);
-    connect(document(), &QTextDocument::undoCommandAdded, this, [this] {
-        if (carets_ && !editingCarets_)
-            clearCarets();
+    setViewportMargins(ruler_->width(), 0, 0, 0);
+    connect(ruler_, &LineNumberRuler::widthChanged, this, [this](int w) {
+        setViewportMargins(w, 0, 0, 0);
+        const QRect cr = contentsRect();
+        ruler_->setGeometry(QRect(cr.left(), cr.top(), w, cr.height()));
     });
-    connect(this, &QPlainTextEdit::updateRequest, ruler_, [this](const QRect& r, int dy) {
-        if (dy)
-            ruler_->scroll(0, dy);
-        else
-            ruler_->update(0, r.y(), ruler_->width(), r.height());
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char* text, int length, int, int, int, int, int, int) {
+                onModified(position, type, text, length);
+            });
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+        if (updated & (SC_UPDATE_V_SCROLL | SC_UPDATE_CONTENT)) {
+            ruler_->sync();
+            paintMatches();
+        }
     });
+    connect(this, &QsciScintillaBase::SCN_ZOOM, ruler_, qOverload<>(&QWidget::update));
+    updateEventMask();
 }
 
 CodeTextView::~CodeTextView() = default;
 
-// ---- Text access ----
+// ---- Change tracking ----
+
+void CodeTextView::onModified(int position, int type, const char* text, int length)
+{
+    const bool insert = type & SC_MOD_BEFOREINSERT;
+    if (!insert && !(type & SC_MOD_BEFOREDELETE))
+        return;
+    if (insert) {
+        if (text)
+            utf16Length_ += utf16Units(text, length);
+        else
+            lengthUnknown_ = true;
+    } else {
+        const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, position, length));
+        utf16Length_ -= p ? utf16Units(p, length) : 0;
+    }
+    if (!editingCarets_ && !composing_)
+        foreignChange_ = true;
+    if (!changed_) {
+        changed_ = true;
+        // Edits that reach Scintilla outside this widget's events are
+        // reported from the event loop.
+        QMetaObject::invokeMethod(this, &CodeTextView::finishChange, Qt::QueuedConnection);
+    }
+}
+
+void CodeTextView::finishChange()
+{
+    if (!changed_)
+        return;
+    changed_ = false;
+    if (lengthUnknown_) {
+        lengthUnknown_ = false;
+        utf16Length_ = send(SCI_COUNTCODEUNITS, 0, byteLength());
+    }
+    if (foreignChange_) {
+        foreignChange_ = false;
+        // An edit the carets did not make (undo, a replacement from outside)
+        // leaves their positions meaningless.
+        if (carets_ && !editingCarets_)
+            clearCarets();
+    }
+    updateEventMask();
+    ruler_->sync();
+    if (onTextChange)
+        onTextChange();
+    checkSelection();
+}
+
+void CodeTextView::checkSelection()
+{
+    const long caret = send(SCI_GETCURRENTPOS);
+    const long anchor = send(SCI_GETANCHOR);
+    if (caret == seenCaret_ && anchor == seenAnchor_)
+        return;
+    seenCaret_ = caret;
+    seenAnchor_ = anchor;
+    if (onSelectionChange)
+        onSelectionChange();
+}
+
+CodeTextView::QuietEdits::QuietEdits(CodeTextView* v) : view(v), mask(v->send(SCI_GETMODEVENTMASK))
+{
+    v->send(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+}
+
+CodeTextView::QuietEdits::~QuietEdits() { view->send(SCI_SETMODEVENTMASK, mask); }
+
+void CodeTextView::updateEventMask()
+{
+    const bool quiet = byteLength() >= quietThreshold;
+    if (quiet == quiet_)
+        return;
+    quiet_ = quiet;
+    // The "before" notifications carry everything the deltas need; the
+    // others stay on for small texts, where screen readers can afford them.
+    send(SCI_SETMODEVENTMASK, quiet ? (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE) : SC_MODEVENTMASKALL);
+}
+
+// ---- Text ----
+
+qsizetype CodeTextView::byteLength() const { return send(SCI_GETLENGTH); }
+
+void CodeTextView::setPlainText(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    const bool ro = isReadOnly();
+    send(SCI_SETREADONLY, 0);
+    send(SCI_SETUNDOCOLLECTION, 0);
+    send(SCI_ALLOCATE, bytes.size() + 1);
+    editingCarets_ = true;  // loading is no foreign edit to report
+    SendScintilla(SCI_SETTEXT, bytes.constData());
+    editingCarets_ = false;
+    send(SCI_EMPTYUNDOBUFFER);
+    send(SCI_SETUNDOCOLLECTION, 1);
+    send(SCI_SETSAVEPOINT);
+    send(SCI_SETREADONLY, ro);
+    utf16Length_ = text.size();
+    changed_ = false;
+    foreignChange_ = false;
+    paintedFrom_ = paintedTo_ = 0;
+    paintedCount_ = 0;
+    updateEventMask();
+    send(SCI_GOTOPOS, 0);
+    ruler_->sync();
+    checkSelection();
+}
+
+void CodeTextView::replaceWhole(const QString& text)
+{
+    if (isReadOnly())
+        return;
+    const QByteArray bytes = text.toUtf8();
+    send(SCI_BEGINUNDOACTION);
+    send(SCI_SETTARGETRANGE, 0, byteLength());
+    SendScintilla(SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
+    send(SCI_ENDUNDOACTION);
+    finishChange();
+}
+
+void CodeTextView::replaceRanges(const std::vector<FindExpression::Replacement>& replacements)
+{
+    if (isReadOnly() || replacements.empty())
+        return;
+    {
+        QuietEdits quiet(this);
+        send(SCI_BEGINUNDOACTION);
+        // From the last to the first, so that earlier offsets stay valid.
+        for (auto it = replacements.rbegin(); it != replacements.rend(); ++it) {
+            const qsizetype from = toByte(it->range.start);
+            const qsizetype to = toByte(it->range.end());
+            const QByteArray bytes = it->text.toUtf8();
+            send(SCI_SETTARGETRANGE, from, to);
+            SendScintilla(SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
+        }
+        send(SCI_ENDUNDOACTION);
+    }
+    finishChange();
+}
+
+void CodeTextView::replaceRange(int start, int length, const QString& text)
+{
+    if (isReadOnly())
+        return;
+    const qsizetype from = toByte(start);
+    const qsizetype to = toByte(start + length);
+    const QByteArray bytes = text.toUtf8();
+    send(SCI_BEGINUNDOACTION);
+    send(SCI_SETTARGETRANGE, from, to);
+    SendScintilla(SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
+    send(SCI_ENDUNDOACTION);
+    finishChange();
+}
 
 QString CodeTextView::text() const
 {
-    QString t = document()->toRawText();
-    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return t;
+    const qsizetype n = byteLength();
+    const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, n));
+    return p ? QString::fromUtf8(p, n) : QString();
 }
 
 QString CodeTextView::textIn(int start, int length) const
 {
     if (length <= 0)
         return QString();
-    QTextCursor c(document());
-    c.setPosition(start);
-    c.setPosition(start + length, QTextCursor::KeepAnchor);
-    QString t = c.selectedText();
-    t.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return t;
+    const qsizetype from = toByte(start);
+    const qsizetype n = toByte(start + length) - from;
+    const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, from, n));
+    return p ? QString::fromUtf8(p, n) : QString();
 }
 
-QChar CodeTextView::charAt(int pos) const { return document()->characterAt(pos); }
-
-int CodeTextView::lineStartOf(int pos) const
+void CodeTextView::undo()
 {
-    const int len = document()->characterCount() - 1;
-    return document()->findBlock(std::min(pos, len)).position();
+    clearCarets();
+    send(SCI_UNDO);
+    finishChange();
 }
 
-int CodeTextView::lineEndOf(int pos) const
+void CodeTextView::redo()
 {
-    const int len = document()->characterCount() - 1;
-    const QTextBlock b = document()->findBlock(std::min(pos, len));
-    return b.position() + b.length() - 1;
+    clearCarets();
+    send(SCI_REDO);
+    finishChange();
 }
 
-// ---- Carets ----
-
-void CodeTextView::setCarets(std::optional<std::vector<int>> carets)
+void CodeTextView::cut()
 {
-    carets_ = std::move(carets);
-    viewport()->update();
-    if (onCaretsChange)
-        onCaretsChange(carets_ ? std::optional<int>(int(carets_->size())) : std::nullopt);
+    clearCarets();
+    send(SCI_CUT);
+    finishChange();
 }
 
-bool CodeTextView::splitSelectionIntoLines()
+void CodeTextView::copy() { send(SCI_COPY); }
+
+void CodeTextView::paste()
 {
-    QTextCursor c = textCursor();
-    if (!c.hasSelection())
-        return false;
-    const int s = c.selectionStart();
-    int e = c.selectionEnd();
-    // A selection of whole lines ends after the last line feed; that does
-    // not select the next line.
-    if (e > s && document()->findBlock(e).position() == e)
-        --e;
-    std::vector<int> out;
-    const QTextBlock last = document()->findBlock(e);
-    for (QTextBlock b = document()->findBlock(s); b.isValid(); b = b.next()) {
-        out.push_back(b.position() + b.length() - 1);
-        if (b == last)
-            break;
-    }
-    QTextCursor at(document());
-    at.setPosition(out.back());
-    setTextCursor(at);
-    setCarets(std::move(out));
-    return true;
+    QClipboard* cb = QApplication::clipboard();
+    pasteMime(cb ? cb->mimeData() : nullptr);
 }
 
-void CodeTextView::applyEdits(const std::vector<Edit>& edits)
+void CodeTextView::selectAll()
 {
-    if (!carets_ || isReadOnly())
+    clearCarets();
+    send(SCI_SELECTALL);
+}
+
+bool CodeTextView::canUndo() const { return send(SCI_CANUNDO); }
+bool CodeTextView::canRedo() const { return send(SCI_CANREDO); }
+void CodeTextView::setReadOnly(bool ro) { send(SCI_SETREADONLY, ro); }
+bool CodeTextView::isReadOnly() const { return send(SCI_GETREADONLY); }
+
+void CodeTextView::pasteMime(const QMimeData* source)
+{
+    if (!source || !source->hasText())
         return;
-    const int len = document()->characterCount() - 1;
-    for (int c : *carets_)
-        if (c > len) {
-            clearCarets();
-            return;
-        }
-    editingCarets_ = true;
-    QTextCursor cur(document());
-    cur.beginEditBlock();
-    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
-        cur.setPosition(it->start);
-        cur.setPosition(it->start + it->length, QTextCursor::KeepAnchor);
-        if (it->text.isEmpty())
-            cur.removeSelectedText();
-        else
-            cur.insertText(it->text);
-    }
-    cur.endEditBlock();
-    editingCarets_ = false;
-    std::vector<int> next;
-    next.reserve(edits.size());
-    int shift = 0;
-    for (const Edit& e : edits) {
-        next.push_back(e.start + shift + int(e.text.size()));
-        shift += int(e.text.size()) - e.length;
-    }
-    QTextCursor at(document());
-    at.setPosition(next.empty() ? 0 : next.back());
-    setTextCursor(at);
-    setCarets(std::move(next));
-}
-
-void CodeTextView::multiInsert(const QString& text)
-{
-    if (!carets_)
+    if (carets_) {
+        multiPaste(source->text());
         return;
-    std::vector<Edit> edits;
-    edits.reserve(carets_->size());
-    for (int c : *carets_)
-        edits.push_back({c, 0, text});
-    applyEdits(edits);
-}
-
-void CodeTextView::multiDeleteBackward()
-{
-    if (!carets_)
-        return;
-    std::vector<Edit> edits;
-    for (int c : *carets_) {
-        int n = 0;
-        if (c > 0 && charAt(c - 1) != QChar::ParagraphSeparator) {
-            n = 1;
-            // A character outside the BMP goes whole, never half a pair.
-            if (c > 1 && charAt(c - 1).isLowSurrogate() && charAt(c - 2).isHighSurrogate())
-                n = 2;
-        }
-        edits.push_back({c - n, n, QString()});
     }
-    applyEdits(edits);
-}
-
-void CodeTextView::multiDeleteForward()
-{
-    if (!carets_)
+    if (isReadOnly())
         return;
-    const int len = document()->characterCount() - 1;
-    std::vector<Edit> edits;
-    for (int c : *carets_) {
-        int n = 0;
-        if (c < len && charAt(c) != QChar::ParagraphSeparator) {
-            n = 1;
-            if (c + 1 < len && charAt(c).isHighSurrogate() && charAt(c + 1).isLowSurrogate())
-                n = 2;
-        }
-        edits.push_back({c, n, QString()});
-    }
-    applyEdits(edits);
+    const QByteArray bytes = LineEnding::normalize(source->text()).toUtf8();
+    send(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_REPLACESEL, bytes.constData());
+    send(SCI_ENDUNDOACTION);
+    finishChange();
 }
 
-void CodeTextView::multiPaste(const QString& clipboard)
+QByteArray CodeTextView::fromMimeData(const QMimeData* source, bool& rectangular) const
 {
-    if (!carets_)
+    // Pasted and dropped text never brings carriage returns into the buffer.
+    rectangular = false;
+    return LineEnding::normalize(source->text()).toUtf8();
+}
+
+// ---- Positions ----
+
+void CodeTextView::ensureIndex() const
+{
+    if (indexed_)
         return;
-    const QString normal = LineEnding::normalize(clipboard);
-    const QStringList pieces = normal.split(QLatin1Char('\n'));
-    std::vector<Edit> edits;
-    const bool perLine = pieces.size() == qsizetype(carets_->size());
-    for (size_t i = 0; i < carets_->size(); ++i)
-        edits.push_back({(*carets_)[i], 0, perLine ? pieces[qsizetype(i)] : normal});
-    applyEdits(edits);
+    // Built once on first use and kept up to date by Scintilla on every edit.
+    send(SCI_ALLOCATELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
+    indexed_ = true;
 }
 
-void CodeTextView::multiMove(Move m)
+qsizetype CodeTextView::toByte(int pos) const
 {
-    if (!carets_)
-        return;
-    std::vector<int> next;
-    next.reserve(carets_->size());
-    for (int c : *carets_) {
-        const int start = lineStartOf(c);
-        const int end = lineEndOf(c);
-        int n = c;
-        switch (m) {
-        case Move::left:
-            n = std::max(c - 1, start);
-            if (n > start && charAt(n).isLowSurrogate() && charAt(n - 1).isHighSurrogate())
-                --n;
-            break;
-        case Move::right:
-            n = std::min(c + 1, end);
-            if (n < end && charAt(n).isLowSurrogate() && charAt(n - 1).isHighSurrogate())
-                ++n;
-            break;
-        case Move::lineStart: n = start; break;
-        case Move::lineEnd: n = end; break;
-        }
-        next.push_back(n);
-    }
-    QTextCursor at(document());
-    at.setPosition(next.empty() ? 0 : std::min(next.back(), document()->characterCount() - 1));
-    setTextCursor(at);
-    setCarets(std::move(next));
+    ensureIndex();
+    pos = std::clamp(pos, 0, length());
+    const long line = send(SCI_LINEFROMINDEXPOSITION, pos, SC_LINECHARACTERINDEX_UTF16);
+    const long unitStart = send(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16);
+    const long byteStart = send(SCI_POSITIONFROMLINE, line);
+    if (pos <= unitStart)
+        return byteStart;
+    return send(SCI_POSITIONRELATIVECODEUNITS, byteStart, pos - unitStart);
 }
 
-void CodeTextView::onContentsChange(int, int removed, int added)
+int CodeTextView::toUtf16(qsizetype byte) const
 {
-    // An edit the carets did not make (undo, a replacement from outside)
-    // leaves their positions meaningless.
-    // Equal counts are also reported for layout-only changes such as an
-    // input method composition; those keep the carets.
-    if (carets_ && !editingCarets_ && removed != added)
-        clearCarets();
+    ensureIndex();
+    byte = std::clamp<qsizetype>(byte, 0, byteLength());
+    const long line = send(SCI_LINEFROMPOSITION, byte);
+    const long byteStart = send(SCI_POSITIONFROMLINE, line);
+    return int(send(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16)
+               + send(SCI_COUNTCODEUNITS, byteStart, byte));
+}
+
+int CodeTextView::lineCount() const { return int(send(SCI_GETLINECOUNT)); }
+
+int CodeTextView::lineOf(int pos) const
+{
+    ensureIndex();
+    return int(send(SCI_LINEFROMINDEXPOSITION, std::clamp(pos, 0, length()), SC_LINECHARACTERINDEX_UTF16));
+}
+
+int CodeTextView::lineStart(int line) const
+{
+    ensureIndex();
+    return int(send(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16));
+}
+
+int CodeTextView::lineEnd(int line) const { return toUtf16(send(SCI_GETLINEENDPOSITION, line)); }
+
+int CodeTextView::cursorPosition() const { return toUtf16(send(SCI_GETCURRENTPOS)); }
+int CodeTextView::anchorPosition() const { return toUtf16(send(SCI_GETANCHOR)); }
+
+void CodeTextView::setSelection(int anchor, int caret)
+{
+    send(SCI_SETSEL, toByte(anchor), toByte(caret));
+    checkSelection();
+}
+
+CodeTextView::CaretPlace CodeTextView::caretPlace() const
+{
+    const long a = send(SCI_GETANCHOR);
+    const long c = send(SCI_GETCURRENTPOS);
+    const long s = std::min(a, c);
+    const long line = send(SCI_LINEFROMPOSITION, s);
+    const int column = int(send(SCI_COUNTCODEUNITS, send(SCI_POSITIONFROMLINE, line), s)) + 1;
+    const int selected = a == c ? 0 : indexed_ ? toUtf16(std::max(a, c)) - toUtf16(s)
+                                               : int(send(SCI_COUNTCODEUNITS, s, std::max(a, c)));
+    return {int(line) + 1, column, selected};
 }
 
 // ---- Events ----
 
 bool CodeTextView::event(QEvent* e)
 {
-    // Tab must reach keyPressEvent as text, not move the focus.
-    if (e->type() == QEvent::ShortcutOverride && carets_) {
+    // Paste and Escape must reach keyPressEvent while carets are active,
+    // not a window shortcut.
+    if (e->type() == QEvent::ShortcutOverride) {
         auto* k = static_cast<QKeyEvent*>(e);
-        if (k->matches(QKeySequence::Paste) || k->key() == Qt::Key_Escape) {
+        if ((carets_ && k->matches(QKeySequence::Paste)) || k->key() == Qt::Key_Escape) {
             e->accept();
             return true;
         }
     }
-    return QPlainTextEdit::event(e);
+    const bool done = QsciScintillaBase::event(e);
+    finishChange();
+    checkSelection();
+    return done;
 }
 
-void CodeTextView::keyPressEvent(QKeyEvent* e)
+bool CodeTextView::viewportEvent(QEvent* e)
 {
-    if (e->key() == Qt::Key_Escape && !(e->modifiers() & ~Qt::KeypadModifier)) {
-        if (onEscape)
-            onEscape();
-        e->accept();
-        return;
-    }
-    if (!carets_) {
-        QPlainTextEdit::keyPressEvent(e);
-        return;
-    }
-    if (e->matches(QKeySequence::Paste)) {
-        paste();
-        return;
-    }
-    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
-    if (mods == Qt::NoModifier) {
-        switch (e->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter: multiInsert(QStringLiteral("\n")); return;
-        case Qt::Key_Tab: multiInsert(QStringLiteral("\t")); return;
-        case Qt::Key_Backspace: multiDeleteBackward(); return;
-        case Qt::Key_Delete: multiDeleteForward(); return;
-        case Qt::Key_Left: multiMove(Move::left); return;
-        case Qt::Key_Right: multiMove(Move::right); return;
-        case Qt::Key_Home: multiMove(Move::lineStart); return;
-        case Qt::Key_End: multiMove(Move::lineEnd); return;
-        case Qt::Key_Up:
-        case Qt::Key_Down: return;
-        default: break;
-        }
-    }
-    // Plain typing (Shift allowed for capitals and symbols).
-    const QString t = e->text();
-    if (!(mods & ~Qt::ShiftModifier) && !t.isEmpty() && t.at(0).isPrint()) {
-        multiInsert(t);
-        return;
-    }
-    // Any other command acts on the ordinary selection.
-    if (e->key() != Qt::Key_Shift && e->key() != Qt::Key_Control && e->key() != Qt::Key_Alt && e->key() != Qt::Key_Meta)
-        clearCarets();
-    QPlainTextEdit::keyPressEvent(e);
-}
-
-void CodeTextView::inputMethodEvent(QInputMethodEvent* e)
-{
-    if (!carets_ || e->commitString().isEmpty()) {
-        QPlainTextEdit::inputMethodEvent(e);
-        return;
-    }
-    // The committed text goes to every caret; the composition (if any)
-    // keeps showing at the ordinary caret.
-    multiInsert(e->commitString());
-    QInputMethodEvent rest(e->preeditString(), e->attributes());
-    QPlainTextEdit::inputMethodEvent(&rest);
+    const bool done = QsciScintillaBase::viewportEvent(e);
+    finishChange();
+    checkSelection();
+    return done;
 }
 
 void CodeTextView::mousePressEvent(QMouseEvent* e)
 {
     if (carets_)
         clearCarets();
-    QPlainTextEdit::mousePressEvent(e);
-}
-
-void CodeTextView::insertFromMimeData(const QMimeData* source)
-{
-    if (carets_ && source && source->hasText()) {
-        multiPaste(source->text());
-        return;
-    }
-    QPlainTextEdit::insertFromMimeData(source);
+    QsciScintillaBase::mousePressEvent(e);
 }
 
 void CodeTextView::resizeEvent(QResizeEvent* e)
 {
-    QPlainTextEdit::resizeEvent(e);
+    QsciScintillaBase::resizeEvent(e);
     const QRect cr = contentsRect();
-    ruler_->setGeometry(QRect(cr.left(), cr.top(), LineNumberRuler::thickness, cr.height()));
+    ruler_->setGeometry(QRect(cr.left(), cr.top(), ruler_->width(), cr.height()));
 }
 
-// ---- Painting ----
+void CodeTextView::scrollContentsBy(int dx, int dy)
+{
+    QsciScintillaBase::scrollContentsBy(dx, dy);
+    ruler_->sync();
+}
+
+// ---- Look ----
+
+void CodeTextView::setEditorFont(const QFont& font, int extraLineSpacing)
+{
+    setFont(font);
+    const QByteArray family = font.family().toUtf8();
+    SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, family.constData());
+    // Scintilla sizes fonts in points.
+    const double px = font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * logicalDpiY() / 72.0;
+    const double points = px * 72.0 / std::max(1, logicalDpiY());
+    send(SCI_STYLESETSIZEFRACTIONAL, STYLE_DEFAULT, long(std::lround(points * 100)));
+    send(SCI_STYLECLEARALL);
+    send(SCI_SETEXTRAASCENT, extraLineSpacing / 2);
+    send(SCI_SETEXTRADESCENT, extraLineSpacing - extraLineSpacing / 2);
+    send(SCI_SETTABWIDTH, 4);
+    ruler_->sync();
+}
+
+void CodeTextView::setColors(const QColor& background, const QColor& foreground, const QColor& selection)
+{
+    QPalette pal = palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Base, background);
+        pal.setColor(group, QPalette::Window, background);
+        pal.setColor(group, QPalette::Text, foreground);
+        pal.setColor(group, QPalette::Highlight, selection);
+        pal.setColor(group, QPalette::HighlightedText, foreground);
+    }
+    setPalette(pal);
+    send(SCI_STYLESETBACK, STYLE_DEFAULT, bgr(background));
+    send(SCI_STYLESETFORE, STYLE_DEFAULT, bgr(foreground));
+    send(SCI_STYLECLEARALL);
+    QColor opaque = selection;
+    opaque.setAlpha(255);
+    send(SCI_SETSELBACK, 1, bgr(opaque));
+    send(SCI_SETSELALPHA, selection.alpha());
+    send(SCI_SETCARETFORE, bgr(caretColor));
+}
+
+void CodeTextView::setWrapping(bool on)
+{
+    if (on == wrapping_)
+        return;
+    wrapping_ = on;
+    send(SCI_SETWRAPMODE, on ? SC_WRAP_WORD : SC_WRAP_NONE);
+    send(SCI_SETHSCROLLBAR, !on);
+    ruler_->sync();
+}
+
+int CodeTextView::lineHeight() const { return int(send(SCI_TEXTHEIGHT, 0)); }
+
+// ---- Decorations ----
 
 void CodeTextView::setHighlights(Highlights h)
 {
     highlights_ = std::move(h);
+    paintErrorLines();
+    paintedFrom_ = paintedTo_ = 0;
+    paintMatches();
     viewport()->update();
 }
 
-QRectF CodeTextView::blockRect(const QTextBlock& block) const
+void CodeTextView::paintErrorLines()
 {
-    return blockBoundingGeometry(block).translated(contentOffset());
+    const QColor c = highlights_.errorLine;
+    send(SCI_MARKERSETBACK, errorMarker, bgr(c));
+    send(SCI_MARKERSETALPHA, errorMarker, c.isValid() ? c.alpha() : 0);
+    send(SCI_MARKERDELETEALL, errorMarker);
+    const int lines = lineCount();
+    for (int line : highlights_.errorBlocks)
+        if (line >= 0 && line < lines)
+            send(SCI_MARKERADD, line, errorMarker);
+}
+
+void CodeTextView::paintMatches()
+{
+    // Only the matches on screen carry indicators: a refresh costs the same
+    // with ten matches or a hundred thousand.
+    const auto& h = highlights_;
+    const long firstVisual = send(SCI_GETFIRSTVISIBLELINE);
+    const long firstLine = send(SCI_DOCLINEFROMVISIBLE, firstVisual);
+    const long lastLine = std::min<long>(send(SCI_DOCLINEFROMVISIBLE, firstVisual + send(SCI_LINESONSCREEN) + 1),
+                                         lineCount() - 1);
+    const qsizetype from = send(SCI_POSITIONFROMLINE, firstLine);
+    const qsizetype to = send(SCI_GETLINEENDPOSITION, lastLine);
+    for (int i : {matchIndicator, currentIndicator}) {
+        send(SCI_SETINDICATORCURRENT, i);
+        if (paintedTo_ > paintedFrom_)
+            send(SCI_INDICATORCLEARRANGE, paintedFrom_, std::min(paintedTo_, byteLength()) - paintedFrom_);
+    }
+    paintedFrom_ = paintedTo_ = 0;
+    paintedCount_ = 0;
+    if (h.matches.empty())
+        return;
+    for (int i : {matchIndicator, currentIndicator}) {
+        const QColor c = i == matchIndicator ? h.mark : h.markCurrent;
+        QColor opaque = c;
+        opaque.setAlpha(255);
+        send(SCI_INDICSETFORE, i, bgr(opaque));
+        send(SCI_INDICSETALPHA, i, c.alpha());
+    }
+    const int uFrom = toUtf16(from);
+    const int uTo = toUtf16(to) + 1;  // the line break counts
+    auto it = std::lower_bound(h.matches.begin(), h.matches.end(), uFrom,
+                               [](const TextRange& m, int pos) { return m.end() <= pos; });
+    qsizetype lo = -1, hi = 0;
+    for (; it != h.matches.end() && it->start < uTo; ++it) {
+        const bool current = int(it - h.matches.begin()) == h.current;
+        const qsizetype b0 = toByte(it->start);
+        const qsizetype b1 = toByte(it->end());
+        send(SCI_SETINDICATORCURRENT, current ? currentIndicator : matchIndicator);
+        send(SCI_INDICATORFILLRANGE, b0, std::max<qsizetype>(1, b1 - b0));
+        lo = lo < 0 ? b0 : std::min(lo, b0);
+        hi = std::max(hi, std::max(b1, b0 + 1));
+        ++paintedCount_;
+    }
+    if (lo >= 0) {
+        paintedFrom_ = lo;
+        paintedTo_ = hi;
+    }
 }
 
 void CodeTextView::paintEvent(QPaintEvent* e)
 {
-    {
-        QPainter p(viewport());
-        paintHighlights(p, e->rect());
-    }
-    QPlainTextEdit::paintEvent(e);
-    if (carets_ && !carets_->empty()) {
-        QPainter p(viewport());
-        paintCarets(p, e->rect());
-    }
-}
-
-void CodeTextView::paintHighlights(QPainter& p, const QRect& clip)
-{
-    const auto& h = highlights_;
-    if (h.matches.empty() && h.errorBlocks.isEmpty())
+    QsciScintillaBase::paintEvent(e);
+    if (!carets_ || carets_->empty())
         return;
-    const int width = viewport()->width();
-    for (QTextBlock b = firstVisibleBlock(); b.isValid(); b = b.next()) {
-        if (!b.isVisible())
-            continue;
-        const QRectF r = blockRect(b);
-        if (r.top() > clip.bottom())
-            break;
-        if (r.bottom() < clip.top())
-            continue;
-        QTextLayout* layout = b.layout();
-        if (std::binary_search(h.errorBlocks.begin(), h.errorBlocks.end(), b.blockNumber()))
-            p.fillRect(QRectF(0, r.top(), width, r.height()), h.errorLine);
-        if (h.matches.empty() || !layout)
-            continue;
-        const int bs = b.position();
-        const int be = bs + b.length();  // the line break included
-        // First match that ends after the block start.
-        auto it = std::lower_bound(h.matches.begin(), h.matches.end(), bs,
-                                   [](const TextRange& m, int pos) { return m.end() <= pos; });
-        for (; it != h.matches.end() && it->start < be; ++it) {
-            const QColor color = int(it - h.matches.begin()) == h.current ? h.markCurrent : h.mark;
-            const int from = std::max(it->start, bs) - bs;
-            const int to = std::min(it->end(), be) - bs;
-            for (int i = 0; i < layout->lineCount(); ++i) {
-                const QTextLine line = layout->lineAt(i);
-                const int ls = line.textStart();
-                const int le = ls + line.textLength();
-                // The last line also owns the block's line break.
-                const int lineEnd = i == layout->lineCount() - 1 ? le + 1 : le;
-                const int a = std::max(from, ls);
-                const int z = std::min(to, lineEnd);
-                if (z <= a)
-                    continue;
-                const double x0 = line.cursorToX(a);
-                double x1 = z > le ? line.cursorToX(le) + 6 : line.cursorToX(z);
-                if (x1 <= x0)
-                    x1 = x0 + 6;
-                p.fillRect(QRectF(r.left() + x0, r.top() + line.y(), x1 - x0, line.height()), color);
-            }
-        }
-    }
-}
-
-QRectF CodeTextView::caretRect(int pos) const
-{
-    const QTextBlock b = document()->findBlock(pos);
-    if (!b.isValid() || !b.layout())
-        return QRectF();
-    const QRectF r = blockRect(b);
-    const int rel = pos - b.position();
-    QTextLayout* layout = b.layout();
-    if (layout->lineCount() == 0)
-        return QRectF(r.left() + document()->documentMargin(), r.top(), 2, fontMetrics().height());
-    const QTextLine line = layout->lineForTextPosition(rel).isValid() ? layout->lineForTextPosition(rel)
-                                                                      : layout->lineAt(layout->lineCount() - 1);
-    return QRectF(r.left() + line.cursorToX(rel), r.top() + line.y(), 2, line.height());
-}
-
-void CodeTextView::paintCarets(QPainter& p, const QRect& clip)
-{
-    // Only carets in the visible blocks are looked at.
-    const QTextBlock first = firstVisibleBlock();
-    if (!first.isValid())
-        return;
-    const int from = first.position();
-    auto it = std::lower_bound(carets_->begin(), carets_->end(), from);
-    for (; it != carets_->end(); ++it) {
-        const QRectF r = caretRect(*it);
-        if (r.top() > clip.bottom())
-            break;
-        if (r.isNull() || !r.intersects(clip))
-            continue;
-        p.fillRect(r, caretColor);
+    // Extra carets: a 2-px bar each, only for the lines on screen.
+    QPainter p(viewport());
+    const long firstVisual = send(SCI_GETFIRSTVISIBLELINE);
+    const long firstLine = send(SCI_DOCLINEFROMVISIBLE, firstVisual);
+    const long lastLine = std::min<long>(send(SCI_DOCLINEFROMVISIBLE, firstVisual + send(SCI_LINESONSCREEN) + 1),
+                                         lineCount() - 1);
+    const int from = lineStart(int(firstLine));
+    const int to = lineEnd(int(lastLine));
+    const int h = lineHeight();
+    const QRect clip = e->rect();
+    for (auto it = std::lower_bound(carets_->begin(), carets_->end(), from); it != carets_->end() && *it <= to; ++it) {
+        const qsizetype b = toByte(*it);
+        const QRect r(int(send(SCI_POINTXFROMPOSITION, 0, b)), int(send(SCI_POINTYFROMPOSITION, 0, b)), 2, h);
+        if (r.intersects(clip))
+            p.fillRect(r, caretColor);
     }
 }
 
 void CodeTextView::revealRange(int start, int length)
 {
-    const QTextCursor keep = textCursor();
-    QTextCursor c(document());
-    c.setPosition(std::min(start + length, document()->characterCount() - 1));
-    const QTextBlock b = c.block();
-    // Scroll vertically to the block, then horizontally to the match, keeping
-    // the selection where it was.
-    const int hval = horizontalScrollBar()->value();
-    QRectF r = blockRect(b);
-    if (r.top() < 0 || r.bottom() > viewport()->height()) {
-        const int target = std::max(0, b.firstLineNumber() - std::max(0, viewport()->height() / std::max(1, fontMetrics().height()) / 3));
-        verticalScrollBar()->setValue(target);
+    const qsizetype b0 = toByte(start);
+    const qsizetype b1 = toByte(start + length);
+    const long line = send(SCI_LINEFROMPOSITION, b0);
+    send(SCI_ENSUREVISIBLE, line);
+    // Vertically: a third from the top when the match is off screen.
+    const long visual = send(SCI_VISIBLEFROMDOCLINE, line);
+    const long first = send(SCI_GETFIRSTVISIBLELINE);
+    const long rows = send(SCI_LINESONSCREEN);
+    if (visual < first || visual >= first + rows)
+        send(SCI_SETFIRSTVISIBLELINE, std::max<long>(0, visual - rows / 3));
+    // Horizontally, without moving the selection.
+    const int x0 = int(send(SCI_POINTXFROMPOSITION, 0, b0));
+    const int x1 = int(send(SCI_POINTXFROMPOSITION, 0, b1));
+    const int width = viewport()->width();
+    if (!wrapping_ && (x0 < 0 || x1 > width)) {
+        const long offset = send(SCI_GETXOFFSET);
+        send(SCI_SETXOFFSET, std::max<long>(0, offset + x0 - width / 2));
     }
-    const QRectF cr = caretRect(start);
-    if (!cr.isNull() && (cr.left() < 0 || cr.right() > viewport()->width()))
-        horizontalScrollBar()->setValue(std::max(0, hval + int(cr.left()) - viewport()->width() / 2));
-    setTextCursor(keep);
-    viewport()->update();
+    ruler_->sync();
+    paintMatches();
 }

@@ -2,24 +2,72 @@
 
 #include "core/FindEngine.h"
 
+#include <Qsci/qsciscintillabase.h>
+
 #include <QColor>
-#include <QPlainTextEdit>
-#include <QTextBlock>
+#include <QList>
 #include <functional>
 #include <optional>
 #include <vector>
 
 class LineNumberRuler;
+class QMimeData;
 
-// The plain-text view of a document. Besides ordinary editing it can edit
-// at one caret per line at once (multi-caret mode), and it paints the
-// editor's temporary highlights (error lines, find matches) as decorations
-// that never enter the document or its undo history.
-class CodeTextView : public QPlainTextEdit {
+// The plain-text view of a document, on Scintilla. Scintilla keeps UTF-8
+// and counts bytes; every position this class takes or returns is a UTF-16
+// code unit offset (a QString index). Besides ordinary editing it can edit
+// at one caret per line at once (multi-caret mode), and it shows the
+// editor's temporary highlights (error lines, find matches) as markers and
+// indicators that never enter the text or its undo history.
+class CodeTextView : public QsciScintillaBase {
     Q_OBJECT
 public:
+    // Above this many bytes Scintilla reports only the "before" change
+    // notifications: the wrapper's accessibility hook converts positions
+    // from the start of the text on every other one.
+    static constexpr qsizetype quietThreshold = 1 << 20;
+
     explicit CodeTextView(QWidget* parent = nullptr);
     ~CodeTextView() override;
+
+    // ---- Text ----
+    // Replaces the text without recording undo (loading).
+    void setPlainText(const QString& text);
+    // Replaces the whole text as one undo step.
+    void replaceWhole(const QString& text);
+    // Replaces a range as one undo step.
+    void replaceRange(int start, int length, const QString& text);
+    QString text() const;
+    QString toPlainText() const { return text(); }
+    QString textIn(int start, int length) const;
+    int length() const { return int(utf16Length_); }
+    qsizetype byteLength() const;
+    // Replaces each range (sorted, not overlapping) in one undo step.
+    void replaceRanges(const std::vector<FindExpression::Replacement>& replacements);
+    // Called after every change of the text, once per edit operation.
+    std::function<void()> onTextChange;
+    // Called when the ordinary selection or caret moved.
+    std::function<void()> onSelectionChange;
+
+    bool canUndo() const;
+    bool canRedo() const;
+    void setReadOnly(bool ro);
+    bool isReadOnly() const;
+
+    // ---- Positions (UTF-16) ----
+    int lineCount() const;
+    int lineOf(int pos) const;      // 0-based
+    int lineStart(int line) const;  // 0-based line
+    int lineEnd(int line) const;    // before the line feed
+    int cursorPosition() const;
+    int anchorPosition() const;
+    int selectionStart() const { return std::min(cursorPosition(), anchorPosition()); }
+    int selectionEnd() const { return std::max(cursorPosition(), anchorPosition()); }
+    void setSelection(int anchor, int caret);
+    void setCursorPosition(int pos) { setSelection(pos, pos); }
+    // Byte offset in the buffer of a UTF-16 position and back.
+    qsizetype toByte(int pos) const;
+    int toUtf16(qsizetype byte) const;
 
     // ---- Multi-caret editing ----
     const std::optional<std::vector<int>>& carets() const { return carets_; }
@@ -46,36 +94,54 @@ public:
     struct Highlights {
         std::vector<TextRange> matches;  // sorted, non-overlapping
         int current = -1;
-        QList<int> errorBlocks;  // 0-based block numbers, sorted
+        QList<int> errorBlocks;  // 0-based line numbers, sorted
         QColor mark, markCurrent, errorLine;
     };
     void setHighlights(Highlights h);
     const Highlights& highlights() const { return highlights_; }
+    // Byte ranges of the match indicators now in the buffer, for tests.
+    int paintedMatchCount() const { return paintedCount_; }
+
+    // ---- Look ----
+    void setEditorFont(const QFont& font, int extraLineSpacing);
+    void setColors(const QColor& background, const QColor& foreground, const QColor& selection);
+    void setWrapping(bool on);
+    bool wrapping() const { return wrapping_; }
+    // Height of one visual line in pixels.
+    int lineHeight() const;
+    // Caret line and column (1-based, UTF-16) and the selection length;
+    // needs no position index, so it stays cheap in huge texts.
+    struct CaretPlace {
+        int line, column, selected;
+    };
+    CaretPlace caretPlace() const;
 
     LineNumberRuler* ruler() const { return ruler_; }
     // The paste and drop path, for callers that hold mime data already.
-    void insertFromMimeDataForTest(const QMimeData* source) { insertFromMimeData(source); }
-    // The document's text exactly as stored (no space for no-break space).
-    QString text() const;
-    // Text of a span of the document, block breaks as line feeds.
-    QString textIn(int start, int length) const;
+    void insertFromMimeDataForTest(const QMimeData* source) { pasteMime(source); }
 
     // Scrolls so that the range is visible without moving the selection.
     void revealRange(int start, int length);
 
-    // Geometry used by the gutter.
-    QRectF blockRect(const QTextBlock& block) const;
-    QTextBlock firstVisible() const { return firstVisibleBlock(); }
-    QPointF offset() const { return contentOffset(); }
+public slots:
+    // The Edit menu reaches these by name on the focused widget.
+    void undo();
+    void redo();
+    void cut();
+    void copy();
+    void paste();
+    void selectAll();
 
 protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
-    void insertFromMimeData(const QMimeData* source) override;
-    void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    bool event(QEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
 
 private:
     struct Edit {
@@ -84,16 +150,39 @@ private:
         QString text;
     };
     void applyEdits(const std::vector<Edit>& edits);
-    int lineStartOf(int pos) const;
-    int lineEndOf(int pos) const;
     QChar charAt(int pos) const;
-    void onContentsChange(int pos, int removed, int added);
-    void paintHighlights(QPainter& p, const QRect& clip);
-    void paintCarets(QPainter& p, const QRect& clip);
-    QRectF caretRect(int pos) const;
+    void pasteMime(const QMimeData* source);
+    void showCarets();
+    void onModified(int position, int type, const char* text, int length);
+    void finishChange();
+    void checkSelection();
+    // Bulk edits run with the "before" notifications only.
+    struct QuietEdits {
+        explicit QuietEdits(CodeTextView* v);
+        ~QuietEdits();
+        CodeTextView* view;
+        long mask;
+    };
+    void updateEventMask();
+    void ensureIndex() const;
+    void paintMatches();
+    void paintErrorLines();
+    long send(unsigned msg, unsigned long w = 0, long l = 0) const { return SendScintilla(msg, w, l); }
 
     std::optional<std::vector<int>> carets_;
     bool editingCarets_ = false;
+    bool composing_ = false;
+    bool changed_ = false;       // a change waits to be reported
+    bool foreignChange_ = false; // ... and was not made by the carets
+    bool quiet_ = false;
+    bool lengthUnknown_ = false;
+    bool wrapping_ = false;
+    mutable bool indexed_ = false;
+    qsizetype utf16Length_ = 0;
+    long seenCaret_ = -1, seenAnchor_ = -1;
     Highlights highlights_;
+    // Byte range the match indicators were last painted over.
+    qsizetype paintedFrom_ = 0, paintedTo_ = 0;
+    int paintedCount_ = 0;
     LineNumberRuler* ruler_ = nullptr;
 };

@@ -7,11 +7,12 @@
 class CodeTextView;
 
 // The gutter of the editor: the number of every visible line, error lines
-// in the danger colour with a dot. Numbers come from block numbers, so a
-// paint never counts line feeds from the start of the document.
+// in the danger colour with a dot. Numbers come from Scintilla's line
+// index, so a paint never counts line feeds from the start of the text.
 class LineNumberRuler : public QWidget {
     Q_OBJECT
 public:
+    // The narrowest gutter; it widens when the numbers need more room.
     static constexpr int thickness = 46;
     static constexpr int rightMargin = 12;
 
@@ -31,13 +32,22 @@ public:
     };
     // What a paint of the current viewport draws, in order.
     QList<Label> visibleLabels() const;
+    // Width that fits the largest number with its error dot.
+    int neededWidth() const;
+    // Adapts the width to the line count and repaints.
+    void sync();
 
-    QSize sizeHint() const override { return QSize(thickness, 0); }
+    QSize sizeHint() const override { return QSize(width(), 0); }
+
+signals:
+    void widthChanged(int width);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    QFont numberFont() const;
+
     CodeTextView* view_;
     QSet<int> errorLines_;
 };

@@ -61,13 +61,7 @@ struct EditorFixture : ::testing::Test {
         e.widget()->resize(600, 400);
         return e;
     }
-    static void select(CodeTextView* v, int from, int to)
-    {
-        QTextCursor c(v->document());
-        c.setPosition(from);
-        c.setPosition(to, QTextCursor::KeepAnchor);
-        v->setTextCursor(c);
-    }
+    static void select(CodeTextView* v, int from, int to) { v->setSelection(from, to); }
     static void key(CodeTextView* v, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier, const QString& text = {})
     {
         QKeyEvent press(QEvent::KeyPress, k, m, text);

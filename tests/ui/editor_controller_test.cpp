@@ -45,8 +45,13 @@ TEST_F(Controller, TypingFlowsToTheDocOnceAndIsNotEchoedBack)
     EXPECT_EQ(d->text(), QStringLiteral("hello!\nworld"));
     EXPECT_EQ(textChanges, 1);
     // The caret stayed where typing put it (no whole-text replacement).
-    EXPECT_EQ(v->textCursor().position(), 6);
-    EXPECT_EQ(v->document()->availableUndoSteps(), 1);
+    EXPECT_EQ(v->cursorPosition(), 6);
+    ASSERT_TRUE(v->canUndo());
+    v->undo();
+    EXPECT_EQ(d->text(), QStringLiteral("hello\nworld"));
+    EXPECT_FALSE(v->canUndo());
+    v->redo();
+    EXPECT_EQ(d->text(), QStringLiteral("hello!\nworld"));
 
     // Line breaks and no-break spaces survive the trip into the Doc.
     type(v, QString(QChar(0x00a0)));
@@ -72,15 +77,14 @@ TEST_F(Controller, LoadFromDocRecordsNoUndo)
     DocPtr d = newDoc(QStringLiteral("one"));
     EditorController& e = editorFor(d);
     type(e.textView(), QStringLiteral("x"));
-    ASSERT_TRUE(e.textView()->document()->isUndoAvailable());
-    e.textView()->blockSignals(true);
+    ASSERT_TRUE(e.textView()->canUndo());
     d->blockSignals(true);
     d->setText(QStringLiteral("from disk"));
     d->blockSignals(false);
-    e.textView()->blockSignals(false);
     e.loadFromDoc();
     EXPECT_EQ(e.textView()->text(), QStringLiteral("from disk"));
-    EXPECT_FALSE(e.textView()->document()->isUndoAvailable());
+    EXPECT_FALSE(e.textView()->canUndo());
+    EXPECT_EQ(d->text(), QStringLiteral("from disk"));
 }
 
 TEST_F(Controller, HighlightsAreDecorationsOnly)
@@ -94,7 +98,7 @@ TEST_F(Controller, HighlightsAreDecorationsOnly)
     EXPECT_EQ(e.textView()->highlights().matches.size(), 3u);
     EXPECT_EQ(e.textView()->highlights().errorBlocks, QList<int>({1, 39}));
     EXPECT_EQ(e.textView()->text(), d->text());
-    EXPECT_FALSE(e.textView()->document()->isUndoAvailable());
+    EXPECT_FALSE(e.textView()->canUndo());
     e.widget()->grab();  // painting with an error line past the end must not fail
 
     model->setFindVisible(false);
@@ -124,7 +128,7 @@ TEST_F(Controller, FindFieldsAreDebouncedAndResetTheIndexToTheCaret)
     e.step(-1);
     EXPECT_EQ(model->findIndex(), 3);
     EXPECT_EQ(e.textView()->highlights().current, 3);
-    EXPECT_EQ(e.textView()->textCursor().position(), 4);  // the selection did not move
+    EXPECT_EQ(e.textView()->cursorPosition(), 4);  // the selection did not move
 }
 
 TEST_F(Controller, InvalidAndEmptyOnlyExpressions)
@@ -222,34 +226,49 @@ TEST_F(Controller, StyleFollowsTheSettings)
     EXPECT_NEAR(v->palette().color(QPalette::Highlight).alphaF(), 0.22, 0.01);
     EXPECT_EQ(v->font().pixelSize(), 16);
     EXPECT_TRUE(e.wrapping());
-    EXPECT_EQ(v->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    EXPECT_DOUBLE_EQ(v->tabStopDistance(), 4 * QFontMetricsF(v->font()).horizontalAdvance(QLatin1Char(' ')));
+    EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETWRAPMODE), long(QsciScintillaBase::SC_WRAP_WORD));
+    EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETTABWIDTH), 4);
+    // Line spacing: 16 × 0.45 rounded, split above and below the text.
+    EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETEXTRAASCENT)
+                  + v->SendScintilla(QsciScintillaBase::SCI_GETEXTRADESCENT), 7);
+    s.wordWrap = false;
+    model->setSettings(s);
+    EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETWRAPMODE), long(QsciScintillaBase::SC_WRAP_NONE));
     EXPECT_EQ(e.ruler()->numberColor, QColor(0x4a5566));
 }
 
-TEST_F(Controller, LargeTextsLoadInSlicesWithoutUndo)
+TEST_F(Controller, LargeTextsLoadAtOnceAndTheDocPullsThemOnlyWhenRead)
 {
     QString big;
     const QString line = QStringLiteral("第%1行 some text to fill the line\n");
-    while (big.size() < EditorController::sliceThreshold + 1000)
+    while (big.size() < 3 * CodeTextView::quietThreshold)
         big += line.arg(big.size());
     DocPtr d = newDoc(big);
+    d->setSavedText(big);
     EditorController& e = editorFor(d);
-    QSignalSpy spy(&e, &EditorController::loadingChanged);
-    ASSERT_TRUE(waitFor([&] { return !e.isLoading(); }, 20000));
-    EXPECT_EQ(e.textView()->text(), big);
-    EXPECT_FALSE(e.textView()->document()->isUndoAvailable());
-    EXPECT_FALSE(e.textView()->isReadOnly());
-    // Edits after the load reach the Doc once typing pauses...
-    select(e.textView(), 3, 3);
-    type(e.textView(), QStringLiteral("Z"));
-    type(e.textView(), QStringLiteral("Y"));
-    EXPECT_TRUE(e.syncPending());
-    ASSERT_TRUE(waitFor([&] { return !e.syncPending(); }));
+    CodeTextView* v = e.textView();
+    EXPECT_EQ(v->text(), big);
+    EXPECT_FALSE(v->canUndo());
+    EXPECT_FALSE(v->isReadOnly());
+    // Only the "before" notifications are on for a text this large.
+    EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETMODEVENTMASK),
+              long(QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE));
+    int textChanges = 0;
+    QObject::connect(d.get(), &Doc::changed, [&](Doc::Field f) { textChanges += f == Doc::Field::text; });
+
+    select(v, 3, 3);
+    type(v, QStringLiteral("Z"));
+    type(v, QStringLiteral("Y"));
+    EXPECT_EQ(textChanges, 2);
+    EXPECT_TRUE(d->textIsStale());
+    EXPECT_TRUE(d->isDirty());  // decided by length, without pulling the text
+    EXPECT_TRUE(d->textIsStale());
     EXPECT_EQ(d->text(), big.left(3) + QStringLiteral("ZY") + big.mid(3));
-    // ...and before any shortcut (such as save) is handled.
-    type(e.textView(), QStringLiteral("X"));
-    QKeyEvent save(QEvent::ShortcutOverride, Qt::Key_S, Qt::ControlModifier);
-    QApplication::sendEvent(e.textView(), &save);
-    EXPECT_EQ(d->text(), big.left(3) + QStringLiteral("ZYX") + big.mid(3));
+    EXPECT_FALSE(d->textIsStale());
+
+    // Undo back to the loaded text: equal length, so the text is compared.
+    v->undo();
+    EXPECT_EQ(v->length(), big.size());
+    EXPECT_FALSE(d->isDirty());
+    EXPECT_EQ(d->text(), big);
 }

@@ -18,9 +18,8 @@ struct MultiCaret : EditorFixture {
         doc = newDoc(text);
         view = editorFor(doc).textView();
         view->onCaretsChange = [this](std::optional<int> n) { reported.push_back(n); };
-        const QTextBlock first = view->document()->findBlockByNumber(fromLine);
-        const QTextBlock last = toLine < 0 ? view->document()->lastBlock() : view->document()->findBlockByNumber(toLine);
-        select(view, first.position(), last.position() + last.length() - 1);
+        const int last = toLine < 0 ? view->lineCount() - 1 : toLine;
+        select(view, view->lineStart(fromLine), view->lineEnd(last));
         ASSERT_TRUE(view->splitSelectionIntoLines());
     }
 };
@@ -33,8 +32,8 @@ TEST_F(MultiCaret, SplitPutsOneCaretAtEachLineEndAndSkipsTheLineAfterAFinalLineF
     select(view, 0, 12);  // three whole lines including the third line feed
     ASSERT_TRUE(view->splitSelectionIntoLines());
     EXPECT_EQ(*view->carets(), Carets({3, 6, 11}));
-    EXPECT_EQ(view->textCursor().position(), 11);
-    EXPECT_FALSE(view->textCursor().hasSelection());
+    EXPECT_EQ(view->cursorPosition(), 11);
+    EXPECT_EQ(view->anchorPosition(), 11);
 
     select(view, 1, 2);  // inside one line
     ASSERT_TRUE(view->splitSelectionIntoLines());
@@ -101,7 +100,7 @@ TEST_F(MultiCaret, MovementStaysOnTheLine)
     EXPECT_EQ(*view->carets(), Carets({1, 5}));
     key(view, Qt::Key_End);
     EXPECT_EQ(*view->carets(), Carets({2, 6}));
-    EXPECT_EQ(view->textCursor().position(), 6);
+    EXPECT_EQ(view->cursorPosition(), 6);
 }
 
 TEST_F(MultiCaret, PasteGivesOneClipboardLinePerCaretOrTheWholeTextToEach)
@@ -135,7 +134,7 @@ TEST_F(MultiCaret, OtherCommandsClicksAndOutsideEditsLeaveTheMode)
     start(QStringLiteral("one two\nthree"));
     key(view, Qt::Key_Left, Qt::ControlModifier);  // word movement
     EXPECT_FALSE(view->carets());
-    EXPECT_EQ(view->textCursor().position(), 8);  // acted on the ordinary caret at the last line
+    EXPECT_EQ(view->cursorPosition(), 8);  // acted on the ordinary caret at the last line
     ASSERT_FALSE(reported.empty());
     EXPECT_EQ(reported.back(), std::nullopt);
 
@@ -147,8 +146,7 @@ TEST_F(MultiCaret, OtherCommandsClicksAndOutsideEditsLeaveTheMode)
 
     select(view, 0, 13);
     ASSERT_TRUE(view->splitSelectionIntoLines());
-    QTextCursor outside(view->document());
-    outside.insertText(QStringLiteral("x"));
+    view->replaceRange(0, 0, QStringLiteral("x"));
     EXPECT_FALSE(view->carets());
 }
 

@@ -231,18 +231,12 @@ void MainWindow::buildMenus()
     file->addSeparator();
     QList<QAction*> needDoc;
     needDoc << add(file, QStringLiteral("保存"), QKeySequence(QStringLiteral("Ctrl+S")), [this, active] {
-        if (auto d = active()) {
-            if (auto* c = editors_.existing(d->id))
-                c->flushSync();
+        if (auto d = active())
             model_.save(d, false);
-        }
     });
     needDoc << add(file, QStringLiteral("另存为…"), QKeySequence(QStringLiteral("Ctrl+Shift+S")), [this, active] {
-        if (auto d = active()) {
-            if (auto* c = editors_.existing(d->id))
-                c->flushSync();
+        if (auto d = active())
             model_.save(d, true);
-        }
     });
     file->addSeparator();
     needDoc << add(file, QStringLiteral("重命名…"), {}, [this, active] {

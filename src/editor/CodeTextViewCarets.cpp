@@ -1,0 +1,252 @@
+// Multi-caret editing of CodeTextView: one caret per line, batches of edits
+// as one undo step, movement that never leaves the caret's line.
+#include "editor/CodeTextView.h"
+
+#include "core/LineEnding.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+
+void CodeTextView::setCarets(std::optional<std::vector<int>> carets)
+{
+    carets_ = std::move(carets);
+    viewport()->update();
+    if (onCaretsChange)
+        onCaretsChange(carets_ ? std::optional<int>(int(carets_->size())) : std::nullopt);
+}
+
+bool CodeTextView::splitSelectionIntoLines()
+{
+    const long s = send(SCI_GETSELECTIONSTART);
+    long e = send(SCI_GETSELECTIONEND);
+    if (s == e)
+        return false;
+    // A selection of whole lines ends after the last line feed; that does
+    // not select the next line.
+    if (send(SCI_POSITIONFROMLINE, send(SCI_LINEFROMPOSITION, e)) == e)
+        --e;
+    std::vector<int> out;
+    const long last = send(SCI_LINEFROMPOSITION, e);
+    for (long line = send(SCI_LINEFROMPOSITION, s); line <= last; ++line)
+        out.push_back(toUtf16(send(SCI_GETLINEENDPOSITION, line)));
+    setCursorPosition(out.back());
+    setCarets(std::move(out));
+    return true;
+}
+
+void CodeTextView::applyEdits(const std::vector<Edit>& edits)
+{
+    if (!carets_ || isReadOnly())
+        return;
+    for (int c : *carets_)
+        if (c > length()) {
+            clearCarets();
+            return;
+        }
+    editingCarets_ = true;
+    {
+        QuietEdits quiet(this);
+        send(SCI_BEGINUNDOACTION);
+        // From the last to the first, so that earlier offsets stay valid.
+        for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+            if (it->length == 0 && it->text.isEmpty())
+                continue;
+            const qsizetype from = toByte(it->start);
+            const qsizetype to = toByte(it->start + it->length);
+            const QByteArray bytes = it->text.toUtf8();
+            send(SCI_SETTARGETRANGE, from, to);
+            SendScintilla(SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
+        }
+        send(SCI_ENDUNDOACTION);
+    }
+    finishChange();
+    editingCarets_ = false;
+    std::vector<int> next;
+    next.reserve(edits.size());
+    int shift = 0;
+    for (const Edit& e : edits) {
+        next.push_back(e.start + shift + int(e.text.size()));
+        shift += int(e.text.size()) - e.length;
+    }
+    setCursorPosition(next.empty() ? 0 : next.back());
+    setCarets(std::move(next));
+}
+
+void CodeTextView::multiInsert(const QString& text)
+{
+    if (!carets_)
+        return;
+    std::vector<Edit> edits;
+    edits.reserve(carets_->size());
+    for (int c : *carets_)
+        edits.push_back({c, 0, text});
+    applyEdits(edits);
+}
+
+// Scintilla steps over whole characters, so a character outside the BMP
+// goes whole and no half surrogate pair is left behind.
+void CodeTextView::multiDeleteBackward()
+{
+    if (!carets_)
+        return;
+    std::vector<Edit> edits;
+    edits.reserve(carets_->size());
+    for (int c : *carets_) {
+        const qsizetype b = toByte(c);
+        const qsizetype start = send(SCI_POSITIONFROMLINE, send(SCI_LINEFROMPOSITION, b));
+        int n = 0;
+        if (b > start)
+            n = int(send(SCI_COUNTCODEUNITS, send(SCI_POSITIONBEFORE, b), b));
+        edits.push_back({c - n, n, QString()});
+    }
+    applyEdits(edits);
+}
+
+void CodeTextView::multiDeleteForward()
+{
+    if (!carets_)
+        return;
+    std::vector<Edit> edits;
+    edits.reserve(carets_->size());
+    for (int c : *carets_) {
+        const qsizetype b = toByte(c);
+        const qsizetype end = send(SCI_GETLINEENDPOSITION, send(SCI_LINEFROMPOSITION, b));
+        int n = 0;
+        if (b < end)
+            n = int(send(SCI_COUNTCODEUNITS, b, send(SCI_POSITIONAFTER, b)));
+        edits.push_back({c, n, QString()});
+    }
+    applyEdits(edits);
+}
+
+void CodeTextView::multiPaste(const QString& clipboard)
+{
+    if (!carets_)
+        return;
+    const QString normal = LineEnding::normalize(clipboard);
+    const QStringList pieces = normal.split(QLatin1Char('\n'));
+    const bool perLine = pieces.size() == qsizetype(carets_->size());
+    std::vector<Edit> edits;
+    edits.reserve(carets_->size());
+    for (size_t i = 0; i < carets_->size(); ++i)
+        edits.push_back({(*carets_)[i], 0, perLine ? pieces[qsizetype(i)] : normal});
+    applyEdits(edits);
+}
+
+void CodeTextView::multiMove(Move m)
+{
+    if (!carets_)
+        return;
+    std::vector<int> next;
+    next.reserve(carets_->size());
+    for (int c : *carets_) {
+        const qsizetype b = toByte(c);
+        const long line = send(SCI_LINEFROMPOSITION, b);
+        const qsizetype start = send(SCI_POSITIONFROMLINE, line);
+        const qsizetype end = send(SCI_GETLINEENDPOSITION, line);
+        int n = c;
+        switch (m) {
+        case Move::left:
+            if (b > start)
+                n = c - int(send(SCI_COUNTCODEUNITS, send(SCI_POSITIONBEFORE, b), b));
+            break;
+        case Move::right:
+            if (b < end)
+                n = c + int(send(SCI_COUNTCODEUNITS, b, send(SCI_POSITIONAFTER, b)));
+            break;
+        case Move::lineStart: n = c - int(send(SCI_COUNTCODEUNITS, start, b)); break;
+        case Move::lineEnd: n = c + int(send(SCI_COUNTCODEUNITS, b, end)); break;
+        }
+        next.push_back(n);
+    }
+    setCursorPosition(next.empty() ? 0 : next.back());
+    setCarets(std::move(next));
+}
+
+void CodeTextView::keyPressEvent(QKeyEvent* e)
+{
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    if (e->key() == Qt::Key_Escape && !mods) {
+        if (onEscape)
+            onEscape();
+        e->accept();
+        return;
+    }
+    if (!carets_) {
+        QsciScintillaBase::keyPressEvent(e);
+        return;
+    }
+    if (e->matches(QKeySequence::Paste)) {
+        paste();
+        return;
+    }
+    if (mods == Qt::NoModifier) {
+        switch (e->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: multiInsert(QStringLiteral("\n")); return;
+        case Qt::Key_Tab: multiInsert(QStringLiteral("\t")); return;
+        case Qt::Key_Backspace: multiDeleteBackward(); return;
+        case Qt::Key_Delete: multiDeleteForward(); return;
+        case Qt::Key_Left: multiMove(Move::left); return;
+        case Qt::Key_Right: multiMove(Move::right); return;
+        case Qt::Key_Home: multiMove(Move::lineStart); return;
+        case Qt::Key_End: multiMove(Move::lineEnd); return;
+        case Qt::Key_Up:
+        case Qt::Key_Down: return;
+        default: break;
+        }
+    }
+    // Plain typing (Shift allowed for capitals and symbols).
+    const QString t = e->text();
+    if (!(mods & ~Qt::ShiftModifier) && !t.isEmpty() && t.at(0).isPrint()) {
+        multiInsert(t);
+        return;
+    }
+    // Any other command acts on the ordinary selection.
+    if (e->key() != Qt::Key_Shift && e->key() != Qt::Key_Control && e->key() != Qt::Key_Alt
+        && e->key() != Qt::Key_Meta)
+        clearCarets();
+    QsciScintillaBase::keyPressEvent(e);
+}
+
+void CodeTextView::inputMethodEvent(QInputMethodEvent* e)
+{
+    if (!carets_) {
+        QsciScintillaBase::inputMethodEvent(e);
+        return;
+    }
+    // The composition shows at the ordinary caret, which sits at the last
+    // caret; it is no edit that ends multi-caret mode.
+    const QString commit = e->commitString();
+    const std::vector<int> before = *carets_;
+    if (commit.isEmpty() || isReadOnly()) {
+        composing_ = true;
+        QsciScintillaBase::inputMethodEvent(e);
+        composing_ = false;
+        return;
+    }
+    // Scintilla drops the composition and inserts the committed text at the
+    // ordinary caret; the other carets get it too, in the same undo step.
+    editingCarets_ = true;
+    send(SCI_BEGINUNDOACTION);
+    composing_ = true;
+    QsciScintillaBase::inputMethodEvent(e);
+    composing_ = false;
+    std::vector<int> rest(before.begin(), before.end() - 1);
+    carets_ = rest;
+    std::vector<Edit> edits;
+    for (int c : rest)
+        edits.push_back({c, 0, commit});
+    std::vector<int> next;
+    if (!edits.empty()) {
+        applyEdits(edits);
+        next = *carets_;
+    }
+    send(SCI_ENDUNDOACTION);
+    editingCarets_ = false;
+    next.push_back(before.back() + int(commit.size()) * int(before.size()));
+    setCarets(std::move(next));
+}
