@@ -3,7 +3,10 @@
 
 A false alarm is a file the reference parser accepts (PyYAML safe_load_all,
 tomllib, json) on which lorvane reports a problem. Files the reference rejects
-are counted apart. Usage: realfiles.py LORVANE [ROOT...]
+are counted apart. Application tags such as !REF are syntax, not errors: with
+YAML_TAGS=strict they count as rejections, as plain safe_load_all has them;
+by default they are constructed as untagged values.
+Usage: realfiles.py LORVANE [ROOT...]
 """
 import collections
 import json
@@ -13,6 +16,21 @@ import sys
 import tomllib
 
 import yaml
+
+class AnyTagLoader(yaml.SafeLoader):
+    pass
+
+
+def _untagged(loader, suffix, node):
+    if isinstance(node, yaml.MappingNode):
+        return loader.construct_mapping(node)
+    if isinstance(node, yaml.SequenceNode):
+        return loader.construct_sequence(node)
+    return loader.construct_scalar(node)
+
+
+AnyTagLoader.add_multi_constructor("", _untagged)
+STRICT_TAGS = os.environ.get("YAML_TAGS") == "strict"
 
 KINDS = {".yaml": "yaml", ".yml": "yaml", ".toml": "toml", ".json": "json"}
 ROOTS = ["/usr/share", "/usr/lib/python3", "/usr/lib/python3.11", "/usr/local/lib", "/etc", "/opt", "/usr/lib"]
@@ -26,7 +44,7 @@ def reference_ok(kind, data):
         return None  # not UTF-8: no reference verdict
     try:
         if kind == "yaml":
-            for _ in yaml.safe_load_all(text):
+            for _ in yaml.load_all(text, Loader=yaml.SafeLoader if STRICT_TAGS else AnyTagLoader):
                 pass
         elif kind == "toml":
             tomllib.loads(text)

@@ -128,7 +128,7 @@ bool isLiteralString(QStringView s)
         && s.mid(1, s.size() - 2).indexOf(QLatin1Char('\'')) < 0;
 }
 
-QString trimSpacesTabs(const QString& s)
+QStringView trimSpacesTabs(QStringView s)
 {
     qsizetype a = 0, b = s.size();
     while (a < b && (s[a] == QLatin1Char(' ') || s[a] == QLatin1Char('\t')))
@@ -185,12 +185,12 @@ qsizetype scanKey(QStringView t, qsizetype k, bool escapes)
 }
 
 struct KeyValue {
-    QString key;
-    QString value;
+    QStringView key;
+    QStringView value;
 };
 
 // ^(key)\s*=\s*(.*)$ — first with quoted parts as plain runs, then with escapes.
-std::optional<KeyValue> matchKeyValue(const QString& t)
+std::optional<KeyValue> matchKeyValue(QStringView t)
 {
     for (const bool escapes : {false, true}) {
         const qsizetype end = scanKey(t, 0, escapes);
@@ -204,7 +204,7 @@ std::optional<KeyValue> matchKeyValue(const QString& t)
         ++k;
         while (k < t.size() && t[k].isSpace())
             ++k;
-        const QStringView value = QStringView(t).mid(k);
+        const QStringView value = t.mid(k);
         bool oneLine = true;
         for (QChar c : value) {
             const char16_t u = c.unicode();
@@ -212,7 +212,7 @@ std::optional<KeyValue> matchKeyValue(const QString& t)
                 oneLine = false;
         }
         if (oneLine)
-            return KeyValue{t.left(end), value.toString()};
+            return KeyValue{t.left(end), value};
     }
     return std::nullopt;
 }
@@ -229,10 +229,10 @@ bool inNameSet(QChar c)
         || u == '"' || u == '\'' || u == ' ';
 }
 
-std::optional<Header> matchHeaderNameSet(const QString& t);
+std::optional<Header> matchHeaderNameSet(QStringView t);
 
 // A header whose name is a TOML key: quoted parts may hold any character.
-std::optional<Header> matchHeaderKey(const QString& t)
+std::optional<Header> matchHeaderKey(QStringView t)
 {
     const qsizetype n = t.size();
     Header h;
@@ -243,7 +243,7 @@ std::optional<Header> matchHeaderKey(const QString& t)
     const qsizetype end = scanKey(t, a, true);
     if (end < 0)
         return std::nullopt;
-    h.name = t.mid(a, end - a);
+    h.name = t.mid(a, end - a).toString();
     qsizetype c = end;
     while (c < n && t[c].isSpace())
         ++c;
@@ -260,7 +260,7 @@ std::optional<Header> matchHeaderKey(const QString& t)
     return h;
 }
 
-std::optional<Header> matchHeader(const QString& t)
+std::optional<Header> matchHeader(QStringView t)
 {
     if (t.isEmpty() || t[0] != QLatin1Char('['))
         return std::nullopt;
@@ -275,7 +275,7 @@ std::optional<Header> matchHeader(const QString& t)
 
 // The table-header grammar  ^(\[\[?)\s*([A-Za-z0-9_\-."' ]+?)\s*(\]\]?)\s*(#.*)?$  matched in one pass;
 // the lazy group followed by \s* backtracks quadratically on long runs of spaces.
-std::optional<Header> matchHeaderNameSet(const QString& t)
+std::optional<Header> matchHeaderNameSet(QStringView t)
 {
     const qsizetype n = t.size();
     if (n == 0 || t[0] != QLatin1Char('['))
@@ -307,7 +307,7 @@ std::optional<Header> matchHeaderNameSet(const QString& t)
     for (qsizetype k = a; k < b; ++k)
         if (!inNameSet(t[k]))
             return std::nullopt;
-    h.name = t.mid(a, b - a);
+    h.name = t.mid(a, b - a).toString();
     qsizetype c = j + 1;
     if (c < n && t[c] == QLatin1Char(']'))
         ++c;
@@ -321,7 +321,7 @@ std::optional<Header> matchHeaderNameSet(const QString& t)
 
 // ^"([^"\\]|\\.)*"$ without the regex engine's per-character backtracking stack,
 // which overflows on multi-megabyte strings.
-bool isBasicString(const QString& s)
+bool isBasicString(QStringView s)
 {
     const qsizetype n = s.size();
     if (n < 2 || s[0] != QLatin1Char('"'))
@@ -341,7 +341,7 @@ bool isBasicString(const QString& s)
 
 // Calls visit for every character outside quotes, up to a comment.
 template <typename F>
-qsizetype scanUnquoted(const QString& s, F visit)
+qsizetype scanUnquoted(QStringView s, F visit)
 {
     QChar quote;
     for (qsizetype k = 0; k < s.size(); ++k) {
@@ -365,12 +365,48 @@ qsizetype scanUnquoted(const QString& s, F visit)
 
 }
 
-QString stripComment(const QString& s)
-{
-    return s.left(scanUnquoted(s, [](QChar) {})).trimmed();
+namespace {
+
+QStringView stripCommentView(QStringView s) { return s.left(scanUnquoted(s, [](QChar) {})).trimmed(); }
+
+// Keys of one table: a short list is searched directly, a long one hashed.
+class Keys {
+public:
+    bool add(QStringView key)
+    {
+        if (few_.size() < 16 && set_.isEmpty()) {
+            for (const QString& k : few_)
+                if (k == key)
+                    return false;
+            few_.push_back(key.toString());
+            return true;
+        }
+        if (set_.isEmpty())
+            for (const QString& k : few_)
+                set_.insert(k);
+        const QString k = key.toString();
+        if (set_.contains(k))
+            return false;
+        set_.insert(k);
+        return true;
+    }
+    void clear()
+    {
+        few_.clear();
+        set_.clear();
+    }
+
+private:
+    std::vector<QString> few_;
+    QSet<QString> set_;
+};
+
 }
 
-int bracketDepth(const QString& s)
+QString stripComment(const QString& s) { return stripCommentView(s).toString(); }
+
+namespace {
+int depthOf(QStringView s)
 {
     int d = 0;
     scanUnquoted(s, [&](QChar c) {
@@ -381,19 +417,30 @@ int bracketDepth(const QString& s)
     });
     return d;
 }
+}
+
+int bracketDepth(const QString& s) { return depthOf(s); }
 
 QList<Diagnostic> validate(const QString& text)
 {
     QList<Diagnostic> out;
     if (text.isEmpty())
         return out;
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    std::vector<QStringView> lines;
+    for (qsizetype a = 0;;) {
+        const qsizetype b = text.indexOf(QLatin1Char('\n'), a);
+        lines.push_back(QStringView(text).mid(a, (b < 0 ? text.size() : b) - a));
+        if (b < 0)
+            break;
+        a = b + 1;
+    }
     QSet<QString> tables;
-    QSet<QString> keys;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
+    Keys keys;
+    const qsizetype count = qsizetype(lines.size());
+    for (qsizetype i = 0; i < count; ++i) {
         AnalysisBudget::poll();
         const int n = int(i + 1);
-        const QString t = trimSpacesTabs(lines[i]);
+        const QStringView t = trimSpacesTabs(lines[i]);
         if (t.isEmpty() || t.startsWith(QLatin1Char('#')))
             continue;
 
@@ -417,12 +464,11 @@ QList<Diagnostic> validate(const QString& text)
             out << Diagnostic{n, QStringLiteral("应为 key = value 形式")};
             continue;
         }
-        const QString& key = kv->key;
-        if (keys.contains(key))
-            out << Diagnostic{n, QStringLiteral("重复的键 ") + key};
-        keys.insert(key);
+        const QStringView key = kv->key;
+        if (!keys.add(key))
+            out << Diagnostic{n, QStringLiteral("重复的键 ") + key.toString()};
 
-        const QString& v = kv->value;
+        const QStringView v = kv->value;
         if (v.isEmpty()) {
             out << Diagnostic{n, QStringLiteral("缺少值")};
             continue;
@@ -436,15 +482,15 @@ QList<Diagnostic> validate(const QString& text)
             if (v.indexOf(delim, 3) >= 0)
                 break;
             qsizetype end = i + 1;
-            while (end < lines.size() && !lines[end].contains(delim)) {
+            while (end < count && !lines[end].contains(delim)) {
                 AnalysisBudget::poll();
                 ++end;
             }
-            if (end < lines.size()) {
+            if (end < count) {
                 i = end;
             } else {
                 out << Diagnostic{n, QStringLiteral("多行字符串未闭合，缺少 ") + delim};
-                i = lines.size();
+                i = count;
             }
             break;
         }
@@ -453,18 +499,18 @@ QList<Diagnostic> validate(const QString& text)
 
         if (v.startsWith(QLatin1Char('[')) || v.startsWith(QLatin1Char('{'))) {
             const bool array = v.startsWith(QLatin1Char('['));
-            int d = bracketDepth(v);
+            int d = depthOf(v);
             if (array)
-                while (d > 0 && i + 1 < lines.size()) {
+                while (d > 0 && i + 1 < count) {
                     AnalysisBudget::poll();
-                    d += bracketDepth(lines[++i]);
+                    d += depthOf(lines[++i]);
                 }
             if (d != 0)
                 out << Diagnostic{n, array ? QStringLiteral("数组未闭合，缺少 ]") : QStringLiteral("内联表未闭合，缺少 }")};
             continue;
         }
 
-        const QString s = stripComment(v);
+        const QStringView s = stripCommentView(v);
         if (s.startsWith(QLatin1Char('"'))) {
             if (!isBasicString(s))
                 out << Diagnostic{n, QStringLiteral("字符串缺少结束引号")};
@@ -472,7 +518,7 @@ QList<Diagnostic> validate(const QString& text)
             if (!isLiteralString(s))
                 out << Diagnostic{n, QStringLiteral("字符串缺少结束引号")};
         } else if (!(s == QLatin1String("true") || s == QLatin1String("false") || isNumber(s) || isDateTime(s))) {
-            out << Diagnostic{n, QStringLiteral("无法识别的值 ") + s + QStringLiteral("，字符串需要加引号")};
+            out << Diagnostic{n, QStringLiteral("无法识别的值 ") + s.toString() + QStringLiteral("，字符串需要加引号")};
         }
     }
     return out;

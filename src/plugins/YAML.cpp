@@ -12,16 +12,22 @@ namespace YAML {
 
 namespace {
 
+// Views into the normalised document, which outlives the parse.
 struct Line {
     int no = 0;
     int indent = 0;
-    QString full;
+    QStringView full;   // trimmed, comment removed
     qsizetype from = 0; // a sequence item continuing on its dash's line starts further in
     bool tab = false;   // tab in the indentation: wrong unless the line turns out to be scalar content
-    QStringView text() const { return QStringView(full).mid(from); }
+    QStringView text() const { return full.mid(from); }
 };
 
-std::optional<std::pair<QString, QString>> splitKeyView(QStringView line);
+struct KeyValue {
+    QStringView key;
+    QStringView value;
+};
+std::optional<KeyValue> splitKeyView(QStringView line);
+QStringView stripCommentView(QStringView s);
 
 bool isItem(QStringView t) { return t == QLatin1String("-") || t.startsWith(QLatin1String("- ")); }
 
@@ -130,6 +136,7 @@ bool hasUnquotedColon(QStringView s)
 struct Anchors {
     QHash<QString, std::pair<TreeNode, qint64>> byName;
     qint64 budget = aliasNodeBudget;
+    bool record = true; // false when only checking: no values are kept
 };
 
 qint64 countNodes(const TreeNode& n)
@@ -144,7 +151,7 @@ qint64 countNodes(const TreeNode& n)
 
 void define(Anchors* anchors, const QString& name, const TreeNode& value)
 {
-    if (anchors && !name.isEmpty())
+    if (anchors && anchors->record && !name.isEmpty())
         anchors->byName.insert(name, {value, countNodes(value)});
 }
 
@@ -157,7 +164,7 @@ std::optional<TreeNode> alias(QStringView s, Anchors* anchors)
     for (qsizetype k = 1; k < s.size(); ++k)
         if (s[k].isSpace() || isFlowIndicator(s[k]))
             return std::nullopt;
-    if (anchors) {
+    if (anchors && anchors->record) {
         const auto it = anchors->byName.constFind(s.mid(1).toString());
         if (it != anchors->byName.cend() && anchors->budget >= it->second) {
             anchors->budget -= it->second;
@@ -201,36 +208,41 @@ bool forcesString(const Props& p)
 TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anchors* anchors);
 void applyMerges(std::vector<std::pair<QString, TreeNode>>& pairs);
 
-TreeNode scalarAt(const QString& text, int line, int depth, bool inFlow = false, Anchors* anchors = nullptr)
+TreeNode scalarAt(QStringView text, int line, int depth, bool inFlow = false, Anchors* anchors = nullptr)
 {
-    const QString s = text.trimmed();
+    const QStringView s = text.trimmed();
+    const bool keep = !anchors || anchors->record; // checking only: the value itself is not needed
     const QChar first = s.isEmpty() ? QChar() : s[0];
     if (first == QLatin1Char('"')) {
         const bool closed = s.size() >= 2 && s.endsWith(QLatin1Char('"'))
             && (!s.endsWith(QLatin1String("\\\"")) || s.endsWith(QLatin1String("\\\\\"")));
         if (!closed)
             throw PluginError(QStringLiteral("双引号字符串未闭合"), line);
+        if (!keep)
+            return TreeNode::makeNull();
         if (!s.contains(QLatin1Char('\\')))
-            return TreeNode::makeString(s.mid(1, s.size() - 2));
+            return TreeNode::makeString(s.mid(1, s.size() - 2).toString());
         try {
-            return TreeNode::makeString(JSONText::unescape(s));
+            return TreeNode::makeString(JSONText::unescape(s.toString()));
         } catch (const PluginError&) {
-            return TreeNode::makeString(s.mid(1, s.size() - 2));
+            return TreeNode::makeString(s.mid(1, s.size() - 2).toString());
         }
     }
     if (first == QLatin1Char('\'')) {
         if (s.size() < 2 || !s.endsWith(QLatin1Char('\'')))
             throw PluginError(QStringLiteral("单引号字符串未闭合"), line);
-        return TreeNode::makeString(s.mid(1, s.size() - 2).replace(QLatin1String("''"), QLatin1String("'")));
+        if (!keep)
+            return TreeNode::makeNull();
+        return TreeNode::makeString(s.mid(1, s.size() - 2).toString().replace(QLatin1String("''"), QLatin1String("'")));
     }
     if (first == QLatin1Char('[') || first == QLatin1Char('{'))
-        return flowAt(s, line, depth, inFlow, anchors);
+        return flowAt(s.toString(), line, depth, inFlow, anchors);
     if (anchors && (first == QLatin1Char('&') || first == QLatin1Char('!'))) {
         Props props;
         const QStringView rest = takeProps(s, props);
         TreeNode value = rest.isEmpty()                             ? TreeNode::makeNull()
             : forcesString(props) && rest[0] != QLatin1Char('"') && rest[0] != QLatin1Char('\'') ? TreeNode::makeString(rest.toString())
-                                                                    : scalarAt(rest.toString(), line, depth, inFlow, anchors);
+                                                                    : scalarAt(rest, line, depth, inFlow, anchors);
         define(anchors, props.anchor, value);
         return value;
     }
@@ -238,7 +250,7 @@ TreeNode scalarAt(const QString& text, int line, int depth, bool inFlow = false,
         if (auto v = alias(s, anchors))
             return *v;
     if (first == QLatin1Char('&') || first == QLatin1Char('*'))
-        return TreeNode::makeString(s);
+        return TreeNode::makeString(s.toString());
     switch (s.size()) {
     case 0:
         return TreeNode::makeNull();
@@ -270,16 +282,16 @@ TreeNode scalarAt(const QString& text, int line, int depth, bool inFlow = false,
         break;
     }
     if (isNumber(s))
-        return TreeNode::makeNumber(s);
-    if (!s.contains(QLatin1String("://")) && hasUnquotedColon(s))
+        return keep ? TreeNode::makeNumber(s.toString()) : TreeNode::makeNull();
+    if (hasUnquotedColon(s) && !s.contains(QLatin1String("://")))
         throw PluginError(QStringLiteral("值中出现未加引号的 \": \"，需要加引号"), line);
-    return TreeNode::makeString(s);
+    return keep ? TreeNode::makeString(s.toString()) : TreeNode::makeNull();
 }
 
 // Splits a flow collection's inside at top-level commas.
-std::vector<QString> splitFlow(QStringView inside, int line)
+std::vector<QStringView> splitFlow(QStringView inside, int line)
 {
-    std::vector<QString> parts;
+    std::vector<QStringView> parts;
     int depth = 0;
     QChar quote;
     qsizetype start = 0;
@@ -307,13 +319,13 @@ std::vector<QString> splitFlow(QStringView inside, int line)
             if (--depth < 0)
                 fail();
         } else if (c == QLatin1Char(',') && depth == 0) {
-            parts.push_back(inside.mid(start, k - start).trimmed().toString());
+            parts.push_back(inside.mid(start, k - start).trimmed());
             start = k + 1;
         }
     }
     if (depth != 0 || !quote.isNull())
         fail();
-    parts.push_back(inside.mid(start).trimmed().toString());
+    parts.push_back(inside.mid(start).trimmed());
     return parts;
 }
 
@@ -363,25 +375,31 @@ TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anch
     const QChar close = isList ? QLatin1Char(']') : QLatin1Char('}');
     if (!s.endsWith(close) || s.size() < 2)
         throw PluginError(s.left(1) + QStringLiteral(" 未闭合，缺少 ") + close, line);
-    const std::vector<QString> parts = splitFlow(QStringView(s).mid(1, s.size() - 2), line);
+    const std::vector<QStringView> parts = splitFlow(QStringView(s).mid(1, s.size() - 2), line);
+    const bool keep = !anchors || anchors->record;
     if (isList) {
         std::vector<TreeNode> items;
-        for (const QString& part : parts)
-            if (!part.isEmpty())
-                items.push_back(scalarAt(part, line, depth + 1, true, anchors));
+        for (const QStringView part : parts)
+            if (!part.isEmpty()) {
+                TreeNode item = scalarAt(part, line, depth + 1, true, anchors);
+                if (keep)
+                    items.push_back(std::move(item));
+            }
         return TreeNode::makeList(std::move(items));
     }
     std::vector<std::pair<QString, TreeNode>> pairs;
-    for (const QString& part : parts) {
+    for (const QStringView part : parts) {
         if (part.isEmpty())
             continue;
-        if (auto kv = splitKey(part)) {
-            pairs.emplace_back(kv->first, scalarAt(kv->second, line, depth + 1, true, anchors));
-        } else {
-            QString key = part;
+        if (auto kv = splitKeyView(part)) {
+            TreeNode value = scalarAt(kv->value, line, depth + 1, true, anchors);
+            if (keep)
+                pairs.emplace_back(kv->key.toString(), std::move(value));
+        } else if (keep) {
+            QStringView key = part;
             if (key.endsWith(QLatin1Char(':')))
                 key.chop(1);
-            pairs.emplace_back(key, TreeNode::makeNull());
+            pairs.emplace_back(key.toString(), TreeNode::makeNull());
         }
     }
     applyMerges(pairs);
@@ -435,7 +453,8 @@ void applyMerges(std::vector<std::pair<QString, TreeNode>>& pairs)
 class P {
 public:
     std::vector<Line> lines;
-    const QStringList* raw = nullptr;
+    const std::vector<QStringView>* raw = nullptr;
+    bool build = true; // false: check only, keep no values
     size_t pos = 0;
     Anchors anchors;
 
@@ -485,6 +504,34 @@ private:
         ~Depth() { --p.depth; }
     };
 
+
+    // Keys of one mapping, as views into the document: a short list is
+    // searched directly, a long one hashed.
+    class Keys {
+    public:
+        bool add(QStringView key)
+        {
+            if (!set_.isEmpty() || few_.size() >= 16) {
+                if (set_.isEmpty())
+                    for (const QStringView k : few_)
+                        set_.insert(k);
+                if (set_.contains(key))
+                    return false;
+                set_.insert(key);
+                return true;
+            }
+            for (const QStringView k : few_)
+                if (k == key)
+                    return false;
+            few_.push_back(key);
+            return true;
+        }
+
+    private:
+        std::vector<QStringView> few_;
+        QSet<QStringView> set_;
+    };
+
     static void checkTab(const Line& l)
     {
         if (l.tab)
@@ -514,20 +561,21 @@ private:
         if (first == QLatin1Char('[') || first == QLatin1Char('{'))
             return scalarAt(flowLines(v, no), no, depth, false, &anchors);
         if (first == QLatin1Char('*'))
-            return scalarAt(v.toString(), no, depth, false, &anchors);
-        const QString text = plain(v, parentIndent);
+            return scalarAt(v, no, depth, false, &anchors);
+        QString joined;
+        const QStringView text = plain(v, parentIndent, joined);
         if (forcesString(props))
-            return TreeNode::makeString(text);
+            return TreeNode::makeString(text.toString());
         return scalarAt(text, no, depth, false, &anchors);
     }
 
     // A plain scalar folded with the deeper lines that continue it; lines
     // that look like keys or items are left to the caller.
-    QString plain(QStringView v, int parentIndent)
+    QStringView plain(QStringView v, int parentIndent, QString& out)
     {
         if (pos >= lines.size() || lines[pos].indent <= parentIndent)
-            return v.toString();
-        QString out = v.toString();
+            return v;
+        out = v.toString();
         int last = pos > 0 ? lines[pos - 1].no : 0;
         while (pos < lines.size()) {
             AnalysisBudget::poll();
@@ -536,7 +584,7 @@ private:
                 break;
             bool gap = false;
             for (int k = last; k < c.no - 1; ++k)
-                if (isBlank(raw->at(k))) {
+                if (isBlank((*raw)[k])) {
                     out += QLatin1Char('\n');
                     gap = true;
                 }
@@ -574,7 +622,7 @@ private:
         int breaks = 0;
         for (qsizetype k = no; k < raw->size(); ++k) {
             AnalysisBudget::poll();
-            const QString& r = raw->at(k);
+            const QStringView r = (*raw)[k];
             if (isDocumentMarker(r))
                 break;
             const QStringView t = trimSpacesTabs(r);
@@ -599,7 +647,7 @@ private:
                 continue;
             }
             out += t.left(close + 1);
-            const QString after = stripComment(t.mid(close + 1).toString());
+            const QStringView after = stripCommentView(t.mid(close + 1));
             skipThrough(int(k + 1));
             if (!after.isEmpty())
                 throw PluginError(q == QLatin1Char('"') ? QStringLiteral("双引号字符串未闭合") : QStringLiteral("单引号字符串未闭合"), no);
@@ -619,10 +667,10 @@ private:
         int level = first.last;
         for (qsizetype k = no; k < raw->size() && level > 0; ++k) {
             AnalysisBudget::poll();
-            const QString& r = raw->at(k);
+            const QStringView r = (*raw)[k];
             if (isDocumentMarker(r))
                 break;
-            const QString t = stripComment(trimSpacesTabs(r).toString());
+            const QStringView t = stripCommentView(trimSpacesTabs(r));
             if (t.isEmpty())
                 continue;
             const Nesting n = flowNesting(t);
@@ -640,7 +688,7 @@ private:
     TreeNode map(int indent)
     {
         std::vector<std::pair<QString, TreeNode>> pairs;
-        QSet<QString> seen;
+        Keys seen;
         while (pos < lines.size()) {
             AnalysisBudget::poll();
             const Line l = lines[pos];
@@ -650,20 +698,19 @@ private:
             auto kv = splitKeyView(l.text());
             if (!kv)
                 throw PluginError(QStringLiteral("应为 key: value 形式（冒号后需要空格）"), l.no);
-            if (kv->first.startsWith(QLatin1Char('&')) || kv->first.startsWith(QLatin1Char('!'))) {
+            if (kv->key.startsWith(QLatin1Char('&')) || kv->key.startsWith(QLatin1Char('!'))) {
                 Props keyProps;
-                const QString bare = takeProps(kv->first, keyProps).toString();
+                const QStringView bare = takeProps(kv->key, keyProps);
                 if (!bare.isEmpty()) {
-                    kv->first = bare;
-                    define(&anchors, keyProps.anchor, TreeNode::makeString(bare));
+                    kv->key = bare;
+                    define(&anchors, keyProps.anchor, TreeNode::makeString(bare.toString()));
                 }
             }
-            if (seen.contains(kv->first))
-                throw PluginError(QStringLiteral("重复的键 ") + kv->first, l.no);
-            seen.insert(kv->first);
+            if (!seen.add(kv->key))
+                throw PluginError(QStringLiteral("重复的键 ") + kv->key.toString(), l.no);
             ++pos;
             Props props;
-            const QStringView v = takeProps(kv->second, props);
+            const QStringView v = takeProps(kv->value, props);
             TreeNode value;
             if (!v.isEmpty()) {
                 value = inlineValue(v, props, l, indent);
@@ -675,13 +722,15 @@ private:
                     value = seq(indent);
             }
             define(&anchors, props.anchor, value);
-            pairs.emplace_back(kv->first, std::move(value));
+            if (build)
+                pairs.emplace_back(kv->key.toString(), std::move(value));
         }
         if (pos < lines.size() && lines[pos].indent > indent) {
             checkTab(lines[pos]);
             throw PluginError(QStringLiteral("缩进错误，此行比同级的键缩进更深"), lines[pos].no);
         }
-        applyMerges(pairs);
+        if (build)
+            applyMerges(pairs);
         return TreeNode::makeMap(std::move(pairs));
     }
 
@@ -712,7 +761,8 @@ private:
                 item = inlineValue(rest, props, l, indent);
             }
             define(&anchors, props.anchor, item);
-            items.push_back(std::move(item));
+            if (build)
+                items.push_back(std::move(item));
             if (pos < lines.size() && lines[pos].indent > indent) {
                 checkTab(lines[pos]);
                 throw PluginError(QStringLiteral("缩进错误，序列项内容层级不一致"), lines[pos].no);
@@ -729,9 +779,10 @@ private:
         qsizetype k = after;
         for (; k < raw->size(); ++k) {
             AnalysisBudget::poll();
-            const QString& r = raw->at(k);
+            const QStringView r = (*raw)[k];
             if (isBlank(r)) {
-                parts << QString();
+                if (build)
+                    parts << QString();
                 continue;
             }
             const int lead = leadingSpaces(r);
@@ -739,7 +790,8 @@ private:
                 break;
             if (contentIndent < 0)
                 contentIndent = lead;
-            parts << r.mid(std::min(contentIndent, lead));
+            if (build)
+                parts << r.mid(std::min(contentIndent, lead)).toString();
         }
         skipThrough(int(k)); // 1-based number of the last line taken
         if (!keep)
@@ -783,11 +835,16 @@ TreeNode parseDocument(P& p)
 TreeNode scalar(const QString& text, int line) { return scalarAt(text, line, 0); }
 TreeNode flow(const QString& text, int line) { return flowAt(text.trimmed(), line, 0, false, nullptr); }
 
-std::optional<std::pair<QString, QString>> splitKey(const QString& line) { return splitKeyView(line); }
+std::optional<std::pair<QString, QString>> splitKey(const QString& line)
+{
+    if (auto kv = splitKeyView(line))
+        return std::make_pair(kv->key.toString(), kv->value.toString());
+    return std::nullopt;
+}
 
 namespace {
 
-std::optional<std::pair<QString, QString>> splitKeyView(QStringView line)
+std::optional<KeyValue> splitKeyView(QStringView line)
 {
     if (line.isEmpty() || line[0] == QLatin1Char('[') || line[0] == QLatin1Char('{'))
         return std::nullopt;
@@ -808,14 +865,14 @@ std::optional<std::pair<QString, QString>> splitKeyView(QStringView line)
         } else if (c == QLatin1Char(']') || c == QLatin1Char('}')) {
             --depth;
         } else if (c == QLatin1Char(':') && depth == 0 && (k + 1 == line.size() || line[k + 1] == QLatin1Char(' '))) {
-            QString key = line.left(k).trimmed().toString();
+            QStringView key = line.left(k).trimmed();
             if (key.size() >= 2
                 && ((key.startsWith(QLatin1Char('"')) && key.endsWith(QLatin1Char('"')))
                     || (key.startsWith(QLatin1Char('\'')) && key.endsWith(QLatin1Char('\'')))))
                 key = key.mid(1, key.size() - 2);
             if (key.isEmpty())
                 return std::nullopt;
-            return std::make_pair(key, line.mid(k + 1).trimmed().toString());
+            return KeyValue{key, line.mid(k + 1).trimmed()};
         }
     }
     return std::nullopt;
@@ -823,7 +880,9 @@ std::optional<std::pair<QString, QString>> splitKeyView(QStringView line)
 
 }
 
-QString stripComment(const QString& s)
+namespace {
+
+QStringView stripCommentView(QStringView s)
 {
     QChar quote;
     for (qsizetype k = 0; k < s.size(); ++k) {
@@ -845,22 +904,37 @@ QString stripComment(const QString& s)
     return s.trimmed();
 }
 
-std::vector<TreeNode> parseDocuments(const QString& text)
+}
+
+QString stripComment(const QString& s) { return stripCommentView(s).toString(); }
+
+namespace {
+
+std::vector<TreeNode> parseAll(const QString& text, bool build)
 {
-    const QStringList raw = LineEnding::normalize(text).split(QLatin1Char('\n'));
+    const QString norm = LineEnding::normalize(text);
+    std::vector<QStringView> raw;
+    for (qsizetype a = 0;;) {
+        const qsizetype b = norm.indexOf(QLatin1Char('\n'), a);
+        raw.push_back(QStringView(norm).mid(a, (b < 0 ? norm.size() : b) - a));
+        if (b < 0)
+            break;
+        a = b + 1;
+    }
     std::vector<std::vector<Line>> docs(1);
+    docs.back().reserve(raw.size());
     bool started = false; // the current document was opened by "---"
     bool ended = false;   // "..." closed it: what follows starts the next one
     for (qsizetype k = 0; k < raw.size(); ++k) {
         AnalysisBudget::poll();
-        const QString& r = raw[k];
+        const QStringView r = raw[k];
         if (isMarker(r, QLatin1Char('-'))) {
             if (!docs.back().empty() || started || ended)
                 docs.emplace_back();
             started = true;
             ended = false;
             // "--- !tag", "--- |" or "--- value": the document starts on this line.
-            const QString rest = stripComment(trimSpacesTabs(QStringView(r).mid(3)).toString());
+            const QStringView rest = stripCommentView(trimSpacesTabs(r.mid(3)));
             if (!rest.isEmpty())
                 docs.back().push_back(Line{int(k + 1), 0, rest});
             continue;
@@ -885,7 +959,7 @@ std::vector<TreeNode> parseDocuments(const QString& text)
             tab = tab || r[lead] == QLatin1Char('\t');
             ++lead;
         }
-        docs.back().push_back(Line{int(k + 1), lead, stripComment(t.toString()), 0, tab});
+        docs.back().push_back(Line{int(k + 1), lead, stripCommentView(t), 0, tab});
     }
     std::vector<TreeNode> out;
     for (auto& lines : docs) {
@@ -893,6 +967,8 @@ std::vector<TreeNode> parseDocuments(const QString& text)
             continue;
         P p;
         p.raw = &raw;
+        p.build = build;
+        p.anchors.record = build;
         p.lines = std::move(lines);
         out.push_back(parseDocument(p));
     }
@@ -900,6 +976,12 @@ std::vector<TreeNode> parseDocuments(const QString& text)
         out.push_back(TreeNode::makeNull());
     return out;
 }
+
+}
+
+std::vector<TreeNode> parseDocuments(const QString& text) { return parseAll(text, true); }
+
+void check(const QString& text) { parseAll(text, false); }
 
 TreeNode parse(const QString& text) { return parseDocuments(text).front(); }
 

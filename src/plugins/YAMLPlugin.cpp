@@ -10,7 +10,7 @@ namespace YAMLPlugin {
 QList<Diagnostic> validate(const QString& text)
 {
     try {
-        YAML::parseDocuments(text);
+        YAML::check(text);
     } catch (const PluginError& e) {
         return {Diagnostic{e.line.value_or(1), e.message}};
     } catch (const std::exception& e) {
