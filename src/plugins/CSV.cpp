@@ -32,7 +32,7 @@ QChar detectSeparator(const QString& text)
 
 namespace {
 
-// Counts rows and fields from k on, following the same quoting rules;
+// Counts rows and fields from k on, following the same rules as the walk below;
 // `content` stands for a non-empty current field.
 void countFrom(const QChar* p, qsizetype k, qsizetype n, QChar separator, Shape& shape)
 {
@@ -72,9 +72,19 @@ void countFrom(const QChar* p, qsizetype k, qsizetype n, QChar separator, Shape&
 
 }
 
-Shape forEachRow(const QString& input, QChar separator, const std::function<bool(QStringList&)>& onRow)
+Shape measure(const QString& input, QChar separator)
 {
+    const QString text = LineEnding::normalize(input);
+    qsizetype n = text.size();
+    while (n > 0 && text[n - 1] == QLatin1Char('\n'))
+        --n;
     Shape shape;
+    countFrom(text.constData(), 0, n, separator, shape);
+    return shape;
+}
+
+void forEachRow(const QString& input, QChar separator, const std::function<bool(QStringList&)>& onRow)
+{
     QString text = LineEnding::normalize(input);
     qsizetype n = text.size();
     while (n > 0 && text[n - 1] == QLatin1Char('\n'))
@@ -116,15 +126,11 @@ Shape forEachRow(const QString& input, QChar separator, const std::function<bool
             AnalysisBudget::poll();
             row << field;
             field.clear();
-            ++shape.rows;
-            shape.widest = std::max(shape.widest, row.size());
             ++k;
             const bool more = onRow(row);
             row.clear();
-            if (!more) {
-                countFrom(p, k, n, separator, shape);
-                return shape;
-            }
+            if (!more)
+                return;
         } else {
             qsizetype e = k + 1;
             while (e < n && p[e] != separator && p[e] != QLatin1Char('\n'))
@@ -135,11 +141,8 @@ Shape forEachRow(const QString& input, QChar separator, const std::function<bool
     }
     if (!field.isEmpty() || !row.isEmpty()) {
         row << field;
-        ++shape.rows;
-        shape.widest = std::max(shape.widest, row.size());
         onRow(row);
     }
-    return shape;
 }
 
 QList<QStringList> parse(const QString& text, QChar separator)

@@ -16,7 +16,8 @@ struct Shape {
     qsizetype rows = 0;
     qsizetype widest = 0; // fields in the longest row
 };
-// The same walk, handing each row over as it completes until `row` returns
-// false; the rows after that are only counted, without copying fields.
-Shape forEachRow(const QString& text, QChar separator, const std::function<bool(QStringList&)>& row);
+// Rows and the widest row, by the same rules, without copying any field.
+Shape measure(const QString& text, QChar separator);
+// The same walk, handing each row over as it completes until `row` returns false.
+void forEachRow(const QString& text, QChar separator, const std::function<bool(QStringList&)>& row);
 }

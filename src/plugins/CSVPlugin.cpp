@@ -37,45 +37,39 @@ namespace {
 
 QString render(const QString& text, QChar sep)
 {
-    QList<QStringList> shown;
-    const CSV::Shape shape = CSV::forEachRow(text, sep, [&](QStringList& row) {
-        shown << std::move(row);
-        return shown.size() <= previewRowLimit;
-    });
+    const CSV::Shape shape = CSV::measure(text, sep);
     if (shape.rows == 0)
         return HTML::caption({QStringLiteral("空表格")});
 
     const QString sepName = sep == QLatin1Char('\t') ? QStringLiteral("Tab") : QString(sep);
     QString out = HTML::caption({QStringLiteral("%1 行 · %2 列").arg(shape.rows - 1).arg(shape.widest), QStringLiteral("分隔符 ") + sepName,
                                  QStringLiteral("首行为表头")});
-    // Rows keep their own length: padding every row to the widest one made a
-    // short file with one very wide row render hundreds of megabytes.
+    out.reserve(std::min(text.size() * 3, previewHTMLBudget) + 4096);
+    // Rows are rendered as they are parsed and keep their own length: padding
+    // every row to the widest made one very wide row cost hundreds of megabytes.
     out += QStringLiteral("<table class=\"tbl\"><tr><th class=\"idx\">#</th>");
+    qsizetype r = 0;
     qsizetype cut = -1; // the row where the size budget ran out
-    for (const QString& h : shown[0]) {
-        if (out.size() > previewHTMLBudget) {
-            cut = 0;
-            break;
-        }
-        out += QStringLiteral("<th>");
-        HTML::appendEsc(out, h);
-        out += QStringLiteral("</th>");
-    }
-    out += QStringLiteral("</tr>");
-    for (qsizetype r = 1; r < shown.size() && r <= previewRowLimit && cut < 0; ++r) {
+    CSV::forEachRow(text, sep, [&](QStringList& row) {
         AnalysisBudget::poll();
-        out += QStringLiteral("<tr><td class=\"idx\">") + QString::number(r) + QStringLiteral("</td>");
-        for (const QString& v : shown[r]) {
+        if (r > 0)
+            out += QStringLiteral("<tr><td class=\"idx\">") + QString::number(r) + QStringLiteral("</td>");
+        for (const QString& v : row) {
             if (out.size() > previewHTMLBudget) {
                 cut = r;
                 break;
             }
-            out += isNumericCell(v) ? QStringLiteral("<td class=\"r\">") : QStringLiteral("<td>");
+            if (r == 0)
+                out += QStringLiteral("<th>");
+            else
+                out += isNumericCell(v) ? QStringLiteral("<td class=\"r\">") : QStringLiteral("<td>");
             HTML::appendEsc(out, v);
-            out += QStringLiteral("</td>");
+            out += r == 0 ? QStringLiteral("</th>") : QStringLiteral("</td>");
         }
         out += QStringLiteral("</tr>");
-    }
+        ++r;
+        return cut < 0 && r <= previewRowLimit;
+    });
     out += QStringLiteral("</table>");
     if (cut >= 0)
         out += HTML::caption({QStringLiteral("表格过大，仅显示前 %1 行（共 %2 行 · %3 列）").arg(cut).arg(shape.rows - 1).arg(shape.widest)});

@@ -8,8 +8,8 @@ QString previewHTML(const QString& text);
 // A .tsv file: split at tabs only, whatever its first line holds.
 QString previewTSV(const QString& text);
 inline constexpr int previewRowLimit = 2000;
-// Characters of table HTML after which no further cell is added.
-inline constexpr qsizetype previewHTMLBudget = 20'000'000;
+// Characters of table HTML after which no further cell is added (20 MB as UTF-16).
+inline constexpr qsizetype previewHTMLBudget = 10'000'000;
 // Whether a cell reads as a number to right-align (1,234.5  -3  .5  12%).
 bool isNumericCell(QStringView s);
 }
