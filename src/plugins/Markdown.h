@@ -32,6 +32,7 @@ std::optional<Marker> listMarker(QStringView line);
 int indent(QStringView s);
 
 QString inlineHTML(const QString& text);
+void appendInline(QString& out, QStringView text);
 // Removes scripts, event handlers and script URLs from raw HTML.
 QString sanitize(const QString& html);
 }

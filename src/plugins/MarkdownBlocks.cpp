@@ -185,7 +185,7 @@ QString paragraph(const Lines& lines, qsizetype& i)
     for (qsizetype k = from; k < i; ++k) {
         if (k > from)
             out += u'\n';
-        out += inlineHTML(trimmed(lines[k]).toString());
+        appendInline(out, trimmed(lines[k]));
         if (k + 1 < i && lines[k].endsWith(QLatin1String("  ")))
             out += QLatin1String("<br>");
     }
@@ -280,19 +280,26 @@ QString table(const Lines& lines, qsizetype& i)
         align << (l && r ? QStringLiteral("center") : l ? QStringLiteral("left") : r ? QStringLiteral("right") : QString());
     }
     i += 2;
-    const auto attr = [&](qsizetype k) {
-        return k < align.size() && !align[k].isEmpty() ? QStringLiteral(" style=\"text-align:%1\"").arg(align[k]) : QString();
-    };
+    QStringList styles;
+    for (const QString& a : align)
+        styles << (a.isEmpty() ? QString() : QStringLiteral(" style=\"text-align:") + a + u'"');
+    const auto attr = [&](qsizetype k) { return k < styles.size() ? styles[k] : QString(); };
     QString out = QStringLiteral("<table><thead><tr>");
-    for (qsizetype k = 0; k < header.size(); ++k)
-        out += QStringLiteral("<th") + attr(k) + u'>' + inlineHTML(header[k]) + QStringLiteral("</th>");
+    for (qsizetype k = 0; k < header.size(); ++k) {
+        out += QLatin1String("<th") + attr(k) + u'>';
+        appendInline(out, header[k]);
+        out += QLatin1String("</th>");
+    }
     out += QStringLiteral("</tr></thead><tbody>");
     const qsizetype n = qsizetype(lines.size());
     while (i < n && lines[i].contains(u'|') && !trimmed(lines[i]).isEmpty()) {
         out += QStringLiteral("<tr>");
         const QStringList row = cells(lines[i]);
-        for (qsizetype k = 0; k < row.size(); ++k)
-            out += QStringLiteral("<td") + attr(k) + u'>' + inlineHTML(row[k]) + QStringLiteral("</td>");
+        for (qsizetype k = 0; k < row.size(); ++k) {
+            out += QLatin1String("<td") + attr(k) + u'>';
+            appendInline(out, row[k]);
+            out += QLatin1String("</td>");
+        }
         out += QStringLiteral("</tr>");
         ++i;
     }
@@ -368,9 +375,12 @@ QString list(const Lines& lines, qsizetype& i)
             out += QStringLiteral("<li class=\"task\">") + open
                  + (t->checked ? QStringLiteral("<input type=\"checkbox\" disabled checked> ")
                                : QStringLiteral("<input type=\"checkbox\" disabled> "));
-            out += inlineHTML(t->text.toString()) + close;
+            appendInline(out, t->text);
+            out += close;
         } else {
-            out += QStringLiteral("<li>") + open + inlineHTML(item.text) + close;
+            out += QLatin1String("<li>") + open;
+            appendInline(out, item.text);
+            out += close;
         }
         if (!item.inner.empty()) {
             // The item's text and lines are no longer needed once rendered.
@@ -423,7 +433,9 @@ QString blocks(const Lines& lines, qsizetype& i)
         }
         if (const auto h = t.startsWith(u'#') ? heading(t) : std::nullopt) {
             const QString level = QString::number(h->level);
-            out += QStringLiteral("<h") + level + u'>' + inlineHTML(h->text.toString()) + QStringLiteral("</h") + level + QStringLiteral(">\n");
+            out += QLatin1String("<h") + level + u'>';
+            appendInline(out, h->text);
+            out += QLatin1String("</h") + level + QLatin1String(">\n");
             ++i;
             continue;
         }

@@ -24,6 +24,32 @@ constexpr char16_t rawMark = 2;    // sanitised raw HTML, an entity or a control
 constexpr char16_t tagMark = 3;    // generated markup
 constexpr char16_t tagEndsLine = 4; // generated markup holding a line break, which "." never spans
 
+// Bits for the characters steps start from: the marks and ` < & > " ] ( ! : * _ ~.
+constexpr bool special(char16_t u)
+{
+    return (u >= codeMark && u <= tagEndsLine) || u == u'`' || u == u'<' || u == u'&' || u == u'>' || u == u'"'
+           || u == u']' || u == u'(' || u == u'!' || u == u':' || u == u'*' || u == u'_' || u == u'~';
+}
+
+constexpr unsigned bit(char16_t u)
+{
+    switch (u) {
+    case u'`': return 1u << 5;
+    case u'<': return 1u << 6;
+    case u'&': return 1u << 7;
+    case u'>': return 1u << 8;
+    case u'"': return 1u << 9;
+    case u']': return 1u << 10;
+    case u'(': return 1u << 11;
+    case u'!': return 1u << 12;
+    case u':': return 1u << 13;
+    case u'*': return 1u << 14;
+    case u'_': return 1u << 15;
+    case u'~': return 1u << 16;
+    default: return 1u << u;  // the marks, 1 to 4
+    }
+}
+
 bool isMark(QChar c) { return c.unicode() >= codeMark && c.unicode() <= tagEndsLine; }
 bool isTagMark(QChar c) { return c.unicode() == tagMark || c.unicode() == tagEndsLine; }
 bool blank(QStringView s, qsizetype i) { return isSpace(s[i].unicode()); }
@@ -53,25 +79,51 @@ struct Tag {
 
 class Renderer {
 public:
-    QString render(const QString& text)
+    void render(QString& out, QStringView view)
     {
-        QString s = codeSpans(text);
-        s = rawAndEscape(s);
-        if (s.contains(QLatin1String("](")))
-            s = bracketed(s, true);
-        if (s.contains(QLatin1String("](")))
+        // Which of the characters the steps start from occur at all; a step
+        // whose character is absent would change nothing, and none of the
+        // steps adds one of them.
+        unsigned present = 0;
+        for (QChar c : view) {
+            const char16_t u = c.unicode();
+            if (u < 128 && special(u))
+                present |= bit(u);
+        }
+        if (!present) {
+            out += view;
+            return;
+        }
+        QString s = view.toString();
+        if (present & (bit(codeMark) | bit(rawMark))) {
+            // The slot marks are invisible control characters; typed ones
+            // must not pull stored pieces into the wrong place.
+            s.remove(QChar(codeMark));
+            s.remove(QChar(rawMark));
+        }
+        if (present & bit(u'`'))
+            s = codeSpans(s);
+        if (present & (bit(u'<') | bit(u'&') | bit(u'>') | bit(u'"') | bit(tagMark) | bit(tagEndsLine)))
+            s = rawAndEscape(s);
+        if ((present & bit(u']')) && (present & bit(u'('))) {
+            if (present & bit(u'!'))
+                s = bracketed(s, true);
             s = bracketed(s, false);
-        if (s.contains(QLatin1String("://")))
+        }
+        if (present & bit(u':'))
             s = bareURLs(s);
-        s = doubled(s, u'*', "strong");
-        s = doubled(s, u'_', "strong");
-        s = flanked(s, u'*');
-        s = flanked(s, u'_');
-        s = doubled(s, u'~', "del");
-        QString out;
-        out.reserve(s.size() + s.size() / 4);
+        if (present & bit(u'*'))
+            s = doubled(s, u'*', "strong");
+        if (present & bit(u'_'))
+            s = doubled(s, u'_', "strong");
+        if (present & bit(u'*'))
+            s = flanked(s, u'*');
+        if (present & bit(u'_'))
+            s = flanked(s, u'_');
+        if (present & bit(u'~'))
+            s = doubled(s, u'~', "del");
+        out.reserve(out.size() + s.size() + s.size() / 4);
         write(out, s, false);
-        return out;
     }
 
 private:
@@ -388,7 +440,8 @@ private:
         const QStringView s(text);
         const qsizetype n = s.size();
         const QChar m(mark);
-        if (!s.contains(QStringView(QString(2, m))))
+        const char16_t pair[2] = {mark, mark};
+        if (!s.contains(QStringView(pair, 2)))
             return text;
         auto closer = markdownFinder(s, [s, m, n](qsizetype e) {
             return s[e] == m && e + 1 < n && s[e + 1] == m && e > 0 && !blank(s, e - 1);
@@ -538,14 +591,16 @@ private:
 
 }
 
+void appendInline(QString& out, QStringView text)
+{
+    Renderer().render(out, text);
+}
+
 QString inlineHTML(const QString& text)
 {
-    // The slot marks are invisible control characters; typed ones must not
-    // pull stored pieces into the wrong place.
-    QString s = text;
-    s.remove(QChar(codeMark));
-    s.remove(QChar(rawMark));
-    return Renderer().render(s);
+    QString out;
+    appendInline(out, text);
+    return out;
 }
 
 }
