@@ -14,8 +14,17 @@ namespace Markdown {
 // Blockquotes and list items deeper than this render as plain text.
 inline constexpr int maxDepth = 64;
 
-// Lines are views into the document text; nested blocks view the same text.
-using Lines = std::vector<QStringView>;
+// A line is a view into the document text (nested blocks view the same text)
+// with the count of its leading spaces and tabs, so that nested lists never
+// rescan their indentation. Sixteen bytes, as every nesting level keeps its own.
+struct Line {
+    const QChar* data = nullptr;
+    quint32 size = 0;
+    quint16 lead = 0;  // leading spaces and tabs; saturated means "count them"
+    quint16 tabs = 0;  // tabs among them
+    QStringView text() const { return QStringView(data, qsizetype(size)); }
+};
+using Lines = std::vector<Line>;
 
 struct Marker {
     int indent = 0;
@@ -24,9 +33,10 @@ struct Marker {
 };
 
 QString html(const QString& text);
-QString blocks(const Lines& lines, qsizetype& index);
-QString list(const Lines& lines, qsizetype& index);
-QString table(const Lines& lines, qsizetype& index);
+// Each appends its HTML to out (nested blocks write into the same string).
+void blocks(QString& out, const Lines& lines, qsizetype& index);
+void list(QString& out, const Lines& lines, qsizetype& index);
+void table(QString& out, const Lines& lines, qsizetype& index);
 QStringList cells(QStringView line);
 std::optional<Marker> listMarker(QStringView line);
 int indent(QStringView s);

@@ -23,6 +23,44 @@ struct DepthGuard {
     ~DepthGuard() { --depth; }
 };
 
+constexpr quint16 saturated = 0xFFFF;
+
+std::optional<Marker> listMarker(const Line& l);
+
+Line lineOf(QStringView v)
+{
+    Line l{v.data(), quint32(v.size()), 0, 0};
+    qsizetype lead = 0, tabs = 0;
+    while (lead < v.size() && lead < saturated && (v[lead] == u' ' || v[lead] == u'\t'))
+        tabs += v[lead++] == u'\t';
+    l.lead = quint16(lead);
+    l.tabs = quint16(tabs);
+    return l;
+}
+
+// Leading spaces and tabs.
+qsizetype leadOf(const Line& l)
+{
+    if (l.lead < saturated)
+        return l.lead;
+    const QStringView v = l.text();
+    qsizetype k = 0;
+    while (k < v.size() && (v[k] == u' ' || v[k] == u'\t'))
+        ++k;
+    return k;
+}
+
+// The indentation width, a tab counting four.
+int widthOf(const Line& l) { return l.lead < saturated ? l.lead + 3 * l.tabs : indent(l.text()); }
+
+// The line without its first k characters, all of them spaces or tabs, tabs of them tabs.
+Line stripped(const Line& l, qsizetype k, int tabs)
+{
+    if (l.lead == saturated)
+        return lineOf(l.text().mid(k));
+    return Line{l.data + k, quint32(l.size - k), quint16(l.lead - k), quint16(l.tabs - tabs)};
+}
+
 QStringView trimmed(QStringView s)
 {
     qsizetype b = 0, e = s.size();
@@ -31,6 +69,15 @@ QStringView trimmed(QStringView s)
     while (e > b && (s[e - 1] == u' ' || s[e - 1] == u'\t'))
         --e;
     return s.mid(b, e - b);
+}
+
+QStringView trimmed(const Line& l)
+{
+    const QStringView v = l.text().mid(leadOf(l));
+    qsizetype e = v.size();
+    while (e > 0 && (v[e - 1] == u' ' || v[e - 1] == u'\t'))
+        --e;
+    return v.left(e);
 }
 
 bool blank(QStringView s, qsizetype i) { return isSpace(s[i].unicode()); }
@@ -169,7 +216,7 @@ std::optional<Task> task(QStringView t)
     return Task{t[1] != u' ', *rest};
 }
 
-QString paragraph(const Lines& lines, qsizetype& i)
+void paragraph(QString& out, const Lines& lines, qsizetype& i)
 {
     const qsizetype n = qsizetype(lines.size()), from = i;
     while (i < n) {
@@ -181,15 +228,15 @@ QString paragraph(const Lines& lines, qsizetype& i)
             break;
         ++i;
     }
-    QString out = QStringLiteral("<p>");
+    out += QLatin1String("<p>");
     for (qsizetype k = from; k < i; ++k) {
         if (k > from)
             out += u'\n';
         appendInline(out, trimmed(lines[k]));
-        if (k + 1 < i && lines[k].endsWith(QLatin1String("  ")))
+        if (k + 1 < i && lines[k].text().endsWith(QLatin1String("  ")))
             out += QLatin1String("<br>");
     }
-    return out + QStringLiteral("</p>\n");
+    out += QLatin1String("</p>\n");
 }
 
 QString joined(const Lines& lines, qsizetype from, qsizetype to)
@@ -198,15 +245,17 @@ QString joined(const Lines& lines, qsizetype from, qsizetype to)
     for (qsizetype k = from; k < to; ++k) {
         if (k > from)
             out += u'\n';
-        out += lines[k];
+        out += lines[k].text();
     }
     return out;
 }
 
 // Past the depth bound the rest is shown as text instead of recursing.
-QString flat(const Lines& lines, qsizetype from)
+void flat(QString& out, const Lines& lines, qsizetype from)
 {
-    return QStringLiteral("<p>") + HTML::esc(joined(lines, from, qsizetype(lines.size()))) + QStringLiteral("</p>\n");
+    out += QLatin1String("<p>");
+    HTML::appendEsc(out, joined(lines, from, qsizetype(lines.size())));
+    out += QLatin1String("</p>\n");
 }
 
 }
@@ -227,14 +276,17 @@ int indent(QStringView s)
 
 // Blanks, then "-", "*", "+" or one to nine digits with "." or ")", then
 // blanks and the item's text.
-std::optional<Marker> listMarker(QStringView line)
+namespace {
+
+// The marker of a line whose first `from` characters are spaces or tabs.
+std::optional<Marker> markerFrom(QStringView line, qsizetype from, int columns)
 {
-    qsizetype k = 0;
+    qsizetype k = from;
     while (k < line.size() && line[k].isSpace())
         ++k;
     if (k >= line.size() || !(line[k] == u'-' || line[k] == u'*' || line[k] == u'+' || line[k].isDigit()))
         return std::nullopt;
-    const qsizetype lead = skipBlanks(line, 0);
+    const qsizetype lead = skipBlanks(line, from);
     qsizetype m = lead;
     if (m >= line.size())
         return std::nullopt;
@@ -255,7 +307,19 @@ std::optional<Marker> listMarker(QStringView line)
     const auto text = restOfLine(line, skipBlanks(line, m));
     if (!text)
         return std::nullopt;
-    return Marker{indent(line.left(lead)), line[lead].isDigit(), *text};
+    return Marker{columns < 0 ? indent(line.left(lead)) : columns, line[lead].isDigit(), *text};
+}
+
+std::optional<Marker> listMarker(const Line& l)
+{
+    return markerFrom(l.text(), leadOf(l), widthOf(l));
+}
+
+}
+
+std::optional<Marker> listMarker(QStringView line)
+{
+    return markerFrom(line, 0, -1);
 }
 
 QStringList cells(QStringView line)
@@ -271,11 +335,11 @@ QStringList cells(QStringView line)
     return out;
 }
 
-QString table(const Lines& lines, qsizetype& i)
+void table(QString& out, const Lines& lines, qsizetype& i)
 {
-    const QStringList header = cells(lines[i]);
+    const QStringList header = cells(lines[i].text());
     QStringList align;
-    for (const QString& c : cells(lines[i + 1])) {
+    for (const QString& c : cells(lines[i + 1].text())) {
         const bool l = c.startsWith(u':'), r = c.endsWith(u':');
         align << (l && r ? QStringLiteral("center") : l ? QStringLiteral("left") : r ? QStringLiteral("right") : QString());
     }
@@ -284,7 +348,7 @@ QString table(const Lines& lines, qsizetype& i)
     for (const QString& a : align)
         styles << (a.isEmpty() ? QString() : QStringLiteral(" style=\"text-align:") + a + u'"');
     const auto attr = [&](qsizetype k) { return k < styles.size() ? styles[k] : QString(); };
-    QString out = QStringLiteral("<table><thead><tr>");
+    out += QLatin1String("<table><thead><tr>");
     for (qsizetype k = 0; k < header.size(); ++k) {
         out += QLatin1String("<th") + attr(k) + u'>';
         appendInline(out, header[k]);
@@ -292,9 +356,9 @@ QString table(const Lines& lines, qsizetype& i)
     }
     out += QStringLiteral("</tr></thead><tbody>");
     const qsizetype n = qsizetype(lines.size());
-    while (i < n && lines[i].contains(u'|') && !trimmed(lines[i]).isEmpty()) {
+    while (i < n && lines[i].text().contains(u'|') && !trimmed(lines[i]).isEmpty()) {
         out += QStringLiteral("<tr>");
-        const QStringList row = cells(lines[i]);
+        const QStringList row = cells(lines[i].text());
         for (qsizetype k = 0; k < row.size(); ++k) {
             out += QLatin1String("<td") + attr(k) + u'>';
             appendInline(out, row[k]);
@@ -303,10 +367,10 @@ QString table(const Lines& lines, qsizetype& i)
         out += QStringLiteral("</tr>");
         ++i;
     }
-    return out + QStringLiteral("</tbody></table>\n");
+    out += QLatin1String("</tbody></table>\n");
 }
 
-QString list(const Lines& lines, qsizetype& i)
+void list(QString& out, const Lines& lines, qsizetype& i)
 {
     const qsizetype n = qsizetype(lines.size());
     const Marker first = *listMarker(lines[i]);
@@ -319,17 +383,18 @@ QString list(const Lines& lines, qsizetype& i)
     // Items of an ordered list separated by blank lines stay one (loose) list.
     bool loose = false;
     while (i < n) {
-        const QStringView line = lines[i];
+        const Line& line = lines[i];
         const QStringView t = trimmed(line);
-        const auto marker = listMarker(line);
-        const int ind = indent(line);
+        const int ind = widthOf(line);
+        // A marker's indent is the line's, so deeper lines need no marker test.
+        const auto marker = ind <= base ? listMarker(line) : std::nullopt;
         if (marker && marker->indent == base) {
             items.push_back({marker->text.toString(), {}});
             ++i;
             continue;
         }
         if (t.isEmpty()) {
-            if (i + 1 >= n || indent(lines[i + 1]) <= base || trimmed(lines[i + 1]).isEmpty()) {
+            if (i + 1 >= n || widthOf(lines[i + 1]) <= base || trimmed(lines[i + 1]).isEmpty()) {
                 qsizetype next = i + 1;
                 while (next < n && trimmed(lines[next]).isEmpty())
                     ++next;
@@ -342,20 +407,22 @@ QString list(const Lines& lines, qsizetype& i)
                 break;
             }
             if (!items.empty())
-                items.back().inner.push_back(QStringView());
+                items.back().inner.push_back(Line());
             ++i;
             continue;
         }
         if (ind > base) {
             // Indentation counts tabs as four, so cut by width, not by characters.
-            int cut = std::min(ind, base + 2), w = 0;
+            const QStringView v = line.text();
+            int cut = std::min(ind, base + 2), w = 0, tabs = 0;
             qsizetype k = 0;
-            while (k < line.size() && w < cut && (line[k] == u' ' || line[k] == u'\t')) {
-                w += line[k] == u'\t' ? 4 : 1;
+            while (k < v.size() && w < cut && (v[k] == u' ' || v[k] == u'\t')) {
+                tabs += v[k] == u'\t';
+                w += v[k] == u'\t' ? 4 : 1;
                 ++k;
             }
             if (!items.empty())
-                items.back().inner.push_back(line.mid(k));
+                items.back().inner.push_back(stripped(line, k, tabs));
             ++i;
             continue;
         }
@@ -369,7 +436,7 @@ QString list(const Lines& lines, qsizetype& i)
     }
     const QString tag = first.ordered ? QStringLiteral("ol") : QStringLiteral("ul");
     const QLatin1String open(loose ? "<p>" : ""), close(loose ? "</p>" : "");
-    QString out = u'<' + tag + u'>';
+    out += u'<' + tag + u'>';
     for (Item& item : items) {
         if (const auto t = task(item.text)) {
             out += QStringLiteral("<li class=\"task\">") + open
@@ -386,22 +453,22 @@ QString list(const Lines& lines, qsizetype& i)
             // The item's text and lines are no longer needed once rendered.
             Lines inner = std::move(item.inner);
             qsizetype k = 0;
-            out += blocks(inner, k);
+            blocks(out, inner, k);
         }
         out += QStringLiteral("</li>");
     }
-    return out + QStringLiteral("</") + tag + QStringLiteral(">\n");
+    out += QLatin1String("</") + tag + QLatin1String(">\n");
 }
 
-QString blocks(const Lines& lines, qsizetype& i)
+void blocks(QString& out, const Lines& lines, qsizetype& i)
 {
     if (depth >= maxDepth) {
         const qsizetype from = i;
         i = qsizetype(lines.size());
-        return flat(lines, from);
+        flat(out, lines, from);
+        return;
     }
     DepthGuard guard;
-    QString out;
     const qsizetype n = qsizetype(lines.size());
     while (i < n) {
         const QStringView t = trimmed(lines[i]);
@@ -453,25 +520,26 @@ QString blocks(const Lines& lines, qsizetype& i)
                 q = q.mid(1);
                 if (q.startsWith(u' '))
                     q = q.mid(1);
-                quoted.push_back(q);
+                quoted.push_back(lineOf(q));
                 ++i;
             }
             qsizetype k = 0;
-            out += QStringLiteral("<blockquote>") + blocks(quoted, k) + QStringLiteral("</blockquote>\n");
+            out += QLatin1String("<blockquote>");
+            blocks(out, quoted, k);
+            out += QLatin1String("</blockquote>\n");
             continue;
         }
-        if (t.contains(u'|') && i + 1 < n && lines[i + 1].contains(u'-')
-            && Regex::reMatches(lines[i + 1].toString(), separatorRE)) {
-            out += table(lines, i);
+        if (t.contains(u'|') && i + 1 < n && lines[i + 1].text().contains(u'-')
+            && Regex::reMatches(lines[i + 1].text().toString(), separatorRE)) {
+            table(out, lines, i);
             continue;
         }
         if (listMarker(lines[i])) {
-            out += list(lines, i);
+            list(out, lines, i);
             continue;
         }
-        out += paragraph(lines, i);
+        paragraph(out, lines, i);
     }
-    return out;
 }
 
 QString html(const QString& text)
@@ -479,9 +547,11 @@ QString html(const QString& text)
     const QString normal = LineEnding::normalize(text);
     Lines lines;
     for (QStringView line : QStringView(normal).split(u'\n'))
-        lines.push_back(line);
+        lines.push_back(lineOf(line));
+    QString out;
     qsizetype i = 0;
-    return blocks(lines, i);
+    blocks(out, lines, i);
+    return out;
 }
 
 }

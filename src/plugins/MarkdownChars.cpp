@@ -10,7 +10,7 @@ namespace MarkdownChars {
 
 namespace {
 
-enum : unsigned char { space = 1, word = 2, digit = 4, lineEnd = 8, joins = 16 };
+enum : unsigned char { space = 1, word = 2, digit = 4, joins = 8 };
 
 USet* openSet(const char16_t* pattern)
 {
@@ -44,8 +44,6 @@ struct Sets {
             f |= MarkdownChars::digit;
         if (uset_contains(joins, UChar32(c)))
             f |= MarkdownChars::joins;
-        if ((c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029)
-            f |= MarkdownChars::lineEnd;
         return f;
     }
     unsigned char flags(char32_t c) const { return c < 0x10000 ? bmp[c] : classify(c); }
@@ -62,10 +60,9 @@ const Sets* const table = &sets();
 
 }
 
-bool isSpace(char32_t c) { return table->flags(c) & space; }
-bool isWord(char32_t c) { return table->flags(c) & word; }
+bool spaceOutsideASCII(char32_t c) { return table->flags(c) & space; }
+bool wordOutsideASCII(char32_t c) { return table->flags(c) & word; }
 bool isDigit(char32_t c) { return table->flags(c) & digit; }
-bool isLineEnd(char32_t c) { return table->flags(c) & lineEnd; }
 bool joinsWord(char32_t c) { return table->flags(c) & joins; }
 
 char32_t at(QStringView s, qsizetype i)

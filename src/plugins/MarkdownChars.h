@@ -6,10 +6,20 @@
 // \b), so hand-written scanners decide exactly as the patterns they replace.
 namespace MarkdownChars {
 
-bool isSpace(char32_t c);     // \s
-bool isWord(char32_t c);      // \w
+bool spaceOutsideASCII(char32_t c);
+bool wordOutsideASCII(char32_t c);
+
+// \s
+inline bool isSpace(char32_t c) { return c < 128 ? c == u' ' || (c >= 9 && c <= 13) : spaceOutsideASCII(c); }
+// \w
+inline bool isWord(char32_t c)
+{
+    return c < 128 ? (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_'
+                   : wordOutsideASCII(c);
+}
 bool isDigit(char32_t c);     // \d
-bool isLineEnd(char32_t c);   // what "." does not match
+// What "." does not match.
+inline bool isLineEnd(char32_t c) { return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029; }
 bool joinsWord(char32_t c);   // ignored by \b: combining marks and format characters
 
 // The code point starting at i, or ending right before i; lone surrogates count as themselves.
