@@ -3,7 +3,6 @@
 #include "core/LineEnding.h"
 #include "plugins/HTML.h"
 #include "plugins/MarkdownChars.h"
-#include "plugins/Regex.h"
 
 namespace Markdown {
 
@@ -11,7 +10,6 @@ namespace {
 
 using namespace MarkdownChars;
 
-const QString separatorRE = QStringLiteral(R"(^\s*\|?\s*:?-{1,}:?\s*(\|\s*:?-{1,}:?\s*)*\|?\s*$)");
 const QLatin1String fenceTicks("```");
 const QLatin1String fenceTildes("~~~");
 
@@ -109,6 +107,59 @@ std::optional<QStringView> restOfLine(QStringView s, qsizetype i)
     if (!atEnd(s, z))
         return std::nullopt;
     return s.mid(i, z - i);
+}
+
+// A table's separator row: cells of dashes with optional colons at either
+// end, split by bars, optional outer bars, blanks anywhere between.
+bool isSeparator(QStringView s)
+{
+    enum { start, afterBar, colon, dashes, afterCell, afterCellBar } state = start;
+    bool bar = false;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        const bool space = blank(s, i);
+        switch (state) {
+        case start:
+        case afterBar:
+        case afterCellBar:
+            if (space)
+                continue;
+            if (c == u'|' && state == start && !bar) {
+                bar = true;
+                state = afterBar;
+            } else if (c == u':') {
+                state = colon;
+            } else if (c == u'-') {
+                state = dashes;
+            } else {
+                return false;
+            }
+            continue;
+        case colon:
+            if (c != u'-')
+                return false;
+            state = dashes;
+            continue;
+        case dashes:
+            if (c == u'-')
+                continue;
+            if (c == u':' || space)
+                state = afterCell;
+            else if (c == u'|')
+                state = afterCellBar;
+            else
+                return false;
+            continue;
+        case afterCell:
+            if (space)
+                continue;
+            if (c != u'|')
+                return false;
+            state = afterCellBar;
+            continue;
+        }
+    }
+    return state == dashes || state == afterCell || state == afterCellBar;
 }
 
 bool isFence(QStringView t) { return t.startsWith(fenceTicks) || t.startsWith(fenceTildes); }
@@ -530,7 +581,7 @@ void blocks(QString& out, const Lines& lines, qsizetype& i)
             continue;
         }
         if (t.contains(u'|') && i + 1 < n && lines[i + 1].text().contains(u'-')
-            && Regex::reMatches(lines[i + 1].text().toString(), separatorRE)) {
+            && isSeparator(lines[i + 1].text())) {
             table(out, lines, i);
             continue;
         }

@@ -155,3 +155,24 @@ TEST(MarkdownLinks, CharacterClassesMatchICU)
     EXPECT_TRUE(MarkdownChars::isWord(0x20000));  // supplementary ideographs are letters
     EXPECT_TRUE(MarkdownChars::isDigit(0x1D7D8));
 }
+
+// The separator row is recognised exactly as by its former pattern.
+TEST(MarkdownLinks, TableSeparatorRowsAsThePattern)
+{
+    const QString pattern = QStringLiteral(R"(^\s*\|?\s*:?-{1,}:?\s*(\|\s*:?-{1,}:?\s*)*\|?\s*$)");
+    const char16_t alphabet[] = {u' ', u'\t', u'|', u':', u'-', u'-', u'x', 0x0B, 0x3000};
+    quint32 seed = 20;
+    int tables = 0;
+    for (int k = 0; k < 4000; ++k) {
+        QString row;
+        const int length = 1 + int((seed = seed * 1103515245u + 12345u) >> 16) % 9;
+        for (int j = 0; j < length; ++j)
+            row += QChar(alphabet[((seed = seed * 1103515245u + 12345u) >> 16) % 9]);
+        if (!row.contains(u'-'))
+            continue;
+        const bool table = Markdown::html(QStringLiteral("a|b\n") + row).startsWith(QStringLiteral("<table>"));
+        tables += table;
+        EXPECT_EQ(table, Regex::reMatches(row, pattern)) << row.toStdString();
+    }
+    EXPECT_GT(tables, 100);
+}
