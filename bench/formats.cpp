@@ -102,6 +102,22 @@ void benchYAML()
     report("YAML one 2 MB line of nested dashes", dashes.size(), [&] { len += YAMLPlugin::validate(dashes).size(); });
     const QString brackets = QStringLiteral("k: ") + QString(1'000'000, QLatin1Char('[')) + QString(1'000'000, QLatin1Char(']'));
     report("YAML one 2 MB line of nested brackets", brackets.size(), [&] { len += YAMLPlugin::validate(brackets).size(); });
+    // Kubernetes-style streams and docker-compose anchors, merges and multi-line scalars.
+    const QString doc = QStringLiteral("---\napiVersion: apps/v1\nkind: Deployment\nmetadata:\n  name: web-%1\n  labels: &labels\n"
+                                       "    app: web\n    tier: front\nspec:\n  selector:\n    matchLabels: *labels\n  template:\n"
+                                       "    metadata:\n      labels:\n        <<: *labels\n        extra: \"yes\"\n    spec:\n"
+                                       "      containers:\n        - name: app\n          image: !!str registry/app:%1\n"
+                                       "          args: [\"--port\", \"80\",\n                 \"--verbose\"]\n"
+                                       "          description: a plain value that goes on\n            over a second line\n");
+    QString stream;
+    for (int k = 0; stream.size() < 10000000; ++k)
+        stream += doc.arg(k);
+    const qsizetype streamBytes = stream.toUtf8().size();
+    report("YAML validate 10 MB stream, anchors", streamBytes, [&] {
+        if (!YAMLPlugin::validate(stream).isEmpty())
+            std::puts("unexpected diagnostic");
+    });
+    report("YAML preview 10 MB stream, anchors", streamBytes, [&] { len += YAMLPlugin::previewHTML(stream).size(); });
     std::printf("(output sizes %lld)\n", (long long)len);
 }
 
@@ -135,6 +151,17 @@ void benchCSV()
     report("CSV one 5 MB quoted field", field.size(), [&] { len += CSVPlugin::previewHTML(field).size(); });
     const QString digits = QStringLiteral("h\n") + QString(5'000'000, QLatin1Char('1')) + QStringLiteral("x\n");
     report("CSV one 5 MB digit field", digits.size(), [&] { len += CSVPlugin::previewHTML(digits).size(); });
+    // A short file with an 8 000-column header once rendered 145 MB of padded table.
+    QString wide = QString(7999, QLatin1Char(',')) + QLatin1Char('\n');
+    while (wide.size() < 51'000)
+        wide += QStringLiteral("a,b,c\n");
+    qsizetype wideOut = 0;
+    report("CSV 51 KB, 8 000-column header", wide.size(), [&] { wideOut = CSVPlugin::previewHTML(wide).size(); });
+    std::printf("  -> %lld characters of HTML\n", (long long)wideOut);
+    QString tsv;
+    while (tsv.size() < 50'000'000)
+        tsv += QStringLiteral("名称, 说明\t数量;单位\t1,234.5\n");
+    report("TSV preview 50 MB", tsv.toUtf8().size(), [&] { len += CSVPlugin::previewTSV(tsv).size(); });
     std::printf("(output sizes %lld)\n", (long long)len);
 }
 

@@ -1,5 +1,6 @@
 #include "plugins/TreeNode.h"
 
+#include "plugins/AnalysisBudget.h"
 #include "plugins/HTML.h"
 #include "plugins/JSONText.h"
 
@@ -63,6 +64,7 @@ QString TreeNode::html(const QString* key) const
 // Appends into one buffer so large trees render in linear time.
 void TreeNode::appendHTML(QString& out, const QString* key) const
 {
+    AnalysisBudget::poll(); // a huge tree must not hold the analysis queue
     auto prefix = [&] {
         if (key) {
             out += QStringLiteral("<span class=\"k\">");

@@ -7,6 +7,8 @@
 
 #include <QHash>
 #include <QSet>
+#include <string_view>
+#include <unordered_set>
 
 namespace YAML {
 
@@ -511,14 +513,11 @@ private:
     public:
         bool add(QStringView key)
         {
-            if (!set_.isEmpty() || few_.size() >= 16) {
-                if (set_.isEmpty())
+            if (!set_.empty() || few_.size() >= 16) {
+                if (set_.empty())
                     for (const QStringView k : few_)
-                        set_.insert(k);
-                if (set_.contains(key))
-                    return false;
-                set_.insert(key);
-                return true;
+                        set_.insert(std::u16string_view(k.utf16(), size_t(k.size())));
+                return set_.insert(std::u16string_view(key.utf16(), size_t(key.size()))).second;
             }
             for (const QStringView k : few_)
                 if (k == key)
@@ -529,7 +528,7 @@ private:
 
     private:
         std::vector<QStringView> few_;
-        QSet<QStringView> set_;
+        std::unordered_set<std::u16string_view> set_;
     };
 
     static void checkTab(const Line& l)
@@ -558,8 +557,11 @@ private:
                                                     v.contains(QLatin1Char('-'))));
         if (first == QLatin1Char('"') || first == QLatin1Char('\''))
             return scalarAt(quoted(v, no), no, depth, false, &anchors);
-        if (first == QLatin1Char('[') || first == QLatin1Char('{'))
-            return scalarAt(flowLines(v, no), no, depth, false, &anchors);
+        if (first == QLatin1Char('[') || first == QLatin1Char('{')) {
+            bool nestingChecked = false;
+            const QString flow = flowLines(v, no, nestingChecked);
+            return flowAt(flow, no, depth, nestingChecked, &anchors);
+        }
         if (first == QLatin1Char('*'))
             return scalarAt(v, no, depth, false, &anchors);
         QString joined;
@@ -658,11 +660,14 @@ private:
 
     // A flow collection, joined with the following raw lines until its
     // brackets balance.
-    QString flowLines(QStringView v, int no)
+    QString flowLines(QStringView v, int no, bool& nestingChecked)
     {
         const Nesting first = flowNesting(v);
-        if (first.last <= 0 || first.quoteOpen || first.deepest > maxDepth)
+        if (first.last <= 0 || first.quoteOpen || first.deepest > maxDepth) {
+            // One line, already measured: the nesting bound needs no second pass.
+            nestingChecked = first.last == 0 && !first.quoteOpen && depth + first.deepest <= maxDepth;
             return v.toString();
+        }
         QString out = v.toString();
         int level = first.last;
         for (qsizetype k = no; k < raw->size() && level > 0; ++k) {
