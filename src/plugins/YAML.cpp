@@ -32,6 +32,9 @@ std::optional<KeyValue> splitKeyView(QStringView line);
 QStringView stripCommentView(QStringView s);
 
 bool isItem(QStringView t) { return t == QLatin1String("-") || t.startsWith(QLatin1String("- ")); }
+// "? key" and ": value": a key and its value on lines of their own.
+bool isExplicitKey(QStringView t) { return t == QLatin1String("?") || t.startsWith(QLatin1String("? ")); }
+bool isExplicitValue(QStringView t) { return t == QLatin1String(":") || t.startsWith(QLatin1String(": ")); }
 
 bool isBlank(QStringView s)
 {
@@ -469,7 +472,7 @@ public:
         Depth guard(*this, l.no);
         if (isItem(l.text()))
             return seq(l.indent);
-        if (splitKeyView(l.text()))
+        if (isExplicitKey(l.text()) || splitKeyView(l.text()))
             return map(l.indent);
         ++pos;
         Props props;
@@ -700,6 +703,10 @@ private:
             if (l.indent != indent || isItem(l.text()))
                 break;
             checkTab(l);
+            if (isExplicitKey(l.text())) {
+                explicitPair(l, indent, seen, pairs);
+                continue;
+            }
             auto kv = splitKeyView(l.text());
             if (!kv)
                 throw PluginError(QStringLiteral("应为 key: value 形式（冒号后需要空格）"), l.no);
@@ -737,6 +744,47 @@ private:
         if (build)
             applyMerges(pairs);
         return TreeNode::makeMap(std::move(pairs));
+    }
+
+    // "? key" on line l, then optionally ": value" at the same indent.
+    void explicitPair(const Line& l, int indent, Keys& seen, std::vector<std::pair<QString, TreeNode>>& pairs)
+    {
+        Props keyProps;
+        QStringView key = takeProps(l.text().mid(1).trimmed(), keyProps);
+        if (key.size() >= 2 && (key.front() == QLatin1Char('"') || key.front() == QLatin1Char('\'')) && key.back() == key.front())
+            key = key.mid(1, key.size() - 2);
+        if (!seen.add(key))
+            throw PluginError(QStringLiteral("重复的键 ") + key.toString(), l.no);
+        define(&anchors, keyProps.anchor, TreeNode::makeString(key.toString()));
+        ++pos;
+        TreeNode value;
+        if (pos < lines.size() && lines[pos].indent == indent && isExplicitValue(lines[pos].text())) {
+            Line& v = lines[pos];
+            checkTab(v);
+            const QStringView r = v.text().mid(1).trimmed();
+            Props props;
+            const QStringView rest = takeProps(r, props);
+            if (rest.isEmpty()) {
+                ++pos;
+                if (pos < lines.size() && lines[pos].indent > indent)
+                    value = node(indent + 1);
+                else if (pos < lines.size() && lines[pos].indent == indent && isItem(lines[pos].text()))
+                    value = seq(indent);
+            } else if (isItem(r) || splitKeyView(r)) {
+                // ": name: x" opens a mapping that goes on below, as "- name: x" does.
+                props = Props();
+                const int newIndent = indent + int(v.text().size() - r.size());
+                v.from = v.full.size() - r.size();
+                v.indent = newIndent;
+                value = node(newIndent);
+            } else {
+                ++pos;
+                value = inlineValue(rest, props, v, indent);
+            }
+            define(&anchors, props.anchor, value);
+        }
+        if (build)
+            pairs.emplace_back(key.toString(), std::move(value));
     }
 
     TreeNode seq(int indent)
@@ -856,8 +904,18 @@ std::optional<KeyValue> splitKeyView(QStringView line)
     QChar quote;
     qsizetype k = 0;
     if (line[0] == QLatin1Char('"') || line[0] == QLatin1Char('\'')) {
+        // The closing quote, past \" and '' escapes; none on the line means a
+        // quoted scalar that goes on below, not a key.
         quote = line[0];
-        const qsizetype close = line.indexOf(quote, 1);
+        qsizetype close = -1;
+        for (qsizetype j = 1; j < line.size() && close < 0; ++j) {
+            if (quote == QLatin1Char('"') && line[j] == QLatin1Char('\\'))
+                ++j;
+            else if (line[j] == quote && quote == QLatin1Char('\'') && j + 1 < line.size() && line[j + 1] == quote)
+                ++j;
+            else if (line[j] == quote)
+                close = j;
+        }
         if (close < 0)
             return std::nullopt;
         k = close + 1;
@@ -893,7 +951,12 @@ QStringView stripCommentView(QStringView s)
     for (qsizetype k = 0; k < s.size(); ++k) {
         const QChar c = s[k];
         if (!quote.isNull()) {
-            if (c == quote)
+            // 'it''s' and "say \"hi\"" stay open past their escaped quotes.
+            if (quote == QLatin1Char('"') && c == QLatin1Char('\\'))
+                ++k;
+            else if (quote == QLatin1Char('\'') && c == quote && k + 1 < s.size() && s[k + 1] == quote)
+                ++k;
+            else if (c == quote)
                 quote = QChar();
             continue;
         }

@@ -322,3 +322,43 @@ TEST(YAMLStreams, EachDocumentCheckedOnItsOwn)
     // A lone document keeps its plain tree, with or without markers.
     EXPECT_EQ(YAMLPlugin::previewHTML(lines({"---", "a: 1", "..."})), YAMLPlugin::previewHTML(QStringLiteral("a: 1\n")));
 }
+
+TEST(YAMLParse, ExplicitKeys)
+{
+    const QString doc = lines({"? long key", ": name: settingBinding", "  plural: x", "? \"quoted key\"", ": 1", "? bare", "plain: 2",
+                               "? seq", ":", "  - a", "? &k anchored", ": *k"});
+    EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty()) << YAMLPlugin::validate(doc).value(0).message.toStdString();
+    const TreeNode root = YAML::parse(doc);
+    EXPECT_EQ(keysOf(root), (QStringList{"long key", "quoted key", "bare", "plain", "seq", "anchored"}));
+    EXPECT_EQ(at(root, "anchored"), TreeNode::makeString(QStringLiteral("anchored")));
+    EXPECT_EQ(keysOf(at(root, "long key")), (QStringList{"name", "plural"}));
+    EXPECT_EQ(at(root, "quoted key"), TreeNode::makeNumber(QStringLiteral("1")));
+    EXPECT_EQ(at(root, "bare"), TreeNode::makeNull());
+    EXPECT_EQ(at(root, "seq").items.size(), 1u);
+    EXPECT_EQ(only(lines({"? a", "a: 1"})), (Diagnostic{2, QStringLiteral("重复的键 a")}));
+    EXPECT_EQ(only(lines({"a: 1", ": 2"})), (Diagnostic{2, QStringLiteral("应为 key: value 形式（冒号后需要空格）")}));
+}
+
+TEST(YAMLParse, EscapedQuotesKeepCommentsInside)
+{
+    const TreeNode root = YAML::parse(lines({"a: 'it''s # not a comment' # comment", "b: \"say \\\"hi\\\" # still text\" # comment",
+                                             "c: 'x''' # c"}));
+    EXPECT_EQ(at(root, "a"), TreeNode::makeString(QStringLiteral("it's # not a comment")));
+    EXPECT_EQ(at(root, "b"), TreeNode::makeString(QStringLiteral("say \"hi\" # still text")));
+    EXPECT_EQ(at(root, "c"), TreeNode::makeString(QStringLiteral("x'")));
+    EXPECT_EQ(YAML::stripComment(QStringLiteral("'it''s' # c")), QStringLiteral("'it''s'"));
+}
+
+TEST(YAMLMultiline, QuotedScalarsWithColonsAreNotKeys)
+{
+    const QString doc = lines({"- \"say \\\"hi\\\" key: value gamma:\\", "  x\"", "- 'it''s key:", "  value'", "- \"a\\\"b\": 1",
+                               "--- 'it''s gamma: x'"});
+    EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty()) << YAMLPlugin::validate(doc).value(0).message.toStdString();
+    const std::vector<TreeNode> docs = YAML::parseDocuments(doc);
+    ASSERT_EQ(docs.size(), 2u);
+    ASSERT_EQ(docs[0].items.size(), 3u);
+    EXPECT_EQ(docs[0].items[0], TreeNode::makeString(QStringLiteral("say \"hi\" key: value gamma:x")));
+    EXPECT_EQ(docs[0].items[1], TreeNode::makeString(QStringLiteral("it's key: value")));
+    EXPECT_EQ(at(docs[0].items[2], "a\\\"b"), TreeNode::makeNumber(QStringLiteral("1")));
+    EXPECT_EQ(docs[1], TreeNode::makeString(QStringLiteral("it's gamma: x")));
+}
