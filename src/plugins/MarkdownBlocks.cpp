@@ -1,6 +1,7 @@
 #include "plugins/Markdown.h"
 
 #include "core/LineEnding.h"
+#include "plugins/AnalysisBudget.h"
 #include "plugins/HTML.h"
 #include "plugins/MarkdownChars.h"
 
@@ -434,6 +435,7 @@ void list(QString& out, const Lines& lines, qsizetype& i)
     // Items of an ordered list separated by blank lines stay one (loose) list.
     bool loose = false;
     while (i < n) {
+        AnalysisBudget::poll();
         const Line& line = lines[i];
         const QStringView t = trimmed(line);
         const int ind = widthOf(line);
@@ -522,6 +524,7 @@ void blocks(QString& out, const Lines& lines, qsizetype& i)
     DepthGuard guard;
     const qsizetype n = qsizetype(lines.size());
     while (i < n) {
+        AnalysisBudget::poll();
         const QStringView t = trimmed(lines[i]);
         if (t.isEmpty()) {
             ++i;

@@ -1,3 +1,4 @@
+#include "plugins/AnalysisBudget.h"
 #include "plugins/Markdown.h"
 #include "plugins/MarkdownPlugin.h"
 
@@ -125,4 +126,17 @@ TEST(MarkdownBlocks, DeepNestingRendersWithoutExhaustingTheStack)
     const QString nested = Markdown::html(lists);
     EXPECT_LE(nested.count(QStringLiteral("<ul>")), Markdown::maxDepth);
     EXPECT_TRUE(nested.endsWith(QStringLiteral("</ul>\n")));
+}
+
+TEST(MarkdownBlocks, RenderingStopsWhenItsTimeIsUp)
+{
+    QString doc;
+    for (int i = 0; i < 2000; ++i)
+        doc += QStringLiteral("- item %1\n  - nested\n\npara\n").arg(i);
+    {
+        AnalysisBudget::Scope budget(std::chrono::milliseconds(-1), nullptr);
+        EXPECT_THROW(Markdown::html(doc), AnalysisBudget::Expired);
+    }
+    // The depth count unwound with the exception: nesting still renders in full.
+    EXPECT_TRUE(Markdown::html(QStringLiteral("- a\n  - b")).contains(QStringLiteral("<li>a<ul><li>b</li></ul>")));
 }
