@@ -3,7 +3,7 @@
 #include "plugins/HTML.h"
 #include "plugins/HTMLSanitizer.h"
 #include "plugins/MarkdownChars.h"
-#include "plugins/MarkdownScan.h"
+#include "plugins/MarkdownFinder.h"
 
 #include <vector>
 

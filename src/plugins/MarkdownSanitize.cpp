@@ -2,7 +2,7 @@
 
 #include "plugins/HTMLSanitizer.h"
 #include "plugins/MarkdownChars.h"
-#include "plugins/MarkdownScan.h"
+#include "plugins/MarkdownFinder.h"
 
 #include <array>
 #include <cstring>
