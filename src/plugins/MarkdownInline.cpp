@@ -5,6 +5,7 @@
 #include "plugins/MarkdownChars.h"
 #include "plugins/MarkdownFinder.h"
 
+#include <QHash>
 #include <vector>
 
 // Inline Markdown as a fixed sequence of single forward scans over one
@@ -129,6 +130,8 @@ public:
 private:
     QStringList code, raw;
     std::vector<Tag> tags;
+    // The same tag is often repeated (<br>, </b>); it is cleaned once.
+    QHash<QString, QString> cleaned;
 
     // `text` with one or more characters other than a backtick.
     QString codeSpans(const QString& text)
@@ -168,7 +171,15 @@ private:
         qsizetype run = 0;
         const auto keep = [&](qsizetype from, qsizetype to, char16_t mark, bool clean) {
             out += s.mid(run, from - run);
-            raw << (clean ? sanitize(text.mid(from, to - from)) : text.mid(from, to - from));
+            const QString piece = text.mid(from, to - from);
+            if (!clean) {
+                raw << piece;
+            } else {
+                auto it = cleaned.find(piece);
+                if (it == cleaned.end())
+                    it = cleaned.insert(piece, sanitize(piece));
+                raw << *it;
+            }
             appendSlot(out, mark, raw.size() - 1);
             run = to;
         };

@@ -36,8 +36,9 @@ bool endsWord(QStringView s, qsizetype i)
 }
 
 // Drops <script …>…</script> and the like, or a lone opening tag of one.
-QString dropScripts(QStringView s)
+QString dropScripts(const QString& text)
 {
+    const QStringView s(text);
     static const char* names[] = {"script", "iframe", "object", "embed", "style"};
     const qsizetype n = s.size();
     // Where each name's closing tag "</name\s*>" next starts.
@@ -75,14 +76,15 @@ QString dropScripts(QStringView s)
         copied = i = end;
     }
     if (copied == 0)
-        return s.toString();
+        return text;
     out += s.mid(copied);
     return out;
 }
 
 // Drops every blank-led on…=value attribute (the blanks before it included).
-QString dropHandlers(QStringView s)
+QString dropHandlers(const QString& text)
 {
+    const QStringView s(text);
     const qsizetype n = s.size();
     auto nextBlank = markdownFinder(s, [s](qsizetype j) { return blank(s, j); });
     auto nextQuote = markdownFinder(s, [s](qsizetype j) { return s[j] == u'"'; });
@@ -124,14 +126,15 @@ QString dropHandlers(QStringView s)
         copied = i = end;
     }
     if (copied == 0)
-        return s.toString();
+        return text;
     out += s.mid(copied);
     return out;
 }
 
 // href/src = "javascript:…" (any quoting) becomes name="#".
-QString neutraliseScriptURLs(QStringView s)
+QString neutraliseScriptURLs(const QString& text)
 {
+    const QStringView s(text);
     const qsizetype n = s.size();
     auto valueEnd = markdownFinder(s, [s](qsizetype j) {
         const QChar c = s[j];
@@ -170,7 +173,7 @@ QString neutraliseScriptURLs(QStringView s)
         p = end - 1;
     }
     if (copied == 0)
-        return s.toString();
+        return text;
     out += s.mid(copied);
     return out;
 }
@@ -179,7 +182,15 @@ QString neutraliseScriptURLs(QStringView s)
 
 QString sanitize(const QString& html)
 {
-    const QString out = neutraliseScriptURLs(dropHandlers(dropScripts(html)));
+    // Each substitution needs a "<", a blank or an "=" to match at all.
+    QString out = html.contains(u'<') ? dropScripts(html) : html;
+    for (QChar c : out)
+        if (isSpace(c.unicode())) {
+            out = dropHandlers(out);
+            break;
+        }
+    if (out.contains(u'='))
+        out = neutraliseScriptURLs(out);
     // The substitutions above miss handlers after "/", encoded script URLs
     // and elements like <meta> or <form>; the parser-based pass catches them.
     return HTMLSanitizer::clean(out);
