@@ -269,6 +269,10 @@ private:
     void overwrite(const DocPtr& doc, Done then);
     void quitStep(QList<DocPtr> pending, Done completion);
     void doReopen(const DocPtr& doc, TextEncoding encoding);
+    void doConvert(const DocPtr& doc, TextEncoding encoding);
+    // A file that opened with replacement characters (or NULs) is offered
+    // again in the encoding that reads it cleanly.
+    void offerLikelyEncoding(const DocPtr& doc);
     // Name, format and highlights follow a new name.
     void applyName(const DocPtr& doc, const QString& name);
 

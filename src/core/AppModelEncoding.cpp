@@ -41,10 +41,74 @@ void AppModel::doReopen(const DocPtr& doc, TextEncoding encoding)
     flash(QStringLiteral("已按 ") + encoding.rawValue() + QStringLiteral(" 重新打开"));
 }
 
+namespace {
+
+// Replacement characters from a repaired reading, or NULs from UTF-16 read
+// as UTF-8: bytes a conversion would lose for good.
+bool holdsUnreadBytes(const QString& text)
+{
+    return text.contains(QChar(0xFFFD)) || text.contains(QChar(0));
+}
+
+} // namespace
+
+void AppModel::offerLikelyEncoding(const DocPtr& doc)
+{
+    const auto likely = doc->likelyEncoding();
+    if (!likely || !holdsUnreadBytes(doc->text()))
+        return;
+    const QString label = likely->rawValue();
+    const bool repaired = doc->text().contains(QChar(0xFFFD));
+    QPointer<AppModel> self(this);
+    Dialog d;
+    d.title = QStringLiteral("此文件可能是 ") + label + QStringLiteral(" 编码");
+    d.message = QStringLiteral("「") + doc->name()
+        + (repaired ? QStringLiteral("」中有无法解码的字节（显示为 \uFFFD）。") : QStringLiteral("」中有空字符。"))
+        + QStringLiteral("按 ") + label + QStringLiteral(" 重新打开可保留原有字符；以 UTF-8 保存会永久丢失它们。");
+    d.buttons = {
+        {QUuid::createUuid(), QStringLiteral("保持现状"), Dialog::Role::cancel, [] {}},
+        {QUuid::createUuid(), QStringLiteral("按 ") + label + QStringLiteral(" 重新打开"), Dialog::Role::primary,
+         [self, doc, likely] {
+             if (self)
+                 self->reopen(doc, *likely);
+         }},
+    };
+    present(std::move(d));
+}
+
 void AppModel::convert(const DocPtr& doc, TextEncoding encoding)
 {
     if (!doc)
         return;
+    const auto likely = doc->likelyEncoding();
+    if (!doc->url() || !likely || !holdsUnreadBytes(doc->text()))
+        return doConvert(doc, encoding);
+    // Writing the repaired text would replace the unread bytes for good.
+    const QString label = likely->rawValue();
+    QPointer<AppModel> self(this);
+    Dialog d;
+    d.title = QStringLiteral("转换将永久丢失无法解码的字节");
+    d.message = QStringLiteral("「") + doc->name() + QStringLiteral("」按 ") + label
+        + QStringLiteral(" 可以完整读取。建议先按 ") + label + QStringLiteral(" 重新打开，再转换为 ")
+        + encoding.rawValue() + QStringLiteral("。");
+    d.buttons = {
+        {QUuid::createUuid(), QStringLiteral("取消"), Dialog::Role::cancel, [] {}},
+        {QUuid::createUuid(), QStringLiteral("仍然转换"), Dialog::Role::danger,
+         [self, doc, encoding] {
+             if (self)
+                 self->doConvert(doc, encoding);
+         }},
+        {QUuid::createUuid(), QStringLiteral("按 ") + label + QStringLiteral(" 重新打开"), Dialog::Role::primary,
+         [self, doc, likely] {
+             if (self)
+                 self->reopen(doc, *likely);
+         }},
+    };
+    present(std::move(d));
+}
+
+void AppModel::doConvert(const DocPtr& doc, TextEncoding encoding)
+{
     const TextEncoding old = doc->encoding();
     doc->setEncoding(encoding);
     if (!doc->url()) {
@@ -54,5 +118,7 @@ void AppModel::convert(const DocPtr& doc, TextEncoding encoding)
     save(doc, false, [doc, old](bool ok) {
         if (!ok)
             doc->setEncoding(old);
+        else
+            doc->clearLikelyEncoding();
     });
 }

@@ -50,6 +50,7 @@ DocPtr AppModel::open(const QString& path, bool quiet)
     persist();
     setActiveID(doc->id);
     persistSession();
+    offerLikelyEncoding(doc);
     return doc;
 }
 

@@ -66,6 +66,7 @@ Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encodi
         return Result<DocPtr>::failure(bytes.error());
     QString decoded;
     TextEncoding used;
+    std::optional<TextEncoding> likely;
     if (encoding) {
         auto text = encoding->decode(bytes.value());
         if (!text)
@@ -76,6 +77,7 @@ Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encodi
         auto d = TextEncoding::detect(bytes.value());
         decoded = std::move(d.text);
         used = d.encoding;
+        likely = d.likely;
     }
     bytes.value().clear();
     const LineEnding eol = LineEnding::detect(decoded);
@@ -84,6 +86,7 @@ Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encodi
     DocPtr doc = makeDoc(QUuid::createUuid(), QFileInfo(absolute).fileName(), std::move(text),
                          absolute, used, eol, {});
     doc->diskModified_ = FileIO::modificationDate(absolute);
+    doc->likelyEncoding_ = likely;
     return doc;
 }
 
@@ -104,6 +107,7 @@ std::optional<QString> Doc::reload(TextEncoding encoding)
     setSavedText(text);
     diskModified_ = FileIO::modificationDate(*url_);
     setNotice(std::nullopt);
+    likelyEncoding_.reset();
     return std::nullopt;
 }
 

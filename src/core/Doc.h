@@ -76,6 +76,10 @@ public:
     bool metaDirty() const { return metaDirty_; }
     const std::optional<QDateTime>& diskModified() const { return diskModified_; }
     std::optional<DocNotice> notice() const { return notice_; }
+    // Set when the file opened with a doubtful reading; the encoding that
+    // reads its bytes cleanly.
+    std::optional<TextEncoding> likelyEncoding() const { return likelyEncoding_; }
+    void clearLikelyEncoding() { likelyEncoding_.reset(); }
     const QList<Diagnostic>& diagnostics() const { return diagnostics_; }
     const PreviewState& preview() const { return preview_; }
     AnalysisJob* analysis() const { return analysis_.get(); }
@@ -139,6 +143,7 @@ private:
     bool metaDirty_ = false;
     std::optional<QDateTime> diskModified_;
     std::optional<DocNotice> notice_;
+    std::optional<TextEncoding> likelyEncoding_;
     QList<Diagnostic> diagnostics_;
     PreviewState preview_;
     std::shared_ptr<AnalysisJob> analysis_;

@@ -4,7 +4,9 @@
 
 #include <QStringDecoder>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -27,9 +29,22 @@ Converter openStrict(const char* name)
     return cnv;
 }
 
+// Opening a converter costs more than converting a short text, so each
+// thread keeps one per character set and resets it before use.
+UConverter* strictConverter(const char* name)
+{
+    thread_local std::map<std::string, Converter> cache;
+    auto it = cache.find(name);
+    if (it == cache.end())
+        it = cache.emplace(name, openStrict(name)).first;
+    if (it->second)
+        ucnv_reset(it->second.get());
+    return it->second.get();
+}
+
 std::optional<QString> icuDecode(const char* name, const char* src, qsizetype size)
 {
-    Converter cnv = openStrict(name);
+    UConverter* cnv = strictConverter(name);
     if (!cnv)
         return std::nullopt;
     // Every byte of these character sets yields at most one UTF-16 unit, so
@@ -42,7 +57,7 @@ std::optional<QString> icuDecode(const char* name, const char* src, qsizetype si
         UChar* begin = reinterpret_cast<UChar*>(out.data());
         UChar* target = begin + written;
         UErrorCode err = U_ZERO_ERROR;
-        ucnv_toUnicode(cnv.get(), &target, begin + out.size(), &source, sourceLimit, nullptr, true, &err);
+        ucnv_toUnicode(cnv, &target, begin + out.size(), &source, sourceLimit, nullptr, true, &err);
         written = target - begin;
         if (err == U_BUFFER_OVERFLOW_ERROR) {
             out.resize(out.size() * 2);
@@ -58,7 +73,7 @@ std::optional<QString> icuDecode(const char* name, const char* src, qsizetype si
 
 std::optional<QByteArray> icuEncode(const char* name, const QString& text)
 {
-    Converter cnv = openStrict(name);
+    UConverter* cnv = strictConverter(name);
     if (!cnv)
         return std::nullopt;
     const UChar* source = reinterpret_cast<const UChar*>(text.utf16());
@@ -69,7 +84,7 @@ std::optional<QByteArray> icuEncode(const char* name, const QString& text)
         char* begin = out.data();
         char* target = begin + written;
         UErrorCode err = U_ZERO_ERROR;
-        ucnv_fromUnicode(cnv.get(), &target, begin + out.size(), &source, sourceLimit, nullptr, true, &err);
+        ucnv_fromUnicode(cnv, &target, begin + out.size(), &source, sourceLimit, nullptr, true, &err);
         written = target - begin;
         if (err == U_BUFFER_OVERFLOW_ERROR) {
             out.resize(out.size() * 2);
@@ -124,6 +139,23 @@ QByteArray encodeUtf16(const QString& text, bool bigEndian)
             std::swap(p[i], p[i + 1]);
     }
     return out;
+}
+
+// Code points ICU's Big5 and GBK converters reach only through bytes the
+// standards leave undefined: 0x80, 0xFF and the user-defined areas (mapped to
+// private use), and for GBK the euro sign, which only the lone 0x80 carries.
+bool outsideStandard(TextEncoding::Value v, const QString& text)
+{
+    if (v != TextEncoding::big5 && v != TextEncoding::gbk)
+        return false;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80)
+            continue;
+        if (u <= 0x9F || (u >= 0xE000 && u <= 0xF8FF) || (v == TextEncoding::gbk && u == 0x20AC))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -257,8 +289,17 @@ std::optional<QString> TextEncoding::decode(const QByteArray& data) const
     case utf16LE: return decodeUtf16(src, size, false);
     case utf16BE: return decodeUtf16(src, size, true);
     case latin1: return QString::fromLatin1(src, size);
-    default: return icuDecode(stringEncoding(), src, size);
+    default: break;
     }
+    auto text = icuDecode(stringEncoding(), src, size);
+    if (!text || outsideStandard(v_, *text))
+        return std::nullopt;
+    // Some byte sequences share a character with another sequence; such a
+    // reading would change bytes nobody edited on the next save.
+    const auto again = icuEncode(stringEncoding(), *text);
+    if (!again || QByteArrayView(*again) != QByteArrayView(src, size))
+        return std::nullopt;
+    return text;
 }
 
 std::optional<QByteArray> TextEncoding::encode(const QString& text) const
@@ -284,7 +325,7 @@ std::optional<QByteArray> TextEncoding::encode(const QString& text) const
         body = text.toLatin1();
         break;
     default:
-        if (hasUnpairedSurrogate(units, text.size()))
+        if (hasUnpairedSurrogate(units, text.size()) || outsideStandard(v_, text))
             return std::nullopt;
         body = icuEncode(stringEncoding(), text);
         break;
@@ -295,33 +336,4 @@ std::optional<QByteArray> TextEncoding::encode(const QString& text) const
     if (mark.isEmpty())
         return body;
     return mark + *body;
-}
-
-TextEncoding::Detection TextEncoding::detect(const QByteArray& data)
-{
-    struct Marked {
-        const char* mark;
-        qsizetype length;
-        TextEncoding encoding;
-    };
-    static const Marked marked[] = {
-        {"\xEF\xBB\xBF", 3, utf8BOM},
-        {"\xFF\xFE", 2, utf16LE},
-        {"\xFE\xFF", 2, utf16BE},
-    };
-    for (const Marked& m : marked) {
-        if (data.startsWith(QByteArrayView(m.mark, m.length))) {
-            if (auto text = m.encoding.decode(data))
-                return {*text, m.encoding};
-        }
-    }
-    if (auto text = TextEncoding(utf8).decode(data))
-        return {*text, utf8};
-    for (TextEncoding candidate : {TextEncoding(gb18030), TextEncoding(big5), TextEncoding(shiftJIS)}) {
-        auto text = candidate.decode(data);
-        if (text && !text->contains(QChar(0xFFFD)))
-            return {*text, candidate};
-    }
-    // Nothing fits: show a repaired UTF-8 reading, reported as Latin-1.
-    return {QString::fromUtf8(data), latin1};
 }

@@ -39,6 +39,12 @@ private:
 struct TextEncoding::Detection {
     QString text;
     TextEncoding encoding;
+    // Nothing decoded cleanly: text is a UTF-8 reading with U+FFFD in place
+    // of the invalid bytes.
+    bool repaired = false;
+    // Set when the reading is doubtful (repaired, or NULs that look like
+    // UTF-16 without a mark) and another encoding reads the bytes cleanly.
+    std::optional<TextEncoding> likely;
 };
 
 // True when the whole buffer is well-formed UTF-8 (no overlongs, no

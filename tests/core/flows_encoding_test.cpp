@@ -5,6 +5,9 @@ using EncodingFlow = WorkspaceTest;
 namespace {
 // "汉字" in GBK.
 const QByteArray gbkBytes("\xBA\xBA\xD7\xD6", 4);
+// French in Latin-1 that no CJK encoding reads.
+const QString french = QStringLiteral("Un café très chaud, à emporter.\nÇa coûte 3 francs? Où ça?\n");
+const QByteArray frenchBytes = french.toLatin1();
 }
 
 TEST_F(EncodingFlow, CleanFileReopensWithoutAsking)
@@ -43,6 +46,7 @@ TEST_F(EncodingFlow, DirtyFileAsksAndCancelKeepsEverything)
 TEST_F(EncodingFlow, UndecodableReopenChangesNothing)
 {
     DocPtr d = model->open(file("bad.txt", QByteArray("ok \xC3\x28 \xFF")));
+    ASSERT_TRUE(model->chooseButton("保持现状"));  // the Latin-1 offer
     const QString before = d->text();
     const TextEncoding enc = d->encoding();
     model->reopen(d, TextEncoding::utf8);
@@ -83,4 +87,88 @@ TEST_F(EncodingFlow, ConvertWritesAtOnceOrRestoresTheOldEncoding)
     EXPECT_EQ(n->encoding(), TextEncoding::gb18030);
     EXPECT_EQ(model->toast(), QStringLiteral("保存时将使用 GB18030"));
     EXPECT_FALSE(n->url());
+}
+
+TEST_F(EncodingFlow, LatinFileOpensRepairedAndOffersLatin1)
+{
+    const QString path = file("fr.txt", frenchBytes);
+    DocPtr d = model->open(path);
+    EXPECT_TRUE(d->text().contains(QChar(0xFFFD)));
+    EXPECT_EQ(d->likelyEncoding(), TextEncoding(TextEncoding::latin1));
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("此文件可能是 ISO-8859-1 编码"));
+    EXPECT_TRUE(model->dialog()->message.startsWith(QStringLiteral("「fr.txt」中有无法解码的字节")));
+    EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"保持现状", "按 ISO-8859-1 重新打开"}));
+    model->chooseButton("按 ISO-8859-1 重新打开");
+    EXPECT_FALSE(model->dialog());
+    EXPECT_EQ(d->text(), french);
+    EXPECT_EQ(d->encoding(), TextEncoding::latin1);
+    EXPECT_FALSE(d->isDirty());
+    EXPECT_FALSE(d->likelyEncoding());
+    EXPECT_EQ(model->toast(), QStringLiteral("已按 ISO-8859-1 重新打开"));
+
+    // An untouched save keeps every byte; an edit is written in Latin-1.
+    model->save(d);
+    EXPECT_EQ(TestDir::read(path), frenchBytes);
+    d->setText(french + QStringLiteral("Grüße\n"));
+    model->save(d);
+    EXPECT_EQ(TestDir::read(path), (french + QStringLiteral("Grüße\n")).toLatin1());
+
+    // Files that read cleanly are not questioned.
+    model->open(file("ok.txt", QStringLiteral("café\n").toUtf8()));
+    EXPECT_FALSE(model->dialog());
+}
+
+TEST_F(EncodingFlow, ConvertingARepairedFileAsksFirst)
+{
+    const QString path = file("fr.txt", frenchBytes);
+    DocPtr d = model->open(path);
+    model->chooseButton("保持现状");
+    ASSERT_FALSE(model->dialog());
+
+    model->convert(d, TextEncoding::utf8);
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("转换将永久丢失无法解码的字节"));
+    EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"取消", "仍然转换", "按 ISO-8859-1 重新打开"}));
+    model->chooseButton("取消");
+    EXPECT_EQ(TestDir::read(path), frenchBytes);
+    EXPECT_EQ(d->encoding(), TextEncoding::latin1);
+
+    // Reopening first, then converting, keeps the accents.
+    model->convert(d, TextEncoding::utf8);
+    model->chooseButton("按 ISO-8859-1 重新打开");
+    EXPECT_EQ(d->text(), french);
+    model->convert(d, TextEncoding::utf8);
+    EXPECT_FALSE(model->dialog());
+    EXPECT_EQ(TestDir::read(path), french.toUtf8());
+}
+
+TEST_F(EncodingFlow, ConvertingAnywayWritesTheRepairedTextOnce)
+{
+    const QString path = file("fr.txt", frenchBytes);
+    DocPtr d = model->open(path);
+    model->chooseButton("保持现状");
+    const QString repaired = d->text();
+    model->convert(d, TextEncoding::utf8);
+    model->chooseButton("仍然转换");
+    EXPECT_EQ(d->encoding(), TextEncoding::utf8);
+    EXPECT_EQ(TestDir::read(path), repaired.toUtf8());
+    // The file is UTF-8 now: Latin-1 no longer reads what is on disk.
+    EXPECT_FALSE(d->likelyEncoding());
+    model->convert(d, TextEncoding::utf16LE);
+    EXPECT_FALSE(model->dialog());
+    EXPECT_EQ(d->encoding(), TextEncoding::utf16LE);
+}
+
+TEST_F(EncodingFlow, Utf16WithoutAMarkIsOfferedAndReopened)
+{
+    const QString text = QStringLiteral("名称: Lorvane\n版本 1\n");
+    QByteArray le = *TextEncoding(TextEncoding::utf16LE).encode(text);
+    le.remove(0, 2);
+    DocPtr d = model->open(file("u16.txt", le));
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("此文件可能是 UTF-16 LE 编码"));
+    model->chooseButton("按 UTF-16 LE 重新打开");
+    EXPECT_EQ(d->text(), text);
+    EXPECT_EQ(d->encoding(), TextEncoding::utf16LE);
 }
