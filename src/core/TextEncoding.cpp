@@ -294,8 +294,11 @@ std::optional<QString> TextEncoding::decode(const QByteArray& data) const
     auto text = icuDecode(stringEncoding(), src, size);
     if (!text || outsideStandard(v_, *text))
         return std::nullopt;
-    // Some byte sequences share a character with another sequence; such a
-    // reading would change bytes nobody edited on the next save.
+    // Big5 and Shift_JIS have byte sequences that share a character with
+    // another sequence; such a reading would change bytes nobody edited on
+    // the next save. GB18030 and standard GBK map one to one.
+    if (v_ != big5 && v_ != shiftJIS)
+        return text;
     const auto again = icuEncode(stringEncoding(), *text);
     if (!again || QByteArrayView(*again) != QByteArrayView(src, size))
         return std::nullopt;

@@ -93,7 +93,8 @@ double plausibleShare(const QString& text)
 // does (every ASCII character carries one).
 std::optional<TextEncoding> likelyUtf16(const QByteArray& data)
 {
-    if (data.size() < 2 || data.size() % 2 != 0 || !std::memchr(data.constData(), 0, data.size()))
+    if (data.size() < 2 || data.size() % 2 != 0
+        || !std::memchr(data.constData(), 0, std::min<qsizetype>(data.size(), sniffLimit)))
         return std::nullopt;
     std::optional<TextEncoding> best;
     double bestShare = 0.9;

@@ -49,6 +49,25 @@ TEST(TextEncodingStrict, EveryOneAndTwoByteSequenceThatDecodesEncodesBackToTheSa
     }
 }
 
+TEST(TextEncodingStrict, EveryFourByteGb18030SequenceEncodesBackToTheSameBytes)
+{
+    const TextEncoding gb = TextEncoding::gb18030;
+    int clean = 0;
+    for (int a = 0x81; a <= 0xFE; ++a)
+        for (int b = 0x30; b <= 0x39; ++b)
+            for (int c = 0x81; c <= 0xFE; ++c)
+                for (int d = 0x30; d <= 0x39; ++d) {
+                    const QByteArray in = bytes({a, b, c, d});
+                    const auto text = gb.decode(in);
+                    if (!text)
+                        continue;
+                    ++clean;
+                    ASSERT_EQ(gb.encode(*text), in) << in.toHex().constData();
+                }
+    // The BMP beyond the two-byte codes plus all of U+10000..U+10FFFF.
+    EXPECT_EQ(clean, 39420 + 0x100000);
+}
+
 TEST(TextEncodingStrict, DuplicateCodesAreRejectedWhileTheirCanonicalBytesRead)
 {
     const TextEncoding sjis = TextEncoding::shiftJIS;
