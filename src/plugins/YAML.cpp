@@ -242,9 +242,9 @@ TreeNode scalarAt(QStringView text, int line, int depth, bool inFlow = false, An
     }
     if (first == QLatin1Char('[') || first == QLatin1Char('{'))
         return flowAt(s.toString(), line, depth, inFlow, anchors);
-    if (anchors && (first == QLatin1Char('&') || first == QLatin1Char('!'))) {
-        Props props;
-        const QStringView rest = takeProps(s, props);
+    Props props;
+    const QStringView rest = anchors && (first == QLatin1Char('&') || first == QLatin1Char('!')) ? takeProps(s, props) : s;
+    if (rest.size() < s.size()) { // "&" before a flow indicator is no anchor: nothing was taken
         TreeNode value = rest.isEmpty()                             ? TreeNode::makeNull()
             : forcesString(props) && rest[0] != QLatin1Char('"') && rest[0] != QLatin1Char('\'') ? TreeNode::makeString(rest.toString())
                                                                     : scalarAt(rest, line, depth, inFlow, anchors);

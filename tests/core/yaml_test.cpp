@@ -240,6 +240,8 @@ TEST(YAMLAnchors, AnchorsAliasesTagsAndMerges)
     EXPECT_EQ(keysOf(at(root, "both")), (QStringList{"name", "value", "restart", "logging"}));
     EXPECT_EQ(at(root, "unknown"), TreeNode::makeString(QStringLiteral("*nowhere")));
     EXPECT_EQ(at(root, "key"), TreeNode::makeNumber(QStringLiteral("1")));
+    // "&" or "!" before a flow indicator takes nothing and stays text.
+    EXPECT_EQ(at(YAML::parse(lines({"k: &[]", "l: [&, !]"})), "k"), TreeNode::makeString(QStringLiteral("&[]")));
     // An anchored key that is set twice is still a duplicate.
     EXPECT_EQ(only(lines({"a: &x 1", "a: *x"})), (Diagnostic{2, QStringLiteral("重复的键 a")}));
 }
