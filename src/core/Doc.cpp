@@ -147,6 +147,10 @@ Result<QByteArray> Doc::encoded() const
         out.replace(QLatin1Char('\n'), eol_.sequence());
     auto bytes = encoding_.encode(out);
     out.clear();
+    if (!bytes && likelyEncoding_ && text().contains(QChar(0xFFFD)))
+        // UTF-8 would keep the replacement characters and lose the bytes.
+        return Result<QByteArray>::failure(QStringLiteral("内容中有无法解码的字节（显示为 \uFFFD），请先按 ")
+                                           + likelyEncoding_->rawValue() + QStringLiteral(" 重新打开"));
     if (!bytes)
         return Result<QByteArray>::failure(QStringLiteral("内容中有 ") + encoding_.rawValue()
                                            + QStringLiteral(" 无法表示的字符，请换用 UTF-8 保存"));

@@ -134,6 +134,16 @@ TEST_F(EncodingFlow, ConvertingARepairedFileAsksFirst)
     EXPECT_EQ(TestDir::read(path), frenchBytes);
     EXPECT_EQ(d->encoding(), TextEncoding::latin1);
 
+    // A plain save cannot write the repaired text and says what helps.
+    d->setText(d->text() + QStringLiteral("!"));
+    model->save(d);
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->message,
+              QStringLiteral("内容中有无法解码的字节（显示为 \uFFFD），请先按 ISO-8859-1 重新打开"));
+    model->chooseButton("好");
+    EXPECT_EQ(TestDir::read(path), frenchBytes);
+    d->setText(d->savedText());
+
     // Reopening first, then converting, keeps the accents.
     model->convert(d, TextEncoding::utf8);
     model->chooseButton("按 ISO-8859-1 重新打开");
