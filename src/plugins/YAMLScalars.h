@@ -1,0 +1,64 @@
+#pragma once
+
+#include "plugins/TreeNode.h"
+#include "plugins/YAML.h"
+
+#include <QHash>
+#include <QString>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// The pieces of the YAML reader below the block structure: line tests,
+// node properties and anchors, scalars and flow collections.
+namespace YAML::detail {
+
+struct KeyValue {
+    QStringView key;
+    QStringView value;
+};
+// "key: value" split at the first ": " outside quotes and brackets.
+std::optional<KeyValue> splitKeyView(QStringView line);
+QStringView stripCommentView(QStringView s);
+
+inline bool isItem(QStringView t) { return t == QLatin1String("-") || t.startsWith(QLatin1String("- ")); }
+// "? key" and ": value": a key and its value on lines of their own.
+inline bool isExplicitKey(QStringView t) { return t == QLatin1String("?") || t.startsWith(QLatin1String("? ")); }
+inline bool isExplicitValue(QStringView t) { return t == QLatin1String(":") || t.startsWith(QLatin1String(": ")); }
+bool isBlank(QStringView s);
+int leadingSpaces(QStringView s);
+QStringView trimSpacesTabs(QStringView s);
+bool isMarker(QStringView r, QChar c);
+bool isDocumentMarker(QStringView r);
+
+// Anchors of one document and the copying budget of their aliases.
+struct Anchors {
+    QHash<QString, std::pair<TreeNode, qint64>> byName;
+    qint64 budget = aliasNodeBudget;
+    bool record = true; // false when only checking: no values are kept
+};
+void define(Anchors* anchors, const QString& name, const TreeNode& value);
+
+struct Props {
+    QString anchor;
+    QString tag;
+};
+// Strips leading node properties: "&anchor", "!tag", "!!str", "!<uri>".
+QStringView takeProps(QStringView v, Props& props);
+bool forcesString(const Props& p);
+
+// Without anchors (the public helpers) "&" and "*" values stay text.
+TreeNode scalarAt(QStringView text, int line, int depth, bool inFlow = false, Anchors* anchors = nullptr);
+
+// Bracket nesting outside quoted values, found in one pass: the deepest
+// level, the level at the end, and whether a quote is still open there.
+struct Nesting {
+    int deepest = 0;
+    int last = 0;
+    bool quoteOpen = false;
+};
+Nesting flowNesting(QStringView s);
+TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anchors* anchors);
+void applyMerges(std::vector<std::pair<QString, TreeNode>>& pairs);
+
+}
