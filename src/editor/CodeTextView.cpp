@@ -4,6 +4,8 @@
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -31,6 +33,17 @@ qsizetype utf16Units(const char* s, qsizetype n)
     return units;
 }
 
+// QScintilla's accessible text interface converts the caret position from
+// the start of the text on every update; a large text gets the plain widget
+// interface instead, and small texts keep the full one.
+QAccessibleInterface* accessibleFor(const QString&, QObject* object)
+{
+    auto* view = qobject_cast<CodeTextView*>(object);
+    if (view && view->byteLength() >= CodeTextView::quietThreshold)
+        return new QAccessibleWidget(view, QAccessible::EditableText);
+    return nullptr;
+}
+
 // Scintilla colours are 0xBBGGRR.
 long bgr(const QColor& c) { return long(c.red()) | long(c.green()) << 8 | long(c.blue()) << 16; }
 
@@ -40,6 +53,9 @@ CodeTextView::CodeTextView(QWidget* parent)
     : QsciScintillaBase(parent), caretColor(Palette::accent().resolve())
 {
     setFrameShape(QFrame::NoFrame);
+    // Installed after QScintilla's own factory, so it is asked first.
+    static const bool factory = (QAccessible::installFactory(accessibleFor), true);
+    Q_UNUSED(factory);
     send(SCI_SETCODEPAGE, SC_CP_UTF8);
     send(SCI_SETEOLMODE, SC_EOL_LF);
     send(SCI_SETPASTECONVERTENDINGS, 1);
@@ -99,11 +115,16 @@ void CodeTextView::onModified(int position, int type, const char* text, int leng
     const bool insert = type & SC_MOD_BEFOREINSERT;
     if (!insert && !(type & SC_MOD_BEFOREDELETE))
         return;
+    countPendingInsert();
     if (insert) {
-        if (text)
+        if (text) {
             utf16Length_ += utf16Units(text, length);
-        else
-            lengthUnknown_ = true;
+        } else {
+            // Typed text comes without its bytes: they are counted where
+            // they landed, before anything else changes.
+            pendingPos_ = position;
+            pendingLen_ = length;
+        }
     } else {
         const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, position, length));
         utf16Length_ -= p ? utf16Units(p, length) : 0;
@@ -118,15 +139,27 @@ void CodeTextView::onModified(int position, int type, const char* text, int leng
     }
 }
 
+int CodeTextView::length() const
+{
+    countPendingInsert();
+    return int(utf16Length_);
+}
+
+void CodeTextView::countPendingInsert() const
+{
+    if (pendingPos_ < 0)
+        return;
+    const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, pendingPos_, pendingLen_));
+    utf16Length_ += p ? utf16Units(p, pendingLen_) : 0;
+    pendingPos_ = -1;
+}
+
 void CodeTextView::finishChange()
 {
     if (!changed_)
         return;
     changed_ = false;
-    if (lengthUnknown_) {
-        lengthUnknown_ = false;
-        utf16Length_ = send(SCI_COUNTCODEUNITS, 0, byteLength());
-    }
+    countPendingInsert();
     if (foreignChange_) {
         foreignChange_ = false;
         // An edit the carets did not make (undo, a replacement from outside)
@@ -166,6 +199,9 @@ void CodeTextView::updateEventMask()
     if (quiet == quiet_)
         return;
     quiet_ = quiet;
+    // The accessible interface is chosen by size when it is created.
+    if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(this))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
     // The "before" notifications carry everything the deltas need; the
     // others stay on for small texts, where screen readers can afford them.
     send(SCI_SETMODEVENTMASK, quiet ? (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE) : SC_MODEVENTMASKALL);
@@ -179,6 +215,7 @@ void CodeTextView::setPlainText(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     const bool ro = isReadOnly();
+    releaseIndex();
     send(SCI_SETREADONLY, 0);
     send(SCI_SETUNDOCOLLECTION, 0);
     send(SCI_ALLOCATE, bytes.size() + 1);
@@ -190,6 +227,7 @@ void CodeTextView::setPlainText(const QString& text)
     send(SCI_SETSAVEPOINT);
     send(SCI_SETREADONLY, ro);
     utf16Length_ = text.size();
+    pendingPos_ = -1;
     changed_ = false;
     foreignChange_ = false;
     paintedFrom_ = paintedTo_ = 0;
@@ -205,31 +243,22 @@ void CodeTextView::replaceWhole(const QString& text)
     if (isReadOnly())
         return;
     const QByteArray bytes = text.toUtf8();
-    send(SCI_BEGINUNDOACTION);
-    send(SCI_SETTARGETRANGE, 0, byteLength());
-    SendScintilla(SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
-    send(SCI_ENDUNDOACTION);
-    finishChange();
-}
-
-void CodeTextView::replaceRanges(const std::vector<FindExpression::Replacement>& replacements)
-{
-    if (isReadOnly() || replacements.empty())
-        return;
+    // The caret and the scroll position stay where they were.
+    const int caret = cursorPosition();
+    const long firstVisible = send(SCI_GETFIRSTVISIBLELINE);
+    // Rebuilding the position index afterwards is cheaper than keeping it
+    // up to date through a whole-text edit.
+    releaseIndex();
     {
         QuietEdits quiet(this);
         send(SCI_BEGINUNDOACTION);
-        // From the last to the first, so that earlier offsets stay valid.
-        for (auto it = replacements.rbegin(); it != replacements.rend(); ++it) {
-            const qsizetype from = toByte(it->range.start);
-            const qsizetype to = toByte(it->range.end());
-            const QByteArray bytes = it->text.toUtf8();
-            send(SCI_SETTARGETRANGE, from, to);
-            SendScintilla(SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
-        }
+        send(SCI_SETTARGETRANGE, 0, byteLength());
+        SendScintilla(SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
         send(SCI_ENDUNDOACTION);
     }
     finishChange();
+    setCursorPosition(std::min(caret, length()));
+    send(SCI_SETFIRSTVISIBLELINE, firstVisible);
 }
 
 void CodeTextView::replaceRange(int start, int length, const QString& text)
@@ -328,6 +357,13 @@ QByteArray CodeTextView::fromMimeData(const QMimeData* source, bool& rectangular
 }
 
 // ---- Positions ----
+
+void CodeTextView::releaseIndex()
+{
+    if (indexed_)
+        send(SCI_RELEASELINECHARACTERINDEX, SC_LINECHARACTERINDEX_UTF16);
+    indexed_ = false;
+}
 
 void CodeTextView::ensureIndex() const
 {

@@ -40,10 +40,8 @@ public:
     QString text() const;
     QString toPlainText() const { return text(); }
     QString textIn(int start, int length) const;
-    int length() const { return int(utf16Length_); }
+    int length() const;
     qsizetype byteLength() const;
-    // Replaces each range (sorted, not overlapping) in one undo step.
-    void replaceRanges(const std::vector<FindExpression::Replacement>& replacements);
     // Called after every change of the text, once per edit operation.
     std::function<void()> onTextChange;
     // Called when the ordinary selection or caret moved.
@@ -155,6 +153,7 @@ private:
     void showCarets();
     void onModified(int position, int type, const char* text, int length);
     void finishChange();
+    void countPendingInsert() const;
     void checkSelection();
     // Bulk edits run with the "before" notifications only.
     struct QuietEdits {
@@ -165,6 +164,7 @@ private:
     };
     void updateEventMask();
     void ensureIndex() const;
+    void releaseIndex();
     void paintMatches();
     void paintErrorLines();
     long send(unsigned msg, unsigned long w = 0, long l = 0) const { return SendScintilla(msg, w, l); }
@@ -175,10 +175,11 @@ private:
     bool changed_ = false;       // a change waits to be reported
     bool foreignChange_ = false; // ... and was not made by the carets
     bool quiet_ = false;
-    bool lengthUnknown_ = false;
+    // A typed insertion whose UTF-16 length is not counted yet.
+    mutable qsizetype pendingPos_ = -1, pendingLen_ = 0;
     bool wrapping_ = false;
     mutable bool indexed_ = false;
-    qsizetype utf16Length_ = 0;
+    mutable qsizetype utf16Length_ = 0;
     long seenCaret_ = -1, seenAnchor_ = -1;
     Highlights highlights_;
     // Byte range the match indicators were last painted over.
