@@ -234,32 +234,47 @@ private:
     // brackets balance.
     QString flowLines(QStringView v, int no, bool& nestingChecked)
     {
-        const Nesting first = flowNesting(v);
-        if (first.last <= 0 || first.quoteOpen || first.deepest > maxDepth) {
+        FlowScan scan;
+        scan.feed(v);
+        if (scan.depth <= 0 || scan.deepest > maxDepth) {
             // One line, already measured: the nesting bound needs no second pass.
-            nestingChecked = first.last == 0 && !first.quoteOpen && depth + first.deepest <= maxDepth;
+            nestingChecked = scan.depth == 0 && scan.quote.isNull() && depth + scan.deepest <= maxDepth;
             return v.toString();
         }
         QString out = v.toString();
-        int level = first.last;
-        for (qsizetype k = no; k < qsizetype(raw->size()) && level > 0; ++k) {
+        bool quoteSpansLines = false;
+        for (qsizetype k = no; k < qsizetype(raw->size()); ++k) {
             AnalysisBudget::poll();
             const QStringView r = (*raw)[k];
             if (isDocumentMarker(r))
                 break;
-            const QStringView t = stripCommentView(trimSpacesTabs(r));
-            if (t.isEmpty())
+            QStringView t = trimSpacesTabs(r);
+            QStringView head; // the rest of a quoted value that began on an earlier line
+            if (!scan.quote.isNull()) {
+                quoteSpansLines = true;
+                const qsizetype close = scan.feed(t, true);
+                if (close < 0) {
+                    out += QLatin1Char(' ');
+                    out += t;
+                    continue;
+                }
+                head = t.left(close);
+                t = t.mid(close);
+            }
+            t = stripCommentView(t);
+            if (head.isEmpty() && t.isEmpty())
                 continue;
-            const Nesting n = flowNesting(t);
-            if (n.quoteOpen)
-                break;
+            scan.feed(t);
             out += QLatin1Char(' ');
+            out += head;
             out += t;
-            level += n.last;
-            if (level <= 0)
+            if (scan.depth <= 0 && scan.quote.isNull()) {
                 skipThrough(int(k + 1));
+                return out;
+            }
         }
-        return out;
+        // Never balanced: an open quote is reported as on its first line.
+        return quoteSpansLines ? v.toString() : out;
     }
 
     TreeNode map(int indent)

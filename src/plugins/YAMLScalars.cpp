@@ -296,34 +296,38 @@ std::vector<QStringView> splitFlow(QStringView inside, int line)
 }
 
 
-Nesting flowNesting(QStringView s)
+qsizetype FlowScan::feed(QStringView s, bool untilQuoteCloses)
 {
-    Nesting out;
-    int depth = 0;
-    QChar quote;
-    QChar prev = QLatin1Char(',');
     for (qsizetype k = 0; k < s.size(); ++k) {
         const QChar c = s[k];
         if (!quote.isNull()) {
-            if (quote == QLatin1Char('"') && c == QLatin1Char('\\'))
+            if (quote == QLatin1Char('"') && c == QLatin1Char('\\')) {
                 ++k;
-            else if (c == quote)
+            } else if (c == quote) {
                 quote = QChar();
+                if (untilQuoteCloses)
+                    return k + 1;
+            }
             continue;
         }
         if ((c == QLatin1Char('"') || c == QLatin1Char('\''))
             && (prev == QLatin1Char('[') || prev == QLatin1Char('{') || prev == QLatin1Char(',') || prev == QLatin1Char(':')))
             quote = c;
         else if (c == QLatin1Char('[') || c == QLatin1Char('{'))
-            out.deepest = std::max(out.deepest, ++depth);
+            deepest = std::max(deepest, ++depth);
         else if (c == QLatin1Char(']') || c == QLatin1Char('}'))
             --depth;
         if (!c.isSpace())
             prev = c;
     }
-    out.last = depth;
-    out.quoteOpen = !quote.isNull();
-    return out;
+    return -1;
+}
+
+Nesting flowNesting(QStringView s)
+{
+    FlowScan scan;
+    scan.feed(s);
+    return Nesting{scan.deepest, scan.depth, !scan.quote.isNull()};
 }
 
 TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anchors* anchors)

@@ -58,6 +58,15 @@ struct Nesting {
     bool quoteOpen = false;
 };
 Nesting flowNesting(QStringView s);
+// The same measure carried from one piece of text to the next.
+struct FlowScan {
+    int depth = 0;
+    int deepest = 0;
+    QChar quote;
+    QChar prev = QLatin1Char(',');
+    // Returns the index just past the closing quote when asked to stop there, else -1.
+    qsizetype feed(QStringView s, bool untilQuoteCloses = false);
+};
 TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anchors* anchors);
 void applyMerges(std::vector<std::pair<QString, TreeNode>>& pairs);
 

@@ -364,3 +364,17 @@ TEST(YAMLMultiline, QuotedScalarsWithColonsAreNotKeys)
     EXPECT_EQ(at(docs[0].items[2], "a\\\"b"), TreeNode::makeNumber(QStringLiteral("1")));
     EXPECT_EQ(docs[1], TreeNode::makeString(QStringLiteral("it's gamma: x")));
 }
+
+TEST(YAMLMultiline, FlowCollectionsWithQuotedValuesOverSeveralLines)
+{
+    const QString doc = lines({"flow: [\"a long", "  string # not a comment\", b, # comment", "  'it''s", "  here']", "end: 1"});
+    EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty()) << YAMLPlugin::validate(doc).value(0).message.toStdString();
+    const TreeNode root = YAML::parse(doc);
+    const TreeNode& flow = at(root, "flow");
+    ASSERT_EQ(flow.items.size(), 3u);
+    EXPECT_EQ(flow.items[0], TreeNode::makeString(QStringLiteral("a long string # not a comment")));
+    EXPECT_EQ(flow.items[2], TreeNode::makeString(QStringLiteral("it's here")));
+    EXPECT_EQ(at(root, "end"), TreeNode::makeNumber(QStringLiteral("1")));
+    // A quote that never closes is reported on its line with the one-line message.
+    EXPECT_EQ(only(lines({"k: [\"a, b]", "m: 1"})), (Diagnostic{1, QStringLiteral("流式集合括号或引号不匹配")}));
+}
