@@ -213,14 +213,30 @@ qsizetype CodeTextView::byteLength() const { return send(SCI_GETLENGTH); }
 
 void CodeTextView::setPlainText(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
     const bool ro = isReadOnly();
     releaseIndex();
     send(SCI_SETREADONLY, 0);
     send(SCI_SETUNDOCOLLECTION, 0);
-    send(SCI_ALLOCATE, bytes.size() + 1);
     editingCarets_ = true;  // loading is no foreign edit to report
-    SendScintilla(SCI_SETTEXT, bytes.constData());
+    {
+        QuietEdits quiet(this);
+        send(SCI_CLEARALL);
+        // Room for the whole text at once, then filled in pieces of a few
+        // megabytes: no second full-size UTF-8 copy of the text.
+        qsizetype bytes = 0;
+        for (const QChar c : text)
+            bytes += c.unicode() < 0x80 ? 1 : c.unicode() < 0x800 ? 2 : c.isSurrogate() ? 2 : 3;
+        send(SCI_ALLOCATE, bytes + 1);
+        constexpr qsizetype piece = 4 << 20;
+        for (qsizetype at = 0; at < text.size();) {
+            qsizetype n = std::min(piece, text.size() - at);
+            if (at + n < text.size() && text.at(at + n - 1).isHighSurrogate())
+                --n;  // never split a surrogate pair
+            const QByteArray chunk = QStringView(text).mid(at, n).toUtf8();
+            SendScintilla(SCI_APPENDTEXT, uintptr_t(chunk.size()), chunk.constData());
+            at += n;
+        }
+    }
     editingCarets_ = false;
     send(SCI_EMPTYUNDOBUFFER);
     send(SCI_SETUNDOCOLLECTION, 1);
@@ -376,8 +392,12 @@ void CodeTextView::ensureIndex() const
 
 qsizetype CodeTextView::toByte(int pos) const
 {
+    // The two ends need no index (it costs a pass over the text to build).
+    if (pos <= 0)
+        return 0;
+    if (pos >= length())
+        return byteLength();
     ensureIndex();
-    pos = std::clamp(pos, 0, length());
     const long line = send(SCI_LINEFROMINDEXPOSITION, pos, SC_LINECHARACTERINDEX_UTF16);
     const long unitStart = send(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16);
     const long byteStart = send(SCI_POSITIONFROMLINE, line);
