@@ -56,6 +56,11 @@ CodeTextView::CodeTextView(QWidget* parent)
     // Installed after QScintilla's own factory, so it is asked first.
     static const bool factory = (QAccessible::installFactory(accessibleFor), true);
     Q_UNUSED(factory);
+    // A document without style bytes: plain text needs none, and they would
+    // cost one byte per byte of text.
+    const long document = send(SCI_CREATEDOCUMENT, 0, SC_DOCUMENTOPTION_STYLES_NONE);
+    send(SCI_SETDOCPOINTER, 0, document);
+    send(SCI_RELEASEDOCUMENT, 0, document);
     send(SCI_SETCODEPAGE, SC_CP_UTF8);
     send(SCI_SETEOLMODE, SC_EOL_LF);
     send(SCI_SETPASTECONVERTENDINGS, 1);
