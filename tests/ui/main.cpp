@@ -13,6 +13,10 @@ int main(int argc, char** argv)
     qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The preview's Chromium refuses its sandbox as root and has no GPU here.
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Lorvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Lorvane"));

@@ -2,6 +2,10 @@
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "views/pane/DocPane.h"
+#include "views/pane/EditorArea.h"
+#include "views/pane/PaneHeader.h"
+#include "views/pane/PaneStatusBar.h"
+#include "views/controls/Controls.h"
 #include "views/pane/StatusTitles.h"
 #include "views/overlays/DialogLayer.h"
 #include "views/sidebar/Sidebar.h"
@@ -85,18 +89,16 @@ TEST_F(MainWindowTest, EmptyStateThenTheDocumentWithItsBars)
     EXPECT_FALSE(window->emptyState()->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("c.toml — Lorvane"));
     DocPane* pane = window->docPane();
-    EXPECT_EQ(pane->nameLabel()->text(), QStringLiteral("c.toml"));
-    QStringList buttons;
-    for (auto* b : pane->statusBar()->findChildren<QPushButton*>())
-        buttons << b->text();
-    EXPECT_TRUE(buttons.contains(QStringLiteral("TOML")));
-    EXPECT_TRUE(buttons.contains(QStringLiteral("LF")));
-    ASSERT_TRUE(pane->stripLabel());
+    EXPECT_EQ(pane->header()->nameLabel()->text(), QStringLiteral("c.toml"));
+    EXPECT_EQ(pane->status()->formatButton()->text(), QStringLiteral("TOML"));
+    EXPECT_EQ(pane->status()->eolButton()->text(), QStringLiteral("LF"));
+    QLabel* strip = pane->area()->strip()->text();
+    ASSERT_TRUE(pane->area()->strip()->isVisible());
     // The diagnostics arrive from the background pass.
     for (int i = 0; i < 100 && model->active()->diagnostics().isEmpty(); ++i)
         QTest::qWait(20);
     QTest::qWait(10);
-    EXPECT_TRUE(pane->stripLabel()->text().startsWith(QStringLiteral("第 1 行 · "))) << pane->stripLabel()->text().toStdString();
+    EXPECT_TRUE(strip->text().startsWith(QStringLiteral("第 1 行 · "))) << strip->text().toStdString();
 
     // Only the editor mode exists for TOML.
     openMenu(QStringLiteral("显示"));
@@ -105,7 +107,7 @@ TEST_F(MainWindowTest, EmptyStateThenTheDocumentWithItsBars)
     EXPECT_TRUE(action(QStringLiteral("文件"), QStringLiteral("保存"))->isEnabled());
 
     // Double-clicking the name asks for a new one, in a dialog whose field has focus.
-    QTest::mouseDClick(pane->nameLabel(), Qt::LeftButton);
+    QTest::mouseDClick(pane->header()->nameLabel(), Qt::LeftButton);
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("重命名"));
     ASSERT_TRUE(window->dialogLayer()->input());

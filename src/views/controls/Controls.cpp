@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "views/icons/Icons.h"
 #include <QAbstractTextDocumentLayout>
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -29,6 +30,8 @@ void wire(QAbstractButton* b, const QString& help, std::function<void()> action)
 {
     b->setToolTip(help);
     b->setCursor(Qt::PointingHandCursor);
+    // Clicking a control never takes the keyboard away from the text.
+    b->setFocusPolicy(Qt::NoFocus);
     b->setAttribute(Qt::WA_Hover);
     if (action)
         QObject::connect(b, &QAbstractButton::clicked, b, [action] { action(); });
@@ -44,18 +47,39 @@ IconButton::IconButton(const QIcon& icon, const QString& help, std::function<voi
     wire(this, help, std::move(action));
 }
 
-void IconButton::setOn(bool on) { on_ = on; update(); }
+IconButton::IconButton(const QString& symbol, const QString& help, std::function<void()> action, QWidget* parent)
+    : IconButton(Icons::icon(symbol, 13), help, std::move(action), parent)
+{
+    symbol_ = symbol;
+}
+
+void IconButton::setSymbol(const QString& symbol)
+{
+    if (symbol == symbol_)
+        return;
+    symbol_ = symbol;
+    setIcon(Icons::icon(symbol, iconSize().width()));
+    update();
+}
+
+void IconButton::setOn(bool on)
+{
+    if (on == on_)
+        return;
+    on_ = on;
+    update();
+}
 
 QColor IconButton::symbolColor() const
 {
-    if (on_) return colors_.accent;
-    return underMouse() ? colors_.fg : colors_.fg2;
+    if (on_) return colors().accent;
+    return underMouse() ? colors().fg : colors().fg2;
 }
 
 QColor IconButton::backgroundColor() const
 {
-    if (on_) { QColor c = colors_.accent; c.setAlphaF(0.13); return c; }
-    return underMouse() ? colors_.hover : QColor(Qt::transparent);
+    if (on_) { QColor c = colors().accent; c.setAlphaF(0.13); return c; }
+    return underMouse() ? colors().hover : QColor(Qt::transparent);
 }
 
 void IconButton::paintEvent(QPaintEvent*)
@@ -67,6 +91,8 @@ void IconButton::paintEvent(QPaintEvent*)
     p.drawRoundedRect(rect(), 6, 6);
     // Tint the glyph: icons are monochrome masks.
     QPixmap pm = icon().pixmap(iconSize(), devicePixelRatioF());
+    if (pm.isNull())
+        return;
     QPainter tp(&pm);
     tp.setCompositionMode(QPainter::CompositionMode_SourceIn);
     tp.fillRect(pm.rect(), symbolColor());
@@ -84,6 +110,14 @@ TextButton::TextButton(const QString& title, const QString& help, std::function<
     wire(this, help, std::move(action));
 }
 
+void TextButton::setOn(bool on)
+{
+    if (on == on_)
+        return;
+    on_ = on;
+    update();
+}
+
 QSize TextButton::sizeHint() const
 {
     return {fontMetrics().horizontalAdvance(text()) + 18, 24};
@@ -94,9 +128,16 @@ void TextButton::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(underMouse() ? colors_.hover : QColor(Qt::transparent));
+    const ControlColors c = colors();
+    QColor bg = underMouse() ? c.hover : QColor(Qt::transparent);
+    if (on_) {
+        bg = c.accent;
+        bg.setAlphaF(0.13);
+    }
+    p.setBrush(bg);
     p.drawRoundedRect(rect(), 6, 6);
-    p.setPen(colors_.fg);
+    p.setPen(on_ ? c.accent : c.fg);
+    p.setFont(font());
     p.drawText(rect().adjusted(9, 0, -9, 0), Qt::AlignCenter, text());
 }
 
@@ -120,16 +161,16 @@ void Toggle2::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     if (isChecked()) {
-        QColor bg = colors_.accent;
+        QColor bg = colors().accent;
         bg.setAlphaF(0.13);
-        p.setPen(colors_.accent);
+        p.setPen(colors().accent);
         p.setBrush(bg);
     } else {
-        p.setPen(colors_.line);
+        p.setPen(colors().line);
         p.setBrush(Qt::NoBrush);
     }
     p.drawRoundedRect(r, 5, 5);
-    p.setPen(isChecked() ? colors_.accent : colors_.fg2);
+    p.setPen(isChecked() ? colors().accent : colors().fg2);
     p.drawText(rect(), Qt::AlignCenter, text());
 }
 
@@ -147,7 +188,7 @@ void FieldBox::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(borderColor(), 1));
-    p.setBrush(colors_.window);
+    p.setBrush(colors().window);
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
 }
 
@@ -176,6 +217,7 @@ MultilineField::MultilineField(QWidget* parent) : QPlainTextEdit(parent)
     document()->setDocumentMargin(0);
     viewport()->setAutoFillBackground(false);
     setStyleSheet(QStringLiteral("QPlainTextEdit{background:transparent;}"));
+
     setFixedHeight(height_);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (onTextChanged) onTextChanged(toPlainText());
@@ -247,7 +289,7 @@ void MultilineField::paintEvent(QPaintEvent* e)
     QPlainTextEdit::paintEvent(e);
     if (!toPlainText().isEmpty() || placeholder_.isEmpty()) return;
     QPainter p(viewport());
-    p.setPen(placeholderColor_);
+    p.setPen(placeholderColor_.value_or(ControlColors{}.fg3));
     p.setFont(font());
     p.drawText(viewport()->rect(), Qt::AlignLeft | Qt::AlignTop, placeholder_);
 }

@@ -5,14 +5,20 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 // Square icon button: symbol glyph supplied as an icon, accent look while on.
 class IconButton : public QAbstractButton {
 public:
     IconButton(const QIcon& icon, const QString& help, std::function<void()> action, QWidget* parent = nullptr);
+    // The symbol by its name in the icon set.
+    IconButton(const QString& symbol, const QString& help, std::function<void()> action, QWidget* parent = nullptr);
+    void setSymbol(const QString& symbol);
+    const QString& symbol() const { return symbol_; }
     void setOn(bool on);
     bool isOn() const { return on_; }
     void setColors(const ControlColors& c) { colors_ = c; update(); }
+    ControlColors colors() const { return colors_.value_or(ControlColors{}); }
     QSize sizeHint() const override { return {28, 26}; }
     // The colour the symbol is drawn in right now.
     QColor symbolColor() const;
@@ -21,19 +27,24 @@ protected:
     void paintEvent(QPaintEvent*) override;
 private:
     bool on_ = false;
-    ControlColors colors_;
+    QString symbol_;
+    std::optional<ControlColors> colors_;
 };
 
-// Flat text button.
+// Flat text button; while on it takes the accent look of the icon buttons.
 class TextButton : public QAbstractButton {
 public:
     TextButton(const QString& title, const QString& help, std::function<void()> action, QWidget* parent = nullptr);
     QSize sizeHint() const override;
+    void setOn(bool on);
+    bool isOn() const { return on_; }
     void setColors(const ControlColors& c) { colors_ = c; update(); }
+    ControlColors colors() const { return colors_.value_or(ControlColors{}); }
 protected:
     void paintEvent(QPaintEvent*) override;
 private:
-    ControlColors colors_;
+    bool on_ = false;
+    std::optional<ControlColors> colors_;
 };
 
 // Small monospace text toggle; a click flips the bound value.
@@ -42,10 +53,11 @@ public:
     Toggle2(const QString& label, const QString& help, QWidget* parent = nullptr);
     QSize sizeHint() const override;
     void setColors(const ControlColors& c) { colors_ = c; update(); }
+    ControlColors colors() const { return colors_.value_or(ControlColors{}); }
 protected:
     void paintEvent(QPaintEvent*) override;
 private:
-    ControlColors colors_;
+    std::optional<ControlColors> colors_;
 };
 
 // Rounded frame around one content widget; border turns to danger while invalid.
@@ -54,13 +66,14 @@ public:
     explicit FieldBox(QWidget* content, QWidget* parent = nullptr);
     void setInvalid(bool invalid);
     bool isInvalid() const { return invalid_; }
-    QColor borderColor() const { return invalid_ ? colors_.danger : colors_.line; }
+    QColor borderColor() const { return invalid_ ? colors().danger : colors().line; }
     void setColors(const ControlColors& c) { colors_ = c; update(); }
+    ControlColors colors() const { return colors_.value_or(ControlColors{}); }
 protected:
     void paintEvent(QPaintEvent*) override;
 private:
     bool invalid_ = false;
-    ControlColors colors_;
+    std::optional<ControlColors> colors_;
 };
 
 // Filled 7×7 colour dot.
@@ -93,6 +106,8 @@ public:
     void setInvalid(bool invalid) { invalid_ = invalid; }
     bool isInvalid() const { return invalid_; }
     void setPlaceholder(const QString& t, const QColor& c) { placeholder_ = t; placeholderColor_ = c; viewport()->update(); }
+    // In the palette's tertiary colour.
+    void setPlaceholder(const QString& t) { placeholder_ = t; viewport()->update(); }
     QString placeholder() const { return placeholder_; }
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -104,5 +119,5 @@ private:
     int height_ = 26;
     bool invalid_ = false;
     QString placeholder_;
-    QColor placeholderColor_{0x8c, 0x95, 0x9f};
+    std::optional<QColor> placeholderColor_;
 };

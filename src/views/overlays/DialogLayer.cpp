@@ -131,22 +131,6 @@ void DialogLayer::choose(const Dialog::Button& b)
     model_.dismissDialog(action);
 }
 
-bool DialogLayer::handleKey(int key)
-{
-    const auto& d = model_.dialog();
-    if (!d)
-        return false;
-    const Dialog::Role wanted = key == Qt::Key_Escape ? Dialog::Role::cancel : Dialog::Role::primary;
-    if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
-        for (const Dialog::Button& b : d->buttons)
-            if (b.role == wanted) {
-                choose(b);
-                return true;
-            }
-    }
-    return true;
-}
-
 void DialogLayer::place()
 {
     if (!card_)

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class AppModel;
-class QLineEdit;
+#include <QLineEdit>
 
 // The veil and the card of the dialog on screen.
 class DialogLayer : public QWidget {
@@ -16,8 +16,6 @@ public:
     void sync();
     QWidget* card() const { return card_; }
     QLineEdit* input() const { return input_; }
-    // Return chooses the primary button, Escape the cancel one; otherwise the key is swallowed.
-    bool handleKey(int key);
 
 protected:
     void paintEvent(QPaintEvent*) override;

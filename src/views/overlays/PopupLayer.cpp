@@ -97,7 +97,6 @@ void PopupLayer::sync()
     show();
     raise();
     panel_->show();
-    content->setFocus();
 }
 
 void PopupLayer::place()

@@ -207,7 +207,7 @@ DocRow::DocRow(AppModel& model, const SidebarHooks& hooks, DocPtr doc, QWidget* 
     if (hooks_.reportAnchor)
         hooks_.reportAnchor(Popup::tags(id).anchor(), tagButton_);
     row->addWidget(tagButton_);
-    closeButton_ = new SmallButton(QStringLiteral("xmark"), QStringLiteral("关闭  ⌘W"), [this] {
+    closeButton_ = new SmallButton(QStringLiteral("xmark"), QStringLiteral("关闭  Ctrl+W"), [this] {
         if (hooks_.close)
             hooks_.close(doc_);
     }, this);
@@ -221,6 +221,12 @@ DocRow::DocRow(AppModel& model, const SidebarHooks& hooks, DocPtr doc, QWidget* 
     row->addWidget(dirtyDot_);
     dirtyDot_->setStyleSheet(QStringLiteral("QWidget#dirtyDot{background:transparent;}"));
     // The dot itself is painted by the row so it stays 7 × 7 at any scale.
+    refreshTrailing();
+}
+
+void DocRow::refresh()
+{
+    tagButton_->setLit(model_.popup() && *model_.popup() == Popup::tags(doc_->id));
     refreshTrailing();
 }
 
@@ -569,9 +575,9 @@ Sidebar::Sidebar(AppModel& model, SidebarHooks hooks, QWidget* parent)
     trow->setContentsMargins(8, 0, 10, 0);
     trow->setSpacing(4);
     trow->addStretch();
-    openButton_ = new SmallButton(QStringLiteral("folder"), QStringLiteral("打开文件  ⌘O"),
+    openButton_ = new SmallButton(QStringLiteral("folder"), QStringLiteral("打开文件  Ctrl+O"),
                                   [this] { model_.openPanel(); }, tools);
-    newButton_ = new SmallButton(QStringLiteral("plus"), QStringLiteral("新建文件  ⌘N"),
+    newButton_ = new SmallButton(QStringLiteral("plus"), QStringLiteral("新建文件  Ctrl+N"),
                                  [this] { model_.setShowNewFile(true); }, tools);
     for (auto* b : {openButton_, newButton_}) {
         b->setFixedSize(26, 26);
@@ -581,6 +587,7 @@ Sidebar::Sidebar(AppModel& model, SidebarHooks hooks, QWidget* parent)
 
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->viewport()->setAutoFillBackground(false);
@@ -590,7 +597,7 @@ Sidebar::Sidebar(AppModel& model, SidebarHooks hooks, QWidget* parent)
     bottom->setFixedHeight(40);
     auto* brow = new QHBoxLayout(bottom);
     brow->setContentsMargins(10, 0, 10, 0);
-    settingsButton_ = new SmallButton(QStringLiteral("gearshape"), QStringLiteral("设置  ⌘,"), [this] {
+    settingsButton_ = new SmallButton(QStringLiteral("gearshape"), QStringLiteral("设置  Ctrl+,"), [this] {
         if (hooks_.togglePopup)
             hooks_.togglePopup(Popup::settings().anchor());
     }, bottom);
@@ -603,9 +610,11 @@ Sidebar::Sidebar(AppModel& model, SidebarHooks hooks, QWidget* parent)
 
     connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
         using F = AppModel::Field;
-        if (f == F::docs || f == F::activeID || f == F::tags || f == F::recent || f == F::collapsed
-            || f == F::popup)
+        if (f == F::docs || f == F::tags || f == F::recent || f == F::collapsed)
             QMetaObject::invokeMethod(this, &Sidebar::rebuild, Qt::QueuedConnection);
+        else if (f == F::activeID || f == F::popup)
+            for (auto* r : findChildren<DocRow*>())
+                r->refresh();
     });
     rebuild();
 }
@@ -640,9 +649,10 @@ void Sidebar::watchDocs()
         docLinks_ << connect(d.get(), &Doc::changed, this, [this](Doc::Field f) {
             if (f == Doc::Field::name || f == Doc::Field::url || f == Doc::Field::tags)
                 QMetaObject::invokeMethod(this, &Sidebar::rebuild, Qt::QueuedConnection);
-            else if (f == Doc::Field::text || f == Doc::Field::savedText)
+            else if (f == Doc::Field::text || f == Doc::Field::savedText || f == Doc::Field::metaDirty
+                     || f == Doc::Field::originalName)
                 for (auto* r : findChildren<DocRow*>())
-                    r->update();
+                    r->refresh();
         });
 }
 

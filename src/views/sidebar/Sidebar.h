@@ -52,6 +52,8 @@ public:
     QMenu* contextMenu();
     bool dropOver() const { return dropOver_; }
     bool hovered() const { return hover_; }
+    // Active, popup and unsaved state, without rebuilding.
+    void refresh();
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -12,6 +12,7 @@
 #include "views/pane/DocPane.h"
 #include "views/sheets/NewFileSheet.h"
 #include "views/sidebar/Sidebar.h"
+#include "views/window/Appearance.h"
 #include "views/window/QtFileChooser.h"
 #include "views/controls/Fade.h"
 
@@ -74,11 +75,15 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     model_.setFileChooser(chooser_.get());
     model_.setEditorLink(&editors_);
 
+    appearance_ = new Appearance(this);
+    model_.setApplySettingsHook([this](const Settings& s) {
+        appearance_->apply(s.appearance);
+        editors_.applyStyle();
+    });
+    model_.applySettings();
+
     content_ = new QWidget(this);
     content_->setAutoFillBackground(true);
-    QPalette pal = content_->palette();
-    pal.setColor(QPalette::Window, Palette::window().resolve());
-    content_->setPalette(pal);
     auto* row = new QHBoxLayout(content_);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
@@ -115,20 +120,12 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     sidebar_ = new Sidebar(model_, hooks, content_);
     sidebar_->setFixedWidth(Sidebar::fixedWidth);
     row->addWidget(sidebar_);
-    sidebarLine_ = new QWidget(content_);
-    sidebarLine_->setFixedWidth(1);
-    sidebarLine_->setStyleSheet(QStringLiteral("background:%1;").arg(cssColor(Palette::line().resolve())));
-    row->addWidget(sidebarLine_);
 
     stack_ = new QStackedWidget(content_);
-    empty_ = new QLabel(QStringLiteral("没有打开的文件<br><span style='font-family:\"IBM Plex Mono\",monospace;font-size:12px;color:%1'>"
-                                       "Ctrl+N 新建 · Ctrl+O 打开</span>").arg(Palette::fg3().resolve().name()),
-                        stack_);
+    empty_ = new QLabel(stack_);
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setFont(AppFonts::sans(14));
-    empty_->setStyleSheet(QStringLiteral("color:%1;").arg(cssColor(Palette::fg2().resolve())));
-    pane_ = new DocPane(model_, editors_, stack_);
-    pane_->reportAnchor = [this](const QString& anchor, QWidget* w) { popups_->setAnchor(anchor, w); };
+    pane_ = new DocPane(model_, editors_, [this](const QString& anchor, QWidget* w) { popups_->setAnchor(anchor, w); }, stack_);
     stack_->addWidget(empty_);
     stack_->addWidget(pane_);
     row->addWidget(stack_, 1);
@@ -138,10 +135,10 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     sheetLayer_ = new SheetLayer(content_, sheet_, model_);
     toast_ = new QLabel(content_);
     toast_->setFont(AppFonts::sans(13));
-    toast_->setStyleSheet(QStringLiteral("background:%1;color:%2;border:1px solid %3;border-radius:10px;padding:8px 16px;")
-                              .arg(cssColor(Palette::window().resolve()), cssColor(Palette::fg().resolve()), cssColor(Palette::line().resolve())));
     toast_->hide();
     toast_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    restyle();
+    connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this, &MainWindow::restyle);
 
     connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
         using F = AppModel::Field;
@@ -151,10 +148,24 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
             syncToast();
         else if (f == F::showNewFile)
             syncSheet();
-        else if (f == F::isFullScreen) {
+        else if (f == F::isFullScreen)
             sidebar_->setVisible(!model_.isFullScreen());
-            sidebarLine_->setVisible(!model_.isFullScreen());
-        }
+        else if (f == F::popup && model_.popup() && !focusBeforePopup_)
+            focusBeforePopup_ = QApplication::focusWidget();
+        else if (f == F::popup && !model_.popup())
+            // A popup that took the keyboard (the tag field) gives it back where it was.
+            QTimer::singleShot(0, this, [this] {
+                QPointer<QWidget> before = focusBeforePopup_;
+                focusBeforePopup_ = nullptr;
+                QWidget* w = QApplication::focusWidget();
+                if (model_.popup() || model_.dialog() || model_.showNewFile() || (w && w == before))
+                    return;
+                if (before && before->isVisible())
+                    before->setFocus(Qt::PopupFocusReason);
+                else if (DocPtr d = model_.active())
+                    if (auto* c = editors_.existing(d->id))
+                        c->focus();
+            });
     });
     EditorCache::escapeHandler() = [this] { model_.escape(); };
     qApp->installEventFilter(this);
@@ -165,6 +176,7 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
 
 MainWindow::~MainWindow()
 {
+    model_.setApplySettingsHook(nullptr);
     qApp->removeEventFilter(this);
     EditorCache::escapeHandler() = nullptr;
     QSettings().setValue(QStringLiteral("LorvaneMain"), saveGeometry());
@@ -339,12 +351,32 @@ void MainWindow::showSettings()
 void MainWindow::syncActive()
 {
     const DocPtr d = model_.active();
+    if (d != titled_) {
+        disconnect(titleLink_);
+        titled_ = d;
+        if (d)
+            titleLink_ = connect(d.get(), &Doc::changed, this, [this](Doc::Field f) {
+                if (f == Doc::Field::name)
+                    syncTitle();
+            });
+    }
     pane_->setDoc(d);
     stack_->setCurrentWidget(d ? static_cast<QWidget*>(pane_) : empty_);
-    setWindowTitle(d ? d->name() + QStringLiteral(" — Lorvane") : QStringLiteral("Lorvane"));
-    if (d)
-        if (auto* c = editors_.existing(d->id))
-            c->focus();
+    syncTitle();
+}
+
+void MainWindow::syncTitle()
+{
+    setWindowTitle(titled_ ? titled_->name() + QStringLiteral(" — Lorvane") : QStringLiteral("Lorvane"));
+}
+
+void MainWindow::restyle()
+{
+    empty_->setText(QStringLiteral("<span style='color:%1'>没有打开的文件</span><br><span style='font-family:\"IBM Plex Mono\",monospace;"
+                                   "font-size:12px;color:%2'>Ctrl+N 新建 · Ctrl+O 打开</span>")
+                        .arg(Palette::fg2().resolve().name(), Palette::fg3().resolve().name()));
+    toast_->setStyleSheet(QStringLiteral("background:%1;color:%2;border:1px solid %3;border-radius:10px;padding:8px 16px;")
+                              .arg(cssColor(Palette::window().resolve()), cssColor(Palette::fg().resolve()), cssColor(Palette::line().resolve())));
 }
 
 void MainWindow::syncToast()
@@ -419,6 +451,11 @@ bool MainWindow::filterKey(QKeyEvent* e)
         model_.setShowNewFile(false);
         return true;
     }
+    // Wherever the keyboard is, Escape closes an open popup first.
+    if (model_.popup() && escape) {
+        model_.setPopup(std::nullopt);
+        return true;
+    }
     return false;
 }
 
@@ -427,7 +464,7 @@ bool MainWindow::eventFilter(QObject* o, QEvent* e)
     if ((e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) && o->isWidgetType()
         && static_cast<QWidget*>(o)->window() == this) {
         auto* k = static_cast<QKeyEvent*>(e);
-        const bool blocking = model_.dialog() || (model_.showNewFile() && k->key() == Qt::Key_Escape);
+        const bool blocking = model_.dialog() || ((model_.showNewFile() || model_.popup()) && k->key() == Qt::Key_Escape);
         if (blocking) {
             if (e->type() == QEvent::ShortcutOverride) {
                 // Keys we consume must not trigger menu shortcuts either.
@@ -438,6 +475,19 @@ bool MainWindow::eventFilter(QObject* o, QEvent* e)
                 return false;
             }
             return filterKey(k);
+        }
+    }
+    // Files dropped anywhere in the window, the text included, are opened rather than inserted.
+    if ((e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove || e->type() == QEvent::Drop) && o->isWidgetType()
+        && static_cast<QWidget*>(o)->window() == this) {
+        auto* d = static_cast<QDropEvent*>(e);
+        const QStringList files = localFiles(d->mimeData());
+        if (!files.isEmpty()) {
+            d->setDropAction(Qt::CopyAction);
+            d->accept();
+            if (e->type() == QEvent::Drop)
+                openFiles(files);
+            return true;
         }
     }
     return QMainWindow::eventFilter(o, e);
@@ -471,12 +521,19 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* e)
         e->acceptProposedAction();
 }
 
-void MainWindow::dropEvent(QDropEvent* e)
+QStringList MainWindow::localFiles(const QMimeData* mime)
 {
     QStringList files;
-    for (const QUrl& u : e->mimeData()->urls())
-        if (u.isLocalFile())
-            files << u.toLocalFile();
+    if (mime && mime->hasUrls())
+        for (const QUrl& u : mime->urls())
+            if (u.isLocalFile())
+                files << u.toLocalFile();
+    return files;
+}
+
+void MainWindow::dropEvent(QDropEvent* e)
+{
+    const QStringList files = localFiles(e->mimeData());
     if (!files.isEmpty()) {
         e->acceptProposedAction();
         openFiles(files);

@@ -4,7 +4,11 @@
 #include <QPointer>
 #include <memory>
 
+#include "core/Doc.h"
+
 class AppModel;
+class Appearance;
+class QMimeData;
 class EditorCache;
 class DocPane;
 class DialogLayer;
@@ -40,6 +44,9 @@ public:
     PopupLayer* popupLayer() const { return popups_; }
     QLabel* toastLabel() const { return toast_; }
     QLabel* emptyState() const { return empty_; }
+    Appearance* appearance() const { return appearance_; }
+    // The local files among dropped URLs.
+    static QStringList localFiles(const QMimeData* mime);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -51,6 +58,8 @@ protected:
 private:
     void buildMenus();
     void syncActive();
+    void syncTitle();
+    void restyle();
     void syncToast();
     void syncSheet();
     void restoreFrame();
@@ -61,7 +70,10 @@ private:
     std::unique_ptr<QtFileChooser> chooser_;
     QWidget* content_ = nullptr;
     Sidebar* sidebar_ = nullptr;
-    QWidget* sidebarLine_ = nullptr;
+    Appearance* appearance_ = nullptr;
+    DocPtr titled_;
+    QMetaObject::Connection titleLink_;
+    QPointer<QWidget> focusBeforePopup_;
     QStackedWidget* stack_ = nullptr;
     QLabel* empty_ = nullptr;
     DocPane* pane_ = nullptr;

@@ -1,0 +1,183 @@
+#include "views/pane/EditorArea.h"
+
+#include "core/AppModel.h"
+#include "editor/AppFonts.h"
+#include "editor/EditorCache.h"
+#include "editor/EditorController.h"
+#include "views/pane/StatusTitles.h"
+#include "views/preview/PreviewView.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// A divider the user can find: a hairline in the line colour inside a grab area.
+class Handle : public QSplitterHandle {
+public:
+    using QSplitterHandle::QSplitterHandle;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(QRect(width() / 2, 0, 1, height()), Palette::line().resolve());
+    }
+};
+
+// Caret count over the editor; clicks go through to the text.
+class Badge : public QLabel {
+public:
+    explicit Badge(QWidget* parent) : QLabel(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setTextFormat(Qt::RichText);
+        setFont(AppFonts::sans(11.5));
+        setContentsMargins(8, 3, 8, 3);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        {
+            QPainter p(this);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(Palette::accent().resolve());
+            p.drawRoundedRect(QRectF(rect()), 6, 6);
+        }
+        QLabel::paintEvent(e);
+    }
+};
+
+}
+
+DiagnosticStrip::DiagnosticStrip(QWidget* parent) : PaneBar(26, parent, Line::top)
+{
+    text_ = new PaneLabel(QString(), Palette::fg2(), 11.5, true, this);
+    text_->setMinimumWidth(20);
+    text_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    count_ = new PaneLabel(QString(), Palette::fg3(), 11.5, false, this);
+    row()->addWidget(text_, 1);
+    row()->addWidget(count_);
+}
+
+void DiagnosticStrip::show(const Doc& doc)
+{
+    text_->setText(StatusTitles::strip(doc));
+    count_->setText(StatusTitles::stripCount(doc));
+}
+
+EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
+    : QSplitter(Qt::Horizontal, parent), model_(model), editors_(editors)
+{
+    setHandleWidth(5);
+    setChildrenCollapsible(false);
+    column_ = new QWidget(this);
+    auto* col = new QVBoxLayout(column_);
+    col->setContentsMargins(0, 0, 0, 0);
+    col->setSpacing(0);
+    stack_ = new QStackedWidget(column_);
+    col->addWidget(stack_, 1);
+    strip_ = new DiagnosticStrip(column_);
+    col->addWidget(strip_);
+    badge_ = new Badge(column_);
+    column_->installEventFilter(this);
+    addWidget(column_);
+    setStretchFactor(0, 1);
+}
+
+QSplitterHandle* EditorArea::createHandle() { return new Handle(orientation(), this); }
+
+void EditorArea::setDoc(const DocPtr& doc)
+{
+    doc_ = doc;
+    editorShown_ = false;
+    refresh();
+}
+
+void EditorArea::refresh()
+{
+    if (!doc_)
+        return;
+    const ViewMode mode = doc_->mode();
+    const bool editing = mode != ViewMode::preview;
+    column_->setVisible(editing);
+    if (editing)
+        showEditor();
+    else
+        editorShown_ = false;
+
+    const bool previewing = mode != ViewMode::editor;
+    if (previewing && !preview_) {
+        preview_ = new PreviewView(this);
+        addWidget(preview_);
+        setStretchFactor(1, 1);
+        setSizes({1000, 1000});
+    }
+    if (preview_) {
+        preview_->setVisible(previewing);
+        preview_->setDoc(previewing ? doc_ : nullptr);
+    }
+
+    strip_->setVisible(doc_->plugin().validates);
+    if (doc_->plugin().validates)
+        strip_->show(*doc_);
+
+    if (const auto n = model_.multiCaretCount(); n && editing) {
+        const QString fg = Palette::accentFg().resolve().name();
+        badge_->setText(QStringLiteral("<span style='color:%1'>%2 个光标&nbsp;&nbsp;<span style='color:%3'>Home 行首 · End 行尾 · Esc 退出</span></span>")
+                            .arg(fg)
+                            .arg(*n)
+                            .arg(Palette::accentFg().withAlpha(0.65).resolve().name(QColor::HexArgb)));
+        badge_->show();
+        placeBadge();
+    } else {
+        badge_->hide();
+    }
+}
+
+void EditorArea::showEditor()
+{
+    EditorController& c = editors_.controller(doc_);
+    QWidget* w = c.widget();
+    if (w->parentWidget() != stack_)
+        stack_->addWidget(w);
+    const bool switched = stack_->currentWidget() != w || !editorShown_;
+    stack_->setCurrentWidget(w);
+    editorShown_ = true;
+    if (!switched)
+        return;
+    // A newly shown editor reports its caret at once and takes the keyboard after layout.
+    c.updateCaretInfo();
+    const DocPtr doc = doc_;
+    QTimer::singleShot(0, this, [this, doc] {
+        if (doc != doc_ || !column_->isVisible())
+            return;
+        EditorController* c = editors_.existing(doc->id);
+        if (!c)
+            return;
+        c->refreshHighlights(true);
+        if (!model_.dialog() && !model_.showNewFile())
+            c->focus();
+    });
+}
+
+void EditorArea::placeBadge()
+{
+    badge_->adjustSize();
+    badge_->move(column_->width() - badge_->width() - 24, 10);
+    badge_->raise();
+}
+
+bool EditorArea::eventFilter(QObject* o, QEvent* e)
+{
+    if (o == column_ && e->type() == QEvent::Resize && badge_->isVisible())
+        placeBadge();
+    return QSplitter::eventFilter(o, e);
+}

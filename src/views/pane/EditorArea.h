@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/Doc.h"
+#include "views/pane/PaneParts.h"
+
+#include <QPointer>
+#include <QSplitter>
+
+class AppModel;
+class EditorCache;
+class PreviewView;
+class QStackedWidget;
+
+// Validation of the document under the editor: first problem and the count, or "格式正确".
+class DiagnosticStrip : public PaneBar {
+    Q_OBJECT
+public:
+    explicit DiagnosticStrip(QWidget* parent);
+    void show(const Doc& doc);
+    QLabel* text() const { return text_; }
+    QLabel* count() const { return count_; }
+
+private:
+    PaneLabel* text_;
+    PaneLabel* count_;
+};
+
+// The editor column (editors of all shown documents stacked, the caret badge and the
+// diagnostic strip) beside the preview, as the document's mode asks. Editors belong to
+// their controllers: the area only stacks them, it never deletes one.
+class EditorArea : public QSplitter {
+    Q_OBJECT
+public:
+    EditorArea(AppModel& model, EditorCache& editors, QWidget* parent);
+    void setDoc(const DocPtr& doc);
+    // Follows the document's mode, diagnostics and the caret count.
+    void refresh();
+
+    QWidget* editorColumn() const { return column_; }
+    QStackedWidget* editorStack() const { return stack_; }
+    PreviewView* preview() const { return preview_; }
+    DiagnosticStrip* strip() const { return strip_; }
+    QLabel* badge() const { return badge_; }
+
+protected:
+    QSplitterHandle* createHandle() override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+private:
+    void showEditor();
+    void placeBadge();
+
+    AppModel& model_;
+    EditorCache& editors_;
+    DocPtr doc_;
+    QWidget* column_;
+    QStackedWidget* stack_;
+    DiagnosticStrip* strip_;
+    QLabel* badge_;
+    PreviewView* preview_ = nullptr;
+    bool editorShown_ = false;
+};

@@ -1,0 +1,53 @@
+#include "views/pane/NoticeBar.h"
+
+#include "core/AppModel.h"
+#include "views/controls/Controls.h"
+
+#include <QHBoxLayout>
+
+NoticeBar::NoticeBar(AppModel& model, QWidget* parent) : PaneBar(34, parent), model_(model)
+{
+    setFill(Palette::selection());
+    auto* sign = new IconButton(QStringLiteral("exclamationmark.triangle"), QString(), {}, this);
+    sign->setAttribute(Qt::WA_TransparentForMouseEvents);
+    sign->setOn(true);
+    row()->addWidget(sign);
+    message_ = new PaneLabel(QString(), Palette::fg(), 12.5, false, this);
+    row()->addWidget(message_);
+    row()->addStretch(1);
+    disk_ = new TextButton(QStringLiteral("使用磁盘版本"), QString(), [this] {
+        if (doc_)
+            model_.loadDiskVersion(doc_);
+    }, this);
+    keep_ = new TextButton(QStringLiteral("保留暂留内容"), QString(), [this] {
+        if (doc_)
+            doc_->setNotice(std::nullopt);
+    }, this);
+    ok_ = new TextButton(QStringLiteral("知道了"), QString(), [this] {
+        if (doc_)
+            doc_->setNotice(std::nullopt);
+    }, this);
+    for (auto* b : {disk_, keep_, ok_})
+        row()->addWidget(b);
+    hide();
+}
+
+void NoticeBar::setDoc(const DocPtr& doc)
+{
+    doc_ = doc;
+    refresh();
+}
+
+void NoticeBar::refresh()
+{
+    const auto notice = doc_ ? doc_->notice() : std::nullopt;
+    setVisible(notice.has_value());
+    if (!notice)
+        return;
+    const bool changed = *notice == DocNotice::diskChanged;
+    message_->setText(changed ? QStringLiteral("暂留期间磁盘上的文件已被修改，当前显示的是暂留内容。")
+                              : QStringLiteral("原文件已被移动或删除，保存时将在原位置重新创建。"));
+    disk_->setVisible(changed);
+    keep_->setVisible(changed);
+    ok_->setVisible(!changed);
+}

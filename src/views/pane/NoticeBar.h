@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/Doc.h"
+#include "views/pane/PaneParts.h"
+
+class AppModel;
+class TextButton;
+
+// The notice of a document restored from its snapshot: changed on disk, or moved away.
+class NoticeBar : public PaneBar {
+    Q_OBJECT
+public:
+    NoticeBar(AppModel& model, QWidget* parent);
+    void setDoc(const DocPtr& doc);
+    void refresh();
+    QLabel* message() const { return message_; }
+
+private:
+    AppModel& model_;
+    DocPtr doc_;
+    PaneLabel* message_;
+    TextButton* disk_;
+    TextButton* keep_;
+    TextButton* ok_;
+};

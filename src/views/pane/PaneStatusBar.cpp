@@ -1,0 +1,58 @@
+#include "views/pane/PaneStatusBar.h"
+
+#include "core/AppModel.h"
+#include "editor/AppFonts.h"
+#include "views/controls/Controls.h"
+#include "views/pane/StatusTitles.h"
+
+#include <QHBoxLayout>
+
+PaneStatusBar::PaneStatusBar(AppModel& model, const std::function<void(const QString&, QWidget*)>& reportAnchor,
+                             QWidget* parent)
+    : PaneBar(28, parent, Line::top), model_(model)
+{
+    row()->setContentsMargins(14, 2, 8, 2);
+    caret_ = new PaneLabel(model_.caretInfo(), Palette::fg2(), 11.5, true, this);
+    row()->addWidget(caret_);
+    valid_ = new PaneLabel(QString(), Palette::accent(), 11.5, false, this);
+    row()->addWidget(valid_);
+    row()->addStretch(1);
+    const auto button = [&](const QString& help, const Popup& popup) {
+        auto* b = new TextButton(QString(), help, [this, popup] { model_.toggle(popup); }, this);
+        b->setFont(AppFonts::mono(11.5));
+        if (reportAnchor)
+            reportAnchor(popup.anchor(), b);
+        row()->addWidget(b);
+        return b;
+    };
+    encoding_ = button(QStringLiteral("文件编码"), Popup::encoding());
+    eol_ = button(QStringLiteral("换行符"), Popup::eol());
+    format_ = button(QStringLiteral("切换格式"), Popup::format());
+}
+
+void PaneStatusBar::setDoc(const DocPtr& doc)
+{
+    doc_ = doc;
+    refresh();
+}
+
+void PaneStatusBar::refresh()
+{
+    caret_->setText(model_.caretInfo());
+    if (!doc_)
+        return;
+    const QString valid = StatusTitles::validation(*doc_);
+    valid_->setVisible(!valid.isEmpty());
+    valid_->setText(valid);
+    valid_->setColor(doc_->diagnostics().isEmpty() ? Palette::accent() : Palette::danger());
+    const auto set = [this](TextButton* b, const QString& title, const Popup& p) {
+        if (b->text() != title) {
+            b->setText(title);
+            b->updateGeometry();
+        }
+        b->setOn(model_.popup() == p);
+    };
+    set(encoding_, doc_->encoding().rawValue(), Popup::encoding());
+    set(eol_, doc_->eol().rawValue(), Popup::eol());
+    set(format_, StatusTitles::format(doc_->name()), Popup::format());
+}
