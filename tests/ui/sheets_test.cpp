@@ -1,6 +1,7 @@
 #include "core/AppModel.h"
 #include "views/sheets/NewFileSheet.h"
 #include "views/sheets/SettingsView.h"
+#include "views/controls/Controls.h"
 #include "views/sheets/SheetParts.h"
 
 #include <QLabel>
@@ -131,8 +132,8 @@ TEST_F(SheetTest, SettingsApplyEachChangeAndKeepTheOtherFields)
     EXPECT_EQ(model->settings().appearance, 2);
     EXPECT_EQ(model->settings().scheme, QStringLiteral("paper"));
     EXPECT_EQ(model->settings().fontSize, 18);
-    EXPECT_TRUE(view.appearanceButtons()[2]->isChecked());
-    EXPECT_FALSE(view.appearanceButtons()[0]->isChecked());
+    EXPECT_TRUE(view.appearanceButtons()[2]->isOn());
+    EXPECT_FALSE(view.appearanceButtons()[0]->isOn());
 
     const auto tiles = view.findChildren<SheetParts::Tile*>();
     ASSERT_EQ(tiles.size(), 3);

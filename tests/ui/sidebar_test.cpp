@@ -1,6 +1,8 @@
 #include "core/AppModel.h"
+#include "views/controls/Controls.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/sidebar/TagEditor.h"
+#include <QFile>
 #include <QLineEdit>
 
 #include <QLabel>
@@ -47,7 +49,7 @@ SidebarGroup group(const QString& id, int n)
 
 TEST_F(SidebarTest, EmptyWorkspaceShowsZeroCountAndPlaceholder)
 {
-    Sidebar bar(*model, {});
+    Sidebar bar(*model);
     bar.resize(248, 600);
     auto* count = bar.listContent()->findChild<QLabel*>(QStringLiteral("count"));
     ASSERT_TRUE(count);
@@ -79,15 +81,18 @@ TEST_F(SidebarTest, CappingNeedsSixGroupsAndTooLittleHeight)
 
 TEST_F(SidebarTest, CappedGroupScrollsWithinEightRows)
 {
-    QList<SidebarGroup> groups;
-    for (int i = 0; i < 6; ++i)
-        groups << group(QString::number(i), i == 0 ? 12 : 2);
-    SidebarHooks hooks;
-    hooks.groups = [&] { return groups; };
-    Sidebar bar(*model, hooks);
+    QList<Tag> tags;
+    for (int i = 0; i < 5; ++i)
+        tags << Tag{QString::number(i), QStringLiteral("t%1").arg(i), i};
+    model->setTags(tags);
+    for (int i = 0; i < 5; ++i)
+        for (int n = 0; n < (i == 0 ? 12 : 2); ++n)
+            model->appendDoc(doc(QStringLiteral("d%1.txt").arg(n), std::nullopt, {QString::number(i)}));
+    model->appendDoc(doc(QStringLiteral("loose.txt")));
+    Sidebar bar(*model);
     bar.resize(248, 400);
     bar.show();
-    bar.rebuild();
+    bar.sync();
     auto views = bar.groupViews();
     ASSERT_EQ(views.size(), 6);
     for (auto* v : views) {
@@ -103,7 +108,7 @@ TEST_F(SidebarTest, CappedGroupScrollsWithinEightRows)
 TEST_F(SidebarTest, HeaderClickCollapsesAndPersists)
 {
     model->appendDoc(doc("a.txt"));
-    Sidebar bar(*model, {});
+    Sidebar bar(*model);
     bar.resize(248, 600);
     bar.show();
     auto* gv = bar.groupViews().front();
@@ -111,7 +116,8 @@ TEST_F(SidebarTest, HeaderClickCollapsesAndPersists)
     QTest::mouseClick(gv->header(), Qt::LeftButton);
     EXPECT_TRUE(model->collapsed().contains("_"));
     QCoreApplication::processEvents();
-    EXPECT_TRUE(bar.groupViews().front()->rows().isEmpty());
+    EXPECT_EQ(bar.groupViews().front(), gv);  // the same view, collapsed in place
+    EXPECT_TRUE(gv->rows().isEmpty());
     AppModel again(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
     again.restore();
     EXPECT_TRUE(again.collapsed().contains("_"));
@@ -121,7 +127,7 @@ TEST_F(SidebarTest, ContextMenuOffersFileActionsOnlyForSavedDocs)
 {
     model->appendDoc(doc("new.txt"));
     model->appendDoc(doc("saved.txt", dir.filePath("saved.txt")));
-    Sidebar bar(*model, {});
+    Sidebar bar(*model);
     bar.resize(248, 600);
     auto rows = bar.groupViews().front()->rows();
     ASSERT_EQ(rows.size(), 2);
@@ -138,10 +144,13 @@ TEST_F(SidebarTest, DropOnRowMovesBeforeItAndEndZoneAppends)
     auto a = doc("a.txt"), b = doc("b.txt");
     model->appendDoc(a);
     model->appendDoc(b);
-    QList<std::pair<QUuid, std::optional<QUuid>>> moves;
-    SidebarHooks hooks;
-    hooks.move = [&](QUuid id, std::optional<QUuid> before) { moves.append({id, before}); };
-    Sidebar bar(*model, hooks);
+    const auto order = [&] {
+        QList<DocPtr> out;
+        for (const DocPtr& d : model->docs())
+            out << d;
+        return out;
+    };
+    Sidebar bar(*model);
     bar.resize(248, 600);
     bar.show();
     auto* gv = bar.groupViews().front();
@@ -154,26 +163,28 @@ TEST_F(SidebarTest, DropOnRowMovesBeforeItAndEndZoneAppends)
     QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(rowA, &drop);
     EXPECT_FALSE(rowA->dropOver());
+    EXPECT_EQ(order(), QList<DocPtr>({b, a}));
+    QCoreApplication::processEvents();
     QDropEvent end(QPointF(2, 2), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QDragEnterEvent enterEnd(QPoint(2, 2), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(gv->endZone(), &enterEnd);
     QCoreApplication::sendEvent(gv->endZone(), &end);
+    EXPECT_EQ(order(), QList<DocPtr>({a, b}));
     QMimeData junk;
     junk.setText("not an id");
     QDropEvent bad(QPointF(5, 5), Qt::MoveAction, &junk, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(rowA, &bad);
-    ASSERT_EQ(moves.size(), 2);
-    EXPECT_EQ(moves[0].first, b->id);
-    EXPECT_EQ(moves[0].second, a->id);
-    EXPECT_EQ(moves[1].first, b->id);
-    EXPECT_FALSE(moves[1].second);
+    EXPECT_EQ(order(), QList<DocPtr>({a, b}));
+    // Rows were moved, not made again.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(gv->rows().contains(rowA));
 }
 
 TEST_F(SidebarTest, MissingRecentFileIsStruckAndClickRemovesIt)
 {
     const QString gone = dir.filePath("gone.txt");
     model->setRecent({gone});
-    Sidebar bar(*model, {});
+    Sidebar bar(*model);
     bar.resize(248, 600);
     bar.show();
     auto rows = bar.recentRows();
@@ -209,4 +220,43 @@ TEST_F(SidebarTest, TagEditorTogglesAndCreatesTags)
     EXPECT_EQ(model->tags().last().name, QStringLiteral("读书"));
     EXPECT_EQ(d->tags(), QStringList({model->tags().last().id}));
     EXPECT_EQ(editor.rows().size(), 3);
+}
+
+TEST_F(SidebarTest, RowsFollowTheirDocumentInPlace)
+{
+    const QString path = dir.filePath("kept.txt");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    model->setRecent({path});
+    auto a = doc("a.txt");
+    model->appendDoc(a);
+    Sidebar bar(*model);
+    bar.resize(248, 600);
+    bar.show();
+    DocRow* row = bar.groupViews().front()->rows().front();
+    QWidget* dot = row->findChild<QWidget*>(QStringLiteral("dirtyDot"));
+    EXPECT_FALSE(dot->isVisible());
+    a->setText(QStringLiteral("typed"));
+    EXPECT_TRUE(dot->isVisible());
+    a->setSavedText(QStringLiteral("typed"));
+    EXPECT_FALSE(dot->isVisible());
+    a->setName(QStringLiteral("b.md"));
+    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("name"))->text(), QStringLiteral("b"));
+    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("ext"))->text(), QStringLiteral("md"));
+    // Opening a popup or switching documents keeps every row.
+    model->toggle(Popup::tags(a->id));
+    EXPECT_TRUE(row->tagButton()->isOn());
+    model->appendDoc(doc("c.txt"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(bar.groupViews().front()->rows().contains(row));
+
+    // A recent file deleted behind our back is struck through without any other change.
+    RecentRow* recent = bar.recentRows().front();
+    EXPECT_FALSE(recent->missing());
+    ASSERT_TRUE(QFile::remove(path));
+    QTRY_VERIFY(recent->missing());
+    EXPECT_EQ(recent->toolTip(), QStringLiteral("文件已不存在，点击移除"));
 }

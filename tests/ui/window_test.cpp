@@ -13,6 +13,11 @@
 #include "views/sheets/NewFileSheet.h"
 #include "editor/CodeTextView.h"
 #include "core/FileChooser.h"
+#include "views/window/QtFileChooser.h"
+
+#include <QAbstractScrollArea>
+#include <QMimeData>
+#include <QUrl>
 
 #include <QFile>
 #include <QInputMethodEvent>
@@ -230,4 +235,39 @@ TEST_F(MainWindowTest, EndToEndCreateTypeSaveCloseReopen)
     EXPECT_EQ(model->active()->text(), QStringLiteral("第一行\nsecond"));
     EXPECT_EQ(editors->controller(model->active()).textView()->toPlainText(), QStringLiteral("第一行\nsecond"));
     model->setFileChooser(nullptr);
+}
+
+TEST_F(MainWindowTest, AFileDroppedOnTheTextIsOpenedNotInserted)
+{
+    window->openFiles({write(QStringLiteral("host.txt"), "keep")});
+    const DocPtr host = model->active();
+    ASSERT_TRUE(host);
+    QTest::qWait(20);
+    QWidget* editor = editors->controller(host).widget();
+    const QString dropped = write(QStringLiteral("dropped.txt"), "other");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dropped)});
+    QList<QWidget*> targets{editor};
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(editor))
+        targets << area->viewport();
+    QWidget* target = targets.last();
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    EXPECT_EQ(host->text(), QStringLiteral("keep"));
+    ASSERT_TRUE(model->active());
+    EXPECT_EQ(model->active()->name(), QStringLiteral("dropped.txt"));
+    EXPECT_EQ(model->active()->text(), QStringLiteral("other"));
+}
+
+TEST(FileDialogs, FiltersStartWithEveryFileThenTheFormats)
+{
+    const QStringList f = QtFileChooser::filters().split(QStringLiteral(";;"));
+    ASSERT_GE(f.size(), 3);
+    EXPECT_EQ(f[0], QStringLiteral("所有文件 (*)"));
+    EXPECT_TRUE(f[1].startsWith(QStringLiteral("支持的格式 (")));
+    EXPECT_TRUE(f[1].contains(QStringLiteral("*.json")));
+    EXPECT_TRUE(f.filter(QStringLiteral("JSON (*.json")).size() == 1) << f.join(u'|').toStdString();
 }

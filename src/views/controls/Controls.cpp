@@ -141,6 +141,47 @@ void TextButton::paintEvent(QPaintEvent*)
     p.drawText(rect().adjusted(9, 0, -9, 0), Qt::AlignCenter, text());
 }
 
+RoleButton::RoleButton(const QString& title, Role role, std::function<void()> action, QWidget* parent)
+    : QAbstractButton(parent), role_(role)
+{
+    setText(title);
+    setFont(plexFont(13));
+    if (role == Role::primary) {
+        QFont f = font();
+        f.setWeight(QFont::Medium);
+        setFont(f);
+    }
+    setMinimumSize(76, 30);
+    wire(this, QString(), std::move(action));
+}
+
+QSize RoleButton::sizeHint() const
+{
+    return {std::max(76, fontMetrics().horizontalAdvance(text()) + 30), 30};
+}
+
+void RoleButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const ControlColors c;
+    const bool over = underMouse();
+    QColor fill = over ? c.hover : c.window, ink = c.fg, border = c.line;
+    if (role_ == Role::primary) {
+        fill = over ? c.accent.darker(110) : c.accent;
+        ink = Palette::accentFg().resolve();
+        border = fill;
+    } else if (role_ == Role::danger) {
+        ink = border = c.danger;
+    }
+    p.setPen(QPen(border, 1));
+    p.setBrush(fill);
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+    p.setPen(ink);
+    p.setFont(font());
+    p.drawText(rect(), Qt::AlignCenter, text());
+}
+
 Toggle2::Toggle2(const QString& label, const QString& help, QWidget* parent)
     : QAbstractButton(parent)
 {

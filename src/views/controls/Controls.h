@@ -47,6 +47,20 @@ private:
     std::optional<ControlColors> colors_;
 };
 
+// The buttons of dialogs and sheets: the primary one filled with the accent colour,
+// a destructive one in the danger colour, the others plain; all with a hover shade.
+class RoleButton : public QAbstractButton {
+public:
+    enum class Role { primary, normal, danger };
+    RoleButton(const QString& title, Role role, std::function<void()> action, QWidget* parent = nullptr);
+    Role role() const { return role_; }
+    QSize sizeHint() const override;
+protected:
+    void paintEvent(QPaintEvent*) override;
+private:
+    Role role_;
+};
+
 // Small monospace text toggle; a click flips the bound value.
 class Toggle2 : public QAbstractButton {
 public:

@@ -1,6 +1,6 @@
 #include "views/overlays/DialogLayer.h"
 
-#include "views/controls/ControlColors.h"
+#include "views/controls/Controls.h"
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -27,20 +26,13 @@ protected:
     void paintEvent(QPaintEvent*) override { SheetParts::paintCard(*this); }
 };
 
-QString buttonStyle(Dialog::Role role)
+RoleButton::Role look(Dialog::Role role)
 {
-    QColor bg = Palette::window().resolve(), fg = Palette::fg().resolve(), border = Palette::line().resolve();
-    if (role == Dialog::Role::primary) {
-        bg = Palette::accent().resolve();
-        fg = Palette::accentFg().resolve();
-        border = bg;
-    } else if (role == Dialog::Role::danger) {
-        fg = Palette::danger().resolve();
-        border = Palette::danger().resolve();
+    switch (role) {
+    case Dialog::Role::primary: return RoleButton::Role::primary;
+    case Dialog::Role::danger: return RoleButton::Role::danger;
+    default: return RoleButton::Role::normal;
     }
-    return QStringLiteral("QPushButton{background:%1;color:%2;border:1px solid %3;border-radius:6px;padding:5px 14px;}"
-                          "QPushButton:hover{background:%4;}")
-        .arg(cssColor(bg), cssColor(fg), cssColor(border), cssColor(role == Dialog::Role::primary ? bg.darker(110) : Palette::hover().resolve()));
 }
 
 }
@@ -101,12 +93,8 @@ void DialogLayer::sync()
     auto* row = new QHBoxLayout;
     row->addStretch(1);
     for (const Dialog::Button& b : d->buttons) {
-        auto* button = new QPushButton(b.title, card_);
-        button->setCursor(Qt::PointingHandCursor);
-        button->setFont(AppFonts::sans(13, b.role == Dialog::Role::primary ? AppFonts::Weight::medium : AppFonts::Weight::regular));
-        button->setStyleSheet(buttonStyle(b.role));
+        auto* button = new RoleButton(b.title, look(b.role), [this, b] { choose(b); }, card_);
         button->setProperty("role", int(b.role));
-        connect(button, &QPushButton::clicked, this, [this, b] { choose(b); });
         row->addWidget(button);
     }
     col->addLayout(row);

@@ -12,7 +12,7 @@ ActionBar::ActionBar(AppModel& model, EditorCache& editors, QWidget* parent)
     : PaneBar(28, parent), model_(model), editors_(editors)
 {
     row()->setContentsMargins(14, 2, 14, 3);
-    title_ = new PaneLabel(QString(), Palette::fg3(), 10.5, true, this);
+    title_ = new ColorLabel(QString(), Palette::fg3(), 10.5, true, this);
     QFont f = title_->font();
     f.setWeight(QFont::Medium);
     title_->setFont(f);
@@ -56,8 +56,6 @@ void ActionBar::run(int index)
         return;
     const PluginAction action = actions[index];
     EditorController& editor = editors_.controller(doc_);
-    // Edits still waiting for the document would otherwise be lost under the result.
-    editor.flushSync();
     QString result;
     try {
         result = action.run(doc_->text());

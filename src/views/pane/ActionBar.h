@@ -24,6 +24,6 @@ private:
     EditorCache& editors_;
     DocPtr doc_;
     QString pluginID_;
-    PaneLabel* title_;
+    ColorLabel* title_;
     QList<TextButton*> buttons_;
 };

@@ -59,10 +59,10 @@ protected:
 
 DiagnosticStrip::DiagnosticStrip(QWidget* parent) : PaneBar(26, parent, Line::top)
 {
-    text_ = new PaneLabel(QString(), Palette::fg2(), 11.5, true, this);
+    text_ = new ColorLabel(QString(), Palette::fg2(), 11.5, true, this);
     text_->setMinimumWidth(20);
     text_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    count_ = new PaneLabel(QString(), Palette::fg3(), 11.5, false, this);
+    count_ = new ColorLabel(QString(), Palette::fg3(), 11.5, false, this);
     row()->addWidget(text_, 1);
     row()->addWidget(count_);
 }

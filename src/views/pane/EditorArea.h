@@ -21,8 +21,8 @@ public:
     QLabel* count() const { return count_; }
 
 private:
-    PaneLabel* text_;
-    PaneLabel* count_;
+    ColorLabel* text_;
+    ColorLabel* count_;
 };
 
 // The editor column (editors of all shown documents stacked, the caret badge and the

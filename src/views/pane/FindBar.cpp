@@ -31,7 +31,7 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
     outer->addLayout(grid, 1);
 
     // Find row: label, field, switches, position, previous, next, expand, close.
-    grid->addWidget(new PaneLabel(QStringLiteral("查找"), Palette::fg3(), 11.5, false, this), 0, 0, Qt::AlignTop | Qt::AlignLeft);
+    grid->addWidget(new ColorLabel(QStringLiteral("查找"), Palette::fg3(), 11.5, false, this), 0, 0, Qt::AlignTop | Qt::AlignLeft);
     find_ = field(QStringLiteral("查找 · ⇧↵ 换行"), this);
     findBox_ = new FieldBox(find_, this);
     grid->addWidget(findBox_, 0, 1);
@@ -45,7 +45,7 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
     connect(regex_, &Toggle2::toggled, this, [this](bool v) { model_.setUseRegex(v); });
     for (auto* t : {case_, word_, regex_})
         tools->addWidget(t);
-    status_ = new PaneLabel(QString(), Palette::fg3(), 11.5, true, this);
+    status_ = new ColorLabel(QString(), Palette::fg3(), 11.5, true, this);
     status_->setMinimumWidth(64);
     status_->setAlignment(Qt::AlignCenter);
     tools->addWidget(status_);
@@ -55,9 +55,9 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
                 c->step(by);
         };
     };
-    tools->addWidget(new IconButton(QStringLiteral("chevron.up"), QStringLiteral("上一个  Shift+Ctrl+G"), step(-1), this));
+    tools->addWidget(new IconButton(QStringLiteral("chevron.up"), QStringLiteral("上一个  Ctrl+Shift+G"), step(-1), this));
     tools->addWidget(new IconButton(QStringLiteral("chevron.down"), QStringLiteral("下一个  ↵ / Ctrl+G"), step(1), this));
-    expand_ = new IconButton(QStringLiteral("arrow.left.arrow.right"), QStringLiteral("展开替换  Shift+Ctrl+F"),
+    expand_ = new IconButton(QStringLiteral("arrow.left.arrow.right"), QStringLiteral("展开替换  Ctrl+Shift+F"),
                              [this] { model_.openFind(true); }, this);
     tools->addWidget(expand_);
     tools->addWidget(new IconButton(QStringLiteral("xmark"), QStringLiteral("关闭  Esc"), [this] { model_.closeFind(); }, this));
@@ -77,7 +77,7 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
             c->replaceEverything();
     }, replaceRow_));
     rrow->addStretch(1);
-    replaceLabel_ = new PaneLabel(QStringLiteral("替换"), Palette::fg3(), 11.5, false, this);
+    replaceLabel_ = new ColorLabel(QStringLiteral("替换"), Palette::fg3(), 11.5, false, this);
     grid->addWidget(replaceLabel_, 1, 0, Qt::AlignTop | Qt::AlignLeft);
     replace_ = field(QStringLiteral("替换为 · ⇧↵ 换行 · 支持 \\n \\t"), this);
     replaceBox_ = new FieldBox(replace_, this);

@@ -41,8 +41,8 @@ private:
     Toggle2* case_;
     Toggle2* word_;
     Toggle2* regex_;
-    PaneLabel* status_;
+    ColorLabel* status_;
     IconButton* expand_;
     QWidget* replaceRow_;
-    PaneLabel* replaceLabel_;
+    ColorLabel* replaceLabel_;
 };

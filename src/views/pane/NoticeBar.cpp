@@ -12,7 +12,7 @@ NoticeBar::NoticeBar(AppModel& model, QWidget* parent) : PaneBar(34, parent), mo
     sign->setAttribute(Qt::WA_TransparentForMouseEvents);
     sign->setOn(true);
     row()->addWidget(sign);
-    message_ = new PaneLabel(QString(), Palette::fg(), 12.5, false, this);
+    message_ = new ColorLabel(QString(), Palette::fg(), 12.5, false, this);
     row()->addWidget(message_);
     row()->addStretch(1);
     disk_ = new TextButton(QStringLiteral("使用磁盘版本"), QString(), [this] {

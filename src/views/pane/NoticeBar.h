@@ -18,7 +18,7 @@ public:
 private:
     AppModel& model_;
     DocPtr doc_;
-    PaneLabel* message_;
+    ColorLabel* message_;
     TextButton* disk_;
     TextButton* keep_;
     TextButton* ok_;

@@ -19,7 +19,7 @@ public:
         row->setContentsMargins(8, 1, 9, 1);
         row->setSpacing(5);
         row->addWidget(new TagDot(color, this), 0, Qt::AlignVCenter);
-        row->addWidget(new PaneLabel(name, Palette::fg2(), 11, false, this));
+        row->addWidget(new ColorLabel(name, Palette::fg2(), 11, false, this));
     }
 
 protected:
@@ -41,12 +41,12 @@ PaneHeader::PaneHeader(AppModel& model, const AnchorSink& reportAnchor, QWidget*
 {
     QHBoxLayout* row = this->row();
     row->setSpacing(8);
-    name_ = new PaneLabel(QString(), Palette::fg(), 14, false, this);
+    name_ = new ColorLabel(QString(), Palette::fg(), 14, false, this);
     name_->installEventFilter(this);
     row->addWidget(name_);
-    dirty_ = new PaneLabel(QStringLiteral("已编辑"), Palette::fg3(), 11.5, false, this);
+    dirty_ = new ColorLabel(QStringLiteral("已编辑"), Palette::fg3(), 11.5, false, this);
     row->addWidget(dirty_);
-    folder_ = new PaneLabel(QString(), Palette::fg3(), 11, true, this);
+    folder_ = new ColorLabel(QString(), Palette::fg3(), 11, true, this);
     folder_->setMinimumWidth(20);
     folder_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(folder_, 1);

@@ -34,9 +34,9 @@ private:
 
     AppModel& model_;
     DocPtr doc_;
-    PaneLabel* name_;
-    PaneLabel* dirty_;
-    PaneLabel* folder_;
+    ColorLabel* name_;
+    ColorLabel* dirty_;
+    ColorLabel* folder_;
     QHBoxLayout* chips_;
     QStringList shownTags_;
     QHBoxLayout* modes_;

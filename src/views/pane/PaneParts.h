@@ -1,25 +1,11 @@
 #pragma once
 
 #include "editor/Palette.h"
+#include "views/controls/ColorLabel.h"
 
-#include <QLabel>
 #include <QWidget>
 
 class QHBoxLayout;
-
-// A label in one of the palette's colours, recoloured when the appearance changes.
-class PaneLabel : public QLabel {
-public:
-    PaneLabel(const QString& text, const DynamicColor& color, double points, bool mono, QWidget* parent);
-    void setColor(const DynamicColor& color);
-
-protected:
-    void changeEvent(QEvent* e) override;
-
-private:
-    void applyColor();
-    DynamicColor color_;
-};
 
 // One horizontal bar of the document pane with a hairline at its bottom (or top).
 class PaneBar : public QWidget {

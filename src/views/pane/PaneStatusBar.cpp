@@ -12,9 +12,9 @@ PaneStatusBar::PaneStatusBar(AppModel& model, const std::function<void(const QSt
     : PaneBar(28, parent, Line::top), model_(model)
 {
     row()->setContentsMargins(14, 2, 8, 2);
-    caret_ = new PaneLabel(model_.caretInfo(), Palette::fg2(), 11.5, true, this);
+    caret_ = new ColorLabel(model_.caretInfo(), Palette::fg2(), 11.5, true, this);
     row()->addWidget(caret_);
-    valid_ = new PaneLabel(QString(), Palette::accent(), 11.5, false, this);
+    valid_ = new ColorLabel(QString(), Palette::accent(), 11.5, false, this);
     row()->addWidget(valid_);
     row()->addStretch(1);
     const auto button = [&](const QString& help, const Popup& popup) {

@@ -25,8 +25,8 @@ public:
 private:
     AppModel& model_;
     DocPtr doc_;
-    PaneLabel* caret_;
-    PaneLabel* valid_;
+    ColorLabel* caret_;
+    ColorLabel* valid_;
     TextButton* encoding_;
     TextButton* eol_;
     TextButton* format_;

@@ -1,6 +1,7 @@
 #include "views/preview/PreviewView.h"
 
 #include "core/PreviewPage.h"
+#include "editor/Palette.h"
 
 #include <QDesktopServices>
 #include <QJsonArray>
@@ -35,10 +36,13 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     setPage(page);
     setContextMenuPolicy(Qt::NoContextMenu);
+    page->setBackgroundColor(Palette::window().resolve());
     connect(this, &QWebEngineView::loadFinished, this, [this](bool) {
         loaded_ = true;
+        applyAppearance();
         push();
     });
+    connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this, &PreviewView::applyAppearance);
     setHtml(PreviewPage::shell(), QUrl(QStringLiteral("about:blank")));
 }
 
@@ -67,4 +71,25 @@ void PreviewView::push()
     const QByteArray json = QJsonDocument(QJsonArray{html}).toJson(QJsonDocument::Compact);
     page()->runJavaScript(QStringLiteral("document.getElementById('c').innerHTML=") + QString::fromUtf8(json) + QStringLiteral("[0]"),
                           QWebEngineScript::ApplicationWorld);
+}
+
+QString PreviewView::themeScript(bool dark)
+{
+    // The shell's stylesheet holds both value sets; the one the application shows wins
+    // over the desktop's preference by being set on the root element itself.
+    return QStringLiteral(
+               "(function(dark){var light='',night='';"
+               "for(const s of document.styleSheets){let rules;try{rules=s.cssRules;}catch(e){continue;}"
+               "for(const r of rules){if(r.selectorText===':root'&&!light)light=r.style.cssText;"
+               "if(r.media&&r.media.mediaText.indexOf('dark')>=0)for(const x of r.cssRules)"
+               "if(x.selectorText===':root')night=x.style.cssText;}}"
+               "document.documentElement.style.cssText=dark?light+night:light;})(%1)")
+        .arg(dark ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+void PreviewView::applyAppearance()
+{
+    page()->setBackgroundColor(Palette::window().resolve());
+    if (loaded_)
+        page()->runJavaScript(themeScript(Palette::isDark()), QWebEngineScript::ApplicationWorld);
 }

@@ -24,9 +24,14 @@ class PreviewView : public QWebEngineView {
 public:
     explicit PreviewView(QWidget* parent = nullptr);
     void setDoc(const DocPtr& doc);
+    // The shell page has loaded and content is shown as it arrives.
+    bool isReady() const { return loaded_; }
+    // The page's colours follow the application's light or dark appearance.
+    static QString themeScript(bool dark);
 
 private:
     void push();
+    void applyAppearance();
 
     DocPtr doc_;
     QMetaObject::Connection link_;

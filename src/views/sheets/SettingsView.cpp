@@ -4,13 +4,13 @@
 #include "editor/AppFonts.h"
 #include "editor/EditorScheme.h"
 #include "editor/Palette.h"
+#include "views/controls/Controls.h"
 #include "views/sheets/SheetParts.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
 #include <cmath>
@@ -32,7 +32,7 @@ void paintSample(QPainter& p, const QRect& r, const EditorScheme& s)
     p.drawRoundedRect(r, 5, 5);
     p.setPen(s.foreground.resolve(dark));
     p.setFont(AppFonts::mono(11));
-    p.drawText(r.adjusted(8, 4, -6, -4), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("fn main() {\n  println!(\"你好\");\n}"));
+    p.drawText(r.adjusted(8, 4, -6, 0), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("fn main() {\n  println!(\"你好\");\n}"));
 }
 
 }
@@ -49,16 +49,12 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     auto* row = new QHBoxLayout;
     row->setSpacing(6);
     for (const auto& [value, label] : appearanceChoices()) {
-        auto* b = new QPushButton(label, this);
-        b->setCheckable(true);
-        b->setCursor(Qt::PointingHandCursor);
-        b->setFont(AppFonts::sans(12));
-        connect(b, &QPushButton::clicked, this, [this, value = value] {
+        auto* b = new TextButton(label, QString(), [this, value = value] {
             Settings s = model_.settings();
             s.appearance = value;
             model_.setSettings(s);
             sync();
-        });
+        }, this);
         appearance_ << b;
         row->addWidget(b);
     }
@@ -72,7 +68,8 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     for (const EditorScheme& scheme : EditorScheme::all()) {
         auto* tile = new SheetParts::Tile(scheme.name, QString(), schemes_);
         tile->setObjectName(scheme.id);
-        tile->setMinimumHeight(84);
+        // Room for the name and all three sample lines, closing brace included.
+        tile->setMinimumHeight(28 + 3 * QFontMetrics(AppFonts::mono(11)).lineSpacing() + 8 + 10);
         tile->painter = [id = scheme.id](QPainter& p, const QRect& r) { paintSample(p, r, EditorScheme::find(id)); };
         tile->onTap = [this, id = scheme.id] {
             Settings s = model_.settings();
@@ -110,7 +107,7 @@ void SettingsView::sync()
 {
     const Settings& s = model_.settings();
     for (int i = 0; i < appearance_.size(); ++i)
-        appearance_[i]->setChecked(appearanceChoices()[i].first == s.appearance);
+        appearance_[i]->setOn(appearanceChoices()[i].first == s.appearance);
     for (auto* tile : schemes_->findChildren<SheetParts::Tile*>())
         tile->setSelected(tile->objectName() == s.scheme);
     const int size = std::clamp(int(std::lround(s.fontSize)), 11, 18);

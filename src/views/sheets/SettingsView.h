@@ -4,7 +4,7 @@
 
 class AppModel;
 class QLabel;
-class QPushButton;
+class TextButton;
 class QSlider;
 
 // Appearance, editor colour scheme and font size; every change applies at once.
@@ -15,13 +15,13 @@ public:
     // Shows the model's current settings.
     void sync();
 
-    QList<QPushButton*> appearanceButtons() const { return appearance_; }
+    QList<TextButton*> appearanceButtons() const { return appearance_; }
     QSlider* fontSlider() const { return slider_; }
     QLabel* fontCaption() const { return sizeCaption_; }
 
 private:
     AppModel& model_;
-    QList<QPushButton*> appearance_;
+    QList<TextButton*> appearance_;
     QWidget* schemes_;
     QSlider* slider_;
     QLabel* sizeCaption_;

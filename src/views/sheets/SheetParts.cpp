@@ -1,60 +1,31 @@
 #include "views/sheets/SheetParts.h"
 
-#include "views/controls/ControlColors.h"
+#include "views/controls/ColorLabel.h"
+#include "views/controls/Controls.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPushButton>
 
 namespace SheetParts {
 
-namespace {
-void colourText(QWidget* w, const QColor& c)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, c);
-    w->setPalette(p);
-}
-
-}
-
 QLabel* title(const QString& text, QWidget* parent)
 {
-    auto* l = new QLabel(text, parent);
+    auto* l = new ColorLabel(text, Palette::fg(), 16, false, parent);
     l->setFont(AppFonts::sans(16, AppFonts::Weight::semibold));
-    colourText(l, Palette::fg().resolve());
     return l;
 }
 
 QLabel* caption(const QString& text, QWidget* parent)
 {
-    auto* l = new QLabel(text, parent);
-    l->setFont(AppFonts::sans(12));
-    colourText(l, Palette::fg2().resolve());
-    return l;
+    return new ColorLabel(text, Palette::fg2(), 12, false, parent);
 }
 
-QPushButton* button(const QString& text, bool primary, std::function<void()> action, QWidget* parent)
+RoleButton* button(const QString& text, bool primary, std::function<void()> action, QWidget* parent)
 {
-    auto* b = new QPushButton(text, parent);
-    b->setFont(AppFonts::sans(13, primary ? AppFonts::Weight::medium : AppFonts::Weight::regular));
-    b->setCursor(Qt::PointingHandCursor);
-    b->setMinimumSize(76, 30);
-    b->setDefault(primary);
-    const QString bg = primary ? cssColor(Palette::accent().resolve()) : cssColor(Palette::window().resolve());
-    const QString fg = primary ? cssColor(Palette::accentFg().resolve()) : cssColor(Palette::fg().resolve());
-    const QString border = primary ? bg : cssColor(Palette::line().resolve());
-    b->setStyleSheet(QStringLiteral("QPushButton{background:%1;color:%2;border:1px solid %3;border-radius:6px;padding:4px 14px;}"
-                                    "QPushButton:hover{background:%4;}")
-                         .arg(bg, fg, border, primary ? cssColor(Palette::accent().resolve().darker(110)) : cssColor(Palette::hover().resolve())));
-    QObject::connect(b, &QPushButton::clicked, b, [action] {
-        if (action)
-            action();
-    });
-    return b;
+    return new RoleButton(text, primary ? RoleButton::Role::primary : RoleButton::Role::normal, std::move(action), parent);
 }
 
 void paintCard(QWidget& w)

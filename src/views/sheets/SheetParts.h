@@ -5,7 +5,7 @@
 #include <functional>
 
 class QLabel;
-class QPushButton;
+#include "views/controls/Controls.h"
 
 // Small building blocks of the sheets and the settings view.
 namespace SheetParts {
@@ -13,7 +13,7 @@ namespace SheetParts {
 QLabel* title(const QString& text, QWidget* parent);
 QLabel* caption(const QString& text, QWidget* parent);
 // A rounded push button; the primary one is filled with the accent colour.
-QPushButton* button(const QString& text, bool primary, std::function<void()> action, QWidget* parent);
+RoleButton* button(const QString& text, bool primary, std::function<void()> action, QWidget* parent);
 // The card background: window colour, rounded, thin border.
 void paintCard(QWidget& w);
 

@@ -1,5 +1,7 @@
 #include "views/sidebar/TagEditor.h"
 
+#include "views/controls/ColorLabel.h"
+
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
@@ -61,9 +63,8 @@ TagEditor::TagEditor(AppModel& model, DocPtr doc, QWidget* parent) : QWidget(par
     auto* col = new QVBoxLayout(this);
     col->setContentsMargins(0, 10, 0, 10);
     col->setSpacing(4);
-    auto* title = new QLabel(doc_->name() + QStringLiteral(" 的标签"), this);
+    auto* title = new ColorLabel(doc_->name() + QStringLiteral(" 的标签"), Palette::fg2(), 12, false, this);
     title->setFont(AppFonts::sans(12, AppFonts::Weight::medium));
-    title->setStyleSheet(QStringLiteral("color:%1;").arg(Palette::fg2().resolve().name()));
     title->setContentsMargins(12, 0, 12, 2);
     col->addWidget(title);
     list_ = new QVBoxLayout;

@@ -3,6 +3,7 @@
 #include "editor/Palette.h"
 
 #include <QApplication>
+#include <QWidget>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
@@ -106,6 +107,11 @@ void Appearance::update()
     applied_ = true;
     dark_ = dark;
     QApplication::setPalette(paletteFor(dark));
+    // The application's notice reaches child widgets only; the windows are told here.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        QEvent e(QEvent::ApplicationPaletteChange);
+        QCoreApplication::sendEvent(w, &e);
+    }
     Palette::setAppearance(dark);
 }
 

@@ -14,6 +14,7 @@
 #include "views/sidebar/Sidebar.h"
 #include "views/window/Appearance.h"
 #include "views/window/QtFileChooser.h"
+#include "views/window/QtTranslations.h"
 #include "views/controls/Fade.h"
 
 #include <QApplication>
@@ -75,6 +76,7 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     model_.setFileChooser(chooser_.get());
     model_.setEditorLink(&editors_);
 
+    QtTranslations::install();
     appearance_ = new Appearance(this);
     model_.setApplySettingsHook([this](const Settings& s) {
         appearance_->apply(s.appearance);
@@ -88,36 +90,8 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
 
-    SidebarHooks hooks;
-    hooks.groups = [this] {
-        QList<SidebarGroup> out;
-        const auto& colors = Palette::tagColors();
-        for (const AppModel::Group& g : model_.groups()) {
-            const QColor c = g.color < 0 ? Palette::fg3().resolve()
-                                         : colors.value(Tag{g.id, g.name, g.color}.colorIndex(int(colors.size())));
-            out << SidebarGroup{g.id, g.name, c, g.docs};
-        }
-        return out;
-    };
-    hooks.move = [this](QUuid id, std::optional<QUuid> before) { model_.move(id, before); };
-    hooks.step = [this](const DocPtr& d, int by) { model_.step(d, by); };
-    hooks.toggleTag = [this](const QString& tag, const DocPtr& d) { model_.toggleTag(tag, d); };
-    hooks.close = [this](const DocPtr& d) { model_.close(d); };
-    hooks.askRename = [this](const DocPtr& d) { model_.askRename(d); };
-    hooks.togglePopup = [this](const QString& anchor) {
-        if (anchor == Popup::settings().anchor())
-            model_.toggle(Popup::settings());
-        else if (anchor.startsWith(QLatin1String("tags-")))
-            model_.toggle(Popup::tags(QUuid::fromString(anchor.mid(5))));
-    };
-    hooks.reportAnchor = [this](const QString& anchor, QWidget* w) {
-        if (popups_)
-            popups_->setAnchor(anchor, w);
-    };
-    hooks.reveal = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath())); };
-
     popups_ = new PopupLayer(model_, [this](const Popup& p) { return PopupContent::build(model_, p); }, content_);
-    sidebar_ = new Sidebar(model_, hooks, content_);
+    sidebar_ = new Sidebar(model_, [this](const QString& anchor, QWidget* w) { popups_->setAnchor(anchor, w); }, content_);
     sidebar_->setFixedWidth(Sidebar::fixedWidth);
     row->addWidget(sidebar_);
 

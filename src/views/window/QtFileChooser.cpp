@@ -1,12 +1,32 @@
 #include "views/window/QtFileChooser.h"
 
+#include "plugins/PluginRegistry.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QStandardPaths>
 
+QString QtFileChooser::filters()
+{
+    // Every file first: names without an extension are common (README, Makefile).
+    QStringList out{QStringLiteral("所有文件 (*)")};
+    QStringList known;
+    for (const FormatPlugin& p : PluginRegistry::all()) {
+        if (p.extensions.isEmpty())
+            continue;
+        QStringList globs;
+        for (const QString& e : p.extensions)
+            globs << QStringLiteral("*.") + e;
+        known << globs;
+        out << p.displayName + QStringLiteral(" (") + globs.join(u' ') + u')';
+    }
+    out.insert(1, QStringLiteral("支持的格式 (") + known.join(u' ') + u')');
+    return out.join(QStringLiteral(";;"));
+}
+
 void QtFileChooser::chooseFilesToOpen(std::function<void(QStringList)> done)
 {
-    const QStringList paths = QFileDialog::getOpenFileNames(window_, QStringLiteral("打开"));
+    const QStringList paths = QFileDialog::getOpenFileNames(window_, QStringLiteral("打开"), QString(), filters());
     done(paths);
 }
 
@@ -14,7 +34,7 @@ void QtFileChooser::chooseSaveLocation(const QString& suggestedName, const QStri
                                        std::function<void(std::optional<QString>)> done)
 {
     const QString dir = directory.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) : directory;
-    const QString path = QFileDialog::getSaveFileName(window_, QStringLiteral("保存"), QDir(dir).filePath(suggestedName));
+    const QString path = QFileDialog::getSaveFileName(window_, QStringLiteral("保存"), QDir(dir).filePath(suggestedName), filters());
     if (path.isEmpty())
         done(std::nullopt);
     else

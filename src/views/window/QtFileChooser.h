@@ -12,6 +12,8 @@ public:
     void chooseFilesToOpen(std::function<void(QStringList)> done) override;
     void chooseSaveLocation(const QString& suggestedName, const QString& directory,
                             std::function<void(std::optional<QString>)> done) override;
+    // "所有文件" first, then the supported formats together and one by one.
+    static QString filters();
 
 private:
     QPointer<QWidget> window_;

@@ -1,0 +1,103 @@
+#include "core/AppModel.h"
+#include "editor/EditorCache.h"
+#include "editor/EditorController.h"
+#include "editor/Palette.h"
+#include "views/window/Appearance.h"
+#include "views/sidebar/Sidebar.h"
+#include "views/window/MainWindow.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every case leaves the application light again, as the other suites expect.
+struct AppearanceTest : ::testing::Test {
+    QPalette saved = QApplication::palette();
+    void TearDown() override
+    {
+        QApplication::setPalette(saved);
+        Palette::setAppearance(std::nullopt);
+    }
+    static bool windowIsDark(const QWidget& w) { return w.palette().color(QPalette::Window).lightnessF() < 0.5; }
+};
+
+}
+
+TEST_F(AppearanceTest, PortalAnswerDecidesFollowTheSystemAndFollowsItsChanges)
+{
+    EXPECT_EQ(Appearance::fromColorScheme(1), std::optional<bool>(true));
+    EXPECT_EQ(Appearance::fromColorScheme(2), std::optional<bool>(false));
+    EXPECT_EQ(Appearance::fromColorScheme(0), std::nullopt);
+
+    std::optional<bool> desktop = true;
+    Appearance a(nullptr, [&] { return desktop; });
+    a.apply(0);
+    EXPECT_TRUE(a.isDark());
+    EXPECT_TRUE(Palette::isDark());
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), Palette::window().resolve(true));
+    EXPECT_EQ(QApplication::palette().color(QPalette::WindowText), Palette::fg().resolve(true));
+
+    desktop = false;
+    a.desktopChanged();
+    EXPECT_FALSE(a.isDark());
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), Palette::window().resolve(false));
+
+    // The stored choice wins over the desktop.
+    desktop = true;
+    a.apply(1);
+    a.desktopChanged();
+    EXPECT_FALSE(a.isDark());
+    a.apply(2);
+    EXPECT_TRUE(a.isDark());
+    // No preference from the desktop: the palette it started with decides (light here).
+    desktop = std::nullopt;
+    a.apply(0);
+    a.desktopChanged();
+    EXPECT_FALSE(a.isDark());
+}
+
+TEST_F(AppearanceTest, DarkSettingTurnsTheWholeWindowDarkAlsoAfterARestart)
+{
+    QTemporaryDir dir;
+    const QString prefs = dir.filePath("prefs.ini");
+    {
+        AppModel model(std::make_unique<Preferences>(prefs));
+        EditorCache editors(model);
+        MainWindow window(model, editors);
+        window.show();
+        EXPECT_FALSE(windowIsDark(window));
+        QFile f(dir.filePath("a.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.close();
+        window.openFiles({f.fileName()});
+        QTest::qWait(20);
+        auto* view = qobject_cast<QPlainTextEdit*>(editors.controller(model.active()).widget());
+        Settings s = model.settings();
+        s.appearance = 2;
+        model.setSettings(s);
+        EXPECT_TRUE(windowIsDark(window));
+        EXPECT_TRUE(windowIsDark(*window.sidebar()));
+        // The editor's scheme (graphite follows the appearance) turned dark too.
+        if (view)
+            EXPECT_LT(view->palette().color(QPalette::Base).lightnessF(), 0.5);
+        s.appearance = 1;
+        model.setSettings(s);
+        EXPECT_FALSE(windowIsDark(window));
+        s.appearance = 2;
+        model.setSettings(s);
+    }
+    QApplication::setPalette(saved);
+    Palette::setAppearance(std::nullopt);
+    AppModel model(std::make_unique<Preferences>(prefs));
+    EditorCache editors(model);
+    MainWindow window(model, editors);
+    window.show();
+    window.start({});
+    EXPECT_EQ(model.settings().appearance, 2);
+    EXPECT_TRUE(windowIsDark(window));
+}

@@ -1,0 +1,72 @@
+// The preview as the product drives it: content pushed into the live page.
+#include "core/Doc.h"
+#include "editor/Palette.h"
+#include "views/preview/PreviewView.h"
+
+#include <QTest>
+#include <QWebEngineScript>
+#include <gtest/gtest.h>
+
+namespace {
+
+QVariant evaluate(PreviewView& view, const QString& js)
+{
+    QVariant out;
+    bool done = false;
+    view.page()->runJavaScript(js, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+        out = v;
+        done = true;
+    });
+    for (int i = 0; i < 500 && !done; ++i)
+        QTest::qWait(10);
+    return out;
+}
+
+DocPtr previewed(const QString& html)
+{
+    DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("p.md"), QString(), std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
+    d->setPreview(PreviewState::html(html));
+    return d;
+}
+
+}
+
+TEST(PreviewView, HostileContentArrivesAsInertMarkupThroughTheLivePush)
+{
+    PreviewView view;
+    view.resize(400, 300);
+    view.show();
+    QTRY_VERIFY_WITH_TIMEOUT(view.isReady(), 20000);
+    // Quotes, backslashes, line separators and a closing script tag must stay data.
+    const QString hostile = QStringLiteral(
+        "<p id=\"x\">\"'\\\n</script><script>document.title='pwned'</script>\u2028中"
+        "<img src=\"x\" onerror=\"document.title='pwned'\"></p>`${document.title='pwned'}`");
+    DocPtr doc = previewed(hostile);
+    view.setDoc(doc);
+    QTRY_VERIFY_WITH_TIMEOUT(evaluate(view, QStringLiteral("document.getElementById('x')!==null")).toBool(), 5000);
+    QTest::qWait(200);
+    EXPECT_NE(evaluate(view, QStringLiteral("document.title")).toString(), QStringLiteral("pwned"));
+    const QString text = evaluate(view, QStringLiteral("document.getElementById('c').textContent")).toString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\"'\\\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("`${document.title='pwned'}`")));
+    EXPECT_TRUE(text.contains(QStringLiteral("中")));
+
+    // A change of the document's preview replaces the content in place.
+    doc->setPreview(PreviewState::html(QStringLiteral("<p id=\"y\">second</p>")));
+    QTRY_VERIFY_WITH_TIMEOUT(evaluate(view, QStringLiteral("document.getElementById('y')!==null")).toBool(), 5000);
+    EXPECT_FALSE(evaluate(view, QStringLiteral("document.getElementById('x')!==null")).toBool());
+}
+
+TEST(PreviewView, PageColoursFollowTheApplicationAppearance)
+{
+    PreviewView view;
+    view.resize(400, 300);
+    view.show();
+    QTRY_VERIFY_WITH_TIMEOUT(view.isReady(), 20000);
+    const QString bg = QStringLiteral("getComputedStyle(document.body).backgroundColor");
+    Palette::setAppearance(true);
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(view, bg).toString(), QStringLiteral("rgb(29, 32, 36)"), 5000);
+    Palette::setAppearance(false);
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(view, bg).toString(), QStringLiteral("rgb(247, 248, 249)"), 5000);
+    Palette::setAppearance(std::nullopt);
+}
