@@ -71,6 +71,8 @@ CodeTextView::CodeTextView(QWidget* parent)
     send(SCI_SETMARGINRIGHT, 0, 6);
     send(SCI_SETTABWIDTH, 4);
     send(SCI_SETCARETWIDTH, 2);
+    // Redo is Ctrl+Shift+Z here, as in the Edit menu.
+    send(SCI_ASSIGNCMDKEY, 'Z' + ((SCMOD_CTRL | SCMOD_SHIFT) << 16), SCI_REDO);
     send(SCI_SETMULTIPLESELECTION, 0);
     send(SCI_SETMOUSESELECTIONRECTANGULARSWITCH, 0);
     send(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);

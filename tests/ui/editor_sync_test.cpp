@@ -72,6 +72,11 @@ TEST_F(Sync, TextEntersTheBufferWithoutCarriageReturns)
     v->undo();
     v->undo();
     expectInStep(v, d, QStringLiteral("ab"));
+    // The keys of the Edit menu reach the editor itself.
+    key(v, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    expectInStep(v, d, QStringLiteral("ax\ny\nzb"));
+    key(v, Qt::Key_Z, Qt::ControlModifier);
+    expectInStep(v, d, QStringLiteral("ab"));
 }
 
 // Each step checks the delta bookkeeping in both notification modes: all
