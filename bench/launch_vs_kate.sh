@@ -12,15 +12,16 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 for ((i = 1; i <= runs; i++)); do
   for app in lorvane kate; do
-    # A fresh profile each run: no session, no recent files, no caches.
+    # A fresh profile each run: no session, no recent files, no caches, and
+    # a private temp dir so that no running instance takes the file over.
     rm -rf "${home:?}"/* "${home:?}"/.[!.]* 2>/dev/null
-    mkdir -p "$home/run" && chmod 700 "$home/run"
+    mkdir -p "$home/run" "$home/tmp" && chmod 700 "$home/run"
     case $app in
       lorvane) cmd=("$BUILD_DIR/lorvane" "$file") ;;
       kate) cmd=(kate -n "$file") ;;
     esac
     echo -n "run $i $app: "
-    HOME=$home XDG_RUNTIME_DIR=$home/run QTWEBENGINE_DISABLE_SANDBOX=1 \
+    HOME=$home XDG_RUNTIME_DIR=$home/run TMPDIR=$home/tmp QTWEBENGINE_DISABLE_SANDBOX=1 \
       xvfb-run -a -s '-screen 0 1400x900x24' "$BUILD_DIR/bench_editor" --launch "${cmd[@]}" 2>/dev/null | tail -1
   done
 done
