@@ -253,11 +253,16 @@ MultilineField::MultilineField(QWidget* parent) : QPlainTextEdit(parent)
     setFont(monoFont(12));
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Long texts still scroll with the wheel and the caret; a bar would crowd the small field.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
     setViewportMargins(2, 4, 2, 4);
     document()->setDocumentMargin(0);
     viewport()->setAutoFillBackground(false);
-    setStyleSheet(QStringLiteral("QPlainTextEdit{background:transparent;}"));
+    // Only the background is the field's own; the text colour follows the application's palette.
+    QPalette pal;
+    pal.setColor(QPalette::Base, Qt::transparent);
+    setPalette(pal);
 
     setFixedHeight(height_);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {

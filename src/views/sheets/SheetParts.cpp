@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace SheetParts {
 
@@ -47,7 +48,7 @@ Tile::Tile(QString name, QString detail, QWidget* parent)
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 
-QSize Tile::sizeHint() const { return {200, painter ? 84 : 52}; }
+QSize Tile::sizeHint() const { return {200, std::max(minimumHeight(), painter ? 84 : 52)}; }
 
 void Tile::setSelected(bool on)
 {

@@ -62,6 +62,8 @@ Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* paren
     list->addLayout(recentList_);
     list->addStretch(1);
     scroll_->setWidget(content_);
+    // The scroll area fills what it holds; the list shows the sidebar colour instead.
+    content_->setAutoFillBackground(false);
     col->addWidget(scroll_, 1);
 
     auto* bottom = new QWidget(this);

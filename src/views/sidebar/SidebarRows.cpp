@@ -106,16 +106,18 @@ DocRow::DocRow(AppModel& model, DocPtr doc, QWidget* parent) : QWidget(parent), 
     tagButton_->setObjectName(QStringLiteral("tagButton"));
     tagButton_->setFixedSize(22, 22);
     row->addWidget(tagButton_);
-    closeButton_ = new IconButton(QStringLiteral("xmark"), QStringLiteral("关闭  Ctrl+W"), [this] { model_.close(doc_); }, this);
+    // Close button and unsaved dot share one slot, so the tag button never moves.
+    auto* trailing = new QWidget(this);
+    trailing->setFixedSize(22, 22);
+    closeButton_ = new IconButton(QStringLiteral("xmark"), QStringLiteral("关闭  Ctrl+W"), [this] { model_.close(doc_); }, trailing);
     closeButton_->setObjectName(QStringLiteral("closeButton"));
     closeButton_->setFixedSize(22, 22);
-    row->addWidget(closeButton_);
-    dirtyDot_ = new QWidget(this);
+    dirtyDot_ = new QWidget(trailing);
     dirtyDot_->setObjectName(QStringLiteral("dirtyDot"));
     dirtyDot_->setFixedSize(22, 22);
     dirtyDot_->setToolTip(QStringLiteral("未保存"));
     // The dot itself is painted by the row so it stays 7 × 7 at any scale.
-    row->addWidget(dirtyDot_);
+    row->addWidget(trailing);
     refresh();
 }
 
@@ -151,12 +153,14 @@ void DocRow::paintEvent(QPaintEvent*)
     if (ext_->isVisible()) {
         p.setPen(QPen(Palette::line().resolve(), 1));
         p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(QRectF(ext_->geometry()).adjusted(0.5, 4.5, -0.5, -4.5), 3, 3);
+        const QRectF g = ext_->geometry();
+        const qreal h = ext_->fontMetrics().height() + 2;
+        p.drawRoundedRect(QRectF(g.left() + 0.5, g.center().y() - h / 2, g.width() - 1, h), 3, 3);
     }
     if (dirtyDot_->isVisible()) {
         p.setPen(Qt::NoPen);
         p.setBrush(Palette::fg2().resolve());
-        p.drawEllipse(QRectF(dirtyDot_->geometry()).center(), 3.5, 3.5);
+        p.drawEllipse(QRectF(dirtyDot_->parentWidget()->geometry()).center(), 3.5, 3.5);
     }
     if (dropOver_) {
         p.setPen(QPen(Palette::accent().resolve(), 2));
