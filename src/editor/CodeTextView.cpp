@@ -175,6 +175,7 @@ void CodeTextView::finishChange()
             clearCarets();
     }
     updateEventMask();
+    matchesStale_ = true;
     ruler_->sync();
     if (onTextChange)
         onTextChange();
@@ -255,6 +256,7 @@ void CodeTextView::setPlainText(const QString& text)
     foreignChange_ = false;
     paintedFrom_ = paintedTo_ = 0;
     paintedCount_ = 0;
+    matchesStale_ = true;
     updateEventMask();
     send(SCI_GOTOPOS, 0);
     ruler_->sync();
@@ -565,6 +567,7 @@ void CodeTextView::setHighlights(Highlights h)
     highlights_ = std::move(h);
     paintErrorLines();
     paintedFrom_ = paintedTo_ = 0;
+    matchesStale_ = true;
     paintMatches();
     viewport()->update();
 }
@@ -592,6 +595,13 @@ void CodeTextView::paintMatches()
                                          lineCount() - 1);
     const qsizetype from = send(SCI_POSITIONFROMLINE, firstLine);
     const qsizetype to = send(SCI_GETLINEENDPOSITION, lastLine);
+    // Indicator changes make Scintilla report new content; repainting the
+    // same matches over the same lines again would never settle.
+    if (!matchesStale_ && from == shownFrom_ && to == shownTo_)
+        return;
+    matchesStale_ = false;
+    shownFrom_ = from;
+    shownTo_ = to;
     for (int i : {matchIndicator, currentIndicator}) {
         send(SCI_SETINDICATORCURRENT, i);
         if (paintedTo_ > paintedFrom_)
@@ -673,5 +683,6 @@ void CodeTextView::revealRange(int start, int length)
         send(SCI_SETXOFFSET, std::max<long>(0, offset + x0 - width / 2));
     }
     ruler_->sync();
+    matchesStale_ = true;
     paintMatches();
 }

@@ -184,6 +184,9 @@ private:
     Highlights highlights_;
     // Byte range the match indicators were last painted over.
     qsizetype paintedFrom_ = 0, paintedTo_ = 0;
+    // Byte range of the lines the indicators were last laid over.
+    qsizetype shownFrom_ = -1, shownTo_ = -1;
+    bool matchesStale_ = true;
     int paintedCount_ = 0;
     LineNumberRuler* ruler_ = nullptr;
 };

@@ -272,3 +272,32 @@ TEST_F(Controller, LargeTextsLoadAtOnceAndTheDocPullsThemOnlyWhenRead)
     EXPECT_FALSE(d->isDirty());
     EXPECT_EQ(d->text(), big);
 }
+
+TEST_F(Controller, MatchIndicatorsSettleAndFollowScrolling)
+{
+    QString text;
+    for (int i = 0; i < 400; ++i)
+        text += QStringLiteral("cat %1\n").arg(i);
+    DocPtr d = newDoc(text);
+    EditorController& e = editorFor(d);
+    CodeTextView* v = e.textView();
+    e.widget()->show();
+    find(QStringLiteral("cat"));
+    e.refreshHighlights(true);
+    EXPECT_EQ(model->matchCount(), 400);
+    // Only the lines on screen carry indicators.
+    const int onScreen = v->paintedMatchCount();
+    EXPECT_GT(onScreen, 0);
+    EXPECT_LT(onScreen, 100);
+    waitFor([] { return false; }, 100);
+    int updates = 0;
+    QObject::connect(v, &QsciScintillaBase::SCN_UPDATEUI, [&](int) { ++updates; });
+    waitFor([] { return false; }, 300);
+    EXPECT_LE(updates, 2);  // idle: the indicators settle
+    v->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 300);
+    waitFor([] { return false; }, 100);
+    const long at = v->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, 310);
+    EXPECT_NE(v->SendScintilla(QsciScintillaBase::SCI_INDICATORVALUEAT, 8, at), 0);
+    EXPECT_EQ(v->text(), text);
+    EXPECT_FALSE(v->canUndo());
+}
