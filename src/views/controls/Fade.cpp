@@ -21,8 +21,12 @@ void run(QWidget* w, bool in)
     animation->setEasingCurve(QEasingCurve::OutCubic);
     animation->setStartValue(in ? 0.0 : effect->opacity());
     animation->setEndValue(in ? 1.0 : 0.0);
-    if (!in)
-        QObject::connect(animation, &QPropertyAnimation::finished, w, [w] { w->hide(); });
+    // Once settled the effect goes: it would keep sending every repaint through an offscreen copy.
+    QObject::connect(animation, &QPropertyAnimation::finished, w, [w, in] {
+        if (!in)
+            w->hide();
+        w->setGraphicsEffect(nullptr);
+    });
     animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 

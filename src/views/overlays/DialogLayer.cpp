@@ -1,5 +1,6 @@
 #include "views/overlays/DialogLayer.h"
 
+#include "views/controls/CardShadow.h"
 #include "views/controls/Controls.h"
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
@@ -7,7 +8,6 @@
 #include "views/controls/Fade.h"
 #include "views/sheets/SheetParts.h"
 
-#include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -65,11 +65,6 @@ void DialogLayer::sync()
     }
     card_ = new Card(this);
     card_->setFixedWidth(440);
-    auto* shadow = new QGraphicsDropShadowEffect(card_);
-    shadow->setBlurRadius(40);
-    shadow->setOffset(0, 10);
-    shadow->setColor(QColor(0, 0, 0, 77));
-    card_->setGraphicsEffect(shadow);
     auto* col = new QVBoxLayout(card_);
     col->setContentsMargins(20, 18, 20, 18);
     col->setSpacing(10);
@@ -135,6 +130,8 @@ void DialogLayer::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), QColor(0, 0, 0, 71));  // 28 %
+    if (card_)
+        CardShadow::paint(p, card_->geometry(), 12, 10, 18, 77);
 }
 
 bool DialogLayer::eventFilter(QObject* o, QEvent* e)

@@ -4,7 +4,7 @@
 #include "editor/Palette.h"
 
 #include <QEvent>
-#include <QGraphicsDropShadowEffect>
+#include "views/controls/CardShadow.h"
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -36,11 +36,6 @@ PopupPanel::PopupPanel(QWidget* content, int padding, QWidget* parent) : QWidget
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(padding + 1, padding + 1, padding + 1, padding + 1);
     box->addWidget(content);
-    auto* shadow = new QGraphicsDropShadowEffect(this);
-    shadow->setBlurRadius(24);
-    shadow->setOffset(0, 6);
-    shadow->setColor(QColor(0, 0, 0, 46));
-    setGraphicsEffect(shadow);
 }
 
 void PopupPanel::paintEvent(QPaintEvent*)
@@ -105,6 +100,15 @@ void PopupLayer::place()
         return;
     panel_->adjustSize();
     panel_->setGeometry(placePopup(panel_->sizeHint().expandedTo(panel_->size()), anchorRect(shown_->anchor()), rect()));
+    update();
+}
+
+void PopupLayer::paintEvent(QPaintEvent*)
+{
+    if (!panel_)
+        return;
+    QPainter p(this);
+    CardShadow::paint(p, panel_->geometry(), 8, 6, 12, 46);
 }
 
 void PopupLayer::mousePressEvent(QMouseEvent* e)

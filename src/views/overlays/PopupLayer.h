@@ -46,6 +46,7 @@ public:
     void sync();
 
 protected:
+    void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void enterEvent(QEnterEvent*) override;

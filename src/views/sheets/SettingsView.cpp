@@ -32,7 +32,12 @@ void paintSample(QPainter& p, const QRect& r, const EditorScheme& s)
     p.drawRoundedRect(r, 5, 5);
     p.setPen(s.foreground.resolve(dark));
     p.setFont(AppFonts::mono(11));
-    p.drawText(r.adjusted(8, 4, -6, 0), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("fn main() {\n  println!(\"你好\");\n}"));
+    // Line by line, spaced to fit the box, so the closing brace is never cut off.
+    const QStringList lines = {QStringLiteral("fn main() {"), QStringLiteral("  println!(\"你好\");"), QStringLiteral("}")};
+    const QFontMetrics fm = p.fontMetrics();
+    const int step = std::min(fm.lineSpacing(), (r.height() - 6) / int(lines.size()));
+    for (int i = 0; i < lines.size(); ++i)
+        p.drawText(QPoint(r.left() + 8, r.top() + 3 + i * step + fm.ascent()), lines[i]);
 }
 
 }
