@@ -3,6 +3,7 @@
 #include "core/WebFonts.h"
 #include "plugins/HTML.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -63,11 +64,33 @@ const QString& css()
     return text;
 }
 
+namespace {
+const char renderFunction[] = "function render(h){document.getElementById('c').innerHTML=h}";
+
+// Images may come from anywhere (they run nothing); fonts and styles only
+// from the page itself; nothing else loads, and no form or base URL works.
+QString policy(const QString& scriptSource)
+{
+    return QStringLiteral("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; script-src ") + scriptSource
+        + QStringLiteral("; img-src data: http: https: file:; style-src 'unsafe-inline'; font-src data:; "
+                         "form-action 'none'; base-uri 'none'\">");
+}
+}
+
+QString contentPolicy(bool withRenderScript)
+{
+    if (!withRenderScript)
+        return policy(QStringLiteral("'none'"));
+    // The shell's own function is allowed by its hash; injected scripts match no hash.
+    const QByteArray hash = QCryptographicHash::hash(QByteArray(renderFunction), QCryptographicHash::Sha256).toBase64();
+    return policy(QStringLiteral("'sha256-") + QString::fromLatin1(hash) + QLatin1Char('\''));
+}
+
 QString shellWith(const QString& fontFaces)
 {
-    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\"><style>") + fontFaces + css()
-        + QStringLiteral("</style>\n<script>function render(h){document.getElementById('c').innerHTML=h}</script></head>\n"
-                         "<body><main id=\"c\"></main></body></html>");
+    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + contentPolicy(true) + QStringLiteral("<style>")
+        + fontFaces + css() + QStringLiteral("</style>\n<script>") + QLatin1String(renderFunction)
+        + QStringLiteral("</script></head>\n<body><main id=\"c\"></main></body></html>");
 }
 
 const QString& shell()
@@ -106,8 +129,8 @@ std::optional<QString> renderScript(const QString& html)
 QString standalone(const QString& fragmentHTML)
 {
     // Same page with the fragment inlined and no script, for export.
-    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\"><style>") + WebFonts::webFontFaces() + css()
-        + QStringLiteral("</style></head>\n<body><main id=\"c\">") + fragmentHTML + QStringLiteral("</main></body></html>\n");
+    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + contentPolicy(false) + QStringLiteral("<style>")
+        + WebFonts::webFontFaces() + css() + QStringLiteral("</style></head>\n<body><main id=\"c\">") + fragmentHTML + QStringLiteral("</main></body></html>\n");
 }
 
 }

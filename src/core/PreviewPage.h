@@ -8,6 +8,9 @@
 // The one page the preview loads, and what gets pushed into it.
 namespace PreviewPage {
 const QString& css();
+// The page's Content-Security-Policy <meta>: no script at all, or only the
+// shell's own render function.
+QString contentPolicy(bool withRenderScript);
 // The page with the embedded web fonts; built once.
 const QString& shell();
 QString shellWith(const QString& fontFaces);

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+
 namespace HTMLSanitizer {
 
 namespace {
@@ -37,7 +39,8 @@ const QHash<QString, QChar>& namedReferences()
     return m;
 }
 
-// Character references decoded the lenient way browsers do (the ";" is optional).
+}
+
 QString decodeReferences(const QString& s)
 {
     QString out;
@@ -53,14 +56,27 @@ QString decodeReferences(const QString& s)
             const bool hex = j < s.size() && (s[j] == u'x' || s[j] == u'X');
             if (hex)
                 ++j;
+            // Any number of digits, as browsers read them: leading zeros
+            // never end the reference and an overlong value saturates.
             const qsizetype start = j;
-            while (j < s.size() && j - start < 8 && (hex ? isxdigit(s[j].unicode()) && s[j].unicode() < 128 : s[j].isDigit()))
-                ++j;
-            bool ok = false;
-            const uint code = s.mid(start, j - start).toUInt(&ok, hex ? 16 : 10);
-            if (ok && j > start) {
-                if (code > 0 && code < 0x110000)
-                    out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+            char32_t code = 0;
+            for (; j < s.size(); ++j) {
+                const char16_t c = s[j].unicode();
+                int d = -1;
+                if (c >= u'0' && c <= u'9')
+                    d = c - u'0';
+                else if (hex && c >= u'a' && c <= u'f')
+                    d = c - u'a' + 10;
+                else if (hex && c >= u'A' && c <= u'F')
+                    d = c - u'A' + 10;
+                if (d < 0)
+                    break;
+                code = std::min<char32_t>(code * (hex ? 16 : 10) + char32_t(d), 0x110000);
+            }
+            if (j > start) {
+                if (code == 0 || code >= 0x110000 || (code >= 0xD800 && code <= 0xDFFF))
+                    code = 0xFFFD;
+                out += QString::fromUcs4(&code, 1);
                 if (j < s.size() && s[j] == u';')
                     ++j;
                 i = j - 1;
@@ -83,6 +99,8 @@ QString decodeReferences(const QString& s)
     }
     return out;
 }
+
+namespace {
 
 struct Attribute {
     QString name;

@@ -12,6 +12,9 @@ QString clean(const QString& html);
 // The value itself, or "#" when it would run script (after decoding
 // character references and dropping the blanks browsers ignore).
 QString safeURL(const QString& value);
+// Character references decoded the lenient way browsers do: numeric ones
+// of any length, the ";" optional.
+QString decodeReferences(const QString& s);
 // Whether an attribute of this (lower-case) name holds a URL.
 bool isURLAttribute(const QString& name);
 }

@@ -18,7 +18,12 @@ QList<Diagnostic> validate(const QString& text)
     return {};
 }
 
-QString previewHTML(const QString& text) { return JSONText::parse(text).treeHTML(); }
+QString previewHTML(const QString& text)
+{
+    // Big files keep only the first part of the tree in memory.
+    TreeBudget budget;
+    return JSONText::parseWithin(text, budget).treeHTML(&budget);
+}
 
 QList<PluginAction> actions()
 {

@@ -45,7 +45,8 @@ void appendUtf8(QByteArray& out, char32_t cp)
 template <bool Build>
 class Parser {
 public:
-    explicit Parser(const QByteArray& bytes) : b(bytes), p(bytes.constData()), n(bytes.size()) {}
+    explicit Parser(const QByteArray& bytes, TreeBudget* budget = nullptr)
+        : b(bytes), p(bytes.constData()), n(bytes.size()), budget(budget) {}
 
     TreeNode document()
     {
@@ -74,6 +75,23 @@ private:
             AnalysisBudget::pollNow();
             nextPoll = i + 65536;
         }
+    }
+
+    // Past a full budget values are checked and counted but not built.
+    TreeBudget* budget;
+    std::size_t values = 0;
+    template <bool> friend class Parser;
+
+    bool full() const { return Build && budget && budget->full(); }
+
+    void skipValue()
+    {
+        Parser<false> check(b);
+        check.i = i;
+        check.depth = depth;
+        check.value();
+        i = check.i;
+        budget->total += check.values;
     }
 
     [[noreturn]] void fail(const QString& message, qsizetype at) const
@@ -121,6 +139,9 @@ private:
 
     TreeNode value()
     {
+        ++values;
+        if (Build && budget)
+            budget->take();
         if (i >= n)
             fail(QStringLiteral("意外结束"), i);
         const unsigned char c = at(i);
@@ -143,6 +164,12 @@ private:
         }
     }
 
+    static TreeNode withOmitted(TreeNode node, std::size_t omitted)
+    {
+        node.omitted = omitted;
+        return node;
+    }
+
     void enter()
     {
         if (++depth > maxDepth)
@@ -155,6 +182,7 @@ private:
         ++i;
         skipWS();
         std::vector<std::pair<QString, TreeNode>> pairs;
+        std::size_t omitted = 0;
         if (i < n && p[i] == '}') {
             ++i;
             --depth;
@@ -179,16 +207,21 @@ private:
             }
             ++i;
             skipWS();
-            TreeNode v = value();
-            if constexpr (Build)
-                pairs.emplace_back(std::move(key), std::move(v));
+            if (full()) {
+                skipValue();
+                ++omitted;
+            } else {
+                TreeNode v = value();
+                if constexpr (Build)
+                    pairs.emplace_back(std::move(key), std::move(v));
+            }
             skipWS();
             if (i >= n)
                 fail(QStringLiteral("对象未闭合，缺少 }"), i);
             if (p[i] == '}') {
                 ++i;
                 --depth;
-                return Build ? TreeNode::makeMap(std::move(pairs)) : TreeNode{};
+                return Build ? withOmitted(TreeNode::makeMap(std::move(pairs)), omitted) : TreeNode{};
             }
             if (p[i] != ',')
                 fail(QStringLiteral("缺少逗号或 }"), i);
@@ -205,6 +238,7 @@ private:
         ++i;
         skipWS();
         std::vector<TreeNode> items;
+        std::size_t omitted = 0;
         if (i < n && p[i] == ']') {
             ++i;
             --depth;
@@ -213,16 +247,21 @@ private:
         for (;;) {
             poll();
             skipWS();
-            TreeNode v = value();
-            if constexpr (Build)
-                items.push_back(std::move(v));
+            if (full()) {
+                skipValue();
+                ++omitted;
+            } else {
+                TreeNode v = value();
+                if constexpr (Build)
+                    items.push_back(std::move(v));
+            }
             skipWS();
             if (i >= n)
                 fail(QStringLiteral("数组未闭合，缺少 ]"), i);
             if (p[i] == ']') {
                 ++i;
                 --depth;
-                return Build ? TreeNode::makeList(std::move(items)) : TreeNode{};
+                return Build ? withOmitted(TreeNode::makeList(std::move(items)), omitted) : TreeNode{};
             }
             if (p[i] != ',')
                 fail(QStringLiteral("缺少逗号或 ]"), i);
@@ -454,6 +493,12 @@ TreeNode parse(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     return Parser<true>(bytes).document();
+}
+
+TreeNode parseWithin(const QString& text, TreeBudget& budget)
+{
+    const QByteArray bytes = text.toUtf8();
+    return Parser<true>(bytes, &budget).document();
 }
 
 void check(const QString& text)

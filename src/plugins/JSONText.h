@@ -13,6 +13,8 @@ inline constexpr int maxDepth = 512;
 
 // Throws PluginError with the line and a "第 C 列：" prefixed message.
 TreeNode parse(const QString& text);
+// Builds at most budget.nodes values; the rest are checked and counted.
+TreeNode parseWithin(const QString& text, TreeBudget& budget);
 // Same checks as parse without building the tree.
 void check(const QString& text);
 

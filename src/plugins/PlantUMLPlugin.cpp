@@ -2,6 +2,7 @@
 
 #include "core/LineEnding.h"
 #include "plugins/HTML.h"
+#include "plugins/SVGSanitizer.h"
 #include "plugins/SequenceSketch.h"
 
 namespace PlantUMLPlugin {
@@ -19,13 +20,18 @@ QList<Diagnostic> validate(const QString& text)
 QString previewHTML(const QString& text, const std::optional<PlantUMLRunner>& runner)
 {
     QString svg, caption;
-    if (runner) {
-        svg = runner->render(text);
+    if (runner && !runner->sandboxProblem) {
+        // The renderer's SVG may carry the diagram's own links and markup.
+        svg = SVGSanitizer::clean(runner->render(text));
         caption = HTML::caption({QStringLiteral("由 plantuml.jar 渲染")});
     } else {
         svg = SequenceSketch::svg(text);
-        caption = HTML::caption({QStringLiteral("时序图 · 内置简易渲染"),
-                                 QStringLiteral("安装 PlantUML 后支持全部图表类型：sudo apt install plantuml")});
+        if (runner)
+            caption = HTML::caption({QStringLiteral("时序图 · 内置简易渲染"), *runner->sandboxProblem
+                                     + QStringLiteral("，为安全起见未运行 plantuml.jar")});
+        else
+            caption = HTML::caption({QStringLiteral("时序图 · 内置简易渲染"),
+                                     QStringLiteral("安装 PlantUML 后支持全部图表类型：sudo apt install plantuml")});
     }
     return caption + QStringLiteral("<div class=\"uml\">") + svg + QStringLiteral("</div>");
 }

@@ -3,6 +3,7 @@
 #include "plugins/FormatPlugin.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -20,11 +21,22 @@ QStringList PlantUMLRunner::jarCandidates()
 
 std::optional<PlantUMLRunner> PlantUMLRunner::locate(const QStringList& jars, const QString& java)
 {
+    return locate(jars, java, QStandardPaths::findExecutable(QStringLiteral("bwrap")));
+}
+
+std::optional<PlantUMLRunner> PlantUMLRunner::locate(const QStringList& jars, const QString& java, const QString& bwrap)
+{
     if (java.isEmpty())
         return std::nullopt;
     for (const QString& jar : jars)
-        if (QFileInfo(jar).isFile())
-            return PlantUMLRunner{java, jar, timeoutMSecs};
+        if (QFileInfo(jar).isFile()) {
+            PlantUMLRunner runner;
+            runner.java = java;
+            runner.jar = jar;
+            runner.bwrap = bwrap;
+            runner.sandboxProblem = probeSandbox(runner);
+            return runner;
+        }
     return std::nullopt;
 }
 
@@ -46,17 +58,97 @@ std::optional<QString> strictUTF8(const QByteArray& bytes)
     return text;
 }
 
+// A top-level entry like /lib is a symlink into /usr on merged systems and a
+// real folder elsewhere; the sandbox mirrors whichever it is.
+void mirrorTopLevel(QStringList& args, const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        args << QStringLiteral("--symlink") << info.symLinkTarget().mid(1) << path;
+    else if (info.isDir())
+        args << QStringLiteral("--ro-bind") << path << path;
+}
+
+void bindFile(QStringList& args, const QString& path)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty() || real.startsWith(QLatin1String("/usr/")))
+        return;
+    const QString dir = QFileInfo(real).absolutePath();
+    args << QStringLiteral("--ro-bind") << dir << dir;
+}
+
+QString sandboxFailure(const QString& detail)
+{
+    return QStringLiteral("无法启动 PlantUML 的安全沙箱（bubblewrap）：") + detail;
+}
+
+}
+
+// Tried once per runner: a sandbox that cannot start (no bwrap, user
+// namespaces switched off) must not be found out one diagram at a time.
+std::optional<QString> PlantUMLRunner::probeSandbox(const PlantUMLRunner& runner)
+{
+    if (runner.bwrap.isEmpty())
+        return sandboxFailure(QStringLiteral("未安装 bwrap"));
+    QProcess probe;
+    QStringList args = runner.sandboxed(QStringLiteral("/usr/bin/true"), {});
+    const QString program = args.takeFirst();
+    probe.start(program, args);
+    if (!probe.waitForStarted(5000))
+        return sandboxFailure(probe.errorString());
+    if (!probe.waitForFinished(10000)) {
+        probe.kill();
+        probe.waitForFinished(1000);
+        return sandboxFailure(QStringLiteral("超时"));
+    }
+    if (probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
+        const QString why = QString::fromUtf8(probe.readAllStandardError()).trimmed();
+        return sandboxFailure(why.isEmpty() ? QStringLiteral("退出码 %1").arg(probe.exitCode()) : why);
+    }
+    return std::nullopt;
+}
+
+QStringList PlantUMLRunner::sandboxed(const QString& program, const QStringList& args) const
+{
+    // Everything outside /usr is left out unless Java needs it; /tmp is
+    // private and empty; no network namespace is shared.
+    QStringList a{bwrap, QStringLiteral("--unshare-all"), QStringLiteral("--die-with-parent"), QStringLiteral("--new-session"),
+                  QStringLiteral("--clearenv"), QStringLiteral("--setenv"), QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"),
+                  QStringLiteral("--setenv"), QStringLiteral("HOME"), QStringLiteral("/tmp"),
+                  QStringLiteral("--setenv"), QStringLiteral("XDG_CACHE_HOME"), QStringLiteral("/tmp"),
+                  QStringLiteral("--setenv"), QStringLiteral("LANG"), QStringLiteral("C.UTF-8"),
+                  QStringLiteral("--ro-bind"), QStringLiteral("/usr"), QStringLiteral("/usr"),
+                  QStringLiteral("--tmpfs"), QStringLiteral("/tmp")};
+    for (const char* top : {"/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32"})
+        mirrorTopLevel(a, QLatin1String(top));
+    const QStringList etc = QDir(QStringLiteral("/etc")).entryList({QStringLiteral("java*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& name : etc)
+        a << QStringLiteral("--ro-bind") << QStringLiteral("/etc/") + name << QStringLiteral("/etc/") + name;
+    for (const char* path : {"/etc/alternatives", "/etc/fonts", "/etc/ld.so.cache", "/var/cache/fontconfig"})
+        a << QStringLiteral("--ro-bind-try") << QLatin1String(path) << QLatin1String(path);
+    bindFile(a, java);
+    bindFile(a, jar);
+    a << QStringLiteral("--proc") << QStringLiteral("/proc")
+      << QStringLiteral("--dev") << QStringLiteral("/dev") << QStringLiteral("--chdir") << QStringLiteral("/tmp")
+      << QStringLiteral("--") << program << args;
+    return a;
 }
 
 QString PlantUMLRunner::render(const QString& text) const
 {
+    if (sandboxProblem)
+        throw PluginError(*sandboxProblem);
+    QStringList command = sandboxed(QFileInfo(java).canonicalFilePath().isEmpty() ? java : QFileInfo(java).canonicalFilePath(),
+                                    {QStringLiteral("-Djava.awt.headless=true"), QStringLiteral("-Duser.home=/tmp"),
+                                     QStringLiteral("-jar"), QFileInfo(jar).canonicalFilePath(), QStringLiteral("-tsvg"),
+                                     QStringLiteral("-pipe"), QStringLiteral("-charset"), QStringLiteral("UTF-8")});
     QProcess process;
-    process.setProgram(java);
-    process.setArguments({QStringLiteral("-Djava.awt.headless=true"), QStringLiteral("-jar"), jar, QStringLiteral("-tsvg"),
-                          QStringLiteral("-pipe"), QStringLiteral("-charset"), QStringLiteral("UTF-8")});
+    process.setProgram(command.takeFirst());
+    process.setArguments(command);
     process.start(QIODevice::ReadWrite);
     if (!process.waitForStarted(timeout))
-        throw PluginError(QStringLiteral("无法启动 PlantUML：") + process.errorString());
+        throw PluginError(sandboxFailure(process.errorString()));
     process.write(text.toUtf8());
     process.closeWriteChannel();
 
@@ -92,6 +184,8 @@ QString PlantUMLRunner::render(const QString& text) const
             return svg->mid(at);
     }
     QString message = strictUTF8(err).value_or(QString()).trimmed();
+    if (message.startsWith(QLatin1String("bwrap:")))
+        throw PluginError(sandboxFailure(message));
     if (flooded)
         message = QStringLiteral("输出超过 %1 MB，已停止").arg(outputLimit >> 20);
     else if (timedOut)

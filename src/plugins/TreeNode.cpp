@@ -4,6 +4,8 @@
 #include "plugins/HTML.h"
 #include "plugins/JSONText.h"
 
+#include <limits>
+
 TreeNode TreeNode::makeMap(std::vector<std::pair<QString, TreeNode>> p)
 {
     TreeNode n;
@@ -46,25 +48,71 @@ TreeNode TreeNode::makeBool(bool b)
 
 TreeNode TreeNode::makeNull() { return TreeNode{}; }
 
-QString TreeNode::treeHTML() const
+struct TreeNode::Render {
+    std::size_t nodesLeft;
+    qsizetype charLimit;
+    std::size_t shown = 0;
+    bool cut = false;
+
+    // Whether one more value may be written.
+    bool admit(const QString& out)
+    {
+        if (cut || nodesLeft == 0 || out.size() >= charLimit) {
+            cut = true;
+            return false;
+        }
+        --nodesLeft;
+        ++shown;
+        return true;
+    }
+};
+
+std::size_t TreeNode::count() const
 {
-    QString out = QStringLiteral("<div class=\"tree\"><ul>");
-    appendHTML(out, nullptr);
-    out += QStringLiteral("</ul></div>");
-    return out;
+    // Iterative: deep trees must not exhaust the stack.
+    std::size_t n = 0;
+    std::vector<const TreeNode*> stack{this};
+    while (!stack.empty()) {
+        const TreeNode* t = stack.back();
+        stack.pop_back();
+        ++n;
+        for (const auto& [k, v] : t->pairs)
+            stack.push_back(&v);
+        for (const TreeNode& v : t->items)
+            stack.push_back(&v);
+    }
+    return n;
+}
+
+QString TreeNode::treeHTML(const TreeBudget* parsed) const
+{
+    const TreeBudget limits = parsed ? *parsed : TreeBudget{};
+    Render r{limits.nodes, limits.htmlChars};
+    QString body = QStringLiteral("<div class=\"tree\"><ul>");
+    appendHTML(body, nullptr, r);
+    body += QStringLiteral("</ul></div>");
+    const bool leftOut = parsed && parsed->total > parsed->kept;
+    if (!r.cut && !leftOut)
+        return body;
+    const std::size_t total = leftOut ? parsed->total : count();
+    return QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 %1 个值（共 %2 个）</span></div>").arg(r.shown).arg(total)
+        + body;
 }
 
 QString TreeNode::html(const QString* key) const
 {
     QString out;
-    appendHTML(out, key);
+    Render r{std::size_t(-1), std::numeric_limits<qsizetype>::max()};
+    appendHTML(out, key, r);
     return out;
 }
 
 // Appends into one buffer so large trees render in linear time.
-void TreeNode::appendHTML(QString& out, const QString* key) const
+void TreeNode::appendHTML(QString& out, const QString* key, Render& r) const
 {
     AnalysisBudget::poll(); // a huge tree must not hold the analysis queue
+    if (!r.admit(out))
+        return;
     auto prefix = [&] {
         if (key) {
             out += QStringLiteral("<span class=\"k\">");
@@ -72,25 +120,44 @@ void TreeNode::appendHTML(QString& out, const QString* key) const
             out += QStringLiteral("</span>: ");
         }
     };
+    // Children a budget left out, at parse time or here.
+    auto rest = [&](std::size_t notShown) {
+        if (notShown)
+            out += QStringLiteral("<li><span class=\"meta\">…… 另有 %1 项未显示</span></li>").arg(notShown);
+    };
     switch (kind) {
-    case Kind::map:
+    case Kind::map: {
         out += QStringLiteral("<li><details open><summary>");
         prefix();
-        out += QStringLiteral("<span class=\"meta\">{") + QString::number(pairs.size())
+        out += QStringLiteral("<span class=\"meta\">{") + QString::number(pairs.size() + omitted)
             + QStringLiteral("}</span></summary><ul>");
-        for (const auto& [k, v] : pairs)
-            v.appendHTML(out, &k);
+        std::size_t written = 0;
+        for (const auto& [k, v] : pairs) {
+            const std::size_t before = r.shown;
+            v.appendHTML(out, &k, r);
+            if (r.shown == before)
+                break;
+            ++written;
+        }
+        rest(pairs.size() - written + omitted);
         out += QStringLiteral("</ul></details></li>");
         break;
+    }
     case Kind::list: {
         out += QStringLiteral("<li><details open><summary>");
         prefix();
-        out += QStringLiteral("<span class=\"meta\">[") + QString::number(items.size())
+        out += QStringLiteral("<span class=\"meta\">[") + QString::number(items.size() + omitted)
             + QStringLiteral("]</span></summary><ul>");
+        std::size_t written = 0;
         for (std::size_t i = 0; i < items.size(); ++i) {
             const QString index = QString::number(i);
-            items[i].appendHTML(out, &index);
+            const std::size_t before = r.shown;
+            items[i].appendHTML(out, &index, r);
+            if (r.shown == before)
+                break;
+            ++written;
         }
+        rest(items.size() - written + omitted);
         out += QStringLiteral("</ul></details></li>");
         break;
     }

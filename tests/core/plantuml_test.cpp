@@ -105,7 +105,16 @@ TEST(PlantUMLRunner, AFloodingOrHangingChildIsDrainedAndKilled)
     f.write("#!/bin/sh\nhead -c 3000000 /dev/zero | tr '\\0' x >&2\nhead -c 3000000 /dev/zero | tr '\\0' y\nexec sleep 60\n");
     f.close();
     f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    PlantUMLRunner runner{fake, dir.filePath(QStringLiteral("any.jar")), 1500};
+    const auto sandboxed = [](const QString& java, const QString& jar, int timeout) {
+        PlantUMLRunner r;
+        r.java = java;
+        r.jar = jar;
+        r.timeout = timeout;
+        r.bwrap = QStandardPaths::findExecutable(QStringLiteral("bwrap"));
+        return r;
+    };
+    // The fake runs inside the same sandbox as the real renderer.
+    PlantUMLRunner runner = sandboxed(fake, dir.filePath(QStringLiteral("any.jar")), 1500);
     QElapsedTimer t;
     t.start();
     const QString error = errorOf([&] { runner.render(QStringLiteral("@startuml\n@enduml")); });
@@ -117,13 +126,13 @@ TEST(PlantUMLRunner, AFloodingOrHangingChildIsDrainedAndKilled)
     ASSERT_TRUE(g.open(QIODevice::WriteOnly | QIODevice::Truncate));
     g.write("#!/bin/sh\nexec yes\n");
     g.close();
-    PlantUMLRunner flood{fake, dir.filePath(QStringLiteral("any.jar")), 20000};
+    PlantUMLRunner flood = sandboxed(fake, dir.filePath(QStringLiteral("any.jar")), 20000);
     flood.outputLimit = 1 << 20;
     t.restart();
     EXPECT_EQ(errorOf([&] { flood.render(QStringLiteral("@startuml\n@enduml")); }),
               QStringLiteral("PlantUML 渲染失败：输出超过 1 MB，已停止"));
     EXPECT_LT(t.elapsed(), 8000);
 
-    PlantUMLRunner missing{dir.filePath(QStringLiteral("no-java")), QString(), 1500};
+    PlantUMLRunner missing = sandboxed(dir.filePath(QStringLiteral("no-java")), QString(), 1500);
     EXPECT_TRUE(errorOf([&] { missing.render(QString()); }).startsWith(QStringLiteral("无法启动 PlantUML")));
 }

@@ -2,6 +2,7 @@
 #include "core/PreviewPage.h"
 #include "core/WebFonts.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <gtest/gtest.h>
@@ -19,8 +20,27 @@ TEST(PreviewPage, StylesheetHasItsFortyFiveLines)
 TEST(PreviewPage, ShellJoinsFontsStylesAndScript)
 {
     const QString page = PreviewPage::shellWith(QStringLiteral("@font-face{x}"));
-    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\"><style>@font-face{x}:root{")));
+    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + PreviewPage::contentPolicy(true)
+                                + QStringLiteral("<style>@font-face{x}:root{")));
     EXPECT_TRUE(page.endsWith(QStringLiteral("</style>\n<script>function render(h){document.getElementById('c').innerHTML=h}</script></head>\n<body><main id=\"c\"></main></body></html>")));
+}
+
+TEST(PreviewPage, PagesCarryAPolicyThatAllowsNoInjectedScript)
+{
+    const QString page = PreviewPage::standalone(QStringLiteral("<p>x</p>"));
+    const QString policy = PreviewPage::contentPolicy(false);
+    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + policy + QStringLiteral("<style>")));
+    EXPECT_TRUE(policy.contains(QStringLiteral("default-src 'none'; script-src 'none'; img-src data: http: https: file:; "
+                                               "style-src 'unsafe-inline'; font-src data:")));
+    EXPECT_FALSE(page.contains(QLatin1String("<script")));
+    EXPECT_TRUE(page.contains(QStringLiteral("<main id=\"c\"><p>x</p></main>")));
+    // The shell allows exactly its own function by hash, nothing inline else.
+    const QString shell = PreviewPage::shellWith(QString());
+    const qsizetype open = shell.indexOf(QLatin1String("<script>")) + 8;
+    const QString script = shell.mid(open, shell.indexOf(QLatin1String("</script>")) - open);
+    const QByteArray hash = QCryptographicHash::hash(script.toUtf8(), QCryptographicHash::Sha256).toBase64();
+    EXPECT_TRUE(shell.contains(QStringLiteral("script-src 'sha256-") + QString::fromLatin1(hash) + QStringLiteral("';")));
+    EXPECT_EQ(shell.count(QLatin1String("<script")), 1);
 }
 
 TEST(PreviewPage, FragmentsForEveryState)

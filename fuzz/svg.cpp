@@ -1,0 +1,46 @@
+// SVGSanitizer.clean on arbitrary text, as PlantUML output would arrive:
+// either a PluginError or an <svg> in which a browser's tokenizer finds
+// nothing that can run script or load from elsewhere than the document.
+#include "oracle/ScriptOracle.h"
+#include "plugins/FormatPlugin.h"
+#include "plugins/SVGSanitizer.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    QString text = QString::fromUtf8(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+    // Half the inputs get a valid root so the fuzzer spends its time inside.
+    if (data[0] & 1)
+        text = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">") + text
+            + QStringLiteral("</svg>");
+    QString svg;
+    try {
+        svg = SVGSanitizer::clean(text);
+    } catch (const PluginError&) {
+        return 0;
+    }
+    if (!svg.startsWith(QLatin1String("<svg")))
+        __builtin_trap();
+    QString found = ScriptOracle::finding(svg);
+    // Outside the document only web links and embedded raster images.
+    if (found.isEmpty())
+        for (const ScriptOracle::StartTag& tag : ScriptOracle::startTags(svg))
+            for (const ScriptOracle::Attribute& a : tag.attributes) {
+                const QString url = ScriptOracle::plainURL(a.value);
+                if ((a.name == QLatin1String("href") || a.name == QLatin1String("xlink:href")) && tag.name != QLatin1String("a")
+                    && !url.startsWith(u'#') && !url.startsWith(QLatin1String("data:image/")))
+                    found = QStringLiteral("external reference on <") + tag.name + u'>';
+                if (url.contains(QLatin1String("url(")) && !url.contains(QLatin1String("url(#")))
+                    found = QStringLiteral("external url() in ") + a.name;
+            }
+    if (!found.isEmpty()) {
+        std::fprintf(stderr, "survived: %s\n%s\n", qPrintable(found), qPrintable(svg.left(2000)));
+        __builtin_trap();
+    }
+    return 0;
+}

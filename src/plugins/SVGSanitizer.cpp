@@ -1,0 +1,188 @@
+#include "plugins/SVGSanitizer.h"
+
+#include "plugins/FormatPlugin.h"
+#include "plugins/HTML.h"
+#include "plugins/HTMLSanitizer.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QXmlStreamReader>
+#include <cstring>
+
+namespace SVGSanitizer {
+
+namespace {
+
+const QSet<QString>& elements()
+{
+    static const QSet<QString> s = {
+        "svg", "g", "defs", "desc", "title", "symbol", "use", "a", "rect", "circle", "ellipse", "line",
+        "polyline", "polygon", "path", "text", "tspan", "textPath", "marker", "linearGradient",
+        "radialGradient", "stop", "pattern", "clipPath", "mask", "image", "filter", "feBlend",
+        "feColorMatrix", "feComponentTransfer", "feComposite", "feFlood", "feGaussianBlur", "feMerge",
+        "feMergeNode", "feMorphology", "feOffset", "feDropShadow", "feFuncA", "feFuncR", "feFuncG", "feFuncB"};
+    return s;
+}
+
+const QSet<QString>& attributes()
+{
+    static const QSet<QString> s = {
+        "id", "class", "style", "x", "y", "x1", "y1", "x2", "y2", "cx", "cy", "r", "rx", "ry", "fx", "fy",
+        "width", "height", "d", "points", "transform", "viewBox", "preserveAspectRatio", "version",
+        "fill", "fill-opacity", "fill-rule", "stroke", "stroke-width", "stroke-dasharray",
+        "stroke-dashoffset", "stroke-linecap", "stroke-linejoin", "stroke-miterlimit", "stroke-opacity",
+        "opacity", "color", "display", "visibility", "overflow", "clip-path", "clip-rule", "mask",
+        "filter", "marker-start", "marker-mid", "marker-end", "markerWidth", "markerHeight",
+        "markerUnits", "refX", "refY", "orient", "font-family", "font-size", "font-style", "font-weight",
+        "font-variant", "text-anchor", "text-decoration", "dominant-baseline", "alignment-baseline",
+        "baseline-shift", "letter-spacing", "word-spacing", "writing-mode", "textLength", "lengthAdjust",
+        "dx", "dy", "rotate", "startOffset", "offset", "stop-color", "stop-opacity", "gradientUnits",
+        "gradientTransform", "spreadMethod", "patternUnits", "patternContentUnits", "patternTransform",
+        "clipPathUnits", "maskUnits", "maskContentUnits", "filterUnits", "primitiveUnits",
+        "stdDeviation", "result", "in", "in2", "mode", "type", "values", "operator", "k1", "k2", "k3",
+        "k4", "radius", "flood-color", "flood-opacity", "tableValues", "slope", "intercept", "amplitude",
+        "exponent", "xml:space", "shape-rendering", "text-rendering", "image-rendering",
+        "vector-effect", "pathLength", "title", "target", "href", "xlink:href", "xlink:title"};
+    return s;
+}
+
+// Paint and style values may point only inside the document: url(#id).
+bool localReferencesOnly(const QString& value)
+{
+    const QString plain = HTMLSanitizer::decodeReferences(value).toLower();
+    if (plain.contains(QLatin1String("javascript:")) || plain.contains(QLatin1String("expression("))
+        || plain.contains(QLatin1String("@import")) || plain.contains(u'\\') || plain.contains(u'<'))
+        return false;
+    for (qsizetype at = plain.indexOf(QLatin1String("url(")); at >= 0; at = plain.indexOf(QLatin1String("url("), at + 4)) {
+        qsizetype k = at + 4;
+        while (k < plain.size() && (plain[k].isSpace() || plain[k] == u'"' || plain[k] == u'\''))
+            ++k;
+        if (k >= plain.size() || plain[k] != u'#')
+            return false;
+    }
+    return true;
+}
+
+QString schemeOf(const QString& url)
+{
+    QString plain;
+    for (QChar c : HTMLSanitizer::decodeReferences(url))
+        if (c.unicode() > 0x20 && c != QChar(0x7F) && c != QChar(0xA0))
+            plain += c.toLower();
+    const qsizetype colon = plain.indexOf(u':');
+    if (colon < 0)
+        return plain.startsWith(u'#') ? QStringLiteral("#") : QString();
+    // A colon after a path or query start is not a scheme.
+    const qsizetype cut = plain.indexOf(QRegularExpression(QStringLiteral("[/?#]")));
+    if (cut >= 0 && cut < colon)
+        return plain.startsWith(u'#') ? QStringLiteral("#") : QString();
+    return plain.left(colon);
+}
+
+bool rasterData(const QString& url)
+{
+    QString plain;
+    for (QChar c : HTMLSanitizer::decodeReferences(url))
+        if (c.unicode() > 0x20)
+            plain += c.toLower();
+    for (const char* kind : {"data:image/png", "data:image/jpeg", "data:image/gif", "data:image/webp"})
+        if (plain.startsWith(QLatin1String(kind)) && plain.size() > qsizetype(strlen(kind))
+            && (plain[strlen(kind)] == u';' || plain[strlen(kind)] == u','))
+            return true;
+    return false;
+}
+
+// Which link targets each element may keep.
+bool allowedReference(const QString& element, const QString& url)
+{
+    const QString scheme = schemeOf(url);
+    if (element == QLatin1String("a"))
+        return scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("mailto")
+            || scheme == QLatin1String("#");
+    if (element == QLatin1String("image"))
+        return rasterData(url);
+    // use, textPath, gradients, patterns, filters: only inside this document.
+    return scheme == QLatin1String("#");
+}
+
+void writeText(QString& out, QStringView text)
+{
+    HTML::appendEsc(out, text.toString());
+}
+
+}
+
+QString clean(const QString& svg)
+{
+    QXmlStreamReader xml(svg);
+    xml.setNamespaceProcessing(true);
+    QString out;
+    out.reserve(svg.size());
+    int depth = 0;      // open elements written
+    int skipping = 0;   // depth inside a dropped element, 0 when writing
+    bool sawRoot = false;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            if (skipping) {
+                ++skipping;
+                continue;
+            }
+            const QString name = xml.name().toString();
+            const bool svgNamespace = xml.namespaceUri() == QLatin1String("http://www.w3.org/2000/svg");
+            if (!sawRoot && (name != QLatin1String("svg") || !svgNamespace))
+                throw PluginError(QStringLiteral("PlantUML 输出不是 SVG"));
+            sawRoot = true;
+            if (!svgNamespace || !elements().contains(name)) {
+                skipping = 1;
+                continue;
+            }
+            out += u'<' + name;
+            if (depth == 0)
+                out += QStringLiteral(" xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\"");
+            for (const QXmlStreamAttribute& a : xml.attributes()) {
+                QString attr = a.qualifiedName().toString();
+                if (a.namespaceUri() == QLatin1String("http://www.w3.org/1999/xlink"))
+                    attr = QStringLiteral("xlink:") + a.name().toString();
+                else if (a.namespaceUri() == QLatin1String("http://www.w3.org/XML/1998/namespace"))
+                    attr = QStringLiteral("xml:") + a.name().toString();
+                else if (!a.namespaceUri().isEmpty())
+                    continue;
+                if (!attributes().contains(attr))
+                    continue;
+                const QString value = a.value().toString();
+                if (attr == QLatin1String("href") || attr == QLatin1String("xlink:href")) {
+                    if (!allowedReference(name, value))
+                        continue;
+                } else if (attr == QLatin1String("target")) {
+                    if (value != QLatin1String("_top") && value != QLatin1String("_blank"))
+                        continue;
+                } else if (!localReferencesOnly(value)) {
+                    continue;
+                }
+                out += u' ' + attr + QStringLiteral("=\"");
+                writeText(out, value);
+                out += u'"';
+            }
+            out += u'>';
+            ++depth;
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (skipping) {
+                --skipping;
+                continue;
+            }
+            out += QStringLiteral("</") + xml.name().toString() + u'>';
+            if (--depth == 0)
+                break;
+        } else if (token == QXmlStreamReader::Characters) {
+            if (!skipping && depth > 0)
+                writeText(out, xml.text());
+        }
+        // Comments, processing instructions and document types are dropped.
+    }
+    if (xml.hasError() || !sawRoot || depth != 0)
+        throw PluginError(QStringLiteral("PlantUML 输出不是有效的 SVG：") + (xml.hasError() ? xml.errorString() : QStringLiteral("文档不完整")));
+    return out;
+}
+
+}

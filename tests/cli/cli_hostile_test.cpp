@@ -1,0 +1,28 @@
+#include "CommandLineRun.h"
+
+// Exported pages forbid script themselves; big trees export their first part with the total.
+TEST_F(CommandLineTest, ExportedPagesCarryTheScriptlessPolicyAndTheTreeBudget)
+{
+    QByteArray numbers = "[";
+    for (int i = 0; i < 200000; ++i)
+        numbers += QByteArray::number(i) + (i + 1 < 200000 ? "," : "");
+    numbers += "]";
+    const QString json = write(QStringLiteral("big.json"), numbers);
+    const QString page = dir.filePath(QStringLiteral("big.html"));
+    Outcome r = run({QStringLiteral("--export-html"), json, QStringLiteral("-o"), page});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile f(page);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(html.contains(QStringLiteral("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; script-src 'none';")));
+    EXPECT_FALSE(html.contains(QLatin1String("<script")));
+    EXPECT_TRUE(html.contains(QStringLiteral("内容较大，预览只显示前 50000 个值（共 200001 个）")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"meta\">[200000]</span>")));
+    EXPECT_LT(html.size(), 8 << 20);
+
+    const QString puml = write(QStringLiteral("evil.puml"), "@startuml\n!include /etc/passwd\nclass A [[javascript:alert(1)]]\n@enduml\n");
+    r = run({QStringLiteral("--export-html"), puml});
+    EXPECT_FALSE(r.out.contains(QLatin1String("root:")));
+    EXPECT_FALSE(r.err.contains(QLatin1String("root:")));
+    EXPECT_FALSE(r.out.contains(QLatin1String("javascript:")));
+}

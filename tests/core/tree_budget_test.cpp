@@ -1,0 +1,88 @@
+#include "plugins/JSONPlugin.h"
+#include "plugins/JSONText.h"
+#include "plugins/TreeNode.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString numbersArray(int n)
+{
+    QString text = QStringLiteral("[");
+    for (int i = 0; i < n; ++i)
+        text += QString::number(i) + (i + 1 < n ? QStringLiteral(",") : QString());
+    return text + u']';
+}
+
+}
+
+TEST(TreeBudget, SmallTreesRenderExactlyAsBefore)
+{
+    const TreeNode tree = TreeNode::makeMap({{QStringLiteral("a"), TreeNode::makeList({TreeNode::makeNumber(QStringLiteral("1"))})},
+                                             {QStringLiteral("<k>"), TreeNode::makeString(QStringLiteral("x"))}});
+    EXPECT_EQ(tree.treeHTML(),
+              QStringLiteral("<div class=\"tree\"><ul><li><details open><summary><span class=\"meta\">{2}</span></summary><ul>"
+                             "<li><details open><summary><span class=\"k\">a</span>: <span class=\"meta\">[1]</span></summary><ul>"
+                             "<li><span class=\"k\">0</span>: <span class=\"num\">1</span></li></ul></details></li>"
+                             "<li><span class=\"k\">&lt;k&gt;</span>: <span class=\"s\">&quot;x&quot;</span></li></ul></details></li></ul></div>"));
+    TreeBudget budget;
+    EXPECT_EQ(JSONText::parseWithin(QStringLiteral("{\"a\":[1,true,null]}"), budget), JSONText::parse(QStringLiteral("{\"a\":[1,true,null]}")));
+    EXPECT_EQ(budget.kept, 5u);
+    EXPECT_EQ(budget.total, 5u);
+}
+
+TEST(TreeBudget, TheParserKeepsTheFirstPartAndCountsTheRest)
+{
+    TreeBudget budget;
+    budget.nodes = 4;
+    const TreeNode tree = JSONText::parseWithin(QStringLiteral("[1,[2,3,[4]],{\"k\":5},6]"), budget);
+    // Root, 1, the inner list and 2 are kept; everything after is counted.
+    EXPECT_EQ(budget.kept, 4u);
+    EXPECT_EQ(budget.total, 10u);
+    EXPECT_EQ(tree.count(), 4u);
+    ASSERT_EQ(tree.items.size(), 2u);
+    EXPECT_EQ(tree.omitted, 2u);
+    EXPECT_EQ(tree.items[1].items.size(), 1u);
+    EXPECT_EQ(tree.items[1].omitted, 2u);
+    const QString html = tree.treeHTML(&budget);
+    EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 4 个值（共 10 个）</span></div><div class=\"tree\">")));
+    // Containers show their true length and how many of their items are missing.
+    EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"meta\">[4]</span>")));
+    EXPECT_TRUE(html.endsWith(QStringLiteral("<li><span class=\"meta\">…… 另有 2 项未显示</span></li></ul></details></li>"
+                                             "<li><span class=\"meta\">…… 另有 2 项未显示</span></li></ul></details></li></ul></div>")));
+    // Errors past the budget are still found, with their line.
+    TreeBudget small;
+    small.nodes = 2;
+    try {
+        JSONText::parseWithin(QStringLiteral("[1,2,\n3,{\"a\" 1}]"), small);
+        ADD_FAILURE() << "no error";
+    } catch (const PluginError& e) {
+        EXPECT_EQ(e.line, 2);
+    }
+}
+
+TEST(TreeBudget, BigDocumentsShowTheFirstValuesWithTheTotal)
+{
+    const QString html = JSONPlugin::previewHTML(numbersArray(120000));
+    EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 50000 个值（共 120001 个）</span></div>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"meta\">[120000]</span>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"k\">49998</span>: <span class=\"num\">49998</span>")));
+    EXPECT_FALSE(html.contains(QStringLiteral(">50000</span>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("…… 另有 70001 项未显示")));
+    EXPECT_LT(html.size(), 5000000);
+
+    // A tree built by another parser is cut while rendering, by nodes or by size.
+    std::vector<TreeNode> items;
+    for (int i = 0; i < 60000; ++i)
+        items.push_back(TreeNode::makeString(QStringLiteral("<script>%1</script>").arg(i)));
+    const TreeNode list = TreeNode::makeList(std::move(items));
+    const QString cut = list.treeHTML();
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 50000 个值（共 60001 个）</span></div>")));
+    EXPECT_TRUE(cut.contains(QStringLiteral("…… 另有 10001 项未显示")));
+    EXPECT_FALSE(cut.contains(QStringLiteral("<script")));
+    TreeBudget bytes;
+    bytes.htmlChars = 10000;
+    const QString small = list.treeHTML(&bytes);
+    EXPECT_LT(small.size(), 12000);
+    EXPECT_TRUE(small.contains(QStringLiteral("（共 60001 个）")));
+}
