@@ -182,7 +182,8 @@ public:
     using Done = std::function<void(bool)>;
     void save(const DocPtr& doc, bool asNew = false, Done then = {});
     void saveAs(const DocPtr& doc, Done then = {});
-    void finishSave(const DocPtr& doc, const QString& path);
+    // `written`: the file's stamp as the write left it.
+    void finishSave(const DocPtr& doc, const QString& path, std::optional<FileStamp> written = std::nullopt);
     void close(const DocPtr& doc, Done then = {});
     void remove(const DocPtr& doc);
     void confirmQuit(Done completion);
@@ -228,6 +229,14 @@ public:
     void addTag(const QString& name, const DocPtr& doc = nullptr);
     void saveTags(const DocPtr& doc);
 
+    // ---- Files changed by other programs ----
+    // Looks at the document's file now: a clean document takes the new
+    // content, a dirty one gets a notice, a vanished file the missing notice.
+    void checkDisk(const DocPtr& doc);
+    // Whether the file differs from what the document last read or wrote.
+    bool changedOnDisk(const DocPtr& doc);
+    bool isWatchingFile(const QString& path) const;
+
     // ---- Change subscriptions ----
     void watch(const DocPtr& doc);
     void unwatch(QUuid docID);
@@ -264,7 +273,19 @@ signals:
 
 private:
     struct Watcher;
+    struct DiskWatch;
     void snapshotDue(QUuid docID);
+    void watchFile(const DocPtr& doc);
+    void unwatchFile(QUuid docID);
+    void diskEvent(const QString& path);
+    void reloadChanged(const DocPtr& doc);
+    std::optional<QString> writeDoc(const DocPtr& doc, const QString& path, std::optional<FileStamp>& written);
+    void writeInPlace(const DocPtr& doc, Done then);
+    void saveAsTo(const DocPtr& doc, const QString& path, Done then);
+    void overwriteAnyway(const DocPtr& doc, Done then);
+    void askOverDisk(const DocPtr& doc, std::function<void()> proceed, Done then);
+    DocPtr openElsewhere(const QString& path, const DocPtr& except) const;
+    void resumeAfterCancelledQuit();
     void schedulePersistSession();
     void overwrite(const DocPtr& doc, Done then);
     void quitStep(QList<DocPtr> pending, Done completion);
@@ -310,6 +331,9 @@ private:
     QList<QMetaObject::Connection> bag_;
     std::unique_ptr<Preferences> ud_;
     QHash<QUuid, std::shared_ptr<Watcher>> watchers_;
+    std::shared_ptr<DiskWatch> disk_;
+    // Answered "不保存" in the quit under way: never snapshotted again.
+    QSet<QUuid> discarded_;
     bool quitting_ = false;
     bool overFeatureButton_ = false;
     bool overFeaturePanel_ = false;

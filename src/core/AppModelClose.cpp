@@ -1,5 +1,6 @@
 #include "core/AppModel.h"
 
+#include "core/AppModelWatcher.h"
 #include "core/BackupStore.h"
 #include "core/EditorLink.h"
 
@@ -94,7 +95,22 @@ void AppModel::confirmQuit(Done completion)
     for (const DocPtr& d : docs_)
         if (d->isDirty())
             pending.append(d);
-    quitStep(std::move(pending), std::move(completion));
+    QPointer<AppModel> self(this);
+    quitStep(std::move(pending), [self, completion](bool ok) {
+        if (!ok && self)
+            self->resumeAfterCancelledQuit();
+        if (completion)
+            completion(ok);
+    });
+}
+
+void AppModel::resumeAfterCancelledQuit()
+{
+    // The discarded edits are still on screen: keep them safe again.
+    const QSet<QUuid> discarded = std::exchange(discarded_, {});
+    for (const QUuid& id : discarded)
+        if (const auto it = watchers_.constFind(id); it != watchers_.constEnd())
+            (*it)->timer->start(0);
 }
 
 void AppModel::quitStep(QList<DocPtr> pending, Done completion)
@@ -105,6 +121,8 @@ void AppModel::quitStep(QList<DocPtr> pending, Done completion)
         for (const DocPtr& d : docs_)
             if (!d->isDirty())
                 BackupStore::remove(d->id);
+        // Nothing may still be writing when the process ends.
+        BackupStore::waitForWrites();
         persistSession();
         if (completion)
             completion(true);
@@ -122,6 +140,15 @@ void AppModel::quitStep(QList<DocPtr> pending, Done completion)
     d.buttons = {
         {QUuid::createUuid(), QStringLiteral("不保存"), Dialog::Role::danger,
          [self, first, rest, completion] {
+             if (self) {
+                 // A snapshot still waiting for its debounce would bring the
+                 // discarded edits back at the next start.
+                 self->discarded_.insert(first->id);
+                 if (const auto it = self->watchers_.constFind(first->id); it != self->watchers_.constEnd()) {
+                     (*it)->timer->stop();
+                     (*it)->pendingSince.invalidate();
+                 }
+             }
              BackupStore::remove(first->id);
              if (self)
                  self->quitStep(rest, completion);

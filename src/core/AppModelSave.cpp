@@ -32,14 +32,14 @@ void AppModel::save(const DocPtr& doc, bool asNew, Done then)
         return saveAs(doc, std::move(then));
 
     if (!doc->originalName()) {
-        const QString url = *doc->url();
-        if (const auto error = doc->write(url)) {
-            alert(QStringLiteral("保存失败"), *error);
-            return finish(then, false);
+        if (changedOnDisk(doc)) {
+            QPointer<AppModel> self(this);
+            return askOverDisk(doc, [self, doc, then] {
+                if (self)
+                    self->writeInPlace(doc, then);
+            }, then);
         }
-        finishSave(doc, url);
-        flash(QStringLiteral("已保存 ") + doc->name() + QStringLiteral(" · ") + doc->encoding().rawValue());
-        return finish(then, true);
+        return writeInPlace(doc, std::move(then));
     }
 
     const QString original = *doc->originalName();
@@ -65,7 +65,85 @@ void AppModel::save(const DocPtr& doc, bool asNew, Done then)
     present(std::move(d));
 }
 
+void AppModel::writeInPlace(const DocPtr& doc, Done then)
+{
+    const QString url = *doc->url();
+    std::optional<FileStamp> written;
+    if (const auto error = writeDoc(doc, url, written)) {
+        alert(QStringLiteral("保存失败"), *error);
+        return finish(then, false);
+    }
+    finishSave(doc, url, written);
+    flash(QStringLiteral("已保存 ") + doc->name() + QStringLiteral(" · ") + doc->encoding().rawValue());
+    finish(then, true);
+}
+
+std::optional<QString> AppModel::writeDoc(const DocPtr& doc, const QString& path, std::optional<FileStamp>& written)
+{
+    auto bytes = doc->encoded();
+    if (!bytes)
+        return bytes.error();
+    // A file rewritten in place is damaged by a crash half way; the
+    // snapshot holds the whole new content until the write is complete.
+    bool snapshotted = false;
+    FileStamp stamp;
+    const auto error = FileIO::save(path, bytes.value(), [&] { return snapshotted = BackupStore::write(*doc); }, &stamp);
+    if (error) {
+        if (snapshotted && !doc->isDirty())
+            BackupStore::remove(doc->id);
+        if (snapshotted)
+            persistSession();
+        return error;
+    }
+    written = stamp;
+    return std::nullopt;
+}
+
+// Asks before a write would replace what another program wrote.
+void AppModel::askOverDisk(const DocPtr& doc, std::function<void()> proceed, Done then)
+{
+    QPointer<AppModel> self(this);
+    Dialog d;
+    d.title = QStringLiteral("「") + doc->name() + QStringLiteral("」已被其他程序修改");
+    d.message = QStringLiteral("磁盘上的文件在上次读取后被其他程序修改过。\n覆盖：写入这里的内容，其他程序的修改将丢失。\n"
+                               "使用磁盘版本：放弃这里未保存的修改。");
+    d.buttons = {
+        {QUuid::createUuid(), QStringLiteral("使用磁盘版本"), Dialog::Role::danger,
+         [self, doc, then] {
+             if (!self)
+                 return;
+             self->loadDiskVersion(doc);
+             finish(then, !doc->isDirty());
+         }},
+        {QUuid::createUuid(), QStringLiteral("取消"), Dialog::Role::cancel, [then] { finish(then, false); }},
+        {QUuid::createUuid(), QStringLiteral("覆盖"), Dialog::Role::primary, [proceed] { proceed(); }},
+    };
+    present(std::move(d));
+}
+
+DocPtr AppModel::openElsewhere(const QString& path, const DocPtr& except) const
+{
+    for (const DocPtr& d : docs_)
+        if (d != except && d->url() && (standardPath(*d->url()) == path || FileMove::sameFile(*d->url(), path)))
+            return d;
+    return nullptr;
+}
+
 void AppModel::overwrite(const DocPtr& doc, Done then)
+{
+    if (!doc->url())
+        return saveAs(doc, std::move(then));
+    if (changedOnDisk(doc)) {
+        QPointer<AppModel> self(this);
+        return askOverDisk(doc, [self, doc, then] {
+            if (self)
+                self->overwriteAnyway(doc, then);
+        }, then);
+    }
+    overwriteAnyway(doc, std::move(then));
+}
+
+void AppModel::overwriteAnyway(const DocPtr& doc, Done then)
 {
     if (!doc->url())
         return saveAs(doc, std::move(then));
@@ -78,22 +156,18 @@ void AppModel::overwrite(const DocPtr& doc, Done then)
         alert(QStringLiteral("无法覆盖"), doc->name() + QStringLiteral(" 已存在，请使用另存为。"));
         return finish(then, false);
     }
-    auto bytes = doc->encoded();
-    if (!bytes) {
-        alert(QStringLiteral("保存失败"), bytes.error());
-        return finish(then, false);
-    }
     // New file first; the old one goes only once that succeeded, and never
     // when it is the same file under another name.
     const bool sameFile = target == oldPath || FileMove::sameFile(oldPath, target);
-    if (const auto error = FileIO::writeAtomically(target, bytes.value())) {
+    std::optional<FileStamp> written;
+    if (const auto error = writeDoc(doc, target, written)) {
         alert(QStringLiteral("保存失败"), *error);
         return finish(then, false);
     }
     // A failure to remove the old file is ignored: the new one is written.
     if (!sameFile)
         QFile::remove(oldPath);
-    finishSave(doc, target);
+    finishSave(doc, target, written);
     flash(QStringLiteral("已覆盖：") + original + QStringLiteral(" → ") + doc->name());
     finish(then, true);
 }
@@ -110,17 +184,36 @@ void AppModel::saveAs(const DocPtr& doc, Done then)
         if (!chosen || chosen->isEmpty())
             return finish(then, false);
         const QString path = standardPath(*chosen);
-        if (const auto error = doc->write(path)) {
-            self->alert(QStringLiteral("保存失败"), *error);
+        // Two documents on one file would overwrite each other unseen.
+        if (const DocPtr other = self->openElsewhere(path, doc)) {
+            self->alert(QStringLiteral("无法另存为"), QStringLiteral("「") + other->name()
+                            + QStringLiteral("」已在另一个文档中打开（") + other->fullPath()
+                            + QStringLiteral("）。请先关闭它，再另存为到这个位置。"));
             return finish(then, false);
         }
-        self->finishSave(doc, path);
-        self->flash(QStringLiteral("已另存为 ") + QFileInfo(path).fileName());
-        finish(then, true);
+        const bool same = doc->url() && (standardPath(*doc->url()) == path || FileMove::sameFile(*doc->url(), path));
+        if (same && self->changedOnDisk(doc))
+            return self->askOverDisk(doc, [self, doc, path, then] {
+                if (self)
+                    self->saveAsTo(doc, path, then);
+            }, then);
+        self->saveAsTo(doc, path, then);
     });
 }
 
-void AppModel::finishSave(const DocPtr& doc, const QString& path)
+void AppModel::saveAsTo(const DocPtr& doc, const QString& path, Done then)
+{
+    std::optional<FileStamp> written;
+    if (const auto error = writeDoc(doc, path, written)) {
+        alert(QStringLiteral("保存失败"), *error);
+        return finish(then, false);
+    }
+    finishSave(doc, path, written);
+    flash(QStringLiteral("已另存为 ") + QFileInfo(path).fileName());
+    finish(then, true);
+}
+
+void AppModel::finishSave(const DocPtr& doc, const QString& path, std::optional<FileStamp> written)
 {
     doc->setAutoExt(std::nullopt);
     doc->setUrl(path);
@@ -133,8 +226,16 @@ void AppModel::finishSave(const DocPtr& doc, const QString& path)
     doc->setOriginalName(std::nullopt);
     doc->setMetaDirty(false);
     doc->setDiskModified(BackupStore::modificationDate(path));
+    doc->setDiskStamp(written ? written : FileIO::stamp(path));
     doc->setNotice(std::nullopt);
     BackupStore::remove(doc->id);
+    // An open file is never listed as recent.
+    if (recent_.contains(path)) {
+        QStringList recent = recent_;
+        recent.removeAll(path);
+        setRecent(recent);
+        persist();
+    }
     saveTags(doc);
     doc->scheduleAnalysis(0);
     if (noteRecentHook_)

@@ -3,6 +3,8 @@
 #include "core/AppModelWatcher.h"
 #include "core/BackupStore.h"
 
+#include <QPointer>
+
 void AppModel::watch(const DocPtr& doc)
 {
     if (!doc)
@@ -24,11 +26,20 @@ void AppModel::watch(const DocPtr& doc)
         raw->timer->start(int(std::clamp<qint64>(left, 0, snapshotQuietMSecs)));
     });
     watchers_.insert(id, std::move(w));
+    watchFile(doc);
 }
 
-void AppModel::unwatch(QUuid docID) { watchers_.remove(docID); }
+void AppModel::unwatch(QUuid docID)
+{
+    watchers_.remove(docID);
+    unwatchFile(docID);
+}
 
-void AppModel::unwatchAll() { watchers_.clear(); }
+void AppModel::unwatchAll()
+{
+    watchers_.clear();
+    disk_.reset();
+}
 
 void AppModel::snapshotDue(QUuid docID)
 {
@@ -38,14 +49,13 @@ void AppModel::snapshotDue(QUuid docID)
     Watcher& w = **it;
     w.pendingSince.invalidate();
     const DocPtr doc = w.doc.lock();
-    if (!doc || quitting_)
+    if (!doc || quitting_ || discarded_.contains(docID))
         return;
-    const bool had = BackupStore::exists(docID);
-    const bool dirty = doc->isDirty();
-    if (dirty)
-        BackupStore::write(*doc);
-    else if (had)
-        BackupStore::remove(docID);
-    if (had != dirty)
-        persistSession();
+    // Comparing, encoding and writing a long text happen off the main
+    // thread; the session follows once the snapshot appeared or went.
+    QPointer<AppModel> self(this);
+    BackupStore::sync(*doc, [self](bool had, bool has) {
+        if (self && !self->quitting_ && had != has)
+            self->persistSession();
+    });
 }

@@ -7,8 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
+#include <QHash>
 #include <QStandardPaths>
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace BackupStore {
 
@@ -145,12 +151,14 @@ std::optional<DocSnapshot> decode(const Json& j)
     return s;
 }
 
-bool write(const Doc& doc)
+namespace {
+
+bool writeSnapshot(const DocSnapshot& s)
 {
-    const auto bytes = Json::write(encode(snapshot(doc)));
+    const auto bytes = Json::write(encode(s));
     if (!bytes)
         return false;
-    const QString file = fileFor(doc.id);
+    const QString file = fileFor(s.id);
     if (!FileIO::writeAtomically(file, *bytes))
         return true;
     // The directory may have been removed while the program ran; the
@@ -160,8 +168,121 @@ bool write(const Doc& doc)
     return !FileIO::writeAtomically(file, *bytes);
 }
 
+struct Job {
+    DocSnapshot snapshot;
+    QString savedText;
+    std::function<void(bool, bool)> done;
+};
+
+// One background thread for all snapshot writes, so the writes of one
+// document can never overtake each other.
+class Writer {
+public:
+    static Writer& shared()
+    {
+        // Never destroyed: the thread may still run while statics go away.
+        static Writer* w = new Writer;
+        return *w;
+    }
+
+    void enqueue(Job job)
+    {
+        std::lock_guard lock(m_);
+        const QUuid id = job.snapshot.id;
+        if (!pending_.contains(id))
+            order_.push_back(id);
+        pending_.insert(id, std::move(job));
+        if (!started_) {
+            started_ = true;
+            std::thread([this] { run(); }).detach();
+        }
+        wake_.notify_one();
+    }
+
+    // Drops the queued job of the document and waits for one in flight.
+    void settle(QUuid id)
+    {
+        std::unique_lock lock(m_);
+        if (pending_.remove(id))
+            order_.erase(std::remove(order_.begin(), order_.end(), id), order_.end());
+        idle_.wait(lock, [&] { return busy_ != id; });
+    }
+
+    // Waits until the document's queued and running jobs are done.
+    void flush(QUuid id)
+    {
+        std::unique_lock lock(m_);
+        idle_.wait(lock, [&] { return !pending_.contains(id) && busy_ != id; });
+    }
+
+    void drain()
+    {
+        std::unique_lock lock(m_);
+        idle_.wait(lock, [&] { return order_.empty() && busy_.isNull(); });
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock lock(m_);
+        for (;;) {
+            wake_.wait(lock, [&] { return !order_.empty(); });
+            const QUuid id = order_.front();
+            order_.pop_front();
+            Job job = pending_.take(id);
+            busy_ = id;
+            lock.unlock();
+            perform(job);
+            // Dropped here, not under the lock: the last copy of a long text.
+            job = Job{};
+            lock.lock();
+            busy_ = QUuid();
+            idle_.notify_all();
+        }
+    }
+
+    static void perform(const Job& job)
+    {
+        const DocSnapshot& s = job.snapshot;
+        const QString file = fileFor(s.id);
+        const bool had = QFileInfo::exists(file);
+        const bool dirty = s.originalName || s.metaDirty || !Doc::canonicallyEqual(s.text, job.savedText);
+        bool has = had;
+        if (dirty)
+            has = writeSnapshot(s) || had;
+        else if (had)
+            has = !QFile::remove(file);
+        if (job.done && QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [done = job.done, had, has] { done(had, has); }, Qt::QueuedConnection);
+    }
+
+    std::mutex m_;
+    std::condition_variable wake_, idle_;
+    std::deque<QUuid> order_;
+    QHash<QUuid, Job> pending_;
+    QUuid busy_;
+    bool started_ = false;
+};
+
+}
+
+bool write(const Doc& doc)
+{
+    Writer::shared().settle(doc.id);
+    return writeSnapshot(snapshot(doc));
+}
+
+void sync(const Doc& doc, std::function<void(bool had, bool has)> done)
+{
+    Writer::shared().enqueue(Job{snapshot(doc), doc.savedText(), std::move(done)});
+}
+
+void waitForWrites() { Writer::shared().drain(); }
+
 std::optional<DocSnapshot> load(QUuid id)
 {
+    Writer::shared().flush(id);
     auto bytes = FileIO::read(fileFor(id));
     if (!bytes)
         return std::nullopt;
@@ -172,7 +293,11 @@ std::optional<DocSnapshot> load(QUuid id)
     return decode(*json);
 }
 
-void remove(QUuid id) { QFile::remove(fileFor(id)); }
+void remove(QUuid id)
+{
+    Writer::shared().settle(id);
+    QFile::remove(fileFor(id));
+}
 
 QList<QUuid> allIDs()
 {

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QUuid>
+#include <functional>
 #include <optional>
 
 class Doc;
@@ -24,8 +25,17 @@ QString fileFor(QUuid id);
 
 bool exists(QUuid id);
 // Atomic: the previous snapshot survives any failure. Returns whether the
-// new one is on disk.
+// new one is on disk. Waits for a queued write of the same document first.
 bool write(const Doc& doc);
+// Queued: from a copy of the document as it is now, a background thread
+// writes the snapshot when the text differs from the saved one and removes
+// it otherwise. Writes and removals of one document land in the order they
+// were asked for; a queued one that was not started yet is replaced.
+// `done` runs on the main thread with whether a snapshot existed before
+// and exists now.
+void sync(const Doc& doc, std::function<void(bool had, bool has)> done);
+// Waits until no queued write is pending or in flight.
+void waitForWrites();
 std::optional<DocSnapshot> load(QUuid id);
 void remove(QUuid id);
 // Ids of all snapshot files, oldest first.

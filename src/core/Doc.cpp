@@ -3,6 +3,7 @@
 #include "plugins/PluginRegistry.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
@@ -16,15 +17,40 @@ QString decodeFailure(TextEncoding e)
     return QStringLiteral("无法按 ") + e.rawValue() + QStringLiteral(" 解码该文件");
 }
 
-// Canonical equivalence: equal after NFC normalisation.
-bool canonicallyEqual(const QString& a, const QString& b)
+}
+
+// Canonical equivalence: equal after NFC normalisation. Only the part
+// between the common head and tail is normalised, cut where normalisation
+// cannot reach across, so an edit in a long text costs little.
+bool Doc::canonicallyEqual(const QString& a0, const QString& b0)
 {
-    if (a == b)
+    if (a0 == b0)
         return true;
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status))
         return false;
+    const QChar* pa = a0.constData();
+    const QChar* pb = b0.constData();
+    const qsizetype shorter = std::min(a0.size(), b0.size());
+    qsizetype head = std::mismatch(pa, pa + shorter, pb).first - pa;
+    qsizetype tail = 0;
+    while (tail < shorter - head && pa[a0.size() - 1 - tail] == pb[b0.size() - 1 - tail])
+        ++tail;
+    const auto boundary = [&](const QChar* p, qsizetype i, qsizetype size) {
+        if (i <= 0 || i >= size)
+            return true;
+        if (p[i].isLowSurrogate())
+            return false;
+        const UChar32 c = p[i].isHighSurrogate() && i + 1 < size ? QChar::surrogateToUcs4(p[i], p[i + 1]) : p[i].unicode();
+        return bool(nfc->hasBoundaryBefore(c));
+    };
+    while (head > 0 && !(boundary(pa, head, a0.size()) && boundary(pb, head, b0.size())))
+        --head;
+    while (tail > 0 && !(boundary(pa, a0.size() - tail, a0.size()) && boundary(pb, b0.size() - tail, b0.size())))
+        --tail;
+    const QStringView a = QStringView(a0).mid(head, a0.size() - head - tail);
+    const QStringView b = QStringView(b0).mid(head, b0.size() - head - tail);
     const icu::UnicodeString ua(false, reinterpret_cast<const UChar*>(a.utf16()), int32_t(a.size()));
     const icu::UnicodeString ub(false, reinterpret_cast<const UChar*>(b.utf16()), int32_t(b.size()));
     // Texts already in NFC that differ are not equivalent; skip normalising.
@@ -34,8 +60,6 @@ bool canonicallyEqual(const QString& a, const QString& b)
     const icu::UnicodeString na = nfc->normalize(ua, status);
     const icu::UnicodeString nb = nfc->normalize(ub, status);
     return U_SUCCESS(status) && na == nb;
-}
-
 }
 
 DocPtr makeDoc(QUuid id, QString name, QString text, std::optional<QString> url,
@@ -61,6 +85,8 @@ Doc::~Doc() = default;
 
 Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encoding)
 {
+    // Taken before reading: a change while reading shows up as a change.
+    const auto stamp = FileIO::stamp(path);
     auto bytes = FileIO::read(path);
     if (!bytes)
         return Result<DocPtr>::failure(bytes.error());
@@ -87,6 +113,7 @@ Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encodi
                          absolute, used, eol, {});
     doc->diskModified_ = FileIO::modificationDate(absolute);
     doc->likelyEncoding_ = likely;
+    doc->diskStamp_ = stamp;
     return doc;
 }
 
@@ -94,6 +121,7 @@ std::optional<QString> Doc::reload(TextEncoding encoding)
 {
     if (!url_)
         return std::nullopt;
+    const auto stamp = FileIO::stamp(*url_);
     auto bytes = FileIO::read(*url_);
     if (!bytes)
         return bytes.error();
@@ -106,6 +134,7 @@ std::optional<QString> Doc::reload(TextEncoding encoding)
     setText(text);
     setSavedText(text);
     diskModified_ = FileIO::modificationDate(*url_);
+    diskStamp_ = stamp;
     setNotice(std::nullopt);
     likelyEncoding_.reset();
     return std::nullopt;
@@ -124,6 +153,7 @@ DocPtr Doc::restore(const DocSnapshot& s)
         doc->setSavedText(QString());
         return doc;
     }
+    const auto stamp = FileIO::stamp(*s.path);
     auto bytes = FileIO::read(*s.path);
     std::optional<QString> disk;
     if (bytes)
@@ -134,6 +164,7 @@ DocPtr Doc::restore(const DocSnapshot& s)
         return doc;
     }
     doc->setSavedText(LineEnding::normalize(std::move(*disk)));
+    doc->diskStamp_ = stamp;
     const auto now = FileIO::modificationDate(*s.path);
     if (now && s.diskModified && std::abs(now->msecsTo(*s.diskModified)) > 500)
         doc->setNotice(DocNotice::diskChanged);
@@ -162,7 +193,7 @@ std::optional<QString> Doc::write(const QString& path) const
     auto bytes = encoded();
     if (!bytes)
         return bytes.error();
-    return FileIO::writeAtomically(path, bytes.value());
+    return FileIO::save(path, bytes.value());
 }
 
 void Doc::setMode(ViewMode m)

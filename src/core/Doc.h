@@ -56,6 +56,8 @@ public:
 
     // Derived
     bool isDirty() const;
+    // Equal up to Unicode canonical equivalence; safe on any thread.
+    static bool canonicallyEqual(const QString& a, const QString& b);
     const FormatPlugin& plugin() const;
     QString displayPath() const;
     QString fullPath() const;
@@ -75,6 +77,9 @@ public:
     const std::optional<QString>& originalName() const { return originalName_; }
     bool metaDirty() const { return metaDirty_; }
     const std::optional<QDateTime>& diskModified() const { return diskModified_; }
+    // The file as last read or written, to recognise other programs' changes.
+    const std::optional<FileStamp>& diskStamp() const { return diskStamp_; }
+    void setDiskStamp(std::optional<FileStamp> v) { diskStamp_ = v; }
     std::optional<DocNotice> notice() const { return notice_; }
     // Set when the file opened with a doubtful reading; the encoding that
     // reads its bytes cleanly.
@@ -142,6 +147,7 @@ private:
     std::optional<QString> originalName_;
     bool metaDirty_ = false;
     std::optional<QDateTime> diskModified_;
+    std::optional<FileStamp> diskStamp_;
     std::optional<DocNotice> notice_;
     std::optional<TextEncoding> likelyEncoding_;
     QList<Diagnostic> diagnostics_;

@@ -24,4 +24,6 @@ public:
     virtual void toggleMultiCaret(const DocPtr&) {}
     virtual QString selectedText(const DocPtr&) { return {}; }
     virtual void refreshHighlights(const DocPtr&) {}
+    // Hand edits the editor has not yet written into the document over now.
+    virtual void flushEdits(const DocPtr&) {}
 };

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <variant>
 
@@ -26,13 +27,46 @@ private:
     std::variant<T, Error> v_;
 };
 
+// What identifies a file's content on disk without reading it: another
+// program that rewrites or replaces the file changes at least one of these.
+struct FileStamp {
+    qint64 mtimeNs = 0;
+    qint64 size = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 namespace FileIO {
-// Whole-file read; errors are described in Chinese.
+// Whole-file read; errors are described in Chinese, followed by the
+// system's reason on a second line.
 Result<QByteArray> read(const QString& path);
 // Writes through a temporary file and renames it over the target, so the
-// old content survives any failure. Returns the error, or nullopt.
+// old content survives any failure. Mode, owner, group and extended
+// attributes (ACLs included) of a file it replaces are kept. Returns the
+// error, or nullopt.
 std::optional<QString> writeAtomically(const QString& path, const QByteArray& bytes);
+
+// How save() writes a file.
+enum class WriteMode {
+    replace,  // new file beside it, then renamed over it
+    inPlace,  // the file's own inode is rewritten
+};
+// In place when replacing would change what the file is: other hard links,
+// a symbolic link on the way, another owner, or a directory that cannot
+// take a temporary file (this last one is found out while saving).
+WriteMode writeMode(const QString& path);
+// Saves the bytes to the file. Before anything is written in place,
+// `beforeInPlace` must confirm that the content is kept elsewhere (false
+// stops the save untouched). `written` receives the new file's stamp.
+std::optional<QString> save(const QString& path, const QByteArray& bytes,
+                            const std::function<bool()>& beforeInPlace = {}, FileStamp* written = nullptr);
+
 std::optional<QDateTime> modificationDate(const QString& path);
+// The stamp of the file a path leads to; absent when there is none.
+std::optional<FileStamp> stamp(const QString& path);
 // "~" for the home directory.
 QString abbreviateHome(const QString& path);
+// The system's description of an errno value.
+QString reason(int err);
 }

@@ -3,6 +3,9 @@
 #include "core/AppModel.h"
 #include "editor/EditorController.h"
 
+#include <QPointer>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QWidget>
 
 EditorCache::EditorCache(AppModel& model) : model_(model) {}
@@ -47,7 +50,39 @@ EditorController* EditorCache::active() const
     return model_.activeID() ? existing(*model_.activeID()) : nullptr;
 }
 
-void EditorCache::loadFromDoc(const DocPtr& doc) { controller(doc).loadFromDoc(); }
+void EditorCache::loadFromDoc(const DocPtr& doc)
+{
+    // A reload keeps the caret on its line, as far as the new text reaches.
+    EditorController* before = existing(doc->id);
+    const int line = before && before->textView() ? before->textView()->textCursor().blockNumber() : 0;
+    EditorController& c = controller(doc);
+    c.loadFromDoc();
+    if (line <= 0)
+        return;
+    const auto place = [view = QPointer<CodeTextView>(c.textView()), line] {
+        if (!view)
+            return;
+        QTextDocument* d = view->document();
+        QTextCursor cursor(d->findBlockByNumber(std::min(line, d->blockCount() - 1)));
+        view->setTextCursor(cursor);
+        view->ensureCursorVisible();
+    };
+    if (!c.isLoading())
+        return place();
+    auto* once = new QObject(&c);
+    QObject::connect(&c, &EditorController::loadingChanged, once, [place, once](bool loading) {
+        if (loading)
+            return;
+        place();
+        once->deleteLater();
+    });
+}
+
+void EditorCache::flushEdits(const DocPtr& doc)
+{
+    if (EditorController* c = existing(doc->id))
+        c->flushSync();
+}
 
 void EditorCache::focus(const DocPtr& doc) { controller(doc).focus(); }
 

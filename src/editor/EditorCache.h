@@ -35,6 +35,7 @@ public:
     void toggleMultiCaret(const DocPtr& doc) override;
     QString selectedText(const DocPtr& doc) override;
     void refreshHighlights(const DocPtr& doc) override;
+    void flushEdits(const DocPtr& doc) override;
 
     // Escape with no carets to clear goes to the workspace.
     static std::function<void()>& escapeHandler();

@@ -1,0 +1,208 @@
+#include "Workspace.h"
+
+#include "core/FileIO.h"
+
+#include <QFile>
+#include <cstdio>
+#include <unistd.h>
+
+using DiskWatching = WorkspaceTest;
+
+namespace {
+
+// How editors and tools save: a new file renamed over the old one.
+void replaceFile(const QString& path, const QByteArray& bytes)
+{
+    const QString temp = path + QStringLiteral(".new");
+    QFile f(temp);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    ASSERT_EQ(::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()), 0);
+}
+
+void rewriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+}
+
+TEST_F(DiskWatching, ACleanDocumentFollowsRewritesAndReplacementsOnDisk)
+{
+    const QString path = file(QStringLiteral("a.txt"), "first\nsecond\n");
+    DocPtr d = model->open(path);
+    ASSERT_TRUE(d);
+    EXPECT_TRUE(model->isWatchingFile(path));
+
+    replaceFile(path, "replaced\n");
+    ASSERT_TRUE(waitUntil([&] { return d->text() == QStringLiteral("replaced\n"); }));
+    EXPECT_FALSE(d->isDirty());
+    EXPECT_FALSE(d->notice());
+    EXPECT_TRUE(editor.calls.contains(QStringLiteral("load a.txt")));
+    ASSERT_TRUE(model->toast());
+    EXPECT_TRUE(model->toast()->startsWith(QStringLiteral("已重新载入 a.txt")));
+
+    // The rename ended the watch on the old file; the new one is watched.
+    ASSERT_TRUE(waitUntil([&] { return model->isWatchingFile(path); }));
+    rewriteFile(path, "rewritten in place\n");
+    ASSERT_TRUE(waitUntil([&] { return d->text() == QStringLiteral("rewritten in place\n"); }));
+    EXPECT_FALSE(d->isDirty());
+
+    // Saving afterwards asks nothing: the document knows the new file.
+    d->setText(QStringLiteral("mine\n"));
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    EXPECT_EQ(result, true);
+    EXPECT_EQ(TestDir::read(path), QByteArray("mine\n"));
+}
+
+TEST_F(DiskWatching, ADirtyDocumentGetsTheNoticeAndSavingAsksBeforeOverwriting)
+{
+    const QString path = file(QStringLiteral("b.json"), "{\"a\": 1}\n");
+    DocPtr d = model->open(path);
+    d->setText(QStringLiteral("{\"a\": 2}\n"));
+    replaceFile(path, "{\"other\": true}\n");
+    ASSERT_TRUE(waitUntil([&] { return d->notice() == DocNotice::diskChanged; }));
+    EXPECT_EQ(d->text(), QStringLiteral("{\"a\": 2}\n"));
+    EXPECT_FALSE(editor.calls.contains(QStringLiteral("load b.json")));
+
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("「b.json」已被其他程序修改"));
+    EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"使用磁盘版本", "取消", "覆盖"}));
+    EXPECT_EQ(model->dialog()->buttons.last().role, Dialog::Role::primary);
+    model->chooseRole(Dialog::Role::cancel);
+    EXPECT_EQ(result, false);
+    EXPECT_EQ(TestDir::read(path), QByteArray("{\"other\": true}\n"));
+
+    // Dismissing the notice does not make a later save silent.
+    d->setNotice(std::nullopt);
+    result.reset();
+    model->save(d, false, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(model->dialog());
+    model->chooseButton(QStringLiteral("覆盖"));
+    EXPECT_EQ(result, true);
+    EXPECT_EQ(TestDir::read(path), QByteArray("{\"a\": 2}\n"));
+    EXPECT_FALSE(d->isDirty());
+    EXPECT_FALSE(d->notice());
+    spin(400);  // our own write is not taken for another program's
+    EXPECT_FALSE(d->notice());
+    EXPECT_FALSE(model->dialog());
+}
+
+TEST_F(DiskWatching, SavingRightAfterAChangeAsksEvenBeforeTheWatcherSawIt)
+{
+    const QString path = file(QStringLiteral("c.txt"), "disk 1");
+    DocPtr d = model->open(path);
+    d->setText(QStringLiteral("edited"));
+    rewriteFile(path, "disk 2, longer");
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(model->dialog());
+    EXPECT_FALSE(result);
+    model->chooseButton(QStringLiteral("使用磁盘版本"));
+    EXPECT_EQ(result, true);
+    EXPECT_EQ(d->text(), QStringLiteral("disk 2, longer"));
+    EXPECT_FALSE(d->isDirty());
+    EXPECT_EQ(TestDir::read(path), QByteArray("disk 2, longer"));
+}
+
+TEST_F(DiskWatching, TouchingTheFileChangesNothing)
+{
+    const QString path = file(QStringLiteral("t.txt"), "same");
+    DocPtr d = model->open(path);
+    d->setText(QStringLiteral("edited"));
+    spin(20);
+    rewriteFile(path, "same");  // new time, same content
+    spin(500);
+    EXPECT_FALSE(d->notice());
+    EXPECT_FALSE(editor.calls.contains(QStringLiteral("load t.txt")));
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    EXPECT_EQ(result, true);
+    EXPECT_FALSE(model->dialog());
+}
+
+TEST_F(DiskWatching, ADeletedFileIsMissingAndItsTextKeptUntilItComesBack)
+{
+    const QString path = file(QStringLiteral("m.txt"), "kept text");
+    DocPtr d = model->open(path);
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(waitUntil([&] { return d->notice() == DocNotice::missing; }));
+    // The only copy now: modified, so snapshotted and asked about at close.
+    EXPECT_TRUE(d->isDirty());
+    ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(d->id); }));
+    EXPECT_EQ(BackupStore::load(d->id)->text, QStringLiteral("kept text"));
+
+    // Back with the same content (moved away and back): clean again.
+    file(QStringLiteral("m.txt"), "kept text");
+    ASSERT_TRUE(waitUntil([&] { return !d->notice(); }));
+    EXPECT_FALSE(d->isDirty());
+
+    // Moved away and another file put there while nothing was edited: reloaded.
+    ASSERT_TRUE(QFile::rename(path, files.path(QStringLiteral("m2.txt"))));
+    ASSERT_TRUE(waitUntil([&] { return d->notice() == DocNotice::missing; }));
+    file(QStringLiteral("m.txt"), "someone else's");
+    ASSERT_TRUE(waitUntil([&] { return d->text() == QStringLiteral("someone else's"); }));
+    EXPECT_FALSE(d->notice());
+    EXPECT_FALSE(d->isDirty());
+
+    // Deleted with edits here, then saved: written again where it was.
+    d->setText(QStringLiteral("edits"));
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(waitUntil([&] { return d->notice() == DocNotice::missing; }));
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    EXPECT_EQ(result, true);
+    EXPECT_EQ(TestDir::read(path), QByteArray("edits"));
+    EXPECT_FALSE(d->isDirty());
+}
+
+TEST_F(DiskWatching, SaveAsOntoAFileOpenInAnotherDocumentIsRefused)
+{
+    const QString taken = file(QStringLiteral("taken.md"), "other document");
+    DocPtr other = model->open(taken);
+    DocPtr d = model->createDoc(QStringLiteral("new.md"), std::nullopt, {});
+    d->setText(QStringLiteral("new text"));
+    std::optional<bool> result;
+
+    chooser.saveTarget = taken;
+    model->save(d, true, [&](bool ok) { result = ok; });
+    EXPECT_EQ(result, false);
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("无法另存为"));
+    EXPECT_TRUE(model->dialog()->message.contains(QStringLiteral("「taken.md」")));
+    model->chooseButton(QStringLiteral("好"));
+
+    // Another name of the same file (a hard link) is the same file.
+    const QString alias = files.path(QStringLiteral("alias.md"));
+    ASSERT_EQ(::link(QFile::encodeName(taken).constData(), QFile::encodeName(alias).constData()), 0);
+    chooser.saveTarget = alias;
+    result.reset();
+    model->save(d, true, [&](bool ok) { result = ok; });
+    EXPECT_EQ(result, false);
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("无法另存为"));
+    model->chooseButton(QStringLiteral("好"));
+
+    EXPECT_EQ(TestDir::read(taken), QByteArray("other document"));
+    EXPECT_FALSE(other->isDirty());
+    EXPECT_TRUE(d->isDirty());
+    EXPECT_FALSE(d->url());
+}
+
+TEST_F(DiskWatching, SavingToARecentPathTakesItOffTheRecentList)
+{
+    const QString path = files.path(QStringLiteral("r.txt"));
+    model->setRecent({path, files.path(QStringLiteral("other.txt"))});
+    DocPtr d = model->createDoc(QStringLiteral("r.txt"), std::nullopt, {});
+    d->setText(QStringLiteral("x"));
+    chooser.saveTarget = path;
+    model->save(d);
+    EXPECT_EQ(model->recent(), QStringList{files.path(QStringLiteral("other.txt"))});
+    EXPECT_EQ(model->load<QStringList>(AppModel::recentKey), QStringList{files.path(QStringLiteral("other.txt"))});
+}
