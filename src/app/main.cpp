@@ -30,6 +30,9 @@ void nameApplication()
 
 int runWindow(int argc, char** argv, const QStringList& files)
 {
+    // Read before the platform plugin consumes them: they let the running
+    // window come to the front when the files are handed over.
+    const SingleInstance::Request request{files, qgetenv("XDG_ACTIVATION_TOKEN"), qgetenv("DESKTOP_STARTUP_ID")};
     // Chromium refuses to start its sandbox as root and has no GPU in
     // virtual displays; the preview needs neither.
     if (geteuid() == 0) {
@@ -46,17 +49,34 @@ int runWindow(int argc, char** argv, const QStringList& files)
     AppFonts::registerFonts();
     QApplication::setFont(AppFonts::sans(13));
     SingleInstance instance;
-    if (instance.forward(files))
+    const auto outcome = instance.forward(request);
+    if (outcome == SingleInstance::Outcome::forwarded)
         return 0;
+    if (outcome == SingleInstance::Outcome::busy) {
+        // Never a second editor on the same session and backups.
+        std::fputs("Lorvane 已在运行，但没有响应，没有再启动一个。请稍后再试。\n", stderr);
+        return 1;
+    }
+    if (outcome == SingleInstance::Outcome::refused)
+        std::fprintf(stderr, "单实例通道 %s 属于其他用户，没有把文件交给它。\n",
+                     instance.socketPath().toLocal8Bit().constData());
     AppModel& model = AppModel::shared();
     EditorCache& editors = EditorCache::shared();
     MainWindow window(model, editors);
-    instance.listen([&window](const QStringList& forwarded) {
-        window.openFiles(forwarded);
+    const auto receive = [&window](const SingleInstance::Request& r) {
+        if (!r.activationToken.isEmpty())
+            qputenv("XDG_ACTIVATION_TOKEN", r.activationToken);
+        if (!r.startupID.isEmpty())
+            qputenv("DESKTOP_STARTUP_ID", r.startupID);
+        window.openFiles(r.files);
         window.showNormal();
         window.raise();
         window.activateWindow();
-    });
+    };
+    // Another start that took the socket meanwhile gets the files instead.
+    if (outcome == SingleInstance::Outcome::noInstance && !instance.listen(receive)
+        && instance.forward(request) == SingleInstance::Outcome::forwarded)
+        return 0;
     window.show();
     window.start(files);
     return app.exec();

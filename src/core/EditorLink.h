@@ -26,4 +26,8 @@ public:
     virtual void refreshHighlights(const DocPtr&) {}
     // Hand edits the editor has not yet written into the document over now.
     virtual void flushEdits(const DocPtr&) {}
+    // The caret's line (0-based) in the document's editor, and moving it to
+    // a line, e.g. to keep it where it was across a reload.
+    virtual int caretLine(const DocPtr&) { return 0; }
+    virtual void setCaretLine(const DocPtr&, int) {}
 };

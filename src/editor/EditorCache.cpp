@@ -50,27 +50,31 @@ EditorController* EditorCache::active() const
     return model_.activeID() ? existing(*model_.activeID()) : nullptr;
 }
 
-void EditorCache::loadFromDoc(const DocPtr& doc)
+void EditorCache::loadFromDoc(const DocPtr& doc) { controller(doc).loadFromDoc(); }
+
+int EditorCache::caretLine(const DocPtr& doc)
 {
-    // A reload keeps the caret on its line, as far as the new text reaches.
-    EditorController* before = existing(doc->id);
-    const int line = before && before->textView() ? before->textView()->textCursor().blockNumber() : 0;
-    EditorController& c = controller(doc);
-    c.loadFromDoc();
-    if (line <= 0)
+    EditorController* c = existing(doc->id);
+    return c && c->textView() ? c->textView()->textCursor().blockNumber() : 0;
+}
+
+void EditorCache::setCaretLine(const DocPtr& doc, int line)
+{
+    EditorController* c = existing(doc->id);
+    if (!c || line <= 0)
         return;
-    const auto place = [view = QPointer<CodeTextView>(c.textView()), line] {
+    const auto place = [view = QPointer<CodeTextView>(c->textView()), line] {
         if (!view)
             return;
         QTextDocument* d = view->document();
-        QTextCursor cursor(d->findBlockByNumber(std::min(line, d->blockCount() - 1)));
-        view->setTextCursor(cursor);
+        view->setTextCursor(QTextCursor(d->findBlockByNumber(std::min(line, d->blockCount() - 1))));
         view->ensureCursorVisible();
     };
-    if (!c.isLoading())
+    if (!c->isLoading())
         return place();
-    auto* once = new QObject(&c);
-    QObject::connect(&c, &EditorController::loadingChanged, once, [place, once](bool loading) {
+    // A long text is still being filled in: place the caret once it is.
+    auto* once = new QObject(c);
+    QObject::connect(c, &EditorController::loadingChanged, once, [place, once](bool loading) {
         if (loading)
             return;
         place();

@@ -36,6 +36,8 @@ public:
     QString selectedText(const DocPtr& doc) override;
     void refreshHighlights(const DocPtr& doc) override;
     void flushEdits(const DocPtr& doc) override;
+    int caretLine(const DocPtr& doc) override;
+    void setCaretLine(const DocPtr& doc, int line) override;
 
     // Escape with no carets to clear goes to the workspace.
     static std::function<void()>& escapeHandler();

@@ -1,63 +1,224 @@
 #include "views/window/SingleInstance.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QRegularExpression>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
-SingleInstance::SingleInstance(const QString& key, QObject* parent) : QObject(parent), key_(key) {}
+namespace {
+
+constexpr QByteArrayView magic = "LORVANE1";
+constexpr qsizetype messageLimit = 1 << 20;
+
+// A directory only this user can enter, not reached through a link.
+bool isPrivate(const QByteArray& dir)
+{
+    struct stat st {};
+    return ::lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()
+        && (st.st_mode & 077) == 0;
+}
+
+// The user the process at the other end of a local socket runs as.
+std::optional<uid_t> peerUid(qintptr fd)
+{
+    ucred cred {};
+    socklen_t size = sizeof cred;
+    if (fd < 0 || ::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &cred, &size) != 0)
+        return std::nullopt;
+    return cred.uid;
+}
+
+// The graphical session: the Wayland socket, else the X display without
+// its screen number; both may carry characters a file name should not.
+QString sessionName()
+{
+    QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (name.isEmpty()) {
+        name = qEnvironmentVariable("DISPLAY");
+        static const QRegularExpression screen(QStringLiteral("^(.*:\\d+)\\.\\d+$"));
+        name.replace(screen, QStringLiteral("\\1"));
+    }
+    if (name.isEmpty())
+        return QStringLiteral("console");
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9._-]"));
+    return name.replace(unsafe, QStringLiteral("_"));
+}
+
+// Whether a process accepts connections on the socket; a socket nobody
+// listens on any more refuses them. Unsure counts as alive.
+bool alive(const QString& path)
+{
+    const QByteArray p = QFile::encodeName(path);
+    sockaddr_un addr {};
+    if (size_t(p.size()) >= sizeof addr.sun_path)
+        return true;
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return true;
+    const int rc = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    const int err = errno;
+    ::close(fd);
+    return rc == 0 || (err != ECONNREFUSED && err != ENOENT);
+}
+
+}
+
+SingleInstance::SingleInstance(const QString& socketPath, int answerMSecs, QObject* parent)
+    : QObject(parent), path_(socketPath), answerMSecs_(answerMSecs)
+{
+}
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::defaultKey() { return QStringLiteral("lorvane-%1").arg(getuid()); }
-
-bool SingleInstance::forward(const QStringList& files)
+QString SingleInstance::runtimeDirectory()
 {
-    QLocalSocket socket;
-    socket.connectToServer(key_);
-    if (!socket.waitForConnected(500))
-        return false;
-    QByteArray message;
-    for (const QString& f : files)
-        message += QFileInfo(f).absoluteFilePath().toUtf8() + '\n';
-    message += '\n';  // end of the list
-    socket.write(message);
-    if (!socket.waitForBytesWritten(2000))
-        return false;
-    // The running instance answers once it has the list.
-    return socket.waitForReadyRead(3000) && socket.readAll().startsWith("ok");
+    const QByteArray xdg = qgetenv("XDG_RUNTIME_DIR");
+    if (!xdg.isEmpty() && isPrivate(xdg))
+        return QFile::decodeName(xdg);
+    const QByteArray own = QFile::encodeName(QDir::tempPath() + QStringLiteral("/lorvane-runtime-%1").arg(::geteuid()));
+    if (::mkdir(own.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    struct stat st {};
+    // Ours but too open (an old umask): close it; anybody else's: unusable.
+    if (::lstat(own.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid())
+        ::chmod(own.constData(), 0700);
+    return isPrivate(own) ? QFile::decodeName(own) : QString();
 }
 
-bool SingleInstance::listen(std::function<void(const QStringList&)> receive)
+QString SingleInstance::defaultPath()
 {
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(key_)) {
-        // A stale socket from a crashed instance: nobody answered forward(), so take it over.
-        QLocalServer::removeServer(key_);
-        if (!server_->listen(key_))
-            return false;
+    const QString dir = runtimeDirectory();
+    if (dir.isEmpty())
+        return {};
+    return dir + QStringLiteral("/lorvane-") + sessionName() + QStringLiteral(".sock");
+}
+
+QByteArray SingleInstance::encode(const Request& request)
+{
+    QByteArray out;
+    out += magic;
+    out += '\0';
+    out += "xdg=" + request.activationToken + '\0';
+    out += "startup=" + request.startupID + '\0';
+    for (const QString& f : request.files)
+        if (!f.isEmpty())
+            out += QFile::encodeName(QFileInfo(f).absoluteFilePath()) + '\0';
+    out += '\0';
+    return out;
+}
+
+std::optional<SingleInstance::Request> SingleInstance::decode(const QByteArray& message, bool* malformed)
+{
+    if (malformed)
+        *malformed = false;
+    const auto bad = [&] {
+        if (malformed)
+            *malformed = true;
+        return std::nullopt;
+    };
+    if (!message.startsWith(QByteArray(magic.data(), magic.size()) + '\0'))
+        return message.size() > magic.size() ? bad() : std::nullopt;
+    if (!message.endsWith(QByteArrayLiteral("\0\0")))
+        return std::nullopt;
+    const QList<QByteArray> fields = message.chopped(2).split('\0');
+    if (fields.size() < 3 || !fields[1].startsWith("xdg=") || !fields[2].startsWith("startup="))
+        return bad();
+    Request r;
+    r.activationToken = fields[1].mid(4);
+    r.startupID = fields[2].mid(8);
+    for (qsizetype i = 3; i < fields.size(); ++i)
+        r.files << QFile::decodeName(fields[i]);
+    return r;
+}
+
+SingleInstance::Outcome SingleInstance::forward(const Request& request)
+{
+    if (path_.isEmpty())
+        return Outcome::noInstance;
+    QLocalSocket socket;
+    socket.connectToServer(path_);
+    if (!socket.waitForConnected(std::min(answerMSecs_, 2000))) {
+        switch (socket.error()) {
+        case QLocalSocket::ServerNotFoundError:
+        case QLocalSocket::ConnectionRefusedError:
+            return Outcome::noInstance;
+        case QLocalSocket::SocketAccessError:
+            return Outcome::refused;
+        default:
+            // A full backlog: the editor is there but does not accept.
+            return alive(path_) ? Outcome::busy : Outcome::noInstance;
+        }
     }
+    // Paths are private: hand them only to a process of this user.
+    if (peerUid(socket.socketDescriptor()) != ::geteuid()) {
+        socket.abort();
+        return Outcome::refused;
+    }
+    const QDeadlineTimer deadline(answerMSecs_);
+    socket.write(encode(request));
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(int(std::max<qint64>(deadline.remainingTime(), 0))))
+            return Outcome::busy;
+    QByteArray answer;
+    while (answer.size() < 2) {
+        if (!socket.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 0))))
+            break;
+        answer += socket.readAll();
+    }
+    return answer.startsWith("ok") ? Outcome::forwarded : Outcome::busy;
+}
+
+bool SingleInstance::listen(std::function<void(const Request&)> receive)
+{
+    if (path_.isEmpty())
+        return false;
+    // Only a socket that nobody accepts on any more is taken over; a frozen
+    // or busy editor keeps its socket. (The directory is private, so the
+    // socket needs no access options; with them the server would rename
+    // its socket over any existing one.)
+    if (QFileInfo::exists(path_) || QFileInfo(path_).isSymLink()) {
+        if (alive(path_))
+            return false;
+        QLocalServer::removeServer(path_);
+    }
+    server_ = new QLocalServer(this);
+    if (!server_->listen(path_))
+        return false;
     connect(server_, &QLocalServer::newConnection, this, [this, receive] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            if (peerUid(socket->socketDescriptor()) != ::geteuid()) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
             auto buffer = std::make_shared<QByteArray>();
             connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer, receive] {
                 *buffer += socket->readAll();
-                if (buffer->size() > (1 << 20)) {
+                bool malformed = false;
+                const auto request = decode(*buffer, &malformed);
+                if (malformed || buffer->size() > messageLimit) {
                     socket->abort();
                     return;
                 }
-                if (!buffer->endsWith("\n\n") && *buffer != "\n")
+                if (!request)
                     return;
-                QStringList files;
-                for (const QByteArray& line : buffer->split('\n'))
-                    if (!line.isEmpty())
-                        files << QString::fromUtf8(line);
+                buffer->clear();
                 socket->write("ok");
                 socket->flush();
-                receive(files);
+                receive(*request);
             });
         }
     });
