@@ -158,8 +158,6 @@ void AppModel::checkDisk(const DocPtr& doc)
     if (auto bytes = FileIO::read(path))
         if (auto decoded = doc->encoding().decode(bytes.value()))
             disk = LineEnding::normalize(std::move(*decoded));
-    if (editorLink_)
-        editorLink_->flushEdits(doc);
     const auto settled = [&] {
         doc->setDiskStamp(now);
         doc->setDiskModified(FileIO::modificationDate(path));

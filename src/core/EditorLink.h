@@ -24,8 +24,6 @@ public:
     virtual void toggleMultiCaret(const DocPtr&) {}
     virtual QString selectedText(const DocPtr&) { return {}; }
     virtual void refreshHighlights(const DocPtr&) {}
-    // Hand edits the editor has not yet written into the document over now.
-    virtual void flushEdits(const DocPtr&) {}
     // The caret's line (0-based) in the document's editor, and moving it to
     // a line, e.g. to keep it where it was across a reload.
     virtual int caretLine(const DocPtr&) { return 0; }

@@ -3,9 +3,6 @@
 #include "core/AppModel.h"
 #include "editor/EditorController.h"
 
-#include <QPointer>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QWidget>
 
 EditorCache::EditorCache(AppModel& model) : model_(model) {}
@@ -55,37 +52,18 @@ void EditorCache::loadFromDoc(const DocPtr& doc) { controller(doc).loadFromDoc()
 int EditorCache::caretLine(const DocPtr& doc)
 {
     EditorController* c = existing(doc->id);
-    return c && c->textView() ? c->textView()->textCursor().blockNumber() : 0;
+    CodeTextView* view = c ? c->textView() : nullptr;
+    return view ? view->lineOf(view->cursorPosition()) : 0;
 }
 
 void EditorCache::setCaretLine(const DocPtr& doc, int line)
 {
     EditorController* c = existing(doc->id);
-    if (!c || line <= 0)
+    CodeTextView* view = c ? c->textView() : nullptr;
+    if (!view || line <= 0)
         return;
-    const auto place = [view = QPointer<CodeTextView>(c->textView()), line] {
-        if (!view)
-            return;
-        QTextDocument* d = view->document();
-        view->setTextCursor(QTextCursor(d->findBlockByNumber(std::min(line, d->blockCount() - 1))));
-        view->ensureCursorVisible();
-    };
-    if (!c->isLoading())
-        return place();
-    // A long text is still being filled in: place the caret once it is.
-    auto* once = new QObject(c);
-    QObject::connect(c, &EditorController::loadingChanged, once, [place, once](bool loading) {
-        if (loading)
-            return;
-        place();
-        once->deleteLater();
-    });
-}
-
-void EditorCache::flushEdits(const DocPtr& doc)
-{
-    if (EditorController* c = existing(doc->id))
-        c->flushSync();
+    view->setCursorPosition(view->lineStart(std::min(line, view->lineCount() - 1)));
+    view->SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);
 }
 
 void EditorCache::focus(const DocPtr& doc) { controller(doc).focus(); }

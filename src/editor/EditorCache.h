@@ -35,7 +35,6 @@ public:
     void toggleMultiCaret(const DocPtr& doc) override;
     QString selectedText(const DocPtr& doc) override;
     void refreshHighlights(const DocPtr& doc) override;
-    void flushEdits(const DocPtr& doc) override;
     int caretLine(const DocPtr& doc) override;
     void setCaretLine(const DocPtr& doc, int line) override;
 
