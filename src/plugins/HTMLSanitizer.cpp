@@ -209,8 +209,14 @@ QString write(const Tag& tag)
         if (isURLAttribute(a.name))
             value = safeURL(value);
         else if (a.name == QLatin1String("style")) {
-            const QString plain = decodeReferences(value).toLower();
-            if (plain.contains(QLatin1String("javascript:")) || plain.contains(QLatin1String("expression(")) || plain.contains(QLatin1String("url(")))
+            // Judged with blanks and controls gone and CSS escapes refused, so
+            // no spelling of url( or expression( slips through.
+            QString plain;
+            for (QChar c : decodeReferences(value))
+                if (c.unicode() > 0x20 && c != QChar(0x7F))
+                    plain += c.toLower();
+            if (plain.contains(QLatin1String("javascript:")) || plain.contains(QLatin1String("expression(")) || plain.contains(QLatin1String("url("))
+                || plain.contains(u'\\'))
                 value.clear();
         }
         out += QStringLiteral("=\"") + attributeValue(value) + u'"';

@@ -79,6 +79,7 @@ TEST(HTMLSanitizer, HostileTagsComeOutHarmless)
                                "<svg><animate attributeName=href to=javascript:alert(1) /></svg>",
                                "<svg><set attributeName=onmouseover to=alert(1) /></svg>",
                                "<div style=\"background:url(javascript:alert(1))\">", "<p style=\"x:expression(alert(1))\">",
+                               "<p style=\"x:expression\x1e(1)\">", "<p style=\"x:expression\t(1)\">", "<p style=\"background:u\\72l(x)\">",
                                "<!--><img src=x onerror=alert(1)>-->", "<<img src=x onerror=alert(1)>>",
                                "<img src=\"x\" alt=\"\"onerror=alert(1)>", "<img src=x onerror\t=\talert(1)>",
                                "<template><img src=x onerror=alert(1)></template>", "<noscript><img src=x onerror=alert(1)></noscript>",
