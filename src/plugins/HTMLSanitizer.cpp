@@ -192,13 +192,25 @@ QString attributeValue(const QString& raw)
     return v;
 }
 
+// Only names that read back as exactly one attribute: a lone "=" or a
+// quote would join the neighbours into new attributes.
+bool plainName(const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    for (QChar c : name)
+        if (c.unicode() <= 0x20 || c.unicode() == 0x7F || QStringView(u"\"'<>/=`").contains(c))
+            return false;
+    return true;
+}
+
 QString write(const Tag& tag)
 {
     if (tag.closing)
         return QStringLiteral("</") + tag.name + u'>';
     QString out = u'<' + tag.name;
     for (const Attribute& a : tag.attributes) {
-        if (a.name.startsWith(QLatin1String("on")) || a.name.isEmpty() || a.name.contains(u'"') || a.name.contains(u'\''))
+        if (a.name.startsWith(QLatin1String("on")) || !plainName(a.name))
             continue;
         if (a.name == QLatin1String("srcdoc") || a.name == QLatin1String("http-equiv"))
             continue;
