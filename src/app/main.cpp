@@ -79,6 +79,10 @@ int runWindow(int argc, char** argv, const QStringList& files)
         return 0;
     window.show();
     window.start(files);
+    // Comes to the front with the keyboard, also where no window manager
+    // activates new windows (menu shortcuts need an active window).
+    window.raise();
+    window.activateWindow();
     return app.exec();
 }
 

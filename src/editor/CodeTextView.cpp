@@ -254,7 +254,6 @@ void CodeTextView::setPlainText(const QString& text)
     pendingPos_ = -1;
     changed_ = false;
     foreignChange_ = false;
-    paintedFrom_ = paintedTo_ = 0;
     paintedCount_ = 0;
     matchesStale_ = true;
     updateEventMask();
@@ -566,7 +565,6 @@ void CodeTextView::setHighlights(Highlights h)
 {
     highlights_ = std::move(h);
     paintErrorLines();
-    paintedFrom_ = paintedTo_ = 0;
     matchesStale_ = true;
     paintMatches();
     viewport()->update();
@@ -602,12 +600,14 @@ void CodeTextView::paintMatches()
     matchesStale_ = false;
     shownFrom_ = from;
     shownTo_ = to;
+    // Indicators move with edits, so the whole text is cleared rather than
+    // the range painted last; with only the screen's matches marked, that
+    // costs the same.
     for (int i : {matchIndicator, currentIndicator}) {
         send(SCI_SETINDICATORCURRENT, i);
-        if (paintedTo_ > paintedFrom_)
-            send(SCI_INDICATORCLEARRANGE, paintedFrom_, std::min(paintedTo_, byteLength()) - paintedFrom_);
+        if (paintedCount_ > 0)
+            send(SCI_INDICATORCLEARRANGE, 0, byteLength());
     }
-    paintedFrom_ = paintedTo_ = 0;
     paintedCount_ = 0;
     if (h.matches.empty())
         return;
@@ -622,20 +622,13 @@ void CodeTextView::paintMatches()
     const int uTo = toUtf16(to) + 1;  // the line break counts
     auto it = std::lower_bound(h.matches.begin(), h.matches.end(), uFrom,
                                [](const TextRange& m, int pos) { return m.end() <= pos; });
-    qsizetype lo = -1, hi = 0;
     for (; it != h.matches.end() && it->start < uTo; ++it) {
         const bool current = int(it - h.matches.begin()) == h.current;
         const qsizetype b0 = toByte(it->start);
         const qsizetype b1 = toByte(it->end());
         send(SCI_SETINDICATORCURRENT, current ? currentIndicator : matchIndicator);
         send(SCI_INDICATORFILLRANGE, b0, std::max<qsizetype>(1, b1 - b0));
-        lo = lo < 0 ? b0 : std::min(lo, b0);
-        hi = std::max(hi, std::max(b1, b0 + 1));
         ++paintedCount_;
-    }
-    if (lo >= 0) {
-        paintedFrom_ = lo;
-        paintedTo_ = hi;
     }
 }
 

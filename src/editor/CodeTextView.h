@@ -182,8 +182,6 @@ private:
     mutable qsizetype utf16Length_ = 0;
     long seenCaret_ = -1, seenAnchor_ = -1;
     Highlights highlights_;
-    // Byte range the match indicators were last painted over.
-    qsizetype paintedFrom_ = 0, paintedTo_ = 0;
     // Byte range of the lines the indicators were last laid over.
     qsizetype shownFrom_ = -1, shownTo_ = -1;
     bool matchesStale_ = true;

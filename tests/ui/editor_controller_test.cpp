@@ -1,6 +1,8 @@
 #include "EditorFixture.h"
 
+#include <Qsci/qsciscintillabase.h>
 #include <QSignalSpy>
+#include <QTest>
 
 namespace {
 struct Controller : EditorFixture {
@@ -100,9 +102,17 @@ TEST_F(Controller, HighlightsAreDecorationsOnly)
     EXPECT_EQ(e.textView()->text(), d->text());
     EXPECT_FALSE(e.textView()->canUndo());
     e.widget()->grab();  // painting with an error line past the end must not fail
+    const auto marked = [&](int pos) { return e.textView()->SendScintilla(QsciScintillaBase::SCI_INDICATORALLONFOR, (unsigned long)pos) != 0; };
+    EXPECT_TRUE(marked(0));
+    EXPECT_FALSE(marked(3));
 
+    // Typing moves the marks with the text; closing the bar clears them all.
+    e.textView()->setFocus();
+    QTest::keyClicks(e.textView(), QStringLiteral("xy"));
     model->setFindVisible(false);
     e.refreshHighlights(true);
+    for (int pos = 0; pos < int(d->text().size()); ++pos)
+        EXPECT_FALSE(marked(pos)) << pos;
     EXPECT_EQ(model->matchCount(), 0);
     EXPECT_TRUE(e.textView()->highlights().matches.empty());
     EXPECT_EQ(e.textView()->highlights().errorBlocks.size(), 2);
