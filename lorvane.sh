@@ -20,7 +20,6 @@ PACKAGES=(
   qt6-translations-l10n   # Qt's own dialogs in Chinese
   plantuml graphviz default-jre-headless   # diagram previews through the real renderer
   bubblewrap   # the renderer runs without network or disk access
-  cmark-gfm   # the peer the Markdown benchmark compares with
 )
 # A Node.js from elsewhere is kept; Debian's npm only when there is none.
 command -v npm >/dev/null || PACKAGES+=(npm)
@@ -67,6 +66,7 @@ case "$cmd" in
     ctest --output-on-failure -j"$(nproc)" "$@"
     ;;
   bench)
+    PACKAGES+=(cmark-gfm)   # the peer the Markdown benchmark compares with
     setup; build
     for b in "$BUILD_DIR"/bench_*; do
       [ -x "$b" ] || continue
