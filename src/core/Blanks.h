@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // Leading and trailing spaces and tabs removed (line feeds and other blanks stay).
-inline QString trimBlanks(const QString& s)
+inline QStringView trimBlanks(QStringView s)
 {
     qsizetype b = 0, e = s.size();
     while (b < e && (s[b] == u' ' || s[b] == u'\t'))
@@ -12,3 +13,5 @@ inline QString trimBlanks(const QString& s)
         --e;
     return s.mid(b, e - b);
 }
+
+inline QString trimBlanks(const QString& s) { return trimBlanks(QStringView(s)).toString(); }

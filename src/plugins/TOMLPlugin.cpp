@@ -1,5 +1,6 @@
 #include "plugins/TOMLPlugin.h"
 
+#include "core/Blanks.h"
 #include "plugins/AnalysisBudget.h"
 
 #include <QSet>
@@ -126,16 +127,6 @@ bool isLiteralString(QStringView s)
 {
     return s.size() >= 2 && s.front() == QLatin1Char('\'') && s.back() == QLatin1Char('\'')
         && s.mid(1, s.size() - 2).indexOf(QLatin1Char('\'')) < 0;
-}
-
-QStringView trimSpacesTabs(QStringView s)
-{
-    qsizetype a = 0, b = s.size();
-    while (a < b && (s[a] == QLatin1Char(' ') || s[a] == QLatin1Char('\t')))
-        ++a;
-    while (b > a && (s[b - 1] == QLatin1Char(' ') || s[b - 1] == QLatin1Char('\t')))
-        --b;
-    return s.mid(a, b - a);
 }
 
 bool isBareKeyChar(QChar c)
@@ -440,7 +431,7 @@ QList<Diagnostic> validate(const QString& text)
     for (qsizetype i = 0; i < count; ++i) {
         AnalysisBudget::poll();
         const int n = int(i + 1);
-        const QStringView t = trimSpacesTabs(lines[i]);
+        const QStringView t = trimBlanks(lines[i]);
         if (t.isEmpty() || t.startsWith(QLatin1Char('#')))
             continue;
 

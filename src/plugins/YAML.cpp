@@ -1,5 +1,6 @@
 #include "plugins/YAML.h"
 
+#include "core/Blanks.h"
 #include "core/LineEnding.h"
 #include "plugins/AnalysisBudget.h"
 #include "plugins/FormatPlugin.h"
@@ -192,14 +193,14 @@ private:
         };
         if (closeIn(v, 1) >= 0)
             return v.toString();
-        QString out = trimSpacesTabs(v).toString();
+        QString out = trimBlanks(v).toString();
         int breaks = 0;
         for (qsizetype k = no; k < qsizetype(raw->size()); ++k) {
             AnalysisBudget::poll();
             const QStringView r = (*raw)[k];
             if (isDocumentMarker(r))
                 break;
-            const QStringView t = trimSpacesTabs(r);
+            const QStringView t = trimBlanks(r);
             if (t.isEmpty()) {
                 ++breaks;
                 continue;
@@ -248,7 +249,7 @@ private:
             const QStringView r = (*raw)[k];
             if (isDocumentMarker(r))
                 break;
-            QStringView t = trimSpacesTabs(r);
+            QStringView t = trimBlanks(r);
             QStringView head; // the rest of a quoted value that began on an earlier line
             if (!scan.quote.isNull()) {
                 quoteSpansLines = true;
@@ -495,7 +496,7 @@ std::vector<TreeNode> parseAll(const QString& text, bool build)
             started = true;
             ended = false;
             // "--- !tag", "--- |" or "--- value": the document starts on this line.
-            const QStringView rest = stripCommentView(trimSpacesTabs(r.mid(3)));
+            const QStringView rest = stripCommentView(trimBlanks(r.mid(3)));
             if (!rest.isEmpty())
                 docs.back().push_back(Line{int(k + 1), 0, rest});
             continue;
@@ -505,7 +506,7 @@ std::vector<TreeNode> parseAll(const QString& text, bool build)
             started = false;
             continue;
         }
-        const QStringView t = trimSpacesTabs(r);
+        const QStringView t = trimBlanks(r);
         if (t.isEmpty() || t.startsWith(QLatin1Char('#')) || t == QLatin1String("---"))
             continue;
         if (r.startsWith(QLatin1Char('%')) && (ended || (docs.back().empty() && !started)))

@@ -1,5 +1,6 @@
 #include "plugins/YAMLScalars.h"
 
+#include "core/Blanks.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/JSONText.h"
 #include "plugins/YAML.h"
@@ -24,16 +25,6 @@ int leadingSpaces(QStringView s)
     while (k < s.size() && s[k] == QLatin1Char(' '))
         ++k;
     return k;
-}
-
-QStringView trimSpacesTabs(QStringView s)
-{
-    qsizetype a = 0, b = s.size();
-    while (a < b && (s[a] == QLatin1Char(' ') || s[a] == QLatin1Char('\t')))
-        ++a;
-    while (b > a && (s[b - 1] == QLatin1Char(' ') || s[b - 1] == QLatin1Char('\t')))
-        --b;
-    return s.mid(a, b - a);
 }
 
 // "---" or "..." at the start of a line, alone or followed by a blank.

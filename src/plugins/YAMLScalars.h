@@ -27,7 +27,6 @@ inline bool isExplicitKey(QStringView t) { return t == QLatin1String("?") || t.s
 inline bool isExplicitValue(QStringView t) { return t == QLatin1String(":") || t.startsWith(QLatin1String(": ")); }
 bool isBlank(QStringView s);
 int leadingSpaces(QStringView s);
-QStringView trimSpacesTabs(QStringView s);
 bool isMarker(QStringView r, QChar c);
 bool isDocumentMarker(QStringView r);
 
