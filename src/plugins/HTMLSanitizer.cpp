@@ -204,6 +204,16 @@ bool plainName(const QString& name)
     return true;
 }
 
+bool isLineNumber(const QString& v)
+{
+    if (v.isEmpty() || v.size() > 9)
+        return false;
+    for (QChar c : v)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
 QString write(const Tag& tag)
 {
     if (tag.closing)
@@ -213,6 +223,9 @@ QString write(const Tag& tag)
         if (a.name.startsWith(QLatin1String("on")) || !plainName(a.name))
             continue;
         if (a.name == QLatin1String("srcdoc") || a.name == QLatin1String("http-equiv"))
+            continue;
+        // The preview maps source lines through this one; only a plain line number passes.
+        if (a.name == QLatin1String("data-line") && !isLineNumber(a.value))
             continue;
         out += u' ' + a.name;
         if (!a.hasValue)

@@ -32,7 +32,9 @@ struct Marker {
     QStringView text;
 };
 
-QString html(const QString& text);
+// With sourceLines, every block element carries data-line="N", the 0-based
+// line of the text where the block starts.
+QString html(const QString& text, bool sourceLines = false);
 // Each appends its HTML to out (nested blocks write into the same string).
 void blocks(QString& out, const Lines& lines, qsizetype& index);
 void list(QString& out, const Lines& lines, qsizetype& index);

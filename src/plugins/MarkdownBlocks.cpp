@@ -5,6 +5,9 @@
 #include "plugins/HTML.h"
 #include "plugins/MarkdownChars.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace Markdown {
 
 namespace {
@@ -23,6 +26,45 @@ struct DepthGuard {
 };
 
 constexpr quint16 saturated = 0xFFFF;
+
+// Where each source line starts, while blocks are tagged with their source line.
+thread_local const std::vector<const QChar*>* lineStarts = nullptr;
+
+// ` data-line="N"`: the 0-based source line a nested or top-level line view starts on.
+void appendSourceLine(QString& out, const Line& l)
+{
+    if (!lineStarts || !l.data || lineStarts->empty())
+        return;
+    const auto& starts = *lineStarts;
+    const auto it = std::upper_bound(starts.begin(), starts.end(), l.data, std::less<const QChar*>());
+    if (it == starts.begin())
+        return;
+    out += QLatin1String(" data-line=\"");
+    out += QString::number(qsizetype(it - starts.begin()) - 1);
+    out += u'"';
+}
+
+// The element opened by `open` ("<p", "<h2"...), tagged with the line's source line.
+void openTagged(QString& out, QLatin1String open, const Line& l)
+{
+    out += open;
+    appendSourceLine(out, l);
+    out += u'>';
+}
+
+// Puts the source line on the first element of a sanitised HTML block, if it opens with one.
+QString taggedHTML(QString html, const Line& l)
+{
+    if (!lineStarts || html.size() < 2 || html[0] != u'<' || !((html[1] >= u'a' && html[1] <= u'z') || (html[1] >= u'A' && html[1] <= u'Z')))
+        return html;
+    qsizetype k = 1;
+    while (k < html.size() && html[k] != u' ' && html[k] != u'>' && html[k] != u'/')
+        ++k;
+    QString attr;
+    appendSourceLine(attr, l);
+    html.insert(k, attr);
+    return html;
+}
 
 std::optional<Marker> listMarker(const Line& l);
 
@@ -280,7 +322,7 @@ void paragraph(QString& out, const Lines& lines, qsizetype& i)
             break;
         ++i;
     }
-    out += QLatin1String("<p>");
+    openTagged(out, QLatin1String("<p"), lines[from]);
     for (qsizetype k = from; k < i; ++k) {
         if (k > from)
             out += u'\n';
@@ -305,7 +347,7 @@ QString joined(const Lines& lines, qsizetype from, qsizetype to)
 // Past the depth bound the rest is shown as text instead of recursing.
 void flat(QString& out, const Lines& lines, qsizetype from)
 {
-    out += QLatin1String("<p>");
+    openTagged(out, QLatin1String("<p"), lines[from]);
     HTML::appendEsc(out, joined(lines, from, qsizetype(lines.size())));
     out += QLatin1String("</p>\n");
 }
@@ -389,6 +431,7 @@ QStringList cells(QStringView line)
 
 void table(QString& out, const Lines& lines, qsizetype& i)
 {
+    const qsizetype head = i;
     const QStringList header = cells(lines[i].text());
     QStringList align;
     for (const QString& c : cells(lines[i + 1].text())) {
@@ -400,7 +443,9 @@ void table(QString& out, const Lines& lines, qsizetype& i)
     for (const QString& a : align)
         styles << (a.isEmpty() ? QString() : QStringLiteral(" style=\"text-align:") + a + u'"');
     const auto attr = [&](qsizetype k) { return k < styles.size() ? styles[k] : QString(); };
-    out += QLatin1String("<table><thead><tr>");
+    openTagged(out, QLatin1String("<table"), lines[head]);
+    out += QLatin1String("<thead>");
+    openTagged(out, QLatin1String("<tr"), lines[head]);
     for (qsizetype k = 0; k < header.size(); ++k) {
         out += QLatin1String("<th") + attr(k) + u'>';
         appendInline(out, header[k]);
@@ -409,7 +454,7 @@ void table(QString& out, const Lines& lines, qsizetype& i)
     out += QStringLiteral("</tr></thead><tbody>");
     const qsizetype n = qsizetype(lines.size());
     while (i < n && lines[i].text().contains(u'|') && !trimmed(lines[i]).isEmpty()) {
-        out += QStringLiteral("<tr>");
+        openTagged(out, QLatin1String("<tr"), lines[i]);
         const QStringList row = cells(lines[i].text());
         for (qsizetype k = 0; k < row.size(); ++k) {
             out += QLatin1String("<td") + attr(k) + u'>';
@@ -430,6 +475,7 @@ void list(QString& out, const Lines& lines, qsizetype& i)
     struct Item {
         QString text;
         Lines inner;
+        Line start;
     };
     std::vector<Item> items;
     // Items of an ordered list separated by blank lines stay one (loose) list.
@@ -442,7 +488,7 @@ void list(QString& out, const Lines& lines, qsizetype& i)
         // A marker's indent is the line's, so deeper lines need no marker test.
         const auto marker = ind <= base ? listMarker(line) : std::nullopt;
         if (marker && marker->indent == base) {
-            items.push_back({marker->text.toString(), {}});
+            items.push_back({marker->text.toString(), {}, line});
             ++i;
             continue;
         }
@@ -492,13 +538,16 @@ void list(QString& out, const Lines& lines, qsizetype& i)
     out += u'<' + tag + u'>';
     for (Item& item : items) {
         if (const auto t = task(item.text)) {
-            out += QStringLiteral("<li class=\"task\">") + open
+            out += QLatin1String("<li class=\"task\"");
+            appendSourceLine(out, item.start);
+            out += u'>' + open
                  + (t->checked ? QStringLiteral("<input type=\"checkbox\" disabled checked> ")
                                : QStringLiteral("<input type=\"checkbox\" disabled> "));
             appendInline(out, t->text);
             out += close;
         } else {
-            out += QLatin1String("<li>") + open;
+            openTagged(out, QLatin1String("<li"), item.start);
+            out += open;
             appendInline(out, item.text);
             out += close;
         }
@@ -531,6 +580,7 @@ void blocks(QString& out, const Lines& lines, qsizetype& i)
             continue;
         }
         if (isFence(t)) {
+            const Line& opening = lines[i];
             const QStringView fence = t.left(3);
             const QStringView lang = trimmed(t.mid(3));
             const qsizetype from = ++i;
@@ -539,8 +589,9 @@ void blocks(QString& out, const Lines& lines, qsizetype& i)
             const qsizetype to = i;
             if (i < n)
                 ++i;
-            out += lang.isEmpty() ? QStringLiteral("<pre><code>")
-                                  : QStringLiteral("<pre><code class=\"lang-") + HTML::esc(lang.toString()) + QStringLiteral("\">");
+            openTagged(out, QLatin1String("<pre"), opening);
+            out += lang.isEmpty() ? QStringLiteral("<code>")
+                                  : QStringLiteral("<code class=\"lang-") + HTML::esc(lang.toString()) + QStringLiteral("\">");
             HTML::appendEsc(out, joined(lines, from, to));
             out += QStringLiteral("</code></pre>\n");
             continue;
@@ -549,23 +600,27 @@ void blocks(QString& out, const Lines& lines, qsizetype& i)
             const qsizetype from = i;
             while (i < n && !trimmed(lines[i]).isEmpty())
                 ++i;
-            out += sanitize(joined(lines, from, i)) + u'\n';
+            out += taggedHTML(sanitize(joined(lines, from, i)), lines[from]) + u'\n';
             continue;
         }
         if (const auto h = t.startsWith(u'#') ? heading(t) : std::nullopt) {
             const QString level = QString::number(h->level);
-            out += QLatin1String("<h") + level + u'>';
+            out += QLatin1String("<h") + level;
+            appendSourceLine(out, lines[i]);
+            out += u'>';
             appendInline(out, h->text);
             out += QLatin1String("</h") + level + QLatin1String(">\n");
             ++i;
             continue;
         }
         if (isRule(t)) {
-            out += QStringLiteral("<hr>\n");
+            openTagged(out, QLatin1String("<hr"), lines[i]);
+            out += u'\n';
             ++i;
             continue;
         }
         if (t.startsWith(u'>')) {
+            const Line& first = lines[i];
             Lines quoted;
             while (i < n) {
                 QStringView q = trimmed(lines[i]);
@@ -578,7 +633,7 @@ void blocks(QString& out, const Lines& lines, qsizetype& i)
                 ++i;
             }
             qsizetype k = 0;
-            out += QLatin1String("<blockquote>");
+            openTagged(out, QLatin1String("<blockquote"), first);
             blocks(out, quoted, k);
             out += QLatin1String("</blockquote>\n");
             continue;
@@ -596,12 +651,23 @@ void blocks(QString& out, const Lines& lines, qsizetype& i)
     }
 }
 
-QString html(const QString& text)
+QString html(const QString& text, bool sourceLines)
 {
     const QString normal = LineEnding::normalize(text);
     Lines lines;
     for (QStringView line : QStringView(normal).split(u'\n'))
         lines.push_back(lineOf(line));
+    std::vector<const QChar*> starts;
+    if (sourceLines) {
+        starts.reserve(lines.size());
+        for (const Line& l : lines)
+            starts.push_back(l.data);
+    }
+    // Cleared on every way out, an analysis budget running out included.
+    struct Scope {
+        explicit Scope(const std::vector<const QChar*>* s) { lineStarts = s; }
+        ~Scope() { lineStarts = nullptr; }
+    } scope(sourceLines ? &starts : nullptr);
     QString out;
     qsizetype i = 0;
     blocks(out, lines, i);
