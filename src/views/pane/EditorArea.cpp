@@ -92,6 +92,16 @@ EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
     setStretchFactor(0, 1);
 }
 
+double EditorArea::topSourceLine(CodeTextView& view)
+{
+    // Scintilla scrolls by display lines; inside a wrapped line the fraction says how far.
+    const long shown = view.SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    const long line = view.SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE, shown);
+    const long first = view.SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, line);
+    const long wraps = view.SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, line);
+    return double(line) + (wraps > 1 ? double(std::clamp(shown - first, 0L, wraps)) / double(wraps) : 0.0);
+}
+
 QSplitterHandle* EditorArea::createHandle() { return new Handle(orientation(), this); }
 
 void EditorArea::setDoc(const DocPtr& doc)
@@ -116,6 +126,7 @@ void EditorArea::refresh()
     const bool previewing = mode != ViewMode::editor;
     if (previewing && !preview_) {
         preview_ = new PreviewView(this);
+        connect(preview_, &PreviewView::lineClicked, this, &EditorArea::revealLine);
         addWidget(preview_);
         setStretchFactor(1, 1);
         setSizes({1000, 1000});
@@ -124,6 +135,7 @@ void EditorArea::refresh()
         preview_->setVisible(previewing);
         preview_->setDoc(previewing ? doc_ : nullptr);
     }
+    watchScrolling();
 
     strip_->setVisible(doc_->plugin().validates);
     if (doc_->plugin().validates)
@@ -166,6 +178,45 @@ void EditorArea::showEditor()
         if (!model_.dialog() && !model_.showNewFile())
             c->focus();
     });
+}
+
+void EditorArea::watchScrolling()
+{
+    EditorController* c = doc_ ? editors_.existing(doc_->id) : nullptr;
+    CodeTextView* view = c && doc_->mode() == ViewMode::split && preview_ ? c->textView() : nullptr;
+    if (view == followed_)
+        return;
+    disconnect(scrollLink_);
+    followed_ = view;
+    if (!view) {
+        if (preview_)
+            preview_->stopFollowing();
+        return;
+    }
+    // Scintilla reports every vertical scroll (wheel, keys, caret moves, the scroll bar) here;
+    // the scroll bar's own signal is blocked while Scintilla moves it.
+    scrollLink_ = connect(view, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+        if (updated & QsciScintillaBase::SC_UPDATE_V_SCROLL)
+            followEditor();
+    });
+    followEditor();
+}
+
+void EditorArea::followEditor()
+{
+    if (followed_ && preview_)
+        preview_->followLine(topSourceLine(*followed_));
+}
+
+void EditorArea::revealLine(int line)
+{
+    EditorController* c = doc_ && doc_->mode() != ViewMode::preview ? editors_.existing(doc_->id) : nullptr;
+    CodeTextView* view = c ? c->textView() : nullptr;
+    if (!view)
+        return;
+    view->setCursorPosition(view->lineStart(std::clamp(line, 0, view->lineCount() - 1)));
+    view->SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);
+    c->focus();
 }
 
 void EditorArea::placeBadge()

@@ -7,6 +7,7 @@
 #include <QSplitter>
 
 class AppModel;
+class CodeTextView;
 class EditorCache;
 class PreviewView;
 class QStackedWidget;
@@ -40,6 +41,10 @@ public:
     QStackedWidget* editorStack() const { return stack_; }
     PreviewView* preview() const { return preview_; }
     DiagnosticStrip* strip() const { return strip_; }
+    // The source line at the top of the editor, fractional inside a wrapped line.
+    static double topSourceLine(CodeTextView& view);
+    // Moves the caret to the start of a line, scrolls it into view and gives the editor the keyboard.
+    void revealLine(int line);
     QLabel* badge() const { return badge_; }
 
 protected:
@@ -49,6 +54,9 @@ protected:
 private:
     void showEditor();
     void placeBadge();
+    // In split mode the preview follows the shown editor's scrolling.
+    void watchScrolling();
+    void followEditor();
 
     AppModel& model_;
     EditorCache& editors_;
@@ -59,4 +67,6 @@ private:
     QLabel* badge_;
     PreviewView* preview_ = nullptr;
     bool editorShown_ = false;
+    QPointer<CodeTextView> followed_;
+    QMetaObject::Connection scrollLink_;
 };

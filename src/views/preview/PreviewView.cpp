@@ -2,11 +2,14 @@
 
 #include "core/PreviewPage.h"
 #include "editor/Palette.h"
+#include "views/preview/FollowScript.h"
 
 #include <QDesktopServices>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QWebChannel>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 
 PreviewPageGuard::PreviewPageGuard(QObject* parent) : QWebEnginePage(parent)
@@ -27,9 +30,32 @@ bool PreviewPageGuard::acceptNavigationRequest(const QUrl& url, NavigationType t
     return false;
 }
 
+void PreviewBridge::clicked(int line)
+{
+    if (line >= 0)
+        emit lineClicked(line);
+}
+
 PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
 {
     auto* page = new PreviewPageGuard(this);
+    // The follow script and its channel live in the application's world only:
+    // document content has no script, and could not reach either if it had.
+    bridge_ = new PreviewBridge(this);
+    connect(bridge_, &PreviewBridge::lineClicked, this, &PreviewView::lineClicked);
+    channel_ = new QWebChannel(this);
+    channel_->registerObject(QStringLiteral("preview"), bridge_);
+    page->setWebChannel(channel_, QWebEngineScript::ApplicationWorld);
+    QWebEngineScript follow;
+    follow.setName(QStringLiteral("lorvane-follow"));
+    follow.setSourceCode(FollowScript::source());
+    follow.setWorldId(QWebEngineScript::ApplicationWorld);
+    follow.setInjectionPoint(QWebEngineScript::DocumentReady);
+    follow.setRunsOnSubFrames(false);
+    page->scripts().insert(follow);
+    frame_.setSingleShot(true);
+    frame_.setInterval(16);
+    connect(&frame_, &QTimer::timeout, this, &PreviewView::sendFollow);
     // Page scripts never run; content arrives through the application's own world.
     page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
@@ -41,6 +67,7 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
         loaded_ = true;
         applyAppearance();
         push();
+        sendFollow();
     });
     connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this, &PreviewView::applyAppearance);
     setHtml(PreviewPage::shell(), QUrl(QStringLiteral("about:blank")));
@@ -69,8 +96,31 @@ void PreviewView::push()
         return;
     pending_ = html;
     const QByteArray json = QJsonDocument(QJsonArray{html}).toJson(QJsonDocument::Compact);
-    page()->runJavaScript(QStringLiteral("document.getElementById('c').innerHTML=") + QString::fromUtf8(json) + QStringLiteral("[0]"),
-                          QWebEngineScript::ApplicationWorld);
+    QString script = QStringLiteral("document.getElementById('c').innerHTML=") + QString::fromUtf8(json)
+                     + QStringLiteral("[0];if(window.lorvaneReset)lorvaneReset();");
+    // The new content is laid out before the followed line is looked up in it.
+    if (follow_)
+        script += FollowScript::followCall(*follow_);
+    page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+}
+
+void PreviewView::followLine(double line)
+{
+    follow_ = std::max(0.0, line);
+    if (!frame_.isActive())
+        frame_.start();
+}
+
+void PreviewView::stopFollowing()
+{
+    follow_.reset();
+    frame_.stop();
+}
+
+void PreviewView::sendFollow()
+{
+    if (loaded_ && follow_)
+        page()->runJavaScript(FollowScript::followCall(*follow_), QWebEngineScript::ApplicationWorld);
 }
 
 QString PreviewView::themeScript(bool dark)

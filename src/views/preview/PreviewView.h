@@ -3,8 +3,12 @@
 #include "core/Doc.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <optional>
+
+class QWebChannel;
 
 // Links open in the user's browser; the page itself never navigates.
 class PreviewPageGuard : public QWebEnginePage {
@@ -19,8 +23,20 @@ private:
     bool shellLoaded_ = false;
 };
 
+// What the preview's own script reports, reachable only from the application's world.
+class PreviewBridge : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+public slots:
+    void clicked(int line);
+signals:
+    void lineClicked(int line);
+};
+
 // The rendered preview of one document, updated in place as it changes.
 class PreviewView : public QWebEngineView {
+    Q_OBJECT
 public:
     explicit PreviewView(QWidget* parent = nullptr);
     void setDoc(const DocPtr& doc);
@@ -28,13 +44,28 @@ public:
     bool isReady() const { return loaded_; }
     // The page's colours follow the application's light or dark appearance.
     static QString themeScript(bool dark);
+    // Scrolls so the block at this source line (0-based, fractional inside a
+    // wrapped line) is at the top; at most once a frame, the latest line wins,
+    // and again whenever the content changes.
+    void followLine(double line);
+    std::optional<double> followedLine() const { return follow_; }
+    void stopFollowing();
+
+signals:
+    // A block of the page was clicked: its 0-based source line.
+    void lineClicked(int line);
 
 private:
     void push();
     void applyAppearance();
+    void sendFollow();
 
     DocPtr doc_;
     QMetaObject::Connection link_;
     bool loaded_ = false;
     QString pending_;
+    std::optional<double> follow_;
+    QTimer frame_;
+    PreviewBridge* bridge_;
+    QWebChannel* channel_;
 };

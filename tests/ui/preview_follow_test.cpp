@@ -1,0 +1,174 @@
+// The preview following the editor: the application's own script scrolls the
+// page to source lines and reports clicked blocks, while the document's
+// content still runs nothing.
+#include "WindowFixture.h"
+#include "core/Doc.h"
+#include "editor/CodeTextView.h"
+#include "editor/EditorController.h"
+#include "views/pane/DocPane.h"
+#include "views/pane/EditorArea.h"
+#include "views/preview/PreviewView.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineScript>
+#include <gtest/gtest.h>
+
+namespace {
+
+QVariant evaluate(PreviewView& view, const QString& js, quint32 world = QWebEngineScript::ApplicationWorld)
+{
+    QVariant out;
+    bool done = false;
+    view.page()->runJavaScript(js, world, [&](const QVariant& v) {
+        out = v;
+        done = true;
+    });
+    for (int i = 0; i < 500 && !done; ++i)
+        QTest::qWait(10);
+    return out;
+}
+
+// Waits up to five seconds for the script to give true.
+bool waitFor(PreviewView& view, const QString& js)
+{
+    for (int i = 0; i < 100; ++i) {
+        if (evaluate(view, js).toBool())
+            return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+QString topOf(int line)
+{
+    return QStringLiteral("document.querySelector('[data-line=\"%1\"]').getBoundingClientRect().top").arg(line);
+}
+
+// The line of the last block whose top is at or above the page's top edge.
+const char blockAtTop[] =
+    "(function(){var best=-1;for(const e of document.querySelectorAll('#c [data-line]'))"
+    "if(e.getBoundingClientRect().top<=2)best=+e.getAttribute('data-line');return best;})()";
+
+// A click where the block of this line is, through the view's input widget like a user's.
+void clickBlock(PreviewView& view, int line)
+{
+    const QVariantList r = evaluate(view, QStringLiteral("(function(){var b=document.querySelector('[data-line=\"%1\"]').getBoundingClientRect();"
+                                                         "return [b.left+8,b.top+b.height/2];})()").arg(line)).toList();
+    ASSERT_EQ(r.size(), 2);
+    QWidget* input = view.focusProxy() ? view.focusProxy() : &view;
+    QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(int(r[0].toDouble()), int(r[1].toDouble())));
+}
+
+}
+
+TEST(PreviewFollow, TheApplicationScriptScrollsAndReportsClicksWhileTheDocumentRunsNothing)
+{
+    // Plain text: no background rendering replaces the content set here.
+    PreviewView view;
+    view.resize(420, 300);
+    view.show();
+    QTRY_VERIFY_WITH_TIMEOUT(view.isReady(), 20000);
+    QString html = QStringLiteral("<img src=\"nothing-here.png\" onerror=\"document.title='pwned'\"><script>document.title='pwned'</script>");
+    for (int k = 0; k < 60; ++k)
+        html += QStringLiteral("<p data-line=\"%1\" onclick=\"document.title='pwned'\">Paragraph %2</p>").arg(k * 2).arg(k);
+    DocPtr doc = makeDoc(QUuid::createUuid(), QStringLiteral("f.txt"), QString(), std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
+    doc->setPreview(PreviewState::html(html));
+    view.setDoc(doc);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("document.querySelectorAll('[data-line]').length===60")));
+
+    // Scrolled so the block of line 60 is at the top, then half way to the next block.
+    view.followLine(60);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("Math.abs(") + topOf(60) + QStringLiteral(")<=1"))) << evaluate(view, topOf(60)).toDouble();
+    const double at60 = evaluate(view, QStringLiteral("window.scrollY")).toDouble();
+    EXPECT_GT(at60, 200);
+    view.followLine(61);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("window.scrollY>%1").arg(at60)));
+    EXPECT_LT(evaluate(view, topOf(60)).toDouble(), -1);
+    EXPECT_GT(evaluate(view, topOf(62)).toDouble(), 1);
+    // Before the first block and past the last one.
+    view.followLine(0);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("window.scrollY===0")));
+    view.followLine(500);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("window.scrollY>") + QString::number(at60)));
+
+    // Many lines in a burst: the last one wins.
+    for (int k = 0; k <= 40; ++k)
+        view.followLine(k);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("Math.abs(") + topOf(40) + QStringLiteral(")<=1")));
+
+    // New content keeps the followed line in view.
+    QString longer = QStringLiteral("<h1 data-line=\"0\">Top</h1>") + html;
+    doc->setPreview(PreviewState::html(longer));
+    ASSERT_TRUE(waitFor(view, QStringLiteral("document.querySelector('h1')!==null")));
+    ASSERT_TRUE(waitFor(view, QStringLiteral("Math.abs(") + topOf(40) + QStringLiteral(")<=1")));
+
+    // A click on a block reports its line; the block's own handler never runs.
+    QSignalSpy clicked(&view, &PreviewView::lineClicked);
+    clickBlock(view, 44);
+    ASSERT_TRUE(clicked.wait(3000) || !clicked.isEmpty());
+    EXPECT_EQ(clicked.first().first().toInt(), 44);
+
+    // Script in the document's own world does not run at all.
+    evaluate(view, QStringLiteral("document.title='main world';1"), QWebEngineScript::MainWorld);
+    QTest::qWait(200);
+    const QString title = evaluate(view, QStringLiteral("document.title")).toString();
+    EXPECT_NE(title, QStringLiteral("pwned"));
+    EXPECT_NE(title, QStringLiteral("main world"));
+    // The follow functions exist in the application's world only.
+    EXPECT_EQ(evaluate(view, QStringLiteral("typeof window.lorvaneFollow")).toString(), QStringLiteral("function"));
+    EXPECT_NE(evaluate(view, QStringLiteral("typeof window.lorvaneFollow"), QWebEngineScript::MainWorld).toString(), QStringLiteral("function"));
+}
+
+TEST_F(WindowFixture, TheSplitPreviewFollowsTheEditorAndClicksMoveTheCaret)
+{
+    QByteArray md;
+    for (int s = 0; s < 40; ++s) {
+        md += "## Section " + QByteArray::number(s) + "\n\n";
+        for (int p = 0; p < 3; ++p)
+            md += "Text of section " + QByteArray::number(s) + ", paragraph " + QByteArray::number(p) + ".\n\n";
+    }
+    // Every section takes 8 lines: its heading is at line 8·s.
+    window->openFiles({write(QStringLiteral("long.md"), md)});
+    DocPtr doc = model->active();
+    ASSERT_TRUE(doc);
+    doc->setMode(ViewMode::split);
+    EditorArea* area = window->docPane()->area();
+    PreviewView* preview = area->preview();
+    ASSERT_TRUE(preview);
+    QTRY_VERIFY_WITH_TIMEOUT(preview->isReady(), 20000);
+    ASSERT_TRUE(waitFor(*preview, QStringLiteral("document.querySelectorAll('#c h2').length===40")));
+    EditorController* c = editors->existing(doc->id);
+    ASSERT_TRUE(c);
+    CodeTextView* editor = c->textView();
+
+    // Scrolling the editor down brings the section at its top line to the preview's top.
+    editor->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 160);
+    EXPECT_DOUBLE_EQ(EditorArea::topSourceLine(*editor), 160.0);
+    ASSERT_TRUE(waitFor(*preview, QString::fromLatin1(blockAtTop) + QStringLiteral("===160")))
+        << evaluate(*preview, QString::fromLatin1(blockAtTop)).toInt();
+    // Half way through section 30's first paragraph pair: between its blocks.
+    editor->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 241);
+    ASSERT_TRUE(waitFor(*preview, QStringLiteral("Math.abs(") + topOf(240) + QStringLiteral(")>1&&") + topOf(240) + QStringLiteral("<0&&")
+                                      + topOf(242) + QStringLiteral(">0")));
+    // And back up.
+    editor->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 0);
+    ASSERT_TRUE(waitFor(*preview, QStringLiteral("window.scrollY===0")));
+    // A caret moved far below scrolls the editor, and so the preview.
+    editor->setCursorPosition(editor->lineStart(300));
+    editor->SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);
+    ASSERT_TRUE(waitFor(*preview, QString::fromLatin1(blockAtTop) + QStringLiteral(">200")));
+
+    // A click on a heading in the preview puts the caret on its line, with the keyboard.
+    preview->setFocus();
+    const int target = evaluate(*preview, QString::fromLatin1(blockAtTop)).toInt() + 8;
+    clickBlock(*preview, target);
+    for (int i = 0; i < 100 && editor->lineOf(editor->cursorPosition()) != target; ++i)
+        QTest::qWait(30);
+    EXPECT_EQ(editor->lineOf(editor->cursorPosition()), target);
+    EXPECT_TRUE(editor->hasFocus());
+
+    // Outside split mode the preview is left alone.
+    doc->setMode(ViewMode::editor);
+    EXPECT_FALSE(preview->followedLine());
+}
