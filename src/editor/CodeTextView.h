@@ -42,6 +42,8 @@ public:
     QString textIn(int start, int length) const;
     int length() const;
     qsizetype byteLength() const;
+    // UTF-8 bytes the text takes in the buffer (lone surrogates aside).
+    static qsizetype utf8Length(const QString& text);
     // Called after every change of the text, once per edit operation.
     std::function<void()> onTextChange;
     // Called when the ordinary selection or caret moved.
@@ -175,6 +177,7 @@ private:
     bool changed_ = false;       // a change waits to be reported
     bool foreignChange_ = false; // ... and was not made by the carets
     bool quiet_ = false;
+    bool loading_ = false;
     // A typed insertion whose UTF-16 length is not counted yet.
     mutable qsizetype pendingPos_ = -1, pendingLen_ = 0;
     bool wrapping_ = false;
