@@ -3,8 +3,10 @@
 #include "core/PreviewPage.h"
 #include "editor/Palette.h"
 #include "views/preview/FollowScript.h"
+#include "views/preview/PreviewLoads.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QWebChannel>
@@ -39,6 +41,9 @@ void PreviewBridge::clicked(int line)
 PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
 {
     auto* page = new PreviewPageGuard(this);
+    guard_ = page;
+    loads_ = new PreviewLoads(this);
+    page->setUrlRequestInterceptor(loads_);
     // The follow script and its channel live in the application's world only:
     // document content has no script, and could not reach either if it had.
     bridge_ = new PreviewBridge(this);
@@ -59,18 +64,47 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
     // Page scripts never run; content arrives through the application's own world.
     page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    // Pictures beside the document load from disk; every other local load is refused by PreviewLoads.
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     setPage(page);
     setContextMenuPolicy(Qt::NoContextMenu);
     page->setBackgroundColor(Palette::window().resolve());
+    connect(this, &QWebEngineView::loadStarted, this, [this] { loaded_ = false; });
     connect(this, &QWebEngineView::loadFinished, this, [this](bool) {
         loaded_ = true;
+        // Whatever an earlier (replaced) load received is gone with it.
+        pending_.clear();
         applyAppearance();
         push();
         sendFollow();
     });
     connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this, &PreviewView::applyAppearance);
-    setHtml(PreviewPage::shell(), QUrl(QStringLiteral("about:blank")));
+    base_ = baseFor(nullptr);
+    loadShell();
+}
+
+QUrl PreviewView::baseFor(const Doc* doc)
+{
+    if (!doc || !doc->url() || doc->url()->isEmpty())
+        return QUrl(QStringLiteral("about:blank"));
+    return QUrl::fromLocalFile(QFileInfo(*doc->url()).absolutePath() + QLatin1Char('/'));
+}
+
+void PreviewView::loadShell()
+{
+    loaded_ = false;
+    pending_.clear();
+    guard_->expectShell();
+    setHtml(PreviewPage::shell(), base_);
+}
+
+void PreviewView::rebase()
+{
+    const QUrl base = baseFor(doc_.get());
+    if (base == base_)
+        return;
+    base_ = base;
+    loadShell();
 }
 
 void PreviewView::setDoc(const DocPtr& doc)
@@ -83,7 +117,11 @@ void PreviewView::setDoc(const DocPtr& doc)
         link_ = connect(doc_.get(), &Doc::changed, this, [this](Doc::Field f) {
             if (f == Doc::Field::preview)
                 push();
+            else if (f == Doc::Field::url)
+                rebase();
         });
+    // Another folder means another base: the shell loads again and the content follows it.
+    rebase();
     push();
 }
 
@@ -97,7 +135,9 @@ void PreviewView::push()
     pending_ = html;
     const QByteArray json = QJsonDocument(QJsonArray{html}).toJson(QJsonDocument::Compact);
     QString script = QStringLiteral("document.getElementById('c').innerHTML=") + QString::fromUtf8(json)
-                     + QStringLiteral("[0];if(window.lorvaneReset)lorvaneReset();");
+                     + QStringLiteral("[0];if(window.lorvaneReset)lorvaneReset();"
+                                      // Big pictures decode off the page's thread.
+                                      "for(const i of document.images)i.decoding='async';");
     // The new content is laid out before the followed line is looked up in it.
     if (follow_)
         script += FollowScript::followCall(*follow_);

@@ -8,12 +8,15 @@
 #include <QWebEngineView>
 #include <optional>
 
+class PreviewLoads;
 class QWebChannel;
 
 // Links open in the user's browser; the page itself never navigates.
 class PreviewPageGuard : public QWebEnginePage {
 public:
     explicit PreviewPageGuard(QObject* parent);
+    // The shell is about to be loaded (again, for another base).
+    void expectShell() { shellLoaded_ = false; }
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
@@ -42,6 +45,9 @@ public:
     void setDoc(const DocPtr& doc);
     // The shell page has loaded and content is shown as it arrives.
     bool isReady() const { return loaded_; }
+    // Where relative image paths resolve: the document's folder; blank for untitled documents.
+    QUrl baseUrl() const { return base_; }
+    static QUrl baseFor(const Doc* doc);
     // The page's colours follow the application's light or dark appearance.
     static QString themeScript(bool dark);
     // Scrolls so the block at this source line (0-based, fractional inside a
@@ -49,6 +55,7 @@ public:
     // and again whenever the content changes.
     void followLine(double line);
     std::optional<double> followedLine() const { return follow_; }
+    PreviewLoads* loads() const { return loads_; }
     void stopFollowing();
 
 signals:
@@ -59,6 +66,8 @@ private:
     void push();
     void applyAppearance();
     void sendFollow();
+    void loadShell();
+    void rebase();
 
     DocPtr doc_;
     QMetaObject::Connection link_;
@@ -68,4 +77,7 @@ private:
     QTimer frame_;
     PreviewBridge* bridge_;
     QWebChannel* channel_;
+    PreviewLoads* loads_;
+    PreviewPageGuard* guard_;
+    QUrl base_;
 };

@@ -1,0 +1,182 @@
+// Local images in the preview: relative paths resolve against the document's
+// folder, and of everything local only images load.
+#include "WindowFixture.h"
+#include "core/Doc.h"
+#include "views/pane/DocPane.h"
+#include "views/pane/EditorArea.h"
+#include "views/preview/PreviewLoads.h"
+#include "views/preview/PreviewView.h"
+
+#include <QDir>
+#include <QImage>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineScript>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Info = QWebEngineUrlRequestInfo;
+
+QVariant evaluate(PreviewView& view, const QString& js)
+{
+    QVariant out;
+    bool done = false;
+    view.page()->runJavaScript(js, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+        out = v;
+        done = true;
+    });
+    for (int i = 0; i < 500 && !done; ++i)
+        QTest::qWait(10);
+    return out;
+}
+
+bool waitFor(PreviewView& view, const QString& js)
+{
+    for (int i = 0; i < 100; ++i) {
+        if (evaluate(view, js).toBool())
+            return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
+
+void savePicture(const QString& path, int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(QColor(200, 80, 40));
+    ASSERT_TRUE(img.save(path, "PNG"));
+}
+
+}
+
+TEST(PreviewLoads, OnlyImagesComeFromDiskOrTheWeb)
+{
+    const QUrl local = QUrl::fromLocalFile(QStringLiteral("/home/u/notes/a.png"));
+    const QUrl web(QStringLiteral("https://example.org/a.png")), plain(QStringLiteral("http://example.org/a.png"));
+    for (const QUrl& u : {local, web, plain, QUrl(QStringLiteral("data:image/png;base64,AAAA"))})
+        EXPECT_TRUE(PreviewLoads::allowed(u, Info::ResourceTypeImage)) << u.toString().toStdString();
+    // Everything else local: styles, frames, scripts, fonts, media, pages, requests.
+    for (auto type : {Info::ResourceTypeStylesheet, Info::ResourceTypeSubFrame, Info::ResourceTypeScript,
+                      Info::ResourceTypeFontResource, Info::ResourceTypeMedia, Info::ResourceTypeMainFrame,
+                      Info::ResourceTypeXhr, Info::ResourceTypeObject, Info::ResourceTypeFavicon, Info::ResourceTypePrefetch,
+                      Info::ResourceTypeWorker, Info::ResourceTypePing, Info::ResourceTypeNavigationPreloadMainFrame}) {
+        EXPECT_FALSE(PreviewLoads::allowed(QUrl::fromLocalFile(QStringLiteral("/home/u/notes/x.css")), type)) << type;
+        EXPECT_FALSE(PreviewLoads::allowed(web, type)) << type;
+        EXPECT_FALSE(PreviewLoads::allowed(plain, type)) << type;
+    }
+    // Other schemes carry no image either; inline data only for the shell and its fonts.
+    EXPECT_FALSE(PreviewLoads::allowed(QUrl(QStringLiteral("ftp://example.org/a.png")), Info::ResourceTypeImage));
+    EXPECT_FALSE(PreviewLoads::allowed(QUrl(QStringLiteral("qrc:/a.png")), Info::ResourceTypeImage));
+    EXPECT_TRUE(PreviewLoads::allowed(QUrl(QStringLiteral("data:text/html,x")), Info::ResourceTypeMainFrame));
+    EXPECT_TRUE(PreviewLoads::allowed(QUrl(QStringLiteral("data:font/woff2;base64,AAAA")), Info::ResourceTypeFontResource));
+    EXPECT_FALSE(PreviewLoads::allowed(QUrl(QStringLiteral("data:text/html,x")), Info::ResourceTypeSubFrame));
+    EXPECT_FALSE(PreviewLoads::allowed(QUrl(QStringLiteral("data:text/css,x")), Info::ResourceTypeStylesheet));
+}
+
+// The interceptor alone, on a page with script on and no content policy:
+// of everything beside the document only the image arrives.
+TEST(PreviewLoads, ABarePageGetsItsImageAndNothingElseFromDisk)
+{
+    QTemporaryDir folder;
+    savePicture(folder.filePath(QStringLiteral("pic.png")), 12, 9);
+    for (const char* name : {"local.css", "frame.html", "s.js"}) {
+        QFile f(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(name == QByteArray("local.css") ? "body{color:rgb(1,2,3)}" : name == QByteArray("s.js") ? "document.title='ran'" : "<p>x</p>");
+    }
+    QWebEnginePage page;
+    page.settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    PreviewLoads loads;
+    page.setUrlRequestInterceptor(&loads);
+    QSignalSpy refused(&loads, &PreviewLoads::refused);
+    QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
+    page.setHtml(QStringLiteral("<!doctype html><link rel=stylesheet href=local.css><img id=i src=pic.png>"
+                                "<iframe src=\"%1\"></iframe><script src=s.js></script>")
+                     .arg(QUrl::fromLocalFile(folder.filePath(QStringLiteral("frame.html"))).toString()),
+                 QUrl::fromLocalFile(folder.path() + QLatin1Char('/')));
+    ASSERT_TRUE(loaded.wait(20000));
+    QVariant width;
+    for (int i = 0; i < 50 && width.toInt() == 0; ++i) {
+        bool done = false;
+        page.runJavaScript(QStringLiteral("document.getElementById('i').naturalWidth"), QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+            width = v;
+            done = true;
+        });
+        for (int k = 0; k < 100 && !done; ++k)
+            QTest::qWait(10);
+    }
+    EXPECT_EQ(width.toInt(), 12);
+    QStringList seen;
+    for (const QList<QVariant>& r : refused) {
+        seen << r.first().toUrl().fileName();
+        EXPECT_NE(r.at(1).toInt(), int(Info::ResourceTypeImage));
+    }
+    seen.removeDuplicates();
+    seen.sort();
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("frame.html"), QStringLiteral("local.css"), QStringLiteral("s.js")}));
+    EXPECT_NE(page.title(), QStringLiteral("ran"));
+}
+
+TEST_F(WindowFixture, RelativeImagesLoadFromTheDocumentsFolderAndNothingElseLocalDoes)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("img")));
+    savePicture(dir.filePath(QStringLiteral("pic.png")), 40, 30);
+    savePicture(dir.filePath(QStringLiteral("img/wide.png")), 2400, 1800);
+    write(QStringLiteral("local.css"), "#c{color:rgb(1,2,3)}");
+    write(QStringLiteral("frame.html"), "<p>frame</p>");
+    write(QStringLiteral("s.js"), "document.title='ran'");
+    const QString md = write(QStringLiteral("notes.md"),
+                             "# Pictures\n\n![next to it](pic.png)\n\n![in a folder](img/wide.png)\n\n"
+                             "<img id=\"raw\" src=\"./pic.png\">\n\n![gone](missing.png)\n");
+    window->openFiles({md});
+    DocPtr doc = model->active();
+    ASSERT_TRUE(doc);
+    doc->setMode(ViewMode::preview);
+    PreviewView* preview = window->docPane()->area()->preview();
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->baseUrl(), QUrl::fromLocalFile(dir.path() + QLatin1Char('/')));
+    QTRY_VERIFY_WITH_TIMEOUT(preview->isReady(), 20000);
+    ASSERT_TRUE(waitFor(*preview, QStringLiteral("document.images.length===4")));
+
+    // Both spellings of a relative path, and a big picture scaled to the page.
+    ASSERT_TRUE(waitFor(*preview, QStringLiteral("Array.from(document.images).filter(i=>i.complete&&i.naturalWidth>0).length===3")))
+        << evaluate(*preview, QStringLiteral("Array.from(document.images).map(i=>i.src+' '+i.naturalWidth).join('; ')")).toString().toStdString();
+    EXPECT_EQ(evaluate(*preview, QStringLiteral("document.images[0].naturalWidth")).toInt(), 40);
+    EXPECT_EQ(evaluate(*preview, QStringLiteral("document.images[1].naturalWidth")).toInt(), 2400);
+    EXPECT_LE(evaluate(*preview, QStringLiteral("document.images[1].getBoundingClientRect().width")).toInt(), preview->width());
+    // The missing one keeps its alt text in the browser's placeholder.
+    EXPECT_EQ(evaluate(*preview, QStringLiteral("document.images[3].complete&&document.images[3].naturalWidth")).toInt(), 0);
+    EXPECT_EQ(evaluate(*preview, QStringLiteral("document.images[3].alt")).toString(), QStringLiteral("gone"));
+
+    // A style sheet, a frame and a script beside the document never take effect, even if markup for them got into the page.
+    const QString frame = QUrl::fromLocalFile(dir.filePath(QStringLiteral("frame.html"))).toString();
+    evaluate(*preview, QStringLiteral("(function(){var c=document.getElementById('c');"
+                                      "var l=document.createElement('link');l.rel='stylesheet';l.href='local.css';document.head.appendChild(l);"
+                                      "var f=document.createElement('iframe');f.src='%1';c.appendChild(f);"
+                                      "var s=document.createElement('script');s.src='s.js';c.appendChild(s);return 1})()")
+                                 .arg(frame));
+    QTest::qWait(500);
+    EXPECT_NE(evaluate(*preview, QStringLiteral("getComputedStyle(document.getElementById('c')).color")).toString(), QStringLiteral("rgb(1, 2, 3)"));
+    EXPECT_NE(evaluate(*preview, QStringLiteral("document.title")).toString(), QStringLiteral("ran"));
+
+    // A document in another folder moves the base; going back brings the first folder's pictures again.
+    const QString other = write(QStringLiteral("img/other.md"), "![here](wide.png)\n");
+    window->openFiles({other});
+    DocPtr second = model->active();
+    ASSERT_TRUE(second && second != doc);
+    second->setMode(ViewMode::preview);
+    EXPECT_EQ(preview->baseUrl(), QUrl::fromLocalFile(dir.filePath(QStringLiteral("img")) + QLatin1Char('/')));
+    ASSERT_TRUE(waitFor(*preview, QStringLiteral("document.images.length===1&&document.images[0].naturalWidth===2400")))
+        << evaluate(*preview, QStringLiteral("document.body.innerHTML")).toString().toStdString();
+    model->activate(doc);
+    ASSERT_TRUE(waitFor(*preview, QStringLiteral("document.images.length===4&&document.images[0].naturalWidth===40")));
+
+    // An untitled document has no folder: relative paths lead nowhere.
+    DocPtr untitled = model->createDoc(QStringLiteral("草稿.md"), std::nullopt, {});
+    ASSERT_TRUE(untitled && untitled != doc);
+    EXPECT_EQ(PreviewView::baseFor(untitled.get()), QUrl(QStringLiteral("about:blank")));
+}
