@@ -727,3 +727,17 @@ void CodeTextView::revealRange(int start, int length)
     matchesStale_ = true;
     paintMatches();
 }
+
+void CodeTextView::setStyleBytes(bool on)
+{
+    if (on == styleBytes_ || byteLength() > 0)
+        return;
+    const long document = send(SCI_CREATEDOCUMENT, 0, on ? SC_DOCUMENTOPTION_DEFAULT : SC_DOCUMENTOPTION_STYLES_NONE);
+    send(SCI_SETDOCPOINTER, 0, document);
+    send(SCI_RELEASEDOCUMENT, 0, document);
+    // Code page, line ends and tabs belong to the buffer.
+    send(SCI_SETCODEPAGE, SC_CP_UTF8);
+    send(SCI_SETEOLMODE, SC_EOL_LF);
+    send(SCI_SETTABWIDTH, 4);
+    styleBytes_ = on;
+}

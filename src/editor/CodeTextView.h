@@ -120,6 +120,11 @@ public:
     // The paste and drop path, for callers that hold mime data already.
     void insertFromMimeDataForTest(const QMimeData* source) { pasteMime(source); }
 
+    // Whether the buffer keeps a style byte per text byte, which colours
+    // need. Changes only while the buffer is empty.
+    void setStyleBytes(bool on);
+    bool hasStyleBytes() const { return styleBytes_; }
+
     // Scrolls so that the range is visible without moving the selection.
     void revealRange(int start, int length);
 
@@ -190,4 +195,5 @@ private:
     bool matchesStale_ = true;
     int paintedCount_ = 0;
     LineNumberRuler* ruler_ = nullptr;
+    bool styleBytes_ = false;
 };

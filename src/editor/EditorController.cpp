@@ -7,6 +7,7 @@
 #include "editor/EditorScheme.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
+#include "editor/syntax/SyntaxStyler.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -23,6 +24,12 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     analysisWork_.setInterval(analysisDelayMSecs);
     connect(&analysisWork_, &QTimer::timeout, this, [this] { doc_->scheduleAnalysis(0); });
 
+    // Style bytes cost a byte per byte: plain text gets them only while
+    // small, so that renaming it to a coloured format colours it.
+    syntax_ = new SyntaxStyler(view_);
+    view_->setStyleBytes(SyntaxStyler::languageOf(doc_->plugin().id) != Syntax::Language::none
+                         || doc_->text().size() < CodeTextView::quietThreshold);
+    syntax_->setFormat(doc_->plugin().id, doc_->name());
     view_->setPlainText(doc_->text());
     // From here on the view's buffer is the live text; the Doc pulls it
     // only when someone reads it.
@@ -56,6 +63,9 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
                 lines.insert(d.line);
             view_->ruler()->setErrorLines(lines);
             scheduleHighlights(false);
+        } else if (f == Doc::Field::name) {
+            syntax_->setFormat(doc_->plugin().id, doc_->name());
+            applyStyle();
         } else if (f == Doc::Field::text) {
             ++textVersion_;
             if (syncing_)
@@ -155,6 +165,7 @@ void EditorController::applyStyle()
     sel.setAlphaF(0.22f);
     view_->caretColor = Palette::accent().resolve(dark);
     view_->setColors(bg, fg, sel);
+    syntax_->applyColors(scheme, dark);
     wrapping_ = s.wordWrap;
     view_->setWrapping(wrapping_);
 

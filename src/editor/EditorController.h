@@ -12,6 +12,7 @@
 class AppModel;
 class CodeTextView;
 class LineNumberRuler;
+class SyntaxStyler;
 
 // Owns one document's editor: keeps the view's text and Doc.text equal in
 // both directions, applies the user's style, paints error lines and find
@@ -31,6 +32,7 @@ public:
     const DocPtr& doc() const { return doc_; }
     CodeTextView* textView() const { return view_; }
     LineNumberRuler* ruler() const;
+    SyntaxStyler* syntax() const { return syntax_; }
     // The widget a pane shows (the text view is its own scroll area).
     QWidget* widget() const;
 
@@ -67,6 +69,7 @@ private:
     DocPtr doc_;
     AppModel& model_;
     QPointer<CodeTextView> view_;
+    SyntaxStyler* syntax_ = nullptr;  // owned by the view
     bool syncing_ = false;
     bool applying_ = false;  // the controller itself is writing the view
     QTimer highlightWork_;

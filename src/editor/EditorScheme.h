@@ -13,6 +13,11 @@ struct EditorScheme {
     DynamicColor background;
     DynamicColor foreground;
     DynamicColor gutter;
+    // Syntax colours, readable on the background in both appearances.
+    struct Tokens {
+        DynamicColor key, string, number, keyword, comment, dim, heading, link, tag;
+    };
+    Tokens tokens;
     // Forced on the editor: false light, true dark; none follows the window.
     std::optional<bool> appearance;
 

@@ -1,0 +1,183 @@
+#include "editor/syntax/SyntaxStyler.h"
+
+#include "editor/CodeTextView.h"
+#include "editor/EditorScheme.h"
+
+#include <algorithm>
+
+using namespace Syntax;
+
+namespace {
+
+// Lexing runs in pieces of whole lines of about this size, so a jump to the
+// end of a large file needs no buffer of its size.
+constexpr qsizetype piece = 4 << 20;
+// How far a look-ahead may read past the styled lines.
+constexpr qsizetype lookAhead = 64 << 10;
+// How many blank lines styling backs up over to the line a look-ahead
+// decided.
+constexpr long backUpLines = 256;
+
+long bgr(const QColor& c) { return long(c.red()) | long(c.green()) << 8 | long(c.blue()) << 16; }
+
+}
+
+SyntaxStyler::SyntaxStyler(CodeTextView* view) : QObject(view), view_(view)
+{
+    connect(view, &QsciScintillaBase::SCN_STYLENEEDED, this, [this](int position) { styleTo(position); });
+}
+
+long SyntaxStyler::send(unsigned msg, unsigned long w, long l) const { return view_->SendScintilla(msg, w, l); }
+
+Language SyntaxStyler::languageOf(const QString& pluginId) { return languageFor(pluginId); }
+
+void SyntaxStyler::setFormat(const QString& pluginId, const QString& fileName)
+{
+    const Language l = languageOf(pluginId);
+    const std::optional<char> fixed = l == Language::csv && fileName.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive)
+                                          ? std::optional<char>('\t')
+                                          : std::nullopt;
+    if (l == language_ && fixed == fixedSeparator_)
+        return;
+    const bool folded = folds(language_);
+    language_ = l;
+    lex_ = lexerFor(l);
+    fixedSeparator_ = fixed;
+    separator_ = fixed.value_or(',');
+    if (!view_->hasStyleBytes())
+        return;
+    if (folded) {
+        // The old folds go: every line shown, every level flat.
+        send(QsciScintillaBase::SCI_FOLDALL, QsciScintillaBase::SC_FOLDACTION_EXPAND);
+        const long lines = send(QsciScintillaBase::SCI_GETLINECOUNT);
+        for (long line = 0; line < lines; ++line)
+            send(QsciScintillaBase::SCI_SETFOLDLEVEL, line, foldBase);
+    }
+    restyle();
+}
+
+void SyntaxStyler::restyle()
+{
+    send(QsciScintillaBase::SCI_STARTSTYLING, 0, 0);
+    view_->viewport()->update();
+}
+
+QColor SyntaxStyler::colorFor(Style s, const EditorScheme& scheme, bool dark)
+{
+    const EditorScheme::Tokens& t = scheme.tokens;
+    switch (s) {
+    case key:
+    case column1:
+    case table: return t.key.resolve(dark);
+    case string:
+    case code:
+    case column2: return t.string.resolve(dark);
+    case number:
+    case date: return t.number.resolve(dark);
+    case literal:
+    case keyword:
+    case listMark:
+    case marker:
+    case column3: return t.keyword.resolve(dark);
+    case comment:
+    case quote: return t.comment.resolve(dark);
+    case punct: return t.dim.resolve(dark);
+    case heading: return t.heading.resolve(dark);
+    case Syntax::link: return t.link.resolve(dark);
+    case tag: return t.tag.resolve(dark);
+    case plain:
+    case emphasis:
+    case strong:
+    case styleCount: break;
+    }
+    return scheme.foreground.resolve(dark);
+}
+
+void SyntaxStyler::applyColors(const EditorScheme& scheme, bool dark)
+{
+    if (!view_->hasStyleBytes())
+        return;
+    const long back = bgr(scheme.background.resolve(dark));
+    for (int s = 0; s < styleCount; ++s) {
+        send(QsciScintillaBase::SCI_STYLESETFORE, s, bgr(colorFor(Style(s), scheme, dark)));
+        send(QsciScintillaBase::SCI_STYLESETBACK, s, back);
+        const bool bold = s == heading || s == strong || s == marker || s == table;
+        // The mono face has a medium weight and no bold: the medium face
+        // keeps every advance equal.
+        send(QsciScintillaBase::SCI_STYLESETWEIGHT, s, bold ? 500 : 400);
+        send(QsciScintillaBase::SCI_STYLESETITALIC, s, s == emphasis || s == quote);
+    }
+    view_->viewport()->update();
+}
+
+void SyntaxStyler::styleTo(qsizetype position)
+{
+    using B = QsciScintillaBase;
+    if (!view_->hasStyleBytes())
+        return;
+    const qsizetype length = send(B::SCI_GETLENGTH);
+    position = std::min(position, length);
+    qsizetype from = send(B::SCI_GETENDSTYLED);
+    if (!lex_) {
+        if (position > from) {
+            send(B::SCI_STARTSTYLING, from, 0);
+            send(B::SCI_SETSTYLING, position - from, plain);
+        }
+        return;
+    }
+    if (language_ == Language::csv && !fixedSeparator_) {
+        const qsizetype firstLine = std::min<qsizetype>(send(B::SCI_GETLINEENDPOSITION, 0), lookAhead);
+        const auto* p = reinterpret_cast<const char*>(send(B::SCI_GETRANGEPOINTER, 0, firstLine));
+        const char sep = p ? detectSeparator(p, firstLine) : ',';
+        if (sep != separator_) {
+            separator_ = sep;
+            from = 0;
+        }
+    }
+    if (position <= from)
+        return;
+    long line = send(B::SCI_LINEFROMPOSITION, from);
+    if (looksAhead(language_) && line > 0) {
+        // The line above may have been styled by looking at this one.
+        --line;
+        for (long n = 0; line > 0 && n < backUpLines; ++n, --line)
+            if (send(B::SCI_GETLINEENDPOSITION, line) > send(B::SCI_POSITIONFROMLINE, line))
+                break;
+    }
+    from = send(B::SCI_POSITIONFROMLINE, line);
+    int state = line > 0 ? int(send(B::SCI_GETLINESTATE, line - 1)) : 0;
+    const long lastLine = send(B::SCI_LINEFROMPOSITION, position);
+    const long lineCount = send(B::SCI_GETLINECOUNT);
+    const bool folding = folds(language_);
+    Options options;
+    options.separator = separator_;
+    while (line <= lastLine) {
+        const long endLine = std::clamp<long>(send(B::SCI_LINEFROMPOSITION, from + piece), line, lastLine);
+        const qsizetype to = endLine + 1 >= lineCount ? length : send(B::SCI_POSITIONFROMLINE, endLine + 1);
+        if (to <= from)
+            break;
+        const qsizetype available = looksAhead(language_) ? std::min(length, to + lookAhead) : to;
+        const auto* text = reinterpret_cast<const char*>(send(B::SCI_GETRANGEPOINTER, from, available - from));
+        if (!text)
+            break;
+        styles_.resize(size_t(to - from));
+        lines_.clear();
+        lex_({text, to - from, available - from}, state, options, styles_.data(), lines_);
+        send(B::SCI_STARTSTYLING, from, 0);
+        view_->SendScintilla(B::SCI_SETSTYLINGEX, to - from, reinterpret_cast<const char*>(styles_.data()));
+        for (size_t k = 0; k < lines_.size(); ++k) {
+            const long l = line + long(k);
+            if (send(B::SCI_GETLINESTATE, l) != lines_[k].state)
+                send(B::SCI_SETLINESTATE, l, lines_[k].state);
+            if (folding && send(B::SCI_GETFOLDLEVEL, l) != lines_[k].level)
+                send(B::SCI_SETFOLDLEVEL, l, lines_[k].level);
+        }
+        if (!lines_.empty())
+            state = lines_.back().state;
+        line = endLine + 1;
+        from = to;
+    }
+    // Large pieces may shrink again.
+    if (styles_.capacity() > size_t(piece) * 2)
+        std::vector<unsigned char>().swap(styles_);
+}

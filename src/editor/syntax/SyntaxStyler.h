@@ -1,0 +1,51 @@
+#pragma once
+
+#include "editor/syntax/Lexer.h"
+
+#include <QColor>
+#include <QObject>
+#include <optional>
+#include <vector>
+
+class CodeTextView;
+struct EditorScheme;
+
+// Colours and fold levels of one editor, through Scintilla's container
+// lexing: whenever Scintilla is about to show text that is not styled yet,
+// the lexer runs from the last styled line (or the nearest line before it
+// whose state is known) up to the end of what is shown. Nothing is styled
+// before it is needed, so opening a document costs no lexing beyond the
+// first screen.
+class SyntaxStyler : public QObject {
+    Q_OBJECT
+public:
+    explicit SyntaxStyler(CodeTextView* view);
+
+    // The language of a format (plugin id) and file name; a .tsv file is
+    // split at tabs only, other delimited files at the separator their
+    // first line uses most.
+    static Syntax::Language languageOf(const QString& pluginId);
+    void setFormat(const QString& pluginId, const QString& fileName);
+    Syntax::Language language() const { return language_; }
+    // The separator the delimited text is being styled with.
+    char separator() const { return separator_; }
+
+    static QColor colorFor(Syntax::Style s, const EditorScheme& scheme, bool dark);
+    // After the view's default style was set (which resets every style).
+    void applyColors(const EditorScheme& scheme, bool dark);
+
+    // Styles the text up to the byte position now.
+    void styleTo(qsizetype position);
+
+private:
+    long send(unsigned msg, unsigned long w = 0, long l = 0) const;
+    void restyle();
+
+    CodeTextView* view_;
+    Syntax::Language language_ = Syntax::Language::none;
+    Syntax::LexFn lex_ = nullptr;
+    std::optional<char> fixedSeparator_;
+    char separator_ = ',';
+    std::vector<unsigned char> styles_;
+    std::vector<Syntax::LineInfo> lines_;
+};
