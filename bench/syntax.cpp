@@ -1,0 +1,183 @@
+// Syntax colour figures: opening large files with colours on and off (the
+// same bytes under a plain-text name), and the lexers' own speed.
+//   bench_syntax            all measurements (offscreen)
+//   bench_syntax --quick    without the 100 MB file
+#include "core/AppModel.h"
+#include "core/Preferences.h"
+#include "editor/AppFonts.h"
+#include "editor/CodeTextView.h"
+#include "editor/EditorController.h"
+#include "editor/syntax/Lexer.h"
+#include "editor/syntax/SyntaxStyler.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+double rssMB(const char* field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
+}
+
+// The samples of bench_editor: numbered prose lines, and minified JSON on
+// one line.
+QByteArray makeText(qsizetype bytes, int lines)
+{
+    QByteArray out;
+    out.reserve(bytes + 256);
+    const qsizetype perLine = bytes / lines;
+    for (int i = 0; i < lines; ++i) {
+        QByteArray l = "第" + QByteArray::number(i) + "行 value_" + QByteArray::number(i * 7);
+        while (l.size() < perLine - 1)
+            l += " lorem ipsum 文本";
+        l.truncate(perLine - 1);
+        while (!l.isEmpty() && (uchar(l.back()) & 0xC0) == 0x80)
+            l.chop(1);
+        while (!l.isEmpty() && uchar(l.back()) >= 0xC0)
+            l.chop(1);
+        out += l;
+        out += '\n';
+    }
+    return out;
+}
+
+QByteArray makeJson(qsizetype bytes)
+{
+    QByteArray out = "[";
+    out.reserve(bytes + 256);
+    for (int i = 0; out.size() < bytes; ++i)
+        out += "{\"id\":" + QByteArray::number(i) + ",\"名称\":\"条目" + QByteArray::number(i)
+            + "\",\"tags\":[\"a\",\"b\"],\"ok\":true,\"v\":" + QByteArray::number(i * 0.5) + "},";
+    out.back() = ']';
+    return out;
+}
+
+// Indented JSON, one member per line.
+QByteArray makePrettyJson(qsizetype bytes)
+{
+    QByteArray out = "[\n";
+    out.reserve(bytes + 256);
+    for (int i = 0; out.size() < bytes; ++i)
+        out += "  {\n    \"id\": " + QByteArray::number(i) + ",\n    \"名称\": \"条目" + QByteArray::number(i)
+            + "\",\n    \"tags\": [\"a\", \"b\"],\n    \"ok\": true,\n    \"v\": " + QByteArray::number(i * 0.5)
+            + "\n  },\n";
+    out.chop(2);
+    out += "\n]\n";
+    return out;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Open, first paint (which styles what is shown), and the time to show the
+// end; milliseconds.
+struct Opened {
+    double open, end;
+    long styled;
+};
+
+Opened openAndPaint(const QString& path)
+{
+    QTemporaryDir dir;
+    AppModel model{std::make_unique<Preferences>(dir.filePath(QStringLiteral("prefs.ini")))};
+    QElapsedTimer t;
+    t.start();
+    auto r = Doc::open(path);
+    if (!r) {
+        std::printf("cannot open %s\n", qPrintable(path));
+        std::exit(1);
+    }
+    DocPtr d = r.value();
+    model.appendDoc(d);
+    model.setActiveID(d->id);
+    auto* e = new EditorController(d, model);
+    e->widget()->resize(1000, 700);
+    e->widget()->show();
+    e->widget()->grab();
+    const double open = double(t.nsecsElapsed()) / 1e6;
+    const long styled = e->textView()->SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED);
+    t.restart();
+    e->textView()->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+    e->widget()->grab();
+    const double end = double(t.nsecsElapsed()) / 1e6;
+    delete e;
+    return {open, end, styled};
+}
+
+void compare(const QByteArray& bytes, const QString& dir, const QString& label, const QString& colouredName)
+{
+    const QString on = dir + QLatin1Char('/') + colouredName;
+    const QString off = dir + QStringLiteral("/plain.txt");
+    writeFile(on, bytes);
+    writeFile(off, bytes);
+    // Once each to warm caches, then measured.
+    openAndPaint(off);
+    const Opened a = openAndPaint(off);
+    const Opened b = openAndPaint(on);
+    std::printf("%s: open + first paint, colours off %.0f ms, on %.0f ms (%+.1f %%, %ld bytes styled); "
+                "showing the end: off %.0f ms, on %.0f ms; peak RSS %.0f MB\n",
+                qPrintable(label), a.open, b.open, (b.open / a.open - 1) * 100, b.styled, a.end, b.end,
+                rssMB("VmHWM:"));
+    QFile::remove(on);
+    QFile::remove(off);
+}
+
+// Lexer throughput over the whole buffer, styles and line states included.
+void lexSpeed(const QByteArray& bytes, Syntax::Language l, const char* label)
+{
+    std::vector<unsigned char> styles(size_t(bytes.size()));
+    std::vector<Syntax::LineInfo> lines;
+    QElapsedTimer t;
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        lines.clear();
+        t.start();
+        Syntax::lexerFor(l)({bytes.constData(), bytes.size(), bytes.size()}, 0, {}, styles.data(), lines);
+        best = std::min(best, double(t.nsecsElapsed()) / 1e6);
+    }
+    std::printf("%s: lexing %.1f MB in %.1f ms (%.0f MB/s)\n", label, bytes.size() / 1048576.0, best,
+                bytes.size() / 1048576.0 / (best / 1000));
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    AppFonts::registerFonts();
+    Doc::setAnalysisEnabled(false);
+    const bool quick = app.arguments().contains(QStringLiteral("--quick"));
+    QTemporaryDir tmp;
+
+    const QByteArray oneLine = makeJson(8600 * 1024);
+    const QByteArray pretty = makePrettyJson(10 * 1048576);
+    lexSpeed(oneLine, Syntax::Language::json, "8.6 MB one-line JSON");
+    lexSpeed(pretty, Syntax::Language::json, "10 MB indented JSON");
+    {
+        const QByteArray text = makeText(10 * 1048576, 175000);
+        lexSpeed(text, Syntax::Language::markdown, "10 MB prose as Markdown");
+        lexSpeed(text, Syntax::Language::yaml, "10 MB prose as YAML");
+    }
+    compare(pretty, tmp.path(), QStringLiteral("10 MB indented JSON"), QStringLiteral("ten.json"));
+    compare(oneLine, tmp.path(), QStringLiteral("8.6 MB one-line JSON"), QStringLiteral("one-line.json"));
+    if (!quick)
+        compare(makeText(100 * 1048576, 1750000), tmp.path(), QStringLiteral("100 MB / 1.75M lines as Markdown"),
+                QStringLiteral("large.md"));
+    return 0;
+}

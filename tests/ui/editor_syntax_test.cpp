@@ -1,0 +1,201 @@
+// Colours and folds through a real editor view.
+#include "EditorFixture.h"
+
+#include "editor/EditorScheme.h"
+#include "editor/Palette.h"
+#include "editor/syntax/SyntaxStyler.h"
+
+#include <cmath>
+
+using B = QsciScintillaBase;
+using namespace Syntax;
+
+namespace {
+
+double luminance(const QColor& c)
+{
+    const auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor fromBgr(long v) { return QColor(int(v & 0xff), int((v >> 8) & 0xff), int((v >> 16) & 0xff)); }
+
+struct EditorSyntax : EditorFixture {
+    EditorController& open(const QString& name, const QString& text)
+    {
+        DocPtr d = makeDoc(QUuid::createUuid(), name, text, std::nullopt, TextEncoding(), LineEnding(), {});
+        model->appendDoc(d);
+        model->setActiveID(d->id);
+        EditorController& e = editorFor(d);
+        e.widget()->show();
+        e.widget()->grab();
+        return e;
+    }
+    // The style Scintilla holds for the first byte of `needle`.
+    static int styleAt(EditorController& e, const QString& needle, int nth = 0)
+    {
+        const QByteArray text = e.textView()->text().toUtf8();
+        qsizetype at = text.indexOf(needle.toUtf8());
+        while (nth-- > 0 && at >= 0)
+            at = text.indexOf(needle.toUtf8(), at + 1);
+        EXPECT_GE(at, 0) << needle.toStdString();
+        return int(e.textView()->SendScintilla(B::SCI_GETSTYLEAT, static_cast<unsigned long>(at)));
+    }
+    static QColor foreOf(EditorController& e, int style)
+    {
+        return fromBgr(e.textView()->SendScintilla(B::SCI_STYLEGETFORE, style));
+    }
+    void TearDown() override
+    {
+        Palette::setAppearance(std::nullopt);
+        EditorFixture::TearDown();
+    }
+};
+
+}
+
+TEST_F(EditorSyntax, EachFormatIsColouredInTheView)
+{
+    Palette::setAppearance(false);
+    const EditorScheme& g = EditorScheme::graphite();
+    struct Case {
+        const char* name;
+        const char* text;
+        const char* needle;
+        Style style;
+        QColor color;
+    };
+    const Case cases[] = {
+        {"a.json", "{\n  \"名称\": \"值\", \"n\": 3\n}\n", "\"名称\"", Syntax::key, g.tokens.key.resolve(false)},
+        {"a.json", "{\n  \"名称\": \"值\", \"n\": 3\n}\n", "3", number, g.tokens.number.resolve(false)},
+        {"a.yaml", "base: &b\n  x: 1\ncopy: *b\n", "&b", tag, g.tokens.tag.resolve(false)},
+        {"a.yml", "# 注释\nk: v\n", "# 注释", comment, g.tokens.comment.resolve(false)},
+        {"a.toml", "[服务]\nport = 8080\n", "服务", heading, g.tokens.heading.resolve(false)},
+        {"a.toml", "[s]\nwhen = 2024-01-02\n", "2024", date, g.tokens.number.resolve(false)},
+        {"a.csv", "a,b,c\n1,2,3\n", "2", column1, g.tokens.key.resolve(false)},
+        {"a.tsv", "a,x\tb\n", "\t", punct, g.tokens.dim.resolve(false)},
+        {"a.md", "# 标题\n正文 `代码`\n", "标题", heading, g.tokens.heading.resolve(false)},
+        {"a.md", "# 标题\n正文 `代码`\n", "`代码`", code, g.tokens.string.resolve(false)},
+        {"a.puml", "@startuml\nA -> B : 你好\n@enduml\n", "->", tag, g.tokens.tag.resolve(false)},
+        {"a.puml", "@startuml\nA -> B : 你好\n@enduml\n", "@startuml", marker, g.tokens.keyword.resolve(false)},
+    };
+    for (const Case& c : cases) {
+        EditorController& e = open(QString::fromUtf8(c.name), QString::fromUtf8(c.text));
+        const int s = styleAt(e, QString::fromUtf8(c.needle));
+        EXPECT_EQ(s, c.style) << c.name << " " << c.needle;
+        EXPECT_EQ(foreOf(e, s), c.color) << c.name << " " << c.needle;
+        EXPECT_EQ(SyntaxStyler::colorFor(c.style, g, false), c.color);
+    }
+    // Plain text keeps the ordinary colour throughout.
+    EditorController& t = open(QStringLiteral("a.txt"), QStringLiteral("{\"k\": 1} # x\n"));
+    EXPECT_EQ(t.syntax()->language(), Language::none);
+    for (const char* needle : {"\"k\"", "1", "#"})
+        EXPECT_EQ(styleAt(t, QString::fromUtf8(needle)), plain);
+}
+
+TEST_F(EditorSyntax, ColoursFollowTheAppearanceAndTheScheme)
+{
+    Palette::setAppearance(false);
+    EditorController& e = open(QStringLiteral("a.json"), QStringLiteral("{\"k\": \"v\"}\n"));
+    const EditorScheme& g = EditorScheme::graphite();
+    EXPECT_EQ(foreOf(e, Syntax::key), g.tokens.key.resolve(false));
+    Palette::setAppearance(true);
+    EXPECT_EQ(foreOf(e, Syntax::key), g.tokens.key.resolve(true));
+    EXPECT_EQ(fromBgr(e.textView()->SendScintilla(B::SCI_STYLEGETBACK, Syntax::key)), g.background.resolve(true));
+    Settings s = model->settings();
+    s.scheme = QStringLiteral("paper");
+    model->setSettings(s);
+    EXPECT_EQ(foreOf(e, string), EditorScheme::paper().tokens.string.resolve(false));
+    EXPECT_EQ(fromBgr(e.textView()->SendScintilla(B::SCI_STYLEGETBACK, string)), EditorScheme::paper().background.resolve(false));
+    // A new font size resets every style; the colours come back.
+    s.fontSize = 17;
+    model->setSettings(s);
+    EXPECT_EQ(foreOf(e, string), EditorScheme::paper().tokens.string.resolve(false));
+}
+
+TEST(EditorSchemeColours, TokensAreReadableOnEveryScheme)
+{
+    for (const EditorScheme& s : EditorScheme::all()) {
+        for (bool dark : {false, true}) {
+            const QColor bg = s.background.resolve(dark);
+            for (int st = 0; st < styleCount; ++st) {
+                const QColor c = SyntaxStyler::colorFor(Style(st), s, dark);
+                EXPECT_GE(contrast(c, bg), 4.5) << s.id.toStdString() << (dark ? " dark" : " light") << " style " << st
+                                               << " " << c.name().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(EditorSyntax, OnlyWhatIsShownIsStyled)
+{
+    QString text = QStringLiteral("[\n");
+    for (int i = 0; i < 20000; ++i)
+        text += QStringLiteral("  {\"id\": %1, \"name\": \"条目\", \"ok\": true},\n").arg(i);
+    text += QStringLiteral("  {}\n]\n");
+    EditorController& e = open(QStringLiteral("big.json"), text);
+    CodeTextView* v = e.textView();
+    const long styled = v->SendScintilla(B::SCI_GETENDSTYLED);
+    EXPECT_GT(styled, 0);
+    EXPECT_LT(styled, v->byteLength() / 50);
+    // The end, once shown, is styled with the state carried from the start.
+    key(v, Qt::Key_End, Qt::ControlModifier);
+    e.widget()->grab();
+    EXPECT_EQ(styleAt(e, QStringLiteral("\"name\""), 19999), Syntax::key);
+    EXPECT_EQ(styleAt(e, QStringLiteral("true"), 19999), literal);
+}
+
+TEST_F(EditorSyntax, EditsRestyleWhatTheyChange)
+{
+    EditorController& e = open(QStringLiteral("a.md"), QStringLiteral("intro\n\n# 标题\n正文\n"));
+    CodeTextView* v = e.textView();
+    EXPECT_EQ(styleAt(e, QStringLiteral("标题")), heading);
+    // An opened fence turns the heading below into code.
+    v->setCursorPosition(0);
+    type(v, QStringLiteral("```\n"));
+    e.widget()->grab();
+    EXPECT_EQ(styleAt(e, QStringLiteral("标题")), code);
+    // Text typed above "===" turns the line into a heading.
+    EditorController& s = open(QStringLiteral("b.md"), QStringLiteral("Title\nplain\n"));
+    s.textView()->setCursorPosition(s.textView()->length());
+    type(s.textView(), QStringLiteral("==="));
+    s.widget()->grab();
+    EXPECT_EQ(styleAt(s, QStringLiteral("plain")), heading);
+}
+
+TEST_F(EditorSyntax, DelimitedTextFollowsItsFirstLine)
+{
+    EditorController& e = open(QStringLiteral("a.csv"), QStringLiteral("a;b;c\n1;2,5;3\n"));
+    EXPECT_EQ(e.syntax()->separator(), ';');
+    EXPECT_EQ(styleAt(e, QStringLiteral("2,5")), column1);
+    // A tab-separated file splits at tabs whatever its first line holds.
+    EditorController& t = open(QStringLiteral("a.TSV"), QStringLiteral("a;b;c\tx\n"));
+    EXPECT_EQ(t.syntax()->separator(), '\t');
+    EXPECT_EQ(styleAt(t, QStringLiteral("x")), column1);
+}
+
+TEST_F(EditorSyntax, RenamingChangesTheColours)
+{
+    EditorController& e = open(QStringLiteral("a.txt"), QStringLiteral("{\"k\": 1}\n"));
+    EXPECT_EQ(styleAt(e, QStringLiteral("\"k\"")), plain);
+    e.doc()->setName(QStringLiteral("a.json"));
+    e.widget()->grab();
+    EXPECT_EQ(styleAt(e, QStringLiteral("\"k\"")), Syntax::key);
+    EXPECT_EQ(foreOf(e, Syntax::key), EditorScheme::graphite().tokens.key.resolve(EditorScheme::graphite().isDark()));
+}
+
+TEST_F(EditorSyntax, LargePlainTextKeepsNoStyleBytes)
+{
+    const QString big(CodeTextView::quietThreshold + 10, QLatin1Char('x'));
+    EditorController& e = open(QStringLiteral("big.txt"), big);
+    EXPECT_FALSE(e.textView()->hasStyleBytes());
+    EXPECT_EQ(e.textView()->text().size(), big.size());
+    EditorController& small = open(QStringLiteral("small.txt"), QStringLiteral("x"));
+    EXPECT_TRUE(small.textView()->hasStyleBytes());
+}
