@@ -85,6 +85,11 @@ Shape measure(const QString& input, QChar separator)
 
 void forEachRow(const QString& input, QChar separator, const std::function<bool(QStringList&)>& onRow)
 {
+    forEachRowAt(input, separator, [&onRow](QStringList& row, qsizetype) { return onRow(row); });
+}
+
+void forEachRowAt(const QString& input, QChar separator, const std::function<bool(QStringList&, qsizetype)>& onRow)
+{
     QString text = LineEnding::normalize(input);
     qsizetype n = text.size();
     while (n > 0 && text[n - 1] == QLatin1Char('\n'))
@@ -94,12 +99,14 @@ void forEachRow(const QString& input, QChar separator, const std::function<bool(
     QString field;
     bool inQuotes = false;
     qsizetype k = 0;
+    // The line being read, and the one the row being built started on.
+    qsizetype line = 0, rowLine = 0;
     while (k < n) {
         if (inQuotes) {
             // Copy the run up to the next quote in one go.
             qsizetype q = k;
             while (q < n && p[q] != QLatin1Char('"'))
-                ++q;
+                line += p[q++] == QLatin1Char('\n');
             field.append(p + k, q - k);
             if (q >= n) {
                 k = n;
@@ -127,7 +134,8 @@ void forEachRow(const QString& input, QChar separator, const std::function<bool(
             row << field;
             field.clear();
             ++k;
-            const bool more = onRow(row);
+            const bool more = onRow(row, rowLine);
+            rowLine = ++line;
             row.clear();
             if (!more)
                 return;
@@ -141,7 +149,7 @@ void forEachRow(const QString& input, QChar separator, const std::function<bool(
     }
     if (!field.isEmpty() || !row.isEmpty()) {
         row << field;
-        onRow(row);
+        onRow(row, rowLine);
     }
 }
 

@@ -20,4 +20,6 @@ struct Shape {
 Shape measure(const QString& text, QChar separator);
 // The same walk, handing each row over as it completes until `row` returns false.
 void forEachRow(const QString& text, QChar separator, const std::function<bool(QStringList&)>& row);
+// The same, with the 0-based line of the text each row starts on (quoted fields may span lines).
+void forEachRowAt(const QString& text, QChar separator, const std::function<bool(QStringList&, qsizetype)>& row);
 }

@@ -47,13 +47,17 @@ QString render(const QString& text, QChar sep)
     out.reserve(std::min(text.size() * 3, previewHTMLBudget) + 4096);
     // Rows are rendered as they are parsed and keep their own length: padding
     // every row to the widest made one very wide row cost hundreds of megabytes.
-    out += QStringLiteral("<table class=\"tbl\"><tr><th class=\"idx\">#</th>");
+    out += QStringLiteral("<table class=\"tbl\">");
     qsizetype r = 0;
     qsizetype cut = -1; // the row where the size budget ran out
-    CSV::forEachRow(text, sep, [&](QStringList& row) {
+    CSV::forEachRowAt(text, sep, [&](QStringList& row, qsizetype line) {
         AnalysisBudget::poll();
+        // Each row says which source line it starts on, for the preview to follow the editor.
+        out += QStringLiteral("<tr data-line=\"") + QString::number(line) + QStringLiteral("\">");
         if (r > 0)
-            out += QStringLiteral("<tr><td class=\"idx\">") + QString::number(r) + QStringLiteral("</td>");
+            out += QStringLiteral("<td class=\"idx\">") + QString::number(r) + QStringLiteral("</td>");
+        else
+            out += QStringLiteral("<th class=\"idx\">#</th>");
         for (const QString& v : row) {
             if (out.size() > previewHTMLBudget) {
                 cut = r;

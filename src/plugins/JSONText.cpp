@@ -53,7 +53,9 @@ public:
         skipWS();
         if (i >= n) // an empty document has no position: line 1, no column
             throw PluginError(QStringLiteral("内容为空"), 1);
+        const int first = Build ? lineOf(i) : 0;
         TreeNode v = value();
+        v.line = first;
         skipWS();
         if (i < n)
             fail(QStringLiteral("值之后出现多余内容"), i);
@@ -108,6 +110,23 @@ private:
     }
 
     unsigned char at(qsizetype k) const { return static_cast<unsigned char>(p[k]); }
+
+    // The 0-based line of byte k. Asked in increasing order, so one forward scan serves the whole parse.
+    qsizetype lineScan = 0;
+    int lineNo = 0;
+    int lineOf(qsizetype k)
+    {
+        while (lineScan < k) {
+            const void* lf = std::memchr(p + lineScan, '\n', size_t(k - lineScan));
+            if (!lf) {
+                lineScan = k;
+                break;
+            }
+            ++lineNo;
+            lineScan = static_cast<const char*>(lf) - p + 1;
+        }
+        return lineNo;
+    }
 
     void skipWS()
     {
@@ -194,6 +213,7 @@ private:
             if (i >= n || p[i] != '"')
                 fail(QStringLiteral("应为带引号的键名"), i);
             const qsizetype keyStart = i;
+            const int keyLine = Build ? lineOf(i) : 0;
             QString key = string();
             skipWS();
             if (i >= n || p[i] != ':') {
@@ -212,8 +232,10 @@ private:
                 ++omitted;
             } else {
                 TreeNode v = value();
-                if constexpr (Build)
+                if constexpr (Build) {
+                    v.line = keyLine;
                     pairs.emplace_back(std::move(key), std::move(v));
+                }
             }
             skipWS();
             if (i >= n)
@@ -251,9 +273,12 @@ private:
                 skipValue();
                 ++omitted;
             } else {
+                const int itemLine = Build ? lineOf(i) : 0;
                 TreeNode v = value();
-                if constexpr (Build)
+                if constexpr (Build) {
+                    v.line = itemLine;
                     items.push_back(std::move(v));
+                }
             }
             skipWS();
             if (i >= n)

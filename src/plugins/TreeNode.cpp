@@ -120,6 +120,15 @@ void TreeNode::appendHTML(QString& out, const QString* key, Render& r) const
             out += QStringLiteral("</span>: ");
         }
     };
+    auto openItem = [&] {
+        if (line < 0) {
+            out += QStringLiteral("<li>");
+            return;
+        }
+        out += QStringLiteral("<li data-line=\"");
+        out += QString::number(line);
+        out += QStringLiteral("\">");
+    };
     // Children a budget left out, at parse time or here.
     auto rest = [&](std::size_t notShown) {
         if (notShown)
@@ -127,7 +136,8 @@ void TreeNode::appendHTML(QString& out, const QString* key, Render& r) const
     };
     switch (kind) {
     case Kind::map: {
-        out += QStringLiteral("<li><details open><summary>");
+        openItem();
+        out += QStringLiteral("<details open><summary>");
         prefix();
         out += QStringLiteral("<span class=\"meta\">{") + QString::number(pairs.size() + omitted)
             + QStringLiteral("}</span></summary><ul>");
@@ -144,7 +154,8 @@ void TreeNode::appendHTML(QString& out, const QString* key, Render& r) const
         break;
     }
     case Kind::list: {
-        out += QStringLiteral("<li><details open><summary>");
+        openItem();
+        out += QStringLiteral("<details open><summary>");
         prefix();
         out += QStringLiteral("<span class=\"meta\">[") + QString::number(items.size() + omitted)
             + QStringLiteral("]</span></summary><ul>");
@@ -162,27 +173,27 @@ void TreeNode::appendHTML(QString& out, const QString* key, Render& r) const
         break;
     }
     case Kind::string:
-        out += QStringLiteral("<li>");
+        openItem();
         prefix();
         out += QStringLiteral("<span class=\"s\">");
         HTML::appendEsc(out, JSONText::quote(scalar));
         out += QStringLiteral("</span></li>");
         break;
     case Kind::number:
-        out += QStringLiteral("<li>");
+        openItem();
         prefix();
         out += QStringLiteral("<span class=\"num\">");
         HTML::appendEsc(out, scalar);
         out += QStringLiteral("</span></li>");
         break;
     case Kind::boolean:
-        out += QStringLiteral("<li>");
+        openItem();
         prefix();
         out += flag ? QStringLiteral("<span class=\"b\">true</span></li>")
                     : QStringLiteral("<span class=\"b\">false</span></li>");
         break;
     case Kind::null:
-        out += QStringLiteral("<li>");
+        openItem();
         prefix();
         out += QStringLiteral("<span class=\"nl\">null</span></li>");
         break;

@@ -41,6 +41,9 @@ struct TreeNode {
     std::vector<TreeNode> items;
     // Children of a map or list that a full budget left out of the tree.
     std::size_t omitted = 0;
+    // The 0-based source line the value (or its key) starts on, -1 when unknown;
+    // the preview carries it so it can follow the editor. Not part of the value.
+    int line = -1;
 
     static TreeNode makeMap(std::vector<std::pair<QString, TreeNode>> p = {});
     static TreeNode makeList(std::vector<TreeNode> i = {});
@@ -57,7 +60,10 @@ struct TreeNode {
     // Values in this tree, itself included, left-out children not counted.
     std::size_t count() const;
 
-    bool operator==(const TreeNode&) const = default;
+    bool operator==(const TreeNode& o) const
+    {
+        return kind == o.kind && flag == o.flag && scalar == o.scalar && pairs == o.pairs && items == o.items && omitted == o.omitted;
+    }
 
 private:
     struct Render;

@@ -319,6 +319,7 @@ private:
                     value = seq(indent);
             }
             define(&anchors, props.anchor, value);
+            value.line = l.no - 1;
             if (build)
                 pairs.emplace_back(kv->key.toString(), std::move(value));
         }
@@ -368,6 +369,7 @@ private:
             }
             define(&anchors, props.anchor, value);
         }
+        value.line = l.no - 1;
         if (build)
             pairs.emplace_back(key.toString(), std::move(value));
     }
@@ -399,6 +401,7 @@ private:
                 item = inlineValue(rest, props, l, indent);
             }
             define(&anchors, props.anchor, item);
+            item.line = l.no - 1;
             if (build)
                 items.push_back(std::move(item));
             if (pos < lines.size() && lines[pos].indent > indent) {
@@ -457,6 +460,7 @@ TreeNode parseDocument(P& p)
     TreeNode root;
     try {
         root = p.node(0);
+        root.line = p.lines.front().no - 1;
         if (p.pos < p.lines.size())
             throw PluginError(QStringLiteral("缩进错误，此行与上文层级不匹配"), p.lines[p.pos].no);
     } catch (const PluginError&) {

@@ -48,9 +48,9 @@ TEST(CSVPreview, TableCaptionAndAlignment)
 {
     const QString html = CSVPlugin::previewHTML(QStringLiteral("名称,数量\n<a>,1,234.5\n\"x\",-3\n"));
     EXPECT_EQ(html, QStringLiteral("<div class=\"cap\"><span>2 行 · 3 列</span><span>分隔符 ,</span><span>首行为表头</span></div>"
-                                   "<table class=\"tbl\"><tr><th class=\"idx\">#</th><th>名称</th><th>数量</th></tr>"
-                                   "<tr><td class=\"idx\">1</td><td>&lt;a&gt;</td><td class=\"r\">1</td><td class=\"r\">234.5</td></tr>"
-                                   "<tr><td class=\"idx\">2</td><td>x</td><td class=\"r\">-3</td></tr></table>"));
+                                   "<table class=\"tbl\"><tr data-line=\"0\"><th class=\"idx\">#</th><th>名称</th><th>数量</th></tr>"
+                                   "<tr data-line=\"1\"><td class=\"idx\">1</td><td>&lt;a&gt;</td><td class=\"r\">1</td><td class=\"r\">234.5</td></tr>"
+                                   "<tr data-line=\"2\"><td class=\"idx\">2</td><td>x</td><td class=\"r\">-3</td></tr></table>"));
     EXPECT_TRUE(CSVPlugin::previewHTML(QStringLiteral("a\tb\tc\n")).contains(QStringLiteral("<span>分隔符 Tab</span>")));
     EXPECT_EQ(CSVPlugin::previewHTML(QStringLiteral("\n\n\n")), QStringLiteral("<div class=\"cap\"><span>空表格</span></div>"));
     EXPECT_EQ(CSVPlugin::previewHTML(QString()), QStringLiteral("<div class=\"cap\"><span>空表格</span></div>"));
@@ -88,7 +88,7 @@ TEST(CSVPreview, RowCapKeepsTheTrueCount)
     EXPECT_TRUE(html.contains(QStringLiteral("<td class=\"idx\">2000</td><td class=\"r\">2000</td>")));
     EXPECT_FALSE(html.contains(QStringLiteral("<td class=\"idx\">2001</td>")));
     EXPECT_TRUE(html.endsWith(QStringLiteral("</table><div class=\"cap\"><span>仅显示前 2000 行</span></div>")));
-    EXPECT_EQ(html.count(QStringLiteral("<tr>")), 2001);
+    EXPECT_EQ(html.count(QStringLiteral("<tr data-line=")), 2001);
 
     // Exactly at the limit: every row shown, no cap note. A wide late row still widens the table.
     QString exact = QStringLiteral("h\n");
@@ -186,4 +186,19 @@ TEST(CSVPreview, TSVFilesSplitAtTabsOnly)
     EXPECT_EQ(tsv, PluginRegistry::plugin(QStringLiteral("a.csv")));
     EXPECT_EQ(PluginRegistry::formatID(QStringLiteral("x.tsv")), QStringLiteral("csv"));
     EXPECT_TRUE(PluginRegistry::plugin(QStringLiteral("a.csv")).previewHTML(text).contains(QStringLiteral("分隔符 ,")));
+}
+
+// Rows carry the line they start on, counted as the editor counts them.
+TEST(CSVPreview, RowsCarryTheirSourceLine)
+{
+    const QString text = QStringLiteral("a,b\r\n1,\"two\nlines\"\r\n\n3,\"x\"\"y\"\n\"three\n\nlines\",4\n5,6");
+    QList<qsizetype> lines;
+    CSV::forEachRowAt(text, u',', [&](QStringList&, qsizetype line) {
+        lines << line;
+        return true;
+    });
+    EXPECT_EQ(lines, (QList<qsizetype>{0, 1, 3, 4, 5, 8}));
+    const QString html = CSVPlugin::previewHTML(text);
+    for (qsizetype l : lines)
+        EXPECT_TRUE(html.contains(QStringLiteral("<tr data-line=\"%1\">").arg(l))) << l;
 }

@@ -189,8 +189,8 @@ TEST(JSONPlugin, ValidatePreviewAndRegistryWiring)
     EXPECT_EQ(d[0], (Diagnostic{2, QStringLiteral("第 5 列：键 a 后缺少冒号")}));
 
     EXPECT_EQ(JSONPlugin::previewHTML(QStringLiteral("{\"a\":\"<\"}")),
-              QStringLiteral("<div class=\"tree\"><ul><li><details open><summary><span class=\"meta\">{1}</span></summary><ul>"
-                             "<li><span class=\"k\">a</span>: <span class=\"s\">&quot;&lt;&quot;</span></li></ul></details></li></ul></div>"));
+              QStringLiteral("<div class=\"tree\"><ul><li data-line=\"0\"><details open><summary><span class=\"meta\">{1}</span></summary><ul>"
+                             "<li data-line=\"0\"><span class=\"k\">a</span>: <span class=\"s\">&quot;&lt;&quot;</span></li></ul></details></li></ul></div>"));
     EXPECT_THROW(JSONPlugin::previewHTML(QStringLiteral("{")), PluginError);
 
     const FormatPlugin& p = PluginRegistry::plugin(QStringLiteral("a.jsonc"));
