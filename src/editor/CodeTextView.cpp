@@ -494,6 +494,10 @@ int CodeTextView::anchorPosition() const { return toUtf16(send(SCI_GETANCHOR)); 
 void CodeTextView::setSelection(int anchor, int caret)
 {
     send(SCI_SETSEL, toByte(anchor), toByte(caret));
+    // A caret placed inside a fold opens it.
+    const long line = send(SCI_LINEFROMPOSITION, send(SCI_GETCURRENTPOS));
+    if (!send(SCI_GETLINEVISIBLE, line))
+        send(SCI_ENSUREVISIBLE, line);
     checkSelection();
 }
 
@@ -740,4 +744,11 @@ void CodeTextView::setStyleBytes(bool on)
     send(SCI_SETEOLMODE, SC_EOL_LF);
     send(SCI_SETTABWIDTH, 4);
     styleBytes_ = on;
+}
+
+void CodeTextView::toggleFold(int line)
+{
+    static const char dots[] = "\u2026";
+    SendScintilla(SCI_TOGGLEFOLDSHOWTEXT, uintptr_t(line), dots);
+    ruler_->sync();
 }

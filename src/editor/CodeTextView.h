@@ -125,6 +125,10 @@ public:
     void setStyleBytes(bool on);
     bool hasStyleBytes() const { return styleBytes_; }
 
+    // Folds or unfolds the fold the line heads; a folded line ends in a
+    // box of dots.
+    void toggleFold(int line);
+
     // Scrolls so that the range is visible without moving the selection.
     void revealRange(int start, int length);
 

@@ -4,7 +4,9 @@
 #include "editor/CodeTextView.h"
 #include "editor/Palette.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPaintEvent>
 #include <cmath>
 
@@ -12,7 +14,16 @@ LineNumberRuler::LineNumberRuler(CodeTextView* view)
     : QWidget(view), view_(view), numberColor(QColor(0x8b929c)), dangerColor(Palette::danger().resolve())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     resize(thickness, 0);
+}
+
+void LineNumberRuler::setFolding(bool on)
+{
+    if (on == folding_)
+        return;
+    folding_ = on;
+    sync();
 }
 
 void LineNumberRuler::setErrorLines(const QSet<int>& lines)
@@ -34,7 +45,7 @@ int LineNumberRuler::neededWidth() const
     const QFontMetricsF fm(numberFont());
     // The number, its right margin and the dot 9 px left of it.
     const double w = fm.horizontalAdvance(QString(digits, QLatin1Char('0'))) + rightMargin + 9 + 3;
-    return std::max(thickness, int(std::ceil(w)));
+    return std::max(thickness, int(std::ceil(w))) + (folding_ ? foldColumn - 4 : 0);
 }
 
 void LineNumberRuler::sync()
@@ -49,22 +60,70 @@ void LineNumberRuler::sync()
 
 QList<LineNumberRuler::Label> LineNumberRuler::visibleLabels() const
 {
+    using B = QsciScintillaBase;
     QList<Label> out;
-    const long firstVisual = view_->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    const long firstVisual = view_->SendScintilla(B::SCI_GETFIRSTVISIBLELINE);
     const int lineHeight = std::max(1, view_->lineHeight());
     const int lines = view_->lineCount();
-    // A wrapped line is numbered once, at its first visual line, even when
-    // that line is above the top.
-    for (long line = view_->SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE, firstVisual); line < lines;
-         ++line) {
-        const long visual = view_->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, line);
-        const double y = double(visual - firstVisual) * lineHeight;
+    // Walks the visual lines on screen: a wrapped line is numbered once, at
+    // its first visual line (even when that is above the top), and lines
+    // hidden in a fold have none.
+    for (long visual = firstVisual;;) {
+        const long line = view_->SendScintilla(B::SCI_DOCLINEFROMVISIBLE, visual);
+        if (line >= lines || line < 0)
+            break;
+        const long start = view_->SendScintilla(B::SCI_VISIBLEFROMDOCLINE, line);
+        const double y = double(start - firstVisual) * lineHeight;
         if (y > height())
             break;
         const int n = int(line) + 1;
-        out.push_back({n, y, errorLines_.contains(n)});
+        Fold fold = Fold::none;
+        if (folding_ && (view_->SendScintilla(B::SCI_GETFOLDLEVEL, line) & B::SC_FOLDLEVELHEADERFLAG))
+            fold = view_->SendScintilla(B::SCI_GETFOLDEXPANDED, line) ? Fold::expanded : Fold::folded;
+        out.push_back({n, y, errorLines_.contains(n), fold});
+        const long next = start + std::max(1L, long(view_->SendScintilla(B::SCI_WRAPCOUNT, line)));
+        if (next <= visual)
+            break;
+        visual = next;
     }
     return out;
+}
+
+int LineNumberRuler::foldAt(const QPointF& p) const
+{
+    if (!folding_ || p.x() < width() - foldColumn)
+        return -1;
+    const double lineHeight = std::max(1, view_->lineHeight());
+    for (const Label& l : visibleLabels())
+        if (l.fold != Fold::none && p.y() >= l.y && p.y() < l.y + lineHeight)
+            return l.line - 1;
+    return -1;
+}
+
+void LineNumberRuler::mousePressEvent(QMouseEvent* e)
+{
+    const int line = foldAt(e->position());
+    if (line < 0 || e->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(e);
+        return;
+    }
+    view_->toggleFold(line);
+    e->accept();
+}
+
+void LineNumberRuler::mouseReleaseEvent(QMouseEvent* e)
+{
+    // The press on the fold column did the work.
+    if (folding_ && e->position().x() >= width() - foldColumn)
+        e->accept();
+    else
+        QWidget::mouseReleaseEvent(e);
+}
+
+void LineNumberRuler::mouseMoveEvent(QMouseEvent* e)
+{
+    setCursor(foldAt(e->position()) >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    QWidget::mouseMoveEvent(e);
 }
 
 void LineNumberRuler::paintEvent(QPaintEvent* e)
@@ -79,7 +138,7 @@ void LineNumberRuler::paintEvent(QPaintEvent* e)
         const QString text = QString::number(l.line);
         const double w = fm.horizontalAdvance(text);
         const double h = fm.height();
-        const double x = width() - rightMargin - w;
+        const double x = width() - rightMargin - (folding_ ? foldColumn - 4 : 0) - w;
         const double y = l.y + (lineHeight - h) * 0.5;
         if (y > e->rect().bottom() || y + h < e->rect().top())
             continue;
@@ -90,6 +149,28 @@ void LineNumberRuler::paintEvent(QPaintEvent* e)
             p.setPen(Qt::NoPen);
             p.setBrush(dangerColor);
             p.drawEllipse(QRectF(x - 9, y + h * 0.5 - 2.5, 5, 5));
+            p.setRenderHint(QPainter::Antialiasing, false);
+        }
+        if (l.fold != Fold::none) {
+            // A chevron pointing down (open) or right (folded), centred on
+            // the line in the fold column.
+            const double cx = width() - foldColumn / 2.0 - 2;
+            const double cy = l.y + lineHeight * 0.5;
+            const double r = 3.5;
+            QPainterPath path;
+            if (l.fold == Fold::expanded) {
+                path.moveTo(cx - r, cy - r * 0.5);
+                path.lineTo(cx, cy + r * 0.5);
+                path.lineTo(cx + r, cy - r * 0.5);
+            } else {
+                path.moveTo(cx - r * 0.5, cy - r);
+                path.lineTo(cx + r * 0.5, cy);
+                path.lineTo(cx - r * 0.5, cy + r);
+            }
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(numberColor, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(Qt::NoBrush);
+            p.drawPath(path);
             p.setRenderHint(QPainter::Antialiasing, false);
         }
     }

@@ -199,3 +199,152 @@ TEST_F(EditorSyntax, LargePlainTextKeepsNoStyleBytes)
     EditorController& small = open(QStringLiteral("small.txt"), QStringLiteral("x"));
     EXPECT_TRUE(small.textView()->hasStyleBytes());
 }
+
+// ---- Folding ----
+
+namespace {
+
+long sci(EditorController& e, unsigned msg, unsigned long w = 0, long l = 0)
+{
+    return e.textView()->SendScintilla(msg, w, l);
+}
+
+bool isHeader(EditorController& e, int line) { return sci(e, B::SCI_GETFOLDLEVEL, line) & B::SC_FOLDLEVELHEADERFLAG; }
+long lastChild(EditorController& e, int line) { return sci(e, B::SCI_GETLASTCHILD, line, -1); }
+
+// Clicks the ruler's chevron of a line on screen.
+bool clickChevron(EditorController& e, int line)
+{
+    LineNumberRuler* r = e.ruler();
+    for (const auto& l : r->visibleLabels()) {
+        if (l.line != line + 1)
+            continue;
+        if (l.fold == LineNumberRuler::Fold::none)
+            return false;
+        const QPoint at(r->width() - LineNumberRuler::foldColumn / 2, int(l.y) + e.textView()->lineHeight() / 2);
+        QTest::mouseClick(r, Qt::LeftButton, Qt::NoModifier, at);
+        return true;
+    }
+    return false;
+}
+
+QList<int> numbers(EditorController& e)
+{
+    QList<int> out;
+    for (const auto& l : e.ruler()->visibleLabels())
+        out << l.line;
+    return out;
+}
+
+}
+
+TEST_F(EditorSyntax, FoldRangesOfEachFormat)
+{
+    EditorController& j = open(QStringLiteral("a.json"), QStringLiteral("{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": {\n    \"c\": null\n  }\n}\n"));
+    EXPECT_TRUE(isHeader(j, 0));
+    EXPECT_EQ(lastChild(j, 0), 7);
+    EXPECT_TRUE(isHeader(j, 1));
+    EXPECT_EQ(lastChild(j, 1), 3);
+    EXPECT_EQ(sci(j, B::SCI_GETFOLDPARENT, 2), 1);
+    EXPECT_EQ(sci(j, B::SCI_GETFOLDPARENT, 6), 5);
+    EXPECT_FALSE(isHeader(j, 2));
+
+    EditorController& y = open(QStringLiteral("a.yaml"), QStringLiteral("a:\n  b: 1\n  c:\n    - x\n\n    - y\nd: 2\n"));
+    EXPECT_TRUE(isHeader(y, 0));
+    EXPECT_EQ(lastChild(y, 0), 5);
+    EXPECT_TRUE(isHeader(y, 2));
+    EXPECT_EQ(lastChild(y, 2), 5);
+    EXPECT_FALSE(isHeader(y, 6));
+
+    EditorController& t = open(QStringLiteral("a.toml"), QStringLiteral("top = 1\n[a]\nx = 1\n\n[b]\ny = [\n  1,\n  2,\n]\n"));
+    EXPECT_FALSE(isHeader(t, 0));
+    EXPECT_TRUE(isHeader(t, 1));
+    EXPECT_EQ(lastChild(t, 1), 3);
+    EXPECT_TRUE(isHeader(t, 4));
+    EXPECT_EQ(lastChild(t, 4), 8);
+    EXPECT_TRUE(isHeader(t, 5));
+    EXPECT_EQ(lastChild(t, 5), 7);
+
+    EditorController& m = open(QStringLiteral("a.md"),
+                               QStringLiteral("# A\ntext\n## A.1\n```\n# code\n```\n### A.1.1\nx\n## A.2\ny\n# B\nz\n"));
+    EXPECT_TRUE(isHeader(m, 0));
+    EXPECT_EQ(lastChild(m, 0), 9);
+    EXPECT_EQ(lastChild(m, 2), 7);
+    EXPECT_FALSE(isHeader(m, 4));  // # inside a fence
+    EXPECT_EQ(lastChild(m, 6), 7);
+    EXPECT_EQ(sci(m, B::SCI_GETFOLDPARENT, 7), 6);
+    EXPECT_EQ(lastChild(m, 8), 9);
+    EXPECT_TRUE(isHeader(m, 10));
+}
+
+TEST_F(EditorSyntax, ChevronFoldsAndTheTextStaysWhole)
+{
+    const QString text = QStringLiteral("{\n  \"a\": {\n    \"b\": 1,\n    \"c\": 2\n  },\n  \"d\": 3\n}\n");
+    EditorController& e = open(QStringLiteral("a.json"), text);
+    EXPECT_TRUE(e.ruler()->folding());
+    EXPECT_EQ(numbers(e), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    ASSERT_TRUE(clickChevron(e, 1));
+    EXPECT_FALSE(sci(e, B::SCI_GETLINEVISIBLE, 2));
+    EXPECT_FALSE(sci(e, B::SCI_GETLINEVISIBLE, 3));
+    EXPECT_TRUE(sci(e, B::SCI_GETLINEVISIBLE, 4));
+    // The ruler numbers only what is shown, and the folded head says so.
+    EXPECT_EQ(numbers(e), (QList<int>{1, 2, 5, 6, 7, 8}));
+    EXPECT_EQ(e.ruler()->visibleLabels()[1].fold, LineNumberRuler::Fold::folded);
+    // Folding hides lines only: the document and the saved file are whole.
+    EXPECT_EQ(e.doc()->text(), text);
+    const QString path = dir.filePath(QStringLiteral("saved.json"));
+    ASSERT_FALSE(e.doc()->write(path).has_value());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()), text);
+    // A second click unfolds.
+    ASSERT_TRUE(clickChevron(e, 1));
+    EXPECT_TRUE(sci(e, B::SCI_GETLINEVISIBLE, 2));
+    EXPECT_EQ(numbers(e).size(), 8);
+    // Plain text has no fold column.
+    EditorController& t = open(QStringLiteral("a.txt"), text);
+    EXPECT_FALSE(t.ruler()->folding());
+    EXPECT_EQ(t.ruler()->width(), LineNumberRuler::thickness);
+}
+
+TEST_F(EditorSyntax, HiddenLinesOpenWhenReached)
+{
+    const QString text = QStringLiteral("# A\none\ntwo\n# B\nthree\n");
+    EditorController& e = open(QStringLiteral("a.md"), text);
+    CodeTextView* v = e.textView();
+    ASSERT_TRUE(clickChevron(e, 0));
+    ASSERT_FALSE(sci(e, B::SCI_GETLINEVISIBLE, 2));
+    // Going to a hidden line (find, go to line) unfolds it.
+    v->setCursorPosition(v->lineStart(2));
+    EXPECT_TRUE(sci(e, B::SCI_GETLINEVISIBLE, 2));
+
+    ASSERT_TRUE(clickChevron(e, 0));
+    ASSERT_FALSE(sci(e, B::SCI_GETLINEVISIBLE, 1));
+    v->revealRange(v->lineStart(1), 3);
+    EXPECT_TRUE(sci(e, B::SCI_GETLINEVISIBLE, 1));
+
+    // A head that stops being one gives its lines back.
+    ASSERT_TRUE(clickChevron(e, 0));
+    ASSERT_FALSE(sci(e, B::SCI_GETLINEVISIBLE, 1));
+    v->setCursorPosition(0);
+    key(v, Qt::Key_Delete);
+    e.widget()->grab();
+    EXPECT_EQ(v->text(), text.mid(1));
+    EXPECT_TRUE(sci(e, B::SCI_GETLINEVISIBLE, 1));
+    EXPECT_TRUE(sci(e, B::SCI_GETLINEVISIBLE, 2));
+}
+
+TEST_F(EditorSyntax, FoldingAnUnstyledBlockStylesItsEnd)
+{
+    QString text = QStringLiteral("[\n");
+    for (int i = 0; i < 5000; ++i)
+        text += QStringLiteral("  {\"id\": %1},\n").arg(i);
+    text += QStringLiteral("  {}\n]\n");
+    EditorController& e = open(QStringLiteral("a.json"), text);
+    ASSERT_LT(sci(e, B::SCI_GETENDSTYLED), e.textView()->byteLength() / 10);
+    ASSERT_TRUE(clickChevron(e, 0));
+    EXPECT_EQ(lastChild(e, 0), 5001);
+    EXPECT_FALSE(sci(e, B::SCI_GETLINEVISIBLE, 5001));
+    EXPECT_TRUE(sci(e, B::SCI_GETLINEVISIBLE, 5002));
+    EXPECT_EQ(numbers(e).mid(0, 2), (QList<int>{1, 5003}));
+}

@@ -2,6 +2,7 @@
 
 #include "editor/CodeTextView.h"
 #include "editor/EditorScheme.h"
+#include "editor/LineNumberRuler.h"
 
 #include <algorithm>
 
@@ -46,6 +47,12 @@ void SyntaxStyler::setFormat(const QString& pluginId, const QString& fileName)
     separator_ = fixed.value_or(',');
     if (!view_->hasStyleBytes())
         return;
+    // Lines hidden in a fold open when an edit or the caret reaches them,
+    // and a fold whose head stops being one opens.
+    send(QsciScintillaBase::SCI_SETAUTOMATICFOLD,
+         QsciScintillaBase::SC_AUTOMATICFOLD_SHOW | QsciScintillaBase::SC_AUTOMATICFOLD_CHANGE);
+    send(QsciScintillaBase::SCI_FOLDDISPLAYTEXTSETSTYLE, QsciScintillaBase::SC_FOLDDISPLAYTEXT_BOXED);
+    view_->ruler()->setFolding(folds(l));
     if (folded) {
         // The old folds go: every line shown, every level flat.
         send(QsciScintillaBase::SCI_FOLDALL, QsciScintillaBase::SC_FOLDACTION_EXPAND);
@@ -107,6 +114,8 @@ void SyntaxStyler::applyColors(const EditorScheme& scheme, bool dark)
         send(QsciScintillaBase::SCI_STYLESETWEIGHT, s, bold ? 500 : 400);
         send(QsciScintillaBase::SCI_STYLESETITALIC, s, s == emphasis || s == quote);
     }
+    send(QsciScintillaBase::SCI_STYLESETFORE, QsciScintillaBase::STYLE_FOLDDISPLAYTEXT, bgr(scheme.tokens.dim.resolve(dark)));
+    send(QsciScintillaBase::SCI_STYLESETBACK, QsciScintillaBase::STYLE_FOLDDISPLAYTEXT, back);
     view_->viewport()->update();
 }
 
@@ -151,6 +160,7 @@ void SyntaxStyler::styleTo(qsizetype position)
     const bool folding = folds(language_);
     Options options;
     options.separator = separator_;
+    bool headsChanged = false;
     while (line <= lastLine) {
         const long endLine = std::clamp<long>(send(B::SCI_LINEFROMPOSITION, from + piece), line, lastLine);
         const qsizetype to = endLine + 1 >= lineCount ? length : send(B::SCI_POSITIONFROMLINE, endLine + 1);
@@ -169,14 +179,22 @@ void SyntaxStyler::styleTo(qsizetype position)
             const long l = line + long(k);
             if (send(B::SCI_GETLINESTATE, l) != lines_[k].state)
                 send(B::SCI_SETLINESTATE, l, lines_[k].state);
-            if (folding && send(B::SCI_GETFOLDLEVEL, l) != lines_[k].level)
-                send(B::SCI_SETFOLDLEVEL, l, lines_[k].level);
+            if (folding) {
+                const long was = send(B::SCI_GETFOLDLEVEL, l);
+                if (was != lines_[k].level) {
+                    send(B::SCI_SETFOLDLEVEL, l, lines_[k].level);
+                    headsChanged = headsChanged || ((was ^ lines_[k].level) & foldHeader);
+                }
+            }
         }
         if (!lines_.empty())
             state = lines_.back().state;
         line = endLine + 1;
         from = to;
     }
+    // Chevrons of new fold heads; the ruler may have painted before the text.
+    if (headsChanged)
+        view_->ruler()->update();
     // Large pieces may shrink again.
     if (styles_.capacity() > size_t(piece) * 2)
         std::vector<unsigned char>().swap(styles_);
