@@ -748,7 +748,7 @@ void CodeTextView::setStyleBytes(bool on)
 
 void CodeTextView::toggleFold(int line)
 {
-    static const char dots[] = "\u2026";
+    static const char dots[] = "\u22ef";
     SendScintilla(SCI_TOGGLEFOLDSHOWTEXT, uintptr_t(line), dots);
     ruler_->sync();
 }

@@ -126,7 +126,7 @@ public:
     bool hasStyleBytes() const { return styleBytes_; }
 
     // Folds or unfolds the fold the line heads; a folded line ends in a
-    // box of dots.
+    // row of dots.
     void toggleFold(int line);
 
     // Scrolls so that the range is visible without moving the selection.

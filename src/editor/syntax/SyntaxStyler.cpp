@@ -51,7 +51,7 @@ void SyntaxStyler::setFormat(const QString& pluginId, const QString& fileName)
     // and a fold whose head stops being one opens.
     send(QsciScintillaBase::SCI_SETAUTOMATICFOLD,
          QsciScintillaBase::SC_AUTOMATICFOLD_SHOW | QsciScintillaBase::SC_AUTOMATICFOLD_CHANGE);
-    send(QsciScintillaBase::SCI_FOLDDISPLAYTEXTSETSTYLE, QsciScintillaBase::SC_FOLDDISPLAYTEXT_BOXED);
+    send(QsciScintillaBase::SCI_FOLDDISPLAYTEXTSETSTYLE, QsciScintillaBase::SC_FOLDDISPLAYTEXT_STANDARD);
     view_->ruler()->setFolding(folds(l));
     if (folded) {
         // The old folds go: every line shown, every level flat.
