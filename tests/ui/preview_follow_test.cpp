@@ -72,10 +72,11 @@ TEST(PreviewFollow, TheApplicationScriptScrollsAndReportsClicksWhileTheDocumentR
     QString html = QStringLiteral("<img src=\"nothing-here.png\" onerror=\"document.title='pwned'\"><script>document.title='pwned'</script>");
     for (int k = 0; k < 60; ++k)
         html += QStringLiteral("<p data-line=\"%1\" onclick=\"document.title='pwned'\">Paragraph %2</p>").arg(k * 2).arg(k);
+    html += QStringLiteral("<p data-line=\"130\"><a href=\"other.md\">a link to another file</a></p>");
     DocPtr doc = makeDoc(QUuid::createUuid(), QStringLiteral("f.txt"), QString(), std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
     doc->setPreview(PreviewState::html(html));
     view.setDoc(doc);
-    ASSERT_TRUE(waitFor(view, QStringLiteral("document.querySelectorAll('[data-line]').length===60")));
+    ASSERT_TRUE(waitFor(view, QStringLiteral("document.querySelectorAll('[data-line]').length===61")));
 
     // Scrolled so the block of line 60 is at the top, then half way to the next block.
     view.followLine(60);
@@ -108,6 +109,24 @@ TEST(PreviewFollow, TheApplicationScriptScrollsAndReportsClicksWhileTheDocumentR
     clickBlock(view, 44);
     ASSERT_TRUE(clicked.wait(3000) || !clicked.isEmpty());
     EXPECT_EQ(clicked.first().first().toInt(), 44);
+    // A link keeps behaving as a link: no caret move, and a local target is not opened.
+    clicked.clear();
+    view.followLine(130);
+    // The last block cannot reach the top: the page ends first, with the link in view.
+    ASSERT_TRUE(waitFor(view, QStringLiteral("(function(){var b=document.querySelector('a').getBoundingClientRect();return b.top>=0&&b.bottom<=innerHeight;})()")));
+    const QVariantList a = evaluate(view, QStringLiteral("(function(){var b=document.querySelector('a').getBoundingClientRect();return [b.left+4,b.top+b.height/2];})()")).toList();
+    ASSERT_EQ(a.size(), 2);
+    QTest::mouseClick(view.focusProxy() ? view.focusProxy() : &view, Qt::LeftButton, {}, QPoint(int(a[0].toDouble()), int(a[1].toDouble())));
+    QTest::qWait(500);
+    EXPECT_TRUE(clicked.isEmpty());
+    EXPECT_EQ(evaluate(view, QStringLiteral("document.querySelectorAll('[data-line]').length")).toInt(), 62);
+    EXPECT_EQ(view.url(), view.baseUrl());
+    // Were the page taken elsewhere all the same, the shell and the content come back.
+    evaluate(view, QStringLiteral("location.href='about:blank#elsewhere';1"));
+    for (int i = 0; i < 100 && (view.url() != view.baseUrl() || !view.isReady()); ++i)
+        QTest::qWait(50);
+    ASSERT_EQ(view.url(), view.baseUrl()) << view.url().toString().toStdString();
+    ASSERT_TRUE(waitFor(view, QStringLiteral("document.querySelectorAll('[data-line]').length===62")));
 
     // Script in the document's own world does not run at all.
     evaluate(view, QStringLiteral("document.title='main world';1"), QWebEngineScript::MainWorld);

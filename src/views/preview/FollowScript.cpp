@@ -8,7 +8,8 @@ namespace {
 
 // Blocks are found by their data-line; between two blocks the position is
 // interpolated by line, inside the last block by its height. Clicks on links
-// and text selections are left to the page.
+// and text selections are left to the page, except that a link to anything
+// but the web or mail does nothing (the page would leave the shell).
 const char followJS[] = R"JS(
 (function(){
   var blocks=null, bridge=null;
@@ -45,7 +46,13 @@ const char followJS[] = R"JS(
   };
   document.addEventListener('click',function(e){
     if(e.button!==0||!bridge||!e.target||!e.target.closest)return;
-    if(e.target.closest('a'))return;
+    var a=e.target.closest('a');
+    if(a){
+      // Web and mail links open outside; any other would take the page away from the shell.
+      var h=typeof a.href==='string'?a.href:(a.href&&a.href.animVal)||'';
+      if(!/^(https?|mailto):/i.test(h))e.preventDefault();
+      return;
+    }
     var s=window.getSelection();
     if(s&&!s.isCollapsed)return;
     var b=e.target.closest('#c [data-line]');

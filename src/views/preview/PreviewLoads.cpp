@@ -1,5 +1,6 @@
 #include "views/preview/PreviewLoads.h"
 
+#include <QFileInfo>
 #include <QUrl>
 
 bool PreviewLoads::allowed(const QUrl& url, QWebEngineUrlRequestInfo::ResourceType type)
@@ -15,9 +16,16 @@ bool PreviewLoads::allowed(const QUrl& url, QWebEngineUrlRequestInfo::ResourceTy
     return false;
 }
 
+bool PreviewLoads::readableLocalImage(const QString& path)
+{
+    const QFileInfo file(path);
+    return file.isFile() && file.size() <= maxLocalImageBytes;
+}
+
 void PreviewLoads::interceptRequest(QWebEngineUrlRequestInfo& info)
 {
-    if (allowed(info.requestUrl(), info.resourceType()))
+    const QUrl& url = info.requestUrl();
+    if (allowed(url, info.resourceType()) && (!url.isLocalFile() || readableLocalImage(url.toLocalFile())))
         return;
     info.block(true);
     emit refused(info.requestUrl(), int(info.resourceType()));

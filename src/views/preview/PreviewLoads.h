@@ -11,6 +11,10 @@ public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
     static bool allowed(const QUrl& url, QWebEngineUrlRequestInfo::ResourceType type);
+    // A local picture is read only from a regular file of sane size: a device,
+    // a pipe or a huge file would keep the page reading and decoding forever.
+    static bool readableLocalImage(const QString& path);
+    static constexpr qint64 maxLocalImageBytes = qint64(128) << 20;
 
 signals:
     // A load was stopped (as the page's console would say).

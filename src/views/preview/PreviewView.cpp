@@ -78,6 +78,11 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
         push();
         sendFollow();
     });
+    // Should anything still take the page elsewhere, the shell comes back with the content.
+    connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
+        if (url != base_ && !url.isEmpty())
+            loadShell();
+    });
     connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this, &PreviewView::applyAppearance);
     base_ = baseFor(nullptr);
     loadShell();
