@@ -146,14 +146,16 @@ TEST(PreviewLoads, ABarePageGetsItsImageAndNothingElseFromDisk)
 
 TEST_F(WindowFixture, RelativeImagesLoadFromTheDocumentsFolderAndNothingElseLocalDoes)
 {
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("img")));
+    // A folder name with CJK characters and a space, as users' folders have.
+    const QString sub = QStringLiteral("图 片");
+    ASSERT_TRUE(QDir(dir.path()).mkpath(sub));
     savePicture(dir.filePath(QStringLiteral("pic.png")), 40, 30);
-    savePicture(dir.filePath(QStringLiteral("img/wide.png")), 2400, 1800);
+    savePicture(dir.filePath(sub + QStringLiteral("/wide.png")), 2400, 1800);
     write(QStringLiteral("local.css"), "#c{color:rgb(1,2,3)}");
     write(QStringLiteral("frame.html"), "<p>frame</p>");
     write(QStringLiteral("s.js"), "document.title='ran'");
     const QString md = write(QStringLiteral("notes.md"),
-                             "# Pictures\n\n![next to it](pic.png)\n\n![in a folder](img/wide.png)\n\n"
+                             "# Pictures\n\n![next to it](pic.png)\n\n![in a folder](图%20片/wide.png)\n\n"
                              "<img id=\"raw\" src=\"./pic.png\">\n\n![gone](missing.png)\n");
     window->openFiles({md});
     DocPtr doc = model->active();
@@ -187,12 +189,12 @@ TEST_F(WindowFixture, RelativeImagesLoadFromTheDocumentsFolderAndNothingElseLoca
     EXPECT_NE(evaluate(*preview, QStringLiteral("document.title")).toString(), QStringLiteral("ran"));
 
     // A document in another folder moves the base; going back brings the first folder's pictures again.
-    const QString other = write(QStringLiteral("img/other.md"), "![here](wide.png)\n");
+    const QString other = write(sub + QStringLiteral("/other.md"), "![here](wide.png)\n");
     window->openFiles({other});
     DocPtr second = model->active();
     ASSERT_TRUE(second && second != doc);
     second->setMode(ViewMode::preview);
-    EXPECT_EQ(preview->baseUrl(), QUrl::fromLocalFile(dir.filePath(QStringLiteral("img")) + QLatin1Char('/')));
+    EXPECT_EQ(preview->baseUrl(), QUrl::fromLocalFile(dir.filePath(sub) + QLatin1Char('/')));
     ASSERT_TRUE(waitFor(*preview, QStringLiteral("document.images.length===1&&document.images[0].naturalWidth===2400")))
         << evaluate(*preview, QStringLiteral("document.body.innerHTML")).toString().toStdString();
     model->activate(doc);

@@ -79,8 +79,9 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
         sendFollow();
     });
     // Should anything still take the page elsewhere, the shell comes back with the content.
+    // Only once the shell has loaded, so a spelling of the base the engine reports differently can never loop.
     connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
-        if (url != base_ && !url.isEmpty())
+        if (loaded_ && !url.isEmpty() && url.toString(QUrl::FullyEncoded) != base_.toString(QUrl::FullyEncoded))
             loadShell();
     });
     connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this, &PreviewView::applyAppearance);
