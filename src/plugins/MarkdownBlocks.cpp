@@ -29,6 +29,8 @@ constexpr quint16 saturated = 0xFFFF;
 
 // Where each source line starts, while blocks are tagged with their source line.
 thread_local const std::vector<const QChar*>* lineStarts = nullptr;
+// The line last found: blocks mostly come in source order, so the next is usually at or just after it.
+thread_local std::size_t lineHint = 0;
 
 // ` data-line="N"`: the 0-based source line a nested or top-level line view starts on.
 void appendSourceLine(QString& out, const Line& l)
@@ -36,11 +38,24 @@ void appendSourceLine(QString& out, const Line& l)
     if (!lineStarts || !l.data || lineStarts->empty())
         return;
     const auto& starts = *lineStarts;
-    const auto it = std::upper_bound(starts.begin(), starts.end(), l.data, std::less<const QChar*>());
-    if (it == starts.begin())
-        return;
+    const std::less<const QChar*> before;
+    const auto holds = [&](std::size_t k) { return !before(l.data, starts[k]) && (k + 1 == starts.size() || before(l.data, starts[k + 1])); };
+    std::size_t k = lineHint < starts.size() ? lineHint : 0;
+    if (!holds(k) && !(k + 1 < starts.size() && holds(++k))) {
+        const auto it = std::upper_bound(starts.begin(), starts.end(), l.data, before);
+        if (it == starts.begin())
+            return;
+        k = std::size_t(it - starts.begin()) - 1;
+    }
+    lineHint = k;
+    char digits[24];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    do
+        *--at = char('0' + k % 10);
+    while (k /= 10);
     out += QLatin1String(" data-line=\"");
-    out += QString::number(qsizetype(it - starts.begin()) - 1);
+    out += QLatin1String(at, end - at);
     out += u'"';
 }
 
@@ -665,7 +680,11 @@ QString html(const QString& text, bool sourceLines)
     }
     // Cleared on every way out, an analysis budget running out included.
     struct Scope {
-        explicit Scope(const std::vector<const QChar*>* s) { lineStarts = s; }
+        explicit Scope(const std::vector<const QChar*>* s)
+        {
+            lineStarts = s;
+            lineHint = 0;
+        }
         ~Scope() { lineStarts = nullptr; }
     } scope(sourceLines ? &starts : nullptr);
     QString out;
