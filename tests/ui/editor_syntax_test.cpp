@@ -323,6 +323,14 @@ TEST_F(EditorSyntax, HiddenLinesOpenWhenReached)
     v->revealRange(v->lineStart(1), 3);
     EXPECT_TRUE(sci(e, B::SCI_GETLINEVISIBLE, 1));
 
+    // Replacing text inside a fold (find and replace, undo) shows it.
+    ASSERT_TRUE(clickChevron(e, 0));
+    ASSERT_FALSE(sci(e, B::SCI_GETLINEVISIBLE, 2));
+    v->replaceRange(v->lineStart(2), 3, QStringLiteral("TWO"));
+    EXPECT_TRUE(sci(e, B::SCI_GETLINEVISIBLE, 2));
+    v->undo();
+    EXPECT_EQ(v->text(), text);
+
     // A head that stops being one gives its lines back.
     ASSERT_TRUE(clickChevron(e, 0));
     ASSERT_FALSE(sci(e, B::SCI_GETLINEVISIBLE, 1));
