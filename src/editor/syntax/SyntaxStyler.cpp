@@ -160,7 +160,6 @@ void SyntaxStyler::styleTo(qsizetype position)
     const bool folding = folds(language_);
     Options options;
     options.separator = separator_;
-    bool headsChanged = false;
     while (line <= lastLine) {
         const long endLine = std::clamp<long>(send(B::SCI_LINEFROMPOSITION, from + piece), line, lastLine);
         const qsizetype to = endLine + 1 >= lineCount ? length : send(B::SCI_POSITIONFROMLINE, endLine + 1);
@@ -175,17 +174,12 @@ void SyntaxStyler::styleTo(qsizetype position)
         lex_({text, to - from, available - from}, state, options, styles_.data(), lines_);
         send(B::SCI_STARTSTYLING, from, 0);
         view_->SendScintilla(B::SCI_SETSTYLINGEX, to - from, reinterpret_cast<const char*>(styles_.data()));
+        // Scintilla compares both values itself and reports only changes.
         for (size_t k = 0; k < lines_.size(); ++k) {
             const long l = line + long(k);
-            if (send(B::SCI_GETLINESTATE, l) != lines_[k].state)
-                send(B::SCI_SETLINESTATE, l, lines_[k].state);
-            if (folding) {
-                const long was = send(B::SCI_GETFOLDLEVEL, l);
-                if (was != lines_[k].level) {
-                    send(B::SCI_SETFOLDLEVEL, l, lines_[k].level);
-                    headsChanged = headsChanged || ((was ^ lines_[k].level) & foldHeader);
-                }
-            }
+            send(B::SCI_SETLINESTATE, l, lines_[k].state);
+            if (folding)
+                send(B::SCI_SETFOLDLEVEL, l, lines_[k].level);
         }
         if (!lines_.empty())
             state = lines_.back().state;
@@ -193,7 +187,7 @@ void SyntaxStyler::styleTo(qsizetype position)
         from = to;
     }
     // Chevrons of new fold heads; the ruler may have painted before the text.
-    if (headsChanged)
+    if (folding)
         view_->ruler()->update();
     // Large pieces may shrink again.
     if (styles_.capacity() > size_t(piece) * 2)
