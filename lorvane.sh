@@ -14,7 +14,6 @@ BUILD_DIR=${LORVANE_BUILD_DIR:-$ROOT/build}
 PACKAGES=(
   g++ cmake ninja-build ccache pkg-config ca-certificates
   qt6-base-dev libgl-dev libicu-dev libgtest-dev
-  libqscintilla2-qt6-dev   # the editor engine
   woff2 fonts-noto-cjk   # editor fonts, converted from the npm packages
   qt6-webengine-dev qt6-svg-dev   # window: preview and icons
   qt6-translations-l10n   # Qt's own dialogs in Chinese

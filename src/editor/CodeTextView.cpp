@@ -305,7 +305,11 @@ void CodeTextView::setPlainText(const QString& text)
     paintedCount_ = 0;
     matchesStale_ = true;
     updateEventMask();
-    send(SCI_GOTOPOS, 0);
+    // At the start without scrolling the caret into view, which would lay
+    // out the first line before the view has its font.
+    send(SCI_SETEMPTYSELECTION, 0);
+    send(SCI_SETFIRSTVISIBLELINE, 0);
+    send(SCI_SETXOFFSET, 0);
     ruler_->sync();
     checkSelection();
 }
