@@ -175,6 +175,8 @@ private:
     };
     void updateEventMask();
     void ensureIndex() const;
+    // UTF-16 code units between two byte offsets.
+    qsizetype unitsBetween(qsizetype from, qsizetype to) const;
     void releaseIndex();
     void paintMatches();
     void paintErrorLines();
@@ -194,6 +196,7 @@ private:
     mutable qsizetype utf16Length_ = 0;
     long seenCaret_ = -1, seenAnchor_ = -1;
     Highlights highlights_;
+    QColor errorLineColor_;
     // Byte range of the lines the indicators were last laid over.
     qsizetype shownFrom_ = -1, shownTo_ = -1;
     bool matchesStale_ = true;

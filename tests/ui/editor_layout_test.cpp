@@ -85,3 +85,94 @@ TEST_F(Layout, AVeryLongLineReachesItsEnd)
     const double units = double(text.size()) / unit.size();
     EXPECT_NEAR(double(end - origin), unitWidth * units, units * 0.05 + 2);
 }
+
+namespace {
+// x of a few byte offsets on line 0, relative to the line start.
+std::vector<long> xsAt(CodeTextView* v, const std::vector<long>& bytes)
+{
+    const long origin = v->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, 0L);
+    std::vector<long> xs;
+    for (long b : bytes)
+        xs.push_back(v->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, b) - origin);
+    return xs;
+}
+}
+
+// Edits in a long line re-measure only around themselves; what they keep
+// before and after must land where a fresh layout of the same text puts it:
+// typing, deleting and pasting in the middle and at both ends, with wide and
+// astral characters, and with a tab after the edit (whose width depends on
+// where it starts).
+TEST_F(Layout, EditsInALongLineLayOutAsAFreshView)
+{
+    AppFonts::registerFonts();
+    QString text;
+    for (int i = 0; text.size() < 60000; ++i)
+        text += i % 7 == 3 ? QStringLiteral("春😀\"k\":%1,").arg(i) : QStringLiteral("{\"id\":%1},").arg(i);
+    text.insert(45000, QLatin1Char('\t'));
+    DocPtr d = newDoc(text);
+    EditorController& e = editorFor(d);
+    e.widget()->resize(900, 300);
+    e.widget()->show();
+    CodeTextView* v = e.textView();
+    const auto layOut = [&] {
+        v->grab();
+        QApplication::processEvents();
+    };
+    layOut();
+    struct Edit {
+        int at, remove;
+        QString insert;
+    };
+    const Edit edits[] = {{30000, 0, QStringLiteral("x")},   {30001, 0, QStringLiteral("中文")},
+                          {10, 3, QString()},                {int(v->length()), 0, QStringLiteral("尾")},
+                          {50000, 0, QStringLiteral("ab")},  {20000, 200, QStringLiteral("😀")},
+                          {0, 0, QStringLiteral("\t")},      {44990, 20, QString()}};
+    for (const Edit& ed : edits) {
+        v->setCursorPosition(ed.at);
+        v->replaceRange(ed.at, ed.remove, ed.insert);
+        layOut();
+        const long n = long(v->byteLength());
+        const std::vector<long> probes = {1, n / 5, n / 3, n / 2, 2 * n / 3, n - 7, n};
+        // The same text in a view that never saw it before.
+        DocPtr fresh = newDoc(v->text(), false);
+        EditorController& f = editorFor(fresh);
+        f.widget()->resize(900, 300);
+        f.widget()->show();
+        f.textView()->grab();
+        const auto kept = xsAt(v, probes), expected = xsAt(f.textView(), probes);
+        for (size_t i = 0; i < probes.size(); ++i)
+            EXPECT_NEAR(kept[i], expected[i], 1) << "after editing at " << ed.at << ", byte " << probes[i];
+        f.widget()->hide();
+    }
+}
+
+// The caret's column in a line longer than Scintilla's own stepping is
+// made for: counted over the bytes on both sides of the buffer's gap.
+TEST_F(Layout, CaretColumnsInALongLineCountUtf16Units)
+{
+    QString text;
+    for (int i = 0; text.size() < 50000; ++i)
+        text += i % 5 == 0 ? QStringLiteral("😀中") : QStringLiteral("ab%1,").arg(i);
+    DocPtr d = newDoc(text + QStringLiteral("\nzweite"));
+    EditorController& e = editorFor(d);
+    CodeTextView* v = e.textView();
+    // Typing moves the buffer's gap into the middle of the line.
+    v->setCursorPosition(20001);
+    key(v, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q"));
+    text.insert(20001, QLatin1Char('q'));
+    ASSERT_EQ(v->textIn(0, text.size()), text);
+    for (int pos : {0, 5, 4096, 20001, 20002, 33333, int(text.size())}) {
+        if (pos < text.size() && text.at(pos).isLowSurrogate())
+            ++pos;
+        v->setCursorPosition(pos);
+        EXPECT_EQ(v->caretPlace().line, 1);
+        EXPECT_EQ(v->caretPlace().column, pos + 1) << pos;
+        EXPECT_EQ(v->cursorPosition(), pos);
+    }
+    v->setSelection(100, 40100);
+    EXPECT_EQ(v->caretPlace().selected, 40000);
+    v->setCursorPosition(text.size() + 4);
+    EXPECT_EQ(v->caretPlace().line, 2);
+    EXPECT_EQ(v->caretPlace().column, 4);
+}
