@@ -127,6 +127,7 @@ void SyntaxStyler::styleTo(qsizetype position)
     const qsizetype length = send(B::SCI_GETLENGTH);
     position = std::min(position, length);
     qsizetype from = send(B::SCI_GETENDSTYLED);
+    const qsizetype endStyled = from;
     if (!lex_) {
         if (position > from) {
             send(B::SCI_STARTSTYLING, from, 0);
@@ -172,8 +173,21 @@ void SyntaxStyler::styleTo(qsizetype position)
         styles_.resize(size_t(to - from));
         lines_.clear();
         lex_({text, to - from, available - from}, state, options, styles_.data(), lines_);
-        send(B::SCI_STARTSTYLING, from, 0);
-        view_->SendScintilla(B::SCI_SETSTYLINGEX, to - from, reinterpret_cast<const char*>(styles_.data()));
+        // Styles before the first edit since the last pass are still in the
+        // buffer; of those, only what the lexer now sees differently is
+        // written again (Scintilla sets styles a byte at a time, and a
+        // minified file is one line of megabytes).
+        qsizetype write = from;
+        if (from == lastFrom_) {
+            const qsizetype known = std::clamp<qsizetype>(endStyled - from, 0,
+                                                          qsizetype(std::min(lastStyles_.size(), styles_.size())));
+            write = from + (std::mismatch(styles_.begin(), styles_.begin() + known, lastStyles_.begin()).first
+                            - styles_.begin());
+        }
+        send(B::SCI_STARTSTYLING, write, 0);
+        view_->SendScintilla(B::SCI_SETSTYLINGEX, to - write, reinterpret_cast<const char*>(styles_.data() + (write - from)));
+        lastFrom_ = from;
+        lastStyles_.swap(styles_);
         // Scintilla compares both values itself and reports only changes.
         for (size_t k = 0; k < lines_.size(); ++k) {
             const long l = line + long(k);
@@ -189,7 +203,11 @@ void SyntaxStyler::styleTo(qsizetype position)
     // Chevrons of new fold heads; the ruler may have painted before the text.
     if (folding)
         view_->ruler()->update();
-    // Large pieces may shrink again.
-    if (styles_.capacity() > size_t(piece) * 2)
+    // Large pieces may shrink again; a long line that is being edited keeps
+    // its room.
+    if (lastStyles_.capacity() > size_t(piece) * 8) {
         std::vector<unsigned char>().swap(styles_);
+        std::vector<unsigned char>().swap(lastStyles_);
+        lastFrom_ = -1;
+    }
 }

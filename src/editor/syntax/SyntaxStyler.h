@@ -47,5 +47,8 @@ private:
     std::optional<char> fixedSeparator_;
     char separator_ = ',';
     std::vector<unsigned char> styles_;
+    // The last piece lexed: where it started and the styles it got.
+    qsizetype lastFrom_ = -1;
+    std::vector<unsigned char> lastStyles_;
     std::vector<Syntax::LineInfo> lines_;
 };

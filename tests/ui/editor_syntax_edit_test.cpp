@@ -1,0 +1,64 @@
+// Colours after edits: the styler writes only what changed, and what it
+// skips must be what a fresh view would show.
+#include "EditorFixture.h"
+
+using B = QsciScintillaBase;
+
+namespace {
+struct SyntaxEdits : EditorFixture {
+    EditorController& open(const QString& text)
+    {
+        DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("one-line.json"), text, std::nullopt, TextEncoding(),
+                           LineEnding(), {});
+        model->appendDoc(d);
+        EditorController& e = editorFor(d);
+        e.widget()->resize(900, 300);
+        e.widget()->show();
+        e.textView()->grab();
+        return e;
+    }
+    // Every style byte of the buffer, styled up to its end.
+    static QByteArray styles(CodeTextView* v)
+    {
+        const long n = long(v->byteLength());
+        v->SendScintilla(B::SCI_COLOURISE, 0UL, n);
+        QByteArray out(n, '\0');
+        for (long i = 0; i < n; ++i)
+            out[i] = char(v->SendScintilla(B::SCI_GETSTYLEAT, static_cast<unsigned long>(i)));
+        return out;
+    }
+};
+}
+
+TEST_F(SyntaxEdits, ALongLineKeepsTheColoursAFreshViewGives)
+{
+    QString text = QStringLiteral("[");
+    for (int i = 0; text.size() < 30000; ++i)
+        text += QStringLiteral("{\"id\":%1,\"名称\":\"条目\",\"ok\":true},").arg(i);
+    text += QStringLiteral("\"tail\"]");
+    EditorController& e = open(text);
+    CodeTextView* v = e.textView();
+    struct Edit {
+        int at, remove;
+        QString insert;
+    };
+    const int tail = int(v->length()) - 1;
+    // Typing at the end, a colon that turns the string before it into a
+    // key, a quote that opens a string over the rest of the line, and its
+    // removal again.
+    const Edit edits[] = {{tail, 0, QStringLiteral(",1")}, {tail + 2, 0, QStringLiteral(":")},
+                          {15000, 0, QStringLiteral("\"")}, {15000, 1, QString()},
+                          {5, 4, QStringLiteral("null")}};
+    for (const Edit& ed : edits) {
+        v->replaceRange(ed.at, ed.remove, ed.insert);
+        v->grab();
+        const QByteArray kept = styles(v);
+        EditorController& fresh = open(v->text());
+        const QByteArray expected = styles(fresh.textView());
+        ASSERT_EQ(kept.size(), expected.size());
+        const auto diff = std::mismatch(kept.begin(), kept.end(), expected.begin());
+        EXPECT_TRUE(diff.first == kept.end())
+            << "after editing at " << ed.at << ", first differing byte " << (diff.first - kept.begin());
+        fresh.widget()->hide();
+    }
+}
