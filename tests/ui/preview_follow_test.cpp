@@ -1,6 +1,7 @@
 // The preview following the editor: the application's own script scrolls the
 // page to source lines and reports clicked blocks, while the document's
 // content still runs nothing.
+#include "PageScript.h"
 #include "WindowFixture.h"
 #include "core/Doc.h"
 #include "editor/CodeTextView.h"
@@ -15,30 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QVariant evaluate(PreviewView& view, const QString& js, quint32 world = QWebEngineScript::ApplicationWorld)
-{
-    QVariant out;
-    bool done = false;
-    view.page()->runJavaScript(js, world, [&](const QVariant& v) {
-        out = v;
-        done = true;
-    });
-    for (int i = 0; i < 500 && !done; ++i)
-        QTest::qWait(10);
-    return out;
-}
-
-// Waits up to five seconds for the script to give true.
-bool waitFor(PreviewView& view, const QString& js)
-{
-    for (int i = 0; i < 100; ++i) {
-        if (evaluate(view, js).toBool())
-            return true;
-        QTest::qWait(50);
-    }
-    return false;
-}
 
 QString topOf(int line)
 {
@@ -76,33 +53,33 @@ TEST(PreviewFollow, TheApplicationScriptScrollsAndReportsClicksWhileTheDocumentR
     DocPtr doc = makeDoc(QUuid::createUuid(), QStringLiteral("f.txt"), QString(), std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
     doc->setPreview(PreviewState::html(html));
     view.setDoc(doc);
-    ASSERT_TRUE(waitFor(view, QStringLiteral("document.querySelectorAll('[data-line]').length===61")));
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("document.querySelectorAll('[data-line]').length===61")));
 
     // Scrolled so the block of line 60 is at the top, then half way to the next block.
     view.followLine(60);
-    ASSERT_TRUE(waitFor(view, QStringLiteral("Math.abs(") + topOf(60) + QStringLiteral(")<=1"))) << evaluate(view, topOf(60)).toDouble();
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("Math.abs(") + topOf(60) + QStringLiteral(")<=1"))) << evaluate(view, topOf(60)).toDouble();
     const double at60 = evaluate(view, QStringLiteral("window.scrollY")).toDouble();
     EXPECT_GT(at60, 200);
     view.followLine(61);
-    ASSERT_TRUE(waitFor(view, QStringLiteral("window.scrollY>%1").arg(at60)));
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("window.scrollY>%1").arg(at60)));
     EXPECT_LT(evaluate(view, topOf(60)).toDouble(), -1);
     EXPECT_GT(evaluate(view, topOf(62)).toDouble(), 1);
     // Before the first block and past the last one.
     view.followLine(0);
-    ASSERT_TRUE(waitFor(view, QStringLiteral("window.scrollY===0")));
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("window.scrollY===0")));
     view.followLine(500);
-    ASSERT_TRUE(waitFor(view, QStringLiteral("window.scrollY>") + QString::number(at60)));
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("window.scrollY>") + QString::number(at60)));
 
     // Many lines in a burst: the last one wins.
     for (int k = 0; k <= 40; ++k)
         view.followLine(k);
-    ASSERT_TRUE(waitFor(view, QStringLiteral("Math.abs(") + topOf(40) + QStringLiteral(")<=1")));
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("Math.abs(") + topOf(40) + QStringLiteral(")<=1")));
 
     // New content keeps the followed line in view.
     QString longer = QStringLiteral("<h1 data-line=\"0\">Top</h1>") + html;
     doc->setPreview(PreviewState::html(longer));
-    ASSERT_TRUE(waitFor(view, QStringLiteral("document.querySelector('h1')!==null")));
-    ASSERT_TRUE(waitFor(view, QStringLiteral("Math.abs(") + topOf(40) + QStringLiteral(")<=1")));
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("document.querySelector('h1')!==null")));
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("Math.abs(") + topOf(40) + QStringLiteral(")<=1")));
 
     // A click on a block reports its line; the block's own handler never runs.
     QSignalSpy clicked(&view, &PreviewView::lineClicked);
@@ -113,7 +90,7 @@ TEST(PreviewFollow, TheApplicationScriptScrollsAndReportsClicksWhileTheDocumentR
     clicked.clear();
     view.followLine(130);
     // The last block cannot reach the top: the page ends first, with the link in view.
-    ASSERT_TRUE(waitFor(view, QStringLiteral("(function(){var b=document.querySelector('a').getBoundingClientRect();return b.top>=0&&b.bottom<=innerHeight;})()")));
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("(function(){var b=document.querySelector('a').getBoundingClientRect();return b.top>=0&&b.bottom<=innerHeight;})()")));
     const QVariantList a = evaluate(view, QStringLiteral("(function(){var b=document.querySelector('a').getBoundingClientRect();return [b.left+4,b.top+b.height/2];})()")).toList();
     ASSERT_EQ(a.size(), 2);
     QTest::mouseClick(view.focusProxy() ? view.focusProxy() : &view, Qt::LeftButton, {}, QPoint(int(a[0].toDouble()), int(a[1].toDouble())));
@@ -126,7 +103,7 @@ TEST(PreviewFollow, TheApplicationScriptScrollsAndReportsClicksWhileTheDocumentR
     for (int i = 0; i < 100 && (view.url() != view.baseUrl() || !view.isReady()); ++i)
         QTest::qWait(50);
     ASSERT_EQ(view.url(), view.baseUrl()) << view.url().toString().toStdString();
-    ASSERT_TRUE(waitFor(view, QStringLiteral("document.querySelectorAll('[data-line]').length===62")));
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("document.querySelectorAll('[data-line]').length===62")));
 
     // Script in the document's own world does not run at all.
     evaluate(view, QStringLiteral("document.title='main world';1"), QWebEngineScript::MainWorld);
@@ -156,7 +133,7 @@ TEST_F(WindowFixture, TheSplitPreviewFollowsTheEditorAndClicksMoveTheCaret)
     PreviewView* preview = area->preview();
     ASSERT_TRUE(preview);
     QTRY_VERIFY_WITH_TIMEOUT(preview->isReady(), 20000);
-    ASSERT_TRUE(waitFor(*preview, QStringLiteral("document.querySelectorAll('#c h2').length===40")));
+    ASSERT_TRUE(waitForScript(*preview, QStringLiteral("document.querySelectorAll('#c h2').length===40")));
     EditorController* c = editors->existing(doc->id);
     ASSERT_TRUE(c);
     CodeTextView* editor = c->textView();
@@ -164,19 +141,19 @@ TEST_F(WindowFixture, TheSplitPreviewFollowsTheEditorAndClicksMoveTheCaret)
     // Scrolling the editor down brings the section at its top line to the preview's top.
     editor->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 160);
     EXPECT_DOUBLE_EQ(EditorArea::topSourceLine(*editor), 160.0);
-    ASSERT_TRUE(waitFor(*preview, QString::fromLatin1(blockAtTop) + QStringLiteral("===160")))
+    ASSERT_TRUE(waitForScript(*preview, QString::fromLatin1(blockAtTop) + QStringLiteral("===160")))
         << evaluate(*preview, QString::fromLatin1(blockAtTop)).toInt();
     // Half way through section 30's first paragraph pair: between its blocks.
     editor->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 241);
-    ASSERT_TRUE(waitFor(*preview, QStringLiteral("Math.abs(") + topOf(240) + QStringLiteral(")>1&&") + topOf(240) + QStringLiteral("<0&&")
+    ASSERT_TRUE(waitForScript(*preview, QStringLiteral("Math.abs(") + topOf(240) + QStringLiteral(")>1&&") + topOf(240) + QStringLiteral("<0&&")
                                       + topOf(242) + QStringLiteral(">0")));
     // And back up.
     editor->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 0);
-    ASSERT_TRUE(waitFor(*preview, QStringLiteral("window.scrollY===0")));
+    ASSERT_TRUE(waitForScript(*preview, QStringLiteral("window.scrollY===0")));
     // A caret moved far below scrolls the editor, and so the preview.
     editor->setCursorPosition(editor->lineStart(300));
     editor->SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);
-    ASSERT_TRUE(waitFor(*preview, QString::fromLatin1(blockAtTop) + QStringLiteral(">200")));
+    ASSERT_TRUE(waitForScript(*preview, QString::fromLatin1(blockAtTop) + QStringLiteral(">200")));
 
     // A click on a heading in the preview puts the caret on its line, with the keyboard.
     preview->setFocus();

@@ -1,5 +1,6 @@
 // Local images in the preview: relative paths resolve against the document's
 // folder, and of everything local only images load.
+#include "PageScript.h"
 #include "WindowFixture.h"
 #include "core/Doc.h"
 #include "views/pane/DocPane.h"
@@ -21,29 +22,6 @@
 namespace {
 
 using Info = QWebEngineUrlRequestInfo;
-
-QVariant evaluate(PreviewView& view, const QString& js)
-{
-    QVariant out;
-    bool done = false;
-    view.page()->runJavaScript(js, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-        out = v;
-        done = true;
-    });
-    for (int i = 0; i < 500 && !done; ++i)
-        QTest::qWait(10);
-    return out;
-}
-
-bool waitFor(PreviewView& view, const QString& js)
-{
-    for (int i = 0; i < 100; ++i) {
-        if (evaluate(view, js).toBool())
-            return true;
-        QTest::qWait(50);
-    }
-    return false;
-}
 
 void savePicture(const QString& path, int w, int h)
 {
@@ -165,10 +143,10 @@ TEST_F(WindowFixture, RelativeImagesLoadFromTheDocumentsFolderAndNothingElseLoca
     ASSERT_TRUE(preview);
     EXPECT_EQ(preview->baseUrl(), QUrl::fromLocalFile(dir.path() + QLatin1Char('/')));
     QTRY_VERIFY_WITH_TIMEOUT(preview->isReady(), 20000);
-    ASSERT_TRUE(waitFor(*preview, QStringLiteral("document.images.length===4")));
+    ASSERT_TRUE(waitForScript(*preview, QStringLiteral("document.images.length===4")));
 
     // Both spellings of a relative path, and a big picture scaled to the page.
-    ASSERT_TRUE(waitFor(*preview, QStringLiteral("Array.from(document.images).filter(i=>i.complete&&i.naturalWidth>0).length===3")))
+    ASSERT_TRUE(waitForScript(*preview, QStringLiteral("Array.from(document.images).filter(i=>i.complete&&i.naturalWidth>0).length===3")))
         << evaluate(*preview, QStringLiteral("Array.from(document.images).map(i=>i.src+' '+i.naturalWidth).join('; ')")).toString().toStdString();
     EXPECT_EQ(evaluate(*preview, QStringLiteral("document.images[0].naturalWidth")).toInt(), 40);
     EXPECT_EQ(evaluate(*preview, QStringLiteral("document.images[1].naturalWidth")).toInt(), 2400);
@@ -195,10 +173,10 @@ TEST_F(WindowFixture, RelativeImagesLoadFromTheDocumentsFolderAndNothingElseLoca
     ASSERT_TRUE(second && second != doc);
     second->setMode(ViewMode::preview);
     EXPECT_EQ(preview->baseUrl(), QUrl::fromLocalFile(dir.filePath(sub) + QLatin1Char('/')));
-    ASSERT_TRUE(waitFor(*preview, QStringLiteral("document.images.length===1&&document.images[0].naturalWidth===2400")))
+    ASSERT_TRUE(waitForScript(*preview, QStringLiteral("document.images.length===1&&document.images[0].naturalWidth===2400")))
         << evaluate(*preview, QStringLiteral("document.body.innerHTML")).toString().toStdString();
     model->activate(doc);
-    ASSERT_TRUE(waitFor(*preview, QStringLiteral("document.images.length===4&&document.images[0].naturalWidth===40")));
+    ASSERT_TRUE(waitForScript(*preview, QStringLiteral("document.images.length===4&&document.images[0].naturalWidth===40")));
 
     // An untitled document has no folder: relative paths lead nowhere.
     DocPtr untitled = model->createDoc(QStringLiteral("草稿.md"), std::nullopt, {});

@@ -1,4 +1,5 @@
 // The preview as the product drives it: content pushed into the live page.
+#include "PageScript.h"
 #include "core/Doc.h"
 #include "editor/Palette.h"
 #include "views/preview/PreviewView.h"
@@ -8,19 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QVariant evaluate(PreviewView& view, const QString& js)
-{
-    QVariant out;
-    bool done = false;
-    view.page()->runJavaScript(js, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-        out = v;
-        done = true;
-    });
-    for (int i = 0; i < 500 && !done; ++i)
-        QTest::qWait(10);
-    return out;
-}
 
 DocPtr previewed(const QString& html)
 {
