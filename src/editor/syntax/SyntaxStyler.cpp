@@ -47,6 +47,7 @@ void SyntaxStyler::setFormat(const QString& pluginId, const QString& fileName)
     separator_ = fixed.value_or(',');
     if (!view_->hasStyleBytes())
         return;
+    send(QsciScintillaBase::SCI_SETLEXER, QsciScintillaBase::SCLEX_CONTAINER);
     // Lines hidden in a fold open when an edit or the caret reaches them,
     // and a fold whose head stops being one opens.
     send(QsciScintillaBase::SCI_SETAUTOMATICFOLD,
