@@ -105,9 +105,9 @@ std::int64_t quoted(Line& l, std::int64_t i, char q, bool opening)
     return l.end;
 }
 
-// End of a plain scalar from `i`: before " #", before ": " when `asKey`,
-// before flow punctuation inside a flow collection.
-std::int64_t plainEnd(const Line& l, std::int64_t i, bool asKey)
+// End of a plain scalar from `i`: before " #" and ": ", and before flow
+// punctuation inside a flow collection.
+std::int64_t plainEnd(const Line& l, std::int64_t i)
 {
     std::int64_t j = i;
     for (; j < l.end; ++j) {
@@ -118,7 +118,6 @@ std::int64_t plainEnd(const Line& l, std::int64_t i, bool asKey)
             break;
         if (l.flow && (c == ',' || c == ']' || c == '}' || c == '[' || c == '{'))
             break;
-        (void)asKey;
     }
     while (j > i && isSpace(l.s[j - 1]))
         --j;
@@ -184,7 +183,7 @@ void values(Line& l, std::int64_t i, int indent, int& blockIndent)
             l.st[i++] = punct;
             continue;
         }
-        const std::int64_t j = std::max(plainEnd(l, i, false), i + 1);
+        const std::int64_t j = std::max(plainEnd(l, i), i + 1);
         std::int64_t k = j;
         while (k < l.end && isSpace(s[k]))
             ++k;
@@ -261,7 +260,7 @@ void lexYaml(const Chunk& in, int state, const Options&, unsigned char* st, std:
                         keyEnd = j;
                 } else if (i < end && s[i] != '#' && s[i] != '[' && s[i] != '{' && s[i] != '&' && s[i] != '*'
                            && s[i] != '!' && s[i] != '|' && s[i] != '>') {
-                    const std::int64_t j = plainEnd(l, i, true);
+                    const std::int64_t j = plainEnd(l, i);
                     std::int64_t k = j;
                     while (k < end && isSpace(s[k]))
                         ++k;
