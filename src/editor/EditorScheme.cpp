@@ -7,7 +7,7 @@ const QList<EditorScheme>& EditorScheme::all()
          DynamicColor(0x24292f, 0xd8dce1), DynamicColor(0xa3a9b1, 0x555c66),
          {DynamicColor(0x0550ae, 0x79c0ff), DynamicColor(0x116329, 0x9bd8a0), DynamicColor(0x953800, 0xffa657),
           DynamicColor(0x6f42c1, 0xd2a8ff), DynamicColor(0x5c6670, 0x8b949e), DynamicColor(0x66707a, 0x8b949e),
-          DynamicColor(0x0a3069, 0xf2cc60), DynamicColor(0x0969da, 0x58a6ff), DynamicColor(0xcf222e, 0xff7b72)},
+          DynamicColor(0x8c1d18, 0xf2cc60), DynamicColor(0x0969da, 0x58a6ff), DynamicColor(0xcf222e, 0xff7b72)},
          std::nullopt},
         {QStringLiteral("paper"), QStringLiteral("纸张"), DynamicColor(0xf6f2e9), DynamicColor(0x3a352c),
          DynamicColor(0xb3aa98),
