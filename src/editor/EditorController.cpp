@@ -54,7 +54,6 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     };
 
     applyStyle();
-    view_->setCursorPosition(0);
 
     bag_ << connect(doc_.get(), &Doc::changed, this, [this](Doc::Field f) {
         if (f == Doc::Field::diagnostics) {
