@@ -5,6 +5,7 @@
 //   bench_editor --launch CMD ARGS    start CMD, report the time until it has
 //                                     been idle for 1 s and its peak memory
 //   bench_editor --screenshot F       render a sample editor into the PNG F
+#include "Samples.h"
 #include "core/AppModel.h"
 #include "core/Preferences.h"
 #include "editor/AppFonts.h"
@@ -37,43 +38,6 @@ double rssMB(const char* field = "VmRSS:", const QString& pid = QStringLiteral("
         if (line.startsWith(field))
             return line.mid(int(strlen(field))).trimmed().split(' ').first().toDouble() / 1024.0;
     return 0;
-}
-
-// UTF-8 text of about `bytes` bytes in `lines` lines, Chinese and ASCII,
-// with the word "needle" once every `every` lines.
-QByteArray makeText(qsizetype bytes, int lines, int every)
-{
-    QByteArray out;
-    out.reserve(bytes + 256);
-    const qsizetype perLine = bytes / lines;
-    for (int i = 0; i < lines; ++i) {
-        QByteArray l = "第" + QByteArray::number(i) + "行 value_" + QByteArray::number(i * 7);
-        if (every > 0 && i % every == 0)
-            l += " needle";
-        while (l.size() < perLine - 1)
-            l += " lorem ipsum 文本";
-        l.truncate(perLine - 1);
-        // Never cut a UTF-8 sequence in half.
-        while (!l.isEmpty() && (uchar(l.back()) & 0xC0) == 0x80)
-            l.chop(1);
-        while (!l.isEmpty() && uchar(l.back()) >= 0xC0)
-            l.chop(1);
-        out += l;
-        out += '\n';
-    }
-    return out;
-}
-
-// Minified JSON on one line.
-QByteArray makeJson(qsizetype bytes)
-{
-    QByteArray out = "[";
-    out.reserve(bytes + 256);
-    for (int i = 0; out.size() < bytes; ++i)
-        out += "{\"id\":" + QByteArray::number(i) + ",\"名称\":\"条目" + QByteArray::number(i)
-            + "\",\"tags\":[\"a\",\"b\"],\"ok\":true,\"v\":" + QByteArray::number(i * 0.5) + "},";
-    out.back() = ']';
-    return out;
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)

@@ -2,6 +2,7 @@
 // same bytes under a plain-text name), and the lexers' own speed.
 //   bench_syntax            all measurements (offscreen)
 //   bench_syntax --quick    without the 100 MB file
+#include "Samples.h"
 #include "core/AppModel.h"
 #include "core/Preferences.h"
 #include "editor/AppFonts.h"
@@ -30,39 +31,6 @@ double rssMB(const char* field)
         if (line.startsWith(field))
             return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return 0;
-}
-
-// The samples of bench_editor: numbered prose lines, and minified JSON on
-// one line.
-QByteArray makeText(qsizetype bytes, int lines)
-{
-    QByteArray out;
-    out.reserve(bytes + 256);
-    const qsizetype perLine = bytes / lines;
-    for (int i = 0; i < lines; ++i) {
-        QByteArray l = "第" + QByteArray::number(i) + "行 value_" + QByteArray::number(i * 7);
-        while (l.size() < perLine - 1)
-            l += " lorem ipsum 文本";
-        l.truncate(perLine - 1);
-        while (!l.isEmpty() && (uchar(l.back()) & 0xC0) == 0x80)
-            l.chop(1);
-        while (!l.isEmpty() && uchar(l.back()) >= 0xC0)
-            l.chop(1);
-        out += l;
-        out += '\n';
-    }
-    return out;
-}
-
-QByteArray makeJson(qsizetype bytes)
-{
-    QByteArray out = "[";
-    out.reserve(bytes + 256);
-    for (int i = 0; out.size() < bytes; ++i)
-        out += "{\"id\":" + QByteArray::number(i) + ",\"名称\":\"条目" + QByteArray::number(i)
-            + "\",\"tags\":[\"a\",\"b\"],\"ok\":true,\"v\":" + QByteArray::number(i * 0.5) + "},";
-    out.back() = ']';
-    return out;
 }
 
 // Indented JSON, one member per line.
