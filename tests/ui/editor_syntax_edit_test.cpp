@@ -32,8 +32,9 @@ struct SyntaxEdits : EditorFixture {
 
 TEST_F(SyntaxEdits, ALongLineKeepsTheColoursAFreshViewGives)
 {
+    // Long enough for the lexer to resume inside the line (every 64 KB).
     QString text = QStringLiteral("[");
-    for (int i = 0; text.size() < 30000; ++i)
+    for (int i = 0; text.size() < 300000; ++i)
         text += QStringLiteral("{\"id\":%1,\"名称\":\"条目\",\"ok\":true},").arg(i);
     text += QStringLiteral("\"tail\"]");
     EditorController& e = open(text);
@@ -44,11 +45,14 @@ TEST_F(SyntaxEdits, ALongLineKeepsTheColoursAFreshViewGives)
     };
     const int tail = int(v->length()) - 1;
     // Typing at the end, a colon that turns the string before it into a
-    // key, a quote that opens a string over the rest of the line, and its
-    // removal again.
-    const Edit edits[] = {{tail, 0, QStringLiteral(",1")}, {tail + 2, 0, QStringLiteral(":")},
-                          {15000, 0, QStringLiteral("\"")}, {15000, 1, QString()},
-                          {5, 4, QStringLiteral("null")}};
+    // key, a quote that opens a string over the rest of the line and its
+    // removal, brackets that change the line's fold level, and edits just
+    // before and after the places lexing resumes at.
+    const Edit edits[] = {{tail, 0, QStringLiteral(",1")},        {tail + 2, 0, QStringLiteral(":")},
+                          {150000, 0, QStringLiteral("\"")},      {150000, 1, QString()},
+                          {5, 4, QStringLiteral("null")},         {200000, 0, QStringLiteral("]]]")},
+                          {66000, 0, QStringLiteral("/*")},       {66000, 2, QString()},
+                          {131070, 6, QStringLiteral("[{\"k\":")}, {tail - 3, 0, QStringLiteral("[[")}};
     for (const Edit& ed : edits) {
         v->replaceRange(ed.at, ed.remove, ed.insert);
         v->grab();
@@ -59,6 +63,10 @@ TEST_F(SyntaxEdits, ALongLineKeepsTheColoursAFreshViewGives)
         const auto diff = std::mismatch(kept.begin(), kept.end(), expected.begin());
         EXPECT_TRUE(diff.first == kept.end())
             << "after editing at " << ed.at << ", first differing byte " << (diff.first - kept.begin());
+        EXPECT_EQ(v->SendScintilla(B::SCI_GETFOLDLEVEL, 0UL), fresh.textView()->SendScintilla(B::SCI_GETFOLDLEVEL, 0UL))
+            << "after editing at " << ed.at;
+        EXPECT_EQ(v->SendScintilla(B::SCI_GETLINESTATE, 0UL), fresh.textView()->SendScintilla(B::SCI_GETLINESTATE, 0UL))
+            << "after editing at " << ed.at;
         fresh.widget()->hide();
     }
 }

@@ -8,15 +8,34 @@ using namespace detail;
 
 void lexJson(const Chunk& in, int state, const Options&, unsigned char* st, std::vector<LineInfo>& lines)
 {
+    lexJsonFrom(in, {0, state >> 1, state >> 1, bool(state & 1)}, st, lines, nullptr);
+}
+
+void lexJsonFrom(const Chunk& in, const JsonResume& from, unsigned char* st, std::vector<LineInfo>& lines,
+                 std::vector<JsonResume>* marks)
+{
     const char* s = in.text;
-    bool inComment = state & 1;
-    int depth = state >> 1;
+    bool inComment = from.inComment;
+    int depth = from.depth;
     std::int64_t at = 0;
+    std::int64_t resumeAt = from.at;
+    int resumeMin = from.minDepth;
+    // Resume points between tokens of the first line, about this far apart.
+    constexpr std::int64_t markEvery = 64 << 10;
+    std::int64_t nextMark = from.at + markEvery;
     while (at < in.length) {
         const std::int64_t end = lineEnd(s, at, in.length);
-        int minDepth = depth;
-        std::int64_t i = at;
+        int minDepth = resumeAt > 0 ? resumeMin : depth;
+        std::int64_t i = resumeAt > 0 ? resumeAt : at;
+        resumeAt = 0;
         while (i < end) {
+            if (marks && at == 0 && i >= nextMark && !inComment
+                && (s[i - 1] == ',' || s[i - 1] == '{' || s[i - 1] == '[' || s[i - 1] == ':')) {
+                // After a separator: no string before it looks past this
+                // point to decide whether it is a key.
+                marks->push_back({i, depth, minDepth, false});
+                nextMark = i + markEvery;
+            }
             if (inComment) {
                 std::int64_t j = i;
                 while (j + 1 < end && !(s[j] == '*' && s[j + 1] == '/'))

@@ -75,6 +75,20 @@ using LexFn = void (*)(const Chunk& in, int state, const Options& o, unsigned ch
                        std::vector<LineInfo>& lines);
 
 void lexJson(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
+// A point inside the first line of a JSON chunk where lexing may resume:
+// its offset, the bracket depth there and the lowest depth the line had
+// reached before it. A minified file is one line of megabytes; an edit in
+// it lexes again from the last such point before the edit.
+struct JsonResume {
+    std::int64_t at;
+    int depth;
+    int minDepth;
+    bool inComment;
+};
+// Lexes the chunk from `from` (styles before it are left as they are),
+// recording resume points of its first line in `marks` when given.
+void lexJsonFrom(const Chunk& in, const JsonResume& from, unsigned char* styles, std::vector<LineInfo>& lines,
+                 std::vector<JsonResume>* marks);
 void lexYaml(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
 void lexToml(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
 void lexCsv(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);

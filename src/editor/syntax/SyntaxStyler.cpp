@@ -173,7 +173,27 @@ void SyntaxStyler::styleTo(qsizetype position)
             break;
         styles_.resize(size_t(to - from));
         lines_.clear();
-        lex_({text, to - from, available - from}, state, options, styles_.data(), lines_);
+        const Chunk chunk{text, to - from, available - from};
+        if (language_ == Language::json) {
+            // In a long first line, lexing resumes at the last point before
+            // the first byte changed since the last pass.
+            JsonResume start{0, state >> 1, state >> 1, bool(state & 1)};
+            const qsizetype known = from == lastFrom_
+                ? std::clamp<qsizetype>(endStyled - from, 0, qsizetype(lastStyles_.size()))
+                : 0;
+            nextMarks_.clear();
+            for (const JsonResume& m : lastMarks_) {
+                if (m.at > known || m.at > to - from)
+                    break;
+                start = m;
+                nextMarks_.push_back(m);
+            }
+            if (start.at > 0)
+                std::copy(lastStyles_.begin(), lastStyles_.begin() + start.at, styles_.begin());
+            lexJsonFrom(chunk, start, styles_.data(), lines_, &nextMarks_);
+        } else {
+            lex_(chunk, state, options, styles_.data(), lines_);
+        }
         // Styles before the first edit since the last pass are still in the
         // buffer; of those, only what the lexer now sees differently is
         // written again (Scintilla sets styles a byte at a time, and a
@@ -189,6 +209,7 @@ void SyntaxStyler::styleTo(qsizetype position)
         view_->SendScintilla(B::SCI_SETSTYLINGEX, to - write, reinterpret_cast<const char*>(styles_.data() + (write - from)));
         lastFrom_ = from;
         lastStyles_.swap(styles_);
+        lastMarks_.swap(nextMarks_);
         // Scintilla compares both values itself and reports only changes.
         for (size_t k = 0; k < lines_.size(); ++k) {
             const long l = line + long(k);
@@ -209,6 +230,7 @@ void SyntaxStyler::styleTo(qsizetype position)
     if (lastStyles_.capacity() > size_t(piece) * 8) {
         std::vector<unsigned char>().swap(styles_);
         std::vector<unsigned char>().swap(lastStyles_);
+        lastMarks_.clear();
         lastFrom_ = -1;
     }
 }

@@ -50,5 +50,7 @@ private:
     // The last piece lexed: where it started and the styles it got.
     qsizetype lastFrom_ = -1;
     std::vector<unsigned char> lastStyles_;
+    // Where JSON lexing may resume in the last piece's first line.
+    std::vector<Syntax::JsonResume> lastMarks_, nextMarks_;
     std::vector<Syntax::LineInfo> lines_;
 };
