@@ -174,41 +174,43 @@ void SyntaxStyler::styleTo(qsizetype position)
         styles_.resize(size_t(to - from));
         lines_.clear();
         const Chunk chunk{text, to - from, available - from};
-        if (language_ == Language::json) {
-            // In a long first line, lexing resumes at the last point before
-            // the first byte changed since the last pass.
-            JsonResume start{0, state >> 1, state >> 1, bool(state & 1)};
-            const qsizetype known = from == lastFrom_
-                ? std::clamp<qsizetype>(endStyled - from, 0, qsizetype(lastStyles_.size()))
-                : 0;
-            nextMarks_.clear();
+        // Styles before the first edit since the last pass are still in the
+        // buffer, and are what the last pass lexed (`lastStyles_`). Only
+        // what the lexer now sees differently is written again: Scintilla
+        // sets styles a byte at a time, and a minified file is one line of
+        // megabytes.
+        const qsizetype known = from == lastFrom_
+            ? std::clamp<qsizetype>(endStyled - from, 0, qsizetype(std::min<qsizetype>(lastStyles_.size(), to - from)))
+            : 0;
+        JsonResume start{0, state >> 1, state >> 1, bool(state & 1)};
+        nextMarks_.clear();
+        if (language_ == Language::json)
             for (const JsonResume& m : lastMarks_) {
-                if (m.at > known || m.at > to - from)
+                if (m.at > known)
                     break;
                 start = m;
                 nextMarks_.push_back(m);
             }
-            if (start.at > 0)
-                std::copy(lastStyles_.begin(), lastStyles_.begin() + start.at, styles_.begin());
-            lexJsonFrom(chunk, start, styles_.data(), lines_, &nextMarks_);
-        } else {
-            lex_(chunk, state, options, styles_.data(), lines_);
-        }
-        // Styles before the first edit since the last pass are still in the
-        // buffer; of those, only what the lexer now sees differently is
-        // written again (Scintilla sets styles a byte at a time, and a
-        // minified file is one line of megabytes).
         qsizetype write = from;
-        if (from == lastFrom_) {
-            const qsizetype known = std::clamp<qsizetype>(endStyled - from, 0,
-                                                          qsizetype(std::min(lastStyles_.size(), styles_.size())));
+        if (start.at > 0) {
+            // In a long first line, lexing resumes at the last point before
+            // the edit, over the last pass's styles: those before it stand.
+            lastStyles_.resize(size_t(to - from));
+            lexJsonFrom(chunk, start, lastStyles_.data(), lines_, &nextMarks_);
+            write = from + start.at;
+        } else {
+            if (language_ == Language::json)
+                lexJsonFrom(chunk, start, styles_.data(), lines_, &nextMarks_);
+            else
+                lex_(chunk, state, options, styles_.data(), lines_);
             write = from + (std::mismatch(styles_.begin(), styles_.begin() + known, lastStyles_.begin()).first
                             - styles_.begin());
+            lastStyles_.swap(styles_);
         }
         send(B::SCI_STARTSTYLING, write, 0);
-        view_->SendScintilla(B::SCI_SETSTYLINGEX, to - write, reinterpret_cast<const char*>(styles_.data() + (write - from)));
+        view_->SendScintilla(B::SCI_SETSTYLINGEX, to - write,
+                             reinterpret_cast<const char*>(lastStyles_.data() + (write - from)));
         lastFrom_ = from;
-        lastStyles_.swap(styles_);
         lastMarks_.swap(nextMarks_);
         // Scintilla compares both values itself and reports only changes.
         for (size_t k = 0; k < lines_.size(); ++k) {
