@@ -107,7 +107,8 @@ Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encodi
     }
     bytes.value().clear();
     const LineEnding eol = LineEnding::detect(decoded);
-    QString text = LineEnding::normalize(std::move(decoded));
+    // Text found without carriage returns needs no second pass.
+    QString text = eol == LineEnding::lf ? std::move(decoded) : LineEnding::normalize(std::move(decoded));
     const QString absolute = QFileInfo(path).absoluteFilePath();
     DocPtr doc = makeDoc(QUuid::createUuid(), QFileInfo(absolute).fileName(), std::move(text),
                          absolute, used, eol, {});

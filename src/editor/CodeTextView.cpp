@@ -476,6 +476,8 @@ qsizetype CodeTextView::toByte(int pos) const
         return 0;
     if (pos >= length())
         return byteLength();
+    if (!indexed_ && pos < indexlessSpan / 4)
+        return send(SCI_POSITIONRELATIVECODEUNITS, 0, pos);
     ensureIndex();
     const long line = send(SCI_LINEFROMINDEXPOSITION, pos, SC_LINECHARACTERINDEX_UTF16);
     const long unitStart = send(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16);
@@ -487,8 +489,15 @@ qsizetype CodeTextView::toByte(int pos) const
 
 int CodeTextView::toUtf16(qsizetype byte) const
 {
-    ensureIndex();
     byte = std::clamp<qsizetype>(byte, 0, byteLength());
+    // Near the start, or at the end, counting is cheaper than building the
+    // index (a pass over the whole text): showing a newly opened file asks
+    // for the caret at 0.
+    if (!indexed_ && byte < indexlessSpan)
+        return int(unitsBetween(0, byte));
+    if (byte == byteLength())
+        return length();
+    ensureIndex();
     const long line = send(SCI_LINEFROMPOSITION, byte);
     const long byteStart = send(SCI_POSITIONFROMLINE, line);
     return int(send(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16) + unitsBetween(byteStart, byte));

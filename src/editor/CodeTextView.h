@@ -26,6 +26,9 @@ public:
     // notifications: the wrapper's accessibility hook converts positions
     // from the start of the text on every other one.
     static constexpr qsizetype quietThreshold = 1 << 20;
+    // Positions this close to the start are converted without the UTF-16
+    // position index.
+    static constexpr qsizetype indexlessSpan = 1 << 20;
 
     explicit CodeTextView(QWidget* parent = nullptr);
     ~CodeTextView() override;
