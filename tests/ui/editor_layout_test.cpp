@@ -176,3 +176,32 @@ TEST_F(Layout, CaretColumnsInALongLineCountUtf16Units)
     EXPECT_EQ(v->caretPlace().line, 2);
     EXPECT_EQ(v->caretPlace().column, 4);
 }
+
+// Positions near the start are converted without the position index and
+// the rest through it; both agree with the text, astral characters
+// included, before and after the index exists.
+TEST_F(Layout, PositionsConvertTheSameWithAndWithoutTheIndex)
+{
+    const QString line = QStringLiteral("ab😀中\n");  // 11 bytes
+    QString text;
+    for (qsizetype n = 0; n < 3 * CodeTextView::indexlessSpan; n += 11)
+        text += line;
+    DocPtr d = newDoc(text);
+    CodeTextView* v = editorFor(d).textView();
+    const QByteArray bytes = text.toUtf8();
+    std::vector<int> units;
+    for (qsizetype b : {qsizetype(0), qsizetype(7), CodeTextView::indexlessSpan / 4 - 1,
+                        CodeTextView::indexlessSpan - 3, CodeTextView::indexlessSpan + 11,
+                        2 * CodeTextView::indexlessSpan + 5, bytes.size()}) {
+        // Back to the start of a character.
+        while (b > 0 && b < bytes.size() && (uchar(bytes[b]) & 0xC0) == 0x80)
+            --b;
+        units.push_back(int(QString::fromUtf8(bytes.left(b)).size()));
+        EXPECT_EQ(v->toUtf16(b), units.back()) << b;
+        EXPECT_EQ(v->toByte(units.back()), b) << units.back();
+    }
+    // The same after something needed the index.
+    v->setCursorPosition(int(text.size()) - 3);
+    for (int u : units)
+        EXPECT_EQ(v->toUtf16(v->toByte(u)), u) << u;
+}
