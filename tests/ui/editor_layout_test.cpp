@@ -205,3 +205,31 @@ TEST_F(Layout, PositionsConvertTheSameWithAndWithoutTheIndex)
     for (int u : units)
         EXPECT_EQ(v->toUtf16(v->toByte(u)), u) << u;
 }
+
+// Line starts after inserts with and without carriage returns (the fast
+// path for text without them, and a line feed that completes a CR already
+// in the buffer).
+TEST(EngineLines, InsertedLineFeedsAndCarriageReturnsMakeTheRightLines)
+{
+    CodeTextView v;
+    using B = QsciScintillaBase;
+    const auto append = [&](const QByteArray& s) { v.SendScintilla(B::SCI_APPENDTEXT, uintptr_t(s.size()), s.constData()); };
+    const auto starts = [&] {
+        std::vector<long> out;
+        for (long l = 0; l < v.SendScintilla(B::SCI_GETLINECOUNT); ++l)
+            out.push_back(v.SendScintilla(B::SCI_POSITIONFROMLINE, static_cast<unsigned long>(l)));
+        return out;
+    };
+    append("ab\ncd");
+    EXPECT_EQ(starts(), (std::vector<long>{0, 3}));
+    const QByteArray mid = "x\ny\n\nz";
+    v.SendScintilla(B::SCI_INSERTTEXT, 1UL, mid.constData());
+    // a x \n y \n \n z b \n c d
+    EXPECT_EQ(starts(), (std::vector<long>{0, 3, 5, 6, 9}));
+    append("\r");
+    append("\nlast");
+    // The CR and the LF now make one line end.
+    EXPECT_EQ(starts(), (std::vector<long>{0, 3, 5, 6, 9, 13}));
+    append("q\rr\r\ns");
+    EXPECT_EQ(starts(), (std::vector<long>{0, 3, 5, 6, 9, 13, 19, 22}));
+}
