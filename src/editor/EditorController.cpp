@@ -352,20 +352,9 @@ void EditorController::replaceEverything()
     view_->clearCarets();
     if (view_->isReadOnly())
         return;
-    const QString& old = doc_->text();
-    const auto reps = expr.replacements(old, FindEngine::replaceTemplate(model_));
-    QString result;
-    result.reserve(old.size() + 16);
-    qsizetype last = 0;
-    for (const auto& r : reps) {
-        result.append(QStringView(old).mid(last, r.range.start - last));
-        result.append(r.text);
-        last = r.range.end();
-    }
-    result.append(QStringView(old).mid(last));
     // One replacement of the whole text: one undo step, and far cheaper for
     // Scintilla than a hundred thousand small edits and their undo records.
-    view_->replaceWhole(result);
+    view_->replaceWhole(expr.replaceAll(doc_->text(), FindEngine::replaceTemplate(model_)));
     applyStyle();
     refreshHighlights(false);
     model_.flash(QStringLiteral("已替换 %1 处").arg(n));
