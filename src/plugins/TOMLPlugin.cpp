@@ -1,518 +1,702 @@
 #include "plugins/TOMLPlugin.h"
 
-#include "core/Blanks.h"
 #include "plugins/AnalysisBudget.h"
+#include "plugins/TOMLScalars.h"
 
-#include <QSet>
-#include <optional>
+#include <QHash>
+#include <algorithm>
+#include <vector>
 
 namespace TOMLPlugin {
 
+using detail::checkBareValue;
+using detail::isValueChar;
+
 namespace {
 
-qsizetype digitsFrom(QStringView s, qsizetype k, bool underscores)
-{
-    while (k < s.size() && (s[k].isDigit() || (underscores && s[k] == QLatin1Char('_'))))
-        ++k;
-    return k;
-}
+constexpr int maxDepth = 512;
 
-// ^[-+]?(\d[\d_]*(\.[\d_]+)?([eE][-+]?\d+)?|0x[0-9a-fA-F_]+|0o[0-7_]+|0b[01_]+|inf|nan)$
-bool isNumber(QStringView s)
-{
-    qsizetype k = 0;
-    const qsizetype n = s.size();
-    if (k < n && (s[k] == QLatin1Char('-') || s[k] == QLatin1Char('+')))
-        ++k;
-    const QStringView r = s.mid(k);
-    if (r == QLatin1String("inf") || r == QLatin1String("nan"))
-        return true;
-    if (r.size() > 2 && r[0] == QLatin1Char('0')) {
-        const char16_t kind = r[1].unicode();
-        auto allOf = [&](auto ok) {
-            for (qsizetype j = 2; j < r.size(); ++j)
-                if (!ok(r[j].unicode()) && r[j] != QLatin1Char('_'))
-                    return false;
-            return true;
-        };
-        if (kind == 'x' && allOf([](char16_t u) { return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F'); }))
-            return true;
-        if (kind == 'o' && allOf([](char16_t u) { return u >= '0' && u <= '7'; }))
-            return true;
-        if (kind == 'b' && allOf([](char16_t u) { return u == '0' || u == '1'; }))
-            return true;
-    }
-    if (k >= n || !s[k].isDigit())
-        return false;
-    k = digitsFrom(s, k + 1, true);
-    if (k < n && s[k] == QLatin1Char('.')) {
-        const qsizetype f = digitsFrom(s, k + 1, true);
-        if (f == k + 1)
-            return false;
-        k = f;
-    }
-    if (k < n && (s[k] == QLatin1Char('e') || s[k] == QLatin1Char('E'))) {
-        ++k;
-        if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-')))
-            ++k;
-        const qsizetype e = digitsFrom(s, k, false);
-        if (e == k)
-            return false;
-        k = e;
-    }
-    return k == n;
-}
+// A problem inside one statement; checking goes on after it.
+struct Fail {
+    int line = 0;
+    QString message;
+    qsizetype resume = -1; // where checking goes on instead of after this line
+    int resumeLine = 0;
+};
 
-// Exactly `count` digits at k.
-bool digitsAt(QStringView s, qsizetype k, int count)
-{
-    if (k + count > s.size())
-        return false;
-    for (int j = 0; j < count; ++j)
-        if (!s[k + j].isDigit())
-            return false;
-    return true;
-}
+// What a key holds, with the facts the redefinition rules need.
+struct Node {
+    enum Kind : quint8 { table, array, tables, value };
+    Kind kind = table;
+    bool defined = false; // named by a [header] or [[header]]
+    bool frozen = false;  // an inline table or an array value: closed for good
+    int dotted = -1;      // the section whose dotted keys made or extended it
+    int last = -1;        // an array of tables: its current element
+};
 
-// HH:MM:SS(.fraction)? from k to the end
-bool isTimeFrom(QStringView s, qsizetype k)
-{
-    if (!(digitsAt(s, k, 2) && k + 2 < s.size() && s[k + 2] == QLatin1Char(':') && digitsAt(s, k + 3, 2) && k + 5 < s.size()
-          && s[k + 5] == QLatin1Char(':') && digitsAt(s, k + 6, 2)))
-        return false;
-    k += 8;
-    if (k < s.size() && s[k] == QLatin1Char('.')) {
-        const qsizetype f = digitsFrom(s, k + 1, false);
-        if (f == k + 1)
-            return false;
-        k = f;
-    }
-    return k == s.size();
-}
+struct Slot {
+    int parent;
+    QString name;
+    bool operator==(const Slot&) const = default;
+};
+size_t qHash(const Slot& s, size_t seed = 0) { return qHashMulti(seed, s.parent, s.name); }
 
-// ^\d{4}-\d{2}-\d{2}([Tt ]\d{2}:\d{2}(:\d{2}(\.\d+)?)?(Z|[-+]\d{2}:\d{2})?)?$|^\d{2}:\d{2}:\d{2}(\.\d+)?$
-bool isDateTime(QStringView s)
-{
-    const qsizetype n = s.size();
-    if (!(digitsAt(s, 0, 4) && n > 4 && s[4] == QLatin1Char('-') && digitsAt(s, 5, 2) && n > 7 && s[7] == QLatin1Char('-')
-          && digitsAt(s, 8, 2)))
-        return isTimeFrom(s, 0);
-    qsizetype k = 10;
-    if (k == n)
-        return true;
-    if (!(s[k] == QLatin1Char('T') || s[k] == QLatin1Char('t') || s[k] == QLatin1Char(' ')))
-        return false;
-    if (!(digitsAt(s, k + 1, 2) && k + 3 < n && s[k + 3] == QLatin1Char(':') && digitsAt(s, k + 4, 2)))
-        return false;
-    k += 6;
-    if (k < n && s[k] == QLatin1Char(':') && digitsAt(s, k + 1, 2)) {
-        k += 3;
-        if (k < n && s[k] == QLatin1Char('.')) {
-            const qsizetype f = digitsFrom(s, k + 1, false);
-            if (f == k + 1)
-                return false;
-            k = f;
-        }
-    }
-    if (k < n && s[k] == QLatin1Char('Z'))
-        ++k;
-    else if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-')) && digitsAt(s, k + 1, 2) && k + 3 < n
-             && s[k + 3] == QLatin1Char(':') && digitsAt(s, k + 4, 2))
-        k += 6;
-    return k == n;
-}
+struct Key {
+    std::vector<QString> parts;
+    QStringView text; // as written
+};
 
-// ^'[^']*'$
-bool isLiteralString(QStringView s)
+bool isBareKeyChar(char16_t u)
 {
-    return s.size() >= 2 && s.front() == QLatin1Char('\'') && s.back() == QLatin1Char('\'')
-        && s.mid(1, s.size() - 2).indexOf(QLatin1Char('\'')) < 0;
-}
-
-bool isBareKeyChar(QChar c)
-{
-    const char16_t u = c.unicode();
     return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '-';
 }
 
-// A dotted key from t[k]: bare, "basic" or 'literal' parts joined by dots.
-// With escapes a basic part may hold \" as TOML allows; without, a part ends
-// at the next double quote. Returns the end of the key or -1.
-qsizetype scanKey(QStringView t, qsizetype k, bool escapes)
-{
-    const qsizetype n = t.size();
-    auto simple = [&]() -> bool {
-        if (k >= n)
-            return false;
-        if (t[k] == QLatin1Char('"') || t[k] == QLatin1Char('\'')) {
-            const QChar q = t[k++];
-            while (k < n && t[k] != q)
-                k += (escapes && q == QLatin1Char('"') && t[k] == QLatin1Char('\\') && k + 1 < n) ? 2 : 1;
-            if (k >= n)
-                return false;
-            ++k;
-            return true;
-        }
-        const qsizetype start = k;
-        while (k < n && isBareKeyChar(t[k]))
-            ++k;
-        return k > start;
-    };
-    if (!simple())
-        return -1;
-    for (;;) {
-        qsizetype j = k;
-        while (j < n && t[j].isSpace())
-            ++j;
-        if (j >= n || t[j] != QLatin1Char('.'))
-            return k;
-        ++j;
-        while (j < n && t[j].isSpace())
-            ++j;
-        k = j;
-        if (!simple())
-            return -1;
-    }
-}
+bool isControl(char16_t c) { return (c < 0x20 && c != '\t') || c == 0x7f; }
 
-struct KeyValue {
-    QStringView key;
-    QStringView value;
-};
+QString hex(char16_t c) { return QStringLiteral("U+%1").arg(int(c), 4, 16, QLatin1Char('0')).toUpper(); }
 
-// ^(key)\s*=\s*(.*)$ — first with quoted parts as plain runs, then with escapes.
-std::optional<KeyValue> matchKeyValue(QStringView t)
-{
-    for (const bool escapes : {false, true}) {
-        const qsizetype end = scanKey(t, 0, escapes);
-        if (end < 0)
-            continue;
-        qsizetype k = end;
-        while (k < t.size() && t[k].isSpace())
-            ++k;
-        if (k >= t.size() || t[k] != QLatin1Char('='))
-            continue;
-        ++k;
-        while (k < t.size() && t[k].isSpace())
-            ++k;
-        const QStringView value = t.mid(k);
-        bool oneLine = true;
-        for (QChar c : value) {
-            const char16_t u = c.unicode();
-            if (u == '\r' || u == '\n' || u == 0x85 || u == 0x2028 || u == 0x2029)
-                oneLine = false;
-        }
-        if (oneLine)
-            return KeyValue{t.left(end), value};
-    }
-    return std::nullopt;
-}
-
-struct Header {
-    qsizetype open = 0, close = 0;
-    QString name;
-};
-
-bool inNameSet(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '-' || u == '.'
-        || u == '"' || u == '\'' || u == ' ';
-}
-
-std::optional<Header> matchHeaderNameSet(QStringView t);
-
-// A header whose name is a TOML key: quoted parts may hold any character.
-std::optional<Header> matchHeaderKey(QStringView t)
-{
-    const qsizetype n = t.size();
-    Header h;
-    h.open = (n > 1 && t[1] == QLatin1Char('[')) ? 2 : 1;
-    qsizetype a = h.open;
-    while (a < n && t[a].isSpace())
-        ++a;
-    const qsizetype end = scanKey(t, a, true);
-    if (end < 0)
-        return std::nullopt;
-    h.name = t.mid(a, end - a).toString();
-    qsizetype c = end;
-    while (c < n && t[c].isSpace())
-        ++c;
-    const qsizetype close = c;
-    while (c < n && c - close < 2 && t[c] == QLatin1Char(']'))
-        ++c;
-    h.close = c - close;
-    if (h.close == 0)
-        return std::nullopt;
-    while (c < n && t[c].isSpace())
-        ++c;
-    if (c < n && t[c] != QLatin1Char('#'))
-        return std::nullopt;
-    return h;
-}
-
-std::optional<Header> matchHeader(QStringView t)
-{
-    if (t.isEmpty() || t[0] != QLatin1Char('['))
-        return std::nullopt;
-    const auto plain = matchHeaderNameSet(t);
-    if (plain && plain->open == plain->close)
-        return plain;
-    const auto key = matchHeaderKey(t);
-    if (key && key->open == key->close)
-        return key;
-    return plain ? plain : key;
-}
-
-// The table-header grammar  ^(\[\[?)\s*([A-Za-z0-9_\-."' ]+?)\s*(\]\]?)\s*(#.*)?$  matched in one pass;
-// the lazy group followed by \s* backtracks quadratically on long runs of spaces.
-std::optional<Header> matchHeaderNameSet(QStringView t)
-{
-    const qsizetype n = t.size();
-    if (n == 0 || t[0] != QLatin1Char('['))
-        return std::nullopt;
-    Header h;
-    h.open = (n > 1 && t[1] == QLatin1Char('[')) ? 2 : 1;
-    const qsizetype i = h.open;
-    qsizetype j = i;
-    while (j < n && (inNameSet(t[j]) || t[j].isSpace()))
-        ++j;
-    if (j == n || t[j] != QLatin1Char(']') || j == i)
-        return std::nullopt;
-    qsizetype a = i;
-    while (a < j && t[a].isSpace())
-        ++a;
-    qsizetype b = j;
-    while (b > a && t[b - 1].isSpace())
-        --b;
-    if (a == b) {
-        // Only whitespace: the name is the last plain space of the run.
-        qsizetype sp = j - 1;
-        while (sp >= i && t[sp] != QLatin1Char(' '))
-            --sp;
-        if (sp < i)
-            return std::nullopt;
-        a = sp;
-        b = sp + 1;
-    }
-    for (qsizetype k = a; k < b; ++k)
-        if (!inNameSet(t[k]))
-            return std::nullopt;
-    h.name = t.mid(a, b - a).toString();
-    qsizetype c = j + 1;
-    if (c < n && t[c] == QLatin1Char(']'))
-        ++c;
-    h.close = c - j;
-    while (c < n && t[c].isSpace())
-        ++c;
-    if (c < n && t[c] != QLatin1Char('#'))
-        return std::nullopt;
-    return h;
-}
-
-// ^"([^"\\]|\\.)*"$ without the regex engine's per-character backtracking stack,
-// which overflows on multi-megabyte strings.
-bool isBasicString(QStringView s)
-{
-    const qsizetype n = s.size();
-    if (n < 2 || s[0] != QLatin1Char('"'))
-        return false;
-    for (qsizetype k = 1; k < n; ++k) {
-        const QChar c = s[k];
-        if (c == QLatin1Char('\\')) {
-            if (k + 1 >= n || s[k + 1] == QLatin1Char('\n') || s[k + 1] == QLatin1Char('\r'))
-                return false;
-            ++k;
-        } else if (c == QLatin1Char('"')) {
-            return k == n - 1;
-        }
-    }
-    return false;
-}
-
-// Calls visit for every character outside quotes, up to a comment.
-template <typename F>
-qsizetype scanUnquoted(QStringView s, F visit)
-{
-    QChar quote;
-    for (qsizetype k = 0; k < s.size(); ++k) {
-        const QChar c = s[k];
-        if (!quote.isNull()) {
-            if (quote == QLatin1Char('"') && c == QLatin1Char('\\'))
-                ++k;
-            else if (c == quote)
-                quote = QChar();
-            continue;
-        }
-        if (c == QLatin1Char('"') || c == QLatin1Char('\''))
-            quote = c;
-        else if (c == QLatin1Char('#'))
-            return k;
-        else
-            visit(c);
-    }
-    return s.size();
-}
-
-}
-
-namespace {
-
-QStringView stripCommentView(QStringView s) { return s.left(scanUnquoted(s, [](QChar) {})).trimmed(); }
-
-// Keys of one table: a short list is searched directly, a long one hashed.
-class Keys {
+class Parser {
 public:
-    bool add(QStringView key)
+    explicit Parser(const QString& text) : src(text), s(reinterpret_cast<const char16_t*>(text.utf16())), n(text.size()) {}
+
+    QList<Diagnostic> run()
     {
-        if (few_.size() < 16 && set_.isEmpty()) {
-            for (const QString& k : few_)
-                if (k == key)
-                    return false;
-            few_.push_back(key.toString());
-            return true;
+        while (p < n) {
+            AnalysisBudget::poll();
+            blanks();
+            if (p >= n)
+                break;
+            if (s[p] == '\n' || (s[p] == '\r' && at(p + 1) == '\n')) {
+                newline();
+                continue;
+            }
+            arrays = 0;
+            depth = 0;
+            try {
+                if (s[p] == '#')
+                    comment();
+                else if (s[p] == '[')
+                    header();
+                else
+                    keyValue();
+            } catch (const Fail& f) {
+                out << Diagnostic{f.line, f.message};
+                recover(f);
+            }
         }
-        if (set_.isEmpty())
-            for (const QString& k : few_)
-                set_.insert(k);
-        const QString k = key.toString();
-        if (set_.contains(k))
-            return false;
-        set_.insert(k);
-        return true;
-    }
-    void clear()
-    {
-        few_.clear();
-        set_.clear();
+        std::stable_sort(out.begin(), out.end(), [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+        return out;
     }
 
 private:
-    std::vector<QString> few_;
-    QSet<QString> set_;
+    QStringView src;
+    const char16_t* s;
+    qsizetype n;
+    qsizetype p = 0;
+    int line = 1;
+    qsizetype lineStart = 0;
+    int arrays = 0; // arrays open at the current position
+    int depth = 0;
+    int section = 0;
+    int current = 0;
+    std::vector<Node> nodes{Node{Node::table, true}};
+    QHash<Slot, int> children;
+    QList<Diagnostic> out;
+    int problemLine = 0; // where a string's first problem is
+
+    char16_t at(qsizetype k) const { return k < n ? s[k] : 0; }
+    bool endOfLine() const { return p >= n || s[p] == '\n' || (s[p] == '\r' && at(p + 1) == '\n'); }
+    void blanks()
+    {
+        while (p < n && (s[p] == ' ' || s[p] == '\t'))
+            ++p;
+    }
+    void newline()
+    {
+        p += s[p] == '\r' ? 2 : 1;
+        ++line;
+        lineStart = p;
+    }
+    [[noreturn]] void fail(const QString& message, int at = 0) const { throw Fail{at ? at : line, message}; }
+
+    // The rest of the line from k, shortened, for messages.
+    QString rest(qsizetype k) const
+    {
+        qsizetype e = k;
+        while (e < n && s[e] != '\n' && s[e] != '\r' && e - k < 40)
+            ++e;
+        return src.mid(k, e - k).trimmed().toString();
+    }
+
+    void comment()
+    {
+        for (++p; p < n && s[p] != '\n'; ++p) {
+            if (s[p] == '\r' && at(p + 1) == '\n')
+                break;
+            if (isControl(s[p]))
+                fail(QStringLiteral("注释中不能有控制字符 ") + hex(s[p]));
+        }
+    }
+
+    // After a statement: blanks, a comment, then the line's end.
+    void endStatement(const QString& message)
+    {
+        blanks();
+        if (p < n && s[p] == '#')
+            comment();
+        if (p < n && s[p] == '\r' && at(p + 1) != '\n')
+            fail(QStringLiteral("回车符（CR）后面缺少换行符"));
+        if (!endOfLine())
+            fail(message);
+    }
+
+    // Blanks, comments and line breaks between the parts of an array.
+    void gaps()
+    {
+        for (;;) {
+            blanks();
+            if (p < n && s[p] == '#')
+                comment();
+            if (p < n && (s[p] == '\n' || (s[p] == '\r' && at(p + 1) == '\n')))
+                newline();
+            else
+                return;
+        }
+    }
+
+    void recover(const Fail& f)
+    {
+        if (f.resume >= 0) {
+            p = lineStart = f.resume;
+            line = f.resumeLine;
+            return;
+        }
+        // Inside a multi-line array: skip to where its brackets close.
+        int open = arrays;
+        while (p < n && (open > 0 || s[p] != '\n')) {
+            const char16_t c = s[p];
+            if (c == '\n') {
+                newline();
+                continue;
+            }
+            if (c == '#') {
+                while (p < n && s[p] != '\n')
+                    ++p;
+                continue;
+            }
+            if (c == '"' || c == '\'') {
+                skipQuoted(c);
+                continue;
+            }
+            if (c == '[')
+                ++open;
+            else if (c == ']')
+                --open;
+            ++p;
+        }
+    }
+
+    // Past a string while recovering: one line, or up to the closing triple quote.
+    void skipQuoted(char16_t q)
+    {
+        if (at(p + 1) == q && at(p + 2) == q) {
+            p += 3;
+            while (p < n && !(s[p] == q && at(p + 1) == q && at(p + 2) == q)) {
+                if (s[p] == '\n')
+                    newline();
+                else
+                    p += (q == '"' && s[p] == '\\') ? 2 : 1;
+            }
+            p = std::min(n, p + 3);
+            return;
+        }
+        for (++p; p < n && s[p] != '\n'; ++p) {
+            if (q == '"' && s[p] == '\\')
+                ++p;
+            else if (s[p] == q) {
+                ++p;
+                return;
+            }
+        }
+    }
+
+    // ---------------------------------------------------------------- keys
+
+    // A dotted key; false when there is none here.
+    bool key(Key& k)
+    {
+        const qsizetype start = p;
+        for (;;) {
+            QString part;
+            if (p < n && (s[p] == '"' || s[p] == '\'')) {
+                if (at(p + 1) == s[p] && at(p + 2) == s[p])
+                    return false; // a multi-line string is no key
+                part = s[p] == '"' ? basicString(true) : literalString(true);
+            } else {
+                const qsizetype a = p;
+                while (p < n && isBareKeyChar(s[p]))
+                    ++p;
+                if (p == a)
+                    return false;
+                part = src.mid(a, p - a).toString();
+            }
+            k.parts.push_back(std::move(part));
+            const qsizetype end = p;
+            blanks();
+            if (p < n && s[p] == '.') {
+                ++p;
+                blanks();
+                continue;
+            }
+            k.text = src.mid(start, end - start);
+            return true;
+        }
+    }
+
+    int child(int parent, const QString& name) const { return children.value(Slot{parent, name}, -1); }
+    int add(Node node)
+    {
+        nodes.push_back(node);
+        return int(nodes.size() - 1);
+    }
+    int add(int parent, const QString& name, Node node)
+    {
+        const int id = add(node);
+        children.insert(Slot{parent, name}, id);
+        return id;
+    }
+
+    // ---------------------------------------------------------------- statements
+
+    void header()
+    {
+        const QString malformed = QStringLiteral("表头格式错误，应为 [name] 或 [[name]]");
+        const bool twice = at(p + 1) == '[';
+        p += twice ? 2 : 1;
+        blanks();
+        Key k;
+        bool ok = false;
+        try {
+            ok = key(k);
+        } catch (const Fail&) {
+            ok = false;
+        }
+        if (ok && p < n && s[p] == ']' && (!twice || at(p + 1) == ']'))
+            p += twice ? 2 : 1;
+        else
+            ok = false;
+        // Later keys go to a table of their own, so that they are not mistaken for the previous one's.
+        ++section;
+        current = add(Node{Node::table, true});
+        if (!ok) {
+            fail(malformed);
+        }
+        endStatement(malformed);
+        const QString name = k.text.toString();
+        int parent = 0;
+        for (std::size_t i = 0; i + 1 < k.parts.size(); ++i) {
+            int c = child(parent, k.parts[i]);
+            if (c < 0) {
+                c = add(parent, k.parts[i], Node{});
+            } else {
+                const Node& nd = nodes[c];
+                if (nd.frozen || nd.kind == Node::value || nd.kind == Node::array)
+                    fail(QStringLiteral("键 %1 已有值，不能再作为表 [%2]").arg(k.parts[i], name));
+                if (nd.kind == Node::tables)
+                    c = nd.last;
+            }
+            parent = c;
+        }
+        const int c = child(parent, k.parts.back());
+        if (!twice) {
+            if (c < 0) {
+                current = add(parent, k.parts.back(), Node{Node::table, true});
+                return;
+            }
+            Node& nd = nodes[c];
+            if (nd.kind == Node::table && !nd.frozen && !nd.defined && nd.dotted < 0) {
+                nd.defined = true;
+                current = c;
+                return;
+            }
+            if (nd.kind == Node::value || nd.kind == Node::array || nd.frozen)
+                fail(QStringLiteral("键 %1 已有值，不能再定义为表").arg(name));
+            fail(QStringLiteral("重复定义的表 [") + name + QLatin1Char(']'));
+        }
+        int list = c;
+        if (list < 0)
+            list = add(parent, k.parts.back(), Node{Node::tables, true});
+        else if (nodes[list].kind != Node::tables)
+            fail(QStringLiteral("键 %1 已有定义，不能再定义为表数组 [[%1]]").arg(name));
+        current = add(Node{Node::table, true});
+        nodes[list].last = current;
+    }
+
+    void keyValue()
+    {
+        if (s[p] == '\r')
+            fail(QStringLiteral("回车符（CR）后面缺少换行符"));
+        Key k;
+        bool ok = false;
+        try {
+            ok = key(k);
+        } catch (const Fail& f) {
+            if (f.message != QStringLiteral("字符串缺少结束引号"))
+                throw;
+        }
+        if (!ok || p >= n || s[p] != '=')
+            fail(QStringLiteral("应为 key = value 形式"));
+        ++p;
+        blanks();
+        assign(current, k, true);
+        endStatement(QStringLiteral("值后面有多余的内容 ") + rest(p));
+    }
+
+    // key = value into `table`: the rules of a table section, or of an inline table.
+    void assign(int table, const Key& k, bool section_)
+    {
+        int parent = table;
+        for (std::size_t i = 0; i + 1 < k.parts.size(); ++i) {
+            int c = child(parent, k.parts[i]);
+            if (c < 0) {
+                c = add(parent, k.parts[i], Node{});
+            } else {
+                const Node& nd = nodes[c];
+                if (nd.kind != Node::table || nd.frozen)
+                    fail(QStringLiteral("键 %1 已有值，不能再添加子键").arg(k.text.toString()));
+                if (section_ && (nd.defined || (nd.dotted >= 0 && nd.dotted != section)))
+                    fail(QStringLiteral("表已在别处定义，不能再用点分键 %1 扩展").arg(k.text.toString()));
+            }
+            if (section_)
+                nodes[c].dotted = section;
+            parent = c;
+        }
+        const bool taken = child(parent, k.parts.back()) >= 0;
+        if (taken)
+            out << Diagnostic{line, QStringLiteral("重复的键 ") + k.text.toString()};
+        const int v = value();
+        if (!taken)
+            children.insert(Slot{parent, k.parts.back()}, v);
+    }
+
+    // ---------------------------------------------------------------- values
+
+    struct Depth {
+        Parser& p;
+        explicit Depth(Parser& parser) : p(parser)
+        {
+            if (++p.depth > maxDepth)
+                p.fail(QStringLiteral("嵌套层级过深（最多 %1 层）").arg(maxDepth));
+        }
+        ~Depth() { --p.depth; }
+    };
+
+    // The node of the value at p, made when `keep` or when the value holds keys.
+    int value(bool keep = true)
+    {
+        if (endOfLine() || s[p] == '#')
+            fail(QStringLiteral("缺少值"));
+        const char16_t c = s[p];
+        if (c == '"' || c == '\'') {
+            if (at(p + 1) == c && at(p + 2) == c)
+                multiLineString(c);
+            else if (c == '"')
+                basicString(false);
+            else
+                literalString(false);
+            return keep ? add(Node{Node::value}) : -1;
+        }
+        if (c == '[') {
+            array();
+            return keep ? add(Node{Node::array, false, true}) : -1;
+        }
+        if (c == '{')
+            return inlineTable();
+        const qsizetype a = p;
+        while (p < n && isValueChar(s[p]))
+            ++p;
+        // A date, a space and a time are one value.
+        if (p - a == 10 && at(a + 4) == '-' && at(p) == ' ' && at(p + 1) >= '0' && at(p + 1) <= '9' && at(p + 2) >= '0'
+            && at(p + 2) <= '9' && at(p + 3) == ':') {
+            ++p;
+            while (p < n && isValueChar(s[p]))
+                ++p;
+        }
+        if (p == a) {
+            qsizetype e = p;
+            while (e < n && s[e] != ' ' && s[e] != '\t' && s[e] != '\n' && s[e] != '\r' && s[e] != ',' && e - p < 40)
+                ++e;
+            fail(QStringLiteral("无法识别的值 ") + src.mid(p, std::max<qsizetype>(1, e - p)).toString()
+                 + QStringLiteral("，字符串需要加引号"));
+        }
+        const QString problem = checkBareValue(src.mid(a, p - a));
+        if (!problem.isEmpty())
+            fail(problem);
+        return keep ? add(Node{Node::value}) : -1;
+    }
+
+    // Whether the line from k reads as a statement: "key =" or "[name]".
+    bool looksLikeStatement(qsizetype k) const
+    {
+        while (k < n && (s[k] == ' ' || s[k] == '\t'))
+            ++k;
+        if (at(k) == '[') {
+            k += at(k + 1) == '[' ? 2 : 1;
+            while (k < n && (isBareKeyChar(s[k]) || s[k] == '.' || s[k] == ' ' || s[k] == '"' || s[k] == '\''))
+                ++k;
+            return at(k) == ']';
+        }
+        while (k < n && (isBareKeyChar(s[k]) || s[k] == '.' || s[k] == ' ' || s[k] == '\t' || s[k] == '"' || s[k] == '\''))
+            ++k;
+        return at(k) == '=';
+    }
+
+    void array()
+    {
+        const int open = line;
+        const QString unclosed = QStringLiteral("数组未闭合，缺少 ]");
+        Depth guard(*this);
+        ++p;
+        ++arrays;
+        int lastLine = line;
+        for (;;) {
+            gaps();
+            if (p >= n)
+                fail(unclosed, open);
+            if (s[p] == ']')
+                break;
+            if (s[p] == ',')
+                fail(QStringLiteral("数组中多余的逗号"));
+            const bool fresh = line != lastLine;
+            const qsizetype from = lineStart;
+            const int fromLine = line;
+            try {
+                value(false);
+            } catch (Fail& f) {
+                if (f.resume < 0 && fresh && looksLikeStatement(from))
+                    f = Fail{open, unclosed, from, fromLine};
+                else if (f.resume >= 0)
+                    f.line = open;
+                throw;
+            }
+            lastLine = line;
+            gaps();
+            if (p >= n)
+                fail(unclosed, open);
+            if (s[p] == ',') {
+                ++p;
+                lastLine = line;
+                continue;
+            }
+            if (s[p] == ']')
+                break;
+            if (line != lastLine && looksLikeStatement(lineStart))
+                throw Fail{open, unclosed, lineStart, line};
+            fail(QStringLiteral("数组元素之间缺少逗号"));
+        }
+        ++p;
+        --arrays;
+    }
+
+    int inlineTable()
+    {
+        const int open = line;
+        const QString unclosed = QStringLiteral("内联表未闭合，缺少 }");
+        Depth guard(*this);
+        ++p;
+        const int table = add(Node{});
+        blanks();
+        if (p < n && s[p] == '}') {
+            ++p;
+            nodes[table].frozen = true;
+            return table;
+        }
+        for (;;) {
+            blanks();
+            if (endOfLine() || s[p] == '#')
+                fail(unclosed, open);
+            Key k;
+            if (!key(k) || p >= n || s[p] != '=')
+                fail(QStringLiteral("内联表中应为 key = value 形式"));
+            ++p;
+            blanks();
+            assign(table, k, false);
+            blanks();
+            if (p < n && s[p] == ',') {
+                ++p;
+                blanks();
+                if (p < n && s[p] == '}')
+                    fail(QStringLiteral("内联表的最后一项后面不能有逗号"));
+                continue;
+            }
+            if (p < n && s[p] == '}')
+                break;
+            if (endOfLine() || s[p] == '#')
+                fail(unclosed, open);
+            fail(QStringLiteral("内联表的键值之间缺少逗号"));
+        }
+        ++p;
+        nodes[table].frozen = true;
+        return table;
+    }
+
+    // ---------------------------------------------------------------- strings
+
+    // One escape after the backslash at p, appended to `out` when given;
+    // the first problem goes to `problem`.
+    void escape(QString* out, QString& problem)
+    {
+        ++p;
+        const char16_t e = at(p);
+        char16_t plain = 0;
+        switch (e) {
+        case 'b': plain = '\b'; break;
+        case 't': plain = '\t'; break;
+        case 'n': plain = '\n'; break;
+        case 'f': plain = '\f'; break;
+        case 'r': plain = '\r'; break;
+        case '"': plain = '"'; break;
+        case '\\': plain = '\\'; break;
+        default: break;
+        }
+        if (plain) {
+            if (out)
+                *out += QChar(plain);
+            ++p;
+            return;
+        }
+        if (e == 'u' || e == 'U') {
+            const int len = e == 'u' ? 4 : 8;
+            char32_t v = 0;
+            bool ok = p + len < n;
+            for (int j = 1; ok && j <= len; ++j) {
+                const char16_t h = s[p + j];
+                const int d = (h >= '0' && h <= '9') ? h - '0' : (h >= 'a' && h <= 'f') ? h - 'a' + 10 : (h >= 'A' && h <= 'F') ? h - 'A' + 10 : -1;
+                ok = d >= 0;
+                v = v * 16 + char32_t(std::max(d, 0));
+            }
+            if (!ok || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF) {
+                if (problem.isEmpty())
+                    problemLine = line;
+                if (problem.isEmpty())
+                    problem = QStringLiteral("无效的 Unicode 转义 \\") + src.mid(p, std::min<qsizetype>(len + 1, n - p)).toString();
+                ++p;
+                return;
+            }
+            if (out)
+                *out += QString::fromUcs4(&v, 1);
+            p += len + 1;
+            return;
+        }
+        if (problem.isEmpty())
+            problemLine = line;
+        if (problem.isEmpty())
+            problem = e && e != '\n' && e != '\r' ? QStringLiteral("无效的转义 \\") + QChar(e) : QStringLiteral("无效的转义 \\");
+        if (p < n && e != '\n' && e != '\r')
+            ++p;
+    }
+
+    // "…" on one line; returns its value when asked (keys).
+    QString basicString(bool keep)
+    {
+        const int open = line;
+        QString value;
+        QString problem;
+        for (++p;; ) {
+            if (p >= n || s[p] == '\n' || s[p] == '\r')
+                fail(problem.isEmpty() ? QStringLiteral("字符串缺少结束引号") : problem, problem.isEmpty() ? open : problemLine);
+            const char16_t c = s[p];
+            if (c == '"') {
+                ++p;
+                break;
+            }
+            if (c == '\\') {
+                escape(keep ? &value : nullptr, problem);
+                continue;
+            }
+            if (isControl(c) && problem.isEmpty()) {
+                problem = QStringLiteral("字符串中不能有控制字符 ") + hex(c);
+                problemLine = line;
+            }
+            if (keep)
+                value += QChar(c);
+            ++p;
+        }
+        if (!problem.isEmpty())
+            fail(problem, problemLine);
+        return value;
+    }
+
+    QString literalString(bool keep)
+    {
+        const int open = line;
+        const qsizetype a = ++p;
+        QString problem;
+        while (p < n && s[p] != '\'' && s[p] != '\n' && !(s[p] == '\r' && at(p + 1) == '\n')) {
+            if (isControl(s[p]) && problem.isEmpty())
+                problem = QStringLiteral("字符串中不能有控制字符 ") + hex(s[p]);
+            ++p;
+        }
+        if (p >= n || s[p] != '\'')
+            fail(QStringLiteral("字符串缺少结束引号"), open);
+        ++p;
+        if (!problem.isEmpty())
+            fail(problem, open);
+        return keep ? src.mid(a, p - 1 - a).toString() : QString();
+    }
+
+    void multiLineString(char16_t q)
+    {
+        const int open = line;
+        const QString delim(3, QChar(q));
+        QString problem;
+        p += 3;
+        for (;;) {
+            if (p >= n)
+                fail(QStringLiteral("多行字符串未闭合，缺少 ") + delim, open);
+            const char16_t c = s[p];
+            if (c == q && at(p + 1) == q && at(p + 2) == q) {
+                p += 3;
+                // Up to two more quotes still belong to the text.
+                for (int extra = 0; extra < 2 && p < n && s[p] == q; ++extra)
+                    ++p;
+                break;
+            }
+            if (c == '\n' || (c == '\r' && at(p + 1) == '\n')) {
+                newline();
+                continue;
+            }
+            if (c == '\\' && q == '"') {
+                // A backslash at the end of a line trims the break and the blanks after it.
+                qsizetype k = p + 1;
+                while (k < n && (s[k] == ' ' || s[k] == '\t'))
+                    ++k;
+                if (k < n && (s[k] == '\n' || (s[k] == '\r' && at(k + 1) == '\n'))) {
+                    p = k;
+                    while (p < n && (s[p] == ' ' || s[p] == '\t' || s[p] == '\n' || (s[p] == '\r' && at(p + 1) == '\n'))) {
+                        if (s[p] == ' ' || s[p] == '\t')
+                            ++p;
+                        else
+                            newline();
+                    }
+                    continue;
+                }
+                escape(nullptr, problem);
+                continue;
+            }
+            if (isControl(c) && problem.isEmpty()) {
+                problem = QStringLiteral("字符串中不能有控制字符 ") + hex(c);
+                problemLine = line;
+            }
+            ++p;
+        }
+        if (!problem.isEmpty())
+            fail(problem, problemLine);
+    }
 };
 
 }
 
-QString stripComment(const QString& s) { return stripCommentView(s).toString(); }
-
-namespace {
-int depthOf(QStringView s)
-{
-    int d = 0;
-    scanUnquoted(s, [&](QChar c) {
-        if (c == QLatin1Char('[') || c == QLatin1Char('{'))
-            ++d;
-        else if (c == QLatin1Char(']') || c == QLatin1Char('}'))
-            --d;
-    });
-    return d;
-}
-}
-
-int bracketDepth(const QString& s) { return depthOf(s); }
-
-QList<Diagnostic> validate(const QString& text)
-{
-    QList<Diagnostic> out;
-    if (text.isEmpty())
-        return out;
-    std::vector<QStringView> lines;
-    for (qsizetype a = 0;;) {
-        const qsizetype b = text.indexOf(QLatin1Char('\n'), a);
-        lines.push_back(QStringView(text).mid(a, (b < 0 ? text.size() : b) - a));
-        if (b < 0)
-            break;
-        a = b + 1;
-    }
-    QSet<QString> tables;
-    Keys keys;
-    const qsizetype count = qsizetype(lines.size());
-    for (qsizetype i = 0; i < count; ++i) {
-        AnalysisBudget::poll();
-        const int n = int(i + 1);
-        const QStringView t = trimBlanks(lines[i]);
-        if (t.isEmpty() || t.startsWith(QLatin1Char('#')))
-            continue;
-
-        if (t.startsWith(QLatin1Char('['))) {
-            const auto h = matchHeader(t);
-            if (h && h->open == h->close) {
-                keys.clear();
-                if (h->open == 1) {
-                    if (tables.contains(h->name))
-                        out << Diagnostic{n, QStringLiteral("重复定义的表 [") + h->name + QLatin1Char(']')};
-                    tables.insert(h->name);
-                }
-            } else {
-                out << Diagnostic{n, QStringLiteral("表头格式错误，应为 [name] 或 [[name]]")};
-            }
-            continue;
-        }
-
-        const auto kv = matchKeyValue(t);
-        if (!kv) {
-            out << Diagnostic{n, QStringLiteral("应为 key = value 形式")};
-            continue;
-        }
-        const QStringView key = kv->key;
-        if (!keys.add(key))
-            out << Diagnostic{n, QStringLiteral("重复的键 ") + key.toString()};
-
-        const QStringView v = kv->value;
-        if (v.isEmpty()) {
-            out << Diagnostic{n, QStringLiteral("缺少值")};
-            continue;
-        }
-
-        bool multiline = false;
-        for (const QLatin1String delim : {QLatin1String("\"\"\""), QLatin1String("'''")}) {
-            if (!v.startsWith(delim))
-                continue;
-            multiline = true;
-            if (v.indexOf(delim, 3) >= 0)
-                break;
-            qsizetype end = i + 1;
-            while (end < count && !lines[end].contains(delim)) {
-                AnalysisBudget::poll();
-                ++end;
-            }
-            if (end < count) {
-                i = end;
-            } else {
-                out << Diagnostic{n, QStringLiteral("多行字符串未闭合，缺少 ") + delim};
-                i = count;
-            }
-            break;
-        }
-        if (multiline)
-            continue;
-
-        if (v.startsWith(QLatin1Char('[')) || v.startsWith(QLatin1Char('{'))) {
-            const bool array = v.startsWith(QLatin1Char('['));
-            int d = depthOf(v);
-            if (array)
-                while (d > 0 && i + 1 < count) {
-                    AnalysisBudget::poll();
-                    d += depthOf(lines[++i]);
-                }
-            if (d != 0)
-                out << Diagnostic{n, array ? QStringLiteral("数组未闭合，缺少 ]") : QStringLiteral("内联表未闭合，缺少 }")};
-            continue;
-        }
-
-        const QStringView s = stripCommentView(v);
-        if (s.startsWith(QLatin1Char('"'))) {
-            if (!isBasicString(s))
-                out << Diagnostic{n, QStringLiteral("字符串缺少结束引号")};
-        } else if (s.startsWith(QLatin1Char('\''))) {
-            if (!isLiteralString(s))
-                out << Diagnostic{n, QStringLiteral("字符串缺少结束引号")};
-        } else if (!(s == QLatin1String("true") || s == QLatin1String("false") || isNumber(s) || isDateTime(s))) {
-            out << Diagnostic{n, QStringLiteral("无法识别的值 ") + s.toString() + QStringLiteral("，字符串需要加引号")};
-        }
-    }
-    return out;
-}
+QList<Diagnostic> validate(const QString& text) { return Parser(text).run(); }
 
 }

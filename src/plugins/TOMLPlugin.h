@@ -3,10 +3,7 @@
 #include "plugins/FormatPlugin.h"
 
 namespace TOMLPlugin {
-// Every problem found, line by line, in line order.
+// Every problem found, in line order: a statement with a problem is
+// reported once and checking goes on with the next one.
 QList<Diagnostic> validate(const QString& text);
-// Cut at the first "#" outside quotes, trimmed.
-QString stripComment(const QString& s);
-// Opening minus closing brackets and braces outside quotes and comments.
-int bracketDepth(const QString& s);
 }

@@ -2,6 +2,7 @@
 
 #include "plugins/HTML.h"
 #include "plugins/YAML.h"
+#include "plugins/YAMLSyntax.h"
 
 #include <exception>
 
@@ -10,7 +11,7 @@ namespace YAMLPlugin {
 QList<Diagnostic> validate(const QString& text)
 {
     try {
-        YAML::check(text);
+        YAMLSyntax::check(text);
     } catch (const PluginError& e) {
         return {Diagnostic{e.line.value_or(1), e.message}};
     } catch (const std::exception& e) {
