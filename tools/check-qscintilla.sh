@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks that third_party/qscintilla is Debian's unmodified QScintilla
 # 2.13.3 subset plus the patches in its patches/ folder, nothing else:
-# the patches are taken off a copy in reverse order (without fuzz) and what
+# the patches are taken off a copy in reverse order (exact context) and what
 # is left must match pristine.sha256 file by file; putting them back must
 # give the tree again.
 #   tools/check-qscintilla.sh                 check the tree
@@ -29,8 +29,7 @@ done
 
 mapfile -t patches < <(find "$tree/patches" -name '*.patch' | LC_ALL=C sort)
 for ((i = ${#patches[@]} - 1; i >= 0; i--)); do
-  patch -d "$work/copy" -p1 -R -s -f --fuzz=0 --no-backup-if-mismatch \
-    < "${patches[$i]}" > "$work/log" 2>&1 ||
+  (cd "$work/copy" && git apply -R "$OLDPWD/${patches[$i]}") > "$work/log" 2>&1 ||
     fail "$(basename "${patches[$i]}") does not come off the tree cleanly: $(cat "$work/log")"
 done
 
@@ -40,7 +39,7 @@ diff -u "$list" "$work/pristine.sha256" > "$work/diff" ||
 $(cat "$work/diff")"
 
 for p in "${patches[@]}"; do
-  patch -d "$work/copy" -p1 -s -f --fuzz=0 --no-backup-if-mismatch < "$p" > /dev/null ||
+  (cd "$work/copy" && git apply "$OLDPWD/$p") > /dev/null 2>&1 ||
     fail "$(basename "$p") does not apply to the pristine import"
 done
 for f in $(engine_files "$tree"); do
