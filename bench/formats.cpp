@@ -134,6 +134,18 @@ void benchTOML()
         if (!TOMLPlugin::validate(text).isEmpty())
             std::puts("unexpected diagnostic");
     });
+    // Lock-file style: arrays of tables with sub-tables, dotted keys, multi-line arrays of inline tables.
+    const QString lock = QStringLiteral("[[package]]\nname = \"crate-%1\"\nversion = \"1.%1.0\"\nsource.registry = \"crates-io\"\n"
+                                        "source.checksum = \"9f2c3c0e1d4b5a6978%1\"\ndependencies = [\n  { name = \"a\", version = \"0.1\" },\n"
+                                        "  { name = \"b\", features = [\"std\", \"derive\"] },\n]\n[package.metadata]\n"
+                                        "released = 2026-11-11 08:00:00.5+08:00\nsize = 1_234_567\nratio = 6.25e-1\n\n");
+    QString locks;
+    for (int k = 0; locks.size() < 10000000; ++k)
+        locks += lock.arg(k);
+    report("TOML validate 10 MB lock file", locks.toUtf8().size(), [&] {
+        if (!TOMLPlugin::validate(locks).isEmpty())
+            std::puts("unexpected diagnostic");
+    });
     const QString longLine = QStringLiteral("k = \"") + QString(5'000'000, QLatin1Char('x')) + QStringLiteral("\" # c\n");
     report("TOML one 5 MB string line", longLine.size(), [&] { TOMLPlugin::validate(longLine); });
     const QString longHeader = QStringLiteral("[a") + QString(5'000'000, QLatin1Char(' ')) + QStringLiteral("b\n");

@@ -1,6 +1,7 @@
-// YAML.parse and the tree preview on arbitrary bytes.
+// YAML: the syntax check and the tree preview on arbitrary bytes.
 #include "plugins/FormatPlugin.h"
 #include "plugins/YAML.h"
+#include "plugins/YAMLSyntax.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +9,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    // YAML breaks lines at LF, CR LF and a lone CR.
+    const int lines = int(text.count(QLatin1Char('\n')) + text.count(QLatin1Char('\r')) - text.count(QLatin1String("\r\n"))) + 1;
+    try {
+        YAMLSyntax::check(text);
+    } catch (const PluginError& e) {
+        if (!e.line || *e.line < 1 || *e.line > lines)
+            __builtin_trap();
+    }
     try {
         YAML::parse(text).treeHTML();
     } catch (const PluginError& e) {

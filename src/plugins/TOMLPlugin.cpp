@@ -4,6 +4,8 @@
 #include "plugins/TOMLScalars.h"
 
 #include <QHash>
+#include <QVarLengthArray>
+#include <deque>
 #include <algorithm>
 #include <vector>
 
@@ -32,17 +34,26 @@ struct Node {
     bool frozen = false;  // an inline table or an array value: closed for good
     int dotted = -1;      // the section whose dotted keys made or extended it
     int last = -1;        // an array of tables: its current element
+    // Its keys: a list while short, hashed by the parser beyond that.
+    int first = -1;
+    int next = -1;
+    int count = 0;
+    QStringView name;
 };
 
+// Tables with more keys than this are looked up through a hash.
+constexpr int shortTable = 16;
+
+// A key's name inside its table; names are views into the text or into decoded quoted keys.
 struct Slot {
     int parent;
-    QString name;
-    bool operator==(const Slot&) const = default;
+    QStringView name;
+    bool operator==(const Slot& o) const { return parent == o.parent && name == o.name; }
 };
 size_t qHash(const Slot& s, size_t seed = 0) { return qHashMulti(seed, s.parent, s.name); }
 
 struct Key {
-    std::vector<QString> parts;
+    QVarLengthArray<QStringView, 4> parts;
     QStringView text; // as written
 };
 
@@ -100,7 +111,8 @@ private:
     int section = 0;
     int current = 0;
     std::vector<Node> nodes{Node{Node::table, true}};
-    QHash<Slot, int> children;
+    QHash<Slot, int> children; // keys of the long tables
+    std::deque<QString> decoded; // quoted key names, which the node names point into
     QList<Diagnostic> out;
     int problemLine = 0; // where a string's first problem is
 
@@ -139,7 +151,7 @@ private:
     }
 
     // After a statement: blanks, a comment, then the line's end.
-    void endStatement(const QString& message)
+    void endStatement(bool afterHeader)
     {
         blanks();
         if (p < n && s[p] == '#')
@@ -147,7 +159,7 @@ private:
         if (p < n && s[p] == '\r' && at(p + 1) != '\n')
             fail(QStringLiteral("回车符（CR）后面缺少换行符"));
         if (!endOfLine())
-            fail(message);
+            fail(afterHeader ? QStringLiteral("表头格式错误，应为 [name] 或 [[name]]") : QStringLiteral("值后面有多余的内容 ") + rest(p));
     }
 
     // Blanks, comments and line breaks between the parts of an array.
@@ -227,20 +239,31 @@ private:
     {
         const qsizetype start = p;
         for (;;) {
-            QString part;
-            if (p < n && (s[p] == '"' || s[p] == '\'')) {
-                if (at(p + 1) == s[p] && at(p + 2) == s[p])
+            if (p < n && s[p] == '"') {
+                if (at(p + 1) == '"' && at(p + 2) == '"')
                     return false; // a multi-line string is no key
-                part = s[p] == '"' ? basicString(true) : literalString(true);
+                const qsizetype a = p + 1;
+                QString name = basicString(true);
+                if (name == src.mid(a, p - 1 - a)) {
+                    k.parts.push_back(src.mid(a, p - 1 - a));
+                } else {
+                    decoded.push_back(std::move(name));
+                    k.parts.push_back(decoded.back());
+                }
+            } else if (p < n && s[p] == '\'') {
+                if (at(p + 1) == '\'' && at(p + 2) == '\'')
+                    return false;
+                const qsizetype a = p + 1;
+                literalString(false);
+                k.parts.push_back(src.mid(a, p - 1 - a));
             } else {
                 const qsizetype a = p;
                 while (p < n && isBareKeyChar(s[p]))
                     ++p;
                 if (p == a)
                     return false;
-                part = src.mid(a, p - a).toString();
+                k.parts.push_back(src.mid(a, p - a));
             }
-            k.parts.push_back(std::move(part));
             const qsizetype end = p;
             blanks();
             if (p < n && s[p] == '.') {
@@ -253,16 +276,38 @@ private:
         }
     }
 
-    int child(int parent, const QString& name) const { return children.value(Slot{parent, name}, -1); }
+    int child(int parent, QStringView name) const
+    {
+        if (nodes[parent].count > shortTable)
+            return children.value(Slot{parent, name}, -1);
+        for (int c = nodes[parent].first; c >= 0; c = nodes[c].next)
+            if (nodes[c].name == name)
+                return c;
+        return -1;
+    }
     int add(Node node)
     {
         nodes.push_back(node);
         return int(nodes.size() - 1);
     }
-    int add(int parent, const QString& name, Node node)
+    void attach(int parent, QStringView name, int id)
+    {
+        Node& c = nodes[id];
+        c.name = name;
+        c.next = nodes[parent].first;
+        nodes[parent].first = id;
+        const int count = ++nodes[parent].count;
+        if (count == shortTable + 1) {
+            for (int k = id; k >= 0; k = nodes[k].next)
+                children.insert(Slot{parent, nodes[k].name}, k);
+        } else if (count > shortTable + 1) {
+            children.insert(Slot{parent, name}, id);
+        }
+    }
+    int add(int parent, QStringView name, Node node)
     {
         const int id = add(node);
-        children.insert(Slot{parent, name}, id);
+        attach(parent, name, id);
         return id;
     }
 
@@ -291,17 +336,17 @@ private:
         if (!ok) {
             fail(malformed);
         }
-        endStatement(malformed);
-        const QString name = k.text.toString();
+        endStatement(true);
+        const auto name = [&k] { return k.text.toString(); };
         int parent = 0;
-        for (std::size_t i = 0; i + 1 < k.parts.size(); ++i) {
+        for (qsizetype i = 0; i + 1 < k.parts.size(); ++i) {
             int c = child(parent, k.parts[i]);
             if (c < 0) {
                 c = add(parent, k.parts[i], Node{});
             } else {
                 const Node& nd = nodes[c];
                 if (nd.frozen || nd.kind == Node::value || nd.kind == Node::array)
-                    fail(QStringLiteral("键 %1 已有值，不能再作为表 [%2]").arg(k.parts[i], name));
+                    fail(QStringLiteral("键 %1 已有值，不能再作为表 [%2]").arg(k.parts[i].toString(), name()));
                 if (nd.kind == Node::tables)
                     c = nd.last;
             }
@@ -320,14 +365,14 @@ private:
                 return;
             }
             if (nd.kind == Node::value || nd.kind == Node::array || nd.frozen)
-                fail(QStringLiteral("键 %1 已有值，不能再定义为表").arg(name));
-            fail(QStringLiteral("重复定义的表 [") + name + QLatin1Char(']'));
+                fail(QStringLiteral("键 %1 已有值，不能再定义为表").arg(name()));
+            fail(QStringLiteral("重复定义的表 [") + name() + QLatin1Char(']'));
         }
         int list = c;
         if (list < 0)
             list = add(parent, k.parts.back(), Node{Node::tables, true});
         else if (nodes[list].kind != Node::tables)
-            fail(QStringLiteral("键 %1 已有定义，不能再定义为表数组 [[%1]]").arg(name));
+            fail(QStringLiteral("键 %1 已有定义，不能再定义为表数组 [[%1]]").arg(name()));
         current = add(Node{Node::table, true});
         nodes[list].last = current;
     }
@@ -349,14 +394,14 @@ private:
         ++p;
         blanks();
         assign(current, k, true);
-        endStatement(QStringLiteral("值后面有多余的内容 ") + rest(p));
+        endStatement(false);
     }
 
     // key = value into `table`: the rules of a table section, or of an inline table.
     void assign(int table, const Key& k, bool section_)
     {
         int parent = table;
-        for (std::size_t i = 0; i + 1 < k.parts.size(); ++i) {
+        for (qsizetype i = 0; i + 1 < k.parts.size(); ++i) {
             int c = child(parent, k.parts[i]);
             if (c < 0) {
                 c = add(parent, k.parts[i], Node{});
@@ -376,7 +421,7 @@ private:
             out << Diagnostic{line, QStringLiteral("重复的键 ") + k.text.toString()};
         const int v = value();
         if (!taken)
-            children.insert(Slot{parent, k.parts.back()}, v);
+            attach(parent, k.parts.back(), v);
     }
 
     // ---------------------------------------------------------------- values

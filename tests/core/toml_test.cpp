@@ -194,3 +194,18 @@ TEST(TOMLValidate, ProblemsKeepTheirLinesAndCheckingGoesOn)
               (QList<Diagnostic>{d(1, "注释中不能有控制字符 U+0001"), d(2, "回车符（CR）后面缺少换行符")}));
     EXPECT_TRUE(check({"a = 1\r", "b = 2\r", ""}).isEmpty());
 }
+
+// Long tables keep their keys in a hash: the rules must hold the same there.
+TEST(TOMLValidate, LongTablesKeepTheRules)
+{
+    QStringList doc;
+    for (int k = 0; k < 40; ++k)
+        doc << QStringLiteral("k%1 = %1").arg(k);
+    doc << QStringLiteral("k3 = 0") << QStringLiteral("k39.x = 1") << QStringLiteral("t.a = 1") << QStringLiteral("t.b = 2");
+    for (int k = 0; k < 40; ++k)
+        doc << QStringLiteral("[s%1]").arg(k);
+    doc << QStringLiteral("[s7]") << QStringLiteral("[t]");
+    EXPECT_EQ(TOMLPlugin::validate(doc.join(QLatin1Char('\n'))),
+              (QList<Diagnostic>{d(41, "重复的键 k3"), d(42, "键 k39.x 已有值，不能再添加子键"), d(85, "重复定义的表 [s7]"),
+                                 d(86, "重复定义的表 [t]")}));
+}
