@@ -409,7 +409,7 @@ private:
                 const Node& nd = nodes[c];
                 if (nd.kind != Node::table || nd.frozen)
                     fail(QStringLiteral("键 %1 已有值，不能再添加子键").arg(k.text.toString()));
-                if (section_ && (nd.defined || (nd.dotted >= 0 && nd.dotted != section)))
+                if (section_ && nd.defined)
                     fail(QStringLiteral("表已在别处定义，不能再用点分键 %1 扩展").arg(k.text.toString()));
             }
             if (section_)
