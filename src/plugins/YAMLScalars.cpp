@@ -331,18 +331,35 @@ TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anch
         throw PluginError(s.left(1) + QStringLiteral(" 未闭合，缺少 ") + close, line);
     const std::vector<QStringView> parts = splitFlow(QStringView(s).mid(1, s.size() - 2), line);
     const bool keep = !anchors || anchors->record;
+    // "? key" in a flow collection is the key alone.
+    const auto explicitKey = [](QStringView part) {
+        return isExplicitKey(part) ? part.mid(1).trimmed() : part;
+    };
     if (isList) {
         std::vector<TreeNode> items;
-        for (const QStringView part : parts)
-            if (!part.isEmpty()) {
-                TreeNode item = scalarAt(part, line, depth + 1, true, anchors);
-                if (keep)
-                    items.push_back(std::move(item));
+        for (QStringView part : parts) {
+            if (part.isEmpty())
+                continue;
+            part = explicitKey(part);
+            TreeNode item;
+            const auto kv = part.startsWith(QLatin1Char('[')) || part.startsWith(QLatin1Char('{')) ? std::nullopt : splitKeyView(part);
+            if (kv) {
+                // "[a: b]": an entry that is a pair is a mapping of one key.
+                TreeNode value = scalarAt(kv->value, line, depth + 1, true, anchors);
+                std::vector<std::pair<QString, TreeNode>> pair;
+                pair.emplace_back(kv->key.toString(), std::move(value));
+                item = TreeNode::makeMap(std::move(pair));
+            } else {
+                item = scalarAt(part, line, depth + 1, true, anchors);
             }
+            if (keep)
+                items.push_back(std::move(item));
+        }
         return TreeNode::makeList(std::move(items));
     }
     std::vector<std::pair<QString, TreeNode>> pairs;
-    for (const QStringView part : parts) {
+    for (QStringView part : parts) {
+        part = explicitKey(part);
         if (part.isEmpty())
             continue;
         if (auto kv = splitKeyView(part)) {
@@ -434,7 +451,8 @@ std::optional<KeyValue> splitKeyView(QStringView line)
             ++depth;
         } else if (c == QLatin1Char(']') || c == QLatin1Char('}')) {
             --depth;
-        } else if (c == QLatin1Char(':') && depth == 0 && (k + 1 == line.size() || line[k + 1] == QLatin1Char(' '))) {
+        } else if (c == QLatin1Char(':') && depth == 0
+                   && (k + 1 == line.size() || line[k + 1] == QLatin1Char(' ') || line[k + 1] == QLatin1Char('\t'))) {
             QStringView key = line.left(k).trimmed();
             if (key.size() >= 2
                 && ((key.startsWith(QLatin1Char('"')) && key.endsWith(QLatin1Char('"')))

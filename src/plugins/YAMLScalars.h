@@ -21,10 +21,15 @@ struct KeyValue {
 std::optional<KeyValue> splitKeyView(QStringView line);
 QStringView stripCommentView(QStringView s);
 
-inline bool isItem(QStringView t) { return t == QLatin1String("-") || t.startsWith(QLatin1String("- ")); }
+// An indicator alone or followed by a space or a tab.
+inline bool isIndicator(QStringView t, QLatin1Char c)
+{
+    return !t.isEmpty() && t[0] == c && (t.size() == 1 || t[1] == QLatin1Char(' ') || t[1] == QLatin1Char('\t'));
+}
+inline bool isItem(QStringView t) { return isIndicator(t, QLatin1Char('-')); }
 // "? key" and ": value": a key and its value on lines of their own.
-inline bool isExplicitKey(QStringView t) { return t == QLatin1String("?") || t.startsWith(QLatin1String("? ")); }
-inline bool isExplicitValue(QStringView t) { return t == QLatin1String(":") || t.startsWith(QLatin1String(": ")); }
+inline bool isExplicitKey(QStringView t) { return isIndicator(t, QLatin1Char('?')); }
+inline bool isExplicitValue(QStringView t) { return isIndicator(t, QLatin1Char(':')); }
 bool isBlank(QStringView s);
 int leadingSpaces(QStringView s);
 bool isMarker(QStringView r, QChar c);

@@ -405,3 +405,19 @@ TEST(YAMLErrors, GrammarBeyondTheConfigurationSubset)
                                     "  two", "...", "bare: document", "---", "- \tscalar after tab", "- [a, b]: flow key"});
     EXPECT_TRUE(YAMLPlugin::validate(accepted).isEmpty()) << YAMLPlugin::validate(accepted).value(0).message.toStdString();
 }
+
+// The tree reads what the check accepts in everyday files: pairs in flow sequences, "? key"
+// in flow collections, and a tab after an indicator.
+TEST(YAMLParse, FlowPairsAndTabSeparators)
+{
+    const QString doc = lines({"k: [a: 1, ? b, c]", "t:\tv", "m: {? x : y}"});
+    EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty());
+    const TreeNode root = YAML::parse(doc);
+    const TreeNode& k = at(root, "k");
+    ASSERT_EQ(k.items.size(), 3u);
+    EXPECT_EQ(at(k.items[0], "a"), TreeNode::makeNumber(QStringLiteral("1")));
+    EXPECT_EQ(k.items[1], TreeNode::makeString(QStringLiteral("b")));
+    EXPECT_EQ(at(root, "t"), TreeNode::makeString(QStringLiteral("v")));
+    EXPECT_EQ(at(at(root, "m"), "x"), TreeNode::makeString(QStringLiteral("y")));
+    EXPECT_EQ(YAML::parse(lines({"-\tx", "- y"})).items.size(), 2u);
+}
