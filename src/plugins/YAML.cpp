@@ -29,7 +29,6 @@ class P {
 public:
     std::vector<Line> lines;
     const std::vector<QStringView>* raw = nullptr;
-    bool build = true; // false: check only, keep no values
     size_t pos = 0;
     Anchors anchors;
 
@@ -320,15 +319,13 @@ private:
             }
             define(&anchors, props.anchor, value);
             value.line = l.no - 1;
-            if (build)
-                pairs.emplace_back(kv->key.toString(), std::move(value));
+            pairs.emplace_back(kv->key.toString(), std::move(value));
         }
         if (pos < lines.size() && lines[pos].indent > indent) {
             checkTab(lines[pos]);
             throw PluginError(QStringLiteral("缩进错误，此行比同级的键缩进更深"), lines[pos].no);
         }
-        if (build)
-            applyMerges(pairs);
+        applyMerges(pairs);
         return TreeNode::makeMap(std::move(pairs));
     }
 
@@ -370,8 +367,7 @@ private:
             define(&anchors, props.anchor, value);
         }
         value.line = l.no - 1;
-        if (build)
-            pairs.emplace_back(key.toString(), std::move(value));
+        pairs.emplace_back(key.toString(), std::move(value));
     }
 
     TreeNode seq(int indent)
@@ -402,8 +398,7 @@ private:
             }
             define(&anchors, props.anchor, item);
             item.line = l.no - 1;
-            if (build)
-                items.push_back(std::move(item));
+            items.push_back(std::move(item));
             if (pos < lines.size() && lines[pos].indent > indent) {
                 checkTab(lines[pos]);
                 throw PluginError(QStringLiteral("缩进错误，序列项内容层级不一致"), lines[pos].no);
@@ -422,8 +417,7 @@ private:
             AnalysisBudget::poll();
             const QStringView r = (*raw)[k];
             if (isBlank(r)) {
-                if (build)
-                    parts << QString();
+                parts << QString();
                 continue;
             }
             const int lead = leadingSpaces(r);
@@ -431,8 +425,7 @@ private:
                 break;
             if (contentIndent < 0)
                 contentIndent = lead;
-            if (build)
-                parts << r.mid(std::min(contentIndent, lead)).toString();
+            parts << r.mid(std::min(contentIndent, lead)).toString();
         }
         skipThrough(int(k)); // 1-based number of the last line taken
         if (!keep)
@@ -476,7 +469,7 @@ TreeNode parseDocument(P& p)
 
 namespace {
 
-std::vector<TreeNode> parseAll(const QString& text, bool build)
+std::vector<TreeNode> parseAll(const QString& text)
 {
     const QString norm = LineEnding::normalize(text);
     std::vector<QStringView> raw;
@@ -533,8 +526,6 @@ std::vector<TreeNode> parseAll(const QString& text, bool build)
             continue;
         P p;
         p.raw = &raw;
-        p.build = build;
-        p.anchors.record = build;
         p.lines = std::move(lines);
         out.push_back(parseDocument(p));
     }
@@ -545,9 +536,7 @@ std::vector<TreeNode> parseAll(const QString& text, bool build)
 
 }
 
-std::vector<TreeNode> parseDocuments(const QString& text) { return parseAll(text, true); }
-
-void check(const QString& text) { parseAll(text, false); }
+std::vector<TreeNode> parseDocuments(const QString& text) { return parseAll(text); }
 
 TreeNode parse(const QString& text) { return parseDocuments(text).front(); }
 

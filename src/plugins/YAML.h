@@ -21,8 +21,6 @@ inline constexpr qint64 aliasNodeBudget = 100'000;
 // Every document of the stream, each checked on its own. Throws
 // PluginError naming the line of the first problem.
 std::vector<TreeNode> parseDocuments(const QString& text);
-// The same checks without keeping any value.
-void check(const QString& text);
 // The first document (null when there is none); the others are checked too.
 TreeNode parse(const QString& text);
 

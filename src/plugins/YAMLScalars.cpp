@@ -2,7 +2,6 @@
 
 #include "core/Blanks.h"
 #include "plugins/FormatPlugin.h"
-#include "plugins/JSONText.h"
 #include "plugins/YAML.h"
 
 #include <QSet>
@@ -42,6 +41,58 @@ bool isFlowIndicator(QChar c)
 }
 
 // ^[-+]?(\d[\d_]*(\.\d*)?([eE][-+]?\d+)?|0x[0-9a-fA-F]+|\.inf|\.nan)$
+// The text of a double-quoted scalar with its escapes replaced.
+QString unescape(QStringView in, int line)
+{
+    QString out;
+    out.reserve(in.size());
+    for (qsizetype k = 0; k < in.size(); ++k) {
+        if (in[k] != QLatin1Char('\\')) {
+            out += in[k];
+            continue;
+        }
+        const char16_t e = k + 1 < in.size() ? in[k + 1].unicode() : 0;
+        ++k;
+        char16_t one = 0;
+        int hex = 0;
+        switch (e) {
+        case '0': one = 0; break;
+        case 'a': one = 7; break;
+        case 'b': one = 8; break;
+        case 't': case '\t': one = 9; break;
+        case 'n': one = 10; break;
+        case 'v': one = 11; break;
+        case 'f': one = 12; break;
+        case 'r': one = 13; break;
+        case 'e': one = 27; break;
+        case ' ': case '"': case '/': case '\\': one = e; break;
+        case 'N': one = 0x85; break;
+        case '_': one = 0xA0; break;
+        case 'L': one = 0x2028; break;
+        case 'P': one = 0x2029; break;
+        case 'x': hex = 2; break;
+        case 'u': hex = 4; break;
+        case 'U': hex = 8; break;
+        default:
+            throw PluginError(QStringLiteral("无效的转义 \\") + (e ? QString(QChar(e)) : QString()), line);
+        }
+        if (!hex) {
+            out += QChar(one);
+            continue;
+        }
+        bool ok = k + hex < in.size();
+        const uint v = ok ? in.mid(k + 1, hex).toUInt(&ok, 16) : 0;
+        for (qsizetype j = k + 1; ok && j <= k + hex; ++j)
+            ok = in[j].isLetterOrNumber() && in[j].unicode() < 128;
+        if (!ok || v > 0x10FFFF)
+            throw PluginError(QStringLiteral("无效的转义 \\") + in.mid(k, std::min<qsizetype>(hex + 1, in.size() - k)).toString(), line);
+        const char32_t c = v;
+        out += QString::fromUcs4(&c, 1);
+        k += hex;
+    }
+    return out;
+}
+
 bool isNumber(QStringView s)
 {
     const qsizetype n = s.size();
@@ -115,7 +166,7 @@ qint64 countNodes(const TreeNode& n)
 
 void define(Anchors* anchors, const QString& name, const TreeNode& value)
 {
-    if (anchors && anchors->record && !name.isEmpty())
+    if (anchors && !name.isEmpty())
         anchors->byName.insert(name, {value, countNodes(value)});
 }
 
@@ -128,7 +179,7 @@ std::optional<TreeNode> alias(QStringView s, Anchors* anchors)
     for (qsizetype k = 1; k < s.size(); ++k)
         if (s[k].isSpace() || isFlowIndicator(s[k]))
             return std::nullopt;
-    if (anchors && anchors->record) {
+    if (anchors) {
         const auto it = anchors->byName.constFind(s.mid(1).toString());
         if (it != anchors->byName.cend() && anchors->budget >= it->second) {
             anchors->budget -= it->second;
@@ -168,28 +219,19 @@ bool forcesString(const Props& p)
 TreeNode scalarAt(QStringView text, int line, int depth, bool inFlow, Anchors* anchors)
 {
     const QStringView s = text.trimmed();
-    const bool keep = !anchors || anchors->record; // checking only: the value itself is not needed
     const QChar first = s.isEmpty() ? QChar() : s[0];
     if (first == QLatin1Char('"')) {
         const bool closed = s.size() >= 2 && s.endsWith(QLatin1Char('"'))
             && (!s.endsWith(QLatin1String("\\\"")) || s.endsWith(QLatin1String("\\\\\"")));
         if (!closed)
             throw PluginError(QStringLiteral("双引号字符串未闭合"), line);
-        if (!keep)
-            return TreeNode::makeNull();
         if (!s.contains(QLatin1Char('\\')))
             return TreeNode::makeString(s.mid(1, s.size() - 2).toString());
-        try {
-            return TreeNode::makeString(JSONText::unescape(s.toString()));
-        } catch (const PluginError&) {
-            return TreeNode::makeString(s.mid(1, s.size() - 2).toString());
-        }
+        return TreeNode::makeString(unescape(s.mid(1, s.size() - 2), line));
     }
     if (first == QLatin1Char('\'')) {
         if (s.size() < 2 || !s.endsWith(QLatin1Char('\'')))
             throw PluginError(QStringLiteral("单引号字符串未闭合"), line);
-        if (!keep)
-            return TreeNode::makeNull();
         return TreeNode::makeString(s.mid(1, s.size() - 2).toString().replace(QLatin1String("''"), QLatin1String("'")));
     }
     if (first == QLatin1Char('[') || first == QLatin1Char('{'))
@@ -239,10 +281,10 @@ TreeNode scalarAt(QStringView text, int line, int depth, bool inFlow, Anchors* a
         break;
     }
     if (isNumber(s))
-        return keep ? TreeNode::makeNumber(s.toString()) : TreeNode::makeNull();
+        return TreeNode::makeNumber(s.toString());
     if (hasUnquotedColon(s) && !s.contains(QLatin1String("://")))
         throw PluginError(QStringLiteral("值中出现未加引号的 \": \"，需要加引号"), line);
-    return keep ? TreeNode::makeString(s.toString()) : TreeNode::makeNull();
+    return TreeNode::makeString(s.toString());
 }
 
 // Splits a flow collection's inside at top-level commas.
@@ -330,7 +372,6 @@ TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anch
     if (!s.endsWith(close) || s.size() < 2)
         throw PluginError(s.left(1) + QStringLiteral(" 未闭合，缺少 ") + close, line);
     const std::vector<QStringView> parts = splitFlow(QStringView(s).mid(1, s.size() - 2), line);
-    const bool keep = !anchors || anchors->record;
     // "? key" in a flow collection is the key alone.
     const auto explicitKey = [](QStringView part) {
         return isExplicitKey(part) ? part.mid(1).trimmed() : part;
@@ -352,8 +393,7 @@ TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anch
             } else {
                 item = scalarAt(part, line, depth + 1, true, anchors);
             }
-            if (keep)
-                items.push_back(std::move(item));
+            items.push_back(std::move(item));
         }
         return TreeNode::makeList(std::move(items));
     }
@@ -364,9 +404,8 @@ TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anch
             continue;
         if (auto kv = splitKeyView(part)) {
             TreeNode value = scalarAt(kv->value, line, depth + 1, true, anchors);
-            if (keep)
-                pairs.emplace_back(kv->key.toString(), std::move(value));
-        } else if (keep) {
+            pairs.emplace_back(kv->key.toString(), std::move(value));
+        } else {
             QStringView key = part;
             if (key.endsWith(QLatin1Char(':')))
                 key.chop(1);

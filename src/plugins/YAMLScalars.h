@@ -39,7 +39,6 @@ bool isDocumentMarker(QStringView r);
 struct Anchors {
     QHash<QString, std::pair<TreeNode, qint64>> byName;
     qint64 budget = aliasNodeBudget;
-    bool record = true; // false when only checking: no values are kept
 };
 void define(Anchors* anchors, const QString& name, const TreeNode& value);
 

@@ -58,7 +58,7 @@ TEST(YAMLParse, ConfigurationDocument)
 TEST(YAMLParse, ScalarsBoolsNullsAndNumbers)
 {
     const TreeNode root = YAML::parse(lines({"a: yes", "b: Off", "c: ~", "d:", "e: 1_000", "f: -.5e3", "g: 0x1F", "h: .inf",
-                                             "i: 1.2.3", "j: 'it''s'", "k: \"\\u4e2d\"", "l: &anchor", "m: \"\\q\"", "n: \uff11\uff12", "o: 0xZ"}));
+                                             "i: 1.2.3", "j: 'it''s'", "k: \"\\u4e2d\"", "l: &anchor", "m: \"\\x41\\e\\N\\/\\ \"", "n: \uff11\uff12", "o: 0xZ"}));
     EXPECT_EQ(at(root, "a"), TreeNode::makeBool(true));
     EXPECT_EQ(at(root, "b"), TreeNode::makeBool(false));
     EXPECT_EQ(at(root, "c"), TreeNode::makeNull());
@@ -71,8 +71,15 @@ TEST(YAMLParse, ScalarsBoolsNullsAndNumbers)
     EXPECT_EQ(at(root, "j"), TreeNode::makeString(QStringLiteral("it's")));
     EXPECT_EQ(at(root, "k"), TreeNode::makeString(QStringLiteral("中")));
     EXPECT_EQ(at(root, "l"), TreeNode::makeNull()); // an anchor on an empty value
-    // An escape JSON does not know keeps the raw inside.
-    EXPECT_EQ(at(root, "m"), TreeNode::makeString(QStringLiteral("\\q")));
+    // YAML's own escapes, beyond JSON's; an unknown one is an error, not raw text.
+    EXPECT_EQ(at(root, "m"), TreeNode::makeString(QStringLiteral("A\x1b\u0085/ ")));
+    try {
+        YAML::parse(lines({"a: 1", "m: \"\\q\""}));
+        ADD_FAILURE() << "no error for \\q";
+    } catch (const PluginError& e) {
+        EXPECT_EQ(e.message, QStringLiteral("无效的转义 \\q"));
+        EXPECT_EQ(e.line, 2);
+    }
     // Any decimal digit counts, as in the number pattern; a bare 0x prefix does not.
     EXPECT_EQ(at(root, "n").kind, TreeNode::Kind::number);
     EXPECT_EQ(at(root, "o"), TreeNode::makeString(QStringLiteral("0xZ")));
