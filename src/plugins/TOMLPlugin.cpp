@@ -310,6 +310,12 @@ private:
         attach(parent, name, id);
         return id;
     }
+    // The key on the way to a dotted key's last part: made as an empty table when new.
+    int pathTable(int parent, QStringView name)
+    {
+        const int c = child(parent, name);
+        return c >= 0 ? c : add(parent, name, Node{});
+    }
 
     // ---------------------------------------------------------------- statements
 
@@ -340,16 +346,12 @@ private:
         const auto name = [&k] { return k.text.toString(); };
         int parent = 0;
         for (qsizetype i = 0; i + 1 < k.parts.size(); ++i) {
-            int c = child(parent, k.parts[i]);
-            if (c < 0) {
-                c = add(parent, k.parts[i], Node{});
-            } else {
-                const Node& nd = nodes[c];
-                if (nd.frozen || nd.kind == Node::value || nd.kind == Node::array)
-                    fail(QStringLiteral("键 %1 已有值，不能再作为表 [%2]").arg(k.parts[i].toString(), name()));
-                if (nd.kind == Node::tables)
-                    c = nd.last;
-            }
+            int c = pathTable(parent, k.parts[i]);
+            const Node& nd = nodes[c];
+            if (nd.frozen || nd.kind == Node::value || nd.kind == Node::array)
+                fail(QStringLiteral("键 %1 已有值，不能再作为表 [%2]").arg(k.parts[i].toString(), name()));
+            if (nd.kind == Node::tables)
+                c = nd.last;
             parent = c;
         }
         const int c = child(parent, k.parts.back());
@@ -402,16 +404,12 @@ private:
     {
         int parent = table;
         for (qsizetype i = 0; i + 1 < k.parts.size(); ++i) {
-            int c = child(parent, k.parts[i]);
-            if (c < 0) {
-                c = add(parent, k.parts[i], Node{});
-            } else {
-                const Node& nd = nodes[c];
-                if (nd.kind != Node::table || nd.frozen)
-                    fail(QStringLiteral("键 %1 已有值，不能再添加子键").arg(k.text.toString()));
-                if (section_ && nd.defined)
-                    fail(QStringLiteral("表已在别处定义，不能再用点分键 %1 扩展").arg(k.text.toString()));
-            }
+            const int c = pathTable(parent, k.parts[i]);
+            const Node& nd = nodes[c];
+            if (nd.kind != Node::table || nd.frozen)
+                fail(QStringLiteral("键 %1 已有值，不能再添加子键").arg(k.text.toString()));
+            if (section_ && nd.defined)
+                fail(QStringLiteral("表已在别处定义，不能再用点分键 %1 扩展").arg(k.text.toString()));
             if (section_)
                 nodes[c].dotted = section;
             parent = c;

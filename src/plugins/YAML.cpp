@@ -2,12 +2,11 @@
 
 #include "core/Blanks.h"
 #include "core/LineEnding.h"
+#include "plugins/KeySet.h"
 #include "plugins/AnalysisBudget.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/YAMLScalars.h"
 
-#include <string_view>
-#include <unordered_set>
 
 namespace YAML {
 
@@ -78,30 +77,6 @@ private:
         ~Depth() { --p.depth; }
     };
 
-
-    // Keys of one mapping, as views into the document: a short list is
-    // searched directly, a long one hashed.
-    class Keys {
-    public:
-        bool add(QStringView key)
-        {
-            if (!set_.empty() || few_.size() >= 16) {
-                if (set_.empty())
-                    for (const QStringView k : few_)
-                        set_.insert(std::u16string_view(k.utf16(), size_t(k.size())));
-                return set_.insert(std::u16string_view(key.utf16(), size_t(key.size()))).second;
-            }
-            for (const QStringView k : few_)
-                if (k == key)
-                    return false;
-            few_.push_back(key);
-            return true;
-        }
-
-    private:
-        std::vector<QStringView> few_;
-        std::unordered_set<std::u16string_view> set_;
-    };
 
     static void checkTab(const Line& l)
     {
@@ -280,7 +255,7 @@ private:
     TreeNode map(int indent)
     {
         std::vector<std::pair<QString, TreeNode>> pairs;
-        Keys seen;
+        KeySet seen;
         while (pos < lines.size()) {
             AnalysisBudget::poll();
             const Line l = lines[pos];
@@ -330,7 +305,7 @@ private:
     }
 
     // "? key" on line l, then optionally ": value" at the same indent.
-    void explicitPair(const Line& l, int indent, Keys& seen, std::vector<std::pair<QString, TreeNode>>& pairs)
+    void explicitPair(const Line& l, int indent, KeySet& seen, std::vector<std::pair<QString, TreeNode>>& pairs)
     {
         Props keyProps;
         QStringView key = takeProps(l.text().mid(1).trimmed(), keyProps);

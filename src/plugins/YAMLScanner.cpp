@@ -246,11 +246,11 @@ void Scanner::fetch()
     default: break;
     }
     if (c == '-' && (blankAt(p + 1))) {
-        blockEntry();
+        blockIndicator(T::blockEntry);
         return;
     }
     if (c == '?' && (blankAt(p + 1) || (flow > 0 && flowIndicatorAt(p + 1)))) {
-        explicitKey();
+        blockIndicator(T::key);
         return;
     }
     if (c == ':' && (blankAt(p + 1) || (flow > 0 && (flowIndicatorAt(p + 1) || jsonLike)))) {
@@ -356,35 +356,21 @@ void Scanner::flowEnd(T type)
     ++p;
 }
 
-void Scanner::blockEntry()
+// "- " or "? ": in a block, an entry that may open a collection at its column.
+void Scanner::blockIndicator(T type)
 {
+    const bool item = type == T::blockEntry;
     if (flow == 0) {
         if (!allowKey)
-            fail(QStringLiteral("此处不能开始序列项 -"));
+            fail(item ? QStringLiteral("此处不能开始序列项 -") : QStringLiteral("此处不能开始映射键 ?"));
         if (lineTab)
             fail(QStringLiteral("缩进不能使用 Tab"));
         if (addIndent(col()))
-            push(T::blockSequenceStart, line, col());
+            push(item ? T::blockSequenceStart : T::blockMappingStart, line, col());
     }
-    allowKey = true;
+    allowKey = item || flow == 0;
     removeKey();
-    push(T::blockEntry, line, col());
-    ++p;
-}
-
-void Scanner::explicitKey()
-{
-    if (flow == 0) {
-        if (!allowKey)
-            fail(QStringLiteral("此处不能开始映射键 ?"));
-        if (lineTab)
-            fail(QStringLiteral("缩进不能使用 Tab"));
-        if (addIndent(col()))
-            push(T::blockMappingStart, line, col());
-    }
-    allowKey = flow == 0;
-    removeKey();
-    push(T::key, line, col());
+    push(type, line, col());
     ++p;
 }
 

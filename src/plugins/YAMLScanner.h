@@ -103,8 +103,7 @@ private:
     void documentMarker(T type);
     void flowStart(T type);
     void flowEnd(T type);
-    void blockEntry();
-    void explicitKey();
+    void blockIndicator(T type);
     void value();
     void anchorOrAlias(T type);
     void tag();

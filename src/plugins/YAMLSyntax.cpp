@@ -1,12 +1,11 @@
 #include "plugins/YAMLSyntax.h"
 
 #include "plugins/FormatPlugin.h"
+#include "plugins/KeySet.h"
 #include "plugins/YAMLScanner.h"
 
 #include <QSet>
 #include <QStringList>
-#include <string_view>
-#include <unordered_set>
 
 namespace YAMLSyntax {
 
@@ -15,30 +14,6 @@ using namespace detail;
 namespace {
 
 constexpr int maxDepth = 512;
-
-// Keys of one mapping as views into the text: a short list is searched
-// directly, a long one hashed.
-class Keys {
-public:
-    bool add(QStringView key)
-    {
-        if (!set_.empty() || few_.size() >= 16) {
-            if (set_.empty())
-                for (const QStringView k : few_)
-                    set_.insert(std::u16string_view(reinterpret_cast<const char16_t*>(k.utf16()), size_t(k.size())));
-            return set_.insert(std::u16string_view(reinterpret_cast<const char16_t*>(key.utf16()), size_t(key.size()))).second;
-        }
-        for (const QStringView k : few_)
-            if (k == key)
-                return false;
-        few_.push_back(key);
-        return true;
-    }
-
-private:
-    std::vector<QStringView> few_;
-    std::unordered_set<std::u16string_view> set_;
-};
 
 // A node's text when it is a one-line scalar that can be compared as a key.
 struct NodeInfo {
@@ -174,8 +149,8 @@ private:
             }
             return info;
         }
-        case T::flowSequenceStart: flowSequence(); return info;
-        case T::flowMappingStart: flowMapping(); return info;
+        case T::flowSequenceStart:
+        case T::flowMappingStart: flowCollection(); return info;
         case T::blockSequenceStart:
             if (block) {
                 blockSequence();
@@ -231,7 +206,7 @@ private:
         }
     }
 
-    void addKey(Keys& keys, const NodeInfo& key)
+    void addKey(KeySet& keys, const NodeInfo& key)
     {
         if (key.simple && !keys.add(key.text))
             throw PluginError(QStringLiteral("重复的键 ") + key.text.toString(), key.line + 1);
@@ -240,7 +215,7 @@ private:
     void blockMapping()
     {
         sc.next();
-        Keys keys;
+        KeySet keys;
         for (;;) {
             const T t = sc.peek().type;
             if (t == T::key) {
@@ -263,7 +238,7 @@ private:
     }
 
     // A pair inside a flow collection, after "?" or before ":".
-    void flowPair(T close, Keys* keys)
+    void flowPair(T close, KeySet* keys)
     {
         if (sc.peek().type == T::key) {
             sc.next();
@@ -291,51 +266,33 @@ private:
             fail(open.type == T::flowSequenceStart ? QStringLiteral("[ 未闭合，缺少 ]") : QStringLiteral("{ 未闭合，缺少 }"), open);
     }
 
-    void flowSequence()
+    // "[…]" or "{…}": entries split by commas, a trailing comma allowed.
+    void flowCollection()
     {
         const Tok open = sc.next();
+        const bool mapping = open.type == T::flowMappingStart;
+        const T close = mapping ? T::flowMappingEnd : T::flowSequenceEnd;
+        KeySet keys;
         for (bool first = true;; first = false) {
-            if (sc.peek().type == T::flowSequenceEnd)
+            if (sc.peek().type == close)
                 break;
             unclosed(open, sc.peek());
             if (!first) {
                 const Tok& t = sc.peek();
-                unclosed(open, t);
                 if (t.type != T::flowEntry)
-                    fail(QStringLiteral("流式序列中应为 , 或 ]，但遇到%1").arg(describe(t)), t);
+                    fail((mapping ? QStringLiteral("流式映射中应为 , 或 }，但遇到%1") : QStringLiteral("流式序列中应为 , 或 ]，但遇到%1"))
+                             .arg(describe(t)),
+                         t);
                 sc.next();
-                if (sc.peek().type == T::flowSequenceEnd)
+                if (sc.peek().type == close)
                     break;
                 unclosed(open, sc.peek());
             }
             const T t = sc.peek().type;
-            if (t == T::key || t == T::value)
-                flowPair(T::flowSequenceEnd, nullptr);
+            if (mapping || t == T::key || t == T::value)
+                flowPair(close, mapping ? &keys : nullptr);
             else
                 node(false, false);
-        }
-        sc.next();
-    }
-
-    void flowMapping()
-    {
-        const Tok open = sc.next();
-        Keys keys;
-        for (bool first = true;; first = false) {
-            if (sc.peek().type == T::flowMappingEnd)
-                break;
-            unclosed(open, sc.peek());
-            if (!first) {
-                const Tok& t = sc.peek();
-                unclosed(open, t);
-                if (t.type != T::flowEntry)
-                    fail(QStringLiteral("流式映射中应为 , 或 }，但遇到%1").arg(describe(t)), t);
-                sc.next();
-                if (sc.peek().type == T::flowMappingEnd)
-                    break;
-                unclosed(open, sc.peek());
-            }
-            flowPair(T::flowMappingEnd, &keys);
         }
         sc.next();
     }
