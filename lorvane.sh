@@ -19,6 +19,7 @@ PACKAGES=(
   qt6-translations-l10n   # Qt's own dialogs in Chinese
   plantuml graphviz default-jre-headless   # diagram previews through the real renderer
   bubblewrap   # the renderer runs without network or disk access
+  libcmark-gfm-dev libcmark-gfm-extensions-dev   # Markdown parser
 )
 # A Node.js from elsewhere is kept; Debian's npm only when there is none.
 command -v npm >/dev/null || PACKAGES+=(npm)

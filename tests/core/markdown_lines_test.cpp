@@ -60,13 +60,21 @@ TEST(MarkdownLines, EveryBlockKindCarriesTheLineItStartsOn)
         "---\n"                     // 21
         "<div class=\"x\">raw</div>\n"  // 22
         "\n"                        // 23
-        "\t## Tabbed heading\n"     // 24
+        "\t## Tabbed code\n"        // 24
         "1. first\n"                // 25
         "\n"                        // 26
-        "2. second\n");             // 27
+        "2. second\n"               // 27
+        "\n"                        // 28
+        "Setext\n"                  // 29
+        "heading\n"                 // 30
+        "---\n"                     // 31
+        "[ref] and [x]: y\n"        // 32
+        "\n"                        // 33
+        "[ref]: https://a.b\n");    // 34
     const QStringList expected = {
         "h1:0", "p:2", "li:5", "li:6", "li:7", "li:8", "blockquote:10", "p:10", "blockquote:11", "p:11",
-        "pre:13", "table:16", "tr:16", "tr:18", "tr:19", "hr:21", "div:22", "h2:24", "li:25", "li:27"};
+        "pre:13", "table:16", "tr:16", "tr:18", "tr:19", "hr:21", "div:22", "pre:24", "li:25", "p:25", "li:27", "p:27",
+        "h2:29", "p:32"};
     EXPECT_EQ(tagged(Markdown::html(text, true)), expected) << Markdown::html(text, true).toStdString();
     // The preview asks for them; the plain rendering has none.
     EXPECT_EQ(tagged(MarkdownPlugin::previewHTML(text)), expected);

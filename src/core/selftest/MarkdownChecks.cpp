@@ -19,7 +19,7 @@ void markdown()
         "\n\n# T\n\n文本 <b>粗</b> &amp; <span onclick=\"x()\">s</span>\n\n<script>alert(1)</script>"));
     check(raw.contains(details), "✗ MD 块级 HTML 透传 ");
     check(raw.contains(QStringLiteral("<b>粗</b> &amp; <span>s</span>")), "✗ MD 行内 HTML 与实体 ");
-    check(!raw.contains(QStringLiteral("script")) && !raw.contains(QStringLiteral("onclick")), "✗ MD 过滤脚本与事件 ");
+    check(!raw.contains(QStringLiteral("<script")) && !raw.contains(QStringLiteral("onclick")), "✗ MD 过滤脚本与事件 ");
 }
 
 }

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+struct cmark_node;
+
+namespace Markdown {
+// Appends the HTML of a parsed document (UTF-8) to out.
+void writeHTML(std::string& out, cmark_node* root, bool sourceLines);
+}
