@@ -295,6 +295,57 @@ Lone * star and snake_case_word _emph_
     EXPECT_EQ(m.depth(18), 0);
 }
 
+TEST(SyntaxLexer, MarkdownBlocksAsCommonMarkReadsThem)
+{
+    const Lexed m = lex(Language::markdown, R"(Intro
+text
+    continued here
+
+Two line
+heading
+-------
+
+    indented code
+    # still code
+
+- item
+    item text
+
+[docs]: https://a.b/docs "Title"
+see [docs][1]
+````markdown
+```js
+x
+```
+````
+after fence
+)");
+    // Indented lines continue a paragraph, start code after a blank line or a heading, and belong to list items.
+    EXPECT_TRUE(m.all("continued here", plain));
+    EXPECT_TRUE(m.all("    indented code", code));
+    EXPECT_TRUE(m.all("# still code", code));
+    EXPECT_TRUE(m.all("item text", plain));
+    // Every line of an underlined paragraph is the heading; only its first line heads a fold.
+    EXPECT_TRUE(m.all("Two line", heading));
+    EXPECT_TRUE(m.all("heading", heading));
+    EXPECT_TRUE(m.all("-------", punct));
+    EXPECT_TRUE(m.header(4));
+    EXPECT_FALSE(m.header(5));
+    EXPECT_EQ(m.depth(4), 1);
+    EXPECT_EQ(m.depth(8), 2);
+    EXPECT_TRUE(m.all("Intro", plain));
+    EXPECT_FALSE(m.header(0));
+    // A reference definition: label, address, title.
+    EXPECT_TRUE(m.all("[docs]", Syntax::link));
+    EXPECT_TRUE(m.all("https://a.b/docs", Syntax::link));
+    EXPECT_TRUE(m.all("\"Title\"", Syntax::string));
+    EXPECT_TRUE(m.all("[docs][1]", Syntax::link));
+    // A fence of four backticks holds one of three.
+    EXPECT_TRUE(m.all("```js", code));
+    EXPECT_TRUE(m.all("x\n```\n````", code));
+    EXPECT_TRUE(m.all("after fence", plain));
+}
+
 TEST(SyntaxLexer, PlantUmlTokens)
 {
     const Lexed p = lex(Language::plantuml, R"(@startuml

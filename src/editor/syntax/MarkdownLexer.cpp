@@ -6,15 +6,21 @@
 // Markdown, line by line. State: bits 0-2 the level of the heading whose
 // section the line is in; bit 3 inside a fenced block, bit 4 its fence is
 // tildes, bits 5-10 the fence length; bit 11 the line is the underline of
-// a heading above it; bit 12 inside a table. A heading folds up to the next
-// heading of the same or a higher level.
+// a heading above it; bit 12 inside a table; bit 13 the line is paragraph
+// text (an indented line after it continues it rather than starting code);
+// bit 14 that text is an underlined heading's; bit 15 inside a list (its
+// indented lines are the items' content, not code). A heading folds up to
+// the next heading of the same or a higher level.
 namespace Syntax {
 
 using namespace detail;
 
 namespace {
 
-constexpr int inFence = 1 << 3, tildes = 1 << 4, underline = 1 << 11, inTable = 1 << 12;
+constexpr int inFence = 1 << 3, tildes = 1 << 4, underline = 1 << 11, inTable = 1 << 12, inParagraph = 1 << 13,
+              inHeadingText = 1 << 14, inList = 1 << 15;
+// How far ahead a paragraph's first line looks for the underline that makes it a heading.
+constexpr int setextLookahead = 64;
 
 struct Span {
     const char* s;
@@ -181,8 +187,6 @@ void inlines(const Span& l, std::int64_t i, Style base)
                             close = static_cast<const char*>(p) - s + 1;
                         else
                             noParen = true;
-                    } else if (close < end && s[close] == ':' && i == 0) {
-                        close = end;  // [id]: url
                     } else if (!(close < end && s[close] == '[')) {
                         close = -1;
                     }
@@ -248,6 +252,80 @@ void tableRow(const Span& l, std::int64_t i, Style base)
             l.st[i] = punct;
 }
 
+// A line that ends the paragraph above it: a heading, fence, quote, rule or list item.
+bool interruptsParagraph(const char* s, std::int64_t i, std::int64_t end)
+{
+    const std::int64_t start = i;
+    while (i < end && i - start < 3 && s[i] == ' ')
+        ++i;
+    if (i == end)
+        return true;
+    const char c = s[i];
+    if (c == '>' || (c == '#' && [&] {
+            std::int64_t j = i;
+            while (j < end && s[j] == '#')
+                ++j;
+            return j - i <= 6 && (j == end || s[j] == ' ' || s[j] == '\t');
+        }()))
+        return true;
+    if ((c == '`' || c == '~') && end - i >= 3 && s[i + 1] == c && s[i + 2] == c)
+        return true;
+    if (thematicBreak(s, i, end))
+        return true;
+    const std::int64_t m = listMarker(s, i, end);
+    return m > 0 && !blankFrom(s, m, end);
+}
+
+// The heading level (1 or 2) when the paragraph whose next line starts at
+// `from` is underlined with "=" or "-" within a few lines; 0 otherwise.
+int setextAhead(const char* s, std::int64_t from, std::int64_t available)
+{
+    for (int n = 0; n < setextLookahead && from < available; ++n) {
+        const std::int64_t end = lineEnd(s, from, available);
+        if (blankFrom(s, from, end))
+            return 0;
+        if (const int level = underlineLevel(s, from, end))
+            return level;
+        if (interruptsParagraph(s, from, end))
+            return 0;
+        from = end + 1;
+    }
+    return 0;
+}
+
+// The end of "[label]:" when a link reference definition starts at i; -1 otherwise.
+std::int64_t definitionLabel(const char* s, std::int64_t i, std::int64_t end)
+{
+    if (i >= end || s[i] != '[')
+        return -1;
+    for (std::int64_t j = i + 1; j < end && j - i <= 1000; ++j) {
+        if (s[j] == '\\') {
+            ++j;
+        } else if (s[j] == '[') {
+            return -1;
+        } else if (s[j] == ']') {
+            return j > i + 1 && j + 1 < end && s[j + 1] == ':' ? j + 2 : -1;
+        }
+    }
+    return -1;
+}
+
+// A reference definition's line: label, address and optional title.
+void definition(const Span& l, std::int64_t i, std::int64_t label)
+{
+    fill(l.st, i, label - 1, link);
+    l.st[label - 1] = punct;
+    std::int64_t j = skipSpaces(l.s, label, l.end);
+    fill(l.st, label, j, plain);
+    const std::int64_t url = j;
+    while (j < l.end && !isSpace(l.s[j]))
+        ++j;
+    fill(l.st, url, j, link);
+    fill(l.st, j, l.end, string);
+    for (std::int64_t k = j; k < l.end && isSpace(l.s[k]); ++k)
+        l.st[k] = plain;
+}
+
 }
 
 void lexMarkdown(const Chunk& in, int state, const Options&, unsigned char* st, std::vector<LineInfo>& lines)
@@ -261,14 +339,22 @@ void lexMarkdown(const Chunk& in, int state, const Options&, unsigned char* st, 
         int section = state & 7;
         int fence = state & (inFence | tildes | (63 << 5));
         const bool isUnderline = state & underline;
+        const bool afterText = state & inParagraph;
+        const bool headingText = state & inHeadingText;
+        bool list = state & inList;
         bool table = state & inTable;
+        bool paragraph = false, underlined = false;
         int heading = 0;
         const Span l{s, st, end};
         std::int64_t i = at;
         while (i < end && i - at < 3 && s[i] == ' ')
             ++i;
         const bool indented = i < end && (s[i] == ' ' || s[i] == '\t');
-        bool newUnderline = false;
+        const bool blank = blankFrom(s, at, end);
+        // Text back at the margin after a blank line leaves the list.
+        if (list && !blank && !indented && !afterText && listMarker(s, i, end) < 0)
+            list = false;
+        std::int64_t label = -1;
 
         if (fence) {
             const char fc = (fence & tildes) ? '~' : '`';
@@ -281,9 +367,12 @@ void lexMarkdown(const Chunk& in, int state, const Options&, unsigned char* st, 
                 fence = 0;
         } else if (isUnderline) {
             fill(st, at, end, punct);
-        } else if (blankFrom(s, at, end)) {
+        } else if (blank) {
             fill(st, at, end, plain);
             table = false;
+        } else if (indented && !afterText && !list && !table) {
+            // Indented code.
+            fill(st, at, end, code);
         } else if (!indented && s[i] == '#' && [&] {
                        std::int64_t j = i;
                        while (j < end && s[j] == '#')
@@ -297,7 +386,7 @@ void lexMarkdown(const Chunk& in, int state, const Options&, unsigned char* st, 
             std::int64_t j = i + heading;
             fill(st, at, j, punct);
             fill(st, j, end, Syntax::heading);
-            table = false;
+            table = list = false;
         } else if (!indented && (s[i] == '`' || s[i] == '~') && [&] {
                        std::int64_t j = i;
                        while (j < end && s[j] == s[i])
@@ -325,8 +414,12 @@ void lexMarkdown(const Chunk& in, int state, const Options&, unsigned char* st, 
             fill(st, at, i, plain);
             tableRow(l, i, Syntax::table);
             table = true;
+        } else if (!indented && !afterText && (label = definitionLabel(s, i, end)) > 0) {
+            fill(st, at, i, plain);
+            definition(l, i, label);
         } else {
             heading = 0;
+            paragraph = true;
             fill(st, at, i, plain);
             std::int64_t j = i;
             // Quote marks, then a list marker.
@@ -342,7 +435,7 @@ void lexMarkdown(const Chunk& in, int state, const Options&, unsigned char* st, 
             if (m > 0) {
                 fill(st, j, m, listMark);
                 j = m;
-                block = true;
+                block = list = true;
                 const std::int64_t t = skipSpaces(s, j, end);
                 fill(st, j, t, plain);
                 j = t;
@@ -352,18 +445,19 @@ void lexMarkdown(const Chunk& in, int state, const Options&, unsigned char* st, 
                     j += 3;
                 }
             }
-            // Paragraph text over "===" or "---" is a heading.
-            const int under = (!block && !indented && nextEnd >= 0) ? underlineLevel(s, nextStart, nextEnd) : 0;
-            if (under) {
-                heading = under;
-                newUnderline = true;
-                inlines(l, j, Syntax::heading);
-            } else {
-                inlines(l, j, quoted ? quote : plain);
+            // A paragraph underlined with "===" or "---" is a heading: its
+            // first line looks ahead, the following ones continue it.
+            if (!block && afterText && headingText) {
+                underlined = true;
+            } else if (!block && !afterText && !list && nextEnd >= 0) {
+                heading = setextAhead(s, nextStart, in.available);
+                underlined = heading > 0;
             }
+            inlines(l, j, underlined ? Syntax::heading : quoted ? quote : plain);
         }
         if (end < in.length)
             st[end] = fence ? code : plain;
+        const bool newUnderline = underlined && nextEnd >= 0 && underlineLevel(s, nextStart, nextEnd);
         int level;
         if (heading) {
             level = foldLevel(heading - 1, true);
@@ -371,7 +465,9 @@ void lexMarkdown(const Chunk& in, int state, const Options&, unsigned char* st, 
         } else {
             level = foldLevel(section, false);
         }
-        state = section | fence | (newUnderline ? underline : 0) | (table ? inTable : 0);
+        state = section | fence | (newUnderline ? underline : 0) | (table ? inTable : 0)
+                | (paragraph && !newUnderline ? inParagraph : 0) | (underlined && !newUnderline ? inHeadingText : 0)
+                | (list ? inList : 0);
         lines.push_back({state, level});
         at = end + 1;
     }

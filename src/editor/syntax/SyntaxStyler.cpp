@@ -154,6 +154,12 @@ void SyntaxStyler::styleTo(qsizetype position)
         for (long n = 0; line > 0 && n < backUpLines; ++n, --line)
             if (send(B::SCI_GETLINEENDPOSITION, line) > send(B::SCI_POSITIONFROMLINE, line))
                 break;
+        // A Markdown paragraph is styled from its first line, which looks for an underline below.
+        if (language_ == Language::markdown)
+            for (long n = 0; line > 0 && n < backUpLines
+                             && send(B::SCI_GETLINEENDPOSITION, line - 1) > send(B::SCI_POSITIONFROMLINE, line - 1);
+                 ++n)
+                --line;
     }
     from = send(B::SCI_POSITIONFROMLINE, line);
     int state = line > 0 ? int(send(B::SCI_GETLINESTATE, line - 1)) : 0;
