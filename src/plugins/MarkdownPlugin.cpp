@@ -5,6 +5,6 @@
 namespace MarkdownPlugin {
 QString previewHTML(const QString& text)
 {
-    return QStringLiteral("<div class=\"md\">") + Markdown::html(text, true) + QStringLiteral("</div>");
+    return Markdown::preview(text);
 }
 }

@@ -111,8 +111,9 @@ TEST(MarkdownLinks, GeneratedAttributesCannotBeBrokenOutOf)
             for (const QString& name : tag.attributes)
                 EXPECT_FALSE(name.startsWith(u8("on"))) << input << "\n  -> " << out.toStdString();
             // Generated images keep exactly the attributes they were written with.
-            if (tag.name == u8("img"))
+            if (tag.name == u8("img")) {
                 EXPECT_EQ(tag.attributes, QStringList({u8("alt"), u8("src")})) << input << "\n  -> " << out.toStdString();
+            }
         }
     }
     // The raw HTML keeps its text inside the attribute, quotes escaped.

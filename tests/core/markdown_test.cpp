@@ -108,6 +108,12 @@ TEST(MarkdownBlocks, Tables)
     // An escaped bar stays in its cell; a table of only a header has no body.
     EXPECT_EQ(md("| a \\| b |\n|---|"), QStringLiteral("<table><thead><tr><th>a | b</th></tr></thead></table>\n"));
     EXPECT_EQ(md("a | b\nc | d"), QStringLiteral("<p>a | b\nc | d</p>\n"));
+    // The table parser takes time quadratic in a row's cells: a line of more
+    // bars than any table has columns turns tables off.
+    const QString table = QStringLiteral("a|b\n-|-\n");
+    EXPECT_TRUE(Markdown::html(table + QString(500, u'|')).startsWith(QLatin1String("<table>")));
+    EXPECT_TRUE(Markdown::html(table + QString(513, u'|')).startsWith(QLatin1String("<p>a|b")));
+    EXPECT_TRUE(Markdown::html(table + QString(300, u'|') + u'\n' + QString(300, u'|')).startsWith(QLatin1String("<table>")));
 }
 
 TEST(MarkdownInline, EmphasisCodeAndLinks)

@@ -187,7 +187,11 @@ void inlines(const Span& l, std::int64_t i, Style base)
                             close = static_cast<const char*>(p) - s + 1;
                         else
                             noParen = true;
-                    } else if (!(close < end && s[close] == '[')) {
+                    } else if (close < end && s[close] == '[') {
+                        // [text][label]: the label too.
+                        if (const void* r = std::memchr(s + close, ']', size_t(end - close)))
+                            close = static_cast<const char*>(r) - s + 1;
+                    } else {
                         close = -1;
                     }
                     if (close > 0) {
