@@ -94,11 +94,11 @@ bool Scanner::needMore()
 {
     if (queue.empty())
         return !done;
-    if (done)
+    if (done || possibleKeys == 0)
         return false;
     staleKeys();
-    for (const SimpleKey& k : keys)
-        if (k.possible && k.token == taken)
+    for (int level = 0; level <= flow; ++level)
+        if (keys[std::size_t(level)].possible && keys[std::size_t(level)].token == taken)
             return true;
     return false;
 }
@@ -112,11 +112,15 @@ void Scanner::push(T type, int l, int c, qsizetype a, qsizetype b, char16_t styl
 
 void Scanner::staleKeys()
 {
-    for (SimpleKey& k : keys) {
+    if (possibleKeys == 0)
+        return;
+    for (int level = 0; level <= flow; ++level) {
+        SimpleKey& k = keys[std::size_t(level)];
         if (k.possible && (k.line != line || k.index + maxKeyLength < p)) {
             if (k.required)
                 fail(QStringLiteral("应为 key: value 形式（冒号后需要空格）"), k.line);
             k.possible = false;
+            --possibleKeys;
         }
     }
 }
@@ -129,6 +133,7 @@ void Scanner::saveKey()
     removeKey();
     SimpleKey& k = keys[std::size_t(flow)];
     k = SimpleKey{true, required, lineTab && flow == 0, taken + qsizetype(queue.size()), p, line, col()};
+    ++possibleKeys;
 }
 
 void Scanner::removeKey()
@@ -136,6 +141,8 @@ void Scanner::removeKey()
     SimpleKey& k = keys[std::size_t(flow)];
     if (k.possible && k.required)
         fail(QStringLiteral("应为 key: value 形式（冒号后需要空格）"), k.line);
+    if (k.possible)
+        --possibleKeys;
     k.possible = false;
 }
 
@@ -336,7 +343,7 @@ void Scanner::flowStart(T type)
     ++flow;
     if (keys.size() <= std::size_t(flow))
         keys.resize(std::size_t(flow) + 1);
-    keys[std::size_t(flow)] = SimpleKey{};
+    keys[std::size_t(flow)] = SimpleKey{}; // left clear when this level last closed
     opens.emplace_back(line, s[p]);
     allowKey = true;
     push(type, line, col());
@@ -385,6 +392,7 @@ void Scanner::value()
         if (flow == 0 && addIndent(k.col))
             queue.insert(key, Tok{T::blockMappingStart, k.line, k.col});
         k.possible = false;
+        --possibleKeys;
         allowKey = false;
     } else {
         if (flow == 0) {

@@ -70,7 +70,8 @@ private:
     int indent = -1;
     std::vector<int> indents;
     bool allowKey = true;
-    std::vector<SimpleKey> keys{1};
+    std::vector<SimpleKey> keys{1}; // one per flow level, up to `flow`
+    int possibleKeys = 0;
     std::vector<std::pair<int, char16_t>> opens; // line and bracket of each open flow collection
     std::deque<Tok> queue;
     qsizetype taken = 0;
