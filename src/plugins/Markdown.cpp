@@ -75,7 +75,8 @@ QString render(const QString& text, bool sourceLines, const char* open, const ch
     const std::unique_ptr<cmark_node, NodeFree> root(cmark_parser_finish(parser.get()));
     parser.reset();
     std::string out;
-    out.reserve(size_t(utf8.size()) + size_t(utf8.size()) / 4 + 64);
+    // Markup often doubles a document; pages reserved and never written cost nothing.
+    out.reserve(size_t(utf8.size()) * 3 + 64);
     out += open;
     writeHTML(out, root.get(), sourceLines);
     out += close;

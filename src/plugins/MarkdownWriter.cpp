@@ -58,6 +58,9 @@ public:
         cmark_node* node = root->first_child;
         while (node) {
             AnalysisBudget::poll();
+            // Nodes lie wherever the parser allocated them: fetch the next ones early.
+            __builtin_prefetch(node->next);
+            __builtin_prefetch(node->first_child);
             if (enter(node) && node->first_child) {
                 node = node->first_child;
                 continue;
