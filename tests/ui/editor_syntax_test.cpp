@@ -161,12 +161,15 @@ TEST_F(EditorSyntax, EditsRestyleWhatTheyChange)
     type(v, QStringLiteral("```\n"));
     e.widget()->grab();
     EXPECT_EQ(styleAt(e, QStringLiteral("标题")), code);
-    // Text typed above "===" turns the line into a heading.
-    EditorController& s = open(QStringLiteral("b.md"), QStringLiteral("Title\nplain\n"));
+    // "===" typed under a paragraph turns all its lines into a heading.
+    EditorController& s = open(QStringLiteral("b.md"), QStringLiteral("Intro\n\nTitle\nplain\n"));
+    EXPECT_EQ(styleAt(s, QStringLiteral("Title")), plain);
     s.textView()->setCursorPosition(s.textView()->length());
     type(s.textView(), QStringLiteral("==="));
     s.widget()->grab();
     EXPECT_EQ(styleAt(s, QStringLiteral("plain")), heading);
+    EXPECT_EQ(styleAt(s, QStringLiteral("Title")), heading);
+    EXPECT_EQ(styleAt(s, QStringLiteral("Intro")), plain);
 }
 
 TEST_F(EditorSyntax, DelimitedTextFollowsItsFirstLine)
