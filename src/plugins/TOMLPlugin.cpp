@@ -503,6 +503,7 @@ private:
         ++arrays;
         int lastLine = line;
         for (;;) {
+            AnalysisBudget::poll();
             gaps();
             if (p >= n)
                 fail(unclosed, open);
@@ -706,6 +707,7 @@ private:
                 break;
             }
             if (c == '\n' || (c == '\r' && at(p + 1) == '\n')) {
+                AnalysisBudget::poll();
                 newline();
                 continue;
             }
