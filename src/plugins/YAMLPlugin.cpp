@@ -23,6 +23,8 @@ QList<Diagnostic> validate(const QString& text)
 // One tree per document; a stream of several names each one above its tree.
 QString previewHTML(const QString& text)
 {
+    // A broken file shows the check's own message, the one its diagnostics show.
+    YAMLSyntax::check(text);
     const std::vector<TreeNode> docs = YAML::parseDocuments(text);
     if (docs.size() == 1)
         return docs.front().treeHTML();

@@ -428,3 +428,17 @@ TEST(YAMLParse, FlowPairsAndTabSeparators)
     EXPECT_EQ(at(at(root, "m"), "x"), TreeNode::makeString(QStringLiteral("y")));
     EXPECT_EQ(YAML::parse(lines({"-\tx", "- y"})).items.size(), 2u);
 }
+
+// The preview refuses what the check reports, with the same message and line.
+TEST(YAMLPlugin, PreviewRefusesWhatTheCheckReports)
+{
+    const QString text = lines({"a: 1", "k: [ , a ]"});
+    ASSERT_EQ(YAMLPlugin::validate(text), (QList<Diagnostic>{Diagnostic{2, QStringLiteral("此处应为内容，但遇到逗号 ,")}}));
+    try {
+        YAMLPlugin::previewHTML(text);
+        ADD_FAILURE() << "the preview rendered a broken file";
+    } catch (const PluginError& e) {
+        EXPECT_EQ(e.message, QStringLiteral("此处应为内容，但遇到逗号 ,"));
+        EXPECT_EQ(e.line, 2);
+    }
+}
