@@ -133,3 +133,21 @@ TEST(MarkdownSanitizing, HarmlessMarkupSurvives)
     // A link whose text merely mentions the word is fine.
     EXPECT_EQ(Markdown::html(QStringLiteral("javascript: 是一种语言")), QStringLiteral("<p>javascript: 是一种语言</p>\n"));
 }
+
+TEST(MarkdownSanitizing, LeadingCommentsAndDeclarationsPassOnlyWhenInert)
+{
+    const auto s = [](const char* in) { return Markdown::sanitize(QString::fromUtf8(in)); };
+    // As written, where a browser reads them as a comment or a declaration up to their end.
+    EXPECT_EQ(s("<!-- 注释 -->\n<b>x</b>"), QStringLiteral("<!-- 注释 -->\n<b>x</b>"));
+    EXPECT_EQ(s("  <!DOCTYPE html>"), QStringLiteral("  <!DOCTYPE html>"));
+    EXPECT_EQ(s("<?php echo '>';\n?>"), QStringLiteral("<?php echo '>';\n?>"));
+    EXPECT_EQ(s("<![CDATA[ a < b ]]>"), QStringLiteral("<![CDATA[ a < b ]]>"));
+    // A browser ends these earlier than the eye does: what follows is cleaned.
+    EXPECT_EQ(s("<!--><img src=x onerror=alert(1)>"), QStringLiteral("<!--><img src=\"x\">"));
+    EXPECT_EQ(s("<!-- a --!><img src=x onerror=alert(1)>-->"), QStringLiteral("<!-- a --!><img src=\"x\">-->"));
+    EXPECT_EQ(s("<?x ><img src=x onerror=alert(1)>"), QStringLiteral("<?x ><img src=\"x\">"));
+    // Anything holding markup goes to the sanitiser whole, and an unclosed one too.
+    EXPECT_FALSE(s("<!-- <img src=x onerror=alert(1)> -->").contains(QLatin1String("onerror")));
+    EXPECT_FALSE(s("<!-- open <b>").startsWith(QLatin1String("<!--")));
+    EXPECT_FALSE(s("<!-- never closed").startsWith(QLatin1String("<!--")));
+}
