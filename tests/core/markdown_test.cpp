@@ -78,6 +78,7 @@ TEST(MarkdownBlocks, FencesQuotesAndHTMLBlocks)
     // Elements GitHub filters show as text, and nothing after them is swallowed.
     EXPECT_EQ(md("<script>alert(1)</script>\n<p>kept</p>"), QStringLiteral("&lt;script>alert(1)&lt;/script>\n<p>kept</p>\n"));
     EXPECT_EQ(md("<div>\n<xmp>\n</div>\n\n*after*"), QStringLiteral("<div>\n&lt;xmp>\n</div>\n<p><em>after</em></p>\n"));
+    EXPECT_EQ(md("<div>\n<PlainText>\n</div>\n\n*after*"), QStringLiteral("<div>\n&lt;PlainText>\n</div>\n<p><em>after</em></p>\n"));
 }
 
 TEST(MarkdownBlocks, Lists)
