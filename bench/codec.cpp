@@ -1,7 +1,7 @@
 // Throughput of encoding detection, decoding and encoding on large files.
 #include "core/Doc.h"
-#include "core/LineEnding.h"
-#include "core/TextEncoding.h"
+#include "text/LineEnding.h"
+#include "text/TextEncoding.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

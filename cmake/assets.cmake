@@ -10,7 +10,7 @@ if(NOT _assets_rc EQUAL 0)
 endif()
 
 file(GLOB LORVANE_FONT_FILES ${CMAKE_SOURCE_DIR}/resources/Fonts/*.ttf)
-qt_add_resources(lorvane_core "fonts" PREFIX "/" BASE ${CMAKE_SOURCE_DIR}/resources
+qt_add_resources(lorvane_workspace "fonts" PREFIX "/" BASE ${CMAKE_SOURCE_DIR}/resources
   FILES ${LORVANE_FONT_FILES})
 
 file(STRINGS ${LORVANE_ICON_MAP} _icon_rows REGEX "^ICON\\(")
@@ -20,7 +20,7 @@ foreach(row ${_icon_rows})
   list(APPEND LORVANE_ICON_FILES ${file})
 endforeach()
 list(REMOVE_DUPLICATES LORVANE_ICON_FILES)
-qt_add_resources(lorvane_ui "icons" PREFIX "/" BASE ${CMAKE_SOURCE_DIR}/resources
+qt_add_resources(lorvane_views "icons" PREFIX "/" BASE ${CMAKE_SOURCE_DIR}/resources
   FILES ${LORVANE_ICON_FILES})
 if(TARGET lorvane_ui_tests)
   target_compile_definitions(lorvane_ui_tests PRIVATE LORVANE_ICON_MAP="${LORVANE_ICON_MAP}")

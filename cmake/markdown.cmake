@@ -7,7 +7,7 @@ qt_add_resources(lorvane_tests markdown_golden
 # Markdown is parsed by cmark-gfm with its GitHub extensions.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CMARK_GFM REQUIRED IMPORTED_TARGET libcmark-gfm)
-target_link_libraries(lorvane_core PUBLIC PkgConfig::CMARK_GFM)
+target_link_libraries(lorvane_formats PUBLIC PkgConfig::CMARK_GFM)
 
 # The CommonMark and GFM examples with their licences (tests/core/conformance).
 qt_add_resources(lorvane_tests markdown_conformance

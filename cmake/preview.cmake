@@ -1,3 +1,3 @@
 # The preview reports clicks to the editor over a channel only the application's script world sees.
 find_package(Qt6 REQUIRED COMPONENTS WebChannel)
-target_link_libraries(lorvane_ui PUBLIC Qt6::WebChannel)
+target_link_libraries(lorvane_views PUBLIC Qt6::WebChannel)

@@ -25,4 +25,4 @@ set_source_files_properties(${_sci}/src/qsciscintillabase.cpp ${_sci}/src/SciCla
   PROPERTIES COMPILE_OPTIONS -Wno-deprecated-declarations)
 set_source_files_properties(${_sci}/src/InputMethod.cpp
   PROPERTIES COMPILE_OPTIONS "-Wno-unused-variable;-Wno-sign-compare")
-target_link_libraries(lorvane_ui PUBLIC qscintilla)
+target_link_libraries(lorvane_editor PUBLIC qscintilla)

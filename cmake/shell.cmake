@@ -1,9 +1,9 @@
 # Window shell: icons rendered with QtSvg.
 find_package(Qt6 REQUIRED COMPONENTS Svg)
-target_link_libraries(lorvane_ui PUBLIC Qt6::Svg)
+target_link_libraries(lorvane_views PUBLIC Qt6::Svg)
 # The live preview.
 find_package(Qt6 REQUIRED COMPONENTS WebEngineWidgets)
-target_link_libraries(lorvane_ui PUBLIC Qt6::WebEngineWidgets)
+target_link_libraries(lorvane_views PUBLIC Qt6::WebEngineWidgets)
 # Files handed to a second start go to the running editor.
 find_package(Qt6 REQUIRED COMPONENTS Network)
-target_link_libraries(lorvane_ui PUBLIC Qt6::Network)
+target_link_libraries(lorvane_views PUBLIC Qt6::Network)

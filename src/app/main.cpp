@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "core/selftest/SelfTests.h"
+#include "app/selftest/SelfTests.h"
 
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"

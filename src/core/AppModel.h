@@ -9,6 +9,7 @@
 #include "core/SessionItem.h"
 #include "core/Settings.h"
 #include "core/Tag.h"
+#include "text/FindEngine.h"
 
 #include <QHash>
 #include <QList>
@@ -92,6 +93,8 @@ public:
     bool caseSensitive() const { return caseSensitive_; }
     bool wholeWord() const { return wholeWord_; }
     bool useRegex() const { return useRegex_; }
+    FindOptions findOptions() const { return {findQuery_, caseSensitive_, wholeWord_, useRegex_}; }
+    QString findReplaceTemplate() const { return FindEngine::replaceTemplate(replaceText_, useRegex_); }
     int findIndex() const { return findIndex_; }
     int findFocusToken() const { return findFocusToken_; }
     int matchCount() const { return matchCount_; }

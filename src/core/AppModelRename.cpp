@@ -1,7 +1,7 @@
 #include "core/AppModel.h"
 
 #include "core/BackupStore.h"
-#include "core/Blanks.h"
+#include "text/Blanks.h"
 #include "core/EditorLink.h"
 #include "core/FileMove.h"
 #include "plugins/FileName.h"

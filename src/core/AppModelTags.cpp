@@ -1,6 +1,6 @@
 #include "core/AppModel.h"
 
-#include "core/Blanks.h"
+#include "text/Blanks.h"
 
 void AppModel::toggleTag(const QString& tagID, const DocPtr& doc)
 {

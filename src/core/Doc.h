@@ -2,9 +2,9 @@
 
 #include "core/DocSnapshot.h"
 #include "core/FileIO.h"
-#include "core/LineEnding.h"
+#include "text/LineEnding.h"
 #include "core/PreviewState.h"
-#include "core/TextEncoding.h"
+#include "text/TextEncoding.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/ViewMode.h"
 

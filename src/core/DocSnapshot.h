@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/LineEnding.h"
-#include "core/TextEncoding.h"
+#include "text/LineEnding.h"
+#include "text/TextEncoding.h"
 #include "plugins/ViewMode.h"
 
 #include <QDateTime>

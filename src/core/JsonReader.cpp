@@ -1,6 +1,6 @@
 #include "core/Json.h"
 
-#include "core/TextEncoding.h"
+#include "text/TextEncoding.h"
 
 #include <charconv>
 #include <cstring>

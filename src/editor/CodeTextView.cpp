@@ -1,6 +1,6 @@
 #include "editor/CodeTextView.h"
 
-#include "core/LineEnding.h"
+#include "text/LineEnding.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
 

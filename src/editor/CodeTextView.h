@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/FindEngine.h"
+#include "text/FindEngine.h"
 
 #include <Qsci/qsciscintillabase.h>
 

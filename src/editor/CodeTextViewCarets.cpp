@@ -2,7 +2,7 @@
 // as one undo step, movement that never leaves the caret's line.
 #include "editor/CodeTextView.h"
 
-#include "core/LineEnding.h"
+#include "text/LineEnding.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -193,7 +193,7 @@ void EditorController::refreshHighlights(bool resetIndex)
     view_->ruler()->setErrorLines(lines);
 
     std::optional<QString> error;
-    const FindOptions opts = FindOptions::from(model_);
+    const FindOptions opts = model_.findOptions();
     if (!model_.findVisible() || opts.query.isEmpty()) {
         matches_.clear();
         matchedVersion_ = ~quint64(0);
@@ -326,13 +326,13 @@ void EditorController::replaceCurrent()
     const int i = model_.findIndex();
     if (model_.findQuery().isEmpty() || i < 0 || i >= int(matches_.size()))
         return;
-    FindExpression expr = FindEngine::regex(model_);
+    FindExpression expr = FindEngine::regex(model_.findOptions());
     if (!expr.isReady())
         return;
     const TextRange m = matches_[size_t(i)];
     // The match is searched again on its own, so groups refer to it alone.
     const QString piece = view_->textIn(m.start, m.length);
-    editRange(m.start, m.length, expr.replaceAll(piece, FindEngine::replaceTemplate(model_)));
+    editRange(m.start, m.length, expr.replaceAll(piece, model_.findReplaceTemplate()));
     refreshHighlights(false);
     if (model_.findIndex() >= int(matches_.size()))
         setFindIndex(0);
@@ -346,7 +346,7 @@ void EditorController::replaceEverything()
     const int n = int(matches_.size());
     if (n == 0 || model_.findQuery().isEmpty())
         return;
-    FindExpression expr = FindEngine::regex(model_);
+    FindExpression expr = FindEngine::regex(model_.findOptions());
     if (!expr.isReady())
         return;
     view_->clearCarets();
@@ -354,7 +354,7 @@ void EditorController::replaceEverything()
         return;
     // One replacement of the whole text: one undo step, and far cheaper for
     // Scintilla than a hundred thousand small edits and their undo records.
-    view_->replaceWhole(expr.replaceAll(doc_->text(), FindEngine::replaceTemplate(model_)));
+    view_->replaceWhole(expr.replaceAll(doc_->text(), model_.findReplaceTemplate()));
     applyStyle();
     refreshHighlights(false);
     model_.flash(QStringLiteral("已替换 %1 处").arg(n));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Doc.h"
-#include "core/FindEngine.h"
+#include "text/FindEngine.h"
 #include "editor/CodeTextView.h"
 
 #include <QObject>

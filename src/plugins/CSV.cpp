@@ -1,6 +1,6 @@
 #include "plugins/CSV.h"
 
-#include "core/LineEnding.h"
+#include "text/LineEnding.h"
 #include "plugins/AnalysisBudget.h"
 
 namespace CSV {

@@ -1,6 +1,6 @@
 #include "plugins/PlantUMLPlugin.h"
 
-#include "core/LineEnding.h"
+#include "text/LineEnding.h"
 #include "plugins/HTML.h"
 #include "plugins/SVGSanitizer.h"
 #include "plugins/SequenceSketch.h"

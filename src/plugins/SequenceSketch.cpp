@@ -1,7 +1,7 @@
 #include "plugins/SequenceSketch.h"
 
-#include "core/Blanks.h"
-#include "core/LineEnding.h"
+#include "text/Blanks.h"
+#include "text/LineEnding.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/HTML.h"
 #include "plugins/Regex.h"

@@ -1,7 +1,7 @@
 #include "plugins/YAML.h"
 
-#include "core/Blanks.h"
-#include "core/LineEnding.h"
+#include "text/Blanks.h"
+#include "text/LineEnding.h"
 #include "plugins/KeySet.h"
 #include "plugins/AnalysisBudget.h"
 #include "plugins/FormatPlugin.h"

@@ -1,6 +1,6 @@
 #include "plugins/YAMLScalars.h"
 
-#include "core/Blanks.h"
+#include "text/Blanks.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/YAML.h"
 

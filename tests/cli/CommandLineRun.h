@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/TextEncoding.h"
+#include "text/TextEncoding.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "CommandLineRun.h"
-#include "core/TextEncoding.h"
+#include "text/TextEncoding.h"
 
 TEST_F(CommandLineTest, CheckPrintsOneLinePerDiagnosticAndExitsByResult)
 {

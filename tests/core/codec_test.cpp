@@ -1,5 +1,5 @@
-#include "core/LineEnding.h"
-#include "core/TextEncoding.h"
+#include "text/LineEnding.h"
+#include "text/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

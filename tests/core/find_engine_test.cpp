@@ -1,4 +1,4 @@
-#include "core/FindEngine.h"
+#include "text/FindEngine.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/selftest/SelfTests.h"
+#include "app/selftest/SelfTests.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

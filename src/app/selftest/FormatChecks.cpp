@@ -1,4 +1,4 @@
-#include "core/selftest/SelfTests.h"
+#include "app/selftest/SelfTests.h"
 #include "plugins/CSV.h"
 #include "plugins/JSONPlugin.h"
 #include "plugins/JSONText.h"

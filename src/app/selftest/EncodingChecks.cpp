@@ -1,6 +1,6 @@
-#include "core/LineEnding.h"
-#include "core/TextEncoding.h"
-#include "core/selftest/SelfTests.h"
+#include "text/LineEnding.h"
+#include "text/TextEncoding.h"
+#include "app/selftest/SelfTests.h"
 
 namespace SelfTests {
 

@@ -1,4 +1,4 @@
-#include "core/selftest/SelfTests.h"
+#include "app/selftest/SelfTests.h"
 #include "plugins/FileName.h"
 #include "plugins/PluginRegistry.h"
 

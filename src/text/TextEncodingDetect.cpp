@@ -1,4 +1,4 @@
-#include "core/TextEncoding.h"
+#include "text/TextEncoding.h"
 
 #include <unicode/ucsdet.h>
 

@@ -1,5 +1,5 @@
-#include "core/FindEngine.h"
-#include "core/selftest/SelfTests.h"
+#include "text/FindEngine.h"
+#include "app/selftest/SelfTests.h"
 
 namespace SelfTests {
 

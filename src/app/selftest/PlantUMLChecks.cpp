@@ -1,4 +1,4 @@
-#include "core/selftest/SelfTests.h"
+#include "app/selftest/SelfTests.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/PlantUMLPlugin.h"
 #include "plugins/SequenceSketch.h"

@@ -1,13 +1,6 @@
-#include "core/FindEngine.h"
-
-#include "core/AppModel.h"
+#include "text/FindEngine.h"
 
 #include <unicode/uregex.h>
-
-FindOptions FindOptions::from(const AppModel& m)
-{
-    return {m.findQuery(), m.caseSensitive(), m.wholeWord(), m.useRegex()};
-}
 
 FindExpression::FindExpression(FindExpression&& o) noexcept
     : state_(o.state_), pattern_(std::move(o.pattern_)), re_(o.re_)
@@ -249,7 +242,6 @@ FindExpression buildExpression(const FindOptions& o)
 namespace FindEngine {
 
 FindExpression regex(const FindOptions& o) { return buildExpression(o); }
-FindExpression regex(const AppModel& m) { return buildExpression(FindOptions::from(m)); }
 
 QString replaceTemplate(const QString& replaceText, bool useRegex)
 {
@@ -260,7 +252,5 @@ QString replaceTemplate(const QString& replaceText, bool useRegex)
     }
     return literalTemplate(t);
 }
-
-QString replaceTemplate(const AppModel& m) { return replaceTemplate(m.replaceText(), m.useRegex()); }
 
 }

@@ -1,6 +1,6 @@
 #include "core/BackupStore.h"
 #include "core/Doc.h"
-#include "core/selftest/SelfTests.h"
+#include "app/selftest/SelfTests.h"
 
 #include <QDir>
 #include <QFile>

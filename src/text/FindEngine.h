@@ -4,7 +4,6 @@
 #include <memory>
 #include <vector>
 
-class AppModel;
 struct URegularExpression;
 
 // A match or any other span of text, in UTF-16 code units.
@@ -21,7 +20,6 @@ struct FindOptions {
     bool caseSensitive = false;
     bool wholeWord = false;
     bool useRegex = false;
-    static FindOptions from(const AppModel& model);
 };
 
 // A compiled search expression (ICU syntax), or the reason there is none.
@@ -70,7 +68,5 @@ QString literalTemplate(const QString& s);
 // The pattern text for the options; empty when the query is empty.
 QString patternFor(const FindOptions& o);
 FindExpression regex(const FindOptions& o);
-FindExpression regex(const AppModel& model);
 QString replaceTemplate(const QString& replaceText, bool useRegex);
-QString replaceTemplate(const AppModel& model);
 }

@@ -1,4 +1,4 @@
-#include "core/LineEnding.h"
+#include "text/LineEnding.h"
 
 QString LineEnding::rawValue() const
 {

@@ -1,1 +1,0 @@
-// Keeps lorvane_ui non-empty before the editor and views exist.
