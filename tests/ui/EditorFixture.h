@@ -6,6 +6,7 @@
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "editor/LineNumberRuler.h"
+#include "WaitUntil.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -14,8 +15,6 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 inline bool waitFor(const std::function<bool()>& done, int ms = 3000)
 {

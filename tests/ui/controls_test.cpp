@@ -1,4 +1,5 @@
 #include "views/controls/Controls.h"
+#include "WaitUntil.h"
 #include <QSignalSpy>
 #include <QTest>
 #include <QPixmap>
@@ -85,7 +86,7 @@ TEST(Controls, MultilineFieldReturnSubmitsShiftReturnGrows)
     }
     EXPECT_EQ(f.toPlainText().count(QLatin1Char('\n')), 12);
     EXPECT_EQ(f.wantedHeight(), 96);
-    QTRY_COMPARE(f.height(), 96);
+    EXPECT_TRUE(waitUntil([&] { return same(f.height(), 96); }));
 }
 
 TEST(Controls, MultilineFieldBoundTextAndFocusToken)
@@ -99,14 +100,14 @@ TEST(Controls, MultilineFieldBoundTextAndFocusToken)
     f->setBoundText(QStringLiteral("需要"));
     EXPECT_EQ(f->toPlainText(), QStringLiteral("需要"));
     f->setFocusToken(1);
-    QTRY_VERIFY(f->hasFocus());
+    EXPECT_TRUE(waitUntil([&] { return f->hasFocus(); }));
     EXPECT_EQ(f->textCursor().selectedText(), QStringLiteral("需要"));
     other->setFocus();
     f->setFocusToken(1);
     QTest::qWait(20);
     EXPECT_FALSE(f->hasFocus());
     f->setFocusToken(2);
-    QTRY_VERIFY(f->hasFocus());
+    EXPECT_TRUE(waitUntil([&] { return f->hasFocus(); }));
     TagDot dot(Qt::red);
     EXPECT_EQ(dot.size(), QSize(7, 7));
 }

@@ -9,6 +9,7 @@
 #include "views/pane/DocPane.h"
 #include "views/pane/EditorArea.h"
 #include "views/preview/PreviewView.h"
+#include "WaitUntil.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -45,7 +46,7 @@ TEST(PreviewFollow, TheApplicationScriptScrollsAndReportsClicksWhileTheDocumentR
     PreviewView view;
     view.resize(420, 300);
     view.show();
-    QTRY_VERIFY_WITH_TIMEOUT(view.isReady(), 20000);
+    ASSERT_TRUE(waitUntil([&] { return view.isReady(); }, 20000));
     QString html = QStringLiteral("<img src=\"nothing-here.png\" onerror=\"document.title='pwned'\"><script>document.title='pwned'</script>");
     for (int k = 0; k < 60; ++k)
         html += QStringLiteral("<p data-line=\"%1\" onclick=\"document.title='pwned'\">Paragraph %2</p>").arg(k * 2).arg(k);
@@ -132,7 +133,7 @@ TEST_F(WindowFixture, TheSplitPreviewFollowsTheEditorAndClicksMoveTheCaret)
     EditorArea* area = window->docPane()->area();
     PreviewView* preview = area->preview();
     ASSERT_TRUE(preview);
-    QTRY_VERIFY_WITH_TIMEOUT(preview->isReady(), 20000);
+    ASSERT_TRUE(waitUntil([&] { return preview->isReady(); }, 20000));
     ASSERT_TRUE(waitForScript(*preview, QStringLiteral("document.querySelectorAll('#c h2').length===40")));
     EditorController* c = editors->existing(doc->id);
     ASSERT_TRUE(c);

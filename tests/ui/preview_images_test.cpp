@@ -7,6 +7,7 @@
 #include "views/pane/EditorArea.h"
 #include "views/preview/PreviewLoads.h"
 #include "views/preview/PreviewView.h"
+#include "WaitUntil.h"
 
 #include <QDir>
 #include <QImage>
@@ -142,7 +143,7 @@ TEST_F(WindowFixture, RelativeImagesLoadFromTheDocumentsFolderAndNothingElseLoca
     PreviewView* preview = window->docPane()->area()->preview();
     ASSERT_TRUE(preview);
     EXPECT_EQ(preview->baseUrl(), QUrl::fromLocalFile(dir.path() + QLatin1Char('/')));
-    QTRY_VERIFY_WITH_TIMEOUT(preview->isReady(), 20000);
+    ASSERT_TRUE(waitUntil([&] { return preview->isReady(); }, 20000));
     ASSERT_TRUE(waitForScript(*preview, QStringLiteral("document.images.length===4")));
 
     // Both spellings of a relative path, and a big picture scaled to the page.

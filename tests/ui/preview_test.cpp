@@ -3,6 +3,7 @@
 #include "core/Doc.h"
 #include "editor/Palette.h"
 #include "views/preview/PreviewView.h"
+#include "WaitUntil.h"
 
 #include <QTest>
 #include <QWebEngineScript>
@@ -10,9 +11,10 @@
 
 namespace {
 
+// Plain text: no background rendering of the (empty) text replaces the preview set here.
 DocPtr previewed(const QString& html)
 {
-    DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("p.md"), QString(), std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
+    DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("p.txt"), QString(), std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
     d->setPreview(PreviewState::html(html));
     return d;
 }
@@ -24,14 +26,14 @@ TEST(PreviewView, HostileContentArrivesAsInertMarkupThroughTheLivePush)
     PreviewView view;
     view.resize(400, 300);
     view.show();
-    QTRY_VERIFY_WITH_TIMEOUT(view.isReady(), 20000);
+    ASSERT_TRUE(waitUntil([&] { return view.isReady(); }, 20000));
     // Quotes, backslashes, line separators and a closing script tag must stay data.
     const QString hostile = QStringLiteral(
         "<p id=\"x\">\"'\\\n</script><script>document.title='pwned'</script>\u2028中"
         "<img src=\"x\" onerror=\"document.title='pwned'\"></p>`${document.title='pwned'}`");
     DocPtr doc = previewed(hostile);
     view.setDoc(doc);
-    QTRY_VERIFY_WITH_TIMEOUT(evaluate(view, QStringLiteral("document.getElementById('x')!==null")).toBool(), 5000);
+    EXPECT_TRUE(waitUntil([&] { return evaluate(view, QStringLiteral("document.getElementById('x')!==null")).toBool(); }, 5000));
     QTest::qWait(200);
     EXPECT_NE(evaluate(view, QStringLiteral("document.title")).toString(), QStringLiteral("pwned"));
     const QString text = evaluate(view, QStringLiteral("document.getElementById('c').textContent")).toString();
@@ -41,7 +43,7 @@ TEST(PreviewView, HostileContentArrivesAsInertMarkupThroughTheLivePush)
 
     // A change of the document's preview replaces the content in place.
     doc->setPreview(PreviewState::html(QStringLiteral("<p id=\"y\">second</p>")));
-    QTRY_VERIFY_WITH_TIMEOUT(evaluate(view, QStringLiteral("document.getElementById('y')!==null")).toBool(), 5000);
+    EXPECT_TRUE(waitUntil([&] { return evaluate(view, QStringLiteral("document.getElementById('y')!==null")).toBool(); }, 5000));
     EXPECT_FALSE(evaluate(view, QStringLiteral("document.getElementById('x')!==null")).toBool());
 }
 
@@ -50,11 +52,11 @@ TEST(PreviewView, PageColoursFollowTheApplicationAppearance)
     PreviewView view;
     view.resize(400, 300);
     view.show();
-    QTRY_VERIFY_WITH_TIMEOUT(view.isReady(), 20000);
+    ASSERT_TRUE(waitUntil([&] { return view.isReady(); }, 20000));
     const QString bg = QStringLiteral("getComputedStyle(document.body).backgroundColor");
     Palette::setAppearance(true);
-    QTRY_COMPARE_WITH_TIMEOUT(evaluate(view, bg).toString(), QStringLiteral("rgb(29, 32, 36)"), 5000);
+    EXPECT_TRUE(waitUntil([&] { return same(evaluate(view, bg).toString(), QStringLiteral("rgb(29, 32, 36)")); }, 5000));
     Palette::setAppearance(false);
-    QTRY_COMPARE_WITH_TIMEOUT(evaluate(view, bg).toString(), QStringLiteral("rgb(247, 248, 249)"), 5000);
+    EXPECT_TRUE(waitUntil([&] { return same(evaluate(view, bg).toString(), QStringLiteral("rgb(247, 248, 249)")); }, 5000));
     Palette::setAppearance(std::nullopt);
 }

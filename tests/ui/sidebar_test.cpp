@@ -2,6 +2,7 @@
 #include "views/controls/Controls.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/sidebar/TagEditor.h"
+#include "WaitUntil.h"
 #include <QFile>
 #include <QLineEdit>
 
@@ -257,6 +258,6 @@ TEST_F(SidebarTest, RowsFollowTheirDocumentInPlace)
     RecentRow* recent = bar.recentRows().front();
     EXPECT_FALSE(recent->missing());
     ASSERT_TRUE(QFile::remove(path));
-    QTRY_VERIFY(recent->missing());
+    EXPECT_TRUE(waitUntil([&] { return recent->missing(); }));
     EXPECT_EQ(recent->toolTip(), QStringLiteral("文件已不存在，点击移除"));
 }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QString>
+#include <QThread>
+#include <gtest/gtest.h>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+// A check a waitUntil can retry: success, or what was seen instead.
+template <class Actual, class Expected>
+::testing::AssertionResult same(const Actual& actual, const Expected& expected)
+{
+    if (actual == expected)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "last value " << ::testing::PrintToString(actual) << ", expected "
+                                         << ::testing::PrintToString(expected);
+}
+
+inline ::testing::AssertionResult asResult(::testing::AssertionResult r) { return r; }
+inline ::testing::AssertionResult asResult(bool done)
+{
+    return done ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "still false";
+}
+
+// Runs the event loop until the check passes or the time is up. The check
+// gives a bool or, to show what it saw, an AssertionResult (see same()); on
+// failure the result carries the last attempt's message, so an EXPECT_TRUE
+// around it shows the value that was still wrong.
+template <class Check>
+::testing::AssertionResult waitUntil(Check&& check, int timeoutMs = 5000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        ::testing::AssertionResult r = asResult(check());
+        if (r)
+            return r;
+        if (deadline.hasExpired())
+            return ::testing::AssertionFailure() << "not reached within " << timeoutMs << " ms: " << r.message();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QThread::usleep(300);
+    }
+}

@@ -1,0 +1,27 @@
+# cmake -DTESTS=<tests dir> -P check_test_macros.cmake
+# Qt Test's checking macros report to QTest's logger, which a GoogleTest run
+cmake_minimum_required(VERSION 3.25)
+get_filename_component(TESTS "${TESTS}" ABSOLUTE)
+# never reads: inside a TEST() they pass whatever happens. Only a file with its
+# own QTest main may use them.
+file(GLOB_RECURSE files ${TESTS}/*.cpp ${TESTS}/*.h)
+set(bad 0)
+if(NOT files)
+  message(FATAL_ERROR "no sources under ${TESTS}")
+endif()
+foreach(f ${files})
+  file(READ ${f} text)
+  if(text MATCHES "QTEST_(APPLESS_|GUILESS_)?MAIN")
+    continue()
+  endif()
+  file(STRINGS ${f} hits REGEX "(QTRY_[A-Z_]+|QVERIFY[A-Z0-9_]*|QCOMPARE[A-Z_]*)[ \t]*\\(")
+  foreach(h ${hits})
+    string(STRIP "${h}" h)
+    message(SEND_ERROR "${f}: ${h}")
+    math(EXPR bad "${bad}+1")
+  endforeach()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "${bad} Qt Test macro(s) in GoogleTest code; use EXPECT_*/ASSERT_* and waitUntil")
+endif()
+message(STATUS "no Qt Test checking macro outside a QTest main")
