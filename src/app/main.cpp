@@ -2,6 +2,7 @@
 #include "app/selftest/SelfTests.h"
 
 #include "core/AppModel.h"
+#include "core/RecentlyUsed.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
 #include "views/window/MainWindow.h"
@@ -61,6 +62,7 @@ int runWindow(int argc, char** argv, const QStringList& files)
         std::fprintf(stderr, "单实例通道 %s 属于其他用户，没有把文件交给它。\n",
                      instance.socketPath().toLocal8Bit().constData());
     AppModel& model = AppModel::shared();
+    model.setNoteRecentHook([](const QString& path) { RecentlyUsed::note(path); });
     EditorCache& editors = EditorCache::shared();
     MainWindow window(model, editors);
     const auto receive = [&window](const SingleInstance::Request& r) {

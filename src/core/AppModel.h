@@ -214,7 +214,7 @@ public:
     static constexpr int featureCloseMSecs = 250;
 
     static constexpr int recentLimit = 10;
-    // Registers a saved file with the platform's recent documents.
+    // Registers an opened or saved file with the desktop's recent documents.
     void setNoteRecentHook(std::function<void(const QString&)> hook) { noteRecentHook_ = std::move(hook); }
 
     // ---- Renaming and format ----

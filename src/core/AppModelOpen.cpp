@@ -50,6 +50,8 @@ DocPtr AppModel::open(const QString& path, bool quiet)
     persist();
     setActiveID(doc->id);
     persistSession();
+    if (noteRecentHook_)
+        noteRecentHook_(target);
     offerLikelyEncoding(doc);
     return doc;
 }
