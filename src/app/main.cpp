@@ -5,6 +5,8 @@
 #include "core/RecentlyUsed.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
+#include "views/window/AppIcon.h"
+#include "views/window/DBusActivation.h"
 #include "views/window/MainWindow.h"
 #include "views/window/SingleInstance.h"
 
@@ -47,6 +49,8 @@ int runWindow(int argc, char** argv, const QStringList& files)
     nameApplication();
     // Lets the desktop match the window to its entry (Wayland app id, icon).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.lorvane.Lorvane"));
+    // Panels and window switchers show it (_NET_WM_ICON) instead of a generic one.
+    QApplication::setWindowIcon(AppIcon::icon());
     AppFonts::registerFonts();
     QApplication::setFont(AppFonts::sans(13));
     SingleInstance instance;
@@ -79,6 +83,9 @@ int runWindow(int argc, char** argv, const QStringList& files)
     if (outcome == SingleInstance::Outcome::noInstance && !instance.listen(receive)
         && instance.forward(request) == SingleInstance::Outcome::forwarded)
         return 0;
+    // File managers and launchers reach this editor on the session bus too.
+    DBusActivation activation;
+    activation.start(receive);
     window.show();
     window.start(files);
     // Comes to the front with the keyboard, also where no window manager
