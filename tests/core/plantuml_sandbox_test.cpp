@@ -1,3 +1,4 @@
+#include "UserNamespaces.h"
 #include "plugins/PlantUMLPlugin.h"
 
 #include <QProcess>
@@ -118,6 +119,7 @@ TEST(PlantUMLSandbox, UnsandboxedTheHostileDiagramWouldLeak)
 
 TEST(PlantUMLSandbox, TheRendererReadsNoFileAndReachesNoServer)
 {
+    SKIP_WITHOUT_USER_NAMESPACES();
     const auto runner = installed();
     ASSERT_TRUE(runner) << "plantuml.jar or java missing";
     ASSERT_FALSE(runner->sandboxProblem) << runner->sandboxProblem->toStdString();

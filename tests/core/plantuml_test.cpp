@@ -1,3 +1,4 @@
+#include "UserNamespaces.h"
 #include "plugins/PlantUMLPlugin.h"
 #include "plugins/SequenceSketch.h"
 
@@ -83,6 +84,7 @@ TEST(PlantUMLPreview, WithoutAJarTheSketchAndTheInstallHint)
 
 TEST(PlantUMLPreview, TheInstalledJarRendersClassAndSequenceDiagrams)
 {
+    SKIP_WITHOUT_USER_NAMESPACES();
     // The set-up installs Debian's plantuml and a Java runtime.
     const auto runner = installed();
     ASSERT_TRUE(runner) << "plantuml.jar or java missing";
@@ -97,6 +99,7 @@ TEST(PlantUMLPreview, TheInstalledJarRendersClassAndSequenceDiagrams)
 
 TEST(PlantUMLRunner, AFloodingOrHangingChildIsDrainedAndKilled)
 {
+    SKIP_WITHOUT_USER_NAMESPACES();
     QTemporaryDir dir;
     const QString fake = dir.filePath(QStringLiteral("fake-java"));
     QFile f(fake);
