@@ -1,16 +1,40 @@
-# Fonts, icons and their licences come from pinned npm packages (never
-# committed) and are compiled into the program, so a build-folder binary, a
-# moved copy and an installed one draw the same.
+# Fonts (from pinned npm packages or LORVANE_ASSET_DIR, never committed) and
+# icons (committed, from the same npm package) are compiled into the program,
+# so a build-folder binary, a moved copy and an installed one draw the same.
 set(LORVANE_ICON_MAP ${CMAKE_SOURCE_DIR}/src/views/icons/IconMap.inc)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  ${LORVANE_ICON_MAP} ${CMAKE_SOURCE_DIR}/resources/fetch-assets.sh)
-execute_process(COMMAND ${CMAKE_SOURCE_DIR}/resources/fetch-assets.sh RESULT_VARIABLE _assets_rc)
-if(NOT _assets_rc EQUAL 0)
-  message(FATAL_ERROR "Fonts and icons could not be fetched (see above); ./lorvane.sh setup installs what is needed")
+set(LORVANE_FONT_NAMES IBMPlexSans-Regular IBMPlexSans-Medium IBMPlexSans-SemiBold
+  IBMPlexMono-Regular IBMPlexMono-Medium)
+set(LORVANE_ASSET_DIR "" CACHE PATH
+  "Take the fonts from this folder (searched by file name) instead of fetching them; the icons are in the source tree")
+set(_fonts ${CMAKE_BINARY_DIR}/assets/Fonts)
+file(MAKE_DIRECTORY ${_fonts})
+if(LORVANE_ASSET_DIR)
+  foreach(font ${LORVANE_FONT_NAMES})
+    file(GLOB_RECURSE _found ${LORVANE_ASSET_DIR}/${font}.ttf)
+    if(NOT _found)
+      message(FATAL_ERROR "${font}.ttf is not in LORVANE_ASSET_DIR (${LORVANE_ASSET_DIR})")
+    endif()
+    list(GET _found 0 _found)
+    configure_file(${_found} ${_fonts}/${font}.ttf COPYONLY)
+  endforeach()
+else()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${LORVANE_ICON_MAP} ${CMAKE_SOURCE_DIR}/resources/fetch-assets.sh)
+  execute_process(COMMAND ${CMAKE_SOURCE_DIR}/resources/fetch-assets.sh RESULT_VARIABLE _assets_rc)
+  if(NOT _assets_rc EQUAL 0)
+    message(FATAL_ERROR "Fonts could not be fetched (see above); ./lorvane.sh setup installs what is needed, "
+      "or -DLORVANE_ASSET_DIR=DIR takes them from a folder")
+  endif()
+  foreach(font ${LORVANE_FONT_NAMES})
+    configure_file(${CMAKE_SOURCE_DIR}/resources/Fonts/${font}.ttf ${_fonts}/${font}.ttf COPYONLY)
+  endforeach()
 endif()
 
-file(GLOB LORVANE_FONT_FILES ${CMAKE_SOURCE_DIR}/resources/Fonts/*.ttf)
-qt_add_resources(lorvane_workspace "fonts" PREFIX "/" BASE ${CMAKE_SOURCE_DIR}/resources
+set(LORVANE_FONT_FILES)
+foreach(font ${LORVANE_FONT_NAMES})
+  list(APPEND LORVANE_FONT_FILES ${_fonts}/${font}.ttf)
+endforeach()
+qt_add_resources(lorvane_workspace "fonts" PREFIX "/" BASE ${CMAKE_BINARY_DIR}/assets
   FILES ${LORVANE_FONT_FILES})
 
 file(STRINGS ${LORVANE_ICON_MAP} _icon_rows REGEX "^ICON\\(")

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Fetches the pinned npm packages the build embeds (IBM Plex fonts, SIL OFL;
 # Lucide icons, ISC), checks each archive against its pinned SHA-256, and
-# fills resources/Fonts (TrueType), resources/icons (only the mapped icons)
-# and resources/licenses. Quick when everything is in place.
+# fills resources/Fonts (TrueType). The icons (only the mapped ones) and the
+# licences are kept in the source tree; they are refreshed from the same
+# packages when the icon map names one that is missing. Quick when
+# everything is in place; a build with -DLORVANE_ASSET_DIR=DIR runs none of it.
 set -euo pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ROOT=$(dirname "$HERE")
