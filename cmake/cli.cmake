@@ -1,4 +1,7 @@
 # The command-line modes are tested by running the real executable.
+if(NOT LORVANE_TESTS)
+  return()
+endif()
 file(GLOB LORVANE_CLI_TESTS CONFIGURE_DEPENDS tests/cli/*.cpp)
 add_executable(lorvane_cli_tests ${LORVANE_CLI_TESTS})
 target_link_libraries(lorvane_cli_tests PRIVATE lorvane_text GTest::gtest GTest::gtest_main)
