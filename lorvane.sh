@@ -6,13 +6,28 @@
 #   ./lorvane.sh bench          set up, build and run the benchmarks
 #   ./lorvane.sh package        set up, build and make build/lorvane_VERSION_ARCH.deb
 #   ./lorvane.sh fuzz [SECONDS] build the libFuzzer targets with clang and run each that long
+# Arguments starting with -D right after the command go to CMake when it
+# first configures the build folder, e.g. ./lorvane.sh run -DCMAKE_BUILD_TYPE=Debug
+# (LORVANE_TESTS, LORVANE_BENCH, LORVANE_ASSET_DIR, LORVANE_SYSTEM_QSCINTILLA:
+# see README). LORVANE_ASSET_DIR in the environment takes the fonts from that
+# folder instead of fetching them.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ROOT=$PWD
 BUILD_DIR=${LORVANE_BUILD_DIR:-$ROOT/build}
 
+# Timestamps in resources and in the package come from the last commit, so
+# two builds of one commit give the same package.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git -C "$ROOT" rev-parse --git-dir >/dev/null 2>&1; then
+  SOURCE_DATE_EPOCH=$(git -C "$ROOT" log -1 --format=%ct)
+fi
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-0}
+# Objects are shared between build folders and checkouts when ccache is there.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$ROOT}
+
 PACKAGES=(
   g++ cmake ninja-build ccache pkg-config ca-certificates
+  dpkg-dev   # dpkg-buildflags: Debian's hardening flags for every build
   qt6-base-dev libgl-dev libicu-dev libgtest-dev
   woff2 fonts-noto-cjk   # editor fonts, converted from the npm packages
   qt6-webengine-dev qt6-svg-dev   # window: preview and icons
@@ -40,19 +55,54 @@ setup() {
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
-  # Fonts and icons come from pinned npm packages, never from git.
-  "$ROOT/resources/fetch-assets.sh"
+  # Fonts come from pinned npm packages unless a folder holds them already.
+  if [ -z "${LORVANE_ASSET_DIR:-}" ]; then
+    "$ROOT/resources/fetch-assets.sh"
+  fi
+}
+
+# Debian's hardening flags, all of them (bindnow included).
+buildflags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+
+CMAKE_ARGS=()
+# DIR [CMAKE ARGUMENTS…], only when DIR has no build yet. The development and
+# the package builds use the same flags, so ccache serves one from the other.
+configure() {
+  local dir=$1; shift
+  [ -f "$dir/build.ninja" ] && return 0
+  local args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+  command -v ccache >/dev/null && args+=(-DLORVANE_CCACHE=ON)
+  [ -n "${LORVANE_ASSET_DIR:-}" ] && args+=("-DLORVANE_ASSET_DIR=$LORVANE_ASSET_DIR")
+  (
+    cd "$ROOT"   # dpkg-buildflags maps this folder's path away
+    export CFLAGS="$(buildflags CFLAGS) $(buildflags CPPFLAGS)"
+    export CXXFLAGS="$(buildflags CXXFLAGS) $(buildflags CPPFLAGS)"
+    export LDFLAGS="$(buildflags LDFLAGS)"
+    cmake -S "$ROOT" -B "$dir" "${args[@]}" "$@" "${CMAKE_ARGS[@]}"
+  )
 }
 
 build() {
-  if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  fi
+  configure "$BUILD_DIR"
   cmake --build "$BUILD_DIR" -j"$(nproc)"
+}
+
+# The package is built apart from the development build, without tests or
+# benchmarks: nothing but the program.
+package() {
+  local dir=${LORVANE_PACKAGE_DIR:-$BUILD_DIR/package}
+  configure "$dir" -DLORVANE_TESTS=OFF -DLORVANE_BENCH=OFF
+  cmake --build "$dir" -j"$(nproc)"
+  (cd "$dir" && cpack -G DEB -B "$BUILD_DIR" >/dev/null)
+  rm -rf "$BUILD_DIR/_CPack_Packages"
+  ls "$BUILD_DIR"/lorvane_*.deb
 }
 
 cmd=${1:-run}
 shift || true
+while [ $# -gt 0 ] && [[ $1 == -D* ]]; do
+  CMAKE_ARGS+=("$1"); shift
+done
 case "$cmd" in
   setup) setup ;;
   build) setup; build ;;
@@ -75,10 +125,8 @@ case "$cmd" in
     done
     ;;
   package)
-    PACKAGES+=(dpkg-dev file appstream desktop-file-utils)   # Depends from dpkg-shlibdeps; validators
-    setup; build
-    cd "$BUILD_DIR"
-    cpack -G DEB
+    PACKAGES+=(file appstream desktop-file-utils lintian)   # Depends from dpkg-shlibdeps; validators
+    setup; package
     ;;
   fuzz)
     PACKAGES+=(clang-14)   # libFuzzer lives in clang; only this command needs it
