@@ -126,7 +126,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
-    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+    // QWidget's on purpose: QPlainTextEdit's would keep Tab for itself.
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }  // NOLINT(bugprone-parent-virtual-call)
 private:
     void measure();
     int lastToken_ = 0;
