@@ -188,6 +188,11 @@ public:
     // `written`: the file's stamp as the write left it.
     void finishSave(const DocPtr& doc, const QString& path, std::optional<FileStamp> written = std::nullopt);
     void close(const DocPtr& doc, Done then = {});
+    // Closes the documents one after the other, asking about each unsaved
+    // one; a cancelled question stops the rest.
+    void closeEach(QList<DocPtr> docs, Done then = {});
+    // Saves every unsaved document in sidebar order; a cancel stops the rest.
+    void saveAll(Done then = {});
     void remove(const DocPtr& doc);
     void confirmQuit(Done completion);
     // "." and the extension, or "无后缀".

@@ -115,6 +115,10 @@ void AppModel::openFind(bool replace)
 
 void AppModel::closeFind()
 {
+    // The caret stays on the match the user stepped to, not where the search began.
+    if (findVisible_ && editorLink_)
+        if (DocPtr a = active())
+            editorLink_->selectCurrentMatch(a);
     setFindVisible(false);
     if (editorLink_)
         if (DocPtr a = active()) {

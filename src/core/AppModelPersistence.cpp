@@ -1,4 +1,5 @@
 #include "core/AppModel.h"
+#include "core/EditorLink.h"
 
 #include "core/BackupStore.h"
 
@@ -21,6 +22,11 @@ void AppModel::persistSession()
         if (BackupStore::exists(d->id))
             item.backup = d->id;
         item.path = d->url();
+        if (editorLink_)
+            if (const auto at = editorLink_->place(d)) {
+                item.caretLine = at->caretLine;
+                item.topLine = at->topLine;
+            }
         if (item.backup || item.path)
             items.append(item);
     }
@@ -102,16 +108,22 @@ void AppModel::restoreSession()
         watch(d);
         return true;
     };
+    const auto placeOf = [this](const DocPtr& d, const SessionItem& item) {
+        if (d && editorLink_ && item.caretLine)
+            editorLink_->restorePlace(d, EditorPlace{*item.caretLine, item.topLine.value_or(*item.caretLine)});
+    };
     for (const SessionItem& item : items.value_or(QList<SessionItem>{})) {
         if (item.backup) {
             if (const auto s = BackupStore::load(*item.backup)) {
                 restored.insert(*item.backup);
-                if (adopt(*s))
+                if (adopt(*s)) {
+                    placeOf(doc(s->id), item);
                     continue;
+                }
             }
         }
         if (item.path)
-            open(*item.path, true);
+            placeOf(open(*item.path, true), item);
     }
     for (const QUuid& id : BackupStore::allIDs()) {
         if (restored.contains(id))

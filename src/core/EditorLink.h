@@ -4,6 +4,13 @@
 
 #include <QUuid>
 
+// Where a document's editor stood: the caret's line and the first line shown, 0-based.
+struct EditorPlace {
+    int caretLine = 0;
+    int topLine = 0;
+    bool operator==(const EditorPlace&) const = default;
+};
+
 // What the workspace asks of the editors. The editor layer implements it on
 // top of its controller cache; the core never sees a widget.
 class EditorLink {
@@ -24,8 +31,14 @@ public:
     virtual void toggleMultiCaret(const DocPtr&) {}
     virtual QString selectedText(const DocPtr&) { return {}; }
     virtual void refreshHighlights(const DocPtr&) {}
+    // Selects the current find match, so that the next key edits there.
+    virtual void selectCurrentMatch(const DocPtr&) {}
     // The caret's line (0-based) in the document's editor, and moving it to
     // a line, e.g. to keep it where it was across a reload.
     virtual int caretLine(const DocPtr&) { return 0; }
     virtual void setCaretLine(const DocPtr&, int) {}
+    // The editor's place to keep with the session, and putting it back after a
+    // restart (held until the editor is first made).
+    virtual std::optional<EditorPlace> place(const DocPtr&) { return std::nullopt; }
+    virtual void restorePlace(const DocPtr&, const EditorPlace&) {}
 };

@@ -111,6 +111,10 @@ Json JsonCodec<SessionItem>::encode(const SessionItem& item)
         o.insert(QStringLiteral("path"), Json(*item.path));
     if (item.backup)
         o.insert(QStringLiteral("backup"), Json(uuidText(*item.backup)));
+    if (item.caretLine)
+        o.insert(QStringLiteral("caretLine"), Json(*item.caretLine));
+    if (item.topLine)
+        o.insert(QStringLiteral("topLine"), Json(*item.topLine));
     return Json(std::move(o));
 }
 
@@ -131,5 +135,14 @@ std::optional<SessionItem> JsonCodec<SessionItem>::decode(const Json& j)
         if (!item.backup)
             return std::nullopt;
     }
+    // The editor's place is a convenience: a missing or odd one only loses the place.
+    const auto line = [&](const char* key) -> std::optional<int> {
+        const Json* v = member(j, key);
+        if (!v || !v->isNumber() || v->toNumber() < 0 || v->toNumber() > 1e9)
+            return std::nullopt;
+        return int(v->toNumber());
+    };
+    item.caretLine = line("caretLine");
+    item.topLine = line("topLine");
     return item;
 }

@@ -8,6 +8,9 @@
 struct SessionItem {
     std::optional<QString> path;
     std::optional<QUuid> backup;
+    // Where its editor stood (0-based lines), when it was known.
+    std::optional<int> caretLine = std::nullopt;
+    std::optional<int> topLine = std::nullopt;
 
     bool operator==(const SessionItem&) const = default;
 };

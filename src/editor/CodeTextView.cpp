@@ -1,6 +1,7 @@
 #include "editor/CodeTextView.h"
 
 #include "text/LineEnding.h"
+#include "editor/EditorKeys.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
 
@@ -135,8 +136,7 @@ CodeTextView::CodeTextView(QWidget* parent)
     send(SCI_SETMARGINRIGHT, 0, 6);
     send(SCI_SETTABWIDTH, 4);
     send(SCI_SETCARETWIDTH, 2);
-    // Redo is Ctrl+Shift+Z here, as in the Edit menu.
-    send(SCI_ASSIGNCMDKEY, 'Z' + ((SCMOD_CTRL | SCMOD_SHIFT) << 16), SCI_REDO);
+    EditorKeys::install(this);
     send(SCI_SETMULTIPLESELECTION, 0);
     send(SCI_SETMOUSESELECTIONRECTANGULARSWITCH, 0);
     send(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
@@ -557,9 +557,13 @@ CodeTextView::CaretPlace CodeTextView::caretPlace() const
     const long s = std::min(a, c);
     const long line = send(SCI_LINEFROMPOSITION, s);
     const int column = int(unitsBetween(send(SCI_POSITIONFROMLINE, line), s)) + 1;
-    const int selected = a == c ? 0 : indexed_ ? toUtf16(std::max(a, c)) - toUtf16(s)
-                                               : int(unitsBetween(s, std::max(a, c)));
-    return {int(line) + 1, column, selected};
+    const long e = std::max(a, c);
+    const int selected = a == c ? 0 : indexed_ ? toUtf16(e) - toUtf16(s) : int(unitsBetween(s, e));
+    // A selection of whole lines ends after a line feed; it does not take in the next line.
+    long last = send(SCI_LINEFROMPOSITION, e);
+    if (last > line && send(SCI_POSITIONFROMLINE, last) == e)
+        --last;
+    return {int(line) + 1, column, selected, int(last - line) + 1};
 }
 
 // ---- Events ----

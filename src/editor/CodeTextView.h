@@ -87,6 +87,9 @@ public:
 
     // Batch operations at every caret (also reachable from the keyboard).
     void multiInsert(const QString& text);
+    // Typed text: a run of it at the same carets is one undo step, as
+    // ordinary typing is.
+    void multiType(const QString& text);
     void multiDeleteBackward();
     void multiDeleteForward();
     void multiPaste(const QString& clipboard);
@@ -116,6 +119,7 @@ public:
     // needs no position index, so it stays cheap in huge texts.
     struct CaretPlace {
         int line, column, selected;
+        int selectedLines = 1;  // lines the selection touches
     };
     CaretPlace caretPlace() const;
 
@@ -162,6 +166,7 @@ private:
         QString text;
     };
     void applyEdits(const std::vector<Edit>& edits);
+    void ordinaryKey(QKeyEvent* e);
     QChar charAt(int pos) const;
     void pasteMime(const QMimeData* source);
     void showCarets();
@@ -186,6 +191,13 @@ private:
     long send(unsigned msg, unsigned long w = 0, long l = 0) const { return SendScintilla(msg, w, l); }
 
     std::optional<std::vector<int>> carets_;
+    struct TypingRun {
+        std::vector<int> start;  // the carets before the run
+        QString text;            // typed so far
+        std::vector<int> after;  // the carets after it
+        int length = 0;          // the text's length after it
+    };
+    std::optional<TypingRun> typingRun_;
     bool editingCarets_ = false;
     bool composing_ = false;
     bool changed_ = false;       // a change waits to be reported

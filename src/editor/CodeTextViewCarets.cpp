@@ -3,6 +3,7 @@
 #include "editor/CodeTextView.h"
 
 #include "text/LineEnding.h"
+#include "editor/EditorKeys.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,6 +13,8 @@
 
 void CodeTextView::setCarets(std::optional<std::vector<int>> carets)
 {
+    // Anything that sets the carets ends a typing run; multiType starts the next.
+    typingRun_.reset();
     carets_ = std::move(carets);
     viewport()->update();
     if (onCaretsChange)
@@ -84,6 +87,35 @@ void CodeTextView::multiInsert(const QString& text)
     for (int c : *carets_)
         edits.push_back({c, 0, text});
     applyEdits(edits);
+}
+
+void CodeTextView::multiType(const QString& text)
+{
+    if (!carets_)
+        return;
+    TypingRun run;
+    if (typingRun_ && typingRun_->after == *carets_ && typingRun_->length == length() && canUndo()) {
+        // Take the run back and type all of it again: one undo step for the run.
+        run = *typingRun_;
+        run.text += text;
+        editingCarets_ = true;
+        {
+            QuietEdits quiet(this);
+            send(SCI_UNDO);
+        }
+        editingCarets_ = false;
+        carets_ = run.start;
+        multiInsert(run.text);
+    } else {
+        run.start = *carets_;
+        run.text = text;
+        multiInsert(text);
+    }
+    if (!carets_)
+        return;
+    run.after = *carets_;
+    run.length = length();
+    typingRun_ = std::move(run);
 }
 
 // Scintilla steps over whole characters, so a character outside the BMP
@@ -176,7 +208,7 @@ void CodeTextView::keyPressEvent(QKeyEvent* e)
         return;
     }
     if (!carets_) {
-        QsciScintillaBase::keyPressEvent(e);
+        ordinaryKey(e);
         return;
     }
     if (e->matches(QKeySequence::Paste)) {
@@ -202,14 +234,24 @@ void CodeTextView::keyPressEvent(QKeyEvent* e)
     // Plain typing (Shift allowed for capitals and symbols).
     const QString t = e->text();
     if (!(mods & ~Qt::ShiftModifier) && !t.isEmpty() && t.at(0).isPrint()) {
-        multiInsert(t);
+        multiType(t);
         return;
     }
     // Any other command acts on the ordinary selection.
     if (e->key() != Qt::Key_Shift && e->key() != Qt::Key_Control && e->key() != Qt::Key_Alt
         && e->key() != Qt::Key_Meta)
         clearCarets();
-    QsciScintillaBase::keyPressEvent(e);
+    ordinaryKey(e);
+}
+
+void CodeTextView::ordinaryKey(QKeyEvent* e)
+{
+    // Only the editing keys act here; any other key with Ctrl, Alt or Meta
+    // neither runs a hidden command nor types its character.
+    if (EditorKeys::find(e->key(), e->modifiers()) || EditorKeys::typesText(e->modifiers()))
+        QsciScintillaBase::keyPressEvent(e);
+    else
+        e->ignore();
 }
 
 void CodeTextView::inputMethodEvent(QInputMethodEvent* e)

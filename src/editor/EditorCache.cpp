@@ -23,8 +23,13 @@ std::function<void()>& EditorCache::escapeHandler()
 EditorController& EditorCache::controller(const DocPtr& doc)
 {
     auto it = map_.find(doc->id);
-    if (it == map_.end())
+    if (it == map_.end()) {
         it = map_.insert(doc->id, std::make_shared<EditorController>(doc, model_));
+        if (pending_.contains(doc->id)) {
+            const EditorPlace p = pending_.take(doc->id);
+            it.value()->restorePlace(p.caretLine, p.topLine);
+        }
+    }
     return *it.value();
 }
 
@@ -34,7 +39,28 @@ EditorController* EditorCache::existing(QUuid id) const
     return it == map_.end() ? nullptr : it.value().get();
 }
 
-void EditorCache::drop(QUuid id) { map_.remove(id); }
+void EditorCache::drop(QUuid id)
+{
+    map_.remove(id);
+    pending_.remove(id);
+}
+
+std::optional<EditorPlace> EditorCache::place(const DocPtr& doc)
+{
+    if (const EditorController* c = existing(doc->id))
+        return c->place();
+    if (const auto it = pending_.constFind(doc->id); it != pending_.constEnd())
+        return *it;
+    return std::nullopt;
+}
+
+void EditorCache::restorePlace(const DocPtr& doc, const EditorPlace& place)
+{
+    if (EditorController* c = existing(doc->id))
+        c->restorePlace(place.caretLine, place.topLine);
+    else
+        pending_.insert(doc->id, place);
+}
 
 void EditorCache::applyStyle()
 {
@@ -48,6 +74,12 @@ EditorController* EditorCache::active() const
 }
 
 void EditorCache::loadFromDoc(const DocPtr& doc) { controller(doc).loadFromDoc(); }
+
+void EditorCache::selectCurrentMatch(const DocPtr& doc)
+{
+    if (EditorController* c = existing(doc->id))
+        c->selectCurrentMatch();
+}
 
 int EditorCache::caretLine(const DocPtr& doc)
 {

@@ -35,8 +35,11 @@ public:
     void toggleMultiCaret(const DocPtr& doc) override;
     QString selectedText(const DocPtr& doc) override;
     void refreshHighlights(const DocPtr& doc) override;
+    void selectCurrentMatch(const DocPtr& doc) override;
     int caretLine(const DocPtr& doc) override;
     void setCaretLine(const DocPtr& doc, int line) override;
+    std::optional<EditorPlace> place(const DocPtr& doc) override;
+    void restorePlace(const DocPtr& doc, const EditorPlace& place) override;
 
     // Escape with no carets to clear goes to the workspace.
     static std::function<void()>& escapeHandler();
@@ -44,4 +47,6 @@ public:
 private:
     AppModel& model_;
     QHash<QUuid, std::shared_ptr<EditorController>> map_;
+    // Restored places of documents whose editor is not made yet.
+    QHash<QUuid, EditorPlace> pending_;
 };

@@ -255,10 +255,12 @@ void EditorController::paintHighlights()
 
 // ---- Caret ----
 
-QString EditorController::caretDescription(int line, int column, int selectionLength)
+QString EditorController::caretDescription(int line, int column, int selectionLength, int selectedLines)
 {
     QString s = QStringLiteral("行 %1，列 %2").arg(line).arg(column);
-    if (selectionLength >= 1)
+    if (selectionLength >= 1 && selectedLines > 1)
+        s += QStringLiteral("（已选 %1 行 %2 字符）").arg(selectedLines).arg(selectionLength);
+    else if (selectionLength >= 1)
         s += QStringLiteral("（已选 %1 字符）").arg(selectionLength);
     return s;
 }
@@ -266,7 +268,7 @@ QString EditorController::caretDescription(int line, int column, int selectionLe
 void EditorController::updateCaretInfo()
 {
     const CodeTextView::CaretPlace c = view_->caretPlace();
-    const QString info = caretDescription(c.line, c.column, c.selected);
+    const QString info = caretDescription(c.line, c.column, c.selected, c.selectedLines);
     if (model_.caretInfo() != info)
         model_.setCaretInfo(info);
 }
@@ -300,9 +302,15 @@ QString EditorController::selectedText() const
 
 void EditorController::setFindIndex(int i) { model_.setFindIndex(i); }
 
+void EditorController::flushHighlights()
+{
+    // A query typed a moment ago still waits for its repaint, and its index reset.
+    refreshHighlights(highlightWork_.isActive() && pendingReset_);
+}
+
 void EditorController::step(int delta)
 {
-    refreshHighlights(false);
+    flushHighlights();
     const int n = int(matches_.size());
     if (n == 0) {
         QApplication::beep();
@@ -318,6 +326,45 @@ void EditorController::reveal()
     const int i = model_.findIndex();
     if (i >= 0 && i < int(matches_.size()))
         view_->revealRange(matches_[size_t(i)].start, matches_[size_t(i)].length);
+}
+
+void EditorController::goToLine(int line, int column)
+{
+    view_->clearCarets();
+    const int l = std::clamp(line, 1, view_->lineCount()) - 1;
+    const int start = view_->lineStart(l);
+    const int pos = start + std::clamp(column, 1, view_->lineEnd(l) - start + 1) - 1;
+    view_->setCursorPosition(pos);
+    view_->revealRange(pos, 0);
+}
+
+EditorPlace EditorController::place() const
+{
+    const long visible = view_->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    return {view_->lineOf(view_->cursorPosition()),
+            int(view_->SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE, visible))};
+}
+
+void EditorController::restorePlace(int caretLine, int topLine)
+{
+    const int last = view_->lineCount() - 1;
+    view_->setCursorPosition(view_->lineStart(std::clamp(caretLine, 0, last)));
+    view_->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+                         view_->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, std::clamp(topLine, 0, last)));
+}
+
+void EditorController::selectCurrentMatch()
+{
+    if (!isActive())
+        return;
+    flushHighlights();
+    const int i = model_.findIndex();
+    if (i < 0 || i >= int(matches_.size()))
+        return;
+    const TextRange m = matches_[size_t(i)];
+    view_->clearCarets();
+    view_->setSelection(m.start, m.start + m.length);
+    view_->revealRange(m.start, m.length);
 }
 
 void EditorController::replaceCurrent()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Doc.h"
+#include "core/EditorLink.h"
 #include "text/FindEngine.h"
 #include "editor/CodeTextView.h"
 
@@ -50,6 +51,14 @@ public:
     void replaceAll(const QString& text);
     void step(int delta);
     void reveal();
+    // Puts the caret at a line and column (1-based, clamped into the text)
+    // and scrolls it into view.
+    void goToLine(int line, int column = 1);
+    // The caret's line and the first line shown (0-based), and putting them back.
+    EditorPlace place() const;
+    void restorePlace(int caretLine, int topLine);
+    // Selects the current match with the caret at its end; nothing without one.
+    void selectCurrentMatch();
     void replaceCurrent();
     void replaceEverything();
 
@@ -57,12 +66,14 @@ public:
     bool wrapping() const { return wrapping_; }
     bool highlightPending() const { return highlightWork_.isActive(); }
 
-    // "行 L，列 C" and "（已选 N 字符）", UTF-16 columns.
-    static QString caretDescription(int line, int column, int selectionLength);
+    // "行 L，列 C" and "（已选 N 字符）", or "（已选 L 行 N 字符）" over several lines;
+    // UTF-16 columns.
+    static QString caretDescription(int line, int column, int selectionLength, int selectedLines = 1);
 
 private:
     void textDidChange();
     void setFindIndex(int i);
+    void flushHighlights();
     void paintHighlights();
     void editRange(int start, int length, const QString& text);
 

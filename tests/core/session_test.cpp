@@ -216,3 +216,42 @@ TEST_F(Session, EditsSurviveARestartThroughTheWatcher)
     model->docs()[1]->setText(QStringLiteral("# 新计划\n"));
     EXPECT_EQ(model->docs()[1]->name(), QStringLiteral("新计划.md"));
 }
+
+TEST_F(Session, EditorPlacesTravelWithTheSessionAndOldSessionsStillLoad)
+{
+    struct Places : RecordingEditorLink {
+        QHash<QString, EditorPlace> given;
+        std::optional<EditorPlace> place(const DocPtr& d) override
+        {
+            return d->name() == QStringLiteral("a.txt") ? std::optional(EditorPlace{40, 31}) : std::nullopt;
+        }
+        void restorePlace(const DocPtr& d, const EditorPlace& p) override { given.insert(d->name(), p); }
+    };
+    const QString a = file(QStringLiteral("a.txt"), "a");
+    const QString b = file(QStringLiteral("b.txt"), "b");
+    Places first;
+    model->setEditorLink(&first);
+    model->open(a);
+    model->open(b);
+    model->persistSession();
+    model->setEditorLink(nullptr);
+
+    model = relaunch();
+    Places second;
+    model->setEditorLink(&second);
+    model->restore();
+    EXPECT_EQ(model->docs().size(), 2);
+    EXPECT_EQ(second.given, (QHash<QString, EditorPlace>{{QStringLiteral("a.txt"), EditorPlace{40, 31}}}));
+    model->setEditorLink(nullptr);
+
+    // A session written before places were kept, and one with a damaged place.
+    model = relaunch();
+    model->ud().setBlob(AppModel::sessionKey, QStringLiteral(R"([{"path":"%1"},{"path":"%2","caretLine":"x","topLine":-4}])")
+                                                  .arg(a, b).toUtf8());
+    Places third;
+    model->setEditorLink(&third);
+    model->restore();
+    EXPECT_EQ(model->docs().size(), 2);
+    EXPECT_TRUE(third.given.isEmpty());
+    model->setEditorLink(nullptr);
+}

@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTimer>
 #include <QHBoxLayout>
 #include <QTextBlock>
@@ -308,6 +309,9 @@ void MultilineField::measure()
     QTimer::singleShot(0, this, [this] {
         setFixedHeight(height_);
         if (onHeightChanged) onHeightChanged(height_);
+        // Grown or shrunk, the field shows as much from the top as fits, and its caret line.
+        verticalScrollBar()->setValue(0);
+        ensureCursorVisible();
     });
 }
 

@@ -4,6 +4,7 @@
 #include "views/pane/ActionBar.h"
 #include "views/pane/EditorArea.h"
 #include "views/pane/FindBar.h"
+#include "views/pane/GoToLineBar.h"
 #include "views/pane/NoticeBar.h"
 #include "views/pane/PaneHeader.h"
 #include "views/pane/PaneStatusBar.h"
@@ -20,12 +21,14 @@ DocPane::DocPane(AppModel& model, EditorCache& editors, const AnchorSink& report
     notice_ = new NoticeBar(model_, this);
     actions_ = new ActionBar(model_, editors, this);
     find_ = new FindBar(model_, editors, this);
+    goTo_ = new GoToLineBar(editors, this);
     area_ = new EditorArea(model_, editors, this);
     status_ = new PaneStatusBar(model_, reportAnchor, this);
     column->addWidget(header_);
     column->addWidget(notice_);
     column->addWidget(actions_);
     column->addWidget(find_);
+    column->addWidget(goTo_);
     column->addWidget(area_, 1);
     column->addWidget(status_);
 
@@ -39,6 +42,7 @@ DocPane::DocPane(AppModel& model, EditorCache& editors, const AnchorSink& report
         case F::multiCaretCount:
             header_->refresh();
             area_->refresh();
+            status_->refresh();
             break;
         case F::caretInfo:
             status_->refresh();
@@ -61,6 +65,7 @@ void DocPane::setDoc(const DocPtr& doc)
     notice_->setDoc(doc_);
     actions_->setDoc(doc_);
     find_->setDoc(doc_);
+    goTo_->setDoc(doc_);
     area_->setDoc(doc_);
     status_->setDoc(doc_);
 }

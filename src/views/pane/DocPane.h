@@ -10,6 +10,7 @@ class ActionBar;
 class EditorArea;
 class EditorCache;
 class FindBar;
+class GoToLineBar;
 class NoticeBar;
 class PaneHeader;
 class PaneStatusBar;
@@ -29,6 +30,7 @@ public:
     NoticeBar* notice() const { return notice_; }
     ActionBar* actions() const { return actions_; }
     FindBar* findBar() const { return find_; }
+    GoToLineBar* goToLineBar() const { return goTo_; }
     EditorArea* area() const { return area_; }
     PaneStatusBar* status() const { return status_; }
 
@@ -41,6 +43,7 @@ private:
     NoticeBar* notice_;
     ActionBar* actions_;
     FindBar* find_;
+    GoToLineBar* goTo_;
     EditorArea* area_;
     PaneStatusBar* status_;
     QMetaObject::Connection link_;

@@ -38,7 +38,9 @@ void PaneStatusBar::setDoc(const DocPtr& doc)
 
 void PaneStatusBar::refresh()
 {
-    caret_->setText(model_.caretInfo());
+    const auto carets = model_.multiCaretCount();
+    caret_->setText(carets && *carets > 1 ? model_.caretInfo() + QStringLiteral(" · %1 个光标").arg(*carets)
+                                          : model_.caretInfo());
     if (!doc_)
         return;
     const QString valid = StatusTitles::validation(*doc_);

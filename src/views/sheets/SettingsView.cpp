@@ -93,7 +93,7 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     sizeRow->addWidget(sizeCaption_);
     col->addLayout(sizeRow);
     slider_ = new QSlider(Qt::Horizontal, this);
-    slider_->setRange(11, 18);
+    slider_->setRange(Settings::minFontSize, Settings::maxFontSize);
     slider_->setSingleStep(1);
     slider_->setPageStep(1);
     connect(slider_, &QSlider::valueChanged, this, [this](int v) {
@@ -115,7 +115,7 @@ void SettingsView::sync()
         appearance_[i]->setOn(appearanceChoices()[i].first == s.appearance);
     for (auto* tile : schemes_->findChildren<SheetParts::Tile*>())
         tile->setSelected(tile->objectName() == s.scheme);
-    const int size = std::clamp(int(std::lround(s.fontSize)), 11, 18);
+    const int size = std::clamp(int(std::lround(s.fontSize)), Settings::minFontSize, Settings::maxFontSize);
     if (slider_->value() != size)
         slider_->setValue(size);
     sizeCaption_->setText(QStringLiteral("%1 pt").arg(size));

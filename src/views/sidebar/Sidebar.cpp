@@ -252,6 +252,27 @@ QList<GroupView*> Sidebar::groupViews() const
     return out;
 }
 
+bool Sidebar::focusList()
+{
+    ListRow* first = nullptr;
+    for (GroupView* g : groupViews())
+        for (DocRow* r : g->rows()) {
+            if (!r->isVisibleTo(this))
+                continue;
+            if (model_.activeID() == r->doc()->id) {
+                r->setFocus(Qt::ShortcutFocusReason);
+                return true;
+            }
+            if (!first)
+                first = r;
+        }
+    if (!first && !recentRows().isEmpty())
+        first = recentRows().first();
+    if (first)
+        first->setFocus(Qt::ShortcutFocusReason);
+    return first;
+}
+
 QList<RecentRow*> Sidebar::recentRows() const
 {
     QList<RecentRow*> out;

@@ -29,6 +29,8 @@ public:
     void sync();
     QList<GroupView*> groupViews() const;
     QList<RecentRow*> recentRows() const;
+    // Gives the keyboard to the list, at the active document's row; false when the list is empty.
+    bool focusList();
     QWidget* listContent() const { return content_; }
     IconButton* openButton() const { return openButton_; }
     IconButton* newButton() const { return newButton_; }

@@ -1,8 +1,10 @@
 #include "views/sidebar/SidebarRows.h"
 
 #include "core/AppModel.h"
+#include "core/EditorLink.h"
 #include "editor/Palette.h"
 #include "views/controls/Controls.h"
+#include "views/sidebar/Sidebar.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,6 +19,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 #include <QUrl>
 
 namespace {
@@ -76,7 +79,81 @@ void SectionTitle::setCount(int count)
 
 // ---- DocRow ----
 
-DocRow::DocRow(AppModel& model, DocPtr doc, QWidget* parent) : QWidget(parent), model_(model), doc_(std::move(doc))
+ListRow::ListRow(AppModel& model, QWidget* parent) : QWidget(parent), model_(model)
+{
+    // Reached by Tab and F6; a click keeps the keyboard where it was.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void ListRow::keyPressEvent(QKeyEvent* e)
+{
+    const int k = e->key();
+    if (e->modifiers() & ~(Qt::KeypadModifier)) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) {
+        choose();
+        return;
+    }
+    if (k == Qt::Key_Escape) {
+        if (EditorLink* link = model_.editorLink(); link && model_.active())
+            link->focus(model_.active());
+        return;
+    }
+    if (k != Qt::Key_Up && k != Qt::Key_Down && k != Qt::Key_Home && k != Qt::Key_End) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    // The rows of the whole list, top to bottom, as they are shown.
+    QWidget* list = nullptr;
+    for (QWidget* w = parentWidget(); w && !list; w = w->parentWidget())
+        if (auto* bar = qobject_cast<Sidebar*>(w))
+            list = bar->listContent();
+    if (!list)
+        return;
+    QList<ListRow*> rows;
+    for (ListRow* r : list->findChildren<ListRow*>())
+        if (r->isVisibleTo(list))
+            rows << r;
+    std::sort(rows.begin(), rows.end(), [list](QWidget* a, QWidget* b) {
+        return a->mapTo(list, QPoint()).y() < b->mapTo(list, QPoint()).y();
+    });
+    const qsizetype at = rows.indexOf(this);
+    qsizetype to = k == Qt::Key_Home ? 0 : k == Qt::Key_End ? rows.size() - 1 : at + (k == Qt::Key_Down ? 1 : -1);
+    if (to < 0 || to >= rows.size())
+        return;
+    ListRow* next = rows[to];
+    next->setFocus(Qt::TabFocusReason);
+    // A long group scrolls inside the list, which scrolls too.
+    for (QWidget* w = next->parentWidget(); w; w = w->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(w))
+            scroll->ensureWidgetVisible(next, 0, 8);
+}
+
+void ListRow::focusInEvent(QFocusEvent* e)
+{
+    QWidget::focusInEvent(e);
+    update();
+}
+
+void ListRow::focusOutEvent(QFocusEvent* e)
+{
+    QWidget::focusOutEvent(e);
+    update();
+}
+
+void ListRow::paintFocus(QPainter& p) const
+{
+    if (!hasFocus())
+        return;
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Palette::accent().resolve(), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(rect()).adjusted(7, 2, -7, -2), 5, 5);
+}
+
+DocRow::DocRow(AppModel& model, DocPtr doc, QWidget* parent) : ListRow(model, parent), doc_(std::move(doc))
 {
     setFixedHeight(rowHeight);
     setAcceptDrops(true);
@@ -166,7 +243,10 @@ void DocRow::paintEvent(QPaintEvent*)
         p.setPen(QPen(Palette::accent().resolve(), 2));
         p.drawLine(QPointF(8, 1), QPointF(width() - 8, 1));
     }
+    paintFocus(p);
 }
+
+void DocRow::choose() { model_.activate(doc_); }
 
 void DocRow::enterEvent(QEnterEvent*)
 {
@@ -271,7 +351,7 @@ void DocRow::dropEvent(QDropEvent* e)
 
 // ---- RecentRow ----
 
-RecentRow::RecentRow(AppModel& model, const QString& path, QWidget* parent) : QWidget(parent), model_(model), path_(path)
+RecentRow::RecentRow(AppModel& model, const QString& path, QWidget* parent) : ListRow(model, parent), path_(path)
 {
     setFixedHeight(rowHeight);
     setCursor(Qt::PointingHandCursor);
@@ -301,6 +381,15 @@ void RecentRow::paintEvent(QPaintEvent*)
     const QRect text = rect().adjusted(8 + 12, 0, -8 - 8, 0);
     p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
                p.fontMetrics().elidedText(QFileInfo(path_).fileName(), Qt::ElideMiddle, text.width()));
+    paintFocus(p);
+}
+
+void RecentRow::choose()
+{
+    const QString path = path_;
+    AppModel& model = model_;
+    // Opening changes the recent list and with it this row.
+    QMetaObject::invokeMethod(&model, [&model, path] { model.openRecent(path); }, Qt::QueuedConnection);
 }
 
 void RecentRow::enterEvent(QEnterEvent*)
@@ -317,10 +406,6 @@ void RecentRow::leaveEvent(QEvent*)
 
 void RecentRow::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
-        const QString path = path_;
-        AppModel& model = model_;
-        // Opening changes the recent list and with it this row.
-        QMetaObject::invokeMethod(&model, [&model, path] { model.openRecent(path); }, Qt::QueuedConnection);
-    }
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        choose();
 }

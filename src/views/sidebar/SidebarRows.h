@@ -10,6 +10,7 @@ class IconButton;
 class QLabel;
 class QMenu;
 class QMimeData;
+class QPainter;
 
 // Small muted heading with an optional count.
 class SectionTitle : public QWidget {
@@ -22,13 +23,31 @@ private:
     QLabel* count_ = nullptr;
 };
 
+// The rows of the sidebar's list take the keyboard from Tab or F6: Up and
+// Down move between them, Return opens, Escape goes back to the text.
+class ListRow : public QWidget {
+    Q_OBJECT
+public:
+    explicit ListRow(AppModel& model, QWidget* parent = nullptr);
+    virtual void choose() = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    // The accent ring drawn while the row has the keyboard.
+    void paintFocus(QPainter& p) const;
+    AppModel& model_;
+};
+
 // One open document: name, extension badge, tag button, close button or unsaved dot.
 // Kept for as long as the document is listed; refresh() follows its state in place.
-class DocRow : public QWidget {
+class DocRow : public ListRow {
     Q_OBJECT
 public:
     static constexpr int rowHeight = 28;
     DocRow(AppModel& model, DocPtr doc, QWidget* parent = nullptr);
+    void choose() override;
     const DocPtr& doc() const { return doc_; }
     // Built fresh for every right click; owned by the caller.
     QMenu* contextMenu();
@@ -52,7 +71,6 @@ protected:
 
 private:
     void refreshTrailing();
-    AppModel& model_;
     DocPtr doc_;
     QLabel* name_;
     QLabel* ext_;
@@ -66,11 +84,12 @@ private:
 };
 
 // A recently closed file; struck through while it does not exist.
-class RecentRow : public QWidget {
+class RecentRow : public ListRow {
     Q_OBJECT
 public:
     static constexpr int rowHeight = 24;
     RecentRow(AppModel& model, const QString& path, QWidget* parent = nullptr);
+    void choose() override;
     const QString& path() const { return path_; }
     bool missing() const { return missing_; }
     // Looks at the disk again.
@@ -83,7 +102,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override;
 
 private:
-    AppModel& model_;
     QString path_;
     bool missing_ = false;
     bool hover_ = false;

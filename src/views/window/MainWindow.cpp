@@ -15,6 +15,7 @@
 #include "views/window/Appearance.h"
 #include "views/window/QtFileChooser.h"
 #include "views/window/QtTranslations.h"
+#include "views/window/DocSwitcher.h"
 #include "views/controls/Fade.h"
 
 #include <QApplication>
@@ -142,6 +143,7 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
             });
     });
     EditorCache::escapeHandler() = [this] { model_.escape(); };
+    switcher_ = new DocSwitcher(model_, this);
     qApp->installEventFilter(this);
     buildMenus();
     restoreFrame();
@@ -186,134 +188,6 @@ void MainWindow::openFiles(const QStringList& files)
         raise();
         activateWindow();
     }
-}
-
-void MainWindow::buildMenus()
-{
-    const auto active = [this] { return model_.active(); };
-    const auto add = [this](QMenu* m, const QString& title, const QKeySequence& key, std::function<void()> run) {
-        QAction* a = m->addAction(title);
-        if (!key.isEmpty())
-            a->setShortcut(key);
-        connect(a, &QAction::triggered, this, [run] { run(); });
-        return a;
-    };
-    QMenu* app = menuBar()->addMenu(QStringLiteral("Lorvane"));
-    add(app, QStringLiteral("关于 Lorvane"), {}, [this] {
-        model_.alert(QStringLiteral("Lorvane " LORVANE_VERSION),
-                     QStringLiteral("纯文本与结构化文本编辑器。\n\n"
-                                    "编辑引擎 QScintilla（GPL-3）· 字体 IBM Plex（SIL OFL 1.1）· 图标 Lucide（ISC）\n"
-                                    "界面 Qt 6 · 编码 ICU\n"
-                                    "以 GPL-3.0-or-later 许可发布"));
-    });
-    app->addSeparator();
-    add(app, QStringLiteral("设置…"), QKeySequence(QStringLiteral("Ctrl+,")), [this] { showSettings(); });
-    app->addSeparator();
-    add(app, QStringLiteral("退出 Lorvane"), QKeySequence(QStringLiteral("Ctrl+Q")), [this] { requestQuit(); });
-
-    QMenu* file = menuBar()->addMenu(QStringLiteral("文件"));
-    add(file, QStringLiteral("新建…"), QKeySequence(QStringLiteral("Ctrl+N")), [this] { model_.setShowNewFile(true); });
-    add(file, QStringLiteral("打开…"), QKeySequence(QStringLiteral("Ctrl+O")), [this] { model_.openPanel(); });
-    file->addSeparator();
-    QList<QAction*> needDoc;
-    needDoc << add(file, QStringLiteral("保存"), QKeySequence(QStringLiteral("Ctrl+S")), [this, active] {
-        if (auto d = active())
-            model_.save(d, false);
-    });
-    needDoc << add(file, QStringLiteral("另存为…"), QKeySequence(QStringLiteral("Ctrl+Shift+S")), [this, active] {
-        if (auto d = active())
-            model_.save(d, true);
-    });
-    file->addSeparator();
-    needDoc << add(file, QStringLiteral("重命名…"), {}, [this, active] {
-        if (auto d = active())
-            model_.askRename(d);
-    });
-    file->addSeparator();
-    needDoc << add(file, QStringLiteral("关闭文件"), QKeySequence(QStringLiteral("Ctrl+W")), [this, active] {
-        if (auto d = active())
-            model_.close(d);
-    });
-
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑"));
-    const auto forward = [this](const char* slot) {
-        return [slot] {
-            if (QWidget* w = QApplication::focusWidget())
-                QMetaObject::invokeMethod(w, slot);
-        };
-    };
-    add(edit, QStringLiteral("撤销"), QKeySequence::Undo, forward("undo"));
-    add(edit, QStringLiteral("重做"), QKeySequence(QStringLiteral("Ctrl+Shift+Z")), forward("redo"));
-    edit->addSeparator();
-    add(edit, QStringLiteral("剪切"), QKeySequence::Cut, forward("cut"));
-    add(edit, QStringLiteral("拷贝"), QKeySequence::Copy, forward("copy"));
-    add(edit, QStringLiteral("粘贴"), QKeySequence::Paste, forward("paste"));
-    add(edit, QStringLiteral("全选"), QKeySequence::SelectAll, forward("selectAll"));
-    for (QAction* a : edit->actions())
-        a->setShortcutContext(Qt::WidgetShortcut);  // the focused widget handles these keys itself
-    edit->addSeparator();
-    needDoc << add(edit, QStringLiteral("搜索"), QKeySequence(QStringLiteral("Ctrl+F")), [this] { model_.openFind(false); });
-    needDoc << add(edit, QStringLiteral("搜索并替换"), QKeySequence(QStringLiteral("Ctrl+Shift+F")), [this] { model_.openFind(true); });
-    const auto stepFind = [this, active](int by) {
-        return [this, active, by] {
-            auto d = active();
-            if (!d)
-                return;
-            if (!model_.findVisible())
-                model_.openFind(false);
-            else if (auto* c = editors_.existing(d->id))
-                c->step(by);
-        };
-    };
-    needDoc << add(edit, QStringLiteral("查找下一个"), QKeySequence(QStringLiteral("Ctrl+G")), stepFind(1));
-    needDoc << add(edit, QStringLiteral("查找上一个"), QKeySequence(QStringLiteral("Ctrl+Shift+G")), stepFind(-1));
-    edit->addSeparator();
-    needDoc << add(edit, QStringLiteral("拆分为行"), QKeySequence(QStringLiteral("Ctrl+Shift+L")), [this, active] {
-        if (auto d = active())
-            editors_.toggleMultiCaret(d);
-    });
-
-    QMenu* view = menuBar()->addMenu(QStringLiteral("显示"));
-    QList<std::pair<QAction*, ViewMode>> modeItems;
-    for (int i = 0; i < ViewMode::allCases().size(); ++i) {
-        const ViewMode m = ViewMode::allCases()[i];
-        QAction* a = add(view, m.title(), QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1)), [active, m] {
-            if (auto d = active(); d && d->plugin().offers(m))
-                d->setMode(m);
-        });
-        a->setCheckable(true);
-        modeItems << std::pair{a, m};
-    }
-    view->addSeparator();
-    QAction* full = add(view, QStringLiteral("正文全屏"), QKeySequence(QStringLiteral("F11")), [this] { model_.toggleFullScreen(); });
-    full->setCheckable(true);
-    QAction* wrap = add(view, QStringLiteral("自动换行"), QKeySequence(QStringLiteral("Ctrl+Alt+W")), [this] {
-        Settings s = model_.settings();
-        s.wordWrap = !s.wordWrap;
-        model_.setSettings(s);
-    });
-    wrap->setCheckable(true);
-
-    QMenu* window = menuBar()->addMenu(QStringLiteral("窗口"));
-    add(window, QStringLiteral("最小化"), QKeySequence(QStringLiteral("Ctrl+M")), [this] { showMinimized(); });
-    add(window, QStringLiteral("缩放"), {}, [this] { isMaximized() ? showNormal() : showMaximized(); });
-
-    // Validation whenever a menu opens, and before shortcuts run.
-    const auto validate = [this, needDoc, modeItems, full, wrap] {
-        const DocPtr d = model_.active();
-        for (QAction* a : needDoc)
-            a->setEnabled(bool(d));
-        for (const auto& [a, m] : modeItems) {
-            a->setEnabled(d && d->plugin().offers(m));
-            a->setChecked(d && d->mode() == m);
-        }
-        full->setChecked(model_.isFullScreen());
-        wrap->setChecked(model_.settings().wordWrap);
-    };
-    for (QMenu* m : {file, edit, view})
-        connect(m, &QMenu::aboutToShow, this, validate);
-    connect(&model_, &AppModel::changed, this, validate);
-    validate();
 }
 
 void MainWindow::showSettings()
@@ -451,6 +325,8 @@ bool MainWindow::eventFilter(QObject* o, QEvent* e)
             return filterKey(k);
         }
     }
+    if (o->isWidgetType() && static_cast<QWidget*>(o)->window() == this && switchKey(e))
+        return true;
     // Files dropped anywhere in the window, the text included, are opened rather than inserted.
     if ((e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove || e->type() == QEvent::Drop) && o->isWidgetType()
         && static_cast<QWidget*>(o)->window() == this) {
@@ -465,6 +341,26 @@ bool MainWindow::eventFilter(QObject* o, QEvent* e)
         }
     }
     return QMainWindow::eventFilter(o, e);
+}
+
+bool MainWindow::switchKey(QEvent* e)
+{
+    const auto type = e->type();
+    if (type == QEvent::WindowDeactivate
+        || (type == QEvent::KeyRelease && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Control)) {
+        switcher_->commit();
+        return false;
+    }
+    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
+        return false;
+    auto* k = static_cast<QKeyEvent*>(e);
+    const bool tab = k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab;
+    if (!tab || !(k->modifiers() & Qt::ControlModifier) || model_.dialog() || model_.showNewFile())
+        return false;
+    if (type == QEvent::KeyPress)
+        switcher_->walk(k->key() == Qt::Key_Backtab || (k->modifiers() & Qt::ShiftModifier) ? -1 : 1);
+    e->accept();
+    return true;
 }
 
 void MainWindow::requestQuit()

@@ -11,6 +11,7 @@ class Appearance;
 class QMimeData;
 class EditorCache;
 class DocPane;
+class DocSwitcher;
 class DialogLayer;
 class PopupLayer;
 class NewFileSheet;
@@ -45,6 +46,9 @@ public:
     QLabel* toastLabel() const { return toast_; }
     QLabel* emptyState() const { return empty_; }
     Appearance* appearance() const { return appearance_; }
+    DocSwitcher* switcher() const { return switcher_; }
+    // One step of the editor font size (0: back to the default), with a toast.
+    void zoom(int by);
     // The local files among dropped URLs.
     static QStringList localFiles(const QMimeData* mime);
 
@@ -64,6 +68,8 @@ private:
     void syncSheet();
     void restoreFrame();
     void showSettings();
+    // Ctrl+Tab and Ctrl+Shift+Tab walk the documents; releasing Ctrl ends the walk.
+    bool switchKey(QEvent* e);
 
     AppModel& model_;
     EditorCache& editors_;
@@ -71,6 +77,7 @@ private:
     QWidget* content_ = nullptr;
     Sidebar* sidebar_ = nullptr;
     Appearance* appearance_ = nullptr;
+    DocSwitcher* switcher_ = nullptr;
     DocPtr titled_;
     QMetaObject::Connection titleLink_;
     QPointer<QWidget> focusBeforePopup_;

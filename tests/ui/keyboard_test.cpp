@@ -1,0 +1,548 @@
+// The keyboard alone, as a user meets it: real key events go to whatever has
+// the focus in the whole main window.
+#include "core/AppModel.h"
+#include "editor/CodeTextView.h"
+#include "editor/EditorCache.h"
+#include "editor/EditorController.h"
+#include "views/controls/Controls.h"
+#include "views/pane/DocPane.h"
+#include "views/pane/FindBar.h"
+#include "views/pane/GoToLineBar.h"
+#include "views/pane/PaneStatusBar.h"
+#include "views/sidebar/Sidebar.h"
+#include "views/window/DocSwitcher.h"
+#include "views/window/MainWindow.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "EditorFixture.h"
+#include "WindowFixture.h"
+
+namespace {
+
+struct KeyboardTest : WindowFixture {
+    static QWidget* focused()
+    {
+        QTest::qWait(20);
+        return QApplication::focusWidget();
+    }
+    static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QWidget* w = focused();
+        QTest::keyClick(w ? w : QApplication::activeWindow(), Qt::Key(k), mods);
+    }
+    static void type(const QString& text)
+    {
+        QWidget* w = focused();
+        ASSERT_TRUE(w) << "nothing has the keyboard";
+        QTest::keyClicks(w, text);
+    }
+    DocPtr open(const QString& name, const QByteArray& text)
+    {
+        window->openFiles({write(name, text)});
+        return model->active();
+    }
+    CodeTextView* view(const DocPtr& d) const { return editors->controller(d).textView(); }
+    bool editorHasFocus() const
+    {
+        const DocPtr d = model->active();
+        QWidget* f = focused();
+        return d && f && f == editors->controller(d).widget();
+    }
+    QString line(const DocPtr& d, int n) const
+    {
+        return d->text().split(QLatin1Char('\n')).value(n);
+    }
+    static QByteArray numbered(int lines)
+    {
+        QByteArray out;
+        for (int i = 1; i <= lines; ++i)
+            out += "line " + QByteArray::number(i) + "\n";
+        return out;
+    }
+    QMenu* menu(const QString& title) const
+    {
+        for (QAction* m : window->menuBar()->actions())
+            if (m->text() == title)
+                return m->menu();
+        return nullptr;
+    }
+};
+
+}
+
+TEST_F(KeyboardTest, FindThenEscapeLeavesTheMatchSelectedSoTypingReplacesIt)
+{
+    const DocPtr doc = open(QStringLiteral("f.txt"), "alpha beta\ngamma beta\nbeta end\n");
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(editorHasFocus());
+    key(Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(focused(), window->docPane()->findBar()->findField());
+    // Return right after typing: the query's first match counts from the caret.
+    type(QStringLiteral("beta"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(model->findIndex(), 1);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(model->findVisible());
+    ASSERT_TRUE(editorHasFocus());
+    type(QStringLiteral("X"));
+    EXPECT_EQ(doc->text(), QStringLiteral("alpha beta\ngamma X\nbeta end\n"));
+
+    // F3 and Shift+F3 step like Ctrl+G; the close button leaves the caret too.
+    key(Qt::Key_Home, Qt::ControlModifier);
+    key(Qt::Key_F, Qt::ControlModifier);
+    key(Qt::Key_F3);
+    EXPECT_EQ(model->findIndex(), 1);
+    key(Qt::Key_F3);
+    EXPECT_EQ(model->findIndex(), 0);  // two matches left: wrapped
+    key(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(model->findIndex(), 1);  // backwards from the first
+    key(Qt::Key_G, Qt::ControlModifier | Qt::ShiftModifier);
+    key(Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(model->findIndex(), 1);
+    model->closeFind();
+    type(QStringLiteral("Y"));
+    EXPECT_EQ(doc->text(), QStringLiteral("alpha beta\ngamma X\nY end\n"));
+
+    // Without a match, closing leaves the selection alone.
+    key(Qt::Key_Home, Qt::ControlModifier);
+    key(Qt::Key_F, Qt::ControlModifier);
+    type(QStringLiteral("nothing"));
+    key(Qt::Key_Escape);
+    type(QStringLiteral("Z"));
+    EXPECT_EQ(doc->text(), QStringLiteral("Zalpha beta\ngamma X\nY end\n"));
+}
+
+TEST_F(KeyboardTest, GoToLineJumpsClampsAndGivesTheKeyboardBack)
+{
+    const DocPtr doc = open(QStringLiteral("g.txt"), numbered(40));
+    ASSERT_TRUE(doc);
+    GoToLineBar* bar = window->docPane()->goToLineBar();
+    key(Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(focused(), bar->field());
+    EXPECT_EQ(bar->field()->text(), QStringLiteral("1"));  // the caret's line, selected
+    type(QStringLiteral("20"));
+    key(Qt::Key_Return);
+    EXPECT_FALSE(bar->isVisible());
+    ASSERT_TRUE(editorHasFocus());
+    type(QStringLiteral("X"));
+    EXPECT_EQ(line(doc, 19), QStringLiteral("Xline 20"));
+    EXPECT_EQ(doc->text().count(QLatin1Char('X')), 1);  // Ctrl+L cut nothing
+
+    // Line and column; beyond the end clamps to the last line.
+    key(Qt::Key_L, Qt::ControlModifier);
+    type(QStringLiteral("5:3"));
+    key(Qt::Key_Return);
+    type(QStringLiteral("Y"));
+    EXPECT_EQ(line(doc, 4), QStringLiteral("liYne 5"));
+    key(Qt::Key_L, Qt::ControlModifier);
+    type(QStringLiteral("9999"));
+    key(Qt::Key_Return);
+    type(QStringLiteral("Z"));
+    EXPECT_EQ(line(doc, 40), QStringLiteral("Z"));
+
+    // Escape closes without moving; nonsense keeps the field open.
+    key(Qt::Key_L, Qt::ControlModifier);
+    type(QStringLiteral("abc"));
+    key(Qt::Key_Return);
+    EXPECT_TRUE(bar->isVisible());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    ASSERT_TRUE(editorHasFocus());
+    type(QStringLiteral("W"));
+    EXPECT_EQ(line(doc, 40), QStringLiteral("ZW"));
+}
+
+TEST_F(KeyboardTest, GoToLineWorksInTheSplitViewAndFromThePreview)
+{
+    const DocPtr doc = open(QStringLiteral("s.md"), numbered(30));
+    ASSERT_TRUE(doc);
+    key(Qt::Key_2, Qt::ControlModifier);
+    ASSERT_EQ(doc->mode(), ViewMode::split);
+    key(Qt::Key_L, Qt::ControlModifier);
+    type(QStringLiteral("12"));
+    key(Qt::Key_Return);
+    type(QStringLiteral("A"));
+    EXPECT_EQ(line(doc, 11), QStringLiteral("Aline 12"));
+    key(Qt::Key_3, Qt::ControlModifier);
+    ASSERT_EQ(doc->mode(), ViewMode::preview);
+    key(Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(doc->mode(), ViewMode::split);
+    type(QStringLiteral("3"));
+    key(Qt::Key_Return);
+    type(QStringLiteral("B"));
+    EXPECT_EQ(line(doc, 2), QStringLiteral("Bline 3"));
+}
+
+TEST(GoToLineParse, LinesAndColumns)
+{
+    using T = GoToLineBar::Target;
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral("12")), T({12, std::nullopt}));
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral(" 12:5 ")), T({12, 5}));
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral("12：5")), T({12, 5}));
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral("12,5")), T({12, 5}));
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral("")), std::nullopt);
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral("-3")), std::nullopt);
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral("1:")), std::nullopt);
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral("99999999999")), std::nullopt);
+}
+
+TEST_F(KeyboardTest, ZoomKeysChangeTheFontSizeWithinItsRangeAndNoText)
+{
+    const DocPtr doc = open(QStringLiteral("z.txt"), "abc\n");
+    ASSERT_TRUE(doc);
+    const double before = model->settings().fontSize;
+    key(Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(model->settings().fontSize, before + 1);
+    EXPECT_EQ(model->toast(), QStringLiteral("字号 %1").arg(int(before) + 1));
+    key(Qt::Key_Plus, Qt::ControlModifier);
+    key(Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(model->settings().fontSize, before + 3);
+    for (int i = 0; i < 10; ++i)
+        key(Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(model->settings().fontSize, Settings::maxFontSize);
+    EXPECT_EQ(model->toast(), QStringLiteral("字号 %1").arg(Settings::maxFontSize));
+    key(Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(model->settings().fontSize, Settings::maxFontSize - 1);
+    key(Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(model->settings().fontSize, Settings::defaultFontSize);
+    for (int i = 0; i < 10; ++i)
+        key(Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(model->settings().fontSize, Settings::minFontSize);
+    EXPECT_EQ(doc->text(), QStringLiteral("abc\n"));
+    // Stored like the setting.
+    EXPECT_EQ(model->load<Settings>(AppModel::settingsKey)->fontSize, Settings::minFontSize);
+}
+
+TEST_F(KeyboardTest, CtrlTabWalksRecentlyUsedWhileCtrlIsHeld)
+{
+    const DocPtr a = open(QStringLiteral("a.txt"), "a");
+    const DocPtr b = open(QStringLiteral("b.txt"), "b");
+    ASSERT_EQ(model->active(), b);
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(model->active(), a);
+    ASSERT_TRUE(editorHasFocus());
+    type(QStringLiteral("1"));
+    EXPECT_EQ(a->text(), QStringLiteral("1a"));
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(model->active(), b);
+
+    // Three documents, most recent first: c, b, a. Holding Ctrl walks to a;
+    // after releasing it, a is the most recent and Ctrl+Tab returns to c.
+    const DocPtr c = open(QStringLiteral("c.txt"), "c");
+    QWidget* w = focused();
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+    QApplication::sendEvent(w, &down);
+    EXPECT_EQ(model->active(), b);
+    QKeyEvent again(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+    QApplication::sendEvent(focused(), &again);
+    EXPECT_EQ(model->active(), a);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+    QApplication::sendEvent(focused(), &release);
+    EXPECT_EQ(window->switcher()->recentOrder().first(), a->id);
+    key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(model->active(), c);
+    key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(model->active(), b);  // backwards: the least recent of c, a, b
+}
+
+TEST_F(KeyboardTest, PageKeysAndAltNumbersFollowTheSidebar)
+{
+    const DocPtr a = open(QStringLiteral("a.txt"), "a");
+    const DocPtr b = open(QStringLiteral("b.txt"), "b");
+    const DocPtr c = open(QStringLiteral("c.txt"), "c");
+    ASSERT_EQ(window->switcher()->listOrder(), QList<QUuid>({a->id, b->id, c->id}));
+    key(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(model->active(), a);  // wraps
+    key(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(model->active(), b);
+    key(Qt::Key_PageUp, Qt::ControlModifier);
+    key(Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(model->active(), c);
+    key(Qt::Key_2, Qt::AltModifier);
+    EXPECT_EQ(model->active(), b);
+    key(Qt::Key_9, Qt::AltModifier);
+    EXPECT_EQ(model->active(), b);  // no ninth document
+    ASSERT_TRUE(editorHasFocus());
+    type(QStringLiteral("x"));
+    EXPECT_EQ(b->text(), QStringLiteral("xb"));
+    EXPECT_EQ(a->text(), QStringLiteral("a"));
+}
+
+TEST_F(KeyboardTest, MenusHaveMnemonicsAndTheLinuxLayout)
+{
+    QStringList titles;
+    for (QAction* m : window->menuBar()->actions())
+        titles << m->text();
+    EXPECT_EQ(titles, QStringList({QStringLiteral("文件(&F)"), QStringLiteral("编辑(&E)"), QStringLiteral("显示(&V)"),
+                                   QStringLiteral("窗口(&W)"), QStringLiteral("帮助(&H)")}));
+    const QList<QAction*> file = menu(QStringLiteral("文件(&F)"))->actions();
+    EXPECT_EQ(file.last()->text(), QStringLiteral("退出"));
+    EXPECT_EQ(file.last()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    const QList<QAction*> edit = menu(QStringLiteral("编辑(&E)"))->actions();
+    EXPECT_EQ(edit.last()->text(), QStringLiteral("设置…"));
+    EXPECT_EQ(edit.last()->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+    EXPECT_EQ(menu(QStringLiteral("帮助(&H)"))->actions().first()->text(), QStringLiteral("关于 Lorvane"));
+    QStringList fileItems;
+    for (QAction* a : file)
+        fileItems << a->text();
+    for (const char* item : {"最近打开", "全部保存", "关闭其他", "全部关闭"})
+        EXPECT_TRUE(fileItems.contains(QString::fromUtf8(item))) << item;
+
+    // F10 opens the menu bar at 文件.
+    window->activateWindow();
+    key(Qt::Key_F10);
+    QTest::qWait(50);
+    QWidget* popup = QApplication::activePopupWidget();
+    EXPECT_EQ(popup, menu(QStringLiteral("文件(&F)")));
+    if (popup)
+        popup->close();
+}
+
+TEST_F(KeyboardTest, RecentSubmenuListsTheSidebarsRecentFiles)
+{
+    const DocPtr a = open(QStringLiteral("r1.txt"), "a");
+    const QString path = *a->url();
+    model->close(a);
+    ASSERT_EQ(model->recent().value(0), path);
+    QMenu* recent = nullptr;
+    for (QAction* item : menu(QStringLiteral("文件(&F)"))->actions())
+        if (item->menu())
+            recent = item->menu();
+    ASSERT_TRUE(recent);
+    emit recent->aboutToShow();
+    ASSERT_FALSE(recent->actions().isEmpty());
+    EXPECT_EQ(recent->actions().first()->text(), QStringLiteral("r1.txt"));
+    recent->actions().first()->trigger();
+    ASSERT_TRUE(model->active());
+    EXPECT_EQ(*model->active()->url(), path);
+}
+
+TEST_F(KeyboardTest, CloseOthersAndCloseAllStopAtACancelledQuestion)
+{
+    const DocPtr a = open(QStringLiteral("a.txt"), "a");
+    const DocPtr b = open(QStringLiteral("b.txt"), "b");
+    const DocPtr c = open(QStringLiteral("c.txt"), "c");
+    b->setText(QStringLiteral("changed"));
+    model->activate(c);
+    QAction* others = nullptr;
+    QAction* all = nullptr;
+    for (QAction* item : menu(QStringLiteral("文件(&F)"))->actions()) {
+        if (item->text() == QStringLiteral("关闭其他"))
+            others = item;
+        if (item->text() == QStringLiteral("全部关闭"))
+            all = item;
+    }
+    ASSERT_TRUE(others && all);
+    others->trigger();
+    ASSERT_TRUE(model->dialog());  // a closed without asking, b asks
+    EXPECT_EQ(model->docs(), QList<DocPtr>({b, c}));
+    key(Qt::Key_Escape);  // cancel
+    EXPECT_EQ(model->docs(), QList<DocPtr>({b, c}));
+    all->trigger();
+    ASSERT_TRUE(model->dialog());
+    ASSERT_TRUE(model->chooseButton(QStringLiteral("不保存")));
+    EXPECT_TRUE(model->docs().isEmpty());
+}
+
+TEST_F(KeyboardTest, StatusBarCountsSelectedCharactersLinesAndCarets)
+{
+    const DocPtr doc = open(QStringLiteral("st.txt"), "hello world\nsecond line\nthird\n");
+    ASSERT_TRUE(doc);
+    QLabel* caret = window->docPane()->status()->caret();
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(caret->text(), QStringLiteral("行 1，列 1（已选 2 字符）"));
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(caret->text(), QStringLiteral("行 1，列 1（已选 3 行 26 字符）"));
+    // Whole lines: the line after the last line feed is not counted.
+    key(Qt::Key_Left, Qt::ShiftModifier);
+    key(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(caret->text(), QStringLiteral("行 1，列 1（已选 2 行 24 字符）"));
+    key(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(caret->text(), QStringLiteral("行 2，列 12 · 2 个光标"));
+    key(Qt::Key_Escape);
+    EXPECT_EQ(caret->text(), QStringLiteral("行 2，列 12"));
+}
+
+TEST_F(KeyboardTest, MultiCaretTypingUndoesInOneStepFromTheKeyboard)
+{
+    const DocPtr doc = open(QStringLiteral("mc.txt"), "ab\ncd\nef");
+    ASSERT_TRUE(doc);
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(model->multiCaretCount(), 3);
+    type(QStringLiteral("xyz"));
+    EXPECT_EQ(doc->text(), QStringLiteral("abxyz\ncdxyz\nefxyz"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc->text(), QStringLiteral("ab\ncd\nef"));
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(doc->text(), QStringLiteral("abxyz\ncdxyz\nefxyz"));
+}
+
+// Every key Scintilla can bind, with every combination of Ctrl, Shift, Alt and
+// Meta, sent to the focused editor: only the editing keys may change the text.
+// Keys that a menu item names run that item and are left out here.
+TEST_F(KeyboardTest, OnlyTheEditingKeysChangeTheText)
+{
+    const QString start = QStringLiteral("\tone two\n\tthree four\nfive");
+    const DocPtr doc = open(QStringLiteral("k.txt"), start.toUtf8());
+    ASSERT_TRUE(doc);
+    QApplication::clipboard()->setText(QStringLiteral("clip"));
+    QList<QKeySequence> menuKeys;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->shortcutContext() != Qt::WidgetShortcut)
+            menuKeys << a->shortcuts();
+
+    QList<int> keys = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End,
+                       Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Delete, Qt::Key_Insert, Qt::Key_Escape,
+                       Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Enter,
+                       Qt::Key_Super_L, Qt::Key_Super_R, Qt::Key_Menu};
+    for (int k = 0x20; k <= 0x7e; ++k)
+        if (!(k >= 'a' && k <= 'z'))  // Qt names letters by their capitals
+            keys << k;
+    const Qt::KeyboardModifiers all[] = {Qt::ControlModifier, Qt::ShiftModifier, Qt::AltModifier, Qt::MetaModifier};
+    const auto allowed = [](int k, Qt::KeyboardModifiers m) {
+        const bool plain = !(m & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        const bool ctrlOnly = m == Qt::ControlModifier;
+        if (k >= 0x20 && k <= 0x7e && plain)
+            return true;  // typing
+        switch (k) {
+        case Qt::Key_Backspace: return plain || ctrlOnly;
+        case Qt::Key_Delete: return m == Qt::NoModifier || ctrlOnly;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return plain;
+        case Qt::Key_Tab: return m == Qt::NoModifier || m == Qt::ShiftModifier;
+        case Qt::Key_Backtab: return m == Qt::ShiftModifier;
+        case Qt::Key_Z: return ctrlOnly || m == (Qt::ControlModifier | Qt::ShiftModifier);
+        case Qt::Key_Y:
+        case Qt::Key_X:
+        case Qt::Key_V: return ctrlOnly;
+        default: return false;
+        }
+    };
+    CodeTextView* v = view(doc);
+    int sent = 0, changedCount = 0;
+    for (int k : keys)
+        for (int bits = 0; bits < 16; ++bits) {
+            Qt::KeyboardModifiers m;
+            for (int i = 0; i < 4; ++i)
+                if (bits & (1 << i))
+                    m |= all[i];
+            if (menuKeys.contains(QKeySequence(QKeyCombination(m, Qt::Key(k)))))
+                continue;
+            // A known state: an undo step to take back, a selection inside a word.
+            v->setPlainText(start);
+            v->replaceRange(0, 0, QString());
+            v->setSelection(11, 13);
+            editors->controller(doc).focus();
+            QWidget* w = QApplication::focusWidget();
+            ASSERT_EQ(w, v) << "key " << k << " modifiers " << bits;
+            QTest::keyClick(w, Qt::Key(k), m);
+            ++sent;
+            if (QWidget* popup = QApplication::activePopupWidget())
+                popup->close();
+            if (model->dialog())
+                model->dismissDialog({});
+            model->setShowNewFile(false);
+            const bool changed = v->text() != start;
+            changedCount += changed;
+            if (!allowed(k, m))
+                EXPECT_FALSE(changed) << "key 0x" << std::hex << k << " modifiers " << bits << " gave "
+                                      << v->text().toStdString();
+            ASSERT_EQ(model->active(), doc);
+        }
+    EXPECT_GT(sent, 1300);
+    EXPECT_GT(changedCount, 120);  // the typing keys did type
+}
+
+TEST_F(KeyboardTest, CtrlLAndZoomKeysNeverCutOrType)
+{
+    const DocPtr doc = open(QStringLiteral("h.txt"), "one line that Ctrl+L used to cut\nsecond\n");
+    ASSERT_TRUE(doc);
+    const QString before = doc->text();
+    for (int k : {Qt::Key_Equal, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Period, Qt::Key_Semicolon, Qt::Key_Apostrophe,
+                  Qt::Key_BracketLeft, Qt::Key_Slash, Qt::Key_T, Qt::Key_D, Qt::Key_U}) {
+        key(k, Qt::ControlModifier);
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+        editors->controller(doc).focus();
+    }
+    key(Qt::Key_L, Qt::ControlModifier);
+    key(Qt::Key_Escape);
+    EXPECT_EQ(doc->text(), before);
+}
+
+TEST_F(KeyboardTest, ARestoredPlaceWaitsForTheEditorAndComesBack)
+{
+    DocPtr doc = makeDoc(QUuid::createUuid(), QStringLiteral("p.txt"), QString::fromUtf8(numbered(300)), std::nullopt,
+                         TextEncoding(), LineEnding(), {});
+    model->appendDoc(doc);
+    ASSERT_FALSE(editors->existing(doc->id));
+    editors->restorePlace(doc, EditorPlace{150, 120});
+    EXPECT_EQ(editors->place(doc), (EditorPlace{150, 120}));
+    model->activate(doc);
+    QTest::qWait(30);
+    ASSERT_TRUE(editors->existing(doc->id));
+    EXPECT_EQ(editors->place(doc), (EditorPlace{150, 120}));
+    ASSERT_TRUE(editorHasFocus());
+    type(QStringLiteral("X"));
+    EXPECT_EQ(line(doc, 150), QStringLiteral("Xline 151"));
+    // Out of range clamps to the text.
+    editors->restorePlace(doc, EditorPlace{5000, 5000});
+    EXPECT_EQ(editors->place(doc)->caretLine, 300);
+}
+
+TEST_F(KeyboardTest, TheSidebarListTakesTheKeyboardWithF6AndArrows)
+{
+    const DocPtr a = open(QStringLiteral("a.txt"), "a");
+    const DocPtr b = open(QStringLiteral("b.txt"), "b");
+    const QString gone = write(QStringLiteral("gone.txt"), "g");
+    window->openFiles({gone});
+    const DocPtr g = model->active();
+    model->close(g);  // now a recent file
+    model->activate(a);
+    ASSERT_TRUE(editorHasFocus());
+    key(Qt::Key_F6);
+    auto* row = qobject_cast<DocRow*>(focused());
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->doc(), a);
+    key(Qt::Key_Down);
+    row = qobject_cast<DocRow*>(focused());
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->doc(), b);
+    EXPECT_EQ(model->active(), a);  // moving is not choosing
+    key(Qt::Key_Return);
+    EXPECT_EQ(model->active(), b);
+    ASSERT_TRUE(editorHasFocus());
+    type(QStringLiteral("x"));
+    EXPECT_EQ(b->text(), QStringLiteral("xb"));
+
+    // Down past the documents reaches the recent files; Return opens one.
+    key(Qt::Key_F6);
+    key(Qt::Key_End);
+    auto* recent = qobject_cast<RecentRow*>(focused());
+    ASSERT_TRUE(recent);
+    EXPECT_EQ(recent->path(), gone);
+    key(Qt::Key_Return);
+    QTest::qWait(30);
+    ASSERT_TRUE(model->active());
+    EXPECT_EQ(*model->active()->url(), gone);
+
+    // Escape and F6 go back to the text.
+    key(Qt::Key_F6);
+    ASSERT_TRUE(qobject_cast<DocRow*>(focused()));
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(editorHasFocus());
+    key(Qt::Key_F6);
+    key(Qt::Key_F6);
+    EXPECT_TRUE(editorHasFocus());
+}
