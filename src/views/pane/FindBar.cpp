@@ -55,8 +55,8 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
                 c->step(by);
         };
     };
-    tools->addWidget(new IconButton(QStringLiteral("chevron.up"), QStringLiteral("上一个  Ctrl+Shift+G"), step(-1), this));
-    tools->addWidget(new IconButton(QStringLiteral("chevron.down"), QStringLiteral("下一个  ↵ / Ctrl+G"), step(1), this));
+    tools->addWidget(new IconButton(QStringLiteral("chevron.up"), QStringLiteral("上一个  Ctrl+Shift+G / Shift+F3"), step(-1), this));
+    tools->addWidget(new IconButton(QStringLiteral("chevron.down"), QStringLiteral("下一个  ↵ / Ctrl+G / F3"), step(1), this));
     expand_ = new IconButton(QStringLiteral("arrow.left.arrow.right"), QStringLiteral("展开替换  Ctrl+Shift+F"),
                              [this] { model_.openFind(true); }, this);
     tools->addWidget(expand_);
