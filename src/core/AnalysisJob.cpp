@@ -81,7 +81,7 @@ AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QStr
             out.diagnostics = {Diagnostic{1, QStringLiteral("文档过大或过于复杂：校验超过 %1 秒，已停止").arg(seconds(limit))}};
         } catch (const PluginError& e) {
             // Checking should never throw; if it does, the failure is a finding.
-            out.diagnostics = {Diagnostic{e.line.value_or(1), e.message}};
+            out.diagnostics = {Diagnostic{e.line.value_or(1), e.message, e.column}};
         } catch (const std::exception& e) {
             out.diagnostics = {Diagnostic{1, QString::fromLocal8Bit(e.what())}};
         } catch (...) {

@@ -8,10 +8,12 @@
 #include <functional>
 #include <optional>
 
-// One finding of a check: a 1-based line and a user-visible message.
+// One finding of a check: a 1-based line, a user-visible message and, when
+// the check knows it, the 1-based column (UTF-16 code units) of the fault.
 struct Diagnostic {
     int line = 0;
     QString message;
+    std::optional<int> column;
     bool operator==(const Diagnostic&) const = default;
 };
 
@@ -19,7 +21,9 @@ struct Diagnostic {
 struct PluginError {
     QString message;
     std::optional<int> line;
-    PluginError(QString m, std::optional<int> l = std::nullopt) : message(std::move(m)), line(l) {}
+    std::optional<int> column;
+    PluginError(QString m, std::optional<int> l = std::nullopt, std::optional<int> c = std::nullopt)
+        : message(std::move(m)), line(l), column(c) {}
 };
 
 // A named transformation of a document's whole text; run may throw PluginError.

@@ -11,7 +11,7 @@ QList<Diagnostic> validate(const QString& text)
     try {
         JSONText::check(text);
     } catch (const PluginError& e) {
-        return {Diagnostic{e.line.value_or(1), e.message}};
+        return {Diagnostic{e.line.value_or(1), e.message, e.column}};
     } catch (const std::exception& e) {
         return {Diagnostic{1, QString::fromLocal8Bit(e.what())}};
     }

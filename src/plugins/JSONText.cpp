@@ -106,7 +106,14 @@ private:
                 ++line;
                 lineStart = k + 1;
             }
-        throw PluginError(QStringLiteral("第 %1 列：").arg(pos - lineStart + 1) + message, line);
+        // Columns count UTF-16 code units like the editor's caret, not bytes.
+        qsizetype column = 1;
+        for (qsizetype k = lineStart; k < pos; ++k) {
+            const auto c = static_cast<unsigned char>(p[k]);
+            if ((c & 0xC0) != 0x80)
+                column += c >= 0xF0 ? 2 : 1;
+        }
+        throw PluginError(QStringLiteral("第 %1 列：").arg(column) + message, line, int(column));
     }
 
     unsigned char at(qsizetype k) const { return static_cast<unsigned char>(p[k]); }
@@ -392,7 +399,7 @@ private:
             case 'u': {
                 const int hi = hex4(i + 1);
                 if (hi < 0)
-                    fail(QStringLiteral("\\u 后应为 4 位十六进制"), i);
+                    fail(QStringLiteral("\\u 后应为 4 位十六进制"), i - 1);
                 i += 5;
                 char32_t cp = char32_t(hi);
                 if (hi >= 0xD800 && hi <= 0xDBFF && i + 1 < n && p[i] == '\\' && p[i + 1] == 'u') {
@@ -414,7 +421,7 @@ private:
                 if (e >= 0xC0)
                     while (i + len < n && (at(i + len) & 0xC0) == 0x80 && len < 4)
                         ++len;
-                fail(QStringLiteral("非法转义 \\") + QString::fromUtf8(p + i, len), i);
+                fail(QStringLiteral("非法转义 \\") + QString::fromUtf8(p + i, len), i - 1);
             }
             }
             if constexpr (Decode)

@@ -1,6 +1,7 @@
 #include "plugins/PlantUMLRunner.h"
 
 #include "plugins/FormatPlugin.h"
+#include "plugins/Regex.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -135,6 +136,25 @@ QStringList PlantUMLRunner::sandboxed(const QString& program, const QStringList&
     return a;
 }
 
+QString PlantUMLRunner::firstMessage(const QString& errorOutput)
+{
+    // java.util.logging writes a date line ("Dec 07, 2026 7:31:02 PM class method"),
+    // then "LEVEL: text"; neither is the renderer's own word.
+    const QString logDate = QStringLiteral("^[A-Z][a-z]{2} \\d{1,2}, \\d{4} \\d{1,2}:\\d{2}:\\d{2}");
+    const QString logLevel = QStringLiteral("^(SEVERE|WARNING|INFO|CONFIG|FINE|FINER|FINEST): ");
+    const QString noise = QStringLiteral("^(at |\\.\\.\\.|Picked up |OpenJDK |Java HotSpot|ERROR$|\\d+$)");
+    for (const QString& raw : errorOutput.split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || Regex::reMatches(line, logDate) || Regex::reMatches(line, logLevel) || Regex::reMatches(line, noise))
+            continue;
+        QString message = line;
+        if (const auto m = Regex::firstMatch(line, QStringLiteral("^Exception in thread \"[^\"]*\" ([\\w.$]+)(?:: (.*))?$")))
+            message = (*m)[2].isEmpty() ? (*m)[1] : (*m)[2];
+        return message.size() > 200 ? message.left(200) + QStringLiteral("…") : message;
+    }
+    return QString();
+}
+
 QString PlantUMLRunner::render(const QString& text) const
 {
     if (sandboxProblem)
@@ -183,9 +203,10 @@ QString PlantUMLRunner::render(const QString& text) const
         if (at >= 0 && !timedOut)
             return svg->mid(at);
     }
-    QString message = strictUTF8(err).value_or(QString()).trimmed();
-    if (message.startsWith(QLatin1String("bwrap:")))
-        throw PluginError(sandboxFailure(message));
+    const QString errorOutput = strictUTF8(err).value_or(QString()).trimmed();
+    if (errorOutput.startsWith(QLatin1String("bwrap:")))
+        throw PluginError(sandboxFailure(errorOutput.section(QLatin1Char('\n'), 0, 0)));
+    QString message = firstMessage(errorOutput);
     if (flooded)
         message = QStringLiteral("输出超过 %1 MB，已停止").arg(outputLimit >> 20);
     else if (timedOut)

@@ -38,6 +38,10 @@ struct PlantUMLRunner {
     // or when the sandbox cannot start.
     QString render(const QString& text) const;
     static std::optional<QString> probeSandbox(const PlantUMLRunner& runner);
+    // The first line of the renderer's error output that says what went wrong:
+    // Java's logging, VM notices and stack frames are left out; empty when
+    // nothing meaningful remains.
+    static QString firstMessage(const QString& errorOutput);
     // The sandbox command line that runs `program` with `args`.
     QStringList sandboxed(const QString& program, const QStringList& args) const;
 };

@@ -59,19 +59,27 @@ TEST(JSONParse, PrettyIndentsNestedContainersAndEmptyOnes)
               QStringLiteral("{\n  \"a\": [\n    1,\n    {}\n  ],\n  \"b\": []\n}"));
 }
 
-TEST(JSONErrors, LineAndByteColumnInMessage)
+TEST(JSONErrors, LineAndColumnOfTheOffendingCharacter)
 {
     PluginError e = parseError(QStringLiteral("{\n\"a\" 1}"));
     EXPECT_EQ(e.line, 2);
     EXPECT_EQ(e.message, QStringLiteral("第 5 列：键 a 后缺少冒号"));
 
+    // A trailing comma shows where the closing bracket came too soon.
     e = parseError(QStringLiteral("{\n  \"a\": 1,\n}"));
     EXPECT_EQ(e.line, 3);
+    EXPECT_EQ(e.column, 1);
     EXPECT_EQ(e.message, QStringLiteral("第 1 列：末尾多余的逗号"));
+    // An escape is at its backslash.
+    e = parseError(QStringLiteral("[\"é\\q\"]"));
+    EXPECT_EQ(e.column, 4);
 
-    // Columns count UTF-8 bytes: 中 is three.
+    // Columns count UTF-16 code units like the caret: 中 is one, 😀 two.
     e = parseError(QStringLiteral("[\"中\" 1]"));
-    EXPECT_EQ(e.message, QStringLiteral("第 8 列：缺少逗号或 ]"));
+    EXPECT_EQ(e.message, QStringLiteral("第 6 列：缺少逗号或 ]"));
+    EXPECT_EQ(e.column, 6);
+    e = parseError(QStringLiteral("[\"😀\" 1]"));
+    EXPECT_EQ(e.column, 7);
 
     e = parseError(QStringLiteral("\"abc"));
     EXPECT_EQ(e.message, QStringLiteral("第 5 列：字符串缺少结束引号"));
@@ -79,9 +87,9 @@ TEST(JSONErrors, LineAndByteColumnInMessage)
     EXPECT_EQ(e.line, 1);
     EXPECT_EQ(e.message, QStringLiteral("第 4 列：字符串中不能直接换行，缺少结束引号？"));
     e = parseError(QStringLiteral("\"\\x\""));
-    EXPECT_EQ(e.message, QStringLiteral("第 3 列：非法转义 \\x"));
+    EXPECT_EQ(e.message, QStringLiteral("第 2 列：非法转义 \\x"));
     e = parseError(QStringLiteral("\"\\u12g4\""));
-    EXPECT_EQ(e.message, QStringLiteral("第 3 列：\\u 后应为 4 位十六进制"));
+    EXPECT_EQ(e.message, QStringLiteral("第 2 列：\\u 后应为 4 位十六进制"));
     e = parseError(QStringLiteral("é"));
     EXPECT_EQ(e.message, QStringLiteral("第 1 列：无法识别的字符 ") + QChar(0xC3));
     e = parseError(QStringLiteral("1 2"));
@@ -186,7 +194,7 @@ TEST(JSONPlugin, ValidatePreviewAndRegistryWiring)
     EXPECT_TRUE(JSONPlugin::validate(QStringLiteral("/* c */ {\"a\": 1 // c\n}")).isEmpty());
     const QList<Diagnostic> d = JSONPlugin::validate(QStringLiteral("{\n\"a\" 1}"));
     ASSERT_EQ(d.size(), 1);
-    EXPECT_EQ(d[0], (Diagnostic{2, QStringLiteral("第 5 列：键 a 后缺少冒号")}));
+    EXPECT_EQ(d[0], (Diagnostic{2, QStringLiteral("第 5 列：键 a 后缺少冒号"), 5}));
 
     EXPECT_EQ(JSONPlugin::previewHTML(QStringLiteral("{\"a\":\"<\"}")),
               QStringLiteral("<div class=\"tree\"><ul><li data-line=\"0\"><details open><summary><span class=\"meta\">{1}</span></summary><ul>"

@@ -139,3 +139,35 @@ TEST(PlantUMLRunner, AFloodingOrHangingChildIsDrainedAndKilled)
     PlantUMLRunner missing = sandboxed(dir.filePath(QStringLiteral("no-java")), QString(), 1500);
     EXPECT_TRUE(errorOf([&] { missing.render(QString()); }).startsWith(QStringLiteral("无法启动 PlantUML")));
 }
+
+TEST(PlantUMLRunner, AFailureShowsTheRenderersFirstMessageNotJavasLog)
+{
+    QTemporaryDir dir;
+    const QString fake = dir.filePath(QStringLiteral("fake-java"));
+    QFile f(fake);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    // What a fresh home makes Java log before the renderer says anything.
+    f.write("#!/bin/sh\ncat >/dev/null\n"
+            "echo 'Dec 07, 2026 7:31:02 PM java.util.prefs.FileSystemPreferences$1 run' >&2\n"
+            "echo 'INFO: Created user preferences directory.' >&2\n"
+            "echo 'Picked up JAVA_TOOL_OPTIONS: -Xmx64m' >&2\n"
+            "echo 'ERROR' >&2\necho '2' >&2\necho 'Syntax Error?' >&2\necho 'Some diagram description contains errors' >&2\n"
+            "exit 200\n");
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    PlantUMLRunner r;
+    r.java = fake;
+    r.jar = dir.filePath(QStringLiteral("any.jar"));
+    r.timeout = 20000;
+    r.bwrap = QStandardPaths::findExecutable(QStringLiteral("bwrap"));
+    const QString error = errorOf([&] { r.render(QStringLiteral("@startuml\nA ->\n@enduml")); });
+    EXPECT_EQ(error, QStringLiteral("PlantUML 渲染失败：Syntax Error?"));
+    EXPECT_FALSE(error.contains(u'\n'));
+
+    EXPECT_EQ(PlantUMLRunner::firstMessage(QStringLiteral(
+                  "Exception in thread \"main\" java.lang.OutOfMemoryError: Java heap space\n\tat net.x.Y.z(Y.java:1)\n")),
+              QStringLiteral("Java heap space"));
+    EXPECT_EQ(PlantUMLRunner::firstMessage(QStringLiteral("Exception in thread \"main\" java.lang.StackOverflowError\n")),
+              QStringLiteral("java.lang.StackOverflowError"));
+    EXPECT_EQ(PlantUMLRunner::firstMessage(QStringLiteral("WARNING: x\nSEVERE: y\n")), QString());
+}

@@ -158,6 +158,17 @@ next: ~
     EXPECT_FALSE(y.header(15));
 }
 
+TEST(SyntaxLexer, YamlCommentLinesAfterTheFirst)
+{
+    const Lexed y = lex(Language::yaml, "# a\n# b\nkey: v\n#c: d\n  # e\n");
+    EXPECT_TRUE(y.all("# a", comment));
+    EXPECT_TRUE(y.all("# b", comment));
+    EXPECT_TRUE(y.all("#c: d", comment));
+    EXPECT_TRUE(y.all("# e", comment));
+    EXPECT_TRUE(y.all("key", key));
+    EXPECT_TRUE(y.all("v", string));
+}
+
 TEST(SyntaxLexer, YamlQuotedScalarOverLines)
 {
     const Lexed y = lex(Language::yaml, "a: \"one\n  two\" \nb: 1\n");

@@ -135,7 +135,7 @@ void values(Line& l, std::int64_t i, int indent, int& blockIndent)
             l.st[i++] = plain;
             continue;
         }
-        if (c == '#' && (i == 0 || isSpace(s[i - 1]))) {
+        if (c == '#' && (i == 0 || isSpace(s[i - 1]) || s[i - 1] == '\n')) {
             fill(l.st, i, l.end, comment);
             return;
         }
