@@ -24,9 +24,18 @@ QString QtFileChooser::filters()
     return out.join(QStringLiteral(";;"));
 }
 
+// Without a window manager handing it back, the window stayed inactive after the
+// panel closed: typing still landed but no menu key worked.
+void QtFileChooser::giveBackKeyboard()
+{
+    if (window_)
+        window_->activateWindow();
+}
+
 void QtFileChooser::chooseFilesToOpen(std::function<void(QStringList)> done)
 {
     const QStringList paths = QFileDialog::getOpenFileNames(window_, QStringLiteral("打开"), QString(), filters());
+    giveBackKeyboard();
     done(paths);
 }
 
@@ -35,6 +44,7 @@ void QtFileChooser::chooseSaveLocation(const QString& suggestedName, const QStri
 {
     const QString dir = directory.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) : directory;
     const QString path = QFileDialog::getSaveFileName(window_, QStringLiteral("保存"), QDir(dir).filePath(suggestedName), filters());
+    giveBackKeyboard();
     if (path.isEmpty())
         done(std::nullopt);
     else

@@ -16,5 +16,6 @@ public:
     static QString filters();
 
 private:
+    void giveBackKeyboard();
     QPointer<QWidget> window_;
 };
