@@ -341,6 +341,36 @@ int screenshot(const QString& file)
 
 }
 
+// A shown document at rest, then three keys in the middle and a pause:
+// what the pause costs in memory and in the longest main-thread turn, with
+// analysis and snapshots running as in the window.
+void pauseBench(const QString& path, const char* label)
+{
+    Doc::setAnalysisEnabled(true);
+    Workspace w;
+    DocPtr d = openDoc(w, path);
+    w.model.watch(d);
+    auto* e = new EditorController(d, w.model);
+    e->widget()->resize(1000, 700);
+    e->widget()->show();
+    paintNow(*e);
+    longestStall(3000);
+    const double before = rssMB();
+    CodeTextView* v = e->textView();
+    v->setCursorPosition(v->lineStart(v->lineCount() / 2) + 3);
+    for (int i = 0; i < 3; ++i)
+        keyDirtyMs(*e, Qt::Key_X, QStringLiteral("x"));
+    const qint64 first = longestStall(3000);
+    const double after = rssMB();
+    const qint64 longest = std::max(first, longestStall(2000));
+    std::printf("%s: 3 keys then a pause: RSS %.0f -> %.0f MB (growth %.1f MB after 3 s), "
+                "longest main-thread turn in the 5 s after the keys %lld ms\n",
+                label, before, after, after - before, (long long)longest);
+    w.model.unwatchAll();
+    delete e;
+    Doc::setAnalysisEnabled(false);
+}
+
 int main(int argc, char** argv)
 {
     setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -361,7 +391,7 @@ int main(int argc, char** argv)
     if (shot > 0)
         return screenshot(args.value(shot + 1, QStringLiteral("/tmp/editor.png")));
     Doc::setAnalysisEnabled(false);
-    // --only paint|json|find|large runs one part.
+    // --only paint|json|find|large runs one part; --only pause (the cost of a typing pause) runs only when asked.
     const QString only = args.value(args.indexOf(QStringLiteral("--only")) + 1);
     const auto want = [&](const char* part) { return !args.contains(QStringLiteral("--only")) || only == QLatin1String(part); };
     QTemporaryDir tmp;
@@ -377,7 +407,7 @@ int main(int argc, char** argv)
     // The same bytes as plain text: the engine alone, without colours.
     const QString jsonText = tmp.filePath(QStringLiteral("one-line-json.txt"));
     QFile::copy(json, jsonText);
-    if (!QFile::exists(large) && want("large"))
+    if (!QFile::exists(large) && (want("large") || only == QLatin1String("pause")))
         writeFile(large, makeText(100 * 1048576, 1750000, 0));
     if (want("paint"))
         firstPaintBench(ten);
@@ -389,5 +419,11 @@ int main(int argc, char** argv)
         findBench(find);
     if (want("large"))
         largeBench(large, "100 MB / 1.75M lines");
+    if (args.contains(QStringLiteral("--only")) && only == QLatin1String("pause")) {
+        const QString forty = tmp.filePath(QStringLiteral("forty.txt"));
+        writeFile(forty, makeText(40 * 1048576, 700000, 0));
+        pauseBench(forty, "40 MB / 700k lines");
+        pauseBench(large, "100 MB / 1.75M lines");
+    }
     return 0;
 }

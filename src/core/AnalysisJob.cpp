@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <exception>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -34,7 +35,8 @@ void postToMainThread(F&& f)
 }
 
 AnalysisJob::AnalysisJob(const FormatPlugin& plugin, QString text, bool wantPreview, std::weak_ptr<Doc> doc)
-    : plugin_(&plugin), text_(std::move(text)), wantPreview_(wantPreview), doc_(std::move(doc))
+    : plugin_(&plugin), text_(std::move(text)), wantPreview_(wantPreview), doc_(std::move(doc)),
+      revision_(doc_.expired() ? 0 : doc_.lock()->revision())
 {
     // Registered from the main thread, while the application object exists.
     std::lock_guard lock(postMutex);
@@ -116,23 +118,24 @@ void AnalysisJob::run()
 {
     Outcome outcome;
     try {
-        outcome = analyse(*plugin_, text_, wantPreview_, &stop_);
+        // The document keeps its last job: the job must not keep the text.
+        outcome = analyse(*plugin_, std::exchange(text_, QString()), wantPreview_, &stop_);
     } catch (const AnalysisBudget::Expired&) {
         state_.store(State::cancelled); // newer work replaced this run
         return;
     }
     state_.store(State::finished);
-    postToMainThread([doc = doc_, text = text_, want = wantPreview_, outcome = std::move(outcome)] {
-        apply(doc, text, want, outcome);
+    postToMainThread([doc = doc_, revision = revision_, want = wantPreview_, outcome = std::move(outcome)] {
+        apply(doc, revision, want, outcome);
     });
 }
 
-void AnalysisJob::apply(const std::weak_ptr<Doc>& weak, const QString& text, bool wantPreview, const Outcome& outcome)
+void AnalysisJob::apply(const std::weak_ptr<Doc>& weak, quint64 revision, bool wantPreview, const Outcome& outcome)
 {
     const std::shared_ptr<Doc> doc = weak.lock();
     if (!doc)
         return;
-    if (doc->text() != text)
+    if (doc->revision() != revision)
         return;  // stale: the text changed and a newer job is scheduled
     doc->setDiagnostics(outcome.diagnostics);
     if (wantPreview)

@@ -29,7 +29,8 @@ public:
     // to stop at its next budget check and posts nothing.
     void cancel();
     State state() const { return state_.load(); }
-    const QString& text() const { return text_; }
+    // The document's text revision the job analyses.
+    quint64 revision() const { return revision_; }
     bool wantPreview() const { return wantPreview_; }
     const FormatPlugin& plugin() const { return *plugin_; }
 
@@ -48,14 +49,15 @@ public:
     void run();
 
     // Main-thread side: applies an outcome to the document if it still
-    // exists and its text is still the analysed one.
-    static void apply(const std::weak_ptr<Doc>& doc, const QString& text, bool wantPreview, const Outcome& outcome);
+    // exists and its text is still the analysed revision.
+    static void apply(const std::weak_ptr<Doc>& doc, quint64 revision, bool wantPreview, const Outcome& outcome);
 
 private:
     const FormatPlugin* plugin_;
     QString text_;
     bool wantPreview_;
     std::weak_ptr<Doc> doc_;
+    quint64 revision_;
     std::atomic<State> state_{State::pending};
     std::atomic<bool> stop_{false};
 };

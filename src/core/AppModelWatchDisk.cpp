@@ -17,7 +17,7 @@ struct AppModel::DiskWatch {
         // The change the user was already told about.
         std::optional<FileStamp> noticed;
         // The baseline while the file is gone or unreadable.
-        std::optional<QString> savedBeforeMissing;
+        std::optional<TextBaseline> savedBeforeMissing;
         QMetaObject::Connection urlChanged;
     };
 
@@ -141,7 +141,7 @@ void AppModel::checkDisk(const DocPtr& doc)
     // is snapshotted and asked about, until the file comes back.
     const auto markMissing = [&] {
         if (!e.savedBeforeMissing)
-            e.savedBeforeMissing = doc->savedText();
+            e.savedBeforeMissing = doc->baseline();
         doc->setSavedText(QString(QChar(u'\0')));
         doc->setNotice(DocNotice::missing);
     };
@@ -166,7 +166,7 @@ void AppModel::checkDisk(const DocPtr& doc)
     if (wasMissing) {
         if (!disk)
             return;
-        const QString before = *std::exchange(e.savedBeforeMissing, std::nullopt);
+        const TextBaseline before = *std::exchange(e.savedBeforeMissing, std::nullopt);
         if (Doc::canonicallyEqual(*disk, doc->text())) {
             // Back as it was (moved away and back, or rewritten unchanged).
             doc->setSavedText(*disk);
@@ -174,10 +174,10 @@ void AppModel::checkDisk(const DocPtr& doc)
             doc->setNotice(std::nullopt);
             return;
         }
-        doc->setSavedText(before);
+        doc->setBaseline(before);
         doc->setNotice(std::nullopt);
     }
-    if (disk && Doc::canonicallyEqual(*disk, doc->savedText())) {
+    if (disk && doc->baseline().matches(*disk)) {
         // Touched or rewritten with the same content.
         settled();
         return;
@@ -227,7 +227,7 @@ bool AppModel::changedOnDisk(const DocPtr& doc)
     if (doc->diskStamp())
         if (auto bytes = FileIO::read(path))
             if (auto decoded = doc->encoding().decode(bytes.value()))
-                if (Doc::canonicallyEqual(LineEnding::normalize(std::move(*decoded)), doc->savedText())) {
+                if (doc->baseline().matches(LineEnding::normalize(std::move(*decoded)))) {
                     doc->setDiskStamp(now);
                     return false;
                 }

@@ -170,7 +170,7 @@ bool writeSnapshot(const DocSnapshot& s)
 
 struct Job {
     DocSnapshot snapshot;
-    QString savedText;
+    TextBaseline baseline;
     std::function<void(bool, bool)> done;
 };
 
@@ -246,7 +246,7 @@ private:
         const DocSnapshot& s = job.snapshot;
         const QString file = fileFor(s.id);
         const bool had = QFileInfo::exists(file);
-        const bool dirty = s.originalName || s.metaDirty || !Doc::canonicallyEqual(s.text, job.savedText);
+        const bool dirty = s.originalName || s.metaDirty || !job.baseline.matches(s.text);
         bool has = had;
         if (dirty)
             has = writeSnapshot(s) || had;
@@ -275,7 +275,7 @@ bool write(const Doc& doc)
 
 void sync(const Doc& doc, std::function<void(bool had, bool has)> done)
 {
-    Writer::shared().enqueue(Job{snapshot(doc), doc.savedText(), std::move(done)});
+    Writer::shared().enqueue(Job{snapshot(doc), doc.baseline(), std::move(done)});
 }
 
 void waitForWrites() { Writer::shared().drain(); }

@@ -77,7 +77,8 @@ Doc::Doc(QUuid id_, QString name, QString text, std::optional<QString> url,
       encoding_(encoding), eol_(eol), tags_(std::move(tags))
 {
     // A never-saved document with template text counts as modified.
-    savedText_ = (!url_ && !text_.isEmpty()) ? QString() : text_;
+    if (url_ || text_.isEmpty())
+        baseline_ = TextBaseline::of(text_);
     mode_ = plugin().offers(ViewMode::split) ? ViewMode::split : ViewMode::editor;
 }
 
@@ -218,10 +219,10 @@ bool Doc::textDiffersFromBaseline() const
         // A large live text whose length differs counts as changed without
         // pulling it on every keystroke.
         const qsizetype live = stale_ && live_.length ? live_.length() : -1;
-        if (live >= 0 && std::max(live, savedText_.size()) >= bigLiveText && live != savedText_.size())
+        if (live >= 0 && std::max(live, baseline_.length()) >= bigLiveText && live != baseline_.length())
             textDiffers_ = true;
         else
-            textDiffers_ = !canonicallyEqual(text(), savedText_);
+            textDiffers_ = !baseline_.matches(text());
     }
     return *textDiffers_;
 }
@@ -323,6 +324,7 @@ void Doc::liveTextChanged()
     if (!live_.pull)
         return;
     stale_ = true;
+    ++revision_;
     textDiffers_.reset();
     emit changed(Field::text);
     applyAutoName();
@@ -333,17 +335,19 @@ void Doc::setText(const QString& v)
     if (text() == v)
         return;
     text_ = v;
+    ++revision_;
     textDiffers_.reset();
     emit changed(Field::text);
     scheduleAnalysis(0.25);
     applyAutoName();
 }
 
-void Doc::setSavedText(const QString& v)
+void Doc::setBaseline(TextBaseline v)
 {
-    if (savedText_ == v && savedText_.isNull() == v.isNull())
+    // Comparing waits for the digests: only worth it when the lengths agree.
+    if (baseline_.length() == v.length() && baseline_ == v)
         return;
-    savedText_ = v;
+    baseline_ = std::move(v);
     textDiffers_.reset();
     emit changed(Field::savedText);
 }

@@ -4,6 +4,7 @@
 #include "core/FileIO.h"
 #include "text/LineEnding.h"
 #include "core/PreviewState.h"
+#include "core/TextBaseline.h"
 #include "text/TextEncoding.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/ViewMode.h"
@@ -50,6 +51,8 @@ public:
     // Off for one-shot tools that read documents without showing them.
     static void setAnalysisEnabled(bool enabled);
     void applyAutoName();
+    // Non-empty lines `title` examines; nothing after them matters to it.
+    static constexpr int titleLines = 50;
     // The first usable line of text as a file title; lines equal to a line
     // of `skipping` are ignored.
     static QString title(const QString& text, const QString& skipping = QString());
@@ -69,7 +72,8 @@ public:
     // Pulls the live text first when an editor changed it since.
     const QString& text() const;
     const std::optional<QString>& autoExt() const { return autoExt_; }
-    const QString& savedText() const { return savedText_; }
+    // The text as last read from or written to disk, without a copy of it.
+    const TextBaseline& baseline() const { return baseline_; }
     TextEncoding encoding() const { return encoding_; }
     LineEnding eol() const { return eol_; }
     const QStringList& tags() const { return tags_; }
@@ -94,7 +98,8 @@ public:
     void setName(const QString& v);
     void setText(const QString& v);
     void setAutoExt(std::optional<QString> v) { autoExt_ = std::move(v); }
-    void setSavedText(const QString& v);
+    void setSavedText(const QString& v) { setBaseline(TextBaseline::of(v)); }
+    void setBaseline(TextBaseline v);
     void setEncoding(TextEncoding v);
     void setEol(LineEnding v);
     void setTags(const QStringList& v);
@@ -120,6 +125,8 @@ public:
     // The live text changed: reported as a change of Field::text.
     void liveTextChanged();
     bool textIsStale() const { return stale_; }
+    // Counts the changes of the text; work on an older revision is stale.
+    quint64 revision() const { return revision_; }
 
     // The owning pointer, for weak references held by background work.
     std::weak_ptr<Doc> weakSelf() const { return self_; }
@@ -137,9 +144,10 @@ private:
     QString name_;
     mutable QString text_;
     mutable bool stale_ = false;
+    quint64 revision_ = 0;
     LiveText live_;
     std::optional<QString> autoExt_;
-    QString savedText_;
+    TextBaseline baseline_;
     TextEncoding encoding_;
     LineEnding eol_;
     QStringList tags_;

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int maxLines = 50;
 constexpr int maxCharacters = 40;
 const QString fallbackTitle = QStringLiteral("未命名");
 
@@ -94,7 +93,7 @@ QString Doc::title(const QString& text, const QString& skipping)
 
     int examined = 0;
     for (QStringView line : QStringView(text).tokenize(u'\n', Qt::SkipEmptyParts)) {
-        if (examined++ == maxLines)
+        if (examined++ == titleLines)
             break;
         if (skip.contains(line))
             continue;
@@ -117,7 +116,9 @@ void Doc::applyAutoName()
 {
     if (!autoExt_ || url_)
         return;
-    const QString t = title(text(), savedText_);
+    // A document without a file has the empty text as its baseline, so
+    // there are no saved lines to skip.
+    const QString t = title(text());
     const QString newName = autoExt_->isEmpty() ? t : t + QLatin1Char('.') + *autoExt_;
     if (newName != name_)
         setName(newName);

@@ -29,7 +29,7 @@ struct Cleanup {
 QString describe(const Doc& d)
 {
     return QStringLiteral("文本 “%1”，基线 “%2”，标签 %3")
-        .arg(d.text(), d.savedText(), d.tags().join(QLatin1Char(',')));
+        .arg(d.text(), d.baseline().fingerprint(), d.tags().join(QLatin1Char(',')));
 }
 
 bool touchForward(const QString& path, int seconds)
@@ -67,7 +67,7 @@ bool fileChecks(Cleanup& cleanup)
 
     DocPtr restored = Doc::restore(*snap);
     check(restored->id == doc->id && restored->text() == QStringLiteral("改过的内容")
-              && restored->savedText() == QStringLiteral("原文") && restored->isDirty()
+              && restored->baseline().matches(QStringLiteral("原文")) && restored->isDirty()
               && restored->tags() == QStringList{QStringLiteral("work")},
           "✗ 快照还原内容与基线 ", describe(*restored));
     check(!restored->notice().has_value(), "✗ 磁盘未变时无冲突 ");
