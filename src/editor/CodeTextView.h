@@ -167,9 +167,7 @@ private:
     };
     void applyEdits(const std::vector<Edit>& edits);
     void ordinaryKey(QKeyEvent* e);
-    QChar charAt(int pos) const;
     void pasteMime(const QMimeData* source);
-    void showCarets();
     void onModified(int position, int type, const char* text, int length);
     void finishChange();
     void countPendingInsert() const;

@@ -52,7 +52,6 @@ public:
     // Built fresh for every right click; owned by the caller.
     QMenu* contextMenu();
     bool dropOver() const { return dropOver_; }
-    bool hovered() const { return hover_; }
     // Name, active, popup and unsaved state.
     void refresh();
     IconButton* tagButton() const { return tagButton_; }

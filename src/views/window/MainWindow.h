@@ -35,7 +35,6 @@ public:
     void openFiles(const QStringList& files);
     // Quits after asking about unsaved documents; nothing while a dialog is up.
     void requestQuit();
-    bool quitConfirmed() const { return quitConfirmed_; }
     // The keyboard rules while a dialog or the new-file sheet is shown; true when consumed.
     bool filterKey(QKeyEvent* e);
 
