@@ -2,7 +2,6 @@
 
 #include "core/Dialog.h"
 #include "core/Doc.h"
-#include "core/Json.h"
 #include "core/JsonCodec.h"
 #include "core/Popup.h"
 #include "core/Preferences.h"
@@ -71,7 +70,6 @@ public:
     void setEditorLink(EditorLink* link) { editorLink_ = link; }
     EditorLink* editorLink() const { return editorLink_; }
     void setFileChooser(FileChooser* chooser) { fileChooser_ = chooser; }
-    FileChooser* fileChooser() const { return fileChooser_; }
     // Applies the appearance and restyles the editors; filled by the UI.
     void setApplySettingsHook(std::function<void(const Settings&)> hook) { applySettingsHook_ = std::move(hook); }
     // The main window, held weakly.
@@ -145,10 +143,6 @@ public:
     bool quitting() const { return quitting_; }
     // One way: once quitting, snapshots are no longer written.
     void setQuitting() { quitting_ = true; }
-    bool overFeatureButton() const { return overFeatureButton_; }
-    bool overFeaturePanel() const { return overFeaturePanel_; }
-    void setOverFeatureButton(bool v) { overFeatureButton_ = v; }
-    void setOverFeaturePanel(bool v) { overFeaturePanel_ = v; }
     bool isWatching(QUuid docID) const { return watchers_.contains(docID); }
 
     // ---- Derived ----
@@ -263,7 +257,7 @@ public:
         const auto bytes = ud_->blob(key);
         if (!bytes)
             return std::nullopt;
-        const auto json = Json::read(*bytes);
+        const auto json = StoredJson::read(*bytes);
         if (!json)
             return std::nullopt;
         return JsonCodec<T>::decode(*json);
@@ -272,8 +266,7 @@ public:
     template <class T>
     void store(const QString& key, const T& value)
     {
-        if (const auto bytes = Json::write(JsonCodec<T>::encode(value)))
-            ud_->setBlob(key, *bytes);
+        ud_->setBlob(key, StoredJson::write(JsonCodec<T>::encode(value)));
     }
 
 signals:

@@ -25,7 +25,7 @@ void AppModel::watch(const DocPtr& doc)
         const qint64 left = snapshotMaxWaitMSecs - raw->pendingSince.elapsed();
         raw->timer->start(int(std::clamp<qint64>(left, 0, snapshotQuietMSecs)));
     });
-    watchers_.insert(id, std::move(w));
+    watchers_.insert(id, w);
     watchFile(doc);
 }
 

@@ -20,24 +20,26 @@ namespace BackupStore {
 
 namespace {
 
-const Json* member(const Json::Object& o, const char* key) { return o.value(QLatin1String(key)); }
+QJsonValue member(const QJsonObject& o, const char* key) { return o.value(QLatin1String(key)); }
 
 // Absent or null is fine; any other type spoils the snapshot.
-bool optionalString(const Json::Object& o, const char* key, std::optional<QString>& out)
+bool optionalString(const QJsonObject& o, const char* key, std::optional<QString>& out)
 {
-    const Json* v = member(o, key);
-    if (!v || v->isNull())
+    const QJsonValue v = member(o, key);
+    if (v.isUndefined() || v.isNull())
         return true;
-    if (!v->isString())
+    if (!v.isString())
         return false;
-    out = v->toString();
+    out = v.toString();
     return true;
 }
 
-const QString* requiredString(const Json::Object& o, const char* key)
+std::optional<QString> requiredString(const QJsonObject& o, const char* key)
 {
-    const Json* v = member(o, key);
-    return v && v->isString() ? &v->toString() : nullptr;
+    const QJsonValue v = member(o, key);
+    if (!v.isString())
+        return std::nullopt;
+    return v.toString();
 }
 
 }
@@ -45,7 +47,7 @@ const QString* requiredString(const Json::Object& o, const char* key)
 QString directory()
 {
     static const QString dir = [] {
-        const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
             + QStringLiteral("/Lorvane/Backups");
         QDir().mkpath(path);
         return path;
@@ -76,55 +78,54 @@ DocSnapshot snapshot(const Doc& doc)
     return s;
 }
 
-Json encode(const DocSnapshot& s)
+QJsonValue encode(const DocSnapshot& s)
 {
-    Json::Object o;
-    o.insert(QStringLiteral("id"), Json(uuidText(s.id)));
+    QJsonObject o;
+    o.insert(QStringLiteral("id"), uuidText(s.id));
     if (s.path)
-        o.insert(QStringLiteral("path"), Json(*s.path));
-    o.insert(QStringLiteral("name"), Json(s.name));
-    o.insert(QStringLiteral("text"), Json(s.text));
-    o.insert(QStringLiteral("encoding"), Json(s.encoding.rawValue()));
-    o.insert(QStringLiteral("eol"), Json(s.eol.rawValue()));
+        o.insert(QStringLiteral("path"), *s.path);
+    o.insert(QStringLiteral("name"), s.name);
+    o.insert(QStringLiteral("text"), s.text);
+    o.insert(QStringLiteral("encoding"), s.encoding.rawValue());
+    o.insert(QStringLiteral("eol"), s.eol.rawValue());
     o.insert(QStringLiteral("tags"), JsonCodec<QStringList>::encode(s.tags));
     if (s.originalName)
-        o.insert(QStringLiteral("originalName"), Json(*s.originalName));
-    o.insert(QStringLiteral("metaDirty"), Json(s.metaDirty));
+        o.insert(QStringLiteral("originalName"), *s.originalName);
+    o.insert(QStringLiteral("metaDirty"), s.metaDirty);
     if (s.diskModified)
-        o.insert(QStringLiteral("diskModified"), Json(Json::seconds(*s.diskModified)));
-    o.insert(QStringLiteral("mode"), Json(s.mode.rawValue()));
-    o.insert(QStringLiteral("savedAt"), Json(Json::seconds(s.savedAt)));
+        o.insert(QStringLiteral("diskModified"), StoredJson::seconds(*s.diskModified));
+    o.insert(QStringLiteral("mode"), s.mode.rawValue());
+    o.insert(QStringLiteral("savedAt"), StoredJson::seconds(s.savedAt));
     if (s.autoExt)
-        o.insert(QStringLiteral("autoExt"), Json(*s.autoExt));
-    return Json(std::move(o));
+        o.insert(QStringLiteral("autoExt"), *s.autoExt);
+    return o;
 }
 
-std::optional<DocSnapshot> decode(const Json& j)
+std::optional<DocSnapshot> decode(const QJsonValue& j)
 {
     if (!j.isObject())
         return std::nullopt;
-    const Json::Object& o = j.toObject();
+    const QJsonObject o = j.toObject();
     DocSnapshot s;
 
-    const QString* id = requiredString(o, "id");
-    const QString* name = requiredString(o, "name");
-    const QString* text = requiredString(o, "text");
-    const QString* encoding = requiredString(o, "encoding");
-    const QString* eol = requiredString(o, "eol");
-    const QString* mode = requiredString(o, "mode");
-    const Json* tags = member(o, "tags");
-    const Json* metaDirty = member(o, "metaDirty");
-    const Json* savedAt = member(o, "savedAt");
-    if (!id || !name || !text || !encoding || !eol || !mode || !tags || !metaDirty || !metaDirty->isBool()
-        || !savedAt || !savedAt->isNumber())
+    const auto id = requiredString(o, "id");
+    const auto name = requiredString(o, "name");
+    const auto text = requiredString(o, "text");
+    const auto encoding = requiredString(o, "encoding");
+    const auto eol = requiredString(o, "eol");
+    const auto mode = requiredString(o, "mode");
+    const QJsonValue tags = member(o, "tags");
+    const QJsonValue metaDirty = member(o, "metaDirty");
+    const QJsonValue savedAt = member(o, "savedAt");
+    if (!id || !name || !text || !encoding || !eol || !mode || !metaDirty.isBool() || !savedAt.isDouble())
         return std::nullopt;
 
     const auto uuid = parseUuid(*id);
     const auto enc = TextEncoding::fromRawValue(*encoding);
     const auto le = LineEnding::fromRawValue(*eol);
     const auto vm = ViewMode::fromRawValue(*mode);
-    auto tagList = JsonCodec<QStringList>::decode(*tags);
-    const auto saved = Json::date(savedAt->toNumber());
+    auto tagList = JsonCodec<QStringList>::decode(tags);
+    const auto saved = StoredJson::date(savedAt.toDouble());
     if (!uuid || !enc || !le || !vm || !tagList || !saved)
         return std::nullopt;
 
@@ -134,17 +135,17 @@ std::optional<DocSnapshot> decode(const Json& j)
     s.encoding = *enc;
     s.eol = *le;
     s.tags = std::move(*tagList);
-    s.metaDirty = metaDirty->toBool();
+    s.metaDirty = metaDirty.toBool();
     s.mode = *vm;
     s.savedAt = *saved;
 
     if (!optionalString(o, "path", s.path) || !optionalString(o, "originalName", s.originalName)
         || !optionalString(o, "autoExt", s.autoExt))
         return std::nullopt;
-    if (const Json* disk = member(o, "diskModified"); disk && !disk->isNull()) {
-        if (!disk->isNumber())
+    if (const QJsonValue disk = member(o, "diskModified"); !disk.isUndefined() && !disk.isNull()) {
+        if (!disk.isDouble())
             return std::nullopt;
-        s.diskModified = Json::date(disk->toNumber());
+        s.diskModified = StoredJson::date(disk.toDouble());
         if (!s.diskModified)
             return std::nullopt;
     }
@@ -155,17 +156,15 @@ namespace {
 
 bool writeSnapshot(const DocSnapshot& s)
 {
-    const auto bytes = Json::write(encode(s));
-    if (!bytes)
-        return false;
+    const QByteArray bytes = StoredJson::write(encode(s));
     const QString file = fileFor(s.id);
-    if (!FileIO::writeAtomically(file, *bytes))
+    if (!FileIO::writeAtomically(file, bytes))
         return true;
     // The directory may have been removed while the program ran; the
     // snapshot is the only copy of the text, so make it again once.
     if (QDir(directory()).exists() || !QDir().mkpath(directory()))
         return false;
-    return !FileIO::writeAtomically(file, *bytes);
+    return !FileIO::writeAtomically(file, bytes);
 }
 
 struct Job {
@@ -191,7 +190,7 @@ public:
         const QUuid id = job.snapshot.id;
         if (!pending_.contains(id))
             order_.push_back(id);
-        pending_.insert(id, std::move(job));
+        pending_[id] = std::move(job);
         if (!started_) {
             started_ = true;
             std::thread([this] { run(); }).detach();
@@ -286,7 +285,7 @@ std::optional<DocSnapshot> load(QUuid id)
     auto bytes = FileIO::read(fileFor(id));
     if (!bytes)
         return std::nullopt;
-    const auto json = Json::read(bytes.value());
+    const auto json = StoredJson::read(bytes.value());
     bytes.value().clear();
     if (!json)
         return std::nullopt;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/DocSnapshot.h"
-#include "core/Json.h"
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QJsonValue>
 #include <QList>
 #include <QString>
 #include <QUuid>
@@ -43,7 +43,7 @@ QList<QUuid> allIDs();
 std::optional<QDateTime> modificationDate(const QString& path);
 
 DocSnapshot snapshot(const Doc& doc);
-Json encode(const DocSnapshot& s);
-std::optional<DocSnapshot> decode(const Json& j);
+QJsonValue encode(const DocSnapshot& s);
+std::optional<DocSnapshot> decode(const QJsonValue& j);
 
 }

@@ -2,10 +2,7 @@
 
 namespace {
 
-const Json* member(const Json& j, const char* key)
-{
-    return j.toObject().value(QLatin1String(key));
-}
+QJsonValue member(const QJsonValue& j, const char* key) { return j.toObject().value(QLatin1String(key)); }
 
 bool isHex(QChar c)
 {
@@ -31,116 +28,116 @@ std::optional<QUuid> parseUuid(const QString& text)
     return id;
 }
 
-Json JsonCodec<QMap<QString, QStringList>>::encode(const QMap<QString, QStringList>& map)
+QJsonValue JsonCodec<QMap<QString, QStringList>>::encode(const QMap<QString, QStringList>& map)
 {
-    Json::Object o;
+    QJsonObject o;
     for (auto it = map.begin(); it != map.end(); ++it)
         o.insert(it.key(), JsonCodec<QStringList>::encode(it.value()));
-    return Json(std::move(o));
+    return o;
 }
 
-std::optional<QMap<QString, QStringList>> JsonCodec<QMap<QString, QStringList>>::decode(const Json& j)
+std::optional<QMap<QString, QStringList>> JsonCodec<QMap<QString, QStringList>>::decode(const QJsonValue& j)
 {
     if (!j.isObject())
         return std::nullopt;
     QMap<QString, QStringList> out;
-    for (const auto& [key, value] : j.toObject().members()) {
-        auto ids = JsonCodec<QStringList>::decode(value);
+    const QJsonObject o = j.toObject();
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        auto ids = JsonCodec<QStringList>::decode(it.value());
         if (!ids)
             return std::nullopt;
-        out.insert(key, *ids);
+        out.insert(it.key(), *ids);
     }
     return out;
 }
 
-Json JsonCodec<Tag>::encode(const Tag& t)
+QJsonValue JsonCodec<Tag>::encode(const Tag& t)
 {
-    Json::Object o;
-    o.insert(QStringLiteral("id"), Json(t.id));
-    o.insert(QStringLiteral("name"), Json(t.name));
-    o.insert(QStringLiteral("color"), Json(t.color));
-    return Json(std::move(o));
+    QJsonObject o;
+    o.insert(QStringLiteral("id"), t.id);
+    o.insert(QStringLiteral("name"), t.name);
+    o.insert(QStringLiteral("color"), t.color);
+    return o;
 }
 
-std::optional<Tag> JsonCodec<Tag>::decode(const Json& j)
+std::optional<Tag> JsonCodec<Tag>::decode(const QJsonValue& j)
 {
     if (!j.isObject())
         return std::nullopt;
-    const Json* id = member(j, "id");
-    const Json* name = member(j, "name");
-    const Json* color = member(j, "color");
-    if (!id || !id->isString() || !name || !name->isString() || !color)
+    const QJsonValue id = member(j, "id");
+    const QJsonValue name = member(j, "name");
+    const QJsonValue color = member(j, "color");
+    if (!id.isString() || !name.isString())
         return std::nullopt;
-    const auto c = color->toInt();
+    const auto c = StoredJson::toInt(color);
     if (!c)
         return std::nullopt;
-    return Tag{id->toString(), name->toString(), *c};
+    return Tag{id.toString(), name.toString(), *c};
 }
 
-Json JsonCodec<Settings>::encode(const Settings& s)
+QJsonValue JsonCodec<Settings>::encode(const Settings& s)
 {
-    Json::Object o;
-    o.insert(QStringLiteral("appearance"), Json(s.appearance));
-    o.insert(QStringLiteral("scheme"), Json(s.scheme));
-    o.insert(QStringLiteral("fontSize"), Json(s.fontSize));
-    o.insert(QStringLiteral("wordWrap"), Json(s.wordWrap));
-    return Json(std::move(o));
+    QJsonObject o;
+    o.insert(QStringLiteral("appearance"), s.appearance);
+    o.insert(QStringLiteral("scheme"), s.scheme);
+    o.insert(QStringLiteral("fontSize"), s.fontSize);
+    o.insert(QStringLiteral("wordWrap"), s.wordWrap);
+    return o;
 }
 
-std::optional<Settings> JsonCodec<Settings>::decode(const Json& j)
+std::optional<Settings> JsonCodec<Settings>::decode(const QJsonValue& j)
 {
     if (!j.isObject())
         return std::nullopt;
-    const Json* appearance = member(j, "appearance");
-    const Json* scheme = member(j, "scheme");
-    const Json* fontSize = member(j, "fontSize");
-    const Json* wordWrap = member(j, "wordWrap");
-    if (!appearance || !scheme || !scheme->isString() || !fontSize || !fontSize->isNumber()
-        || !wordWrap || !wordWrap->isBool())
+    const QJsonValue appearance = member(j, "appearance");
+    const QJsonValue scheme = member(j, "scheme");
+    const QJsonValue fontSize = member(j, "fontSize");
+    const QJsonValue wordWrap = member(j, "wordWrap");
+    if (!scheme.isString() || !fontSize.isDouble() || !wordWrap.isBool())
         return std::nullopt;
-    const auto a = appearance->toInt();
+    const auto a = StoredJson::toInt(appearance);
     if (!a)
         return std::nullopt;
-    return Settings{*a, scheme->toString(), fontSize->toNumber(), wordWrap->toBool()};
+    return Settings{*a, scheme.toString(), fontSize.toDouble(), wordWrap.toBool()};
 }
 
-Json JsonCodec<SessionItem>::encode(const SessionItem& item)
+QJsonValue JsonCodec<SessionItem>::encode(const SessionItem& item)
 {
-    Json::Object o;
+    QJsonObject o;
     if (item.path)
-        o.insert(QStringLiteral("path"), Json(*item.path));
+        o.insert(QStringLiteral("path"), *item.path);
     if (item.backup)
-        o.insert(QStringLiteral("backup"), Json(uuidText(*item.backup)));
+        o.insert(QStringLiteral("backup"), uuidText(*item.backup));
     if (item.caretLine)
-        o.insert(QStringLiteral("caretLine"), Json(*item.caretLine));
+        o.insert(QStringLiteral("caretLine"), *item.caretLine);
     if (item.topLine)
-        o.insert(QStringLiteral("topLine"), Json(*item.topLine));
-    return Json(std::move(o));
+        o.insert(QStringLiteral("topLine"), *item.topLine);
+    return o;
 }
 
-std::optional<SessionItem> JsonCodec<SessionItem>::decode(const Json& j)
+std::optional<SessionItem> JsonCodec<SessionItem>::decode(const QJsonValue& j)
 {
     if (!j.isObject())
         return std::nullopt;
     SessionItem item;
-    if (const Json* path = member(j, "path"); path && !path->isNull()) {
-        if (!path->isString())
+    if (const QJsonValue path = member(j, "path"); !path.isUndefined() && !path.isNull()) {
+        if (!path.isString())
             return std::nullopt;
-        item.path = path->toString();
+        item.path = path.toString();
     }
-    if (const Json* backup = member(j, "backup"); backup && !backup->isNull()) {
-        if (!backup->isString())
+    if (const QJsonValue backup = member(j, "backup"); !backup.isUndefined() && !backup.isNull()) {
+        if (!backup.isString())
             return std::nullopt;
-        item.backup = parseUuid(backup->toString());
+        item.backup = parseUuid(backup.toString());
         if (!item.backup)
             return std::nullopt;
     }
     // The editor's place is a convenience: a missing or odd one only loses the place.
     const auto line = [&](const char* key) -> std::optional<int> {
-        const Json* v = member(j, key);
-        if (!v || !v->isNumber() || v->toNumber() < 0 || v->toNumber() > 1e9)
+        const QJsonValue v = member(j, key);
+        if (!v.isDouble() || v.toDouble() < 0 || v.toDouble() > 1e9)
             return std::nullopt;
-        return int(v->toNumber());
+        return int(v.toDouble());
     };
     item.caretLine = line("caretLine");
     item.topLine = line("topLine");

@@ -1,10 +1,13 @@
 #pragma once
 
-#include "core/Json.h"
+#include "core/StoredJson.h"
 #include "core/SessionItem.h"
 #include "core/Settings.h"
 #include "core/Tag.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
 #include <QList>
 #include <QMap>
 #include <QSet>
@@ -14,7 +17,7 @@
 #include <algorithm>
 #include <optional>
 
-// How each stored record type maps to JSON. decode is strict: a missing or
+// How each stored record type maps to a JSON value. decode is strict: a missing or
 // mistyped required key makes the whole value unreadable.
 template <class T>
 struct JsonCodec;
@@ -25,8 +28,8 @@ std::optional<QUuid> parseUuid(const QString& text);
 
 template <>
 struct JsonCodec<QString> {
-    static Json encode(const QString& s) { return Json(s); }
-    static std::optional<QString> decode(const Json& j)
+    static QJsonValue encode(const QString& s) { return s; }
+    static std::optional<QString> decode(const QJsonValue& j)
     {
         if (!j.isString())
             return std::nullopt;
@@ -36,21 +39,21 @@ struct JsonCodec<QString> {
 
 template <class T>
 struct JsonCodec<QList<T>> {
-    static Json encode(const QList<T>& list)
+    static QJsonValue encode(const QList<T>& list)
     {
-        Json::Array a;
-        a.reserve(size_t(list.size()));
+        QJsonArray a;
         for (const T& item : list)
-            a.push_back(JsonCodec<T>::encode(item));
-        return Json(std::move(a));
+            a.append(JsonCodec<T>::encode(item));
+        return a;
     }
-    static std::optional<QList<T>> decode(const Json& j)
+    static std::optional<QList<T>> decode(const QJsonValue& j)
     {
         if (!j.isArray())
             return std::nullopt;
+        const QJsonArray a = j.toArray();
         QList<T> out;
-        out.reserve(qsizetype(j.toArray().size()));
-        for (const Json& item : j.toArray()) {
+        out.reserve(a.size());
+        for (const QJsonValue& item : a) {
             auto v = JsonCodec<T>::decode(item);
             if (!v)
                 return std::nullopt;
@@ -63,13 +66,13 @@ struct JsonCodec<QList<T>> {
 // Stored as an array; written sorted so equal sets give equal bytes.
 template <>
 struct JsonCodec<QSet<QString>> {
-    static Json encode(const QSet<QString>& set)
+    static QJsonValue encode(const QSet<QString>& set)
     {
         QStringList sorted(set.begin(), set.end());
         std::sort(sorted.begin(), sorted.end());
         return JsonCodec<QStringList>::encode(sorted);
     }
-    static std::optional<QSet<QString>> decode(const Json& j)
+    static std::optional<QSet<QString>> decode(const QJsonValue& j)
     {
         auto list = JsonCodec<QStringList>::decode(j);
         if (!list)
@@ -81,24 +84,24 @@ struct JsonCodec<QSet<QString>> {
 // The per-file tag map: absolute path -> tag ids.
 template <>
 struct JsonCodec<QMap<QString, QStringList>> {
-    static Json encode(const QMap<QString, QStringList>& map);
-    static std::optional<QMap<QString, QStringList>> decode(const Json& j);
+    static QJsonValue encode(const QMap<QString, QStringList>& map);
+    static std::optional<QMap<QString, QStringList>> decode(const QJsonValue& j);
 };
 
 template <>
 struct JsonCodec<Tag> {
-    static Json encode(const Tag& t);
-    static std::optional<Tag> decode(const Json& j);
+    static QJsonValue encode(const Tag& t);
+    static std::optional<Tag> decode(const QJsonValue& j);
 };
 
 template <>
 struct JsonCodec<Settings> {
-    static Json encode(const Settings& s);
-    static std::optional<Settings> decode(const Json& j);
+    static QJsonValue encode(const Settings& s);
+    static std::optional<Settings> decode(const QJsonValue& j);
 };
 
 template <>
 struct JsonCodec<SessionItem> {
-    static Json encode(const SessionItem& item);
-    static std::optional<SessionItem> decode(const Json& j);
+    static QJsonValue encode(const SessionItem& item);
+    static std::optional<SessionItem> decode(const QJsonValue& j);
 };

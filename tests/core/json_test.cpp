@@ -1,117 +1,148 @@
-#include "core/Json.h"
+#include "core/BackupStore.h"
 #include "core/JsonCodec.h"
+#include "core/StoredJson.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
+#include <cmath>
 #include <gtest/gtest.h>
 
-namespace {
-
-QByteArray written(const Json& j) { return *Json::write(j); }
-
-Json obj(std::initializer_list<std::pair<const char*, Json>> members)
+TEST(StoredJsonWrite, IsCompactWithSlashesEscaped)
 {
-    Json::Object o;
-    for (const auto& [k, v] : members)
-        o.insert(QString::fromLatin1(k), v);
-    return Json(std::move(o));
+    const QJsonObject o{{QStringLiteral("path"), QStringLiteral("/home/u/a.md")},
+                        {QStringLiteral("list"), QJsonArray{1, true, QJsonValue(), 2.5}},
+                        {QStringLiteral("empty"), QJsonObject()}};
+    EXPECT_EQ(StoredJson::write(o), QByteArray(R"({"empty":{},"list":[1,true,null,2.5],"path":"\/home\/u\/a.md"})"));
+    // Bare values at the top, as the preference blobs of single strings are.
+    EXPECT_EQ(StoredJson::write(QStringLiteral("a/b")), QByteArray(R"("a\/b")"));
+    EXPECT_EQ(StoredJson::write(13.0), QByteArray("13"));
 }
 
-}
-
-TEST(JsonWrite, IsCompactWithSlashesEscaped)
-{
-    const Json j = obj({{"path", Json(QStringLiteral("/home/u/a.md"))},
-                        {"list", Json(Json::Array{Json(1), Json(true), Json(nullptr), Json(2.5)})},
-                        {"empty", Json(Json::Object{})}});
-    EXPECT_EQ(written(j), QByteArray(R"({"path":"\/home\/u\/a.md","list":[1,true,null,2.5],"empty":{}})"));
-}
-
-TEST(JsonWrite, EscapesControlsAndKeepsUnicodeAsUtf8)
+TEST(StoredJsonWrite, EscapesControlsAndKeepsUnicodeAsUtf8)
 {
     const QString s = QStringLiteral("引号\"反斜杠\\\n\t\r\b\f") + QChar(0x01) + QChar(0x1F) + QStringLiteral("😀");
-    EXPECT_EQ(written(Json(s)), QByteArray("\"引号\\\"反斜杠\\\\\\n\\t\\r\\b\\f\\u0001\\u001f😀\""));
-    EXPECT_EQ(written(Json(QString(QChar(0)))), QByteArray("\"\\u0000\""));
+    EXPECT_EQ(StoredJson::write(s), QByteArray("\"引号\\\"反斜杠\\\\\\n\\t\\r\\b\\f\\u0001\\u001f😀\""));
+    EXPECT_EQ(StoredJson::write(QString(QChar(0))), QByteArray("\"\\u0000\""));
+    // A text that already holds the escape keeps its backslash.
+    EXPECT_EQ(StoredJson::read(StoredJson::write(QStringLiteral("\\/")))->toString(), QStringLiteral("\\/"));
 }
 
-TEST(JsonWrite, LoneSurrogatesSurviveARoundTrip)
+TEST(StoredJsonWrite, LoneSurrogatesSurviveARoundTrip)
 {
     QString s = QStringLiteral("a");
     s += QChar(0xD83D);  // high surrogate without its partner
     s += QStringLiteral("b");
     s += QChar(0xDE00);
-    const QByteArray bytes = written(Json(s));
+    const QByteArray bytes = StoredJson::write(s);
     EXPECT_EQ(bytes, QByteArray("\"a\\ud83db\\ude00\""));
-    EXPECT_EQ(Json::read(bytes)->toString(), s);
+    EXPECT_EQ(StoredJson::read(bytes)->toString(), s);
 }
 
-TEST(JsonWrite, NumbersRoundTripAndNonFiniteFails)
+TEST(StoredJsonWrite, NumbersRoundTrip)
 {
     for (double d : {0.0, -3.0, 0.1, 1e-9, 789012345.123, 1e300, 12345678901234567.0}) {
-        const auto back = Json::read(written(Json(d)));
-        ASSERT_TRUE(back && back->isNumber()) << d;
-        EXPECT_EQ(back->toNumber(), d);
+        const auto back = StoredJson::read(StoredJson::write(d));
+        ASSERT_TRUE(back && back->isDouble()) << d;
+        EXPECT_EQ(back->toDouble(), d);
     }
-    EXPECT_EQ(written(Json(13.0)), QByteArray("13"));
-    EXPECT_FALSE(Json::write(Json(std::numeric_limits<double>::infinity())));
-    EXPECT_FALSE(Json::write(Json(Json::Array{Json(std::nan(""))})));
 }
 
-TEST(JsonRead, AcceptsStandardJson)
+TEST(StoredJsonRead, AcceptsStandardJsonWithEitherSlash)
 {
-    const auto j = Json::read(R"( { "a" : [ 1 , -2.5e3 , "x\u4e2d\/" ] , "b" : false , "a" : "last" } )");
+    const auto j = StoredJson::read(R"( { "a" : [ 1 , -2.5e3 , "x\u4e2d\/" ] , "b" : false , "a" : "last" } )");
     ASSERT_TRUE(j && j->isObject());
-    EXPECT_EQ(j->toObject().value(u"a")->toString(), QStringLiteral("last"));
-    EXPECT_EQ(j->toObject().members().front().second.toArray()[1].toNumber(), -2500);
-    EXPECT_EQ(j->toObject().members().front().second.toArray()[2].toString(), QStringLiteral("x中/"));
-    EXPECT_EQ(Json::read("\"\\ud83d\\ude00\"")->toString(), QStringLiteral("😀"));
+    EXPECT_EQ(j->toObject().value(u"a").toString(), QStringLiteral("last"));
+    EXPECT_EQ(StoredJson::read("\"\\ud83d\\ude00\"")->toString(), QStringLiteral("😀"));
+    EXPECT_EQ(StoredJson::read(R"("a/b")")->toString(), StoredJson::read(R"("a\/b")")->toString());
+    EXPECT_EQ(StoredJson::read("[1,-2.5e3]")->toArray().at(1).toDouble(), -2500);
 }
 
-TEST(JsonRead, RejectsMalformedInput)
+TEST(StoredJsonRead, RejectsMalformedInput)
 {
-    for (const char* bad : {"", "{", "[1,]", "{\"a\":1,}", "01", "1.", ".5", "-", "+1", "1e", "tru", "nul",
-                            "\"abc", "\"\\x\"", "\"\\u12g4\"", "[1] 2", "{\"a\" 1}", "{1:2}", "\"tab\there\"",
-                            "NaN", "1e999"})
-        EXPECT_FALSE(Json::read(QByteArray(bad))) << bad;
+    for (const char* bad : {"", " ", "{", "[1,]", "{\"a\":1,}", "01", "-", "+1", "1e", "tru", "nul", "\"abc", "\"\\u12g4\"", "[1] 2", "1 2", "{\"a\" 1}", "{1:2}", "NaN", "]", "1]["})
+        EXPECT_FALSE(StoredJson::read(QByteArray(bad))) << bad;
     // Invalid UTF-8 is refused, never replaced.
-    EXPECT_FALSE(Json::read(QByteArray("\"\xC3\x28\"")));
-    EXPECT_FALSE(Json::read(QByteArray("\"\xED\xA0\x80\"")));  // encoded surrogate
-    EXPECT_FALSE(Json::read(QByteArray("\"\xC0\xAF\"")));      // overlong
+    EXPECT_FALSE(StoredJson::read(QByteArray("\"\xC3\x28\"")));
+    EXPECT_FALSE(StoredJson::read(QByteArray("\"\xED\xA0\x80\"")));  // encoded surrogate
+    EXPECT_FALSE(StoredJson::read(QByteArray("\"\xC0\xAF\"")));      // overlong
+    // Deep nesting fails instead of overflowing the stack.
+    EXPECT_FALSE(StoredJson::read(QByteArray(100000, '[') + QByteArray(100000, ']')));
 }
 
-TEST(JsonRead, DeepNestingFailsInsteadOfOverflowing)
-{
-    const QByteArray ok = QByteArray(Json::maxDepth, '[') + QByteArray(Json::maxDepth, ']');
-    EXPECT_TRUE(Json::read(ok));
-    const QByteArray deep = QByteArray(100000, '[') + QByteArray(100000, ']');
-    EXPECT_FALSE(Json::read(deep));
-}
-
-TEST(JsonTime, SecondsSince2001)
+TEST(StoredJsonTime, SecondsSince2001)
 {
     const QDateTime ref(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
-    EXPECT_EQ(Json::seconds(ref), 0.0);
+    EXPECT_EQ(StoredJson::seconds(ref), 0.0);
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(1700000000123LL, Qt::UTC);
-    EXPECT_DOUBLE_EQ(Json::seconds(t), 1700000000.123 - 978307200.0);
-    EXPECT_EQ(*Json::date(Json::seconds(t)), t);
-    EXPECT_FALSE(Json::date(1e300));
+    EXPECT_DOUBLE_EQ(StoredJson::seconds(t), 1700000000.123 - 978307200.0);
+    EXPECT_EQ(*StoredJson::date(StoredJson::seconds(t)), t);
+    EXPECT_FALSE(StoredJson::date(1e300));
+    EXPECT_FALSE(StoredJson::date(std::nan("")));
 }
 
 TEST(JsonCodecs, RecordsAreStrict)
 {
-    const auto tag = JsonCodec<Tag>::decode(*Json::read(R"({"id":"x","name":"名","color":5})"));
+    const auto tag = JsonCodec<Tag>::decode(*StoredJson::read(R"({"id":"x","name":"名","color":5})"));
     ASSERT_TRUE(tag);
     EXPECT_EQ(*tag, (Tag{"x", "名", 5}));
-    EXPECT_FALSE(JsonCodec<Tag>::decode(*Json::read(R"({"id":"x","name":"名","color":1.5})")));
-    EXPECT_FALSE(JsonCodec<Tag>::decode(*Json::read(R"({"id":"x","color":1})")));
+    EXPECT_FALSE(JsonCodec<Tag>::decode(*StoredJson::read(R"({"id":"x","name":"名","color":1.5})")));
+    EXPECT_FALSE(JsonCodec<Tag>::decode(*StoredJson::read(R"({"id":"x","name":"名","color":3000000000})")));
+    EXPECT_FALSE(JsonCodec<Tag>::decode(*StoredJson::read(R"({"id":"x","color":1})")));
 
     const Settings s{2, QStringLiteral("paper"), 15.5, true};
-    EXPECT_EQ(JsonCodec<Settings>::decode(*Json::read(written(JsonCodec<Settings>::encode(s)))), s);
-    EXPECT_FALSE(JsonCodec<Settings>::decode(*Json::read(R"({"appearance":0,"scheme":"g","fontSize":13})")));
+    EXPECT_EQ(JsonCodec<Settings>::decode(*StoredJson::read(StoredJson::write(JsonCodec<Settings>::encode(s)))), s);
+    EXPECT_FALSE(JsonCodec<Settings>::decode(*StoredJson::read(R"({"appearance":0,"scheme":"g","fontSize":13})")));
 
-    const auto item = JsonCodec<SessionItem>::decode(*Json::read(R"({"backup":"0f8fad5b-d9cb-469f-a165-70867728950e"})"));
+    const auto item =
+        JsonCodec<SessionItem>::decode(*StoredJson::read(R"({"backup":"0f8fad5b-d9cb-469f-a165-70867728950e"})"));
     ASSERT_TRUE(item && item->backup);
     EXPECT_FALSE(item->path);
-    EXPECT_EQ(written(JsonCodec<SessionItem>::encode(*item)),
+    EXPECT_EQ(StoredJson::write(JsonCodec<SessionItem>::encode(*item)),
               QByteArray(R"({"backup":"0F8FAD5B-D9CB-469F-A165-70867728950E"})"));
-    EXPECT_FALSE(JsonCodec<SessionItem>::decode(*Json::read(R"({"backup":"{0f8fad5b-d9cb-469f-a165-70867728950e}"})")));
-    EXPECT_FALSE(JsonCodec<QStringList>::decode(*Json::read(R"(["a",1])")));
+    EXPECT_FALSE(JsonCodec<SessionItem>::decode(
+        *StoredJson::read(R"({"backup":"{0f8fad5b-d9cb-469f-a165-70867728950e}"})")));
+    EXPECT_FALSE(JsonCodec<QStringList>::decode(*StoredJson::read(R"(["a",1])")));
+}
+
+// Bytes exactly as the program's former JSON writer left them on disk: keys
+// in insertion order, "/" escaped, whole numbers without a fraction.
+TEST(StoredJsonCompatibility, FilesOfTheFormerWriterStillLoad)
+{
+    const QByteArray snapshot =
+        R"({"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","path":"\/home\/u\/笔记\/a.md","name":"a.md",)"
+        R"("text":"line\/one\n\"two\"\t\ud83d","encoding":"UTF-8","eol":"LF","tags":["t1"],)"
+        R"("originalName":"b.md","metaDirty":true,"diskModified":789012345.5,"mode":"editor",)"
+        R"("savedAt":789012346,"autoExt":"md"})";
+    const auto json = StoredJson::read(snapshot);
+    ASSERT_TRUE(json);
+    const auto s = BackupStore::decode(*json);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->path, QStringLiteral("/home/u/笔记/a.md"));
+    QString text = QStringLiteral("line/one\n\"two\"\t");
+    text += QChar(0xD83D);
+    EXPECT_EQ(s->text, text);
+    EXPECT_EQ(s->tags, QStringList{QStringLiteral("t1")});
+    EXPECT_EQ(s->originalName, QStringLiteral("b.md"));
+    EXPECT_TRUE(s->metaDirty);
+    EXPECT_EQ(s->diskModified, StoredJson::date(789012345.5));
+    EXPECT_EQ(s->savedAt, StoredJson::date(789012346));
+    EXPECT_EQ(s->autoExt, QStringLiteral("md"));
+    // Written again, it reads back the same, and in the same spelling of "/".
+    const QByteArray again = StoredJson::write(BackupStore::encode(*s));
+    EXPECT_TRUE(again.contains(R"("path":"\/home\/u\/笔记\/a.md")")) << again.toStdString();
+    EXPECT_FALSE(again.contains(R"("/home)")) << again.toStdString();
+    const auto back = BackupStore::decode(*StoredJson::read(again));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->text, s->text);
+    EXPECT_EQ(back->diskModified, s->diskModified);
+
+    const auto tags = JsonCodec<QMap<QString, QStringList>>::decode(
+        *StoredJson::read(R"({"\/home\/u\/a.md":["t1","t2"],"\/tmp\/b":[]})"));
+    ASSERT_TRUE(tags);
+    EXPECT_EQ(tags->value(QStringLiteral("/home/u/a.md")), (QStringList{QStringLiteral("t1"), QStringLiteral("t2")}));
+    EXPECT_TRUE(tags->contains(QStringLiteral("/tmp/b")));
+    const auto session = JsonCodec<QList<SessionItem>>::decode(
+        *StoredJson::read(R"([{"path":"\/home\/u\/a.md"},{"backup":"0F8FAD5B-D9CB-469F-A165-70867728950E"}])"));
+    ASSERT_TRUE(session && session->size() == 2);
+    EXPECT_EQ((*session)[0].path, QStringLiteral("/home/u/a.md"));
 }
