@@ -211,6 +211,9 @@ public:
     // The pointer entered or left the feature button or panel.
     void hoverFeature(std::optional<bool> button, std::optional<bool> panel);
     static constexpr int featureCloseMSecs = 250;
+    // A click on the feature button: keeps a menu that hovering opened (it
+    // then stays when the pointer leaves), otherwise opens or closes it.
+    void clickFeature();
 
     static constexpr int recentLimit = 10;
     // Registers an opened or saved file with the desktop's recent documents.
@@ -338,6 +341,7 @@ private:
     bool quitting_ = false;
     bool overFeatureButton_ = false;
     bool overFeaturePanel_ = false;
+    bool featureByHover_ = false;  // the open feature menu closes when the pointer leaves
 
     EditorLink* editorLink_ = nullptr;
     FileChooser* fileChooser_ = nullptr;

@@ -87,14 +87,24 @@ void AppModel::hoverFeature(std::optional<bool> button, std::optional<bool> pane
         QPointer<AppModel> self(this);
         QTimer::singleShot(featureCloseMSecs, Qt::PreciseTimer, this, [self] {
             if (self && !self->overFeatureButton_ && !self->overFeaturePanel_
-                && self->popup_ == Popup::feature())
+                && self->popup_ == Popup::feature() && self->featureByHover_)
                 self->setPopup(std::nullopt);
         });
         return;
     }
     // Hovering opens the menu but never replaces another popup.
-    if (!popup_)
+    if (!popup_) {
+        featureByHover_ = true;
         setPopup(Popup::feature());
+    }
+}
+
+void AppModel::clickFeature()
+{
+    const bool keep = popup_ == Popup::feature() && featureByHover_;
+    featureByHover_ = false;
+    if (!keep)
+        toggle(Popup::feature());
 }
 
 void AppModel::openFind(bool replace)

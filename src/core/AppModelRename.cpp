@@ -22,6 +22,8 @@ void AppModel::askRename(const DocPtr& doc)
     d.title = QStringLiteral("重命名");
     d.message = doc->url() ? QStringLiteral("将直接重命名磁盘上的文件。") : QStringLiteral("文件尚未保存，仅修改名称。");
     d.input = QStringLiteral("文件名");
+    // Typing replaces the name and keeps the format.
+    d.inputSelection = int(FileName::base(doc->name()).size());
     d.buttons = {
         {QUuid::createUuid(), QStringLiteral("取消"), Dialog::Role::cancel, [] {}},
         {QUuid::createUuid(), QStringLiteral("重命名"), Dialog::Role::primary,

@@ -23,6 +23,9 @@ struct Dialog {
     // Present: the dialog has a text field with this placeholder; its text
     // lives in AppModel::dialogInput.
     std::optional<QString> input;
+    // How much of the field's text, from its start, is selected when shown;
+    // absent selects all of it (a file name selects its base name only).
+    std::optional<int> inputSelection;
     QList<Button> buttons;
 
     // Dialogs are identified by id; a new dialog is never equal to an old one.

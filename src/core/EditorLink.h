@@ -41,4 +41,6 @@ public:
     // restart (held until the editor is first made).
     virtual std::optional<EditorPlace> place(const DocPtr&) { return std::nullopt; }
     virtual void restorePlace(const DocPtr&, const EditorPlace&) {}
+    // Select a range (UTF-16 start and length) in the document's editor, creating it if needed.
+    virtual void select(const DocPtr&, int, int) {}
 };

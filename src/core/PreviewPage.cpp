@@ -11,9 +11,9 @@ namespace PreviewPage {
 
 namespace {
 const char cssText[] =
-    ":root{--bg:#f7f8f9;--fg:#1f2329;--fg2:#5d6570;--fg3:#8b929c;--line:#dcdfe3;--line2:#e8eaed;--side:#eef0f2;--hover:#e2e5e9;\n"
-    "  --accent:#3e7c74;--danger:#b5524a;--code:#fbfbfa;--s:#5f8a3e;--n:#8a5fb0;--b:#b0703a;color-scheme:light}\n"
-    "@media (prefers-color-scheme:dark){:root{--bg:#1d2024;--fg:#e3e6ea;--fg2:#a1a8b2;--fg3:#6d747e;--line:#2c3036;--line2:#262a2f;\n"
+    ":root{--bg:#f7f8f9;--fg:#1f2329;--fg2:#4b525b;--fg3:#5e646e;--line:#dcdfe3;--line2:#e8eaed;--side:#eef0f2;--hover:#e2e5e9;\n"
+    "  --accent:#387068;--danger:#a34a43;--code:#fbfbfa;--s:#5f8a3e;--n:#8a5fb0;--b:#b0703a;color-scheme:light}\n"
+    "@media (prefers-color-scheme:dark){:root{--bg:#1d2024;--fg:#e3e6ea;--fg2:#a9b0b9;--fg3:#9298a1;--line:#2c3036;--line2:#262a2f;\n"
     "  --side:#191b1f;--hover:#262a30;--accent:#6fb2a7;--danger:#e07b70;--code:#1b1e22;--s:#9ac27a;--n:#b99ad6;--b:#d6a06a;color-scheme:dark}}\n"
     "html,body{margin:0;background:var(--bg);color:var(--fg);font:14px/1.7 \"IBM Plex Sans\",-apple-system,\"PingFang SC\",sans-serif}\n"
     "main{padding:22px 28px 48px}\n"

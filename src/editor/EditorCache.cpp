@@ -98,6 +98,12 @@ void EditorCache::setCaretLine(const DocPtr& doc, int line)
     view->SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);
 }
 
+void EditorCache::select(const DocPtr& doc, int start, int length)
+{
+    if (CodeTextView* view = controller(doc).textView())
+        view->setSelection(start, start + length);
+}
+
 void EditorCache::focus(const DocPtr& doc) { controller(doc).focus(); }
 
 void EditorCache::releaseFocus()

@@ -40,6 +40,7 @@ public:
     void setCaretLine(const DocPtr& doc, int line) override;
     std::optional<EditorPlace> place(const DocPtr& doc) override;
     void restorePlace(const DocPtr& doc, const EditorPlace& place) override;
+    void select(const DocPtr& doc, int start, int length) override;
 
     // Escape with no carets to clear goes to the workspace.
     static std::function<void()>& escapeHandler();

@@ -54,6 +54,16 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     };
 
     applyStyle();
+    view_->setAccessibleName(QStringLiteral("正文"));
+
+    // A click on an error line's number goes to that line's first problem.
+    bag_ << connect(view_->ruler(), &LineNumberRuler::errorLineClicked, this, [this](int line) {
+        for (const Diagnostic& d : doc_->diagnostics())
+            if (d.line == line) {
+                revealDiagnostic(d);
+                return;
+            }
+    });
 
     bag_ << connect(doc_.get(), &Doc::changed, this, [this](Doc::Field f) {
         if (f == Doc::Field::diagnostics) {
@@ -286,6 +296,17 @@ void EditorController::toggleMultiCaret()
 }
 
 void EditorController::exitMultiCaret() { view_->clearCarets(); }
+
+void EditorController::revealDiagnostic(const Diagnostic& d)
+{
+    const int line = std::clamp(d.line - 1, 0, view_->lineCount() - 1);
+    const int start = view_->lineStart(line);
+    const int column = std::clamp(d.column.value_or(1) - 1, 0, view_->lineEnd(line) - start);
+    view_->clearCarets();
+    view_->setCursorPosition(start + column);
+    view_->SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);
+    focus();
+}
 
 void EditorController::focus()
 {

@@ -45,6 +45,8 @@ public:
     void toggleMultiCaret();
     void exitMultiCaret();
     void focus();
+    // Caret to the problem's line and column, scrolled into view, keyboard in the editor.
+    void revealDiagnostic(const Diagnostic& d);
     QString selectedText() const;
     void loadFromDoc();
     // Replaces the whole text as one undoable edit.

@@ -11,7 +11,7 @@
 #include <cmath>
 
 LineNumberRuler::LineNumberRuler(CodeTextView* view)
-    : QWidget(view), view_(view), numberColor(QColor(0x8b929c)), dangerColor(Palette::danger().resolve())
+    : QWidget(view), view_(view), numberColor(QColor(0x6c747f)), dangerColor(Palette::danger().resolve())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
@@ -100,15 +100,32 @@ int LineNumberRuler::foldAt(const QPointF& p) const
     return -1;
 }
 
+int LineNumberRuler::errorAt(const QPointF& p) const
+{
+    if (errorLines_.isEmpty() || (folding_ && p.x() >= width() - foldColumn))
+        return -1;
+    const double lineHeight = std::max(1, view_->lineHeight());
+    for (const Label& l : visibleLabels())
+        if (l.error && p.y() >= l.y && p.y() < l.y + lineHeight)
+            return l.line;
+    return -1;
+}
+
 void LineNumberRuler::mousePressEvent(QMouseEvent* e)
 {
-    const int line = foldAt(e->position());
-    if (line < 0 || e->button() != Qt::LeftButton) {
-        QWidget::mousePressEvent(e);
-        return;
+    if (e->button() == Qt::LeftButton) {
+        if (const int line = foldAt(e->position()); line >= 0) {
+            view_->toggleFold(line);
+            e->accept();
+            return;
+        }
+        if (const int line = errorAt(e->position()); line >= 0) {
+            emit errorLineClicked(line);
+            e->accept();
+            return;
+        }
     }
-    view_->toggleFold(line);
-    e->accept();
+    QWidget::mousePressEvent(e);
 }
 
 void LineNumberRuler::mouseReleaseEvent(QMouseEvent* e)
@@ -122,7 +139,7 @@ void LineNumberRuler::mouseReleaseEvent(QMouseEvent* e)
 
 void LineNumberRuler::mouseMoveEvent(QMouseEvent* e)
 {
-    setCursor(foldAt(e->position()) >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    setCursor(foldAt(e->position()) >= 0 || errorAt(e->position()) >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
     QWidget::mouseMoveEvent(e);
 }
 

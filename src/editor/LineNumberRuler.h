@@ -51,6 +51,8 @@ public:
 
 signals:
     void widthChanged(int width);
+    // The number of an error line was clicked (1-based line).
+    void errorLineClicked(int line);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -62,6 +64,8 @@ private:
     QFont numberFont() const;
     // The header line whose chevron is at the point, or -1.
     int foldAt(const QPointF& p) const;
+    // The error line whose label is at the point, or -1.
+    int errorAt(const QPointF& p) const;
 
     CodeTextView* view_;
     QSet<int> errorLines_;

@@ -248,7 +248,7 @@ TEST_F(Controller, StyleFollowsTheSettings)
     s.wordWrap = false;
     model->setSettings(s);
     EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETWRAPMODE), long(QsciScintillaBase::SC_WRAP_NONE));
-    EXPECT_EQ(e.ruler()->numberColor, QColor(0x4a5566));
+    EXPECT_EQ(e.ruler()->numberColor, QColor(0x74839a));
 }
 
 TEST_F(Controller, LargeTextsLoadAtOnceAndTheDocPullsThemOnlyWhenRead)

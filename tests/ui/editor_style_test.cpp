@@ -48,7 +48,7 @@ TEST(Palette, ErrorLineIsDangerAtTwelvePercent)
     const QColor dark = Palette::errorLine().resolve(true);
     EXPECT_EQ(dark.rgb(), QColor(0xe07b70).rgb());
     EXPECT_NEAR(dark.alphaF(), 0.12, 0.005);
-    EXPECT_EQ(Palette::errorLine().resolve(false).rgb(), QColor(0xb5524a).rgb());
+    EXPECT_EQ(Palette::errorLine().resolve(false).rgb(), QColor(0xa34a43).rgb());
     ASSERT_EQ(Palette::tagColors().size(), 8);
     EXPECT_EQ(Palette::tagColors().first(), QColor(0x6f8fb0));
     EXPECT_EQ(Palette::tagColors().last(), QColor(0x9a7d6a));

@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "views/controls/FocusRing.h"
 #include "views/icons/Icons.h"
 #include <QAbstractTextDocumentLayout>
 #include <QFontDatabase>
@@ -30,6 +31,9 @@ QFont plexFont(int pt)
 void wire(QAbstractButton* b, const QString& help, std::function<void()> action)
 {
     b->setToolTip(help);
+    // Screen readers hear what the tooltip says, without the key it names.
+    const QString name = help.section(QStringLiteral("  "), 0, 0).trimmed();
+    b->setAccessibleName(name.isEmpty() ? b->text() : name);
     b->setCursor(Qt::PointingHandCursor);
     // Clicking a control never takes the keyboard away from the text.
     b->setFocusPolicy(Qt::NoFocus);
@@ -137,9 +141,22 @@ void TextButton::paintEvent(QPaintEvent*)
     }
     p.setBrush(bg);
     p.drawRoundedRect(rect(), 6, 6);
+    if (hasFocus())
+        FocusRing::paint(p, rect(), 6);
     p.setPen(on_ ? c.accent : c.fg);
     p.setFont(font());
     p.drawText(rect().adjusted(9, 0, -9, 0), Qt::AlignCenter, text());
+}
+
+void TextButton::keyPressEvent(QKeyEvent* e)
+{
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !(e->modifiers() & ~Qt::KeypadModifier)) {
+        click();
+        return;
+    }
+    if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && FocusRing::arrow(this, e->key()))
+        return;
+    QAbstractButton::keyPressEvent(e);
 }
 
 RoleButton::RoleButton(const QString& title, Role role, std::function<void()> action, QWidget* parent)
@@ -152,13 +169,25 @@ RoleButton::RoleButton(const QString& title, Role role, std::function<void()> ac
         f.setWeight(QFont::Medium);
         setFont(f);
     }
-    setMinimumSize(76, 30);
+    // Three points around the 30-point body are kept for the focus ring.
+    setMinimumSize(82, 36);
     wire(this, QString(), std::move(action));
+    // Dialog and sheet buttons are reached by Tab; a click still leaves the keyboard alone.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void RoleButton::keyPressEvent(QKeyEvent* e)
+{
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !(e->modifiers() & ~Qt::KeypadModifier)) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(e);
 }
 
 QSize RoleButton::sizeHint() const
 {
-    return {std::max(76, fontMetrics().horizontalAdvance(text()) + 30), 30};
+    return {std::max(82, fontMetrics().horizontalAdvance(text()) + 36), 36};
 }
 
 void RoleButton::paintEvent(QPaintEvent*)
@@ -173,11 +202,17 @@ void RoleButton::paintEvent(QPaintEvent*)
         ink = Palette::accentFg().resolve();
         border = fill;
     } else if (role_ == Role::danger) {
+        // No hover shade under the red text: it would drop below a readable contrast.
+        fill = c.window;
         ink = border = c.danger;
     }
-    p.setPen(QPen(border, 1));
+    const QRectF body = QRectF(rect()).adjusted(3.5, 3.5, -3.5, -3.5);
+    // The ring outside, a gap, then the button itself.
+    if (hasFocus())
+        FocusRing::paint(p, rect(), 8);
+    p.setPen(QPen(border, role_ == Role::danger && over ? 2 : 1));
     p.setBrush(fill);
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+    p.drawRoundedRect(body, 6, 6);
     p.setPen(ink);
     p.setFont(font());
     p.drawText(rect(), Qt::AlignCenter, text());

@@ -42,6 +42,10 @@ public:
     ControlColors colors() const { return colors_.value_or(ControlColors{}); }
 protected:
     void paintEvent(QPaintEvent*) override;
+    // Where a panel lets Tab reach it: Return and Space press it, arrows move in its group.
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override { QAbstractButton::focusInEvent(e); update(); }
+    void focusOutEvent(QFocusEvent* e) override { QAbstractButton::focusOutEvent(e); update(); }
 private:
     bool on_ = false;
     std::optional<ControlColors> colors_;
@@ -57,6 +61,10 @@ public:
     QSize sizeHint() const override;
 protected:
     void paintEvent(QPaintEvent*) override;
+    // Return and Enter choose the focused button, like Space.
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override { QAbstractButton::focusInEvent(e); update(); }
+    void focusOutEvent(QFocusEvent* e) override { QAbstractButton::focusOutEvent(e); update(); }
 private:
     Role role_;
 };
@@ -119,9 +127,14 @@ public:
     int wantedHeight() const;
     void setInvalid(bool invalid) { invalid_ = invalid; }
     bool isInvalid() const { return invalid_; }
-    void setPlaceholder(const QString& t, const QColor& c) { placeholder_ = t; placeholderColor_ = c; viewport()->update(); }
-    // In the palette's tertiary colour.
-    void setPlaceholder(const QString& t) { placeholder_ = t; viewport()->update(); }
+    void setPlaceholder(const QString& t, const QColor& c) { placeholderColor_ = c; setPlaceholder(t); }
+    // In the palette's tertiary colour. Its first part ("查找" of "查找 · ⇧↵ 换行") names the field.
+    void setPlaceholder(const QString& t)
+    {
+        placeholder_ = t;
+        setAccessibleName(t.section(QStringLiteral(" · "), 0, 0).trimmed());
+        viewport()->update();
+    }
     QString placeholder() const { return placeholder_; }
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -2,12 +2,14 @@
 
 #include "views/controls/CardShadow.h"
 #include "views/controls/Controls.h"
+#include "views/controls/FocusRing.h"
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 #include "views/controls/Fade.h"
 #include "views/sheets/SheetParts.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -82,15 +84,20 @@ void DialogLayer::sync()
         input_->setPlaceholderText(*d->input);
         input_->setFont(AppFonts::sans(13));
         input_->setMinimumHeight(30);
+        input_->setAccessibleName(*d->input);
         connect(input_, &QLineEdit::textEdited, this, [this](const QString& t) { model_.setDialogInput(t); });
         col->addWidget(input_);
     }
     auto* row = new QHBoxLayout;
     row->addStretch(1);
+    row->setSpacing(4);
+    QPointer<RoleButton> primary;
     for (const Dialog::Button& b : d->buttons) {
         auto* button = new RoleButton(b.title, look(b.role), [this, b] { choose(b); }, card_);
         button->setProperty("role", int(b.role));
         row->addWidget(button);
+        if (b.role == Dialog::Role::primary && !primary)
+            primary = button;
     }
     col->addLayout(row);
     if (parentWidget())
@@ -103,9 +110,76 @@ void DialogLayer::sync()
     if (appearing)
         Fade::run(this, true);
     if (input_)
-        QTimer::singleShot(0, input_, [f = input_] { f->setFocus(); f->selectAll(); });
+        QTimer::singleShot(0, input_, [f = input_, length = d->inputSelection] {
+            f->setFocus();
+            if (length)
+                f->setSelection(0, *length);
+            else
+                f->selectAll();
+        });
     else
-        setFocus();
+        // The default button holds the keyboard, its ring showing what Return does.
+        QTimer::singleShot(0, card_, [this, primary] {
+            if (QWidget* w = primary ? primary.data() : FocusRing::first(card_))
+                w->setFocus(Qt::OtherFocusReason);
+            else
+                setFocus();
+        });
+}
+
+bool DialogLayer::focusNextPrevChild(bool next)
+{
+    return card_ ? FocusRing::cycle(card_, next) : true;
+}
+
+bool DialogLayer::handleKey(QKeyEvent* e)
+{
+    const auto& d = model_.dialog();
+    if (!d)
+        return false;
+    const int key = e->key();
+    QWidget* focused = QApplication::focusWidget();
+    auto* focusedButton = card_ && card_->isAncestorOf(focused) ? dynamic_cast<RoleButton*>(focused) : nullptr;
+    if (key == Qt::Key_Escape) {
+        const Dialog::Button* chosen = nullptr;
+        for (const auto& b : d->buttons)
+            if (b.role == Dialog::Role::cancel && !chosen)
+                chosen = &b;
+        if (!chosen && d->buttons.size() == 1)
+            chosen = &d->buttons.front();
+        if (chosen)
+            model_.dismissDialog(chosen->action);
+        return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (focusedButton) {
+            focusedButton->click();
+            return true;
+        }
+        for (const auto& b : d->buttons)
+            if (b.role == Dialog::Role::primary) {
+                model_.dismissDialog(b.action);
+                break;
+            }
+        return true;
+    }
+    if (e->modifiers() & Qt::ControlModifier)
+        return false;
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+        // From wherever the keyboard is, Tab lands in the card.
+        if (!card_ || !card_->isAncestorOf(focused))
+            FocusRing::cycle(card_, key == Qt::Key_Tab && !(e->modifiers() & Qt::ShiftModifier));
+        else
+            return false;
+        return true;
+    }
+    if (focusedButton && (key == Qt::Key_Space || key == Qt::Key_Left || key == Qt::Key_Right)) {
+        if (key == Qt::Key_Space)
+            return false;
+        FocusRing::cycle(card_, key == Qt::Key_Right);
+        return true;
+    }
+    return !d->input.has_value();
 }
 
 void DialogLayer::choose(const Dialog::Button& b)

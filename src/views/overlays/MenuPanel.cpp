@@ -5,6 +5,7 @@
 #include "editor/Palette.h"
 #include "views/icons/Icons.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -37,6 +38,16 @@ void MenuRow::mouseReleaseEvent(QMouseEvent* e)
 void MenuRow::enterEvent(QEnterEvent*)
 {
     hover_ = true;
+    if (onEnter)
+        onEnter();
+    update();
+}
+
+void MenuRow::setHighlighted(bool on)
+{
+    if (on == highlighted_)
+        return;
+    highlighted_ = on;
     update();
 }
 
@@ -50,7 +61,7 @@ void MenuRow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    if (hover_) {
+    if (hover_ || highlighted_) {
         p.setPen(Qt::NoPen);
         p.setBrush(Palette::hover().resolve());
         p.drawRoundedRect(rect().adjusted(4, 1, -4, -1), 5, 5);
@@ -89,11 +100,45 @@ MenuPanel::MenuPanel(AppModel& model, const QList<MenuSection>& sections, int wi
             heading->setContentsMargins(12, first ? 2 : 8, 12, 4);
             col->addWidget(heading);
         }
-        for (const MenuItem& item : s.items)
-            col->addWidget(new MenuRow(model, item, this));
+        for (const MenuItem& item : s.items) {
+            auto* row = new MenuRow(model, item, this);
+            const int index = int(rows_.size());
+            row->onEnter = [this, index] { setCurrent(index); };
+            rows_ << row;
+            col->addWidget(row);
+        }
         first = false;
     }
     adjustSize();
 }
 
-QList<MenuRow*> MenuPanel::rows() const { return findChildren<MenuRow*>(); }
+QList<MenuRow*> MenuPanel::rows() const { return rows_; }
+
+void MenuPanel::setCurrent(int index)
+{
+    current_ = index >= 0 && index < rows_.size() ? index : -1;
+    for (int i = 0; i < rows_.size(); ++i)
+        rows_[i]->setHighlighted(i == current_);
+}
+
+void MenuPanel::keyPressEvent(QKeyEvent* e)
+{
+    const int n = int(rows_.size());
+    if (n == 0) {
+        e->ignore();
+        return;
+    }
+    switch (e->key()) {
+    case Qt::Key_Down: setCurrent(current_ < 0 ? 0 : (current_ + 1) % n); break;
+    case Qt::Key_Up: setCurrent(current_ < 0 ? n - 1 : (current_ - 1 + n) % n); break;
+    case Qt::Key_Home: case Qt::Key_PageUp: setCurrent(0); break;
+    case Qt::Key_End: case Qt::Key_PageDown: setCurrent(n - 1); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (current_ >= 0)
+            rows_[current_]->choose();  // closes the popup: nothing of this panel is used after
+        break;
+    default: e->ignore(); return;
+    }
+    e->accept();
+}

@@ -32,6 +32,10 @@ public:
     const MenuItem& item() const { return item_; }
     // What a click does: the popup closes first, then the action runs.
     void choose();
+    // The keyboard's row; the pointer entering a row makes it that row.
+    void setHighlighted(bool on);
+    bool isHighlighted() const { return highlighted_; }
+    std::function<void()> onEnter;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -43,6 +47,7 @@ private:
     AppModel& model_;
     MenuItem item_;
     bool hover_ = false;
+    bool highlighted_ = false;
 };
 
 // The vertical list of sections most popups show.
@@ -51,4 +56,16 @@ class MenuPanel : public QWidget {
 public:
     MenuPanel(AppModel& model, const QList<MenuSection>& sections, int width = 220, QWidget* parent = nullptr);
     QList<MenuRow*> rows() const;
+    // The highlighted row, -1 for none.
+    int current() const { return current_; }
+    void setCurrent(int index);
+
+protected:
+    // Up/Down (wrapping), Home/End and the Page keys move the highlight;
+    // Return or Enter chooses it. Other keys are ignored.
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    QList<MenuRow*> rows_;
+    int current_ = -1;
 };

@@ -2,6 +2,10 @@
 
 #include "core/AppModel.h"
 #include "editor/Palette.h"
+#include "views/controls/FocusRing.h"
+
+#include <QApplication>
+#include <QKeyEvent>
 
 #include <QEvent>
 #include "views/controls/CardShadow.h"
@@ -45,6 +49,40 @@ void PopupPanel::paintEvent(QPaintEvent*)
     p.setPen(QPen(Palette::line().resolve(), 1));
     p.setBrush(Palette::window().resolve());
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+}
+
+bool PopupPanel::focusNextPrevChild(bool next) { return FocusRing::cycle(this, next); }
+
+bool PopupLayer::isPopupKey(const QKeyEvent* e)
+{
+    if (e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
+        return false;
+    switch (e->key()) {
+    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:
+    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_PageUp: case Qt::Key_PageDown:
+    case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Tab: case Qt::Key_Backtab:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PopupLayer::handleKey(QKeyEvent* e)
+{
+    if (!panel_ || !isPopupKey(e) || forwarding_)
+        return false;
+    // Inside the panel the focused control answers (the tag field, the settings).
+    if (panel_->isAncestorOf(QApplication::focusWidget()))
+        return false;
+    if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)
+        return FocusRing::cycle(panel_, e->key() == Qt::Key_Tab);
+    if (forwarding_)
+        return false;  // the copy below, on its way up from the content
+    forwarding_ = true;
+    QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->text(), e->isAutoRepeat(), ushort(e->count()));
+    QCoreApplication::sendEvent(panel_->content(), &copy);
+    forwarding_ = false;
+    return true;
 }
 
 PopupLayer::PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent)
@@ -113,9 +151,17 @@ void PopupLayer::paintEvent(QPaintEvent*)
 
 void PopupLayer::mousePressEvent(QMouseEvent* e)
 {
-    // The catcher: anything outside the panel closes the popup.
-    if (!panel_ || !panel_->geometry().contains(e->position().toPoint()))
-        model_.setPopup(std::nullopt);
+    const QPoint at = e->position().toPoint();
+    if (panel_ && panel_->geometry().contains(at))
+        return;
+    // The catcher lies over the feature button: a click there is the button's,
+    // which keeps a menu the pointer opened.
+    if (shown_ && shown_->kind() == Popup::Kind::feature && anchorRect(shown_->anchor()).contains(at)) {
+        model_.clickFeature();
+        return;
+    }
+    // Anything else outside the panel closes the popup.
+    model_.setPopup(std::nullopt);
 }
 
 void PopupLayer::reportFeatureHover(const QPoint& pos)

@@ -10,6 +10,7 @@
 
 class AppModel;
 class QGraphicsOpacityEffect;
+class QKeyEvent;
 
 // Where a popup of this size goes next to its anchor, inside bounds:
 // below the anchor, or above it when the anchor sits in the lower half
@@ -25,6 +26,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    // Tab goes round the panel's own controls.
+    bool focusNextPrevChild(bool next) override;
 
 private:
     QWidget* content_;
@@ -44,6 +47,12 @@ public:
     PopupPanel* panel() const { return panel_; }
     // Rebuilds from the model's popup.
     void sync();
+    // The keys an open popup takes from the rest of the window: arrows,
+    // Return, Home/End, Page keys and Tab (Tab only into a panel with controls).
+    static bool isPopupKey(const QKeyEvent* e);
+    // Gives such a key to the popup's content while the keyboard is outside
+    // the panel; true when the rest of the window must not see it.
+    bool handleKey(QKeyEvent* e);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -62,4 +71,5 @@ private:
     QHash<QString, QPointer<QWidget>> anchors_;
     std::optional<Popup> shown_;
     QPointer<PopupPanel> panel_;
+    bool forwarding_ = false;
 };

@@ -9,6 +9,7 @@
 
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QTimer>
@@ -71,6 +72,15 @@ void DiagnosticStrip::show(const Doc& doc)
 {
     text_->setText(StatusTitles::strip(doc));
     count_->setText(StatusTitles::stripCount(doc));
+    problem_ = !doc.diagnostics().isEmpty();
+    setCursor(problem_ ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    setToolTip(problem_ ? QStringLiteral("点击转到问题所在") : QString());
+}
+
+void DiagnosticStrip::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (problem_ && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && onClick)
+        onClick();
 }
 
 EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
@@ -86,6 +96,11 @@ EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
     col->addWidget(stack_, 1);
     strip_ = new DiagnosticStrip(column_);
     col->addWidget(strip_);
+    strip_->onClick = [this] {
+        EditorController* c = doc_ ? editors_.existing(doc_->id) : nullptr;
+        if (c && !doc_->diagnostics().isEmpty())
+            c->revealDiagnostic(doc_->diagnostics().first());
+    };
     badge_ = new Badge(column_);
     column_->installEventFilter(this);
     addWidget(column_);
@@ -132,8 +147,9 @@ void EditorArea::refresh()
         setSizes({1000, 1000});
     }
     if (preview_) {
-        preview_->setVisible(previewing);
+        // The content changes before the view shows again, never after.
         preview_->setDoc(previewing ? doc_ : nullptr);
+        preview_->setVisible(previewing);
     }
     watchScrolling();
 
@@ -146,7 +162,7 @@ void EditorArea::refresh()
         badge_->setText(QStringLiteral("<span style='color:%1'>%2 个光标&nbsp;&nbsp;<span style='color:%3'>Home 行首 · End 行尾 · Esc 退出</span></span>")
                             .arg(fg)
                             .arg(*n)
-                            .arg(Palette::accentFg().withAlpha(0.65).resolve().name(QColor::HexArgb)));
+                            .arg(Palette::accentFg().withAlpha(0.9).resolve().name(QColor::HexArgb)));
         badge_->show();
         placeBadge();
     } else {

@@ -5,6 +5,7 @@
 
 #include <QPointer>
 #include <QSplitter>
+#include <functional>
 
 class AppModel;
 class CodeTextView;
@@ -18,12 +19,18 @@ class DiagnosticStrip : public PaneBar {
 public:
     explicit DiagnosticStrip(QWidget* parent);
     void show(const Doc& doc);
+    // A click on the strip while it shows a problem.
+    std::function<void()> onClick;
     QLabel* text() const { return text_; }
     QLabel* count() const { return count_; }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
     ColorLabel* text_;
     ColorLabel* count_;
+    bool problem_ = false;
 };
 
 // The editor column (editors of all shown documents stacked, the caret badge and the

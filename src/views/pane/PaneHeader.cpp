@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QToolTip>
 
 namespace {
 
@@ -15,6 +16,7 @@ class TagChip : public QWidget {
 public:
     TagChip(const QColor& color, const QString& name, QWidget* parent) : QWidget(parent)
     {
+        setObjectName(QStringLiteral("tagChip"));
         auto* row = new QHBoxLayout(this);
         row->setContentsMargins(8, 1, 9, 1);
         row->setSpacing(5);
@@ -58,7 +60,7 @@ PaneHeader::PaneHeader(AppModel& model, const AnchorSink& reportAnchor, QWidget*
     row->addLayout(modes_);
     full_ = new IconButton(QStringLiteral("arrow.up.left.and.arrow.down.right"), QString(), [this] { model_.toggleFullScreen(); }, this);
     row->addWidget(full_);
-    feature_ = new IconButton(QStringLiteral("square.grid.2x2"), QStringLiteral("功能"), [this] { model_.toggle(Popup::feature()); }, this);
+    feature_ = new IconButton(QStringLiteral("square.grid.2x2"), QStringLiteral("功能"), [this] { model_.clickFeature(); }, this);
     new HoverReport(feature_, [this](bool over) { model_.hoverFeature(over, std::nullopt); });
     if (reportAnchor)
         reportAnchor(Popup::feature().anchor(), feature_);
@@ -67,8 +69,9 @@ PaneHeader::PaneHeader(AppModel& model, const AnchorSink& reportAnchor, QWidget*
 
 void PaneHeader::setDoc(const DocPtr& doc)
 {
+    // The chips shown stay until the new document's differ: clearing the
+    // record here would leave the old chips up for a document without tags.
     doc_ = doc;
-    shownTags_.clear();
     refresh();
 }
 
@@ -85,9 +88,14 @@ void PaneHeader::refresh()
     const bool full = model_.isFullScreen();
     full_->setSymbol(full ? QStringLiteral("arrow.down.right.and.arrow.up.left") : QStringLiteral("arrow.up.left.and.arrow.down.right"));
     full_->setToolTip(full ? QStringLiteral("退出正文全屏  F11 / Esc") : QStringLiteral("正文全屏  F11"));
+    full_->setAccessibleName(full ? QStringLiteral("退出正文全屏") : QStringLiteral("正文全屏"));
     // On while its menu is open or one of the states it switches is active.
-    feature_->setOn(model_.popup() == Popup::feature() || model_.findVisible() || model_.multiCaretCount()
-                    || model_.settings().wordWrap);
+    const bool menuOpen = model_.popup() == Popup::feature();
+    feature_->setOn(menuOpen || model_.findVisible() || model_.multiCaretCount() || model_.settings().wordWrap);
+    // The tooltip would lie over the open menu's first row and its "Ctrl+F".
+    feature_->setToolTip(menuOpen ? QString() : QStringLiteral("功能"));
+    if (menuOpen)
+        QToolTip::hideText();
 }
 
 void PaneHeader::refreshChips()

@@ -68,6 +68,7 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     setPage(page);
     setContextMenuPolicy(Qt::NoContextMenu);
+    setAccessibleName(QStringLiteral("预览"));
     page->setBackgroundColor(Palette::window().resolve());
     connect(this, &QWebEngineView::loadStarted, this, [this] { loaded_ = false; });
     connect(this, &QWebEngineView::loadFinished, this, [this](bool) {
@@ -109,8 +110,21 @@ void PreviewView::rebase()
     const QUrl base = baseFor(doc_.get());
     if (base == base_)
         return;
+    // The page on screen stays until the new shell has loaded: it must not go
+    // on showing another document meanwhile.
+    if (loaded_)
+        page()->runJavaScript(contentScript(PreviewPage::fragment(PreviewState::none())), QWebEngineScript::ApplicationWorld);
     base_ = base;
     loadShell();
+}
+
+QString PreviewView::contentScript(const QString& html)
+{
+    const QByteArray json = QJsonDocument(QJsonArray{html}).toJson(QJsonDocument::Compact);
+    return QStringLiteral("document.getElementById('c').innerHTML=") + QString::fromUtf8(json)
+        + QStringLiteral("[0];if(window.lorvaneReset)lorvaneReset();"
+                         // Big pictures decode off the page's thread.
+                         "for(const i of document.images)i.decoding='async';");
 }
 
 void PreviewView::setDoc(const DocPtr& doc)
@@ -139,11 +153,7 @@ void PreviewView::push()
     if (html == pending_)
         return;
     pending_ = html;
-    const QByteArray json = QJsonDocument(QJsonArray{html}).toJson(QJsonDocument::Compact);
-    QString script = QStringLiteral("document.getElementById('c').innerHTML=") + QString::fromUtf8(json)
-                     + QStringLiteral("[0];if(window.lorvaneReset)lorvaneReset();"
-                                      // Big pictures decode off the page's thread.
-                                      "for(const i of document.images)i.decoding='async';");
+    QString script = contentScript(html);
     // The new content is laid out before the followed line is looked up in it.
     if (follow_)
         script += FollowScript::followCall(*follow_);

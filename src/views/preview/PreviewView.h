@@ -63,6 +63,8 @@ signals:
     void lineClicked(int line);
 
 private:
+    // The script that puts this fragment into the page.
+    static QString contentScript(const QString& html);
     void push();
     void applyAppearance();
     void sendFollow();

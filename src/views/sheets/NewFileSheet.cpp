@@ -1,13 +1,16 @@
 #include "views/sheets/NewFileSheet.h"
 
 #include "core/AppModel.h"
+#include "core/EditorLink.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 #include "plugins/FileName.h"
+#include "views/controls/FocusRing.h"
 #include "views/sheets/SheetParts.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -23,6 +26,19 @@ QString nameAfterFormatTap(const QString& name, const PluginRegistry::Entry& ent
     return base + QLatin1Char('.') + entry.ext;
 }
 
+std::optional<std::pair<int, int>> templateHeading(const QString& text)
+{
+    const qsizetype hashes = text.indexOf(QLatin1Char(' '));
+    if (hashes <= 0 || text.left(hashes) != QString(hashes, QLatin1Char('#')))
+        return std::nullopt;
+    const qsizetype end = text.indexOf(QLatin1Char('\n'));
+    const int from = int(hashes) + 1;
+    const int to = int(end < 0 ? text.size() : end);
+    if (to <= from)
+        return std::nullopt;
+    return std::pair{from, to - from};
+}
+
 NewFileSheet::NewFileSheet(AppModel& model, QWidget* parent) : QFrame(parent), model_(model)
 {
     setFixedWidth(520);
@@ -36,7 +52,8 @@ NewFileSheet::NewFileSheet(AppModel& model, QWidget* parent) : QFrame(parent), m
     nameField_->setPlaceholderText(QStringLiteral("未命名（留空则取正文首行）"));
     nameField_->setFont(AppFonts::sans(13));
     nameField_->setMinimumHeight(30);
-    connect(nameField_, &QLineEdit::returnPressed, this, [this] { create(); });
+    nameField_->setAccessibleName(QStringLiteral("文件名"));
+    // Return in the field reaches the sheet's own key handling (the field passes it on), which creates.
     col->addWidget(nameField_);
 
     col->addWidget(SheetParts::caption(QStringLiteral("格式（可选，再次点击取消）"), this));
@@ -48,6 +65,7 @@ NewFileSheet::NewFileSheet(AppModel& model, QWidget* parent) : QFrame(parent), m
     for (const PluginRegistry::Entry& e : PluginRegistry::catalog()) {
         auto* tile = new SheetParts::Tile(e.name, e.summary, tiles_);
         tile->setObjectName(e.id);
+        FocusRing::join(tile, "formats", 2);
         tile->onTap = [this, id = e.id] { tapFormat(id); };
         grid->addWidget(tile, i / 2, i % 2);
         ++i;
@@ -66,8 +84,10 @@ NewFileSheet::NewFileSheet(AppModel& model, QWidget* parent) : QFrame(parent), m
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(SheetParts::button(QStringLiteral("取消"), false, [this] { cancel(); }, this));
-    buttons->addWidget(SheetParts::button(QStringLiteral("创建"), true, [this] { create(); }, this));
+    cancelButton_ = SheetParts::button(QStringLiteral("取消"), false, [this] { cancel(); }, this);
+    createButton_ = SheetParts::button(QStringLiteral("创建"), true, [this] { create(); }, this);
+    buttons->addWidget(cancelButton_);
+    buttons->addWidget(createButton_);
     col->addSpacing(6);
     col->addLayout(buttons);
     reset();
@@ -128,8 +148,11 @@ void NewFileSheet::create()
             if (e.id == *plugin_ && chosen.trimmed() == QLatin1Char('.') + e.ext)
                 chosen.clear();
     }
-    model_.createDoc(chosen, plugin_, tags_);
+    const DocPtr doc = model_.createDoc(chosen, plugin_, tags_);
     model_.setShowNewFile(false);
+    // The template's heading is a placeholder: typing replaces it.
+    if (const auto heading = templateHeading(doc->text()); heading && model_.editorLink())
+        model_.editorLink()->select(doc, heading->first, heading->second);
 }
 
 void NewFileSheet::cancel() { model_.setShowNewFile(false); }
@@ -145,10 +168,21 @@ void NewFileSheet::rebuildTags()
         const QColor dot = Palette::tagColors().value(t.colorIndex(int(Palette::tagColors().size())));
         auto* chip = new SheetParts::Chip(t.name, dot, chips_);
         chip->setObjectName(t.id);
+        FocusRing::join(chip, "tags");
         chip->onTap = [this, id = t.id] { tapTag(id); };
         row->addWidget(chip);
     }
     row->addStretch(1);
+    // Chips made now would come last in the Tab order: put them between the formats and the buttons.
+    QWidget* before = tiles_->findChildren<SheetParts::Tile*>().last();
+    for (auto* chip : chips_->findChildren<SheetParts::Chip*>(Qt::FindDirectChildrenOnly)) {
+        QWidget::setTabOrder(before, chip);
+        before = chip;
+    }
+    if (cancelButton_) {
+        QWidget::setTabOrder(before, cancelButton_);
+        QWidget::setTabOrder(cancelButton_, createButton_);
+    }
 }
 
 void NewFileSheet::restyle()
@@ -157,6 +191,22 @@ void NewFileSheet::restyle()
         tile->setSelected(plugin_ == tile->objectName());
     for (auto* chip : chips_->findChildren<SheetParts::Chip*>())
         chip->setSelected(tags_.contains(chip->objectName()));
+}
+
+bool NewFileSheet::focusNextPrevChild(bool next)
+{
+    // Tab stays inside the sheet: name, formats, tags, buttons, and round again.
+    return FocusRing::cycle(this, next);
+}
+
+void NewFileSheet::keyPressEvent(QKeyEvent* e)
+{
+    // Return creates wherever the keyboard is in the form; a focused button chose itself already.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !(e->modifiers() & ~Qt::KeypadModifier)) {
+        create();
+        return;
+    }
+    QFrame::keyPressEvent(e);
 }
 
 void NewFileSheet::paintEvent(QPaintEvent*)

@@ -14,6 +14,9 @@ class QPushButton;
 // The name the field shows after a format tile is tapped.
 QString nameAfterFormatTap(const QString& name, const PluginRegistry::Entry& entry, bool wasSelected);
 
+// Start and length of a template's first heading text ("标题" in "# 标题"), if it opens with one.
+std::optional<std::pair<int, int>> templateHeading(const QString& text);
+
 // The form for a new document: name, optional format, tags.
 class NewFileSheet : public QFrame {
     Q_OBJECT
@@ -35,6 +38,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void rebuildTags();
@@ -44,6 +49,8 @@ private:
     QLineEdit* nameField_;
     QWidget* tiles_;
     QWidget* chips_;
+    QWidget* cancelButton_ = nullptr;
+    QWidget* createButton_ = nullptr;
     std::optional<QString> plugin_;
     QStringList tags_;
 };

@@ -5,6 +5,7 @@
 #include "editor/EditorScheme.h"
 #include "editor/Palette.h"
 #include "views/controls/Controls.h"
+#include "views/controls/FocusRing.h"
 #include "views/sheets/SheetParts.h"
 
 #include <QButtonGroup>
@@ -60,6 +61,8 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
             model_.setSettings(s);
             sync();
         }, this);
+        b->setFocusPolicy(Qt::TabFocus);
+        FocusRing::join(b, "appearance");
         appearance_ << b;
         row->addWidget(b);
     }
@@ -73,6 +76,7 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     for (const EditorScheme& scheme : EditorScheme::all()) {
         auto* tile = new SheetParts::Tile(scheme.name, QString(), schemes_);
         tile->setObjectName(scheme.id);
+        FocusRing::join(tile, "schemes");
         // Room for the name and all three sample lines, closing brace included.
         tile->setMinimumHeight(28 + 3 * QFontMetrics(AppFonts::mono(11)).lineSpacing() + 8 + 10);
         tile->painter = [id = scheme.id](QPainter& p, const QRect& r) { paintSample(p, r, EditorScheme::find(id)); };
@@ -96,6 +100,8 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     slider_->setRange(Settings::minFontSize, Settings::maxFontSize);
     slider_->setSingleStep(1);
     slider_->setPageStep(1);
+    slider_->setFocusPolicy(Qt::TabFocus);
+    slider_->setAccessibleName(QStringLiteral("字号"));
     connect(slider_, &QSlider::valueChanged, this, [this](int v) {
         sizeCaption_->setText(QStringLiteral("%1 pt").arg(v));
         if (int(std::lround(model_.settings().fontSize)) == v)
@@ -111,8 +117,10 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
 void SettingsView::sync()
 {
     const Settings& s = model_.settings();
-    for (int i = 0; i < appearance_.size(); ++i)
+    for (int i = 0; i < appearance_.size(); ++i) {
         appearance_[i]->setOn(appearanceChoices()[i].first == s.appearance);
+        FocusRing::setDefault(appearance_[i], appearance_[i]->isOn());
+    }
     for (auto* tile : schemes_->findChildren<SheetParts::Tile*>())
         tile->setSelected(tile->objectName() == s.scheme);
     const int size = std::clamp(int(std::lround(s.fontSize)), Settings::minFontSize, Settings::maxFontSize);

@@ -2,9 +2,11 @@
 
 #include "views/controls/ColorLabel.h"
 #include "views/controls/Controls.h"
+#include "views/controls/FocusRing.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -38,9 +40,21 @@ void paintCard(QWidget& w)
     p.drawRoundedRect(QRectF(w.rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
 }
 
+bool tapKey(QWidget* w, QKeyEvent* e, const std::function<void()>& tap)
+{
+    if (e->key() == Qt::Key_Space && !(e->modifiers() & ~Qt::KeypadModifier)) {
+        if (tap)
+            tap();
+        return true;
+    }
+    return !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && FocusRing::arrow(w, e->key());
+}
+
 Tile::Tile(QString name, QString detail, QWidget* parent)
     : QWidget(parent), name_(std::move(name)), detail_(std::move(detail))
 {
+    // Reached by Tab; a click leaves the keyboard where it was.
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
     setAccessibleName(name_);
@@ -53,7 +67,14 @@ QSize Tile::sizeHint() const { return {200, std::max(minimumHeight(), painter ? 
 void Tile::setSelected(bool on)
 {
     selected_ = on;
+    FocusRing::setDefault(this, on);
     update();
+}
+
+void Tile::keyPressEvent(QKeyEvent* e)
+{
+    if (!tapKey(this, e, onTap))
+        e->ignore();
 }
 
 void Tile::paintEvent(QPaintEvent*)
@@ -70,6 +91,8 @@ void Tile::paintEvent(QPaintEvent*)
     p.setBrush(fill);
     p.setPen(QPen(selected_ ? Palette::accent().resolve() : Palette::line().resolve(), selected_ ? 1.5 : 1));
     p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 8, 8);
+    if (hasFocus())
+        FocusRing::paint(p, rect(), 8);
     p.setPen(Palette::fg().resolve());
     p.setFont(AppFonts::sans(13, AppFonts::Weight::medium));
     p.drawText(rect().adjusted(12, 8, -12, 0), Qt::AlignLeft | Qt::AlignTop, name_);
@@ -103,6 +126,7 @@ void Tile::leaveEvent(QEvent*)
 
 Chip::Chip(QString name, QColor dot, QWidget* parent) : QWidget(parent), name_(std::move(name)), dot_(dot)
 {
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     setAccessibleName(name_);
     setFixedHeight(26);
@@ -119,6 +143,12 @@ void Chip::setSelected(bool on)
     update();
 }
 
+void Chip::keyPressEvent(QKeyEvent* e)
+{
+    if (!tapKey(this, e, onTap))
+        e->ignore();
+}
+
 void Chip::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -131,6 +161,8 @@ void Chip::paintEvent(QPaintEvent*)
     p.setBrush(fill);
     p.setPen(QPen(selected_ ? Palette::accent().resolve() : Palette::line().resolve(), 1));
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 13, 13);
+    if (hasFocus())
+        FocusRing::paint(p, rect(), 13);
     p.setPen(Qt::NoPen);
     p.setBrush(dot_);
     p.drawEllipse(QPointF(14, height() / 2.0), 3.5, 3.5);

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QLabel;
+class QKeyEvent;
 #include "views/controls/Controls.h"
 
 // Small building blocks of the sheets and the settings view.
@@ -16,6 +17,10 @@ QLabel* caption(const QString& text, QWidget* parent);
 RoleButton* button(const QString& text, bool primary, std::function<void()> action, QWidget* parent);
 // The card background: window colour, rounded, thin border.
 void paintCard(QWidget& w);
+
+// Space on a focused tile or chip taps it; the arrow keys move within its group
+// (FocusRing); Return is left to the sheet, which runs its default button.
+bool tapKey(QWidget* w, QKeyEvent* e, const std::function<void()>& tap);
 
 // A selectable box with a name and a line of detail.
 class Tile : public QWidget {
@@ -32,6 +37,9 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+    void focusInEvent(QFocusEvent*) override { update(); }
+    void focusOutEvent(QFocusEvent*) override { update(); }
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;
 
@@ -54,6 +62,9 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+    void focusInEvent(QFocusEvent*) override { update(); }
+    void focusOutEvent(QFocusEvent*) override { update(); }
 
 private:
     QString name_;

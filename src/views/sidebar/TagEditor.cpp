@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -27,6 +28,7 @@ public:
     QString name_;
     QColor dot_;
     bool on_;
+    bool highlighted_ = false;
     std::function<void()> click_;
 
 protected:
@@ -34,7 +36,7 @@ protected:
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        if (underMouse()) {
+        if (underMouse() || highlighted_) {
             p.setPen(Qt::NoPen);
             p.setBrush(Palette::hover().resolve());
             p.drawRoundedRect(rect().adjusted(4, 1, -4, -1), 5, 5);
@@ -73,11 +75,16 @@ TagEditor::TagEditor(AppModel& model, DocPtr doc, QWidget* parent) : QWidget(par
     field_ = new QLineEdit(this);
     field_->setPlaceholderText(QStringLiteral("新建标签，回车确认"));
     field_->setFont(AppFonts::sans(12));
+    field_->setAccessibleName(QStringLiteral("新建标签"));
     auto* fieldRow = new QVBoxLayout;
     fieldRow->setContentsMargins(10, 4, 10, 0);
     fieldRow->addWidget(field_);
     col->addLayout(fieldRow);
     connect(field_, &QLineEdit::returnPressed, this, [this] {
+        if (field_->text().trimmed().isEmpty() && current_ >= 0) {
+            clickRow(current_);
+            return;
+        }
         model_.addTag(field_->text(), doc_);
         field_->clear();
     });
@@ -106,6 +113,46 @@ void TagEditor::clickRow(int index)
         model_.toggleTag(model_.tags()[index].id, doc_);
 }
 
+void TagEditor::setCurrent(int index)
+{
+    current_ = index >= 0 && index < model_.tags().size() ? index : -1;
+    int i = 0;
+    for (int k = 0; k < list_->count(); ++k)
+        if (auto* row = dynamic_cast<TagRow*>(list_->itemAt(k)->widget())) {
+            row->highlighted_ = i++ == current_;
+            row->update();
+        }
+}
+
+void TagEditor::keyPressEvent(QKeyEvent* e)
+{
+    const int n = int(model_.tags().size());
+    switch (e->key()) {
+    case Qt::Key_Down:
+        if (n)
+            setCurrent(current_ < 0 ? 0 : (current_ + 1) % n);
+        break;
+    case Qt::Key_Up:
+        if (n)
+            setCurrent(current_ < 0 ? n - 1 : (current_ - 1 + n) % n);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The field answered its own Return and passes the key on.
+        if (field_->hasFocus())
+            break;
+        if (current_ >= 0)
+            clickRow(current_);
+        else
+            field_->setFocus(Qt::OtherFocusReason);
+        break;
+    default:
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
 void TagEditor::rebuild()
 {
     while (QLayoutItem* item = list_->takeAt(0)) {
@@ -119,5 +166,6 @@ void TagEditor::rebuild()
         list_->addWidget(new TagRow(t.name, colors.value(t.colorIndex(int(colors.size()))), doc_->tags().contains(t.id),
                                     [this, i] { clickRow(i); }, this));
     }
+    setCurrent(current_);
     adjustSize();
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class AppModel;
+class QKeyEvent;
 class QLineEdit;
 class QVBoxLayout;
 
@@ -17,9 +18,18 @@ public:
     // Tag names in order, with whether the document carries each.
     QList<std::pair<QString, bool>> rows() const;
     void clickRow(int index);
+    // The row the arrow keys highlight, -1 for none.
+    int current() const { return current_; }
+
+protected:
+    // Up/Down move the highlight over the tags; Return toggles the
+    // highlighted tag unless the field holds a new tag's name.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void rebuild();
+    void setCurrent(int index);
+    int current_ = -1;
 
     AppModel& model_;
     DocPtr doc_;

@@ -268,41 +268,30 @@ void MainWindow::resizeEvent(QResizeEvent* e)
 
 bool MainWindow::filterKey(QKeyEvent* e)
 {
-    const int key = e->key();
-    const bool escape = key == Qt::Key_Escape;
-    const bool confirm = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (const auto& d = model_.dialog()) {
+    if (model_.dialog())
+        return dialogs_->handleKey(e);
+    const bool escape = e->key() == Qt::Key_Escape;
+    if (model_.showNewFile()) {
         if (escape) {
-            const Dialog::Button* chosen = nullptr;
-            for (const auto& b : d->buttons)
-                if (b.role == Dialog::Role::cancel && !chosen)
-                    chosen = &b;
-            if (!chosen && d->buttons.size() == 1)
-                chosen = &d->buttons.front();
-            if (chosen)
-                model_.dismissDialog(chosen->action);
+            model_.setShowNewFile(false);
             return true;
         }
-        if (confirm) {
-            for (const auto& b : d->buttons)
-                if (b.role == Dialog::Role::primary) {
-                    model_.dismissDialog(b.action);
-                    break;
-                }
+        // Keys pressed while the keyboard is still behind the veil go to the form.
+        if (!sheet_->isAncestorOf(QApplication::focusWidget())) {
+            sheet_->nameField()->setFocus(Qt::OtherFocusReason);
+            QKeyEvent copy(e->type(), e->key(), e->modifiers(), e->text(), e->isAutoRepeat(), ushort(e->count()));
+            QCoreApplication::sendEvent(sheet_->nameField(), &copy);
             return true;
         }
-        if (e->modifiers() & Qt::ControlModifier)
-            return false;
-        return !d->input.has_value();
+        return false;
     }
-    if (model_.showNewFile() && escape) {
-        model_.setShowNewFile(false);
-        return true;
-    }
-    // Wherever the keyboard is, Escape closes an open popup first.
-    if (model_.popup() && escape) {
-        model_.setPopup(std::nullopt);
-        return true;
+    // Wherever the keyboard is, Escape closes an open popup first; the popup owns the arrows.
+    if (model_.popup()) {
+        if (escape) {
+            model_.setPopup(std::nullopt);
+            return true;
+        }
+        return popups_->handleKey(e);
     }
     return false;
 }
@@ -312,7 +301,9 @@ bool MainWindow::eventFilter(QObject* o, QEvent* e)
     if ((e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) && o->isWidgetType()
         && static_cast<QWidget*>(o)->window() == this) {
         auto* k = static_cast<QKeyEvent*>(e);
-        const bool blocking = model_.dialog() || ((model_.showNewFile() || model_.popup()) && k->key() == Qt::Key_Escape);
+        const bool blocking = model_.dialog() || (model_.showNewFile() && !sheet_->isAncestorOf(static_cast<QWidget*>(o)))
+                              || ((model_.showNewFile() || model_.popup()) && k->key() == Qt::Key_Escape)
+                              || (model_.popup() && PopupLayer::isPopupKey(k));
         if (blocking) {
             if (e->type() == QEvent::ShortcutOverride) {
                 // Keys we consume must not trigger menu shortcuts either.
