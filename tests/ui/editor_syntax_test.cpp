@@ -1,4 +1,5 @@
 // Colours and folds through a real editor view.
+#include "Contrast.h"
 #include "EditorFixture.h"
 
 #include "editor/EditorScheme.h"
@@ -11,18 +12,6 @@ using B = QsciScintillaBase;
 using namespace Syntax;
 
 namespace {
-
-double luminance(const QColor& c)
-{
-    const auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
-double contrast(const QColor& a, const QColor& b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 QColor fromBgr(long v) { return QColor(int(v & 0xff), int((v >> 8) & 0xff), int((v >> 16) & 0xff)); }
 

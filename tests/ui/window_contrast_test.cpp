@@ -1,5 +1,6 @@
 // Contrast of the window's own text against what it is drawn on, in light and
 // dark and in every editor scheme: 4.5:1, or 3:1 for text of 18 px and more.
+#include "Contrast.h"
 #include "editor/EditorScheme.h"
 #include "editor/Palette.h"
 #include "views/controls/ControlColors.h"
@@ -9,18 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-double luminance(const QColor& c)
-{
-    const auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
-double contrast(const QColor& a, const QColor& b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 // A translucent colour as it shows over an opaque one.
 QColor over(const QColor& top, const QColor& below)
