@@ -206,6 +206,8 @@ void DocRow::refresh()
     ext_->setText(ext);
     ext_->setVisible(!ext.isEmpty());
     setToolTip(doc_->fullPath());
+    // The row takes the keyboard, so a screen reader needs its name.
+    setAccessibleName(doc_->name());
     tagButton_->setOn(model_.popup() && *model_.popup() == Popup::tags(doc_->id));
     refreshTrailing();
 }
@@ -362,6 +364,7 @@ void RecentRow::refresh()
 {
     missing_ = !QFileInfo::exists(path_);
     setToolTip(missing_ ? QStringLiteral("文件已不存在，点击移除") : abbreviatedHome(path_));
+    setAccessibleName(QFileInfo(path_).fileName());
     update();
 }
 
