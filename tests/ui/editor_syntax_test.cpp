@@ -348,3 +348,40 @@ TEST_F(EditorSyntax, FoldingAnUnstyledBlockStylesItsEnd)
     EXPECT_TRUE(sci(e, B::SCI_GETLINEVISIBLE, 5002));
     EXPECT_EQ(numbers(e).mid(0, 2), (QList<int>{1, 5003}));
 }
+
+TEST_F(EditorSyntax, LargeNestedFilesStyleToTheirEnd)
+{
+    // Several lexing pieces of fold heads, pasted into an empty, already
+    // styled document: its blank line's level is what the new lines start
+    // with, and each new head makes Scintilla look for its fold's end, which
+    // asks for styles further on while a pass is writing them.
+    QString json = QStringLiteral("[\n");
+    QString yaml;
+    for (int i = 0; i < 120000; ++i) {
+        json += QStringLiteral("  {\n    \"id\": %1,\n    \"tags\": [\"a\", \"b\"],\n    \"name\": \"item\"\n  },\n").arg(i);
+        yaml += QStringLiteral("item%1:\n  id: %1\n  tags:\n    - a\n    - b\n").arg(i);
+    }
+    json += QStringLiteral("  {}\n]\n");
+    for (const auto& [name, text] : {std::pair{QStringLiteral("big.json"), json}, {QStringLiteral("big.yaml"), yaml}}) {
+        EditorController& e = open(name, QString());
+        const QByteArray utf8 = text.toUtf8();
+        sci(e, B::SCI_SETFOLDLEVEL, 0, B::SC_FOLDLEVELBASE | B::SC_FOLDLEVELWHITEFLAG);
+        e.textView()->SendScintilla(B::SCI_ADDTEXT, utf8.size(), utf8.constData());
+        const long length = e.textView()->byteLength();
+        ASSERT_EQ(length, utf8.size()) << name.toStdString();
+        sci(e, B::SCI_DOCUMENTEND);
+        e.widget()->grab();
+        sci(e, B::SCI_COLOURISE, 0, -1);
+        EXPECT_EQ(sci(e, B::SCI_GETENDSTYLED), length) << name.toStdString();
+        const long lines = sci(e, B::SCI_GETLINECOUNT);
+        // The last object's head, in the last piece, folds its lines (a
+        // JSON fold stops before the closing bracket, a YAML one takes the
+        // blank last line).
+        const bool isJson = name.endsWith(QLatin1String(".json"));
+        const int head = isJson ? int(lines - 8) : int(lines - 6);
+        EXPECT_TRUE(isHeader(e, head)) << name.toStdString();
+        EXPECT_EQ(lastChild(e, head), head + (isJson ? 3 : 5)) << name.toStdString();
+        EXPECT_TRUE(isHeader(e, 0)) << name.toStdString();
+        EXPECT_EQ(styleAt(e, QStringLiteral("id"), 119999), int(Syntax::key)) << name.toStdString();
+    }
+}

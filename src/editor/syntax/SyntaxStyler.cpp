@@ -4,6 +4,8 @@
 #include "editor/EditorScheme.h"
 #include "editor/LineNumberRuler.h"
 
+#include <QScopedValueRollback>
+
 #include <algorithm>
 
 using namespace Syntax;
@@ -123,8 +125,12 @@ void SyntaxStyler::applyColors(const EditorScheme& scheme, bool dark)
 void SyntaxStyler::styleTo(qsizetype position)
 {
     using B = QsciScintillaBase;
-    if (!view_->hasStyleBytes())
+    // A new fold head makes Scintilla look for its fold's end, which asks
+    // for styles further on while this pass writes them; a nested pass would
+    // clobber this one's buffers and, a line at a time, overflow the stack.
+    if (!view_->hasStyleBytes() || styling_)
         return;
+    const QScopedValueRollback<bool> nested(styling_, true);
     const qsizetype length = send(B::SCI_GETLENGTH);
     position = std::min(position, length);
     qsizetype from = send(B::SCI_GETENDSTYLED);
@@ -168,6 +174,12 @@ void SyntaxStyler::styleTo(qsizetype position)
     const bool folding = folds(language_);
     Options options;
     options.separator = separator_;
+    // With nothing folded away a changed fold needs no care from Scintilla,
+    // whose care walks every line of the old fold.
+    const long automaticFold = send(B::SCI_GETAUTOMATICFOLD);
+    const bool quietFolds = folding && send(B::SCI_GETALLLINESVISIBLE);
+    if (quietFolds)
+        send(B::SCI_SETAUTOMATICFOLD, automaticFold & ~B::SC_AUTOMATICFOLD_CHANGE);
     while (line <= lastLine) {
         const long endLine = std::clamp<long>(send(B::SCI_LINEFROMPOSITION, from + piece), line, lastLine);
         const qsizetype to = endLine + 1 >= lineCount ? length : send(B::SCI_POSITIONFROMLINE, endLine + 1);
@@ -230,6 +242,8 @@ void SyntaxStyler::styleTo(qsizetype position)
         line = endLine + 1;
         from = to;
     }
+    if (quietFolds)
+        send(B::SCI_SETAUTOMATICFOLD, automaticFold);
     // Chevrons of new fold heads; the ruler may have painted before the text.
     if (folding)
         view_->ruler()->update();

@@ -53,4 +53,5 @@ private:
     // Where JSON lexing may resume in the last piece's first line.
     std::vector<Syntax::JsonResume> lastMarks_, nextMarks_;
     std::vector<Syntax::LineInfo> lines_;
+    bool styling_ = false;
 };
