@@ -42,22 +42,17 @@ UConverter* strictConverter(const char* name)
     return it->second.get();
 }
 
-std::optional<QString> icuDecode(const char* name, const char* src, qsizetype size)
+// Runs one ICU conversion step into `out`, doubling it while ICU asks for
+// more room.
+template <typename Unit, typename Buffer, typename Step>
+std::optional<Buffer> convertInto(Buffer out, Step step)
 {
-    UConverter* cnv = strictConverter(name);
-    if (!cnv)
-        return std::nullopt;
-    // Every byte of these character sets yields at most one UTF-16 unit, so
-    // one buffer of the input's length normally suffices; grow if not.
-    QString out(size + 16, Qt::Uninitialized);
-    const char* source = src;
-    const char* sourceLimit = src + size;
     qsizetype written = 0;
     for (;;) {
-        UChar* begin = reinterpret_cast<UChar*>(out.data());
-        UChar* target = begin + written;
+        Unit* begin = reinterpret_cast<Unit*>(out.data());
+        Unit* target = begin + written;
         UErrorCode err = U_ZERO_ERROR;
-        ucnv_toUnicode(cnv, &target, begin + out.size(), &source, sourceLimit, nullptr, true, &err);
+        step(&target, begin + out.size(), &err);
         written = target - begin;
         if (err == U_BUFFER_OVERFLOW_ERROR) {
             out.resize(out.size() * 2);
@@ -65,10 +60,22 @@ std::optional<QString> icuDecode(const char* name, const char* src, qsizetype si
         }
         if (U_FAILURE(err))
             return std::nullopt;
-        break;
+        out.resize(written);
+        return out;
     }
-    out.resize(written);
-    return out;
+}
+
+std::optional<QString> icuDecode(const char* name, const char* src, qsizetype size)
+{
+    UConverter* cnv = strictConverter(name);
+    if (!cnv)
+        return std::nullopt;
+    const char* source = src;
+    // Every byte of these character sets yields at most one UTF-16 unit, so
+    // one buffer of the input's length normally suffices.
+    return convertInto<UChar>(QString(size + 16, Qt::Uninitialized), [&](UChar** target, UChar* limit, UErrorCode* err) {
+        ucnv_toUnicode(cnv, target, limit, &source, src + size, nullptr, true, err);
+    });
 }
 
 std::optional<QByteArray> icuEncode(const char* name, const QString& text)
@@ -78,24 +85,10 @@ std::optional<QByteArray> icuEncode(const char* name, const QString& text)
         return std::nullopt;
     const UChar* source = reinterpret_cast<const UChar*>(text.utf16());
     const UChar* sourceLimit = source + text.size();
-    QByteArray out(text.size() * 2 + 16, Qt::Uninitialized);
-    qsizetype written = 0;
-    for (;;) {
-        char* begin = out.data();
-        char* target = begin + written;
-        UErrorCode err = U_ZERO_ERROR;
-        ucnv_fromUnicode(cnv, &target, begin + out.size(), &source, sourceLimit, nullptr, true, &err);
-        written = target - begin;
-        if (err == U_BUFFER_OVERFLOW_ERROR) {
-            out.resize(out.size() * 2);
-            continue;
-        }
-        if (U_FAILURE(err))
-            return std::nullopt;
-        break;
-    }
-    out.resize(written);
-    return out;
+    return convertInto<char>(QByteArray(text.size() * 2 + 16, Qt::Uninitialized),
+                             [&](char** target, char* limit, UErrorCode* err) {
+                                 ucnv_fromUnicode(cnv, target, limit, &source, sourceLimit, nullptr, true, err);
+                             });
 }
 
 bool hasUnpairedSurrogate(const char16_t* p, qsizetype n)

@@ -4,6 +4,7 @@
 #include "editor/EditorCache.h"
 #include "views/window/MainWindow.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +17,25 @@ struct WindowFixture : ::testing::Test {
     std::unique_ptr<AppModel> model;
     std::unique_ptr<EditorCache> editors;
     std::unique_ptr<MainWindow> window;
+
+    // Keys go to whatever has the keyboard in the whole window, as a user's do.
+    static QWidget* focused()
+    {
+        QTest::qWait(30);
+        return QApplication::focusWidget();
+    }
+    // Without a document nothing holds the keyboard and the window takes the key.
+    static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QWidget* w = focused();
+        QTest::keyClick(w ? w : QApplication::activeWindow(), Qt::Key(k), mods);
+    }
+    static void type(const QString& text)
+    {
+        QWidget* w = focused();
+        ASSERT_TRUE(w) << "nothing has the keyboard";
+        QTest::keyClicks(w, text);
+    }
 
     void SetUp() override
     {

@@ -28,23 +28,6 @@
 namespace {
 
 struct KeyboardReach : WindowFixture {
-    static QWidget* focused()
-    {
-        QTest::qWait(30);
-        return QApplication::focusWidget();
-    }
-    // Without a document nothing holds the keyboard and the window takes the key.
-    static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QWidget* w = focused();
-        QTest::keyClick(w ? w : QApplication::activeWindow(), Qt::Key(k), mods);
-    }
-    static void type(const QString& text)
-    {
-        QWidget* w = focused();
-        ASSERT_TRUE(w) << "nothing has the keyboard";
-        QTest::keyClicks(w, text);
-    }
     static QString buttonText(QWidget* w)
     {
         auto* b = qobject_cast<QAbstractButton*>(w);

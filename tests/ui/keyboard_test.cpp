@@ -27,22 +27,6 @@
 namespace {
 
 struct KeyboardTest : WindowFixture {
-    static QWidget* focused()
-    {
-        QTest::qWait(20);
-        return QApplication::focusWidget();
-    }
-    static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QWidget* w = focused();
-        QTest::keyClick(w ? w : QApplication::activeWindow(), Qt::Key(k), mods);
-    }
-    static void type(const QString& text)
-    {
-        QWidget* w = focused();
-        ASSERT_TRUE(w) << "nothing has the keyboard";
-        QTest::keyClicks(w, text);
-    }
     DocPtr open(const QString& name, const QByteArray& text)
     {
         window->openFiles({write(name, text)});

@@ -29,23 +29,6 @@ namespace {
 struct TypingTest : WindowFixture {
     // Lets queued view updates (focus hand-over, layout) run.
     static void settle() { QTest::qWait(30); }
-    static QWidget* focused()
-    {
-        settle();
-        return QApplication::focusWidget();
-    }
-    // Types into whatever has the keyboard now.
-    static void type(const QString& text)
-    {
-        QWidget* w = focused();
-        ASSERT_TRUE(w) << "nothing has the keyboard";
-        QTest::keyClicks(w, text);
-    }
-    static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QWidget* w = focused();
-        QTest::keyClick(w ? w : QApplication::activeWindow(), Qt::Key(k), mods);
-    }
     bool editorHasFocus() const
     {
         settle();
