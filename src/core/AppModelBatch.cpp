@@ -5,7 +5,7 @@
 namespace {
 
 // Each save starts after the one before has finished (a new file asks where).
-void saveFrom(QPointer<AppModel> self, QList<DocPtr> rest, const AppModel::Done& then)
+void saveFrom(const QPointer<AppModel>& self, QList<DocPtr> rest, const AppModel::Done& then)
 {
     if (!self || rest.isEmpty()) {
         if (then)

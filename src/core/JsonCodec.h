@@ -53,7 +53,7 @@ struct JsonCodec<QList<T>> {
         const QJsonArray a = j.toArray();
         QList<T> out;
         out.reserve(a.size());
-        for (const QJsonValue& item : a) {
+        for (const QJsonValue item : a) {
             auto v = JsonCodec<T>::decode(item);
             if (!v)
                 return std::nullopt;

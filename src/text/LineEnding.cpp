@@ -54,12 +54,12 @@ LineEnding LineEnding::detect(const QString& text)
     return cr;
 }
 
-QString LineEnding::normalize(const QString& text)
+QString LineEnding::normalize(QString text)
 {
+    // A text handed over (moved in) is rewritten in place, without a copy.
     if (!text.contains(QLatin1Char('\r')))
-        return text; // shared, no copy
-    QString out = text;
-    out.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return out;
+        return text;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
 }

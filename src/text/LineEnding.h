@@ -21,7 +21,7 @@ public:
     QString hint() const;
 
     static LineEnding detect(const QString& text);
-    static QString normalize(const QString& text);
+    static QString normalize(QString text);
 
 private:
     Value v_;
