@@ -27,6 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!svg.startsWith(QLatin1String("<svg")))
         __builtin_trap();
     QString found = ScriptOracle::finding(svg);
+    if (found.isEmpty())
+        found = ScriptOracle::remoteLoad(svg);
     // Outside the document only web links and embedded raster images.
     if (found.isEmpty())
         for (const ScriptOracle::StartTag& tag : ScriptOracle::startTags(svg))

@@ -151,7 +151,8 @@ void AppModel::checkDisk(const DocPtr& doc)
         return;
     }
     const bool wasMissing = e.savedBeforeMissing.has_value();
-    if (!wasMissing && (doc->diskStamp() == now || e.noticed == now))
+    // A stamp seen before settles nothing while it is recent: the content decides.
+    if (!wasMissing && (e.noticed == now || (doc->diskStamp() == now && !FileIO::ambiguous(*now))))
         return;
 
     std::optional<QString> disk;
@@ -186,13 +187,13 @@ void AppModel::checkDisk(const DocPtr& doc)
         if (!doc->isDirty())
             markMissing();
         else
-            doc->setNotice(DocNotice::diskChanged);
+            doc->setNotice(DocNotice::changedOutside);
         e.noticed = now;
         return;
     }
     if (!doc->isDirty())
         return reloadChanged(doc);
-    doc->setNotice(DocNotice::diskChanged);
+    doc->setNotice(DocNotice::changedOutside);
     e.noticed = now;
 }
 
@@ -215,15 +216,15 @@ bool AppModel::changedOnDisk(const DocPtr& doc)
 {
     if (!doc || !doc->url())
         return false;
-    if (doc->notice() == DocNotice::diskChanged)
+    if (doc->notice() == DocNotice::diskChanged || doc->notice() == DocNotice::changedOutside)
         return true;
     const QString path = *doc->url();
     const auto now = FileIO::stamp(path);
     if (!now)
         return false;  // gone: saving creates it again
-    if (doc->diskStamp() == now)
+    if (doc->diskStamp() == now && !FileIO::ambiguous(*now))
         return false;
-    // Only touched, or never read (restored while the file was missing).
+    // Only touched, recent enough to hide a write, or never read (restored while the file was missing).
     if (doc->diskStamp())
         if (auto bytes = FileIO::read(path))
             if (auto decoded = doc->encoding().decode(bytes.value()))

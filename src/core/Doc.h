@@ -17,7 +17,9 @@
 #include <memory>
 #include <optional>
 
-enum class DocNotice { diskChanged, missing };
+// diskChanged: restored from a snapshot over a file changed since;
+// changedOutside: another program changed the file while it was open and edited.
+enum class DocNotice { diskChanged, missing, changedOutside };
 
 class AnalysisJob;
 

@@ -4,10 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -38,6 +40,7 @@ FileStamp stampOf(const struct stat& st)
 {
     FileStamp s;
     s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    s.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
     s.size = qint64(st.st_size);
     s.device = quint64(st.st_dev);
     s.inode = quint64(st.st_ino);
@@ -339,6 +342,15 @@ std::optional<FileStamp> stamp(const QString& path)
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return std::nullopt;
     return stampOf(st);
+}
+
+bool ambiguous(const FileStamp& stamp)
+{
+    // Generous: file systems keep times in ticks of up to a second or two.
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const qint64 nowNs = qint64(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    return nowNs - std::max(stamp.mtimeNs, stamp.ctimeNs) < 2500000000LL;
 }
 
 QString abbreviateHome(const QString& path)

@@ -28,9 +28,11 @@ private:
 };
 
 // What identifies a file's content on disk without reading it: another
-// program that rewrites or replaces the file changes at least one of these.
+// program that rewrites or replaces the file changes at least one of these
+// (the change time even when it puts the modification time back).
 struct FileStamp {
     qint64 mtimeNs = 0;
+    qint64 ctimeNs = 0;
     qint64 size = 0;
     quint64 device = 0;
     quint64 inode = 0;
@@ -65,6 +67,9 @@ std::optional<QString> save(const QString& path, const QByteArray& bytes,
 std::optional<QDateTime> modificationDate(const QString& path);
 // The stamp of the file a path leads to; absent when there is none.
 std::optional<FileStamp> stamp(const QString& path);
+// Whether a write could have landed after this stamp without changing it:
+// the file changed so recently that the clock's tick may not have moved.
+bool ambiguous(const FileStamp& stamp);
 // "~" for the home directory.
 QString abbreviateHome(const QString& path);
 // The system's description of an errno value.

@@ -1,5 +1,7 @@
 #include "plugins/HTMLSanitizer.h"
 
+#include "plugins/CSSSanitizer.h"
+
 #include <QHash>
 #include <QSet>
 
@@ -9,21 +11,66 @@ namespace HTMLSanitizer {
 
 namespace {
 
-// Dropped together with everything up to their closing tag.
+// Dropped together with everything up to their closing tag: code, styles,
+// frames, media and foreign markup (SVG and MathML carry their own references).
 const QSet<QString>& withContent()
 {
     static const QSet<QString> s = {"script", "style", "iframe", "object", "embed", "noembed", "noframes",
-                                    "template", "xmp", "noscript", "title", "textarea"};
+                                    "template", "xmp", "noscript", "title", "textarea", "svg", "math", "select",
+                                    "audio", "video", "canvas", "applet", "frameset", "plaintext", "head"};
     return s;
 }
 
-// Dropped as tags; their content (if any) stays.
-const QSet<QString>& tagOnly()
+// Written back (with their allowed attributes); any other tag is dropped and its content stays.
+const QSet<QString>& elements()
 {
-    static const QSet<QString> s = {"meta", "base", "link", "form", "frame", "frameset", "applet", "param",
-                                    "set", "animate", "animatemotion", "animatetransform", "handler",
-                                    "listener", "portal", "html", "head", "body", "isindex", "keygen"};
+    static const QSet<QString> s = {
+        "a", "abbr", "address", "article", "aside", "b", "bdi", "bdo", "blockquote", "br", "caption", "cite",
+        "code", "col", "colgroup", "dd", "del", "details", "dfn", "div", "dl", "dt", "em", "figcaption",
+        "figure", "footer", "h1", "h2", "h3", "h4", "h5", "h6", "header", "hr", "i", "img", "input", "ins",
+        "kbd", "label", "li", "mark", "nav", "ol", "p", "pre", "q", "rp", "rt", "ruby", "s", "samp", "section",
+        "small", "span", "strike", "strong", "sub", "summary", "sup", "table", "tbody", "td", "tfoot", "th",
+        "thead", "time", "tr", "tt", "u", "ul", "var", "wbr"};
     return s;
+}
+
+// Attributes any allowed element may keep ("data-" and "aria-" names too).
+const QSet<QString>& globalAttributes()
+{
+    static const QSet<QString> s = {"id", "class", "title", "lang", "dir", "style", "role", "hidden"};
+    return s;
+}
+
+bool elementAttribute(const QString& element, const QString& name)
+{
+    static const QHash<QString, QSet<QString>> m = {
+        {"a", {"href", "name", "rel", "hreflang"}},
+        {"img", {"src", "alt", "width", "height", "align"}},
+        {"input", {"type", "checked", "disabled"}},
+        {"ol", {"start", "type", "reversed"}},
+        {"ul", {"type"}},
+        {"li", {"value"}},
+        {"table", {"width", "border", "cellpadding", "cellspacing", "align", "summary"}},
+        {"td", {"align", "valign", "colspan", "rowspan", "headers", "width", "height", "nowrap", "abbr"}},
+        {"th", {"align", "valign", "colspan", "rowspan", "headers", "width", "height", "nowrap", "abbr", "scope"}},
+        {"tr", {"align", "valign"}},
+        {"col", {"span", "width", "align", "valign"}},
+        {"colgroup", {"span", "width", "align", "valign"}},
+        {"thead", {"align", "valign"}},
+        {"tbody", {"align", "valign"}},
+        {"tfoot", {"align", "valign"}},
+        {"details", {"open"}},
+        {"del", {"datetime"}},
+        {"ins", {"datetime"}},
+        {"time", {"datetime"}},
+        {"p", {"align"}},
+        {"div", {"align"}},
+        {"h1", {"align"}}, {"h2", {"align"}}, {"h3", {"align"}}, {"h4", {"align"}}, {"h5", {"align"}}, {"h6", {"align"}},
+        {"hr", {"width", "size", "align"}},
+        {"label", {"for"}},
+    };
+    const auto it = m.find(element);
+    return it != m.end() && it->contains(name);
 }
 
 bool isNameStart(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
@@ -214,37 +261,51 @@ bool isLineNumber(const QString& v)
     return true;
 }
 
+bool keptAttribute(const QString& element, const QString& name)
+{
+    if (!plainName(name))
+        return false;
+    if (globalAttributes().contains(name) || elementAttribute(element, name))
+        return true;
+    // Inert labels; the preview maps source lines through data-line.
+    return (name.startsWith(QLatin1String("data-")) || name.startsWith(QLatin1String("aria-"))) && name.size() > 5;
+}
+
+// The tag rebuilt from its allowed parts; empty when the element goes.
 QString write(const Tag& tag)
 {
+    if (!elements().contains(tag.name))
+        return {};
     if (tag.closing)
         return QStringLiteral("</") + tag.name + u'>';
+    if (tag.name == QLatin1String("input")) {
+        // Only the check boxes of task lists.
+        const auto type = std::find_if(tag.attributes.begin(), tag.attributes.end(), [](const Attribute& a) { return a.name == QLatin1String("type"); });
+        if (type == tag.attributes.end() || type->value.trimmed().toLower() != QLatin1String("checkbox"))
+            return {};
+    }
     QString out = u'<' + tag.name;
+    QSet<QString> seen;
     for (const Attribute& a : tag.attributes) {
-        if (a.name.startsWith(QLatin1String("on")) || !plainName(a.name))
+        // Browsers keep the first of repeated names; so does the rebuilt tag.
+        if (!keptAttribute(tag.name, a.name) || seen.contains(a.name))
             continue;
-        if (a.name == QLatin1String("srcdoc") || a.name == QLatin1String("http-equiv"))
-            continue;
-        // The preview maps source lines through this one; only a plain line number passes.
+        seen.insert(a.name);
         if (a.name == QLatin1String("data-line") && !isLineNumber(a.value))
-            continue;
-        out += u' ' + a.name;
-        if (!a.hasValue)
             continue;
         QString value = a.value;
         if (isURLAttribute(a.name))
             value = safeURL(value);
         else if (a.name == QLatin1String("style")) {
-            // Judged with blanks and controls gone and CSS escapes refused, so
-            // no spelling of url( or expression( slips through.
-            QString plain;
-            for (QChar c : decodeReferences(value))
-                if (c.unicode() > 0x20 && c != QChar(0x7F))
-                    plain += c.toLower();
-            if (plain.contains(QLatin1String("javascript:")) || plain.contains(QLatin1String("expression(")) || plain.contains(QLatin1String("url("))
-                || plain.contains(u'\\'))
-                value.clear();
+            value = CSSSanitizer::cleanStyle(decodeReferences(value), CSSSanitizer::Scope::html);
+            if (value.isEmpty())
+                continue;
+            out += QStringLiteral(" style=\"") + attributeValue(value) + u'"';
+            continue;
         }
-        out += QStringLiteral("=\"") + attributeValue(value) + u'"';
+        out += u' ' + a.name;
+        if (a.hasValue)
+            out += QStringLiteral("=\"") + attributeValue(value) + u'"';
     }
     out += tag.selfClosing ? QStringLiteral(" />") : QStringLiteral(">");
     return out;
@@ -286,20 +347,27 @@ QString safeURL(const QString& value)
     for (QChar c : decodeReferences(value))
         if (c.unicode() > 0x20 && c != QChar(0x7F) && c != QChar(0xA0))
             plain += c.toLower();
-    const bool scripted = plain.contains(QLatin1String("javascript:")) || plain.contains(QLatin1String("vbscript:"))
-                          || plain.contains(QLatin1String("livescript:"));
-    bool badData = false;
-    for (qsizetype at = plain.indexOf(QLatin1String("data:")); at >= 0; at = plain.indexOf(QLatin1String("data:"), at + 5)) {
-        const QString rest = plain.mid(at + 5, 24);
+    // A colon after a path, query or fragment start is not a scheme's.
+    const qsizetype colon = plain.indexOf(u':');
+    qsizetype cut = 0;
+    while (cut < plain.size() && plain[cut] != u'/' && plain[cut] != u'?' && plain[cut] != u'#')
+        ++cut;
+    if (colon < 0 || colon > cut)
+        return value;
+    const QString scheme = plain.left(colon);
+    static const QSet<QString> schemes = {"http", "https", "mailto", "tel", "file"};
+    if (schemes.contains(scheme))
+        return value;
+    if (scheme == QLatin1String("data")) {
+        // Raster pictures only: an SVG or page in data: would be a document of its own.
         static const char* images[] = {"image/png", "image/jpeg", "image/jpg", "image/gif", "image/webp", "image/bmp", "image/avif"};
-        bool ok = false;
-        for (const char* kind : images)
-            if (rest.startsWith(QLatin1String(kind)))
-                ok = true;
-        if (!ok)
-            badData = true;
+        for (const char* kind : images) {
+            const QLatin1String k(kind);
+            if (plain.mid(5).startsWith(k) && plain.size() > 5 + k.size() && (plain[5 + k.size()] == u';' || plain[5 + k.size()] == u','))
+                return value;
+        }
     }
-    return scripted || badData ? QStringLiteral("#") : value;
+    return QStringLiteral("#");
 }
 
 QString clean(const QString& html)
@@ -332,8 +400,6 @@ QString clean(const QString& html)
                 i = skipElement(html, i, tag->name);
             continue;
         }
-        if (tagOnly().contains(tag->name))
-            continue;
         out += write(*tag);
     }
     return out;

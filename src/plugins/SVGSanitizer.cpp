@@ -1,5 +1,6 @@
 #include "plugins/SVGSanitizer.h"
 
+#include "plugins/CSSSanitizer.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/HTML.h"
 #include "plugins/HTMLSanitizer.h"
@@ -44,23 +45,6 @@ const QSet<QString>& attributes()
         "exponent", "xml:space", "shape-rendering", "text-rendering", "image-rendering",
         "vector-effect", "pathLength", "title", "target", "href", "xlink:href", "xlink:title"};
     return s;
-}
-
-// Paint and style values may point only inside the document: url(#id).
-bool localReferencesOnly(const QString& value)
-{
-    const QString plain = HTMLSanitizer::decodeReferences(value).toLower();
-    if (plain.contains(QLatin1String("javascript:")) || plain.contains(QLatin1String("expression("))
-        || plain.contains(QLatin1String("@import")) || plain.contains(u'\\') || plain.contains(u'<'))
-        return false;
-    for (qsizetype at = plain.indexOf(QLatin1String("url(")); at >= 0; at = plain.indexOf(QLatin1String("url("), at + 4)) {
-        qsizetype k = at + 4;
-        while (k < plain.size() && (plain[k].isSpace() || plain[k] == u'"' || plain[k] == u'\''))
-            ++k;
-        if (k >= plain.size() || plain[k] != u'#')
-            return false;
-    }
-    return true;
 }
 
 QString schemeOf(const QString& url)
@@ -110,6 +94,13 @@ void writeText(QString& out, QStringView text)
     HTML::appendEsc(out, text.toString());
 }
 
+void writeAttribute(QString& out, const QString& name, const QString& value)
+{
+    out += u' ' + name + QStringLiteral("=\"");
+    writeText(out, value);
+    out += u'"';
+}
+
 }
 
 QString clean(const QString& svg)
@@ -157,12 +148,15 @@ QString clean(const QString& svg)
                 } else if (attr == QLatin1String("target")) {
                     if (value != QLatin1String("_top") && value != QLatin1String("_blank"))
                         continue;
-                } else if (!localReferencesOnly(value)) {
+                } else if (attr == QLatin1String("style")) {
+                    const QString style = CSSSanitizer::cleanStyle(value, CSSSanitizer::Scope::svg);
+                    if (!style.isEmpty())
+                        writeAttribute(out, attr, style);
+                    continue;
+                } else if (!CSSSanitizer::safeSVGValue(attr, value)) {
                     continue;
                 }
-                out += u' ' + attr + QStringLiteral("=\"");
-                writeText(out, value);
-                out += u'"';
+                writeAttribute(out, attr, value);
             }
             out += u'>';
             ++depth;

@@ -51,6 +51,7 @@ TreeNode TreeNode::makeNull() { return TreeNode{}; }
 struct TreeNode::Render {
     std::size_t nodesLeft;
     qsizetype charLimit;
+    qsizetype valueChars = std::numeric_limits<qsizetype>::max();
     std::size_t shown = 0;
     bool cut = false;
 
@@ -87,7 +88,7 @@ std::size_t TreeNode::count() const
 QString TreeNode::treeHTML(const TreeBudget* parsed) const
 {
     const TreeBudget limits = parsed ? *parsed : TreeBudget{};
-    Render r{limits.nodes, limits.htmlChars};
+    Render r{limits.nodes, limits.htmlChars, TreeBudget::valueChars};
     QString body = QStringLiteral("<div class=\"tree\"><ul>");
     appendHTML(body, nullptr, r);
     body += QStringLiteral("</ul></div>");
@@ -107,6 +108,25 @@ QString TreeNode::html(const QString* key) const
     return out;
 }
 
+namespace {
+
+// A huge key or value shows its start and its length, never all of it.
+void appendShort(QString& out, const QString& text, qsizetype limit, bool quoted)
+{
+    if (text.size() <= limit) {
+        HTML::appendEsc(out, quoted ? JSONText::quote(text) : text);
+        return;
+    }
+    qsizetype cut = limit;
+    if (text[cut - 1].isHighSurrogate())
+        --cut;
+    const QString start = text.left(cut);
+    HTML::appendEsc(out, quoted ? JSONText::quote(start).chopped(1) : start);
+    out += QStringLiteral("</span><span class=\"meta\">…（共 ") + QString::number(text.size()) + QStringLiteral(" 字符）");
+}
+
+}
+
 // Appends into one buffer so large trees render in linear time.
 void TreeNode::appendHTML(QString& out, const QString* key, Render& r) const
 {
@@ -116,7 +136,7 @@ void TreeNode::appendHTML(QString& out, const QString* key, Render& r) const
     auto prefix = [&] {
         if (key) {
             out += QStringLiteral("<span class=\"k\">");
-            HTML::appendEsc(out, *key);
+            appendShort(out, *key, r.valueChars, false);
             out += QStringLiteral("</span>: ");
         }
     };
@@ -176,14 +196,14 @@ void TreeNode::appendHTML(QString& out, const QString* key, Render& r) const
         openItem();
         prefix();
         out += QStringLiteral("<span class=\"s\">");
-        HTML::appendEsc(out, JSONText::quote(scalar));
+        appendShort(out, scalar, r.valueChars, true);
         out += QStringLiteral("</span></li>");
         break;
     case Kind::number:
         openItem();
         prefix();
         out += QStringLiteral("<span class=\"num\">");
-        HTML::appendEsc(out, scalar);
+        appendShort(out, scalar, r.valueChars, false);
         out += QStringLiteral("</span></li>");
         break;
     case Kind::boolean:

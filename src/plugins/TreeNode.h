@@ -11,6 +11,8 @@
 struct TreeBudget {
     static constexpr std::size_t defaultNodes = 50000;
     static constexpr qsizetype defaultHTMLChars = qsizetype(10) << 20;  // 20 MB as UTF-16
+    // One key or value shows at most this many characters, then its length.
+    static constexpr qsizetype valueChars = 10000;
 
     std::size_t nodes = defaultNodes;
     qsizetype htmlChars = defaultHTMLChars;

@@ -1,4 +1,6 @@
 #include "CommandLineRun.h"
+#include "../oracle/RemoteVectors.h"
+#include "../oracle/ScriptOracle.h"
 
 // Exported pages forbid script themselves; big trees export their first part with the total.
 TEST_F(CommandLineTest, ExportedPagesCarryTheScriptlessPolicyAndTheTreeBudget)
@@ -25,4 +27,24 @@ TEST_F(CommandLineTest, ExportedPagesCarryTheScriptlessPolicyAndTheTreeBudget)
     EXPECT_FALSE(r.out.contains(QLatin1String("root:")));
     EXPECT_FALSE(r.err.contains(QLatin1String("root:")));
     EXPECT_FALSE(r.out.contains(QLatin1String("javascript:")));
+}
+
+// An exported Markdown page points outside itself only through <img src> and links.
+TEST_F(CommandLineTest, ExportedMarkdownLoadsNothingThroughStylesOrSVG)
+{
+    QByteArray text = "![ok](http://127.0.0.1:9/ok.png)\n\n";
+    for (const char* vector : RemoteVectors::markdown)
+        text += QByteArray(vector).replace("HOST", "127.0.0.1:9") + "\n\n";
+    const QString md = write(QStringLiteral("remote.md"), text);
+    const QString page = dir.filePath(QStringLiteral("remote.html"));
+    const Outcome r = run({QStringLiteral("--export-html"), md, QStringLiteral("-o"), page});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile f(page);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(f.readAll());
+    const QString body = html.mid(html.indexOf(QLatin1String("<main")));
+    EXPECT_EQ(ScriptOracle::remoteLoad(body), QString());
+    EXPECT_EQ(body.count(QLatin1String("127.0.0.1")), 1) << body.toStdString();
+    EXPECT_TRUE(body.contains(QLatin1String("<img src=\"http://127.0.0.1:9/ok.png\"")));
+    EXPECT_TRUE(html.contains(QLatin1String("img-src data: http: https: file:;")));
 }

@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using DiskWatching = WorkspaceTest;
@@ -28,6 +30,79 @@ void rewriteFile(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+// What `dd conv=notrunc` of a same-length text and then `touch -r` do:
+// same inode, same size, the old modification time back; only the change
+// time moves.
+void rewriteKeepingTime(const QString& path, const QByteArray& bytes)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat before {};
+    ASSERT_EQ(::stat(name.constData(), &before), 0);
+    ASSERT_EQ(before.st_size, bytes.size());
+    const int fd = ::open(name.constData(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::pwrite(fd, bytes.constData(), size_t(bytes.size()), 0), bytes.size());
+    ::close(fd);
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, name.constData(), times, 0), 0);
+    const auto after = FileIO::stamp(path);
+    ASSERT_TRUE(after);
+    ASSERT_EQ(after->mtimeNs, qint64(before.st_mtim.tv_sec) * 1000000000LL + before.st_mtim.tv_nsec);
+}
+
+}
+
+TEST_F(DiskWatching, AnInPlaceRewriteWithItsTimePutBackIsNeitherMissedNorOverwritten)
+{
+    const QString path = file(QStringLiteral("r.txt"), "written by us\n");
+    const QString other = file(QStringLiteral("s.txt"), "clean copy 1\n");
+    DocPtr d = model->open(path);
+    DocPtr clean = model->open(other);
+    ASSERT_TRUE(d && clean);
+    // Past the moment when a stamp is too recent to trust: only the change time tells.
+    spin(2700);
+    ASSERT_FALSE(FileIO::ambiguous(*FileIO::stamp(path)));
+
+    // The user edits, the other program rewrites, the user saves at once.
+    d->setText(QStringLiteral("the user's edit\n"));
+    rewriteKeepingTime(path, "OTHER program!\n");
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("「r.txt」已被其他程序修改"));
+    model->chooseRole(Dialog::Role::cancel);
+    EXPECT_EQ(result, false);
+    EXPECT_EQ(TestDir::read(path), QByteArray("OTHER program!\n"));
+    // The watcher says so too, in the wording of a live change.
+    ASSERT_TRUE(waitUntil([&] { return d->notice() == DocNotice::changedOutside; }));
+    EXPECT_EQ(d->text(), QStringLiteral("the user's edit\n"));
+
+    // A document without edits follows the rewrite.
+    rewriteKeepingTime(other, "clean copy 2\n");
+    ASSERT_TRUE(waitUntil([&] { return clean->text() == QStringLiteral("clean copy 2\n"); }));
+}
+
+TEST_F(DiskWatching, ARecentStampIsCheckedAgainstTheContent)
+{
+    const QString path = file(QStringLiteral("n.txt"), "now");
+    const auto fresh = FileIO::stamp(path);
+    ASSERT_TRUE(fresh);
+    EXPECT_TRUE(FileIO::ambiguous(*fresh));
+    FileStamp old = *fresh;
+    old.mtimeNs -= 10'000'000'000LL;
+    old.ctimeNs -= 10'000'000'000LL;
+    EXPECT_FALSE(FileIO::ambiguous(old));
+    // A rewrite inside the same clock tick (simulated: the stamp is put back
+    // by hand) is caught by the content before saving.
+    DocPtr d = model->open(path);
+    d->setText(QStringLiteral("mine"));
+    rewriteFile(path, "new");
+    d->setDiskStamp(FileIO::stamp(path));
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(model->dialog());
+    model->chooseRole(Dialog::Role::cancel);
+    EXPECT_EQ(TestDir::read(path), QByteArray("new"));
 }
 
 TEST_F(DiskWatching, ACleanDocumentFollowsRewritesAndReplacementsOnDisk)

@@ -1,4 +1,6 @@
+#include "../oracle/RemoteVectors.h"
 #include "../oracle/ScriptOracle.h"
+#include "plugins/PluginRegistry.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/HTMLSanitizer.h"
 #include "plugins/SVGSanitizer.h"
@@ -111,7 +113,7 @@ TEST(SVGSanitizer, KeepsDrawingDropsScriptHandlersAndOutsideReferences)
     EXPECT_EQ(ScriptOracle::finding(svg), QString()) << svg.toStdString();
     EXPECT_TRUE(svg.startsWith(QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" viewBox=\"0 0 10 10\" width=\"10px\">")));
     EXPECT_TRUE(svg.contains(QStringLiteral("<filter id=\"f\"><feGaussianBlur stdDeviation=\"2.0\"></feGaussianBlur></filter>")));
-    EXPECT_TRUE(svg.contains(QStringLiteral("<a target=\"_top\"><rect fill=\"#FEFECE\" filter=\"url(#f)\" x=\"1\" style=\"stroke: #A80036;\"></rect></a>")));
+    EXPECT_TRUE(svg.contains(QStringLiteral("<a target=\"_top\"><rect fill=\"#FEFECE\" filter=\"url(#f)\" x=\"1\" style=\"stroke:#A80036\"></rect></a>")));
     EXPECT_TRUE(svg.contains(QStringLiteral("<a href=\"https://x.org/?a=1&amp;b=2\" target=\"_top\"><text x=\"1\" y=\"2\">A &lt;b&gt; &amp; j</text></a>")));
     EXPECT_TRUE(svg.contains(QStringLiteral("<use xlink:href=\"#f\"></use>")));
     EXPECT_TRUE(svg.contains(QStringLiteral("<image xlink:href=\"data:image/png;base64,AAAA\"></image>")));
@@ -139,4 +141,64 @@ TEST(SVGSanitizer, RejectsWhatIsNotOneWellFormedSVG)
         EXPECT_FALSE(SVGSanitizer::clean(external).contains(QLatin1String("root:")));
     } catch (const PluginError&) {
     }
+}
+
+namespace {
+
+QString withHost(const char* text) { return QString::fromUtf8(text).replace(QLatin1String("HOST"), QLatin1String("127.0.0.1:9")); }
+
+}
+
+// Nothing but <img src> and link targets may point outside the page.
+TEST(HTMLSanitizer, NoCSSOrSVGConstructLoadsFromElsewhere)
+{
+    const FormatPlugin& markdown = PluginRegistry::plugin(QStringLiteral("a.md"));
+    for (const char* vector : RemoteVectors::markdown) {
+        const QString html = markdown.previewHTML(withHost(vector));
+        EXPECT_EQ(ScriptOracle::remoteLoad(html), QString()) << vector << " -> " << html.toStdString();
+        EXPECT_EQ(ScriptOracle::finding(html), QString()) << vector << " -> " << html.toStdString();
+        EXPECT_FALSE(html.contains(QLatin1String("127.0.0.1"))) << vector << " -> " << html.toStdString();
+    }
+    // The oracle sees what it must: one sample of each kind before cleaning.
+    EXPECT_NE(ScriptOracle::remoteLoad(withHost(RemoteVectors::markdown[0])), QString());
+    EXPECT_NE(ScriptOracle::remoteLoad(withHost(RemoteVectors::markdown[29])), QString());
+    EXPECT_NE(ScriptOracle::remoteLoad(withHost(RemoteVectors::markdown[41])), QString());
+    EXPECT_EQ(ScriptOracle::remoteLoad(QStringLiteral("<img src=\"http://x/a.png\"><a href=\"http://x/\">x</a>")), QString());
+}
+
+TEST(SVGSanitizer, NoAttributeStyleOrElementLoadsFromElsewhere)
+{
+    for (const char* vector : RemoteVectors::svg) {
+        const QString svg = SVGSanitizer::clean(svgOpen + withHost(vector) + QStringLiteral("</svg>"));
+        EXPECT_EQ(ScriptOracle::remoteLoad(svg), QString()) << vector << " -> " << svg.toStdString();
+        EXPECT_FALSE(svg.contains(QLatin1String("127.0.0.1"))) << vector << " -> " << svg.toStdString();
+    }
+}
+
+// The allow-list still lets ordinary documents look the way they were written.
+TEST(HTMLSanitizer, KeepsOrdinaryMarkupAndStyles)
+{
+    EXPECT_EQ(HTMLSanitizer::clean(QStringLiteral("<p align=center style=\"color: #c00; text-align:center;background:#eee\">a</p>")),
+              QStringLiteral("<p align=\"center\" style=\"color:#c00;text-align:center;background:#eee\">a</p>"));
+    EXPECT_EQ(HTMLSanitizer::clean(QStringLiteral("<span style=\"color:rgb(1, 2, 3);font-family:'Noto Sans', serif\">a</span>")),
+              QStringLiteral("<span style=\"color:rgb(1, 2, 3);font-family:'Noto Sans', serif\">a</span>"));
+    // Only the declarations that name a resource go.
+    EXPECT_EQ(HTMLSanitizer::clean(QStringLiteral("<p style=\"color:red;background:url(x.png);cursor:pointer\">a</p>")),
+              QStringLiteral("<p style=\"color:red\">a</p>"));
+    EXPECT_EQ(HTMLSanitizer::clean(QStringLiteral("<table><tr><td align=right colspan=2 onclick=x>1</td></tr></table>")),
+              QStringLiteral("<table><tr><td align=\"right\" colspan=\"2\">1</td></tr></table>"));
+    EXPECT_EQ(HTMLSanitizer::clean(QStringLiteral("<details open><summary>s</summary><kbd>K</kbd></details>")),
+              QStringLiteral("<details open><summary>s</summary><kbd>K</kbd></details>"));
+    EXPECT_EQ(HTMLSanitizer::clean(QStringLiteral("<ol start=3 data-x=1 aria-label=l><li>a</li></ol>")),
+              QStringLiteral("<ol start=\"3\" data-x=\"1\" aria-label=\"l\"><li>a</li></ol>"));
+    // Unknown elements lose their tags and keep their text; foreign markup goes whole.
+    EXPECT_EQ(HTMLSanitizer::clean(QStringLiteral("<font color=red>a</font><center>b</center><svg><text>c</text></svg>d")),
+              QStringLiteral("abd"));
+    EXPECT_EQ(HTMLSanitizer::clean(QStringLiteral("<input type=text value=x><input type=checkbox checked disabled>")),
+              QStringLiteral("<input type=\"checkbox\" checked disabled>"));
+    // Schemes are an allow-list too.
+    for (const char* bad : {"ftp://x/", "intent://x", "vbscript:x", "blob:x", "filesystem:x", "ms-its:x", "data:image/svg+xml,x"})
+        EXPECT_EQ(HTMLSanitizer::safeURL(QString::fromLatin1(bad)), QStringLiteral("#")) << bad;
+    for (const char* good : {"http://x/", "HTTPS://x/", "mailto:a@b", "file:///tmp/a.png", "a/b:c", "#x", "?q=1:2", "data:image/png;base64,AA"})
+        EXPECT_EQ(HTMLSanitizer::safeURL(QString::fromLatin1(good)), QString::fromLatin1(good)) << good;
 }

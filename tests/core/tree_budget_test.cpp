@@ -1,6 +1,7 @@
 #include "plugins/JSONPlugin.h"
 #include "plugins/JSONText.h"
 #include "plugins/TreeNode.h"
+#include "plugins/YAMLPlugin.h"
 
 #include <gtest/gtest.h>
 
@@ -85,4 +86,28 @@ TEST(TreeBudget, BigDocumentsShowTheFirstValuesWithTheTotal)
     const QString small = list.treeHTML(&bytes);
     EXPECT_LT(small.size(), 12000);
     EXPECT_TRUE(small.contains(QStringLiteral("（共 60001 个）")));
+}
+
+// One huge string is a budget of its own: the page shows its start and its length.
+TEST(TreeBudget, AHugeValueShowsItsStartAndLength)
+{
+    const QString big(3'000'000, u'x');
+    const QString json = QStringLiteral("{\"k\": \"") + big + QStringLiteral("\", \"") + QString(20000, u'y') + QStringLiteral("\": 1}");
+    const QString html = JSONPlugin::previewHTML(json);
+    EXPECT_LT(html.size(), 3 * TreeBudget::valueChars + 2000);
+    EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"s\">\"") + QString(TreeBudget::valueChars, u'x')
+                              + QStringLiteral("</span><span class=\"meta\">…（共 3000000 字符）</span>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("</span><span class=\"meta\">…（共 20000 字符）</span>: ")));
+    // Short values, and a value exactly at the limit, are whole.
+    const QString edge(TreeBudget::valueChars, u'z');
+    EXPECT_TRUE(JSONPlugin::previewHTML(QStringLiteral("[\"") + edge + QStringLiteral("\"]")).contains(u'"' + edge + u'"'));
+    // A cut never splits a surrogate pair.
+    const QString emoji = QString(TreeBudget::valueChars - 1, u'a') + QString::fromUcs4(U"\U0001F600", 1) + QStringLiteral("tail");
+    const QString cut = JSONPlugin::previewHTML(QStringLiteral("[\"") + emoji + QStringLiteral("\"]"));
+    EXPECT_FALSE(cut.contains(QChar(0xD83D)));
+    EXPECT_TRUE(cut.contains(QStringLiteral("…（共 %1 字符）").arg(emoji.size())));
+    // The same budget holds for YAML.
+    const QString yaml = YAMLPlugin::previewHTML(QStringLiteral("k: ") + QString(50000, u'q') + u'\n');
+    EXPECT_TRUE(yaml.contains(QStringLiteral("…（共 50000 字符）")));
+    EXPECT_LT(yaml.size(), TreeBudget::valueChars + 2000);
 }

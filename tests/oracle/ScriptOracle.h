@@ -299,4 +299,34 @@ inline QString finding(const QString& html)
     return {};
 }
 
+// Empty when nothing in the HTML loads from outside the page except an
+// <img src>, a link's target or a reference inside the document; otherwise
+// what would load.
+inline QString remoteLoad(const QString& html)
+{
+    static const QStringList fetching = {"image", "use", "feimage", "source", "video", "audio", "track", "picture", "link", "object", "embed", "iframe", "frame", "style", "cursor",
+                                         "tref", "font-face-uri", "script"};
+    static const QStringList urlAttributes = {"href", "xlink:href", "src", "background", "poster", "srcset", "lowsrc",
+                                              "dynsrc", "data", "ping", "xml:base", "codebase", "manifest", "icon"};
+    for (const StartTag& tag : startTags(html)) {
+        if (fetching.contains(tag.name))
+            return QStringLiteral("element <") + tag.name + u'>';
+        for (const Attribute& a : tag.attributes) {
+            QString value = plainURL(a.value);
+            // url(#id) stays inside the document.
+            value.replace(QLatin1String("url(#"), QLatin1String("local("));
+            value.replace(QLatin1String("url('#"), QLatin1String("local("));
+            value.replace(QLatin1String("url(\"#"), QLatin1String("local("));
+            for (const char* bad : {"url(", "image-set(", "@import", "\\", "image(", "cross-fade(", "element(", "src("})
+                if (value.contains(QLatin1String(bad)))
+                    return QStringLiteral("resource in ") + a.name + QStringLiteral(" on <") + tag.name + u'>';
+            if (urlAttributes.contains(a.name) && !(tag.name == QLatin1String("img") && a.name == QLatin1String("src"))
+                && !(tag.name == QLatin1String("a") && (a.name == QLatin1String("href") || a.name == QLatin1String("xlink:href")))
+                && !value.startsWith(u'#') && !value.startsWith(QLatin1String("data:image/")))
+                return QStringLiteral("URL ") + a.name + QStringLiteral(" on <") + tag.name + u'>';
+        }
+    }
+    return {};
+}
+
 }

@@ -1,10 +1,13 @@
 // Exported pages of a hostile corpus, loaded in the real web engine with
 // JavaScript on, poked with every kind of event, and checked for any run
 // of the marker payload (alert, confirm, prompt, a console marker or a
-// title change). Zero is the only pass.
+// title change) and for any request reaching a loopback server the pages
+// point at. Zero of both is the only pass.
+#include "../oracle/RemoteVectors.h"
 #include "core/PreviewPage.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/PluginRegistry.h"
+#include "plugins/SVGSanitizer.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -12,12 +15,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
+#include <cstdio>
 #include <memory>
 #include <gtest/gtest.h>
 
@@ -171,6 +177,32 @@ const Vector corpus[] = {
     {"a.csv", "a;b\n<iframe src=javascript:alert(1)>;1\n"},
 };
 
+// Counts every connection the pages open to it; answers each with an empty
+// 404 and stops listening after a bounded number, or with the test.
+class LoopbackServer {
+public:
+    LoopbackServer()
+    {
+        server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = server.nextPendingConnection()) {
+                if (++requests >= 10000)
+                    server.close();
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    socket->readAll();
+                    socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                    socket->disconnectFromHost();
+                });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+    QString host() const { return QStringLiteral("127.0.0.1:") + QString::number(server.serverPort()); }
+    QString place(const char* text) const { return QString::fromUtf8(text).replace(QLatin1String("HOST"), host()); }
+    QTcpServer server;
+    int requests = 0;
+};
+
 // Records every way the marker payload can show itself.
 class CountingPage : public QWebEnginePage {
 public:
@@ -178,6 +210,8 @@ public:
     {
         settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
         settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+        // As a browser opening the exported file: remote pictures load.
+        settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
         connect(this, &QWebEnginePage::titleChanged, this, [this](const QString& t) {
             if (t.contains(QLatin1String("PWNED")))
                 ++runs;
@@ -234,6 +268,7 @@ class HostileCorpus : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QWebEngineProfile profile;  // off the record: nothing persists
+    LoopbackServer loopback;
 
     // Loads one page from disk like a browser opening an exported file;
     // returns the number of payload runs seen.
@@ -263,16 +298,43 @@ protected:
         return web.runs;
     }
 
-    static QString exported(const Vector& v)
+    // The preview fragment of a vector; SVG vectors are cleaned as PlantUML output is.
+    QString fragmentOf(const Vector& v) const
     {
-        const FormatPlugin& plugin = PluginRegistry::plugin(QString::fromLatin1(v.file));
-        QString fragment;
+        const QString text = loopback.place(v.text);
+        if (QLatin1String(v.file) == QLatin1String("svg"))
+            return QStringLiteral("<div class=\"uml\">") + SVGSanitizer::clean(svgOpen + text + QStringLiteral("</svg>")) + QStringLiteral("</div>");
         try {
-            fragment = plugin.previewHTML(QString::fromUtf8(v.text));
+            return PluginRegistry::plugin(QString::fromLatin1(v.file)).previewHTML(text);
         } catch (const PluginError& e) {
-            fragment = PreviewPage::fragment(PreviewState::error(e.line, e.message));
+            return PreviewPage::fragment(PreviewState::error(e.line, e.message));
         }
-        return PreviewPage::standalone(fragment);
+    }
+    QString exported(const Vector& v) const { return PreviewPage::standalone(fragmentOf(v)); }
+
+    // The script corpus, then every CSS and SVG construct that names a resource.
+    static const QList<Vector>& vectors()
+    {
+        static const QList<Vector> all = [] {
+            QList<Vector> list(std::begin(corpus), std::end(corpus));
+            for (const char* text : RemoteVectors::markdown)
+                list << Vector{"a.md", text};
+            for (const char* text : RemoteVectors::svg)
+                list << Vector{"svg", text};
+            return list;
+        }();
+        return all;
+    }
+
+    static inline const QString svgOpen =
+        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">");
+
+    // Lets late loads of a page arrive before its requests are counted.
+    static void settle(int ms)
+    {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
     }
 };
 
@@ -290,18 +352,35 @@ TEST_F(HostileCorpus, TheHarnessSeesPayloadsThatRun)
     const QString policed = PreviewPage::standalone(QStringLiteral("<img src=x onerror=alert(1)><b onmouseover=alert(1)>x</b>"
                                                                    "<a href=\"javascript:alert(1)\">x</a><script>alert(1)</script>"));
     EXPECT_EQ(runsOf(policed, 4), 0);
+    // Requests reach the counter, through the page's policy for a picture and
+    // without cleaning for a style; the export's allowed path still works.
+    const int before = loopback.requests;
+    runsOf(PreviewPage::standalone(loopback.place("<img src=\"http://HOST/ok.png\">")), 5);
+    settle(300);
+    EXPECT_GE(loopback.requests - before, 1);
+    const int styled = loopback.requests;
+    runsOf(bare.arg(loopback.place("<div style=\"width:9px;height:9px;background:url(http://HOST/bg.png)\">x</div>")), 6);
+    settle(300);
+    EXPECT_GE(loopback.requests - styled, 1);
 }
 
-TEST_F(HostileCorpus, ExportedPagesRunNothing)
+TEST_F(HostileCorpus, ExportedPagesRunAndLoadNothing)
 {
-    ASSERT_GE(std::size(corpus), 100u);
+    ASSERT_GE(vectors().size(), 200);
     int total = 0, n = 100;
-    for (const Vector& v : corpus) {
+    const int requestsBefore = loopback.requests;
+    for (const Vector& v : vectors()) {
+        const int before = loopback.requests;
         const int runs = runsOf(exported(v), n++);
         EXPECT_EQ(runs, 0) << v.file << ": " << v.text;
+        EXPECT_EQ(loopback.requests - before, 0) << v.file << ": " << v.text;
         total += runs;
     }
-    EXPECT_EQ(total, 0) << "over " << std::size(corpus) << " vectors";
+    settle(500);
+    const int requests = loopback.requests - requestsBefore;
+    EXPECT_EQ(total, 0) << "over " << vectors().size() << " vectors";
+    EXPECT_EQ(requests, 0) << "over " << vectors().size() << " vectors";
+    std::printf("exported corpus: %lld vectors, %d executions, %d requests\n", qlonglong(vectors().size()), total, requests);
 }
 
 // The editor's own preview page, with JavaScript switched on for the test:
@@ -334,13 +413,9 @@ TEST_F(HostileCorpus, ThePreviewShellRunsNothingPushedIntoIt)
         return *result;
     };
     int total = 0;
-    for (const Vector& v : corpus) {
-        QString fragment;
-        try {
-            fragment = PluginRegistry::plugin(QString::fromLatin1(v.file)).previewHTML(QString::fromUtf8(v.text));
-        } catch (const PluginError& e) {
-            fragment = PreviewPage::fragment(PreviewState::error(e.line, e.message));
-        }
+    const int requestsBefore = loopback.requests;
+    for (const Vector& v : vectors()) {
+        const QString fragment = fragmentOf(v);
         const int before = web.runs;
         // Through the page's own function (allowed by its hash) and through the application's world.
         run(*PreviewPage::renderScript(fragment), QWebEngineScript::MainWorld);
@@ -355,7 +430,11 @@ TEST_F(HostileCorpus, ThePreviewShellRunsNothingPushedIntoIt)
         EXPECT_EQ(web.runs - before, 0) << v.file << ": " << v.text;
         total += web.runs - before;
     }
+    settle(500);
     EXPECT_EQ(total, 0);
+    EXPECT_EQ(loopback.requests - requestsBefore, 0);
+    std::printf("preview shell: %lld vectors, %d executions, %d requests\n", qlonglong(vectors().size()), total,
+                loopback.requests - requestsBefore);
     // The content did arrive: the policy stops script, not the preview.
     EXPECT_TRUE(run(QStringLiteral("document.getElementById('c').innerHTML.length"), QWebEngineScript::ApplicationWorld).toInt() > 0);
     run(*PreviewPage::renderScript(QStringLiteral("<p id=\"ok\">好</p>")), QWebEngineScript::MainWorld);
@@ -367,13 +446,20 @@ TEST_F(HostileCorpus, ThePreviewShellRunsNothingPushedIntoIt)
 TEST_F(HostileCorpus, RenderedHTMLRunsNothingEvenWithoutThePolicy)
 {
     int total = 0, n = 1000;
-    for (const Vector& v : corpus) {
+    const int requestsBefore = loopback.requests;
+    for (const Vector& v : vectors()) {
         QString page = exported(v);
         page.remove(PreviewPage::contentPolicy(false));
         ASSERT_FALSE(page.contains(QLatin1String("Content-Security-Policy")));
+        const int before = loopback.requests;
         const int runs = runsOf(page, n++);
         EXPECT_EQ(runs, 0) << v.file << ": " << v.text;
+        EXPECT_EQ(loopback.requests - before, 0) << v.file << ": " << v.text;
         total += runs;
     }
-    EXPECT_EQ(total, 0) << "over " << std::size(corpus) << " vectors";
+    settle(500);
+    EXPECT_EQ(total, 0) << "over " << vectors().size() << " vectors";
+    EXPECT_EQ(loopback.requests - requestsBefore, 0);
+    std::printf("without policy: %lld vectors, %d executions, %d requests\n", qlonglong(vectors().size()), total,
+                loopback.requests - requestsBefore);
 }

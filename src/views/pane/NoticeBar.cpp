@@ -44,9 +44,14 @@ void NoticeBar::refresh()
     setVisible(notice.has_value());
     if (!notice)
         return;
-    const bool changed = *notice == DocNotice::diskChanged;
-    message_->setText(changed ? QStringLiteral("暂留期间磁盘上的文件已被修改，当前显示的是暂留内容。")
-                              : QStringLiteral("原文件已被移动或删除，保存时将在原位置重新创建。"));
+    const bool changed = *notice != DocNotice::missing;
+    if (*notice == DocNotice::diskChanged)
+        message_->setText(QStringLiteral("暂留期间磁盘上的文件已被修改，当前显示的是暂留内容。"));
+    else if (*notice == DocNotice::changedOutside)
+        message_->setText(QStringLiteral("磁盘上的文件刚被其他程序修改，当前显示的是你未保存的编辑。"));
+    else
+        message_->setText(QStringLiteral("原文件已被移动或删除，保存时将在原位置重新创建。"));
+    keep_->setText(*notice == DocNotice::changedOutside ? QStringLiteral("保留我的编辑") : QStringLiteral("保留暂留内容"));
     disk_->setVisible(changed);
     keep_->setVisible(changed);
     ok_->setVisible(!changed);
