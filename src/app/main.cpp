@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <cstdio>
 #include <unistd.h>
 
@@ -23,6 +24,19 @@ QStringList arguments(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         out << QString::fromLocal8Bit(argv[i]);
     return out;
+}
+
+// Without a safe channel a second start could not find this one, and two
+// editors would write the same session and snapshots: none starts.
+int refuseStart(const QString& reason)
+{
+    std::fprintf(stderr, "%s\n", reason.toLocal8Bit().constData());
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Lorvane 无法安全启动"),
+                    QStringLiteral("Lorvane 无法安全启动"), QMessageBox::NoButton);
+    box.setInformativeText(reason + QStringLiteral("\n\n为避免两个编辑器同时写入同一份会话与暂留内容，本次没有打开窗口。请修正后再试。"));
+    box.addButton(QStringLiteral("退出"), QMessageBox::AcceptRole);
+    box.exec();
+    return 1;
 }
 
 void nameApplication()
@@ -54,6 +68,8 @@ int runWindow(int argc, char** argv, const QStringList& files)
     AppFonts::registerFonts();
     QApplication::setFont(AppFonts::sans(13));
     SingleInstance instance;
+    if (const QString problem = SingleInstance::problem(instance.socketPath()); !problem.isEmpty())
+        return refuseStart(problem);
     const auto outcome = instance.forward(request);
     if (outcome == SingleInstance::Outcome::forwarded)
         return 0;
@@ -63,8 +79,7 @@ int runWindow(int argc, char** argv, const QStringList& files)
         return 1;
     }
     if (outcome == SingleInstance::Outcome::refused)
-        std::fprintf(stderr, "单实例通道 %s 属于其他用户，没有把文件交给它。\n",
-                     instance.socketPath().toLocal8Bit().constData());
+        return refuseStart(QStringLiteral("单实例通道 %1 由其他用户的程序占用，没有把文件交给它。").arg(instance.socketPath()));
     AppModel& model = AppModel::shared();
     model.setNoteRecentHook([](const QString& path) { RecentlyUsed::note(path); });
     EditorCache& editors = EditorCache::shared();
@@ -80,9 +95,11 @@ int runWindow(int argc, char** argv, const QStringList& files)
         window.activateWindow();
     };
     // Another start that took the socket meanwhile gets the files instead.
-    if (outcome == SingleInstance::Outcome::noInstance && !instance.listen(receive)
-        && instance.forward(request) == SingleInstance::Outcome::forwarded)
-        return 0;
+    if (!instance.listen(receive)) {
+        if (instance.forward(request) == SingleInstance::Outcome::forwarded)
+            return 0;
+        return refuseStart(QStringLiteral("无法在 %1 建立单实例通道，也无法把文件交给已在运行的 Lorvane。").arg(instance.socketPath()));
+    }
     // File managers and launchers reach this editor on the session bus too.
     DBusActivation activation;
     activation.start(receive);

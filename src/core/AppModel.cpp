@@ -2,6 +2,7 @@
 
 #include "core/AppModelWatcher.h"
 #include "core/EditorLink.h"
+#include "core/FileIO.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,6 +66,14 @@ DocPtr AppModel::docAt(const QString& path) const
     for (const DocPtr& d : docs_)
         if (d->url() && standardPath(*d->url()) == wanted)
             return d;
+    // Another name for an open file (a symbolic or hard link) is that file.
+    const auto file = FileIO::stamp(wanted);
+    if (!file)
+        return nullptr;
+    for (const DocPtr& d : docs_)
+        if (d->url())
+            if (const auto open = FileIO::stamp(*d->url()); open && open->device == file->device && open->inode == file->inode)
+                return d;
     return nullptr;
 }
 

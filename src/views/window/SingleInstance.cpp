@@ -7,6 +7,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QRegularExpression>
+#include <QThread>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -80,7 +81,32 @@ SingleInstance::SingleInstance(const QString& socketPath, int answerMSecs, QObje
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (!thread_)
+        return;
+    QMetaObject::invokeMethod(server_, [server = server_] { delete server; }, Qt::BlockingQueuedConnection);
+    thread_->quit();
+    thread_->wait();
+    delete thread_;
+}
+
+QString SingleInstance::problem(const QString& socketPath)
+{
+    if (socketPath.isEmpty())
+        return QStringLiteral("找不到只属于当前用户的运行目录（$XDG_RUNTIME_DIR 不可用，临时目录中的同名目录属于其他用户或权限过宽）。");
+    struct stat st {};
+    const QByteArray p = QFile::encodeName(socketPath);
+    if (::lstat(p.constData(), &st) != 0)
+        return errno == ENOENT ? QString() : QStringLiteral("无法检查单实例通道 %1：%2").arg(socketPath, QString::fromLocal8Bit(std::strerror(errno)));
+    if (!S_ISSOCK(st.st_mode))
+        return QStringLiteral("单实例通道 %1 不是套接字。").arg(socketPath);
+    if (st.st_uid != ::geteuid())
+        return QStringLiteral("单实例通道 %1 属于其他用户。").arg(socketPath);
+    if (!isPrivate(QFile::encodeName(QFileInfo(socketPath).absolutePath())) && (st.st_mode & 077))
+        return QStringLiteral("单实例通道 %1 的权限过宽，其他用户也能连接。").arg(socketPath);
+    return {};
+}
 
 QString SingleInstance::runtimeDirectory()
 {
@@ -193,11 +219,16 @@ bool SingleInstance::listen(std::function<void(const Request&)> receive)
             return false;
         QLocalServer::removeServer(path_);
     }
-    server_ = new QLocalServer(this);
-    if (!server_->listen(path_))
-        return false;
-    connect(server_, &QLocalServer::newConnection, this, [this, receive] {
-        while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    // Served from its own thread: a busy window must not keep a second start waiting.
+    thread_ = new QThread;
+    thread_->setObjectName(QStringLiteral("single-instance"));
+    server_ = new QLocalServer;
+    server_->moveToThread(thread_);
+    const auto deliver = [this, receive](const Request& request) {
+        QMetaObject::invokeMethod(this, [receive, request] { receive(request); }, Qt::QueuedConnection);
+    };
+    connect(server_, &QLocalServer::newConnection, server_, [server = server_, deliver] {
+        while (QLocalSocket* socket = server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             if (peerUid(socket->socketDescriptor()) != ::geteuid()) {
                 socket->abort();
@@ -205,7 +236,7 @@ bool SingleInstance::listen(std::function<void(const Request&)> receive)
                 continue;
             }
             auto buffer = std::make_shared<QByteArray>();
-            connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer, receive] {
+            connect(socket, &QLocalSocket::readyRead, socket, [socket, buffer, deliver] {
                 *buffer += socket->readAll();
                 bool malformed = false;
                 const auto request = decode(*buffer, &malformed);
@@ -218,9 +249,20 @@ bool SingleInstance::listen(std::function<void(const Request&)> receive)
                 buffer->clear();
                 socket->write("ok");
                 socket->flush();
-                receive(*request);
+                deliver(*request);
             });
         }
     });
-    return true;
+    thread_->start();
+    bool listening = false;
+    QMetaObject::invokeMethod(server_, [this, &listening] { listening = server_->listen(path_); }, Qt::BlockingQueuedConnection);
+    if (listening)
+        return true;
+    QMetaObject::invokeMethod(server_, [server = server_] { delete server; }, Qt::BlockingQueuedConnection);
+    server_ = nullptr;
+    thread_->quit();
+    thread_->wait();
+    delete thread_;
+    thread_ = nullptr;
+    return false;
 }

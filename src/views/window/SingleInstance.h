@@ -7,12 +7,14 @@
 #include <optional>
 
 class QLocalServer;
+class QThread;
 
 // One editor per user and graphical session: a second start hands its
 // files to the running one and ends. The socket lives in the user's private
 // runtime directory and is named after the display, so sessions on other
 // displays and other users never meet; both ends check that the peer runs
-// as the same user.
+// as the same user. The socket is served on a thread of its own, so a
+// start is answered at once even while the window is busy.
 class SingleInstance : public QObject {
 public:
     // What a start learns from the socket.
@@ -43,8 +45,13 @@ public:
     const QString& socketPath() const { return path_; }
 
     Outcome forward(const Request& request);
+    // Why the socket path cannot be used safely (zh-CN, for the user), or
+    // empty: no private directory could be had, or something other than a
+    // socket of this user's, or a socket others may use, sits at the path.
+    static QString problem(const QString& socketPath);
     // Starts listening; false while another live editor holds the socket
-    // (a stale socket of a crashed one is taken over).
+    // (a stale socket of a crashed one is taken over). Requests reach
+    // `receive` on this object's thread.
     bool listen(std::function<void(const Request&)> receive);
 
     static QByteArray encode(const Request& request);
@@ -55,4 +62,5 @@ private:
     QString path_;
     int answerMSecs_;
     QLocalServer* server_ = nullptr;
+    QThread* thread_ = nullptr;
 };
