@@ -304,6 +304,8 @@ private:
     // Published
     QList<DocPtr> docs_;
     std::optional<QUuid> activeID_;
+    // Documents the last written session lists with a snapshot.
+    QSet<QUuid> sessionBackups_;
     QList<Tag> tags_;
     QStringList recent_;
     QSet<QString> collapsed_;

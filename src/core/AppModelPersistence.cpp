@@ -1,6 +1,7 @@
 #include "core/AppModel.h"
 #include "core/EditorLink.h"
 
+#include "core/AppModelWatcher.h"
 #include "core/BackupStore.h"
 
 #include <QPointer>
@@ -17,10 +18,16 @@ void AppModel::persist()
 void AppModel::persistSession()
 {
     QList<SessionItem> items;
+    sessionBackups_.clear();
     for (const DocPtr& d : docs_) {
         SessionItem item;
-        if (BackupStore::exists(d->id))
+        // Listed before its snapshot is written: killed in between, the next
+        // start still looks for the snapshot rather than taking the file.
+        const auto w = watchers_.constFind(d->id);
+        if (BackupStore::exists(d->id) || (w != watchers_.constEnd() && (*w)->pendingSince.isValid())) {
             item.backup = d->id;
+            sessionBackups_.insert(d->id);
+        }
         item.path = d->url();
         if (editorLink_)
             if (const auto at = editorLink_->place(d)) {

@@ -19,9 +19,11 @@ void AppModel::watch(const DocPtr& doc)
     Watcher* raw = w.get();
     // The connection is owned by the watcher and ends with it, the model or
     // the document, so neither is kept alive by the other.
-    w->subscription = connect(doc.get(), &Doc::changed, this, [raw] {
+    w->subscription = connect(doc.get(), &Doc::changed, this, [this, raw, id] {
         if (!raw->pendingSince.isValid())
             raw->pendingSince.start();
+        if (!sessionBackups_.contains(id))
+            schedulePersistSession();
         const qint64 left = snapshotMaxWaitMSecs - raw->pendingSince.elapsed();
         raw->timer->start(int(std::clamp<qint64>(left, 0, snapshotQuietMSecs)));
     });

@@ -254,4 +254,26 @@ TEST_F(Session, EditorPlacesTravelWithTheSessionAndOldSessionsStillLoad)
     EXPECT_EQ(model->docs().size(), 2);
     EXPECT_TRUE(third.given.isEmpty());
     model->setEditorLink(nullptr);
+
+// Killed after the snapshot reached the disk but before the session was
+// written again: the session must already name the snapshot.
+TEST_F(Session, TheSessionNamesASnapshotBeforeItIsWritten)
+{
+    const QString path = file(QStringLiteral("kept.txt"), "on disk\n");
+    DocPtr d = model->open(path);
+    spin(20);
+    d->setText(QStringLiteral("on disk\ntyped 24 characters here.\n"));
+    spin(50);  // the session write is due next turn, the snapshot after a second
+    EXPECT_FALSE(BackupStore::exists(d->id));
+    EXPECT_EQ(model->load<QList<SessionItem>>(AppModel::sessionKey), (QList<SessionItem>{{path, d->id}}));
+    // The writer thread lands the snapshot; the process dies before anything else.
+    ASSERT_TRUE(BackupStore::write(*d));
+    const QUuid id = d->id;
+    d.reset();
+    model = relaunch();
+    model->restore();
+    ASSERT_EQ(model->docs().size(), 1);
+    EXPECT_EQ(model->docs()[0]->id, id);
+    EXPECT_EQ(model->docs()[0]->text(), QStringLiteral("on disk\ntyped 24 characters here.\n"));
+    EXPECT_TRUE(model->docs()[0]->isDirty());
 }
