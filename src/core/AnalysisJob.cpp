@@ -10,6 +10,8 @@
 
 namespace {
 
+std::atomic<unsigned long long> nextSerial{1};
+
 // Results are posted to the application object; once it is being destroyed
 // nothing may be posted any more.
 std::mutex postMutex;
@@ -35,8 +37,8 @@ void postToMainThread(F&& f)
 }
 
 AnalysisJob::AnalysisJob(const FormatPlugin& plugin, QString text, bool wantPreview, std::weak_ptr<Doc> doc)
-    : plugin_(&plugin), text_(std::move(text)), wantPreview_(wantPreview), doc_(std::move(doc)),
-      revision_(doc_.expired() ? 0 : doc_.lock()->revision())
+    : plugin_(&plugin), text_(std::move(text)), wantPreview_(wantPreview), doc_(std::move(doc)), key_(doc_.lock().get()),
+      revision_(doc_.expired() ? 0 : doc_.lock()->revision()), serial_(nextSerial.fetch_add(1))
 {
     // Registered from the main thread, while the application object exists.
     std::lock_guard lock(postMutex);
@@ -125,18 +127,22 @@ void AnalysisJob::run()
         return;
     }
     state_.store(State::finished);
-    postToMainThread([doc = doc_, revision = revision_, want = wantPreview_, outcome = std::move(outcome)] {
-        apply(doc, revision, want, outcome);
+    postToMainThread([doc = doc_, revision = revision_, serial = serial_, want = wantPreview_, outcome = std::move(outcome)] {
+        apply(doc, revision, serial, want, outcome);
     });
 }
 
-void AnalysisJob::apply(const std::weak_ptr<Doc>& weak, quint64 revision, bool wantPreview, const Outcome& outcome)
+void AnalysisJob::apply(const std::weak_ptr<Doc>& weak, quint64 revision, unsigned long long serial, bool wantPreview,
+                        const Outcome& outcome)
 {
     const std::shared_ptr<Doc> doc = weak.lock();
     if (!doc)
         return;
+    // Stale: the text changed, or a newer job of this document was scheduled.
     if (doc->revision() != revision)
-        return;  // stale: the text changed and a newer job is scheduled
+        return;
+    if (doc->analysis() && doc->analysis()->serial() > serial)
+        return;
     doc->setDiagnostics(outcome.diagnostics);
     if (wantPreview)
         doc->setPreview(outcome.preview);

@@ -33,6 +33,10 @@ public:
     quint64 revision() const { return revision_; }
     bool wantPreview() const { return wantPreview_; }
     const FormatPlugin& plugin() const { return *plugin_; }
+    // The document the job belongs to (its address, for comparing only) and
+    // the job's place among that document's jobs: results of an older one are dropped.
+    const void* docKey() const { return key_; }
+    unsigned long long serial() const { return serial_; }
 
     // The plugin calls on the captured values, never throwing, each within
     // the time limit. Throws AnalysisBudget::Expired only when `stop` is set.
@@ -49,15 +53,18 @@ public:
     void run();
 
     // Main-thread side: applies an outcome to the document if it still
-    // exists and its text is still the analysed revision.
-    static void apply(const std::weak_ptr<Doc>& doc, quint64 revision, bool wantPreview, const Outcome& outcome);
+    // exists, its text is still the analysed revision and no newer job of it was scheduled.
+    static void apply(const std::weak_ptr<Doc>& doc, quint64 revision, unsigned long long serial, bool wantPreview,
+                      const Outcome& outcome);
 
 private:
     const FormatPlugin* plugin_;
     QString text_;
     bool wantPreview_;
     std::weak_ptr<Doc> doc_;
+    const void* key_;
     quint64 revision_;
+    unsigned long long serial_;
     std::atomic<State> state_{State::pending};
     std::atomic<bool> stop_{false};
 };

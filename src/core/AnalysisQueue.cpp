@@ -17,20 +17,26 @@ struct AnalysisQueue::Private {
     std::map<Key, std::shared_ptr<AnalysisJob>> jobs;
     unsigned long long nextSeq = 0;
     bool stopping = false;
+    const void* shown = nullptr;
     std::atomic<unsigned long long> completed{0};
-    std::thread worker;
+    std::thread shownLane, otherLane;
 
-    void loop()
+    bool forShown(const AnalysisJob& job) const { return job.docKey() && job.docKey() == shown; }
+
+    // One lane takes the shown document's jobs, the other everything else.
+    void loop(bool shownOnly)
     {
         std::unique_lock lock(mutex);
         for (;;) {
             if (stopping)
                 return;
-            if (jobs.empty()) {
+            auto first = jobs.begin();
+            while (first != jobs.end() && forShown(*first->second) != shownOnly)
+                ++first;
+            if (first == jobs.end()) {
                 wake.wait(lock);
                 continue;
             }
-            const auto first = jobs.begin();
             if (Clock::now() < first->first.first) {
                 wake.wait_until(lock, first->first.first);
                 continue;
@@ -50,7 +56,8 @@ struct AnalysisQueue::Private {
 
 AnalysisQueue::AnalysisQueue() : d_(std::make_unique<Private>())
 {
-    d_->worker = std::thread([p = d_.get()] { p->loop(); });
+    d_->shownLane = std::thread([p = d_.get()] { p->loop(true); });
+    d_->otherLane = std::thread([p = d_.get()] { p->loop(false); });
 }
 
 AnalysisQueue::~AnalysisQueue()
@@ -61,8 +68,18 @@ AnalysisQueue::~AnalysisQueue()
         d_->jobs.clear();
     }
     d_->wake.notify_all();
-    if (d_->worker.joinable())
-        d_->worker.join();
+    for (std::thread* t : {&d_->shownLane, &d_->otherLane})
+        if (t->joinable())
+            t->join();
+}
+
+void AnalysisQueue::setShown(const void* docKey)
+{
+    {
+        std::lock_guard lock(d_->mutex);
+        d_->shown = docKey;
+    }
+    d_->wake.notify_all();
 }
 
 AnalysisQueue& AnalysisQueue::shared()
@@ -79,7 +96,7 @@ void AnalysisQueue::submit(std::shared_ptr<AnalysisJob> job, double delaySeconds
         std::lock_guard lock(d_->mutex);
         d_->jobs.emplace(Private::Key{Clock::now() + delay, d_->nextSeq++}, std::move(job));
     }
-    d_->wake.notify_one();
+    d_->wake.notify_all();
 }
 
 void AnalysisQueue::cancel(const std::shared_ptr<AnalysisJob>& job)

@@ -5,9 +5,11 @@
 
 class AnalysisJob;
 
-// The one serial background queue "lorvane.analysis": jobs run one at a
-// time on a worker thread, ordered by their due time on the monotonic clock
-// (submission order among equal times). Lives for the whole process.
+// The background queue "lorvane.analysis": jobs run one at a time per lane,
+// ordered by their due time on the monotonic clock (submission order among
+// equal times). The shown document's jobs have a lane of their own, so no
+// other document's long work delays what is on screen. Lives for the whole
+// process.
 class AnalysisQueue {
 public:
     using Clock = std::chrono::steady_clock;
@@ -17,6 +19,9 @@ public:
     void submit(std::shared_ptr<AnalysisJob> job, double delaySeconds);
     // Removes a job that has not started yet, releasing its text at once.
     void cancel(const std::shared_ptr<AnalysisJob>& job);
+
+    // The document on screen (its address; null for none): its jobs run on their own lane.
+    void setShown(const void* docKey);
 
     // Jobs whose plugin calls have completed since the process started.
     unsigned long long completedCount() const;

@@ -1,5 +1,6 @@
 #include "core/AppModel.h"
 
+#include "core/AnalysisQueue.h"
 #include "core/AppModelWatcher.h"
 #include "core/EditorLink.h"
 #include "core/FileIO.h"
@@ -134,7 +135,16 @@ void AppModel::setShowNewFile(bool v)
         emit changed(Field::field);              \
     }
 
-LV_MODEL_SETTER(setActiveID, activeID_, activeID, std::optional<QUuid>)
+void AppModel::setActiveID(std::optional<QUuid> v)
+{
+    if (activeID_ == v)
+        return;
+    activeID_ = std::move(v);
+    // The document on screen gets its own analysis lane.
+    const DocPtr shown = active();
+    AnalysisQueue::shared().setShown(shown.get());
+    emit changed(Field::activeID);
+}
 LV_MODEL_SETTER(setTags, tags_, tags, QList<Tag>)
 LV_MODEL_SETTER(setRecent, recent_, recent, QStringList)
 LV_MODEL_SETTER(setCollapsed, collapsed_, collapsed, QSet<QString>)

@@ -204,11 +204,11 @@ TEST(AnalysisApply, EditorModeKeepsThePreviewAndEqualResultsAreSilent)
     const auto outcome = AnalysisJob::analyse(findingsPlugin, QStringLiteral("bad"), false);
     EXPECT_EQ(outcome.preview, PreviewState::none());
     QSignalSpy spy(d.get(), &Doc::changed);
-    AnalysisJob::apply(d, d->revision(), false, outcome);
+    AnalysisJob::apply(d, d->revision(), ~0ull, false, outcome);
     EXPECT_EQ(d->diagnostics().size(), 2);
     EXPECT_EQ(d->preview(), PreviewState::html(QStringLiteral("<p>old</p>")));
     EXPECT_EQ(spy.count(), 1);
-    AnalysisJob::apply(d, d->revision(), false, outcome);
+    AnalysisJob::apply(d, d->revision(), ~0ull, false, outcome);
     EXPECT_EQ(spy.count(), 1);
 }
 
@@ -319,4 +319,58 @@ TEST(AnalysisBudget, NewerWorkStopsARunningJob)
     ASSERT_TRUE(waitUntil([&] { return job->state() == AnalysisJob::State::cancelled; }));
     ASSERT_TRUE(waitUntil([] { std::lock_guard l(logMutex); return runLog.contains(QStringLiteral("newer")); }));
     EXPECT_LT(t.elapsed(), 1500);
+}
+
+namespace {
+
+std::atomic<int> holdRuns{0};
+std::atomic<bool> releaseHold{false};
+
+// Long work of another document: runs until released.
+QList<Diagnostic> holding(const QString&)
+{
+    ++holdRuns;
+    while (!releaseHold)
+        QThread::msleep(5);
+    return {};
+}
+
+const FormatPlugin holdingPlugin = makePlugin(&holding);
+
+}
+
+// The shown document's result does not wait behind another document's long job.
+TEST(AnalysisQueue, TheShownDocumentIsNotKeptWaitingByAnotherOne)
+{
+    DocPtr big = newDoc(QStringLiteral("big.yaml"), QStringLiteral("big"));
+    DocPtr small = newDoc(QStringLiteral("small.md"), QStringLiteral("small"));
+    releaseHold = false;
+    holdRuns = 0;
+    AnalysisQueue::shared().setShown(small.get());
+    auto bigJob = std::make_shared<AnalysisJob>(holdingPlugin, big->text(), true, big);
+    big->setAnalysis(bigJob);
+    AnalysisQueue::shared().submit(bigJob, 0);
+    ASSERT_TRUE(waitUntil([] { return holdRuns.load() == 1; }));
+    auto smallJob = std::make_shared<AnalysisJob>(findingsPlugin, small->text(), true, small);
+    small->setAnalysis(smallJob);
+    AnalysisQueue::shared().submit(smallJob, 0);
+    EXPECT_TRUE(waitUntil([&] { return small->preview() == PreviewState::html(QStringLiteral("<p>small</p>")); }));
+    EXPECT_EQ(bigJob->state(), AnalysisJob::State::running);
+    releaseHold = true;
+    EXPECT_TRUE(waitUntil([&] { return big->preview().kind == PreviewState::Kind::html; }));
+    AnalysisQueue::shared().setShown(nullptr);
+}
+
+// A result is tagged with its job: an older job's result never replaces a newer one's.
+TEST(AnalysisApply, AnOlderJobsResultIsDropped)
+{
+    DocPtr d = newDoc(QStringLiteral("a.txt"), QStringLiteral("same"));
+    auto older = std::make_shared<AnalysisJob>(findingsPlugin, d->text(), true, d);
+    auto newer = std::make_shared<AnalysisJob>(findingsPlugin, d->text(), true, d);
+    d->setAnalysis(newer);
+    AnalysisJob::apply(d, d->revision(), newer->serial(), true, {{}, PreviewState::html(QStringLiteral("<p>new</p>"))});
+    AnalysisJob::apply(d, d->revision(), older->serial(), true, {{}, PreviewState::html(QStringLiteral("<p>old</p>"))});
+    EXPECT_EQ(d->preview(), PreviewState::html(QStringLiteral("<p>new</p>")));
+    EXPECT_LT(older->serial(), newer->serial());
+    EXPECT_EQ(older->docKey(), d.get());
 }

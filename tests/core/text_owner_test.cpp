@@ -37,9 +37,9 @@ TEST(TextOwner, AResultOfAnEarlierRevisionIsDroppedEvenWhenTheTextCameBack)
     d->setText(QStringLiteral("bad"));  // no change, no new revision
     EXPECT_EQ(d->revision(), analysed + 2);
     const AnalysisJob::Outcome outcome{{Diagnostic{1, QStringLiteral("旧的结果")}}, PreviewState::none()};
-    AnalysisJob::apply(d, analysed, false, outcome);
+    AnalysisJob::apply(d, analysed, ~0ull, false, outcome);
     EXPECT_TRUE(d->diagnostics().isEmpty());
-    AnalysisJob::apply(d, d->revision(), false, outcome);
+    AnalysisJob::apply(d, d->revision(), ~0ull, false, outcome);
     EXPECT_EQ(d->diagnostics().size(), 1);
     Doc::setAnalysisEnabled(true);
 }
