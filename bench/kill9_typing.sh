@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Types into the real window under xdotool, kills the editor with SIGKILL
+# 1.0–2.0 s after the last key, starts it again and checks that the typed
+# text came back. Prints one line per round and the count of losses.
+#   DISPLAY=:NN ./bench/kill9_typing.sh [ROUNDS] [LOAD_WRITERS]
+# LOAD_WRITERS background writers keep the disk and the CPU busy meanwhile
+# (each writes and syncs 8 MB in a loop); they stop with the script.
+set -uo pipefail
+BUILD_DIR=${LORVANE_BUILD_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}
+rounds=${1:-100}
+writers=${2:-2}
+work=$(mktemp -d /tmp/lorvane-kill9.XXXXXX)
+export QTWEBENGINE_DISABLE_SANDBOX=1 QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu
+loaders=()
+cleanup() {
+  for p in "${loaders[@]}"; do kill "$p" 2>/dev/null; done
+  [ -n "${editor:-}" ] && kill -9 "$editor" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+for ((i = 0; i < writers; i++)); do
+  (while :; do dd if=/dev/urandom of="$work/load$i" bs=1M count=8 conv=fsync status=none; done) &
+  loaders+=($!)
+done
+
+# Starts the editor on the round's profile and waits for its window.
+start() {
+  XDG_CONFIG_HOME="$work/r$1/config" XDG_DATA_HOME="$work/r$1/data" XDG_RUNTIME_DIR="$work/r$1/run" \
+    "$BUILD_DIR/lorvane" "$work/r$1/note.txt" >"$work/r$1/log" 2>&1 &
+  editor=$!
+  for ((t = 0; t < 150; t++)); do
+    win=$(xdotool search --pid "$editor" --onlyvisible 2>/dev/null | head -1)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  sleep 2.5  # the session and the editor settle
+  [ -n "$win" ] && xdotool windowactivate --sync "$win" 2>/dev/null
+}
+
+lost=0
+for ((r = 1; r <= rounds; r++)); do
+  mkdir -p "$work/r$r/run" && chmod 700 "$work/r$r/run"
+  printf 'first line\n' >"$work/r$r/note.txt"
+  start "$r"
+  marker="kill${r}x$(printf '%04d' $((RANDOM % 10000)))typedtext"
+  marker=${marker:0:24}
+  xdotool key --clearmodifiers ctrl+End
+  xdotool type --delay 25 "$marker"
+  wait_ms=$((1000 + RANDOM % 1001))
+  sleep "$(printf '%d.%03d' $((wait_ms / 1000)) $((wait_ms % 1000)))"
+  kill -9 "$editor"
+  wait "$editor" 2>/dev/null
+  start "$r"
+  xdotool key --clearmodifiers ctrl+a ctrl+c
+  sleep 0.3
+  text=$(timeout 2 xclip -o -selection clipboard 2>/dev/null)
+  kill -9 "$editor"
+  wait "$editor" 2>/dev/null
+  editor=
+  if [[ "$text" == *"$marker"* ]]; then
+    echo "round $r: kept (killed ${wait_ms} ms after the last key)"
+  else
+    lost=$((lost + 1))
+    echo "round $r: LOST (killed ${wait_ms} ms after the last key; restored text: ${text:0:60})"
+  fi
+  rm -rf "$work/r$r"
+done
+echo "kill -9 rounds: $rounds, losses: $lost"
