@@ -54,7 +54,7 @@ void rewriteKeepingTime(const QString& path, const QByteArray& bytes)
 
 TEST_F(DiskWatching, AnInPlaceRewriteWithItsTimePutBackIsNeitherMissedNorOverwritten)
 {
-    const QString path = file(QStringLiteral("r.txt"), "written by us\n");
+    const QString path = file(QStringLiteral("r.txt"), "written by us!\n");
     const QString other = file(QStringLiteral("s.txt"), "clean copy 1\n");
     DocPtr d = model->open(path);
     DocPtr clean = model->open(other);
@@ -140,7 +140,7 @@ TEST_F(DiskWatching, ADirtyDocumentGetsTheNoticeAndSavingAsksBeforeOverwriting)
     DocPtr d = model->open(path);
     d->setText(QStringLiteral("{\"a\": 2}\n"));
     replaceFile(path, "{\"other\": true}\n");
-    ASSERT_TRUE(waitUntil([&] { return d->notice() == DocNotice::diskChanged; }));
+    ASSERT_TRUE(waitUntil([&] { return d->notice() == DocNotice::changedOutside; }));
     EXPECT_EQ(d->text(), QStringLiteral("{\"a\": 2}\n"));
     EXPECT_FALSE(editor.calls.contains(QStringLiteral("load b.json")));
 

@@ -95,12 +95,12 @@ TEST(TreeBudget, AHugeValueShowsItsStartAndLength)
     const QString json = QStringLiteral("{\"k\": \"") + big + QStringLiteral("\", \"") + QString(20000, u'y') + QStringLiteral("\": 1}");
     const QString html = JSONPlugin::previewHTML(json);
     EXPECT_LT(html.size(), 3 * TreeBudget::valueChars + 2000);
-    EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"s\">\"") + QString(TreeBudget::valueChars, u'x')
+    EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"s\">&quot;") + QString(TreeBudget::valueChars, u'x')
                               + QStringLiteral("</span><span class=\"meta\">…（共 3000000 字符）</span>")));
     EXPECT_TRUE(html.contains(QStringLiteral("</span><span class=\"meta\">…（共 20000 字符）</span>: ")));
     // Short values, and a value exactly at the limit, are whole.
     const QString edge(TreeBudget::valueChars, u'z');
-    EXPECT_TRUE(JSONPlugin::previewHTML(QStringLiteral("[\"") + edge + QStringLiteral("\"]")).contains(u'"' + edge + u'"'));
+    EXPECT_TRUE(JSONPlugin::previewHTML(QStringLiteral("[\"") + edge + QStringLiteral("\"]")).contains(QStringLiteral("&quot;") + edge + QStringLiteral("&quot;")));
     // A cut never splits a surrogate pair.
     const QString emoji = QString(TreeBudget::valueChars - 1, u'a') + QString::fromUcs4(U"\U0001F600", 1) + QStringLiteral("tail");
     const QString cut = JSONPlugin::previewHTML(QStringLiteral("[\"") + emoji + QStringLiteral("\"]"));

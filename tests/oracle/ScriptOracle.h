@@ -304,8 +304,9 @@ inline QString finding(const QString& html)
 // what would load.
 inline QString remoteLoad(const QString& html)
 {
-    static const QStringList fetching = {"image", "use", "feimage", "source", "video", "audio", "track", "picture", "link", "object", "embed", "iframe", "frame", "style", "cursor",
-                                         "tref", "font-face-uri", "script"};
+    // Elements that fetch with attributes other than the URL ones below, or by themselves.
+    static const QStringList fetching = {"source", "video", "audio", "track", "picture", "link", "object", "embed",
+                                         "iframe", "frame", "style", "cursor", "tref", "font-face-uri", "script"};
     static const QStringList urlAttributes = {"href", "xlink:href", "src", "background", "poster", "srcset", "lowsrc",
                                               "dynsrc", "data", "ping", "xml:base", "codebase", "manifest", "icon"};
     for (const StartTag& tag : startTags(html)) {
