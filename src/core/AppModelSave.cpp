@@ -95,6 +95,7 @@ std::optional<QString> AppModel::writeDoc(const DocPtr& doc, const QString& path
             persistSession();
         return error;
     }
+    stamp.contentHash = FileIO::contentHash(bytes.value());
     written = stamp;
     return std::nullopt;
 }

@@ -22,7 +22,7 @@ void AppModel::watch(const DocPtr& doc)
     w->subscription = connect(doc.get(), &Doc::changed, this, [this, raw, id] {
         if (!raw->pendingSince.isValid())
             raw->pendingSince.start();
-        if (!sessionBackups_.contains(id))
+        if (!sessionBackups_.contains(id) && !quitting_)
             schedulePersistSession();
         const qint64 left = snapshotMaxWaitMSecs - raw->pendingSince.elapsed();
         raw->timer->start(int(std::clamp<qint64>(left, 0, snapshotQuietMSecs)));

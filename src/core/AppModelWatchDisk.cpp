@@ -151,16 +151,23 @@ void AppModel::checkDisk(const DocPtr& doc)
         return;
     }
     const bool wasMissing = e.savedBeforeMissing.has_value();
+    if (!wasMissing && e.noticed == now)
+        return;
     // A stamp seen before settles nothing while it is recent: the content decides.
-    if (!wasMissing && (e.noticed == now || (doc->diskStamp() == now && !FileIO::ambiguous(*now))))
+    if (!wasMissing && doc->diskStamp() == now && (!FileIO::ambiguous(*now) || FileIO::sameContent(path, *doc->diskStamp())))
         return;
 
     std::optional<QString> disk;
-    if (auto bytes = FileIO::read(path))
+    std::optional<quint64> hash;
+    if (auto bytes = FileIO::read(path)) {
+        hash = FileIO::contentHash(bytes.value());
         if (auto decoded = doc->encoding().decode(bytes.value()))
             disk = LineEnding::normalize(std::move(*decoded));
+    }
     const auto settled = [&] {
-        doc->setDiskStamp(now);
+        FileStamp read = *now;
+        read.contentHash = hash;
+        doc->setDiskStamp(read);
         doc->setDiskModified(FileIO::modificationDate(path));
     };
 
@@ -222,14 +229,16 @@ bool AppModel::changedOnDisk(const DocPtr& doc)
     const auto now = FileIO::stamp(path);
     if (!now)
         return false;  // gone: saving creates it again
-    if (doc->diskStamp() == now && !FileIO::ambiguous(*now))
+    if (doc->diskStamp() == now && (!FileIO::ambiguous(*now) || FileIO::sameContent(path, *doc->diskStamp())))
         return false;
     // Only touched, recent enough to hide a write, or never read (restored while the file was missing).
     if (doc->diskStamp())
         if (auto bytes = FileIO::read(path))
             if (auto decoded = doc->encoding().decode(bytes.value()))
                 if (doc->baseline().matches(LineEnding::normalize(std::move(*decoded)))) {
-                    doc->setDiskStamp(now);
+                    FileStamp read = *now;
+                    read.contentHash = FileIO::contentHash(bytes.value());
+                    doc->setDiskStamp(read);
                     return false;
                 }
     return true;

@@ -87,10 +87,12 @@ Doc::~Doc() = default;
 Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encoding)
 {
     // Taken before reading: a change while reading shows up as a change.
-    const auto stamp = FileIO::stamp(path);
+    auto stamp = FileIO::stamp(path);
     auto bytes = FileIO::read(path);
     if (!bytes)
         return Result<DocPtr>::failure(bytes.error());
+    if (stamp)
+        stamp->contentHash = FileIO::contentHash(bytes.value());
     QString decoded;
     TextEncoding used;
     std::optional<TextEncoding> likely;
@@ -123,10 +125,12 @@ std::optional<QString> Doc::reload(TextEncoding encoding)
 {
     if (!url_)
         return std::nullopt;
-    const auto stamp = FileIO::stamp(*url_);
+    auto stamp = FileIO::stamp(*url_);
     auto bytes = FileIO::read(*url_);
     if (!bytes)
         return bytes.error();
+    if (stamp)
+        stamp->contentHash = FileIO::contentHash(bytes.value());
     auto decoded = encoding.decode(bytes.value());
     if (!decoded)
         return decodeFailure(encoding);
@@ -155,11 +159,13 @@ DocPtr Doc::restore(const DocSnapshot& s)
         doc->setSavedText(QString());
         return doc;
     }
-    const auto stamp = FileIO::stamp(*s.path);
+    auto stamp = FileIO::stamp(*s.path);
     auto bytes = FileIO::read(*s.path);
     std::optional<QString> disk;
     if (bytes)
         disk = s.encoding.decode(bytes.value());
+    if (bytes && stamp)
+        stamp->contentHash = FileIO::contentHash(bytes.value());
     if (!disk) {
         doc->setSavedText(QString(QChar(u'\0')));
         doc->setNotice(DocNotice::missing);

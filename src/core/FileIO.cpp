@@ -183,6 +183,11 @@ Attempt replace(const QByteArray& target, const QByteArray& bytes, FileStamp* wr
         ::unlink(temp.constData());
         return {Outcome::failed, err};
     }
+    // Renaming changes the file's change time: the stamp is the renamed
+    // file's, as long as it is still ours.
+    struct stat renamed {};
+    if (written && ::stat(target.constData(), &renamed) == 0 && renamed.st_ino == now.st_ino && renamed.st_dev == now.st_dev)
+        *written = stampOf(renamed);
     // The rename itself reaches the disk with the directory.
     const int dirFd = ::open(directoryOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
@@ -351,6 +356,16 @@ bool ambiguous(const FileStamp& stamp)
     ::clock_gettime(CLOCK_REALTIME, &now);
     const qint64 nowNs = qint64(now.tv_sec) * 1000000000LL + now.tv_nsec;
     return nowNs - std::max(stamp.mtimeNs, stamp.ctimeNs) < 2500000000LL;
+}
+
+quint64 contentHash(QByteArrayView bytes) { return quint64(qHash(bytes, 0x5a17)); }
+
+bool sameContent(const QString& path, const FileStamp& stamp)
+{
+    if (!stamp.contentHash)
+        return true;
+    const auto bytes = read(path);
+    return bytes && contentHash(bytes.value()) == *stamp.contentHash;
 }
 
 QString abbreviateHome(const QString& path)

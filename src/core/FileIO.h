@@ -36,7 +36,13 @@ struct FileStamp {
     qint64 size = 0;
     quint64 device = 0;
     quint64 inode = 0;
-    bool operator==(const FileStamp&) const = default;
+    // The content read or written with this stamp, when known; not part of
+    // the comparison, it settles a stamp too recent to trust.
+    std::optional<quint64> contentHash;
+    bool operator==(const FileStamp& o) const
+    {
+        return mtimeNs == o.mtimeNs && ctimeNs == o.ctimeNs && size == o.size && device == o.device && inode == o.inode;
+    }
 };
 
 namespace FileIO {
@@ -70,6 +76,10 @@ std::optional<FileStamp> stamp(const QString& path);
 // Whether a write could have landed after this stamp without changing it:
 // the file changed so recently that the clock's tick may not have moved.
 bool ambiguous(const FileStamp& stamp);
+quint64 contentHash(QByteArrayView bytes);
+// Whether the file still holds the content the stamp was taken with (true
+// when that content is not known).
+bool sameContent(const QString& path, const FileStamp& stamp);
 // "~" for the home directory.
 QString abbreviateHome(const QString& path);
 // The system's description of an errno value.

@@ -95,14 +95,25 @@ TEST_F(DiskWatching, ARecentStampIsCheckedAgainstTheContent)
     // A rewrite inside the same clock tick (simulated: the stamp is put back
     // by hand) is caught by the content before saving.
     DocPtr d = model->open(path);
+    ASSERT_EQ(d->diskStamp()->contentHash, FileIO::contentHash("now"));
     d->setText(QStringLiteral("mine"));
     rewriteFile(path, "new");
-    d->setDiskStamp(FileIO::stamp(path));
+    FileStamp sameTick = *FileIO::stamp(path);
+    sameTick.contentHash = FileIO::contentHash("now");
+    d->setDiskStamp(sameTick);
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
     ASSERT_TRUE(model->dialog());
     model->chooseRole(Dialog::Role::cancel);
     EXPECT_EQ(TestDir::read(path), QByteArray("new"));
+    // The same stamp over the same content is no change, recent or not.
+    sameTick.contentHash = FileIO::contentHash("new");
+    d->setDiskStamp(sameTick);
+    d->setNotice(std::nullopt);
+    std::optional<bool> second;
+    model->save(d, false, [&](bool ok) { second = ok; });
+    EXPECT_EQ(second, true);
+    EXPECT_FALSE(model->dialog());
 }
 
 TEST_F(DiskWatching, ACleanDocumentFollowsRewritesAndReplacementsOnDisk)
