@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUuid>
 #include <cstring>
 #include <future>
@@ -64,6 +65,10 @@ TEST(SingleInstance, ASecondStartHandsItsFilesAndActivationTokenOver)
     const SingleInstance::Request request{{QStringLiteral("/tmp/带 空格.md"), QStringLiteral("/tmp/行\n断.json")},
                                           "wayland-token-1", "startup-2"};
     EXPECT_EQ(forwardWhileServing(second, request), Outcome::forwarded);
+    for (int i = 0; i < 200 && !received; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
     ASSERT_TRUE(received);
     EXPECT_EQ(received->files, request.files);
     EXPECT_EQ(received->activationToken, QByteArray("wayland-token-1"));

@@ -208,7 +208,8 @@ SingleInstance::Outcome SingleInstance::forward(const Request& request)
 
 bool SingleInstance::listen(std::function<void(const Request&)> receive)
 {
-    if (path_.isEmpty())
+    // Never over something that is not our own socket: it is not ours to remove.
+    if (!problem(path_).isEmpty())
         return false;
     // Only a socket that nobody accepts on any more is taken over; a frozen
     // or busy editor keeps its socket. (The directory is private, so the
