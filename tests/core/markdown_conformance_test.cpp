@@ -102,7 +102,12 @@ TEST(MarkdownConformance, CommonMarkExamples)
     // of a CDATA section as a browser reads it (631). cmark-gfm 0.29 reads
     // an older CommonMark for long numeric references (28), punctuation
     // among symbols (356) and comments (627, 628).
-    const std::set<int> different = {28, 156, 157, 158, 172, 173, 174, 175, 178, 180, 356, 604, 608, 610, 613, 614, 627, 628, 631};
+    // Raw HTML keeps only allowed elements and attributes: unknown tags such
+    // as <bar>, <foo>, <Warning> or <responsive-image>, and attributes such as
+    // <pre language>, lose their tags (150, 164, 171, 203, 493, 526, 538,
+    // 615-617, 619, 625).
+    std::set<int> different = {28, 156, 157, 158, 172, 173, 174, 175, 178, 180, 356, 604, 608, 610, 613, 614, 627, 628, 631};
+    different.insert({150, 164, 171, 203, 493, 526, 538, 615, 616, 617, 619, 625});
     // The suite's script cuts the expected HTML of 618 at a ">" inside a
     // quoted attribute, which nothing can match; the harness counts it as a difference.
     const std::set<int> misread = {618};
