@@ -56,12 +56,25 @@ TEST_F(DiskWatching, AnInPlaceRewriteWithItsTimePutBackIsNeitherMissedNorOverwri
 {
     const QString path = file(QStringLiteral("r.txt"), "written by us!\n");
     const QString other = file(QStringLiteral("s.txt"), "clean copy 1\n");
+    const QString late = file(QStringLiteral("l.txt"), "unwatched 1\n");
     DocPtr d = model->open(path);
     DocPtr clean = model->open(other);
-    ASSERT_TRUE(d && clean);
-    // Past the moment when a stamp is too recent to trust: only the change time tells.
+    DocPtr unwatched = model->open(late);
+    ASSERT_TRUE(d && clean && unwatched);
+    // Nobody watches this one: the rewrite is found only when saving, long
+    // after it, when nothing but the change time tells.
+    model->unwatch(unwatched->id);
+    unwatched->setText(QStringLiteral("the user's other edit\n"));
+    rewriteKeepingTime(late, "unwatched 2\n");
     spin(2700);
     ASSERT_FALSE(FileIO::ambiguous(*FileIO::stamp(path)));
+    ASSERT_FALSE(FileIO::ambiguous(*FileIO::stamp(late)));
+    std::optional<bool> lateResult;
+    model->save(unwatched, false, [&](bool ok) { lateResult = ok; });
+    ASSERT_TRUE(model->dialog());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("「l.txt」已被其他程序修改"));
+    model->chooseRole(Dialog::Role::cancel);
+    EXPECT_EQ(TestDir::read(late), QByteArray("unwatched 2\n"));
 
     // The user edits, the other program rewrites, the user saves at once.
     d->setText(QStringLiteral("the user's edit\n"));
