@@ -5,6 +5,7 @@
 #   DISPLAY=:NN ./bench/kill9_typing.sh [ROUNDS] [LOAD_WRITERS]
 # LOAD_WRITERS background writers keep the disk and the CPU busy meanwhile
 # (each writes and syncs 8 MB in a loop); they stop with the script.
+# KILL_MIN_MS and KILL_SPAN_MS move the kill window (default 1000 and 1000).
 set -uo pipefail
 BUILD_DIR=${LORVANE_BUILD_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}
 rounds=${1:-100}
@@ -46,7 +47,7 @@ for ((r = 1; r <= rounds; r++)); do
   marker=${marker:0:24}
   xdotool key --clearmodifiers ctrl+End
   xdotool type --delay 25 "$marker"
-  wait_ms=$((1000 + RANDOM % 1001))
+  wait_ms=$((${KILL_MIN_MS:-1000} + RANDOM % (${KILL_SPAN_MS:-1000} + 1)))
   sleep "$(printf '%d.%03d' $((wait_ms / 1000)) $((wait_ms % 1000)))"
   kill -9 "$editor"
   wait "$editor" 2>/dev/null
