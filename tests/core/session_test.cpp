@@ -254,6 +254,7 @@ TEST_F(Session, EditorPlacesTravelWithTheSessionAndOldSessionsStillLoad)
     EXPECT_EQ(model->docs().size(), 2);
     EXPECT_TRUE(third.given.isEmpty());
     model->setEditorLink(nullptr);
+}
 
 // Killed after the snapshot reached the disk but before the session was
 // written again: the session must already name the snapshot.
