@@ -11,7 +11,7 @@ BUILD_DIR=${LORVANE_BUILD_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/
 rounds=${1:-100}
 writers=${2:-2}
 work=$(mktemp -d /tmp/lorvane-kill9.XXXXXX)
-export QTWEBENGINE_DISABLE_SANDBOX=1 QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu
+# The editor switches the web engine's sandbox and GPU off itself when run as root.
 loaders=()
 cleanup() {
   for p in "${loaders[@]}"; do kill "$p" 2>/dev/null; done
@@ -30,8 +30,11 @@ start() {
   XDG_CONFIG_HOME="$work/r$1/config" XDG_DATA_HOME="$work/r$1/data" XDG_RUNTIME_DIR="$work/r$1/run" \
     "$BUILD_DIR/lorvane" "$work/r$1/note.txt" >>"$work/r$1/log" 2>&1 &
   editor=$!
+  win=
   for ((t = 0; t < 600; t++)); do
-    win=$(xdotool search --pid "$editor" --onlyvisible 2>/dev/null | head -1)
+    for w in $(xdotool search --pid "$editor" 2>/dev/null); do
+      xwininfo -id "$w" 2>/dev/null | grep -q "IsViewable" && win=$w
+    done
     [ -n "$win" ] && break
     sleep 0.1
   done
@@ -41,7 +44,9 @@ start() {
     return 1
   fi
   sleep 2.5  # the session and the editor settle
-  xdotool windowactivate --sync "$win" 2>/dev/null
+  # Without a window manager there is no activation; the editor takes the focus itself.
+  xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus "$win" 2>/dev/null
+  return 0
 }
 
 # A start that got no window is tried again; the snapshot waits on disk.
