@@ -113,6 +113,9 @@ double EditorArea::topSourceLine(CodeTextView& view)
     const long shown = view.SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
     const long line = view.SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE, shown);
     const long first = view.SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, line);
+    // Unwrapped, a line is one display line; asking would lay out the whole line (seconds for a huge one).
+    if (!view.wrapping())
+        return double(line);
     const long wraps = view.SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, line);
     return double(line) + (wraps > 1 ? double(std::clamp(shown - first, 0L, wraps)) / double(wraps) : 0.0);
 }
