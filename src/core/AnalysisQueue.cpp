@@ -37,8 +37,11 @@ struct AnalysisQueue::Private {
                 wake.wait(lock);
                 continue;
             }
-            if (Clock::now() < first->first.first) {
-                wake.wait_until(lock, first->first.first);
+            // A copy: while this lane waits, the job may be cancelled and
+            // its key freed with it.
+            const Clock::time_point due = first->first.first;
+            if (Clock::now() < due) {
+                wake.wait_until(lock, due);
                 continue;
             }
             std::shared_ptr<AnalysisJob> job = std::move(first->second);
