@@ -3,6 +3,7 @@
 #include "plugins/PluginRegistry.h"
 
 #include <QFileInfo>
+#include <QTimer>
 #include <algorithm>
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
@@ -309,6 +310,18 @@ const QString& Doc::text() const
     if (stale_) {
         stale_ = false;
         text_ = live_.pull();
+        // The editor's buffer stays the one owner of the text: readers in
+        // this turn share the copy, then it goes.
+        if (!dropQueued_) {
+            dropQueued_ = true;
+            QTimer::singleShot(0, this, [this] {
+                dropQueued_ = false;
+                if (live_.pull && !stale_) {
+                    text_ = QString();
+                    stale_ = true;
+                }
+            });
+        }
     }
     return text_;
 }
@@ -317,6 +330,9 @@ void Doc::attachLiveText(LiveText live)
 {
     detachLiveText();
     live_ = std::move(live);
+    // The editor holds the text from here on.
+    text_ = QString();
+    stale_ = true;
 }
 
 void Doc::detachLiveText()

@@ -120,6 +120,8 @@ public:
     struct LiveText {
         std::function<QString()> pull;
         std::function<qsizetype()> length;
+        // The text up to the end of the given number of non-empty lines.
+        std::function<QString(int)> leadingLines;
     };
     void attachLiveText(LiveText live);
     // Pulls the text a last time and stops following the editor.
@@ -146,6 +148,8 @@ private:
     QString name_;
     mutable QString text_;
     mutable bool stale_ = false;
+    // A pulled copy is dropped at the next turn of the event loop.
+    mutable bool dropQueued_ = false;
     quint64 revision_ = 0;
     LiveText live_;
     std::optional<QString> autoExt_;

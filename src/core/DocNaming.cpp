@@ -116,9 +116,11 @@ void Doc::applyAutoName()
 {
     if (!autoExt_ || url_)
         return;
+    // Only the first lines name a document: a live text is not pulled whole.
     // A document without a file has the empty text as its baseline, so
     // there are no saved lines to skip.
-    const QString t = title(text());
+    const QString t = stale_ && live_.leadingLines ? title(live_.leadingLines(titleLines))
+                                                   : title(text());
     const QString newName = autoExt_->isEmpty() ? t : t + QLatin1Char('.') + *autoExt_;
     if (newName != name_)
         setName(newName);

@@ -377,6 +377,19 @@ QString CodeTextView::text() const
     return p ? QString::fromUtf8(p, n) : QString();
 }
 
+QString CodeTextView::leadingLines(int count) const
+{
+    const qsizetype lines = send(SCI_GETLINECOUNT);
+    qsizetype end = 0;
+    for (qsizetype line = 0; line < lines && count > 0; ++line) {
+        const qsizetype start = send(SCI_POSITIONFROMLINE, line);
+        end = send(SCI_GETLINEENDPOSITION, line);
+        count -= end > start;
+    }
+    const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, end));
+    return p ? QString::fromUtf8(p, end) : QString();
+}
+
 QString CodeTextView::textIn(int start, int length) const
 {
     if (length <= 0)

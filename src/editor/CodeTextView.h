@@ -43,6 +43,8 @@ public:
     QString text() const;
     QString toPlainText() const { return text(); }
     QString textIn(int start, int length) const;
+    // The text up to the end of the `count`-th non-empty line (or all of it).
+    QString leadingLines(int count) const;
     int length() const;
     qsizetype byteLength() const;
     // UTF-8 bytes the text takes in the buffer (lone surrogates aside).

@@ -35,7 +35,8 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     // only when someone reads it.
     QPointer<CodeTextView> v = view_;
     doc_->attachLiveText({[v] { return v ? v->text() : QString(); },
-                          [v] { return v ? qsizetype(v->length()) : qsizetype(0); }});
+                          [v] { return v ? qsizetype(v->length()) : qsizetype(0); },
+                          [v](int lines) { return v ? v->leadingLines(lines) : QString(); }});
 
     view_->onTextChange = [this] { textDidChange(); };
     view_->onSelectionChange = [this] {

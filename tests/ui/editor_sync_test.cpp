@@ -161,3 +161,28 @@ TEST_F(Sync, AWorkspaceReplacementIsOneUndoStepAndDetachingKeepsTheText)
     EXPECT_FALSE(d->textIsStale());
     EXPECT_EQ(d->text(), QStringLiteral("x😀!y"));
 }
+
+TEST_F(Sync, AutomaticNamingReadsOnlyTheLeadingLinesOfTheLiveText)
+{
+    // Fifty non-empty lines without a letter, empty lines between them,
+    // then words that naming must not reach.
+    QString text = QStringLiteral("\n\n");
+    for (int i = 0; i < Doc::titleLines; ++i)
+        text += QStringLiteral("-\n\n");
+    text += QStringLiteral("late words\n");
+    DocPtr d = newDoc(text);
+    d->setAutoExt(QStringLiteral("md"));
+    EditorController& e = editorFor(d);
+    CodeTextView* v = e.textView();
+
+    select(v, v->length(), v->length());
+    type(v, QStringLiteral("!"));
+    EXPECT_EQ(d->name(), QStringLiteral("未命名.md"));
+    EXPECT_TRUE(d->textIsStale());
+
+    select(v, 3, 3);  // after the first "-"
+    type(v, QStringLiteral("周报: 1"));
+    EXPECT_EQ(d->name(), QStringLiteral("周报- 1.md"));
+    EXPECT_TRUE(d->textIsStale());
+    EXPECT_EQ(Doc::title(d->text()), QStringLiteral("周报- 1"));
+}
