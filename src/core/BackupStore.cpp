@@ -59,13 +59,15 @@ QString fileFor(QUuid id) { return directory() + QLatin1Char('/') + uuidText(id)
 
 bool exists(QUuid id) { return QFileInfo(fileFor(id)).isFile(); }
 
-DocSnapshot snapshot(const Doc& doc)
+namespace {
+
+// Everything but the text.
+DocSnapshot fieldsOf(const Doc& doc)
 {
     DocSnapshot s;
     s.id = doc.id;
     s.path = doc.url();
     s.name = doc.name();
-    s.text = doc.text();
     s.encoding = doc.encoding();
     s.eol = doc.eol();
     s.tags = doc.tags();
@@ -75,6 +77,15 @@ DocSnapshot snapshot(const Doc& doc)
     s.mode = doc.mode();
     s.savedAt = QDateTime::currentDateTimeUtc();
     s.autoExt = doc.autoExt();
+    return s;
+}
+
+}
+
+DocSnapshot snapshot(const Doc& doc)
+{
+    DocSnapshot s = fieldsOf(doc);
+    s.text = doc.text();
     return s;
 }
 
@@ -168,7 +179,8 @@ bool writeSnapshot(const DocSnapshot& s)
 }
 
 struct Job {
-    DocSnapshot snapshot;
+    DocSnapshot snapshot;  // without its text
+    Doc::TextCopy text;
     TextBaseline baseline;
     std::function<void(bool, bool)> done;
 };
@@ -240,9 +252,11 @@ private:
         }
     }
 
-    static void perform(const Job& job)
+    static void perform(Job& job)
     {
-        const DocSnapshot& s = job.snapshot;
+        DocSnapshot& s = job.snapshot;
+        s.text = job.text.toString();
+        job.text = {};
         const QString file = fileFor(s.id);
         const bool had = QFileInfo::exists(file);
         const bool dirty = s.originalName || s.metaDirty || !job.baseline.matches(s.text);
@@ -274,7 +288,8 @@ bool write(const Doc& doc)
 
 void sync(const Doc& doc, std::function<void(bool had, bool has)> done)
 {
-    Writer::shared().enqueue(Job{snapshot(doc), doc.baseline(), std::move(done)});
+    // Only the copy is taken here; converting it is the worker's.
+    Writer::shared().enqueue(Job{fieldsOf(doc), doc.textCopy(), doc.baseline(), std::move(done)});
 }
 
 void waitForWrites() { Writer::shared().drain(); }

@@ -326,6 +326,13 @@ const QString& Doc::text() const
     return text_;
 }
 
+Doc::TextCopy Doc::textCopy() const
+{
+    if (stale_ && live_.utf8)
+        return {live_.utf8(), QString()};
+    return {QByteArray(), text()};
+}
+
 void Doc::attachLiveText(LiveText live)
 {
     detachLiveText();

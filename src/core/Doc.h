@@ -73,6 +73,14 @@ public:
     const QString& name() const { return name_; }
     // Pulls the live text first when an editor changed it since.
     const QString& text() const;
+    // The text as it is now, for a worker thread to convert: the editor's
+    // bytes copied, or the held text shared; neither converts it here.
+    struct TextCopy {
+        QByteArray utf8;
+        QString text;
+        QString toString() const { return utf8.isNull() ? text : QString::fromUtf8(utf8); }
+    };
+    TextCopy textCopy() const;
     const std::optional<QString>& autoExt() const { return autoExt_; }
     // The text as last read from or written to disk, without a copy of it.
     const TextBaseline& baseline() const { return baseline_; }
@@ -122,6 +130,8 @@ public:
         std::function<qsizetype()> length;
         // The text up to the end of the given number of non-empty lines.
         std::function<QString(int)> leadingLines;
+        // A copy of the buffer's UTF-8 bytes.
+        std::function<QByteArray()> utf8;
     };
     void attachLiveText(LiveText live);
     // Pulls the text a last time and stops following the editor.

@@ -377,6 +377,13 @@ QString CodeTextView::text() const
     return p ? QString::fromUtf8(p, n) : QString();
 }
 
+QByteArray CodeTextView::utf8() const
+{
+    const qsizetype n = byteLength();
+    const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, n));
+    return p ? QByteArray(p, n) : QByteArray();
+}
+
 QString CodeTextView::leadingLines(int count) const
 {
     const qsizetype lines = send(SCI_GETLINECOUNT);

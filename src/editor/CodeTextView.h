@@ -41,6 +41,8 @@ public:
     // Replaces a range as one undo step.
     void replaceRange(int start, int length, const QString& text);
     QString text() const;
+    // A copy of the buffer's UTF-8 bytes: no conversion.
+    QByteArray utf8() const;
     QString toPlainText() const { return text(); }
     QString textIn(int start, int length) const;
     // The text up to the end of the `count`-th non-empty line (or all of it).

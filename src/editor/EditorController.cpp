@@ -36,7 +36,8 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     QPointer<CodeTextView> v = view_;
     doc_->attachLiveText({[v] { return v ? v->text() : QString(); },
                           [v] { return v ? qsizetype(v->length()) : qsizetype(0); },
-                          [v](int lines) { return v ? v->leadingLines(lines) : QString(); }});
+                          [v](int lines) { return v ? v->leadingLines(lines) : QString(); },
+                          [v] { return v ? v->utf8() : QByteArray(); }});
 
     view_->onTextChange = [this] { textDidChange(); };
     view_->onSelectionChange = [this] {

@@ -228,3 +228,34 @@ TEST_F(BackupStoreTest, AReadOnlyDirectoryKeepsThePreviousSnapshot)
     dir.setPermissions(perms);
     EXPECT_EQ(BackupStore::load(d->id)->text, QStringLiteral("v1"));
 }
+
+// A shown document's snapshot is written from a copy of the editor's bytes:
+// the live text is never pulled whole on the main thread for it.
+TEST_F(BackupStoreTest, AQueuedSnapshotCopiesTheLiveBytesWithoutPullingTheText)
+{
+    DocPtr doc = newDoc(QStringLiteral("a.md"), QString());
+    int pulls = 0;
+    QByteArray buffer = QStringLiteral("草稿 e\u0301 😀\n").toUtf8();
+    doc->attachLiveText({[&] { ++pulls; return QString::fromUtf8(buffer); },
+                         [&] { return QString::fromUtf8(buffer).size(); },
+                         {},
+                         [&] { return buffer; }});
+    doc->liveTextChanged();
+    const QString typed = QString::fromUtf8(buffer);
+    BackupStore::sync(*doc, {});
+    buffer = "changed after the snapshot was asked for";
+    BackupStore::waitForWrites();
+    EXPECT_EQ(pulls, 0);
+    const auto loaded = BackupStore::load(doc->id);
+    ASSERT_TRUE(loaded.has_value());
+    EXPECT_EQ(loaded->text, typed);
+
+    // Back to the saved (empty) text: the snapshot goes.
+    buffer.clear();
+    doc->liveTextChanged();
+    BackupStore::sync(*doc, {});
+    BackupStore::waitForWrites();
+    EXPECT_EQ(pulls, 0);
+    EXPECT_FALSE(BackupStore::exists(doc->id));
+    doc->detachLiveText();
+}
