@@ -2,6 +2,7 @@
 
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
+#include "editor/CaretBlinkRest.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorScheme.h"
@@ -17,6 +18,7 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     : doc_(std::move(doc)), model_(model), view_(new CodeTextView)
 {
     view_->setObjectName(QStringLiteral("editor"));
+    new CaretBlinkRest(view_);
     highlightWork_.setSingleShot(true);
     highlightWork_.setInterval(highlightDelayMSecs);
     connect(&highlightWork_, &QTimer::timeout, this, [this] { refreshHighlights(pendingReset_); });
