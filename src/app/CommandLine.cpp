@@ -3,7 +3,9 @@
 #include "core/Doc.h"
 #include "core/PreviewPage.h"
 #include "plugins/PluginRegistry.h"
+#include "views/preview/PdfExport.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QSet>
 
@@ -64,6 +66,10 @@ CommandLine CommandLine::parse(const QStringList& args)
             if (cl.mode != Mode::window)
                 return fail(QStringLiteral("--export-html 不能与其他模式同时使用"));
             cl.mode = Mode::exportHTML;
+        } else if (a == QLatin1String("--export-pdf")) {
+            if (cl.mode != Mode::window)
+                return fail(QStringLiteral("--export-pdf 不能与其他模式同时使用"));
+            cl.mode = Mode::exportPDF;
         } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
             if (i + 1 >= args.size())
                 return fail(QStringLiteral("%1 后面需要输出文件路径").arg(a));
@@ -76,12 +82,17 @@ CommandLine CommandLine::parse(const QStringList& args)
             return fail(QStringLiteral("未知选项：%1").arg(a));
         }
     }
-    if (!cl.output.isEmpty() && cl.mode != Mode::exportHTML)
-        return fail(QStringLiteral("-o 只能与 --export-html 一起使用"));
+    if (!cl.output.isEmpty() && cl.mode != Mode::exportHTML && cl.mode != Mode::exportPDF)
+        return fail(QStringLiteral("-o 只能与 --export-html 或 --export-pdf 一起使用"));
     if (cl.mode == Mode::check && cl.files.isEmpty())
         return fail(QStringLiteral("--check 需要至少一个文件"));
     if (cl.mode == Mode::exportHTML && cl.files.size() != 1)
         return fail(QStringLiteral("--export-html 需要且只需要一个文件"));
+    if (cl.mode == Mode::exportPDF && cl.files.size() != 1)
+        return fail(QStringLiteral("--export-pdf 需要且只需要一个文件"));
+    // A PDF is binary: never onto a terminal by accident.
+    if (cl.mode == Mode::exportPDF && (cl.output.isEmpty() || cl.output == QLatin1String("-")))
+        return fail(QStringLiteral("--export-pdf 需要用 -o 指定输出的 PDF 文件"));
     if (cl.mode != Mode::window && !cl.qtArgs.isEmpty())
         return fail(QStringLiteral("未知选项：%1").arg(cl.qtArgs.first()));
     return cl;
@@ -98,6 +109,8 @@ QString usage()
         "                                       退出码：0 全部通过，1 发现问题，2 文件无法读取或解码\n"
         "  lorvane --export-html 文件 [-o 输出]  把文件的预览导出为独立的 HTML 页面（默认写到标准输出）\n"
         "                                       退出码：0 成功，1 无法预览，2 文件无法读取或解码\n"
+        "  lorvane --export-pdf 文件 -o 输出.pdf  把同一页面导出为 A4 PDF（文字可选中、可搜索），标题为文件名\n"
+        "                                       退出码：0 成功，1 无法预览或生成失败，2 文件无法读取或写入\n"
         "  lorvane --unit                       运行内置自检\n"
         "  lorvane --version                    显示版本\n"
         "  lorvane --help                       显示本帮助\n");
@@ -157,26 +170,35 @@ int check(const QStringList& files, std::FILE* out, std::FILE* err)
     return status;
 }
 
+namespace {
+
+// The standalone page of a document, or nothing after printing why.
+std::optional<QString> standalonePage(const DocPtr& doc, const QString& file, const QString& title, const QString& what,
+                                      std::FILE* err)
+{
+    const FormatPlugin& plugin = doc->plugin();
+    if (!plugin.supportsPreview()) {
+        print(err, QStringLiteral("%1 格式没有预览，无法导出 %2：%3\n").arg(plugin.displayName, what, QFileInfo(file).fileName()));
+        return std::nullopt;
+    }
+    QString error;
+    std::optional<QString> page = PreviewPage::exportPage(plugin, doc->text(), title, what, &error);
+    if (!page)
+        print(err, error + QLatin1Char('\n'));
+    return page;
+}
+
+}
+
 int exportHTML(const QString& file, const QString& output, std::FILE* out, std::FILE* err)
 {
     DocPtr doc = openForTool(file, err);
     if (!doc)
         return 2;
-    const FormatPlugin& plugin = doc->plugin();
-    if (!plugin.supportsPreview()) {
-        print(err, QStringLiteral("%1 格式没有预览，无法导出 HTML：%2\n").arg(plugin.displayName, QFileInfo(file).fileName()));
+    const std::optional<QString> page = standalonePage(doc, file, QString(), QStringLiteral("HTML"), err);
+    if (!page)
         return 1;
-    }
-    QString fragment;
-    try {
-        fragment = plugin.previewHTML(doc->text());
-    } catch (const PluginError& e) {
-        QString message = e.line ? QStringLiteral("第 %1 行无法解析：").arg(*e.line) + e.message : e.message;
-        print(err, message + QLatin1Char('\n'));
-        return 1;
-    }
-    const QString page = PreviewPage::standalone(fragment);
-    const QByteArray bytes = page.toUtf8();
+    const QByteArray bytes = page->toUtf8();
     if (output.isEmpty() || output == QLatin1String("-")) {
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
         std::fflush(out);
@@ -184,6 +206,39 @@ int exportHTML(const QString& file, const QString& output, std::FILE* out, std::
     }
     if (auto error = FileIO::writeAtomically(output, bytes)) {
         print(err, QStringLiteral("无法写入 ") + output + QStringLiteral("：") + *error + QLatin1Char('\n'));
+        return 2;
+    }
+    return 0;
+}
+
+int exportPDF(const QString& file, const QString& output, std::FILE* err)
+{
+    DocPtr doc = openForTool(file, err);
+    if (!doc)
+        return 2;
+    const std::optional<QString> page = standalonePage(doc, file, doc->name(), QStringLiteral("PDF"), err);
+    if (!page)
+        return 1;
+    PdfExport pdf;
+    QEventLoop loop;
+    QByteArray bytes;
+    QString error;
+    bool done = false;
+    QObject::connect(&pdf, &PdfExport::finished, &loop, [&](const QByteArray& b, const QString& e) {
+        bytes = b;
+        error = e;
+        done = true;
+        loop.quit();
+    });
+    pdf.start(*page, QFileInfo(file).absolutePath());
+    if (!done)
+        loop.exec();
+    if (bytes.isEmpty()) {
+        print(err, QStringLiteral("无法导出 PDF：") + error + QLatin1Char('\n'));
+        return 1;
+    }
+    if (auto e = FileIO::writeAtomically(output, bytes)) {
+        print(err, QStringLiteral("无法写入 ") + output + QStringLiteral("：") + *e + QLatin1Char('\n'));
         return 2;
     }
     return 0;

@@ -7,7 +7,7 @@
 // Modes of the program chosen from its arguments. Everything except the
 // window runs without a GUI application object.
 struct CommandLine {
-    enum class Mode { window, unit, check, exportHTML, help, version, invalid };
+    enum class Mode { window, unit, check, exportHTML, exportPDF, help, version, invalid };
 
     Mode mode = Mode::window;
     QStringList files;   // files to open or to process
@@ -26,4 +26,6 @@ QString versionText();
 int check(const QStringList& files, std::FILE* out, std::FILE* err);
 // Runs --export-html; returns the exit status.
 int exportHTML(const QString& file, const QString& output, std::FILE* out, std::FILE* err);
+// Runs --export-pdf; needs a GUI application object (it may be offscreen).
+int exportPDF(const QString& file, const QString& output, std::FILE* err);
 }

@@ -45,6 +45,13 @@ void nameApplication()
     QCoreApplication::setApplicationName(QStringLiteral("Lorvane"));
 }
 
+void withoutGPU()
+{
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--disable-gpu"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
+}
+
 int runWindow(int argc, char** argv, const QStringList& files)
 {
     // Read before the platform plugin consumes them: they let the running
@@ -54,9 +61,7 @@ int runWindow(int argc, char** argv, const QStringList& files)
     // virtual displays; the preview needs neither.
     if (geteuid() == 0) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-        if (!flags.contains("--disable-gpu"))
-            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
+        withoutGPU();
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
@@ -112,6 +117,20 @@ int runWindow(int argc, char** argv, const QStringList& files)
     return app.exec();
 }
 
+// The PDF is printed by the web engine, which needs a GUI application; it
+// never shows a window, so it runs offscreen whether or not there is a display.
+int runExportPDF(int argc, char** argv, const CommandLine& cl)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    withoutGPU();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    nameApplication();
+    return CommandLineTool::exportPDF(cl.files.first(), cl.output, stderr);
+}
+
 }
 
 int main(int argc, char** argv)
@@ -126,6 +145,8 @@ int main(int argc, char** argv)
     case CommandLine::Mode::version:
         std::fputs(CommandLineTool::versionText().toUtf8().constData(), stdout);
         return 0;
+    case CommandLine::Mode::exportPDF:
+        return runExportPDF(argc, argv, cl);
     case CommandLine::Mode::invalid:
         std::fprintf(stderr, "%s\n%s", cl.error.toUtf8().constData(), "使用 lorvane --help 查看用法。\n");
         return 2;

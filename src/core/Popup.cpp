@@ -9,6 +9,7 @@ QString Popup::anchor() const
     case Kind::eol: return QStringLiteral("eol");
     case Kind::format: return QStringLiteral("format");
     case Kind::settings: return QStringLiteral("settings");
+    case Kind::outline: return QStringLiteral("outline");
     }
     return {};
 }

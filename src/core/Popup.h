@@ -6,7 +6,7 @@
 // The small menu on screen, at most one at a time.
 class Popup {
 public:
-    enum class Kind { tags, feature, encoding, eol, format, settings };
+    enum class Kind { tags, feature, encoding, eol, format, settings, outline };
 
     static Popup tags(QUuid docID) { return Popup(Kind::tags, docID); }
     static Popup feature() { return Popup(Kind::feature); }
@@ -14,6 +14,8 @@ public:
     static Popup eol() { return Popup(Kind::eol); }
     static Popup format() { return Popup(Kind::format); }
     static Popup settings() { return Popup(Kind::settings); }
+    // The active document's headings.
+    static Popup outline() { return Popup(Kind::outline); }
 
     Kind kind() const { return kind_; }
     // The document whose tags are edited (tags popups only).

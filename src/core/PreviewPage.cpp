@@ -1,6 +1,7 @@
 #include "core/PreviewPage.h"
 
 #include "core/WebFonts.h"
+#include "plugins/FormatPlugin.h"
 #include "plugins/HTML.h"
 
 #include <QCryptographicHash>
@@ -126,11 +127,27 @@ std::optional<QString> renderScript(const QString& html)
     return QStringLiteral("render(") + QString::fromUtf8(json) + QStringLiteral("[0])");
 }
 
-QString standalone(const QString& fragmentHTML)
+QString standalone(const QString& fragmentHTML, const QString& title)
 {
     // Same page with the fragment inlined and no script, for export.
-    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + contentPolicy(false) + QStringLiteral("<style>")
+    const QString named = title.isEmpty() ? QString() : QStringLiteral("<title>") + title.toHtmlEscaped() + QStringLiteral("</title>");
+    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + named + contentPolicy(false) + QStringLiteral("<style>")
         + WebFonts::webFontFaces() + css() + QStringLiteral("</style></head>\n<body><main id=\"c\">") + fragmentHTML + QStringLiteral("</main></body></html>\n");
+}
+
+std::optional<QString> exportPage(const FormatPlugin& plugin, const QString& text, const QString& title,
+                                  const QString& what, QString* error)
+{
+    if (!plugin.supportsPreview()) {
+        *error = QStringLiteral("%1 格式没有预览，无法导出 %2").arg(plugin.displayName, what);
+        return std::nullopt;
+    }
+    try {
+        return standalone(plugin.previewHTML(text), title);
+    } catch (const PluginError& e) {
+        *error = e.line ? QStringLiteral("第 %1 行无法解析：").arg(*e.line) + e.message : e.message;
+        return std::nullopt;
+    }
 }
 
 }

@@ -2,6 +2,8 @@
 
 #include "core/PreviewState.h"
 
+struct FormatPlugin;
+
 #include <QString>
 #include <optional>
 
@@ -19,6 +21,12 @@ QString fragment(const PreviewState& state);
 // The script call that replaces the page content; the fragment travels as
 // JSON string data, never as markup.
 std::optional<QString> renderScript(const QString& html);
-// A self-contained page with the fragment inlined and no script.
-QString standalone(const QString& fragmentHTML);
+// A self-contained page with the fragment inlined and no script; a title,
+// when given, names the page (a PDF takes it as its own).
+QString standalone(const QString& fragmentHTML, const QString& title = {});
+// The standalone page of a text in its format for an export to `what`
+// ("HTML", "PDF"); nullopt and the reason when the format has no preview
+// or the text does not parse.
+std::optional<QString> exportPage(const FormatPlugin& plugin, const QString& text, const QString& title,
+                                  const QString& what, QString* error);
 }

@@ -92,7 +92,7 @@ void EditorCache::setCaretLine(const DocPtr& doc, int line)
 {
     EditorController* c = existing(doc->id);
     CodeTextView* view = c ? c->textView() : nullptr;
-    if (!view || line <= 0)
+    if (!view || line < 0)
         return;
     view->setCursorPosition(view->lineStart(std::min(line, view->lineCount() - 1)));
     view->SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);

@@ -9,6 +9,7 @@
 #include "plugins/PluginRegistry.h"
 #include "views/controls/HoverReport.h"
 #include "views/overlays/MenuPanel.h"
+#include "views/overlays/OutlinePanel.h"
 #include "views/sheets/SettingsView.h"
 #include "views/sidebar/TagEditor.h"
 
@@ -100,6 +101,7 @@ QWidget* build(AppModel& model, const Popup& popup)
     case Popup::Kind::encoding: return encoding(model, doc);
     case Popup::Kind::eol: return eol(model, doc);
     case Popup::Kind::format: return format(model, doc);
+    case Popup::Kind::outline: return new OutlinePanel(model, doc);
     default: return nullptr;
     }
 }

@@ -45,6 +45,8 @@ PaneHeader::PaneHeader(AppModel& model, const AnchorSink& reportAnchor, QWidget*
     row->setSpacing(8);
     name_ = new ColorLabel(QString(), Palette::fg(), 14, false, this);
     name_->installEventFilter(this);
+    if (reportAnchor)
+        reportAnchor(Popup::outline().anchor(), name_);
     row->addWidget(name_);
     dirty_ = new ColorLabel(QStringLiteral("已编辑"), Palette::fg3(), 11.5, false, this);
     row->addWidget(dirty_);

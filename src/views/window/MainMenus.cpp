@@ -10,6 +10,7 @@
 #include "views/pane/GoToLineBar.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/window/DocSwitcher.h"
+#include "views/window/ExportPDF.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -56,6 +57,10 @@ void MainWindow::buildMenus()
             model_.save(d, true);
     });
     needDoc << add(file, QStringLiteral("全部保存"), keys({"Ctrl+Alt+S"}), [this] { model_.saveAll(); });
+    needDoc << add(file, QStringLiteral("导出 PDF…"), {}, [this, active] {
+        if (auto d = active())
+            ExportPDF::run(model_, d, this);
+    });
     file->addSeparator();
     needDoc << add(file, QStringLiteral("重命名…"), {}, [this, active] {
         if (auto d = active())
@@ -153,6 +158,7 @@ void MainWindow::buildMenus()
         model_.setSettings(s);
     });
     wrap->setCheckable(true);
+    needDoc << add(view, QStringLiteral("大纲…"), keys({"Ctrl+Shift+O"}), [this] { model_.toggle(Popup::outline()); });
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("窗口(&W)"));
     add(window, QStringLiteral("最小化"), keys({"Ctrl+M"}), [this] { showMinimized(); });

@@ -1,0 +1,125 @@
+#include "views/overlays/OutlinePanel.h"
+
+#include "core/AppModel.h"
+#include "core/EditorLink.h"
+#include "editor/AppFonts.h"
+#include "editor/Palette.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace {
+
+constexpr int rowHeight = 26;
+constexpr int indentStep = 14;
+constexpr int visibleRows = 16;
+
+enum Role { levelRole = Qt::UserRole + 1, caretRole };
+
+class OutlineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex&) const override { return {o.rect.width(), rowHeight}; }
+
+    void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& index) const override
+    {
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        const bool chosen = o.state & QStyle::State_Selected;
+        const bool hover = o.state & QStyle::State_MouseOver;
+        if (chosen || hover) {
+            p->setPen(Qt::NoPen);
+            p->setBrush(chosen ? Palette::selection().resolve() : Palette::hover().resolve());
+            p->drawRoundedRect(QRectF(o.rect).adjusted(4, 1, -4, -1), 5, 5);
+        }
+        const int level = index.data(levelRole).toInt();
+        const bool caret = index.data(caretRole).toBool();
+        const QRect text = o.rect.adjusted(16 + (std::max(level, 1) - 1) * indentStep, 0, -12, 0);
+        if (caret) {
+            // Where the caret is: a short bar before the title.
+            p->setPen(Qt::NoPen);
+            p->setBrush(Palette::accent().resolve());
+            p->drawRoundedRect(QRectF(text.left() - 8, o.rect.top() + 7, 3, o.rect.height() - 14), 1.5, 1.5);
+        }
+        QFont f = AppFonts::sans(12.5, level <= 1 ? AppFonts::Weight::medium : AppFonts::Weight::regular);
+        p->setFont(f);
+        const bool enabled = index.flags() & Qt::ItemIsEnabled;
+        p->setPen((enabled ? (caret ? Palette::accent() : Palette::fg()) : Palette::fg3()).resolve());
+        p->drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
+                    p->fontMetrics().elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, text.width()));
+        p->restore();
+    }
+};
+
+}
+
+OutlinePanel::OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent)
+    : QListWidget(parent), model_(model), doc_(std::move(doc))
+{
+    setAccessibleName(QStringLiteral("大纲"));
+    setFrameShape(QFrame::NoFrame);
+    setAttribute(Qt::WA_MacShowFocusRect, false);
+    setMouseTracking(true);
+    setItemDelegate(new OutlineDelegate(this));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    viewport()->setAutoFillBackground(false);
+    setStyleSheet(QStringLiteral("QListWidget { background: transparent; outline: none; }"));
+
+    entries_ = Outline::entries(doc_->plugin().id, doc_->text());
+    EditorLink* link = model_.editorLink();
+    caretEntry_ = Outline::entryAt(entries_, link ? link->caretLine(doc_) : 0);
+    for (int i = 0; i < entries_.size(); ++i) {
+        const OutlineEntry& e = entries_[i];
+        auto* item = new QListWidgetItem(e.title.isEmpty() ? QStringLiteral("（空标题）") : e.title, this);
+        item->setData(levelRole, e.level);
+        item->setData(caretRole, i == caretEntry_);
+        item->setToolTip(QStringLiteral("第 %1 行").arg(e.line + 1));
+    }
+    if (entries_.isEmpty()) {
+        auto* item = new QListWidgetItem(QStringLiteral("没有标题"), this);
+        item->setFlags(Qt::NoItemFlags);
+    } else {
+        setCurrentRow(std::max(caretEntry_, 0));
+    }
+    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { jump(row(item)); });
+    setFixedSize(320, rowHeight * std::clamp(int(count()), 1, visibleRows) + 12);
+    setViewportMargins(0, 6, 0, 6);
+    scrollToItem(currentItem(), QAbstractItemView::PositionAtCenter);
+}
+
+void OutlinePanel::showEvent(QShowEvent* e)
+{
+    QListWidget::showEvent(e);
+    // The popup owns the arrows while it is open.
+    setFocus(Qt::PopupFocusReason);
+}
+
+void OutlinePanel::keyPressEvent(QKeyEvent* e)
+{
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && e->modifiers() == Qt::NoModifier) {
+        jump(currentRow());
+        return;
+    }
+    QListWidget::keyPressEvent(e);
+}
+
+void OutlinePanel::jump(int row)
+{
+    if (row < 0 || row >= entries_.size())
+        return;
+    // Closing the popup deletes this panel: keep what is needed.
+    AppModel& model = model_;
+    const DocPtr doc = doc_;
+    const int line = entries_[row].line;
+    model.setPopup(std::nullopt);
+    // A preview alone has no caret to put on the line.
+    if (doc->mode() == ViewMode::preview)
+        doc->setMode(doc->plugin().offers(ViewMode::split) ? ViewMode::split : ViewMode::editor);
+    if (EditorLink* link = model.editorLink()) {
+        link->focus(doc);
+        link->setCaretLine(doc, line);
+    }
+}

@@ -1,0 +1,107 @@
+// --export-pdf: the preview's page printed to a PDF whose text stays text.
+#include "CommandLineRun.h"
+
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+namespace {
+
+const QByteArray chinese =
+    "# 第一章 总则\n"
+    "\n"
+    "中文段落：编辑器把预览导出为便携文档。\n"
+    "\n"
+    "## 第二节 细则\n"
+    "\n"
+    "- 列表项一\n"
+    "- English mixed 混排\n";
+
+// Runs a poppler tool on the PDF; empty when it is not installed.
+std::optional<QString> poppler(const QString& tool, const QStringList& args)
+{
+    const QString exe = QStandardPaths::findExecutable(tool);
+    if (exe.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.start(exe, args);
+    EXPECT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}
+
+TEST_F(CommandLineTest, ExportPdfWritesAnA4PdfTitledAfterTheFileWithSelectableChinese)
+{
+    const QString in = write(QStringLiteral("说明.md"), chinese);
+    const QString out = dir.filePath(QStringLiteral("说明.pdf"));
+    const Outcome r = run({QStringLiteral("--export-pdf"), in, QStringLiteral("-o"), out});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    const QByteArray pdf = readAll(out);
+    ASSERT_TRUE(pdf.startsWith("%PDF-")) << pdf.left(16).toStdString();
+
+    const auto info = poppler(QStringLiteral("pdfinfo"), {out});
+    const auto text = poppler(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), out, QStringLiteral("-")});
+    if (!info || !text)
+        GTEST_SKIP() << "pdfinfo/pdftotext (poppler-utils) not installed: the PDF's title, page size and text are not checked";
+    EXPECT_TRUE(info->contains(QRegularExpression(QStringLiteral("Title:\\s+说明\\.md\\n")))) << info->toStdString();
+    EXPECT_TRUE(info->contains(QRegularExpression(QStringLiteral("Page size:\\s+595\\.\\d* x 841\\.\\d* pts")))) << info->toStdString();
+    // Text, not pictures of text: the words come back out of the PDF.
+    for (const QString& words : {QStringLiteral("第一章 总则"), QStringLiteral("中文段落：编辑器把预览导出为便携文档。"),
+                                 QStringLiteral("第二节 细则"), QStringLiteral("English mixed 混排")})
+        EXPECT_TRUE(text->contains(words)) << words.toStdString() << " missing from:\n" << text->toStdString();
+}
+
+TEST_F(CommandLineTest, ExportPdfRefusesWhatItCannotPrintAndWritesNothing)
+{
+    const QString md = write(QStringLiteral("a.md"), "# a\n");
+    const QString pdf = dir.filePath(QStringLiteral("a.pdf"));
+
+    // A PDF never goes to standard output by accident.
+    Outcome r = run({QStringLiteral("--export-pdf"), md});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("-o"))) << r.err.toStdString();
+    r = run({QStringLiteral("--export-pdf"), md, QStringLiteral("-o"), QStringLiteral("-")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+    r = run({QStringLiteral("--export-pdf"), md, md, QStringLiteral("-o"), pdf});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("只需要一个文件"))) << r.err.toStdString();
+    r = run({QStringLiteral("--export-pdf"), QStringLiteral("--export-html"), md, QStringLiteral("-o"), pdf});
+    EXPECT_EQ(r.status, 2);
+
+    // A format without a preview, a file that does not parse, one that is missing.
+    r = run({QStringLiteral("--export-pdf"), write(QStringLiteral("n.txt"), "plain\n"), QStringLiteral("-o"), pdf});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("没有预览，无法导出 PDF：n.txt"))) << r.err.toStdString();
+    r = run({QStringLiteral("--export-pdf"), write(QStringLiteral("b.json"), "{\"a\": }\n"), QStringLiteral("-o"), pdf});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("第 1 行"))) << r.err.toStdString();
+    r = run({QStringLiteral("--export-pdf"), dir.filePath(QStringLiteral("missing.md")), QStringLiteral("-o"), pdf});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    // A folder that does not exist.
+    r = run({QStringLiteral("--export-pdf"), md, QStringLiteral("-o"), dir.filePath(QStringLiteral("no/such/dir/a.pdf"))});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("无法写入"))) << r.err.toStdString();
+}
+
+TEST_F(CommandLineTest, ExportPdfReplacesAnOlderPdfOnlyWhenPrintingSucceeded)
+{
+    const QString pdf = write(QStringLiteral("old.pdf"), "%PDF-old");
+    const Outcome bad = run({QStringLiteral("--export-pdf"), write(QStringLiteral("b.json"), "[1,\n"), QStringLiteral("-o"), pdf});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(readAll(pdf), QByteArray("%PDF-old"));
+    const Outcome good = run({QStringLiteral("--export-pdf"), write(QStringLiteral("g.md"), "ok\n"), QStringLiteral("-o"), pdf});
+    EXPECT_EQ(good.status, 0) << good.err.toStdString();
+    EXPECT_NE(readAll(pdf), QByteArray("%PDF-old"));
+    EXPECT_TRUE(readAll(pdf).startsWith("%PDF-"));
+}

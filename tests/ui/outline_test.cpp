@@ -1,0 +1,148 @@
+// The outline popup driven by real keys sent wherever the keyboard is.
+#include "core/AppModel.h"
+#include "editor/EditorCache.h"
+#include "editor/EditorController.h"
+#include "views/overlays/OutlinePanel.h"
+#include "views/window/MainWindow.h"
+
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "WindowFixture.h"
+
+namespace {
+
+struct OutlineTest : WindowFixture {
+    static QWidget* focused()
+    {
+        QTest::qWait(30);
+        return QApplication::focusWidget();
+    }
+    static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QWidget* w = focused();
+        QTest::keyClick(w ? w : QApplication::activeWindow(), Qt::Key(k), mods);
+    }
+    bool editorHasFocus() const
+    {
+        const DocPtr d = model->active();
+        EditorController* c = d ? editors->existing(d->id) : nullptr;
+        QWidget* f = focused();
+        return c && f && (f == c->widget() || c->widget()->isAncestorOf(f));
+    }
+    OutlinePanel* panel() const { return window->findChild<OutlinePanel*>(); }
+    DocPtr open(const QString& name, const QByteArray& text)
+    {
+        window->openFiles({write(name, text)});
+        focused();
+        return model->active();
+    }
+};
+
+const QByteArray markdown =
+    "# 第一章\n"        // 0
+    "text\n"            // 1
+    "```\n"             // 2
+    "# not a heading\n" // 3
+    "```\n"             // 4
+    "## 第一节\n"       // 5
+    "body\n"            // 6
+    "\n"                // 7
+    "第二章\n"          // 8
+    "===\n"             // 9
+    "end\n";            // 10
+
+}
+
+TEST_F(OutlineTest, ShortcutOpensOnTheCaretsHeadingArrowsAndReturnJump)
+{
+    const DocPtr doc = open(QStringLiteral("book.md"), markdown);
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(editorHasFocus());
+    editors->setCaretLine(doc, 6);
+
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(model->popup() && model->popup()->kind() == Popup::Kind::outline);
+    OutlinePanel* p = panel();
+    ASSERT_TRUE(p);
+    EXPECT_EQ(focused(), p);
+    ASSERT_EQ(p->entries().size(), 3);
+    EXPECT_EQ(p->entries()[1].title, QStringLiteral("第一节"));
+    EXPECT_EQ(p->entries()[1].level, 2);
+    // The caret sits under 第一节: that entry is marked and chosen.
+    EXPECT_EQ(p->caretEntry(), 1);
+    EXPECT_EQ(p->currentRow(), 1);
+
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_FALSE(model->popup());
+    EXPECT_EQ(editors->caretLine(doc), 8);
+    EXPECT_TRUE(editorHasFocus());
+
+    // Up twice reaches the first line of the file, which is a heading too.
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(panel());
+    EXPECT_EQ(panel()->currentRow(), 2);
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    key(Qt::Key_Return);
+    EXPECT_EQ(editors->caretLine(doc), 0);
+    EXPECT_TRUE(editorHasFocus());
+    EXPECT_EQ(doc->text(), QString::fromUtf8(markdown)) << "keys meant for the outline reached the text";
+}
+
+TEST_F(OutlineTest, EscapeClosesAndAClickJumps)
+{
+    const DocPtr doc = open(QStringLiteral("conf.toml"), "a = 1\n[server]\nport = 1\n[server.tls]\nkey = 2\n");
+    ASSERT_TRUE(doc);
+    editors->setCaretLine(doc, 4);
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(panel());
+    EXPECT_EQ(panel()->currentRow(), 1);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(model->popup());
+    EXPECT_TRUE(editorHasFocus());
+    EXPECT_EQ(editors->caretLine(doc), 4);
+
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    OutlinePanel* p = panel();
+    ASSERT_TRUE(p);
+    const QRect first = p->visualItemRect(p->item(0));
+    QTest::mouseClick(p->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
+    EXPECT_FALSE(model->popup());
+    EXPECT_EQ(editors->caretLine(doc), 1);
+    EXPECT_TRUE(editorHasFocus());
+}
+
+TEST_F(OutlineTest, ADocumentWithoutHeadingsSaysSoAndReturnDoesNothing)
+{
+    const DocPtr doc = open(QStringLiteral("plain.md"), "just text\nmore\n");
+    ASSERT_TRUE(doc);
+    editors->setCaretLine(doc, 1);
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    OutlinePanel* p = panel();
+    ASSERT_TRUE(p);
+    ASSERT_EQ(p->count(), 1);
+    EXPECT_EQ(p->item(0)->text(), QStringLiteral("没有标题"));
+    key(Qt::Key_Return);
+    EXPECT_TRUE(model->popup());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(model->popup());
+    EXPECT_EQ(editors->caretLine(doc), 1);
+    EXPECT_EQ(doc->text(), QStringLiteral("just text\nmore\n"));
+}
+
+TEST_F(OutlineTest, JumpingFromAPreviewOnlyViewShowsTheEditor)
+{
+    const DocPtr doc = open(QStringLiteral("p.md"), markdown);
+    ASSERT_TRUE(doc);
+    doc->setMode(ViewMode::preview);
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(panel());
+    key(Qt::Key_End);
+    key(Qt::Key_Return);
+    EXPECT_NE(doc->mode(), ViewMode::preview);
+    EXPECT_EQ(editors->caretLine(doc), 8);
+    EXPECT_TRUE(editorHasFocus());
+}
