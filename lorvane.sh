@@ -35,6 +35,7 @@ PACKAGES=(
   plantuml graphviz default-jre-headless   # diagram previews through the real renderer
   bubblewrap   # the renderer runs without network or disk access
   libcmark-gfm-dev libcmark-gfm-extensions-dev   # Markdown parser
+  poppler-utils   # the PDF export's tests read the text back out of the PDF
 )
 # A Node.js from elsewhere is kept; Debian's npm only when there is none.
 command -v npm >/dev/null || PACKAGES+=(npm)

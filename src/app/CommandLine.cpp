@@ -230,7 +230,7 @@ int exportPDF(const QString& file, const QString& output, std::FILE* err)
         done = true;
         loop.quit();
     });
-    pdf.start(*page, QFileInfo(file).absolutePath());
+    pdf.start(*page, doc->name(), QFileInfo(file).absolutePath());
     if (!done)
         loop.exec();
     if (bytes.isEmpty()) {

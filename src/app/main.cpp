@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <cstdio>
 #include <unistd.h>
@@ -122,6 +123,8 @@ int runWindow(int argc, char** argv, const QStringList& files)
 int runExportPDF(int argc, char** argv, const CommandLine& cl)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The engine's start-up report is for debugging the window, not for scripts.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.debug=false\nqt.webenginecontext.info=false"));
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     withoutGPU();

@@ -188,7 +188,7 @@ private:
         const QString title = segments.join(QLatin1Char('.'));
         if (title.isEmpty())
             return std::nullopt;
-        return OutlineEntry{std::min(parts, maxLevel), oneLine(array ? u"[[" + title + u"]]" : title), line};
+        return OutlineEntry{std::min(parts, maxLevel), oneLine(array ? QStringLiteral("[[") + title + QStringLiteral("]]") : title), line};
     }
 
     // Past one line of keys and values, keeping string and bracket state.

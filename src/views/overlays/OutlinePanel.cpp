@@ -116,8 +116,8 @@ void OutlinePanel::jump(int row)
     const int line = entries_[row].line;
     model.setPopup(std::nullopt);
     // A preview alone has no caret to put on the line.
-    if (doc->mode() == ViewMode::preview)
-        doc->setMode(doc->plugin().offers(ViewMode::split) ? ViewMode::split : ViewMode::editor);
+    if (doc->mode() == ::ViewMode::preview)
+        doc->setMode(doc->plugin().offers(::ViewMode::split) ? ::ViewMode::split : ::ViewMode::editor);
     if (EditorLink* link = model.editorLink()) {
         link->focus(doc);
         link->setCaretLine(doc, line);

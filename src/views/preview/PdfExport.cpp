@@ -1,6 +1,7 @@
 #include "views/preview/PdfExport.h"
 
 #include "core/FileIO.h"
+#include "core/PdfInfo.h"
 #include "views/preview/PreviewLoads.h"
 
 #include <QFileInfo>
@@ -52,8 +53,9 @@ PdfExport::~PdfExport()
     delete profile_;
 }
 
-void PdfExport::start(const QString& page, const QString& pictures, int timeoutMSecs)
+void PdfExport::start(const QString& page, const QString& title, const QString& pictures, int timeoutMSecs)
 {
+    title_ = title;
     timer_.start(timeoutMSecs);
     if (!dir_.isValid()) {
         finish({}, QStringLiteral("无法创建临时文件夹：") + dir_.errorString());
@@ -62,12 +64,14 @@ void PdfExport::start(const QString& page, const QString& pictures, int timeoutM
     // A file, not setHtml: inline data is limited to 2 MB and fonts alone come near that.
     const QString path = dir_.filePath(QStringLiteral("page.html"));
     QString html = page;
+    // Paper is white: the window's tint would leave a grey box inside white margins.
+    QString head = QStringLiteral("<style>@media print{html,body{background:#fff}}</style>");
     if (!pictures.isEmpty()) {
         const QString base = QUrl::fromLocalFile(QFileInfo(pictures).absoluteFilePath() + QLatin1Char('/')).toString(QUrl::FullyEncoded);
-        const qsizetype head = html.indexOf(QStringLiteral("<head>"));
-        if (head >= 0)
-            html.insert(head + 6, QStringLiteral("<base href=\"") + base.toHtmlEscaped() + QStringLiteral("\">"));
+        head += QStringLiteral("<base href=\"") + base.toHtmlEscaped() + QStringLiteral("\">");
     }
+    if (const qsizetype at = html.indexOf(QStringLiteral("<head>")); at >= 0)
+        html.insert(at + 6, head);
     if (auto error = FileIO::writeAtomically(path, html.toUtf8())) {
         finish({}, QStringLiteral("无法写入临时文件：") + *error);
         return;
@@ -96,7 +100,8 @@ void PdfExport::start(const QString& page, const QString& pictures, int timeoutM
             if (pdf.isEmpty())
                 finish({}, QStringLiteral("生成 PDF 失败"));
             else
-                finish(pdf, {});
+                // The engine leaves the title out of the PDF's information.
+                finish(PdfInfo::withTitle(pdf, title_).value_or(pdf), {});
         }, a4);
     });
     page_->load(pageURL_);

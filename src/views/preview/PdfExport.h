@@ -19,8 +19,9 @@ public:
 
     explicit PdfExport(QObject* parent = nullptr);
     ~PdfExport() override;
-    // `pictures` is the folder relative pictures are read from (empty: none).
-    void start(const QString& page, const QString& pictures, int timeoutMSecs = defaultTimeoutMSecs);
+    // `title` names the PDF; `pictures` is the folder relative pictures are
+    // read from (empty: none).
+    void start(const QString& page, const QString& title, const QString& pictures, int timeoutMSecs = defaultTimeoutMSecs);
 
 signals:
     // The PDF's bytes, or an empty array and a message.
@@ -33,6 +34,7 @@ private:
     QWebEnginePage* page_ = nullptr;
     QTemporaryDir dir_;
     QUrl pageURL_;
+    QString title_;
     QTimer timer_;
     bool done_ = false;
 };

@@ -41,7 +41,7 @@ void run(AppModel& model, const DocPtr& doc, QObject* owner)
             }
             model.flash(QStringLiteral("已导出 PDF：") + QFileInfo(target).fileName());
         });
-        job->start(*page, folder);
+        job->start(*page, doc->name(), folder);
     });
 }
 
