@@ -1,0 +1,69 @@
+// 文件 → 导出 PDF…: the chosen file gets the preview printed as PDF.
+#include "core/FileChooser.h"
+
+#include <QMenuBar>
+
+#include "WindowFixture.h"
+
+namespace {
+
+struct PdfTo : FileChooser {
+    QString target;
+    QString suggested;
+    QString folder;
+    void chooseFilesToOpen(std::function<void(QStringList)> done) override { done({}); }
+    void chooseSaveLocation(const QString& name, const QString& dir, std::function<void(std::optional<QString>)> done) override
+    {
+        suggested = name;
+        folder = dir;
+        done(target.isEmpty() ? std::nullopt : std::optional<QString>(target));
+    }
+};
+
+QAction* exportAction(QMainWindow& w)
+{
+    for (QAction* menu : w.menuBar()->actions())
+        if (menu->menu() && menu->text().remove(QLatin1Char('&')).startsWith(QStringLiteral("文件")))
+            for (QAction* a : menu->menu()->actions())
+                if (a->text().remove(QLatin1Char('&')).startsWith(QStringLiteral("导出 PDF…")))
+                    return a;
+    return nullptr;
+}
+
+using ExportPdfTest = WindowFixture;
+
+}
+
+TEST_F(ExportPdfTest, MenuWritesThePdfWhereTheChooserSaysAndRefusesWhatHasNoPreview)
+{
+    PdfTo chooser;
+    model->setFileChooser(&chooser);
+    window->openFiles({write(QStringLiteral("笔记.md"), "# 标题\n\n正文\n")});
+    QAction* a = exportAction(*window);
+    ASSERT_TRUE(a);
+
+    // Cancelled: nothing written, nothing said.
+    a->trigger();
+    EXPECT_EQ(chooser.suggested, QStringLiteral("笔记.pdf"));
+    EXPECT_EQ(chooser.folder, dir.path());
+    EXPECT_FALSE(model->dialog());
+
+    chooser.target = dir.filePath(QStringLiteral("out.pdf"));
+    a->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->toast().has_value() || model->dialog().has_value(); }, 60000));
+    EXPECT_EQ(model->toast(), QStringLiteral("已导出 PDF：out.pdf"));
+    QFile pdf(chooser.target);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_TRUE(bytes.contains("/Title <FEFF7B14"));  // 笔 is U+7B14
+
+    // Plain text has no preview: an alert, and no file.
+    window->openFiles({write(QStringLiteral("plain.txt"), "x\n")});
+    chooser.target = dir.filePath(QStringLiteral("plain.pdf"));
+    a->trigger();
+    ASSERT_TRUE(model->dialog());
+    EXPECT_TRUE(model->dialog()->message.contains(QStringLiteral("没有预览"))) << model->dialog()->message.toStdString();
+    EXPECT_FALSE(QFile::exists(chooser.target));
+    model->setFileChooser(nullptr);
+}
