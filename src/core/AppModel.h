@@ -70,6 +70,7 @@ public:
     void setEditorLink(EditorLink* link) { editorLink_ = link; }
     EditorLink* editorLink() const { return editorLink_; }
     void setFileChooser(FileChooser* chooser) { fileChooser_ = chooser; }
+    FileChooser* fileChooser() const { return fileChooser_; }
     // Applies the appearance and restyles the editors; filled by the UI.
     void setApplySettingsHook(std::function<void(const Settings&)> hook) { applySettingsHook_ = std::move(hook); }
     // The main window, held weakly.

@@ -57,6 +57,21 @@ TEST_F(CommandLineTest, ExportPdfWritesAnA4PdfTitledAfterTheFileWithSelectableCh
     for (const QString& words : {QStringLiteral("第一章 总则"), QStringLiteral("中文段落：编辑器把预览导出为便携文档。"),
                                  QStringLiteral("第二节 细则"), QStringLiteral("English mixed"), QStringLiteral("混排")})
         EXPECT_TRUE(text->contains(words)) << words.toStdString() << " missing from:\n" << text->toStdString();
+
+    // White paper: the empty lower half of the page, inside the margins, has no tint.
+    QProcess ppm;
+    ppm.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")), {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), out});
+    ASSERT_TRUE(ppm.waitForFinished(30000));
+    const QByteArray image = ppm.readAllStandardOutput();
+    const QList<QByteArray> header = image.left(32).split('\n');
+    ASSERT_GE(header.size(), 4);
+    ASSERT_EQ(header[0], "P6");
+    const QList<QByteArray> size = header[1].split(' ');
+    const int width = size.value(0).toInt(), height = size.value(1).toInt();
+    const qsizetype pixels = header[0].size() + header[1].size() + header[2].size() + 3;
+    ASSERT_EQ(image.size(), pixels + qsizetype(width) * height * 3);
+    const qsizetype at = pixels + (qsizetype(height) * 3 / 4 * width + width / 2) * 3;
+    EXPECT_EQ(QByteArray(image.constData() + at, 3), QByteArray(3, char(0xff))) << "the page is tinted";
 }
 
 TEST_F(CommandLineTest, ExportPdfRefusesWhatItCannotPrintAndWritesNothing)

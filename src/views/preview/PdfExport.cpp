@@ -64,14 +64,15 @@ void PdfExport::start(const QString& page, const QString& title, const QString& 
     // A file, not setHtml: inline data is limited to 2 MB and fonts alone come near that.
     const QString path = dir_.filePath(QStringLiteral("page.html"));
     QString html = page;
-    // Paper is white: the window's tint would leave a grey box inside white margins.
-    QString head = QStringLiteral("<style>@media print{html,body{background:#fff}}</style>");
+    // Paper is white: the window's tint would leave a grey box inside white
+    // margins. After the page's own style, which it overrides.
+    if (const qsizetype at = html.indexOf(QStringLiteral("</head>")); at >= 0)
+        html.insert(at, QStringLiteral("<style>@media print{html,body{background:#fff}}</style>"));
     if (!pictures.isEmpty()) {
         const QString base = QUrl::fromLocalFile(QFileInfo(pictures).absoluteFilePath() + QLatin1Char('/')).toString(QUrl::FullyEncoded);
-        head += QStringLiteral("<base href=\"") + base.toHtmlEscaped() + QStringLiteral("\">");
+        if (const qsizetype at = html.indexOf(QStringLiteral("<head>")); at >= 0)
+            html.insert(at + 6, QStringLiteral("<base href=\"") + base.toHtmlEscaped() + QStringLiteral("\">"));
     }
-    if (const qsizetype at = html.indexOf(QStringLiteral("<head>")); at >= 0)
-        html.insert(at + 6, head);
     if (auto error = FileIO::writeAtomically(path, html.toUtf8())) {
         finish({}, QStringLiteral("无法写入临时文件：") + *error);
         return;
