@@ -129,9 +129,9 @@ void AppModel::setShowNewFile(bool v)
 #define LV_MODEL_SETTER(fn, member, field, Type) \
     void AppModel::fn(Type v)                    \
     {                                            \
-        if (member == v)                         \
+        if ((member) == v)                         \
             return;                              \
-        member = std::move(v);                   \
+        (member) = std::move(v);                   \
         emit changed(Field::field);              \
     }
 

@@ -258,9 +258,9 @@ QString Doc::fullPath() const
 #define LV_SETTER(fn, member, field, Type)      \
     void Doc::fn(Type v)                        \
     {                                           \
-        if (member == v)                        \
+        if ((member) == v)                        \
             return;                             \
-        member = std::move(v);                  \
+        (member) = std::move(v);                  \
         emit changed(Field::field);             \
     }
 
