@@ -30,7 +30,7 @@ inline QByteArray makeText(qsizetype bytes, int lines, int every = 0)
 }
 
 // Minified JSON on one line.
-inline QByteArray makeJson(qsizetype bytes)
+inline QByteArray makeJSON(qsizetype bytes)
 {
     QByteArray out = "[";
     out.reserve(bytes + 256);

@@ -11,12 +11,12 @@ namespace {
 
 const QString simplified = QStringLiteral("Lorvane 编辑器测试行：混合 ASCII 与中文字符，用于吞吐量测量。 0123456789\n");
 
-QString sampleText(qsizetype targetBytesUtf8, const QString& line = simplified)
+QString sampleText(qsizetype targetBytesUTF8, const QString& line = simplified)
 {
     QString out;
     const qsizetype perLine = line.toUtf8().size();
-    out.reserve(line.size() * (targetBytesUtf8 / perLine + 1));
-    for (qsizetype n = 0; n < targetBytesUtf8; n += perLine)
+    out.reserve(line.size() * (targetBytesUTF8 / perLine + 1));
+    for (qsizetype n = 0; n < targetBytesUTF8; n += perLine)
         out += line;
     return out;
 }

@@ -381,7 +381,7 @@ int main(int argc, char** argv)
     if (argc > 2 && QByteArray(argv[1]) == "--make-large")
         return writeFile(QString::fromLocal8Bit(argv[2]), makeText(100 * 1048576, 1750000, 0)) ? 0 : 1;
     if (argc > 2 && QByteArray(argv[1]) == "--make-json")
-        return writeFile(QString::fromLocal8Bit(argv[2]), makeJson(8600 * 1024)) ? 0 : 1;
+        return writeFile(QString::fromLocal8Bit(argv[2]), makeJSON(8600 * 1024)) ? 0 : 1;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -403,7 +403,7 @@ int main(int argc, char** argv)
                               : tmp.filePath(QStringLiteral("large.txt"));
     writeFile(ten, makeText(10 * 1048576, 175000, 0));
     writeFile(find, makeText(10 * 1048576, 200000, 2));  // "needle" on every second line
-    writeFile(json, makeJson(8600 * 1024));
+    writeFile(json, makeJSON(8600 * 1024));
     // The same bytes as plain text: the engine alone, without colours.
     const QString jsonText = tmp.filePath(QStringLiteral("one-line-json.txt"));
     QFile::copy(json, jsonText);

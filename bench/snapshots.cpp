@@ -4,7 +4,7 @@
 #include "core/AppModel.h"
 #include "core/BackupStore.h"
 #include "core/FileIO.h"
-#include "core/StoredJson.h"
+#include "core/StoredJSON.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -45,7 +45,7 @@ void benchWrite()
     for (int i = 0; i < 9; ++i) {
         QElapsedTimer t;
         t.start();
-        const auto json = StoredJson::write(BackupStore::encode(BackupStore::snapshot(*d)));
+        const auto json = StoredJSON::write(BackupStore::encode(BackupStore::snapshot(*d)));
         encode.push_back(ms(t));
         bytes = json.size();
         t.restart();

@@ -34,7 +34,7 @@ double rssMB(const char* field)
 }
 
 // Indented JSON, one member per line.
-QByteArray makePrettyJson(qsizetype bytes)
+QByteArray makePrettyJSON(qsizetype bytes)
 {
     QByteArray out = "[\n";
     out.reserve(bytes + 256);
@@ -194,8 +194,8 @@ int main(int argc, char** argv)
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     QTemporaryDir tmp;
 
-    const QByteArray oneLine = makeJson(8600 * 1024);
-    const QByteArray pretty = makePrettyJson(10 * 1048576);
+    const QByteArray oneLine = makeJSON(8600 * 1024);
+    const QByteArray pretty = makePrettyJSON(10 * 1048576);
     lexSpeed(oneLine, Syntax::Language::json, "8.6 MB one-line JSON");
     lexSpeed(pretty, Syntax::Language::json, "10 MB indented JSON");
     {

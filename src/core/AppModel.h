@@ -2,7 +2,7 @@
 
 #include "core/Dialog.h"
 #include "core/Doc.h"
-#include "core/JsonCodec.h"
+#include "core/JSONCodec.h"
 #include "core/Popup.h"
 #include "core/Preferences.h"
 #include "core/SessionItem.h"
@@ -261,16 +261,16 @@ public:
         const auto bytes = ud_->blob(key);
         if (!bytes)
             return std::nullopt;
-        const auto json = StoredJson::read(*bytes);
+        const auto json = StoredJSON::read(*bytes);
         if (!json)
             return std::nullopt;
-        return JsonCodec<T>::decode(*json);
+        return JSONCodec<T>::decode(*json);
     }
 
     template <class T>
     void store(const QString& key, const T& value)
     {
-        ud_->setBlob(key, StoredJson::write(JsonCodec<T>::encode(value)));
+        ud_->setBlob(key, StoredJSON::write(JSONCodec<T>::encode(value)));
     }
 
 signals:

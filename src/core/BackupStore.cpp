@@ -2,7 +2,7 @@
 
 #include "core/Doc.h"
 #include "core/FileIO.h"
-#include "core/JsonCodec.h"
+#include "core/JSONCodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,14 +99,14 @@ QJsonValue encode(const DocSnapshot& s)
     o.insert(QStringLiteral("text"), s.text);
     o.insert(QStringLiteral("encoding"), s.encoding.rawValue());
     o.insert(QStringLiteral("eol"), s.eol.rawValue());
-    o.insert(QStringLiteral("tags"), JsonCodec<QStringList>::encode(s.tags));
+    o.insert(QStringLiteral("tags"), JSONCodec<QStringList>::encode(s.tags));
     if (s.originalName)
         o.insert(QStringLiteral("originalName"), *s.originalName);
     o.insert(QStringLiteral("metaDirty"), s.metaDirty);
     if (s.diskModified)
-        o.insert(QStringLiteral("diskModified"), StoredJson::seconds(*s.diskModified));
+        o.insert(QStringLiteral("diskModified"), StoredJSON::seconds(*s.diskModified));
     o.insert(QStringLiteral("mode"), s.mode.rawValue());
-    o.insert(QStringLiteral("savedAt"), StoredJson::seconds(s.savedAt));
+    o.insert(QStringLiteral("savedAt"), StoredJSON::seconds(s.savedAt));
     if (s.autoExt)
         o.insert(QStringLiteral("autoExt"), *s.autoExt);
     return o;
@@ -135,8 +135,8 @@ std::optional<DocSnapshot> decode(const QJsonValue& j)
     const auto enc = TextEncoding::fromRawValue(*encoding);
     const auto le = LineEnding::fromRawValue(*eol);
     const auto vm = ViewMode::fromRawValue(*mode);
-    auto tagList = JsonCodec<QStringList>::decode(tags);
-    const auto saved = StoredJson::date(savedAt.toDouble());
+    auto tagList = JSONCodec<QStringList>::decode(tags);
+    const auto saved = StoredJSON::date(savedAt.toDouble());
     if (!uuid || !enc || !le || !vm || !tagList || !saved)
         return std::nullopt;
 
@@ -156,7 +156,7 @@ std::optional<DocSnapshot> decode(const QJsonValue& j)
     if (const QJsonValue disk = member(o, "diskModified"); !disk.isUndefined() && !disk.isNull()) {
         if (!disk.isDouble())
             return std::nullopt;
-        s.diskModified = StoredJson::date(disk.toDouble());
+        s.diskModified = StoredJSON::date(disk.toDouble());
         if (!s.diskModified)
             return std::nullopt;
     }
@@ -167,7 +167,7 @@ namespace {
 
 bool writeSnapshot(const DocSnapshot& s)
 {
-    const QByteArray bytes = StoredJson::write(encode(s));
+    const QByteArray bytes = StoredJSON::write(encode(s));
     const QString file = fileFor(s.id);
     if (!FileIO::writeAtomically(file, bytes))
         return true;
@@ -300,7 +300,7 @@ std::optional<DocSnapshot> load(QUuid id)
     auto bytes = FileIO::read(fileFor(id));
     if (!bytes)
         return std::nullopt;
-    const auto json = StoredJson::read(bytes.value());
+    const auto json = StoredJSON::read(bytes.value());
     bytes.value().clear();
     if (!json)
         return std::nullopt;

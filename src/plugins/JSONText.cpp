@@ -22,7 +22,7 @@ int hexValue(unsigned char c)
     return -1;
 }
 
-void appendUtf8(QByteArray& out, char32_t cp)
+void appendUTF8(QByteArray& out, char32_t cp)
 {
     if (cp < 0x80) {
         out += char(cp);
@@ -412,7 +412,7 @@ private:
                 if (cp >= 0xD800 && cp <= 0xDFFF)
                     cp = 0xFFFD;
                 if constexpr (Decode)
-                    appendUtf8(*out, cp);
+                    appendUTF8(*out, cp);
                 continue;
             }
             default: {

@@ -103,9 +103,9 @@ namespace {
 
 // Reads TOML far enough to know where a line starts outside strings and
 // arrays, which is the only place a table header can be.
-class TomlScan {
+class TOMLScan {
 public:
-    explicit TomlScan(const QString& text) : s_(text) {}
+    explicit TOMLScan(const QString& text) : s_(text) {}
 
     QList<OutlineEntry> run()
     {
@@ -253,7 +253,7 @@ private:
 
 }
 
-QList<OutlineEntry> toml(const QString& text) { return TomlScan(text).run(); }
+QList<OutlineEntry> toml(const QString& text) { return TOMLScan(text).run(); }
 
 QList<OutlineEntry> entries(const QString& formatID, const QString& text)
 {

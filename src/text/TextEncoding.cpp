@@ -104,7 +104,7 @@ bool hasUnpairedSurrogate(const char16_t* p, qsizetype n)
     return false;
 }
 
-std::optional<QString> decodeUtf16(const char* src, qsizetype size, bool bigEndian)
+std::optional<QString> decodeUTF16(const char* src, qsizetype size, bool bigEndian)
 {
     if (size % 2 != 0)
         return std::nullopt;
@@ -121,7 +121,7 @@ std::optional<QString> decodeUtf16(const char* src, qsizetype size, bool bigEndi
     return out;
 }
 
-QByteArray encodeUtf16(const QString& text, bool bigEndian)
+QByteArray encodeUTF16(const QString& text, bool bigEndian)
 {
     QByteArray out(text.size() * 2, Qt::Uninitialized);
     std::memcpy(out.data(), text.utf16(), out.size());
@@ -153,7 +153,7 @@ bool outsideStandard(TextEncoding::Value v, const QString& text)
 
 } // namespace
 
-bool isValidUtf8(const char* data, qsizetype size)
+bool isValidUTF8(const char* data, qsizetype size)
 {
     const auto* s = reinterpret_cast<const unsigned char*>(data);
     qsizetype i = 0;
@@ -279,8 +279,8 @@ std::optional<QString> TextEncoding::decode(const QByteArray& data) const
             return std::nullopt;
         return out;
     }
-    case utf16LE: return decodeUtf16(src, size, false);
-    case utf16BE: return decodeUtf16(src, size, true);
+    case utf16LE: return decodeUTF16(src, size, false);
+    case utf16BE: return decodeUTF16(src, size, true);
     case latin1: return QString::fromLatin1(src, size);
     default: break;
     }
@@ -310,7 +310,7 @@ std::optional<QByteArray> TextEncoding::encode(const QString& text) const
         if (hasUnpairedSurrogate(units, text.size()))
             return std::nullopt;
         if (v_ == utf16LE || v_ == utf16BE)
-            body = encodeUtf16(text, v_ == utf16BE);
+            body = encodeUTF16(text, v_ == utf16BE);
         else
             body = text.toUtf8();
         break;

@@ -49,4 +49,4 @@ struct TextEncoding::Detection {
 
 // True when the whole buffer is well-formed UTF-8 (no overlongs, no
 // surrogates, nothing above U+10FFFF, no truncated sequence).
-bool isValidUtf8(const char* data, qsizetype size);
+bool isValidUTF8(const char* data, qsizetype size);

@@ -91,7 +91,7 @@ double plausibleShare(const QString& text)
 
 // Text files hold no NUL byte, UTF-16 text without a mark almost always
 // does (every ASCII character carries one).
-std::optional<TextEncoding> likelyUtf16(const QByteArray& data)
+std::optional<TextEncoding> likelyUTF16(const QByteArray& data)
 {
     if (data.size() < 2 || data.size() % 2 != 0
         || !std::memchr(data.constData(), 0, std::min<qsizetype>(data.size(), sniffLimit)))
@@ -174,7 +174,7 @@ TextEncoding::Detection TextEncoding::detect(const QByteArray& data)
         }
     }
     if (auto text = TextEncoding(utf8).decode(data))
-        return {*text, utf8, false, likelyUtf16(data)};
+        return {*text, utf8, false, likelyUTF16(data)};
 
     // Several legacy encodings often read the same bytes; try them in the
     // order the charset detector ranks them, GB18030 first on a tie. Latin-1
@@ -198,14 +198,14 @@ TextEncoding::Detection TextEncoding::detect(const QByteArray& data)
         }
         if (auto text = cleanDecode(candidate, data)) {
             if (latinPreferred)
-                return {QString::fromLatin1(data), latin1, false, likelyUtf16(data)};
-            return {*text, candidate, false, likelyUtf16(data)};
+                return {QString::fromLatin1(data), latin1, false, likelyUTF16(data)};
+            return {*text, candidate, false, likelyUTF16(data)};
         }
     }
 
     // Nothing fits: show a repaired UTF-8 reading, reported as Latin-1, and
     // name the encoding that would keep every byte when one stands out.
-    Detection out{QString::fromUtf8(data), latin1, true, likelyUtf16(data)};
+    Detection out{QString::fromUtf8(data), latin1, true, likelyUTF16(data)};
     if (!out.likely && looksLatin(data))
         out.likely = latin1;
     return out;

@@ -27,7 +27,7 @@ TEST_F(CommandLineTest, CheckPrintsOneLinePerDiagnosticAndExitsByResult)
     EXPECT_TRUE(r.err.contains(QStringLiteral("无法打开 missing.json"))) << r.err.toStdString();
 }
 
-TEST_F(CommandLineTest, ExportKeepsChineseOfAGbkCsvAndWritesTheOutputFile)
+TEST_F(CommandLineTest, ExportKeepsChineseOfAGBKCSVAndWritesTheOutputFile)
 {
     const QByteArray gbk = TextEncoding(TextEncoding::gbk).encode(QStringLiteral("城市,人口\n北京,2189\n上海,2487\n")).value();
     const QString csv = write(QStringLiteral("cities.csv"), gbk);

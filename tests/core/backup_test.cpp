@@ -1,5 +1,5 @@
 #include "Workspace.h"
-#include "core/StoredJson.h"
+#include "core/StoredJSON.h"
 
 #include <QFile>
 #include <QJsonObject>
@@ -116,10 +116,10 @@ TEST_F(BackupStoreTest, LoadIsStrictAboutRequiredKeysAndTypes)
 
     const QStringList required{"id", "name", "text", "encoding", "eol", "tags", "metaDirty", "mode", "savedAt"};
     for (const QString& key : required) {
-        QJsonObject o = StoredJson::read(placeholder(id, "").toUtf8())->toObject();
+        QJsonObject o = StoredJSON::read(placeholder(id, "").toUtf8())->toObject();
         ASSERT_TRUE(o.contains(key)) << key.toStdString();
         o.remove(key);
-        putRaw(id, StoredJson::write(o));
+        putRaw(id, StoredJSON::write(o));
         EXPECT_FALSE(BackupStore::load(id)) << "without " << key.toStdString();
     }
     for (const auto& [from, to] : std::initializer_list<std::pair<const char*, const char*>>{
@@ -147,7 +147,7 @@ TEST_F(BackupStoreTest, LoadIsStrictAboutRequiredKeysAndTypes)
     EXPECT_TRUE(BackupStore::exists(id));
 }
 
-TEST_F(BackupStoreTest, AllIDsKeepsOnlyUuidJsonFilesOldestFirst)
+TEST_F(BackupStoreTest, AllIDsKeepsOnlyUuidJSONFilesOldestFirst)
 {
     const QString dir = BackupStore::directory();
     const QString upper = uuidText(QUuid::createUuid());

@@ -92,7 +92,7 @@ TEST(TextEncodingDetection, LatinTextIsReadOrOfferedAsLatin1)
     }
 }
 
-TEST(TextEncodingDetection, Utf16WithoutAMarkIsOffered)
+TEST(TextEncodingDetection, UTF16WithoutAMarkIsOffered)
 {
     for (TextEncoding e : {TextEncoding(TextEncoding::utf16LE), TextEncoding(TextEncoding::utf16BE)}) {
         for (const char* language : {"zh-hans", "ja", "fr"}) {

@@ -87,7 +87,7 @@ TEST(TextEncodingStrict, DuplicateCodesAreRejectedWhileTheirCanonicalBytesRead)
     EXPECT_EQ(big5.decode(bytes({0xF9, 0xF9})), QStringLiteral("═"));
 }
 
-TEST(TextEncodingStrict, Big5AndGbkRejectBytesOutsideTheirStandards)
+TEST(TextEncodingStrict, Big5AndGBKRejectBytesOutsideTheirStandards)
 {
     const TextEncoding big5 = TextEncoding::big5;
     const TextEncoding gbk = TextEncoding::gbk;

@@ -60,7 +60,7 @@ TEST(TextEncoding, DetectsRealWorldFiles)
 {
     const auto gb = TextEncoding(TextEncoding::gb18030).encode(sample);
     ASSERT_TRUE(gb);
-    EXPECT_FALSE(isValidUtf8(gb->constData(), gb->size()));
+    EXPECT_FALSE(isValidUTF8(gb->constData(), gb->size()));
     auto d = TextEncoding::detect(*gb);
     EXPECT_EQ(d.text, sample);
     EXPECT_EQ(d.encoding, TextEncoding::gb18030);

@@ -45,7 +45,7 @@ bool accepted(const QString& path, QList<Diagnostic> (*validate)(const QString&)
 
 }
 
-TEST(Conformance, TomlTestVersion1)
+TEST(Conformance, TOMLTestVersion1)
 {
     const QStringList files = linesOf(root() + QStringLiteral("/toml/files-toml-1.0.0"));
     ASSERT_EQ(files.size(), 709);
@@ -61,7 +61,7 @@ TEST(Conformance, TomlTestVersion1)
     EXPECT_EQ(invalid, 499);
 }
 
-TEST(Conformance, YamlTestSuite)
+TEST(Conformance, YAMLTestSuite)
 {
     QStringList rows = linesOf(root() + QStringLiteral("/yaml/manifest.tsv"));
     ASSERT_FALSE(rows.isEmpty());

@@ -63,7 +63,7 @@ TEST(Doc, DirtinessUsesCanonicalEquivalence)
     EXPECT_TRUE(d->isDirty());
 }
 
-TEST(Doc, CrlfFileIsWrittenBackByteIdentical)
+TEST(Doc, CRLFFileIsWrittenBackByteIdentical)
 {
     TestDir dir;
     const QByteArray original = "line one\r\n第二行\r\nlast";

@@ -170,7 +170,7 @@ TEST_F(EncodingFlow, ConvertingAnywayWritesTheRepairedTextOnce)
     EXPECT_EQ(d->encoding(), TextEncoding::utf16LE);
 }
 
-TEST_F(EncodingFlow, Utf16WithoutAMarkIsOfferedAndReopened)
+TEST_F(EncodingFlow, UTF16WithoutAMarkIsOfferedAndReopened)
 {
     const QString text = QStringLiteral("名称: Lorvane\n版本 1\n");
     QByteArray le = *TextEncoding(TextEncoding::utf16LE).encode(text);

@@ -1,119 +1,119 @@
 #include "core/BackupStore.h"
-#include "core/JsonCodec.h"
-#include "core/StoredJson.h"
+#include "core/JSONCodec.h"
+#include "core/StoredJSON.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 #include <cmath>
 #include <gtest/gtest.h>
 
-TEST(StoredJsonWrite, IsCompactWithSlashesEscaped)
+TEST(StoredJSONWrite, IsCompactWithSlashesEscaped)
 {
     const QJsonObject o{{QStringLiteral("path"), QStringLiteral("/home/u/a.md")},
                         {QStringLiteral("list"), QJsonArray{1, true, QJsonValue(), 2.5}},
                         {QStringLiteral("empty"), QJsonObject()}};
-    EXPECT_EQ(StoredJson::write(o), QByteArray(R"({"empty":{},"list":[1,true,null,2.5],"path":"\/home\/u\/a.md"})"));
+    EXPECT_EQ(StoredJSON::write(o), QByteArray(R"({"empty":{},"list":[1,true,null,2.5],"path":"\/home\/u\/a.md"})"));
     // Bare values at the top, as the preference blobs of single strings are.
-    EXPECT_EQ(StoredJson::write(QStringLiteral("a/b")), QByteArray(R"("a\/b")"));
-    EXPECT_EQ(StoredJson::write(13.0), QByteArray("13"));
+    EXPECT_EQ(StoredJSON::write(QStringLiteral("a/b")), QByteArray(R"("a\/b")"));
+    EXPECT_EQ(StoredJSON::write(13.0), QByteArray("13"));
 }
 
-TEST(StoredJsonWrite, EscapesControlsAndKeepsUnicodeAsUtf8)
+TEST(StoredJSONWrite, EscapesControlsAndKeepsUnicodeAsUTF8)
 {
     const QString s = QStringLiteral("引号\"反斜杠\\\n\t\r\b\f") + QChar(0x01) + QChar(0x1F) + QStringLiteral("😀");
-    EXPECT_EQ(StoredJson::write(s), QByteArray("\"引号\\\"反斜杠\\\\\\n\\t\\r\\b\\f\\u0001\\u001f😀\""));
-    EXPECT_EQ(StoredJson::write(QString(QChar(0))), QByteArray("\"\\u0000\""));
+    EXPECT_EQ(StoredJSON::write(s), QByteArray("\"引号\\\"反斜杠\\\\\\n\\t\\r\\b\\f\\u0001\\u001f😀\""));
+    EXPECT_EQ(StoredJSON::write(QString(QChar(0))), QByteArray("\"\\u0000\""));
     // A text that already holds the escape keeps its backslash.
-    EXPECT_EQ(StoredJson::read(StoredJson::write(QStringLiteral("\\/")))->toString(), QStringLiteral("\\/"));
+    EXPECT_EQ(StoredJSON::read(StoredJSON::write(QStringLiteral("\\/")))->toString(), QStringLiteral("\\/"));
 }
 
-TEST(StoredJsonWrite, LoneSurrogatesSurviveARoundTrip)
+TEST(StoredJSONWrite, LoneSurrogatesSurviveARoundTrip)
 {
     QString s = QStringLiteral("a");
     s += QChar(0xD83D);  // high surrogate without its partner
     s += QStringLiteral("b");
     s += QChar(0xDE00);
-    const QByteArray bytes = StoredJson::write(s);
+    const QByteArray bytes = StoredJSON::write(s);
     EXPECT_EQ(bytes, QByteArray("\"a\\ud83db\\ude00\""));
-    EXPECT_EQ(StoredJson::read(bytes)->toString(), s);
+    EXPECT_EQ(StoredJSON::read(bytes)->toString(), s);
 }
 
-TEST(StoredJsonWrite, NumbersRoundTrip)
+TEST(StoredJSONWrite, NumbersRoundTrip)
 {
     for (double d : {0.0, -3.0, 0.1, 1e-9, 789012345.123, 1e300, 12345678901234567.0}) {
-        const auto back = StoredJson::read(StoredJson::write(d));
+        const auto back = StoredJSON::read(StoredJSON::write(d));
         ASSERT_TRUE(back && back->isDouble()) << d;
         EXPECT_EQ(back->toDouble(), d);
     }
 }
 
-TEST(StoredJsonRead, AcceptsStandardJsonWithEitherSlash)
+TEST(StoredJSONRead, AcceptsStandardJSONWithEitherSlash)
 {
-    const auto j = StoredJson::read(R"( { "a" : [ 1 , -2.5e3 , "x\u4e2d\/" ] , "b" : false , "a" : "last" } )");
+    const auto j = StoredJSON::read(R"( { "a" : [ 1 , -2.5e3 , "x\u4e2d\/" ] , "b" : false , "a" : "last" } )");
     ASSERT_TRUE(j && j->isObject());
     EXPECT_EQ(j->toObject().value(u"a").toString(), QStringLiteral("last"));
-    EXPECT_EQ(StoredJson::read("\"\\ud83d\\ude00\"")->toString(), QStringLiteral("😀"));
-    EXPECT_EQ(StoredJson::read(R"("a/b")")->toString(), StoredJson::read(R"("a\/b")")->toString());
-    EXPECT_EQ(StoredJson::read("[1,-2.5e3]")->toArray().at(1).toDouble(), -2500);
+    EXPECT_EQ(StoredJSON::read("\"\\ud83d\\ude00\"")->toString(), QStringLiteral("😀"));
+    EXPECT_EQ(StoredJSON::read(R"("a/b")")->toString(), StoredJSON::read(R"("a\/b")")->toString());
+    EXPECT_EQ(StoredJSON::read("[1,-2.5e3]")->toArray().at(1).toDouble(), -2500);
 }
 
-TEST(StoredJsonRead, RejectsMalformedInput)
+TEST(StoredJSONRead, RejectsMalformedInput)
 {
     for (const char* bad : {"", " ", "{", "[1,]", "{\"a\":1,}", "01", "-", "+1", "1e", "tru", "nul", "\"abc", "\"\\u12g4\"", "[1] 2", "1 2", "{\"a\" 1}", "{1:2}", "NaN", "]", "1]["})
-        EXPECT_FALSE(StoredJson::read(QByteArray(bad))) << bad;
+        EXPECT_FALSE(StoredJSON::read(QByteArray(bad))) << bad;
     // Invalid UTF-8 is refused, never replaced.
-    EXPECT_FALSE(StoredJson::read(QByteArray("\"\xC3\x28\"")));
-    EXPECT_FALSE(StoredJson::read(QByteArray("\"\xED\xA0\x80\"")));  // encoded surrogate
-    EXPECT_FALSE(StoredJson::read(QByteArray("\"\xC0\xAF\"")));      // overlong
+    EXPECT_FALSE(StoredJSON::read(QByteArray("\"\xC3\x28\"")));
+    EXPECT_FALSE(StoredJSON::read(QByteArray("\"\xED\xA0\x80\"")));  // encoded surrogate
+    EXPECT_FALSE(StoredJSON::read(QByteArray("\"\xC0\xAF\"")));      // overlong
     // Deep nesting fails instead of overflowing the stack.
-    EXPECT_FALSE(StoredJson::read(QByteArray(100000, '[') + QByteArray(100000, ']')));
+    EXPECT_FALSE(StoredJSON::read(QByteArray(100000, '[') + QByteArray(100000, ']')));
 }
 
-TEST(StoredJsonTime, SecondsSince2001)
+TEST(StoredJSONTime, SecondsSince2001)
 {
     const QDateTime ref(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
-    EXPECT_EQ(StoredJson::seconds(ref), 0.0);
+    EXPECT_EQ(StoredJSON::seconds(ref), 0.0);
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(1700000000123LL, Qt::UTC);
-    EXPECT_DOUBLE_EQ(StoredJson::seconds(t), 1700000000.123 - 978307200.0);
-    EXPECT_EQ(*StoredJson::date(StoredJson::seconds(t)), t);
-    EXPECT_FALSE(StoredJson::date(1e300));
-    EXPECT_FALSE(StoredJson::date(std::nan("")));
+    EXPECT_DOUBLE_EQ(StoredJSON::seconds(t), 1700000000.123 - 978307200.0);
+    EXPECT_EQ(*StoredJSON::date(StoredJSON::seconds(t)), t);
+    EXPECT_FALSE(StoredJSON::date(1e300));
+    EXPECT_FALSE(StoredJSON::date(std::nan("")));
 }
 
-TEST(JsonCodecs, RecordsAreStrict)
+TEST(JSONCodecs, RecordsAreStrict)
 {
-    const auto tag = JsonCodec<Tag>::decode(*StoredJson::read(R"({"id":"x","name":"名","color":5})"));
+    const auto tag = JSONCodec<Tag>::decode(*StoredJSON::read(R"({"id":"x","name":"名","color":5})"));
     ASSERT_TRUE(tag);
     EXPECT_EQ(*tag, (Tag{"x", "名", 5}));
-    EXPECT_FALSE(JsonCodec<Tag>::decode(*StoredJson::read(R"({"id":"x","name":"名","color":1.5})")));
-    EXPECT_FALSE(JsonCodec<Tag>::decode(*StoredJson::read(R"({"id":"x","name":"名","color":3000000000})")));
-    EXPECT_FALSE(JsonCodec<Tag>::decode(*StoredJson::read(R"({"id":"x","color":1})")));
+    EXPECT_FALSE(JSONCodec<Tag>::decode(*StoredJSON::read(R"({"id":"x","name":"名","color":1.5})")));
+    EXPECT_FALSE(JSONCodec<Tag>::decode(*StoredJSON::read(R"({"id":"x","name":"名","color":3000000000})")));
+    EXPECT_FALSE(JSONCodec<Tag>::decode(*StoredJSON::read(R"({"id":"x","color":1})")));
 
     const Settings s{2, QStringLiteral("paper"), 15.5, true};
-    EXPECT_EQ(JsonCodec<Settings>::decode(*StoredJson::read(StoredJson::write(JsonCodec<Settings>::encode(s)))), s);
-    EXPECT_FALSE(JsonCodec<Settings>::decode(*StoredJson::read(R"({"appearance":0,"scheme":"g","fontSize":13})")));
+    EXPECT_EQ(JSONCodec<Settings>::decode(*StoredJSON::read(StoredJSON::write(JSONCodec<Settings>::encode(s)))), s);
+    EXPECT_FALSE(JSONCodec<Settings>::decode(*StoredJSON::read(R"({"appearance":0,"scheme":"g","fontSize":13})")));
 
     const auto item =
-        JsonCodec<SessionItem>::decode(*StoredJson::read(R"({"backup":"0f8fad5b-d9cb-469f-a165-70867728950e"})"));
+        JSONCodec<SessionItem>::decode(*StoredJSON::read(R"({"backup":"0f8fad5b-d9cb-469f-a165-70867728950e"})"));
     ASSERT_TRUE(item && item->backup);
     EXPECT_FALSE(item->path);
-    EXPECT_EQ(StoredJson::write(JsonCodec<SessionItem>::encode(*item)),
+    EXPECT_EQ(StoredJSON::write(JSONCodec<SessionItem>::encode(*item)),
               QByteArray(R"({"backup":"0F8FAD5B-D9CB-469F-A165-70867728950E"})"));
-    EXPECT_FALSE(JsonCodec<SessionItem>::decode(
-        *StoredJson::read(R"({"backup":"{0f8fad5b-d9cb-469f-a165-70867728950e}"})")));
-    EXPECT_FALSE(JsonCodec<QStringList>::decode(*StoredJson::read(R"(["a",1])")));
+    EXPECT_FALSE(JSONCodec<SessionItem>::decode(
+        *StoredJSON::read(R"({"backup":"{0f8fad5b-d9cb-469f-a165-70867728950e}"})")));
+    EXPECT_FALSE(JSONCodec<QStringList>::decode(*StoredJSON::read(R"(["a",1])")));
 }
 
 // Bytes exactly as the program's former JSON writer left them on disk: keys
 // in insertion order, "/" escaped, whole numbers without a fraction.
-TEST(StoredJsonCompatibility, FilesOfTheFormerWriterStillLoad)
+TEST(StoredJSONCompatibility, FilesOfTheFormerWriterStillLoad)
 {
     const QByteArray snapshot =
         R"({"id":"0F8FAD5B-D9CB-469F-A165-70867728950E","path":"\/home\/u\/笔记\/a.md","name":"a.md",)"
         R"("text":"line\/one\n\"two\"\t\ud83d","encoding":"UTF-8","eol":"LF","tags":["t1"],)"
         R"("originalName":"b.md","metaDirty":true,"diskModified":789012345.5,"mode":"editor",)"
         R"("savedAt":789012346,"autoExt":"md"})";
-    const auto json = StoredJson::read(snapshot);
+    const auto json = StoredJSON::read(snapshot);
     ASSERT_TRUE(json);
     const auto s = BackupStore::decode(*json);
     ASSERT_TRUE(s);
@@ -124,25 +124,25 @@ TEST(StoredJsonCompatibility, FilesOfTheFormerWriterStillLoad)
     EXPECT_EQ(s->tags, QStringList{QStringLiteral("t1")});
     EXPECT_EQ(s->originalName, QStringLiteral("b.md"));
     EXPECT_TRUE(s->metaDirty);
-    EXPECT_EQ(s->diskModified, StoredJson::date(789012345.5));
-    EXPECT_EQ(s->savedAt, StoredJson::date(789012346));
+    EXPECT_EQ(s->diskModified, StoredJSON::date(789012345.5));
+    EXPECT_EQ(s->savedAt, StoredJSON::date(789012346));
     EXPECT_EQ(s->autoExt, QStringLiteral("md"));
     // Written again, it reads back the same, and in the same spelling of "/".
-    const QByteArray again = StoredJson::write(BackupStore::encode(*s));
+    const QByteArray again = StoredJSON::write(BackupStore::encode(*s));
     EXPECT_TRUE(again.contains(R"("path":"\/home\/u\/笔记\/a.md")")) << again.toStdString();
     EXPECT_FALSE(again.contains(R"("/home)")) << again.toStdString();
-    const auto back = BackupStore::decode(*StoredJson::read(again));
+    const auto back = BackupStore::decode(*StoredJSON::read(again));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->text, s->text);
     EXPECT_EQ(back->diskModified, s->diskModified);
 
-    const auto tags = JsonCodec<QMap<QString, QStringList>>::decode(
-        *StoredJson::read(R"({"\/home\/u\/a.md":["t1","t2"],"\/tmp\/b":[]})"));
+    const auto tags = JSONCodec<QMap<QString, QStringList>>::decode(
+        *StoredJSON::read(R"({"\/home\/u\/a.md":["t1","t2"],"\/tmp\/b":[]})"));
     ASSERT_TRUE(tags);
     EXPECT_EQ(tags->value(QStringLiteral("/home/u/a.md")), (QStringList{QStringLiteral("t1"), QStringLiteral("t2")}));
     EXPECT_TRUE(tags->contains(QStringLiteral("/tmp/b")));
-    const auto session = JsonCodec<QList<SessionItem>>::decode(
-        *StoredJson::read(R"([{"path":"\/home\/u\/a.md"},{"backup":"0F8FAD5B-D9CB-469F-A165-70867728950E"}])"));
+    const auto session = JSONCodec<QList<SessionItem>>::decode(
+        *StoredJSON::read(R"([{"path":"\/home\/u\/a.md"},{"backup":"0F8FAD5B-D9CB-469F-A165-70867728950E"}])"));
     ASSERT_TRUE(session && session->size() == 2);
     EXPECT_EQ((*session)[0].path, QStringLiteral("/home/u/a.md"));
 }

@@ -2,7 +2,7 @@
 // this process and compared as the conformance harness compares them. The
 // examples that differ on purpose are listed; any other difference, and any
 // listed example that starts to pass, fails the suite.
-#include "HtmlNormalize.h"
+#include "HTMLNormalize.h"
 #include "plugins/MarkdownPlugin.h"
 
 #include <QFile>
@@ -48,8 +48,8 @@ Score run(const QJsonArray& cases, const std::set<int>& skipped = {})
         if (skipped.count(e[QStringLiteral("example")].toInt()))
             continue;
         const QString md = e[QStringLiteral("markdown")].toString();
-        const QString want = HtmlNormalize::normalize(e[QStringLiteral("html")].toString());
-        const QString got = HtmlNormalize::normalize(rendered(md));
+        const QString want = HTMLNormalize::normalize(e[QStringLiteral("html")].toString());
+        const QString got = HTMLNormalize::normalize(rendered(md));
         const int id = e[QStringLiteral("example")].toInt();
         if (got == want) {
             ++s.passed;
@@ -66,28 +66,28 @@ Score run(const QJsonArray& cases, const std::set<int>& skipped = {})
 
 TEST(MarkdownConformance, NormaliserAgreesWithTheSuiteScript)
 {
-    using HtmlNormalize::normalizeHtml;
+    using HTMLNormalize::normalizeHTML;
     // The examples of the script's own documentation.
-    EXPECT_EQ(normalizeHtml(QStringLiteral("<p>a  \t b</p>")), QStringLiteral("<p>a b</p>"));
-    EXPECT_EQ(normalizeHtml(QStringLiteral("<p>a  \t\nb</p>")), QStringLiteral("<p>a b</p>"));
-    EXPECT_EQ(normalizeHtml(QStringLiteral(" <p>a  b</p>")), QStringLiteral("<p>a b</p>"));
-    EXPECT_EQ(normalizeHtml(QStringLiteral("\n\t<p>\n\t\ta  b\t\t</p>\n\t")), QStringLiteral("<p>a b</p>"));
-    EXPECT_EQ(normalizeHtml(QStringLiteral("<i>a  b</i> ")), QStringLiteral("<i>a b</i> "));
-    EXPECT_EQ(normalizeHtml(QStringLiteral("<br />")), QStringLiteral("<br>"));
-    EXPECT_EQ(normalizeHtml(QStringLiteral("<a title=\"bar\" HREF=\"foo\">x</a>")), QStringLiteral("<a href=\"foo\" title=\"bar\">x</a>"));
-    EXPECT_EQ(normalizeHtml(QStringLiteral("&forall;&amp;&gt;&lt;&quot;")), QStringLiteral("\u2200&amp;&gt;&lt;&quot;"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("<p>a  \t b</p>")), QStringLiteral("<p>a b</p>"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("<p>a  \t\nb</p>")), QStringLiteral("<p>a b</p>"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral(" <p>a  b</p>")), QStringLiteral("<p>a b</p>"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("\n\t<p>\n\t\ta  b\t\t</p>\n\t")), QStringLiteral("<p>a b</p>"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("<i>a  b</i> ")), QStringLiteral("<i>a b</i> "));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("<br />")), QStringLiteral("<br>"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("<a title=\"bar\" HREF=\"foo\">x</a>")), QStringLiteral("<a href=\"foo\" title=\"bar\">x</a>"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("&forall;&amp;&gt;&lt;&quot;")), QStringLiteral("\u2200&amp;&gt;&lt;&quot;"));
     // Code keeps its blanks; a line feed after <br> goes.
-    EXPECT_EQ(normalizeHtml(QStringLiteral("<pre><code>a\n  b\n</code></pre>")), QStringLiteral("<pre><code>a\n  b\n</code></pre>"));
-    EXPECT_EQ(normalizeHtml(QStringLiteral("<p>a<br />\nb</p>")), QStringLiteral("<p>a<br>b</p>"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("<pre><code>a\n  b\n</code></pre>")), QStringLiteral("<pre><code>a\n  b\n</code></pre>"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("<p>a<br />\nb</p>")), QStringLiteral("<p>a<br>b</p>"));
     // Attribute values are read and written back; character references decoded.
-    EXPECT_EQ(normalizeHtml(QStringLiteral("<a href=\"&ouml;&#x27;\">")), QStringLiteral("<a href=\"\u00f6&#x27;\">"));
-    EXPECT_EQ(HtmlNormalize::normalize(QStringLiteral("<li class=\"task\" data-line=\"3\"><input type=\"checkbox\" disabled checked> x</li>")),
+    EXPECT_EQ(normalizeHTML(QStringLiteral("<a href=\"&ouml;&#x27;\">")), QStringLiteral("<a href=\"\u00f6&#x27;\">"));
+    EXPECT_EQ(HTMLNormalize::normalize(QStringLiteral("<li class=\"task\" data-line=\"3\"><input type=\"checkbox\" disabled checked> x</li>")),
               QStringLiteral("<li><input checked disabled type=\"checkbox\"> x</li>"));
-    EXPECT_EQ(HtmlNormalize::normalize(QStringLiteral("<th style=\"text-align:right\">a</th><pre><code class=\"lang-c\">")),
+    EXPECT_EQ(HTMLNormalize::normalize(QStringLiteral("<th style=\"text-align:right\">a</th><pre><code class=\"lang-c\">")),
               QStringLiteral("<th align=\"right\">a</th><pre><code class=\"language-c\">"));
     // Different text stays different.
-    EXPECT_NE(normalizeHtml(QStringLiteral("<p>a&quot;</p>")), normalizeHtml(QStringLiteral("<p>a\"</p>")));
-    EXPECT_NE(normalizeHtml(QStringLiteral("<pre><code>a\n</code></pre>")), normalizeHtml(QStringLiteral("<pre><code>a</code></pre>")));
+    EXPECT_NE(normalizeHTML(QStringLiteral("<p>a&quot;</p>")), normalizeHTML(QStringLiteral("<p>a\"</p>")));
+    EXPECT_NE(normalizeHTML(QStringLiteral("<pre><code>a\n</code></pre>")), normalizeHTML(QStringLiteral("<pre><code>a</code></pre>")));
 }
 
 TEST(MarkdownConformance, CommonMarkExamples)

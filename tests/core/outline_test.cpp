@@ -38,7 +38,7 @@ TEST(OutlineMarkdown, AtxAndSetextHeadingsWithTheirLevelsAndFirstLines)
               QStringLiteral("1:0:第一章|1:4:Setext one|2:6:Two lines of setext|6:9:six|2:12:indented 3|3:13:in a list|4:14:in a quote"));
 }
 
-TEST(OutlineMarkdown, HashLinesInCodeHtmlAndBreaksAreNotHeadings)
+TEST(OutlineMarkdown, HashLinesInCodeHTMLAndBreaksAreNotHeadings)
 {
     const QString text = QStringLiteral(
         "```sh\n"
@@ -69,20 +69,20 @@ TEST(OutlineMarkdown, TitlesAreThePlainTextOfTheHeading)
     const QString text = QStringLiteral(
         "# **Bold** and `code` and [link](http://x) ![alt](i.png) <b>tag</b>\r\n"
         "\r\n"
-        "## Crlf line\r\n"
+        "## CRLF line\r\n"
         "#\n"
         "# " ) + QString(300, QLatin1Char('x')) + u'\n';
     const auto entries = Outline::markdown(text);
     ASSERT_EQ(entries.size(), 4);
     EXPECT_EQ(entries[0].title, QStringLiteral("Bold and code and link alt tag"));
     EXPECT_EQ(entries[1].line, 2);
-    EXPECT_EQ(entries[1].title, QStringLiteral("Crlf line"));
+    EXPECT_EQ(entries[1].title, QStringLiteral("CRLF line"));
     EXPECT_EQ(entries[2].title, QString());
     EXPECT_EQ(entries[3].title.size(), 200);
     EXPECT_TRUE(entries[3].title.endsWith(QChar(0x2026)));
 }
 
-TEST(OutlineYaml, TopLevelKeysOfEveryDocumentOnly)
+TEST(OutlineYAML, TopLevelKeysOfEveryDocumentOnly)
 {
     const QString text = QStringLiteral(
         "# comment: no\n"                // 0
@@ -104,7 +104,7 @@ TEST(OutlineYaml, TopLevelKeysOfEveryDocumentOnly)
               QStringLiteral("1:1:name|1:2:server|1:4:quoted key|1:5:script|1:8:url|1:10:second|1:14:last"));
 }
 
-TEST(OutlineToml, TablesAndArraysOfTablesByDepth)
+TEST(OutlineTOML, TablesAndArraysOfTablesByDepth)
 {
     const QString text = QStringLiteral(
         "title = \"x\"\n"                    // 0
@@ -117,7 +117,7 @@ TEST(OutlineToml, TablesAndArraysOfTablesByDepth)
               QStringLiteral("1:1:server|2:3:server.\"tls.v1\"|1:4:[[products]]|6:5:a.b.c.d.e.f.g"));
 }
 
-TEST(OutlineToml, BracketLinesInsideStringsAndArraysAreNotTables)
+TEST(OutlineTOML, BracketLinesInsideStringsAndArraysAreNotTables)
 {
     const QString text = QStringLiteral(
         "doc = \"\"\"\n"       // 0

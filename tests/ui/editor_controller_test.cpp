@@ -16,7 +16,7 @@ struct Controller : EditorFixture {
 };
 }
 
-TEST_F(Controller, CaretInfoCountsLineFeedsAndUtf16Columns)
+TEST_F(Controller, CaretInfoCountsLineFeedsAndUTF16Columns)
 {
     DocPtr d = newDoc(QString());
     EditorController& e = editorFor(d);

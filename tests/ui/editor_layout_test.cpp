@@ -149,7 +149,7 @@ TEST_F(Layout, EditsInALongLineLayOutAsAFreshView)
 
 // The caret's column in a line longer than Scintilla's own stepping is
 // made for: counted over the bytes on both sides of the buffer's gap.
-TEST_F(Layout, CaretColumnsInALongLineCountUtf16Units)
+TEST_F(Layout, CaretColumnsInALongLineCountUTF16Units)
 {
     QString text;
     for (int i = 0; text.size() < 50000; ++i)

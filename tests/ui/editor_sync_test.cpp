@@ -23,7 +23,7 @@ struct Sync : EditorFixture {
 };
 }
 
-TEST_F(Sync, Utf16PositionsAroundAstralCharacters)
+TEST_F(Sync, UTF16PositionsAroundAstralCharacters)
 {
     // 😀 is two UTF-16 units and four UTF-8 bytes; 中 one unit, three bytes.
     const QString text = QStringLiteral("a😀b\n中😀\n");
@@ -57,7 +57,7 @@ TEST_F(Sync, Utf16PositionsAroundAstralCharacters)
     EXPECT_EQ(v->cursorPosition(), 6);
 }
 
-TEST(Utf8Length, CountsWhatTheBufferHoldsAcrossBlockBoundaries)
+TEST(UTF8Length, CountsWhatTheBufferHoldsAcrossBlockBoundaries)
 {
     // One unit of each width class; lengths around the 8-unit blocks and
     // the 65,536-unit flush of the wide counters.

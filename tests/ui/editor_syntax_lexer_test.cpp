@@ -55,7 +55,7 @@ Lexed lex(Language l, std::string text, char separator = ',')
 
 }
 
-TEST(SyntaxLexer, JsonTokensAndFolds)
+TEST(SyntaxLexer, JSONTokensAndFolds)
 {
     const Lexed j = lex(Language::json, R"({
   // note
@@ -95,7 +95,7 @@ TEST(SyntaxLexer, JsonTokensAndFolds)
     EXPECT_FALSE(j.header(10));
 }
 
-TEST(SyntaxLexer, JsonLineClosingAndOpeningHeadsTheNewBlock)
+TEST(SyntaxLexer, JSONLineClosingAndOpeningHeadsTheNewBlock)
 {
     const Lexed j = lex(Language::json, "[\n  {\n    \"a\": 1\n  }, {\n    \"b\": 2\n  }\n]");
     EXPECT_TRUE(j.header(3));
@@ -104,7 +104,7 @@ TEST(SyntaxLexer, JsonLineClosingAndOpeningHeadsTheNewBlock)
     EXPECT_EQ(j.depth(6), 0);
 }
 
-TEST(SyntaxLexer, YamlTokensAndFolds)
+TEST(SyntaxLexer, YAMLTokensAndFolds)
 {
     const Lexed y = lex(Language::yaml, R"(# comment
 ---
@@ -158,7 +158,7 @@ next: ~
     EXPECT_FALSE(y.header(15));
 }
 
-TEST(SyntaxLexer, YamlCommentLinesAfterTheFirst)
+TEST(SyntaxLexer, YAMLCommentLinesAfterTheFirst)
 {
     const Lexed y = lex(Language::yaml, "# a\n# b\nkey: v\n#c: d\n  # e\n");
     EXPECT_TRUE(y.all("# a", comment));
@@ -169,7 +169,7 @@ TEST(SyntaxLexer, YamlCommentLinesAfterTheFirst)
     EXPECT_TRUE(y.all("v", string));
 }
 
-TEST(SyntaxLexer, YamlQuotedScalarOverLines)
+TEST(SyntaxLexer, YAMLQuotedScalarOverLines)
 {
     const Lexed y = lex(Language::yaml, "a: \"one\n  two\" \nb: 1\n");
     EXPECT_TRUE(y.all("two\"", string));
@@ -177,7 +177,7 @@ TEST(SyntaxLexer, YamlQuotedScalarOverLines)
     EXPECT_EQ(y.at("1"), number);
 }
 
-TEST(SyntaxLexer, TomlTokensAndFolds)
+TEST(SyntaxLexer, TOMLTokensAndFolds)
 {
     const Lexed t = lex(Language::toml, R"(# top
 title = "Lorvane"
@@ -224,7 +224,7 @@ point = { x = 1, "y" = 2 }
     EXPECT_EQ(t.depth(1), 0);  // keys before the first table
 }
 
-TEST(SyntaxLexer, CsvColumnsAndQuotedFields)
+TEST(SyntaxLexer, CSVColumnsAndQuotedFields)
 {
     const Lexed c = lex(Language::csv, "id,name,note,x,y\n1,\"a,b\",\"two\nlines\",4,5\n");
     EXPECT_EQ(c.at("id"), plain);
@@ -357,7 +357,7 @@ after fence
     EXPECT_TRUE(m.all("after fence", plain));
 }
 
-TEST(SyntaxLexer, PlantUmlTokens)
+TEST(SyntaxLexer, PlantUMLTokens)
 {
     const Lexed p = lex(Language::plantuml, R"(@startuml
 ' a comment

@@ -377,10 +377,10 @@ TEST_F(EditorSyntax, LargeNestedFilesStyleToTheirEnd)
         // The last object's head, in the last piece, folds its lines (a
         // JSON fold stops before the closing bracket, a YAML one takes the
         // blank last line).
-        const bool isJson = name.endsWith(QLatin1String(".json"));
-        const int head = isJson ? int(lines - 8) : int(lines - 6);
+        const bool isJSON = name.endsWith(QLatin1String(".json"));
+        const int head = isJSON ? int(lines - 8) : int(lines - 6);
         EXPECT_TRUE(isHeader(e, head)) << name.toStdString();
-        EXPECT_EQ(lastChild(e, head), head + (isJson ? 3 : 5)) << name.toStdString();
+        EXPECT_EQ(lastChild(e, head), head + (isJSON ? 3 : 5)) << name.toStdString();
         EXPECT_TRUE(isHeader(e, 0)) << name.toStdString();
         EXPECT_EQ(styleAt(e, QStringLiteral("id"), 119999), int(Syntax::key)) << name.toStdString();
     }

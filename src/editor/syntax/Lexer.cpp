@@ -24,12 +24,12 @@ Language languageFor(const QString& pluginId)
 LexFn lexerFor(Language l)
 {
     switch (l) {
-    case Language::json: return lexJson;
-    case Language::yaml: return lexYaml;
-    case Language::toml: return lexToml;
-    case Language::csv: return lexCsv;
+    case Language::json: return lexJSON;
+    case Language::yaml: return lexYAML;
+    case Language::toml: return lexTOML;
+    case Language::csv: return lexCSV;
     case Language::markdown: return lexMarkdown;
-    case Language::plantuml: return lexPlantUml;
+    case Language::plantuml: return lexPlantUML;
     case Language::none: break;
     }
     return nullptr;

@@ -74,12 +74,12 @@ struct Options {
 using LexFn = void (*)(const Chunk& in, int state, const Options& o, unsigned char* styles,
                        std::vector<LineInfo>& lines);
 
-void lexJson(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
+void lexJSON(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
 // A point inside the first line of a JSON chunk where lexing may resume:
 // its offset, the bracket depth there and the lowest depth the line had
 // reached before it. A minified file is one line of megabytes; an edit in
 // it lexes again from the last such point before the edit.
-struct JsonResume {
+struct JSONResume {
     std::int64_t at;
     int depth;
     int minDepth;
@@ -87,14 +87,14 @@ struct JsonResume {
 };
 // Lexes the chunk from `from` (styles before it are left as they are),
 // recording resume points of its first line in `marks` when given.
-void lexJsonFrom(const Chunk& in, const JsonResume& from, unsigned char* styles, std::vector<LineInfo>& lines,
-                 std::vector<JsonResume>* marks);
-void lexYaml(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
-void lexToml(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
-void lexCsv(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
+void lexJSONFrom(const Chunk& in, const JSONResume& from, unsigned char* styles, std::vector<LineInfo>& lines,
+                 std::vector<JSONResume>* marks);
+void lexYAML(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
+void lexTOML(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
+void lexCSV(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
 void lexMarkdown(const Chunk& in, int state, const Options& o, unsigned char* styles,
                  std::vector<LineInfo>& lines);
-void lexPlantUml(const Chunk& in, int state, const Options& o, unsigned char* styles,
+void lexPlantUML(const Chunk& in, int state, const Options& o, unsigned char* styles,
                  std::vector<LineInfo>& lines);
 
 // Null for plain text.

@@ -200,10 +200,10 @@ void SyntaxStyler::styleTo(qsizetype position)
         const qsizetype known = from == lastFrom_
             ? std::clamp<qsizetype>(endStyled - from, 0, qsizetype(std::min<qsizetype>(lastStyles_.size(), to - from)))
             : 0;
-        JsonResume start{0, state >> 1, state >> 1, bool(state & 1)};
+        JSONResume start{0, state >> 1, state >> 1, bool(state & 1)};
         nextMarks_.clear();
         if (language_ == Language::json)
-            for (const JsonResume& m : lastMarks_) {
+            for (const JSONResume& m : lastMarks_) {
                 if (m.at > known)
                     break;
                 start = m;
@@ -214,11 +214,11 @@ void SyntaxStyler::styleTo(qsizetype position)
             // In a long first line, lexing resumes at the last point before
             // the edit, over the last pass's styles: those before it stand.
             lastStyles_.resize(size_t(to - from));
-            lexJsonFrom(chunk, start, lastStyles_.data(), lines_, &nextMarks_);
+            lexJSONFrom(chunk, start, lastStyles_.data(), lines_, &nextMarks_);
             write = from + start.at;
         } else {
             if (language_ == Language::json)
-                lexJsonFrom(chunk, start, styles_.data(), lines_, &nextMarks_);
+                lexJSONFrom(chunk, start, styles_.data(), lines_, &nextMarks_);
             else
                 lex_(chunk, state, options, styles_.data(), lines_);
             write = from + (std::mismatch(styles_.begin(), styles_.begin() + known, lastStyles_.begin()).first

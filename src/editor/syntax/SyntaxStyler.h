@@ -51,7 +51,7 @@ private:
     qsizetype lastFrom_ = -1;
     std::vector<unsigned char> lastStyles_;
     // Where JSON lexing may resume in the last piece's first line.
-    std::vector<Syntax::JsonResume> lastMarks_, nextMarks_;
+    std::vector<Syntax::JSONResume> lastMarks_, nextMarks_;
     std::vector<Syntax::LineInfo> lines_;
     bool styling_ = false;
 };

@@ -1,4 +1,4 @@
-#include "core/StoredJson.h"
+#include "core/StoredJSON.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,7 +11,7 @@ namespace {
 constexpr qint64 referenceMSecs = 978307200000LL;
 }
 
-namespace StoredJson {
+namespace StoredJSON {
 
 QByteArray write(const QJsonValue& value)
 {

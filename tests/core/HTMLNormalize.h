@@ -3,9 +3,9 @@
 #include <QString>
 
 // HTML compared the way the conformance harness compares it.
-namespace HtmlNormalize {
+namespace HTMLNormalize {
 // The CommonMark suite's normaliser on its own.
-QString normalizeHtml(const QString& html);
+QString normalizeHTML(const QString& html);
 // The harness: the preview's own markup conventions mapped to cmark-gfm's
 // (source lines dropped, task items, alignment, "lang-" classes), then the
 // suite's normaliser.

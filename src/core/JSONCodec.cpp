@@ -1,4 +1,4 @@
-#include "core/JsonCodec.h"
+#include "core/JSONCodec.h"
 
 namespace {
 
@@ -28,22 +28,22 @@ std::optional<QUuid> parseUuid(const QString& text)
     return id;
 }
 
-QJsonValue JsonCodec<QMap<QString, QStringList>>::encode(const QMap<QString, QStringList>& map)
+QJsonValue JSONCodec<QMap<QString, QStringList>>::encode(const QMap<QString, QStringList>& map)
 {
     QJsonObject o;
     for (auto it = map.begin(); it != map.end(); ++it)
-        o.insert(it.key(), JsonCodec<QStringList>::encode(it.value()));
+        o.insert(it.key(), JSONCodec<QStringList>::encode(it.value()));
     return o;
 }
 
-std::optional<QMap<QString, QStringList>> JsonCodec<QMap<QString, QStringList>>::decode(const QJsonValue& j)
+std::optional<QMap<QString, QStringList>> JSONCodec<QMap<QString, QStringList>>::decode(const QJsonValue& j)
 {
     if (!j.isObject())
         return std::nullopt;
     QMap<QString, QStringList> out;
     const QJsonObject o = j.toObject();
     for (auto it = o.begin(); it != o.end(); ++it) {
-        auto ids = JsonCodec<QStringList>::decode(it.value());
+        auto ids = JSONCodec<QStringList>::decode(it.value());
         if (!ids)
             return std::nullopt;
         out.insert(it.key(), *ids);
@@ -51,7 +51,7 @@ std::optional<QMap<QString, QStringList>> JsonCodec<QMap<QString, QStringList>>:
     return out;
 }
 
-QJsonValue JsonCodec<Tag>::encode(const Tag& t)
+QJsonValue JSONCodec<Tag>::encode(const Tag& t)
 {
     QJsonObject o;
     o.insert(QStringLiteral("id"), t.id);
@@ -60,7 +60,7 @@ QJsonValue JsonCodec<Tag>::encode(const Tag& t)
     return o;
 }
 
-std::optional<Tag> JsonCodec<Tag>::decode(const QJsonValue& j)
+std::optional<Tag> JSONCodec<Tag>::decode(const QJsonValue& j)
 {
     if (!j.isObject())
         return std::nullopt;
@@ -69,13 +69,13 @@ std::optional<Tag> JsonCodec<Tag>::decode(const QJsonValue& j)
     const QJsonValue color = member(j, "color");
     if (!id.isString() || !name.isString())
         return std::nullopt;
-    const auto c = StoredJson::toInt(color);
+    const auto c = StoredJSON::toInt(color);
     if (!c)
         return std::nullopt;
     return Tag{id.toString(), name.toString(), *c};
 }
 
-QJsonValue JsonCodec<Settings>::encode(const Settings& s)
+QJsonValue JSONCodec<Settings>::encode(const Settings& s)
 {
     QJsonObject o;
     o.insert(QStringLiteral("appearance"), s.appearance);
@@ -85,7 +85,7 @@ QJsonValue JsonCodec<Settings>::encode(const Settings& s)
     return o;
 }
 
-std::optional<Settings> JsonCodec<Settings>::decode(const QJsonValue& j)
+std::optional<Settings> JSONCodec<Settings>::decode(const QJsonValue& j)
 {
     if (!j.isObject())
         return std::nullopt;
@@ -95,13 +95,13 @@ std::optional<Settings> JsonCodec<Settings>::decode(const QJsonValue& j)
     const QJsonValue wordWrap = member(j, "wordWrap");
     if (!scheme.isString() || !fontSize.isDouble() || !wordWrap.isBool())
         return std::nullopt;
-    const auto a = StoredJson::toInt(appearance);
+    const auto a = StoredJSON::toInt(appearance);
     if (!a)
         return std::nullopt;
     return Settings{*a, scheme.toString(), fontSize.toDouble(), wordWrap.toBool()};
 }
 
-QJsonValue JsonCodec<SessionItem>::encode(const SessionItem& item)
+QJsonValue JSONCodec<SessionItem>::encode(const SessionItem& item)
 {
     QJsonObject o;
     if (item.path)
@@ -115,7 +115,7 @@ QJsonValue JsonCodec<SessionItem>::encode(const SessionItem& item)
     return o;
 }
 
-std::optional<SessionItem> JsonCodec<SessionItem>::decode(const QJsonValue& j)
+std::optional<SessionItem> JSONCodec<SessionItem>::decode(const QJsonValue& j)
 {
     if (!j.isObject())
         return std::nullopt;

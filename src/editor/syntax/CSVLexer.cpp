@@ -13,7 +13,7 @@ namespace {
 const Style columns[4] = {plain, column1, column2, column3};
 }
 
-void lexCsv(const Chunk& in, int state, const Options& o, unsigned char* st, std::vector<LineInfo>& lines)
+void lexCSV(const Chunk& in, int state, const Options& o, unsigned char* st, std::vector<LineInfo>& lines)
 {
     const char* s = in.text;
     const char sep = o.separator;

@@ -9,7 +9,7 @@
 // Stored records (snapshots, preferences) as JSON text, through Qt's JSON.
 // The text stays what the program has always written: compact, with "/"
 // escaped as "\/"; files with either spelling read the same.
-namespace StoredJson {
+namespace StoredJSON {
 
 // Any value, also a bare string or number at the top.
 QByteArray write(const QJsonValue& value);

@@ -6,13 +6,13 @@ namespace Syntax {
 
 using namespace detail;
 
-void lexJson(const Chunk& in, int state, const Options&, unsigned char* st, std::vector<LineInfo>& lines)
+void lexJSON(const Chunk& in, int state, const Options&, unsigned char* st, std::vector<LineInfo>& lines)
 {
-    lexJsonFrom(in, {0, state >> 1, state >> 1, bool(state & 1)}, st, lines, nullptr);
+    lexJSONFrom(in, {0, state >> 1, state >> 1, bool(state & 1)}, st, lines, nullptr);
 }
 
-void lexJsonFrom(const Chunk& in, const JsonResume& from, unsigned char* st, std::vector<LineInfo>& lines,
-                 std::vector<JsonResume>* marks)
+void lexJSONFrom(const Chunk& in, const JSONResume& from, unsigned char* st, std::vector<LineInfo>& lines,
+                 std::vector<JSONResume>* marks)
 {
     const char* s = in.text;
     bool inComment = from.inComment;

@@ -1,4 +1,4 @@
-#include "HtmlNormalize.h"
+#include "HTMLNormalize.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -10,7 +10,7 @@
 // conformance harness runs it: the text is cut into CDATA, tag and text
 // chunks, fed to a tolerant HTML tokenizer, and written back with collapsed
 // blanks, sorted attributes and decoded character references.
-namespace HtmlNormalize {
+namespace HTMLNormalize {
 
 namespace {
 
@@ -367,7 +367,7 @@ private:
 
 }
 
-QString normalizeHtml(const QString& html)
+QString normalizeHTML(const QString& html)
 {
     // The script's chunks: single-line CDATA sections pass as they are; a "<"
     // that no ">" follows matches no chunk and is lost.
@@ -396,7 +396,7 @@ QString normalize(QString html)
     html.replace(QLatin1String("<li class=\"task\">"), QLatin1String("<li>"));
     html.replace(align, QStringLiteral(" align=\"\\1\""));
     html.replace(QLatin1String("<code class=\"lang-"), QLatin1String("<code class=\"language-"));
-    QString n = normalizeHtml(html);
+    QString n = normalizeHTML(html);
     n.remove(QLatin1String("=\"\""));
     qsizetype b = 0, e = n.size();
     while (b < e && pySpace(n[b]))

@@ -202,7 +202,7 @@ void values(Line& l, std::int64_t i, int indent, int& blockIndent)
 
 }
 
-void lexYaml(const Chunk& in, int state, const Options&, unsigned char* st, std::vector<LineInfo>& lines)
+void lexYAML(const Chunk& in, int state, const Options&, unsigned char* st, std::vector<LineInfo>& lines)
 {
     const char* s = in.text;
     Mode mode = Mode(state & 3);

@@ -42,7 +42,7 @@ bool isBareKey(char c) { return isAlpha(c) || isDigit(c) || c == '_' || c == '-'
 
 }
 
-void lexToml(const Chunk& in, int state, const Options&, unsigned char* st, std::vector<LineInfo>& lines)
+void lexTOML(const Chunk& in, int state, const Options&, unsigned char* st, std::vector<LineInfo>& lines)
 {
     const char* s = in.text;
     Mode mode = Mode(state & 3);

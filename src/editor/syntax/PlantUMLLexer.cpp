@@ -45,7 +45,7 @@ std::int64_t closeComment(const char* s, std::int64_t i, std::int64_t end)
 
 }
 
-void lexPlantUml(const Chunk& in, int state, const Options&, unsigned char* st, std::vector<LineInfo>& lines)
+void lexPlantUML(const Chunk& in, int state, const Options&, unsigned char* st, std::vector<LineInfo>& lines)
 {
     const char* s = in.text;
     bool inComment = state & 1;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/StoredJson.h"
+#include "core/StoredJSON.h"
 #include "core/SessionItem.h"
 #include "core/Settings.h"
 #include "core/Tag.h"
@@ -20,14 +20,14 @@
 // How each stored record type maps to a JSON value. decode is strict: a missing or
 // mistyped required key makes the whole value unreadable.
 template <class T>
-struct JsonCodec;
+struct JSONCodec;
 
 // Canonical upper-case UUID text, and its strict parse (8-4-4-4-12 hex).
 QString uuidText(const QUuid& id);
 std::optional<QUuid> parseUuid(const QString& text);
 
 template <>
-struct JsonCodec<QString> {
+struct JSONCodec<QString> {
     static QJsonValue encode(const QString& s) { return s; }
     static std::optional<QString> decode(const QJsonValue& j)
     {
@@ -38,12 +38,12 @@ struct JsonCodec<QString> {
 };
 
 template <class T>
-struct JsonCodec<QList<T>> {
+struct JSONCodec<QList<T>> {
     static QJsonValue encode(const QList<T>& list)
     {
         QJsonArray a;
         for (const T& item : list)
-            a.append(JsonCodec<T>::encode(item));
+            a.append(JSONCodec<T>::encode(item));
         return a;
     }
     static std::optional<QList<T>> decode(const QJsonValue& j)
@@ -54,7 +54,7 @@ struct JsonCodec<QList<T>> {
         QList<T> out;
         out.reserve(a.size());
         for (const QJsonValue item : a) {
-            auto v = JsonCodec<T>::decode(item);
+            auto v = JSONCodec<T>::decode(item);
             if (!v)
                 return std::nullopt;
             out.append(std::move(*v));
@@ -65,16 +65,16 @@ struct JsonCodec<QList<T>> {
 
 // Stored as an array; written sorted so equal sets give equal bytes.
 template <>
-struct JsonCodec<QSet<QString>> {
+struct JSONCodec<QSet<QString>> {
     static QJsonValue encode(const QSet<QString>& set)
     {
         QStringList sorted(set.begin(), set.end());
         std::sort(sorted.begin(), sorted.end());
-        return JsonCodec<QStringList>::encode(sorted);
+        return JSONCodec<QStringList>::encode(sorted);
     }
     static std::optional<QSet<QString>> decode(const QJsonValue& j)
     {
-        auto list = JsonCodec<QStringList>::decode(j);
+        auto list = JSONCodec<QStringList>::decode(j);
         if (!list)
             return std::nullopt;
         return QSet<QString>(list->begin(), list->end());
@@ -83,25 +83,25 @@ struct JsonCodec<QSet<QString>> {
 
 // The per-file tag map: absolute path -> tag ids.
 template <>
-struct JsonCodec<QMap<QString, QStringList>> {
+struct JSONCodec<QMap<QString, QStringList>> {
     static QJsonValue encode(const QMap<QString, QStringList>& map);
     static std::optional<QMap<QString, QStringList>> decode(const QJsonValue& j);
 };
 
 template <>
-struct JsonCodec<Tag> {
+struct JSONCodec<Tag> {
     static QJsonValue encode(const Tag& t);
     static std::optional<Tag> decode(const QJsonValue& j);
 };
 
 template <>
-struct JsonCodec<Settings> {
+struct JSONCodec<Settings> {
     static QJsonValue encode(const Settings& s);
     static std::optional<Settings> decode(const QJsonValue& j);
 };
 
 template <>
-struct JsonCodec<SessionItem> {
+struct JSONCodec<SessionItem> {
     static QJsonValue encode(const SessionItem& item);
     static std::optional<SessionItem> decode(const QJsonValue& j);
 };
