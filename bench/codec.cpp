@@ -54,12 +54,14 @@ void run(const char* label, TextEncoding enc, qsizetype size, const QString& lin
     auto err = doc.value()->write(path);
     const qint64 writeNs = t.nsecsElapsed();
 
-    std::printf("%-8s %6.1f MB  detect %7.0f MB/s (%s)  decode %7.0f MB/s  encode %7.0f MB/s  open %7.0f MB/s  write %7.0f MB/s%s\n",
+    std::printf("%-8s %6.1f MB  detect %7.0f MB/s (%s)  decode %7.0f MB/s  encode %7.0f MB/s  open %7.0f MB/s  write "
+                "%7.0f MB/s%s\n",
                 label, data.size() / 1e6, mbps(data.size(), detectNs), qPrintable(detected.encoding.rawValue()),
                 mbps(data.size(), decodeNs), mbps(data.size(), encodeNs), mbps(data.size(), openNs),
                 mbps(data.size(), writeNs),
-                detected.repaired ? (err ? "  (repaired: save refused)" : "  MISMATCH")
-                                  : (err || *encoded != data) ? "  MISMATCH" : "");
+                detected.repaired               ? (err ? "  (repaired: save refused)" : "  MISMATCH")
+                    : (err || *encoded != data) ? "  MISMATCH"
+                                                : "");
 }
 
 }

@@ -141,9 +141,10 @@ void largeBench(const QString& path, const char* label)
     keyMs(*e, Qt::Key_Z, QStringLiteral("z"));
     const qint64 editable = t.elapsed();
     const bool landed = v->caretPlace().line == v->lineCount() && v->text().endsWith(QLatin1Char('z'));
-    std::printf("%s: read+decode %lld ms, first paint %lld ms, editable at the end %lld ms (%s), RSS %.0f MB, peak %.0f MB\n",
-                label, (long long)read, (long long)painted, (long long)editable, landed ? "checked" : "FAILED",
-                rssMB(), rssMB("VmHWM:"));
+    std::printf(
+        "%s: read+decode %lld ms, first paint %lld ms, editable at the end %lld ms (%s), RSS %.0f MB, peak %.0f MB\n",
+        label, (long long)read, (long long)painted, (long long)editable, landed ? "checked" : "FAILED", rssMB(),
+        rssMB("VmHWM:"));
 
     // Typing in the middle: handling plus repaint of editor and gutter.
     v->setCursorPosition(v->lineStart(v->lineCount() / 2) + 3);
@@ -153,8 +154,9 @@ void largeBench(const QString& path, const char* label)
     std::printf("%s: typing in the middle, full repaint of editor and gutter: median %.2f ms, worst %.2f ms\n", label,
                 s.median, s.worst);
     const Spread dirty = typeBurst(*e, 41, true);
-    std::printf("%s: typing in the middle, repainting what changed (as the window does): median %.2f ms, worst %.2f ms\n",
-                label, dirty.median, dirty.worst);
+    std::printf(
+        "%s: typing in the middle, repainting what changed (as the window does): median %.2f ms, worst %.2f ms\n",
+        label, dirty.median, dirty.worst);
     QElapsedTimer pull;
     pull.start();
     const bool inDoc = d->text().size() == v->length();
@@ -292,8 +294,8 @@ int launch(const QStringList& command)
     QThread::msleep(300);
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
-    std::printf("launch %s: busy until %lld ms, peak RSS %.0f MB\n", qPrintable(command.first()),
-                (long long)lastChange, peak);
+    std::printf("launch %s: busy until %lld ms, peak RSS %.0f MB\n", qPrintable(command.first()), (long long)lastChange,
+                peak);
     return 0;
 }
 
@@ -393,14 +395,16 @@ int main(int argc, char** argv)
     Doc::setAnalysisEnabled(false);
     // --only paint|json|find|large runs one part; --only pause (the cost of a typing pause) runs only when asked.
     const QString only = args.value(args.indexOf(QStringLiteral("--only")) + 1);
-    const auto want = [&](const char* part) { return !args.contains(QStringLiteral("--only")) || only == QLatin1String(part); };
+    const auto want = [&](const char* part) {
+        return !args.contains(QStringLiteral("--only")) || only == QLatin1String(part);
+    };
     QTemporaryDir tmp;
     const QString ten = tmp.filePath(QStringLiteral("ten.txt"));
     const QString find = tmp.filePath(QStringLiteral("find.txt"));
     const QString json = tmp.filePath(QStringLiteral("one-line.json"));
     const QString large = args.contains(QStringLiteral("--large-file"))
-                              ? args.value(args.indexOf(QStringLiteral("--large-file")) + 1)
-                              : tmp.filePath(QStringLiteral("large.txt"));
+        ? args.value(args.indexOf(QStringLiteral("--large-file")) + 1)
+        : tmp.filePath(QStringLiteral("large.txt"));
     writeFile(ten, makeText(10 * 1048576, 175000, 0));
     writeFile(find, makeText(10 * 1048576, 200000, 2));  // "needle" on every second line
     writeFile(json, makeJSON(8600 * 1024));

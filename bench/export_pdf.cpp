@@ -20,11 +20,14 @@ QByteArray readme()
     int lines = 2;
     for (int s = 0; lines < 2000; ++s) {
         const QByteArray n = QByteArray::number(s);
-        QByteArray part = "## 第 " + n + " 节：配置与导出\n\n"
-                          "本节说明 **配置文件** 的写法，见 [手册](https://example.com/" + n + ") 和 `lorvane --check`。\n"
-                          "The second line mixes English words with 中文 and *emphasis* and ~~old~~ text.\n\n"
-                          "- 第一项\n- second item\n  - 嵌套项\n\n"
-                          "| 选项 | 说明 |\n|---|---|\n| a | 一 |\n| b | 二 |\n\n";
+        QByteArray part = "## 第 " + n
+            + " 节：配置与导出\n\n"
+              "本节说明 **配置文件** 的写法，见 [手册](https://example.com/"
+            + n
+            + ") 和 `lorvane --check`。\n"
+              "The second line mixes English words with 中文 and *emphasis* and ~~old~~ text.\n\n"
+              "- 第一项\n- second item\n  - 嵌套项\n\n"
+              "| 选项 | 说明 |\n|---|---|\n| a | 一 |\n| b | 二 |\n\n";
         if (s % 2 == 0)
             part += "```cpp\nint main(int argc, char** argv)\n{\n    return argc > 1 ? 0 : 1;  // 注释\n}\n```\n\n";
         part += "> 引用的一段话。\n\n";
@@ -47,8 +50,8 @@ int main(int argc, char** argv)
     if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
         return 1;
     f.close();
-    std::printf("README: %lld lines, %lld bytes, %lld code blocks\n", qlonglong(text.count('\n')), qlonglong(text.size()),
-                qlonglong(text.count("```cpp")));
+    std::printf("README: %lld lines, %lld bytes, %lld code blocks\n", qlonglong(text.count('\n')),
+                qlonglong(text.size()), qlonglong(text.count("```cpp")));
 
     QElapsedTimer outline;
     outline.start();
@@ -60,7 +63,8 @@ int main(int argc, char** argv)
         QProcess p;
         QElapsedTimer t;
         t.start();
-        p.start(exe, {QStringLiteral("--export-pdf"), in, QStringLiteral("-o"), dir.filePath(QStringLiteral("out.pdf"))});
+        p.start(exe,
+                {QStringLiteral("--export-pdf"), in, QStringLiteral("-o"), dir.filePath(QStringLiteral("out.pdf"))});
         if (!p.waitForFinished(120000) || p.exitCode() != 0) {
             std::printf("export failed: %s\n", p.readAllStandardError().constData());
             return 1;
@@ -69,7 +73,7 @@ int main(int argc, char** argv)
     }
     std::sort(secs.begin(), secs.end());
     const qint64 size = QFile(dir.filePath(QStringLiteral("out.pdf"))).size();
-    std::printf("--export-pdf: best %.2f s, median %.2f s, worst %.2f s (target 5 s); PDF %lld KB\n", secs.front(), secs[2],
-                secs.back(), size / 1024);
+    std::printf("--export-pdf: best %.2f s, median %.2f s, worst %.2f s (target 5 s); PDF %lld KB\n", secs.front(),
+                secs[2], secs.back(), size / 1024);
     return secs[2] <= 5.0 ? 0 : 2;
 }

@@ -48,9 +48,10 @@ QString repeatTo(const QString& unit, qsizetype targetBytes)
 
 QString bigJSON(qsizetype bytes)
 {
-    QString body = repeatTo(QStringLiteral("{\"id\":12345,\"name\":\"编辑器 \\\"x\\\"\",\"tags\":[\"a\",\"b\",true,null],"
-                                           "\"score\":-1.5e3,\"nested\":{\"k\":\"value with some text\"}},\n"),
-                            bytes);
+    QString body = repeatTo(
+        QStringLiteral("{\"id\":12345,\"name\":\"编辑器 \\\"x\\\"\",\"tags\":[\"a\",\"b\",true,null],"
+                       "\"score\":-1.5e3,\"nested\":{\"k\":\"value with some text\"}},\n"),
+        bytes);
     return QLatin1Char('[') + body + QStringLiteral("{}]");
 }
 
@@ -81,9 +82,10 @@ void benchJSON()
 
 void benchYAML()
 {
-    const QString unit = QStringLiteral("service%1:\n  image: \"registry/app:1.4\" # pinned\n  replicas: 3\n  env:\n"
-                                        "    - name: A\n      value: 'x # y'\n  ports: [80, 443, {tls: true}]\n  note: |\n"
-                                        "    第一行\n    second line\n");
+    const QString unit = QStringLiteral(
+        "service%1:\n  image: \"registry/app:1.4\" # pinned\n  replicas: 3\n  env:\n"
+        "    - name: A\n      value: 'x # y'\n  ports: [80, 443, {tls: true}]\n  note: |\n"
+        "    第一行\n    second line\n");
     QString text;
     for (int k = 0; text.size() < 10000000; ++k)
         text += unit.arg(k);
@@ -96,19 +98,23 @@ void benchYAML()
     report("YAML preview 10 MB", bytes, [&] { len += YAMLPlugin::previewHTML(text).size(); });
     const QString longLine = QStringLiteral("k: ") + QString(5'000'000, QLatin1Char('x')) + QStringLiteral(" # c\n");
     report("YAML one 5 MB line", longLine.size(), [&] { YAMLPlugin::validate(longLine); });
-    const QString longFlow = QStringLiteral("k: [") + repeatTo(QStringLiteral("'a, b', 12, {x: y}, "), 5'000'000) + QStringLiteral("]\n");
+    const QString longFlow = QStringLiteral("k: [") + repeatTo(QStringLiteral("'a, b', 12, {x: y}, "), 5'000'000)
+        + QStringLiteral("]\n");
     report("YAML one 5 MB flow list", longFlow.size(), [&] { len += YAMLPlugin::validate(longFlow).size(); });
     const QString dashes = repeatTo(QStringLiteral("- "), 2'000'000) + QStringLiteral("x\n");
     report("YAML one 2 MB line of nested dashes", dashes.size(), [&] { len += YAMLPlugin::validate(dashes).size(); });
-    const QString brackets = QStringLiteral("k: ") + QString(1'000'000, QLatin1Char('[')) + QString(1'000'000, QLatin1Char(']'));
-    report("YAML one 2 MB line of nested brackets", brackets.size(), [&] { len += YAMLPlugin::validate(brackets).size(); });
+    const QString brackets = QStringLiteral("k: ") + QString(1'000'000, QLatin1Char('['))
+        + QString(1'000'000, QLatin1Char(']'));
+    report("YAML one 2 MB line of nested brackets", brackets.size(),
+           [&] { len += YAMLPlugin::validate(brackets).size(); });
     // Kubernetes-style streams and docker-compose anchors, merges and multi-line scalars.
-    const QString doc = QStringLiteral("---\napiVersion: apps/v1\nkind: Deployment\nmetadata:\n  name: web-%1\n  labels: &labels\n"
-                                       "    app: web\n    tier: front\nspec:\n  selector:\n    matchLabels: *labels\n  template:\n"
-                                       "    metadata:\n      labels:\n        <<: *labels\n        extra: \"yes\"\n    spec:\n"
-                                       "      containers:\n        - name: app\n          image: !!str registry/app:%1\n"
-                                       "          args: [\"--port\", \"80\",\n                 \"--verbose\"]\n"
-                                       "          description: a plain value that goes on\n            over a second line\n");
+    const QString doc = QStringLiteral(
+        "---\napiVersion: apps/v1\nkind: Deployment\nmetadata:\n  name: web-%1\n  labels: &labels\n"
+        "    app: web\n    tier: front\nspec:\n  selector:\n    matchLabels: *labels\n  template:\n"
+        "    metadata:\n      labels:\n        <<: *labels\n        extra: \"yes\"\n    spec:\n"
+        "      containers:\n        - name: app\n          image: !!str registry/app:%1\n"
+        "          args: [\"--port\", \"80\",\n                 \"--verbose\"]\n"
+        "          description: a plain value that goes on\n            over a second line\n");
     QString stream;
     for (int k = 0; stream.size() < 10000000; ++k)
         stream += doc.arg(k);
@@ -135,10 +141,11 @@ void benchTOML()
             std::puts("unexpected diagnostic");
     });
     // Lock-file style: arrays of tables with sub-tables, dotted keys, multi-line arrays of inline tables.
-    const QString lock = QStringLiteral("[[package]]\nname = \"crate-%1\"\nversion = \"1.%1.0\"\nsource.registry = \"crates-io\"\n"
-                                        "source.checksum = \"9f2c3c0e1d4b5a6978%1\"\ndependencies = [\n  { name = \"a\", version = \"0.1\" },\n"
-                                        "  { name = \"b\", features = [\"std\", \"derive\"] },\n]\n[package.metadata]\n"
-                                        "released = 2026-11-11 08:00:00.5+08:00\nsize = 1_234_567\nratio = 6.25e-1\n\n");
+    const QString lock = QStringLiteral(
+        "[[package]]\nname = \"crate-%1\"\nversion = \"1.%1.0\"\nsource.registry = \"crates-io\"\n"
+        "source.checksum = \"9f2c3c0e1d4b5a6978%1\"\ndependencies = [\n  { name = \"a\", version = \"0.1\" },\n"
+        "  { name = \"b\", features = [\"std\", \"derive\"] },\n]\n[package.metadata]\n"
+        "released = 2026-11-11 08:00:00.5+08:00\nsize = 1_234_567\nratio = 6.25e-1\n\n");
     QString locks;
     for (int k = 0; locks.size() < 10000000; ++k)
         locks += lock.arg(k);
@@ -146,7 +153,8 @@ void benchTOML()
         if (!TOMLPlugin::validate(locks).isEmpty())
             std::puts("unexpected diagnostic");
     });
-    const QString longLine = QStringLiteral("k = \"") + QString(5'000'000, QLatin1Char('x')) + QStringLiteral("\" # c\n");
+    const QString longLine = QStringLiteral("k = \"") + QString(5'000'000, QLatin1Char('x'))
+        + QStringLiteral("\" # c\n");
     report("TOML one 5 MB string line", longLine.size(), [&] { TOMLPlugin::validate(longLine); });
     const QString longHeader = QStringLiteral("[a") + QString(5'000'000, QLatin1Char(' ')) + QStringLiteral("b\n");
     report("TOML one 5 MB header line", longHeader.size(), [&] { TOMLPlugin::validate(longHeader); });

@@ -19,14 +19,14 @@
 
 namespace {
 
-const char* section =
-    "## 第 %1 节：发布说明\n\n"
-    "本节介绍 **新功能** 与 `config.yaml` 的变化，详见 https://example.com/docs/%1 以及 [手册](https://example.com/m)。\n"
-    "第二行带有 *强调*、~~删除~~ 与 snake_case_name，以及一个 <b>内联</b> 标签 &amp; 实体。\n\n"
-    "- [x] 完成迁移\n- [ ] 更新文档\n  - 子项目 _一_\n  - 子项目 二\n1. 第一步\n2. 第二步\n\n"
-    "| 模块 | 状态 | 耗时 |\n|:---|:--:|---:|\n| 解析 | 通过 | 12 |\n| 渲染 | 通过 | 34 |\n\n"
-    "> 引用一段话，\n> 带有 `code` 片段。\n\n"
-    "```cpp\nint main() { return 0; }\n```\n\n";
+const char* section = "## 第 %1 节：发布说明\n\n"
+                      "本节介绍 **新功能** 与 `config.yaml` 的变化，详见 https://example.com/docs/%1 以及 "
+                      "[手册](https://example.com/m)。\n"
+                      "第二行带有 *强调*、~~删除~~ 与 snake_case_name，以及一个 <b>内联</b> 标签 &amp; 实体。\n\n"
+                      "- [x] 完成迁移\n- [ ] 更新文档\n  - 子项目 _一_\n  - 子项目 二\n1. 第一步\n2. 第二步\n\n"
+                      "| 模块 | 状态 | 耗时 |\n|:---|:--:|---:|\n| 解析 | 通过 | 12 |\n| 渲染 | 通过 | 34 |\n\n"
+                      "> 引用一段话，\n> 带有 `code` 片段。\n\n"
+                      "```cpp\nint main() { return 0; }\n```\n\n";
 
 QString document(qsizetype bytes)
 {
@@ -50,8 +50,7 @@ double cpuSeconds()
 }
 
 // Best of three: the CPU seconds of one rendering.
-template <class F>
-double bestCPU(F render)
+template <class F> double bestCPU(F render)
 {
     double best = 1e9;
     for (int r = 0; r < 3; ++r) {
@@ -71,15 +70,16 @@ double cmarkCPU(const QString& program, const QString& file)
         dup2(null, 1);
         const QByteArray p = program.toLocal8Bit(), f = file.toLocal8Bit();
         // The extensions the preview parses with.
-        execl(p.constData(), p.constData(), "-e", "table", "-e", "strikethrough", "-e", "autolink", "-e", "tasklist", "-e",
-              "tagfilter", f.constData(), static_cast<char*>(nullptr));
+        execl(p.constData(), p.constData(), "-e", "table", "-e", "strikethrough", "-e", "autolink", "-e", "tasklist",
+              "-e", "tagfilter", f.constData(), static_cast<char*>(nullptr));
         _exit(127);
     }
     int status = 0;
     rusage usage{};
     if (pid < 0 || wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return -1;
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 void longLines()
@@ -132,7 +132,8 @@ void longLines()
         worst = std::max(worst, t);
         std::printf("  %-30s %8.2f ms\n", c.label, t * 1e3);
     }
-    std::printf("  worst                          %8.2f ms %s\n", worst * 1e3, worst <= 0.020 ? "(ok)" : "(OVER TARGET)");
+    std::printf("  worst                          %8.2f ms %s\n", worst * 1e3,
+                worst <= 0.020 ? "(ok)" : "(OVER TARGET)");
 }
 
 void againstCmark()
@@ -154,12 +155,14 @@ void againstCmark()
         if (const double t = cmark.isEmpty() ? -1 : cmarkCPU(cmark, file.fileName()); t >= 0)
             theirs = std::min(theirs, t);
     }
-    std::printf("\nOrdinary document, %.1f MB\n  Lorvane preview                %8.1f ms CPU\n", bytes.size() / 1e6, ours * 1e3);
+    std::printf("\nOrdinary document, %.1f MB\n  Lorvane preview                %8.1f ms CPU\n", bytes.size() / 1e6,
+                ours * 1e3);
     if (theirs >= 1e9) {
         std::printf("  cmark-gfm not available (apt-get install cmark-gfm)\n");
         return;
     }
-    std::printf("  cmark-gfm                      %8.1f ms CPU\n  ratio                          %8.2f x (target: at most 1.0)\n",
+    std::printf("  cmark-gfm                      %8.1f ms CPU\n  ratio                          %8.2f x (target: at "
+                "most 1.0)\n",
                 theirs * 1e3, ours / theirs);
 }
 

@@ -78,8 +78,9 @@ void measure(MainWindow& window, const QString& path, const char* label)
             break;
         QThread::usleep(2000);
     }
-    std::printf("%s: longest event-loop turn %.0f ms (the open call itself %.0f ms), busy for %.1f s; target <= 100 ms\n",
-                label, worst, openCall, quietSince / 1000);
+    std::printf(
+        "%s: longest event-loop turn %.0f ms (the open call itself %.0f ms), busy for %.1f s; target <= 100 ms\n",
+        label, worst, openCall, quietSince / 1000);
     std::fflush(stdout);
 }
 

@@ -22,7 +22,8 @@ namespace {
 
 QByteArray sampleText(qsizetype bytes)
 {
-    const QByteArray line = QStringLiteral("Lorvane 快照停顿测试行：路径 /usr/share/doc，引号 \"x\"，0123456789\n").toUtf8();
+    const QByteArray line = QStringLiteral("Lorvane 快照停顿测试行：路径 /usr/share/doc，引号 \"x\"，0123456789\n")
+                                .toUtf8();
     QByteArray out;
     out.reserve(bytes + line.size());
     while (out.size() < bytes)

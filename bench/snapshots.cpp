@@ -7,10 +7,10 @@
 #include "core/StoredJSON.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QThread>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 
@@ -18,7 +18,8 @@ namespace {
 
 QString sampleText(qsizetype utf8Bytes)
 {
-    const QString line = QStringLiteral("Lorvane 快照测试行：路径 /usr/share/doc，引号 \"x\"，制表\t与 emoji 😀。0123456789\n");
+    const QString line = QStringLiteral(
+        "Lorvane 快照测试行：路径 /usr/share/doc，引号 \"x\"，制表\t与 emoji 😀。0123456789\n");
     const qsizetype per = line.toUtf8().size();
     QString out;
     out.reserve(line.size() * (utf8Bytes / per + 1));
@@ -61,7 +62,8 @@ void benchWrite()
         if (!s || s->text != text)
             std::printf("ERROR: snapshot did not round-trip\n");
     }
-    std::printf("snapshot write, 10 MB text (%.1f MB JSON): median %.1f ms, best %.1f ms (encoding alone %.1f ms); target <= 60 ms\n",
+    std::printf("snapshot write, 10 MB text (%.1f MB JSON): median %.1f ms, best %.1f ms (encoding alone %.1f ms); "
+                "target <= 60 ms\n",
                 bytes / 1e6, median(total), *std::min_element(total.begin(), total.end()), median(encode));
     std::printf("snapshot load, same file: median %.1f ms\n", median(load));
     BackupStore::remove(d->id);
@@ -127,7 +129,8 @@ void benchTypingStall(const QString& dir, qsizetype utf8Bytes, bool analysis)
     BackupStore::write(*d);
     const double direct = ms(t);
     Doc::setAnalysisEnabled(true);
-    std::printf("typing stall, %.0f MB document, analysis %s: longest event-loop turn %.1f ms (%.1f ms in pauses), median %.2f ms, "
+    std::printf("typing stall, %.0f MB document, analysis %s: longest event-loop turn %.1f ms (%.1f ms in pauses), "
+                "median %.2f ms, "
                 "%d/3 snapshots current; the same snapshot written on the main thread takes %.0f ms; target <= 16 ms\n",
                 utf8Bytes / 1e6, analysis ? "on" : "off", worst, worstIdle, median(turns), snapshots, direct);
     BackupStore::remove(d->id);

@@ -58,7 +58,7 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 struct Opened {
     double open, end;
     long styled;
-    double typing;  // median keystroke in the middle, with its repaint: a letter
+    double typing;    // median keystroke in the middle, with its repaint: a letter
     double flipping;  // ... a quote or a brace, which restyles what follows
 };
 

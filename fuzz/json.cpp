@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         JSONText::check(text);
         const TreeNode tree = JSONText::parse(text);
         // A valid document prints to text that parses back to the same tree.
-        if (!(JSONText::parse(JSONText::compact(tree)) == tree) || !(JSONText::parse(JSONText::pretty(tree, QString())) == tree))
+        if (!(JSONText::parse(JSONText::compact(tree)) == tree)
+            || !(JSONText::parse(JSONText::pretty(tree, QString())) == tree))
             __builtin_trap();
         tree.treeHTML();
     } catch (const PluginError&) {

@@ -23,8 +23,8 @@ QString decode(const QString& s)
     static const struct {
         const char* name;
         char16_t c;
-    } named[] = {{"colon", u':'}, {"tab", u'\t'}, {"newline", u'\n'}, {"sol", u'/'}, {"lpar", u'('},
-                 {"rpar", u')'}, {"amp", u'&'}, {"quot", u'"'}, {"apos", u'\''}, {"nbsp", 0xA0}};
+    } named[] = {{"colon", u':'}, {"tab", u'\t'}, {"newline", u'\n'}, {"sol", u'/'},   {"lpar", u'('},
+                 {"rpar", u')'},  {"amp", u'&'},  {"quot", u'"'},     {"apos", u'\''}, {"nbsp", 0xA0}};
     QString out;
     for (qsizetype i = 0; i < s.size(); ++i) {
         if (s[i] != u'&') {
@@ -38,9 +38,9 @@ QString decode(const QString& s)
             const qsizetype start = j;
             uint code = 0;
             for (; j < s.size(); ++j) {
-                const int d = s[j] >= u'0' && s[j] <= u'9' ? s[j].unicode() - u'0'
-                            : hex && s[j].toLower() >= u'a' && s[j].toLower() <= u'f' ? s[j].toLower().unicode() - u'a' + 10
-                            : -1;
+                const int d = s[j] >= u'0' && s[j] <= u'9'                    ? s[j].unicode() - u'0'
+                    : hex && s[j].toLower() >= u'a' && s[j].toLower() <= u'f' ? s[j].toLower().unicode() - u'a' + 10
+                                                                              : -1;
                 if (d < 0)
                     break;
                 code = std::min<uint>(code * (hex ? 16 : 10) + uint(d), 0x110000);
@@ -81,8 +81,8 @@ QString badURL(const QString& value)
         if (plain.startsWith(QLatin1String(scheme)))
             return QString::fromLatin1(scheme);
     if (plain.startsWith(QLatin1String("data:"))) {
-        for (const char* image : {"data:image/png", "data:image/jpeg", "data:image/jpg", "data:image/gif", "data:image/webp",
-                                  "data:image/bmp", "data:image/avif"})
+        for (const char* image : {"data:image/png", "data:image/jpeg", "data:image/jpg", "data:image/gif",
+                                  "data:image/webp", "data:image/bmp", "data:image/avif"})
             if (plain.startsWith(QLatin1String(image)))
                 return {};
         return QStringLiteral("data:");
@@ -92,9 +92,10 @@ QString badURL(const QString& value)
 
 bool urlAttribute(const QString& name)
 {
-    for (const char* n : {"href", "src", "xlink:href", "action", "formaction", "data", "poster", "background", "cite",
-                          "srcset", "lowsrc", "dynsrc", "codebase", "ping", "to", "from", "values", "by", "longdesc",
-                          "usemap", "manifest", "icon", "archive", "classid", "content"})
+    for (const char* n :
+         {"href",     "src",    "xlink:href", "action",   "formaction", "data",    "poster", "background", "cite",
+          "srcset",   "lowsrc", "dynsrc",     "codebase", "ping",       "to",      "from",   "values",     "by",
+          "longdesc", "usemap", "manifest",   "icon",     "archive",    "classid", "content"})
         if (name == QLatin1String(n))
             return true;
     return false;

@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QString text = QString::fromUtf8(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
     // Half the inputs get a valid root so the fuzzer spends its time inside.
     if (data[0] & 1)
-        text = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">") + text
-            + QStringLiteral("</svg>");
+        text = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">")
+            + text + QStringLiteral("</svg>");
     QString svg;
     try {
         svg = SVGSanitizer::clean(text);
@@ -34,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const ScriptOracle::StartTag& tag : ScriptOracle::startTags(svg))
             for (const ScriptOracle::Attribute& a : tag.attributes) {
                 const QString url = ScriptOracle::plainURL(a.value);
-                if ((a.name == QLatin1String("href") || a.name == QLatin1String("xlink:href")) && tag.name != QLatin1String("a")
-                    && !url.startsWith(u'#') && !url.startsWith(QLatin1String("data:image/")))
+                if ((a.name == QLatin1String("href") || a.name == QLatin1String("xlink:href"))
+                    && tag.name != QLatin1String("a") && !url.startsWith(u'#')
+                    && !url.startsWith(QLatin1String("data:image/")))
                     found = QStringLiteral("external reference on <") + tag.name + u'>';
                 if (url.contains(QLatin1String("url(")) && !url.contains(QLatin1String("url(#")))
                     found = QStringLiteral("external url() in ") + a.name;

@@ -15,10 +15,11 @@ namespace {
 // and desktop files that pass them keep working.
 const QSet<QString>& qtOptionsWithValue()
 {
-    static const QSet<QString> s{QStringLiteral("-platform"), QStringLiteral("-display"), QStringLiteral("-style"),
-                                 QStringLiteral("-geometry"), QStringLiteral("-qwindowgeometry"), QStringLiteral("-plugin"),
-                                 QStringLiteral("-name"), QStringLiteral("-title"), QStringLiteral("-qwindowtitle"),
-                                 QStringLiteral("-stylesheet"), QStringLiteral("-session")};
+    static const QSet<QString> s{
+        QStringLiteral("-platform"),   QStringLiteral("-display"),         QStringLiteral("-style"),
+        QStringLiteral("-geometry"),   QStringLiteral("-qwindowgeometry"), QStringLiteral("-plugin"),
+        QStringLiteral("-name"),       QStringLiteral("-title"),           QStringLiteral("-qwindowtitle"),
+        QStringLiteral("-stylesheet"), QStringLiteral("-session")};
     return s;
 }
 
@@ -118,8 +119,9 @@ QString usage()
 
 QString versionText()
 {
-    return QStringLiteral("lorvane " LORVANE_VERSION "\n"
-                          "许可证：GPL-3.0-or-later；编辑引擎 QScintilla（GPL-3），字体 IBM Plex（SIL OFL 1.1），图标 Lucide（ISC）。\n");
+    return QStringLiteral(
+        "lorvane " LORVANE_VERSION "\n"
+        "许可证：GPL-3.0-or-later；编辑引擎 QScintilla（GPL-3），字体 IBM Plex（SIL OFL 1.1），图标 Lucide（ISC）。\n");
 }
 
 namespace {
@@ -132,7 +134,9 @@ DocPtr openForTool(const QString& path, std::FILE* err)
     Doc::setAnalysisEnabled(false);
     auto doc = Doc::open(path);
     if (!doc) {
-        print(err, QStringLiteral("无法打开 ") + QFileInfo(path).fileName() + QStringLiteral("：") + doc.error() + QLatin1Char('\n'));
+        print(err,
+              QStringLiteral("无法打开 ") + QFileInfo(path).fileName() + QStringLiteral("：") + doc.error()
+                  + QLatin1Char('\n'));
         return nullptr;
     }
     // Latin-1 decodes any bytes, so a program or an image would otherwise be
@@ -140,7 +144,9 @@ DocPtr openForTool(const QString& path, std::FILE* err)
     const DocPtr& d = doc.value();
     if (d->encoding() != TextEncoding::utf16LE && d->encoding() != TextEncoding::utf16BE
         && d->text().contains(QChar(u'\0'))) {
-        print(err, QStringLiteral("无法打开 ") + QFileInfo(path).fileName() + QStringLiteral("：这是二进制文件，不是文本\n"));
+        print(err,
+              QStringLiteral("无法打开 ") + QFileInfo(path).fileName()
+                  + QStringLiteral("：这是二进制文件，不是文本\n"));
         return nullptr;
     }
     return d;
@@ -162,7 +168,9 @@ int check(const QStringList& files, std::FILE* out, std::FILE* err)
             continue;
         const QList<Diagnostic> found = plugin.validate(doc->text());
         for (const Diagnostic& d : found)
-            print(out, path + QLatin1Char(':') + QString::number(d.line) + QStringLiteral(": ") + d.message + QLatin1Char('\n'));
+            print(out,
+                  path + QLatin1Char(':') + QString::number(d.line) + QStringLiteral(": ") + d.message
+                      + QLatin1Char('\n'));
         if (!found.isEmpty() && status == 0)
             status = 1;
         std::fflush(out);
@@ -178,7 +186,9 @@ std::optional<QString> standalonePage(const DocPtr& doc, const QString& file, co
 {
     const FormatPlugin& plugin = doc->plugin();
     if (!plugin.supportsPreview()) {
-        print(err, QStringLiteral("%1 格式没有预览，无法导出 %2：%3\n").arg(plugin.displayName, what, QFileInfo(file).fileName()));
+        print(err,
+              QStringLiteral("%1 格式没有预览，无法导出 %2：%3\n")
+                  .arg(plugin.displayName, what, QFileInfo(file).fileName()));
         return std::nullopt;
     }
     QString error;

@@ -34,7 +34,8 @@ int refuseStart(const QString& reason)
     std::fprintf(stderr, "%s\n", reason.toLocal8Bit().constData());
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Lorvane 无法安全启动"),
                     QStringLiteral("Lorvane 无法安全启动"), QMessageBox::NoButton);
-    box.setInformativeText(reason + QStringLiteral("\n\n为避免两个编辑器同时写入同一份会话与暂留内容，本次没有打开窗口。请修正后再试。"));
+    box.setInformativeText(
+        reason + QStringLiteral("\n\n为避免两个编辑器同时写入同一份会话与暂留内容，本次没有打开窗口。请修正后再试。"));
     box.addButton(QStringLiteral("退出"), QMessageBox::AcceptRole);
     box.exec();
     return 1;
@@ -85,7 +86,8 @@ int runWindow(int argc, char** argv, const QStringList& files)
         return 1;
     }
     if (outcome == SingleInstance::Outcome::refused)
-        return refuseStart(QStringLiteral("单实例通道 %1 由其他用户的程序占用，没有把文件交给它。").arg(instance.socketPath()));
+        return refuseStart(
+            QStringLiteral("单实例通道 %1 由其他用户的程序占用，没有把文件交给它。").arg(instance.socketPath()));
     AppModel& model = AppModel::shared();
     model.setNoteRecentHook([](const QString& path) { RecentlyUsed::note(path); });
     EditorCache& editors = EditorCache::shared();
@@ -104,7 +106,8 @@ int runWindow(int argc, char** argv, const QStringList& files)
     if (!instance.listen(receive)) {
         if (instance.forward(request) == SingleInstance::Outcome::forwarded)
             return 0;
-        return refuseStart(QStringLiteral("无法在 %1 建立单实例通道，也无法把文件交给已在运行的 Lorvane。").arg(instance.socketPath()));
+        return refuseStart(QStringLiteral("无法在 %1 建立单实例通道，也无法把文件交给已在运行的 Lorvane。")
+                               .arg(instance.socketPath()));
     }
     // File managers and launchers reach this editor on the session bus too.
     DBusActivation activation;
@@ -140,33 +143,22 @@ int main(int argc, char** argv)
 {
     const CommandLine cl = CommandLine::parse(arguments(argc, argv));
     switch (cl.mode) {
-    case CommandLine::Mode::window:
-        return runWindow(argc, argv, cl.files);
-    case CommandLine::Mode::help:
-        std::fputs(CommandLineTool::usage().toUtf8().constData(), stdout);
-        return 0;
-    case CommandLine::Mode::version:
-        std::fputs(CommandLineTool::versionText().toUtf8().constData(), stdout);
-        return 0;
-    case CommandLine::Mode::exportPDF:
-        return runExportPDF(argc, argv, cl);
+    case CommandLine::Mode::window: return runWindow(argc, argv, cl.files);
+    case CommandLine::Mode::help: std::fputs(CommandLineTool::usage().toUtf8().constData(), stdout); return 0;
+    case CommandLine::Mode::version: std::fputs(CommandLineTool::versionText().toUtf8().constData(), stdout); return 0;
+    case CommandLine::Mode::exportPDF: return runExportPDF(argc, argv, cl);
     case CommandLine::Mode::invalid:
         std::fprintf(stderr, "%s\n%s", cl.error.toUtf8().constData(), "使用 lorvane --help 查看用法。\n");
         return 2;
-    default:
-        break;
+    default: break;
     }
     // The tools need an event loop and application paths, never a display.
     QCoreApplication app(argc, argv);
     nameApplication();
     switch (cl.mode) {
-    case CommandLine::Mode::check:
-        return CommandLineTool::check(cl.files, stdout, stderr);
-    case CommandLine::Mode::exportHTML:
-        return CommandLineTool::exportHTML(cl.files.first(), cl.output, stdout, stderr);
-    case CommandLine::Mode::unit:
-        return SelfTests::run() ? 0 : 1;
-    default:
-        return 2;
+    case CommandLine::Mode::check: return CommandLineTool::check(cl.files, stdout, stderr);
+    case CommandLine::Mode::exportHTML: return CommandLineTool::exportHTML(cl.files.first(), cl.output, stdout, stderr);
+    case CommandLine::Mode::unit: return SelfTests::run() ? 0 : 1;
+    default: return 2;
     }
 }

@@ -24,8 +24,7 @@ void markApplicationGone()
     applicationGone = true;
 }
 
-template <class F>
-void postToMainThread(F&& f)
+template <class F> void postToMainThread(F&& f)
 {
     std::lock_guard lock(postMutex);
     QCoreApplication* app = QCoreApplication::instance();
@@ -37,8 +36,13 @@ void postToMainThread(F&& f)
 }
 
 AnalysisJob::AnalysisJob(const FormatPlugin& plugin, QString text, bool wantPreview, std::weak_ptr<Doc> doc)
-    : plugin_(&plugin), text_(std::move(text)), wantPreview_(wantPreview), doc_(std::move(doc)), key_(doc_.lock().get()),
-      revision_(doc_.expired() ? 0 : doc_.lock()->revision()), serial_(nextSerial.fetch_add(1))
+    : plugin_(&plugin),
+      text_(std::move(text)),
+      wantPreview_(wantPreview),
+      doc_(std::move(doc)),
+      key_(doc_.lock().get()),
+      revision_(doc_.expired() ? 0 : doc_.lock()->revision()),
+      serial_(nextSerial.fetch_add(1))
 {
     // Registered from the main thread, while the application object exists.
     std::lock_guard lock(postMutex);
@@ -82,7 +86,8 @@ AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QStr
         } catch (const AnalysisBudget::Expired& e) {
             if (e.superseded)
                 throw;
-            out.diagnostics = {Diagnostic{1, QStringLiteral("文档过大或过于复杂：校验超过 %1 秒，已停止").arg(seconds(limit))}};
+            out.diagnostics = {
+                Diagnostic{1, QStringLiteral("文档过大或过于复杂：校验超过 %1 秒，已停止").arg(seconds(limit))}};
         } catch (const PluginError& e) {
             // Checking should never throw; if it does, the failure is a finding.
             out.diagnostics = {Diagnostic{e.line.value_or(1), e.message, e.column}};
@@ -104,7 +109,8 @@ AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QStr
         } catch (const AnalysisBudget::Expired& e) {
             if (e.superseded)
                 throw;
-            out.preview = PreviewState::error(std::nullopt, QStringLiteral("文档过大或过于复杂：预览渲染超过 %1 秒，已停止").arg(seconds(limit)));
+            out.preview = PreviewState::error(
+                std::nullopt, QStringLiteral("文档过大或过于复杂：预览渲染超过 %1 秒，已停止").arg(seconds(limit)));
         } catch (const PluginError& e) {
             out.preview = PreviewState::error(e.line, e.message);
         } catch (const std::exception& e) {
@@ -123,13 +129,12 @@ void AnalysisJob::run()
         // The document keeps its last job: the job must not keep the text.
         outcome = analyse(*plugin_, std::exchange(text_, QString()), wantPreview_, &stop_);
     } catch (const AnalysisBudget::Expired&) {
-        state_.store(State::cancelled); // newer work replaced this run
+        state_.store(State::cancelled);  // newer work replaced this run
         return;
     }
     state_.store(State::finished);
-    postToMainThread([doc = doc_, revision = revision_, serial = serial_, want = wantPreview_, outcome = std::move(outcome)] {
-        apply(doc, revision, serial, want, outcome);
-    });
+    postToMainThread([doc = doc_, revision = revision_, serial = serial_, want = wantPreview_,
+                      outcome = std::move(outcome)] { apply(doc, revision, serial, want, outcome); });
 }
 
 void AnalysisJob::apply(const std::weak_ptr<Doc>& weak, quint64 revision, unsigned long long serial, bool wantPreview,

@@ -56,10 +56,7 @@ DocPtr AppModel::doc(QUuid id) const
     return nullptr;
 }
 
-QString AppModel::standardPath(const QString& path)
-{
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
+QString AppModel::standardPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
 DocPtr AppModel::docAt(const QString& path) const
 {
@@ -73,7 +70,8 @@ DocPtr AppModel::docAt(const QString& path) const
         return nullptr;
     for (const DocPtr& d : docs_)
         if (d->url())
-            if (const auto open = FileIO::stamp(*d->url()); open && open->device == file->device && open->inode == file->inode)
+            if (const auto open = FileIO::stamp(*d->url());
+                open && open->device == file->device && open->inode == file->inode)
                 return d;
     return nullptr;
 }
@@ -129,9 +127,9 @@ void AppModel::setShowNewFile(bool v)
 #define LV_MODEL_SETTER(fn, member, field, Type) \
     void AppModel::fn(Type v)                    \
     {                                            \
-        if ((member) == v)                         \
+        if ((member) == v)                       \
             return;                              \
-        (member) = std::move(v);                   \
+        (member) = std::move(v);                 \
         emit changed(Field::field);              \
     }
 

@@ -34,10 +34,31 @@ class AppModel : public QObject {
     Q_OBJECT
 public:
     enum class Field {
-        docs, activeID, tags, recent, collapsed, settings,
-        findVisible, replaceVisible, findQuery, replaceText, caseSensitive, wholeWord, useRegex,
-        findIndex, findFocusToken, matchCount, findError,
-        isFullScreen, showNewFile, dialog, dialogInput, popup, toast, caretInfo, multiCaretCount
+        docs,
+        activeID,
+        tags,
+        recent,
+        collapsed,
+        settings,
+        findVisible,
+        replaceVisible,
+        findQuery,
+        replaceText,
+        caseSensitive,
+        wholeWord,
+        useRegex,
+        findIndex,
+        findFocusToken,
+        matchCount,
+        findError,
+        isFullScreen,
+        showNewFile,
+        dialog,
+        dialogInput,
+        popup,
+        toast,
+        caretInfo,
+        multiCaretCount
     };
     Q_ENUM(Field)
 
@@ -195,7 +216,7 @@ public:
 
     // ---- Tags, groups and ordering ----
     struct Group {
-        QString id;     // tag id, or "_" for the untagged documents
+        QString id;  // tag id, or "_" for the untagged documents
         QString name;
         int color = -1;  // tag colour index; -1 for the untagged group
         QList<DocPtr> docs;
@@ -255,8 +276,7 @@ public:
     void restoreSession();
     void applySettings();
 
-    template <class T>
-    std::optional<T> load(const QString& key) const
+    template <class T> std::optional<T> load(const QString& key) const
     {
         const auto bytes = ud_->blob(key);
         if (!bytes)
@@ -267,8 +287,7 @@ public:
         return JSONCodec<T>::decode(*json);
     }
 
-    template <class T>
-    void store(const QString& key, const T& value)
+    template <class T> void store(const QString& key, const T& value)
     {
         ud_->setBlob(key, StoredJSON::write(JSONCodec<T>::encode(value)));
     }

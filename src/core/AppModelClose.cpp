@@ -164,7 +164,8 @@ void AppModel::quitStep(QList<DocPtr> pending, Done completion)
              // exit: stop the quit and say so instead.
              if (!BackupStore::write(*first)) {
                  if (self)
-                     self->alert(QStringLiteral("暂留失败"), QStringLiteral("无法写入「") + first->name()
+                     self->alert(QStringLiteral("暂留失败"),
+                                 QStringLiteral("无法写入「") + first->name()
                                      + QStringLiteral("」的备份，修改仍保留在窗口中。"));
                  if (completion)
                      completion(false);

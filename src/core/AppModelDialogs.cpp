@@ -86,8 +86,8 @@ void AppModel::hoverFeature(std::optional<bool> button, std::optional<bool> pane
     if (!overFeatureButton_ && !overFeaturePanel_) {
         QPointer<AppModel> self(this);
         QTimer::singleShot(featureCloseMSecs, Qt::PreciseTimer, this, [self] {
-            if (self && !self->overFeatureButton_ && !self->overFeaturePanel_
-                && self->popup_ == Popup::feature() && self->featureByHover_)
+            if (self && !self->overFeatureButton_ && !self->overFeaturePanel_ && self->popup_ == Popup::feature()
+                && self->featureByHover_)
                 self->setPopup(std::nullopt);
         });
         return;
@@ -146,18 +146,17 @@ const QList<Feature>& Feature::all()
          [](const AppModel& m) { return m.findVisible() && !m.replaceVisible(); },
          [](AppModel& m) { m.openFind(false); }},
         {QStringLiteral("replace"), QStringLiteral("搜索并替换"), QStringLiteral("arrow.left.arrow.right"),
-         QStringLiteral("Ctrl+Shift+F"),
-         [](const AppModel& m) { return m.findVisible() && m.replaceVisible(); },
+         QStringLiteral("Ctrl+Shift+F"), [](const AppModel& m) { return m.findVisible() && m.replaceVisible(); },
          [](AppModel& m) { m.openFind(true); }},
-        {QStringLiteral("wrap"), QStringLiteral("自动换行"), QStringLiteral("text.word.spacing"), QStringLiteral("Ctrl+Alt+W"),
-         [](const AppModel& m) { return m.settings().wordWrap; },
+        {QStringLiteral("wrap"), QStringLiteral("自动换行"), QStringLiteral("text.word.spacing"),
+         QStringLiteral("Ctrl+Alt+W"), [](const AppModel& m) { return m.settings().wordWrap; },
          [](AppModel& m) {
              Settings s = m.settings();
              s.wordWrap = !s.wordWrap;
              m.setSettings(s);
          }},
-        {QStringLiteral("split"), QStringLiteral("拆分为行"), QStringLiteral("text.line.last.and.arrowtriangle.forward"),
-         QStringLiteral("Ctrl+Shift+L"),
+        {QStringLiteral("split"), QStringLiteral("拆分为行"),
+         QStringLiteral("text.line.last.and.arrowtriangle.forward"), QStringLiteral("Ctrl+Shift+L"),
          [](const AppModel& m) { return m.multiCaretCount().has_value(); },
          [](AppModel& m) {
              if (DocPtr a = m.active(); a && m.editorLink())

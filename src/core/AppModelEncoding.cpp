@@ -45,12 +45,9 @@ namespace {
 
 // Replacement characters from a repaired reading, or NULs from UTF-16 read
 // as UTF-8: bytes a conversion would lose for good.
-bool holdsUnreadBytes(const QString& text)
-{
-    return text.contains(QChar(0xFFFD)) || text.contains(QChar(0));
-}
+bool holdsUnreadBytes(const QString& text) { return text.contains(QChar(0xFFFD)) || text.contains(QChar(0)); }
 
-} // namespace
+}  // namespace
 
 void AppModel::offerLikelyEncoding(const DocPtr& doc)
 {

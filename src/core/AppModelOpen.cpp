@@ -1,11 +1,11 @@
 #include "core/AppModel.h"
 
 #include "core/BackupStore.h"
-#include "text/Blanks.h"
 #include "core/EditorLink.h"
 #include "core/FileChooser.h"
 #include "plugins/FileName.h"
 #include "plugins/PluginRegistry.h"
+#include "text/Blanks.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -95,8 +95,8 @@ DocPtr AppModel::createDoc(const QString& name, const std::optional<QString>& pl
     const QString base = FileName::base(trimmed);
     const bool autoNamed = trimmed.isEmpty() || base.isEmpty() || base == QStringLiteral("未命名");
     const QString docName = !autoNamed ? trimmed
-        : ext.isEmpty() ? QStringLiteral("未命名")
-                        : QStringLiteral("未命名.") + ext;
+        : ext.isEmpty()                ? QStringLiteral("未命名")
+                                       : QStringLiteral("未命名.") + ext;
 
     QString text;
     if (pluginID)

@@ -1,11 +1,11 @@
 #include "core/AppModel.h"
 
 #include "core/BackupStore.h"
-#include "text/Blanks.h"
 #include "core/EditorLink.h"
 #include "core/FileMove.h"
 #include "plugins/FileName.h"
 #include "plugins/PluginRegistry.h"
+#include "text/Blanks.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +20,8 @@ void AppModel::askRename(const DocPtr& doc)
     QPointer<AppModel> self(this);
     Dialog d;
     d.title = QStringLiteral("重命名");
-    d.message = doc->url() ? QStringLiteral("将直接重命名磁盘上的文件。") : QStringLiteral("文件尚未保存，仅修改名称。");
+    d.message = doc->url() ? QStringLiteral("将直接重命名磁盘上的文件。")
+                           : QStringLiteral("文件尚未保存，仅修改名称。");
     d.input = QStringLiteral("文件名");
     // Typing replaces the name and keeps the format.
     d.inputSelection = int(FileName::base(doc->name()).size());

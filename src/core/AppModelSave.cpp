@@ -34,10 +34,13 @@ void AppModel::save(const DocPtr& doc, bool asNew, Done then)
     if (!doc->originalName()) {
         if (changedOnDisk(doc)) {
             QPointer<AppModel> self(this);
-            return askOverDisk(doc, [self, doc, then] {
-                if (self)
-                    self->writeInPlace(doc, then);
-            }, then);
+            return askOverDisk(
+                doc,
+                [self, doc, then] {
+                    if (self)
+                        self->writeInPlace(doc, then);
+                },
+                then);
         }
         return writeInPlace(doc, std::move(then));
     }
@@ -87,7 +90,8 @@ std::optional<QString> AppModel::writeDoc(const DocPtr& doc, const QString& path
     // snapshot holds the whole new content until the write is complete.
     bool snapshotted = false;
     FileStamp stamp;
-    const auto error = FileIO::save(path, bytes.value(), [&] { return snapshotted = BackupStore::write(*doc); }, &stamp);
+    const auto error = FileIO::save(
+        path, bytes.value(), [&] { return snapshotted = BackupStore::write(*doc); }, &stamp);
     if (error) {
         if (snapshotted && !doc->isDirty())
             BackupStore::remove(doc->id);
@@ -106,8 +110,9 @@ void AppModel::askOverDisk(const DocPtr& doc, std::function<void()> proceed, Don
     QPointer<AppModel> self(this);
     Dialog d;
     d.title = QStringLiteral("「") + doc->name() + QStringLiteral("」已被其他程序修改");
-    d.message = QStringLiteral("磁盘上的文件在上次读取后被其他程序修改过。\n覆盖：写入这里的内容，其他程序的修改将丢失。\n"
-                               "使用磁盘版本：放弃这里未保存的修改。");
+    d.message = QStringLiteral(
+        "磁盘上的文件在上次读取后被其他程序修改过。\n覆盖：写入这里的内容，其他程序的修改将丢失。\n"
+        "使用磁盘版本：放弃这里未保存的修改。");
     d.buttons = {
         {QUuid::createUuid(), QStringLiteral("使用磁盘版本"), Dialog::Role::danger,
          [self, doc, then] {
@@ -136,10 +141,13 @@ void AppModel::overwrite(const DocPtr& doc, Done then)
         return saveAs(doc, std::move(then));
     if (changedOnDisk(doc)) {
         QPointer<AppModel> self(this);
-        return askOverDisk(doc, [self, doc, then] {
-            if (self)
-                self->overwriteAnyway(doc, then);
-        }, then);
+        return askOverDisk(
+            doc,
+            [self, doc, then] {
+                if (self)
+                    self->overwriteAnyway(doc, then);
+            },
+            then);
     }
     overwriteAnyway(doc, std::move(then));
 }
@@ -187,17 +195,20 @@ void AppModel::saveAs(const DocPtr& doc, Done then)
         const QString path = standardPath(*chosen);
         // Two documents on one file would overwrite each other unseen.
         if (const DocPtr other = self->openElsewhere(path, doc)) {
-            self->alert(QStringLiteral("无法另存为"), QStringLiteral("「") + other->name()
-                            + QStringLiteral("」已在另一个文档中打开（") + other->fullPath()
-                            + QStringLiteral("）。请先关闭它，再另存为到这个位置。"));
+            self->alert(QStringLiteral("无法另存为"),
+                        QStringLiteral("「") + other->name() + QStringLiteral("」已在另一个文档中打开（")
+                            + other->fullPath() + QStringLiteral("）。请先关闭它，再另存为到这个位置。"));
             return finish(then, false);
         }
         const bool same = doc->url() && (standardPath(*doc->url()) == path || FileMove::sameFile(*doc->url(), path));
         if (same && self->changedOnDisk(doc))
-            return self->askOverDisk(doc, [self, doc, path, then] {
-                if (self)
-                    self->saveAsTo(doc, path, then);
-            }, then);
+            return self->askOverDisk(
+                doc,
+                [self, doc, path, then] {
+                    if (self)
+                        self->saveAsTo(doc, path, then);
+                },
+                then);
         self->saveAsTo(doc, path, then);
     });
 }

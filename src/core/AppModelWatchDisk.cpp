@@ -113,10 +113,7 @@ void AppModel::unwatchFile(QUuid docID)
     disk_->refresh();
 }
 
-bool AppModel::isWatchingFile(const QString& path) const
-{
-    return disk_ && disk_->files.files().contains(path);
-}
+bool AppModel::isWatchingFile(const QString& path) const { return disk_ && disk_->files.files().contains(path); }
 
 void AppModel::diskEvent(const QString& path)
 {
@@ -154,7 +151,8 @@ void AppModel::checkDisk(const DocPtr& doc)
     if (!wasMissing && e.noticed == now)
         return;
     // A stamp seen before settles nothing while it is recent: the content decides.
-    if (!wasMissing && doc->diskStamp() == now && (!FileIO::ambiguous(*now) || FileIO::sameContent(path, *doc->diskStamp())))
+    if (!wasMissing && doc->diskStamp() == now
+        && (!FileIO::ambiguous(*now) || FileIO::sameContent(path, *doc->diskStamp())))
         return;
 
     std::optional<QString> disk;

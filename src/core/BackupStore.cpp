@@ -4,10 +4,10 @@
 #include "core/FileIO.h"
 #include "core/JSONCodec.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QCoreApplication>
 #include <QHash>
 #include <QStandardPaths>
 #include <algorithm>
@@ -331,8 +331,7 @@ QList<QUuid> allIDs()
     keyed.reserve(size_t(entries.size()));
     for (const QFileInfo& f : entries)
         keyed.emplace_back(time(f), f.completeBaseName());
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     QList<QUuid> ids;
     for (const auto& [t, base] : keyed)
         if (const auto id = parseUuid(base))

@@ -43,7 +43,8 @@ bool Doc::canonicallyEqual(const QString& a0, const QString& b0)
             return true;
         if (p[i].isLowSurrogate())
             return false;
-        const UChar32 c = p[i].isHighSurrogate() && i + 1 < size ? QChar::surrogateToUcs4(p[i], p[i + 1]) : p[i].unicode();
+        const UChar32 c = p[i].isHighSurrogate() && i + 1 < size ? QChar::surrogateToUcs4(p[i], p[i + 1])
+                                                                 : p[i].unicode();
         return bool(nfc->hasBoundaryBefore(c));
     };
     while (head > 0 && !(boundary(pa, head, a0.size()) && boundary(pb, head, b0.size())))
@@ -63,8 +64,8 @@ bool Doc::canonicallyEqual(const QString& a0, const QString& b0)
     return U_SUCCESS(status) && na == nb;
 }
 
-DocPtr makeDoc(QUuid id, QString name, QString text, std::optional<QString> url,
-               TextEncoding encoding, LineEnding eol, QStringList tags)
+DocPtr makeDoc(QUuid id, QString name, QString text, std::optional<QString> url, TextEncoding encoding, LineEnding eol,
+               QStringList tags)
 {
     DocPtr doc(new Doc(id, std::move(name), std::move(text), std::move(url), encoding, eol, std::move(tags)));
     doc->self_ = doc;
@@ -72,10 +73,15 @@ DocPtr makeDoc(QUuid id, QString name, QString text, std::optional<QString> url,
     return doc;
 }
 
-Doc::Doc(QUuid id_, QString name, QString text, std::optional<QString> url,
-         TextEncoding encoding, LineEnding eol, QStringList tags)
-    : id(id_), url_(std::move(url)), name_(std::move(name)), text_(std::move(text)),
-      encoding_(encoding), eol_(eol), tags_(std::move(tags))
+Doc::Doc(QUuid id_, QString name, QString text, std::optional<QString> url, TextEncoding encoding, LineEnding eol,
+         QStringList tags)
+    : id(id_),
+      url_(std::move(url)),
+      name_(std::move(name)),
+      text_(std::move(text)),
+      encoding_(encoding),
+      eol_(eol),
+      tags_(std::move(tags))
 {
     // A never-saved document with template text counts as modified.
     if (url_ || text_.isEmpty())
@@ -114,8 +120,7 @@ Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encodi
     // Text found without carriage returns needs no second pass.
     QString text = eol == LineEnding::lf ? std::move(decoded) : LineEnding::normalize(std::move(decoded));
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    DocPtr doc = makeDoc(QUuid::createUuid(), QFileInfo(absolute).fileName(), std::move(text),
-                         absolute, used, eol, {});
+    DocPtr doc = makeDoc(QUuid::createUuid(), QFileInfo(absolute).fileName(), std::move(text), absolute, used, eol, {});
     doc->diskModified_ = FileIO::modificationDate(absolute);
     doc->likelyEncoding_ = likely;
     doc->diskStamp_ = stamp;
@@ -234,10 +239,7 @@ bool Doc::textDiffersFromBaseline() const
     return *textDiffers_;
 }
 
-bool Doc::isDirty() const
-{
-    return textDiffersFromBaseline() || originalName_.has_value() || metaDirty_;
-}
+bool Doc::isDirty() const { return textDiffersFromBaseline() || originalName_.has_value() || metaDirty_; }
 
 const FormatPlugin& Doc::plugin() const { return PluginRegistry::plugin(name_); }
 
@@ -255,13 +257,13 @@ QString Doc::fullPath() const
     return FileIO::abbreviateHome(*url_);
 }
 
-#define LV_SETTER(fn, member, field, Type)      \
-    void Doc::fn(Type v)                        \
-    {                                           \
-        if ((member) == v)                        \
-            return;                             \
-        (member) = std::move(v);                  \
-        emit changed(Field::field);             \
+#define LV_SETTER(fn, member, field, Type) \
+    void Doc::fn(Type v)                   \
+    {                                      \
+        if ((member) == v)                 \
+            return;                        \
+        (member) = std::move(v);           \
+        emit changed(Field::field);        \
     }
 
 LV_SETTER(setUrl, url_, url, std::optional<QString>)

@@ -2,12 +2,12 @@
 
 #include "core/DocSnapshot.h"
 #include "core/FileIO.h"
-#include "text/LineEnding.h"
 #include "core/PreviewState.h"
 #include "core/TextBaseline.h"
-#include "text/TextEncoding.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/ViewMode.h"
+#include "text/LineEnding.h"
+#include "text/TextEncoding.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -29,15 +29,25 @@ class Doc : public QObject {
     Q_OBJECT
 public:
     enum class Field {
-        url, name, text, savedText, encoding, eol, tags, mode,
-        originalName, metaDirty, notice, diagnostics, preview
+        url,
+        name,
+        text,
+        savedText,
+        encoding,
+        eol,
+        tags,
+        mode,
+        originalName,
+        metaDirty,
+        notice,
+        diagnostics,
+        preview
     };
     Q_ENUM(Field)
 
     ~Doc() override;
 
-    static Result<std::shared_ptr<Doc>> open(const QString& path,
-                                             std::optional<TextEncoding> encoding = std::nullopt);
+    static Result<std::shared_ptr<Doc>> open(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
     // Returns the error message, or nullopt on success.
     std::optional<QString> reload(TextEncoding encoding);
     static std::shared_ptr<Doc> restore(const DocSnapshot& snapshot);
@@ -149,8 +159,8 @@ signals:
     void changed(Doc::Field field);
 
 private:
-    Doc(QUuid id, QString name, QString text, std::optional<QString> url,
-        TextEncoding encoding, LineEnding eol, QStringList tags);
+    Doc(QUuid id, QString name, QString text, std::optional<QString> url, TextEncoding encoding, LineEnding eol,
+        QStringList tags);
     bool textDiffersFromBaseline() const;
 
     std::weak_ptr<Doc> self_;
@@ -179,13 +189,13 @@ private:
     std::shared_ptr<AnalysisJob> analysis_;
     mutable std::optional<bool> textDiffers_;
 
-    friend std::shared_ptr<Doc> makeDoc(QUuid, QString, QString, std::optional<QString>,
-                                        TextEncoding, LineEnding, QStringList);
+    friend std::shared_ptr<Doc> makeDoc(QUuid, QString, QString, std::optional<QString>, TextEncoding, LineEnding,
+                                        QStringList);
 };
 
 using DocPtr = std::shared_ptr<Doc>;
 
 // Documents are always owned by a shared pointer so that background work
 // can hold them weakly.
-DocPtr makeDoc(QUuid id, QString name, QString text, std::optional<QString> url,
-               TextEncoding encoding, LineEnding eol, QStringList tags);
+DocPtr makeDoc(QUuid id, QString name, QString text, std::optional<QString> url, TextEncoding encoding, LineEnding eol,
+               QStringList tags);

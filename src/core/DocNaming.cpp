@@ -27,10 +27,15 @@ QStringView trimmed(QStringView s, bool alsoDots = false)
 bool isLeadingMark(QChar c)
 {
     switch (c.unicode()) {
-    case u'#': case u'>': case u'-': case u'*': case u'/': case u';': case u'%': case u'!':
-        return true;
-    default:
-        return false;
+    case u'#':
+    case u'>':
+    case u'-':
+    case u'*':
+    case u'/':
+    case u';':
+    case u'%':
+    case u'!': return true;
+    default: return false;
     }
 }
 
@@ -44,13 +49,18 @@ bool hasAlphanumeric(QStringView s)
             ++i;
         }
         switch (QChar::category(cp)) {
-        case QChar::Letter_Uppercase: case QChar::Letter_Lowercase: case QChar::Letter_Titlecase:
-        case QChar::Letter_Modifier: case QChar::Letter_Other:
-        case QChar::Mark_NonSpacing: case QChar::Mark_SpacingCombining: case QChar::Mark_Enclosing:
-        case QChar::Number_DecimalDigit: case QChar::Number_Letter: case QChar::Number_Other:
-            return true;
-        default:
-            break;
+        case QChar::Letter_Uppercase:
+        case QChar::Letter_Lowercase:
+        case QChar::Letter_Titlecase:
+        case QChar::Letter_Modifier:
+        case QChar::Letter_Other:
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_SpacingCombining:
+        case QChar::Mark_Enclosing:
+        case QChar::Number_DecimalDigit:
+        case QChar::Number_Letter:
+        case QChar::Number_Other: return true;
+        default: break;
         }
     }
     return false;
@@ -64,7 +74,8 @@ QStringView firstCharacters(QStringView s, int count)
         return s;
     thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::BreakIterator> it(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        std::unique_ptr<icu::BreakIterator> it(
+            icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
         return U_SUCCESS(status) ? std::move(it) : nullptr;
     }();
     if (!iterator)
@@ -119,8 +130,7 @@ void Doc::applyAutoName()
     // Only the first lines name a document: a live text is not pulled whole.
     // A document without a file has the empty text as its baseline, so
     // there are no saved lines to skip.
-    const QString t = stale_ && live_.leadingLines ? title(live_.leadingLines(titleLines))
-                                                   : title(text());
+    const QString t = stale_ && live_.leadingLines ? title(live_.leadingLines(titleLines)) : title(text());
     const QString newName = autoExt_->isEmpty() ? t : t + QLatin1Char('.') + *autoExt_;
     if (newName != name_)
         setName(newName);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "plugins/ViewMode.h"
 #include "text/LineEnding.h"
 #include "text/TextEncoding.h"
-#include "plugins/ViewMode.h"
 
 #include <QDateTime>
 #include <QString>

@@ -26,13 +26,10 @@ QString writeFailure(const QString& path, int err)
     switch (err) {
     case EACCES:
     case EPERM:
-    case EROFS:
-        return failure(QStringLiteral("没有写入权限：%1").arg(path), err);
+    case EROFS: return failure(QStringLiteral("没有写入权限：%1").arg(path), err);
     case ENOSPC:
-    case EDQUOT:
-        return failure(QStringLiteral("磁盘空间或系统资源不足：%1").arg(path), err);
-    default:
-        return failure(QStringLiteral("无法写入文件：%1").arg(path), err);
+    case EDQUOT: return failure(QStringLiteral("磁盘空间或系统资源不足：%1").arg(path), err);
+    default: return failure(QStringLiteral("无法写入文件：%1").arg(path), err);
     }
 }
 
@@ -186,7 +183,8 @@ Attempt replace(const QByteArray& target, const QByteArray& bytes, FileStamp* wr
     // Renaming changes the file's change time: the stamp is the renamed
     // file's, as long as it is still ours.
     struct stat renamed {};
-    if (written && ::stat(target.constData(), &renamed) == 0 && renamed.st_ino == now.st_ino && renamed.st_dev == now.st_dev)
+    if (written && ::stat(target.constData(), &renamed) == 0 && renamed.st_ino == now.st_ino
+        && renamed.st_dev == now.st_dev)
         *written = stampOf(renamed);
     // The rename itself reaches the disk with the directory.
     const int dirFd = ::open(directoryOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -8,11 +8,15 @@
 #include <variant>
 
 // A value or a user-visible error message.
-template <class T>
-class Result {
+template <class T> class Result {
 public:
     Result(T value) : v_(std::move(value)) {}
-    static Result failure(QString message) { Result r; r.v_ = Error{std::move(message)}; return r; }
+    static Result failure(QString message)
+    {
+        Result r;
+        r.v_ = Error{std::move(message)};
+        return r;
+    }
 
     explicit operator bool() const { return v_.index() == 0; }
     bool ok() const { return v_.index() == 0; }
@@ -22,7 +26,9 @@ public:
     const QString& error() const { return std::get<1>(v_).message; }
 
 private:
-    struct Error { QString message; };
+    struct Error {
+        QString message;
+    };
     Result() = default;
     std::variant<T, Error> v_;
 };

@@ -14,10 +14,7 @@
 namespace FileMove {
 
 namespace {
-QString systemMessage(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
+QString systemMessage(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -26,7 +23,8 @@ QString systemMessage(int err)
 int renameat2NoReplace(const QByteArray& from, const QByteArray& to)
 {
 #ifdef SYS_renameat2
-    return static_cast<int>(syscall(SYS_renameat2, AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE));
+    return static_cast<int>(
+        syscall(SYS_renameat2, AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE));
 #else
     errno = ENOSYS;
     return -1;
@@ -36,7 +34,8 @@ int renameat2NoReplace(const QByteArray& from, const QByteArray& to)
 
 bool sameFile(const QString& a, const QString& b)
 {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     if (::stat(QFile::encodeName(a).constData(), &sa) != 0)
         return false;
     if (::stat(QFile::encodeName(b).constData(), &sb) != 0)

@@ -4,10 +4,7 @@ namespace {
 
 QJsonValue member(const QJsonValue& j, const char* key) { return j.toObject().value(QLatin1String(key)); }
 
-bool isHex(QChar c)
-{
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
+bool isHex(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
 
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/StoredJSON.h"
 #include "core/SessionItem.h"
 #include "core/Settings.h"
+#include "core/StoredJSON.h"
 #include "core/Tag.h"
 
 #include <QJsonArray>
@@ -19,15 +19,13 @@
 
 // How each stored record type maps to a JSON value. decode is strict: a missing or
 // mistyped required key makes the whole value unreadable.
-template <class T>
-struct JSONCodec;
+template <class T> struct JSONCodec;
 
 // Canonical upper-case UUID text, and its strict parse (8-4-4-4-12 hex).
 QString uuidText(const QUuid& id);
 std::optional<QUuid> parseUuid(const QString& text);
 
-template <>
-struct JSONCodec<QString> {
+template <> struct JSONCodec<QString> {
     static QJsonValue encode(const QString& s) { return s; }
     static std::optional<QString> decode(const QJsonValue& j)
     {
@@ -37,8 +35,7 @@ struct JSONCodec<QString> {
     }
 };
 
-template <class T>
-struct JSONCodec<QList<T>> {
+template <class T> struct JSONCodec<QList<T>> {
     static QJsonValue encode(const QList<T>& list)
     {
         QJsonArray a;
@@ -64,8 +61,7 @@ struct JSONCodec<QList<T>> {
 };
 
 // Stored as an array; written sorted so equal sets give equal bytes.
-template <>
-struct JSONCodec<QSet<QString>> {
+template <> struct JSONCodec<QSet<QString>> {
     static QJsonValue encode(const QSet<QString>& set)
     {
         QStringList sorted(set.begin(), set.end());
@@ -82,26 +78,22 @@ struct JSONCodec<QSet<QString>> {
 };
 
 // The per-file tag map: absolute path -> tag ids.
-template <>
-struct JSONCodec<QMap<QString, QStringList>> {
+template <> struct JSONCodec<QMap<QString, QStringList>> {
     static QJsonValue encode(const QMap<QString, QStringList>& map);
     static std::optional<QMap<QString, QStringList>> decode(const QJsonValue& j);
 };
 
-template <>
-struct JSONCodec<Tag> {
+template <> struct JSONCodec<Tag> {
     static QJsonValue encode(const Tag& t);
     static std::optional<Tag> decode(const QJsonValue& j);
 };
 
-template <>
-struct JSONCodec<Settings> {
+template <> struct JSONCodec<Settings> {
     static QJsonValue encode(const Settings& s);
     static std::optional<Settings> decode(const QJsonValue& j);
 };
 
-template <>
-struct JSONCodec<SessionItem> {
+template <> struct JSONCodec<SessionItem> {
     static QJsonValue encode(const SessionItem& item);
     static std::optional<SessionItem> decode(const QJsonValue& j);
 };

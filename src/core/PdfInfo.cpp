@@ -79,7 +79,8 @@ std::optional<QByteArray> withTitle(const QByteArray& pdf, const QString& title)
     if (const auto info = infoRe.match(dict); info.hasMatch()) {
         number = info.captured(1).toLongLong();
         generation = info.captured(2).toInt();
-        const QRegularExpression objRe(QStringLiteral("(?:^|[\\r\\n\\s])%1\\s+%2\\s+obj\\b").arg(number).arg(generation));
+        const QRegularExpression objRe(
+            QStringLiteral("(?:^|[\\r\\n\\s])%1\\s+%2\\s+obj\\b").arg(number).arg(generation));
         const auto obj = objRe.match(QString::fromLatin1(pdf.left(trailer)));
         const qsizetype body = obj.hasMatch() ? pdf.indexOf("<<", obj.capturedEnd()) : -1;
         const qsizetype bodyEnd = body < 0 ? -1 : dictEnd(pdf, body);
@@ -99,10 +100,11 @@ std::optional<QByteArray> withTitle(const QByteArray& pdf, const QString& title)
     out += QByteArray::number(number) + ' ' + QByteArray::number(generation) + " obj\n<</Title " + textString(title)
         + (kept.isEmpty() ? QByteArray() : '\n' + kept.trimmed()) + ">>\nendobj\n";
     const qsizetype xref = out.size();
-    out += "xref\n" + QByteArray::number(number) + " 1\n"
-        + QByteArray::number(at).rightJustified(10, '0') + ' ' + QByteArray::number(generation).rightJustified(5, '0') + " n \n";
-    out += "trailer\n<</Size " + QByteArray::number(std::max(count, number + 1)) + " /Root " + root.captured(1).toLatin1()
-        + " /Info " + QByteArray::number(number) + ' ' + QByteArray::number(generation) + " R /Prev " + QByteArray::number(previous);
+    out += "xref\n" + QByteArray::number(number) + " 1\n" + QByteArray::number(at).rightJustified(10, '0') + ' '
+        + QByteArray::number(generation).rightJustified(5, '0') + " n \n";
+    out += "trailer\n<</Size " + QByteArray::number(std::max(count, number + 1)) + " /Root "
+        + root.captured(1).toLatin1() + " /Info " + QByteArray::number(number) + ' ' + QByteArray::number(generation)
+        + " R /Prev " + QByteArray::number(previous);
     if (const auto id = idRe.match(dict); id.hasMatch())
         out += ' ' + id.captured().toLatin1();
     out += ">>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";

@@ -12,17 +12,24 @@ namespace PreviewPage {
 
 namespace {
 const char cssText[] =
-    ":root{--bg:#f7f8f9;--fg:#1f2329;--fg2:#4b525b;--fg3:#5e646e;--line:#dcdfe3;--line2:#e8eaed;--side:#eef0f2;--hover:#e2e5e9;\n"
+    ":root{--bg:#f7f8f9;--fg:#1f2329;--fg2:#4b525b;--fg3:#5e646e;--line:#dcdfe3;--line2:#e8eaed;--side:#eef0f2;--hover:"
+    "#e2e5e9;\n"
     "  --accent:#387068;--danger:#a34a43;--code:#fbfbfa;--s:#5f8a3e;--n:#8a5fb0;--b:#b0703a;color-scheme:light}\n"
-    "@media (prefers-color-scheme:dark){:root{--bg:#1d2024;--fg:#e3e6ea;--fg2:#a9b0b9;--fg3:#9298a1;--line:#2c3036;--line2:#262a2f;\n"
-    "  --side:#191b1f;--hover:#262a30;--accent:#6fb2a7;--danger:#e07b70;--code:#1b1e22;--s:#9ac27a;--n:#b99ad6;--b:#d6a06a;color-scheme:dark}}\n"
-    "html,body{margin:0;background:var(--bg);color:var(--fg);font:14px/1.7 \"IBM Plex Sans\",-apple-system,\"PingFang SC\",sans-serif}\n"
+    "@media "
+    "(prefers-color-scheme:dark){:root{--bg:#1d2024;--fg:#e3e6ea;--fg2:#a9b0b9;--fg3:#9298a1;--line:#2c3036;--line2:#"
+    "262a2f;\n"
+    "  "
+    "--side:#191b1f;--hover:#262a30;--accent:#6fb2a7;--danger:#e07b70;--code:#1b1e22;--s:#9ac27a;--n:#b99ad6;--b:#"
+    "d6a06a;color-scheme:dark}}\n"
+    "html,body{margin:0;background:var(--bg);color:var(--fg);font:14px/1.7 \"IBM Plex Sans\",-apple-system,\"PingFang "
+    "SC\",sans-serif}\n"
     "main{padding:22px 28px 48px}\n"
     ".md{max-width:760px}\n"
     ".md h1{font-size:24px;margin:0 0 14px;letter-spacing:-.01em;line-height:1.3}\n"
     ".md h2{font-size:18px;margin:26px 0 10px;padding-bottom:5px;border-bottom:1px solid var(--line2)}\n"
     ".md h3{font-size:15px;margin:22px 0 8px}\n"
-    ".md code{font:12.5px \"IBM Plex Mono\",ui-monospace,\"SF Mono\",Menlo,\"PingFang SC\",monospace;background:var(--hover);padding:1px 5px;border-radius:4px}\n"
+    ".md code{font:12.5px \"IBM Plex Mono\",ui-monospace,\"SF Mono\",Menlo,\"PingFang "
+    "SC\",monospace;background:var(--hover);padding:1px 5px;border-radius:4px}\n"
     ".md pre{background:var(--code);border:1px solid var(--line2);border-radius:7px;padding:12px 14px;overflow:auto}\n"
     ".md pre code{background:none;padding:0}\n"
     ".md blockquote{margin:0;padding:2px 14px;border-left:3px solid var(--line);color:var(--fg2)}\n"
@@ -55,7 +62,8 @@ const char cssText[] =
     ".uml .box{fill:var(--side);stroke:var(--line)}\n"
     ".uml .t1{fill:var(--fg)}.uml .t2{fill:var(--fg2)}\n"
     ".uml .msg{stroke:var(--fg2)}.uml .f2{fill:var(--fg2)}\n"
-    ".err{border:1px solid color-mix(in srgb,var(--danger) 40%,transparent);color:var(--danger);border-radius:8px;padding:12px 14px;font-size:13px}\n"
+    ".err{border:1px solid color-mix(in srgb,var(--danger) "
+    "40%,transparent);color:var(--danger);border-radius:8px;padding:12px 14px;font-size:13px}\n"
     ".err .sub{color:var(--fg3)}";
 }
 
@@ -72,7 +80,8 @@ const char renderFunction[] = "function render(h){document.getElementById('c').i
 // from the page itself; nothing else loads, and no form or base URL works.
 QString policy(const QString& scriptSource)
 {
-    return QStringLiteral("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; script-src ") + scriptSource
+    return QStringLiteral("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; script-src ")
+        + scriptSource
         + QStringLiteral("; img-src data: http: https: file:; style-src 'unsafe-inline'; font-src data:; "
                          "form-action 'none'; base-uri 'none'\">");
 }
@@ -89,8 +98,9 @@ QString contentPolicy(bool withRenderScript)
 
 QString shellWith(const QString& fontFaces)
 {
-    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + contentPolicy(true) + QStringLiteral("<style>")
-        + fontFaces + css() + QStringLiteral("</style>\n<script>") + QLatin1String(renderFunction)
+    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + contentPolicy(true)
+        + QStringLiteral("<style>") + fontFaces + css() + QStringLiteral("</style>\n<script>")
+        + QLatin1String(renderFunction)
         + QStringLiteral("</script></head>\n<body><main id=\"c\"></main></body></html>");
 }
 
@@ -103,8 +113,7 @@ const QString& shell()
 QString fragment(const PreviewState& state)
 {
     switch (state.kind) {
-    case PreviewState::Kind::html:
-        return state.text;
+    case PreviewState::Kind::html: return state.text;
     case PreviewState::Kind::error: {
         QString out = QStringLiteral("<div class=\"err\">");
         if (state.line)
@@ -113,8 +122,7 @@ QString fragment(const PreviewState& state)
         out += QStringLiteral("<br><span class=\"sub\">修正后预览自动恢复。</span></div>");
         return out;
     }
-    case PreviewState::Kind::none:
-        break;
+    case PreviewState::Kind::none: break;
     }
     return QStringLiteral("<div class=\"cap\"><span>正在渲染…</span></div>");
 }
@@ -130,9 +138,13 @@ std::optional<QString> renderScript(const QString& html)
 QString standalone(const QString& fragmentHTML, const QString& title)
 {
     // Same page with the fragment inlined and no script, for export.
-    const QString named = title.isEmpty() ? QString() : QStringLiteral("<title>") + title.toHtmlEscaped() + QStringLiteral("</title>");
-    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + named + contentPolicy(false) + QStringLiteral("<style>")
-        + WebFonts::webFontFaces() + css() + QStringLiteral("</style></head>\n<body><main id=\"c\">") + fragmentHTML + QStringLiteral("</main></body></html>\n");
+    const QString named = title.isEmpty()
+        ? QString()
+        : QStringLiteral("<title>") + title.toHtmlEscaped() + QStringLiteral("</title>");
+    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + named + contentPolicy(false)
+        + QStringLiteral("<style>") + WebFonts::webFontFaces() + css()
+        + QStringLiteral("</style></head>\n<body><main id=\"c\">") + fragmentHTML
+        + QStringLiteral("</main></body></html>\n");
 }
 
 std::optional<QString> exportPage(const FormatPlugin& plugin, const QString& text, const QString& title,

@@ -12,7 +12,10 @@ struct PreviewState {
     std::optional<int> line;  // error position, 1-based
 
     static PreviewState html(QString fragment) { return {Kind::html, std::move(fragment), std::nullopt}; }
-    static PreviewState error(std::optional<int> line, QString message) { return {Kind::error, std::move(message), line}; }
+    static PreviewState error(std::optional<int> line, QString message)
+    {
+        return {Kind::error, std::move(message), line};
+    }
     static PreviewState none() { return {}; }
 
     bool operator==(const PreviewState&) const = default;

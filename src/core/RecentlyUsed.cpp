@@ -110,8 +110,8 @@ QByteArray rewrite(const QByteArray& old, const QString& href, const QString& mi
 
     QXmlStreamReader r(old);
     int depth = 0;
-    bool inOurs = false;        // inside the bookmark of this file
-    bool haveApp = false;       // ... which already names us
+    bool inOurs = false;   // inside the bookmark of this file
+    bool haveApp = false;  // ... which already names us
     bool wroteApp = false;
     bool found = false;
     while (!r.atEnd()) {
@@ -144,7 +144,8 @@ QByteArray rewrite(const QByteArray& old, const QString& href, const QString& mi
                     w.writeStartElement(QStringLiteral("bookmark"));
                     QXmlStreamAttributes a = r.attributes();
                     for (const QXmlStreamAttribute& at : a)
-                        if (at.qualifiedName() != QLatin1String("modified") && at.qualifiedName() != QLatin1String("visited"))
+                        if (at.qualifiedName() != QLatin1String("modified")
+                            && at.qualifiedName() != QLatin1String("visited"))
                             w.writeAttribute(at);
                     w.writeAttribute(QStringLiteral("modified"), when);
                     w.writeAttribute(QStringLiteral("visited"), when);

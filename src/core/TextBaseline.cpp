@@ -2,9 +2,9 @@
 
 #include <QCryptographicHash>
 #include <optional>
-#include <utility>
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
+#include <utility>
 
 namespace {
 
@@ -38,7 +38,10 @@ std::optional<icu::UnicodeString> normalized(QStringView text)
     return out;
 }
 
-QStringView view(const icu::UnicodeString& u) { return QStringView(reinterpret_cast<const char16_t*>(u.getBuffer()), u.length()); }
+QStringView view(const icu::UnicodeString& u)
+{
+    return QStringView(reinterpret_cast<const char16_t*>(u.getBuffer()), u.length());
+}
 
 }
 

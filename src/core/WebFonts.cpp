@@ -59,8 +59,8 @@ QString webFontFacesIn(const QString& dir)
         if (f.error() != QFileDevice::NoError)
             continue;
         faces << QStringLiteral("@font-face{font-family:\"%1\";font-weight:%2;src:url(data:font/ttf;base64,")
-                         .arg(QLatin1String(r.family))
-                         .arg(r.weight)
+                     .arg(QLatin1String(r.family))
+                     .arg(r.weight)
                 + QString::fromLatin1(bytes.toBase64()) + QStringLiteral(") format(\"truetype\")}");
     }
     return faces.join(QLatin1Char('\n'));

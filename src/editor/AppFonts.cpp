@@ -69,8 +69,8 @@ QFont mono(double size, Weight weight)
 QFont sans(double size, Weight weight)
 {
     const QFont::Weight w = weight == Weight::regular ? QFont::Normal
-                            : weight == Weight::medium ? QFont::Medium
-                                                       : QFont::DemiBold;
+        : weight == Weight::medium                    ? QFont::Medium
+                                                      : QFont::DemiBold;
     if (hasFace(sansFamily, w)) {
         QFont f(sansFamily);
         f.setWeight(w);
@@ -85,8 +85,8 @@ QFont plex(double size, Weight weight)
 {
     QFont f(sansFamily);
     f.setWeight(weight == Weight::semibold || weight == Weight::bold ? QFont::DemiBold
-                : weight == Weight::medium                         ? QFont::Medium
-                                                                   : QFont::Normal);
+                    : weight == Weight::medium                       ? QFont::Medium
+                                                                     : QFont::Normal);
     return sized(f, size);
 }
 

@@ -26,11 +26,8 @@ bool CaretBlinkRest::eventFilter(QObject*, QEvent* event)
     case QEvent::InputMethod:
     case QEvent::MouseButtonPress:
     case QEvent::Wheel:
-    case QEvent::FocusIn:
-        wake();
-        break;
-    default:
-        break;
+    case QEvent::FocusIn: wake(); break;
+    default: break;
     }
     return false;
 }

@@ -1,9 +1,9 @@
 #include "editor/CodeTextView.h"
 
-#include "text/LineEnding.h"
 #include "editor/EditorKeys.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
+#include "text/LineEnding.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -114,8 +114,7 @@ long bgr(const QColor& c) { return long(c.red()) | long(c.green()) << 8 | long(c
 
 }
 
-CodeTextView::CodeTextView(QWidget* parent)
-    : QsciScintillaBase(parent), caretColor(Palette::accent().resolve())
+CodeTextView::CodeTextView(QWidget* parent) : QsciScintillaBase(parent), caretColor(Palette::accent().resolve())
 {
     setFrameShape(QFrame::NoFrame);
     // Installed after QScintilla's own factory, so it is asked first.

@@ -202,8 +202,8 @@ private:
     std::optional<TypingRun> typingRun_;
     bool editingCarets_ = false;
     bool composing_ = false;
-    bool changed_ = false;       // a change waits to be reported
-    bool foreignChange_ = false; // ... and was not made by the carets
+    bool changed_ = false;        // a change waits to be reported
+    bool foreignChange_ = false;  // ... and was not made by the carets
     bool quiet_ = false;
     bool loading_ = false;
     // A typed insertion whose UTF-16 length is not counted yet.

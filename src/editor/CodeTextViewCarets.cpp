@@ -2,8 +2,8 @@
 // as one undo step, movement that never leaves the caret's line.
 #include "editor/CodeTextView.h"
 
-#include "text/LineEnding.h"
 #include "editor/EditorKeys.h"
+#include "text/LineEnding.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -238,8 +238,7 @@ void CodeTextView::keyPressEvent(QKeyEvent* e)
         return;
     }
     // Any other command acts on the ordinary selection.
-    if (e->key() != Qt::Key_Shift && e->key() != Qt::Key_Control && e->key() != Qt::Key_Alt
-        && e->key() != Qt::Key_Meta)
+    if (e->key() != Qt::Key_Shift && e->key() != Qt::Key_Control && e->key() != Qt::Key_Alt && e->key() != Qt::Key_Meta)
         clearCarets();
     ordinaryKey(e);
 }

@@ -68,10 +68,7 @@ void EditorCache::applyStyle()
         c->applyStyle();
 }
 
-EditorController* EditorCache::active() const
-{
-    return model_.activeID() ? existing(*model_.activeID()) : nullptr;
-}
+EditorController* EditorCache::active() const { return model_.activeID() ? existing(*model_.activeID()) : nullptr; }
 
 void EditorCache::loadFromDoc(const DocPtr& doc) { controller(doc).loadFromDoc(); }
 

@@ -217,10 +217,9 @@ void EditorController::refreshHighlights(bool resetIndex)
             error = FindEngine::invalidText;
             matches_.clear();
             matchedVersion_ = ~quint64(0);
-        } else if (matchedVersion_ != textVersion_ || !(opts.query == matchedOptions_.query
-                                                        && opts.caseSensitive == matchedOptions_.caseSensitive
-                                                        && opts.wholeWord == matchedOptions_.wholeWord
-                                                        && opts.useRegex == matchedOptions_.useRegex)) {
+        } else if (matchedVersion_ != textVersion_
+                   || !(opts.query == matchedOptions_.query && opts.caseSensitive == matchedOptions_.caseSensitive
+                        && opts.wholeWord == matchedOptions_.wholeWord && opts.useRegex == matchedOptions_.useRegex)) {
             // The document's text equals the view's, and needs no extraction.
             matches_ = expr.matches(doc_->text());
             matchedVersion_ = textVersion_;

@@ -2,8 +2,8 @@
 
 #include "core/Doc.h"
 #include "core/EditorLink.h"
-#include "text/FindEngine.h"
 #include "editor/CodeTextView.h"
+#include "text/FindEngine.h"
 
 #include <QObject>
 #include <QPointer>

@@ -100,13 +100,15 @@ void install(QsciScintillaBase* view)
 {
     view->SendScintilla(B::SCI_CLEARALLCMDKEYS);
     for (const Binding& b : bindings())
-        view->SendScintilla(B::SCI_ASSIGNCMDKEY, static_cast<unsigned long>(scintillaKey(b.key) | scintillaModifiers(b.modifiers) << 16),
+        view->SendScintilla(B::SCI_ASSIGNCMDKEY,
+                            static_cast<unsigned long>(scintillaKey(b.key) | scintillaModifiers(b.modifiers) << 16),
                             static_cast<long>(b.command));
 }
 
 const Binding* find(int key, Qt::KeyboardModifiers modifiers)
 {
-    Qt::KeyboardModifiers m = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    Qt::KeyboardModifiers m = modifiers
+        & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     // The keypad's Enter is Return; Shift+Tab arrives as Backtab.
     if (key == Qt::Key_Enter)
         key = Qt::Key_Return;

@@ -5,9 +5,9 @@
 #include "editor/Palette.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPaintEvent>
 #include <cmath>
 
 LineNumberRuler::LineNumberRuler(CodeTextView* view)

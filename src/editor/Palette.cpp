@@ -41,11 +41,11 @@ std::optional<bool>& forced()
 }
 }
 
-#define LORVANE_COLOR(name, l, d)                  \
-    const DynamicColor& name()                     \
-    {                                              \
-        static const DynamicColor c(l, d);         \
-        return c;                                  \
+#define LORVANE_COLOR(name, l, d)          \
+    const DynamicColor& name()             \
+    {                                      \
+        static const DynamicColor c(l, d); \
+        return c;                          \
     }
 
 // The text colours (fg2, fg3, accent, danger) are dark enough in light and light enough

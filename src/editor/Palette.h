@@ -9,8 +9,7 @@
 // A colour with a light and a dark value, chosen when it is used.
 class DynamicColor {
 public:
-    constexpr DynamicColor(QRgb light, QRgb dark, double alpha = 1.0)
-        : light_(light), dark_(dark), alpha_(alpha) {}
+    constexpr DynamicColor(QRgb light, QRgb dark, double alpha = 1.0) : light_(light), dark_(dark), alpha_(alpha) {}
     constexpr explicit DynamicColor(QRgb fixed) : light_(fixed), dark_(fixed), alpha_(1.0) {}
 
     QColor resolve(bool dark) const;

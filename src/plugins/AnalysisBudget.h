@@ -12,7 +12,7 @@ namespace AnalysisBudget {
 using Clock = std::chrono::steady_clock;
 
 struct Expired {
-    bool superseded = false; // newer text asked for the work to stop; no one wants the result
+    bool superseded = false;  // newer text asked for the work to stop; no one wants the result
 };
 
 // Installs a budget for the calling thread while it lives.
@@ -37,7 +37,7 @@ struct State {
     const std::atomic<bool>* stop = nullptr;
 };
 inline thread_local State state;
-void check(); // throws Expired
+void check();  // throws Expired
 }
 
 // Cheap enough for every line or value: looks at the clock every 16th call.

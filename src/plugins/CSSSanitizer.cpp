@@ -10,22 +10,87 @@ namespace {
 // Text, box and table looks; nothing that positions over the page or takes an image.
 const QSet<QString>& htmlProperties()
 {
-    static const QSet<QString> s = {
-        "color", "background", "background-color", "opacity", "visibility", "display", "float", "clear",
-        "font", "font-family", "font-size", "font-style", "font-weight", "font-variant", "line-height",
-        "letter-spacing", "word-spacing", "white-space", "word-break", "overflow-wrap", "word-wrap",
-        "text-align", "text-indent", "text-transform", "text-decoration", "text-decoration-line",
-        "text-decoration-color", "text-decoration-style", "text-overflow", "vertical-align", "direction",
-        "unicode-bidi", "writing-mode", "width", "height", "min-width", "max-width", "min-height",
-        "max-height", "box-sizing", "overflow", "overflow-x", "overflow-y", "margin", "margin-top",
-        "margin-right", "margin-bottom", "margin-left", "padding", "padding-top", "padding-right",
-        "padding-bottom", "padding-left", "border", "border-top", "border-right", "border-bottom",
-        "border-left", "border-color", "border-width", "border-style", "border-radius",
-        "border-top-color", "border-right-color", "border-bottom-color", "border-left-color",
-        "border-top-width", "border-right-width", "border-bottom-width", "border-left-width",
-        "border-top-style", "border-right-style", "border-bottom-style", "border-left-style",
-        "border-collapse", "border-spacing", "table-layout", "caption-side", "empty-cells",
-        "list-style-type", "list-style-position"};
+    static const QSet<QString> s = {"color",
+                                    "background",
+                                    "background-color",
+                                    "opacity",
+                                    "visibility",
+                                    "display",
+                                    "float",
+                                    "clear",
+                                    "font",
+                                    "font-family",
+                                    "font-size",
+                                    "font-style",
+                                    "font-weight",
+                                    "font-variant",
+                                    "line-height",
+                                    "letter-spacing",
+                                    "word-spacing",
+                                    "white-space",
+                                    "word-break",
+                                    "overflow-wrap",
+                                    "word-wrap",
+                                    "text-align",
+                                    "text-indent",
+                                    "text-transform",
+                                    "text-decoration",
+                                    "text-decoration-line",
+                                    "text-decoration-color",
+                                    "text-decoration-style",
+                                    "text-overflow",
+                                    "vertical-align",
+                                    "direction",
+                                    "unicode-bidi",
+                                    "writing-mode",
+                                    "width",
+                                    "height",
+                                    "min-width",
+                                    "max-width",
+                                    "min-height",
+                                    "max-height",
+                                    "box-sizing",
+                                    "overflow",
+                                    "overflow-x",
+                                    "overflow-y",
+                                    "margin",
+                                    "margin-top",
+                                    "margin-right",
+                                    "margin-bottom",
+                                    "margin-left",
+                                    "padding",
+                                    "padding-top",
+                                    "padding-right",
+                                    "padding-bottom",
+                                    "padding-left",
+                                    "border",
+                                    "border-top",
+                                    "border-right",
+                                    "border-bottom",
+                                    "border-left",
+                                    "border-color",
+                                    "border-width",
+                                    "border-style",
+                                    "border-radius",
+                                    "border-top-color",
+                                    "border-right-color",
+                                    "border-bottom-color",
+                                    "border-left-color",
+                                    "border-top-width",
+                                    "border-right-width",
+                                    "border-bottom-width",
+                                    "border-left-width",
+                                    "border-top-style",
+                                    "border-right-style",
+                                    "border-bottom-style",
+                                    "border-left-style",
+                                    "border-collapse",
+                                    "border-spacing",
+                                    "table-layout",
+                                    "caption-side",
+                                    "empty-cells",
+                                    "list-style-type",
+                                    "list-style-position"};
     return s;
 }
 
@@ -33,14 +98,41 @@ const QSet<QString>& htmlProperties()
 const QSet<QString>& svgProperties()
 {
     static const QSet<QString> s = [] {
-        QSet<QString> p = {
-            "fill", "fill-opacity", "fill-rule", "stroke", "stroke-width", "stroke-dasharray",
-            "stroke-dashoffset", "stroke-linecap", "stroke-linejoin", "stroke-miterlimit", "stroke-opacity",
-            "clip-path", "clip-rule", "mask", "filter", "marker", "marker-start", "marker-mid", "marker-end",
-            "stop-color", "stop-opacity", "flood-color", "flood-opacity", "lighting-color", "text-anchor",
-            "dominant-baseline", "alignment-baseline", "baseline-shift", "shape-rendering", "text-rendering",
-            "image-rendering", "color-interpolation", "color-interpolation-filters", "paint-order",
-            "vector-effect"};
+        QSet<QString> p = {"fill",
+                           "fill-opacity",
+                           "fill-rule",
+                           "stroke",
+                           "stroke-width",
+                           "stroke-dasharray",
+                           "stroke-dashoffset",
+                           "stroke-linecap",
+                           "stroke-linejoin",
+                           "stroke-miterlimit",
+                           "stroke-opacity",
+                           "clip-path",
+                           "clip-rule",
+                           "mask",
+                           "filter",
+                           "marker",
+                           "marker-start",
+                           "marker-mid",
+                           "marker-end",
+                           "stop-color",
+                           "stop-opacity",
+                           "flood-color",
+                           "flood-opacity",
+                           "lighting-color",
+                           "text-anchor",
+                           "dominant-baseline",
+                           "alignment-baseline",
+                           "baseline-shift",
+                           "shape-rendering",
+                           "text-rendering",
+                           "image-rendering",
+                           "color-interpolation",
+                           "color-interpolation-filters",
+                           "paint-order",
+                           "vector-effect"};
         p.unite(htmlProperties());
         return p;
     }();
@@ -49,8 +141,8 @@ const QSet<QString>& svgProperties()
 
 bool takesReference(const QString& name)
 {
-    static const QSet<QString> s = {"fill", "stroke", "clip-path", "mask", "filter", "marker", "marker-start",
-                                    "marker-mid", "marker-end"};
+    static const QSet<QString> s = {"fill",   "stroke",       "clip-path",  "mask",      "filter",
+                                    "marker", "marker-start", "marker-mid", "marker-end"};
     return s.contains(name);
 }
 
@@ -60,7 +152,10 @@ bool isTransform(const QString& name)
         || name == QLatin1String("patternTransform");
 }
 
-bool nameChar(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' || c == u'_'; }
+bool nameChar(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'-' || c == u'_';
+}
 
 // "#id" and nothing else: a reference inside the same document.
 bool localFragment(QStringView inside)
@@ -138,8 +233,9 @@ QString cleanStyle(const QString& style, Scope scope)
 
 bool safeSVGValue(const QString& attribute, const QString& value)
 {
-    return plainValue(value, takesReference(attribute), isTransform(attribute), fontName(attribute) || attribute == QLatin1String("title")
-                      || attribute == QLatin1String("xlink:title"));
+    return plainValue(value, takesReference(attribute), isTransform(attribute),
+                      fontName(attribute) || attribute == QLatin1String("title")
+                          || attribute == QLatin1String("xlink:title"));
 }
 
 }

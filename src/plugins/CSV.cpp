@@ -1,7 +1,7 @@
 #include "plugins/CSV.h"
 
-#include "text/LineEnding.h"
 #include "plugins/AnalysisBudget.h"
+#include "text/LineEnding.h"
 
 namespace CSV {
 

@@ -14,7 +14,7 @@ QChar detectSeparator(const QString& text);
 QList<QStringList> parse(const QString& text, QChar separator);
 struct Shape {
     qsizetype rows = 0;
-    qsizetype widest = 0; // fields in the longest row
+    qsizetype widest = 0;  // fields in the longest row
 };
 // Rows and the widest row, by the same rules, without copying any field.
 Shape measure(const QString& text, QChar separator);

@@ -42,14 +42,14 @@ QString render(const QString& text, QChar sep)
         return HTML::caption({QStringLiteral("空表格")});
 
     const QString sepName = sep == QLatin1Char('\t') ? QStringLiteral("Tab") : QString(sep);
-    QString out = HTML::caption({QStringLiteral("%1 行 · %2 列").arg(shape.rows - 1).arg(shape.widest), QStringLiteral("分隔符 ") + sepName,
-                                 QStringLiteral("首行为表头")});
+    QString out = HTML::caption({QStringLiteral("%1 行 · %2 列").arg(shape.rows - 1).arg(shape.widest),
+                                 QStringLiteral("分隔符 ") + sepName, QStringLiteral("首行为表头")});
     out.reserve(std::min(text.size() * 3, previewHTMLBudget) + 4096);
     // Rows are rendered as they are parsed and keep their own length: padding
     // every row to the widest made one very wide row cost hundreds of megabytes.
     out += QStringLiteral("<table class=\"tbl\">");
     qsizetype r = 0;
-    qsizetype cut = -1; // the row where the size budget ran out
+    qsizetype cut = -1;  // the row where the size budget ran out
     CSV::forEachRowAt(text, sep, [&](QStringList& row, qsizetype line) {
         AnalysisBudget::poll();
         // Each row says which source line it starts on, for the preview to follow the editor.
@@ -76,7 +76,10 @@ QString render(const QString& text, QChar sep)
     });
     out += QStringLiteral("</table>");
     if (cut >= 0)
-        out += HTML::caption({QStringLiteral("表格过大，仅显示前 %1 行（共 %2 行 · %3 列）").arg(cut).arg(shape.rows - 1).arg(shape.widest)});
+        out += HTML::caption({QStringLiteral("表格过大，仅显示前 %1 行（共 %2 行 · %3 列）")
+                                  .arg(cut)
+                                  .arg(shape.rows - 1)
+                                  .arg(shape.widest)});
     else if (shape.rows - 1 > previewRowLimit)
         out += HTML::caption({QStringLiteral("仅显示前 %1 行").arg(previewRowLimit)});
     return out;

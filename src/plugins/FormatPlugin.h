@@ -23,7 +23,9 @@ struct PluginError {
     std::optional<int> line;
     std::optional<int> column;
     PluginError(QString m, std::optional<int> l = std::nullopt, std::optional<int> c = std::nullopt)
-        : message(std::move(m)), line(l), column(c) {}
+        : message(std::move(m)), line(l), column(c)
+    {
+    }
 };
 
 // A named transformation of a document's whole text; run may throw PluginError.
@@ -49,7 +51,10 @@ struct FormatPlugin {
     Validator validateFn = nullptr;
     Renderer previewFn = nullptr;
 
-    QList<Diagnostic> validate(const QString& text) const { return validateFn ? validateFn(text) : QList<Diagnostic>{}; }
+    QList<Diagnostic> validate(const QString& text) const
+    {
+        return validateFn ? validateFn(text) : QList<Diagnostic>{};
+    }
     // May throw PluginError.
     QString previewHTML(const QString& text) const { return previewFn ? previewFn(text) : QString(); }
     bool supportsPreview() const { return viewModes.contains(ViewMode::preview); }

@@ -15,9 +15,10 @@ namespace {
 // frames, media and foreign markup (SVG and MathML carry their own references).
 const QSet<QString>& withContent()
 {
-    static const QSet<QString> s = {"script", "style", "iframe", "object", "embed", "noembed", "noframes",
-                                    "template", "xmp", "noscript", "title", "textarea", "svg", "math", "select",
-                                    "audio", "video", "canvas", "applet", "frameset", "plaintext", "head"};
+    static const QSet<QString> s = {"script",   "style",    "iframe",    "object",   "embed", "noembed",
+                                    "noframes", "template", "xmp",       "noscript", "title", "textarea",
+                                    "svg",      "math",     "select",    "audio",    "video", "canvas",
+                                    "applet",   "frameset", "plaintext", "head"};
     return s;
 }
 
@@ -25,12 +26,14 @@ const QSet<QString>& withContent()
 const QSet<QString>& elements()
 {
     static const QSet<QString> s = {
-        "a", "abbr", "address", "article", "aside", "b", "bdi", "bdo", "blockquote", "br", "caption", "cite",
-        "code", "col", "colgroup", "dd", "del", "details", "dfn", "div", "dl", "dt", "em", "figcaption",
-        "figure", "footer", "h1", "h2", "h3", "h4", "h5", "h6", "header", "hr", "i", "img", "input", "ins",
-        "kbd", "label", "li", "mark", "nav", "ol", "p", "pre", "q", "rp", "rt", "ruby", "s", "samp", "section",
-        "small", "span", "strike", "strong", "sub", "summary", "sup", "table", "tbody", "td", "tfoot", "th",
-        "thead", "time", "tr", "tt", "u", "ul", "var", "wbr"};
+        "a",       "abbr",  "address", "article",    "aside",    "b",      "bdi",    "bdo",     "blockquote", "br",
+        "caption", "cite",  "code",    "col",        "colgroup", "dd",     "del",    "details", "dfn",        "div",
+        "dl",      "dt",    "em",      "figcaption", "figure",   "footer", "h1",     "h2",      "h3",         "h4",
+        "h5",      "h6",    "header",  "hr",         "i",        "img",    "input",  "ins",     "kbd",        "label",
+        "li",      "mark",  "nav",     "ol",         "p",        "pre",    "q",      "rp",      "rt",         "ruby",
+        "s",       "samp",  "section", "small",      "span",     "strike", "strong", "sub",     "summary",    "sup",
+        "table",   "tbody", "td",      "tfoot",      "th",       "thead",  "time",   "tr",      "tt",         "u",
+        "ul",      "var",   "wbr"};
     return s;
 }
 
@@ -65,7 +68,12 @@ bool elementAttribute(const QString& element, const QString& name)
         {"time", {"datetime"}},
         {"p", {"align"}},
         {"div", {"align"}},
-        {"h1", {"align"}}, {"h2", {"align"}}, {"h3", {"align"}}, {"h4", {"align"}}, {"h5", {"align"}}, {"h6", {"align"}},
+        {"h1", {"align"}},
+        {"h2", {"align"}},
+        {"h3", {"align"}},
+        {"h4", {"align"}},
+        {"h5", {"align"}},
+        {"h6", {"align"}},
         {"hr", {"width", "size", "align"}},
         {"label", {"for"}},
     };
@@ -79,10 +87,10 @@ bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\
 const QHash<QString, QChar>& namedReferences()
 {
     static const QHash<QString, QChar> m = {
-        {"colon", u':'}, {"tab", u'\t'}, {"newline", u'\n'}, {"lpar", u'('}, {"rpar", u')'},
-        {"sol", u'/'}, {"amp", u'&'}, {"quot", u'"'}, {"apos", u'\''}, {"lt", u'<'}, {"gt", u'>'},
-        {"nbsp", QChar(0xA0)}, {"period", u'.'}, {"comma", u','}, {"semi", u';'}, {"equals", u'='},
-        {"num", u'#'}, {"percnt", u'%'}, {"bsol", u'\\'}};
+        {"colon", u':'},  {"tab", u'\t'},        {"newline", u'\n'}, {"lpar", u'('},  {"rpar", u')'},
+        {"sol", u'/'},    {"amp", u'&'},         {"quot", u'"'},     {"apos", u'\''}, {"lt", u'<'},
+        {"gt", u'>'},     {"nbsp", QChar(0xA0)}, {"period", u'.'},   {"comma", u','}, {"semi", u';'},
+        {"equals", u'='}, {"num", u'#'},         {"percnt", u'%'},   {"bsol", u'\\'}};
     return m;
 }
 
@@ -280,7 +288,8 @@ QString write(const Tag& tag)
         return QStringLiteral("</") + tag.name + u'>';
     if (tag.name == QLatin1String("input")) {
         // Only the check boxes of task lists.
-        const auto type = std::find_if(tag.attributes.begin(), tag.attributes.end(), [](const Attribute& a) { return a.name == QLatin1String("type"); });
+        const auto type = std::find_if(tag.attributes.begin(), tag.attributes.end(),
+                                       [](const Attribute& a) { return a.name == QLatin1String("type"); });
         if (type == tag.attributes.end() || type->value.trimmed().toLower() != QLatin1String("checkbox"))
             return {};
     }
@@ -334,10 +343,10 @@ qsizetype skipElement(const QString& s, qsizetype from, const QString& name)
 
 bool isURLAttribute(const QString& name)
 {
-    static const QSet<QString> s = {"href", "src", "xlink:href", "action", "formaction", "data", "poster",
-                                    "background", "cite", "srcset", "lowsrc", "dynsrc", "codebase", "ping",
-                                    "manifest", "longdesc", "usemap", "icon", "xml:base", "to", "from",
-                                    "values", "by", "classid", "archive", "profile", "content"};
+    static const QSet<QString> s = {
+        "href",     "src",    "xlink:href", "action",   "formaction", "data",     "poster",   "background", "cite",
+        "srcset",   "lowsrc", "dynsrc",     "codebase", "ping",       "manifest", "longdesc", "usemap",     "icon",
+        "xml:base", "to",     "from",       "values",   "by",         "classid",  "archive",  "profile",    "content"};
     return s.contains(name);
 }
 
@@ -360,10 +369,12 @@ QString safeURL(const QString& value)
         return value;
     if (scheme == QLatin1String("data")) {
         // Raster pictures only: an SVG or page in data: would be a document of its own.
-        static const char* images[] = {"image/png", "image/jpeg", "image/jpg", "image/gif", "image/webp", "image/bmp", "image/avif"};
+        static const char* images[] = {"image/png",  "image/jpeg", "image/jpg", "image/gif",
+                                       "image/webp", "image/bmp",  "image/avif"};
         for (const char* kind : images) {
             const QLatin1String k(kind);
-            if (plain.mid(5).startsWith(k) && plain.size() > 5 + k.size() && (plain[5 + k.size()] == u';' || plain[5 + k.size()] == u','))
+            if (plain.mid(5).startsWith(k) && plain.size() > 5 + k.size()
+                && (plain[5 + k.size()] == u';' || plain[5 + k.size()] == u','))
                 return value;
         }
     }

@@ -28,7 +28,8 @@ QString previewHTML(const QString& text)
 QList<PluginAction> actions()
 {
     return {
-        {QStringLiteral("格式化"), [](const QString& t) { return JSONText::pretty(JSONText::parse(t), QString()) + QLatin1Char('\n'); }},
+        {QStringLiteral("格式化"),
+         [](const QString& t) { return JSONText::pretty(JSONText::parse(t), QString()) + QLatin1Char('\n'); }},
         {QStringLiteral("压缩"), [](const QString& t) { return JSONText::compact(JSONText::parse(t)); }},
         {QStringLiteral("转义"), [](const QString& t) { return JSONText::escape(t); }},
         {QStringLiteral("反转义"), [](const QString& t) { return JSONText::unescape(t); }},

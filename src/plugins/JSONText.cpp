@@ -42,16 +42,17 @@ void appendUTF8(QByteArray& out, char32_t cp)
 }
 
 // Build=false only checks, so validation allocates nothing per value.
-template <bool Build>
-class Parser {
+template <bool Build> class Parser {
 public:
     explicit Parser(const QByteArray& bytes, TreeBudget* budget = nullptr)
-        : b(bytes), p(bytes.constData()), n(bytes.size()), budget(budget) {}
+        : b(bytes), p(bytes.constData()), n(bytes.size()), budget(budget)
+    {
+    }
 
     TreeNode document()
     {
         skipWS();
-        if (i >= n) // an empty document has no position: line 1, no column
+        if (i >= n)  // an empty document has no position: line 1, no column
             throw PluginError(QStringLiteral("内容为空"), 1);
         const int first = Build ? lineOf(i) : 0;
         TreeNode v = value();
@@ -358,8 +359,7 @@ private:
     }
 
     // At the opening quote; leaves i after the closing one.
-    template <bool Decode>
-    void scanString(QByteArray* out)
+    template <bool Decode> void scanString(QByteArray* out)
     {
         ++i;
         for (;;) {

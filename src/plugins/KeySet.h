@@ -26,7 +26,10 @@ public:
     }
 
 private:
-    static std::u16string_view view(QStringView k) { return {reinterpret_cast<const char16_t*>(k.utf16()), size_t(k.size())}; }
+    static std::u16string_view view(QStringView k)
+    {
+        return {reinterpret_cast<const char16_t*>(k.utf16()), size_t(k.size())};
+    }
     std::vector<QStringView> few_;
     std::unordered_set<std::u16string_view> set_;
 };

@@ -85,14 +85,8 @@ QString render(const QString& text, bool sourceLines, const char* open, const ch
 
 }
 
-QString html(const QString& text, bool sourceLines)
-{
-    return render(text, sourceLines, "", "");
-}
+QString html(const QString& text, bool sourceLines) { return render(text, sourceLines, "", ""); }
 
-QString preview(const QString& text)
-{
-    return render(text, true, "<div class=\"md\">", "</div>");
-}
+QString preview(const QString& text) { return render(text, true, "<div class=\"md\">", "</div>"); }
 
 }

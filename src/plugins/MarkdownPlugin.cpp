@@ -3,8 +3,5 @@
 #include "plugins/Markdown.h"
 
 namespace MarkdownPlugin {
-QString previewHTML(const QString& text)
-{
-    return Markdown::preview(text);
-}
+QString previewHTML(const QString& text) { return Markdown::preview(text); }
 }

@@ -10,7 +10,8 @@ namespace {
 // so an unclosed one cannot swallow the rest of the page.
 bool filteredTag(QStringView s, qsizetype i)
 {
-    static const char* names[] = {"title", "textarea", "style", "xmp", "iframe", "noembed", "noframes", "script", "plaintext"};
+    static const char* names[] = {"title",   "textarea", "style",  "xmp",      "iframe",
+                                  "noembed", "noframes", "script", "plaintext"};
     qsizetype j = i + 1;
     if (j < s.size() && s[j] == u'/')
         ++j;
@@ -24,8 +25,8 @@ bool filteredTag(QStringView s, qsizetype i)
         if (*c || k >= s.size())
             continue;
         const QChar after = s[k];
-        if (after == u' ' || after == u'\t' || after == u'\n' || after == u'\r' || after == u'\f' || after == u'\v' || after == u'>'
-            || (after == u'/' && k + 1 < s.size() && s[k + 1] == u'>'))
+        if (after == u' ' || after == u'\t' || after == u'\n' || after == u'\r' || after == u'\f' || after == u'\v'
+            || after == u'>' || (after == u'/' && k + 1 < s.size() && s[k + 1] == u'>'))
             return true;
     }
     return false;
@@ -67,8 +68,8 @@ qsizetype inertSpan(const QString& s, qsizetype i)
         return close >= 0 && (bang < 0 || close < bang) ? close + 3 : bang + 4;
     }
     const bool bogus = s.mid(i, 2) == QLatin1String("<?")
-                       || (s.mid(i, 2) == QLatin1String("<!") && i + 2 < s.size()
-                           && ((s[i + 2] >= u'A' && s[i + 2] <= u'Z') || (s[i + 2] >= u'a' && s[i + 2] <= u'z') || s[i + 2] == u'['));
+        || (s.mid(i, 2) == QLatin1String("<!") && i + 2 < s.size()
+            && ((s[i + 2] >= u'A' && s[i + 2] <= u'Z') || (s[i + 2] >= u'a' && s[i + 2] <= u'z') || s[i + 2] == u'['));
     if (!bogus)
         return -1;
     const qsizetype gt = s.indexOf(u'>', i + 2);

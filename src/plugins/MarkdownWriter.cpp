@@ -189,23 +189,30 @@ private:
 
     bool isTask(cmark_node* item) const { return tasklist_ && item->extension == tasklist_; }
 
-    void checkbox(cmark_node* item) { put(item->as.list.checked ? "<input type=\"checkbox\" disabled checked> " : "<input type=\"checkbox\" disabled> "); }
+    void checkbox(cmark_node* item)
+    {
+        put(item->as.list.checked ? "<input type=\"checkbox\" disabled checked> "
+                                  : "<input type=\"checkbox\" disabled> ");
+    }
 
     // Raw HTML through the sanitiser; an HTML block's first element gets the block's line.
     void rawHTML(cmark_node* node, bool block)
     {
-        const QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char*>(node->as.literal.data), node->as.literal.len);
+        const QByteArray raw = QByteArray::fromRawData(reinterpret_cast<const char*>(node->as.literal.data),
+                                                       node->as.literal.len);
         QByteArray clean;
         if (block) {
             clean = Markdown::sanitize(QString::fromUtf8(raw)).toUtf8();
         } else {
             auto it = cleaned_.constFind(raw);
             if (it == cleaned_.constEnd())
-                it = cleaned_.insert(QByteArray(raw.constData(), raw.size()), Markdown::sanitize(QString::fromUtf8(raw)).toUtf8());
+                it = cleaned_.insert(QByteArray(raw.constData(), raw.size()),
+                                     Markdown::sanitize(QString::fromUtf8(raw)).toUtf8());
             clean = *it;
         }
         qsizetype name = 0;
-        if (block && sourceLines_ && clean.size() > 1 && clean[0] == '<' && std::isalpha(static_cast<unsigned char>(clean[1]))) {
+        if (block && sourceLines_ && clean.size() > 1 && clean[0] == '<'
+            && std::isalpha(static_cast<unsigned char>(clean[1]))) {
             name = 1;
             while (name < clean.size() && clean[name] != ' ' && clean[name] != '>' && clean[name] != '/')
                 ++name;
@@ -358,7 +365,9 @@ private:
             line(node);
             out_ += '>';
             // A loose item shows its box inside its first paragraph.
-            if (isTask(node) && !(node->first_child && node->first_child->type == CMARK_NODE_PARAGRAPH && !node->parent->as.list.tight))
+            if (isTask(node)
+                && !(node->first_child && node->first_child->type == CMARK_NODE_PARAGRAPH
+                     && !node->parent->as.list.tight))
                 checkbox(node);
             return true;
         default: break;
@@ -431,9 +440,6 @@ private:
 
 }
 
-void writeHTML(std::string& out, cmark_node* root, bool sourceLines)
-{
-    Writer(out, sourceLines).document(root);
-}
+void writeHTML(std::string& out, cmark_node* root, bool sourceLines) { Writer(out, sourceLines).document(root); }
 
 }

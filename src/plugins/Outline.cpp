@@ -28,17 +28,11 @@ void plainText(cmark_node* node, QByteArray& out)
     for (cmark_node* c = cmark_node_first_child(node); c; c = cmark_node_next(c)) {
         switch (cmark_node_get_type(c)) {
         case CMARK_NODE_TEXT:
-        case CMARK_NODE_CODE:
-            out += cmark_node_get_literal(c);
-            break;
+        case CMARK_NODE_CODE: out += cmark_node_get_literal(c); break;
         case CMARK_NODE_SOFTBREAK:
-        case CMARK_NODE_LINEBREAK:
-            out += ' ';
-            break;
-        case CMARK_NODE_HTML_INLINE:
-            break;
-        default:
-            plainText(c, out);
+        case CMARK_NODE_LINEBREAK: out += ' '; break;
+        case CMARK_NODE_HTML_INLINE: break;
+        default: plainText(c, out);
         }
     }
 }
@@ -71,7 +65,8 @@ QList<OutlineEntry> markdown(const QString& text)
             continue;
         QByteArray title;
         plainText(n, title);
-        out.append({cmark_node_get_heading_level(n), oneLine(QString::fromUtf8(title)), cmark_node_get_start_line(n) - 1});
+        out.append(
+            {cmark_node_get_heading_level(n), oneLine(QString::fromUtf8(title)), cmark_node_get_start_line(n) - 1});
     }
     return out;
 }
@@ -87,11 +82,12 @@ QList<OutlineEntry> yaml(const QString& text)
             line.chop(1);
         if (line.startsWith(QLatin1String("---")) || line.startsWith(QLatin1String("..."))) {
             const QString rest = YAML::stripComment(line.mid(3));
-            rootScalar = line.startsWith(QLatin1Char('-')) && (rest.startsWith(QLatin1Char('|')) || rest.startsWith(QLatin1Char('>')));
+            rootScalar = line.startsWith(QLatin1Char('-'))
+                && (rest.startsWith(QLatin1Char('|')) || rest.startsWith(QLatin1Char('>')));
             continue;
         }
-        if (rootScalar || line.isEmpty() || line[0].isSpace() || line[0] == QLatin1Char('#') || line[0] == QLatin1Char('-')
-            || line[0] == QLatin1Char('%'))
+        if (rootScalar || line.isEmpty() || line[0].isSpace() || line[0] == QLatin1Char('#')
+            || line[0] == QLatin1Char('-') || line[0] == QLatin1Char('%'))
             continue;
         if (const auto kv = YAML::splitKey(YAML::stripComment(line)))
             out.append({1, oneLine(kv->first), i});
@@ -188,7 +184,8 @@ private:
         const QString title = segments.join(QLatin1Char('.'));
         if (title.isEmpty())
             return std::nullopt;
-        return OutlineEntry{std::min(parts, maxLevel), oneLine(array ? QStringLiteral("[[") + title + QStringLiteral("]]") : title), line};
+        return OutlineEntry{std::min(parts, maxLevel),
+                            oneLine(array ? QStringLiteral("[[") + title + QStringLiteral("]]") : title), line};
     }
 
     // Past one line of keys and values, keeping string and bracket state.

@@ -1,9 +1,9 @@
 #include "plugins/PlantUMLPlugin.h"
 
-#include "text/LineEnding.h"
 #include "plugins/HTML.h"
 #include "plugins/SVGSanitizer.h"
 #include "plugins/SequenceSketch.h"
+#include "text/LineEnding.h"
 
 namespace PlantUMLPlugin {
 
@@ -27,8 +27,8 @@ QString previewHTML(const QString& text, const std::optional<PlantUMLRunner>& ru
     } else {
         svg = SequenceSketch::svg(text);
         if (runner)
-            caption = HTML::caption({QStringLiteral("时序图 · 内置简易渲染"), *runner->sandboxProblem
-                                     + QStringLiteral("，为安全起见未运行 plantuml.jar")});
+            caption = HTML::caption({QStringLiteral("时序图 · 内置简易渲染"),
+                                     *runner->sandboxProblem + QStringLiteral("，为安全起见未运行 plantuml.jar")});
         else
             caption = HTML::caption({QStringLiteral("时序图 · 内置简易渲染"),
                                      QStringLiteral("安装 PlantUML 后支持全部图表类型：sudo apt install plantuml")});

@@ -43,8 +43,8 @@ std::optional<PlantUMLRunner> PlantUMLRunner::locate(const QStringList& jars, co
 
 const std::optional<PlantUMLRunner>& PlantUMLRunner::shared()
 {
-    static const std::optional<PlantUMLRunner> runner =
-        locate(jarCandidates(), QStandardPaths::findExecutable(QStringLiteral("java")));
+    static const std::optional<PlantUMLRunner> runner = locate(jarCandidates(),
+                                                               QStandardPaths::findExecutable(QStringLiteral("java")));
     return runner;
 }
 
@@ -114,25 +114,40 @@ QStringList PlantUMLRunner::sandboxed(const QString& program, const QStringList&
 {
     // Everything outside /usr is left out unless Java needs it; /tmp is
     // private and empty; no network namespace is shared.
-    QStringList a{bwrap, QStringLiteral("--unshare-all"), QStringLiteral("--die-with-parent"), QStringLiteral("--new-session"),
-                  QStringLiteral("--clearenv"), QStringLiteral("--setenv"), QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"),
-                  QStringLiteral("--setenv"), QStringLiteral("HOME"), QStringLiteral("/tmp"),
-                  QStringLiteral("--setenv"), QStringLiteral("XDG_CACHE_HOME"), QStringLiteral("/tmp"),
-                  QStringLiteral("--setenv"), QStringLiteral("LANG"), QStringLiteral("C.UTF-8"),
-                  QStringLiteral("--ro-bind"), QStringLiteral("/usr"), QStringLiteral("/usr"),
-                  QStringLiteral("--tmpfs"), QStringLiteral("/tmp")};
+    QStringList a{bwrap,
+                  QStringLiteral("--unshare-all"),
+                  QStringLiteral("--die-with-parent"),
+                  QStringLiteral("--new-session"),
+                  QStringLiteral("--clearenv"),
+                  QStringLiteral("--setenv"),
+                  QStringLiteral("PATH"),
+                  QStringLiteral("/usr/bin:/bin"),
+                  QStringLiteral("--setenv"),
+                  QStringLiteral("HOME"),
+                  QStringLiteral("/tmp"),
+                  QStringLiteral("--setenv"),
+                  QStringLiteral("XDG_CACHE_HOME"),
+                  QStringLiteral("/tmp"),
+                  QStringLiteral("--setenv"),
+                  QStringLiteral("LANG"),
+                  QStringLiteral("C.UTF-8"),
+                  QStringLiteral("--ro-bind"),
+                  QStringLiteral("/usr"),
+                  QStringLiteral("/usr"),
+                  QStringLiteral("--tmpfs"),
+                  QStringLiteral("/tmp")};
     for (const char* top : {"/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32"})
         mirrorTopLevel(a, QLatin1String(top));
-    const QStringList etc = QDir(QStringLiteral("/etc")).entryList({QStringLiteral("java*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList etc = QDir(QStringLiteral("/etc"))
+                                .entryList({QStringLiteral("java*")}, QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& name : etc)
         a << QStringLiteral("--ro-bind") << QStringLiteral("/etc/") + name << QStringLiteral("/etc/") + name;
     for (const char* path : {"/etc/alternatives", "/etc/fonts", "/etc/ld.so.cache", "/var/cache/fontconfig"})
         a << QStringLiteral("--ro-bind-try") << QLatin1String(path) << QLatin1String(path);
     bindFile(a, java);
     bindFile(a, jar);
-    a << QStringLiteral("--proc") << QStringLiteral("/proc")
-      << QStringLiteral("--dev") << QStringLiteral("/dev") << QStringLiteral("--chdir") << QStringLiteral("/tmp")
-      << QStringLiteral("--") << program << args;
+    a << QStringLiteral("--proc") << QStringLiteral("/proc") << QStringLiteral("--dev") << QStringLiteral("/dev")
+      << QStringLiteral("--chdir") << QStringLiteral("/tmp") << QStringLiteral("--") << program << args;
     return a;
 }
 
@@ -145,10 +160,12 @@ QString PlantUMLRunner::firstMessage(const QString& errorOutput)
     const QString noise = QStringLiteral("^(at |\\.\\.\\.|Picked up |OpenJDK |Java HotSpot|ERROR$|\\d+$)");
     for (const QString& raw : errorOutput.split(QLatin1Char('\n'))) {
         const QString line = raw.trimmed();
-        if (line.isEmpty() || Regex::reMatches(line, logDate) || Regex::reMatches(line, logLevel) || Regex::reMatches(line, noise))
+        if (line.isEmpty() || Regex::reMatches(line, logDate) || Regex::reMatches(line, logLevel)
+            || Regex::reMatches(line, noise))
             continue;
         QString message = line;
-        if (const auto m = Regex::firstMatch(line, QStringLiteral("^Exception in thread \"[^\"]*\" ([\\w.$]+)(?:: (.*))?$")))
+        if (const auto m = Regex::firstMatch(line,
+                                             QStringLiteral("^Exception in thread \"[^\"]*\" ([\\w.$]+)(?:: (.*))?$")))
             message = (*m)[2].isEmpty() ? (*m)[1] : (*m)[2];
         return message.size() > 200 ? message.left(200) + QStringLiteral("…") : message;
     }
@@ -159,10 +176,11 @@ QString PlantUMLRunner::render(const QString& text) const
 {
     if (sandboxProblem)
         throw PluginError(*sandboxProblem);
-    QStringList command = sandboxed(QFileInfo(java).canonicalFilePath().isEmpty() ? java : QFileInfo(java).canonicalFilePath(),
-                                    {QStringLiteral("-Djava.awt.headless=true"), QStringLiteral("-Duser.home=/tmp"),
-                                     QStringLiteral("-jar"), QFileInfo(jar).canonicalFilePath(), QStringLiteral("-tsvg"),
-                                     QStringLiteral("-pipe"), QStringLiteral("-charset"), QStringLiteral("UTF-8")});
+    QStringList command = sandboxed(
+        QFileInfo(java).canonicalFilePath().isEmpty() ? java : QFileInfo(java).canonicalFilePath(),
+        {QStringLiteral("-Djava.awt.headless=true"), QStringLiteral("-Duser.home=/tmp"), QStringLiteral("-jar"),
+         QFileInfo(jar).canonicalFilePath(), QStringLiteral("-tsvg"), QStringLiteral("-pipe"),
+         QStringLiteral("-charset"), QStringLiteral("UTF-8")});
     QProcess process;
     process.setProgram(command.takeFirst());
     process.setArguments(command);
@@ -210,7 +228,8 @@ QString PlantUMLRunner::render(const QString& text) const
     if (flooded)
         message = QStringLiteral("输出超过 %1 MB，已停止").arg(outputLimit >> 20);
     else if (timedOut)
-        message = QStringLiteral("超过 %1 秒未完成，已停止").arg(timeout / 1000.0) + (message.isEmpty() ? QString() : QStringLiteral("；") + message);
+        message = QStringLiteral("超过 %1 秒未完成，已停止").arg(timeout / 1000.0)
+            + (message.isEmpty() ? QString() : QStringLiteral("；") + message);
     if (message.isEmpty())
         message = QStringLiteral("未知错误");
     throw PluginError(QStringLiteral("PlantUML 渲染失败：") + message);

@@ -28,8 +28,8 @@ URegularExpression* compiled(const QString& pattern)
     if (it == cache.end()) {
         UErrorCode status = U_ZERO_ERROR;
         UParseError pe;
-        URegularExpression* re = uregex_open(reinterpret_cast<const UChar*>(pattern.utf16()),
-                                             int32_t(pattern.size()), 0, &pe, &status);
+        URegularExpression* re = uregex_open(reinterpret_cast<const UChar*>(pattern.utf16()), int32_t(pattern.size()),
+                                             0, &pe, &status);
         if (U_FAILURE(status)) {
             if (re)
                 uregex_close(re);

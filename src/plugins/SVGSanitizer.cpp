@@ -16,34 +16,170 @@ namespace {
 
 const QSet<QString>& elements()
 {
-    static const QSet<QString> s = {
-        "svg", "g", "defs", "desc", "title", "symbol", "use", "a", "rect", "circle", "ellipse", "line",
-        "polyline", "polygon", "path", "text", "tspan", "textPath", "marker", "linearGradient",
-        "radialGradient", "stop", "pattern", "clipPath", "mask", "image", "filter", "feBlend",
-        "feColorMatrix", "feComponentTransfer", "feComposite", "feFlood", "feGaussianBlur", "feMerge",
-        "feMergeNode", "feMorphology", "feOffset", "feDropShadow", "feFuncA", "feFuncR", "feFuncG", "feFuncB"};
+    static const QSet<QString> s = {"svg",
+                                    "g",
+                                    "defs",
+                                    "desc",
+                                    "title",
+                                    "symbol",
+                                    "use",
+                                    "a",
+                                    "rect",
+                                    "circle",
+                                    "ellipse",
+                                    "line",
+                                    "polyline",
+                                    "polygon",
+                                    "path",
+                                    "text",
+                                    "tspan",
+                                    "textPath",
+                                    "marker",
+                                    "linearGradient",
+                                    "radialGradient",
+                                    "stop",
+                                    "pattern",
+                                    "clipPath",
+                                    "mask",
+                                    "image",
+                                    "filter",
+                                    "feBlend",
+                                    "feColorMatrix",
+                                    "feComponentTransfer",
+                                    "feComposite",
+                                    "feFlood",
+                                    "feGaussianBlur",
+                                    "feMerge",
+                                    "feMergeNode",
+                                    "feMorphology",
+                                    "feOffset",
+                                    "feDropShadow",
+                                    "feFuncA",
+                                    "feFuncR",
+                                    "feFuncG",
+                                    "feFuncB"};
     return s;
 }
 
 const QSet<QString>& attributes()
 {
-    static const QSet<QString> s = {
-        "id", "class", "style", "x", "y", "x1", "y1", "x2", "y2", "cx", "cy", "r", "rx", "ry", "fx", "fy",
-        "width", "height", "d", "points", "transform", "viewBox", "preserveAspectRatio", "version",
-        "fill", "fill-opacity", "fill-rule", "stroke", "stroke-width", "stroke-dasharray",
-        "stroke-dashoffset", "stroke-linecap", "stroke-linejoin", "stroke-miterlimit", "stroke-opacity",
-        "opacity", "color", "display", "visibility", "overflow", "clip-path", "clip-rule", "mask",
-        "filter", "marker-start", "marker-mid", "marker-end", "markerWidth", "markerHeight",
-        "markerUnits", "refX", "refY", "orient", "font-family", "font-size", "font-style", "font-weight",
-        "font-variant", "text-anchor", "text-decoration", "dominant-baseline", "alignment-baseline",
-        "baseline-shift", "letter-spacing", "word-spacing", "writing-mode", "textLength", "lengthAdjust",
-        "dx", "dy", "rotate", "startOffset", "offset", "stop-color", "stop-opacity", "gradientUnits",
-        "gradientTransform", "spreadMethod", "patternUnits", "patternContentUnits", "patternTransform",
-        "clipPathUnits", "maskUnits", "maskContentUnits", "filterUnits", "primitiveUnits",
-        "stdDeviation", "result", "in", "in2", "mode", "type", "values", "operator", "k1", "k2", "k3",
-        "k4", "radius", "flood-color", "flood-opacity", "tableValues", "slope", "intercept", "amplitude",
-        "exponent", "xml:space", "shape-rendering", "text-rendering", "image-rendering",
-        "vector-effect", "pathLength", "title", "target", "href", "xlink:href", "xlink:title"};
+    static const QSet<QString> s = {"id",
+                                    "class",
+                                    "style",
+                                    "x",
+                                    "y",
+                                    "x1",
+                                    "y1",
+                                    "x2",
+                                    "y2",
+                                    "cx",
+                                    "cy",
+                                    "r",
+                                    "rx",
+                                    "ry",
+                                    "fx",
+                                    "fy",
+                                    "width",
+                                    "height",
+                                    "d",
+                                    "points",
+                                    "transform",
+                                    "viewBox",
+                                    "preserveAspectRatio",
+                                    "version",
+                                    "fill",
+                                    "fill-opacity",
+                                    "fill-rule",
+                                    "stroke",
+                                    "stroke-width",
+                                    "stroke-dasharray",
+                                    "stroke-dashoffset",
+                                    "stroke-linecap",
+                                    "stroke-linejoin",
+                                    "stroke-miterlimit",
+                                    "stroke-opacity",
+                                    "opacity",
+                                    "color",
+                                    "display",
+                                    "visibility",
+                                    "overflow",
+                                    "clip-path",
+                                    "clip-rule",
+                                    "mask",
+                                    "filter",
+                                    "marker-start",
+                                    "marker-mid",
+                                    "marker-end",
+                                    "markerWidth",
+                                    "markerHeight",
+                                    "markerUnits",
+                                    "refX",
+                                    "refY",
+                                    "orient",
+                                    "font-family",
+                                    "font-size",
+                                    "font-style",
+                                    "font-weight",
+                                    "font-variant",
+                                    "text-anchor",
+                                    "text-decoration",
+                                    "dominant-baseline",
+                                    "alignment-baseline",
+                                    "baseline-shift",
+                                    "letter-spacing",
+                                    "word-spacing",
+                                    "writing-mode",
+                                    "textLength",
+                                    "lengthAdjust",
+                                    "dx",
+                                    "dy",
+                                    "rotate",
+                                    "startOffset",
+                                    "offset",
+                                    "stop-color",
+                                    "stop-opacity",
+                                    "gradientUnits",
+                                    "gradientTransform",
+                                    "spreadMethod",
+                                    "patternUnits",
+                                    "patternContentUnits",
+                                    "patternTransform",
+                                    "clipPathUnits",
+                                    "maskUnits",
+                                    "maskContentUnits",
+                                    "filterUnits",
+                                    "primitiveUnits",
+                                    "stdDeviation",
+                                    "result",
+                                    "in",
+                                    "in2",
+                                    "mode",
+                                    "type",
+                                    "values",
+                                    "operator",
+                                    "k1",
+                                    "k2",
+                                    "k3",
+                                    "k4",
+                                    "radius",
+                                    "flood-color",
+                                    "flood-opacity",
+                                    "tableValues",
+                                    "slope",
+                                    "intercept",
+                                    "amplitude",
+                                    "exponent",
+                                    "xml:space",
+                                    "shape-rendering",
+                                    "text-rendering",
+                                    "image-rendering",
+                                    "vector-effect",
+                                    "pathLength",
+                                    "title",
+                                    "target",
+                                    "href",
+                                    "xlink:href",
+                                    "xlink:title"};
     return s;
 }
 
@@ -89,10 +225,7 @@ bool allowedReference(const QString& element, const QString& url)
     return scheme == QLatin1String("#");
 }
 
-void writeText(QString& out, QStringView text)
-{
-    HTML::appendEsc(out, text.toString());
-}
+void writeText(QString& out, QStringView text) { HTML::appendEsc(out, text.toString()); }
 
 void writeAttribute(QString& out, const QString& name, const QString& value)
 {
@@ -109,8 +242,8 @@ QString clean(const QString& svg)
     xml.setNamespaceProcessing(true);
     QString out;
     out.reserve(svg.size());
-    int depth = 0;      // open elements written
-    int skipping = 0;   // depth inside a dropped element, 0 when writing
+    int depth = 0;     // open elements written
+    int skipping = 0;  // depth inside a dropped element, 0 when writing
     bool sawRoot = false;
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
@@ -130,7 +263,8 @@ QString clean(const QString& svg)
             }
             out += u'<' + name;
             if (depth == 0)
-                out += QStringLiteral(" xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\"");
+                out += QStringLiteral(
+                    " xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\"");
             for (const QXmlStreamAttribute& a : xml.attributes()) {
                 QString attr = a.qualifiedName().toString();
                 if (a.namespaceUri() == QLatin1String("http://www.w3.org/1999/xlink"))
@@ -175,7 +309,8 @@ QString clean(const QString& svg)
         // Comments, processing instructions and document types are dropped.
     }
     if (xml.hasError() || !sawRoot || depth != 0)
-        throw PluginError(QStringLiteral("PlantUML 输出不是有效的 SVG：") + (xml.hasError() ? xml.errorString() : QStringLiteral("文档不完整")));
+        throw PluginError(QStringLiteral("PlantUML 输出不是有效的 SVG：")
+                          + (xml.hasError() ? xml.errorString() : QStringLiteral("文档不完整")));
     return out;
 }
 

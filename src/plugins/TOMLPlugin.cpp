@@ -5,8 +5,8 @@
 
 #include <QHash>
 #include <QVarLengthArray>
-#include <deque>
 #include <algorithm>
+#include <deque>
 #include <vector>
 
 namespace TOMLPlugin {
@@ -22,7 +22,7 @@ constexpr int maxDepth = 512;
 struct Fail {
     int line = 0;
     QString message;
-    qsizetype resume = -1; // where checking goes on instead of after this line
+    qsizetype resume = -1;  // where checking goes on instead of after this line
     int resumeLine = 0;
 };
 
@@ -30,10 +30,10 @@ struct Fail {
 struct Node {
     enum Kind : quint8 { table, array, tables, value };
     Kind kind = table;
-    bool defined = false; // named by a [header] or [[header]]
-    bool frozen = false;  // an inline table or an array value: closed for good
-    int dotted = -1;      // the section whose dotted keys made or extended it
-    int last = -1;        // an array of tables: its current element
+    bool defined = false;  // named by a [header] or [[header]]
+    bool frozen = false;   // an inline table or an array value: closed for good
+    int dotted = -1;       // the section whose dotted keys made or extended it
+    int last = -1;         // an array of tables: its current element
     // Its keys: a list while short, hashed by the parser beyond that.
     int first = -1;
     int next = -1;
@@ -54,7 +54,7 @@ size_t qHash(const Slot& s, size_t seed = 0) { return qHashMulti(seed, s.parent,
 
 struct Key {
     QVarLengthArray<QStringView, 4> parts;
-    QStringView text; // as written
+    QStringView text;  // as written
 };
 
 bool isBareKeyChar(char16_t u)
@@ -68,7 +68,9 @@ QString hex(char16_t c) { return QStringLiteral("U+%1").arg(int(c), 4, 16, QLati
 
 class Parser {
 public:
-    explicit Parser(const QString& text) : src(text), s(reinterpret_cast<const char16_t*>(text.utf16())), n(text.size()) {}
+    explicit Parser(const QString& text) : src(text), s(reinterpret_cast<const char16_t*>(text.utf16())), n(text.size())
+    {
+    }
 
     QList<Diagnostic> run()
     {
@@ -95,7 +97,8 @@ public:
                 recover(f);
             }
         }
-        std::stable_sort(out.begin(), out.end(), [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+        std::stable_sort(out.begin(), out.end(),
+                         [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
         return out;
     }
 
@@ -106,15 +109,15 @@ private:
     qsizetype p = 0;
     int line = 1;
     qsizetype lineStart = 0;
-    int arrays = 0; // arrays open at the current position
+    int arrays = 0;  // arrays open at the current position
     int depth = 0;
     int section = 0;
     int current = 0;
     std::vector<Node> nodes{Node{Node::table, true}};
-    QHash<Slot, int> children; // keys of the long tables
-    std::deque<QString> decoded; // quoted key names, which the node names point into
+    QHash<Slot, int> children;    // keys of the long tables
+    std::deque<QString> decoded;  // quoted key names, which the node names point into
     QList<Diagnostic> out;
-    int problemLine = 0; // where a string's first problem is
+    int problemLine = 0;  // where a string's first problem is
 
     char16_t at(qsizetype k) const { return k < n ? s[k] : 0; }
     bool endOfLine() const { return p >= n || s[p] == '\n' || (s[p] == '\r' && at(p + 1) == '\n'); }
@@ -159,7 +162,8 @@ private:
         if (p < n && s[p] == '\r' && at(p + 1) != '\n')
             fail(QStringLiteral("回车符（CR）后面缺少换行符"));
         if (!endOfLine())
-            fail(afterHeader ? QStringLiteral("表头格式错误，应为 [name] 或 [[name]]") : QStringLiteral("值后面有多余的内容 ") + rest(p));
+            fail(afterHeader ? QStringLiteral("表头格式错误，应为 [name] 或 [[name]]")
+                             : QStringLiteral("值后面有多余的内容 ") + rest(p));
     }
 
     // Blanks, comments and line breaks between the parts of an array.
@@ -241,7 +245,7 @@ private:
         for (;;) {
             if (p < n && s[p] == '"') {
                 if (at(p + 1) == '"' && at(p + 2) == '"')
-                    return false; // a multi-line string is no key
+                    return false;  // a multi-line string is no key
                 const qsizetype a = p + 1;
                 QString name = basicString(true);
                 if (name == src.mid(a, p - 1 - a)) {
@@ -489,7 +493,8 @@ private:
                 ++k;
             return at(k) == ']';
         }
-        while (k < n && (isBareKeyChar(s[k]) || s[k] == '.' || s[k] == ' ' || s[k] == '\t' || s[k] == '"' || s[k] == '\''))
+        while (k < n
+               && (isBareKeyChar(s[k]) || s[k] == '.' || s[k] == ' ' || s[k] == '\t' || s[k] == '"' || s[k] == '\''))
             ++k;
         return at(k) == '=';
     }
@@ -615,7 +620,10 @@ private:
             bool ok = p + len < n;
             for (int j = 1; ok && j <= len; ++j) {
                 const char16_t h = s[p + j];
-                const int d = (h >= '0' && h <= '9') ? h - '0' : (h >= 'a' && h <= 'f') ? h - 'a' + 10 : (h >= 'A' && h <= 'F') ? h - 'A' + 10 : -1;
+                const int d = (h >= '0' && h <= '9') ? h - '0'
+                    : (h >= 'a' && h <= 'f')         ? h - 'a' + 10
+                    : (h >= 'A' && h <= 'F')         ? h - 'A' + 10
+                                                     : -1;
                 ok = d >= 0;
                 v = v * 16 + char32_t(std::max(d, 0));
             }
@@ -623,7 +631,8 @@ private:
                 if (problem.isEmpty())
                     problemLine = line;
                 if (problem.isEmpty())
-                    problem = QStringLiteral("无效的 Unicode 转义 \\") + src.mid(p, std::min<qsizetype>(len + 1, n - p)).toString();
+                    problem = QStringLiteral("无效的 Unicode 转义 \\")
+                        + src.mid(p, std::min<qsizetype>(len + 1, n - p)).toString();
                 ++p;
                 return;
             }
@@ -635,7 +644,8 @@ private:
         if (problem.isEmpty())
             problemLine = line;
         if (problem.isEmpty())
-            problem = e && e != '\n' && e != '\r' ? QStringLiteral("无效的转义 \\") + QChar(e) : QStringLiteral("无效的转义 \\");
+            problem = e && e != '\n' && e != '\r' ? QStringLiteral("无效的转义 \\") + QChar(e)
+                                                  : QStringLiteral("无效的转义 \\");
         if (p < n && e != '\n' && e != '\r')
             ++p;
     }
@@ -646,9 +656,10 @@ private:
         const int open = line;
         QString value;
         QString problem;
-        for (++p;; ) {
+        for (++p;;) {
             if (p >= n || s[p] == '\n' || s[p] == '\r')
-                fail(problem.isEmpty() ? QStringLiteral("字符串缺少结束引号") : problem, problem.isEmpty() ? open : problemLine);
+                fail(problem.isEmpty() ? QStringLiteral("字符串缺少结束引号") : problem,
+                     problem.isEmpty() ? open : problemLine);
             const char16_t c = s[p];
             if (c == '"') {
                 ++p;
@@ -718,7 +729,8 @@ private:
                     ++k;
                 if (k < n && (s[k] == '\n' || (s[k] == '\r' && at(k + 1) == '\n'))) {
                     p = k;
-                    while (p < n && (s[p] == ' ' || s[p] == '\t' || s[p] == '\n' || (s[p] == '\r' && at(p + 1) == '\n'))) {
+                    while (p < n
+                           && (s[p] == ' ' || s[p] == '\t' || s[p] == '\n' || (s[p] == '\r' && at(p + 1) == '\n'))) {
                         if (s[p] == ' ' || s[p] == '\t')
                             ++p;
                         else

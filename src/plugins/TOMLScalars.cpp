@@ -63,7 +63,8 @@ QString numberProblem(QStringView t)
     const QStringView r = t.mid(k);
     if (r == QLatin1String("inf") || r == QLatin1String("nan"))
         return {};
-    if (r.size() >= 2 && r[0] == QLatin1Char('0') && (r[1] == QLatin1Char('x') || r[1] == QLatin1Char('o') || r[1] == QLatin1Char('b'))) {
+    if (r.size() >= 2 && r[0] == QLatin1Char('0')
+        && (r[1] == QLatin1Char('x') || r[1] == QLatin1Char('o') || r[1] == QLatin1Char('b'))) {
         if (sign)
             return QStringLiteral("十六进制、八进制和二进制数不能带正负号 ") + t.toString();
         const int base = r[1] == QLatin1Char('x') ? 16 : r[1] == QLatin1Char('o') ? 8 : 2;

@@ -96,7 +96,9 @@ QString TreeNode::treeHTML(const TreeBudget* parsed) const
     if (!r.cut && !leftOut)
         return body;
     const std::size_t total = leftOut ? parsed->total : count();
-    return QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 %1 个值（共 %2 个）</span></div>").arg(r.shown).arg(total)
+    return QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 %1 个值（共 %2 个）</span></div>")
+               .arg(r.shown)
+               .arg(total)
         + body;
 }
 
@@ -122,7 +124,8 @@ void appendShort(QString& out, const QString& text, qsizetype limit, bool quoted
         --cut;
     const QString start = text.left(cut);
     HTML::appendEsc(out, quoted ? JSONText::quote(start).chopped(1) : start);
-    out += QStringLiteral("</span><span class=\"meta\">…（共 ") + QString::number(text.size()) + QStringLiteral(" 字符）");
+    out += QStringLiteral("</span><span class=\"meta\">…（共 ") + QString::number(text.size())
+        + QStringLiteral(" 字符）");
 }
 
 }
@@ -130,7 +133,7 @@ void appendShort(QString& out, const QString& text, qsizetype limit, bool quoted
 // Appends into one buffer so large trees render in linear time.
 void TreeNode::appendHTML(QString& out, const QString* key, Render& r) const
 {
-    AnalysisBudget::poll(); // a huge tree must not hold the analysis queue
+    AnalysisBudget::poll();  // a huge tree must not hold the analysis queue
     if (!r.admit(out))
         return;
     auto prefix = [&] {

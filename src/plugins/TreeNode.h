@@ -38,7 +38,7 @@ struct TreeNode {
 
     Kind kind = Kind::null;
     bool flag = false;
-    QString scalar;   // string value, or the number's source text
+    QString scalar;  // string value, or the number's source text
     std::vector<std::pair<QString, TreeNode>> pairs;
     std::vector<TreeNode> items;
     // Children of a map or list that a full budget left out of the tree.
@@ -64,7 +64,8 @@ struct TreeNode {
 
     bool operator==(const TreeNode& o) const
     {
-        return kind == o.kind && flag == o.flag && scalar == o.scalar && pairs == o.pairs && items == o.items && omitted == o.omitted;
+        return kind == o.kind && flag == o.flag && scalar == o.scalar && pairs == o.pairs && items == o.items
+            && omitted == o.omitted;
     }
 
 private:

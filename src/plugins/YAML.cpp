@@ -1,12 +1,11 @@
 #include "plugins/YAML.h"
 
-#include "text/Blanks.h"
-#include "text/LineEnding.h"
-#include "plugins/KeySet.h"
 #include "plugins/AnalysisBudget.h"
 #include "plugins/FormatPlugin.h"
+#include "plugins/KeySet.h"
 #include "plugins/YAMLScalars.h"
-
+#include "text/Blanks.h"
+#include "text/LineEnding.h"
 
 namespace YAML {
 
@@ -18,9 +17,9 @@ namespace {
 struct Line {
     int no = 0;
     int indent = 0;
-    QStringView full;   // trimmed, comment removed
-    qsizetype from = 0; // a sequence item continuing on its dash's line starts further in
-    bool tab = false;   // tab in the indentation: wrong unless the line turns out to be scalar content
+    QStringView full;    // trimmed, comment removed
+    qsizetype from = 0;  // a sequence item continuing on its dash's line starts further in
+    bool tab = false;    // tab in the indentation: wrong unless the line turns out to be scalar content
     QStringView text() const { return full.mid(from); }
 };
 
@@ -47,7 +46,7 @@ public:
         const QStringView rest = takeProps(l.text(), props);
         TreeNode value;
         if (rest.isEmpty())
-            value = node(minIndent); // properties alone on their line belong to the node below
+            value = node(minIndent);  // properties alone on their line belong to the node below
         else
             value = inlineValue(rest, props, lines[pos - 1], minIndent - 1);
         define(&anchors, props.anchor, value);
@@ -77,7 +76,6 @@ private:
         ~Depth() { --p.depth; }
     };
 
-
     static void checkTab(const Line& l)
     {
         if (l.tab)
@@ -100,8 +98,8 @@ private:
         const QChar first = v[0];
         const int no = l.no;
         if ((first == QLatin1Char('|') || first == QLatin1Char('>')) && v.size() < 4)
-            return TreeNode::makeString(blockScalar(no, parentIndent, first == QLatin1Char('>'), v.contains(QLatin1Char('+')),
-                                                    v.contains(QLatin1Char('-'))));
+            return TreeNode::makeString(blockScalar(no, parentIndent, first == QLatin1Char('>'),
+                                                    v.contains(QLatin1Char('+')), v.contains(QLatin1Char('-'))));
         if (first == QLatin1Char('"') || first == QLatin1Char('\''))
             return scalarAt(quoted(v, no), no, depth, false, &anchors);
         if (first == QLatin1Char('[') || first == QLatin1Char('{')) {
@@ -184,7 +182,7 @@ private:
                 ++slashes;
             const bool escaped = q == QLatin1Char('"') && breaks == 0 && slashes % 2 == 1;
             if (escaped)
-                out.chop(1); // an escaped line break joins without a space
+                out.chop(1);  // an escaped line break joins without a space
             else if (breaks == 0)
                 out += QLatin1Char(' ');
             for (int b = 0; b < breaks; ++b)
@@ -199,10 +197,12 @@ private:
             const QStringView after = stripCommentView(t.mid(close + 1));
             skipThrough(int(k + 1));
             if (!after.isEmpty())
-                throw PluginError(q == QLatin1Char('"') ? QStringLiteral("双引号字符串未闭合") : QStringLiteral("单引号字符串未闭合"), no);
+                throw PluginError(q == QLatin1Char('"') ? QStringLiteral("双引号字符串未闭合")
+                                                        : QStringLiteral("单引号字符串未闭合"),
+                                  no);
             return out;
         }
-        return v.toString(); // never closed: reported as on one line
+        return v.toString();  // never closed: reported as on one line
     }
 
     // A flow collection, joined with the following raw lines until its
@@ -224,7 +224,7 @@ private:
             if (isDocumentMarker(r))
                 break;
             QStringView t = trimBlanks(r);
-            QStringView head; // the rest of a quoted value that began on an earlier line
+            QStringView head;  // the rest of a quoted value that began on an earlier line
             if (!scan.quote.isNull()) {
                 quoteSpansLines = true;
                 const qsizetype close = scan.feed(t, true);
@@ -309,7 +309,8 @@ private:
     {
         Props keyProps;
         QStringView key = takeProps(l.text().mid(1).trimmed(), keyProps);
-        if (key.size() >= 2 && (key.front() == QLatin1Char('"') || key.front() == QLatin1Char('\'')) && key.back() == key.front())
+        if (key.size() >= 2 && (key.front() == QLatin1Char('"') || key.front() == QLatin1Char('\''))
+            && key.back() == key.front())
             key = key.mid(1, key.size() - 2);
         if (!seen.add(key))
             throw PluginError(QStringLiteral("重复的键 ") + key.toString(), l.no);
@@ -402,7 +403,7 @@ private:
                 contentIndent = lead;
             parts << r.mid(std::min(contentIndent, lead)).toString();
         }
-        skipThrough(int(k)); // 1-based number of the last line taken
+        skipThrough(int(k));  // 1-based number of the last line taken
         if (!keep)
             while (!parts.isEmpty() && parts.last().isEmpty())
                 parts.removeLast();
@@ -457,8 +458,8 @@ std::vector<TreeNode> parseAll(const QString& text)
     }
     std::vector<std::vector<Line>> docs(1);
     docs.back().reserve(raw.size());
-    bool started = false; // the current document was opened by "---"
-    bool ended = false;   // "..." closed it: what follows starts the next one
+    bool started = false;  // the current document was opened by "---"
+    bool ended = false;    // "..." closed it: what follows starts the next one
     for (qsizetype k = 0; k < qsizetype(raw.size()); ++k) {
         AnalysisBudget::poll();
         const QStringView r = raw[k];
@@ -482,7 +483,7 @@ std::vector<TreeNode> parseAll(const QString& text)
         if (t.isEmpty() || t.startsWith(QLatin1Char('#')) || t == QLatin1String("---"))
             continue;
         if (r.startsWith(QLatin1Char('%')) && (ended || (docs.back().empty() && !started)))
-            continue; // a directive before the document's start
+            continue;  // a directive before the document's start
         if (ended) {
             docs.emplace_back();
             ended = false;

@@ -1,8 +1,8 @@
 #include "plugins/YAMLScalars.h"
 
-#include "text/Blanks.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/YAML.h"
+#include "text/Blanks.h"
 
 #include <QSet>
 
@@ -59,13 +59,17 @@ QString unescape(QStringView in, int line)
         case '0': one = 0; break;
         case 'a': one = 7; break;
         case 'b': one = 8; break;
-        case 't': case '\t': one = 9; break;
+        case 't':
+        case '\t': one = 9; break;
         case 'n': one = 10; break;
         case 'v': one = 11; break;
         case 'f': one = 12; break;
         case 'r': one = 13; break;
         case 'e': one = 27; break;
-        case ' ': case '"': case '/': case '\\': one = e; break;
+        case ' ':
+        case '"':
+        case '/':
+        case '\\': one = e; break;
         case 'N': one = 0x85; break;
         case '_': one = 0xA0; break;
         case 'L': one = 0x2028; break;
@@ -73,8 +77,7 @@ QString unescape(QStringView in, int line)
         case 'x': hex = 2; break;
         case 'u': hex = 4; break;
         case 'U': hex = 8; break;
-        default:
-            throw PluginError(QStringLiteral("无效的转义 \\") + (e ? QString(QChar(e)) : QString()), line);
+        default: throw PluginError(QStringLiteral("无效的转义 \\") + (e ? QString(QChar(e)) : QString()), line);
         }
         if (!hex) {
             out += QChar(one);
@@ -85,7 +88,9 @@ QString unescape(QStringView in, int line)
         for (qsizetype j = k + 1; ok && j <= k + hex; ++j)
             ok = in[j].isLetterOrNumber() && in[j].unicode() < 128;
         if (!ok || v > 0x10FFFF)
-            throw PluginError(QStringLiteral("无效的转义 \\") + in.mid(k, std::min<qsizetype>(hex + 1, in.size() - k)).toString(), line);
+            throw PluginError(QStringLiteral("无效的转义 \\")
+                                  + in.mid(k, std::min<qsizetype>(hex + 1, in.size() - k)).toString(),
+                              line);
         const char32_t c = v;
         out += QString::fromUcs4(&c, 1);
         k += hex;
@@ -153,7 +158,6 @@ bool hasUnquotedColon(QStringView s)
     return false;
 }
 
-
 qint64 countNodes(const TreeNode& n)
 {
     qint64 c = 1;
@@ -188,7 +192,6 @@ std::optional<TreeNode> alias(QStringView s, Anchors* anchors)
     }
     return TreeNode::makeString(s.toString());
 }
-
 
 // Strips leading node properties: "&anchor", "!tag", "!!str", "!<uri>".
 QStringView takeProps(QStringView v, Props& props)
@@ -237,11 +240,13 @@ TreeNode scalarAt(QStringView text, int line, int depth, bool inFlow, Anchors* a
     if (first == QLatin1Char('[') || first == QLatin1Char('{'))
         return flowAt(s.toString(), line, depth, inFlow, anchors);
     Props props;
-    const QStringView rest = anchors && (first == QLatin1Char('&') || first == QLatin1Char('!')) ? takeProps(s, props) : s;
-    if (rest.size() < s.size()) { // "&" before a flow indicator is no anchor: nothing was taken
-        TreeNode value = rest.isEmpty()                             ? TreeNode::makeNull()
-            : forcesString(props) && rest[0] != QLatin1Char('"') && rest[0] != QLatin1Char('\'') ? TreeNode::makeString(rest.toString())
-                                                                    : scalarAt(rest, line, depth, inFlow, anchors);
+    const QStringView rest = anchors && (first == QLatin1Char('&') || first == QLatin1Char('!')) ? takeProps(s, props)
+                                                                                                 : s;
+    if (rest.size() < s.size()) {  // "&" before a flow indicator is no anchor: nothing was taken
+        TreeNode value = rest.isEmpty() ? TreeNode::makeNull()
+            : forcesString(props) && rest[0] != QLatin1Char('"') && rest[0] != QLatin1Char('\'')
+            ? TreeNode::makeString(rest.toString())
+            : scalarAt(rest, line, depth, inFlow, anchors);
         define(anchors, props.anchor, value);
         return value;
     }
@@ -251,8 +256,7 @@ TreeNode scalarAt(QStringView text, int line, int depth, bool inFlow, Anchors* a
     if (first == QLatin1Char('&') || first == QLatin1Char('*'))
         return TreeNode::makeString(s.toString());
     switch (s.size()) {
-    case 0:
-        return TreeNode::makeNull();
+    case 0: return TreeNode::makeNull();
     case 1:
         if (s == QLatin1String("~"))
             return TreeNode::makeNull();
@@ -310,7 +314,8 @@ std::vector<QStringView> splitFlow(QStringView inside, int line)
             while (b > start && inside[b - 1].isSpace())
                 --b;
             const QChar prev = b > 0 ? inside[b - 1] : QLatin1Char(',');
-            if (b == start || prev == QLatin1Char('[') || prev == QLatin1Char('{') || prev == QLatin1Char(',') || prev == QLatin1Char(':'))
+            if (b == start || prev == QLatin1Char('[') || prev == QLatin1Char('{') || prev == QLatin1Char(',')
+                || prev == QLatin1Char(':'))
                 quote = c;
         } else if (c == QLatin1Char('[') || c == QLatin1Char('{')) {
             ++depth;
@@ -328,7 +333,6 @@ std::vector<QStringView> splitFlow(QStringView inside, int line)
     return parts;
 }
 
-
 qsizetype FlowScan::feed(QStringView s, bool untilQuoteCloses)
 {
     for (qsizetype k = 0; k < s.size(); ++k) {
@@ -344,7 +348,8 @@ qsizetype FlowScan::feed(QStringView s, bool untilQuoteCloses)
             continue;
         }
         if ((c == QLatin1Char('"') || c == QLatin1Char('\''))
-            && (prev == QLatin1Char('[') || prev == QLatin1Char('{') || prev == QLatin1Char(',') || prev == QLatin1Char(':')))
+            && (prev == QLatin1Char('[') || prev == QLatin1Char('{') || prev == QLatin1Char(',')
+                || prev == QLatin1Char(':')))
             quote = c;
         else if (c == QLatin1Char('[') || c == QLatin1Char('{'))
             deepest = std::max(deepest, ++depth);
@@ -373,9 +378,7 @@ TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anch
         throw PluginError(s.left(1) + QStringLiteral(" 未闭合，缺少 ") + close, line);
     const std::vector<QStringView> parts = splitFlow(QStringView(s).mid(1, s.size() - 2), line);
     // "? key" in a flow collection is the key alone.
-    const auto explicitKey = [](QStringView part) {
-        return isExplicitKey(part) ? part.mid(1).trimmed() : part;
-    };
+    const auto explicitKey = [](QStringView part) { return isExplicitKey(part) ? part.mid(1).trimmed() : part; };
     if (isList) {
         std::vector<TreeNode> items;
         for (QStringView part : parts) {
@@ -383,7 +386,8 @@ TreeNode flowAt(const QString& s, int line, int depth, bool nestingChecked, Anch
                 continue;
             part = explicitKey(part);
             TreeNode item;
-            const auto kv = part.startsWith(QLatin1Char('[')) || part.startsWith(QLatin1Char('{')) ? std::nullopt : splitKeyView(part);
+            const auto kv = part.startsWith(QLatin1Char('[')) || part.startsWith(QLatin1Char('{')) ? std::nullopt
+                                                                                                   : splitKeyView(part);
             if (kv) {
                 // "[a: b]": an entry that is a pair is a mapping of one key.
                 TreeNode value = scalarAt(kv->value, line, depth + 1, true, anchors);

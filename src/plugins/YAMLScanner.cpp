@@ -48,7 +48,10 @@ Scanner::Scanner(const QString& text) : src(text), s(reinterpret_cast<const char
         p = lineStart = 1;
 }
 
-void Scanner::fail(const QString& message, int atLine) const { throw PluginError(message, (atLine < 0 ? line : atLine) + 1); }
+void Scanner::fail(const QString& message, int atLine) const
+{
+    throw PluginError(message, (atLine < 0 ? line : atLine) + 1);
+}
 
 bool Scanner::blankAt(qsizetype k) const
 {
@@ -107,7 +110,8 @@ void Scanner::push(T type, int l, int c, qsizetype a, qsizetype b, char16_t styl
 {
     queue.push_back(Tok{type, l, c, a, b, style});
     lastLine = l;
-    jsonLike = flow > 0 && ((type == T::scalar && style != 0) || type == T::flowSequenceEnd || type == T::flowMappingEnd);
+    jsonLike = flow > 0
+        && ((type == T::scalar && style != 0) || type == T::flowSequenceEnd || type == T::flowMappingEnd);
 }
 
 void Scanner::staleKeys()
@@ -287,7 +291,8 @@ void Scanner::checkFlowLine() const
     // Mostly a bracket left open, with the next entries of the block below it;
     // a closing bracket may stand at the block's own indentation.
     if (lead - lineStart <= indent && at(lead) != ']' && at(lead) != '}')
-        fail(opens.back().second == '[' ? QStringLiteral("[ 未闭合，缺少 ]") : QStringLiteral("{ 未闭合，缺少 }"), opens.back().first);
+        fail(opens.back().second == '[' ? QStringLiteral("[ 未闭合，缺少 ]") : QStringLiteral("{ 未闭合，缺少 }"),
+             opens.back().first);
 }
 
 void Scanner::directive()
@@ -343,7 +348,7 @@ void Scanner::flowStart(T type)
     ++flow;
     if (keys.size() <= std::size_t(flow))
         keys.resize(std::size_t(flow) + 1);
-    keys[std::size_t(flow)] = SimpleKey{}; // left clear when this level last closed
+    keys[std::size_t(flow)] = SimpleKey{};  // left clear when this level last closed
     opens.emplace_back(line, s[p]);
     allowKey = true;
     push(type, line, col());
@@ -535,7 +540,7 @@ void Scanner::blockScalar()
             while (e < n && s[e] == ' ')
                 ++e;
             if (e < n && !breakAt(e))
-                break; // less indented: the scalar ends
+                break;  // less indented: the scalar ends
             p = e;
             if (p < n)
                 lineBreak();
@@ -575,23 +580,35 @@ void Scanner::quoted()
             const char16_t e = at(p + 1);
             int hex = 0;
             switch (e) {
-            case '0': case 'a': case 'b': case 't': case '\t': case 'n': case 'v': case 'f': case 'r': case 'e': case ' ':
-            case '"': case '/': case '\\': case 'N': case '_': case 'L': case 'P':
-                p += 2;
-                continue;
+            case '0':
+            case 'a':
+            case 'b':
+            case 't':
+            case '\t':
+            case 'n':
+            case 'v':
+            case 'f':
+            case 'r':
+            case 'e':
+            case ' ':
+            case '"':
+            case '/':
+            case '\\':
+            case 'N':
+            case '_':
+            case 'L':
+            case 'P': p += 2; continue;
             case 'x': hex = 2; break;
             case 'u': hex = 4; break;
             case 'U': hex = 8; break;
             case '\n':
-            case '\r':
-                ++p;
-                continue;
-            default:
-                fail(QStringLiteral("无效的转义 \\") + (e ? QString(QChar(e)) : QString()));
+            case '\r': ++p; continue;
+            default: fail(QStringLiteral("无效的转义 \\") + (e ? QString(QChar(e)) : QString()));
             }
             for (int k = 0; k < hex; ++k)
                 if (!isHex(at(p + 2 + k)))
-                    fail(QStringLiteral("无效的转义 \\") + QChar(e) + src.mid(p + 2, std::min<qsizetype>(hex, n - p - 2)).toString());
+                    fail(QStringLiteral("无效的转义 \\") + QChar(e)
+                         + src.mid(p + 2, std::min<qsizetype>(hex, n - p - 2)).toString());
             p += 2 + hex;
             continue;
         }
@@ -623,11 +640,27 @@ bool Scanner::plainStarts() const
     switch (c) {
     case '-':
     case '?':
-    case ':':
-        return !blankAt(p + 1) && !(flow > 0 && flowIndicatorAt(p + 1));
-    case ',': case '[': case ']': case '{': case '}': case '#': case '&': case '*': case '!': case '|': case '>':
-    case '\'': case '"': case '%': case '@': case '`': case ' ': case '\t': case '\n': case '\r':
-        return false;
+    case ':': return !blankAt(p + 1) && !(flow > 0 && flowIndicatorAt(p + 1));
+    case ',':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+    case '#':
+    case '&':
+    case '*':
+    case '!':
+    case '|':
+    case '>':
+    case '\'':
+    case '"':
+    case '%':
+    case '@':
+    case '`':
+    case ' ':
+    case '\t':
+    case '\n':
+    case '\r': return false;
     default: return true;
     }
 }

@@ -32,10 +32,10 @@ enum class T : quint8 {
 
 struct Tok {
     T type = T::streamEnd;
-    int line = 0; // 0-based
+    int line = 0;  // 0-based
     int col = 0;
-    qsizetype a = 0, b = 0; // the text: a name, a tag, a scalar's content or a directive
-    char16_t style = 0;     // scalars: 0 plain, quote, '|' block
+    qsizetype a = 0, b = 0;  // the text: a name, a tag, a scalar's content or a directive
+    char16_t style = 0;      // scalars: 0 plain, quote, '|' block
 };
 
 // What a token reads as in a message.
@@ -65,19 +65,19 @@ private:
     qsizetype p = 0;
     int line = 0;
     qsizetype lineStart = 0;
-    bool lineTab = false; // a tab in the current line's indentation, before p
+    bool lineTab = false;  // a tab in the current line's indentation, before p
     int flow = 0;
     int indent = -1;
     std::vector<int> indents;
     bool allowKey = true;
-    std::vector<SimpleKey> keys{1}; // one per flow level, up to `flow`
+    std::vector<SimpleKey> keys{1};  // one per flow level, up to `flow`
     int possibleKeys = 0;
-    std::vector<std::pair<int, char16_t>> opens; // line and bracket of each open flow collection
+    std::vector<std::pair<int, char16_t>> opens;  // line and bracket of each open flow collection
     std::deque<Tok> queue;
     qsizetype taken = 0;
     bool done = false;
-    bool jsonLike = false; // the last token was a quoted scalar or a flow collection's end: ":" may follow directly
-    int lastLine = -1;     // the line of the last token
+    bool jsonLike = false;  // the last token was a quoted scalar or a flow collection's end: ":" may follow directly
+    int lastLine = -1;      // the line of the last token
 
     char16_t at(qsizetype k) const { return k < n ? s[k] : 0; }
     bool blankAt(qsizetype k) const;

@@ -28,7 +28,7 @@ public:
 
     void stream()
     {
-        bool ended = true; // the previous document was closed by "..." (or there was none)
+        bool ended = true;  // the previous document was closed by "..." (or there was none)
         bool any = false;
         for (;;) {
             while (sc.peek().type == T::documentEnd) {
@@ -166,7 +166,7 @@ private:
         default: break;
         }
         if (props)
-            return info; // an empty node with properties
+            return info;  // an empty node with properties
         fail(QStringLiteral("此处应为内容，但遇到%1").arg(describe(t)), t);
     }
 
@@ -177,7 +177,7 @@ private:
             return;
         const qsizetype second = tag.indexOf(QLatin1Char('!'), 1);
         if (second < 0 || second == 1)
-            return; // "!local" and "!!secondary" need no declaration
+            return;  // "!local" and "!!secondary" need no declaration
         const QString handle = tag.left(second + 1).toString();
         if (!handles.contains(handle))
             fail(QStringLiteral("未定义的标签前缀 ") + handle, t);
@@ -263,7 +263,9 @@ private:
     static void unclosed(const Tok& open, const Tok& t)
     {
         if (t.type == T::streamEnd || t.type == T::documentStart || t.type == T::documentEnd)
-            fail(open.type == T::flowSequenceStart ? QStringLiteral("[ 未闭合，缺少 ]") : QStringLiteral("{ 未闭合，缺少 }"), open);
+            fail(open.type == T::flowSequenceStart ? QStringLiteral("[ 未闭合，缺少 ]")
+                                                   : QStringLiteral("{ 未闭合，缺少 }"),
+                 open);
     }
 
     // "[…]" or "{…}": entries split by commas, a trailing comma allowed.
@@ -280,7 +282,8 @@ private:
             if (!first) {
                 const Tok& t = sc.peek();
                 if (t.type != T::flowEntry)
-                    fail((mapping ? QStringLiteral("流式映射中应为 , 或 }，但遇到%1") : QStringLiteral("流式序列中应为 , 或 ]，但遇到%1"))
+                    fail((mapping ? QStringLiteral("流式映射中应为 , 或 }，但遇到%1")
+                                  : QStringLiteral("流式序列中应为 , 或 ]，但遇到%1"))
                              .arg(describe(t)),
                          t);
                 sc.next();

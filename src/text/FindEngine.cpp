@@ -60,8 +60,7 @@ namespace {
 // Expands an ICU replacement template for the current match: "\c" is the
 // character c, "$n" capture group n (digits taken while the number names a
 // group), "${name}" a named group; any other "$" is literal.
-void appendExpanded(QString& out, URegularExpression* re, const QString& text, const QString& tmpl,
-                    int32_t groups)
+void appendExpanded(QString& out, URegularExpression* re, const QString& text, const QString& tmpl, int32_t groups)
 {
     UErrorCode status = U_ZERO_ERROR;
     auto group = [&](int32_t g) {

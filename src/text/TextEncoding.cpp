@@ -44,8 +44,7 @@ UConverter* strictConverter(const char* name)
 
 // Runs one ICU conversion step into `out`, doubling it while ICU asks for
 // more room.
-template <typename Unit, typename Buffer, typename Step>
-std::optional<Buffer> convertInto(Buffer out, Step step)
+template <typename Unit, typename Buffer, typename Step> std::optional<Buffer> convertInto(Buffer out, Step step)
 {
     qsizetype written = 0;
     for (;;) {
@@ -73,9 +72,10 @@ std::optional<QString> icuDecode(const char* name, const char* src, qsizetype si
     const char* source = src;
     // Every byte of these character sets yields at most one UTF-16 unit, so
     // one buffer of the input's length normally suffices.
-    return convertInto<UChar>(QString(size + 16, Qt::Uninitialized), [&](UChar** target, UChar* limit, UErrorCode* err) {
-        ucnv_toUnicode(cnv, target, limit, &source, src + size, nullptr, true, err);
-    });
+    return convertInto<UChar>(QString(size + 16, Qt::Uninitialized),
+                              [&](UChar** target, UChar* limit, UErrorCode* err) {
+                                  ucnv_toUnicode(cnv, target, limit, &source, src + size, nullptr, true, err);
+                              });
 }
 
 std::optional<QByteArray> icuEncode(const char* name, const QString& text)
@@ -151,7 +151,7 @@ bool outsideStandard(TextEncoding::Value v, const QString& text)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool isValidUTF8(const char* data, qsizetype size)
 {
@@ -267,8 +267,7 @@ std::optional<QString> TextEncoding::decode(const QByteArray& data) const
     }
     switch (v_) {
     case utf8:
-    case utf8BOM:
-    {
+    case utf8BOM: {
         // One pass: Qt's decoder validates while converting (overlongs,
         // surrogates and truncated sequences are errors). A leading mark
         // is kept as U+FEFF for plain UTF-8.

@@ -17,8 +17,8 @@ struct DetectorCloser {
 };
 
 // Legacy encodings that may read non-UTF-8 bytes, in the order that wins ties.
-constexpr std::array<TextEncoding::Value, 4> legacy{TextEncoding::gb18030, TextEncoding::big5,
-                                                    TextEncoding::shiftJIS, TextEncoding::latin1};
+constexpr std::array<TextEncoding::Value, 4> legacy{TextEncoding::gb18030, TextEncoding::big5, TextEncoding::shiftJIS,
+                                                    TextEncoding::latin1};
 
 int legacyIndex(const char* name)
 {
@@ -153,7 +153,7 @@ double gb2312Share(const QByteArray& data)
     return pairs ? double(common) / double(pairs) : 1.0;
 }
 
-} // namespace
+}  // namespace
 
 TextEncoding::Detection TextEncoding::detect(const QByteArray& data)
 {

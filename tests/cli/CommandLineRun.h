@@ -54,6 +54,4 @@ protected:
 }
 using namespace clitest;
 
-
-
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

@@ -29,7 +29,8 @@ TEST_F(CommandLineTest, CheckPrintsOneLinePerDiagnosticAndExitsByResult)
 
 TEST_F(CommandLineTest, ExportKeepsChineseOfAGBKCSVAndWritesTheOutputFile)
 {
-    const QByteArray gbk = TextEncoding(TextEncoding::gbk).encode(QStringLiteral("城市,人口\n北京,2189\n上海,2487\n")).value();
+    const QByteArray gbk =
+        TextEncoding(TextEncoding::gbk).encode(QStringLiteral("城市,人口\n北京,2189\n上海,2487\n")).value();
     const QString csv = write(QStringLiteral("cities.csv"), gbk);
     const QString out = dir.filePath(QStringLiteral("cities.html"));
     Outcome r = run({QStringLiteral("--export-html"), csv, QStringLiteral("-o"), out});

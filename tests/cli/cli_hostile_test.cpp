@@ -1,6 +1,6 @@
-#include "CommandLineRun.h"
 #include "../oracle/RemoteVectors.h"
 #include "../oracle/ScriptOracle.h"
+#include "CommandLineRun.h"
 
 // Exported pages forbid script themselves; big trees export their first part with the total.
 TEST_F(CommandLineTest, ExportedPagesCarryTheScriptlessPolicyAndTheTreeBudget)
@@ -16,13 +16,15 @@ TEST_F(CommandLineTest, ExportedPagesCarryTheScriptlessPolicyAndTheTreeBudget)
     QFile f(page);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(f.readAll());
-    EXPECT_TRUE(html.contains(QStringLiteral("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; script-src 'none';")));
+    EXPECT_TRUE(html.contains(QStringLiteral(
+        "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; script-src 'none';")));
     EXPECT_FALSE(html.contains(QLatin1String("<script")));
     EXPECT_TRUE(html.contains(QStringLiteral("内容较大，预览只显示前 50000 个值（共 200001 个）")));
     EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"meta\">[200000]</span>")));
     EXPECT_LT(html.size(), 8 << 20);
 
-    const QString puml = write(QStringLiteral("evil.puml"), "@startuml\n!include /etc/passwd\nclass A [[javascript:alert(1)]]\n@enduml\n");
+    const QString puml = write(QStringLiteral("evil.puml"),
+                               "@startuml\n!include /etc/passwd\nclass A [[javascript:alert(1)]]\n@enduml\n");
     r = run({QStringLiteral("--export-html"), puml});
     EXPECT_FALSE(r.out.contains(QLatin1String("root:")));
     EXPECT_FALSE(r.err.contains(QLatin1String("root:")));
@@ -48,7 +50,9 @@ TEST_F(CommandLineTest, ExportedMarkdownLoadsNothingThroughStylesOrSVG)
     for (const ScriptOracle::StartTag& tag : ScriptOracle::startTags(body))
         for (const ScriptOracle::Attribute& a : tag.attributes)
             if (a.value.contains(QLatin1String("127.0.0.1")))
-                EXPECT_TRUE((tag.name == QLatin1String("img") && a.name == QLatin1String("src")) || (tag.name == QLatin1String("a") && a.name == QLatin1String("href"))) << tag.name.toStdString() << " " << a.name.toStdString();
+                EXPECT_TRUE((tag.name == QLatin1String("img") && a.name == QLatin1String("src"))
+                            || (tag.name == QLatin1String("a") && a.name == QLatin1String("href")))
+                    << tag.name.toStdString() << " " << a.name.toStdString();
     EXPECT_TRUE(body.contains(QLatin1String("<img alt=\"ok\" src=\"http://127.0.0.1:9/ok.png\">")));
     EXPECT_TRUE(html.contains(QLatin1String("img-src data: http: https: file:;")));
 }

@@ -6,15 +6,14 @@
 
 namespace {
 
-const QByteArray chinese =
-    "# 第一章 总则\n"
-    "\n"
-    "中文段落：编辑器把预览导出为便携文档。\n"
-    "\n"
-    "## 第二节 细则\n"
-    "\n"
-    "- 列表项一\n"
-    "- English mixed 混排\n";
+const QByteArray chinese = "# 第一章 总则\n"
+                           "\n"
+                           "中文段落：编辑器把预览导出为便携文档。\n"
+                           "\n"
+                           "## 第二节 细则\n"
+                           "\n"
+                           "- 列表项一\n"
+                           "- English mixed 混排\n";
 
 // Runs a poppler tool on the PDF; empty when it is not installed.
 std::optional<QString> poppler(const QString& tool, const QStringList& args)
@@ -48,19 +47,26 @@ TEST_F(CommandLineTest, ExportPdfWritesAnA4PdfTitledAfterTheFileWithSelectableCh
     ASSERT_TRUE(pdf.startsWith("%PDF-")) << pdf.left(16).toStdString();
 
     const auto info = poppler(QStringLiteral("pdfinfo"), {out});
-    const auto text = poppler(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), out, QStringLiteral("-")});
+    const auto text = poppler(QStringLiteral("pdftotext"),
+                              {QStringLiteral("-enc"), QStringLiteral("UTF-8"), out, QStringLiteral("-")});
     if (!info || !text)
-        GTEST_SKIP() << "pdfinfo/pdftotext (poppler-utils) not installed: the PDF's title, page size and text are not checked";
+        GTEST_SKIP()
+            << "pdfinfo/pdftotext (poppler-utils) not installed: the PDF's title, page size and text are not checked";
     EXPECT_TRUE(info->contains(QRegularExpression(QStringLiteral("Title:\\s+说明\\.md\\n")))) << info->toStdString();
-    EXPECT_TRUE(info->contains(QRegularExpression(QStringLiteral("Page size:\\s+59[45]\\.\\d* x 841\\.\\d* pts \\(A4\\)")))) << info->toStdString();
+    EXPECT_TRUE(
+        info->contains(QRegularExpression(QStringLiteral("Page size:\\s+59[45]\\.\\d* x 841\\.\\d* pts \\(A4\\)"))))
+        << info->toStdString();
     // Text, not pictures of text: the words come back out of the PDF.
-    for (const QString& words : {QStringLiteral("第一章 总则"), QStringLiteral("中文段落：编辑器把预览导出为便携文档。"),
-                                 QStringLiteral("第二节 细则"), QStringLiteral("English mixed"), QStringLiteral("混排")})
+    for (const QString& words :
+         {QStringLiteral("第一章 总则"), QStringLiteral("中文段落：编辑器把预览导出为便携文档。"),
+          QStringLiteral("第二节 细则"), QStringLiteral("English mixed"), QStringLiteral("混排")})
         EXPECT_TRUE(text->contains(words)) << words.toStdString() << " missing from:\n" << text->toStdString();
 
     // White paper: the empty lower half of the page, inside the margins, has no tint.
     QProcess ppm;
-    ppm.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")), {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), out});
+    ppm.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
+              {QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-f"), QStringLiteral("1"),
+               QStringLiteral("-l"), QStringLiteral("1"), out});
     ASSERT_TRUE(ppm.waitForFinished(30000));
     const QByteArray image = ppm.readAllStandardOutput();
     const QList<QByteArray> header = image.left(32).split('\n');
@@ -96,7 +102,8 @@ TEST_F(CommandLineTest, ExportPdfRefusesWhatItCannotPrintAndWritesNothing)
     r = run({QStringLiteral("--export-pdf"), write(QStringLiteral("n.txt"), "plain\n"), QStringLiteral("-o"), pdf});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("没有预览，无法导出 PDF：n.txt"))) << r.err.toStdString();
-    r = run({QStringLiteral("--export-pdf"), write(QStringLiteral("b.json"), "{\"a\": }\n"), QStringLiteral("-o"), pdf});
+    r = run(
+        {QStringLiteral("--export-pdf"), write(QStringLiteral("b.json"), "{\"a\": }\n"), QStringLiteral("-o"), pdf});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("第 1 行"))) << r.err.toStdString();
     r = run({QStringLiteral("--export-pdf"), dir.filePath(QStringLiteral("missing.md")), QStringLiteral("-o"), pdf});
@@ -104,7 +111,8 @@ TEST_F(CommandLineTest, ExportPdfRefusesWhatItCannotPrintAndWritesNothing)
     EXPECT_FALSE(QFile::exists(pdf));
 
     // A folder that does not exist.
-    r = run({QStringLiteral("--export-pdf"), md, QStringLiteral("-o"), dir.filePath(QStringLiteral("no/such/dir/a.pdf"))});
+    r = run(
+        {QStringLiteral("--export-pdf"), md, QStringLiteral("-o"), dir.filePath(QStringLiteral("no/such/dir/a.pdf"))});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("无法写入"))) << r.err.toStdString();
 }
@@ -112,10 +120,12 @@ TEST_F(CommandLineTest, ExportPdfRefusesWhatItCannotPrintAndWritesNothing)
 TEST_F(CommandLineTest, ExportPdfReplacesAnOlderPdfOnlyWhenPrintingSucceeded)
 {
     const QString pdf = write(QStringLiteral("old.pdf"), "%PDF-old");
-    const Outcome bad = run({QStringLiteral("--export-pdf"), write(QStringLiteral("b.json"), "[1,\n"), QStringLiteral("-o"), pdf});
+    const Outcome bad = run(
+        {QStringLiteral("--export-pdf"), write(QStringLiteral("b.json"), "[1,\n"), QStringLiteral("-o"), pdf});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(readAll(pdf), QByteArray("%PDF-old"));
-    const Outcome good = run({QStringLiteral("--export-pdf"), write(QStringLiteral("g.md"), "ok\n"), QStringLiteral("-o"), pdf});
+    const Outcome good = run(
+        {QStringLiteral("--export-pdf"), write(QStringLiteral("g.md"), "ok\n"), QStringLiteral("-o"), pdf});
     EXPECT_EQ(good.status, 0) << good.err.toStdString();
     EXPECT_NE(readAll(pdf), QByteArray("%PDF-old"));
     EXPECT_TRUE(readAll(pdf).startsWith("%PDF-"));

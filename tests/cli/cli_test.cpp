@@ -9,7 +9,9 @@ TEST_F(CommandLineTest, UnreadablePathsGetAClearMessage)
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("无法打开 folder.json"))) << r.err.toStdString();
 
-    QByteArray binary("\x7f" "ELF\x02\x01\x01", 7);
+    QByteArray binary("\x7f"
+                      "ELF\x02\x01\x01",
+                      7);
     binary.append(QByteArray(4096, '\0'));
     const QString bin = write(QStringLiteral("program.json"), binary);
     r = run({QStringLiteral("--check"), bin});

@@ -58,11 +58,12 @@ QString collapse(const QString& s)
 bool blockTag(const QString& t)
 {
     static const QStringList tags = {
-        "article", "header", "aside", "hgroup", "blockquote", "hr", "iframe", "body", "li", "map", "button",
-        "object", "canvas", "ol", "caption", "output", "col", "p", "colgroup", "pre", "dd", "progress", "div",
-        "section", "dl", "table", "td", "dt", "tbody", "embed", "textarea", "fieldset", "tfoot", "figcaption",
-        "th", "figure", "thead", "footer", "tr", "form", "ul", "h1", "h2", "h3", "h4", "h5", "h6", "video",
-        "script", "style"};
+        "article",  "header", "aside",  "hgroup",   "blockquote", "hr",      "iframe",     "body",  "li",
+        "map",      "button", "object", "canvas",   "ol",         "caption", "output",     "col",   "p",
+        "colgroup", "pre",    "dd",     "progress", "div",        "section", "dl",         "table", "td",
+        "dt",       "tbody",  "embed",  "textarea", "fieldset",   "tfoot",   "figcaption", "th",    "figure",
+        "thead",    "footer", "tr",     "form",     "ul",         "h1",      "h2",         "h3",    "h4",
+        "h5",       "h6",     "video",  "script",   "style"};
     return tags.contains(t);
 }
 
@@ -72,7 +73,8 @@ std::optional<QString> named(const QString& name)
     const QByteArray in = name.toUtf8() + ';';
     cmark_strbuf buf;
     cmark_strbuf_init(cmark_get_default_mem_allocator(), &buf, 0);
-    const bufsize_t used = houdini_unescape_ent(&buf, reinterpret_cast<const uint8_t*>(in.constData()), bufsize_t(in.size()));
+    const bufsize_t used = houdini_unescape_ent(&buf, reinterpret_cast<const uint8_t*>(in.constData()),
+                                                bufsize_t(in.size()));
     std::optional<QString> out;
     if (used == bufsize_t(in.size()))
         out = QString::fromUtf8(reinterpret_cast<const char*>(buf.ptr), buf.size);
@@ -92,8 +94,10 @@ QString unescape(const QString& s)
         const QString body = m.captured(1);
         if (body.startsWith(u'#')) {
             bool ok = false;
-            const uint code = body[1] == u'x' || body[1] == u'X' ? body.mid(2).toUInt(&ok, 16) : body.mid(1).toUInt(&ok, 10);
-            const char32_t c = !ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ? 0xFFFD : code;
+            const uint code = body[1] == u'x' || body[1] == u'X' ? body.mid(2).toUInt(&ok, 16)
+                                                                 : body.mid(1).toUInt(&ok, 10);
+            const char32_t c = !ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ? 0xFFFD
+                                                                                                         : code;
             out += QString::fromUcs4(&c, 1);
         } else if (const auto d = named(body)) {
             out += *d;
@@ -257,7 +261,8 @@ private:
             }
         } else if (i + 1 < n && s[i + 1] == u'/') {
             static const QRegularExpression end(QStringLiteral("</\\s*([a-zA-Z][^\\t\\n\\r\\f />\\x00]*)[^>]*>"));
-            if (const auto m = end.match(s, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+            if (const auto m = end.match(s, i, QRegularExpression::NormalMatch,
+                                         QRegularExpression::AnchorAtOffsetMatchOption);
                 m.hasMatch()) {
                 endTag(m.captured(1).toLower());
                 return i + m.capturedLength(0);

@@ -23,8 +23,8 @@ inline std::optional<std::string> userNamespacesRefused()
            "sandbox cannot start";
 }
 
-#define SKIP_WITHOUT_USER_NAMESPACES()                                                                   \
-    do {                                                                                                 \
-        if (const auto refused = userNamespacesRefused())                                               \
-            GTEST_SKIP() << *refused;                                                                    \
+#define SKIP_WITHOUT_USER_NAMESPACES()                    \
+    do {                                                  \
+        if (const auto refused = userNamespacesRefused()) \
+            GTEST_SKIP() << *refused;                     \
     } while (0)

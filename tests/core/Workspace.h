@@ -81,7 +81,8 @@ struct ScriptedChooser : FileChooser {
         done(toOpen);
     }
     QStringList asked;  // "name|directory" per save panel
-    void chooseSaveLocation(const QString& name, const QString& dir, std::function<void(std::optional<QString>)> done) override
+    void chooseSaveLocation(const QString& name, const QString& dir,
+                            std::function<void(std::optional<QString>)> done) override
     {
         asked << name + QLatin1Char('|') + dir;
         done(saveTarget);

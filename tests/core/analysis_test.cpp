@@ -59,7 +59,8 @@ QList<Diagnostic> endless(const QString&)
 // A pattern that backtracks exponentially on a line of "a" ending in "c".
 QString backtracking(const QString& text)
 {
-    return Regex::reMatches(text, QStringLiteral("^(a+)+b$")) ? QStringLiteral("<p>b</p>") : QStringLiteral("<p>no</p>");
+    return Regex::reMatches(text, QStringLiteral("^(a+)+b$")) ? QStringLiteral("<p>b</p>")
+                                                              : QStringLiteral("<p>no</p>");
 }
 
 FormatPlugin makePlugin(FormatPlugin::Validator v)
@@ -118,7 +119,10 @@ TEST(AnalysisQueue, RunsJobsSeriallyByDueTime)
     submit(loggingPlugin, QStringLiteral("early-1"), 0.05);
     submit(loggingPlugin, QStringLiteral("early-2"), 0.05);
     submit(loggingPlugin, QStringLiteral("now"), 0);
-    ASSERT_TRUE(waitUntil([] { std::lock_guard l(logMutex); return runLog.size() == 4; }));
+    ASSERT_TRUE(waitUntil([] {
+        std::lock_guard l(logMutex);
+        return runLog.size() == 4;
+    }));
     EXPECT_EQ(takeLog(), (QStringList{"now", "early-1", "early-2", "late"}));
 }
 
@@ -129,7 +133,10 @@ TEST(AnalysisQueue, CancelledJobsNeverRun)
     AnalysisQueue::shared().submit(job, 0.05);
     AnalysisQueue::shared().cancel(job);
     submit(loggingPlugin, QStringLiteral("marker"), 0.1);
-    ASSERT_TRUE(waitUntil([] { std::lock_guard l(logMutex); return !runLog.isEmpty(); }));
+    ASSERT_TRUE(waitUntil([] {
+        std::lock_guard l(logMutex);
+        return !runLog.isEmpty();
+    }));
     spin(50);
     EXPECT_EQ(takeLog(), QStringList{"marker"});
     EXPECT_EQ(job->state(), AnalysisJob::State::cancelled);
@@ -297,11 +304,13 @@ TEST(AnalysisBudget, ABacktrackingRegexStopsAtTheLimit)
     t.start();
     const auto out = AnalysisJob::analyse(regexPlugin, text, true);
     EXPECT_LT(t.elapsed(), 1500);
-    EXPECT_EQ(out.preview, PreviewState::error(std::nullopt, QStringLiteral("文档过大或过于复杂：预览渲染超过 0.2 秒，已停止")));
+    EXPECT_EQ(out.preview,
+              PreviewState::error(std::nullopt, QStringLiteral("文档过大或过于复杂：预览渲染超过 0.2 秒，已停止")));
     // Outside an analysis the same helpers keep their plain meaning.
     EXPECT_FALSE(AnalysisBudget::active());
     EXPECT_TRUE(Regex::reMatches(QStringLiteral("aab"), QStringLiteral("^(a+)+b$")));
-    EXPECT_EQ(AnalysisJob::analyse(regexPlugin, QStringLiteral("aab"), true).preview, PreviewState::html(QStringLiteral("<p>b</p>")));
+    EXPECT_EQ(AnalysisJob::analyse(regexPlugin, QStringLiteral("aab"), true).preview,
+              PreviewState::html(QStringLiteral("<p>b</p>")));
 }
 
 TEST(AnalysisBudget, NewerWorkStopsARunningJob)
@@ -317,7 +326,10 @@ TEST(AnalysisBudget, NewerWorkStopsARunningJob)
     AnalysisQueue::shared().cancel(job);
     submit(loggingPlugin, QStringLiteral("newer"), 0);
     ASSERT_TRUE(waitUntil([&] { return job->state() == AnalysisJob::State::cancelled; }));
-    ASSERT_TRUE(waitUntil([] { std::lock_guard l(logMutex); return runLog.contains(QStringLiteral("newer")); }));
+    ASSERT_TRUE(waitUntil([] {
+        std::lock_guard l(logMutex);
+        return runLog.contains(QStringLiteral("newer"));
+    }));
     EXPECT_LT(t.elapsed(), 1500);
 }
 

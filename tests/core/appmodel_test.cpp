@@ -59,10 +59,11 @@ TEST_F(AppModelState, EveryPublishedFieldNotifiesOnceOnChange)
     model->setCollapsed({QStringLiteral("g")});
     model->setRecent({QStringLiteral("/a")});
     using F = AppModel::Field;
-    EXPECT_EQ(fields(spy), (QList<F>{F::findVisible, F::replaceVisible, F::findQuery, F::replaceText, F::caseSensitive,
-                                     F::wholeWord, F::useRegex, F::findIndex, F::findFocusToken, F::matchCount,
-                                     F::findError, F::isFullScreen, F::dialogInput, F::popup, F::toast, F::caretInfo,
-                                     F::multiCaretCount, F::collapsed, F::recent}));
+    EXPECT_EQ(
+        fields(spy),
+        (QList<F>{F::findVisible, F::replaceVisible, F::findQuery, F::replaceText, F::caseSensitive, F::wholeWord,
+                  F::useRegex, F::findIndex, F::findFocusToken, F::matchCount, F::findError, F::isFullScreen,
+                  F::dialogInput, F::popup, F::toast, F::caretInfo, F::multiCaretCount, F::collapsed, F::recent}));
 }
 
 TEST_F(AppModelState, DocumentIdsStayUnique)
@@ -206,7 +207,8 @@ TEST_F(Opening, DiskVersionReplacesTextAndClearsTheSnapshot)
 
 TEST_F(Creating, BlankOrPlaceholderNamesAreAutoNamed)
 {
-    for (const QString& name : {QString(), QStringLiteral(" \t "), QStringLiteral("未命名"), QStringLiteral("未命名.txt")}) {
+    for (const QString& name :
+         {QString(), QStringLiteral(" \t "), QStringLiteral("未命名"), QStringLiteral("未命名.txt")}) {
         DocPtr d = model->createDoc(name, QStringLiteral("json"), {});
         EXPECT_EQ(d->name(), QStringLiteral("未命名.json")) << name.toStdString();
         EXPECT_EQ(d->autoExt(), QStringLiteral("json"));

@@ -23,7 +23,8 @@ protected:
     }
     static QString placeholder(QUuid id, const char* extra)
     {
-        return QStringLiteral(R"({"id":"%1","name":"a.txt","text":"t","encoding":"UTF-8","eol":"LF","tags":[],"metaDirty":false,"mode":"editor","savedAt":1%2})")
+        return QStringLiteral(
+                   R"({"id":"%1","name":"a.txt","text":"t","encoding":"UTF-8","eol":"LF","tags":[],"metaDirty":false,"mode":"editor","savedAt":1%2})")
             .arg(uuidText(id), QString::fromLatin1(extra));
     }
 
@@ -76,7 +77,8 @@ TEST_F(BackupStoreTest, NeverSavedDocumentRoundTrips)
 
 TEST_F(BackupStoreTest, EveryFieldOfASavedDocumentRoundTrips)
 {
-    const QString path = files.write(QStringLiteral("conf.yaml"), *TextEncoding(TextEncoding::gb18030).encode(QStringLiteral("键: 值\r\n")));
+    const QString path = files.write(QStringLiteral("conf.yaml"),
+                                     *TextEncoding(TextEncoding::gb18030).encode(QStringLiteral("键: 值\r\n")));
     auto opened = Doc::open(path, TextEncoding::gb18030);
     ASSERT_TRUE(opened);
     DocPtr d = opened.value();
@@ -122,13 +124,13 @@ TEST_F(BackupStoreTest, LoadIsStrictAboutRequiredKeysAndTypes)
         putRaw(id, StoredJSON::write(o));
         EXPECT_FALSE(BackupStore::load(id)) << "without " << key.toStdString();
     }
-    for (const auto& [from, to] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"\"mode\":\"editor\"", "\"mode\":\"sidebyside\""},
-             {"\"encoding\":\"UTF-8\"", "\"encoding\":\"utf8\""},
-             {"\"eol\":\"LF\"", "\"eol\":\"lf\""},
-             {"\"metaDirty\":false", "\"metaDirty\":0"},
-             {"\"tags\":[]", "\"tags\":[1]"},
-             {"\"savedAt\":1", "\"savedAt\":\"1\""}}) {
+    for (const auto& [from, to] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"\"mode\":\"editor\"", "\"mode\":\"sidebyside\""},
+                                                                    {"\"encoding\":\"UTF-8\"", "\"encoding\":\"utf8\""},
+                                                                    {"\"eol\":\"LF\"", "\"eol\":\"lf\""},
+                                                                    {"\"metaDirty\":false", "\"metaDirty\":0"},
+                                                                    {"\"tags\":[]", "\"tags\":[1]"},
+                                                                    {"\"savedAt\":1", "\"savedAt\":\"1\""}}) {
         putRaw(id, placeholder(id, "").replace(QLatin1String(from), QLatin1String(to)).toUtf8());
         EXPECT_FALSE(BackupStore::load(id)) << to;
     }
@@ -138,7 +140,9 @@ TEST_F(BackupStoreTest, LoadIsStrictAboutRequiredKeysAndTypes)
     EXPECT_FALSE(BackupStore::load(id));
 
     // Optional keys may be null; unknown keys are ignored.
-    putRaw(id, placeholder(id, ",\"path\":null,\"originalName\":null,\"diskModified\":null,\"future\":{\"x\":[1]}").toUtf8());
+    putRaw(
+        id,
+        placeholder(id, ",\"path\":null,\"originalName\":null,\"diskModified\":null,\"future\":{\"x\":[1]}").toUtf8());
     const auto s = BackupStore::load(id);
     ASSERT_TRUE(s);
     EXPECT_FALSE(s->path);
@@ -236,7 +240,10 @@ TEST_F(BackupStoreTest, AQueuedSnapshotCopiesTheLiveBytesWithoutPullingTheText)
     DocPtr doc = newDoc(QStringLiteral("a.md"), QString());
     int pulls = 0;
     QByteArray buffer = QStringLiteral("草稿 e\u0301 😀\n").toUtf8();
-    doc->attachLiveText({[&] { ++pulls; return QString::fromUtf8(buffer); },
+    doc->attachLiveText({[&] {
+                             ++pulls;
+                             return QString::fromUtf8(buffer);
+                         },
                          [&] { return QString::fromUtf8(buffer).size(); },
                          {},
                          [&] { return buffer; }});

@@ -54,8 +54,8 @@ Tally run(const QString& language, TextEncoding encoding, bool dropMark = false)
         else
             t.wrong << s.name + QStringLiteral(" as ") + d.encoding.rawValue();
     }
-    std::printf("  %-18s %-8s %2d/%2d detected, %2d offered\n", qPrintable(encoding.rawValue()),
-                qPrintable(language), t.detected, t.total, t.offered);
+    std::printf("  %-18s %-8s %2d/%2d detected, %2d offered\n", qPrintable(encoding.rawValue()), qPrintable(language),
+                t.detected, t.total, t.offered);
     return t;
 }
 
@@ -122,8 +122,7 @@ TEST(TextEncodingDetection, TiesGoToGb18030AndCleanReadingsKeepTheirOrder)
     // UTF-8 and the marks come first whatever the detector would say.
     const QString text = QStringLiteral("中文 abc");
     EXPECT_EQ(TextEncoding::detect(text.toUtf8()).encoding, TextEncoding::utf8);
-    EXPECT_EQ(TextEncoding::detect(*TextEncoding(TextEncoding::utf16BE).encode(text)).encoding,
-              TextEncoding::utf16BE);
+    EXPECT_EQ(TextEncoding::detect(*TextEncoding(TextEncoding::utf16BE).encode(text)).encoding, TextEncoding::utf16BE);
 
     // Shift_JIS with a duplicate code is no longer read as Shift_JIS (it
     // would be saved differently) and is not passed off as another encoding.

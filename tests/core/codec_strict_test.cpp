@@ -42,8 +42,8 @@ TEST(TextEncodingStrict, EveryOneAndTwoByteSequenceThatDecodesEncodesBackToTheSa
             for (int b = 0; b < 256; ++b)
                 check(bytes({a, b}));
         }
-        EXPECT_TRUE(changed.isEmpty()) << changed.size() << " sequences change: "
-                                       << changed.mid(0, 20).join(' ').toStdString();
+        EXPECT_TRUE(changed.isEmpty()) << changed.size()
+                                       << " sequences change: " << changed.mid(0, 20).join(' ').toStdString();
         // Every encoding still reads a good part of the table.
         EXPECT_GT(clean, 18000);
     }
@@ -96,19 +96,14 @@ TEST(TextEncodingStrict, Big5AndGBKRejectBytesOutsideTheirStandards)
         QByteArray in;
     };
     const Case undefined[] = {
-        {big5, bytes({0x80})},             // lone high bytes
-        {big5, bytes({0xFF})},
-        {big5, bytes({0x41, 0x80, 0x42})},
-        {big5, bytes({0xFA, 0x40})},       // user-defined areas
-        {big5, bytes({0xFE, 0xFE})},
-        {big5, bytes({0x81, 0x40})},
-        {big5, bytes({0x8E, 0x40})},
-        {big5, bytes({0xC6, 0xA1})},
-        {gbk, bytes({0x80})},              // the euro of code page 936
-        {gbk, bytes({0xFF})},
-        {gbk, bytes({0xAA, 0xA1})},        // user-defined areas
-        {gbk, bytes({0xF8, 0xA1})},
-        {gbk, bytes({0xA1, 0x40})},
+        {big5, bytes({0x80})},  // lone high bytes
+        {big5, bytes({0xFF})},       {big5, bytes({0x41, 0x80, 0x42})},
+        {big5, bytes({0xFA, 0x40})},  // user-defined areas
+        {big5, bytes({0xFE, 0xFE})}, {big5, bytes({0x81, 0x40})},
+        {big5, bytes({0x8E, 0x40})}, {big5, bytes({0xC6, 0xA1})},
+        {gbk, bytes({0x80})},                                     // the euro of code page 936
+        {gbk, bytes({0xFF})},        {gbk, bytes({0xAA, 0xA1})},  // user-defined areas
+        {gbk, bytes({0xF8, 0xA1})},  {gbk, bytes({0xA1, 0x40})},
     };
     for (const Case& c : undefined) {
         SCOPED_TRACE((c.enc.rawValue() + ' ' + QString::fromLatin1(c.in.toHex())).toStdString());
@@ -131,9 +126,9 @@ TEST(TextEncodingStrict, DetectionNeverReportsBinaryDataAsALegacyEncoding)
 {
     // A PNG header whose checksum holds 0x80 and 0xFF: ICU's Big5 used to
     // read it as text.
-    const QByteArray png = bytes({0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D,
-                                  0x49, 0x48, 0x44, 0x52, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x10,
-                                  0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x80, 0xFF, 0x61});
+    const QByteArray png = bytes({0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00,
+                                  0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00,
+                                  0x00, 0x10, 0x08, 0x06, 0x00, 0x00, 0x00, 0x1F, 0x80, 0xFF, 0x61});
     ASSERT_TRUE(TextEncoding(TextEncoding::latin1).decode(png));
     const auto d = TextEncoding::detect(png);
     EXPECT_TRUE(d.repaired);
@@ -159,8 +154,8 @@ TEST(TextEncodingStrict, AnUntouchedSaveOfAnyDetectedTwoByteFileKeepsEveryByte)
             }
             const auto out = d.encoding.encode(d.text);
             ASSERT_TRUE(out) << in.toHex().constData();
-            ASSERT_EQ(*out, expectedSave(d.encoding, in)) << in.toHex().constData() << " as "
-                                                         << d.encoding.rawValue().toStdString();
+            ASSERT_EQ(*out, expectedSave(d.encoding, in))
+                << in.toHex().constData() << " as " << d.encoding.rawValue().toStdString();
         }
     }
     EXPECT_GT(repaired, 0);

@@ -65,7 +65,7 @@ TEST(Conformance, YAMLTestSuite)
 {
     QStringList rows = linesOf(root() + QStringLiteral("/yaml/manifest.tsv"));
     ASSERT_FALSE(rows.isEmpty());
-    rows.removeFirst(); // the header
+    rows.removeFirst();  // the header
     ASSERT_EQ(rows.size(), 402);
     int valid = 0, invalid = 0;
     for (const QString& row : rows) {
@@ -73,8 +73,10 @@ TEST(Conformance, YAMLTestSuite)
         ASSERT_GE(cells.size(), 2) << row.toStdString();
         const bool expectValid = cells[1] == QLatin1String("0");
         QString first;
-        const bool ok = accepted(root() + QStringLiteral("/yaml/cases/") + cells[0] + QStringLiteral(".yaml"), &YAMLPlugin::validate, &first);
-        EXPECT_EQ(ok, expectValid) << cells[0].toStdString() << " (" << cells[2].toStdString() << ") " << first.toStdString();
+        const bool ok = accepted(root() + QStringLiteral("/yaml/cases/") + cells[0] + QStringLiteral(".yaml"),
+                                 &YAMLPlugin::validate, &first);
+        EXPECT_EQ(ok, expectValid) << cells[0].toStdString() << " (" << cells[2].toStdString() << ") "
+                                   << first.toStdString();
         (expectValid ? valid : invalid) += ok == expectValid;
     }
     EXPECT_EQ(valid, 308);

@@ -9,7 +9,10 @@ namespace {
 
 using Rows = QList<QStringList>;
 
-Rows parse(const char* text) { return CSV::parse(QString::fromUtf8(text), CSV::detectSeparator(QString::fromUtf8(text))); }
+Rows parse(const char* text)
+{
+    return CSV::parse(QString::fromUtf8(text), CSV::detectSeparator(QString::fromUtf8(text)));
+}
 
 }
 
@@ -47,12 +50,17 @@ TEST(CSVParse, SeparatorDetection)
 TEST(CSVPreview, TableCaptionAndAlignment)
 {
     const QString html = CSVPlugin::previewHTML(QStringLiteral("名称,数量\n<a>,1,234.5\n\"x\",-3\n"));
-    EXPECT_EQ(html, QStringLiteral("<div class=\"cap\"><span>2 行 · 3 列</span><span>分隔符 ,</span><span>首行为表头</span></div>"
-                                   "<table class=\"tbl\"><tr data-line=\"0\"><th class=\"idx\">#</th><th>名称</th><th>数量</th></tr>"
-                                   "<tr data-line=\"1\"><td class=\"idx\">1</td><td>&lt;a&gt;</td><td class=\"r\">1</td><td class=\"r\">234.5</td></tr>"
-                                   "<tr data-line=\"2\"><td class=\"idx\">2</td><td>x</td><td class=\"r\">-3</td></tr></table>"));
-    EXPECT_TRUE(CSVPlugin::previewHTML(QStringLiteral("a\tb\tc\n")).contains(QStringLiteral("<span>分隔符 Tab</span>")));
-    EXPECT_EQ(CSVPlugin::previewHTML(QStringLiteral("\n\n\n")), QStringLiteral("<div class=\"cap\"><span>空表格</span></div>"));
+    EXPECT_EQ(html,
+              QStringLiteral(
+                  "<div class=\"cap\"><span>2 行 · 3 列</span><span>分隔符 ,</span><span>首行为表头</span></div>"
+                  "<table class=\"tbl\"><tr data-line=\"0\"><th class=\"idx\">#</th><th>名称</th><th>数量</th></tr>"
+                  "<tr data-line=\"1\"><td class=\"idx\">1</td><td>&lt;a&gt;</td><td class=\"r\">1</td><td "
+                  "class=\"r\">234.5</td></tr>"
+                  "<tr data-line=\"2\"><td class=\"idx\">2</td><td>x</td><td class=\"r\">-3</td></tr></table>"));
+    EXPECT_TRUE(
+        CSVPlugin::previewHTML(QStringLiteral("a\tb\tc\n")).contains(QStringLiteral("<span>分隔符 Tab</span>")));
+    EXPECT_EQ(CSVPlugin::previewHTML(QStringLiteral("\n\n\n")),
+              QStringLiteral("<div class=\"cap\"><span>空表格</span></div>"));
     EXPECT_EQ(CSVPlugin::previewHTML(QString()), QStringLiteral("<div class=\"cap\"><span>空表格</span></div>"));
 
     for (const char* yes : {"1,234.5", "-3", ".5", "12%", "0", "-1,000%", ",5", "1.25"})
@@ -74,7 +82,8 @@ TEST(CSVPreview, NumericCellAgreesWithThePattern)
             x = x * 1103515245u + 12345u;
             t += QChar(alphabet[(x >> 16) % 8]);
         }
-        EXPECT_EQ(CSVPlugin::isNumericCell(t), Regex::reMatches(t, QStringLiteral("^-?[\\d,]*\\.?\\d+%?$"))) << t.toStdString();
+        EXPECT_EQ(CSVPlugin::isNumericCell(t), Regex::reMatches(t, QStringLiteral("^-?[\\d,]*\\.?\\d+%?$")))
+            << t.toStdString();
     }
 }
 
@@ -140,7 +149,8 @@ TEST(CSVPreview, RaggedRowsAreNotPadded)
         many += k == 2500 ? QStringLiteral("\"x\ny\",1,2,3\n") : QStringLiteral("\"\",\"a\"\"b\"\n");
     many += QStringLiteral("\"\"");
     EXPECT_EQ(CSV::parse(many, QLatin1Char(',')).size(), 3001);
-    EXPECT_TRUE(CSVPlugin::previewHTML(many).startsWith(QStringLiteral("<div class=\"cap\"><span>3000 行 · 4 列</span>")));
+    EXPECT_TRUE(
+        CSVPlugin::previewHTML(many).startsWith(QStringLiteral("<div class=\"cap\"><span>3000 行 · 4 列</span>")));
 
     // Counting without copying agrees with parsing on arbitrary input.
     quint32 x = 17;

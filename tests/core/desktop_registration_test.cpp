@@ -11,10 +11,7 @@
 
 namespace {
 
-QString resource(const QString& name)
-{
-    return QStringLiteral(LORVANE_RESOURCES "/") + name;
-}
+QString resource(const QString& name) { return QStringLiteral(LORVANE_RESOURCES "/") + name; }
 
 // Pattern "*.ext" -> MIME type, as the MIME package declares them.
 QMap<QString, QString> mimeGlobs()

@@ -51,7 +51,7 @@ TEST(Doc, DirtinessUsesCanonicalEquivalence)
     ASSERT_TRUE(opened);
     DocPtr d = opened.value();
     EXPECT_FALSE(d->isDirty());
-    d->setText(QStringLiteral("cafe\u0301")); // decomposed é
+    d->setText(QStringLiteral("cafe\u0301"));  // decomposed é
     EXPECT_FALSE(d->isDirty());
     d->setText(QStringLiteral("cafe"));
     EXPECT_TRUE(d->isDirty());
@@ -83,7 +83,8 @@ TEST(Doc, CRLFFileIsWrittenBackByteIdentical)
 TEST(Doc, OpensWithGivenEncodingOrFailsWithItsLabel)
 {
     TestDir dir;
-    const QString file = dir.write(QStringLiteral("g.txt"), *TextEncoding(TextEncoding::gbk).encode(QStringLiteral("你好")));
+    const QString file = dir.write(QStringLiteral("g.txt"),
+                                   *TextEncoding(TextEncoding::gbk).encode(QStringLiteral("你好")));
     auto ok = Doc::open(file, TextEncoding::gbk);
     ASSERT_TRUE(ok);
     EXPECT_EQ(ok.value()->text(), QStringLiteral("你好"));
@@ -100,7 +101,8 @@ TEST(Doc, OpensWithGivenEncodingOrFailsWithItsLabel)
 TEST(Doc, ReloadReplacesTextAndBaselineOrLeavesEverything)
 {
     TestDir dir;
-    const QString file = dir.write(QStringLiteral("r.txt"), *TextEncoding(TextEncoding::big5).encode(QStringLiteral("繁體\r\n")));
+    const QString file = dir.write(QStringLiteral("r.txt"),
+                                   *TextEncoding(TextEncoding::big5).encode(QStringLiteral("繁體\r\n")));
     auto opened = Doc::open(file, TextEncoding::latin1);
     ASSERT_TRUE(opened);
     DocPtr d = opened.value();
@@ -155,7 +157,7 @@ TEST(Doc, RestoreComparesModificationTimesStrictlyAboveHalfASecond)
 
     DocSnapshot s = snapshotFor(file, QStringLiteral("mine\n"));
     s.diskModified = base;
-    s.mode = ViewMode::preview; // plain text offers no preview
+    s.mode = ViewMode::preview;  // plain text offers no preview
     DocPtr exact = Doc::restore(s);
     EXPECT_FALSE(exact->notice().has_value());
     EXPECT_TRUE(exact->baseline().matches(QStringLiteral("disk\n")));

@@ -38,8 +38,11 @@ QByteArray sampleAcl()
         quint16 tag, perm;
         quint32 id;
     };
-    const Entry entries[] = {{0x01, 6, quint32(-1)}, {0x02, 4, 4242}, {0x04, 4, quint32(-1)},
-                             {0x10, 4, quint32(-1)}, {0x20, 0, quint32(-1)}};
+    const Entry entries[] = {{0x01, 6, quint32(-1)},
+                             {0x02, 4, 4242},
+                             {0x04, 4, quint32(-1)},
+                             {0x10, 4, quint32(-1)},
+                             {0x20, 0, quint32(-1)}};
     QByteArray acl;
     const quint32 version = 2;
     acl.append(reinterpret_cast<const char*>(&version), 4);
@@ -142,7 +145,8 @@ TEST_F(KeepingFiles, ReplacingKeepsModeOwnerAttributesAndAcl)
     const QByteArray p = QFile::encodeName(path);
     ASSERT_EQ(::setxattr(p.constData(), "user.origin", "shell", 5, 0), 0);
     const bool acl = ::setxattr(p.constData(), "system.posix_acl_access", sampleAcl().constData(),
-                                size_t(sampleAcl().size()), 0) == 0;
+                                size_t(sampleAcl().size()), 0)
+        == 0;
     const bool root = ::geteuid() == 0;
     if (root)
         ASSERT_EQ(::chown(p.constData(), 4242, 4343), 0);
@@ -196,7 +200,8 @@ TEST_F(KeepingFiles, AFullFileSystemFailsWithTheSystemsReasonAndKeepsTheOldFile)
         EXPECT_EQ(result, false);
         ASSERT_TRUE(model->dialog());
         EXPECT_EQ(model->dialog()->title, QStringLiteral("保存失败"));
-        EXPECT_TRUE(model->dialog()->message.endsWith(FileIO::reason(ENOSPC))) << model->dialog()->message.toStdString();
+        EXPECT_TRUE(model->dialog()->message.endsWith(FileIO::reason(ENOSPC)))
+            << model->dialog()->message.toStdString();
         model->chooseButton(QStringLiteral("好"));
         EXPECT_EQ(TestDir::read(target), old);
         EXPECT_TRUE(d->isDirty());

@@ -59,7 +59,8 @@ TEST(FindEngine, CaseWholeWordAndLines)
               QStringList({"cat", "cat"}));
     // Whole word keeps the query's own group numbers.
     FindOptions ww{QStringLiteral("(\\w)at"), false, true, true};
-    EXPECT_EQ(replaced(ww, QStringLiteral("[$1]"), QStringLiteral("cat bat scatter")), QStringLiteral("[c] [b] scatter"));
+    EXPECT_EQ(replaced(ww, QStringLiteral("[$1]"), QStringLiteral("cat bat scatter")),
+              QStringLiteral("[c] [b] scatter"));
     // Anchors work per line; the dot does not cross line feeds.
     EXPECT_EQ(found(regexOf(QStringLiteral("^\\w+$")), QStringLiteral("one\ntwo\n")), QStringList({"one", "two"}));
     EXPECT_EQ(found(regexOf(QStringLiteral("e.t")), QStringLiteral("e\nt")), QStringList());
@@ -69,22 +70,29 @@ TEST(FindEngine, EmptyMatchesAreIgnoredEverywhere)
 {
     EXPECT_TRUE(FindEngine::regex(regexOf(QStringLiteral("^"))).matches(QStringLiteral("a\nb")).empty());
     // Replacing never touches empty matches either.
-    EXPECT_EQ(replaced(regexOf(QStringLiteral("x*")), QStringLiteral("-"), QStringLiteral("axxb")), QStringLiteral("a-b"));
-    EXPECT_EQ(replaced(regexOf(QStringLiteral("^")), QStringLiteral("-"), QStringLiteral("a\nb")), QStringLiteral("a\nb"));
+    EXPECT_EQ(replaced(regexOf(QStringLiteral("x*")), QStringLiteral("-"), QStringLiteral("axxb")),
+              QStringLiteral("a-b"));
+    EXPECT_EQ(replaced(regexOf(QStringLiteral("^")), QStringLiteral("-"), QStringLiteral("a\nb")),
+              QStringLiteral("a\nb"));
 }
 
 TEST(FindEngine, TemplatesExpandGroupsOnlyInRegexMode)
 {
     const QString text = QStringLiteral("key=1 key=22");
-    EXPECT_EQ(replaced(regexOf(QStringLiteral("key=(\\d+)")), QStringLiteral("[$1]"), text), QStringLiteral("[1] [22]"));
+    EXPECT_EQ(replaced(regexOf(QStringLiteral("key=(\\d+)")), QStringLiteral("[$1]"), text),
+              QStringLiteral("[1] [22]"));
     EXPECT_EQ(replaced(plain(QStringLiteral("key=1")), QStringLiteral("[$1]"), text), QStringLiteral("[$1] key=22"));
     // A backslash typed twice stays one literal backslash in regex mode.
-    EXPECT_EQ(replaced(regexOf(QStringLiteral("=")), QStringLiteral("\\\\"), QStringLiteral("a=b")), QStringLiteral("a\\b"));
+    EXPECT_EQ(replaced(regexOf(QStringLiteral("=")), QStringLiteral("\\\\"), QStringLiteral("a=b")),
+              QStringLiteral("a\\b"));
     // Escapes in the replacement become characters in both modes.
-    EXPECT_EQ(replaced(plain(QStringLiteral(" ")), QStringLiteral("\\n"), QStringLiteral("a b")), QStringLiteral("a\nb"));
-    EXPECT_EQ(replaced(regexOf(QStringLiteral(" ")), QStringLiteral("\\t"), QStringLiteral("a b")), QStringLiteral("a\tb"));
+    EXPECT_EQ(replaced(plain(QStringLiteral(" ")), QStringLiteral("\\n"), QStringLiteral("a b")),
+              QStringLiteral("a\nb"));
+    EXPECT_EQ(replaced(regexOf(QStringLiteral(" ")), QStringLiteral("\\t"), QStringLiteral("a b")),
+              QStringLiteral("a\tb"));
     // Group numbers beyond the groups of the pattern stop at the last digit that names one.
-    EXPECT_EQ(replaced(regexOf(QStringLiteral("(a)")), QStringLiteral("$12"), QStringLiteral("a")), QStringLiteral("a2"));
+    EXPECT_EQ(replaced(regexOf(QStringLiteral("(a)")), QStringLiteral("$12"), QStringLiteral("a")),
+              QStringLiteral("a2"));
 }
 
 TEST(FindEngine, StatesOfTheExpression)

@@ -109,7 +109,8 @@ TEST_F(RenameFlow, SavedFileMovesOnDiskWithTagsAndRecent)
     EXPECT_EQ(d->url(), files.path("b.md"));
     EXPECT_EQ(d->plugin().id, "markdown");
     EXPECT_EQ(model->recent(), QStringList{"/elsewhere"});
-    const auto map = model->load<QMap<QString, QStringList>>(AppModel::fileTagsKey).value_or(QMap<QString, QStringList>{});
+    const auto map = model->load<QMap<QString, QStringList>>(AppModel::fileTagsKey)
+                         .value_or(QMap<QString, QStringList>{});
     EXPECT_FALSE(map.contains(a));
     EXPECT_EQ(map.value(files.path("b.md")), QStringList{"work"});
 }
@@ -119,7 +120,8 @@ TEST_F(RenameFlow, RefusalsChangeNothing)
     const QString a = file("a.txt", "alpha");
     const QString b = file("b.txt", "beta");
     DocPtr d = model->open(a);
-    for (const QString& bad : {QStringLiteral("x/y"), QStringLiteral("x:y"), QStringLiteral("."), QStringLiteral("..")}) {
+    for (const QString& bad :
+         {QStringLiteral("x/y"), QStringLiteral("x:y"), QStringLiteral("."), QStringLiteral("..")}) {
         model->rename(d, bad);
         ASSERT_TRUE(model->dialog());
         EXPECT_EQ(model->dialog()->title, QStringLiteral("无法重命名"));

@@ -59,7 +59,8 @@ TEST_F(SavingFlow, FormatChangeAsksAndOverwriteRenamesTheFile)
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("格式已从 .md 改为 .json"));
     EXPECT_EQ(model->dialog()->message,
-              QStringLiteral("另存为：新建 a.json，原文件 a.md 保留不动。\n覆盖原文件：将 a.md 重命名为 a.json 并写入内容。"));
+              QStringLiteral(
+                  "另存为：新建 a.json，原文件 a.md 保留不动。\n覆盖原文件：将 a.md 重命名为 a.json 并写入内容。"));
     EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"取消", "另存为…", "覆盖原文件"}));
     model->chooseButton("覆盖原文件");
     EXPECT_FALSE(QFile::exists(md));
@@ -125,7 +126,7 @@ TEST_F(SavingFlow, FailuresKeepDocumentDirtyAndFileUntouched)
     DocPtr big = model->open(path);
     big->setText(QString(64 * 1024, QLatin1Char('x')));
     ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(big->id); }));
-    rlimit old {};
+    rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit tiny = old;

@@ -59,7 +59,9 @@ TEST(StoredJSONRead, AcceptsStandardJSONWithEitherSlash)
 
 TEST(StoredJSONRead, RejectsMalformedInput)
 {
-    for (const char* bad : {"", " ", "{", "[1,]", "{\"a\":1,}", "01", "-", "+1", "1e", "tru", "nul", "\"abc", "\"\\u12g4\"", "[1] 2", "1 2", "{\"a\" 1}", "{1:2}", "NaN", "]", "1]["})
+    for (const char* bad :
+         {"",    " ",     "{",           "[1,]",  "{\"a\":1,}", "01",        "-",     "+1",  "1e", "tru",
+          "nul", "\"abc", "\"\\u12g4\"", "[1] 2", "1 2",        "{\"a\" 1}", "{1:2}", "NaN", "]",  "1]["})
         EXPECT_FALSE(StoredJSON::read(QByteArray(bad))) << bad;
     // Invalid UTF-8 is refused, never replaced.
     EXPECT_FALSE(StoredJSON::read(QByteArray("\"\xC3\x28\"")));
@@ -93,14 +95,14 @@ TEST(JSONCodecs, RecordsAreStrict)
     EXPECT_EQ(JSONCodec<Settings>::decode(*StoredJSON::read(StoredJSON::write(JSONCodec<Settings>::encode(s)))), s);
     EXPECT_FALSE(JSONCodec<Settings>::decode(*StoredJSON::read(R"({"appearance":0,"scheme":"g","fontSize":13})")));
 
-    const auto item =
-        JSONCodec<SessionItem>::decode(*StoredJSON::read(R"({"backup":"0f8fad5b-d9cb-469f-a165-70867728950e"})"));
+    const auto item = JSONCodec<SessionItem>::decode(
+        *StoredJSON::read(R"({"backup":"0f8fad5b-d9cb-469f-a165-70867728950e"})"));
     ASSERT_TRUE(item && item->backup);
     EXPECT_FALSE(item->path);
     EXPECT_EQ(StoredJSON::write(JSONCodec<SessionItem>::encode(*item)),
               QByteArray(R"({"backup":"0F8FAD5B-D9CB-469F-A165-70867728950E"})"));
-    EXPECT_FALSE(JSONCodec<SessionItem>::decode(
-        *StoredJSON::read(R"({"backup":"{0f8fad5b-d9cb-469f-a165-70867728950e}"})")));
+    EXPECT_FALSE(
+        JSONCodec<SessionItem>::decode(*StoredJSON::read(R"({"backup":"{0f8fad5b-d9cb-469f-a165-70867728950e}"})")));
     EXPECT_FALSE(JSONCodec<QStringList>::decode(*StoredJSON::read(R"(["a",1])")));
 }
 

@@ -9,8 +9,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <set>
 
@@ -56,8 +56,8 @@ Score run(const QJsonArray& cases, const std::set<int>& skipped = {})
             continue;
         }
         s.failed.insert(id);
-        s.report += "example " + std::to_string(id) + "\n  markdown: " + md.toStdString() + "\n  expected: " + want.toStdString()
-                    + "\n  actual:   " + got.toStdString() + "\n";
+        s.report += "example " + std::to_string(id) + "\n  markdown: " + md.toStdString()
+            + "\n  expected: " + want.toStdString() + "\n  actual:   " + got.toStdString() + "\n";
     }
     return s;
 }
@@ -74,20 +74,26 @@ TEST(MarkdownConformance, NormaliserAgreesWithTheSuiteScript)
     EXPECT_EQ(normalizeHTML(QStringLiteral("\n\t<p>\n\t\ta  b\t\t</p>\n\t")), QStringLiteral("<p>a b</p>"));
     EXPECT_EQ(normalizeHTML(QStringLiteral("<i>a  b</i> ")), QStringLiteral("<i>a b</i> "));
     EXPECT_EQ(normalizeHTML(QStringLiteral("<br />")), QStringLiteral("<br>"));
-    EXPECT_EQ(normalizeHTML(QStringLiteral("<a title=\"bar\" HREF=\"foo\">x</a>")), QStringLiteral("<a href=\"foo\" title=\"bar\">x</a>"));
-    EXPECT_EQ(normalizeHTML(QStringLiteral("&forall;&amp;&gt;&lt;&quot;")), QStringLiteral("\u2200&amp;&gt;&lt;&quot;"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("<a title=\"bar\" HREF=\"foo\">x</a>")),
+              QStringLiteral("<a href=\"foo\" title=\"bar\">x</a>"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("&forall;&amp;&gt;&lt;&quot;")),
+              QStringLiteral("\u2200&amp;&gt;&lt;&quot;"));
     // Code keeps its blanks; a line feed after <br> goes.
-    EXPECT_EQ(normalizeHTML(QStringLiteral("<pre><code>a\n  b\n</code></pre>")), QStringLiteral("<pre><code>a\n  b\n</code></pre>"));
+    EXPECT_EQ(normalizeHTML(QStringLiteral("<pre><code>a\n  b\n</code></pre>")),
+              QStringLiteral("<pre><code>a\n  b\n</code></pre>"));
     EXPECT_EQ(normalizeHTML(QStringLiteral("<p>a<br />\nb</p>")), QStringLiteral("<p>a<br>b</p>"));
     // Attribute values are read and written back; character references decoded.
     EXPECT_EQ(normalizeHTML(QStringLiteral("<a href=\"&ouml;&#x27;\">")), QStringLiteral("<a href=\"\u00f6&#x27;\">"));
-    EXPECT_EQ(HTMLNormalize::normalize(QStringLiteral("<li class=\"task\" data-line=\"3\"><input type=\"checkbox\" disabled checked> x</li>")),
+    EXPECT_EQ(HTMLNormalize::normalize(QStringLiteral(
+                  "<li class=\"task\" data-line=\"3\"><input type=\"checkbox\" disabled checked> x</li>")),
               QStringLiteral("<li><input checked disabled type=\"checkbox\"> x</li>"));
-    EXPECT_EQ(HTMLNormalize::normalize(QStringLiteral("<th style=\"text-align:right\">a</th><pre><code class=\"lang-c\">")),
-              QStringLiteral("<th align=\"right\">a</th><pre><code class=\"language-c\">"));
+    EXPECT_EQ(
+        HTMLNormalize::normalize(QStringLiteral("<th style=\"text-align:right\">a</th><pre><code class=\"lang-c\">")),
+        QStringLiteral("<th align=\"right\">a</th><pre><code class=\"language-c\">"));
     // Different text stays different.
     EXPECT_NE(normalizeHTML(QStringLiteral("<p>a&quot;</p>")), normalizeHTML(QStringLiteral("<p>a\"</p>")));
-    EXPECT_NE(normalizeHTML(QStringLiteral("<pre><code>a\n</code></pre>")), normalizeHTML(QStringLiteral("<pre><code>a</code></pre>")));
+    EXPECT_NE(normalizeHTML(QStringLiteral("<pre><code>a\n</code></pre>")),
+              normalizeHTML(QStringLiteral("<pre><code>a</code></pre>")));
 }
 
 TEST(MarkdownConformance, CommonMarkExamples)
@@ -106,15 +112,18 @@ TEST(MarkdownConformance, CommonMarkExamples)
     // as <bar>, <foo>, <Warning> or <responsive-image>, and attributes such as
     // <pre language>, lose their tags (150, 164, 171, 203, 493, 526, 538,
     // 615-617, 619, 625).
-    std::set<int> different = {28, 156, 157, 158, 172, 173, 174, 175, 178, 180, 356, 604, 608, 610, 613, 614, 627, 628, 631};
+    std::set<int> different = {28,  156, 157, 158, 172, 173, 174, 175, 178, 180,
+                               356, 604, 608, 610, 613, 614, 627, 628, 631};
     different.insert({150, 164, 171, 203, 493, 526, 538, 615, 616, 617, 619, 625});
     // The suite's script cuts the expected HTML of 618 at a ">" inside a
     // quoted attribute, which nothing can match; the harness counts it as a difference.
     const std::set<int> misread = {618};
     const Score s = run(cases, misread);
     std::set<int> unexpected, nowPassing;
-    std::set_difference(s.failed.begin(), s.failed.end(), different.begin(), different.end(), std::inserter(unexpected, unexpected.end()));
-    std::set_difference(different.begin(), different.end(), s.failed.begin(), s.failed.end(), std::inserter(nowPassing, nowPassing.end()));
+    std::set_difference(s.failed.begin(), s.failed.end(), different.begin(), different.end(),
+                        std::inserter(unexpected, unexpected.end()));
+    std::set_difference(different.begin(), different.end(), s.failed.begin(), s.failed.end(),
+                        std::inserter(nowPassing, nowPassing.end()));
     EXPECT_TRUE(unexpected.empty()) << s.report;
     for (int id : nowPassing)
         ADD_FAILURE() << "example " << id << " passes now: take it off the list";

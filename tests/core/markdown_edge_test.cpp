@@ -25,9 +25,15 @@ QString executable(const QString& html)
     if (const auto m = Regex::firstMatch(unquoted, u8(R"(<[a-z][^>]*[\s/"'](on[a-z]+)\s*=)")))
         return (*m)[0];
     QString flat = h;
-    flat.replace(u8("&#x61;"), u8("a")).replace(u8("&#97;"), u8("a")).replace(u8("&colon;"), u8(":"))
-        .replace(u8("&#58;"), u8(":")).replace(u8("&#x3a;"), u8(":")).replace(u8("&tab;"), QString())
-        .replace(u8("&#x09;"), QString()).replace(u8("&#9;"), QString()).replace(u8("&newline;"), QString());
+    flat.replace(u8("&#x61;"), u8("a"))
+        .replace(u8("&#97;"), u8("a"))
+        .replace(u8("&colon;"), u8(":"))
+        .replace(u8("&#58;"), u8(":"))
+        .replace(u8("&#x3a;"), u8(":"))
+        .replace(u8("&tab;"), QString())
+        .replace(u8("&#x09;"), QString())
+        .replace(u8("&#9;"), QString())
+        .replace(u8("&newline;"), QString());
     flat.remove(u'\t');
     flat.remove(u'\n');
     for (const char* scheme : {"javascript:", "vbscript:", "data:text/html"})
@@ -60,7 +66,9 @@ TEST(MarkdownHostileEdges, TokeniserTricksRenderNothingExecutable)
         "<svg><animate attributeName=href values=javascript:alert(1) /></svg>",
         "<!--><img src=x onerror=alert(1)>-->",
         "<!----!><img src=x onerror=alert(1)>-->",
-        "\x02" "0\x02 <img src=x onerror=alert(1)> \x02" "0\x02",
+        "\x02"
+        "0\x02 <img src=x onerror=alert(1)> \x02"
+        "0\x02",
     };
     for (const char* input : hostile) {
         const QString out = MarkdownPlugin::previewHTML(u8(input));

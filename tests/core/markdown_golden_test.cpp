@@ -37,7 +37,8 @@ TEST(MarkdownGolden, CorpusRendersAsRecorded)
         // One case per line keeps the diffs of a re-recording readable.
         QByteArray data = "[\n";
         for (qsizetype k = 0; k < cases.size(); ++k)
-            data += QJsonDocument(cases[k].toObject()).toJson(QJsonDocument::Compact) + (k + 1 < cases.size() ? ",\n" : "\n");
+            data += QJsonDocument(cases[k].toObject()).toJson(QJsonDocument::Compact)
+                + (k + 1 < cases.size() ? ",\n" : "\n");
         target.write(data + "]\n");
     }
     EXPECT_EQ(mismatches, 0);

@@ -35,46 +35,45 @@ QString stripped(QString html)
 
 TEST(MarkdownLines, EveryBlockKindCarriesTheLineItStartsOn)
 {
-    const QString text = QStringLiteral(
-        "# Title\n"                 // 0
-        "\n"                        // 1
-        "First paragraph\n"         // 2
-        "continues here.\n"         // 3
-        "\n"                        // 4
-        "- one\n"                   // 5
-        "- two\n"                   // 6
-        "  - nested\n"              // 7
-        "- [x] done\n"              // 8
-        "\n"                        // 9
-        "> quoted\n"                // 10
-        "> > deeper\n"              // 11
-        "\n"                        // 12
-        "```cpp\n"                  // 13
-        "int x;\n"                  // 14
-        "```\n"                     // 15
-        "| a | b |\n"               // 16
-        "|---|---|\n"               // 17
-        "| 1 | 2 |\n"               // 18
-        "| 3 | 4 |\n"               // 19
-        "\n"                        // 20
-        "---\n"                     // 21
-        "<div class=\"x\">raw</div>\n"  // 22
-        "\n"                        // 23
-        "\t## Tabbed code\n"        // 24
-        "1. first\n"                // 25
-        "\n"                        // 26
-        "2. second\n"               // 27
-        "\n"                        // 28
-        "Setext\n"                  // 29
-        "heading\n"                 // 30
-        "---\n"                     // 31
-        "[ref] and [x]: y\n"        // 32
-        "\n"                        // 33
-        "[ref]: https://a.b\n");    // 34
-    const QStringList expected = {
-        "h1:0", "p:2", "li:5", "li:6", "li:7", "li:8", "blockquote:10", "p:10", "blockquote:11", "p:11",
-        "pre:13", "table:16", "tr:16", "tr:18", "tr:19", "hr:21", "div:22", "pre:24", "li:25", "p:25", "li:27", "p:27",
-        "h2:29", "p:32"};
+    const QString text = QStringLiteral("# Title\n"                     // 0
+                                        "\n"                            // 1
+                                        "First paragraph\n"             // 2
+                                        "continues here.\n"             // 3
+                                        "\n"                            // 4
+                                        "- one\n"                       // 5
+                                        "- two\n"                       // 6
+                                        "  - nested\n"                  // 7
+                                        "- [x] done\n"                  // 8
+                                        "\n"                            // 9
+                                        "> quoted\n"                    // 10
+                                        "> > deeper\n"                  // 11
+                                        "\n"                            // 12
+                                        "```cpp\n"                      // 13
+                                        "int x;\n"                      // 14
+                                        "```\n"                         // 15
+                                        "| a | b |\n"                   // 16
+                                        "|---|---|\n"                   // 17
+                                        "| 1 | 2 |\n"                   // 18
+                                        "| 3 | 4 |\n"                   // 19
+                                        "\n"                            // 20
+                                        "---\n"                         // 21
+                                        "<div class=\"x\">raw</div>\n"  // 22
+                                        "\n"                            // 23
+                                        "\t## Tabbed code\n"            // 24
+                                        "1. first\n"                    // 25
+                                        "\n"                            // 26
+                                        "2. second\n"                   // 27
+                                        "\n"                            // 28
+                                        "Setext\n"                      // 29
+                                        "heading\n"                     // 30
+                                        "---\n"                         // 31
+                                        "[ref] and [x]: y\n"            // 32
+                                        "\n"                            // 33
+                                        "[ref]: https://a.b\n");        // 34
+    const QStringList expected = {"h1:0",          "p:2",   "li:5",          "li:6",  "li:7",   "li:8",
+                                  "blockquote:10", "p:10",  "blockquote:11", "p:11",  "pre:13", "table:16",
+                                  "tr:16",         "tr:18", "tr:19",         "hr:21", "div:22", "pre:24",
+                                  "li:25",         "p:25",  "li:27",         "p:27",  "h2:29",  "p:32"};
     EXPECT_EQ(tagged(Markdown::html(text, true)), expected) << Markdown::html(text, true).toStdString();
     // The preview asks for them; the plain rendering has none.
     EXPECT_EQ(tagged(MarkdownPlugin::previewHTML(text)), expected);
@@ -120,10 +119,11 @@ TEST(MarkdownLines, CorpusRendersTheSameApartFromTheLines)
 
 TEST(MarkdownLines, DocumentSuppliedLineAttributesPassOnlyAsPlainNumbers)
 {
-    EXPECT_EQ(HTMLSanitizer::clean(QStringLiteral("<p data-line=\"12\">x</p>")), QStringLiteral("<p data-line=\"12\">x</p>"));
-    for (const char* bad : {"<p data-line=\"1e3\">x</p>", "<p data-line=\"-1\">x</p>", "<p data-line=\"\">x</p>",
-                            "<p data-line>x</p>", "<p data-line=\" 7\">x</p>", "<p data-line=\"javascript:1\">x</p>",
-                            "<p data-line=\"12345678901\">x</p>"})
+    EXPECT_EQ(HTMLSanitizer::clean(QStringLiteral("<p data-line=\"12\">x</p>")),
+              QStringLiteral("<p data-line=\"12\">x</p>"));
+    for (const char* bad :
+         {"<p data-line=\"1e3\">x</p>", "<p data-line=\"-1\">x</p>", "<p data-line=\"\">x</p>", "<p data-line>x</p>",
+          "<p data-line=\" 7\">x</p>", "<p data-line=\"javascript:1\">x</p>", "<p data-line=\"12345678901\">x</p>"})
         EXPECT_EQ(HTMLSanitizer::clean(QString::fromLatin1(bad)), QStringLiteral("<p>x</p>")) << bad;
     // A raw block's own attribute comes after the renderer's, which the browser keeps.
     const QString html = Markdown::html(QStringLiteral("text\n\n<div data-line=\"99\">raw</div>\n"), true);

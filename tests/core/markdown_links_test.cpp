@@ -67,8 +67,10 @@ TEST(MarkdownLinks, NoEmphasisInsideURLs)
     EXPECT_EQ(in("[x](https://docs.python.org/3/reference/datamodel.html#object.__init__)"),
               u8("<a href=\"https://docs.python.org/3/reference/datamodel.html#object.__init__\">x</a>"));
     // A bare address ends before trailing punctuation, "_" among it; an image's description is its plain text.
-    EXPECT_EQ(in("see https://a.b/_x_ and _y_"), u8("see <a href=\"https://a.b/_x\">https://a.b/_x</a>_ and <em>y</em>"));
-    EXPECT_EQ(in("see https://a.b/_x_y and _y_"), u8("see <a href=\"https://a.b/_x_y\">https://a.b/_x_y</a> and <em>y</em>"));
+    EXPECT_EQ(in("see https://a.b/_x_ and _y_"),
+              u8("see <a href=\"https://a.b/_x\">https://a.b/_x</a>_ and <em>y</em>"));
+    EXPECT_EQ(in("see https://a.b/_x_y and _y_"),
+              u8("see <a href=\"https://a.b/_x_y\">https://a.b/_x_y</a> and <em>y</em>"));
     EXPECT_EQ(in("![*a* b](/p/**q**.png)"), u8("<img alt=\"a b\" src=\"/p/**q**.png\">"));
     EXPECT_EQ(in("[~~a~~](http://z/~~s~~)"), u8("<a href=\"http://z/~~s~~\"><del>a</del></a>"));
     // Emphasis around a link still applies, and across it.
@@ -112,7 +114,8 @@ TEST(MarkdownLinks, GeneratedAttributesCannotBeBrokenOutOf)
                 EXPECT_FALSE(name.startsWith(u8("on"))) << input << "\n  -> " << out.toStdString();
             // Generated images keep exactly the attributes they were written with.
             if (tag.name == u8("img")) {
-                EXPECT_EQ(tag.attributes, QStringList({u8("alt"), u8("src")})) << input << "\n  -> " << out.toStdString();
+                EXPECT_EQ(tag.attributes, QStringList({u8("alt"), u8("src")}))
+                    << input << "\n  -> " << out.toStdString();
             }
         }
     }

@@ -21,9 +21,11 @@ QString in(const char* text)
 
 TEST(MarkdownBlocks, TheSampleDocument)
 {
-    const QString out = md("# T\n\n- [x] done\n- b\n  - c\n\n| a | b |\n|---|--:|\n| 1 | 2 |\n\n```js\n<x>\n```\n**b** `c`");
+    const QString out = md(
+        "# T\n\n- [x] done\n- b\n  - c\n\n| a | b |\n|---|--:|\n| 1 | 2 |\n\n```js\n<x>\n```\n**b** `c`");
     EXPECT_TRUE(out.contains("<h1>T</h1>"));
-    EXPECT_TRUE(out.contains("<li class=\"task\"><input type=\"checkbox\" disabled checked> done</li>")) << out.toStdString();
+    EXPECT_TRUE(out.contains("<li class=\"task\"><input type=\"checkbox\" disabled checked> done</li>"))
+        << out.toStdString();
     EXPECT_TRUE(out.contains("<li>b<ul><li>c</li></ul>")) << out.toStdString();
     EXPECT_TRUE(out.contains("<th>a</th><th style=\"text-align:right\">b</th>")) << out.toStdString();
     EXPECT_TRUE(out.contains("<td style=\"text-align:right\">2</td>"));
@@ -57,18 +59,21 @@ TEST(MarkdownBlocks, SetextHeadingsIndentedCodeAndReferenceLinks)
     // Indented lines inside a paragraph continue it.
     EXPECT_EQ(md("para\n    more"), QStringLiteral("<p>para\nmore</p>\n"));
     EXPECT_EQ(md("See [docs][1] and [the site].\n\n[1]: https://a.b/docs \"手册\"\n[the site]: <https://a.b/>"),
-              QStringLiteral("<p>See <a href=\"https://a.b/docs\" title=\"手册\">docs</a> and <a href=\"https://a.b/\">the site</a>.</p>\n"));
+              QStringLiteral("<p>See <a href=\"https://a.b/docs\" title=\"手册\">docs</a> and <a "
+                             "href=\"https://a.b/\">the site</a>.</p>\n"));
     EXPECT_EQ(md("[undefined][x]"), QStringLiteral("<p>[undefined][x]</p>\n"));
 }
 
 TEST(MarkdownBlocks, FencesQuotesAndHTMLBlocks)
 {
-    EXPECT_EQ(md("```\n# not a heading\n  kept  \n"), QStringLiteral("<pre><code># not a heading\n  kept  \n</code></pre>\n"));
+    EXPECT_EQ(md("```\n# not a heading\n  kept  \n"),
+              QStringLiteral("<pre><code># not a heading\n  kept  \n</code></pre>\n"));
     EXPECT_EQ(md("~~~\na\n```\nb\n~~~\nafter"), QStringLiteral("<pre><code>a\n```\nb\n</code></pre>\n<p>after</p>\n"));
     // A longer fence holds a shorter one, and its language is the first word only.
     EXPECT_EQ(md("````markdown extra\n```js\nx\n```\n````"),
               QStringLiteral("<pre><code class=\"lang-markdown\">```js\nx\n```\n</code></pre>\n"));
-    EXPECT_EQ(md("```<b>\"x\"\n```"), QStringLiteral("<pre><code class=\"lang-&lt;b&gt;&quot;x&quot;\"></code></pre>\n"));
+    EXPECT_EQ(md("```<b>\"x\"\n```"),
+              QStringLiteral("<pre><code class=\"lang-&lt;b&gt;&quot;x&quot;\"></code></pre>\n"));
     EXPECT_EQ(md("> a\n>b\n> > c\nd"),
               QStringLiteral("<blockquote><p>a\nb</p>\n<blockquote><p>c\nd</p>\n</blockquote>\n</blockquote>\n"));
     const char* details = "<details><summary>memo</summary><ol><li>a &gt; b</li></ol></details>";
@@ -76,9 +81,12 @@ TEST(MarkdownBlocks, FencesQuotesAndHTMLBlocks)
     EXPECT_EQ(md("<div>\n**not bold**\n</div>\n\n**bold**"),
               QStringLiteral("<div>\n**not bold**\n</div>\n<p><strong>bold</strong></p>\n"));
     // Elements GitHub filters show as text, and nothing after them is swallowed.
-    EXPECT_EQ(md("<script>alert(1)</script>\n<p>kept</p>"), QStringLiteral("&lt;script>alert(1)&lt;/script>\n<p>kept</p>\n"));
-    EXPECT_EQ(md("<div>\n<xmp>\n</div>\n\n*after*"), QStringLiteral("<div>\n&lt;xmp>\n</div>\n<p><em>after</em></p>\n"));
-    EXPECT_EQ(md("<div>\n<PlainText>\n</div>\n\n*after*"), QStringLiteral("<div>\n&lt;PlainText>\n</div>\n<p><em>after</em></p>\n"));
+    EXPECT_EQ(md("<script>alert(1)</script>\n<p>kept</p>"),
+              QStringLiteral("&lt;script>alert(1)&lt;/script>\n<p>kept</p>\n"));
+    EXPECT_EQ(md("<div>\n<xmp>\n</div>\n\n*after*"),
+              QStringLiteral("<div>\n&lt;xmp>\n</div>\n<p><em>after</em></p>\n"));
+    EXPECT_EQ(md("<div>\n<PlainText>\n</div>\n\n*after*"),
+              QStringLiteral("<div>\n&lt;PlainText>\n</div>\n<p><em>after</em></p>\n"));
 }
 
 TEST(MarkdownBlocks, Lists)
@@ -90,9 +98,11 @@ TEST(MarkdownBlocks, Lists)
               QStringLiteral("<ul><li class=\"task\"><input type=\"checkbox\" disabled> todo</li>"
                              "<li class=\"task\"><input type=\"checkbox\" disabled checked> done</li></ul>\n"));
     // A blank line inside an item makes the list loose; a loose task keeps its box in its paragraph.
-    EXPECT_EQ(md("- a\n\n  more\n- b"), QStringLiteral("<ul><li><p>a</p>\n<p>more</p>\n</li><li><p>b</p>\n</li></ul>\n"));
+    EXPECT_EQ(md("- a\n\n  more\n- b"),
+              QStringLiteral("<ul><li><p>a</p>\n<p>more</p>\n</li><li><p>b</p>\n</li></ul>\n"));
     EXPECT_EQ(md("- [x] a\n\n- b"),
-              QStringLiteral("<ul><li class=\"task\"><p><input type=\"checkbox\" disabled checked> a</p>\n</li><li><p>b</p>\n</li></ul>\n"));
+              QStringLiteral("<ul><li class=\"task\"><p><input type=\"checkbox\" disabled checked> "
+                             "a</p>\n</li><li><p>b</p>\n</li></ul>\n"));
     EXPECT_EQ(md("- a\n\nb"), QStringLiteral("<ul><li>a</li></ul>\n<p>b</p>\n"));
     EXPECT_EQ(md("- a\n# h"), QStringLiteral("<ul><li>a</li></ul>\n<h1>h</h1>\n"));
     EXPECT_EQ(md("- a\n\t- b"), QStringLiteral("<ul><li>a<ul><li>b</li></ul>\n</li></ul>\n"));
@@ -101,11 +111,12 @@ TEST(MarkdownBlocks, Lists)
 TEST(MarkdownBlocks, Tables)
 {
     // Rows take the header's width: missing cells are added, extra ones dropped.
-    EXPECT_EQ(md("a|b|c\n:-|:-:|-\n1|2\n3|4|5|6\n\nafter"),
-              QStringLiteral("<table><thead><tr><th style=\"text-align:left\">a</th><th style=\"text-align:center\">b</th>"
-                             "<th>c</th></tr></thead><tbody><tr><td style=\"text-align:left\">1</td>"
-                             "<td style=\"text-align:center\">2</td><td></td></tr><tr><td style=\"text-align:left\">3</td>"
-                             "<td style=\"text-align:center\">4</td><td>5</td></tr></tbody></table>\n<p>after</p>\n"));
+    EXPECT_EQ(
+        md("a|b|c\n:-|:-:|-\n1|2\n3|4|5|6\n\nafter"),
+        QStringLiteral("<table><thead><tr><th style=\"text-align:left\">a</th><th style=\"text-align:center\">b</th>"
+                       "<th>c</th></tr></thead><tbody><tr><td style=\"text-align:left\">1</td>"
+                       "<td style=\"text-align:center\">2</td><td></td></tr><tr><td style=\"text-align:left\">3</td>"
+                       "<td style=\"text-align:center\">4</td><td>5</td></tr></tbody></table>\n<p>after</p>\n"));
     // An escaped bar stays in its cell; a table of only a header has no body.
     EXPECT_EQ(md("| a \\| b |\n|---|"), QStringLiteral("<table><thead><tr><th>a | b</th></tr></thead></table>\n"));
     EXPECT_EQ(md("a | b\nc | d"), QStringLiteral("<p>a | b\nc | d</p>\n"));
@@ -114,13 +125,15 @@ TEST(MarkdownBlocks, Tables)
     const QString table = QStringLiteral("a|b\n-|-\n");
     EXPECT_TRUE(Markdown::html(table + QString(500, u'|')).startsWith(QLatin1String("<table>")));
     EXPECT_TRUE(Markdown::html(table + QString(513, u'|')).startsWith(QLatin1String("<p>a|b")));
-    EXPECT_TRUE(Markdown::html(table + QString(300, u'|') + u'\n' + QString(300, u'|')).startsWith(QLatin1String("<table>")));
+    EXPECT_TRUE(
+        Markdown::html(table + QString(300, u'|') + u'\n' + QString(300, u'|')).startsWith(QLatin1String("<table>")));
 }
 
 TEST(MarkdownInline, EmphasisCodeAndLinks)
 {
     EXPECT_EQ(in("**b** `c`"), QStringLiteral("<strong>b</strong> <code>c</code>"));
-    EXPECT_EQ(in("文本 <b>粗</b> &amp; <span onclick=\"x()\">s</span>"), QStringLiteral("文本 <b>粗</b> &amp; <span>s</span>"));
+    EXPECT_EQ(in("文本 <b>粗</b> &amp; <span onclick=\"x()\">s</span>"),
+              QStringLiteral("文本 <b>粗</b> &amp; <span>s</span>"));
     EXPECT_EQ(in("a < b & c"), QStringLiteral("a &lt; b &amp; c"));
     EXPECT_EQ(in("`<b>`"), QStringLiteral("<code>&lt;b&gt;</code>"));
     EXPECT_EQ(in("`**not**` **yes**"), QStringLiteral("<code>**not**</code> <strong>yes</strong>"));
@@ -129,8 +142,10 @@ TEST(MarkdownInline, EmphasisCodeAndLinks)
     // Nesting closes in order; escapes are literal.
     EXPECT_EQ(in("***x***"), QStringLiteral("<em><strong>x</strong></em>"));
     EXPECT_EQ(in("\\*x* and a \\| bar"), QStringLiteral("*x* and a | bar"));
-    EXPECT_EQ(in("see https://example.com/a."), QStringLiteral("see <a href=\"https://example.com/a\">https://example.com/a</a>."));
-    EXPECT_EQ(in("[链接](https://a.b/c \"title\")"), QStringLiteral("<a href=\"https://a.b/c\" title=\"title\">链接</a>"));
+    EXPECT_EQ(in("see https://example.com/a."),
+              QStringLiteral("see <a href=\"https://example.com/a\">https://example.com/a</a>."));
+    EXPECT_EQ(in("[链接](https://a.b/c \"title\")"),
+              QStringLiteral("<a href=\"https://a.b/c\" title=\"title\">链接</a>"));
     EXPECT_EQ(in("![图](p.png)"), QStringLiteral("<img alt=\"图\" src=\"p.png\">"));
     EXPECT_EQ(in("<a href=\"javascript:alert(1)\">x</a>"), QStringLiteral("<a href=\"#\">x</a>"));
     EXPECT_EQ(in("&#x4e2d; &copy;"), QStringLiteral("中 ©"));

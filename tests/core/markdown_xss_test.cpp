@@ -38,13 +38,15 @@ QString executable(const QString& html)
     if (html.contains(QStringLiteral("<script"), Qt::CaseInsensitive))
         return QStringLiteral("<script");
     static const QRegularExpression tagRE(QStringLiteral("<[A-Za-z][^>]*>?"));
-    static const QRegularExpression handler(QStringLiteral("[\\s/\"']on[a-z]+\\s*="), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression handler(QStringLiteral("[\\s/\"']on[a-z]+\\s*="),
+                                            QRegularExpression::CaseInsensitiveOption);
     for (auto it = tagRE.globalMatch(html); it.hasNext();) {
         const QString tag = it.next().captured(0);
         if (handler.match(tag).hasMatch())
             return QStringLiteral("handler in ") + tag;
         const QString plain = plainTag(tag);
-        for (const char* bad : {"javascript:", "vbscript:", "data:text/html", "<meta", "<base", "<iframe", "<object", "<embed", "<form"})
+        for (const char* bad :
+             {"javascript:", "vbscript:", "data:text/html", "<meta", "<base", "<iframe", "<object", "<embed", "<form"})
             if (plain.contains(QLatin1String(bad)))
                 return QString::fromLatin1(bad) + QStringLiteral(" in ") + tag;
     }
@@ -126,12 +128,14 @@ TEST(MarkdownSanitizing, HarmlessMarkupSurvives)
               QStringLiteral("<a href=\"https://例子.cn/?a=1&amp;b=2\" title=\"说明\">x</a>"));
     EXPECT_EQ(Markdown::sanitize(QStringLiteral("<img src=\"data:image/png;base64,AAAA\" alt=\"\">")),
               QStringLiteral("<img src=\"data:image/png;base64,AAAA\" alt=\"\">"));
-    EXPECT_EQ(Markdown::sanitize(QStringLiteral("<div class=note>a < b</div>")), QStringLiteral("<div class=\"note\">a &lt; b</div>"));
+    EXPECT_EQ(Markdown::sanitize(QStringLiteral("<div class=note>a < b</div>")),
+              QStringLiteral("<div class=\"note\">a &lt; b</div>"));
     EXPECT_EQ(Markdown::sanitize(QStringLiteral("<input type=\"checkbox\" disabled checked>")),
               QStringLiteral("<input type=\"checkbox\" disabled checked>"));
     EXPECT_EQ(Markdown::sanitize(QStringLiteral("<br/>")), QStringLiteral("<br />"));
     // A link whose text merely mentions the word is fine.
-    EXPECT_EQ(Markdown::html(QStringLiteral("javascript: 是一种语言")), QStringLiteral("<p>javascript: 是一种语言</p>\n"));
+    EXPECT_EQ(Markdown::html(QStringLiteral("javascript: 是一种语言")),
+              QStringLiteral("<p>javascript: 是一种语言</p>\n"));
 }
 
 TEST(MarkdownSanitizing, LeadingCommentsAndDeclarationsPassOnlyWhenInert)

@@ -131,8 +131,8 @@ TEST(AutoName, FollowsTheTextWithTheExtension)
 
 TEST(AutoName, NeverRenamesWithoutAutoExtOrWithAFile)
 {
-    DocPtr manual = makeDoc(QUuid::createUuid(), QStringLiteral("notes"), QString(), std::nullopt,
-                            TextEncoding::utf8, LineEnding::lf, {});
+    DocPtr manual = makeDoc(QUuid::createUuid(), QStringLiteral("notes"), QString(), std::nullopt, TextEncoding::utf8,
+                            LineEnding::lf, {});
     manual->setText(QStringLiteral("标题"));
     EXPECT_EQ(manual->name(), QStringLiteral("notes"));
 

@@ -57,7 +57,8 @@ TEST(PdfInfo, TitleReplacesTheInfoObjectKeepingItsOtherEntries)
     EXPECT_TRUE(update.contains("1 0 obj\n<</Title <FEFF8BF4660E002E006D0064>")) << update.toStdString();
     EXPECT_TRUE(update.contains("/Creator (Chromium)"));
     EXPECT_TRUE(update.contains("/Producer (Skia >> \\) odd)"));
-    EXPECT_TRUE(update.contains(QByteArray("/Root 2 0 R /Info 1 0 R /Prev ") + QByteArray::number(before.indexOf("xref\n0"))))
+    EXPECT_TRUE(
+        update.contains(QByteArray("/Root 2 0 R /Info 1 0 R /Prev ") + QByteArray::number(before.indexOf("xref\n0"))))
         << update.toStdString();
     EXPECT_TRUE(update.contains("/ID [<AB> <CD>]"));
     expectConsistent(*after, "1 0 obj");

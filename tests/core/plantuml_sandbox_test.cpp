@@ -61,7 +61,8 @@ private:
             pollfd q{c, POLLIN, 0};
             if (::poll(&q, 1, 1000) > 0)
                 (void)::read(c, buf, sizeof buf);
-            const char reply[] = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 25\r\n\r\nBob -> Carol : FROMSERVER";
+            const char reply[] =
+                "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 25\r\n\r\nBob -> Carol : FROMSERVER";
             (void)::write(c, reply, sizeof reply - 1);
             ::close(c);
         }
@@ -107,14 +108,16 @@ TEST(PlantUMLSandbox, UnsandboxedTheHostileDiagramWouldLeak)
     CountingServer server;
     ASSERT_GT(server.port(), 0);
     QProcess bare;
-    bare.start(runner->java, {QStringLiteral("-Djava.awt.headless=true"), QStringLiteral("-jar"), runner->jar,
-                              QStringLiteral("-tsvg"), QStringLiteral("-pipe"), QStringLiteral("-charset"), QStringLiteral("UTF-8")});
+    bare.start(runner->java,
+               {QStringLiteral("-Djava.awt.headless=true"), QStringLiteral("-jar"), runner->jar,
+                QStringLiteral("-tsvg"), QStringLiteral("-pipe"), QStringLiteral("-charset"), QStringLiteral("UTF-8")});
     ASSERT_TRUE(bare.waitForStarted());
     bare.write(hostileDiagram(server.port()).toUtf8());
     bare.closeWriteChannel();
     ASSERT_TRUE(bare.waitForFinished(60000));
     const QString out = QString::fromUtf8(bare.readAllStandardOutput());
-    EXPECT_TRUE(out.contains(QLatin1String("root:x:0")) || out.contains(QLatin1String("FROMSERVER")) || server.connections() > 0);
+    EXPECT_TRUE(out.contains(QLatin1String("root:x:0")) || out.contains(QLatin1String("FROMSERVER"))
+                || server.connections() > 0);
 }
 
 TEST(PlantUMLSandbox, TheRendererReadsNoFileAndReachesNoServer)
@@ -139,7 +142,8 @@ TEST(PlantUMLSandbox, TheRendererReadsNoFileAndReachesNoServer)
     ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
     secret.write("A -> B : SECRETLINE\n");
     secret.close();
-    const QString home = previewOrError(QStringLiteral("@startuml\n!include %1\n@enduml\n").arg(secret.fileName()), runner);
+    const QString home = previewOrError(QStringLiteral("@startuml\n!include %1\n@enduml\n").arg(secret.fileName()),
+                                        runner);
     EXPECT_FALSE(home.contains(QLatin1String("SECRETLINE")));
 }
 
@@ -153,7 +157,8 @@ TEST(PlantUMLSandbox, WithoutAWorkingSandboxTheJarNeverRuns)
         ASSERT_TRUE(runner->sandboxProblem) << bwrap.toStdString();
         EXPECT_TRUE(runner->sandboxProblem->startsWith(QStringLiteral("无法启动 PlantUML 的安全沙箱（bubblewrap）：")));
         const QString html = PlantUMLPlugin::previewHTML(QStringLiteral("@startuml\nA -> B : 你好\n@enduml\n"), runner);
-        EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"cap\"><span>时序图 · 内置简易渲染</span><span>无法启动 PlantUML 的安全沙箱")))
+        EXPECT_TRUE(html.startsWith(
+            QStringLiteral("<div class=\"cap\"><span>时序图 · 内置简易渲染</span><span>无法启动 PlantUML 的安全沙箱")))
             << html.left(200).toStdString();
         EXPECT_TRUE(html.contains(QStringLiteral("为安全起见未运行 plantuml.jar")));
         EXPECT_TRUE(html.contains(QStringLiteral(">你好</text>")));

@@ -32,22 +32,29 @@ std::optional<PlantUMLRunner> installed()
 
 TEST(PlantUMLValidate, MarkersAnywhere)
 {
-    EXPECT_EQ(PlantUMLPlugin::validate(QStringLiteral("A -> B")), QList<Diagnostic>({{1, QStringLiteral("缺少 @startuml")}}));
-    EXPECT_EQ(PlantUMLPlugin::validate(QStringLiteral("@startuml\nA -> B\n")), QList<Diagnostic>({{3, QStringLiteral("缺少 @enduml")}}));
-    EXPECT_EQ(PlantUMLPlugin::validate(QStringLiteral("@startuml\r\nA -> B\r\n\r\n")), QList<Diagnostic>({{4, QStringLiteral("缺少 @enduml")}}));
+    EXPECT_EQ(PlantUMLPlugin::validate(QStringLiteral("A -> B")),
+              QList<Diagnostic>({{1, QStringLiteral("缺少 @startuml")}}));
+    EXPECT_EQ(PlantUMLPlugin::validate(QStringLiteral("@startuml\nA -> B\n")),
+              QList<Diagnostic>({{3, QStringLiteral("缺少 @enduml")}}));
+    EXPECT_EQ(PlantUMLPlugin::validate(QStringLiteral("@startuml\r\nA -> B\r\n\r\n")),
+              QList<Diagnostic>({{4, QStringLiteral("缺少 @enduml")}}));
     EXPECT_TRUE(PlantUMLPlugin::validate(QStringLiteral("x @startuml y @enduml")).isEmpty());
 }
 
 TEST(SequenceSketch, GeometryAndNumberText)
 {
     const QString svg = SequenceSketch::svg(QStringLiteral("@startuml\nA -> B : hi\nB --> A : ok\n@enduml"));
-    EXPECT_TRUE(svg.startsWith(QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 290.0 178.0\" width=\"290.0\">")));
-    EXPECT_TRUE(svg.contains(QStringLiteral("<line x1=\"70.0\" y1=\"44\" x2=\"70.0\" y2=\"168.0\" class=\"life\"/>"
-                                            "<rect x=\"18.0\" y=\"12\" width=\"104\" height=\"30\" rx=\"6\" class=\"box\"/>"
-                                            "<text x=\"70.0\" y=\"31\" text-anchor=\"middle\" class=\"t1\">A</text>")));
-    EXPECT_TRUE(svg.contains(QStringLiteral("<line x1=\"70.0\" y1=\"74.0\" x2=\"218.0\" y2=\"74.0\" class=\"msg\" marker-end=\"url(#ar)\"/>"
-                                            "<text x=\"145.0\" y=\"67.0\" text-anchor=\"middle\" class=\"t2\">hi</text>")));
-    EXPECT_TRUE(svg.contains(QStringLiteral("<line x1=\"220.0\" y1=\"118.0\" x2=\"72.0\" y2=\"118.0\" class=\"msg\" stroke-dasharray=\"5 4\"")));
+    EXPECT_TRUE(svg.startsWith(
+        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 290.0 178.0\" width=\"290.0\">")));
+    EXPECT_TRUE(
+        svg.contains(QStringLiteral("<line x1=\"70.0\" y1=\"44\" x2=\"70.0\" y2=\"168.0\" class=\"life\"/>"
+                                    "<rect x=\"18.0\" y=\"12\" width=\"104\" height=\"30\" rx=\"6\" class=\"box\"/>"
+                                    "<text x=\"70.0\" y=\"31\" text-anchor=\"middle\" class=\"t1\">A</text>")));
+    EXPECT_TRUE(svg.contains(
+        QStringLiteral("<line x1=\"70.0\" y1=\"74.0\" x2=\"218.0\" y2=\"74.0\" class=\"msg\" marker-end=\"url(#ar)\"/>"
+                       "<text x=\"145.0\" y=\"67.0\" text-anchor=\"middle\" class=\"t2\">hi</text>")));
+    EXPECT_TRUE(svg.contains(QStringLiteral(
+        "<line x1=\"220.0\" y1=\"118.0\" x2=\"72.0\" y2=\"118.0\" class=\"msg\" stroke-dasharray=\"5 4\"")));
     EXPECT_TRUE(svg.endsWith(QStringLiteral("</svg>")));
     EXPECT_EQ(SequenceSketch::number(0.5), QStringLiteral("0.5"));
     EXPECT_EQ(SequenceSketch::number(-2), QStringLiteral("-2.0"));
@@ -60,25 +67,30 @@ TEST(SequenceSketch, ParticipantsArrowsAndErrors)
     EXPECT_TRUE(quoted.contains(QStringLiteral(">&lt;b&gt;</text>")));
     const QString back = SequenceSketch::svg(QStringLiteral("A <-- B : back"));
     // B is drawn second but sends: the line starts at B's x.
-    EXPECT_TRUE(back.contains(QStringLiteral("<line x1=\"220.0\" y1=\"74.0\" x2=\"72.0\" y2=\"74.0\" class=\"msg\" stroke-dasharray=\"5 4\"")));
+    EXPECT_TRUE(back.contains(QStringLiteral(
+        "<line x1=\"220.0\" y1=\"74.0\" x2=\"72.0\" y2=\"74.0\" class=\"msg\" stroke-dasharray=\"5 4\"")));
     const QString self = SequenceSketch::svg(QStringLiteral("A -> A"));
     EXPECT_TRUE(self.contains(QStringLiteral("x1=\"70.0\" y1=\"74.0\" x2=\"72.0\"")));
     int line = 0;
     EXPECT_EQ(errorOf([] { SequenceSketch::svg(QStringLiteral("@startuml\nA -> B\n  class Foo\n@enduml")); }, &line),
               QStringLiteral("内置渲染只支持时序图，无法解析：class Foo"));
     EXPECT_EQ(line, 3);
-    EXPECT_EQ(errorOf([] { SequenceSketch::svg(QStringLiteral("@startuml\n@enduml")); }, &line), QStringLiteral("没有可绘制的参与者"));
+    EXPECT_EQ(errorOf([] { SequenceSketch::svg(QStringLiteral("@startuml\n@enduml")); }, &line),
+              QStringLiteral("没有可绘制的参与者"));
     EXPECT_EQ(line, -1);
 }
 
 TEST(PlantUMLPreview, WithoutAJarTheSketchAndTheInstallHint)
 {
-    EXPECT_FALSE(PlantUMLRunner::locate({QStringLiteral("/nonexistent/plantuml.jar")}, QStringLiteral("/usr/bin/java")));
+    EXPECT_FALSE(
+        PlantUMLRunner::locate({QStringLiteral("/nonexistent/plantuml.jar")}, QStringLiteral("/usr/bin/java")));
     EXPECT_FALSE(PlantUMLRunner::locate({QStringLiteral("/usr/share/plantuml/plantuml.jar")}, QString()));
-    const QString html = PlantUMLPlugin::previewHTML(QStringLiteral("@startuml\nA -> B : 你好\n@enduml\n"), std::nullopt);
-    EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"cap\"><span>时序图 · 内置简易渲染</span>"
-                                               "<span>安装 PlantUML 后支持全部图表类型：sudo apt install plantuml</span></div>"
-                                               "<div class=\"uml\"><svg")));
+    const QString html = PlantUMLPlugin::previewHTML(QStringLiteral("@startuml\nA -> B : 你好\n@enduml\n"),
+                                                     std::nullopt);
+    EXPECT_TRUE(
+        html.startsWith(QStringLiteral("<div class=\"cap\"><span>时序图 · 内置简易渲染</span>"
+                                       "<span>安装 PlantUML 后支持全部图表类型：sudo apt install plantuml</span></div>"
+                                       "<div class=\"uml\"><svg")));
     EXPECT_TRUE(html.contains(QStringLiteral("你好")));
 }
 
@@ -88,10 +100,13 @@ TEST(PlantUMLPreview, TheInstalledJarRendersClassAndSequenceDiagrams)
     // The set-up installs Debian's plantuml and a Java runtime.
     const auto runner = installed();
     ASSERT_TRUE(runner) << "plantuml.jar or java missing";
-    const QString sequence = PlantUMLPlugin::previewHTML(QStringLiteral("@startuml\nAlice -> 小明 : 你好\n@enduml\n"), runner);
-    EXPECT_TRUE(sequence.startsWith(QStringLiteral("<div class=\"cap\"><span>由 plantuml.jar 渲染</span></div><div class=\"uml\"><svg")));
+    const QString sequence = PlantUMLPlugin::previewHTML(QStringLiteral("@startuml\nAlice -> 小明 : 你好\n@enduml\n"),
+                                                         runner);
+    EXPECT_TRUE(sequence.startsWith(
+        QStringLiteral("<div class=\"cap\"><span>由 plantuml.jar 渲染</span></div><div class=\"uml\"><svg")));
     EXPECT_TRUE(sequence.contains(QStringLiteral("小明")));
-    const QString classes = runner->render(QStringLiteral("@startuml\nclass 订单 {\n  +金额 : int\n}\n订单 --> 客户\n@enduml\n"));
+    const QString classes = runner->render(
+        QStringLiteral("@startuml\nclass 订单 {\n  +金额 : int\n}\n订单 --> 客户\n@enduml\n"));
     EXPECT_TRUE(classes.startsWith(QStringLiteral("<svg")));
     EXPECT_TRUE(classes.contains(QStringLiteral("订单")));
     EXPECT_TRUE(classes.contains(QStringLiteral("客户")));
@@ -105,7 +120,8 @@ TEST(PlantUMLRunner, AFloodingOrHangingChildIsDrainedAndKilled)
     QFile f(fake);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     // Fills both pipes far beyond their buffers, then never exits.
-    f.write("#!/bin/sh\nhead -c 3000000 /dev/zero | tr '\\0' x >&2\nhead -c 3000000 /dev/zero | tr '\\0' y\nexec sleep 60\n");
+    f.write("#!/bin/sh\nhead -c 3000000 /dev/zero | tr '\\0' x >&2\nhead -c 3000000 /dev/zero | tr '\\0' y\nexec sleep "
+            "60\n");
     f.close();
     f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const auto sandboxed = [](const QString& java, const QString& jar, int timeout) {
@@ -121,7 +137,8 @@ TEST(PlantUMLRunner, AFloodingOrHangingChildIsDrainedAndKilled)
     QElapsedTimer t;
     t.start();
     const QString error = errorOf([&] { runner.render(QStringLiteral("@startuml\n@enduml")); });
-    EXPECT_TRUE(error.startsWith(QStringLiteral("PlantUML 渲染失败：超过 1.5 秒未完成，已停止"))) << error.left(80).toStdString();
+    EXPECT_TRUE(error.startsWith(QStringLiteral("PlantUML 渲染失败：超过 1.5 秒未完成，已停止")))
+        << error.left(80).toStdString();
     EXPECT_LT(t.elapsed(), 8000);
 
     // An endless flood is cut off by size long before the deadline.
@@ -142,11 +159,13 @@ TEST(PlantUMLRunner, AFloodingOrHangingChildIsDrainedAndKilled)
 
 TEST(PlantUMLRunner, AFailureShowsTheRenderersFirstMessageNotJavasLog)
 {
-    EXPECT_EQ(PlantUMLRunner::firstMessage(QStringLiteral(
-                  "Exception in thread \"main\" java.lang.OutOfMemoryError: Java heap space\n\tat net.x.Y.z(Y.java:1)\n")),
-              QStringLiteral("Java heap space"));
-    EXPECT_EQ(PlantUMLRunner::firstMessage(QStringLiteral("Exception in thread \"main\" java.lang.StackOverflowError\n")),
-              QStringLiteral("java.lang.StackOverflowError"));
+    EXPECT_EQ(
+        PlantUMLRunner::firstMessage(QStringLiteral(
+            "Exception in thread \"main\" java.lang.OutOfMemoryError: Java heap space\n\tat net.x.Y.z(Y.java:1)\n")),
+        QStringLiteral("Java heap space"));
+    EXPECT_EQ(
+        PlantUMLRunner::firstMessage(QStringLiteral("Exception in thread \"main\" java.lang.StackOverflowError\n")),
+        QStringLiteral("java.lang.StackOverflowError"));
     EXPECT_EQ(PlantUMLRunner::firstMessage(QStringLiteral("WARNING: x\nSEVERE: y\n")), QString());
 
     // Through the real sandbox, with a renderer that logs like Java on a fresh home.
@@ -160,7 +179,8 @@ TEST(PlantUMLRunner, AFailureShowsTheRenderersFirstMessageNotJavasLog)
             "echo 'Dec 07, 2026 7:31:02 PM java.util.prefs.FileSystemPreferences$1 run' >&2\n"
             "echo 'INFO: Created user preferences directory.' >&2\n"
             "echo 'Picked up JAVA_TOOL_OPTIONS: -Xmx64m' >&2\n"
-            "echo 'ERROR' >&2\necho '2' >&2\necho 'Syntax Error?' >&2\necho 'Some diagram description contains errors' >&2\n"
+            "echo 'ERROR' >&2\necho '2' >&2\necho 'Syntax Error?' >&2\necho 'Some diagram description contains errors' "
+            ">&2\n"
             "exit 200\n");
     f.close();
     f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);

@@ -80,21 +80,25 @@ TEST(JSONText, EscapeAndQuote)
 
 TEST(TreeNode, RendersEveryKind)
 {
-    EXPECT_EQ(TreeNode::makeMap().html(),
-              QStringLiteral("<li><details open><summary><span class=\"meta\">{0}</span></summary><ul></ul></details></li>"));
+    EXPECT_EQ(
+        TreeNode::makeMap().html(),
+        QStringLiteral("<li><details open><summary><span class=\"meta\">{0}</span></summary><ul></ul></details></li>"));
     const QString s = TreeNode::makeString(QStringLiteral("a\n<")).html();
     EXPECT_EQ(s, QStringLiteral("<li><span class=\"s\">&quot;a\\n&lt;&quot;</span></li>"));
 
     TreeNode root = TreeNode::makeMap({
-        {QStringLiteral("<k>"), TreeNode::makeList({TreeNode::makeNumber(QStringLiteral("1.50")), TreeNode::makeBool(false)})},
+        {QStringLiteral("<k>"),
+         TreeNode::makeList({TreeNode::makeNumber(QStringLiteral("1.50")), TreeNode::makeBool(false)})},
         {QStringLiteral("n"), TreeNode::makeNull()},
     });
     EXPECT_EQ(root.treeHTML(),
-              QStringLiteral("<div class=\"tree\"><ul><li><details open><summary><span class=\"meta\">{2}</span></summary><ul>"
-                             "<li><details open><summary><span class=\"k\">&lt;k&gt;</span>: <span class=\"meta\">[2]</span></summary><ul>"
-                             "<li><span class=\"k\">0</span>: <span class=\"num\">1.50</span></li>"
-                             "<li><span class=\"k\">1</span>: <span class=\"b\">false</span></li>"
-                             "</ul></details></li>"
-                             "<li><span class=\"k\">n</span>: <span class=\"nl\">null</span></li>"
-                             "</ul></details></li></ul></div>"));
+              QStringLiteral(
+                  "<div class=\"tree\"><ul><li><details open><summary><span class=\"meta\">{2}</span></summary><ul>"
+                  "<li><details open><summary><span class=\"k\">&lt;k&gt;</span>: <span "
+                  "class=\"meta\">[2]</span></summary><ul>"
+                  "<li><span class=\"k\">0</span>: <span class=\"num\">1.50</span></li>"
+                  "<li><span class=\"k\">1</span>: <span class=\"b\">false</span></li>"
+                  "</ul></details></li>"
+                  "<li><span class=\"k\">n</span>: <span class=\"nl\">null</span></li>"
+                  "</ul></details></li></ul></div>"));
 }

@@ -20,18 +20,22 @@ TEST(PreviewPage, StylesheetHasItsFortyFiveLines)
 TEST(PreviewPage, ShellJoinsFontsStylesAndScript)
 {
     const QString page = PreviewPage::shellWith(QStringLiteral("@font-face{x}"));
-    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + PreviewPage::contentPolicy(true)
-                                + QStringLiteral("<style>@font-face{x}:root{")));
-    EXPECT_TRUE(page.endsWith(QStringLiteral("</style>\n<script>function render(h){document.getElementById('c').innerHTML=h}</script></head>\n<body><main id=\"c\"></main></body></html>")));
+    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">")
+                                + PreviewPage::contentPolicy(true) + QStringLiteral("<style>@font-face{x}:root{")));
+    EXPECT_TRUE(page.endsWith(QStringLiteral(
+        "</style>\n<script>function render(h){document.getElementById('c').innerHTML=h}</script></head>\n<body><main "
+        "id=\"c\"></main></body></html>")));
 }
 
 TEST(PreviewPage, PagesCarryAPolicyThatAllowsNoInjectedScript)
 {
     const QString page = PreviewPage::standalone(QStringLiteral("<p>x</p>"));
     const QString policy = PreviewPage::contentPolicy(false);
-    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + policy + QStringLiteral("<style>")));
-    EXPECT_TRUE(policy.contains(QStringLiteral("default-src 'none'; script-src 'none'; img-src data: http: https: file:; "
-                                               "style-src 'unsafe-inline'; font-src data:")));
+    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + policy
+                                + QStringLiteral("<style>")));
+    EXPECT_TRUE(
+        policy.contains(QStringLiteral("default-src 'none'; script-src 'none'; img-src data: http: https: file:; "
+                                       "style-src 'unsafe-inline'; font-src data:")));
     EXPECT_FALSE(page.contains(QLatin1String("<script")));
     EXPECT_TRUE(page.contains(QStringLiteral("<main id=\"c\"><p>x</p></main>")));
     // The shell allows exactly its own function by hash, nothing inline else.
@@ -39,7 +43,8 @@ TEST(PreviewPage, PagesCarryAPolicyThatAllowsNoInjectedScript)
     const qsizetype open = shell.indexOf(QLatin1String("<script>")) + 8;
     const QString script = shell.mid(open, shell.indexOf(QLatin1String("</script>")) - open);
     const QByteArray hash = QCryptographicHash::hash(script.toUtf8(), QCryptographicHash::Sha256).toBase64();
-    EXPECT_TRUE(shell.contains(QStringLiteral("script-src 'sha256-") + QString::fromLatin1(hash) + QStringLiteral("';")));
+    EXPECT_TRUE(
+        shell.contains(QStringLiteral("script-src 'sha256-") + QString::fromLatin1(hash) + QStringLiteral("';")));
     EXPECT_EQ(shell.count(QLatin1String("<script")), 1);
 }
 
@@ -47,10 +52,13 @@ TEST(PreviewPage, FragmentsForEveryState)
 {
     EXPECT_EQ(PreviewPage::fragment(PreviewState::html(QStringLiteral("<p>x</p>"))), QStringLiteral("<p>x</p>"));
     EXPECT_EQ(PreviewPage::fragment(PreviewState::error(12, QStringLiteral("x"))),
-              QStringLiteral("<div class=\"err\">第 12 行无法解析：x<br><span class=\"sub\">修正后预览自动恢复。</span></div>"));
-    EXPECT_EQ(PreviewPage::fragment(PreviewState::error(std::nullopt, QStringLiteral("a<b&c"))),
-              QStringLiteral("<div class=\"err\">a&lt;b&amp;c<br><span class=\"sub\">修正后预览自动恢复。</span></div>"));
-    EXPECT_EQ(PreviewPage::fragment(PreviewState::none()), QStringLiteral("<div class=\"cap\"><span>正在渲染…</span></div>"));
+              QStringLiteral(
+                  "<div class=\"err\">第 12 行无法解析：x<br><span class=\"sub\">修正后预览自动恢复。</span></div>"));
+    EXPECT_EQ(
+        PreviewPage::fragment(PreviewState::error(std::nullopt, QStringLiteral("a<b&c"))),
+        QStringLiteral("<div class=\"err\">a&lt;b&amp;c<br><span class=\"sub\">修正后预览自动恢复。</span></div>"));
+    EXPECT_EQ(PreviewPage::fragment(PreviewState::none()),
+              QStringLiteral("<div class=\"cap\"><span>正在渲染…</span></div>"));
 }
 
 TEST(PreviewPage, RenderScriptCarriesHostileFragmentsAsData)
@@ -74,7 +82,10 @@ TEST(WebFonts, FacesFromTheFontsFolderInTableOrder)
     dir.write(QStringLiteral("IBMPlexMono-Regular.ttf"), "MONO");
     dir.write(QStringLiteral("IBMPlexSans-Regular.ttf"), "SANS");
     const QString faces = WebFonts::webFontFacesIn(dir.dir.path());
-    EXPECT_EQ(faces, QStringLiteral("@font-face{font-family:\"IBM Plex Sans\";font-weight:400;src:url(data:font/ttf;base64,U0FOUw==) format(\"truetype\")}\n"
-                                    "@font-face{font-family:\"IBM Plex Mono\";font-weight:400;src:url(data:font/ttf;base64,TU9OTw==) format(\"truetype\")}"));
+    EXPECT_EQ(faces,
+              QStringLiteral("@font-face{font-family:\"IBM Plex "
+                             "Sans\";font-weight:400;src:url(data:font/ttf;base64,U0FOUw==) format(\"truetype\")}\n"
+                             "@font-face{font-family:\"IBM Plex "
+                             "Mono\";font-weight:400;src:url(data:font/ttf;base64,TU9OTw==) format(\"truetype\")}"));
     EXPECT_EQ(WebFonts::webFontFacesIn(QString()), QString());
 }

@@ -27,8 +27,11 @@ std::vector<Bookmark> readList(const QString& path)
             continue;
         const QXmlStreamAttributes a = r.attributes();
         if (r.name() == QLatin1String("bookmark") && r.namespaceUri().isEmpty())
-            out.push_back({a.value(QLatin1String("href")).toString(), a.value(QLatin1String("added")).toString(),
-                           a.value(QLatin1String("modified")).toString(), {}, {}});
+            out.push_back({a.value(QLatin1String("href")).toString(),
+                           a.value(QLatin1String("added")).toString(),
+                           a.value(QLatin1String("modified")).toString(),
+                           {},
+                           {}});
         else if (r.name() == QLatin1String("mime-type") && r.namespaceUri() == mimeNS && !out.empty())
             out.back().mimeType = a.value(QLatin1String("type")).toString();
         else if (r.name() == QLatin1String("application") && r.namespaceUri() == bookmarkNS && !out.empty())
@@ -54,14 +57,15 @@ QByteArray otherProgramsList(int entries)
                      "      xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\"\n"
                      "      xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\"\n>\n";
     for (int i = 0; i < entries; ++i)
-        xml += QStringLiteral("  <bookmark href=\"file:///home/u/other%1.odt\" added=\"2020-01-0%1T10:00:00.000000Z\" "
-                              "modified=\"2020-01-0%1T10:00:00.000000Z\" visited=\"2020-01-0%1T10:00:00.000000Z\">\n"
-                              "    <info><metadata owner=\"http://freedesktop.org\">"
-                              "<mime:mime-type type=\"application/vnd.oasis.opendocument.text\"/>"
-                              "<bookmark:groups><bookmark:group>Office</bookmark:group></bookmark:groups>"
-                              "<bookmark:applications><bookmark:application name=\"Writer\" exec=\"&apos;writer %u&apos;\" "
-                              "modified=\"2020-01-0%1T10:00:00Z\" count=\"%1\"/></bookmark:applications>"
-                              "</metadata></info>\n  </bookmark>\n")
+        xml += QStringLiteral(
+                   "  <bookmark href=\"file:///home/u/other%1.odt\" added=\"2020-01-0%1T10:00:00.000000Z\" "
+                   "modified=\"2020-01-0%1T10:00:00.000000Z\" visited=\"2020-01-0%1T10:00:00.000000Z\">\n"
+                   "    <info><metadata owner=\"http://freedesktop.org\">"
+                   "<mime:mime-type type=\"application/vnd.oasis.opendocument.text\"/>"
+                   "<bookmark:groups><bookmark:group>Office</bookmark:group></bookmark:groups>"
+                   "<bookmark:applications><bookmark:application name=\"Writer\" exec=\"&apos;writer %u&apos;\" "
+                   "modified=\"2020-01-0%1T10:00:00Z\" count=\"%1\"/></bookmark:applications>"
+                   "</metadata></info>\n  </bookmark>\n")
                    .arg(i + 1)
                    .toUtf8();
     return xml + "</xbel>\n";

@@ -22,7 +22,8 @@ TEST(Regex, ReplaceAllMatchesLeftToRight)
     EXPECT_EQ(Regex::reReplace(QStringLiteral("keep"), QStringLiteral("(bad"), upper), QStringLiteral("keep"));
     EXPECT_EQ(Regex::reReplace(QStringLiteral("none"), QStringLiteral("\\d"), upper), QStringLiteral("none"));
     // Empty matches advance instead of looping.
-    EXPECT_EQ(Regex::reReplace(QStringLiteral("ab"), QStringLiteral("x*"), [](const QStringList&) { return QStringLiteral("-"); }),
+    EXPECT_EQ(Regex::reReplace(QStringLiteral("ab"), QStringLiteral("x*"),
+                               [](const QStringList&) { return QStringLiteral("-"); }),
               QStringLiteral("-a-b-"));
 }
 

@@ -29,7 +29,8 @@ class SaveFlow : public WorkspaceTest {};
 
 TEST_F(SaveFlow, InPlaceSaveKeepsEncodingAndCleansTheDocument)
 {
-    const QString path = file(QStringLiteral("a.txt"), TextEncoding(TextEncoding::gb18030).encode(QStringLiteral("旧\r\n")).value());
+    const QString path = file(QStringLiteral("a.txt"),
+                              TextEncoding(TextEncoding::gb18030).encode(QStringLiteral("旧\r\n")).value());
     DocPtr d = model->open(path);
     ASSERT_TRUE(d);
     d->setText(QStringLiteral("新\n"));
@@ -77,7 +78,8 @@ TEST_F(SaveFlow, AFailedWriteAlertsAndReportsFalse)
 
 TEST_F(SaveFlow, ClosingADirtyDocumentAsksAndRemoveKeepsRecentAndActive)
 {
-    const QString a = file(QStringLiteral("a.txt"), "a"), b = file(QStringLiteral("b.txt"), "b"), c = file(QStringLiteral("c.txt"), "c");
+    const QString a = file(QStringLiteral("a.txt"), "a"), b = file(QStringLiteral("b.txt"), "b"),
+                  c = file(QStringLiteral("c.txt"), "c");
     DocPtr da = model->open(a), db = model->open(b), dc = model->open(c);
     model->setActiveID(db->id);
     db->setText(QStringLiteral("changed"));

@@ -27,7 +27,8 @@ TEST_F(SelfTestRunner, FailingCheckPrintsItsLabelOnceCountsOnceAndFailsTheRun)
 {
     const std::vector<SelfTests::Group> groups = {
         {"good", [] { SelfTests::check(true, "✗ 好 "); }},
-        {"bad", [] {
+        {"bad",
+         [] {
              SelfTests::check(false, "✗ 坏 ", QStringLiteral("gbk"));
              SelfTests::check(true, "✗ 之后仍运行 ");
          }},

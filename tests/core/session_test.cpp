@@ -72,7 +72,10 @@ TEST_F(Session, PersistedValuesComeBack)
 
     model = relaunch();
     Settings seen;
-    model->setApplySettingsHook([&](const Settings& s) { seen = s; ++applied; });
+    model->setApplySettingsHook([&](const Settings& s) {
+        seen = s;
+        ++applied;
+    });
     model->restore();
     EXPECT_EQ(model->tags(), (QList<Tag>{{"t1", "甲", 4}}));
     EXPECT_EQ(model->recent(), QStringList{"/x/a.md"});
@@ -246,8 +249,9 @@ TEST_F(Session, EditorPlacesTravelWithTheSessionAndOldSessionsStillLoad)
 
     // A session written before places were kept, and one with a damaged place.
     model = relaunch();
-    model->ud().setBlob(AppModel::sessionKey, QStringLiteral(R"([{"path":"%1"},{"path":"%2","caretLine":"x","topLine":-4}])")
-                                                  .arg(a, b).toUtf8());
+    model->ud().setBlob(
+        AppModel::sessionKey,
+        QStringLiteral(R"([{"path":"%1"},{"path":"%2","caretLine":"x","topLine":-4}])").arg(a, b).toUtf8());
     Places third;
     model->setEditorLink(&third);
     model->restore();

@@ -20,14 +20,14 @@ Diagnostic d(int line, const char* message) { return Diagnostic{line, QString::f
 
 TEST(TOMLValidate, CleanDocuments)
 {
-    EXPECT_TRUE(check({"[package]", "name = \"x\"", "version = \"0.1\" # c", "", "[deps]", "serde = { version = \"1\" }", "list = [",
-                       "  1,", "  2,", "]", "d = 2026-11-11"})
+    EXPECT_TRUE(check({"[package]", "name = \"x\"", "version = \"0.1\" # c", "", "[deps]",
+                       "serde = { version = \"1\" }", "list = [", "  1,", "  2,", "]", "d = 2026-11-11"})
                     .isEmpty());
     EXPECT_TRUE(TOMLPlugin::validate(QString()).isEmpty());
     EXPECT_TRUE(check({"# only a comment", "  ", "[[bin]]", "name = 'a'", "[[bin]]", "name = 'b'"}).isEmpty());
-    EXPECT_TRUE(check({"n = 1_000", "h = 0xff_ff", "f = inf", "t = 07:30:00", "o = 0o17", "b = 0b1010", "x = -3.5e-2", "ok = true",
-                       "dt = 1979-05-27T07:32:00Z", "lt = 1979-05-27 07:32:00.5+08:00", "\"quoted key\" = 1", "a.b . c = 2",
-                       "s = \"a \\\" # not a comment\"", "e = \"\" # empty"})
+    EXPECT_TRUE(check({"n = 1_000", "h = 0xff_ff", "f = inf", "t = 07:30:00", "o = 0o17", "b = 0b1010", "x = -3.5e-2",
+                       "ok = true", "dt = 1979-05-27T07:32:00Z", "lt = 1979-05-27 07:32:00.5+08:00",
+                       "\"quoted key\" = 1", "a.b . c = 2", "s = \"a \\\" # not a comment\"", "e = \"\" # empty"})
                     .isEmpty());
     // The same key under different tables is fine; dotted table names are kept as written.
     EXPECT_TRUE(check({"[a]", "k = 1", "[b]", "k = 1", "[a.b]", "k = 1", "[ c ] # trailing"}).isEmpty());
@@ -36,27 +36,34 @@ TEST(TOMLValidate, CleanDocuments)
 TEST(TOMLValidate, EveryProblemIsReportedInLineOrder)
 {
     EXPECT_EQ(check({"[a]", "x = \"1", "y = fast", "[a]"}),
-              (QList<Diagnostic>{d(2, "字符串缺少结束引号"), d(3, "无法识别的值 fast，字符串需要加引号"), d(4, "重复定义的表 [a]")}));
+              (QList<Diagnostic>{d(2, "字符串缺少结束引号"), d(3, "无法识别的值 fast，字符串需要加引号"),
+                                 d(4, "重复定义的表 [a]")}));
     EXPECT_EQ(check({"a = 1", "a = 2", "[t]", "a = 3"}), (QList<Diagnostic>{d(2, "重复的键 a")}));
-    EXPECT_EQ(check({"x =", "= 1", "[a", "[[a]", "[a]]", "t = 7:30", "q = 'open"}),
-              (QList<Diagnostic>{d(1, "缺少值"), d(2, "应为 key = value 形式"), d(3, "表头格式错误，应为 [name] 或 [[name]]"),
-                                 d(4, "表头格式错误，应为 [name] 或 [[name]]"), d(5, "表头格式错误，应为 [name] 或 [[name]]"),
-                                 d(6, "日期或时间格式错误 7:30"), d(7, "字符串缺少结束引号")}));
+    EXPECT_EQ(
+        check({"x =", "= 1", "[a", "[[a]", "[a]]", "t = 7:30", "q = 'open"}),
+        (QList<Diagnostic>{d(1, "缺少值"), d(2, "应为 key = value 形式"), d(3, "表头格式错误，应为 [name] 或 [[name]]"),
+                           d(4, "表头格式错误，应为 [name] 或 [[name]]"), d(5, "表头格式错误，应为 [name] 或 [[name]]"),
+                           d(6, "日期或时间格式错误 7:30"), d(7, "字符串缺少结束引号")}));
     // A duplicate key is reported and its value is still checked.
-    EXPECT_EQ(check({"k = 1", "k = bad"}), (QList<Diagnostic>{d(2, "重复的键 k"), d(2, "无法识别的值 bad，字符串需要加引号")}));
+    EXPECT_EQ(check({"k = 1", "k = bad"}),
+              (QList<Diagnostic>{d(2, "重复的键 k"), d(2, "无法识别的值 bad，字符串需要加引号")}));
     EXPECT_EQ(check({"[]"}), (QList<Diagnostic>{d(1, "表头格式错误，应为 [name] 或 [[name]]")}));
     EXPECT_EQ(check({"[a] x"}), (QList<Diagnostic>{d(1, "表头格式错误，应为 [name] 或 [[name]]")}));
 }
 
 TEST(TOMLValidate, MultiLineStringsAndArrays)
 {
-    EXPECT_TRUE(check({"s = \"\"\"", "[not a table]", "= neither", "\"\"\"", "t = '''one line'''", "u = '''", "x", "'''"}).isEmpty());
-    EXPECT_EQ(check({"a = 1", "s = \"\"\"", "never closed", "b = 2"}), (QList<Diagnostic>{d(2, "多行字符串未闭合，缺少 \"\"\"")}));
+    EXPECT_TRUE(
+        check({"s = \"\"\"", "[not a table]", "= neither", "\"\"\"", "t = '''one line'''", "u = '''", "x", "'''"})
+            .isEmpty());
+    EXPECT_EQ(check({"a = 1", "s = \"\"\"", "never closed", "b = 2"}),
+              (QList<Diagnostic>{d(2, "多行字符串未闭合，缺少 \"\"\"")}));
     EXPECT_EQ(check({"s = '''", "x = \"\"\""}), (QList<Diagnostic>{d(1, "多行字符串未闭合，缺少 '''")}));
     // Brackets inside strings and comments do not count.
     EXPECT_TRUE(check({"a = [", "  \"]\", # ]", "  '[',", "]", "b = 1"}).isEmpty());
     EXPECT_EQ(check({"a = [", "  1,", "  2,", "b = 1"}), (QList<Diagnostic>{d(1, "数组未闭合，缺少 ]")}));
-    EXPECT_EQ(check({"t = { a = 1", "}"}), (QList<Diagnostic>{d(1, "内联表未闭合，缺少 }"), d(2, "应为 key = value 形式")}));
+    EXPECT_EQ(check({"t = { a = 1", "}"}),
+              (QList<Diagnostic>{d(1, "内联表未闭合，缺少 }"), d(2, "应为 key = value 形式")}));
     EXPECT_EQ(check({"a = [1]]"}), (QList<Diagnostic>{d(1, "值后面有多余的内容 ]")}));
 }
 
@@ -68,7 +75,9 @@ TEST(TOMLValidate, HostileInputStaysLinearAndNeverThrows)
     EXPECT_TRUE(TOMLPlugin::validate(QStringLiteral("[a") + spaces + QStringLiteral("]")).isEmpty());
     EXPECT_EQ(TOMLPlugin::validate(QStringLiteral("a = ") + QString(100000, QLatin1Char('[')) + QStringLiteral("1")),
               (QList<Diagnostic>{d(1, "嵌套层级过深（最多 512 层）")}));
-    EXPECT_TRUE(TOMLPlugin::validate(QStringLiteral("s = \"") + QString(3000000, QLatin1Char('x')) + QStringLiteral("\"")).isEmpty());
+    EXPECT_TRUE(
+        TOMLPlugin::validate(QStringLiteral("s = \"") + QString(3000000, QLatin1Char('x')) + QStringLiteral("\""))
+            .isEmpty());
     EXPECT_EQ(TOMLPlugin::validate(QStringLiteral("s = \"") + QString(3000000, QLatin1Char('x'))).size(), 1);
     QString junk;
     quint32 x = 99;
@@ -114,27 +123,54 @@ TEST(TOMLValidate, HeaderCheckAgreesWithTheGrammar)
 
 TEST(TOMLValidate, QuotedKeysHoldAnyCharacter)
 {
-    EXPECT_TRUE(check({"[pkg.rust-src.target.\"*\"]", "available = true", "[pkg.\"x86_64-unknown-linux-gnu\".'a b' ] # c",
-                       "[[ a.\"]\".\"#\" ]]", "\"a\\\"b\" = 1", "site.\"google.com\" = true", "a.\"=\" = 1", "a.'#' = 2",
-                       "'quoted \"value\"' = 1", "b .\tc = 3", "\"中文 键\" = \"值\""})
-                    .isEmpty());
+    EXPECT_TRUE(
+        check({"[pkg.rust-src.target.\"*\"]", "available = true", "[pkg.\"x86_64-unknown-linux-gnu\".'a b' ] # c",
+               "[[ a.\"]\".\"#\" ]]", "\"a\\\"b\" = 1", "site.\"google.com\" = true", "a.\"=\" = 1", "a.'#' = 2",
+               "'quoted \"value\"' = 1", "b .\tc = 3", "\"中文 键\" = \"值\""})
+            .isEmpty());
     EXPECT_EQ(check({"[t.\"*\"]", "[t.\"*\"]"}), (QList<Diagnostic>{d(2, "重复定义的表 [t.\"*\"]")}));
     EXPECT_EQ(check({"\"a\\\"b\" = 1", "\"a\\\"b\" = 2"}), (QList<Diagnostic>{d(2, "重复的键 \"a\\\"b\"")}));
     // Still malformed: no key, an unclosed quote, text after the header, a dot with nothing after it.
-    EXPECT_EQ(check({"[a.\"*]", "[\"x\"] y", "a.\"b = 1", "[a.\"*\".]"}),
-              (QList<Diagnostic>{d(1, "表头格式错误，应为 [name] 或 [[name]]"), d(2, "表头格式错误，应为 [name] 或 [[name]]"),
-                                 d(3, "应为 key = value 形式"), d(4, "表头格式错误，应为 [name] 或 [[name]]")}));
+    EXPECT_EQ(
+        check({"[a.\"*]", "[\"x\"] y", "a.\"b = 1", "[a.\"*\".]"}),
+        (QList<Diagnostic>{d(1, "表头格式错误，应为 [name] 或 [[name]]"), d(2, "表头格式错误，应为 [name] 或 [[name]]"),
+                           d(3, "应为 key = value 形式"), d(4, "表头格式错误，应为 [name] 或 [[name]]")}));
 }
 
 TEST(TOMLValidate, ValuePatternsWithoutRegex)
 {
-    EXPECT_TRUE(check({"a = 0x1_f", "a2 = -9223372036854775808", "a3 = 2024-02-29", "a4 = 1979-05-27T23:59:60Z", "b = 0o7", "c = 0b1",
-                       "d = 1_0.0_1e-5", "e = -nan", "f = 2026-01-02t03:04:05z", "g = 2026-01-02 03:04:05.123Z",
-                       "h = 10:20:30.5", "i = 2026-01-02T03:04:05-08:00", "j = ''", "k = '\"'", "l = 1.0E+5"})
-                    .isEmpty());
-    const char* bad[] = {"1.", "1e", "1.e5", "0x", "0o8", "2026-1-02", "2026-01-02T03", "10:20", "10:20:30.", "2026-01-02T03:04+08",
-                         "2026-01-02X", "infinity", "--1", "'a'b'", "2026-01-02t03:04", "+0x1", "0x_1", "1__0", "1_", "_1", "0xG",
-                         "1e_5", "9223372036854775808", "2026-02-29", "2024-02-30", "24:00:00", "2026-01-02T03:04:05+24:00"};
+    EXPECT_TRUE(
+        check({"a = 0x1_f", "a2 = -9223372036854775808", "a3 = 2024-02-29", "a4 = 1979-05-27T23:59:60Z", "b = 0o7",
+               "c = 0b1", "d = 1_0.0_1e-5", "e = -nan", "f = 2026-01-02t03:04:05z", "g = 2026-01-02 03:04:05.123Z",
+               "h = 10:20:30.5", "i = 2026-01-02T03:04:05-08:00", "j = ''", "k = '\"'", "l = 1.0E+5"})
+            .isEmpty());
+    const char* bad[] = {"1.",
+                         "1e",
+                         "1.e5",
+                         "0x",
+                         "0o8",
+                         "2026-1-02",
+                         "2026-01-02T03",
+                         "10:20",
+                         "10:20:30.",
+                         "2026-01-02T03:04+08",
+                         "2026-01-02X",
+                         "infinity",
+                         "--1",
+                         "'a'b'",
+                         "2026-01-02t03:04",
+                         "+0x1",
+                         "0x_1",
+                         "1__0",
+                         "1_",
+                         "_1",
+                         "0xG",
+                         "1e_5",
+                         "9223372036854775808",
+                         "2026-02-29",
+                         "2024-02-30",
+                         "24:00:00",
+                         "2026-01-02T03:04:05+24:00"};
     for (const char* v : bad) {
         const QList<Diagnostic> found = check({(QByteArray("v = ") + v).constData()});
         EXPECT_EQ(found.size(), 1) << v;
@@ -155,20 +191,24 @@ TEST(TOMLValidate, ValuesInsideArraysAndInlineTables)
     EXPECT_EQ(check({"z = 00"}), (QList<Diagnostic>{d(1, "数字不能有前导零 00")}));
     EXPECT_EQ(check({"a = [1, [2, x]]"}), (QList<Diagnostic>{d(1, "无法识别的值 x，字符串需要加引号")}));
     EXPECT_EQ(check({"a = [{b = 1, b = 2}]"}), (QList<Diagnostic>{d(1, "重复的键 b")}));
-    EXPECT_TRUE(check({"t = { a = [", "  1,", "  2, # two", "], b.c = 1, b.d = 'x' }", "u = [ { x = 1 }, { x = 2 } ]", "e = 3e1_4",
-                       "d = 1979-05-27t07:32:00z", "s = \"\"\"", "  a \\", "  b\"\"\"\"", "q = '''x''''", "k = \"\\U0001F600 \\t\\\\\""})
+    EXPECT_TRUE(check({"t = { a = [", "  1,", "  2, # two", "], b.c = 1, b.d = 'x' }", "u = [ { x = 1 }, { x = 2 } ]",
+                       "e = 3e1_4", "d = 1979-05-27t07:32:00z", "s = \"\"\"", "  a \\", "  b\"\"\"\"", "q = '''x''''",
+                       "k = \"\\U0001F600 \\t\\\\\""})
                     .isEmpty());
 }
 
 TEST(TOMLValidate, TableAndKeyRedefinitionRules)
 {
     // Each [[arr]] element has sub-tables of its own.
-    EXPECT_TRUE(check({"[[arr]]", "[arr.subtab]", "x = 1", "[[arr]]", "[arr.subtab]", "x = 2", "[[arr.list]]", "[[arr.list]]"}).isEmpty());
+    EXPECT_TRUE(
+        check({"[[arr]]", "[arr.subtab]", "x = 1", "[[arr]]", "[arr.subtab]", "x = 2", "[[arr.list]]", "[[arr.list]]"})
+            .isEmpty());
     // A table named by a header may be extended below, and its parent defined after it.
-    EXPECT_TRUE(check({"[a.b.c]", "x = 1", "[a]", "y = 2", "b.d = 3", "[fruit]", "apple.color = 'red'", "[fruit.apple.texture]",
-                       "smooth = true"})
+    EXPECT_TRUE(check({"[a.b.c]", "x = 1", "[a]", "y = 2", "b.d = 3", "[fruit]", "apple.color = 'red'",
+                       "[fruit.apple.texture]", "smooth = true"})
                     .isEmpty());
-    EXPECT_EQ(check({"[fruit]", "apple.color = 'red'", "[fruit.apple]"}), (QList<Diagnostic>{d(3, "重复定义的表 [fruit.apple]")}));
+    EXPECT_EQ(check({"[fruit]", "apple.color = 'red'", "[fruit.apple]"}),
+              (QList<Diagnostic>{d(3, "重复定义的表 [fruit.apple]")}));
     EXPECT_EQ(check({"[a.b.c]", "z = 9", "[a]", "b.c.t = 1"}),
               (QList<Diagnostic>{d(4, "表已在别处定义，不能再用点分键 b.c.t 扩展")}));
     EXPECT_EQ(check({"a.b = 1", "a.b.c = 2"}), (QList<Diagnostic>{d(2, "键 a.b.c 已有值，不能再添加子键")}));
@@ -177,7 +217,8 @@ TEST(TOMLValidate, TableAndKeyRedefinitionRules)
     EXPECT_EQ(check({"a = [1]", "[[a]]"}), (QList<Diagnostic>{d(2, "键 a 已有定义，不能再定义为表数组 [[a]]")}));
     EXPECT_EQ(check({"[[a]]", "[a]"}), (QList<Diagnostic>{d(2, "重复定义的表 [a]")}));
     EXPECT_EQ(check({"x = 1", "[x]"}), (QList<Diagnostic>{d(2, "键 x 已有值，不能再定义为表")}));
-    EXPECT_EQ(check({"a = 1", "\"a\" = 2", "'a' = 3"}), (QList<Diagnostic>{d(2, "重复的键 \"a\""), d(3, "重复的键 'a'")}));
+    EXPECT_EQ(check({"a = 1", "\"a\" = 2", "'a' = 3"}),
+              (QList<Diagnostic>{d(2, "重复的键 \"a\""), d(3, "重复的键 'a'")}));
 }
 
 TEST(TOMLValidate, ProblemsKeepTheirLinesAndCheckingGoesOn)
@@ -189,7 +230,8 @@ TEST(TOMLValidate, ProblemsKeepTheirLinesAndCheckingGoesOn)
     EXPECT_EQ(check({"a = [", "  1 2,", "  3,", "]", "b = c"}),
               (QList<Diagnostic>{d(2, "数组元素之间缺少逗号"), d(5, "无法识别的值 c，字符串需要加引号")}));
     // A key line inside an array that never closes: the array is reported and the key still checked.
-    EXPECT_EQ(check({"a = [", "  1,", "b = 1", "b = 2"}), (QList<Diagnostic>{d(1, "数组未闭合，缺少 ]"), d(4, "重复的键 b")}));
+    EXPECT_EQ(check({"a = [", "  1,", "b = 1", "b = 2"}),
+              (QList<Diagnostic>{d(1, "数组未闭合，缺少 ]"), d(4, "重复的键 b")}));
     EXPECT_EQ(check({"# \x01", "a = 1\rb = 2"}),
               (QList<Diagnostic>{d(1, "注释中不能有控制字符 U+0001"), d(2, "回车符（CR）后面缺少换行符")}));
     EXPECT_TRUE(check({"a = 1\r", "b = 2\r", ""}).isEmpty());
@@ -201,11 +243,12 @@ TEST(TOMLValidate, LongTablesKeepTheRules)
     QStringList doc;
     for (int k = 0; k < 40; ++k)
         doc << QStringLiteral("k%1 = %1").arg(k);
-    doc << QStringLiteral("k3 = 0") << QStringLiteral("k39.x = 1") << QStringLiteral("t.a = 1") << QStringLiteral("t.b = 2");
+    doc << QStringLiteral("k3 = 0") << QStringLiteral("k39.x = 1") << QStringLiteral("t.a = 1")
+        << QStringLiteral("t.b = 2");
     for (int k = 0; k < 40; ++k)
         doc << QStringLiteral("[s%1]").arg(k);
     doc << QStringLiteral("[s7]") << QStringLiteral("[t]");
     EXPECT_EQ(TOMLPlugin::validate(doc.join(QLatin1Char('\n'))),
-              (QList<Diagnostic>{d(41, "重复的键 k3"), d(42, "键 k39.x 已有值，不能再添加子键"), d(85, "重复定义的表 [s7]"),
-                                 d(86, "重复定义的表 [t]")}));
+              (QList<Diagnostic>{d(41, "重复的键 k3"), d(42, "键 k39.x 已有值，不能再添加子键"),
+                                 d(85, "重复定义的表 [s7]"), d(86, "重复定义的表 [t]")}));
 }

@@ -19,15 +19,19 @@ QString numbersArray(int n)
 
 TEST(TreeBudget, SmallTreesRenderExactlyAsBefore)
 {
-    const TreeNode tree = TreeNode::makeMap({{QStringLiteral("a"), TreeNode::makeList({TreeNode::makeNumber(QStringLiteral("1"))})},
-                                             {QStringLiteral("<k>"), TreeNode::makeString(QStringLiteral("x"))}});
+    const TreeNode tree = TreeNode::makeMap(
+        {{QStringLiteral("a"), TreeNode::makeList({TreeNode::makeNumber(QStringLiteral("1"))})},
+         {QStringLiteral("<k>"), TreeNode::makeString(QStringLiteral("x"))}});
     EXPECT_EQ(tree.treeHTML(),
-              QStringLiteral("<div class=\"tree\"><ul><li><details open><summary><span class=\"meta\">{2}</span></summary><ul>"
-                             "<li><details open><summary><span class=\"k\">a</span>: <span class=\"meta\">[1]</span></summary><ul>"
-                             "<li><span class=\"k\">0</span>: <span class=\"num\">1</span></li></ul></details></li>"
-                             "<li><span class=\"k\">&lt;k&gt;</span>: <span class=\"s\">&quot;x&quot;</span></li></ul></details></li></ul></div>"));
+              QStringLiteral(
+                  "<div class=\"tree\"><ul><li><details open><summary><span class=\"meta\">{2}</span></summary><ul>"
+                  "<li><details open><summary><span class=\"k\">a</span>: <span class=\"meta\">[1]</span></summary><ul>"
+                  "<li><span class=\"k\">0</span>: <span class=\"num\">1</span></li></ul></details></li>"
+                  "<li><span class=\"k\">&lt;k&gt;</span>: <span "
+                  "class=\"s\">&quot;x&quot;</span></li></ul></details></li></ul></div>"));
     TreeBudget budget;
-    EXPECT_EQ(JSONText::parseWithin(QStringLiteral("{\"a\":[1,true,null]}"), budget), JSONText::parse(QStringLiteral("{\"a\":[1,true,null]}")));
+    EXPECT_EQ(JSONText::parseWithin(QStringLiteral("{\"a\":[1,true,null]}"), budget),
+              JSONText::parse(QStringLiteral("{\"a\":[1,true,null]}")));
     EXPECT_EQ(budget.kept, 5u);
     EXPECT_EQ(budget.total, 5u);
 }
@@ -46,11 +50,13 @@ TEST(TreeBudget, TheParserKeepsTheFirstPartAndCountsTheRest)
     EXPECT_EQ(tree.items[1].items.size(), 1u);
     EXPECT_EQ(tree.items[1].omitted, 2u);
     const QString html = tree.treeHTML(&budget);
-    EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 4 个值（共 10 个）</span></div><div class=\"tree\">")));
+    EXPECT_TRUE(html.startsWith(QStringLiteral(
+        "<div class=\"cap\"><span>内容较大，预览只显示前 4 个值（共 10 个）</span></div><div class=\"tree\">")));
     // Containers show their true length and how many of their items are missing.
     EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"meta\">[4]</span>")));
-    EXPECT_TRUE(html.endsWith(QStringLiteral("<li><span class=\"meta\">…… 另有 2 项未显示</span></li></ul></details></li>"
-                                             "<li><span class=\"meta\">…… 另有 2 项未显示</span></li></ul></details></li></ul></div>")));
+    EXPECT_TRUE(html.endsWith(
+        QStringLiteral("<li><span class=\"meta\">…… 另有 2 项未显示</span></li></ul></details></li>"
+                       "<li><span class=\"meta\">…… 另有 2 项未显示</span></li></ul></details></li></ul></div>")));
     // Errors past the budget are still found, with their line.
     TreeBudget small;
     small.nodes = 2;
@@ -65,7 +71,8 @@ TEST(TreeBudget, TheParserKeepsTheFirstPartAndCountsTheRest)
 TEST(TreeBudget, BigDocumentsShowTheFirstValuesWithTheTotal)
 {
     const QString html = JSONPlugin::previewHTML(numbersArray(120000));
-    EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 50000 个值（共 120001 个）</span></div>")));
+    EXPECT_TRUE(html.startsWith(
+        QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 50000 个值（共 120001 个）</span></div>")));
     EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"meta\">[120000]</span>")));
     EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"k\">49998</span>: <span class=\"num\">49998</span>")));
     EXPECT_FALSE(html.contains(QStringLiteral(">50000</span>")));
@@ -78,7 +85,8 @@ TEST(TreeBudget, BigDocumentsShowTheFirstValuesWithTheTotal)
         items.push_back(TreeNode::makeString(QStringLiteral("<script>%1</script>").arg(i)));
     const TreeNode list = TreeNode::makeList(std::move(items));
     const QString cut = list.treeHTML();
-    EXPECT_TRUE(cut.startsWith(QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 50000 个值（共 60001 个）</span></div>")));
+    EXPECT_TRUE(cut.startsWith(
+        QStringLiteral("<div class=\"cap\"><span>内容较大，预览只显示前 50000 个值（共 60001 个）</span></div>")));
     EXPECT_TRUE(cut.contains(QStringLiteral("…… 另有 10001 项未显示")));
     EXPECT_FALSE(cut.contains(QStringLiteral("<script")));
     TreeBudget bytes;
@@ -92,7 +100,8 @@ TEST(TreeBudget, BigDocumentsShowTheFirstValuesWithTheTotal)
 TEST(TreeBudget, AHugeValueShowsItsStartAndLength)
 {
     const QString big(3'000'000, u'x');
-    const QString json = QStringLiteral("{\"k\": \"") + big + QStringLiteral("\", \"") + QString(20000, u'y') + QStringLiteral("\": 1}");
+    const QString json = QStringLiteral("{\"k\": \"") + big + QStringLiteral("\", \"") + QString(20000, u'y')
+        + QStringLiteral("\": 1}");
     const QString html = JSONPlugin::previewHTML(json);
     EXPECT_LT(html.size(), 3 * TreeBudget::valueChars + 2000);
     EXPECT_TRUE(html.contains(QStringLiteral("<span class=\"s\">&quot;") + QString(TreeBudget::valueChars, u'x')
@@ -100,9 +109,11 @@ TEST(TreeBudget, AHugeValueShowsItsStartAndLength)
     EXPECT_TRUE(html.contains(QStringLiteral("</span><span class=\"meta\">…（共 20000 字符）</span>: ")));
     // Short values, and a value exactly at the limit, are whole.
     const QString edge(TreeBudget::valueChars, u'z');
-    EXPECT_TRUE(JSONPlugin::previewHTML(QStringLiteral("[\"") + edge + QStringLiteral("\"]")).contains(QStringLiteral("&quot;") + edge + QStringLiteral("&quot;")));
+    EXPECT_TRUE(JSONPlugin::previewHTML(QStringLiteral("[\"") + edge + QStringLiteral("\"]"))
+                    .contains(QStringLiteral("&quot;") + edge + QStringLiteral("&quot;")));
     // A cut never splits a surrogate pair.
-    const QString emoji = QString(TreeBudget::valueChars - 1, u'a') + QString::fromUcs4(U"\U0001F600", 1) + QStringLiteral("tail");
+    const QString emoji = QString(TreeBudget::valueChars - 1, u'a') + QString::fromUcs4(U"\U0001F600", 1)
+        + QStringLiteral("tail");
     const QString cut = JSONPlugin::previewHTML(QStringLiteral("[\"") + emoji + QStringLiteral("\"]"));
     EXPECT_FALSE(cut.contains(QChar(0xD83D)));
     EXPECT_TRUE(cut.contains(QStringLiteral("…（共 %1 字符）").arg(emoji.size())));

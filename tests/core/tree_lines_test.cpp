@@ -24,24 +24,24 @@ QList<int> lines(const QString& html)
 
 TEST(TreeLines, JSONValuesCarryTheLineOfTheirKeyOrItem)
 {
-    const QString text = QStringLiteral(
-        "{\n"                      // 0
-        "  \"name\": \"x\",\n"     // 1
-        "  \"list\": [\n"          // 2
-        "    1,\n"                 // 3
-        "    {\"a\": true}\n"      // 4
-        "  ],\n"                   // 5
-        "  // a comment\n"         // 6
-        "  \"n\":\n"               // 7
-        "     null\n"              // 8
-        "}\n");
+    const QString text = QStringLiteral("{\n"                   // 0
+                                        "  \"name\": \"x\",\n"  // 1
+                                        "  \"list\": [\n"       // 2
+                                        "    1,\n"              // 3
+                                        "    {\"a\": true}\n"   // 4
+                                        "  ],\n"                // 5
+                                        "  // a comment\n"      // 6
+                                        "  \"n\":\n"            // 7
+                                        "     null\n"           // 8
+                                        "}\n");
     EXPECT_EQ(lines(JSONPlugin::previewHTML(text)), (QList<int>{0, 1, 2, 3, 4, 4, 7}));
     // Windows line ends count the same lines.
     QString crlf = text;
     crlf.replace(u'\n', QStringLiteral("\r\n"));
     EXPECT_EQ(lines(JSONPlugin::previewHTML(crlf)), (QList<int>{0, 1, 2, 3, 4, 4, 7}));
     // Lines are not part of the value: the same data anywhere compares equal.
-    EXPECT_EQ(JSONText::parse(text), JSONText::parse(QStringLiteral("{\"name\":\"x\",\"list\":[1,{\"a\":true}],\"n\":null}")));
+    EXPECT_EQ(JSONText::parse(text),
+              JSONText::parse(QStringLiteral("{\"name\":\"x\",\"list\":[1,{\"a\":true}],\"n\":null}")));
     // Past the budget the shown part still has its lines.
     QString big = QStringLiteral("[\n");
     for (int k = 0; k < 60000; ++k)
@@ -56,18 +56,18 @@ TEST(TreeLines, JSONValuesCarryTheLineOfTheirKeyOrItem)
 
 TEST(TreeLines, YAMLValuesCarryTheLineOfTheirKeyOrDash)
 {
-    const QString text = QStringLiteral(
-        "name: x\n"        // 0
-        "list:\n"          // 1
-        "  - 1\n"          // 2
-        "  - a: true\n"    // 3
-        "    b: |\n"       // 4
-        "      text\n"     // 5
-        "# comment\n"      // 6
-        "? n\n"            // 7
-        ": ~\n");          // 8
+    const QString text = QStringLiteral("name: x\n"      // 0
+                                        "list:\n"        // 1
+                                        "  - 1\n"        // 2
+                                        "  - a: true\n"  // 3
+                                        "    b: |\n"     // 4
+                                        "      text\n"   // 5
+                                        "# comment\n"    // 6
+                                        "? n\n"          // 7
+                                        ": ~\n");        // 8
     EXPECT_EQ(lines(YAMLPlugin::previewHTML(text)), (QList<int>{0, 0, 1, 2, 3, 3, 4, 7}));
     // Documents of a stream keep the lines of the whole file.
     EXPECT_EQ(lines(YAMLPlugin::previewHTML(QStringLiteral("a: 1\n---\n\nb: 2\n"))), (QList<int>{0, 0, 3, 3}));
-    EXPECT_EQ(YAML::parse(text), YAML::parse(QStringLiteral("\n\nname: x\nlist: [1, {a: true, b: \"text\\n\"}]\nn: ~\n")));
+    EXPECT_EQ(YAML::parse(text),
+              YAML::parse(QStringLiteral("\n\nname: x\nlist: [1, {a: true, b: \"text\\n\"}]\nn: ~\n")));
 }

@@ -4,7 +4,10 @@ using Watching = WorkspaceTest;
 
 namespace {
 
-std::optional<QList<SessionItem>> session(const AppModel& m) { return m.load<QList<SessionItem>>(AppModel::sessionKey); }
+std::optional<QList<SessionItem>> session(const AppModel& m)
+{
+    return m.load<QList<SessionItem>>(AppModel::sessionKey);
+}
 
 }
 

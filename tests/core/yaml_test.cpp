@@ -35,8 +35,8 @@ const TreeNode& at(const TreeNode& map, const char* key)
 
 TEST(YAMLParse, ConfigurationDocument)
 {
-    const QString doc = lines({"service: sync", "replicas: 2", "image:", "  tag: \"1.4\"", "env:", "  - name: A", "    value: x",
-                               "  - name: B", "list: [1, 2]", "text: |", "  line1", "  line2"});
+    const QString doc = lines({"service: sync", "replicas: 2", "image:", "  tag: \"1.4\"", "env:", "  - name: A",
+                               "    value: x", "  - name: B", "list: [1, 2]", "text: |", "  line1", "  line2"});
     EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty());
     const TreeNode root = YAML::parse(doc);
     ASSERT_EQ(root.kind, TreeNode::Kind::map);
@@ -57,20 +57,21 @@ TEST(YAMLParse, ConfigurationDocument)
 
 TEST(YAMLParse, ScalarsBoolsNullsAndNumbers)
 {
-    const TreeNode root = YAML::parse(lines({"a: yes", "b: Off", "c: ~", "d:", "e: 1_000", "f: -.5e3", "g: 0x1F", "h: .inf",
-                                             "i: 1.2.3", "j: 'it''s'", "k: \"\\u4e2d\"", "l: &anchor", "m: \"\\x41\\e\\N\\/\\ \"", "n: \uff11\uff12", "o: 0xZ"}));
+    const TreeNode root = YAML::parse(
+        lines({"a: yes", "b: Off", "c: ~", "d:", "e: 1_000", "f: -.5e3", "g: 0x1F", "h: .inf", "i: 1.2.3", "j: 'it''s'",
+               "k: \"\\u4e2d\"", "l: &anchor", "m: \"\\x41\\e\\N\\/\\ \"", "n: \uff11\uff12", "o: 0xZ"}));
     EXPECT_EQ(at(root, "a"), TreeNode::makeBool(true));
     EXPECT_EQ(at(root, "b"), TreeNode::makeBool(false));
     EXPECT_EQ(at(root, "c"), TreeNode::makeNull());
     EXPECT_EQ(at(root, "d"), TreeNode::makeNull());
     EXPECT_EQ(at(root, "e"), TreeNode::makeNumber(QStringLiteral("1_000")));
-    EXPECT_EQ(at(root, "f").kind, TreeNode::Kind::string); // no leading digit
+    EXPECT_EQ(at(root, "f").kind, TreeNode::Kind::string);  // no leading digit
     EXPECT_EQ(at(root, "g"), TreeNode::makeNumber(QStringLiteral("0x1F")));
     EXPECT_EQ(at(root, "h"), TreeNode::makeNumber(QStringLiteral(".inf")));
     EXPECT_EQ(at(root, "i"), TreeNode::makeString(QStringLiteral("1.2.3")));
     EXPECT_EQ(at(root, "j"), TreeNode::makeString(QStringLiteral("it's")));
     EXPECT_EQ(at(root, "k"), TreeNode::makeString(QStringLiteral("中")));
-    EXPECT_EQ(at(root, "l"), TreeNode::makeNull()); // an anchor on an empty value
+    EXPECT_EQ(at(root, "l"), TreeNode::makeNull());  // an anchor on an empty value
     // YAML's own escapes, beyond JSON's; an unknown one is an error, not raw text.
     EXPECT_EQ(at(root, "m"), TreeNode::makeString(QStringLiteral("A\x1b\u0085/ ")));
     try {
@@ -102,7 +103,8 @@ TEST(YAMLParse, CommentsQuotesAndColons)
 
 TEST(YAMLParse, SequencesAndFlowCollections)
 {
-    const TreeNode root = YAML::parse(lines({"k: [1, [2, 3]]", "m: {a: 1, b, c: [x, 'y, z'],}", "s:", "- a", "- - b", "  - c", "-"}));
+    const TreeNode root = YAML::parse(
+        lines({"k: [1, [2, 3]]", "m: {a: 1, b, c: [x, 'y, z'],}", "s:", "- a", "- - b", "  - c", "-"}));
     const TreeNode& k = at(root, "k");
     ASSERT_EQ(k.items.size(), 2u);
     EXPECT_EQ(k.items[1].kind, TreeNode::Kind::list);
@@ -121,7 +123,8 @@ TEST(YAMLParse, SequencesAndFlowCollections)
 
 TEST(YAMLParse, BlockScalars)
 {
-    const TreeNode root = YAML::parse(lines({"a: >", "  one", "  two", "", "  three", "b: |-", "  x", "    y", "c: |+", "  z", "", "d: end"}));
+    const TreeNode root = YAML::parse(
+        lines({"a: >", "  one", "  two", "", "  three", "b: |-", "  x", "    y", "c: |+", "  z", "", "d: end"}));
     EXPECT_EQ(at(root, "a"), TreeNode::makeString(QStringLiteral("one two\nthree\n")));
     EXPECT_EQ(at(root, "b"), TreeNode::makeString(QStringLiteral("x\n  y")));
     EXPECT_EQ(at(root, "c"), TreeNode::makeString(QStringLiteral("z\n\n")));
@@ -161,7 +164,9 @@ TEST(YAMLErrors, DeepNestingAndHostileInput)
     // Nesting within the bound parses, and brackets inside quoted values do not count.
     const QString fine = QStringLiteral("k: ") + QString(500, QLatin1Char('[')) + QString(500, QLatin1Char(']'));
     EXPECT_TRUE(YAMLPlugin::validate(fine).isEmpty());
-    EXPECT_TRUE(YAMLPlugin::validate(QStringLiteral("k: ['") + QString(1000, QLatin1Char('[')) + QStringLiteral("', x]")).isEmpty());
+    EXPECT_TRUE(
+        YAMLPlugin::validate(QStringLiteral("k: ['") + QString(1000, QLatin1Char('[')) + QStringLiteral("', x]"))
+            .isEmpty());
     QString block;
     for (int k = 0; k < 2000; ++k)
         block += QString(k, QLatin1Char(' ')) + QStringLiteral("k:\n");
@@ -169,9 +174,13 @@ TEST(YAMLErrors, DeepNestingAndHostileInput)
     EXPECT_TRUE(d.message.contains(QStringLiteral("嵌套层级过深")));
     EXPECT_GT(d.line, 500);
     // A sequence cannot start on its key's line.
-    EXPECT_EQ(only(QStringLiteral("k: ") + QString(20000, QLatin1Char('-')).replace(QStringLiteral("-"), QStringLiteral("- "))),
+    EXPECT_EQ(only(QStringLiteral("k: ")
+                   + QString(20000, QLatin1Char('-')).replace(QStringLiteral("-"), QStringLiteral("- "))),
               (Diagnostic{1, QStringLiteral("此处不能开始序列项 -")}));
-    EXPECT_EQ(only(QString(2000, QLatin1Char('-')).replace(QStringLiteral("-"), QStringLiteral("- ")) + QStringLiteral("x")).line, 1);
+    EXPECT_EQ(
+        only(QString(2000, QLatin1Char('-')).replace(QStringLiteral("-"), QStringLiteral("- ")) + QStringLiteral("x"))
+            .line,
+        1);
 
     // Arbitrary bytes and NULs give at most one diagnostic.
     QString junk;
@@ -187,11 +196,14 @@ TEST(YAMLErrors, DeepNestingAndHostileInput)
 TEST(YAMLPlugin, PreviewAndRegistry)
 {
     EXPECT_EQ(YAMLPlugin::previewHTML(QStringLiteral("a: 1\n")),
-              QStringLiteral("<div class=\"tree\"><ul><li data-line=\"0\"><details open><summary><span class=\"meta\">{1}</span></summary><ul>"
-                             "<li data-line=\"0\"><span class=\"k\">a</span>: <span class=\"num\">1</span></li></ul></details></li></ul></div>"));
+              QStringLiteral("<div class=\"tree\"><ul><li data-line=\"0\"><details open><summary><span "
+                             "class=\"meta\">{1}</span></summary><ul>"
+                             "<li data-line=\"0\"><span class=\"k\">a</span>: <span "
+                             "class=\"num\">1</span></li></ul></details></li></ul></div>"));
     EXPECT_EQ(PluginRegistry::plugin(QStringLiteral("x.yml")).validate(QStringLiteral("a: 1\na: 2\n")).size(), 1);
     // CRLF documents are normalised before splitting.
-    EXPECT_EQ(at(YAML::parse(QStringLiteral("a: x\r\nb: |\r\n  t\r\n")), "b"), TreeNode::makeString(QStringLiteral("t\n")));
+    EXPECT_EQ(at(YAML::parse(QStringLiteral("a: x\r\nb: |\r\n  t\r\n")), "b"),
+              TreeNode::makeString(QStringLiteral("t\n")));
 }
 
 namespace {
@@ -218,12 +230,35 @@ QStringList keysOf(const TreeNode& map)
 
 TEST(YAMLAnchors, AnchorsAliasesTagsAndMerges)
 {
-    const QString doc = lines({"x-common: &common", "  restart: always", "  logging:", "    driver: json", "services:", "  web:",
-                               "    <<: *common", "    restart: 'no'", "    image: nginx", "list: &l", "  - 1", "  - 2", "copy: *l",
-                               "s: &s !!str 123", "t: *s", "u: !Ref name", "v: !!binary |", "  AAAA", "items:", "  - &first name: A",
-                               "    value: x", "  - *first", "  - &n", "    k: v", "flow: {a: *s, b: &f [1], c: *f}", "named: &named {name: A, value: x}",
+    const QString doc = lines({"x-common: &common",
+                               "  restart: always",
+                               "  logging:",
+                               "    driver: json",
+                               "services:",
+                               "  web:",
+                               "    <<: *common",
+                               "    restart: 'no'",
+                               "    image: nginx",
+                               "list: &l",
+                               "  - 1",
+                               "  - 2",
+                               "copy: *l",
+                               "s: &s !!str 123",
+                               "t: *s",
+                               "u: !Ref name",
+                               "v: !!binary |",
+                               "  AAAA",
+                               "items:",
+                               "  - &first name: A",
+                               "    value: x",
+                               "  - *first",
+                               "  - &n",
+                               "    k: v",
+                               "flow: {a: *s, b: &f [1], c: *f}",
+                               "named: &named {name: A, value: x}",
                                "both: {<<: [*named, *common]}",
-                               "unknown: *nowhere", "&k key: 1"});
+                               "unknown: *nowhere",
+                               "&k key: 1"});
     // The check refuses an alias without its anchor; the tree shows it as text.
     EXPECT_EQ(YAMLPlugin::validate(doc), (QList<Diagnostic>{Diagnostic{28, QStringLiteral("未定义的别名 *nowhere")}}));
     const TreeNode root = YAML::parse(doc);
@@ -278,10 +313,34 @@ TEST(YAMLAnchors, AliasExpansionIsBounded)
 
 TEST(YAMLMultiline, PlainQuotedAndFlowScalars)
 {
-    const QString doc = lines({"plain: this is", "  a long value", "  ", "", "  continued", "quoted: \"first", "  second \\",
-                               "  third # kept\"", "single: 'it''s", "  here'", "seq:", "  - item", "    continued", "  - |",
-                               "    block in item", "  - \"quoted", "    item\" # note", "flow: [a,", "  b, # comment", "  c]",
-                               "map: {", "  x: 1,", "  y: 2", "}", "tabs: |", "  a", "  \tb", "end: 1"});
+    const QString doc = lines({"plain: this is",
+                               "  a long value",
+                               "  ",
+                               "",
+                               "  continued",
+                               "quoted: \"first",
+                               "  second \\",
+                               "  third # kept\"",
+                               "single: 'it''s",
+                               "  here'",
+                               "seq:",
+                               "  - item",
+                               "    continued",
+                               "  - |",
+                               "    block in item",
+                               "  - \"quoted",
+                               "    item\" # note",
+                               "flow: [a,",
+                               "  b, # comment",
+                               "  c]",
+                               "map: {",
+                               "  x: 1,",
+                               "  y: 2",
+                               "}",
+                               "tabs: |",
+                               "  a",
+                               "  \tb",
+                               "end: 1"});
     EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty()) << YAMLPlugin::validate(doc).value(0).message.toStdString();
     const TreeNode root = YAML::parse(doc);
     EXPECT_EQ(at(root, "plain"), TreeNode::makeString(QStringLiteral("this is a long value\n\ncontinued")));
@@ -310,8 +369,8 @@ TEST(YAMLMultiline, PlainQuotedAndFlowScalars)
 
 TEST(YAMLStreams, EachDocumentCheckedOnItsOwn)
 {
-    const QString k8s = lines({"apiVersion: v1", "kind: Service", "---", "apiVersion: apps/v1", "kind: Deployment", "...",
-                               "%YAML 1.2", "---", "--- !tag # comment", "x: 1", "--- |", "  text", "---"});
+    const QString k8s = lines({"apiVersion: v1", "kind: Service", "---", "apiVersion: apps/v1", "kind: Deployment",
+                               "...", "%YAML 1.2", "---", "--- !tag # comment", "x: 1", "--- |", "  text", "---"});
     EXPECT_TRUE(YAMLPlugin::validate(k8s).isEmpty()) << YAMLPlugin::validate(k8s).value(0).message.toStdString();
     const std::vector<TreeNode> docs = YAML::parseDocuments(k8s);
     ASSERT_EQ(docs.size(), 4u);
@@ -321,12 +380,14 @@ TEST(YAMLStreams, EachDocumentCheckedOnItsOwn)
     // A duplicate is one within a document, and the line is the file's.
     EXPECT_EQ(only(lines({"a: 1", "---", "a: 2", "a: 3"})), (Diagnostic{4, QStringLiteral("重复的键 a")}));
     // Anchors do not reach into the next document.
-    EXPECT_EQ(at(YAML::parseDocuments(lines({"a: &x 1", "---", "b: *x"}))[1], "b"), TreeNode::makeString(QStringLiteral("*x")));
+    EXPECT_EQ(at(YAML::parseDocuments(lines({"a: &x 1", "---", "b: *x"}))[1], "b"),
+              TreeNode::makeString(QStringLiteral("*x")));
     // An indented "---" is no separator.
     EXPECT_EQ(YAML::parseDocuments(lines({"a:", "  ---", "  b: 1"})).size(), 1u);
 
     const QString preview = YAMLPlugin::previewHTML(lines({"a: 1", "---", "b: 2"}));
-    EXPECT_TRUE(preview.startsWith(QStringLiteral("<div class=\"cap\"><span>文档 1 / 2</span></div><div class=\"tree\">")));
+    EXPECT_TRUE(
+        preview.startsWith(QStringLiteral("<div class=\"cap\"><span>文档 1 / 2</span></div><div class=\"tree\">")));
     EXPECT_EQ(preview.count(QStringLiteral("<div class=\"tree\">")), 2);
     EXPECT_TRUE(preview.contains(QStringLiteral("文档 2 / 2")));
     // A lone document keeps its plain tree, with or without markers (its lines counted from the file's start).
@@ -337,8 +398,8 @@ TEST(YAMLStreams, EachDocumentCheckedOnItsOwn)
 
 TEST(YAMLParse, ExplicitKeys)
 {
-    const QString doc = lines({"? long key", ": name: settingBinding", "  plural: x", "? \"quoted key\"", ": 1", "? bare", "plain: 2",
-                               "? seq", ":", "  - a", "? &k anchored", ": *k"});
+    const QString doc = lines({"? long key", ": name: settingBinding", "  plural: x", "? \"quoted key\"", ": 1",
+                               "? bare", "plain: 2", "? seq", ":", "  - a", "? &k anchored", ": *k"});
     EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty()) << YAMLPlugin::validate(doc).value(0).message.toStdString();
     const TreeNode root = YAML::parse(doc);
     EXPECT_EQ(keysOf(root), (QStringList{"long key", "quoted key", "bare", "plain", "seq", "anchored"}));
@@ -354,8 +415,8 @@ TEST(YAMLParse, ExplicitKeys)
 
 TEST(YAMLParse, EscapedQuotesKeepCommentsInside)
 {
-    const TreeNode root = YAML::parse(lines({"a: 'it''s # not a comment' # comment", "b: \"say \\\"hi\\\" # still text\" # comment",
-                                             "c: 'x''' # c"}));
+    const TreeNode root = YAML::parse(lines(
+        {"a: 'it''s # not a comment' # comment", "b: \"say \\\"hi\\\" # still text\" # comment", "c: 'x''' # c"}));
     EXPECT_EQ(at(root, "a"), TreeNode::makeString(QStringLiteral("it's # not a comment")));
     EXPECT_EQ(at(root, "b"), TreeNode::makeString(QStringLiteral("say \"hi\" # still text")));
     EXPECT_EQ(at(root, "c"), TreeNode::makeString(QStringLiteral("x'")));
@@ -364,8 +425,8 @@ TEST(YAMLParse, EscapedQuotesKeepCommentsInside)
 
 TEST(YAMLMultiline, QuotedScalarsWithColonsAreNotKeys)
 {
-    const QString doc = lines({"- \"say \\\"hi\\\" key: value gamma:\\", "  x\"", "- 'it''s key:", "  value'", "- \"a\\\"b\": 1",
-                               "--- 'it''s gamma: x'"});
+    const QString doc = lines({"- \"say \\\"hi\\\" key: value gamma:\\", "  x\"", "- 'it''s key:", "  value'",
+                               "- \"a\\\"b\": 1", "--- 'it''s gamma: x'"});
     EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty()) << YAMLPlugin::validate(doc).value(0).message.toStdString();
     const std::vector<TreeNode> docs = YAML::parseDocuments(doc);
     ASSERT_EQ(docs.size(), 2u);
@@ -378,7 +439,8 @@ TEST(YAMLMultiline, QuotedScalarsWithColonsAreNotKeys)
 
 TEST(YAMLMultiline, FlowCollectionsWithQuotedValuesOverSeveralLines)
 {
-    const QString doc = lines({"flow: [\"a long", "  string # not a comment\", b, # comment", "  'it''s", "  here']", "end: 1"});
+    const QString doc = lines(
+        {"flow: [\"a long", "  string # not a comment\", b, # comment", "  'it''s", "  here']", "end: 1"});
     EXPECT_TRUE(YAMLPlugin::validate(doc).isEmpty()) << YAMLPlugin::validate(doc).value(0).message.toStdString();
     const TreeNode root = YAML::parse(doc);
     const TreeNode& flow = at(root, "flow");
@@ -398,19 +460,39 @@ TEST(YAMLErrors, GrammarBeyondTheConfigurationSubset)
     EXPECT_EQ(only(lines({"k: [ , a ]"})), (Diagnostic{1, QStringLiteral("此处应为内容，但遇到逗号 ,")}));
     EXPECT_EQ(only(lines({"a: one", "# comment", "  two", "b: 1"})).line, 3);
     EXPECT_EQ(only(lines({"a: *nowhere"})), (Diagnostic{1, QStringLiteral("未定义的别名 *nowhere")}));
-    EXPECT_EQ(only(lines({"---", "a: 1", "... x"})), (Diagnostic{3, QStringLiteral("文档结束标记 ... 后面不能有内容")}));
-    EXPECT_EQ(only(lines({"a: 1", "%YAML 1.2", "---"})), (Diagnostic{2, QStringLiteral("指令前需要用 ... 结束上一个文档")}));
+    EXPECT_EQ(only(lines({"---", "a: 1", "... x"})),
+              (Diagnostic{3, QStringLiteral("文档结束标记 ... 后面不能有内容")}));
+    EXPECT_EQ(only(lines({"a: 1", "%YAML 1.2", "---"})),
+              (Diagnostic{2, QStringLiteral("指令前需要用 ... 结束上一个文档")}));
     EXPECT_EQ(only(lines({"k: !e!x v"})), (Diagnostic{1, QStringLiteral("未定义的标签前缀 !e!")}));
     EXPECT_EQ(only(lines({"a:", "\tb: 1"})), (Diagnostic{2, QStringLiteral("缩进不能使用 Tab")}));
     EXPECT_EQ(only(lines({"- \t- x"})), (Diagnostic{1, QStringLiteral("缩进不能使用 Tab")}));
-    EXPECT_EQ(only(lines({"a: |", "", "   ", " x"})), (Diagnostic{3, QStringLiteral("块标量开头的空行比内容缩进得更深")}));
+    EXPECT_EQ(only(lines({"a: |", "", "   ", " x"})),
+              (Diagnostic{3, QStringLiteral("块标量开头的空行比内容缩进得更深")}));
     EXPECT_EQ(only(lines({"a: 'x'y"})).line, 1);
     EXPECT_EQ(only(lines({"a: \"x\"#c"})), (Diagnostic{1, QStringLiteral("注释 # 前面需要空格")}));
-    const QString accepted = lines({"%YAML 1.2", "%TAG !e! tag:example.com,2000:", "---", "pairs: [ a : b, c: d, ? e ]",
-                                    "? explicit", ": value", "tabbed:\t1", "text: \"a\\tb\\u263A\\x41\\N\"", "json: {\"k\":v}",
-                                    "merge: &m {x: 1}", "use: {<<: *m, y: 2}", "tagged: !e!t v", "folded: >-", "  one",
-                                    "  two", "...", "bare: document", "---", "- \tscalar after tab", "- [a, b]: flow key"});
-    EXPECT_TRUE(YAMLPlugin::validate(accepted).isEmpty()) << YAMLPlugin::validate(accepted).value(0).message.toStdString();
+    const QString accepted = lines({"%YAML 1.2",
+                                    "%TAG !e! tag:example.com,2000:",
+                                    "---",
+                                    "pairs: [ a : b, c: d, ? e ]",
+                                    "? explicit",
+                                    ": value",
+                                    "tabbed:\t1",
+                                    "text: \"a\\tb\\u263A\\x41\\N\"",
+                                    "json: {\"k\":v}",
+                                    "merge: &m {x: 1}",
+                                    "use: {<<: *m, y: 2}",
+                                    "tagged: !e!t v",
+                                    "folded: >-",
+                                    "  one",
+                                    "  two",
+                                    "...",
+                                    "bare: document",
+                                    "---",
+                                    "- \tscalar after tab",
+                                    "- [a, b]: flow key"});
+    EXPECT_TRUE(YAMLPlugin::validate(accepted).isEmpty())
+        << YAMLPlugin::validate(accepted).value(0).message.toStdString();
 }
 
 // The tree reads what the check accepts in everyday files: pairs in flow sequences, "? key"
@@ -433,7 +515,8 @@ TEST(YAMLParse, FlowPairsAndTabSeparators)
 TEST(YAMLPlugin, PreviewRefusesWhatTheCheckReports)
 {
     const QString text = lines({"a: 1", "k: [ , a ]"});
-    ASSERT_EQ(YAMLPlugin::validate(text), (QList<Diagnostic>{Diagnostic{2, QStringLiteral("此处应为内容，但遇到逗号 ,")}}));
+    ASSERT_EQ(YAMLPlugin::validate(text),
+              (QList<Diagnostic>{Diagnostic{2, QStringLiteral("此处应为内容，但遇到逗号 ,")}}));
     try {
         YAMLPlugin::previewHTML(text);
         ADD_FAILURE() << "the preview rendered a broken file";

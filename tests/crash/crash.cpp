@@ -264,8 +264,8 @@ int check(int argc, char** argv)
         else if (found[it.key()] < it.value())
             fail(QStringLiteral("%1 too old: seq %2, needed %3").arg(it.key()).arg(found[it.key()]).arg(it.value()));
     }
-    std::printf("restored %d documents, %d required, %d failures\n", int(model.docs().size()),
-                int(required.size()), failures);
+    std::printf("restored %d documents, %d required, %d failures\n", int(model.docs().size()), int(required.size()),
+                failures);
     return failures ? 1 : 0;
 }
 
@@ -288,8 +288,7 @@ pid_t spawn(const char* self, const QList<QByteArray>& args)
 int waitFor(pid_t pid)
 {
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     return status;
 }
 

@@ -48,7 +48,8 @@ inline const char* const markdown[] = {
     "<svg><image href=\"http://HOST/40.png\" width=9 height=9 /></svg>",
     "<svg><image xlink:href=\"http://HOST/41.png\" width=9 height=9 /></svg>",
     "<svg><use href=\"http://HOST/42.svg#a\" /></svg>",
-    "<svg><filter id=f><feImage href=\"http://HOST/43.png\" /></filter><rect filter=\"url(#f)\" width=9 height=9 /></svg>",
+    "<svg><filter id=f><feImage href=\"http://HOST/43.png\" /></filter><rect filter=\"url(#f)\" width=9 height=9 "
+    "/></svg>",
     "<svg><style>rect{fill:url(http://HOST/44.svg#p)}</style><rect width=9 height=9 /></svg>",
     "<svg><rect fill=\"url(http://HOST/45.svg#p)\" stroke=\"url(http://HOST/45b.svg#p)\" width=9 height=9 /></svg>",
     "<svg><rect mask=\"url(http://HOST/46.svg#m)\" clip-path=\"url(http://HOST/46b.svg#c)\" width=9 height=9 /></svg>",
@@ -63,9 +64,11 @@ inline const char* const markdown[] = {
 // SVG documents, as PlantUML output would arrive.
 inline const char* const svg[] = {
     "<rect width='9' height='9' fill='url(http://HOST/60.svg#p)' stroke='url(http://HOST/60b.svg#p)'/>",
-    "<rect width='9' height='9' mask='url(http://HOST/61.svg#m)'/><rect width='9' height='9' clip-path='url(http://HOST/61b.svg#c)'/>",
+    "<rect width='9' height='9' mask='url(http://HOST/61.svg#m)'/><rect width='9' height='9' "
+    "clip-path='url(http://HOST/61b.svg#c)'/>",
     "<rect width='9' height='9' filter='url(http://HOST/62.svg#f)'/>",
-    "<path d='M0 0L9 9' stroke='black' marker-start='url(http://HOST/63.svg#a)' marker-mid='url(http://HOST/63b.svg#a)' marker-end='url(http://HOST/63c.svg#a)'/>",
+    "<path d='M0 0L9 9' stroke='black' marker-start='url(http://HOST/63.svg#a)' "
+    "marker-mid='url(http://HOST/63b.svg#a)' marker-end='url(http://HOST/63c.svg#a)'/>",
     "<rect width='9' height='9' cursor='url(http://HOST/64.cur)'/>",
     "<rect width='9' height='9' style='fill:url(http://HOST/65.svg#p);cursor:url(http://HOST/65b.cur)'/>",
     "<g style='background-image:image-set(\"http://HOST/66.png\" 1x)'><rect width='9' height='9'/></g>",
@@ -73,13 +76,16 @@ inline const char* const svg[] = {
     "<style>@font-face{font-family:q;src:url(http://HOST/68.woff)}text{font-family:q}</style><text y='9'>x</text>",
     "<use href='http://HOST/69.svg#a'/><use xlink:href='http://HOST/69b.svg#a'/>",
     "<image href='http://HOST/70.png' width='9' height='9'/><image xlink:href='//HOST/70b.png' width='9' height='9'/>",
-    "<filter id='f'><feImage href='http://HOST/71.png'/><feImage xlink:href='http://HOST/71b.png'/></filter><rect filter='url(#f)' width='9' height='9'/>",
+    "<filter id='f'><feImage href='http://HOST/71.png'/><feImage xlink:href='http://HOST/71b.png'/></filter><rect "
+    "filter='url(#f)' width='9' height='9'/>",
     "<pattern id='p' xlink:href='http://HOST/72.svg#q'/><rect fill='url(#p)' width='9' height='9'/>",
     "<linearGradient id='g' href='http://HOST/73.svg#g'/><rect fill='url(#g)' width='9' height='9'/>",
     "<defs><path id='t' d='M0 9L90 9'/></defs><text><textPath href='http://HOST/74.svg#t'>x</textPath></text>",
-    "<foreignObject width='9' height='9'><img xmlns='http://www.w3.org/1999/xhtml' src='http://HOST/75.png'/></foreignObject>",
+    "<foreignObject width='9' height='9'><img xmlns='http://www.w3.org/1999/xhtml' "
+    "src='http://HOST/75.png'/></foreignObject>",
     "<g xml:base='http://HOST/76/'><image href='x.png' width='9' height='9'/></g>",
-    "<set attributeName='fill' to='url(http://HOST/77.svg#p)'/><animate attributeName='href' values='http://HOST/77b.png'/>",
+    "<set attributeName='fill' to='url(http://HOST/77.svg#p)'/><animate attributeName='href' "
+    "values='http://HOST/77b.png'/>",
     "<rect width='9' height='9' style='fill:u\\72l(http://HOST/78.svg#p)'/>",
     "<rect width='9' height='9' fill='url(&quot;http://HOST/79.svg#p&quot;)'/>",
     "<rect width='9' height='9' style='fill:url(#x) ; stroke:url(http://HOST/80.svg#p)'/>",

@@ -34,10 +34,10 @@ inline QString decode(const QString& s)
     static const struct {
         const char* name;
         char16_t c;
-    } named[] = {{"colon", u':'}, {"tab", u'\t'}, {"newline", u'\n'}, {"lpar", u'('}, {"rpar", u')'},
-                 {"sol", u'/'}, {"amp", u'&'}, {"quot", u'"'}, {"apos", u'\''}, {"lt", u'<'}, {"gt", u'>'},
-                 {"nbsp", 0xA0}, {"period", u'.'}, {"comma", u','}, {"semi", u';'}, {"equals", u'='},
-                 {"num", u'#'}, {"bsol", u'\\'}, {"percnt", u'%'}};
+    } named[] = {{"colon", u':'},  {"tab", u'\t'}, {"newline", u'\n'}, {"lpar", u'('},  {"rpar", u')'},
+                 {"sol", u'/'},    {"amp", u'&'},  {"quot", u'"'},     {"apos", u'\''}, {"lt", u'<'},
+                 {"gt", u'>'},     {"nbsp", 0xA0}, {"period", u'.'},   {"comma", u','}, {"semi", u';'},
+                 {"equals", u'='}, {"num", u'#'},  {"bsol", u'\\'},    {"percnt", u'%'}};
     QString out;
     for (qsizetype i = 0; i < s.size(); ++i) {
         if (s[i] != u'&') {
@@ -54,10 +54,10 @@ inline QString decode(const QString& s)
             char32_t code = 0;
             for (; j < s.size(); ++j) {
                 const char16_t c = s[j].unicode();
-                int d = c >= u'0' && c <= u'9' ? c - u'0'
-                      : hex && c >= u'a' && c <= u'f' ? c - u'a' + 10
-                      : hex && c >= u'A' && c <= u'F' ? c - u'A' + 10
-                      : -1;
+                int d = c >= u'0' && c <= u'9'      ? c - u'0'
+                    : hex && c >= u'a' && c <= u'f' ? c - u'a' + 10
+                    : hex && c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                                    : -1;
                 if (d < 0)
                     break;
                 code = std::min<char32_t>(code * (hex ? 16 : 10) + char32_t(d), 0x110000);
@@ -128,7 +128,8 @@ inline QList<StartTag> startTags(const QString& html)
                         end = k + 3;
                         break;
                     }
-                    if (k + 3 < n && html[k] == u'-' && html[k + 1] == u'-' && html[k + 2] == u'!' && html[k + 3] == u'>') {
+                    if (k + 3 < n && html[k] == u'-' && html[k + 1] == u'-' && html[k + 2] == u'!'
+                        && html[k + 3] == u'>') {
                         end = k + 4;
                         break;
                     }
@@ -256,8 +257,8 @@ inline bool scriptURL(const QString& value)
         || scheme.endsWith(QLatin1String("livescript")))
         return true;
     if (scheme == QLatin1String("data")) {
-        for (const char* ok : {"data:image/png", "data:image/jpeg", "data:image/jpg", "data:image/gif", "data:image/webp",
-                               "data:image/bmp", "data:image/avif"})
+        for (const char* ok : {"data:image/png", "data:image/jpeg", "data:image/jpg", "data:image/gif",
+                               "data:image/webp", "data:image/bmp", "data:image/avif"})
             if (url.startsWith(QLatin1String(ok)))
                 return false;
         return true;
@@ -268,14 +269,14 @@ inline bool scriptURL(const QString& value)
 // Empty when nothing in the HTML can run script; otherwise what can.
 inline QString finding(const QString& html)
 {
-    static const QStringList elements = {"script", "iframe", "frame", "frameset", "object", "embed", "applet",
-                                         "base", "meta", "link", "portal", "fencedframe", "animate", "set",
-                                         "animatemotion", "animatetransform", "handler", "listener",
-                                         "foreignobject", "noscript", "template", "xmp", "style"};
-    static const QStringList urlAttributes = {"href", "xlink:href", "src", "action", "formaction", "data", "poster",
-                                              "background", "lowsrc", "dynsrc", "codebase", "ping", "cite",
-                                              "srcset", "longdesc", "usemap", "manifest", "icon", "to", "from",
-                                              "values", "by", "xml:base", "archive", "classid", "content"};
+    static const QStringList elements = {
+        "script",  "iframe",   "frame",         "frameset",    "object",   "embed", "applet",        "base",
+        "meta",    "link",     "portal",        "fencedframe", "animate",  "set",   "animatemotion", "animatetransform",
+        "handler", "listener", "foreignobject", "noscript",    "template", "xmp",   "style"};
+    static const QStringList urlAttributes = {
+        "href",   "xlink:href", "src",    "action", "formaction", "data",     "poster",  "background", "lowsrc",
+        "dynsrc", "codebase",   "ping",   "cite",   "srcset",     "longdesc", "usemap",  "manifest",   "icon",
+        "to",     "from",       "values", "by",     "xml:base",   "archive",  "classid", "content"};
     for (const StartTag& tag : startTags(html)) {
         if (elements.contains(tag.name))
             return QStringLiteral("element <") + tag.name + u'>';
@@ -290,9 +291,11 @@ inline QString finding(const QString& html)
                     return QStringLiteral("script in style on <") + tag.name + u'>';
             }
             if (urlAttributes.contains(a.name)) {
-                for (const QString& part : a.name == QLatin1String("srcset") ? a.value.split(u',') : QStringList{a.value})
+                for (const QString& part :
+                     a.name == QLatin1String("srcset") ? a.value.split(u',') : QStringList{a.value})
                     if (scriptURL(part.trimmed().section(u' ', 0, 0)))
-                        return QStringLiteral("URL ") + a.name + u'=' + a.value.left(60) + QStringLiteral(" on <") + tag.name + u'>';
+                        return QStringLiteral("URL ") + a.name + u'=' + a.value.left(60) + QStringLiteral(" on <")
+                            + tag.name + u'>';
             }
         }
     }
@@ -305,10 +308,12 @@ inline QString finding(const QString& html)
 inline QString remoteLoad(const QString& html)
 {
     // Elements that fetch with attributes other than the URL ones below, or by themselves.
-    static const QStringList fetching = {"source", "video", "audio", "track", "picture", "link", "object", "embed",
-                                         "iframe", "frame", "style", "cursor", "tref", "font-face-uri", "script"};
-    static const QStringList urlAttributes = {"href", "xlink:href", "src", "background", "poster", "srcset", "lowsrc",
-                                              "dynsrc", "data", "ping", "xml:base", "codebase", "manifest", "icon"};
+    static const QStringList fetching = {"source", "video",  "audio", "track",         "picture",
+                                         "link",   "object", "embed", "iframe",        "frame",
+                                         "style",  "cursor", "tref",  "font-face-uri", "script"};
+    static const QStringList urlAttributes = {"href",     "xlink:href", "src",      "background", "poster",
+                                              "srcset",   "lowsrc",     "dynsrc",   "data",       "ping",
+                                              "xml:base", "codebase",   "manifest", "icon"};
     for (const StartTag& tag : startTags(html)) {
         if (fetching.contains(tag.name))
             return QStringLiteral("element <") + tag.name + u'>';
@@ -322,7 +327,8 @@ inline QString remoteLoad(const QString& html)
                 if (value.contains(QLatin1String(bad)))
                     return QStringLiteral("resource in ") + a.name + QStringLiteral(" on <") + tag.name + u'>';
             if (urlAttributes.contains(a.name) && !(tag.name == QLatin1String("img") && a.name == QLatin1String("src"))
-                && !(tag.name == QLatin1String("a") && (a.name == QLatin1String("href") || a.name == QLatin1String("xlink:href")))
+                && !(tag.name == QLatin1String("a")
+                     && (a.name == QLatin1String("href") || a.name == QLatin1String("xlink:href")))
                 && !value.startsWith(u'#') && !value.startsWith(QLatin1String("data:image/")))
                 return QStringLiteral("URL ") + a.name + QStringLiteral(" on <") + tag.name + u'>';
         }

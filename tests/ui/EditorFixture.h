@@ -1,12 +1,12 @@
 #pragma once
 
+#include "WaitUntil.h"
 #include "core/AppModel.h"
 #include "core/Preferences.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "editor/LineNumberRuler.h"
-#include "WaitUntil.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

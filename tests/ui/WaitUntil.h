@@ -9,8 +9,7 @@
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 // A check a waitUntil can retry: success, or what was seen instead.
-template <class Actual, class Expected>
-::testing::AssertionResult same(const Actual& actual, const Expected& expected)
+template <class Actual, class Expected>::testing::AssertionResult same(const Actual& actual, const Expected& expected)
 {
     if (actual == expected)
         return ::testing::AssertionSuccess();
@@ -28,8 +27,7 @@ inline ::testing::AssertionResult asResult(bool done)
 // gives a bool or, to show what it saw, an AssertionResult (see same()); on
 // failure the result carries the last attempt's message, so an EXPECT_TRUE
 // around it shows the value that was still wrong.
-template <class Check>
-::testing::AssertionResult waitUntil(Check&& check, int timeoutMs = 5000)
+template <class Check>::testing::AssertionResult waitUntil(Check&& check, int timeoutMs = 5000)
 {
     QDeadlineTimer deadline(timeoutMs);
     for (;;) {

@@ -24,7 +24,8 @@ bool isControl(QWidget* w)
     if (qobject_cast<QScrollBar*>(w))
         return false;
     return qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w)
-        || qobject_cast<QAbstractSlider*>(w) || qobject_cast<QsciScintillaBase*>(w) || (w->focusPolicy() & Qt::TabFocus);
+        || qobject_cast<QAbstractSlider*>(w) || qobject_cast<QsciScintillaBase*>(w)
+        || (w->focusPolicy() & Qt::TabFocus);
 }
 
 // Class and position of every shown control without a name.
@@ -42,8 +43,8 @@ std::vector<std::string> unnamed(QWidget* root, int* controls)
             continue;
         ++*controls;
         if (w->accessibleName().trimmed().isEmpty())
-            out.push_back(std::string(w->metaObject()->className()) + " \"" + w->objectName().toStdString() + "\" under "
-                          + (w->parentWidget() ? w->parentWidget()->metaObject()->className() : "none"));
+            out.push_back(std::string(w->metaObject()->className()) + " \"" + w->objectName().toStdString()
+                          + "\" under " + (w->parentWidget() ? w->parentWidget()->metaObject()->className() : "none"));
     }
     return out;
 }
@@ -72,7 +73,8 @@ TEST_F(AccessibleNames, EveryButtonAndFieldOfEveryLayerIsNamed)
     expectAllNamed("window", 15);
     model->closeFind();
 
-    for (const Popup& p : {Popup::feature(), Popup::encoding(), Popup::eol(), Popup::format(), Popup::settings(), Popup::tags(doc->id)}) {
+    for (const Popup& p : {Popup::feature(), Popup::encoding(), Popup::eol(), Popup::format(), Popup::settings(),
+                           Popup::tags(doc->id)}) {
         model->setPopup(p);
         expectAllNamed(p.anchor().toUtf8().constData(), 10);
         model->setPopup(std::nullopt);

@@ -2,11 +2,11 @@
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "editor/Palette.h"
-#include "views/window/Appearance.h"
 #include "views/controls/Controls.h"
 #include "views/pane/DocPane.h"
 #include "views/pane/FindBar.h"
 #include "views/sidebar/Sidebar.h"
+#include "views/window/Appearance.h"
 #include "views/window/MainWindow.h"
 
 #include <QApplication>
@@ -86,7 +86,8 @@ TEST_F(AppearanceTest, DarkSettingTurnsTheWholeWindowDarkAlsoAfterARestart)
         EXPECT_TRUE(windowIsDark(window));
         EXPECT_TRUE(windowIsDark(*window.sidebar()));
         // Fields keep only their own background: their text turns light with the window.
-        EXPECT_EQ(window.docPane()->findBar()->findField()->palette().color(QPalette::Text), Palette::fg().resolve(true));
+        EXPECT_EQ(window.docPane()->findBar()->findField()->palette().color(QPalette::Text),
+                  Palette::fg().resolve(true));
         // The editor's scheme (graphite follows the appearance) turned dark too.
         if (view)
             EXPECT_LT(view->palette().color(QPalette::Base).lightnessF(), 0.5);

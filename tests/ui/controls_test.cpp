@@ -1,8 +1,8 @@
-#include "views/controls/Controls.h"
 #include "WaitUntil.h"
+#include "views/controls/Controls.h"
+#include <QPixmap>
 #include <QSignalSpy>
 #include <QTest>
-#include <QPixmap>
 #include <gtest/gtest.h>
 
 namespace {

@@ -2,12 +2,12 @@
 // (org.freedesktop.Application); here on a private bus of the test's own.
 #include "views/window/DBusActivation.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
 #include <QDeadlineTimer>
-#include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -76,11 +76,11 @@ TEST_F(DBusActivationTest, OpenHandsLocalFilesAndTheActivationTokenToTheRunningE
                                  connect(QStringLiteral("editor"))));
 
     QVariantMap platform{{QStringLiteral("activation-token"), QStringLiteral("tok-1")}};
-    const QDBusMessage reply = call(connect(QStringLiteral("files")), QStringLiteral("Open"),
-                                    {QStringList{QStringLiteral("file:///tmp/a%20b.md"),
-                                                 QStringLiteral("https://example.invalid/x.md"),
-                                                 QStringLiteral("file:///tmp/%E4%B8%AD.txt")},
-                                     platform});
+    const QDBusMessage reply = call(
+        connect(QStringLiteral("files")), QStringLiteral("Open"),
+        {QStringList{QStringLiteral("file:///tmp/a%20b.md"), QStringLiteral("https://example.invalid/x.md"),
+                     QStringLiteral("file:///tmp/%E4%B8%AD.txt")},
+         platform});
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].files, (QStringList{QStringLiteral("/tmp/a b.md"), QStringLiteral("/tmp/中.txt")}));
@@ -109,8 +109,8 @@ TEST_F(DBusActivationTest, ASecondEditorDoesNotTakeTheNameAway)
 TEST(DBusActivation, WithoutABusNothingIsRegistered)
 {
     DBusActivation a;
-    EXPECT_FALSE(a.start([](const SingleInstance::Request&) {},
-                         QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
-                                                       QStringLiteral("nobus"))));
+    EXPECT_FALSE(
+        a.start([](const SingleInstance::Request&) {},
+                QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nobus"))));
     QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
 }

@@ -1,8 +1,8 @@
 #include "EditorFixture.h"
 
-#include <Qsci/qsciscintillabase.h>
 #include <QSignalSpy>
 #include <QTest>
+#include <Qsci/qsciscintillabase.h>
 
 namespace {
 struct Controller : EditorFixture {
@@ -106,7 +106,9 @@ TEST_F(Controller, HighlightsAreDecorationsOnly)
     EXPECT_EQ(e.textView()->text(), d->text());
     EXPECT_FALSE(e.textView()->canUndo());
     e.widget()->grab();  // painting with an error line past the end must not fail
-    const auto marked = [&](int pos) { return e.textView()->SendScintilla(QsciScintillaBase::SCI_INDICATORALLONFOR, (unsigned long)pos) != 0; };
+    const auto marked = [&](int pos) {
+        return e.textView()->SendScintilla(QsciScintillaBase::SCI_INDICATORALLONFOR, (unsigned long)pos) != 0;
+    };
     EXPECT_TRUE(marked(0));
     EXPECT_FALSE(marked(3));
 
@@ -244,7 +246,8 @@ TEST_F(Controller, StyleFollowsTheSettings)
     EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETTABWIDTH), 4);
     // Line spacing: 16 × 0.45 rounded, split above and below the text.
     EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETEXTRAASCENT)
-                  + v->SendScintilla(QsciScintillaBase::SCI_GETEXTRADESCENT), 7);
+                  + v->SendScintilla(QsciScintillaBase::SCI_GETEXTRADESCENT),
+              7);
     s.wordWrap = false;
     model->setSettings(s);
     EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETWRAPMODE), long(QsciScintillaBase::SC_WRAP_NONE));

@@ -12,8 +12,7 @@ struct Layout : EditorFixture {
         std::vector<double> xs;
         const long origin = v->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, 0L);
         for (int i = 0; i <= line.size(); ++i)
-            xs.push_back(v->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, long(v->toByte(i)))
-                         - origin);
+            xs.push_back(v->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, long(v->toByte(i))) - origin);
         return xs;
     }
     // The same from one QTextLayout of the whole line in the engine's font.
@@ -124,10 +123,14 @@ TEST_F(Layout, EditsInALongLineLayOutAsAFreshView)
         int at, remove;
         QString insert;
     };
-    const Edit edits[] = {{30000, 0, QStringLiteral("x")},   {30001, 0, QStringLiteral("中文")},
-                          {10, 3, QString()},                {int(v->length()), 0, QStringLiteral("尾")},
-                          {50000, 0, QStringLiteral("ab")},  {20000, 200, QStringLiteral("😀")},
-                          {0, 0, QStringLiteral("\t")},      {44990, 20, QString()}};
+    const Edit edits[] = {{30000, 0, QStringLiteral("x")},
+                          {30001, 0, QStringLiteral("中文")},
+                          {10, 3, QString()},
+                          {int(v->length()), 0, QStringLiteral("尾")},
+                          {50000, 0, QStringLiteral("ab")},
+                          {20000, 200, QStringLiteral("😀")},
+                          {0, 0, QStringLiteral("\t")},
+                          {44990, 20, QString()}};
     for (const Edit& ed : edits) {
         v->setCursorPosition(ed.at);
         v->replaceRange(ed.at, ed.remove, ed.insert);
@@ -190,9 +193,9 @@ TEST_F(Layout, PositionsConvertTheSameWithAndWithoutTheIndex)
     CodeTextView* v = editorFor(d).textView();
     const QByteArray bytes = text.toUtf8();
     std::vector<int> units;
-    for (qsizetype b : {qsizetype(0), qsizetype(7), CodeTextView::indexlessSpan / 4 - 1,
-                        CodeTextView::indexlessSpan - 3, CodeTextView::indexlessSpan + 11,
-                        2 * CodeTextView::indexlessSpan + 5, bytes.size()}) {
+    for (qsizetype b :
+         {qsizetype(0), qsizetype(7), CodeTextView::indexlessSpan / 4 - 1, CodeTextView::indexlessSpan - 3,
+          CodeTextView::indexlessSpan + 11, 2 * CodeTextView::indexlessSpan + 5, bytes.size()}) {
         // Back to the start of a character.
         while (b > 0 && b < bytes.size() && (uchar(bytes[b]) & 0xC0) == 0x80)
             --b;
@@ -213,7 +216,9 @@ TEST(EngineLines, InsertedLineFeedsAndCarriageReturnsMakeTheRightLines)
 {
     CodeTextView v;
     using B = QsciScintillaBase;
-    const auto append = [&](const QByteArray& s) { v.SendScintilla(B::SCI_APPENDTEXT, uintptr_t(s.size()), s.constData()); };
+    const auto append = [&](const QByteArray& s) {
+        v.SendScintilla(B::SCI_APPENDTEXT, uintptr_t(s.size()), s.constData());
+    };
     const auto starts = [&] {
         std::vector<long> out;
         for (long l = 0; l < v.SendScintilla(B::SCI_GETLINECOUNT); ++l)

@@ -32,7 +32,8 @@ TEST_F(Ruler, NumbersIncludeTheEmptyLastLine)
     EXPECT_EQ(n.last(), 200001);
     // Six digits widen the gutter so that neither number nor dot is cut.
     const QFontMetricsF fm(AppFonts::mono(e.textView()->font().pixelSize()));
-    const double left = e.ruler()->width() - LineNumberRuler::rightMargin - fm.horizontalAdvance(QStringLiteral("200001"));
+    const double left = e.ruler()->width() - LineNumberRuler::rightMargin
+        - fm.horizontalAdvance(QStringLiteral("200001"));
     EXPECT_GE(left - 9, 0);
     EXPECT_GT(e.ruler()->width(), LineNumberRuler::thickness);
     EXPECT_EQ(e.textView()->viewport()->geometry().left(), e.ruler()->width());

@@ -66,7 +66,8 @@ TEST(AppFonts, PlexFacesAreEmbeddedAndResolve)
     EXPECT_EQ(AppFonts::mono(13).pixelSize(), 13);
     const QStringList faces = AppFonts::webFontFaces().split(QLatin1Char('\n'));
     ASSERT_EQ(faces.size(), 3);
-    EXPECT_TRUE(faces[0].startsWith(QStringLiteral("@font-face{font-family:\"IBM Plex Sans\";font-weight:400;src:url(data:font/ttf;base64,")));
+    EXPECT_TRUE(faces[0].startsWith(
+        QStringLiteral("@font-face{font-family:\"IBM Plex Sans\";font-weight:400;src:url(data:font/ttf;base64,")));
     EXPECT_TRUE(faces[1].startsWith(QStringLiteral("@font-face{font-family:\"IBM Plex Sans\";font-weight:600;")));
     EXPECT_TRUE(faces[2].startsWith(QStringLiteral("@font-face{font-family:\"IBM Plex Mono\";font-weight:400;")));
     EXPECT_TRUE(faces[2].endsWith(QStringLiteral(") format(\"truetype\")}")));

@@ -30,8 +30,8 @@ TEST_F(Sync, UTF16PositionsAroundAstralCharacters)
     DocPtr d = newDoc(text);
     CodeTextView* v = editorFor(d).textView();
     ASSERT_EQ(v->length(), text.size());
-    const std::vector<std::pair<int, qsizetype>> boundaries = {{0, 0}, {1, 1}, {3, 5}, {4, 6}, {5, 7},
-                                                               {6, 10}, {8, 14}, {9, 15}};
+    const std::vector<std::pair<int, qsizetype>> boundaries = {{0, 0}, {1, 1},  {3, 5},  {4, 6},
+                                                               {5, 7}, {6, 10}, {8, 14}, {9, 15}};
     for (const auto& [unit, byte] : boundaries) {
         EXPECT_EQ(v->toByte(unit), byte) << unit;
         EXPECT_EQ(v->toUtf16(byte), unit) << byte;
@@ -61,8 +61,9 @@ TEST(UTF8Length, CountsWhatTheBufferHoldsAcrossBlockBoundaries)
 {
     // One unit of each width class; lengths around the 8-unit blocks and
     // the 65,536-unit flush of the wide counters.
-    const QString kinds[] = {QStringLiteral("a"), QStringLiteral("é"), QStringLiteral("中"), QStringLiteral("😀"),
-                             QStringLiteral("\uFFFF"), QStringLiteral("\u07FF"), QStringLiteral("\u0800")};
+    const QString kinds[] = {QStringLiteral("a"),     QStringLiteral("é"),      QStringLiteral("中"),
+                             QStringLiteral("😀"),     QStringLiteral("\uFFFF"), QStringLiteral("\u07FF"),
+                             QStringLiteral("\u0800")};
     for (const qsizetype n : {0, 1, 7, 8, 9, 17, 65535, 65536, 65537, 200003}) {
         QString text;
         for (qsizetype i = 0; text.size() < n; ++i)

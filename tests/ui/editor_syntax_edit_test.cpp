@@ -48,10 +48,10 @@ TEST_F(SyntaxEdits, ALongLineKeepsTheColoursAFreshViewGives)
     // key, a quote that opens a string over the rest of the line and its
     // removal, brackets that change the line's fold level, and edits just
     // before and after the places lexing resumes at.
-    const Edit edits[] = {{tail, 0, QStringLiteral(",1")},        {tail + 2, 0, QStringLiteral(":")},
-                          {150000, 0, QStringLiteral("\"")},      {150000, 1, QString()},
-                          {5, 4, QStringLiteral("null")},         {200000, 0, QStringLiteral("]]]")},
-                          {66000, 0, QStringLiteral("/*")},       {66000, 2, QString()},
+    const Edit edits[] = {{tail, 0, QStringLiteral(",1")},         {tail + 2, 0, QStringLiteral(":")},
+                          {150000, 0, QStringLiteral("\"")},       {150000, 1, QString()},
+                          {5, 4, QStringLiteral("null")},          {200000, 0, QStringLiteral("]]]")},
+                          {66000, 0, QStringLiteral("/*")},        {66000, 2, QString()},
                           {131070, 6, QStringLiteral("[{\"k\":")}, {tail - 3, 0, QStringLiteral("[[")}};
     for (const Edit& ed : edits) {
         v->replaceRange(ed.at, ed.remove, ed.insert);

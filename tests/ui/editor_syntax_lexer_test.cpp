@@ -90,7 +90,7 @@ TEST(SyntaxLexer, JSONTokensAndFolds)
     EXPECT_EQ(j.depth(5), 1);
     EXPECT_EQ(j.depth(6), 2);
     EXPECT_FALSE(j.header(6));
-    EXPECT_EQ(j.depth(7), 1);  // the closing bracket is outside the fold
+    EXPECT_EQ(j.depth(7), 1);   // the closing bracket is outside the fold
     EXPECT_EQ(j.depth(10), 0);  // the closing brace ends the block
     EXPECT_FALSE(j.header(10));
 }
@@ -147,10 +147,10 @@ next: ~
     EXPECT_TRUE(y.all("'quoted key'", key));
     EXPECT_TRUE(y.all("'it''s'", string));
 
-    EXPECT_TRUE(y.header(3));   // anchors:
+    EXPECT_TRUE(y.header(3));  // anchors:
     EXPECT_EQ(y.depth(4), 2);
     EXPECT_FALSE(y.header(4));
-    EXPECT_TRUE(y.header(7));   // list: with its entries at the same indentation
+    EXPECT_TRUE(y.header(7));  // list: with its entries at the same indentation
     EXPECT_GT(y.depth(8), y.depth(7));
     EXPECT_EQ(y.depth(11), 0);  // the blank line belongs to what follows
     EXPECT_TRUE(y.header(12));  // text: |
@@ -395,8 +395,8 @@ TEST(SyntaxLexer, HostileInputIsStyledInFull)
     for (size_t i = 0; i < big.size(); i += 7)
         big[i] = "[\"`_<h{"[i % 7];
     hostile += big;
-    for (Language l : {Language::json, Language::yaml, Language::toml, Language::csv, Language::markdown,
-                       Language::plantuml}) {
+    for (Language l :
+         {Language::json, Language::yaml, Language::toml, Language::csv, Language::markdown, Language::plantuml}) {
         const Lexed r = lex(l, hostile);
         EXPECT_EQ(r.styles.find(char(0x7f)), std::string::npos) << int(l);
         for (unsigned char s : r.styles)

@@ -101,7 +101,8 @@ TEST_F(EditorSyntax, ColoursFollowTheAppearanceAndTheScheme)
     s.scheme = QStringLiteral("paper");
     model->setSettings(s);
     EXPECT_EQ(foreOf(e, string), EditorScheme::paper().tokens.string.resolve(false));
-    EXPECT_EQ(fromBgr(e.textView()->SendScintilla(B::SCI_STYLEGETBACK, string)), EditorScheme::paper().background.resolve(false));
+    EXPECT_EQ(fromBgr(e.textView()->SendScintilla(B::SCI_STYLEGETBACK, string)),
+              EditorScheme::paper().background.resolve(false));
     // A new font size resets every style; the colours come back.
     s.fontSize = 17;
     model->setSettings(s);
@@ -116,7 +117,7 @@ TEST(EditorSchemeColours, TokensAreReadableOnEveryScheme)
             for (int st = 0; st < styleCount; ++st) {
                 const QColor c = SyntaxStyler::colorFor(Style(st), s, dark);
                 EXPECT_GE(contrast(c, bg), 4.5) << s.id.toStdString() << (dark ? " dark" : " light") << " style " << st
-                                               << " " << c.name().toStdString();
+                                                << " " << c.name().toStdString();
             }
         }
     }
@@ -232,7 +233,9 @@ QList<int> numbers(EditorController& e)
 
 TEST_F(EditorSyntax, FoldRangesOfEachFormat)
 {
-    EditorController& j = open(QStringLiteral("a.json"), QStringLiteral("{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": {\n    \"c\": null\n  }\n}\n"));
+    EditorController& j = open(
+        QStringLiteral("a.json"),
+        QStringLiteral("{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": {\n    \"c\": null\n  }\n}\n"));
     EXPECT_TRUE(isHeader(j, 0));
     EXPECT_EQ(lastChild(j, 0), 7);
     EXPECT_TRUE(isHeader(j, 1));
@@ -241,14 +244,16 @@ TEST_F(EditorSyntax, FoldRangesOfEachFormat)
     EXPECT_EQ(sci(j, B::SCI_GETFOLDPARENT, 6), 5);
     EXPECT_FALSE(isHeader(j, 2));
 
-    EditorController& y = open(QStringLiteral("a.yaml"), QStringLiteral("a:\n  b: 1\n  c:\n    - x\n\n    - y\nd: 2\n"));
+    EditorController& y = open(QStringLiteral("a.yaml"),
+                               QStringLiteral("a:\n  b: 1\n  c:\n    - x\n\n    - y\nd: 2\n"));
     EXPECT_TRUE(isHeader(y, 0));
     EXPECT_EQ(lastChild(y, 0), 5);
     EXPECT_TRUE(isHeader(y, 2));
     EXPECT_EQ(lastChild(y, 2), 5);
     EXPECT_FALSE(isHeader(y, 6));
 
-    EditorController& t = open(QStringLiteral("a.toml"), QStringLiteral("top = 1\n[a]\nx = 1\n\n[b]\ny = [\n  1,\n  2,\n]\n"));
+    EditorController& t = open(QStringLiteral("a.toml"),
+                               QStringLiteral("top = 1\n[a]\nx = 1\n\n[b]\ny = [\n  1,\n  2,\n]\n"));
     EXPECT_FALSE(isHeader(t, 0));
     EXPECT_TRUE(isHeader(t, 1));
     EXPECT_EQ(lastChild(t, 1), 3);
@@ -257,8 +262,9 @@ TEST_F(EditorSyntax, FoldRangesOfEachFormat)
     EXPECT_TRUE(isHeader(t, 5));
     EXPECT_EQ(lastChild(t, 5), 7);
 
-    EditorController& m = open(QStringLiteral("a.md"),
-                               QStringLiteral("# A\ntext\n## A.1\n```\n# code\n```\n### A.1.1\nx\n## A.2\ny\n# B\nz\n"));
+    EditorController& m = open(
+        QStringLiteral("a.md"),
+        QStringLiteral("# A\ntext\n## A.1\n```\n# code\n```\n### A.1.1\nx\n## A.2\ny\n# B\nz\n"));
     EXPECT_TRUE(isHeader(m, 0));
     EXPECT_EQ(lastChild(m, 0), 9);
     EXPECT_EQ(lastChild(m, 2), 7);
@@ -358,7 +364,8 @@ TEST_F(EditorSyntax, LargeNestedFilesStyleToTheirEnd)
     QString json = QStringLiteral("[\n");
     QString yaml;
     for (int i = 0; i < 120000; ++i) {
-        json += QStringLiteral("  {\n    \"id\": %1,\n    \"tags\": [\"a\", \"b\"],\n    \"name\": \"item\"\n  },\n").arg(i);
+        json += QStringLiteral("  {\n    \"id\": %1,\n    \"tags\": [\"a\", \"b\"],\n    \"name\": \"item\"\n  },\n")
+                    .arg(i);
         yaml += QStringLiteral("item%1:\n  id: %1\n  tags:\n    - a\n    - b\n").arg(i);
     }
     json += QStringLiteral("  {}\n]\n");

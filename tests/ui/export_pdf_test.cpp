@@ -12,7 +12,8 @@ struct PdfTo : FileChooser {
     QString suggested;
     QString folder;
     void chooseFilesToOpen(std::function<void(QStringList)> done) override { done({}); }
-    void chooseSaveLocation(const QString& name, const QString& dir, std::function<void(std::optional<QString>)> done) override
+    void chooseSaveLocation(const QString& name, const QString& dir,
+                            std::function<void(std::optional<QString>)> done) override
     {
         suggested = name;
         folder = dir;
@@ -63,7 +64,8 @@ TEST_F(ExportPdfTest, MenuWritesThePdfWhereTheChooserSaysAndRefusesWhatHasNoPrev
     chooser.target = dir.filePath(QStringLiteral("plain.pdf"));
     a->trigger();
     ASSERT_TRUE(model->dialog());
-    EXPECT_TRUE(model->dialog()->message.contains(QStringLiteral("没有预览"))) << model->dialog()->message.toStdString();
+    EXPECT_TRUE(model->dialog()->message.contains(QStringLiteral("没有预览")))
+        << model->dialog()->message.toStdString();
     EXPECT_FALSE(QFile::exists(chooser.target));
     model->setFileChooser(nullptr);
 }

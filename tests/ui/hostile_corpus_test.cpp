@@ -24,8 +24,8 @@
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <cstdio>
-#include <memory>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -289,7 +289,8 @@ protected:
         web.loaded = true;
         // A click that starts a (refused) navigation may swallow the answer,
         // so the wait is bounded rather than required.
-        web.runJavaScript(QString::fromLatin1(poke), QWebEngineScript::ApplicationWorld, [&loop](const QVariant&) { loop.quit(); });
+        web.runJavaScript(QString::fromLatin1(poke), QWebEngineScript::ApplicationWorld,
+                          [&loop](const QVariant&) { loop.quit(); });
         QTimer::singleShot(3000, &loop, &QEventLoop::quit);
         loop.exec();
         // Timers, animations and error events of the poked page get their turn.
@@ -303,7 +304,8 @@ protected:
     {
         const QString text = loopback.place(v.text);
         if (QLatin1String(v.file) == QLatin1String("svg"))
-            return QStringLiteral("<div class=\"uml\">") + SVGSanitizer::clean(svgOpen + text + QStringLiteral("</svg>")) + QStringLiteral("</div>");
+            return QStringLiteral("<div class=\"uml\">")
+                + SVGSanitizer::clean(svgOpen + text + QStringLiteral("</svg>")) + QStringLiteral("</div>");
         try {
             return PluginRegistry::plugin(QString::fromLatin1(v.file)).previewHTML(text);
         } catch (const PluginError& e) {
@@ -326,8 +328,8 @@ protected:
         return all;
     }
 
-    static inline const QString svgOpen =
-        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">");
+    static inline const QString svgOpen = QStringLiteral(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\">");
 
     // Lets late loads of a page arrive before its requests are counted.
     static void settle(int ms)
@@ -348,9 +350,13 @@ TEST_F(HostileCorpus, TheHarnessSeesPayloadsThatRun)
     EXPECT_GE(runsOf(bare.arg(QStringLiteral("<img src=x onerror=alert(1)>")), 0), 1);
     EXPECT_GE(runsOf(bare.arg(QStringLiteral("<b onmouseover=\"document.title='PWNED'\">x</b>")), 1), 1);
     EXPECT_GE(runsOf(bare.arg(QStringLiteral("<a href=\"javascript:console.log('PWNED')\">x</a>")), 2), 1);
-    EXPECT_GE(runsOf(bare.arg(QStringLiteral("<svg><a xlink:href=\"javascript:alert(1)\"><text y=\"20\">x</text></a></svg>")), 3), 1);
-    const QString policed = PreviewPage::standalone(QStringLiteral("<img src=x onerror=alert(1)><b onmouseover=alert(1)>x</b>"
-                                                                   "<a href=\"javascript:alert(1)\">x</a><script>alert(1)</script>"));
+    EXPECT_GE(
+        runsOf(bare.arg(QStringLiteral("<svg><a xlink:href=\"javascript:alert(1)\"><text y=\"20\">x</text></a></svg>")),
+               3),
+        1);
+    const QString policed = PreviewPage::standalone(
+        QStringLiteral("<img src=x onerror=alert(1)><b onmouseover=alert(1)>x</b>"
+                       "<a href=\"javascript:alert(1)\">x</a><script>alert(1)</script>"));
     EXPECT_EQ(runsOf(policed, 4), 0);
     // Requests reach the counter, through the page's policy for a picture and
     // without cleaning for a style; the export's allowed path still works.
@@ -359,7 +365,8 @@ TEST_F(HostileCorpus, TheHarnessSeesPayloadsThatRun)
     settle(300);
     EXPECT_GE(loopback.requests - before, 1);
     const int styled = loopback.requests;
-    runsOf(bare.arg(loopback.place("<div style=\"width:9px;height:9px;background:url(http://HOST/bg.png)\">x</div>")), 6);
+    runsOf(bare.arg(loopback.place("<div style=\"width:9px;height:9px;background:url(http://HOST/bg.png)\">x</div>")),
+           6);
     settle(300);
     EXPECT_GE(loopback.requests - styled, 1);
 }
@@ -380,7 +387,8 @@ TEST_F(HostileCorpus, ExportedPagesRunAndLoadNothing)
     const int requests = loopback.requests - requestsBefore;
     EXPECT_EQ(total, 0) << "over " << vectors().size() << " vectors";
     EXPECT_EQ(requests, 0) << "over " << vectors().size() << " vectors";
-    std::printf("exported corpus: %lld vectors, %d executions, %d requests\n", qlonglong(vectors().size()), total, requests);
+    std::printf("exported corpus: %lld vectors, %d executions, %d requests\n", qlonglong(vectors().size()), total,
+                requests);
 }
 
 // The editor's own preview page, with JavaScript switched on for the test:
@@ -421,7 +429,8 @@ TEST_F(HostileCorpus, ThePreviewShellRunsNothingPushedIntoIt)
         run(*PreviewPage::renderScript(fragment), QWebEngineScript::MainWorld);
         run(QString::fromLatin1(poke), QWebEngineScript::ApplicationWorld);
         const QByteArray json = QJsonDocument(QJsonArray{fragment}).toJson(QJsonDocument::Compact);
-        run(QStringLiteral("document.getElementById('c').innerHTML=") + QString::fromUtf8(json) + QStringLiteral("[0];0"),
+        run(QStringLiteral("document.getElementById('c').innerHTML=") + QString::fromUtf8(json)
+                + QStringLiteral("[0];0"),
             QWebEngineScript::ApplicationWorld);
         run(QString::fromLatin1(poke), QWebEngineScript::ApplicationWorld);
         QEventLoop settle;
@@ -436,10 +445,13 @@ TEST_F(HostileCorpus, ThePreviewShellRunsNothingPushedIntoIt)
     std::printf("preview shell: %lld vectors, %d executions, %d requests\n", qlonglong(vectors().size()), total,
                 loopback.requests - requestsBefore);
     // The content did arrive: the policy stops script, not the preview.
-    EXPECT_TRUE(run(QStringLiteral("document.getElementById('c').innerHTML.length"), QWebEngineScript::ApplicationWorld).toInt() > 0);
+    EXPECT_TRUE(
+        run(QStringLiteral("document.getElementById('c').innerHTML.length"), QWebEngineScript::ApplicationWorld).toInt()
+        > 0);
     run(*PreviewPage::renderScript(QStringLiteral("<p id=\"ok\">好</p>")), QWebEngineScript::MainWorld);
-    EXPECT_EQ(run(QStringLiteral("document.getElementById('ok').textContent"), QWebEngineScript::ApplicationWorld).toString(),
-              QStringLiteral("好"));
+    EXPECT_EQ(
+        run(QStringLiteral("document.getElementById('ok').textContent"), QWebEngineScript::ApplicationWorld).toString(),
+        QStringLiteral("好"));
 }
 
 // The policy is a second wall: the rendered HTML must be harmless without it.

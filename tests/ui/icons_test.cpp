@@ -1,14 +1,14 @@
 #include "views/icons/Icons.h"
 #include <QFile>
-#include <QRegularExpression>
 #include <QImage>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 TEST(Icons, MappedSymbolsRenderAndUnknownOnesAreNull)
 {
-    for (const char* s : {"magnifyingglass", "xmark", "plus", "eye", "gearshape", "chevron.down",
-                          "rectangle.split.2x1", "exclamationmark.triangle", "arrow.left.arrow.right",
-                          "text.word.spacing", "text.line.last.and.arrowtriangle.forward"}) {
+    for (const char* s : {"magnifyingglass", "xmark", "plus", "eye", "gearshape", "chevron.down", "rectangle.split.2x1",
+                          "exclamationmark.triangle", "arrow.left.arrow.right", "text.word.spacing",
+                          "text.line.last.and.arrowtriangle.forward"}) {
         QIcon i = Icons::icon(QString::fromLatin1(s));
         ASSERT_FALSE(i.isNull()) << s;
         QImage img = i.pixmap(13, 13).toImage();

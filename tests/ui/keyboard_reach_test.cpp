@@ -173,7 +173,8 @@ TEST_F(KeyboardReach, AnOpenPopupOwnsTheArrowsAndReturn)
     QTest::qWait(30);
     auto* menu = qobject_cast<MenuPanel*>(window->popupLayer()->panel()->content());
     ASSERT_TRUE(menu);
-    for (int k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_End, Qt::Key_Home})
+    for (int k :
+         {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right, Qt::Key_End, Qt::Key_Home})
         key(k);
     EXPECT_EQ(v->cursorPosition(), 1);
     EXPECT_EQ(menu->current(), 0);

@@ -39,10 +39,7 @@ struct KeyboardTest : WindowFixture {
         QWidget* f = focused();
         return d && f && f == editors->controller(d).widget();
     }
-    QString line(const DocPtr& d, int n) const
-    {
-        return d->text().split(QLatin1Char('\n')).value(n);
-    }
+    QString line(const DocPtr& d, int n) const { return d->text().split(QLatin1Char('\n')).value(n); }
     static QByteArray numbered(int lines)
     {
         QByteArray out;
@@ -265,8 +262,9 @@ TEST_F(KeyboardTest, MenusHaveMnemonicsAndTheLinuxLayout)
     QStringList titles;
     for (QAction* m : window->menuBar()->actions())
         titles << m->text();
-    EXPECT_EQ(titles, QStringList({QStringLiteral("文件(&F)"), QStringLiteral("编辑(&E)"), QStringLiteral("显示(&V)"),
-                                   QStringLiteral("窗口(&W)"), QStringLiteral("帮助(&H)")}));
+    EXPECT_EQ(titles,
+              QStringList({QStringLiteral("文件(&F)"), QStringLiteral("编辑(&E)"), QStringLiteral("显示(&V)"),
+                           QStringLiteral("窗口(&W)"), QStringLiteral("帮助(&H)")}));
     const QList<QAction*> file = menu(QStringLiteral("文件(&F)"))->actions();
     EXPECT_EQ(file.last()->text(), QStringLiteral("退出"));
     EXPECT_EQ(file.last()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
@@ -386,10 +384,10 @@ TEST_F(KeyboardTest, OnlyTheEditingKeysChangeTheText)
         if (a->shortcutContext() != Qt::WidgetShortcut)
             menuKeys << a->shortcuts();
 
-    QList<int> keys = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End,
-                       Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Delete, Qt::Key_Insert, Qt::Key_Escape,
-                       Qt::Key_Backspace, Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Enter,
-                       Qt::Key_Super_L, Qt::Key_Super_R, Qt::Key_Menu};
+    QList<int> keys = {Qt::Key_Down,   Qt::Key_Up,        Qt::Key_Left,     Qt::Key_Right,   Qt::Key_Home,
+                       Qt::Key_End,    Qt::Key_PageUp,    Qt::Key_PageDown, Qt::Key_Delete,  Qt::Key_Insert,
+                       Qt::Key_Escape, Qt::Key_Backspace, Qt::Key_Tab,      Qt::Key_Backtab, Qt::Key_Return,
+                       Qt::Key_Enter,  Qt::Key_Super_L,   Qt::Key_Super_R,  Qt::Key_Menu};
     for (int k = 0x20; k <= 0x7e; ++k)
         if (!(k >= 'a' && k <= 'z'))  // Qt names letters by their capitals
             keys << k;

@@ -40,18 +40,17 @@ struct OutlineTest : WindowFixture {
     }
 };
 
-const QByteArray markdown =
-    "# 第一章\n"        // 0
-    "text\n"            // 1
-    "```\n"             // 2
-    "# not a heading\n" // 3
-    "```\n"             // 4
-    "## 第一节\n"       // 5
-    "body\n"            // 6
-    "\n"                // 7
-    "第二章\n"          // 8
-    "===\n"             // 9
-    "end\n";            // 10
+const QByteArray markdown = "# 第一章\n"         // 0
+                            "text\n"             // 1
+                            "```\n"              // 2
+                            "# not a heading\n"  // 3
+                            "```\n"              // 4
+                            "## 第一节\n"        // 5
+                            "body\n"             // 6
+                            "\n"                 // 7
+                            "第二章\n"           // 8
+                            "===\n"              // 9
+                            "end\n";             // 10
 
 }
 

@@ -1,8 +1,8 @@
 #include "core/AppModel.h"
 #include "views/overlays/DialogLayer.h"
 #include "views/overlays/MenuPanel.h"
-#include "views/overlays/PopupLayer.h"
 #include "views/overlays/PopupContent.h"
+#include "views/overlays/PopupLayer.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,7 +16,10 @@ namespace {
 struct OverlayTest : ::testing::Test {
     QTemporaryDir dir;
     std::unique_ptr<AppModel> model;
-    void SetUp() override { model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini"))); }
+    void SetUp() override
+    {
+        model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
+    }
 };
 
 const QRect window(0, 0, 1180, 760);
@@ -69,14 +72,17 @@ TEST_F(OverlayTest, LayerShowsContentAtItsAnchorAndAClickOutsideCloses)
     auto* control = new QWidget(&win);
     control->setGeometry(900, 736, 60, 20);
     int built = 0;
-    PopupLayer layer(*model, [&](const Popup& p) -> QWidget* {
-        ++built;
-        if (p.kind() != Popup::Kind::eol)
-            return nullptr;
-        auto* w = new QWidget;
-        w->setFixedSize(200, 120);
-        return w;
-    }, &win);
+    PopupLayer layer(
+        *model,
+        [&](const Popup& p) -> QWidget* {
+            ++built;
+            if (p.kind() != Popup::Kind::eol)
+                return nullptr;
+            auto* w = new QWidget;
+            w->setFixedSize(200, 120);
+            return w;
+        },
+        &win);
     layer.setAnchor(QStringLiteral("eol"), control);
     win.show();
 

@@ -2,6 +2,7 @@
 // page to source lines and reports clicked blocks, while the document's
 // content still runs nothing.
 #include "PageScript.h"
+#include "WaitUntil.h"
 #include "WindowFixture.h"
 #include "core/Doc.h"
 #include "editor/CodeTextView.h"
@@ -9,7 +10,6 @@
 #include "views/pane/DocPane.h"
 #include "views/pane/EditorArea.h"
 #include "views/preview/PreviewView.h"
-#include "WaitUntil.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -24,15 +24,19 @@ QString topOf(int line)
 }
 
 // The line of the last block whose top is at or above the page's top edge.
-const char blockAtTop[] =
-    "(function(){var best=-1;for(const e of document.querySelectorAll('#c [data-line]'))"
-    "if(e.getBoundingClientRect().top<=2)best=+e.getAttribute('data-line');return best;})()";
+const char blockAtTop[] = "(function(){var best=-1;for(const e of document.querySelectorAll('#c [data-line]'))"
+                          "if(e.getBoundingClientRect().top<=2)best=+e.getAttribute('data-line');return best;})()";
 
 // A click where the block of this line is, through the view's input widget like a user's.
 void clickBlock(PreviewView& view, int line)
 {
-    const QVariantList r = evaluate(view, QStringLiteral("(function(){var b=document.querySelector('[data-line=\"%1\"]').getBoundingClientRect();"
-                                                         "return [b.left+8,b.top+b.height/2];})()").arg(line)).toList();
+    const QVariantList r =
+        evaluate(
+            view,
+            QStringLiteral("(function(){var b=document.querySelector('[data-line=\"%1\"]').getBoundingClientRect();"
+                           "return [b.left+8,b.top+b.height/2];})()")
+                .arg(line))
+            .toList();
     ASSERT_EQ(r.size(), 2);
     QWidget* input = view.focusProxy() ? view.focusProxy() : &view;
     QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(int(r[0].toDouble()), int(r[1].toDouble())));
@@ -47,18 +51,22 @@ TEST(PreviewFollow, TheApplicationScriptScrollsAndReportsClicksWhileTheDocumentR
     view.resize(420, 300);
     view.show();
     ASSERT_TRUE(waitUntil([&] { return view.isReady(); }, 20000));
-    QString html = QStringLiteral("<img src=\"nothing-here.png\" onerror=\"document.title='pwned'\"><script>document.title='pwned'</script>");
+    QString html = QStringLiteral(
+        "<img src=\"nothing-here.png\" onerror=\"document.title='pwned'\"><script>document.title='pwned'</script>");
     for (int k = 0; k < 60; ++k)
-        html += QStringLiteral("<p data-line=\"%1\" onclick=\"document.title='pwned'\">Paragraph %2</p>").arg(k * 2).arg(k);
+        html +=
+            QStringLiteral("<p data-line=\"%1\" onclick=\"document.title='pwned'\">Paragraph %2</p>").arg(k * 2).arg(k);
     html += QStringLiteral("<p data-line=\"130\"><a href=\"other.md\">a link to another file</a></p>");
-    DocPtr doc = makeDoc(QUuid::createUuid(), QStringLiteral("f.txt"), QString(), std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
+    DocPtr doc = makeDoc(QUuid::createUuid(), QStringLiteral("f.txt"), QString(), std::nullopt, TextEncoding::utf8,
+                         LineEnding::lf, {});
     doc->setPreview(PreviewState::html(html));
     view.setDoc(doc);
     ASSERT_TRUE(waitForScript(view, QStringLiteral("document.querySelectorAll('[data-line]').length===61")));
 
     // Scrolled so the block of line 60 is at the top, then half way to the next block.
     view.followLine(60);
-    ASSERT_TRUE(waitForScript(view, QStringLiteral("Math.abs(") + topOf(60) + QStringLiteral(")<=1"))) << evaluate(view, topOf(60)).toDouble();
+    ASSERT_TRUE(waitForScript(view, QStringLiteral("Math.abs(") + topOf(60) + QStringLiteral(")<=1")))
+        << evaluate(view, topOf(60)).toDouble();
     const double at60 = evaluate(view, QStringLiteral("window.scrollY")).toDouble();
     EXPECT_GT(at60, 200);
     view.followLine(61);
@@ -91,10 +99,18 @@ TEST(PreviewFollow, TheApplicationScriptScrollsAndReportsClicksWhileTheDocumentR
     clicked.clear();
     view.followLine(130);
     // The last block cannot reach the top: the page ends first, with the link in view.
-    ASSERT_TRUE(waitForScript(view, QStringLiteral("(function(){var b=document.querySelector('a').getBoundingClientRect();return b.top>=0&&b.bottom<=innerHeight;})()")));
-    const QVariantList a = evaluate(view, QStringLiteral("(function(){var b=document.querySelector('a').getBoundingClientRect();return [b.left+4,b.top+b.height/2];})()")).toList();
+    ASSERT_TRUE(
+        waitForScript(view,
+                      QStringLiteral("(function(){var b=document.querySelector('a').getBoundingClientRect();return "
+                                     "b.top>=0&&b.bottom<=innerHeight;})()")));
+    const QVariantList a = evaluate(view,
+                                    QStringLiteral(
+                                        "(function(){var b=document.querySelector('a').getBoundingClientRect();return "
+                                        "[b.left+4,b.top+b.height/2];})()"))
+                               .toList();
     ASSERT_EQ(a.size(), 2);
-    QTest::mouseClick(view.focusProxy() ? view.focusProxy() : &view, Qt::LeftButton, {}, QPoint(int(a[0].toDouble()), int(a[1].toDouble())));
+    QTest::mouseClick(view.focusProxy() ? view.focusProxy() : &view, Qt::LeftButton, {},
+                      QPoint(int(a[0].toDouble()), int(a[1].toDouble())));
     QTest::qWait(500);
     EXPECT_TRUE(clicked.isEmpty());
     EXPECT_EQ(evaluate(view, QStringLiteral("document.querySelectorAll('[data-line]').length")).toInt(), 62);
@@ -114,7 +130,8 @@ TEST(PreviewFollow, TheApplicationScriptScrollsAndReportsClicksWhileTheDocumentR
     EXPECT_NE(title, QStringLiteral("main world"));
     // The follow functions exist in the application's world only.
     EXPECT_EQ(evaluate(view, QStringLiteral("typeof window.lorvaneFollow")).toString(), QStringLiteral("function"));
-    EXPECT_NE(evaluate(view, QStringLiteral("typeof window.lorvaneFollow"), QWebEngineScript::MainWorld).toString(), QStringLiteral("function"));
+    EXPECT_NE(evaluate(view, QStringLiteral("typeof window.lorvaneFollow"), QWebEngineScript::MainWorld).toString(),
+              QStringLiteral("function"));
 }
 
 TEST_F(WindowFixture, TheSplitPreviewFollowsTheEditorAndClicksMoveTheCaret)
@@ -146,8 +163,9 @@ TEST_F(WindowFixture, TheSplitPreviewFollowsTheEditorAndClicksMoveTheCaret)
         << evaluate(*preview, QString::fromLatin1(blockAtTop)).toInt();
     // Half way through section 30's first paragraph pair: between its blocks.
     editor->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 241);
-    ASSERT_TRUE(waitForScript(*preview, QStringLiteral("Math.abs(") + topOf(240) + QStringLiteral(")>1&&") + topOf(240) + QStringLiteral("<0&&")
-                                      + topOf(242) + QStringLiteral(">0")));
+    ASSERT_TRUE(waitForScript(*preview,
+                              QStringLiteral("Math.abs(") + topOf(240) + QStringLiteral(")>1&&") + topOf(240)
+                                  + QStringLiteral("<0&&") + topOf(242) + QStringLiteral(">0")));
     // And back up.
     editor->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, 0);
     ASSERT_TRUE(waitForScript(*preview, QStringLiteral("window.scrollY===0")));

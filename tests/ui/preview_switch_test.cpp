@@ -15,7 +15,8 @@ namespace {
 DocPtr previewed(const std::optional<QString>& path, const QString& word, bool rendered = true)
 {
     DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("p.md"), word, path, TextEncoding::utf8, LineEnding::lf, {});
-    d->setPreview(rendered ? PreviewState::html(QStringLiteral("<p>") + word + QStringLiteral("</p>")) : PreviewState::none());
+    d->setPreview(rendered ? PreviewState::html(QStringLiteral("<p>") + word + QStringLiteral("</p>"))
+                           : PreviewState::none());
     return d;
 }
 
@@ -34,7 +35,11 @@ bool waitFor(PreviewView& view, const QString& text)
     }
     ADD_FAILURE() << "ready " << view.isReady() << ", showing " << last.toStdString() << " url "
                   << view.url().toString().toStdString() << " body "
-                  << evaluate(view, QStringLiteral("(document.getElementById('c')||{}).outerHTML+' / '+document.body.innerHTML.length")).toString().toStdString();
+                  << evaluate(view,
+                              QStringLiteral(
+                                  "(document.getElementById('c')||{}).outerHTML+' / '+document.body.innerHTML.length"))
+                         .toString()
+                         .toStdString();
     return false;
 }
 

@@ -1,9 +1,9 @@
 // The preview as the product drives it: content pushed into the live page.
 #include "PageScript.h"
+#include "WaitUntil.h"
 #include "core/Doc.h"
 #include "editor/Palette.h"
 #include "views/preview/PreviewView.h"
-#include "WaitUntil.h"
 
 #include <QTest>
 #include <QWebEngineScript>
@@ -14,7 +14,8 @@ namespace {
 // Plain text: no background rendering of the (empty) text replaces the preview set here.
 DocPtr previewed(const QString& html)
 {
-    DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("p.txt"), QString(), std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
+    DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("p.txt"), QString(), std::nullopt, TextEncoding::utf8,
+                       LineEnding::lf, {});
     d->setPreview(PreviewState::html(html));
     return d;
 }
@@ -33,7 +34,8 @@ TEST(PreviewView, HostileContentArrivesAsInertMarkupThroughTheLivePush)
         "<img src=\"x\" onerror=\"document.title='pwned'\"></p>`${document.title='pwned'}`");
     DocPtr doc = previewed(hostile);
     view.setDoc(doc);
-    EXPECT_TRUE(waitUntil([&] { return evaluate(view, QStringLiteral("document.getElementById('x')!==null")).toBool(); }, 5000));
+    EXPECT_TRUE(waitUntil(
+        [&] { return evaluate(view, QStringLiteral("document.getElementById('x')!==null")).toBool(); }, 5000));
     QTest::qWait(200);
     EXPECT_NE(evaluate(view, QStringLiteral("document.title")).toString(), QStringLiteral("pwned"));
     const QString text = evaluate(view, QStringLiteral("document.getElementById('c').textContent")).toString();
@@ -43,7 +45,8 @@ TEST(PreviewView, HostileContentArrivesAsInertMarkupThroughTheLivePush)
 
     // A change of the document's preview replaces the content in place.
     doc->setPreview(PreviewState::html(QStringLiteral("<p id=\"y\">second</p>")));
-    EXPECT_TRUE(waitUntil([&] { return evaluate(view, QStringLiteral("document.getElementById('y')!==null")).toBool(); }, 5000));
+    EXPECT_TRUE(waitUntil(
+        [&] { return evaluate(view, QStringLiteral("document.getElementById('y')!==null")).toBool(); }, 5000));
     EXPECT_FALSE(evaluate(view, QStringLiteral("document.getElementById('x')!==null")).toBool());
 }
 
@@ -55,8 +58,10 @@ TEST(PreviewView, PageColoursFollowTheApplicationAppearance)
     ASSERT_TRUE(waitUntil([&] { return view.isReady(); }, 20000));
     const QString bg = QStringLiteral("getComputedStyle(document.body).backgroundColor");
     Palette::setAppearance(true);
-    EXPECT_TRUE(waitUntil([&] { return same(evaluate(view, bg).toString(), QStringLiteral("rgb(29, 32, 36)")); }, 5000));
+    EXPECT_TRUE(
+        waitUntil([&] { return same(evaluate(view, bg).toString(), QStringLiteral("rgb(29, 32, 36)")); }, 5000));
     Palette::setAppearance(false);
-    EXPECT_TRUE(waitUntil([&] { return same(evaluate(view, bg).toString(), QStringLiteral("rgb(247, 248, 249)")); }, 5000));
+    EXPECT_TRUE(
+        waitUntil([&] { return same(evaluate(view, bg).toString(), QStringLiteral("rgb(247, 248, 249)")); }, 5000));
     Palette::setAppearance(std::nullopt);
 }

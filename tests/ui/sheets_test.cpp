@@ -1,7 +1,7 @@
 #include "core/AppModel.h"
+#include "views/controls/Controls.h"
 #include "views/sheets/NewFileSheet.h"
 #include "views/sheets/SettingsView.h"
-#include "views/controls/Controls.h"
 #include "views/sheets/SheetParts.h"
 
 #include <QLabel>
@@ -17,7 +17,10 @@ namespace {
 struct SheetTest : ::testing::Test {
     QTemporaryDir dir;
     std::unique_ptr<AppModel> model;
-    void SetUp() override { model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini"))); }
+    void SetUp() override
+    {
+        model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
+    }
 };
 
 PluginRegistry::Entry entry(const QString& id)
@@ -61,7 +64,8 @@ TEST_F(SheetTest, CreatingUsesTheFormAndClosesTheSheet)
     model->setShowNewFile(true);
     NewFileSheet sheet(*model);
     // Chips follow the workspace's tags as they change.
-    model->setTags({Tag{QStringLiteral("t1"), QStringLiteral("工作"), 0}, Tag{QStringLiteral("t2"), QStringLiteral("生活"), 1}});
+    model->setTags(
+        {Tag{QStringLiteral("t1"), QStringLiteral("工作"), 0}, Tag{QStringLiteral("t2"), QStringLiteral("生活"), 1}});
     EXPECT_EQ(sheet.findChildren<SheetParts::Chip*>().size(), 2);
     const QString tag = model->tags().first().id;
     sheet.tapTag(tag);

@@ -1,8 +1,8 @@
+#include "WaitUntil.h"
 #include "core/AppModel.h"
 #include "views/controls/Controls.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/sidebar/TagEditor.h"
-#include "WaitUntil.h"
 #include <QFile>
 #include <QLineEdit>
 
@@ -134,8 +134,7 @@ TEST_F(SidebarTest, ContextMenuOffersFileActionsOnlyForSavedDocs)
     ASSERT_EQ(rows.size(), 2);
     std::unique_ptr<QMenu> unsaved(rows[0]->doc()->url() ? rows[1]->contextMenu() : rows[0]->contextMenu());
     std::unique_ptr<QMenu> saved(rows[0]->doc()->url() ? rows[0]->contextMenu() : rows[1]->contextMenu());
-    EXPECT_EQ(menuTexts(unsaved.get()),
-              QStringList({"标签", "上移", "下移", "重命名…", "关闭"}));
+    EXPECT_EQ(menuTexts(unsaved.get()), QStringList({"标签", "上移", "下移", "重命名…", "关闭"}));
     EXPECT_EQ(menuTexts(saved.get()),
               QStringList({"标签", "上移", "下移", "重命名…", "在文件管理器中显示", "拷贝路径", "关闭"}));
 }

@@ -62,8 +62,8 @@ TEST(SingleInstance, ASecondStartHandsItsFilesAndActivationTokenOver)
     std::optional<SingleInstance::Request> received;
     ASSERT_TRUE(running.listen([&](const SingleInstance::Request& r) { received = r; }));
     SingleInstance second(path);
-    const SingleInstance::Request request{{QStringLiteral("/tmp/带 空格.md"), QStringLiteral("/tmp/行\n断.json")},
-                                          "wayland-token-1", "startup-2"};
+    const SingleInstance::Request request{
+        {QStringLiteral("/tmp/带 空格.md"), QStringLiteral("/tmp/行\n断.json")}, "wayland-token-1", "startup-2"};
     EXPECT_EQ(forwardWhileServing(second, request), Outcome::forwarded);
     for (int i = 0; i < 200 && !received; ++i) {
         QCoreApplication::processEvents();
@@ -78,7 +78,7 @@ TEST(SingleInstance, ASecondStartHandsItsFilesAndActivationTokenOver)
     QTemporaryDir other;
     {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr {};
+        sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
         const QByteArray p = QFile::encodeName(socketIn(other));
         std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
@@ -146,7 +146,7 @@ TEST(SingleInstance, ASquatterOfAnotherUserGetsNothing)
     QTemporaryDir dir;
     const QString path = socketIn(dir);
     const int squatter = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr {};
+    sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     const QByteArray p = QFile::encodeName(path);
     std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
@@ -223,7 +223,7 @@ TEST(SingleInstance, APathThatCannotBeUsedSafelyIsNamedAsSuch)
     if (::geteuid() == 0) {
         QFile::remove(path);
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr {};
+        sockaddr_un addr{};
         addr.sun_family = AF_UNIX;
         const QByteArray p = QFile::encodeName(path);
         std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));

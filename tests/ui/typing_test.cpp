@@ -3,9 +3,9 @@
 #include "core/AppModel.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
-#include "views/overlays/PopupLayer.h"
 #include "views/controls/Controls.h"
 #include "views/overlays/DialogLayer.h"
+#include "views/overlays/PopupLayer.h"
 #include "views/pane/DocPane.h"
 #include "views/pane/FindBar.h"
 #include "views/pane/PaneHeader.h"
@@ -21,8 +21,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "WindowFixture.h"
 #include "WaitUntil.h"
+#include "WindowFixture.h"
 
 namespace {
 

@@ -15,7 +15,8 @@ namespace {
 QColor over(const QColor& top, const QColor& below)
 {
     const double a = top.alphaF();
-    return QColor::fromRgbF(float(top.redF() * a + below.redF() * (1 - a)), float(top.greenF() * a + below.greenF() * (1 - a)),
+    return QColor::fromRgbF(float(top.redF() * a + below.redF() * (1 - a)),
+                            float(top.greenF() * a + below.greenF() * (1 - a)),
                             float(top.blueF() * a + below.blueF() * (1 - a)));
 }
 
@@ -47,7 +48,8 @@ std::vector<Pair> windowPairs(bool dark)
     // Labels, captions, badges, menu rows, placeholders and disabled text: on the pane,
     // the sidebar, a hovered row, the active row.
     for (const auto& t : texts)
-        for (const auto& [bg, colour] : {std::pair{"window", window}, {"sidebar", sidebar}, {"hover", hover}, {"selection", selection}})
+        for (const auto& [bg, colour] :
+             {std::pair{"window", window}, {"sidebar", sidebar}, {"hover", hover}, {"selection", selection}})
             out.push_back({std::string(t.name) + " on " + bg, r(t.color), colour, 11});
     // "● 校验通过", switched-on text buttons and find toggles (accent at 13 % over the pane),
     // a selected tile's detail line (accent at 12 %).
@@ -87,7 +89,10 @@ TEST(WindowContrast, ControlColorsFollowTheAppearance)
         const ControlColors c;
         EXPECT_GE(contrast(c.fg2, c.hover), 4.5);
         EXPECT_GE(contrast(c.fg3, c.window), 4.5);
-        EXPECT_GE(contrast(c.accent, over(QColor::fromRgbF(c.accent.redF(), c.accent.greenF(), c.accent.blueF(), 0.13f), c.window)), 4.5);
+        EXPECT_GE(
+            contrast(c.accent,
+                     over(QColor::fromRgbF(c.accent.redF(), c.accent.greenF(), c.accent.blueF(), 0.13f), c.window)),
+            4.5);
         EXPECT_GE(contrast(c.danger, c.window), 4.5);
     }
     Palette::setAppearance(std::nullopt);
@@ -99,8 +104,10 @@ TEST(WindowContrast, LineNumbersInEverySchemeAndAppearance)
         for (bool dark : {false, true}) {
             const bool shownDark = s.appearance.value_or(dark);
             const QColor bg = s.background.resolve(shownDark);
-            EXPECT_GE(contrast(s.gutter.resolve(shownDark), bg), 4.5) << s.id.toStdString() << (dark ? " dark" : " light");
+            EXPECT_GE(contrast(s.gutter.resolve(shownDark), bg), 4.5)
+                << s.id.toStdString() << (dark ? " dark" : " light");
             // Error lines' numbers are in the danger colour.
-            EXPECT_GE(contrast(Palette::danger().resolve(shownDark), bg), 4.5) << s.id.toStdString() << " error line number";
+            EXPECT_GE(contrast(Palette::danger().resolve(shownDark), bg), 4.5)
+                << s.id.toStdString() << " error line number";
         }
 }

@@ -1,18 +1,18 @@
 #include "core/AppModel.h"
+#include "core/FileChooser.h"
+#include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
+#include "views/controls/Controls.h"
+#include "views/overlays/DialogLayer.h"
 #include "views/pane/DocPane.h"
 #include "views/pane/EditorArea.h"
 #include "views/pane/PaneHeader.h"
 #include "views/pane/PaneStatusBar.h"
-#include "views/controls/Controls.h"
 #include "views/pane/StatusTitles.h"
-#include "views/overlays/DialogLayer.h"
+#include "views/sheets/NewFileSheet.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/window/MainWindow.h"
-#include "views/sheets/NewFileSheet.h"
-#include "editor/CodeTextView.h"
-#include "core/FileChooser.h"
 #include "views/window/QtFileChooser.h"
 
 #include <QAbstractScrollArea>
@@ -115,8 +115,9 @@ TEST_F(MainWindowTest, DialogKeysFollowTheRoles)
     int chosen = 0;
     Dialog d;
     d.title = QStringLiteral("问题");
-    d.buttons = {Dialog::Button{QUuid::createUuid(), QStringLiteral("保存"), Dialog::Role::primary, [&] { chosen = 1; }},
-                 Dialog::Button{QUuid::createUuid(), QStringLiteral("另外"), Dialog::Role::normal, [&] { chosen = 2; }}};
+    d.buttons = {
+        Dialog::Button{QUuid::createUuid(), QStringLiteral("保存"), Dialog::Role::primary, [&] { chosen = 1; }},
+        Dialog::Button{QUuid::createUuid(), QStringLiteral("另外"), Dialog::Role::normal, [&] { chosen = 2; }}};
     model->present(d);
     ASSERT_TRUE(window->dialogLayer()->isVisible());
     // Letters do not reach the editor behind a dialog without a field.

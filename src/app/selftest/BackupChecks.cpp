@@ -1,6 +1,6 @@
+#include "app/selftest/SelfTests.h"
 #include "core/BackupStore.h"
 #include "core/Doc.h"
-#include "app/selftest/SelfTests.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,9 +43,9 @@ bool touchForward(const QString& path, int seconds)
 // False when the group cannot go on.
 bool fileChecks(Cleanup& cleanup)
 {
-    const QString path = QDir(QDir::tempPath())
-                             .filePath(QStringLiteral("lorvane-test-%1.md")
-                                           .arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
+    const QString path =
+        QDir(QDir::tempPath())
+            .filePath(QStringLiteral("lorvane-test-%1.md").arg(QUuid::createUuid().toString(QUuid::WithoutBraces)));
     {
         QFile f(path);
         if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -101,8 +101,7 @@ void namingChecks(Cleanup& cleanup)
     DocPtr draft = makeDoc(QUuid::createUuid(), QStringLiteral("未命名"), QStringLiteral("草稿"), std::nullopt,
                            TextEncoding::utf8, LineEnding::lf, {});
     cleanup.snapshots.insert(draft->id);
-    const std::optional<DocSnapshot> snap =
-        BackupStore::write(*draft) ? BackupStore::load(draft->id) : std::nullopt;
+    const std::optional<DocSnapshot> snap = BackupStore::write(*draft) ? BackupStore::load(draft->id) : std::nullopt;
     check(snap && Doc::restore(*snap)->text() == QStringLiteral("草稿"), "✗ 未落盘文件快照还原 ");
 }
 

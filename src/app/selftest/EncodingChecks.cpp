@@ -1,6 +1,6 @@
+#include "app/selftest/SelfTests.h"
 #include "text/LineEnding.h"
 #include "text/TextEncoding.h"
-#include "app/selftest/SelfTests.h"
 
 namespace SelfTests {
 

@@ -1,5 +1,5 @@
-#include "text/FindEngine.h"
 #include "app/selftest/SelfTests.h"
+#include "text/FindEngine.h"
 
 namespace SelfTests {
 

@@ -25,8 +25,7 @@ bool firstOnLine(const QList<Diagnostic>& diagnostics, int line)
     return !diagnostics.isEmpty() && diagnostics.first().line == line;
 }
 
-template <typename Parse>
-std::optional<TreeNode> parsed(Parse parse, const QString& text, const char* label)
+template <typename Parse> std::optional<TreeNode> parsed(Parse parse, const QString& text, const char* label)
 {
     try {
         TreeNode node = parse(text);

@@ -31,10 +31,7 @@ void reset()
     failedCount = 0;
 }
 
-void setSink(std::function<void(const QString& line)> sink)
-{
-    sinkRef() = std::move(sink);
-}
+void setSink(std::function<void(const QString& line)> sink) { sinkRef() = std::move(sink); }
 
 bool check(bool condition, const char* label, const QString& detail)
 {
@@ -53,16 +50,8 @@ bool check(bool condition, const char* label, const QString& detail)
 const std::vector<Group>& groups()
 {
     static const std::vector<Group> all = {
-        {"fileNames", fileNames},
-        {"json", json},
-        {"yaml", yaml},
-        {"toml", toml},
-        {"csv", csv},
-        {"markdown", markdown},
-        {"plantuml", plantuml},
-        {"encoding", encoding},
-        {"find", find},
-        {"backup", backup},
+        {"fileNames", fileNames}, {"json", json},         {"yaml", yaml},         {"toml", toml}, {"csv", csv},
+        {"markdown", markdown},   {"plantuml", plantuml}, {"encoding", encoding}, {"find", find}, {"backup", backup},
     };
     return all;
 }
@@ -83,9 +72,6 @@ bool run(const std::vector<Group>& selected)
     return failedCount == 0;
 }
 
-bool run()
-{
-    return run(groups());
-}
+bool run() { return run(groups()); }
 
 }

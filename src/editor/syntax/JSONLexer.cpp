@@ -92,8 +92,9 @@ void lexJSONFrom(const Chunk& in, const JSONResume& from, unsigned char* st, std
             default:
                 if (c == '-' || isDigit(c)) {
                     std::int64_t j = i + 1;
-                    while (j < end && (isDigit(s[j]) || s[j] == '.' || s[j] == 'e' || s[j] == 'E' || s[j] == '+'
-                                       || s[j] == '-'))
+                    while (
+                        j < end
+                        && (isDigit(s[j]) || s[j] == '.' || s[j] == 'e' || s[j] == 'E' || s[j] == '+' || s[j] == '-'))
                         ++j;
                     fill(st, i, j, number);
                     i = j;

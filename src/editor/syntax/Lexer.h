@@ -22,10 +22,10 @@ enum Style : unsigned char {
     key,
     string,
     number,
-    literal,    // true, false, null
+    literal,  // true, false, null
     comment,
     keyword,
-    punct,      // separators, brackets, markup marks: dimmed
+    punct,  // separators, brackets, markup marks: dimmed
     heading,
     emphasis,
     strong,
@@ -33,11 +33,11 @@ enum Style : unsigned char {
     link,
     quote,
     listMark,
-    tag,        // YAML anchors, aliases and tags; PlantUML arrows
-    marker,     // document markers, @startuml
+    tag,     // YAML anchors, aliases and tags; PlantUML arrows
+    marker,  // document markers, @startuml
     date,
-    table,      // Markdown table header cells
-    column1,    // CSV columns after the first, cycling
+    table,    // Markdown table header cells
+    column1,  // CSV columns after the first, cycling
     column2,
     column3,
     styleCount
@@ -92,10 +92,8 @@ void lexJSONFrom(const Chunk& in, const JSONResume& from, unsigned char* styles,
 void lexYAML(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
 void lexTOML(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
 void lexCSV(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
-void lexMarkdown(const Chunk& in, int state, const Options& o, unsigned char* styles,
-                 std::vector<LineInfo>& lines);
-void lexPlantUML(const Chunk& in, int state, const Options& o, unsigned char* styles,
-                 std::vector<LineInfo>& lines);
+void lexMarkdown(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
+void lexPlantUML(const Chunk& in, int state, const Options& o, unsigned char* styles, std::vector<LineInfo>& lines);
 
 // Null for plain text.
 LexFn lexerFor(Language l);

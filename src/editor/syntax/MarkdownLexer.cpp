@@ -205,7 +205,8 @@ void inlines(const Span& l, std::int64_t i, Style base)
             continue;
         }
         case '<':
-            if (!noAngle && end - i > 8 && (std::memcmp(s + i + 1, "http", 4) == 0 || std::memcmp(s + i + 1, "mailto:", 7) == 0)) {
+            if (!noAngle && end - i > 8
+                && (std::memcmp(s + i + 1, "http", 4) == 0 || std::memcmp(s + i + 1, "mailto:", 7) == 0)) {
                 const void* q = std::memchr(s + i, '>', size_t(end - i));
                 if (q) {
                     const std::int64_t close = static_cast<const char*>(q) - s + 1;
@@ -470,8 +471,8 @@ void lexMarkdown(const Chunk& in, int state, const Options&, unsigned char* st, 
             level = foldLevel(section, false);
         }
         state = section | fence | (newUnderline ? underline : 0) | (table ? inTable : 0)
-                | (paragraph && !newUnderline ? inParagraph : 0) | (underlined && !newUnderline ? inHeadingText : 0)
-                | (list ? inList : 0);
+            | (paragraph && !newUnderline ? inParagraph : 0) | (underlined && !newUnderline ? inHeadingText : 0)
+            | (list ? inList : 0);
         lines.push_back({state, level});
         at = end + 1;
     }

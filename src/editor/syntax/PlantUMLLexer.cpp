@@ -13,14 +13,17 @@ namespace {
 
 // Sorted for binary search.
 constexpr std::string_view keywords[] = {
-    "abstract", "activate", "actor", "agent", "alt", "annotation", "artifact", "as", "autonumber", "boundary",
-    "box", "break", "caption", "card", "class", "cloud", "collections", "component", "control", "create",
-    "critical", "database", "deactivate", "destroy", "detach", "else", "elseif", "end", "endif", "endwhile",
-    "entity", "enum", "extends", "file", "folder", "footer", "fork", "frame", "group", "header", "hide", "if",
-    "implements", "interface", "is", "kill", "left", "legend", "loop", "namespace", "newpage", "node", "note",
-    "object", "of", "on", "opt", "over", "package", "par", "participant", "partition", "queue", "rectangle",
-    "ref", "repeat", "return", "right", "show", "skinparam", "stack", "start", "state", "stop", "storage", "then",
-    "title", "to", "top", "usecase", "while"};
+    "abstract",    "activate",  "actor",      "agent",     "alt",         "annotation", "artifact",   "as",
+    "autonumber",  "boundary",  "box",        "break",     "caption",     "card",       "class",      "cloud",
+    "collections", "component", "control",    "create",    "critical",    "database",   "deactivate", "destroy",
+    "detach",      "else",      "elseif",     "end",       "endif",       "endwhile",   "entity",     "enum",
+    "extends",     "file",      "folder",     "footer",    "fork",        "frame",      "group",      "header",
+    "hide",        "if",        "implements", "interface", "is",          "kill",       "left",       "legend",
+    "loop",        "namespace", "newpage",    "node",      "note",        "object",     "of",         "on",
+    "opt",         "over",      "package",    "par",       "participant", "partition",  "queue",      "rectangle",
+    "ref",         "repeat",    "return",     "right",     "show",        "skinparam",  "stack",      "start",
+    "state",       "stop",      "storage",    "then",      "title",       "to",         "top",        "usecase",
+    "while"};
 
 bool isKeyword(const char* s, std::int64_t n)
 {

@@ -37,9 +37,10 @@ Language SyntaxStyler::languageOf(const QString& pluginId) { return languageFor(
 void SyntaxStyler::setFormat(const QString& pluginId, const QString& fileName)
 {
     const Language l = languageOf(pluginId);
-    const std::optional<char> fixed = l == Language::csv && fileName.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive)
-                                          ? std::optional<char>('\t')
-                                          : std::nullopt;
+    const std::optional<char> fixed = l == Language::csv
+            && fileName.endsWith(QLatin1String(".tsv"), Qt::CaseInsensitive)
+        ? std::optional<char>('\t')
+        : std::nullopt;
     if (l == language_ && fixed == fixedSeparator_)
         return;
     const bool folded = folds(language_);
@@ -117,7 +118,8 @@ void SyntaxStyler::applyColors(const EditorScheme& scheme, bool dark)
         send(QsciScintillaBase::SCI_STYLESETWEIGHT, s, bold ? 500 : 400);
         send(QsciScintillaBase::SCI_STYLESETITALIC, s, s == emphasis || s == quote);
     }
-    send(QsciScintillaBase::SCI_STYLESETFORE, QsciScintillaBase::STYLE_FOLDDISPLAYTEXT, bgr(scheme.tokens.dim.resolve(dark)));
+    send(QsciScintillaBase::SCI_STYLESETFORE, QsciScintillaBase::STYLE_FOLDDISPLAYTEXT,
+         bgr(scheme.tokens.dim.resolve(dark)));
     send(QsciScintillaBase::SCI_STYLESETBACK, QsciScintillaBase::STYLE_FOLDDISPLAYTEXT, back);
     view_->viewport()->update();
 }
@@ -163,7 +165,7 @@ void SyntaxStyler::styleTo(qsizetype position)
         // A Markdown paragraph is styled from its first line, which looks for an underline below.
         if (language_ == Language::markdown)
             for (long n = 0; line > 0 && n < backUpLines
-                             && send(B::SCI_GETLINEENDPOSITION, line - 1) > send(B::SCI_POSITIONFROMLINE, line - 1);
+                 && send(B::SCI_GETLINEENDPOSITION, line - 1) > send(B::SCI_POSITIONFROMLINE, line - 1);
                  ++n)
                 --line;
     }
@@ -221,8 +223,9 @@ void SyntaxStyler::styleTo(qsizetype position)
                 lexJSONFrom(chunk, start, styles_.data(), lines_, &nextMarks_);
             else
                 lex_(chunk, state, options, styles_.data(), lines_);
-            write = from + (std::mismatch(styles_.begin(), styles_.begin() + known, lastStyles_.begin()).first
-                            - styles_.begin());
+            write = from
+                + (std::mismatch(styles_.begin(), styles_.begin() + known, lastStyles_.begin()).first
+                   - styles_.begin());
             lastStyles_.swap(styles_);
         }
         send(B::SCI_STARTSTYLING, write, 0);

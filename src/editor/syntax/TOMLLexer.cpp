@@ -165,8 +165,9 @@ void lexTOML(const Chunk& in, int state, const Options&, unsigned char* st, std:
             default: break;
             }
             std::int64_t j = i;
-            while (j < end && (isBareKey(s[j]) || s[j] == ':' || s[j] == '.' || s[j] == '+'
-                               || (s[j] == ' ' && j > i && isDigit(s[j - 1]) && j + 1 < end && isDigit(s[j + 1]))))
+            while (j < end
+                   && (isBareKey(s[j]) || s[j] == ':' || s[j] == '.' || s[j] == '+'
+                       || (s[j] == ' ' && j > i && isDigit(s[j - 1]) && j + 1 < end && isDigit(s[j + 1]))))
                 ++j;
             if (j == i)
                 j = i + 1;

@@ -61,9 +61,9 @@ bool isNumber(const char* s, std::int64_t n)
 
 bool isLiteral(const char* s, std::int64_t n)
 {
-    static const char* const words[] = {"true", "false", "null", "True", "False", "Null", "TRUE", "FALSE", "NULL",
-                                        "~",    "yes",   "no",   "Yes",  "No",    "YES",  "NO",   "on",    "off",
-                                        "On",   "Off",   "ON",   "OFF"};
+    static const char* const words[] = {"true", "false", "null", "True", "False", "Null", "TRUE", "FALSE",
+                                        "NULL", "~",     "yes",  "no",   "Yes",   "No",   "YES",  "NO",
+                                        "on",   "off",   "On",   "Off",  "ON",    "OFF"};
     if (n > 5)
         return false;
     for (const char* w : words)
@@ -237,7 +237,8 @@ void lexYAML(const Chunk& in, int state, const Options&, unsigned char* st, std:
             fill(st, at, i, plain);
             const std::int64_t n = end - i;
             if (indent == 0 && n >= 3
-                && ((s[i] == '-' && s[i + 1] == '-' && s[i + 2] == '-') || (s[i] == '.' && s[i + 1] == '.' && s[i + 2] == '.'))
+                && ((s[i] == '-' && s[i + 1] == '-' && s[i + 2] == '-')
+                    || (s[i] == '.' && s[i + 1] == '.' && s[i + 2] == '.'))
                 && (n == 3 || isSpace(s[i + 3]))) {
                 fill(st, i, i + 3, marker);
                 values(l, i + 3, -1, blockIndent);

@@ -3,29 +3,29 @@
 #include "views/icons/Icons.h"
 #include <QAbstractTextDocumentLayout>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTimer>
-#include <QHBoxLayout>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <cmath>
+#include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 QFont monoFont(int pt)
 {
     QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     f.setFamilies({QStringLiteral("IBM Plex Mono"), f.family()});
-    f.setPixelSize(pt); // layout sizes are in logical pixels
+    f.setPixelSize(pt);  // layout sizes are in logical pixels
     return f;
 }
 QFont plexFont(int pt)
 {
     QFont f;
     f.setFamilies({QStringLiteral("IBM Plex Sans"), QStringLiteral("Noto Sans CJK SC"), f.family()});
-    f.setPixelSize(pt); // layout sizes are in logical pixels
+    f.setPixelSize(pt);  // layout sizes are in logical pixels
     return f;
 }
 void wire(QAbstractButton* b, const QString& help, std::function<void()> action)
@@ -77,13 +77,18 @@ void IconButton::setOn(bool on)
 
 QColor IconButton::symbolColor() const
 {
-    if (on_) return colors().accent;
+    if (on_)
+        return colors().accent;
     return underMouse() ? colors().fg : colors().fg2;
 }
 
 QColor IconButton::backgroundColor() const
 {
-    if (on_) { QColor c = colors().accent; c.setAlphaF(0.13); return c; }
+    if (on_) {
+        QColor c = colors().accent;
+        c.setAlphaF(0.13);
+        return c;
+    }
     return underMouse() ? colors().hover : QColor(Qt::transparent);
 }
 
@@ -123,10 +128,7 @@ void TextButton::setOn(bool on)
     update();
 }
 
-QSize TextButton::sizeHint() const
-{
-    return {fontMetrics().horizontalAdvance(text()) + 18, 24};
-}
+QSize TextButton::sizeHint() const { return {fontMetrics().horizontalAdvance(text()) + 18, 24}; }
 
 void TextButton::paintEvent(QPaintEvent*)
 {
@@ -185,10 +187,7 @@ void RoleButton::keyPressEvent(QKeyEvent* e)
     QAbstractButton::keyPressEvent(e);
 }
 
-QSize RoleButton::sizeHint() const
-{
-    return {std::max(82, fontMetrics().horizontalAdvance(text()) + 36), 36};
-}
+QSize RoleButton::sizeHint() const { return {std::max(82, fontMetrics().horizontalAdvance(text()) + 36), 36}; }
 
 void RoleButton::paintEvent(QPaintEvent*)
 {
@@ -218,8 +217,7 @@ void RoleButton::paintEvent(QPaintEvent*)
     p.drawText(rect(), Qt::AlignCenter, text());
 }
 
-Toggle2::Toggle2(const QString& label, const QString& help, QWidget* parent)
-    : QAbstractButton(parent)
+Toggle2::Toggle2(const QString& label, const QString& help, QWidget* parent) : QAbstractButton(parent)
 {
     setText(label);
     setCheckable(true);
@@ -227,10 +225,7 @@ Toggle2::Toggle2(const QString& label, const QString& help, QWidget* parent)
     wire(this, help, {});
 }
 
-QSize Toggle2::sizeHint() const
-{
-    return {std::max(26, fontMetrics().horizontalAdvance(text()) + 10), 22};
-}
+QSize Toggle2::sizeHint() const { return {std::max(26, fontMetrics().horizontalAdvance(text()) + 10), 22}; }
 
 void Toggle2::paintEvent(QPaintEvent*)
 {
@@ -255,10 +250,15 @@ FieldBox::FieldBox(QWidget* content, QWidget* parent) : QFrame(parent)
 {
     auto* lay = new QHBoxLayout(this);
     lay->setContentsMargins(4, 2, 4, 2);
-    if (content) lay->addWidget(content);
+    if (content)
+        lay->addWidget(content);
 }
 
-void FieldBox::setInvalid(bool invalid) { invalid_ = invalid; update(); }
+void FieldBox::setInvalid(bool invalid)
+{
+    invalid_ = invalid;
+    update();
+}
 
 void FieldBox::paintEvent(QPaintEvent*)
 {
@@ -269,10 +269,7 @@ void FieldBox::paintEvent(QPaintEvent*)
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
 }
 
-TagDot::TagDot(const QColor& color, QWidget* parent) : QWidget(parent), color_(color)
-{
-    setFixedSize(7, 7);
-}
+TagDot::TagDot(const QColor& color, QWidget* parent) : QWidget(parent), color_(color) { setFixedSize(7, 7); }
 
 void TagDot::paintEvent(QPaintEvent*)
 {
@@ -302,7 +299,8 @@ MultilineField::MultilineField(QWidget* parent) : QPlainTextEdit(parent)
 
     setFixedHeight(height_);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (onTextChanged) onTextChanged(toPlainText());
+        if (onTextChanged)
+            onTextChanged(toPlainText());
         measure();
     });
     QTimer::singleShot(0, this, [this] { measure(); });
@@ -310,14 +308,16 @@ MultilineField::MultilineField(QWidget* parent) : QPlainTextEdit(parent)
 
 void MultilineField::setBoundText(const QString& text)
 {
-    if (text == toPlainText()) return;
+    if (text == toPlainText())
+        return;
     setPlainText(text);
     measure();
 }
 
 void MultilineField::setFocusToken(int token)
 {
-    if (token == lastToken_) return;
+    if (token == lastToken_)
+        return;
     lastToken_ = token;
     QTimer::singleShot(0, this, [this] {
         setFocus(Qt::OtherFocusReason);
@@ -339,11 +339,13 @@ int MultilineField::wantedHeight() const
 void MultilineField::measure()
 {
     int h = wantedHeight();
-    if (std::abs(h - height_) <= 0) return;
+    if (std::abs(h - height_) <= 0)
+        return;
     height_ = h;
     QTimer::singleShot(0, this, [this] {
         setFixedHeight(height_);
-        if (onHeightChanged) onHeightChanged(height_);
+        if (onHeightChanged)
+            onHeightChanged(height_);
         // Grown or shrunk, the field shows as much from the top as fits, and its caret line.
         verticalScrollBar()->setValue(0);
         ensureCursorVisible();
@@ -359,11 +361,13 @@ void MultilineField::keyPressEvent(QKeyEvent* e)
             textCursor().insertText(QStringLiteral("\n"));
             return;
         }
-        if (onSubmit) onSubmit();
+        if (onSubmit)
+            onSubmit();
         return;
     }
     if (key == Qt::Key_Escape) {
-        if (onEscape) onEscape();
+        if (onEscape)
+            onEscape();
         return;
     }
     QPlainTextEdit::keyPressEvent(e);
@@ -372,7 +376,8 @@ void MultilineField::keyPressEvent(QKeyEvent* e)
 void MultilineField::paintEvent(QPaintEvent* e)
 {
     QPlainTextEdit::paintEvent(e);
-    if (!toPlainText().isEmpty() || placeholder_.isEmpty()) return;
+    if (!toPlainText().isEmpty() || placeholder_.isEmpty())
+        return;
     QPainter p(viewport());
     p.setPen(placeholderColor_.value_or(ControlColors{}.fg3));
     p.setFont(font());

@@ -17,14 +17,20 @@ public:
     const QString& symbol() const { return symbol_; }
     void setOn(bool on);
     bool isOn() const { return on_; }
-    void setColors(const ControlColors& c) { colors_ = c; update(); }
+    void setColors(const ControlColors& c)
+    {
+        colors_ = c;
+        update();
+    }
     ControlColors colors() const { return colors_.value_or(ControlColors{}); }
     QSize sizeHint() const override { return {28, 26}; }
     // The colour the symbol is drawn in right now.
     QColor symbolColor() const;
     QColor backgroundColor() const;
+
 protected:
     void paintEvent(QPaintEvent*) override;
+
 private:
     bool on_ = false;
     QString symbol_;
@@ -38,14 +44,28 @@ public:
     QSize sizeHint() const override;
     void setOn(bool on);
     bool isOn() const { return on_; }
-    void setColors(const ControlColors& c) { colors_ = c; update(); }
+    void setColors(const ControlColors& c)
+    {
+        colors_ = c;
+        update();
+    }
     ControlColors colors() const { return colors_.value_or(ControlColors{}); }
+
 protected:
     void paintEvent(QPaintEvent*) override;
     // Where a panel lets Tab reach it: Return and Space press it, arrows move in its group.
     void keyPressEvent(QKeyEvent* e) override;
-    void focusInEvent(QFocusEvent* e) override { QAbstractButton::focusInEvent(e); update(); }
-    void focusOutEvent(QFocusEvent* e) override { QAbstractButton::focusOutEvent(e); update(); }
+    void focusInEvent(QFocusEvent* e) override
+    {
+        QAbstractButton::focusInEvent(e);
+        update();
+    }
+    void focusOutEvent(QFocusEvent* e) override
+    {
+        QAbstractButton::focusOutEvent(e);
+        update();
+    }
+
 private:
     bool on_ = false;
     std::optional<ControlColors> colors_;
@@ -59,12 +79,22 @@ public:
     RoleButton(const QString& title, Role role, std::function<void()> action, QWidget* parent = nullptr);
     Role role() const { return role_; }
     QSize sizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent*) override;
     // Return and Enter choose the focused button, like Space.
     void keyPressEvent(QKeyEvent* e) override;
-    void focusInEvent(QFocusEvent* e) override { QAbstractButton::focusInEvent(e); update(); }
-    void focusOutEvent(QFocusEvent* e) override { QAbstractButton::focusOutEvent(e); update(); }
+    void focusInEvent(QFocusEvent* e) override
+    {
+        QAbstractButton::focusInEvent(e);
+        update();
+    }
+    void focusOutEvent(QFocusEvent* e) override
+    {
+        QAbstractButton::focusOutEvent(e);
+        update();
+    }
+
 private:
     Role role_;
 };
@@ -74,10 +104,16 @@ class Toggle2 : public QAbstractButton {
 public:
     Toggle2(const QString& label, const QString& help, QWidget* parent = nullptr);
     QSize sizeHint() const override;
-    void setColors(const ControlColors& c) { colors_ = c; update(); }
+    void setColors(const ControlColors& c)
+    {
+        colors_ = c;
+        update();
+    }
     ControlColors colors() const { return colors_.value_or(ControlColors{}); }
+
 protected:
     void paintEvent(QPaintEvent*) override;
+
 private:
     std::optional<ControlColors> colors_;
 };
@@ -89,10 +125,16 @@ public:
     void setInvalid(bool invalid);
     bool isInvalid() const { return invalid_; }
     QColor borderColor() const { return invalid_ ? colors().danger : colors().line; }
-    void setColors(const ControlColors& c) { colors_ = c; update(); }
+    void setColors(const ControlColors& c)
+    {
+        colors_ = c;
+        update();
+    }
     ControlColors colors() const { return colors_.value_or(ControlColors{}); }
+
 protected:
     void paintEvent(QPaintEvent*) override;
+
 private:
     bool invalid_ = false;
     std::optional<ControlColors> colors_;
@@ -103,10 +145,16 @@ class TagDot : public QWidget {
 public:
     explicit TagDot(const QColor& color, QWidget* parent = nullptr);
     QColor color() const { return color_; }
-    void setColor(const QColor& c) { color_ = c; update(); }
+    void setColor(const QColor& c)
+    {
+        color_ = c;
+        update();
+    }
     QSize sizeHint() const override { return {7, 7}; }
+
 protected:
     void paintEvent(QPaintEvent*) override;
+
 private:
     QColor color_;
 };
@@ -127,7 +175,11 @@ public:
     int wantedHeight() const;
     void setInvalid(bool invalid) { invalid_ = invalid; }
     bool isInvalid() const { return invalid_; }
-    void setPlaceholder(const QString& t, const QColor& c) { placeholderColor_ = c; setPlaceholder(t); }
+    void setPlaceholder(const QString& t, const QColor& c)
+    {
+        placeholderColor_ = c;
+        setPlaceholder(t);
+    }
     // In the palette's tertiary colour. Its first part ("查找" of "查找 · ⇧↵ 换行") names the field.
     void setPlaceholder(const QString& t)
     {
@@ -136,11 +188,15 @@ public:
         viewport()->update();
     }
     QString placeholder() const { return placeholder_; }
+
 protected:
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     // QWidget's on purpose: QPlainTextEdit's would keep Tab for itself.
-    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }  // NOLINT(bugprone-parent-virtual-call)
+    bool focusNextPrevChild(bool next) override
+    {
+        return QWidget::focusNextPrevChild(next);
+    }  // NOLINT(bugprone-parent-virtual-call)
 private:
     void measure();
     int lastToken_ = 0;

@@ -15,10 +15,7 @@ const char* const groupKey = "focusGroup";
 const char* const columnsKey = "focusColumns";
 const char* const defaultKey = "focusDefault";
 
-bool reachable(const QWidget* w)
-{
-    return w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus);
-}
+bool reachable(const QWidget* w) { return w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus); }
 
 QList<QWidget*> members(const QWidget* w)
 {

@@ -21,14 +21,17 @@ QString lucideName(const QString& symbol)
 QIcon icon(const QString& symbol, int size)
 {
     const QString stem = lucideName(symbol);
-    if (stem.isEmpty()) return {};
+    if (stem.isEmpty())
+        return {};
     QFile f(QStringLiteral(":/icons/") + stem + QStringLiteral(".svg"));
-    if (!f.open(QIODevice::ReadOnly)) return {};
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
     QByteArray svg = f.readAll();
     // Lucide strokes with currentColor; draw black so buttons can tint the mask.
     svg.replace("currentColor", "#000000");
     QSvgRenderer r(svg);
-    if (!r.isValid()) return {};
+    if (!r.isValid())
+        return {};
     QIcon out;
     for (int scale : {1, 2}) {
         QPixmap pm(size * scale, size * scale);

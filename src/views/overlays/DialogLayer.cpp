@@ -1,12 +1,12 @@
 #include "views/overlays/DialogLayer.h"
 
-#include "views/controls/CardShadow.h"
-#include "views/controls/Controls.h"
-#include "views/controls/FocusRing.h"
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
+#include "views/controls/CardShadow.h"
+#include "views/controls/Controls.h"
 #include "views/controls/Fade.h"
+#include "views/controls/FocusRing.h"
 #include "views/sheets/SheetParts.h"
 
 #include <QApplication>
@@ -93,7 +93,8 @@ void DialogLayer::sync()
     row->setSpacing(4);
     QPointer<RoleButton> primary;
     for (const Dialog::Button& b : d->buttons) {
-        auto* button = new RoleButton(b.title, look(b.role), [this, b] { choose(b); }, card_);
+        auto* button = new RoleButton(
+            b.title, look(b.role), [this, b] { choose(b); }, card_);
         button->setProperty("role", int(b.role));
         row->addWidget(button);
         if (b.role == Dialog::Role::primary && !primary)
@@ -127,10 +128,7 @@ void DialogLayer::sync()
         });
 }
 
-bool DialogLayer::focusNextPrevChild(bool next)
-{
-    return card_ ? FocusRing::cycle(card_, next) : true;
-}
+bool DialogLayer::focusNextPrevChild(bool next) { return card_ ? FocusRing::cycle(card_, next) : true; }
 
 bool DialogLayer::handleKey(QKeyEvent* e)
 {
@@ -195,7 +193,7 @@ void DialogLayer::place()
     // Wrapped labels only know their height for a given width; adjustSize
     // alone guesses one and clips long messages.
     const int h = card_->layout()->hasHeightForWidth() ? card_->layout()->totalHeightForWidth(card_->width())
-                                                        : card_->sizeHint().height();
+                                                       : card_->sizeHint().height();
     card_->setFixedHeight(h);
     card_->move((width() - card_->width()) / 2, 70);
 }

@@ -67,7 +67,8 @@ void MenuRow::paintEvent(QPaintEvent*)
         p.drawRoundedRect(rect().adjusted(4, 1, -4, -1), 5, 5);
     }
     if (item_.checked)
-        Icons::paint(p, QStringLiteral("checkmark"), QRect(12, (height() - 12) / 2, 12, 12), Palette::accent().resolve());
+        Icons::paint(p, QStringLiteral("checkmark"), QRect(12, (height() - 12) / 2, 12, 12),
+                     Palette::accent().resolve());
     const QRect text = rect().adjusted(30, 0, -12, 0);
     p.setFont(AppFonts::sans(12.5));
     int trailing = 0;
@@ -82,8 +83,7 @@ void MenuRow::paintEvent(QPaintEvent*)
                p.fontMetrics().elidedText(item_.label, Qt::ElideRight, labelRect.width()));
 }
 
-MenuPanel::MenuPanel(AppModel& model, const QList<MenuSection>& sections, int width, QWidget* parent)
-    : QWidget(parent)
+MenuPanel::MenuPanel(AppModel& model, const QList<MenuSection>& sections, int width, QWidget* parent) : QWidget(parent)
 {
     setFixedWidth(width);
     auto* col = new QVBoxLayout(this);
@@ -131,8 +131,10 @@ void MenuPanel::keyPressEvent(QKeyEvent* e)
     switch (e->key()) {
     case Qt::Key_Down: setCurrent(current_ < 0 ? 0 : (current_ + 1) % n); break;
     case Qt::Key_Up: setCurrent(current_ < 0 ? n - 1 : (current_ - 1 + n) % n); break;
-    case Qt::Key_Home: case Qt::Key_PageUp: setCurrent(0); break;
-    case Qt::Key_End: case Qt::Key_PageDown: setCurrent(n - 1); break;
+    case Qt::Key_Home:
+    case Qt::Key_PageUp: setCurrent(0); break;
+    case Qt::Key_End:
+    case Qt::Key_PageDown: setCurrent(n - 1); break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (current_ >= 0)

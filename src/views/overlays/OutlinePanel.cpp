@@ -21,7 +21,10 @@ class OutlineDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex&) const override { return {o.rect.width(), rowHeight}; }
+    QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex&) const override
+    {
+        return {o.rect.width(), rowHeight};
+    }
 
     void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& index) const override
     {

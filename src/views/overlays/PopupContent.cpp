@@ -19,7 +19,8 @@
 
 namespace {
 
-MenuItem item(const QString& label, bool checked, std::function<void()> action, std::optional<QString> sub = std::nullopt)
+MenuItem item(const QString& label, bool checked, std::function<void()> action,
+              std::optional<QString> sub = std::nullopt)
 {
     MenuItem i;
     i.label = label;
@@ -33,7 +34,8 @@ QWidget* feature(AppModel& model)
 {
     QList<MenuItem> items;
     for (const Feature& f : Feature::all())
-        items << item(f.name, f.isOn(model), [&model, run = f.run] { run(model); }, f.shortcut);
+        items << item(
+            f.name, f.isOn(model), [&model, run = f.run] { run(model); }, f.shortcut);
     auto* panel = new MenuPanel(model, {MenuSection{QUuid::createUuid(), std::nullopt, items}});
     new HoverReport(panel, [&model](bool over) { model.hoverFeature(std::nullopt, over); });
     return panel;
@@ -47,35 +49,45 @@ QWidget* encoding(AppModel& model, const DocPtr& doc)
         reopen << item(e.rawValue(), current, [&model, doc, e] { model.reopen(doc, e); });
         convert << item(e.rawValue(), current, [&model, doc, e] { model.convert(doc, e); });
     }
-    return new MenuPanel(model, {MenuSection{QUuid::createUuid(), QStringLiteral("按此编码重新打开"), reopen},
-                                 MenuSection{QUuid::createUuid(), QStringLiteral("按此编码保存"), convert}});
+    return new MenuPanel(model,
+                         {MenuSection{QUuid::createUuid(), QStringLiteral("按此编码重新打开"), reopen},
+                          MenuSection{QUuid::createUuid(), QStringLiteral("按此编码保存"), convert}});
 }
 
 QWidget* eol(AppModel& model, const DocPtr& doc)
 {
     QList<MenuItem> items;
     for (const LineEnding& l : LineEnding::allCases())
-        items << item(l.rawValue(), doc->eol() == l, [doc, l] {
-            if (doc->eol() == l)
-                return;
-            doc->setEol(l);
-            doc->setMetaDirty(true);
-        }, l.hint());
+        items << item(
+            l.rawValue(), doc->eol() == l,
+            [doc, l] {
+                if (doc->eol() == l)
+                    return;
+                doc->setEol(l);
+                doc->setMetaDirty(true);
+            },
+            l.hint());
     return new MenuPanel(model, {MenuSection{QUuid::createUuid(), std::nullopt, items}});
 }
 
 QWidget* format(AppModel& model, const DocPtr& doc)
 {
     QList<MenuItem> items;
-    items << item(QStringLiteral("无格式"), FileName::ext(doc->name()).isEmpty(), [&model, doc] { model.setFormat(doc, std::nullopt); });
+    items << item(QStringLiteral("无格式"), FileName::ext(doc->name()).isEmpty(),
+                  [&model, doc] { model.setFormat(doc, std::nullopt); });
     const auto current = PluginRegistry::formatID(doc->name());
     for (const auto& e : PluginRegistry::catalog())
-        items << item(e.name, current == e.id, [&model, doc, id = e.id] { model.setFormat(doc, id); }, u'.' + e.ext);
-    items << item(QStringLiteral("自定义后缀…"), false, [&model, doc] {
-        // After the popup has closed.
-        QTimer::singleShot(0, &model, [&model, doc] { model.askCustomExt(doc); });
-    }, PluginRegistry::customExt(doc->name()));
-    return new MenuPanel(model, {MenuSection{QUuid::createUuid(), QStringLiteral("切换格式（自动调整后缀）"), items}}, 240);
+        items << item(
+            e.name, current == e.id, [&model, doc, id = e.id] { model.setFormat(doc, id); }, u'.' + e.ext);
+    items << item(
+        QStringLiteral("自定义后缀…"), false,
+        [&model, doc] {
+            // After the popup has closed.
+            QTimer::singleShot(0, &model, [&model, doc] { model.askCustomExt(doc); });
+        },
+        PluginRegistry::customExt(doc->name()));
+    return new MenuPanel(model, {MenuSection{QUuid::createUuid(), QStringLiteral("切换格式（自动调整后缀）"), items}},
+                         240);
 }
 
 QWidget* tags(AppModel& model, const DocPtr& doc) { return new TagEditor(model, doc); }

@@ -7,8 +7,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-#include <QEvent>
 #include "views/controls/CardShadow.h"
+#include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -58,12 +58,19 @@ bool PopupLayer::isPopupKey(const QKeyEvent* e)
     if (e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
         return false;
     switch (e->key()) {
-    case Qt::Key_Up: case Qt::Key_Down: case Qt::Key_Left: case Qt::Key_Right:
-    case Qt::Key_Home: case Qt::Key_End: case Qt::Key_PageUp: case Qt::Key_PageDown:
-    case Qt::Key_Return: case Qt::Key_Enter: case Qt::Key_Tab: case Qt::Key_Backtab:
-        return true;
-    default:
-        return false;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return true;
+    default: return false;
     }
 }
 
@@ -137,7 +144,8 @@ void PopupLayer::place()
     if (!panel_ || !shown_)
         return;
     panel_->adjustSize();
-    panel_->setGeometry(placePopup(panel_->sizeHint().expandedTo(panel_->size()), anchorRect(shown_->anchor()), rect()));
+    panel_->setGeometry(
+        placePopup(panel_->sizeHint().expandedTo(panel_->size()), anchorRect(shown_->anchor()), rect()));
     update();
 }
 

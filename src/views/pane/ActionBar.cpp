@@ -41,7 +41,8 @@ void ActionBar::refresh()
         return;
     title_->setText(plugin->displayName.toUpper());
     for (int i = 0; i < plugin->actions.size(); ++i) {
-        auto* b = new TextButton(plugin->actions[i].title, QString(), [this, i] { run(i); }, this);
+        auto* b = new TextButton(
+            plugin->actions[i].title, QString(), [this, i] { run(i); }, this);
         row()->insertWidget(row()->count() - 1, b);
         buttons_ << b;
     }

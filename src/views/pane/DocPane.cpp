@@ -35,7 +35,11 @@ DocPane::DocPane(AppModel& model, EditorCache& editors, const AnchorSink& report
     connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
         using F = AppModel::Field;
         switch (f) {
-        case F::tags: case F::isFullScreen: case F::popup: case F::findVisible: case F::settings:
+        case F::tags:
+        case F::isFullScreen:
+        case F::popup:
+        case F::findVisible:
+        case F::settings:
             header_->refresh();
             status_->refresh();
             break;
@@ -44,11 +48,8 @@ DocPane::DocPane(AppModel& model, EditorCache& editors, const AnchorSink& report
             area_->refresh();
             status_->refresh();
             break;
-        case F::caretInfo:
-            status_->refresh();
-            break;
-        default:
-            break;
+        case F::caretInfo: status_->refresh(); break;
+        default: break;
         }
     });
 }
@@ -76,12 +77,8 @@ void DocPane::docChanged(Doc::Field f)
     switch (f) {
     case F::text:
     case F::savedText:
-    case F::metaDirty:
-        header_->refresh();
-        break;
-    case F::notice:
-        notice_->refresh();
-        break;
+    case F::metaDirty: header_->refresh(); break;
+    case F::notice: notice_->refresh(); break;
     case F::mode:
         header_->refresh();
         area_->refresh();
@@ -90,8 +87,7 @@ void DocPane::docChanged(Doc::Field f)
         area_->refresh();
         status_->refresh();
         break;
-    case F::preview:
-        break;
+    case F::preview: break;
     default:
         // Name, path, tags, encoding and line ending: the header, the format actions and the status bar.
         header_->refresh();

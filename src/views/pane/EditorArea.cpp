@@ -162,7 +162,8 @@ void EditorArea::refresh()
 
     if (const auto n = model_.multiCaretCount(); n && editing) {
         const QString fg = Palette::accentFg().resolve().name();
-        badge_->setText(QStringLiteral("<span style='color:%1'>%2 个光标&nbsp;&nbsp;<span style='color:%3'>Home 行首 · End 行尾 · Esc 退出</span></span>")
+        badge_->setText(QStringLiteral("<span style='color:%1'>%2 个光标&nbsp;&nbsp;<span style='color:%3'>Home 行首 · "
+                                       "End 行尾 · Esc 退出</span></span>")
                             .arg(fg)
                             .arg(*n)
                             .arg(Palette::accentFg().withAlpha(0.9).resolve().name(QColor::HexArgb)));

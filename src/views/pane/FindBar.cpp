@@ -31,7 +31,8 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
     outer->addLayout(grid, 1);
 
     // Find row: label, field, switches, position, previous, next, expand, close.
-    grid->addWidget(new ColorLabel(QStringLiteral("查找"), Palette::fg3(), 11.5, false, this), 0, 0, Qt::AlignTop | Qt::AlignLeft);
+    grid->addWidget(new ColorLabel(QStringLiteral("查找"), Palette::fg3(), 11.5, false, this), 0, 0,
+                    Qt::AlignTop | Qt::AlignLeft);
     find_ = field(QStringLiteral("查找 · ⇧↵ 换行"), this);
     findBox_ = new FieldBox(find_, this);
     grid->addWidget(findBox_, 0, 1);
@@ -55,12 +56,16 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
                 c->step(by);
         };
     };
-    tools->addWidget(new IconButton(QStringLiteral("chevron.up"), QStringLiteral("上一个  Ctrl+Shift+G / Shift+F3"), step(-1), this));
-    tools->addWidget(new IconButton(QStringLiteral("chevron.down"), QStringLiteral("下一个  ↵ / Ctrl+G / F3"), step(1), this));
-    expand_ = new IconButton(QStringLiteral("arrow.left.arrow.right"), QStringLiteral("展开替换  Ctrl+Shift+F"),
-                             [this] { model_.openFind(true); }, this);
+    tools->addWidget(new IconButton(QStringLiteral("chevron.up"), QStringLiteral("上一个  Ctrl+Shift+G / Shift+F3"),
+                                    step(-1), this));
+    tools->addWidget(
+        new IconButton(QStringLiteral("chevron.down"), QStringLiteral("下一个  ↵ / Ctrl+G / F3"), step(1), this));
+    expand_ = new IconButton(
+        QStringLiteral("arrow.left.arrow.right"), QStringLiteral("展开替换  Ctrl+Shift+F"),
+        [this] { model_.openFind(true); }, this);
     tools->addWidget(expand_);
-    tools->addWidget(new IconButton(QStringLiteral("xmark"), QStringLiteral("关闭  Esc"), [this] { model_.closeFind(); }, this));
+    tools->addWidget(new IconButton(
+        QStringLiteral("xmark"), QStringLiteral("关闭  Esc"), [this] { model_.closeFind(); }, this));
     grid->addLayout(tools, 0, 2, Qt::AlignTop);
 
     // Replace row, shown with the expand command.
@@ -68,14 +73,20 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
     auto* rrow = new QHBoxLayout(replaceRow_);
     rrow->setContentsMargins(0, 0, 0, 0);
     rrow->setSpacing(4);
-    rrow->addWidget(new TextButton(QStringLiteral("替换"), QStringLiteral("替换当前  ↵"), [this] {
-        if (EditorController* c = editor())
-            c->replaceCurrent();
-    }, replaceRow_));
-    rrow->addWidget(new TextButton(QStringLiteral("全部替换"), QString(), [this] {
-        if (EditorController* c = editor())
-            c->replaceEverything();
-    }, replaceRow_));
+    rrow->addWidget(new TextButton(
+        QStringLiteral("替换"), QStringLiteral("替换当前  ↵"),
+        [this] {
+            if (EditorController* c = editor())
+                c->replaceCurrent();
+        },
+        replaceRow_));
+    rrow->addWidget(new TextButton(
+        QStringLiteral("全部替换"), QString(),
+        [this] {
+            if (EditorController* c = editor())
+                c->replaceEverything();
+        },
+        replaceRow_));
     rrow->addStretch(1);
     replaceLabel_ = new ColorLabel(QStringLiteral("替换"), Palette::fg3(), 11.5, false, this);
     grid->addWidget(replaceLabel_, 1, 0, Qt::AlignTop | Qt::AlignLeft);
@@ -101,13 +112,18 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
     connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
         using F = AppModel::Field;
         switch (f) {
-        case F::findVisible: case F::replaceVisible: case F::findQuery: case F::replaceText:
-        case F::caseSensitive: case F::wholeWord: case F::useRegex: case F::findIndex:
-        case F::matchCount: case F::findError: case F::findFocusToken:
-            refresh();
-            break;
-        default:
-            break;
+        case F::findVisible:
+        case F::replaceVisible:
+        case F::findQuery:
+        case F::replaceText:
+        case F::caseSensitive:
+        case F::wholeWord:
+        case F::useRegex:
+        case F::findIndex:
+        case F::matchCount:
+        case F::findError:
+        case F::findFocusToken: refresh(); break;
+        default: break;
         }
     });
     refresh();

@@ -15,18 +15,27 @@ NoticeBar::NoticeBar(AppModel& model, QWidget* parent) : PaneBar(34, parent), mo
     message_ = new ColorLabel(QString(), Palette::fg(), 12.5, false, this);
     row()->addWidget(message_);
     row()->addStretch(1);
-    disk_ = new TextButton(QStringLiteral("使用磁盘版本"), QString(), [this] {
-        if (doc_)
-            model_.loadDiskVersion(doc_);
-    }, this);
-    keep_ = new TextButton(QStringLiteral("保留暂留内容"), QString(), [this] {
-        if (doc_)
-            doc_->setNotice(std::nullopt);
-    }, this);
-    ok_ = new TextButton(QStringLiteral("知道了"), QString(), [this] {
-        if (doc_)
-            doc_->setNotice(std::nullopt);
-    }, this);
+    disk_ = new TextButton(
+        QStringLiteral("使用磁盘版本"), QString(),
+        [this] {
+            if (doc_)
+                model_.loadDiskVersion(doc_);
+        },
+        this);
+    keep_ = new TextButton(
+        QStringLiteral("保留暂留内容"), QString(),
+        [this] {
+            if (doc_)
+                doc_->setNotice(std::nullopt);
+        },
+        this);
+    ok_ = new TextButton(
+        QStringLiteral("知道了"), QString(),
+        [this] {
+            if (doc_)
+                doc_->setNotice(std::nullopt);
+        },
+        this);
     for (auto* b : {disk_, keep_, ok_})
         row()->addWidget(b);
     hide();
@@ -51,7 +60,8 @@ void NoticeBar::refresh()
         message_->setText(QStringLiteral("磁盘上的文件刚被其他程序修改，当前显示的是你未保存的编辑。"));
     else
         message_->setText(QStringLiteral("原文件已被移动或删除，保存时将在原位置重新创建。"));
-    keep_->setText(*notice == DocNotice::changedOutside ? QStringLiteral("保留我的编辑") : QStringLiteral("保留暂留内容"));
+    keep_->setText(*notice == DocNotice::changedOutside ? QStringLiteral("保留我的编辑")
+                                                        : QStringLiteral("保留暂留内容"));
     disk_->setVisible(changed);
     keep_->setVisible(changed);
     ok_->setVisible(!changed);

@@ -60,9 +60,11 @@ PaneHeader::PaneHeader(AppModel& model, const AnchorSink& reportAnchor, QWidget*
     modes_ = new QHBoxLayout;
     modes_->setSpacing(2);
     row->addLayout(modes_);
-    full_ = new IconButton(QStringLiteral("arrow.up.left.and.arrow.down.right"), QString(), [this] { model_.toggleFullScreen(); }, this);
+    full_ = new IconButton(
+        QStringLiteral("arrow.up.left.and.arrow.down.right"), QString(), [this] { model_.toggleFullScreen(); }, this);
     row->addWidget(full_);
-    feature_ = new IconButton(QStringLiteral("square.grid.2x2"), QStringLiteral("功能"), [this] { model_.clickFeature(); }, this);
+    feature_ = new IconButton(
+        QStringLiteral("square.grid.2x2"), QStringLiteral("功能"), [this] { model_.clickFeature(); }, this);
     new HoverReport(feature_, [this](bool over) { model_.hoverFeature(over, std::nullopt); });
     if (reportAnchor)
         reportAnchor(Popup::feature().anchor(), feature_);
@@ -88,7 +90,8 @@ void PaneHeader::refresh()
     refreshChips();
     refreshModes();
     const bool full = model_.isFullScreen();
-    full_->setSymbol(full ? QStringLiteral("arrow.down.right.and.arrow.up.left") : QStringLiteral("arrow.up.left.and.arrow.down.right"));
+    full_->setSymbol(full ? QStringLiteral("arrow.down.right.and.arrow.up.left")
+                          : QStringLiteral("arrow.up.left.and.arrow.down.right"));
     full_->setToolTip(full ? QStringLiteral("退出正文全屏  F11 / Esc") : QStringLiteral("正文全屏  F11"));
     full_->setAccessibleName(full ? QStringLiteral("退出正文全屏") : QStringLiteral("正文全屏"));
     // On while its menu is open or one of the states it switches is active.
@@ -106,7 +109,8 @@ void PaneHeader::refreshChips()
     for (const QString& id : doc_->tags())
         for (const Tag& t : model_.tags())
             if (t.id == id)
-                wanted << t.id + u'\x1f' + t.name + u'\x1f' + QString::number(t.colorIndex(int(Palette::tagColors().size())));
+                wanted << t.id + u'\x1f' + t.name + u'\x1f'
+                        + QString::number(t.colorIndex(int(Palette::tagColors().size())));
     if (wanted == shownTags_)
         return;
     shownTags_ = wanted;
@@ -131,10 +135,13 @@ void PaneHeader::refreshModes()
         modeButtons_.clear();
         for (int i = 0; i < modes.size(); ++i) {
             const ViewMode m = modes[i];
-            auto* b = new IconButton(m.symbol(), m.title() + QStringLiteral("  Ctrl+%1").arg(i + 1), [this, m] {
-                if (doc_)
-                    doc_->setMode(m);
-            }, this);
+            auto* b = new IconButton(
+                m.symbol(), m.title() + QStringLiteral("  Ctrl+%1").arg(i + 1),
+                [this, m] {
+                    if (doc_)
+                        doc_->setMode(m);
+                },
+                this);
             modes_->addWidget(b);
             modeButtons_ << b;
         }

@@ -18,7 +18,8 @@ PaneStatusBar::PaneStatusBar(AppModel& model, const std::function<void(const QSt
     row()->addWidget(valid_);
     row()->addStretch(1);
     const auto button = [&](const QString& help, const Popup& popup) {
-        auto* b = new TextButton(QString(), help, [this, popup] { model_.toggle(popup); }, this);
+        auto* b = new TextButton(
+            QString(), help, [this, popup] { model_.toggle(popup); }, this);
         b->setFont(AppFonts::mono(11.5));
         if (reportAnchor)
             reportAnchor(popup.anchor(), b);

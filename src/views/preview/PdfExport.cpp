@@ -25,10 +25,11 @@ public:
         using Info = QWebEngineUrlRequestInfo;
         const QUrl& url = info.requestUrl();
         const bool ok = url == page_
-                        || (url.scheme() == QLatin1String("data")
-                            && (info.resourceType() == Info::ResourceTypeFontResource || info.resourceType() == Info::ResourceTypeImage))
-                        || (url.isLocalFile() && info.resourceType() == Info::ResourceTypeImage
-                            && PreviewLoads::readableLocalImage(url.toLocalFile()));
+            || (url.scheme() == QLatin1String("data")
+                && (info.resourceType() == Info::ResourceTypeFontResource
+                    || info.resourceType() == Info::ResourceTypeImage))
+            || (url.isLocalFile() && info.resourceType() == Info::ResourceTypeImage
+                && PreviewLoads::readableLocalImage(url.toLocalFile()));
         info.block(!ok);
     }
 
@@ -41,9 +42,8 @@ private:
 PdfExport::PdfExport(QObject* parent) : QObject(parent)
 {
     timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        finish({}, QStringLiteral("导出 PDF 超时（%1 秒内没有完成）").arg(timer_.interval() / 1000));
-    });
+    connect(&timer_, &QTimer::timeout, this,
+            [this] { finish({}, QStringLiteral("导出 PDF 超时（%1 秒内没有完成）").arg(timer_.interval() / 1000)); });
 }
 
 PdfExport::~PdfExport()
@@ -69,7 +69,8 @@ void PdfExport::start(const QString& page, const QString& title, const QString& 
     if (const qsizetype at = html.indexOf(QStringLiteral("</head>")); at >= 0)
         html.insert(at, QStringLiteral("<style>@media print{html,body{background:#fff}}</style>"));
     if (!pictures.isEmpty()) {
-        const QString base = QUrl::fromLocalFile(QFileInfo(pictures).absoluteFilePath() + QLatin1Char('/')).toString(QUrl::FullyEncoded);
+        const QString base = QUrl::fromLocalFile(QFileInfo(pictures).absoluteFilePath() + QLatin1Char('/'))
+                                 .toString(QUrl::FullyEncoded);
         if (const qsizetype at = html.indexOf(QStringLiteral("<head>")); at >= 0)
             html.insert(at + 6, QStringLiteral("<base href=\"") + base.toHtmlEscaped() + QStringLiteral("\">"));
     }
@@ -96,14 +97,17 @@ void PdfExport::start(const QString& page, const QString& title, const QString& 
             finish({}, QStringLiteral("无法载入要导出的页面"));
             return;
         }
-        const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-        page_->printToPdf([this](const QByteArray& pdf) {
-            if (pdf.isEmpty())
-                finish({}, QStringLiteral("生成 PDF 失败"));
-            else
-                // The engine leaves the title out of the PDF's information.
-                finish(PdfInfo::withTitle(pdf, title_).value_or(pdf), {});
-        }, a4);
+        const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
+                             QPageLayout::Millimeter);
+        page_->printToPdf(
+            [this](const QByteArray& pdf) {
+                if (pdf.isEmpty())
+                    finish({}, QStringLiteral("生成 PDF 失败"));
+                else
+                    // The engine leaves the title out of the PDF's information.
+                    finish(PdfInfo::withTitle(pdf, title_).value_or(pdf), {});
+            },
+            a4);
     });
     page_->load(pageURL_);
 }

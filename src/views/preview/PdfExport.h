@@ -21,7 +21,8 @@ public:
     ~PdfExport() override;
     // `title` names the PDF; `pictures` is the folder relative pictures are
     // read from (empty: none).
-    void start(const QString& page, const QString& title, const QString& pictures, int timeoutMSecs = defaultTimeoutMSecs);
+    void start(const QString& page, const QString& title, const QString& pictures,
+               int timeoutMSecs = defaultTimeoutMSecs);
 
 signals:
     // The PDF's bytes, or an empty array and a message.

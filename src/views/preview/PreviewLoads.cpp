@@ -12,7 +12,7 @@ bool PreviewLoads::allowed(const QUrl& url, QWebEngineUrlRequestInfo::ResourceTy
     const QString scheme = url.scheme();
     if (type == Info::ResourceTypeImage)
         return scheme == QLatin1String("file") || scheme == QLatin1String("http") || scheme == QLatin1String("https")
-               || scheme == QLatin1String("data");
+            || scheme == QLatin1String("data");
     // The shell arrives as inline data and carries its fonts the same way.
     if (scheme == QLatin1String("data"))
         return type == Info::ResourceTypeMainFrame || type == Info::ResourceTypeFontResource;
@@ -34,10 +34,12 @@ bool underSystemTree(const QString& canonical)
 bool PreviewLoads::looksLikeImage(const QByteArray& head)
 {
     const auto starts = [&head](std::string_view magic, qsizetype at = 0) {
-        return head.size() >= at + qsizetype(magic.size()) && std::memcmp(head.constData() + at, magic.data(), magic.size()) == 0;
+        return head.size() >= at + qsizetype(magic.size())
+            && std::memcmp(head.constData() + at, magic.data(), magic.size()) == 0;
     };
     if (starts("\x89PNG\r\n\x1a\n") || starts("\xff\xd8\xff") || starts("GIF87a") || starts("GIF89a")
-        || (starts("BM") && starts(std::string_view("\0\0\0\0", 4), 6)) || starts(std::string_view("\0\0\1\0", 4)) || starts(std::string_view("II*\0", 4)) || starts(std::string_view("MM\0*", 4)))
+        || (starts("BM") && starts(std::string_view("\0\0\0\0", 4), 6)) || starts(std::string_view("\0\0\1\0", 4))
+        || starts(std::string_view("II*\0", 4)) || starts(std::string_view("MM\0*", 4)))
         return true;
     if (starts("RIFF") && starts("WEBP", 8))
         return true;

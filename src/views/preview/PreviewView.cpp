@@ -26,8 +26,9 @@ bool PreviewPageGuard::acceptNavigationRequest(const QUrl& url, NavigationType t
 {
     if (!shellLoaded_ && type != NavigationTypeLinkClicked)
         return true;
-    if (type == NavigationTypeLinkClicked && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")
-                                              || url.scheme() == QLatin1String("mailto")))
+    if (type == NavigationTypeLinkClicked
+        && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")
+            || url.scheme() == QLatin1String("mailto")))
         QDesktopServices::openUrl(url);
     return false;
 }
@@ -113,7 +114,8 @@ void PreviewView::rebase()
     // The page on screen stays until the new shell has loaded: it must not go
     // on showing another document meanwhile.
     if (loaded_)
-        page()->runJavaScript(contentScript(PreviewPage::fragment(PreviewState::none())), QWebEngineScript::ApplicationWorld);
+        page()->runJavaScript(contentScript(PreviewPage::fragment(PreviewState::none())),
+                              QWebEngineScript::ApplicationWorld);
     base_ = base;
     loadShell();
 }
@@ -183,13 +185,12 @@ QString PreviewView::themeScript(bool dark)
 {
     // The shell's stylesheet holds both value sets; the one the application shows wins
     // over the desktop's preference by being set on the root element itself.
-    return QStringLiteral(
-               "(function(dark){var light='',night='';"
-               "for(const s of document.styleSheets){let rules;try{rules=s.cssRules;}catch(e){continue;}"
-               "for(const r of rules){if(r.selectorText===':root'&&!light)light=r.style.cssText;"
-               "if(r.media&&r.media.mediaText.indexOf('dark')>=0)for(const x of r.cssRules)"
-               "if(x.selectorText===':root')night=x.style.cssText;}}"
-               "document.documentElement.style.cssText=dark?light+night:light;})(%1)")
+    return QStringLiteral("(function(dark){var light='',night='';"
+                          "for(const s of document.styleSheets){let rules;try{rules=s.cssRules;}catch(e){continue;}"
+                          "for(const r of rules){if(r.selectorText===':root'&&!light)light=r.style.cssText;"
+                          "if(r.media&&r.media.mediaText.indexOf('dark')>=0)for(const x of r.cssRules)"
+                          "if(x.selectorText===':root')night=x.style.cssText;}}"
+                          "document.documentElement.style.cssText=dark?light+night:light;})(%1)")
         .arg(dark ? QStringLiteral("true") : QStringLiteral("false"));
 }
 

@@ -71,7 +71,8 @@ NewFileSheet::NewFileSheet(AppModel& model, QWidget* parent) : QFrame(parent), m
         ++i;
     }
     col->addWidget(tiles_);
-    auto* hint = SheetParts::caption(QStringLiteral("格式可不选，此时文件无后缀、按纯文本编辑；之后可在状态栏切换。"), this);
+    auto* hint = SheetParts::caption(QStringLiteral("格式可不选，此时文件无后缀、按纯文本编辑；之后可在状态栏切换。"),
+                                     this);
     hint->setWordWrap(true);
     col->addWidget(hint);
 
@@ -84,8 +85,10 @@ NewFileSheet::NewFileSheet(AppModel& model, QWidget* parent) : QFrame(parent), m
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    cancelButton_ = SheetParts::button(QStringLiteral("取消"), false, [this] { cancel(); }, this);
-    createButton_ = SheetParts::button(QStringLiteral("创建"), true, [this] { create(); }, this);
+    cancelButton_ = SheetParts::button(
+        QStringLiteral("取消"), false, [this] { cancel(); }, this);
+    createButton_ = SheetParts::button(
+        QStringLiteral("创建"), true, [this] { create(); }, this);
     buttons->addWidget(cancelButton_);
     buttons->addWidget(createButton_);
     col->addSpacing(6);
@@ -209,7 +212,4 @@ void NewFileSheet::keyPressEvent(QKeyEvent* e)
     QFrame::keyPressEvent(e);
 }
 
-void NewFileSheet::paintEvent(QPaintEvent*)
-{
-    SheetParts::paintCard(*this);
-}
+void NewFileSheet::paintEvent(QPaintEvent*) { SheetParts::paintCard(*this); }

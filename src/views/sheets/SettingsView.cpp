@@ -34,7 +34,8 @@ void paintSample(QPainter& p, const QRect& r, const EditorScheme& s)
     p.setPen(s.foreground.resolve(dark));
     p.setFont(AppFonts::mono(11));
     // Line by line, spaced to fit the box, so the closing brace is never cut off.
-    const QStringList lines = {QStringLiteral("fn main() {"), QStringLiteral("  println!(\"你好\");"), QStringLiteral("}")};
+    const QStringList lines = {QStringLiteral("fn main() {"), QStringLiteral("  println!(\"你好\");"),
+                               QStringLiteral("}")};
     const QFontMetrics fm = p.fontMetrics();
     const int step = std::min(fm.lineSpacing(), (r.height() - 6) / int(lines.size()));
     for (int i = 0; i < lines.size(); ++i)
@@ -55,12 +56,15 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     auto* row = new QHBoxLayout;
     row->setSpacing(6);
     for (const auto& [value, label] : appearanceChoices()) {
-        auto* b = new TextButton(label, QString(), [this, value = value] {
-            Settings s = model_.settings();
-            s.appearance = value;
-            model_.setSettings(s);
-            sync();
-        }, this);
+        auto* b = new TextButton(
+            label, QString(),
+            [this, value = value] {
+                Settings s = model_.settings();
+                s.appearance = value;
+                model_.setSettings(s);
+                sync();
+            },
+            this);
         b->setFocusPolicy(Qt::TabFocus);
         FocusRing::join(b, "appearance");
         appearance_ << b;

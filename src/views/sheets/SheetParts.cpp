@@ -1,10 +1,10 @@
 #include "views/sheets/SheetParts.h"
 
+#include "editor/AppFonts.h"
+#include "editor/Palette.h"
 #include "views/controls/ColorLabel.h"
 #include "views/controls/Controls.h"
 #include "views/controls/FocusRing.h"
-#include "editor/AppFonts.h"
-#include "editor/Palette.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,7 +28,8 @@ QLabel* caption(const QString& text, QWidget* parent)
 
 RoleButton* button(const QString& text, bool primary, std::function<void()> action, QWidget* parent)
 {
-    return new RoleButton(text, primary ? RoleButton::Role::primary : RoleButton::Role::normal, std::move(action), parent);
+    return new RoleButton(text, primary ? RoleButton::Role::primary : RoleButton::Role::normal, std::move(action),
+                          parent);
 }
 
 void paintCard(QWidget& w)
@@ -132,10 +133,7 @@ Chip::Chip(QString name, QColor dot, QWidget* parent) : QWidget(parent), name_(s
     setFixedHeight(26);
 }
 
-QSize Chip::sizeHint() const
-{
-    return {QFontMetrics(AppFonts::sans(12)).horizontalAdvance(name_) + 34, 26};
-}
+QSize Chip::sizeHint() const { return {QFontMetrics(AppFonts::sans(12)).horizontalAdvance(name_) + 34, 26}; }
 
 void Chip::setSelected(bool on)
 {

@@ -180,8 +180,7 @@ bool GroupView::eventFilter(QObject* o, QEvent* e)
                 p.drawLine(QPointF(8, 1), QPointF(endZone_->width() - 8, 1));
             }
             return true;
-        default:
-            break;
+        default: break;
         }
     }
     return QWidget::eventFilter(o, e);

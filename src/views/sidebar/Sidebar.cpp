@@ -27,8 +27,10 @@ Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* paren
     trow->setContentsMargins(8, 0, 10, 0);
     trow->setSpacing(4);
     trow->addStretch();
-    openButton_ = new IconButton(QStringLiteral("folder"), QStringLiteral("打开文件  Ctrl+O"), [this] { model_.openPanel(); }, tools);
-    newButton_ = new IconButton(QStringLiteral("plus"), QStringLiteral("新建文件  Ctrl+N"), [this] { model_.setShowNewFile(true); }, tools);
+    openButton_ = new IconButton(
+        QStringLiteral("folder"), QStringLiteral("打开文件  Ctrl+O"), [this] { model_.openPanel(); }, tools);
+    newButton_ = new IconButton(
+        QStringLiteral("plus"), QStringLiteral("新建文件  Ctrl+N"), [this] { model_.setShowNewFile(true); }, tools);
     trow->addWidget(openButton_);
     trow->addWidget(newButton_);
     col->addWidget(tools);
@@ -70,8 +72,9 @@ Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* paren
     bottom->setFixedHeight(40);
     auto* brow = new QHBoxLayout(bottom);
     brow->setContentsMargins(10, 0, 10, 0);
-    settingsButton_ = new IconButton(QStringLiteral("gearshape"), QStringLiteral("设置  Ctrl+,"),
-                                     [this] { model_.toggle(Popup::settings()); }, bottom);
+    settingsButton_ = new IconButton(
+        QStringLiteral("gearshape"), QStringLiteral("设置  Ctrl+,"), [this] { model_.toggle(Popup::settings()); },
+        bottom);
     if (reportAnchor)
         reportAnchor(Popup::settings().anchor(), settingsButton_);
     brow->addWidget(settingsButton_);
@@ -100,7 +103,8 @@ Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* paren
     sync();
 }
 
-bool Sidebar::shouldCap(const QList<SidebarGroup>& groups, const QSet<QString>& collapsed, int recentCount, int available)
+bool Sidebar::shouldCap(const QList<SidebarGroup>& groups, const QSet<QString>& collapsed, int recentCount,
+                        int available)
 {
     if (groups.size() < 6)
         return false;
@@ -119,7 +123,8 @@ QList<SidebarGroup> Sidebar::groups() const
     QList<SidebarGroup> out;
     const auto& colors = Palette::tagColors();
     for (const AppModel::Group& g : model_.groups()) {
-        const QColor c = g.color < 0 ? Palette::fg3().resolve() : colors.value(Tag{g.id, g.name, g.color}.colorIndex(int(colors.size())));
+        const QColor c = g.color < 0 ? Palette::fg3().resolve()
+                                     : colors.value(Tag{g.id, g.name, g.color}.colorIndex(int(colors.size())));
         out << SidebarGroup{g.id, g.name, c, g.docs};
     }
     return out;
@@ -131,10 +136,13 @@ void Sidebar::scheduleSync()
     if (syncPosted_)
         return;
     syncPosted_ = true;
-    QMetaObject::invokeMethod(this, [this] {
-        syncPosted_ = false;
-        sync();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            syncPosted_ = false;
+            sync();
+        },
+        Qt::QueuedConnection);
 }
 
 void Sidebar::sync()

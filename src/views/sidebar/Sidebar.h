@@ -23,7 +23,8 @@ public:
     using AnchorSink = std::function<void(const QString&, QWidget*)>;
     Sidebar(AppModel& model, const AnchorSink& reportAnchor = {}, QWidget* parent = nullptr);
 
-    static bool shouldCap(const QList<SidebarGroup>& groups, const QSet<QString>& collapsed, int recentCount, int available);
+    static bool shouldCap(const QList<SidebarGroup>& groups, const QSet<QString>& collapsed, int recentCount,
+                          int available);
     // The model's groups with their colours.
     QList<SidebarGroup> groups() const;
     void sync();

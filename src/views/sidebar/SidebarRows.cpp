@@ -116,9 +116,8 @@ void ListRow::keyPressEvent(QKeyEvent* e)
     for (ListRow* r : list->findChildren<ListRow*>())
         if (r->isVisibleTo(list))
             rows << r;
-    std::sort(rows.begin(), rows.end(), [list](QWidget* a, QWidget* b) {
-        return a->mapTo(list, QPoint()).y() < b->mapTo(list, QPoint()).y();
-    });
+    std::sort(rows.begin(), rows.end(),
+              [list](QWidget* a, QWidget* b) { return a->mapTo(list, QPoint()).y() < b->mapTo(list, QPoint()).y(); });
     const qsizetype at = rows.indexOf(this);
     qsizetype to = k == Qt::Key_Home ? 0 : k == Qt::Key_End ? rows.size() - 1 : at + (k == Qt::Key_Down ? 1 : -1);
     if (to < 0 || to >= rows.size())
@@ -179,14 +178,16 @@ DocRow::DocRow(AppModel& model, DocPtr doc, QWidget* parent) : ListRow(model, pa
     row->addWidget(ext_, 0, Qt::AlignVCenter);
     row->addStretch(1);
     const QUuid id = doc_->id;
-    tagButton_ = new IconButton(QStringLiteral("tag"), QStringLiteral("标签"), [this, id] { model_.toggle(Popup::tags(id)); }, this);
+    tagButton_ = new IconButton(
+        QStringLiteral("tag"), QStringLiteral("标签"), [this, id] { model_.toggle(Popup::tags(id)); }, this);
     tagButton_->setObjectName(QStringLiteral("tagButton"));
     tagButton_->setFixedSize(22, 22);
     row->addWidget(tagButton_);
     // Close button and unsaved dot share one slot, so the tag button never moves.
     auto* trailing = new QWidget(this);
     trailing->setFixedSize(22, 22);
-    closeButton_ = new IconButton(QStringLiteral("xmark"), QStringLiteral("关闭  Ctrl+W"), [this] { model_.close(doc_); }, trailing);
+    closeButton_ = new IconButton(
+        QStringLiteral("xmark"), QStringLiteral("关闭  Ctrl+W"), [this] { model_.close(doc_); }, trailing);
     closeButton_->setObjectName(QStringLiteral("closeButton"));
     closeButton_->setFixedSize(22, 22);
     dirtyDot_ = new QWidget(trailing);
@@ -392,7 +393,8 @@ void RecentRow::choose()
     const QString path = path_;
     AppModel& model = model_;
     // Opening changes the recent list and with it this row.
-    QMetaObject::invokeMethod(&model, [&model, path] { model.openRecent(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &model, [&model, path] { model.openRecent(path); }, Qt::QueuedConnection);
 }
 
 void RecentRow::enterEvent(QEnterEvent*)

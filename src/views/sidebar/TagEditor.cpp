@@ -7,9 +7,9 @@
 #include "editor/Palette.h"
 #include "views/icons/Icons.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -59,7 +59,8 @@ protected:
 
 }
 
-TagEditor::TagEditor(AppModel& model, DocPtr doc, QWidget* parent) : QWidget(parent), model_(model), doc_(std::move(doc))
+TagEditor::TagEditor(AppModel& model, DocPtr doc, QWidget* parent)
+    : QWidget(parent), model_(model), doc_(std::move(doc))
 {
     setFixedWidth(230);
     auto* col = new QVBoxLayout(this);
@@ -146,9 +147,7 @@ void TagEditor::keyPressEvent(QKeyEvent* e)
         else
             field_->setFocus(Qt::OtherFocusReason);
         break;
-    default:
-        e->ignore();
-        return;
+    default: e->ignore(); return;
     }
     e->accept();
 }
@@ -163,8 +162,9 @@ void TagEditor::rebuild()
     const auto& colors = Palette::tagColors();
     for (int i = 0; i < model_.tags().size(); ++i) {
         const Tag& t = model_.tags()[i];
-        list_->addWidget(new TagRow(t.name, colors.value(t.colorIndex(int(colors.size()))), doc_->tags().contains(t.id),
-                                    [this, i] { clickRow(i); }, this));
+        list_->addWidget(new TagRow(
+            t.name, colors.value(t.colorIndex(int(colors.size()))), doc_->tags().contains(t.id),
+            [this, i] { clickRow(i); }, this));
     }
     setCurrent(current_);
     adjustSize();

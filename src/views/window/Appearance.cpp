@@ -3,11 +3,11 @@
 #include "editor/Palette.h"
 
 #include <QApplication>
-#include <QWidget>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QWidget>
 
 namespace {
 
@@ -49,7 +49,8 @@ Appearance::Appearance(QObject* parent, Reader reader) : QObject(parent), reader
     fallbackDark_ = QGuiApplication::palette().color(QPalette::Window).lightnessF() < 0.5;
     if (!reader_) {
         reader_ = &Appearance::readPortal;
-        QDBusConnection::sessionBus().connect(portalService, portalPath, portalInterface, QStringLiteral("SettingChanged"), this,
+        QDBusConnection::sessionBus().connect(portalService, portalPath, portalInterface,
+                                              QStringLiteral("SettingChanged"), this,
                                               SLOT(settingChanged(QString, QString, QDBusVariant)));
     }
     desktop_ = reader_();

@@ -11,11 +11,7 @@ class ApplicationAdaptor : public QDBusAbstractAdaptor {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
 
 public:
-    explicit ApplicationAdaptor(DBusActivation* owner)
-        : QDBusAbstractAdaptor(owner)
-        , owner_(owner)
-    {
-    }
+    explicit ApplicationAdaptor(DBusActivation* owner) : QDBusAbstractAdaptor(owner), owner_(owner) {}
 
 public slots:
     void Activate(const QVariantMap& platformData) { owner_->deliver(DBusActivation::request({}, platformData)); }
@@ -35,11 +31,7 @@ private:
 
 }
 
-DBusActivation::DBusActivation(QObject* parent)
-    : QObject(parent)
-{
-    new ApplicationAdaptor(this);
-}
+DBusActivation::DBusActivation(QObject* parent) : QObject(parent) { new ApplicationAdaptor(this); }
 
 bool DBusActivation::start(std::function<void(const SingleInstance::Request&)> receive, QDBusConnection bus)
 {

@@ -20,7 +20,8 @@
 void MainWindow::buildMenus()
 {
     const auto active = [this] { return model_.active(); };
-    const auto add = [this](QMenu* m, const QString& title, const QList<QKeySequence>& keys, std::function<void()> run) {
+    const auto add = [this](QMenu* m, const QString& title, const QList<QKeySequence>& keys,
+                            std::function<void()> run) {
         QAction* a = m->addAction(title);
         a->setShortcuts(keys);
         connect(a, &QAction::triggered, this, [run] { run(); });
@@ -76,7 +77,8 @@ void MainWindow::buildMenus()
         others.removeAll(active());
         model_.closeEach(others);
     });
-    needDoc << add(file, QStringLiteral("全部关闭"), keys({"Ctrl+Shift+W"}), [this] { model_.closeEach(model_.docs()); });
+    needDoc << add(file, QStringLiteral("全部关闭"), keys({"Ctrl+Shift+W"}),
+                   [this] { model_.closeEach(model_.docs()); });
     file->addSeparator();
     add(file, QStringLiteral("退出"), keys({"Ctrl+Q"}), [this] { requestQuit(); });
 
@@ -234,7 +236,8 @@ void MainWindow::zoom(int by)
 {
     Settings s = model_.settings();
     const int now = int(std::lround(s.fontSize));
-    const int size = by == 0 ? Settings::defaultFontSize : std::clamp(now + by, Settings::minFontSize, Settings::maxFontSize);
+    const int size = by == 0 ? Settings::defaultFontSize
+                             : std::clamp(now + by, Settings::minFontSize, Settings::maxFontSize);
     if (size != s.fontSize) {
         s.fontSize = size;
         model_.setSettings(s);

@@ -1,11 +1,12 @@
 #include "views/window/MainWindow.h"
 
-#include "views/controls/ControlColors.h"
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "editor/Palette.h"
+#include "views/controls/ControlColors.h"
+#include "views/controls/Fade.h"
 #include "views/overlays/DialogLayer.h"
 #include "views/overlays/PopupContent.h"
 #include "views/overlays/PopupLayer.h"
@@ -13,25 +14,24 @@
 #include "views/sheets/NewFileSheet.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/window/Appearance.h"
+#include "views/window/DocSwitcher.h"
 #include "views/window/QtFileChooser.h"
 #include "views/window/QtTranslations.h"
-#include "views/window/DocSwitcher.h"
-#include "views/controls/Fade.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QGraphicsOpacityEffect>
+#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QPropertyAnimation>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QPropertyAnimation>
 #include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
@@ -91,8 +91,10 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
 
-    popups_ = new PopupLayer(model_, [this](const Popup& p) { return PopupContent::build(model_, p); }, content_);
-    sidebar_ = new Sidebar(model_, [this](const QString& anchor, QWidget* w) { popups_->setAnchor(anchor, w); }, content_);
+    popups_ = new PopupLayer(
+        model_, [this](const Popup& p) { return PopupContent::build(model_, p); }, content_);
+    sidebar_ = new Sidebar(
+        model_, [this](const QString& anchor, QWidget* w) { popups_->setAnchor(anchor, w); }, content_);
     sidebar_->setFixedWidth(Sidebar::fixedWidth);
     row->addWidget(sidebar_);
 
@@ -100,7 +102,8 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     empty_ = new QLabel(stack_);
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setFont(AppFonts::sans(14));
-    pane_ = new DocPane(model_, editors_, [this](const QString& anchor, QWidget* w) { popups_->setAnchor(anchor, w); }, stack_);
+    pane_ = new DocPane(
+        model_, editors_, [this](const QString& anchor, QWidget* w) { popups_->setAnchor(anchor, w); }, stack_);
     stack_->addWidget(empty_);
     stack_->addWidget(pane_);
     row->addWidget(stack_, 1);
@@ -220,11 +223,15 @@ void MainWindow::syncTitle()
 
 void MainWindow::restyle()
 {
-    empty_->setText(QStringLiteral("<span style='color:%1'>没有打开的文件</span><br><span style='font-family:\"IBM Plex Mono\",monospace;"
-                                   "font-size:12px;color:%2'>Ctrl+N 新建 · Ctrl+O 打开</span>")
-                        .arg(Palette::fg2().resolve().name(), Palette::fg3().resolve().name()));
-    toast_->setStyleSheet(QStringLiteral("background:%1;color:%2;border:1px solid %3;border-radius:10px;padding:8px 16px;")
-                              .arg(cssColor(Palette::window().resolve()), cssColor(Palette::fg().resolve()), cssColor(Palette::line().resolve())));
+    empty_->setText(
+        QStringLiteral(
+            "<span style='color:%1'>没有打开的文件</span><br><span style='font-family:\"IBM Plex Mono\",monospace;"
+            "font-size:12px;color:%2'>Ctrl+N 新建 · Ctrl+O 打开</span>")
+            .arg(Palette::fg2().resolve().name(), Palette::fg3().resolve().name()));
+    toast_->setStyleSheet(
+        QStringLiteral("background:%1;color:%2;border:1px solid %3;border-radius:10px;padding:8px 16px;")
+            .arg(cssColor(Palette::window().resolve()), cssColor(Palette::fg().resolve()),
+                 cssColor(Palette::line().resolve())));
 }
 
 void MainWindow::syncToast()
@@ -301,9 +308,10 @@ bool MainWindow::eventFilter(QObject* o, QEvent* e)
     if ((e->type() == QEvent::KeyPress || e->type() == QEvent::ShortcutOverride) && o->isWidgetType()
         && static_cast<QWidget*>(o)->window() == this) {
         auto* k = static_cast<QKeyEvent*>(e);
-        const bool blocking = model_.dialog() || (model_.showNewFile() && !sheet_->isAncestorOf(static_cast<QWidget*>(o)))
-                              || ((model_.showNewFile() || model_.popup()) && k->key() == Qt::Key_Escape)
-                              || (model_.popup() && PopupLayer::isPopupKey(k));
+        const bool blocking = model_.dialog()
+            || (model_.showNewFile() && !sheet_->isAncestorOf(static_cast<QWidget*>(o)))
+            || ((model_.showNewFile() || model_.popup()) && k->key() == Qt::Key_Escape)
+            || (model_.popup() && PopupLayer::isPopupKey(k));
         if (blocking) {
             if (e->type() == QEvent::ShortcutOverride) {
                 // Keys we consume must not trigger menu shortcuts either.
@@ -319,8 +327,8 @@ bool MainWindow::eventFilter(QObject* o, QEvent* e)
     if (o->isWidgetType() && static_cast<QWidget*>(o)->window() == this && switchKey(e))
         return true;
     // Files dropped anywhere in the window, the text included, are opened rather than inserted.
-    if ((e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove || e->type() == QEvent::Drop) && o->isWidgetType()
-        && static_cast<QWidget*>(o)->window() == this) {
+    if ((e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove || e->type() == QEvent::Drop)
+        && o->isWidgetType() && static_cast<QWidget*>(o)->window() == this) {
         auto* d = static_cast<QDropEvent*>(e);
         const QStringList files = localFiles(d->mimeData());
         if (!files.isEmpty()) {

@@ -42,8 +42,10 @@ void QtFileChooser::chooseFilesToOpen(std::function<void(QStringList)> done)
 void QtFileChooser::chooseSaveLocation(const QString& suggestedName, const QString& directory,
                                        std::function<void(std::optional<QString>)> done)
 {
-    const QString dir = directory.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) : directory;
-    const QString path = QFileDialog::getSaveFileName(window_, QStringLiteral("保存"), QDir(dir).filePath(suggestedName), filters());
+    const QString dir = directory.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                            : directory;
+    const QString path = QFileDialog::getSaveFileName(window_, QStringLiteral("保存"),
+                                                      QDir(dir).filePath(suggestedName), filters());
     giveBackKeyboard();
     if (path.isEmpty())
         done(std::nullopt);

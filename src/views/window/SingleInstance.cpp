@@ -32,7 +32,7 @@ bool isPrivate(const QByteArray& dir)
 // The user the process at the other end of a local socket runs as.
 std::optional<uid_t> peerUid(qintptr fd)
 {
-    ucred cred {};
+    ucred cred{};
     socklen_t size = sizeof cred;
     if (fd < 0 || ::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &cred, &size) != 0)
         return std::nullopt;
@@ -60,7 +60,7 @@ QString sessionName()
 bool alive(const QString& path)
 {
     const QByteArray p = QFile::encodeName(path);
-    sockaddr_un addr {};
+    sockaddr_un addr{};
     if (size_t(p.size()) >= sizeof addr.sun_path)
         return true;
     addr.sun_family = AF_UNIX;
@@ -85,7 +85,8 @@ SingleInstance::~SingleInstance()
 {
     if (!thread_)
         return;
-    QMetaObject::invokeMethod(server_, [server = server_] { delete server; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        server_, [server = server_] { delete server; }, Qt::BlockingQueuedConnection);
     thread_->quit();
     thread_->wait();
     delete thread_;
@@ -94,11 +95,14 @@ SingleInstance::~SingleInstance()
 QString SingleInstance::problem(const QString& socketPath)
 {
     if (socketPath.isEmpty())
-        return QStringLiteral("找不到只属于当前用户的运行目录（$XDG_RUNTIME_DIR 不可用，临时目录中的同名目录属于其他用户或权限过宽）。");
+        return QStringLiteral(
+            "找不到只属于当前用户的运行目录（$XDG_RUNTIME_DIR 不可用，临时目录中的同名目录属于其他用户或权限过宽）。");
     struct stat st {};
     const QByteArray p = QFile::encodeName(socketPath);
     if (::lstat(p.constData(), &st) != 0)
-        return errno == ENOENT ? QString() : QStringLiteral("无法检查单实例通道 %1：%2").arg(socketPath, QString::fromLocal8Bit(std::strerror(errno)));
+        return errno == ENOENT
+            ? QString()
+            : QStringLiteral("无法检查单实例通道 %1：%2").arg(socketPath, QString::fromLocal8Bit(std::strerror(errno)));
     if (!S_ISSOCK(st.st_mode))
         return QStringLiteral("单实例通道 %1 不是套接字。").arg(socketPath);
     if (st.st_uid != ::geteuid())
@@ -178,10 +182,8 @@ SingleInstance::Outcome SingleInstance::forward(const Request& request)
     if (!socket.waitForConnected(std::min(answerMSecs_, 2000))) {
         switch (socket.error()) {
         case QLocalSocket::ServerNotFoundError:
-        case QLocalSocket::ConnectionRefusedError:
-            return Outcome::noInstance;
-        case QLocalSocket::SocketAccessError:
-            return Outcome::refused;
+        case QLocalSocket::ConnectionRefusedError: return Outcome::noInstance;
+        case QLocalSocket::SocketAccessError: return Outcome::refused;
         default:
             // A full backlog: the editor is there but does not accept.
             return alive(path_) ? Outcome::busy : Outcome::noInstance;
@@ -226,7 +228,8 @@ bool SingleInstance::listen(std::function<void(const Request&)> receive)
     server_ = new QLocalServer;
     server_->moveToThread(thread_);
     const auto deliver = [this, receive](const Request& request) {
-        QMetaObject::invokeMethod(this, [receive, request] { receive(request); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [receive, request] { receive(request); }, Qt::QueuedConnection);
     };
     connect(server_, &QLocalServer::newConnection, server_, [server = server_, deliver] {
         while (QLocalSocket* socket = server->nextPendingConnection()) {
@@ -256,10 +259,12 @@ bool SingleInstance::listen(std::function<void(const Request&)> receive)
     });
     thread_->start();
     bool listening = false;
-    QMetaObject::invokeMethod(server_, [this, &listening] { listening = server_->listen(path_); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        server_, [this, &listening] { listening = server_->listen(path_); }, Qt::BlockingQueuedConnection);
     if (listening)
         return true;
-    QMetaObject::invokeMethod(server_, [server = server_] { delete server; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        server_, [server = server_] { delete server; }, Qt::BlockingQueuedConnection);
     server_ = nullptr;
     thread_->quit();
     thread_->wait();
