@@ -3,7 +3,7 @@
 #include "core/Doc.h"
 #include "core/PreviewPage.h"
 #include "plugins/PluginRegistry.h"
-#include "views/preview/PdfExport.h"
+#include "views/preview/PDFExport.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -229,12 +229,12 @@ int exportPDF(const QString& file, const QString& output, std::FILE* err)
     const std::optional<QString> page = standalonePage(doc, file, doc->name(), QStringLiteral("PDF"), err);
     if (!page)
         return 1;
-    PdfExport pdf;
+    PDFExport pdf;
     QEventLoop loop;
     QByteArray bytes;
     QString error;
     bool done = false;
-    QObject::connect(&pdf, &PdfExport::finished, &loop, [&](const QByteArray& b, const QString& e) {
+    QObject::connect(&pdf, &PDFExport::finished, &loop, [&](const QByteArray& b, const QString& e) {
         bytes = b;
         error = e;
         done = true;

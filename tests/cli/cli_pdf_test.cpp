@@ -36,7 +36,7 @@ QByteArray readAll(const QString& path)
 
 }
 
-TEST_F(CommandLineTest, ExportPdfWritesAnA4PdfTitledAfterTheFileWithSelectableChinese)
+TEST_F(CommandLineTest, ExportPDFWritesAnA4PDFTitledAfterTheFileWithSelectableChinese)
 {
     const QString in = write(QStringLiteral("说明.md"), chinese);
     const QString out = dir.filePath(QStringLiteral("说明.pdf"));
@@ -80,7 +80,7 @@ TEST_F(CommandLineTest, ExportPdfWritesAnA4PdfTitledAfterTheFileWithSelectableCh
     EXPECT_EQ(QByteArray(image.constData() + at, 3), QByteArray(3, char(0xff))) << "the page is tinted";
 }
 
-TEST_F(CommandLineTest, ExportPdfRefusesWhatItCannotPrintAndWritesNothing)
+TEST_F(CommandLineTest, ExportPDFRefusesWhatItCannotPrintAndWritesNothing)
 {
     const QString md = write(QStringLiteral("a.md"), "# a\n");
     const QString pdf = dir.filePath(QStringLiteral("a.pdf"));
@@ -117,7 +117,7 @@ TEST_F(CommandLineTest, ExportPdfRefusesWhatItCannotPrintAndWritesNothing)
     EXPECT_TRUE(r.err.contains(QStringLiteral("无法写入"))) << r.err.toStdString();
 }
 
-TEST_F(CommandLineTest, ExportPdfReplacesAnOlderPdfOnlyWhenPrintingSucceeded)
+TEST_F(CommandLineTest, ExportPDFReplacesAnOlderPDFOnlyWhenPrintingSucceeded)
 {
     const QString pdf = write(QStringLiteral("old.pdf"), "%PDF-old");
     const Outcome bad = run(

@@ -1,5 +1,5 @@
 // Setting a finished PDF's title by an incremental update.
-#include "core/PdfInfo.h"
+#include "core/PDFInfo.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -45,10 +45,10 @@ void expectConsistent(const QByteArray& pdf, const QByteArray& objectHead)
 
 }
 
-TEST(PdfInfo, TitleReplacesTheInfoObjectKeepingItsOtherEntries)
+TEST(PDFInfo, TitleReplacesTheInfoObjectKeepingItsOtherEntries)
 {
     const QByteArray before = sample(true);
-    const auto after = PdfInfo::withTitle(before, QStringLiteral("说明.md"));
+    const auto after = PDFInfo::withTitle(before, QStringLiteral("说明.md"));
     ASSERT_TRUE(after);
     // The printed bytes stay untouched in front.
     EXPECT_TRUE(after->startsWith(before));
@@ -64,28 +64,28 @@ TEST(PdfInfo, TitleReplacesTheInfoObjectKeepingItsOtherEntries)
     expectConsistent(*after, "1 0 obj");
 }
 
-TEST(PdfInfo, TitleGetsANewObjectWhenThereWasNoInfoAndAnOldTitleIsNotRepeated)
+TEST(PDFInfo, TitleGetsANewObjectWhenThereWasNoInfoAndAnOldTitleIsNotRepeated)
 {
-    const auto added = PdfInfo::withTitle(sample(false), QStringLiteral("a"));
+    const auto added = PDFInfo::withTitle(sample(false), QStringLiteral("a"));
     ASSERT_TRUE(added);
     EXPECT_TRUE(added->contains("3 0 obj\n<</Title <FEFF0061>>>"));
     EXPECT_TRUE(added->contains("<</Size 4 /Root 2 0 R /Info 3 0 R"));
     expectConsistent(*added, "3 0 obj");
 
-    const auto replaced = PdfInfo::withTitle(sample(true, "/Title (old)"), QStringLiteral("b"));
+    const auto replaced = PDFInfo::withTitle(sample(true, "/Title (old)"), QStringLiteral("b"));
     ASSERT_TRUE(replaced);
     EXPECT_EQ(replaced->count("/Title"), 2) << "the old object keeps its own; the update has one";
     EXPECT_FALSE(replaced->mid(sample(true, "/Title (old)").size()).contains("(old)"));
 }
 
-TEST(PdfInfo, FilesWithoutAReadableTrailerAreLeftAlone)
+TEST(PDFInfo, FilesWithoutAReadableTrailerAreLeftAlone)
 {
-    EXPECT_FALSE(PdfInfo::withTitle(QByteArray(), QStringLiteral("t")));
-    EXPECT_FALSE(PdfInfo::withTitle("%PDF-1.7\n1 0 obj\n<</Type /XRef>>\nstartxref\n9\n%%EOF", QStringLiteral("t")));
+    EXPECT_FALSE(PDFInfo::withTitle(QByteArray(), QStringLiteral("t")));
+    EXPECT_FALSE(PDFInfo::withTitle("%PDF-1.7\n1 0 obj\n<</Type /XRef>>\nstartxref\n9\n%%EOF", QStringLiteral("t")));
     QByteArray noRoot = sample(true);
     noRoot.replace("/Root 2 0 R", "");
-    EXPECT_FALSE(PdfInfo::withTitle(noRoot, QStringLiteral("t")));
+    EXPECT_FALSE(PDFInfo::withTitle(noRoot, QStringLiteral("t")));
     QByteArray open = sample(true);
     open.truncate(open.lastIndexOf(">>\nstartxref"));
-    EXPECT_FALSE(PdfInfo::withTitle(open, QStringLiteral("t")));
+    EXPECT_FALSE(PDFInfo::withTitle(open, QStringLiteral("t")));
 }

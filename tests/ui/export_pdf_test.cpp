@@ -7,7 +7,7 @@
 
 namespace {
 
-struct PdfTo : FileChooser {
+struct PDFTo : FileChooser {
     QString target;
     QString suggested;
     QString folder;
@@ -31,13 +31,13 @@ QAction* exportAction(QMainWindow& w)
     return nullptr;
 }
 
-using ExportPdfTest = WindowFixture;
+using ExportPDFTest = WindowFixture;
 
 }
 
-TEST_F(ExportPdfTest, MenuWritesThePdfWhereTheChooserSaysAndRefusesWhatHasNoPreview)
+TEST_F(ExportPDFTest, MenuWritesThePDFWhereTheChooserSaysAndRefusesWhatHasNoPreview)
 {
-    PdfTo chooser;
+    PDFTo chooser;
     model->setFileChooser(&chooser);
     window->openFiles({write(QStringLiteral("笔记.md"), "# 标题\n\n正文\n")});
     QAction* a = exportAction(*window);

@@ -4,7 +4,7 @@
 #include "core/FileChooser.h"
 #include "core/FileIO.h"
 #include "core/PreviewPage.h"
-#include "views/preview/PdfExport.h"
+#include "views/preview/PDFExport.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -30,8 +30,8 @@ void run(AppModel& model, const DocPtr& doc, QObject* owner)
                 model.alert(title, error);
                 return;
             }
-            auto* job = new PdfExport(owner);
-            QObject::connect(job, &PdfExport::finished, owner,
+            auto* job = new PDFExport(owner);
+            QObject::connect(job, &PDFExport::finished, owner,
                              [&model, job, target = *path, title](const QByteArray& pdf, const QString& e) {
                                  job->deleteLater();
                                  if (pdf.isEmpty()) {

@@ -1,8 +1,8 @@
-#include "core/PdfInfo.h"
+#include "core/PDFInfo.h"
 
 #include <QRegularExpression>
 
-namespace PdfInfo {
+namespace PDFInfo {
 
 namespace {
 

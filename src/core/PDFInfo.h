@@ -5,7 +5,7 @@
 #include <optional>
 
 // Small edits of a finished PDF's document information.
-namespace PdfInfo {
+namespace PDFInfo {
 
 // The PDF with its title set, added as an incremental update (the printed
 // bytes stay as they are; the other information entries are kept). Nullopt

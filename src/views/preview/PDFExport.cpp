@@ -1,7 +1,7 @@
-#include "views/preview/PdfExport.h"
+#include "views/preview/PDFExport.h"
 
 #include "core/FileIO.h"
-#include "core/PdfInfo.h"
+#include "core/PDFInfo.h"
 #include "views/preview/PreviewLoads.h"
 
 #include <QFileInfo>
@@ -39,21 +39,21 @@ private:
 
 }
 
-PdfExport::PdfExport(QObject* parent) : QObject(parent)
+PDFExport::PDFExport(QObject* parent) : QObject(parent)
 {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this,
             [this] { finish({}, QStringLiteral("导出 PDF 超时（%1 秒内没有完成）").arg(timer_.interval() / 1000)); });
 }
 
-PdfExport::~PdfExport()
+PDFExport::~PDFExport()
 {
     // A page must go before its profile.
     delete page_;
     delete profile_;
 }
 
-void PdfExport::start(const QString& page, const QString& title, const QString& pictures, int timeoutMSecs)
+void PDFExport::start(const QString& page, const QString& title, const QString& pictures, int timeoutMSecs)
 {
     title_ = title;
     timer_.start(timeoutMSecs);
@@ -105,14 +105,14 @@ void PdfExport::start(const QString& page, const QString& title, const QString& 
                     finish({}, QStringLiteral("生成 PDF 失败"));
                 else
                     // The engine leaves the title out of the PDF's information.
-                    finish(PdfInfo::withTitle(pdf, title_).value_or(pdf), {});
+                    finish(PDFInfo::withTitle(pdf, title_).value_or(pdf), {});
             },
             a4);
     });
     page_->load(pageURL_);
 }
 
-void PdfExport::finish(const QByteArray& pdf, const QString& error)
+void PDFExport::finish(const QByteArray& pdf, const QString& error)
 {
     if (done_)
         return;

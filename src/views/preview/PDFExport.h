@@ -12,13 +12,13 @@ class QWebEngineProfile;
 // Prints a standalone page to PDF (A4) in a page of its own: private
 // profile, no script, no network, only the page file, its inline data and
 // readable local pictures. Reports once, also when the time is up.
-class PdfExport : public QObject {
+class PDFExport : public QObject {
     Q_OBJECT
 public:
     static constexpr int defaultTimeoutMSecs = 60'000;
 
-    explicit PdfExport(QObject* parent = nullptr);
-    ~PdfExport() override;
+    explicit PDFExport(QObject* parent = nullptr);
+    ~PDFExport() override;
     // `title` names the PDF; `pictures` is the folder relative pictures are
     // read from (empty: none).
     void start(const QString& page, const QString& title, const QString& pictures,
