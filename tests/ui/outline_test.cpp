@@ -14,16 +14,6 @@
 namespace {
 
 struct OutlineTest : WindowFixture {
-    static QWidget* focused()
-    {
-        QTest::qWait(30);
-        return QApplication::focusWidget();
-    }
-    static void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QWidget* w = focused();
-        QTest::keyClick(w ? w : QApplication::activeWindow(), Qt::Key(k), mods);
-    }
     bool editorHasFocus() const
     {
         const DocPtr d = model->active();
