@@ -137,7 +137,7 @@ void AppModel::setActiveID(std::optional<QUuid> v)
 {
     if (activeID_ == v)
         return;
-    activeID_ = std::move(v);
+    activeID_ = v;
     // The document on screen gets its own analysis lane.
     const DocPtr shown = active();
     AnalysisQueue::shared().setShown(shown.get());

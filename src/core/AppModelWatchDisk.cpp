@@ -96,7 +96,7 @@ void AppModel::watchFile(const DocPtr& doc)
         it->savedBeforeMissing.reset();
         disk_->refresh();
     });
-    disk_->entries.insert(id, std::move(e));
+    disk_->entries.insert(id, e);
     disk_->refresh();
 }
 

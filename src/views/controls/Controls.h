@@ -195,8 +195,9 @@ protected:
     // QWidget's on purpose: QPlainTextEdit's would keep Tab for itself.
     bool focusNextPrevChild(bool next) override
     {
-        return QWidget::focusNextPrevChild(next);
-    }  // NOLINT(bugprone-parent-virtual-call)
+        return QWidget::focusNextPrevChild(next);  // NOLINT(bugprone-parent-virtual-call)
+    }
+
 private:
     void measure();
     int lastToken_ = 0;
