@@ -10,6 +10,29 @@
 
 namespace {
 
+// An executable script standing in for Java.
+QString fakeJava(const QTemporaryDir& dir, const char* script)
+{
+    const QString path = dir.filePath(QStringLiteral("fake-java"));
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(script);
+    f.close();
+    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+// A runner inside the same sandbox as the real renderer.
+PlantUMLRunner sandboxed(const QString& java, const QString& jar, int timeout)
+{
+    PlantUMLRunner r;
+    r.java = java;
+    r.jar = jar;
+    r.timeout = timeout;
+    r.bwrap = QStandardPaths::findExecutable(QStringLiteral("bwrap"));
+    return r;
+}
+
 QString errorOf(const std::function<void()>& f, int* line = nullptr)
 {
     try {
@@ -116,22 +139,11 @@ TEST(PlantUMLRunner, AFloodingOrHangingChildIsDrainedAndKilled)
 {
     SKIP_WITHOUT_USER_NAMESPACES();
     QTemporaryDir dir;
-    const QString fake = dir.filePath(QStringLiteral("fake-java"));
-    QFile f(fake);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     // Fills both pipes far beyond their buffers, then never exits.
-    f.write("#!/bin/sh\nhead -c 3000000 /dev/zero | tr '\\0' x >&2\nhead -c 3000000 /dev/zero | tr '\\0' y\nexec sleep "
-            "60\n");
-    f.close();
-    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const auto sandboxed = [](const QString& java, const QString& jar, int timeout) {
-        PlantUMLRunner r;
-        r.java = java;
-        r.jar = jar;
-        r.timeout = timeout;
-        r.bwrap = QStandardPaths::findExecutable(QStringLiteral("bwrap"));
-        return r;
-    };
+    const QString fake = fakeJava(
+        dir,
+        "#!/bin/sh\nhead -c 3000000 /dev/zero | tr '\\0' x >&2\nhead -c 3000000 /dev/zero | tr '\\0' y\nexec sleep "
+        "60\n");
     // The fake runs inside the same sandbox as the real renderer.
     PlantUMLRunner runner = sandboxed(fake, dir.filePath(QStringLiteral("any.jar")), 1500);
     QElapsedTimer t;
@@ -171,24 +183,17 @@ TEST(PlantUMLRunner, AFailureShowsTheRenderersFirstMessageNotJavasLog)
     // Through the real sandbox, with a renderer that logs like Java on a fresh home.
     SKIP_WITHOUT_USER_NAMESPACES();
     QTemporaryDir dir;
-    const QString fake = dir.filePath(QStringLiteral("fake-java"));
-    QFile f(fake);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     // What a fresh home makes Java log before the renderer says anything.
-    f.write("#!/bin/sh\ncat >/dev/null\n"
-            "echo 'Dec 07, 2026 7:31:02 PM java.util.prefs.FileSystemPreferences$1 run' >&2\n"
-            "echo 'INFO: Created user preferences directory.' >&2\n"
-            "echo 'Picked up JAVA_TOOL_OPTIONS: -Xmx64m' >&2\n"
-            "echo 'ERROR' >&2\necho '2' >&2\necho 'Syntax Error?' >&2\necho 'Some diagram description contains errors' "
-            ">&2\n"
-            "exit 200\n");
-    f.close();
-    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    PlantUMLRunner r;
-    r.java = fake;
-    r.jar = dir.filePath(QStringLiteral("any.jar"));
-    r.timeout = 20000;
-    r.bwrap = QStandardPaths::findExecutable(QStringLiteral("bwrap"));
+    const QString fake = fakeJava(
+        dir,
+        "#!/bin/sh\ncat >/dev/null\n"
+        "echo 'Dec 07, 2026 7:31:02 PM java.util.prefs.FileSystemPreferences$1 run' >&2\n"
+        "echo 'INFO: Created user preferences directory.' >&2\n"
+        "echo 'Picked up JAVA_TOOL_OPTIONS: -Xmx64m' >&2\n"
+        "echo 'ERROR' >&2\necho '2' >&2\necho 'Syntax Error?' >&2\necho 'Some diagram description contains errors' "
+        ">&2\n"
+        "exit 200\n");
+    PlantUMLRunner r = sandboxed(fake, dir.filePath(QStringLiteral("any.jar")), 20000);
     const QString error = errorOf([&] { r.render(QStringLiteral("@startuml\nA ->\n@enduml")); });
     EXPECT_EQ(error, QStringLiteral("PlantUML 渲染失败：Syntax Error?"));
     EXPECT_FALSE(error.contains(u'\n'));
