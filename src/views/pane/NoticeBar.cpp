@@ -22,20 +22,13 @@ NoticeBar::NoticeBar(AppModel& model, QWidget* parent) : PaneBar(34, parent), mo
                 model_.loadDiskVersion(doc_);
         },
         this);
-    keep_ = new TextButton(
-        QStringLiteral("保留暂留内容"), QString(),
-        [this] {
-            if (doc_)
-                doc_->setNotice(std::nullopt);
-        },
-        this);
-    ok_ = new TextButton(
-        QStringLiteral("知道了"), QString(),
-        [this] {
-            if (doc_)
-                doc_->setNotice(std::nullopt);
-        },
-        this);
+    // Keeping the typed text and acknowledging both only close the notice.
+    const auto dismiss = [this] {
+        if (doc_)
+            doc_->setNotice(std::nullopt);
+    };
+    keep_ = new TextButton(QStringLiteral("保留暂留内容"), QString(), dismiss, this);
+    ok_ = new TextButton(QStringLiteral("知道了"), QString(), dismiss, this);
     for (auto* b : {disk_, keep_, ok_})
         row()->addWidget(b);
     hide();
