@@ -84,8 +84,11 @@ Doc::Doc(QUuid id_, QString name, QString text, std::optional<QString> url, Text
       tags_(std::move(tags))
 {
     // A never-saved document with template text counts as modified.
-    if (url_ || text_.isEmpty())
+    if (url_ || text_.isEmpty()) {
         baseline_ = TextBaseline::of(text_);
+        // Known without waiting for the baseline's digests of a large text.
+        textDiffers_ = false;
+    }
     mode_ = plugin().offers(ViewMode::split) ? ViewMode::split : ViewMode::editor;
 }
 

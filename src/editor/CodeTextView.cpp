@@ -24,6 +24,9 @@ namespace {
 constexpr int matchIndicator = 8;  // the first indicator free for containers
 constexpr int currentIndicator = 9;
 constexpr int errorMarker = 0;
+// The engine's own message (third_party/qscintilla, patch 0008): lines are
+// laid out and shown up to this many bytes.
+constexpr unsigned sciSetLayoutLimit = 9500;
 
 // UTF-16 code units of a UTF-8 run: one per lead byte, two for four-byte
 // sequences. Columns in a line of megabytes count this over the whole line,
@@ -62,7 +65,7 @@ qsizetype utf16Units(const char* s, qsizetype n)
 // units go at a time where SSE2 is there.
 }
 
-qsizetype CodeTextView::utf8Length(const QString& text)
+qsizetype CodeTextView::utf8Length(QStringView text)
 {
     const auto* u = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype n = text.size();
@@ -94,6 +97,28 @@ qsizetype CodeTextView::utf8Length(const QString& text)
         bytes += 1 + (c >= 0x80) + (c >= 0x800) - ((c & 0xF800) == 0xD800);
     }
     return bytes;
+}
+
+bool CodeTextView::hasLongLine(QStringView text)
+{
+    // A UTF-16 unit takes one to three bytes: only lines that could be
+    // long are counted.
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype end = text.indexOf(u'\n', from);
+        if (end < 0)
+            end = text.size();
+        const qsizetype units = end - from;
+        if (units > longLine || (units * 3 > longLine && utf8Length(text.sliced(from, units)) > longLine))
+            return true;
+        from = end + 1;
+    }
+    return false;
+}
+
+bool CodeTextView::caretLineIsLong() const
+{
+    const long line = send(SCI_LINEFROMPOSITION, send(SCI_GETCURRENTPOS));
+    return send(SCI_GETLINEENDPOSITION, line) - send(SCI_POSITIONFROMLINE, line) > longLine;
 }
 
 namespace {
@@ -143,6 +168,7 @@ CodeTextView::CodeTextView(QWidget* parent) : QsciScintillaBase(parent), caretCo
     // line of short tokens (minified JSON) needs far more than the default
     // 1,024 of them.
     send(SCI_SETPOSITIONCACHE, 16384);
+    send(sciSetLayoutLimit, longLine);
     send(SCI_SETSCROLLWIDTH, 1);
     send(SCI_SETSCROLLWIDTHTRACKING, 1);
     send(SCI_SETWRAPMODE, SC_WRAP_NONE);

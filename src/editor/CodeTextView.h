@@ -29,6 +29,10 @@ public:
     // Positions this close to the start are converted without the UTF-16
     // position index.
     static constexpr qsizetype indexlessSpan = 1 << 20;
+    // Bytes of a line that are laid out and shown: Scintilla measures every
+    // character of a line it shows, so a longer line shows only its first
+    // part, at a cost that does not grow with the line.
+    static constexpr qsizetype longLine = 64 << 10;
 
     explicit CodeTextView(QWidget* parent = nullptr);
     ~CodeTextView() override;
@@ -50,7 +54,11 @@ public:
     int length() const;
     qsizetype byteLength() const;
     // UTF-8 bytes the text takes in the buffer (lone surrogates aside).
-    static qsizetype utf8Length(const QString& text);
+    static qsizetype utf8Length(QStringView text);
+    // Whether a line of the text is longer than longLine bytes.
+    static bool hasLongLine(QStringView text);
+    // Whether the caret's line is longer than longLine bytes.
+    bool caretLineIsLong() const;
     // Called after every change of the text, once per edit operation.
     std::function<void()> onTextChange;
     // Called when the ordinary selection or caret moved.

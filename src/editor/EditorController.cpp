@@ -27,11 +27,14 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     connect(&analysisWork_, &QTimer::timeout, this, [this] { doc_->scheduleAnalysis(0); });
 
     // Style bytes cost a byte per byte: plain text gets them only while
-    // small, so that renaming it to a coloured format colours it.
+    // small, so that renaming it to a coloured format colours it. A text
+    // with a very long line is never coloured.
     syntax_ = new SyntaxStyler(view_);
-    view_->setStyleBytes(SyntaxStyler::languageOf(doc_->plugin().id) != Syntax::Language::none
-                         || doc_->text().size() < CodeTextView::quietThreshold);
-    syntax_->setFormat(doc_->plugin().id, doc_->name());
+    safe_ = CodeTextView::hasLongLine(doc_->text());
+    view_->setStyleBytes(!safe_
+                         && (SyntaxStyler::languageOf(doc_->plugin().id) != Syntax::Language::none
+                             || doc_->text().size() < CodeTextView::quietThreshold));
+    syntax_->setFormat(styledFormat(), doc_->name());
     view_->setPlainText(doc_->text());
     // From here on the view's buffer is the live text; the Doc pulls it
     // only when someone reads it.
@@ -77,7 +80,7 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
             view_->ruler()->setErrorLines(lines);
             scheduleHighlights(false);
         } else if (f == Doc::Field::name) {
-            syntax_->setFormat(doc_->plugin().id, doc_->name());
+            syntax_->setFormat(styledFormat(), doc_->name());
             applyStyle();
         } else if (f == Doc::Field::text) {
             ++textVersion_;
@@ -131,6 +134,9 @@ void EditorController::textDidChange()
 {
     if (applying_)
         return;
+    // A pasted long line ends where the caret is.
+    if (!safe_ && view_->caretLineIsLong())
+        enterSafeDisplay();
     // The Doc only learns that its text changed; nothing is copied per key.
     syncing_ = true;
     doc_->liveTextChanged();
@@ -145,6 +151,8 @@ void EditorController::replaceAll(const QString& text)
     if (view_->isReadOnly())
         return;
     view_->replaceWhole(text);
+    if (!safe_ && CodeTextView::hasLongLine(text))
+        enterSafeDisplay();
     applyStyle();
 }
 
@@ -159,11 +167,29 @@ void EditorController::loadFromDoc()
     applying_ = true;
     view_->setPlainText(doc_->text());  // also empties the undo history
     applying_ = false;
+    if (!safe_ && CodeTextView::hasLongLine(doc_->text()))
+        enterSafeDisplay();
     applyStyle();
     scheduleHighlights(false);
 }
 
 // ---- Style ----
+
+QString EditorController::styledFormat() const { return safe_ ? QString() : doc_->plugin().id; }
+
+QString EditorController::safeNoticeText()
+{
+    return QStringLiteral("文档中有超过 %1 KB 的行：已关闭着色、折叠和自动换行，这样的行只显示前 %1 KB。")
+        .arg(CodeTextView::longLine >> 10);
+}
+
+void EditorController::enterSafeDisplay()
+{
+    safe_ = true;
+    safeNoticeDismissed_ = false;
+    syntax_->setFormat(styledFormat(), doc_->name());
+    applyStyle();
+}
 
 void EditorController::applyStyle()
 {
@@ -179,7 +205,7 @@ void EditorController::applyStyle()
     view_->caretColor = Palette::accent().resolve(dark);
     view_->setColors(bg, fg, sel);
     syntax_->applyColors(scheme, dark);
-    wrapping_ = s.wordWrap;
+    wrapping_ = s.wordWrap && !safe_;
     view_->setWrapping(wrapping_);
 
     LineNumberRuler* r = view_->ruler();
@@ -364,9 +390,12 @@ void EditorController::goToLine(int line, int column)
 
 EditorPlace EditorController::place() const
 {
-    const long visible = view_->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
-    return {view_->lineOf(view_->cursorPosition()),
-            int(view_->SendScintilla(QsciScintillaBase::SCI_DOCLINEFROMVISIBLE, visible))};
+    using B = QsciScintillaBase;
+    const long visible = view_->SendScintilla(B::SCI_GETFIRSTVISIBLELINE);
+    // In bytes: the UTF-16 position index costs a pass over the text, and
+    // the session asks for this as soon as a document opens.
+    return {int(view_->SendScintilla(B::SCI_LINEFROMPOSITION, view_->SendScintilla(B::SCI_GETCURRENTPOS))),
+            int(view_->SendScintilla(B::SCI_DOCLINEFROMVISIBLE, visible))};
 }
 
 void EditorController::restorePlace(int caretLine, int topLine)

@@ -66,6 +66,13 @@ public:
 
     const std::vector<TextRange>& matches() const { return matches_; }
     bool wrapping() const { return wrapping_; }
+    // A document with a line longer than CodeTextView::longLine is shown
+    // without colours, folds and wrapping, its long lines cut; the pane
+    // says so until the notice is dismissed.
+    bool safeDisplay() const { return safe_; }
+    bool safeNoticePending() const { return safe_ && !safeNoticeDismissed_; }
+    void dismissSafeNotice() { safeNoticeDismissed_ = true; }
+    static QString safeNoticeText();
     bool highlightPending() const { return highlightWork_.isActive(); }
 
     // "行 L，列 C" and "（已选 N 字符）", or "（已选 L 行 N 字符）" over several lines;
@@ -78,6 +85,9 @@ private:
     void flushHighlights();
     void paintHighlights();
     void editRange(int start, int length, const QString& text);
+    // The format the text is coloured as: none in the safe display.
+    QString styledFormat() const;
+    void enterSafeDisplay();
 
     DocPtr doc_;
     AppModel& model_;
@@ -90,6 +100,8 @@ private:
     bool pendingReset_ = false;
     std::vector<TextRange> matches_;
     bool wrapping_ = false;
+    bool safe_ = false;
+    bool safeNoticeDismissed_ = false;
     // Matches are searched again only when the text or the query changed.
     quint64 textVersion_ = 0;
     quint64 matchedVersion_ = ~quint64(0);

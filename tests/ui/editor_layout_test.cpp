@@ -64,9 +64,10 @@ TEST_F(Layout, CaretPositionsMatchTheShapedLine)
     }
 }
 
-// A line of megabytes lays out in one go, and its end is where the
-// advances put it.
-TEST_F(Layout, AVeryLongLineReachesItsEnd)
+// A line of megabytes is laid out up to the layout limit: the end of the
+// part shown is where the advances put it, and every position past it sits
+// there too.
+TEST_F(Layout, AVeryLongLineIsLaidOutUpToTheLimit)
 {
     AppFonts::registerFonts();
     const QString unit = QStringLiteral("{\"id\":7,\"名称\":\"条目\"},");
@@ -78,11 +79,16 @@ TEST_F(Layout, AVeryLongLineReachesItsEnd)
     e.widget()->resize(900, 300);
     e.widget()->show();
     CodeTextView* v = e.textView();
+    const auto x = [v](long byte) { return v->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, byte); };
     const double unitWidth = shapedX(v, unit).back();
-    const long origin = v->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, 0L);
-    const long end = v->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, long(v->byteLength()));
-    const double units = double(text.size()) / unit.size();
-    EXPECT_NEAR(double(end - origin), unitWidth * units, units * 0.05 + 2);
+    const long unitBytes = long(unit.toUtf8().size());
+    const long whole = long(CodeTextView::longLine) / unitBytes;
+    const long shown = x(whole * unitBytes) - x(0);
+    EXPECT_NEAR(double(shown), unitWidth * double(whole), double(whole) * 0.05 + 2);
+    const long end = x(long(v->byteLength()));
+    EXPECT_GE(end, x(whole * unitBytes));
+    EXPECT_LE(double(end - x(whole * unitBytes)), unitWidth + 1);
+    EXPECT_EQ(x(long(v->byteLength()) / 2), end);
 }
 
 namespace {

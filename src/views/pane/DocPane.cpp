@@ -18,7 +18,7 @@ DocPane::DocPane(AppModel& model, EditorCache& editors, const AnchorSink& report
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     header_ = new PaneHeader(model_, reportAnchor, this);
-    notice_ = new NoticeBar(model_, this);
+    notice_ = new NoticeBar(model_, editors, this);
     actions_ = new ActionBar(model_, editors, this);
     find_ = new FindBar(model_, editors, this);
     goTo_ = new GoToLineBar(editors, this);
@@ -63,11 +63,12 @@ void DocPane::setDoc(const DocPtr& doc)
     if (doc_)
         link_ = connect(doc_.get(), &Doc::changed, this, &DocPane::docChanged);
     header_->setDoc(doc_);
-    notice_->setDoc(doc_);
     actions_->setDoc(doc_);
     find_->setDoc(doc_);
     goTo_->setDoc(doc_);
     area_->setDoc(doc_);
+    // After the editor area, which makes the editor that may show long lines cut.
+    notice_->setDoc(doc_);
     status_->setDoc(doc_);
 }
 
@@ -76,12 +77,16 @@ void DocPane::docChanged(Doc::Field f)
     using F = Doc::Field;
     switch (f) {
     case F::text:
+        header_->refresh();
+        notice_->refresh();
+        break;
     case F::savedText:
     case F::metaDirty: header_->refresh(); break;
     case F::notice: notice_->refresh(); break;
     case F::mode:
         header_->refresh();
         area_->refresh();
+        notice_->refresh();
         break;
     case F::diagnostics:
         area_->refresh();

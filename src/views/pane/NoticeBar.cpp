@@ -1,11 +1,14 @@
 #include "views/pane/NoticeBar.h"
 
 #include "core/AppModel.h"
+#include "editor/EditorCache.h"
+#include "editor/EditorController.h"
 #include "views/controls/Controls.h"
 
 #include <QHBoxLayout>
 
-NoticeBar::NoticeBar(AppModel& model, QWidget* parent) : PaneBar(34, parent), model_(model)
+NoticeBar::NoticeBar(AppModel& model, EditorCache& editors, QWidget* parent)
+    : PaneBar(34, parent), model_(model), editors_(editors)
 {
     setFill(Palette::selection());
     auto* sign = new IconButton(QStringLiteral("exclamationmark.triangle"), QString(), {}, this);
@@ -28,7 +31,18 @@ NoticeBar::NoticeBar(AppModel& model, QWidget* parent) : PaneBar(34, parent), mo
             doc_->setNotice(std::nullopt);
     };
     keep_ = new TextButton(QStringLiteral("保留暂留内容"), QString(), dismiss, this);
-    ok_ = new TextButton(QStringLiteral("知道了"), QString(), dismiss, this);
+    ok_ = new TextButton(
+        QStringLiteral("知道了"), QString(),
+        [this, dismiss] {
+            if (!doc_ || doc_->notice()) {
+                dismiss();
+                return;
+            }
+            if (EditorController* c = editors_.existing(doc_->id))
+                c->dismissSafeNotice();
+            refresh();
+        },
+        this);
     for (auto* b : {disk_, keep_, ok_})
         row()->addWidget(b);
     hide();
@@ -43,9 +57,18 @@ void NoticeBar::setDoc(const DocPtr& doc)
 void NoticeBar::refresh()
 {
     const auto notice = doc_ ? doc_->notice() : std::nullopt;
-    setVisible(notice.has_value());
-    if (!notice)
+    const EditorController* editor = doc_ && !notice ? editors_.existing(doc_->id) : nullptr;
+    const bool cut = editor && editor->safeNoticePending();
+    setVisible(notice.has_value() || cut);
+    if (!notice) {
+        if (cut) {
+            message_->setText(EditorController::safeNoticeText());
+            disk_->hide();
+            keep_->hide();
+            ok_->show();
+        }
         return;
+    }
     const bool changed = *notice != DocNotice::missing;
     if (*notice == DocNotice::diskChanged)
         message_->setText(QStringLiteral("暂留期间磁盘上的文件已被修改，当前显示的是暂留内容。"));

@@ -4,19 +4,22 @@
 #include "views/pane/PaneParts.h"
 
 class AppModel;
+class EditorCache;
 class TextButton;
 
-// The notice of a document restored from its snapshot: changed on disk, or moved away.
+// The notice of a document restored from its snapshot: changed on disk, or
+// moved away; else that its editor shows long lines cut.
 class NoticeBar : public PaneBar {
     Q_OBJECT
 public:
-    NoticeBar(AppModel& model, QWidget* parent);
+    NoticeBar(AppModel& model, EditorCache& editors, QWidget* parent);
     void setDoc(const DocPtr& doc);
     void refresh();
     QLabel* message() const { return message_; }
 
 private:
     AppModel& model_;
+    EditorCache& editors_;
     DocPtr doc_;
     ColorLabel* message_;
     TextButton* disk_;
