@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fetches the pinned npm packages the build embeds (IBM Plex fonts, SIL OFL;
-# Lucide icons, ISC), checks each archive against its pinned SHA-256, and
-# fills resources/Fonts (TrueType). The icons (only the mapped ones) and the
+# Lucide icons, ISC; mermaid, MIT), checks each archive against its pinned
+# SHA-256, and fills resources/Fonts (TrueType) and resources/Scripts (the
+# diagram script). The icons (only the mapped ones) and the
 # licences are kept in the source tree; they are refreshed from the same
 # packages when the icon map names one that is missing. Quick when
 # everything is in place; a build with -DLORVANE_ASSET_DIR=DIR runs none of it.
@@ -16,6 +17,7 @@ PACKAGES=(
   "@ibm/plex-sans@1.1.0 c3818979c2a2c82927ea3e7c485e389a18de0b7462887dd4f7acc9a525568962"
   "@ibm/plex-mono@2.5.0 55b5ffcfcd5e9db36ef2070b2b07a573434ca02c6f3be2b921c0b88fff29acad"
   "lucide-static@0.460.0 24ec818481591e6795c48cd5d8466d1632c02050aa317801c207f91de9747ae4"
+  "mermaid@12.4.0 025eb705f4cc52ea94e5e8ad606f0ad2ff4057f9e5d371044cd620088a17f515"
 )
 FACES=(
   "plex-sans IBMPlexSans-Regular"
@@ -31,7 +33,8 @@ complete() {
   local f
   for f in "${FACES[@]}"; do set -- $f; [ -s "$HERE/Fonts/$2.ttf" ] || return 1; done
   for f in $(icons); do [ -s "$HERE/icons/$f.svg" ] || return 1; done
-  for f in plex-sans plex-mono lucide-static; do [ -s "$HERE/licenses/$f.txt" ] || return 1; done
+  for f in plex-sans plex-mono lucide-static mermaid; do [ -s "$HERE/licenses/$f.txt" ] || return 1; done
+  [ -s "$HERE/Scripts/mermaid.min.js" ] || return 1
 }
 complete && exit 0
 
@@ -65,7 +68,7 @@ for p in "${PACKAGES[@]}"; do
   DIRS[$name]=$(unpacked "$1" "$2")
 done
 
-mkdir -p "$HERE/Fonts" "$HERE/icons" "$HERE/licenses"
+mkdir -p "$HERE/Fonts" "$HERE/icons" "$HERE/licenses" "$HERE/Scripts"
 command -v woff2_decompress >/dev/null || { echo "fetch-assets: woff2_decompress is required (apt install woff2)" >&2; exit 1; }
 for f in "${FACES[@]}"; do
   set -- $f
@@ -91,4 +94,6 @@ done
 cp "${DIRS[plex-sans]}/LICENSE.txt" "$HERE/licenses/plex-sans.txt"
 cp "${DIRS[plex-mono]}/LICENSE.txt" "$HERE/licenses/plex-mono.txt"
 cp "${DIRS[lucide-static]}/LICENSE" "$HERE/licenses/lucide-static.txt"
-echo "fetch-assets: fonts, $(icons | wc -l) icons and licences ready in $HERE"
+cp "${DIRS[mermaid]}/dist/mermaid.min.js" "$HERE/Scripts/mermaid.min.js"
+cp "${DIRS[mermaid]}/LICENSE" "$HERE/licenses/mermaid.txt"
+echo "fetch-assets: fonts, $(icons | wc -l) icons, the diagram script and licences ready in $HERE"

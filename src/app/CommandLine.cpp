@@ -1,8 +1,8 @@
 #include "app/CommandLine.h"
 
 #include "core/Doc.h"
-#include "core/PreviewPage.h"
 #include "plugins/PluginRegistry.h"
+#include "views/preview/MermaidRenderer.h"
 #include "views/preview/PDFExport.h"
 
 #include <QEventLoop>
@@ -192,7 +192,7 @@ std::optional<QString> standalonePage(const DocPtr& doc, const QString& file, co
         return std::nullopt;
     }
     QString error;
-    std::optional<QString> page = PreviewPage::exportPage(plugin, doc->text(), title, what, &error);
+    std::optional<QString> page = MermaidRenderer::exportPage(plugin, doc->text(), title, what, &error);
     if (!page)
         print(err, error + QLatin1Char('\n'));
     return page;

@@ -5,6 +5,7 @@
 #include "core/RecentlyUsed.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
+#include "views/preview/MermaidRenderer.h"
 #include "views/window/AppIcon.h"
 #include "views/window/DBusActivation.h"
 #include "views/window/MainWindow.h"
@@ -121,9 +122,10 @@ int runWindow(int argc, char** argv, const QStringList& files)
     return app.exec();
 }
 
-// The PDF is printed by the web engine, which needs a GUI application; it
-// never shows a window, so it runs offscreen whether or not there is a display.
-int runExportPDF(int argc, char** argv, const CommandLine& cl)
+// The PDF is printed, and diagrams in either export are drawn, by the web
+// engine, which needs a GUI application; it never shows a window, so it runs
+// offscreen whether or not there is a display.
+int runExport(int argc, char** argv, const CommandLine& cl)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // The engine's start-up report is for debugging the window, not for scripts.
@@ -134,7 +136,11 @@ int runExportPDF(int argc, char** argv, const CommandLine& cl)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     nameApplication();
-    return CommandLineTool::exportPDF(cl.files.first(), cl.output, stderr);
+    const int status = cl.mode == CommandLine::Mode::exportHTML
+        ? CommandLineTool::exportHTML(cl.files.first(), cl.output, stdout, stderr)
+        : CommandLineTool::exportPDF(cl.files.first(), cl.output, stderr);
+    MermaidRenderer::shutdown();
+    return status;
 }
 
 }
@@ -146,7 +152,8 @@ int main(int argc, char** argv)
     case CommandLine::Mode::window: return runWindow(argc, argv, cl.files);
     case CommandLine::Mode::help: std::fputs(CommandLineTool::usage().toUtf8().constData(), stdout); return 0;
     case CommandLine::Mode::version: std::fputs(CommandLineTool::versionText().toUtf8().constData(), stdout); return 0;
-    case CommandLine::Mode::exportPDF: return runExportPDF(argc, argv, cl);
+    case CommandLine::Mode::exportHTML:
+    case CommandLine::Mode::exportPDF: return runExport(argc, argv, cl);
     case CommandLine::Mode::invalid:
         std::fprintf(stderr, "%s\n%s", cl.error.toUtf8().constData(), "使用 lorvane --help 查看用法。\n");
         return 2;
@@ -157,7 +164,6 @@ int main(int argc, char** argv)
     nameApplication();
     switch (cl.mode) {
     case CommandLine::Mode::check: return CommandLineTool::check(cl.files, stdout, stderr);
-    case CommandLine::Mode::exportHTML: return CommandLineTool::exportHTML(cl.files.first(), cl.output, stdout, stderr);
     case CommandLine::Mode::unit: return SelfTests::run() ? 0 : 1;
     default: return 2;
     }

@@ -62,6 +62,8 @@ const char cssText[] =
     ".uml .box{fill:var(--side);stroke:var(--line)}\n"
     ".uml .t1{fill:var(--fg)}.uml .t2{fill:var(--fg2)}\n"
     ".uml .msg{stroke:var(--fg2)}.uml .f2{fill:var(--fg2)}\n"
+    ".mermaid{margin:12px 0;overflow-x:auto}.mermaid svg{max-width:100%;height:auto}\n"
+    ".mermaid .err{white-space:pre-wrap;font-family:\"IBM Plex Mono\",ui-monospace,monospace;font-size:12.5px}\n"
     ".err{border:1px solid color-mix(in srgb,var(--danger) "
     "40%,transparent);color:var(--danger);border-radius:8px;padding:12px 14px;font-size:13px}\n"
     ".err .sub{color:var(--fg3)}";

@@ -1,6 +1,7 @@
 #include "plugins/CSSSanitizer.h"
 
 #include <QSet>
+#include <algorithm>
 #include <QStringList>
 
 namespace CSSSanitizer {
@@ -229,6 +230,78 @@ QString cleanStyle(const QString& style, Scope scope)
         kept << name + u':' + value;
     }
     return kept.join(u';');
+}
+
+namespace {
+
+// Plain selector text inside the scope: no escapes, strings with markup or blocks.
+bool scopedSelector(QStringView selector, const QString& scope)
+{
+    if (!selector.startsWith(scope))
+        return false;
+    if (selector.size() > scope.size() && !QStringView(u" .:>").contains(selector[scope.size()]))
+        return false;
+    for (QChar c : selector)
+        if (!nameChar(c) && !QStringView(u" .#:>+~*()[]=\"'").contains(c))
+            return false;
+    return true;
+}
+
+// The index after the block opened at `open`, braces matched; the end when unclosed.
+qsizetype blockEnd(const QString& css, qsizetype open)
+{
+    int depth = 0;
+    for (qsizetype i = open; i < css.size(); ++i) {
+        if (css[i] == u'{')
+            ++depth;
+        else if (css[i] == u'}' && --depth == 0)
+            return i + 1;
+    }
+    return css.size();
+}
+
+}
+
+QString cleanSheet(const QString& input, const QString& scope)
+{
+    if (input.contains(u'\\') || scope.size() < 2 || scope[0] != u'#'
+        || !std::all_of(scope.begin() + 1, scope.end(), nameChar))
+        return {};
+    QString css = input;
+    for (qsizetype at = css.indexOf(QLatin1String("/*")); at >= 0; at = css.indexOf(QLatin1String("/*"), at)) {
+        const qsizetype end = css.indexOf(QLatin1String("*/"), at + 2);
+        css.remove(at, end < 0 ? css.size() - at : end + 2 - at);
+    }
+    QString out;
+    qsizetype at = 0;
+    while (at < css.size()) {
+        const qsizetype open = css.indexOf(u'{', at);
+        if (open < 0)
+            break;
+        const QString prelude = css.mid(at, open - at).trimmed();
+        // An at-rule without a block ("@import …;") ends at its semicolon.
+        if (const qsizetype semi = prelude.lastIndexOf(u';'); semi >= 0 && prelude.startsWith(u'@')) {
+            at += css.mid(at).indexOf(u';') + 1;
+            continue;
+        }
+        const qsizetype end = blockEnd(css, open);
+        const QString body = css.mid(open + 1, end - open - 2);
+        at = end;
+        if (prelude.startsWith(u'@') || body.contains(u'{'))
+            continue;
+        QStringList selectors;
+        bool scoped = !prelude.isEmpty();
+        for (const QString& selector : prelude.split(u',')) {
+            selectors << selector.simplified();
+            scoped = scoped && scopedSelector(selectors.last(), scope);
+        }
+        if (!scoped)
+            continue;
+        const QString declarations = cleanStyle(body, Scope::svg);
+        if (!declarations.isEmpty())
+            out += selectors.join(u',') + u'{' + declarations + u'}';
+    }
+    return out;
 }
 
 bool safeSVGValue(const QString& attribute, const QString& value)

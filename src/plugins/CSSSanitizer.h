@@ -14,6 +14,11 @@ enum class Scope { html, svg };
 // The declarations of a style attribute (character references already
 // decoded) that pass, as "name:value;…"; empty when none does.
 QString cleanStyle(const QString& style, Scope scope);
+// A diagram's style sheet as SVG may keep it: only rules whose every
+// selector starts with `scope` (the diagram root's "#id"), so nothing
+// styles the page around it; declarations as cleanStyle keeps them with
+// the SVG scope; at-rules, escapes and comments go.
+QString cleanSheet(const QString& css, const QString& scope);
 // Whether one SVG attribute value is plain: no function but url(#id) where
 // the property takes a reference, and transform functions in transforms.
 bool safeSVGValue(const QString& attribute, const QString& value);

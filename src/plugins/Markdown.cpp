@@ -64,7 +64,7 @@ std::unique_ptr<cmark_parser, ParserFree> gfmParser(bool tables)
 namespace {
 
 // The HTML between `open` and `close`, converted once at the end.
-QString render(const QString& text, bool sourceLines, const char* open, const char* close)
+QString render(const QString& text, bool sourceLines, bool diagrams, const char* open, const char* close)
 {
     const QByteArray utf8 = text.toUtf8();
     auto parser = gfmParser(!manyBarsOnALine(utf8));
@@ -78,15 +78,18 @@ QString render(const QString& text, bool sourceLines, const char* open, const ch
     // Markup often doubles a document; pages reserved and never written cost nothing.
     out.reserve(size_t(utf8.size()) * 3 + 64);
     out += open;
-    writeHTML(out, root.get(), sourceLines);
+    writeHTML(out, root.get(), sourceLines, diagrams);
     out += close;
     return QString::fromUtf8(out.data(), qsizetype(out.size()));
 }
 
 }
 
-QString html(const QString& text, bool sourceLines) { return render(text, sourceLines, "", ""); }
+QString html(const QString& text, bool sourceLines) { return render(text, sourceLines, false, "", ""); }
 
-QString preview(const QString& text) { return render(text, true, "<div class=\"md\">", "</div>"); }
+QString preview(const QString& text)
+{
+    return render(text, true, true, "<div class=\"md\">", "</div>");
+}
 
 }

@@ -14,7 +14,8 @@ inline constexpr int maxDepth = 64;
 // With sourceLines, every block element carries data-line="N", the 0-based
 // line of the text where the block starts.
 QString html(const QString& text, bool sourceLines = false);
-// The preview's fragment: the HTML with source lines inside <div class="md">.
+// The preview's fragment: the HTML with source lines inside <div class="md">,
+// ```mermaid blocks as diagrams.
 QString preview(const QString& text);
 // Raw HTML as the preview may show it: the tags GitHub filters shown as
 // text, then the HTML sanitiser over the rest.

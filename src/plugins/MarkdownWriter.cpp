@@ -3,6 +3,7 @@
 #include "plugins/AnalysisBudget.h"
 #include "plugins/HTMLSanitizer.h"
 #include "plugins/Markdown.h"
+#include "plugins/MermaidBlocks.h"
 
 #include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm/node.h>
@@ -47,7 +48,7 @@ constexpr auto urlSafe = [] {
 
 class Writer {
 public:
-    Writer(std::string& out, bool sourceLines) : out_(out), sourceLines_(sourceLines)
+    Writer(std::string& out, bool sourceLines, bool diagrams) : out_(out), sourceLines_(sourceLines), diagrams_(diagrams)
     {
         static cmark_syntax_extension* const task = cmark_find_syntax_extension("tasklist");
         tasklist_ = task;
@@ -82,6 +83,7 @@ public:
 private:
     std::string& out_;
     const bool sourceLines_;
+    const bool diagrams_;
     cmark_syntax_extension* tasklist_ = nullptr;
     int depth_ = 0;  // open blockquotes, lists and items
     // The table being written: its column alignments and the next cell's column.
@@ -179,6 +181,19 @@ private:
         put(tag);
         line(node);
         out_ += '>';
+    }
+
+    // A drawn diagram, its error, or the placeholder while it is drawn.
+    void diagram(cmark_node* node)
+    {
+        put("<div class=\"mermaid\"");
+        line(node);
+        out_ += '>';
+        const cmark_chunk& code = node->as.code.literal;
+        const QByteArray inner =
+            MermaidBlocks::html(QString::fromUtf8(reinterpret_cast<const char*>(code.data), code.len)).toUtf8();
+        put(inner.constData(), size_t(inner.size()));
+        put("</div>\n");
     }
 
     bool tightParagraph(cmark_node* node) const
@@ -320,11 +335,15 @@ private:
             return true;
         }
         case CMARK_NODE_CODE_BLOCK: {
-            open("pre", node);
             const cmark_chunk& info = node->as.code.info;
             bufsize_t word = 0;
             while (word < info.len && info.data[word] != ' ' && info.data[word] != '\t' && info.data[word] != '\n')
                 ++word;
+            if (diagrams_ && std::string_view(reinterpret_cast<const char*>(info.data), size_t(word)) == "mermaid") {
+                diagram(node);
+                return false;
+            }
+            open("pre", node);
             if (word > 0) {
                 put("<code class=\"lang-");
                 escaped(info.data, size_t(word));
@@ -440,6 +459,9 @@ private:
 
 }
 
-void writeHTML(std::string& out, cmark_node* root, bool sourceLines) { Writer(out, sourceLines).document(root); }
+void writeHTML(std::string& out, cmark_node* root, bool sourceLines, bool diagrams)
+{
+    Writer(out, sourceLines, diagrams).document(root);
+}
 
 }

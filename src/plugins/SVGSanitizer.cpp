@@ -236,7 +236,9 @@ void writeAttribute(QString& out, const QString& name, const QString& value)
 
 }
 
-QString clean(const QString& svg)
+namespace {
+
+QString rebuild(const QString& svg, bool styles)
 {
     QXmlStreamReader xml(svg);
     xml.setNamespaceProcessing(true);
@@ -245,6 +247,7 @@ QString clean(const QString& svg)
     int depth = 0;     // open elements written
     int skipping = 0;  // depth inside a dropped element, 0 when writing
     bool sawRoot = false;
+    QString rootId;  // scopes the kept style sheets
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
@@ -257,10 +260,22 @@ QString clean(const QString& svg)
             if (!sawRoot && (name != QLatin1String("svg") || !svgNamespace))
                 throw PluginError(QStringLiteral("PlantUML 输出不是 SVG"));
             sawRoot = true;
+            if (name == QLatin1String("style") && svgNamespace && styles && depth > 0) {
+                const QString sheet = CSSSanitizer::cleanSheet(
+                    xml.readElementText(QXmlStreamReader::SkipChildElements), u'#' + rootId);
+                if (!sheet.isEmpty()) {
+                    out += QStringLiteral("<style>");
+                    writeText(out, sheet);
+                    out += QStringLiteral("</style>");
+                }
+                continue;
+            }
             if (!svgNamespace || !elements().contains(name)) {
                 skipping = 1;
                 continue;
             }
+            if (depth == 0)
+                rootId = xml.attributes().value(QLatin1String("id")).toString();
             out += u'<' + name;
             if (depth == 0)
                 out += QStringLiteral(
@@ -313,5 +328,11 @@ QString clean(const QString& svg)
                           + (xml.hasError() ? xml.errorString() : QStringLiteral("文档不完整")));
     return out;
 }
+
+}
+
+QString clean(const QString& svg) { return rebuild(svg, false); }
+
+QString cleanDiagram(const QString& svg) { return rebuild(svg, true); }
 
 }

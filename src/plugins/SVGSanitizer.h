@@ -11,4 +11,7 @@ namespace SVGSanitizer {
 // The cleaned <svg> element as markup; throws PluginError when the text is
 // not well-formed XML with an <svg> root.
 QString clean(const QString& svg);
+// As clean, keeping the <style> sheets a diagram renderer writes, cut down
+// to rules scoped to the root's id (see CSSSanitizer::cleanSheet).
+QString cleanDiagram(const QString& svg);
 }

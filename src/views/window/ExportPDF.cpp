@@ -3,7 +3,7 @@
 #include "core/AppModel.h"
 #include "core/FileChooser.h"
 #include "core/FileIO.h"
-#include "core/PreviewPage.h"
+#include "views/preview/MermaidRenderer.h"
 #include "views/preview/PDFExport.h"
 
 #include <QFileInfo>
@@ -24,8 +24,8 @@ void run(AppModel& model, const DocPtr& doc, QObject* owner)
                 return;
             const QString title = QStringLiteral("无法导出 PDF");
             QString error;
-            const std::optional<QString> page = PreviewPage::exportPage(doc->plugin(), doc->text(), doc->name(),
-                                                                        QStringLiteral("PDF"), &error);
+            const std::optional<QString> page = MermaidRenderer::exportPage(doc->plugin(), doc->text(), doc->name(),
+                                                                             QStringLiteral("PDF"), &error);
             if (!page) {
                 model.alert(title, error);
                 return;

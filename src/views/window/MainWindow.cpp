@@ -1,3 +1,4 @@
+#include "views/preview/MermaidRenderer.h"
 #include "views/window/MainWindow.h"
 
 #include "core/AppModel.h"
@@ -117,6 +118,13 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     toast_->setAttribute(Qt::WA_TransparentForMouseEvents);
     restyle();
     connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this, &MainWindow::restyle);
+    // Drawn diagrams (or a new theme for them) reach the previews that hold diagrams.
+    connect(&MermaidRenderer::shared(), &MermaidRenderer::diagramsChanged, this, [this] {
+        for (const DocPtr& doc : model_.docs())
+            if (doc->preview().kind == PreviewState::Kind::html
+                && doc->preview().text.contains(QLatin1String("<div class=\"mermaid\"")))
+                doc->scheduleAnalysis(0);
+    });
 
     connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
         using F = AppModel::Field;
