@@ -1,4 +1,5 @@
 #include "editor/AppFonts.h"
+#include "views/preview/MermaidRenderer.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -22,5 +23,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Lorvane"));
     AppFonts::registerFonts();
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    // Its hidden page goes while the web engine is still up.
+    MermaidRenderer::shutdown();
+    return status;
 }

@@ -217,7 +217,7 @@ void MermaidRenderer::openPage()
     s->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-    s->setAttribute(QWebEngineSettings::AutoLoadImages, false);
+    s->setAttribute(QWebEngineSettings::AutoLoadImages, !walls_.pagePolicy);
     s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);

@@ -1,0 +1,194 @@
+// Mermaid blocks drawn by the hidden page: diagrams arrive sanitised, errors
+// and overruns as text, exports wait for them, and the page's walls each
+// hold alone against diagrams that try to run script or fetch.
+#include "../oracle/LoopbackServer.h"
+#include "../oracle/MermaidVectors.h"
+#include "WaitUntil.h"
+#include "plugins/Markdown.h"
+#include "plugins/MermaidBlocks.h"
+#include "plugins/PluginRegistry.h"
+#include "views/preview/MermaidRenderer.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString flowchart = QStringLiteral("graph TD\n  A[开始] --> B{判断}\n  B -->|是| C[完成]");
+const QString sequence = QStringLiteral("sequenceDiagram\n  Alice->>Bob: 你好\n  Bob-->>Alice: 好的");
+
+class Mermaid : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        MermaidBlocks::clear();
+        MermaidBlocks::setTheme(MermaidBlocks::Theme::light);
+    }
+    void TearDown() override { MermaidBlocks::clear(); }
+
+    // The block's HTML once the renderer has drawn it.
+    static QString drawn(MermaidRenderer& renderer, const QString& source)
+    {
+        MermaidBlocks::html(source);
+        renderer.settle();
+        return MermaidBlocks::html(source);
+    }
+};
+
+}
+
+TEST_F(Mermaid, DiagramsArriveAsSanitisedSVGWithTheirLabels)
+{
+    MermaidRenderer renderer;
+    EXPECT_TRUE(MermaidBlocks::html(flowchart).contains(QStringLiteral("正在渲染…")));
+    const QString html = drawn(renderer, flowchart);
+    ASSERT_TRUE(html.startsWith(QLatin1String("<svg"))) << html.left(300).toStdString();
+    const MermaidBlocks::Request request{MermaidBlocks::Theme::light, flowchart};
+    EXPECT_TRUE(html.contains(QStringLiteral("id=\"") + MermaidBlocks::diagramId(request) + u'"'));
+    // Labels are SVG text: no HTML inside the drawing.
+    EXPECT_TRUE(html.contains(QStringLiteral("开始")));
+    EXPECT_TRUE(html.contains(QStringLiteral("完成")));
+    EXPECT_FALSE(html.contains(QLatin1String("foreignObject")));
+    EXPECT_FALSE(html.contains(QLatin1String("<script")));
+    // The diagram's look stays, scoped to it.
+    EXPECT_TRUE(html.contains(QStringLiteral("<style>#") + MermaidBlocks::diagramId(request)));
+    EXPECT_FALSE(html.contains(QLatin1String("@keyframes")));
+
+    const QString seq = drawn(renderer, sequence);
+    EXPECT_TRUE(seq.startsWith(QLatin1String("<svg")));
+    EXPECT_TRUE(seq.contains(QStringLiteral("你好")));
+    EXPECT_TRUE(seq.contains(QLatin1String("marker-end=\"url(#")));
+    EXPECT_EQ(renderer.scriptDialogs(), 0);
+}
+
+TEST_F(Mermaid, TheDarkThemeIsItsOwnDiagram)
+{
+    MermaidRenderer renderer;
+    const QString light = drawn(renderer, flowchart);
+    MermaidBlocks::setTheme(MermaidBlocks::Theme::dark);
+    EXPECT_TRUE(MermaidBlocks::html(flowchart).contains(QStringLiteral("正在渲染…")));
+    const QString dark = drawn(renderer, flowchart);
+    ASSERT_TRUE(dark.startsWith(QLatin1String("<svg")));
+    EXPECT_NE(light, dark);
+    // Mermaid's dark theme fills nodes with its dark blue-grey; the default one with lavender.
+    EXPECT_TRUE(light.contains(QLatin1String("#ECECFF"), Qt::CaseInsensitive));
+    EXPECT_FALSE(dark.contains(QLatin1String("#ECECFF"), Qt::CaseInsensitive));
+}
+
+TEST_F(Mermaid, ErrorsAreTextNeverTheRenderersMarkup)
+{
+    MermaidRenderer renderer;
+    const QString html = drawn(renderer, QStringLiteral("graph TD\n  A[ -->\n"));
+    EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"err\">Mermaid 图表错误："))) << html.toStdString();
+    EXPECT_FALSE(html.contains(QLatin1String("<svg")));
+    EXPECT_FALSE(html.contains(QLatin1String("Syntax error in text")));
+    const QString unknown = drawn(renderer, QStringLiteral("notADiagram <b>x</b>"));
+    EXPECT_TRUE(unknown.startsWith(QStringLiteral("<div class=\"err\">Mermaid 图表错误：")));
+    EXPECT_FALSE(unknown.contains(QLatin1String("<b>")));
+    // The page is still good for the next diagram.
+    EXPECT_TRUE(drawn(renderer, flowchart).startsWith(QLatin1String("<svg")));
+}
+
+TEST_F(Mermaid, AnOverrunIsReportedAndTheNextDiagramGetsAFreshPage)
+{
+    MermaidRenderer renderer;
+    renderer.setBudget(1);
+    const QString late = drawn(renderer, flowchart);
+    EXPECT_TRUE(late.contains(QStringLiteral("Mermaid 图表错误：渲染超时"))) << late.toStdString();
+    renderer.setBudget(MermaidRenderer::budgetMSecs);
+    EXPECT_TRUE(drawn(renderer, sequence).startsWith(QLatin1String("<svg")));
+}
+
+TEST_F(Mermaid, EachBlockIsDrawnOnceWhateverElseChanges)
+{
+    MermaidRenderer renderer;
+    const QString doc = QStringLiteral("# 标题\n\n```mermaid\n") + flowchart + QStringLiteral("\n```\n\n正文\n");
+    const QString first = Markdown::preview(doc);
+    EXPECT_TRUE(first.contains(QStringLiteral("<div class=\"mermaid\" data-line=\"2\"><div class=\"cap\"><span>正在渲染…")));
+    EXPECT_EQ(MermaidBlocks::takeRequests().size(), 1u);
+    // Asked again before it is drawn: not asked twice.
+    Markdown::preview(doc + QStringLiteral("更多"));
+    EXPECT_TRUE(MermaidBlocks::takeRequests().empty());
+    MermaidBlocks::clear();
+    Markdown::preview(doc);
+    renderer.settle();
+    const QString edited = Markdown::preview(doc + QStringLiteral("更多文字"));
+    EXPECT_TRUE(edited.contains(QStringLiteral("<div class=\"mermaid\" data-line=\"2\"><svg")));
+    EXPECT_FALSE(MermaidBlocks::hasRequests());
+}
+
+TEST_F(Mermaid, ExportsWaitForTheirDiagramsInTheLightTheme)
+{
+    MermaidBlocks::setTheme(MermaidBlocks::Theme::dark);
+    const QString doc = QStringLiteral("```mermaid\n") + sequence + QStringLiteral("\n```\n");
+    QString error;
+    const std::optional<QString> page = MermaidRenderer::exportPage(PluginRegistry::plugin(QStringLiteral("a.md")),
+                                                                    doc, QStringLiteral("a.md"),
+                                                                    QStringLiteral("HTML"), &error);
+    ASSERT_TRUE(page) << error.toStdString();
+    EXPECT_FALSE(page->contains(QStringLiteral("正在渲染…")));
+    EXPECT_TRUE(page->contains(QStringLiteral("<div class=\"mermaid\" data-line=\"0\"><svg")));
+    // The block's text ends with its line feed.
+    const MermaidBlocks::Request light{MermaidBlocks::Theme::light, sequence + u'\n'};
+    EXPECT_TRUE(page->contains(MermaidBlocks::diagramId(light))) << page->mid(page->indexOf(QLatin1String("<div class=\"mermaid\"")), 300).toStdString();
+    // The window's theme is untouched by the export.
+    EXPECT_EQ(MermaidBlocks::theme(), MermaidBlocks::Theme::dark);
+}
+
+namespace {
+
+struct Attempts {
+    int requests = 0;
+    int dialogs = 0;
+    QStringList drawnWithoutError;
+};
+
+// Draws every hostile diagram in a renderer with the given walls.
+Attempts attack(MermaidWalls walls)
+{
+    LoopbackServer loopback;
+    MermaidRenderer renderer(nullptr, walls);
+    renderer.setBudget(4000);
+    Attempts a;
+    for (const char* text : MermaidVectors::diagrams) {
+        const QString source = loopback.place(text);
+        MermaidBlocks::html(source);
+        renderer.settle();
+        if (MermaidBlocks::html(source).startsWith(QLatin1String("<svg")))
+            a.drawnWithoutError << source;
+    }
+    // Late loads of the last diagrams get their turn.
+    QEventLoop loop;
+    QTimer::singleShot(500, &loop, &QEventLoop::quit);
+    loop.exec();
+    a.requests = loopback.requests;
+    a.dialogs = renderer.scriptDialogs();
+    return a;
+}
+
+}
+
+// Without either wall the vectors do reach out: the two tests below can fail.
+TEST_F(Mermaid, TheHostileDiagramsFetchWhenBothWallsAreDown)
+{
+    const Attempts a = attack({.refuseRequests = false, .pagePolicy = false});
+    EXPECT_GE(a.requests, 1);
+    std::printf("both walls down: %d requests, %d script runs\n", a.requests, a.dialogs);
+}
+
+TEST_F(Mermaid, RefusingRequestsAloneKeepsThePageOffline)
+{
+    const Attempts a = attack({.refuseRequests = true, .pagePolicy = false});
+    EXPECT_EQ(a.requests, 0);
+    EXPECT_EQ(a.dialogs, 0);
+    // Most of them are still ordinary diagrams once their tricks are ignored.
+    EXPECT_GE(a.drawnWithoutError.size(), 8);
+}
+
+TEST_F(Mermaid, ThePagePolicyAloneKeepsThePageOfflineAndScriptless)
+{
+    const Attempts a = attack({.refuseRequests = false, .pagePolicy = true});
+    EXPECT_EQ(a.requests, 0);
+    EXPECT_EQ(a.dialogs, 0);
+}
