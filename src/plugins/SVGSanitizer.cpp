@@ -22,6 +22,7 @@ const QSet<QString>& elements()
                                     "desc",
                                     "title",
                                     "symbol",
+                                    "switch",
                                     "use",
                                     "a",
                                     "rect",

@@ -59,6 +59,13 @@ TEST_F(Mermaid, DiagramsArriveAsSanitisedSVGWithTheirLabels)
     EXPECT_TRUE(seq.startsWith(QLatin1String("<svg")));
     EXPECT_TRUE(seq.contains(QStringLiteral("你好")));
     EXPECT_TRUE(seq.contains(QLatin1String("marker-end=\"url(#")));
+    // A journey wraps its task text in HTML with an SVG fallback: the fallback is what stays.
+    const QString journey = drawn(renderer, QStringLiteral("journey\n  title 一天\n  section 上午\n    喝咖啡: 5: 我"));
+    EXPECT_TRUE(journey.startsWith(QLatin1String("<svg")));
+    EXPECT_FALSE(journey.contains(QLatin1String("foreignObject")));
+    EXPECT_FALSE(journey.contains(QLatin1String("<div")));
+    EXPECT_TRUE(journey.contains(QStringLiteral("喝咖啡</tspan>")) || journey.contains(QStringLiteral("喝咖啡</text>")))
+        << journey.toStdString();
     EXPECT_EQ(renderer.scriptDialogs(), 0);
 }
 

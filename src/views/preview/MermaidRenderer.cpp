@@ -50,6 +50,11 @@ const char driver[] = R"JS(
   var done = null;
   var secure = ['secure', 'securityLevel', 'startOnLoad', 'maxTextSize', 'maxEdges', 'suppressErrorRendering',
                 'htmlLabels', 'themeCSS', 'dompurifyConfig', 'deterministicIds'];
+  // The library writes HTML; the sanitiser reads XML. An inert document parses it.
+  function asXML(svg) {
+    var root = new DOMParser().parseFromString(svg, 'text/html').querySelector('svg');
+    return root ? new XMLSerializer().serializeToString(root) : '';
+  }
   function clean(id) { var left = document.getElementById('d' + id); if (left) left.remove(); }
   window.lorvaneDraw = function (id, text, dark) {
     done = null;
@@ -58,7 +63,7 @@ const char driver[] = R"JS(
       mermaid.initialize({startOnLoad: false, securityLevel: 'strict', theme: dark ? 'dark' : 'default',
                           htmlLabels: false, flowchart: {htmlLabels: false}, suppressErrorRendering: true,
                           deterministicIds: true, secure: secure});
-      mermaid.render(id, text).then(function (r) { done = {svg: r.svg}; },
+      mermaid.render(id, text).then(function (r) { done = {svg: asXML(r.svg)}; },
                                     function (e) { done = {error: String((e && e.message) || e)}; })
         .finally(function () { clean(id); });
     } catch (e) {
