@@ -61,9 +61,10 @@ const char cssText[] =
     ".uml .life{stroke:var(--line);stroke-dasharray:4 4}\n"
     ".uml .box{fill:var(--side);stroke:var(--line)}\n"
     ".uml .t1{fill:var(--fg)}.uml .t2{fill:var(--fg2)}\n"
-    ".uml .msg{stroke:var(--fg2)}.uml .f2{fill:var(--fg2)}\n"
-    ".mermaid{margin:12px 0;overflow-x:auto}.mermaid svg{max-width:100%;height:auto}\n"
-    ".mermaid .err{white-space:pre-wrap;font-family:\"IBM Plex Mono\",ui-monospace,monospace;font-size:12.5px}\n"
+    ".uml .msg{stroke:var(--fg2)}.uml .f2{fill:var(--fg2)}"
+    // Diagrams share the diagram line.
+    ".mermaid{margin:12px 0;overflow-x:auto}.mermaid svg{max-width:100%;height:auto}"
+    ".mermaid .err{white-space:pre-wrap;font:12.5px \"IBM Plex Mono\",ui-monospace,monospace}\n"
     ".err{border:1px solid color-mix(in srgb,var(--danger) "
     "40%,transparent);color:var(--danger);border-radius:8px;padding:12px 14px;font-size:13px}\n"
     ".err .sub{color:var(--fg3)}";

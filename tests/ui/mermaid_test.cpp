@@ -3,7 +3,10 @@
 // hold alone against diagrams that try to run script or fetch.
 #include "../oracle/LoopbackServer.h"
 #include "../oracle/MermaidVectors.h"
+#include "PageScript.h"
 #include "WaitUntil.h"
+#include "WindowFixture.h"
+#include "editor/Palette.h"
 #include "plugins/Markdown.h"
 #include "plugins/MermaidBlocks.h"
 #include "plugins/PluginRegistry.h"
@@ -198,4 +201,55 @@ TEST_F(Mermaid, ThePagePolicyAloneKeepsThePageOfflineAndScriptless)
     const Attempts a = attack({.refuseRequests = false, .pagePolicy = true});
     EXPECT_EQ(a.requests, 0);
     EXPECT_EQ(a.dialogs, 0);
+}
+
+namespace {
+
+struct MermaidWindow : WindowFixture {
+    ~MermaidWindow() override { Palette::setAppearance(std::nullopt); }
+    PreviewView* preview() const { return window->findChild<PreviewView*>(); }
+    // Waits up to ten seconds for the preview's diagrams to answer the script with true.
+    bool showing(const QString& js)
+    {
+        for (int i = 0; i < 200; ++i) {
+            if (preview()->isReady() && evaluate(*preview(), js).toBool())
+                return true;
+            QTest::qWait(50);
+        }
+        return false;
+    }
+};
+
+const QString drawnInPage = QStringLiteral(
+    "(function(){var d=document.querySelector('#c .mermaid');"
+    "return !!d&&!!d.querySelector('svg')&&d.textContent.indexOf('正在渲染')<0;})()");
+
+}
+
+// The window's own preview: the diagram replaces its placeholder, typing
+// elsewhere draws nothing again, and the appearance picks the diagram's theme.
+TEST_F(MermaidWindow, ThePreviewShowsTheDiagramKeepsItWhileTypingAndFollowsTheTheme)
+{
+    MermaidBlocks::clear();
+    Palette::setAppearance(false);
+    window->openFiles({write(QStringLiteral("a.md"), QByteArray("# 标题\n\n```mermaid\n") + flowchart.toUtf8()
+                                                        + "\n```\n\n正文\n")});
+    ASSERT_NE(preview(), nullptr);
+    ASSERT_TRUE(showing(drawnInPage));
+    const QString lightId = MermaidBlocks::diagramId({MermaidBlocks::Theme::light, flowchart + u'\n'});
+    EXPECT_TRUE(showing(QStringLiteral("!!document.getElementById('%1')").arg(lightId)));
+
+    // A keystroke at the end of the text (the caret's place on opening is not assumed).
+    QWidget* editor = focused();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+    type(QStringLiteral("zq"));
+    ASSERT_TRUE(showing(QStringLiteral("document.getElementById('c').textContent.indexOf('zq')>=0")));
+    EXPECT_FALSE(MermaidBlocks::hasRequests());
+    EXPECT_TRUE(showing(drawnInPage));
+
+    Palette::setAppearance(true);
+    const QString darkId = MermaidBlocks::diagramId({MermaidBlocks::Theme::dark, flowchart + u'\n'});
+    EXPECT_TRUE(showing(QStringLiteral("!!document.getElementById('%1')").arg(darkId)));
+    EXPECT_TRUE(showing(drawnInPage));
 }
