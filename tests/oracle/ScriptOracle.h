@@ -323,8 +323,11 @@ inline QString remoteLoad(const QString& html)
             value.replace(QLatin1String("url(#"), QLatin1String("local("));
             value.replace(QLatin1String("url('#"), QLatin1String("local("));
             value.replace(QLatin1String("url(\"#"), QLatin1String("local("));
+            // A link's address is followed only when clicked; CSS-like text in it loads nothing.
+            const bool link = tag.name == QLatin1String("a")
+                && (a.name == QLatin1String("href") || a.name == QLatin1String("xlink:href"));
             for (const char* bad : {"url(", "image-set(", "@import", "\\", "image(", "cross-fade(", "element(", "src("})
-                if (value.contains(QLatin1String(bad)))
+                if (!link && value.contains(QLatin1String(bad)))
                     return QStringLiteral("resource in ") + a.name + QStringLiteral(" on <") + tag.name + u'>';
             if (urlAttributes.contains(a.name) && !(tag.name == QLatin1String("img") && a.name == QLatin1String("src"))
                 && !(tag.name == QLatin1String("a")
