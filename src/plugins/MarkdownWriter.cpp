@@ -84,6 +84,7 @@ private:
     std::string& out_;
     const bool sourceLines_;
     const bool diagrams_;
+    int diagramCount_ = 0;
     cmark_syntax_extension* tasklist_ = nullptr;
     int depth_ = 0;  // open blockquotes, lists and items
     // The table being written: its column alignments and the next cell's column.
@@ -339,7 +340,8 @@ private:
             bufsize_t word = 0;
             while (word < info.len && info.data[word] != ' ' && info.data[word] != '\t' && info.data[word] != '\n')
                 ++word;
-            if (diagrams_ && std::string_view(reinterpret_cast<const char*>(info.data), size_t(word)) == "mermaid") {
+            if (diagrams_ && std::string_view(reinterpret_cast<const char*>(info.data), size_t(word)) == "mermaid"
+                && ++diagramCount_ <= MermaidBlocks::perDocument) {
                 diagram(node);
                 return false;
             }

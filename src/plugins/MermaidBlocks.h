@@ -57,4 +57,7 @@ void storeError(const Request& request, const QString& message);
 void clear();
 // Blocks kept; the oldest go beyond this.
 inline constexpr int capacity = 256;
+// Diagrams drawn per document; later blocks stay code. Well below the
+// capacity, so one document's diagrams never push each other out.
+inline constexpr int perDocument = 64;
 }

@@ -46,6 +46,18 @@ TEST_F(MermaidBlocksTest, TheWriterHandsMermaidFencesToTheBlocksInThePreviewOnly
     EXPECT_TRUE(MermaidBlocks::takeRequests().empty());
 }
 
+TEST_F(MermaidBlocksTest, ADocumentDrawsAtMostItsShareOfDiagrams)
+{
+    QString text;
+    for (int i = 0; i <= MermaidBlocks::perDocument; ++i)
+        text += QStringLiteral("```mermaid\ngraph TD\n  A%1 --> B\n```\n\n").arg(i);
+    const QString html = Markdown::preview(text);
+    EXPECT_EQ(html.count(QLatin1String("<div class=\"mermaid\"")), MermaidBlocks::perDocument);
+    EXPECT_EQ(html.count(QLatin1String("<code class=\"lang-mermaid\">")), 1);
+    EXPECT_TRUE(html.contains(QStringLiteral("A%1 --&gt; B").arg(MermaidBlocks::perDocument)));
+    EXPECT_EQ(MermaidBlocks::takeRequests().size(), size_t(MermaidBlocks::perDocument));
+}
+
 TEST_F(MermaidBlocksTest, ABlockIsAskedForOnceAndServedFromTheCacheOnceStored)
 {
     int wakes = 0;
