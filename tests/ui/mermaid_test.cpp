@@ -12,6 +12,7 @@
 #include "plugins/PluginRegistry.h"
 #include "views/preview/MermaidRenderer.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -103,11 +104,23 @@ TEST_F(Mermaid, ErrorsAreTextNeverTheRenderersMarkup)
 TEST_F(Mermaid, AnOverrunIsReportedAndTheNextDiagramGetsAFreshPage)
 {
     MermaidRenderer renderer;
-    renderer.setBudget(1);
-    const QString late = drawn(renderer, flowchart);
-    EXPECT_TRUE(late.contains(QStringLiteral("Mermaid 图表错误：渲染超时"))) << late.toStdString();
+    // Warm, so the budget below is spent inside the diagram itself.
+    ASSERT_TRUE(drawn(renderer, flowchart).startsWith(QLatin1String("<svg")));
+    QString heavy = QStringLiteral("graph TD\n");
+    // Within the library's limits on text and edges, but far beyond the budget below.
+    for (int i = 0; i < 450; ++i)
+        heavy += QStringLiteral("  N%1[节点 %1] --> N%2\n").arg(i).arg((i * 7 + 1) % 450);
+    renderer.setBudget(300);
+    QElapsedTimer clock;
+    clock.start();
+    const QString late = drawn(renderer, heavy);
+    EXPECT_TRUE(late.contains(QStringLiteral("Mermaid 图表错误：渲染超时（1 秒内没有完成）"))) << late.left(300).toStdString();
+    EXPECT_LT(clock.elapsed(), 3000);
+    // The next diagram does not wait for the abandoned one: it gets a page of its own.
+    EXPECT_EQ(renderer.pagesOpened(), 1);
     renderer.setBudget(MermaidRenderer::budgetMSecs);
     EXPECT_TRUE(drawn(renderer, sequence).startsWith(QLatin1String("<svg")));
+    EXPECT_EQ(renderer.pagesOpened(), 2);
 }
 
 TEST_F(Mermaid, EachBlockIsDrawnOnceWhateverElseChanges)

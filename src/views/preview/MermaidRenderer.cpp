@@ -63,11 +63,11 @@ const char driver[] = R"JS(
       mermaid.initialize({startOnLoad: false, securityLevel: 'strict', theme: dark ? 'dark' : 'default',
                           htmlLabels: false, flowchart: {htmlLabels: false}, suppressErrorRendering: true,
                           deterministicIds: true, secure: secure});
-      mermaid.render(id, text).then(function (r) { done = {svg: asXML(r.svg)}; },
-                                    function (e) { done = {error: String((e && e.message) || e)}; })
+      mermaid.render(id, text).then(function (r) { done = {id: id, svg: asXML(r.svg)}; },
+                                    function (e) { done = {id: id, error: String((e && e.message) || e)}; })
         .finally(function () { clean(id); });
     } catch (e) {
-      done = {error: String((e && e.message) || e)};
+      done = {id: id, error: String((e && e.message) || e)};
     }
     return true;
   };
@@ -211,6 +211,7 @@ void MermaidRenderer::next()
 
 void MermaidRenderer::openPage()
 {
+    ++pagesOpened_;
     profile_ = new QWebEngineProfile(this);  // no storage name: off the record
     profile_->setHttpCacheType(QWebEngineProfile::NoCache);
     profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
@@ -286,6 +287,9 @@ void MermaidRenderer::poll()
                              if (generation != generation_ || !current_ || !answer.isValid() || answer.isNull())
                                  return;
                              const QVariantMap m = answer.toMap();
+                             // A late answer for an earlier diagram is not this one's.
+                             if (m.value(QStringLiteral("id")).toString() != MermaidBlocks::diagramId(*current_))
+                                 return;
                              finish(m.value(QStringLiteral("svg")).toString(), m.value(QStringLiteral("error")).toString());
                              next();
                          });

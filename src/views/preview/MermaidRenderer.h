@@ -50,6 +50,8 @@ public:
     // What the hidden page attempted and was refused (for tests).
     int refusedRequests() const { return refused_; }
     int scriptDialogs() const;
+    // Hidden pages opened so far; an overrun costs its page.
+    int pagesOpened() const { return pagesOpened_; }
 
     // The standalone page of a text for an export, its diagrams drawn (light
     // theme, waited for within their budgets); nullopt and why otherwise.
@@ -81,6 +83,7 @@ private:
     bool ready_ = false;
     int generation_ = 0;  // answers from a dropped page or an earlier diagram are ignored
     int refused_ = 0;
+    int pagesOpened_ = 0;
     int dialogsOfDropped_ = 0;
     QTimer deadline_;
     QTimer poll_;
