@@ -14,7 +14,9 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,6 +123,27 @@ TEST_F(Mermaid, AnOverrunIsReportedAndTheNextDiagramGetsAFreshPage)
     renderer.setBudget(MermaidRenderer::budgetMSecs);
     EXPECT_TRUE(drawn(renderer, sequence).startsWith(QLatin1String("<svg")));
     EXPECT_EQ(renderer.pagesOpened(), 2);
+}
+
+TEST_F(Mermaid, APageWhoseProcessDiesFailsItsDiagramAtOnce)
+{
+    MermaidRenderer renderer;
+    ASSERT_TRUE(drawn(renderer, flowchart).startsWith(QLatin1String("<svg")));
+    const qint64 pid = renderer.renderProcessPid();
+    ASSERT_GT(pid, 0);
+    QString heavy = QStringLiteral("graph TD\n");
+    for (int i = 0; i < 450; ++i)
+        heavy += QStringLiteral("  M%1[节点 %1] --> M%2\n").arg(i).arg((i * 11 + 3) % 450);
+    MermaidBlocks::html(heavy);
+    renderer.drain();
+    QTest::qWait(100);
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid_t(pid), SIGKILL);
+    renderer.settle();
+    EXPECT_LT(clock.elapsed(), MermaidRenderer::budgetMSecs / 2);
+    EXPECT_TRUE(MermaidBlocks::html(heavy).contains(QStringLiteral("Mermaid 图表错误："))) << MermaidBlocks::html(heavy).left(200).toStdString();
+    EXPECT_TRUE(drawn(renderer, sequence).startsWith(QLatin1String("<svg")));
 }
 
 TEST_F(Mermaid, EachBlockIsDrawnOnceWhateverElseChanges)

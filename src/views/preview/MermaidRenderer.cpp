@@ -174,6 +174,8 @@ void MermaidRenderer::followAppearance()
     emit diagramsChanged();
 }
 
+qint64 MermaidRenderer::renderProcessPid() const { return page_ ? page_->renderProcessPid() : 0; }
+
 int MermaidRenderer::scriptDialogs() const { return dialogsOfDropped_ + (page_ ? page_->dialogs : 0); }
 
 void MermaidRenderer::drain()
@@ -231,6 +233,22 @@ void MermaidRenderer::openPage()
     s->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
     s->setAttribute(QWebEngineSettings::WebGLEnabled, false);
     const int generation = generation_;
+    // A crashed or killed page fails its diagram at once rather than at the deadline.
+    connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this](QWebEnginePage::RenderProcessTerminationStatus status) {
+        if (status == QWebEnginePage::NormalTerminationStatus)
+            return;
+        // Not inside the page's own signal: the page goes with it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation = generation_] {
+                if (generation != generation_ || !current_)
+                    return;
+                finish({}, QStringLiteral("渲染进程意外退出"));
+                dropPage();
+                next();
+            },
+            Qt::QueuedConnection);
+    });
     connect(page_, &QWebEnginePage::loadFinished, this, [this, generation](bool ok) {
         if (page_ && !page_->loaded && generation == generation_)
             pageReady(ok);

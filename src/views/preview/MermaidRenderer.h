@@ -52,6 +52,8 @@ public:
     int scriptDialogs() const;
     // Hidden pages opened so far; an overrun costs its page.
     int pagesOpened() const { return pagesOpened_; }
+    // The hidden page's process (0 without a page).
+    qint64 renderProcessPid() const;
 
     // The standalone page of a text for an export, its diagrams drawn (light
     // theme, waited for within their budgets); nullopt and why otherwise.
