@@ -1,6 +1,7 @@
 #include "core/AnalysisQueue.h"
 
 #include "core/AnalysisJob.h"
+#include "core/WorkerPriority.h"
 
 #include <QCoreApplication>
 #include <atomic>
@@ -59,8 +60,14 @@ struct AnalysisQueue::Private {
 
 AnalysisQueue::AnalysisQueue() : d_(std::make_unique<Private>())
 {
-    d_->shownLane = std::thread([p = d_.get()] { p->loop(true); });
-    d_->otherLane = std::thread([p = d_.get()] { p->loop(false); });
+    d_->shownLane = std::thread([p = d_.get()] {
+        yieldToWindow();
+        p->loop(true);
+    });
+    d_->otherLane = std::thread([p = d_.get()] {
+        yieldToWindow();
+        p->loop(false);
+    });
 }
 
 AnalysisQueue::~AnalysisQueue()

@@ -17,6 +17,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <QUuid>
 #include <functional>
 #include <memory>
@@ -177,6 +178,12 @@ public:
 
     // ---- Opening and creating ----
     DocPtr open(const QString& path, bool quiet = false);
+    // Opens files in order, as open() does; a large file is read and
+    // decoded on a worker thread and its document appears when it is ready.
+    void openFiles(const QStringList& paths);
+    // Files on the worker thread that are not documents yet.
+    int filesLoading() const { return loading_.size(); }
+    static constexpr qint64 backgroundOpenBytes = 4 << 20;
     void openPanel();
     void openRecent(const QString& path);
     DocPtr createDoc(const QString& name, const std::optional<QString>& pluginID, const QStringList& tags);
@@ -320,6 +327,7 @@ private:
     void offerLikelyEncoding(const DocPtr& doc);
     // Name, format and highlights follow a new name.
     void applyName(const DocPtr& doc, const QString& name);
+    DocPtr finishOpen(const QString& target, Result<DocPtr> opened, bool quiet);
 
     // Published
     QList<DocPtr> docs_;
@@ -373,4 +381,8 @@ private:
     bool restoring_ = false;
     bool restoredFromPaths_ = false;
     bool sessionSavePosted_ = false;
+    // Files being read for openFiles, in order.
+    QStringList loading_;
+    // Last, so that it is gone (its reads finished) before anything it reports to.
+    std::unique_ptr<QThreadPool> loader_;
 };

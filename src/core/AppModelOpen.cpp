@@ -3,6 +3,7 @@
 #include "core/BackupStore.h"
 #include "core/EditorLink.h"
 #include "core/FileChooser.h"
+#include "core/WorkerPriority.h"
 #include "plugins/FileName.h"
 #include "plugins/PluginRegistry.h"
 #include "text/Blanks.h"
@@ -20,7 +21,50 @@ DocPtr AppModel::open(const QString& path, bool quiet)
         return existing;
     }
 
-    auto opened = Doc::open(target);
+    return finishOpen(target, Doc::open(target), quiet);
+}
+
+void AppModel::openFiles(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        const QString target = standardPath(path);
+        if (loading_.contains(target))
+            continue;
+        // After a file still loading, in order; a small one right away.
+        if (loading_.isEmpty() && (docAt(target) || QFileInfo(target).size() < backgroundOpenBytes)) {
+            open(target);
+            continue;
+        }
+        if (!loader_) {
+            loader_ = std::make_unique<QThreadPool>();
+            loader_->setMaxThreadCount(1);  // one after another: they finish in order
+        }
+        loading_ << target;
+        QPointer<AppModel> self(this);
+        loader_->start([self, target] {
+            yieldToWindow();
+            auto loaded = Doc::read(target, std::nullopt, true);
+            QMetaObject::invokeMethod(
+                self,
+                [self, target, loaded = std::move(loaded)]() mutable {
+                    if (!self || !self->loading_.removeOne(target))
+                        return;
+                    if (DocPtr existing = self->docAt(target)) {
+                        self->setActiveID(existing->id);
+                        return;
+                    }
+                    self->finishOpen(target,
+                                     loaded ? Result<DocPtr>(Doc::fromLoaded(target, std::move(loaded.value())))
+                                            : Result<DocPtr>::failure(loaded.error()),
+                                     false);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+DocPtr AppModel::finishOpen(const QString& target, Result<DocPtr> opened, bool quiet)
+{
     if (!opened) {
         if (!quiet)
             alert(QStringLiteral("无法打开 ") + QFileInfo(target).fileName(), opened.error());

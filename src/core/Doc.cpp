@@ -96,37 +96,54 @@ Doc::~Doc() = default;
 
 Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encoding)
 {
+    auto loaded = read(path, encoding);
+    if (!loaded)
+        return Result<DocPtr>::failure(loaded.error());
+    return fromLoaded(path, std::move(loaded.value()));
+}
+
+Result<Doc::Loaded> Doc::read(const QString& path, std::optional<TextEncoding> encoding, bool withUTF8)
+{
+    Loaded out;
     // Taken before reading: a change while reading shows up as a change.
-    auto stamp = FileIO::stamp(path);
+    out.stamp = FileIO::stamp(path);
     auto bytes = FileIO::read(path);
     if (!bytes)
-        return Result<DocPtr>::failure(bytes.error());
-    if (stamp)
-        stamp->contentHash = FileIO::contentHash(bytes.value());
+        return Result<Loaded>::failure(bytes.error());
+    if (out.stamp)
+        out.stamp->contentHash = FileIO::contentHash(bytes.value());
     QString decoded;
-    TextEncoding used;
-    std::optional<TextEncoding> likely;
     if (encoding) {
         auto text = encoding->decode(bytes.value());
         if (!text)
-            return Result<DocPtr>::failure(decodeFailure(*encoding));
+            return Result<Loaded>::failure(decodeFailure(*encoding));
         decoded = std::move(*text);
-        used = *encoding;
+        out.encoding = *encoding;
     } else {
         auto d = TextEncoding::detect(bytes.value());
         decoded = std::move(d.text);
-        used = d.encoding;
-        likely = d.likely;
+        out.encoding = d.encoding;
+        out.likely = d.likely;
     }
     bytes.value().clear();
-    const LineEnding eol = LineEnding::detect(decoded);
+    out.eol = LineEnding::detect(decoded);
     // Text found without carriage returns needs no second pass.
-    QString text = eol == LineEnding::lf ? std::move(decoded) : LineEnding::normalize(std::move(decoded));
+    out.text = out.eol == LineEnding::lf ? std::move(decoded) : LineEnding::normalize(std::move(decoded));
+    if (withUTF8)
+        out.utf8 = out.text.toUtf8();
+    out.modified = FileIO::modificationDate(path);
+    return out;
+}
+
+DocPtr Doc::fromLoaded(const QString& path, Loaded loaded)
+{
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    DocPtr doc = makeDoc(QUuid::createUuid(), QFileInfo(absolute).fileName(), std::move(text), absolute, used, eol, {});
-    doc->diskModified_ = FileIO::modificationDate(absolute);
-    doc->likelyEncoding_ = likely;
-    doc->diskStamp_ = stamp;
+    DocPtr doc = makeDoc(QUuid::createUuid(), QFileInfo(absolute).fileName(), std::move(loaded.text), absolute,
+                         loaded.encoding, loaded.eol, {});
+    doc->diskModified_ = std::move(loaded.modified);
+    doc->likelyEncoding_ = loaded.likely;
+    doc->diskStamp_ = loaded.stamp;
+    doc->loadedUTF8_ = std::move(loaded.utf8);
     return doc;
 }
 

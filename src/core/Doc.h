@@ -48,6 +48,23 @@ public:
     ~Doc() override;
 
     static Result<std::shared_ptr<Doc>> open(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
+    // A file read and decoded, not yet a document: open() in two steps, the
+    // first of which runs on any thread.
+    struct Loaded {
+        QString text;
+        QByteArray utf8;  // the text in UTF-8 too, when asked for
+        TextEncoding encoding;
+        std::optional<TextEncoding> likely;
+        LineEnding eol;
+        std::optional<FileStamp> stamp;
+        std::optional<QDateTime> modified;
+    };
+    static Result<Loaded> read(const QString& path, std::optional<TextEncoding> encoding = std::nullopt,
+                               bool withUTF8 = false);
+    static std::shared_ptr<Doc> fromLoaded(const QString& path, Loaded loaded);
+    // The UTF-8 text read with the file, once: the editor's buffer takes it
+    // without converting the text again.
+    QByteArray takeLoadedUTF8() { return std::exchange(loadedUTF8_, QByteArray()); }
     // Returns the error message, or nullopt on success.
     std::optional<QString> reload(TextEncoding encoding);
     static std::shared_ptr<Doc> restore(const DocSnapshot& snapshot);
@@ -184,6 +201,7 @@ private:
     std::optional<FileStamp> diskStamp_;
     std::optional<DocNotice> notice_;
     std::optional<TextEncoding> likelyEncoding_;
+    QByteArray loadedUTF8_;
     QList<Diagnostic> diagnostics_;
     PreviewState preview_;
     std::shared_ptr<AnalysisJob> analysis_;

@@ -1,5 +1,7 @@
 #include "core/TextBaseline.h"
 
+#include "core/WorkerPriority.h"
+
 #include <QCryptographicHash>
 #include <optional>
 #include <unicode/normalizer2.h>
@@ -76,6 +78,7 @@ TextBaseline TextBaseline::of(const QString& text)
     } else {
         // The task is kept with the result: it must not keep the text too.
         b.digests_ = std::async(std::launch::async, [text = QString(text)]() mutable {
+                         yieldToWindow(10);
                          const QString mine = std::exchange(text, QString());
                          return digestsOf(mine);
                      }).share();

@@ -312,7 +312,7 @@ void CodeTextView::updateEventMask()
 
 qsizetype CodeTextView::byteLength() const { return send(SCI_GETLENGTH); }
 
-void CodeTextView::setPlainText(const QString& text)
+void CodeTextView::setPlainText(const QString& text, const QByteArray& utf8)
 {
     const bool ro = isReadOnly();
     releaseIndex();
@@ -325,9 +325,11 @@ void CodeTextView::setPlainText(const QString& text)
         send(SCI_CLEARALL);
         // Room for the whole text at once, then filled in pieces of a few
         // megabytes: no second full-size UTF-8 copy of the text.
-        send(SCI_ALLOCATE, utf8Length(text) + 1);
+        send(SCI_ALLOCATE, (utf8.isEmpty() ? utf8Length(text) : utf8.size()) + 1);
+        if (!utf8.isEmpty())
+            SendScintilla(SCI_APPENDTEXT, uintptr_t(utf8.size()), utf8.constData());
         constexpr qsizetype piece = 4 << 20;
-        for (qsizetype at = 0; at < text.size();) {
+        for (qsizetype at = utf8.isEmpty() ? 0 : text.size(); at < text.size();) {
             qsizetype n = std::min(piece, text.size() - at);
             if (at + n < text.size() && text.at(at + n - 1).isHighSurrogate())
                 --n;  // never split a surrogate pair

@@ -38,8 +38,9 @@ public:
     ~CodeTextView() override;
 
     // ---- Text ----
-    // Replaces the text without recording undo (loading).
-    void setPlainText(const QString& text);
+    // Replaces the text without recording undo (loading); `utf8`, when
+    // given, is the same text in UTF-8.
+    void setPlainText(const QString& text, const QByteArray& utf8 = QByteArray());
     // Replaces the whole text as one undo step.
     void replaceWhole(const QString& text);
     // Replaces a range as one undo step.

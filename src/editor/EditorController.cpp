@@ -35,7 +35,7 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
                          && (SyntaxStyler::languageOf(doc_->plugin().id) != Syntax::Language::none
                              || doc_->text().size() < CodeTextView::quietThreshold));
     syntax_->setFormat(styledFormat(), doc_->name());
-    view_->setPlainText(doc_->text());
+    view_->setPlainText(doc_->text(), doc_->takeLoadedUTF8());
     // From here on the view's buffer is the live text; the Doc pulls it
     // only when someone reads it.
     QPointer<CodeTextView> v = view_;

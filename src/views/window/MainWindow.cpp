@@ -193,8 +193,10 @@ void MainWindow::start(const QStringList& files)
 
 void MainWindow::openFiles(const QStringList& files)
 {
+    QStringList paths;
     for (const QString& f : files)
-        model_.open(QFileInfo(f).absoluteFilePath());
+        paths << QFileInfo(f).absoluteFilePath();
+    model_.openFiles(paths);
     if (!files.isEmpty()) {
         raise();
         activateWindow();
