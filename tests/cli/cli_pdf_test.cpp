@@ -130,3 +130,25 @@ TEST_F(CommandLineTest, ExportPDFReplacesAnOlderPDFOnlyWhenPrintingSucceeded)
     EXPECT_NE(readAll(pdf), QByteArray("%PDF-old"));
     EXPECT_TRUE(readAll(pdf).startsWith("%PDF-"));
 }
+
+// Both exports wait for their diagrams: drawn SVG in the page, its labels as text in the PDF.
+TEST_F(CommandLineTest, ExportsCarryTheirMermaidDiagramsDrawn)
+{
+    const QString md = write(QStringLiteral("diagram.md"), "# 图表\n\n```mermaid\nsequenceDiagram\n"
+                                                           "  用户->>服务: 请求数据\n  服务-->>用户: 返回结果\n```\n\n"
+                                                           "```mermaid\ngraph TD\n  A[ -->\n```\n");
+    const Outcome html = run({QStringLiteral("--export-html"), md});
+    ASSERT_EQ(html.status, 0) << html.err.toStdString();
+    EXPECT_TRUE(html.out.contains(QStringLiteral("<div class=\"mermaid\" data-line=\"2\"><svg")));
+    EXPECT_TRUE(html.out.contains(QStringLiteral("请求数据</text>")));
+    EXPECT_TRUE(html.out.contains(QStringLiteral("<div class=\"mermaid\" data-line=\"8\"><div class=\"err\">Mermaid 图表错误：")));
+    EXPECT_FALSE(html.out.contains(QStringLiteral("正在渲染")));
+
+    const QString out = dir.filePath(QStringLiteral("diagram.pdf"));
+    const Outcome pdf = run({QStringLiteral("--export-pdf"), md, QStringLiteral("-o"), out});
+    ASSERT_EQ(pdf.status, 0) << pdf.err.toStdString();
+    if (const std::optional<QString> text = poppler(QStringLiteral("pdftotext"), {out, QStringLiteral("-")})) {
+        EXPECT_TRUE(text->contains(QStringLiteral("请求数据"))) << text->toStdString();
+        EXPECT_TRUE(text->contains(QStringLiteral("图表错误")));
+    }
+}
