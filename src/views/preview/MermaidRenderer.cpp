@@ -151,7 +151,16 @@ MermaidRenderer& MermaidRenderer::shared()
         renderer = new MermaidRenderer(qApp);
         connect(qApp, &QCoreApplication::aboutToQuit, renderer, &MermaidRenderer::shutdown);
         MermaidRenderer* r = renderer;
-        MermaidBlocks::setWaker([r] { QMetaObject::invokeMethod(r, &MermaidRenderer::drain, Qt::QueuedConnection); });
+        // Called on the analysis thread: the renderer is looked up on the main thread, where it may be gone.
+        MermaidBlocks::setWaker([] {
+            QMetaObject::invokeMethod(
+                qApp,
+                [] {
+                    if (sharedRenderer)
+                        sharedRenderer->drain();
+                },
+                Qt::QueuedConnection);
+        });
         connect(r, &QObject::destroyed, [] { MermaidBlocks::setWaker({}); });
         r->followAppearance();
         connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, r,
