@@ -26,7 +26,8 @@ QString diagram(int i, int variant)
 {
     switch (i % 5) {
     case 0:
-        return QStringLiteral("flowchart LR\n  A%1[开始 %2] --> B{检查}\n  B -->|通过| C[发布]\n  B -->|失败| D[修复]\n  D --> B\n")
+        return QStringLiteral("flowchart LR\n  A%1[开始 %2] --> B{检查}\n  B -->|通过| C[发布]\n  B -->|失败| "
+                              "D[修复]\n  D --> B\n")
             .arg(i)
             .arg(variant);
     case 1:
@@ -40,9 +41,13 @@ QString diagram(int i, int variant)
             .arg(i)
             .arg(variant);
     case 3:
-        return QStringLiteral("stateDiagram-v2\n  [*] --> 编辑%2\n  编辑%2 --> 保存\n  保存 --> [*]\n").arg(i).arg(variant);
+        return QStringLiteral("stateDiagram-v2\n  [*] --> 编辑%2\n  编辑%2 --> 保存\n  保存 --> [*]\n")
+            .arg(i)
+            .arg(variant);
     default:
-        return QStringLiteral("pie title 占比 %1-%2\n  \"文本\" : 40\n  \"代码\" : 35\n  \"图表\" : 25\n").arg(i).arg(variant);
+        return QStringLiteral("pie title 占比 %1-%2\n  \"文本\" : 40\n  \"代码\" : 35\n  \"图表\" : 25\n")
+            .arg(i)
+            .arg(variant);
     }
 }
 
@@ -77,9 +82,10 @@ int drawn(PreviewView& view)
     int out = -2;
     bool done = false;
     view.page()->runJavaScript(
-        QStringLiteral("(function(){var d=document.querySelectorAll('#c .mermaid');var n=0;"
-                       "for(const x of d){if(x.textContent.indexOf('正在渲染')>=0)return -1;if(x.querySelector('svg'))++n;}"
-                       "return n;})()"),
+        QStringLiteral(
+            "(function(){var d=document.querySelectorAll('#c .mermaid');var n=0;"
+            "for(const x of d){if(x.textContent.indexOf('正在渲染')>=0)return -1;if(x.querySelector('svg'))++n;}"
+            "return n;})()"),
         QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
             out = v.toInt();
             done = true;

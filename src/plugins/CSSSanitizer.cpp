@@ -1,8 +1,8 @@
 #include "plugins/CSSSanitizer.h"
 
 #include <QSet>
-#include <algorithm>
 #include <QStringList>
+#include <algorithm>
 
 namespace CSSSanitizer {
 

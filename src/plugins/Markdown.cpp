@@ -87,9 +87,6 @@ QString render(const QString& text, bool sourceLines, bool diagrams, const char*
 
 QString html(const QString& text, bool sourceLines) { return render(text, sourceLines, false, "", ""); }
 
-QString preview(const QString& text)
-{
-    return render(text, true, true, "<div class=\"md\">", "</div>");
-}
+QString preview(const QString& text) { return render(text, true, true, "<div class=\"md\">", "</div>"); }
 
 }

@@ -48,7 +48,8 @@ constexpr auto urlSafe = [] {
 
 class Writer {
 public:
-    Writer(std::string& out, bool sourceLines, bool diagrams) : out_(out), sourceLines_(sourceLines), diagrams_(diagrams)
+    Writer(std::string& out, bool sourceLines, bool diagrams)
+        : out_(out), sourceLines_(sourceLines), diagrams_(diagrams)
     {
         static cmark_syntax_extension* const task = cmark_find_syntax_extension("tasklist");
         tasklist_ = task;

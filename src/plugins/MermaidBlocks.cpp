@@ -20,8 +20,8 @@ struct Store {
     std::mutex lock;
     QHash<QString, QString> done;  // key → inner HTML
     std::deque<QString> order;     // keys of `done`, oldest first
-    std::vector<Request> asked;  // not stored yet
-    size_t handedOut = 0;        // the first ones of `asked` are being drawn
+    std::vector<Request> asked;    // not stored yet
+    size_t handedOut = 0;          // the first ones of `asked` are being drawn
     std::function<void()> waker;
 };
 

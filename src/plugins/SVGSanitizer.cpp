@@ -262,8 +262,8 @@ QString rebuild(const QString& svg, bool styles)
                 throw PluginError(QStringLiteral("PlantUML 输出不是 SVG"));
             sawRoot = true;
             if (name == QLatin1String("style") && svgNamespace && styles && depth > 0) {
-                const QString sheet = CSSSanitizer::cleanSheet(
-                    xml.readElementText(QXmlStreamReader::SkipChildElements), u'#' + rootId);
+                const QString sheet = CSSSanitizer::cleanSheet(xml.readElementText(QXmlStreamReader::SkipChildElements),
+                                                               u'#' + rootId);
                 if (!sheet.isEmpty()) {
                     out += QStringLiteral("<style>");
                     writeText(out, sheet);

@@ -134,14 +134,16 @@ TEST_F(CommandLineTest, ExportPDFReplacesAnOlderPDFOnlyWhenPrintingSucceeded)
 // Both exports wait for their diagrams: drawn SVG in the page, its labels as text in the PDF.
 TEST_F(CommandLineTest, ExportsCarryTheirMermaidDiagramsDrawn)
 {
-    const QString md = write(QStringLiteral("diagram.md"), "# 图表\n\n```mermaid\nsequenceDiagram\n"
-                                                           "  用户->>服务: 请求数据\n  服务-->>用户: 返回结果\n```\n\n"
-                                                           "```mermaid\ngraph TD\n  A[ -->\n```\n");
+    const QString md = write(QStringLiteral("diagram.md"),
+                             "# 图表\n\n```mermaid\nsequenceDiagram\n"
+                             "  用户->>服务: 请求数据\n  服务-->>用户: 返回结果\n```\n\n"
+                             "```mermaid\ngraph TD\n  A[ -->\n```\n");
     const Outcome html = run({QStringLiteral("--export-html"), md});
     ASSERT_EQ(html.status, 0) << html.err.toStdString();
     EXPECT_TRUE(html.out.contains(QStringLiteral("<div class=\"mermaid\" data-line=\"2\"><svg")));
     EXPECT_TRUE(html.out.contains(QStringLiteral("请求数据</text>")));
-    EXPECT_TRUE(html.out.contains(QStringLiteral("<div class=\"mermaid\" data-line=\"8\"><div class=\"err\">Mermaid 图表错误：")));
+    EXPECT_TRUE(html.out.contains(
+        QStringLiteral("<div class=\"mermaid\" data-line=\"8\"><div class=\"err\">Mermaid 图表错误：")));
     EXPECT_FALSE(html.out.contains(QStringLiteral("正在渲染")));
 
     const QString out = dir.filePath(QStringLiteral("diagram.pdf"));

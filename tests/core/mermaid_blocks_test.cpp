@@ -85,9 +85,11 @@ TEST_F(MermaidBlocksTest, ABlockIsAskedForOnceAndServedFromTheCacheOnceStored)
 TEST_F(MermaidBlocksTest, ErrorsAreEscapedTextWithTheirPrefix)
 {
     MermaidBlocks::html(source);
-    MermaidBlocks::storeError({MermaidBlocks::Theme::light, source}, QStringLiteral("Parse error <img src=x onerror=alert(1)>"));
-    EXPECT_EQ(MermaidBlocks::html(source),
-              QStringLiteral("<div class=\"err\">Mermaid 图表错误：Parse error &lt;img src=x onerror=alert(1)&gt;</div>"));
+    MermaidBlocks::storeError({MermaidBlocks::Theme::light, source},
+                              QStringLiteral("Parse error <img src=x onerror=alert(1)>"));
+    EXPECT_EQ(
+        MermaidBlocks::html(source),
+        QStringLiteral("<div class=\"err\">Mermaid 图表错误：Parse error &lt;img src=x onerror=alert(1)&gt;</div>"));
     EXPECT_FALSE(MermaidBlocks::hasRequests());
 }
 
@@ -121,22 +123,24 @@ TEST_F(MermaidBlocksTest, TheOldestDiagramsGoBeyondTheCapacity)
 TEST(DiagramStyle, OnlyRulesScopedToTheDiagramSurvive)
 {
     const QString scope = QStringLiteral("#mermaid-ab");
-    EXPECT_EQ(CSSSanitizer::cleanSheet(QStringLiteral("#mermaid-ab{fill:#333;font-size:16px}"
-                                                      "#mermaid-ab .node rect,#mermaid-ab text.actor>tspan{stroke:red}"),
-                                       scope),
-              QStringLiteral("#mermaid-ab{fill:#333;font-size:16px}"
-                             "#mermaid-ab .node rect,#mermaid-ab text.actor>tspan{stroke:red}"));
+    EXPECT_EQ(
+        CSSSanitizer::cleanSheet(QStringLiteral("#mermaid-ab{fill:#333;font-size:16px}"
+                                                "#mermaid-ab .node rect,#mermaid-ab text.actor>tspan{stroke:red}"),
+                                 scope),
+        QStringLiteral("#mermaid-ab{fill:#333;font-size:16px}"
+                       "#mermaid-ab .node rect,#mermaid-ab text.actor>tspan{stroke:red}"));
     // The page around the diagram, a longer id with the same start, and a list with one stray selector.
     EXPECT_EQ(CSSSanitizer::cleanSheet(QStringLiteral("body{fill:red}.md{stroke:red}#mermaid-abc .x{fill:red}"
                                                       "#mermaid-ab .a,main{fill:red}"),
                                        scope),
               QString());
     // At-rules, nested blocks and animations go; the rules after them stay.
-    EXPECT_EQ(CSSSanitizer::cleanSheet(QStringLiteral("@import url(http://h/a.css);@keyframes dash{to{stroke-dashoffset:0}}"
-                                                      "@font-face{src:url(http://h/f.woff)}#mermaid-ab .e{animation:dash 5s;"
-                                                      "stroke-dasharray:9,5!important}"),
-                                       scope),
-              QStringLiteral("#mermaid-ab .e{stroke-dasharray:9,5!important}"));
+    EXPECT_EQ(
+        CSSSanitizer::cleanSheet(QStringLiteral("@import url(http://h/a.css);@keyframes dash{to{stroke-dashoffset:0}}"
+                                                "@font-face{src:url(http://h/f.woff)}#mermaid-ab .e{animation:dash 5s;"
+                                                "stroke-dasharray:9,5!important}"),
+                                 scope),
+        QStringLiteral("#mermaid-ab .e{stroke-dasharray:9,5!important}"));
 }
 
 TEST(DiagramStyle, NoValueNamesAResourceOutsideTheDocument)
@@ -164,7 +168,8 @@ TEST(DiagramStyle, TheSVGKeepsItsScopedSheetAsTextOnlyForDiagrams)
         "<path d=\"M0 0 9 9\" marker-end=\"url(#mermaid-1_end)\"/>"
         "<foreignObject><div xmlns=\"http://www.w3.org/1999/xhtml\">x</div></foreignObject></svg>");
     const QString diagram = SVGSanitizer::cleanDiagram(svg);
-    EXPECT_TRUE(diagram.contains(QStringLiteral("<style>#mermaid-1 .n{fill:red}#mermaid-1 .a&gt;b{stroke:blue}</style>")))
+    EXPECT_TRUE(
+        diagram.contains(QStringLiteral("<style>#mermaid-1 .n{fill:red}#mermaid-1 .a&gt;b{stroke:blue}</style>")))
         << diagram.toStdString();
     EXPECT_FALSE(diagram.contains(QLatin1String("http://h")));
     EXPECT_FALSE(diagram.contains(QLatin1String("<script")));

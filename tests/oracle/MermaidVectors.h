@@ -22,7 +22,8 @@ inline const char* const diagrams[] = {
     "\"red;background-image:url(http://HOST/m11b.png)\"}}}%%\ngraph TD\n  A --> B",
     "%%{init: {\"htmlLabels\": true, \"flowchart\": {\"htmlLabels\": true}}}%%\n"
     "graph TD\n  A[\"<img src='http://HOST/m12.png' onerror='alert(1)'>\"] --> B",
-    "%%{init: {\"dompurifyConfig\": {\"ADD_TAGS\": [\"script\", \"iframe\"], \"ADD_ATTR\": [\"onerror\", \"src\"]}}}%%\n"
+    "%%{init: {\"dompurifyConfig\": {\"ADD_TAGS\": [\"script\", \"iframe\"], \"ADD_ATTR\": [\"onerror\", "
+    "\"src\"]}}}%%\n"
     "graph TD\n  A[\"<img src=x onerror=alert(1)><iframe src='http://HOST/m13'></iframe>\"] --> B",
     "sequenceDiagram\n  Alice->>Bob: <img src=http://HOST/m14.png onerror=alert(1)>\n"
     "  link Alice: Go @ javascript:alert(1)\n  links Bob: {\"x\": \"javascript:alert(1)\"}",

@@ -116,7 +116,8 @@ TEST_F(Mermaid, AnOverrunIsReportedAndTheNextDiagramGetsAFreshPage)
     QElapsedTimer clock;
     clock.start();
     const QString late = drawn(renderer, heavy);
-    EXPECT_TRUE(late.contains(QStringLiteral("Mermaid 图表错误：渲染超时（1 秒内没有完成）"))) << late.left(300).toStdString();
+    EXPECT_TRUE(late.contains(QStringLiteral("Mermaid 图表错误：渲染超时（1 秒内没有完成）")))
+        << late.left(300).toStdString();
     EXPECT_LT(clock.elapsed(), 3000);
     // The next diagram does not wait for the abandoned one: it gets a page of its own.
     EXPECT_EQ(renderer.pagesOpened(), 1);
@@ -142,7 +143,8 @@ TEST_F(Mermaid, APageWhoseProcessDiesFailsItsDiagramAtOnce)
     ::kill(pid_t(pid), SIGKILL);
     renderer.settle();
     EXPECT_LT(clock.elapsed(), MermaidRenderer::budgetMSecs / 2);
-    EXPECT_TRUE(MermaidBlocks::html(heavy).contains(QStringLiteral("Mermaid 图表错误："))) << MermaidBlocks::html(heavy).left(200).toStdString();
+    EXPECT_TRUE(MermaidBlocks::html(heavy).contains(QStringLiteral("Mermaid 图表错误：")))
+        << MermaidBlocks::html(heavy).left(200).toStdString();
     EXPECT_TRUE(drawn(renderer, sequence).startsWith(QLatin1String("<svg")));
 }
 
@@ -151,7 +153,8 @@ TEST_F(Mermaid, EachBlockIsDrawnOnceWhateverElseChanges)
     MermaidRenderer renderer;
     const QString doc = QStringLiteral("# 标题\n\n```mermaid\n") + flowchart + QStringLiteral("\n```\n\n正文\n");
     const QString first = Markdown::preview(doc);
-    EXPECT_TRUE(first.contains(QStringLiteral("<div class=\"mermaid\" data-line=\"2\"><div class=\"cap\"><span>正在渲染…")));
+    EXPECT_TRUE(
+        first.contains(QStringLiteral("<div class=\"mermaid\" data-line=\"2\"><div class=\"cap\"><span>正在渲染…")));
     EXPECT_EQ(MermaidBlocks::takeRequests().size(), 1u);
     // Asked again before it is drawn: not asked twice.
     Markdown::preview(doc + QStringLiteral("更多"));
@@ -169,15 +172,15 @@ TEST_F(Mermaid, ExportsWaitForTheirDiagramsInTheLightTheme)
     MermaidBlocks::setTheme(MermaidBlocks::Theme::dark);
     const QString doc = QStringLiteral("```mermaid\n") + sequence + QStringLiteral("\n```\n");
     QString error;
-    const std::optional<QString> page = MermaidRenderer::exportPage(PluginRegistry::plugin(QStringLiteral("a.md")),
-                                                                    doc, QStringLiteral("a.md"),
-                                                                    QStringLiteral("HTML"), &error);
+    const std::optional<QString> page = MermaidRenderer::exportPage(
+        PluginRegistry::plugin(QStringLiteral("a.md")), doc, QStringLiteral("a.md"), QStringLiteral("HTML"), &error);
     ASSERT_TRUE(page) << error.toStdString();
     EXPECT_FALSE(page->contains(QStringLiteral("正在渲染…")));
     EXPECT_TRUE(page->contains(QStringLiteral("<div class=\"mermaid\" data-line=\"0\"><svg")));
     // The block's text ends with its line feed.
     const MermaidBlocks::Request light{MermaidBlocks::Theme::light, sequence + u'\n'};
-    EXPECT_TRUE(page->contains(MermaidBlocks::diagramId(light))) << page->mid(page->indexOf(QLatin1String("<div class=\"mermaid\"")), 300).toStdString();
+    EXPECT_TRUE(page->contains(MermaidBlocks::diagramId(light)))
+        << page->mid(page->indexOf(QLatin1String("<div class=\"mermaid\"")), 300).toStdString();
     // The window's theme is untouched by the export.
     EXPECT_EQ(MermaidBlocks::theme(), MermaidBlocks::Theme::dark);
 }
@@ -268,8 +271,8 @@ TEST_F(MermaidWindow, ThePreviewShowsTheDiagramKeepsItWhileTypingAndFollowsTheTh
 {
     MermaidBlocks::clear();
     Palette::setAppearance(false);
-    window->openFiles({write(QStringLiteral("a.md"), QByteArray("# 标题\n\n```mermaid\n") + flowchart.toUtf8()
-                                                        + "\n```\n\n正文\n")});
+    window->openFiles(
+        {write(QStringLiteral("a.md"), QByteArray("# 标题\n\n```mermaid\n") + flowchart.toUtf8() + "\n```\n\n正文\n")});
     ASSERT_NE(preview(), nullptr);
     ASSERT_TRUE(showing(drawnInPage));
     const QString lightId = MermaidBlocks::diagramId({MermaidBlocks::Theme::light, flowchart + u'\n'});

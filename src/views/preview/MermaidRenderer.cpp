@@ -243,21 +243,22 @@ void MermaidRenderer::openPage()
     s->setAttribute(QWebEngineSettings::WebGLEnabled, false);
     const int generation = generation_;
     // A crashed or killed page fails its diagram at once rather than at the deadline.
-    connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this](QWebEnginePage::RenderProcessTerminationStatus status) {
-        if (status == QWebEnginePage::NormalTerminationStatus)
-            return;
-        // Not inside the page's own signal: the page goes with it.
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation = generation_] {
-                if (generation != generation_ || !current_)
+    connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status) {
+                if (status == QWebEnginePage::NormalTerminationStatus)
                     return;
-                finish({}, QStringLiteral("渲染进程意外退出"));
-                dropPage();
-                next();
-            },
-            Qt::QueuedConnection);
-    });
+                // Not inside the page's own signal: the page goes with it.
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, generation = generation_] {
+                        if (generation != generation_ || !current_)
+                            return;
+                        finish({}, QStringLiteral("渲染进程意外退出"));
+                        dropPage();
+                        next();
+                    },
+                    Qt::QueuedConnection);
+            });
     connect(page_, &QWebEnginePage::loadFinished, this, [this, generation](bool ok) {
         if (page_ && !page_->loaded && generation == generation_)
             pageReady(ok);
@@ -296,11 +297,11 @@ void MermaidRenderer::pageReady(bool ok)
 void MermaidRenderer::render()
 {
     const MermaidBlocks::Request& r = *current_;
-    page_->runJavaScript(QStringLiteral("lorvaneDraw(%1,%2,%3)")
-                             .arg(jsonString(MermaidBlocks::diagramId(r)), jsonString(r.source),
-                                  r.theme == MermaidBlocks::Theme::dark ? QStringLiteral("true")
-                                                                        : QStringLiteral("false")),
-                         QWebEngineScript::ApplicationWorld);
+    page_->runJavaScript(
+        QStringLiteral("lorvaneDraw(%1,%2,%3)")
+            .arg(jsonString(MermaidBlocks::diagramId(r)), jsonString(r.source),
+                 r.theme == MermaidBlocks::Theme::dark ? QStringLiteral("true") : QStringLiteral("false")),
+        QWebEngineScript::ApplicationWorld);
     poll_.start();
 }
 
@@ -317,7 +318,8 @@ void MermaidRenderer::poll()
                              // A late answer for an earlier diagram is not this one's.
                              if (m.value(QStringLiteral("id")).toString() != MermaidBlocks::diagramId(*current_))
                                  return;
-                             finish(m.value(QStringLiteral("svg")).toString(), m.value(QStringLiteral("error")).toString());
+                             finish(m.value(QStringLiteral("svg")).toString(),
+                                    m.value(QStringLiteral("error")).toString());
                              next();
                          });
 }

@@ -25,7 +25,7 @@ void run(AppModel& model, const DocPtr& doc, QObject* owner)
             const QString title = QStringLiteral("无法导出 PDF");
             QString error;
             const std::optional<QString> page = MermaidRenderer::exportPage(doc->plugin(), doc->text(), doc->name(),
-                                                                             QStringLiteral("PDF"), &error);
+                                                                            QStringLiteral("PDF"), &error);
             if (!page) {
                 model.alert(title, error);
                 return;

@@ -1,4 +1,3 @@
-#include "views/preview/MermaidRenderer.h"
 #include "views/window/MainWindow.h"
 
 #include "core/AppModel.h"
@@ -12,6 +11,7 @@
 #include "views/overlays/PopupContent.h"
 #include "views/overlays/PopupLayer.h"
 #include "views/pane/DocPane.h"
+#include "views/preview/MermaidRenderer.h"
 #include "views/sheets/NewFileSheet.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/window/Appearance.h"
