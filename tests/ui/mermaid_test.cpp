@@ -190,6 +190,7 @@ namespace {
 struct Attempts {
     int requests = 0;
     int dialogs = 0;
+    int refused = 0;
     QStringList drawnWithoutError;
 };
 
@@ -213,6 +214,7 @@ Attempts attack(MermaidWalls walls)
     loop.exec();
     a.requests = loopback.requests;
     a.dialogs = renderer.scriptDialogs();
+    a.refused = renderer.refusedRequests();
     return a;
 }
 
@@ -231,6 +233,8 @@ TEST_F(Mermaid, RefusingRequestsAloneKeepsThePageOffline)
     const Attempts a = attack({.refuseRequests = true, .pagePolicy = false});
     EXPECT_EQ(a.requests, 0);
     EXPECT_EQ(a.dialogs, 0);
+    // They did try: the refusals were the interceptor's.
+    EXPECT_GE(a.refused, 1);
     // Most of them are still ordinary diagrams once their tricks are ignored.
     EXPECT_GE(a.drawnWithoutError.size(), 8);
 }
