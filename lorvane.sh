@@ -29,6 +29,7 @@ PACKAGES=(
   g++ cmake ninja-build ccache pkg-config ca-certificates
   dpkg-dev   # dpkg-buildflags: Debian's hardening flags for every build
   qt6-base-dev libgl-dev libicu-dev libgtest-dev
+  qt6-declarative-dev   # QJSEngine runs highlight.js and KaTeX for the preview
   woff2 fonts-noto-cjk   # editor fonts, converted from the npm packages
   qt6-webengine-dev qt6-svg-dev   # window: preview and icons
   qt6-translations-l10n   # Qt's own dialogs in Chinese

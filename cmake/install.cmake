@@ -49,6 +49,8 @@ endfunction()
 debian_license_text(${R}/licenses/plex-sans.txt PLEX_LICENSE)
 debian_license_text(${R}/licenses/lucide-static.txt LUCIDE_LICENSE)
 debian_license_text(${R}/licenses/mermaid.txt MERMAID_LICENSE)
+debian_license_text(${R}/licenses/highlight.js.txt HIGHLIGHT_LICENSE)
+debian_license_text(${R}/licenses/katex.txt KATEX_LICENSE)
 debian_license_text(${CMAKE_SOURCE_DIR}/third_party/qscintilla/scintilla/include/License.txt SCINTILLA_LICENSE)
 configure_file(${R}/copyright.in ${CMAKE_BINARY_DIR}/copyright @ONLY)
 

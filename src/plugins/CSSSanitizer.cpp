@@ -140,6 +140,17 @@ const QSet<QString>& svgProperties()
     return s;
 }
 
+// A formula's boxes are shifted within their own line box; nothing leaves it for the page.
+const QSet<QString>& mathProperties()
+{
+    static const QSet<QString> s = [] {
+        QSet<QString> p = {"top", "bottom", "left", "position", "text-shadow"};
+        p.unite(htmlProperties());
+        return p;
+    }();
+    return s;
+}
+
 bool takesReference(const QString& name)
 {
     static const QSet<QString> s = {"fill",   "stroke",       "clip-path",  "mask",      "filter",
@@ -215,7 +226,9 @@ bool fontName(const QString& name) { return name == QLatin1String("font-family")
 
 QString cleanStyle(const QString& style, Scope scope)
 {
-    const QSet<QString>& allowed = scope == Scope::html ? htmlProperties() : svgProperties();
+    const QSet<QString>& allowed = scope == Scope::html ? htmlProperties()
+        : scope == Scope::svg                           ? svgProperties()
+                                                        : mathProperties();
     QStringList kept;
     for (const QString& declaration : style.split(u';')) {
         const qsizetype colon = declaration.indexOf(u':');
@@ -224,6 +237,8 @@ QString cleanStyle(const QString& style, Scope scope)
         const QString name = declaration.left(colon).trimmed().toLower();
         const QString value = declaration.mid(colon + 1).simplified();
         if (!allowed.contains(name) || value.isEmpty())
+            continue;
+        if (name == QLatin1String("position") && value.toLower() != QLatin1String("relative"))
             continue;
         if (!plainValue(value, scope == Scope::svg && takesReference(name), false, fontName(name)))
             continue;

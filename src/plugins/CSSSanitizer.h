@@ -9,7 +9,9 @@
 // point at an element of the same document, url(#id).
 namespace CSSSanitizer {
 
-enum class Scope { html, svg };
+// math: the html properties and the offsets KaTeX lays out its boxes with
+// (top, bottom, left, position:relative only, text-shadow).
+enum class Scope { html, svg, math };
 
 // The declarations of a style attribute (character references already
 // decoded) that pass, as "name:value;…"; empty when none does.

@@ -320,6 +320,30 @@ QString write(const Tag& tag)
     return out;
 }
 
+// The tag rebuilt from what a narrower list allows; empty when the element goes.
+QString writeAllowed(const Tag& tag, const AllowList& list)
+{
+    if (!list.element(tag.name))
+        return {};
+    if (tag.closing)
+        return QStringLiteral("</") + tag.name + u'>';
+    QString out = u'<' + tag.name;
+    QSet<QString> seen;
+    for (const Attribute& a : tag.attributes) {
+        if (!plainName(a.name) || seen.contains(a.name))
+            continue;
+        seen.insert(a.name);
+        const auto value = list.attribute(tag.name, a.name, decodeReferences(a.value));
+        if (!value)
+            continue;
+        QString escaped = *value;
+        escaped.replace(u'&', QStringLiteral("&amp;"));
+        out += u' ' + a.name + QStringLiteral("=\"") + attributeValue(escaped) + u'"';
+    }
+    out += tag.selfClosing ? QStringLiteral(" />") : QStringLiteral(">");
+    return out;
+}
+
 qsizetype skipElement(const QString& s, qsizetype from, const QString& name)
 {
     const QString close = QStringLiteral("</") + name;
@@ -381,7 +405,9 @@ QString safeURL(const QString& value)
     return QStringLiteral("#");
 }
 
-QString clean(const QString& html)
+namespace {
+
+QString rebuild(const QString& html, const AllowList* list)
 {
     QString out;
     out.reserve(html.size());
@@ -406,14 +432,20 @@ QString clean(const QString& html)
             continue;
         }
         i = tag->end;
-        if (withContent().contains(tag->name)) {
+        if (withContent().contains(tag->name) && !(list && list->element(tag->name))) {
             if (!tag->closing && !tag->selfClosing)
                 i = skipElement(html, i, tag->name);
             continue;
         }
-        out += write(*tag);
+        out += list ? writeAllowed(*tag, *list) : write(*tag);
     }
     return out;
 }
+
+}
+
+QString clean(const QString& html) { return rebuild(html, nullptr); }
+
+QString cleanWith(const QString& html, const AllowList& list) { return rebuild(html, &list); }
 
 }

@@ -1,6 +1,7 @@
 #include "plugins/Markdown.h"
 
 #include "plugins/AnalysisBudget.h"
+#include "plugins/MarkdownMath.h"
 #include "plugins/MarkdownWriter.h"
 
 #include <cmark-gfm-core-extensions.h>
@@ -45,7 +46,7 @@ struct NodeFree {
     void operator()(cmark_node* n) const { cmark_node_free(n); }
 };
 
-std::unique_ptr<cmark_parser, ParserFree> gfmParser(bool tables)
+std::unique_ptr<cmark_parser, ParserFree> gfmParser(bool tables, bool formulas)
 {
     static std::once_flag registered;
     std::call_once(registered, cmark_gfm_core_extensions_ensure_registered);
@@ -56,6 +57,10 @@ std::unique_ptr<cmark_parser, ParserFree> gfmParser(bool tables)
         if (cmark_syntax_extension* ext = cmark_find_syntax_extension(name.data()))
             cmark_parser_attach_syntax_extension(parser.get(), ext);
     }
+    if (formulas) {
+        MarkdownMath::beginDocument();
+        cmark_parser_attach_syntax_extension(parser.get(), MarkdownMath::extension());
+    }
     return parser;
 }
 
@@ -64,10 +69,10 @@ std::unique_ptr<cmark_parser, ParserFree> gfmParser(bool tables)
 namespace {
 
 // The HTML between `open` and `close`, converted once at the end.
-QString render(const QString& text, bool sourceLines, bool diagrams, const char* open, const char* close)
+QString render(const QString& text, bool sourceLines, bool renderings, const char* open, const char* close)
 {
     const QByteArray utf8 = text.toUtf8();
-    auto parser = gfmParser(!manyBarsOnALine(utf8));
+    auto parser = gfmParser(!manyBarsOnALine(utf8), renderings);
     for (qsizetype at = 0; at < utf8.size(); at += feedPiece) {
         AnalysisBudget::pollNow();
         cmark_parser_feed(parser.get(), utf8.constData() + at, size_t(std::min(feedPiece, utf8.size() - at)));
@@ -78,7 +83,7 @@ QString render(const QString& text, bool sourceLines, bool diagrams, const char*
     // Markup often doubles a document; pages reserved and never written cost nothing.
     out.reserve(size_t(utf8.size()) * 3 + 64);
     out += open;
-    writeHTML(out, root.get(), sourceLines, diagrams);
+    writeHTML(out, root.get(), sourceLines, renderings);
     out += close;
     return QString::fromUtf8(out.data(), qsizetype(out.size()));
 }

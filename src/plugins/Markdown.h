@@ -15,7 +15,9 @@ inline constexpr int maxDepth = 64;
 // line of the text where the block starts.
 QString html(const QString& text, bool sourceLines = false);
 // The preview's fragment: the HTML with source lines inside <div class="md">,
-// ```mermaid blocks as diagrams.
+// and what the preview draws: ```mermaid blocks as diagrams, formulas
+// ($…$, $$…$$, ```math) and fenced code coloured where highlight.js knows
+// the language (MarkdownFences).
 QString preview(const QString& text);
 // Raw HTML as the preview may show it: the tags GitHub filters shown as
 // text, then the HTML sanitiser over the rest.

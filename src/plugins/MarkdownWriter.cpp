@@ -3,7 +3,9 @@
 #include "plugins/AnalysisBudget.h"
 #include "plugins/HTMLSanitizer.h"
 #include "plugins/Markdown.h"
-#include "plugins/MermaidBlocks.h"
+#include "plugins/MarkdownFences.h"
+#include "plugins/MarkdownMath.h"
+#include "plugins/MathRender.h"
 
 #include <cmark-gfm-core-extensions.h>
 #include <cmark-gfm/node.h>
@@ -48,8 +50,8 @@ constexpr auto urlSafe = [] {
 
 class Writer {
 public:
-    Writer(std::string& out, bool sourceLines, bool diagrams)
-        : out_(out), sourceLines_(sourceLines), diagrams_(diagrams)
+    Writer(std::string& out, bool sourceLines, bool renderings)
+        : out_(out), sourceLines_(sourceLines), renderings_(renderings)
     {
         static cmark_syntax_extension* const task = cmark_find_syntax_extension("tasklist");
         tasklist_ = task;
@@ -84,8 +86,8 @@ public:
 private:
     std::string& out_;
     const bool sourceLines_;
-    const bool diagrams_;
-    int diagramCount_ = 0;
+    const bool renderings_;
+    MarkdownFences::Budget budget_;  // of this document
     cmark_syntax_extension* tasklist_ = nullptr;
     int depth_ = 0;  // open blockquotes, lists and items
     // The table being written: its column alignments and the next cell's column.
@@ -116,6 +118,43 @@ private:
         out_.append(reinterpret_cast<const char*>(s) + run, n - run);
     }
     void escaped(const cmark_chunk& c) { escaped(c.data, size_t(c.len)); }
+
+    void put(const QString& html)
+    {
+        const QByteArray utf8 = html.toUtf8();
+        put(utf8.constData(), size_t(utf8.size()));
+    }
+
+    static QString text(const cmark_chunk& c)
+    {
+        return QString::fromUtf8(reinterpret_cast<const char*>(c.data), c.len);
+    }
+
+    // A fenced block the preview draws instead of showing its code; false when it is code.
+    bool drawn(cmark_node* node, std::string_view language)
+    {
+        const auto drawing = MarkdownFences::draw(language, text(node->as.code.literal), budget_);
+        if (!drawing)
+            return false;
+        put("<div class=\"");
+        put(drawing->className);
+        out_ += '"';
+        line(node);
+        out_ += '>';
+        put(drawing->html);
+        put("</div>\n");
+        return true;
+    }
+
+    // The block's code coloured when highlight.js knows the language; false leaves it to be written plain.
+    bool coloured(std::string_view language, const cmark_chunk& code)
+    {
+        const QString html = MarkdownFences::colour(language, text(code));
+        if (html.isNull())
+            return false;
+        put(html);
+        return true;
+    }
 
     // Whether the sanitiser must judge a URL: it refuses script and
     // non-image data schemes, which need a ":" and hide behind references,
@@ -183,19 +222,6 @@ private:
         put(tag);
         line(node);
         out_ += '>';
-    }
-
-    // A drawn diagram, its error, or the placeholder while it is drawn.
-    void diagram(cmark_node* node)
-    {
-        put("<div class=\"mermaid\"");
-        line(node);
-        out_ += '>';
-        const cmark_chunk& code = node->as.code.literal;
-        const QByteArray inner =
-            MermaidBlocks::html(QString::fromUtf8(reinterpret_cast<const char*>(code.data), code.len)).toUtf8();
-        put(inner.constData(), size_t(inner.size()));
-        put("</div>\n");
     }
 
     bool tightParagraph(cmark_node* node) const
@@ -301,6 +327,10 @@ private:
         case CMARK_NODE_SOFTBREAK: out_ += '\n'; return false;
         case CMARK_NODE_LINEBREAK: put("<br>\n"); return false;
         case CMARK_NODE_CODE:
+            if (renderings_ && MarkdownMath::isFormula(node)) {
+                put(MathRender::html(text(node->as.literal), MarkdownMath::isDisplayed(node)));
+                return false;
+            }
             put("<code>");
             escaped(node->as.literal);
             put("</code>");
@@ -341,11 +371,9 @@ private:
             bufsize_t word = 0;
             while (word < info.len && info.data[word] != ' ' && info.data[word] != '\t' && info.data[word] != '\n')
                 ++word;
-            if (diagrams_ && std::string_view(reinterpret_cast<const char*>(info.data), size_t(word)) == "mermaid"
-                && ++diagramCount_ <= MermaidBlocks::perDocument) {
-                diagram(node);
+            const std::string_view language(reinterpret_cast<const char*>(info.data), size_t(word));
+            if (renderings_ && word > 0 && drawn(node, language))
                 return false;
-            }
             open("pre", node);
             if (word > 0) {
                 put("<code class=\"lang-");
@@ -354,7 +382,8 @@ private:
             } else {
                 put("<code>");
             }
-            escaped(node->as.code.literal);
+            if (!renderings_ || word == 0 || !coloured(language, node->as.code.literal))
+                escaped(node->as.code.literal);
             put("</code></pre>\n");
             return false;
         }
@@ -462,9 +491,9 @@ private:
 
 }
 
-void writeHTML(std::string& out, cmark_node* root, bool sourceLines, bool diagrams)
+void writeHTML(std::string& out, cmark_node* root, bool sourceLines, bool renderings)
 {
-    Writer(out, sourceLines, diagrams).document(root);
+    Writer(out, sourceLines, renderings).document(root);
 }
 
 }

@@ -1,0 +1,220 @@
+#include "plugins/ScriptHost.h"
+
+#include <QFile>
+#include <QJSEngine>
+#include <QLoggingCategory>
+#include <QThread>
+
+#include <condition_variable>
+#include <mutex>
+
+namespace ScriptHost {
+
+namespace {
+
+// Ours: the calls the C++ side makes, each returning a string or null.
+const char glue[] = R"JS(
+var console = { log: function () {}, warn: function () {}, error: function () {} };
+// The engine's own checks (its repairs, interruption) run their code through this.
+function lorvaneEvaluate(source) { return String((0, eval)(source)); }
+function lorvaneHighlight(language, code) {
+  if (typeof hljs === 'undefined' || !hljs.getLanguage(language)) return null;
+  return hljs.highlight(code, { language: language, ignoreIllegals: true }).value;
+}
+// "H" and the formula's HTML, or "E" and why it is not one.
+function lorvaneMath(source, display) {
+  if (typeof katex === 'undefined') return null;
+  try {
+    return 'H' + katex.renderToString(source, { displayMode: display === 'display', output: 'htmlAndMathml',
+      throwOnError: true, trust: false, strict: 'ignore', maxSize: 20, maxExpand: 1000 });
+  } catch (e) {
+    return 'E' + (e instanceof katex.ParseError ? e.rawMessage : String(e && e.message || e));
+  }
+}
+)JS";
+
+// Before the scripts: repairs of this engine (Qt 6.4's) where it departs
+// from the language and the libraries depend on it.
+// - `__proto__: null` in an object literal stays an own property instead of
+//   becoming the prototype; bundlers freeze such literals as module
+//   namespaces, and highlight.js then walks into that null. Freezing
+//   repairs the literal first.
+// - A regular expression's source puts one more backslash before every
+//   "/", so one rebuilt from another's source (highlight.js builds all its
+//   grammars so) no longer matches a slash.
+// - With the u flag a search finds nothing after the first position, and
+//   \p{…} classes are refused; highlight.js's few Unicode expressions are
+//   built without the flag, the classes widened to ranges of the BMP.
+const char prelude[] = R"JS(
+(function () {
+  var freeze = Object.freeze, own = Object.prototype.hasOwnProperty;
+  Object.freeze = function (o) {
+    if (o !== null && typeof o === 'object' && own.call(o, '__proto__')) {
+      var d = Object.getOwnPropertyDescriptor(o, '__proto__');
+      if (d && d.configurable && 'value' in d && d.value === null) {
+        delete o['__proto__'];
+        Object.setPrototypeOf(o, null);
+      }
+    }
+    return freeze(o);
+  };
+
+  var source = Object.getOwnPropertyDescriptor(RegExp.prototype, 'source').get;
+  Object.defineProperty(RegExp.prototype, 'source', { configurable: true,
+    get: function () { return source.call(this).replace(/\\\//g, '/'); } });
+
+  var Native = RegExp;
+  var letters = 'A-Za-z\\u00AA\\u00B5\\u00BA\\u00C0-\\u00D6\\u00D8-\\u00F6\\u00F8-\\u02FF\\u0370-\\u03FF' +
+    '\\u0400-\\u1FFF\\u2070-\\u218F\\u2C00-\\u2FEF\\u3001-\\uD7FF\\uF900-\\uFDCF\\uFDF0-\\uFFEF';
+  var classes = { L: letters, XID_Start: letters, XID_Continue: letters + '0-9_\\u00B7\\u0300-\\u036F\\u203F\\u2040' };
+  function widen(pattern) {
+    var out = '', inClass = false;
+    for (var i = 0; i < pattern.length; ++i) {
+      var c = pattern[i];
+      if (c === '\\') {
+        var close = pattern.indexOf('}', i);
+        var name = pattern[i + 1] === 'p' && pattern[i + 2] === '{' && close > 0 ? pattern.slice(i + 3, close) : null;
+        if (name !== null && own.call(classes, name)) {
+          out += inClass ? classes[name] : '[' + classes[name] + ']';
+          i = close;
+        } else {
+          out += pattern.substr(i, 2);
+          ++i;
+        }
+        continue;
+      }
+      if (c === '[') inClass = true;
+      else if (c === ']') inClass = false;
+      out += c;
+    }
+    return out;
+  }
+  var Widening = function RegExp(pattern, flags) {
+    var text = pattern instanceof Native ? pattern.source : String(pattern);
+    if (flags === undefined && pattern instanceof Native) flags = pattern.flags;
+    if (typeof flags === 'string' && flags.indexOf('u') >= 0 && text.indexOf('\\u{') < 0)
+      return new Native(widen(text), flags.replace('u', ''));
+    return arguments.length > 1 ? new Native(pattern, flags) : new Native(pattern);
+  };
+  Widening.prototype = Native.prototype;
+  RegExp = Widening;
+})();
+)JS";
+
+const char* const scriptFiles[] = {":/scripts/highlight.js", ":/scripts/katex.js"};
+
+// The engine's compiler comments on the libraries' style ("used before its
+// declaration"); that is noise for whoever reads the program's output.
+QLoggingCategory::CategoryFilter previousFilter = nullptr;
+void quietCompiler(QLoggingCategory* category)
+{
+    if (previousFilter)
+        previousFilter(category);
+    if (qstrcmp(category->categoryName(), "qt.qml.compiler") == 0)
+        category->setEnabled(QtWarningMsg, false);
+}
+
+struct Job {
+    QString function;
+    QStringList arguments;
+    std::optional<QString> result;
+    bool done = false;
+};
+
+// The engine lives and dies on this thread; callers hand it one job at a time.
+class Host : public QThread {
+public:
+    Host()
+    {
+        previousFilter = QLoggingCategory::installFilter(quietCompiler);
+        setObjectName(QStringLiteral("ScriptHost"));
+        start();
+    }
+    ~Host() override
+    {
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        wait();
+    }
+
+    std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit)
+    {
+        // Only the glue: this engine crashes when C++ calls some built-ins (eval) directly.
+        if (!function.startsWith(QLatin1String("lorvane")))
+            return std::nullopt;
+        std::lock_guard one(callMutex_);
+        std::unique_lock lock(mutex_);
+        // Loading the scripts is not the call's time.
+        finished_.wait(lock, [&] { return engine_ != nullptr; });
+        Job job{function, arguments, {}, false};
+        job_ = &job;
+        wake_.notify_all();
+        if (!finished_.wait_for(lock, limit, [&] { return job.done; })) {
+            // The engine checks this flag between its steps and throws.
+            engine_->setInterrupted(true);
+            finished_.wait(lock, [&] { return job.done; });
+            return std::nullopt;
+        }
+        return job.result;
+    }
+
+protected:
+    void run() override
+    {
+        QJSEngine engine;
+        engine.evaluate(QString::fromUtf8(prelude));
+        // A script missing or failing leaves its glue function answering null.
+        for (const char* name : scriptFiles) {
+            QFile file(QString::fromLatin1(name));
+            if (file.open(QIODevice::ReadOnly))
+                engine.evaluate(QString::fromUtf8(file.readAll()), QString::fromLatin1(name));
+        }
+        engine.evaluate(QString::fromUtf8(glue));
+        std::unique_lock lock(mutex_);
+        engine_ = &engine;
+        finished_.notify_all();
+        while (true) {
+            wake_.wait(lock, [&] { return quit_ || job_; });
+            if (quit_)
+                break;
+            Job* job = job_;
+            lock.unlock();
+            std::optional<QString> result;
+            QJSValueList args;
+            for (const QString& a : job->arguments)
+                args << QJSValue(a);
+            const QJSValue value = engine.globalObject().property(job->function).call(args);
+            if (value.isString())
+                result = value.toString();
+            lock.lock();
+            // Under the lock: a caller that gave up sets the flag only while the job is not done.
+            engine.setInterrupted(false);
+            job->result = std::move(result);
+            job->done = true;
+            job_ = nullptr;
+            finished_.notify_all();
+        }
+    }
+
+private:
+    std::mutex callMutex_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable finished_;
+    Job* job_ = nullptr;
+    QJSEngine* engine_ = nullptr;
+    bool quit_ = false;
+};
+
+}
+
+std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit)
+{
+    static Host host;
+    return host.call(function, arguments, limit);
+}
+
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <optional>
+
+// The bundled renderers' JavaScript (highlight.js, KaTeX), run in one QJSEngine on a
+// thread of its own, so that any analysis thread may ask and a runaway call
+// can be interrupted. The page never runs any of it: only the HTML strings
+// that come back, which the caller sanitises.
+namespace ScriptHost {
+
+// The string one of our global "lorvane…" functions returns for these arguments; nothing when the
+// scripts are missing, the function throws or returns no string, or the call
+// took longer than the limit (it is interrupted then).
+std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit);
+
+}

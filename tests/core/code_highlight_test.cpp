@@ -1,0 +1,146 @@
+// Fenced code coloured by highlight.js in the script engine: tokens come back
+// as classed spans, the code's text survives exactly, hostile code stays
+// text, unknown languages and runaway scripts leave the block plain.
+#include "plugins/CodeHighlight.h"
+#include "plugins/HTMLSanitizer.h"
+#include "plugins/Markdown.h"
+#include "plugins/ScriptHost.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The text a browser shows for an HTML fragment without tags.
+QString shownText(const QString& html)
+{
+    QString text = html;
+    text.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    return HTMLSanitizer::decodeReferences(text);
+}
+
+QString codeOf(const QString& preview)
+{
+    const QRegularExpression code(QStringLiteral("<code[^>]*>(.*)</code>"),
+                                  QRegularExpression::DotMatchesEverythingOption);
+    return code.match(preview).captured(1);
+}
+
+}
+
+TEST(CodeHighlight, KnownLanguagesComeAsClassedSpansWithTheirTextIntact)
+{
+    const struct {
+        const char* language;
+        const char* code;
+        const char* token;
+    } samples[] = {
+        {"cpp", "int main() { return 0; } // 注释 <tag> & \"q\"\n", "<span class=\"hljs-keyword\">return</span>"},
+        {"python", "def f(x):\n    return '中文' # c\n", "<span class=\"hljs-keyword\">def</span>"},
+        {"js", "const a = `${b}` + /re/g; // x\n", "<span class=\"hljs-keyword\">const</span>"},
+        {"json", "{\"a\": [1, true, null]}\n", "<span class=\"hljs-number\">1</span>"},
+        {"yaml", "key: value # c\n", "<span class=\"hljs-comment\"># c</span>"},
+        {"bash", "echo \"$HOME\" | grep x\n", "<span class=\"hljs-built_in\">echo</span>"},
+        {"html", "<a href=\"x\">y</a>\n", "<span class=\"hljs-tag\">"},
+    };
+    for (const auto& s : samples) {
+        const QString code = QString::fromUtf8(s.code);
+        const QString preview = Markdown::preview(QStringLiteral("```") + QString::fromLatin1(s.language) + u'\n' + code
+                                                  + QStringLiteral("```\n"));
+        EXPECT_TRUE(preview.contains(QString::fromUtf8(s.token))) << s.language << ": " << preview.toStdString();
+        EXPECT_EQ(shownText(codeOf(preview)), code) << s.language;
+        EXPECT_TRUE(preview.contains(QStringLiteral("<code class=\"lang-") + QString::fromLatin1(s.language) + u'"'))
+            << s.language;
+    }
+}
+
+TEST(CodeHighlight, UnknownLanguagesNoLanguageAndOtherOutputsStayPlain)
+{
+    const QString unknown = Markdown::preview(QStringLiteral("```nosuchlanguage\nint <b>x</b>\n```\n"));
+    EXPECT_FALSE(unknown.contains(QStringLiteral("hljs-")));
+    EXPECT_TRUE(unknown.contains(QStringLiteral("int &lt;b&gt;x&lt;/b&gt;"))) << unknown.toStdString();
+    const QString bare = Markdown::preview(QStringLiteral("```\nreturn 0;\n```\n"));
+    EXPECT_FALSE(bare.contains(QStringLiteral("hljs-")));
+    // Only the preview colours: the plain HTML (exports of the fragment, the golden tests) does not.
+    EXPECT_FALSE(Markdown::html(QStringLiteral("```cpp\nreturn 0;\n```\n")).contains(QStringLiteral("hljs-")));
+    // A language name that is no name is never handed to the script.
+    EXPECT_TRUE(CodeHighlight::html(QStringLiteral("c\"><img"), QStringLiteral("x")).isNull());
+    EXPECT_TRUE(CodeHighlight::html(QString(40, u'c'), QStringLiteral("x")).isNull());
+    // Too long to colour: plain, not cut.
+    const QString huge = QStringLiteral("int x;\n").repeated(CodeHighlight::maxCode / 7 + 1);
+    const QString long_ = Markdown::preview(QStringLiteral("```cpp\n") + huge + QStringLiteral("```\n"));
+    EXPECT_FALSE(long_.contains(QStringLiteral("hljs-")));
+    EXPECT_EQ(shownText(codeOf(long_)), huge);
+}
+
+TEST(CodeHighlight, HostileCodeStaysTextInsideTheSpans)
+{
+    const char* vectors[] = {
+        "```html\n<img src=x onerror=alert(1)><script>alert(1)</script>\n```\n",
+        "```xml\n<svg onload=alert(1)><a href=\"javascript:alert(1)\">x</a></svg>\n```\n",
+        "```markdown\n[x](javascript:alert(1)) <img src=x onerror=alert(1)>\n```\n",
+        "```css\n</style><img src=x onerror=alert(1)>\n```\n",
+        "```cpp\n// </span></code></pre><img src=x onerror=alert(1)>\n```\n",
+        "```php\n<?php echo '<script>alert(1)</script>'; ?>\n```\n",
+        "```js\nlet s = '</span><script>alert(1)</script>'; // </code>\n```\n",
+    };
+    for (const char* v : vectors) {
+        const QString preview = Markdown::preview(QString::fromUtf8(v));
+        EXPECT_TRUE(preview.contains(QStringLiteral("hljs-"))) << v;
+        // Every tag in the coloured code is a span (or its end).
+        const QString code = codeOf(preview);
+        QRegularExpressionMatchIterator tags = QRegularExpression(QStringLiteral("<(/?)([a-zA-Z]+)")).globalMatch(code);
+        while (tags.hasNext())
+            EXPECT_EQ(tags.next().captured(2), QStringLiteral("span")) << v << "\n" << code.toStdString();
+        const QString source = QString::fromUtf8(v).section(u'\n', 1, 1) + u'\n';
+        EXPECT_EQ(shownText(code), source);
+    }
+}
+
+TEST(CodeHighlight, ARunawayScriptIsInterruptedAndTheEngineServesTheNextCall)
+{
+    const auto evaluate = [](const char* source, std::chrono::milliseconds limit) {
+        return ScriptHost::call(QStringLiteral("lorvaneEvaluate"), {QString::fromUtf8(source)}, limit);
+    };
+    EXPECT_FALSE(evaluate("for (;;) {}", std::chrono::milliseconds(200)));
+    EXPECT_EQ(evaluate("'still' + ' here'", std::chrono::seconds(5)), QStringLiteral("still here"));
+    EXPECT_FALSE(evaluate("throw new Error('x')", std::chrono::seconds(5)));
+    EXPECT_FALSE(ScriptHost::call(QStringLiteral("lorvaneNoSuchFunction"), {}, std::chrono::seconds(5)));
+    // Built-ins are never called from here (the engine crashes on eval).
+    EXPECT_FALSE(ScriptHost::call(QStringLiteral("eval"), {QStringLiteral("'x'")}, std::chrono::seconds(5)));
+    EXPECT_TRUE(Markdown::preview(QStringLiteral("```cpp\nreturn 1;\n```\n")).contains(QStringLiteral("hljs-keyword")));
+}
+
+// The engine's departures from the language that the libraries trip over are repaired before they load.
+TEST(CodeHighlight, TheEngineBehavesAsTheLibrariesExpect)
+{
+    const auto evaluate = [](const char* source) {
+        return ScriptHost::call(QStringLiteral("lorvaneEvaluate"), {QString::fromUtf8(source)}, std::chrono::seconds(5))
+            .value_or(QStringLiteral("(failed)"));
+    };
+    // A source rebuilds the same expression: a slash still matches a slash.
+    EXPECT_EQ(evaluate("new RegExp(/a\\/b/.source).test('a/b') + ' ' + /\\/?>/.source"), QStringLiteral("true \\/?>"));
+    // Unicode expressions search past the first position, letter classes included.
+    EXPECT_EQ(evaluate("JSON.stringify([new RegExp('[a-z]+', 'u').exec('  href')[0], "
+                       "new RegExp('[\\\\p{L}_]+', 'u').exec(' 中文x')[0]])"),
+              QStringLiteral("[\"href\",\"中文x\"]"));
+    // A frozen literal with a null prototype has it as its prototype, not as a key.
+    EXPECT_EQ(evaluate("var o = Object.freeze({__proto__: null, a: 1}); "
+                       "Object.keys(o).join() + ' ' + (Object.getPrototypeOf(o) === null)"),
+              QStringLiteral("a true"));
+    EXPECT_EQ(evaluate("(/x/ instanceof RegExp) + ' ' + new RegExp('b', 'g').flags"), QStringLiteral("true g"));
+}
+
+TEST(CodeHighlight, ABlockSeenBeforeIsNotColouredAgain)
+{
+    const QString doc = QStringLiteral("# t\n\n```rust\nfn main() { let x = 1; }\n```\n\n```go\nfunc f() {}\n```\n");
+    const QString first = Markdown::preview(doc);
+    const quint64 runs = CodeHighlight::scriptRuns();
+    // A keystroke outside the blocks: both come from the cache.
+    const QString again = Markdown::preview(doc + QStringLiteral("\nmore text\n"));
+    EXPECT_EQ(CodeHighlight::scriptRuns(), runs);
+    EXPECT_TRUE(again.startsWith(first.left(first.size() - 6)));
+    // An edit inside one block runs the script for that block alone.
+    Markdown::preview(QString(doc).replace(QStringLiteral("let x = 1"), QStringLiteral("let x = 2")));
+    EXPECT_EQ(CodeHighlight::scriptRuns(), runs + 1);
+}
