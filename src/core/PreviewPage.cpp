@@ -1,5 +1,6 @@
 #include "core/PreviewPage.h"
 
+#include "core/RenderingStyle.h"
 #include "core/WebFonts.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/HTML.h"
@@ -14,13 +15,14 @@ namespace {
 const char cssText[] =
     ":root{--bg:#f7f8f9;--fg:#1f2329;--fg2:#4b525b;--fg3:#5e646e;--line:#dcdfe3;--line2:#e8eaed;--side:#eef0f2;--hover:"
     "#e2e5e9;\n"
-    "  --accent:#387068;--danger:#a34a43;--code:#fbfbfa;--s:#5f8a3e;--n:#8a5fb0;--b:#b0703a;color-scheme:light}\n"
+    "  --accent:#387068;--danger:#a34a43;--code:#fbfbfa;--s:#5f8a3e;--n:#8a5fb0;--b:#b0703a;"
+    "--hk:#6f42c1;--hs:#116329;--hn:#953800;--hc:#5c6670;--ht:#0550ae;--hg:#cf222e;color-scheme:light}\n"
     "@media "
     "(prefers-color-scheme:dark){:root{--bg:#1d2024;--fg:#e3e6ea;--fg2:#a9b0b9;--fg3:#9298a1;--line:#2c3036;--line2:#"
     "262a2f;\n"
     "  "
     "--side:#191b1f;--hover:#262a30;--accent:#6fb2a7;--danger:#e07b70;--code:#1b1e22;--s:#9ac27a;--n:#b99ad6;--b:#"
-    "d6a06a;color-scheme:dark}}\n"
+    "d6a06a;--hk:#d2a8ff;--hs:#9bd8a0;--hn:#ffa657;--hc:#8b949e;--ht:#79c0ff;--hg:#ff7b72;color-scheme:dark}}\n"
     "html,body{margin:0;background:var(--bg);color:var(--fg);font:14px/1.7 \"IBM Plex Sans\",-apple-system,\"PingFang "
     "SC\",sans-serif}\n"
     "main{padding:22px 28px 48px}\n"
@@ -102,7 +104,7 @@ QString contentPolicy(bool withRenderScript)
 QString shellWith(const QString& fontFaces)
 {
     return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + contentPolicy(true)
-        + QStringLiteral("<style>") + fontFaces + css() + QStringLiteral("</style>\n<script>")
+        + QStringLiteral("<style>") + fontFaces + css() + RenderingStyle::css() + QStringLiteral("</style>\n<script>")
         + QLatin1String(renderFunction)
         + QStringLiteral("</script></head>\n<body><main id=\"c\"></main></body></html>");
 }
@@ -146,6 +148,7 @@ QString standalone(const QString& fragmentHTML, const QString& title)
         : QStringLiteral("<title>") + title.toHtmlEscaped() + QStringLiteral("</title>");
     return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + named + contentPolicy(false)
         + QStringLiteral("<style>") + WebFonts::webFontFaces() + css()
+        + RenderingStyle::css(fragmentHTML.contains(QLatin1String("class=\"katex")))
         + QStringLiteral("</style></head>\n<body><main id=\"c\">") + fragmentHTML
         + QStringLiteral("</main></body></html>\n");
 }

@@ -108,8 +108,8 @@ cmark_syntax_extension* extension()
 {
     static cmark_syntax_extension* const ext = [] {
         cmark_syntax_extension* e = cmark_syntax_extension_new("lorvane-math");
-        cmark_llist* chars =
-            cmark_llist_append(cmark_get_default_mem_allocator(), nullptr, reinterpret_cast<void*>(uintptr_t('$')));
+        cmark_llist* chars = cmark_llist_append(cmark_get_default_mem_allocator(), nullptr,
+                                                reinterpret_cast<void*>(uintptr_t('$')));
         cmark_syntax_extension_set_special_inline_chars(e, chars);
         cmark_syntax_extension_set_match_inline_func(e, match);
         return e;

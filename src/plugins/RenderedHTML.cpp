@@ -11,8 +11,7 @@ namespace RenderedHTML {
 namespace {
 
 // The class tokens of `value` that pass; an empty class is dropped with its attribute.
-template <typename Keep>
-std::optional<QString> classes(const QString& value, Keep keep)
+template <typename Keep> std::optional<QString> classes(const QString& value, Keep keep)
 {
     QStringList kept;
     for (const QString& token : value.split(u' ', Qt::SkipEmptyParts))
@@ -44,22 +43,21 @@ const QSet<QString>& katexClasses()
 
 const QSet<QString>& mathMLElements()
 {
-    static const QSet<QString> s = {
-        "math",  "semantics", "annotation", "mrow",   "mi",         "mn",    "mo",     "ms",       "mtext",
-        "mspace", "msub",     "msup",       "msubsup", "munder",    "mover", "munderover", "mfrac", "msqrt",
-        "mroot", "mstyle",    "mpadded",    "mphantom", "menclose", "mtable", "mtr",    "mtd",      "mlabeledtr"};
+    static const QSet<QString> s = {"math",     "semantics",  "annotation", "mrow",  "mi",    "mn",        "mo",
+                                    "ms",       "mtext",      "mspace",     "msub",  "msup",  "msubsup",   "munder",
+                                    "mover",    "munderover", "mfrac",      "msqrt", "mroot", "mstyle",    "mpadded",
+                                    "mphantom", "menclose",   "mtable",     "mtr",   "mtd",   "mlabeledtr"};
     return s;
 }
 
 const QSet<QString>& mathMLAttributes()
 {
     static const QSet<QString> s = {
-        "display",     "encoding",       "mathvariant",    "mathcolor",   "mathbackground", "mathsize",
-        "stretchy",    "fence",          "separator",      "lspace",      "rspace",         "minsize",
-        "maxsize",     "largeop",        "movablelimits",  "accent",      "accentunder",    "linethickness",
-        "columnalign", "rowalign",       "columnspacing",  "rowspacing",  "columnlines",    "rowlines",
-        "frame",       "framespacing",   "width",          "height",      "depth",          "voffset",
-        "notation",    "scriptlevel",    "displaystyle",   "symmetric",   "form"};
+        "display",       "encoding",    "mathvariant", "mathcolor",     "mathbackground", "mathsize",  "stretchy",
+        "fence",         "separator",   "lspace",      "rspace",        "minsize",        "maxsize",   "largeop",
+        "movablelimits", "accent",      "accentunder", "linethickness", "columnalign",    "rowalign",  "columnspacing",
+        "rowspacing",    "columnlines", "rowlines",    "frame",         "framespacing",   "width",     "height",
+        "depth",         "voffset",     "notation",    "scriptlevel",   "displaystyle",   "symmetric", "form"};
     return s;
 }
 
@@ -112,7 +110,8 @@ QSet<QString> selectorClasses(const QString& css)
             if (selector[i] != u'.' || i + 1 >= selector.size() || !selector[i + 1].isLetter())
                 continue;
             qsizetype j = i + 1;
-            while (j < selector.size() && (selector[j].isLetterOrNumber() || selector[j] == u'-' || selector[j] == u'_'))
+            while (j < selector.size()
+                   && (selector[j].isLetterOrNumber() || selector[j] == u'-' || selector[j] == u'_'))
                 ++j;
             out.insert(selector.mid(i + 1, j - i - 1).toString());
             i = j - 1;
@@ -135,13 +134,14 @@ QString cleanCode(const QString& html)
 
 QString cleanMath(const QString& html)
 {
-    static const HTMLSanitizer::AllowList list{
-        [](const QString& element) {
-            return element == QLatin1String("span") || element == QLatin1String("svg")
-                || element == QLatin1String("path") || element == QLatin1String("line")
-                || mathMLElements().contains(element);
-        },
-        mathAttribute};
+    static const HTMLSanitizer::AllowList list{[](const QString& element) {
+                                                   return element == QLatin1String("span")
+                                                       || element == QLatin1String("svg")
+                                                       || element == QLatin1String("path")
+                                                       || element == QLatin1String("line")
+                                                       || mathMLElements().contains(element);
+                                               },
+                                               mathAttribute};
     return HTMLSanitizer::cleanWith(html, list);
 }
 

@@ -36,10 +36,10 @@ TEST(MathSyntax, DollarsOpenFormulasOnlyWhereGitHubReadsThem)
         {"$a$ and $b$", 2},
         {"It costs $5 and $6 today.", 0},
         {"From $20,000 to $30,000", 0},
-        {"$ x$ and $x $", 0},       // blank right inside a dollar
-        {"$x$5", 0},                // digit right after the closing dollar
-        {"\\$x$ and $y\\$", 0},     // escaped dollars
-        {"`$x$` in code", 0},       // code spans come first
+        {"$ x$ and $x $", 0},    // blank right inside a dollar
+        {"$x$5", 0},             // digit right after the closing dollar
+        {"\\$x$ and $y\\$", 0},  // escaped dollars
+        {"`$x$` in code", 0},    // code spans come first
         {"$a*b*c$ and $x_1 + y_2$", 2},
         {"$\\{a\\}$", 1},
         {"| $x^2$ | b |\n|---|---|\n| 1 | $y$ |", 2},  // table cells
@@ -71,7 +71,8 @@ TEST(MathSyntax, DisplayedFormulasAndMathBlocks)
     EXPECT_TRUE(block.contains(QStringLiteral("class=\"katex-display\"")));
     EXPECT_FALSE(block.contains(QStringLiteral("<pre")));
     // The annotation keeps the source, escaped, for copying and assistive tools.
-    EXPECT_TRUE(preview("$a<b$").contains(QStringLiteral("<annotation encoding=\"application/x-tex\">a&lt;b</annotation>")));
+    EXPECT_TRUE(
+        preview("$a<b$").contains(QStringLiteral("<annotation encoding=\"application/x-tex\">a&lt;b</annotation>")));
 }
 
 TEST(MathSyntax, APageOfPricesIsReadInOnePass)
@@ -151,8 +152,9 @@ TEST(MathRender, TheAllowListKeepsKaTeXsMarkupAndNothingElse)
         QStringLiteral("<span style=\"position:fixed;top:0;background:url(http://example.com/x.png)\">x</span>"));
     EXPECT_EQ(moved, QStringLiteral("<span style=\"top:0\">x</span>"));
     // Raw HTML of documents keeps its own, wider list: no math scope there.
-    EXPECT_EQ(RenderedHTML::selectorClasses(QStringLiteral(".a .b-c,.d>span{x:1}@font-face{src:url(f.woff2)}.e:hover{}")),
-              (QSet<QString>{"a", "b-c", "d", "e"}));
+    EXPECT_EQ(
+        RenderedHTML::selectorClasses(QStringLiteral(".a .b-c,.d>span{x:1}@font-face{src:url(f.woff2)}.e:hover{}")),
+        (QSet<QString>{"a", "b-c", "d", "e"}));
 }
 
 TEST(MathRender, AFormulaSeenBeforeIsNotDrawnAgain)
