@@ -119,8 +119,8 @@ int main(int argc, char** argv)
         inFormula.push_back(msOf(edited));
     }
     std::sort(inFormula.begin(), inFormula.end());
-    std::printf("Keystroke inside a formula:      median %6.1f ms, worst %6.1f ms\n",
-                inFormula[inFormula.size() / 2], inFormula.back());
+    std::printf("Keystroke inside a formula:      median %6.1f ms, worst %6.1f ms\n", inFormula[inFormula.size() / 2],
+                inFormula.back());
     const double prices = msOf(QStringLiteral("$5 ").repeated(200000));
     std::printf("One paragraph of 200,000 prices: %8.1f ms\n", prices);
     return 0;
