@@ -15,7 +15,7 @@ if [ ! -f "$OUT/build.ninja" ]; then
 fi
 cmake --build "$OUT" -j"$(nproc)"
 status=0
-for name in ${LORVANE_FUZZ_TARGETS:-json yaml toml csv markdown sequence sanitizer svg}; do
+for name in ${LORVANE_FUZZ_TARGETS:-json yaml toml csv markdown math sequence sanitizer svg}; do
   work="$OUT/corpus-$name"
   mkdir -p "$work"
   echo "== fuzz_$name (${SECONDS_EACH}s)"

@@ -1,5 +1,6 @@
 #include "plugins/ScriptHost.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJSEngine>
 #include <QLoggingCategory>
@@ -213,6 +214,9 @@ private:
 
 std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit)
 {
+    // The engine refuses to exist without an application object (a bare tool or benchmark).
+    if (!QCoreApplication::instance())
+        return std::nullopt;
     static Host host;
     return host.call(function, arguments, limit);
 }

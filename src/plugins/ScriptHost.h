@@ -12,9 +12,10 @@
 // that come back, which the caller sanitises.
 namespace ScriptHost {
 
-// The string one of our global "lorvane…" functions returns for these arguments; nothing when the
-// scripts are missing, the function throws or returns no string, or the call
-// took longer than the limit (it is interrupted then).
+// The string one of our global "lorvane…" functions returns for these
+// arguments; nothing when the scripts are missing, the function throws or
+// returns no string, the process has no application object, or the call took
+// longer than the limit (it is interrupted then).
 std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit);
 
 }
