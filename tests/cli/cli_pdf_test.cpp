@@ -154,3 +154,33 @@ TEST_F(CommandLineTest, ExportsCarryTheirMermaidDiagramsDrawn)
         EXPECT_TRUE(text->contains(QStringLiteral("图表错误")));
     }
 }
+
+// Formulas and coloured code reach both exports: KaTeX's drawing with its
+// fonts embedded (the page loads nothing), the code's classed spans, and in
+// the PDF the formula's glyphs as text.
+TEST_F(CommandLineTest, ExportsCarryFormulasAndColouredCode)
+{
+    const QString md = write(
+        QStringLiteral("math.md"),
+        "# 公式\n\n质能方程 $E=mc^2$ 价格 $5 和 $6。\n\n$$\\sum_{k=1}^{n} k = \\frac{n(n+1)}{2}$$\n\n"
+        "```cpp\nint main() { return 0; }\n```\n");
+    const Outcome html = run({QStringLiteral("--export-html"), md});
+    ASSERT_EQ(html.status, 0) << html.err.toStdString();
+    EXPECT_TRUE(html.out.contains(QStringLiteral("class=\"katex\"")));
+    EXPECT_TRUE(html.out.contains(QStringLiteral("<mfrac>")));
+    EXPECT_TRUE(html.out.contains(QStringLiteral("src:url(data:font/woff2;base64,")));
+    EXPECT_FALSE(html.out.contains(QStringLiteral("url(fonts/")));
+    EXPECT_TRUE(html.out.contains(QStringLiteral("<span class=\"hljs-keyword\">return</span>")));
+    EXPECT_TRUE(html.out.contains(QStringLiteral("价格 $5 和 $6。")));
+    const QString out = dir.filePath(QStringLiteral("math.pdf"));
+    const Outcome pdf = run({QStringLiteral("--export-pdf"), md, QStringLiteral("-o"), out});
+    ASSERT_EQ(pdf.status, 0) << pdf.err.toStdString();
+    const auto text = poppler(QStringLiteral("pdftotext"),
+                              {QStringLiteral("-enc"), QStringLiteral("UTF-8"), out, QStringLiteral("-")});
+    if (!text)
+        GTEST_SKIP() << "pdftotext (poppler-utils) not installed: the PDF's text is not checked";
+    EXPECT_TRUE(text->contains(QStringLiteral("mc"))) << text->toStdString();
+    EXPECT_TRUE(text->contains(QStringLiteral("∑"))) << text->toStdString();
+    EXPECT_FALSE(text->contains(QStringLiteral("\\frac"))) << text->toStdString();
+    EXPECT_TRUE(text->contains(QStringLiteral("return 0;")));
+}

@@ -89,3 +89,16 @@ TEST(WebFonts, FacesFromTheFontsFolderInTableOrder)
                              "Mono\";font-weight:400;src:url(data:font/ttf;base64,TU9OTw==) format(\"truetype\")}"));
     EXPECT_EQ(WebFonts::webFontFacesIn(QString()), QString());
 }
+
+// The preview loads its shell inline, where the engine takes at most 2 MB
+// of URL; KaTeX's fonts must leave room under it. The page travels as
+// base64 in a data URL.
+TEST(PreviewPage, TheShellWithEveryFontFitsTheEnginesInlineLimit)
+{
+    const QByteArray page = PreviewPage::shell().toUtf8();
+    EXPECT_TRUE(PreviewPage::shell().contains(QStringLiteral("font-family:KaTeX_Main")));
+    EXPECT_TRUE(PreviewPage::shell().contains(QStringLiteral("src:url(data:font/woff2;base64,")));
+    EXPECT_FALSE(PreviewPage::shell().contains(QStringLiteral("url(fonts/")));
+    std::printf("shell: %lld bytes, %lld as base64\n", qlonglong(page.size()), qlonglong(page.toBase64().size()));
+    EXPECT_LT(page.toBase64().size() + 64, 2 * 1024 * 1024);
+}
