@@ -52,6 +52,12 @@ AnalysisJob::AnalysisJob(const FormatPlugin& plugin, QString text, bool wantPrev
     }
 }
 
+AnalysisJob::AnalysisJob(const FormatPlugin& plugin, QByteArray utf8, bool wantPreview, std::weak_ptr<Doc> doc)
+    : AnalysisJob(plugin, QString(), wantPreview, std::move(doc))
+{
+    utf8_ = std::move(utf8);
+}
+
 namespace {
 std::atomic<long long> limitMs{2000};
 
@@ -127,6 +133,8 @@ void AnalysisJob::run()
     Outcome outcome;
     try {
         // The document keeps its last job: the job must not keep the text.
+        if (!utf8_.isNull())
+            text_ = QString::fromUtf8(std::exchange(utf8_, QByteArray()));
         outcome = analyse(*plugin_, std::exchange(text_, QString()), wantPreview_, &stop_);
     } catch (const AnalysisBudget::Expired&) {
         state_.store(State::cancelled);  // newer work replaced this run

@@ -24,6 +24,9 @@ public:
     };
 
     AnalysisJob(const FormatPlugin& plugin, QString text, bool wantPreview, std::weak_ptr<Doc> doc);
+    // The text in UTF-8, turned into UTF-16 on the worker: a copy of the
+    // editor's bytes costs the main thread far less than converting them.
+    AnalysisJob(const FormatPlugin& plugin, QByteArray utf8, bool wantPreview, std::weak_ptr<Doc> doc);
 
     // Keeps a job that has not started from running; a running job is asked
     // to stop at its next budget check and posts nothing.
@@ -60,6 +63,7 @@ public:
 private:
     const FormatPlugin* plugin_;
     QString text_;
+    QByteArray utf8_;
     bool wantPreview_;
     std::weak_ptr<Doc> doc_;
     const void* key_;

@@ -20,7 +20,11 @@ void Doc::scheduleAnalysis(double delaySeconds)
         queue.cancel(analysis_);
     const FormatPlugin& p = plugin();
     const bool wantPreview = mode_ != ViewMode::editor && p.supportsPreview();
-    auto job = std::make_shared<AnalysisJob>(p, text(), wantPreview, weakSelf());
+    // A shown document's text lives in its editor: its bytes are copied and
+    // converted on the worker.
+    TextCopy copy = textCopy();
+    auto job = copy.utf8.isNull() ? std::make_shared<AnalysisJob>(p, std::move(copy.text), wantPreview, weakSelf())
+                                  : std::make_shared<AnalysisJob>(p, std::move(copy.utf8), wantPreview, weakSelf());
     setAnalysis(job);
     queue.submit(std::move(job), delaySeconds);
 }
