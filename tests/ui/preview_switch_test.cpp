@@ -73,3 +73,59 @@ TEST(PreviewSwitch, TheNextDocumentsResultOrRenderingNeverThePrevious)
     EXPECT_FALSE(waiting.contains(QStringLiteral("CCCC"))) << waiting.toStdString();
     ASSERT_TRUE(waitFor(view, QStringLiteral("DDDD")));
 }
+
+namespace {
+
+// Waits for the cover to go; from then on the page must hold `text`.
+bool uncoveredShowing(PreviewView& view, const QString& text)
+{
+    for (int i = 0; i < 2000 && view.isCovered(); ++i)
+        QTest::qWait(5);
+    if (view.isCovered()) {
+        ADD_FAILURE() << "still covered";
+        return false;
+    }
+    const QString now = content(view);
+    EXPECT_TRUE(now.contains(text)) << now.left(200).toStdString();
+    return now.contains(text);
+}
+
+}
+
+TEST(PreviewSwitch, AnotherDocumentsFrameIsCoveredUntilTheShownOnesContentIsIn)
+{
+    QTemporaryDir one, two;
+    PreviewView view;
+    view.resize(400, 300);
+    view.show();
+    const DocPtr a = previewed(one.filePath(QStringLiteral("a.md")), QStringLiteral("AAAA"));
+    const DocPtr b = previewed(one.filePath(QStringLiteral("b.md")), QStringLiteral("BBBB"));
+    const DocPtr far = previewed(two.filePath(QStringLiteral("c.md")), QStringLiteral("CCCC"));
+    view.setDoc(a);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("AAAA")));
+    ASSERT_TRUE(uncoveredShowing(view, QStringLiteral("AAAA")));
+
+    // A big result keeps the page busy laying it out while its last frame stays up.
+    QString big;
+    for (int i = 0; i < 20000; ++i)
+        big += QStringLiteral("<p>AAAA %1</p>").arg(i);
+    a->setPreview(PreviewState::html(big));
+    view.setDoc(b);
+    EXPECT_TRUE(view.isCovered());
+    // A late result of the document left behind changes nothing here.
+    a->setPreview(PreviewState::html(QStringLiteral("<p>AAAA late</p>")));
+    EXPECT_TRUE(uncoveredShowing(view, QStringLiteral("BBBB")));
+
+    // The busy page's answer for the document left behind does not lift the
+    // cover while another folder's page is loading.
+    a->setPreview(PreviewState::html(big));
+    view.setDoc(a);
+    view.setDoc(far);
+    EXPECT_TRUE(view.isCovered());
+    EXPECT_TRUE(uncoveredShowing(view, QStringLiteral("CCCC")));
+
+    // Back to the first folder: covered through the reload, then its own.
+    view.setDoc(a);
+    EXPECT_TRUE(view.isCovered());
+    EXPECT_TRUE(uncoveredShowing(view, QStringLiteral("AAAA")));
+}

@@ -58,8 +58,15 @@ const char followJS[] = R"JS(
     var b=e.target.closest('#c [data-line]');
     if(b)bridge.clicked(parseInt(b.getAttribute('data-line'),10));
   },true);
+  // Told once the frame after new content has been drawn: a frame later
+  // than the one that laid it out. Kept until the channel is up.
+  var drawn=-1;
+  function report(){if(bridge&&drawn>=0){bridge.shown(drawn);drawn=-1;}}
+  window.lorvaneShown=function(n){
+    requestAnimationFrame(function(){requestAnimationFrame(function(){drawn=n;report();});});
+  };
   if(typeof qt!=='undefined'&&qt.webChannelTransport)
-    new QWebChannel(qt.webChannelTransport,function(ch){bridge=ch.objects.preview;});
+    new QWebChannel(qt.webChannelTransport,function(ch){bridge=ch.objects.preview;report();});
 })();
 )JS";
 

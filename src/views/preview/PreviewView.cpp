@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QWebChannel>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -39,6 +40,12 @@ void PreviewBridge::clicked(int line)
         emit lineClicked(line);
 }
 
+void PreviewBridge::shown(double epoch)
+{
+    if (epoch >= 0)
+        emit contentShown((unsigned long long)epoch);
+}
+
 PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
 {
     auto* page = new PreviewPageGuard(this);
@@ -49,6 +56,7 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
     // document content has no script, and could not reach either if it had.
     bridge_ = new PreviewBridge(this);
     connect(bridge_, &PreviewBridge::lineClicked, this, &PreviewView::lineClicked);
+    connect(bridge_, &PreviewBridge::contentShown, this, &PreviewView::uncover);
     channel_ = new QWebChannel(this);
     channel_->registerObject(QStringLiteral("preview"), bridge_);
     page->setWebChannel(channel_, QWebEngineScript::ApplicationWorld);
@@ -87,6 +95,13 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
             loadShell();
     });
     connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this, &PreviewView::applyAppearance);
+    // The page keeps painting its last frame while it lays out a big new
+    // content, which can take seconds: another document's frame must not
+    // stand meanwhile.
+    cover_ = new QLabel(QStringLiteral("正在渲染…"), this);
+    cover_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    cover_->hide();
+    applyAppearance();
     base_ = baseFor(nullptr);
     loadShell();
 }
@@ -135,6 +150,10 @@ void PreviewView::setDoc(const DocPtr& doc)
         return;
     disconnect(link_);
     doc_ = doc;
+    ++epoch_;
+    cover_->setGeometry(rect());
+    cover_->show();
+    cover_->raise();
     if (doc_)
         link_ = connect(doc_.get(), &Doc::changed, this, [this](Doc::Field f) {
             if (f == Doc::Field::preview)
@@ -152,14 +171,32 @@ void PreviewView::push()
     if (!loaded_)
         return;
     const QString html = doc_ ? PreviewPage::fragment(doc_->preview()) : QString();
-    if (html == pending_)
+    if (html == pending_) {
+        uncover(epoch_);
         return;
+    }
     pending_ = html;
     QString script = contentScript(html);
     // The new content is laid out before the followed line is looked up in it.
     if (follow_)
         script += FollowScript::followCall(*follow_);
+    // The cover stays until a frame with this content has been drawn.
+    script += QStringLiteral(";if(window.lorvaneShown)lorvaneShown(%1);").arg(epoch_);
     page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+}
+
+void PreviewView::uncover(unsigned long long epoch)
+{
+    if (epoch == epoch_)
+        cover_->hide();
+}
+
+bool PreviewView::isCovered() const { return !cover_->isHidden(); }
+
+void PreviewView::resizeEvent(QResizeEvent* e)
+{
+    QWebEngineView::resizeEvent(e);
+    cover_->setGeometry(rect());
 }
 
 void PreviewView::followLine(double line)
@@ -197,6 +234,8 @@ QString PreviewView::themeScript(bool dark)
 void PreviewView::applyAppearance()
 {
     page()->setBackgroundColor(Palette::window().resolve());
+    cover_->setStyleSheet(QStringLiteral("QLabel{background:%1;color:%2;font-size:11px;padding:26px 30px}")
+                              .arg(Palette::window().resolve().name(), Palette::fg3().resolve().name()));
     if (loaded_)
         page()->runJavaScript(themeScript(Palette::isDark()), QWebEngineScript::ApplicationWorld);
 }

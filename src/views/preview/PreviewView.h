@@ -9,6 +9,7 @@
 #include <optional>
 
 class PreviewLoads;
+class QLabel;
 class QWebChannel;
 
 // Links open in the user's browser; the page itself never navigates.
@@ -33,8 +34,10 @@ public:
     using QObject::QObject;
 public slots:
     void clicked(int line);
+    void shown(double epoch);
 signals:
     void lineClicked(int line);
+    void contentShown(unsigned long long epoch);
 };
 
 // The rendered preview of one document, updated in place as it changes.
@@ -57,6 +60,9 @@ public:
     std::optional<double> followedLine() const { return follow_; }
     PreviewLoads* loads() const { return loads_; }
     void stopFollowing();
+    // True while the page may still show what an earlier document put there:
+    // a cover saying it is rendering hides it until this document's content is in.
+    bool isCovered() const;
 
 signals:
     // A block of the page was clicked: its 0-based source line.
@@ -70,6 +76,12 @@ private:
     void sendFollow();
     void loadShell();
     void rebase();
+    void uncover(unsigned long long epoch);
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
 
     DocPtr doc_;
     QMetaObject::Connection link_;
@@ -82,4 +94,7 @@ private:
     PreviewLoads* loads_;
     PreviewPageGuard* guard_;
     QUrl base_;
+    // Counts document switches; content pushed under an older count is not this document's.
+    unsigned long long epoch_ = 0;
+    QLabel* cover_;
 };
