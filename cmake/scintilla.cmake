@@ -11,6 +11,8 @@ if(LORVANE_SYSTEM_QSCINTILLA)
     INTERFACE_SYSTEM_INCLUDE_DIRECTORIES ${QSCINTILLA_INCLUDE_DIR}
     INTERFACE_INCLUDE_DIRECTORIES ${QSCINTILLA_INCLUDE_DIR})
   target_link_libraries(qscintilla INTERFACE Qt6::Widgets)
+  # Its header lacks the messages our engine changes add.
+  target_compile_definitions(qscintilla INTERFACE LORVANE_SYSTEM_QSCINTILLA)
 else()
   set(_sci ${CMAKE_SOURCE_DIR}/third_party/qscintilla)
   file(GLOB _sci_core ${_sci}/scintilla/src/*.cpp ${_sci}/scintilla/lexlib/*.cpp)
@@ -25,7 +27,9 @@ else()
     ${_sci}/src/SciAccessibility.cpp ${_sci}/src/SciAccessibility.h)
   set_target_properties(qscintilla PROPERTIES AUTOMOC ON POSITION_INDEPENDENT_CODE ON CXX_STANDARD 17)
   target_compile_definitions(qscintilla PRIVATE SCINTILLA_QT INCLUDE_DEPRECATED_FEATURES)
-  target_include_directories(qscintilla SYSTEM PUBLIC ${_sci}/src)
+  # Not a system directory: -I comes before every -isystem, so Debian's Qsci
+  # headers beside Qt's never stand in for ours.
+  target_include_directories(qscintilla PUBLIC ${_sci}/src)
   target_include_directories(qscintilla PRIVATE
     ${_sci}/scintilla/include ${_sci}/scintilla/lexlib ${_sci}/scintilla/src)
   target_link_libraries(qscintilla PUBLIC Qt6::Widgets)

@@ -25,8 +25,12 @@ constexpr int matchIndicator = 8;  // the first indicator free for containers
 constexpr int currentIndicator = 9;
 constexpr int errorMarker = 0;
 // The engine's own message (third_party/qscintilla, patch 0008): lines are
-// laid out and shown up to this many bytes.
+// laid out and shown up to this many bytes. Debian's engine ignores it.
+#ifdef LORVANE_SYSTEM_QSCINTILLA
 constexpr unsigned sciSetLayoutLimit = 9500;
+#else
+constexpr unsigned sciSetLayoutLimit = QsciScintillaBase::SCI_SETLAYOUTLIMIT;
+#endif
 
 // UTF-16 code units of a UTF-8 run: one per lead byte, two for four-byte
 // sequences. Columns in a line of megabytes count this over the whole line,
