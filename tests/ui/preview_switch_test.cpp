@@ -4,7 +4,6 @@
 #include "core/PreviewPage.h"
 #include "views/preview/PreviewView.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -43,18 +42,27 @@ bool waitFor(PreviewView& view, const QString& text)
     return false;
 }
 
+// A shown preview and three rendered documents: two in one folder, one in another.
+struct Scene {
+    QTemporaryDir one, two;
+    PreviewView view;
+    DocPtr a = previewed(one.filePath(QStringLiteral("a.md")), QStringLiteral("AAAA"));
+    DocPtr b = previewed(one.filePath(QStringLiteral("b.md")), QStringLiteral("BBBB"));
+    DocPtr far = previewed(two.filePath(QStringLiteral("c.md")), QStringLiteral("CCCC"));
+    Scene()
+    {
+        view.resize(400, 300);
+        view.show();
+    }
+};
+
 }
 
 TEST(PreviewSwitch, TheNextDocumentsResultOrRenderingNeverThePrevious)
 {
-    QTemporaryDir one, two;
-    ASSERT_TRUE(QDir(one.path()).mkpath(QStringLiteral(".")));
-    PreviewView view;
-    view.resize(400, 300);
-    view.show();
-    const DocPtr a = previewed(one.filePath(QStringLiteral("a.md")), QStringLiteral("AAAA"));
-    const DocPtr b = previewed(one.filePath(QStringLiteral("b.md")), QStringLiteral("BBBB"));
-    const DocPtr far = previewed(two.filePath(QStringLiteral("c.md")), QStringLiteral("CCCC"));
+    Scene scene;
+    PreviewView& view = scene.view;
+    const DocPtr &a = scene.a, &b = scene.b, &far = scene.far;
     const DocPtr fresh = previewed(std::nullopt, QStringLiteral("DDDD"), false);
     view.setDoc(a);
     ASSERT_TRUE(waitFor(view, QStringLiteral("AAAA")));
@@ -94,13 +102,9 @@ bool uncoveredShowing(PreviewView& view, const QString& text)
 
 TEST(PreviewSwitch, AnotherDocumentsFrameIsCoveredUntilTheShownOnesContentIsIn)
 {
-    QTemporaryDir one, two;
-    PreviewView view;
-    view.resize(400, 300);
-    view.show();
-    const DocPtr a = previewed(one.filePath(QStringLiteral("a.md")), QStringLiteral("AAAA"));
-    const DocPtr b = previewed(one.filePath(QStringLiteral("b.md")), QStringLiteral("BBBB"));
-    const DocPtr far = previewed(two.filePath(QStringLiteral("c.md")), QStringLiteral("CCCC"));
+    Scene scene;
+    PreviewView& view = scene.view;
+    const DocPtr &a = scene.a, &b = scene.b, &far = scene.far;
     view.setDoc(a);
     ASSERT_TRUE(waitFor(view, QStringLiteral("AAAA")));
     ASSERT_TRUE(uncoveredShowing(view, QStringLiteral("AAAA")));
