@@ -4,6 +4,7 @@
 #include "../oracle/LoopbackServer.h"
 #include "../oracle/MermaidVectors.h"
 #include "PageScript.h"
+#include "PreviewWindow.h"
 #include "WaitUntil.h"
 #include "WindowFixture.h"
 #include "editor/Palette.h"
@@ -248,20 +249,7 @@ TEST_F(Mermaid, ThePagePolicyAloneKeepsThePageOfflineAndScriptless)
 
 namespace {
 
-struct MermaidWindow : WindowFixture {
-    ~MermaidWindow() override { Palette::setAppearance(std::nullopt); }
-    PreviewView* preview() const { return window->findChild<PreviewView*>(); }
-    // Waits up to ten seconds for the preview's diagrams to answer the script with true.
-    bool showing(const QString& js)
-    {
-        for (int i = 0; i < 200; ++i) {
-            if (preview()->isReady() && evaluate(*preview(), js).toBool())
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
-    }
-};
+using MermaidWindow = PreviewWindow;
 
 const QString drawnInPage = QStringLiteral(
     "(function(){var d=document.querySelector('#c .mermaid');"

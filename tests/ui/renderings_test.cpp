@@ -1,33 +1,19 @@
 // Formulas and coloured code in the window's own preview: drawn with
 // KaTeX's fonts loaded from the page itself, the token colours following the
 // appearance, and a formula typed in the editor drawn on the next render.
-#include "PageScript.h"
-#include "WindowFixture.h"
-#include "editor/Palette.h"
-#include "views/preview/PreviewView.h"
+#include "PreviewWindow.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct RenderingsWindow : WindowFixture {
-    ~RenderingsWindow() override { Palette::setAppearance(std::nullopt); }
-    PreviewView* preview() const { return window->findChild<PreviewView*>(); }
-    // Waits up to ten seconds for the page to answer the script with true.
-    bool showing(const QString& js)
-    {
-        for (int i = 0; i < 200; ++i) {
-            if (preview()->isReady() && evaluate(*preview(), js).toBool())
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
-    }
+struct RenderingsWindow : PreviewWindow {
     QString colourOf(const char* selector)
     {
-        return evaluate(*preview(), QStringLiteral("getComputedStyle(document.querySelector('%1')).color")
-                                        .arg(QLatin1String(selector)))
+        return evaluate(
+                   *preview(),
+                   QStringLiteral("getComputedStyle(document.querySelector('%1')).color").arg(QLatin1String(selector)))
             .toString();
     }
 };
@@ -37,21 +23,22 @@ struct RenderingsWindow : WindowFixture {
 TEST_F(RenderingsWindow, FormulasAndCodeAreDrawnAndATypedFormulaFollows)
 {
     Palette::setAppearance(false);
-    window->openFiles({write(QStringLiteral("m.md"), "# 公式\n\n质能 $E=mc^2$，价格 $5 和 $6。\n\n"
-                                                     "```cpp\nint main() { return 0; }\n```\n")});
+    window->openFiles({write(QStringLiteral("m.md"),
+                             "# 公式\n\n质能 $E=mc^2$，价格 $5 和 $6。\n\n"
+                             "```cpp\nint main() { return 0; }\n```\n")});
     ASSERT_NE(preview(), nullptr);
     ASSERT_TRUE(showing(QStringLiteral("document.querySelectorAll('#c .katex').length===1")));
     // KaTeX's own font, from the page's embedded faces, draws the formula.
     ASSERT_TRUE(showing(QStringLiteral("document.fonts.check('20px KaTeX_Math')&&document.fonts.status==='loaded'")));
-    EXPECT_TRUE(showing(
-        QStringLiteral("getComputedStyle(document.querySelector('#c .katex .mathnormal')).fontFamily.indexOf('KaTeX_Math')"
-                       ">=0")));
+    EXPECT_TRUE(showing(QStringLiteral(
+        "getComputedStyle(document.querySelector('#c .katex .mathnormal')).fontFamily.indexOf('KaTeX_Math')"
+        ">=0")));
     EXPECT_TRUE(showing(QStringLiteral("document.getElementById('c').textContent.indexOf('价格 $5 和 $6')>=0")));
     const QString light = colourOf("#c .hljs-keyword");
     EXPECT_EQ(light, QStringLiteral("rgb(111, 66, 193)"));
     Palette::setAppearance(true);
-    ASSERT_TRUE(showing(QStringLiteral("getComputedStyle(document.querySelector('#c .hljs-keyword')).color!=='%1'")
-                            .arg(light)));
+    ASSERT_TRUE(showing(
+        QStringLiteral("getComputedStyle(document.querySelector('#c .hljs-keyword')).color!=='%1'").arg(light)));
     EXPECT_EQ(colourOf("#c .hljs-keyword"), QStringLiteral("rgb(210, 168, 255)"));
 
     // Typed at the end of the text, a formula is drawn by the next render.

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "PageScript.h"
+#include "WindowFixture.h"
+#include "editor/Palette.h"
+#include "views/preview/PreviewView.h"
+
+// The main window with its own preview page, asked through scripts; the
+// appearance a test forces is undone after it.
+struct PreviewWindow : WindowFixture {
+    ~PreviewWindow() override { Palette::setAppearance(std::nullopt); }
+    PreviewView* preview() const { return window->findChild<PreviewView*>(); }
+    // Waits up to ten seconds for the page to answer the script with true.
+    bool showing(const QString& js)
+    {
+        for (int i = 0; i < 200; ++i) {
+            if (preview()->isReady() && evaluate(*preview(), js).toBool())
+                return true;
+            QTest::qWait(50);
+        }
+        return false;
+    }
+};
