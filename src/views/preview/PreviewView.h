@@ -82,7 +82,6 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
-
     DocPtr doc_;
     QMetaObject::Connection link_;
     bool loaded_ = false;
