@@ -43,7 +43,7 @@ void AppModel::openFiles(const QStringList& paths)
         QPointer<AppModel> self(this);
         loader_->start([self, target] {
             yieldToWindow();
-            auto loaded = Doc::read(target, std::nullopt, true);
+            auto loaded = Doc::read(target);
             QMetaObject::invokeMethod(
                 self,
                 [self, target, loaded = std::move(loaded)]() mutable {

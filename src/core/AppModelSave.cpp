@@ -234,7 +234,7 @@ void AppModel::finishSave(const DocPtr& doc, const QString& path, std::optional<
         doc->setName(fileName);
         doc->resetMode();
     }
-    doc->setSavedText(doc->text());
+    doc->markSaved();
     doc->setOriginalName(std::nullopt);
     doc->setMetaDirty(false);
     doc->setDiskModified(BackupStore::modificationDate(path));

@@ -182,6 +182,10 @@ struct Job {
     DocSnapshot snapshot;  // without its text
     Doc::TextCopy text;
     TextBaseline baseline;
+    quint64 revision = 0;
+    std::weak_ptr<Doc> doc;
+    // Clean on the main thread's cheap test: no text to copy or compare.
+    bool clean = false;
     std::function<void(bool, bool)> done;
 };
 
@@ -255,19 +259,30 @@ private:
     static void perform(Job& job)
     {
         DocSnapshot& s = job.snapshot;
+        const bool textClean = job.clean
+            || (job.text.isUtf8() ? job.baseline.matchesUtf8(job.text.utf8) : job.baseline.matches(job.text.text));
         s.text = job.text.toString();
         job.text = {};
         const QString file = fileFor(s.id);
         const bool had = QFileInfo::exists(file);
-        const bool dirty = s.originalName || s.metaDirty || !job.baseline.matches(s.text);
+        const bool dirty = s.originalName || s.metaDirty || !textClean;
         bool has = had;
         if (dirty)
             has = writeSnapshot(s) || had;
         else if (had)
             has = !QFile::remove(file);
-        if (job.done && QCoreApplication::instance())
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(), [done = job.done, had, has] { done(had, has); }, Qt::QueuedConnection);
+        if (!QCoreApplication::instance())
+            return;
+        // The document learns when its changed bytes read as its baseline.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [done = job.done, had, has, textClean, clean = job.clean, doc = job.doc, revision = job.revision, baseline = job.baseline] {
+                if (const auto d = doc.lock(); d && textClean && !clean)
+                    d->confirmClean(revision, baseline);
+                if (done)
+                    done(had, has);
+            },
+            Qt::QueuedConnection);
     }
 
     std::mutex m_;
@@ -289,7 +304,9 @@ bool write(const Doc& doc)
 void sync(const Doc& doc, std::function<void(bool had, bool has)> done)
 {
     // Only the copy is taken here; converting it is the worker's.
-    Writer::shared().enqueue(Job{fieldsOf(doc), doc.textCopy(), doc.baseline(), std::move(done)});
+    const bool clean = !doc.isDirty();
+    Writer::shared().enqueue(Job{fieldsOf(doc), clean ? Doc::TextCopy() : doc.textCopy(), doc.baseline(),
+                                 doc.revision(), doc.weakSelf(), clean, std::move(done)});
 }
 
 void waitForWrites() { Writer::shared().drain(); }

@@ -10,9 +10,6 @@
 
 namespace {
 
-// Texts at least this long (UTF-16 units) are compared by length first.
-constexpr qsizetype bigLiveText = 1 << 20;
-
 QString decodeFailure(TextEncoding e)
 {
     return QStringLiteral("无法按 ") + e.rawValue() + QStringLiteral(" 解码该文件");
@@ -94,6 +91,17 @@ Doc::Doc(QUuid id_, QString name, QString text, std::optional<QString> url, Text
 
 Doc::~Doc() = default;
 
+DocPtr Doc::fromUtf8(QByteArray utf8, const QString& path, TextEncoding encoding, LineEnding eol)
+{
+    DocPtr doc(new Doc(QUuid::createUuid(), QFileInfo(path).fileName(), QString(), path, encoding, eol, {}));
+    doc->self_ = doc;
+    doc->baseline_ = TextBaseline::ofUtf8(utf8);
+    doc->textDiffers_ = false;
+    doc->utf8_ = std::move(utf8);
+    doc->scheduleAnalysis(0);
+    return doc;
+}
+
 Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encoding)
 {
     auto loaded = read(path, encoding);
@@ -102,7 +110,7 @@ Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encodi
     return fromLoaded(path, std::move(loaded.value()));
 }
 
-Result<Doc::Loaded> Doc::read(const QString& path, std::optional<TextEncoding> encoding, bool withUTF8)
+Result<Doc::Loaded> Doc::read(const QString& path, std::optional<TextEncoding> encoding)
 {
     Loaded out;
     // Taken before reading: a change while reading shows up as a change.
@@ -112,25 +120,22 @@ Result<Doc::Loaded> Doc::read(const QString& path, std::optional<TextEncoding> e
         return Result<Loaded>::failure(bytes.error());
     if (out.stamp)
         out.stamp->contentHash = FileIO::contentHash(bytes.value());
-    QString decoded;
+    // UTF-8 files stay the bytes they were read as: checked, never
+    // converted; only other encodings are converted, once, to UTF-8.
     if (encoding) {
-        auto text = encoding->decode(bytes.value());
+        auto text = encoding->decodeToUtf8(std::exchange(bytes.value(), QByteArray()));
         if (!text)
             return Result<Loaded>::failure(decodeFailure(*encoding));
-        decoded = std::move(*text);
+        out.utf8 = std::move(*text);
         out.encoding = *encoding;
     } else {
-        auto d = TextEncoding::detect(bytes.value());
-        decoded = std::move(d.text);
+        auto d = TextEncoding::detectUtf8(std::exchange(bytes.value(), QByteArray()));
+        out.utf8 = std::move(d.utf8);
         out.encoding = d.encoding;
         out.likely = d.likely;
     }
-    bytes.value().clear();
-    out.eol = LineEnding::detect(decoded);
-    // Text found without carriage returns needs no second pass.
-    out.text = out.eol == LineEnding::lf ? std::move(decoded) : LineEnding::normalize(std::move(decoded));
-    if (withUTF8)
-        out.utf8 = out.text.toUtf8();
+    out.eol = LineEnding::detect(QByteArrayView(out.utf8));
+    out.utf8 = LineEnding::normalize(std::move(out.utf8));
     out.modified = FileIO::modificationDate(path);
     return out;
 }
@@ -138,12 +143,10 @@ Result<Doc::Loaded> Doc::read(const QString& path, std::optional<TextEncoding> e
 DocPtr Doc::fromLoaded(const QString& path, Loaded loaded)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    DocPtr doc = makeDoc(QUuid::createUuid(), QFileInfo(absolute).fileName(), std::move(loaded.text), absolute,
-                         loaded.encoding, loaded.eol, {});
+    DocPtr doc = fromUtf8(std::move(loaded.utf8), absolute, loaded.encoding, loaded.eol);
     doc->diskModified_ = std::move(loaded.modified);
     doc->likelyEncoding_ = loaded.likely;
     doc->diskStamp_ = loaded.stamp;
-    doc->loadedUTF8_ = std::move(loaded.utf8);
     return doc;
 }
 
@@ -207,12 +210,21 @@ DocPtr Doc::restore(const DocSnapshot& s)
 
 Result<QByteArray> Doc::encoded() const
 {
-    QString out = text();
+    TextCopy copy = textCopy();
+    if (copy.isUtf8() && (encoding_ == TextEncoding::utf8 || encoding_ == TextEncoding::utf8BOM)) {
+        // The editor's bytes are the file's already: only the line ends
+        // and the mark are put back.
+        QByteArray out = std::exchange(copy.utf8, QByteArray());
+        if (eol_ != LineEnding::lf)
+            out.replace('\n', eol_.sequence().toLatin1());
+        return out.prepend(encoding_.byteOrderMark());
+    }
+    QString out = copy.toString();
+    copy = TextCopy();
     if (eol_ != LineEnding::lf)
         out.replace(QLatin1Char('\n'), eol_.sequence());
     auto bytes = encoding_.encode(out);
-    out.clear();
-    if (!bytes && likelyEncoding_ && text().contains(QChar(0xFFFD)))
+    if (!bytes && likelyEncoding_ && out.contains(QChar(0xFFFD)))
         // UTF-8 would keep the replacement characters and lose the bytes.
         return Result<QByteArray>::failure(QStringLiteral("内容中有无法解码的字节（显示为 \uFFFD），请先按 ")
                                            + likelyEncoding_->rawValue() + QStringLiteral(" 重新打开"));
@@ -248,15 +260,49 @@ void Doc::resetMode()
 bool Doc::textDiffersFromBaseline() const
 {
     if (!textDiffers_) {
-        // A large live text whose length differs counts as changed without
-        // pulling it on every keystroke.
-        const qsizetype live = stale_ && live_.length ? live_.length() : -1;
-        if (live >= 0 && std::max(live, baseline_.length()) >= bigLiveText && live != baseline_.length())
-            textDiffers_ = true;
-        else
-            textDiffers_ = !baseline_.matches(text());
+        if (stale_ && live_.utf8) {
+            // Back at the save point, or at a revision a worker found equal:
+            // clean without reading the text. The same length is worth a
+            // byte comparison; otherwise the text counts as changed until a
+            // worker finds it canonically equal (confirmClean).
+            if ((savePoint_ && live_.atSavePoint && live_.atSavePoint()) || confirmedClean_ == revision_)
+                textDiffers_ = false;
+            else if ((live_.byteLength ? live_.byteLength() : live_.utf8().size()) == baseline_.length())
+                textDiffers_ = !baseline_.sameBytes(live_.utf8());
+            else
+                textDiffers_ = true;
+        } else if (!utf8_.isNull()) {
+            textDiffers_ = !baseline_.matchesUtf8(utf8_);
+        } else {
+            textDiffers_ = !baseline_.matches(text_);
+        }
     }
     return *textDiffers_;
+}
+
+void Doc::confirmClean(quint64 revision, const TextBaseline& against)
+{
+    if (revision != revision_ || confirmedClean_ == revision || !(against == baseline_))
+        return;
+    confirmedClean_ = revision;
+    if (textDiffers_.value_or(true)) {
+        textDiffers_.reset();
+        emit changed(Field::savedText);
+    }
+}
+
+void Doc::markSaved()
+{
+    if (live_.utf8) {
+        baseline_ = TextBaseline::ofUtf8(live_.utf8());
+        if (live_.setSavePoint)
+            live_.setSavePoint();
+        savePoint_ = bool(live_.setSavePoint);
+    } else {
+        baseline_ = utf8_.isNull() ? TextBaseline::of(text_) : TextBaseline::ofUtf8(utf8_);
+    }
+    textDiffers_ = false;
+    emit changed(Field::savedText);
 }
 
 bool Doc::isDirty() const { return textDiffersFromBaseline() || originalName_.has_value() || metaDirty_; }
@@ -329,6 +375,11 @@ void Doc::setPreview(const PreviewState& v)
 
 const QString& Doc::text() const
 {
+    if (!utf8_.isNull()) {
+        // Needed as a QString after all: converted once, kept as that.
+        text_ = TextCopy::decode(utf8_);
+        utf8_ = QByteArray();
+    }
     if (stale_) {
         stale_ = false;
         text_ = live_.pull();
@@ -351,23 +402,32 @@ const QString& Doc::text() const
 Doc::TextCopy Doc::textCopy() const
 {
     if (stale_ && live_.utf8)
-        return {live_.utf8(), QString()};
-    return {QByteArray(), text()};
+        return TextCopy::fromUtf8(live_.utf8());
+    if (!utf8_.isNull())
+        return TextCopy::fromUtf8(utf8_);
+    return TextCopy(text());
 }
 
 void Doc::attachLiveText(LiveText live)
 {
     detachLiveText();
+    // The editor was just loaded with this text and saved it: its save
+    // point is the baseline's when the text is.
+    savePoint_ = !textDiffersFromBaseline();
     live_ = std::move(live);
     // The editor holds the text from here on.
     text_ = QString();
+    utf8_ = QByteArray();
     stale_ = true;
 }
 
 void Doc::detachLiveText()
 {
+    if (!live_.pull)
+        return;
     text();
     live_ = LiveText();
+    savePoint_ = false;
 }
 
 void Doc::liveTextChanged()
@@ -400,6 +460,8 @@ void Doc::setBaseline(TextBaseline v)
         return;
     baseline_ = std::move(v);
     textDiffers_.reset();
+    // Whatever the editor last saved is no longer the baseline.
+    savePoint_ = false;
     emit changed(Field::savedText);
 }
 

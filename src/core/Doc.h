@@ -4,6 +4,7 @@
 #include "core/FileIO.h"
 #include "core/PreviewState.h"
 #include "core/TextBaseline.h"
+#include "core/TextCopy.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/ViewMode.h"
 #include "text/LineEnding.h"
@@ -51,20 +52,15 @@ public:
     // A file read and decoded, not yet a document: open() in two steps, the
     // first of which runs on any thread.
     struct Loaded {
-        QString text;
-        QByteArray utf8;  // the text in UTF-8 too, when asked for
+        QByteArray utf8;  // the text, line ends normalised
         TextEncoding encoding;
         std::optional<TextEncoding> likely;
         LineEnding eol;
         std::optional<FileStamp> stamp;
         std::optional<QDateTime> modified;
     };
-    static Result<Loaded> read(const QString& path, std::optional<TextEncoding> encoding = std::nullopt,
-                               bool withUTF8 = false);
+    static Result<Loaded> read(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
     static std::shared_ptr<Doc> fromLoaded(const QString& path, Loaded loaded);
-    // The UTF-8 text read with the file, once: the editor's buffer takes it
-    // without converting the text again.
-    QByteArray takeLoadedUTF8() { return std::exchange(loadedUTF8_, QByteArray()); }
     // Returns the error message, or nullopt on success.
     std::optional<QString> reload(TextEncoding encoding);
     static std::shared_ptr<Doc> restore(const DocSnapshot& snapshot);
@@ -102,11 +98,7 @@ public:
     const QString& text() const;
     // The text as it is now, for a worker thread to convert: the editor's
     // bytes copied, or the held text shared; neither converts it here.
-    struct TextCopy {
-        QByteArray utf8;
-        QString text;
-        QString toString() const { return utf8.isNull() ? text : QString::fromUtf8(utf8); }
-    };
+    using TextCopy = ::TextCopy;
     TextCopy textCopy() const;
     const std::optional<QString>& autoExt() const { return autoExt_; }
     // The text as last read from or written to disk, without a copy of it.
@@ -137,6 +129,12 @@ public:
     void setAutoExt(std::optional<QString> v) { autoExt_ = std::move(v); }
     void setSavedText(const QString& v) { setBaseline(TextBaseline::of(v)); }
     void setBaseline(TextBaseline v);
+    // The text as it is now was written to disk: it becomes the baseline,
+    // and the editor's save point.
+    void markSaved();
+    // A worker found the text of this revision canonically equal to the
+    // baseline `against` although its bytes differ.
+    void confirmClean(quint64 revision, const TextBaseline& against);
     void setEncoding(TextEncoding v);
     void setEol(LineEnding v);
     void setTags(const QStringList& v);
@@ -159,6 +157,12 @@ public:
         std::function<QString(int)> leadingLines;
         // A copy of the buffer's UTF-8 bytes.
         std::function<QByteArray()> utf8;
+        // The buffer's length in bytes.
+        std::function<qsizetype()> byteLength;
+        // Whether the buffer is at its save point (undo got back to it), and
+        // making the present text the save point.
+        std::function<bool()> atSavePoint;
+        std::function<void()> setSavePoint;
     };
     void attachLiveText(LiveText live);
     // Pulls the text a last time and stops following the editor.
@@ -178,12 +182,17 @@ signals:
 private:
     Doc(QUuid id, QString name, QString text, std::optional<QString> url, TextEncoding encoding, LineEnding eol,
         QStringList tags);
+    // An opened file: its text as UTF-8, which is also the baseline.
+    static std::shared_ptr<Doc> fromUtf8(QByteArray utf8, const QString& path, TextEncoding encoding, LineEnding eol);
     bool textDiffersFromBaseline() const;
 
     std::weak_ptr<Doc> self_;
     std::optional<QString> url_;
     QString name_;
     mutable QString text_;
+    // The text as UTF-8 until someone needs it as a QString (opening hands
+    // these bytes to the editor as they are).
+    mutable QByteArray utf8_;
     mutable bool stale_ = false;
     // A pulled copy is dropped at the next turn of the event loop.
     mutable bool dropQueued_ = false;
@@ -201,11 +210,13 @@ private:
     std::optional<FileStamp> diskStamp_;
     std::optional<DocNotice> notice_;
     std::optional<TextEncoding> likelyEncoding_;
-    QByteArray loadedUTF8_;
     QList<Diagnostic> diagnostics_;
     PreviewState preview_;
     std::shared_ptr<AnalysisJob> analysis_;
     mutable std::optional<bool> textDiffers_;
+    // The editor's save point holds the baseline's text.
+    bool savePoint_ = false;
+    quint64 confirmedClean_ = ~0ull;
 
     friend std::shared_ptr<Doc> makeDoc(QUuid, QString, QString, std::optional<QString>, TextEncoding, LineEnding,
                                         QStringList);

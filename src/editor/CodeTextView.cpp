@@ -1,5 +1,6 @@
 #include "editor/CodeTextView.h"
 
+#include "core/TextCopy.h"
 #include "editor/EditorKeys.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
@@ -14,6 +15,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -113,6 +115,19 @@ bool CodeTextView::hasLongLine(QStringView text)
             end = text.size();
         const qsizetype units = end - from;
         if (units > longLine || (units * 3 > longLine && utf8Length(text.sliced(from, units)) > longLine))
+            return true;
+        from = end + 1;
+    }
+    return false;
+}
+
+bool CodeTextView::hasLongLine(QByteArrayView utf8)
+{
+    for (qsizetype from = 0; from < utf8.size();) {
+        qsizetype end = utf8.indexOf('\n', from);
+        if (end < 0)
+            end = utf8.size();
+        if (end - from > longLine)
             return true;
         from = end + 1;
     }
@@ -316,7 +331,30 @@ void CodeTextView::updateEventMask()
 
 qsizetype CodeTextView::byteLength() const { return send(SCI_GETLENGTH); }
 
-void CodeTextView::setPlainText(const QString& text, const QByteArray& utf8)
+void CodeTextView::setPlainText(const QString& text)
+{
+    load(utf8Length(text), text.size(), [&] {
+        // Filled in pieces of a few megabytes: no second full-size UTF-8
+        // copy of the text.
+        constexpr qsizetype piece = 4 << 20;
+        for (qsizetype at = 0; at < text.size();) {
+            qsizetype n = std::min(piece, text.size() - at);
+            if (at + n < text.size() && text.at(at + n - 1).isHighSurrogate())
+                --n;  // never split a surrogate pair
+            const QByteArray chunk = QStringView(text).mid(at, n).toUtf8();
+            SendScintilla(SCI_APPENDTEXT, uintptr_t(chunk.size()), chunk.constData());
+            at += n;
+        }
+    });
+}
+
+void CodeTextView::setUtf8(const QByteArray& bytes)
+{
+    load(bytes.size(), utf16Units(bytes.constData(), bytes.size()),
+         [&] { SendScintilla(SCI_APPENDTEXT, uintptr_t(bytes.size()), bytes.constData()); });
+}
+
+void CodeTextView::load(qsizetype bytes, qsizetype units, const std::function<void()>& fill)
 {
     const bool ro = isReadOnly();
     releaseIndex();
@@ -327,20 +365,9 @@ void CodeTextView::setPlainText(const QString& text, const QByteArray& utf8)
     {
         QuietEdits quiet(this);
         send(SCI_CLEARALL);
-        // Room for the whole text at once, then filled in pieces of a few
-        // megabytes: no second full-size UTF-8 copy of the text.
-        send(SCI_ALLOCATE, (utf8.isEmpty() ? utf8Length(text) : utf8.size()) + 1);
-        if (!utf8.isEmpty())
-            SendScintilla(SCI_APPENDTEXT, uintptr_t(utf8.size()), utf8.constData());
-        constexpr qsizetype piece = 4 << 20;
-        for (qsizetype at = utf8.isEmpty() ? 0 : text.size(); at < text.size();) {
-            qsizetype n = std::min(piece, text.size() - at);
-            if (at + n < text.size() && text.at(at + n - 1).isHighSurrogate())
-                --n;  // never split a surrogate pair
-            const QByteArray chunk = QStringView(text).mid(at, n).toUtf8();
-            SendScintilla(SCI_APPENDTEXT, uintptr_t(chunk.size()), chunk.constData());
-            at += n;
-        }
+        // Room for the whole text at once.
+        send(SCI_ALLOCATE, bytes + 1);
+        fill();
     }
     editingCarets_ = false;
     loading_ = false;
@@ -348,7 +375,7 @@ void CodeTextView::setPlainText(const QString& text, const QByteArray& utf8)
     send(SCI_SETUNDOCOLLECTION, 1);
     send(SCI_SETSAVEPOINT);
     send(SCI_SETREADONLY, ro);
-    utf16Length_ = text.size();
+    utf16Length_ = units;
     pendingPos_ = -1;
     changed_ = false;
     foreignChange_ = false;
@@ -405,14 +432,25 @@ QString CodeTextView::text() const
 {
     const qsizetype n = byteLength();
     const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, n));
-    return p ? QString::fromUtf8(p, n) : QString();
+    return p ? TextCopy::decode(QByteArrayView(p, n)) : QString();
 }
 
 QByteArray CodeTextView::utf8() const
 {
+    // Copied in the two parts around the buffer's gap: asking for one
+    // pointer to the whole text would move the gap to the end first.
     const qsizetype n = byteLength();
-    const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, n));
-    return p ? QByteArray(p, n) : QByteArray();
+    const qsizetype gap = std::clamp<qsizetype>(send(SCI_GETGAPPOSITION), 0, n);
+    QByteArray out(n, Qt::Uninitialized);
+    const auto* head = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, gap));
+    const auto* tail = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, gap, n - gap));
+    if ((gap > 0 && !head) || (n - gap > 0 && !tail))
+        return QByteArray("");
+    if (gap > 0)
+        std::memcpy(out.data(), head, size_t(gap));
+    if (n > gap)
+        std::memcpy(out.data() + gap, tail, size_t(n - gap));
+    return out;
 }
 
 QString CodeTextView::leadingLines(int count) const
@@ -425,7 +463,7 @@ QString CodeTextView::leadingLines(int count) const
         count -= end > start;
     }
     const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, end));
-    return p ? QString::fromUtf8(p, end) : QString();
+    return p ? TextCopy::decode(QByteArrayView(p, end)) : QString();
 }
 
 QString CodeTextView::textIn(int start, int length) const
@@ -435,7 +473,7 @@ QString CodeTextView::textIn(int start, int length) const
     const qsizetype from = toByte(start);
     const qsizetype n = toByte(start + length) - from;
     const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, from, n));
-    return p ? QString::fromUtf8(p, n) : QString();
+    return p ? TextCopy::decode(QByteArrayView(p, n)) : QString();
 }
 
 void CodeTextView::undo()

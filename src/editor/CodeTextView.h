@@ -38,9 +38,10 @@ public:
     ~CodeTextView() override;
 
     // ---- Text ----
-    // Replaces the text without recording undo (loading); `utf8`, when
-    // given, is the same text in UTF-8.
-    void setPlainText(const QString& text, const QByteArray& utf8 = QByteArray());
+    // Replaces the text without recording undo (loading).
+    void setPlainText(const QString& text);
+    // The same from valid UTF-8, handed to the buffer in one piece.
+    void setUtf8(const QByteArray& bytes);
     // Replaces the whole text as one undo step.
     void replaceWhole(const QString& text);
     // Replaces a range as one undo step.
@@ -58,6 +59,7 @@ public:
     static qsizetype utf8Length(QStringView text);
     // Whether a line of the text is longer than longLine bytes.
     static bool hasLongLine(QStringView text);
+    static bool hasLongLine(QByteArrayView utf8);
     // Whether the caret's line is longer than longLine bytes.
     bool caretLineIsLong() const;
     // Called after every change of the text, once per edit operation.
@@ -197,6 +199,9 @@ private:
     // UTF-16 code units between two byte offsets.
     qsizetype unitsBetween(qsizetype from, qsizetype to) const;
     void releaseIndex();
+    // Empties the buffer, lets `fill` append `bytes` bytes (`units` UTF-16
+    // units) and starts over: no undo history, saved, caret at the start.
+    void load(qsizetype bytes, qsizetype units, const std::function<void()>& fill);
     void paintMatches();
     void paintErrorLines();
     long send(unsigned msg, unsigned long w = 0, long l = 0) const { return SendScintilla(msg, w, l); }

@@ -30,19 +30,22 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     // small, so that renaming it to a coloured format colours it. A text
     // with a very long line is never coloured.
     syntax_ = new SyntaxStyler(view_);
-    safe_ = CodeTextView::hasLongLine(doc_->text());
-    view_->setStyleBytes(!safe_
-                         && (SyntaxStyler::languageOf(doc_->plugin().id) != Syntax::Language::none
-                             || doc_->text().size() < CodeTextView::quietThreshold));
-    syntax_->setFormat(styledFormat(), doc_->name());
-    view_->setPlainText(doc_->text(), doc_->takeLoadedUTF8());
-    // From here on the view's buffer is the live text; the Doc pulls it
-    // only when someone reads it.
-    QPointer<CodeTextView> v = view_;
-    doc_->attachLiveText({[v] { return v ? v->text() : QString(); },
-                          [v] { return v ? qsizetype(v->length()) : qsizetype(0); },
-                          [v](int lines) { return v ? v->leadingLines(lines) : QString(); },
-                          [v] { return v ? v->utf8() : QByteArray(); }});
+    // An opened file's bytes go to the buffer as they are.
+    {
+        const TextCopy initial = doc_->textCopy();
+        const qsizetype size = initial.isUtf8() ? initial.utf8.size() : initial.text.size();
+        safe_ = initial.isUtf8() ? CodeTextView::hasLongLine(QByteArrayView(initial.utf8))
+                                 : CodeTextView::hasLongLine(initial.text);
+        view_->setStyleBytes(!safe_
+                             && (SyntaxStyler::languageOf(doc_->plugin().id) != Syntax::Language::none
+                                 || size < CodeTextView::quietThreshold));
+        syntax_->setFormat(styledFormat(), doc_->name());
+        if (initial.isUtf8())
+            view_->setUtf8(initial.utf8);
+        else
+            view_->setPlainText(initial.text);
+    }
+    attachText();
 
     view_->onTextChange = [this] { textDidChange(); };
     view_->onSelectionChange = [this] {
@@ -123,6 +126,23 @@ EditorController::~EditorController()
     delete view_.data();
 }
 
+void EditorController::attachText()
+{
+    // From here on the view's buffer is the live text; the Doc pulls it
+    // only when someone reads it.
+    QPointer<CodeTextView> v = view_;
+    doc_->attachLiveText({[v] { return v ? v->text() : QString(); },
+                          [v] { return v ? qsizetype(v->length()) : qsizetype(0); },
+                          [v](int lines) { return v ? v->leadingLines(lines) : QString(); },
+                          [v] { return v ? v->utf8() : QByteArray(); },
+                          [v] { return v ? v->byteLength() : qsizetype(0); },
+                          [v] { return v && !v->SendScintilla(QsciScintillaBase::SCI_GETMODIFY); },
+                          [v] {
+                              if (v)
+                                  v->SendScintilla(QsciScintillaBase::SCI_SETSAVEPOINT);
+                          }});
+}
+
 LineNumberRuler* EditorController::ruler() const { return view_->ruler(); }
 QWidget* EditorController::widget() const { return view_; }
 
@@ -169,6 +189,8 @@ void EditorController::loadFromDoc()
     applying_ = false;
     if (!safe_ && CodeTextView::hasLongLine(doc_->text()))
         enterSafeDisplay();
+    // The buffer's new save point holds this text.
+    attachText();
     applyStyle();
     scheduleHighlights(false);
 }

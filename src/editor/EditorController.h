@@ -80,6 +80,8 @@ public:
     static QString caretDescription(int line, int column, int selectionLength, int selectedLines = 1);
 
 private:
+    // Makes the view's buffer the document's live text.
+    void attachText();
     void textDidChange();
     void setFindIndex(int i);
     void flushHighlights();

@@ -63,3 +63,36 @@ QString LineEnding::normalize(QString text)
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
 }
+
+LineEnding LineEnding::detect(QByteArrayView utf8)
+{
+    const qsizetype first = utf8.indexOf('\r');
+    if (first < 0)
+        return lf;
+    if (utf8.sliced(first).indexOf(QByteArrayView("\r\n")) >= 0)
+        return crlf;
+    return cr;
+}
+
+QByteArray LineEnding::normalize(QByteArray utf8)
+{
+    qsizetype from = utf8.indexOf('\r');
+    if (from < 0)
+        return utf8;
+    // Compacted in place: CRLF to LF, a lone CR to LF.
+    char* p = utf8.data();
+    const qsizetype n = utf8.size();
+    qsizetype to = from;
+    while (from < n) {
+        const char c = p[from++];
+        if (c == '\r') {
+            p[to++] = '\n';
+            if (from < n && p[from] == '\n')
+                ++from;
+        } else {
+            p[to++] = c;
+        }
+    }
+    utf8.truncate(to);
+    return utf8;
+}

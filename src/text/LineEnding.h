@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <cstdint>
@@ -22,6 +24,9 @@ public:
 
     static LineEnding detect(const QString& text);
     static QString normalize(QString text);
+    // The same on UTF-8 bytes (CR and LF never occur inside a sequence).
+    static LineEnding detect(QByteArrayView utf8);
+    static QByteArray normalize(QByteArray utf8);
 
 private:
     Value v_;

@@ -297,6 +297,23 @@ std::optional<QString> TextEncoding::decode(const QByteArray& data) const
     return text;
 }
 
+std::optional<QByteArray> TextEncoding::decodeToUtf8(QByteArray data) const
+{
+    if (v_ == utf8 || v_ == utf8BOM) {
+        // Plain UTF-8 keeps a leading mark as text, as decode does.
+        const qsizetype skip = v_ == utf8BOM && data.startsWith(byteOrderMark()) ? 3 : 0;
+        if (!isValidUTF8(data.constData() + skip, data.size() - skip))
+            return std::nullopt;
+        data.remove(0, skip);
+        return data;
+    }
+    auto text = decode(data);
+    data = QByteArray();
+    if (!text)
+        return std::nullopt;
+    return text->toUtf8();
+}
+
 std::optional<QByteArray> TextEncoding::encode(const QString& text) const
 {
     std::optional<QByteArray> body;

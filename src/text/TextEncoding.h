@@ -32,6 +32,13 @@ public:
     struct Detection;
     static Detection detect(const QByteArray& data);
 
+    // A file's bytes as UTF-8 text without a detour through UTF-16: the
+    // bytes themselves when they are UTF-8 (a UTF-8 mark taken off), else
+    // one conversion. What decode/detect would read, as UTF-8.
+    struct Utf8Reading;
+    static Utf8Reading detectUtf8(QByteArray data);
+    std::optional<QByteArray> decodeToUtf8(QByteArray data) const;
+
 private:
     Value v_;
 };
@@ -44,6 +51,12 @@ struct TextEncoding::Detection {
     bool repaired = false;
     // Set when the reading is doubtful (repaired, or NULs that look like
     // UTF-16 without a mark) and another encoding reads the bytes cleanly.
+    std::optional<TextEncoding> likely;
+};
+
+struct TextEncoding::Utf8Reading {
+    QByteArray utf8;
+    TextEncoding encoding;
     std::optional<TextEncoding> likely;
 };
 

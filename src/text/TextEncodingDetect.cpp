@@ -210,3 +210,20 @@ TextEncoding::Detection TextEncoding::detect(const QByteArray& data)
         out.likely = latin1;
     return out;
 }
+
+TextEncoding::Utf8Reading TextEncoding::detectUtf8(QByteArray data)
+{
+    static const QByteArray mark = TextEncoding(utf8BOM).byteOrderMark();
+    if (data.startsWith(mark) && isValidUTF8(data.constData() + mark.size(), data.size() - mark.size())) {
+        data.remove(0, mark.size());
+        return {std::move(data), utf8BOM, std::nullopt};
+    }
+    // Neither UTF-16 mark is valid UTF-8, so a marked file never gets here.
+    if (isValidUTF8(data.constData(), data.size())) {
+        auto likely = likelyUTF16(data);
+        return {std::move(data), utf8, likely};
+    }
+    Detection d = detect(data);
+    data = QByteArray();
+    return {d.text.toUtf8(), d.encoding, d.likely};
+}

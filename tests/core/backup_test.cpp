@@ -246,7 +246,10 @@ TEST_F(BackupStoreTest, AQueuedSnapshotCopiesTheLiveBytesWithoutPullingTheText)
                          },
                          [&] { return QString::fromUtf8(buffer).size(); },
                          {},
-                         [&] { return buffer; }});
+                         [&] { return buffer; },
+                         [&] { return buffer.size(); },
+                         [] { return false; },
+                         [] {}});
     doc->liveTextChanged();
     const QString typed = QString::fromUtf8(buffer);
     BackupStore::sync(*doc, {});

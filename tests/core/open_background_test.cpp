@@ -36,14 +36,15 @@ TEST_F(OpeningInBackground, ALargeFileBecomesADocumentWhenReadAndTheOrderHolds)
     EXPECT_EQ(b->url(), std::optional<QString>(big));
     EXPECT_EQ(s->url(), std::optional<QString>(small));
     EXPECT_EQ(model->activeID(), s->id);
+    // Held as the file's UTF-8, which the editor's buffer takes as it is.
+    const TextCopy held = b->textCopy();
+    EXPECT_TRUE(held.isUtf8());
     EXPECT_EQ(b->text(), QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    EXPECT_EQ(held.utf8, b->text().toUtf8());
     EXPECT_EQ(b->eol(), LineEnding::crlf);
     EXPECT_FALSE(b->isDirty());
     ASSERT_TRUE(b->diskStamp());
     EXPECT_EQ(b->diskStamp()->size, bytes.size());
-    // The editor's buffer gets the same text in UTF-8, once.
-    EXPECT_EQ(b->takeLoadedUTF8(), b->text().toUtf8());
-    EXPECT_TRUE(b->takeLoadedUTF8().isEmpty());
 
     // Open already: activated, not read again.
     model->openFiles({big});
