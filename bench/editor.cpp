@@ -365,9 +365,10 @@ void pauseBench(const QString& path, const char* label)
     const qint64 first = longestStall(3000);
     const double after = rssMB();
     const qint64 longest = std::max(first, longestStall(2000));
-    std::printf("%s: 3 keys then a pause: RSS %.0f -> %.0f MB (growth %.1f MB after 3 s), "
+    const double settled = rssMB();
+    std::printf("%s: 3 keys then a pause: RSS %.0f -> %.0f MB (growth %.1f MB after 3 s, %.1f MB after 5 s), "
                 "longest main-thread turn in the 5 s after the keys %lld ms\n",
-                label, before, after, after - before, (long long)longest);
+                label, before, after, after - before, settled - before, (long long)longest);
     w.model.unwatchAll();
     delete e;
     Doc::setAnalysisEnabled(false);
