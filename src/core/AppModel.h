@@ -264,9 +264,13 @@ public:
     void saveTags(const DocPtr& doc);
 
     // ---- Files changed by other programs ----
-    // Looks at the document's file now: a clean document takes the new
-    // content, a dirty one gets a notice, a vanished file the missing notice.
+    // Looks at the document's file: a clean document takes the new content,
+    // a dirty one gets a notice, a vanished file the missing notice. The file
+    // is read and compared on a worker; the result is dropped when the
+    // document moved on meanwhile.
     void checkDisk(const DocPtr& doc);
+    // Tests: runs on the worker before it reads the file.
+    static void setDiskCheckHook(std::function<void()> hook);
     // Whether the file differs from what the document last read or wrote.
     bool changedOnDisk(const DocPtr& doc);
     bool isWatchingFile(const QString& path) const;
@@ -305,6 +309,9 @@ signals:
 private:
     struct Watcher;
     struct DiskWatch;
+    struct DiskCheck;
+    void finishDiskCheck(const DiskCheck& check);
+    void markMissing(const DocPtr& doc);
     void snapshotDue(QUuid docID);
     void watchFile(const DocPtr& doc);
     void unwatchFile(QUuid docID);

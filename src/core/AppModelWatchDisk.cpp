@@ -3,9 +3,12 @@
 #include "core/BackupStore.h"
 #include "core/EditorLink.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QPointer>
 #include <QTimer>
+#include <thread>
 
 // Every open file and its folder are watched; the folder too, because
 // editors and tools replace files by renaming a new one over them, which
@@ -18,6 +21,8 @@ struct AppModel::DiskWatch {
         std::optional<FileStamp> noticed;
         // The baseline while the file is gone or unreadable.
         std::optional<TextBaseline> savedBeforeMissing;
+        // Counts the looks at the file; only the latest one's result counts.
+        quint64 checks = 0;
         QMetaObject::Connection urlChanged;
     };
 
@@ -126,6 +131,33 @@ void AppModel::diskEvent(const QString& path)
         disk_->settle.start();
 }
 
+// What a worker found in a document's file, with what it was compared
+// against; the main thread applies it unless the document moved on.
+struct AppModel::DiskCheck {
+    std::weak_ptr<Doc> doc;
+    quint64 serial = 0;
+    quint64 revision = 0;
+    TextBaseline baseline;
+    // What the file is compared with: the baseline, or while the file was
+    // missing the baseline from before.
+    TextBaseline against;
+    std::optional<FileStamp> stampBefore;
+    FileStamp now;
+    bool wasMissing = false;
+    bool sameStamp = false;
+    // Results
+    std::optional<quint64> hash;
+    bool decoded = false;
+    bool matchesBaseline = false;
+    bool matchesText = false;
+};
+
+namespace {
+std::function<void()> diskCheckHook;
+}
+
+void AppModel::setDiskCheckHook(std::function<void()> hook) { diskCheckHook = std::move(hook); }
+
 void AppModel::checkDisk(const DocPtr& doc)
 {
     if (!doc || !doc->url() || quitting_)
@@ -134,48 +166,106 @@ void AppModel::checkDisk(const DocPtr& doc)
     DiskWatch::Entry& e = disk_ && disk_->entries.contains(doc->id) ? disk_->entries[doc->id] : scratch;
     const QString path = *doc->url();
     const auto now = FileIO::stamp(path);
-    // The text here has become the only copy: it counts as modified, so it
-    // is snapshotted and asked about, until the file comes back.
-    const auto markMissing = [&] {
-        if (!e.savedBeforeMissing)
-            e.savedBeforeMissing = doc->baseline();
-        doc->setSavedText(QString(QChar(u'\0')));
-        doc->setNotice(DocNotice::missing);
-    };
     if (!now) {
         if (doc->notice() != DocNotice::missing)
-            markMissing();
+            markMissing(doc);
         return;
     }
     const bool wasMissing = e.savedBeforeMissing.has_value();
     if (!wasMissing && e.noticed == now)
         return;
     // A stamp seen before settles nothing while it is recent: the content decides.
-    if (!wasMissing && doc->diskStamp() == now
-        && (!FileIO::ambiguous(*now) || FileIO::sameContent(path, *doc->diskStamp())))
+    const bool sameStamp = !wasMissing && doc->diskStamp() == now;
+    if (sameStamp && !FileIO::ambiguous(*now))
         return;
 
-    std::optional<QString> disk;
-    std::optional<quint64> hash;
-    if (auto bytes = FileIO::read(path)) {
-        hash = FileIO::contentHash(bytes.value());
-        if (auto decoded = doc->encoding().decode(bytes.value()))
-            disk = LineEnding::normalize(std::move(*decoded));
+    // Reading, decoding and comparing a long file happen on a worker.
+    auto check = std::make_shared<DiskCheck>();
+    check->doc = doc;
+    check->serial = ++e.checks;
+    check->revision = doc->revision();
+    check->baseline = doc->baseline();
+    check->against = wasMissing ? *e.savedBeforeMissing : doc->baseline();
+    check->stampBefore = doc->diskStamp();
+    check->now = *now;
+    check->wasMissing = wasMissing;
+    check->sameStamp = sameStamp;
+    const TextCopy text = wasMissing ? doc->textCopy() : TextCopy();
+    const TextEncoding encoding = doc->encoding();
+    QPointer<AppModel> self(this);
+    std::thread([self, check, text, encoding, path] {
+        if (diskCheckHook)
+            diskCheckHook();
+        if (auto bytes = FileIO::read(path)) {
+            check->hash = FileIO::contentHash(bytes.value());
+            if (auto utf8 = encoding.decodeToUtf8(std::exchange(bytes.value(), QByteArray()))) {
+                const QByteArray disk = LineEnding::normalize(std::move(*utf8));
+                check->decoded = true;
+                check->matchesBaseline = check->against.matchesUtf8(disk);
+                if (check->wasMissing)
+                    check->matchesText = TextBaseline::ofUtf8(disk).matchesUtf8(text.toUtf8());
+            }
+        }
+        if (QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, check] {
+                    if (self)
+                        self->finishDiskCheck(*check);
+                },
+                Qt::QueuedConnection);
+    }).detach();
+}
+
+// The text here has become the only copy: it counts as modified, so it is
+// snapshotted and asked about, until the file comes back.
+void AppModel::markMissing(const DocPtr& doc)
+{
+    if (disk_ && disk_->entries.contains(doc->id)) {
+        DiskWatch::Entry& e = disk_->entries[doc->id];
+        if (!e.savedBeforeMissing)
+            e.savedBeforeMissing = doc->baseline();
     }
+    doc->setSavedText(QString(QChar(u'\0')));
+    doc->setNotice(DocNotice::missing);
+}
+
+void AppModel::finishDiskCheck(const DiskCheck& c)
+{
+    const DocPtr doc = c.doc.lock();
+    if (!doc || !doc->url() || quitting_)
+        return;
+    DiskWatch::Entry scratch;
+    DiskWatch::Entry& e = disk_ && disk_->entries.contains(doc->id) ? disk_->entries[doc->id] : scratch;
+    // Stale: a newer look is under way, or saving or reloading has brought
+    // the document up to date with its file meanwhile.
+    if ((&e != &scratch && e.checks != c.serial) || doc->diskStamp() != c.stampBefore || !(doc->baseline() == c.baseline))
+        return;
+    // Edited meanwhile: what to do depends on the edit, so look again.
+    if (doc->revision() != c.revision) {
+        if (disk_ && &e != &scratch) {
+            disk_->due.insert(doc->id);
+            disk_->settle.start();
+        }
+        return;
+    }
+    if (c.sameStamp && (!c.stampBefore->contentHash || c.stampBefore->contentHash == c.hash))
+        return;
+    const QString path = *doc->url();
     const auto settled = [&] {
-        FileStamp read = *now;
-        read.contentHash = hash;
+        FileStamp read = c.now;
+        read.contentHash = c.hash;
         doc->setDiskStamp(read);
         doc->setDiskModified(FileIO::modificationDate(path));
     };
 
-    if (wasMissing) {
-        if (!disk)
+    if (c.wasMissing) {
+        if (!c.decoded)
             return;
         const TextBaseline before = *std::exchange(e.savedBeforeMissing, std::nullopt);
-        if (Doc::canonicallyEqual(*disk, doc->text())) {
+        if (c.matchesText) {
             // Back as it was (moved away and back, or rewritten unchanged).
-            doc->setSavedText(*disk);
+            doc->markSaved();
             settled();
             doc->setNotice(std::nullopt);
             return;
@@ -183,23 +273,23 @@ void AppModel::checkDisk(const DocPtr& doc)
         doc->setBaseline(before);
         doc->setNotice(std::nullopt);
     }
-    if (disk && doc->baseline().matches(*disk)) {
+    if (c.decoded && c.matchesBaseline) {
         // Touched or rewritten with the same content.
         settled();
         return;
     }
-    if (!disk) {
+    if (!c.decoded) {
         if (!doc->isDirty())
-            markMissing();
+            markMissing(doc);
         else
             doc->setNotice(DocNotice::changedOutside);
-        e.noticed = now;
+        e.noticed = c.now;
         return;
     }
     if (!doc->isDirty())
         return reloadChanged(doc);
     doc->setNotice(DocNotice::changedOutside);
-    e.noticed = now;
+    e.noticed = c.now;
 }
 
 void AppModel::reloadChanged(const DocPtr& doc)

@@ -3,6 +3,8 @@
 #include "core/FileIO.h"
 
 #include <QFile>
+#include <QThread>
+#include <atomic>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -304,4 +306,46 @@ TEST_F(DiskWatching, SavingToARecentPathTakesItOffTheRecentList)
     model->save(d);
     EXPECT_EQ(model->recent(), QStringList{files.path(QStringLiteral("other.txt"))});
     EXPECT_EQ(model->load<QStringList>(AppModel::recentKey), QStringList{files.path(QStringLiteral("other.txt"))});
+}
+
+// The file is read and compared on a worker; a result that comes back after
+// the document was saved (its stamp moved on) is dropped, a current one
+// applies.
+TEST_F(DiskWatching, ALookOvertakenBySavingIsDropped)
+{
+    const QString path = file(QStringLiteral("t.txt"), "same text\n");
+    DocPtr d = model->open(path);
+    ASSERT_TRUE(d);
+    model->unwatch(d->id);
+    // Touched: a new stamp over the same content.
+    spin(20);
+    rewriteFile(path, "same text\n");
+    const auto touched = FileIO::stamp(path);
+    ASSERT_TRUE(touched && !(d->diskStamp() == touched));
+
+    std::atomic<bool> release{false};
+    std::atomic<int> passed{0};
+    AppModel::setDiskCheckHook([&] {
+        while (!release)
+            QThread::msleep(1);
+        ++passed;
+    });
+    model->checkDisk(d);
+    // Saved while the worker reads: the save's own stamp.
+    FileStamp saved = *touched;
+    saved.contentHash = 42;
+    d->setDiskStamp(saved);
+    release = true;
+    ASSERT_TRUE(waitUntil([&] { return passed == 1; }));
+    spin(200);
+    EXPECT_EQ(d->diskStamp()->contentHash, std::optional<quint64>(42));
+    EXPECT_FALSE(d->notice().has_value());
+
+    // Looked at again: the content decides and the stamp takes its hash.
+    model->checkDisk(d);
+    ASSERT_TRUE(waitUntil([&] { return d->diskStamp()->contentHash == FileIO::contentHash("same text\n"); }));
+    EXPECT_EQ(passed, 2);
+    AppModel::setDiskCheckHook({});
+    EXPECT_FALSE(d->isDirty());
+    EXPECT_EQ(d->text(), QStringLiteral("same text\n"));
 }
