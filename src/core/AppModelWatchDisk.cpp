@@ -239,7 +239,8 @@ void AppModel::finishDiskCheck(const DiskCheck& c)
     DiskWatch::Entry& e = disk_ && disk_->entries.contains(doc->id) ? disk_->entries[doc->id] : scratch;
     // Stale: a newer look is under way, or saving or reloading has brought
     // the document up to date with its file meanwhile.
-    if ((&e != &scratch && e.checks != c.serial) || doc->diskStamp() != c.stampBefore || !(doc->baseline() == c.baseline))
+    if ((&e != &scratch && e.checks != c.serial) || doc->diskStamp() != c.stampBefore
+        || !(doc->baseline() == c.baseline))
         return;
     // Edited meanwhile: what to do depends on the edit, so look again.
     if (doc->revision() != c.revision) {

@@ -276,7 +276,8 @@ private:
         // The document learns when its changed bytes read as its baseline.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [done = job.done, had, has, textClean, clean = job.clean, doc = job.doc, revision = job.revision, baseline = job.baseline] {
+            [done = job.done, had, has, textClean, clean = job.clean, doc = job.doc, revision = job.revision,
+             baseline = job.baseline] {
                 if (const auto d = doc.lock(); d && textClean && !clean)
                     d->confirmClean(revision, baseline);
                 if (done)

@@ -131,16 +131,15 @@ void EditorController::attachText()
     // From here on the view's buffer is the live text; the Doc pulls it
     // only when someone reads it.
     QPointer<CodeTextView> v = view_;
-    doc_->attachLiveText({[v] { return v ? v->text() : QString(); },
-                          [v] { return v ? qsizetype(v->length()) : qsizetype(0); },
-                          [v](int lines) { return v ? v->leadingLines(lines) : QString(); },
-                          [v] { return v ? v->utf8() : QByteArray(); },
-                          [v] { return v ? v->byteLength() : qsizetype(0); },
-                          [v] { return v && !v->SendScintilla(QsciScintillaBase::SCI_GETMODIFY); },
-                          [v] {
-                              if (v)
-                                  v->SendScintilla(QsciScintillaBase::SCI_SETSAVEPOINT);
-                          }});
+    doc_->attachLiveText(
+        {[v] { return v ? v->text() : QString(); }, [v] { return v ? qsizetype(v->length()) : qsizetype(0); },
+         [v](int lines) { return v ? v->leadingLines(lines) : QString(); },
+         [v] { return v ? v->utf8() : QByteArray(); }, [v] { return v ? v->byteLength() : qsizetype(0); },
+         [v] { return v && !v->SendScintilla(QsciScintillaBase::SCI_GETMODIFY); },
+         [v] {
+             if (v)
+                 v->SendScintilla(QsciScintillaBase::SCI_SETSAVEPOINT);
+         }});
 }
 
 LineNumberRuler* EditorController::ruler() const { return view_->ruler(); }

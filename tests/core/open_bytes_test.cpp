@@ -32,7 +32,8 @@ TEST(OpenBytes, FilesComeBackByteExactThroughTheUTF8Path)
         {"bom.txt", "\xEF\xBB\xBF" + chinese.toUtf8(), TextEncoding::utf8BOM, LineEnding::lf, chinese},
         {"crlf.txt", "a\r\nb\r\n\xE4\xB8\xAD\r\n", TextEncoding::utf8, LineEnding::crlf, QStringLiteral("a\nb\n中\n")},
         {"cr.txt", "a\rb\r", TextEncoding::utf8, LineEnding::cr, QStringLiteral("a\nb\n")},
-        {"gb.txt", *TextEncoding(TextEncoding::gb18030).encode(QStringLiteral("简体中文的文本，足够长以便识别。\r\n第二行")),
+        {"gb.txt",
+         *TextEncoding(TextEncoding::gb18030).encode(QStringLiteral("简体中文的文本，足够长以便识别。\r\n第二行")),
          TextEncoding::gb18030, LineEnding::crlf, QStringLiteral("简体中文的文本，足够长以便识别。\n第二行")},
         {"le.txt", *TextEncoding(TextEncoding::utf16LE).encode(QStringLiteral("UTF-16 文本\n")), TextEncoding::utf16LE,
          LineEnding::lf, QStringLiteral("UTF-16 文本\n")},
@@ -75,7 +76,8 @@ TEST(OpenBytes, InvalidUTF8IsReadAsTheDetectorReadsIt)
     ASSERT_FALSE(strict);
     EXPECT_EQ(strict.error(), QStringLiteral("无法按 UTF-8 解码该文件"));
     // Latin-1 text is converted once and written back unchanged.
-    const QByteArray latin = "caf\xE9 cr\xE8me br\xFBl\xE9" "e\n";
+    const QByteArray latin = "caf\xE9 cr\xE8me br\xFBl\xE9"
+                             "e\n";
     const QString latinFile = dir.write(QStringLiteral("latin.txt"), latin);
     DocPtr l = openFile(latinFile, TextEncoding::latin1);
     ASSERT_TRUE(l);
