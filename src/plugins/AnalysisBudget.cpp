@@ -1,29 +1,68 @@
 #include "plugins/AnalysisBudget.h"
 
+#include <time.h>
+
 namespace AnalysisBudget {
 
-Scope::Scope(Clock::duration limit, const std::atomic<bool>* stop)
-    : outerActive_(detail::state.active), outerDeadline_(detail::state.deadline), outerStop_(detail::state.stop)
+namespace {
+
+// How long a waiting run may take on the clock, in limits.
+constexpr int waitFactor = 5;
+
+Clock::duration threadTime()
 {
-    detail::state.active = true;
-    detail::state.deadline = Clock::now() + limit;
-    detail::state.stop = stop;
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(ts.tv_sec)
+                                                       + std::chrono::nanoseconds(ts.tv_nsec));
+}
+
+}
+
+Scope::Scope(Clock::duration limit, const std::atomic<bool>* stop)
+    : outerActive_(detail::state.active),
+      outerDeadline_(detail::state.deadline),
+      outerCap_(detail::state.cap),
+      outerLimit_(detail::state.limit),
+      outerCpuStart_(detail::state.cpuStart),
+      outerStop_(detail::state.stop)
+{
+    detail::State& s = detail::state;
+    const Clock::time_point now = Clock::now();
+    s.active = true;
+    s.deadline = now + limit;
+    s.cap = now + limit * waitFactor;
+    s.limit = limit;
+    s.cpuStart = threadTime();
+    s.stop = stop;
 }
 
 Scope::~Scope()
 {
-    detail::state.active = outerActive_;
-    detail::state.deadline = outerDeadline_;
-    detail::state.stop = outerStop_;
+    detail::State& s = detail::state;
+    s.active = outerActive_;
+    s.deadline = outerDeadline_;
+    s.cap = outerCap_;
+    s.limit = outerLimit_;
+    s.cpuStart = outerCpuStart_;
+    s.stop = outerStop_;
 }
 
 void detail::check()
 {
-    const State& s = state;
+    State& s = state;
     if (s.stop && s.stop->load(std::memory_order_relaxed))
         throw Expired{true};
-    if (Clock::now() >= s.deadline)
+    const Clock::time_point now = Clock::now();
+    if (now < s.deadline)
+        return;
+    if (now >= s.cap)
         throw Expired{false};
+    const Clock::duration used = threadTime() - s.cpuStart;
+    if (used >= s.limit)
+        throw Expired{false};
+    // The rest of the processor time cannot be used up sooner than this.
+    s.deadline = now + (s.limit - used);
 }
 
 bool active() { return detail::state.active; }

@@ -6,7 +6,10 @@
 // The time a background check or rendering may take, and the way plugin
 // code learns that it should stop: long loops call poll(), which throws
 // Expired once the deadline has passed or newer work has replaced this run.
-// Outside a Scope (command line, tests) poll() never throws.
+// The limit is the thread's own processor time, so a busy machine does not
+// fail a check that would pass on a quiet one; waiting (on a renderer, say)
+// ends at five times the limit on the clock. Outside a Scope (command
+// line, tests) poll() never throws.
 namespace AnalysisBudget {
 
 using Clock = std::chrono::steady_clock;
@@ -26,6 +29,9 @@ public:
 private:
     bool outerActive_;
     Clock::time_point outerDeadline_;
+    Clock::time_point outerCap_;
+    Clock::duration outerLimit_;
+    Clock::duration outerCpuStart_;
     const std::atomic<bool>* outerStop_;
 };
 
@@ -33,7 +39,12 @@ namespace detail {
 struct State {
     bool active = false;
     unsigned tick = 0;
+    // The clock is read on every check; the thread's processor time only
+    // once `deadline` has passed, which it cannot do before the clock does.
     Clock::time_point deadline;
+    Clock::time_point cap;
+    Clock::duration limit{};
+    Clock::duration cpuStart{};
     const std::atomic<bool>* stop = nullptr;
 };
 inline thread_local State state;

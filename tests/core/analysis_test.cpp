@@ -313,6 +313,42 @@ TEST(AnalysisBudget, ABacktrackingRegexStopsAtTheLimit)
               PreviewState::html(QStringLiteral("<p>b</p>")));
 }
 
+// The limit counts the thread's own work: a run that waits for the
+// processor (a busy machine) is not stopped for it, one that works is, and
+// one that only waits ends at five limits on the clock.
+TEST(AnalysisBudget, TheLimitIsProcessorTimeWithAClockCap)
+{
+    using namespace std::chrono;
+    const auto throws = [] {
+        try {
+            AnalysisBudget::pollNow();
+            return false;
+        } catch (const AnalysisBudget::Expired& e) {
+            EXPECT_FALSE(e.superseded);
+            return true;
+        }
+    };
+    {
+        AnalysisBudget::Scope budget(milliseconds(100), nullptr);
+        QThread::msleep(250);
+        EXPECT_FALSE(throws()) << "time spent off the processor counted";
+        QThread::msleep(300);
+        EXPECT_TRUE(throws()) << "waiting past five limits was not stopped";
+    }
+    {
+        AnalysisBudget::Scope budget(milliseconds(100), nullptr);
+        QElapsedTimer t;
+        t.start();
+        bool stopped = false;
+        volatile unsigned long long n = 0;
+        while (!stopped && t.elapsed() < 5000) {
+            n = n + 1;
+            stopped = throws();
+        }
+        EXPECT_TRUE(stopped) << "working past the limit was not stopped";
+    }
+}
+
 TEST(AnalysisBudget, NewerWorkStopsARunningJob)
 {
     Limit limit(20000);
