@@ -1,6 +1,7 @@
 #include "core/AnalysisJob.h"
 
 #include "core/Doc.h"
+#include "core/TextCopy.h"
 #include "plugins/AnalysisBudget.h"
 
 #include <QCoreApplication>
@@ -134,7 +135,7 @@ void AnalysisJob::run()
     try {
         // The document keeps its last job: the job must not keep the text.
         if (!utf8_.isNull())
-            text_ = QString::fromUtf8(std::exchange(utf8_, QByteArray()));
+            text_ = TextCopy::decode(std::exchange(utf8_, QByteArray()));
         outcome = analyse(*plugin_, std::exchange(text_, QString()), wantPreview_, &stop_);
     } catch (const AnalysisBudget::Expired&) {
         state_.store(State::cancelled);  // newer work replaced this run

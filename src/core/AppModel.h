@@ -269,10 +269,14 @@ public:
     // is read and compared on a worker; the result is dropped when the
     // document moved on meanwhile.
     void checkDisk(const DocPtr& doc);
-    // Tests: runs on the worker before it reads the file.
+    // Tests: runs on the worker before it reads the file (both looks).
     static void setDiskCheckHook(std::function<void()> hook);
-    // Whether the file differs from what the document last read or wrote.
-    bool changedOnDisk(const DocPtr& doc);
+    // Calls `then` with whether the file differs from what the document last
+    // read or wrote. At once when the file's stamp decides; when only the
+    // content can, it is read and compared on a worker and `then` runs later.
+    void whenCheckedOnDisk(const DocPtr& doc, std::function<void(bool changed)> then);
+    // Tests: looks of whenCheckedOnDisk whose `then` has not run yet.
+    static int pendingLooksBeforeWriting();
     bool isWatchingFile(const QString& path) const;
 
     // ---- Change subscriptions ----

@@ -43,19 +43,29 @@ void AppModel::doReopen(const DocPtr& doc, TextEncoding encoding)
 
 namespace {
 
+// Whether the text holds the character, looked up in the editor's bytes
+// as they are: the text is not converted for it.
+bool holds(const TextCopy& text, QChar c)
+{
+    return text.isUtf8() ? text.utf8.contains(QString(c).toUtf8()) : text.text.contains(c);
+}
+
 // Replacement characters from a repaired reading, or NULs from UTF-16 read
 // as UTF-8: bytes a conversion would lose for good.
-bool holdsUnreadBytes(const QString& text) { return text.contains(QChar(0xFFFD)) || text.contains(QChar(0)); }
+bool holdsUnreadBytes(const TextCopy& text) { return holds(text, QChar(0xFFFD)) || holds(text, QChar(0)); }
 
 }  // namespace
 
 void AppModel::offerLikelyEncoding(const DocPtr& doc)
 {
     const auto likely = doc->likelyEncoding();
-    if (!likely || !holdsUnreadBytes(doc->text()))
+    if (!likely)
+        return;
+    const TextCopy text = doc->textCopy();
+    if (!holdsUnreadBytes(text))
         return;
     const QString label = likely->rawValue();
-    const bool repaired = doc->text().contains(QChar(0xFFFD));
+    const bool repaired = holds(text, QChar(0xFFFD));
     QPointer<AppModel> self(this);
     Dialog d;
     d.title = QStringLiteral("此文件可能是 ") + label + QStringLiteral(" 编码");
@@ -78,7 +88,7 @@ void AppModel::convert(const DocPtr& doc, TextEncoding encoding)
     if (!doc)
         return;
     const auto likely = doc->likelyEncoding();
-    if (!doc->url() || !likely || !holdsUnreadBytes(doc->text()))
+    if (!doc->url() || !likely || !holdsUnreadBytes(doc->textCopy()))
         return doConvert(doc, encoding);
     // Writing the repaired text would replace the unread bytes for good.
     const QString label = likely->rawValue();

@@ -32,17 +32,20 @@ void AppModel::save(const DocPtr& doc, bool asNew, Done then)
         return saveAs(doc, std::move(then));
 
     if (!doc->originalName()) {
-        if (changedOnDisk(doc)) {
-            QPointer<AppModel> self(this);
-            return askOverDisk(
+        QPointer<AppModel> self(this);
+        return whenCheckedOnDisk(doc, [self, doc, then](bool changed) {
+            if (!self)
+                return;
+            if (!changed)
+                return self->writeInPlace(doc, then);
+            self->askOverDisk(
                 doc,
                 [self, doc, then] {
                     if (self)
                         self->writeInPlace(doc, then);
                 },
                 then);
-        }
-        return writeInPlace(doc, std::move(then));
+        });
     }
 
     const QString original = *doc->originalName();
@@ -139,17 +142,20 @@ void AppModel::overwrite(const DocPtr& doc, Done then)
 {
     if (!doc->url())
         return saveAs(doc, std::move(then));
-    if (changedOnDisk(doc)) {
-        QPointer<AppModel> self(this);
-        return askOverDisk(
+    QPointer<AppModel> self(this);
+    whenCheckedOnDisk(doc, [self, doc, then](bool changed) {
+        if (!self)
+            return;
+        if (!changed)
+            return self->overwriteAnyway(doc, then);
+        self->askOverDisk(
             doc,
             [self, doc, then] {
                 if (self)
                     self->overwriteAnyway(doc, then);
             },
             then);
-    }
-    overwriteAnyway(doc, std::move(then));
+    });
 }
 
 void AppModel::overwriteAnyway(const DocPtr& doc, Done then)
@@ -201,15 +207,21 @@ void AppModel::saveAs(const DocPtr& doc, Done then)
             return finish(then, false);
         }
         const bool same = doc->url() && (standardPath(*doc->url()) == path || FileMove::sameFile(*doc->url(), path));
-        if (same && self->changedOnDisk(doc))
-            return self->askOverDisk(
+        if (!same)
+            return self->saveAsTo(doc, path, then);
+        self->whenCheckedOnDisk(doc, [self, doc, path, then](bool changed) {
+            if (!self)
+                return;
+            if (!changed)
+                return self->saveAsTo(doc, path, then);
+            self->askOverDisk(
                 doc,
                 [self, doc, path, then] {
                     if (self)
                         self->saveAsTo(doc, path, then);
                 },
                 then);
-        self->saveAsTo(doc, path, then);
+        });
     });
 }
 

@@ -8,6 +8,7 @@
 #include <QFileSystemWatcher>
 #include <QPointer>
 #include <QTimer>
+#include <atomic>
 #include <thread>
 
 // Every open file and its folder are watched; the folder too, because
@@ -154,7 +155,10 @@ struct AppModel::DiskCheck {
 
 namespace {
 std::function<void()> diskCheckHook;
+std::atomic<int> looksBeforeWriting{0};
 }
+
+int AppModel::pendingLooksBeforeWriting() { return looksBeforeWriting; }
 
 void AppModel::setDiskCheckHook(std::function<void()> hook) { diskCheckHook = std::move(hook); }
 
@@ -308,27 +312,58 @@ void AppModel::reloadChanged(const DocPtr& doc)
     flash(QStringLiteral("已重新载入 ") + doc->name() + QStringLiteral("：文件已被其他程序修改"));
 }
 
-bool AppModel::changedOnDisk(const DocPtr& doc)
+void AppModel::whenCheckedOnDisk(const DocPtr& doc, std::function<void(bool)> then)
 {
     if (!doc || !doc->url())
-        return false;
+        return then(false);
     if (doc->notice() == DocNotice::diskChanged || doc->notice() == DocNotice::changedOutside)
-        return true;
+        return then(true);
     const QString path = *doc->url();
     const auto now = FileIO::stamp(path);
     if (!now)
-        return false;  // gone: saving creates it again
-    if (doc->diskStamp() == now && (!FileIO::ambiguous(*now) || FileIO::sameContent(path, *doc->diskStamp())))
-        return false;
-    // Only touched, recent enough to hide a write, or never read (restored while the file was missing).
-    if (doc->diskStamp())
-        if (auto bytes = FileIO::read(path))
-            if (auto decoded = doc->encoding().decode(bytes.value()))
-                if (doc->baseline().matches(LineEnding::normalize(std::move(*decoded)))) {
-                    FileStamp read = *now;
-                    read.contentHash = FileIO::contentHash(bytes.value());
-                    doc->setDiskStamp(read);
-                    return false;
+        return then(false);  // gone: saving creates it again
+    const std::optional<FileStamp> before = doc->diskStamp();
+    // Never read (restored while the file was missing): another program made it.
+    if (!before)
+        return then(true);
+    const bool sameStamp = before == now;
+    if (sameStamp && (!FileIO::ambiguous(*now) || !before->contentHash))
+        return then(false);
+    // Only touched, or recent enough to hide a write: the content decides.
+    const TextBaseline baseline = doc->baseline();
+    const TextEncoding encoding = doc->encoding();
+    QPointer<AppModel> self(this);
+    ++looksBeforeWriting;
+    // The document and `then` are moved along to the main thread, so that
+    // the last reference to them never goes on the worker.
+    std::thread([self, doc, then = std::move(then), path, now = *now, before, sameStamp, baseline, encoding]() mutable {
+        if (diskCheckHook)
+            diskCheckHook();
+        bool changed = true;
+        std::optional<quint64> hash;
+        if (auto bytes = FileIO::read(path)) {
+            hash = FileIO::contentHash(bytes.value());
+            changed = !(sameStamp && hash == before->contentHash);
+            if (changed)
+                if (auto utf8 = encoding.decodeToUtf8(std::exchange(bytes.value(), QByteArray())))
+                    changed = !baseline.matchesUtf8(LineEnding::normalize(std::move(*utf8)));
+        }
+        if (!QCoreApplication::instance())
+            return void(--looksBeforeWriting);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, doc = std::move(doc), then = std::move(then), now, before, hash, changed] {
+                if (self) {
+                    // Settled as read, unless saving or reloading moved the stamp meanwhile.
+                    if (!changed && doc->diskStamp() == before) {
+                        FileStamp read = now;
+                        read.contentHash = hash;
+                        doc->setDiskStamp(read);
+                    }
+                    then(changed);
                 }
-    return true;
+                --looksBeforeWriting;
+            },
+            Qt::QueuedConnection);
+    }).detach();
 }

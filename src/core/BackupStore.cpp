@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QStandardPaths>
+#include <QUtf8StringView>
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -165,10 +166,62 @@ std::optional<DocSnapshot> decode(const QJsonValue& j)
 
 namespace {
 
-bool writeSnapshot(const DocSnapshot& s)
+// Appends UTF-8 text as the inside of a JSON string, escaped as the stored
+// JSON writer escapes it.
+void appendEscaped(QByteArray& out, QByteArrayView utf8)
 {
-    const QByteArray bytes = StoredJSON::write(encode(s));
-    const QString file = fileFor(s.id);
+    static constexpr char hex[] = "0123456789abcdef";
+    const char* p = utf8.data();
+    const char* const end = p + utf8.size();
+    while (p != end) {
+        const char* run = p;
+        while (p != end && uchar(*p) >= 0x20 && *p != '"' && *p != '\\' && *p != '/')
+            ++p;
+        out.append(run, p - run);
+        if (p == end)
+            break;
+        const uchar c = uchar(*p++);
+        out.append('\\');
+        switch (c) {
+        case '"':
+        case '\\':
+        case '/': out.append(char(c)); break;
+        case '\b': out.append('b'); break;
+        case '\f': out.append('f'); break;
+        case '\n': out.append('n'); break;
+        case '\r': out.append('r'); break;
+        case '\t': out.append('t'); break;
+        default: out.append("u00").append(hex[c >> 4]).append(hex[c & 0xf]);
+        }
+    }
+}
+
+// The stored JSON of a snapshot whose text is the given copy. Valid UTF-8
+// goes into the JSON as it is: a long text is never turned into UTF-16 or
+// a JSON tree for it.
+QByteArray encodeWithText(DocSnapshot s, Doc::TextCopy text)
+{
+    if (!text.isUtf8() || !QUtf8StringView(text.utf8).isValidUtf8()) {
+        s.text = text.toString();
+        return StoredJSON::write(encode(s));
+    }
+    s.text.clear();
+    const QByteArray fields = StoredJSON::write(encode(s));
+    static const QByteArray emptyText = QByteArrayLiteral("\"text\":\"\"");
+    // Quotes inside strings are escaped, so the first match is the member.
+    const qsizetype at = fields.indexOf(emptyText);
+    const qsizetype split = at + emptyText.size() - 1;
+    QByteArray out;
+    out.reserve(fields.size() + text.utf8.size() + text.utf8.size() / 8);
+    out.append(QByteArrayView(fields).first(split));
+    appendEscaped(out, std::exchange(text.utf8, QByteArray()));
+    out.append(QByteArrayView(fields).sliced(split));
+    return out;
+}
+
+bool writeBytes(QUuid id, const QByteArray& bytes)
+{
+    const QString file = fileFor(id);
     if (!FileIO::writeAtomically(file, bytes))
         return true;
     // The directory may have been removed while the program ran; the
@@ -261,14 +314,12 @@ private:
         DocSnapshot& s = job.snapshot;
         const bool textClean = job.clean
             || (job.text.isUtf8() ? job.baseline.matchesUtf8(job.text.utf8) : job.baseline.matches(job.text.text));
-        s.text = job.text.toString();
-        job.text = {};
         const QString file = fileFor(s.id);
         const bool had = QFileInfo::exists(file);
         const bool dirty = s.originalName || s.metaDirty || !textClean;
         bool has = had;
         if (dirty)
-            has = writeSnapshot(s) || had;
+            has = writeBytes(s.id, encodeWithText(s, std::exchange(job.text, {}))) || had;
         else if (had)
             has = !QFile::remove(file);
         if (!QCoreApplication::instance())
@@ -299,7 +350,7 @@ private:
 bool write(const Doc& doc)
 {
     Writer::shared().settle(doc.id);
-    return writeSnapshot(snapshot(doc));
+    return writeBytes(doc.id, encodeWithText(fieldsOf(doc), doc.textCopy()));
 }
 
 void sync(const Doc& doc, std::function<void(bool had, bool has)> done)

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cstring>
+#include <sys/mman.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -435,6 +436,25 @@ QString CodeTextView::text() const
     return p ? TextCopy::decode(QByteArrayView(p, n)) : QString();
 }
 
+namespace {
+
+// Faulting in a long copy page by page costs several times the copying
+// itself; huge pages take that out of the main thread's turn. Only sizes
+// the allocator always maps on their own, so no shared heap is marked.
+void preferHugePages(QByteArray& bytes)
+{
+    constexpr quintptr huge = quintptr(2) << 20;
+    if (bytes.size() < 32 * 1024 * 1024)
+        return;
+    const auto begin = quintptr(bytes.data());
+    const quintptr first = (begin + huge - 1) & ~(huge - 1);
+    const quintptr last = (begin + quintptr(bytes.size())) & ~(huge - 1);
+    if (last > first)
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
+}
+
 QByteArray CodeTextView::utf8() const
 {
     // Copied in the two parts around the buffer's gap: asking for one
@@ -442,6 +462,7 @@ QByteArray CodeTextView::utf8() const
     const qsizetype n = byteLength();
     const qsizetype gap = std::clamp<qsizetype>(send(SCI_GETGAPPOSITION), 0, n);
     QByteArray out(n, Qt::Uninitialized);
+    preferHugePages(out);
     const auto* head = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, gap));
     const auto* tail = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, gap, n - gap));
     if ((gap > 0 && !head) || (n - gap > 0 && !tail))

@@ -40,6 +40,13 @@ inline void spin(int msecs)
     }
 }
 
+// Runs the event loop until every save that looked at its file on a
+// worker went on.
+inline void settleSaves()
+{
+    EXPECT_TRUE(waitUntil([] { return AppModel::pendingLooksBeforeWriting() == 0; }));
+}
+
 inline void clearBackups()
 {
     QDir dir(BackupStore::directory());

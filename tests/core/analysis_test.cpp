@@ -422,3 +422,15 @@ TEST(AnalysisApply, AnOlderJobsResultIsDropped)
     EXPECT_LT(older->serial(), newer->serial());
     EXPECT_EQ(older->docKey(), d.get());
 }
+
+// A shown document hands its editor's bytes to the job: a leading U+FEFF is
+// part of the text and reaches the plugin, and nothing else is lost.
+TEST(AnalysisJobRun, EditorBytesReachThePluginWithTheirLeadingMark)
+{
+    takeLog();
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + QStringLiteral("首行\n").toUtf8();
+    AnalysisJob job(loggingPlugin, bytes, false, {});
+    ASSERT_TRUE(job.begin());
+    job.run();
+    EXPECT_EQ(takeLog(), QStringList{QString(QChar(0xFEFF)) + QStringLiteral("首行\n")});
+}

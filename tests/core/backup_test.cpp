@@ -269,3 +269,33 @@ TEST_F(BackupStoreTest, AQueuedSnapshotCopiesTheLiveBytesWithoutPullingTheText)
     EXPECT_FALSE(BackupStore::exists(doc->id));
     doc->detachLiveText();
 }
+
+// A document read from a file is snapshotted from its UTF-8 bytes, escaped
+// into the JSON as they are: every character JSON must escape, marks and
+// characters outside the BMP come back, on the writer thread and on this one.
+TEST_F(BackupStoreTest, ATextTakenAsUtf8BytesComesBackWhole)
+{
+    const QByteArray bytes = QStringLiteral("引号\"反斜杠\\斜杠/</script>\t制表\x01\x1f\b\f\uFEFF中😀\n末行").toUtf8();
+    const QString path = files.write(QStringLiteral("raw.txt"), bytes);
+    auto opened = Doc::open(path);
+    ASSERT_TRUE(opened);
+    DocPtr d = opened.value();
+    d->setOriginalName(QStringLiteral("raw.md"));  // dirty without touching the bytes
+    ASSERT_TRUE(d->textCopy().isUtf8());
+    const QString expected = TextCopy::decode(bytes);
+
+    BackupStore::sync(*d, {});
+    BackupStore::waitForWrites();
+    auto s = BackupStore::load(d->id);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->text, expected);
+    EXPECT_EQ(s->originalName, QStringLiteral("raw.md"));
+    EXPECT_TRUE(raw(d->id).contains("\\u0001\\u001f\\b\\f"));
+
+    BackupStore::remove(d->id);
+    ASSERT_TRUE(BackupStore::write(*d));
+    s = BackupStore::load(d->id);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->text, expected);
+    EXPECT_EQ(s->name, QStringLiteral("raw.txt"));
+}

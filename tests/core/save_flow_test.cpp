@@ -207,3 +207,66 @@ TEST_F(SaveFlow, GroupsFollowTagsAndOrderingStaysWithinPeers)
     model->toggleTag("l", c);
     EXPECT_EQ(model->groups().back().docs, QList<DocPtr>({c}));
 }
+
+// Whether the file changed since it was opened is settled on a worker when
+// only its content can tell (the stamp is too recent to trust): saving
+// returns at once, and a change by another program still stops the write.
+TEST_F(SaveFlow, TheLookAtTheFileBeforeWritingRunsOnAWorker)
+{
+    const QString path = file(QStringLiteral("w.txt"), "opened\n");
+    DocPtr d = model->open(path);
+    ASSERT_TRUE(d);
+    model->unwatch(d->id);  // only the save looks at the file
+    d->setText(QStringLiteral("mine\n"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("theirs\n");
+    }
+    const Qt::HANDLE mainThread = QThread::currentThreadId();
+    std::atomic<bool> release{false};
+    std::atomic<int> looks{0};
+    std::atomic<bool> onMain{false};
+    struct Unhook {
+        ~Unhook() { AppModel::setDiskCheckHook({}); }
+    } unhook;
+    AppModel::setDiskCheckHook([&] {
+        ++looks;
+        onMain = onMain || QThread::currentThreadId() == mainThread;
+        // Held until the test lets go; a look on the main thread gives up.
+        QDeadlineTimer wait(1000);
+        while (!release && !wait.hasExpired())
+            QThread::msleep(1);
+    });
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    // The main thread is free while the file is read.
+    EXPECT_FALSE(result.has_value());
+    EXPECT_FALSE(model->dialog());
+    release = true;
+    ASSERT_TRUE(waitUntil([&] { return model->dialog().has_value(); }));
+    EXPECT_EQ(looks.load(), 1);
+    EXPECT_FALSE(onMain.load());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("「w.txt」已被其他程序修改"));
+    EXPECT_EQ(contents(path), QByteArray("theirs\n"));
+    model->chooseButton(QStringLiteral("覆盖"));
+    EXPECT_EQ(result, true);
+    EXPECT_EQ(contents(path), QByteArray("mine\n"));
+
+    // Rewritten with what the document last wrote: the worker finds the
+    // same content and the save goes ahead without asking.
+    d->setText(QStringLiteral("again\n"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("mine\n");
+    }
+    result.reset();
+    model->save(d, false, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(result, true);
+    EXPECT_FALSE(model->dialog());
+    EXPECT_EQ(looks.load(), 2);
+    EXPECT_FALSE(onMain.load());
+    EXPECT_EQ(contents(path), QByteArray("again\n"));
+}
