@@ -73,6 +73,7 @@ TEST_F(DiskWatching, AnInPlaceRewriteWithItsTimePutBackIsNeitherMissedNorOverwri
     ASSERT_FALSE(FileIO::ambiguous(*FileIO::stamp(late)));
     std::optional<bool> lateResult;
     model->save(unwatched, false, [&](bool ok) { lateResult = ok; });
+    settleSaves();
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("「l.txt」已被其他程序修改"));
     model->chooseRole(Dialog::Role::cancel);
@@ -83,6 +84,7 @@ TEST_F(DiskWatching, AnInPlaceRewriteWithItsTimePutBackIsNeitherMissedNorOverwri
     rewriteKeepingTime(path, "OTHER program!\n");
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("「r.txt」已被其他程序修改"));
     model->chooseRole(Dialog::Role::cancel);
@@ -118,6 +120,7 @@ TEST_F(DiskWatching, ARecentStampIsCheckedAgainstTheContent)
     d->setDiskStamp(sameTick);
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     ASSERT_TRUE(model->dialog());
     model->chooseRole(Dialog::Role::cancel);
     EXPECT_EQ(TestDir::read(path), QByteArray("new"));
@@ -127,6 +130,7 @@ TEST_F(DiskWatching, ARecentStampIsCheckedAgainstTheContent)
     d->setNotice(std::nullopt);
     std::optional<bool> second;
     model->save(d, false, [&](bool ok) { second = ok; });
+    settleSaves();
     EXPECT_EQ(second, true);
     EXPECT_FALSE(model->dialog());
 }
@@ -156,6 +160,7 @@ TEST_F(DiskWatching, ACleanDocumentFollowsRewritesAndReplacementsOnDisk)
     d->setText(QStringLiteral("mine\n"));
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     EXPECT_EQ(result, true);
     EXPECT_EQ(TestDir::read(path), QByteArray("mine\n"));
 }
@@ -172,6 +177,7 @@ TEST_F(DiskWatching, ADirtyDocumentGetsTheNoticeAndSavingAsksBeforeOverwriting)
 
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("「b.json」已被其他程序修改"));
     EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"使用磁盘版本", "取消", "覆盖"}));
@@ -184,8 +190,10 @@ TEST_F(DiskWatching, ADirtyDocumentGetsTheNoticeAndSavingAsksBeforeOverwriting)
     d->setNotice(std::nullopt);
     result.reset();
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     ASSERT_TRUE(model->dialog());
     model->chooseButton(QStringLiteral("覆盖"));
+    settleSaves();
     EXPECT_EQ(result, true);
     EXPECT_EQ(TestDir::read(path), QByteArray("{\"a\": 2}\n"));
     EXPECT_FALSE(d->isDirty());
@@ -203,9 +211,11 @@ TEST_F(DiskWatching, SavingRightAfterAChangeAsksEvenBeforeTheWatcherSawIt)
     rewriteFile(path, "disk 2, longer");
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     ASSERT_TRUE(model->dialog());
     EXPECT_FALSE(result);
     model->chooseButton(QStringLiteral("使用磁盘版本"));
+    settleSaves();
     EXPECT_EQ(result, true);
     EXPECT_EQ(d->text(), QStringLiteral("disk 2, longer"));
     EXPECT_FALSE(d->isDirty());
@@ -224,6 +234,7 @@ TEST_F(DiskWatching, TouchingTheFileChangesNothing)
     EXPECT_FALSE(editor.calls.contains(QStringLiteral("load t.txt")));
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     EXPECT_EQ(result, true);
     EXPECT_FALSE(model->dialog());
 }

@@ -79,6 +79,7 @@ TEST_F(KeepingFiles, AHardLinkedFileStaysOneFileWithAllItsNames)
     d->setText(QStringLiteral("new through a"));
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     EXPECT_EQ(result, true);
     EXPECT_EQ(TestDir::read(other), QByteArray("new through a"));
     EXPECT_EQ(statOf(path).st_ino, inode);
@@ -86,6 +87,7 @@ TEST_F(KeepingFiles, AHardLinkedFileStaysOneFileWithAllItsNames)
     // Shorter content leaves no tail of the old one.
     d->setText(QStringLiteral("n"));
     model->save(d);
+    settleSaves();
     EXPECT_EQ(TestDir::read(other), QByteArray("n"));
     EXPECT_FALSE(BackupStore::exists(d->id));
 }
@@ -100,6 +102,7 @@ TEST_F(KeepingFiles, ASymbolicLinkStaysALinkAndItsTargetIsWritten)
     d->setText(QStringLiteral("new"));
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     EXPECT_EQ(result, true);
     EXPECT_TRUE(S_ISLNK(statOf(link).st_mode));
     EXPECT_EQ(TestDir::read(target), QByteArray("new"));
@@ -131,6 +134,7 @@ TEST_F(KeepingFiles, AFileInADirectoryThatTakesNoNewFilesIsWrittenInPlaceAfterTh
 
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     lockDirectory(dir, false);
     EXPECT_EQ(result, true);
     EXPECT_EQ(TestDir::read(path), QByteArray("new"));
@@ -159,6 +163,7 @@ TEST_F(KeepingFiles, ReplacingKeepsModeOwnerAttributesAndAcl)
     d->setText(QStringLiteral("new"));
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     EXPECT_EQ(result, true);
     const struct stat after = statOf(path);
     EXPECT_NE(after.st_ino, before.st_ino);  // replaced, not rewritten
@@ -197,6 +202,7 @@ TEST_F(KeepingFiles, AFullFileSystemFailsWithTheSystemsReasonAndKeepsTheOldFile)
         d->setText(big);
         std::optional<bool> result;
         model->save(d, false, [&](bool ok) { result = ok; });
+        settleSaves();
         EXPECT_EQ(result, false);
         ASSERT_TRUE(model->dialog());
         EXPECT_EQ(model->dialog()->title, QStringLiteral("保存失败"));

@@ -65,12 +65,14 @@ TEST_F(EncodingFlow, ConvertWritesAtOnceOrRestoresTheOldEncoding)
     const QString path = file("c.txt", "hi");
     DocPtr d = model->open(path);
     model->convert(d, TextEncoding::utf16LE);
+    settleSaves();
     EXPECT_EQ(d->encoding(), TextEncoding::utf16LE);
     EXPECT_EQ(TestDir::read(path), QByteArray("\xFF\xFEh\0i\0", 6));
 
     // Latin-1 cannot carry 汉: the save fails and the document stays UTF-16LE.
     d->setText("汉");
     model->convert(d, TextEncoding::latin1);
+    settleSaves();
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("保存失败"));
     EXPECT_EQ(d->encoding(), TextEncoding::utf16LE);
@@ -79,11 +81,13 @@ TEST_F(EncodingFlow, ConvertWritesAtOnceOrRestoresTheOldEncoding)
     // A cancelled format question also puts the old encoding back.
     model->setFormat(d, QStringLiteral("json"));
     model->convert(d, TextEncoding::utf8);
+    settleSaves();
     model->chooseButton("取消");
     EXPECT_EQ(d->encoding(), TextEncoding::utf16LE);
 
     DocPtr n = model->createDoc("n.txt", std::nullopt, {});
     model->convert(n, TextEncoding::gb18030);
+    settleSaves();
     EXPECT_EQ(n->encoding(), TextEncoding::gb18030);
     EXPECT_EQ(model->toast(), QStringLiteral("保存时将使用 GB18030"));
     EXPECT_FALSE(n->url());
@@ -100,6 +104,7 @@ TEST_F(EncodingFlow, LatinFileOpensRepairedAndOffersLatin1)
     EXPECT_TRUE(model->dialog()->message.startsWith(QStringLiteral("「fr.txt」中有无法解码的字节")));
     EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"保持现状", "按 ISO-8859-1 重新打开"}));
     model->chooseButton("按 ISO-8859-1 重新打开");
+    settleSaves();
     EXPECT_FALSE(model->dialog());
     EXPECT_EQ(d->text(), french);
     EXPECT_EQ(d->encoding(), TextEncoding::latin1);
@@ -109,9 +114,11 @@ TEST_F(EncodingFlow, LatinFileOpensRepairedAndOffersLatin1)
 
     // An untouched save keeps every byte; an edit is written in Latin-1.
     model->save(d);
+    settleSaves();
     EXPECT_EQ(TestDir::read(path), frenchBytes);
     d->setText(french + QStringLiteral("Grüße\n"));
     model->save(d);
+    settleSaves();
     EXPECT_EQ(TestDir::read(path), (french + QStringLiteral("Grüße\n")).toLatin1());
 
     // Files that read cleanly are not questioned.
@@ -127,6 +134,7 @@ TEST_F(EncodingFlow, ConvertingARepairedFileAsksFirst)
     ASSERT_FALSE(model->dialog());
 
     model->convert(d, TextEncoding::utf8);
+    settleSaves();
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("转换将永久丢失无法解码的字节"));
     EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"取消", "仍然转换", "按 ISO-8859-1 重新打开"}));
@@ -137,6 +145,7 @@ TEST_F(EncodingFlow, ConvertingARepairedFileAsksFirst)
     // A plain save cannot write the repaired text and says what helps.
     d->setText(d->text() + QStringLiteral("!"));
     model->save(d);
+    settleSaves();
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->message,
               QStringLiteral("内容中有无法解码的字节（显示为 \uFFFD），请先按 ISO-8859-1 重新打开"));
@@ -146,9 +155,12 @@ TEST_F(EncodingFlow, ConvertingARepairedFileAsksFirst)
 
     // Reopening first, then converting, keeps the accents.
     model->convert(d, TextEncoding::utf8);
+    settleSaves();
     model->chooseButton("按 ISO-8859-1 重新打开");
+    settleSaves();
     EXPECT_EQ(d->text(), french);
     model->convert(d, TextEncoding::utf8);
+    settleSaves();
     EXPECT_FALSE(model->dialog());
     EXPECT_EQ(TestDir::read(path), french.toUtf8());
 }
@@ -160,12 +172,15 @@ TEST_F(EncodingFlow, ConvertingAnywayWritesTheRepairedTextOnce)
     model->chooseButton("保持现状");
     const QString repaired = d->text();
     model->convert(d, TextEncoding::utf8);
+    settleSaves();
     model->chooseButton("仍然转换");
+    settleSaves();
     EXPECT_EQ(d->encoding(), TextEncoding::utf8);
     EXPECT_EQ(TestDir::read(path), repaired.toUtf8());
     // The file is UTF-8 now: Latin-1 no longer reads what is on disk.
     EXPECT_FALSE(d->likelyEncoding());
     model->convert(d, TextEncoding::utf16LE);
+    settleSaves();
     EXPECT_FALSE(model->dialog());
     EXPECT_EQ(d->encoding(), TextEncoding::utf16LE);
 }

@@ -17,6 +17,7 @@ TEST_F(SavingFlow, InPlaceWritesEncodingAndLineEndingAndCleans)
     ASSERT_TRUE(d->isDirty());
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     EXPECT_EQ(result, true);
     EXPECT_EQ(TestDir::read(path), QByteArray("one\r\nthree\r\n"));
     EXPECT_FALSE(d->isDirty());
@@ -56,6 +57,7 @@ TEST_F(SavingFlow, FormatChangeAsksAndOverwriteRenamesTheFile)
     ASSERT_EQ(d->name(), "a.json");
     EXPECT_EQ(d->originalName(), "a.md");
     model->save(d);
+    settleSaves();
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("格式已从 .md 改为 .json"));
     EXPECT_EQ(model->dialog()->message,
@@ -63,6 +65,7 @@ TEST_F(SavingFlow, FormatChangeAsksAndOverwriteRenamesTheFile)
                   "另存为：新建 a.json，原文件 a.md 保留不动。\n覆盖原文件：将 a.md 重命名为 a.json 并写入内容。"));
     EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"取消", "另存为…", "覆盖原文件"}));
     model->chooseButton("覆盖原文件");
+    settleSaves();
     EXPECT_FALSE(QFile::exists(md));
     EXPECT_EQ(TestDir::read(files.path("a.json")), QByteArray("{}"));
     EXPECT_EQ(model->toast(), QStringLiteral("已覆盖：a.md → a.json"));
@@ -79,7 +82,9 @@ TEST_F(SavingFlow, OverwriteRefusesAnExistingTargetAndWritesNothing)
     model->setFormat(d, QStringLiteral("json"));
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     model->chooseButton("覆盖原文件");
+    settleSaves();
     EXPECT_EQ(result, false);
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("无法覆盖"));
@@ -99,7 +104,9 @@ TEST_F(SavingFlow, OverwriteOntoAHardLinkOfItselfKeepsTheOnlyCopy)
     model->setFormat(d, QStringLiteral("markdown"));
     ASSERT_EQ(d->name(), "a.md");
     model->save(d);
+    settleSaves();
     model->chooseButton("覆盖原文件");
+    settleSaves();
     EXPECT_EQ(TestDir::read(files.path("a.md")), QByteArray("new"));
     EXPECT_FALSE(d->isDirty());
 }
@@ -113,6 +120,7 @@ TEST_F(SavingFlow, FailuresKeepDocumentDirtyAndFileUntouched)
     chooser.saveTarget = files.path("dir.txt");
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     EXPECT_EQ(result, false);
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("保存失败"));
@@ -133,6 +141,7 @@ TEST_F(SavingFlow, FailuresKeepDocumentDirtyAndFileUntouched)
     tiny.rlim_cur = 1024;
     setrlimit(RLIMIT_FSIZE, &tiny);
     model->save(big, false, [&](bool ok) { result = ok; });
+    settleSaves();
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, false);
@@ -148,6 +157,7 @@ TEST_F(SavingFlow, FailuresKeepDocumentDirtyAndFileUntouched)
     latin->setEncoding(TextEncoding::latin1);
     latin->setText("汉字");
     model->save(latin, false, [&](bool ok) { result = ok; });
+    settleSaves();
     EXPECT_EQ(result, false);
     EXPECT_EQ(TestDir::read(files.path("l.txt")), QByteArray("abc"));
 }
@@ -198,6 +208,7 @@ TEST_F(CloseFlow, DirtyAsksAndSaveThenRemoves)
     EXPECT_EQ(model->docs().size(), 2);
     model->close(d, [&](bool ok) { result = ok; });
     model->chooseButton("保存");
+    settleSaves();
     EXPECT_EQ(result, true);
     EXPECT_EQ(TestDir::read(path), QByteArray("edited"));
     EXPECT_FALSE(model->doc(d->id));
@@ -238,6 +249,7 @@ TEST_F(QuitFlow, ThreeDirtyDocumentsAskInTurnAndCancelStops)
     EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"不保存", "取消", "暂留", "保存"}));
     EXPECT_EQ(model->activeID(), d1->id);
     model->chooseButton("保存");
+    settleSaves();
     EXPECT_EQ(TestDir::read(p1), QByteArray("one!"));
     EXPECT_EQ(model->dialog()->title, QStringLiteral("是否保存对「2.txt」的修改？"));
     EXPECT_TRUE(model->dialog()->message.endsWith(QStringLiteral("之后还有 1 个未保存文件。")));

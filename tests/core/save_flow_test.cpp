@@ -37,6 +37,7 @@ TEST_F(SaveFlow, InPlaceSaveKeepsEncodingAndCleansTheDocument)
     ASSERT_TRUE(BackupStore::write(*d));
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
+    settleSaves();
     EXPECT_EQ(result, true);
     EXPECT_FALSE(d->isDirty());
     EXPECT_EQ(contents(path), TextEncoding(TextEncoding::gb18030).encode(QStringLiteral("新\r\n")).value());
