@@ -425,7 +425,15 @@ void Doc::detachLiveText()
 {
     if (!live_.pull)
         return;
-    text();
+    // The editor's bytes are kept as they are; converted only if someone
+    // asks for the text as a QString.
+    if (stale_ && live_.utf8) {
+        utf8_ = live_.utf8();
+        text_ = QString();
+        stale_ = false;
+    } else {
+        text();
+    }
     live_ = LiveText();
     savePoint_ = false;
 }
