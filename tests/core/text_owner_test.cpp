@@ -43,3 +43,33 @@ TEST(TextOwner, AResultOfAnEarlierRevisionIsDroppedEvenWhenTheTextCameBack)
     EXPECT_EQ(d->diagnostics().size(), 1);
     Doc::setAnalysisEnabled(true);
 }
+
+// When its editor goes, the document keeps the editor's bytes: never the
+// UTF-16 text, which is made only for whoever asks for it.
+TEST(TextOwner, ALeavingEditorHandsOverItsBytesWithoutAConversion)
+{
+    Doc::setAnalysisEnabled(false);
+    DocPtr d = plainDoc(QString());
+    QByteArray buffer = QStringLiteral("编辑器里的\uFEFF文字\n").toUtf8();
+    int pulls = 0;
+    Doc::LiveText live;
+    live.pull = [&] {
+        ++pulls;
+        return TextCopy::decode(buffer);
+    };
+    live.length = [&] { return TextCopy::decode(buffer).size(); };
+    live.utf8 = [&] { return buffer; };
+    live.byteLength = [&] { return buffer.size(); };
+    d->attachLiveText(live);
+    buffer += "新的一行\n";
+    d->liveTextChanged();
+    d->detachLiveText();
+    EXPECT_EQ(pulls, 0);
+    const TextCopy copy = d->textCopy();
+    EXPECT_TRUE(copy.isUtf8());
+    EXPECT_EQ(copy.utf8, buffer);
+    buffer = "the editor is gone";
+    EXPECT_EQ(d->text(), QStringLiteral("编辑器里的\uFEFF文字\n新的一行\n"));
+    EXPECT_EQ(pulls, 0);
+    Doc::setAnalysisEnabled(true);
+}
