@@ -126,6 +126,12 @@ QString versionText()
 
 namespace {
 
+// Looked for in the bytes when the text is still UTF-8: no UTF-16 copy of it.
+bool hasNul(const TextCopy& text)
+{
+    return text.isUtf8() ? text.utf8.contains('\0') : text.text.contains(QChar(u'\0'));
+}
+
 // Opens a file the way the editor does; prints the editor's message on failure.
 DocPtr openForTool(const QString& path, std::FILE* err)
 {
@@ -142,8 +148,7 @@ DocPtr openForTool(const QString& path, std::FILE* err)
     // Latin-1 decodes any bytes, so a program or an image would otherwise be
     // "checked" as text; NUL never occurs in the text formats outside UTF-16.
     const DocPtr& d = doc.value();
-    if (d->encoding() != TextEncoding::utf16LE && d->encoding() != TextEncoding::utf16BE
-        && d->text().contains(QChar(u'\0'))) {
+    if (d->encoding() != TextEncoding::utf16LE && d->encoding() != TextEncoding::utf16BE && hasNul(d->textCopy())) {
         print(err,
               QStringLiteral("无法打开 ") + QFileInfo(path).fileName()
                   + QStringLiteral("：这是二进制文件，不是文本\n"));
@@ -166,7 +171,8 @@ int check(const QStringList& files, std::FILE* out, std::FILE* err)
         const FormatPlugin& plugin = doc->plugin();
         if (!plugin.validates)
             continue;
-        const QList<Diagnostic> found = plugin.validate(doc->text());
+        const TextCopy text = doc->textCopy();
+        const QList<Diagnostic> found = text.isUtf8() ? plugin.validateUtf8(text.utf8) : plugin.validate(text.text);
         for (const Diagnostic& d : found)
             print(out,
                   path + QLatin1Char(':') + QString::number(d.line) + QStringLiteral(": ") + d.message
@@ -192,7 +198,7 @@ std::optional<QString> standalonePage(const DocPtr& doc, const QString& file, co
         return std::nullopt;
     }
     QString error;
-    std::optional<QString> page = MermaidRenderer::exportPage(plugin, doc->text(), title, what, &error);
+    std::optional<QString> page = MermaidRenderer::exportPage(plugin, doc->textCopy(), title, what, &error);
     if (!page)
         print(err, error + QLatin1Char('\n'));
     return page;
@@ -205,10 +211,14 @@ int exportHTML(const QString& file, const QString& output, std::FILE* out, std::
     DocPtr doc = openForTool(file, err);
     if (!doc)
         return 2;
-    const std::optional<QString> page = standalonePage(doc, file, QString(), QStringLiteral("HTML"), err);
-    if (!page)
-        return 1;
-    const QByteArray bytes = page->toUtf8();
+    QByteArray bytes;
+    {
+        // The page is held once as text and once as bytes, then only as bytes.
+        const std::optional<QString> page = standalonePage(doc, file, QString(), QStringLiteral("HTML"), err);
+        if (!page)
+            return 1;
+        bytes = page->toUtf8();
+    }
     if (output.isEmpty() || output == QLatin1String("-")) {
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
         std::fflush(out);

@@ -153,7 +153,7 @@ QString standalone(const QString& fragmentHTML, const QString& title)
         + QStringLiteral("</main></body></html>\n");
 }
 
-std::optional<QString> exportPage(const FormatPlugin& plugin, const QString& text, const QString& title,
+std::optional<QString> exportPage(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
                                   const QString& what, QString* error)
 {
     if (!plugin.supportsPreview()) {
@@ -161,7 +161,7 @@ std::optional<QString> exportPage(const FormatPlugin& plugin, const QString& tex
         return std::nullopt;
     }
     try {
-        return standalone(plugin.previewHTML(text), title);
+        return standalone(text.isUtf8() ? plugin.previewHTMLUtf8(text.utf8) : plugin.previewHTML(text.text), title);
     } catch (const PluginError& e) {
         *error = e.line ? QStringLiteral("第 %1 行无法解析：").arg(*e.line) + e.message : e.message;
         return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/PreviewState.h"
+#include "core/TextCopy.h"
 
 struct FormatPlugin;
 
@@ -26,7 +27,7 @@ std::optional<QString> renderScript(const QString& html);
 QString standalone(const QString& fragmentHTML, const QString& title = {});
 // The standalone page of a text in its format for an export to `what`
 // ("HTML", "PDF"); nullopt and the reason when the format has no preview
-// or the text does not parse.
-std::optional<QString> exportPage(const FormatPlugin& plugin, const QString& text, const QString& title,
+// or the text does not parse. UTF-8 text is parsed as bytes, unconverted.
+std::optional<QString> exportPage(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
                                   const QString& what, QString* error);
 }

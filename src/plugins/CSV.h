@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -22,4 +23,11 @@ Shape measure(const QString& text, QChar separator);
 void forEachRow(const QString& text, QChar separator, const std::function<bool(QStringList&)>& row);
 // The same, with the 0-based line of the text each row starts on (quoted fields may span lines).
 void forEachRowAt(const QString& text, QChar separator, const std::function<bool(QStringList&, qsizetype)>& row);
+
+// The same over UTF-8 bytes, without a UTF-16 copy of the whole text: only
+// the fields handed over are converted.
+QChar detectSeparatorUtf8(QByteArrayView utf8);
+Shape measureUtf8(QByteArrayView utf8, QChar separator);
+void forEachRowAtUtf8(QByteArrayView utf8, QChar separator,
+                      const std::function<bool(QStringList&, qsizetype)>& row);
 }

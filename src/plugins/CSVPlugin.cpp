@@ -35,22 +35,24 @@ bool isNumericCell(QStringView s)
 
 namespace {
 
-QString render(const QString& text, QChar sep)
+using RowWalk = std::function<void(const std::function<bool(QStringList&, qsizetype)>&)>;
+
+// `size` is the text's length, `walk` hands its rows over as CSV::forEachRowAt does.
+QString render(const CSV::Shape& shape, qsizetype size, QChar sep, const RowWalk& walk)
 {
-    const CSV::Shape shape = CSV::measure(text, sep);
     if (shape.rows == 0)
         return HTML::caption({QStringLiteral("空表格")});
 
     const QString sepName = sep == QLatin1Char('\t') ? QStringLiteral("Tab") : QString(sep);
     QString out = HTML::caption({QStringLiteral("%1 行 · %2 列").arg(shape.rows - 1).arg(shape.widest),
                                  QStringLiteral("分隔符 ") + sepName, QStringLiteral("首行为表头")});
-    out.reserve(std::min(text.size() * 3, previewHTMLBudget) + 4096);
+    out.reserve(std::min(size * 3, previewHTMLBudget) + 4096);
     // Rows are rendered as they are parsed and keep their own length: padding
     // every row to the widest made one very wide row cost hundreds of megabytes.
     out += QStringLiteral("<table class=\"tbl\">");
     qsizetype r = 0;
     qsizetype cut = -1;  // the row where the size budget ran out
-    CSV::forEachRowAt(text, sep, [&](QStringList& row, qsizetype line) {
+    walk([&](QStringList& row, qsizetype line) {
         AnalysisBudget::poll();
         // Each row says which source line it starts on, for the preview to follow the editor.
         out += QStringLiteral("<tr data-line=\"") + QString::number(line) + QStringLiteral("\">");
@@ -85,10 +87,26 @@ QString render(const QString& text, QChar sep)
     return out;
 }
 
+QString renderText(const QString& text, QChar sep)
+{
+    return render(CSV::measure(text, sep), text.size(), sep,
+                  [&](const auto& row) { CSV::forEachRowAt(text, sep, row); });
 }
 
-QString previewHTML(const QString& text) { return render(text, CSV::detectSeparator(text)); }
+QString renderUtf8(QByteArrayView utf8, QChar sep)
+{
+    return render(CSV::measureUtf8(utf8, sep), utf8.size(), sep,
+                  [&](const auto& row) { CSV::forEachRowAtUtf8(utf8, sep, row); });
+}
 
-QString previewTSV(const QString& text) { return render(text, QLatin1Char('\t')); }
+}
+
+QString previewHTML(const QString& text) { return renderText(text, CSV::detectSeparator(text)); }
+
+QString previewTSV(const QString& text) { return renderText(text, QLatin1Char('\t')); }
+
+QString previewHTMLUtf8(QByteArrayView utf8) { return renderUtf8(utf8, CSV::detectSeparatorUtf8(utf8)); }
+
+QString previewTSVUtf8(QByteArrayView utf8) { return renderUtf8(utf8, QLatin1Char('\t')); }
 
 }

@@ -2,8 +2,10 @@
 
 #include "plugins/ViewMode.h"
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringConverter>
 #include <QStringList>
 #include <functional>
 #include <optional>
@@ -39,6 +41,10 @@ struct PluginAction {
 struct FormatPlugin {
     using Validator = QList<Diagnostic> (*)(const QString&);
     using Renderer = QString (*)(const QString&);
+    // The same over the text's UTF-8 bytes, for formats that parse bytes and
+    // need no UTF-16 copy of a large file.
+    using Utf8Validator = QList<Diagnostic> (*)(QByteArrayView);
+    using Utf8Renderer = QString (*)(QByteArrayView);
 
     QString id;
     QString displayName;
@@ -50,6 +56,8 @@ struct FormatPlugin {
     bool validates = false;
     Validator validateFn = nullptr;
     Renderer previewFn = nullptr;
+    Utf8Validator validateUtf8Fn = nullptr;
+    Utf8Renderer previewUtf8Fn = nullptr;
 
     QList<Diagnostic> validate(const QString& text) const
     {
@@ -57,6 +65,28 @@ struct FormatPlugin {
     }
     // May throw PluginError.
     QString previewHTML(const QString& text) const { return previewFn ? previewFn(text) : QString(); }
+    // Same results as the QString forms for the same text; formats without
+    // a byte parser get the text converted.
+    QList<Diagnostic> validateUtf8(QByteArrayView utf8) const
+    {
+        if (validateUtf8Fn)
+            return validateUtf8Fn(utf8);
+        return validateFn ? validateFn(decodeUtf8(utf8)) : QList<Diagnostic>{};
+    }
+    // May throw PluginError.
+    QString previewHTMLUtf8(QByteArrayView utf8) const
+    {
+        if (previewUtf8Fn)
+            return previewUtf8Fn(utf8);
+        return previewFn ? previewFn(decodeUtf8(utf8)) : QString();
+    }
+    // A leading U+FEFF is text here, as it is in a document's text.
+    static QString decodeUtf8(QByteArrayView utf8)
+    {
+        QStringDecoder d(QStringConverter::Utf8,
+                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        return d.decode(utf8);
+    }
     bool supportsPreview() const { return viewModes.contains(ViewMode::preview); }
     bool offers(ViewMode m) const { return viewModes.contains(m); }
     QString defaultExt() const { return extensions.value(0); }

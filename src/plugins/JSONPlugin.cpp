@@ -6,10 +6,12 @@
 
 namespace JSONPlugin {
 
-QList<Diagnostic> validate(const QString& text)
+namespace {
+// One reading of a failed check, whichever form of the text was checked.
+template <typename Check> QList<Diagnostic> diagnose(Check check)
 {
     try {
-        JSONText::check(text);
+        check();
     } catch (const PluginError& e) {
         return {Diagnostic{e.line.value_or(1), e.message, e.column}};
     } catch (const std::exception& e) {
@@ -17,12 +19,25 @@ QList<Diagnostic> validate(const QString& text)
     }
     return {};
 }
+}
 
-QString previewHTML(const QString& text)
+QList<Diagnostic> validate(const QString& text)
+{
+    return diagnose([&] { JSONText::check(text); });
+}
+
+QList<Diagnostic> validateUtf8(QByteArrayView utf8)
+{
+    return diagnose([&] { JSONText::checkUtf8(utf8); });
+}
+
+QString previewHTML(const QString& text) { return previewHTMLUtf8(text.toUtf8()); }
+
+QString previewHTMLUtf8(QByteArrayView utf8)
 {
     // Big files keep only the first part of the tree in memory.
     TreeBudget budget;
-    return JSONText::parseWithin(text, budget).treeHTML(&budget);
+    return JSONText::parseUtf8Within(utf8, budget).treeHTML(&budget);
 }
 
 QList<PluginAction> actions()

@@ -44,8 +44,8 @@ void appendUTF8(QByteArray& out, char32_t cp)
 // Build=false only checks, so validation allocates nothing per value.
 template <bool Build> class Parser {
 public:
-    explicit Parser(const QByteArray& bytes, TreeBudget* budget = nullptr)
-        : b(bytes), p(bytes.constData()), n(bytes.size()), budget(budget)
+    explicit Parser(QByteArrayView bytes, TreeBudget* budget = nullptr)
+        : p(bytes.data()), n(bytes.size()), budget(budget)
     {
     }
 
@@ -64,7 +64,6 @@ public:
     }
 
 private:
-    const QByteArray& b;
     const char* p;
     qsizetype n;
     qsizetype i = 0;
@@ -89,7 +88,7 @@ private:
 
     void skipValue()
     {
-        Parser<false> check(b);
+        Parser<false> check(QByteArrayView(p, n));
         check.i = i;
         check.depth = depth;
         check.value();
@@ -521,23 +520,17 @@ void appendPretty(QString& out, const TreeNode& node, QString& indent)
 
 }
 
-TreeNode parse(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    return Parser<true>(bytes).document();
-}
+TreeNode parse(const QString& text) { return parseUtf8(text.toUtf8()); }
 
-TreeNode parseWithin(const QString& text, TreeBudget& budget)
-{
-    const QByteArray bytes = text.toUtf8();
-    return Parser<true>(bytes, &budget).document();
-}
+TreeNode parseWithin(const QString& text, TreeBudget& budget) { return parseUtf8Within(text.toUtf8(), budget); }
 
-void check(const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    Parser<false>(bytes).document();
-}
+void check(const QString& text) { checkUtf8(text.toUtf8()); }
+
+TreeNode parseUtf8(QByteArrayView utf8) { return Parser<true>(utf8).document(); }
+
+TreeNode parseUtf8Within(QByteArrayView utf8, TreeBudget& budget) { return Parser<true>(utf8, &budget).document(); }
+
+void checkUtf8(QByteArrayView utf8) { Parser<false>(utf8).document(); }
 
 QString pretty(const TreeNode& node, const QString& indent)
 {

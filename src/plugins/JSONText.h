@@ -2,6 +2,7 @@
 
 #include "plugins/TreeNode.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 // JSON text helpers: a strict byte-level parser that tolerates comments,
@@ -17,6 +18,11 @@ TreeNode parse(const QString& text);
 TreeNode parseWithin(const QString& text, TreeBudget& budget);
 // Same checks as parse without building the tree.
 void check(const QString& text);
+// The same over UTF-8 bytes, without a UTF-16 copy; lines and columns are
+// the ones the QString forms report (columns in UTF-16 code units).
+TreeNode parseUtf8(QByteArrayView utf8);
+TreeNode parseUtf8Within(QByteArrayView utf8, TreeBudget& budget);
+void checkUtf8(QByteArrayView utf8);
 
 QString pretty(const TreeNode& node, const QString& indent);
 QString compact(const TreeNode& node);

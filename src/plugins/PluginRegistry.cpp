@@ -51,6 +51,8 @@ QList<FormatPlugin> build()
     json.validates = true;
     json.validateFn = &JSONPlugin::validate;
     json.previewFn = &JSONPlugin::previewHTML;
+    json.validateUtf8Fn = &JSONPlugin::validateUtf8;
+    json.previewUtf8Fn = &JSONPlugin::previewHTMLUtf8;
     list << json;
 
     FormatPlugin yaml;
@@ -83,6 +85,7 @@ QList<FormatPlugin> build()
     csv.viewModes = allModes;
     csv.templateText = QStringLiteral("列1,列2\n");
     csv.previewFn = &CSVPlugin::previewHTML;
+    csv.previewUtf8Fn = &CSVPlugin::previewHTMLUtf8;
     list << csv;
 
     FormatPlugin text;
@@ -134,6 +137,7 @@ const FormatPlugin& tsv()
     static const FormatPlugin plugin = [] {
         FormatPlugin p = *pluginWithID(QStringLiteral("csv"));
         p.previewFn = &CSVPlugin::previewTSV;
+        p.previewUtf8Fn = &CSVPlugin::previewTSVUtf8;
         return p;
     }();
     return plugin;

@@ -368,7 +368,7 @@ void MermaidRenderer::settle()
         loop.exec();
 }
 
-std::optional<QString> MermaidRenderer::exportPage(const FormatPlugin& plugin, const QString& text,
+std::optional<QString> MermaidRenderer::exportPage(const FormatPlugin& plugin, const TextCopy& text,
                                                    const QString& title, const QString& what, QString* error)
 {
     const MermaidBlocks::LightForExport light;

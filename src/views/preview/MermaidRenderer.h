@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/TextCopy.h"
 #include "plugins/MermaidBlocks.h"
 
 #include <QObject>
@@ -57,7 +58,7 @@ public:
 
     // The standalone page of a text for an export, its diagrams drawn (light
     // theme, waited for within their budgets); nullopt and why otherwise.
-    static std::optional<QString> exportPage(const FormatPlugin& plugin, const QString& text, const QString& title,
+    static std::optional<QString> exportPage(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
                                              const QString& what, QString* error);
 
 signals:

@@ -24,7 +24,7 @@ void run(AppModel& model, const DocPtr& doc, QObject* owner)
                 return;
             const QString title = QStringLiteral("无法导出 PDF");
             QString error;
-            const std::optional<QString> page = MermaidRenderer::exportPage(doc->plugin(), doc->text(), doc->name(),
+            const std::optional<QString> page = MermaidRenderer::exportPage(doc->plugin(), doc->textCopy(), doc->name(),
                                                                             QStringLiteral("PDF"), &error);
             if (!page) {
                 model.alert(title, error);
