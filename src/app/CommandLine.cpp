@@ -186,9 +186,13 @@ int check(const QStringList& files, std::FILE* out, std::FILE* err)
 
 namespace {
 
-// The standalone page of a document, or nothing after printing why.
-std::optional<QString> standalonePage(const DocPtr& doc, const QString& file, const QString& title, const QString& what,
-                                      std::FILE* err)
+// The standalone page of a document, as text or as UTF-8 bytes (`build` is
+// one of MermaidRenderer's exportPage functions), or nothing after printing why.
+template <typename Page>
+std::optional<Page> standalonePage(const DocPtr& doc, const QString& file, const QString& title, const QString& what,
+                                   std::FILE* err,
+                                   std::optional<Page> (*build)(const FormatPlugin&, const TextCopy&, const QString&,
+                                                                const QString&, QString*))
 {
     const FormatPlugin& plugin = doc->plugin();
     if (!plugin.supportsPreview()) {
@@ -198,7 +202,7 @@ std::optional<QString> standalonePage(const DocPtr& doc, const QString& file, co
         return std::nullopt;
     }
     QString error;
-    std::optional<QString> page = MermaidRenderer::exportPage(plugin, doc->textCopy(), title, what, &error);
+    std::optional<Page> page = build(plugin, doc->textCopy(), title, what, &error);
     if (!page)
         print(err, error + QLatin1Char('\n'));
     return page;
@@ -211,14 +215,11 @@ int exportHTML(const QString& file, const QString& output, std::FILE* out, std::
     DocPtr doc = openForTool(file, err);
     if (!doc)
         return 2;
-    QByteArray bytes;
-    {
-        // The page is held once as text and once as bytes, then only as bytes.
-        const std::optional<QString> page = standalonePage(doc, file, QString(), QStringLiteral("HTML"), err);
-        if (!page)
-            return 1;
-        bytes = page->toUtf8();
-    }
+    const std::optional<QByteArray> page = standalonePage(doc, file, QString(), QStringLiteral("HTML"), err,
+                                                          &MermaidRenderer::exportPageUtf8);
+    if (!page)
+        return 1;
+    const QByteArray& bytes = *page;
     if (output.isEmpty() || output == QLatin1String("-")) {
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
         std::fflush(out);
@@ -236,7 +237,8 @@ int exportPDF(const QString& file, const QString& output, std::FILE* err)
     DocPtr doc = openForTool(file, err);
     if (!doc)
         return 2;
-    const std::optional<QString> page = standalonePage(doc, file, doc->name(), QStringLiteral("PDF"), err);
+    const std::optional<QString> page = standalonePage(doc, file, doc->name(), QStringLiteral("PDF"), err,
+                                                       &MermaidRenderer::exportPage);
     if (!page)
         return 1;
     PDFExport pdf;

@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringConverter>
 
 namespace PreviewPage {
 
@@ -140,32 +141,74 @@ std::optional<QString> renderScript(const QString& html)
     return QStringLiteral("render(") + QString::fromUtf8(json) + QStringLiteral("[0])");
 }
 
-QString standalone(const QString& fragmentHTML, const QString& title)
+namespace {
+// What goes before the fragment of a standalone page, and after it.
+QString standaloneHead(const QString& fragmentHTML, const QString& title)
 {
-    // Same page with the fragment inlined and no script, for export.
     const QString named = title.isEmpty()
         ? QString()
         : QStringLiteral("<title>") + title.toHtmlEscaped() + QStringLiteral("</title>");
     return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + named + contentPolicy(false)
         + QStringLiteral("<style>") + WebFonts::webFontFaces() + css()
         + RenderingStyle::css(fragmentHTML.contains(QLatin1String("class=\"katex")))
-        + QStringLiteral("</style></head>\n<body><main id=\"c\">") + fragmentHTML
-        + QStringLiteral("</main></body></html>\n");
+        + QStringLiteral("</style></head>\n<body><main id=\"c\">");
+}
+const char standaloneTail[] = "</main></body></html>\n";
 }
 
-std::optional<QString> exportPage(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
-                                  const QString& what, QString* error)
+QString standalone(const QString& fragmentHTML, const QString& title)
+{
+    // Same page with the fragment inlined and no script, for export.
+    return standaloneHead(fragmentHTML, title) + fragmentHTML + QLatin1String(standaloneTail);
+}
+
+namespace {
+std::optional<QString> exportFragment(const FormatPlugin& plugin, const TextCopy& text, const QString& what,
+                                      QString* error)
 {
     if (!plugin.supportsPreview()) {
         *error = QStringLiteral("%1 格式没有预览，无法导出 %2").arg(plugin.displayName, what);
         return std::nullopt;
     }
     try {
-        return standalone(text.isUtf8() ? plugin.previewHTMLUtf8(text.utf8) : plugin.previewHTML(text.text), title);
+        return text.isUtf8() ? plugin.previewHTMLUtf8(text.utf8) : plugin.previewHTML(text.text);
     } catch (const PluginError& e) {
         *error = e.line ? QStringLiteral("第 %1 行无法解析：").arg(*e.line) + e.message : e.message;
         return std::nullopt;
     }
+}
+}
+
+std::optional<QString> exportPage(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
+                                  const QString& what, QString* error)
+{
+    const std::optional<QString> fragment = exportFragment(plugin, text, what, error);
+    if (!fragment)
+        return std::nullopt;
+    return standalone(*fragment, title);
+}
+
+std::optional<QByteArray> exportPageUtf8(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
+                                         const QString& what, QString* error)
+{
+    std::optional<QString> fragment = exportFragment(plugin, text, what, error);
+    if (!fragment)
+        return std::nullopt;
+    QByteArray page = standaloneHead(*fragment, title).toUtf8();
+    // Converted a slice at a time, so the fragment and its bytes are the only copies.
+    QStringEncoder encoder(QStringConverter::Utf8);
+    constexpr qsizetype slice = qsizetype(1) << 20;
+    const qsizetype size = fragment->size();
+    for (qsizetype at = 0; at < size;) {
+        qsizetype n = std::min(slice, size - at);
+        if (at + n < size && fragment->at(at + n - 1).isHighSurrogate())
+            ++n;
+        page += encoder.encode(QStringView(*fragment).sliced(at, n));
+        at += n;
+    }
+    fragment.reset();
+    page += standaloneTail;
+    return page;
 }
 
 }

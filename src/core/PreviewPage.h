@@ -30,4 +30,8 @@ QString standalone(const QString& fragmentHTML, const QString& title = {});
 // or the text does not parse. UTF-8 text is parsed as bytes, unconverted.
 std::optional<QString> exportPage(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
                                   const QString& what, QString* error);
+// The same page as UTF-8, never held whole as a QString as well: for
+// writing out a large page.
+std::optional<QByteArray> exportPageUtf8(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
+                                         const QString& what, QString* error);
 }

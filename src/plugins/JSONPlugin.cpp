@@ -15,7 +15,7 @@ template <typename Check> QList<Diagnostic> diagnose(Check check)
     } catch (const PluginError& e) {
         return {Diagnostic{e.line.value_or(1), e.message, e.column}};
     } catch (const std::exception& e) {
-        return {Diagnostic{1, QString::fromLocal8Bit(e.what())}};
+        return {Diagnostic{1, QString::fromLocal8Bit(e.what()), std::nullopt}};
     }
     return {};
 }

@@ -1,5 +1,6 @@
 // The UTF-8 entry points of the formats: the same diagnostics and the same
 // HTML as the QString ones for the same text, with columns in UTF-16 units.
+#include "core/PreviewPage.h"
 #include "plugins/CSV.h"
 #include "plugins/JSONPlugin.h"
 #include "plugins/PluginRegistry.h"
@@ -136,4 +137,31 @@ TEST(Utf8Entry, CSVRowsKeepTheirLinesAndFields)
     EXPECT_EQ(shape.widest, 2);
     // Separators inside quotes on the first line do not count.
     EXPECT_EQ(CSV::detectSeparatorUtf8("\"a,b,c\";d;中\te\n1,2,3,4"), QLatin1Char(';'));
+}
+
+TEST(Utf8Entry, ExportedPageBytesEqualTheConvertedPage)
+{
+    const FormatPlugin& csv = format("a.csv");
+    // One cell over the conversion slice, with a surrogate pair across its end
+    // for either parity of the text before it.
+    for (const QByteArray& lead : {QByteArray("a"), QByteArray("ab")}) {
+        const QByteArray utf8 = "列\n" + lead + longValue("😀", 600000) + "\n";
+        QString error;
+        const std::optional<QByteArray> bytes = PreviewPage::exportPageUtf8(csv, TextCopy::fromUtf8(utf8),
+                                                                            QStringLiteral("表"), QStringLiteral("HTML"),
+                                                                            &error);
+        const std::optional<QString> page = PreviewPage::exportPage(csv, TextCopy(asText(utf8)), QStringLiteral("表"),
+                                                                    QStringLiteral("HTML"), &error);
+        ASSERT_TRUE(bytes && page);
+        EXPECT_GT(page->size(), qsizetype(1) << 20);
+        EXPECT_TRUE(*bytes == page->toUtf8()) << lead.toStdString();
+    }
+    // A text that does not parse gives the same reason either way, and no page.
+    QString fromBytes, fromText;
+    EXPECT_FALSE(PreviewPage::exportPageUtf8(format("a.json"), TextCopy::fromUtf8("[\n1 2]"), {}, QStringLiteral("HTML"),
+                                             &fromBytes));
+    EXPECT_FALSE(
+        PreviewPage::exportPage(format("a.json"), TextCopy(QStringLiteral("[\n1 2]")), {}, QStringLiteral("HTML"), &fromText));
+    EXPECT_EQ(fromBytes, QStringLiteral("第 2 行无法解析：第 3 列：缺少逗号或 ]"));
+    EXPECT_EQ(fromBytes, fromText);
 }

@@ -378,3 +378,15 @@ std::optional<QString> MermaidRenderer::exportPage(const FormatPlugin& plugin, c
     shared().settle();
     return PreviewPage::exportPage(plugin, text, title, what, error);
 }
+
+std::optional<QByteArray> MermaidRenderer::exportPageUtf8(const FormatPlugin& plugin, const TextCopy& text,
+                                                          const QString& title, const QString& what, QString* error)
+{
+    const MermaidBlocks::LightForExport light;
+    std::optional<QByteArray> page = PreviewPage::exportPageUtf8(plugin, text, title, what, error);
+    if (!page || !MermaidBlocks::hasRequests())
+        return page;
+    page.reset();
+    shared().settle();
+    return PreviewPage::exportPageUtf8(plugin, text, title, what, error);
+}

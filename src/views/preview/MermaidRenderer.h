@@ -60,6 +60,9 @@ public:
     // theme, waited for within their budgets); nullopt and why otherwise.
     static std::optional<QString> exportPage(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
                                              const QString& what, QString* error);
+    // The same page as UTF-8, for writing out.
+    static std::optional<QByteArray> exportPageUtf8(const FormatPlugin& plugin, const TextCopy& text,
+                                                    const QString& title, const QString& what, QString* error);
 
 signals:
     // Diagrams were stored or the theme changed: previews holding diagrams are out of date.
