@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -27,12 +27,12 @@ QByteArray makeRecords(qsizetype bytes)
         const QByteArray n = QByteArray::number(i);
         if (i)
             out += ",\n";
-        out += "  {\n    \"id\": " + n + ",\n    \"名称\": \"订单 " + n
-            + " · 北京市朝阳区\",\n    \"email\": \"user" + n
-            + "@example.com\",\n    \"amount\": " + QByteArray::number(i * 1.25 + 0.01, 'f', 2)
-            + ",\n    \"paid\": " + (i % 3 ? "true" : "false") + ",\n    \"note\": "
-            + (i % 5 ? "\"送货前请电话联系\\n\\\"谢谢\\\"\"" : "null")
-            + ",\n    \"tags\": [\"a" + QByteArray::number(i % 7) + "\", \"客户\", \"2026\"],\n"
+        out += "  {\n    \"id\": " + n + ",\n    \"名称\": \"订单 " + n + " · 北京市朝阳区\",\n    \"email\": \"user"
+            + n + "@example.com\",\n    \"amount\": " + QByteArray::number(i * 1.25 + 0.01, 'f', 2)
+            + ",\n    \"paid\": " + (i % 3 ? "true" : "false")
+            + ",\n    \"note\": " + (i % 5 ? "\"送货前请电话联系\\n\\\"谢谢\\\"\"" : "null") + ",\n    \"tags\": [\"a"
+            + QByteArray::number(i % 7)
+            + "\", \"客户\", \"2026\"],\n"
               "    \"address\": {\"city\": \"上海\", \"zip\": \"2000"
             + QByteArray::number(i % 10) + "\", \"geo\": [31.23, 121.47]}\n  }";
     }

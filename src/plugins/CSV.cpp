@@ -212,8 +212,7 @@ void forEachRowAt(const QString& input, QChar separator, const std::function<boo
     walk(text.constData(), text.size(), separator.unicode(), onRow);
 }
 
-void forEachRowAtUtf8(QByteArrayView input, QChar separator,
-                      const std::function<bool(QStringList&, qsizetype)>& onRow)
+void forEachRowAtUtf8(QByteArrayView input, QChar separator, const std::function<bool(QStringList&, qsizetype)>& onRow)
 {
     const QByteArray text = normalized(input);
     walk(text.constData(), text.size(), separator.unicode(), onRow);

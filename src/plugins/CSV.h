@@ -28,6 +28,5 @@ void forEachRowAt(const QString& text, QChar separator, const std::function<bool
 // the fields handed over are converted.
 QChar detectSeparatorUtf8(QByteArrayView utf8);
 Shape measureUtf8(QByteArrayView utf8, QChar separator);
-void forEachRowAtUtf8(QByteArrayView utf8, QChar separator,
-                      const std::function<bool(QStringList&, qsizetype)>& row);
+void forEachRowAtUtf8(QByteArrayView utf8, QChar separator, const std::function<bool(QStringList&, qsizetype)>& row);
 }

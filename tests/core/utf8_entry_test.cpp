@@ -33,7 +33,8 @@ template <typename F> Rendered render(F preview)
 void expectSamePaths(const FormatPlugin& plugin, const QByteArray& utf8)
 {
     const QString text = asText(utf8);
-    EXPECT_EQ(plugin.validateUtf8(utf8), plugin.validate(text)) << plugin.id.toStdString() << ": " << utf8.toStdString();
+    EXPECT_EQ(plugin.validateUtf8(utf8), plugin.validate(text))
+        << plugin.id.toStdString() << ": " << utf8.toStdString();
     const Rendered bytes = render([&] { return plugin.previewHTMLUtf8(utf8); });
     const Rendered string = render([&] { return plugin.previewHTML(text); });
     EXPECT_EQ(bytes, string) << plugin.id.toStdString() << ": " << utf8.toStdString();
@@ -97,7 +98,7 @@ TEST(Utf8Entry, CSVCorpusGivesTheSameHTML)
         manyRows += QByteArray::number(r) + ",第" + QByteArray::number(r) + "行\n";
     const QList<QByteArray> corpus = {
         "名称,数量\n苹果,1\n\"香蕉, 大\",-3\n",
-        "\xEF\xBB\xBF名称,值\n甲,1\n",               // a field opening with U+FEFF keeps it
+        "\xEF\xBB\xBF名称,值\n甲,1\n",             // a field opening with U+FEFF keeps it
         "a,b\n\xEF\xBB\xBFx,\"\xEF\xBB\xBFy\"\n",  // also inside the table
         "a;b;c\n1;2;3\n",
         "a\tb|c\n１２３\t4.5%\n",  // full-width digits read as a number
@@ -128,9 +129,10 @@ TEST(Utf8Entry, CSVRowsKeepTheirLinesAndFields)
         lines << line;
         return true;
     });
-    EXPECT_EQ(rows, (QList<QStringList>{{QStringLiteral("名"), QStringLiteral("值")},
-                                        {QStringLiteral("多\n行"), QStringLiteral("a\"b")},
-                                        {QStringLiteral("\uFEFF末"), QStringLiteral("😀")}}));
+    EXPECT_EQ(rows,
+              (QList<QStringList>{{QStringLiteral("名"), QStringLiteral("值")},
+                                  {QStringLiteral("多\n行"), QStringLiteral("a\"b")},
+                                  {QStringLiteral("\uFEFF末"), QStringLiteral("😀")}}));
     EXPECT_EQ(lines, (QList<qsizetype>{0, 1, 3}));
     const CSV::Shape shape = CSV::measureUtf8(utf8, QLatin1Char(','));
     EXPECT_EQ(shape.rows, 3);
@@ -147,9 +149,8 @@ TEST(Utf8Entry, ExportedPageBytesEqualTheConvertedPage)
     for (const QByteArray& lead : {QByteArray("a"), QByteArray("ab")}) {
         const QByteArray utf8 = "列\n" + lead + longValue("😀", 600000) + "\n";
         QString error;
-        const std::optional<QByteArray> bytes = PreviewPage::exportPageUtf8(csv, TextCopy::fromUtf8(utf8),
-                                                                            QStringLiteral("表"), QStringLiteral("HTML"),
-                                                                            &error);
+        const std::optional<QByteArray> bytes = PreviewPage::exportPageUtf8(
+            csv, TextCopy::fromUtf8(utf8), QStringLiteral("表"), QStringLiteral("HTML"), &error);
         const std::optional<QString> page = PreviewPage::exportPage(csv, TextCopy(asText(utf8)), QStringLiteral("表"),
                                                                     QStringLiteral("HTML"), &error);
         ASSERT_TRUE(bytes && page);
@@ -158,10 +159,10 @@ TEST(Utf8Entry, ExportedPageBytesEqualTheConvertedPage)
     }
     // A text that does not parse gives the same reason either way, and no page.
     QString fromBytes, fromText;
-    EXPECT_FALSE(PreviewPage::exportPageUtf8(format("a.json"), TextCopy::fromUtf8("[\n1 2]"), {}, QStringLiteral("HTML"),
-                                             &fromBytes));
-    EXPECT_FALSE(
-        PreviewPage::exportPage(format("a.json"), TextCopy(QStringLiteral("[\n1 2]")), {}, QStringLiteral("HTML"), &fromText));
+    EXPECT_FALSE(PreviewPage::exportPageUtf8(format("a.json"), TextCopy::fromUtf8("[\n1 2]"), {},
+                                             QStringLiteral("HTML"), &fromBytes));
+    EXPECT_FALSE(PreviewPage::exportPage(format("a.json"), TextCopy(QStringLiteral("[\n1 2]")), {},
+                                         QStringLiteral("HTML"), &fromText));
     EXPECT_EQ(fromBytes, QStringLiteral("第 2 行无法解析：第 3 列：缺少逗号或 ]"));
     EXPECT_EQ(fromBytes, fromText);
 }
