@@ -41,9 +41,10 @@ void AppModel::openFiles(const QStringList& paths)
         }
         loading_ << target;
         QPointer<AppModel> self(this);
-        loader_->start([self, target] {
+        std::shared_ptr<TextSink> sink = editorLink_ ? editorLink_->textSink(target, QFileInfo(target).size()) : nullptr;
+        loader_->start([self, target, sink = std::move(sink)]() mutable {
             yieldToWindow();
-            auto loaded = Doc::read(target);
+            auto loaded = Doc::read(target, std::nullopt, std::move(sink));
             QMetaObject::invokeMethod(
                 self,
                 [self, target, loaded = std::move(loaded)]() mutable {

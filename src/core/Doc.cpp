@@ -8,13 +8,9 @@
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>
 
-namespace {
-
-QString decodeFailure(TextEncoding e)
+QString Doc::decodeFailure(TextEncoding e)
 {
     return QStringLiteral("无法按 ") + e.rawValue() + QStringLiteral(" 解码该文件");
-}
-
 }
 
 // Canonical equivalence: equal after NFC normalisation. Only the part
@@ -91,17 +87,6 @@ Doc::Doc(QUuid id_, QString name, QString text, std::optional<QString> url, Text
 
 Doc::~Doc() = default;
 
-DocPtr Doc::fromUtf8(QByteArray utf8, const QString& path, TextEncoding encoding, LineEnding eol)
-{
-    DocPtr doc(new Doc(QUuid::createUuid(), QFileInfo(path).fileName(), QString(), path, encoding, eol, {}));
-    doc->self_ = doc;
-    doc->baseline_ = TextBaseline::ofUtf8(utf8);
-    doc->textDiffers_ = false;
-    doc->utf8_ = std::move(utf8);
-    doc->scheduleAnalysis(0);
-    return doc;
-}
-
 Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encoding)
 {
     auto loaded = read(path, encoding);
@@ -110,43 +95,27 @@ Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encodi
     return fromLoaded(path, std::move(loaded.value()));
 }
 
-Result<Doc::Loaded> Doc::read(const QString& path, std::optional<TextEncoding> encoding)
-{
-    Loaded out;
-    // Taken before reading: a change while reading shows up as a change.
-    out.stamp = FileIO::stamp(path);
-    auto bytes = FileIO::read(path);
-    if (!bytes)
-        return Result<Loaded>::failure(bytes.error());
-    if (out.stamp)
-        out.stamp->contentHash = FileIO::contentHash(bytes.value());
-    // UTF-8 files stay the bytes they were read as: checked, never
-    // converted; only other encodings are converted, once, to UTF-8.
-    if (encoding) {
-        auto text = encoding->decodeToUtf8(std::exchange(bytes.value(), QByteArray()));
-        if (!text)
-            return Result<Loaded>::failure(decodeFailure(*encoding));
-        out.utf8 = std::move(*text);
-        out.encoding = *encoding;
-    } else {
-        auto d = TextEncoding::detectUtf8(std::exchange(bytes.value(), QByteArray()));
-        out.utf8 = std::move(d.utf8);
-        out.encoding = d.encoding;
-        out.likely = d.likely;
-    }
-    out.eol = LineEnding::detect(QByteArrayView(out.utf8));
-    out.utf8 = LineEnding::normalize(std::move(out.utf8));
-    out.modified = FileIO::modificationDate(path);
-    return out;
-}
-
 DocPtr Doc::fromLoaded(const QString& path, Loaded loaded)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    DocPtr doc = fromUtf8(std::move(loaded.utf8), absolute, loaded.encoding, loaded.eol);
+    DocPtr doc(new Doc(QUuid::createUuid(), QFileInfo(absolute).fileName(), QString(), absolute, loaded.encoding,
+                       loaded.eol, {}));
+    doc->self_ = doc;
+    doc->baseline_ = std::move(loaded.baseline);
+    doc->textDiffers_ = false;
+    if (auto* bytes = dynamic_cast<ByteSink*>(loaded.text.get()))
+        doc->utf8_ = bytes->take();
+    else
+        doc->loaded_ = std::move(loaded.text);
     doc->diskModified_ = std::move(loaded.modified);
     doc->likelyEncoding_ = loaded.likely;
     doc->diskStamp_ = loaded.stamp;
+    if (doc->loaded_)
+        // By the next turn the editor made for it holds the buffer, and its
+        // bytes are copied from there.
+        QTimer::singleShot(0, doc.get(), [d = doc.get()] { d->scheduleAnalysis(0); });
+    else
+        doc->scheduleAnalysis(0);
     return doc;
 }
 
@@ -273,6 +242,8 @@ bool Doc::textDiffersFromBaseline() const
                 textDiffers_ = true;
         } else if (!utf8_.isNull()) {
             textDiffers_ = !baseline_.matchesUtf8(utf8_);
+        } else if (loaded_ && text_.isNull()) {
+            textDiffers_ = !baseline_.matchesUtf8(loaded_->utf8());
         } else {
             textDiffers_ = !baseline_.matches(text_);
         }
@@ -299,7 +270,9 @@ void Doc::markSaved()
             live_.setSavePoint();
         savePoint_ = bool(live_.setSavePoint);
     } else {
-        baseline_ = utf8_.isNull() ? TextBaseline::of(text_) : TextBaseline::ofUtf8(utf8_);
+        baseline_ = !utf8_.isNull()             ? TextBaseline::ofUtf8(utf8_)
+            : loaded_ && text_.isNull() ? TextBaseline::ofUtf8(loaded_->utf8())
+                                        : TextBaseline::of(text_);
     }
     textDiffers_ = false;
     emit changed(Field::savedText);
@@ -375,6 +348,9 @@ void Doc::setPreview(const PreviewState& v)
 
 const QString& Doc::text() const
 {
+    if (loaded_ && !stale_ && utf8_.isNull() && text_.isNull())
+        // Kept beside the buffer until an editor takes that over.
+        text_ = TextCopy::decode(loaded_->utf8());
     if (!utf8_.isNull()) {
         // Needed as a QString after all: converted once, kept as that.
         text_ = TextCopy::decode(utf8_);
@@ -405,6 +381,8 @@ Doc::TextCopy Doc::textCopy() const
         return TextCopy::fromUtf8(live_.utf8());
     if (!utf8_.isNull())
         return TextCopy::fromUtf8(utf8_);
+    if (loaded_ && text_.isNull())
+        return TextCopy::fromUtf8(loaded_->utf8());
     return TextCopy(text());
 }
 
@@ -418,6 +396,7 @@ void Doc::attachLiveText(LiveText live)
     // The editor holds the text from here on.
     text_ = QString();
     utf8_ = QByteArray();
+    loaded_.reset();
     stale_ = true;
 }
 
@@ -454,6 +433,7 @@ void Doc::setText(const QString& v)
     if (text() == v)
         return;
     text_ = v;
+    loaded_.reset();
     ++revision_;
     textDiffers_.reset();
     emit changed(Field::text);

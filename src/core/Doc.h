@@ -5,6 +5,7 @@
 #include "core/PreviewState.h"
 #include "core/TextBaseline.h"
 #include "core/TextCopy.h"
+#include "core/TextSink.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/ViewMode.h"
 #include "text/LineEnding.h"
@@ -52,14 +53,18 @@ public:
     // A file read and decoded, not yet a document: open() in two steps, the
     // first of which runs on any thread.
     struct Loaded {
-        QByteArray utf8;  // the text, line ends normalised
+        std::shared_ptr<TextSink> text;  // line ends normalised
+        TextBaseline baseline;
         TextEncoding encoding;
         std::optional<TextEncoding> likely;
         LineEnding eol;
         std::optional<FileStamp> stamp;
         std::optional<QDateTime> modified;
     };
-    static Result<Loaded> read(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
+    // Read in pieces into `into` (a byte array when null); the text may end
+    // up elsewhere when the file has to be read whole after all.
+    static Result<Loaded> read(const QString& path, std::optional<TextEncoding> encoding = std::nullopt,
+                               std::shared_ptr<TextSink> into = nullptr);
     static std::shared_ptr<Doc> fromLoaded(const QString& path, Loaded loaded);
     // Returns the error message, or nullopt on success.
     std::optional<QString> reload(TextEncoding encoding);
@@ -100,6 +105,9 @@ public:
     // bytes copied, or the held text shared; neither converts it here.
     using TextCopy = ::TextCopy;
     TextCopy textCopy() const;
+    // The text as it was read into an editor's buffer, until an editor
+    // takes that buffer over.
+    const std::shared_ptr<TextSink>& loadedText() const { return loaded_; }
     const std::optional<QString>& autoExt() const { return autoExt_; }
     // The text as last read from or written to disk, without a copy of it.
     const TextBaseline& baseline() const { return baseline_; }
@@ -182,9 +190,8 @@ signals:
 private:
     Doc(QUuid id, QString name, QString text, std::optional<QString> url, TextEncoding encoding, LineEnding eol,
         QStringList tags);
-    // An opened file: its text as UTF-8, which is also the baseline.
-    static std::shared_ptr<Doc> fromUtf8(QByteArray utf8, const QString& path, TextEncoding encoding, LineEnding eol);
     bool textDiffersFromBaseline() const;
+    static QString decodeFailure(TextEncoding e);
 
     std::weak_ptr<Doc> self_;
     std::optional<QString> url_;
@@ -193,6 +200,7 @@ private:
     // The text as UTF-8 until someone needs it as a QString (opening hands
     // these bytes to the editor as they are).
     mutable QByteArray utf8_;
+    std::shared_ptr<TextSink> loaded_;
     mutable bool stale_ = false;
     // A pulled copy is dropped at the next turn of the event loop.
     mutable bool dropQueued_ = false;

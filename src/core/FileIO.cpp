@@ -233,19 +233,27 @@ Attempt rewrite(const QByteArray& target, const QByteArray& bytes, FileStamp* wr
 
 QString reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
-Result<QByteArray> read(const QString& path)
+std::optional<QString> openForReading(QFile& f)
 {
+    const QString path = f.fileName();
     const QFileInfo info(path);
     if (!info.exists())
-        return Result<QByteArray>::failure(QStringLiteral("文件不存在：%1").arg(path));
+        return QStringLiteral("文件不存在：%1").arg(path);
     if (info.isDir())
-        return Result<QByteArray>::failure(QStringLiteral("这是一个文件夹，不是文件：%1").arg(path));
-    QFile f(path);
+        return QStringLiteral("这是一个文件夹，不是文件：%1").arg(path);
     if (!f.open(QIODevice::ReadOnly)) {
         const QString summary = f.error() == QFileDevice::PermissionsError ? QStringLiteral("没有读取权限：%1")
                                                                            : QStringLiteral("无法读取文件：%1");
-        return Result<QByteArray>::failure(summary.arg(path) + QLatin1Char('\n') + f.errorString());
+        return summary.arg(path) + QLatin1Char('\n') + f.errorString();
     }
+    return std::nullopt;
+}
+
+Result<QByteArray> read(const QString& path)
+{
+    QFile f(path);
+    if (auto error = openForReading(f))
+        return Result<QByteArray>::failure(*error);
     QByteArray data;
     const qint64 size = f.size();
     const auto broken = [&] {
@@ -356,7 +364,30 @@ bool ambiguous(const FileStamp& stamp)
     return nowNs - std::max(stamp.mtimeNs, stamp.ctimeNs) < 2500000000LL;
 }
 
-quint64 contentHash(QByteArrayView bytes) { return quint64(qHash(bytes, 0x5a17)); }
+void ContentHash::add(QByteArrayView bytes)
+{
+    if (!partial_.isEmpty()) {
+        const qsizetype n = std::min(block - partial_.size(), bytes.size());
+        partial_.append(bytes.first(n));
+        bytes = bytes.sliced(n);
+        if (partial_.size() < block)
+            return;
+        hash_ = qHash(QByteArrayView(partial_), hash_);
+        partial_.truncate(0);
+    }
+    for (; bytes.size() >= block; bytes = bytes.sliced(block))
+        hash_ = qHash(bytes.first(block), hash_);
+    partial_.append(bytes);
+}
+
+quint64 ContentHash::result() const { return quint64(qHash(QByteArrayView(partial_), hash_)); }
+
+quint64 contentHash(QByteArrayView bytes)
+{
+    ContentHash h;
+    h.add(bytes);
+    return h.result();
+}
 
 bool sameContent(const QString& path, const FileStamp& stamp)
 {

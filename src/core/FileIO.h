@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFile>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -55,6 +56,8 @@ namespace FileIO {
 // Whole-file read; errors are described in Chinese, followed by the
 // system's reason on a second line.
 Result<QByteArray> read(const QString& path);
+// Opens the file the QFile names, with read()'s errors.
+std::optional<QString> openForReading(QFile& file);
 // Writes through a temporary file and renames it over the target, so the
 // old content survives any failure. Mode, owner, group and extended
 // attributes (ACLs included) of a file it replaces are kept. Returns the
@@ -83,6 +86,17 @@ std::optional<FileStamp> stamp(const QString& path);
 // the file changed so recently that the clock's tick may not have moved.
 bool ambiguous(const FileStamp& stamp);
 quint64 contentHash(QByteArrayView bytes);
+// The same taken piece by piece, as a file is read.
+class ContentHash {
+public:
+    static constexpr qsizetype block = 1 << 20;
+    void add(QByteArrayView bytes);
+    quint64 result() const;
+
+private:
+    size_t hash_ = 0x5a17;
+    QByteArray partial_;
+};
 // Whether the file still holds the content the stamp was taken with (true
 // when that content is not known).
 bool sameContent(const QString& path, const FileStamp& stamp);

@@ -6,11 +6,57 @@
 #include <climits>
 #include <unicode/bytestream.h>
 #include <unicode/normalizer2.h>
+#include <unicode/utf8.h>
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
 
-QByteArray digest(QByteArrayView bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256); }
+constexpr auto algorithm = QCryptographicHash::Blake2b_256;
+constexpr qsizetype blockBytes = 1 << 20;
+
+// A digest over the digests of 1 MiB blocks: it can be taken piece by
+// piece, and copied where a text's NFC form starts to differ from it.
+class TreeHash {
+public:
+    void add(QByteArrayView bytes)
+    {
+        length_ += bytes.size();
+        if (!partial_.isEmpty()) {
+            const qsizetype n = std::min(blockBytes - partial_.size(), bytes.size());
+            partial_.append(bytes.first(n));
+            bytes = bytes.sliced(n);
+            if (partial_.size() < blockBytes)
+                return;
+            leaves_ += QCryptographicHash::hash(partial_, algorithm);
+            partial_.truncate(0);
+        }
+        for (; bytes.size() >= blockBytes; bytes = bytes.sliced(blockBytes))
+            leaves_ += QCryptographicHash::hash(bytes.first(blockBytes), algorithm);
+        partial_.append(bytes);
+    }
+    QByteArray result() const
+    {
+        QCryptographicHash h(algorithm);
+        h.addData(leaves_);
+        h.addData(QCryptographicHash::hash(partial_, algorithm));
+        h.addData(QByteArrayView(reinterpret_cast<const char*>(&length_), sizeof length_));
+        return h.result();
+    }
+
+private:
+    QByteArray leaves_;
+    QByteArray partial_;
+    qint64 length_ = 0;
+};
+
+QByteArray digest(QByteArrayView bytes)
+{
+    TreeHash t;
+    t.add(bytes);
+    return t.result();
+}
 
 const icu::Normalizer2* nfc()
 {
@@ -22,8 +68,9 @@ const icu::Normalizer2* nfc()
 // Feeds the normalised bytes straight into the hash: no normalised copy.
 class HashSink : public icu::ByteSink {
 public:
-    QCryptographicHash hash{QCryptographicHash::Sha256};
-    void Append(const char* bytes, int32_t n) override { hash.addData(QByteArrayView(bytes, n)); }
+    explicit HashSink(TreeHash& to) : hash(to) {}
+    TreeHash& hash;
+    void Append(const char* bytes, int32_t n) override { hash.add(QByteArrayView(bytes, n)); }
 };
 
 bool fitsICU(QByteArrayView bytes) { return bytes.size() <= INT32_MAX; }
@@ -38,15 +85,104 @@ bool inNFC(QByteArrayView utf8)
     return U_FAILURE(status) || yes;
 }
 
+void addNormalised(TreeHash& to, QByteArrayView utf8)
+{
+    HashSink sink(to);
+    UErrorCode status = U_ZERO_ERROR;
+    nfc()->normalizeUTF8(0, icu::StringPiece(utf8.data(), int32_t(utf8.size())), sink, nullptr, status);
+}
+
 // The digest of the NFC form of a text not in it.
 QByteArray nfcDigest(QByteArrayView utf8)
 {
-    HashSink sink;
-    UErrorCode status = U_ZERO_ERROR;
-    nfc()->normalizeUTF8(0, icu::StringPiece(utf8.data(), int32_t(utf8.size())), sink, nullptr, status);
-    return U_SUCCESS(status) ? sink.hash.result() : QByteArray();
+    TreeHash t;
+    addNormalised(t, utf8);
+    return t.result();
 }
 
+}
+
+struct TextBaseline::Builder::State {
+    TreeHash exact;
+    // Set from the first piece not in NFC on.
+    std::optional<TreeHash> normal;
+    QByteArray carry;
+    qsizetype length = 0;
+
+    // Whether normalisation cannot reach across the start of the character at i.
+    bool boundary(QByteArrayView s, qsizetype i) const
+    {
+        if ((uchar(s[i]) & 0xC0) == 0x80)
+            return false;
+        UChar32 c;
+        int32_t at = int32_t(i);
+        U8_NEXT(reinterpret_cast<const uint8_t*>(s.data()), at, int32_t(std::min<qsizetype>(s.size(), i + 4)), c);
+        const icu::Normalizer2* n = nfc();
+        return c >= 0 && (!n || n->hasBoundaryBefore(c));
+    }
+
+    // A run of text that starts and ends at normalisation boundaries.
+    void segment(QByteArrayView s)
+    {
+        if (s.isEmpty())
+            return;
+        const bool isNormal = inNFC(s);
+        if (!normal && !isNormal)
+            normal = exact;
+        exact.add(s);
+        if (normal) {
+            if (isNormal)
+                normal->add(s);
+            else
+                addNormalised(*normal, s);
+        }
+    }
+};
+
+TextBaseline::Builder::Builder() : s_(std::make_unique<State>()) {}
+TextBaseline::Builder::~Builder() = default;
+TextBaseline::Builder::Builder(Builder&&) noexcept = default;
+TextBaseline::Builder& TextBaseline::Builder::operator=(Builder&&) noexcept = default;
+
+void TextBaseline::Builder::add(QByteArrayView utf8)
+{
+    State& s = *s_;
+    s.length += utf8.size();
+    qsizetype first = 0;
+    while (first < utf8.size() && !s.boundary(utf8, first))
+        ++first;
+    if (first == utf8.size()) {
+        s.carry.append(utf8);
+        return;
+    }
+    if (!s.carry.isEmpty()) {
+        s.carry.append(utf8.first(first));
+        s.segment(s.carry);
+        s.carry.truncate(0);
+    } else {
+        s.segment(utf8.first(first));
+    }
+    qsizetype last = utf8.size() - 1;
+    while (last > first && !s.boundary(utf8, last))
+        --last;
+    s.segment(utf8.sliced(first, last - first));
+    s.carry.append(utf8.sliced(last));
+}
+
+TextBaseline TextBaseline::Builder::finish()
+{
+    State& s = *s_;
+    s.segment(s.carry);
+    s.carry = QByteArray();
+    Digests d;
+    d.exact = s.exact.result();
+    d.nfc = s.normal ? s.normal->result() : d.exact;
+    TextBaseline b;
+    b.length_ = s.length;
+    std::promise<Digests> done;
+    done.set_value(std::move(d));
+    b.digests_ = done.get_future().share();
+    return b;
 }
 
 TextBaseline::TextBaseline()

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 #include <future>
+#include <memory>
 
 // The text a document was last read from or written as, kept as its UTF-8
 // length and digests instead of a copy. The digests are taken on a worker
@@ -32,6 +33,22 @@ public:
     bool operator==(const TextBaseline& other) const;
     // Hexadecimal digest of the text as it is, for messages.
     QString fingerprint() const;
+
+    // Takes the digests while the text passes by in pieces cut anywhere, so
+    // that no whole copy of it is needed.
+    class Builder {
+    public:
+        Builder();
+        ~Builder();
+        Builder(Builder&&) noexcept;
+        Builder& operator=(Builder&&) noexcept;
+        void add(QByteArrayView utf8);
+        TextBaseline finish();
+
+    private:
+        struct State;
+        std::unique_ptr<State> s_;
+    };
 
 private:
     struct Digests {

@@ -1,6 +1,7 @@
 #include "editor/CodeTextView.h"
 
 #include "core/TextCopy.h"
+#include "editor/BufferLoader.h"
 #include "editor/EditorKeys.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
@@ -355,6 +356,21 @@ void CodeTextView::setUtf8(const QByteArray& bytes)
          [&] { SendScintilla(SCI_APPENDTEXT, uintptr_t(bytes.size()), bytes.constData()); });
 }
 
+qsizetype CodeTextView::utf16Count(QByteArrayView utf8) { return utf16Units(utf8.data(), utf8.size()); }
+
+void CodeTextView::adopt(const BufferLoader& buffer)
+{
+    const bool ro = isReadOnly();
+    releaseIndex();
+    send(SCI_SETDOCPOINTER, 0, long(reinterpret_cast<intptr_t>(buffer.document())));
+    // Code page, line ends and tabs belong to the buffer.
+    send(SCI_SETCODEPAGE, SC_CP_UTF8);
+    send(SCI_SETEOLMODE, SC_EOL_LF);
+    send(SCI_SETTABWIDTH, 4);
+    styleBytes_ = buffer.styled();
+    loaded(buffer.utf16Length(), ro);
+}
+
 void CodeTextView::load(qsizetype bytes, qsizetype units, const std::function<void()>& fill)
 {
     const bool ro = isReadOnly();
@@ -372,6 +388,11 @@ void CodeTextView::load(qsizetype bytes, qsizetype units, const std::function<vo
     }
     editingCarets_ = false;
     loading_ = false;
+    loaded(units, ro);
+}
+
+void CodeTextView::loaded(qsizetype units, bool ro)
+{
     send(SCI_EMPTYUNDOBUFFER);
     send(SCI_SETUNDOCOLLECTION, 1);
     send(SCI_SETSAVEPOINT);

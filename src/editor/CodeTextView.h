@@ -19,6 +19,8 @@ class QMimeData;
 // at one caret per line at once (multi-caret mode), and it shows the
 // editor's temporary highlights (error lines, find matches) as markers and
 // indicators that never enter the text or its undo history.
+class BufferLoader;
+
 class CodeTextView : public QsciScintillaBase {
     Q_OBJECT
 public:
@@ -42,6 +44,10 @@ public:
     void setPlainText(const QString& text);
     // The same from valid UTF-8, handed to the buffer in one piece.
     void setUtf8(const QByteArray& bytes);
+    // Takes over a document filled on another thread (nothing is copied).
+    void adopt(const BufferLoader& buffer);
+    // UTF-16 code units of UTF-8 text.
+    static qsizetype utf16Count(QByteArrayView utf8);
     // Replaces the whole text as one undo step.
     void replaceWhole(const QString& text);
     // Replaces a range as one undo step.
@@ -202,6 +208,8 @@ private:
     // Empties the buffer, lets `fill` append `bytes` bytes (`units` UTF-16
     // units) and starts over: no undo history, saved, caret at the start.
     void load(qsizetype bytes, qsizetype units, const std::function<void()>& fill);
+    // The view's state for a text just put in place.
+    void loaded(qsizetype units, bool readOnly);
     void paintMatches();
     void paintErrorLines();
     long send(unsigned msg, unsigned long w = 0, long l = 0) const { return SendScintilla(msg, w, l); }

@@ -1,11 +1,26 @@
 #include "editor/EditorCache.h"
 
 #include "core/AppModel.h"
+#include "editor/BufferLoader.h"
 #include "editor/EditorController.h"
+#include "plugins/PluginRegistry.h"
+
+#include <QFileInfo>
+#include <Qsci/qsciscintillabase.h>
 
 #include <QWidget>
 
 EditorCache::EditorCache(AppModel& model) : model_(model) {}
+
+std::shared_ptr<TextSink> EditorCache::textSink(const QString& path, qint64 bytes)
+{
+    if (!loaderMaker_) {
+        loaderMaker_ = std::make_unique<QsciScintillaBase>();
+        bufferCopier_ = std::make_unique<QsciScintillaBase>();
+    }
+    return std::make_shared<BufferLoader>(
+        loaderMaker_.get(), bufferCopier_.get(), bytes, EditorController::wantsStyleBytes(PluginRegistry::plugin(QFileInfo(path).fileName()).id, bytes));
+}
 EditorCache::~EditorCache() = default;
 
 EditorCache& EditorCache::shared()

@@ -9,6 +9,7 @@
 
 class AppModel;
 class EditorController;
+class QsciScintillaBase;
 
 // The editors of the open documents, by document id. Entries are created
 // on demand and removed only by drop.
@@ -28,6 +29,7 @@ public:
     EditorController* active() const;
 
     // EditorLink
+    std::shared_ptr<TextSink> textSink(const QString& path, qint64 bytes) override;
     void loadFromDoc(const DocPtr& doc) override;
     void focus(const DocPtr& doc) override;
     void releaseFocus() override;
@@ -50,4 +52,8 @@ private:
     QHash<QUuid, std::shared_ptr<EditorController>> map_;
     // Restored places of documents whose editor is not made yet.
     QHash<QUuid, EditorPlace> pending_;
+    // Never shown: they make the loaders that fill buffers off the main
+    // thread, and copy the text out of a buffer no editor took yet.
+    std::unique_ptr<QsciScintillaBase> loaderMaker_;
+    std::unique_ptr<QsciScintillaBase> bufferCopier_;
 };

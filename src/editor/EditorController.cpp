@@ -2,6 +2,7 @@
 
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
+#include "editor/BufferLoader.h"
 #include "editor/CaretBlinkRest.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
@@ -30,15 +31,18 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     // small, so that renaming it to a coloured format colours it. A text
     // with a very long line is never coloured.
     syntax_ = new SyntaxStyler(view_);
-    // An opened file's bytes go to the buffer as they are.
-    {
+    // An opened file's bytes go to the buffer as they are, or the buffer
+    // itself was built as the file was read.
+    if (auto buffer = std::dynamic_pointer_cast<BufferLoader>(doc_->loadedText())) {
+        safe_ = buffer->longestLine() > CodeTextView::longLine;
+        syntax_->setFormat(styledFormat(), doc_->name());
+        view_->adopt(*buffer);
+    } else {
         const TextCopy initial = doc_->textCopy();
         const qsizetype size = initial.isUtf8() ? initial.utf8.size() : initial.text.size();
         safe_ = initial.isUtf8() ? CodeTextView::hasLongLine(QByteArrayView(initial.utf8))
                                  : CodeTextView::hasLongLine(initial.text);
-        view_->setStyleBytes(!safe_
-                             && (SyntaxStyler::languageOf(doc_->plugin().id) != Syntax::Language::none
-                                 || size < CodeTextView::quietThreshold));
+        view_->setStyleBytes(!safe_ && wantsStyleBytes(doc_->plugin().id, size));
         syntax_->setFormat(styledFormat(), doc_->name());
         if (initial.isUtf8())
             view_->setUtf8(initial.utf8);
@@ -140,6 +144,11 @@ void EditorController::attachText()
              if (v)
                  v->SendScintilla(QsciScintillaBase::SCI_SETSAVEPOINT);
          }});
+}
+
+bool EditorController::wantsStyleBytes(const QString& pluginID, qsizetype bytes)
+{
+    return SyntaxStyler::languageOf(pluginID) != Syntax::Language::none || bytes < CodeTextView::quietThreshold;
 }
 
 LineNumberRuler* EditorController::ruler() const { return view_->ruler(); }

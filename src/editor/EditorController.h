@@ -73,6 +73,9 @@ public:
     bool safeNoticePending() const { return safe_ && !safeNoticeDismissed_; }
     void dismissSafeNotice() { safeNoticeDismissed_ = true; }
     static QString safeNoticeText();
+    // Whether a buffer for this format and size keeps a style byte per byte
+    // (plain text only while small, so that renaming it can colour it).
+    static bool wantsStyleBytes(const QString& pluginID, qsizetype bytes);
     bool highlightPending() const { return highlightWork_.isActive(); }
 
     // "行 L，列 C" and "（已选 N 字符）", or "（已选 L 行 N 字符）" over several lines;

@@ -314,6 +314,34 @@ std::optional<QByteArray> TextEncoding::decodeToUtf8(QByteArray data) const
     return text->toUtf8();
 }
 
+TextEncoding::Utf8Decoder::Utf8Decoder(TextEncoding encoding)
+    : encoding_(encoding), converter_(openStrict(encoding.stringEncoding()).release())
+{
+}
+
+TextEncoding::Utf8Decoder::~Utf8Decoder() { Converter(static_cast<UConverter*>(converter_)); }
+
+std::optional<QByteArray> TextEncoding::Utf8Decoder::decode(QByteArrayView piece, bool last)
+{
+    auto* cnv = static_cast<UConverter*>(converter_);
+    if (!cnv || !encoding_.decodesInPieces())
+        return std::nullopt;
+    const char* source = piece.data();
+    const char* end = source + piece.size();
+    auto text = convertInto<UChar>(QString(piece.size() + 16, Qt::Uninitialized),
+                                   [&](UChar** target, UChar* limit, UErrorCode* err) {
+                                       ucnv_toUnicode(cnv, target, limit, &source, end, nullptr, last, err);
+                                   });
+    if (!text || outsideStandard(encoding_, *text))
+        return std::nullopt;
+    text->prepend(std::exchange(pending_, QString()));
+    if (!last && !text->isEmpty() && text->back().isHighSurrogate()) {
+        pending_ = text->back();
+        text->chop(1);
+    }
+    return text->toUtf8();
+}
+
 std::optional<QByteArray> TextEncoding::encode(const QString& text) const
 {
     std::optional<QByteArray> body;

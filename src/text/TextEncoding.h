@@ -39,6 +39,13 @@ public:
     static Utf8Reading detectUtf8(QByteArray data);
     std::optional<QByteArray> decodeToUtf8(QByteArray data) const;
 
+    // Whether Utf8Decoder reads this encoding piece by piece exactly as
+    // decodeToUtf8 reads it whole.
+    bool decodesInPieces() const { return v_ == gb18030 || v_ == gbk; }
+    // Strict decoding to UTF-8 in pieces cut anywhere: a character split
+    // between two pieces is finished with the next.
+    class Utf8Decoder;
+
 private:
     Value v_;
 };
@@ -52,6 +59,21 @@ struct TextEncoding::Detection {
     // Set when the reading is doubtful (repaired, or NULs that look like
     // UTF-16 without a mark) and another encoding reads the bytes cleanly.
     std::optional<TextEncoding> likely;
+};
+
+class TextEncoding::Utf8Decoder {
+public:
+    explicit Utf8Decoder(TextEncoding encoding);
+    ~Utf8Decoder();
+    Utf8Decoder(const Utf8Decoder&) = delete;
+    Utf8Decoder& operator=(const Utf8Decoder&) = delete;
+    // nullopt when the bytes are not valid in the encoding.
+    std::optional<QByteArray> decode(QByteArrayView piece, bool last);
+
+private:
+    TextEncoding encoding_;
+    void* converter_;
+    QString pending_;  // a high surrogate waiting for its pair
 };
 
 struct TextEncoding::Utf8Reading {
