@@ -21,8 +21,9 @@ void Doc::scheduleAnalysis(double delaySeconds)
     const FormatPlugin& p = plugin();
     const bool wantPreview = mode_ != ViewMode::editor && p.supportsPreview();
     // A shown document's text lives in its editor: its bytes are copied and
-    // converted on the worker.
-    TextCopy copy = textCopy();
+    // converted on the worker; a format with nothing to check or show needs
+    // no copy at all.
+    TextCopy copy = p.validates || wantPreview ? textCopy() : TextCopy();
     auto job = copy.utf8.isNull() ? std::make_shared<AnalysisJob>(p, std::move(copy.text), wantPreview, weakSelf())
                                   : std::make_shared<AnalysisJob>(p, std::move(copy.utf8), wantPreview, weakSelf());
     setAnalysis(job);
