@@ -133,3 +133,23 @@ TEST(PreviewSwitch, AnotherDocumentsFrameIsCoveredUntilTheShownOnesContentIsIn)
     EXPECT_TRUE(view.isCovered());
     EXPECT_TRUE(uncoveredShowing(view, QStringLiteral("AAAA")));
 }
+
+// A page that never reports its content drawn is shown after a few seconds
+// rather than covered for good.
+TEST(PreviewSwitch, TheCoverGoesWhenThePageNeverAnswers)
+{
+    PreviewView::setCoverLimit(600);
+    Scene scene;
+    PreviewView& view = scene.view;
+    view.setDoc(scene.a);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("AAAA")));
+    ASSERT_TRUE(uncoveredShowing(view, QStringLiteral("AAAA")));
+    // Its report back is gone; the content itself still arrives.
+    ASSERT_TRUE(evaluate(view, QStringLiteral("window.lorvaneShown=undefined;true")).toBool());
+    view.setDoc(scene.b);
+    EXPECT_TRUE(view.isCovered());
+    QTest::qWait(200);
+    EXPECT_TRUE(view.isCovered());  // a while yet
+    EXPECT_TRUE(uncoveredShowing(view, QStringLiteral("BBBB")));
+    PreviewView::setCoverLimit(4000);
+}

@@ -46,6 +46,10 @@ void PreviewBridge::shown(double epoch)
         emit contentShown((unsigned long long)epoch);
 }
 
+namespace {
+int coverLimitMSecs = 4000;
+}
+
 PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
 {
     auto* page = new PreviewPageGuard(this);
@@ -101,6 +105,10 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
     cover_ = new QLabel(QStringLiteral("正在渲染…"), this);
     cover_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     cover_->hide();
+    // A page that never reports back (a broken channel, a renderer that
+    // died) must not leave the cover up for good.
+    coverLimit_.setSingleShot(true);
+    connect(&coverLimit_, &QTimer::timeout, cover_, &QWidget::hide);
     applyAppearance();
     base_ = baseFor(nullptr);
     loadShell();
@@ -154,6 +162,7 @@ void PreviewView::setDoc(const DocPtr& doc)
     cover_->setGeometry(rect());
     cover_->show();
     cover_->raise();
+    coverLimit_.start(coverLimitMSecs);
     if (doc_)
         link_ = connect(doc_.get(), &Doc::changed, this, [this](Doc::Field f) {
             if (f == Doc::Field::preview)
@@ -187,9 +196,13 @@ void PreviewView::push()
 
 void PreviewView::uncover(unsigned long long epoch)
 {
-    if (epoch == epoch_)
+    if (epoch == epoch_) {
         cover_->hide();
+        coverLimit_.stop();
+    }
 }
+
+void PreviewView::setCoverLimit(int msecs) { coverLimitMSecs = msecs; }
 
 bool PreviewView::isCovered() const { return !cover_->isHidden(); }
 

@@ -63,6 +63,9 @@ public:
     // True while the page may still show what an earlier document put there:
     // a cover saying it is rendering hides it until this document's content is in.
     bool isCovered() const;
+    // How long the cover waits for the page to report the content drawn
+    // before the page is shown anyway.
+    static void setCoverLimit(int msecs);
 
 signals:
     // A block of the page was clicked: its 0-based source line.
@@ -96,4 +99,5 @@ private:
     // Counts document switches; content pushed under an older count is not this document's.
     unsigned long long epoch_ = 0;
     QLabel* cover_;
+    QTimer coverLimit_;
 };
