@@ -41,7 +41,8 @@ void AppModel::openFiles(const QStringList& paths)
         }
         loading_ << target;
         QPointer<AppModel> self(this);
-        std::shared_ptr<TextSink> sink = editorLink_ ? editorLink_->textSink(target, QFileInfo(target).size()) : nullptr;
+        std::shared_ptr<TextSink> sink = editorLink_ ? editorLink_->textSink(target, QFileInfo(target).size())
+                                                     : nullptr;
         loader_->start([self, target, sink = std::move(sink)]() mutable {
             yieldToWindow();
             auto loaded = Doc::read(target, std::nullopt, std::move(sink));

@@ -270,7 +270,7 @@ void Doc::markSaved()
             live_.setSavePoint();
         savePoint_ = bool(live_.setSavePoint);
     } else {
-        baseline_ = !utf8_.isNull()             ? TextBaseline::ofUtf8(utf8_)
+        baseline_ = !utf8_.isNull()     ? TextBaseline::ofUtf8(utf8_)
             : loaded_ && text_.isNull() ? TextBaseline::ofUtf8(loaded_->utf8())
                                         : TextBaseline::of(text_);
     }

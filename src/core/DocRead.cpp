@@ -135,10 +135,7 @@ public:
         baseline_.add(std::move(utf8));
         return true;
     }
-    LineEnding eol() const
-    {
-        return sawCRLF_ ? LineEnding::crlf : sawCR_ ? LineEnding::cr : LineEnding::lf;
-    }
+    LineEnding eol() const { return sawCRLF_ ? LineEnding::crlf : sawCR_ ? LineEnding::cr : LineEnding::lf; }
     TextBaseline finish() { return baseline_.finish(); }
 
 private:

@@ -3,12 +3,12 @@
 #include "core/WorkerPriority.h"
 
 #include <QCryptographicHash>
+#include <algorithm>
 #include <climits>
+#include <optional>
 #include <unicode/bytestream.h>
 #include <unicode/normalizer2.h>
 #include <unicode/utf8.h>
-#include <algorithm>
-#include <optional>
 #include <utility>
 
 namespace {

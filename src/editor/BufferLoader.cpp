@@ -42,10 +42,10 @@ bool BufferLoader::append(QByteArrayView utf8)
         // message touches nothing of its (empty) document.
         static std::mutex making;
         std::lock_guard lock(making);
-        loader_ = reinterpret_cast<void*>(maker_->SendScintilla(
-            QsciScintillaBase::SCI_CREATELOADER, uintptr_t(std::max(expected_, utf8.size()) + 1),
-            long(styled_ ? QsciScintillaBase::SC_DOCUMENTOPTION_DEFAULT
-                         : QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE)));
+        loader_ = reinterpret_cast<void*>(
+            maker_->SendScintilla(QsciScintillaBase::SCI_CREATELOADER, uintptr_t(std::max(expected_, utf8.size()) + 1),
+                                  long(styled_ ? QsciScintillaBase::SC_DOCUMENTOPTION_DEFAULT
+                                               : QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE)));
     }
     if (!loader_ || asLoader(loader_)->AddData(utf8.data(), std::ptrdiff_t(utf8.size())) != 0)
         return false;
@@ -81,7 +81,7 @@ QByteArray BufferLoader::utf8() const
     const auto* p = reinterpret_cast<const char*>(copier_->SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
     QByteArray out(p ? p : "", p ? bytes_ : 0);
     const long empty = copier_->SendScintilla(QsciScintillaBase::SCI_CREATEDOCUMENT, 0,
-                                             long(QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE));
+                                              long(QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE));
     copier_->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0, empty);
     copier_->SendScintilla(QsciScintillaBase::SCI_RELEASEDOCUMENT, 0, empty);
     return out;

@@ -19,7 +19,8 @@ std::shared_ptr<TextSink> EditorCache::textSink(const QString& path, qint64 byte
         bufferCopier_ = std::make_unique<QsciScintillaBase>();
     }
     return std::make_shared<BufferLoader>(
-        loaderMaker_.get(), bufferCopier_.get(), bytes, EditorController::wantsStyleBytes(PluginRegistry::plugin(QFileInfo(path).fileName()).id, bytes));
+        loaderMaker_.get(), bufferCopier_.get(), bytes,
+        EditorController::wantsStyleBytes(PluginRegistry::plugin(QFileInfo(path).fileName()).id, bytes));
 }
 EditorCache::~EditorCache() = default;
 

@@ -41,7 +41,8 @@ struct OpenInPieces : ::testing::Test {
             return {};
         const QByteArray got = loaded.value().text->utf8();
         EXPECT_EQ(got.size(), text.size());
-        EXPECT_TRUE(got == text) << "first difference at " << std::mismatch(got.begin(), got.end(), text.begin()).first - got.begin();
+        EXPECT_TRUE(got == text) << "first difference at "
+                                 << std::mismatch(got.begin(), got.end(), text.begin()).first - got.begin();
         EXPECT_TRUE(loaded.value().baseline == TextBaseline::ofUtf8(text));
         EXPECT_TRUE(loaded.value().baseline.sameBytes(text));
         EXPECT_EQ(loaded.value().stamp->contentHash, std::optional<quint64>(FileIO::contentHash(raw)));
@@ -87,8 +88,7 @@ TEST_F(OpenInPieces, Utf8IsByteExactAcrossPieceEnds)
     }
     // Plain UTF-8 asked for keeps the mark as text.
     const QByteArray marked = mark + "x\n";
-    EXPECT_EQ(readExact(write(marked), marked, marked, TextEncoding(TextEncoding::utf8)).encoding,
-              TextEncoding::utf8);
+    EXPECT_EQ(readExact(write(marked), marked, marked, TextEncoding(TextEncoding::utf8)).encoding, TextEncoding::utf8);
     // An empty file is an empty text.
     EXPECT_EQ(readExact(write(QByteArray()), QByteArray(), QByteArray()).eol, LineEnding::lf);
 }
