@@ -21,21 +21,24 @@ struct OpenInPieces : ::testing::Test {
         return path;
     }
     // ASCII filler that puts `tail` so that it starts `before` bytes ahead
-    // of the first piece's end.
+    // of the second piece's end (after a piece already passed on).
     static QByteArray across(const QByteArray& tail, qsizetype before)
     {
         QByteArray out;
-        while (out.size() < piece - before)
+        while (out.size() < 2 * piece - before)
             out += "lorvane ";
-        out.truncate(piece - before);
+        out.truncate(2 * piece - before);
         return out + tail + "\nend\n";
     }
     // Reads and checks what every reading must give: the expected text,
     // its baseline, and the raw file's content hash.
+    // `inPieces`: whether the text must have gone into the given destination
+    // as it was read, rather than after a whole read.
     Doc::Loaded readExact(const QString& path, const QByteArray& raw, const QByteArray& text,
-                          std::optional<TextEncoding> encoding = std::nullopt)
+                          std::optional<TextEncoding> encoding = std::nullopt, bool inPieces = true)
     {
-        auto loaded = Doc::read(path, encoding);
+        const auto into = std::make_shared<ByteSink>();
+        auto loaded = Doc::read(path, encoding, into);
         EXPECT_TRUE(loaded) << (loaded ? "" : loaded.error().toStdString());
         if (!loaded)
             return {};
@@ -46,6 +49,8 @@ struct OpenInPieces : ::testing::Test {
         EXPECT_TRUE(loaded.value().baseline == TextBaseline::ofUtf8(text));
         EXPECT_TRUE(loaded.value().baseline.sameBytes(text));
         EXPECT_EQ(loaded.value().stamp->contentHash, std::optional<quint64>(FileIO::contentHash(raw)));
+        if (inPieces)
+            EXPECT_EQ(loaded.value().text, into);
         return std::move(loaded.value());
     }
     int count = 0;
@@ -118,7 +123,7 @@ TEST_F(OpenInPieces, InvalidUtf8LateInTheFileIsReadAsAWhole)
 {
     const QByteArray latin = across("caf\xE9 cr\xE8me", 0) + "na\xEFve\n";
     const auto whole = TextEncoding::detectUtf8(latin);
-    const Doc::Loaded l = readExact(write(latin), latin, LineEnding::normalize(whole.utf8));
+    const Doc::Loaded l = readExact(write(latin), latin, LineEnding::normalize(whole.utf8), std::nullopt, false);
     EXPECT_EQ(l.encoding, whole.encoding);
     EXPECT_NE(l.encoding, TextEncoding::utf8);
     // Asked for as UTF-8, the same file is an error.
@@ -129,7 +134,7 @@ TEST_F(OpenInPieces, InvalidUtf8LateInTheFileIsReadAsAWhole)
     // offered as it is when the file is read whole.
     const QByteArray utf16 = QByteArray("a\0b\0\n\0", 6);
     const auto guessed = TextEncoding::detectUtf8(utf16);
-    EXPECT_EQ(readExact(write(utf16), utf16, guessed.utf8).likely, guessed.likely);
+    EXPECT_EQ(readExact(write(utf16), utf16, guessed.utf8, std::nullopt, false).likely, guessed.likely);
 }
 
 // The baseline taken in pieces is the baseline of the whole text, also when
