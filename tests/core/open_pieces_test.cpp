@@ -49,8 +49,9 @@ struct OpenInPieces : ::testing::Test {
         EXPECT_TRUE(loaded.value().baseline == TextBaseline::ofUtf8(text));
         EXPECT_TRUE(loaded.value().baseline.sameBytes(text));
         EXPECT_EQ(loaded.value().stamp->contentHash, std::optional<quint64>(FileIO::contentHash(raw)));
-        if (inPieces)
+        if (inPieces) {
             EXPECT_EQ(loaded.value().text, into);
+        }
         return std::move(loaded.value());
     }
     int count = 0;
