@@ -7,16 +7,6 @@
 #include <cstring>
 #include <mutex>
 
-// Scintilla's loader interface as its ILoader.h declares it (an installed
-// QScintilla does not ship that header). Not in an anonymous namespace: the
-// compiler would take it for a class nothing implements.
-class ILoader {
-public:
-    virtual int Release() = 0;
-    virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
-    virtual void* ConvertToDocument() = 0;
-};
-
 namespace {
 
 ILoader* asLoader(void* p) { return static_cast<ILoader*>(p); }
@@ -38,8 +28,8 @@ BufferLoader::~BufferLoader()
 bool BufferLoader::append(QByteArrayView utf8)
 {
     if (!loader_ && maker_) {
-        // The maker is used by reading threads only, one at a time; the
-        // message touches nothing of its (empty) document.
+        // Making a loader touches nothing of the maker's own state (an
+        // engine patch sees to that), so reading threads may use it.
         static std::mutex making;
         std::lock_guard lock(making);
         loader_ = reinterpret_cast<void*>(

@@ -3,8 +3,19 @@
 #include "core/TextSink.h"
 
 #include <QPointer>
+#include <cstddef>
 
 class QsciScintillaBase;
+
+// Scintilla's loader interface as its ILoader.h declares it (an installed
+// QScintilla does not ship that header). Not in an anonymous namespace: the
+// compiler would take it for a class nothing implements.
+class ILoader {
+public:
+    virtual int Release() = 0;
+    virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
+    virtual void* ConvertToDocument() = 0;
+};
 
 // A Scintilla document filled on the reading thread through Scintilla's
 // loader, for an editor to take over whole: the main thread only attaches

@@ -2,6 +2,7 @@
 #include "editor/BufferLoader.h"
 
 #include <QFile>
+#include <Qsci/qsciscintillabase.h>
 #include <thread>
 
 namespace {
@@ -99,4 +100,21 @@ TEST_F(BufferLoading, StyleBytesAndLongLinesComeWithTheBuffer)
     EXPECT_TRUE(e.textView()->hasStyleBytes());
     EXPECT_TRUE(e.safeDisplay());
     EXPECT_EQ(e.textView()->utf8(), json);
+}
+
+// Making a loader through an editor leaves that editor's hidden lines as
+// they were: reading threads make theirs through an editor of their own.
+TEST(BufferLoaderEngine, MakingALoaderKeepsTheEditorsHiddenLines)
+{
+    using B = QsciScintillaBase;
+    B editor;
+    editor.SendScintilla(B::SCI_APPENDTEXT, uintptr_t(6), "a\nb\nc\n");
+    editor.SendScintilla(B::SCI_HIDELINES, uintptr_t(1), long(1));
+    ASSERT_EQ(editor.SendScintilla(B::SCI_GETLINEVISIBLE, uintptr_t(1)), 0);
+    auto* loader = reinterpret_cast<ILoader*>(
+        editor.SendScintilla(B::SCI_CREATELOADER, uintptr_t(16), long(B::SC_DOCUMENTOPTION_STYLES_NONE)));
+    ASSERT_NE(loader, nullptr);
+    EXPECT_EQ(editor.SendScintilla(B::SCI_GETLINEVISIBLE, uintptr_t(1)), 0);
+    EXPECT_EQ(editor.SendScintilla(B::SCI_GETLINEVISIBLE, uintptr_t(2)), 1);
+    loader->Release();
 }
