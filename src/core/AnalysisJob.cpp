@@ -81,15 +81,20 @@ bool AnalysisJob::begin()
     return state_.compare_exchange_strong(expected, State::running);
 }
 
-AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QString& text, bool wantPreview,
-                                          const std::atomic<bool>* stop)
+namespace {
+
+// The plugin calls through `check` and `render`, which take the text in
+// whichever form the job holds it.
+template <class Check, class Render>
+AnalysisJob::Outcome analyseWith(const FormatPlugin& plugin, bool wantPreview, const std::atomic<bool>* stop,
+                                 Check check, Render render)
 {
-    const std::chrono::milliseconds limit = timeLimit();
-    Outcome out;
+    const std::chrono::milliseconds limit = AnalysisJob::timeLimit();
+    AnalysisJob::Outcome out;
     if (plugin.validates) {
         try {
             AnalysisBudget::Scope budget(limit, stop);
-            out.diagnostics = plugin.validate(text);
+            out.diagnostics = check();
         } catch (const AnalysisBudget::Expired& e) {
             if (e.superseded)
                 throw;
@@ -112,7 +117,7 @@ AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QStr
     } else {
         try {
             AnalysisBudget::Scope budget(limit, stop);
-            out.preview = PreviewState::html(plugin.previewHTML(text));
+            out.preview = PreviewState::html(render());
         } catch (const AnalysisBudget::Expired& e) {
             if (e.superseded)
                 throw;
@@ -129,14 +134,37 @@ AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QStr
     return out;
 }
 
+}
+
+AnalysisJob::Outcome AnalysisJob::analyse(const FormatPlugin& plugin, const QString& text, bool wantPreview,
+                                          const std::atomic<bool>* stop)
+{
+    return analyseWith(
+        plugin, wantPreview, stop, [&] { return plugin.validate(text); }, [&] { return plugin.previewHTML(text); });
+}
+
+AnalysisJob::Outcome AnalysisJob::analyseUtf8(const FormatPlugin& plugin, QByteArrayView utf8, bool wantPreview,
+                                              const std::atomic<bool>* stop)
+{
+    return analyseWith(
+        plugin, wantPreview, stop, [&] { return plugin.validateUtf8(utf8); },
+        [&] { return plugin.previewHTMLUtf8(utf8); });
+}
+
 void AnalysisJob::run()
 {
     Outcome outcome;
     try {
         // The document keeps its last job: the job must not keep the text.
-        if (!utf8_.isNull())
-            text_ = TextCopy::decode(std::exchange(utf8_, QByteArray()));
-        outcome = analyse(*plugin_, std::exchange(text_, QString()), wantPreview_, &stop_);
+        if (!utf8_.isNull() && (plugin_->validateUtf8Fn || plugin_->previewUtf8Fn)) {
+            // A plugin that reads UTF-8 gets the bytes: no UTF-16 copy.
+            const QByteArray utf8 = std::exchange(utf8_, QByteArray());
+            outcome = analyseUtf8(*plugin_, utf8, wantPreview_, &stop_);
+        } else {
+            if (!utf8_.isNull())
+                text_ = TextCopy::decode(std::exchange(utf8_, QByteArray()));
+            outcome = analyse(*plugin_, std::exchange(text_, QString()), wantPreview_, &stop_);
+        }
     } catch (const AnalysisBudget::Expired&) {
         state_.store(State::cancelled);  // newer work replaced this run
         return;

@@ -45,6 +45,9 @@ public:
     // the time limit. Throws AnalysisBudget::Expired only when `stop` is set.
     static Outcome analyse(const FormatPlugin& plugin, const QString& text, bool wantPreview,
                            const std::atomic<bool>* stop = nullptr);
+    // The same on UTF-8 text, through the plugin's UTF-8 entry points.
+    static Outcome analyseUtf8(const FormatPlugin& plugin, QByteArrayView utf8, bool wantPreview,
+                               const std::atomic<bool>* stop = nullptr);
 
     // Each validate and each previewHTML call gets this long (2 s unless changed).
     static void setTimeLimit(std::chrono::milliseconds limit);

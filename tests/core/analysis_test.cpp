@@ -425,6 +425,34 @@ TEST(AnalysisApply, AnOlderJobsResultIsDropped)
 
 // A shown document hands its editor's bytes to the job: a leading U+FEFF is
 // part of the text and reaches the plugin, and nothing else is lost.
+// A plugin that reads UTF-8 is given the editor's bytes as they are; one
+// that does not gets them decoded.
+TEST(AnalysisJobRun, PluginsThatReadUtf8GetTheBytes)
+{
+    static QByteArray seen;
+    static int textCalls = 0;
+    FormatPlugin p = makePlugin([](const QString&) {
+        ++textCalls;
+        return QList<Diagnostic>{};
+    });
+    p.validateUtf8Fn = [](QByteArrayView utf8) {
+        seen = utf8.toByteArray();
+        return QList<Diagnostic>{Diagnostic{2, QStringLiteral("字节")}};
+    };
+    p.previewUtf8Fn = [](QByteArrayView) { return QStringLiteral("<p>字节</p>"); };
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + QStringLiteral("甲\n乙\n").toUtf8();
+    AnalysisJob job(p, bytes, true, {});
+    ASSERT_TRUE(job.begin());
+    job.run();
+    EXPECT_EQ(seen, bytes);
+    EXPECT_EQ(textCalls, 0);
+    const auto out = AnalysisJob::analyseUtf8(p, bytes, true);
+    EXPECT_EQ(out.diagnostics, (QList<Diagnostic>{Diagnostic{2, QStringLiteral("字节")}}));
+    p.validateUtf8Fn = nullptr;
+    EXPECT_EQ(AnalysisJob::analyseUtf8(p, bytes, false).diagnostics, QList<Diagnostic>{});
+    EXPECT_EQ(textCalls, 1);
+}
+
 TEST(AnalysisJobRun, EditorBytesReachThePluginWithTheirLeadingMark)
 {
     takeLog();
