@@ -336,7 +336,8 @@ void AppModel::whenCheckedOnDisk(const DocPtr& doc, std::function<void(bool)> th
     ++looksBeforeWriting;
     // The document and `then` are moved along to the main thread, so that
     // the last reference to them never goes on the worker.
-    std::thread([self, doc, then = std::move(then), path, now = *now, before, sameStamp, baseline, encoding]() mutable {
+    std::thread([self, doc = DocPtr(doc), then = std::move(then), path, now = *now, before, sameStamp, baseline,
+                 encoding]() mutable {
         if (diskCheckHook)
             diskCheckHook();
         bool changed = true;
