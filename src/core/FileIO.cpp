@@ -1,5 +1,7 @@
 #include "core/FileIO.h"
 
+#include "core/Blocks.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -366,18 +368,7 @@ bool ambiguous(const FileStamp& stamp)
 
 void ContentHash::add(QByteArrayView bytes)
 {
-    if (!partial_.isEmpty()) {
-        const qsizetype n = std::min(block - partial_.size(), bytes.size());
-        partial_.append(bytes.first(n));
-        bytes = bytes.sliced(n);
-        if (partial_.size() < block)
-            return;
-        hash_ = qHash(QByteArrayView(partial_), hash_);
-        partial_.truncate(0);
-    }
-    for (; bytes.size() >= block; bytes = bytes.sliced(block))
-        hash_ = qHash(bytes.first(block), hash_);
-    partial_.append(bytes);
+    addInBlocks(partial_, block, bytes, [this](QByteArrayView b) { hash_ = qHash(b, hash_); });
 }
 
 quint64 ContentHash::result() const { return quint64(qHash(QByteArrayView(partial_), hash_)); }

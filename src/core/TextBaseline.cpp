@@ -1,5 +1,6 @@
 #include "core/TextBaseline.h"
 
+#include "core/Blocks.h"
 #include "core/WorkerPriority.h"
 
 #include <QCryptographicHash>
@@ -23,18 +24,8 @@ public:
     void add(QByteArrayView bytes)
     {
         length_ += bytes.size();
-        if (!partial_.isEmpty()) {
-            const qsizetype n = std::min(blockBytes - partial_.size(), bytes.size());
-            partial_.append(bytes.first(n));
-            bytes = bytes.sliced(n);
-            if (partial_.size() < blockBytes)
-                return;
-            leaves_ += QCryptographicHash::hash(partial_, algorithm);
-            partial_.truncate(0);
-        }
-        for (; bytes.size() >= blockBytes; bytes = bytes.sliced(blockBytes))
-            leaves_ += QCryptographicHash::hash(bytes.first(blockBytes), algorithm);
-        partial_.append(bytes);
+        addInBlocks(partial_, blockBytes, bytes,
+                    [this](QByteArrayView b) { leaves_ += QCryptographicHash::hash(b, algorithm); });
     }
     QByteArray result() const
     {
