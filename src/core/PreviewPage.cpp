@@ -4,11 +4,11 @@
 #include "core/WebFonts.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/HTML.h"
+#include "text/Utf8Slices.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QStringConverter>
 
 namespace PreviewPage {
 
@@ -196,16 +196,7 @@ std::optional<QByteArray> exportPageUtf8(const FormatPlugin& plugin, const TextC
         return std::nullopt;
     QByteArray page = standaloneHead(*fragment, title).toUtf8();
     // Converted a slice at a time, so the fragment and its bytes are the only copies.
-    QStringEncoder encoder(QStringConverter::Utf8);
-    constexpr qsizetype slice = qsizetype(1) << 20;
-    const qsizetype size = fragment->size();
-    for (qsizetype at = 0; at < size;) {
-        qsizetype n = std::min(slice, size - at);
-        if (at + n < size && fragment->at(at + n - 1).isHighSurrogate())
-            ++n;
-        page += encoder.encode(QStringView(*fragment).sliced(at, n));
-        at += n;
-    }
+    forEachUtf8Slice(*fragment, qsizetype(1) << 20, [&](const QByteArray& bytes) { page += bytes; });
     fragment.reset();
     page += standaloneTail;
     return page;

@@ -6,6 +6,7 @@
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
 #include "text/LineEnding.h"
+#include "text/Utf8Slices.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -338,15 +339,9 @@ void CodeTextView::setPlainText(const QString& text)
     load(utf8Length(text), text.size(), [&] {
         // Filled in pieces of a few megabytes: no second full-size UTF-8
         // copy of the text.
-        constexpr qsizetype piece = 4 << 20;
-        for (qsizetype at = 0; at < text.size();) {
-            qsizetype n = std::min(piece, text.size() - at);
-            if (at + n < text.size() && text.at(at + n - 1).isHighSurrogate())
-                --n;  // never split a surrogate pair
-            const QByteArray chunk = QStringView(text).mid(at, n).toUtf8();
+        forEachUtf8Slice(text, 4 << 20, [&](const QByteArray& chunk) {
             SendScintilla(SCI_APPENDTEXT, uintptr_t(chunk.size()), chunk.constData());
-            at += n;
-        }
+        });
     });
 }
 
