@@ -107,6 +107,8 @@ protected:
     }
     void TearDown() override
     {
+        // A look at the disk still on its worker would outlive the test.
+        settleSaves();
         model.reset();
         clearBackups();
     }

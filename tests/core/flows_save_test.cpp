@@ -45,8 +45,12 @@ TEST_F(SavingFlow, NeverSavedAlwaysAsksForALocation)
     EXPECT_EQ(model->toast(), QStringLiteral("已另存为 saved.json"));
     EXPECT_FALSE(d->autoExt());
     // Save as starts in the file's own directory from now on.
-    model->save(d, true);
+    result.reset();
+    model->save(d, true, [&](bool ok) { result = ok; });
     EXPECT_EQ(chooser.asked.last(), "saved.json|" + QFileInfo(files.path("saved.json")).absolutePath());
+    // Saving as onto the same file looks at the disk on a worker first.
+    settleSaves();
+    EXPECT_EQ(result, true);
 }
 
 TEST_F(SavingFlow, FormatChangeAsksAndOverwriteRenamesTheFile)
