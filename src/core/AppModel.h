@@ -118,7 +118,9 @@ public:
     QString findReplaceTemplate() const { return FindEngine::replaceTemplate(replaceText_, useRegex_); }
     int findIndex() const { return findIndex_; }
     int findFocusToken() const { return findFocusToken_; }
+    // searchingMatches while a big text is still being searched.
     int matchCount() const { return matchCount_; }
+    static constexpr int searchingMatches = -1;
     const std::optional<QString>& findError() const { return findError_; }
     bool isFullScreen() const { return isFullScreen_; }
     bool showNewFile() const { return showNewFile_; }

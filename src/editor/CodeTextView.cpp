@@ -408,11 +408,12 @@ void CodeTextView::loaded(qsizetype units, bool ro)
     checkSelection();
 }
 
-void CodeTextView::replaceWhole(const QString& text)
+void CodeTextView::replaceWhole(const QString& text) { replaceWholeUtf8(text.toUtf8()); }
+
+void CodeTextView::replaceWholeUtf8(const QByteArray& bytes)
 {
     if (isReadOnly())
         return;
-    const QByteArray bytes = text.toUtf8();
     // The caret and the scroll position stay where they were.
     const int caret = cursorPosition();
     const long firstVisible = send(SCI_GETFIRSTVISIBLELINE);

@@ -50,6 +50,7 @@ public:
     static qsizetype utf16Count(QByteArrayView utf8);
     // Replaces the whole text as one undo step.
     void replaceWhole(const QString& text);
+    void replaceWholeUtf8(const QByteArray& bytes);
     // Replaces a range as one undo step.
     void replaceRange(int start, int length, const QString& text);
     QString text() const;

@@ -20,6 +20,8 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
 {
     view_->setObjectName(QStringLiteral("editor"));
     new CaretBlinkRest(view_);
+    finder_ = new FindWorker(this);
+    replacer_ = new FindWorker(this);
     highlightWork_.setSingleShot(true);
     highlightWork_.setInterval(highlightDelayMSecs);
     connect(&highlightWork_, &QTimer::timeout, this, [this] { refreshHighlights(pendingReset_); });
@@ -264,26 +266,44 @@ void EditorController::refreshHighlights(bool resetIndex)
 
     std::optional<QString> error;
     const FindOptions opts = model_.findOptions();
+    bool searching = false;
     if (!model_.findVisible() || opts.query.isEmpty()) {
+        finder_->cancel();
         matches_.clear();
         matchedVersion_ = ~quint64(0);
     } else {
         FindExpression expr = FindEngine::regex(opts);
         if (expr.isInvalid()) {
+            finder_->cancel();
             error = FindEngine::invalidText;
             matches_.clear();
             matchedVersion_ = ~quint64(0);
-        } else if (matchedVersion_ != textVersion_
-                   || !(opts.query == matchedOptions_.query && opts.caseSensitive == matchedOptions_.caseSensitive
-                        && opts.wholeWord == matchedOptions_.wholeWord && opts.useRegex == matchedOptions_.useRegex)) {
-            // The document's text equals the view's, and needs no extraction.
-            matches_ = expr.matches(doc_->text());
-            matchedVersion_ = textVersion_;
-            matchedOptions_ = opts;
+        } else if (matchedVersion_ != textVersion_ || opts != matchedOptions_) {
+            if (view_->byteLength() >= searchAsideBytes) {
+                // Positions found in an older text are no use meanwhile.
+                matches_.clear();
+                searching = true;
+                if (searchRunningFor(opts))
+                    searchReset_ = searchReset_ || resetIndex;
+                else
+                    searchAside(opts, resetIndex);
+            } else {
+                finder_->cancel();
+                // The document's text equals the view's, and needs no extraction.
+                matches_ = expr.matches(doc_->text());
+                matchedVersion_ = textVersion_;
+                matchedOptions_ = opts;
+            }
         }
     }
     if (!isActive()) {
         paintHighlights();
+        return;
+    }
+    if (searching) {
+        paintHighlights();
+        model_.setMatchCount(AppModel::searchingMatches);
+        model_.setFindError(error);
         return;
     }
     const int count = int(matches_.size());
@@ -300,6 +320,31 @@ void EditorController::refreshHighlights(bool resetIndex)
     paintHighlights();
     model_.setMatchCount(count);
     model_.setFindError(error);
+}
+
+bool EditorController::searchRunningFor(const FindOptions& opts) const
+{
+    return finder_->busy() && searchVersion_ == textVersion_ && searchOptions_ == opts;
+}
+
+void EditorController::searchAside(const FindOptions& opts, bool resetIndex)
+{
+    searchVersion_ = textVersion_;
+    searchOptions_ = opts;
+    searchReset_ = resetIndex;
+    finder_->find(opts, view_->utf8(), [this, version = textVersion_, opts](FindWorker::Matches found) {
+        matches_ = std::move(found);
+        matchedVersion_ = version;
+        matchedOptions_ = opts;
+        // Searches again at once if the text or the query moved on meanwhile.
+        refreshHighlights(searchReset_);
+    });
+}
+
+void EditorController::searchNow(bool resetIndex)
+{
+    refreshHighlights(resetIndex);
+    finder_->finish();
 }
 
 void EditorController::paintHighlights()
@@ -385,7 +430,7 @@ void EditorController::setFindIndex(int i) { model_.setFindIndex(i); }
 void EditorController::flushHighlights()
 {
     // A query typed a moment ago still waits for its repaint, and its index reset.
-    refreshHighlights(highlightWork_.isActive() && pendingReset_);
+    searchNow(highlightWork_.isActive() && pendingReset_);
 }
 
 void EditorController::step(int delta)
@@ -402,7 +447,7 @@ void EditorController::step(int delta)
 
 void EditorController::reveal()
 {
-    refreshHighlights(false);
+    searchNow(false);
     const int i = model_.findIndex();
     if (i >= 0 && i < int(matches_.size()))
         view_->revealRange(matches_[size_t(i)].start, matches_[size_t(i)].length);
@@ -452,7 +497,7 @@ void EditorController::selectCurrentMatch()
 
 void EditorController::replaceCurrent()
 {
-    refreshHighlights(false);
+    searchNow(false);
     const int i = model_.findIndex();
     if (model_.findQuery().isEmpty() || i < 0 || i >= int(matches_.size()))
         return;
@@ -463,7 +508,7 @@ void EditorController::replaceCurrent()
     // The match is searched again on its own, so groups refer to it alone.
     const QString piece = view_->textIn(m.start, m.length);
     editRange(m.start, m.length, expr.replaceAll(piece, model_.findReplaceTemplate()));
-    refreshHighlights(false);
+    searchNow(false);
     if (model_.findIndex() >= int(matches_.size()))
         setFindIndex(0);
     if (!matches_.empty())
@@ -472,7 +517,7 @@ void EditorController::replaceCurrent()
 
 void EditorController::replaceEverything()
 {
-    refreshHighlights(false);
+    searchNow(false);
     const int n = int(matches_.size());
     if (n == 0 || model_.findQuery().isEmpty())
         return;
@@ -484,8 +529,26 @@ void EditorController::replaceEverything()
         return;
     // One replacement of the whole text: one undo step, and far cheaper for
     // Scintilla than a hundred thousand small edits and their undo records.
-    view_->replaceWhole(expr.replaceAll(doc_->text(), model_.findReplaceTemplate()));
+    if (view_->byteLength() < searchAsideBytes) {
+        view_->replaceWhole(expr.replaceAll(doc_->text(), model_.findReplaceTemplate()));
+        finishReplaceAll(n);
+        return;
+    }
+    replacer_->replaceAll(model_.findOptions(), model_.findReplaceTemplate(), view_->utf8(),
+                          [this, version = textVersion_](FindWorker::Replaced r) {
+                              // Typed into meanwhile: everything is replaced in the text as it is now.
+                              if (version != textVersion_)
+                                  return replaceEverything();
+                              if (r.count == 0)
+                                  return;
+                              view_->replaceWholeUtf8(r.utf8);
+                              finishReplaceAll(r.count);
+                          });
+}
+
+void EditorController::finishReplaceAll(int count)
+{
     applyStyle();
     refreshHighlights(false);
-    model_.flash(QStringLiteral("已替换 %1 处").arg(n));
+    model_.flash(QStringLiteral("已替换 %1 处").arg(count));
 }

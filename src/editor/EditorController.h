@@ -3,6 +3,7 @@
 #include "core/Doc.h"
 #include "core/EditorLink.h"
 #include "editor/CodeTextView.h"
+#include "editor/FindWorker.h"
 #include "text/FindEngine.h"
 
 #include <QObject>
@@ -26,6 +27,8 @@ public:
     static constexpr int highlightDelayMSecs = 60;
     // Analysis of an edited text starts after this long without edits.
     static constexpr int analysisDelayMSecs = 250;
+    // Texts this long are searched and replaced on a worker (tests lower it).
+    static inline qsizetype searchAsideBytes = qsizetype(1) << 20;
 
     EditorController(DocPtr doc, AppModel& model);
     ~EditorController() override;
@@ -88,6 +91,12 @@ private:
     void textDidChange();
     void setFindIndex(int i);
     void flushHighlights();
+    // The matches of the current text and query, waiting for a search
+    // still running on the worker.
+    void searchNow(bool resetIndex);
+    bool searchRunningFor(const FindOptions& opts) const;
+    void searchAside(const FindOptions& opts, bool resetIndex);
+    void finishReplaceAll(int count);
     void paintHighlights();
     void editRange(int start, int length, const QString& text);
     // The format the text is coloured as: none in the safe display.
@@ -111,5 +120,10 @@ private:
     quint64 textVersion_ = 0;
     quint64 matchedVersion_ = ~quint64(0);
     FindOptions matchedOptions_;
+    FindWorker* finder_ = nullptr;    // matches of big texts
+    FindWorker* replacer_ = nullptr;  // replace all in big texts
+    quint64 searchVersion_ = 0;
+    FindOptions searchOptions_;
+    bool searchReset_ = false;
     QList<QMetaObject::Connection> bag_;
 };

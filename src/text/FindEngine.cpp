@@ -3,7 +3,7 @@
 #include <unicode/uregex.h>
 
 FindExpression::FindExpression(FindExpression&& o) noexcept
-    : state_(o.state_), pattern_(std::move(o.pattern_)), re_(o.re_)
+    : state_(o.state_), pattern_(std::move(o.pattern_)), re_(o.re_), stop_(o.stop_)
 {
     o.re_ = nullptr;
     o.state_ = State::empty;
@@ -17,6 +17,7 @@ FindExpression& FindExpression::operator=(FindExpression&& o) noexcept
         state_ = o.state_;
         pattern_ = std::move(o.pattern_);
         re_ = o.re_;
+        stop_ = o.stop_;
         o.re_ = nullptr;
         o.state_ = State::empty;
     }
@@ -36,14 +37,29 @@ const UChar emptyBuffer[1] = {0};
 const UChar* u16OrEmpty(const QString& s) { return s.isEmpty() ? emptyBuffer : u16(s); }
 }
 
+void FindExpression::listenForStop() const
+{
+    if (!stop_)
+        return;
+    // ICU asks now and then during one long find; false ends it.
+    UErrorCode status = U_ZERO_ERROR;
+    uregex_setFindProgressCallback(
+        re_,
+        [](const void* flag, int64_t) -> UBool {
+            return !static_cast<const std::atomic<bool>*>(flag)->load(std::memory_order_relaxed);
+        },
+        stop_, &status);
+}
+
 std::vector<TextRange> FindExpression::matches(const QString& text) const
 {
     std::vector<TextRange> out;
     if (!re_)
         return out;
+    listenForStop();
     UErrorCode status = U_ZERO_ERROR;
     uregex_setText(re_, u16OrEmpty(text), int32_t(text.size()), &status);
-    while (U_SUCCESS(status) && uregex_findNext(re_, &status)) {
+    while (U_SUCCESS(status) && !stopped() && uregex_findNext(re_, &status)) {
         const int32_t s = uregex_start(re_, 0, &status);
         const int32_t e = uregex_end(re_, 0, &status);
         if (U_FAILURE(status))
@@ -116,8 +132,9 @@ std::vector<FindExpression::Replacement> FindExpression::replacements(const QStr
         return out;
     UErrorCode status = U_ZERO_ERROR;
     const int32_t groups = uregex_groupCount(re_, &status);
+    listenForStop();
     uregex_setText(re_, u16OrEmpty(text), int32_t(text.size()), &status);
-    while (U_SUCCESS(status) && uregex_findNext(re_, &status)) {
+    while (U_SUCCESS(status) && !stopped() && uregex_findNext(re_, &status)) {
         const int32_t s = uregex_start(re_, 0, &status);
         const int32_t e = uregex_end(re_, 0, &status);
         if (U_FAILURE(status) || e <= s)
@@ -134,7 +151,11 @@ std::vector<FindExpression::Replacement> FindExpression::replacements(const QStr
 QString FindExpression::replaceAll(const QString& text, const QString& tmpl) const
 {
     // Empty matches are never counted, so they are never replaced either.
-    const std::vector<Replacement> reps = replacements(text, tmpl);
+    return apply(text, replacements(text, tmpl));
+}
+
+QString FindExpression::apply(const QString& text, const std::vector<Replacement>& reps)
+{
     if (reps.empty())
         return text;
     QString out;

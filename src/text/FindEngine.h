@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct FindOptions {
     bool caseSensitive = false;
     bool wholeWord = false;
     bool useRegex = false;
+    bool operator==(const FindOptions&) const = default;
 };
 
 // A compiled search expression (ICU syntax), or the reason there is none.
@@ -35,6 +37,9 @@ public:
     bool isReady() const { return state_ == State::ready; }
     bool isInvalid() const { return state_ == State::invalid; }
     const QString& pattern() const { return pattern_; }
+    // A search running on another thread ends soon after `flag` is set,
+    // with what it found so far.
+    void stopWhen(const std::atomic<bool>* flag) { stop_ = flag; }
 
     // Every non-empty match in text order.
     std::vector<TextRange> matches(const QString& text) const;
@@ -47,12 +52,17 @@ public:
         QString text;
     };
     std::vector<Replacement> replacements(const QString& text, const QString& replaceTemplate) const;
+    // The text with each replacement put in.
+    static QString apply(const QString& text, const std::vector<Replacement>& replacements);
 
 private:
     friend FindExpression buildExpression(const FindOptions&);
     State state_ = State::empty;
     QString pattern_;
     URegularExpression* re_ = nullptr;
+    const std::atomic<bool>* stop_ = nullptr;
+    bool stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
+    void listenForStop() const;
 };
 
 // The user-facing search rules: plain text is literal (after escapes),

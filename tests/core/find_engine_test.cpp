@@ -1,7 +1,9 @@
 #include "text/FindEngine.h"
 
 #include <QStringList>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -106,4 +108,31 @@ TEST(FindEngine, StatesOfTheExpression)
     EXPECT_TRUE(FindEngine::regex(plain(QStringLiteral("(ab"))).isReady());
     // Surrogate pairs and CJK are matched as whole units.
     EXPECT_EQ(found(plain(QStringLiteral("😀中")), QStringLiteral("a😀中b")), QStringList({"😀中"}));
+}
+
+TEST(FindEngine, AStopFlagEndsALongSearchEarly)
+{
+    // One long find whose only match is at the very end: only ICU's
+    // progress callback can end it early.
+    const QString text = QString(8 << 20, QLatin1Char('a')) + QLatin1Char('1');
+    std::atomic<bool> stop{false};
+    FindExpression slow = FindEngine::regex(regexOf(QStringLiteral("\\p{L}{40}\\d")));
+    slow.stopWhen(&stop);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        stop = true;
+    });
+    EXPECT_TRUE(slow.matches(text).empty());
+    stopper.join();
+
+    // Between matches the flag is looked at as well; unset, everything is found.
+    FindExpression each = FindEngine::regex(plain(QStringLiteral("a")));
+    each.stopWhen(&stop);
+    EXPECT_TRUE(each.matches(text.left(1000)).empty());
+    EXPECT_TRUE(each.replacements(text.left(1000), QStringLiteral("b")).empty());
+    stop = false;
+    EXPECT_EQ(each.matches(text.left(1000)).size(), 1000u);
+    FindExpression moved = std::move(each);
+    stop = true;
+    EXPECT_TRUE(moved.matches(text.left(1000)).empty());
 }

@@ -157,6 +157,8 @@ void FindBar::refresh()
         status_->setColor(Palette::fg3());
         if (model_.findQuery().isEmpty())
             status_->clear();
+        else if (model_.matchCount() == AppModel::searchingMatches)
+            status_->setText(QStringLiteral("正在查找…"));
         else if (model_.matchCount() == 0)
             status_->setText(QStringLiteral("无结果"));
         else

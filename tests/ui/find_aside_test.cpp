@@ -1,0 +1,99 @@
+#include "EditorFixture.h"
+
+namespace {
+// Every text counts as big: searches and replacements run on the worker.
+struct FindAside : EditorFixture {
+    qsizetype saved = EditorController::searchAsideBytes;
+    void SetUp() override
+    {
+        EditorFixture::SetUp();
+        EditorController::searchAsideBytes = 0;
+    }
+    void TearDown() override
+    {
+        EditorController::searchAsideBytes = saved;
+        EditorFixture::TearDown();
+    }
+    void find(const QString& q, bool regex = false)
+    {
+        model->setUseRegex(regex);
+        model->setFindQuery(q);
+        model->setFindVisible(true);
+    }
+    std::vector<TextRange> expected(const QString& text) const
+    {
+        return FindEngine::regex(model->findOptions()).matches(text);
+    }
+};
+}
+
+TEST_F(FindAside, MatchesComeFromTheWorkerAndAlwaysBelongToTheShownText)
+{
+    DocPtr d = newDoc(QStringLiteral("cat concat\ncat"));
+    EditorController& e = editorFor(d);
+    find(QStringLiteral("cat"));
+    e.refreshHighlights(true);
+    EXPECT_EQ(model->matchCount(), AppModel::searchingMatches);
+    EXPECT_TRUE(e.textView()->highlights().matches.empty());
+    ASSERT_TRUE(waitFor([&] { return model->matchCount() == 3; }));
+    EXPECT_EQ(e.textView()->highlights().matches, expected(d->text()));
+
+    // Typed into while a search runs: what shows at the end is the new text's.
+    e.refreshHighlights(true);
+    e.textView()->setCursorPosition(0);
+    type(e.textView(), QStringLiteral("cat "));
+    e.refreshHighlights(false);
+    ASSERT_TRUE(waitFor([&] { return model->matchCount() == 4 && !e.highlightPending(); }));
+    EXPECT_EQ(e.textView()->highlights().matches, expected(d->text()));
+    EXPECT_EQ(e.matches(), expected(d->text()));
+
+    // Closing the bar drops a search still running.
+    find(QStringLiteral("concat"));
+    e.refreshHighlights(true);
+    model->setFindVisible(false);
+    e.refreshHighlights(true);
+    waitFor([] { return false; }, 200);
+    EXPECT_EQ(model->matchCount(), 0);
+    EXPECT_TRUE(e.textView()->highlights().matches.empty());
+}
+
+TEST_F(FindAside, CommandsWaitForTheSearchStillRunning)
+{
+    DocPtr d = newDoc(QStringLiteral("x1 x2 x3 x4"));
+    EditorController& e = editorFor(d);
+    select(e.textView(), 4, 4);
+    find(QStringLiteral("x"));
+    // Enter right after typing the query: the step lands on a real match.
+    e.step(1);
+    EXPECT_EQ(model->matchCount(), 4);
+    EXPECT_EQ(model->findIndex(), 3);  // the caret's match, then one on
+    e.selectCurrentMatch();
+    EXPECT_EQ(e.selectedText(), QStringLiteral("x"));
+    EXPECT_EQ(e.textView()->selectionStart(), 9);
+
+    model->setReplaceText(QStringLiteral("y"));
+    e.replaceCurrent();
+    EXPECT_EQ(d->text(), QStringLiteral("x1 x2 x3 y4"));
+    EXPECT_EQ(model->matchCount(), 3);
+}
+
+TEST_F(FindAside, ReplaceAllIsOneUndoStepAndCoversTextTypedMeanwhile)
+{
+    DocPtr d = newDoc(QStringLiteral("k=1 k=2 k=3"));
+    EditorController& e = editorFor(d);
+    find(QStringLiteral("k=(\\d)"), true);
+    model->setReplaceText(QStringLiteral("[$1]"));
+    e.replaceEverything();
+    ASSERT_TRUE(waitFor([&] { return d->text() == QStringLiteral("[1] [2] [3]"); }));
+    EXPECT_EQ(model->toast(), std::optional<QString>(QStringLiteral("已替换 3 处")));
+    e.textView()->undo();
+    EXPECT_EQ(d->text(), QStringLiteral("k=1 k=2 k=3"));
+
+    e.replaceEverything();
+    e.textView()->setCursorPosition(0);
+    type(e.textView(), QStringLiteral("k=4 "));
+    ASSERT_TRUE(waitFor([&] { return d->text() == QStringLiteral("[4] [1] [2] [3]"); }));
+    EXPECT_EQ(model->toast(), std::optional<QString>(QStringLiteral("已替换 4 处")));
+    e.textView()->undo();
+    EXPECT_EQ(d->text(), QStringLiteral("k=4 k=1 k=2 k=3"));
+}
