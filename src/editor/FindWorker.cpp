@@ -1,5 +1,6 @@
 #include "editor/FindWorker.h"
 
+#include "core/TextCopy.h"
 #include "core/WorkerPriority.h"
 
 #include <QPointer>
@@ -99,23 +100,22 @@ void FindWorker::find(const FindOptions& options, QByteArray utf8, std::function
     start([options, utf8 = std::move(utf8), done = std::move(done)](const std::atomic<bool>& stop) mutable {
         FindExpression expr = FindEngine::regex(options);
         expr.stopWhen(&stop);
-        Matches found = expr.matches(QString::fromUtf8(std::exchange(utf8, QByteArray())));
+        Matches found = expr.matches(TextCopy::decode(std::exchange(utf8, QByteArray())));
         if (stop)
             return std::function<void()>();
-        return std::function<void()>([done = std::move(done), found = std::move(found)]() mutable {
-            done(std::move(found));
-        });
+        return std::function<void()>(
+            [done = std::move(done), found = std::move(found)]() mutable { done(std::move(found)); });
     });
 }
 
 void FindWorker::replaceAll(const FindOptions& options, const QString& replaceTemplate, QByteArray utf8,
                             std::function<void(Replaced)> done)
 {
-    start([options, replaceTemplate, utf8 = std::move(utf8), done = std::move(done)](
-              const std::atomic<bool>& stop) mutable {
+    start([options, replaceTemplate, utf8 = std::move(utf8),
+           done = std::move(done)](const std::atomic<bool>& stop) mutable {
         FindExpression expr = FindEngine::regex(options);
         expr.stopWhen(&stop);
-        const QString text = QString::fromUtf8(std::exchange(utf8, QByteArray()));
+        const QString text = TextCopy::decode(std::exchange(utf8, QByteArray()));
         const std::vector<FindExpression::Replacement> reps = expr.replacements(text, replaceTemplate);
         if (stop)
             return std::function<void()>();

@@ -55,6 +55,14 @@ TEST_F(FindAside, MatchesComeFromTheWorkerAndAlwaysBelongToTheShownText)
     waitFor([] { return false; }, 200);
     EXPECT_EQ(model->matchCount(), 0);
     EXPECT_TRUE(e.textView()->highlights().matches.empty());
+
+    // A leading U+FEFF is text, and counts in the positions.
+    DocPtr marked = newDoc(QStringLiteral("\uFEFFab ab"));
+    EditorController& m = editorFor(marked);
+    find(QStringLiteral("ab"));
+    m.refreshHighlights(true);
+    ASSERT_TRUE(waitFor([&] { return model->matchCount() == 2; }));
+    EXPECT_EQ(m.matches(), (std::vector<TextRange>{{1, 2}, {4, 2}}));
 }
 
 TEST_F(FindAside, CommandsWaitForTheSearchStillRunning)

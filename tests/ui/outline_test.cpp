@@ -9,6 +9,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "WaitUntil.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -132,6 +133,38 @@ TEST_F(OutlineTest, JumpingFromAPreviewOnlyViewShowsTheEditor)
     key(Qt::Key_End);
     key(Qt::Key_Return);
     EXPECT_NE(doc->mode(), ViewMode::preview);
+    EXPECT_EQ(editors->caretLine(doc), 8);
+    EXPECT_TRUE(editorHasFocus());
+}
+
+TEST_F(OutlineTest, ABigTextIsGatheredAsideWhileThePanelKeepsTheKeyboard)
+{
+    const qsizetype saved = OutlinePanel::asideBytes;
+    OutlinePanel::asideBytes = 0;
+    const DocPtr doc = open(QStringLiteral("big.md"), markdown);
+    ASSERT_TRUE(doc);
+    editors->setCaretLine(doc, 6);
+
+    // Closed before its headings arrive: nothing is left behind.
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(panel());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(model->popup());
+    QTest::qWait(100);
+
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    OutlinePanel* p = panel();
+    ASSERT_TRUE(p);
+    EXPECT_EQ(focused(), p);
+    EXPECT_TRUE(waitUntil([&] { return p->entries().size() == 3; }));
+    OutlinePanel::asideBytes = saved;
+    EXPECT_EQ(focused(), p);
+    EXPECT_EQ(p->count(), 3);
+    EXPECT_EQ(p->caretEntry(), 1);
+    EXPECT_EQ(p->currentRow(), 1);
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_FALSE(model->popup());
     EXPECT_EQ(editors->caretLine(doc), 8);
     EXPECT_TRUE(editorHasFocus());
 }

@@ -5,9 +5,14 @@
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 
+#include "core/WorkerPriority.h"
+
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyledItemDelegate>
+#include <QThreadPool>
 
 namespace {
 
@@ -70,10 +75,41 @@ OutlinePanel::OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     viewport()->setAutoFillBackground(false);
     setStyleSheet(QStringLiteral("QListWidget { background: transparent; outline: none; }"));
+    setViewportMargins(0, 6, 0, 6);
+    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { jump(row(item)); });
 
-    entries_ = Outline::entries(doc_->plugin().id, doc_->text());
     EditorLink* link = model_.editorLink();
-    caretEntry_ = Outline::entryAt(entries_, link ? link->caretLine(doc_) : 0);
+    caretLine_ = link ? link->caretLine(doc_) : 0;
+    const QString format = doc_->plugin().id;
+    TextCopy text = doc_->textCopy();
+    if ((text.isUtf8() ? text.utf8.size() : text.text.size()) < asideBytes) {
+        fill(Outline::entries(format, text.toString()));
+    } else {
+        // A big text is read on a worker; the panel stays open meanwhile.
+        auto* item = new QListWidgetItem(QStringLiteral("正在整理大纲…"), this);
+        item->setFlags(Qt::NoItemFlags);
+        setFixedSize(320, rowHeight * visibleRows + 12);
+        QPointer<OutlinePanel> self(this);
+        QThreadPool::globalInstance()->start([self, format, text = std::move(text)]() mutable {
+            yieldToWindow();
+            QList<OutlineEntry> found = Outline::entries(format, std::exchange(text, TextCopy()).toString());
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, found = std::move(found)]() mutable {
+                    if (self)
+                        self->fill(std::move(found));
+                },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+void OutlinePanel::fill(QList<OutlineEntry> entries)
+{
+    const bool first = count() == 0;
+    clear();
+    entries_ = std::move(entries);
+    caretEntry_ = Outline::entryAt(entries_, caretLine_);
     for (int i = 0; i < entries_.size(); ++i) {
         const OutlineEntry& e = entries_[i];
         auto* item = new QListWidgetItem(e.title.isEmpty() ? QStringLiteral("（空标题）") : e.title, this);
@@ -87,9 +123,9 @@ OutlinePanel::OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent)
     } else {
         setCurrentRow(std::max(caretEntry_, 0));
     }
-    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { jump(row(item)); });
-    setFixedSize(320, rowHeight * std::clamp(int(count()), 1, visibleRows) + 12);
-    setViewportMargins(0, 6, 0, 6);
+    // An open panel keeps its place and size; only its rows change.
+    if (first)
+        setFixedSize(320, rowHeight * std::clamp(int(count()), 1, visibleRows) + 12);
     scrollToItem(currentItem(), QAbstractItemView::PositionAtCenter);
 }
 

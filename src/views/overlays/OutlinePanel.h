@@ -14,6 +14,8 @@ class OutlinePanel : public QListWidget {
     Q_OBJECT
 public:
     OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent = nullptr);
+    // Texts this long have their headings gathered on a worker (tests lower it).
+    static inline qsizetype asideBytes = qsizetype(1) << 20;
     const QList<OutlineEntry>& entries() const { return entries_; }
     // The entry holding the caret when the panel opened; -1 for none.
     int caretEntry() const { return caretEntry_; }
@@ -24,9 +26,11 @@ protected:
 
 private:
     void jump(int row);
+    void fill(QList<OutlineEntry> entries);
 
     AppModel& model_;
     DocPtr doc_;
     QList<OutlineEntry> entries_;
     int caretEntry_ = -1;
+    int caretLine_ = 0;
 };
