@@ -9,10 +9,14 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 dir=${LORVANE_ASAN_DIR:-$PWD/build-asan}
 san="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
+# Objects are shared between checkouts when ccache is there.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+cache=()
+command -v ccache >/dev/null && cache=(-DLORVANE_CCACHE=ON)
 if [ ! -f "$dir/build.ninja" ]; then
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
     -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS="$san" -DCMAKE_C_FLAGS="$san" \
-    -DCMAKE_EXE_LINKER_FLAGS="$san" -DCMAKE_SHARED_LINKER_FLAGS="$san" -DLORVANE_WINDOW_TESTS=OFF
+    -DCMAKE_EXE_LINKER_FLAGS="$san" -DCMAKE_SHARED_LINKER_FLAGS="$san" -DLORVANE_WINDOW_TESTS=OFF "${cache[@]}"
 fi
 targets=${LORVANE_ASAN_TARGETS:-lorvane lorvane_tests lorvane_cli_tests lorvane_crash}
 # shellcheck disable=SC2086

@@ -1,5 +1,7 @@
 #include "plugins/ScriptHost.h"
 
+#include "plugins/WorkerClock.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QJSEngine>
@@ -153,13 +155,13 @@ public:
         Job job{function, arguments, {}, false};
         job_ = &job;
         wake_.notify_all();
-        if (!finished_.wait_for(lock, limit, [&] { return job.done; })) {
-            // The engine checks this flag between its steps and throws.
-            engine_->setInterrupted(true);
-            finished_.wait(lock, [&] { return job.done; });
-            return std::nullopt;
-        }
-        return job.result;
+        // The limit is the engine thread's processor time (see WorkerClock).
+        if (engineClock_.waitWithin(lock, finished_, limit, [&] { return job.done; }))
+            return job.result;
+        // The engine checks this flag between its steps and throws.
+        engine_->setInterrupted(true);
+        finished_.wait(lock, [&] { return job.done; });
+        return std::nullopt;
     }
 
 protected:
@@ -175,6 +177,7 @@ protected:
         }
         engine.evaluate(QString::fromUtf8(glue));
         std::unique_lock lock(mutex_);
+        engineClock_ = WorkerClock::ofThisThread();
         engine_ = &engine;
         finished_.notify_all();
         while (true) {
@@ -201,6 +204,7 @@ protected:
     }
 
 private:
+    WorkerClock engineClock_;
     std::mutex callMutex_;
     std::mutex mutex_;
     std::condition_variable wake_;

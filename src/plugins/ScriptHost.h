@@ -14,8 +14,9 @@ namespace ScriptHost {
 
 // The string one of our global "lorvane…" functions returns for these
 // arguments; nothing when the scripts are missing, the function throws or
-// returns no string, the process has no application object, or the call took
-// longer than the limit (it is interrupted then).
+// returns no string, the process has no application object, or the call used
+// more processor time than the limit, or five times the limit went by on the
+// clock (it is interrupted then).
 std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit);
 
 }
