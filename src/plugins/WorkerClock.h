@@ -42,7 +42,7 @@ public:
         const auto cap = std::chrono::steady_clock::now() + limit * 5;
         for (;;) {
             const auto left = std::min<std::chrono::nanoseconds>(limit - (now() - start),
-                                                                  cap - std::chrono::steady_clock::now());
+                                                                 cap - std::chrono::steady_clock::now());
             if (left <= std::chrono::nanoseconds::zero())
                 return done();
             if (cv.wait_for(lock, left, done))
