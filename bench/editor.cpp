@@ -7,6 +7,7 @@
 //   bench_editor --screenshot F       render a sample editor into the PNG F
 #include "Samples.h"
 #include "core/AppModel.h"
+#include "core/BackupStore.h"
 #include "core/Preferences.h"
 #include "editor/AppFonts.h"
 #include "editor/CodeTextView.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QThread>
@@ -23,6 +25,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -106,8 +109,9 @@ Spread typeBurst(EditorController& e, int keys, bool dirtyOnly = false)
     return {ms[ms.size() / 2], ms.back()};
 }
 
-// Longest gap between 1-ms timer ticks while the event loop runs.
-qint64 longestStall(int forMs)
+// Longest gap between 1-ms timer ticks while the event loop runs; `tick`
+// runs between them.
+qint64 longestStall(int forMs, const std::function<void()>& tick = {})
 {
     QElapsedTimer clock;
     clock.start();
@@ -117,6 +121,8 @@ qint64 longestStall(int forMs)
         const qint64 now = clock.elapsed();
         longest = std::max(longest, now - last);
         last = now;
+        if (tick)
+            tick();
         QThread::usleep(500);
     }
     return longest;
@@ -360,15 +366,29 @@ void pauseBench(const QString& path, const char* label)
     const double before = rssMB();
     CodeTextView* v = e->textView();
     v->setCursorPosition(v->lineStart(v->lineCount() / 2) + 3);
+    const QString snapshot = BackupStore::fileFor(d->id);
+    QFile::remove(snapshot);
     for (int i = 0; i < 3; ++i)
         keyDirtyMs(*e, Qt::Key_X, QStringLiteral("x"));
-    const qint64 first = longestStall(3000);
+    QElapsedTimer sinceKeys;
+    sinceKeys.start();
+    qint64 onDisk = -1;
+    const auto watchDisk = [&] {
+        if (onDisk < 0 && QFileInfo::exists(snapshot))
+            onDisk = sinceKeys.elapsed();
+    };
+    const qint64 first = longestStall(3000, watchDisk);
     const double after = rssMB();
-    const qint64 longest = std::max(first, longestStall(2000));
+    const qint64 longest = std::max(first, longestStall(2000, watchDisk));
     const double settled = rssMB();
     std::printf("%s: 3 keys then a pause: RSS %.0f -> %.0f MB (growth %.1f MB after 3 s, %.1f MB after 5 s), "
                 "longest main-thread turn in the 5 s after the keys %lld ms\n",
                 label, before, after, after - before, settled - before, (long long)longest);
+    BackupStore::waitForWrites();
+    const std::optional<DocSnapshot> written = BackupStore::load(d->id);
+    std::printf("%s: snapshot on disk %lld ms after the last key, %s\n", label, (long long)onDisk,
+                written && written->text == v->text() ? "the editor's text" : "NOT THE EDITOR'S TEXT");
+    BackupStore::remove(d->id);
     w.model.unwatchAll();
     delete e;
     Doc::setAnalysisEnabled(false);
@@ -425,6 +445,8 @@ int main(int argc, char** argv)
     if (want("large"))
         largeBench(large, "100 MB / 1.75M lines");
     if (args.contains(QStringLiteral("--only")) && only == QLatin1String("pause")) {
+        // Snapshots go to a folder of their own, not the user's.
+        qputenv("XDG_DATA_HOME", tmp.filePath(QStringLiteral("data")).toLocal8Bit());
         const QString forty = tmp.filePath(QStringLiteral("forty.txt"));
         writeFile(forty, makeText(40 * 1048576, 700000, 0));
         pauseBench(forty, "40 MB / 700k lines");

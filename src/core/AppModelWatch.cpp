@@ -56,8 +56,19 @@ void AppModel::snapshotDue(QUuid docID)
     // Comparing, encoding and writing a long text happen off the main
     // thread; the session follows once the snapshot appeared or went.
     QPointer<AppModel> self(this);
-    BackupStore::sync(*doc, [self](bool had, bool has) {
+    auto done = [self](bool had, bool has) {
         if (self && !self->quitting_ && had != has)
             self->persistSession();
+    };
+    if (!doc->isDirty()) {
+        BackupStore::sync(*doc, Doc::TextCopy(), std::move(done));
+        return;
+    }
+    // A long text is copied over several turns; by then the document may
+    // have been discarded, or the workspace may be quitting.
+    doc->withTextCopy([self, id = docID, weak = doc->weakSelf(), done](Doc::TextCopy text) mutable {
+        const DocPtr d = weak.lock();
+        if (d && self && !self->quitting_ && !self->discarded_.contains(id) && self->watchers_.contains(id))
+            BackupStore::sync(*d, std::move(text), std::move(done));
     });
 }

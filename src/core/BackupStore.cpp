@@ -355,9 +355,14 @@ bool write(const Doc& doc)
 
 void sync(const Doc& doc, std::function<void(bool had, bool has)> done)
 {
-    // Only the copy is taken here; converting it is the worker's.
+    sync(doc, doc.isDirty() ? doc.textCopy() : Doc::TextCopy(), std::move(done));
+}
+
+void sync(const Doc& doc, Doc::TextCopy text, std::function<void(bool had, bool has)> done)
+{
+    // Converting and comparing the copy are the worker's.
     const bool clean = !doc.isDirty();
-    Writer::shared().enqueue(Job{fieldsOf(doc), clean ? Doc::TextCopy() : doc.textCopy(), doc.baseline(),
+    Writer::shared().enqueue(Job{fieldsOf(doc), clean ? Doc::TextCopy() : std::move(text), doc.baseline(),
                                  doc.revision(), doc.weakSelf(), clean, std::move(done)});
 }
 

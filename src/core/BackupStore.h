@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/DocSnapshot.h"
+#include "core/TextCopy.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -34,6 +35,9 @@ bool write(const Doc& doc);
 // `done` runs on the main thread with whether a snapshot existed before
 // and exists now.
 void sync(const Doc& doc, std::function<void(bool had, bool has)> done);
+// The same with the document's text as it is now already copied (unused
+// when the document is clean).
+void sync(const Doc& doc, TextCopy text, std::function<void(bool had, bool has)> done);
 // Waits until no queued write is pending or in flight.
 void waitForWrites();
 std::optional<DocSnapshot> load(QUuid id);

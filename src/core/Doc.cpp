@@ -1,5 +1,6 @@
 #include "core/Doc.h"
 
+#include "core/PieceCopy.h"
 #include "plugins/PluginRegistry.h"
 
 #include <QFileInfo>
@@ -232,11 +233,13 @@ bool Doc::textDiffersFromBaseline() const
         if (stale_ && live_.utf8) {
             // Back at the save point, or at a revision a worker found equal:
             // clean without reading the text. The same length is worth a
-            // byte comparison; otherwise the text counts as changed until a
-            // worker finds it canonically equal (confirmClean).
+            // byte comparison, unless the text is long: then, as with any
+            // other length, it counts as changed until a worker (the
+            // snapshot's) finds it equal (confirmClean).
             if ((savePoint_ && live_.atSavePoint && live_.atSavePoint()) || confirmedClean_ == revision_)
                 textDiffers_ = false;
-            else if ((live_.byteLength ? live_.byteLength() : live_.utf8().size()) == baseline_.length())
+            else if (const qsizetype n = live_.byteLength ? live_.byteLength() : live_.utf8().size();
+                     n == baseline_.length() && n < pieceCopyFrom)
                 textDiffers_ = !baseline_.sameBytes(live_.utf8());
             else
                 textDiffers_ = true;
@@ -415,6 +418,9 @@ void Doc::detachLiveText()
     }
     live_ = LiveText();
     savePoint_ = false;
+    // A copy still in pieces is finished from what is kept now.
+    if (copying_)
+        handOverCopy(textCopy());
 }
 
 void Doc::liveTextChanged()

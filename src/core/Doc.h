@@ -18,12 +18,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // diskChanged: restored from a snapshot over a file changed since;
 // changedOutside: another program changed the file while it was open and edited.
 enum class DocNotice { diskChanged, missing, changedOutside };
 
 class AnalysisJob;
+class PieceCopy;
 
 // One open document: its text, its baseline on disk and how it is written.
 // Main thread only; observers listen to changed().
@@ -105,6 +107,14 @@ public:
     // bytes copied, or the held text shared; neither converts it here.
     using TextCopy = ::TextCopy;
     TextCopy textCopy() const;
+    // The same, handed to `ready` on the main thread: at once, unless a long
+    // buffer has to be copied, which happens a bounded piece per turn of the
+    // event loop so that no turn stalls. What arrives then is the text as it
+    // is at that moment; requests made meanwhile share the one copy.
+    void withTextCopy(std::function<void(TextCopy)> ready);
+    // Live buffers from this many bytes on are copied in pieces, and a text
+    // of the baseline's length is compared with it only on a worker.
+    static constexpr qsizetype pieceCopyFrom = qsizetype(8) << 20;
     // The text as it was read into an editor's buffer, until an editor
     // takes that buffer over.
     const std::shared_ptr<TextSink>& loadedText() const { return loaded_; }
@@ -171,6 +181,10 @@ public:
         // making the present text the save point.
         std::function<bool()> atSavePoint;
         std::function<void()> setSavePoint;
+        // Copies a range of the buffer's bytes, and the first byte edited
+        // since the last call (see PieceCopy): for copies in pieces.
+        std::function<void(qsizetype, qsizetype, char*)> copyBytes;
+        std::function<qsizetype()> takeEditedFrom;
     };
     void attachLiveText(LiveText live);
     // Pulls the text a last time and stops following the editor.
@@ -191,6 +205,9 @@ private:
     Doc(QUuid id, QString name, QString text, std::optional<QString> url, TextEncoding encoding, LineEnding eol,
         QStringList tags);
     bool textDiffersFromBaseline() const;
+    bool copiesInPieces() const;
+    void copyPieces();
+    void handOverCopy(TextCopy copy);
     static QString decodeFailure(TextEncoding e);
 
     std::weak_ptr<Doc> self_;
@@ -206,6 +223,8 @@ private:
     mutable bool dropQueued_ = false;
     quint64 revision_ = 0;
     LiveText live_;
+    std::unique_ptr<PieceCopy> copying_;
+    std::vector<std::function<void(TextCopy)>> waitingForCopy_;
     std::optional<QString> autoExt_;
     TextBaseline baseline_;
     TextEncoding encoding_;
@@ -221,6 +240,8 @@ private:
     QList<Diagnostic> diagnostics_;
     PreviewState preview_;
     std::shared_ptr<AnalysisJob> analysis_;
+    // Counts analysis requests: one waiting for its copy may have been overtaken.
+    quint64 analysisAsked_ = 0;
     mutable std::optional<bool> textDiffers_;
     // The editor's save point holds the baseline's text.
     bool savePoint_ = false;

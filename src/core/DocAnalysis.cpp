@@ -20,12 +20,24 @@ void Doc::scheduleAnalysis(double delaySeconds)
         queue.cancel(analysis_);
     const FormatPlugin& p = plugin();
     const bool wantPreview = mode_ != ViewMode::editor && p.supportsPreview();
+    const auto submit = [delaySeconds, wantPreview, plugin = &p](Doc& doc, TextCopy copy) {
+        auto job = copy.utf8.isNull()
+            ? std::make_shared<AnalysisJob>(*plugin, std::move(copy.text), wantPreview, doc.weakSelf())
+            : std::make_shared<AnalysisJob>(*plugin, std::move(copy.utf8), wantPreview, doc.weakSelf());
+        doc.setAnalysis(job);
+        AnalysisQueue::shared().submit(std::move(job), delaySeconds);
+    };
+    const quint64 asked = ++analysisAsked_;
     // A shown document's text lives in its editor: its bytes are copied and
     // converted on the worker; a format with nothing to check or show needs
-    // no copy at all.
-    TextCopy copy = p.validates || wantPreview ? textCopy() : TextCopy();
-    auto job = copy.utf8.isNull() ? std::make_shared<AnalysisJob>(p, std::move(copy.text), wantPreview, weakSelf())
-                                  : std::make_shared<AnalysisJob>(p, std::move(copy.utf8), wantPreview, weakSelf());
-    setAnalysis(job);
-    queue.submit(std::move(job), delaySeconds);
+    // no copy at all. A long buffer is copied over several turns; a newer
+    // request meanwhile makes this one moot.
+    if (!(p.validates || wantPreview) || !copiesInPieces()) {
+        submit(*this, p.validates || wantPreview ? textCopy() : TextCopy());
+        return;
+    }
+    withTextCopy([weak = weakSelf(), asked, submit](TextCopy copy) {
+        if (const DocPtr doc = weak.lock(); doc && doc->analysisAsked_ == asked)
+            submit(*doc, std::move(copy));
+    });
 }

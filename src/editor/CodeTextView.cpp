@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <sys/mman.h>
 
 #if defined(__SSE2__)
@@ -235,7 +236,10 @@ CodeTextView::~CodeTextView() = default;
 void CodeTextView::onModified(int position, int type, const char* text, int length)
 {
     const bool insert = type & SC_MOD_BEFOREINSERT;
-    if (loading_ || (!insert && !(type & SC_MOD_BEFOREDELETE)))
+    if (!insert && !(type & SC_MOD_BEFOREDELETE))
+        return;
+    editedFrom_ = std::min<qsizetype>(editedFrom_, position);
+    if (loading_)
         return;
     countPendingInsert();
     if (insert) {
@@ -393,6 +397,7 @@ void CodeTextView::loaded(qsizetype units, bool ro)
     send(SCI_SETSAVEPOINT);
     send(SCI_SETREADONLY, ro);
     utf16Length_ = units;
+    editedFrom_ = 0;  // the buffer may have been swapped whole
     pendingPos_ = -1;
     changed_ = false;
     foreignChange_ = false;
@@ -474,22 +479,31 @@ void preferHugePages(QByteArray& bytes)
 
 QByteArray CodeTextView::utf8() const
 {
-    // Copied in the two parts around the buffer's gap: asking for one
-    // pointer to the whole text would move the gap to the end first.
     const qsizetype n = byteLength();
-    const qsizetype gap = std::clamp<qsizetype>(send(SCI_GETGAPPOSITION), 0, n);
     QByteArray out(n, Qt::Uninitialized);
     preferHugePages(out);
-    const auto* head = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, gap));
-    const auto* tail = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, gap, n - gap));
-    if ((gap > 0 && !head) || (n - gap > 0 && !tail))
-        return QByteArray("");
-    if (gap > 0)
-        std::memcpy(out.data(), head, size_t(gap));
-    if (n > gap)
-        std::memcpy(out.data() + gap, tail, size_t(n - gap));
+    copyBytes(0, n, out.data());
     return out;
 }
+
+void CodeTextView::copyBytes(qsizetype from, qsizetype n, char* out) const
+{
+    // Copied on each side of the buffer's gap: asking for one pointer
+    // across it would move the gap first.
+    const qsizetype end = std::min(from + n, byteLength());
+    const qsizetype gap = std::clamp<qsizetype>(send(SCI_GETGAPPOSITION), from, std::max(from, end));
+    for (const auto& [at, to] : {std::pair(from, gap), std::pair(gap, end)}) {
+        if (to <= at)
+            continue;
+        const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, at, to - at));
+        if (p)
+            std::memcpy(out + (at - from), p, size_t(to - at));
+        else
+            std::memset(out + (at - from), 0, size_t(to - at));
+    }
+}
+
+qsizetype CodeTextView::takeEditedFrom() { return std::exchange(editedFrom_, std::numeric_limits<qsizetype>::max()); }
 
 QString CodeTextView::leadingLines(int count) const
 {

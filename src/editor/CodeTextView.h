@@ -56,6 +56,10 @@ public:
     QString text() const;
     // A copy of the buffer's UTF-8 bytes: no conversion.
     QByteArray utf8() const;
+    // Copies `n` bytes from byte `from` into `out`, without moving the gap.
+    void copyBytes(qsizetype from, qsizetype n, char* out) const;
+    // The first byte changed since the last call (a huge value when none).
+    qsizetype takeEditedFrom();
     QString toPlainText() const { return text(); }
     QString textIn(int start, int length) const;
     // The text up to the end of the `count`-th non-empty line (or all of it).
@@ -231,6 +235,7 @@ private:
     bool loading_ = false;
     // A typed insertion whose UTF-16 length is not counted yet.
     mutable qsizetype pendingPos_ = -1, pendingLen_ = 0;
+    qsizetype editedFrom_ = 0;
     bool wrapping_ = false;
     mutable bool indexed_ = false;
     mutable qsizetype utf16Length_ = 0;

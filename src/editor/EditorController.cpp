@@ -145,7 +145,12 @@ void EditorController::attachText()
          [v] {
              if (v)
                  v->SendScintilla(QsciScintillaBase::SCI_SETSAVEPOINT);
-         }});
+         },
+         [v](qsizetype from, qsizetype n, char* out) {
+             if (v)
+                 v->copyBytes(from, n, out);
+         },
+         [v] { return v ? v->takeEditedFrom() : qsizetype(0); }});
 }
 
 bool EditorController::wantsStyleBytes(const QString& pluginID, qsizetype bytes)
