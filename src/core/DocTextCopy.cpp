@@ -10,7 +10,7 @@ namespace {
 // A turn copies pieces of this size until it has spent this long; a
 // loaded machine copies less per turn instead of stalling longer.
 constexpr qsizetype pieceBytes = qsizetype(1) << 20;
-constexpr qint64 turnNSecs = 4'000'000;
+constexpr qint64 turnNSecs = 8'000'000;
 }
 
 bool Doc::copiesInPieces() const
@@ -27,8 +27,7 @@ void Doc::withTextCopy(std::function<void(TextCopy)> ready)
     waitingForCopy_.push_back(std::move(ready));
     if (copying_)
         return;
-    copying_ = std::make_unique<PieceCopy>(
-        PieceCopy::Source{live_.byteLength, live_.copyBytes, live_.takeEditedFrom});
+    copying_ = std::make_unique<PieceCopy>(PieceCopy::Source{live_.byteLength, live_.copyBytes, live_.takeEditedFrom});
     QTimer::singleShot(0, this, &Doc::copyPieces);
 }
 

@@ -29,9 +29,10 @@ struct Buffer {
     }
     PieceCopy::Source source()
     {
-        return {[this] { return bytes.size(); },
-                [this](qsizetype from, qsizetype n, char* out) { std::memcpy(out, bytes.constData() + from, size_t(n)); },
-                [this] { return std::exchange(editedFrom, none); }};
+        return {
+            [this] { return bytes.size(); },
+            [this](qsizetype from, qsizetype n, char* out) { std::memcpy(out, bytes.constData() + from, size_t(n)); },
+            [this] { return std::exchange(editedFrom, none); }};
     }
     // `pause` slows each copied piece down, so that a copy takes turns.
     Doc::LiveText live(unsigned long pause = 0)
@@ -61,8 +62,8 @@ QByteArray numbered(qsizetype lines)
 
 DocPtr plainDoc()
 {
-    return makeDoc(QUuid::createUuid(), QStringLiteral("a.txt"), QString(), std::nullopt, TextEncoding(),
-                   LineEnding(), {});
+    return makeDoc(QUuid::createUuid(), QStringLiteral("a.txt"), QString(), std::nullopt, TextEncoding(), LineEnding(),
+                   {});
 }
 
 bool waitFor(const std::function<bool()>& done)
