@@ -102,11 +102,14 @@ std::pair<double, double> openUntilDrawn(MainWindow& window, const QString& path
     QElapsedTimer t;
     t.start();
     window.openFiles({path});
-    PreviewView* view = window.findChild<PreviewView*>();
+    PreviewView* view = nullptr;
     double text = -1;
     while (t.elapsed() < 20000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (!view->isReady())
+        // The window makes its preview a turn after the open.
+        if (!view)
+            view = window.findChild<PreviewView*>();
+        if (!view || !view->isReady())
             continue;
         const int n = drawn(*view);
         if (text < 0 && n != -2 && n != 0)

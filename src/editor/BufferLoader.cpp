@@ -32,10 +32,10 @@ bool BufferLoader::append(QByteArrayView utf8)
         // engine patch sees to that), so reading threads may use it.
         static std::mutex making;
         std::lock_guard lock(making);
-        loader_ = reinterpret_cast<void*>(
-            maker_->SendScintilla(QsciScintillaBase::SCI_CREATELOADER, uintptr_t(std::max(expected_, utf8.size()) + 1),
-                                  long(styled_ ? QsciScintillaBase::SC_DOCUMENTOPTION_DEFAULT
-                                               : QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE)));
+        loader_ = reinterpret_cast<void*>(maker_->SendScintilla(
+            QsciScintillaBase::SCI_CREATELOADER, uintptr_t(std::max(expected_, utf8.size()) + typingRoom),
+            long(styled_ ? QsciScintillaBase::SC_DOCUMENTOPTION_DEFAULT
+                         : QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE)));
     }
     if (!loader_ || asLoader(loader_)->AddData(utf8.data(), std::ptrdiff_t(utf8.size())) != 0)
         return false;

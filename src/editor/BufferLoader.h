@@ -30,6 +30,10 @@ public:
     BufferLoader(const BufferLoader&) = delete;
     BufferLoader& operator=(const BufferLoader&) = delete;
 
+    // Room left after the text for what is typed, so the first key does
+    // not move the whole buffer to a bigger one.
+    static constexpr qsizetype typingRoom = qsizetype(1) << 20;
+
     bool append(QByteArrayView utf8) override;
     qsizetype size() const override { return bytes_; }
     QByteArray utf8() const override;

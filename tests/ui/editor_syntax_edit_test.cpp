@@ -70,3 +70,27 @@ TEST_F(SyntaxEdits, ALongLineKeepsTheColoursAFreshViewGives)
         fresh.widget()->hide();
     }
 }
+
+// Plain text writes no styles, yet a text that was coloured loses every
+// colour when its format goes plain, and what is typed afterwards stays plain.
+TEST_F(SyntaxEdits, ATextMadePlainHasNoColourLeftAnywhere)
+{
+    QString text;
+    for (int i = 0; i < 3000; ++i)
+        text += QStringLiteral("{\"id\": %1, \"名称\": \"条目\", \"ok\": true}\n").arg(i);
+    EditorController& e = open(text);
+    CodeTextView* v = e.textView();
+    const QByteArray coloured = styles(v);
+    ASSERT_GT(coloured.count('\0'), 0);
+    ASSERT_LT(coloured.count('\0'), coloured.size());
+
+    e.doc()->setName(QStringLiteral("one-line.txt"));
+    v->grab();
+    EXPECT_EQ(styles(v), QByteArray(coloured.size(), '\0'));
+    // Typed at the start, in the middle and at the end, then shown and styled to the end.
+    v->replaceRange(0, 0, QStringLiteral("{\"k\": 1}"));
+    v->replaceRange(int(v->length()) / 2, 0, QStringLiteral("\"x\""));
+    v->replaceRange(int(v->length()), 0, QStringLiteral("[true]"));
+    v->grab();
+    EXPECT_EQ(styles(v), QByteArray(v->byteLength(), '\0'));
+}

@@ -148,8 +148,8 @@ TEST_F(WindowFixture, TheSplitPreviewFollowsTheEditorAndClicksMoveTheCaret)
     ASSERT_TRUE(doc);
     doc->setMode(ViewMode::split);
     EditorArea* area = window->docPane()->area();
+    ASSERT_TRUE(waitUntil([&] { return area->preview() != nullptr; }, 10000));
     PreviewView* preview = area->preview();
-    ASSERT_TRUE(preview);
     ASSERT_TRUE(waitUntil([&] { return preview->isReady(); }, 20000));
     ASSERT_TRUE(waitForScript(*preview, QStringLiteral("document.querySelectorAll('#c h2').length===40")));
     EditorController* c = editors->existing(doc->id);

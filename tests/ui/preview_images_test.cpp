@@ -177,8 +177,9 @@ TEST_F(WindowFixture, RelativeImagesLoadFromTheDocumentsFolderAndNothingElseLoca
     DocPtr doc = model->active();
     ASSERT_TRUE(doc);
     doc->setMode(ViewMode::preview);
-    PreviewView* preview = window->docPane()->area()->preview();
-    ASSERT_TRUE(preview);
+    EditorArea* area = window->docPane()->area();
+    ASSERT_TRUE(waitUntil([&] { return area->preview() != nullptr; }, 10000));
+    PreviewView* preview = area->preview();
     EXPECT_EQ(preview->baseUrl(), QUrl::fromLocalFile(dir.path() + QLatin1Char('/')));
     ASSERT_TRUE(waitUntil([&] { return preview->isReady(); }, 20000));
     ASSERT_TRUE(waitForScript(*preview, QStringLiteral("document.images.length===4")));

@@ -138,12 +138,22 @@ void SyntaxStyler::styleTo(qsizetype position)
     qsizetype from = send(B::SCI_GETENDSTYLED);
     const qsizetype endStyled = from;
     if (!lex_) {
-        if (position > from) {
-            send(B::SCI_STARTSTYLING, from, 0);
-            send(B::SCI_SETSTYLING, position - from, plain);
+        if (position <= from)
+            return;
+        // Scintilla writes styles a byte at a time: a key typed into a line
+        // of megabytes would have the rest of the line written again on every
+        // paint. Plain bytes need no writing, only to be counted as styled.
+        if (allPlain_) {
+            send(B::SCI_STARTSTYLING, position, 0);
+            return;
         }
+        send(B::SCI_STARTSTYLING, from, 0);
+        send(B::SCI_SETSTYLING, position - from, plain);
+        // Everything before `from` was made plain by earlier passes.
+        allPlain_ = position == length;
         return;
     }
+    allPlain_ = false;
     if (language_ == Language::csv && !fixedSeparator_) {
         const qsizetype firstLine = std::min<qsizetype>(send(B::SCI_GETLINEENDPOSITION, 0), lookAhead);
         const auto* p = reinterpret_cast<const char*>(send(B::SCI_GETRANGEPOINTER, 0, firstLine));

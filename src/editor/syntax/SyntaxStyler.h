@@ -54,4 +54,7 @@ private:
     std::vector<Syntax::JSONResume> lastMarks_, nextMarks_;
     std::vector<Syntax::LineInfo> lines_;
     bool styling_ = false;
+    // Every style byte is plain: what Scintilla inserts is, and nothing
+    // else was written since the last plain pass over the whole text.
+    bool allPlain_ = true;
 };

@@ -14,6 +14,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWebEngineProfile>
 
 namespace {
 
@@ -142,12 +143,18 @@ void EditorArea::refresh()
         editorShown_ = false;
 
     const bool previewing = mode != ViewMode::editor;
-    if (previewing && !preview_) {
-        preview_ = new PreviewView(this);
-        connect(preview_, &PreviewView::lineClicked, this, &EditorArea::revealLine);
-        addWidget(preview_);
-        setStretchFactor(1, 1);
-        setSizes({1000, 1000});
+    if (previewing && !preview_ && !previewQueued_) {
+        // The browser engine starts with the first view, and both take a
+        // good part of a second: each gets a turn of its own, after the one
+        // that opened the file.
+        previewQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                (void)QWebEngineProfile::defaultProfile();
+                QMetaObject::invokeMethod(this, &EditorArea::makePreview, Qt::QueuedConnection);
+            },
+            Qt::QueuedConnection);
     }
     if (preview_) {
         // The content changes before the view shows again, never after.
@@ -172,6 +179,20 @@ void EditorArea::refresh()
     } else {
         badge_->hide();
     }
+}
+
+void EditorArea::makePreview()
+{
+    previewQueued_ = false;
+    if (preview_ || !doc_ || doc_->mode() == ViewMode::editor)
+        return;
+    preview_ = new PreviewView(this);
+    connect(preview_, &PreviewView::lineClicked, this, &EditorArea::revealLine);
+    addWidget(preview_);
+    setStretchFactor(1, 1);
+    setSizes({1000, 1000});
+    preview_->setDoc(doc_);
+    watchScrolling();
 }
 
 void EditorArea::showEditor()

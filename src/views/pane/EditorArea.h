@@ -46,6 +46,7 @@ public:
 
     QWidget* editorColumn() const { return column_; }
     QStackedWidget* editorStack() const { return stack_; }
+    // Made in a turn of its own once a document first wants it; null until then.
     PreviewView* preview() const { return preview_; }
     DiagnosticStrip* strip() const { return strip_; }
     // The source line at the top of the editor, fractional inside a wrapped line.
@@ -60,6 +61,7 @@ protected:
 
 private:
     void showEditor();
+    void makePreview();
     void placeBadge();
     // In split mode the preview follows the shown editor's scrolling.
     void watchScrolling();
@@ -73,6 +75,7 @@ private:
     DiagnosticStrip* strip_;
     QLabel* badge_;
     PreviewView* preview_ = nullptr;
+    bool previewQueued_ = false;
     bool editorShown_ = false;
     QPointer<CodeTextView> followed_;
     QMetaObject::Connection scrollLink_;

@@ -1,14 +1,14 @@
 #include "views/preview/PreviewView.h"
 
 #include "core/PreviewPage.h"
+#include "core/PreviewPush.h"
+#include "core/PreviewScript.h"
 #include "editor/Palette.h"
 #include "views/preview/FollowScript.h"
 #include "views/preview/PreviewLoads.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QWebChannel>
 #include <QWebEngineScript>
@@ -88,6 +88,7 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
         loaded_ = true;
         // Whatever an earlier (replaced) load received is gone with it.
         pending_.clear();
+        pusher_->drop();
         applyAppearance();
         push();
         sendFollow();
@@ -109,6 +110,8 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
     // died) must not leave the cover up for good.
     coverLimit_.setSingleShot(true);
     connect(&coverLimit_, &QTimer::timeout, cover_, &QWidget::hide);
+    pusher_ = new PreviewPush(this);
+    connect(pusher_, &PreviewPush::ready, this, [this](quint64, const QString& script) { send(script); });
     applyAppearance();
     base_ = baseFor(nullptr);
     loadShell();
@@ -125,6 +128,7 @@ void PreviewView::loadShell()
 {
     loaded_ = false;
     pending_.clear();
+    pusher_->drop();
     guard_->expectShell();
     setHtml(PreviewPage::shell(), base_);
 }
@@ -137,19 +141,10 @@ void PreviewView::rebase()
     // The page on screen stays until the new shell has loaded: it must not go
     // on showing another document meanwhile.
     if (loaded_)
-        page()->runJavaScript(contentScript(PreviewPage::fragment(PreviewState::none())),
+        page()->runJavaScript(PreviewScript::content(PreviewPage::fragment(PreviewState::none())),
                               QWebEngineScript::ApplicationWorld);
     base_ = base;
     loadShell();
-}
-
-QString PreviewView::contentScript(const QString& html)
-{
-    const QByteArray json = QJsonDocument(QJsonArray{html}).toJson(QJsonDocument::Compact);
-    return QStringLiteral("document.getElementById('c').innerHTML=") + QString::fromUtf8(json)
-        + QStringLiteral("[0];if(window.lorvaneReset)lorvaneReset();"
-                         // Big pictures decode off the page's thread.
-                         "for(const i of document.images)i.decoding='async';");
 }
 
 void PreviewView::setDoc(const DocPtr& doc)
@@ -181,17 +176,27 @@ void PreviewView::push()
         return;
     const QString html = doc_ ? PreviewPage::fragment(doc_->preview()) : QString();
     if (html == pending_) {
-        uncover(epoch_);
+        // Still being built, it uncovers the page once it is in.
+        if (!pusher_->building())
+            uncover(epoch_);
         return;
     }
     pending_ = html;
-    QString script = contentScript(html);
-    // The new content is laid out before the followed line is looked up in it.
-    if (follow_)
-        script += FollowScript::followCall(*follow_);
-    // The cover stays until a frame with this content has been drawn.
-    script += QStringLiteral(";if(window.lorvaneShown)lorvaneShown(%1);").arg(epoch_);
+    pusher_->request(html);
+}
+
+void PreviewView::send(const QString& script)
+{
+    // The shell is loading again: it asks for the content once it is in.
+    if (!loaded_)
+        return;
     page()->runJavaScript(script, QWebEngineScript::ApplicationWorld);
+    // The new content is laid out before the followed line is looked up in
+    // it; calls into one world run in the order they were made.
+    QString after = follow_ ? FollowScript::followCall(*follow_) : QString();
+    // The cover stays until a frame with this content has been drawn.
+    after += QStringLiteral(";if(window.lorvaneShown)lorvaneShown(%1);").arg(epoch_);
+    page()->runJavaScript(after, QWebEngineScript::ApplicationWorld);
 }
 
 void PreviewView::uncover(unsigned long long epoch)

@@ -9,6 +9,7 @@
 #include <optional>
 
 class PreviewLoads;
+class PreviewPush;
 class QLabel;
 class QWebChannel;
 
@@ -72,9 +73,9 @@ signals:
     void lineClicked(int line);
 
 private:
-    // The script that puts this fragment into the page.
-    static QString contentScript(const QString& html);
     void push();
+    // Puts a content script built for the current document into the page.
+    void send(const QString& script);
     void applyAppearance();
     void sendFollow();
     void loadShell();
@@ -94,6 +95,7 @@ private:
     PreviewBridge* bridge_;
     QWebChannel* channel_;
     PreviewLoads* loads_;
+    PreviewPush* pusher_;
     PreviewPageGuard* guard_;
     QUrl base_;
     // Counts document switches; content pushed under an older count is not this document's.
