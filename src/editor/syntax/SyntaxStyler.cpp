@@ -64,6 +64,14 @@ void SyntaxStyler::setFormat(const QString& pluginId, const QString& fileName)
         for (long line = 0; line < lines; ++line)
             send(QsciScintillaBase::SCI_SETFOLDLEVEL, line, foldBase);
     }
+    if (!lex_ && !allPlain_) {
+        // Plain from here on: the old colours go at once, everywhere, so
+        // that no pass has to write plain styles again.
+        const long length = send(QsciScintillaBase::SCI_GETLENGTH);
+        send(QsciScintillaBase::SCI_STARTSTYLING, 0, 0);
+        send(QsciScintillaBase::SCI_SETSTYLING, length, plain);
+        allPlain_ = true;
+    }
     restyle();
 }
 
@@ -149,8 +157,6 @@ void SyntaxStyler::styleTo(qsizetype position)
         }
         send(B::SCI_STARTSTYLING, from, 0);
         send(B::SCI_SETSTYLING, position - from, plain);
-        // Everything before `from` was made plain by earlier passes.
-        allPlain_ = position == length;
         return;
     }
     allPlain_ = false;

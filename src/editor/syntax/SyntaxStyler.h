@@ -55,6 +55,6 @@ private:
     std::vector<Syntax::LineInfo> lines_;
     bool styling_ = false;
     // Every style byte is plain: what Scintilla inserts is, and nothing
-    // else was written since the last plain pass over the whole text.
+    // else was written since the format went plain.
     bool allPlain_ = true;
 };

@@ -114,7 +114,15 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
     connect(pusher_, &PreviewPush::ready, this, [this](quint64, const QString& script) { send(script); });
     applyAppearance();
     base_ = baseFor(nullptr);
-    loadShell();
+    // A first document in a folder loads the shell with that folder for its
+    // base: loaded here as well, the page would be loaded twice in a turn.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!shellAsked_)
+                loadShell();
+        },
+        Qt::QueuedConnection);
 }
 
 QUrl PreviewView::baseFor(const Doc* doc)
@@ -126,6 +134,7 @@ QUrl PreviewView::baseFor(const Doc* doc)
 
 void PreviewView::loadShell()
 {
+    shellAsked_ = true;
     loaded_ = false;
     pending_.clear();
     pusher_->drop();

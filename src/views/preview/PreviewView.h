@@ -89,6 +89,7 @@ private:
     DocPtr doc_;
     QMetaObject::Connection link_;
     bool loaded_ = false;
+    bool shellAsked_ = false;
     QString pending_;
     std::optional<double> follow_;
     QTimer frame_;
