@@ -152,7 +152,8 @@ void EditorArea::refresh()
             this,
             [this] {
                 (void)QWebEngineProfile::defaultProfile();
-                QMetaObject::invokeMethod(this, &EditorArea::makePreview, Qt::QueuedConnection);
+                // A queued call could still run in this pass of the event loop.
+                QTimer::singleShot(30, this, &EditorArea::makePreview);
             },
             Qt::QueuedConnection);
     }
