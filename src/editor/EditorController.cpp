@@ -540,7 +540,7 @@ void EditorController::replaceEverything()
         return;
     }
     replacer_->replaceAll(model_.findOptions(), model_.findReplaceTemplate(), view_->utf8(),
-                          [this, version = textVersion_](FindWorker::Replaced r) {
+                          [this, version = textVersion_](const FindWorker::Replaced& r) {
                               // Typed into meanwhile: everything is replaced in the text as it is now.
                               if (version != textVersion_)
                                   return replaceEverything();

@@ -24,7 +24,7 @@ struct SyntaxEdits : EditorFixture {
         v->SendScintilla(B::SCI_COLOURISE, 0UL, n);
         QByteArray out(n, '\0');
         for (long i = 0; i < n; ++i)
-            out[i] = char(v->SendScintilla(B::SCI_GETSTYLEAT, static_cast<unsigned long>(i)));
+            out.data()[i] = char(v->SendScintilla(B::SCI_GETSTYLEAT, static_cast<unsigned long>(i)));
         return out;
     }
 };
