@@ -273,13 +273,13 @@ void EditorController::refreshHighlights(bool resetIndex)
     const FindOptions opts = model_.findOptions();
     bool searching = false;
     if (!model_.findVisible() || opts.query.isEmpty()) {
-        finder_->cancel();
+        stopSearch();
         matches_.clear();
         matchedVersion_ = ~quint64(0);
     } else {
         FindExpression expr = FindEngine::regex(opts);
         if (expr.isInvalid()) {
-            finder_->cancel();
+            stopSearch();
             error = FindEngine::invalidText;
             matches_.clear();
             matchedVersion_ = ~quint64(0);
@@ -293,7 +293,7 @@ void EditorController::refreshHighlights(bool resetIndex)
                 else
                     searchAside(opts, resetIndex);
             } else {
-                finder_->cancel();
+                stopSearch();
                 // The document's text equals the view's, and needs no extraction.
                 matches_ = expr.matches(doc_->text());
                 matchedVersion_ = textVersion_;
@@ -329,26 +329,53 @@ void EditorController::refreshHighlights(bool resetIndex)
 
 bool EditorController::searchRunningFor(const FindOptions& opts) const
 {
-    return finder_->busy() && searchVersion_ == textVersion_ && searchOptions_ == opts;
+    return (finder_->busy() || searchCopying_) && searchVersion_ == textVersion_ && searchOptions_ == opts;
+}
+
+void EditorController::stopSearch()
+{
+    finder_->cancel();
+    searchCopying_ = false;
+    ++searchTicket_;
 }
 
 void EditorController::searchAside(const FindOptions& opts, bool resetIndex)
 {
+    stopSearch();
     searchVersion_ = textVersion_;
     searchOptions_ = opts;
     searchReset_ = resetIndex;
-    finder_->find(opts, view_->utf8(), [this, version = textVersion_, opts](FindWorker::Matches found) {
-        matches_ = std::move(found);
-        matchedVersion_ = version;
-        matchedOptions_ = opts;
-        // Searches again at once if the text or the query moved on meanwhile.
-        refreshHighlights(searchReset_);
+    searchCopying_ = true;
+    // A long buffer is copied a piece per turn; the copy is the text as it
+    // is when it arrives.
+    doc_->withTextCopy([self = QPointer<EditorController>(this), ticket = searchTicket_](TextCopy copy) {
+        if (self && ticket == self->searchTicket_)
+            self->searchCopy(std::move(copy));
     });
+}
+
+void EditorController::searchCopy(TextCopy copy)
+{
+    searchCopying_ = false;
+    searchVersion_ = textVersion_;
+    finder_->find(searchOptions_, std::move(copy),
+                  [this, version = textVersion_, opts = searchOptions_](FindWorker::Matches found) {
+                      matches_ = std::move(found);
+                      matchedVersion_ = version;
+                      matchedOptions_ = opts;
+                      // Searches again at once if the text or the query moved on meanwhile.
+                      refreshHighlights(searchReset_);
+                  });
 }
 
 void EditorController::searchNow(bool resetIndex)
 {
     refreshHighlights(resetIndex);
+    // A command needs the matches now: no waiting for the copy's turns.
+    if (searchCopying_) {
+        ++searchTicket_;
+        searchCopy(TextCopy::fromUtf8(view_->utf8()));
+    }
     finder_->finish();
 }
 
@@ -539,16 +566,21 @@ void EditorController::replaceEverything()
         finishReplaceAll(n);
         return;
     }
-    replacer_->replaceAll(model_.findOptions(), model_.findReplaceTemplate(), view_->utf8(),
-                          [this, version = textVersion_](const FindWorker::Replaced& r) {
-                              // Typed into meanwhile: everything is replaced in the text as it is now.
-                              if (version != textVersion_)
-                                  return replaceEverything();
-                              if (r.count == 0)
-                                  return;
-                              view_->replaceWholeUtf8(r.utf8);
-                              finishReplaceAll(r.count);
-                          });
+    ++replaceTicket_;
+    doc_->withTextCopy([self = QPointer<EditorController>(this), ticket = replaceTicket_](TextCopy copy) {
+        if (!self || ticket != self->replaceTicket_)
+            return;
+        self->replacer_->replaceAll(self->model_.findOptions(), self->model_.findReplaceTemplate(), std::move(copy),
+                                    [self, version = self->textVersion_](const FindWorker::Replaced& r) {
+                                        // Typed into meanwhile: everything is replaced in the text as it is now.
+                                        if (version != self->textVersion_)
+                                            return self->replaceEverything();
+                                        if (r.count == 0)
+                                            return;
+                                        self->view_->replaceWholeUtf8(r.utf8);
+                                        self->finishReplaceAll(r.count);
+                                    });
+    });
 }
 
 void EditorController::finishReplaceAll(int count)

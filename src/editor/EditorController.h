@@ -96,6 +96,8 @@ private:
     void searchNow(bool resetIndex);
     bool searchRunningFor(const FindOptions& opts) const;
     void searchAside(const FindOptions& opts, bool resetIndex);
+    void searchCopy(TextCopy copy);
+    void stopSearch();
     void finishReplaceAll(int count);
     void paintHighlights();
     void editRange(int start, int length, const QString& text);
@@ -125,5 +127,8 @@ private:
     quint64 searchVersion_ = 0;
     FindOptions searchOptions_;
     bool searchReset_ = false;
+    bool searchCopying_ = false;  // waiting for the text's copy
+    quint64 searchTicket_ = 0;    // a copy for an older request is dropped
+    quint64 replaceTicket_ = 0;
     QList<QMetaObject::Connection> bag_;
 };

@@ -1,6 +1,5 @@
 #include "editor/FindWorker.h"
 
-#include "core/TextCopy.h"
 #include "core/WorkerPriority.h"
 
 #include <QPointer>
@@ -95,12 +94,12 @@ void FindWorker::finish()
     result();
 }
 
-void FindWorker::find(const FindOptions& options, QByteArray utf8, std::function<void(Matches)> done)
+void FindWorker::find(const FindOptions& options, TextCopy text, std::function<void(Matches)> done)
 {
-    start([options, utf8 = std::move(utf8), done = std::move(done)](const std::atomic<bool>& stop) mutable {
+    start([options, text = std::move(text), done = std::move(done)](const std::atomic<bool>& stop) mutable {
         FindExpression expr = FindEngine::regex(options);
         expr.stopWhen(&stop);
-        Matches found = expr.matches(TextCopy::decode(std::exchange(utf8, QByteArray())));
+        Matches found = expr.matches(std::exchange(text, TextCopy()).toString());
         if (stop)
             return std::function<void()>();
         return std::function<void()>(
@@ -108,18 +107,18 @@ void FindWorker::find(const FindOptions& options, QByteArray utf8, std::function
     });
 }
 
-void FindWorker::replaceAll(const FindOptions& options, const QString& replaceTemplate, QByteArray utf8,
+void FindWorker::replaceAll(const FindOptions& options, const QString& replaceTemplate, TextCopy text,
                             std::function<void(Replaced)> done)
 {
-    start([options, replaceTemplate, utf8 = std::move(utf8),
+    start([options, replaceTemplate, text = std::move(text),
            done = std::move(done)](const std::atomic<bool>& stop) mutable {
         FindExpression expr = FindEngine::regex(options);
         expr.stopWhen(&stop);
-        const QString text = TextCopy::decode(std::exchange(utf8, QByteArray()));
-        const std::vector<FindExpression::Replacement> reps = expr.replacements(text, replaceTemplate);
+        const QString whole = std::exchange(text, TextCopy()).toString();
+        const std::vector<FindExpression::Replacement> reps = expr.replacements(whole, replaceTemplate);
         if (stop)
             return std::function<void()>();
-        Replaced r{FindExpression::apply(text, reps).toUtf8(), int(reps.size())};
+        Replaced r{FindExpression::apply(whole, reps).toUtf8(), int(reps.size())};
         return std::function<void()>([done = std::move(done), r = std::move(r)]() mutable { done(std::move(r)); });
     });
 }

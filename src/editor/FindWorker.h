@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/TextCopy.h"
 #include "text/FindEngine.h"
 
 #include <QByteArray>
@@ -8,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-// Finds and replaces over a copy of a big text on a thread of its own, so
+// Finds and replaces in a copy of a big text on a thread of its own, so
 // the window never converts or scans the whole text in one turn. A newer
 // request stops the one still running; results come back on the main
 // thread, never for a request that was superseded.
@@ -24,8 +25,8 @@ public:
     explicit FindWorker(QObject* parent = nullptr);
     ~FindWorker() override;
 
-    void find(const FindOptions& options, QByteArray utf8, std::function<void(Matches)> done);
-    void replaceAll(const FindOptions& options, const QString& replaceTemplate, QByteArray utf8,
+    void find(const FindOptions& options, TextCopy text, std::function<void(Matches)> done);
+    void replaceAll(const FindOptions& options, const QString& replaceTemplate, TextCopy text,
                     std::function<void(Replaced)> done);
     bool busy() const { return job_ != nullptr; }
     // Waits for the running request and hands its result over before

@@ -105,3 +105,25 @@ TEST_F(FindAside, ReplaceAllIsOneUndoStepAndCoversTextTypedMeanwhile)
     e.textView()->undo();
     EXPECT_EQ(d->text(), QStringLiteral("k=4 k=1 k=2 k=3"));
 }
+
+TEST_F(FindAside, ALongBufferIsCopiedInPiecesAndACommandNeedNotWaitForThem)
+{
+    const QString line = QStringLiteral("lorem ipsum dolor\n");
+    const QString text = line.repeated(int(Doc::pieceCopyFrom / line.size()) + 10) + QStringLiteral("needle");
+    DocPtr d = newDoc(text);
+    EditorController& e = editorFor(d);
+    find(QStringLiteral("needle"));
+    e.refreshHighlights(true);
+    EXPECT_EQ(model->matchCount(), AppModel::searchingMatches);
+    // Enter at once: the step lands on the match without waiting for the copy's turns.
+    e.step(1);
+    ASSERT_EQ(e.matches().size(), 1u);
+    EXPECT_EQ(e.matches()[0].start, int(text.size()) - 6);
+    EXPECT_EQ(model->matchCount(), 1);
+
+    // Nobody waiting: the copy arrives over a few turns, then the matches.
+    find(QStringLiteral("dolor"));
+    e.refreshHighlights(true);
+    ASSERT_TRUE(waitFor([&] { return model->matchCount() > 0; }, 10000));
+    EXPECT_EQ(model->matchCount(), int(text.size() / line.size()));
+}

@@ -80,17 +80,35 @@ OutlinePanel::OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent)
 
     EditorLink* link = model_.editorLink();
     caretLine_ = link ? link->caretLine(doc_) : 0;
+    // A long buffer is copied a piece per turn: the panel says so meanwhile.
+    doc_->withTextCopy([self = QPointer<OutlinePanel>(this)](TextCopy copy) {
+        if (self)
+            self->gather(std::move(copy));
+    });
+    if (count() == 0)
+        showGathering();
+}
+
+void OutlinePanel::showGathering()
+{
+    if (count() > 0)
+        return;
+    auto* item = new QListWidgetItem(QStringLiteral("正在整理大纲…"), this);
+    item->setFlags(Qt::NoItemFlags);
+    setFixedSize(320, rowHeight * visibleRows + 12);
+}
+
+void OutlinePanel::gather(TextCopy copy)
+{
     const QString format = doc_->plugin().id;
-    TextCopy text = doc_->textCopy();
-    if ((text.isUtf8() ? text.utf8.size() : text.text.size()) < asideBytes) {
-        fill(Outline::entries(format, text.toString()));
-    } else {
-        // A big text is read on a worker; the panel stays open meanwhile.
-        auto* item = new QListWidgetItem(QStringLiteral("正在整理大纲…"), this);
-        item->setFlags(Qt::NoItemFlags);
-        setFixedSize(320, rowHeight * visibleRows + 12);
-        QPointer<OutlinePanel> self(this);
-        QThreadPool::globalInstance()->start([self, format, text = std::move(text)]() mutable {
+    if ((copy.isUtf8() ? copy.utf8.size() : copy.text.size()) < asideBytes) {
+        fill(Outline::entries(format, copy.toString()));
+        return;
+    }
+    // A big text is read on a worker; the panel stays open meanwhile.
+    showGathering();
+    QThreadPool::globalInstance()->start(
+        [self = QPointer<OutlinePanel>(this), format, text = std::move(copy)]() mutable {
             yieldToWindow();
             QList<OutlineEntry> found = Outline::entries(format, std::exchange(text, TextCopy()).toString());
             QMetaObject::invokeMethod(
@@ -101,12 +119,11 @@ OutlinePanel::OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent)
                 },
                 Qt::QueuedConnection);
         });
-    }
 }
 
 void OutlinePanel::fill(QList<OutlineEntry> entries)
 {
-    const bool first = count() == 0;
+    const bool first = count() == 0;  // else the panel already shows, at its full size
     clear();
     entries_ = std::move(entries);
     caretEntry_ = Outline::entryAt(entries_, caretLine_);

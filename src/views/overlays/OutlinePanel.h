@@ -26,6 +26,8 @@ protected:
 
 private:
     void jump(int row);
+    void gather(TextCopy copy);
+    void showGathering();
     void fill(QList<OutlineEntry> entries);
 
     AppModel& model_;
