@@ -53,6 +53,9 @@ void Doc::handOverCopy(TextCopy copy)
     auto waiting = std::exchange(waitingForCopy_, {});
     // Everyone shares the one copy; the last one takes it, so no reference
     // stays behind here.
-    for (size_t i = 0; i < waiting.size(); ++i)
-        waiting[i](i + 1 == waiting.size() ? std::move(copy) : copy);
+    if (waiting.empty())
+        return;
+    for (size_t i = 0; i + 1 < waiting.size(); ++i)
+        waiting[i](copy);
+    waiting.back()(std::move(copy));
 }
