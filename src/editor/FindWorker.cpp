@@ -10,7 +10,6 @@ struct FindWorker::Job {
     std::atomic<bool> stop{false};
     std::mutex lock;
     std::function<void()> result;  // set by the thread when done; runs on the main thread
-    bool delivered = false;
     std::thread thread;
 };
 
@@ -64,9 +63,9 @@ void FindWorker::start(std::function<std::function<void()>(const std::atomic<boo
 
 void FindWorker::deliver(const std::shared_ptr<Job>& job)
 {
-    if (job != job_ || job->delivered)
+    // A superseded request, or one handed over by finish() already.
+    if (job != job_)
         return;
-    job->delivered = true;
     job_.reset();
     job->thread.join();
     std::function<void()> result;
@@ -79,19 +78,9 @@ void FindWorker::deliver(const std::shared_ptr<Job>& job)
 
 void FindWorker::finish()
 {
-    if (!job_)
-        return;
-    const std::shared_ptr<Job> job = job_;
-    job->thread.join();
-    job->thread = std::thread();
-    job->delivered = true;
-    job_.reset();
-    std::function<void()> result;
-    {
-        const std::lock_guard guard(job->lock);
-        result = std::move(job->result);
-    }
-    result();
+    // A copy: deliver() lets go of job_ before it waits.
+    if (const std::shared_ptr<Job> job = job_)
+        deliver(job);
 }
 
 void FindWorker::find(const FindOptions& options, TextCopy text, std::function<void(Matches)> done)

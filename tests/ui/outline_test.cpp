@@ -29,6 +29,18 @@ struct OutlineTest : WindowFixture {
         focused();
         return model->active();
     }
+    // With the caret under 第一节 that entry is marked and chosen; Down and
+    // Return go to 第二章 and give the editor the keyboard.
+    void chooseFromTheCaretsHeadingToTheNext(OutlinePanel* p, const DocPtr& doc)
+    {
+        EXPECT_EQ(p->caretEntry(), 1);
+        EXPECT_EQ(p->currentRow(), 1);
+        key(Qt::Key_Down);
+        key(Qt::Key_Return);
+        EXPECT_FALSE(model->popup());
+        EXPECT_EQ(editors->caretLine(doc), 8);
+        EXPECT_TRUE(editorHasFocus());
+    }
 };
 
 const QByteArray markdown = "# 第一章\n"         // 0
@@ -60,15 +72,7 @@ TEST_F(OutlineTest, ShortcutOpensOnTheCaretsHeadingArrowsAndReturnJump)
     ASSERT_EQ(p->entries().size(), 3);
     EXPECT_EQ(p->entries()[1].title, QStringLiteral("第一节"));
     EXPECT_EQ(p->entries()[1].level, 2);
-    // The caret sits under 第一节: that entry is marked and chosen.
-    EXPECT_EQ(p->caretEntry(), 1);
-    EXPECT_EQ(p->currentRow(), 1);
-
-    key(Qt::Key_Down);
-    key(Qt::Key_Return);
-    EXPECT_FALSE(model->popup());
-    EXPECT_EQ(editors->caretLine(doc), 8);
-    EXPECT_TRUE(editorHasFocus());
+    chooseFromTheCaretsHeadingToTheNext(p, doc);
 
     // Up twice reaches the first line of the file, which is a heading too.
     key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
@@ -160,11 +164,5 @@ TEST_F(OutlineTest, ABigTextIsGatheredAsideWhileThePanelKeepsTheKeyboard)
     OutlinePanel::asideBytes = saved;
     EXPECT_EQ(focused(), p);
     EXPECT_EQ(p->count(), 3);
-    EXPECT_EQ(p->caretEntry(), 1);
-    EXPECT_EQ(p->currentRow(), 1);
-    key(Qt::Key_Down);
-    key(Qt::Key_Return);
-    EXPECT_FALSE(model->popup());
-    EXPECT_EQ(editors->caretLine(doc), 8);
-    EXPECT_TRUE(editorHasFocus());
+    chooseFromTheCaretsHeadingToTheNext(p, doc);
 }
