@@ -1,21 +1,13 @@
 #include "plugins/AnalysisBudget.h"
 
-#include <time.h>
+#include "plugins/WorkerClock.h"
 
 namespace AnalysisBudget {
 
 namespace {
 
-// How long a waiting run may take on the clock, in limits.
-constexpr int waitFactor = 5;
-
-Clock::duration threadTime()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(ts.tv_sec)
-                                                       + std::chrono::nanoseconds(ts.tv_nsec));
-}
+// The calling thread's processor time.
+Clock::duration threadTime() { return std::chrono::duration_cast<Clock::duration>(WorkerClock::ofThisThread().now()); }
 
 }
 
@@ -31,7 +23,7 @@ Scope::Scope(Clock::duration limit, const std::atomic<bool>* stop)
     const Clock::time_point now = Clock::now();
     s.active = true;
     s.deadline = now + limit;
-    s.cap = now + limit * waitFactor;
+    s.cap = now + limit * WorkerClock::clockCap;
     s.limit = limit;
     s.cpuStart = threadTime();
     s.stop = stop;

@@ -14,6 +14,9 @@
 // ends the wait at five times the limit.
 class WorkerClock {
 public:
+    // How long a wait may take on the clock, in limits.
+    static constexpr int clockCap = 5;
+
     // The calling thread's clock; call it on the worker.
     static WorkerClock ofThisThread()
     {
@@ -39,7 +42,7 @@ public:
                     Done done) const
     {
         const std::chrono::nanoseconds start = now();
-        const auto cap = std::chrono::steady_clock::now() + limit * 5;
+        const auto cap = std::chrono::steady_clock::now() + limit * clockCap;
         for (;;) {
             const auto left = std::min<std::chrono::nanoseconds>(limit - (now() - start),
                                                                  cap - std::chrono::steady_clock::now());
