@@ -4,6 +4,7 @@
 #include "core/WorkerPriority.h"
 
 #include <QCoreApplication>
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <map>
@@ -21,6 +22,8 @@ struct AnalysisQueue::Private {
     const void* shown = nullptr;
     std::atomic<unsigned long long> completed{0};
     std::thread shownLane, otherLane;
+    // The job each lane runs, so that stopping can ask it to end early.
+    std::array<std::shared_ptr<AnalysisJob>, 2> running;
 
     bool forShown(const AnalysisJob& job) const { return job.docKey() && job.docKey() == shown; }
 
@@ -49,11 +52,13 @@ struct AnalysisQueue::Private {
             jobs.erase(first);
             if (!job->begin())
                 continue;
+            running[shownOnly] = job;
             lock.unlock();
             job->run();
             job.reset();
             completed.fetch_add(1);
             lock.lock();
+            running[shownOnly].reset();
         }
     }
 };
@@ -70,12 +75,17 @@ AnalysisQueue::AnalysisQueue() : d_(std::make_unique<Private>())
     });
 }
 
-AnalysisQueue::~AnalysisQueue()
+AnalysisQueue::~AnalysisQueue() { stop(); }
+
+void AnalysisQueue::stop()
 {
     {
         std::lock_guard lock(d_->mutex);
         d_->stopping = true;
         d_->jobs.clear();
+        for (const auto& job : d_->running)
+            if (job)
+                job->cancel();
     }
     d_->wake.notify_all();
     for (std::thread* t : {&d_->shownLane, &d_->otherLane})
@@ -94,7 +104,15 @@ void AnalysisQueue::setShown(const void* docKey)
 
 AnalysisQueue& AnalysisQueue::shared()
 {
-    static AnalysisQueue queue;
+    static AnalysisQueue& queue = []() -> AnalysisQueue& {
+        static AnalysisQueue q;
+        // A job still running when the application object goes would post
+        // to it, or start processes, while the rest of the process is
+        // being torn down: the lanes end first.
+        if (QCoreApplication::instance())
+            qAddPostRoutine([] { AnalysisQueue::shared().stop(); });
+        return q;
+    }();
     return queue;
 }
 
@@ -104,6 +122,8 @@ void AnalysisQueue::submit(std::shared_ptr<AnalysisJob> job, double delaySeconds
         std::chrono::duration<double>(std::max(0.0, delaySeconds)));
     {
         std::lock_guard lock(d_->mutex);
+        if (d_->stopping)
+            return;
         d_->jobs.emplace(Private::Key{Clock::now() + delay, d_->nextSeq++}, std::move(job));
     }
     d_->wake.notify_all();

@@ -23,6 +23,11 @@ public:
     // The document on screen (its address; null for none): its jobs run on their own lane.
     void setShown(const void* docKey);
 
+    // Drops the waiting jobs, asks the running ones to end and waits for
+    // the lanes; later submissions are dropped. Runs when the application
+    // object is destroyed, before the process's static objects go.
+    void stop();
+
     // Jobs whose plugin calls have completed since the process started.
     unsigned long long completedCount() const;
 

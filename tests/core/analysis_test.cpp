@@ -462,3 +462,33 @@ TEST(AnalysisJobRun, EditorBytesReachThePluginWithTheirLeadingMark)
     job.run();
     EXPECT_EQ(takeLog(), QStringList{QString(QChar(0xFEFF)) + QStringLiteral("首行\n")});
 }
+
+// Run in a process of its own: stopping ends the shared queue for good.
+// Without it, a job still running at exit outlives the application object.
+TEST(AnalysisQueue, StoppingEndsTheRunningJobAndDropsTheRest)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Limit limit(5000);
+            spinning = 0;
+            auto running = std::make_shared<AnalysisJob>(endlessPlugin, QStringLiteral("x"), true,
+                                                         std::weak_ptr<Doc>());
+            auto waiting = std::make_shared<AnalysisJob>(loggingPlugin, QStringLiteral("w"), false,
+                                                         std::weak_ptr<Doc>());
+            AnalysisQueue::shared().submit(running, 0);
+            AnalysisQueue::shared().submit(waiting, 0.2);
+            if (!waitUntil([&] { return running->state() == AnalysisJob::State::running; }))
+                std::exit(2);
+            QElapsedTimer t;
+            t.start();
+            AnalysisQueue::shared().stop();
+            if (running->state() != AnalysisJob::State::cancelled || t.elapsed() > 1500)
+                std::exit(3);
+            takeLog();
+            submit(loggingPlugin, QStringLiteral("after"), 0);
+            QThread::msleep(400);
+            std::exit(takeLog().isEmpty() && waiting->state() == AnalysisJob::State::pending ? 0 : 4);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
