@@ -37,6 +37,7 @@ PACKAGES=(
   bubblewrap   # the renderer runs without network or disk access
   libcmark-gfm-dev libcmark-gfm-extensions-dev   # Markdown parser
   poppler-utils   # the PDF export's tests read the text back out of the PDF
+  xvfb xauth   # window tests that need a real X server
 )
 # A Node.js from elsewhere is kept; Debian's npm only when there is none.
 command -v npm >/dev/null || PACKAGES+=(npm)

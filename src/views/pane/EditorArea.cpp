@@ -14,9 +14,11 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineProfile>
 
 namespace {
+
+// Long enough for the window's first frames to be drawn.
+constexpr int warmUpDelayMSecs = 400;
 
 // A divider the user can find: a hairline in the line colour inside a grab area.
 class Handle : public QSplitterHandle {
@@ -106,6 +108,11 @@ EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
     column_->installEventFilter(this);
     addWidget(column_);
     setStretchFactor(0, 1);
+    // Not a child of the splitter itself, which would take it for a pane.
+    PreviewView::prepareWindow(column_);
+    // Almost every document has a preview: its engine starts while the
+    // window is idle rather than in the turn after a file opens.
+    QTimer::singleShot(warmUpDelayMSecs, this, &PreviewView::warmUp);
 }
 
 double EditorArea::topSourceLine(CodeTextView& view)
@@ -151,7 +158,7 @@ void EditorArea::refresh()
         QMetaObject::invokeMethod(
             this,
             [this] {
-                (void)QWebEngineProfile::defaultProfile();
+                PreviewView::warmUp();
                 // A queued call could still run in this pass of the event loop.
                 QTimer::singleShot(30, this, &EditorArea::makePreview);
             },

@@ -10,7 +10,10 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
+#include <QQuickWidget>
+#include <QThreadPool>
 #include <QWebChannel>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
@@ -123,6 +126,25 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
                 loadShell();
         },
         Qt::QueuedConnection);
+}
+
+void PreviewView::warmUp()
+{
+    static bool warm = false;
+    if (std::exchange(warm, true))
+        return;
+    // Fonts read and encoded on a worker; the engine must start on this thread.
+    QThreadPool::globalInstance()->start([] { (void)PreviewPage::shell(); });
+    (void)QWebEngineProfile::defaultProfile();
+}
+
+void PreviewView::prepareWindow(QWidget* inside)
+{
+    // The web view draws through a QQuickWidget: a hidden one is enough for
+    // the window to be created with the surface that needs.
+    auto* stand = new QQuickWidget(inside);
+    stand->setObjectName(QStringLiteral("previewSurface"));
+    stand->hide();
 }
 
 QUrl PreviewView::baseFor(const Doc* doc)

@@ -46,6 +46,14 @@ class PreviewView : public QWebEngineView {
     Q_OBJECT
 public:
     explicit PreviewView(QWidget* parent = nullptr);
+    // Starts the browser engine and builds the page shell ahead of the first
+    // preview, so neither lands in the turn that opens a file. Call it while
+    // the window is idle; later calls cost nothing.
+    static void warmUp();
+    // Gives the window that holds `inside` the surface the web view draws
+    // with from its creation on. Found only when the first preview came,
+    // it recreated the native window: a full repaint, and a flicker, in one long turn.
+    static void prepareWindow(QWidget* inside);
     void setDoc(const DocPtr& doc);
     // The shell page has loaded and content is shown as it arrives.
     bool isReady() const { return loaded_; }
