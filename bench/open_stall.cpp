@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
@@ -153,13 +154,16 @@ Worst typeKeys()
         QWidget* w = QApplication::focusWidget();
         if (!w)
             return;
-        worst.add(timed([&] {
+        const Turn keyTurn = timed([&] {
             QKeyEvent down(QEvent::KeyPress, key, mods, text);
             QApplication::sendEvent(w, &down);
             QKeyEvent up(QEvent::KeyRelease, key, mods, text);
             QApplication::sendEvent(w, &up);
             QCoreApplication::processEvents(QEventLoop::AllEvents);
-        }));
+        });
+        if (tracing && keyTurn.wall > 100)
+            std::fprintf(stderr, "slow key: %s\n", qPrintable(QKeySequence(int(mods) | key).toString()));
+        worst.add(keyTurn);
         for (int k = 0; k < 30; ++k) {
             worst.add(timed([] { QCoreApplication::processEvents(QEventLoop::AllEvents); }));
             QThread::usleep(3000);

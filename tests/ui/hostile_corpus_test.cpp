@@ -30,16 +30,6 @@
 
 namespace {
 
-// Chromium needs these before the first web view of the process, as root and without a GPU.
-const bool engineFlags = [] {
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--disable-gpu"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    return true;
-}();
-
 struct Vector {
     const char* file;
     const char* text;

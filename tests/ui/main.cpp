@@ -14,9 +14,11 @@ int main(int argc, char** argv)
     qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The preview's Chromium refuses its sandbox as root and has no GPU here.
+    // The preview's Chromium refuses its sandbox as root and has no GPU here,
+    // unless a test asks for the GPU's way of drawing.
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Lorvane"));

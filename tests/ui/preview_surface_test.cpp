@@ -37,5 +37,8 @@ TEST_F(PreviewWindow, TheFirstPreviewDrawsIntoTheWindowAsItWasCreated)
     ASSERT_TRUE(showing(QStringLiteral("document.getElementById('c').textContent.indexOf('正文')>=0")));
     EXPECT_EQ(watch.destroyed, 0);
     EXPECT_EQ(window->winId(), before);
+    // Each way of drawing is checked by a run of its own.
+    const bool software = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--disable-gpu");
+    EXPECT_EQ(PreviewView::drawsInSoftware(), software);
     native->removeEventFilter(&watch);
 }

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QQuickWidget>
+#include <QQuickWindow>
 #include <QThreadPool>
 #include <QWebChannel>
 #include <QWebEngineProfile>
@@ -55,6 +56,8 @@ int coverLimitMSecs = 4000;
 
 PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
 {
+    // Before the page makes the widget it draws through.
+    (void)drawsInSoftware();
     auto* page = new PreviewPageGuard(this);
     guard_ = page;
     loads_ = new PreviewLoads(this);
@@ -133,13 +136,31 @@ void PreviewView::warmUp()
     static bool warm = false;
     if (std::exchange(warm, true))
         return;
+    // The engine reads how views draw when it starts.
+    (void)drawsInSoftware();
     // Fonts read and encoded on a worker; the engine must start on this thread.
     QThreadPool::globalInstance()->start([] { (void)PreviewPage::shell(); });
     (void)QWebEngineProfile::defaultProfile();
 }
 
+bool PreviewView::drawsInSoftware()
+{
+    static const bool software = [] {
+        // Without the GPU the engine hands over frames drawn in memory:
+        // painting them needs no OpenGL in the window, whose compositing
+        // through a software OpenGL cost more than the page itself.
+        if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND")
+            && qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--disable-gpu"))
+            QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
+        return QQuickWindow::sceneGraphBackend() == QLatin1String("software");
+    }();
+    return software;
+}
+
 void PreviewView::prepareWindow(QWidget* inside)
 {
+    if (drawsInSoftware())
+        return;
     // The web view draws through a QQuickWidget: a hidden one is enough for
     // the window to be created with the surface that needs.
     auto* stand = new QQuickWidget(inside);

@@ -54,6 +54,9 @@ public:
     // with from its creation on. Found only when the first preview came,
     // it recreated the native window: a full repaint, and a flicker, in one long turn.
     static void prepareWindow(QWidget* inside);
+    // Whether the page is painted without OpenGL: so when the engine runs
+    // without the GPU. Decided once, before any view draws.
+    static bool drawsInSoftware();
     void setDoc(const DocPtr& doc);
     // The shell page has loaded and content is shown as it arrives.
     bool isReady() const { return loaded_; }
