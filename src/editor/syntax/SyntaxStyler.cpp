@@ -7,6 +7,7 @@
 #include <QScopedValueRollback>
 
 #include <algorithm>
+#include <cstddef>
 
 using namespace Syntax;
 
@@ -20,6 +21,22 @@ constexpr qsizetype lookAhead = 64 << 10;
 // How many blank lines styling backs up over to the line a look-ahead
 // decided.
 constexpr long backUpLines = 256;
+
+// The engine's own message (third_party/qscintilla, patch 0011) and its
+// Sci_LineStates: the states and levels of many lines at once. Debian's
+// engine lacks it and gets a message per line.
+#ifdef LORVANE_SYSTEM_QSCINTILLA
+constexpr bool bulkLines = false;
+constexpr unsigned sciSetLineStatesAndLevels = 0;
+#else
+constexpr bool bulkLines = true;
+constexpr unsigned sciSetLineStatesAndLevels = QsciScintillaBase::SCI_SETLINESTATESANDLEVELS;
+#endif
+struct LineStates {
+    std::ptrdiff_t first, count;
+    const int* states;
+    const int* levels;
+};
 
 long bgr(const QColor& c) { return long(c.red()) | long(c.green()) << 8 | long(c.blue()) << 16; }
 
@@ -250,11 +267,25 @@ void SyntaxStyler::styleTo(qsizetype position)
         lastFrom_ = from;
         lastMarks_.swap(nextMarks_);
         // Scintilla compares both values itself and reports only changes.
-        for (size_t k = 0; k < lines_.size(); ++k) {
-            const long l = line + long(k);
-            send(B::SCI_SETLINESTATE, l, lines_[k].state);
-            if (folding)
-                send(B::SCI_SETFOLDLEVEL, l, lines_[k].level);
+        if (bulkLines && (!folding || quietFolds)) {
+            // One message for the piece: a message per line redrew the view each time.
+            lineStates_.resize(lines_.size());
+            lineLevels_.resize(lines_.size());
+            for (size_t k = 0; k < lines_.size(); ++k) {
+                lineStates_[k] = lines_[k].state;
+                lineLevels_[k] = lines_[k].level;
+            }
+            const LineStates bulk{line, std::ptrdiff_t(lines_.size()), lineStates_.data(),
+                                  folding ? lineLevels_.data() : nullptr};
+            view_->SendScintilla(sciSetLineStatesAndLevels, 0UL, reinterpret_cast<long>(&bulk));
+        } else {
+            // Hidden lines follow their fold's changes, which Scintilla sees a line at a time.
+            for (size_t k = 0; k < lines_.size(); ++k) {
+                const long l = line + long(k);
+                send(B::SCI_SETLINESTATE, l, lines_[k].state);
+                if (folding)
+                    send(B::SCI_SETFOLDLEVEL, l, lines_[k].level);
+            }
         }
         if (!lines_.empty())
             state = lines_.back().state;

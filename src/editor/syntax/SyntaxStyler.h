@@ -53,6 +53,7 @@ private:
     // Where JSON lexing may resume in the last piece's first line.
     std::vector<Syntax::JSONResume> lastMarks_, nextMarks_;
     std::vector<Syntax::LineInfo> lines_;
+    std::vector<int> lineStates_, lineLevels_;
     bool styling_ = false;
     // Every style byte is plain: what Scintilla inserts is, and nothing
     // else was written since the format went plain.
