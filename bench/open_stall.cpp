@@ -6,7 +6,7 @@
 // turns timed too. Target: no turn over 100 ms.
 //   bench_open_stall [--case text|json|csv|pretty]... [--trace]
 // (all cases without --case; --trace names every turn over 100 ms and every event handled for over
-// 50 ms, with its nesting depth, on standard error)
+// 50 ms, with its nesting depth, and each typed key whose turn is over 100 ms, on standard error)
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"

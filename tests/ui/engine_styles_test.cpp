@@ -1,7 +1,7 @@
 // The engine's run-at-once style writing: what is read back, and the range
 // it reports as changed, are those of writing byte by byte.
-#include <Qsci/qsciscintillabase.h>
 #include <QRandomGenerator>
+#include <Qsci/qsciscintillabase.h>
 #include <gtest/gtest.h>
 #include <vector>
 
