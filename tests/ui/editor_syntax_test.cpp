@@ -141,6 +141,39 @@ TEST_F(EditorSyntax, OnlyWhatIsShownIsStyled)
     EXPECT_EQ(styleAt(e, QStringLiteral("true"), 19999), literal);
 }
 
+// A jump far past the styled text does not lex it all in one turn: the
+// screen gets a step, and the rest follows with the state carried through.
+TEST_F(EditorSyntax, AJumpFarPastTheStyledTextIsStyledAStepPerTurn)
+{
+    const qsizetype step = 64 << 10;
+    SyntaxStyler::setPaintStep(step);
+    struct Restore {
+        ~Restore() { SyntaxStyler::setPaintStep(4 << 20); }
+    } restore;
+    QString text = QStringLiteral("[\n");
+    for (int i = 0; i < 20000; ++i)
+        text += QStringLiteral("  {\"id\": %1, \"name\": \"条目\", \"ok\": true},\n").arg(i);
+    text += QStringLiteral("  {}\n]\n");
+    EditorController& e = open(QStringLiteral("big.json"), text);
+    CodeTextView* v = e.textView();
+    const long before = v->SendScintilla(B::SCI_GETENDSTYLED);
+    key(v, Qt::Key_End, Qt::ControlModifier);
+    e.widget()->grab();
+    const long after = v->SendScintilla(B::SCI_GETENDSTYLED);
+    EXPECT_GT(after, before);
+    // A step and the rest of its last line (a grab may paint twice).
+    EXPECT_LE(after - before, 2 * step + 200);
+    ASSERT_TRUE(waitFor([&] { return v->SendScintilla(B::SCI_GETENDSTYLED) == v->byteLength(); }));
+    EXPECT_EQ(styleAt(e, QStringLiteral("\"name\""), 19999), Syntax::key);
+    EXPECT_EQ(styleAt(e, QStringLiteral("true"), 19999), literal);
+    // What is not on screen is styled at once when asked for.
+    v->SendScintilla(B::SCI_DOCUMENTSTART);
+    e.widget()->grab();
+    v->SendScintilla(B::SCI_STARTSTYLING, 0UL, 0L);
+    e.syntax()->styleTo(v->byteLength());
+    EXPECT_EQ(v->SendScintilla(B::SCI_GETENDSTYLED), v->byteLength());
+}
+
 TEST_F(EditorSyntax, EditsRestyleWhatTheyChange)
 {
     EditorController& e = open(QStringLiteral("a.md"), QStringLiteral("intro\n\n# 标题\n正文\n"));

@@ -16,6 +16,10 @@ namespace {
 // Lexing runs in pieces of whole lines of about this size, so a jump to the
 // end of a large file needs no buffer of its size.
 constexpr qsizetype piece = 4 << 20;
+// What one request for the screen may lex: a jump to the end of a large
+// file is styled a step per turn, its screen plain for a moment, instead of
+// the window freezing for the whole pass (70 ms for each 22 MB of JSON here).
+qsizetype paintStep = 4 << 20;
 // How far a look-ahead may read past the styled lines.
 constexpr qsizetype lookAhead = 64 << 10;
 // How many blank lines styling backs up over to the line a look-ahead
@@ -42,8 +46,11 @@ long bgr(const QColor& c) { return long(c.red()) | long(c.green()) << 8 | long(c
 
 }
 
-SyntaxStyler::SyntaxStyler(CodeTextView* view) : QObject(view), view_(view)
+SyntaxStyler::SyntaxStyler(CodeTextView* view) : QObject(view), view_(view), nextStep_(new QTimer(this))
 {
+    nextStep_->setSingleShot(true);
+    // The next paint asks for the styles still missing on screen.
+    connect(nextStep_, &QTimer::timeout, view_->viewport(), qOverload<>(&QWidget::update));
     connect(view, &QsciScintillaBase::SCN_STYLENEEDED, this, [this](int position) { styleTo(position); });
 }
 
@@ -90,6 +97,17 @@ void SyntaxStyler::setFormat(const QString& pluginId, const QString& fileName)
         allPlain_ = true;
     }
     restyle();
+}
+
+void SyntaxStyler::setPaintStep(qsizetype bytes) { paintStep = bytes; }
+
+bool SyntaxStyler::onScreen(qsizetype position) const
+{
+    using B = QsciScintillaBase;
+    const long top = send(B::SCI_GETFIRSTVISIBLELINE);
+    const long first = send(B::SCI_DOCLINEFROMVISIBLE, top);
+    const long last = send(B::SCI_DOCLINEFROMVISIBLE, top + send(B::SCI_LINESONSCREEN) + 1);
+    return position >= send(B::SCI_POSITIONFROMLINE, first) && position <= send(B::SCI_GETLINEENDPOSITION, last) + 2;
 }
 
 void SyntaxStyler::restyle()
@@ -188,6 +206,13 @@ void SyntaxStyler::styleTo(qsizetype position)
     }
     if (position <= from)
         return;
+    // The screen asks (painting, scrolling, a caret moved there): far past
+    // the styled text, it gets a step now and the next ones in later turns.
+    // Requests for what is not shown (folds, wrapping) are met at once.
+    if (position - from > paintStep && onScreen(position)) {
+        position = from + paintStep;
+        nextStep_->start(0);
+    }
     long line = send(B::SCI_LINEFROMPOSITION, from);
     if (looksAhead(language_) && line > 0) {
         // The line above may have been styled by looking at this one.

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QTimer>
 #include <optional>
 #include <vector>
 
@@ -34,12 +35,15 @@ public:
     // After the view's default style was set (which resets every style).
     void applyColors(const EditorScheme& scheme, bool dark);
 
-    // Styles the text up to the byte position now.
+    // Styles the text up to the byte position now; for a position on screen
+    // at most a step of bytes is lexed, and the rest follows a step per turn.
     void styleTo(qsizetype position);
+    static void setPaintStep(qsizetype bytes);
 
 private:
     long send(unsigned msg, unsigned long w = 0, long l = 0) const;
     void restyle();
+    bool onScreen(qsizetype position) const;
 
     CodeTextView* view_;
     Syntax::Language language_ = Syntax::Language::none;
@@ -55,6 +59,7 @@ private:
     std::vector<Syntax::LineInfo> lines_;
     std::vector<int> lineStates_, lineLevels_;
     bool styling_ = false;
+    QTimer* nextStep_;
     // Every style byte is plain: what Scintilla inserts is, and nothing
     // else was written since the format went plain.
     bool allPlain_ = true;
