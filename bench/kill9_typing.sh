@@ -7,6 +7,10 @@
 # (each writes and syncs 8 MB in a loop); they stop with the script.
 # KILL_MIN_MS and KILL_SPAN_MS move the kill window (default 1000 and 1000).
 set -uo pipefail
+# Without them every round would count as lost.
+for tool in xdotool xclip xwininfo; do
+  command -v "$tool" >/dev/null || { echo "kill9_typing: needs $tool (Debian packages xdotool, xclip, x11-utils)" >&2; exit 2; }
+done
 BUILD_DIR=${LORVANE_BUILD_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}
 rounds=${1:-100}
 writers=${2:-2}
