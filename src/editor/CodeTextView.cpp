@@ -833,15 +833,20 @@ void CodeTextView::paintErrorLines()
             send(SCI_MARKERADD, line, errorMarker);
 }
 
+std::pair<long, long> CodeTextView::shownLines() const
+{
+    const long firstVisual = send(SCI_GETFIRSTVISIBLELINE);
+    // The line after the last whole one may show in part.
+    const long last = send(SCI_DOCLINEFROMVISIBLE, firstVisual + send(SCI_LINESONSCREEN) + 1);
+    return {send(SCI_DOCLINEFROMVISIBLE, firstVisual), std::min<long>(last, lineCount() - 1)};
+}
+
 void CodeTextView::paintMatches()
 {
     // Only the matches on screen carry indicators: a refresh costs the same
     // with ten matches or a hundred thousand.
     const auto& h = highlights_;
-    const long firstVisual = send(SCI_GETFIRSTVISIBLELINE);
-    const long firstLine = send(SCI_DOCLINEFROMVISIBLE, firstVisual);
-    const long lastLine = std::min<long>(send(SCI_DOCLINEFROMVISIBLE, firstVisual + send(SCI_LINESONSCREEN) + 1),
-                                         lineCount() - 1);
+    const auto [firstLine, lastLine] = shownLines();
     const qsizetype from = send(SCI_POSITIONFROMLINE, firstLine);
     const qsizetype to = send(SCI_GETLINEENDPOSITION, lastLine);
     // Indicator changes make Scintilla report new content; repainting the
@@ -890,10 +895,7 @@ void CodeTextView::paintEvent(QPaintEvent* e)
         return;
     // Extra carets: a 2-px bar each, only for the lines on screen.
     QPainter p(viewport());
-    const long firstVisual = send(SCI_GETFIRSTVISIBLELINE);
-    const long firstLine = send(SCI_DOCLINEFROMVISIBLE, firstVisual);
-    const long lastLine = std::min<long>(send(SCI_DOCLINEFROMVISIBLE, firstVisual + send(SCI_LINESONSCREEN) + 1),
-                                         lineCount() - 1);
+    const auto [firstLine, lastLine] = shownLines();
     const int from = lineStart(int(firstLine));
     const int to = lineEnd(int(lastLine));
     const int h = lineHeight();

@@ -8,6 +8,7 @@
 #include <QList>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class LineNumberRuler;
@@ -85,6 +86,8 @@ public:
 
     // ---- Positions (UTF-16) ----
     int lineCount() const;
+    // The first and last document lines on screen (lines hidden in a fold skipped).
+    std::pair<long, long> shownLines() const;
     int lineOf(int pos) const;      // 0-based
     int lineStart(int line) const;  // 0-based line
     int lineEnd(int line) const;    // before the line feed

@@ -19,7 +19,7 @@ constexpr qsizetype piece = 4 << 20;
 // What one request for the screen may lex: a jump to the end of a large
 // file is styled a step per turn, its screen plain for a moment, instead of
 // the window freezing for the whole pass (70 ms for each 22 MB of JSON here).
-qsizetype paintStep = 4 << 20;
+qsizetype screenStep = 4 << 20;
 // How far a look-ahead may read past the styled lines.
 constexpr qsizetype lookAhead = 64 << 10;
 // How many blank lines styling backs up over to the line a look-ahead
@@ -99,14 +99,14 @@ void SyntaxStyler::setFormat(const QString& pluginId, const QString& fileName)
     restyle();
 }
 
-void SyntaxStyler::setPaintStep(qsizetype bytes) { paintStep = bytes; }
+qsizetype SyntaxStyler::paintStep() { return screenStep; }
+
+void SyntaxStyler::setPaintStep(qsizetype bytes) { screenStep = bytes; }
 
 bool SyntaxStyler::onScreen(qsizetype position) const
 {
     using B = QsciScintillaBase;
-    const long top = send(B::SCI_GETFIRSTVISIBLELINE);
-    const long first = send(B::SCI_DOCLINEFROMVISIBLE, top);
-    const long last = send(B::SCI_DOCLINEFROMVISIBLE, top + send(B::SCI_LINESONSCREEN) + 1);
+    const auto [first, last] = view_->shownLines();
     return position >= send(B::SCI_POSITIONFROMLINE, first) && position <= send(B::SCI_GETLINEENDPOSITION, last) + 2;
 }
 
@@ -209,8 +209,8 @@ void SyntaxStyler::styleTo(qsizetype position)
     // The screen asks (painting, scrolling, a caret moved there): far past
     // the styled text, it gets a step now and the next ones in later turns.
     // Requests for what is not shown (folds, wrapping) are met at once.
-    if (position - from > paintStep && onScreen(position)) {
-        position = from + paintStep;
+    if (position - from > screenStep && onScreen(position)) {
+        position = from + screenStep;
         nextStep_->start(0);
     }
     long line = send(B::SCI_LINEFROMPOSITION, from);

@@ -38,6 +38,7 @@ public:
     // Styles the text up to the byte position now; for a position on screen
     // at most a step of bytes is lexed, and the rest follows a step per turn.
     void styleTo(qsizetype position);
+    static qsizetype paintStep();
     static void setPaintStep(qsizetype bytes);
 
 private:
