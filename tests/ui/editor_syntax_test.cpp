@@ -26,6 +26,15 @@ struct EditorSyntax : EditorFixture {
         e.widget()->grab();
         return e;
     }
+    // A JSON array of 20000 objects, a line each; the last is object 19999.
+    EditorController& openObjects()
+    {
+        QString text = QStringLiteral("[\n");
+        for (int i = 0; i < 20000; ++i)
+            text += QStringLiteral("  {\"id\": %1, \"name\": \"条目\", \"ok\": true},\n").arg(i);
+        text += QStringLiteral("  {}\n]\n");
+        return open(QStringLiteral("big.json"), text);
+    }
     // The style Scintilla holds for the first byte of `needle`.
     static int styleAt(EditorController& e, const QString& needle, int nth = 0)
     {
@@ -125,11 +134,7 @@ TEST(EditorSchemeColours, TokensAreReadableOnEveryScheme)
 
 TEST_F(EditorSyntax, OnlyWhatIsShownIsStyled)
 {
-    QString text = QStringLiteral("[\n");
-    for (int i = 0; i < 20000; ++i)
-        text += QStringLiteral("  {\"id\": %1, \"name\": \"条目\", \"ok\": true},\n").arg(i);
-    text += QStringLiteral("  {}\n]\n");
-    EditorController& e = open(QStringLiteral("big.json"), text);
+    EditorController& e = openObjects();
     CodeTextView* v = e.textView();
     const long styled = v->SendScintilla(B::SCI_GETENDSTYLED);
     EXPECT_GT(styled, 0);
@@ -146,15 +151,12 @@ TEST_F(EditorSyntax, OnlyWhatIsShownIsStyled)
 TEST_F(EditorSyntax, AJumpFarPastTheStyledTextIsStyledAStepPerTurn)
 {
     const qsizetype step = 64 << 10;
-    SyntaxStyler::setPaintStep(step);
     struct Restore {
-        ~Restore() { SyntaxStyler::setPaintStep(4 << 20); }
+        qsizetype before = SyntaxStyler::paintStep();
+        ~Restore() { SyntaxStyler::setPaintStep(before); }
     } restore;
-    QString text = QStringLiteral("[\n");
-    for (int i = 0; i < 20000; ++i)
-        text += QStringLiteral("  {\"id\": %1, \"name\": \"条目\", \"ok\": true},\n").arg(i);
-    text += QStringLiteral("  {}\n]\n");
-    EditorController& e = open(QStringLiteral("big.json"), text);
+    SyntaxStyler::setPaintStep(step);
+    EditorController& e = openObjects();
     CodeTextView* v = e.textView();
     const long before = v->SendScintilla(B::SCI_GETENDSTYLED);
     key(v, Qt::Key_End, Qt::ControlModifier);
