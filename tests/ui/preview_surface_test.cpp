@@ -2,6 +2,7 @@
 #include "PreviewWindow.h"
 
 #include <QPlatformSurfaceEvent>
+#include <QTimer>
 
 namespace {
 
@@ -41,4 +42,29 @@ TEST_F(PreviewWindow, TheFirstPreviewDrawsIntoTheWindowAsItWasCreated)
     const bool software = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--disable-gpu");
     EXPECT_EQ(PreviewView::drawsInSoftware(), software);
     native->removeEventFilter(&watch);
+}
+
+// The engine and its helper processes cost about a hundred megabytes: a
+// session of plain text never starts them, a document with a preview starts
+// them while the window is idle.
+TEST_F(PreviewWindow, TheEngineStartsOnlyOnceADocumentHasAPreview)
+{
+    if (PreviewView::isWarm())
+        GTEST_SKIP() << "an earlier test in this process started the engine";
+    const QTimer* idleStart = window->findChild<QTimer*>(QStringLiteral("previewWarmUp"));
+    ASSERT_NE(idleStart, nullptr);
+    window->openFiles(
+        {write(QStringLiteral("a.txt"), QByteArray("纯文本\n")), write(QStringLiteral("b.log"), QByteArray("日志\n"))});
+    ASSERT_TRUE(waitUntil([this] { return model->docs().size() == 2 && model->active(); }));
+    // The turns queued by showing the documents have run.
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(idleStart->isActive());
+    EXPECT_FALSE(PreviewView::isWarm());
+    EXPECT_EQ(preview(), nullptr);
+
+    window->openFiles({write(QStringLiteral("c.md"), QByteArray("# 标题\n"))});
+    ASSERT_TRUE(waitUntil([this] { return model->docs().size() == 3; }));
+    EXPECT_TRUE(idleStart->isActive() || PreviewView::isWarm());
+    EXPECT_TRUE(waitUntil([] { return PreviewView::isWarm(); }, 10000));
 }

@@ -14,6 +14,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -110,9 +111,28 @@ EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
     setStretchFactor(0, 1);
     // Not a child of the splitter itself, which would take it for a pane.
     PreviewView::prepareWindow(column_);
-    // Almost every document has a preview: its engine starts while the
-    // window is idle rather than in the turn after a file opens.
-    QTimer::singleShot(warmUpDelayMSecs, this, &PreviewView::warmUp);
+    // Once a document with a preview is open, the engine starts while the
+    // window is idle rather than in the turn after that document is shown; a
+    // session of plain text never starts it (a hundred megabytes of processes).
+    warmUp_ = new QTimer(this);
+    warmUp_->setObjectName(QStringLiteral("previewWarmUp"));
+    warmUp_->setSingleShot(true);
+    warmUp_->setInterval(warmUpDelayMSecs);
+    connect(warmUp_, &QTimer::timeout, this, &PreviewView::warmUp);
+    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
+        if (f == AppModel::Field::docs)
+            scheduleWarmUp();
+    });
+    scheduleWarmUp();
+}
+
+void EditorArea::scheduleWarmUp()
+{
+    if (PreviewView::isWarm() || warmUp_->isActive())
+        return;
+    const QList<DocPtr> docs = model_.docs();
+    if (std::any_of(docs.begin(), docs.end(), [](const DocPtr& d) { return d->plugin().supportsPreview(); }))
+        warmUp_->start();
 }
 
 double EditorArea::topSourceLine(CodeTextView& view)

@@ -12,6 +12,7 @@ class CodeTextView;
 class EditorCache;
 class PreviewView;
 class QStackedWidget;
+class QTimer;
 
 // Validation of the document under the editor: first problem and the count, or "格式正确".
 class DiagnosticStrip : public PaneBar {
@@ -66,6 +67,8 @@ private:
     // In split mode the preview follows the shown editor's scrolling.
     void watchScrolling();
     void followEditor();
+    // Starts the browser engine while idle when an open document has a preview.
+    void scheduleWarmUp();
 
     AppModel& model_;
     EditorCache& editors_;
@@ -75,6 +78,7 @@ private:
     DiagnosticStrip* strip_;
     QLabel* badge_;
     PreviewView* preview_ = nullptr;
+    QTimer* warmUp_;
     bool previewQueued_ = false;
     bool editorShown_ = false;
     QPointer<CodeTextView> followed_;

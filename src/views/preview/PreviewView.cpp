@@ -131,9 +131,14 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
         Qt::QueuedConnection);
 }
 
+namespace {
+bool warm = false;
+}
+
+bool PreviewView::isWarm() { return warm; }
+
 void PreviewView::warmUp()
 {
-    static bool warm = false;
     if (std::exchange(warm, true))
         return;
     // The engine reads how views draw when it starts.

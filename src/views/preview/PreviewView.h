@@ -50,6 +50,7 @@ public:
     // preview, so neither lands in the turn that opens a file. Call it while
     // the window is idle; later calls cost nothing.
     static void warmUp();
+    static bool isWarm();
     // Gives the window that holds `inside` the surface the web view draws
     // with from its creation on. Found only when the first preview came,
     // it recreated the native window: a full repaint, and a flicker, in one long turn.
