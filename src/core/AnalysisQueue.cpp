@@ -1,5 +1,7 @@
 #include "core/AnalysisQueue.h"
 
+#include "plugins/ScriptHost.h"
+
 #include "core/AnalysisJob.h"
 #include "core/WorkerPriority.h"
 
@@ -88,6 +90,8 @@ void AnalysisQueue::stop()
                 job->cancel();
     }
     d_->wake.notify_all();
+    // A job waiting for a script would hold the join as long as the script runs.
+    ScriptHost::stop();
     for (std::thread* t : {&d_->shownLane, &d_->otherLane})
         if (t->joinable())
             t->join();

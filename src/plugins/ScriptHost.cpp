@@ -8,7 +8,9 @@
 #include <QLoggingCategory>
 #include <QThread>
 
+#include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 
 namespace ScriptHost {
@@ -124,44 +126,58 @@ struct Job {
     bool done = false;
 };
 
-// The engine lives and dies on this thread; callers hand it one job at a time.
+// Set once the program is ending: no caller waits for a script any more.
+std::atomic<bool> stopping{false};
+
+// How long an interrupted call may take to come back before its engine is
+// given up: between script steps it stops at once.
+constexpr std::chrono::milliseconds interruptGrace{200};
+
+// The engine lives on this thread; callers hand it one job at a time. A host
+// is never destroyed: one whose call is stuck inside a regular expression
+// (where the engine never looks at its interruption flag) is left to finish
+// it alone, then its thread ends, and a new host serves the next call.
 class Host : public QThread {
 public:
     Host()
     {
-        previousFilter = QLoggingCategory::installFilter(quietCompiler);
         setObjectName(QStringLiteral("ScriptHost"));
         start();
     }
-    ~Host() override
-    {
-        {
-            std::lock_guard lock(mutex_);
-            quit_ = true;
-        }
-        wake_.notify_all();
-        wait();
-    }
 
-    std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit)
+    // The result, or nothing; `stuck` when the engine did not come back.
+    std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit,
+                                bool& stuck)
     {
-        // Only the glue: this engine crashes when C++ calls some built-ins (eval) directly.
-        if (!function.startsWith(QLatin1String("lorvane")))
-            return std::nullopt;
         std::lock_guard one(callMutex_);
         std::unique_lock lock(mutex_);
         // Loading the scripts is not the call's time.
-        finished_.wait(lock, [&] { return engine_ != nullptr; });
-        Job job{function, arguments, {}, false};
-        job_ = &job;
+        finished_.wait(lock, [&] { return engine_ != nullptr || stopping; });
+        if (stopping || abandoned_)
+            return std::nullopt;
+        auto job = std::make_shared<Job>(Job{function, arguments, {}, false});
+        job_ = job;
         wake_.notify_all();
+        const auto over = [&] { return job->done || stopping; };
         // The limit is the engine thread's processor time (see WorkerClock).
-        if (engineClock_.waitWithin(lock, finished_, limit, [&] { return job.done; }))
-            return job.result;
+        if (engineClock_.waitWithin(lock, finished_, limit, over) && job->done)
+            return job->result;
         // The engine checks this flag between its steps and throws.
         engine_->setInterrupted(true);
-        finished_.wait(lock, [&] { return job.done; });
+        if (finished_.wait_for(lock, interruptGrace, over) && job->done)
+            return std::nullopt;
+        stuck = true;
+        abandoned_ = true;
         return std::nullopt;
+    }
+
+    // Sends every waiting caller back empty-handed and stops the script.
+    void release()
+    {
+        std::lock_guard lock(mutex_);
+        if (engine_ && job_)
+            engine_->setInterrupted(true);
+        finished_.notify_all();
     }
 
 protected:
@@ -181,10 +197,10 @@ protected:
         engine_ = &engine;
         finished_.notify_all();
         while (true) {
-            wake_.wait(lock, [&] { return quit_ || job_; });
-            if (quit_)
+            wake_.wait(lock, [&] { return abandoned_ || job_; });
+            if (!job_)
                 break;
-            Job* job = job_;
+            const std::shared_ptr<Job> job = job_;
             lock.unlock();
             std::optional<QString> result;
             QJSValueList args;
@@ -198,9 +214,12 @@ protected:
             engine.setInterrupted(false);
             job->result = std::move(result);
             job->done = true;
-            job_ = nullptr;
+            job_.reset();
             finished_.notify_all();
+            if (abandoned_)
+                break;
         }
+        engine_ = nullptr;
     }
 
 private:
@@ -209,20 +228,52 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable finished_;
-    Job* job_ = nullptr;
+    std::shared_ptr<Job> job_;
     QJSEngine* engine_ = nullptr;
-    bool quit_ = false;
+    bool abandoned_ = false;
 };
+
+std::mutex hostMutex;
+Host* current = nullptr;
+
+Host* host()
+{
+    std::lock_guard lock(hostMutex);
+    if (!current) {
+        static const bool quiet = (previousFilter = QLoggingCategory::installFilter(quietCompiler), true);
+        Q_UNUSED(quiet);
+        current = new Host;
+    }
+    return current;
+}
 
 }
 
 std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit)
 {
     // The engine refuses to exist without an application object (a bare tool or benchmark).
-    if (!QCoreApplication::instance())
+    if (!QCoreApplication::instance() || stopping)
         return std::nullopt;
-    static Host host;
-    return host.call(function, arguments, limit);
+    // Only the glue: this engine crashes when C++ calls some built-ins (eval) directly.
+    if (!function.startsWith(QLatin1String("lorvane")))
+        return std::nullopt;
+    Host* h = host();
+    bool stuck = false;
+    std::optional<QString> result = h->call(function, arguments, limit, stuck);
+    if (stuck) {
+        std::lock_guard lock(hostMutex);
+        if (current == h)
+            current = nullptr;
+    }
+    return result;
+}
+
+void stop()
+{
+    stopping = true;
+    std::lock_guard lock(hostMutex);
+    if (current)
+        current->release();
 }
 
 }

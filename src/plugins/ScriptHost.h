@@ -16,7 +16,12 @@ namespace ScriptHost {
 // arguments; nothing when the scripts are missing, the function throws or
 // returns no string, the process has no application object, or the call used
 // more processor time than the limit, or five times the limit went by on the
-// clock (it is interrupted then).
+// clock (it is interrupted then; an engine that does not stop is given up
+// and the next call gets a new one).
 std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit);
+
+// For the end of the program: every call, waiting or to come, returns nothing
+// at once, whatever a script is doing.
+void stop();
 
 }

@@ -6,8 +6,12 @@
 #include "plugins/Markdown.h"
 #include "plugins/ScriptHost.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -143,4 +147,54 @@ TEST(CodeHighlight, ABlockSeenBeforeIsNotColouredAgain)
     // An edit inside one block runs the script for that block alone.
     Markdown::preview(QString(doc).replace(QStringLiteral("let x = 1"), QStringLiteral("let x = 2")));
     EXPECT_EQ(CodeHighlight::scriptRuns(), runs + 1);
+}
+
+// The engine checks for interruption between script steps, never inside a
+// regular expression: a call stuck in one is abandoned with its engine, and
+// the next call gets a fresh one at once.
+TEST(CodeHighlight, ACallStuckInsideARegularExpressionIsAbandoned)
+{
+    QElapsedTimer clock;
+    clock.start();
+    // highlight.js takes over half a minute on this, all of it in one expression.
+    const QString brackets = QString(16000, u'[') + QString(16000, u']');
+    EXPECT_FALSE(ScriptHost::call(QStringLiteral("lorvaneHighlight"), {QStringLiteral("markdown"), brackets},
+                                  std::chrono::milliseconds(100)));
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_EQ(ScriptHost::call(QStringLiteral("lorvaneEvaluate"), {QStringLiteral("'after'")}, std::chrono::seconds(5)),
+              QStringLiteral("after"));
+    EXPECT_LT(clock.elapsed(), 6000);
+}
+
+// Run in a process of its own: stopping is for good. Quitting must not wait
+// for a script, whatever it is doing.
+TEST(CodeHighlight, StoppingSendsAWaitingCallerBackAtOnce)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const QString brackets = QString(16000, u'[') + QString(16000, u']');
+            // The scripts loaded first: the caller is inside the expression when the program ends.
+            if (!ScriptHost::call(QStringLiteral("lorvaneEvaluate"), {QStringLiteral("'x'")}, std::chrono::seconds(5)))
+                std::exit(4);
+            std::atomic<qint64> returnedAt{-1};
+            QElapsedTimer clock;
+            clock.start();
+            std::thread caller([&] {
+                const auto r = ScriptHost::call(QStringLiteral("lorvaneHighlight"),
+                                                {QStringLiteral("markdown"), brackets}, std::chrono::seconds(60));
+                returnedAt = r ? -2 : clock.elapsed();
+            });
+            QThread::msleep(300);
+            const qint64 stoppedAt = clock.elapsed();
+            ScriptHost::stop();
+            caller.join();
+            if (returnedAt < 0 || returnedAt - stoppedAt > 1000)
+                std::exit(2);
+            const bool later = ScriptHost::call(QStringLiteral("lorvaneEvaluate"), {QStringLiteral("'x'")},
+                                                std::chrono::seconds(5))
+                                   .has_value();
+            std::exit(later ? 3 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
