@@ -89,7 +89,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Besides the libraries: a CJK font, without which every label of the Chinese
 # interface is boxes (the embedded Plex fonts have no CJK glyphs).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "plantuml, graphviz, default-jre-headless, bubblewrap, fonts-noto-color-emoji, qt6-translations-l10n")
+# A Qt 6 program reaches fcitx5 only through its Qt 6 frontend.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fcitx5-frontend-qt6 | ibus, plantuml, graphviz, default-jre-headless, bubblewrap, fonts-noto-color-emoji, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://lorvane.org/")
 include(CPack)
 if(TARGET lorvane_tests)
