@@ -5,6 +5,7 @@
 #include "plugins/Markdown.h"
 #include "plugins/MarkdownFences.h"
 #include "plugins/MarkdownMath.h"
+#include "plugins/MarkdownSoftBreaks.h"
 #include "plugins/MathRender.h"
 
 #include <cmark-gfm-core-extensions.h>
@@ -281,6 +282,9 @@ private:
             case CMARK_NODE_CODE:
             case CMARK_NODE_HTML_INLINE: escaped(node->as.literal); break;
             case CMARK_NODE_SOFTBREAK:
+                if (!joinsWithoutSpace(node))
+                    out_ += ' ';
+                break;
             case CMARK_NODE_LINEBREAK: out_ += ' '; break;
             default: break;
             }
@@ -324,7 +328,10 @@ private:
         const auto type = cmark_node_type(node->type);
         switch (type) {
         case CMARK_NODE_TEXT: escaped(node->as.literal); return false;
-        case CMARK_NODE_SOFTBREAK: out_ += '\n'; return false;
+        case CMARK_NODE_SOFTBREAK:
+            if (!joinsWithoutSpace(node))
+                out_ += '\n';
+            return false;
         case CMARK_NODE_LINEBREAK: put("<br>\n"); return false;
         case CMARK_NODE_CODE:
             if (renderings_ && MarkdownMath::isFormula(node)) {
