@@ -219,6 +219,9 @@ CodeTextView::CodeTextView(QWidget* parent) : QsciScintillaBase(parent), caretCo
             [this](int position, int type, const char* text, int length, int, int, int, int, int, int) {
                 onModified(position, type, text, length);
             });
+    // The engine has selected its own idea of a word by then.
+    connect(this, &QsciScintillaBase::SCN_DOUBLECLICK, this,
+            [this](int, int, int) { selectWordAt(send(SCI_CHARPOSITIONFROMPOINT, lastPress_.x(), lastPress_.y())); });
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
         if (updated & (SC_UPDATE_V_SCROLL | SC_UPDATE_CONTENT)) {
             ruler_->sync();
@@ -238,9 +241,10 @@ void CodeTextView::onModified(int position, int type, const char* text, int leng
     const bool insert = type & SC_MOD_BEFOREINSERT;
     if (!insert && !(type & SC_MOD_BEFOREDELETE))
         return;
-    editedFrom_ = std::min<qsizetype>(editedFrom_, position);
-    if (loading_)
+    if (loading_) {
+        editedFrom_ = std::min<qsizetype>(editedFrom_, position);
         return;
+    }
     countPendingInsert();
     if (insert) {
         if (text) {
@@ -255,7 +259,10 @@ void CodeTextView::onModified(int position, int type, const char* text, int leng
         const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, position, length));
         utf16Length_ -= p ? utf16Units(p, length) : 0;
     }
-    if (!editingCarets_ && !composing_)
+    if (compositionChange(position, type, length))
+        return;
+    editedFrom_ = std::min<qsizetype>(editedFrom_, position);
+    if (!editingCarets_)
         foreignChange_ = true;
     if (!changed_) {
         changed_ = true;
@@ -268,7 +275,7 @@ void CodeTextView::onModified(int position, int type, const char* text, int leng
 int CodeTextView::length() const
 {
     countPendingInsert();
-    return int(utf16Length_);
+    return int(utf16Length_ - preedit_.units);
 }
 
 void CodeTextView::countPendingInsert() const
@@ -336,7 +343,7 @@ void CodeTextView::updateEventMask()
 
 // ---- Text ----
 
-qsizetype CodeTextView::byteLength() const { return send(SCI_GETLENGTH); }
+qsizetype CodeTextView::byteLength() const { return bufferBytes() - preedit_.bytes; }
 
 void CodeTextView::setPlainText(const QString& text)
 {
@@ -428,7 +435,7 @@ void CodeTextView::replaceWholeUtf8(const QByteArray& bytes)
     {
         QuietEdits quiet(this);
         send(SCI_BEGINUNDOACTION);
-        send(SCI_SETTARGETRANGE, 0, byteLength());
+        send(SCI_SETTARGETRANGE, 0, bufferBytes());
         SendScintilla(SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
         send(SCI_ENDUNDOACTION);
     }
@@ -451,11 +458,23 @@ void CodeTextView::replaceRange(int start, int length, const QString& text)
     finishChange();
 }
 
-QString CodeTextView::text() const
+QString CodeTextView::text() const { return decodeBuffer(0, bufferBytes()); }
+
+QString CodeTextView::decodeBuffer(qsizetype from, qsizetype to) const
 {
-    const qsizetype n = byteLength();
-    const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, n));
-    return p ? TextCopy::decode(QByteArrayView(p, n)) : QString();
+    if (to <= from)
+        return QString();
+    const qsizetype pf = preedit_.from;
+    if (pf >= 0 && from <= pf && pf < to) {
+        // The composition is cut out of a copy.
+        const qsizetype end = std::max(pf, to - preedit_.bytes);
+        QByteArray bytes(end - from, Qt::Uninitialized);
+        copyBufferBytes(from, pf - from, bytes.data());
+        copyBufferBytes(pf + preedit_.bytes, end - pf, bytes.data() + (pf - from));
+        return TextCopy::decode(bytes);
+    }
+    const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, from, to - from));
+    return p ? TextCopy::decode(QByteArrayView(p, to - from)) : QString();
 }
 
 namespace {
@@ -488,9 +507,22 @@ QByteArray CodeTextView::utf8() const
 
 void CodeTextView::copyBytes(qsizetype from, qsizetype n, char* out) const
 {
+    const qsizetype pf = preedit_.from;
+    if (pf < 0 || from + n <= pf) {
+        copyBufferBytes(from, n, out);
+        return;
+    }
+    // Text bytes after the composition sit behind it in the buffer.
+    const qsizetype head = std::clamp<qsizetype>(pf - from, 0, n);
+    copyBufferBytes(from, head, out);
+    copyBufferBytes(std::max(from, pf) + preedit_.bytes, n - head, out + head);
+}
+
+void CodeTextView::copyBufferBytes(qsizetype from, qsizetype n, char* out) const
+{
     // Copied on each side of the buffer's gap: asking for one pointer
     // across it would move the gap first.
-    const qsizetype end = std::min(from + n, byteLength());
+    const qsizetype end = std::min(from + n, bufferBytes());
     const qsizetype gap = std::clamp<qsizetype>(send(SCI_GETGAPPOSITION), from, std::max(from, end));
     for (const auto& [at, to] : {std::pair(from, gap), std::pair(gap, end)}) {
         if (to <= at)
@@ -514,22 +546,19 @@ QString CodeTextView::leadingLines(int count) const
         end = send(SCI_GETLINEENDPOSITION, line);
         count -= end > start;
     }
-    const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, 0, end));
-    return p ? TextCopy::decode(QByteArrayView(p, end)) : QString();
+    return decodeBuffer(0, end);
 }
 
 QString CodeTextView::textIn(int start, int length) const
 {
     if (length <= 0)
         return QString();
-    const qsizetype from = toByte(start);
-    const qsizetype n = toByte(start + length) - from;
-    const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, from, n));
-    return p ? TextCopy::decode(QByteArrayView(p, n)) : QString();
+    return decodeBuffer(toByte(start), toByte(start + length));
 }
 
 void CodeTextView::undo()
 {
+    cancelComposition();
     clearCarets();
     send(SCI_UNDO);
     finishChange();
@@ -537,6 +566,7 @@ void CodeTextView::undo()
 
 void CodeTextView::redo()
 {
+    cancelComposition();
     clearCarets();
     send(SCI_REDO);
     finishChange();
@@ -563,8 +593,9 @@ void CodeTextView::selectAll()
     send(SCI_SELECTALL);
 }
 
-bool CodeTextView::canUndo() const { return send(SCI_CANUNDO); }
-bool CodeTextView::canRedo() const { return send(SCI_CANREDO); }
+bool CodeTextView::canUndo() const { return composing() ? preedit_.couldUndo : send(SCI_CANUNDO) != 0; }
+bool CodeTextView::canRedo() const { return !composing() && send(SCI_CANREDO) != 0; }
+bool CodeTextView::isModified() const { return composing() ? preedit_.modifiedBefore : bool(send(SCI_GETMODIFY)); }
 void CodeTextView::setReadOnly(bool ro) { send(SCI_SETREADONLY, ro); }
 bool CodeTextView::isReadOnly() const { return send(SCI_GETREADONLY); }
 
@@ -610,13 +641,31 @@ void CodeTextView::ensureIndex() const
     indexed_ = true;
 }
 
-qsizetype CodeTextView::toByte(int pos) const
+qsizetype CodeTextView::toByte(int pos) const { return unitsToByte(bufferUnits(pos)); }
+
+int CodeTextView::toUtf16(qsizetype byte) const { return textUnits(byteToUnits(byte)); }
+
+qsizetype CodeTextView::bufferUnits(qsizetype pos) const
+{
+    // A position at the composition is before it: typing goes there.
+    return composing() && pos > preedit_.at ? pos + preedit_.units : pos;
+}
+
+int CodeTextView::textUnits(qsizetype units) const
+{
+    if (!composing() || units <= preedit_.at)
+        return int(units);
+    return int(std::max(preedit_.at, units - preedit_.units));
+}
+
+qsizetype CodeTextView::unitsToByte(qsizetype pos) const
 {
     // The two ends need no index (it costs a pass over the text to build).
+    countPendingInsert();
     if (pos <= 0)
         return 0;
-    if (pos >= length())
-        return byteLength();
+    if (pos >= utf16Length_)
+        return bufferBytes();
     if (!indexed_ && pos < indexlessSpan / 4)
         return send(SCI_POSITIONRELATIVECODEUNITS, 0, pos);
     ensureIndex();
@@ -628,20 +677,22 @@ qsizetype CodeTextView::toByte(int pos) const
     return send(SCI_POSITIONRELATIVECODEUNITS, byteStart, pos - unitStart);
 }
 
-int CodeTextView::toUtf16(qsizetype byte) const
+qsizetype CodeTextView::byteToUnits(qsizetype byte) const
 {
-    byte = std::clamp<qsizetype>(byte, 0, byteLength());
+    byte = std::clamp<qsizetype>(byte, 0, bufferBytes());
     // Near the start, or at the end, counting is cheaper than building the
     // index (a pass over the whole text): showing a newly opened file asks
     // for the caret at 0.
     if (!indexed_ && byte < indexlessSpan)
-        return int(unitsBetween(0, byte));
-    if (byte == byteLength())
-        return length();
+        return unitsBetween(0, byte);
+    if (byte == bufferBytes()) {
+        countPendingInsert();
+        return utf16Length_;
+    }
     ensureIndex();
     const long line = send(SCI_LINEFROMPOSITION, byte);
     const long byteStart = send(SCI_POSITIONFROMLINE, line);
-    return int(send(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16) + unitsBetween(byteStart, byte));
+    return send(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16) + unitsBetween(byteStart, byte);
 }
 
 qsizetype CodeTextView::unitsBetween(qsizetype from, qsizetype to) const
@@ -667,13 +718,13 @@ int CodeTextView::lineCount() const { return int(send(SCI_GETLINECOUNT)); }
 int CodeTextView::lineOf(int pos) const
 {
     ensureIndex();
-    return int(send(SCI_LINEFROMINDEXPOSITION, std::clamp(pos, 0, length()), SC_LINECHARACTERINDEX_UTF16));
+    return int(send(SCI_LINEFROMINDEXPOSITION, bufferUnits(std::clamp(pos, 0, length())), SC_LINECHARACTERINDEX_UTF16));
 }
 
 int CodeTextView::lineStart(int line) const
 {
     ensureIndex();
-    return int(send(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16));
+    return textUnits(send(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16));
 }
 
 int CodeTextView::lineEnd(int line) const { return toUtf16(send(SCI_GETLINEENDPOSITION, line)); }
@@ -693,15 +744,17 @@ void CodeTextView::setSelection(int anchor, int caret)
 
 CodeTextView::CaretPlace CodeTextView::caretPlace() const
 {
+    // While composing, the column is the caret's inside the composition.
     const long a = send(SCI_GETANCHOR);
     const long c = send(SCI_GETCURRENTPOS);
     const long s = std::min(a, c);
     const long line = send(SCI_LINEFROMPOSITION, s);
     const int column = int(unitsBetween(send(SCI_POSITIONFROMLINE, line), s)) + 1;
     const long e = std::max(a, c);
-    const int selected = a == c ? 0 : indexed_ ? toUtf16(e) - toUtf16(s) : int(unitsBetween(s, e));
-    // A selection of whole lines ends after a line feed; it does not take in the next line.
     long last = send(SCI_LINEFROMPOSITION, e);
+    // Characters: the line feeds inside the selection are not counted.
+    const int selected = a == c ? 0 : int((indexed_ ? toUtf16(e) - toUtf16(s) : unitsBetween(s, e)) - (last - line));
+    // A selection of whole lines ends after a line feed; it does not take in the next line.
     if (last > line && send(SCI_POSITIONFROMLINE, last) == e)
         --last;
     return {int(line) + 1, column, selected, int(last - line) + 1};
@@ -738,7 +791,14 @@ void CodeTextView::mousePressEvent(QMouseEvent* e)
 {
     if (carets_)
         clearCarets();
+    lastPress_ = e->position().toPoint();
     QsciScintillaBase::mousePressEvent(e);
+}
+
+void CodeTextView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    lastPress_ = e->position().toPoint();
+    QsciScintillaBase::mouseDoubleClickEvent(e);
 }
 
 void CodeTextView::resizeEvent(QResizeEvent* e)
@@ -862,7 +922,7 @@ void CodeTextView::paintMatches()
     for (int i : {matchIndicator, currentIndicator}) {
         send(SCI_SETINDICATORCURRENT, i);
         if (paintedCount_ > 0)
-            send(SCI_INDICATORCLEARRANGE, 0, byteLength());
+            send(SCI_INDICATORCLEARRANGE, 0, bufferBytes());
     }
     paintedCount_ = 0;
     if (h.matches.empty())
@@ -935,7 +995,7 @@ void CodeTextView::revealRange(int start, int length)
 
 void CodeTextView::setStyleBytes(bool on)
 {
-    if (on == styleBytes_ || byteLength() > 0)
+    if (on == styleBytes_ || bufferBytes() > 0)
         return;
     const long document = send(SCI_CREATEDOCUMENT, 0, on ? SC_DOCUMENTOPTION_DEFAULT : SC_DOCUMENTOPTION_STYLES_NONE);
     send(SCI_SETDOCPOINTER, 0, document);

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QList>
+#include <QPoint>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -81,6 +82,12 @@ public:
 
     bool canUndo() const;
     bool canRedo() const;
+    // Whether the text differs from the last save point; an open
+    // composition of the input method does not count.
+    bool isModified() const;
+    // Whether the input method is composing: its text shows in the view
+    // but is no part of the text, its positions or its length.
+    bool composing() const { return preedit_.from >= 0; }
     void setReadOnly(bool ro);
     bool isReadOnly() const;
 
@@ -183,7 +190,9 @@ protected:
     bool viewportEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
@@ -196,8 +205,27 @@ private:
     };
     void applyEdits(const std::vector<Edit>& edits);
     void ordinaryKey(QKeyEvent* e);
+    // Word motion by WordBreaks, read from a stretch of the caret's line.
+    struct WordWindow {
+        qsizetype from;   // byte where `text` starts
+        QString text;     // part of one line around the byte
+        qsizetype caret;  // the byte's place in `text`
+    };
+    WordWindow wordWindow(qsizetype byte) const;
+    qsizetype wordStop(qsizetype byte, bool forward) const;
+    bool wordKey(QKeyEvent* e);
+    void selectWordAt(qsizetype byte);
     void pasteMime(const QMimeData* source);
     void onModified(int position, int type, const char* text, int length);
+    // Whether a buffer change belongs to the composition, which is shown
+    // but never reported.
+    bool compositionChange(qsizetype position, int type, qsizetype length);
+    void showComposition(QInputMethodEvent* e);
+    void commitText(const QString& text);
+    void commitAtCarets(const QString& text);
+    void dropComposition();
+    // Ends the composition before an edit from elsewhere (undo, redo).
+    void cancelComposition();
     void finishChange();
     void countPendingInsert() const;
     void checkSelection();
@@ -210,6 +238,16 @@ private:
     };
     void updateEventMask();
     void ensureIndex() const;
+    qsizetype bufferBytes() const { return send(SCI_GETLENGTH); }
+    // UTF-16 offsets of the text and of the buffer (which holds the
+    // composition too) and back.
+    qsizetype bufferUnits(qsizetype pos) const;
+    int textUnits(qsizetype units) const;
+    qsizetype unitsToByte(qsizetype units) const;
+    qsizetype byteToUnits(qsizetype byte) const;
+    void copyBufferBytes(qsizetype from, qsizetype n, char* out) const;
+    // The buffer's bytes in [from, to) as text, the composition left out.
+    QString decodeBuffer(qsizetype from, qsizetype to) const;
     // UTF-16 code units between two byte offsets.
     qsizetype unitsBetween(qsizetype from, qsizetype to) const;
     void releaseIndex();
@@ -231,7 +269,17 @@ private:
     };
     std::optional<TypingRun> typingRun_;
     bool editingCarets_ = false;
-    bool composing_ = false;
+    struct Composition {
+        qsizetype from = -1;  // buffer byte where it starts, -1 when none
+        qsizetype bytes = 0;
+        qsizetype units = 0;
+        qsizetype at = 0;  // UTF-16 offset of `from`
+        bool modifiedBefore = false;
+        bool couldUndo = false;
+    };
+    Composition preedit_;
+    // The engine's input method handler is putting up the composition.
+    bool showingComposition_ = false;
     bool changed_ = false;        // a change waits to be reported
     bool foreignChange_ = false;  // ... and was not made by the carets
     bool quiet_ = false;
@@ -251,4 +299,5 @@ private:
     int paintedCount_ = 0;
     LineNumberRuler* ruler_ = nullptr;
     bool styleBytes_ = false;
+    QPoint lastPress_;  // where the last click went, in the viewport
 };

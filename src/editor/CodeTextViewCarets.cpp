@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 
@@ -245,49 +244,12 @@ void CodeTextView::keyPressEvent(QKeyEvent* e)
 
 void CodeTextView::ordinaryKey(QKeyEvent* e)
 {
+    if (wordKey(e))
+        return;
     // Only the editing keys act here; any other key with Ctrl, Alt or Meta
     // neither runs a hidden command nor types its character.
     if (EditorKeys::find(e->key(), e->modifiers()) || EditorKeys::typesText(e->modifiers()))
         QsciScintillaBase::keyPressEvent(e);
     else
         e->ignore();
-}
-
-void CodeTextView::inputMethodEvent(QInputMethodEvent* e)
-{
-    if (!carets_) {
-        QsciScintillaBase::inputMethodEvent(e);
-        return;
-    }
-    // The composition shows at the ordinary caret, which sits at the last
-    // caret; it is no edit that ends multi-caret mode.
-    const QString commit = e->commitString();
-    const std::vector<int> before = *carets_;
-    if (commit.isEmpty() || isReadOnly()) {
-        composing_ = true;
-        QsciScintillaBase::inputMethodEvent(e);
-        composing_ = false;
-        return;
-    }
-    // Scintilla drops the composition and inserts the committed text at the
-    // ordinary caret; the other carets get it too, in the same undo step.
-    editingCarets_ = true;
-    send(SCI_BEGINUNDOACTION);
-    composing_ = true;
-    QsciScintillaBase::inputMethodEvent(e);
-    composing_ = false;
-    std::vector<int> rest(before.begin(), before.end() - 1);
-    carets_ = rest;
-    std::vector<Edit> edits;
-    for (int c : rest)
-        edits.push_back({c, 0, commit});
-    std::vector<int> next;
-    if (!edits.empty()) {
-        applyEdits(edits);
-        next = *carets_;
-    }
-    send(SCI_ENDUNDOACTION);
-    editingCarets_ = false;
-    next.push_back(before.back() + int(commit.size()) * int(before.size()));
-    setCarets(std::move(next));
 }

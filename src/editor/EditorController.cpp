@@ -9,6 +9,7 @@
 #include "editor/EditorScheme.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
+#include "editor/WordCounter.h"
 #include "editor/syntax/SyntaxStyler.h"
 
 #include <QApplication>
@@ -53,8 +54,10 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     }
     attachText();
 
+    words_ = new WordCounter(view_, [this] { emit wordCountChanged(); });
     view_->onTextChange = [this] { textDidChange(); };
     view_->onSelectionChange = [this] {
+        words_->selectionChanged();
         if (isActive())
             updateCaretInfo();
     };
@@ -137,20 +140,20 @@ void EditorController::attachText()
     // From here on the view's buffer is the live text; the Doc pulls it
     // only when someone reads it.
     QPointer<CodeTextView> v = view_;
-    doc_->attachLiveText(
-        {[v] { return v ? v->text() : QString(); }, [v] { return v ? qsizetype(v->length()) : qsizetype(0); },
-         [v](int lines) { return v ? v->leadingLines(lines) : QString(); },
-         [v] { return v ? v->utf8() : QByteArray(); }, [v] { return v ? v->byteLength() : qsizetype(0); },
-         [v] { return v && !v->SendScintilla(QsciScintillaBase::SCI_GETMODIFY); },
-         [v] {
-             if (v)
-                 v->SendScintilla(QsciScintillaBase::SCI_SETSAVEPOINT);
-         },
-         [v](qsizetype from, qsizetype n, char* out) {
-             if (v)
-                 v->copyBytes(from, n, out);
-         },
-         [v] { return v ? v->takeEditedFrom() : qsizetype(0); }});
+    doc_->attachLiveText({[v] { return v ? v->text() : QString(); },
+                          [v] { return v ? qsizetype(v->length()) : qsizetype(0); },
+                          [v](int lines) { return v ? v->leadingLines(lines) : QString(); },
+                          [v] { return v ? v->utf8() : QByteArray(); },
+                          [v] { return v ? v->byteLength() : qsizetype(0); }, [v] { return v && !v->isModified(); },
+                          [v] {
+                              if (v)
+                                  v->SendScintilla(QsciScintillaBase::SCI_SETSAVEPOINT);
+                          },
+                          [v](qsizetype from, qsizetype n, char* out) {
+                              if (v)
+                                  v->copyBytes(from, n, out);
+                          },
+                          [v] { return v ? v->takeEditedFrom() : qsizetype(0); }});
 }
 
 bool EditorController::wantsStyleBytes(const QString& pluginID, qsizetype bytes)
@@ -178,6 +181,7 @@ void EditorController::textDidChange()
     syncing_ = false;
     analysisWork_.start();
     scheduleHighlights(false);
+    words_->textChanged();
 }
 
 void EditorController::replaceAll(const QString& text)
@@ -202,6 +206,7 @@ void EditorController::loadFromDoc()
     applying_ = true;
     view_->setPlainText(doc_->text());  // also empties the undo history
     applying_ = false;
+    words_->textChanged();
     if (!safe_ && CodeTextView::hasLongLine(doc_->text()))
         enterSafeDisplay();
     // The buffer's new save point holds this text.
@@ -418,6 +423,8 @@ void EditorController::updateCaretInfo()
     if (model_.caretInfo() != info)
         model_.setCaretInfo(info);
 }
+
+QString EditorController::wordCount() const { return words_->text(); }
 
 void EditorController::toggleMultiCaret()
 {

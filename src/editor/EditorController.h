@@ -13,6 +13,7 @@
 
 class AppModel;
 class CodeTextView;
+class WordCounter;
 class LineNumberRuler;
 class SyntaxStyler;
 
@@ -45,6 +46,8 @@ public:
     void scheduleHighlights(bool resetIndex);
     void refreshHighlights(bool resetIndex);
     void updateCaretInfo();
+    // "字数 120" for the status bar, "字数 12 / 120" with a selection.
+    QString wordCount() const;
     void toggleMultiCaret();
     void exitMultiCaret();
     void focus();
@@ -85,6 +88,9 @@ public:
     // UTF-16 columns.
     static QString caretDescription(int line, int column, int selectionLength, int selectedLines = 1);
 
+signals:
+    void wordCountChanged();
+
 private:
     // Makes the view's buffer the document's live text.
     void attachText();
@@ -108,6 +114,7 @@ private:
     DocPtr doc_;
     AppModel& model_;
     QPointer<CodeTextView> view_;
+    WordCounter* words_ = nullptr;    // owned by the view
     SyntaxStyler* syntax_ = nullptr;  // owned by the view
     bool syncing_ = false;
     bool applying_ = false;  // the controller itself is writing the view

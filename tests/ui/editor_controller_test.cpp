@@ -32,11 +32,11 @@ TEST_F(Controller, CaretInfoCountsLineFeedsAndUTF16Columns)
     select(v, 10, 10);  // the very end, after the final line feed
     EXPECT_EQ(model->caretInfo(), QStringLiteral("行 4，列 1"));
     select(v, 1, 4);
-    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 2（已选 2 行 3 字符）"));
+    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 2（已选 2 行 2 字符）"));
     select(v, 0, 2);
     EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 1（已选 2 字符）"));
     select(v, 6, 0);  // two whole lines: the third, after the line feed, is not counted
-    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 1（已选 2 行 6 字符）"));
+    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 1（已选 2 行 4 字符）"));
 }
 
 TEST_F(Controller, TypingFlowsToTheDocOnceAndIsNotEchoedBack)

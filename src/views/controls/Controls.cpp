@@ -373,10 +373,21 @@ void MultilineField::keyPressEvent(QKeyEvent* e)
     QPlainTextEdit::keyPressEvent(e);
 }
 
+namespace {
+
+// The input method's composition lives in the layout, not in the text.
+bool composing(const QPlainTextEdit* field)
+{
+    const QTextLayout* layout = field->textCursor().block().layout();
+    return layout && !layout->preeditAreaText().isEmpty();
+}
+
+}
+
 void MultilineField::paintEvent(QPaintEvent* e)
 {
     QPlainTextEdit::paintEvent(e);
-    if (!toPlainText().isEmpty() || placeholder_.isEmpty())
+    if (!toPlainText().isEmpty() || placeholder_.isEmpty() || composing(this))
         return;
     QPainter p(viewport());
     p.setPen(placeholderColor_.value_or(ControlColors{}.fg3));

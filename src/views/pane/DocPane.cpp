@@ -23,7 +23,7 @@ DocPane::DocPane(AppModel& model, EditorCache& editors, const AnchorSink& report
     find_ = new FindBar(model_, editors, this);
     goTo_ = new GoToLineBar(editors, this);
     area_ = new EditorArea(model_, editors, this);
-    status_ = new PaneStatusBar(model_, reportAnchor, this);
+    status_ = new PaneStatusBar(model_, editors, reportAnchor, this);
     column->addWidget(header_);
     column->addWidget(notice_);
     column->addWidget(actions_);

@@ -2,18 +2,23 @@
 
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
+#include "editor/EditorCache.h"
+#include "editor/EditorController.h"
 #include "views/controls/Controls.h"
 #include "views/pane/StatusTitles.h"
 
 #include <QHBoxLayout>
 
-PaneStatusBar::PaneStatusBar(AppModel& model, const std::function<void(const QString&, QWidget*)>& reportAnchor,
-                             QWidget* parent)
-    : PaneBar(28, parent, Line::top), model_(model)
+PaneStatusBar::PaneStatusBar(AppModel& model, EditorCache& editors,
+                             const std::function<void(const QString&, QWidget*)>& reportAnchor, QWidget* parent)
+    : PaneBar(28, parent, Line::top), model_(model), editors_(editors)
 {
     row()->setContentsMargins(14, 2, 8, 2);
     caret_ = new ColorLabel(model_.caretInfo(), Palette::fg2(), 11.5, true, this);
     row()->addWidget(caret_);
+    words_ = new ColorLabel(QString(), Palette::fg2(), 11.5, true, this);
+    words_->setAccessibleName(QStringLiteral("字数"));
+    row()->addWidget(words_);
     valid_ = new ColorLabel(QString(), Palette::accent(), 11.5, false, this);
     row()->addWidget(valid_);
     row()->addStretch(1);
@@ -42,6 +47,7 @@ void PaneStatusBar::refresh()
     const auto carets = model_.multiCaretCount();
     caret_->setText(carets && *carets > 1 ? model_.caretInfo() + QStringLiteral(" · %1 个光标").arg(*carets)
                                           : model_.caretInfo());
+    followWordCount();
     if (!doc_)
         return;
     const QString valid = StatusTitles::validation(*doc_);
@@ -58,4 +64,18 @@ void PaneStatusBar::refresh()
     set(encoding_, doc_->encoding().rawValue(), Popup::encoding());
     set(eol_, doc_->eol().rawValue(), Popup::eol());
     set(format_, StatusTitles::format(doc_->name()), Popup::format());
+}
+
+void PaneStatusBar::followWordCount()
+{
+    // The count of the document on show, updated as its editor recounts.
+    EditorController* shown = doc_ ? editors_.existing(doc_->id) : nullptr;
+    if (shown != counted_) {
+        disconnect(countChanged_);
+        counted_ = shown;
+        if (shown)
+            countChanged_ = connect(shown, &EditorController::wordCountChanged, words_,
+                                    [this] { words_->setText(counted_ ? counted_->wordCount() : QString()); });
+    }
+    words_->setText(counted_ ? counted_->wordCount() : QString());
 }

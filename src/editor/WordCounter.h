@@ -1,0 +1,39 @@
+#pragma once
+
+#include "text/TextCount.h"
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+class CodeTextView;
+
+// Keeps the 字数 of a view's text and selection for the status bar: small
+// texts are counted at once, large ones on a worker thread, shown as
+// "字数 …" until the count comes back.
+class WordCounter : public QObject {
+public:
+    WordCounter(CodeTextView* view, std::function<void()> changed);
+    void textChanged();
+    void selectionChanged();
+    // "字数 120", or "字数 12 / 120" with a selection.
+    QString text() const;
+
+    // Typing waits this long before the text is counted again.
+    static constexpr int delayMSecs = 250;
+
+private:
+    enum class Part { text, selection };
+    void count(Part part, QByteArray bytes);
+    void countText();
+
+    CodeTextView* view_;
+    std::function<void()> changed_;
+    QTimer delay_;
+    std::optional<qsizetype> text_;
+    std::optional<qsizetype> selection_;  // counted selection
+    bool selected_ = false;
+    // Counts from the worker that were overtaken by later ones are dropped.
+    unsigned round_[2] = {0, 0};
+};

@@ -1,0 +1,119 @@
+#include "text/TextCount.h"
+
+#include <unicode/uchar.h>
+#include <unicode/uscript.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+
+namespace TextCount {
+
+namespace {
+
+bool wide(UChar32 c)
+{
+    const int width = u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH);
+    return width == U_EA_WIDE || width == U_EA_FULLWIDTH;
+}
+
+enum class Kind { other, single, letter, joiner, ambiguousMark };
+
+Kind kindOf(UChar32 c)
+{
+    if (c < 0x80) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')
+            return Kind::letter;
+        return c == '\'' || c == '-' || c == '.' ? Kind::joiner : Kind::other;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const UScriptCode script = uscript_getScript(c, &status);
+    if (u_hasBinaryProperty(c, UCHAR_IDEOGRAPHIC) || script == USCRIPT_HIRAGANA || script == USCRIPT_KATAKANA)
+        return Kind::single;
+    const int32_t category = U_GET_GC_MASK(c);
+    if (u_isalnum(c) || (category & U_GC_M_MASK))
+        return Kind::letter;
+    if (category & U_GC_P_MASK) {
+        if (wide(c))
+            return Kind::single;
+        // “”‘’…— are full-width in Chinese text, narrow in Latin text.
+        if (u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH) == U_EA_AMBIGUOUS)
+            return Kind::ambiguousMark;
+        return c == 0x2019 ? Kind::joiner : Kind::other;
+    }
+    return Kind::other;
+}
+
+// The code point at byte i (a negative value for a broken sequence), and
+// where the next one starts.
+UChar32 next(const uint8_t* s, int64_t size, int64_t& i)
+{
+    UChar32 c = s[i];
+    if (c < 0x80) {
+        ++i;
+        return c;
+    }
+    int32_t at = 0;
+    U8_NEXT(s + i, at, int32_t(std::min<int64_t>(size - i, 8)), c);
+    i += at;
+    return c;
+}
+
+}
+
+Counts of(QByteArrayView utf8)
+{
+    Counts n;
+    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto size = int64_t(utf8.size());
+    bool inWord = false;
+    Kind before = Kind::other;  // the last character's kind, blanks aside
+    bool markWaits = false;     // an ambiguous mark after a narrow character
+    for (int64_t i = 0; i < size;) {
+        const UChar32 c = next(s, size, i);
+        if (c < 0)
+            continue;
+        if (c == '\n' || c == '\r')
+            inWord = false;
+        else
+            n.characters += c > 0xFFFF ? 2 : 1;
+        const Kind kind = c == '\n' || c == '\r' ? Kind::other : kindOf(c);
+        // A waiting mark counts when a wide character follows it.
+        if (markWaits && kind == Kind::single)
+            ++n.words;
+        if (kind != Kind::ambiguousMark)
+            markWaits = false;
+        switch (kind) {
+        case Kind::single:
+            ++n.words;
+            inWord = false;
+            break;
+        case Kind::letter:
+            n.words += !inWord;
+            inWord = true;
+            break;
+        case Kind::joiner:
+            // Stays inside a word only between letters: checked by the next one.
+            if (inWord && i < size) {
+                int64_t j = i;
+                const UChar32 after = next(s, size, j);
+                inWord = after >= 0 && kindOf(after) == Kind::letter;
+            } else {
+                inWord = false;
+            }
+            break;
+        case Kind::ambiguousMark:
+            inWord = false;
+            if (before == Kind::single)
+                ++n.words;
+            else
+                markWaits = true;
+            break;
+        case Kind::other: inWord = false; break;
+        }
+        if (kind != Kind::other || (c != ' ' && c != '\t'))
+            before = kind;
+    }
+    return n;
+}
+
+}

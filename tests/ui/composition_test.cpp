@@ -1,0 +1,218 @@
+#include "WaitUntil.h"
+#include "WindowFixture.h"
+#include "editor/CodeTextView.h"
+#include "editor/EditorController.h"
+#include "views/controls/Controls.h"
+#include "views/pane/DocPane.h"
+#include "views/pane/FindBar.h"
+#include "views/pane/GoToLineBar.h"
+#include "views/sheets/NewFileSheet.h"
+
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QTextCharFormat>
+#include <map>
+
+namespace {
+
+// What an input method sends to the widget with the keyboard: the
+// composition, underlined, with its cursor, and the committed text.
+void compose(const QString& preedit, int cursor, const QString& commit = {})
+{
+    QTextCharFormat underline;
+    underline.setUnderlineStyle(QTextCharFormat::DashUnderline);
+    QList<QInputMethodEvent::Attribute> attrs{
+        {QInputMethodEvent::TextFormat, 0, int(preedit.size()), underline},
+        {QInputMethodEvent::Cursor, cursor, 1, QVariant()},
+    };
+    QInputMethodEvent e(preedit, preedit.isEmpty() ? QList<QInputMethodEvent::Attribute>{} : attrs);
+    e.setCommitString(commit);
+    QWidget* w = WindowFixture::focused();
+    ASSERT_TRUE(w) << "nothing has the keyboard";
+    QApplication::sendEvent(w, &e);
+}
+
+struct Composition : WindowFixture {
+    DocPtr doc;
+    CodeTextView* view = nullptr;
+    QList<Doc::Field> reported;  // every change the document announced
+
+    void open(const QString& name, const QString& text, int caret)
+    {
+        window->openFiles({write(name, text.toUtf8())});
+        doc = model->active();
+        ASSERT_TRUE(doc);
+        view = editors->controller(doc).textView();
+        ASSERT_TRUE(waitUntil([&] { return focused() == view; }));
+        view->setCursorPosition(caret);
+        // What opening the file set going has run by then.
+        QTest::qWait(1000);
+        QObject::connect(doc.get(), &Doc::changed, doc.get(), [this](Doc::Field f) {
+            if (f == Doc::Field::text || f == Doc::Field::name || f == Doc::Field::diagnostics
+                || f == Doc::Field::preview)
+                reported << f;
+        });
+    }
+    // Lets timers for analysis, preview and snapshots run.
+    static void settle() { QTest::qWait(400); }
+    // Where the input method puts its candidate window, as it asks for it.
+    QRect candidateBox() const { return static_cast<QWidget*>(view)->inputMethodQuery(Qt::ImCursorRectangle).toRect(); }
+};
+
+}
+
+TEST_F(Composition, NothingReachesTheDocumentUntilTheCommit)
+{
+    const QString original = QStringLiteral("# \n\n正文在这里。\n");
+    open(QStringLiteral("周报.md"), original, 2);
+    const QString name = doc->name();
+    const QString syllables = QStringLiteral("di yi zhou");
+    for (int n = 1; n <= syllables.size(); ++n) {
+        SCOPED_TRACE(syllables.left(n).toStdString());
+        compose(syllables.left(n), n);
+        EXPECT_TRUE(view->composing());
+        EXPECT_EQ(doc->text(), original);
+        EXPECT_EQ(view->text(), original);
+        EXPECT_EQ(view->length(), original.size());
+        EXPECT_EQ(view->textIn(0, 4), original.left(4));
+        EXPECT_EQ(view->utf8(), original.toUtf8());
+        EXPECT_FALSE(doc->isDirty());
+        EXPECT_FALSE(view->canUndo());
+    }
+    settle();
+    EXPECT_TRUE(reported.isEmpty()) << reported.size() << " changes reported";
+    EXPECT_EQ(doc->name(), name);
+
+    // Escape: the input method takes the composition back.
+    compose(QString(), 0);
+    EXPECT_FALSE(view->composing());
+    EXPECT_EQ(view->text(), original);
+    EXPECT_FALSE(doc->isDirty());
+
+    // A candidate chosen while the next syllable is typed: the first part
+    // is text, the rest still a composition.
+    compose(QStringLiteral("di yi"), 5);
+    compose(QStringLiteral("zhou"), 4, QStringLiteral("第一"));
+    EXPECT_EQ(doc->text(), QStringLiteral("# 第一\n\n正文在这里。\n"));
+    EXPECT_TRUE(view->composing());
+    compose(QString(), 0, QStringLiteral("周"));
+    const QString typed = QStringLiteral("# 第一周\n\n正文在这里。\n");
+    EXPECT_EQ(doc->text(), typed);
+    EXPECT_EQ(view->length(), typed.size());
+    EXPECT_TRUE(doc->isDirty());
+    EXPECT_EQ(view->cursorPosition(), 5);
+
+    // Each commit is one undo step, and nothing of the compositions is left.
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc->text(), QStringLiteral("# 第一\n\n正文在这里。\n"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc->text(), original);
+    EXPECT_FALSE(doc->isDirty());
+}
+
+TEST_F(Composition, PositionsAfterTheCompositionSkipIt)
+{
+    const QString original = QStringLiteral("一二\n三四😀五\n");
+    open(QStringLiteral("p.txt"), original, 1);
+    compose(QStringLiteral("zhong wen"), 4);
+    // Every text position maps to the same text as without a composition.
+    for (int pos = 0; pos <= original.size(); ++pos) {
+        SCOPED_TRACE(pos);
+        if (pos < original.size() && original[pos].isLowSurrogate())
+            continue;  // inside 😀
+        EXPECT_EQ(view->toUtf16(view->toByte(pos)), pos);
+        EXPECT_EQ(view->textIn(pos, original.size() - pos), original.mid(pos));
+        EXPECT_EQ(view->lineOf(pos), original.left(pos).count(u'\n'));
+    }
+    EXPECT_EQ(view->lineStart(1), original.indexOf(u'\n') + 1);
+    EXPECT_EQ(view->lineEnd(0), original.indexOf(u'\n'));
+    // The text's caret stays where the composition goes in.
+    EXPECT_EQ(view->cursorPosition(), 1);
+    QByteArray bytes(original.toUtf8().size() - 2, '\0');
+    view->copyBytes(2, bytes.size(), bytes.data());
+    EXPECT_EQ(bytes, original.toUtf8().mid(2));
+    compose(QString(), 0);
+    EXPECT_EQ(view->text(), original);
+}
+
+TEST_F(Composition, CaretAndCandidateWindowFollowTheInputMethodCursor)
+{
+    open(QStringLiteral("c.md"), QStringLiteral("# \n"), 2);
+    const QRect before = candidateBox();
+    const QRect textArea = view->viewport()->geometry();
+    EXPECT_TRUE(textArea.contains(before.topLeft())) << before.x() << "," << before.y();
+    const QString pinyin = QStringLiteral("di yi zhou");
+    std::map<int, int> left;  // the box's left edge by the composition's cursor
+    for (int cursor : {0, 2, 5, 10, 3}) {
+        SCOPED_TRACE(cursor);
+        compose(pinyin, cursor);
+        // Byte and column agree for ASCII: the caret sits `cursor` letters in.
+        EXPECT_EQ(view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), 2 + cursor);
+        EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 %1").arg(3 + cursor));
+        const QRect box = candidateBox();
+        EXPECT_TRUE(textArea.contains(box.topLeft())) << box.x() << "," << box.y();
+        EXPECT_EQ(box.y(), before.y());
+        left[cursor] = box.x();
+    }
+    EXPECT_EQ(left[0], before.x());
+    EXPECT_LT(left[0], left[2]);
+    EXPECT_LT(left[2], left[3]);
+    EXPECT_LT(left[3], left[5]);
+    EXPECT_LT(left[5], left[10]);
+    compose(pinyin, 10, QString());
+    const QRect atEnd = candidateBox();
+    compose(QString(), 0, QStringLiteral("第一周"));
+    // After the commit the box is at the caret again, after the new text.
+    const QRect afterCommit = candidateBox();
+    EXPECT_GT(afterCommit.x(), before.x());
+    EXPECT_NE(afterCommit.x(), atEnd.x());
+    compose(QStringLiteral("x"), 0);
+    EXPECT_EQ(candidateBox(), afterCommit);
+}
+
+TEST_F(Composition, PlaceholdersGiveWayToTheComposition)
+{
+    window->openFiles({write(QStringLiteral("f.txt"), "text\n")});
+    ASSERT_TRUE(model->active());
+    FindBar* find = window->docPane()->findBar();
+    GoToLineBar* goTo = window->docPane()->goToLineBar();
+    const auto newFileName = [&] { return window->findChild<NewFileSheet*>()->nameField(); };
+    struct Field {
+        const char* name;
+        std::function<void()> open;  // the keys that bring the field up
+        std::function<QWidget*()> field;
+        std::function<void()> dropPlaceholder;
+    };
+    const std::vector<Field> fields = {
+        {"find", [] { key(Qt::Key_F, Qt::ControlModifier); }, [&] { return find->findField(); },
+         [&] { find->findField()->setPlaceholder(QString()); }},
+        {"replace",
+         [] {
+             key(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+             key(Qt::Key_Tab);
+         },
+         [&] { return find->replaceField(); }, [&] { find->replaceField()->setPlaceholder(QString()); }},
+        {"go to line", [] { key(Qt::Key_L, Qt::ControlModifier); }, [&] { return goTo->field(); },
+         [&] { goTo->field()->setPlaceholderText(QString()); }},
+        {"new file", [] { key(Qt::Key_N, Qt::ControlModifier); }, newFileName,
+         [&] { newFileName()->setPlaceholderText(QString()); }},
+    };
+    for (const Field& f : fields) {
+        SCOPED_TRACE(f.name);
+        f.open();
+        QWidget* w = f.field();
+        ASSERT_TRUE(w);
+        ASSERT_TRUE(waitUntil([&] { return focused() == w; }))
+            << (focused() ? focused()->metaObject()->className() : "nothing");
+        const QImage empty = w->grab().toImage();
+        compose(QStringLiteral("zhong"), 5);
+        QTest::qWait(30);
+        const QImage withPlaceholder = w->grab().toImage();
+        EXPECT_NE(withPlaceholder, empty) << "the composition shows";
+        f.dropPlaceholder();
+        QTest::qWait(30);
+        EXPECT_EQ(w->grab().toImage(), withPlaceholder) << "a placeholder shows under the composition";
+        compose(QString(), 0);
+        key(Qt::Key_Escape);
+    }
+}
