@@ -24,14 +24,15 @@ const char cssText[] =
     "  "
     "--side:#191b1f;--hover:#262a30;--accent:#6fb2a7;--danger:#e07b70;--code:#1b1e22;--s:#9ac27a;--n:#b99ad6;--b:#"
     "d6a06a;--hk:#d2a8ff;--hs:#9bd8a0;--hn:#ffa657;--hc:#8b949e;--ht:#79c0ff;--hg:#ff7b72;color-scheme:dark}}\n"
-    "html,body{margin:0;background:var(--bg);color:var(--fg);font:14px/1.7 \"IBM Plex Sans\",-apple-system,\"PingFang "
+    "html,body{margin:0;background:var(--bg);color:var(--fg);font:14px/1.7 \"IBM Plex Sans\",\"Noto Sans CJK "
+    "SC\",-apple-system,\"PingFang "
     "SC\",sans-serif}\n"
     "main{padding:22px 28px 48px}\n"
     ".md{max-width:760px}\n"
     ".md h1{font-size:24px;margin:0 0 14px;letter-spacing:-.01em;line-height:1.3}\n"
     ".md h2{font-size:18px;margin:26px 0 10px;padding-bottom:5px;border-bottom:1px solid var(--line2)}\n"
     ".md h3{font-size:15px;margin:22px 0 8px}\n"
-    ".md code{font:12.5px \"IBM Plex Mono\",ui-monospace,\"SF Mono\",Menlo,\"PingFang "
+    ".md code{font:12.5px \"IBM Plex Mono\",\"Noto Sans Mono CJK SC\",ui-monospace,\"SF Mono\",Menlo,\"PingFang "
     "SC\",monospace;background:var(--hover);padding:1px 5px;border-radius:4px}\n"
     ".md pre{background:var(--code);border:1px solid var(--line2);border-radius:7px;padding:12px 14px;overflow:auto}\n"
     ".md pre code{background:none;padding:0}\n"
@@ -44,7 +45,8 @@ const char cssText[] =
     ".md hr{border:0;border-top:1px solid var(--line);margin:22px 0}\n"
     ".md li.task{list-style:none;margin-left:-20px}\n"
     ".md li input{accent-color:var(--accent);margin-right:4px}\n"
-    ".tree{font:12.5px/1.8 \"IBM Plex Mono\",ui-monospace,\"SF Mono\",Menlo,\"PingFang SC\",monospace}\n"
+    ".tree{font:12.5px/1.8 \"IBM Plex Mono\",\"Noto Sans Mono CJK SC\",ui-monospace,\"SF Mono\",Menlo,\"PingFang "
+    "SC\",monospace}\n"
     ".tree ul{list-style:none;margin:0;padding-left:18px;border-left:1px dashed var(--line)}\n"
     ".tree>ul{padding-left:0;border:0}\n"
     ".tree .s{color:var(--s)}.tree .num{color:var(--n)}.tree .b{color:var(--b)}.tree .nl{color:var(--fg3)}\n"
@@ -60,14 +62,15 @@ const char cssText[] =
     ".tbl tr:hover td{background:var(--hover)}\n"
     ".tbl .idx{color:var(--fg3);text-align:right;background:var(--side)}\n"
     ".cap{font-size:11px;color:var(--fg3);margin-bottom:12px;display:flex;gap:14px;flex-wrap:wrap}\n"
-    ".uml svg{max-width:100%;height:auto;font:12px \"IBM Plex Sans\",-apple-system,sans-serif}\n"
+    ".uml svg{max-width:100%;height:auto;font:12px \"IBM Plex Sans\",\"Noto Sans CJK SC\",-apple-system,sans-serif}\n"
     ".uml .life{stroke:var(--line);stroke-dasharray:4 4}\n"
     ".uml .box{fill:var(--side);stroke:var(--line)}\n"
     ".uml .t1{fill:var(--fg)}.uml .t2{fill:var(--fg2)}\n"
     ".uml .msg{stroke:var(--fg2)}.uml .f2{fill:var(--fg2)}"
     // Diagrams share the diagram line.
     ".mermaid{margin:12px 0;overflow-x:auto}.mermaid svg{max-width:100%;height:auto}"
-    ".mermaid .err{white-space:pre-wrap;font:12.5px \"IBM Plex Mono\",ui-monospace,monospace}\n"
+    ".mermaid .err{white-space:pre-wrap;font:12.5px \"IBM Plex Mono\",\"Noto Sans Mono CJK "
+    "SC\",ui-monospace,monospace}\n"
     ".err{border:1px solid color-mix(in srgb,var(--danger) "
     "40%,transparent);color:var(--danger);border-radius:8px;padding:12px 14px;font-size:13px}\n"
     ".err .sub{color:var(--fg3)}";
@@ -104,7 +107,7 @@ QString contentPolicy(bool withRenderScript)
 
 QString shellWith(const QString& fontFaces)
 {
-    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + contentPolicy(true)
+    return QStringLiteral("<!doctype html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">") + contentPolicy(true)
         + QStringLiteral("<style>") + fontFaces + css() + RenderingStyle::css() + QStringLiteral("</style>\n<script>")
         + QLatin1String(renderFunction)
         + QStringLiteral("</script></head>\n<body><main id=\"c\"></main></body></html>");
@@ -148,8 +151,8 @@ QString standaloneHead(const QString& fragmentHTML, const QString& title)
     const QString named = title.isEmpty()
         ? QString()
         : QStringLiteral("<title>") + title.toHtmlEscaped() + QStringLiteral("</title>");
-    return QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + named + contentPolicy(false)
-        + QStringLiteral("<style>") + WebFonts::webFontFaces() + css()
+    return QStringLiteral("<!doctype html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">") + named
+        + contentPolicy(false) + QStringLiteral("<style>") + WebFonts::webFontFaces() + css()
         + RenderingStyle::css(fragmentHTML.contains(QLatin1String("class=\"katex")))
         + QStringLiteral("</style></head>\n<body><main id=\"c\">");
 }

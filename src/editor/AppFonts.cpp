@@ -32,6 +32,18 @@ QFont::Weight qtWeight(Weight w)
 
 void registerFonts()
 {
+    // Han characters the Plex faces lack come in their Simplified forms
+    // whatever the locale: fontconfig would pick the Japanese ones under
+    // LANG=C.UTF-8.
+    static const bool simplified = [] {
+        QFont::insertSubstitution(monoFamily, QStringLiteral("Noto Sans Mono CJK SC"));
+        for (const QString& family : {sansFamily, QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()})
+            QFont::insertSubstitution(family, QStringLiteral("Noto Sans CJK SC"));
+        QFont::insertSubstitution(QFontDatabase::systemFont(QFontDatabase::FixedFont).family(),
+                                  QStringLiteral("Noto Sans Mono CJK SC"));
+        return true;
+    }();
+    Q_UNUSED(simplified);
     static QStringList done;
     for (const QString& file : WebFonts::fontFiles()) {
         if (done.contains(file))

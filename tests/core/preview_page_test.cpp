@@ -20,7 +20,7 @@ TEST(PreviewPage, StylesheetHasItsFortyFiveLines)
 TEST(PreviewPage, ShellJoinsFontsStylesAndScript)
 {
     const QString page = PreviewPage::shellWith(QStringLiteral("@font-face{x}"));
-    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">")
+    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">")
                                 + PreviewPage::contentPolicy(true) + QStringLiteral("<style>@font-face{x}:root{")));
     EXPECT_TRUE(page.endsWith(QStringLiteral(
         "</style>\n<script>function render(h){document.getElementById('c').innerHTML=h}</script></head>\n<body><main "
@@ -31,8 +31,8 @@ TEST(PreviewPage, PagesCarryAPolicyThatAllowsNoInjectedScript)
 {
     const QString page = PreviewPage::standalone(QStringLiteral("<p>x</p>"));
     const QString policy = PreviewPage::contentPolicy(false);
-    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html><head><meta charset=\"utf-8\">") + policy
-                                + QStringLiteral("<style>")));
+    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">")
+                                + policy + QStringLiteral("<style>")));
     EXPECT_TRUE(
         policy.contains(QStringLiteral("default-src 'none'; script-src 'none'; img-src data: http: https: file:; "
                                        "style-src 'unsafe-inline'; font-src data:")));
