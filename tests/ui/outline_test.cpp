@@ -6,6 +6,8 @@
 #include "views/window/MainWindow.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -68,7 +70,7 @@ TEST_F(OutlineTest, ShortcutOpensOnTheCaretsHeadingArrowsAndReturnJump)
     ASSERT_TRUE(model->popup() && model->popup()->kind() == Popup::Kind::outline);
     OutlinePanel* p = panel();
     ASSERT_TRUE(p);
-    EXPECT_EQ(focused(), p);
+    EXPECT_EQ(focused(), p->filterField());
     ASSERT_EQ(p->entries().size(), 3);
     EXPECT_EQ(p->entries()[1].title, QStringLiteral("第一节"));
     EXPECT_EQ(p->entries()[1].level, 2);
@@ -159,10 +161,64 @@ TEST_F(OutlineTest, ABigTextIsGatheredAsideWhileThePanelKeepsTheKeyboard)
     key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
     OutlinePanel* p = panel();
     ASSERT_TRUE(p);
-    EXPECT_EQ(focused(), p);
+    EXPECT_EQ(focused(), p->filterField());
     EXPECT_TRUE(waitUntil([&] { return p->entries().size() == 3; }));
     OutlinePanel::asideBytes = saved;
-    EXPECT_EQ(focused(), p);
+    EXPECT_EQ(focused(), p->filterField());
     EXPECT_EQ(p->count(), 3);
     chooseFromTheCaretsHeadingToTheNext(p, doc);
+}
+
+TEST_F(OutlineTest, TypingNarrowsTheHeadingsByCharactersOrPinyin)
+{
+    const DocPtr doc = open(QStringLiteral("trip.md"),
+                            "# 北京之行\n\n## 背景\n\n## 上海\n\n## Budget\n\n## 行程安排\n");
+    ASSERT_TRUE(doc);
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    OutlinePanel* p = panel();
+    ASSERT_TRUE(p);
+    ASSERT_TRUE(waitUntil([&] { return p->entries().size() == 5; }));
+    const auto listed = [&] {
+        QStringList out;
+        for (int i = 0; i < p->count(); ++i)
+            if (!p->isRowHidden(i))
+                out << p->item(i)->text();
+        return out;
+    };
+    struct Case {
+        const char* typed;
+        QStringList listed;
+    };
+    const Case cases[] = {
+        {"bj", {QStringLiteral("北京之行"), QStringLiteral("背景")}},
+        {"beijing", {QStringLiteral("北京之行"), QStringLiteral("背景")}},
+        {"jingzhi", {QStringLiteral("北京之行")}},
+        {"xc", {QStringLiteral("行程安排")}},
+        {"bud", {QStringLiteral("Budget")}},
+        {"zzz", {}},
+        {"",
+         {QStringLiteral("北京之行"), QStringLiteral("背景"), QStringLiteral("上海"), QStringLiteral("Budget"),
+          QStringLiteral("行程安排")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        p->filterField()->clear();
+        if (*c.typed)
+            type(QString::fromUtf8(c.typed));
+        EXPECT_EQ(listed(), c.listed);
+    }
+    // Characters from an input method narrow too; Down and Return go to the
+    // second heading still listed.
+    p->filterField()->clear();
+    QInputMethodEvent e;
+    e.setCommitString(QStringLiteral("景"));
+    QApplication::sendEvent(focused(), &e);
+    EXPECT_EQ(listed(), QStringList{QStringLiteral("背景")});
+    p->filterField()->clear();
+    type(QStringLiteral("bj"));
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_FALSE(model->popup());
+    EXPECT_EQ(editors->caretLine(doc), 2);
+    EXPECT_FALSE(doc->text().contains(u'j')) << "keys meant for the outline reached the text";
 }

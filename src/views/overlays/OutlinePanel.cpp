@@ -4,11 +4,13 @@
 #include "core/EditorLink.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
+#include "text/PinyinMatch.h"
 
 #include "core/WorkerPriority.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
 #include <QStyledItemDelegate>
@@ -19,6 +21,8 @@ namespace {
 constexpr int rowHeight = 26;
 constexpr int indentStep = 14;
 constexpr int visibleRows = 16;
+constexpr int filterHeight = 28;
+constexpr int chrome = 12 + filterHeight + 6;  // margins and the filter field
 
 enum Role { levelRole = Qt::UserRole + 1, caretRole };
 
@@ -75,8 +79,13 @@ OutlinePanel::OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     viewport()->setAutoFillBackground(false);
     setStyleSheet(QStringLiteral("QListWidget { background: transparent; outline: none; }"));
-    setViewportMargins(0, 6, 0, 6);
+    setViewportMargins(0, 6 + filterHeight + 6, 0, 6);
     connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { jump(row(item)); });
+    filter_ = new QLineEdit(this);
+    filter_->setPlaceholderText(QStringLiteral("筛选标题（可用拼音）"));
+    filter_->setAccessibleName(QStringLiteral("筛选标题"));
+    filter_->installEventFilter(this);
+    connect(filter_, &QLineEdit::textChanged, this, &OutlinePanel::narrow);
 
     EditorLink* link = model_.editorLink();
     caretLine_ = link ? link->caretLine(doc_) : 0;
@@ -95,7 +104,7 @@ void OutlinePanel::showGathering()
         return;
     auto* item = new QListWidgetItem(QStringLiteral("正在整理大纲…"), this);
     item->setFlags(Qt::NoItemFlags);
-    setFixedSize(320, rowHeight * visibleRows + 12);
+    setFixedSize(320, rowHeight * visibleRows + chrome);
 }
 
 void OutlinePanel::gather(TextCopy copy)
@@ -142,15 +151,56 @@ void OutlinePanel::fill(QList<OutlineEntry> entries)
     }
     // An open panel keeps its place and size; only its rows change.
     if (first)
-        setFixedSize(320, rowHeight * std::clamp(int(count()), 1, visibleRows) + 12);
+        setFixedSize(320, rowHeight * std::clamp(int(count()), 1, visibleRows) + chrome);
+    narrow(filter_->text());
     scrollToItem(currentItem(), QAbstractItemView::PositionAtCenter);
 }
 
 void OutlinePanel::showEvent(QShowEvent* e)
 {
     QListWidget::showEvent(e);
-    // The popup owns the arrows while it is open.
-    setFocus(Qt::PopupFocusReason);
+    // The popup owns the keys while it is open: letters go to the filter,
+    // the arrows and Return to the list.
+    filter_->setFocus(Qt::PopupFocusReason);
+}
+
+void OutlinePanel::resizeEvent(QResizeEvent* e)
+{
+    QListWidget::resizeEvent(e);
+    filter_->setGeometry(10, 6, width() - 20, filterHeight);
+}
+
+bool OutlinePanel::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == filter_ && e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        switch (k->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_Return:
+        case Qt::Key_Enter: keyPressEvent(k); return true;
+        default: break;
+        }
+    }
+    return QListWidget::eventFilter(watched, e);
+}
+
+void OutlinePanel::narrow(const QString& query)
+{
+    int first = -1;
+    for (int i = 0; i < int(entries_.size()); ++i) {
+        const bool shown = PinyinMatch::matches(entries_[i].title, query);
+        setRowHidden(i, !shown);
+        if (shown && first < 0)
+            first = i;
+    }
+    // The choice stays on a heading that is still listed.
+    if ((currentRow() < 0 || isRowHidden(currentRow())) && first >= 0)
+        setCurrentRow(first);
 }
 
 void OutlinePanel::keyPressEvent(QKeyEvent* e)
@@ -164,7 +214,7 @@ void OutlinePanel::keyPressEvent(QKeyEvent* e)
 
 void OutlinePanel::jump(int row)
 {
-    if (row < 0 || row >= entries_.size())
+    if (row < 0 || row >= entries_.size() || isRowHidden(row))
         return;
     // Closing the popup deletes this panel: keep what is needed.
     AppModel& model = model_;
