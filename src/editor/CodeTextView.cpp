@@ -207,6 +207,9 @@ CodeTextView::CodeTextView(QWidget* parent) : QsciScintillaBase(parent), caretCo
         send(SCI_INDICSETOUTLINEALPHA, i, 0);
     }
     send(SCI_MARKERDEFINE, errorMarker, SC_MARK_BACKGROUND);
+    send(SCI_INDICSETSTYLE, spanIndicator, INDIC_STRAIGHTBOX);
+    send(SCI_INDICSETUNDER, spanIndicator, 1);
+    send(SCI_INDICSETOUTLINEALPHA, spanIndicator, 0);
 
     ruler_ = new LineNumberRuler(this);
     setViewportMargins(ruler_->width(), 0, 0, 0);
@@ -574,12 +577,42 @@ void CodeTextView::redo()
 
 void CodeTextView::cut()
 {
+    if (!anchors_.empty()) {
+        copy();
+        if (!isReadOnly())
+            multiInsert(QString());
+        return;
+    }
     clearCarets();
     send(SCI_CUT);
     finishChange();
 }
 
-void CodeTextView::copy() { send(SCI_COPY); }
+void CodeTextView::copy()
+{
+    if (anchors_.empty()) {
+        send(SCI_COPY);
+        return;
+    }
+    // Each caret's selection on a line of its own.
+    QStringList pieces;
+    for (const Span& s : spans())
+        if (!s.empty())
+            pieces << textIn(s.start(), s.end() - s.start());
+    QApplication::clipboard()->setText(pieces.join(u'\n'));
+}
+
+void CodeTextView::deleteSelection()
+{
+    if (isReadOnly() || !hasSelectedText())
+        return;
+    if (carets_) {
+        multiInsert(QString());
+        return;
+    }
+    send(SCI_CLEAR);
+    finishChange();
+}
 
 void CodeTextView::paste()
 {
@@ -768,7 +801,10 @@ bool CodeTextView::event(QEvent* e)
     // not a window shortcut.
     if (e->type() == QEvent::ShortcutOverride) {
         auto* k = static_cast<QKeyEvent*>(e);
-        if ((carets_ && k->matches(QKeySequence::Paste)) || k->key() == Qt::Key_Escape) {
+        // Shift+F10 is not F10, which opens the menu bar.
+        const bool menuKey = k->key() == Qt::Key_Menu
+            || (k->key() == Qt::Key_F10 && (k->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier);
+        if ((carets_ && k->matches(QKeySequence::Paste)) || k->key() == Qt::Key_Escape || menuKey) {
             e->accept();
             return true;
         }
@@ -789,7 +825,8 @@ bool CodeTextView::viewportEvent(QEvent* e)
 
 void CodeTextView::mousePressEvent(QMouseEvent* e)
 {
-    if (carets_)
+    // A right click keeps the carets for the context menu to act on.
+    if (carets_ && e->button() != Qt::RightButton)
         clearCarets();
     lastPress_ = e->position().toPoint();
     QsciScintillaBase::mousePressEvent(e);
@@ -850,6 +887,8 @@ void CodeTextView::setColors(const QColor& background, const QColor& foreground,
     opaque.setAlpha(255);
     send(SCI_SETSELBACK, 1, bgr(opaque));
     send(SCI_SETSELALPHA, selection.alpha());
+    send(SCI_INDICSETFORE, spanIndicator, bgr(opaque));
+    send(SCI_INDICSETALPHA, spanIndicator, selection.alpha());
     send(SCI_SETCARETFORE, bgr(caretColor));
 }
 

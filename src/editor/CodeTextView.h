@@ -1,6 +1,7 @@
 #pragma once
 
 #include "text/FindEngine.h"
+#include "text/LineCommands.h"
 
 #include <Qsci/qsciscintillabase.h>
 
@@ -112,6 +113,24 @@ public:
     const std::optional<std::vector<int>>& carets() const { return carets_; }
     // Always repaints and reports through onCaretsChange.
     void setCarets(std::optional<std::vector<int>> carets);
+    // Every selection: the carets with what each selects, or the ordinary
+    // selection; sorted by position.
+    std::vector<Span> spans() const;
+    bool hasSelectedText() const;
+    // One span is the ordinary selection; more put a caret, and what it
+    // selects, at each (the ordinary selection is the last of them).
+    void setSpans(std::vector<Span> spans);
+    // Makes the edits as one undo step and selects what the plan says.
+    void applyPlan(const EditPlan& plan);
+    // The word at a position, or nothing between words.
+    std::optional<Span> wordAt(int pos) const;
+    enum class Occurrence { word, added, none, allSelected };
+    // The word at each caret when nothing is selected; else adds the next
+    // occurrence of the selected text after the last one added.
+    Occurrence selectNextOccurrence();
+    // Selects every occurrence of the selection or of the word at the caret;
+    // how many.
+    int selectAllOccurrences();
     void clearCarets() { setCarets(std::nullopt); }
     // One caret at the end of every line the selection touches; false when
     // nothing is selected.
@@ -119,6 +138,8 @@ public:
 
     std::function<void(std::optional<int>)> onCaretsChange;
     std::function<void()> onEscape;
+    // Right click, the Menu key or Shift+F10, with where the menu goes.
+    std::function<void(QPoint)> onContextMenu;
     QColor caretColor;
 
     // Batch operations at every caret (also reachable from the keyboard).
@@ -183,6 +204,8 @@ public slots:
     void copy();
     void paste();
     void selectAll();
+    // Deletes what is selected, at every caret.
+    void deleteSelection();
 
 protected:
     bool event(QEvent* e) override;
@@ -193,17 +216,24 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
     QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
 
 private:
-    struct Edit {
-        int start;
-        int length;
-        QString text;
-    };
+    // Indicator for the carets' selections besides the ordinary one.
+    static constexpr int spanIndicator = 10;
+    using Edit = TextEdit;
     void applyEdits(const std::vector<Edit>& edits);
+    // Replaces ranges (ascending, apart) as one undo step.
+    void replaceRanges(const std::vector<Edit>& edits);
+    void setCaretSpans(std::optional<std::vector<int>> carets, std::vector<int> anchors);
+    // Marks what the carets other than the ordinary one select.
+    void paintSpans();
+    // Byte position of the needle's first match in [from, to), or -1.
+    qsizetype searchBytes(const QByteArray& needle, qsizetype from, qsizetype to, bool wholeWord) const;
+    void showContextMenuAtCaret();
     void ordinaryKey(QKeyEvent* e);
     // Word motion by WordBreaks, read from a stretch of the caret's line.
     struct WordWindow {
@@ -261,11 +291,17 @@ private:
     long send(unsigned msg, unsigned long w = 0, long l = 0) const { return SendScintilla(msg, w, l); }
 
     std::optional<std::vector<int>> carets_;
+    // What each caret selects, or empty when none selects anything.
+    std::vector<int> anchors_;
+    bool spansPainted_ = false;
+    // The occurrence added last, and whether occurrences must be whole words.
+    std::optional<Span> lastAdded_;
+    bool wholeWords_ = false;
     struct TypingRun {
-        std::vector<int> start;  // the carets before the run
-        QString text;            // typed so far
-        std::vector<int> after;  // the carets after it
-        int length = 0;          // the text's length after it
+        std::vector<Span> start;  // the selections before the run
+        QString text;             // typed so far
+        std::vector<int> after;   // the carets after it
+        int length = 0;           // the text's length after it
     };
     std::optional<TypingRun> typingRun_;
     bool editingCarets_ = false;

@@ -10,11 +10,19 @@
 #include <QKeyEvent>
 #include <QMimeData>
 
-void CodeTextView::setCarets(std::optional<std::vector<int>> carets)
+void CodeTextView::setCarets(std::optional<std::vector<int>> carets) { setCaretSpans(std::move(carets), {}); }
+
+void CodeTextView::setCaretSpans(std::optional<std::vector<int>> carets, std::vector<int> anchors)
 {
     // Anything that sets the carets ends a typing run; multiType starts the next.
     typingRun_.reset();
     carets_ = std::move(carets);
+    anchors_.clear();
+    if (carets_ && anchors.size() == carets_->size() && anchors != *carets_)
+        anchors_ = std::move(anchors);
+    if (!carets_)
+        lastAdded_.reset();
+    paintSpans();
     viewport()->update();
     if (onCaretsChange)
         onCaretsChange(carets_ ? std::optional<int>(int(carets_->size())) : std::nullopt);
@@ -39,15 +47,8 @@ bool CodeTextView::splitSelectionIntoLines()
     return true;
 }
 
-void CodeTextView::applyEdits(const std::vector<Edit>& edits)
+void CodeTextView::replaceRanges(const std::vector<Edit>& edits)
 {
-    if (!carets_ || isReadOnly())
-        return;
-    for (int c : *carets_)
-        if (c > length()) {
-            clearCarets();
-            return;
-        }
     editingCarets_ = true;
     {
         QuietEdits quiet(this);
@@ -66,6 +67,18 @@ void CodeTextView::applyEdits(const std::vector<Edit>& edits)
     }
     finishChange();
     editingCarets_ = false;
+}
+
+void CodeTextView::applyEdits(const std::vector<Edit>& edits)
+{
+    if (!carets_ || isReadOnly())
+        return;
+    for (int c : *carets_)
+        if (c > length()) {
+            clearCarets();
+            return;
+        }
+    replaceRanges(edits);
     std::vector<int> next;
     next.reserve(edits.size());
     int shift = 0;
@@ -82,9 +95,8 @@ void CodeTextView::multiInsert(const QString& text)
     if (!carets_)
         return;
     std::vector<Edit> edits;
-    edits.reserve(carets_->size());
-    for (int c : *carets_)
-        edits.push_back({c, 0, text});
+    for (const Span& s : spans())
+        edits.push_back({s.start(), s.end() - s.start(), text});
     applyEdits(edits);
 }
 
@@ -103,10 +115,15 @@ void CodeTextView::multiType(const QString& text)
             send(SCI_UNDO);
         }
         editingCarets_ = false;
-        carets_ = run.start;
+        carets_.emplace();
+        anchors_.clear();
+        for (const Span& s : run.start) {
+            carets_->push_back(s.caret);
+            anchors_.push_back(s.anchor);
+        }
         multiInsert(run.text);
     } else {
-        run.start = *carets_;
+        run.start = spans();
         run.text = text;
         multiInsert(text);
     }
@@ -124,8 +141,12 @@ void CodeTextView::multiDeleteBackward()
     if (!carets_)
         return;
     std::vector<Edit> edits;
-    edits.reserve(carets_->size());
-    for (int c : *carets_) {
+    for (const Span& s : spans()) {
+        const int c = s.caret;
+        if (!s.empty()) {
+            edits.push_back({s.start(), s.end() - s.start(), QString()});
+            continue;
+        }
         const qsizetype b = toByte(c);
         const qsizetype start = send(SCI_POSITIONFROMLINE, send(SCI_LINEFROMPOSITION, b));
         int n = 0;
@@ -141,8 +162,12 @@ void CodeTextView::multiDeleteForward()
     if (!carets_)
         return;
     std::vector<Edit> edits;
-    edits.reserve(carets_->size());
-    for (int c : *carets_) {
+    for (const Span& s : spans()) {
+        const int c = s.caret;
+        if (!s.empty()) {
+            edits.push_back({s.start(), s.end() - s.start(), QString()});
+            continue;
+        }
         const qsizetype b = toByte(c);
         const qsizetype end = send(SCI_GETLINEENDPOSITION, send(SCI_LINEFROMPOSITION, b));
         int n = 0;
@@ -161,9 +186,9 @@ void CodeTextView::multiPaste(const QString& clipboard)
     const QStringList pieces = normal.split(QLatin1Char('\n'));
     const bool perLine = pieces.size() == qsizetype(carets_->size());
     std::vector<Edit> edits;
-    edits.reserve(carets_->size());
-    for (size_t i = 0; i < carets_->size(); ++i)
-        edits.push_back({(*carets_)[i], 0, perLine ? pieces[qsizetype(i)] : normal});
+    const std::vector<Span> all = spans();
+    for (size_t i = 0; i < all.size(); ++i)
+        edits.push_back({all[i].start(), all[i].end() - all[i].start(), perLine ? pieces[qsizetype(i)] : normal});
     applyEdits(edits);
 }
 
@@ -173,7 +198,13 @@ void CodeTextView::multiMove(Move m)
         return;
     std::vector<int> next;
     next.reserve(carets_->size());
-    for (int c : *carets_) {
+    for (const Span& s : spans()) {
+        // A selection collapses to the side the arrow points to.
+        if (!s.empty() && (m == Move::left || m == Move::right)) {
+            next.push_back(m == Move::left ? s.start() : s.end());
+            continue;
+        }
+        const int c = s.caret;
         const qsizetype b = toByte(c);
         const long line = send(SCI_LINEFROMPOSITION, b);
         const qsizetype start = send(SCI_POSITIONFROMLINE, line);
@@ -200,6 +231,11 @@ void CodeTextView::multiMove(Move m)
 void CodeTextView::keyPressEvent(QKeyEvent* e)
 {
     const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    if (e->key() == Qt::Key_Menu || (e->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+        showContextMenuAtCaret();
+        e->accept();
+        return;
+    }
     if (e->key() == Qt::Key_Escape && !mods) {
         if (onEscape)
             onEscape();
@@ -212,6 +248,10 @@ void CodeTextView::keyPressEvent(QKeyEvent* e)
     }
     if (e->matches(QKeySequence::Paste)) {
         paste();
+        return;
+    }
+    if (e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Cut)) {
+        e->matches(QKeySequence::Copy) ? copy() : cut();
         return;
     }
     if (mods == Qt::NoModifier) {

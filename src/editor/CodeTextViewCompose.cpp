@@ -38,6 +38,11 @@ void CodeTextView::inputMethodEvent(QInputMethodEvent* e)
         QsciScintillaBase::inputMethodEvent(e);
         return;
     }
+    // Text composed over the carets' selections takes their place.
+    if (!anchors_.empty() && (!e->commitString().isEmpty() || !e->preeditString().isEmpty())) {
+        dropComposition();
+        multiInsert(QString());
+    }
     // The engine takes either a commit or a composition from one event;
     // input methods send both at once when a candidate is chosen while
     // the next syllables are being typed.

@@ -6,6 +6,7 @@
 #include "editor/CaretBlinkRest.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
+#include "editor/EditorContextMenu.h"
 #include "editor/EditorScheme.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
@@ -65,6 +66,8 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
         if (isActive())
             model_.setMultiCaretCount(count);
     };
+    contextMenu_ = new EditorContextMenu(*this, view_);
+    view_->onContextMenu = [this](QPoint at) { contextMenu_->showAt(at); };
     view_->onEscape = [this] {
         if (view_->carets())
             view_->clearCarets();
@@ -193,6 +196,19 @@ void EditorController::replaceAll(const QString& text)
     if (!safe_ && CodeTextView::hasLongLine(text))
         enterSafeDisplay();
     applyStyle();
+}
+
+void EditorController::runAction(const PluginAction& action)
+{
+    QString result;
+    try {
+        result = action.run(doc_->text());
+    } catch (const PluginError& e) {
+        model_.flash(e.message);
+        return;
+    }
+    replaceAll(result);
+    model_.flash(QStringLiteral("已") + action.title);
 }
 
 void EditorController::editRange(int start, int length, const QString& text)

@@ -14,6 +14,8 @@
 class AppModel;
 class CodeTextView;
 class WordCounter;
+class EditorContextMenu;
+struct PluginAction;
 class LineNumberRuler;
 class SyntaxStyler;
 
@@ -35,6 +37,7 @@ public:
     ~EditorController() override;
 
     const DocPtr& doc() const { return doc_; }
+    AppModel& model() const { return model_; }
     CodeTextView* textView() const { return view_; }
     LineNumberRuler* ruler() const;
     SyntaxStyler* syntax() const { return syntax_; }
@@ -57,6 +60,10 @@ public:
     void loadFromDoc();
     // Replaces the whole text as one undoable edit.
     void replaceAll(const QString& text);
+    // Runs one of the format's actions over the whole text; a failure is
+    // shown and changes nothing.
+    void runAction(const PluginAction& action);
+    EditorContextMenu* contextMenu() const { return contextMenu_; }
     void step(int delta);
     void reveal();
     // Puts the caret at a line and column (1-based, clamped into the text)
@@ -114,8 +121,9 @@ private:
     DocPtr doc_;
     AppModel& model_;
     QPointer<CodeTextView> view_;
-    WordCounter* words_ = nullptr;    // owned by the view
-    SyntaxStyler* syntax_ = nullptr;  // owned by the view
+    WordCounter* words_ = nullptr;              // owned by the view
+    SyntaxStyler* syntax_ = nullptr;            // owned by the view
+    EditorContextMenu* contextMenu_ = nullptr;  // owned by the view
     bool syncing_ = false;
     bool applying_ = false;  // the controller itself is writing the view
     QTimer highlightWork_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plugins/ViewMode.h"
+#include "text/LineCommands.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -52,6 +53,8 @@ struct FormatPlugin {
     QStringList extensions;
     QList<ViewMode> viewModes{ViewMode::editor};
     QList<PluginAction> actions;
+    // None for formats without comments.
+    CommentSyntax comment;
     QString templateText;
     bool validates = false;
     Validator validateFn = nullptr;

@@ -24,6 +24,7 @@ QList<FormatPlugin> build()
     md.summary = QStringLiteral("实时渲染");
     md.extensions = {QStringLiteral("md"), QStringLiteral("markdown"), QStringLiteral("mdown")};
     md.viewModes = allModes;
+    md.comment = {{}, QStringLiteral("<!--"), QStringLiteral("-->")};
     md.templateText = QStringLiteral("# 标题\n\n");
     md.previewFn = &MarkdownPlugin::previewHTML;
     list << md;
@@ -34,6 +35,7 @@ QList<FormatPlugin> build()
     puml.summary = QStringLiteral("图表渲染");
     puml.extensions = {QStringLiteral("puml"), QStringLiteral("plantuml"), QStringLiteral("pu"), QStringLiteral("uml")};
     puml.viewModes = allModes;
+    puml.comment.line = QStringLiteral("'");
     puml.templateText = QStringLiteral("@startuml\nA -> B : 你好\n@enduml\n");
     puml.validates = true;
     puml.validateFn = &PlantUMLPlugin::validate;
@@ -61,6 +63,7 @@ QList<FormatPlugin> build()
     yaml.summary = QStringLiteral("校验 · 树形");
     yaml.extensions = {QStringLiteral("yaml"), QStringLiteral("yml")};
     yaml.viewModes = allModes;
+    yaml.comment.line = QStringLiteral("#");
     yaml.templateText = QStringLiteral("key: value\n");
     yaml.validates = true;
     yaml.validateFn = &YAMLPlugin::validate;
@@ -72,6 +75,7 @@ QList<FormatPlugin> build()
     toml.displayName = QStringLiteral("TOML");
     toml.summary = QStringLiteral("格式校验");
     toml.extensions = {QStringLiteral("toml")};
+    toml.comment.line = QStringLiteral("#");
     toml.templateText = QStringLiteral("[section]\nkey = \"value\"\n");
     toml.validates = true;
     toml.validateFn = &TOMLPlugin::validate;
@@ -93,6 +97,9 @@ QList<FormatPlugin> build()
     text.displayName = QStringLiteral("纯文本");
     text.summary = QStringLiteral("无渲染");
     text.extensions = {QStringLiteral("txt"), QStringLiteral("text"), QStringLiteral("log")};
+    // Files of unknown kinds open as plain text, most of them scripts and
+    // settings that comment with #.
+    text.comment.line = QStringLiteral("#");
     list << text;
 
     return list;

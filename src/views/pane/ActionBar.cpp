@@ -1,6 +1,5 @@
 #include "views/pane/ActionBar.h"
 
-#include "core/AppModel.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "plugins/PluginRegistry.h"
@@ -8,8 +7,7 @@
 
 #include <QHBoxLayout>
 
-ActionBar::ActionBar(AppModel& model, EditorCache& editors, QWidget* parent)
-    : PaneBar(28, parent), model_(model), editors_(editors)
+ActionBar::ActionBar(EditorCache& editors, QWidget* parent) : PaneBar(28, parent), editors_(editors)
 {
     row()->setContentsMargins(14, 2, 14, 3);
     title_ = new ColorLabel(QString(), Palette::fg3(), 10.5, true, this);
@@ -55,15 +53,5 @@ void ActionBar::run(int index)
     const auto& actions = doc_->plugin().actions;
     if (index < 0 || index >= actions.size())
         return;
-    const PluginAction action = actions[index];
-    EditorController& editor = editors_.controller(doc_);
-    QString result;
-    try {
-        result = action.run(doc_->text());
-    } catch (const PluginError& e) {
-        model_.flash(e.message);
-        return;
-    }
-    editor.replaceAll(result);
-    model_.flash(QStringLiteral("已") + action.title);
+    editors_.controller(doc_).runAction(actions[index]);
 }

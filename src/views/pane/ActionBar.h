@@ -3,7 +3,6 @@
 #include "core/Doc.h"
 #include "views/pane/PaneParts.h"
 
-class AppModel;
 class EditorCache;
 class TextButton;
 
@@ -11,7 +10,7 @@ class TextButton;
 class ActionBar : public PaneBar {
     Q_OBJECT
 public:
-    ActionBar(AppModel& model, EditorCache& editors, QWidget* parent);
+    ActionBar(EditorCache& editors, QWidget* parent);
     void setDoc(const DocPtr& doc);
     // Follows a change of the document's format.
     void refresh();
@@ -20,7 +19,6 @@ public:
     void run(int index);
 
 private:
-    AppModel& model_;
     EditorCache& editors_;
     DocPtr doc_;
     QString pluginID_;

@@ -19,7 +19,7 @@ DocPane::DocPane(AppModel& model, EditorCache& editors, const AnchorSink& report
     column->setSpacing(0);
     header_ = new PaneHeader(model_, reportAnchor, this);
     notice_ = new NoticeBar(model_, editors, this);
-    actions_ = new ActionBar(model_, editors, this);
+    actions_ = new ActionBar(editors, this);
     find_ = new FindBar(model_, editors, this);
     goTo_ = new GoToLineBar(editors, this);
     area_ = new EditorArea(model_, editors, this);

@@ -134,6 +134,8 @@ void MainWindow::buildMenus()
             editors_.toggleMultiCaret(d);
     });
     edit->addSeparator();
+    addEditCommands(edit);
+    edit->addSeparator();
     add(edit, QStringLiteral("设置…"), keys({"Ctrl+,"}), [this] { showSettings(); });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("显示(&V)"));

@@ -60,6 +60,8 @@ protected:
 
 private:
     void buildMenus();
+    // The line, selection and Markdown commands in the 编辑 menu.
+    void addEditCommands(QMenu* edit);
     void syncActive();
     void syncTitle();
     void restyle();
