@@ -6,6 +6,7 @@
 #include <Qsci/qsciscintillabase.h>
 
 #include <QColor>
+#include <QInputMethodEvent>
 #include <QList>
 #include <QPoint>
 #include <functional>
@@ -89,6 +90,8 @@ public:
     // Whether the input method is composing: its text shows in the view
     // but is no part of the text, its positions or its length.
     bool composing() const { return preedit_.from >= 0; }
+    // Marks the text as saved; a composition open meanwhile stays open.
+    void setSavePoint();
     void setReadOnly(bool ro);
     bool isReadOnly() const;
 
@@ -314,6 +317,8 @@ private:
         bool couldUndo = false;
     };
     Composition preedit_;
+    QString shownText_;  // the composition on show and its attributes
+    QList<QInputMethodEvent::Attribute> shownAttributes_;
     // The engine's input method handler is putting up the composition.
     bool showingComposition_ = false;
     bool changed_ = false;        // a change waits to be reported

@@ -74,8 +74,23 @@ void CodeTextView::cancelComposition()
     QGuiApplication::inputMethod()->reset();
 }
 
+void CodeTextView::setSavePoint()
+{
+    // The save point goes where the text is, before the composition, which
+    // is put back as it was.
+    const bool open = composing();
+    dropComposition();
+    send(SCI_SETSAVEPOINT);
+    if (open) {
+        QInputMethodEvent again(shownText_, shownAttributes_);
+        showComposition(&again);
+    }
+}
+
 void CodeTextView::showComposition(QInputMethodEvent* e)
 {
+    shownText_ = e->preeditString();
+    shownAttributes_ = e->attributes();
     QInputMethodEvent shown(e->preeditString(), e->attributes());
     showingComposition_ = true;
     QsciScintillaBase::inputMethodEvent(&shown);

@@ -150,7 +150,7 @@ void EditorController::attachText()
                           [v] { return v ? v->byteLength() : qsizetype(0); }, [v] { return v && !v->isModified(); },
                           [v] {
                               if (v)
-                                  v->SendScintilla(QsciScintillaBase::SCI_SETSAVEPOINT);
+                                  v->setSavePoint();
                           },
                           [v](qsizetype from, qsizetype n, char* out) {
                               if (v)

@@ -216,3 +216,25 @@ TEST_F(Composition, PlaceholdersGiveWayToTheComposition)
         key(Qt::Key_Escape);
     }
 }
+
+TEST_F(Composition, SavingWhileComposingSavesTheTextAndKeepsTheComposition)
+{
+    open(QStringLiteral("s.txt"), QStringLiteral("正文\n"), 2);
+    compose(QString(), 0, QStringLiteral("甲"));
+    ASSERT_TRUE(doc->isDirty());
+    compose(QStringLiteral("yi"), 2);
+    key(Qt::Key_S, Qt::ControlModifier);
+    const auto onDisk = [&] {
+        QFile f(dir.filePath(QStringLiteral("s.txt")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    EXPECT_TRUE(waitUntil([&] { return same(onDisk(), QStringLiteral("正文甲\n")); }));
+    EXPECT_TRUE(waitUntil([&] { return !doc->isDirty(); }));
+    EXPECT_TRUE(view->composing());
+    EXPECT_EQ(view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), QByteArray("正文甲yi").size());
+    // Taking the composition back leaves the saved text, still saved.
+    compose(QString(), 0);
+    EXPECT_FALSE(doc->isDirty());
+    EXPECT_FALSE(view->isModified());
+    EXPECT_EQ(view->text(), QStringLiteral("正文甲\n"));
+}

@@ -18,6 +18,7 @@ PaneStatusBar::PaneStatusBar(AppModel& model, EditorCache& editors,
     row()->addWidget(caret_);
     words_ = new ColorLabel(QString(), Palette::fg2(), 11.5, true, this);
     words_->setAccessibleName(QStringLiteral("字数"));
+    words_->setContentsMargins(12, 0, 0, 0);
     row()->addWidget(words_);
     valid_ = new ColorLabel(QString(), Palette::accent(), 11.5, false, this);
     row()->addWidget(valid_);
