@@ -164,4 +164,5 @@ LV_MODEL_SETTER(setPopup, popup_, popup, std::optional<Popup>)
 LV_MODEL_SETTER(setToast, toast_, toast, std::optional<QString>)
 LV_MODEL_SETTER(setCaretInfo, caretInfo_, caretInfo, const QString&)
 LV_MODEL_SETTER(setMultiCaretCount, multiCaretCount_, multiCaretCount, std::optional<int>)
+LV_MODEL_SETTER(setZoom, zoom_, zoom, int)
 #undef LV_MODEL_SETTER

@@ -59,7 +59,8 @@ public:
         popup,
         toast,
         caretInfo,
-        multiCaretCount
+        multiCaretCount,
+        zoom
     };
     Q_ENUM(Field)
 
@@ -130,6 +131,8 @@ public:
     const std::optional<QString>& toast() const { return toast_; }
     const QString& caretInfo() const { return caretInfo_; }
     const std::optional<int>& multiCaretCount() const { return multiCaretCount_; }
+    // The editor's and the preview's view zoom in percent (Zoom::steps); not stored.
+    int zoom() const { return zoom_; }
 
     // Document list edits keep ids unique; appendDoc ignores a duplicate id.
     void setDocs(QList<DocPtr> docs);
@@ -161,6 +164,7 @@ public:
     void setToast(std::optional<QString> v);
     void setCaretInfo(const QString& v);
     void setMultiCaretCount(std::optional<int> v);
+    void setZoom(int percent);
 
     // ---- Internal state ----
     QList<Dialog>& dialogQueue() { return dialogQueue_; }
@@ -371,6 +375,7 @@ private:
     std::optional<QString> toast_;
     QString caretInfo_ = QStringLiteral("行 1，列 1");
     std::optional<int> multiCaretCount_;
+    int zoom_ = 100;
 
     // Internal
     QPointer<QObject> window_;

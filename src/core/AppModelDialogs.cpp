@@ -142,10 +142,10 @@ void AppModel::toggleFullScreen() { setIsFullScreen(!isFullScreen_); }
 const QList<Feature>& Feature::all()
 {
     static const QList<Feature> list = {
-        {QStringLiteral("find"), QStringLiteral("搜索"), QStringLiteral("magnifyingglass"), QStringLiteral("Ctrl+F"),
+        {QStringLiteral("find"), QStringLiteral("查找"), QStringLiteral("magnifyingglass"), QStringLiteral("Ctrl+F"),
          [](const AppModel& m) { return m.findVisible() && !m.replaceVisible(); },
          [](AppModel& m) { m.openFind(false); }},
-        {QStringLiteral("replace"), QStringLiteral("搜索并替换"), QStringLiteral("arrow.left.arrow.right"),
+        {QStringLiteral("replace"), QStringLiteral("查找和替换"), QStringLiteral("arrow.left.arrow.right"),
          QStringLiteral("Ctrl+Shift+F"), [](const AppModel& m) { return m.findVisible() && m.replaceVisible(); },
          [](AppModel& m) { m.openFind(true); }},
         {QStringLiteral("wrap"), QStringLiteral("自动换行"), QStringLiteral("text.word.spacing"),

@@ -33,6 +33,7 @@ void AppModel::persistSession()
             if (const auto at = editorLink_->place(d)) {
                 item.caretLine = at->caretLine;
                 item.topLine = at->topLine;
+                item.caretColumn = at->caretColumn;
             }
         if (item.backup || item.path)
             items.append(item);
@@ -117,7 +118,8 @@ void AppModel::restoreSession()
     };
     const auto placeOf = [this](const DocPtr& d, const SessionItem& item) {
         if (d && editorLink_ && item.caretLine)
-            editorLink_->restorePlace(d, EditorPlace{*item.caretLine, item.topLine.value_or(*item.caretLine)});
+            editorLink_->restorePlace(
+                d, EditorPlace{*item.caretLine, item.topLine.value_or(*item.caretLine), item.caretColumn.value_or(0)});
     };
     for (const SessionItem& item : items.value_or(QList<SessionItem>{})) {
         if (item.backup) {

@@ -4,10 +4,12 @@
 
 #include <QUuid>
 
-// Where a document's editor stood: the caret's line and the first line shown, 0-based.
+// Where a document's editor stood: the caret's line and the first line shown, 0-based,
+// and the caret's column in characters from the start of its line.
 struct EditorPlace {
     int caretLine = 0;
     int topLine = 0;
+    int caretColumn = 0;
     bool operator==(const EditorPlace&) const = default;
 };
 

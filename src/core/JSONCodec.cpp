@@ -79,6 +79,8 @@ QJsonValue JSONCodec<Settings>::encode(const Settings& s)
     o.insert(QStringLiteral("scheme"), s.scheme);
     o.insert(QStringLiteral("fontSize"), s.fontSize);
     o.insert(QStringLiteral("wordWrap"), s.wordWrap);
+    o.insert(QStringLiteral("fontFamily"), s.fontFamily);
+    o.insert(QStringLiteral("showWhitespace"), s.showWhitespace);
     return o;
 }
 
@@ -95,7 +97,17 @@ std::optional<Settings> JSONCodec<Settings>::decode(const QJsonValue& j)
     const auto a = StoredJSON::toInt(appearance);
     if (!a)
         return std::nullopt;
-    return Settings{*a, scheme.toString(), fontSize.toDouble(), wordWrap.toBool()};
+    Settings s;
+    s.appearance = *a;
+    s.scheme = scheme.toString();
+    s.fontSize = fontSize.toDouble();
+    s.wordWrap = wordWrap.toBool();
+    // Added later: settings stored before them, or with an odd value, keep the default.
+    if (const QJsonValue family = member(j, "fontFamily"); family.isString())
+        s.fontFamily = family.toString();
+    if (const QJsonValue blanks = member(j, "showWhitespace"); blanks.isBool())
+        s.showWhitespace = blanks.toBool();
+    return s;
 }
 
 QJsonValue JSONCodec<SessionItem>::encode(const SessionItem& item)
@@ -109,6 +121,8 @@ QJsonValue JSONCodec<SessionItem>::encode(const SessionItem& item)
         o.insert(QStringLiteral("caretLine"), *item.caretLine);
     if (item.topLine)
         o.insert(QStringLiteral("topLine"), *item.topLine);
+    if (item.caretColumn)
+        o.insert(QStringLiteral("caretColumn"), *item.caretColumn);
     return o;
 }
 
@@ -138,5 +152,6 @@ std::optional<SessionItem> JSONCodec<SessionItem>::decode(const QJsonValue& j)
     };
     item.caretLine = line("caretLine");
     item.topLine = line("topLine");
+    item.caretColumn = line("caretColumn");
     return item;
 }

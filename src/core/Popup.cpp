@@ -10,6 +10,7 @@ QString Popup::anchor() const
     case Kind::format: return QStringLiteral("format");
     case Kind::settings: return QStringLiteral("settings");
     case Kind::outline: return QStringLiteral("outline");
+    case Kind::shortcuts: return QStringLiteral("shortcuts");
     }
     return {};
 }

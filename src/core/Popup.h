@@ -6,7 +6,7 @@
 // The small menu on screen, at most one at a time.
 class Popup {
 public:
-    enum class Kind { tags, feature, encoding, eol, format, settings, outline };
+    enum class Kind { tags, feature, encoding, eol, format, settings, outline, shortcuts };
 
     static Popup tags(QUuid docID) { return Popup(Kind::tags, docID); }
     static Popup feature() { return Popup(Kind::feature); }
@@ -16,6 +16,8 @@ public:
     static Popup settings() { return Popup(Kind::settings); }
     // The active document's headings.
     static Popup outline() { return Popup(Kind::outline); }
+    // Every key binding of the window.
+    static Popup shortcuts() { return Popup(Kind::shortcuts); }
 
     Kind kind() const { return kind_; }
     // The document whose tags are edited (tags popups only).

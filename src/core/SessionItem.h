@@ -11,6 +11,7 @@ struct SessionItem {
     // Where its editor stood (0-based lines), when it was known.
     std::optional<int> caretLine = std::nullopt;
     std::optional<int> topLine = std::nullopt;
+    std::optional<int> caretColumn = std::nullopt;
 
     bool operator==(const SessionItem&) const = default;
 };

@@ -78,6 +78,26 @@ QFont mono(double size, Weight weight)
     return sized(f, size);
 }
 
+QFont editor(const QString& family, double size)
+{
+    if (family.isEmpty() || family == monoFamily || !QFontDatabase::hasFamily(family))
+        return mono(size);
+    QFont f(family);
+    f.setStyleHint(QFont::Monospace);
+    f.setFixedPitch(true);
+    return sized(f, size);
+}
+
+QStringList monospaceFamilies()
+{
+    QStringList out;
+    for (const QString& f : QFontDatabase::families())
+        if (QFontDatabase::isFixedPitch(f) && !QFontDatabase::isPrivateFamily(f))
+            out << f;
+    out.sort(Qt::CaseInsensitive);
+    return out;
+}
+
 QFont sans(double size, Weight weight)
 {
     const QFont::Weight w = weight == Weight::regular ? QFont::Normal

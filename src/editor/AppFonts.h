@@ -18,6 +18,11 @@ QFont plexMono(double size, Weight weight = Weight::regular);
 // @font-face rules embedding the Plex files into web pages.
 const QString& webFontFaces();
 
+// The editor's face: the family when it is installed, else mono().
+QFont editor(const QString& family, double size);
+// Installed fixed-pitch families, sorted, the built-in Plex Mono among them when present.
+QStringList monospaceFamilies();
+
 // Whether a face of the family at that weight is available.
 bool hasFace(const QString& family, int qtWeight);
 }

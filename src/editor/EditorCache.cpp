@@ -43,7 +43,7 @@ EditorController& EditorCache::controller(const DocPtr& doc)
         it = map_.insert(doc->id, std::make_shared<EditorController>(doc, model_));
         if (pending_.contains(doc->id)) {
             const EditorPlace p = pending_.take(doc->id);
-            it.value()->restorePlace(p.caretLine, p.topLine);
+            it.value()->restorePlace(p);
         }
     }
     return *it.value();
@@ -73,7 +73,7 @@ std::optional<EditorPlace> EditorCache::place(const DocPtr& doc)
 void EditorCache::restorePlace(const DocPtr& doc, const EditorPlace& place)
 {
     if (EditorController* c = existing(doc->id))
-        c->restorePlace(place.caretLine, place.topLine);
+        c->restorePlace(place);
     else
         pending_.insert(doc->id, place);
 }

@@ -1,6 +1,7 @@
 #include "editor/EditorController.h"
 
 #include "core/AppModel.h"
+#include "core/Zoom.h"
 #include "editor/AppFonts.h"
 #include "editor/BufferLoader.h"
 #include "editor/CaretBlinkRest.h"
@@ -114,7 +115,8 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
         case F::wholeWord:
         case F::useRegex:
         case F::findVisible: scheduleHighlights(true); break;
-        case F::settings: applyStyle(); break;
+        case F::settings:
+        case F::zoom: applyStyle(); break;
         case F::activeID:
             if (isActive()) {
                 updateCaretInfo();
@@ -254,8 +256,10 @@ void EditorController::applyStyle()
     const Settings& s = model_.settings();
     const EditorScheme& scheme = EditorScheme::find(s.scheme);
     const bool dark = scheme.isDark();
-    const QFont font = AppFonts::mono(s.fontSize);
-    view_->setEditorFont(font, int(std::lround(s.fontSize * 0.45)));
+    const double size = s.fontSize * model_.zoom() / Zoom::normal;
+    view_->setEditorFont(AppFonts::editor(s.fontFamily, size), int(std::lround(size * 0.45)));
+    view_->SendScintilla(QsciScintillaBase::SCI_SETVIEWWS,
+                         s.showWhitespace ? QsciScintillaBase::SCWS_VISIBLEALWAYS : QsciScintillaBase::SCWS_INVISIBLE);
     const QColor bg = scheme.background.resolve(dark);
     const QColor fg = scheme.foreground.resolve(dark);
     QColor sel = Palette::accent().resolve(dark);
@@ -523,17 +527,28 @@ EditorPlace EditorController::place() const
     using B = QsciScintillaBase;
     const long visible = view_->SendScintilla(B::SCI_GETFIRSTVISIBLELINE);
     // In bytes: the UTF-16 position index costs a pass over the text, and
-    // the session asks for this as soon as a document opens.
-    return {int(view_->SendScintilla(B::SCI_LINEFROMPOSITION, view_->SendScintilla(B::SCI_GETCURRENTPOS))),
-            int(view_->SendScintilla(B::SCI_DOCLINEFROMVISIBLE, visible))};
+    // the session asks for this as soon as a document opens. The column is
+    // counted in characters so that it survives a change of encoding.
+    const long caret = view_->SendScintilla(B::SCI_GETCURRENTPOS);
+    const long line = view_->SendScintilla(B::SCI_LINEFROMPOSITION, caret);
+    return {
+        int(line), int(view_->SendScintilla(B::SCI_DOCLINEFROMVISIBLE, visible)),
+        int(view_->SendScintilla(B::SCI_COUNTCHARACTERS, view_->SendScintilla(B::SCI_POSITIONFROMLINE, line), caret))};
 }
 
-void EditorController::restorePlace(int caretLine, int topLine)
+void EditorController::restorePlace(const EditorPlace& place)
 {
+    using B = QsciScintillaBase;
     const int last = view_->lineCount() - 1;
-    view_->setCursorPosition(view_->lineStart(std::clamp(caretLine, 0, last)));
-    view_->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
-                         view_->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, std::clamp(topLine, 0, last)));
+    const long line = std::clamp(place.caretLine, 0, last);
+    const long start = view_->SendScintilla(B::SCI_POSITIONFROMLINE, line);
+    const long length = view_->SendScintilla(B::SCI_COUNTCHARACTERS, start,
+                                             view_->SendScintilla(B::SCI_GETLINEENDPOSITION, line));
+    const long column = std::clamp<long>(place.caretColumn, 0, length);
+    const long caret = column == 0 ? start : view_->SendScintilla(B::SCI_POSITIONRELATIVE, start, column);
+    view_->setCursorPosition(view_->toUtf16(caret));
+    view_->SendScintilla(B::SCI_SETFIRSTVISIBLELINE,
+                         view_->SendScintilla(B::SCI_VISIBLEFROMDOCLINE, std::clamp(place.topLine, 0, last)));
 }
 
 void EditorController::selectCurrentMatch()

@@ -69,9 +69,10 @@ public:
     // Puts the caret at a line and column (1-based, clamped into the text)
     // and scrolls it into view.
     void goToLine(int line, int column = 1);
-    // The caret's line and the first line shown (0-based), and putting them back.
+    // The caret's line and column and the first line shown, and putting them back
+    // (clamped into the text as it is now).
     EditorPlace place() const;
-    void restorePlace(int caretLine, int topLine);
+    void restorePlace(const EditorPlace& place);
     // Selects the current match with the caret at its end; nothing without one.
     void selectCurrentMatch();
     void replaceCurrent();

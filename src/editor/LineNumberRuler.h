@@ -46,6 +46,8 @@ public:
     int neededWidth() const;
     // Adapts the width to the line count and repaints.
     void sync();
+    // The numbers' face, sized like the text's.
+    QFont numberFont() const;
 
     QSize sizeHint() const override { return QSize(width(), 0); }
 
@@ -61,7 +63,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
 
 private:
-    QFont numberFont() const;
     // The header line whose chevron is at the point, or -1.
     int foldAt(const QPointF& p) const;
     // The error line whose label is at the point, or -1.

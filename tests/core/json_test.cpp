@@ -82,6 +82,34 @@ TEST(StoredJSONTime, SecondsSince2001)
     EXPECT_FALSE(StoredJSON::date(std::nan("")));
 }
 
+TEST(JSONCodecs, SettingsStoredBeforeTheFontFamilyAndBlanksStillLoad)
+{
+    struct Case {
+        const char* json;
+        QString family;
+        bool blanks;
+    };
+    for (const Case& c : {Case{R"({"appearance":2,"scheme":"paper","fontSize":15,"wordWrap":true})", {}, false},
+                          Case{R"({"appearance":2,"scheme":"paper","fontSize":15,"wordWrap":true,)"
+                               R"("fontFamily":7,"showWhitespace":"yes"})",
+                               {},
+                               false},
+                          Case{R"({"appearance":2,"scheme":"paper","fontSize":15,"wordWrap":true,)"
+                               R"("fontFamily":"Noto Sans Mono","showWhitespace":true})",
+                               QStringLiteral("Noto Sans Mono"), true}}) {
+        SCOPED_TRACE(c.json);
+        const auto s = JSONCodec<Settings>::decode(*StoredJSON::read(c.json));
+        ASSERT_TRUE(s);
+        // The older fields are read whatever happens to the newer ones.
+        EXPECT_EQ(s->appearance, 2);
+        EXPECT_EQ(s->scheme, QStringLiteral("paper"));
+        EXPECT_EQ(s->fontSize, 15);
+        EXPECT_TRUE(s->wordWrap);
+        EXPECT_EQ(s->fontFamily, c.family);
+        EXPECT_EQ(s->showWhitespace, c.blanks);
+    }
+}
+
 TEST(JSONCodecs, RecordsAreStrict)
 {
     const auto tag = JSONCodec<Tag>::decode(*StoredJSON::read(R"({"id":"x","name":"名","color":5})"));
@@ -91,7 +119,7 @@ TEST(JSONCodecs, RecordsAreStrict)
     EXPECT_FALSE(JSONCodec<Tag>::decode(*StoredJSON::read(R"({"id":"x","name":"名","color":3000000000})")));
     EXPECT_FALSE(JSONCodec<Tag>::decode(*StoredJSON::read(R"({"id":"x","color":1})")));
 
-    const Settings s{2, QStringLiteral("paper"), 15.5, true};
+    const Settings s{2, QStringLiteral("paper"), 15.5, true, QStringLiteral("DejaVu Sans Mono"), true};
     EXPECT_EQ(JSONCodec<Settings>::decode(*StoredJSON::read(StoredJSON::write(JSONCodec<Settings>::encode(s)))), s);
     EXPECT_FALSE(JSONCodec<Settings>::decode(*StoredJSON::read(R"({"appearance":0,"scheme":"g","fontSize":13})")));
 

@@ -64,7 +64,7 @@ TEST_F(Session, PersistedValuesComeBack)
     model->setTags({{"t1", "甲", 4}});
     model->setRecent({QStringLiteral("/x/a.md")});
     model->setCollapsed({QStringLiteral("t1"), QStringLiteral("recent")});
-    const Settings dark{2, QStringLiteral("ink"), 16, true};
+    const Settings dark{2, QStringLiteral("ink"), 16, true, QStringLiteral("Noto Sans Mono"), true};
     model->setSettings(dark);  // applies and persists
     EXPECT_EQ(applied, 1);
     model->setSettings(dark);
@@ -226,7 +226,7 @@ TEST_F(Session, EditorPlacesTravelWithTheSessionAndOldSessionsStillLoad)
         QHash<QString, EditorPlace> given;
         std::optional<EditorPlace> place(const DocPtr& d) override
         {
-            return d->name() == QStringLiteral("a.txt") ? std::optional(EditorPlace{40, 31}) : std::nullopt;
+            return d->name() == QStringLiteral("a.txt") ? std::optional(EditorPlace{40, 31, 7}) : std::nullopt;
         }
         void restorePlace(const DocPtr& d, const EditorPlace& p) override { given.insert(d->name(), p); }
     };
@@ -244,7 +244,7 @@ TEST_F(Session, EditorPlacesTravelWithTheSessionAndOldSessionsStillLoad)
     model->setEditorLink(&second);
     model->restore();
     EXPECT_EQ(model->docs().size(), 2);
-    EXPECT_EQ(second.given, (QHash<QString, EditorPlace>{{QStringLiteral("a.txt"), EditorPlace{40, 31}}}));
+    EXPECT_EQ(second.given, (QHash<QString, EditorPlace>{{QStringLiteral("a.txt"), EditorPlace{40, 31, 7}}}));
     model->setEditorLink(nullptr);
 
     // A session written before places were kept, and one with a damaged place.
@@ -257,6 +257,21 @@ TEST_F(Session, EditorPlacesTravelWithTheSessionAndOldSessionsStillLoad)
     model->restore();
     EXPECT_EQ(model->docs().size(), 2);
     EXPECT_TRUE(third.given.isEmpty());
+    model->setEditorLink(nullptr);
+
+    // One written before columns were kept: the caret comes back at the line's start.
+    model = relaunch();
+    model->ud().setBlob(AppModel::sessionKey,
+                        QStringLiteral(R"([{"path":"%1","caretLine":3,"topLine":1},{"path":"%2","caretLine":2,)"
+                                       R"("caretColumn":"x"}])")
+                            .arg(a, b)
+                            .toUtf8());
+    Places fourth;
+    model->setEditorLink(&fourth);
+    model->restore();
+    EXPECT_EQ(fourth.given,
+              (QHash<QString, EditorPlace>{{QStringLiteral("a.txt"), EditorPlace{3, 1, 0}},
+                                           {QStringLiteral("b.txt"), EditorPlace{2, 2, 0}}}));
     model->setEditorLink(nullptr);
 }
 

@@ -74,7 +74,7 @@ TEST_F(AccessibleNames, EveryButtonAndFieldOfEveryLayerIsNamed)
     model->closeFind();
 
     for (const Popup& p : {Popup::feature(), Popup::encoding(), Popup::eol(), Popup::format(), Popup::settings(),
-                           Popup::tags(doc->id)}) {
+                           Popup::tags(doc->id), Popup::shortcuts()}) {
         model->setPopup(p);
         expectAllNamed(p.anchor().toUtf8().constData(), 10);
         model->setPopup(std::nullopt);

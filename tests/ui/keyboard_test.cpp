@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -162,6 +163,32 @@ TEST_F(KeyboardTest, GoToLineWorksInTheSplitViewAndFromThePreview)
     EXPECT_EQ(line(doc, 2), QStringLiteral("Bline 3"));
 }
 
+TEST_F(KeyboardTest, GoToLineTakesFullWidthNumbersFromTheInputMethod)
+{
+    const DocPtr doc = open(QStringLiteral("w.txt"), numbered(20));
+    ASSERT_TRUE(doc);
+    struct Case {
+        QString committed;
+        int line;
+        QString typed;
+    };
+    for (const Case& c : {Case{QStringLiteral("３"), 3, QStringLiteral("Xline 3")},
+                          Case{QStringLiteral("１２：５"), 12, QStringLiteral("lineX 12")},
+                          Case{QStringLiteral("７，２"), 7, QStringLiteral("lXine 7")}}) {
+        SCOPED_TRACE(c.committed.toStdString());
+        key(Qt::Key_L, Qt::ControlModifier);
+        ASSERT_EQ(focused(), window->docPane()->goToLineBar()->field());
+        QInputMethodEvent commit;
+        commit.setCommitString(c.committed);
+        QApplication::sendEvent(focused(), &commit);
+        key(Qt::Key_Return);
+        ASSERT_FALSE(window->docPane()->goToLineBar()->isVisible());
+        type(QStringLiteral("X"));
+        EXPECT_EQ(line(doc, c.line - 1), c.typed);
+        key(Qt::Key_Backspace);
+    }
+}
+
 TEST(GoToLineParse, LinesAndColumns)
 {
     using T = GoToLineBar::Target;
@@ -169,69 +196,14 @@ TEST(GoToLineParse, LinesAndColumns)
     EXPECT_EQ(GoToLineBar::parse(QStringLiteral(" 12:5 ")), T({12, 5}));
     EXPECT_EQ(GoToLineBar::parse(QStringLiteral("12：5")), T({12, 5}));
     EXPECT_EQ(GoToLineBar::parse(QStringLiteral("12,5")), T({12, 5}));
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral("１２：５")), T({12, 5}));
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral("３")), T({3, std::nullopt}));
+    // Digits NFKC leaves alone are refused rather than read as line 0.
+    EXPECT_EQ(GoToLineBar::parse(QStringLiteral("٣")), std::nullopt);
     EXPECT_EQ(GoToLineBar::parse(QStringLiteral("")), std::nullopt);
     EXPECT_EQ(GoToLineBar::parse(QStringLiteral("-3")), std::nullopt);
     EXPECT_EQ(GoToLineBar::parse(QStringLiteral("1:")), std::nullopt);
     EXPECT_EQ(GoToLineBar::parse(QStringLiteral("99999999999")), std::nullopt);
-}
-
-TEST_F(KeyboardTest, ZoomKeysChangeTheFontSizeWithinItsRangeAndNoText)
-{
-    const DocPtr doc = open(QStringLiteral("z.txt"), "abc\n");
-    ASSERT_TRUE(doc);
-    const double before = model->settings().fontSize;
-    key(Qt::Key_Equal, Qt::ControlModifier);
-    EXPECT_EQ(model->settings().fontSize, before + 1);
-    EXPECT_EQ(model->toast(), QStringLiteral("字号 %1").arg(int(before) + 1));
-    key(Qt::Key_Plus, Qt::ControlModifier);
-    key(Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(model->settings().fontSize, before + 3);
-    for (int i = 0; i < 10; ++i)
-        key(Qt::Key_Equal, Qt::ControlModifier);
-    EXPECT_EQ(model->settings().fontSize, Settings::maxFontSize);
-    EXPECT_EQ(model->toast(), QStringLiteral("字号 %1").arg(Settings::maxFontSize));
-    key(Qt::Key_Minus, Qt::ControlModifier);
-    EXPECT_EQ(model->settings().fontSize, Settings::maxFontSize - 1);
-    key(Qt::Key_0, Qt::ControlModifier);
-    EXPECT_EQ(model->settings().fontSize, Settings::defaultFontSize);
-    for (int i = 0; i < 10; ++i)
-        key(Qt::Key_Minus, Qt::ControlModifier);
-    EXPECT_EQ(model->settings().fontSize, Settings::minFontSize);
-    EXPECT_EQ(doc->text(), QStringLiteral("abc\n"));
-    // Stored like the setting.
-    EXPECT_EQ(model->load<Settings>(AppModel::settingsKey)->fontSize, Settings::minFontSize);
-}
-
-TEST_F(KeyboardTest, CtrlTabWalksRecentlyUsedWhileCtrlIsHeld)
-{
-    const DocPtr a = open(QStringLiteral("a.txt"), "a");
-    const DocPtr b = open(QStringLiteral("b.txt"), "b");
-    ASSERT_EQ(model->active(), b);
-    key(Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(model->active(), a);
-    ASSERT_TRUE(editorHasFocus());
-    type(QStringLiteral("1"));
-    EXPECT_EQ(a->text(), QStringLiteral("1a"));
-    key(Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(model->active(), b);
-
-    // Three documents, most recent first: c, b, a. Holding Ctrl walks to a;
-    // after releasing it, a is the most recent and Ctrl+Tab returns to c.
-    const DocPtr c = open(QStringLiteral("c.txt"), "c");
-    QWidget* w = focused();
-    QKeyEvent down(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
-    QApplication::sendEvent(w, &down);
-    EXPECT_EQ(model->active(), b);
-    QKeyEvent again(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
-    QApplication::sendEvent(focused(), &again);
-    EXPECT_EQ(model->active(), a);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
-    QApplication::sendEvent(focused(), &release);
-    EXPECT_EQ(window->switcher()->recentOrder().first(), a->id);
-    key(Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(model->active(), c);
-    key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(model->active(), b);  // backwards: the least recent of c, a, b
 }
 
 TEST_F(KeyboardTest, PageKeysAndAltNumbersFollowTheSidebar)
@@ -271,7 +243,7 @@ TEST_F(KeyboardTest, MenusHaveMnemonicsAndTheLinuxLayout)
     const QList<QAction*> edit = menu(QStringLiteral("编辑(&E)"))->actions();
     EXPECT_EQ(edit.last()->text(), QStringLiteral("设置…"));
     EXPECT_EQ(edit.last()->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
-    EXPECT_EQ(menu(QStringLiteral("帮助(&H)"))->actions().first()->text(), QStringLiteral("关于 Lorvane"));
+    EXPECT_EQ(menu(QStringLiteral("帮助(&H)"))->actions().last()->text(), QStringLiteral("关于 Lorvane"));
     QStringList fileItems;
     for (QAction* a : file)
         fileItems << a->text();
@@ -466,22 +438,40 @@ TEST_F(KeyboardTest, CtrlLAndZoomKeysNeverCutOrType)
 
 TEST_F(KeyboardTest, ARestoredPlaceWaitsForTheEditorAndComesBack)
 {
-    DocPtr doc = makeDoc(QUuid::createUuid(), QStringLiteral("p.txt"), QString::fromUtf8(numbered(300)), std::nullopt,
-                         TextEncoding(), LineEnding(), {});
+    DocPtr doc = makeDoc(QUuid::createUuid(), QStringLiteral("p.txt"),
+                         QString::fromUtf8(numbered(300)) + QStringLiteral("中文𝄞ab\n"), std::nullopt, TextEncoding(),
+                         LineEnding(), {});
     model->appendDoc(doc);
     ASSERT_FALSE(editors->existing(doc->id));
-    editors->restorePlace(doc, EditorPlace{150, 120});
-    EXPECT_EQ(editors->place(doc), (EditorPlace{150, 120}));
+    editors->restorePlace(doc, EditorPlace{150, 120, 4});
+    EXPECT_EQ(editors->place(doc), (EditorPlace{150, 120, 4}));
     model->activate(doc);
     QTest::qWait(30);
     ASSERT_TRUE(editors->existing(doc->id));
-    EXPECT_EQ(editors->place(doc), (EditorPlace{150, 120}));
+    EXPECT_EQ(editors->place(doc), (EditorPlace{150, 120, 4}));
     ASSERT_TRUE(editorHasFocus());
     type(QStringLiteral("X"));
-    EXPECT_EQ(line(doc, 150), QStringLiteral("Xline 151"));
-    // Out of range clamps to the text.
-    editors->restorePlace(doc, EditorPlace{5000, 5000});
-    EXPECT_EQ(editors->place(doc)->caretLine, 300);
+    EXPECT_EQ(line(doc, 150), QStringLiteral("lineX 151"));
+
+    // Columns count characters, whatever their bytes or UTF-16 units; past
+    // the end of the line, or of the text, the caret stops at the end.
+    struct Case {
+        EditorPlace place;
+        int line;
+        QString typed;
+        int columnAfter;
+    };
+    for (const Case& c : {Case{{300, 290, 3}, 300, QStringLiteral("中文𝄞Yab"), 4},
+                          Case{{300, 290, 99}, 300, QStringLiteral("中文𝄞abY"), 6},
+                          Case{{5000, 5000, 0}, 301, QStringLiteral("Y"), 1}}) {
+        SCOPED_TRACE(c.typed.toStdString());
+        editors->restorePlace(doc, c.place);
+        EXPECT_EQ(editors->place(doc)->caretLine, c.line);
+        type(QStringLiteral("Y"));
+        EXPECT_EQ(line(doc, c.line), c.typed);
+        EXPECT_EQ(editors->place(doc)->caretColumn, c.columnAfter);
+        key(Qt::Key_Backspace);
+    }
 }
 
 TEST_F(KeyboardTest, TheSidebarListTakesTheKeyboardWithF6AndArrows)

@@ -119,7 +119,7 @@ TEST_F(SheetTest, SettingsApplyEachChangeAndKeepTheOtherFields)
     start.fontSize = 13;
     model->setSettings(start);
     SettingsView view(*model);
-    EXPECT_EQ(view.fontCaption()->text(), QStringLiteral("13 pt"));
+    EXPECT_EQ(view.fontCaption()->text(), QStringLiteral("13 px"));
 
     QList<double> sizes;
     QObject::connect(model.get(), &AppModel::changed, [&](AppModel::Field f) {
@@ -130,7 +130,7 @@ TEST_F(SheetTest, SettingsApplyEachChangeAndKeepTheOtherFields)
     view.fontSlider()->setValue(15);
     view.fontSlider()->setValue(99);
     EXPECT_EQ(sizes, QList<double>({14, 15, 18}));
-    EXPECT_EQ(view.fontCaption()->text(), QStringLiteral("18 pt"));
+    EXPECT_EQ(view.fontCaption()->text(), QStringLiteral("18 px"));
 
     view.appearanceButtons()[2]->click();
     EXPECT_EQ(model->settings().appearance, 2);

@@ -136,7 +136,7 @@ TEST_F(SidebarTest, ContextMenuOffersFileActionsOnlyForSavedDocs)
     std::unique_ptr<QMenu> saved(rows[0]->doc()->url() ? rows[0]->contextMenu() : rows[1]->contextMenu());
     EXPECT_EQ(menuTexts(unsaved.get()), QStringList({"标签", "上移", "下移", "重命名…", "关闭"}));
     EXPECT_EQ(menuTexts(saved.get()),
-              QStringList({"标签", "上移", "下移", "重命名…", "在文件管理器中显示", "拷贝路径", "关闭"}));
+              QStringList({"标签", "上移", "下移", "重命名…", "在文件管理器中显示", "复制路径", "关闭"}));
 }
 
 TEST_F(SidebarTest, DropOnRowMovesBeforeItAndEndZoneAppends)

@@ -1,6 +1,7 @@
 #include "views/pane/EditorArea.h"
 
 #include "core/AppModel.h"
+#include "core/Zoom.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
@@ -122,6 +123,8 @@ EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
     connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
         if (f == AppModel::Field::docs)
             scheduleWarmUp();
+        else if (f == AppModel::Field::zoom && preview_)
+            preview_->setZoom(model_.zoom() / double(Zoom::normal));
     });
     scheduleWarmUp();
 }
@@ -215,6 +218,7 @@ void EditorArea::makePreview()
     if (preview_ || !doc_ || doc_->mode() == ViewMode::editor)
         return;
     preview_ = new PreviewView(this);
+    preview_->setZoom(model_.zoom() / double(Zoom::normal));
     connect(preview_, &PreviewView::lineClicked, this, &EditorArea::revealLine);
     addWidget(preview_);
     setStretchFactor(1, 1);

@@ -47,8 +47,9 @@ protected:
 
 std::optional<GoToLineBar::Target> GoToLineBar::parse(const QString& text)
 {
-    static const QRegularExpression form(QStringLiteral("^\\s*(\\d{1,9})\\s*(?:[:：,，]\\s*(\\d{1,9})\\s*)?$"));
-    const QRegularExpressionMatch m = form.match(text);
+    static const QRegularExpression form(QStringLiteral("^\\s*([0-9]{1,9})\\s*(?:[:,]\\s*([0-9]{1,9})\\s*)?$"));
+    // Full-width digits and colons, as a Chinese input method types them, read as ASCII.
+    const QRegularExpressionMatch m = form.match(text.normalized(QString::NormalizationForm_KC));
     if (!m.hasMatch())
         return std::nullopt;
     Target t{m.captured(1).toInt(), std::nullopt};

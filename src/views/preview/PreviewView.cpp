@@ -96,6 +96,8 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
         pending_.clear();
         pusher_->drop();
         applyAppearance();
+        // A new load may start at the engine's default zoom.
+        setZoomFactor(zoom_);
         push();
         sendFollow();
     });
@@ -267,6 +269,12 @@ void PreviewView::uncover(unsigned long long epoch)
 void PreviewView::setCoverLimit(int msecs) { coverLimitMSecs = msecs; }
 
 bool PreviewView::isCovered() const { return !cover_->isHidden(); }
+
+void PreviewView::setZoom(double factor)
+{
+    zoom_ = factor;
+    setZoomFactor(factor);
+}
 
 void PreviewView::resizeEvent(QResizeEvent* e)
 {

@@ -79,6 +79,9 @@ public:
     // How long the cover waits for the page to report the content drawn
     // before the page is shown anyway.
     static void setCoverLimit(int msecs);
+    // The page's zoom (1 is 100 %), kept across reloads of the shell.
+    void setZoom(double factor);
+    double zoom() const { return zoom_; }
 
 signals:
     // A block of the page was clicked: its 0-based source line.
@@ -115,4 +118,5 @@ private:
     unsigned long long epoch_ = 0;
     QLabel* cover_;
     QTimer coverLimit_;
+    double zoom_ = 1.0;
 };

@@ -9,11 +9,14 @@
 #include "views/sheets/SheetParts.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -107,7 +110,7 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     slider_->setFocusPolicy(Qt::TabFocus);
     slider_->setAccessibleName(QStringLiteral("字号"));
     connect(slider_, &QSlider::valueChanged, this, [this](int v) {
-        sizeCaption_->setText(QStringLiteral("%1 pt").arg(v));
+        sizeCaption_->setText(QStringLiteral("%1 px").arg(v));
         if (int(std::lround(model_.settings().fontSize)) == v)
             return;
         Settings s = model_.settings();
@@ -115,6 +118,30 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
         model_.setSettings(s);
     });
     col->addWidget(slider_);
+
+    col->addWidget(SheetParts::caption(QStringLiteral("编辑器字体"), this));
+    family_ = new QComboBox(this);
+    family_->setFocusPolicy(Qt::TabFocus);
+    family_->setAccessibleName(QStringLiteral("编辑器字体"));
+    family_->addItem(QStringLiteral("IBM Plex Mono（内置）"), QString());
+    for (const QString& f : AppFonts::monospaceFamilies())
+        if (f != AppFonts::plexMono(12).family())
+            family_->addItem(f, f);
+    col->addWidget(family_);
+    connect(family_, &QComboBox::activated, this, [this](int i) {
+        Settings s = model_.settings();
+        s.fontFamily = family_->itemData(i).toString();
+        model_.setSettings(s);
+    });
+    whitespace_ = new QCheckBox(QStringLiteral("显示空白字符"), this);
+    whitespace_->setFocusPolicy(Qt::TabFocus);
+    whitespace_->setAccessibleName(QStringLiteral("显示空白字符"));
+    col->addWidget(whitespace_);
+    connect(whitespace_, &QCheckBox::toggled, this, [this](bool on) {
+        Settings s = model_.settings();
+        s.showWhitespace = on;
+        model_.setSettings(s);
+    });
     sync();
 }
 
@@ -130,5 +157,15 @@ void SettingsView::sync()
     const int size = std::clamp(int(std::lround(s.fontSize)), Settings::minFontSize, Settings::maxFontSize);
     if (slider_->value() != size)
         slider_->setValue(size);
-    sizeCaption_->setText(QStringLiteral("%1 pt").arg(size));
+    sizeCaption_->setText(QStringLiteral("%1 px").arg(size));
+    syncFamilies(s.fontFamily);
+    whitespace_->setChecked(s.showWhitespace);
+}
+
+void SettingsView::syncFamilies(const QString& chosen)
+{
+    // A family stored on another machine stays chosen, though the built-in face stands in.
+    if (!chosen.isEmpty() && family_->findData(chosen) < 0 && chosen != AppFonts::plexMono(12).family())
+        family_->addItem(QStringLiteral("%1（未安装）").arg(chosen), chosen);
+    family_->setCurrentIndex(std::max(0, family_->findData(chosen)));
 }

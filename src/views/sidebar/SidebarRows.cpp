@@ -312,7 +312,7 @@ QMenu* DocRow::contextMenu()
         const QString path = *doc_->url();
         connect(menu->addAction(QStringLiteral("在文件管理器中显示")), &QAction::triggered, this,
                 [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath())); });
-        connect(menu->addAction(QStringLiteral("拷贝路径")), &QAction::triggered, this,
+        connect(menu->addAction(QStringLiteral("复制路径")), &QAction::triggered, this,
                 [path] { QApplication::clipboard()->setText(path); });
     }
     connect(menu->addAction(QStringLiteral("关闭")), &QAction::triggered, this, [this] { model_.close(doc_); });

@@ -2,6 +2,8 @@
 
 #include "core/AppModel.h"
 
+#include <algorithm>
+
 DocSwitcher::DocSwitcher(AppModel& model, QObject* parent) : QObject(parent), model_(model)
 {
     connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
@@ -26,9 +28,12 @@ void DocSwitcher::noteActive()
             next << id;
     if (walk_) {
         // While walking the order stays as it was when the walk began.
+        const QUuid marked = walk_->value(walkIndex_);
         walk_->removeIf([&](const QUuid& id) { return !open.contains(id); });
-        if (walk_->isEmpty())
+        walkIndex_ = std::max(0, int(walk_->indexOf(marked)));
+        if (walk_->size() < 2)
             walk_.reset();
+        walkChanged();
     } else if (const auto& a = model_.activeID(); a && next.contains(*a)) {
         next.removeAll(*a);
         next.prepend(*a);
@@ -46,15 +51,41 @@ void DocSwitcher::walk(int by)
     }
     const int n = int(walk_->size());
     walkIndex_ = ((walkIndex_ + by) % n + n) % n;
-    show(walk_->at(walkIndex_));
+    walkChanged();
+}
+
+void DocSwitcher::highlight(int row)
+{
+    if (!walk_ || row < 0 || row >= walk_->size())
+        return;
+    walkIndex_ = row;
+    walkChanged();
 }
 
 void DocSwitcher::commit()
 {
     if (!walk_)
         return;
+    const QUuid chosen = walk_->at(walkIndex_);
     walk_.reset();
+    walkChanged();
+    show(chosen);
     noteActive();
+}
+
+void DocSwitcher::cancel()
+{
+    if (!walk_)
+        return;
+    walk_.reset();
+    walkChanged();
+    noteActive();
+}
+
+void DocSwitcher::walkChanged()
+{
+    if (onWalkChange)
+        onWalkChange();
 }
 
 QList<QUuid> DocSwitcher::listOrder() const
@@ -69,7 +100,7 @@ QList<QUuid> DocSwitcher::listOrder() const
 
 void DocSwitcher::stepInList(int by)
 {
-    commit();
+    cancel();
     const QList<QUuid> ids = listOrder();
     if (ids.isEmpty())
         return;
@@ -81,7 +112,7 @@ void DocSwitcher::stepInList(int by)
 
 void DocSwitcher::showNth(int n)
 {
-    commit();
+    cancel();
     const QList<QUuid> ids = listOrder();
     if (n >= 0 && n < ids.size())
         show(ids.at(n));

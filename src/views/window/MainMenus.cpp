@@ -4,6 +4,7 @@
 
 #include "core/AppModel.h"
 #include "core/Settings.h"
+#include "core/Zoom.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "views/pane/DocPane.h"
@@ -12,6 +13,7 @@
 #include "views/window/DocSwitcher.h"
 #include "views/window/ExportPDF.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -94,14 +96,14 @@ void MainWindow::buildMenus()
     editing << add(edit, QStringLiteral("重做"), keys({"Ctrl+Shift+Z"}), forward("redo"));
     edit->addSeparator();
     editing << add(edit, QStringLiteral("剪切"), {QKeySequence::Cut}, forward("cut"));
-    editing << add(edit, QStringLiteral("拷贝"), {QKeySequence::Copy}, forward("copy"));
+    editing << add(edit, QStringLiteral("复制"), {QKeySequence::Copy}, forward("copy"));
     editing << add(edit, QStringLiteral("粘贴"), {QKeySequence::Paste}, forward("paste"));
     editing << add(edit, QStringLiteral("全选"), {QKeySequence::SelectAll}, forward("selectAll"));
     for (QAction* a : editing)
         a->setShortcutContext(Qt::WidgetShortcut);  // the focused widget handles these keys itself
     edit->addSeparator();
-    needDoc << add(edit, QStringLiteral("搜索"), keys({"Ctrl+F"}), [this] { model_.openFind(false); });
-    needDoc << add(edit, QStringLiteral("搜索并替换"), keys({"Ctrl+Shift+F"}), [this] { model_.openFind(true); });
+    needDoc << add(edit, QStringLiteral("查找"), keys({"Ctrl+F"}), [this] { model_.openFind(false); });
+    needDoc << add(edit, QStringLiteral("查找和替换"), keys({"Ctrl+Shift+F"}), [this] { model_.openFind(true); });
     const auto stepFind = [this, active](int by) {
         return [this, active, by] {
             auto d = active();
@@ -140,6 +142,9 @@ void MainWindow::buildMenus()
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("显示(&V)"));
     QList<std::pair<QAction*, ViewMode>> modeItems;
+    // One mode at a time: radio items.
+    auto* modes = new QActionGroup(view);
+    modes->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     for (int i = 0; i < ViewMode::allCases().size(); ++i) {
         const ViewMode m = ViewMode::allCases()[i];
         QAction* a = add(view, m.title(), {QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1))}, [active, m] {
@@ -147,12 +152,13 @@ void MainWindow::buildMenus()
                 d->setMode(m);
         });
         a->setCheckable(true);
+        a->setActionGroup(modes);
         modeItems << std::pair{a, m};
     }
     view->addSeparator();
     add(view, QStringLiteral("放大"), keys({"Ctrl+=", "Ctrl++", "Ctrl+Shift+=", "Ctrl+Shift++"}), [this] { zoom(1); });
     add(view, QStringLiteral("缩小"), keys({"Ctrl+-"}), [this] { zoom(-1); });
-    add(view, QStringLiteral("默认字号"), keys({"Ctrl+0"}), [this] { zoom(0); });
+    add(view, QStringLiteral("重置缩放"), keys({"Ctrl+0"}), [this] { zoom(0); });
     view->addSeparator();
     QAction* full = add(view, QStringLiteral("正文全屏"), keys({"F11"}), [this] { model_.toggleFullScreen(); });
     full->setCheckable(true);
@@ -188,14 +194,20 @@ void MainWindow::buildMenus()
             sidebar_->focusList();
         }
     });
+    // Read by the key filter like Ctrl+Tab; listed in the shortcut sheet.
+    addAction(new QAction(QStringLiteral("最近的文档（反向）\tCtrl+Shift+Tab"), this));
     for (int n = 1; n <= 9; ++n) {
-        auto* a = new QAction(this);
+        auto* a = new QAction(QStringLiteral("第 %1 个文档").arg(n), this);
         a->setShortcut(QKeySequence(QStringLiteral("Alt+%1").arg(n)));
         connect(a, &QAction::triggered, this, [this, n] { switcher_->showNth(n - 1); });
         addAction(a);
     }
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    add(help, QStringLiteral("键盘快捷键"), keys({"Ctrl+?"}), [this] {
+        model_.setIsFullScreen(false);
+        QTimer::singleShot(0, this, [this] { model_.setPopup(Popup::shortcuts()); });
+    });
     add(help, QStringLiteral("关于 Lorvane"), {}, [this] {
         model_.alert(QStringLiteral("Lorvane " LORVANE_VERSION),
                      QStringLiteral("纯文本与结构化文本编辑器。\n\n"
@@ -205,7 +217,7 @@ void MainWindow::buildMenus()
     });
 
     // F10 opens the menu bar at its first menu, as Alt+F does.
-    auto* f10 = new QAction(this);
+    auto* f10 = new QAction(QStringLiteral("打开菜单栏"), this);
     f10->setShortcut(QKeySequence(Qt::Key_F10));
     connect(f10, &QAction::triggered, this, [this] {
         if (!menuBar()->actions().isEmpty())
@@ -236,13 +248,6 @@ void MainWindow::buildMenus()
 
 void MainWindow::zoom(int by)
 {
-    Settings s = model_.settings();
-    const int now = int(std::lround(s.fontSize));
-    const int size = by == 0 ? Settings::defaultFontSize
-                             : std::clamp(now + by, Settings::minFontSize, Settings::maxFontSize);
-    if (size != s.fontSize) {
-        s.fontSize = size;
-        model_.setSettings(s);
-    }
-    model_.flash(QStringLiteral("字号 %1").arg(size));
+    model_.setZoom(Zoom::step(model_.zoom(), by));
+    model_.flash(QStringLiteral("缩放 %1%").arg(model_.zoom()));
 }

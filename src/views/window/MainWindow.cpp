@@ -13,8 +13,10 @@
 #include "views/pane/DocPane.h"
 #include "views/preview/MermaidRenderer.h"
 #include "views/sheets/NewFileSheet.h"
+#include "views/sheets/ShortcutSheet.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/window/Appearance.h"
+#include "views/window/DocSwitchList.h"
 #include "views/window/DocSwitcher.h"
 #include "views/window/QtFileChooser.h"
 #include "views/window/QtTranslations.h"
@@ -93,7 +95,13 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     row->setSpacing(0);
 
     popups_ = new PopupLayer(
-        model_, [this](const Popup& p) { return PopupContent::build(model_, p); }, content_);
+        model_,
+        [this](const Popup& p) -> QWidget* {
+            if (p.kind() == Popup::Kind::shortcuts)
+                return new ShortcutSheet(menuBar(), actions());
+            return PopupContent::build(model_, p);
+        },
+        content_);
     sidebar_ = new Sidebar(
         model_, [this](const QString& anchor, QWidget* w) { popups_->setAnchor(anchor, w); }, content_);
     sidebar_->setFixedWidth(Sidebar::fixedWidth);
@@ -155,6 +163,8 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     });
     EditorCache::escapeHandler() = [this] { model_.escape(); };
     switcher_ = new DocSwitcher(model_, this);
+    switchList_ = new DocSwitchList(model_, *switcher_, content_);
+    switcher_->onWalkChange = [this] { switchList_->sync(); };
     qApp->installEventFilter(this);
     buildMenus();
     restoreFrame();
@@ -355,14 +365,23 @@ bool MainWindow::eventFilter(QObject* o, QEvent* e)
 bool MainWindow::switchKey(QEvent* e)
 {
     const auto type = e->type();
-    if (type == QEvent::WindowDeactivate
-        || (type == QEvent::KeyRelease && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Control)) {
+    if (type == QEvent::WindowDeactivate) {
+        switcher_->cancel();
+        return false;
+    }
+    if (type == QEvent::KeyRelease && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Control) {
         switcher_->commit();
         return false;
     }
     if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
         return false;
     auto* k = static_cast<QKeyEvent*>(e);
+    if (k->key() == Qt::Key_Escape && switcher_->walking()) {
+        if (type == QEvent::KeyPress)
+            switcher_->cancel();
+        e->accept();
+        return true;
+    }
     const bool tab = k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab;
     if (!tab || !(k->modifiers() & Qt::ControlModifier) || model_.dialog() || model_.showNewFile())
         return false;

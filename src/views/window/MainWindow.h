@@ -12,6 +12,7 @@ class QMimeData;
 class EditorCache;
 class DocPane;
 class DocSwitcher;
+class DocSwitchList;
 class DialogLayer;
 class PopupLayer;
 class NewFileSheet;
@@ -46,7 +47,8 @@ public:
     QLabel* emptyState() const { return empty_; }
     Appearance* appearance() const { return appearance_; }
     DocSwitcher* switcher() const { return switcher_; }
-    // One step of the editor font size (0: back to the default), with a toast.
+    DocSwitchList* switchList() const { return switchList_; }
+    // One step of the editor's and the preview's zoom (0: back to 100 %), with a toast.
     void zoom(int by);
     // The local files among dropped URLs.
     static QStringList localFiles(const QMimeData* mime);
@@ -69,7 +71,8 @@ private:
     void syncSheet();
     void restoreFrame();
     void showSettings();
-    // Ctrl+Tab and Ctrl+Shift+Tab walk the documents; releasing Ctrl ends the walk.
+    // Ctrl+Tab and Ctrl+Shift+Tab walk the documents; releasing Ctrl opens the one
+    // highlighted, Escape ends the walk without switching.
     bool switchKey(QEvent* e);
 
     AppModel& model_;
@@ -79,6 +82,7 @@ private:
     Sidebar* sidebar_ = nullptr;
     Appearance* appearance_ = nullptr;
     DocSwitcher* switcher_ = nullptr;
+    DocSwitchList* switchList_ = nullptr;
     DocPtr titled_;
     QMetaObject::Connection titleLink_;
     QPointer<QWidget> focusBeforePopup_;
