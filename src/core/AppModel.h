@@ -345,6 +345,9 @@ private:
     // Name, format and highlights follow a new name.
     void applyName(const DocPtr& doc, const QString& name);
     DocPtr finishOpen(const QString& target, Result<DocPtr> opened, bool quiet);
+    // A picture or other binary file is not opened as text unless asked to
+    // from the alert that says so; true when it was refused.
+    bool refuseNotText(const QString& target, bool quiet);
 
     // Published
     QList<DocPtr> docs_;

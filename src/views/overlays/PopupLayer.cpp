@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
 
 #include "views/controls/CardShadow.h"
 #include <QEvent>
@@ -137,6 +139,28 @@ void PopupLayer::sync()
     show();
     raise();
     panel_->show();
+    // After the window has noted where the keyboard was, so closing gives it back there.
+    // A menu the pointer opened in passing leaves the keyboard with the text until clicked.
+    if (!(wanted->kind() == Popup::Kind::feature && model_.featureByHover()))
+        QTimer::singleShot(0, panel_, [p = panel_.data()] { takeKeyboard(p); });
+}
+
+void PopupLayer::takeKeyboard(PopupPanel* panel)
+{
+    if (panel->isAncestorOf(QApplication::focusWidget()))
+        return;  // the content took it itself (the outline list)
+    // A popup with a field is for typing into; otherwise its first control, or the menu itself.
+    QWidget* target = nullptr;
+    for (QLineEdit* field : panel->findChildren<QLineEdit*>())
+        if (field->isVisibleTo(panel) && field->isEnabled()) {
+            target = field;
+            break;
+        }
+    if (!target)
+        target = FocusRing::first(panel);
+    if (!target)
+        target = panel->content();
+    target->setFocus(Qt::PopupFocusReason);
 }
 
 void PopupLayer::place()
@@ -166,6 +190,8 @@ void PopupLayer::mousePressEvent(QMouseEvent* e)
     // which keeps a menu the pointer opened.
     if (shown_ && shown_->kind() == Popup::Kind::feature && anchorRect(shown_->anchor()).contains(at)) {
         model_.clickFeature();
+        if (panel_ && model_.popup())
+            takeKeyboard(panel_);
         return;
     }
     // Anything else outside the panel closes the popup.

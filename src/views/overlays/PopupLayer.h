@@ -63,6 +63,8 @@ protected:
 
 private:
     void place();
+    // Moves the keyboard into the panel, so typing never reaches the text behind it.
+    static void takeKeyboard(PopupPanel* panel);
     // The catcher covers the feature button; its area still counts as the button.
     void reportFeatureHover(const QPoint& pos);
 
