@@ -138,6 +138,13 @@ DocPtr openForTool(const QString& path, std::FILE* err)
     // The tool validates and renders itself; a background pass would only
     // double the time and the memory.
     Doc::setAnalysisEnabled(false);
+    if (const ContentKind kind = FileIO::contentKind(path); kind != ContentKind::text) {
+        print(err,
+              QStringLiteral("无法打开 ") + QFileInfo(path).fileName()
+                  + (kind == ContentKind::image ? QStringLiteral("：这是图片，不是文本\n")
+                                                : QStringLiteral("：这是二进制文件，不是文本\n")));
+        return nullptr;
+    }
     auto doc = Doc::open(path);
     if (!doc) {
         print(err,
@@ -145,8 +152,7 @@ DocPtr openForTool(const QString& path, std::FILE* err)
                   + QLatin1Char('\n'));
         return nullptr;
     }
-    // Latin-1 decodes any bytes, so a program or an image would otherwise be
-    // "checked" as text; NUL never occurs in the text formats outside UTF-16.
+    // A NUL past the first block: NUL never occurs in the text formats outside UTF-16.
     const DocPtr& d = doc.value();
     if (d->encoding() != TextEncoding::utf16LE && d->encoding() != TextEncoding::utf16BE && hasNul(d->textCopy())) {
         print(err,

@@ -249,6 +249,8 @@ public:
     // A click on the feature button: keeps a menu that hovering opened (it
     // then stays when the pointer leaves), otherwise opens or closes it.
     void clickFeature();
+    // The open feature menu came from the pointer resting on its button.
+    bool featureByHover() const { return featureByHover_; }
 
     static constexpr int recentLimit = 10;
     // Registers an opened or saved file with the desktop's recent documents.

@@ -20,15 +20,44 @@ DocPtr AppModel::open(const QString& path, bool quiet)
             setActiveID(existing->id);
         return existing;
     }
-
+    if (refuseNotText(target, quiet))
+        return nullptr;
     return finishOpen(target, Doc::open(target), quiet);
+}
+
+bool AppModel::refuseNotText(const QString& target, bool quiet)
+{
+    const ContentKind kind = FileIO::contentKind(target);
+    if (kind == ContentKind::text)
+        return false;
+    if (quiet)
+        return true;
+    Dialog d;
+    d.title = QStringLiteral("无法打开 ") + QFileInfo(target).fileName();
+    d.message = kind == ContentKind::image ? QStringLiteral("无法以文本打开：这是图片")
+                                           : QStringLiteral("无法以文本打开：这是二进制文件");
+    Dialog::Button asText;
+    asText.title = QStringLiteral("以文本打开");
+    QPointer<AppModel> self(this);
+    // Saving such a text would change the file's bytes; the user asked for it.
+    asText.action = [self, target] {
+        if (self && !self->docAt(target))
+            self->finishOpen(target, Doc::open(target), false);
+    };
+    Dialog::Button ok;
+    ok.title = QStringLiteral("好");
+    ok.role = Dialog::Role::primary;
+    ok.action = [] {};
+    d.buttons = {asText, ok};
+    present(std::move(d));
+    return true;
 }
 
 void AppModel::openFiles(const QStringList& paths)
 {
     for (const QString& path : paths) {
         const QString target = standardPath(path);
-        if (loading_.contains(target))
+        if (loading_.contains(target) || (!docAt(target) && refuseNotText(target, false)))
             continue;
         // After a file still loading, in order; a small one right away.
         if (loading_.isEmpty() && (docAt(target) || QFileInfo(target).size() < backgroundOpenBytes)) {

@@ -243,12 +243,23 @@ std::optional<QString> openForReading(QFile& f)
         return QStringLiteral("文件不存在：%1").arg(path);
     if (info.isDir())
         return QStringLiteral("这是一个文件夹，不是文件：%1").arg(path);
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return QStringLiteral("这不是普通文件（管道、设备或套接字），不能读取：%1").arg(path);
     if (!f.open(QIODevice::ReadOnly)) {
         const QString summary = f.error() == QFileDevice::PermissionsError ? QStringLiteral("没有读取权限：%1")
                                                                            : QStringLiteral("无法读取文件：%1");
         return summary.arg(path) + QLatin1Char('\n') + f.errorString();
     }
     return std::nullopt;
+}
+
+ContentKind contentKind(const QString& path)
+{
+    QFile f(path);
+    if (openForReading(f))
+        return ContentKind::text;
+    return ContentSniff::kind(f.read(ContentSniff::headBytes));
 }
 
 Result<QByteArray> read(const QString& path)

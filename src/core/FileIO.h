@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/ContentKind.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QFile>
@@ -56,8 +58,12 @@ namespace FileIO {
 // Whole-file read; errors are described in Chinese, followed by the
 // system's reason on a second line.
 Result<QByteArray> read(const QString& path);
-// Opens the file the QFile names, with read()'s errors.
+// Opens the file the QFile names, with read()'s errors. Only regular files
+// are opened: a pipe or a device (or a link to one) could block or never end.
 std::optional<QString> openForReading(QFile& file);
+// What the start of the file says it is; text when it cannot be read (the
+// reading itself then tells why).
+ContentKind contentKind(const QString& path);
 // Writes through a temporary file and renames it over the target, so the
 // old content survives any failure. Mode, owner, group and extended
 // attributes (ACLs included) of a file it replaces are kept. Returns the

@@ -37,6 +37,9 @@ public:
     // one conversion. What decode/detect would read, as UTF-8.
     struct Utf8Reading;
     static Utf8Reading detectUtf8(QByteArray data);
+    // The UTF-16 byte order that reads these bytes (a file's first block, a
+    // character cut off at its end allowed) as ordinary text, if one does.
+    static std::optional<TextEncoding> utf16Reading(QByteArrayView head);
     std::optional<QByteArray> decodeToUtf8(QByteArray data) const;
 
     // Whether Utf8Decoder reads this encoding piece by piece exactly as

@@ -211,6 +211,17 @@ TextEncoding::Detection TextEncoding::detect(const QByteArray& data)
     return out;
 }
 
+std::optional<TextEncoding> TextEncoding::utf16Reading(QByteArrayView head)
+{
+    if (head.startsWith("\xFF\xFE"))
+        return utf16LE;
+    if (head.startsWith("\xFE\xFF"))
+        return utf16BE;
+    // A block may end inside a unit.
+    const qsizetype even = std::min<qsizetype>(head.size(), sniffLimit) & ~qsizetype(1);
+    return likelyUTF16(head.first(even).toByteArray());
+}
+
 TextEncoding::Utf8Reading TextEncoding::detectUtf8(QByteArray data)
 {
     static const QByteArray mark = TextEncoding(utf8BOM).byteOrderMark();
