@@ -12,6 +12,7 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -634,19 +635,39 @@ bool CodeTextView::isReadOnly() const { return send(SCI_GETREADONLY); }
 
 void CodeTextView::pasteMime(const QMimeData* source)
 {
+    // A screenshot comes as a picture alone; a picture with text (copied from a page) pastes its text.
+    if (source && !source->hasText() && source->hasImage()) {
+        if (onImagePaste && !isReadOnly())
+            onImagePaste(qvariant_cast<QImage>(source->imageData()));
+        return;
+    }
     if (!source || !source->hasText())
         return;
     if (carets_) {
         multiPaste(source->text());
         return;
     }
+    insertAtCaret(source->text());
+}
+
+void CodeTextView::insertAtCaret(const QString& text)
+{
     if (isReadOnly())
         return;
-    const QByteArray bytes = LineEnding::normalize(source->text()).toUtf8();
+    if (carets_)
+        clearCarets();
+    const QByteArray bytes = LineEnding::normalize(text).toUtf8();
     send(SCI_BEGINUNDOACTION);
     SendScintilla(SCI_REPLACESEL, bytes.constData());
     send(SCI_ENDUNDOACTION);
     finishChange();
+}
+
+void CodeTextView::placeCaretAt(const QPoint& viewportPoint)
+{
+    if (carets_)
+        clearCarets();
+    send(SCI_SETEMPTYSELECTION, send(SCI_POSITIONFROMPOINT, viewportPoint.x(), viewportPoint.y()));
 }
 
 QByteArray CodeTextView::fromMimeData(const QMimeData* source, bool& rectangular) const

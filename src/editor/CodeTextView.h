@@ -57,6 +57,10 @@ public:
     void replaceWholeUtf8(const QByteArray& bytes);
     // Replaces a range as one undo step.
     void replaceRange(int start, int length, const QString& text);
+    // Replaces the selection with the text as one undo step, as a paste does.
+    void insertAtCaret(const QString& text);
+    // Puts the caret where the point of the viewport lies in the text.
+    void placeCaretAt(const QPoint& viewportPoint);
     QString text() const;
     // A copy of the buffer's UTF-8 bytes: no conversion.
     QByteArray utf8() const;
@@ -81,6 +85,8 @@ public:
     std::function<void()> onTextChange;
     // Called when the ordinary selection or caret moved.
     std::function<void()> onSelectionChange;
+    // Called for a paste of a picture without any text; nothing is inserted here.
+    std::function<void(const QImage&)> onImagePaste;
 
     bool canUndo() const;
     bool canRedo() const;

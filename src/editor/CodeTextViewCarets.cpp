@@ -242,12 +242,16 @@ void CodeTextView::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     }
+    if (e->matches(QKeySequence::Paste)) {
+        // Scintilla's own paste takes text only: a picture alone goes the same way as carets do.
+        const QMimeData* m = QApplication::clipboard()->mimeData();
+        if (carets_ || (m && !m->hasText() && m->hasImage())) {
+            paste();
+            return;
+        }
+    }
     if (!carets_) {
         ordinaryKey(e);
-        return;
-    }
-    if (e->matches(QKeySequence::Paste)) {
-        paste();
         return;
     }
     if (e->matches(QKeySequence::Copy) || e->matches(QKeySequence::Cut)) {

@@ -58,6 +58,7 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
 
     words_ = new WordCounter(view_, [this] { emit wordCountChanged(); });
     view_->onTextChange = [this] { textDidChange(); };
+    view_->onImagePaste = [this](const QImage& image) { pasteImage(image); };
     view_->onSelectionChange = [this] {
         words_->selectionChanged();
         if (isActive())

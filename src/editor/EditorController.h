@@ -7,11 +7,14 @@
 #include "text/FindEngine.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <vector>
 
 class AppModel;
+class QImage;
 class CodeTextView;
 class WordCounter;
 class EditorContextMenu;
@@ -96,10 +99,19 @@ public:
     // UTF-16 columns.
     static QString caretDescription(int line, int column, int selectionLength, int selectedLines = 1);
 
+    // A picture pasted into a Markdown document is stored beside it and
+    // linked at the caret (a document never saved is saved first); other
+    // formats say they cannot take one.
+    void pasteImage(const QImage& image);
+    // Links to picture files dropped at a point of the text's viewport.
+    void dropImages(const QStringList& files, const QPoint& viewportPoint);
+
 signals:
     void wordCountChanged();
 
 private:
+    // Stores the picture beside the saved document and links it at the caret.
+    void storeImage(const QImage& image);
     // Makes the view's buffer the document's live text.
     void attachText();
     void textDidChange();

@@ -1,6 +1,7 @@
 #include "views/window/MainWindow.h"
 
 #include "core/AppModel.h"
+#include "core/FileIO.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
@@ -354,12 +355,26 @@ bool MainWindow::eventFilter(QObject* o, QEvent* e)
         if (!files.isEmpty()) {
             d->setDropAction(Qt::CopyAction);
             d->accept();
-            if (e->type() == QEvent::Drop)
+            if (e->type() == QEvent::Drop && !dropPictures(static_cast<QWidget*>(o), d->position().toPoint(), files))
                 openFiles(files);
             return true;
         }
     }
     return QMainWindow::eventFilter(o, e);
+}
+
+bool MainWindow::dropPictures(QWidget* target, const QPoint& at, const QStringList& files)
+{
+    const DocPtr d = model_.active();
+    EditorController* c = d && d->plugin().id == QLatin1String("markdown") ? editors_.existing(d->id) : nullptr;
+    if (!c || (target != c->widget() && !c->widget()->isAncestorOf(target)))
+        return false;
+    for (const QString& f : files)
+        if (FileIO::contentKind(f) != ContentKind::image)
+            return false;
+    QWidget* viewport = c->textView()->viewport();
+    c->dropImages(files, viewport->mapFromGlobal(target->mapToGlobal(at)));
+    return true;
 }
 
 bool MainWindow::switchKey(QEvent* e)

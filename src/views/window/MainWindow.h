@@ -74,6 +74,9 @@ private:
     // Ctrl+Tab and Ctrl+Shift+Tab walk the documents; releasing Ctrl opens the one
     // highlighted, Escape ends the walk without switching.
     bool switchKey(QEvent* e);
+    // Pictures dropped on a Markdown document's text are linked there instead
+    // of opened; false when the drop is not that.
+    bool dropPictures(QWidget* target, const QPoint& at, const QStringList& files);
 
     AppModel& model_;
     EditorCache& editors_;
