@@ -81,6 +81,11 @@ QJsonValue JSONCodec<Settings>::encode(const Settings& s)
     o.insert(QStringLiteral("wordWrap"), s.wordWrap);
     o.insert(QStringLiteral("fontFamily"), s.fontFamily);
     o.insert(QStringLiteral("showWhitespace"), s.showWhitespace);
+    QJsonObject indents;
+    for (auto it = s.indents.begin(); it != s.indents.end(); ++it)
+        indents.insert(it.key(), QJsonObject{{QStringLiteral("width"), it->width}, {QStringLiteral("tabs"), it->tabs}});
+    if (!indents.isEmpty())
+        o.insert(QStringLiteral("indents"), indents);
     return o;
 }
 
@@ -107,6 +112,15 @@ std::optional<Settings> JSONCodec<Settings>::decode(const QJsonValue& j)
         s.fontFamily = family.toString();
     if (const QJsonValue blanks = member(j, "showWhitespace"); blanks.isBool())
         s.showWhitespace = blanks.toBool();
+    // Settings stored before indentation was kept have none; an entry that
+    // does not read as one keeps the format's default.
+    const QJsonObject indents = member(j, "indents").toObject();
+    for (auto it = indents.begin(); it != indents.end(); ++it) {
+        const auto width = StoredJSON::toInt(member(*it, "width"));
+        const QJsonValue tabs = member(*it, "tabs");
+        if (width && *width >= Indent::minWidth && *width <= Indent::maxWidth && tabs.isBool())
+            s.indents.insert(it.key(), Indent{*width, tabs.toBool()});
+    }
     return s;
 }
 

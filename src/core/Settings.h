@@ -1,6 +1,16 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
+#include <QStringList>
+
+// How a format indents: columns a level takes, and whether a level is a tab.
+struct Indent {
+    static constexpr int minWidth = 1, maxWidth = 8;
+    int width = 4;
+    bool tabs = false;
+    bool operator==(const Indent&) const = default;
+};
 
 // The user's settings; every change is applied and stored by the workspace.
 struct Settings {
@@ -13,6 +23,25 @@ struct Settings {
     bool wordWrap = false;
     QString fontFamily;  // the editor's; empty for the built-in IBM Plex Mono
     bool showWhitespace = false;
+    // Indentation per format ID, for the formats the user changed.
+    QMap<QString, Indent> indents;
+
+    // The formats with an indentation of their own, in the order 设置 lists them.
+    static const QStringList& indentFormats()
+    {
+        static const QStringList ids = {QStringLiteral("markdown"), QStringLiteral("json"),     QStringLiteral("yaml"),
+                                        QStringLiteral("toml"),     QStringLiteral("plantuml"), QStringLiteral("csv"),
+                                        QStringLiteral("text")};
+        return ids;
+    }
+    // Data formats nest deeply and take two spaces; prose and diagrams four.
+    static Indent defaultIndent(const QString& format)
+    {
+        const bool data = format == QLatin1String("json") || format == QLatin1String("yaml")
+            || format == QLatin1String("toml");
+        return {data ? 2 : 4, false};
+    }
+    Indent indentFor(const QString& format) const { return indents.value(format, defaultIndent(format)); }
 
     bool operator==(const Settings&) const = default;
 };

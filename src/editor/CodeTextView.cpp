@@ -5,6 +5,7 @@
 #include "editor/EditorKeys.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
+#include "editor/UndoSteps.h"
 #include "text/LineEnding.h"
 #include "text/Utf8Slices.h"
 
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -182,7 +184,6 @@ CodeTextView::CodeTextView(QWidget* parent) : QsciScintillaBase(parent), caretCo
         send(SCI_SETMARGINWIDTHN, m, 0);
     send(SCI_SETMARGINLEFT, 0, 6);
     send(SCI_SETMARGINRIGHT, 0, 6);
-    send(SCI_SETTABWIDTH, 4);
     send(SCI_SETCARETWIDTH, 2);
     EditorKeys::install(this);
     send(SCI_SETMULTIPLESELECTION, 0);
@@ -213,6 +214,9 @@ CodeTextView::CodeTextView(QWidget* parent) : QsciScintillaBase(parent), caretCo
     send(SCI_INDICSETOUTLINEALPHA, spanIndicator, 0);
 
     ruler_ = new LineNumberRuler(this);
+    undoSteps_ = new UndoSteps(this);
+    TypingAids::install(*this);
+    applyIndent();
     setViewportMargins(ruler_->width(), 0, 0, 0);
     connect(ruler_, &LineNumberRuler::widthChanged, this, [this](int w) {
         setViewportMargins(w, 0, 0, 0);
@@ -376,7 +380,7 @@ void CodeTextView::adopt(const BufferLoader& buffer)
     // Code page, line ends and tabs belong to the buffer.
     send(SCI_SETCODEPAGE, SC_CP_UTF8);
     send(SCI_SETEOLMODE, SC_EOL_LF);
-    send(SCI_SETTABWIDTH, 4);
+    applyIndent();
     styleBytes_ = buffer.styled();
     loaded(buffer.utf16Length(), ro);
 }
@@ -564,6 +568,7 @@ void CodeTextView::undo()
 {
     cancelComposition();
     clearCarets();
+    undoSteps_->interrupt();
     send(SCI_UNDO);
     finishChange();
 }
@@ -572,6 +577,7 @@ void CodeTextView::redo()
 {
     cancelComposition();
     clearCarets();
+    undoSteps_->interrupt();
     send(SCI_REDO);
     finishChange();
 }
@@ -830,7 +836,14 @@ bool CodeTextView::event(QEvent* e)
             return true;
         }
     }
+    // Text an input method commits is a step apart from the typing around it.
+    const bool commit = e->type() == QEvent::InputMethod
+        && !static_cast<QInputMethodEvent*>(e)->commitString().isEmpty();
+    if (commit)
+        undoSteps_->cut();
     const bool done = QsciScintillaBase::event(e);
+    if (commit)
+        undoSteps_->after(UndoSteps::Kind::none);
     finishChange();
     checkSelection();
     return done;
@@ -846,6 +859,7 @@ bool CodeTextView::viewportEvent(QEvent* e)
 
 void CodeTextView::mousePressEvent(QMouseEvent* e)
 {
+    undoSteps_->interrupt();
     // A right click keeps the carets for the context menu to act on.
     if (carets_ && e->button() != Qt::RightButton)
         clearCarets();
@@ -874,6 +888,25 @@ void CodeTextView::scrollContentsBy(int dx, int dy)
 
 // ---- Look ----
 
+void CodeTextView::setTypingRules(const TypingRules& rules)
+{
+    if (rules == typingRules_)
+        return;
+    typingRules_ = rules;
+    applyIndent();
+}
+
+void CodeTextView::applyIndent()
+{
+    const Indent& indent = typingRules_.indent;
+    send(SCI_SETTABWIDTH, indent.width);
+    send(SCI_SETINDENT, indent.width);
+    send(SCI_SETUSETABS, indent.tabs);
+    // Tab and Backspace in the leading blanks move by a level.
+    send(SCI_SETTABINDENTS, 1);
+    send(SCI_SETBACKSPACEUNINDENTS, 1);
+}
+
 void CodeTextView::setEditorFont(const QFont& font, int extraLineSpacing)
 {
     setFont(font);
@@ -886,7 +919,7 @@ void CodeTextView::setEditorFont(const QFont& font, int extraLineSpacing)
     send(SCI_STYLECLEARALL);
     send(SCI_SETEXTRAASCENT, extraLineSpacing / 2);
     send(SCI_SETEXTRADESCENT, extraLineSpacing - extraLineSpacing / 2);
-    send(SCI_SETTABWIDTH, 4);
+    applyIndent();
     ruler_->sync();
 }
 
@@ -1063,7 +1096,7 @@ void CodeTextView::setStyleBytes(bool on)
     // Code page, line ends and tabs belong to the buffer.
     send(SCI_SETCODEPAGE, SC_CP_UTF8);
     send(SCI_SETEOLMODE, SC_EOL_LF);
-    send(SCI_SETTABWIDTH, 4);
+    applyIndent();
     styleBytes_ = on;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/TypingAids.h"
 #include "text/FindEngine.h"
 #include "text/LineCommands.h"
 
@@ -15,6 +16,7 @@
 #include <vector>
 
 class LineNumberRuler;
+class UndoSteps;
 class QMimeData;
 
 // The plain-text view of a document, on Scintilla. Scintilla keeps UTF-8
@@ -190,6 +192,10 @@ public:
     CaretPlace caretPlace() const;
 
     LineNumberRuler* ruler() const { return ruler_; }
+    UndoSteps* undoSteps() const { return undoSteps_; }
+    // The format and indentation Enter, Tab, Backspace and pairs follow.
+    void setTypingRules(const TypingRules& rules);
+    const TypingRules& typingRules() const { return typingRules_; }
     // The paste and drop path, for callers that hold mime data already.
     void insertFromMimeDataForTest(const QMimeData* source) { pasteMime(source); }
 
@@ -243,6 +249,8 @@ private:
     // Byte position of the needle's first match in [from, to), or -1.
     qsizetype searchBytes(const QByteArray& needle, qsizetype from, qsizetype to, bool wholeWord) const;
     void showContextMenuAtCaret();
+    // Tab width and indentation belong to the buffer: set again on a new one.
+    void applyIndent();
     void ordinaryKey(QKeyEvent* e);
     // Word motion by WordBreaks, read from a stretch of the caret's line.
     struct WordWindow {
@@ -345,6 +353,8 @@ private:
     bool matchesStale_ = true;
     int paintedCount_ = 0;
     LineNumberRuler* ruler_ = nullptr;
+    UndoSteps* undoSteps_ = nullptr;
+    TypingRules typingRules_;
     bool styleBytes_ = false;
     QPoint lastPress_;  // where the last click went, in the viewport
 };

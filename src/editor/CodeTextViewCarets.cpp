@@ -292,8 +292,20 @@ void CodeTextView::ordinaryKey(QKeyEvent* e)
         return;
     // Only the editing keys act here; any other key with Ctrl, Alt or Meta
     // neither runs a hidden command nor types its character.
-    if (EditorKeys::find(e->key(), e->modifiers()) || EditorKeys::typesText(e->modifiers()))
-        QsciScintillaBase::keyPressEvent(e);
-    else
+    const EditorKeys::Binding* binding = EditorKeys::find(e->key(), e->modifiers());
+    if (!binding && !EditorKeys::typesText(e->modifiers())) {
         e->ignore();
+        return;
+    }
+    const QString typed = binding ? QString() : e->text();
+    const std::optional<UndoSteps::Kind> kind = EditorKeys::undoKind(binding, typed);
+    if (!kind) {
+        QsciScintillaBase::keyPressEvent(e);
+        undoSteps_->interrupt();
+        return;
+    }
+    undoSteps_->before(*kind, typed.isEmpty() ? QChar() : typed.front());
+    if (!TypingAids::handle(*this, e, typingRules_))
+        QsciScintillaBase::keyPressEvent(e);
+    undoSteps_->after(*kind);
 }

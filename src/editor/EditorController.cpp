@@ -270,6 +270,8 @@ void EditorController::applyStyle()
     syntax_->applyColors(scheme, dark);
     wrapping_ = s.wordWrap && !safe_;
     view_->setWrapping(wrapping_);
+    const QString format = doc_->plugin().id;
+    view_->setTypingRules({format, s.indentFor(format)});
 
     LineNumberRuler* r = view_->ruler();
     r->background = bg;

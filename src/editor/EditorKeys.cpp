@@ -1,5 +1,6 @@
 #include "editor/EditorKeys.h"
 
+#include <QString>
 #include <Qsci/qsciscintillabase.h>
 
 namespace EditorKeys {
@@ -125,6 +126,25 @@ const Binding* find(int key, Qt::KeyboardModifiers modifiers)
 bool typesText(Qt::KeyboardModifiers modifiers)
 {
     return !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+std::optional<UndoSteps::Kind> undoKind(const Binding* binding, const QString& typed)
+{
+    using K = UndoSteps::Kind;
+    if (!binding)
+        return typed.isEmpty() || !typed.front().isPrint() ? std::nullopt : std::optional(K::typing);
+    switch (binding->command) {
+    case B::SCI_DELETEBACK:
+    case B::SCI_CLEAR: return K::deleting;
+    case B::SCI_NEWLINE:
+    case B::SCI_TAB:
+    case B::SCI_BACKTAB:
+    case B::SCI_DELWORDLEFT:
+    case B::SCI_DELWORDRIGHT:
+    case B::SCI_CUT:
+    case B::SCI_PASTE: return K::none;
+    default: return std::nullopt;
+    }
 }
 
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "editor/UndoSteps.h"
+
 #include <Qt>
+#include <optional>
 #include <vector>
 
 class QsciScintillaBase;
@@ -23,5 +26,8 @@ void install(QsciScintillaBase* view);
 const Binding* find(int key, Qt::KeyboardModifiers modifiers);
 // Whether a key with these modifiers may insert its text (Shift only).
 bool typesText(Qt::KeyboardModifiers modifiers);
+// How a key's edit joins the undo history: a binding, or else the text the
+// key types; nothing for keys that do not edit.
+std::optional<UndoSteps::Kind> undoKind(const Binding* binding, const QString& typed);
 
 }

@@ -4,6 +4,7 @@
 #include "editor/AppFonts.h"
 #include "editor/EditorScheme.h"
 #include "editor/Palette.h"
+#include "plugins/PluginRegistry.h"
 #include "views/controls/Controls.h"
 #include "views/controls/FocusRing.h"
 #include "views/sheets/SheetParts.h"
@@ -11,6 +12,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -142,6 +144,71 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
         s.showWhitespace = on;
         model_.setSettings(s);
     });
+    addIndentRows(col);
+    sync();
+}
+
+namespace {
+const int indentWidthChoices[] = {2, 4, 8};
+}
+
+void SettingsView::addIndentRows(QVBoxLayout* col)
+{
+    col->addWidget(SheetParts::caption(QStringLiteral("缩进"), this));
+    // The formats in rows of four.
+    auto* grid = new QGridLayout;
+    grid->setSpacing(6);
+    const QStringList& ids = Settings::indentFormats();
+    for (int i = 0; i < ids.size(); ++i) {
+        const FormatPlugin* plugin = PluginRegistry::pluginWithID(ids[i]);
+        auto* b = new TextButton(
+            plugin ? plugin->displayName : ids[i], QString(),
+            [this, id = ids[i]] {
+                indentFormat_ = id;
+                sync();
+            },
+            this);
+        b->setFocusPolicy(Qt::TabFocus);
+        FocusRing::join(b, "indentFormats", 4);
+        indentFormats_ << b;
+        grid->addWidget(b, i / 4, i % 4);
+    }
+    col->addLayout(grid);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    for (int width : indentWidthChoices) {
+        auto* b = new TextButton(
+            QString::number(width), QStringLiteral("每级 %1 列").arg(width),
+            [this, width] { setIndent(width, std::nullopt); }, this);
+        b->setFocusPolicy(Qt::TabFocus);
+        FocusRing::join(b, "indentWidths");
+        indentWidths_ << b;
+        row->addWidget(b);
+    }
+    row->addStretch(1);
+    for (bool tabs : {false, true}) {
+        auto* b = new TextButton(
+            tabs ? QStringLiteral("制表符") : QStringLiteral("空格"), QString(),
+            [this, tabs] { setIndent(model_.settings().indentFor(indentFormat_).width, tabs); }, this);
+        b->setFocusPolicy(Qt::TabFocus);
+        FocusRing::join(b, "indentKinds");
+        indentKinds_ << b;
+        row->addWidget(b);
+    }
+    col->addLayout(row);
+}
+
+void SettingsView::setIndent(int width, std::optional<bool> tabs)
+{
+    Settings s = model_.settings();
+    Indent indent = s.indentFor(indentFormat_);
+    indent.width = width;
+    indent.tabs = tabs.value_or(indent.tabs);
+    if (indent == Settings::defaultIndent(indentFormat_))
+        s.indents.remove(indentFormat_);
+    else
+        s.indents.insert(indentFormat_, indent);
+    model_.setSettings(s);
     sync();
 }
 
@@ -160,6 +227,20 @@ void SettingsView::sync()
     sizeCaption_->setText(QStringLiteral("%1 px").arg(size));
     syncFamilies(s.fontFamily);
     whitespace_->setChecked(s.showWhitespace);
+    const QStringList& ids = Settings::indentFormats();
+    for (int i = 0; i < indentFormats_.size(); ++i) {
+        indentFormats_[i]->setOn(ids[i] == indentFormat_);
+        FocusRing::setDefault(indentFormats_[i], indentFormats_[i]->isOn());
+    }
+    const Indent indent = s.indentFor(indentFormat_);
+    for (int i = 0; i < indentWidths_.size(); ++i) {
+        indentWidths_[i]->setOn(indentWidthChoices[i] == indent.width);
+        FocusRing::setDefault(indentWidths_[i], indentWidths_[i]->isOn());
+    }
+    for (int i = 0; i < indentKinds_.size(); ++i) {
+        indentKinds_[i]->setOn((i == 1) == indent.tabs);
+        FocusRing::setDefault(indentKinds_[i], indentKinds_[i]->isOn());
+    }
 }
 
 void SettingsView::syncFamilies(const QString& chosen)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 class AppModel;
 class QLabel;
@@ -11,6 +12,10 @@ class QCheckBox;
 
 // Appearance, editor colour scheme, font size and family, and whether blanks
 // show; every change applies at once.
+class QVBoxLayout;
+
+// Appearance, editor colour scheme, font size and each format's
+// indentation; every change applies at once.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +31,14 @@ public:
 
 private:
     void syncFamilies(const QString& chosen);
+    // The formats' chips, the level widths and spaces-or-tabs of the chosen one.
+    QList<TextButton*> indentFormatButtons() const { return indentFormats_; }
+    QList<TextButton*> indentWidthButtons() const { return indentWidths_; }
+    QList<TextButton*> indentKindButtons() const { return indentKinds_; }
+
+private:
+    void addIndentRows(QVBoxLayout* col);
+    void setIndent(int width, std::optional<bool> tabs);
 
     AppModel& model_;
     QList<TextButton*> appearance_;
@@ -34,4 +47,6 @@ private:
     QLabel* sizeCaption_;
     QComboBox* family_;
     QCheckBox* whitespace_;
+    QList<TextButton*> indentFormats_, indentWidths_, indentKinds_;
+    QString indentFormat_ = QStringLiteral("markdown");
 };

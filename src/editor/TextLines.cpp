@@ -1,0 +1,75 @@
+#include "editor/TextLines.h"
+
+#include "editor/CodeTextView.h"
+#include "editor/LineBreaks.h"
+
+namespace {
+using B = QsciScintillaBase;
+}
+
+std::optional<QString> TextLines::range(long from, long to) const
+{
+    const auto* p = reinterpret_cast<const char*>(view_.SendScintilla(B::SCI_GETRANGEPOINTER, from, to - from));
+    if (!p && to > from)
+        return std::nullopt;
+    QString s = QString::fromUtf8(p, to - from);
+    if (CodeTextView::utf8Length(s) != to - from)
+        return std::nullopt;
+    return s;
+}
+
+std::optional<TextLines::Around> TextLines::aroundSelection() const
+{
+    Around a;
+    a.selStart = view_.SendScintilla(B::SCI_GETSELECTIONSTART);
+    a.selEnd = view_.SendScintilla(B::SCI_GETSELECTIONEND);
+    a.line = view_.SendScintilla(B::SCI_LINEFROMPOSITION, a.selStart);
+    a.lineStart = view_.SendScintilla(B::SCI_POSITIONFROMLINE, a.line);
+    a.lineEnd = view_.SendScintilla(B::SCI_GETLINEENDPOSITION, view_.SendScintilla(B::SCI_LINEFROMPOSITION, a.selEnd));
+    if (a.selStart - a.lineStart > CodeTextView::longLine || a.lineEnd - a.selEnd > CodeTextView::longLine)
+        return std::nullopt;
+    auto before = range(a.lineStart, a.selStart);
+    auto after = range(a.selEnd, a.lineEnd);
+    if (!before || !after)
+        return std::nullopt;
+    a.before = *before;
+    a.after = *after;
+    return a;
+}
+
+void TextLines::replace(const Around& a, const LineBreak& b)
+{
+    const long from = a.lineStart + long(CodeTextView::utf8Length(QStringView(a.before).left(b.from)));
+    const long to = a.selEnd + long(CodeTextView::utf8Length(QStringView(a.after).left(b.eat)));
+    const QByteArray bytes = b.text.toUtf8();
+    view_.SendScintilla(B::SCI_SETTARGETRANGE, from, to);
+    view_.SendScintilla(B::SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
+    view_.SendScintilla(B::SCI_GOTOPOS, from + long(CodeTextView::utf8Length(QStringView(b.text).left(b.caret))));
+}
+
+long TextLines::count() const { return view_.SendScintilla(B::SCI_GETLINECOUNT); }
+
+long TextLines::caretLine() const
+{
+    return view_.SendScintilla(B::SCI_LINEFROMPOSITION, view_.SendScintilla(B::SCI_GETCURRENTPOS));
+}
+
+std::optional<QString> TextLines::text(long line) const
+{
+    const long start = view_.SendScintilla(B::SCI_POSITIONFROMLINE, line);
+    const long end = view_.SendScintilla(B::SCI_GETLINEENDPOSITION, line);
+    if (end - start > CodeTextView::longLine)
+        return std::nullopt;
+    return range(start, end);
+}
+
+void TextLines::replaceInLine(long line, const QString& current, qsizetype column, qsizetype length,
+                              const QString& with)
+{
+    const long start = view_.SendScintilla(B::SCI_POSITIONFROMLINE, line);
+    const long from = start + long(CodeTextView::utf8Length(QStringView(current).left(column)));
+    const long to = from + long(CodeTextView::utf8Length(QStringView(current).sliced(column, length)));
+    const QByteArray bytes = with.toUtf8();
+    view_.SendScintilla(B::SCI_SETTARGETRANGE, from, to);
+    view_.SendScintilla(B::SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
+}

@@ -1,0 +1,62 @@
+// The indentation rows of 设置: a format chosen, its level width and kind set.
+#include "EditorFixture.h"
+#include "plugins/PluginRegistry.h"
+#include "views/controls/Controls.h"
+#include "views/sheets/SettingsView.h"
+
+namespace {
+
+using SettingsIndentView = EditorFixture;
+
+TextButton* titled(const QList<TextButton*>& buttons, const QString& title)
+{
+    for (TextButton* b : buttons)
+        if (b->text() == title)
+            return b;
+    return nullptr;
+}
+
+// What the width and kind rows show as chosen.
+std::pair<int, bool> shown(const SettingsView& view)
+{
+    int width = -1;
+    for (TextButton* b : view.indentWidthButtons())
+        if (b->isOn())
+            width = b->text().toInt();
+    const auto kinds = view.indentKindButtons();
+    return {width, kinds.size() == 2 && kinds[1]->isOn() && !kinds[0]->isOn()};
+}
+
+}
+
+TEST_F(SettingsIndentView, EachFormatShowsAndChangesItsOwnIndent)
+{
+    SettingsView view(*model);
+    ASSERT_EQ(view.indentFormatButtons().size(), Settings::indentFormats().size());
+    for (const QString& id : Settings::indentFormats()) {
+        SCOPED_TRACE(id.toStdString());
+        const FormatPlugin* plugin = PluginRegistry::pluginWithID(id);
+        TextButton* chip = titled(view.indentFormatButtons(), plugin->displayName);
+        ASSERT_TRUE(chip);
+        chip->click();
+        EXPECT_TRUE(chip->isOn());
+        const Indent d = Settings::defaultIndent(id);
+        EXPECT_EQ(shown(view), std::pair(d.width, d.tabs));
+    }
+
+    titled(view.indentFormatButtons(), QStringLiteral("JSON"))->click();
+    titled(view.indentWidthButtons(), QStringLiteral("4"))->click();
+    titled(view.indentKindButtons(), QStringLiteral("制表符"))->click();
+    EXPECT_EQ(model->settings().indentFor(QStringLiteral("json")), (Indent{4, true}));
+    EXPECT_EQ(shown(view), std::pair(4, true));
+    // The other formats are untouched.
+    EXPECT_EQ(model->settings().indents.size(), 1);
+    titled(view.indentFormatButtons(), QStringLiteral("YAML"))->click();
+    EXPECT_EQ(shown(view), std::pair(2, false));
+
+    // Back to the default: nothing of JSON's is kept.
+    titled(view.indentFormatButtons(), QStringLiteral("JSON"))->click();
+    titled(view.indentWidthButtons(), QStringLiteral("2"))->click();
+    titled(view.indentKindButtons(), QStringLiteral("空格"))->click();
+    EXPECT_TRUE(model->settings().indents.isEmpty());
+}
