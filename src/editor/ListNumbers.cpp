@@ -1,7 +1,7 @@
 #include "editor/ListNumbers.h"
 
+#include "editor/CaretLines.h"
 #include "editor/MarkdownList.h"
-#include "editor/TextLines.h"
 
 #include <vector>
 
@@ -30,7 +30,7 @@ std::optional<MarkdownListLine> itemOf(const std::optional<QString>& text)
 }
 
 // The nearest item above `line` with an indent no wider than `width`.
-std::optional<std::pair<long, MarkdownListLine>> itemAbove(const TextLines& lines, long line, qsizetype width)
+std::optional<std::pair<long, MarkdownListLine>> itemAbove(const CaretLines& lines, long line, qsizetype width)
 {
     for (long l = line - 1; l >= 0 && l > line - reach; --l) {
         const auto text = lines.text(l);
@@ -46,7 +46,7 @@ std::optional<std::pair<long, MarkdownListLine>> itemAbove(const TextLines& line
 
 namespace ListNumbers {
 
-void renumber(TextLines& lines, long line)
+void renumber(CaretLines& lines, long line)
 {
     long first = line;
     while (first > 0 && line - first < reach) {
@@ -87,7 +87,7 @@ void renumber(TextLines& lines, long line)
     }
 }
 
-bool nest(TextLines lines, bool out)
+bool nest(CaretLines lines, bool out)
 {
     const long line = lines.caretLine();
     const auto text = lines.text(line);

@@ -1,12 +1,12 @@
 #include "editor/TypingAids.h"
 
 #include "editor/AutoPairs.h"
+#include "editor/CaretLines.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorKeys.h"
 #include "editor/LineBreaks.h"
 #include "editor/ListNumbers.h"
 #include "editor/MarkdownList.h"
-#include "editor/TextLines.h"
 
 #include <QKeyEvent>
 
@@ -18,7 +18,7 @@ bool isMarkdown(const TypingRules& r) { return r.format == QLatin1String("markdo
 
 bool enter(CodeTextView& v, const TypingRules& rules)
 {
-    TextLines lines(v);
+    CaretLines lines(v);
     const auto around = lines.aroundSelection();
     if (!around)
         return false;
@@ -56,10 +56,10 @@ bool handle(CodeTextView& view, const QKeyEvent* e, const TypingRules& rules)
     case B::SCI_TAB:
     case B::SCI_BACKTAB: {
         const long anchorLine = view.SendScintilla(B::SCI_LINEFROMPOSITION, view.SendScintilla(B::SCI_GETANCHOR));
-        if (!isMarkdown(rules) || anchorLine != TextLines(view).caretLine())
+        if (!isMarkdown(rules) || anchorLine != CaretLines(view).caretLine())
             return false;
         view.SendScintilla(B::SCI_BEGINUNDOACTION);
-        const bool done = ListNumbers::nest(TextLines(view), binding->command == B::SCI_BACKTAB);
+        const bool done = ListNumbers::nest(CaretLines(view), binding->command == B::SCI_BACKTAB);
         view.SendScintilla(B::SCI_ENDUNDOACTION);
         return done;
     }

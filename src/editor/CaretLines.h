@@ -9,9 +9,9 @@ struct LineBreak;
 // The caret's lines as text for the typing aids, edited at byte positions so
 // that no position index over the whole text is needed. A line that is not
 // clean UTF-8 is left alone: its characters would not map back to bytes.
-class TextLines {
+class CaretLines {
 public:
-    explicit TextLines(CodeTextView& view) : view_(view) {}
+    explicit CaretLines(CodeTextView& view) : view_(view) {}
 
     struct Around {
         long line = 0;                                              // the selection's first line

@@ -1,4 +1,4 @@
-#include "editor/TextLines.h"
+#include "editor/CaretLines.h"
 
 #include "editor/CodeTextView.h"
 #include "editor/LineBreaks.h"
@@ -7,7 +7,7 @@ namespace {
 using B = QsciScintillaBase;
 }
 
-std::optional<QString> TextLines::range(long from, long to) const
+std::optional<QString> CaretLines::range(long from, long to) const
 {
     const auto* p = reinterpret_cast<const char*>(view_.SendScintilla(B::SCI_GETRANGEPOINTER, from, to - from));
     if (!p && to > from)
@@ -18,7 +18,7 @@ std::optional<QString> TextLines::range(long from, long to) const
     return s;
 }
 
-std::optional<TextLines::Around> TextLines::aroundSelection() const
+std::optional<CaretLines::Around> CaretLines::aroundSelection() const
 {
     Around a;
     a.selStart = view_.SendScintilla(B::SCI_GETSELECTIONSTART);
@@ -37,7 +37,7 @@ std::optional<TextLines::Around> TextLines::aroundSelection() const
     return a;
 }
 
-void TextLines::replace(const Around& a, const LineBreak& b)
+void CaretLines::replace(const Around& a, const LineBreak& b)
 {
     const long from = a.lineStart + long(CodeTextView::utf8Length(QStringView(a.before).left(b.from)));
     const long to = a.selEnd + long(CodeTextView::utf8Length(QStringView(a.after).left(b.eat)));
@@ -47,14 +47,14 @@ void TextLines::replace(const Around& a, const LineBreak& b)
     view_.SendScintilla(B::SCI_GOTOPOS, from + long(CodeTextView::utf8Length(QStringView(b.text).left(b.caret))));
 }
 
-long TextLines::count() const { return view_.SendScintilla(B::SCI_GETLINECOUNT); }
+long CaretLines::count() const { return view_.SendScintilla(B::SCI_GETLINECOUNT); }
 
-long TextLines::caretLine() const
+long CaretLines::caretLine() const
 {
     return view_.SendScintilla(B::SCI_LINEFROMPOSITION, view_.SendScintilla(B::SCI_GETCURRENTPOS));
 }
 
-std::optional<QString> TextLines::text(long line) const
+std::optional<QString> CaretLines::text(long line) const
 {
     const long start = view_.SendScintilla(B::SCI_POSITIONFROMLINE, line);
     const long end = view_.SendScintilla(B::SCI_GETLINEENDPOSITION, line);
@@ -63,8 +63,8 @@ std::optional<QString> TextLines::text(long line) const
     return range(start, end);
 }
 
-void TextLines::replaceInLine(long line, const QString& current, qsizetype column, qsizetype length,
-                              const QString& with)
+void CaretLines::replaceInLine(long line, const QString& current, qsizetype column, qsizetype length,
+                               const QString& with)
 {
     const long start = view_.SendScintilla(B::SCI_POSITIONFROMLINE, line);
     const long from = start + long(CodeTextView::utf8Length(QStringView(current).left(column)));
