@@ -9,13 +9,10 @@ class TextButton;
 class QSlider;
 class QComboBox;
 class QCheckBox;
-
-// Appearance, editor colour scheme, font size and family, and whether blanks
-// show; every change applies at once.
 class QVBoxLayout;
 
-// Appearance, editor colour scheme, font size and each format's
-// indentation; every change applies at once.
+// Appearance, editor colour scheme, font size and family, whether blanks
+// show, and each format's indentation; every change applies at once.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
