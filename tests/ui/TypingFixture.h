@@ -11,6 +11,15 @@
 #include "WaitUntil.h"
 #include "WindowFixture.h"
 
+// One typing case: a file, its text with the caret, the keys, the result.
+struct KeysCase {
+    const char* name;
+    QString file;
+    QString text;
+    QString keys;
+    QString expected;
+};
+
 // A document open in the full window with the keyboard in its text.
 struct TypingFixture : WindowFixture {
     // Marks the caret in texts the tests write: ‸
@@ -51,6 +60,14 @@ struct TypingFixture : WindowFixture {
             }
         }
     }
+    // Opens the case's file, presses its keys and compares text and caret.
+    void run(const KeysCase& c)
+    {
+        SCOPED_TRACE(c.name);
+        open(c.file, c.text);
+        press(c.keys);
+        EXPECT_EQ(marked(), c.expected);
+    }
     static void undo() { key(Qt::Key_Z, Qt::ControlModifier); }
     // The texts one Ctrl+Z after another shows, until nothing is left to undo.
     std::vector<QString> undoAll()
@@ -64,11 +81,5 @@ struct TypingFixture : WindowFixture {
     }
 };
 
-// One typing case: a file, its text with the caret, the keys, the result.
-struct KeysCase {
-    const char* name;
-    QString file;
-    QString text;
-    QString keys;
-    QString expected;
-};
+// A case's text with ^ standing for the caret.
+inline QString at(const char* s) { return QString::fromUtf8(s).replace(u'^', QChar(TypingFixture::caretMark)); }

@@ -3,18 +3,7 @@
 
 namespace {
 
-struct MarkdownListKeys : TypingFixture {
-    void run(const KeysCase& c)
-    {
-        SCOPED_TRACE(c.name);
-        open(c.file, c.text);
-        press(c.keys);
-        EXPECT_EQ(marked(), c.expected);
-    }
-};
-
-const QString caret(QChar(TypingFixture::caretMark));
-QString at(const char* s) { return QString::fromUtf8(s).replace(u'^', caret); }
+struct MarkdownListKeys : TypingFixture {};
 
 }
 
