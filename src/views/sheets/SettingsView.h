@@ -25,15 +25,13 @@ public:
     QLabel* fontCaption() const { return sizeCaption_; }
     QComboBox* fontFamilies() const { return family_; }
     QCheckBox* whitespace() const { return whitespace_; }
-
-private:
-    void syncFamilies(const QString& chosen);
     // The formats' chips, the level widths and spaces-or-tabs of the chosen one.
     QList<TextButton*> indentFormatButtons() const { return indentFormats_; }
     QList<TextButton*> indentWidthButtons() const { return indentWidths_; }
     QList<TextButton*> indentKindButtons() const { return indentKinds_; }
 
 private:
+    void syncFamilies(const QString& chosen);
     void addIndentRows(QVBoxLayout* col);
     void setIndent(int width, std::optional<bool> tabs);
 
