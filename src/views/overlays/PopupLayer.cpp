@@ -147,6 +147,10 @@ void PopupLayer::sync()
 
 void PopupLayer::takeKeyboard(PopupPanel* panel)
 {
+    // A popup closed before its turn came (a click that chose at once) is
+    // gone for the user: the keyboard stays where closing put it.
+    if (!panel->isVisible())
+        return;
     if (panel->isAncestorOf(QApplication::focusWidget()))
         return;  // the content took it itself (the outline list)
     // A popup with a field is for typing into; otherwise its first control, or the menu itself.
