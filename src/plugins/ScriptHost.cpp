@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace ScriptHost {
 
@@ -235,6 +236,9 @@ private:
 
 std::mutex hostMutex;
 Host* current = nullptr;
+// Given-up hosts stay listed, and the list is never destroyed: their threads
+// may still be running at exit.
+auto* const abandoned = new std::vector<Host*>;
 
 Host* host()
 {
@@ -262,8 +266,10 @@ std::optional<QString> call(const QString& function, const QStringList& argument
     std::optional<QString> result = h->call(function, arguments, limit, stuck);
     if (stuck) {
         std::lock_guard lock(hostMutex);
-        if (current == h)
+        if (current == h) {
             current = nullptr;
+            abandoned->push_back(h);
+        }
     }
     return result;
 }
