@@ -59,9 +59,14 @@ void AppModel::openFiles(const QStringList& paths)
         const QString target = standardPath(path);
         if (loading_.contains(target) || (!docAt(target) && refuseNotText(target, false)))
             continue;
-        // After a file still loading, in order; a small one right away.
-        if (loading_.isEmpty() && (docAt(target) || QFileInfo(target).size() < backgroundOpenBytes)) {
+        // After a file still loading, in order; a small one right away
+        // (already sniffed above: open() would read its start again).
+        if (loading_.isEmpty() && docAt(target)) {
             open(target);
+            continue;
+        }
+        if (loading_.isEmpty() && QFileInfo(target).size() < backgroundOpenBytes) {
+            finishOpen(target, Doc::open(target), false);
             continue;
         }
         if (!loader_) {
