@@ -3,6 +3,7 @@
 #include "plugins/WorkerClock.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QJSEngine>
 #include <QLoggingCategory>
@@ -135,9 +136,10 @@ std::atomic<bool> stopping{false};
 constexpr std::chrono::milliseconds interruptGrace{200};
 
 // The engine lives on this thread; callers hand it one job at a time. A host
-// is never destroyed: one whose call is stuck inside a regular expression
-// (where the engine never looks at its interruption flag) is left to finish
-// it alone, then its thread ends, and a new host serves the next call.
+// whose call is stuck inside a regular expression (where the engine never
+// looks at its interruption flag) is left to finish it alone, then its thread
+// ends, and a new host serves the next call. At the program's end every host
+// that can come back ends with its engine.
 class Host : public QThread {
 public:
     Host()
@@ -153,8 +155,8 @@ public:
         std::lock_guard one(callMutex_);
         std::unique_lock lock(mutex_);
         // Loading the scripts is not the call's time.
-        finished_.wait(lock, [&] { return engine_ != nullptr || stopping; });
-        if (stopping || abandoned_)
+        finished_.wait(lock, [&] { return engine_ != nullptr || stopping || quit_; });
+        if (stopping || abandoned_ || quit_)
             return std::nullopt;
         auto job = std::make_shared<Job>(Job{function, arguments, {}, false});
         job_ = job;
@@ -181,6 +183,18 @@ public:
         finished_.notify_all();
     }
 
+    // The thread leaves its loop, destroying the engine, once its job (if
+    // any) has come back.
+    void end()
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+        if (engine_ && job_)
+            engine_->setInterrupted(true);
+        wake_.notify_all();
+        finished_.notify_all();
+    }
+
 protected:
     void run() override
     {
@@ -198,7 +212,7 @@ protected:
         engine_ = &engine;
         finished_.notify_all();
         while (true) {
-            wake_.wait(lock, [&] { return abandoned_ || job_; });
+            wake_.wait(lock, [&] { return abandoned_ || quit_ || job_; });
             if (!job_)
                 break;
             const std::shared_ptr<Job> job = job_;
@@ -217,7 +231,7 @@ protected:
             job->done = true;
             job_.reset();
             finished_.notify_all();
-            if (abandoned_)
+            if (abandoned_ || quit_)
                 break;
         }
         engine_ = nullptr;
@@ -232,6 +246,7 @@ private:
     std::shared_ptr<Job> job_;
     QJSEngine* engine_ = nullptr;
     bool abandoned_ = false;
+    bool quit_ = false;
 };
 
 std::mutex hostMutex;
@@ -240,12 +255,39 @@ Host* current = nullptr;
 // may still be running at exit.
 auto* const abandoned = new std::vector<Host*>;
 
+// With the application object: each engine is destroyed on its own thread
+// (a live one at exit holds memory nothing else can free). Quitting never
+// waits for a stuck expression: an idle engine ends in a few milliseconds,
+// a busy one is interrupted and given this long before it is left running.
+void endHosts()
+{
+    stopping = true;
+    std::lock_guard lock(hostMutex);
+    // The current engine first: it is the one likely to be idle.
+    if (current) {
+        abandoned->insert(abandoned->begin(), current);
+        current = nullptr;
+    }
+    for (Host* h : *abandoned)
+        h->end();
+    QDeadlineTimer deadline(interruptGrace);
+    for (auto it = abandoned->begin(); it != abandoned->end();) {
+        if ((*it)->wait(deadline)) {
+            delete *it;
+            it = abandoned->erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 Host* host()
 {
     std::lock_guard lock(hostMutex);
     if (!current) {
-        static const bool quiet = (previousFilter = QLoggingCategory::installFilter(quietCompiler), true);
-        Q_UNUSED(quiet);
+        static const bool once = (previousFilter = QLoggingCategory::installFilter(quietCompiler),
+                                  qAddPostRoutine(endHosts), true);
+        Q_UNUSED(once);
         current = new Host;
     }
     return current;
