@@ -62,8 +62,10 @@ bool matches(QStringView text, QStringView query)
     QString full, initials;
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            c = QChar::surrogateToUcs4(text[i], text[++i]);
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
         const QString& syllable = u_hasBinaryProperty(UChar32(c), UCHAR_IDEOGRAPHIC) ? pinyinOf(c) : QString();
         if (!syllable.isEmpty()) {
             full += syllable;

@@ -32,6 +32,9 @@ TEST(PinyinMatch, InitialsFullPinyinAndCharacters)
         {"Release notes", "rn", false},
         {"会议记录", "hyjl", true},
         {"会议记录", "", true},
+        // A character outside the BMP (U+2A6A5, zhé) is read whole.
+        {"𪚥字", "zz", true},
+        {"𪚥字", "zhezi", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.query);
