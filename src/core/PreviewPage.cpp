@@ -1,5 +1,6 @@
 #include "core/PreviewPage.h"
 
+#include "core/PrintBreaks.h"
 #include "core/RenderingStyle.h"
 #include "core/WebFonts.h"
 #include "plugins/FormatPlugin.h"
@@ -145,6 +146,15 @@ std::optional<QString> renderScript(const QString& html)
 }
 
 namespace {
+// On paper a heading stays with what follows it and a picture, diagram,
+// formula, table row or short code block is not cut in two (.keep: see
+// PrintBreaks). Paper does not scroll: a long line of code wraps instead of
+// being cut off at the page's edge.
+const char printCss[] =
+    "@media print{.md h1,.md h2,.md h3,.md h4,.md h5,.md h6,.cap{break-after:avoid;break-inside:avoid}"
+    ".keep,.mermaid,.uml,.md img,.md svg,.katex-display,.math-display,.md tr,.tbl tr{break-inside:avoid}"
+    ".md pre{overflow:visible;white-space:pre-wrap;overflow-wrap:anywhere}}";
+
 // What goes before the fragment of a standalone page, and after it.
 QString standaloneHead(const QString& fragmentHTML, const QString& title)
 {
@@ -153,7 +163,7 @@ QString standaloneHead(const QString& fragmentHTML, const QString& title)
         : QStringLiteral("<title>") + title.toHtmlEscaped() + QStringLiteral("</title>");
     return QStringLiteral("<!doctype html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">") + named
         + contentPolicy(false) + QStringLiteral("<style>") + WebFonts::webFontFaces() + css()
-        + RenderingStyle::css(fragmentHTML.contains(QLatin1String("class=\"katex")))
+        + RenderingStyle::css(fragmentHTML.contains(QLatin1String("class=\"katex"))) + QLatin1String(printCss)
         + QStringLiteral("</style></head>\n<body><main id=\"c\">");
 }
 const char standaloneTail[] = "</main></body></html>\n";
@@ -174,7 +184,7 @@ std::optional<QString> exportFragment(const FormatPlugin& plugin, const TextCopy
         return std::nullopt;
     }
     try {
-        return text.isUtf8() ? plugin.previewHTMLUtf8(text.utf8) : plugin.previewHTML(text.text);
+        return PrintBreaks::mark(text.isUtf8() ? plugin.previewHTMLUtf8(text.utf8) : plugin.previewHTML(text.text));
     } catch (const PluginError& e) {
         *error = e.line ? QStringLiteral("第 %1 行无法解析：").arg(*e.line) + e.message : e.message;
         return std::nullopt;

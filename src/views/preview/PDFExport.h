@@ -2,16 +2,14 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QTemporaryDir>
+#include <QPageLayout>
+#include <QPageRanges>
 #include <QTimer>
-#include <QUrl>
 
-class QWebEnginePage;
-class QWebEngineProfile;
+class StandalonePage;
 
-// Prints a standalone page to PDF (A4) in a page of its own: private
-// profile, no script, no network, only the page file, its inline data and
-// readable local pictures. Reports once, also when the time is up.
+// Prints a standalone page, loaded as StandalonePage loads it, to PDF (A4
+// unless told). Reports once, also when the time is up.
 class PDFExport : public QObject {
     Q_OBJECT
 public:
@@ -23,6 +21,10 @@ public:
     // read from (empty: none).
     void start(const QString& page, const QString& title, const QString& pictures,
                int timeoutMSecs = defaultTimeoutMSecs);
+    // Paper other than A4, or only some pages; before start().
+    void setLayout(const QPageLayout& layout, const QPageRanges& ranges = {});
+
+    static QPageLayout a4();
 
 signals:
     // The PDF's bytes, or an empty array and a message.
@@ -31,10 +33,9 @@ signals:
 private:
     void finish(const QByteArray& pdf, const QString& error);
 
-    QWebEngineProfile* profile_ = nullptr;
-    QWebEnginePage* page_ = nullptr;
-    QTemporaryDir dir_;
-    QUrl pageURL_;
+    StandalonePage* page_ = nullptr;
+    QPageLayout layout_ = a4();
+    QPageRanges ranges_;
     QString title_;
     QTimer timer_;
     bool done_ = false;

@@ -12,6 +12,7 @@
 #include "views/sidebar/Sidebar.h"
 #include "views/window/DocSwitcher.h"
 #include "views/window/ExportPDF.h"
+#include "views/window/PrintDoc.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -63,6 +64,14 @@ void MainWindow::buildMenus()
     needDoc << add(file, QStringLiteral("导出 PDF…"), {}, [this, active] {
         if (auto d = active())
             ExportPDF::run(model_, d, this);
+    });
+    needDoc << add(file, QStringLiteral("打印…"), keys({"Ctrl+P"}), [this, active] {
+        if (auto d = active())
+            PrintDoc::print(model_, d, this);
+    });
+    needDoc << add(file, QStringLiteral("打印预览…"), {}, [this, active] {
+        if (auto d = active())
+            PrintDoc::preview(model_, d, this);
     });
     file->addSeparator();
     needDoc << add(file, QStringLiteral("重命名…"), {}, [this, active] {
