@@ -1,6 +1,7 @@
 #include "editor/BufferLoader.h"
 
 #include "editor/CodeTextView.h"
+#include "text/UnitCounts.h"
 
 #include <Qsci/qsciscintillabase.h>
 #include <cstddef>
@@ -40,7 +41,7 @@ bool BufferLoader::append(QByteArrayView utf8)
     if (!loader_ || asLoader(loader_)->AddData(utf8.data(), std::ptrdiff_t(utf8.size())) != 0)
         return false;
     bytes_ += utf8.size();
-    units_ += CodeTextView::utf16Count(utf8);
+    units_ += UnitCounts::utf16Units(utf8);
     // The longest line, for the editor's long-line display.
     const char* p = utf8.data();
     const char* end = p + utf8.size();

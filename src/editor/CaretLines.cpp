@@ -2,6 +2,7 @@
 
 #include "editor/CodeTextView.h"
 #include "editor/LineBreaks.h"
+#include "text/UnitCounts.h"
 
 namespace {
 using B = QsciScintillaBase;
@@ -13,7 +14,7 @@ std::optional<QString> CaretLines::range(long from, long to) const
     if (!p && to > from)
         return std::nullopt;
     QString s = QString::fromUtf8(p, to - from);
-    if (CodeTextView::utf8Length(s) != to - from)
+    if (UnitCounts::utf8Bytes(s) != to - from)
         return std::nullopt;
     return s;
 }
@@ -39,12 +40,12 @@ std::optional<CaretLines::Around> CaretLines::aroundSelection() const
 
 void CaretLines::replace(const Around& a, const LineBreak& b)
 {
-    const long from = a.lineStart + long(CodeTextView::utf8Length(QStringView(a.before).left(b.from)));
-    const long to = a.selEnd + long(CodeTextView::utf8Length(QStringView(a.after).left(b.eat)));
+    const long from = a.lineStart + long(UnitCounts::utf8Bytes(QStringView(a.before).left(b.from)));
+    const long to = a.selEnd + long(UnitCounts::utf8Bytes(QStringView(a.after).left(b.eat)));
     const QByteArray bytes = b.text.toUtf8();
     view_.SendScintilla(B::SCI_SETTARGETRANGE, from, to);
     view_.SendScintilla(B::SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());
-    view_.SendScintilla(B::SCI_GOTOPOS, from + long(CodeTextView::utf8Length(QStringView(b.text).left(b.caret))));
+    view_.SendScintilla(B::SCI_GOTOPOS, from + long(UnitCounts::utf8Bytes(QStringView(b.text).left(b.caret))));
 }
 
 long CaretLines::count() const { return view_.SendScintilla(B::SCI_GETLINECOUNT); }
@@ -67,8 +68,8 @@ void CaretLines::replaceInLine(long line, const QString& current, qsizetype colu
                                const QString& with)
 {
     const long start = view_.SendScintilla(B::SCI_POSITIONFROMLINE, line);
-    const long from = start + long(CodeTextView::utf8Length(QStringView(current).left(column)));
-    const long to = from + long(CodeTextView::utf8Length(QStringView(current).sliced(column, length)));
+    const long from = start + long(UnitCounts::utf8Bytes(QStringView(current).left(column)));
+    const long to = from + long(UnitCounts::utf8Bytes(QStringView(current).sliced(column, length)));
     const QByteArray bytes = with.toUtf8();
     view_.SendScintilla(B::SCI_SETTARGETRANGE, from, to);
     view_.SendScintilla(B::SCI_REPLACETARGET, uintptr_t(bytes.size()), bytes.constData());

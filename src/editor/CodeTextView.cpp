@@ -7,6 +7,7 @@
 #include "editor/Palette.h"
 #include "editor/UndoSteps.h"
 #include "text/LineEnding.h"
+#include "text/UnitCounts.h"
 #include "text/Utf8Slices.h"
 
 #include <QAccessible>
@@ -24,10 +25,6 @@
 #include <limits>
 #include <sys/mman.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 constexpr int matchIndicator = 8;  // the first indicator free for containers
@@ -41,75 +38,6 @@ constexpr unsigned sciSetLayoutLimit = 9500;
 constexpr unsigned sciSetLayoutLimit = QsciScintillaBase::SCI_SETLAYOUTLIMIT;
 #endif
 
-// UTF-16 code units of a UTF-8 run: one per lead byte, two for four-byte
-// sequences. Columns in a line of megabytes count this over the whole line,
-// so sixteen bytes go at a time where SSE2 is there.
-qsizetype utf16Units(const char* s, qsizetype n)
-{
-    qsizetype units = 0, i = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i lastTrail = _mm_set1_epi8(char(0xBF)), beforeFour = _mm_set1_epi8(char(0xEF));
-    while (n - i >= 16) {
-        // Each byte lane adds at most 2 a step: 127 steps fit in a byte.
-        __m128i acc = zero;
-        const qsizetype steps = std::min<qsizetype>((n - i) / 16, 127);
-        for (qsizetype k = 0; k < steps; ++k, i += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-            // As signed bytes: trail bytes are -128..-65, four-byte leads -16..-9.
-            const __m128i lead = _mm_cmpgt_epi8(v, lastTrail);
-            const __m128i four = _mm_and_si128(_mm_cmpgt_epi8(v, beforeFour), _mm_cmpgt_epi8(zero, v));
-            acc = _mm_sub_epi8(_mm_sub_epi8(acc, lead), four);
-        }
-        const __m128i sums = _mm_sad_epu8(acc, zero);
-        units += _mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8));
-    }
-#endif
-    for (; i < n; ++i) {
-        const auto c = uchar(s[i]);
-        if ((c & 0xC0) != 0x80)
-            units += c >= 0xF0 ? 2 : 1;
-    }
-    return units;
-}
-
-// UTF-8 bytes of a UTF-16 text: 1 to 3 a unit, 2 for each half of a
-// surrogate pair. Opening a large file counts this over every unit, so eight
-// units go at a time where SSE2 is there.
-}
-
-qsizetype CodeTextView::utf8Length(QStringView text)
-{
-    const auto* u = reinterpret_cast<const char16_t*>(text.utf16());
-    const qsizetype n = text.size();
-    qsizetype bytes = 0, i = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i ascii = _mm_set1_epi16(short(0xFF80)), wide = _mm_set1_epi16(short(0xF800));
-    const __m128i surrogate = _mm_set1_epi16(short(0xD800));
-    while (n - i >= 8) {
-        // Each lane adds -3..0 a step: 8192 steps stay inside 16 bits.
-        __m128i acc = zero;
-        const qsizetype steps = std::min<qsizetype>((n - i) / 8, 8192);
-        for (qsizetype k = 0; k < steps; ++k, i += 8) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(u + i));
-            const __m128i high = _mm_and_si128(v, wide);
-            // -1 where below 0x80, below 0x800, or a surrogate half
-            acc = _mm_add_epi16(acc, _mm_cmpeq_epi16(_mm_and_si128(v, ascii), zero));
-            acc = _mm_add_epi16(acc, _mm_cmpeq_epi16(high, zero));
-            acc = _mm_add_epi16(acc, _mm_cmpeq_epi16(high, surrogate));
-        }
-        const __m128i sums = _mm_madd_epi16(acc, _mm_set1_epi16(1));
-        alignas(16) int32_t lanes[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), sums);
-        bytes += 3 * 8 * steps + lanes[0] + lanes[1] + lanes[2] + lanes[3];
-    }
-#endif
-    for (; i < n; ++i) {
-        const char16_t c = u[i];
-        bytes += 1 + (c >= 0x80) + (c >= 0x800) - ((c & 0xF800) == 0xD800);
-    }
-    return bytes;
 }
 
 bool CodeTextView::hasLongLine(QStringView text)
@@ -121,7 +49,7 @@ bool CodeTextView::hasLongLine(QStringView text)
         if (end < 0)
             end = text.size();
         const qsizetype units = end - from;
-        if (units > longLine || (units * 3 > longLine && utf8Length(text.sliced(from, units)) > longLine))
+        if (units > longLine || (units * 3 > longLine && UnitCounts::utf8Bytes(text.sliced(from, units)) > longLine))
             return true;
         from = end + 1;
     }
@@ -256,7 +184,7 @@ void CodeTextView::onModified(int position, int type, const char* text, int leng
     countPendingInsert();
     if (insert) {
         if (text) {
-            utf16Length_ += utf16Units(text, length);
+            utf16Length_ += UnitCounts::utf16Units(QByteArrayView(text, length));
         } else {
             // Typed text comes without its bytes: they are counted where
             // they landed, before anything else changes.
@@ -265,7 +193,7 @@ void CodeTextView::onModified(int position, int type, const char* text, int leng
         }
     } else {
         const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, position, length));
-        utf16Length_ -= p ? utf16Units(p, length) : 0;
+        utf16Length_ -= p ? UnitCounts::utf16Units(QByteArrayView(p, length)) : 0;
     }
     if (compositionChange(position, type, length))
         return;
@@ -291,7 +219,7 @@ void CodeTextView::countPendingInsert() const
     if (pendingPos_ < 0)
         return;
     const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, pendingPos_, pendingLen_));
-    utf16Length_ += p ? utf16Units(p, pendingLen_) : 0;
+    utf16Length_ += p ? UnitCounts::utf16Units(QByteArrayView(p, pendingLen_)) : 0;
     pendingPos_ = -1;
 }
 
@@ -355,7 +283,7 @@ qsizetype CodeTextView::byteLength() const { return bufferBytes() - preedit_.byt
 
 void CodeTextView::setPlainText(const QString& text)
 {
-    load(utf8Length(text), text.size(), [&] {
+    load(UnitCounts::utf8Bytes(text), text.size(), [&] {
         // Filled in pieces of a few megabytes: no second full-size UTF-8
         // copy of the text.
         forEachUtf8Slice(text, 4 << 20, [&](const QByteArray& chunk) {
@@ -366,11 +294,9 @@ void CodeTextView::setPlainText(const QString& text)
 
 void CodeTextView::setUtf8(const QByteArray& bytes)
 {
-    load(bytes.size(), utf16Units(bytes.constData(), bytes.size()),
+    load(bytes.size(), UnitCounts::utf16Units(bytes),
          [&] { SendScintilla(SCI_APPENDTEXT, uintptr_t(bytes.size()), bytes.constData()); });
 }
-
-qsizetype CodeTextView::utf16Count(QByteArrayView utf8) { return utf16Units(utf8.data(), utf8.size()); }
 
 void CodeTextView::adopt(const BufferLoader& buffer)
 {
@@ -768,7 +694,7 @@ qsizetype CodeTextView::unitsBetween(qsizetype from, qsizetype to) const
         if (b <= a)
             continue;
         const auto* p = reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, a, b - a));
-        units += p ? utf16Units(p, b - a) : send(SCI_COUNTCODEUNITS, a, b);
+        units += p ? UnitCounts::utf16Units(QByteArrayView(p, b - a)) : send(SCI_COUNTCODEUNITS, a, b);
     }
     return units;
 }

@@ -52,8 +52,6 @@ public:
     void setUtf8(const QByteArray& bytes);
     // Takes over a document filled on another thread (nothing is copied).
     void adopt(const BufferLoader& buffer);
-    // UTF-16 code units of UTF-8 text.
-    static qsizetype utf16Count(QByteArrayView utf8);
     // Replaces the whole text as one undo step.
     void replaceWhole(const QString& text);
     void replaceWholeUtf8(const QByteArray& bytes);
@@ -76,8 +74,6 @@ public:
     QString leadingLines(int count) const;
     int length() const;
     qsizetype byteLength() const;
-    // UTF-8 bytes the text takes in the buffer (lone surrogates aside).
-    static qsizetype utf8Length(QStringView text);
     // Whether a line of the text is longer than longLine bytes.
     static bool hasLongLine(QStringView text);
     static bool hasLongLine(QByteArrayView utf8);

@@ -3,6 +3,7 @@
 // knows Chinese words; Scintilla's own stop only at punctuation there.
 #include "editor/CodeTextView.h"
 
+#include "text/UnitCounts.h"
 #include "text/WordBreaks.h"
 
 #include <QKeyEvent>
@@ -37,7 +38,7 @@ qsizetype CodeTextView::wordStop(qsizetype byte, bool forward) const
     const WordWindow w = wordWindow(byte);
     const qsizetype stop = forward ? WordBreaks::nextWordEnd(w.text, w.caret)
                                    : WordBreaks::previousWordStart(w.text, w.caret);
-    return w.from + utf8Length(QStringView(w.text).left(stop));
+    return w.from + UnitCounts::utf8Bytes(QStringView(w.text).left(stop));
 }
 
 bool CodeTextView::wordKey(QKeyEvent* e)
@@ -82,5 +83,5 @@ void CodeTextView::selectWordAt(qsizetype byte)
     const qsizetype at = w.caret == w.text.size() && w.caret > 0 ? w.caret - 1 : w.caret;
     const auto [start, end] = WordBreaks::wordAt(w.text, at);
     const QStringView text(w.text);
-    send(SCI_SETSEL, w.from + utf8Length(text.left(start)), w.from + utf8Length(text.left(end)));
+    send(SCI_SETSEL, w.from + UnitCounts::utf8Bytes(text.left(start)), w.from + UnitCounts::utf8Bytes(text.left(end)));
 }

@@ -159,8 +159,9 @@ TEST(AnalysisDebounce, OnlyTheLastKeystrokesJobRuns)
     const auto last = jobs.last();
     if (sinceLast.elapsed() < 150) {
         spin(int(150 - sinceLast.elapsed()));
-        if (sinceLast.elapsed() < 230)
+        if (sinceLast.elapsed() < 230) {
             EXPECT_EQ(last->state(), AnalysisJob::State::pending);
+        }
     }
     ASSERT_TRUE(waitUntil([&] { return last->state() == AnalysisJob::State::finished; }));
     EXPECT_GE(sinceLast.elapsed(), 240);  // due 0.25 s after the last keystroke

@@ -152,8 +152,9 @@ TEST_F(KeepingFiles, ReplacingKeepsModeOwnerAttributesAndAcl)
                                 size_t(sampleAcl().size()), 0)
         == 0;
     const bool root = ::geteuid() == 0;
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown(p.constData(), 4242, 4343), 0);
+    }
     ASSERT_EQ(::chmod(p.constData(), 02740), 0);
     const struct stat before = statOf(path);
     const QByteArray aclBefore = attribute(path, "system.posix_acl_access");

@@ -23,8 +23,9 @@ TEST_F(Watching, BurstOfEditsGivesOneSnapshotASecondAfterTheLast)
     }
     const QString file = BackupStore::fileFor(d->id);
     spin(850 - int(sinceLast.elapsed()));
-    if (sinceLast.elapsed() < 950)
+    if (sinceLast.elapsed() < 950) {
         EXPECT_FALSE(QFileInfo::exists(file));
+    }
     ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(file); }, 3000));
     EXPECT_GE(sinceLast.elapsed(), 950);
     EXPECT_EQ(BackupStore::load(d->id)->text, QStringLiteral("# 草稿 3"));

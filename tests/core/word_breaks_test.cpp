@@ -80,8 +80,9 @@ TEST(WordBreaks, ChineseStopsAreIcuDictionaryWords)
                 EXPECT_TRUE(icu.count(b)) << "stop " << b << " is no ICU boundary";
             // Inside a run of Han characters every ICU boundary is a stop.
             for (qsizetype b : icu)
-                if (b > 0 && b < line.size() && han(line[b - 1]) && han(line[b]))
+                if (b > 0 && b < line.size() && han(line[b - 1]) && han(line[b])) {
                     EXPECT_TRUE(got.count(b)) << "ICU boundary " << b << " skipped, forward " << forward;
+                }
         }
     }
 }

@@ -57,22 +57,6 @@ TEST_F(Sync, UTF16PositionsAroundAstralCharacters)
     EXPECT_EQ(v->cursorPosition(), 6);
 }
 
-TEST(UTF8Length, CountsWhatTheBufferHoldsAcrossBlockBoundaries)
-{
-    // One unit of each width class; lengths around the 8-unit blocks and
-    // the 65,536-unit flush of the wide counters.
-    const QString kinds[] = {QStringLiteral("a"),     QStringLiteral("é"),      QStringLiteral("中"),
-                             QStringLiteral("😀"),     QStringLiteral("\uFFFF"), QStringLiteral("\u07FF"),
-                             QStringLiteral("\u0800")};
-    for (const qsizetype n : {0, 1, 7, 8, 9, 17, 65535, 65536, 65537, 200003}) {
-        QString text;
-        for (qsizetype i = 0; text.size() < n; ++i)
-            text += kinds[(i * 5 + i / 3) % std::size(kinds)];
-        EXPECT_EQ(CodeTextView::utf8Length(text), text.toUtf8().size()) << n;
-    }
-    EXPECT_EQ(CodeTextView::utf8Length(QString(70000, QChar(0x4E2D))), 210000);
-}
-
 TEST_F(Sync, TextEntersTheBufferWithoutCarriageReturns)
 {
     DocPtr d = newDoc(QStringLiteral("ab"));

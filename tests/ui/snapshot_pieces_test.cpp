@@ -1,6 +1,7 @@
 #include "EditorFixture.h"
 #include "core/BackupStore.h"
 #include "core/PieceCopy.h"
+#include "text/UnitCounts.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ struct SnapshotPieces : EditorFixture {
     {
         QString out;
         const QString line = QStringLiteral("分段复制的快照测试行，0123456789\n");
-        while (CodeTextView::utf8Length(out) < Doc::pieceCopyFrom + (1 << 20))
+        while (UnitCounts::utf8Bytes(out) < Doc::pieceCopyFrom + (1 << 20))
             out += line.repeated(1000);
         return out;
     }
