@@ -144,3 +144,145 @@ TEST_F(PrintTest, PrintPreviewShowsEveryPage)
         EXPECT_TRUE(waitUntil([&] { return dialog.isNull(); }));
     }
 }
+
+namespace {
+// A page as grey levels, 0 black to 255 white.
+struct Sheet {
+    int width = 0, height = 0;
+    QByteArray grey;
+    int at(int x, int y) const { return uchar(grey[qsizetype(y) * width + x]); }
+
+    // Dark marks outside the margins (in fractions of the sheet) and the
+    // count of tinted (neither white nor ink) pixels.
+    std::pair<int, int> outsideAndTinted(const QMarginsF& margins) const
+    {
+        int outside = 0, tinted = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const int v = at(x, y);
+                const bool margin = x < margins.left() * width || x >= width - margins.right() * width
+                    || y < margins.top() * height;
+                outside += margin && v < 200;
+                tinted += v >= 236 && v <= 251;  // the window's tint; white comes out 254 or 255
+            }
+        return {outside, tinted};
+    }
+    int inked() const
+    {
+        return int(std::count_if(grey.begin(), grey.end(), [](char v) { return uchar(v) < 128; }));
+    }
+    // The space left and right of the ink, in fractions of the width.
+    std::pair<double, double> sideGaps() const
+    {
+        int left = width, right = -1;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (at(x, y) < 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        return {double(left) / width, double(width - 1 - right) / width};
+    }
+};
+
+// The first page of a PDF; none without poppler's pdftoppm.
+std::optional<Sheet> firstPage(const QString& pdf)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (tool.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.start(tool,
+            {QStringLiteral("-gray"), QStringLiteral("-r"), QStringLiteral("30"), QStringLiteral("-f"),
+             QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), pdf});
+    EXPECT_TRUE(p.waitForFinished(30000));
+    const QByteArray out = p.readAllStandardOutput();
+    const QList<QByteArray> header = out.left(32).split('\n');
+    Sheet s;
+    if (header.size() < 4 || header[0] != "P5")
+        return s;
+    const QList<QByteArray> size = header[1].split(' ');
+    s.width = size.value(0).toInt();
+    s.height = size.value(1).toInt();
+    s.grey = out.mid(header[0].size() + header[1].size() + header[2].size() + 3);
+    if (s.grey.size() != qsizetype(s.width) * s.height)
+        s.width = s.height = 0;
+    return s;
+}
+
+// The first page as the preview shows it: the white sheet on the grey desk.
+Sheet shownPage(QPrintPreviewWidget* preview)
+{
+    preview->setViewMode(QPrintPreviewWidget::SinglePageView);
+    preview->fitInView();
+    const QImage shot = preview->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+    QRect paper;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixelColor(x, y) == Qt::white)
+                paper |= QRect(x, y, 1, 1);
+    Sheet s;
+    s.width = paper.width();
+    s.height = paper.height();
+    for (int y = paper.top(); y <= paper.bottom(); ++y)
+        s.grey += QByteArray(reinterpret_cast<const char*>(shot.constScanLine(y)) + paper.left(), paper.width());
+    return s;
+}
+}
+
+// The preview shows the page inside the margins, and printed from there (its
+// print button) the page goes to paper the same way: on white, none of it
+// cut off at the sheet's edge.
+TEST_F(PrintTest, PreviewedAndPrintedPagesStayInsideTheirMargins)
+{
+    QByteArray md = "# 边距\n\n";
+    for (int i = 0; i < 30; ++i)
+        md += "很长的一段文字，一行接一行地排满整个页面的宽度，看看右边是不是被裁掉了。";
+    md += "\n";
+    window->openFiles({write(QStringLiteral("边距.md"), md)});
+    QAction* a = fileAction(QStringLiteral("打印预览…"));
+    ASSERT_TRUE(a);
+    a->trigger();
+    ASSERT_TRUE(waitUntil([&] { return modal<QPrintPreviewDialog>() != nullptr; }));
+    QPointer<QPrintPreviewDialog> dialog = modal<QPrintPreviewDialog>();
+    auto* preview = dialog->findChild<QPrintPreviewWidget*>();
+    ASSERT_TRUE(preview);
+    ASSERT_TRUE(waitUntil([&] { return preview->pageCount() > 0; }, 60000));
+    QPrinter* printer = dialog->printer();
+    const QMarginsF mm = printer->pageLayout().margins(QPageLayout::Millimeter);
+    const QSizeF paper = printer->pageLayout().fullRect(QPageLayout::Millimeter).size();
+    // A little less than the margins: the page's edges are drawn smoothed.
+    const QMarginsF margins((mm.left() - 2) / paper.width(), (mm.top() - 2) / paper.height(),
+                            (mm.right() - 2) / paper.width(), 0);
+    {
+        SCOPED_TRACE("shown");
+        const Sheet shown = shownPage(preview);
+        ASSERT_GT(shown.width, 100);
+        EXPECT_GT(shown.inked(), 100);
+        const auto [outside, tinted] = shown.outsideAndTinted(margins);
+        EXPECT_EQ(outside, 0) << "marks in the margins";
+        EXPECT_LT(tinted, shown.width * shown.height / 10) << "a tinted page";
+        // Lines that fill the width sit in the middle, not pushed aside by a margin counted twice.
+        const auto [left, right] = shown.sideGaps();
+        EXPECT_NEAR(left, right, 0.03);
+    }
+    // As if 打印到文件 (PDF) was chosen in the dialog the print button opens.
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath(QStringLiteral("边距.pdf"));
+    printer->setOutputFileName(pdf);
+    preview->print();
+    EXPECT_FALSE(model->dialog());
+    dialog->reject();
+    ASSERT_TRUE(waitUntil([&] { return dialog.isNull() && QFileInfo(pdf).size() > 0; }));
+    const std::optional<Sheet> printed = firstPage(pdf);
+    if (!printed)
+        GTEST_SKIP() << "pdftoppm (poppler-utils) not installed";
+    SCOPED_TRACE("printed");
+    ASSERT_GT(printed->width, 0);
+    EXPECT_GT(printed->inked(), 100);
+    const auto [outside, tinted] = printed->outsideAndTinted(margins);
+    EXPECT_EQ(outside, 0) << "marks in the margins";
+    EXPECT_LT(tinted, printed->width * printed->height / 10) << "a tinted page";
+    const auto [left, right] = printed->sideGaps();
+    EXPECT_NEAR(left, right, 0.03);
+}

@@ -44,7 +44,7 @@ StandalonePage::~StandalonePage()
     delete profile_;
 }
 
-void StandalonePage::load(const QString& page, const QString& pictures)
+void StandalonePage::load(const QString& page, const QString& pictures, const QString& paperStyle)
 {
     if (!dir_.isValid()) {
         emit loaded(false, QStringLiteral("无法创建临时文件夹：") + dir_.errorString());
@@ -56,7 +56,9 @@ void StandalonePage::load(const QString& page, const QString& pictures)
     // Paper is white: the window's tint would leave a grey box inside white
     // margins. After the page's own style, which it overrides.
     if (const qsizetype at = html.indexOf(QStringLiteral("</head>")); at >= 0)
-        html.insert(at, QStringLiteral("<style>@media print{html,body{background:#fff}}</style>"));
+        html.insert(at,
+                    QStringLiteral("<style>@media print{html,body{background:#fff}") + paperStyle
+                        + QStringLiteral("}</style>"));
     if (!pictures.isEmpty()) {
         const QString base = QUrl::fromLocalFile(QFileInfo(pictures).absoluteFilePath() + QLatin1Char('/'))
                                  .toString(QUrl::FullyEncoded);

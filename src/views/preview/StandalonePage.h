@@ -15,8 +15,9 @@ class StandalonePage : public QObject {
 public:
     explicit StandalonePage(QObject* parent = nullptr);
     ~StandalonePage() override;
-    // `pictures` is the folder relative pictures are read from (empty: none).
-    void load(const QString& page, const QString& pictures);
+    // `pictures` is the folder relative pictures are read from (empty: none);
+    // `paperStyle` holds rules for print only.
+    void load(const QString& page, const QString& pictures, const QString& paperStyle = {});
     QWebEnginePage* page() const { return page_; }
 
 signals:

@@ -50,6 +50,10 @@ public:
             html_ = *page;
         else
             failure_ = error;
+        // The engine hands over pages as pictures of the whole sheet, which it
+        // places at the painter's origin: the paper's corner, not the margin's.
+        // The page itself keeps the margins (paperStyle()).
+        printer_.setFullPage(true);
     }
     ~PrintJob() override
     {
@@ -79,7 +83,9 @@ public:
         } else if (printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty()) {
             // To a file the engine's own PDF keeps the text as text.
             auto* pdf = new PDFExport(this);
-            pdf->setLayout(printer_.pageLayout(), printer_.pageRanges());
+            QPageLayout layout = printer_.pageLayout();
+            layout.setMode(QPageLayout::StandardMode);  // the engine's own PDF has its margins
+            pdf->setLayout(layout, printer_.pageRanges());
             connect(pdf, &PDFExport::finished, this, [this, done](const QByteArray& bytes, const QString& error) {
                 if (bytes.isEmpty())
                     done(error);
@@ -164,6 +170,14 @@ private:
     QString paintPage(QPrinter* printer)
     {
         const QDeadlineTimer deadline(timeLimitMSecs);
+        if (page_ && loadedStyle_ != paperStyle()) {
+            // New margins from the page setup: a page laid out for them.
+            delete view_;
+            view_ = nullptr;
+            delete page_;
+            page_ = nullptr;
+            loaded_ = false;
+        }
         QString error;
         bool loaded = false;
         const QMetaObject::Connection c = whenLoaded([&](const QString& e) {
@@ -217,7 +231,8 @@ private:
                 loadError_ = ok ? QString() : error.isEmpty() ? QStringLiteral("无法载入要打印的页面") : error;
                 loaded_ = true;
             });
-            page_->load(html_, folder_);
+            loadedStyle_ = paperStyle();
+            page_->load(html_, folder_, loadedStyle_);
         }
         if (loaded_) {
             then(loadError_);
@@ -225,6 +240,18 @@ private:
         }
         return connect(
             page_, &StandalonePage::loaded, this, [this, then] { then(loadError_); }, Qt::SingleShotConnection);
+    }
+
+    // The sheet's margins around the page's own padding, as the PDF export
+    // has them; on the first page's top only, the engine breaking pages
+    // without margins of its own.
+    QString paperStyle() const
+    {
+        const QMarginsF m = printer_.pageLayout().margins(QPageLayout::Millimeter);
+        return QStringLiteral("main{padding:calc(%1mm + 22px) calc(%2mm + 28px) 48px calc(%3mm + 28px)}")
+            .arg(m.top())
+            .arg(m.right())
+            .arg(m.left());
     }
 
     QWebEngineView* view()
@@ -266,6 +293,7 @@ private:
     StandalonePage* page_ = nullptr;
     QWebEngineView* view_ = nullptr;
     bool loaded_ = false;
+    QString loadedStyle_;
     QString loadError_;
     bool busy_ = false;
     bool waiting_ = false;
