@@ -6,6 +6,7 @@
 #include "views/sheets/ShortcutSheet.h"
 
 #include <QActionGroup>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTreeWidget>
@@ -128,13 +129,31 @@ TEST_F(Menus, TheShortcutSheetListsEveryKeyOfTheMenusAndTheWindow)
             const QString row = group + u'/' + ShortcutSheet::plainName(a->text());
             SCOPED_TRACE(row.toStdString());
             ASSERT_TRUE(rows.contains(row));
+            // Every key but the Shift forms of another of its keys (a layout's detail).
+            const QList<QKeySequence> shown = ShortcutSheet::shownKeys(a->shortcuts());
+            EXPECT_GE(shown.size(), std::min<qsizetype>(a->shortcuts().size(), 2));
             for (const QKeySequence& k : a->shortcuts())
-                EXPECT_TRUE(rows.value(row).contains(k.toString(QKeySequence::NativeText)));
+                EXPECT_EQ(rows.value(row).contains(k.toString(QKeySequence::NativeText)), shown.contains(k))
+                    << k.toString().toStdString();
             ++checked;
         }
     }
     EXPECT_GT(checked, 20);
     EXPECT_TRUE(rows.value(QStringLiteral("编辑/后来的命令")).contains(QStringLiteral("Ctrl+Alt+J")));
+    // Opened by its keys, with no control to hang from: in the middle of the
+    // window, and no name or key cut short.
+    const QWidget* panel = sheet()->parentWidget();
+    const QPoint off = panel->geometry().center() - panel->parentWidget()->rect().center();
+    EXPECT_LE(off.manhattanLength(), 4) << off.x() << "," << off.y();
+    const QTreeWidget* table = sheet()->table();
+    for (int g = 0; g < table->topLevelItemCount(); ++g)
+        for (int i = 0; i < table->topLevelItem(g)->childCount(); ++i) {
+            const QTreeWidgetItem* item = table->topLevelItem(g)->child(i);
+            SCOPED_TRACE((item->text(0) + u' ' + item->text(1)).toStdString());
+            EXPECT_LE(QFontMetrics(item->font(0)).horizontalAdvance(item->text(0)) + table->indentation(),
+                      table->columnWidth(0));
+            EXPECT_LE(QFontMetrics(item->font(1)).horizontalAdvance(item->text(1)), table->columnWidth(1));
+        }
     // Keys the window reads itself.
     for (const char* k : {"Ctrl+Tab", "Ctrl+Shift+Tab", "Alt+1", "Alt+9", "F6", "F10"}) {
         SCOPED_TRACE(k);

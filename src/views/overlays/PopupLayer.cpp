@@ -22,6 +22,14 @@ constexpr int gap = 4;
 constexpr int margin = 8;
 }
 
+QRect centredPopup(const QSize& size, const QRect& bounds)
+{
+    const QRect inner = bounds.adjusted(margin, margin, -margin, -margin);
+    const int x = std::max(inner.left(), bounds.center().x() - size.width() / 2);
+    const int y = std::max(inner.top(), bounds.center().y() - size.height() / 2);
+    return QRect(QPoint(x, y), size);
+}
+
 QRect placePopup(const QSize& size, const QRect& anchor, const QRect& bounds)
 {
     const QRect inner = bounds.adjusted(margin, margin, -margin, -margin);
@@ -172,8 +180,12 @@ void PopupLayer::place()
     if (!panel_ || !shown_)
         return;
     panel_->adjustSize();
-    panel_->setGeometry(
-        placePopup(panel_->sizeHint().expandedTo(panel_->size()), anchorRect(shown_->anchor()), rect()));
+    const QSize size = panel_->sizeHint().expandedTo(panel_->size());
+    // A popup with no control to hang from (one opened by its keys) sits in
+    // the middle of the window, as a dialog would.
+    const QPointer<QWidget> anchor = anchors_.value(shown_->anchor());
+    panel_->setGeometry(anchor && anchor->isVisible() ? placePopup(size, anchorRect(shown_->anchor()), rect())
+                                                      : centredPopup(size, rect()));
     update();
 }
 

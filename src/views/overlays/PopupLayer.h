@@ -16,6 +16,8 @@ class QKeyEvent;
 // below the anchor, or above it when the anchor sits in the lower half
 // (the status bar) or there is no room below; always fully inside.
 QRect placePopup(const QSize& size, const QRect& anchor, const QRect& bounds);
+// A panel of `size` in the middle of `bounds`, its top-left corner kept inside.
+QRect centredPopup(const QSize& size, const QRect& bounds);
 
 // The panel look shared by popups: window colour, rounded, thin border, shadow.
 class PopupPanel : public QWidget {

@@ -20,7 +20,7 @@ namespace {
 QString keysOf(const QAction* a)
 {
     QStringList out;
-    for (const QKeySequence& k : a->shortcuts())
+    for (const QKeySequence& k : ShortcutSheet::shownKeys(a->shortcuts()))
         out << k.toString(QKeySequence::NativeText);
     if (out.isEmpty())
         if (const qsizetype tab = a->text().indexOf(QLatin1Char('\t')); tab >= 0)
@@ -42,6 +42,19 @@ void collect(const QMenu* menu, const QString& group, QList<ShortcutSheet::Row>&
     }
 }
 
+}
+
+QList<QKeySequence> ShortcutSheet::shownKeys(const QList<QKeySequence>& keys)
+{
+    QList<QKeySequence> out;
+    for (const QKeySequence& k : keys) {
+        const QKeyCombination c = k[0];
+        const bool shiftVariant = k.count() == 1 && c.keyboardModifiers().testFlag(Qt::ShiftModifier)
+            && keys.contains(QKeySequence(QKeyCombination(c.keyboardModifiers() & ~Qt::ShiftModifier, c.key())));
+        if (!shiftVariant)
+            out << k;
+    }
+    return out;
 }
 
 QString ShortcutSheet::plainName(const QString& text)
@@ -83,8 +96,10 @@ ShortcutSheet::ShortcutSheet(const QMenuBar* bar, const QList<QAction*>& windowA
     table_->setFocusPolicy(Qt::NoFocus);
     table_->setAccessibleName(QStringLiteral("键盘快捷键"));
     table_->setFont(AppFonts::sans(12.5));
-    table_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    table_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    table_->setIndentation(14);
+    // Names whole, the keys in the room that is left.
+    table_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    table_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     table_->header()->setStretchLastSection(false);
     const ControlColors c;
     QTreeWidgetItem* group = nullptr;

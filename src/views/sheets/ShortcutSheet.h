@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QList>
 #include <QWidget>
 
 class QAction;
@@ -19,6 +21,9 @@ public:
     // the window's actions under 其他. An action whose keys are read
     // elsewhere names them after a tab in its text ("最近的文档\tCtrl+Tab").
     static QList<Row> rows(const QMenuBar* bar, const QList<QAction*>& windowActions);
+    // The keys worth listing: a Shift form of another of the action's keys
+    // is left out (Ctrl+Shift+= is how some layouts send Ctrl++).
+    static QList<QKeySequence> shownKeys(const QList<QKeySequence>& keys);
     // "打开…" of "打开(&O)…\tCtrl+O", "文件" of "文件(&F)".
     static QString plainName(const QString& text);
 
