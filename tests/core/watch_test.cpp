@@ -22,10 +22,7 @@ TEST_F(Watching, BurstOfEditsGivesOneSnapshotASecondAfterTheLast)
         sinceLast.start();
     }
     const QString file = BackupStore::fileFor(d->id);
-    spin(850 - int(sinceLast.elapsed()));
-    if (sinceLast.elapsed() < 950) {
-        EXPECT_FALSE(QFileInfo::exists(file));
-    }
+    // Written early, it would be seen early.
     ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(file); }, 3000));
     EXPECT_GE(sinceLast.elapsed(), 950);
     EXPECT_EQ(BackupStore::load(d->id)->text, QStringLiteral("# 草稿 3"));
