@@ -79,6 +79,8 @@ public:
     // first unsnapshotted one, so continuous typing is never unprotected.
     static constexpr int snapshotQuietMSecs = 1000;
     static constexpr int snapshotMaxWaitMSecs = 1250;
+    // A snapshot that could not be written is tried again this much later.
+    static constexpr int snapshotRetryMSecs = 3000;
 
     // The standard per-user store unless another one is given.
     explicit AppModel(std::unique_ptr<Preferences> ud = nullptr, QObject* parent = nullptr);

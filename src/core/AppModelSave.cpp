@@ -253,6 +253,8 @@ void AppModel::finishSave(const DocPtr& doc, const QString& path, std::optional<
     doc->setDiskStamp(written ? written : FileIO::stamp(path));
     doc->setNotice(std::nullopt);
     BackupStore::remove(doc->id);
+    // Saved, the text needs no snapshot.
+    doc->setSnapshotFailure(std::nullopt);
     // An open file is never listed as recent.
     if (recent_.contains(path)) {
         QStringList recent = recent_;

@@ -19,7 +19,11 @@ void AppModel::watch(const DocPtr& doc)
     Watcher* raw = w.get();
     // The connection is owned by the watcher and ends with it, the model or
     // the document, so neither is kept alive by the other.
-    w->subscription = connect(doc.get(), &Doc::changed, this, [this, raw, id] {
+    w->subscription = connect(doc.get(), &Doc::changed, this, [this, raw, id](Doc::Field f) {
+        // What the notice bar shows is not in the snapshot; a failed write
+        // that shows itself there must not ask for another one.
+        if (f == Doc::Field::notice)
+            return;
         if (!raw->pendingSince.isValid())
             raw->pendingSince.start();
         if (!sessionBackups_.contains(id) && !quitting_)
@@ -54,11 +58,21 @@ void AppModel::snapshotDue(QUuid docID)
     if (!doc || quitting_ || discarded_.contains(docID))
         return;
     // Comparing, encoding and writing a long text happen off the main
-    // thread; the session follows once the snapshot appeared or went.
+    // thread; the session follows once the snapshot appeared or went. A
+    // failed write is shown on the document and tried again.
     QPointer<AppModel> self(this);
-    auto done = [self](bool had, bool has) {
-        if (self && !self->quitting_ && had != has)
+    auto done = [self, docID, weak = doc->weakSelf()](bool had, bool has, const std::optional<QString>& failure) {
+        if (!self || self->quitting_)
+            return;
+        if (had != has)
             self->persistSession();
+        const DocPtr d = weak.lock();
+        if (!d)
+            return;
+        d->setSnapshotFailure(failure);
+        const auto w = self->watchers_.constFind(docID);
+        if (failure && w != self->watchers_.constEnd() && !(*w)->timer->isActive())
+            (*w)->timer->start(snapshotRetryMSecs);
     };
     if (!doc->isDirty()) {
         BackupStore::sync(*doc, Doc::TextCopy(), std::move(done));

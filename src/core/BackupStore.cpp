@@ -219,16 +219,26 @@ QByteArray encodeWithText(DocSnapshot s, Doc::TextCopy text)
     return out;
 }
 
-bool writeBytes(QUuid id, const QByteArray& bytes)
+// The system's reason of a write error, without the file it names.
+QString reasonOf(const QString& error)
+{
+    const qsizetype line = error.lastIndexOf(QLatin1Char('\n'));
+    return line < 0 ? error : error.mid(line + 1);
+}
+
+// The reason the snapshot is not on disk, or nullopt.
+std::optional<QString> writeBytes(QUuid id, const QByteArray& bytes)
 {
     const QString file = fileFor(id);
-    if (!FileIO::writeAtomically(file, bytes))
-        return true;
+    auto error = FileIO::writeAtomically(file, bytes);
+    if (!error)
+        return std::nullopt;
     // The directory may have been removed while the program ran; the
     // snapshot is the only copy of the text, so make it again once.
     if (QDir(directory()).exists() || !QDir().mkpath(directory()))
-        return false;
-    return !FileIO::writeAtomically(file, bytes);
+        return reasonOf(*error);
+    error = FileIO::writeAtomically(file, bytes);
+    return error ? std::optional(reasonOf(*error)) : std::nullopt;
 }
 
 struct Job {
@@ -239,7 +249,7 @@ struct Job {
     std::weak_ptr<Doc> doc;
     // Clean on the main thread's cheap test: no text to copy or compare.
     bool clean = false;
-    std::function<void(bool, bool)> done;
+    Done done;
 };
 
 // One background thread for all snapshot writes, so the writes of one
@@ -318,21 +328,23 @@ private:
         const bool had = QFileInfo::exists(file);
         const bool dirty = s.originalName || s.metaDirty || !textClean;
         bool has = had;
-        if (dirty)
-            has = writeBytes(s.id, encodeWithText(s, std::exchange(job.text, {}))) || had;
-        else if (had)
+        std::optional<QString> failure;
+        if (dirty) {
+            failure = writeBytes(s.id, encodeWithText(s, std::exchange(job.text, {})));
+            has = !failure || had;
+        } else if (had)
             has = !QFile::remove(file);
         if (!QCoreApplication::instance())
             return;
         // The document learns when its changed bytes read as its baseline.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [done = job.done, had, has, textClean, clean = job.clean, doc = job.doc, revision = job.revision,
+            [done = job.done, had, has, failure, textClean, clean = job.clean, doc = job.doc, revision = job.revision,
              baseline = job.baseline] {
                 if (const auto d = doc.lock(); d && textClean && !clean)
                     d->confirmClean(revision, baseline);
                 if (done)
-                    done(had, has);
+                    done(had, has, failure);
             },
             Qt::QueuedConnection);
     }
@@ -350,15 +362,12 @@ private:
 bool write(const Doc& doc)
 {
     Writer::shared().settle(doc.id);
-    return writeBytes(doc.id, encodeWithText(fieldsOf(doc), doc.textCopy()));
+    return !writeBytes(doc.id, encodeWithText(fieldsOf(doc), doc.textCopy()));
 }
 
-void sync(const Doc& doc, std::function<void(bool had, bool has)> done)
-{
-    sync(doc, doc.isDirty() ? doc.textCopy() : Doc::TextCopy(), std::move(done));
-}
+void sync(const Doc& doc, Done done) { sync(doc, doc.isDirty() ? doc.textCopy() : Doc::TextCopy(), std::move(done)); }
 
-void sync(const Doc& doc, Doc::TextCopy text, std::function<void(bool had, bool has)> done)
+void sync(const Doc& doc, Doc::TextCopy text, Done done)
 {
     // Converting and comparing the copy are the worker's.
     const bool clean = !doc.isDirty();

@@ -15,9 +15,13 @@
 class Doc;
 
 // Snapshot files of unsaved documents, one "<ID>.json" per document in the
-// backups directory. Every failure is silent: a snapshot that cannot be
-// written leaves the previous file in place, an unreadable one is absent.
+// backups directory. A snapshot that cannot be written leaves the previous
+// file in place and its reason is handed back; an unreadable one is absent.
 namespace BackupStore {
+
+// Whether a snapshot existed before and exists now, and why a wanted one
+// could not be written.
+using Done = std::function<void(bool had, bool has, const std::optional<QString>& failure)>;
 
 // "Lorvane/Backups" in the per-user data directory; fixed and created on
 // first use.
@@ -32,12 +36,11 @@ bool write(const Doc& doc);
 // writes the snapshot when the text differs from the saved one and removes
 // it otherwise. Writes and removals of one document land in the order they
 // were asked for; a queued one that was not started yet is replaced.
-// `done` runs on the main thread with whether a snapshot existed before
-// and exists now.
-void sync(const Doc& doc, std::function<void(bool had, bool has)> done);
+// `done` runs on the main thread.
+void sync(const Doc& doc, Done done);
 // The same with the document's text as it is now already copied (unused
 // when the document is clean).
-void sync(const Doc& doc, TextCopy text, std::function<void(bool had, bool has)> done);
+void sync(const Doc& doc, TextCopy text, Done done);
 // Waits until no queued write is pending or in flight.
 void waitForWrites();
 std::optional<DocSnapshot> load(QUuid id);

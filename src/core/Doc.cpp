@@ -315,6 +315,7 @@ LV_SETTER(setModeField, mode_, mode, ViewMode)
 LV_SETTER(setOriginalName, originalName_, originalName, std::optional<QString>)
 LV_SETTER(setMetaDirty, metaDirty_, metaDirty, bool)
 LV_SETTER(setNotice, notice_, notice, std::optional<DocNotice>)
+LV_SETTER(setSnapshotFailure, snapshotFailure_, notice, std::optional<QString>)
 #undef LV_SETTER
 
 void Doc::setName(const QString& v)

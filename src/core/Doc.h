@@ -132,6 +132,9 @@ public:
     const std::optional<FileStamp>& diskStamp() const { return diskStamp_; }
     void setDiskStamp(std::optional<FileStamp> v) { diskStamp_ = v; }
     std::optional<DocNotice> notice() const { return notice_; }
+    // Why the last snapshot of the unsaved text could not be written; shown
+    // with the notices (it changes the notice field) until one is written.
+    const std::optional<QString>& snapshotFailure() const { return snapshotFailure_; }
     // Set when the file opened with a doubtful reading; the encoding that
     // reads its bytes cleanly.
     std::optional<TextEncoding> likelyEncoding() const { return likelyEncoding_; }
@@ -161,6 +164,7 @@ public:
     void setMetaDirty(bool v);
     void setDiskModified(std::optional<QDateTime> v) { diskModified_ = std::move(v); }
     void setNotice(std::optional<DocNotice> v);
+    void setSnapshotFailure(std::optional<QString> v);
     void setDiagnostics(const QList<Diagnostic>& v);
     void setPreview(const PreviewState& v);
     void setAnalysis(std::shared_ptr<AnalysisJob> job);
@@ -236,6 +240,7 @@ private:
     std::optional<QDateTime> diskModified_;
     std::optional<FileStamp> diskStamp_;
     std::optional<DocNotice> notice_;
+    std::optional<QString> snapshotFailure_;
     std::optional<TextEncoding> likelyEncoding_;
     QList<Diagnostic> diagnostics_;
     PreviewState preview_;

@@ -105,3 +105,57 @@ TEST_F(Watching, ClosedOrUnwatchedDocumentsWriteNothing)
     EXPECT_FALSE(BackupStore::exists(kept->id));
     EXPECT_FALSE(BackupStore::exists(goneID));
 }
+
+namespace {
+
+// Something that is not a writable folder where the snapshot has to go;
+// works as root too, who ignores permissions.
+struct Blocker {
+    const char* what;
+    std::function<void(const QString& file)> block;
+    std::function<void(const QString& file)> unblock;
+};
+
+void putFile(const QString& path)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a folder");
+}
+
+}
+
+TEST_F(Watching, UnwritableSnapshotIsShownRetriedAndClearedOnceWritten)
+{
+    const QString folder = BackupStore::directory();
+    const QString away = folder + QStringLiteral(".away");
+    const Blocker cases[] = {
+        {"a regular file in place of the snapshot folder",
+         [&](const QString&) {
+             ASSERT_TRUE(QDir().rename(folder, away));
+             putFile(folder);
+         },
+         [&](const QString&) {
+             ASSERT_TRUE(QFile::remove(folder));
+             ASSERT_TRUE(QDir().rename(away, folder));
+         }},
+        {"a folder in place of the snapshot file", [](const QString& file) { ASSERT_TRUE(QDir().mkpath(file)); },
+         [](const QString& file) { ASSERT_TRUE(QDir(file).removeRecursively()); }},
+    };
+    for (const Blocker& c : cases) {
+        SCOPED_TRACE(c.what);
+        DocPtr d = model->createDoc(QString(), std::nullopt, {});
+        const QString file = BackupStore::fileFor(d->id);
+        c.block(file);
+        d->setText(QStringLiteral("只在内存里的草稿"));
+        EXPECT_TRUE(waitUntil([&] { return d->snapshotFailure().has_value(); }));
+        EXPECT_FALSE(d->snapshotFailure().value_or(QString()).isEmpty());
+        EXPECT_FALSE(QFileInfo(file).isFile());
+
+        // No further edit: the retry writes it once the folder is usable.
+        c.unblock(file);
+        EXPECT_TRUE(waitUntil([&] { return !d->snapshotFailure(); }, AppModel::snapshotRetryMSecs + 3000));
+        const auto written = BackupStore::load(d->id);
+        EXPECT_EQ(written ? written->text : QString(), QStringLiteral("只在内存里的草稿"));
+    }
+}

@@ -56,6 +56,15 @@ void NoticeBar::setDoc(const DocPtr& doc)
 
 void NoticeBar::refresh()
 {
+    // The unsaved text has no copy on disk: that comes first, and goes
+    // once a snapshot is written.
+    if (const auto failure = doc_ ? doc_->snapshotFailure() : std::nullopt) {
+        setVisible(true);
+        message_->setText(QStringLiteral("无法暂留未保存的内容：") + *failure);
+        for (auto* b : {disk_, keep_, ok_})
+            b->hide();
+        return;
+    }
     const auto notice = doc_ ? doc_->notice() : std::nullopt;
     const EditorController* editor = doc_ && !notice ? editors_.existing(doc_->id) : nullptr;
     const bool cut = editor && editor->safeNoticePending();

@@ -7,8 +7,9 @@ class AppModel;
 class EditorCache;
 class TextButton;
 
-// The notice of a document restored from its snapshot: changed on disk, or
-// moved away; else that its editor shows long lines cut.
+// That the document's snapshot cannot be written; else the notice of a
+// document restored from its snapshot: changed on disk, or moved away; else
+// that its editor shows long lines cut.
 class NoticeBar : public PaneBar {
     Q_OBJECT
 public:
