@@ -1,10 +1,12 @@
 #include "app/CommandLine.h"
 
+#include "app/ExportDeadline.h"
 #include "core/Doc.h"
 #include "plugins/PluginRegistry.h"
 #include "views/preview/MermaidRenderer.h"
 #include "views/preview/PDFExport.h"
 
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QSet>
@@ -45,6 +47,7 @@ CommandLine CommandLine::parse(const QStringList& args)
         return cl;
     };
     bool optionsEnded = false;
+    bool timeoutGiven = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         if (optionsEnded || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
@@ -75,6 +78,15 @@ CommandLine CommandLine::parse(const QStringList& args)
             if (i + 1 >= args.size())
                 return fail(QStringLiteral("%1 后面需要输出文件路径").arg(a));
             cl.output = args[++i];
+        } else if (a == QLatin1String("--timeout")) {
+            bool ok = false;
+            const double seconds = i + 1 < args.size() ? args[i + 1].toDouble(&ok) : 0;
+            // Past a day the limit is no limit; a timer cannot take more anyway.
+            if (!ok || !(seconds > 0) || seconds > 86400)
+                return fail(QStringLiteral("--timeout 后面需要一个 0 到 86400 之间的秒数"));
+            cl.timeoutSeconds = seconds;
+            timeoutGiven = true;
+            ++i;
         } else if (qtOptionsWithValue().contains(a) && i + 1 < args.size()) {
             cl.qtArgs << a << args[++i];
         } else if (a == QLatin1String("-reverse")) {
@@ -85,6 +97,8 @@ CommandLine CommandLine::parse(const QStringList& args)
     }
     if (!cl.output.isEmpty() && cl.mode != Mode::exportHTML && cl.mode != Mode::exportPDF)
         return fail(QStringLiteral("-o 只能与 --export-html 或 --export-pdf 一起使用"));
+    if (timeoutGiven && cl.mode != Mode::exportHTML && cl.mode != Mode::exportPDF)
+        return fail(QStringLiteral("--timeout 只能与 --export-html 或 --export-pdf 一起使用"));
     if (cl.mode == Mode::check && cl.files.isEmpty())
         return fail(QStringLiteral("--check 需要至少一个文件"));
     if (cl.mode == Mode::exportHTML && cl.files.size() != 1)
@@ -112,6 +126,7 @@ QString usage()
         "                                       退出码：0 成功，1 无法预览，2 文件无法读取或解码\n"
         "  lorvane --export-pdf 文件 -o 输出.pdf  把同一页面导出为 A4 PDF（文字可选中、可搜索），标题为文件名\n"
         "                                       退出码：0 成功，1 无法预览或生成失败，2 文件无法读取或写入\n"
+        "  --timeout 秒数                       导出的总时限（默认 60 秒）；超时即停止导出，不写出任何内容，退出码 1\n"
         "  lorvane --unit                       运行内置自检\n"
         "  lorvane --version                    显示版本\n"
         "  lorvane --help                       显示本帮助\n");
@@ -214,15 +229,23 @@ std::optional<Page> standalonePage(const DocPtr& doc, const QString& file, const
     return page;
 }
 
+QString overTime(const QString& what, double seconds)
+{
+    return QStringLiteral("导出 %1 超时：%2 秒内没有完成，已停止，没有写出任何内容（可用 --timeout 秒数 放宽时限）")
+        .arg(what, QString::number(seconds));
 }
 
-int exportHTML(const QString& file, const QString& output, std::FILE* out, std::FILE* err)
+}
+
+int exportHTML(const QString& file, const QString& output, double timeoutSeconds, std::FILE* out, std::FILE* err)
 {
+    ExportDeadline deadline(timeoutSeconds, overTime(QStringLiteral("HTML"), timeoutSeconds));
     DocPtr doc = openForTool(file, err);
     if (!doc)
         return 2;
     const std::optional<QByteArray> page = standalonePage(doc, file, QString(), QStringLiteral("HTML"), err,
                                                           &MermaidRenderer::exportPageUtf8);
+    deadline.disarm();
     if (!page)
         return 1;
     const QByteArray& bytes = *page;
@@ -238,8 +261,10 @@ int exportHTML(const QString& file, const QString& output, std::FILE* out, std::
     return 0;
 }
 
-int exportPDF(const QString& file, const QString& output, std::FILE* err)
+int exportPDF(const QString& file, const QString& output, double timeoutSeconds, std::FILE* err)
 {
+    ExportDeadline deadline(timeoutSeconds, overTime(QStringLiteral("PDF"), timeoutSeconds));
+    const QDeadlineTimer left(qint64(timeoutSeconds * 1000));
     DocPtr doc = openForTool(file, err);
     if (!doc)
         return 2;
@@ -258,9 +283,12 @@ int exportPDF(const QString& file, const QString& output, std::FILE* err)
         done = true;
         loop.quit();
     });
-    pdf.start(*page, doc->name(), QFileInfo(file).absolutePath());
+    // Printing's own limit is the time left, and a little more: the overall
+    // limit speaks first, with its message.
+    pdf.start(*page, doc->name(), QFileInfo(file).absolutePath(), int(left.remainingTime()) + 1000);
     if (!done)
         loop.exec();
+    deadline.disarm();
     if (bytes.isEmpty()) {
         print(err, QStringLiteral("无法导出 PDF：") + error + QLatin1Char('\n'));
         return 1;

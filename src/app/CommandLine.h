@@ -10,8 +10,10 @@ struct CommandLine {
     enum class Mode { window, unit, check, exportHTML, exportPDF, help, version, invalid };
 
     Mode mode = Mode::window;
-    QStringList files;   // files to open or to process
-    QString output;      // -o for export
+    QStringList files;  // files to open or to process
+    QString output;     // -o for export
+    // --timeout: the overall limit of an export, in seconds.
+    double timeoutSeconds = 60;
     QStringList qtArgs;  // options passed on to the GUI toolkit
     QString error;       // for invalid
 
@@ -24,8 +26,10 @@ QString usage();
 QString versionText();
 // Runs --check; returns the exit status.
 int check(const QStringList& files, std::FILE* out, std::FILE* err);
-// Runs --export-html; returns the exit status.
-int exportHTML(const QString& file, const QString& output, std::FILE* out, std::FILE* err);
-// Runs --export-pdf; needs a GUI application object (it may be offscreen).
-int exportPDF(const QString& file, const QString& output, std::FILE* err);
+// Runs --export-html; returns the exit status. Past the time limit the
+// process ends with status 1 and a message, writing nothing.
+int exportHTML(const QString& file, const QString& output, double timeoutSeconds, std::FILE* out, std::FILE* err);
+// Runs --export-pdf, with the same limit; needs a GUI application object
+// (it may be offscreen).
+int exportPDF(const QString& file, const QString& output, double timeoutSeconds, std::FILE* err);
 }

@@ -137,8 +137,8 @@ int runExport(int argc, char** argv, const CommandLine& cl)
     QApplication app(argc, argv);
     nameApplication();
     const int status = cl.mode == CommandLine::Mode::exportHTML
-        ? CommandLineTool::exportHTML(cl.files.first(), cl.output, stdout, stderr)
-        : CommandLineTool::exportPDF(cl.files.first(), cl.output, stderr);
+        ? CommandLineTool::exportHTML(cl.files.first(), cl.output, cl.timeoutSeconds, stdout, stderr)
+        : CommandLineTool::exportPDF(cl.files.first(), cl.output, cl.timeoutSeconds, stderr);
     MermaidRenderer::shutdown();
     return status;
 }
