@@ -43,7 +43,10 @@ void EditorContextMenu::refresh()
     redo_->setEnabled(writable && v->canRedo());
     cut_->setEnabled(writable && selected);
     copy_->setEnabled(selected);
-    paste_->setEnabled(writable && clip && clip->hasText() && !clip->text().isEmpty());
+    // A picture alone pastes into Markdown, as a file beside the document.
+    const bool picture = clip && !clip->hasText() && clip->hasImage()
+        && editor_.doc()->plugin().id == QLatin1String("markdown");
+    paste_->setEnabled(writable && clip && ((clip->hasText() && !clip->text().isEmpty()) || picture));
     delete_->setEnabled(writable && selected);
     selectAll_->setEnabled(v->length() > 0);
 

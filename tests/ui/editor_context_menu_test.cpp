@@ -4,6 +4,7 @@
 #include "plugins/PluginRegistry.h"
 
 #include <QClipboard>
+#include <QImage>
 #include <QMenu>
 
 namespace {
@@ -127,6 +128,18 @@ TEST_F(ContextMenuTest, OffersTheEditingCommandsGreyedWhenTheyCannotAct)
         ASSERT_TRUE(m);
         EXPECT_EQ(titles(m), editing + c.format);
         EXPECT_EQ(enabled(m), c.on);
+        close(m);
+    }
+    // A picture alone on the clipboard: Markdown takes it, plain text does not.
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    for (const char* file : {"p.md", "p.txt"}) {
+        SCOPED_TRACE(file);
+        open(QString::fromLatin1(file), QStringLiteral("ab|c"));
+        QApplication::clipboard()->setImage(picture);
+        QMenu* m = rightClick(view()->cursorPosition());
+        ASSERT_TRUE(m);
+        EXPECT_EQ(enabled(m).contains(QStringLiteral("粘贴")), QByteArray(file).endsWith(".md"));
         close(m);
     }
 }
