@@ -1,8 +1,13 @@
 // 文件 → 导出 PDF…: the chosen file gets the preview printed as PDF.
 #include "core/FileChooser.h"
 
-#include <QMenuBar>
+#include "views/preview/PDFExport.h"
 
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QPushButton>
+
+#include "WaitUntil.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -67,5 +72,46 @@ TEST_F(ExportPDFTest, MenuWritesThePDFWhereTheChooserSaysAndRefusesWhatHasNoPrev
     EXPECT_TRUE(model->dialog()->message.contains(QStringLiteral("没有预览")))
         << model->dialog()->message.toStdString();
     EXPECT_FALSE(QFile::exists(chooser.target));
+    model->setFileChooser(nullptr);
+}
+
+// A page that takes a while shows a busy bar with 取消, beside the window
+// rather than over it; cancelling ends the export there and writes nothing.
+TEST_F(ExportPDFTest, ALongExportShowsItsProgressAndCanBeCancelled)
+{
+    QByteArray md;
+    for (int s = 0; s < 300; ++s) {
+        md += "## 第" + QByteArray::number(s) + "节\n\n"
+            + QByteArray("这是一段相当长的中文正文，用来测试导出的速度。").repeated(8) + "\n\n```python\n";
+        for (int i = 0; i < 10; ++i)
+            md += "def f" + QByteArray::number(i) + "(x):\n    return x  # 注释\n";
+        md += "```\n\n";
+    }
+    PDFTo chooser;
+    chooser.target = dir.filePath(QStringLiteral("长.pdf"));
+    model->setFileChooser(&chooser);
+    window->openFiles({write(QStringLiteral("长.md"), md)});
+    QAction* a = exportAction(*window);
+    ASSERT_TRUE(a);
+    a->trigger();
+    QProgressDialog* progress = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        progress = window->findChild<QProgressDialog*>();
+        return progress && progress->isVisible();
+    }));
+    EXPECT_TRUE(progress->labelText().contains(QStringLiteral("长.md"))) << progress->labelText().toStdString();
+    EXPECT_EQ(progress->windowModality(), Qt::NonModal);
+    QPushButton* cancel = nullptr;
+    for (QPushButton* b : progress->findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("取消"))
+            cancel = b;
+    ASSERT_TRUE(cancel);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    EXPECT_EQ(model->toast(), QStringLiteral("已取消导出 PDF"));
+    EXPECT_TRUE(waitUntil([&] { return window->findChild<QProgressDialog*>() == nullptr; }));
+    EXPECT_TRUE(window->findChildren<PDFExport*>().isEmpty());
+    QTest::qWait(2000);
+    EXPECT_FALSE(QFile::exists(chooser.target));
+    EXPECT_FALSE(model->dialog());
     model->setFileChooser(nullptr);
 }

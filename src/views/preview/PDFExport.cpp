@@ -14,7 +14,12 @@ PDFExport::PDFExport(QObject* parent) : QObject(parent)
             [this] { finish({}, QStringLiteral("导出 PDF 超时（%1 秒内没有完成）").arg(timer_.interval() / 1000)); });
 }
 
-PDFExport::~PDFExport() = default;
+PDFExport::~PDFExport()
+{
+    // The page answers what it still owes as it goes: nobody is listening.
+    done_ = true;
+    delete page_;
+}
 
 QPageLayout PDFExport::a4()
 {
@@ -39,6 +44,7 @@ void PDFExport::start(const QString& page, const QString& title, const QString& 
             finish({}, error.isEmpty() ? QStringLiteral("无法载入要导出的页面") : error);
             return;
         }
+        emit printing();
         page_->page()->printToPdf(
             [this](const QByteArray& pdf) {
                 if (pdf.isEmpty())

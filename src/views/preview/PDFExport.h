@@ -9,7 +9,8 @@
 class StandalonePage;
 
 // Prints a standalone page, loaded as StandalonePage loads it, to PDF (A4
-// unless told). Reports once, also when the time is up.
+// unless told). Reports once, also when the time is up; deleting it before
+// then cancels it.
 class PDFExport : public QObject {
     Q_OBJECT
 public:
@@ -27,6 +28,8 @@ public:
     static QPageLayout a4();
 
 signals:
+    // The page is loaded and being laid out on paper.
+    void printing();
     // The PDF's bytes, or an empty array and a message.
     void finished(const QByteArray& pdf, const QString& error);
 

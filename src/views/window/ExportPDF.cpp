@@ -8,6 +8,28 @@
 
 #include <QFileInfo>
 #include <QPointer>
+#include <QProgressDialog>
+
+namespace {
+
+// A busy bar, for a page that takes a while, that goes with the job: 取消 ends it.
+QProgressDialog* showProgress(PDFExport* job, const QString& name, QWidget* window)
+{
+    auto* progress = new QProgressDialog(QStringLiteral("正在生成 %1 的页面…").arg(name), QStringLiteral("取消"), 0, 0,
+                                         window);
+    progress->setWindowTitle(QStringLiteral("导出 PDF"));
+    progress->setWindowModality(Qt::NonModal);  // the documents stay at hand meanwhile
+    progress->setMinimumDuration(500);
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    progress->setValue(0);
+    QObject::connect(job, &PDFExport::printing, progress,
+                     [progress, name] { progress->setLabelText(QStringLiteral("正在排版 %1…").arg(name)); });
+    QObject::connect(job, &QObject::destroyed, progress, &QObject::deleteLater);
+    return progress;
+}
+
+}
 
 namespace ExportPDF {
 
@@ -31,6 +53,13 @@ void run(AppModel& model, const DocPtr& doc, QObject* owner)
                 return;
             }
             auto* job = new PDFExport(owner);
+            auto* progress = showProgress(job, doc->name(), qobject_cast<QWidget*>(owner.data()));
+            const auto cancel = [&model, job] {
+                delete job;  // before it writes anything
+                model.flash(QStringLiteral("已取消导出 PDF"));
+            };
+            QObject::connect(progress, &QProgressDialog::canceled, job, cancel);
+            QObject::connect(progress, &QDialog::rejected, job, cancel);  // Esc
             QObject::connect(job, &PDFExport::finished, owner,
                              [&model, job, target = *path, title](const QByteArray& pdf, const QString& e) {
                                  job->deleteLater();
