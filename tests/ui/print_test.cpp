@@ -92,6 +92,7 @@ TEST_F(PrintTest, CtrlPPrintsThePreviewOrTheNumberedSource)
         dialog->accept();
         ASSERT_TRUE(waitUntil([&] { return QFileInfo(pdf).size() > 0; }, 60000));
         EXPECT_FALSE(model->dialog()) << model->dialog()->message.toStdString();
+        EXPECT_EQ(model->toast(), QStringLiteral("已打印到文件：") + QFileInfo(pdf).fileName());
         const std::optional<QStringList> text = pages(pdf);
         if (!text)
             GTEST_SKIP() << "pdftotext (poppler-utils) not installed";

@@ -70,7 +70,9 @@ public:
         const auto done = [this](const QString& error) {
             busy_ = false;
             if (error.isEmpty())
-                model_.flash(QStringLiteral("已送去打印：") + name_);
+                model_.flash(toFile()
+                                 ? QStringLiteral("已打印到文件：") + QFileInfo(printer_.outputFileName()).fileName()
+                                 : QStringLiteral("已送去打印：") + name_);
             else
                 model_.alert(QStringLiteral("无法打印"), error);
             deleteLater();
@@ -80,7 +82,7 @@ public:
         } else if (source_) {
             source_->print(&printer_);
             done({});
-        } else if (printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty()) {
+        } else if (toFile()) {
             // To a file the engine's own PDF keeps the text as text.
             auto* pdf = new PDFExport(this);
             QPageLayout layout = printer_.pageLayout();
@@ -124,6 +126,11 @@ public:
                 view()->print(&printer_);
             });
         }
+    }
+
+    bool toFile() const
+    {
+        return printer_.outputFormat() == QPrinter::PdfFormat && !printer_.outputFileName().isEmpty();
     }
 
     // For the preview, which must have its pages when this returns: waits in
