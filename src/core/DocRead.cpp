@@ -1,5 +1,6 @@
 #include "core/Doc.h"
 
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -31,8 +32,10 @@ public:
         qsizetype got = 0;
         while (got < piece.size()) {
             const qint64 n = file_.read(piece.data() + got, piece.size() - got);
-            if (n < 0)
+            if (n < 0) {
+                error_ = errno;
                 return std::nullopt;
+            }
             if (n == 0)
                 break;
             got += n;
@@ -43,13 +46,14 @@ public:
     }
     QString failure() const
     {
-        return QStringLiteral("无法读取文件：%1\n%2").arg(file_.fileName(), file_.errorString());
+        return QStringLiteral("无法读取文件：%1\n%2").arg(file_.fileName(), FileIO::reason(error_));
     }
     quint64 hash() const { return hash_.result(); }
 
 private:
     QFile file_;
     FileIO::ContentHash hash_;
+    int error_ = EIO;
 };
 
 // Digests the pieces on a thread of its own, a few pieces behind the

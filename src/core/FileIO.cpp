@@ -199,8 +199,9 @@ Attempt replace(const QByteArray& target, const QByteArray& bytes, FileStamp* wr
 
 Attempt rewrite(const QByteArray& target, const QByteArray& bytes, FileStamp* written)
 {
-    // Creates the target of a dangling symbolic link.
-    const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Creates the target of a dangling symbolic link. Not blocking: a pipe
+    // without a reader would hold the opening up.
+    const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0)
         return {Outcome::failed, errno};
     const auto fail = [&](int err) {
@@ -233,23 +234,64 @@ Attempt rewrite(const QByteArray& target, const QByteArray& bytes, FileStamp* wr
 
 }
 
-QString reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+QString reason(int err)
+{
+    switch (err) {
+    case ENOENT: return QStringLiteral("文件或文件夹不存在");
+    case EACCES: return QStringLiteral("没有访问权限");
+    case EPERM: return QStringLiteral("操作不被允许");
+    case ENOSPC: return QStringLiteral("磁盘空间不足");
+    case EDQUOT: return QStringLiteral("超出磁盘配额");
+    case EROFS: return QStringLiteral("文件系统是只读的");
+    case EISDIR: return QStringLiteral("这是一个文件夹");
+    case ENOTDIR: return QStringLiteral("路径中有一项不是文件夹");
+    case EEXIST: return QStringLiteral("文件已存在");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("打开的文件过多");
+    case ENAMETOOLONG: return QStringLiteral("文件名或路径过长");
+    case EIO: return QStringLiteral("读写出错（磁盘或设备故障）");
+    default:
+        // Rare ones keep the system's wording; the number tells them apart.
+        return QStringLiteral("%1（错误码 %2）").arg(QString::fromLocal8Bit(std::strerror(err))).arg(err);
+    }
+}
+
+namespace {
+
+QString readFailure(const QString& path, int err)
+{
+    if (err == EACCES || err == EPERM)
+        return QStringLiteral("没有读取权限：%1\n%2").arg(path, reason(err));
+    return QStringLiteral("无法读取文件：%1\n%2").arg(path, reason(err));
+}
+
+}
 
 std::optional<QString> openForReading(QFile& f)
 {
     const QString path = f.fileName();
-    const QFileInfo info(path);
-    if (!info.exists())
-        return QStringLiteral("文件不存在：%1").arg(path);
-    if (info.isDir())
-        return QStringLiteral("这是一个文件夹，不是文件：%1").arg(path);
+    const QByteArray name = QFile::encodeName(path);
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
-        return QStringLiteral("这不是普通文件（管道、设备或套接字），不能读取：%1").arg(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        const QString summary = f.error() == QFileDevice::PermissionsError ? QStringLiteral("没有读取权限：%1")
-                                                                           : QStringLiteral("无法读取文件：%1");
-        return summary.arg(path) + QLatin1Char('\n') + f.errorString();
+    if (::stat(name.constData(), &st) != 0)
+        return errno == ENOENT ? QStringLiteral("文件不存在：%1").arg(path) : readFailure(path, errno);
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("这是一个文件夹，不是文件：%1").arg(path);
+    const auto special = [&] { return QStringLiteral("这不是普通文件（管道、设备或套接字），不能读取：%1").arg(path); };
+    if (!S_ISREG(st.st_mode))
+        return special();
+    // Not blocking, so a pipe put in the file's place since cannot hold the
+    // opening up; what was opened is checked again.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return readFailure(path, errno);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return special();
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return QStringLiteral("无法读取文件：%1\n%2").arg(path, f.errorString());
     }
     return std::nullopt;
 }
@@ -269,9 +311,7 @@ Result<QByteArray> read(const QString& path)
         return Result<QByteArray>::failure(*error);
     QByteArray data;
     const qint64 size = f.size();
-    const auto broken = [&] {
-        return Result<QByteArray>::failure(QStringLiteral("无法读取文件：%1\n%2").arg(path, f.errorString()));
-    };
+    const auto broken = [&] { return Result<QByteArray>::failure(readFailure(path, errno)); };
     if (size > 0 && !f.isSequential()) {
         data.resize(size);
         qint64 got = 0;
@@ -329,6 +369,9 @@ std::optional<QString> save(const QString& path, const QByteArray& bytes, const 
     if (QFileInfo(path).isDir())
         return QStringLiteral("这是一个文件夹，不是文件：%1").arg(path);
     const QByteArray target = resolved(QFile::encodeName(path));
+    // A pipe, a device or a socket takes no file.
+    if (struct stat st{}; ::stat(target.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return QStringLiteral("这不是普通文件（管道、设备或套接字），不能写入：%1").arg(path);
     const auto inPlace = [&]() -> std::optional<QString> {
         if (beforeInPlace && !beforeInPlace())
             return QStringLiteral("无法先把内容写入备份，文件未作改动：%1").arg(path);

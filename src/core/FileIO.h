@@ -108,6 +108,6 @@ private:
 bool sameContent(const QString& path, const FileStamp& stamp);
 // "~" for the home directory.
 QString abbreviateHome(const QString& path);
-// The system's description of an errno value.
+// The description of an errno value, in Chinese for the common ones.
 QString reason(int err);
 }

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -14,7 +13,6 @@
 namespace FileMove {
 
 namespace {
-QString systemMessage(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -58,7 +56,7 @@ std::optional<QString> renameNoReplace(const QString& from, const QString& to)
             if (::unlink(f.constData()) != 0) {
                 err = errno;
                 ::unlink(t.constData());
-                return QStringLiteral("无法重命名：%1").arg(systemMessage(err));
+                return QStringLiteral("无法重命名：%1").arg(FileIO::reason(err));
             }
             return std::nullopt;
         }
@@ -66,7 +64,7 @@ std::optional<QString> renameNoReplace(const QString& from, const QString& to)
         if (err == EEXIST)
             return QStringLiteral("目标文件已存在：%1").arg(to);
     }
-    return QStringLiteral("无法重命名：%1").arg(systemMessage(err));
+    return QStringLiteral("无法重命名：%1").arg(FileIO::reason(err));
 }
 
 std::optional<QString> writeReplacing(const QString& oldPath, const QString& newPath, const QByteArray& bytes)
@@ -77,7 +75,7 @@ std::optional<QString> writeReplacing(const QString& oldPath, const QString& new
     if (same)
         return std::nullopt;
     if (::unlink(QFile::encodeName(oldPath).constData()) != 0 && errno != ENOENT)
-        return QStringLiteral("已保存到新文件，但无法删除原文件：%1").arg(systemMessage(errno));
+        return QStringLiteral("已保存到新文件，但无法删除原文件：%1").arg(FileIO::reason(errno));
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #include "views/window/SingleInstance.h"
 
+#include "core/FileIO.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -100,9 +102,8 @@ QString SingleInstance::problem(const QString& socketPath)
     struct stat st {};
     const QByteArray p = QFile::encodeName(socketPath);
     if (::lstat(p.constData(), &st) != 0)
-        return errno == ENOENT
-            ? QString()
-            : QStringLiteral("无法检查单实例通道 %1：%2").arg(socketPath, QString::fromLocal8Bit(std::strerror(errno)));
+        return errno == ENOENT ? QString()
+                               : QStringLiteral("无法检查单实例通道 %1：%2").arg(socketPath, FileIO::reason(errno));
     if (!S_ISSOCK(st.st_mode))
         return QStringLiteral("单实例通道 %1 不是套接字。").arg(socketPath);
     if (st.st_uid != ::geteuid())
