@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QJSEngine>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <atomic>
@@ -110,6 +111,25 @@ const char prelude[] = R"JS(
 
 const char* const scriptFiles[] = {":/scripts/highlight.js", ":/scripts/katex.js"};
 
+// KaTeX caps a size the formula gives (\rule, \kern, \hspace…) at maxSize
+// only from above, and a raised box's MathML not at all; a huge negative one
+// would push the page's layout arbitrarily far. Both get the bound on either
+// side.
+QString withSizesBoundBothWays(const QString& script)
+{
+    static const QRegularExpression sizes(
+        QStringLiteral(R"(return Math\.min\(([\w$]+)\.number\*([\w$]+),([\w$]+)\.maxSize\))"));
+    static const QRegularExpression raised(QStringLiteral(
+        R"(mathmlBuilder\(([\w$]+),([\w$]+)\)\{(const [^{}]*?),([\w$]+)=\1\.dy\.number\+\1\.dy\.unit;)"));
+    QString out = script;
+    out.replace(sizes, QStringLiteral(R"(return Math.max(Math.min(\1.number*\2,\3.maxSize),-\3.maxSize))"));
+    out.replace(
+        raised,
+        QStringLiteral(
+            R"(mathmlBuilder(\1,\2){\3,\4=Math.max(Math.min(\1.dy.number,\2.maxSize),-\2.maxSize)+\1.dy.unit;)"));
+    return out;
+}
+
 // The engine's compiler comments on the libraries' style ("used before its
 // declaration"); that is noise for whoever reads the program's output.
 QLoggingCategory::CategoryFilter previousFilter = nullptr;
@@ -204,7 +224,7 @@ protected:
         for (const char* name : scriptFiles) {
             QFile file(QString::fromLatin1(name));
             if (file.open(QIODevice::ReadOnly))
-                engine.evaluate(QString::fromUtf8(file.readAll()), QString::fromLatin1(name));
+                engine.evaluate(withSizesBoundBothWays(QString::fromUtf8(file.readAll())), QString::fromLatin1(name));
         }
         engine.evaluate(QString::fromUtf8(glue));
         std::unique_lock lock(mutex_);

@@ -6,6 +6,8 @@
 #include "plugins/RenderedHTML.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -169,4 +171,27 @@ TEST(MathRender, AFormulaSeenBeforeIsNotDrawnAgain)
     EXPECT_EQ(MathRender::scriptRuns(), runs + 1);
     // Inline and displayed drawings of one source are different results.
     EXPECT_NE(MathRender::html(QStringLiteral("x"), false), MathRender::html(QStringLiteral("x"), true));
+}
+
+// A size the formula gives is capped on both sides: a huge negative kern or
+// rule must not push the page's layout any further than a huge positive one.
+TEST(MathRender, SizesAreBoundBelowAsAboveAndTheFormulaStillDraws)
+{
+    const char* sizes[] = {
+        "\\rule{-1000000000em}{1em}",   "\\rule{1em}{-1000000000em}", "\\rule[-1000000000em]{1em}{1em}",
+        "a\\kern-1000000000em b",       "a\\hspace{-1000000000em}b",  "a\\mkern-1000000000mu b",
+        "\\raisebox{-1000000000em}{x}", "\\rule{1000000000em}{1em}",  "a\\kern1000000000em b",
+    };
+    static const QRegularExpression length(QStringLiteral(R"((-?\d+(?:\.\d+)?)em)"));
+    for (const char* tex : sizes) {
+        SCOPED_TRACE(tex);
+        const QString html = MathRender::html(QString::fromLatin1(tex), false);
+        EXPECT_TRUE(html.contains(QStringLiteral("class=\"katex\""))) << html.toStdString();
+        double widest = 0;
+        QRegularExpressionMatchIterator it = length.globalMatch(tagsOf(html));
+        while (it.hasNext())
+            widest = std::max(widest, std::abs(it.next().captured(1).toDouble()));
+        // maxSize is 20em; a rule's height and depth or a raised box's add up a few of them.
+        EXPECT_LE(widest, 100) << tagsOf(html).toStdString();
+    }
 }
