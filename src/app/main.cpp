@@ -93,12 +93,14 @@ int runWindow(int argc, char** argv, const QStringList& files)
     model.setNoteRecentHook([](const QString& path) { RecentlyUsed::note(path); });
     EditorCache& editors = EditorCache::shared();
     MainWindow window(model, editors);
-    const auto receive = [&window](const SingleInstance::Request& r) {
+    const auto receive = [&window, &model](const SingleInstance::Request& r) {
         if (!r.activationToken.isEmpty())
             qputenv("XDG_ACTIVATION_TOKEN", r.activationToken);
         if (!r.startupID.isEmpty())
             qputenv("DESKTOP_STARTUP_ID", r.startupID);
         window.openFiles(r.files);
+        if (!r.refused.isEmpty())
+            model.alert(QStringLiteral("无法打开"), DBusActivation::refusal(r.refused));
         window.showNormal();
         window.raise();
         window.activateWindow();

@@ -84,6 +84,7 @@ TEST_F(DBusActivationTest, OpenHandsLocalFilesAndTheActivationTokenToTheRunningE
     ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].files, (QStringList{QStringLiteral("/tmp/a b.md"), QStringLiteral("/tmp/中.txt")}));
+    EXPECT_EQ(got[0].refused, QStringList{QStringLiteral("https://example.invalid/x.md")});
     EXPECT_EQ(got[0].activationToken, QByteArray("tok-1"));
 
     const QDBusMessage activate = call(connect(QStringLiteral("launcher")), QStringLiteral("Activate"),
@@ -113,4 +114,41 @@ TEST(DBusActivation, WithoutABusNothingIsRegistered)
         a.start([](const SingleInstance::Request&) {},
                 QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nobus"))));
     QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
+}
+
+TEST(DBusActivation, OnlyAbsoluteFileURIsOfThisMachineAreOpenedTheRestIsRefused)
+{
+    const struct {
+        const char* uri;
+        const char* path;  // null: refused
+    } cases[] = {
+        {"file:///tmp/a%20b.md", "/tmp/a b.md"},
+        {"file://localhost/tmp/x.txt", "/tmp/x.txt"},
+        {"file:///tmp/%E4%B8%AD.txt", "/tmp/中.txt"},
+        {"file:notes.md", nullptr},
+        {"file:sub/notes.md", nullptr},
+        {"file://fileserver/share/a.md", nullptr},
+        {"file://", nullptr},
+        {"https://example.invalid/x.md", nullptr},
+        {"sftp://host/tmp/a.md", nullptr},
+        {"/tmp/plain-path.md", nullptr},
+        {"notes.md", nullptr},
+        {"", nullptr},
+        {"file:///tmp/nul%00.md", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.uri);
+        const QString uri = QString::fromUtf8(c.uri);
+        const SingleInstance::Request r = DBusActivation::request({uri}, {});
+        if (c.path) {
+            EXPECT_EQ(r.files, QStringList{QString::fromUtf8(c.path)});
+            EXPECT_TRUE(r.refused.isEmpty());
+        } else {
+            EXPECT_TRUE(r.files.isEmpty()) << r.files.join(' ').toStdString();
+            EXPECT_EQ(r.refused, QStringList{uri});
+        }
+    }
+    const QString told = DBusActivation::refusal({QStringLiteral("file:notes.md")});
+    EXPECT_TRUE(told.contains(QStringLiteral("file:notes.md")));
+    EXPECT_TRUE(told.contains(QStringLiteral("file:///")));
 }

@@ -3,6 +3,7 @@
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnectionInterface>
 #include <QUrl>
+#include <optional>
 
 namespace {
 
@@ -50,13 +51,40 @@ bool DBusActivation::start(std::function<void(const SingleInstance::Request&)> r
     return true;
 }
 
+namespace {
+
+// A file of this machine by its absolute path: "file:relative" would be
+// read against whatever folder the editor runs in, and another host's
+// file is not ours to reach.
+std::optional<QString> localPath(const QString& uri)
+{
+    const QUrl url(uri, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme() != QLatin1String("file"))
+        return std::nullopt;
+    if (!url.host().isEmpty() && url.host() != QLatin1String("localhost"))
+        return std::nullopt;
+    const QString path = url.path(QUrl::FullyDecoded);
+    if (!path.startsWith(QLatin1Char('/')) || path.contains(QChar(u'\0')))
+        return std::nullopt;
+    return path;
+}
+
+}
+
+QString DBusActivation::refusal(const QStringList& uris)
+{
+    return QStringLiteral("只能打开本机文件（以 file:/// 开头的绝对路径），以下地址没有打开：\n")
+        + uris.join(QLatin1Char('\n'));
+}
+
 SingleInstance::Request DBusActivation::request(const QStringList& uris, const QVariantMap& platformData)
 {
     SingleInstance::Request r;
     for (const QString& uri : uris) {
-        const QUrl url(uri);
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty())
-            r.files << url.toLocalFile();
+        if (const auto path = localPath(uri))
+            r.files << *path;
+        else
+            r.refused << uri;
     }
     r.activationToken = platformData.value(QStringLiteral("activation-token")).toString().toUtf8();
     r.startupID = platformData.value(QStringLiteral("desktop-startup-id")).toString().toUtf8();

@@ -23,9 +23,11 @@ public:
     bool start(std::function<void(const SingleInstance::Request&)> receive,
                QDBusConnection bus = QDBusConnection::sessionBus());
 
-    // Local paths of the file URIs (others are not ours to open) and the
-    // activation token of the platform data.
+    // Local paths of the absolute file URIs of this machine, the other URIs
+    // as refused, and the activation token of the platform data.
     static SingleInstance::Request request(const QStringList& uris, const QVariantMap& platformData);
+    // What the user is told about refused URIs.
+    static QString refusal(const QStringList& uris);
 
     void deliver(const SingleInstance::Request& request) const;
 

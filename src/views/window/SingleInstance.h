@@ -31,6 +31,8 @@ public:
         // Lets the running window come to the front (Wayland, X11).
         QByteArray activationToken;
         QByteArray startupID;
+        // Addresses that are not files of this machine, not opened.
+        QStringList refused;
     };
 
     explicit SingleInstance(const QString& socketPath = defaultPath(), int answerMSecs = 10000,
