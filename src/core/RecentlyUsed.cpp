@@ -1,5 +1,7 @@
 #include "core/RecentlyUsed.h"
 
+#include "core/FileIO.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,11 +9,17 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUrl>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <optional>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,7 +32,9 @@ QString stamp(const QDateTime& t) { return t.toUTC().toString(QStringLiteral("yy
 
 struct Entry {
     QString href;
-    QString modified;  // ISO 8601 in UTC, so text order is time order
+    QString modified;     // ISO 8601 in UTC, so text order is time order
+    bool ours = false;    // this program is among its applications
+    bool others = false;  // ... and so is another one
 };
 
 // Every bookmark of a readable list, or nothing when the list is not XBEL.
@@ -48,6 +58,9 @@ std::optional<std::vector<Entry>> entries(const QByteArray& xml)
         } else if (depth == 2 && r.name() == QLatin1String("bookmark")) {
             const QXmlStreamAttributes a = r.attributes();
             out.push_back({a.value(QLatin1String("href")).toString(), a.value(QLatin1String("modified")).toString()});
+        } else if (depth > 2 && !out.empty() && r.name() == QLatin1String("application")
+                   && r.namespaceUri() == bookmarkNS) {
+            (r.attributes().value(QLatin1String("name")) == appName ? out.back().ours : out.back().others) = true;
         }
     }
     if (r.hasError() || !root)
@@ -193,16 +206,67 @@ QString path()
     return data + QStringLiteral("/recently-used.xbel");
 }
 
+namespace {
+
+// Larger is no list of recent files; it is left alone rather than read.
+constexpr qint64 maxListBytes = 32 << 20;
+
+// Held while the list is read and replaced, so two programs noting a file at
+// once do not lose one another's entry; on a lock file beside the list, which
+// the atomic replacement of the list cannot take away.
+class ListLock {
+public:
+    explicit ListLock(const QString& listPath)
+    {
+        const QByteArray name = QFile::encodeName(listPath + QStringLiteral(".lock"));
+        fd_ = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        if (fd_ < 0)
+            return;
+        // Another writer holds it only for a moment; a stuck one is not waited for.
+        for (int tries = 0; tries < 50; ++tries) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+                locked_ = true;
+                return;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return;
+            QThread::msleep(10);
+        }
+    }
+    ~ListLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    ListLock(const ListLock&) = delete;
+    ListLock& operator=(const ListLock&) = delete;
+    bool locked() const { return locked_; }
+
+private:
+    int fd_ = -1;
+    bool locked_ = false;
+};
+
+}
+
 bool note(const QString& filePath, const QDateTime& when, int limit)
 {
     const QString listPath = path();
+    QDir().mkpath(QFileInfo(listPath).absolutePath());
+    const ListLock lock(listPath);
+    if (!lock.locked())
+        return false;
+    // Only a regular file is read: a pipe or a device there would block or never end.
+    struct stat st {};
+    const bool exists = ::stat(QFile::encodeName(listPath).constData(), &st) == 0;
     QByteArray old;
-    QFile in(listPath);
-    if (in.exists()) {
-        if (!in.open(QIODevice::ReadOnly))
+    if (exists) {
+        if (!S_ISREG(st.st_mode) || st.st_size > maxListBytes)
             return false;
-        old = in.readAll();
-        in.close();
+        auto bytes = FileIO::read(listPath);
+        if (!bytes)
+            return false;
+        old = std::move(bytes.value());
     }
     const QString href = QUrl::fromLocalFile(filePath).toString(QUrl::FullyEncoded);
     const QString now = stamp(when);
@@ -212,23 +276,24 @@ bool note(const QString& filePath, const QDateTime& when, int limit)
         auto list = entries(old);
         if (!list)
             return false;
-        // The oldest go first, never the one being noted.
+        // Over the cap only bookmarks that are this program's alone go, the
+        // oldest first, never the one being noted: the others belong to
+        // other programs.
         std::erase_if(*list, [&](const Entry& e) { return e.href == href; });
-        if (qsizetype(list->size()) > limit - 1) {
-            std::stable_sort(list->begin(), list->end(),
-                             [](const Entry& a, const Entry& b) { return a.modified < b.modified; });
-            for (qsizetype i = 0; i < qsizetype(list->size()) - std::max(limit - 1, 0); ++i)
-                dropped.insert((*list)[size_t(i)].href);
-        }
+        qsizetype over = qsizetype(list->size()) - std::max(limit - 1, 0);
+        std::erase_if(*list, [](const Entry& e) { return !e.ours || e.others; });
+        std::stable_sort(list->begin(), list->end(),
+                         [](const Entry& a, const Entry& b) { return a.modified < b.modified; });
+        for (qsizetype i = 0; i < over && i < qsizetype(list->size()); ++i)
+            dropped.insert((*list)[size_t(i)].href);
     }
     const QString mimeType = QMimeDatabase().mimeTypeForFile(filePath).name();
     const QByteArray xml = rewrite(old, href, mimeType, now, dropped);
 
-    QDir().mkpath(QFileInfo(listPath).absolutePath());
     QSaveFile out(listPath);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    if (old.isEmpty() && !in.exists())
+    if (!exists)
         out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     out.write(xml);
     return out.commit();

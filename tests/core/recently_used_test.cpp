@@ -5,6 +5,11 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QXmlStreamReader>
+#include <fcntl.h>
+#include <future>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -148,17 +153,84 @@ TEST_F(RecentlyUsedTest, AFileAnotherProgramUsedGainsUsAsASecondApplication)
     EXPECT_EQ(b[0].added, QStringLiteral("2020-01-01T10:00:00.000000Z"));
 }
 
-TEST_F(RecentlyUsedTest, TheListKeepsTheNewestUpToItsLimit)
+TEST_F(RecentlyUsedTest, OverItsLimitTheListLosesOnlyOurOwnOldestEntries)
 {
-    writeList(otherProgramsList(5));
-    const QString file = home.filePath(QStringLiteral("new.txt"));
-    ASSERT_TRUE(RecentlyUsed::note(file, QDateTime::currentDateTimeUtc(), 3));
-    const auto b = readList(list());
-    ASSERT_EQ(b.size(), 3u);
-    EXPECT_TRUE(find(b, file));
-    EXPECT_TRUE(find(b, QStringLiteral("/home/u/other5.odt")));
-    EXPECT_TRUE(find(b, QStringLiteral("/home/u/other4.odt")));
-    EXPECT_FALSE(find(b, QStringLiteral("/home/u/other1.odt")));
+    writeList(otherProgramsList(3));
+    const QDateTime day(QDate(2026, 2, 1), QTime(9, 0), Qt::UTC);
+    // Also used by another program: not ours alone, though it is the oldest.
+    ASSERT_TRUE(RecentlyUsed::note(QStringLiteral("/home/u/other1.odt"), day));
+    QStringList ours;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+        ours << home.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(RecentlyUsed::note(ours.back(), day.addDays(ours.size())));
+    }
+    const QString fresh = home.filePath(QStringLiteral("d.txt"));
+    const struct {
+        int limit;
+        QStringList kept, gone;
+    } steps[] = {
+        // 3 others' + 3 ours + the new one, 2 over.
+        {5, {ours[2], fresh}, {ours[0], ours[1]}},
+        // Far over: ours all go but the new one; the others' stay all the same.
+        {1, {fresh}, {ours[2]}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.limit);
+        ASSERT_TRUE(RecentlyUsed::note(fresh, day.addDays(10), step.limit));
+        const auto b = readList(list());
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_TRUE(find(b, QStringLiteral("/home/u/other%1.odt").arg(i))) << i;
+        for (const QString& f : step.kept)
+            EXPECT_TRUE(find(b, f)) << f.toStdString();
+        for (const QString& f : step.gone)
+            EXPECT_FALSE(find(b, f)) << f.toStdString();
+    }
+}
+
+TEST_F(RecentlyUsedTest, AWriterHoldingTheLockIsNotOverwritten)
+{
+    writeList(otherProgramsList(1));
+    const QByteArray lockName = QFile::encodeName(list() + QStringLiteral(".lock"));
+    const int fd = ::open(lockName.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    EXPECT_FALSE(RecentlyUsed::note(home.filePath(QStringLiteral("a.txt"))));
+    EXPECT_EQ(readList(list()).size(), 1u);
+    ::close(fd);
+    EXPECT_TRUE(RecentlyUsed::note(home.filePath(QStringLiteral("a.txt"))));
+    EXPECT_EQ(readList(list()).size(), 2u);
+}
+
+TEST_F(RecentlyUsedTest, APipeOrAFolderInPlaceOfTheListIsLeftAloneAtOnce)
+{
+    const QByteArray name = QFile::encodeName(list());
+    const struct {
+        const char* what;
+        std::function<bool()> make;
+    } cases[] = {
+        {"pipe", [&] { return ::mkfifo(name.constData(), 0600) == 0; }},
+        {"folder", [&] { return QDir().mkpath(list()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.make());
+        auto noted = std::async(std::launch::async, [&] { return RecentlyUsed::note(home.filePath("a.txt")); });
+        const bool finished = noted.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        EXPECT_TRUE(finished) << "blocked on the list";
+        if (!finished) {
+            // A writer coming and going ends the reader's wait.
+            const int w = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+            if (w >= 0)
+                ::close(w);
+        }
+        EXPECT_FALSE(noted.get());
+        QFileInfo kept(list());
+        EXPECT_TRUE(kept.exists() && !kept.isFile());
+        if (kept.isDir())
+            QDir(list()).removeRecursively();
+        else
+            QFile::remove(list());
+    }
 }
 
 TEST_F(RecentlyUsedTest, AnUnreadableListIsLeftAlone)
