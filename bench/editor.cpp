@@ -191,7 +191,7 @@ void jsonBench(const QString& path, const char* label)
         t.start();
         Workspace w;
         Settings s = w.model.settings();
-        s.wordWrap = wrap;
+        s.wraps.insert(QStringLiteral("json"), wrap);
         w.model.setSettings(s);
         DocPtr d = openDoc(w, path);
         EditorController e(d, w.model);

@@ -211,6 +211,10 @@ public:
     void openFind(bool replace);
     void closeFind();
     void toggleFullScreen();
+    // Whether the document's view wraps: its own choice, else its format's setting.
+    bool wraps(const Doc& doc) const;
+    // Flips the active document's wrap; other documents and the setting keep theirs.
+    void toggleWrap();
 
     // ---- Saving, closing and quitting ----
     using Done = std::function<void(bool)>;

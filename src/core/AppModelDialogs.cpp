@@ -139,6 +139,14 @@ void AppModel::closeFind()
 
 void AppModel::toggleFullScreen() { setIsFullScreen(!isFullScreen_); }
 
+bool AppModel::wraps(const Doc& doc) const { return doc.wrapChoice().value_or(settings_.wrapFor(doc.plugin().id)); }
+
+void AppModel::toggleWrap()
+{
+    if (const DocPtr a = active())
+        a->setWrapChoice(!wraps(*a));
+}
+
 const QList<Feature>& Feature::all()
 {
     static const QList<Feature> list = {
@@ -149,12 +157,12 @@ const QList<Feature>& Feature::all()
          QStringLiteral("Ctrl+Shift+F"), [](const AppModel& m) { return m.findVisible() && m.replaceVisible(); },
          [](AppModel& m) { m.openFind(true); }},
         {QStringLiteral("wrap"), QStringLiteral("自动换行"), QStringLiteral("text.word.spacing"),
-         QStringLiteral("Ctrl+Alt+W"), [](const AppModel& m) { return m.settings().wordWrap; },
-         [](AppModel& m) {
-             Settings s = m.settings();
-             s.wordWrap = !s.wordWrap;
-             m.setSettings(s);
-         }},
+         QStringLiteral("Ctrl+Alt+W"),
+         [](const AppModel& m) {
+             const DocPtr a = m.active();
+             return a && m.wraps(*a);
+         },
+         [](AppModel& m) { m.toggleWrap(); }},
         {QStringLiteral("split"), QStringLiteral("拆分为行"),
          QStringLiteral("text.line.last.and.arrowtriangle.forward"), QStringLiteral("Ctrl+Shift+L"),
          [](const AppModel& m) { return m.multiCaretCount().has_value(); },

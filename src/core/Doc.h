@@ -45,7 +45,8 @@ public:
         metaDirty,
         notice,
         diagnostics,
-        preview
+        preview,
+        wrap
     };
     Q_ENUM(Field)
 
@@ -125,6 +126,8 @@ public:
     LineEnding eol() const { return eol_; }
     const QStringList& tags() const { return tags_; }
     ViewMode mode() const { return mode_; }
+    // Soft wrap chosen for this document's view (视图 → 自动换行); unset follows its format's setting.
+    std::optional<bool> wrapChoice() const { return wrapChoice_; }
     const std::optional<QString>& originalName() const { return originalName_; }
     bool metaDirty() const { return metaDirty_; }
     const std::optional<QDateTime>& diskModified() const { return diskModified_; }
@@ -160,6 +163,7 @@ public:
     void setEol(LineEnding v);
     void setTags(const QStringList& v);
     void setModeField(ViewMode v);
+    void setWrapChoice(std::optional<bool> v);
     void setOriginalName(std::optional<QString> v);
     void setMetaDirty(bool v);
     void setDiskModified(std::optional<QDateTime> v) { diskModified_ = std::move(v); }
@@ -235,6 +239,7 @@ private:
     LineEnding eol_;
     QStringList tags_;
     ViewMode mode_ = ViewMode::editor;
+    std::optional<bool> wrapChoice_;
     std::optional<QString> originalName_;
     bool metaDirty_ = false;
     std::optional<QDateTime> diskModified_;

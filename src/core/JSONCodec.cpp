@@ -78,14 +78,19 @@ QJsonValue JSONCodec<Settings>::encode(const Settings& s)
     o.insert(QStringLiteral("appearance"), s.appearance);
     o.insert(QStringLiteral("scheme"), s.scheme);
     o.insert(QStringLiteral("fontSize"), s.fontSize);
-    o.insert(QStringLiteral("wordWrap"), s.wordWrap);
     o.insert(QStringLiteral("fontFamily"), s.fontFamily);
     o.insert(QStringLiteral("showWhitespace"), s.showWhitespace);
+    o.insert(QStringLiteral("hanDoubleWidth"), s.hanDoubleWidth);
     QJsonObject indents;
     for (auto it = s.indents.begin(); it != s.indents.end(); ++it)
         indents.insert(it.key(), QJsonObject{{QStringLiteral("width"), it->width}, {QStringLiteral("tabs"), it->tabs}});
     if (!indents.isEmpty())
         o.insert(QStringLiteral("indents"), indents);
+    QJsonObject wraps;
+    for (auto it = s.wraps.begin(); it != s.wraps.end(); ++it)
+        wraps.insert(it.key(), *it);
+    if (!wraps.isEmpty())
+        o.insert(QStringLiteral("wraps"), wraps);
     return o;
 }
 
@@ -96,8 +101,7 @@ std::optional<Settings> JSONCodec<Settings>::decode(const QJsonValue& j)
     const QJsonValue appearance = member(j, "appearance");
     const QJsonValue scheme = member(j, "scheme");
     const QJsonValue fontSize = member(j, "fontSize");
-    const QJsonValue wordWrap = member(j, "wordWrap");
-    if (!scheme.isString() || !fontSize.isDouble() || !wordWrap.isBool())
+    if (!scheme.isString() || !fontSize.isDouble())
         return std::nullopt;
     const auto a = StoredJSON::toInt(appearance);
     if (!a)
@@ -106,7 +110,6 @@ std::optional<Settings> JSONCodec<Settings>::decode(const QJsonValue& j)
     s.appearance = *a;
     s.scheme = scheme.toString();
     s.fontSize = fontSize.toDouble();
-    s.wordWrap = wordWrap.toBool();
     // Added later: settings stored before them, or with an odd value, keep the default.
     if (const QJsonValue family = member(j, "fontFamily"); family.isString())
         s.fontFamily = family.toString();
@@ -121,6 +124,18 @@ std::optional<Settings> JSONCodec<Settings>::decode(const QJsonValue& j)
         if (width && *width >= Indent::minWidth && *width <= Indent::maxWidth && tabs.isBool())
             s.indents.insert(it.key(), Indent{*width, tabs.toBool()});
     }
+    if (const QJsonValue han = member(j, "hanDoubleWidth"); han.isBool())
+        s.hanDoubleWidth = han.toBool();
+    const QJsonObject wraps = member(j, "wraps").toObject();
+    for (auto it = wraps.begin(); it != wraps.end(); ++it)
+        if (it->isBool())
+            s.wraps.insert(it.key(), it->toBool());
+    // Before wrap was kept per format one switch, off by default, covered all:
+    // one the user turned on still wraps everything; off leaves each format its default.
+    if (const QJsonValue all = member(j, "wordWrap");
+        all.isBool() && all.toBool() && !j.toObject().contains(QStringLiteral("wraps")))
+        for (const QString& format : Settings::formats())
+            s.wraps.insert(format, true);
     return s;
 }
 

@@ -20,14 +20,16 @@ struct Settings {
     int appearance = 0;  // 0 follows the system, 1 light, 2 dark
     QString scheme = QStringLiteral("graphite");
     double fontSize = defaultFontSize;
-    bool wordWrap = false;
     QString fontFamily;  // the editor's; empty for the built-in IBM Plex Mono
     bool showWhitespace = false;
-    // Indentation per format ID, for the formats the user changed.
+    // Han characters exactly two Latin cells wide, so tables and comments line up in the source.
+    bool hanDoubleWidth = false;
+    // Indentation and soft wrap per format ID, for the formats the user changed.
     QMap<QString, Indent> indents;
+    QMap<QString, bool> wraps;
 
-    // The formats with an indentation of their own, in the order 设置 lists them.
-    static const QStringList& indentFormats()
+    // The formats with an indentation and wrap of their own, in the order 设置 lists them.
+    static const QStringList& formats()
     {
         static const QStringList ids = {QStringLiteral("markdown"), QStringLiteral("json"),     QStringLiteral("yaml"),
                                         QStringLiteral("toml"),     QStringLiteral("plantuml"), QStringLiteral("csv"),
@@ -42,6 +44,12 @@ struct Settings {
         return {data ? 2 : 4, false};
     }
     Indent indentFor(const QString& format) const { return indents.value(format, defaultIndent(format)); }
+    // Prose reads best wrapped; data, diagrams and code keep one record to a line.
+    static bool defaultWrap(const QString& format)
+    {
+        return format == QLatin1String("markdown") || format == QLatin1String("text");
+    }
+    bool wrapFor(const QString& format) const { return wraps.value(format, defaultWrap(format)); }
 
     bool operator==(const Settings&) const = default;
 };

@@ -88,6 +88,17 @@ QFont editor(const QString& family, double size)
     return sized(f, size);
 }
 
+QFont evenHan(double size)
+{
+    const QString family = QStringLiteral("Noto Sans Mono CJK SC");
+    if (!QFontDatabase::hasFamily(family))
+        return mono(size);
+    QFont f(family);
+    f.setStyleHint(QFont::Monospace);
+    f.setFixedPitch(true);
+    return sized(f, size);
+}
+
 QStringList monospaceFamilies()
 {
     QStringList out;

@@ -20,6 +20,9 @@ const QString& webFontFaces();
 
 // The editor's face: the family when it is installed, else mono().
 QFont editor(const QString& family, double size);
+// One face for Latin and Han whose Han characters are exactly two Latin cells
+// wide, so mixed text lines up in columns; the built-in face when it is missing.
+QFont evenHan(double size);
 // Installed fixed-pitch families, sorted, the built-in Plex Mono among them when present.
 QStringList monospaceFamilies();
 

@@ -99,6 +99,8 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
         } else if (f == Doc::Field::name) {
             syntax_->setFormat(styledFormat(), doc_->name());
             applyStyle();
+        } else if (f == Doc::Field::wrap) {
+            applyStyle();
         } else if (f == Doc::Field::text) {
             ++textVersion_;
             if (syncing_)
@@ -258,7 +260,8 @@ void EditorController::applyStyle()
     const EditorScheme& scheme = EditorScheme::find(s.scheme);
     const bool dark = scheme.isDark();
     const double size = s.fontSize * model_.zoom() / Zoom::normal;
-    view_->setEditorFont(AppFonts::editor(s.fontFamily, size), int(std::lround(size * 0.45)));
+    view_->setEditorFont(s.hanDoubleWidth ? AppFonts::evenHan(size) : AppFonts::editor(s.fontFamily, size),
+                         int(std::lround(size * 0.45)));
     view_->SendScintilla(QsciScintillaBase::SCI_SETVIEWWS,
                          s.showWhitespace ? QsciScintillaBase::SCWS_VISIBLEALWAYS : QsciScintillaBase::SCWS_INVISIBLE);
     const QColor bg = scheme.background.resolve(dark);
@@ -268,7 +271,7 @@ void EditorController::applyStyle()
     view_->caretColor = Palette::accent().resolve(dark);
     view_->setColors(bg, fg, sel);
     syntax_->applyColors(scheme, dark);
-    wrapping_ = s.wordWrap && !safe_;
+    wrapping_ = model_.wraps(*doc_) && !safe_;
     view_->setWrapping(wrapping_);
     const QString format = doc_->plugin().id;
     view_->setTypingRules({format, s.indentFor(format)});

@@ -122,10 +122,17 @@ TEST_F(DialogFlow, FeatureListAndItsActions)
     EXPECT_EQ(ids, (QStringList{"find", "replace", "wrap", "split"}));
     EXPECT_EQ(shortcuts, (QStringList{"Ctrl+F", "Ctrl+Shift+F", "Ctrl+Alt+W", "Ctrl+Shift+L"}));
     const Feature& wrap = Feature::all()[2];
+    wrap.run(*model);  // no document: nothing to wrap
+    EXPECT_FALSE(wrap.isOn(*model));
+    const DocPtr data = model->createDoc(QStringLiteral("w.json"), std::nullopt, {});
     EXPECT_FALSE(wrap.isOn(*model));
     wrap.run(*model);
-    EXPECT_TRUE(model->settings().wordWrap);
     EXPECT_TRUE(wrap.isOn(*model));
+    EXPECT_EQ(data->wrapChoice(), std::optional<bool>(true));
+    EXPECT_EQ(model->settings(), Settings());  // the view's choice, not the setting
+    model->close(data);
+    EXPECT_TRUE(model->docs().isEmpty());
+    editor.calls.clear();
 
     const Feature& split = Feature::all()[3];
     split.run(*model);  // no document: nothing to split

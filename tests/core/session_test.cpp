@@ -64,7 +64,17 @@ TEST_F(Session, PersistedValuesComeBack)
     model->setTags({{"t1", "甲", 4}});
     model->setRecent({QStringLiteral("/x/a.md")});
     model->setCollapsed({QStringLiteral("t1"), QStringLiteral("recent")});
-    const Settings dark{2, QStringLiteral("ink"), 16, true, QStringLiteral("Noto Sans Mono"), true};
+    const Settings dark = [] {
+        Settings s;
+        s.appearance = 2;
+        s.scheme = QStringLiteral("ink");
+        s.fontSize = 16;
+        s.fontFamily = QStringLiteral("Noto Sans Mono");
+        s.showWhitespace = true;
+        s.hanDoubleWidth = true;
+        s.wraps.insert(QStringLiteral("yaml"), true);
+        return s;
+    }();
     model->setSettings(dark);  // applies and persists
     EXPECT_EQ(applied, 1);
     model->setSettings(dark);
@@ -87,7 +97,7 @@ TEST_F(Session, PersistedValuesComeBack)
 
 TEST_F(Session, UnreadableValuesFallBack)
 {
-    model->ud().setBlob(AppModel::settingsKey, R"({"appearance":1,"scheme":"x","fontSize":20})");
+    model->ud().setBlob(AppModel::settingsKey, R"({"appearance":1,"scheme":"x","fontSize":"20"})");
     model->ud().setBlob(AppModel::tagsKey, "[{\"id\":1}]");
     model->ud().setString(AppModel::recentKey, QStringLiteral("[\"/a\"]"));  // a string, not a blob
     model->restore();

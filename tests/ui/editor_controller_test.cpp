@@ -234,7 +234,7 @@ TEST_F(Controller, StyleFollowsTheSettings)
     Settings s = model->settings();
     s.scheme = QStringLiteral("night");
     s.fontSize = 16;
-    s.wordWrap = true;
+    s.wraps.insert(d->plugin().id, true);
     model->setSettings(s);
     CodeTextView* v = e.textView();
     EXPECT_EQ(v->palette().color(QPalette::Base), QColor(0x14181f));
@@ -248,7 +248,7 @@ TEST_F(Controller, StyleFollowsTheSettings)
     EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETEXTRAASCENT)
                   + v->SendScintilla(QsciScintillaBase::SCI_GETEXTRADESCENT),
               7);
-    s.wordWrap = false;
+    s.wraps.insert(d->plugin().id, false);
     model->setSettings(s);
     EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETWRAPMODE), long(QsciScintillaBase::SC_WRAP_NONE));
     EXPECT_EQ(e.ruler()->numberColor, QColor(0x74839a));

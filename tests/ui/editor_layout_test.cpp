@@ -115,6 +115,10 @@ TEST_F(Layout, EditsInALongLineLayOutAsAFreshView)
     for (int i = 0; text.size() < 60000; ++i)
         text += i % 7 == 3 ? QStringLiteral("春😀\"k\":%1,").arg(i) : QStringLiteral("{\"id\":%1},").arg(i);
     text.insert(45000, QLatin1Char('\t'));
+    // One unwrapped line, laid out piece by piece as it scrolls.
+    Settings s = model->settings();
+    s.wraps.insert(QStringLiteral("text"), false);
+    model->setSettings(s);
     DocPtr d = newDoc(text);
     EditorController& e = editorFor(d);
     e.widget()->resize(900, 300);

@@ -46,7 +46,7 @@ TEST_F(Ruler, AWrappedLineIsNumberedOnceOnItsFirstVisualLine)
     DocPtr d = newDoc(QString());
     EditorController& e = editorFor(d);
     Settings s = model->settings();
-    s.wordWrap = true;
+    s.wraps.insert(d->plugin().id, true);
     model->setSettings(s);
     e.widget()->resize(300, 200);
     e.widget()->show();

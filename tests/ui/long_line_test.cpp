@@ -37,7 +37,8 @@ struct LongLines : WindowFixture {
         WindowFixture::SetUp();
         model->setEditorLink(editors.get());
         Settings s = model->settings();
-        s.wordWrap = true;
+        for (const QString& format : Settings::formats())
+            s.wraps.insert(format, true);
         model->setSettings(s);
     }
     EditorController& open(const QString& name, const QByteArray& bytes)

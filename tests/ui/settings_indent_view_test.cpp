@@ -32,8 +32,8 @@ std::pair<int, bool> shown(const SettingsView& view)
 TEST_F(SettingsIndentView, EachFormatShowsAndChangesItsOwnIndent)
 {
     SettingsView view(*model);
-    ASSERT_EQ(view.indentFormatButtons().size(), Settings::indentFormats().size());
-    for (const QString& id : Settings::indentFormats()) {
+    ASSERT_EQ(view.indentFormatButtons().size(), Settings::formats().size());
+    for (const QString& id : Settings::formats()) {
         SCOPED_TRACE(id.toStdString());
         const FormatPlugin* plugin = PluginRegistry::pluginWithID(id);
         TextButton* chip = titled(view.indentFormatButtons(), plugin->displayName);

@@ -138,11 +138,27 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     whitespace_ = new QCheckBox(QStringLiteral("显示空白字符"), this);
     whitespace_->setFocusPolicy(Qt::TabFocus);
     whitespace_->setAccessibleName(QStringLiteral("显示空白字符"));
-    col->addWidget(whitespace_);
+    // Two switches to a row: the sheet has to fit a small window.
+    auto* switches = new QHBoxLayout;
+    switches->addWidget(whitespace_);
     connect(whitespace_, &QCheckBox::toggled, this, [this](bool on) {
         Settings s = model_.settings();
         s.showWhitespace = on;
         model_.setSettings(s);
+    });
+    evenHan_ = new QCheckBox(QStringLiteral("中英文等宽（2:1）"), this);
+    evenHan_->setFocusPolicy(Qt::TabFocus);
+    evenHan_->setAccessibleName(QStringLiteral("中英文等宽"));
+    evenHan_->setToolTip(QStringLiteral("一个汉字正好占两个英文字符宽，表格和对齐的注释在源码里也能对齐；"
+                                        "开启时编辑器使用 Noto Sans Mono CJK"));
+    switches->addWidget(evenHan_);
+    switches->addStretch(1);
+    col->addLayout(switches);
+    connect(evenHan_, &QCheckBox::toggled, this, [this](bool on) {
+        Settings s = model_.settings();
+        s.hanDoubleWidth = on;
+        model_.setSettings(s);
+        sync();
     });
     addIndentRows(col);
     sync();
@@ -154,11 +170,11 @@ const int indentWidthChoices[] = {2, 4, 8};
 
 void SettingsView::addIndentRows(QVBoxLayout* col)
 {
-    col->addWidget(SheetParts::caption(QStringLiteral("缩进"), this));
+    col->addWidget(SheetParts::caption(QStringLiteral("缩进与换行"), this));
     // The formats in rows of four.
     auto* grid = new QGridLayout;
     grid->setSpacing(6);
-    const QStringList& ids = Settings::indentFormats();
+    const QStringList& ids = Settings::formats();
     for (int i = 0; i < ids.size(); ++i) {
         const FormatPlugin* plugin = PluginRegistry::pluginWithID(ids[i]);
         auto* b = new TextButton(
@@ -196,6 +212,19 @@ void SettingsView::addIndentRows(QVBoxLayout* col)
         row->addWidget(b);
     }
     col->addLayout(row);
+    wrap_ = new QCheckBox(QStringLiteral("自动换行"), this);
+    wrap_->setFocusPolicy(Qt::TabFocus);
+    wrap_->setAccessibleName(QStringLiteral("自动换行"));
+    wrap_->setToolTip(QStringLiteral("此格式的文档默认是否自动换行；“视图 → 自动换行”只改当前文档"));
+    col->addWidget(wrap_);
+    connect(wrap_, &QCheckBox::toggled, this, [this](bool on) {
+        Settings s = model_.settings();
+        if (on == Settings::defaultWrap(indentFormat_))
+            s.wraps.remove(indentFormat_);
+        else
+            s.wraps.insert(indentFormat_, on);
+        model_.setSettings(s);
+    });
 }
 
 void SettingsView::setIndent(int width, std::optional<bool> tabs)
@@ -227,7 +256,10 @@ void SettingsView::sync()
     sizeCaption_->setText(QStringLiteral("%1 px").arg(size));
     syncFamilies(s.fontFamily);
     whitespace_->setChecked(s.showWhitespace);
-    const QStringList& ids = Settings::indentFormats();
+    evenHan_->setChecked(s.hanDoubleWidth);
+    // The even face stands in for the chosen family while it is on.
+    family_->setEnabled(!s.hanDoubleWidth);
+    const QStringList& ids = Settings::formats();
     for (int i = 0; i < indentFormats_.size(); ++i) {
         indentFormats_[i]->setOn(ids[i] == indentFormat_);
         FocusRing::setDefault(indentFormats_[i], indentFormats_[i]->isOn());
@@ -241,6 +273,7 @@ void SettingsView::sync()
         indentKinds_[i]->setOn((i == 1) == indent.tabs);
         FocusRing::setDefault(indentKinds_[i], indentKinds_[i]->isOn());
     }
+    wrap_->setChecked(s.wrapFor(indentFormat_));
 }
 
 void SettingsView::syncFamilies(const QString& chosen)

@@ -12,7 +12,8 @@ class QCheckBox;
 class QVBoxLayout;
 
 // Appearance, editor colour scheme, font size and family, whether blanks
-// show, and each format's indentation; every change applies at once.
+// show and Han lines up with Latin, and each format's indentation and wrap;
+// every change applies at once.
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
@@ -25,10 +26,13 @@ public:
     QLabel* fontCaption() const { return sizeCaption_; }
     QComboBox* fontFamilies() const { return family_; }
     QCheckBox* whitespace() const { return whitespace_; }
+    QCheckBox* evenHan() const { return evenHan_; }
     // The formats' chips, the level widths and spaces-or-tabs of the chosen one.
     QList<TextButton*> indentFormatButtons() const { return indentFormats_; }
     QList<TextButton*> indentWidthButtons() const { return indentWidths_; }
     QList<TextButton*> indentKindButtons() const { return indentKinds_; }
+    // Whether the chosen format wraps by default.
+    QCheckBox* formatWrap() const { return wrap_; }
 
 private:
     void syncFamilies(const QString& chosen);
@@ -42,6 +46,8 @@ private:
     QLabel* sizeCaption_;
     QComboBox* family_;
     QCheckBox* whitespace_;
+    QCheckBox* evenHan_;
+    QCheckBox* wrap_;
     QList<TextButton*> indentFormats_, indentWidths_, indentKinds_;
     QString indentFormat_ = QStringLiteral("markdown");
 };

@@ -171,12 +171,9 @@ void MainWindow::buildMenus()
     view->addSeparator();
     QAction* full = add(view, QStringLiteral("正文全屏"), keys({"F11"}), [this] { model_.toggleFullScreen(); });
     full->setCheckable(true);
-    QAction* wrap = add(view, QStringLiteral("自动换行"), keys({"Ctrl+Alt+W"}), [this] {
-        Settings s = model_.settings();
-        s.wordWrap = !s.wordWrap;
-        model_.setSettings(s);
-    });
+    QAction* wrap = add(view, QStringLiteral("自动换行"), keys({"Ctrl+Alt+W"}), [this] { model_.toggleWrap(); });
     wrap->setCheckable(true);
+    needDoc << wrap;
     needDoc << add(view, QStringLiteral("大纲…"), keys({"Ctrl+Shift+O"}), [this] { model_.toggle(Popup::outline()); });
 
     QMenu* window = menuBar()->addMenu(QStringLiteral("窗口(&W)"));
@@ -247,7 +244,7 @@ void MainWindow::buildMenus()
             a->setChecked(d && d->mode() == m);
         }
         full->setChecked(model_.isFullScreen());
-        wrap->setChecked(model_.settings().wordWrap);
+        wrap->setChecked(d && model_.wraps(*d));
     };
     for (QMenu* m : {file, edit, view, window})
         connect(m, &QMenu::aboutToShow, this, validate);
