@@ -9,6 +9,8 @@
 
 void AppModel::persist()
 {
+    // One write of the store for all four, not one each.
+    const Preferences::Batch batch(*ud_);
     store(tagsKey, tags_);
     store(recentKey, recent_);
     store(collapsedKey, collapsed_);
@@ -17,6 +19,7 @@ void AppModel::persist()
 
 void AppModel::persistSession()
 {
+    const Preferences::Batch batch(*ud_);
     QList<SessionItem> items;
     sessionBackups_.clear();
     for (const DocPtr& d : docs_) {

@@ -35,17 +35,31 @@ bool Preferences::contains(const QString& key) const { return settings_->contain
 void Preferences::setBlob(const QString& key, const QByteArray& value)
 {
     settings_->setValue(key, value);
-    settings_->sync();
+    changed();
 }
 
 void Preferences::setString(const QString& key, const QString& value)
 {
     settings_->setValue(key, value);
-    settings_->sync();
+    changed();
 }
 
 void Preferences::remove(const QString& key)
 {
     settings_->remove(key);
-    settings_->sync();
+    changed();
+}
+
+void Preferences::changed()
+{
+    if (batches_ == 0)
+        settings_->sync();
+}
+
+Preferences::Batch::Batch(Preferences& prefs) : prefs_(prefs) { ++prefs_.batches_; }
+
+Preferences::Batch::~Batch()
+{
+    if (--prefs_.batches_ == 0)
+        prefs_.settings_->sync();
 }

@@ -8,9 +8,23 @@
 class QSettings;
 
 // The per-user preferences store: byte blobs and plain strings by key.
-// Every change is flushed at once, so a crash right after it loses nothing.
+// Every change is flushed at once, so a crash right after it loses nothing;
+// changes that belong together can be flushed as one write (Batch).
 class Preferences {
 public:
+    // While one is alive, changes wait; the outermost flushes them in one
+    // write of the file when it ends.
+    class Batch {
+    public:
+        explicit Batch(Preferences& prefs);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        Preferences& prefs_;
+    };
+
     // The standard store of the application (organisation and application "Lorvane").
     Preferences();
     // A store in a file of its own (INI format).
@@ -30,5 +44,8 @@ public:
     void remove(const QString& key);
 
 private:
+    void changed();
+
     std::unique_ptr<QSettings> settings_;
+    int batches_ = 0;
 };
