@@ -12,7 +12,8 @@ ExportDeadline::ExportDeadline(double seconds, const QString& message)
         if (wake_.wait_for(lock, limit, [this] { return disarmed_; }))
             return;
         // The main thread may hold any lock: only what is safe from here.
-        (void)::write(STDERR_FILENO, text.constData(), size_t(text.size()));
+        // Nothing is left to do if the message cannot be written.
+        if (::write(STDERR_FILENO, text.constData(), size_t(text.size())) < 0) {}
         std::_Exit(1);
     });
 }

@@ -59,7 +59,7 @@ int runWindow(int argc, char** argv, const QStringList& files)
 {
     // Read before the platform plugin consumes them: they let the running
     // window come to the front when the files are handed over.
-    const SingleInstance::Request request{files, qgetenv("XDG_ACTIVATION_TOKEN"), qgetenv("DESKTOP_STARTUP_ID")};
+    const SingleInstance::Request request{files, qgetenv("XDG_ACTIVATION_TOKEN"), qgetenv("DESKTOP_STARTUP_ID"), {}};
     // Chromium refuses to start its sandbox as root and has no GPU in
     // virtual displays; the preview needs neither.
     if (geteuid() == 0) {

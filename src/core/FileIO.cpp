@@ -117,8 +117,8 @@ void copyAttributes(const QByteArray& from, int toFd)
 void copyMetadata(const QByteArray& from, const struct stat& st, int toFd)
 {
     // Owner first: changing it clears the set-id bits the mode restores.
-    if (::fchown(toFd, st.st_uid, st.st_gid) != 0)
-        (void)::fchown(toFd, uid_t(-1), st.st_gid);
+    // Without the right to give the file away, the group at least.
+    if (::fchown(toFd, st.st_uid, st.st_gid) != 0 && ::fchown(toFd, uid_t(-1), st.st_gid) != 0) {}
     ::fchmod(toFd, st.st_mode & 07777);
     copyAttributes(from, toFd);
 }

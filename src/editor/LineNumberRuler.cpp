@@ -11,7 +11,7 @@
 #include <cmath>
 
 LineNumberRuler::LineNumberRuler(CodeTextView* view)
-    : QWidget(view), view_(view), numberColor(QColor(0x6c747f)), dangerColor(Palette::danger().resolve())
+    : QWidget(view), numberColor(QColor(0x6c747f)), dangerColor(Palette::danger().resolve()), view_(view)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);

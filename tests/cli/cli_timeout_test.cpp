@@ -40,8 +40,9 @@ TEST_F(CommandLineTest, ExportsStopAtTheirTimeLimitWithAMessageAndWriteNothing)
         EXPECT_EQ(stopped.status, 1) << stopped.err.toStdString();
         EXPECT_TRUE(stopped.err.contains(QStringLiteral("超时"))) << stopped.err.toStdString();
         EXPECT_TRUE(stopped.out.isEmpty());
-        if (!e.output.isEmpty())
+        if (!e.output.isEmpty()) {
             EXPECT_FALSE(QFileInfo::exists(e.output));
+        }
 
         // The default limit lets an ordinary document through.
         QStringList normal{e.option, small};

@@ -249,7 +249,9 @@ TEST_F(BackupStoreTest, AQueuedSnapshotCopiesTheLiveBytesWithoutPullingTheText)
                          [&] { return buffer; },
                          [&] { return buffer.size(); },
                          [] { return false; },
-                         [] {}});
+                         [] {},
+                         {},
+                         {}});
     doc->liveTextChanged();
     const QString typed = QString::fromUtf8(buffer);
     BackupStore::sync(*doc, {});

@@ -27,7 +27,7 @@ struct EditCommandsFixture : WindowFixture {
     {
         QString plain;
         std::vector<Span> spans;
-        std::optional<int> forward;
+        int forward = -1;  // where a «…| selection starts, while one is open
         for (int i = 0; i < marked.size(); ++i) {
             const QChar c = marked[i];
             const int at = int(plain.size());
@@ -36,9 +36,9 @@ struct EditCommandsFixture : WindowFixture {
             } else if (c == u'|') {
                 const int close = int(marked.indexOf(u'»', i));
                 const int next = int(marked.indexOf(u'|', i + 1));
-                if (forward) {
-                    spans.push_back({*forward, at});
-                    forward.reset();
+                if (forward >= 0) {
+                    spans.push_back({forward, at});
+                    forward = -1;
                 } else if (close > i && (next < 0 || close < next) && marked.lastIndexOf(u'«', close) < i) {
                     spans.push_back({at + close - i - 1 - int(marked.mid(i + 1, close - i - 1).count(u'«')), at});
                 } else {

@@ -89,8 +89,9 @@ TEST_F(AppearanceTest, DarkSettingTurnsTheWholeWindowDarkAlsoAfterARestart)
         EXPECT_EQ(window.docPane()->findBar()->findField()->palette().color(QPalette::Text),
                   Palette::fg().resolve(true));
         // The editor's scheme (graphite follows the appearance) turned dark too.
-        if (view)
+        if (view) {
             EXPECT_LT(view->palette().color(QPalette::Base).lightnessF(), 0.5);
+        }
         s.appearance = 1;
         model.setSettings(s);
         EXPECT_FALSE(windowIsDark(window));

@@ -50,7 +50,7 @@ TEST(SimplifiedGlyphs, SameFormsInEveryLocale)
     }
     QTemporaryDir dir;
     std::map<QString, QImage> seen;
-    for (const QString lang :
+    for (const QString& lang :
          {QStringLiteral("zh_CN.UTF-8"), QStringLiteral("C.UTF-8"), QStringLiteral("ja_JP.UTF-8")}) {
         SCOPED_TRACE(lang.toStdString());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
