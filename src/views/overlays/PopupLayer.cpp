@@ -118,12 +118,20 @@ PopupLayer::PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent)
 
 void PopupLayer::setAnchor(const QString& name, QWidget* control) { anchors_.insert(name, control); }
 
-QRect PopupLayer::anchorRect(const QString& name) const
+std::optional<QRect> PopupLayer::anchorRect(const QString& name) const
 {
     const QPointer<QWidget> w = anchors_.value(name);
     if (!w || !parentWidget() || !w->isVisible())
-        return QRect(parentWidget() ? parentWidget()->rect().center() : QPoint(), QSize(1, 1));
+        return std::nullopt;
     return QRect(w->mapTo(parentWidget(), QPoint(0, 0)), w->size());
+}
+
+bool PopupLayer::overFeatureButton(const QPoint& pos) const
+{
+    if (!shown_ || shown_->kind() != Popup::Kind::feature)
+        return false;
+    const std::optional<QRect> button = anchorRect(shown_->anchor());
+    return button && button->contains(pos);
 }
 
 void PopupLayer::sync()
@@ -183,9 +191,8 @@ void PopupLayer::place()
     const QSize size = panel_->sizeHint().expandedTo(panel_->size());
     // A popup with no control to hang from (one opened by its keys) sits in
     // the middle of the window, as a dialog would.
-    const QPointer<QWidget> anchor = anchors_.value(shown_->anchor());
-    panel_->setGeometry(anchor && anchor->isVisible() ? placePopup(size, anchorRect(shown_->anchor()), rect())
-                                                      : centredPopup(size, rect()));
+    const std::optional<QRect> anchor = anchorRect(shown_->anchor());
+    panel_->setGeometry(anchor ? placePopup(size, *anchor, rect()) : centredPopup(size, rect()));
     update();
 }
 
@@ -204,7 +211,7 @@ void PopupLayer::mousePressEvent(QMouseEvent* e)
         return;
     // The catcher lies over the feature button: a click there is the button's,
     // which keeps a menu the pointer opened.
-    if (shown_ && shown_->kind() == Popup::Kind::feature && anchorRect(shown_->anchor()).contains(at)) {
+    if (overFeatureButton(at)) {
         model_.clickFeature();
         if (panel_ && model_.popup())
             takeKeyboard(panel_);
@@ -217,7 +224,7 @@ void PopupLayer::mousePressEvent(QMouseEvent* e)
 void PopupLayer::reportFeatureHover(const QPoint& pos)
 {
     if (shown_ && shown_->kind() == Popup::Kind::feature)
-        model_.hoverFeature(anchorRect(shown_->anchor()).contains(pos), std::nullopt);
+        model_.hoverFeature(overFeatureButton(pos), std::nullopt);
 }
 
 void PopupLayer::mouseMoveEvent(QMouseEvent* e) { reportFeatureHover(e->position().toPoint()); }

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 class AppModel;
 class QGraphicsOpacityEffect;
@@ -45,7 +46,8 @@ public:
     PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent);
     // The control that opens the popups of this anchor name.
     void setAnchor(const QString& name, QWidget* control);
-    QRect anchorRect(const QString& name) const;
+    // Where that control is in the window; none while it is not shown.
+    std::optional<QRect> anchorRect(const QString& name) const;
     PopupPanel* panel() const { return panel_; }
     // Rebuilds from the model's popup.
     void sync();
@@ -65,6 +67,8 @@ protected:
 
 private:
     void place();
+    // Whether the pointer is over the button of an open feature menu.
+    bool overFeatureButton(const QPoint& pos) const;
     // Moves the keyboard into the panel, so typing never reaches the text behind it.
     static void takeKeyboard(PopupPanel* panel);
     // The catcher covers the feature button; its area still counts as the button.
