@@ -207,12 +207,12 @@ public:
     // any) has come back.
     void end()
     {
-        std::lock_guard lock(mutex_);
-        quit_ = true;
-        if (engine_ && job_)
-            engine_->setInterrupted(true);
-        wake_.notify_all();
-        finished_.notify_all();
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+            wake_.notify_all();
+        }
+        release();
     }
 
 protected:
