@@ -16,7 +16,7 @@
 struct Diagnostic {
     int line = 0;
     QString message;
-    std::optional<int> column;
+    std::optional<int> column = std::nullopt;
     bool operator==(const Diagnostic&) const = default;
 };
 
