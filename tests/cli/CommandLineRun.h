@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Printers.h"
 #include "text/TextEncoding.h"
 
 #include <QDir>
@@ -53,5 +54,3 @@ protected:
 
 }
 using namespace clitest;
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TestFiles.h"
+#include "WaitUntil.h"
 #include "core/AppModel.h"
 #include "core/BackupStore.h"
 #include "core/EditorLink.h"
@@ -13,21 +14,6 @@
 #include <QThread>
 #include <functional>
 #include <gtest/gtest.h>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
-// Runs the event loop until `done` holds or the time is up.
-inline bool waitUntil(const std::function<bool()>& done, int timeoutMSecs = 3000)
-{
-    QDeadlineTimer deadline(timeoutMSecs, Qt::PreciseTimer);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::usleep(500);
-    }
-    return true;
-}
 
 // Runs the event loop for a while.
 inline void spin(int msecs)

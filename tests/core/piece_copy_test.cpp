@@ -1,8 +1,8 @@
+#include "WaitUntil.h"
 #include "core/Doc.h"
 #include "core/PieceCopy.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -64,15 +64,6 @@ DocPtr plainDoc()
 {
     return makeDoc(QUuid::createUuid(), QStringLiteral("a.txt"), QString(), std::nullopt, TextEncoding(), LineEnding(),
                    {});
-}
-
-bool waitFor(const std::function<bool()>& done)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return done();
 }
 
 }
@@ -139,7 +130,7 @@ TEST(PieceCopy, ADocumentHandsOverItsLongBufferAfterTheTurnsItTook)
     b.insert(10, "早先的修改");
     d->liveTextChanged();
     d->withTextCopy([&](TextCopy c) { second = std::move(c); });
-    ASSERT_TRUE(waitFor([&] { return first && second; }));
+    ASSERT_TRUE(waitUntil([&] { return first && second; }, 10000));
     EXPECT_EQ(first->utf8, b.bytes);
     // One copy for both readers.
     EXPECT_EQ(first->utf8.constData(), second->utf8.constData());

@@ -1,8 +1,8 @@
+#include "WaitUntil.h"
 #include "core/AnalysisJob.h"
 #include "core/Doc.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,11 +16,7 @@ TEST(TextOwner, AFinishedAnalysisKeepsNoCopyOfTheText)
 {
     DocPtr d = plainDoc(QString());
     d->setText(QStringLiteral("some text\n").repeated(1000));
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 5000 && d->analysis()->state() != AnalysisJob::State::finished)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    ASSERT_EQ(d->analysis()->state(), AnalysisJob::State::finished);
+    ASSERT_TRUE(waitUntil([&] { return d->analysis()->state() == AnalysisJob::State::finished; }));
     QCoreApplication::processEvents();
     // The Doc's last job is kept, but only the Doc holds the text.
     EXPECT_FALSE(d->text().data_ptr().isShared());

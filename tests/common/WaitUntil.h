@@ -1,12 +1,11 @@
 #pragma once
 
+#include "Printers.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QString>
 #include <QThread>
 #include <gtest/gtest.h>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 // A check a waitUntil can retry: success, or what was seen instead.
 template <class Actual, class Expected>::testing::AssertionResult same(const Actual& actual, const Expected& expected)
