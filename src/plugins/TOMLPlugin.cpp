@@ -38,7 +38,7 @@ struct Node {
     int first = -1;
     int next = -1;
     int count = 0;
-    QStringView name;
+    QStringView name = {};
 };
 
 // Tables with more keys than this are looked up through a hash.
