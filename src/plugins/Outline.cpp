@@ -1,10 +1,9 @@
 #include "plugins/Outline.h"
 
-#include "plugins/YAML.h"
-
 #include <cmark-gfm.h>
 
 #include <memory>
+#include <optional>
 
 namespace Outline {
 
@@ -71,6 +70,49 @@ QList<OutlineEntry> markdown(const QString& text)
     return out;
 }
 
+namespace {
+
+// The key of a line "key: value" (a colon followed by a blank or the end),
+// its quotes removed; none when a comment or a bracket comes first.
+std::optional<QString> yamlKey(QStringView line)
+{
+    if (line.isEmpty() || line[0] == QLatin1Char('[') || line[0] == QLatin1Char('{'))
+        return std::nullopt;
+    qsizetype k = 0;
+    QStringView quoted;
+    const QChar q = line[0];
+    const bool isQuoted = q == QLatin1Char('"') || q == QLatin1Char('\'');
+    if (isQuoted) {
+        for (k = 1; k < line.size(); ++k) {
+            if (q == QLatin1Char('"') && line[k] == QLatin1Char('\\'))
+                ++k;
+            else if (line[k] == q && q == QLatin1Char('\'') && k + 1 < line.size() && line[k + 1] == q)
+                ++k;
+            else if (line[k] == q)
+                break;
+        }
+        if (k >= line.size())
+            return std::nullopt;
+        quoted = line.mid(1, k - 1);
+        ++k;
+    }
+    for (; k < line.size(); ++k) {
+        const bool blankAfter = k + 1 == line.size() || line[k + 1] == QLatin1Char(' ')
+            || line[k + 1] == QLatin1Char('\t');
+        if (line[k] == QLatin1Char('#') && k > 0 && line[k - 1].isSpace())
+            return std::nullopt;
+        if (line[k] == QLatin1Char(':') && blankAfter) {
+            const QStringView key = isQuoted ? quoted : line.left(k).trimmed();
+            if (key.isEmpty())
+                return std::nullopt;
+            return key.toString();
+        }
+    }
+    return std::nullopt;
+}
+
+}
+
 QList<OutlineEntry> yaml(const QString& text)
 {
     QList<OutlineEntry> out;
@@ -81,7 +123,7 @@ QList<OutlineEntry> yaml(const QString& text)
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (line.startsWith(QLatin1String("---")) || line.startsWith(QLatin1String("..."))) {
-            const QString rest = YAML::stripComment(line.mid(3));
+            const QString rest = line.mid(3).trimmed();
             rootScalar = line.startsWith(QLatin1Char('-'))
                 && (rest.startsWith(QLatin1Char('|')) || rest.startsWith(QLatin1Char('>')));
             continue;
@@ -89,8 +131,8 @@ QList<OutlineEntry> yaml(const QString& text)
         if (rootScalar || line.isEmpty() || line[0].isSpace() || line[0] == QLatin1Char('#')
             || line[0] == QLatin1Char('-') || line[0] == QLatin1Char('%'))
             continue;
-        if (const auto kv = YAML::splitKey(YAML::stripComment(line)))
-            out.append({1, oneLine(kv->first), i});
+        if (const auto key = yamlKey(line))
+            out.append({1, oneLine(*key), i});
     }
     return out;
 }

@@ -21,11 +21,12 @@ QList<Diagnostic> validate(const QString& text)
 }
 
 // One tree per document; a stream of several names each one above its tree.
+// A broken file throws the check's own message, the one its diagnostics show.
 QString previewHTML(const QString& text)
 {
-    // A broken file shows the check's own message, the one its diagnostics show.
-    YAMLSyntax::check(text);
     const std::vector<TreeNode> docs = YAML::parseDocuments(text);
+    if (docs.empty())
+        return TreeNode::makeNull().treeHTML();
     if (docs.size() == 1)
         return docs.front().treeHTML();
     QString out;

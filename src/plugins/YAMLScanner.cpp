@@ -464,11 +464,11 @@ void Scanner::blockScalar()
     const char16_t style = s[p];
     ++p;
     int increment = 0;
-    bool chomp = false;
+    char16_t chomp = 0;
     for (int k = 0; k < 2; ++k) {
         const char16_t x = at(p);
         if ((x == '+' || x == '-') && !chomp) {
-            chomp = true;
+            chomp = x;
             ++p;
         } else if (x >= '1' && x <= '9' && !increment) {
             increment = x - '0';
@@ -490,6 +490,7 @@ void Scanner::blockScalar()
         fail(QStringLiteral("块标量指示符 %1 后面只能有注释").arg(QChar(style)));
     if (p < n)
         lineBreak();
+    const qsizetype content = p;
     const int minIndent = std::max(indent + 1, 0);
     int blockIndent = increment ? std::max(indent, 0) + increment : -1;
     // Leading empty lines, then the first content line's indentation.
@@ -554,7 +555,9 @@ void Scanner::blockScalar()
         if (p < n)
             lineBreak();
     }
-    push(T::scalar, l, c, 0, 0, style);
+    push(T::scalar, l, c, content, p, style);
+    pushed().chomp = chomp;
+    pushed().indent = blockIndent;
 }
 
 void Scanner::quoted()

@@ -35,7 +35,9 @@ struct Tok {
     int line = 0;  // 0-based
     int col = 0;
     qsizetype a = 0, b = 0;  // the text: a name, a tag, a scalar's content or a directive
-    char16_t style = 0;      // scalars: 0 plain, quote, '|' block
+    char16_t style = 0;      // scalars: 0 plain, quote, '|' or '>' block
+    char16_t chomp = 0;      // block scalars: '-', '+' or 0
+    int indent = 0;          // block scalars: the content's indentation
 };
 
 // What a token reads as in a message.
@@ -96,6 +98,7 @@ private:
     void unwind(int column);
     bool addIndent(int column);
     void push(T type, int line, int col, qsizetype a = 0, qsizetype b = 0, char16_t style = 0);
+    Tok& pushed() { return queue.back(); }
     bool markerAt(qsizetype k, char16_t c) const;
 
     // A line inside a flow collection must be indented deeper than the block around it.

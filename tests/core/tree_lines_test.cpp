@@ -68,6 +68,10 @@ TEST(TreeLines, YAMLValuesCarryTheLineOfTheirKeyOrDash)
     EXPECT_EQ(lines(YAMLPlugin::previewHTML(text)), (QList<int>{0, 0, 1, 2, 3, 3, 4, 7}));
     // Documents of a stream keep the lines of the whole file.
     EXPECT_EQ(lines(YAMLPlugin::previewHTML(QStringLiteral("a: 1\n---\n\nb: 2\n"))), (QList<int>{0, 0, 3, 3}));
+    // Items of a flow collection carry their own lines; what an alias copies keeps the
+    // lines it is written on.
+    EXPECT_EQ(lines(YAMLPlugin::previewHTML(QStringLiteral("k: [a,\n  {b: 1}]\nc: &x [1]\nd: *x\n"))),
+              (QList<int>{0, 0, 0, 1, 1, 2, 2, 3, 2}));
     EXPECT_EQ(YAML::parse(text),
               YAML::parse(QStringLiteral("\n\nname: x\nlist: [1, {a: true, b: \"text\\n\"}]\nn: ~\n")));
 }
