@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 // A check a waitUntil can retry: success, or what was seen instead.
@@ -39,4 +40,27 @@ template <class Check>::testing::AssertionResult waitUntil(Check&& check, int ti
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QThread::usleep(300);
     }
+}
+
+// Lets everything queued so far run: zero timers and posted events fire in
+// order, so once a timer started now has fired, the work queued before it
+// has run too. The positive evidence a "nothing happened" check waits for.
+inline void nextTurn(int turns = 1)
+{
+    for (int i = 0; i < turns; ++i) {
+        QObject context;
+        bool ran = false;
+        QTimer::singleShot(0, &context, [&ran] { ran = true; });
+        EXPECT_TRUE(waitUntil([&ran] { return ran; }));
+    }
+}
+
+// Runs the loop until a precise timer of `ms` started now has fired, so a
+// timer of that length started just before it has had its turn.
+inline void afterTimer(int ms)
+{
+    QObject context;
+    bool ran = false;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &context, [&ran] { ran = true; });
+    EXPECT_TRUE(waitUntil([&ran] { return ran; }, ms + 5000));
 }

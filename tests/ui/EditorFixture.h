@@ -9,24 +9,11 @@
 #include "editor/LineNumberRuler.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
-
-inline bool waitFor(const std::function<bool()>& done, int ms = 3000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::usleep(300);
-    }
-    return true;
-}
 
 // A workspace of its own with documents and their editors.
 struct EditorFixture : ::testing::Test {
@@ -52,6 +39,13 @@ struct EditorFixture : ::testing::Test {
         if (activate)
             model->setActiveID(d->id);
         return d;
+    }
+    QString write(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
     }
     EditorController& editorFor(const DocPtr& d)
     {

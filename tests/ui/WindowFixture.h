@@ -1,15 +1,40 @@
 #pragma once
 
+#include "WaitUntil.h"
 #include "core/AppModel.h"
+#include "core/FileChooser.h"
+#include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
+#include "editor/EditorController.h"
+#include "views/pane/DocPane.h"
+#include "views/sidebar/Sidebar.h"
 #include "views/window/MainWindow.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <memory>
+
+// Answers every file dialog with `target`, or as if cancelled when it is empty.
+struct ChooseFile : FileChooser {
+    QString target;
+    void chooseFilesToOpen(std::function<void(QStringList)> done) override
+    {
+        done(target.isEmpty() ? QStringList() : QStringList{target});
+    }
+    void chooseSaveLocation(const QString&, const QString&, std::function<void(std::optional<QString>)> done) override
+    {
+        done(target.isEmpty() ? std::nullopt : std::optional<QString>(target));
+    }
+};
 
 // The full main window over a model with private preferences, shown and active.
 struct WindowFixture : ::testing::Test {
@@ -18,10 +43,11 @@ struct WindowFixture : ::testing::Test {
     std::unique_ptr<EditorCache> editors;
     std::unique_ptr<MainWindow> window;
 
-    // Keys go to whatever has the keyboard in the whole window, as a user's do.
+    // Keys go to whatever has the keyboard in the whole window, as a user's do,
+    // once the focus hand-overs already queued have run.
     static QWidget* focused()
     {
-        QTest::qWait(30);
+        nextTurn();
         return QApplication::focusWidget();
     }
     // Without a document nothing holds the keyboard and the window takes the key.
@@ -35,6 +61,15 @@ struct WindowFixture : ::testing::Test {
         QWidget* w = focused();
         ASSERT_TRUE(w) << "nothing has the keyboard";
         QTest::keyClicks(w, text);
+    }
+    // Text as an input method commits it (key events carry ASCII only).
+    static void commit(const QString& text)
+    {
+        QWidget* w = focused();
+        ASSERT_TRUE(w) << "nothing has the keyboard";
+        QInputMethodEvent e;
+        e.setCommitString(text);
+        QApplication::sendEvent(w, &e);
     }
 
     void SetUp() override
@@ -58,5 +93,68 @@ struct WindowFixture : ::testing::Test {
         f.open(QIODevice::WriteOnly);
         f.write(bytes);
         return f.fileName();
+    }
+    // Opens a file written with `text` in the window, as the user would.
+    DocPtr open(const QString& name, const QByteArray& text)
+    {
+        window->openFiles({write(name, text)});
+        nextTurn();
+        return model->active();
+    }
+    CodeTextView* view(const DocPtr& d) const { return editors->controller(d).textView(); }
+    bool editorHasFocus() const
+    {
+        const DocPtr d = model->active();
+        EditorController* c = d ? editors->existing(d->id) : nullptr;
+        QWidget* f = focused();
+        return c && f && (f == c->widget() || c->widget()->isAncestorOf(f));
+    }
+    QMenu* menu(const QString& title) const
+    {
+        for (QAction* m : window->menuBar()->actions())
+            if (m->text() == title)
+                return m->menu();
+        return nullptr;
+    }
+    QAction* menuAction(const QString& title) const
+    {
+        for (QAction* a : window->menuBar()->findChildren<QAction*>())
+            if (a->text() == title)
+                return a;
+        return nullptr;
+    }
+    DocRow* rowOf(const DocPtr& doc) const
+    {
+        for (GroupView* g : window->sidebar()->groupViews())
+            for (DocRow* r : g->rows())
+                if (r->doc() == doc)
+                    return r;
+        return nullptr;
+    }
+    // Drops local files at the middle of a widget, the way a file manager's
+    // drag ends; whether the widget took the drag.
+    static bool drop(QWidget* on, const QStringList& files)
+    {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& f : files)
+            urls << QUrl::fromLocalFile(f);
+        mime.setUrls(urls);
+        const QPointF at = QRectF(on->rect()).center();
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(on, &enter);
+        QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(on, &dropped);
+        nextTurn();
+        return enter.isAccepted();
+    }
+    // A click where the user sees the control: on whatever lies on top there.
+    static void clickOn(QWidget* control)
+    {
+        const QPoint global = control->mapToGlobal(control->rect().center());
+        QWidget* top = QApplication::widgetAt(global);
+        if (!top)
+            top = control;
+        QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFromGlobal(global));
     }
 };

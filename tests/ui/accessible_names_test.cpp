@@ -1,19 +1,14 @@
 // Every button and field of the main window, its sheet, dialogs and popups
 // carries a name a screen reader can say.
-#include "core/AppModel.h"
 #include "views/overlays/PopupLayer.h"
 #include "views/sheets/NewFileSheet.h"
-#include "views/window/MainWindow.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTest>
 #include <QWebEngineView>
 #include <Qsci/qsciscintillabase.h>
-#include <gtest/gtest.h>
 
 #include "WindowFixture.h"
 
@@ -52,7 +47,7 @@ std::vector<std::string> unnamed(QWidget* root, int* controls)
 struct AccessibleNames : WindowFixture {
     void expectAllNamed(const char* scene, int atLeast)
     {
-        QTest::qWait(50);
+        nextTurn();
         int controls = 0;
         const auto missing = unnamed(window.get(), &controls);
         EXPECT_GE(controls, atLeast) << scene;

@@ -1,28 +1,17 @@
-#include "core/AppModel.h"
-#include "editor/EditorCache.h"
-#include "editor/EditorController.h"
+#include "WindowFixture.h"
 #include "editor/Palette.h"
 #include "views/controls/Controls.h"
-#include "views/pane/DocPane.h"
 #include "views/pane/FindBar.h"
-#include "views/sidebar/Sidebar.h"
 #include "views/window/Appearance.h"
-#include "views/window/MainWindow.h"
-
-#include <QApplication>
-#include <QFile>
-#include <QPlainTextEdit>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
 // Every case leaves the application light again, as the other suites expect.
-struct AppearanceTest : ::testing::Test {
+struct AppearanceTest : WindowFixture {
     QPalette saved = QApplication::palette();
     void TearDown() override
     {
+        WindowFixture::TearDown();
         QApplication::setPalette(saved);
         Palette::setAppearance(std::nullopt);
     }
@@ -66,45 +55,30 @@ TEST_F(AppearanceTest, PortalAnswerDecidesFollowTheSystemAndFollowsItsChanges)
 
 TEST_F(AppearanceTest, DarkSettingTurnsTheWholeWindowDarkAlsoAfterARestart)
 {
-    QTemporaryDir dir;
-    const QString prefs = dir.filePath("prefs.ini");
-    {
-        AppModel model(std::make_unique<Preferences>(prefs));
-        EditorCache editors(model);
-        MainWindow window(model, editors);
-        window.show();
-        EXPECT_FALSE(windowIsDark(window));
-        QFile f(dir.filePath("a.txt"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.close();
-        window.openFiles({f.fileName()});
-        QTest::qWait(20);
-        auto* view = qobject_cast<QPlainTextEdit*>(editors.controller(model.active()).widget());
-        Settings s = model.settings();
-        s.appearance = 2;
-        model.setSettings(s);
-        EXPECT_TRUE(windowIsDark(window));
-        EXPECT_TRUE(windowIsDark(*window.sidebar()));
-        // Fields keep only their own background: their text turns light with the window.
-        EXPECT_EQ(window.docPane()->findBar()->findField()->palette().color(QPalette::Text),
-                  Palette::fg().resolve(true));
-        // The editor's scheme (graphite follows the appearance) turned dark too.
-        if (view) {
-            EXPECT_LT(view->palette().color(QPalette::Base).lightnessF(), 0.5);
-        }
-        s.appearance = 1;
-        model.setSettings(s);
-        EXPECT_FALSE(windowIsDark(window));
-        s.appearance = 2;
-        model.setSettings(s);
-    }
+    EXPECT_FALSE(windowIsDark(*window));
+    const DocPtr doc = open(QStringLiteral("a.txt"), "");
+    ASSERT_TRUE(doc);
+    Settings s = model->settings();
+    s.appearance = 2;
+    model->setSettings(s);
+    EXPECT_TRUE(windowIsDark(*window));
+    EXPECT_TRUE(windowIsDark(*window->sidebar()));
+    // Fields keep only their own background: their text turns light with the window.
+    EXPECT_EQ(window->docPane()->findBar()->findField()->palette().color(QPalette::Text), Palette::fg().resolve(true));
+    // The editor's scheme (graphite follows the appearance) turned dark too.
+    EXPECT_LT(view(doc)->palette().color(QPalette::Base).lightnessF(), 0.5);
+    s.appearance = 1;
+    model->setSettings(s);
+    EXPECT_FALSE(windowIsDark(*window));
+    s.appearance = 2;
+    model->setSettings(s);
+
+    // Started again over the same preferences.
+    WindowFixture::TearDown();
     QApplication::setPalette(saved);
     Palette::setAppearance(std::nullopt);
-    AppModel model(std::make_unique<Preferences>(prefs));
-    EditorCache editors(model);
-    MainWindow window(model, editors);
-    window.show();
-    window.start({});
-    EXPECT_EQ(model.settings().appearance, 2);
-    EXPECT_TRUE(windowIsDark(window));
+    WindowFixture::SetUp();
+    window->start({});
+    EXPECT_EQ(model->settings().appearance, 2);
+    EXPECT_TRUE(windowIsDark(*window));
 }

@@ -1,21 +1,12 @@
 #include "EditorFixture.h"
 #include "editor/BufferLoader.h"
 
-#include <QFile>
 #include <Qsci/qsciscintillabase.h>
 #include <thread>
 
 namespace {
 
 struct BufferLoading : EditorFixture {
-    QString write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
     // As a background open does it: the buffer made here, filled on another
     // thread, the document made here again.
     DocPtr load(const QString& path, std::shared_ptr<TextSink>& sink)

@@ -1,15 +1,10 @@
-#include "WaitUntil.h"
 #include "WindowFixture.h"
-#include "editor/CodeTextView.h"
-#include "editor/EditorController.h"
+#include "core/AnalysisJob.h"
 #include "views/controls/Controls.h"
-#include "views/pane/DocPane.h"
 #include "views/pane/FindBar.h"
 #include "views/pane/GoToLineBar.h"
 #include "views/sheets/NewFileSheet.h"
 
-#include <QInputMethodEvent>
-#include <QLineEdit>
 #include <QTextCharFormat>
 #include <map>
 
@@ -46,15 +41,25 @@ struct Composition : WindowFixture {
         ASSERT_TRUE(waitUntil([&] { return focused() == view; }));
         view->setCursorPosition(caret);
         // What opening the file set going has run by then.
-        QTest::qWait(1000);
+        settle();
         QObject::connect(doc.get(), &Doc::changed, doc.get(), [this](Doc::Field f) {
             if (f == Doc::Field::text || f == Doc::Field::name || f == Doc::Field::diagnostics
                 || f == Doc::Field::preview)
                 reported << f;
         });
     }
-    // Lets timers for analysis, preview and snapshots run.
-    static void settle() { QTest::qWait(400); }
+    // Lets the delayed work a change sets going (analysis, preview, word
+    // count) start and finish.
+    void settle() const
+    {
+        afterTimer(EditorController::analysisDelayMSecs);
+        EXPECT_TRUE(waitUntil([this] {
+            const AnalysisJob* job = doc->analysis();
+            return !job || job->state() == AnalysisJob::State::finished
+                || job->state() == AnalysisJob::State::cancelled;
+        }));
+        nextTurn();
+    }
     // Where the input method puts its candidate window, as it asks for it.
     QRect candidateBox() const { return static_cast<QWidget*>(view)->inputMethodQuery(Qt::ImCursorRectangle).toRect(); }
 };
@@ -206,11 +211,11 @@ TEST_F(Composition, PlaceholdersGiveWayToTheComposition)
             << (focused() ? focused()->metaObject()->className() : "nothing");
         const QImage empty = w->grab().toImage();
         compose(QStringLiteral("zhong"), 5);
-        QTest::qWait(30);
+        nextTurn();
         const QImage withPlaceholder = w->grab().toImage();
         EXPECT_NE(withPlaceholder, empty) << "the composition shows";
         f.dropPlaceholder();
-        QTest::qWait(30);
+        nextTurn();
         EXPECT_EQ(w->grab().toImage(), withPlaceholder) << "a placeholder shows under the composition";
         compose(QString(), 0);
         key(Qt::Key_Escape);

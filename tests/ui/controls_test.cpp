@@ -3,7 +3,6 @@
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 QIcon squareIcon()
@@ -29,7 +28,6 @@ TEST(Controls, IconButtonClickRunsActionAndOnWinsOverHover)
     b.setAttribute(Qt::WA_UnderMouse, true);
     EXPECT_EQ(b.symbolColor(), c.accent);
     EXPECT_EQ(b.backgroundColor().rgb(), c.accent.rgb());
-    EXPECT_NEAR(b.backgroundColor().alphaF(), 0.13, 0.01);
     b.setOn(false);
     EXPECT_EQ(b.symbolColor(), c.fg);
 }
@@ -43,7 +41,6 @@ TEST(Controls, ToggleFlipsAndFieldBoxShowsInvalid)
     EXPECT_TRUE(t.isChecked());
     QTest::mouseClick(&t, Qt::LeftButton);
     EXPECT_FALSE(t.isChecked());
-    EXPECT_GE(t.sizeHint().width(), 26);
 
     FieldBox box(new QWidget);
     ControlColors c;
@@ -56,7 +53,6 @@ TEST(Controls, ToggleFlipsAndFieldBoxShowsInvalid)
     tb.show();
     QTest::mouseClick(&tb, Qt::LeftButton);
     EXPECT_EQ(clicked, 1);
-    EXPECT_EQ(tb.sizeHint().height(), 24);
 }
 
 TEST(Controls, MultilineFieldReturnSubmitsShiftReturnGrows)
@@ -104,10 +100,8 @@ TEST(Controls, MultilineFieldBoundTextAndFocusToken)
     EXPECT_EQ(f->textCursor().selectedText(), QStringLiteral("需要"));
     other->setFocus();
     f->setFocusToken(1);
-    QTest::qWait(20);
+    nextTurn();
     EXPECT_FALSE(f->hasFocus());
     f->setFocusToken(2);
     EXPECT_TRUE(waitUntil([&] { return f->hasFocus(); }));
-    TagDot dot(Qt::red);
-    EXPECT_EQ(dot.size(), QSize(7, 7));
 }

@@ -2,32 +2,17 @@
 // the window, Tab and Shift+Tab moving its highlight, releasing Ctrl opening
 // the highlighted one and Escape leaving everything as it was. The keys go
 // to whatever has the keyboard, and the editor keeps it throughout.
-#include "WaitUntil.h"
 #include "WindowFixture.h"
-#include "editor/EditorController.h"
 #include "views/window/DocSwitchList.h"
 #include "views/window/DocSwitchModel.h"
 #include "views/window/DocSwitcher.h"
 
 #include <QDir>
 #include <QListView>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
 struct DocSwitch : WindowFixture {
-    DocPtr open(const QString& name, const QByteArray& text)
-    {
-        window->openFiles({write(name, text)});
-        return model->active();
-    }
-    bool editorHasFocus() const
-    {
-        const DocPtr d = model->active();
-        QWidget* f = focused();
-        return d && f && f == editors->controller(d).widget();
-    }
     // Key events as the keyboard sends them while Ctrl stays down.
     static void hold() { QTest::simulateEvent(focused(), true, Qt::Key_Control, Qt::NoModifier, QString(), false); }
     static void release()

@@ -5,7 +5,6 @@
 
 #include <QClipboard>
 #include <QImage>
-#include <QMenu>
 
 namespace {
 

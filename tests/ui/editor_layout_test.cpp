@@ -51,7 +51,7 @@ TEST_F(Layout, CaretPositionsMatchTheShapedLine)
         e.widget()->resize(900, 300);
         e.widget()->show();
         CodeTextView* v = e.textView();
-        ASSERT_TRUE(waitFor([&] { return v->isVisible(); }));
+        ASSERT_TRUE(waitUntil([&] { return v->isVisible(); }));
         const auto engine = engineX(v, line);
         const auto shaped = shapedX(v, line);
         for (int i = 0; i <= line.size(); ++i) {

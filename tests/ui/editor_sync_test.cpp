@@ -49,6 +49,8 @@ TEST_F(Sync, UTF16PositionsAroundAstralCharacters)
     EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 4"));
     v->setSelection(1, 8);
     EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 2（已选 2 行 6 字符）"));
+    v->setSelection(9, 9);  // after the final line feed
+    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 3，列 1"));
 
     // Backspace after the emoji takes it whole.
     v->setSelection(8, 8);
@@ -137,6 +139,10 @@ TEST_F(Sync, AWorkspaceReplacementIsOneUndoStepAndDetachingKeepsTheText)
         EditorController e(d, *model);
         CodeTextView* v = e.textView();
         d->setText(QStringLiteral("x😀y"));
+        expectInStep(v, d, QStringLiteral("x😀y"));
+        v->undo();
+        expectInStep(v, d, QStringLiteral("abc"));
+        v->redo();
         expectInStep(v, d, QStringLiteral("x😀y"));
         v->setSelection(3, 3);
         type(v, QStringLiteral("!"));

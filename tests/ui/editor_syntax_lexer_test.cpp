@@ -3,6 +3,7 @@
 #include "editor/syntax/Lexer.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 using namespace Syntax;
@@ -39,7 +40,39 @@ struct Lexed {
     }
     int depth(size_t line) const { return (lines.at(line).level & 0xfff) - foldBase; }
     bool header(size_t line) const { return lines.at(line).level & foldHeader; }
+
+    // Each needle's first occurrence all in one style, or only its first byte.
+    void whole(Style s, std::initializer_list<const char*> needles) const
+    {
+        for (const char* n : needles)
+            EXPECT_TRUE(all(n, s)) << n;
+    }
+    void startsIn(Style s, std::initializer_list<const char*> needles) const
+    {
+        for (const char* n : needles)
+            EXPECT_EQ(at(n), s) << n;
+    }
+    // A line's fold depth (or any) and whether it heads a fold (when given).
+    struct Fold {
+        size_t line;
+        int depth;
+        std::optional<bool> header = std::nullopt;
+    };
+    void folds(std::initializer_list<Fold> expected) const
+    {
+        for (const Fold& f : expected) {
+            SCOPED_TRACE(f.line);
+            if (f.depth != any) {
+                EXPECT_EQ(depth(f.line), f.depth);
+            }
+            if (f.header) {
+                EXPECT_EQ(header(f.line), *f.header);
+            }
+        }
+    }
+    static constexpr int any = -1000;
 };
+constexpr int any = Lexed::any;
 
 Lexed lex(Language l, std::string text, char separator = ',')
 {
@@ -69,39 +102,26 @@ TEST(SyntaxLexer, JSONTokensAndFolds)
      comment */ "x": {}
 }
 )");
-    EXPECT_TRUE(j.all("\"name\"", key));
-    EXPECT_TRUE(j.all("\"Lorvane\"", string));
-    EXPECT_TRUE(j.all("-12.5e3", number));
-    EXPECT_TRUE(j.all("true", literal));
-    EXPECT_TRUE(j.all("null", literal));
-    EXPECT_TRUE(j.all("// note", comment));
-    EXPECT_TRUE(j.all("/* block", comment));
-    EXPECT_TRUE(j.all("comment */", comment));
-    EXPECT_EQ(j.at("\"x\""), key);  // after the comment closed on its line
-    EXPECT_EQ(j.at("{"), punct);
-    EXPECT_EQ(j.at(":"), punct);
+    j.whole(key, {"\"name\""});
+    j.whole(string, {"\"Lorvane\""});
+    j.whole(number, {"-12.5e3"});
+    j.whole(literal, {"true", "null"});
+    j.whole(comment, {"// note", "/* block", "comment */"});
+    j.startsIn(key, {"\"x\""});
+    j.startsIn(punct, {"{", ":"});
     EXPECT_EQ(j.styles.find(char(0x7f)), std::string::npos);  // every byte styled
 
     ASSERT_EQ(j.lines.size(), 11u);
-    EXPECT_TRUE(j.header(0));
-    EXPECT_EQ(j.depth(0), 0);
-    EXPECT_EQ(j.depth(2), 1);
-    EXPECT_TRUE(j.header(5));  // "list": [ ... spans two lines
-    EXPECT_EQ(j.depth(5), 1);
-    EXPECT_EQ(j.depth(6), 2);
-    EXPECT_FALSE(j.header(6));
-    EXPECT_EQ(j.depth(7), 1);   // the closing bracket is outside the fold
-    EXPECT_EQ(j.depth(10), 0);  // the closing brace ends the block
-    EXPECT_FALSE(j.header(10));
+    // line 5: "list": [ ... spans two lines
+    // line 7: the closing bracket is outside the fold
+    // line 10: the closing brace ends the block
+    j.folds({{0, 0, true}, {2, 1}, {5, 1, true}, {6, 2, false}, {7, 1}, {10, 0, false}});
 }
 
 TEST(SyntaxLexer, JSONLineClosingAndOpeningHeadsTheNewBlock)
 {
     const Lexed j = lex(Language::json, "[\n  {\n    \"a\": 1\n  }, {\n    \"b\": 2\n  }\n]");
-    EXPECT_TRUE(j.header(3));
-    EXPECT_EQ(j.depth(3), 1);
-    EXPECT_EQ(j.depth(4), 2);
-    EXPECT_EQ(j.depth(6), 0);
+    j.folds({{3, 1, true}, {4, 2}, {6, 0}});
 }
 
 TEST(SyntaxLexer, YAMLTokensAndFolds)
@@ -125,56 +145,40 @@ next: ~
 'quoted key': 'it''s'
 ...
 )");
-    EXPECT_TRUE(y.all("# comment", comment));
-    EXPECT_TRUE(y.all("---", marker));
-    EXPECT_TRUE(y.all("...", marker));
-    EXPECT_TRUE(y.all("name", key));
-    EXPECT_TRUE(y.all("Lorvane", string));
-    EXPECT_TRUE(y.all("# trailing", comment));
-    EXPECT_TRUE(y.all("&base", tag));
-    EXPECT_TRUE(y.all("*base", tag));
-    EXPECT_TRUE(y.all("!!str", tag));
-    EXPECT_EQ(y.at("a:"), key);
-    EXPECT_EQ(y.at("1,"), number);
-    EXPECT_TRUE(y.all("\"two\"", string));
-    EXPECT_EQ(y.at("- one"), punct);
-    EXPECT_EQ(y.at("2\n"), number);
-    EXPECT_TRUE(y.all("true", literal));
-    EXPECT_EQ(y.at("|"), punct);
-    EXPECT_TRUE(y.all("line one", string));
-    EXPECT_TRUE(y.all("# still text", string));
-    EXPECT_EQ(y.at("~"), literal);
-    EXPECT_TRUE(y.all("'quoted key'", key));
-    EXPECT_TRUE(y.all("'it''s'", string));
+    y.whole(comment, {"# comment", "# trailing"});
+    y.whole(marker, {"---", "..."});
+    y.whole(key, {"name", "'quoted key'"});
+    y.whole(string, {"Lorvane", "\"two\"", "line one", "# still text", "'it''s'"});
+    y.whole(tag, {"&base", "*base", "!!str"});
+    y.startsIn(key, {"a:"});
+    y.startsIn(number, {"1,", "2\n"});
+    y.startsIn(punct, {"- one", "|"});
+    y.whole(literal, {"true"});
+    y.startsIn(literal, {"~"});
 
-    EXPECT_TRUE(y.header(3));  // anchors:
-    EXPECT_EQ(y.depth(4), 2);
-    EXPECT_FALSE(y.header(4));
-    EXPECT_TRUE(y.header(7));  // list: with its entries at the same indentation
+    // line 3: anchors:
+    // line 7: list: with its entries at the same indentation
+    y.folds({{3, any, true}, {4, 2, false}, {7, any, true}});
     EXPECT_GT(y.depth(8), y.depth(7));
-    EXPECT_EQ(y.depth(11), 0);  // the blank line belongs to what follows
-    EXPECT_TRUE(y.header(12));  // text: |
-    EXPECT_EQ(y.depth(14), 2);
-    EXPECT_FALSE(y.header(15));
+    // line 11: the blank line belongs to what follows
+    // line 12: text: |
+    y.folds({{11, 0}, {12, any, true}, {14, 2}, {15, any, false}});
 }
 
 TEST(SyntaxLexer, YAMLCommentLinesAfterTheFirst)
 {
     const Lexed y = lex(Language::yaml, "# a\n# b\nkey: v\n#c: d\n  # e\n");
-    EXPECT_TRUE(y.all("# a", comment));
-    EXPECT_TRUE(y.all("# b", comment));
-    EXPECT_TRUE(y.all("#c: d", comment));
-    EXPECT_TRUE(y.all("# e", comment));
-    EXPECT_TRUE(y.all("key", key));
-    EXPECT_TRUE(y.all("v", string));
+    y.whole(comment, {"# a", "# b", "#c: d", "# e"});
+    y.whole(key, {"key"});
+    y.whole(string, {"v"});
 }
 
 TEST(SyntaxLexer, YAMLQuotedScalarOverLines)
 {
     const Lexed y = lex(Language::yaml, "a: \"one\n  two\" \nb: 1\n");
-    EXPECT_TRUE(y.all("two\"", string));
-    EXPECT_TRUE(y.all("b", key));
-    EXPECT_EQ(y.at("1"), number);
+    y.whole(string, {"two\""});
+    y.whole(key, {"b"});
+    y.startsIn(number, {"1"});
 }
 
 TEST(SyntaxLexer, TOMLTokensAndFolds)
@@ -195,52 +199,37 @@ ports = [ 8000,
   8002 ]
 point = { x = 1, "y" = 2 }
 )");
-    EXPECT_TRUE(t.all("# top", comment));
-    EXPECT_TRUE(t.all("title", key));
-    EXPECT_TRUE(t.all("\"Lorvane\"", string));
-    EXPECT_TRUE(t.all("owner", heading));
-    EXPECT_TRUE(t.all("products", heading));
-    EXPECT_EQ(t.at("[owner"), punct);
-    EXPECT_TRUE(t.all("'Tom'", string));
-    EXPECT_TRUE(t.all("1979-05-27T07:32:00-08:00", date));
-    EXPECT_TRUE(t.all("738_594_937", number));
-    EXPECT_TRUE(t.all("false", literal));
-    EXPECT_TRUE(t.all("multi \"line\" [not an array", string));
-    EXPECT_EQ(t.at("8001"), number);
-    EXPECT_EQ(t.at("x ="), key);
-    EXPECT_TRUE(t.all("\"y\"", key));
-    EXPECT_EQ(t.at("2 }"), number);
+    t.whole(comment, {"# top"});
+    t.whole(key, {"title", "\"y\""});
+    t.whole(string, {"\"Lorvane\"", "'Tom'", "multi \"line\" [not an array"});
+    t.whole(heading, {"owner", "products"});
+    t.startsIn(punct, {"[owner"});
+    t.whole(date, {"1979-05-27T07:32:00-08:00"});
+    t.whole(number, {"738_594_937"});
+    t.whole(literal, {"false"});
+    t.startsIn(number, {"8001", "2 }"});
+    t.startsIn(key, {"x ="});
 
-    EXPECT_TRUE(t.header(2));  // [owner]
-    EXPECT_EQ(t.depth(2), 0);
-    EXPECT_EQ(t.depth(3), 1);
-    EXPECT_TRUE(t.header(5));  // [[products]] ends [owner]
-    EXPECT_EQ(t.depth(5), 0);
-    EXPECT_TRUE(t.header(11));  // ports = [
-    EXPECT_EQ(t.depth(11), 1);
-    EXPECT_EQ(t.depth(12), 2);
-    EXPECT_EQ(t.depth(13), 1);
-    EXPECT_EQ(t.depth(14), 1);
-    EXPECT_EQ(t.depth(1), 0);  // keys before the first table
+    // line 2: [owner]
+    // line 5: [[products]] ends [owner]
+    // line 11: ports = [
+    // line 1: keys before the first table
+    t.folds({{2, 0, true}, {3, 1}, {5, 0, true}, {11, 1, true}, {12, 2}, {13, 1}, {14, 1}, {1, 0}});
 }
 
 TEST(SyntaxLexer, CSVColumnsAndQuotedFields)
 {
     const Lexed c = lex(Language::csv, "id,name,note,x,y\n1,\"a,b\",\"two\nlines\",4,5\n");
-    EXPECT_EQ(c.at("id"), plain);
-    EXPECT_EQ(c.at("name"), column1);
-    EXPECT_EQ(c.at("note"), column2);
-    EXPECT_EQ(c.at("x"), column3);
-    EXPECT_EQ(c.at("y"), plain);  // the fifth column starts the cycle again
-    EXPECT_EQ(c.at(","), punct);
-    EXPECT_TRUE(c.all("\"a,b\"", column1));  // the comma inside quotes is data
-    EXPECT_EQ(c.at("lines"), column2);       // the field continues on the next line
-    EXPECT_EQ(c.at("4"), column3);
-    EXPECT_EQ(c.at("5"), plain);
+    c.startsIn(plain, {"id", "y", "5"});
+    c.startsIn(column1, {"name"});
+    c.startsIn(column2, {"note", "lines"});
+    c.startsIn(column3, {"x", "4"});
+    c.startsIn(punct, {","});
+    c.whole(column1, {"\"a,b\""});
 
     const Lexed t = lex(Language::csv, "a\tb,c\n", '\t');
-    EXPECT_EQ(t.at("\t"), punct);
-    EXPECT_TRUE(t.all("b,c", column1));
+    t.startsIn(punct, {"\t"});
+    t.whole(column1, {"b,c"});
     EXPECT_EQ(detectSeparator("a;b;c,d\n", 8), ';');
     EXPECT_EQ(detectSeparator("\"a;b;c\",d\n", 10), ',');
     EXPECT_EQ(detectSeparator("abc", 3), ',');
@@ -269,41 +258,24 @@ Setext
 # Next
 Lone * star and snake_case_word _emph_
 )");
-    EXPECT_EQ(m.at("# Title"), punct);
-    EXPECT_TRUE(m.all("Title", heading));
-    EXPECT_TRUE(m.all("*em*", emphasis));
-    EXPECT_TRUE(m.all("**strong**", strong));
-    EXPECT_TRUE(m.all("`code`", code));
-    EXPECT_TRUE(m.all("[link](http://x.org)", Syntax::link));
-    EXPECT_EQ(m.at("> quote"), quote);
-    EXPECT_EQ(m.at("- item"), listMark);
-    EXPECT_TRUE(m.all("1.", listMark));
-    EXPECT_TRUE(m.all("[x]", listMark));
-    EXPECT_TRUE(m.all("```cpp", code));
-    EXPECT_TRUE(m.all("# not a heading", code));
-    EXPECT_TRUE(m.all("Setext", heading));
-    EXPECT_TRUE(m.all("======", punct));
-    EXPECT_TRUE(m.all("h1", table));
-    EXPECT_TRUE(m.all("|----|----|", punct));
-    EXPECT_EQ(m.at("| a"), punct);
-    EXPECT_EQ(m.at("a  |"), plain);
-    EXPECT_EQ(m.at("* star"), plain);
-    EXPECT_TRUE(m.all("snake_case_word", plain));
-    EXPECT_TRUE(m.all("_emph_", emphasis));
+    m.startsIn(punct, {"# Title", "| a"});
+    m.whole(heading, {"Title", "Setext"});
+    m.whole(emphasis, {"*em*", "_emph_"});
+    m.whole(strong, {"**strong**"});
+    m.whole(code, {"`code`", "```cpp", "# not a heading"});
+    m.whole(Syntax::link, {"[link](http://x.org)"});
+    m.startsIn(quote, {"> quote"});
+    m.startsIn(listMark, {"- item"});
+    m.whole(listMark, {"1.", "[x]"});
+    m.whole(punct, {"======", "|----|----|"});
+    m.whole(table, {"h1"});
+    m.startsIn(plain, {"a  |", "* star"});
+    m.whole(plain, {"snake_case_word"});
 
-    EXPECT_TRUE(m.header(0));
-    EXPECT_EQ(m.depth(0), 0);
-    EXPECT_EQ(m.depth(1), 1);
-    EXPECT_TRUE(m.header(3));  // ## Sub
-    EXPECT_EQ(m.depth(3), 1);
-    EXPECT_EQ(m.depth(4), 2);
-    EXPECT_FALSE(m.header(10));  // inside the fence
-    EXPECT_EQ(m.depth(10), 2);
-    EXPECT_TRUE(m.header(13));  // Setext, a first-level heading
-    EXPECT_EQ(m.depth(13), 0);
-    EXPECT_EQ(m.depth(14), 1);
-    EXPECT_TRUE(m.header(18));
-    EXPECT_EQ(m.depth(18), 0);
+    // line 3: ## Sub
+    // line 10: inside the fence
+    // line 13: Setext, a first-level heading
+    m.folds({{0, 0, true}, {1, 1}, {3, 1, true}, {4, 2}, {10, 2, false}, {13, 0, true}, {14, 1}, {18, 0, true}});
 }
 
 TEST(SyntaxLexer, MarkdownBlocksAsCommonMarkReadsThem)
@@ -332,29 +304,20 @@ x
 after fence
 )");
     // Indented lines continue a paragraph, start code after a blank line or a heading, and belong to list items.
-    EXPECT_TRUE(m.all("continued here", plain));
-    EXPECT_TRUE(m.all("    indented code", code));
-    EXPECT_TRUE(m.all("# still code", code));
-    EXPECT_TRUE(m.all("item text", plain));
+    m.whole(plain, {"continued here", "item text"});
+    m.whole(code, {"    indented code", "# still code"});
     // Every line of an underlined paragraph is the heading; only its first line heads a fold.
-    EXPECT_TRUE(m.all("Two line", heading));
-    EXPECT_TRUE(m.all("heading", heading));
-    EXPECT_TRUE(m.all("-------", punct));
-    EXPECT_TRUE(m.header(4));
-    EXPECT_FALSE(m.header(5));
-    EXPECT_EQ(m.depth(4), 1);
-    EXPECT_EQ(m.depth(8), 2);
-    EXPECT_TRUE(m.all("Intro", plain));
-    EXPECT_FALSE(m.header(0));
+    m.whole(heading, {"Two line", "heading"});
+    m.whole(punct, {"-------"});
+    m.folds({{4, any, true}, {5, any, false}, {4, 1}, {8, 2}});
+    m.whole(plain, {"Intro"});
+    m.folds({{0, any, false}});
     // A reference definition: label, address, title.
-    EXPECT_TRUE(m.all("[docs]", Syntax::link));
-    EXPECT_TRUE(m.all("https://a.b/docs", Syntax::link));
-    EXPECT_TRUE(m.all("\"Title\"", Syntax::string));
-    EXPECT_TRUE(m.all("[docs][1]", Syntax::link));
+    m.whole(Syntax::link, {"[docs]", "https://a.b/docs", "[docs][1]"});
+    m.whole(Syntax::string, {"\"Title\""});
     // A fence of four backticks holds one of three.
-    EXPECT_TRUE(m.all("```js", code));
-    EXPECT_TRUE(m.all("x\n```\n````", code));
-    EXPECT_TRUE(m.all("after fence", plain));
+    m.whole(code, {"```js", "x\n```\n````"});
+    m.whole(plain, {"after fence"});
 }
 
 TEST(SyntaxLexer, PlantUMLTokens)
@@ -369,18 +332,12 @@ W --> User
    comment '/ note left of W
 @enduml
 )");
-    EXPECT_TRUE(p.all("@startuml", marker));
-    EXPECT_TRUE(p.all("@enduml", marker));
-    EXPECT_TRUE(p.all("' a comment", comment));
-    EXPECT_TRUE(p.all("actor", keyword));
-    EXPECT_TRUE(p.all("participant", keyword));
-    EXPECT_TRUE(p.all("\"Web Server\"", string));
-    EXPECT_TRUE(p.all("->", tag));
-    EXPECT_TRUE(p.all("-->", tag));
-    EXPECT_EQ(p.at("User\n"), plain);
-    EXPECT_TRUE(p.all("/' block", comment));
-    EXPECT_TRUE(p.all("comment '/", comment));
-    EXPECT_TRUE(p.all("note", keyword));
+    p.whole(marker, {"@startuml", "@enduml"});
+    p.whole(comment, {"' a comment", "/' block", "comment '/"});
+    p.whole(keyword, {"actor", "participant", "note"});
+    p.whole(string, {"\"Web Server\""});
+    p.whole(tag, {"->", "-->"});
+    p.startsIn(plain, {"User\n"});
 }
 
 // Unterminated constructs, control and invalid bytes and a megabyte line:
@@ -405,7 +362,5 @@ TEST(SyntaxLexer, HostileInputIsStyledInFull)
     }
     // Ten thousand nested brackets on one line, then their end.
     const Lexed deep = lex(Language::json, std::string(10000, '[') + "\n" + std::string(10000, ']'));
-    EXPECT_EQ(deep.depth(0), 0);
-    EXPECT_TRUE(deep.header(0));
-    EXPECT_EQ(deep.depth(1), 0);
+    deep.folds({{0, 0, true}, {1, 0}});
 }

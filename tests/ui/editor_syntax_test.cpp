@@ -6,8 +6,6 @@
 #include "editor/Palette.h"
 #include "editor/syntax/SyntaxStyler.h"
 
-#include <cmath>
-
 using B = QsciScintillaBase;
 using namespace Syntax;
 
@@ -165,7 +163,7 @@ TEST_F(EditorSyntax, AJumpFarPastTheStyledTextIsStyledAStepPerTurn)
     EXPECT_GT(after, before);
     // A step and the rest of its last line (a grab may paint twice).
     EXPECT_LE(after - before, 2 * step + 200);
-    ASSERT_TRUE(waitFor([&] { return v->SendScintilla(B::SCI_GETENDSTYLED) == v->byteLength(); }));
+    ASSERT_TRUE(waitUntil([&] { return v->SendScintilla(B::SCI_GETENDSTYLED) == v->byteLength(); }));
     EXPECT_EQ(styleAt(e, QStringLiteral("\"name\""), 19999), Syntax::key);
     EXPECT_EQ(styleAt(e, QStringLiteral("true"), 19999), literal);
     // What is not on screen is styled at once when asked for.
@@ -266,48 +264,46 @@ QList<int> numbers(EditorController& e)
 
 }
 
+// Each format's fold heads with the last line each folds, lines that head
+// nothing, and lines with their fold's head.
 TEST_F(EditorSyntax, FoldRangesOfEachFormat)
 {
-    EditorController& j = open(
-        QStringLiteral("a.json"),
-        QStringLiteral("{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": {\n    \"c\": null\n  }\n}\n"));
-    EXPECT_TRUE(isHeader(j, 0));
-    EXPECT_EQ(lastChild(j, 0), 7);
-    EXPECT_TRUE(isHeader(j, 1));
-    EXPECT_EQ(lastChild(j, 1), 3);
-    EXPECT_EQ(sci(j, B::SCI_GETFOLDPARENT, 2), 1);
-    EXPECT_EQ(sci(j, B::SCI_GETFOLDPARENT, 6), 5);
-    EXPECT_FALSE(isHeader(j, 2));
-
-    EditorController& y = open(QStringLiteral("a.yaml"),
-                               QStringLiteral("a:\n  b: 1\n  c:\n    - x\n\n    - y\nd: 2\n"));
-    EXPECT_TRUE(isHeader(y, 0));
-    EXPECT_EQ(lastChild(y, 0), 5);
-    EXPECT_TRUE(isHeader(y, 2));
-    EXPECT_EQ(lastChild(y, 2), 5);
-    EXPECT_FALSE(isHeader(y, 6));
-
-    EditorController& t = open(QStringLiteral("a.toml"),
-                               QStringLiteral("top = 1\n[a]\nx = 1\n\n[b]\ny = [\n  1,\n  2,\n]\n"));
-    EXPECT_FALSE(isHeader(t, 0));
-    EXPECT_TRUE(isHeader(t, 1));
-    EXPECT_EQ(lastChild(t, 1), 3);
-    EXPECT_TRUE(isHeader(t, 4));
-    EXPECT_EQ(lastChild(t, 4), 8);
-    EXPECT_TRUE(isHeader(t, 5));
-    EXPECT_EQ(lastChild(t, 5), 7);
-
-    EditorController& m = open(
-        QStringLiteral("a.md"),
-        QStringLiteral("# A\ntext\n## A.1\n```\n# code\n```\n### A.1.1\nx\n## A.2\ny\n# B\nz\n"));
-    EXPECT_TRUE(isHeader(m, 0));
-    EXPECT_EQ(lastChild(m, 0), 9);
-    EXPECT_EQ(lastChild(m, 2), 7);
-    EXPECT_FALSE(isHeader(m, 4));  // # inside a fence
-    EXPECT_EQ(lastChild(m, 6), 7);
-    EXPECT_EQ(sci(m, B::SCI_GETFOLDPARENT, 7), 6);
-    EXPECT_EQ(lastChild(m, 8), 9);
-    EXPECT_TRUE(isHeader(m, 10));
+    struct Case {
+        const char* file;
+        const char* text;
+        std::vector<std::pair<int, int>> heads;    // line, its fold's last line
+        std::vector<int> plain;                    // lines heading nothing
+        std::vector<std::pair<int, int>> parents;  // line, the head of its fold
+    };
+    const Case cases[] = {
+        {"a.json",
+         "{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": {\n    \"c\": null\n  }\n}\n",
+         {{0, 7}, {1, 3}},
+         {2},
+         {{2, 1}, {6, 5}}},
+        {"a.yaml", "a:\n  b: 1\n  c:\n    - x\n\n    - y\nd: 2\n", {{0, 5}, {2, 5}}, {6}, {}},
+        {"a.toml", "top = 1\n[a]\nx = 1\n\n[b]\ny = [\n  1,\n  2,\n]\n", {{1, 3}, {4, 8}, {5, 7}}, {0}, {}},
+        // A # inside a fence heads nothing.
+        {"a.md",
+         "# A\ntext\n## A.1\n```\n# code\n```\n### A.1.1\nx\n## A.2\ny\n# B\nz\n",
+         {{0, 9}, {2, 7}, {6, 7}, {8, 9}, {10, -1}},
+         {4},
+         {{7, 6}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        EditorController& e = open(QString::fromLatin1(c.file), QString::fromUtf8(c.text));
+        for (const auto& [line, last] : c.heads) {
+            EXPECT_TRUE(isHeader(e, line)) << line;
+            if (last >= 0) {
+                EXPECT_EQ(lastChild(e, line), last) << line;
+            }
+        }
+        for (int line : c.plain)
+            EXPECT_FALSE(isHeader(e, line)) << line;
+        for (const auto& [line, head] : c.parents)
+            EXPECT_EQ(sci(e, B::SCI_GETFOLDPARENT, line), head) << line;
+    }
 }
 
 TEST_F(EditorSyntax, ChevronFoldsAndTheTextStaysWhole)

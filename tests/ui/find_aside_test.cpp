@@ -35,7 +35,7 @@ TEST_F(FindAside, MatchesComeFromTheWorkerAndAlwaysBelongToTheShownText)
     e.refreshHighlights(true);
     EXPECT_EQ(model->matchCount(), AppModel::searchingMatches);
     EXPECT_TRUE(e.textView()->highlights().matches.empty());
-    ASSERT_TRUE(waitFor([&] { return model->matchCount() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return model->matchCount() == 3; }));
     EXPECT_EQ(e.textView()->highlights().matches, expected(d->text()));
 
     // Typed into while a search runs: what shows at the end is the new text's.
@@ -43,7 +43,7 @@ TEST_F(FindAside, MatchesComeFromTheWorkerAndAlwaysBelongToTheShownText)
     e.textView()->setCursorPosition(0);
     type(e.textView(), QStringLiteral("cat "));
     e.refreshHighlights(false);
-    ASSERT_TRUE(waitFor([&] { return model->matchCount() == 4 && !e.highlightPending(); }));
+    ASSERT_TRUE(waitUntil([&] { return model->matchCount() == 4 && !e.highlightPending(); }));
     EXPECT_EQ(e.textView()->highlights().matches, expected(d->text()));
     EXPECT_EQ(e.matches(), expected(d->text()));
 
@@ -52,7 +52,8 @@ TEST_F(FindAside, MatchesComeFromTheWorkerAndAlwaysBelongToTheShownText)
     e.refreshHighlights(true);
     model->setFindVisible(false);
     e.refreshHighlights(true);
-    waitFor([] { return false; }, 200);
+    ASSERT_TRUE(waitUntil([&] { return !e.highlightPending(); }));
+    nextTurn();
     EXPECT_EQ(model->matchCount(), 0);
     EXPECT_TRUE(e.textView()->highlights().matches.empty());
 
@@ -61,7 +62,7 @@ TEST_F(FindAside, MatchesComeFromTheWorkerAndAlwaysBelongToTheShownText)
     EditorController& m = editorFor(marked);
     find(QStringLiteral("ab"));
     m.refreshHighlights(true);
-    ASSERT_TRUE(waitFor([&] { return model->matchCount() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return model->matchCount() == 2; }));
     EXPECT_EQ(m.matches(), (std::vector<TextRange>{{1, 2}, {4, 2}}));
 }
 
@@ -92,7 +93,7 @@ TEST_F(FindAside, ReplaceAllIsOneUndoStepAndCoversTextTypedMeanwhile)
     find(QStringLiteral("k=(\\d)"), true);
     model->setReplaceText(QStringLiteral("[$1]"));
     e.replaceEverything();
-    ASSERT_TRUE(waitFor([&] { return d->text() == QStringLiteral("[1] [2] [3]"); }));
+    ASSERT_TRUE(waitUntil([&] { return d->text() == QStringLiteral("[1] [2] [3]"); }));
     EXPECT_EQ(model->toast(), std::optional<QString>(QStringLiteral("已替换 3 处")));
     e.textView()->undo();
     EXPECT_EQ(d->text(), QStringLiteral("k=1 k=2 k=3"));
@@ -100,7 +101,7 @@ TEST_F(FindAside, ReplaceAllIsOneUndoStepAndCoversTextTypedMeanwhile)
     e.replaceEverything();
     e.textView()->setCursorPosition(0);
     type(e.textView(), QStringLiteral("k=4 "));
-    ASSERT_TRUE(waitFor([&] { return d->text() == QStringLiteral("[4] [1] [2] [3]"); }));
+    ASSERT_TRUE(waitUntil([&] { return d->text() == QStringLiteral("[4] [1] [2] [3]"); }));
     EXPECT_EQ(model->toast(), std::optional<QString>(QStringLiteral("已替换 4 处")));
     e.textView()->undo();
     EXPECT_EQ(d->text(), QStringLiteral("k=4 k=1 k=2 k=3"));
@@ -124,6 +125,6 @@ TEST_F(FindAside, ALongBufferIsCopiedInPiecesAndACommandNeedNotWaitForThem)
     // Nobody waiting: the copy arrives over a few turns, then the matches.
     find(QStringLiteral("dolor"));
     e.refreshHighlights(true);
-    ASSERT_TRUE(waitFor([&] { return model->matchCount() > 0; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return model->matchCount() > 0; }, 10000));
     EXPECT_EQ(model->matchCount(), int(text.size() / line.size()));
 }

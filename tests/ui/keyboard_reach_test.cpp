@@ -1,29 +1,16 @@
 // Keyboard reach of sheets, dialogs and popups: real key events, always sent
 // to whatever has the keyboard in the whole main window.
-#include "core/AppModel.h"
-#include "editor/CodeTextView.h"
-#include "editor/EditorCache.h"
-#include "editor/EditorController.h"
+#include "WindowFixture.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
 #include "views/controls/Controls.h"
 #include "views/overlays/DialogLayer.h"
 #include "views/overlays/MenuPanel.h"
 #include "views/overlays/PopupLayer.h"
-#include "views/pane/DocPane.h"
 #include "views/pane/EditorArea.h"
 #include "views/pane/PaneHeader.h"
 #include "views/sheets/NewFileSheet.h"
 #include "views/sheets/SheetParts.h"
-#include "views/sidebar/Sidebar.h"
-#include "views/window/MainWindow.h"
-
-#include <QApplication>
-#include <QLineEdit>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include "WindowFixture.h"
 
 namespace {
 
@@ -44,13 +31,6 @@ struct KeyboardReach : WindowFixture {
                 n += img.pixel(x, y) == accent;
         return n;
     }
-    DocPtr open(const QString& name, const QByteArray& text)
-    {
-        window->openFiles({write(name, text)});
-        QTest::qWait(30);
-        return model->active();
-    }
-    CodeTextView* view(const DocPtr& d) { return editors->controller(d).textView(); }
 };
 
 }
@@ -170,7 +150,7 @@ TEST_F(KeyboardReach, AnOpenPopupOwnsTheArrowsAndReturn)
     v->setCursorPosition(1);
     ASSERT_TRUE(v->hasFocus());
     model->toggle(Popup::eol());
-    QTest::qWait(30);
+    nextTurn();
     auto* menu = qobject_cast<MenuPanel*>(window->popupLayer()->panel()->content());
     ASSERT_TRUE(menu);
     for (int k :
@@ -194,7 +174,7 @@ TEST_F(KeyboardReach, AnOpenPopupOwnsTheArrowsAndReturn)
     model->addTag(QStringLiteral("甲"), nullptr);
     model->addTag(QStringLiteral("乙"), nullptr);
     model->toggle(Popup::tags(doc->id));
-    QTest::qWait(30);
+    nextTurn();
     key(Qt::Key_Down);
     key(Qt::Key_Down);
     key(Qt::Key_Return);
@@ -220,7 +200,7 @@ TEST_F(KeyboardReach, AClickKeepsTheFeatureMenuThatHoverOpened)
     EXPECT_EQ(model->popup(), Popup::feature());
     // Clicked open, it stays when the pointer goes away.
     model->hoverFeature(false, std::nullopt);
-    QTest::qWait(AppModel::featureCloseMSecs + 100);
+    afterTimer(AppModel::featureCloseMSecs);
     EXPECT_EQ(model->popup(), Popup::feature());
     top = window->childAt(window->mapFromGlobal(global));
     QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFromGlobal(global));
@@ -232,9 +212,7 @@ TEST_F(KeyboardReach, ClickingADiagnosticPutsTheCaretOnItsColumn)
 {
     const DocPtr doc = open(QStringLiteral("bad.json"), "{\n  \"名\": 1 \"b\": 2\n}\n");
     ASSERT_TRUE(doc);
-    for (int i = 0; i < 200 && doc->diagnostics().isEmpty(); ++i)
-        QTest::qWait(20);
-    ASSERT_FALSE(doc->diagnostics().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return !doc->diagnostics().isEmpty(); }));
     EXPECT_EQ(doc->diagnostics().front().line, 2);
     EXPECT_EQ(doc->diagnostics().front().column, 10);
     CodeTextView* v = view(doc);
@@ -252,7 +230,7 @@ TEST_F(KeyboardReach, ClickingADiagnosticPutsTheCaretOnItsColumn)
     // The error line's number in the gutter.
     v->setCursorPosition(0);
     LineNumberRuler* ruler = v->ruler();
-    QTest::qWait(30);
+    nextTurn();
     std::optional<LineNumberRuler::Label> label;
     for (const auto& l : ruler->visibleLabels())
         if (l.error)
@@ -262,28 +240,13 @@ TEST_F(KeyboardReach, ClickingADiagnosticPutsTheCaretOnItsColumn)
     EXPECT_EQ(caret(), (std::pair{2, 10}));
 }
 
-TEST_F(KeyboardReach, RenameSelectsTheBaseNameOnly)
-{
-    const DocPtr doc = open(QStringLiteral("notes.md"), "x");
-    model->askRename(doc);
-    QTest::qWait(30);
-    QLineEdit* input = window->dialogLayer()->input();
-    ASSERT_TRUE(input);
-    EXPECT_EQ(focused(), input);
-    EXPECT_EQ(input->selectedText(), QStringLiteral("notes"));
-    type(QStringLiteral("plan"));
-    EXPECT_EQ(input->text(), QStringLiteral("plan.md"));
-    key(Qt::Key_Return);
-    EXPECT_EQ(doc->name(), QStringLiteral("plan.md"));
-}
-
 TEST_F(KeyboardReach, TheHeaderShowsOnlyTheActiveDocumentsTags)
 {
     const DocPtr a = open(QStringLiteral("a.txt"), "a");
     const DocPtr b = open(QStringLiteral("b.txt"), "b");
     PaneHeader* header = window->docPane()->header();
     const auto chips = [header] {
-        QTest::qWait(20);  // chips added to a shown bar appear on the next turn
+        nextTurn();  // chips added to a shown bar appear on the next turn
         int n = 0;
         for (QWidget* w : header->findChildren<QWidget*>(QStringLiteral("tagChip")))
             n += w->isVisibleTo(header);

@@ -2,9 +2,6 @@
 // and comment toggling in each format, at one caret or several.
 #include "EditCommandsFixture.h"
 
-#include <QMenu>
-#include <QMenuBar>
-
 namespace {
 
 struct LineCommandsTest : EditCommandsFixture {};

@@ -1,6 +1,5 @@
 #include "EditorFixture.h"
 #include "WindowFixture.h"
-#include "views/pane/DocPane.h"
 #include "views/pane/NoticeBar.h"
 
 #include <QAbstractButton>
@@ -45,7 +44,7 @@ struct LongLines : WindowFixture {
     {
         DocPtr d = model->open(write(name, bytes));
         EXPECT_TRUE(d);
-        QTest::qWait(50);
+        nextTurn();
         return editors->controller(d);
     }
     NoticeBar* notice() const { return window->docPane()->notice(); }
@@ -69,7 +68,7 @@ TEST_F(LongLines, AVeryLongLineGetsTheSafeDisplayAndANormalDocumentKeepsItsLook)
     EXPECT_TRUE(nv->wrapping());
     EXPECT_FALSE(notice()->isVisible());
     // Keys are coloured: the lexer ran over the first screen.
-    ASSERT_TRUE(waitFor([&] { return nv->SendScintilla(B::SCI_GETSTYLEAT, 5) != 0; }));
+    ASSERT_TRUE(waitUntil([&] { return nv->SendScintilla(B::SCI_GETSTYLEAT, 5) != 0; }));
 
     EditorController& safe = open(QStringLiteral("one-line.json"), oneLineJSON(3 * CodeTextView::longLine));
     CodeTextView* sv = safe.textView();
@@ -91,11 +90,9 @@ TEST_F(LongLines, AVeryLongLineGetsTheSafeDisplayAndANormalDocumentKeepsItsLook)
 
     // Switching back shows the normal document without the notice.
     model->setActiveID(normal.doc()->id);
-    QTest::qWait(30);
-    EXPECT_FALSE(notice()->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return !notice()->isVisible(); }));
     model->setActiveID(safe.doc()->id);
-    QTest::qWait(30);
-    EXPECT_TRUE(notice()->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return notice()->isVisible(); }));
     // "知道了" closes it for this document.
     QAbstractButton* ok = noticeButton(QStringLiteral("知道了"));
     ASSERT_TRUE(ok);

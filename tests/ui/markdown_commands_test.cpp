@@ -2,8 +2,6 @@
 #include "EditCommandsFixture.h"
 
 #include <QClipboard>
-#include <QMenu>
-#include <QMenuBar>
 
 namespace {
 

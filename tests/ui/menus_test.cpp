@@ -1,16 +1,12 @@
 // The menu bar as the user reads it: the words it uses, the view modes as
 // radio items, and the keyboard shortcut sheet listing every key.
-#include "WaitUntil.h"
 #include "WindowFixture.h"
 #include "core/Feature.h"
 #include "views/sheets/ShortcutSheet.h"
 
 #include <QActionGroup>
 #include <QFontMetrics>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -85,8 +81,7 @@ TEST_F(Menus, TheWordsAreCopyAndFindEverywhere)
 
 TEST_F(Menus, ViewModesAreRadioItemsFollowingTheDocument)
 {
-    window->openFiles({write(QStringLiteral("m.md"), "# 标题\n")});
-    const DocPtr doc = model->active();
+    const DocPtr doc = open(QStringLiteral("m.md"), "# 标题\n");
     ASSERT_TRUE(doc);
     QList<QAction*> modes;
     for (QAction* a : menu(QStringLiteral("显示(&V)"))->actions())

@@ -1,36 +1,11 @@
 // The outline popup driven by real keys sent wherever the keyboard is.
-#include "core/AppModel.h"
-#include "editor/EditorCache.h"
-#include "editor/EditorController.h"
-#include "views/overlays/OutlinePanel.h"
-#include "views/window/MainWindow.h"
-
-#include <QApplication>
-#include <QInputMethodEvent>
-#include <QLineEdit>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include "WaitUntil.h"
 #include "WindowFixture.h"
+#include "views/overlays/OutlinePanel.h"
 
 namespace {
 
 struct OutlineTest : WindowFixture {
-    bool editorHasFocus() const
-    {
-        const DocPtr d = model->active();
-        EditorController* c = d ? editors->existing(d->id) : nullptr;
-        QWidget* f = focused();
-        return c && f && (f == c->widget() || c->widget()->isAncestorOf(f));
-    }
     OutlinePanel* panel() const { return window->findChild<OutlinePanel*>(); }
-    DocPtr open(const QString& name, const QByteArray& text)
-    {
-        window->openFiles({write(name, text)});
-        focused();
-        return model->active();
-    }
     // With the caret under 第一节 that entry is marked and chosen; Down and
     // Return go to 第二章 and give the editor the keyboard.
     void chooseFromTheCaretsHeadingToTheNext(OutlinePanel* p, const DocPtr& doc)
@@ -156,7 +131,7 @@ TEST_F(OutlineTest, ABigTextIsGatheredAsideWhileThePanelKeepsTheKeyboard)
     ASSERT_TRUE(panel());
     key(Qt::Key_Escape);
     EXPECT_FALSE(model->popup());
-    QTest::qWait(100);
+    nextTurn();
 
     key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
     OutlinePanel* p = panel();
@@ -210,9 +185,7 @@ TEST_F(OutlineTest, TypingNarrowsTheHeadingsByCharactersOrPinyin)
     // Characters from an input method narrow too; Down and Return go to the
     // second heading still listed.
     p->filterField()->clear();
-    QInputMethodEvent e;
-    e.setCommitString(QStringLiteral("景"));
-    QApplication::sendEvent(focused(), &e);
+    commit(QStringLiteral("景"));
     EXPECT_EQ(listed(), QStringList{QStringLiteral("背景")});
     p->filterField()->clear();
     type(QStringLiteral("bj"));

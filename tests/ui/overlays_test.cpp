@@ -1,26 +1,15 @@
-#include "core/AppModel.h"
+#include "EditorFixture.h"
 #include "views/overlays/DialogLayer.h"
 #include "views/overlays/MenuPanel.h"
 #include "views/overlays/PopupContent.h"
 #include "views/overlays/PopupLayer.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
-struct OverlayTest : ::testing::Test {
-    QTemporaryDir dir;
-    std::unique_ptr<AppModel> model;
-    void SetUp() override
-    {
-        model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
-    }
-};
+using OverlayTest = EditorFixture;
 
 const QRect window(0, 0, 1180, 760);
 

@@ -2,41 +2,19 @@
 // document and linked, a dropped picture file is linked rather than opened,
 // and a picture (or a pipe) dropped anywhere else is never opened as text.
 #include "PageScript.h"
-#include "WaitUntil.h"
 #include "WindowFixture.h"
-#include "core/FileChooser.h"
-#include "editor/CodeTextView.h"
-#include "editor/EditorController.h"
-#include "views/pane/DocPane.h"
 #include "views/pane/EditorArea.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
-#include <QMimeData>
 #include <QRegularExpression>
 #include <sys/stat.h>
 
 namespace {
 
-struct SaveTo : FileChooser {
-    QString target;
-    void chooseFilesToOpen(std::function<void(QStringList)> done) override { done({}); }
-    void chooseSaveLocation(const QString&, const QString&, std::function<void(std::optional<QString>)> done) override
-    {
-        done(target.isEmpty() ? std::nullopt : std::optional<QString>(target));
-    }
-};
-
 struct Pictures : WindowFixture {
-    DocPtr open(const QString& name, const QByteArray& text)
-    {
-        window->openFiles({write(name, text)});
-        QTest::qWait(30);
-        return model->active();
-    }
-    CodeTextView* view(const DocPtr& d) { return editors->controller(d).textView(); }
     // Into the text at its end, as the user clicks and presses Ctrl+End.
     void caretToEnd(const DocPtr& d)
     {
@@ -52,21 +30,6 @@ struct Pictures : WindowFixture {
     static QStringList stored(const QString& folder)
     {
         return QDir(folder).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
-    }
-    // Drops local files at the middle of a widget, the way a file manager's drag ends.
-    static void drop(QWidget* on, const QStringList& files)
-    {
-        QMimeData mime;
-        QList<QUrl> urls;
-        for (const QString& f : files)
-            urls << QUrl::fromLocalFile(f);
-        mime.setUrls(urls);
-        const QPointF at = QRectF(on->rect()).center();
-        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(on, &enter);
-        QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(on, &dropped);
-        QTest::qWait(30);
     }
 };
 
@@ -128,7 +91,7 @@ TEST_F(Pictures, APictureGoesOnlyIntoMarkdownAndANewDocumentIsSavedFirst)
     EXPECT_FALSE(QDir(dir.filePath(QStringLiteral("plain.assets"))).exists());
 
     // Never saved: the save panel comes first; declined, nothing happens.
-    SaveTo chooser;
+    ChooseFile chooser;
     model->setFileChooser(&chooser);
     key(Qt::Key_N, Qt::ControlModifier);
     type(QStringLiteral("draft.md"));

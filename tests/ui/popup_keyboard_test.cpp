@@ -1,68 +1,22 @@
 // Whatever the user opens takes the keyboard at once: the letters typed next
 // land in it, never in the document behind it, and closing it gives the
 // keyboard back to the text. Real clicks and keys, sent wherever the focus is.
-#include "core/AppModel.h"
-#include "editor/CodeTextView.h"
-#include "editor/EditorCache.h"
-#include "editor/EditorController.h"
+#include "WindowFixture.h"
 #include "views/controls/Controls.h"
 #include "views/overlays/DialogLayer.h"
 #include "views/overlays/PopupLayer.h"
-#include "views/pane/DocPane.h"
 #include "views/pane/FindBar.h"
 #include "views/pane/GoToLineBar.h"
 #include "views/pane/PaneHeader.h"
 #include "views/pane/PaneStatusBar.h"
 #include "views/sheets/NewFileSheet.h"
-#include "views/sidebar/GroupView.h"
-#include "views/sidebar/Sidebar.h"
-#include "views/sidebar/SidebarRows.h"
-#include "views/window/MainWindow.h"
 
-#include <QAction>
-#include <QInputMethodEvent>
-#include <QLineEdit>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <functional>
-
-#include "WaitUntil.h"
-#include "WindowFixture.h"
 
 namespace {
 
 struct PopupKeyboard : WindowFixture {
-    DocPtr open(const QString& name, const QByteArray& text)
-    {
-        window->openFiles({write(name, text)});
-        QTest::qWait(30);
-        return model->active();
-    }
-    CodeTextView* view(const DocPtr& d) { return editors->controller(d).textView(); }
-    // A click where the user sees the control: on whatever lies on top there.
-    void clickOn(QWidget* control)
-    {
-        const QPoint global = control->mapToGlobal(control->rect().center());
-        QWidget* top = QApplication::widgetAt(global);
-        if (!top)
-            top = control;
-        QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFromGlobal(global));
-    }
-    DocRow* rowOf(const DocPtr& doc) const
-    {
-        for (GroupView* g : window->sidebar()->groupViews())
-            for (DocRow* r : g->rows())
-                if (r->doc() == doc)
-                    return r;
-        return nullptr;
-    }
-    QAction* menuAction(const QString& title) const
-    {
-        for (QAction* a : window->menuBar()->findChildren<QAction*>())
-            if (a->text() == title)
-                return a;
-        return nullptr;
-    }
     // An input method's composition: pinyin first, then the chosen characters.
     static void compose(const QString& pinyin, const QString& chosen)
     {
@@ -132,13 +86,15 @@ TEST_F(PopupKeyboard, EveryPopupSheetDialogAndBarTakesTheKeyboardWhenItOpens)
         std::function<void()> open;
         std::function<QWidget*()> layer;  // where the keyboard must be
         bool typedShows;                  // the focused field shows the typed letters
+        TextButton* button = nullptr;     // a status button, on while its popup is open
     };
     const auto popupPanel = [this]() -> QWidget* { return window->popupLayer()->panel(); };
     const Case cases[] = {
         {"settings", [] { key(Qt::Key_Comma, Qt::ControlModifier); }, popupPanel, false},
         {"feature menu", [&] { clickOn(window->docPane()->header()->featureButton()); }, popupPanel, false},
-        {"encoding menu", [&] { clickOn(status->encodingButton()); }, popupPanel, false},
-        {"format menu", [&] { clickOn(status->formatButton()); }, popupPanel, false},
+        {"encoding menu", [&] { clickOn(status->encodingButton()); }, popupPanel, false, status->encodingButton()},
+        {"line ending menu", [&] { clickOn(status->eolButton()); }, popupPanel, false, status->eolButton()},
+        {"format menu", [&] { clickOn(status->formatButton()); }, popupPanel, false, status->formatButton()},
         {"outline", [] { key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier); }, popupPanel, false},
         {"new-file sheet", [] { key(Qt::Key_N, Qt::ControlModifier); },
          [this]() -> QWidget* { return window->findChild<NewFileSheet*>(); }, true},
@@ -157,6 +113,9 @@ TEST_F(PopupKeyboard, EveryPopupSheetDialogAndBarTakesTheKeyboardWhenItOpens)
         ASSERT_TRUE(waitUntil([&] { return c.layer() && c.layer()->isAncestorOf(QApplication::focusWidget()); }))
             << (focused() ? focused()->metaObject()->className() : "nothing");
         QWidget* f = focused();
+        if (c.button) {
+            EXPECT_TRUE(c.button->isOn());
+        }
         type(QStringLiteral("12"));
         EXPECT_EQ(doc->text(), QStringLiteral("# 一\n\n## 二\n"));
         EXPECT_FALSE(doc->isDirty());
@@ -169,6 +128,9 @@ TEST_F(PopupKeyboard, EveryPopupSheetDialogAndBarTakesTheKeyboardWhenItOpens)
         EXPECT_FALSE(model->popup());
         EXPECT_FALSE(model->dialog());
         EXPECT_FALSE(model->showNewFile());
+        if (c.button) {
+            EXPECT_FALSE(c.button->isOn());
+        }
     }
     // Back in the text, typing edits it again.
     type(QStringLiteral("z"));

@@ -3,9 +3,6 @@
 // appearance, and a formula typed in the editor drawn on the next render.
 #include "PreviewWindow.h"
 
-#include <QTest>
-#include <gtest/gtest.h>
-
 namespace {
 
 struct RenderingsWindow : PreviewWindow {

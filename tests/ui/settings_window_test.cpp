@@ -1,16 +1,11 @@
 // 设置 opened from the keyboard in the window: the editor's font family and
 // whether blanks show, applied to the open editor at once and stored.
-#include "WaitUntil.h"
 #include "WindowFixture.h"
 #include "editor/AppFonts.h"
-#include "editor/CodeTextView.h"
-#include "editor/EditorController.h"
 #include "views/sheets/SettingsView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -32,8 +27,7 @@ struct SettingsWindow : WindowFixture {
 
 TEST_F(SettingsWindow, ShowingBlanksAppliesToTheEditorAndIsStored)
 {
-    window->openFiles({write(QStringLiteral("w.txt"), "a b\tc\n")});
-    ASSERT_TRUE(model->active());
+    ASSERT_TRUE(open(QStringLiteral("w.txt"), "a b\tc\n"));
     EXPECT_EQ(viewWS(), QsciScintillaBase::SCWS_INVISIBLE);
     SettingsView* settings = openSettings();
     ASSERT_TRUE(settings);
@@ -53,8 +47,7 @@ TEST_F(SettingsWindow, ShowingBlanksAppliesToTheEditorAndIsStored)
 TEST_F(SettingsWindow, TheFontFamilyIsChosenWithTheKeyboardAndTheBuiltInComesFirst)
 {
     const QStringList installed = AppFonts::monospaceFamilies();
-    window->openFiles({write(QStringLiteral("f.txt"), "abc\n")});
-    ASSERT_TRUE(model->active());
+    ASSERT_TRUE(open(QStringLiteral("f.txt"), "abc\n"));
     const QString builtIn = view()->font().family();
     SettingsView* settings = openSettings();
     ASSERT_TRUE(settings);
@@ -82,8 +75,7 @@ TEST_F(SettingsWindow, AFamilyThatIsNotInstalledStaysChosenAndTheBuiltInFaceStan
     Settings s = model->settings();
     s.fontFamily = QStringLiteral("不存在的等宽字体");
     model->setSettings(s);
-    window->openFiles({write(QStringLiteral("g.txt"), "abc\n")});
-    ASSERT_TRUE(model->active());
+    ASSERT_TRUE(open(QStringLiteral("g.txt"), "abc\n"));
     EXPECT_EQ(view()->font().family(), AppFonts::mono(13).family());
     SettingsView* settings = openSettings();
     ASSERT_TRUE(settings);

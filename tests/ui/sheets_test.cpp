@@ -1,4 +1,4 @@
-#include "core/AppModel.h"
+#include "EditorFixture.h"
 #include "views/controls/Controls.h"
 #include "views/sheets/NewFileSheet.h"
 #include "views/sheets/SettingsView.h"
@@ -8,20 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
-struct SheetTest : ::testing::Test {
-    QTemporaryDir dir;
-    std::unique_ptr<AppModel> model;
-    void SetUp() override
-    {
-        model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
-    }
-};
+using SheetTest = EditorFixture;
 
 PluginRegistry::Entry entry(const QString& id)
 {

@@ -1,5 +1,4 @@
-#include "WaitUntil.h"
-#include "core/AppModel.h"
+#include "EditorFixture.h"
 #include "views/controls/Controls.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/sidebar/TagEditor.h"
@@ -10,9 +9,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollArea>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -21,13 +17,7 @@ DocPtr doc(const QString& name, std::optional<QString> url = std::nullopt, QStri
     return makeDoc(QUuid::createUuid(), name, QString(), url, TextEncoding::utf8, LineEnding::lf, tags);
 }
 
-struct SidebarTest : ::testing::Test {
-    QTemporaryDir dir;
-    std::unique_ptr<AppModel> model;
-    void SetUp() override
-    {
-        model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
-    }
+struct SidebarTest : EditorFixture {
     QStringList menuTexts(QMenu* m)
     {
         QStringList out;
@@ -224,12 +214,7 @@ TEST_F(SidebarTest, TagEditorTogglesAndCreatesTags)
 
 TEST_F(SidebarTest, RowsFollowTheirDocumentInPlace)
 {
-    const QString path = dir.filePath("kept.txt");
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("x");
-    }
+    const QString path = write(QStringLiteral("kept.txt"), "x");
     model->setRecent({path});
     auto a = doc("a.txt");
     model->appendDoc(a);

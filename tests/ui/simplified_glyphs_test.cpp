@@ -1,6 +1,7 @@
 // Han characters whose Japanese and Simplified Chinese forms differ are drawn
 // Simplified whatever the locale: fontconfig reads the locale when the
 // program starts, so each locale runs in a child process of this binary.
+#include "WaitUntil.h"
 #include "editor/AppFonts.h"
 #include "editor/CodeTextView.h"
 
@@ -9,7 +10,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <map>
 
@@ -30,7 +30,7 @@ QImage drawn()
     label.resize(400, 80);
     for (QWidget* w : {static_cast<QWidget*>(&editor), static_cast<QWidget*>(&label)})
         w->show();
-    QTest::qWait(50);
+    nextTurn();
     QImage out(400, 160, QImage::Format_RGB32);
     out.fill(Qt::white);
     QPainter p(&out);

@@ -1,16 +1,14 @@
+#include "WaitUntil.h"
 #include "views/window/SingleInstance.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QUuid>
 #include <cstring>
 #include <future>
-#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -56,20 +54,16 @@ TEST(SingleInstance, ASecondStartHandsItsFilesAndActivationTokenOver)
 {
     QTemporaryDir dir;
     const QString path = socketIn(dir);
-    EXPECT_EQ(SingleInstance(path).forward({{QStringLiteral("/tmp/x")}, {}, {}}), Outcome::noInstance);
+    EXPECT_EQ(SingleInstance(path).forward({{QStringLiteral("/tmp/x")}, {}, {}, {}}), Outcome::noInstance);
 
     SingleInstance running(path);
     std::optional<SingleInstance::Request> received;
     ASSERT_TRUE(running.listen([&](const SingleInstance::Request& r) { received = r; }));
     SingleInstance second(path);
     const SingleInstance::Request request{
-        {QStringLiteral("/tmp/带 空格.md"), QStringLiteral("/tmp/行\n断.json")}, "wayland-token-1", "startup-2"};
+        {QStringLiteral("/tmp/带 空格.md"), QStringLiteral("/tmp/行\n断.json")}, "wayland-token-1", "startup-2", {}};
     EXPECT_EQ(forwardWhileServing(second, request), Outcome::forwarded);
-    for (int i = 0; i < 200 && !received; ++i) {
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    ASSERT_TRUE(received);
+    ASSERT_TRUE(waitUntil([&] { return received.has_value(); }));
     EXPECT_EQ(received->files, request.files);
     EXPECT_EQ(received->activationToken, QByteArray("wayland-token-1"));
     EXPECT_EQ(received->startupID, QByteArray("startup-2"));
@@ -123,7 +117,7 @@ TEST(SingleInstance, LaunchesOnDifferentDisplaysStaySeparate)
     SingleInstance onFirst(first);
     ASSERT_TRUE(onFirst.listen([](const SingleInstance::Request&) { FAIL() << "crossed displays"; }));
     SingleInstance onSecond(second);
-    EXPECT_EQ(onSecond.forward({{QStringLiteral("/tmp/a")}, {}, {}}), Outcome::noInstance);
+    EXPECT_EQ(onSecond.forward({{QStringLiteral("/tmp/a")}, {}, {}, {}}), Outcome::noInstance);
     EXPECT_TRUE(onSecond.listen([](const SingleInstance::Request&) {}));
     QCoreApplication::processEvents();
 
@@ -158,7 +152,8 @@ TEST(SingleInstance, ASquatterOfAnotherUserGetsNothing)
     ASSERT_EQ(::seteuid(0), 0);
     ASSERT_EQ(listened, 0);
 
-    EXPECT_EQ(SingleInstance(path, 2000).forward({{QStringLiteral("/root/secret.md")}, "tok", {}}), Outcome::refused);
+    EXPECT_EQ(SingleInstance(path, 2000).forward({{QStringLiteral("/root/secret.md")}, "tok", {}, {}}),
+              Outcome::refused);
     // A live socket, even a foreign one, is never deleted to start a second editor.
     EXPECT_FALSE(SingleInstance(path).listen([](const SingleInstance::Request&) {}));
     EXPECT_TRUE(QFileInfo::exists(path));
@@ -185,16 +180,12 @@ TEST(SingleInstance, ABusyWindowStillAnswersAndGetsTheFilesWhenItIsFree)
     SingleInstance second(path, 5000);
     QElapsedTimer t;
     t.start();
-    EXPECT_EQ(forwardWhileServing(second, {{QStringLiteral("/tmp/a")}, {}, {}}, false), Outcome::forwarded);
+    EXPECT_EQ(forwardWhileServing(second, {{QStringLiteral("/tmp/a")}, {}, {}, {}}, false), Outcome::forwarded);
     EXPECT_LT(t.elapsed(), 2000);
     EXPECT_TRUE(received.isEmpty());
     EXPECT_FALSE(SingleInstance(path).listen([](const SingleInstance::Request&) {}));
     // The files arrive on the window's thread once it runs again.
-    for (int i = 0; i < 200 && received.isEmpty(); ++i) {
-        QCoreApplication::processEvents();
-        QThread::msleep(5);
-    }
-    EXPECT_EQ(received, QStringList{QStringLiteral("/tmp/a")});
+    EXPECT_TRUE(waitUntil([&] { return same(received, QStringList{QStringLiteral("/tmp/a")}); }));
 }
 
 TEST(SingleInstance, APathThatCannotBeUsedSafelyIsNamedAsSuch)

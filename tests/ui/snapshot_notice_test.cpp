@@ -1,8 +1,5 @@
-#include "WaitUntil.h"
 #include "WindowFixture.h"
 #include "core/BackupStore.h"
-#include "editor/CodeTextView.h"
-#include "views/pane/DocPane.h"
 #include "views/pane/NoticeBar.h"
 
 #include <QDir>

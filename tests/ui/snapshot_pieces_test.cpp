@@ -56,7 +56,7 @@ TEST_F(SnapshotPieces, TheSnapshotAfterAPauseIsTheEditorsText)
     CodeTextView* v = editorFor(d).textView();
     v->setCursorPosition(v->length() / 2);
     type(v, QStringLiteral("停顿之前"));
-    ASSERT_TRUE(waitFor([&] { return BackupStore::exists(d->id); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(d->id); }, 10000));
     BackupStore::waitForWrites();
     const std::optional<DocSnapshot> s = BackupStore::load(d->id);
     ASSERT_TRUE(s);

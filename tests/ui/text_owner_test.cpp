@@ -34,13 +34,7 @@ TEST_F(TextOwner, APulledTextLastsOneTurnAndTheBufferStaysTheOwner)
 // of another length are confirmed clean by the snapshot writer.
 TEST_F(TextOwner, DirtinessFollowsTheSavePointWithoutPullingTheText)
 {
-    const QString path = dir.filePath(QStringLiteral("n.txt"));
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("caf\u00e9 au lait\n").toUtf8());
-    }
-    auto opened = Doc::open(path);
+    auto opened = Doc::open(write(QStringLiteral("n.txt"), QStringLiteral("caf\u00e9 au lait\n").toUtf8()));
     ASSERT_TRUE(opened);
     DocPtr d = opened.value();
     model->appendDoc(d);
@@ -75,7 +69,7 @@ TEST_F(TextOwner, DirtinessFollowsTheSavePointWithoutPullingTheText)
     EXPECT_EQ(v->text(), QStringLiteral("cafe\u0301! au lait\n"));
     EXPECT_TRUE(d->isDirty());  // until a worker has compared it
     BackupStore::sync(*d, {});
-    EXPECT_TRUE(waitFor([&] { return !d->isDirty(); }));
+    EXPECT_TRUE(waitUntil([&] { return !d->isDirty(); }));
     EXPECT_FALSE(BackupStore::exists(d->id));
     type(v, QStringLiteral("?"));
     EXPECT_TRUE(d->isDirty());

@@ -2,7 +2,6 @@
 // cut at words, line breaks, caret jumps and pauses; batch edits stay whole.
 #include "editor/UndoSteps.h"
 
-#include <QApplication>
 #include <QClipboard>
 
 #include "TypingFixture.h"

@@ -5,8 +5,6 @@
 #include "editor/Palette.h"
 #include "views/controls/ControlColors.h"
 
-#include <QColor>
-#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,36 +1,16 @@
-#include "core/AppModel.h"
-#include "core/FileChooser.h"
-#include "editor/CodeTextView.h"
-#include "editor/EditorCache.h"
-#include "editor/EditorController.h"
+#include "WindowFixture.h"
 #include "views/controls/Controls.h"
 #include "views/overlays/DialogLayer.h"
-#include "views/pane/DocPane.h"
 #include "views/pane/EditorArea.h"
 #include "views/pane/PaneHeader.h"
 #include "views/pane/PaneStatusBar.h"
 #include "views/pane/StatusTitles.h"
 #include "views/sheets/NewFileSheet.h"
-#include "views/sidebar/Sidebar.h"
-#include "views/window/MainWindow.h"
 #include "views/window/QtFileChooser.h"
 
 #include <QAbstractScrollArea>
-#include <QMimeData>
-#include <QUrl>
-
-#include <QFile>
-#include <QInputMethodEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include "WindowFixture.h"
 
 namespace {
 
@@ -70,8 +50,7 @@ TEST_F(MainWindowTest, EmptyStateThenTheDocumentWithItsBars)
     EXPECT_TRUE(window->emptyState()->text().contains(QStringLiteral("没有打开的文件")));
     EXPECT_TRUE(window->emptyState()->text().contains(QStringLiteral("Ctrl+N 新建 · Ctrl+O 打开")));
 
-    window->openFiles({write(QStringLiteral("c.toml"), "a = \"x\n")});
-    ASSERT_TRUE(model->active());
+    ASSERT_TRUE(open(QStringLiteral("c.toml"), "a = \"x\n"));
     EXPECT_FALSE(window->emptyState()->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("c.toml — Lorvane"));
     DocPane* pane = window->docPane();
@@ -81,10 +60,8 @@ TEST_F(MainWindowTest, EmptyStateThenTheDocumentWithItsBars)
     QLabel* strip = pane->area()->strip()->text();
     ASSERT_TRUE(pane->area()->strip()->isVisible());
     // The diagnostics arrive from the background pass.
-    for (int i = 0; i < 100 && model->active()->diagnostics().isEmpty(); ++i)
-        QTest::qWait(20);
-    QTest::qWait(10);
-    EXPECT_TRUE(strip->text().startsWith(QStringLiteral("第 1 行 · "))) << strip->text().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return strip->text().startsWith(QStringLiteral("第 1 行 · ")); }))
+        << strip->text().toStdString();
 
     // Only the editor mode exists for TOML.
     openMenu(QStringLiteral("显示"));
@@ -108,8 +85,7 @@ TEST_F(MainWindowTest, EmptyStateThenTheDocumentWithItsBars)
 
 TEST_F(MainWindowTest, DialogKeysFollowTheRoles)
 {
-    window->openFiles({write(QStringLiteral("n.txt"), "abc")});
-    DocPtr doc = model->active();
+    DocPtr doc = open(QStringLiteral("n.txt"), "abc");
     ASSERT_TRUE(doc);
     QWidget* editor = editors->controller(doc).textView();
     int chosen = 0;
@@ -144,40 +120,9 @@ TEST_F(MainWindowTest, DialogKeysFollowTheRoles)
     EXPECT_FALSE(model->showNewFile());
 }
 
-TEST_F(MainWindowTest, DistractionFreeHidesTheSidebar)
-{
-    window->openFiles({write(QStringLiteral("n.txt"), "abc")});
-    EXPECT_TRUE(window->sidebar()->isVisible());
-    model->toggleFullScreen();
-    EXPECT_FALSE(window->sidebar()->isVisible());
-    model->escape();
-    EXPECT_TRUE(window->sidebar()->isVisible());
-}
-
-namespace {
-
-// Text as an input method commits it (QTest types ASCII only).
-void commit(QWidget* w, const QString& text)
-{
-    QInputMethodEvent e;
-    e.setCommitString(text);
-    QCoreApplication::sendEvent(w, &e);
-}
-
-struct SaveTo : FileChooser {
-    QString target;
-    void chooseFilesToOpen(std::function<void(QStringList)> done) override { done({target}); }
-    void chooseSaveLocation(const QString&, const QString&, std::function<void(std::optional<QString>)> done) override
-    {
-        done(target);
-    }
-};
-
-}
-
 TEST_F(MainWindowTest, EndToEndCreateTypeSaveCloseReopen)
 {
-    SaveTo chooser;
+    ChooseFile chooser;
     chooser.target = dir.filePath(QStringLiteral("会议.txt"));
     model->setFileChooser(&chooser);
 
@@ -185,17 +130,18 @@ TEST_F(MainWindowTest, EndToEndCreateTypeSaveCloseReopen)
     ASSERT_TRUE(model->showNewFile());
     auto* sheet = window->findChild<NewFileSheet*>();
     ASSERT_TRUE(sheet && sheet->isVisible());
-    commit(sheet->nameField(), QStringLiteral("会议.txt"));
-    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    EXPECT_EQ(focused(), sheet->nameField());
+    commit(QStringLiteral("会议.txt"));
+    key(Qt::Key_Return);
     EXPECT_FALSE(model->showNewFile());
     DocPtr doc = model->active();
     ASSERT_TRUE(doc);
     EXPECT_EQ(doc->name(), QStringLiteral("会议.txt"));
 
-    CodeTextView* view = editors->controller(doc).textView();
-    commit(view, QStringLiteral("第一行"));
-    QTest::keyClick(view, Qt::Key_Return);
-    QTest::keyClicks(view, QStringLiteral("second"));
+    ASSERT_TRUE(editorHasFocus());
+    commit(QStringLiteral("第一行"));
+    key(Qt::Key_Return);
+    type(QStringLiteral("second"));
     EXPECT_EQ(doc->text(), QStringLiteral("第一行\nsecond"));
     EXPECT_TRUE(doc->isDirty());
 
@@ -215,29 +161,15 @@ TEST_F(MainWindowTest, EndToEndCreateTypeSaveCloseReopen)
     action(QStringLiteral("文件"), QStringLiteral("打开…"))->trigger();
     ASSERT_TRUE(model->active());
     EXPECT_EQ(model->active()->text(), QStringLiteral("第一行\nsecond"));
-    EXPECT_EQ(editors->controller(model->active()).textView()->toPlainText(), QStringLiteral("第一行\nsecond"));
+    EXPECT_EQ(view(model->active())->toPlainText(), QStringLiteral("第一行\nsecond"));
     model->setFileChooser(nullptr);
 }
 
 TEST_F(MainWindowTest, AFileDroppedOnTheTextIsOpenedNotInserted)
 {
-    window->openFiles({write(QStringLiteral("host.txt"), "keep")});
-    const DocPtr host = model->active();
+    const DocPtr host = open(QStringLiteral("host.txt"), "keep");
     ASSERT_TRUE(host);
-    QTest::qWait(20);
-    QWidget* editor = editors->controller(host).widget();
-    const QString dropped = write(QStringLiteral("dropped.txt"), "other");
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(dropped)});
-    QList<QWidget*> targets{editor};
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(editor))
-        targets << area->viewport();
-    QWidget* target = targets.last();
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &drop);
+    EXPECT_TRUE(drop(view(host)->viewport(), {write(QStringLiteral("dropped.txt"), "other")}));
     EXPECT_EQ(host->text(), QStringLiteral("keep"));
     ASSERT_TRUE(model->active());
     EXPECT_EQ(model->active()->name(), QStringLiteral("dropped.txt"));

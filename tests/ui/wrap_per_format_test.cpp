@@ -1,13 +1,6 @@
 // Wrap per format: Markdown and text wrap and data does not; 视图 → 自动换行
-// changes the document in front only; 设置 changes a format's default.
-#include "EditorFixture.h"
+// changes the document in front only.
 #include "WindowFixture.h"
-#include "plugins/PluginRegistry.h"
-#include "views/controls/Controls.h"
-#include "views/sheets/SettingsView.h"
-
-#include <QCheckBox>
-#include <QComboBox>
 
 namespace {
 
@@ -21,7 +14,7 @@ struct WrapPerFormat : WindowFixture {
     {
         DocPtr d = model->open(write(name, bytes));
         EXPECT_TRUE(d);
-        EXPECT_TRUE(waitUntil([&] { return focused() == editors->controller(d).textView(); }));
+        EXPECT_TRUE(waitUntil([&] { return focused() == view(d); }));
         return d;
     }
     bool wrapping(const DocPtr& d) const
@@ -52,47 +45,4 @@ TEST_F(WrapPerFormat, TheMenuKeyWrapsTheDocumentInFrontAndLeavesTheRest)
     key(Qt::Key_W, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_TRUE(waitUntil([&] { return !wrapping(notes); }));
     EXPECT_TRUE(wrapping(data));
-}
-
-using WrapSettings = EditorFixture;
-
-TEST_F(WrapSettings, EachFormatShowsAndChangesItsOwnWrap)
-{
-    SettingsView view(*model);
-    for (const QString& id : Settings::formats()) {
-        SCOPED_TRACE(id.toStdString());
-        const QString name = PluginRegistry::pluginWithID(id)->displayName;
-        for (TextButton* b : view.indentFormatButtons())
-            if (b->text() == name)
-                b->click();
-        EXPECT_EQ(view.formatWrap()->isChecked(), Settings::defaultWrap(id));
-        view.formatWrap()->click();
-        EXPECT_EQ(model->settings().wrapFor(id), !Settings::defaultWrap(id));
-        EXPECT_EQ(model->settings().wraps.size(), 1);
-        view.formatWrap()->click();
-        // Back at the default: nothing is kept.
-        EXPECT_TRUE(model->settings().wraps.isEmpty());
-    }
-
-    // An open text document without a choice of its own follows its format's setting.
-    DocPtr d = newDoc(QStringLiteral("正文"));
-    EditorController& e = editorFor(d);
-    EXPECT_TRUE(e.wrapping());
-    for (TextButton* b : view.indentFormatButtons())
-        if (b->text() == PluginRegistry::pluginWithID(d->plugin().id)->displayName)
-            b->click();
-    view.formatWrap()->click();
-    EXPECT_FALSE(e.wrapping());
-}
-
-TEST_F(WrapSettings, TheEvenHanOptionStandsInForTheFamilyChoice)
-{
-    SettingsView view(*model);
-    EXPECT_FALSE(view.evenHan()->isChecked());
-    view.evenHan()->click();
-    EXPECT_TRUE(model->settings().hanDoubleWidth);
-    EXPECT_FALSE(view.fontFamilies()->isEnabled());
-    view.evenHan()->click();
-    EXPECT_FALSE(model->settings().hanDoubleWidth);
-    EXPECT_TRUE(view.fontFamilies()->isEnabled());
 }

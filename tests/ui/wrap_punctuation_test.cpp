@@ -1,10 +1,10 @@
 // Wrapped Chinese text follows the line-breaking rules: no visual line
 // starts with a closing mark or ends with an opening one, at any width.
+#include "WaitUntil.h"
 #include "editor/AppFonts.h"
 #include "editor/CodeTextView.h"
 
 #include <QTest>
-#include <gtest/gtest.h>
 
 TEST(WrapPunctuation, NoLineStartsWithAClosingMarkOrEndsWithAnOpeningOne)
 {
@@ -24,7 +24,7 @@ TEST(WrapPunctuation, NoLineStartsWithAClosingMarkOrEndsWithAnOpeningOne)
     int wraps = 0;
     for (int width = 160; width <= 520; width += 3) {
         view.resize(width, 900);
-        QTest::qWait(1);
+        nextTurn();
         for (int i = 1; i < text.size(); ++i) {
             if (y(i) <= y(i - 1))
                 continue;

@@ -2,13 +2,9 @@
 // preview together, leaving the font-size setting alone.
 #include "PreviewWindow.h"
 #include "core/Zoom.h"
-#include "editor/CodeTextView.h"
-#include "editor/EditorController.h"
 #include "editor/LineNumberRuler.h"
 
-#include <QTest>
 #include <cmath>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -20,8 +16,7 @@ struct ZoomWindow : PreviewWindow {
 
 TEST_F(ZoomWindow, KeysScaleTheEditorAndItsNumbersAndLeaveTheSettingAndText)
 {
-    window->openFiles({write(QStringLiteral("z.txt"), "abc\n")});
-    ASSERT_TRUE(model->active());
+    ASSERT_TRUE(open(QStringLiteral("z.txt"), "abc\n"));
     const double setting = model->settings().fontSize;
     const int basePx = view()->font().pixelSize();
     ASSERT_GT(basePx, 0);
@@ -59,8 +54,7 @@ TEST_F(ZoomWindow, KeysScaleTheEditorAndItsNumbersAndLeaveTheSettingAndText)
 
 TEST_F(ZoomWindow, ThePreviewZoomsWithTheEditorAndKeepsItAcrossDocuments)
 {
-    window->openFiles({write(QStringLiteral("a.md"), "# 标题\n\n正文\n")});
-    ASSERT_TRUE(model->active());
+    ASSERT_TRUE(open(QStringLiteral("a.md"), "# 标题\n\n正文\n"));
     model->active()->setMode(ViewMode::split);
     ASSERT_TRUE(previewMade());
     ASSERT_TRUE(showing(QStringLiteral("document.getElementById('c').textContent.indexOf('正文')>=0")));

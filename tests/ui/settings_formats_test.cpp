@@ -1,12 +1,16 @@
-// The indentation rows of 设置: a format chosen, its level width and kind set.
+// The rows of 设置 for each format: its indent (level width and kind) and
+// whether it wraps, and the option that stands in for the font family.
 #include "EditorFixture.h"
 #include "plugins/PluginRegistry.h"
 #include "views/controls/Controls.h"
 #include "views/sheets/SettingsView.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+
 namespace {
 
-using SettingsIndentView = EditorFixture;
+using SettingsFormats = EditorFixture;
 
 TextButton* titled(const QList<TextButton*>& buttons, const QString& title)
 {
@@ -29,7 +33,7 @@ std::pair<int, bool> shown(const SettingsView& view)
 
 }
 
-TEST_F(SettingsIndentView, EachFormatShowsAndChangesItsOwnIndent)
+TEST_F(SettingsFormats, EachFormatShowsAndChangesItsOwnIndentAndWrap)
 {
     SettingsView view(*model);
     ASSERT_EQ(view.indentFormatButtons().size(), Settings::formats().size());
@@ -42,6 +46,13 @@ TEST_F(SettingsIndentView, EachFormatShowsAndChangesItsOwnIndent)
         EXPECT_TRUE(chip->isOn());
         const Indent d = Settings::defaultIndent(id);
         EXPECT_EQ(shown(view), std::pair(d.width, d.tabs));
+        EXPECT_EQ(view.formatWrap()->isChecked(), Settings::defaultWrap(id));
+        view.formatWrap()->click();
+        EXPECT_EQ(model->settings().wrapFor(id), !Settings::defaultWrap(id));
+        EXPECT_EQ(model->settings().wraps.size(), 1);
+        view.formatWrap()->click();
+        // Back at the default: nothing is kept.
+        EXPECT_TRUE(model->settings().wraps.isEmpty());
     }
 
     titled(view.indentFormatButtons(), QStringLiteral("JSON"))->click();
@@ -59,4 +70,28 @@ TEST_F(SettingsIndentView, EachFormatShowsAndChangesItsOwnIndent)
     titled(view.indentWidthButtons(), QStringLiteral("2"))->click();
     titled(view.indentKindButtons(), QStringLiteral("空格"))->click();
     EXPECT_TRUE(model->settings().indents.isEmpty());
+}
+
+// An open text document without a choice of its own follows its format's wrap.
+TEST_F(SettingsFormats, AnOpenDocumentFollowsItsFormatsWrap)
+{
+    SettingsView view(*model);
+    DocPtr d = newDoc(QStringLiteral("正文"));
+    EditorController& e = editorFor(d);
+    EXPECT_TRUE(e.wrapping());
+    titled(view.indentFormatButtons(), PluginRegistry::pluginWithID(d->plugin().id)->displayName)->click();
+    view.formatWrap()->click();
+    EXPECT_FALSE(e.wrapping());
+}
+
+TEST_F(SettingsFormats, TheEvenHanOptionStandsInForTheFamilyChoice)
+{
+    SettingsView view(*model);
+    EXPECT_FALSE(view.evenHan()->isChecked());
+    view.evenHan()->click();
+    EXPECT_TRUE(model->settings().hanDoubleWidth);
+    EXPECT_FALSE(view.fontFamilies()->isEnabled());
+    view.evenHan()->click();
+    EXPECT_FALSE(model->settings().hanDoubleWidth);
+    EXPECT_TRUE(view.fontFamilies()->isEnabled());
 }
