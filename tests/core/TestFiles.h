@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
 
 // A private directory with helpers to write and read raw file bytes.
 struct TestDir {
@@ -23,4 +25,24 @@ struct TestDir {
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     }
+};
+
+// While alive, the process cannot write a file past `bytes`: a full disk.
+struct FileSizeLimit {
+    rlimit old{};
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 };

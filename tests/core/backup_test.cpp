@@ -3,8 +3,6 @@
 
 #include <QFile>
 #include <QJsonObject>
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -134,8 +132,10 @@ TEST_F(BackupStoreTest, LoadIsStrictAboutRequiredKeysAndTypes)
         putRaw(id, placeholder(id, "").replace(QLatin1String(from), QLatin1String(to)).toUtf8());
         EXPECT_FALSE(BackupStore::load(id)) << to;
     }
-    putRaw(id, placeholder(id, ",\"path\":7").toUtf8());
-    EXPECT_FALSE(BackupStore::load(id));
+    for (const char* extra : {",\"path\":7", ",\"diskModified\":\"1\""}) {
+        putRaw(id, placeholder(id, extra).toUtf8());
+        EXPECT_FALSE(BackupStore::load(id)) << extra;
+    }
     putRaw(id, "not json at all");
     EXPECT_FALSE(BackupStore::load(id));
 
@@ -193,15 +193,10 @@ TEST_F(BackupStoreTest, AFailedWriteKeepsThePreviousSnapshot)
 
     // Simulate a full disk: the process may not write files beyond 64 KiB.
     d->setText(QString(200000, QChar(u'字')));
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool wrote = BackupStore::write(*d);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    const bool wrote = [&] {
+        FileSizeLimit full(64 * 1024);
+        return BackupStore::write(*d);
+    }();
 
     EXPECT_FALSE(wrote);
     EXPECT_EQ(raw(d->id), previous);

@@ -1,29 +1,41 @@
 #include "Workspace.h"
 
 #include <QFileInfo>
-#include <csignal>
-#include <sys/resource.h>
 
 using FileTags = QMap<QString, QStringList>;
 using SavingFlow = WorkspaceTest;
 using CloseFlow = WorkspaceTest;
 using QuitFlow = WorkspaceTest;
 
+// Saved where it is, the text goes back in the file's own encoding and line
+// ending, and the document and its snapshot are done with.
 TEST_F(SavingFlow, InPlaceWritesEncodingAndLineEndingAndCleans)
 {
-    const QString path = file("a.txt", "one\r\ntwo\r\n");
-    DocPtr d = model->open(path);
-    d->setText("one\nthree\n");
-    ASSERT_TRUE(d->isDirty());
-    std::optional<bool> result;
-    model->save(d, false, [&](bool ok) { result = ok; });
-    settleSaves();
-    EXPECT_EQ(result, true);
-    EXPECT_EQ(TestDir::read(path), QByteArray("one\r\nthree\r\n"));
-    EXPECT_FALSE(d->isDirty());
-    EXPECT_EQ(model->toast(), QStringLiteral("已保存 a.txt · UTF-8"));
-    EXPECT_FALSE(BackupStore::exists(d->id));
-    EXPECT_EQ(chooser.asked.size(), 0);
+    const struct {
+        TextEncoding encoding;
+        QString disk, edited;
+    } cases[] = {
+        {TextEncoding::utf8, QStringLiteral("one\r\ntwo\r\n"), QStringLiteral("one\nthree\n")},
+        {TextEncoding::gb18030, QStringLiteral("旧\r\n"), QStringLiteral("新\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.encoding.rawValue().toStdString());
+        const QString path = file("a.txt", c.encoding.encode(c.disk).value());
+        DocPtr d = model->open(path);
+        d->setText(c.edited);
+        ASSERT_TRUE(d->isDirty());
+        ASSERT_TRUE(BackupStore::write(*d));
+        std::optional<bool> result;
+        model->save(d, false, [&](bool ok) { result = ok; });
+        settleSaves();
+        EXPECT_EQ(result, true);
+        EXPECT_EQ(TestDir::read(path), c.encoding.encode(QString(c.edited).replace("\n", "\r\n")).value());
+        EXPECT_FALSE(d->isDirty());
+        EXPECT_EQ(model->toast(), QStringLiteral("已保存 a.txt · ") + c.encoding.rawValue());
+        EXPECT_FALSE(BackupStore::exists(d->id));
+        EXPECT_EQ(chooser.asked.size(), 0);
+        model->close(d);
+    }
 }
 
 TEST_F(SavingFlow, NeverSavedAlwaysAsksForALocation)
@@ -138,16 +150,11 @@ TEST_F(SavingFlow, FailuresKeepDocumentDirtyAndFileUntouched)
     DocPtr big = model->open(path);
     big->setText(QString(64 * 1024, QLatin1Char('x')));
     ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(big->id); }));
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = old;
-    tiny.rlim_cur = 1024;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    model->save(big, false, [&](bool ok) { result = ok; });
-    settleSaves();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        FileSizeLimit full(1024);
+        model->save(big, false, [&](bool ok) { result = ok; });
+        settleSaves();
+    }
     EXPECT_EQ(result, false);
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("保存失败"));
@@ -177,6 +184,69 @@ TEST_F(SavingFlow, FinishSaveMovesTagsToTheNewPath)
     EXPECT_EQ(map.value(files.path("t.txt")), QStringList{"work"});
 }
 
+// Whether the file changed since it was opened is settled on a worker when
+// only its content can tell (the stamp is too recent to trust): saving
+// returns at once, and a change by another program still stops the write.
+TEST_F(SavingFlow, TheLookAtTheFileBeforeWritingRunsOnAWorker)
+{
+    const QString path = file(QStringLiteral("w.txt"), "opened\n");
+    DocPtr d = model->open(path);
+    ASSERT_TRUE(d);
+    model->unwatch(d->id);  // only the save looks at the file
+    d->setText(QStringLiteral("mine\n"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("theirs\n");
+    }
+    const Qt::HANDLE mainThread = QThread::currentThreadId();
+    std::atomic<bool> release{false};
+    std::atomic<int> looks{0};
+    std::atomic<bool> onMain{false};
+    struct Unhook {
+        ~Unhook() { AppModel::setDiskCheckHook({}); }
+    } unhook;
+    AppModel::setDiskCheckHook([&] {
+        ++looks;
+        onMain = onMain || QThread::currentThreadId() == mainThread;
+        // Held until the test lets go; a look on the main thread gives up.
+        QDeadlineTimer wait(1000);
+        while (!release && !wait.hasExpired())
+            QThread::msleep(1);
+    });
+    std::optional<bool> result;
+    model->save(d, false, [&](bool ok) { result = ok; });
+    // The main thread is free while the file is read.
+    EXPECT_FALSE(result.has_value());
+    EXPECT_FALSE(model->dialog());
+    release = true;
+    ASSERT_TRUE(waitUntil([&] { return model->dialog().has_value(); }));
+    EXPECT_EQ(looks.load(), 1);
+    EXPECT_FALSE(onMain.load());
+    EXPECT_EQ(model->dialog()->title, QStringLiteral("「w.txt」已被其他程序修改"));
+    EXPECT_EQ(TestDir::read(path), QByteArray("theirs\n"));
+    model->chooseButton(QStringLiteral("覆盖"));
+    EXPECT_EQ(result, true);
+    EXPECT_EQ(TestDir::read(path), QByteArray("mine\n"));
+
+    // Rewritten with what the document last wrote: the worker finds the
+    // same content and the save goes ahead without asking.
+    d->setText(QStringLiteral("again\n"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("mine\n");
+    }
+    result.reset();
+    model->save(d, false, [&](bool ok) { result = ok; });
+    ASSERT_TRUE(waitUntil([&] { return result.has_value(); }));
+    EXPECT_EQ(result, true);
+    EXPECT_FALSE(model->dialog());
+    EXPECT_EQ(looks.load(), 2);
+    EXPECT_FALSE(onMain.load());
+    EXPECT_EQ(TestDir::read(path), QByteArray("again\n"));
+}
+
 TEST_F(CloseFlow, NextActiveAndFindBar)
 {
     DocPtr a = model->createDoc("a.txt", std::nullopt, {});
@@ -194,7 +264,7 @@ TEST_F(CloseFlow, NextActiveAndFindBar)
     EXPECT_TRUE(model->docs().isEmpty());
 }
 
-TEST_F(CloseFlow, DirtyAsksAndSaveThenRemoves)
+TEST_F(CloseFlow, DirtyAsksAndCancelKeepsDontSaveDropsSaveWrites)
 {
     const QString path = file("d.txt", "disk");
     DocPtr d = model->open(path);
@@ -217,6 +287,17 @@ TEST_F(CloseFlow, DirtyAsksAndSaveThenRemoves)
     EXPECT_EQ(TestDir::read(path), QByteArray("edited"));
     EXPECT_FALSE(model->doc(d->id));
     EXPECT_EQ(model->recent().value(0), path);
+
+    const QString kept = file("k.txt", "disk");
+    DocPtr k = model->open(kept);
+    k->setText("edited");
+    result.reset();
+    model->close(k, [&](bool ok) { result = ok; });
+    model->chooseButton("不保存");
+    EXPECT_EQ(result, true);
+    EXPECT_EQ(TestDir::read(kept), QByteArray("disk"));
+    EXPECT_EQ(model->docs(), QList<DocPtr>{other});
+    EXPECT_EQ(model->recent().mid(0, 2), (QStringList{kept, path}));
 }
 
 TEST_F(CloseFlow, RecentKeepsTenNewestWithoutDuplicates)
