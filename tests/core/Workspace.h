@@ -33,6 +33,20 @@ inline void settleSaves()
     EXPECT_TRUE(waitUntil([] { return AppModel::pendingLooksBeforeWriting() == 0; }));
 }
 
+// Edits a document of a second workspace, over preferences of its own, and
+// waits for its snapshot and session: a snapshot or session write due
+// before it has happened by then, so "nothing was written" can be checked.
+inline ::testing::AssertionResult snapshotsSettled(const TestDir& files)
+{
+    AppModel other(std::make_unique<Preferences>(files.path(QStringLiteral("control.ini"))));
+    DocPtr control = other.createDoc(QString(), std::nullopt, {});
+    control->setText(QStringLiteral("对照"));
+    auto done = waitUntil(
+        [&] { return BackupStore::exists(control->id) && other.ud().contains(AppModel::sessionKey); });
+    BackupStore::remove(control->id);
+    return done;
+}
+
 inline void clearBackups()
 {
     QDir dir(BackupStore::directory());

@@ -27,11 +27,10 @@ TEST_F(QuitSnapshots, DiscardingWithinTheDebounceLeavesNothingToRestore)
     std::optional<bool> result;
     model->confirmQuit([&](bool ok) { result = ok; });
     model->chooseButton(QStringLiteral("不保存"));  // about a, well within its second
-    // The question about b stays up past a's debounce, and a's analysis
-    // result arrives meanwhile.
-    spin(200);
+    // a's analysis result arrives within its debounce, and the question about
+    // b stays up past it.
     da->setDiagnostics({Diagnostic{1, QStringLiteral("迟到的分析结果")}});
-    spin(AppModel::snapshotMaxWaitMSecs + 500);
+    ASSERT_TRUE(snapshotsSettled(files));
     EXPECT_FALSE(BackupStore::exists(da->id));
     model->chooseButton(QStringLiteral("暂留"));
     ASSERT_EQ(result, true);
@@ -82,7 +81,7 @@ TEST_F(QuitSnapshots, SnapshotWritesRacingAQuitLandInOrder)
     ASSERT_TRUE(kept);
     EXPECT_TRUE(kept->text.endsWith(QStringLiteral("newest")));
     EXPECT_FALSE(BackupStore::exists(gone->id));
-    spin(1500);
+    ASSERT_TRUE(snapshotsSettled(files));
     EXPECT_TRUE(BackupStore::load(d->id)->text.endsWith(QStringLiteral("newest")));
     EXPECT_FALSE(BackupStore::exists(gone->id));
 }

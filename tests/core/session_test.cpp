@@ -153,8 +153,9 @@ TEST_F(Session, RestoresSessionThenLeftOversOldestFirst)
     EXPECT_EQ(BackupStore::allIDs().size(), 4);
 
     // The active-document subscription writes the settled session next turn.
-    spin(20);
-    EXPECT_EQ(model->load<QList<SessionItem>>(AppModel::sessionKey)->size(), 4);
+    EXPECT_TRUE(waitUntil([&] {
+        return model->load<QList<SessionItem>>(AppModel::sessionKey).value_or(QList<SessionItem>{}).size() == 4;
+    }));
 }
 
 TEST_F(Session, OlderFormOfPlainPathsStillOpens)

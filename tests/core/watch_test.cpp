@@ -37,8 +37,7 @@ TEST_F(Watching, SessionIsRewrittenOnlyWhenASnapshotAppearsOrGoes)
     ASSERT_TRUE(d);
     d->setText(QStringLiteral("changed"));
     // Named at once, before the snapshot is written; the snapshot follows.
-    spin(20);
-    EXPECT_EQ(session(*model), (QList<SessionItem>{{path, d->id}}));
+    ASSERT_TRUE(waitUntil([&] { return session(*model) == QList<SessionItem>{{path, d->id}}; }));
     EXPECT_FALSE(BackupStore::exists(d->id));
     ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(d->id); }));
     spin(100);
@@ -83,7 +82,7 @@ TEST_F(Watching, NothingIsWrittenAfterQuitting)
     DocPtr d = model->createDoc(QString(), std::nullopt, {});
     model->setQuitting();
     d->setText(QStringLiteral("退出后的修改"));
-    spin(1500);
+    ASSERT_TRUE(snapshotsSettled(files));
     EXPECT_FALSE(BackupStore::exists(d->id));
     EXPECT_FALSE(model->ud().contains(AppModel::sessionKey));
 }
@@ -101,7 +100,7 @@ TEST_F(Watching, ClosedOrUnwatchedDocumentsWriteNothing)
         gone->setText(QStringLiteral("即将关闭"));
         model->setDocs({kept});
     }
-    spin(1500);
+    ASSERT_TRUE(snapshotsSettled(files));
     EXPECT_FALSE(BackupStore::exists(kept->id));
     EXPECT_FALSE(BackupStore::exists(goneID));
 }
