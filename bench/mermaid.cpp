@@ -8,8 +8,9 @@
 #include "editor/EditorCache.h"
 #include "plugins/Markdown.h"
 #include "plugins/MermaidBlocks.h"
-#include "views/preview/MermaidRenderer.h"
-#include "views/preview/PreviewView.h"
+#include "views/webengine/MermaidRenderer.h"
+#include "views/webengine/PreviewView.h"
+#include "views/webengine/WebEnginePreview.h"
 #include "views/window/MainWindow.h"
 
 #include <QApplication>
@@ -143,6 +144,8 @@ int main(int argc, char** argv)
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    static WebEnginePreview engine;
+    PreviewEngine::install(&engine);
     AppModel model(std::make_unique<Preferences>(home.path() + QStringLiteral("/bench.ini")));
     EditorCache editors(model);
     model.setEditorLink(&editors);

@@ -3,13 +3,13 @@
 #include "app/ExportDeadline.h"
 #include "core/Doc.h"
 #include "plugins/PluginRegistry.h"
-#include "views/preview/MermaidRenderer.h"
-#include "views/preview/PDFExport.h"
+#include "views/preview/PreviewEngine.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QSet>
+#include <memory>
 
 namespace {
 
@@ -208,12 +208,12 @@ int check(const QStringList& files, std::FILE* out, std::FILE* err)
 namespace {
 
 // The standalone page of a document, as text or as UTF-8 bytes (`build` is
-// one of MermaidRenderer's exportPage functions), or nothing after printing why.
+// one of the engine's exportPage functions), or nothing after printing why.
 template <typename Page>
-std::optional<Page> standalonePage(const DocPtr& doc, const QString& file, const QString& title, const QString& what,
-                                   std::FILE* err,
-                                   std::optional<Page> (*build)(const FormatPlugin&, const TextCopy&, const QString&,
-                                                                const QString&, QString*))
+std::optional<Page>
+standalonePage(const DocPtr& doc, const QString& file, const QString& title, const QString& what, std::FILE* err,
+               std::optional<Page> (PreviewEngine::*build)(const FormatPlugin&, const TextCopy&, const QString&,
+                                                           const QString&, QString*))
 {
     const FormatPlugin& plugin = doc->plugin();
     if (!plugin.supportsPreview()) {
@@ -223,7 +223,12 @@ std::optional<Page> standalonePage(const DocPtr& doc, const QString& file, const
         return std::nullopt;
     }
     QString error;
-    std::optional<Page> page = build(plugin, doc->textCopy(), title, what, &error);
+    PreviewEngine* engine = PreviewEngine::get(&error);
+    if (!engine) {
+        print(err, PreviewEngine::unavailable(error) + QLatin1Char('\n'));
+        return std::nullopt;
+    }
+    std::optional<Page> page = (engine->*build)(plugin, doc->textCopy(), title, what, &error);
     if (!page)
         print(err, error + QLatin1Char('\n'));
     return page;
@@ -244,7 +249,7 @@ int exportHTML(const QString& file, const QString& output, double timeoutSeconds
     if (!doc)
         return 2;
     const std::optional<QByteArray> page = standalonePage(doc, file, QString(), QStringLiteral("HTML"), err,
-                                                          &MermaidRenderer::exportPageUtf8);
+                                                          &PreviewEngine::exportPageUtf8);
     deadline.disarm();
     if (!page)
         return 1;
@@ -269,15 +274,15 @@ int exportPDF(const QString& file, const QString& output, double timeoutSeconds,
     if (!doc)
         return 2;
     const std::optional<QString> page = standalonePage(doc, file, doc->name(), QStringLiteral("PDF"), err,
-                                                       &MermaidRenderer::exportPage);
+                                                       &PreviewEngine::exportPage);
     if (!page)
         return 1;
-    PDFExport pdf;
+    const std::unique_ptr<PageToPDF> pdf(PreviewEngine::get()->createPDFJob(nullptr));
     QEventLoop loop;
     QByteArray bytes;
     QString error;
     bool done = false;
-    QObject::connect(&pdf, &PDFExport::finished, &loop, [&](const QByteArray& b, const QString& e) {
+    QObject::connect(pdf.get(), &PageToPDF::finished, &loop, [&](const QByteArray& b, const QString& e) {
         bytes = b;
         error = e;
         done = true;
@@ -285,7 +290,7 @@ int exportPDF(const QString& file, const QString& output, double timeoutSeconds,
     });
     // Printing's own limit is the time left, and a little more: the overall
     // limit speaks first, with its message.
-    pdf.start(*page, doc->name(), QFileInfo(file).absolutePath(), int(left.remainingTime()) + 1000);
+    pdf->start(*page, doc->name(), QFileInfo(file).absolutePath(), int(left.remainingTime()) + 1000);
     if (!done)
         loop.exec();
     deadline.disarm();

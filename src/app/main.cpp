@@ -5,7 +5,8 @@
 #include "core/RecentlyUsed.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
-#include "views/preview/MermaidRenderer.h"
+#include "views/preview/PreviewEngine.h"
+#include "views/preview/PreviewSurface.h"
 #include "views/window/AppIcon.h"
 #include "views/window/DBusActivation.h"
 #include "views/window/MainWindow.h"
@@ -55,6 +56,15 @@ void withoutGPU()
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
 }
 
+// A browser engine loaded after the application shares OpenGL with the
+// window only if the application made a shared context: that costs every
+// start a driver load, so only when the engine draws with the GPU.
+void shareOpenGLForPreview()
+{
+    if (!PreviewSurface::drawsInSoftware())
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
 int runWindow(int argc, char** argv, const QStringList& files)
 {
     // Read before the platform plugin consumes them: they let the running
@@ -66,7 +76,7 @@ int runWindow(int argc, char** argv, const QStringList& files)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
         withoutGPU();
     }
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    shareOpenGLForPreview();
     QApplication app(argc, argv);
     nameApplication();
     // Lets the desktop match the window to its entry (Wayland app id, icon).
@@ -135,13 +145,14 @@ int runExport(int argc, char** argv, const CommandLine& cl)
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     withoutGPU();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    shareOpenGLForPreview();
     QApplication app(argc, argv);
     nameApplication();
     const int status = cl.mode == CommandLine::Mode::exportHTML
         ? CommandLineTool::exportHTML(cl.files.first(), cl.output, cl.timeoutSeconds, stdout, stderr)
         : CommandLineTool::exportPDF(cl.files.first(), cl.output, cl.timeoutSeconds, stderr);
-    MermaidRenderer::shutdown();
+    if (PreviewEngine::isLoaded())
+        PreviewEngine::get()->shutdown();
     return status;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "views/preview/PreviewView.h"
+#include "views/webengine/PreviewView.h"
 
 #include <QTest>
 #include <QVariant>

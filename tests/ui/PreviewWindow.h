@@ -4,7 +4,7 @@
 #include "WaitUntil.h"
 #include "WindowFixture.h"
 #include "editor/Palette.h"
-#include "views/preview/PreviewView.h"
+#include "views/webengine/PreviewView.h"
 
 // The main window with its own preview page, asked through scripts; the
 // appearance a test forces is undone after it.

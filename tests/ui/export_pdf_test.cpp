@@ -1,7 +1,7 @@
 // 文件 → 导出 PDF…: the chosen file gets the preview printed as PDF.
 #include "core/FileChooser.h"
 
-#include "views/preview/PDFExport.h"
+#include "views/webengine/PDFExport.h"
 
 #include <QMenuBar>
 #include <QProgressDialog>

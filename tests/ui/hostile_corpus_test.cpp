@@ -10,7 +10,7 @@
 #include "plugins/FormatPlugin.h"
 #include "plugins/PluginRegistry.h"
 #include "plugins/SVGSanitizer.h"
-#include "views/preview/MermaidRenderer.h"
+#include "views/webengine/MermaidRenderer.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,5 +1,5 @@
 #include "editor/AppFonts.h"
-#include "views/preview/MermaidRenderer.h"
+#include "views/webengine/WebEnginePreview.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -24,9 +24,12 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Lorvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Lorvane"));
     AppFonts::registerFonts();
+    // Linked in here: the suites need no module beside them.
+    static WebEnginePreview engine;
+    PreviewEngine::install(&engine);
     ::testing::InitGoogleTest(&argc, argv);
     const int status = RUN_ALL_TESTS();
     // Its hidden page goes while the web engine is still up.
-    MermaidRenderer::shutdown();
+    engine.shutdown();
     return status;
 }

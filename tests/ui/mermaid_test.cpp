@@ -11,7 +11,7 @@
 #include "plugins/Markdown.h"
 #include "plugins/MermaidBlocks.h"
 #include "plugins/PluginRegistry.h"
-#include "views/preview/MermaidRenderer.h"
+#include "views/webengine/MermaidRenderer.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

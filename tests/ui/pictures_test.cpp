@@ -72,7 +72,8 @@ TEST_F(Pictures, CtrlVStoresThePictureBesideTheDocumentLinksItAndThePreviewShows
     key(Qt::Key_2, Qt::ControlModifier);
     EditorArea* area = window->docPane()->area();
     ASSERT_TRUE(waitUntil([&] { return area->preview() != nullptr; }, 10000));
-    PreviewView* preview = area->preview();
+    auto* preview = dynamic_cast<PreviewView*>(area->preview());
+    ASSERT_NE(preview, nullptr);
     ASSERT_TRUE(waitUntil([&] { return preview->isReady(); }, 20000));
     EXPECT_TRUE(waitForScript(*preview,
                               QStringLiteral("document.images.length===1&&document.images[0].complete"

@@ -9,7 +9,7 @@
 #include "editor/EditorController.h"
 #include "views/pane/DocPane.h"
 #include "views/pane/EditorArea.h"
-#include "views/preview/PreviewView.h"
+#include "views/webengine/PreviewView.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -149,7 +149,8 @@ TEST_F(WindowFixture, TheSplitPreviewFollowsTheEditorAndClicksMoveTheCaret)
     doc->setMode(ViewMode::split);
     EditorArea* area = window->docPane()->area();
     ASSERT_TRUE(waitUntil([&] { return area->preview() != nullptr; }, 10000));
-    PreviewView* preview = area->preview();
+    auto* preview = dynamic_cast<PreviewView*>(area->preview());
+    ASSERT_NE(preview, nullptr);
     ASSERT_TRUE(waitUntil([&] { return preview->isReady(); }, 20000));
     ASSERT_TRUE(waitForScript(*preview, QStringLiteral("document.querySelectorAll('#c h2').length===40")));
     EditorController* c = editors->existing(doc->id);

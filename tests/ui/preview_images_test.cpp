@@ -6,8 +6,8 @@
 #include "core/Doc.h"
 #include "views/pane/DocPane.h"
 #include "views/pane/EditorArea.h"
-#include "views/preview/PreviewLoads.h"
-#include "views/preview/PreviewView.h"
+#include "views/webengine/PreviewLoads.h"
+#include "views/webengine/PreviewView.h"
 
 #include <QDir>
 #include <QImage>
@@ -179,7 +179,8 @@ TEST_F(WindowFixture, RelativeImagesLoadFromTheDocumentsFolderAndNothingElseLoca
     doc->setMode(ViewMode::preview);
     EditorArea* area = window->docPane()->area();
     ASSERT_TRUE(waitUntil([&] { return area->preview() != nullptr; }, 10000));
-    PreviewView* preview = area->preview();
+    auto* preview = dynamic_cast<PreviewView*>(area->preview());
+    ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->baseUrl(), QUrl::fromLocalFile(dir.path() + QLatin1Char('/')));
     ASSERT_TRUE(waitUntil([&] { return preview->isReady(); }, 20000));
     ASSERT_TRUE(waitForScript(*preview, QStringLiteral("document.images.length===4")));

@@ -1,5 +1,6 @@
 // The first preview in the window does not remake the window under it.
 #include "PreviewWindow.h"
+#include "views/preview/PreviewSurface.h"
 
 #include <QPlatformSurfaceEvent>
 #include <QTimer>
@@ -40,7 +41,7 @@ TEST_F(PreviewWindow, TheFirstPreviewDrawsIntoTheWindowAsItWasCreated)
     EXPECT_EQ(window->winId(), before);
     // Each way of drawing is checked by a run of its own.
     const bool software = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--disable-gpu");
-    EXPECT_EQ(PreviewView::drawsInSoftware(), software);
+    EXPECT_EQ(PreviewSurface::drawsInSoftware(), software);
     native->removeEventFilter(&watch);
 }
 

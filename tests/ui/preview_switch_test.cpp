@@ -2,7 +2,7 @@
 #include "PageScript.h"
 #include "core/Doc.h"
 #include "core/PreviewPage.h"
-#include "views/preview/PreviewView.h"
+#include "views/webengine/PreviewView.h"
 
 #include <QTemporaryDir>
 #include <QTest>

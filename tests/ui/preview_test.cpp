@@ -3,7 +3,7 @@
 #include "WaitUntil.h"
 #include "core/Doc.h"
 #include "editor/Palette.h"
-#include "views/preview/PreviewView.h"
+#include "views/webengine/PreviewView.h"
 
 #include <QTest>
 #include <QWebEngineScript>

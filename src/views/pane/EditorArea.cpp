@@ -6,7 +6,9 @@
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "views/pane/StatusTitles.h"
-#include "views/preview/PreviewView.h"
+#include "views/preview/PreviewEngine.h"
+#include "views/preview/PreviewFailure.h"
+#include "views/preview/PreviewSurface.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -19,8 +21,8 @@
 
 namespace {
 
-// Long enough for the window's first frames to be drawn.
-constexpr int warmUpDelayMSecs = 400;
+// A few seconds of a session that shows a preview somewhere, not in front.
+constexpr int warmUpDelayMSecs = 3000;
 
 // A divider the user can find: a hairline in the line colour inside a grab area.
 class Handle : public QSplitterHandle {
@@ -111,15 +113,15 @@ EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
     addWidget(column_);
     setStretchFactor(0, 1);
     // Not a child of the splitter itself, which would take it for a pane.
-    PreviewView::prepareWindow(column_);
-    // Once a document with a preview is open, the engine starts while the
-    // window is idle rather than in the turn after that document is shown; a
-    // session of plain text never starts it (a hundred megabytes of processes).
+    PreviewSurface::prepareWindow(column_);
+    // Once a document shows a preview, the engine starts while the window is
+    // idle rather than in the turn after that document is shown; a session
+    // without one never loads it (its libraries, a hundred megabytes of processes).
     warmUp_ = new QTimer(this);
     warmUp_->setObjectName(QStringLiteral("previewWarmUp"));
     warmUp_->setSingleShot(true);
     warmUp_->setInterval(warmUpDelayMSecs);
-    connect(warmUp_, &QTimer::timeout, this, &PreviewView::warmUp);
+    connect(warmUp_, &QTimer::timeout, this, [this] { warmUp(); });
     connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
         if (f == AppModel::Field::docs)
             scheduleWarmUp();
@@ -131,10 +133,11 @@ EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
 
 void EditorArea::scheduleWarmUp()
 {
-    if (PreviewView::isWarm() || warmUp_->isActive())
+    if ((PreviewEngine::isLoaded() && PreviewEngine::get()->isWarm()) || warmUp_->isActive())
         return;
     const QList<DocPtr> docs = model_.docs();
-    if (std::any_of(docs.begin(), docs.end(), [](const DocPtr& d) { return d->plugin().supportsPreview(); }))
+    if (std::any_of(docs.begin(), docs.end(),
+                    [](const DocPtr& d) { return d->plugin().supportsPreview() && d->mode() != ViewMode::editor; }))
         warmUp_->start();
 }
 
@@ -174,23 +177,16 @@ void EditorArea::refresh()
 
     const bool previewing = mode != ViewMode::editor;
     if (previewing && !preview_ && !previewQueued_) {
-        // The browser engine starts with the first view, and both take a
-        // good part of a second: each gets a turn of its own, after the one
-        // that opened the file.
+        // The engine's module, the engine and the first view each take a
+        // while: each gets a turn of its own, after the one that opened the file.
         previewQueued_ = true;
         QMetaObject::invokeMethod(
-            this,
-            [this] {
-                PreviewView::warmUp();
-                // A queued call could still run in this pass of the event loop.
-                QTimer::singleShot(30, this, &EditorArea::makePreview);
-            },
-            Qt::QueuedConnection);
+            this, [this] { warmUp([this] { makePreview(); }); }, Qt::QueuedConnection);
     }
     if (preview_) {
         // The content changes before the view shows again, never after.
         preview_->setDoc(previewing ? doc_ : nullptr);
-        preview_->setVisible(previewing);
+        preview_->widget()->setVisible(previewing);
     }
     watchScrolling();
 
@@ -212,15 +208,29 @@ void EditorArea::refresh()
     }
 }
 
+void EditorArea::warmUp(const std::function<void()>& then)
+{
+    PreviewEngine* engine = PreviewEngine::get();
+    // A queued call could still run in this pass of the event loop: timers do not.
+    QTimer::singleShot(30, this, [this, engine, then] {
+        if (engine)
+            engine->warmUp();
+        if (then)
+            QTimer::singleShot(30, this, then);
+    });
+}
+
 void EditorArea::makePreview()
 {
     previewQueued_ = false;
     if (preview_ || !doc_ || doc_->mode() == ViewMode::editor)
         return;
-    preview_ = new PreviewView(this);
+    QString error;
+    PreviewEngine* engine = PreviewEngine::get(&error);
+    preview_ = engine ? engine->createPane(this) : new PreviewFailure(error, this);
     preview_->setZoom(model_.zoom() / double(Zoom::normal));
-    connect(preview_, &PreviewView::lineClicked, this, &EditorArea::revealLine);
-    addWidget(preview_);
+    preview_->onLineClicked = [this](int line) { revealLine(line); };
+    addWidget(preview_->widget());
     setStretchFactor(1, 1);
     setSizes({1000, 1000});
     preview_->setDoc(doc_);

@@ -10,7 +10,7 @@
 class AppModel;
 class CodeTextView;
 class EditorCache;
-class PreviewView;
+class PreviewPane;
 class QStackedWidget;
 class QTimer;
 
@@ -48,7 +48,7 @@ public:
     QWidget* editorColumn() const { return column_; }
     QStackedWidget* editorStack() const { return stack_; }
     // Made in a turn of its own once a document first wants it; null until then.
-    PreviewView* preview() const { return preview_; }
+    PreviewPane* preview() const { return preview_; }
     DiagnosticStrip* strip() const { return strip_; }
     // The source line at the top of the editor, fractional inside a wrapped line.
     static double topSourceLine(CodeTextView& view);
@@ -69,6 +69,9 @@ private:
     void followEditor();
     // Starts the browser engine while idle when an open document has a preview.
     void scheduleWarmUp();
+    // Loads the engine's module, then starts the engine in a turn of its own:
+    // in one, the two would hold the window too long.
+    void warmUp(const std::function<void()>& then = {});
 
     AppModel& model_;
     EditorCache& editors_;
@@ -77,7 +80,7 @@ private:
     QStackedWidget* stack_;
     DiagnosticStrip* strip_;
     QLabel* badge_;
-    PreviewView* preview_ = nullptr;
+    PreviewPane* preview_ = nullptr;
     QTimer* warmUp_;
     bool previewQueued_ = false;
     bool editorShown_ = false;

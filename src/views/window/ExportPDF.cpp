@@ -3,8 +3,7 @@
 #include "core/AppModel.h"
 #include "core/FileChooser.h"
 #include "core/FileIO.h"
-#include "views/preview/MermaidRenderer.h"
-#include "views/preview/PDFExport.h"
+#include "views/preview/PreviewEngine.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -13,7 +12,7 @@
 namespace {
 
 // A busy bar, for a page that takes a while, that goes with the job: 取消 ends it.
-QProgressDialog* showProgress(PDFExport* job, const QString& name, QWidget* window)
+QProgressDialog* showProgress(PageToPDF* job, const QString& name, QWidget* window)
 {
     auto* progress = new QProgressDialog(QStringLiteral("正在生成 %1 的页面…").arg(name), QStringLiteral("取消"), 0, 0,
                                          window);
@@ -23,7 +22,7 @@ QProgressDialog* showProgress(PDFExport* job, const QString& name, QWidget* wind
     progress->setAutoReset(false);
     progress->setAutoClose(false);
     progress->setValue(0);
-    QObject::connect(job, &PDFExport::printing, progress,
+    QObject::connect(job, &PageToPDF::printing, progress,
                      [progress, name] { progress->setLabelText(QStringLiteral("正在排版 %1…").arg(name)); });
     QObject::connect(job, &QObject::destroyed, progress, &QObject::deleteLater);
     return progress;
@@ -46,13 +45,18 @@ void run(AppModel& model, const DocPtr& doc, QObject* owner)
                 return;
             const QString title = QStringLiteral("无法导出 PDF");
             QString error;
-            const std::optional<QString> page = MermaidRenderer::exportPage(doc->plugin(), doc->textCopy(), doc->name(),
-                                                                            QStringLiteral("PDF"), &error);
+            PreviewEngine* engine = PreviewEngine::get(&error);
+            if (!engine) {
+                model.alert(title, PreviewEngine::unavailable(error));
+                return;
+            }
+            const std::optional<QString> page = engine->exportPage(doc->plugin(), doc->textCopy(), doc->name(),
+                                                                   QStringLiteral("PDF"), &error);
             if (!page) {
                 model.alert(title, error);
                 return;
             }
-            auto* job = new PDFExport(owner);
+            PageToPDF* job = engine->createPDFJob(owner);
             auto* progress = showProgress(job, doc->name(), qobject_cast<QWidget*>(owner.data()));
             const auto cancel = [&model, job] {
                 delete job;  // before it writes anything
@@ -60,7 +64,7 @@ void run(AppModel& model, const DocPtr& doc, QObject* owner)
             };
             QObject::connect(progress, &QProgressDialog::canceled, job, cancel);
             QObject::connect(progress, &QDialog::rejected, job, cancel);  // Esc
-            QObject::connect(job, &PDFExport::finished, owner,
+            QObject::connect(job, &PageToPDF::finished, owner,
                              [&model, job, target = *path, title](const QByteArray& pdf, const QString& e) {
                                  job->deleteLater();
                                  if (pdf.isEmpty()) {

@@ -12,7 +12,7 @@
 #include "views/overlays/PopupContent.h"
 #include "views/overlays/PopupLayer.h"
 #include "views/pane/DocPane.h"
-#include "views/preview/MermaidRenderer.h"
+#include "views/preview/PreviewEngine.h"
 #include "views/sheets/NewFileSheet.h"
 #include "views/sheets/ShortcutSheet.h"
 #include "views/sidebar/Sidebar.h"
@@ -128,7 +128,7 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     restyle();
     connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this, &MainWindow::restyle);
     // Drawn diagrams (or a new theme for them) reach the previews that hold diagrams.
-    connect(&MermaidRenderer::shared(), &MermaidRenderer::diagramsChanged, this, [this] {
+    connect(&PreviewEvents::shared(), &PreviewEvents::diagramsChanged, this, [this] {
         for (const DocPtr& doc : model_.docs())
             if (doc->preview().kind == PreviewState::Kind::html
                 && doc->preview().text.contains(QLatin1String("<div class=\"mermaid\"")))

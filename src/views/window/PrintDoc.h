@@ -5,10 +5,8 @@
 class AppModel;
 class QWidget;
 
-// 文件 → 打印… and 打印预览…: a format with a preview prints its preview page
-// as the PDF export lays it out, any other its source with line numbers.
-// Both dialogs are window-modal and return at once; printing gives up with
-// a message after a minute.
+// 文件 → 打印… and 打印预览…, printed by the preview's engine (see
+// PreviewEngine::print); without it, a message says why.
 namespace PrintDoc {
 void print(AppModel& model, const DocPtr& doc, QWidget* window);
 void preview(AppModel& model, const DocPtr& doc, QWidget* window);

@@ -1,13 +1,11 @@
-#include "views/preview/PDFExport.h"
+#include "views/webengine/PDFExport.h"
 
 #include "core/PDFInfo.h"
-#include "views/preview/StandalonePage.h"
+#include "views/webengine/StandalonePage.h"
 
-#include <QMarginsF>
-#include <QPageSize>
 #include <QWebEnginePage>
 
-PDFExport::PDFExport(QObject* parent) : QObject(parent)
+PDFExport::PDFExport(QObject* parent) : PageToPDF(parent)
 {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this,
@@ -19,11 +17,6 @@ PDFExport::~PDFExport()
     // The page answers what it still owes as it goes: nobody is listening.
     done_ = true;
     delete page_;
-}
-
-QPageLayout PDFExport::a4()
-{
-    return {QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter};
 }
 
 void PDFExport::setLayout(const QPageLayout& layout, const QPageRanges& ranges)

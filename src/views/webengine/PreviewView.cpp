@@ -1,17 +1,16 @@
-#include "views/preview/PreviewView.h"
+#include "views/webengine/PreviewView.h"
 
 #include "core/PreviewPage.h"
 #include "core/PreviewPush.h"
 #include "core/PreviewScript.h"
 #include "editor/Palette.h"
-#include "views/preview/FollowScript.h"
-#include "views/preview/PreviewLoads.h"
+#include "views/preview/PreviewSurface.h"
+#include "views/webengine/FollowScript.h"
+#include "views/webengine/PreviewLoads.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
-#include <QQuickWidget>
-#include <QQuickWindow>
 #include <QThreadPool>
 #include <QWebChannel>
 #include <QWebEngineProfile>
@@ -57,7 +56,7 @@ int coverLimitMSecs = 4000;
 PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
 {
     // Before the page makes the widget it draws through.
-    (void)drawsInSoftware();
+    (void)PreviewSurface::drawsInSoftware();
     auto* page = new PreviewPageGuard(this);
     guard_ = page;
     loads_ = new PreviewLoads(this);
@@ -65,7 +64,11 @@ PreviewView::PreviewView(QWidget* parent) : QWebEngineView(parent)
     // The follow script and its channel live in the application's world only:
     // document content has no script, and could not reach either if it had.
     bridge_ = new PreviewBridge(this);
-    connect(bridge_, &PreviewBridge::lineClicked, this, &PreviewView::lineClicked);
+    connect(bridge_, &PreviewBridge::lineClicked, this, [this](int line) {
+        emit lineClicked(line);
+        if (onLineClicked)
+            onLineClicked(line);
+    });
     connect(bridge_, &PreviewBridge::contentShown, this, &PreviewView::uncover);
     channel_ = new QWebChannel(this);
     channel_->registerObject(QStringLiteral("preview"), bridge_);
@@ -144,35 +147,10 @@ void PreviewView::warmUp()
     if (std::exchange(warm, true))
         return;
     // The engine reads how views draw when it starts.
-    (void)drawsInSoftware();
+    (void)PreviewSurface::drawsInSoftware();
     // Fonts read and encoded on a worker; the engine must start on this thread.
     QThreadPool::globalInstance()->start([] { (void)PreviewPage::shell(); });
     (void)QWebEngineProfile::defaultProfile();
-}
-
-bool PreviewView::drawsInSoftware()
-{
-    static const bool software = [] {
-        // Without the GPU the engine hands over frames drawn in memory:
-        // painting them needs no OpenGL in the window, whose compositing
-        // through a software OpenGL cost more than the page itself.
-        if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND")
-            && qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--disable-gpu"))
-            QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
-        return QQuickWindow::sceneGraphBackend() == QLatin1String("software");
-    }();
-    return software;
-}
-
-void PreviewView::prepareWindow(QWidget* inside)
-{
-    if (drawsInSoftware())
-        return;
-    // The web view draws through a QQuickWidget: a hidden one is enough for
-    // the window to be created with the surface that needs.
-    auto* stand = new QQuickWidget(inside);
-    stand->setObjectName(QStringLiteral("previewSurface"));
-    stand->hide();
 }
 
 QUrl PreviewView::baseFor(const Doc* doc)

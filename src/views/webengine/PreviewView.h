@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Doc.h"
+#include "views/preview/PreviewEngine.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -42,7 +43,7 @@ signals:
 };
 
 // The rendered preview of one document, updated in place as it changes.
-class PreviewView : public QWebEngineView {
+class PreviewView : public QWebEngineView, public PreviewPane {
     Q_OBJECT
 public:
     explicit PreviewView(QWidget* parent = nullptr);
@@ -51,14 +52,8 @@ public:
     // the window is idle; later calls cost nothing.
     static void warmUp();
     static bool isWarm();
-    // Gives the window that holds `inside` the surface the web view draws
-    // with from its creation on. Found only when the first preview came,
-    // it recreated the native window: a full repaint, and a flicker, in one long turn.
-    static void prepareWindow(QWidget* inside);
-    // Whether the page is painted without OpenGL: so when the engine runs
-    // without the GPU. Decided once, before any view draws.
-    static bool drawsInSoftware();
-    void setDoc(const DocPtr& doc);
+    QWidget* widget() override { return this; }
+    void setDoc(const DocPtr& doc) override;
     // The shell page has loaded and content is shown as it arrives.
     bool isReady() const { return loaded_; }
     // Where relative image paths resolve: the document's folder; blank for untitled documents.
@@ -69,10 +64,10 @@ public:
     // Scrolls so the block at this source line (0-based, fractional inside a
     // wrapped line) is at the top; at most once a frame, the latest line wins,
     // and again whenever the content changes.
-    void followLine(double line);
+    void followLine(double line) override;
     std::optional<double> followedLine() const { return follow_; }
     PreviewLoads* loads() const { return loads_; }
-    void stopFollowing();
+    void stopFollowing() override;
     // True while the page may still show what an earlier document put there:
     // a cover saying it is rendering hides it until this document's content is in.
     bool isCovered() const;
@@ -80,7 +75,7 @@ public:
     // before the page is shown anyway.
     static void setCoverLimit(int msecs);
     // The page's zoom (1 is 100 %), kept across reloads of the shell.
-    void setZoom(double factor);
+    void setZoom(double factor) override;
     double zoom() const { return zoom_; }
 
 signals:

@@ -1,4 +1,4 @@
-#include "views/preview/FollowScript.h"
+#include "views/webengine/FollowScript.h"
 
 #include <QFile>
 

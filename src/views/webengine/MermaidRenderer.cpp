@@ -1,4 +1,4 @@
-#include "views/preview/MermaidRenderer.h"
+#include "views/webengine/MermaidRenderer.h"
 
 #include "core/PreviewPage.h"
 #include "editor/Palette.h"

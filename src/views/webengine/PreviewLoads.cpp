@@ -1,4 +1,4 @@
-#include "views/preview/PreviewLoads.h"
+#include "views/webengine/PreviewLoads.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "views/preview/StandalonePage.h"
+#include "views/webengine/StandalonePage.h"
 
 #include "core/FileIO.h"
-#include "views/preview/PreviewLoads.h"
+#include "views/webengine/PreviewLoads.h"
 
 #include <QFileInfo>
 #include <QWebEnginePage>
