@@ -21,7 +21,13 @@ add_dependencies(lorvane lorvane_webengine)
 
 # Where the program looks for it: beside itself (a build), else the installed
 # private folder, named relative to the program so nothing names this tree.
-set(LORVANE_ENGINE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/lorvane)
+# A private library in the package's own folder under the architecture's
+# (no ldconfig, nothing else links it).
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(LORVANE_ENGINE_INSTALL_DIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/lorvane)
+else()
+  set(LORVANE_ENGINE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/lorvane)
+endif()
 file(RELATIVE_PATH _engine_rel ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}
   ${CMAKE_INSTALL_PREFIX}/${LORVANE_ENGINE_INSTALL_DIR})
 set_source_files_properties(src/views/preview/PreviewEngine.cpp PROPERTIES COMPILE_DEFINITIONS
