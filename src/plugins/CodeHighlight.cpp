@@ -28,20 +28,28 @@ std::atomic<quint64> runs{0};
 
 }
 
-QString html(const QString& language, const QString& code)
+Colouring colour(const QString& language, const QString& code)
 {
-    if (!plausibleLanguage(language) || code.size() > maxCode)
+    if (!plausibleLanguage(language))
         return {};
+    if (code.size() > maxCode)
+        return {{}, true};
     static RenderCache cache(16 * 1024 * 1024);
     const QString key = language.toLower() + u'\n' + code;
-    if (auto hit = cache.find(key))
-        return *hit;
-    QString out;  // null: stays plain
+    // Cached with a mark: '+' coloured HTML follows, '-' plain, '!' plain for its length.
+    if (const auto hit = cache.find(key)) {
+        if (hit->startsWith(u'+'))
+            return {hit->mid(1)};
+        return {{}, hit->startsWith(u'!')};
+    }
     ++runs;
+    bool overran = false;
+    Colouring out;
     if (const auto coloured = ScriptHost::call(QStringLiteral("lorvaneHighlight"), {language.toLower(), code},
-                                               callLimit))
-        out = RenderedHTML::cleanCode(*coloured);
-    cache.insert(key, out);
+                                               callLimit, &overran))
+        out.html = RenderedHTML::cleanCode(*coloured);
+    out.tooLong = out.html.isNull() && overran;
+    cache.insert(key, out.html.isNull() ? QString(out.tooLong ? u'!' : u'-') : u'+' + out.html);
     return out;
 }
 

@@ -7,10 +7,19 @@
 // elsewhere in the document costs no second run.
 namespace CodeHighlight {
 
-// The code's HTML (text escaped, tokens in <span class="hljs-…">) for a
-// language highlight.js knows; a null string when it does not, when the code
-// is too long to colour or when colouring took too long: the block stays plain.
-QString html(const QString& language, const QString& code);
+struct Colouring {
+    // The code's HTML (text escaped, tokens in <span class="hljs-…">); a null
+    // string leaves the block plain.
+    QString html;
+    // Plain because the code is too long to colour, in size or in time.
+    bool tooLong = false;
+};
+
+// The colouring of code in a language highlight.js knows; plain for any other.
+Colouring colour(const QString& language, const QString& code);
+
+// Shown under a block left plain for its length.
+inline constexpr char tooLongNote[] = "代码过长，未着色";
 
 // How often the script was asked to colour a block (the cache's tests count them).
 quint64 scriptRuns();

@@ -16,9 +16,9 @@ std::optional<Drawn> draw(std::string_view language, const QString& code, Budget
     return std::nullopt;
 }
 
-QString colour(std::string_view language, const QString& code)
+CodeHighlight::Colouring colour(std::string_view language, const QString& code)
 {
-    return CodeHighlight::html(QString::fromUtf8(language.data(), qsizetype(language.size())), code);
+    return CodeHighlight::colour(QString::fromUtf8(language.data(), qsizetype(language.size())), code);
 }
 
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plugins/CodeHighlight.h"
+
 #include <QString>
 
 #include <optional>
@@ -21,6 +23,6 @@ struct Budget {
 
 // The drawing of a block in this language; nothing when the block is code.
 std::optional<Drawn> draw(std::string_view language, const QString& code, Budget& budget);
-// The code's coloured HTML (classed spans); a null string leaves it plain.
-QString colour(std::string_view language, const QString& code);
+// The code's coloured HTML (classed spans), or why it stays plain.
+CodeHighlight::Colouring colour(std::string_view language, const QString& code);
 }

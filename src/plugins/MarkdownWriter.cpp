@@ -147,13 +147,15 @@ private:
         return true;
     }
 
-    // The block's code coloured when highlight.js knows the language; false leaves it to be written plain.
-    bool coloured(std::string_view language, const cmark_chunk& code)
+    // The block's code coloured when highlight.js knows the language; false
+    // leaves it to be written plain (`tooLong` then says whether for its length).
+    bool coloured(std::string_view language, const cmark_chunk& code, bool& tooLong)
     {
-        const QString html = MarkdownFences::colour(language, text(code));
-        if (html.isNull())
+        const CodeHighlight::Colouring colouring = MarkdownFences::colour(language, text(code));
+        tooLong = colouring.tooLong;
+        if (colouring.html.isNull())
             return false;
-        put(html);
+        put(colouring.html);
         return true;
     }
 
@@ -389,9 +391,15 @@ private:
             } else {
                 put("<code>");
             }
-            if (!renderings_ || word == 0 || !coloured(language, node->as.code.literal))
+            bool tooLong = false;
+            if (!renderings_ || word == 0 || !coloured(language, node->as.code.literal, tooLong))
                 escaped(node->as.code.literal);
             put("</code></pre>\n");
+            if (tooLong) {
+                put("<p class=\"cap\">");
+                put(CodeHighlight::tooLongNote);
+                put("</p>\n");
+            }
             return false;
         }
         case CMARK_NODE_HTML_BLOCK: rawHTML(node, true); return false;

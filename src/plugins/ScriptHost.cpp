@@ -168,9 +168,10 @@ public:
         start();
     }
 
-    // The result, or nothing; `stuck` when the engine did not come back.
+    // The result, or nothing; `overran` when the limit cut the call off,
+    // `stuck` when the engine did not come back.
     std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit,
-                                bool& stuck)
+                                bool& overran, bool& stuck)
     {
         std::lock_guard one(callMutex_);
         std::unique_lock lock(mutex_);
@@ -185,6 +186,7 @@ public:
         // The limit is the engine thread's processor time (see WorkerClock).
         if (engineClock_.waitWithin(lock, finished_, limit, over) && job->done)
             return job->result;
+        overran = !stopping;
         // The engine checks this flag between its steps and throws.
         engine_->setInterrupted(true);
         if (finished_.wait_for(lock, interruptGrace, over) && job->done)
@@ -315,8 +317,11 @@ Host* host()
 
 }
 
-std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit)
+std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit,
+                            bool* overran)
 {
+    if (overran)
+        *overran = false;
     // The engine refuses to exist without an application object (a bare tool or benchmark).
     if (!QCoreApplication::instance() || stopping)
         return std::nullopt;
@@ -325,7 +330,10 @@ std::optional<QString> call(const QString& function, const QStringList& argument
         return std::nullopt;
     Host* h = host();
     bool stuck = false;
-    std::optional<QString> result = h->call(function, arguments, limit, stuck);
+    bool cutOff = false;
+    std::optional<QString> result = h->call(function, arguments, limit, cutOff, stuck);
+    if (overran)
+        *overran = cutOff;
     if (stuck) {
         std::lock_guard lock(hostMutex);
         if (current == h) {

@@ -17,8 +17,10 @@ namespace ScriptHost {
 // returns no string, the process has no application object, or the call used
 // more processor time than the limit, or five times the limit went by on the
 // clock (it is interrupted then; an engine that does not stop is given up
-// and the next call gets a new one).
-std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit);
+// and the next call gets a new one). `overran`, when given, says whether the
+// call was cut off by its limit.
+std::optional<QString> call(const QString& function, const QStringList& arguments, std::chrono::milliseconds limit,
+                            bool* overran = nullptr);
 
 // For the end of the program: every call, waiting or to come, returns nothing
 // at once, whatever a script is doing.

@@ -70,13 +70,16 @@ TEST(CodeHighlight, UnknownLanguagesNoLanguageAndOtherOutputsStayPlain)
     // Only the preview colours: the plain HTML (exports of the fragment, the golden tests) does not.
     EXPECT_FALSE(Markdown::html(QStringLiteral("```cpp\nreturn 0;\n```\n")).contains(QStringLiteral("hljs-")));
     // A language name that is no name is never handed to the script.
-    EXPECT_TRUE(CodeHighlight::html(QStringLiteral("c\"><img"), QStringLiteral("x")).isNull());
-    EXPECT_TRUE(CodeHighlight::html(QString(40, u'c'), QStringLiteral("x")).isNull());
-    // Too long to colour: plain, not cut.
+    EXPECT_TRUE(CodeHighlight::colour(QStringLiteral("c\"><img"), QStringLiteral("x")).html.isNull());
+    EXPECT_TRUE(CodeHighlight::colour(QString(40, u'c'), QStringLiteral("x")).html.isNull());
+    const QString note = QString::fromUtf8(CodeHighlight::tooLongNote);
+    EXPECT_FALSE(unknown.contains(note));
+    // Too long to colour: plain, not cut, and it says why.
     const QString huge = QStringLiteral("int x;\n").repeated(CodeHighlight::maxCode / 7 + 1);
     const QString long_ = Markdown::preview(QStringLiteral("```cpp\n") + huge + QStringLiteral("```\n"));
     EXPECT_FALSE(long_.contains(QStringLiteral("hljs-")));
     EXPECT_EQ(shownText(codeOf(long_)), huge);
+    EXPECT_TRUE(long_.contains(QStringLiteral("</pre>\n<p class=\"cap\">") + note)) << long_.right(200).toStdString();
 }
 
 TEST(CodeHighlight, HostileCodeStaysTextInsideTheSpans)
@@ -105,12 +108,16 @@ TEST(CodeHighlight, HostileCodeStaysTextInsideTheSpans)
 
 TEST(CodeHighlight, ARunawayScriptIsInterruptedAndTheEngineServesTheNextCall)
 {
-    const auto evaluate = [](const char* source, std::chrono::milliseconds limit) {
-        return ScriptHost::call(QStringLiteral("lorvaneEvaluate"), {QString::fromUtf8(source)}, limit);
+    bool overran = false;
+    const auto evaluate = [&overran](const char* source, std::chrono::milliseconds limit) {
+        return ScriptHost::call(QStringLiteral("lorvaneEvaluate"), {QString::fromUtf8(source)}, limit, &overran);
     };
     EXPECT_FALSE(evaluate("for (;;) {}", std::chrono::milliseconds(200)));
+    EXPECT_TRUE(overran);
     EXPECT_EQ(evaluate("'still' + ' here'", std::chrono::seconds(5)), QStringLiteral("still here"));
+    EXPECT_FALSE(overran);
     EXPECT_FALSE(evaluate("throw new Error('x')", std::chrono::seconds(5)));
+    EXPECT_FALSE(overran) << "a failing script did not run out of time";
     EXPECT_FALSE(ScriptHost::call(QStringLiteral("lorvaneNoSuchFunction"), {}, std::chrono::seconds(5)));
     // Built-ins are never called from here (the engine crashes on eval).
     EXPECT_FALSE(ScriptHost::call(QStringLiteral("eval"), {QStringLiteral("'x'")}, std::chrono::seconds(5)));
@@ -181,7 +188,14 @@ TEST(CodeHighlight, ACallStuckInsideARegularExpressionIsAbandoned)
                                  std::chrono::seconds(5))
                 != QStringLiteral("after"))
                 endProcess(4);
-            endProcess(clock.elapsed() < 6000 ? 0 : 5);
+            // The same block in a document: plain, with the note, in well under a second or two.
+            clock.restart();
+            const QString preview = Markdown::preview(QStringLiteral("```markdown\n") + brackets
+                                                      + QStringLiteral("\n```\n"));
+            if (preview.contains(QStringLiteral("hljs-"))
+                || !preview.contains(QString::fromUtf8(CodeHighlight::tooLongNote)))
+                endProcess(6);
+            endProcess(clock.elapsed() < 3000 ? 0 : 5);
         },
         ::testing::ExitedWithCode(0), "");
 }
