@@ -47,3 +47,39 @@ TEST_F(SnapshotNotice, TypingWhileSnapshotsFailShowsWhyUntilOneIsWritten)
     EXPECT_TRUE(waitUntil([&] { return !notice()->isVisible(); }, AppModel::snapshotRetryMSecs + 4000));
     EXPECT_TRUE(BackupStore::exists(d->id));
 }
+
+// A vanished file is recreated in its place on saving; a vanished folder is
+// not, and the notice says so.
+TEST_F(SnapshotNotice, AVanishedFileSaysWhetherItsFolderWentToo)
+{
+    const struct {
+        const char* what;
+        bool folderToo;
+        const char* says;
+    } cases[] = {
+        {"file", false, "保存时将在原位置重新创建"},
+        {"folder", true, "所在的文件夹也已不存在"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString folder = dir.filePath(QString::fromUtf8(c.what));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/笔记.md");
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("# 笔记\n");
+        }
+        const DocPtr d = model->open(path);
+        ASSERT_TRUE(d);
+        ASSERT_TRUE(waitUntil([&] { return model->active() == d; }));
+        if (c.folderToo)
+            ASSERT_TRUE(QDir(folder).removeRecursively());
+        else
+            ASSERT_TRUE(QFile::remove(path));
+        model->checkDisk(d);
+        ASSERT_TRUE(waitUntil([&] { return d->notice() == DocNotice::missing && notice()->isVisible(); }));
+        EXPECT_TRUE(notice()->message()->text().contains(QString::fromUtf8(c.says)))
+            << notice()->message()->text().toStdString();
+    }
+}

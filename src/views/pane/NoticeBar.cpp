@@ -5,6 +5,8 @@
 #include "editor/EditorController.h"
 #include "views/controls/Controls.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 
 NoticeBar::NoticeBar(AppModel& model, EditorCache& editors, QWidget* parent)
@@ -83,6 +85,9 @@ void NoticeBar::refresh()
         message_->setText(QStringLiteral("暂留期间磁盘上的文件已被修改，当前显示的是暂留内容。"));
     else if (*notice == DocNotice::changedOutside)
         message_->setText(QStringLiteral("磁盘上的文件刚被其他程序修改，当前显示的是你未保存的编辑。"));
+    else if (doc_->url() && !QFileInfo(*doc_->url()).absoluteDir().exists())
+        // Saving cannot recreate the file where its folder is gone.
+        message_->setText(QStringLiteral("原文件已被移动或删除，所在的文件夹也已不存在，请用“另存为…”保存到别处。"));
     else
         message_->setText(QStringLiteral("原文件已被移动或删除，保存时将在原位置重新创建。"));
     keep_->setText(*notice == DocNotice::changedOutside ? QStringLiteral("保留我的编辑")
