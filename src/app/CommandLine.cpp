@@ -87,6 +87,8 @@ CommandLine CommandLine::parse(const QStringList& args)
             cl.timeoutSeconds = seconds;
             timeoutGiven = true;
             ++i;
+        } else if (a == QLatin1String("--allow-remote-images")) {
+            cl.remoteImages = true;
         } else if (qtOptionsWithValue().contains(a) && i + 1 < args.size()) {
             cl.qtArgs << a << args[++i];
         } else if (a == QLatin1String("-reverse")) {
@@ -99,6 +101,8 @@ CommandLine CommandLine::parse(const QStringList& args)
         return fail(QStringLiteral("-o 只能与 --export-html 或 --export-pdf 一起使用"));
     if (timeoutGiven && cl.mode != Mode::exportHTML && cl.mode != Mode::exportPDF)
         return fail(QStringLiteral("--timeout 只能与 --export-html 或 --export-pdf 一起使用"));
+    if (cl.remoteImages && cl.mode != Mode::exportHTML && cl.mode != Mode::exportPDF)
+        return fail(QStringLiteral("--allow-remote-images 只能与 --export-html 或 --export-pdf 一起使用"));
     if (cl.mode == Mode::check && cl.files.isEmpty())
         return fail(QStringLiteral("--check 需要至少一个文件"));
     if (cl.mode == Mode::exportHTML && cl.files.size() != 1)
@@ -127,6 +131,7 @@ QString usage()
         "  lorvane --export-pdf 文件 -o 输出.pdf  把同一页面导出为 A4 PDF（文字可选中、可搜索），标题为文件名\n"
         "                                       退出码：0 成功，1 无法预览或生成失败，2 文件无法读取或写入\n"
         "  --timeout 秒数                       导出的总时限（默认 60 秒）；超时即停止导出，不写出任何内容，退出码 1\n"
+        "  --allow-remote-images                导出的页面载入网络（http、https）图片；默认不载入\n"
         "  lorvane --unit                       运行内置自检\n"
         "  lorvane --version                    显示版本\n"
         "  lorvane --help                       显示本帮助\n");

@@ -14,6 +14,8 @@ struct CommandLine {
     QString output;     // -o for export
     // --timeout: the overall limit of an export, in seconds.
     double timeoutSeconds = 60;
+    // --allow-remote-images: the exported page loads pictures from the web.
+    bool remoteImages = false;
     QStringList qtArgs;  // options passed on to the GUI toolkit
     QString error;       // for invalid
 

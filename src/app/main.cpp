@@ -2,6 +2,7 @@
 #include "app/selftest/SelfTests.h"
 
 #include "core/AppModel.h"
+#include "core/PreviewPage.h"
 #include "core/RecentlyUsed.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
@@ -148,6 +149,7 @@ int runExport(int argc, char** argv, const CommandLine& cl)
     shareOpenGLForPreview();
     QApplication app(argc, argv);
     nameApplication();
+    PreviewPage::setRemoteImages(cl.remoteImages);
     const int status = cl.mode == CommandLine::Mode::exportHTML
         ? CommandLineTool::exportHTML(cl.files.first(), cl.output, cl.timeoutSeconds, stdout, stderr)
         : CommandLineTool::exportPDF(cl.files.first(), cl.output, cl.timeoutSeconds, stderr);

@@ -3,6 +3,7 @@
 
 #include "core/AppModelWatcher.h"
 #include "core/BackupStore.h"
+#include "core/PreviewPage.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -51,6 +52,7 @@ void AppModel::persistSession()
 
 void AppModel::applySettings()
 {
+    PreviewPage::setRemoteImages(settings_.remoteImages);
     if (applySettingsHook_)
         applySettingsHook_(settings_);
 }

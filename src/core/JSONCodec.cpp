@@ -81,6 +81,7 @@ QJsonValue JSONCodec<Settings>::encode(const Settings& s)
     o.insert(QStringLiteral("fontFamily"), s.fontFamily);
     o.insert(QStringLiteral("showWhitespace"), s.showWhitespace);
     o.insert(QStringLiteral("hanDoubleWidth"), s.hanDoubleWidth);
+    o.insert(QStringLiteral("remoteImages"), s.remoteImages);
     QJsonObject indents;
     for (auto it = s.indents.begin(); it != s.indents.end(); ++it)
         indents.insert(it.key(), QJsonObject{{QStringLiteral("width"), it->width}, {QStringLiteral("tabs"), it->tabs}});
@@ -126,6 +127,8 @@ std::optional<Settings> JSONCodec<Settings>::decode(const QJsonValue& j)
     }
     if (const QJsonValue han = member(j, "hanDoubleWidth"); han.isBool())
         s.hanDoubleWidth = han.toBool();
+    if (const QJsonValue web = member(j, "remoteImages"); web.isBool())
+        s.remoteImages = web.toBool();
     const QJsonObject wraps = member(j, "wraps").toObject();
     for (auto it = wraps.begin(); it != wraps.end(); ++it)
         if (it->isBool())

@@ -1,5 +1,6 @@
 #include "core/PreviewPage.h"
 
+#include "core/ExportLinks.h"
 #include "core/PrintBreaks.h"
 #include "core/RenderingStyle.h"
 #include "core/WebFonts.h"
@@ -10,6 +11,7 @@
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <atomic>
 
 namespace PreviewPage {
 
@@ -86,24 +88,33 @@ const QString& css()
 namespace {
 const char renderFunction[] = "function render(h){document.getElementById('c').innerHTML=h}";
 
-// Images may come from anywhere (they run nothing); fonts and styles only
-// from the page itself; nothing else loads, and no form or base URL works.
-QString policy(const QString& scriptSource)
+std::atomic<bool> webPictures{false};
+
+// Images may come from the page's data and local files, and from the web
+// when `web`; fonts and styles only from the page itself; nothing else
+// loads, and no form or base URL works.
+QString policy(const QString& scriptSource, bool web)
 {
     return QStringLiteral("<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; script-src ")
         + scriptSource
-        + QStringLiteral("; img-src data: http: https: file:; style-src 'unsafe-inline'; font-src data:; "
-                         "form-action 'none'; base-uri 'none'\">");
+        + (web ? QStringLiteral("; img-src data: http: https: file:") : QStringLiteral("; img-src data: file:"))
+        + QStringLiteral("; style-src 'unsafe-inline'; font-src data:; form-action 'none'; base-uri 'none'\">");
 }
 }
 
+void setRemoteImages(bool allowed) { webPictures = allowed; }
+bool remoteImages() { return webPictures; }
+
 QString contentPolicy(bool withRenderScript)
 {
+    // A page that travels holds its rule in itself.
     if (!withRenderScript)
-        return policy(QStringLiteral("'none'"));
+        return policy(QStringLiteral("'none'"), webPictures);
     // The shell's own function is allowed by its hash; injected scripts match no hash.
     const QByteArray hash = QCryptographicHash::hash(QByteArray(renderFunction), QCryptographicHash::Sha256).toBase64();
-    return policy(QStringLiteral("'sha256-") + QString::fromLatin1(hash) + QLatin1Char('\''));
+    // The preview's own shell is made once: its loads follow the rule as it
+    // changes (PreviewLoads), so the page itself allows what the rule may.
+    return policy(QStringLiteral("'sha256-") + QString::fromLatin1(hash) + QLatin1Char('\''), true);
 }
 
 QString shellWith(const QString& fontFaces)
@@ -184,7 +195,9 @@ std::optional<QString> exportFragment(const FormatPlugin& plugin, const TextCopy
         return std::nullopt;
     }
     try {
-        return PrintBreaks::mark(text.isUtf8() ? plugin.previewHTMLUtf8(text.utf8) : plugin.previewHTML(text.text));
+        // What is exported travels: it names no folder of the author's.
+        return ExportLinks::withoutLocalTargets(
+            PrintBreaks::mark(text.isUtf8() ? plugin.previewHTMLUtf8(text.utf8) : plugin.previewHTML(text.text)));
     } catch (const PluginError& e) {
         *error = e.line ? QStringLiteral("第 %1 行无法解析：").arg(*e.line) + e.message : e.message;
         return std::nullopt;

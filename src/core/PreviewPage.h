@@ -22,8 +22,13 @@ QString fragment(const PreviewState& state);
 // The script call that replaces the page content; the fragment travels as
 // JSON string data, never as markup.
 std::optional<QString> renderScript(const QString& html);
+// Whether pages load pictures from the web (http, https), for the whole
+// program: the preview's loads and every export follow it. Off at first.
+void setRemoteImages(bool allowed);
+bool remoteImages();
 // A self-contained page with the fragment inlined and no script; a title,
-// when given, names the page (a PDF takes it as its own).
+// when given, names the page (a PDF takes it as its own). Web pictures load
+// in it only when remoteImages() held as it was made.
 QString standalone(const QString& fragmentHTML, const QString& title = {});
 // The standalone page of a text in its format for an export to `what`
 // ("HTML", "PDF"); nullopt and the reason when the format has no preview

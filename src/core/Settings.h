@@ -24,6 +24,9 @@ struct Settings {
     bool showWhitespace = false;
     // Han characters exactly two Latin cells wide, so tables and comments line up in the source.
     bool hanDoubleWidth = false;
+    // Pictures from the web in the preview and in exports. Off: opening a
+    // document tells no server that it was opened, and from where.
+    bool remoteImages = false;
     // Indentation and soft wrap per format ID, for the formats the user changed.
     QMap<QString, Indent> indents;
     QMap<QString, bool> wraps;

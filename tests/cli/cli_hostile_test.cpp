@@ -54,5 +54,11 @@ TEST_F(CommandLineTest, ExportedMarkdownLoadsNothingThroughStylesOrSVG)
                             || (tag.name == QLatin1String("a") && a.name == QLatin1String("href")))
                     << tag.name.toStdString() << " " << a.name.toStdString();
     EXPECT_TRUE(body.contains(QLatin1String("<img alt=\"ok\" src=\"http://127.0.0.1:9/ok.png\">")));
-    EXPECT_TRUE(html.contains(QLatin1String("img-src data: http: https: file:;")));
+    // The page itself refuses web pictures unless they were asked for.
+    EXPECT_TRUE(html.contains(QLatin1String("img-src data: file:;")));
+    EXPECT_FALSE(html.contains(QLatin1String("http:;")));
+    const Outcome allowed = run({QStringLiteral("--export-html"), md, QStringLiteral("--allow-remote-images")});
+    ASSERT_EQ(allowed.status, 0) << allowed.err.toStdString();
+    EXPECT_TRUE(allowed.out.contains(QLatin1String("img-src data: http: https: file:;")));
+    EXPECT_EQ(run({QStringLiteral("--check"), md, QStringLiteral("--allow-remote-images")}).status, 2);
 }

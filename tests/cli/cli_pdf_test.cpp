@@ -184,3 +184,33 @@ TEST_F(CommandLineTest, ExportsCarryFormulasAndColouredCode)
     EXPECT_FALSE(text->contains(QStringLiteral("\\frac"))) << text->toStdString();
     EXPECT_TRUE(text->contains(QStringLiteral("return 0;")));
 }
+
+TEST_F(CommandLineTest, ExportsNameNoFolderOfTheAuthors)
+{
+    const QString md = write(QStringLiteral("links.md"),
+                             "# 链接\n\n[同目录](other.md) [子目录](sub/a%20b.md#h) [系统](file:///etc/passwd) "
+                             "[根](/etc/hosts) [网页](https://example.com/x) [上级](../up.md)\n");
+    const QString pdf = dir.filePath(QStringLiteral("links.pdf"));
+    const QString html = dir.filePath(QStringLiteral("links.html"));
+    Outcome r = run({QStringLiteral("--export-pdf"), md, QStringLiteral("-o"), pdf});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    r = run({QStringLiteral("--export-html"), md, QStringLiteral("-o"), html});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+
+    const QByteArray folder = QFileInfo(dir.path()).canonicalFilePath().toUtf8();
+    const QByteArray printed = readAll(pdf);
+    ASSERT_TRUE(printed.startsWith("%PDF-"));
+    EXPECT_FALSE(printed.contains(folder)) << "the PDF names the document's folder";
+    EXPECT_FALSE(printed.contains("file:")) << "the PDF links to a local address";
+    for (const char* target :
+         {"/URI (other.md)", "/URI (sub/a%20b.md#h)", "/URI (../up.md)", "/URI (https://example.com/x)"})
+        EXPECT_TRUE(printed.contains(target)) << target;
+    if (const auto urls = poppler(QStringLiteral("pdfinfo"), {QStringLiteral("-url"), pdf}))
+        EXPECT_FALSE(urls->contains(QStringLiteral("/etc/"))) << urls->toStdString();
+
+    const QString page = QString::fromUtf8(readAll(html));
+    for (const char* kept : {"<a href=\"other.md\">同目录</a>", "<a href=\"../up.md\">上级</a>",
+                             "<a href=\"https://example.com/x\">网页</a>", "<span>系统</span>", "<span>根</span>"})
+        EXPECT_TRUE(page.contains(QString::fromUtf8(kept))) << kept;
+    EXPECT_FALSE(page.contains(QStringLiteral("/etc/")));
+}

@@ -89,3 +89,49 @@ TEST(PDFInfo, FilesWithoutAReadableTrailerAreLeftAlone)
     open.truncate(open.lastIndexOf(">>\nstartxref"));
     EXPECT_FALSE(PDFInfo::withTitle(open, QStringLiteral("t")));
 }
+
+TEST(PDFInfo, LinksToLocalFilesLoseTheAuthorsFolders)
+{
+    // An annotation per link the way the engine writes them, and a page
+    // stream that happens to hold the same bytes.
+    const QByteArray streamBody = "x/URI (file:///home/ann/docs/hidden.md)x";
+    const QByteArray pdf = "%PDF-1.4\n1 0 obj\n<</Length " + QByteArray::number(streamBody.size()) + ">>stream\n"
+        + streamBody
+        + "\nendstream\nendobj\n"
+          "2 0 obj\n<</Type /Annot\n/A <</S /URI\n/URI (file:///home/ann/docs/other.md)>>>>\nendobj\n"
+          "3 0 obj\n<</A <</S /URI /URI (file:///home/ann/docs/sub/a%20b.md#part)>>>>\nendobj\n"
+          "4 0 obj\n<</A <</S /URI /URI (file:///etc/passwd)>>>>\nendobj\n"
+          "5 0 obj\n<</A <</S /URI /URI (https://example.com/a\\(b\\))>>>>\nendobj\n"
+          "6 0 obj\n<</A <</S /URI /URI <66696C653A2F2F2F686F6D652F616E6E2F646F63732F782E6D64>>>>>\nendobj\n"
+          "7 0 obj\n<</A <</S /URI /URI (file:///home/ann/docs/a\\(1\\).md)>>>>\nendobj\n"
+          "8 0 obj\n<</A <</S /URI /URI (file:///home/ann/docs2/x.md)>>>>\nendobj\n"
+          "trailer\n<</Size 9>>\n%%EOF\n";
+
+    const QByteArray out = PDFInfo::withRelativeLinks(pdf, QStringLiteral("/home/ann/docs"));
+    ASSERT_EQ(out.size(), pdf.size()) << "every object keeps its offset";
+    EXPECT_TRUE(out.contains(streamBody)) << "stream bytes are not touched";
+    const struct {
+        const char* object;
+        const char* uri;
+    } cases[] = {
+        {"2 0 obj", "/URI (other.md)"},
+        {"3 0 obj", "/URI (sub/a%20b.md#part)"},
+        // Longer relative than absolute: no room, no target.
+        {"4 0 obj", "/URI ()"},
+        {"5 0 obj", "/URI (https://example.com/a\\(b\\))"},
+        {"6 0 obj", "/URI (x.md)"},
+        {"7 0 obj", "/URI (a\\(1\\).md)"},
+        {"8 0 obj", "/URI (../docs2/x.md)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.object);
+        const qsizetype at = out.indexOf(c.object);
+        const QByteArray object = out.mid(at, out.indexOf("endobj", at) - at);
+        EXPECT_TRUE(object.contains(c.uri)) << object.constData();
+    }
+    EXPECT_FALSE(out.mid(out.indexOf("endstream")).contains("/home/ann"));
+
+    // A document with no folder keeps no local target at all.
+    const QByteArray none = PDFInfo::withRelativeLinks(pdf, {});
+    EXPECT_FALSE(none.mid(none.indexOf("endstream")).contains("file:"));
+}

@@ -33,9 +33,14 @@ TEST(PreviewPage, PagesCarryAPolicyThatAllowsNoInjectedScript)
     const QString policy = PreviewPage::contentPolicy(false);
     EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">")
                                 + policy + QStringLiteral("<style>")));
-    EXPECT_TRUE(
-        policy.contains(QStringLiteral("default-src 'none'; script-src 'none'; img-src data: http: https: file:; "
-                                       "style-src 'unsafe-inline'; font-src data:")));
+    EXPECT_TRUE(policy.contains(QStringLiteral(
+        "default-src 'none'; script-src 'none'; img-src data: file:; style-src 'unsafe-inline'; font-src data:")));
+    // Web pictures only when the user allows them, and a page keeps the rule it was made under.
+    PreviewPage::setRemoteImages(true);
+    const QString web = PreviewPage::standalone(QStringLiteral("<p>x</p>"));
+    PreviewPage::setRemoteImages(false);
+    EXPECT_TRUE(web.contains(QStringLiteral("img-src data: http: https: file:;")));
+    EXPECT_FALSE(PreviewPage::standalone(QStringLiteral("<p>x</p>")).contains(QStringLiteral("http:")));
     EXPECT_FALSE(page.contains(QLatin1String("<script")));
     EXPECT_TRUE(page.contains(QStringLiteral("<main id=\"c\"><p>x</p></main>")));
     // The shell allows exactly its own function by hash, nothing inline else.

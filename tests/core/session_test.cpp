@@ -1,4 +1,5 @@
 #include "Workspace.h"
+#include "core/PreviewPage.h"
 
 #include <QFile>
 
@@ -72,6 +73,7 @@ TEST_F(Session, PersistedValuesComeBack)
         s.fontFamily = QStringLiteral("Noto Sans Mono");
         s.showWhitespace = true;
         s.hanDoubleWidth = true;
+        s.remoteImages = true;
         s.wraps.insert(QStringLiteral("yaml"), true);
         return s;
     }();
@@ -93,6 +95,9 @@ TEST_F(Session, PersistedValuesComeBack)
     EXPECT_EQ(model->settings(), dark);
     EXPECT_EQ(seen, dark);
     EXPECT_EQ(applied, 3);  // the rule, then once more
+    EXPECT_TRUE(PreviewPage::remoteImages()) << "the pages follow the restored choice";
+    model->setSettings(Settings{});
+    EXPECT_FALSE(PreviewPage::remoteImages());
 }
 
 TEST_F(Session, UnreadableValuesFallBack)

@@ -4,6 +4,7 @@
 #include "WaitUntil.h"
 #include "WindowFixture.h"
 #include "core/Doc.h"
+#include "core/PreviewPage.h"
 #include "views/pane/DocPane.h"
 #include "views/pane/EditorArea.h"
 #include "views/webengine/PreviewLoads.h"
@@ -37,8 +38,15 @@ TEST(PreviewLoads, OnlyImagesComeFromDiskOrTheWeb)
 {
     const QUrl local = QUrl::fromLocalFile(QStringLiteral("/home/u/notes/a.png"));
     const QUrl web(QStringLiteral("https://example.org/a.png")), plain(QStringLiteral("http://example.org/a.png"));
-    for (const QUrl& u : {local, web, plain, QUrl(QStringLiteral("data:image/png;base64,AAAA"))})
+    for (const QUrl& u : {local, QUrl(QStringLiteral("data:image/png;base64,AAAA"))})
         EXPECT_TRUE(PreviewLoads::allowed(u, Info::ResourceTypeImage)) << u.toString().toStdString();
+    // Web pictures only when the user allows them.
+    for (const bool on : {false, true}) {
+        PreviewPage::setRemoteImages(on);
+        EXPECT_EQ(PreviewLoads::allowed(web, Info::ResourceTypeImage), on);
+        EXPECT_EQ(PreviewLoads::allowed(plain, Info::ResourceTypeImage), on);
+    }
+    PreviewPage::setRemoteImages(false);
     // Everything else local: styles, frames, scripts, fonts, media, pages, requests.
     for (auto type :
          {Info::ResourceTypeStylesheet, Info::ResourceTypeSubFrame, Info::ResourceTypeScript,

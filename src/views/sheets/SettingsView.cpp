@@ -138,7 +138,7 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     whitespace_ = new QCheckBox(QStringLiteral("显示空白字符"), this);
     whitespace_->setFocusPolicy(Qt::TabFocus);
     whitespace_->setAccessibleName(QStringLiteral("显示空白字符"));
-    // Two switches to a row: the sheet has to fit a small window.
+    // The switches share a row: the sheet has to fit a small window.
     auto* switches = new QHBoxLayout;
     switches->addWidget(whitespace_);
     connect(whitespace_, &QCheckBox::toggled, this, [this](bool on) {
@@ -152,6 +152,17 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     evenHan_->setToolTip(QStringLiteral("一个汉字正好占两个英文字符宽，表格和对齐的注释在源码里也能对齐；"
                                         "开启时编辑器使用 Noto Sans Mono CJK"));
     switches->addWidget(evenHan_);
+    webPictures_ = new QCheckBox(QStringLiteral("加载网络图片"), this);
+    webPictures_->setFocusPolicy(Qt::TabFocus);
+    webPictures_->setAccessibleName(QStringLiteral("加载网络图片"));
+    webPictures_->setToolTip(QStringLiteral("预览和导出的页面载入 http、https 图片；"
+                                            "图片所在的服务器会因此知道你打开了这篇文档"));
+    switches->addWidget(webPictures_);
+    connect(webPictures_, &QCheckBox::toggled, this, [this](bool on) {
+        Settings s = model_.settings();
+        s.remoteImages = on;
+        model_.setSettings(s);
+    });
     switches->addStretch(1);
     col->addLayout(switches);
     connect(evenHan_, &QCheckBox::toggled, this, [this](bool on) {
@@ -257,6 +268,7 @@ void SettingsView::sync()
     syncFamilies(s.fontFamily);
     whitespace_->setChecked(s.showWhitespace);
     evenHan_->setChecked(s.hanDoubleWidth);
+    webPictures_->setChecked(s.remoteImages);
     // The even face stands in for the chosen family while it is on.
     family_->setEnabled(!s.hanDoubleWidth);
     const QStringList& ids = Settings::formats();

@@ -27,6 +27,7 @@ public:
     QComboBox* fontFamilies() const { return family_; }
     QCheckBox* whitespace() const { return whitespace_; }
     QCheckBox* evenHan() const { return evenHan_; }
+    QCheckBox* webPictures() const { return webPictures_; }
     // The formats' chips, the level widths and spaces-or-tabs of the chosen one.
     QList<TextButton*> indentFormatButtons() const { return indentFormats_; }
     QList<TextButton*> indentWidthButtons() const { return indentWidths_; }
@@ -47,6 +48,7 @@ private:
     QComboBox* family_;
     QCheckBox* whitespace_;
     QCheckBox* evenHan_;
+    QCheckBox* webPictures_;
     QCheckBox* wrap_;
     QList<TextButton*> indentFormats_, indentWidths_, indentKinds_;
     QString indentFormat_ = QStringLiteral("markdown");

@@ -28,6 +28,7 @@ void PDFExport::setLayout(const QPageLayout& layout, const QPageRanges& ranges)
 void PDFExport::start(const QString& page, const QString& title, const QString& pictures, int timeoutMSecs)
 {
     title_ = title;
+    folder_ = pictures;
     timer_.start(timeoutMSecs);
     page_ = new StandalonePage(this);
     connect(page_, &StandalonePage::loaded, this, [this](bool ok, const QString& error) {
@@ -42,9 +43,12 @@ void PDFExport::start(const QString& page, const QString& title, const QString& 
             [this](const QByteArray& pdf) {
                 if (pdf.isEmpty())
                     finish({}, QStringLiteral("生成 PDF 失败"));
-                else
-                    // The engine leaves the title out of the PDF's information.
-                    finish(PDFInfo::withTitle(pdf, title_).value_or(pdf), {});
+                else {
+                    // The engine writes links as absolute file:// addresses
+                    // and leaves the title out of the PDF's information.
+                    const QByteArray shareable = PDFInfo::withRelativeLinks(pdf, folder_);
+                    finish(PDFInfo::withTitle(shareable, title_).value_or(shareable), {});
+                }
             },
             layout_, ranges_);
     });

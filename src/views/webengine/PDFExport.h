@@ -23,6 +23,7 @@ private:
     QPageLayout layout_ = a4();
     QPageRanges ranges_;
     QString title_;
+    QString folder_;
     QTimer timer_;
     bool done_ = false;
 };

@@ -1,5 +1,7 @@
 #include "views/webengine/PreviewLoads.h"
 
+#include "core/PreviewPage.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -11,8 +13,8 @@ bool PreviewLoads::allowed(const QUrl& url, QWebEngineUrlRequestInfo::ResourceTy
     using Info = QWebEngineUrlRequestInfo;
     const QString scheme = url.scheme();
     if (type == Info::ResourceTypeImage)
-        return scheme == QLatin1String("file") || scheme == QLatin1String("http") || scheme == QLatin1String("https")
-            || scheme == QLatin1String("data");
+        return scheme == QLatin1String("file") || scheme == QLatin1String("data")
+            || (PreviewPage::remoteImages() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")));
     // The shell arrives as inline data and carries its fonts the same way.
     if (scheme == QLatin1String("data"))
         return type == Info::ResourceTypeMainFrame || type == Info::ResourceTypeFontResource;

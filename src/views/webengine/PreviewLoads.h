@@ -2,9 +2,10 @@
 
 #include <QWebEngineUrlRequestInterceptor>
 
-// What the preview page may load: images from the document's disk or the
-// web, the shell's own inline data; never a local stylesheet, frame, script,
-// font, media or page, and nothing remote but images.
+// What the preview page may load: images from the document's disk, and
+// from the web when the user allows it (PreviewPage::remoteImages), the
+// shell's own inline data; never a local stylesheet, frame, script, font,
+// media or page, and nothing remote but images.
 class PreviewLoads : public QWebEngineUrlRequestInterceptor {
     Q_OBJECT
 public:

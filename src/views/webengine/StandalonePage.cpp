@@ -25,7 +25,8 @@ public:
                 && (info.resourceType() == Info::ResourceTypeFontResource
                     || info.resourceType() == Info::ResourceTypeImage))
             || (url.isLocalFile() && info.resourceType() == Info::ResourceTypeImage
-                && PreviewLoads::readableLocalImage(url.toLocalFile()));
+                && PreviewLoads::readableLocalImage(url.toLocalFile()))
+            || (!url.isLocalFile() && PreviewLoads::allowed(url, info.resourceType()));
         info.block(!ok);
     }
 
