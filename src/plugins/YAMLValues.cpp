@@ -48,59 +48,47 @@ int skipEmptyLines(QStringView s, qsizetype& k)
     }
 }
 
-bool digits(QStringView s, qsizetype& k, bool (*ok)(char16_t))
+// The preview's numbers, from the exact source slice: [-+]? then digits with
+// "_" between them, an optional fraction and exponent; 0x hexadecimal, .inf
+// and .nan. Digits are any script's decimal digits.
+bool isNumber(QStringView s)
 {
-    const qsizetype from = k;
-    while (k < s.size() && ok(s[k].unicode()))
-        ++k;
-    return k > from;
-}
-
-bool isDecimal(char16_t c) { return c >= '0' && c <= '9'; }
-bool isOctal(char16_t c) { return c >= '0' && c <= '7'; }
-bool isHex(char16_t c) { return isDecimal(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
-// [-+]?[0-9]+ | 0o[0-7]+ | 0x[0-9a-fA-F]+
-bool isInt(QStringView s)
-{
+    const qsizetype n = s.size();
     qsizetype k = 0;
-    if (s.startsWith(QLatin1String("0o")) || s.startsWith(QLatin1String("0x"))) {
-        k = 2;
-        return digits(s, k, s[1] == QLatin1Char('o') ? isOctal : isHex) && k == s.size();
-    }
-    if (k < s.size() && (s[k] == QLatin1Char('-') || s[k] == QLatin1Char('+')))
+    if (k < n && (s[k] == QLatin1Char('-') || s[k] == QLatin1Char('+')))
         ++k;
-    return digits(s, k, isDecimal) && k == s.size();
-}
-
-// [-+]?(\.[0-9]+|[0-9]+(\.[0-9]*)?)([eE][-+]?[0-9]+)? | [-+]?\.inf | \.nan
-bool isFloat(QStringView s)
-{
-    static const QSet<QString> special{QStringLiteral(".nan"),  QStringLiteral(".NaN"),  QStringLiteral(".NAN"),
-                                       QStringLiteral(".inf"),  QStringLiteral(".Inf"),  QStringLiteral(".INF"),
-                                       QStringLiteral("+.inf"), QStringLiteral("+.Inf"), QStringLiteral("+.INF"),
-                                       QStringLiteral("-.inf"), QStringLiteral("-.Inf"), QStringLiteral("-.INF")};
-    if (s.size() <= 5 && special.contains(s.toString()))
+    const QStringView r = s.mid(k);
+    if (r == QLatin1String(".inf") || r == QLatin1String(".nan"))
         return true;
-    qsizetype k = 0;
-    if (k < s.size() && (s[k] == QLatin1Char('-') || s[k] == QLatin1Char('+')))
-        ++k;
-    const bool whole = digits(s, k, isDecimal);
-    if (k < s.size() && s[k] == QLatin1Char('.')) {
-        ++k;
-        if (!digits(s, k, isDecimal) && !whole)
-            return false;
-    } else if (!whole) {
+    if (r.size() > 2 && r[0] == QLatin1Char('0') && r[1] == QLatin1Char('x')) {
+        bool hex = true;
+        for (qsizetype j = 2; j < r.size() && hex; ++j) {
+            const char16_t u = r[j].unicode();
+            hex = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+        }
+        if (hex)
+            return true;
+    }
+    if (k >= n || !s[k].isDigit())
         return false;
-    }
-    if (k < s.size() && (s[k] == QLatin1Char('e') || s[k] == QLatin1Char('E'))) {
+    ++k;
+    while (k < n && (s[k].isDigit() || s[k] == QLatin1Char('_')))
         ++k;
-        if (k < s.size() && (s[k] == QLatin1Char('-') || s[k] == QLatin1Char('+')))
+    if (k < n && s[k] == QLatin1Char('.')) {
+        ++k;
+        while (k < n && s[k].isDigit())
             ++k;
-        if (!digits(s, k, isDecimal))
-            return false;
     }
-    return k == s.size();
+    if (k < n && (s[k] == QLatin1Char('e') || s[k] == QLatin1Char('E'))) {
+        ++k;
+        if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-')))
+            ++k;
+        if (k >= n || !s[k].isDigit())
+            return false;
+        while (k < n && s[k].isDigit())
+            ++k;
+    }
+    return k == n;
 }
 
 // The character a double-quoted escape stands for; k is at the backslash and
@@ -249,11 +237,24 @@ QString blockValue(QStringView s, int indent, bool folded, char16_t chomp)
 
 TreeNode coreValue(const QString& s)
 {
+    // The words configuration files use for switches are switches too.
     switch (s.size()) {
     case 0: return TreeNode::makeNull();
     case 1:
         if (s == QLatin1String("~"))
             return TreeNode::makeNull();
+        break;
+    case 2:
+        if (s == QLatin1String("on") || s == QLatin1String("On"))
+            return TreeNode::makeBool(true);
+        if (s == QLatin1String("no") || s == QLatin1String("No"))
+            return TreeNode::makeBool(false);
+        break;
+    case 3:
+        if (s == QLatin1String("yes") || s == QLatin1String("Yes"))
+            return TreeNode::makeBool(true);
+        if (s == QLatin1String("off") || s == QLatin1String("Off"))
+            return TreeNode::makeBool(false);
         break;
     case 4:
         if (s == QLatin1String("null") || s == QLatin1String("Null") || s == QLatin1String("NULL"))
@@ -267,11 +268,7 @@ TreeNode coreValue(const QString& s)
         break;
     default: break;
     }
-    const QChar c = s[0];
-    if ((c.unicode() < 128 && (c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('+') || c == QLatin1Char('.')))
-        && (isInt(s) || isFloat(s)))
-        return TreeNode::makeNumber(s);
-    return TreeNode::makeString(s);
+    return isNumber(s) ? TreeNode::makeNumber(s) : TreeNode::makeString(s);
 }
 
 QString keyText(const TreeNode& node)

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-// The values of YAML scalars as the scanner found them, and what the
-// core schema makes of them.
+// The values of YAML scalars as the scanner found them, and the types the
+// preview gives plain ones.
 namespace YAMLSyntax::detail {
 
 // The content of a plain scalar, its lines folded.
@@ -19,7 +19,8 @@ QString doubleQuotedValue(QStringView raw);
 // A block scalar's lines: `folded` for ">", `chomp` '-', '+' or 0.
 QString blockValue(QStringView lines, int indent, bool folded, char16_t chomp);
 
-// A plain scalar typed by the core schema: null, bool, int, float or string.
+// A plain scalar typed: null (~, null, empty), bool (true, yes, on and
+// their opposites, as files spell them), number, or string.
 TreeNode coreValue(const QString& text);
 // A collection written as a key: its flow form.
 QString keyText(const TreeNode& node);
