@@ -14,7 +14,9 @@ TEST(ExportLinks, AbsoluteLocalTargetsAreReadAsABrowserReadsThem)
         {"&#102;ile:///etc/passwd", true},
         {"&#x66;ile:///etc/passwd", true},
         {"fi\tle:///etc/passwd", true},
-        {" \x01" "file:/etc/passwd", true},
+        {" \x01"
+         "file:/etc/passwd",
+         true},
         {"/etc/hosts", true},
         {"//server/share/x", true},
         {"\\etc\\passwd", true},
