@@ -49,10 +49,11 @@ TEST_F(CommandLineTest, ExportedMarkdownLoadsNothingThroughStylesOrSVG)
     // The address stays only in the picture, in links and in text shown as text.
     for (const ScriptOracle::StartTag& tag : ScriptOracle::startTags(body))
         for (const ScriptOracle::Attribute& a : tag.attributes)
-            if (a.value.contains(QLatin1String("127.0.0.1")))
+            if (a.value.contains(QLatin1String("127.0.0.1"))) {
                 EXPECT_TRUE((tag.name == QLatin1String("img") && a.name == QLatin1String("src"))
                             || (tag.name == QLatin1String("a") && a.name == QLatin1String("href")))
                     << tag.name.toStdString() << " " << a.name.toStdString();
+            }
     EXPECT_TRUE(body.contains(QLatin1String("<img alt=\"ok\" src=\"http://127.0.0.1:9/ok.png\">")));
     // The page itself refuses web pictures unless they were asked for.
     EXPECT_TRUE(html.contains(QLatin1String("img-src data: file:;")));

@@ -205,8 +205,9 @@ TEST_F(CommandLineTest, ExportsNameNoFolderOfTheAuthors)
     for (const char* target :
          {"/URI (other.md)", "/URI (sub/a%20b.md#h)", "/URI (../up.md)", "/URI (https://example.com/x)"})
         EXPECT_TRUE(printed.contains(target)) << target;
-    if (const auto urls = poppler(QStringLiteral("pdfinfo"), {QStringLiteral("-url"), pdf}))
+    if (const auto urls = poppler(QStringLiteral("pdfinfo"), {QStringLiteral("-url"), pdf})) {
         EXPECT_FALSE(urls->contains(QStringLiteral("/etc/"))) << urls->toStdString();
+    }
 
     const QString page = QString::fromUtf8(readAll(html));
     for (const char* kept : {"<a href=\"other.md\">同目录</a>", "<a href=\"../up.md\">上级</a>",
