@@ -1,6 +1,7 @@
 // 设置 opened from the keyboard in the window: the editor's font family and
 // whether blanks show, applied to the open editor at once and stored.
 #include "WindowFixture.h"
+#include "core/PreviewPage.h"
 #include "editor/AppFonts.h"
 #include "views/sheets/SettingsView.h"
 
@@ -42,6 +43,28 @@ TEST_F(SettingsWindow, ShowingBlanksAppliesToTheEditorAndIsStored)
     // An editor made later shows them too.
     window->openFiles({write(QStringLiteral("x.txt"), "x y\n")});
     EXPECT_EQ(viewWS(), QsciScintillaBase::SCWS_VISIBLEALWAYS);
+}
+
+TEST_F(SettingsWindow, WebPicturesAreOffUntilTheSwitchIsOnAndTheWholeLabelShows)
+{
+    SettingsView* settings = openSettings();
+    ASSERT_TRUE(settings);
+    QCheckBox* web = settings->webPictures();
+    EXPECT_FALSE(web->isChecked());
+    EXPECT_FALSE(PreviewPage::remoteImages());
+    // Every switch shows its whole label inside the sheet.
+    for (QCheckBox* box : {settings->whitespace(), settings->evenHan(), web}) {
+        SCOPED_TRACE(box->text().toStdString());
+        EXPECT_GE(box->width(), box->sizeHint().width());
+        EXPECT_LE(box->mapTo(settings, QPoint(box->width(), 0)).x(), settings->width());
+    }
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        QTest::mouseClick(web, Qt::LeftButton, {}, QPoint(8, web->height() / 2));
+        EXPECT_EQ(model->settings().remoteImages, on);
+        EXPECT_EQ(PreviewPage::remoteImages(), on);
+        EXPECT_EQ(model->load<Settings>(AppModel::settingsKey)->remoteImages, on);
+    }
 }
 
 TEST_F(SettingsWindow, TheFontFamilyIsChosenWithTheKeyboardAndTheBuiltInComesFirst)

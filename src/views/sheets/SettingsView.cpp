@@ -54,7 +54,7 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     setFixedWidth(300);
     auto* col = new QVBoxLayout(this);
     col->setContentsMargins(16, 14, 16, 16);
-    col->setSpacing(8);
+    col->setSpacing(6);
     col->addWidget(SheetParts::title(QStringLiteral("设置"), this));
 
     col->addWidget(SheetParts::caption(QStringLiteral("界面外观"), this));
@@ -138,7 +138,7 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     whitespace_ = new QCheckBox(QStringLiteral("显示空白字符"), this);
     whitespace_->setFocusPolicy(Qt::TabFocus);
     whitespace_->setAccessibleName(QStringLiteral("显示空白字符"));
-    // The switches share a row: the sheet has to fit a small window.
+    // Two switches to a row: the sheet has to fit a small window.
     auto* switches = new QHBoxLayout;
     switches->addWidget(whitespace_);
     connect(whitespace_, &QCheckBox::toggled, this, [this](bool on) {
@@ -152,19 +152,19 @@ SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), 
     evenHan_->setToolTip(QStringLiteral("一个汉字正好占两个英文字符宽，表格和对齐的注释在源码里也能对齐；"
                                         "开启时编辑器使用 Noto Sans Mono CJK"));
     switches->addWidget(evenHan_);
+    switches->addStretch(1);
+    col->addLayout(switches);
     webPictures_ = new QCheckBox(QStringLiteral("加载网络图片"), this);
     webPictures_->setFocusPolicy(Qt::TabFocus);
     webPictures_->setAccessibleName(QStringLiteral("加载网络图片"));
     webPictures_->setToolTip(QStringLiteral("预览和导出的页面载入 http、https 图片；"
                                             "图片所在的服务器会因此知道你打开了这篇文档"));
-    switches->addWidget(webPictures_);
+    col->addWidget(webPictures_);
     connect(webPictures_, &QCheckBox::toggled, this, [this](bool on) {
         Settings s = model_.settings();
         s.remoteImages = on;
         model_.setSettings(s);
     });
-    switches->addStretch(1);
-    col->addLayout(switches);
     connect(evenHan_, &QCheckBox::toggled, this, [this](bool on) {
         Settings s = model_.settings();
         s.hanDoubleWidth = on;
