@@ -106,7 +106,8 @@ TEST(YAMLParse, PlainScalarsTypedAsConfigurationFilesMeanThem)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const QString text = QString::fromUtf8(c.text);
-        const TreeNode& v = at(YAML::parse(QStringLiteral("k: ") + text), "k");
+        const TreeNode root = YAML::parse(QStringLiteral("k: ") + text);
+        const TreeNode& v = at(root, "k");
         EXPECT_EQ(v.kind, c.kind);
         if (c.kind == K::number || c.kind == K::string) {
             EXPECT_EQ(v.scalar, text);
