@@ -70,7 +70,7 @@ set(LORVANE_FONT_FILES)
 foreach(font ${LORVANE_FONT_NAMES})
   list(APPEND LORVANE_FONT_FILES ${_fonts}/${font}.ttf)
 endforeach()
-qt_add_resources(lorvane_workspace "fonts" PREFIX "/" BASE ${CMAKE_BINARY_DIR}/assets
+qt_add_resources(lorvane_render "fonts" PREFIX "/" BASE ${CMAKE_BINARY_DIR}/assets
   FILES ${LORVANE_FONT_FILES})
 
 file(STRINGS ${LORVANE_ICON_MAP} _icon_rows REGEX "^ICON\\(")

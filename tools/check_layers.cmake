@@ -2,15 +2,17 @@
 # Fails when a file includes a header from a layer above its own.
 cmake_minimum_required(VERSION 3.25)
 get_filename_component(SRC "${SRC}" ABSOLUTE)
-set(order text plugins core editor views app)
+set(order text plugins core|render editor views app)
 # What each folder may include besides itself: the layers below it.
 set(allowed_text "")
 set(allowed_plugins text)
 set(allowed_core text plugins)
-set(allowed_editor text plugins core)
-set(allowed_views text plugins core editor)
+# The preview's page and exports, beside the workspace: neither includes the other.
+set(allowed_render text plugins)
+set(allowed_editor text plugins core render)
+set(allowed_views text plugins core render editor)
 set(allowed_selftest text plugins core)
-set(allowed_app text plugins core editor views)
+set(allowed_app text plugins core render editor views)
 
 set(bad 0)
 file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.cpp ${SRC}/*.inc)

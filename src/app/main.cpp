@@ -2,10 +2,10 @@
 #include "app/selftest/SelfTests.h"
 
 #include "core/AppModel.h"
-#include "core/PreviewPage.h"
 #include "core/RecentlyUsed.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
+#include "render/PreviewPage.h"
 #include "views/preview/PreviewEngine.h"
 #include "views/preview/PreviewSurface.h"
 #include "views/window/AppIcon.h"

@@ -1,8 +1,8 @@
 #include "core/AnalysisJob.h"
 
 #include "core/Doc.h"
-#include "core/TextCopy.h"
 #include "plugins/AnalysisBudget.h"
+#include "text/TextCopy.h"
 
 #include <QCoreApplication>
 #include <exception>

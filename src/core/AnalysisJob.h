@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/PreviewState.h"
 #include "plugins/FormatPlugin.h"
+#include "plugins/PreviewState.h"
 
 #include <QList>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "plugins/ScriptHost.h"
 
 #include "core/AnalysisJob.h"
-#include "core/WorkerPriority.h"
+#include "plugins/WorkerPriority.h"
 
 #include <QCoreApplication>
 #include <array>

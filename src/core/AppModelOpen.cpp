@@ -3,9 +3,9 @@
 #include "core/BackupStore.h"
 #include "core/EditorLink.h"
 #include "core/FileChooser.h"
-#include "core/WorkerPriority.h"
 #include "plugins/FileName.h"
 #include "plugins/PluginRegistry.h"
+#include "plugins/WorkerPriority.h"
 #include "text/Blanks.h"
 
 #include <QFileInfo>

@@ -3,7 +3,6 @@
 
 #include "core/AppModelWatcher.h"
 #include "core/BackupStore.h"
-#include "core/PreviewPage.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -52,7 +51,6 @@ void AppModel::persistSession()
 
 void AppModel::applySettings()
 {
-    PreviewPage::setRemoteImages(settings_.remoteImages);
     if (applySettingsHook_)
         applySettingsHook_(settings_);
 }

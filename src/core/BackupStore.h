@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/DocSnapshot.h"
-#include "core/TextCopy.h"
+#include "text/TextCopy.h"
 
 #include <QByteArray>
 #include <QDateTime>

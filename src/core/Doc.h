@@ -2,13 +2,13 @@
 
 #include "core/DocSnapshot.h"
 #include "core/FileIO.h"
-#include "core/PreviewState.h"
 #include "core/TextBaseline.h"
-#include "core/TextCopy.h"
 #include "core/TextSink.h"
 #include "plugins/FormatPlugin.h"
+#include "plugins/PreviewState.h"
 #include "plugins/ViewMode.h"
 #include "text/LineEnding.h"
+#include "text/TextCopy.h"
 #include "text/TextEncoding.h"
 
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "core/TextBaseline.h"
 
 #include "core/Blocks.h"
-#include "core/WorkerPriority.h"
+#include "plugins/WorkerPriority.h"
 
 #include <QCryptographicHash>
 #include <algorithm>

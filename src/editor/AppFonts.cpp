@@ -1,6 +1,6 @@
 #include "editor/AppFonts.h"
 
-#include "core/WebFonts.h"
+#include "render/WebFonts.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

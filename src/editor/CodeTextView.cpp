@@ -1,12 +1,12 @@
 #include "editor/CodeTextView.h"
 
-#include "core/TextCopy.h"
 #include "editor/BufferLoader.h"
 #include "editor/EditorKeys.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
 #include "editor/UndoSteps.h"
 #include "text/LineEnding.h"
+#include "text/TextCopy.h"
 #include "text/UnitCounts.h"
 #include "text/Utf8Slices.h"
 

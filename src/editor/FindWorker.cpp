@@ -1,6 +1,6 @@
 #include "editor/FindWorker.h"
 
-#include "core/WorkerPriority.h"
+#include "plugins/WorkerPriority.h"
 
 #include <QPointer>
 #include <mutex>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/TextCopy.h"
 #include "text/FindEngine.h"
+#include "text/TextCopy.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -15,17 +15,6 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-// Runs the event loop for a while.
-inline void spin(int msecs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < msecs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::usleep(500);
-    }
-}
-
 // Runs the event loop until every save that looked at its file on a
 // worker went on.
 inline void settleSaves()

@@ -1,5 +1,4 @@
 #include "Workspace.h"
-#include "core/PreviewPage.h"
 
 #include <QFile>
 
@@ -95,9 +94,6 @@ TEST_F(Session, PersistedValuesComeBack)
     EXPECT_EQ(model->settings(), dark);
     EXPECT_EQ(seen, dark);
     EXPECT_EQ(applied, 3);  // the rule, then once more
-    EXPECT_TRUE(PreviewPage::remoteImages()) << "the pages follow the restored choice";
-    model->setSettings(Settings{});
-    EXPECT_FALSE(PreviewPage::remoteImages());
 }
 
 TEST_F(Session, UnreadableValuesFallBack)

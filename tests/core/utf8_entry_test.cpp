@@ -1,9 +1,9 @@
 // The UTF-8 entry points of the formats: the same diagnostics and the same
 // HTML as the QString ones for the same text, with columns in UTF-16 units.
-#include "core/PreviewPage.h"
 #include "plugins/CSV.h"
 #include "plugins/JSONPlugin.h"
 #include "plugins/PluginRegistry.h"
+#include "render/PreviewPage.h"
 
 #include <gtest/gtest.h>
 

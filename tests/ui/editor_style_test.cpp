@@ -1,7 +1,7 @@
-#include "core/WebFonts.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorScheme.h"
 #include "editor/Palette.h"
+#include "render/WebFonts.h"
 
 #include <QFontInfo>
 #include <QSignalSpy>

@@ -7,10 +7,10 @@
 #include "../oracle/MermaidVectors.h"
 #include "../oracle/RemoteVectors.h"
 #include "WaitUntil.h"
-#include "core/PreviewPage.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/PluginRegistry.h"
 #include "plugins/SVGSanitizer.h"
+#include "render/PreviewPage.h"
 #include "views/webengine/MermaidRenderer.h"
 
 #include <QCoreApplication>

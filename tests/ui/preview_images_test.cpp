@@ -4,7 +4,7 @@
 #include "WaitUntil.h"
 #include "WindowFixture.h"
 #include "core/Doc.h"
-#include "core/PreviewPage.h"
+#include "render/PreviewPage.h"
 #include "views/pane/DocPane.h"
 #include "views/pane/EditorArea.h"
 #include "views/webengine/PreviewLoads.h"

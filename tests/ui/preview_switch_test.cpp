@@ -1,7 +1,7 @@
 // Switching documents never leaves the other document's preview on screen.
 #include "PageScript.h"
 #include "core/Doc.h"
-#include "core/PreviewPage.h"
+#include "render/PreviewPage.h"
 #include "views/webengine/PreviewView.h"
 
 #include <QTemporaryDir>

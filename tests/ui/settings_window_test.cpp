@@ -1,8 +1,8 @@
 // 设置 opened from the keyboard in the window: the editor's font family and
 // whether blanks show, applied to the open editor at once and stored.
 #include "WindowFixture.h"
-#include "core/PreviewPage.h"
 #include "editor/AppFonts.h"
+#include "render/PreviewPage.h"
 #include "views/sheets/SettingsView.h"
 
 #include <QCheckBox>

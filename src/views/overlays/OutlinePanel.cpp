@@ -6,7 +6,7 @@
 #include "editor/Palette.h"
 #include "text/PinyinMatch.h"
 
-#include "core/WorkerPriority.h"
+#include "plugins/WorkerPriority.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 #include "views/webengine/MermaidRenderer.h"
 
-#include "core/PreviewPage.h"
 #include "editor/Palette.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/SVGSanitizer.h"
+#include "render/PreviewPage.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/TextCopy.h"
 #include "plugins/MermaidBlocks.h"
+#include "text/TextCopy.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "views/webengine/PDFExport.h"
 
-#include "core/PDFInfo.h"
+#include "render/PDFInfo.h"
 #include "views/webengine/StandalonePage.h"
 
 #include <QWebEnginePage>

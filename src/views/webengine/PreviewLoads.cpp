@@ -1,6 +1,6 @@
 #include "views/webengine/PreviewLoads.h"
 
-#include "core/PreviewPage.h"
+#include "render/PreviewPage.h"
 
 #include <QFile>
 #include <QFileInfo>

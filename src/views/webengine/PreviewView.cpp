@@ -1,9 +1,9 @@
 #include "views/webengine/PreviewView.h"
 
-#include "core/PreviewPage.h"
-#include "core/PreviewPush.h"
-#include "core/PreviewScript.h"
 #include "editor/Palette.h"
+#include "render/PreviewPage.h"
+#include "render/PreviewPush.h"
+#include "render/PreviewScript.h"
 #include "views/preview/PreviewSurface.h"
 #include "views/webengine/FollowScript.h"
 #include "views/webengine/PreviewLoads.h"

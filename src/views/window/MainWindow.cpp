@@ -6,6 +6,7 @@
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "editor/Palette.h"
+#include "render/PreviewPage.h"
 #include "views/controls/ControlColors.h"
 #include "views/controls/Fade.h"
 #include "views/overlays/DialogLayer.h"
@@ -84,6 +85,8 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     QtTranslations::install();
     appearance_ = new Appearance(this);
     model_.setApplySettingsHook([this](const Settings& s) {
+        // The pages' choice is the whole program's: the preview and every export.
+        PreviewPage::setRemoteImages(s.remoteImages);
         appearance_->apply(s.appearance);
         editors_.applyStyle();
     });

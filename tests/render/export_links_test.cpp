@@ -1,5 +1,5 @@
 // Exported pages name no folder of the author's: absolute local links become text.
-#include "core/ExportLinks.h"
+#include "render/ExportLinks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/PDFInfo.h"
+#include "render/PDFInfo.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 // The scripts that carry a preview fragment into the page: an exact string
 // literal, big ones built on a worker, and only the newest one coming back.
-#include "Workspace.h"
-#include "core/PreviewPush.h"
-#include "core/PreviewScript.h"
+#include "WaitUntil.h"
+#include "render/PreviewPush.h"
+#include "render/PreviewScript.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,5 +1,5 @@
 // Setting a finished PDF's title by an incremental update.
-#include "core/PDFInfo.h"
+#include "render/PDFInfo.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>

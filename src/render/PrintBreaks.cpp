@@ -1,4 +1,4 @@
-#include "core/PrintBreaks.h"
+#include "render/PrintBreaks.h"
 
 namespace PrintBreaks {
 

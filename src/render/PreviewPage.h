@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/PreviewState.h"
-#include "core/TextCopy.h"
+#include "plugins/PreviewState.h"
+#include "text/TextCopy.h"
 
 struct FormatPlugin;
 

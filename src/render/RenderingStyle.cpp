@@ -1,4 +1,4 @@
-#include "core/RenderingStyle.h"
+#include "render/RenderingStyle.h"
 
 #include <QFile>
 #include <QRegularExpression>

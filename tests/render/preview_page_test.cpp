@@ -1,6 +1,6 @@
 #include "TestFiles.h"
-#include "core/PreviewPage.h"
-#include "core/WebFonts.h"
+#include "render/PreviewPage.h"
+#include "render/WebFonts.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>

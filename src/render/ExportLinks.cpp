@@ -1,4 +1,4 @@
-#include "core/ExportLinks.h"
+#include "render/ExportLinks.h"
 
 #include "plugins/HTMLSanitizer.h"
 

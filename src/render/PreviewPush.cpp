@@ -1,7 +1,7 @@
-#include "core/PreviewPush.h"
+#include "render/PreviewPush.h"
 
-#include "core/PreviewScript.h"
-#include "core/WorkerPriority.h"
+#include "plugins/WorkerPriority.h"
+#include "render/PreviewScript.h"
 
 PreviewPush::PreviewPush(QObject* parent) : QObject(parent) { pool_.setMaxThreadCount(1); }
 

@@ -1,4 +1,4 @@
-#include "core/WebFonts.h"
+#include "render/WebFonts.h"
 
 #include <QDir>
 #include <QFile>

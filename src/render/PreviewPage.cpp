@@ -1,11 +1,11 @@
-#include "core/PreviewPage.h"
+#include "render/PreviewPage.h"
 
-#include "core/ExportLinks.h"
-#include "core/PrintBreaks.h"
-#include "core/RenderingStyle.h"
-#include "core/WebFonts.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/HTML.h"
+#include "render/ExportLinks.h"
+#include "render/PrintBreaks.h"
+#include "render/RenderingStyle.h"
+#include "render/WebFonts.h"
 #include "text/Utf8Slices.h"
 
 #include <QCryptographicHash>

@@ -1,4 +1,4 @@
-#include "core/PreviewScript.h"
+#include "render/PreviewScript.h"
 
 namespace PreviewScript {
 
