@@ -10,26 +10,6 @@ QString ViewMode::rawValue() const
     return {};
 }
 
-QString ViewMode::title() const
-{
-    switch (v_) {
-    case editor: return QStringLiteral("编辑");
-    case split: return QStringLiteral("编辑与预览");
-    case preview: return QStringLiteral("预览");
-    }
-    return {};
-}
-
-QString ViewMode::symbol() const
-{
-    switch (v_) {
-    case editor: return QStringLiteral("pencil");
-    case split: return QStringLiteral("rectangle.split.2x1");
-    case preview: return QStringLiteral("eye");
-    }
-    return {};
-}
-
 std::optional<ViewMode> ViewMode::fromRawValue(const QString& raw)
 {
     for (ViewMode m : allCases())

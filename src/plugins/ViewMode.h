@@ -14,8 +14,6 @@ public:
     constexpr operator Value() const { return v_; }
 
     QString rawValue() const;
-    QString title() const;
-    QString symbol() const;
     static std::optional<ViewMode> fromRawValue(const QString& raw);
     static const QList<ViewMode>& allCases();
 

@@ -2,6 +2,7 @@
 // radio items, and the keyboard shortcut sheet listing every key.
 #include "WindowFixture.h"
 #include "core/Feature.h"
+#include "views/pane/ViewModeLabels.h"
 #include "views/sheets/ShortcutSheet.h"
 
 #include <QActionGroup>
@@ -86,7 +87,7 @@ TEST_F(Menus, ViewModesAreRadioItemsFollowingTheDocument)
     QList<QAction*> modes;
     for (QAction* a : menu(QStringLiteral("显示(&V)"))->actions())
         for (const ViewMode& m : ViewMode::allCases())
-            if (a->text() == m.title())
+            if (a->text() == ViewModeLabels::title(m))
                 modes << a;
     ASSERT_EQ(modes.size(), ViewMode::allCases().size());
     QActionGroup* group = modes.first()->actionGroup();

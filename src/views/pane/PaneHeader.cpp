@@ -3,6 +3,7 @@
 #include "core/AppModel.h"
 #include "views/controls/Controls.h"
 #include "views/controls/HoverReport.h"
+#include "views/pane/ViewModeLabels.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -129,14 +130,14 @@ void PaneHeader::refreshModes()
     const auto& modes = doc_->plugin().viewModes;
     bool same = modes.size() == modeButtons_.size();
     for (int i = 0; same && i < modes.size(); ++i)
-        same = modeButtons_[i]->symbol() == modes[i].symbol();
+        same = modeButtons_[i]->symbol() == ViewModeLabels::icon(modes[i]);
     if (!same) {
         qDeleteAll(modeButtons_);
         modeButtons_.clear();
         for (int i = 0; i < modes.size(); ++i) {
             const ViewMode m = modes[i];
             auto* b = new IconButton(
-                m.symbol(), m.title() + QStringLiteral("  Ctrl+%1").arg(i + 1),
+                ViewModeLabels::icon(m), ViewModeLabels::title(m) + QStringLiteral("  Ctrl+%1").arg(i + 1),
                 [this, m] {
                     if (doc_)
                         doc_->setMode(m);

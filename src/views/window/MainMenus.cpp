@@ -9,6 +9,7 @@
 #include "editor/EditorController.h"
 #include "views/pane/DocPane.h"
 #include "views/pane/GoToLineBar.h"
+#include "views/pane/ViewModeLabels.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/window/DocSwitcher.h"
 #include "views/window/ExportPDF.h"
@@ -156,10 +157,11 @@ void MainWindow::buildMenus()
     modes->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     for (int i = 0; i < ViewMode::allCases().size(); ++i) {
         const ViewMode m = ViewMode::allCases()[i];
-        QAction* a = add(view, m.title(), {QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1))}, [active, m] {
-            if (auto d = active(); d && d->plugin().offers(m))
-                d->setMode(m);
-        });
+        QAction* a = add(view, ViewModeLabels::title(m), {QKeySequence(QStringLiteral("Ctrl+%1").arg(i + 1))},
+                         [active, m] {
+                             if (auto d = active(); d && d->plugin().offers(m))
+                                 d->setMode(m);
+                         });
         a->setCheckable(true);
         a->setActionGroup(modes);
         modeItems << std::pair{a, m};
