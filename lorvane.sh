@@ -36,6 +36,7 @@ PACKAGES=(
   plantuml graphviz default-jre-headless   # diagram previews through the real renderer
   bubblewrap   # the renderer runs without network or disk access
   libcmark-gfm-dev libcmark-gfm-extensions-dev   # Markdown parser
+  libgumbo-dev   # HTML5 parser: raw HTML is sanitised as a browser reads it
   poppler-utils   # the PDF export's tests read the text back out of the PDF
   xvfb xauth   # window tests that need a real X server
 )

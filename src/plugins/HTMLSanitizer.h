@@ -5,10 +5,11 @@
 #include <functional>
 #include <optional>
 
-// A tag-level pass over raw HTML: every tag is parsed the way a browser
-// would and written back from its parts, so nothing that runs code survives
-// whatever the spelling. Text between tags is left as it is, except that a
-// "<" that does not open a well-formed tag is escaped.
+// Raw HTML parsed into a tree by gumbo's HTML5 tree builder, as a browser
+// parses it, and written back with only the allowed elements and
+// attributes, so nothing that runs code survives whatever the spelling.
+// Text and values come out escaped. A piece of a larger document may leave
+// elements open at its end and close, at its start, ones opened before.
 namespace HTMLSanitizer {
 
 QString clean(const QString& html);
@@ -25,9 +26,11 @@ QString cleanWith(const QString& html, const AllowList& list);
 // The value itself, or "#" when it would run script (after decoding
 // character references and dropping the blanks browsers ignore).
 QString safeURL(const QString& value);
-// Character references decoded the lenient way browsers do: numeric ones
-// of any length, the ";" optional.
+// Character references decoded as browsers do in an attribute: numeric ones
+// of any length, every named one, the ";" optional where HTML allows it.
 QString decodeReferences(const QString& s);
+// Whether `clean` keeps an (HTML, lower-case) element of this name.
+bool allowedElement(const QString& name);
 // Whether an attribute of this (lower-case) name holds a URL.
 bool isURLAttribute(const QString& name);
 }

@@ -2,12 +2,11 @@
 
 #include <QString>
 
-// HTML compared the way the conformance harness compares it.
+// HTML compared as the trees a browser builds from it.
 namespace HTMLNormalize {
-// The CommonMark suite's normaliser on its own.
+// The tree, written back with the CommonMark suite's rules for blanks.
 QString normalizeHTML(const QString& html);
-// The harness: the preview's own markup conventions mapped to cmark-gfm's
-// (source lines dropped, task items, alignment, "lang-" classes), then the
-// suite's normaliser.
+// The same, with the preview's own markup conventions mapped to cmark-gfm's
+// (source lines dropped, task items, alignment, "lang-" classes).
 QString normalize(QString html);
 }

@@ -76,7 +76,7 @@ TEST(MarkdownBlocks, FencesQuotesAndHTMLBlocks)
               QStringLiteral("<pre><code class=\"lang-&lt;b&gt;&quot;x&quot;\"></code></pre>\n"));
     EXPECT_EQ(md("> a\n>b\n> > c\nd"),
               QStringLiteral("<blockquote><p>a\nb</p>\n<blockquote><p>c\nd</p>\n</blockquote>\n</blockquote>\n"));
-    const char* details = "<details><summary>memo</summary><ol><li>a &gt; b</li></ol></details>";
+    const char* details = "<details><summary>memo</summary><ol><li>a &lt; b</li></ol></details>";
     EXPECT_EQ(md((std::string(details) + "\n\n").c_str()), QString::fromUtf8(details) + u'\n');
     EXPECT_EQ(md("<div>\n**not bold**\n</div>\n\n**bold**"),
               QStringLiteral("<div>\n**not bold**\n</div>\n<p><strong>bold</strong></p>\n"));

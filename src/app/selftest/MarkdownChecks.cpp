@@ -16,7 +16,7 @@ void markdown()
     check(sample.contains(QStringLiteral("<strong>b</strong>")) && sample.contains(QStringLiteral("<code>c</code>")),
           "✗ MD 行内 ");
 
-    const QString details = QStringLiteral("<details><summary>memo</summary><ol><li>a &gt; b</li></ol></details>");
+    const QString details = QStringLiteral("<details><summary>memo</summary><ol><li>a &lt; b</li></ol></details>");
     const QString raw = Markdown::html(
         details
         + QStringLiteral(
