@@ -475,8 +475,9 @@ QString rebuild(const QString& html, const AllowList* list)
     QString out;
     out.reserve(html.size());
     const qsizetype rest = leadingEndTags(html, allowed, out);
-    if (rest == html.size())
-        return out;
+    // Without a "<" there is only text, and its references can only ever spell text.
+    if (html.indexOf(u'<', rest) < 0)
+        return out.append(QStringView(html).mid(rest));
     // A tag cut off by the end is dropped by a browser at the document's
     // end; a piece's end is not the document's, so it shows as text.
     const qsizetype cut = unfinishedTag(html, rest);
