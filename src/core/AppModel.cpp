@@ -15,6 +15,7 @@ AppModel::AppModel(std::unique_ptr<Preferences> ud, QObject* parent)
     toastWork_ = new QTimer(this);
     toastWork_->setSingleShot(true);
     connect(toastWork_, &QTimer::timeout, this, [this] { setToast(std::nullopt); });
+    connect(&disk_, &DiskWatcher::reloadWanted, this, &AppModel::reloadChanged);
 }
 
 AppModel::~AppModel()
@@ -88,7 +89,7 @@ void AppModel::setDocs(QList<DocPtr> docs)
     if (unique == docs_)
         return;
     docs_ = std::move(unique);
-    emit changed(Field::docs);
+    emit docsChanged();
 }
 
 void AppModel::appendDoc(const DocPtr& d)
@@ -96,7 +97,7 @@ void AppModel::appendDoc(const DocPtr& d)
     if (!d || doc(d->id))
         return;
     docs_.append(d);
-    emit changed(Field::docs);
+    emit docsChanged();
 }
 
 void AppModel::setSettings(const Settings& s)
@@ -104,7 +105,7 @@ void AppModel::setSettings(const Settings& s)
     if (settings_ == s)
         return;
     settings_ = s;
-    emit changed(Field::settings);
+    emit settingsChanged();
     applySettings();
     persist();
 }
@@ -114,7 +115,7 @@ void AppModel::setShowNewFile(bool v)
     if (showNewFile_ == v)
         return;
     showNewFile_ = v;
-    emit changed(Field::showNewFile);
+    emit showNewFileChanged();
     if (v) {
         setPopup(std::nullopt);
         if (editorLink_)
@@ -124,13 +125,13 @@ void AppModel::setShowNewFile(bool v)
     }
 }
 
-#define LV_MODEL_SETTER(fn, member, field, Type) \
-    void AppModel::fn(Type v)                    \
-    {                                            \
-        if ((member) == v)                       \
-            return;                              \
-        (member) = std::move(v);                 \
-        emit changed(Field::field);              \
+#define LV_MODEL_SETTER(fn, member, signal, Type) \
+    void AppModel::fn(Type v)                     \
+    {                                             \
+        if ((member) == v)                        \
+            return;                               \
+        (member) = std::move(v);                  \
+        emit signal();                            \
     }
 
 void AppModel::setActiveID(std::optional<QUuid> v)
@@ -141,28 +142,16 @@ void AppModel::setActiveID(std::optional<QUuid> v)
     // The document on screen gets its own analysis lane.
     const DocPtr shown = active();
     AnalysisQueue::shared().setShown(shown.get());
-    emit changed(Field::activeID);
+    emit activeChanged();
 }
-LV_MODEL_SETTER(setTags, tags_, tags, QList<Tag>)
-LV_MODEL_SETTER(setRecent, recent_, recent, QStringList)
-LV_MODEL_SETTER(setCollapsed, collapsed_, collapsed, QSet<QString>)
-LV_MODEL_SETTER(setFindVisible, findVisible_, findVisible, bool)
-LV_MODEL_SETTER(setReplaceVisible, replaceVisible_, replaceVisible, bool)
-LV_MODEL_SETTER(setFindQuery, findQuery_, findQuery, const QString&)
-LV_MODEL_SETTER(setReplaceText, replaceText_, replaceText, const QString&)
-LV_MODEL_SETTER(setCaseSensitive, caseSensitive_, caseSensitive, bool)
-LV_MODEL_SETTER(setWholeWord, wholeWord_, wholeWord, bool)
-LV_MODEL_SETTER(setUseRegex, useRegex_, useRegex, bool)
-LV_MODEL_SETTER(setFindIndex, findIndex_, findIndex, int)
-LV_MODEL_SETTER(setFindFocusToken, findFocusToken_, findFocusToken, int)
-LV_MODEL_SETTER(setMatchCount, matchCount_, matchCount, int)
-LV_MODEL_SETTER(setFindError, findError_, findError, std::optional<QString>)
-LV_MODEL_SETTER(setIsFullScreen, isFullScreen_, isFullScreen, bool)
-LV_MODEL_SETTER(setDialog, dialog_, dialog, std::optional<Dialog>)
-LV_MODEL_SETTER(setDialogInput, dialogInput_, dialogInput, const QString&)
-LV_MODEL_SETTER(setPopup, popup_, popup, std::optional<Popup>)
-LV_MODEL_SETTER(setToast, toast_, toast, std::optional<QString>)
-LV_MODEL_SETTER(setCaretInfo, caretInfo_, caretInfo, const QString&)
-LV_MODEL_SETTER(setMultiCaretCount, multiCaretCount_, multiCaretCount, std::optional<int>)
-LV_MODEL_SETTER(setZoom, zoom_, zoom, int)
+LV_MODEL_SETTER(setTags, tags_, tagsChanged, QList<Tag>)
+LV_MODEL_SETTER(setRecent, recent_, recentChanged, QStringList)
+LV_MODEL_SETTER(setCollapsed, collapsed_, collapsedChanged, QSet<QString>)
+LV_MODEL_SETTER(setIsFullScreen, isFullScreen_, fullScreenChanged, bool)
+LV_MODEL_SETTER(setDialog, dialog_, dialogChanged, std::optional<Dialog>)
+LV_MODEL_SETTER(setDialogInput, dialogInput_, dialogInputChanged, const QString&)
+LV_MODEL_SETTER(setPopup, popup_, popupChanged, std::optional<Popup>)
+LV_MODEL_SETTER(setToast, toast_, toastChanged, std::optional<QString>)
+LV_MODEL_SETTER(setMultiCaretCount, multiCaretCount_, multiCaretCountChanged, std::optional<int>)
+LV_MODEL_SETTER(setZoom, zoom_, zoomChanged, int)
 #undef LV_MODEL_SETTER

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "core/Dialog.h"
+#include "core/DiskWatcher.h"
 #include "core/Doc.h"
+#include "core/FindState.h"
 #include "core/JSONCodec.h"
 #include "core/Popup.h"
 #include "core/Preferences.h"
 #include "core/SessionItem.h"
 #include "core/Settings.h"
 #include "core/Tag.h"
-#include "text/FindEngine.h"
 
 #include <QHash>
 #include <QList>
@@ -28,42 +29,12 @@ class FileChooser;
 class QTimer;
 
 // The workspace: the open documents, the user's tags, recent files and
-// settings, and all transient interface state (find bar, dialogs, popups,
-// toast, caret read-out). Main thread only. Every published field emits
-// changed(field) after it changed; setting an equal value emits nothing.
+// settings, and the transient interface state the flows drive (dialogs,
+// popups, toast). Main thread only. Every published field has its own change
+// signal, emitted after it changed; setting an equal value emits nothing.
 class AppModel : public QObject {
     Q_OBJECT
 public:
-    enum class Field {
-        docs,
-        activeID,
-        tags,
-        recent,
-        collapsed,
-        settings,
-        findVisible,
-        replaceVisible,
-        findQuery,
-        replaceText,
-        caseSensitive,
-        wholeWord,
-        useRegex,
-        findIndex,
-        findFocusToken,
-        matchCount,
-        findError,
-        isFullScreen,
-        showNewFile,
-        dialog,
-        dialogInput,
-        popup,
-        toast,
-        caretInfo,
-        multiCaretCount,
-        zoom
-    };
-    Q_ENUM(Field)
-
     // Preference keys.
     static inline const QString tagsKey = QStringLiteral("tags");
     static inline const QString recentKey = QStringLiteral("recent");
@@ -110,28 +81,14 @@ public:
     const QStringList& recent() const { return recent_; }
     const QSet<QString>& collapsed() const { return collapsed_; }
     const Settings& settings() const { return settings_; }
-    bool findVisible() const { return findVisible_; }
-    bool replaceVisible() const { return replaceVisible_; }
-    const QString& findQuery() const { return findQuery_; }
-    const QString& replaceText() const { return replaceText_; }
-    bool caseSensitive() const { return caseSensitive_; }
-    bool wholeWord() const { return wholeWord_; }
-    bool useRegex() const { return useRegex_; }
-    FindOptions findOptions() const { return {findQuery_, caseSensitive_, wholeWord_, useRegex_}; }
-    QString findReplaceTemplate() const { return FindEngine::replaceTemplate(replaceText_, useRegex_); }
-    int findIndex() const { return findIndex_; }
-    int findFocusToken() const { return findFocusToken_; }
-    // searchingMatches while a big text is still being searched.
-    int matchCount() const { return matchCount_; }
-    static constexpr int searchingMatches = -1;
-    const std::optional<QString>& findError() const { return findError_; }
+    FindState& find() { return find_; }
+    const FindState& find() const { return find_; }
     bool isFullScreen() const { return isFullScreen_; }
     bool showNewFile() const { return showNewFile_; }
     const std::optional<Dialog>& dialog() const { return dialog_; }
     const QString& dialogInput() const { return dialogInput_; }
     const std::optional<Popup>& popup() const { return popup_; }
     const std::optional<QString>& toast() const { return toast_; }
-    const QString& caretInfo() const { return caretInfo_; }
     const std::optional<int>& multiCaretCount() const { return multiCaretCount_; }
     // The editor's and the preview's view zoom in percent (Zoom::steps); not stored.
     int zoom() const { return zoom_; }
@@ -145,17 +102,6 @@ public:
     void setCollapsed(QSet<QString> collapsed);
     // A different value is applied (applySettings) and stored (persist).
     void setSettings(const Settings& s);
-    void setFindVisible(bool v);
-    void setReplaceVisible(bool v);
-    void setFindQuery(const QString& v);
-    void setReplaceText(const QString& v);
-    void setCaseSensitive(bool v);
-    void setWholeWord(bool v);
-    void setUseRegex(bool v);
-    void setFindIndex(int v);
-    void setFindFocusToken(int v);
-    void setMatchCount(int v);
-    void setFindError(std::optional<QString> v);
     void setIsFullScreen(bool v);
     // Showing the new-file sheet closes any popup and releases keyboard
     // focus; hiding it gives focus back to the active editor.
@@ -164,7 +110,6 @@ public:
     void setDialogInput(const QString& v);
     void setPopup(std::optional<Popup> v);
     void setToast(std::optional<QString> v);
-    void setCaretInfo(const QString& v);
     void setMultiCaretCount(std::optional<int> v);
     void setZoom(int percent);
 
@@ -173,7 +118,11 @@ public:
     const QList<Dialog>& dialogQueue() const { return dialogQueue_; }
     bool quitting() const { return quitting_; }
     // One way: once quitting, snapshots are no longer written.
-    void setQuitting() { quitting_ = true; }
+    void setQuitting()
+    {
+        quitting_ = true;
+        disk_.stop();
+    }
     bool isWatching(QUuid docID) const { return watchers_.contains(docID); }
 
     // ---- Derived ----
@@ -278,20 +227,7 @@ public:
     void saveTags(const DocPtr& doc);
 
     // ---- Files changed by other programs ----
-    // Looks at the document's file: a clean document takes the new content,
-    // a dirty one gets a notice, a vanished file the missing notice. The file
-    // is read and compared on a worker; the result is dropped when the
-    // document moved on meanwhile.
-    void checkDisk(const DocPtr& doc);
-    // Tests: runs on the worker before it reads the file (both looks).
-    static void setDiskCheckHook(std::function<void()> hook);
-    // Calls `then` with whether the file differs from what the document last
-    // read or wrote. At once when the file's stamp decides; when only the
-    // content can, it is read and compared on a worker and `then` runs later.
-    void whenCheckedOnDisk(const DocPtr& doc, std::function<void(bool changed)> then);
-    // Tests: looks of whenCheckedOnDisk whose `then` has not run yet.
-    static int pendingLooksBeforeWriting();
-    bool isWatchingFile(const QString& path) const;
+    DiskWatcher& disk() { return disk_; }
 
     // ---- Change subscriptions ----
     void watch(const DocPtr& doc);
@@ -322,18 +258,25 @@ public:
     }
 
 signals:
-    void changed(AppModel::Field field);
+    // The list itself: documents added, removed or moved.
+    void docsChanged();
+    void activeChanged();
+    void tagsChanged();
+    void recentChanged();
+    void collapsedChanged();
+    void settingsChanged();
+    void fullScreenChanged();
+    void showNewFileChanged();
+    void dialogChanged();
+    void dialogInputChanged();
+    void popupChanged();
+    void toastChanged();
+    void multiCaretCountChanged();
+    void zoomChanged();
 
 private:
     struct Watcher;
-    struct DiskWatch;
-    struct DiskCheck;
-    void finishDiskCheck(const DiskCheck& check);
-    void markMissing(const DocPtr& doc);
     void snapshotDue(QUuid docID);
-    void watchFile(const DocPtr& doc);
-    void unwatchFile(QUuid docID);
-    void diskEvent(const QString& path);
     void reloadChanged(const DocPtr& doc);
     std::optional<QString> writeDoc(const DocPtr& doc, const QString& path, std::optional<FileStamp>& written);
     void writeInPlace(const DocPtr& doc, Done then);
@@ -366,17 +309,7 @@ private:
     QStringList recent_;
     QSet<QString> collapsed_;
     Settings settings_;
-    bool findVisible_ = false;
-    bool replaceVisible_ = false;
-    QString findQuery_;
-    QString replaceText_;
-    bool caseSensitive_ = false;
-    bool wholeWord_ = false;
-    bool useRegex_ = false;
-    int findIndex_ = 0;
-    int findFocusToken_ = 0;
-    int matchCount_ = 0;
-    std::optional<QString> findError_;
+    FindState find_;
     bool isFullScreen_ = false;
     bool showNewFile_ = false;
     std::optional<Dialog> dialog_;
@@ -384,7 +317,6 @@ private:
     std::optional<Popup> popup_;
     QList<Dialog> dialogQueue_;
     std::optional<QString> toast_;
-    QString caretInfo_ = QStringLiteral("行 1，列 1");
     std::optional<int> multiCaretCount_;
     int zoom_ = 100;
 
@@ -394,7 +326,7 @@ private:
     QList<QMetaObject::Connection> bag_;
     std::unique_ptr<Preferences> ud_;
     QHash<QUuid, std::shared_ptr<Watcher>> watchers_;
-    std::shared_ptr<DiskWatch> disk_;
+    DiskWatcher disk_;
     // Answered "不保存" in the quit under way: never snapshotted again.
     QSet<QUuid> discarded_;
     bool quitting_ = false;

@@ -85,7 +85,7 @@ void AppModel::remove(const DocPtr& doc)
             setActiveID(docs_[std::min<qsizetype>(index, docs_.size() - 1)]->id);
     }
     if (docs_.isEmpty())
-        setFindVisible(false);
+        find_.setVisible(false);
     persistSession();
 }
 

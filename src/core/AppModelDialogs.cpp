@@ -1,7 +1,6 @@
 #include "core/AppModel.h"
 
 #include "core/EditorLink.h"
-#include "core/Feature.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -62,7 +61,7 @@ void AppModel::escape()
         if (editorLink_)
             if (DocPtr a = active())
                 editorLink_->exitMultiCaret(a);
-    } else if (findVisible_) {
+    } else if (find_.visible()) {
         closeFind();
     } else if (isFullScreen_) {
         setIsFullScreen(false);
@@ -116,20 +115,20 @@ void AppModel::openFind(bool replace)
         editorLink_->exitMultiCaret(a);
         const QString selected = editorLink_->selectedText(a);
         if (!selected.isEmpty() && !selected.contains(QLatin1Char('\n')))
-            setFindQuery(selected);
+            find_.setQuery(selected);
     }
-    setFindVisible(true);
-    setReplaceVisible(replace);
-    setFindFocusToken(findFocusToken_ + 1);
+    find_.setVisible(true);
+    find_.setReplaceVisible(replace);
+    find_.setFocusToken(find_.focusToken() + 1);
 }
 
 void AppModel::closeFind()
 {
     // The caret stays on the match the user stepped to, not where the search began.
-    if (findVisible_ && editorLink_)
+    if (find_.visible() && editorLink_)
         if (DocPtr a = active())
             editorLink_->selectCurrentMatch(a);
-    setFindVisible(false);
+    find_.setVisible(false);
     if (editorLink_)
         if (DocPtr a = active()) {
             editorLink_->refreshHighlights(a);
@@ -145,31 +144,4 @@ void AppModel::toggleWrap()
 {
     if (const DocPtr a = active())
         a->setWrapChoice(!wraps(*a));
-}
-
-const QList<Feature>& Feature::all()
-{
-    static const QList<Feature> list = {
-        {QStringLiteral("find"), QStringLiteral("查找"), QStringLiteral("magnifyingglass"), QStringLiteral("Ctrl+F"),
-         [](const AppModel& m) { return m.findVisible() && !m.replaceVisible(); },
-         [](AppModel& m) { m.openFind(false); }},
-        {QStringLiteral("replace"), QStringLiteral("查找和替换"), QStringLiteral("arrow.left.arrow.right"),
-         QStringLiteral("Ctrl+Shift+F"), [](const AppModel& m) { return m.findVisible() && m.replaceVisible(); },
-         [](AppModel& m) { m.openFind(true); }},
-        {QStringLiteral("wrap"), QStringLiteral("自动换行"), QStringLiteral("text.word.spacing"),
-         QStringLiteral("Ctrl+Alt+W"),
-         [](const AppModel& m) {
-             const DocPtr a = m.active();
-             return a && m.wraps(*a);
-         },
-         [](AppModel& m) { m.toggleWrap(); }},
-        {QStringLiteral("split"), QStringLiteral("拆分为行"),
-         QStringLiteral("text.line.last.and.arrowtriangle.forward"), QStringLiteral("Ctrl+Shift+L"),
-         [](const AppModel& m) { return m.multiCaretCount().has_value(); },
-         [](AppModel& m) {
-             if (DocPtr a = m.active(); a && m.editorLink())
-                 m.editorLink()->toggleMultiCaret(a);
-         }},
-    };
-    return list;
 }

@@ -87,10 +87,7 @@ void AppModel::restore()
     if (!active())
         setActiveID(docs_.isEmpty() ? std::nullopt : std::optional<QUuid>(docs_.first()->id));
 
-    bag_.append(connect(this, &AppModel::changed, this, [this](Field f) {
-        if (f == Field::activeID)
-            schedulePersistSession();
-    }));
+    bag_.append(connect(this, &AppModel::activeChanged, this, &AppModel::schedulePersistSession));
     schedulePersistSession();
 }
 

@@ -33,7 +33,7 @@ void AppModel::save(const DocPtr& doc, bool asNew, Done then)
 
     if (!doc->originalName()) {
         QPointer<AppModel> self(this);
-        return whenCheckedOnDisk(doc, [self, doc, then](bool changed) {
+        return disk_.whenChecked(doc, [self, doc, then](bool changed) {
             if (!self)
                 return;
             if (!changed)
@@ -143,7 +143,7 @@ void AppModel::overwrite(const DocPtr& doc, Done then)
     if (!doc->url())
         return saveAs(doc, std::move(then));
     QPointer<AppModel> self(this);
-    whenCheckedOnDisk(doc, [self, doc, then](bool changed) {
+    disk_.whenChecked(doc, [self, doc, then](bool changed) {
         if (!self)
             return;
         if (!changed)
@@ -209,7 +209,7 @@ void AppModel::saveAs(const DocPtr& doc, Done then)
         const bool same = doc->url() && (standardPath(*doc->url()) == path || FileMove::sameFile(*doc->url(), path));
         if (!same)
             return self->saveAsTo(doc, path, then);
-        self->whenCheckedOnDisk(doc, [self, doc, path, then](bool changed) {
+        self->disk_.whenChecked(doc, [self, doc, path, then](bool changed) {
             if (!self)
                 return;
             if (!changed)

@@ -13,7 +13,7 @@ void AppModel::toggleTag(const QString& tagID, const DocPtr& doc)
         tags.append(tagID);
     doc->setTags(tags);
     saveTags(doc);
-    emit changed(Field::docs);
+    emit docsChanged();
 }
 
 void AppModel::addTag(const QString& name, const DocPtr& doc)

@@ -17,34 +17,37 @@ void AppModel::watch(const DocPtr& doc)
     const QUuid id = doc->id;
     connect(w->timer.get(), &QTimer::timeout, this, [this, id] { snapshotDue(id); });
     Watcher* raw = w.get();
-    // The connection is owned by the watcher and ends with it, the model or
+    // The connections are owned by the watcher and end with it, the model or
     // the document, so neither is kept alive by the other.
-    w->subscription = connect(doc.get(), &Doc::changed, this, [this, raw, id](Doc::Field f) {
-        // What the notice bar shows is not in the snapshot; a failed write
-        // that shows itself there must not ask for another one.
-        if (f == Doc::Field::notice)
-            return;
+    const auto changed = [this, raw, id] {
         if (!raw->pendingSince.isValid())
             raw->pendingSince.start();
         if (!sessionBackups_.contains(id) && !quitting_)
             schedulePersistSession();
         const qint64 left = snapshotMaxWaitMSecs - raw->pendingSince.elapsed();
         raw->timer->start(int(std::clamp<qint64>(left, 0, snapshotQuietMSecs)));
-    });
+    };
+    // What the snapshot holds. The notice bar, the checks and the preview are
+    // not in it; a failed write that shows itself there must not ask for another.
+    Doc* d = doc.get();
+    for (const auto signal : {&Doc::textChanged, &Doc::savedTextChanged, &Doc::urlChanged, &Doc::nameChanged,
+                              &Doc::encodingChanged, &Doc::eolChanged, &Doc::tagsChanged, &Doc::modeChanged,
+                              &Doc::originalNameChanged, &Doc::metaDirtyChanged, &Doc::wrapChanged})
+        w->subscriptions << connect(d, signal, this, changed);
     watchers_.insert(id, w);
-    watchFile(doc);
+    disk_.watch(doc);
 }
 
 void AppModel::unwatch(QUuid docID)
 {
     watchers_.remove(docID);
-    unwatchFile(docID);
+    disk_.unwatch(docID);
 }
 
 void AppModel::unwatchAll()
 {
     watchers_.clear();
-    disk_.reset();
+    disk_.unwatchAll();
 }
 
 void AppModel::snapshotDue(QUuid docID)

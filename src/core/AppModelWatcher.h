@@ -9,9 +9,13 @@
 struct AppModel::Watcher {
     std::weak_ptr<Doc> doc;
     std::unique_ptr<QTimer> timer;
-    QMetaObject::Connection subscription;
+    QList<QMetaObject::Connection> subscriptions;
     // Running while a change waits for its snapshot.
     QElapsedTimer pendingSince;
 
-    ~Watcher() { QObject::disconnect(subscription); }
+    ~Watcher()
+    {
+        for (const auto& c : subscriptions)
+            QObject::disconnect(c);
+    }
 };

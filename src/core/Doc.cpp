@@ -261,7 +261,8 @@ void Doc::confirmClean(quint64 revision, const TextBaseline& against)
     confirmedClean_ = revision;
     if (textDiffers_.value_or(true)) {
         textDiffers_.reset();
-        emit changed(Field::savedText);
+        emit savedTextChanged();
+        noteModified();
     }
 }
 
@@ -278,7 +279,17 @@ void Doc::markSaved()
                                         : TextBaseline::of(text_);
     }
     textDiffers_ = false;
-    emit changed(Field::savedText);
+    emit savedTextChanged();
+    noteModified();
+}
+
+void Doc::noteModified()
+{
+    const bool now = isDirty();
+    if (modified_ == now)
+        return;
+    modified_ = now;
+    emit modifiedChanged(now);
 }
 
 bool Doc::isDirty() const { return textDiffersFromBaseline() || originalName_.has_value() || metaDirty_; }
@@ -299,32 +310,48 @@ QString Doc::fullPath() const
     return FileIO::abbreviateHome(*url_);
 }
 
-#define LV_SETTER(fn, member, field, Type) \
-    void Doc::fn(Type v)                   \
-    {                                      \
-        if ((member) == v)                 \
-            return;                        \
-        (member) = std::move(v);           \
-        emit changed(Field::field);        \
+#define LV_SETTER(fn, member, signal, Type) \
+    void Doc::fn(Type v)                    \
+    {                                       \
+        if ((member) == v)                  \
+            return;                         \
+        (member) = std::move(v);            \
+        emit signal();                      \
     }
 
-LV_SETTER(setUrl, url_, url, std::optional<QString>)
-LV_SETTER(setEncoding, encoding_, encoding, TextEncoding)
-LV_SETTER(setEol, eol_, eol, LineEnding)
-LV_SETTER(setModeField, mode_, mode, ViewMode)
-LV_SETTER(setWrapChoice, wrapChoice_, wrap, std::optional<bool>)
-LV_SETTER(setOriginalName, originalName_, originalName, std::optional<QString>)
-LV_SETTER(setMetaDirty, metaDirty_, metaDirty, bool)
-LV_SETTER(setNotice, notice_, notice, std::optional<DocNotice>)
-LV_SETTER(setSnapshotFailure, snapshotFailure_, notice, std::optional<QString>)
+LV_SETTER(setUrl, url_, urlChanged, std::optional<QString>)
+LV_SETTER(setEncoding, encoding_, encodingChanged, TextEncoding)
+LV_SETTER(setEol, eol_, eolChanged, LineEnding)
+LV_SETTER(setModeField, mode_, modeChanged, ViewMode)
+LV_SETTER(setWrapChoice, wrapChoice_, wrapChanged, std::optional<bool>)
+LV_SETTER(setNotice, notice_, noticeChanged, std::optional<DocNotice>)
+LV_SETTER(setSnapshotFailure, snapshotFailure_, noticeChanged, std::optional<QString>)
 #undef LV_SETTER
+
+void Doc::setOriginalName(std::optional<QString> v)
+{
+    if (originalName_ == v)
+        return;
+    originalName_ = std::move(v);
+    emit originalNameChanged();
+    noteModified();
+}
+
+void Doc::setMetaDirty(bool v)
+{
+    if (metaDirty_ == v)
+        return;
+    metaDirty_ = v;
+    emit metaDirtyChanged();
+    noteModified();
+}
 
 void Doc::setName(const QString& v)
 {
     if (name_ == v)
         return;
     name_ = v;
-    emit changed(Field::name);
+    emit nameChanged();
 }
 
 void Doc::setTags(const QStringList& v)
@@ -332,7 +359,7 @@ void Doc::setTags(const QStringList& v)
     if (tags_ == v)
         return;
     tags_ = v;
-    emit changed(Field::tags);
+    emit tagsChanged();
 }
 
 void Doc::setDiagnostics(const QList<Diagnostic>& v)
@@ -340,7 +367,7 @@ void Doc::setDiagnostics(const QList<Diagnostic>& v)
     if (diagnostics_ == v)
         return;
     diagnostics_ = v;
-    emit changed(Field::diagnostics);
+    emit diagnosticsChanged();
 }
 
 void Doc::setPreview(const PreviewState& v)
@@ -348,7 +375,7 @@ void Doc::setPreview(const PreviewState& v)
     if (preview_ == v)
         return;
     preview_ = v;
-    emit changed(Field::preview);
+    emit previewChanged();
 }
 
 const QString& Doc::text() const
@@ -432,7 +459,8 @@ void Doc::liveTextChanged()
     stale_ = true;
     ++revision_;
     textDiffers_.reset();
-    emit changed(Field::text);
+    emit textChanged();
+    noteModified();
     applyAutoName();
 }
 
@@ -444,7 +472,8 @@ void Doc::setText(const QString& v)
     loaded_.reset();
     ++revision_;
     textDiffers_.reset();
-    emit changed(Field::text);
+    emit textChanged();
+    noteModified();
     scheduleAnalysis(0.25);
     applyAutoName();
 }
@@ -458,7 +487,8 @@ void Doc::setBaseline(TextBaseline v)
     textDiffers_.reset();
     // Whatever the editor last saved is no longer the baseline.
     savePoint_ = false;
-    emit changed(Field::savedText);
+    emit savedTextChanged();
+    noteModified();
 }
 
 void Doc::setAnalysis(std::shared_ptr<AnalysisJob> job) { analysis_ = std::move(job); }

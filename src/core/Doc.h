@@ -28,28 +28,10 @@ class AnalysisJob;
 class PieceCopy;
 
 // One open document: its text, its baseline on disk and how it is written.
-// Main thread only; observers listen to changed().
+// Main thread only; each field has its own change signal.
 class Doc : public QObject {
     Q_OBJECT
 public:
-    enum class Field {
-        url,
-        name,
-        text,
-        savedText,
-        encoding,
-        eol,
-        tags,
-        mode,
-        originalName,
-        metaDirty,
-        notice,
-        diagnostics,
-        preview,
-        wrap
-    };
-    Q_ENUM(Field)
-
     ~Doc() override;
 
     static Result<std::shared_ptr<Doc>> open(const QString& path, std::optional<TextEncoding> encoding = std::nullopt);
@@ -197,7 +179,7 @@ public:
     void attachLiveText(LiveText live);
     // Pulls the text a last time and stops following the editor.
     void detachLiveText();
-    // The live text changed: reported as a change of Field::text.
+    // The live text changed: reported as textChanged().
     void liveTextChanged();
     bool textIsStale() const { return stale_; }
     // Counts the changes of the text; work on an older revision is stale.
@@ -207,12 +189,31 @@ public:
     std::weak_ptr<Doc> weakSelf() const { return self_; }
 
 signals:
-    void changed(Doc::Field field);
+    void urlChanged();
+    void nameChanged();
+    void textChanged();
+    // The baseline moved (saved, reloaded) or a worker found the text equal to it.
+    void savedTextChanged();
+    void encodingChanged();
+    void eolChanged();
+    void tagsChanged();
+    void modeChanged();
+    void originalNameChanged();
+    void metaDirtyChanged();
+    // The notice over the text, or the snapshot failure shown there.
+    void noticeChanged();
+    void diagnosticsChanged();
+    void previewChanged();
+    void wrapChanged();
+    // isDirty() flipped: what shows the unsaved mark follows this, not every keystroke.
+    void modifiedChanged(bool modified);
 
 private:
     Doc(QUuid id, QString name, QString text, std::optional<QString> url, TextEncoding encoding, LineEnding eol,
         QStringList tags);
     bool textDiffersFromBaseline() const;
+    // Emits modifiedChanged when isDirty() is no longer what it last reported.
+    void noteModified();
     bool copiesInPieces() const;
     void copyPieces();
     void handOverCopy(TextCopy copy);
@@ -256,6 +257,8 @@ private:
     // The editor's save point holds the baseline's text.
     bool savePoint_ = false;
     quint64 confirmedClean_ = ~0ull;
+    // What modifiedChanged last reported; unknown until the first change.
+    std::optional<bool> modified_;
 
     friend std::shared_ptr<Doc> makeDoc(QUuid, QString, QString, std::optional<QString>, TextEncoding, LineEnding,
                                         QStringList);

@@ -61,8 +61,7 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     view_->onImagePaste = [this](const QImage& image) { pasteImage(image); };
     view_->onSelectionChange = [this] {
         words_->selectionChanged();
-        if (isActive())
-            updateCaretInfo();
+        emit caretMoved();
     };
     view_->onCaretsChange = [this](std::optional<int> count) {
         if (isActive())
@@ -89,47 +88,37 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
             }
     });
 
-    bag_ << connect(doc_.get(), &Doc::changed, this, [this](Doc::Field f) {
-        if (f == Doc::Field::diagnostics) {
-            QSet<int> lines;
-            for (const Diagnostic& d : doc_->diagnostics())
-                lines.insert(d.line);
-            view_->ruler()->setErrorLines(lines);
-            scheduleHighlights(false);
-        } else if (f == Doc::Field::name) {
-            syntax_->setFormat(styledFormat(), doc_->name());
-            applyStyle();
-        } else if (f == Doc::Field::wrap) {
-            applyStyle();
-        } else if (f == Doc::Field::text) {
-            ++textVersion_;
-            if (syncing_)
-                return;
-            // The workspace replaced the text.
-            if (doc_->text() != view_->text())
-                replaceAll(doc_->text());
-        }
+    Doc* d = doc_.get();
+    bag_ << connect(d, &Doc::diagnosticsChanged, this, [this] {
+        QSet<int> lines;
+        for (const Diagnostic& x : doc_->diagnostics())
+            lines.insert(x.line);
+        view_->ruler()->setErrorLines(lines);
+        scheduleHighlights(false);
     });
-    bag_ << connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        using F = AppModel::Field;
-        switch (f) {
-        case F::findQuery:
-        case F::caseSensitive:
-        case F::wholeWord:
-        case F::useRegex:
-        case F::findVisible: scheduleHighlights(true); break;
-        case F::settings:
-        case F::zoom: applyStyle(); break;
-        case F::activeID:
-            if (isActive()) {
-                updateCaretInfo();
-                model_.setMultiCaretCount(view_->carets() ? std::optional<int>(int(view_->carets()->size()))
-                                                          : std::nullopt);
-                scheduleHighlights(true);
-            }
-            break;
-        default: break;
-        }
+    bag_ << connect(d, &Doc::nameChanged, this, [this] {
+        syntax_->setFormat(styledFormat(), doc_->name());
+        applyStyle();
+    });
+    bag_ << connect(d, &Doc::wrapChanged, this, &EditorController::applyStyle);
+    bag_ << connect(d, &Doc::textChanged, this, [this] {
+        ++textVersion_;
+        if (syncing_)
+            return;
+        // The workspace replaced the text.
+        if (doc_->text() != view_->text())
+            replaceAll(doc_->text());
+    });
+    for (const auto signal : {&FindState::visibleChanged, &FindState::searchChanged})
+        bag_ << connect(&model_.find(), signal, this, [this] { scheduleHighlights(true); });
+    bag_ << connect(&model_, &AppModel::settingsChanged, this, &EditorController::applyStyle);
+    bag_ << connect(&model_, &AppModel::zoomChanged, this, &EditorController::applyStyle);
+    bag_ << connect(&model_, &AppModel::activeChanged, this, [this] {
+        if (!isActive())
+            return;
+        emit caretMoved();
+        model_.setMultiCaretCount(view_->carets() ? std::optional<int>(int(view_->carets()->size())) : std::nullopt);
+        scheduleHighlights(true);
     });
     bag_ << connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this,
                     &EditorController::applyStyle);
@@ -252,6 +241,7 @@ void EditorController::enterSafeDisplay()
     safeNoticeDismissed_ = false;
     syntax_->setFormat(styledFormat(), doc_->name());
     applyStyle();
+    emit safeDisplayEntered();
 }
 
 void EditorController::applyStyle()
@@ -301,9 +291,9 @@ void EditorController::refreshHighlights(bool resetIndex)
     view_->ruler()->setErrorLines(lines);
 
     std::optional<QString> error;
-    const FindOptions opts = model_.findOptions();
+    const FindOptions opts = model_.find().options();
     bool searching = false;
-    if (!model_.findVisible() || opts.query.isEmpty()) {
+    if (!model_.find().visible() || opts.query.isEmpty()) {
         stopSearch();
         matches_.clear();
         matchedVersion_ = ~quint64(0);
@@ -338,12 +328,12 @@ void EditorController::refreshHighlights(bool resetIndex)
     }
     if (searching) {
         paintHighlights();
-        model_.setMatchCount(AppModel::searchingMatches);
-        model_.setFindError(error);
+        model_.find().setMatchCount(FindState::searchingMatches);
+        model_.find().setError(error);
         return;
     }
     const int count = int(matches_.size());
-    int index = model_.findIndex();
+    int index = model_.find().index();
     if (resetIndex) {
         const int from = view_->selectionStart();
         auto it = std::lower_bound(matches_.begin(), matches_.end(), from,
@@ -352,10 +342,10 @@ void EditorController::refreshHighlights(bool resetIndex)
     }
     if (index >= count || index < 0)
         index = 0;
-    model_.setFindIndex(index);
+    model_.find().setIndex(index);
     paintHighlights();
-    model_.setMatchCount(count);
-    model_.setFindError(error);
+    model_.find().setMatchCount(count);
+    model_.find().setError(error);
 }
 
 bool EditorController::searchRunningFor(const FindOptions& opts) const
@@ -416,7 +406,7 @@ void EditorController::paintHighlights()
     CodeTextView::Highlights h;
     if (isActive()) {
         h.matches = matches_;
-        h.current = model_.findIndex();
+        h.current = model_.find().index();
     }
     QList<int> blocks;
     for (int line : view_->ruler()->errorLines())
@@ -430,32 +420,12 @@ void EditorController::paintHighlights()
     view_->setHighlights(std::move(h));
 }
 
-// ---- Caret ----
-
-QString EditorController::caretDescription(int line, int column, int selectionLength, int selectedLines)
-{
-    QString s = QStringLiteral("行 %1，列 %2").arg(line).arg(column);
-    if (selectionLength >= 1 && selectedLines > 1)
-        s += QStringLiteral("（已选 %1 行 %2 字符）").arg(selectedLines).arg(selectionLength);
-    else if (selectionLength >= 1)
-        s += QStringLiteral("（已选 %1 字符）").arg(selectionLength);
-    return s;
-}
-
-void EditorController::updateCaretInfo()
-{
-    const CodeTextView::CaretPlace c = view_->caretPlace();
-    const QString info = caretDescription(c.line, c.column, c.selected, c.selectedLines);
-    if (model_.caretInfo() != info)
-        model_.setCaretInfo(info);
-}
-
 QString EditorController::wordCount() const { return words_->text(); }
 
 void EditorController::toggleMultiCaret()
 {
     if (!view_->carets()) {
-        model_.setFindVisible(false);
+        model_.find().setVisible(false);
         if (!view_->splitSelectionIntoLines())
             model_.flash(QStringLiteral("先选中要批量编辑的多行"));
         focus();
@@ -490,7 +460,7 @@ QString EditorController::selectedText() const
 
 // ---- Find navigation and replacement ----
 
-void EditorController::setFindIndex(int i) { model_.setFindIndex(i); }
+void EditorController::setFindIndex(int i) { model_.find().setIndex(i); }
 
 void EditorController::flushHighlights()
 {
@@ -506,14 +476,14 @@ void EditorController::step(int delta)
         QApplication::beep();
         return;
     }
-    setFindIndex(((model_.findIndex() + delta) % n + n) % n);
+    setFindIndex(((model_.find().index() + delta) % n + n) % n);
     reveal();
 }
 
 void EditorController::reveal()
 {
     searchNow(false);
-    const int i = model_.findIndex();
+    const int i = model_.find().index();
     if (i >= 0 && i < int(matches_.size()))
         view_->revealRange(matches_[size_t(i)].start, matches_[size_t(i)].length);
 }
@@ -562,7 +532,7 @@ void EditorController::selectCurrentMatch()
     if (!isActive())
         return;
     flushHighlights();
-    const int i = model_.findIndex();
+    const int i = model_.find().index();
     if (i < 0 || i >= int(matches_.size()))
         return;
     const TextRange m = matches_[size_t(i)];
@@ -574,18 +544,18 @@ void EditorController::selectCurrentMatch()
 void EditorController::replaceCurrent()
 {
     searchNow(false);
-    const int i = model_.findIndex();
-    if (model_.findQuery().isEmpty() || i < 0 || i >= int(matches_.size()))
+    const int i = model_.find().index();
+    if (model_.find().query().isEmpty() || i < 0 || i >= int(matches_.size()))
         return;
-    FindExpression expr = FindEngine::regex(model_.findOptions());
+    FindExpression expr = FindEngine::regex(model_.find().options());
     if (!expr.isReady())
         return;
     const TextRange m = matches_[size_t(i)];
     // The match is searched again on its own, so groups refer to it alone.
     const QString piece = view_->textIn(m.start, m.length);
-    editRange(m.start, m.length, expr.replaceAll(piece, model_.findReplaceTemplate()));
+    editRange(m.start, m.length, expr.replaceAll(piece, model_.find().replaceTemplate()));
     searchNow(false);
-    if (model_.findIndex() >= int(matches_.size()))
+    if (model_.find().index() >= int(matches_.size()))
         setFindIndex(0);
     if (!matches_.empty())
         reveal();
@@ -595,9 +565,9 @@ void EditorController::replaceEverything()
 {
     searchNow(false);
     const int n = int(matches_.size());
-    if (n == 0 || model_.findQuery().isEmpty())
+    if (n == 0 || model_.find().query().isEmpty())
         return;
-    FindExpression expr = FindEngine::regex(model_.findOptions());
+    FindExpression expr = FindEngine::regex(model_.find().options());
     if (!expr.isReady())
         return;
     view_->clearCarets();
@@ -606,7 +576,7 @@ void EditorController::replaceEverything()
     // One replacement of the whole text: one undo step, and far cheaper for
     // Scintilla than a hundred thousand small edits and their undo records.
     if (view_->byteLength() < searchAsideBytes) {
-        view_->replaceWhole(expr.replaceAll(doc_->text(), model_.findReplaceTemplate()));
+        view_->replaceWhole(expr.replaceAll(doc_->text(), model_.find().replaceTemplate()));
         finishReplaceAll(n);
         return;
     }
@@ -614,7 +584,8 @@ void EditorController::replaceEverything()
     doc_->withTextCopy([self = QPointer<EditorController>(this), ticket = replaceTicket_](TextCopy copy) {
         if (!self || ticket != self->replaceTicket_)
             return;
-        self->replacer_->replaceAll(self->model_.findOptions(), self->model_.findReplaceTemplate(), std::move(copy),
+        self->replacer_->replaceAll(self->model_.find().options(), self->model_.find().replaceTemplate(),
+                                    std::move(copy),
                                     [self, version = self->textVersion_](const FindWorker::Replaced& r) {
                                         // Typed into meanwhile: everything is replaced in the text as it is now.
                                         if (version != self->textVersion_)

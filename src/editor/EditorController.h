@@ -51,7 +51,6 @@ public:
     bool isActive() const;
     void scheduleHighlights(bool resetIndex);
     void refreshHighlights(bool resetIndex);
-    void updateCaretInfo();
     // "字数 120" for the status bar, "字数 12 / 120" with a selection.
     QString wordCount() const;
     void toggleMultiCaret();
@@ -95,10 +94,6 @@ public:
     static bool wantsStyleBytes(const QString& pluginID, qsizetype bytes);
     bool highlightPending() const { return highlightWork_.isActive(); }
 
-    // "行 L，列 C" and "（已选 N 字符）", or "（已选 L 行 N 字符）" over several lines;
-    // UTF-16 columns.
-    static QString caretDescription(int line, int column, int selectionLength, int selectedLines = 1);
-
     // A picture pasted into a Markdown document is stored beside it and
     // linked at the caret (a document never saved is saved first); other
     // formats say they cannot take one.
@@ -108,6 +103,10 @@ public:
 
 signals:
     void wordCountChanged();
+    // The caret or the selection moved (textView()->caretPlace() says where).
+    void caretMoved();
+    // Long lines turned colouring off: the notice about it is due.
+    void safeDisplayEntered();
 
 private:
     // Stores the picture beside the saved document and links it at the caret.

@@ -19,7 +19,7 @@
 // worker went on.
 inline void settleSaves()
 {
-    EXPECT_TRUE(waitUntil([] { return AppModel::pendingLooksBeforeWriting() == 0; }));
+    EXPECT_TRUE(waitUntil([] { return DiskWatcher::pendingLooksBeforeWriting() == 0; }));
 }
 
 // Edits a document of a second workspace, over preferences of its own, and

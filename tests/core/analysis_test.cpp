@@ -216,13 +216,15 @@ TEST(AnalysisApply, EditorModeKeepsThePreviewAndEqualResultsAreSilent)
     d->setPreview(PreviewState::html(QStringLiteral("<p>old</p>")));
     const auto outcome = AnalysisJob::analyse(findingsPlugin, QStringLiteral("bad"), false);
     EXPECT_EQ(outcome.preview, PreviewState::none());
-    QSignalSpy spy(d.get(), &Doc::changed);
+    QSignalSpy diagnostics(d.get(), &Doc::diagnosticsChanged);
+    QSignalSpy preview(d.get(), &Doc::previewChanged);
     AnalysisJob::apply(d, d->revision(), ~0ull, false, outcome);
     EXPECT_EQ(d->diagnostics().size(), 2);
     EXPECT_EQ(d->preview(), PreviewState::html(QStringLiteral("<p>old</p>")));
-    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(diagnostics.count(), 1);
     AnalysisJob::apply(d, d->revision(), ~0ull, false, outcome);
-    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(diagnostics.count(), 1);
+    EXPECT_EQ(preview.count(), 0);
 }
 
 TEST(AnalysisJobRun, FindingsReplaceThePreviewWithoutRendering)

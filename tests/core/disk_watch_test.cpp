@@ -140,7 +140,7 @@ TEST_F(DiskWatching, ACleanDocumentFollowsRewritesAndReplacementsOnDisk)
     const QString path = file(QStringLiteral("a.txt"), "first\nsecond\n");
     DocPtr d = model->open(path);
     ASSERT_TRUE(d);
-    EXPECT_TRUE(model->isWatchingFile(path));
+    EXPECT_TRUE(model->disk().isWatchingFile(path));
 
     replaceFile(path, "replaced\n");
     ASSERT_TRUE(waitUntil([&] { return d->text() == QStringLiteral("replaced\n"); }));
@@ -151,7 +151,7 @@ TEST_F(DiskWatching, ACleanDocumentFollowsRewritesAndReplacementsOnDisk)
     EXPECT_TRUE(model->toast()->startsWith(QStringLiteral("已重新载入 a.txt")));
 
     // The rename ended the watch on the old file; the new one is watched.
-    ASSERT_TRUE(waitUntil([&] { return model->isWatchingFile(path); }));
+    ASSERT_TRUE(waitUntil([&] { return model->disk().isWatchingFile(path); }));
     rewriteFile(path, "rewritten in place\n");
     ASSERT_TRUE(waitUntil([&] { return d->text() == QStringLiteral("rewritten in place\n"); }));
     EXPECT_FALSE(d->isDirty());
@@ -337,12 +337,12 @@ TEST_F(DiskWatching, ALookOvertakenBySavingIsDropped)
 
     std::atomic<bool> release{false};
     std::atomic<int> passed{0};
-    AppModel::setDiskCheckHook([&] {
+    DiskWatcher::setCheckHook([&] {
         while (!release)
             QThread::msleep(1);
         ++passed;
     });
-    model->checkDisk(d);
+    model->disk().check(d);
     // Saved while the worker reads: the save's own stamp.
     FileStamp saved = *touched;
     saved.contentHash = 42;
@@ -354,10 +354,10 @@ TEST_F(DiskWatching, ALookOvertakenBySavingIsDropped)
     EXPECT_FALSE(d->notice().has_value());
 
     // Looked at again: the content decides and the stamp takes its hash.
-    model->checkDisk(d);
+    model->disk().check(d);
     ASSERT_TRUE(waitUntil([&] { return d->diskStamp()->contentHash == FileIO::contentHash("same text\n"); }));
     EXPECT_EQ(passed, 2);
-    AppModel::setDiskCheckHook({});
+    DiskWatcher::setCheckHook({});
     EXPECT_FALSE(d->isDirty());
     EXPECT_EQ(d->text(), QStringLiteral("same text\n"));
 }

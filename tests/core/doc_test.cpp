@@ -174,14 +174,28 @@ TEST(Doc, RestoreComparesModificationTimesStrictlyAboveHalfASecond)
 TEST(Doc, TextSetterAndModesNotifyOnlyOnChange)
 {
     auto d = newDoc(QStringLiteral("a.txt"), QStringLiteral("x"));
-    QSignalSpy spy(d.get(), &Doc::changed);
+    QSignalSpy text(d.get(), &Doc::textChanged);
+    QSignalSpy mode(d.get(), &Doc::modeChanged);
+    QSignalSpy modified(d.get(), &Doc::modifiedChanged);
     d->setText(QStringLiteral("x"));
-    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(text.count(), 0);
     d->setMode(ViewMode::preview);
     EXPECT_EQ(d->mode(), ViewMode::editor);
-    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(mode.count(), 0);
     d->setText(QStringLiteral("y"));
-    EXPECT_EQ(spy.count(), 1);
+    d->setText(QStringLiteral("yz"));
+    EXPECT_EQ(text.count(), 2);
+    // The unsaved mark changes once, not with every edit; saving clears it
+    // and so does typing back the saved text.
+    EXPECT_EQ(modified.count(), 1);
+    d->markSaved();
+    d->setText(QStringLiteral("yzz"));
+    d->setText(QStringLiteral("yzzz"));
+    d->setText(QStringLiteral("yz"));
+    QList<bool> marks;
+    for (const auto& args : modified)
+        marks << args.at(0).toBool();
+    EXPECT_EQ(marks, QList<bool>({true, false, true, false}));
 
     auto md = newDoc(QStringLiteral("a.md"), QString());
     md->setMode(ViewMode::preview);

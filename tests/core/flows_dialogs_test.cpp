@@ -1,5 +1,4 @@
 #include "Workspace.h"
-#include "core/Feature.h"
 
 using DialogFlow = WorkspaceTest;
 
@@ -65,13 +64,13 @@ TEST_F(DialogFlow, EscapeClosesOneThingInOrder)
 
     model->escape();
     EXPECT_FALSE(model->popup());
-    EXPECT_TRUE(model->findVisible());
+    EXPECT_TRUE(model->find().visible());
     model->escape();
     EXPECT_EQ(editor.calls, QStringList{"exitMulti a.txt"});
-    EXPECT_TRUE(model->findVisible());
+    EXPECT_TRUE(model->find().visible());
     model->setMultiCaretCount(std::nullopt);
     model->escape();
-    EXPECT_FALSE(model->findVisible());
+    EXPECT_FALSE(model->find().visible());
     EXPECT_TRUE(model->isFullScreen());
     model->escape();
     EXPECT_FALSE(model->isFullScreen());
@@ -94,55 +93,22 @@ TEST_F(DialogFlow, TogglePopupsReplaceOrClose)
 TEST_F(DialogFlow, OpenFindTakesSingleLineSelectionOnly)
 {
     model->openFind(false);
-    EXPECT_FALSE(model->findVisible());  // no document
+    EXPECT_FALSE(model->find().visible());  // no document
     DocPtr d = model->createDoc(QStringLiteral("a.txt"), std::nullopt, {});
     editor.selection = "abc";
-    const int token = model->findFocusToken();
-    Feature::all()[0].run(*model);
-    EXPECT_EQ(model->findQuery(), "abc");
-    EXPECT_TRUE(Feature::all()[0].isOn(*model));
-    EXPECT_FALSE(Feature::all()[1].isOn(*model));
+    const int token = model->find().focusToken();
+    model->openFind(false);
+    EXPECT_EQ(model->find().query(), "abc");
+    EXPECT_FALSE(model->find().replaceVisible());
     editor.selection = "two\nlines";
-    Feature::all()[1].run(*model);
-    EXPECT_EQ(model->findQuery(), "abc");
-    EXPECT_TRUE(model->replaceVisible());
-    EXPECT_TRUE(Feature::all()[1].isOn(*model));
-    EXPECT_EQ(model->findFocusToken(), token + 2);
+    model->openFind(true);
+    EXPECT_EQ(model->find().query(), "abc");
+    EXPECT_TRUE(model->find().replaceVisible());
+    EXPECT_EQ(model->find().focusToken(), token + 2);
     editor.calls.clear();
     model->closeFind();
-    EXPECT_FALSE(model->findVisible());
+    EXPECT_FALSE(model->find().visible());
     EXPECT_EQ(editor.calls, (QStringList{"highlights a.txt", "focus a.txt"}));
-}
-
-TEST_F(DialogFlow, FeatureListAndItsActions)
-{
-    QStringList ids, shortcuts;
-    for (const Feature& f : Feature::all())
-        ids << f.id, shortcuts << f.shortcut;
-    EXPECT_EQ(ids, (QStringList{"find", "replace", "wrap", "split"}));
-    EXPECT_EQ(shortcuts, (QStringList{"Ctrl+F", "Ctrl+Shift+F", "Ctrl+Alt+W", "Ctrl+Shift+L"}));
-    const Feature& wrap = Feature::all()[2];
-    wrap.run(*model);  // no document: nothing to wrap
-    EXPECT_FALSE(wrap.isOn(*model));
-    const DocPtr data = model->createDoc(QStringLiteral("w.json"), std::nullopt, {});
-    EXPECT_FALSE(wrap.isOn(*model));
-    wrap.run(*model);
-    EXPECT_TRUE(wrap.isOn(*model));
-    EXPECT_EQ(data->wrapChoice(), std::optional<bool>(true));
-    EXPECT_EQ(model->settings(), Settings());  // the view's choice, not the setting
-    model->close(data);
-    EXPECT_TRUE(model->docs().isEmpty());
-    editor.calls.clear();
-
-    const Feature& split = Feature::all()[3];
-    split.run(*model);  // no document: nothing to split
-    EXPECT_TRUE(editor.calls.isEmpty());
-    model->createDoc(QStringLiteral("s.txt"), std::nullopt, {});
-    split.run(*model);
-    EXPECT_TRUE(editor.calls.contains("toggleMulti s.txt"));
-    EXPECT_FALSE(split.isOn(*model));
-    model->setMultiCaretCount(2);
-    EXPECT_TRUE(split.isOn(*model));
 }
 
 TEST_F(DialogFlow, FeatureMenuHoverClosesOnlyAfterTheGap)

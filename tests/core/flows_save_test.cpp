@@ -204,9 +204,9 @@ TEST_F(SavingFlow, TheLookAtTheFileBeforeWritingRunsOnAWorker)
     std::atomic<int> looks{0};
     std::atomic<bool> onMain{false};
     struct Unhook {
-        ~Unhook() { AppModel::setDiskCheckHook({}); }
+        ~Unhook() { DiskWatcher::setCheckHook({}); }
     } unhook;
-    AppModel::setDiskCheckHook([&] {
+    DiskWatcher::setCheckHook([&] {
         ++looks;
         onMain = onMain || QThread::currentThreadId() == mainThread;
         // Held until the test lets go; a look on the main thread gives up.
@@ -260,7 +260,7 @@ TEST_F(CloseFlow, NextActiveAndFindBar)
     model->openFind(false);
     model->close(a);
     EXPECT_FALSE(model->activeID());
-    EXPECT_FALSE(model->findVisible());
+    EXPECT_FALSE(model->find().visible());
     EXPECT_TRUE(model->docs().isEmpty());
 }
 

@@ -115,7 +115,7 @@ TEST_F(ChineseWords, StatusBarCountsWordsOfTextAndSelection)
     EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 15")); }));
     key(Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(words(), QStringLiteral("字数 13 / 15"));
-    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 1（已选 13 字符）"));
+    EXPECT_EQ(window->docPane()->status()->caret()->text(), QStringLiteral("行 1，列 1（已选 13 字符）"));
     key(Qt::Key_Right);
     EXPECT_EQ(words(), QStringLiteral("字数 15"));
     type(QStringLiteral("ok "));

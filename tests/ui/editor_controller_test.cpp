@@ -8,10 +8,10 @@ namespace {
 struct Controller : EditorFixture {
     void find(const QString& q, bool regex = false, bool whole = false)
     {
-        model->setUseRegex(regex);
-        model->setWholeWord(whole);
-        model->setFindQuery(q);
-        model->setFindVisible(true);
+        model->find().setUseRegex(regex);
+        model->find().setWholeWord(whole);
+        model->find().setQuery(q);
+        model->find().setVisible(true);
     }
 };
 }
@@ -22,7 +22,7 @@ TEST_F(Controller, TypingFlowsToTheDocOnceAndIsNotEchoedBack)
     EditorController& e = editorFor(d);
     CodeTextView* v = e.textView();
     int textChanges = 0;
-    QObject::connect(d.get(), &Doc::changed, [&](Doc::Field f) { textChanges += f == Doc::Field::text; });
+    QObject::connect(d.get(), &Doc::textChanged, [&] { ++textChanges; });
     select(v, 5, 5);
     type(v, QStringLiteral("!"));
     EXPECT_EQ(d->text(), QStringLiteral("hello!\nworld"));
@@ -65,7 +65,7 @@ TEST_F(Controller, HighlightsAreDecorationsOnly)
     EditorController& e = editorFor(d);
     find(QStringLiteral("cat"));
     e.refreshHighlights(true);
-    EXPECT_EQ(model->matchCount(), 3);
+    EXPECT_EQ(model->find().matchCount(), 3);
     EXPECT_EQ(e.textView()->highlights().matches.size(), 3u);
     EXPECT_EQ(e.textView()->highlights().errorBlocks, QList<int>({1, 39}));
     EXPECT_EQ(e.textView()->text(), d->text());
@@ -80,14 +80,14 @@ TEST_F(Controller, HighlightsAreDecorationsOnly)
     // Typing moves the marks with the text; closing the bar clears them all.
     e.textView()->setFocus();
     QTest::keyClicks(e.textView(), QStringLiteral("xy"));
-    model->setFindVisible(false);
+    model->find().setVisible(false);
     e.refreshHighlights(true);
     for (int pos = 0; pos < int(d->text().size()); ++pos)
         EXPECT_FALSE(marked(pos)) << pos;
-    EXPECT_EQ(model->matchCount(), 0);
+    EXPECT_EQ(model->find().matchCount(), 0);
     EXPECT_TRUE(e.textView()->highlights().matches.empty());
     EXPECT_EQ(e.textView()->highlights().errorBlocks.size(), 2);
-    EXPECT_EQ(model->findError(), std::nullopt);
+    EXPECT_EQ(model->find().error(), std::nullopt);
 }
 
 TEST_F(Controller, FindFieldsAreDebouncedAndResetTheIndexToTheCaret)
@@ -97,17 +97,17 @@ TEST_F(Controller, FindFieldsAreDebouncedAndResetTheIndexToTheCaret)
     select(e.textView(), 4, 4);
     find(QStringLiteral("x"));
     EXPECT_TRUE(e.highlightPending());
-    EXPECT_EQ(model->matchCount(), 0);
-    ASSERT_TRUE(waitUntil([&] { return model->matchCount() == 4; }));
-    EXPECT_EQ(model->findIndex(), 2);  // first match at or after the caret
+    EXPECT_EQ(model->find().matchCount(), 0);
+    ASSERT_TRUE(waitUntil([&] { return model->find().matchCount() == 4; }));
+    EXPECT_EQ(model->find().index(), 2);  // first match at or after the caret
 
     // Stepping wraps in both directions.
     e.step(1);
-    EXPECT_EQ(model->findIndex(), 3);
+    EXPECT_EQ(model->find().index(), 3);
     e.step(1);
-    EXPECT_EQ(model->findIndex(), 0);
+    EXPECT_EQ(model->find().index(), 0);
     e.step(-1);
-    EXPECT_EQ(model->findIndex(), 3);
+    EXPECT_EQ(model->find().index(), 3);
     EXPECT_EQ(e.textView()->highlights().current, 3);
     EXPECT_EQ(e.textView()->cursorPosition(), 4);  // the selection did not move
 }
@@ -118,9 +118,9 @@ TEST_F(Controller, InvalidAndEmptyOnlyExpressions)
     EditorController& e = editorFor(d);
     find(QStringLiteral("(ab"), true);
     e.refreshHighlights(true);
-    EXPECT_EQ(model->findError(), std::optional<QString>(QStringLiteral("正则无效")));
-    EXPECT_EQ(model->matchCount(), 0);
-    model->setReplaceText(QStringLiteral("z"));
+    EXPECT_EQ(model->find().error(), std::optional<QString>(QStringLiteral("正则无效")));
+    EXPECT_EQ(model->find().matchCount(), 0);
+    model->find().setReplaceText(QStringLiteral("z"));
     e.replaceCurrent();
     e.replaceEverything();
     EXPECT_EQ(d->text(), QStringLiteral("(ab\nab"));
@@ -128,8 +128,8 @@ TEST_F(Controller, InvalidAndEmptyOnlyExpressions)
 
     find(QStringLiteral("^"), true);
     e.refreshHighlights(true);
-    EXPECT_EQ(model->findError(), std::nullopt);
-    EXPECT_EQ(model->matchCount(), 0);
+    EXPECT_EQ(model->find().error(), std::nullopt);
+    EXPECT_EQ(model->find().matchCount(), 0);
 }
 
 TEST_F(Controller, BackgroundDocumentNeverWritesTheFindState)
@@ -140,14 +140,14 @@ TEST_F(Controller, BackgroundDocumentNeverWritesTheFindState)
     EditorController& bg = editorFor(background);
     find(QStringLiteral("a"));
     fg.refreshHighlights(true);
-    model->setFindIndex(1);
+    model->find().setIndex(1);
     bg.refreshHighlights(true);
-    EXPECT_EQ(model->matchCount(), 2);
-    EXPECT_EQ(model->findIndex(), 1);
+    EXPECT_EQ(model->find().matchCount(), 2);
+    EXPECT_EQ(model->find().index(), 1);
     EXPECT_TRUE(bg.textView()->highlights().matches.empty());
     find(QStringLiteral("(("), true);
     bg.refreshHighlights(true);
-    EXPECT_EQ(model->findError(), std::nullopt);
+    EXPECT_EQ(model->find().error(), std::nullopt);
 }
 
 TEST_F(Controller, ReplaceCurrentAndReplaceAll)
@@ -155,24 +155,24 @@ TEST_F(Controller, ReplaceCurrentAndReplaceAll)
     DocPtr d = newDoc(QStringLiteral("k=1 k=2 k=3"));
     EditorController& e = editorFor(d);
     find(QStringLiteral("k=(\\d)"), true);
-    model->setReplaceText(QStringLiteral("[$1]"));
+    model->find().setReplaceText(QStringLiteral("[$1]"));
     e.refreshHighlights(true);
-    model->setFindIndex(1);
+    model->find().setIndex(1);
     e.replaceCurrent();
     EXPECT_EQ(d->text(), QStringLiteral("k=1 [2] k=3"));
-    EXPECT_EQ(model->matchCount(), 2);
-    EXPECT_EQ(model->findIndex(), 1);  // now the match that followed
+    EXPECT_EQ(model->find().matchCount(), 2);
+    EXPECT_EQ(model->find().index(), 1);  // now the match that followed
 
     e.replaceEverything();
     EXPECT_EQ(d->text(), QStringLiteral("[1] [2] [3]"));
     EXPECT_EQ(model->toast(), std::optional<QString>(QStringLiteral("已替换 2 处")));
-    EXPECT_EQ(model->matchCount(), 0);
+    EXPECT_EQ(model->find().matchCount(), 0);
     e.textView()->undo();
     EXPECT_EQ(d->text(), QStringLiteral("k=1 [2] k=3"));
 
     // Plain mode inserts the template literally.
-    model->setUseRegex(false);
-    model->setFindQuery(QStringLiteral("k=1"));
+    model->find().setUseRegex(false);
+    model->find().setQuery(QStringLiteral("k=1"));
     e.replaceEverything();
     EXPECT_EQ(d->text(), QStringLiteral("[$1] [2] k=3"));
 }
@@ -181,10 +181,10 @@ TEST_F(Controller, MultiCaretToggleNeedsASelection)
 {
     DocPtr d = newDoc(QStringLiteral("a\nb"));
     EditorController& e = editorFor(d);
-    model->setFindVisible(true);
+    model->find().setVisible(true);
     e.toggleMultiCaret();
     EXPECT_EQ(model->toast(), std::optional<QString>(QStringLiteral("先选中要批量编辑的多行")));
-    EXPECT_FALSE(model->findVisible());
+    EXPECT_FALSE(model->find().visible());
     select(e.textView(), 0, 3);
     e.toggleMultiCaret();
     EXPECT_EQ(model->multiCaretCount(), std::optional<int>(2));
@@ -236,7 +236,7 @@ TEST_F(Controller, LargeTextsLoadAtOnceAndTheDocPullsThemOnlyWhenRead)
     EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETMODEVENTMASK),
               long(QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE));
     int textChanges = 0;
-    QObject::connect(d.get(), &Doc::changed, [&](Doc::Field f) { textChanges += f == Doc::Field::text; });
+    QObject::connect(d.get(), &Doc::textChanged, [&] { ++textChanges; });
 
     select(v, 3, 3);
     type(v, QStringLiteral("Z"));
@@ -266,7 +266,7 @@ TEST_F(Controller, MatchIndicatorsSettleAndFollowScrolling)
     e.widget()->show();
     find(QStringLiteral("cat"));
     e.refreshHighlights(true);
-    EXPECT_EQ(model->matchCount(), 400);
+    EXPECT_EQ(model->find().matchCount(), 400);
     // Only the lines on screen carry indicators.
     const int onScreen = v->paintedMatchCount();
     EXPECT_GT(onScreen, 0);

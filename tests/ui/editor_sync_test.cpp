@@ -1,4 +1,5 @@
 #include "EditorFixture.h"
+#include "views/pane/PaneStatusBar.h"
 
 #include <QInputMethodEvent>
 #include <QMimeData>
@@ -46,11 +47,12 @@ TEST_F(Sync, UTF16PositionsAroundAstralCharacters)
 
     v->setSelection(3, 3);
     EXPECT_EQ(v->cursorPosition(), 3);
-    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 4"));
+    EXPECT_EQ(PaneStatusBar::caretReadout(v->caretPlace(), std::nullopt), QStringLiteral("行 1，列 4"));
     v->setSelection(1, 8);
-    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 1，列 2（已选 2 行 6 字符）"));
+    EXPECT_EQ(PaneStatusBar::caretReadout(v->caretPlace(), std::nullopt),
+              QStringLiteral("行 1，列 2（已选 2 行 6 字符）"));
     v->setSelection(9, 9);  // after the final line feed
-    EXPECT_EQ(model->caretInfo(), QStringLiteral("行 3，列 1"));
+    EXPECT_EQ(PaneStatusBar::caretReadout(v->caretPlace(), std::nullopt), QStringLiteral("行 3，列 1"));
 
     // Backspace after the emoji takes it whole.
     v->setSelection(8, 8);

@@ -34,12 +34,12 @@ TEST_F(KeyboardTest, FindThenEscapeLeavesTheMatchSelectedSoTypingReplacesIt)
     EXPECT_EQ(focused(), find->findField());
     // Return right after typing: the query's first match counts from the caret.
     type(QStringLiteral("beta"));
-    EXPECT_EQ(model->findQuery(), QStringLiteral("beta"));
+    EXPECT_EQ(model->find().query(), QStringLiteral("beta"));
     key(Qt::Key_Return);
-    EXPECT_EQ(model->findIndex(), 1);
+    EXPECT_EQ(model->find().index(), 1);
     EXPECT_TRUE(waitUntil([&] { return same(find->status()->text(), QStringLiteral("2 / 3")); }));
     key(Qt::Key_Escape);
-    EXPECT_FALSE(model->findVisible());
+    EXPECT_FALSE(model->find().visible());
     EXPECT_FALSE(find->isVisible());
     ASSERT_TRUE(editorHasFocus());
     type(QStringLiteral("X"));
@@ -49,14 +49,14 @@ TEST_F(KeyboardTest, FindThenEscapeLeavesTheMatchSelectedSoTypingReplacesIt)
     key(Qt::Key_Home, Qt::ControlModifier);
     key(Qt::Key_F, Qt::ControlModifier);
     key(Qt::Key_F3);
-    EXPECT_EQ(model->findIndex(), 1);
+    EXPECT_EQ(model->find().index(), 1);
     key(Qt::Key_F3);
-    EXPECT_EQ(model->findIndex(), 0);  // two matches left: wrapped
+    EXPECT_EQ(model->find().index(), 0);  // two matches left: wrapped
     key(Qt::Key_F3, Qt::ShiftModifier);
-    EXPECT_EQ(model->findIndex(), 1);  // backwards from the first
+    EXPECT_EQ(model->find().index(), 1);  // backwards from the first
     key(Qt::Key_G, Qt::ControlModifier | Qt::ShiftModifier);
     key(Qt::Key_G, Qt::ControlModifier);
-    EXPECT_EQ(model->findIndex(), 1);
+    EXPECT_EQ(model->find().index(), 1);
     model->closeFind();
     type(QStringLiteral("Y"));
     EXPECT_EQ(doc->text(), QStringLiteral("alpha beta\ngamma X\nY end\n"));

@@ -1,7 +1,7 @@
 // The menu bar as the user reads it: the words it uses, the view modes as
 // radio items, and the keyboard shortcut sheet listing every key.
 #include "WindowFixture.h"
-#include "core/Feature.h"
+#include "views/overlays/Feature.h"
 #include "views/pane/ViewModeLabels.h"
 #include "views/sheets/ShortcutSheet.h"
 
@@ -78,6 +78,51 @@ TEST_F(Menus, TheWordsAreCopyAndFindEverywhere)
         SCOPED_TRACE(wanted);
         EXPECT_TRUE(edit.contains(QString::fromUtf8(wanted)));
     }
+}
+
+// The feature menu and the menu bar offer the same features: same names,
+// same keys, and each one's state follows what it does.
+TEST_F(Menus, FeaturesAreTheMenuBarsToo)
+{
+    QStringList ids;
+    for (const Feature& f : Feature::all()) {
+        SCOPED_TRACE(f.name.toStdString());
+        ids << f.id;
+        QAction* a = menuAction(f.name);
+        ASSERT_TRUE(a);
+        EXPECT_EQ(a->shortcut(), QKeySequence(f.shortcut));
+    }
+    EXPECT_EQ(ids, (QStringList{"find", "replace", "wrap", "split"}));
+
+    const Feature& find = Feature::byID(QStringLiteral("find"));
+    const Feature& replace = Feature::byID(QStringLiteral("replace"));
+    const Feature& wrap = Feature::byID(QStringLiteral("wrap"));
+    const Feature& split = Feature::byID(QStringLiteral("split"));
+    for (const Feature* f : {&wrap, &split})
+        f->run(*model);  // no document: nothing to wrap or split
+    EXPECT_FALSE(wrap.isOn(*model));
+    EXPECT_FALSE(split.isOn(*model));
+
+    const DocPtr data = open(QStringLiteral("w.json"), "{\"a\": 1,\n \"b\": 2}\n");
+    find.run(*model);
+    EXPECT_TRUE(find.isOn(*model));
+    EXPECT_FALSE(replace.isOn(*model));
+    replace.run(*model);
+    EXPECT_TRUE(replace.isOn(*model));
+    EXPECT_FALSE(find.isOn(*model));
+    model->closeFind();
+
+    EXPECT_FALSE(wrap.isOn(*model));
+    wrap.run(*model);
+    EXPECT_TRUE(wrap.isOn(*model));
+    EXPECT_EQ(data->wrapChoice(), std::optional<bool>(true));
+    EXPECT_EQ(model->settings(), Settings());  // the view's choice, not the setting
+
+    view(data)->selectAll();
+    split.run(*model);
+    EXPECT_TRUE(split.isOn(*model));
+    ASSERT_TRUE(view(data)->carets());
+    EXPECT_GE(view(data)->carets()->size(), 2u);
 }
 
 TEST_F(Menus, ViewModesAreRadioItemsFollowingTheDocument)

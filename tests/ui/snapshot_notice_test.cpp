@@ -77,7 +77,7 @@ TEST_F(SnapshotNotice, AVanishedFileSaysWhetherItsFolderWentToo)
             ASSERT_TRUE(QDir(folder).removeRecursively());
         else
             ASSERT_TRUE(QFile::remove(path));
-        model->checkDisk(d);
+        model->disk().check(d);
         ASSERT_TRUE(waitUntil([&] { return d->notice() == DocNotice::missing && notice()->isVisible(); }));
         EXPECT_TRUE(notice()->message()->text().contains(QString::fromUtf8(c.says)))
             << notice()->message()->text().toStdString();

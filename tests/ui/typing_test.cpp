@@ -126,24 +126,24 @@ TEST_F(TypingTest, ReturnInTheReplaceFieldReplacesTheCurrentMatch)
     ASSERT_TRUE(doc);
     key(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
     FindBar* find = window->docPane()->findBar();
-    ASSERT_TRUE(model->replaceVisible());
+    ASSERT_TRUE(model->find().replaceVisible());
     EXPECT_FALSE(find->expandButton()->isVisible());
     type(QStringLiteral("one"));
-    EXPECT_TRUE(waitUntil([&] { return same(model->matchCount(), 2); }));
+    EXPECT_TRUE(waitUntil([&] { return same(model->find().matchCount(), 2); }));
     find->replaceField()->setFocus();
     type(QStringLiteral("1"));
-    EXPECT_EQ(model->replaceText(), QStringLiteral("1"));
+    EXPECT_EQ(model->find().replaceText(), QStringLiteral("1"));
     key(Qt::Key_Return);
     EXPECT_EQ(doc->text(), QStringLiteral("1 two one"));
     // Shift+Return is a line break in the field, not a replacement.
     key(Qt::Key_Return, Qt::ShiftModifier);
-    EXPECT_EQ(model->replaceText(), QStringLiteral("1\n"));
+    EXPECT_EQ(model->find().replaceText(), QStringLiteral("1\n"));
     EXPECT_EQ(doc->text(), QStringLiteral("1 two one"));
 
     // An invalid expression marks the find field.
-    model->setUseRegex(true);
-    model->setFindQuery(QStringLiteral("(a"));
-    EXPECT_TRUE(waitUntil([&] { return model->findError().has_value(); }));
+    model->find().setUseRegex(true);
+    model->find().setQuery(QStringLiteral("(a"));
+    EXPECT_TRUE(waitUntil([&] { return model->find().error().has_value(); }));
     EXPECT_TRUE(find->findBox()->isInvalid());
     EXPECT_EQ(find->status()->text(), QStringLiteral("正则无效"));
 }

@@ -99,10 +99,10 @@ TEST_F(UndoStepsTest, APasteAndAReplaceAllAreOneStepEachBetweenTypedWords)
     key(Qt::Key_V, Qt::ControlModifier);
     type(QStringLiteral("end"));
     key(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
-    ASSERT_TRUE(model->replaceVisible());
-    model->setFindQuery(QStringLiteral("a"));
-    model->setReplaceText(QStringLiteral("A"));
-    EXPECT_TRUE(waitUntil([&] { return same(model->matchCount(), 4); }));
+    ASSERT_TRUE(model->find().replaceVisible());
+    model->find().setQuery(QStringLiteral("a"));
+    model->find().setReplaceText(QStringLiteral("A"));
+    EXPECT_TRUE(waitUntil([&] { return same(model->find().matchCount(), 4); }));
     editors->existing(doc->id)->replaceEverything();
     ASSERT_EQ(doc->text(), QStringLiteral("stArt pAsted words\nAnd A line end"));
     view->setFocus();

@@ -42,10 +42,7 @@ RoleButton::Role look(Dialog::Role role)
 DialogLayer::DialogLayer(AppModel& model, QWidget* parent) : QWidget(parent), model_(model)
 {
     hide();
-    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        if (f == AppModel::Field::dialog)
-            sync();
-    });
+    connect(&model_, &AppModel::dialogChanged, this, &DialogLayer::sync);
     if (parent)
         parent->installEventFilter(this);
 }

@@ -2,12 +2,12 @@
 
 #include "core/AppModel.h"
 #include "core/EditorLink.h"
-#include "core/Feature.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 #include "plugins/FileName.h"
 #include "plugins/PluginRegistry.h"
 #include "views/controls/HoverReport.h"
+#include "views/overlays/Feature.h"
 #include "views/overlays/MenuPanel.h"
 #include "views/overlays/OutlinePanel.h"
 #include "views/sheets/SettingsView.h"

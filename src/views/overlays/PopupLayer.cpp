@@ -108,10 +108,7 @@ PopupLayer::PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent)
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     hide();
-    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        if (f == AppModel::Field::popup)
-            sync();
-    });
+    connect(&model_, &AppModel::popupChanged, this, &PopupLayer::sync);
     if (parent)
         parent->installEventFilter(this);
 }

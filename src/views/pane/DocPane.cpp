@@ -32,25 +32,18 @@ DocPane::DocPane(AppModel& model, EditorCache& editors, const AnchorSink& report
     column->addWidget(area_, 1);
     column->addWidget(status_);
 
-    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        using F = AppModel::Field;
-        switch (f) {
-        case F::tags:
-        case F::isFullScreen:
-        case F::popup:
-        case F::findVisible:
-        case F::settings:
-            header_->refresh();
-            status_->refresh();
-            break;
-        case F::multiCaretCount:
-            header_->refresh();
-            area_->refresh();
-            status_->refresh();
-            break;
-        case F::caretInfo: status_->refresh(); break;
-        default: break;
-        }
+    const auto chrome = [this] {
+        header_->refresh();
+        status_->refresh();
+    };
+    for (const auto signal :
+         {&AppModel::tagsChanged, &AppModel::fullScreenChanged, &AppModel::popupChanged, &AppModel::settingsChanged})
+        connect(&model_, signal, this, chrome);
+    connect(&model_.find(), &FindState::visibleChanged, this, chrome);
+    connect(&model_, &AppModel::multiCaretCountChanged, this, [this] {
+        header_->refresh();
+        area_->refresh();
+        status_->refresh();
     });
 }
 
@@ -58,10 +51,12 @@ void DocPane::setDoc(const DocPtr& doc)
 {
     if (doc == doc_)
         return;
-    disconnect(link_);
+    for (const auto& c : links_)
+        disconnect(c);
+    links_.clear();
     doc_ = doc;
     if (doc_)
-        link_ = connect(doc_.get(), &Doc::changed, this, &DocPane::docChanged);
+        follow(doc_.get());
     header_->setDoc(doc_);
     actions_->setDoc(doc_);
     find_->setDoc(doc_);
@@ -72,33 +67,34 @@ void DocPane::setDoc(const DocPtr& doc)
     status_->setDoc(doc_);
 }
 
-void DocPane::docChanged(Doc::Field f)
+void DocPane::follow(Doc* d)
 {
-    using F = Doc::Field;
-    switch (f) {
-    case F::text:
-        header_->refresh();
-        notice_->refresh();
-        break;
-    case F::savedText:
-    case F::metaDirty: header_->refresh(); break;
-    case F::notice: notice_->refresh(); break;
-    case F::mode:
+    // A keystroke changes none of these: what shows the unsaved mark follows
+    // modifiedChanged, the editor shows the text itself.
+    links_ << connect(d, &Doc::modifiedChanged, header_, &PaneHeader::refresh);
+    links_ << connect(d, &Doc::savedTextChanged, header_, &PaneHeader::refresh);
+    links_ << connect(d, &Doc::metaDirtyChanged, header_, &PaneHeader::refresh);
+    links_ << connect(d, &Doc::noticeChanged, notice_, &NoticeBar::refresh);
+    // A mode with an editor may make that editor now: the bars follow it.
+    links_ << connect(d, &Doc::modeChanged, this, [this] {
         header_->refresh();
         area_->refresh();
         notice_->refresh();
-        break;
-    case F::diagnostics:
+        status_->refresh();
+    });
+    links_ << connect(d, &Doc::diagnosticsChanged, this, [this] {
         area_->refresh();
         status_->refresh();
-        break;
-    case F::preview: break;
-    default:
-        // Name, path, tags, encoding and line ending: the header, the format actions and the status bar.
+    });
+    // Name, path, tags, encoding, line ending and wrap: the header, the format
+    // actions and the status bar.
+    const auto described = [this] {
         header_->refresh();
         actions_->refresh();
         area_->refresh();
         status_->refresh();
-        break;
-    }
+    };
+    for (const auto signal : {&Doc::nameChanged, &Doc::urlChanged, &Doc::tagsChanged, &Doc::encodingChanged,
+                              &Doc::eolChanged, &Doc::originalNameChanged, &Doc::wrapChanged})
+        links_ << connect(d, signal, this, described);
 }

@@ -35,7 +35,7 @@ public:
     PaneStatusBar* status() const { return status_; }
 
 private:
-    void docChanged(Doc::Field f);
+    void follow(Doc* d);
 
     AppModel& model_;
     DocPtr doc_;
@@ -46,5 +46,5 @@ private:
     GoToLineBar* goTo_;
     EditorArea* area_;
     PaneStatusBar* status_;
-    QMetaObject::Connection link_;
+    QList<QMetaObject::Connection> links_;
 };

@@ -122,10 +122,9 @@ EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
     warmUp_->setSingleShot(true);
     warmUp_->setInterval(warmUpDelayMSecs);
     connect(warmUp_, &QTimer::timeout, this, [this] { warmUp(); });
-    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        if (f == AppModel::Field::docs)
-            scheduleWarmUp();
-        else if (f == AppModel::Field::zoom && preview_)
+    connect(&model_, &AppModel::docsChanged, this, &EditorArea::scheduleWarmUp);
+    connect(&model_, &AppModel::zoomChanged, this, [this] {
+        if (preview_)
             preview_->setZoom(model_.zoom() / double(Zoom::normal));
     });
     scheduleWarmUp();
@@ -248,8 +247,7 @@ void EditorArea::showEditor()
     editorShown_ = true;
     if (!switched)
         return;
-    // A newly shown editor reports its caret at once and takes the keyboard after layout.
-    c.updateCaretInfo();
+    // A newly shown editor takes the keyboard after layout.
     const DocPtr doc = doc_;
     QTimer::singleShot(0, this, [this, doc] {
         if (doc != doc_ || !column_->isVisible())

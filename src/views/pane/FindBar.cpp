@@ -41,9 +41,9 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
     case_ = new Toggle2(QStringLiteral("Aa"), QStringLiteral("区分大小写"), this);
     word_ = new Toggle2(QStringLiteral("W"), QStringLiteral("全词匹配"), this);
     regex_ = new Toggle2(QStringLiteral(".*"), QStringLiteral("正则表达式"), this);
-    connect(case_, &Toggle2::toggled, this, [this](bool v) { model_.setCaseSensitive(v); });
-    connect(word_, &Toggle2::toggled, this, [this](bool v) { model_.setWholeWord(v); });
-    connect(regex_, &Toggle2::toggled, this, [this](bool v) { model_.setUseRegex(v); });
+    connect(case_, &Toggle2::toggled, this, [this](bool v) { model_.find().setCaseSensitive(v); });
+    connect(word_, &Toggle2::toggled, this, [this](bool v) { model_.find().setWholeWord(v); });
+    connect(regex_, &Toggle2::toggled, this, [this](bool v) { model_.find().setUseRegex(v); });
     for (auto* t : {case_, word_, regex_})
         tools->addWidget(t);
     status_ = new ColorLabel(QString(), Palette::fg3(), 11.5, true, this);
@@ -96,36 +96,21 @@ FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
     grid->addWidget(replaceRow_, 1, 2, Qt::AlignTop);
     grid->setColumnStretch(1, 1);
 
-    find_->onTextChanged = [this](const QString& t) { model_.setFindQuery(t); };
+    find_->onTextChanged = [this](const QString& t) { model_.find().setQuery(t); };
     find_->onSubmit = [this] {
         if (EditorController* c = editor())
             c->step(1);
     };
     find_->onEscape = [this] { model_.closeFind(); };
-    replace_->onTextChanged = [this](const QString& t) { model_.setReplaceText(t); };
+    replace_->onTextChanged = [this](const QString& t) { model_.find().setReplaceText(t); };
     replace_->onSubmit = [this] {
         if (EditorController* c = editor())
             c->replaceCurrent();
     };
     replace_->onEscape = [this] { model_.closeFind(); };
 
-    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        using F = AppModel::Field;
-        switch (f) {
-        case F::findVisible:
-        case F::replaceVisible:
-        case F::findQuery:
-        case F::replaceText:
-        case F::caseSensitive:
-        case F::wholeWord:
-        case F::useRegex:
-        case F::findIndex:
-        case F::matchCount:
-        case F::findError:
-        case F::findFocusToken: refresh(); break;
-        default: break;
-        }
-    });
+    for (const auto signal : {&FindState::visibleChanged, &FindState::searchChanged, &FindState::barChanged})
+        connect(&model_.find(), signal, this, &FindBar::refresh);
     refresh();
 }
 
@@ -135,35 +120,35 @@ EditorController* FindBar::editor() const { return doc_ ? editors_.existing(doc_
 
 void FindBar::refresh()
 {
-    setVisible(model_.findVisible());
-    const bool replacing = model_.replaceVisible();
+    setVisible(model_.find().visible());
+    const bool replacing = model_.find().replaceVisible();
     replaceRow_->setVisible(replacing);
     replaceBox_->setVisible(replacing);
     replaceLabel_->setVisible(replacing);
     expand_->setVisible(!replacing);
-    find_->setBoundText(model_.findQuery());
-    replace_->setBoundText(model_.replaceText());
+    find_->setBoundText(model_.find().query());
+    replace_->setBoundText(model_.find().replaceText());
     const QSignalBlocker b1(case_), b2(word_), b3(regex_);
-    case_->setChecked(model_.caseSensitive());
-    word_->setChecked(model_.wholeWord());
-    regex_->setChecked(model_.useRegex());
-    const bool invalid = model_.findError().has_value();
+    case_->setChecked(model_.find().caseSensitive());
+    word_->setChecked(model_.find().wholeWord());
+    regex_->setChecked(model_.find().useRegex());
+    const bool invalid = model_.find().error().has_value();
     findBox_->setInvalid(invalid);
     find_->setInvalid(invalid);
     if (invalid) {
         status_->setColor(Palette::danger());
-        status_->setText(*model_.findError());
+        status_->setText(*model_.find().error());
     } else {
         status_->setColor(Palette::fg3());
-        if (model_.findQuery().isEmpty())
+        if (model_.find().query().isEmpty())
             status_->clear();
-        else if (model_.matchCount() == AppModel::searchingMatches)
+        else if (model_.find().matchCount() == FindState::searchingMatches)
             status_->setText(QStringLiteral("正在查找…"));
-        else if (model_.matchCount() == 0)
+        else if (model_.find().matchCount() == 0)
             status_->setText(QStringLiteral("无结果"));
         else
-            status_->setText(QStringLiteral("%1 / %2").arg(model_.findIndex() + 1).arg(model_.matchCount()));
+            status_->setText(QStringLiteral("%1 / %2").arg(model_.find().index() + 1).arg(model_.find().matchCount()));
     }
-    if (model_.findVisible())
-        find_->setFocusToken(model_.findFocusToken());
+    if (model_.find().visible())
+        find_->setFocusToken(model_.find().focusToken());
 }

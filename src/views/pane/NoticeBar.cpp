@@ -58,6 +58,14 @@ void NoticeBar::setDoc(const DocPtr& doc)
 
 void NoticeBar::refresh()
 {
+    // Long lines can turn up with any edit: the editor says when.
+    EditorController* shown = doc_ ? editors_.existing(doc_->id) : nullptr;
+    if (shown != followed_) {
+        disconnect(safeDisplay_);
+        followed_ = shown;
+        if (shown)
+            safeDisplay_ = connect(shown, &EditorController::safeDisplayEntered, this, &NoticeBar::refresh);
+    }
     // The unsaved text has no copy on disk: that comes first, and goes
     // once a snapshot is written.
     if (const auto failure = doc_ ? doc_->snapshotFailure() : std::nullopt) {

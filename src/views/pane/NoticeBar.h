@@ -3,8 +3,11 @@
 #include "core/Doc.h"
 #include "views/pane/PaneParts.h"
 
+#include <QPointer>
+
 class AppModel;
 class EditorCache;
+class EditorController;
 class TextButton;
 
 // That the document's snapshot cannot be written; else the notice of a
@@ -22,6 +25,8 @@ private:
     AppModel& model_;
     EditorCache& editors_;
     DocPtr doc_;
+    QPointer<EditorController> followed_;
+    QMetaObject::Connection safeDisplay_;
     ColorLabel* message_;
     TextButton* disk_;
     TextButton* keep_;

@@ -97,7 +97,7 @@ void PaneHeader::refresh()
     full_->setAccessibleName(full ? QStringLiteral("退出正文全屏") : QStringLiteral("正文全屏"));
     // On while its menu is open or one of the states it switches is active.
     const bool menuOpen = model_.popup() == Popup::feature();
-    feature_->setOn(menuOpen || model_.findVisible() || model_.multiCaretCount() || model_.wraps(*doc_));
+    feature_->setOn(menuOpen || model_.find().visible() || model_.multiCaretCount() || model_.wraps(*doc_));
     // The tooltip would lie over the open menu's first row and its "Ctrl+F".
     feature_->setToolTip(menuOpen ? QString() : QStringLiteral("功能"));
     if (menuOpen)

@@ -2,6 +2,7 @@
 
 #include "core/AppModel.h"
 #include "editor/AppFonts.h"
+#include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "views/controls/Controls.h"
@@ -14,7 +15,7 @@ PaneStatusBar::PaneStatusBar(AppModel& model, EditorCache& editors,
     : PaneBar(28, parent, Line::top), model_(model), editors_(editors)
 {
     row()->setContentsMargins(14, 2, 8, 2);
-    caret_ = new ColorLabel(model_.caretInfo(), Palette::fg2(), 11.5, true, this);
+    caret_ = new ColorLabel(caretReadout({1, 1, 0}, std::nullopt), Palette::fg2(), 11.5, true, this);
     row()->addWidget(caret_);
     words_ = new ColorLabel(QString(), Palette::fg2(), 11.5, true, this);
     words_->setAccessibleName(QStringLiteral("字数"));
@@ -45,10 +46,9 @@ void PaneStatusBar::setDoc(const DocPtr& doc)
 
 void PaneStatusBar::refresh()
 {
-    const auto carets = model_.multiCaretCount();
-    caret_->setText(carets && *carets > 1 ? model_.caretInfo() + QStringLiteral(" · %1 个光标").arg(*carets)
-                                          : model_.caretInfo());
-    followWordCount();
+    followEditor();
+    showCaret();
+    showWordCount();
     if (!doc_)
         return;
     const QString valid = StatusTitles::validation(*doc_);
@@ -67,16 +67,38 @@ void PaneStatusBar::refresh()
     set(format_, StatusTitles::format(doc_->name()), Popup::format());
 }
 
-void PaneStatusBar::followWordCount()
+QString PaneStatusBar::caretReadout(const CodeTextView::CaretPlace& at, std::optional<int> carets)
 {
-    // The count of the document on show, updated as its editor recounts.
-    EditorController* shown = doc_ ? editors_.existing(doc_->id) : nullptr;
-    if (shown != counted_) {
-        disconnect(countChanged_);
-        counted_ = shown;
-        if (shown)
-            countChanged_ = connect(shown, &EditorController::wordCountChanged, words_,
-                                    [this] { words_->setText(counted_ ? counted_->wordCount() : QString()); });
-    }
-    words_->setText(counted_ ? counted_->wordCount() : QString());
+    QString s = QStringLiteral("行 %1，列 %2").arg(at.line).arg(at.column);
+    if (at.selected >= 1 && at.selectedLines > 1)
+        s += QStringLiteral("（已选 %1 行 %2 字符）").arg(at.selectedLines).arg(at.selected);
+    else if (at.selected >= 1)
+        s += QStringLiteral("（已选 %1 字符）").arg(at.selected);
+    if (carets && *carets > 1)
+        s += QStringLiteral(" · %1 个光标").arg(*carets);
+    return s;
 }
+
+void PaneStatusBar::followEditor()
+{
+    // The caret and the count of the document on show, as its editor reports them.
+    EditorController* shown = doc_ ? editors_.existing(doc_->id) : nullptr;
+    if (shown == followed_)
+        return;
+    for (const auto& c : editorLinks_)
+        disconnect(c);
+    editorLinks_.clear();
+    followed_ = shown;
+    if (shown) {
+        editorLinks_ << connect(shown, &EditorController::wordCountChanged, words_, [this] { showWordCount(); });
+        editorLinks_ << connect(shown, &EditorController::caretMoved, caret_, [this] { showCaret(); });
+    }
+}
+
+void PaneStatusBar::showCaret()
+{
+    const auto at = followed_ ? followed_->textView()->caretPlace() : CodeTextView::CaretPlace{1, 1, 0};
+    caret_->setText(caretReadout(at, model_.multiCaretCount()));
+}
+
+void PaneStatusBar::showWordCount() { words_->setText(followed_ ? followed_->wordCount() : QString()); }

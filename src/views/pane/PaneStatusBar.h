@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Doc.h"
+#include "editor/CodeTextView.h"
 #include "views/pane/PaneParts.h"
 
 #include <QPointer>
@@ -27,13 +28,19 @@ public:
     TextButton* eolButton() const { return eol_; }
     TextButton* formatButton() const { return format_; }
 
+    // "行 L，列 C" and "（已选 N 字符）", or "（已选 L 行 N 字符）" over several
+    // lines, and " · N 个光标" with several carets; UTF-16 columns.
+    static QString caretReadout(const CodeTextView::CaretPlace& at, std::optional<int> carets);
+
 private:
-    void followWordCount();
+    void followEditor();
+    void showCaret();
+    void showWordCount();
     AppModel& model_;
     EditorCache& editors_;
     DocPtr doc_;
-    QPointer<EditorController> counted_;  // whose 字数 is shown
-    QMetaObject::Connection countChanged_;
+    QPointer<EditorController> followed_;  // whose caret and 字数 are shown
+    QList<QMetaObject::Connection> editorLinks_;
     ColorLabel* caret_;
     ColorLabel* words_;
     ColorLabel* valid_;

@@ -94,9 +94,7 @@ NewFileSheet::NewFileSheet(AppModel& model, QWidget* parent) : QFrame(parent), m
     col->addSpacing(6);
     col->addLayout(buttons);
     reset();
-    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        if (f != AppModel::Field::tags)
-            return;
+    connect(&model_, &AppModel::tagsChanged, this, [this] {
         tags_.removeIf([this](const QString& id) {
             const auto& all = model_.tags();
             return std::none_of(all.begin(), all.end(), [&](const Tag& t) { return t.id == id; });

@@ -91,15 +91,11 @@ Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* paren
     connect(recentWatch_, &QFileSystemWatcher::fileChanged, this, recheck);
     connect(recentWatch_, &QFileSystemWatcher::directoryChanged, this, recheck);
 
-    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        using F = AppModel::Field;
-        if (f == F::docs || f == F::tags || f == F::collapsed)
-            scheduleSync();
-        else if (f == F::recent)
-            syncRecent();
-        else if (f == F::activeID || f == F::popup)
-            refreshRows();
-    });
+    for (const auto signal : {&AppModel::docsChanged, &AppModel::tagsChanged, &AppModel::collapsedChanged})
+        connect(&model_, signal, this, &Sidebar::scheduleSync);
+    connect(&model_, &AppModel::recentChanged, this, &Sidebar::syncRecent);
+    connect(&model_, &AppModel::activeChanged, this, &Sidebar::refreshRows);
+    connect(&model_, &AppModel::popupChanged, this, &Sidebar::refreshRows);
     sync();
 }
 
@@ -230,18 +226,20 @@ void Sidebar::watchDocs()
     for (const auto& c : docLinks_)
         disconnect(c);
     docLinks_.clear();
-    for (const DocPtr& d : model_.docs())
-        docLinks_ << connect(d.get(), &Doc::changed, this, [this, id = d->id](Doc::Field f) {
-            using F = Doc::Field;
-            if (f == F::tags)
-                scheduleSync();
-            else if (f == F::name || f == F::url || f == F::text || f == F::savedText || f == F::metaDirty
-                     || f == F::originalName)
-                for (GroupView* g : groupViews())
-                    for (DocRow* r : g->findChildren<DocRow*>())
-                        if (r->doc()->id == id)
-                            r->refresh();
-        });
+    for (const DocPtr& d : model_.docs()) {
+        docLinks_ << connect(d.get(), &Doc::tagsChanged, this, &Sidebar::scheduleSync);
+        // A row shows the name, the path and the unsaved mark; typing changes
+        // none of them until the mark appears.
+        const auto refreshRow = [this, id = d->id] {
+            for (GroupView* g : groupViews())
+                for (DocRow* r : g->findChildren<DocRow*>())
+                    if (r->doc()->id == id)
+                        r->refresh();
+        };
+        for (const auto signal : {&Doc::nameChanged, &Doc::urlChanged, &Doc::originalNameChanged})
+            docLinks_ << connect(d.get(), signal, this, refreshRow);
+        docLinks_ << connect(d.get(), &Doc::modifiedChanged, this, refreshRow);
+    }
 }
 
 void Sidebar::resizeEvent(QResizeEvent* e)

@@ -89,14 +89,8 @@ TagEditor::TagEditor(AppModel& model, DocPtr doc, QWidget* parent)
         model_.addTag(field_->text(), doc_);
         field_->clear();
     });
-    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        if (f == AppModel::Field::tags)
-            rebuild();
-    });
-    connect(doc_.get(), &Doc::changed, this, [this](Doc::Field f) {
-        if (f == Doc::Field::tags)
-            rebuild();
-    });
+    connect(&model_, &AppModel::tagsChanged, this, &TagEditor::rebuild);
+    connect(doc_.get(), &Doc::tagsChanged, this, &TagEditor::rebuild);
     rebuild();
 }
 

@@ -189,19 +189,17 @@ void PreviewView::setDoc(const DocPtr& doc)
     if (doc == doc_)
         return;
     disconnect(link_);
+    disconnect(urlLink_);
     doc_ = doc;
     ++epoch_;
     cover_->setGeometry(rect());
     cover_->show();
     cover_->raise();
     coverLimit_.start(coverLimitMSecs);
-    if (doc_)
-        link_ = connect(doc_.get(), &Doc::changed, this, [this](Doc::Field f) {
-            if (f == Doc::Field::preview)
-                push();
-            else if (f == Doc::Field::url)
-                rebase();
-        });
+    if (doc_) {
+        link_ = connect(doc_.get(), &Doc::previewChanged, this, &PreviewView::push);
+        urlLink_ = connect(doc_.get(), &Doc::urlChanged, this, &PreviewView::rebase);
+    }
     // Another folder means another base: the shell loads again and the content follows it.
     rebase();
     push();

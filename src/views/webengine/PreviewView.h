@@ -98,6 +98,7 @@ protected:
 private:
     DocPtr doc_;
     QMetaObject::Connection link_;
+    QMetaObject::Connection urlLink_;
     bool loaded_ = false;
     bool shellAsked_ = false;
     QString pending_;

@@ -6,10 +6,8 @@
 
 DocSwitcher::DocSwitcher(AppModel& model, QObject* parent) : QObject(parent), model_(model)
 {
-    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        if (f == AppModel::Field::activeID || f == AppModel::Field::docs)
-            noteActive();
-    });
+    connect(&model_, &AppModel::activeChanged, this, &DocSwitcher::noteActive);
+    connect(&model_, &AppModel::docsChanged, this, &DocSwitcher::noteActive);
     noteActive();
 }
 

@@ -2,6 +2,7 @@
 #include "editor/EditCommands.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
+#include "views/window/FollowActive.h"
 #include "views/window/MainWindow.h"
 
 #include <QApplication>
@@ -35,6 +36,6 @@ void MainWindow::addEditCommands(QMenu* edit)
             a->setEnabled(d && EditCommands::offered(*command, d->plugin()));
     };
     connect(edit, &QMenu::aboutToShow, this, validate);
-    connect(&model_, &AppModel::changed, this, validate);
+    followActive(this, model_, validate, &Doc::nameChanged);
     validate();
 }

@@ -7,12 +7,14 @@
 #include "core/Zoom.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
+#include "views/overlays/Feature.h"
 #include "views/pane/DocPane.h"
 #include "views/pane/GoToLineBar.h"
 #include "views/pane/ViewModeLabels.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/window/DocSwitcher.h"
 #include "views/window/ExportPDF.h"
+#include "views/window/FollowActive.h"
 #include "views/window/PrintDoc.h"
 
 #include <QActionGroup>
@@ -38,6 +40,11 @@ void MainWindow::buildMenus()
         return out;
     };
     QList<QAction*> needDoc;
+    // The feature menu's entries, under the same names and keys.
+    const auto feature = [this, add](QMenu* m, const char* id) {
+        const Feature& f = Feature::byID(QString::fromLatin1(id));
+        return add(m, f.name, {QKeySequence(f.shortcut)}, [this, run = f.run] { run(model_); });
+    };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     add(file, QStringLiteral("新建…"), keys({"Ctrl+N"}), [this] { model_.setShowNewFile(true); });
@@ -112,14 +119,14 @@ void MainWindow::buildMenus()
     for (QAction* a : editing)
         a->setShortcutContext(Qt::WidgetShortcut);  // the focused widget handles these keys itself
     edit->addSeparator();
-    needDoc << add(edit, QStringLiteral("查找"), keys({"Ctrl+F"}), [this] { model_.openFind(false); });
-    needDoc << add(edit, QStringLiteral("查找和替换"), keys({"Ctrl+Shift+F"}), [this] { model_.openFind(true); });
+    needDoc << feature(edit, "find");
+    needDoc << feature(edit, "replace");
     const auto stepFind = [this, active](int by) {
         return [this, active, by] {
             auto d = active();
             if (!d)
                 return;
-            if (!model_.findVisible())
+            if (!model_.find().visible())
                 model_.openFind(false);
             else if (auto* c = editors_.existing(d->id))
                 c->step(by);
@@ -141,10 +148,7 @@ void MainWindow::buildMenus()
         }
     });
     edit->addSeparator();
-    needDoc << add(edit, QStringLiteral("拆分为行"), keys({"Ctrl+Shift+L"}), [this, active] {
-        if (auto d = active())
-            editors_.toggleMultiCaret(d);
-    });
+    needDoc << feature(edit, "split");
     edit->addSeparator();
     addEditCommands(edit);
     edit->addSeparator();
@@ -173,7 +177,7 @@ void MainWindow::buildMenus()
     view->addSeparator();
     QAction* full = add(view, QStringLiteral("正文全屏"), keys({"F11"}), [this] { model_.toggleFullScreen(); });
     full->setCheckable(true);
-    QAction* wrap = add(view, QStringLiteral("自动换行"), keys({"Ctrl+Alt+W"}), [this] { model_.toggleWrap(); });
+    QAction* wrap = feature(view, "wrap");
     wrap->setCheckable(true);
     needDoc << wrap;
     needDoc << add(view, QStringLiteral("大纲…"), keys({"Ctrl+Shift+O"}), [this] { model_.toggle(Popup::outline()); });
@@ -250,7 +254,9 @@ void MainWindow::buildMenus()
     };
     for (QMenu* m : {file, edit, view, window})
         connect(m, &QMenu::aboutToShow, this, validate);
-    connect(&model_, &AppModel::changed, this, validate);
+    for (const auto signal : {&AppModel::fullScreenChanged, &AppModel::settingsChanged})
+        connect(&model_, signal, this, validate);
+    followActive(this, model_, validate, &Doc::modeChanged, &Doc::wrapChanged, &Doc::nameChanged);
     validate();
 }
 

@@ -138,19 +138,15 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
                 doc->scheduleAnalysis(0);
     });
 
-    connect(&model_, &AppModel::changed, this, [this](AppModel::Field f) {
-        using F = AppModel::Field;
-        if (f == F::activeID || f == F::docs)
-            syncActive();
-        else if (f == F::toast)
-            syncToast();
-        else if (f == F::showNewFile)
-            syncSheet();
-        else if (f == F::isFullScreen)
-            sidebar_->setVisible(!model_.isFullScreen());
-        else if (f == F::popup && model_.popup() && !focusBeforePopup_)
+    connect(&model_, &AppModel::activeChanged, this, &MainWindow::syncActive);
+    connect(&model_, &AppModel::docsChanged, this, &MainWindow::syncActive);
+    connect(&model_, &AppModel::toastChanged, this, &MainWindow::syncToast);
+    connect(&model_, &AppModel::showNewFileChanged, this, &MainWindow::syncSheet);
+    connect(&model_, &AppModel::fullScreenChanged, this, [this] { sidebar_->setVisible(!model_.isFullScreen()); });
+    connect(&model_, &AppModel::popupChanged, this, [this] {
+        if (model_.popup() && !focusBeforePopup_)
             focusBeforePopup_ = QApplication::focusWidget();
-        else if (f == F::popup && !model_.popup())
+        else if (!model_.popup())
             // A popup that took the keyboard (the tag field) gives it back where it was.
             QTimer::singleShot(0, this, [this] {
                 QPointer<QWidget> before = focusBeforePopup_;
@@ -230,10 +226,7 @@ void MainWindow::syncActive()
         disconnect(titleLink_);
         titled_ = d;
         if (d)
-            titleLink_ = connect(d.get(), &Doc::changed, this, [this](Doc::Field f) {
-                if (f == Doc::Field::name)
-                    syncTitle();
-            });
+            titleLink_ = connect(d.get(), &Doc::nameChanged, this, &MainWindow::syncTitle);
     }
     pane_->setDoc(d);
     stack_->setCurrentWidget(d ? static_cast<QWidget*>(pane_) : empty_);

@@ -6,7 +6,7 @@
 
 class AppModel;
 
-// An entry of the feature menu.
+// An entry of the feature menu; the menu bar offers the same ones.
 struct Feature {
     QString id;
     QString name;
@@ -16,4 +16,5 @@ struct Feature {
     std::function<void(AppModel&)> run;
 
     static const QList<Feature>& all();
+    static const Feature& byID(const QString& id);
 };
