@@ -19,8 +19,6 @@ bool isLocalAbsolute(const QString& href)
     while (end > begin && url[end - 1].unicode() <= 0x20)
         --end;
     url = url.mid(begin, end - begin);
-    if (url.startsWith(u'/') || url.startsWith(u'\\'))
-        return true;
     static const QRegularExpression scheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):"));
     const auto m = scheme.match(url);
     return m.hasMatch() && m.captured(1).compare(u"file", Qt::CaseInsensitive) == 0;

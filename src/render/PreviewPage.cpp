@@ -195,9 +195,14 @@ std::optional<QString> exportFragment(const FormatPlugin& plugin, const TextCopy
         return std::nullopt;
     }
     try {
+        QString html = text.isUtf8() ? plugin.previewHTMLUtf8(text.utf8) : plugin.previewHTML(text.text);
+        // Paper from this engine needs boxes to keep a heading with what
+        // follows (it ignores break-after:avoid). An .html file keeps the
+        // format's own structure: its reader's print style honours that rule.
+        if (what != QLatin1String("HTML"))
+            html = PrintBreaks::mark(html);
         // What is exported travels: it names no folder of the author's.
-        return ExportLinks::withoutLocalTargets(
-            PrintBreaks::mark(text.isUtf8() ? plugin.previewHTMLUtf8(text.utf8) : plugin.previewHTML(text.text)));
+        return ExportLinks::withoutLocalTargets(html);
     } catch (const PluginError& e) {
         *error = e.line ? QStringLiteral("第 %1 行无法解析：").arg(*e.line) + e.message : e.message;
         return std::nullopt;

@@ -31,8 +31,9 @@ bool remoteImages();
 // in it only when remoteImages() held as it was made.
 QString standalone(const QString& fragmentHTML, const QString& title = {});
 // The standalone page of a text in its format for an export to `what`
-// ("HTML", "PDF"); nullopt and the reason when the format has no preview
-// or the text does not parse. UTF-8 text is parsed as bytes, unconverted.
+// ("HTML", "PDF", "打印"); nullopt and the reason when the format has no
+// preview or the text does not parse. UTF-8 text is parsed as bytes,
+// unconverted. Only paper (anything but "HTML") gets the PrintBreaks boxes.
 std::optional<QString> exportPage(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
                                   const QString& what, QString* error);
 // The same page as UTF-8, never held whole as a QString as well: for

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "plugins/PluginRegistry.h"
 #include "render/PreviewPage.h"
 #include "render/WebFonts.h"
 
@@ -106,4 +107,28 @@ TEST(PreviewPage, TheShellWithEveryFontFitsTheEnginesInlineLimit)
     EXPECT_FALSE(PreviewPage::shell().contains(QStringLiteral("url(fonts/")));
     std::printf("shell: %lld bytes, %lld as base64\n", qlonglong(page.size()), qlonglong(page.toBase64().size()));
     EXPECT_LT(page.toBase64().size() + 64, 2 * 1024 * 1024);
+}
+
+// Paper from this engine gets the boxes that keep a heading with what
+// follows; an .html file keeps the structure a Markdown reader expects, and
+// both keep the author's own paths.
+TEST(PreviewPage, OnlyPaperGetsBoxesAndNoExportLosesAPath)
+{
+    const FormatPlugin& md = PluginRegistry::plugin(QStringLiteral("a.md"));
+    const TextCopy text(QStringLiteral("# 标题\n\n[根](/url) [文件](file:///home/a/b.md)\n"));
+    const auto check = [](const QString& page, bool boxed) {
+        EXPECT_EQ(page.contains(QLatin1String("class=\"keep\"")), boxed);
+        EXPECT_TRUE(page.contains(QLatin1String("href=\"/url\"")));
+        EXPECT_FALSE(page.contains(QLatin1String("/home/a")));
+    };
+    QString error;
+    for (const auto& [what, boxed] : {std::pair{"HTML", false}, {"PDF", true}, {"打印", true}}) {
+        SCOPED_TRACE(what);
+        const auto page = PreviewPage::exportPage(md, text, {}, QString::fromUtf8(what), &error);
+        ASSERT_TRUE(page) << error.toStdString();
+        check(*page, boxed);
+    }
+    const auto bytes = PreviewPage::exportPageUtf8(md, text, {}, QStringLiteral("HTML"), &error);
+    ASSERT_TRUE(bytes) << error.toStdString();
+    check(QString::fromUtf8(*bytes), false);
 }
