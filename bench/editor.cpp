@@ -15,6 +15,7 @@
 #include "editor/LineNumberRuler.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -26,6 +27,7 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -259,7 +261,37 @@ void findBench(const QString& path)
                 qPrintable(toast), replaceMs, left, undoMs, d->text() == original ? "yes" : "no");
 }
 
-// Starts a program and waits until its CPU time has not moved for 1 s.
+// The process and everything it started, found through the kernel's
+// per-thread lists of children.
+QStringList processTree(const QString& root)
+{
+    QStringList out{root};
+    for (int i = 0; i < out.size(); ++i) {
+        QDir tasks(QStringLiteral("/proc/%1/task").arg(out[i]));
+        for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile f(tasks.filePath(task + QStringLiteral("/children")));
+            if (f.open(QIODevice::ReadOnly))
+                for (const QByteArray& child : f.readAll().split(' '))
+                    if (!child.trimmed().isEmpty() && !out.contains(QString::fromLatin1(child.trimmed())))
+                        out << QString::fromLatin1(child.trimmed());
+        }
+    }
+    return out;
+}
+
+// utime and stime, in clock ticks
+qint64 cpuTicks(const QString& pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> f = stat.readAll().split(')').last().trimmed().split(' ');
+    return f.value(11).toLongLong() + f.value(12).toLongLong();
+}
+
+// Starts a program and waits until the CPU time of it and its children has
+// not moved for 1 s. The peak memory is the program's VmHWM plus that of
+// each child it started.
 int launch(const QStringList& command)
 {
     QElapsedTimer t;
@@ -278,15 +310,19 @@ int launch(const QStringList& command)
     }
     const QString id = QString::number(pid);
     qint64 lastCpu = -1, lastChange = 0;
-    double peak = 0;
+    std::map<QString, double> peaks;
+    std::map<QString, qint64> cpus;  // children that ended keep their share
     while (t.elapsed() < 120000) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(id));
-        if (!stat.open(QIODevice::ReadOnly))
+        if (cpuTicks(id) < 0)
             break;
-        const QList<QByteArray> f = stat.readAll().split(')').last().trimmed().split(' ');
-        // utime and stime, in clock ticks
-        const qint64 cpu = f.value(11).toLongLong() + f.value(12).toLongLong();
-        peak = std::max(peak, rssMB("VmHWM:", id));
+        for (const QString& p : processTree(id)) {
+            if (const qint64 c = cpuTicks(p); c >= 0)
+                cpus[p] = c;
+            peaks[p] = std::max(peaks[p], rssMB("VmHWM:", p));
+        }
+        qint64 cpu = 0;
+        for (const auto& [p, c] : cpus)
+            cpu += c;
         const qint64 now = t.elapsed();
         if (cpu != lastCpu) {
             lastCpu = cpu;
@@ -296,12 +332,15 @@ int launch(const QStringList& command)
         }
         QThread::msleep(10);
     }
+    double peak = 0;
+    for (const auto& [p, mb] : peaks)
+        peak += mb;
     kill(pid, SIGTERM);
     QThread::msleep(300);
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
-    std::printf("launch %s: busy until %lld ms, peak RSS %.0f MB\n", qPrintable(command.first()), (long long)lastChange,
-                peak);
+    std::printf("launch %s: busy until %lld ms, peak RSS %.0f MB (%zu processes)\n", qPrintable(command.first()),
+                (long long)lastChange, peak, peaks.size());
     return 0;
 }
 
