@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QThreadPool>
+#include <algorithm>
 
 WordCounter::WordCounter(CodeTextView* view, std::function<void()> changed)
     : QObject(view), view_(view), changed_(std::move(changed))
@@ -15,9 +16,14 @@ WordCounter::WordCounter(CodeTextView* view, std::function<void()> changed)
     countText();
 }
 
-void WordCounter::textChanged() { delay_.start(); }
+void WordCounter::textChanged()
+{
+    // A count of the text as it was is of no use any more.
+    ++round_[int(Part::text)];
+    delay_.start();
+}
 
-void WordCounter::countText() { count(Part::text, view_->utf8()); }
+void WordCounter::countText() { count(Part::text, 0, view_->byteLength()); }
 
 void WordCounter::selectionChanged()
 {
@@ -28,32 +34,58 @@ void WordCounter::selectionChanged()
         return;
     selected_ = selected;
     if (!selected) {
+        ++round_[int(Part::selection)];
         selection_.reset();
         changed_();
         return;
     }
-    QByteArray bytes(to - from, Qt::Uninitialized);
-    view_->copyBytes(from, to - from, bytes.data());
-    count(Part::selection, std::move(bytes));
+    count(Part::selection, from, to);
 }
 
-void WordCounter::count(Part part, QByteArray bytes)
+void WordCounter::count(Part part, qsizetype from, qsizetype to)
 {
     auto& result = part == Part::text ? text_ : selection_;
     const unsigned round = ++round_[int(part)];
-    if (bytes.size() <= TextCount::workerBytes) {
+    if (to - from <= TextCount::workerBytes) {
+        QByteArray bytes(to - from, Qt::Uninitialized);
+        view_->copyBytes(from, to - from, bytes.data());
         result = TextCount::of(bytes).words;
         changed_();
         return;
     }
     result.reset();
     changed_();
+    countPiece(part, round, from, to, 0);
+}
+
+// Words never run across a line feed, so counts of pieces cut after one add
+// up to the count of the whole.
+void WordCounter::countPiece(Part part, unsigned round, qsizetype at, qsizetype to, qsizetype sum)
+{
+    if (round_[int(part)] != round)
+        return;
+    to = std::min(to, view_->byteLength());
+    QByteArray piece;
+    qsizetype cut = -1;
+    while (cut < 0 && at + piece.size() < to) {
+        const qsizetype from = at + piece.size();
+        const qsizetype n = std::min(TextCount::workerBytes, to - from);
+        piece.resize(piece.size() + n);
+        view_->copyBytes(from, n, piece.data() + piece.size() - n);
+        cut = at + piece.size() < to ? piece.lastIndexOf('\n') : piece.size() - 1;
+    }
+    piece.truncate(cut + 1);
+    const qsizetype next = at + piece.size();
     QPointer<WordCounter> self(this);
-    QThreadPool::globalInstance()->start([self, part, round, bytes = std::move(bytes)] {
-        const qsizetype words = TextCount::of(bytes).words;
-        QMetaObject::invokeMethod(qApp, [self, part, round, words] {
+    QThreadPool::globalInstance()->start([self, part, round, next, to, sum, piece = std::move(piece)] {
+        const qsizetype words = sum + TextCount::of(piece).words;
+        QMetaObject::invokeMethod(qApp, [self, part, round, next, to, words] {
             if (!self || self->round_[int(part)] != round)
                 return;
+            if (next < to) {
+                self->countPiece(part, round, next, to, words);
+                return;
+            }
             (part == Part::text ? self->text_ : self->selection_) = words;
             self->changed_();
         });

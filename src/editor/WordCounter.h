@@ -10,8 +10,8 @@
 class CodeTextView;
 
 // Keeps the 字数 of a view's text and selection for the status bar: small
-// texts are counted at once, large ones on a worker thread, shown as
-// "字数 …" until the count comes back.
+// texts are counted at once, large ones on a worker thread, a piece at a
+// time (no copy of the whole text), shown as "字数 …" until the count is in.
 class WordCounter : public QObject {
 public:
     WordCounter(CodeTextView* view, std::function<void()> changed);
@@ -25,7 +25,9 @@ public:
 
 private:
     enum class Part { text, selection };
-    void count(Part part, QByteArray bytes);
+    // Counts the view's bytes from `from` to `to`.
+    void count(Part part, qsizetype from, qsizetype to);
+    void countPiece(Part part, unsigned round, qsizetype at, qsizetype to, qsizetype sum);
     void countText();
 
     CodeTextView* view_;

@@ -1,6 +1,7 @@
 // Word motion, double click and 字数 in the window, keys sent to whatever
 // has the keyboard.
 #include "WindowFixture.h"
+#include "text/TextCount.h"
 #include "views/pane/PaneStatusBar.h"
 
 #include <QLabel>
@@ -132,4 +133,29 @@ TEST_F(ChineseWords, LargeTextsAreCountedAside)
     type(QStringLiteral("x"));
     EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 …")); }, 3000));
     EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 %1").arg(6 * 80000 + 1)); }, 15000));
+}
+
+TEST_F(ChineseWords, LargeCountsMatchTheWholeTextWhereverItsPiecesEnd)
+{
+    // Lengths chosen so that a mebibyte ends inside a word: a count that
+    // splits words (or characters) there counts too many.
+    const struct {
+        const char* name;
+        QByteArray text;
+    } cases[] = {
+        {"lines.txt", QByteArray("abcdefghij 北京\n").repeated(150000)},
+        {"one-line.txt", QByteArray("hello, 世界! ").repeated(200000) + "end\n"},
+        {"no-feed.txt", QByteArray("第一 mixed_words 二").repeated(120000)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_GT(c.text.size(), 2 * TextCount::workerBytes);
+        const qsizetype whole = TextCount::of(c.text).words;
+        open(QString::fromUtf8(c.name), c.text);
+        EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 %1").arg(whole)); }, 15000));
+        // The whole text selected is counted the same way.
+        key(Qt::Key_A, Qt::ControlModifier);
+        EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 %1 / %1").arg(whole)); }, 15000));
+        key(Qt::Key_Right);
+    }
 }
