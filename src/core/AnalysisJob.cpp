@@ -11,7 +11,7 @@
 
 namespace {
 
-std::atomic<unsigned long long> nextSerial{1};
+std::atomic<unsigned long long> serials{1};
 
 // Results are posted to the application object; once it is being destroyed
 // nothing may be posted any more.
@@ -43,7 +43,7 @@ AnalysisJob::AnalysisJob(const FormatPlugin& plugin, QString text, bool wantPrev
       doc_(std::move(doc)),
       key_(doc_.lock().get()),
       revision_(doc_.expired() ? 0 : doc_.lock()->revision()),
-      serial_(nextSerial.fetch_add(1))
+      serial_(serials.fetch_add(1))
 {
     // Registered from the main thread, while the application object exists.
     std::lock_guard lock(postMutex);
@@ -64,6 +64,8 @@ std::atomic<long long> limitMs{2000};
 
 QString seconds(std::chrono::milliseconds ms) { return QString::number(ms.count() / 1000.0, 'g', 3); }
 }
+
+unsigned long long AnalysisJob::nextSerial() { return serials.load(); }
 
 void AnalysisJob::setTimeLimit(std::chrono::milliseconds limit) { limitMs = limit.count(); }
 std::chrono::milliseconds AnalysisJob::timeLimit() { return std::chrono::milliseconds(limitMs.load()); }
@@ -183,7 +185,7 @@ void AnalysisJob::apply(const std::weak_ptr<Doc>& weak, quint64 revision, unsign
     // Stale: the text changed, or a newer job of this document was scheduled.
     if (doc->revision() != revision)
         return;
-    if (doc->analysis() && doc->analysis()->serial() > serial)
+    if (doc->analysis() ? doc->analysis()->serial() > serial : doc->analysisFloor() > serial)
         return;
     doc->setDiagnostics(outcome.diagnostics);
     if (wantPreview)

@@ -40,6 +40,8 @@ public:
     // the job's place among that document's jobs: results of an older one are dropped.
     const void* docKey() const { return key_; }
     unsigned long long serial() const { return serial_; }
+    // The serial the next job gets: results of jobs before it can be refused.
+    static unsigned long long nextSerial();
 
     // The plugin calls on the captured values, never throwing, each within
     // the time limit. Throws AnalysisBudget::Expired only when `stop` is set.

@@ -128,6 +128,8 @@ public:
     const PreviewState& preview() const { return preview_; }
     AnalysisJob* analysis() const { return analysis_.get(); }
     const std::shared_ptr<AnalysisJob>& analysisHandle() const { return analysis_; }
+    // Results of jobs with a smaller serial are refused (see AnalysisJob::nextSerial).
+    unsigned long long analysisFloor() const { return analysisFloor_; }
 
     void setUrl(std::optional<QString> v);
     void setName(const QString& v);
@@ -253,6 +255,7 @@ private:
     std::shared_ptr<AnalysisJob> analysis_;
     // Counts analysis requests: one waiting for its copy may have been overtaken.
     quint64 analysisAsked_ = 0;
+    unsigned long long analysisFloor_ = 0;
     mutable std::optional<bool> textDiffers_;
     // The editor's save point holds the baseline's text.
     bool savePoint_ = false;

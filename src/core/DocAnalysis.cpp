@@ -28,12 +28,20 @@ void Doc::scheduleAnalysis(double delaySeconds)
         AnalysisQueue::shared().submit(std::move(job), delaySeconds);
     };
     const quint64 asked = ++analysisAsked_;
+    // A format with nothing to check or show needs neither a copy of the
+    // text nor a job: there are no findings, and a result of an earlier
+    // format still on its way is refused.
+    if (!(p.validates || wantPreview)) {
+        analysis_.reset();
+        analysisFloor_ = AnalysisJob::nextSerial();
+        setDiagnostics({});
+        return;
+    }
     // A shown document's text lives in its editor: its bytes are copied and
-    // converted on the worker; a format with nothing to check or show needs
-    // no copy at all. A long buffer is copied over several turns; a newer
-    // request meanwhile makes this one moot.
-    if (!(p.validates || wantPreview) || !copiesInPieces()) {
-        submit(*this, p.validates || wantPreview ? textCopy() : TextCopy());
+    // converted on the worker. A long buffer is copied over several turns; a
+    // newer request meanwhile makes this one moot.
+    if (!copiesInPieces()) {
+        submit(*this, textCopy());
         return;
     }
     withTextCopy([weak = weakSelf(), asked, submit](TextCopy copy) {

@@ -257,8 +257,8 @@ TEST(AnalysisDebounce, SwitchingToSplitAnalysesAtOnceWithPreview)
     DocPtr d = newDoc(QStringLiteral("notes.md"), QStringLiteral("# 标题"));
     Doc::setAnalysisEnabled(true);
     d->setMode(ViewMode::editor);
-    EXPECT_FALSE(d->analysisHandle()->wantPreview());
-    applyPosted(d->analysisHandle());
+    // Nothing to check and nothing shown: no job.
+    EXPECT_EQ(d->analysisHandle(), nullptr);
     EXPECT_EQ(d->preview().kind, PreviewState::Kind::none);
     d->setMode(ViewMode::split);
     const auto job = d->analysisHandle();
@@ -502,4 +502,51 @@ TEST(AnalysisQueue, StoppingEndsTheRunningJobAndDropsTheRest)
             std::exit(takeLog().isEmpty() && waiting->state() == AnalysisJob::State::pending ? 0 : 4);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+// Names the registry reads as plain text, and texts that the format they
+// come from finds fault with.
+TEST(AnalysisOfPlainText, ARenamedDocumentDropsFindingsAndRefusesTheLateResult)
+{
+    const struct {
+        const char* checked;
+        const char* bad;
+        const char* plain;
+    } cases[] = {
+        {"a.json", "{,}", "a.txt"},
+        {"b.yaml", "a: [1, 2", "b.log"},
+        {"c.json", "[1 2]", "c"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.plain);
+        // The checked format finds the fault on its own.
+        DocPtr control = newDoc(QString::fromUtf8(c.checked), QString::fromUtf8(c.bad));
+        ASSERT_TRUE(waitUntil([&] { return !control->diagnostics().isEmpty(); }));
+
+        DocPtr d = newDoc(QString::fromUtf8(c.checked), QString::fromUtf8(c.bad));
+        const auto late = d->analysisHandle();
+        ASSERT_NE(late, nullptr);
+        // Its result is posted but not yet applied when the name changes.
+        QDeadlineTimer deadline(5000);
+        while (late->state() != AnalysisJob::State::finished && !deadline.hasExpired())
+            QThread::msleep(1);
+        ASSERT_EQ(late->state(), AnalysisJob::State::finished);
+        d->setName(QString::fromUtf8(c.plain));
+        ASSERT_FALSE(d->plugin().validates || d->plugin().supportsPreview());
+        d->scheduleAnalysis(0);
+        EXPECT_EQ(d->analysisHandle(), nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(d->diagnostics().isEmpty());
+    }
+}
+
+TEST(AnalysisOfPlainText, FindingsShownBeforeAreClearedAtOnce)
+{
+    DocPtr d = newDoc(QStringLiteral("a.json"), QStringLiteral("{,}"));
+    ASSERT_TRUE(waitUntil([&] { return !d->diagnostics().isEmpty(); }));
+    QSignalSpy spy(d.get(), &Doc::diagnosticsChanged);
+    d->setName(QStringLiteral("a.txt"));
+    d->scheduleAnalysis(0);
+    EXPECT_TRUE(d->diagnostics().isEmpty());
+    EXPECT_EQ(spy.count(), 1);
 }

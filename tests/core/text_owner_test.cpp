@@ -14,12 +14,25 @@ DocPtr plainDoc(const QString& text)
 
 TEST(TextOwner, AFinishedAnalysisKeepsNoCopyOfTheText)
 {
-    DocPtr d = plainDoc(QString());
+    DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("a.json"), QString(), std::nullopt, TextEncoding(),
+                       LineEnding(), {});
     d->setText(QStringLiteral("some text\n").repeated(1000));
     ASSERT_TRUE(waitUntil([&] { return d->analysis()->state() == AnalysisJob::State::finished; }));
     QCoreApplication::processEvents();
     // The Doc's last job is kept, but only the Doc holds the text.
     EXPECT_FALSE(d->text().data_ptr().isShared());
+}
+
+TEST(TextOwner, PlainTextIsNeitherCopiedNorQueuedForAnalysis)
+{
+    for (const char* name : {"a.txt", "server.log", "README"}) {
+        SCOPED_TRACE(name);
+        DocPtr d = makeDoc(QUuid::createUuid(), QString::fromUtf8(name), QString(), std::nullopt, TextEncoding(),
+                           LineEnding(), {});
+        d->setText(QStringLiteral("some text\n").repeated(1000));
+        EXPECT_EQ(d->analysis(), nullptr);
+        EXPECT_FALSE(d->text().data_ptr().isShared());
+    }
 }
 
 TEST(TextOwner, AResultOfAnEarlierRevisionIsDroppedEvenWhenTheTextCameBack)
