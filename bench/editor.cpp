@@ -221,8 +221,8 @@ void findBench(const QString& path)
     e.widget()->resize(1000, 700);
     e.widget()->show();
     paintNow(e);
-    w.model.setFindQuery(QStringLiteral("needle"));
-    w.model.setFindVisible(true);
+    w.model.find().setQuery(QStringLiteral("needle"));
+    w.model.find().setVisible(true);
     QElapsedTimer t;
     t.start();
     e.refreshHighlights(true);
@@ -241,18 +241,19 @@ void findBench(const QString& path)
     const double stepMs = double(t.nsecsElapsed()) / 1e6;
     std::printf("find with %d matches in 10 MB: search %.1f ms, search + render %.1f ms, highlight refresh with known "
                 "matches %.2f ms, step + render %.1f ms, indicators on screen %d\n",
-                w.model.matchCount(), search, refresh, repaint, stepMs, e.textView()->paintedMatchCount());
+                w.model.find().matchCount(), search, refresh, repaint, stepMs, e.textView()->paintedMatchCount());
 
-    w.model.setReplaceText(QStringLiteral("pin"));
+    w.model.find().setReplaceText(QStringLiteral("pin"));
     const QString original = d->text();
     t.restart();
-    const auto reps = FindEngine::regex(w.model.findOptions()).replacements(original, w.model.findReplaceTemplate());
+    const auto reps = FindEngine::regex(w.model.find().options())
+                          .replacements(original, w.model.find().replaceTemplate());
     std::printf("  (computing the %zu replacements alone: %.1f ms)\n", reps.size(), double(t.nsecsElapsed()) / 1e6);
     t.restart();
     e.replaceEverything();
     const double replaceMs = double(t.nsecsElapsed()) / 1e6;
     paintNow(e);
-    const int left = w.model.matchCount();
+    const int left = w.model.find().matchCount();
     const QString toast = w.model.toast().value_or(QString());
     t.restart();
     e.textView()->undo();
@@ -366,8 +367,8 @@ int screenshot(const QString& file)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     if (d->diagnostics().isEmpty())
         d->setDiagnostics({{9, QStringLiteral("多余的逗号")}});
-    w.model.setFindQuery(QStringLiteral("花落"));
-    w.model.setFindVisible(true);
+    w.model.find().setQuery(QStringLiteral("花落"));
+    w.model.find().setVisible(true);
     e.refreshHighlights(true);
     e.step(1);
     CodeTextView* v = e.textView();
