@@ -72,8 +72,6 @@ void DocPane::follow(Doc* d)
     // A keystroke changes none of these: what shows the unsaved mark follows
     // modifiedChanged, the editor shows the text itself.
     links_ << connect(d, &Doc::modifiedChanged, header_, &PaneHeader::refresh);
-    links_ << connect(d, &Doc::savedTextChanged, header_, &PaneHeader::refresh);
-    links_ << connect(d, &Doc::metaDirtyChanged, header_, &PaneHeader::refresh);
     links_ << connect(d, &Doc::noticeChanged, notice_, &NoticeBar::refresh);
     // A mode with an editor may make that editor now: the bars follow it.
     links_ << connect(d, &Doc::modeChanged, this, [this] {
