@@ -12,8 +12,8 @@ DiskWatcher::DiskWatcher(QObject* parent) : QObject(parent)
 {
     settle_.setSingleShot(true);
     settle_.setInterval(settleMSecs);
-    connect(&files_, &QFileSystemWatcher::fileChanged, this, &DiskWatcher::event);
-    connect(&files_, &QFileSystemWatcher::directoryChanged, this, &DiskWatcher::event);
+    connect(&files_, &QFileSystemWatcher::fileChanged, this, &DiskWatcher::touched);
+    connect(&files_, &QFileSystemWatcher::directoryChanged, this, &DiskWatcher::touched);
     connect(&settle_, &QTimer::timeout, this, [this] {
         const QSet<QUuid> due = std::exchange(due_, {});
         for (const QUuid& id : due)
@@ -94,7 +94,7 @@ void DiskWatcher::unwatchAll()
     refresh();
 }
 
-void DiskWatcher::event(const QString& path)
+void DiskWatcher::touched(const QString& path)
 {
     if (stopped_)
         return;

@@ -65,7 +65,7 @@ private:
 
     // Watches exactly the files and folders of the entries.
     void refresh();
-    void event(const QString& path);
+    void touched(const QString& path);
     void markMissing(const DocPtr& doc);
     void finish(const Look& look);
 
