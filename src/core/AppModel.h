@@ -146,6 +146,8 @@ public:
     DocPtr createDoc(const QString& name, const std::optional<QString>& pluginID, const QStringList& tags);
     void activate(const DocPtr& doc);
     void loadDiskVersion(const DocPtr& doc);
+    // Re-reads of large files still on the worker thread.
+    int filesReading() const { return reading_; }
     void flash(const QString& text);
     void alert(const QString& title, const QString& message);
     // Shows the dialog now, or queues it behind the one on screen.
@@ -289,6 +291,11 @@ private:
     void overwrite(const DocPtr& doc, Done then);
     void quitStep(QList<DocPtr> pending, Done completion);
     void doReopen(const DocPtr& doc, TextEncoding encoding);
+    // Replaces the text with the file read again in that encoding, as open
+    // reads it: a large file on the loader thread. `done` gets the error, or
+    // nothing once the text and its editor hold the file.
+    using ReadDone = std::function<void(std::optional<QString>)>;
+    void readAgain(const DocPtr& doc, TextEncoding encoding, ReadDone done);
     void doConvert(const DocPtr& doc, TextEncoding encoding);
     // A file that opened with replacement characters (or NULs) is offered
     // again in the encoding that reads it cleanly.
@@ -344,6 +351,7 @@ private:
     bool sessionSavePosted_ = false;
     // Files being read for openFiles, in order.
     QStringList loading_;
+    int reading_ = 0;
     // Last, so that it is gone (its reads finished) before anything it reports to.
     std::unique_ptr<QThreadPool> loader_;
 };

@@ -32,13 +32,13 @@ void AppModel::reopen(const DocPtr& doc, TextEncoding encoding)
 
 void AppModel::doReopen(const DocPtr& doc, TextEncoding encoding)
 {
-    if (const auto error = doc->reload(encoding)) {
-        alert(QStringLiteral("无法按 ") + encoding.rawValue() + QStringLiteral(" 打开"), *error);
-        return;
-    }
-    if (editorLink_)
-        editorLink_->loadFromDoc(doc);
-    flash(QStringLiteral("已按 ") + encoding.rawValue() + QStringLiteral(" 重新打开"));
+    QPointer<AppModel> self(this);
+    readAgain(doc, encoding, [self, encoding](std::optional<QString> error) {
+        if (error)
+            self->alert(QStringLiteral("无法按 ") + encoding.rawValue() + QStringLiteral(" 打开"), *error);
+        else
+            self->flash(QStringLiteral("已按 ") + encoding.rawValue() + QStringLiteral(" 重新打开"));
+    });
 }
 
 namespace {

@@ -202,16 +202,17 @@ void AppModel::loadDiskVersion(const DocPtr& doc)
 {
     if (!doc)
         return;
-    if (const auto error = doc->reload(doc->encoding())) {
-        alert(QStringLiteral("无法读取磁盘版本"), *error);
-        return;
-    }
-    doc->setOriginalName(std::nullopt);
-    doc->setMetaDirty(false);
-    if (editorLink_)
-        editorLink_->loadFromDoc(doc);
-    BackupStore::remove(doc->id);
-    persistSession();
+    QPointer<AppModel> self(this);
+    readAgain(doc, doc->encoding(), [self, doc](std::optional<QString> error) {
+        if (error) {
+            self->alert(QStringLiteral("无法读取磁盘版本"), *error);
+            return;
+        }
+        doc->setOriginalName(std::nullopt);
+        doc->setMetaDirty(false);
+        BackupStore::remove(doc->id);
+        self->persistSession();
+    });
 }
 
 void AppModel::flash(const QString& text)

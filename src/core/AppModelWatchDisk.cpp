@@ -3,17 +3,23 @@
 #include "core/BackupStore.h"
 #include "core/EditorLink.h"
 
+#include <QPointer>
+
 void AppModel::reloadChanged(const DocPtr& doc)
 {
     const int line = editorLink_ ? editorLink_->caretLine(doc) : 0;
-    if (doc->reload(doc->encoding()))
-        return;
-    doc->setOriginalName(std::nullopt);
-    doc->setMetaDirty(false);
-    if (editorLink_) {
-        editorLink_->loadFromDoc(doc);
-        editorLink_->setCaretLine(doc, line);
-    }
-    BackupStore::remove(doc->id);
-    flash(QStringLiteral("已重新载入 ") + doc->name() + QStringLiteral("：文件已被其他程序修改"));
+    QPointer<AppModel> self(this);
+    readAgain(doc, doc->encoding(), [self, doc, line](std::optional<QString> error) {
+        if (error) {
+            // Edited meanwhile: the edits decide, as for any change now.
+            self->disk().check(doc);
+            return;
+        }
+        doc->setOriginalName(std::nullopt);
+        doc->setMetaDirty(false);
+        if (self->editorLink_)
+            self->editorLink_->setCaretLine(doc, line);
+        BackupStore::remove(doc->id);
+        self->flash(QStringLiteral("已重新载入 ") + doc->name() + QStringLiteral("：文件已被其他程序修改"));
+    });
 }

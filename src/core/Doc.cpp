@@ -145,6 +145,36 @@ std::optional<QString> Doc::reload(TextEncoding encoding)
     return std::nullopt;
 }
 
+void Doc::takeLoaded(Loaded loaded)
+{
+    live_ = LiveText();
+    savePoint_ = false;
+    stale_ = false;
+    text_ = QString();
+    utf8_ = QByteArray();
+    loaded_.reset();
+    if (auto* bytes = dynamic_cast<ByteSink*>(loaded.text.get()))
+        utf8_ = bytes->take();
+    else
+        loaded_ = std::move(loaded.text);
+    // A copy still in pieces was of the old text: its requesters get the new one.
+    if (copying_)
+        handOverCopy(textCopy());
+    setEncoding(loaded.encoding);
+    setEol(loaded.eol);
+    baseline_ = std::move(loaded.baseline);
+    textDiffers_ = false;
+    diskModified_ = std::move(loaded.modified);
+    diskStamp_ = loaded.stamp;
+    likelyEncoding_.reset();
+    ++revision_;
+    setNotice(std::nullopt);
+    emit savedTextChanged();
+    emit textChanged();
+    noteModified();
+    scheduleAnalysis(0);
+}
+
 DocPtr Doc::restore(const DocSnapshot& s)
 {
     DocPtr doc = makeDoc(s.id, s.name, s.text, s.path, s.encoding, s.eol, s.tags);

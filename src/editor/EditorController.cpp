@@ -36,24 +36,7 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     // small, so that renaming it to a coloured format colours it. A text
     // with a very long line is never coloured.
     syntax_ = new SyntaxStyler(view_);
-    // An opened file's bytes go to the buffer as they are, or the buffer
-    // itself was built as the file was read.
-    if (auto buffer = std::dynamic_pointer_cast<BufferLoader>(doc_->loadedText())) {
-        safe_ = buffer->longestLine() > CodeTextView::longLine;
-        syntax_->setFormat(styledFormat(), doc_->name());
-        view_->adopt(*buffer);
-    } else {
-        const TextCopy initial = doc_->textCopy();
-        const qsizetype size = initial.isUtf8() ? initial.utf8.size() : initial.text.size();
-        safe_ = initial.isUtf8() ? CodeTextView::hasLongLine(QByteArrayView(initial.utf8))
-                                 : CodeTextView::hasLongLine(initial.text);
-        view_->setStyleBytes(!safe_ && wantsStyleBytes(doc_->plugin().id, size));
-        syntax_->setFormat(styledFormat(), doc_->name());
-        if (initial.isUtf8())
-            view_->setUtf8(initial.utf8);
-        else
-            view_->setPlainText(initial.text);
-    }
+    safe_ = fill();
     attachText();
 
     words_ = new WordCounter(view_, [this] { emit wordCountChanged(); });
@@ -105,6 +88,11 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
         ++textVersion_;
         if (syncing_)
             return;
+        // The file was read again: the buffer is let go, the new one loaded as read.
+        if (!doc_->hasLiveText()) {
+            loadFromDoc();
+            return;
+        }
         // The workspace replaced the text.
         if (doc_->text() != view_->text())
             replaceAll(doc_->text());
@@ -151,6 +139,43 @@ void EditorController::attachText()
                                   v->copyBytes(from, n, out);
                           },
                           [v] { return v ? v->takeEditedFrom() : qsizetype(0); }});
+}
+
+// An opened file's bytes go to the buffer as they are, or the buffer itself
+// was built as the file was read. True when the text has a long line.
+bool EditorController::fill()
+{
+    if (auto buffer = std::dynamic_pointer_cast<BufferLoader>(doc_->loadedText())) {
+        const bool longLine = buffer->longestLine() > CodeTextView::longLine;
+        syntax_->setFormat(longLine || safe_ ? QString() : doc_->plugin().id, doc_->name());
+        view_->adopt(*buffer);
+        return longLine;
+    }
+    const TextCopy initial = doc_->textCopy();
+    const qsizetype size = initial.isUtf8() ? initial.utf8.size() : initial.text.size();
+    const bool longLine = initial.isUtf8() ? CodeTextView::hasLongLine(QByteArrayView(initial.utf8))
+                                           : CodeTextView::hasLongLine(initial.text);
+    view_->setStyleBytes(!longLine && !safe_ && wantsStyleBytes(doc_->plugin().id, size));
+    syntax_->setFormat(longLine || safe_ ? QString() : doc_->plugin().id, doc_->name());
+    if (initial.isUtf8())
+        view_->setUtf8(initial.utf8);
+    else
+        view_->setPlainText(initial.text);
+    return longLine;
+}
+
+void EditorController::loadFromDoc()
+{
+    view_->clearCarets();
+    applying_ = true;
+    const bool longLine = fill();  // a new buffer: no undo history
+    applying_ = false;
+    words_->textChanged();
+    if (longLine && !safe_)
+        enterSafeDisplay();
+    attachText();
+    applyStyle();
+    scheduleHighlights(false);
 }
 
 bool EditorController::wantsStyleBytes(const QString& pluginID, qsizetype bytes)
@@ -208,21 +233,6 @@ void EditorController::runAction(const PluginAction& action)
 void EditorController::editRange(int start, int length, const QString& text)
 {
     view_->replaceRange(start, length, text);
-}
-
-void EditorController::loadFromDoc()
-{
-    view_->clearCarets();
-    applying_ = true;
-    view_->setPlainText(doc_->text());  // also empties the undo history
-    applying_ = false;
-    words_->textChanged();
-    if (!safe_ && CodeTextView::hasLongLine(doc_->text()))
-        enterSafeDisplay();
-    // The buffer's new save point holds this text.
-    attachText();
-    applyStyle();
-    scheduleHighlights(false);
 }
 
 // ---- Style ----

@@ -128,6 +128,7 @@ private:
     void editRange(int start, int length, const QString& text);
     // The format the text is coloured as: none in the safe display.
     QString styledFormat() const;
+    bool fill();
     void enterSafeDisplay();
 
     DocPtr doc_;

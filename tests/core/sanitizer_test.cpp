@@ -206,6 +206,12 @@ TEST(HTMLSanitizer, NoCSSOrSVGConstructLoadsFromElsewhere)
     EXPECT_NE(ScriptOracle::remoteLoad(withHost(RemoteVectors::markdown[41])), QString());
     EXPECT_EQ(ScriptOracle::remoteLoad(QStringLiteral("<img src=\"http://x/a.png\"><a href=\"http://x/\">x</a>")),
               QString());
+    // CSS is read only where a browser reads CSS: not in a title or an alt.
+    EXPECT_EQ(
+        ScriptOracle::remoteLoad(QStringLiteral("<p title=\"url(http://x/)\">a</p><img alt=\"a\\b\" src=\"y.png\">")),
+        QString());
+    EXPECT_NE(ScriptOracle::remoteLoad(QStringLiteral("<rect fill=\"url(http://x/#a)\"/>")), QString());
+    EXPECT_NE(ScriptOracle::remoteLoad(QStringLiteral("<p style=\"background:u\\rl(http://x/)\">a</p>")), QString());
 }
 
 TEST(SVGSanitizer, NoAttributeStyleOrElementLoadsFromElsewhere)

@@ -314,6 +314,11 @@ inline QString remoteLoad(const QString& html)
     static const QStringList urlAttributes = {"href",     "xlink:href", "src",      "background", "poster",
                                               "srcset",   "lowsrc",     "dynsrc",   "data",       "ping",
                                               "xml:base", "codebase",   "manifest", "icon"};
+    // Attributes a browser reads as CSS: the style attribute and the SVG
+    // presentation attributes that take a <url>. Text elsewhere (a title,
+    // an alt) may say "url(" or hold a backslash without loading anything.
+    static const QStringList cssAttributes = {"style",  "fill",         "stroke",     "clip-path",  "mask",
+                                              "filter", "marker-start", "marker-mid", "marker-end", "cursor"};
     for (const StartTag& tag : startTags(html)) {
         if (fetching.contains(tag.name))
             return QStringLiteral("element <") + tag.name + u'>';
@@ -327,7 +332,7 @@ inline QString remoteLoad(const QString& html)
             const bool link = tag.name == QLatin1String("a")
                 && (a.name == QLatin1String("href") || a.name == QLatin1String("xlink:href"));
             for (const char* bad : {"url(", "image-set(", "@import", "\\", "image(", "cross-fade(", "element(", "src("})
-                if (!link && value.contains(QLatin1String(bad)))
+                if (!link && cssAttributes.contains(a.name) && value.contains(QLatin1String(bad)))
                     return QStringLiteral("resource in ") + a.name + QStringLiteral(" on <") + tag.name + u'>';
             if (urlAttributes.contains(a.name) && !(tag.name == QLatin1String("img") && a.name == QLatin1String("src"))
                 && !(tag.name == QLatin1String("a")
