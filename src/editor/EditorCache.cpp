@@ -98,7 +98,10 @@ int EditorCache::caretLine(const DocPtr& doc)
 {
     EditorController* c = existing(doc->id);
     CodeTextView* view = c ? c->textView() : nullptr;
-    return view ? view->lineOf(view->cursorPosition()) : 0;
+    // In bytes: a long text needs no UTF-16 index for it.
+    return view ? int(view->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION,
+                                          view->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS)))
+                : 0;
 }
 
 void EditorCache::setCaretLine(const DocPtr& doc, int line)
@@ -107,8 +110,7 @@ void EditorCache::setCaretLine(const DocPtr& doc, int line)
     CodeTextView* view = c ? c->textView() : nullptr;
     if (!view || line < 0)
         return;
-    view->setCursorPosition(view->lineStart(std::min(line, view->lineCount() - 1)));
-    view->SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);
+    view->SendScintilla(QsciScintillaBase::SCI_GOTOLINE, std::min(line, view->lineCount() - 1));
 }
 
 void EditorCache::select(const DocPtr& doc, int start, int length)
