@@ -44,6 +44,8 @@ void AppModel::readAgain(const DocPtr& doc, TextEncoding encoding, ReadDone done
                     return done(QStringLiteral("「") + doc->name()
                                 + QStringLiteral("」在读取期间又被修改，未重新载入。"));
                 doc->takeLoaded(std::move(loaded.value()));
+                if (self->editorLink_)
+                    self->editorLink_->loadFromDoc(doc);
                 done(std::nullopt);
             },
             Qt::QueuedConnection);

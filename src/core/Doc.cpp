@@ -124,24 +124,10 @@ std::optional<QString> Doc::reload(TextEncoding encoding)
 {
     if (!url_)
         return std::nullopt;
-    auto stamp = FileIO::stamp(*url_);
-    auto bytes = FileIO::read(*url_);
-    if (!bytes)
-        return bytes.error();
-    if (stamp)
-        stamp->contentHash = FileIO::contentHash(bytes.value());
-    auto decoded = encoding.decode(bytes.value());
-    if (!decoded)
-        return decodeFailure(encoding);
-    setEncoding(encoding);
-    setEol(LineEnding::detect(*decoded));
-    const QString text = LineEnding::normalize(std::move(*decoded));
-    setText(text);
-    setSavedText(text);
-    diskModified_ = FileIO::modificationDate(*url_);
-    diskStamp_ = stamp;
-    setNotice(std::nullopt);
-    likelyEncoding_.reset();
+    auto loaded = read(*url_, encoding);
+    if (!loaded)
+        return loaded.error();
+    takeLoaded(std::move(loaded.value()));
     return std::nullopt;
 }
 

@@ -53,9 +53,9 @@ public:
     static std::shared_ptr<Doc> fromLoaded(const QString& path, Loaded loaded);
     // Returns the error message, or nullopt on success.
     std::optional<QString> reload(TextEncoding encoding);
-    // Replaces the text with the file as read again on a worker: it becomes
-    // the baseline too. The editor's buffer is let go without being read;
-    // the editor follows textChanged and loads the new text.
+    // Replaces the text with the file as read again (on a worker for a large
+    // file): it becomes the baseline too. The editor's buffer is let go
+    // without being read; the workspace then has the editor load the new text.
     void takeLoaded(Loaded loaded);
     // Whether an editor's buffer holds the text.
     bool hasLiveText() const { return bool(live_.pull); }

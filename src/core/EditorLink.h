@@ -22,8 +22,8 @@ public:
     // Where a file about to be read on a worker puts its text: a buffer the
     // file's editor can take over; null for a byte array. Main thread.
     virtual std::shared_ptr<TextSink> textSink(const QString&, qint64) { return nullptr; }
-    // Re-read the document into its editor (creating the editor if needed),
-    // e.g. after the text was replaced by the file's disk version.
+    // Re-read the document into its editor, if it has one, e.g. after the
+    // text was replaced by the file's disk version.
     virtual void loadFromDoc(const DocPtr& doc) = 0;
     // Forget the editor of a document that left the workspace.
     virtual void drop(QUuid docID) = 0;

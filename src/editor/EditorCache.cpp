@@ -86,7 +86,12 @@ void EditorCache::applyStyle()
 
 EditorController* EditorCache::active() const { return model_.activeID() ? existing(*model_.activeID()) : nullptr; }
 
-void EditorCache::loadFromDoc(const DocPtr& doc) { controller(doc).loadFromDoc(); }
+void EditorCache::loadFromDoc(const DocPtr& doc)
+{
+    // A document without an editor gets its text when one is made for it.
+    if (EditorController* c = existing(doc->id))
+        c->loadFromDoc();
+}
 
 void EditorCache::selectCurrentMatch(const DocPtr& doc)
 {

@@ -88,14 +88,13 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
         ++textVersion_;
         if (syncing_)
             return;
-        // The file was read again: the buffer is let go, the new one loaded as read.
-        if (!doc_->hasLiveText()) {
-            loadFromDoc();
+        // The file was read again and the buffer let go: the workspace
+        // loads the new text next (loadFromDoc), as it was read.
+        if (!doc_->hasLiveText())
             return;
-        }
-        // The workspace replaced the text.
-        if (doc_->text() != view_->text())
-            replaceAll(doc_->text());
+        // The workspace replaced the text (setText emits only for a
+        // different text, which it compared with this buffer's).
+        replaceAll(doc_->text());
     });
     for (const auto signal : {&FindState::visibleChanged, &FindState::searchChanged})
         bag_ << connect(&model_.find(), signal, this, [this] { scheduleHighlights(true); });
