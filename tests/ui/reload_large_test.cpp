@@ -13,10 +13,22 @@ struct ReloadLarge : EditorFixture {
             out += word + QByteArray::number(i) + " 中文行\n";
         return out;
     }
+    std::unique_ptr<EditorCache> cache;
+    DocPtr d;
+    // The large file opened and shown in an editor.
+    CodeTextView* openShown()
+    {
+        cache = std::make_unique<EditorCache>(*model);
+        model->setEditorLink(cache.get());
+        d = model->open(write(QStringLiteral("big.log"), lines("old")));
+        return d ? cache->controller(d).textView() : nullptr;
+    }
     void TearDown() override
     {
         model->unwatchAll();
         model->setEditorLink(nullptr);
+        d.reset();
+        cache.reset();
         EditorFixture::TearDown();
     }
 };
@@ -27,12 +39,7 @@ struct ReloadLarge : EditorFixture {
 // editor as a new buffer: the text, a clean mark and no undo back to the old text.
 TEST_F(ReloadLarge, TheDiskVersionIsReadOnTheLoaderThreadIntoTheEditor)
 {
-    EditorCache cache(*model);
-    model->setEditorLink(&cache);
-    const QString path = write(QStringLiteral("big.log"), lines("old"));
-    DocPtr d = model->open(path);
-    ASSERT_TRUE(d);
-    CodeTextView* view = cache.controller(d).textView();
+    CodeTextView* view = openShown();
     ASSERT_TRUE(view);
     type(view, QStringLiteral("typed "));
     ASSERT_TRUE(d->isDirty());
@@ -60,12 +67,8 @@ TEST_F(ReloadLarge, TheDiskVersionIsReadOnTheLoaderThreadIntoTheEditor)
 // Keys typed while the file is read win: the reading is dropped and said so.
 TEST_F(ReloadLarge, EditsMadeWhileReadingAreKept)
 {
-    EditorCache cache(*model);
-    model->setEditorLink(&cache);
-    const QString path = write(QStringLiteral("big.log"), lines("old"));
-    DocPtr d = model->open(path);
-    ASSERT_TRUE(d);
-    CodeTextView* view = cache.controller(d).textView();
+    CodeTextView* view = openShown();
+    ASSERT_TRUE(view);
     write(QStringLiteral("big.log"), lines("new"));
 
     model->loadDiskVersion(d);
@@ -83,16 +86,12 @@ TEST_F(ReloadLarge, EditsMadeWhileReadingAreKept)
 // thread and the caret stays on its line.
 TEST_F(ReloadLarge, AChangeOnDiskReloadsAndKeepsTheCaretLine)
 {
-    EditorCache cache(*model);
-    model->setEditorLink(&cache);
-    const QString path = write(QStringLiteral("big.log"), lines("old"));
-    DocPtr d = model->open(path);
-    ASSERT_TRUE(d);
-    CodeTextView* view = cache.controller(d).textView();
+    CodeTextView* view = openShown();
+    ASSERT_TRUE(view);
     view->setCursorPosition(view->lineStart(40));
 
     const QString temp = write(QStringLiteral("big.log.new"), lines("new"));
-    ASSERT_EQ(std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()), 0);
+    ASSERT_EQ(std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(*d->url()).constData()), 0);
     ASSERT_TRUE(waitUntil([&] { return view->toPlainText().startsWith(QStringLiteral("new0")); }, 20000));
     EXPECT_FALSE(d->isDirty());
     EXPECT_EQ(view->lineOf(view->cursorPosition()), 40);
