@@ -72,7 +72,10 @@ void WordCounter::countPiece(Part part, unsigned round, qsizetype at, qsizetype 
         const qsizetype n = std::min(TextCount::workerBytes, to - from);
         piece.resize(piece.size() + n);
         view_->copyBytes(from, n, piece.data() + piece.size() - n);
-        cut = at + piece.size() < to ? piece.lastIndexOf('\n') : piece.size() - 1;
+        // Only the bytes just added are searched: a long line must not be
+        // scanned again for every mebibyte it grows by.
+        const qsizetype lf = QByteArrayView(piece).sliced(piece.size() - n).lastIndexOf('\n');
+        cut = at + piece.size() >= to ? piece.size() - 1 : lf < 0 ? -1 : piece.size() - n + lf;
     }
     piece.truncate(cut + 1);
     const qsizetype next = at + piece.size();
