@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/Doc.h"
+
 #include <QByteArray>
+#include <QDateTime>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
@@ -26,6 +29,18 @@ struct TestDir {
         return f.readAll();
     }
 };
+
+// A UTF-8, LF document of its own, named `name`, holding `text`, never saved.
+inline DocPtr newDoc(const QString& name, const QString& text)
+{
+    return makeDoc(QUuid::createUuid(), name, text, std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
+}
+
+inline bool setMTime(const QString& path, const QDateTime& t)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadWrite) && f.setFileTime(t, QFileDevice::FileModificationTime);
+}
 
 // While alive, the process cannot write a file past `bytes`: a full disk.
 struct FileSizeLimit {

@@ -115,6 +115,32 @@ protected:
         model.reset();
         return makeModel();
     }
+    // Saves as the menu does and waits for its look at the disk; saveResult
+    // holds the outcome once the save has ended (after a dialog's answer too).
+    void saveNow(const DocPtr& doc, bool as = false)
+    {
+        saveResult.reset();
+        model->save(doc, as, [this](bool ok) { saveResult = ok; });
+        settleSaves();
+    }
+    std::optional<bool> saveResult;
+
+    // After the watcher's own look at a write has had its turn, looks at the
+    // file the same way: neither look may take it for another program's
+    // change (a notice for edited text, a reload for clean text).
+    ::testing::AssertionResult unchangedOnDisk(const DocPtr& doc)
+    {
+        afterTimer(DiskWatcher::settleMSecs);
+        std::optional<bool> changed;
+        model->disk().whenChecked(doc, [&changed](bool c) { changed = c; });
+        if (!waitUntil([&changed] { return changed.has_value(); }))
+            return ::testing::AssertionFailure() << "the look never ended";
+        nextTurn();
+        if (*changed || doc->notice() || editor.calls.contains(QStringLiteral("load ") + doc->name()))
+            return ::testing::AssertionFailure() << "taken for a change on disk";
+        return ::testing::AssertionSuccess();
+    }
+
     QString prefsFile() const { return files.path(QStringLiteral("prefs.ini")); }
     QString file(const QString& name, const QByteArray& bytes) const { return files.write(name, bytes); }
 

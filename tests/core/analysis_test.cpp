@@ -92,11 +92,6 @@ struct Limit {
     ~Limit() { AnalysisJob::setTimeLimit(before); }
 };
 
-DocPtr newDoc(const QString& name, const QString& text)
-{
-    return makeDoc(QUuid::createUuid(), name, text, std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
-}
-
 std::shared_ptr<AnalysisJob> submit(const FormatPlugin& p, const QString& text, double delay,
                                     const DocPtr& doc = nullptr, bool preview = true)
 {

@@ -29,18 +29,6 @@ protected:
     TestDir files;
 };
 
-DocPtr newDoc(const QString& name, const QString& text)
-{
-    return makeDoc(QUuid::createUuid(), name, text, std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
-}
-
-void setMTime(const QString& path, const QDateTime& t)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
-}
-
 }
 
 TEST_F(BackupStoreTest, NeverSavedDocumentRoundTrips)
@@ -170,7 +158,7 @@ TEST_F(BackupStoreTest, AllIDsKeepsOnlyUuidJSONFilesOldestFirst)
     const int order[] = {2, 0, 3, 1};  // oldest first
     for (int i = 0; i < 4; ++i) {
         putRaw(ids[order[i]], placeholder(ids[order[i]], "").toUtf8());
-        setMTime(BackupStore::fileFor(ids[order[i]]), base.addSecs(i * 10));
+        ASSERT_TRUE(setMTime(BackupStore::fileFor(ids[order[i]]), base.addSecs(i * 10)));
     }
     EXPECT_EQ(BackupStore::allIDs(), (QList<QUuid>{ids[2], ids[0], ids[3], ids[1]}));
 }

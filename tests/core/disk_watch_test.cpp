@@ -68,12 +68,10 @@ TEST_F(DiskWatching, AnInPlaceRewriteWithItsTimePutBackIsNeitherMissedNorOverwri
     model->unwatch(unwatched->id);
     unwatched->setText(QStringLiteral("the user's other edit\n"));
     rewriteKeepingTime(late, "unwatched 2\n");
-    spin(2700);
-    ASSERT_FALSE(FileIO::ambiguous(*FileIO::stamp(path)));
-    ASSERT_FALSE(FileIO::ambiguous(*FileIO::stamp(late)));
-    std::optional<bool> lateResult;
-    model->save(unwatched, false, [&](bool ok) { lateResult = ok; });
-    settleSaves();
+    // Once the stamps are old enough to tell, no content is compared.
+    ASSERT_TRUE(waitUntil(
+        [&] { return !FileIO::ambiguous(*FileIO::stamp(path)) && !FileIO::ambiguous(*FileIO::stamp(late)); }, 10000));
+    saveNow(unwatched);
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("「l.txt」已被其他程序修改"));
     model->chooseRole(Dialog::Role::cancel);
@@ -82,13 +80,11 @@ TEST_F(DiskWatching, AnInPlaceRewriteWithItsTimePutBackIsNeitherMissedNorOverwri
     // The user edits, the other program rewrites, the user saves at once.
     d->setText(QStringLiteral("the user's edit\n"));
     rewriteKeepingTime(path, "OTHER program!\n");
-    std::optional<bool> result;
-    model->save(d, false, [&](bool ok) { result = ok; });
-    settleSaves();
+    saveNow(d);
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("「r.txt」已被其他程序修改"));
     model->chooseRole(Dialog::Role::cancel);
-    EXPECT_EQ(result, false);
+    EXPECT_EQ(saveResult, false);
     EXPECT_EQ(TestDir::read(path), QByteArray("OTHER program!\n"));
     // The watcher says so too, in the wording of a live change.
     ASSERT_TRUE(waitUntil([&] { return d->notice() == DocNotice::changedOutside; }));
@@ -118,9 +114,7 @@ TEST_F(DiskWatching, ARecentStampIsCheckedAgainstTheContent)
     FileStamp sameTick = *FileIO::stamp(path);
     sameTick.contentHash = FileIO::contentHash("now");
     d->setDiskStamp(sameTick);
-    std::optional<bool> result;
-    model->save(d, false, [&](bool ok) { result = ok; });
-    settleSaves();
+    saveNow(d);
     ASSERT_TRUE(model->dialog());
     model->chooseRole(Dialog::Role::cancel);
     EXPECT_EQ(TestDir::read(path), QByteArray("new"));
@@ -128,10 +122,8 @@ TEST_F(DiskWatching, ARecentStampIsCheckedAgainstTheContent)
     sameTick.contentHash = FileIO::contentHash("new");
     d->setDiskStamp(sameTick);
     d->setNotice(std::nullopt);
-    std::optional<bool> second;
-    model->save(d, false, [&](bool ok) { second = ok; });
-    settleSaves();
-    EXPECT_EQ(second, true);
+    saveNow(d);
+    EXPECT_EQ(saveResult, true);
     EXPECT_FALSE(model->dialog());
 }
 
@@ -158,10 +150,8 @@ TEST_F(DiskWatching, ACleanDocumentFollowsRewritesAndReplacementsOnDisk)
 
     // Saving afterwards asks nothing: the document knows the new file.
     d->setText(QStringLiteral("mine\n"));
-    std::optional<bool> result;
-    model->save(d, false, [&](bool ok) { result = ok; });
-    settleSaves();
-    EXPECT_EQ(result, true);
+    saveNow(d);
+    EXPECT_EQ(saveResult, true);
     EXPECT_EQ(TestDir::read(path), QByteArray("mine\n"));
 }
 
@@ -175,31 +165,26 @@ TEST_F(DiskWatching, ADirtyDocumentGetsTheNoticeAndSavingAsksBeforeOverwriting)
     EXPECT_EQ(d->text(), QStringLiteral("{\"a\": 2}\n"));
     EXPECT_FALSE(editor.calls.contains(QStringLiteral("load b.json")));
 
-    std::optional<bool> result;
-    model->save(d, false, [&](bool ok) { result = ok; });
-    settleSaves();
+    saveNow(d);
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("「b.json」已被其他程序修改"));
     EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"使用磁盘版本", "取消", "覆盖"}));
     EXPECT_EQ(model->dialog()->buttons.last().role, Dialog::Role::primary);
     model->chooseRole(Dialog::Role::cancel);
-    EXPECT_EQ(result, false);
+    EXPECT_EQ(saveResult, false);
     EXPECT_EQ(TestDir::read(path), QByteArray("{\"other\": true}\n"));
 
     // Dismissing the notice does not make a later save silent.
     d->setNotice(std::nullopt);
-    result.reset();
-    model->save(d, false, [&](bool ok) { result = ok; });
-    settleSaves();
+    saveNow(d);
     ASSERT_TRUE(model->dialog());
     model->chooseButton(QStringLiteral("覆盖"));
     settleSaves();
-    EXPECT_EQ(result, true);
+    EXPECT_EQ(saveResult, true);
     EXPECT_EQ(TestDir::read(path), QByteArray("{\"a\": 2}\n"));
     EXPECT_FALSE(d->isDirty());
     EXPECT_FALSE(d->notice());
-    spin(400);  // our own write is not taken for another program's
-    EXPECT_FALSE(d->notice());
+    EXPECT_TRUE(unchangedOnDisk(d));  // our own write is not another program's
     EXPECT_FALSE(model->dialog());
 }
 
@@ -209,14 +194,12 @@ TEST_F(DiskWatching, SavingRightAfterAChangeAsksEvenBeforeTheWatcherSawIt)
     DocPtr d = model->open(path);
     d->setText(QStringLiteral("edited"));
     rewriteFile(path, "disk 2, longer");
-    std::optional<bool> result;
-    model->save(d, false, [&](bool ok) { result = ok; });
-    settleSaves();
+    saveNow(d);
     ASSERT_TRUE(model->dialog());
-    EXPECT_FALSE(result);
+    EXPECT_FALSE(saveResult);
     model->chooseButton(QStringLiteral("使用磁盘版本"));
     settleSaves();
-    EXPECT_EQ(result, true);
+    EXPECT_EQ(saveResult, true);
     EXPECT_EQ(d->text(), QStringLiteral("disk 2, longer"));
     EXPECT_FALSE(d->isDirty());
     EXPECT_EQ(TestDir::read(path), QByteArray("disk 2, longer"));
@@ -227,16 +210,17 @@ TEST_F(DiskWatching, TouchingTheFileChangesNothing)
     const QString path = file(QStringLiteral("t.txt"), "same");
     DocPtr d = model->open(path);
     d->setText(QStringLiteral("edited"));
-    spin(20);
-    rewriteFile(path, "same");  // new time, same content
+    // A new time, the same content.
+    ASSERT_TRUE(waitUntil([&] {
+        rewriteFile(path, "same");
+        return FileIO::stamp(path)->mtimeNs != d->diskStamp()->mtimeNs;
+    }));
     // Looked at: the document takes the new time.
     ASSERT_TRUE(waitUntil([&] { return d->diskStamp()->mtimeNs == FileIO::stamp(path)->mtimeNs; }));
     EXPECT_FALSE(d->notice());
     EXPECT_FALSE(editor.calls.contains(QStringLiteral("load t.txt")));
-    std::optional<bool> result;
-    model->save(d, false, [&](bool ok) { result = ok; });
-    settleSaves();
-    EXPECT_EQ(result, true);
+    saveNow(d);
+    EXPECT_EQ(saveResult, true);
     EXPECT_FALSE(model->dialog());
 }
 
@@ -281,11 +265,9 @@ TEST_F(DiskWatching, SaveAsOntoAFileOpenInAnotherDocumentIsRefused)
     DocPtr other = model->open(taken);
     DocPtr d = model->createDoc(QStringLiteral("new.md"), std::nullopt, {});
     d->setText(QStringLiteral("new text"));
-    std::optional<bool> result;
-
     chooser.saveTarget = taken;
-    model->save(d, true, [&](bool ok) { result = ok; });
-    EXPECT_EQ(result, false);
+    saveNow(d, true);
+    EXPECT_EQ(saveResult, false);
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("无法另存为"));
     EXPECT_TRUE(model->dialog()->message.contains(QStringLiteral("「taken.md」")));
@@ -295,9 +277,8 @@ TEST_F(DiskWatching, SaveAsOntoAFileOpenInAnotherDocumentIsRefused)
     const QString alias = files.path(QStringLiteral("alias.md"));
     ASSERT_EQ(::link(QFile::encodeName(taken).constData(), QFile::encodeName(alias).constData()), 0);
     chooser.saveTarget = alias;
-    result.reset();
-    model->save(d, true, [&](bool ok) { result = ok; });
-    EXPECT_EQ(result, false);
+    saveNow(d, true);
+    EXPECT_EQ(saveResult, false);
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("无法另存为"));
     model->chooseButton(QStringLiteral("好"));
@@ -330,10 +311,11 @@ TEST_F(DiskWatching, ALookOvertakenBySavingIsDropped)
     ASSERT_TRUE(d);
     model->unwatch(d->id);
     // Touched: a new stamp over the same content.
-    spin(20);
-    rewriteFile(path, "same text\n");
+    ASSERT_TRUE(waitUntil([&] {
+        rewriteFile(path, "same text\n");
+        return FileIO::stamp(path)->mtimeNs != d->diskStamp()->mtimeNs;
+    }));
     const auto touched = FileIO::stamp(path);
-    ASSERT_TRUE(touched && !(d->diskStamp() == touched));
 
     std::atomic<bool> release{false};
     std::atomic<int> passed{0};

@@ -7,11 +7,6 @@
 
 namespace {
 
-DocPtr newDoc(const QString& name, const QString& text)
-{
-    return makeDoc(QUuid::createUuid(), name, text, std::nullopt, TextEncoding::utf8, LineEnding::lf, {});
-}
-
 DocSnapshot snapshotFor(const QString& path, const QString& text)
 {
     DocSnapshot s;
@@ -21,13 +16,6 @@ DocSnapshot snapshotFor(const QString& path, const QString& text)
     s.text = text;
     s.savedAt = QDateTime::currentDateTimeUtc();
     return s;
-}
-
-void setMTime(const QString& path, const QDateTime& t)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(t, QFileDevice::FileModificationTime));
 }
 
 }
@@ -153,7 +141,7 @@ TEST(Doc, RestoreComparesModificationTimesStrictlyAboveHalfASecond)
     TestDir dir;
     const QString file = dir.write(QStringLiteral("m.txt"), "disk\n");
     const QDateTime base = QDateTime::fromMSecsSinceEpoch(1700000000000, Qt::UTC);
-    setMTime(file, base.addMSecs(500));
+    ASSERT_TRUE(setMTime(file, base.addMSecs(500)));
 
     DocSnapshot s = snapshotFor(file, QStringLiteral("mine\n"));
     s.diskModified = base;
@@ -165,7 +153,7 @@ TEST(Doc, RestoreComparesModificationTimesStrictlyAboveHalfASecond)
     EXPECT_EQ(exact->text(), QStringLiteral("mine\n"));
     EXPECT_EQ(exact->mode(), ViewMode::editor);
 
-    setMTime(file, base.addMSecs(501));
+    ASSERT_TRUE(setMTime(file, base.addMSecs(501)));
     DocPtr changed = Doc::restore(s);
     EXPECT_EQ(changed->notice(), DocNotice::diskChanged);
     EXPECT_EQ(changed->diskModified(), base);

@@ -19,44 +19,41 @@ DocPtr autoNamed(const QString& name, const QString& ext)
 
 }
 
-TEST(Title, TakesTheFirstMeaningfulLine)
+// The first line with a letter or digit, its markers, blanks and dots gone.
+TEST(Title, TakesTheFirstMeaningfulLineWithoutItsMarkers)
 {
-    EXPECT_EQ(title("\n## 周报：第 3 周\n正文"), QStringLiteral("周报：第 3 周"));
-    EXPECT_EQ(title("a/b:c"), QStringLiteral("a-b-c"));
-    EXPECT_EQ(title("{\n  \n}"), QStringLiteral("未命名"));
-    EXPECT_EQ(title(""), QStringLiteral("未命名"));
-    EXPECT_EQ(title("# 标题\n\n会议记录", "# 标题\n\n"), QStringLiteral("会议记录"));
-}
-
-TEST(Title, StripsMarkersThenSpacesAndDots)
-{
-    // A space stops the markers: only the first one goes.
-    EXPECT_EQ(title("> - * 引用"), QStringLiteral("- * 引用"));
-    // Markers go first, the whitespace they uncover only afterwards.
-    EXPECT_EQ(title("## word"), QStringLiteral("word"));
-    EXPECT_EQ(title("// TODO: fix"), QStringLiteral("TODO- fix"));
-    EXPECT_EQ(title(";;; config.ini ..."), QStringLiteral("config.ini"));
-    EXPECT_EQ(title("%!PS"), QStringLiteral("PS"));
-    EXPECT_EQ(title("\t\u3000 全角空格\u3000"), QStringLiteral("全角空格"));
-    // Full-width punctuation stays.
-    EXPECT_EQ(title("时间：今天"), QStringLiteral("时间：今天"));
-}
-
-TEST(Title, LinesWithoutLettersOrDigitsDoNotQualify)
-{
-    EXPECT_EQ(title("....\n####\n---\nv2"), QStringLiteral("v2"));
-    EXPECT_EQ(title("🎉🎉\n—\n"), QStringLiteral("未命名"));
-    // A combining mark alone counts as alphanumeric.
-    EXPECT_EQ(title("\u0301"), QStringLiteral("\u0301"));
-    // Letters outside the basic plane are recognised by code point.
-    EXPECT_EQ(title("😀 \U00020000"), QStringLiteral("😀 \U00020000"));
-}
-
-TEST(Title, SkippedLinesAreComparedUntrimmed)
-{
-    EXPECT_EQ(title("# 标题\n新内容", "# 标题 "), QStringLiteral("标题"));
-    EXPECT_EQ(title("@startuml\nA -> B : 你好\n@enduml\n", "@startuml\nA -> B : 你好\n@enduml\n"),
-              QStringLiteral("未命名"));
+    const struct {
+        const char* text;
+        const char* skipping;
+        const char* title;
+    } cases[] = {
+        {"\n## 周报：第 3 周\n正文", "", "周报：第 3 周"},
+        {"a/b:c", "", "a-b-c"},
+        {"{\n  \n}", "", "未命名"},
+        {"", "", "未命名"},
+        {"# 标题\n\n会议记录", "# 标题\n\n", "会议记录"},
+        // A space stops the markers: only the first one goes.
+        {"> - * 引用", "", "- * 引用"},
+        // Markers go first, the whitespace they uncover only afterwards.
+        {"## word", "", "word"},
+        {"// TODO: fix", "", "TODO- fix"},
+        {";;; config.ini ...", "", "config.ini"},
+        {"%!PS", "", "PS"},
+        {"\t\u3000 全角空格\u3000", "", "全角空格"},
+        {"时间：今天", "", "时间：今天"},  // full-width punctuation stays
+        // Lines without letters or digits do not qualify.
+        {"....\n####\n---\nv2", "", "v2"},
+        {"🎉🎉\n—\n", "", "未命名"},
+        {"\u0301", "", "\u0301"},              // a combining mark alone counts as alphanumeric
+        {"😀 \U00020000", "", "😀 \U00020000"},  // letters outside the basic plane too
+        // Skipped lines are compared untrimmed.
+        {"# 标题\n新内容", "# 标题 ", "标题"},
+        {"@startuml\nA -> B : 你好\n@enduml\n", "@startuml\nA -> B : 你好\n@enduml\n", "未命名"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(title(c.text, c.skipping), QString::fromUtf8(c.title));
+    }
 }
 
 TEST(Title, OnlyFiftyNonEmptyLinesAreExamined)

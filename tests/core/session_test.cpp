@@ -200,7 +200,8 @@ TEST_F(Session, UnreadableLeftOverSnapshotsStayOnDisk)
     f.close();
     model->restore();
     EXPECT_TRUE(model->docs().isEmpty());
-    spin(20);
+    BackupStore::waitForWrites();
+    nextTurn();
     EXPECT_EQ(TestDir::read(BackupStore::fileFor(bad)), QByteArray(R"({"id":"truncated)"));
 }
 
@@ -212,8 +213,10 @@ TEST_F(Session, EditsSurviveARestartThroughTheWatcher)
     DocPtr fresh = model->createDoc(QString(), QStringLiteral("markdown"), {QStringLiteral("work")});
     fresh->setText(QStringLiteral("# 计划\n"));
     model->setTags(AppModel::builtInTags());
-    ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(saved->id) && BackupStore::exists(fresh->id); }));
-    spin(50);
+    ASSERT_TRUE(waitUntil([&] {
+        return BackupStore::exists(saved->id) && BackupStore::exists(fresh->id)
+            && model->load<QList<SessionItem>>(AppModel::sessionKey).value_or(QList<SessionItem>{}).size() == 2;
+    }));
     const QUuid freshID = fresh->id;
     saved.reset();
     fresh.reset();
@@ -293,11 +296,13 @@ TEST_F(Session, TheSessionNamesASnapshotBeforeItIsWritten)
 {
     const QString path = file(QStringLiteral("kept.txt"), "on disk\n");
     DocPtr d = model->open(path);
-    spin(20);
+    nextTurn();
     d->setText(QStringLiteral("on disk\ntyped 24 characters here.\n"));
-    spin(50);  // the session write is due next turn, the snapshot after a second
+    // The session write is due next turn, the snapshot after a second.
+    EXPECT_TRUE(waitUntil([&] {
+        return same(model->load<QList<SessionItem>>(AppModel::sessionKey), QList<SessionItem>{{path, d->id}});
+    }));
     EXPECT_FALSE(BackupStore::exists(d->id));
-    EXPECT_EQ(model->load<QList<SessionItem>>(AppModel::sessionKey), (QList<SessionItem>{{path, d->id}}));
     // The writer thread lands the snapshot; the process dies before anything else.
     ASSERT_TRUE(BackupStore::write(*d));
     const QUuid id = d->id;

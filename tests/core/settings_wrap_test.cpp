@@ -22,19 +22,6 @@ const QStringList prose = {QStringLiteral("markdown"), QStringLiteral("text")};
 
 }
 
-TEST(SettingsWrap, ProseWrapsAndDataDiagramsAndTablesDoNot)
-{
-    const std::pair<const char*, bool> expected[] = {
-        {"markdown", true}, {"text", true},      {"json", false}, {"yaml", false},
-        {"toml", false},    {"plantuml", false}, {"csv", false},
-    };
-    for (const auto& [format, wraps] : expected) {
-        SCOPED_TRACE(format);
-        EXPECT_EQ(Settings().wrapFor(QString::fromLatin1(format)), wraps);
-    }
-    EXPECT_EQ(wrapped(Settings()), prose);
-}
-
 TEST(SettingsWrap, ChoicesAndTheEvenHanFaceAreStoredAndReadBack)
 {
     Settings s;
@@ -59,6 +46,7 @@ TEST(SettingsWrap, SettingsFromBeforeWrapPerFormatLoadSensibly)
              Case{R"({"appearance":0,"scheme":"g","fontSize":13,"wordWrap":true})", all},
              // Off was the old default, not a choice: each format gets its own.
              Case{R"({"appearance":0,"scheme":"g","fontSize":13,"wordWrap":false})", prose},
+             // No choice at all: prose wraps, data, diagrams and tables do not.
              Case{R"({"appearance":0,"scheme":"g","fontSize":13})", prose},
              Case{R"({"appearance":0,"scheme":"g","fontSize":13,"wordWrap":"yes"})", prose},
              // Stored per format, the old switch no longer counts.

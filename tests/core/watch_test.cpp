@@ -40,14 +40,14 @@ TEST_F(Watching, SessionIsRewrittenOnlyWhenASnapshotAppearsOrGoes)
     ASSERT_TRUE(waitUntil([&] { return session(*model) == QList<SessionItem>{{path, d->id}}; }));
     EXPECT_FALSE(BackupStore::exists(d->id));
     ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(d->id); }));
-    spin(100);
+    ASSERT_TRUE(snapshotsSettled(files));
     EXPECT_EQ(session(*model), (QList<SessionItem>{{path, d->id}}));
 
     // Another change rewrites the snapshot but not the session.
     model->ud().remove(AppModel::sessionKey);
     d->setText(QStringLiteral("changed again"));
     ASSERT_TRUE(waitUntil([&] { return BackupStore::load(d->id)->text == QStringLiteral("changed again"); }));
-    spin(100);
+    ASSERT_TRUE(snapshotsSettled(files));
     EXPECT_FALSE(model->ud().contains(AppModel::sessionKey));
 
     // Undoing back to the saved text removes the snapshot and rewrites the session.

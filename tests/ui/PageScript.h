@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WaitUntil.h"
 #include "views/webengine/PreviewView.h"
 
 #include <QTest>
@@ -17,18 +18,12 @@ inline QVariant evaluate(PreviewView& view, const QString& js, quint32 world = Q
         out = v;
         done = true;
     });
-    for (int i = 0; i < 500 && !done; ++i)
-        QTest::qWait(10);
+    waitUntil([&done] { return done; }, 5000);
     return out;
 }
 
 // Waits up to five seconds for the script to give true.
 inline bool waitForScript(PreviewView& view, const QString& js)
 {
-    for (int i = 0; i < 100; ++i) {
-        if (evaluate(view, js).toBool())
-            return true;
-        QTest::qWait(50);
-    }
-    return false;
+    return static_cast<bool>(waitUntil([&] { return evaluate(view, js).toBool(); }, 5000));
 }

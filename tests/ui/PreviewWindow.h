@@ -19,11 +19,7 @@ struct PreviewWindow : WindowFixture {
     // Waits up to ten seconds for the page to answer the script with true.
     bool showing(const QString& js)
     {
-        for (int i = 0; i < 200; ++i) {
-            if (preview()->isReady() && evaluate(*preview(), js).toBool())
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
+        return static_cast<bool>(
+            waitUntil([&] { return preview()->isReady() && evaluate(*preview(), js).toBool(); }, 10000));
     }
 };

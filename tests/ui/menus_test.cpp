@@ -12,13 +12,6 @@
 namespace {
 
 struct Menus : WindowFixture {
-    QMenu* menu(const QString& title) const
-    {
-        for (QAction* m : window->menuBar()->actions())
-            if (m->text() == title)
-                return m->menu();
-        return nullptr;
-    }
     static void texts(const QMenu* m, QStringList& out)
     {
         for (const QAction* a : m->actions()) {

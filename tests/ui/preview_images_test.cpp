@@ -143,16 +143,16 @@ TEST(PreviewLoads, ABarePageGetsItsImageAndNothingElseFromDisk)
                  QUrl::fromLocalFile(folder.path() + QLatin1Char('/')));
     ASSERT_TRUE(loaded.wait(20000));
     QVariant width;
-    for (int i = 0; i < 50 && width.toInt() == 0; ++i) {
+    waitUntil([&] {
         bool done = false;
         page.runJavaScript(QStringLiteral("document.getElementById('i').naturalWidth"),
                            QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
                                width = v;
                                done = true;
                            });
-        for (int k = 0; k < 100 && !done; ++k)
-            QTest::qWait(10);
-    }
+        waitUntil([&] { return done; }, 1000);
+        return width.toInt() != 0;
+    });
     EXPECT_EQ(width.toInt(), 12);
     QStringList seen;
     for (const QList<QVariant>& r : refused) {

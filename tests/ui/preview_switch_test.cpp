@@ -27,11 +27,8 @@ QString content(PreviewView& view)
 bool waitFor(PreviewView& view, const QString& text)
 {
     QString last;
-    for (int i = 0; i < 400; ++i) {
-        if (view.isReady() && (last = content(view)).contains(text))
-            return true;
-        QTest::qWait(50);
-    }
+    if (waitUntil([&] { return view.isReady() && (last = content(view)).contains(text); }, 20000))
+        return true;
     ADD_FAILURE() << "ready " << view.isReady() << ", showing " << last.toStdString() << " url "
                   << view.url().toString().toStdString() << " body "
                   << evaluate(view,
@@ -87,9 +84,7 @@ namespace {
 // Waits for the cover to go; from then on the page must hold `text`.
 bool uncoveredShowing(PreviewView& view, const QString& text)
 {
-    for (int i = 0; i < 2000 && view.isCovered(); ++i)
-        QTest::qWait(5);
-    if (view.isCovered()) {
+    if (!waitUntil([&] { return !view.isCovered(); }, 10000)) {
         ADD_FAILURE() << "still covered";
         return false;
     }

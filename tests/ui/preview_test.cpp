@@ -36,7 +36,8 @@ TEST(PreviewView, HostileContentArrivesAsInertMarkupThroughTheLivePush)
     view.setDoc(doc);
     EXPECT_TRUE(waitUntil(
         [&] { return evaluate(view, QStringLiteral("document.getElementById('x')!==null")).toBool(); }, 5000));
-    QTest::qWait(200);
+    // What the pictures would run has run once they have loaded or failed.
+    EXPECT_TRUE(waitForScript(view, QStringLiteral("Array.from(document.images).every(i=>i.complete)")));
     EXPECT_NE(evaluate(view, QStringLiteral("document.title")).toString(), QStringLiteral("pwned"));
     const QString text = evaluate(view, QStringLiteral("document.getElementById('c').textContent")).toString();
     EXPECT_TRUE(text.contains(QStringLiteral("\"'\\\n"))) << text.toStdString();

@@ -20,15 +20,6 @@ namespace {
 struct PrintTest : WindowFixture {
     template <class Dialog> static Dialog* modal() { return qobject_cast<Dialog*>(QApplication::activeModalWidget()); }
 
-    QAction* fileAction(const QString& title) const
-    {
-        for (QAction* menu : window->menuBar()->actions())
-            if (menu->menu() && menu->text().startsWith(QStringLiteral("文件")))
-                for (QAction* a : menu->menu()->actions())
-                    if (a->text() == title)
-                        return a;
-        return nullptr;
-    }
     // The text of the PDF, page by page; none without poppler's pdftotext.
     static std::optional<QStringList> pages(const QString& pdf)
     {
@@ -128,7 +119,7 @@ TEST_F(PrintTest, PrintPreviewShowsEveryPage)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
         window->openFiles({write(c.name, c.text)});
-        QAction* a = fileAction(QStringLiteral("打印预览…"));
+        QAction* a = menuAction(QStringLiteral("打印预览…"));
         ASSERT_TRUE(a);
         a->trigger();
         ASSERT_TRUE(waitUntil([&] { return modal<QPrintPreviewDialog>() != nullptr; }));
@@ -241,7 +232,7 @@ TEST_F(PrintTest, PreviewedAndPrintedPagesStayInsideTheirMargins)
         md += "很长的一段文字，一行接一行地排满整个页面的宽度，看看右边是不是被裁掉了。";
     md += "\n";
     window->openFiles({write(QStringLiteral("边距.md"), md)});
-    QAction* a = fileAction(QStringLiteral("打印预览…"));
+    QAction* a = menuAction(QStringLiteral("打印预览…"));
     ASSERT_TRUE(a);
     a->trigger();
     ASSERT_TRUE(waitUntil([&] { return modal<QPrintPreviewDialog>() != nullptr; }));
