@@ -60,22 +60,30 @@ void WordCounter::count(Part part, qsizetype from, qsizetype to)
 
 // Words never run across a line feed, so counts of pieces cut after one add
 // up to the count of the whole.
-void WordCounter::countPiece(Part part, unsigned round, qsizetype at, qsizetype to, qsizetype sum)
+void WordCounter::countPiece(Part part, unsigned round, qsizetype at, qsizetype to, qsizetype sum, QByteArray piece)
 {
     if (round_[int(part)] != round)
         return;
     to = std::min(to, view_->byteLength());
-    QByteArray piece;
-    qsizetype cut = -1;
-    while (cut < 0 && at + piece.size() < to) {
+    qsizetype cut = piece.size() - 1;
+    if (at + piece.size() < to) {
         const qsizetype from = at + piece.size();
         const qsizetype n = std::min(TextCount::workerBytes, to - from);
+        if (piece.capacity() < piece.size() + n)
+            piece.reserve(std::max(2 * piece.capacity(), piece.size() + n));
         piece.resize(piece.size() + n);
         view_->copyBytes(from, n, piece.data() + piece.size() - n);
-        // Only the bytes just added are searched: a long line must not be
-        // scanned again for every mebibyte it grows by.
+        // Only the bytes just added are searched for the last line feed.
         const qsizetype lf = QByteArrayView(piece).sliced(piece.size() - n).lastIndexOf('\n');
-        cut = at + piece.size() >= to ? piece.size() - 1 : lf < 0 ? -1 : piece.size() - n + lf;
+        if (lf < 0 && at + piece.size() < to) {
+            // A line longer than a piece: a piece more per turn, so that no
+            // turn copies the whole line.
+            QTimer::singleShot(0, this, [this, part, round, at, to, sum, piece = std::move(piece)]() mutable {
+                countPiece(part, round, at, to, sum, std::move(piece));
+            });
+            return;
+        }
+        cut = at + piece.size() >= to ? piece.size() - 1 : piece.size() - n + lf;
     }
     piece.truncate(cut + 1);
     const qsizetype next = at + piece.size();

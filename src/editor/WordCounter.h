@@ -2,6 +2,7 @@
 
 #include "text/TextCount.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QTimer>
 #include <functional>
@@ -27,7 +28,8 @@ private:
     enum class Part { text, selection };
     // Counts the view's bytes from `from` to `to`.
     void count(Part part, qsizetype from, qsizetype to);
-    void countPiece(Part part, unsigned round, qsizetype at, qsizetype to, qsizetype sum);
+    // `piece`: the bytes from `at` copied in earlier turns, a line longer than a piece.
+    void countPiece(Part part, unsigned round, qsizetype at, qsizetype to, qsizetype sum, QByteArray piece = {});
     void countText();
 
     CodeTextView* view_;
