@@ -174,20 +174,15 @@ DocPtr Doc::restore(const DocSnapshot& s)
         doc->setSavedText(QString());
         return doc;
     }
-    auto stamp = FileIO::stamp(*s.path);
-    auto bytes = FileIO::read(*s.path);
-    std::optional<QString> disk;
-    if (bytes)
-        disk = s.encoding.decode(bytes.value());
-    if (bytes && stamp)
-        stamp->contentHash = FileIO::contentHash(bytes.value());
+    // Read as open reads: decoded in pieces, only the digests kept.
+    auto disk = read(*s.path, s.encoding);
     if (!disk) {
         doc->setSavedText(QString(QChar(u'\0')));
         doc->setNotice(DocNotice::missing);
         return doc;
     }
-    doc->setSavedText(LineEnding::normalize(std::move(*disk)));
-    doc->diskStamp_ = stamp;
+    doc->setBaseline(std::move(disk.value().baseline));
+    doc->diskStamp_ = disk.value().stamp;
     const auto now = FileIO::modificationDate(*s.path);
     if (now && s.diskModified && std::abs(now->msecsTo(*s.diskModified)) > 500)
         doc->setNotice(DocNotice::diskChanged);
