@@ -33,7 +33,7 @@ void AppModel::reopen(const DocPtr& doc, TextEncoding encoding)
 void AppModel::doReopen(const DocPtr& doc, TextEncoding encoding)
 {
     QPointer<AppModel> self(this);
-    readAgain(doc, encoding, [self, encoding](std::optional<QString> error) {
+    readAgain(doc, encoding, [self, encoding](const std::optional<QString>& error) {
         if (error)
             self->alert(QStringLiteral("无法按 ") + encoding.rawValue() + QStringLiteral(" 打开"), *error);
         else

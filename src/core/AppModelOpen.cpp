@@ -203,7 +203,7 @@ void AppModel::loadDiskVersion(const DocPtr& doc)
     if (!doc)
         return;
     QPointer<AppModel> self(this);
-    readAgain(doc, doc->encoding(), [self, doc](std::optional<QString> error) {
+    readAgain(doc, doc->encoding(), [self, doc](const std::optional<QString>& error) {
         if (error) {
             self->alert(QStringLiteral("无法读取磁盘版本"), *error);
             return;

@@ -9,7 +9,7 @@ void AppModel::reloadChanged(const DocPtr& doc)
 {
     const int line = editorLink_ ? editorLink_->caretLine(doc) : 0;
     QPointer<AppModel> self(this);
-    readAgain(doc, doc->encoding(), [self, doc, line](std::optional<QString> error) {
+    readAgain(doc, doc->encoding(), [self, doc, line](const std::optional<QString>& error) {
         if (error) {
             // Edited meanwhile: the edits decide, as for any change now.
             self->disk().check(doc);
