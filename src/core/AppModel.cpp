@@ -16,6 +16,9 @@ AppModel::AppModel(std::unique_ptr<Preferences> ud, QObject* parent)
     toastWork_->setSingleShot(true);
     connect(toastWork_, &QTimer::timeout, this, [this] { setToast(std::nullopt); });
     connect(&disk_, &DiskWatcher::reloadWanted, this, &AppModel::reloadChanged);
+    connect(&documents_, &DocumentModel::listChanged, this, &AppModel::docsChanged);
+    // Before anyone else hears of the new tags, so that the groups they look at are current.
+    connect(this, &AppModel::tagsChanged, this, [this] { docGroups_.setTags(tags_); });
 }
 
 AppModel::~AppModel()
@@ -42,62 +45,28 @@ QList<Tag> AppModel::builtInTags()
     };
 }
 
-DocPtr AppModel::active() const
-{
-    if (!activeID_)
-        return nullptr;
-    return doc(*activeID_);
-}
+DocPtr AppModel::active() const { return documents_.active(); }
 
-DocPtr AppModel::doc(QUuid id) const
-{
-    for (const DocPtr& d : docs_)
-        if (d->id == id)
-            return d;
-    return nullptr;
-}
+DocPtr AppModel::doc(QUuid id) const { return documents_.doc(id); }
 
 QString AppModel::standardPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
 DocPtr AppModel::docAt(const QString& path) const
 {
     const QString wanted = standardPath(path);
-    for (const DocPtr& d : docs_)
+    for (const DocPtr& d : docs())
         if (d->url() && standardPath(*d->url()) == wanted)
             return d;
     // Another name for an open file (a symbolic or hard link) is that file.
     const auto file = FileIO::stamp(wanted);
     if (!file)
         return nullptr;
-    for (const DocPtr& d : docs_)
+    for (const DocPtr& d : docs())
         if (d->url())
             if (const auto open = FileIO::stamp(*d->url());
                 open && open->device == file->device && open->inode == file->inode)
                 return d;
     return nullptr;
-}
-
-void AppModel::setDocs(QList<DocPtr> docs)
-{
-    QSet<QUuid> seen;
-    QList<DocPtr> unique;
-    for (DocPtr& d : docs)
-        if (d && !seen.contains(d->id)) {
-            seen.insert(d->id);
-            unique.append(std::move(d));
-        }
-    if (unique == docs_)
-        return;
-    docs_ = std::move(unique);
-    emit docsChanged();
-}
-
-void AppModel::appendDoc(const DocPtr& d)
-{
-    if (!d || doc(d->id))
-        return;
-    docs_.append(d);
-    emit docsChanged();
 }
 
 void AppModel::setSettings(const Settings& s)
@@ -136,9 +105,8 @@ void AppModel::setShowNewFile(bool v)
 
 void AppModel::setActiveID(std::optional<QUuid> v)
 {
-    if (activeID_ == v)
+    if (!documents_.setActiveID(v))
         return;
-    activeID_ = v;
     // The document on screen gets its own analysis lane.
     const DocPtr shown = active();
     AnalysisQueue::shared().setShown(shown.get());

@@ -3,6 +3,8 @@
 #include "core/Dialog.h"
 #include "core/DiskWatcher.h"
 #include "core/Doc.h"
+#include "core/DocGroupModel.h"
+#include "core/DocumentModel.h"
 #include "core/FindState.h"
 #include "core/JSONCodec.h"
 #include "core/Popup.h"
@@ -75,8 +77,13 @@ public:
     Preferences& ud() const { return *ud_; }
 
     // ---- Published fields ----
-    const QList<DocPtr>& docs() const { return docs_; }
-    const std::optional<QUuid>& activeID() const { return activeID_; }
+    // The open documents and the active one; docs() and the lookups below forward to it.
+    DocumentModel& documents() { return documents_; }
+    const DocumentModel& documents() const { return documents_; }
+    // The same documents under their tags.
+    DocGroupModel& docGroups() { return docGroups_; }
+    const QList<DocPtr>& docs() const { return documents_.docs(); }
+    const std::optional<QUuid>& activeID() const { return documents_.activeID(); }
     const QList<Tag>& tags() const { return tags_; }
     const QStringList& recent() const { return recent_; }
     const QSet<QString>& collapsed() const { return collapsed_; }
@@ -93,9 +100,8 @@ public:
     // The editor's and the preview's view zoom in percent (Zoom::steps); not stored.
     int zoom() const { return zoom_; }
 
-    // Document list edits keep ids unique; appendDoc ignores a duplicate id.
-    void setDocs(QList<DocPtr> docs);
-    void appendDoc(const DocPtr& doc);
+    // Adds a document at the end; a duplicate id is ignored.
+    void appendDoc(const DocPtr& doc) { documents_.append(doc); }
     void setActiveID(std::optional<QUuid> id);
     void setTags(QList<Tag> tags);
     void setRecent(QStringList recent);
@@ -185,13 +191,8 @@ public:
     static QString label(const QString& name);
 
     // ---- Tags, groups and ordering ----
-    struct Group {
-        QString id;  // tag id, or "_" for the untagged documents
-        QString name;
-        int color = -1;  // tag colour index; -1 for the untagged group
-        QList<DocPtr> docs;
-    };
-    QList<Group> groups() const;
+    using Group = DocGroupModel::Group;
+    QList<Group> groups() const { return DocGroupModel::arrange(docs(), tags_); }
     void toggleTag(const QString& tagID, const DocPtr& doc);
     void move(QUuid id, std::optional<QUuid> before);
     void step(const DocPtr& doc, int by);
@@ -260,7 +261,7 @@ public:
     }
 
 signals:
-    // The list itself: documents added, removed or moved.
+    // The list itself: documents added, removed or moved (the rows of documents()).
     void docsChanged();
     void activeChanged();
     void tagsChanged();
@@ -308,8 +309,8 @@ private:
     bool refuseNotText(const QString& target, bool quiet);
 
     // Published
-    QList<DocPtr> docs_;
-    std::optional<QUuid> activeID_;
+    DocumentModel documents_;
+    DocGroupModel docGroups_{documents_};
     // Documents the last written session lists with a snapshot.
     QSet<QUuid> sessionBackups_;
     QList<Tag> tags_;

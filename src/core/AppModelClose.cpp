@@ -49,20 +49,15 @@ void AppModel::close(const DocPtr& doc, Done then)
     present(std::move(d));
 }
 
-void AppModel::remove(const DocPtr& doc)
+void AppModel::remove(const DocPtr& listed)
 {
+    // Held here: the caller's pointer may be the list's own entry, which goes away below.
+    const DocPtr doc = listed ? documents_.doc(listed->id) : nullptr;
     if (!doc)
         return;
-    qsizetype index = -1;
-    for (qsizetype i = 0; i < docs_.size(); ++i)
-        if (docs_[i]->id == doc->id)
-            index = i;
-    if (index < 0)
-        return;
-    const bool wasActive = activeID_ == doc->id;
-    QList<DocPtr> rest = docs_;
-    rest.removeAt(index);
-    setDocs(rest);
+    const int index = documents_.row(doc->id);
+    const bool wasActive = activeID() == doc->id;
+    documents_.remove(doc->id);
 
     if (doc->url()) {
         QStringList recent = recent_;
@@ -79,12 +74,12 @@ void AppModel::remove(const DocPtr& doc)
     BackupStore::remove(doc->id);
 
     if (wasActive) {
-        if (docs_.isEmpty())
+        if (docs().isEmpty())
             setActiveID(std::nullopt);
         else
-            setActiveID(docs_[std::min<qsizetype>(index, docs_.size() - 1)]->id);
+            setActiveID(docs()[std::min<qsizetype>(index, docs().size() - 1)]->id);
     }
-    if (docs_.isEmpty())
+    if (docs().isEmpty())
         find_.setVisible(false);
     persistSession();
 }
@@ -92,7 +87,7 @@ void AppModel::remove(const DocPtr& doc)
 void AppModel::confirmQuit(Done completion)
 {
     QList<DocPtr> pending;
-    for (const DocPtr& d : docs_)
+    for (const DocPtr& d : docs())
         if (d->isDirty())
             pending.append(d);
     QPointer<AppModel> self(this);
@@ -118,7 +113,7 @@ void AppModel::quitStep(QList<DocPtr> pending, Done completion)
     if (pending.isEmpty()) {
         setQuitting();
         unwatchAll();
-        for (const DocPtr& d : docs_)
+        for (const DocPtr& d : docs())
             if (!d->isDirty())
                 BackupStore::remove(d->id);
         // Nothing may still be writing when the process ends.

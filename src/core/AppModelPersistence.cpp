@@ -22,7 +22,7 @@ void AppModel::persistSession()
     const Preferences::Batch batch(*ud_);
     QList<SessionItem> items;
     sessionBackups_.clear();
-    for (const DocPtr& d : docs_) {
+    for (const DocPtr& d : docs()) {
         SessionItem item;
         // Listed before its snapshot is written: killed in between, the next
         // start still looks for the snapshot rather than taking the file.
@@ -79,13 +79,13 @@ void AppModel::restore()
     restoreSession();
 
     if (const auto path = ud_->string(activePathKey))
-        for (const DocPtr& d : docs_)
+        for (const DocPtr& d : docs())
             if (d->url() && *d->url() == *path) {
                 setActiveID(d->id);
                 break;
             }
     if (!active())
-        setActiveID(docs_.isEmpty() ? std::nullopt : std::optional<QUuid>(docs_.first()->id));
+        setActiveID(docs().isEmpty() ? std::nullopt : std::optional<QUuid>(docs().first()->id));
 
     bag_.append(connect(this, &AppModel::activeChanged, this, &AppModel::schedulePersistSession));
     schedulePersistSession();
@@ -148,7 +148,7 @@ void AppModel::restoreSession()
     if (restoredFromPaths_)
         persist();
 
-    for (const DocPtr& d : docs_)
+    for (const DocPtr& d : docs())
         if (BackupStore::exists(d->id)) {
             flash(QStringLiteral("已恢复未保存的修改"));
             break;

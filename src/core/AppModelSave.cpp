@@ -132,7 +132,7 @@ void AppModel::askOverDisk(const DocPtr& doc, std::function<void()> proceed, Don
 
 DocPtr AppModel::openElsewhere(const QString& path, const DocPtr& except) const
 {
-    for (const DocPtr& d : docs_)
+    for (const DocPtr& d : docs())
         if (d != except && d->url() && (standardPath(*d->url()) == path || FileMove::sameFile(*d->url(), path)))
             return d;
     return nullptr;

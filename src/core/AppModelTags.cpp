@@ -51,47 +51,21 @@ void AppModel::saveTags(const DocPtr& doc)
     store(fileTagsKey, map);
 }
 
-QList<AppModel::Group> AppModel::groups() const
-{
-    QList<Group> out;
-    for (const Tag& t : tags_) {
-        Group g{t.id, t.name, t.color, {}};
-        for (const DocPtr& d : docs_)
-            if (d->tags().contains(t.id))
-                g.docs.append(d);
-        if (!g.docs.isEmpty())
-            out.append(g);
-    }
-    Group untagged{QStringLiteral("_"), QStringLiteral("未分组"), -1, {}};
-    for (const DocPtr& d : docs_)
-        if (d->tags().isEmpty())
-            untagged.docs.append(d);
-    if (!untagged.docs.isEmpty() || out.isEmpty())
-        out.append(untagged);
-    return out;
-}
-
 void AppModel::move(QUuid id, std::optional<QUuid> before)
 {
     if (before == id)
         return;
-    QList<DocPtr> list = docs_;
-    qsizetype from = -1;
-    for (qsizetype i = 0; i < list.size(); ++i)
-        if (list[i]->id == id)
-            from = i;
+    const int from = documents_.row(id);
     if (from < 0)
         return;
-    const DocPtr moving = list.takeAt(from);
-    qsizetype to = list.size();
-    if (before)
-        for (qsizetype i = 0; i < list.size(); ++i)
-            if (list[i]->id == *before) {
-                to = i;
-                break;
-            }
-    list.insert(to, moving);
-    setDocs(list);
+    // Where `before` stands once the moving row is out; the end when it is not listed.
+    const int last = int(docs().size()) - 1;
+    int to = before ? documents_.row(*before) : -1;
+    if (to < 0)
+        to = last;
+    else if (to > from)
+        --to;
+    documents_.move(from, to);
     persistSession();
 }
 
@@ -99,19 +73,18 @@ void AppModel::step(const DocPtr& doc, int by)
 {
     if (!doc)
         return;
-    QList<qsizetype> peers;  // positions in docs_
-    for (qsizetype i = 0; i < docs_.size(); ++i)
-        if (docs_[i]->tags() == doc->tags())
-            peers.append(i);
-    qsizetype at = -1;
-    for (qsizetype k = 0; k < peers.size(); ++k)
-        if (docs_[peers[k]]->id == doc->id)
-            at = k;
-    const qsizetype partner = at + by;
+    QList<int> peers;  // rows of the documents in the same group
+    for (qsizetype i = 0; i < docs().size(); ++i)
+        if (docs()[i]->tags() == doc->tags())
+            peers.append(int(i));
+    const int at = int(peers.indexOf(documents_.row(doc->id)));
+    const int partner = at + by;
     if (at < 0 || partner < 0 || partner >= peers.size())
         return;
-    QList<DocPtr> list = docs_;
-    list.swapItemsAt(peers[at], peers[partner]);
-    setDocs(list);
+    // The two swap places: the later one moves up into the earlier one's row, which then takes the later one's.
+    const int lo = std::min(peers[at], peers[partner]);
+    const int hi = std::max(peers[at], peers[partner]);
+    documents_.move(hi, lo);
+    documents_.move(lo + 1, hi);
     persistSession();
 }

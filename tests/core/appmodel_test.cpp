@@ -54,7 +54,7 @@ TEST_F(AppModelState, DocumentIdsStayUniqueAndAnUnknownOneIsNoActiveDocument)
 {
     DocPtr a = model->createDoc(QString(), std::nullopt, {});
     model->appendDoc(a);
-    model->setDocs({a, a});
+    EXPECT_FALSE(model->documents().insert(0, a));
     EXPECT_EQ(model->docs().size(), 1);
     model->setActiveID(QUuid::createUuid());
     EXPECT_EQ(model->active(), nullptr);

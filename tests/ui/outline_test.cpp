@@ -79,7 +79,7 @@ TEST_F(OutlineTest, EscapeClosesAndAClickJumps)
     key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
     OutlinePanel* p = panel();
     ASSERT_TRUE(p);
-    const QRect first = p->visualItemRect(p->item(0));
+    const QRect first = p->visualRect(p->model()->index(0, 0));
     QTest::mouseClick(p->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
     EXPECT_FALSE(model->popup());
     EXPECT_EQ(editors->caretLine(doc), 1);
@@ -95,7 +95,7 @@ TEST_F(OutlineTest, ADocumentWithoutHeadingsSaysSoAndReturnDoesNothing)
     OutlinePanel* p = panel();
     ASSERT_TRUE(p);
     ASSERT_EQ(p->count(), 1);
-    EXPECT_EQ(p->item(0)->text(), QStringLiteral("没有标题"));
+    EXPECT_EQ(p->text(0), QStringLiteral("没有标题"));
     key(Qt::Key_Return);
     EXPECT_TRUE(model->popup());
     key(Qt::Key_Escape);
@@ -157,7 +157,7 @@ TEST_F(OutlineTest, TypingNarrowsTheHeadingsByCharactersOrPinyin)
         QStringList out;
         for (int i = 0; i < p->count(); ++i)
             if (!p->isRowHidden(i))
-                out << p->item(i)->text();
+                out << p->text(i);
         return out;
     };
     struct Case {

@@ -1,5 +1,7 @@
 #include "views/overlays/OutlinePanel.h"
 
+#include "views/overlays/OutlineRows.h"
+
 #include "core/AppModel.h"
 #include "core/EditorLink.h"
 #include "editor/AppFonts.h"
@@ -24,8 +26,6 @@ constexpr int visibleRows = 16;
 constexpr int filterHeight = 28;
 constexpr int chrome = 12 + filterHeight + 6;  // margins and the filter field
 
-enum Role { levelRole = Qt::UserRole + 1, caretRole };
-
 class OutlineDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -46,8 +46,8 @@ public:
             p->setBrush(chosen ? Palette::selection().resolve() : Palette::hover().resolve());
             p->drawRoundedRect(QRectF(o.rect).adjusted(4, 1, -4, -1), 5, 5);
         }
-        const int level = index.data(levelRole).toInt();
-        const bool caret = index.data(caretRole).toBool();
+        const int level = index.data(OutlineRows::levelRole).toInt();
+        const bool caret = index.data(OutlineRows::caretRole).toBool();
         const QRect text = o.rect.adjusted(16 + (std::max(level, 1) - 1) * indentStep, 0, -12, 0);
         if (caret) {
             // Where the caret is: a short bar before the title.
@@ -68,8 +68,9 @@ public:
 }
 
 OutlinePanel::OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent)
-    : QListWidget(parent), model_(model), doc_(std::move(doc))
+    : QListView(parent), model_(model), doc_(std::move(doc)), rows_(new OutlineRows(this))
 {
+    setModel(rows_);
     setAccessibleName(QStringLiteral("大纲"));
     setFrameShape(QFrame::NoFrame);
     setAttribute(Qt::WA_MacShowFocusRect, false);
@@ -78,9 +79,9 @@ OutlinePanel::OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::SingleSelection);
     viewport()->setAutoFillBackground(false);
-    setStyleSheet(QStringLiteral("QListWidget { background: transparent; outline: none; }"));
+    setStyleSheet(QStringLiteral("QListView { background: transparent; outline: none; }"));
     setViewportMargins(0, 6 + filterHeight + 6, 0, 6);
-    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { jump(row(item)); });
+    connect(this, &QListView::clicked, this, [this](const QModelIndex& i) { jump(i.row()); });
     filter_ = new QLineEdit(this);
     filter_->setPlaceholderText(QStringLiteral("筛选标题（可用拼音）"));
     filter_->setAccessibleName(QStringLiteral("筛选标题"));
@@ -94,16 +95,21 @@ OutlinePanel::OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent)
         if (self)
             self->gather(std::move(copy));
     });
-    if (count() == 0)
+    if (!shown_)
         showGathering();
 }
 
+int OutlinePanel::count() const { return rows_->rowCount(); }
+
+const QList<OutlineEntry>& OutlinePanel::entries() const { return rows_->entries(); }
+
+QString OutlinePanel::text(int row) const { return rows_->index(row).data().toString(); }
+
 void OutlinePanel::showGathering()
 {
-    if (count() > 0)
+    if (std::exchange(shown_, true))
         return;
-    auto* item = new QListWidgetItem(QStringLiteral("正在整理大纲…"), this);
-    item->setFlags(Qt::NoItemFlags);
+    rows_->setNotice(QStringLiteral("正在整理大纲…"));
     setFixedSize(320, rowHeight * visibleRows + chrome);
 }
 
@@ -132,33 +138,22 @@ void OutlinePanel::gather(TextCopy copy)
 
 void OutlinePanel::fill(QList<OutlineEntry> entries)
 {
-    const bool first = count() == 0;  // else the panel already shows, at its full size
-    clear();
-    entries_ = std::move(entries);
-    caretEntry_ = Outline::entryAt(entries_, caretLine_);
-    for (int i = 0; i < entries_.size(); ++i) {
-        const OutlineEntry& e = entries_[i];
-        auto* item = new QListWidgetItem(e.title.isEmpty() ? QStringLiteral("（空标题）") : e.title, this);
-        item->setData(levelRole, e.level);
-        item->setData(caretRole, i == caretEntry_);
-        item->setToolTip(QStringLiteral("第 %1 行").arg(e.line + 1));
-    }
-    if (entries_.isEmpty()) {
-        auto* item = new QListWidgetItem(QStringLiteral("没有标题"), this);
-        item->setFlags(Qt::NoItemFlags);
-    } else {
-        setCurrentRow(std::max(caretEntry_, 0));
-    }
+    const bool first = !std::exchange(shown_, true);  // else the panel already shows, at its full size
+    caretEntry_ = Outline::entryAt(entries, caretLine_);
+    rows_->setNotice(QStringLiteral("没有标题"));
+    rows_->setEntries(std::move(entries), caretEntry_);
+    if (!rows_->entries().isEmpty())
+        setCurrentIndex(rows_->index(std::max(caretEntry_, 0)));
     // An open panel keeps its place and size; only its rows change.
     if (first)
-        setFixedSize(320, rowHeight * std::clamp(int(count()), 1, visibleRows) + chrome);
+        setFixedSize(320, rowHeight * std::clamp(count(), 1, visibleRows) + chrome);
     narrow(filter_->text());
-    scrollToItem(currentItem(), QAbstractItemView::PositionAtCenter);
+    scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 void OutlinePanel::showEvent(QShowEvent* e)
 {
-    QListWidget::showEvent(e);
+    QListView::showEvent(e);
     // The popup owns the keys while it is open: letters go to the filter,
     // the arrows and Return to the list.
     filter_->setFocus(Qt::PopupFocusReason);
@@ -166,7 +161,7 @@ void OutlinePanel::showEvent(QShowEvent* e)
 
 void OutlinePanel::resizeEvent(QResizeEvent* e)
 {
-    QListWidget::resizeEvent(e);
+    QListView::resizeEvent(e);
     filter_->setGeometry(10, 6, width() - 20, filterHeight);
 }
 
@@ -186,21 +181,22 @@ bool OutlinePanel::eventFilter(QObject* watched, QEvent* e)
         default: break;
         }
     }
-    return QListWidget::eventFilter(watched, e);
+    return QListView::eventFilter(watched, e);
 }
 
 void OutlinePanel::narrow(const QString& query)
 {
     int first = -1;
-    for (int i = 0; i < int(entries_.size()); ++i) {
-        const bool shown = PinyinMatch::matches(entries_[i].title, query);
+    const QList<OutlineEntry>& entries = rows_->entries();
+    for (int i = 0; i < int(entries.size()); ++i) {
+        const bool shown = PinyinMatch::matches(entries[i].title, query);
         setRowHidden(i, !shown);
         if (shown && first < 0)
             first = i;
     }
     // The choice stays on a heading that is still listed.
     if ((currentRow() < 0 || isRowHidden(currentRow())) && first >= 0)
-        setCurrentRow(first);
+        setCurrentIndex(rows_->index(first));
 }
 
 void OutlinePanel::keyPressEvent(QKeyEvent* e)
@@ -209,17 +205,18 @@ void OutlinePanel::keyPressEvent(QKeyEvent* e)
         jump(currentRow());
         return;
     }
-    QListWidget::keyPressEvent(e);
+    QListView::keyPressEvent(e);
 }
 
 void OutlinePanel::jump(int row)
 {
-    if (row < 0 || row >= entries_.size() || isRowHidden(row))
+    const QList<OutlineEntry>& entries = rows_->entries();
+    if (row < 0 || row >= entries.size() || isRowHidden(row))
         return;
     // Closing the popup deletes this panel: keep what is needed.
     AppModel& model = model_;
     const DocPtr doc = doc_;
-    const int line = entries_[row].line;
+    const int line = entries[row].line;
     model.setPopup(std::nullopt);
     // A preview alone has no caret to put on the line.
     if (doc->mode() == ::ViewMode::preview)

@@ -56,7 +56,10 @@ public:
 }
 
 DocSwitchList::DocSwitchList(AppModel& model, DocSwitcher& switcher, QWidget* parent)
-    : QWidget(parent), model_(model), switcher_(switcher), rows_(new DocSwitchModel(this)), view_(new QListView(this))
+    : QWidget(parent),
+      switcher_(switcher),
+      rows_(new DocSwitchModel(model.documents(), this)),
+      view_(new QListView(this))
 {
     auto* box = new QVBoxLayout(this);
     box->setContentsMargins(padding, padding, padding, padding);
@@ -86,11 +89,7 @@ void DocSwitchList::sync()
         hide();
         return;
     }
-    QList<DocPtr> docs;
-    for (const QUuid& id : switcher_.walkOrder())
-        if (DocPtr d = model_.doc(id))
-            docs << d;
-    rows_->setDocs(docs);
+    rows_->setOrder(switcher_.walkOrder());
     const QModelIndex at = rows_->index(switcher_.walkIndex());
     view_->setCurrentIndex(at);
     view_->scrollTo(at);

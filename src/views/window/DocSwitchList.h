@@ -24,7 +24,6 @@ protected:
 private:
     void place();
 
-    AppModel& model_;
     DocSwitcher& switcher_;
     DocSwitchModel* rows_;
     QListView* view_;

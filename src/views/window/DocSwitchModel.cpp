@@ -1,25 +1,26 @@
 #include "views/window/DocSwitchModel.h"
 
-void DocSwitchModel::setDocs(QList<DocPtr> docs)
+DocSwitchModel::DocSwitchModel(DocumentModel& docs, QObject* parent) : QSortFilterProxyModel(parent)
 {
-    beginResetModel();
-    docs_ = std::move(docs);
-    endResetModel();
+    setSourceModel(&docs);
+    sort(0);
 }
 
-int DocSwitchModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(docs_.size()); }
-
-QVariant DocSwitchModel::data(const QModelIndex& index, int role) const
+void DocSwitchModel::setOrder(const QList<QUuid>& ids)
 {
-    if (!index.isValid() || index.row() >= docs_.size())
-        return {};
-    const DocPtr& d = docs_.at(index.row());
-    switch (role) {
-    case Qt::DisplayRole:
-    case Qt::AccessibleTextRole: return d->name();
-    case Qt::ToolTipRole: return d->fullPath();
-    case folderRole: return d->displayPath();
-    case editedRole: return d->isDirty();
-    default: return {};
-    }
+    if (order_ == ids)
+        return;
+    order_ = ids;
+    invalidate();
+}
+
+bool DocSwitchModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
+{
+    return order_.contains(sourceModel()->index(sourceRow, 0, sourceParent).data(DocumentModel::idRole).toUuid());
+}
+
+bool DocSwitchModel::lessThan(const QModelIndex& left, const QModelIndex& right) const
+{
+    return order_.indexOf(left.data(DocumentModel::idRole).toUuid())
+        < order_.indexOf(right.data(DocumentModel::idRole).toUuid());
 }

@@ -1,20 +1,27 @@
 #pragma once
 
-#include "core/Doc.h"
+#include "core/DocumentModel.h"
 
-#include <QAbstractListModel>
+#include <QSortFilterProxyModel>
 
-// The documents of a Ctrl+Tab walk as rows: name, folder and whether it has unsaved edits.
-class DocSwitchModel : public QAbstractListModel {
+// The documents of a Ctrl+Tab walk as rows of the open documents, in the
+// walk's order: name, folder and whether it has unsaved edits.
+class DocSwitchModel : public QSortFilterProxyModel {
 public:
-    enum Role { folderRole = Qt::UserRole + 1, editedRole };
-
-    using QAbstractListModel::QAbstractListModel;
-    void setDocs(QList<DocPtr> docs);
-    int rowCount(const QModelIndex& parent = {}) const override;
     // DisplayRole the name, ToolTipRole the full path, folderRole the folder, editedRole a bool.
-    QVariant data(const QModelIndex& index, int role) const override;
+    enum Role { folderRole = DocumentModel::folderRole, editedRole = DocumentModel::modifiedRole };
+
+    explicit DocSwitchModel(DocumentModel& docs, QObject* parent = nullptr);
+    // The documents listed, in this order; others are left out.
+    void setOrder(const QList<QUuid>& ids);
+    using QSortFilterProxyModel::index;
+    // The row of a list: it has one column and no children.
+    QModelIndex index(int row) const { return index(row, 0); }
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
-    QList<DocPtr> docs_;
+    QList<QUuid> order_;
 };
