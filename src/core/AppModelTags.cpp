@@ -13,7 +13,6 @@ void AppModel::toggleTag(const QString& tagID, const DocPtr& doc)
         tags.append(tagID);
     doc->setTags(tags);
     saveTags(doc);
-    emit docsChanged();
 }
 
 void AppModel::addTag(const QString& name, const DocPtr& doc)

@@ -91,8 +91,14 @@ Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* paren
     connect(recentWatch_, &QFileSystemWatcher::fileChanged, this, recheck);
     connect(recentWatch_, &QFileSystemWatcher::directoryChanged, this, recheck);
 
-    for (const auto signal : {&AppModel::docsChanged, &AppModel::tagsChanged, &AppModel::collapsedChanged})
-        connect(&model_, signal, this, &Sidebar::scheduleSync);
+    // The groups' rows: documents arriving, leaving, moving or changing group, and tags renamed.
+    DocGroupModel& groups = model_.docGroups();
+    for (const auto signal : {&DocGroupModel::rowsInserted, &DocGroupModel::rowsRemoved})
+        connect(&groups, signal, this, &Sidebar::scheduleSync);
+    connect(&groups, &DocGroupModel::rowsMoved, this, &Sidebar::scheduleSync);
+    connect(&groups, &DocGroupModel::modelReset, this, &Sidebar::scheduleSync);
+    connect(&groups, &DocGroupModel::dataChanged, this, &Sidebar::rowChanged);
+    connect(&model_, &AppModel::collapsedChanged, this, &Sidebar::scheduleSync);
     connect(&model_, &AppModel::recentChanged, this, &Sidebar::syncRecent);
     connect(&model_, &AppModel::activeChanged, this, &Sidebar::refreshRows);
     connect(&model_, &AppModel::popupChanged, this, &Sidebar::refreshRows);
@@ -168,7 +174,6 @@ void Sidebar::sync()
     qDeleteAll(existing);
     noDocs_->setVisible(model_.docs().isEmpty());
     syncRecent();
-    watchDocs();
 }
 
 void Sidebar::syncRecent()
@@ -221,24 +226,20 @@ void Sidebar::refreshRows()
             r->refresh();
 }
 
-void Sidebar::watchDocs()
+void Sidebar::rowChanged(const QModelIndex& from, const QModelIndex& to)
 {
-    for (const auto& c : docLinks_)
-        disconnect(c);
-    docLinks_.clear();
-    for (const DocPtr& d : model_.docs()) {
-        docLinks_ << connect(d.get(), &Doc::tagsChanged, this, &Sidebar::scheduleSync);
-        // A row shows the name, the path and the unsaved mark; typing changes
-        // none of them until the mark appears.
-        const auto refreshRow = [this, id = d->id] {
-            for (GroupView* g : groupViews())
-                for (DocRow* r : g->findChildren<DocRow*>())
-                    if (r->doc()->id == id)
-                        r->refresh();
-        };
-        for (const auto signal : {&Doc::nameChanged, &Doc::urlChanged, &Doc::originalNameChanged})
-            docLinks_ << connect(d.get(), signal, this, refreshRow);
-        docLinks_ << connect(d.get(), &Doc::modifiedChanged, this, refreshRow);
+    // A group's name, colour or count: its header. A document's name, path or
+    // unsaved mark: its rows, which typing leaves alone until the mark appears.
+    if (!from.parent().isValid()) {
+        scheduleSync();
+        return;
+    }
+    for (int r = from.row(); r <= to.row(); ++r) {
+        const QUuid id = from.siblingAtRow(r).data(DocumentModel::idRole).toUuid();
+        for (GroupView* g : groupViews())
+            for (DocRow* row : g->findChildren<DocRow*>())
+                if (row->doc()->id == id)
+                    row->refresh();
     }
 }
 

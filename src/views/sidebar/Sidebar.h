@@ -43,7 +43,7 @@ protected:
 
 private:
     void syncRecent();
-    void watchDocs();
+    void rowChanged(const QModelIndex& from, const QModelIndex& to);
     void refreshRows();
     void scheduleSync();
 
@@ -62,5 +62,4 @@ private:
     QFileSystemWatcher* recentWatch_;
     bool lastCap_ = false;
     bool syncPosted_ = false;
-    QList<QMetaObject::Connection> docLinks_;
 };
