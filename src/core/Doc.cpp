@@ -96,6 +96,20 @@ Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encodi
     return fromLoaded(path, std::move(loaded.value()));
 }
 
+namespace {
+
+// A text read into a byte array is kept as its bytes; one read into an
+// editor's buffer stays there until the editor takes it over.
+void holdLoaded(std::shared_ptr<TextSink> text, QByteArray& utf8, std::shared_ptr<TextSink>& loaded)
+{
+    if (auto* bytes = dynamic_cast<ByteSink*>(text.get()))
+        utf8 = bytes->take();
+    else
+        loaded = std::move(text);
+}
+
+}
+
 DocPtr Doc::fromLoaded(const QString& path, Loaded loaded)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
@@ -104,10 +118,7 @@ DocPtr Doc::fromLoaded(const QString& path, Loaded loaded)
     doc->self_ = doc;
     doc->baseline_ = std::move(loaded.baseline);
     doc->textDiffers_ = false;
-    if (auto* bytes = dynamic_cast<ByteSink*>(loaded.text.get()))
-        doc->utf8_ = bytes->take();
-    else
-        doc->loaded_ = std::move(loaded.text);
+    holdLoaded(std::move(loaded.text), doc->utf8_, doc->loaded_);
     doc->diskModified_ = std::move(loaded.modified);
     doc->likelyEncoding_ = loaded.likely;
     doc->diskStamp_ = loaded.stamp;
@@ -139,10 +150,7 @@ void Doc::takeLoaded(Loaded loaded)
     text_ = QString();
     utf8_ = QByteArray();
     loaded_.reset();
-    if (auto* bytes = dynamic_cast<ByteSink*>(loaded.text.get()))
-        utf8_ = bytes->take();
-    else
-        loaded_ = std::move(loaded.text);
+    holdLoaded(std::move(loaded.text), utf8_, loaded_);
     // A copy still in pieces was of the old text: its requesters get the new one.
     if (copying_)
         handOverCopy(textCopy());
