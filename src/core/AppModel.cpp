@@ -1,12 +1,8 @@
 #include "core/AppModel.h"
 
 #include "core/AnalysisQueue.h"
-#include "core/AppModelWatcher.h"
 #include "core/EditorLink.h"
-#include "core/FileIO.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QTimer>
 
 AppModel::AppModel(std::unique_ptr<Preferences> ud, QObject* parent)
@@ -18,14 +14,17 @@ AppModel::AppModel(std::unique_ptr<Preferences> ud, QObject* parent)
     connect(&disk_, &DiskWatcher::reloadWanted, this, &AppModel::reloadChanged);
     connect(&documents_, &DocumentModel::listChanged, this, &AppModel::docsChanged);
     // Before anyone else hears of the new tags, so that the groups they look at are current.
-    connect(this, &AppModel::tagsChanged, this, [this] { docGroups_.setTags(tags_); });
+    connect(&tags_, &TagStore::tagsChanged, this, [this] { docGroups_.setTags(tags_.tags()); });
+    connect(&tags_, &TagStore::tagsChanged, this, &AppModel::tagsChanged);
+    connect(&tags_, &TagStore::collapsedChanged, this, &AppModel::collapsedChanged);
+    connect(&session_, &SessionStore::recentChanged, this, &AppModel::recentChanged);
+    connect(&session_, &SessionStore::settingsChanged, this, &AppModel::settingsChanged);
 }
 
 AppModel::~AppModel()
 {
     for (const auto& c : bag_)
         disconnect(c);
-    unwatchAll();
 }
 
 AppModel& AppModel::shared()
@@ -35,49 +34,11 @@ AppModel& AppModel::shared()
     return *instance;
 }
 
-QList<Tag> AppModel::builtInTags()
-{
-    return {
-        {QStringLiteral("work"), QStringLiteral("工作"), 0},
-        {QStringLiteral("write"), QStringLiteral("写作"), 1},
-        {QStringLiteral("conf"), QStringLiteral("配置"), 2},
-        {QStringLiteral("ops"), QStringLiteral("运维"), 3},
-    };
-}
-
 DocPtr AppModel::active() const { return documents_.active(); }
 
 DocPtr AppModel::doc(QUuid id) const { return documents_.doc(id); }
 
-QString AppModel::standardPath(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
-
-DocPtr AppModel::docAt(const QString& path) const
-{
-    const QString wanted = standardPath(path);
-    for (const DocPtr& d : docs())
-        if (d->url() && standardPath(*d->url()) == wanted)
-            return d;
-    // Another name for an open file (a symbolic or hard link) is that file.
-    const auto file = FileIO::stamp(wanted);
-    if (!file)
-        return nullptr;
-    for (const DocPtr& d : docs())
-        if (d->url())
-            if (const auto open = FileIO::stamp(*d->url());
-                open && open->device == file->device && open->inode == file->inode)
-                return d;
-    return nullptr;
-}
-
-void AppModel::setSettings(const Settings& s)
-{
-    if (settings_ == s)
-        return;
-    settings_ = s;
-    emit settingsChanged();
-    applySettings();
-    persist();
-}
+DocPtr AppModel::docAt(const QString& path) const { return OpenPaths::find(docs(), path); }
 
 void AppModel::setShowNewFile(bool v)
 {
@@ -112,9 +73,6 @@ void AppModel::setActiveID(std::optional<QUuid> v)
     AnalysisQueue::shared().setShown(shown.get());
     emit activeChanged();
 }
-LV_MODEL_SETTER(setTags, tags_, tagsChanged, QList<Tag>)
-LV_MODEL_SETTER(setRecent, recent_, recentChanged, QStringList)
-LV_MODEL_SETTER(setCollapsed, collapsed_, collapsedChanged, QSet<QString>)
 LV_MODEL_SETTER(setIsFullScreen, isFullScreen_, fullScreenChanged, bool)
 LV_MODEL_SETTER(setDialog, dialog_, dialogChanged, std::optional<Dialog>)
 LV_MODEL_SETTER(setDialogInput, dialogInput_, dialogInputChanged, const QString&)

@@ -6,12 +6,14 @@
 #include "core/DocGroupModel.h"
 #include "core/DocumentModel.h"
 #include "core/FindState.h"
-#include "core/JSONCodec.h"
+#include "core/OpenPaths.h"
 #include "core/Popup.h"
 #include "core/Preferences.h"
 #include "core/SessionItem.h"
+#include "core/SessionStore.h"
 #include "core/Settings.h"
 #include "core/Tag.h"
+#include "core/TagStore.h"
 
 #include <QHash>
 #include <QList>
@@ -30,30 +32,27 @@ class EditorLink;
 class FileChooser;
 class QTimer;
 
-// The workspace: the open documents, the user's tags, recent files and
-// settings, and the transient interface state the flows drive (dialogs,
-// popups, toast). Main thread only. Every published field has its own change
-// signal, emitted after it changed; setting an equal value emits nothing.
+// The workspace: the open documents, the user's tags (TagStore), what is
+// kept between runs (SessionStore), and the transient interface state the
+// flows drive (dialogs, popups, toast). Main thread only. Every published
+// field has its own change signal, emitted after it changed; setting an
+// equal value emits nothing.
 class AppModel : public QObject {
     Q_OBJECT
 public:
     // Preference keys.
-    static inline const QString tagsKey = QStringLiteral("tags");
-    static inline const QString recentKey = QStringLiteral("recent");
-    static inline const QString collapsedKey = QStringLiteral("collapsed");
-    static inline const QString settingsKey = QStringLiteral("settings");
-    static inline const QString sessionKey = QStringLiteral("session");
-    static inline const QString activePathKey = QStringLiteral("activePath");
-    static inline const QString fileTagsKey = QStringLiteral("fileTags");
+    static inline const QString& tagsKey = TagStore::tagsKey;
+    static inline const QString& recentKey = SessionStore::recentKey;
+    static inline const QString& collapsedKey = TagStore::collapsedKey;
+    static inline const QString& settingsKey = SessionStore::settingsKey;
+    static inline const QString& sessionKey = SessionStore::sessionKey;
+    static inline const QString& activePathKey = SessionStore::activePathKey;
+    static inline const QString& fileTagsKey = TagStore::fileTagsKey;
 
     static constexpr int toastMSecs = 1800;
-    // Snapshots follow a document 1 s after its last change; while changes
-    // keep coming they are still written at the latest this long after the
-    // first unsnapshotted one, so continuous typing is never unprotected.
-    static constexpr int snapshotQuietMSecs = 1000;
-    static constexpr int snapshotMaxWaitMSecs = 1250;
-    // A snapshot that could not be written is tried again this much later.
-    static constexpr int snapshotRetryMSecs = 3000;
+    static constexpr int snapshotQuietMSecs = SessionStore::snapshotQuietMSecs;
+    static constexpr int snapshotMaxWaitMSecs = SessionStore::snapshotMaxWaitMSecs;
+    static constexpr int snapshotRetryMSecs = SessionStore::snapshotRetryMSecs;
 
     // The standard per-user store unless another one is given.
     explicit AppModel(std::unique_ptr<Preferences> ud = nullptr, QObject* parent = nullptr);
@@ -62,19 +61,28 @@ public:
     // The single instance of the running application, created on first use.
     static AppModel& shared();
 
-    static QList<Tag> builtInTags();
+    static QList<Tag> builtInTags() { return TagStore::builtInTags(); }
 
     // ---- Collaborators (set by the shell; tests give fakes) ----
-    void setEditorLink(EditorLink* link) { editorLink_ = link; }
+    void setEditorLink(EditorLink* link)
+    {
+        editorLink_ = link;
+        session_.setEditorLink(link);
+    }
     EditorLink* editorLink() const { return editorLink_; }
     void setFileChooser(FileChooser* chooser) { fileChooser_ = chooser; }
     FileChooser* fileChooser() const { return fileChooser_; }
     // Applies the appearance and restyles the editors; filled by the UI.
-    void setApplySettingsHook(std::function<void(const Settings&)> hook) { applySettingsHook_ = std::move(hook); }
+    void setApplySettingsHook(std::function<void(const Settings&)> hook)
+    {
+        session_.setApplySettingsHook(std::move(hook));
+    }
     // The main window, held weakly.
     void setWindow(QObject* w) { window_ = w; }
     QObject* window() const { return window_; }
     Preferences& ud() const { return *ud_; }
+    TagStore& tagStore() { return tags_; }
+    SessionStore& session() { return session_; }
 
     // ---- Published fields ----
     // The open documents and the active one; docs() and the lookups below forward to it.
@@ -84,10 +92,10 @@ public:
     DocGroupModel& docGroups() { return docGroups_; }
     const QList<DocPtr>& docs() const { return documents_.docs(); }
     const std::optional<QUuid>& activeID() const { return documents_.activeID(); }
-    const QList<Tag>& tags() const { return tags_; }
-    const QStringList& recent() const { return recent_; }
-    const QSet<QString>& collapsed() const { return collapsed_; }
-    const Settings& settings() const { return settings_; }
+    const QList<Tag>& tags() const { return tags_.tags(); }
+    const QStringList& recent() const { return session_.recent(); }
+    const QSet<QString>& collapsed() const { return tags_.collapsed(); }
+    const Settings& settings() const { return session_.settings(); }
     FindState& find() { return find_; }
     const FindState& find() const { return find_; }
     bool isFullScreen() const { return isFullScreen_; }
@@ -103,11 +111,11 @@ public:
     // Adds a document at the end; a duplicate id is ignored.
     void appendDoc(const DocPtr& doc) { documents_.append(doc); }
     void setActiveID(std::optional<QUuid> id);
-    void setTags(QList<Tag> tags);
-    void setRecent(QStringList recent);
-    void setCollapsed(QSet<QString> collapsed);
+    void setTags(QList<Tag> tags) { tags_.setTags(std::move(tags)); }
+    void setRecent(QStringList recent) { session_.setRecent(std::move(recent)); }
+    void setCollapsed(QSet<QString> collapsed) { tags_.setCollapsed(std::move(collapsed)); }
     // A different value is applied (applySettings) and stored (persist).
-    void setSettings(const Settings& s);
+    void setSettings(const Settings& s) { session_.setSettings(s); }
     void setIsFullScreen(bool v);
     // Showing the new-file sheet closes any popup and releases keyboard
     // focus; hiding it gives focus back to the active editor.
@@ -122,14 +130,10 @@ public:
     // ---- Internal state ----
     QList<Dialog>& dialogQueue() { return dialogQueue_; }
     const QList<Dialog>& dialogQueue() const { return dialogQueue_; }
-    bool quitting() const { return quitting_; }
+    bool quitting() const { return session_.quitting(); }
     // One way: once quitting, snapshots are no longer written.
-    void setQuitting()
-    {
-        quitting_ = true;
-        disk_.stop();
-    }
-    bool isWatching(QUuid docID) const { return watchers_.contains(docID); }
+    void setQuitting() { session_.setQuitting(); }
+    bool isWatching(QUuid docID) const { return session_.isWatching(docID); }
 
     // ---- Derived ----
     DocPtr active() const;
@@ -137,7 +141,7 @@ public:
     // The open document of this file (paths compared in standard form).
     DocPtr docAt(const QString& path) const;
     // Absolute path with "." and ".." resolved.
-    static QString standardPath(const QString& path);
+    static QString standardPath(const QString& path) { return OpenPaths::standard(path); }
 
     // ---- Opening and creating ----
     DocPtr open(const QString& path, bool quiet = false);
@@ -192,8 +196,8 @@ public:
 
     // ---- Tags, groups and ordering ----
     using Group = DocGroupModel::Group;
-    QList<Group> groups() const { return DocGroupModel::arrange(docs(), tags_); }
-    void toggleTag(const QString& tagID, const DocPtr& doc);
+    QList<Group> groups() const { return DocGroupModel::arrange(docs(), tags()); }
+    void toggleTag(const QString& tagID, const DocPtr& doc) { tags_.toggleTag(tagID, doc); }
     void move(QUuid id, std::optional<QUuid> before);
     void step(const DocPtr& doc, int by);
 
@@ -210,9 +214,9 @@ public:
     // The open feature menu came from the pointer resting on its button.
     bool featureByHover() const { return featureByHover_; }
 
-    static constexpr int recentLimit = 10;
+    static constexpr int recentLimit = SessionStore::recentLimit;
     // Registers an opened or saved file with the desktop's recent documents.
-    void setNoteRecentHook(std::function<void(const QString&)> hook) { noteRecentHook_ = std::move(hook); }
+    void setNoteRecentHook(std::function<void(const QString&)> hook) { session_.setNoteRecentHook(std::move(hook)); }
 
     // ---- Renaming and format ----
     void askRename(const DocPtr& doc);
@@ -226,39 +230,27 @@ public:
     void convert(const DocPtr& doc, TextEncoding encoding);
 
     // ---- More tags ----
-    void addTag(const QString& name, const DocPtr& doc = nullptr);
-    void saveTags(const DocPtr& doc);
+    void addTag(const QString& name, const DocPtr& doc = nullptr) { tags_.addTag(name, doc); }
+    void saveTags(const DocPtr& doc) { tags_.saveTags(doc); }
 
     // ---- Files changed by other programs ----
     DiskWatcher& disk() { return disk_; }
 
     // ---- Change subscriptions ----
-    void watch(const DocPtr& doc);
-    void unwatch(QUuid docID);
-    void unwatchAll();
+    void watch(const DocPtr& doc) { session_.watch(doc); }
+    void unwatch(QUuid docID) { session_.unwatch(docID); }
+    void unwatchAll() { session_.unwatchAll(); }
 
     // ---- Persistence ----
-    void persist();
-    void persistSession();
+    void persist() { session_.persist(); }
+    void persistSession() { session_.persistSession(); }
+    // The stored tags, recent files and settings, then the last session's documents.
     void restore();
     void restoreSession();
-    void applySettings();
+    void applySettings() { session_.applySettings(); }
 
-    template <class T> std::optional<T> load(const QString& key) const
-    {
-        const auto bytes = ud_->blob(key);
-        if (!bytes)
-            return std::nullopt;
-        const auto json = StoredJSON::read(*bytes);
-        if (!json)
-            return std::nullopt;
-        return JSONCodec<T>::decode(*json);
-    }
-
-    template <class T> void store(const QString& key, const T& value)
-    {
-        ud_->setBlob(key, StoredJSON::write(JSONCodec<T>::encode(value)));
-    }
+    template <class T> std::optional<T> load(const QString& key) const { return session_.load<T>(key); }
+    template <class T> void store(const QString& key, const T& value) { session_.store(key, value); }
 
 signals:
     // The list itself: documents added, removed or moved (the rows of documents()).
@@ -278,8 +270,6 @@ signals:
     void zoomChanged();
 
 private:
-    struct Watcher;
-    void snapshotDue(QUuid docID);
     void reloadChanged(const DocPtr& doc);
     std::optional<QString> writeDoc(const DocPtr& doc, const QString& path, std::optional<FileStamp>& written);
     void writeInPlace(const DocPtr& doc, Done then);
@@ -287,8 +277,6 @@ private:
     void overwriteAnyway(const DocPtr& doc, Done then);
     void askOverDisk(const DocPtr& doc, std::function<void()> proceed, Done then);
     DocPtr openElsewhere(const QString& path, const DocPtr& except) const;
-    void resumeAfterCancelledQuit();
-    void schedulePersistSession();
     void overwrite(const DocPtr& doc, Done then);
     void quitStep(QList<DocPtr> pending, Done completion);
     void doReopen(const DocPtr& doc, TextEncoding encoding);
@@ -308,15 +296,13 @@ private:
     // from the alert that says so; true when it was refused.
     bool refuseNotText(const QString& target, bool quiet);
 
+    std::unique_ptr<Preferences> ud_;
     // Published
     DocumentModel documents_;
     DocGroupModel docGroups_{documents_};
-    // Documents the last written session lists with a snapshot.
-    QSet<QUuid> sessionBackups_;
-    QList<Tag> tags_;
-    QStringList recent_;
-    QSet<QString> collapsed_;
-    Settings settings_;
+    DiskWatcher disk_;
+    TagStore tags_{*ud_, documents_};
+    SessionStore session_{*ud_, documents_, tags_, disk_};
     FindState find_;
     bool isFullScreen_ = false;
     bool showNewFile_ = false;
@@ -332,24 +318,12 @@ private:
     QPointer<QObject> window_;
     QTimer* toastWork_ = nullptr;
     QList<QMetaObject::Connection> bag_;
-    std::unique_ptr<Preferences> ud_;
-    QHash<QUuid, std::shared_ptr<Watcher>> watchers_;
-    DiskWatcher disk_;
-    // Answered "不保存" in the quit under way: never snapshotted again.
-    QSet<QUuid> discarded_;
-    bool quitting_ = false;
     bool overFeatureButton_ = false;
     bool overFeaturePanel_ = false;
     bool featureByHover_ = false;  // the open feature menu closes when the pointer leaves
 
     EditorLink* editorLink_ = nullptr;
     FileChooser* fileChooser_ = nullptr;
-    std::function<void(const Settings&)> applySettingsHook_;
-    std::function<void(const QString&)> noteRecentHook_;
-    // While the session is rebuilt, opening neither activates nor writes.
-    bool restoring_ = false;
-    bool restoredFromPaths_ = false;
-    bool sessionSavePosted_ = false;
     // Files being read for openFiles, in order.
     QStringList loading_;
     int reading_ = 0;

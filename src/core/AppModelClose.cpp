@@ -1,6 +1,5 @@
 #include "core/AppModel.h"
 
-#include "core/AppModelWatcher.h"
 #include "core/BackupStore.h"
 #include "core/EditorLink.h"
 
@@ -59,15 +58,8 @@ void AppModel::remove(const DocPtr& listed)
     const bool wasActive = activeID() == doc->id;
     documents_.remove(doc->id);
 
-    if (doc->url()) {
-        QStringList recent = recent_;
-        recent.removeAll(*doc->url());
-        recent.prepend(*doc->url());
-        while (recent.size() > recentLimit)
-            recent.removeLast();
-        setRecent(recent);
-        persist();
-    }
+    if (doc->url())
+        session_.noteClosed(*doc->url());
     if (editorLink_)
         editorLink_->drop(doc->id);
     unwatch(doc->id);
@@ -93,19 +85,10 @@ void AppModel::confirmQuit(Done completion)
     QPointer<AppModel> self(this);
     quitStep(std::move(pending), [self, completion](bool ok) {
         if (!ok && self)
-            self->resumeAfterCancelledQuit();
+            self->session_.keepDiscarded();
         if (completion)
             completion(ok);
     });
-}
-
-void AppModel::resumeAfterCancelledQuit()
-{
-    // The discarded edits are still on screen: keep them safe again.
-    const QSet<QUuid> discarded = std::exchange(discarded_, {});
-    for (const QUuid& id : discarded)
-        if (const auto it = watchers_.constFind(id); it != watchers_.constEnd())
-            (*it)->timer->start(0);
 }
 
 void AppModel::quitStep(QList<DocPtr> pending, Done completion)
@@ -135,15 +118,8 @@ void AppModel::quitStep(QList<DocPtr> pending, Done completion)
     d.buttons = {
         {QUuid::createUuid(), QStringLiteral("不保存"), Dialog::Role::danger,
          [self, first, rest, completion] {
-             if (self) {
-                 // A snapshot still waiting for its debounce would bring the
-                 // discarded edits back at the next start.
-                 self->discarded_.insert(first->id);
-                 if (const auto it = self->watchers_.constFind(first->id); it != self->watchers_.constEnd()) {
-                     (*it)->timer->stop();
-                     (*it)->pendingSince.invalidate();
-                 }
-             }
+             if (self)
+                 self->session_.discard(first->id);
              BackupStore::remove(first->id);
              if (self)
                  self->quitStep(rest, completion);

@@ -138,7 +138,7 @@ void AppModel::closeFind()
 
 void AppModel::toggleFullScreen() { setIsFullScreen(!isFullScreen_); }
 
-bool AppModel::wraps(const Doc& doc) const { return doc.wrapChoice().value_or(settings_.wrapFor(doc.plugin().id)); }
+bool AppModel::wraps(const Doc& doc) const { return doc.wrapChoice().value_or(settings().wrapFor(doc.plugin().id)); }
 
 void AppModel::toggleWrap()
 {

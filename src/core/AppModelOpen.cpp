@@ -16,7 +16,7 @@ DocPtr AppModel::open(const QString& path, bool quiet)
 {
     const QString target = standardPath(path);
     if (DocPtr existing = docAt(target)) {
-        if (!restoring_)
+        if (!session_.restoring())
             setActiveID(existing->id);
         return existing;
     }
@@ -108,30 +108,21 @@ DocPtr AppModel::finishOpen(const QString& target, Result<DocPtr> opened, bool q
     }
     DocPtr doc = opened.value();
 
-    // Only tags that still exist, in their stored order.
-    const auto fileTags = load<QMap<QString, QStringList>>(fileTagsKey).value_or(QMap<QString, QStringList>{});
-    QStringList kept;
-    for (const QString& id : fileTags.value(target))
-        if (std::any_of(tags_.begin(), tags_.end(), [&](const Tag& t) { return t.id == id; }))
-            kept.append(id);
-    doc->setTags(kept);
+    doc->setTags(tags_.tagsOfFile(target));
 
     appendDoc(doc);
     watch(doc);
 
-    QStringList recent = recent_;
+    QStringList recent = this->recent();
     recent.removeAll(target);
     setRecent(recent);
-    if (restoring_) {
-        // The session is rebuilt as a whole; write once at the end.
-        restoredFromPaths_ = true;
+    // The session is rebuilt as a whole; it writes once at the end.
+    if (session_.restoring())
         return doc;
-    }
     persist();
     setActiveID(doc->id);
     persistSession();
-    if (noteRecentHook_)
-        noteRecentHook_(target);
+    session_.noteRecent(target);
     offerLikelyEncoding(doc);
     return doc;
 }
@@ -152,7 +143,7 @@ void AppModel::openPanel()
 void AppModel::openRecent(const QString& path)
 {
     if (!QFileInfo::exists(path)) {
-        QStringList recent = recent_;
+        QStringList recent = this->recent();
         recent.removeAll(path);
         setRecent(recent);
         persist();

@@ -34,7 +34,7 @@ void AppModel::readAgain(const DocPtr& doc, TextEncoding encoding, ReadDone done
             [self, path, weak, revision, loaded = std::move(loaded), done = std::move(done)]() mutable {
                 --self->reading_;
                 const DocPtr doc = weak.lock();
-                if (!doc || !self->docs().contains(doc) || self->quitting_)
+                if (!doc || !self->docs().contains(doc) || self->quitting())
                     return;
                 if (!loaded)
                     return done(loaded.error());

@@ -80,10 +80,8 @@ void AppModel::rename(const DocPtr& doc, const QString& name)
             alert(QStringLiteral("重命名失败"), *error);
             return;
         }
-        auto fileTags = load<QMap<QString, QStringList>>(fileTagsKey).value_or(QMap<QString, QStringList>{});
-        fileTags.remove(oldPath);
-        store(fileTagsKey, fileTags);
-        QStringList recent = recent_;
+        tags_.forgetFile(oldPath);
+        QStringList recent = this->recent();
         recent.removeAll(oldPath);
         recent.removeAll(newPath);
         setRecent(recent);

@@ -256,15 +256,14 @@ void AppModel::finishSave(const DocPtr& doc, const QString& path, std::optional<
     // Saved, the text needs no snapshot.
     doc->setSnapshotFailure(std::nullopt);
     // An open file is never listed as recent.
-    if (recent_.contains(path)) {
-        QStringList recent = recent_;
+    if (this->recent().contains(path)) {
+        QStringList recent = this->recent();
         recent.removeAll(path);
         setRecent(recent);
         persist();
     }
     saveTags(doc);
     doc->scheduleAnalysis(0);
-    if (noteRecentHook_)
-        noteRecentHook_(path);
+    session_.noteRecent(path);
     persistSession();
 }
