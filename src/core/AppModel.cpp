@@ -8,9 +8,6 @@
 AppModel::AppModel(std::unique_ptr<Preferences> ud, QObject* parent)
     : QObject(parent), ud_(ud ? std::move(ud) : std::make_unique<Preferences>())
 {
-    toastWork_ = new QTimer(this);
-    toastWork_->setSingleShot(true);
-    connect(toastWork_, &QTimer::timeout, this, [this] { setToast(std::nullopt); });
     connect(&disk_, &DiskWatcher::reloadWanted, this, &AppModel::reloadChanged);
     connect(&documents_, &DocumentModel::listChanged, this, &AppModel::docsChanged);
     // Before anyone else hears of the new tags, so that the groups they look at are current.
@@ -19,6 +16,14 @@ AppModel::AppModel(std::unique_ptr<Preferences> ud, QObject* parent)
     connect(&tags_, &TagStore::collapsedChanged, this, &AppModel::collapsedChanged);
     connect(&session_, &SessionStore::recentChanged, this, &AppModel::recentChanged);
     connect(&session_, &SessionStore::settingsChanged, this, &AppModel::settingsChanged);
+    connect(&view_, &ViewState::fullScreenChanged, this, &AppModel::fullScreenChanged);
+    connect(&view_, &ViewState::showNewFileChanged, this, &AppModel::showNewFileChanged);
+    connect(&view_, &ViewState::dialogChanged, this, &AppModel::dialogChanged);
+    connect(&view_, &ViewState::dialogInputChanged, this, &AppModel::dialogInputChanged);
+    connect(&view_, &ViewState::popupChanged, this, &AppModel::popupChanged);
+    connect(&view_, &ViewState::toastChanged, this, &AppModel::toastChanged);
+    connect(&view_, &ViewState::multiCaretCountChanged, this, &AppModel::multiCaretCountChanged);
+    connect(&view_, &ViewState::zoomChanged, this, &AppModel::zoomChanged);
 }
 
 AppModel::~AppModel()
@@ -40,21 +45,6 @@ DocPtr AppModel::doc(QUuid id) const { return documents_.doc(id); }
 
 DocPtr AppModel::docAt(const QString& path) const { return OpenPaths::find(docs(), path); }
 
-void AppModel::setShowNewFile(bool v)
-{
-    if (showNewFile_ == v)
-        return;
-    showNewFile_ = v;
-    emit showNewFileChanged();
-    if (v) {
-        setPopup(std::nullopt);
-        if (editorLink_)
-            editorLink_->releaseFocus();
-    } else if (DocPtr a = active(); a && editorLink_) {
-        editorLink_->focus(a);
-    }
-}
-
 #define LV_MODEL_SETTER(fn, member, signal, Type) \
     void AppModel::fn(Type v)                     \
     {                                             \
@@ -73,11 +63,4 @@ void AppModel::setActiveID(std::optional<QUuid> v)
     AnalysisQueue::shared().setShown(shown.get());
     emit activeChanged();
 }
-LV_MODEL_SETTER(setIsFullScreen, isFullScreen_, fullScreenChanged, bool)
-LV_MODEL_SETTER(setDialog, dialog_, dialogChanged, std::optional<Dialog>)
-LV_MODEL_SETTER(setDialogInput, dialogInput_, dialogInputChanged, const QString&)
-LV_MODEL_SETTER(setPopup, popup_, popupChanged, std::optional<Popup>)
-LV_MODEL_SETTER(setToast, toast_, toastChanged, std::optional<QString>)
-LV_MODEL_SETTER(setMultiCaretCount, multiCaretCount_, multiCaretCountChanged, std::optional<int>)
-LV_MODEL_SETTER(setZoom, zoom_, zoomChanged, int)
 #undef LV_MODEL_SETTER

@@ -9,11 +9,13 @@
 #include "core/OpenPaths.h"
 #include "core/Popup.h"
 #include "core/Preferences.h"
+#include "core/Prompter.h"
 #include "core/SessionItem.h"
 #include "core/SessionStore.h"
 #include "core/Settings.h"
 #include "core/Tag.h"
 #include "core/TagStore.h"
+#include "core/ViewState.h"
 
 #include <QHash>
 #include <QList>
@@ -32,11 +34,12 @@ class EditorLink;
 class FileChooser;
 class QTimer;
 
-// The workspace: the open documents, the user's tags (TagStore), what is
-// kept between runs (SessionStore), and the transient interface state the
-// flows drive (dialogs, popups, toast). Main thread only. Every published
-// field has its own change signal, emitted after it changed; setting an
-// equal value emits nothing.
+// The workspace: the open documents and the flows on them, the user's tags
+// (TagStore), what is kept between runs (SessionStore) and what the window
+// shows around the documents (ViewState). The flows ask and tell through a
+// Prompter, the window's ViewState unless another one is given. Main thread
+// only. Every published field has its own change signal, emitted after it
+// changed; setting an equal value emits nothing.
 class AppModel : public QObject {
     Q_OBJECT
 public:
@@ -49,7 +52,7 @@ public:
     static inline const QString& activePathKey = SessionStore::activePathKey;
     static inline const QString& fileTagsKey = TagStore::fileTagsKey;
 
-    static constexpr int toastMSecs = 1800;
+    static constexpr int toastMSecs = ViewState::toastMSecs;
     static constexpr int snapshotQuietMSecs = SessionStore::snapshotQuietMSecs;
     static constexpr int snapshotMaxWaitMSecs = SessionStore::snapshotMaxWaitMSecs;
     static constexpr int snapshotRetryMSecs = SessionStore::snapshotRetryMSecs;
@@ -68,6 +71,7 @@ public:
     {
         editorLink_ = link;
         session_.setEditorLink(link);
+        view_.setEditorLink(link);
     }
     EditorLink* editorLink() const { return editorLink_; }
     void setFileChooser(FileChooser* chooser) { fileChooser_ = chooser; }
@@ -83,6 +87,9 @@ public:
     Preferences& ud() const { return *ud_; }
     TagStore& tagStore() { return tags_; }
     SessionStore& session() { return session_; }
+    ViewState& view() { return view_; }
+    // Where the flows ask their questions; null gives them back to the window.
+    void setPrompter(Prompter* prompter) { prompter_ = prompter ? prompter : &view_; }
 
     // ---- Published fields ----
     // The open documents and the active one; docs() and the lookups below forward to it.
@@ -98,15 +105,14 @@ public:
     const Settings& settings() const { return session_.settings(); }
     FindState& find() { return find_; }
     const FindState& find() const { return find_; }
-    bool isFullScreen() const { return isFullScreen_; }
-    bool showNewFile() const { return showNewFile_; }
-    const std::optional<Dialog>& dialog() const { return dialog_; }
-    const QString& dialogInput() const { return dialogInput_; }
-    const std::optional<Popup>& popup() const { return popup_; }
-    const std::optional<QString>& toast() const { return toast_; }
-    const std::optional<int>& multiCaretCount() const { return multiCaretCount_; }
-    // The editor's and the preview's view zoom in percent (Zoom::steps); not stored.
-    int zoom() const { return zoom_; }
+    bool isFullScreen() const { return view_.isFullScreen(); }
+    bool showNewFile() const { return view_.showNewFile(); }
+    const std::optional<Dialog>& dialog() const { return view_.dialog(); }
+    const QString& dialogInput() const { return view_.dialogInput(); }
+    const std::optional<Popup>& popup() const { return view_.popup(); }
+    const std::optional<QString>& toast() const { return view_.toast(); }
+    const std::optional<int>& multiCaretCount() const { return view_.multiCaretCount(); }
+    int zoom() const { return view_.zoom(); }
 
     // Adds a document at the end; a duplicate id is ignored.
     void appendDoc(const DocPtr& doc) { documents_.append(doc); }
@@ -116,20 +122,17 @@ public:
     void setCollapsed(QSet<QString> collapsed) { tags_.setCollapsed(std::move(collapsed)); }
     // A different value is applied (applySettings) and stored (persist).
     void setSettings(const Settings& s) { session_.setSettings(s); }
-    void setIsFullScreen(bool v);
-    // Showing the new-file sheet closes any popup and releases keyboard
-    // focus; hiding it gives focus back to the active editor.
-    void setShowNewFile(bool v);
-    void setDialog(std::optional<Dialog> v);
-    void setDialogInput(const QString& v);
-    void setPopup(std::optional<Popup> v);
-    void setToast(std::optional<QString> v);
-    void setMultiCaretCount(std::optional<int> v);
-    void setZoom(int percent);
+    void setIsFullScreen(bool v) { view_.setIsFullScreen(v); }
+    void setShowNewFile(bool v) { view_.setShowNewFile(v); }
+    void setDialog(std::optional<Dialog> v) { view_.setDialog(std::move(v)); }
+    void setDialogInput(const QString& v) { view_.setDialogInput(v); }
+    void setPopup(std::optional<Popup> v) { view_.setPopup(v); }
+    void setToast(std::optional<QString> v) { view_.setToast(std::move(v)); }
+    void setMultiCaretCount(std::optional<int> v) { view_.setMultiCaretCount(v); }
+    void setZoom(int percent) { view_.setZoom(percent); }
 
     // ---- Internal state ----
-    QList<Dialog>& dialogQueue() { return dialogQueue_; }
-    const QList<Dialog>& dialogQueue() const { return dialogQueue_; }
+    const QList<Dialog>& dialogQueue() const { return view_.dialogQueue(); }
     bool quitting() const { return session_.quitting(); }
     // One way: once quitting, snapshots are no longer written.
     void setQuitting() { session_.setQuitting(); }
@@ -158,20 +161,17 @@ public:
     void loadDiskVersion(const DocPtr& doc);
     // Re-reads of large files still on the worker thread.
     int filesReading() const { return reading_; }
-    void flash(const QString& text);
-    void alert(const QString& title, const QString& message);
-    // Shows the dialog now, or queues it behind the one on screen.
-    void present(Dialog dialog);
-    // Takes the dialog off the screen, runs the chosen button's action, then
-    // shows the next queued dialog or gives focus back to the editor.
-    void dismissDialog(std::function<void()> action);
-    // Opens the popup, or closes it when it is the one open.
-    void toggle(const Popup& p);
+    // The window's toast and questions.
+    void flash(const QString& text) { view_.flash(text); }
+    void alert(const QString& title, const QString& message) { view_.alert(title, message); }
+    void present(Dialog dialog) { view_.present(std::move(dialog)); }
+    void dismissDialog(std::function<void()> action) { view_.dismissDialog(std::move(action)); }
+    void toggle(const Popup& p) { view_.toggle(p); }
     // Escape in the editor closes exactly one thing.
     void escape();
     void openFind(bool replace);
     void closeFind();
-    void toggleFullScreen();
+    void toggleFullScreen() { view_.toggleFullScreen(); }
     // Whether the document's view wraps: its own choice, else its format's setting.
     bool wraps(const Doc& doc) const;
     // Flips the active document's wrap; other documents and the setting keep theirs.
@@ -201,18 +201,12 @@ public:
     void move(QUuid id, std::optional<QUuid> before);
     void step(const DocPtr& doc, int by);
 
-    // Answers the dialog on screen with its button of that title (or role),
-    // as the dialog layer and the key monitor do. False when there is none.
-    bool chooseButton(const QString& title);
-    bool chooseRole(Dialog::Role role);
-    // The pointer entered or left the feature button or panel.
-    void hoverFeature(std::optional<bool> button, std::optional<bool> panel);
-    static constexpr int featureCloseMSecs = 250;
-    // A click on the feature button: keeps a menu that hovering opened (it
-    // then stays when the pointer leaves), otherwise opens or closes it.
-    void clickFeature();
-    // The open feature menu came from the pointer resting on its button.
-    bool featureByHover() const { return featureByHover_; }
+    bool chooseButton(const QString& title) { return view_.chooseButton(title); }
+    bool chooseRole(Dialog::Role role) { return view_.chooseRole(role); }
+    void hoverFeature(std::optional<bool> button, std::optional<bool> panel) { view_.hoverFeature(button, panel); }
+    static constexpr int featureCloseMSecs = ViewState::featureCloseMSecs;
+    void clickFeature() { view_.clickFeature(); }
+    bool featureByHover() const { return view_.featureByHover(); }
 
     static constexpr int recentLimit = SessionStore::recentLimit;
     // Registers an opened or saved file with the desktop's recent documents.
@@ -304,23 +298,12 @@ private:
     TagStore tags_{*ud_, documents_};
     SessionStore session_{*ud_, documents_, tags_, disk_};
     FindState find_;
-    bool isFullScreen_ = false;
-    bool showNewFile_ = false;
-    std::optional<Dialog> dialog_;
-    QString dialogInput_;
-    std::optional<Popup> popup_;
-    QList<Dialog> dialogQueue_;
-    std::optional<QString> toast_;
-    std::optional<int> multiCaretCount_;
-    int zoom_ = 100;
+    ViewState view_{documents_};
+    Prompter* prompter_ = &view_;
 
     // Internal
     QPointer<QObject> window_;
-    QTimer* toastWork_ = nullptr;
     QList<QMetaObject::Connection> bag_;
-    bool overFeatureButton_ = false;
-    bool overFeaturePanel_ = false;
-    bool featureByHover_ = false;  // the open feature menu closes when the pointer leaves
 
     EditorLink* editorLink_ = nullptr;
     FileChooser* fileChooser_ = nullptr;

@@ -45,7 +45,7 @@ void AppModel::close(const DocPtr& doc, Done then)
              });
          }},
     };
-    present(std::move(d));
+    prompter_->present(std::move(d));
 }
 
 void AppModel::remove(const DocPtr& listed)
@@ -135,9 +135,9 @@ void AppModel::quitStep(QList<DocPtr> pending, Done completion)
              // exit: stop the quit and say so instead.
              if (!BackupStore::write(*first)) {
                  if (self)
-                     self->alert(QStringLiteral("暂留失败"),
-                                 QStringLiteral("无法写入「") + first->name()
-                                     + QStringLiteral("」的备份，修改仍保留在窗口中。"));
+                     self->prompter_->alert(QStringLiteral("暂留失败"),
+                                            QStringLiteral("无法写入「") + first->name()
+                                                + QStringLiteral("」的备份，修改仍保留在窗口中。"));
                  if (completion)
                      completion(false);
                  return;
@@ -161,5 +161,5 @@ void AppModel::quitStep(QList<DocPtr> pending, Done completion)
              });
          }},
     };
-    present(std::move(d));
+    prompter_->present(std::move(d));
 }

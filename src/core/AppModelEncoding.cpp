@@ -27,7 +27,7 @@ void AppModel::reopen(const DocPtr& doc, TextEncoding encoding)
                  self->doReopen(doc, encoding);
          }},
     };
-    present(std::move(d));
+    prompter_->present(std::move(d));
 }
 
 void AppModel::doReopen(const DocPtr& doc, TextEncoding encoding)
@@ -35,9 +35,9 @@ void AppModel::doReopen(const DocPtr& doc, TextEncoding encoding)
     QPointer<AppModel> self(this);
     readAgain(doc, encoding, [self, encoding](const std::optional<QString>& error) {
         if (error)
-            self->alert(QStringLiteral("无法按 ") + encoding.rawValue() + QStringLiteral(" 打开"), *error);
+            self->prompter_->alert(QStringLiteral("无法按 ") + encoding.rawValue() + QStringLiteral(" 打开"), *error);
         else
-            self->flash(QStringLiteral("已按 ") + encoding.rawValue() + QStringLiteral(" 重新打开"));
+            self->prompter_->flash(QStringLiteral("已按 ") + encoding.rawValue() + QStringLiteral(" 重新打开"));
     });
 }
 
@@ -80,7 +80,7 @@ void AppModel::offerLikelyEncoding(const DocPtr& doc)
                  self->reopen(doc, *likely);
          }},
     };
-    present(std::move(d));
+    prompter_->present(std::move(d));
 }
 
 void AppModel::convert(const DocPtr& doc, TextEncoding encoding)
@@ -111,7 +111,7 @@ void AppModel::convert(const DocPtr& doc, TextEncoding encoding)
                  self->reopen(doc, *likely);
          }},
     };
-    present(std::move(d));
+    prompter_->present(std::move(d));
 }
 
 void AppModel::doConvert(const DocPtr& doc, TextEncoding encoding)
@@ -119,7 +119,7 @@ void AppModel::doConvert(const DocPtr& doc, TextEncoding encoding)
     const TextEncoding old = doc->encoding();
     doc->setEncoding(encoding);
     if (!doc->url()) {
-        flash(QStringLiteral("保存时将使用 ") + encoding.rawValue());
+        prompter_->flash(QStringLiteral("保存时将使用 ") + encoding.rawValue());
         return;
     }
     save(doc, false, [doc, old](bool ok) {

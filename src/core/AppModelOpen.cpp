@@ -49,7 +49,7 @@ bool AppModel::refuseNotText(const QString& target, bool quiet)
     ok.role = Dialog::Role::primary;
     ok.action = [] {};
     d.buttons = {asText, ok};
-    present(std::move(d));
+    prompter_->present(std::move(d));
     return true;
 }
 
@@ -103,7 +103,7 @@ DocPtr AppModel::finishOpen(const QString& target, Result<DocPtr> opened, bool q
 {
     if (!opened) {
         if (!quiet)
-            alert(QStringLiteral("无法打开 ") + QFileInfo(target).fileName(), opened.error());
+            prompter_->alert(QStringLiteral("无法打开 ") + QFileInfo(target).fileName(), opened.error());
         return nullptr;
     }
     DocPtr doc = opened.value();
@@ -147,7 +147,7 @@ void AppModel::openRecent(const QString& path)
         recent.removeAll(path);
         setRecent(recent);
         persist();
-        flash(QStringLiteral("文件已不存在，已从最近列表移除"));
+        prompter_->flash(QStringLiteral("文件已不存在，已从最近列表移除"));
         return;
     }
     open(path, false);
@@ -196,7 +196,7 @@ void AppModel::loadDiskVersion(const DocPtr& doc)
     QPointer<AppModel> self(this);
     readAgain(doc, doc->encoding(), [self, doc](const std::optional<QString>& error) {
         if (error) {
-            self->alert(QStringLiteral("无法读取磁盘版本"), *error);
+            self->prompter_->alert(QStringLiteral("无法读取磁盘版本"), *error);
             return;
         }
         doc->setOriginalName(std::nullopt);
@@ -204,26 +204,4 @@ void AppModel::loadDiskVersion(const DocPtr& doc)
         BackupStore::remove(doc->id);
         self->persistSession();
     });
-}
-
-void AppModel::flash(const QString& text)
-{
-    setToast(text);
-    // Restarting replaces the older pending hide: the newest toast always
-    // stays its full time.
-    toastWork_->setTimerType(Qt::PreciseTimer);
-    toastWork_->start(toastMSecs);
-}
-
-void AppModel::alert(const QString& title, const QString& message)
-{
-    Dialog d;
-    d.title = title;
-    d.message = message;
-    Dialog::Button ok;
-    ok.title = QStringLiteral("好");
-    ok.role = Dialog::Role::primary;
-    ok.action = [] {};
-    d.buttons = {ok};
-    present(std::move(d));
 }

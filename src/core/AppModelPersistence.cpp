@@ -21,5 +21,5 @@ void AppModel::restore()
 void AppModel::restoreSession()
 {
     if (session_.restoreSession([this](const QString& path) { return open(path, true); }))
-        flash(QStringLiteral("已恢复未保存的修改"));
+        prompter_->flash(QStringLiteral("已恢复未保存的修改"));
 }

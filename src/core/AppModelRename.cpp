@@ -16,10 +16,10 @@ void AppModel::askRename(const DocPtr& doc)
 {
     if (!doc)
         return;
-    setDialogInput(doc->name());
     QPointer<AppModel> self(this);
     Dialog d;
     d.title = QStringLiteral("重命名");
+    d.text = doc->name();
     d.message = doc->url() ? QStringLiteral("将直接重命名磁盘上的文件。")
                            : QStringLiteral("文件尚未保存，仅修改名称。");
     d.input = QStringLiteral("文件名");
@@ -30,10 +30,10 @@ void AppModel::askRename(const DocPtr& doc)
         {QUuid::createUuid(), QStringLiteral("重命名"), Dialog::Role::primary,
          [self, doc] {
              if (self)
-                 self->rename(doc, trimBlanks(self->dialogInput()));
+                 self->rename(doc, trimBlanks(self->prompter_->input()));
          }},
     };
-    present(std::move(d));
+    prompter_->present(std::move(d));
 }
 
 void AppModel::applyName(const DocPtr& doc, const QString& name)
@@ -55,7 +55,7 @@ void AppModel::rename(const DocPtr& doc, const QString& name)
     }
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char(':')) || name == QStringLiteral(".")
         || name == QStringLiteral("..")) {
-        alert(QStringLiteral("无法重命名"), QStringLiteral("文件名不能包含 / 或 :。"));
+        prompter_->alert(QStringLiteral("无法重命名"), QStringLiteral("文件名不能包含 / 或 :。"));
         return;
     }
     if (doc->url()) {
@@ -63,7 +63,8 @@ void AppModel::rename(const DocPtr& doc, const QString& name)
         const QString newPath = QFileInfo(oldPath).dir().filePath(name);
         const bool caseOnly = newPath.compare(oldPath, Qt::CaseInsensitive) == 0;
         if (QFileInfo::exists(newPath) && !caseOnly) {
-            alert(QStringLiteral("无法重命名"), QStringLiteral("同一目录下已存在 ") + name + QStringLiteral("。"));
+            prompter_->alert(QStringLiteral("无法重命名"),
+                             QStringLiteral("同一目录下已存在 ") + name + QStringLiteral("。"));
             return;
         }
         std::optional<QString> error;
@@ -77,7 +78,7 @@ void AppModel::rename(const DocPtr& doc, const QString& name)
             error = FileMove::renameNoReplace(oldPath, newPath);
         }
         if (error) {
-            alert(QStringLiteral("重命名失败"), *error);
+            prompter_->alert(QStringLiteral("重命名失败"), *error);
             return;
         }
         tags_.forgetFile(oldPath);
@@ -94,7 +95,7 @@ void AppModel::rename(const DocPtr& doc, const QString& name)
     doc->setAutoExt(std::nullopt);
     applyName(doc, name);
     persistSession();
-    flash(QStringLiteral("已重命名为 ") + name);
+    prompter_->flash(QStringLiteral("已重命名为 ") + name);
 }
 
 void AppModel::rename(const DocPtr& doc, const QString& ext, const QString& label)
@@ -115,7 +116,7 @@ void AppModel::rename(const DocPtr& doc, const QString& ext, const QString& labe
     QString text = QStringLiteral("已切换为 ") + label;
     if (doc->originalName())
         text += QStringLiteral(" · 保存时选择另存为或覆盖");
-    flash(text);
+    prompter_->flash(text);
 }
 
 void AppModel::setFormat(const DocPtr& doc, const std::optional<QString>& pluginID)
@@ -131,10 +132,10 @@ void AppModel::askCustomExt(const DocPtr& doc)
 {
     if (!doc)
         return;
-    setDialogInput(PluginRegistry::customExt(doc->name()).value_or(QString()));
     QPointer<AppModel> self(this);
     Dialog d;
     d.title = QStringLiteral("自定义后缀");
+    d.text = PluginRegistry::customExt(doc->name()).value_or(QString());
     d.message = QStringLiteral("输入后缀（不含点），没有对应格式插件的后缀按纯文本展示；留空表示无后缀。");
     d.input = QStringLiteral("例如 sql、conf、log");
     d.buttons = {
@@ -143,7 +144,7 @@ void AppModel::askCustomExt(const DocPtr& doc)
          [self, doc] {
              if (!self)
                  return;
-             QString ext = trimBlanks(self->dialogInput());
+             QString ext = trimBlanks(self->prompter_->input());
              qsizetype b = 0, e = ext.size();
              while (b < e && ext[b] == u'.')
                  ++b;
@@ -151,7 +152,7 @@ void AppModel::askCustomExt(const DocPtr& doc)
                  --e;
              ext = ext.mid(b, e - b);
              if (ext.contains(QLatin1Char(' ')) || ext.contains(QLatin1Char('/'))) {
-                 self->flash(QStringLiteral("后缀不能包含空格或 /"));
+                 self->prompter_->flash(QStringLiteral("后缀不能包含空格或 /"));
                  return;
              }
              QString label;
@@ -165,5 +166,5 @@ void AppModel::askCustomExt(const DocPtr& doc)
              self->rename(doc, ext, label);
          }},
     };
-    present(std::move(d));
+    prompter_->present(std::move(d));
 }

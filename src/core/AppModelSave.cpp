@@ -68,7 +68,7 @@ void AppModel::save(const DocPtr& doc, bool asNew, Done then)
                  self->overwrite(doc, then);
          }},
     };
-    present(std::move(d));
+    prompter_->present(std::move(d));
 }
 
 void AppModel::writeInPlace(const DocPtr& doc, Done then)
@@ -76,11 +76,11 @@ void AppModel::writeInPlace(const DocPtr& doc, Done then)
     const QString url = *doc->url();
     std::optional<FileStamp> written;
     if (const auto error = writeDoc(doc, url, written)) {
-        alert(QStringLiteral("保存失败"), *error);
+        prompter_->alert(QStringLiteral("保存失败"), *error);
         return finish(then, false);
     }
     finishSave(doc, url, written);
-    flash(QStringLiteral("已保存 ") + doc->name() + QStringLiteral(" · ") + doc->encoding().rawValue());
+    prompter_->flash(QStringLiteral("已保存 ") + doc->name() + QStringLiteral(" · ") + doc->encoding().rawValue());
     finish(then, true);
 }
 
@@ -127,7 +127,7 @@ void AppModel::askOverDisk(const DocPtr& doc, std::function<void()> proceed, Don
         {QUuid::createUuid(), QStringLiteral("取消"), Dialog::Role::cancel, [then] { finish(then, false); }},
         {QUuid::createUuid(), QStringLiteral("覆盖"), Dialog::Role::primary, [proceed] { proceed(); }},
     };
-    present(std::move(d));
+    prompter_->present(std::move(d));
 }
 
 DocPtr AppModel::openElsewhere(const QString& path, const DocPtr& except) const
@@ -168,7 +168,7 @@ void AppModel::overwriteAnyway(const DocPtr& doc, Done then)
     // Another spelling of the same file (a case-insensitive volume, a hard
     // link) is not "another file".
     if (target != oldPath && QFileInfo::exists(target) && !FileMove::sameFile(oldPath, target)) {
-        alert(QStringLiteral("无法覆盖"), doc->name() + QStringLiteral(" 已存在，请使用另存为。"));
+        prompter_->alert(QStringLiteral("无法覆盖"), doc->name() + QStringLiteral(" 已存在，请使用另存为。"));
         return finish(then, false);
     }
     // New file first; the old one goes only once that succeeded, and never
@@ -176,14 +176,14 @@ void AppModel::overwriteAnyway(const DocPtr& doc, Done then)
     const bool sameFile = target == oldPath || FileMove::sameFile(oldPath, target);
     std::optional<FileStamp> written;
     if (const auto error = writeDoc(doc, target, written)) {
-        alert(QStringLiteral("保存失败"), *error);
+        prompter_->alert(QStringLiteral("保存失败"), *error);
         return finish(then, false);
     }
     // A failure to remove the old file is ignored: the new one is written.
     if (!sameFile)
         QFile::remove(oldPath);
     finishSave(doc, target, written);
-    flash(QStringLiteral("已覆盖：") + original + QStringLiteral(" → ") + doc->name());
+    prompter_->flash(QStringLiteral("已覆盖：") + original + QStringLiteral(" → ") + doc->name());
     finish(then, true);
 }
 
@@ -201,9 +201,9 @@ void AppModel::saveAs(const DocPtr& doc, Done then)
         const QString path = standardPath(*chosen);
         // Two documents on one file would overwrite each other unseen.
         if (const DocPtr other = self->openElsewhere(path, doc)) {
-            self->alert(QStringLiteral("无法另存为"),
-                        QStringLiteral("「") + other->name() + QStringLiteral("」已在另一个文档中打开（")
-                            + other->fullPath() + QStringLiteral("）。请先关闭它，再另存为到这个位置。"));
+            self->prompter_->alert(QStringLiteral("无法另存为"),
+                                   QStringLiteral("「") + other->name() + QStringLiteral("」已在另一个文档中打开（")
+                                       + other->fullPath() + QStringLiteral("）。请先关闭它，再另存为到这个位置。"));
             return finish(then, false);
         }
         const bool same = doc->url() && (standardPath(*doc->url()) == path || FileMove::sameFile(*doc->url(), path));
@@ -229,11 +229,11 @@ void AppModel::saveAsTo(const DocPtr& doc, const QString& path, Done then)
 {
     std::optional<FileStamp> written;
     if (const auto error = writeDoc(doc, path, written)) {
-        alert(QStringLiteral("保存失败"), *error);
+        prompter_->alert(QStringLiteral("保存失败"), *error);
         return finish(then, false);
     }
     finishSave(doc, path, written);
-    flash(QStringLiteral("已另存为 ") + QFileInfo(path).fileName());
+    prompter_->flash(QStringLiteral("已另存为 ") + QFileInfo(path).fileName());
     finish(then, true);
 }
 

@@ -20,6 +20,6 @@ void AppModel::reloadChanged(const DocPtr& doc)
         if (self->editorLink_)
             self->editorLink_->setCaretLine(doc, line);
         BackupStore::remove(doc->id);
-        self->flash(QStringLiteral("已重新载入 ") + doc->name() + QStringLiteral("：文件已被其他程序修改"));
+        self->prompter_->flash(QStringLiteral("已重新载入 ") + doc->name() + QStringLiteral("：文件已被其他程序修改"));
     });
 }

@@ -21,8 +21,10 @@ struct Dialog {
     QString title;
     QString message;
     // Present: the dialog has a text field with this placeholder; its text
-    // lives in AppModel::dialogInput.
+    // lives in ViewState::dialogInput while the dialog is shown.
     std::optional<QString> input;
+    // The field's text when the dialog comes up.
+    QString text;
     // How much of the field's text, from its start, is selected when shown;
     // absent selects all of it (a file name selects its base name only).
     std::optional<int> inputSelection;
