@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DocRowPaint.h"
 #include "WaitUntil.h"
 #include "core/AppModel.h"
 #include "core/FileChooser.h"
@@ -7,6 +8,7 @@
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "views/pane/DocPane.h"
+#include "views/sidebar/DocListView.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/window/MainWindow.h"
 
@@ -123,14 +125,28 @@ struct WindowFixture : ::testing::Test {
                 return a;
         return nullptr;
     }
-    DocRow* rowOf(const DocPtr& doc) const
+    // A document's row in the sidebar: its group's list and its index there.
+    struct SidebarRow {
+        DocListView* list = nullptr;
+        QModelIndex index;
+        explicit operator bool() const { return list && index.isValid(); }
+        QRect rect() const { return list->visualRect(index); }
+    };
+    // The first shown row of a document.
+    SidebarRow rowOf(const DocPtr& doc) const
     {
         for (GroupView* g : window->sidebar()->groupViews())
-            for (DocRow* r : g->rows())
-                if (r->doc() == doc)
-                    return r;
-        return nullptr;
+            if (const QModelIndex i = g->list()->indexOf(doc->id); i.isValid() && g->list()->isVisible())
+                return {g->list(), i};
+        return {};
     }
+    // The document whose row has the keyboard; null when no row has it.
+    static DocPtr focusedRow()
+    {
+        auto* list = qobject_cast<DocListView*>(focused());
+        return list ? list->docAt(list->currentIndex()) : nullptr;
+    }
+    static bool paintsDot(const SidebarRow& row) { return ::paintsDot(row.list, row.index); }
     // Drops local files at the middle of a widget, the way a file manager's
     // drag ends; whether the widget took the drag.
     static bool drop(QWidget* on, const QStringList& files)
@@ -149,9 +165,11 @@ struct WindowFixture : ::testing::Test {
         return enter.isAccepted();
     }
     // A click where the user sees the control: on whatever lies on top there.
-    static void clickOn(QWidget* control)
+    static void clickOn(QWidget* control) { clickAt(control, control->rect().center()); }
+    // Clicks whatever is on top at that point of a widget, as a pointer would.
+    static void clickAt(QWidget* control, const QPoint& at)
     {
-        const QPoint global = control->mapToGlobal(control->rect().center());
+        const QPoint global = control->mapToGlobal(at);
         QWidget* top = QApplication::widgetAt(global);
         if (!top)
             top = control;

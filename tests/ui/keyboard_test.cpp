@@ -434,13 +434,9 @@ TEST_F(KeyboardTest, TheSidebarListTakesTheKeyboardWithF6AndArrows)
     model->activate(a);
     ASSERT_TRUE(editorHasFocus());
     key(Qt::Key_F6);
-    auto* row = qobject_cast<DocRow*>(focused());
-    ASSERT_TRUE(row);
-    EXPECT_EQ(row->doc(), a);
+    EXPECT_EQ(focusedRow(), a);
     key(Qt::Key_Down);
-    row = qobject_cast<DocRow*>(focused());
-    ASSERT_TRUE(row);
-    EXPECT_EQ(row->doc(), b);
+    EXPECT_EQ(focusedRow(), b);
     EXPECT_EQ(model->active(), a);  // moving is not choosing
     key(Qt::Key_Return);
     EXPECT_EQ(model->active(), b);
@@ -459,10 +455,45 @@ TEST_F(KeyboardTest, TheSidebarListTakesTheKeyboardWithF6AndArrows)
 
     // Escape and F6 go back to the text.
     key(Qt::Key_F6);
-    ASSERT_TRUE(qobject_cast<DocRow*>(focused()));
+    EXPECT_EQ(focusedRow(), model->active());
     key(Qt::Key_Escape);
     EXPECT_TRUE(editorHasFocus());
     key(Qt::Key_F6);
     key(Qt::Key_F6);
     EXPECT_TRUE(editorHasFocus());
+}
+
+TEST_F(KeyboardTest, ArrowsInTheSidebarCrossFromGroupToGroupAndIntoTheRecentFiles)
+{
+    const DocPtr a = open(QStringLiteral("a.txt"), "a");
+    const DocPtr b = open(QStringLiteral("b.txt"), "b");
+    const DocPtr c = open(QStringLiteral("c.txt"), "c");
+    const QString gone = write(QStringLiteral("gone.txt"), "g");
+    window->openFiles({gone});
+    model->close(model->active());
+    model->addTag(QStringLiteral("工作"), b);  // 工作: b; 未分组: a, c
+    model->activate(a);
+    ASSERT_TRUE(editorHasFocus());
+    key(Qt::Key_F6);
+    ASSERT_EQ(focusedRow(), a);
+    QWidget* untagged = focused();
+    struct Step {
+        int key;
+        DocPtr row;  // null: the recent file
+    };
+    for (const Step& s : {Step{Qt::Key_Up, b}, Step{Qt::Key_Up, b}, Step{Qt::Key_Down, a}, Step{Qt::Key_Down, c},
+                          Step{Qt::Key_Down, nullptr}, Step{Qt::Key_Down, nullptr}, Step{Qt::Key_Up, c},
+                          Step{Qt::Key_Home, b}, Step{Qt::Key_End, nullptr}}) {
+        SCOPED_TRACE(QKeySequence(s.key).toString().toStdString());
+        key(s.key);
+        if (s.row) {
+            EXPECT_EQ(focusedRow(), s.row);
+            EXPECT_EQ(focused() == untagged, s.row != b);
+        } else {
+            auto* recent = qobject_cast<RecentRow*>(focused());
+            ASSERT_TRUE(recent);
+            EXPECT_EQ(recent->path(), gone);
+        }
+    }
+    EXPECT_EQ(model->active(), a);
 }

@@ -49,9 +49,9 @@ TEST_F(PopupKeyboard, TheTagPopupClickedOpenTakesTypingAndPinyinAndEscapeGivesIt
     ASSERT_TRUE(v->hasFocus());
 
     // The tag icon of another document's row: its popup, not the open text, gets the letters.
-    DocRow* row = rowOf(other);
+    const SidebarRow row = rowOf(other);
     ASSERT_TRUE(row);
-    clickOn(row->tagButton());
+    clickAt(row.list->viewport(), DocRowDelegate::tagRect(row.rect()).center());
     ASSERT_EQ(model->popup(), Popup::tags(other->id));
     auto* field = qobject_cast<QLineEdit*>(focused());
     ASSERT_TRUE(field) << (focused() ? focused()->metaObject()->className() : "nothing");

@@ -1,3 +1,4 @@
+#include "DocRowPaint.h"
 #include "EditorFixture.h"
 #include "views/controls/Controls.h"
 #include "views/sidebar/Sidebar.h"
@@ -5,10 +6,11 @@
 #include <QFile>
 #include <QLineEdit>
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QScrollArea>
+#include <QScrollBar>
 
 namespace {
 
@@ -87,13 +89,17 @@ TEST_F(SidebarTest, CappedGroupScrollsWithinEightRows)
     auto views = bar.groupViews();
     ASSERT_EQ(views.size(), 6);
     for (auto* v : views) {
-        if (v->id() == "0") {
-            ASSERT_TRUE(v->rowScroll());
-            EXPECT_EQ(v->rowScroll()->height(), 224);
-        } else {
-            EXPECT_FALSE(v->rowScroll());
-        }
+        SCOPED_TRACE(v->id().toStdString());
+        const bool capped = v->id() == "0";
+        EXPECT_EQ(v->isCapped(), capped);
+        EXPECT_EQ(v->list()->height(), capped ? 224 : 28 * v->list()->count());
+        EXPECT_EQ(v->list()->verticalScrollBar()->maximum() > 0, capped);
     }
+    // Wider room lifts the cap: every row shows.
+    bar.resize(248, 3000);
+    ASSERT_TRUE(waitUntil([&] { return !views.front()->isCapped(); }));
+    EXPECT_EQ(views.front()->list()->height(), 12 * 28);
+    EXPECT_EQ(views.front()->list()->verticalScrollBar()->maximum(), 0);
 }
 
 TEST_F(SidebarTest, HeaderClickCollapsesAndPersists)
@@ -103,12 +109,13 @@ TEST_F(SidebarTest, HeaderClickCollapsesAndPersists)
     bar.resize(248, 600);
     bar.show();
     auto* gv = bar.groupViews().front();
-    EXPECT_EQ(gv->rows().size(), 1);
+    EXPECT_EQ(gv->list()->count(), 1);
+    EXPECT_TRUE(gv->list()->isVisibleTo(&bar));
     QTest::mouseClick(gv->header(), Qt::LeftButton);
     EXPECT_TRUE(model->collapsed().contains("_"));
     QCoreApplication::processEvents();
     EXPECT_EQ(bar.groupViews().front(), gv);  // the same view, collapsed in place
-    EXPECT_TRUE(gv->rows().isEmpty());
+    EXPECT_FALSE(gv->list()->isVisibleTo(&bar));
     AppModel again(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
     again.restore();
     EXPECT_TRUE(again.collapsed().contains("_"));
@@ -120,10 +127,13 @@ TEST_F(SidebarTest, ContextMenuOffersFileActionsOnlyForSavedDocs)
     model->appendDoc(doc("saved.txt", dir.filePath("saved.txt")));
     Sidebar bar(*model);
     bar.resize(248, 600);
-    auto rows = bar.groupViews().front()->rows();
-    ASSERT_EQ(rows.size(), 2);
-    std::unique_ptr<QMenu> unsaved(rows[0]->doc()->url() ? rows[1]->contextMenu() : rows[0]->contextMenu());
-    std::unique_ptr<QMenu> saved(rows[0]->doc()->url() ? rows[0]->contextMenu() : rows[1]->contextMenu());
+    DocListView* list = bar.groupViews().front()->list();
+    ASSERT_EQ(list->count(), 2);
+    const QModelIndex first = list->model()->index(0, 0, list->rootIndex());
+    const QModelIndex second = first.siblingAtRow(1);
+    const bool firstSaved = bool(list->docAt(first)->url());
+    std::unique_ptr<QMenu> unsaved(list->contextMenu(firstSaved ? second : first));
+    std::unique_ptr<QMenu> saved(list->contextMenu(firstSaved ? first : second));
     EXPECT_EQ(menuTexts(unsaved.get()), QStringList({"标签", "上移", "下移", "重命名…", "关闭"}));
     EXPECT_EQ(menuTexts(saved.get()),
               QStringList({"标签", "上移", "下移", "重命名…", "在文件管理器中显示", "复制路径", "关闭"}));
@@ -144,15 +154,18 @@ TEST_F(SidebarTest, DropOnRowMovesBeforeItAndEndZoneAppends)
     bar.resize(248, 600);
     bar.show();
     auto* gv = bar.groupViews().front();
-    DocRow* rowA = gv->rows()[0]->doc() == a ? gv->rows()[0] : gv->rows()[1];
+    DocListView* list = gv->list();
+    const auto rectOf = [&](const DocPtr& d) { return list->visualRect(list->indexOf(d->id)); };
+    const QPoint onA = rectOf(a).center();
     QMimeData mime;
     mime.setText(b->id.toString(QUuid::WithoutBraces));
-    QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(rowA, &enter);
-    EXPECT_TRUE(rowA->dropOver());
-    QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(rowA, &drop);
-    EXPECT_FALSE(rowA->dropOver());
+    QDragEnterEvent enter(onA, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(list->dropRow(), list->indexOf(a->id).row());
+    QDropEvent drop(onA, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->viewport(), &drop);
+    EXPECT_EQ(list->dropRow(), -1);
     EXPECT_EQ(order(), QList<DocPtr>({b, a}));
     QCoreApplication::processEvents();
     QDropEvent end(QPointF(2, 2), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -162,12 +175,16 @@ TEST_F(SidebarTest, DropOnRowMovesBeforeItAndEndZoneAppends)
     EXPECT_EQ(order(), QList<DocPtr>({a, b}));
     QMimeData junk;
     junk.setText("not an id");
-    QDropEvent bad(QPointF(5, 5), Qt::MoveAction, &junk, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(rowA, &bad);
+    QDragEnterEvent enterBad(rectOf(b).center(), Qt::MoveAction, &junk, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->viewport(), &enterBad);
+    EXPECT_FALSE(enterBad.isAccepted());
+    QDropEvent bad(QPointF(rectOf(b).center()), Qt::MoveAction, &junk, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(list->viewport(), &bad);
     EXPECT_EQ(order(), QList<DocPtr>({a, b}));
-    // Rows were moved, not made again.
+    // The rows moved within the same list.
     QCoreApplication::processEvents();
-    EXPECT_TRUE(gv->rows().contains(rowA));
+    EXPECT_EQ(bar.groupViews().front()->list(), list);
+    EXPECT_EQ(list->docAt(list->model()->index(0, 0, list->rootIndex())), a);
 }
 
 TEST_F(SidebarTest, MissingRecentFileIsStruckAndClickRemovesIt)
@@ -221,22 +238,26 @@ TEST_F(SidebarTest, RowsFollowTheirDocumentInPlace)
     Sidebar bar(*model);
     bar.resize(248, 600);
     bar.show();
-    DocRow* row = bar.groupViews().front()->rows().front();
-    QWidget* dot = row->findChild<QWidget*>(QStringLiteral("dirtyDot"));
-    EXPECT_FALSE(dot->isVisible());
+    DocListView* list = bar.groupViews().front()->list();
+    const QPersistentModelIndex row = list->indexOf(a->id);
+    ASSERT_TRUE(row.isValid());
+    EXPECT_FALSE(paintsDot(list, row));
     a->setText(QStringLiteral("typed"));
-    EXPECT_TRUE(dot->isVisible());
+    EXPECT_TRUE(paintsDot(list, row));
     a->setSavedText(QStringLiteral("typed"));
-    EXPECT_FALSE(dot->isVisible());
+    EXPECT_FALSE(paintsDot(list, row));
+    // What a screen reader says of the row follows a rename.
     a->setName(QStringLiteral("b.md"));
-    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("name"))->text(), QStringLiteral("b"));
-    EXPECT_EQ(row->findChild<QLabel*>(QStringLiteral("ext"))->text(), QStringLiteral("md"));
-    // Opening a popup or switching documents keeps every row.
+    QAccessibleInterface* item = QAccessible::queryAccessibleInterface(list)->child(row.row());
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->text(QAccessible::Name), QStringLiteral("b.md"));
+    // Opening a popup or switching documents keeps the list and the row.
     model->toggle(Popup::tags(a->id));
-    EXPECT_TRUE(row->tagButton()->isOn());
+    EXPECT_TRUE(list->tagOpen(row));
     model->appendDoc(doc("c.txt"));
     QCoreApplication::processEvents();
-    EXPECT_TRUE(bar.groupViews().front()->rows().contains(row));
+    EXPECT_EQ(bar.groupViews().front()->list(), list);
+    EXPECT_EQ(list->docAt(row), a);
 
     // A recent file deleted behind our back is struck through without any other change.
     RecentRow* recent = bar.recentRows().front();

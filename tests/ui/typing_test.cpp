@@ -12,11 +12,6 @@
 namespace {
 
 struct TypingTest : WindowFixture {
-    QWidget* dirtyDotOf(const DocPtr& doc) const
-    {
-        DocRow* r = rowOf(doc);
-        return r ? r->findChild<QWidget*>(QStringLiteral("dirtyDot")) : nullptr;
-    }
     QString caretText() const { return window->docPane()->status()->caret()->text(); }
 };
 
@@ -43,9 +38,9 @@ TEST_F(TypingTest, EveryKeyLandsAfterTheSheetAndWhileTheNameFollowsTheText)
     EXPECT_TRUE(waitUntil([&] { return same(window->windowTitle(), doc->name() + QStringLiteral(" — Lorvane")); }));
     EXPECT_EQ(window->docPane()->header()->nameLabel()->text(), doc->name());
     EXPECT_TRUE(window->docPane()->header()->dirtyLabel()->isVisible());
-    QWidget* dot = dirtyDotOf(doc);
-    ASSERT_TRUE(dot);
-    EXPECT_TRUE(dot->isVisible());
+    const SidebarRow row = rowOf(doc);
+    ASSERT_TRUE(row);
+    EXPECT_TRUE(paintsDot(row));
     EXPECT_EQ(caretText(), QStringLiteral("行 1，列 18"));
 
     // A second document starts with its own caret read-out.

@@ -118,6 +118,8 @@ void PopupLayer::setAnchor(const QString& name, QWidget* control) { anchors_.ins
 std::optional<QRect> PopupLayer::anchorRect(const QString& name) const
 {
     const QPointer<QWidget> w = anchors_.value(name);
+    if (!w && finder_ && parentWidget())
+        return finder_(name, parentWidget());
     if (!w || !parentWidget() || !w->isVisible())
         return std::nullopt;
     return QRect(w->mapTo(parentWidget(), QPoint(0, 0)), w->size());
@@ -136,12 +138,19 @@ void PopupLayer::sync()
     const std::optional<Popup>& wanted = model_.popup();
     if (wanted == shown_)
         return;
+    if (!shown_)
+        returnFocus_ = QApplication::focusWidget();
     shown_ = wanted;
     if (panel_)
         panel_->deleteLater();
     panel_ = nullptr;
     QWidget* content = wanted ? factory_(*wanted) : nullptr;
     if (!content) {
+        // The keyboard goes back where it was before the popup took it, not
+        // to whatever widget hiding the popup would hand it to.
+        if (isAncestorOf(QApplication::focusWidget()) && returnFocus_ && returnFocus_->isVisible()
+            && !isAncestorOf(returnFocus_))
+            returnFocus_->setFocus(Qt::PopupFocusReason);
         hide();
         return;
     }

@@ -46,6 +46,10 @@ public:
     PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent);
     // The control that opens the popups of this anchor name.
     void setAnchor(const QString& name, QWidget* control);
+    // Where a painted control is (a button inside a list's row), in the
+    // coordinates of the widget given; asked for names no control reported.
+    using AnchorFinder = std::function<std::optional<QRect>(const QString& name, const QWidget* in)>;
+    void setAnchorFinder(AnchorFinder finder) { finder_ = std::move(finder); }
     // Where that control is in the window; none while it is not shown.
     std::optional<QRect> anchorRect(const QString& name) const;
     PopupPanel* panel() const { return panel_; }
@@ -77,7 +81,9 @@ private:
     AppModel& model_;
     ContentFactory factory_;
     QHash<QString, QPointer<QWidget>> anchors_;
+    AnchorFinder finder_;
     std::optional<Popup> shown_;
+    QPointer<QWidget> returnFocus_;
     QPointer<PopupPanel> panel_;
     bool forwarding_ = false;
 };

@@ -3,6 +3,7 @@
 #include "core/AppModel.h"
 #include "editor/Palette.h"
 #include "views/icons/Icons.h"
+#include "views/sidebar/DocListView.h"
 #include "views/sidebar/SidebarRows.h"
 
 #include <QDropEvent>
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 GroupView::GroupView(AppModel& model, const QString& id, QWidget* parent) : QWidget(parent), model_(model), id_(id)
@@ -40,11 +40,17 @@ GroupView::GroupView(AppModel& model, const QString& id, QWidget* parent) : QWid
     hrow->addWidget(count_);
     column_->addWidget(header_);
 
-    rowBox_ = new QWidget(this);
-    rowList_ = new QVBoxLayout(rowBox_);
-    rowList_->setContentsMargins(0, 0, 0, 0);
-    rowList_->setSpacing(0);
-    column_->addWidget(rowBox_);
+    list_ = new DocListView(model_, this);
+    list_->setRootIndex(model_.docGroups().groupIndex(id_));
+    column_->addWidget(list_);
+    // A group that goes away takes its list with it; until the sidebar drops
+    // the view the list must not fall back to showing the groups.
+    connect(&model_.docGroups(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex& parent, int first, int last) {
+                const QModelIndex root = list_->rootIndex();
+                if (!parent.isValid() && root.isValid() && root.row() >= first && root.row() <= last)
+                    list_->hide();
+            });
 
     endZone_ = new QWidget(this);
     endZone_->setObjectName(QStringLiteral("groupEnd"));
@@ -54,70 +60,22 @@ GroupView::GroupView(AppModel& model, const QString& id, QWidget* parent) : QWid
     column_->addWidget(endZone_);
 }
 
-QList<DocRow*> GroupView::rows() const
-{
-    QList<DocRow*> out;
-    if (!open_)
-        return out;
-    for (int i = 0; i < rowList_->count(); ++i)
-        if (auto* r = qobject_cast<DocRow*>(rowList_->itemAt(i)->widget()))
-            out << r;
-    return out;
-}
-
 void GroupView::setGroup(const SidebarGroup& group, bool capped)
 {
     name_->setText(group.name);
     count_->setText(QString::number(group.docs.size()));
     color_ = group.color;
     open_ = !model_.collapsed().contains(id_);
-
-    // Reuse the rows of documents still here, in the new order.
-    QHash<QUuid, DocRow*> existing;
-    while (QLayoutItem* item = rowList_->takeAt(0)) {
-        if (auto* r = qobject_cast<DocRow*>(item->widget()))
-            existing.insert(r->doc()->id, r);
-        delete item;
-    }
-    for (const DocPtr& d : group.docs) {
-        DocRow* r = existing.take(d->id);
-        if (!r || r->doc() != d) {
-            delete r;
-            r = new DocRow(model_, d, rowBox_);
-            if (onRowMade)
-                onRowMade(r);
-        } else {
-            r->refresh();
-        }
-        rowList_->addWidget(r);
-    }
-    qDeleteAll(existing);
+    list_->setAccessibleName(group.name);
+    if (!list_->rootIndex().isValid())
+        list_->setRootIndex(model_.docGroups().groupIndex(id_));
 
     // One long group scrolls within eight rows when the list is short of room.
-    const bool scroll = capped && open_ && group.docs.size() > visibleLimit;
-    if (scroll && !rowScroll_) {
-        rowScroll_ = new QScrollArea(this);
-        rowScroll_->setObjectName(QStringLiteral("groupScroll"));
-        rowScroll_->setFrameShape(QFrame::NoFrame);
-        rowScroll_->setFocusPolicy(Qt::NoFocus);
-        rowScroll_->setWidgetResizable(true);
-        rowScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        rowScroll_->setFixedHeight(visibleLimit * rowHeight);
-        rowScroll_->viewport()->setAutoFillBackground(false);
-        column_->removeWidget(rowBox_);
-        rowScroll_->setWidget(rowBox_);
-        column_->insertWidget(1, rowScroll_);
-    } else if (!scroll && rowScroll_) {
-        rowScroll_->takeWidget();
-        rowBox_->setParent(this);
-        column_->insertWidget(1, rowBox_);
-        delete rowScroll_;
-        rowScroll_ = nullptr;
-    }
-    rowBox_->setAutoFillBackground(false);
-    rowBox_->setVisible(open_);
-    if (rowScroll_)
-        rowScroll_->setVisible(open_);
+    const int rows = int(group.docs.size());
+    capped_ = capped && open_ && rows > visibleLimit;
+    list_->setFixedHeight((capped_ ? visibleLimit : rows) * rowHeight);
+    list_->setVerticalScrollBarPolicy(capped_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    list_->setVisible(open_ && list_->rootIndex().isValid());
     header_->update();
 }
 

@@ -4,12 +4,10 @@
 
 #include <QColor>
 #include <QWidget>
-#include <functional>
 
 class AppModel;
-class DocRow;
+class DocListView;
 class QLabel;
-class QScrollArea;
 class QVBoxLayout;
 
 // One group of the sidebar: a tag with its open documents, or "_" for the untagged ones.
@@ -20,8 +18,8 @@ struct SidebarGroup {
     QList<DocPtr> docs;
 };
 
-// A group's header and rows. The rows of documents that stay listed are kept and
-// moved; only rows of documents that arrive or leave are made or deleted.
+// A group's header and its documents' list. The list follows the grouped
+// documents model itself; setGroup() only sets the header and the list's height.
 class GroupView : public QWidget {
     Q_OBJECT
 public:
@@ -32,11 +30,9 @@ public:
     const QString& id() const { return id_; }
     QWidget* header() const { return header_; }
     QWidget* endZone() const { return endZone_; }
-    // The scroll area holding the rows while the group is capped.
-    QScrollArea* rowScroll() const { return rowScroll_; }
-    QList<DocRow*> rows() const;
-    // Told about every row made, so that its tag button can report itself.
-    std::function<void(DocRow*)> onRowMade;
+    DocListView* list() const { return list_; }
+    // The list shows fewer rows than it holds and scrolls them.
+    bool isCapped() const { return capped_; }
 
 protected:
     bool eventFilter(QObject*, QEvent*) override;
@@ -50,9 +46,8 @@ private:
     QWidget* header_;
     QLabel* name_;
     QLabel* count_;
-    QWidget* rowBox_;
-    QVBoxLayout* rowList_;
-    QScrollArea* rowScroll_ = nullptr;
+    DocListView* list_;
+    bool capped_ = false;
     QVBoxLayout* column_;
     QWidget* endZone_;
     bool endOver_ = false;

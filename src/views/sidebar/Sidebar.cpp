@@ -3,6 +3,7 @@
 #include "core/AppModel.h"
 #include "editor/Palette.h"
 #include "views/controls/Controls.h"
+#include "views/sidebar/DocListView.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -12,8 +13,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* parent)
-    : QFrame(parent), model_(model), reportAnchor_(reportAnchor)
+Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* parent) : QFrame(parent), model_(model)
 {
     setObjectName(QStringLiteral("Sidebar"));
     setFixedWidth(fixedWidth);
@@ -100,8 +100,8 @@ Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* paren
     connect(&groups, &DocGroupModel::dataChanged, this, &Sidebar::rowChanged);
     connect(&model_, &AppModel::collapsedChanged, this, &Sidebar::scheduleSync);
     connect(&model_, &AppModel::recentChanged, this, &Sidebar::syncRecent);
-    connect(&model_, &AppModel::activeChanged, this, &Sidebar::refreshRows);
-    connect(&model_, &AppModel::popupChanged, this, &Sidebar::refreshRows);
+    connect(&model_, &AppModel::activeChanged, this, &Sidebar::followActive);
+    connect(&model_, &AppModel::popupChanged, this, &Sidebar::followPopup);
     sync();
 }
 
@@ -163,10 +163,8 @@ void Sidebar::sync()
         GroupView* view = existing.take(g.id);
         if (!view) {
             view = new GroupView(model_, g.id, content_);
-            view->onRowMade = [this](DocRow* r) {
-                if (reportAnchor_)
-                    reportAnchor_(Popup::tags(r->doc()->id).anchor(), r->tagButton());
-            };
+            connect(view->list(), &DocListView::tagClicked, this, [this, list = view->list()] { tagList_ = list; });
+            followActive();
         }
         view->setGroup(g, lastCap_);
         groupList_->addWidget(view);
@@ -219,28 +217,43 @@ void Sidebar::syncRecent()
         recentWatch_->addPaths(added);
 }
 
-void Sidebar::refreshRows()
+void Sidebar::followActive()
 {
-    for (GroupView* g : groupViews())
-        for (DocRow* r : g->findChildren<DocRow*>())
-            r->refresh();
+    // A list the user is not moving through shows the open document as its current row.
+    const DocPtr a = model_.active();
+    for (GroupView* g : groupViews()) {
+        DocListView* list = g->list();
+        if (list->hasFocus())
+            continue;
+        const QModelIndex i = a ? list->indexOf(a->id) : QModelIndex();
+        if (i.isValid())
+            list->setCurrentIndex(i);
+    }
 }
 
-void Sidebar::rowChanged(const QModelIndex& from, const QModelIndex& to)
+void Sidebar::followPopup()
 {
-    // A group's name, colour or count: its header. A document's name, path or
-    // unsaved mark: its rows, which typing leaves alone until the mark appears.
-    if (!from.parent().isValid()) {
-        scheduleSync();
+    // Only the rows whose tag button turns on or off are painted again.
+    const std::optional<Popup>& popup = model_.popup();
+    std::optional<QUuid> now;
+    if (popup && popup->kind() == Popup::Kind::tags)
+        now = popup->docID();
+    const std::optional<QUuid> was = std::exchange(tagPopupDoc_, now);
+    if (was == now)
         return;
-    }
-    for (int r = from.row(); r <= to.row(); ++r) {
-        const QUuid id = from.siblingAtRow(r).data(DocumentModel::idRole).toUuid();
-        for (GroupView* g : groupViews())
-            for (DocRow* row : g->findChildren<DocRow*>())
-                if (row->doc()->id == id)
-                    row->refresh();
-    }
+    for (const std::optional<QUuid>& id : {was, now})
+        if (id)
+            for (GroupView* g : groupViews())
+                if (const QModelIndex i = g->list()->indexOf(*id); i.isValid())
+                    g->list()->update(i);
+}
+
+void Sidebar::rowChanged(const QModelIndex& from, const QModelIndex&)
+{
+    // A group's name, colour or count: its header. A document's row is the
+    // lists' own business: they paint just the rows that changed.
+    if (!from.parent().isValid())
+        scheduleSync();
 }
 
 void Sidebar::resizeEvent(QResizeEvent* e)
@@ -259,25 +272,109 @@ QList<GroupView*> Sidebar::groupViews() const
     return out;
 }
 
+namespace {
+
+// A place the keyboard can stop at in the list: a document list's row, or a recent row.
+struct Stop {
+    QWidget* widget;
+    int row;
+};
+
+}
+
 bool Sidebar::focusList()
 {
-    ListRow* first = nullptr;
-    for (GroupView* g : groupViews())
-        for (DocRow* r : g->rows()) {
-            if (!r->isVisibleTo(this))
-                continue;
-            if (model_.activeID() == r->doc()->id) {
-                r->setFocus(Qt::ShortcutFocusReason);
-                return true;
-            }
-            if (!first)
-                first = r;
+    const DocPtr active = model_.active();
+    std::optional<Stop> first;
+    for (GroupView* g : groupViews()) {
+        DocListView* list = g->list();
+        if (!list->isVisibleTo(this) || list->count() == 0)
+            continue;
+        if (const QModelIndex i = active ? list->indexOf(active->id) : QModelIndex(); i.isValid()) {
+            first = Stop{list, i.row()};
+            break;
         }
+        if (!first)
+            first = Stop{list, 0};
+    }
     if (!first && !recentRows().isEmpty())
-        first = recentRows().first();
-    if (first)
-        first->setFocus(Qt::ShortcutFocusReason);
-    return first;
+        first = Stop{recentRows().first(), -1};
+    if (!first)
+        return false;
+    if (auto* list = qobject_cast<DocListView*>(first->widget)) {
+        list->setCurrentIndex(list->model()->index(first->row, 0, list->rootIndex()));
+        list->scrollTo(list->currentIndex());
+    }
+    first->widget->setFocus(Qt::ShortcutFocusReason);
+    return true;
+}
+
+void Sidebar::step(QWidget* from, int key)
+{
+    // Every row of the whole list, top to bottom, as it is shown.
+    QList<Stop> stops;
+    qsizetype at = -1;
+    for (GroupView* g : groupViews()) {
+        DocListView* list = g->list();
+        if (!list->isVisibleTo(content_))
+            continue;
+        for (int r = 0; r < list->count(); ++r) {
+            if (list == from && r == list->currentIndex().row())
+                at = stops.size();
+            stops << Stop{list, r};
+        }
+    }
+    for (RecentRow* r : recentRows())
+        if (r->isVisibleTo(content_)) {
+            if (r == from)
+                at = stops.size();
+            stops << Stop{r, -1};
+        }
+    if (stops.isEmpty())
+        return;
+    const qsizetype to = key == Qt::Key_Home ? 0
+        : key == Qt::Key_End                 ? stops.size() - 1
+        : at < 0                             ? 0
+                                             : at + (key == Qt::Key_Down ? 1 : -1);
+    if (to < 0 || to >= stops.size())
+        return;
+    const Stop next = stops[to];
+    QRect shown;
+    if (auto* list = qobject_cast<DocListView*>(next.widget)) {
+        const QModelIndex i = list->model()->index(next.row, 0, list->rootIndex());
+        list->setCurrentIndex(i);
+        // A long group scrolls inside the list, which scrolls too.
+        list->scrollTo(i);
+        shown = QRect(list->viewport()->mapTo(content_, list->visualRect(i).topLeft()), list->visualRect(i).size());
+    } else {
+        shown = QRect(next.widget->mapTo(content_, QPoint()), next.widget->size());
+    }
+    next.widget->setFocus(Qt::OtherFocusReason);
+    scroll_->ensureVisible(shown.center().x(), shown.center().y(), 0, shown.height() / 2 + 8);
+}
+
+std::optional<QRect> Sidebar::anchorRect(const QString& anchor, const QWidget* in) const
+{
+    // The row whose tag button was clicked, else the first row of that document shown.
+    QList<DocListView*> lists;
+    if (tagList_)
+        lists << tagList_;
+    for (GroupView* g : groupViews())
+        lists << g->list();
+    for (DocListView* list : lists) {
+        if (!list->isVisible())
+            continue;
+        for (int r = 0; r < list->count(); ++r) {
+            const QModelIndex i = list->model()->index(r, 0, list->rootIndex());
+            const DocPtr d = list->docAt(i);
+            if (!d || Popup::tags(d->id).anchor() != anchor)
+                continue;
+            const QRect rect = DocRowDelegate::tagRect(list->visualRect(i));
+            if (list->viewport()->rect().contains(rect))
+                return QRect(list->viewport()->mapTo(in, rect.topLeft()), rect.size());
+        }
+    }
+    return std::nullopt;
 }
 
 QList<RecentRow*> Sidebar::recentRows() const

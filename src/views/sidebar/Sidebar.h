@@ -4,10 +4,12 @@
 #include "views/sidebar/SidebarRows.h"
 
 #include <QFrame>
+#include <QPointer>
 #include <QSet>
 #include <functional>
 
 class AppModel;
+class DocListView;
 class IconButton;
 class QFileSystemWatcher;
 class QLabel;
@@ -32,6 +34,12 @@ public:
     QList<RecentRow*> recentRows() const;
     // Gives the keyboard to the list, at the active document's row; false when the list is empty.
     bool focusList();
+    // Moves the keyboard from a list row (a document list or a recent row) by
+    // an arrow, Home or End key, across groups and into the recent files.
+    void step(QWidget* from, int key);
+    // Where the control that opens the popup of this anchor is, in `in`'s
+    // coordinates: a document row's tag button. None while it is not shown.
+    std::optional<QRect> anchorRect(const QString& anchor, const QWidget* in) const;
     QWidget* listContent() const { return content_; }
     IconButton* openButton() const { return openButton_; }
     IconButton* newButton() const { return newButton_; }
@@ -44,11 +52,11 @@ protected:
 private:
     void syncRecent();
     void rowChanged(const QModelIndex& from, const QModelIndex& to);
-    void refreshRows();
+    void followActive();
+    void followPopup();
     void scheduleSync();
 
     AppModel& model_;
-    AnchorSink reportAnchor_;
     QScrollArea* scroll_;
     QWidget* content_;
     SectionTitle* openTitle_;
@@ -60,6 +68,9 @@ private:
     IconButton* newButton_;
     IconButton* settingsButton_;
     QFileSystemWatcher* recentWatch_;
+    std::optional<QUuid> tagPopupDoc_;
+    // The list whose tag button was clicked last: a popup hangs from its row.
+    QPointer<DocListView> tagList_;
     bool lastCap_ = false;
     bool syncPosted_ = false;
 };

@@ -1,14 +1,11 @@
 #pragma once
 
-#include "core/Doc.h"
-
+#include <QUuid>
 #include <QWidget>
 #include <optional>
 
 class AppModel;
-class IconButton;
 class QLabel;
-class QMenu;
 class QMimeData;
 class QPainter;
 
@@ -23,8 +20,8 @@ private:
     QLabel* count_ = nullptr;
 };
 
-// The rows of the sidebar's list take the keyboard from Tab or F6: Up and
-// Down move between them, Return opens, Escape goes back to the text.
+// A row of the sidebar's list that takes the keyboard from Tab or F6, as the
+// document lists do: Up and Down move on, Return opens, Escape goes back to the text.
 class ListRow : public QWidget {
     Q_OBJECT
 public:
@@ -38,48 +35,6 @@ protected:
     // The accent ring drawn while the row has the keyboard.
     void paintFocus(QPainter& p) const;
     AppModel& model_;
-};
-
-// One open document: name, extension badge, tag button, close button or unsaved dot.
-// Kept for as long as the document is listed; refresh() follows its state in place.
-class DocRow : public ListRow {
-    Q_OBJECT
-public:
-    static constexpr int rowHeight = 28;
-    DocRow(AppModel& model, DocPtr doc, QWidget* parent = nullptr);
-    void choose() override;
-    const DocPtr& doc() const { return doc_; }
-    // Built fresh for every right click; owned by the caller.
-    QMenu* contextMenu();
-    bool dropOver() const { return dropOver_; }
-    // Name, active, popup and unsaved state.
-    void refresh();
-    IconButton* tagButton() const { return tagButton_; }
-
-protected:
-    void paintEvent(QPaintEvent*) override;
-    void enterEvent(QEnterEvent*) override;
-    void leaveEvent(QEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
-    void mouseMoveEvent(QMouseEvent*) override;
-    void mouseReleaseEvent(QMouseEvent*) override;
-    void contextMenuEvent(QContextMenuEvent*) override;
-    void dragEnterEvent(QDragEnterEvent*) override;
-    void dragLeaveEvent(QDragLeaveEvent*) override;
-    void dropEvent(QDropEvent*) override;
-
-private:
-    void refreshTrailing();
-    DocPtr doc_;
-    QLabel* name_;
-    QLabel* ext_;
-    IconButton* tagButton_;
-    IconButton* closeButton_;
-    QWidget* dirtyDot_;
-    QPoint pressAt_;
-    bool pressed_ = false;
-    bool hover_ = false;
-    bool dropOver_ = false;
 };
 
 // A recently closed file; struck through while it does not exist.

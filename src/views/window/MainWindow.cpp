@@ -109,6 +109,8 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
     sidebar_ = new Sidebar(
         model_, [this](const QString& anchor, QWidget* w) { popups_->setAnchor(anchor, w); }, content_);
     sidebar_->setFixedWidth(Sidebar::fixedWidth);
+    popups_->setAnchorFinder(
+        [this](const QString& anchor, const QWidget* in) { return sidebar_->anchorRect(anchor, in); });
     row->addWidget(sidebar_);
 
     stack_ = new QStackedWidget(content_);
