@@ -4,6 +4,7 @@
 #include "core/DiskWatcher.h"
 #include "core/Doc.h"
 #include "core/DocGroupModel.h"
+#include "core/DocumentManager.h"
 #include "core/DocumentModel.h"
 #include "core/FindState.h"
 #include "core/OpenPaths.h"
@@ -17,14 +18,12 @@
 #include "core/TagStore.h"
 #include "core/ViewState.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QThreadPool>
 #include <QUuid>
 #include <functional>
 #include <memory>
@@ -34,10 +33,11 @@ class EditorLink;
 class FileChooser;
 class QTimer;
 
-// The workspace: the open documents and the flows on them, the user's tags
-// (TagStore), what is kept between runs (SessionStore) and what the window
-// shows around the documents (ViewState). The flows ask and tell through a
-// Prompter, the window's ViewState unless another one is given. Main thread
+// The workspace: the open documents and the flows on them (DocumentManager),
+// the user's tags (TagStore), what is kept between runs (SessionStore) and
+// what the window shows around the documents (ViewState), wired together.
+// The flows ask and tell through a Prompter, the window's ViewState unless
+// another one is given. Main thread
 // only. Every published field has its own change signal, emitted after it
 // changed; setting an equal value emits nothing.
 class AppModel : public QObject {
@@ -72,10 +72,11 @@ public:
         editorLink_ = link;
         session_.setEditorLink(link);
         view_.setEditorLink(link);
+        manager_.setEditorLink(link);
     }
     EditorLink* editorLink() const { return editorLink_; }
-    void setFileChooser(FileChooser* chooser) { fileChooser_ = chooser; }
-    FileChooser* fileChooser() const { return fileChooser_; }
+    void setFileChooser(FileChooser* chooser) { manager_.setFileChooser(chooser); }
+    FileChooser* fileChooser() const { return manager_.fileChooser(); }
     // Applies the appearance and restyles the editors; filled by the UI.
     void setApplySettingsHook(std::function<void(const Settings&)> hook)
     {
@@ -88,8 +89,9 @@ public:
     TagStore& tagStore() { return tags_; }
     SessionStore& session() { return session_; }
     ViewState& view() { return view_; }
+    DocumentManager& manager() { return manager_; }
     // Where the flows ask their questions; null gives them back to the window.
-    void setPrompter(Prompter* prompter) { prompter_ = prompter ? prompter : &view_; }
+    void setPrompter(Prompter* prompter) { manager_.setPrompter(prompter ? *prompter : view_); }
 
     // ---- Published fields ----
     // The open documents and the active one; docs() and the lookups below forward to it.
@@ -116,7 +118,7 @@ public:
 
     // Adds a document at the end; a duplicate id is ignored.
     void appendDoc(const DocPtr& doc) { documents_.append(doc); }
-    void setActiveID(std::optional<QUuid> id);
+    void setActiveID(std::optional<QUuid> id) { manager_.setActiveID(id); }
     void setTags(QList<Tag> tags) { tags_.setTags(std::move(tags)); }
     void setRecent(QStringList recent) { session_.setRecent(std::move(recent)); }
     void setCollapsed(QSet<QString> collapsed) { tags_.setCollapsed(std::move(collapsed)); }
@@ -139,28 +141,27 @@ public:
     bool isWatching(QUuid docID) const { return session_.isWatching(docID); }
 
     // ---- Derived ----
-    DocPtr active() const;
-    DocPtr doc(QUuid id) const;
+    DocPtr active() const { return documents_.active(); }
+    DocPtr doc(QUuid id) const { return documents_.doc(id); }
     // The open document of this file (paths compared in standard form).
-    DocPtr docAt(const QString& path) const;
+    DocPtr docAt(const QString& path) const { return manager_.docAt(path); }
     // Absolute path with "." and ".." resolved.
     static QString standardPath(const QString& path) { return OpenPaths::standard(path); }
 
-    // ---- Opening and creating ----
-    DocPtr open(const QString& path, bool quiet = false);
-    // Opens files in order, as open() does; a large file is read and
-    // decoded on a worker thread and its document appears when it is ready.
-    void openFiles(const QStringList& paths);
-    // Files on the worker thread that are not documents yet.
-    int filesLoading() const { return loading_.size(); }
-    static constexpr qint64 backgroundOpenBytes = 4 << 20;
-    void openPanel();
-    void openRecent(const QString& path);
-    DocPtr createDoc(const QString& name, const std::optional<QString>& pluginID, const QStringList& tags);
-    void activate(const DocPtr& doc);
-    void loadDiskVersion(const DocPtr& doc);
-    // Re-reads of large files still on the worker thread.
-    int filesReading() const { return reading_; }
+    // ---- The document flows (DocumentManager) ----
+    DocPtr open(const QString& path, bool quiet = false) { return manager_.open(path, quiet); }
+    void openFiles(const QStringList& paths) { manager_.openFiles(paths); }
+    int filesLoading() const { return manager_.filesLoading(); }
+    static constexpr qint64 backgroundOpenBytes = DocumentManager::backgroundOpenBytes;
+    void openPanel() { manager_.openPanel(); }
+    void openRecent(const QString& path) { manager_.openRecent(path); }
+    DocPtr createDoc(const QString& name, const std::optional<QString>& pluginID, const QStringList& tags)
+    {
+        return manager_.createDoc(name, pluginID, tags);
+    }
+    void activate(const DocPtr& doc) { manager_.activate(doc); }
+    void loadDiskVersion(const DocPtr& doc) { manager_.loadDiskVersion(doc); }
+    int filesReading() const { return manager_.filesReading(); }
     // The window's toast and questions.
     void flash(const QString& text) { view_.flash(text); }
     void alert(const QString& title, const QString& message) { view_.alert(title, message); }
@@ -177,29 +178,26 @@ public:
     // Flips the active document's wrap; other documents and the setting keep theirs.
     void toggleWrap();
 
-    // ---- Saving, closing and quitting ----
-    using Done = std::function<void(bool)>;
-    void save(const DocPtr& doc, bool asNew = false, Done then = {});
-    void saveAs(const DocPtr& doc, Done then = {});
-    // `written`: the file's stamp as the write left it.
-    void finishSave(const DocPtr& doc, const QString& path, std::optional<FileStamp> written = std::nullopt);
-    void close(const DocPtr& doc, Done then = {});
-    // Closes the documents one after the other, asking about each unsaved
-    // one; a cancelled question stops the rest.
-    void closeEach(QList<DocPtr> docs, Done then = {});
-    // Saves every unsaved document in sidebar order; a cancel stops the rest.
-    void saveAll(Done then = {});
-    void remove(const DocPtr& doc);
-    void confirmQuit(Done completion);
-    // "." and the extension, or "无后缀".
-    static QString label(const QString& name);
+    using Done = DocumentManager::Done;
+    void save(const DocPtr& doc, bool asNew = false, Done then = {}) { manager_.save(doc, asNew, std::move(then)); }
+    void saveAs(const DocPtr& doc, Done then = {}) { manager_.saveAs(doc, std::move(then)); }
+    void finishSave(const DocPtr& doc, const QString& path, std::optional<FileStamp> written = std::nullopt)
+    {
+        manager_.finishSave(doc, path, written);
+    }
+    void close(const DocPtr& doc, Done then = {}) { manager_.close(doc, std::move(then)); }
+    void closeEach(QList<DocPtr> docs, Done then = {}) { manager_.closeEach(std::move(docs), std::move(then)); }
+    void saveAll(Done then = {}) { manager_.saveAll(std::move(then)); }
+    void remove(const DocPtr& doc) { manager_.remove(doc); }
+    void confirmQuit(Done completion) { manager_.confirmQuit(std::move(completion)); }
+    static QString label(const QString& name) { return DocumentManager::label(name); }
 
     // ---- Tags, groups and ordering ----
     using Group = DocGroupModel::Group;
     QList<Group> groups() const { return DocGroupModel::arrange(docs(), tags()); }
     void toggleTag(const QString& tagID, const DocPtr& doc) { tags_.toggleTag(tagID, doc); }
-    void move(QUuid id, std::optional<QUuid> before);
-    void step(const DocPtr& doc, int by);
+    void move(QUuid id, std::optional<QUuid> before) { manager_.move(id, before); }
+    void step(const DocPtr& doc, int by) { manager_.step(doc, by); }
 
     bool chooseButton(const QString& title) { return view_.chooseButton(title); }
     bool chooseRole(Dialog::Role role) { return view_.chooseRole(role); }
@@ -212,16 +210,13 @@ public:
     // Registers an opened or saved file with the desktop's recent documents.
     void setNoteRecentHook(std::function<void(const QString&)> hook) { session_.setNoteRecentHook(std::move(hook)); }
 
-    // ---- Renaming and format ----
-    void askRename(const DocPtr& doc);
-    void rename(const DocPtr& doc, const QString& name);
-    void rename(const DocPtr& doc, const QString& ext, const QString& label);
-    void setFormat(const DocPtr& doc, const std::optional<QString>& pluginID);
-    void askCustomExt(const DocPtr& doc);
-
-    // ---- Encodings ----
-    void reopen(const DocPtr& doc, TextEncoding encoding);
-    void convert(const DocPtr& doc, TextEncoding encoding);
+    void askRename(const DocPtr& doc) { manager_.askRename(doc); }
+    void rename(const DocPtr& doc, const QString& name) { manager_.rename(doc, name); }
+    void rename(const DocPtr& doc, const QString& ext, const QString& label) { manager_.rename(doc, ext, label); }
+    void setFormat(const DocPtr& doc, const std::optional<QString>& pluginID) { manager_.setFormat(doc, pluginID); }
+    void askCustomExt(const DocPtr& doc) { manager_.askCustomExt(doc); }
+    void reopen(const DocPtr& doc, TextEncoding encoding) { manager_.reopen(doc, encoding); }
+    void convert(const DocPtr& doc, TextEncoding encoding) { manager_.convert(doc, encoding); }
 
     // ---- More tags ----
     void addTag(const QString& name, const DocPtr& doc = nullptr) { tags_.addTag(name, doc); }
@@ -239,8 +234,8 @@ public:
     void persist() { session_.persist(); }
     void persistSession() { session_.persistSession(); }
     // The stored tags, recent files and settings, then the last session's documents.
-    void restore();
-    void restoreSession();
+    void restore() { manager_.restore(); }
+    void restoreSession() { manager_.restoreSession(); }
     void applySettings() { session_.applySettings(); }
 
     template <class T> std::optional<T> load(const QString& key) const { return session_.load<T>(key); }
@@ -264,32 +259,6 @@ signals:
     void zoomChanged();
 
 private:
-    void reloadChanged(const DocPtr& doc);
-    std::optional<QString> writeDoc(const DocPtr& doc, const QString& path, std::optional<FileStamp>& written);
-    void writeInPlace(const DocPtr& doc, Done then);
-    void saveAsTo(const DocPtr& doc, const QString& path, Done then);
-    void overwriteAnyway(const DocPtr& doc, Done then);
-    void askOverDisk(const DocPtr& doc, std::function<void()> proceed, Done then);
-    DocPtr openElsewhere(const QString& path, const DocPtr& except) const;
-    void overwrite(const DocPtr& doc, Done then);
-    void quitStep(QList<DocPtr> pending, Done completion);
-    void doReopen(const DocPtr& doc, TextEncoding encoding);
-    // Replaces the text with the file read again in that encoding, as open
-    // reads it: a large file on the loader thread. `done` gets the error, or
-    // nothing once the text and its editor hold the file.
-    using ReadDone = std::function<void(std::optional<QString>)>;
-    void readAgain(const DocPtr& doc, TextEncoding encoding, ReadDone done);
-    void doConvert(const DocPtr& doc, TextEncoding encoding);
-    // A file that opened with replacement characters (or NULs) is offered
-    // again in the encoding that reads it cleanly.
-    void offerLikelyEncoding(const DocPtr& doc);
-    // Name, format and highlights follow a new name.
-    void applyName(const DocPtr& doc, const QString& name);
-    DocPtr finishOpen(const QString& target, Result<DocPtr> opened, bool quiet);
-    // A picture or other binary file is not opened as text unless asked to
-    // from the alert that says so; true when it was refused.
-    bool refuseNotText(const QString& target, bool quiet);
-
     std::unique_ptr<Preferences> ud_;
     // Published
     DocumentModel documents_;
@@ -299,17 +268,9 @@ private:
     SessionStore session_{*ud_, documents_, tags_, disk_};
     FindState find_;
     ViewState view_{documents_};
-    Prompter* prompter_ = &view_;
+    // Last: gone (its reads finished) before anything it reports to.
+    DocumentManager manager_{documents_, tags_, session_, disk_, view_};
 
-    // Internal
     QPointer<QObject> window_;
-    QList<QMetaObject::Connection> bag_;
-
     EditorLink* editorLink_ = nullptr;
-    FileChooser* fileChooser_ = nullptr;
-    // Files being read for openFiles, in order.
-    QStringList loading_;
-    int reading_ = 0;
-    // Last, so that it is gone (its reads finished) before anything it reports to.
-    std::unique_ptr<QThreadPool> loader_;
 };

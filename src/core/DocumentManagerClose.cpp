@@ -1,11 +1,11 @@
-#include "core/AppModel.h"
+#include "core/DocumentManager.h"
 
 #include "core/BackupStore.h"
 #include "core/EditorLink.h"
 
 #include <QPointer>
 
-void AppModel::close(const DocPtr& doc, Done then)
+void DocumentManager::close(const DocPtr& doc, Done then)
 {
     if (!doc)
         return;
@@ -16,7 +16,7 @@ void AppModel::close(const DocPtr& doc, Done then)
         return;
     }
     setActiveID(doc->id);
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     Dialog d;
     d.title = QStringLiteral("是否保存对「") + doc->name() + QStringLiteral("」的修改？");
     d.message = QStringLiteral("不保存将丢失自上次保存以来的修改。");
@@ -48,7 +48,7 @@ void AppModel::close(const DocPtr& doc, Done then)
     prompter_->present(std::move(d));
 }
 
-void AppModel::remove(const DocPtr& listed)
+void DocumentManager::remove(const DocPtr& listed)
 {
     // Held here: the caller's pointer may be the list's own entry, which goes away below.
     const DocPtr doc = listed ? documents_.doc(listed->id) : nullptr;
@@ -71,18 +71,17 @@ void AppModel::remove(const DocPtr& listed)
         else
             setActiveID(docs()[std::min<qsizetype>(index, docs().size() - 1)]->id);
     }
-    if (docs().isEmpty())
-        find_.setVisible(false);
+    emit removed(doc->id);
     persistSession();
 }
 
-void AppModel::confirmQuit(Done completion)
+void DocumentManager::confirmQuit(Done completion)
 {
     QList<DocPtr> pending;
     for (const DocPtr& d : docs())
         if (d->isDirty())
             pending.append(d);
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     quitStep(std::move(pending), [self, completion](bool ok) {
         if (!ok && self)
             self->session_.keepDiscarded();
@@ -91,7 +90,7 @@ void AppModel::confirmQuit(Done completion)
     });
 }
 
-void AppModel::quitStep(QList<DocPtr> pending, Done completion)
+void DocumentManager::quitStep(QList<DocPtr> pending, Done completion)
 {
     if (pending.isEmpty()) {
         setQuitting();
@@ -109,7 +108,7 @@ void AppModel::quitStep(QList<DocPtr> pending, Done completion)
     const DocPtr first = pending.takeFirst();
     const QList<DocPtr> rest = pending;
     setActiveID(first->id);
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     Dialog d;
     d.title = QStringLiteral("是否保存对「") + first->name() + QStringLiteral("」的修改？");
     d.message = QStringLiteral("暂留：不写入文件，下次打开 Lorvane 时恢复这些修改。");

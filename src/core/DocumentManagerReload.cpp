@@ -1,18 +1,19 @@
-#include "core/AppModel.h"
+#include "core/DocumentManager.h"
 
 #include "core/BackupStore.h"
+#include "core/DiskWatcher.h"
 #include "core/EditorLink.h"
 
 #include <QPointer>
 
-void AppModel::reloadChanged(const DocPtr& doc)
+void DocumentManager::reloadChanged(const DocPtr& doc)
 {
     const int line = editorLink_ ? editorLink_->caretLine(doc) : 0;
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     readAgain(doc, doc->encoding(), [self, doc, line](const std::optional<QString>& error) {
         if (error) {
             // Edited meanwhile: the edits decide, as for any change now.
-            self->disk().check(doc);
+            self->disk_.check(doc);
             return;
         }
         doc->setOriginalName(std::nullopt);

@@ -1,10 +1,10 @@
-#include "core/AppModel.h"
+#include "core/DocumentManager.h"
 
 #include "core/EditorLink.h"
 
 #include <QPointer>
 
-void AppModel::reopen(const DocPtr& doc, TextEncoding encoding)
+void DocumentManager::reopen(const DocPtr& doc, TextEncoding encoding)
 {
     if (!doc)
         return;
@@ -14,7 +14,7 @@ void AppModel::reopen(const DocPtr& doc, TextEncoding encoding)
     }
     if (!doc->isDirty())
         return doReopen(doc, encoding);
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     Dialog d;
     d.title = QStringLiteral("重新打开将丢弃未保存的修改");
     d.message = QStringLiteral("按 ") + encoding.rawValue() + QStringLiteral(" 从磁盘重新读取「") + doc->name()
@@ -30,9 +30,9 @@ void AppModel::reopen(const DocPtr& doc, TextEncoding encoding)
     prompter_->present(std::move(d));
 }
 
-void AppModel::doReopen(const DocPtr& doc, TextEncoding encoding)
+void DocumentManager::doReopen(const DocPtr& doc, TextEncoding encoding)
 {
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     readAgain(doc, encoding, [self, encoding](const std::optional<QString>& error) {
         if (error)
             self->prompter_->alert(QStringLiteral("无法按 ") + encoding.rawValue() + QStringLiteral(" 打开"), *error);
@@ -56,7 +56,7 @@ bool holdsUnreadBytes(const TextCopy& text) { return holds(text, QChar(0xFFFD)) 
 
 }  // namespace
 
-void AppModel::offerLikelyEncoding(const DocPtr& doc)
+void DocumentManager::offerLikelyEncoding(const DocPtr& doc)
 {
     const auto likely = doc->likelyEncoding();
     if (!likely)
@@ -66,7 +66,7 @@ void AppModel::offerLikelyEncoding(const DocPtr& doc)
         return;
     const QString label = likely->rawValue();
     const bool repaired = holds(text, QChar(0xFFFD));
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     Dialog d;
     d.title = QStringLiteral("此文件可能是 ") + label + QStringLiteral(" 编码");
     d.message = QStringLiteral("「") + doc->name()
@@ -83,7 +83,7 @@ void AppModel::offerLikelyEncoding(const DocPtr& doc)
     prompter_->present(std::move(d));
 }
 
-void AppModel::convert(const DocPtr& doc, TextEncoding encoding)
+void DocumentManager::convert(const DocPtr& doc, TextEncoding encoding)
 {
     if (!doc)
         return;
@@ -92,7 +92,7 @@ void AppModel::convert(const DocPtr& doc, TextEncoding encoding)
         return doConvert(doc, encoding);
     // Writing the repaired text would replace the unread bytes for good.
     const QString label = likely->rawValue();
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     Dialog d;
     d.title = QStringLiteral("转换将永久丢失无法解码的字节");
     d.message = QStringLiteral("「") + doc->name() + QStringLiteral("」按 ") + label
@@ -114,7 +114,7 @@ void AppModel::convert(const DocPtr& doc, TextEncoding encoding)
     prompter_->present(std::move(d));
 }
 
-void AppModel::doConvert(const DocPtr& doc, TextEncoding encoding)
+void DocumentManager::doConvert(const DocPtr& doc, TextEncoding encoding)
 {
     const TextEncoding old = doc->encoding();
     doc->setEncoding(encoding);

@@ -1,4 +1,4 @@
-#include "core/AppModel.h"
+#include "core/DocumentManager.h"
 
 #include "core/BackupStore.h"
 #include "core/EditorLink.h"
@@ -12,7 +12,7 @@
 #include <QPointer>
 #include <QTimer>
 
-DocPtr AppModel::open(const QString& path, bool quiet)
+DocPtr DocumentManager::open(const QString& path, bool quiet)
 {
     const QString target = standardPath(path);
     if (DocPtr existing = docAt(target)) {
@@ -25,7 +25,7 @@ DocPtr AppModel::open(const QString& path, bool quiet)
     return finishOpen(target, Doc::open(target), quiet);
 }
 
-bool AppModel::refuseNotText(const QString& target, bool quiet)
+bool DocumentManager::refuseNotText(const QString& target, bool quiet)
 {
     const ContentKind kind = FileIO::contentKind(target);
     if (kind == ContentKind::text)
@@ -38,7 +38,7 @@ bool AppModel::refuseNotText(const QString& target, bool quiet)
                                            : QStringLiteral("无法以文本打开：这是二进制文件");
     Dialog::Button asText;
     asText.title = QStringLiteral("以文本打开");
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     // Saving such a text would change the file's bytes; the user asked for it.
     asText.action = [self, target] {
         if (self && !self->docAt(target))
@@ -53,7 +53,7 @@ bool AppModel::refuseNotText(const QString& target, bool quiet)
     return true;
 }
 
-void AppModel::openFiles(const QStringList& paths)
+void DocumentManager::openFiles(const QStringList& paths)
 {
     for (const QString& path : paths) {
         const QString target = standardPath(path);
@@ -69,15 +69,11 @@ void AppModel::openFiles(const QStringList& paths)
             finishOpen(target, Doc::open(target), false);
             continue;
         }
-        if (!loader_) {
-            loader_ = std::make_unique<QThreadPool>();
-            loader_->setMaxThreadCount(1);  // one after another: they finish in order
-        }
         loading_ << target;
-        QPointer<AppModel> self(this);
+        QPointer<DocumentManager> self(this);
         std::shared_ptr<TextSink> sink = editorLink_ ? editorLink_->textSink(target, QFileInfo(target).size())
                                                      : nullptr;
-        loader_->start([self, target, sink = std::move(sink)]() mutable {
+        loader().start([self, target, sink = std::move(sink)]() mutable {
             yieldToWindow();
             auto loaded = Doc::read(target, std::nullopt, std::move(sink));
             QMetaObject::invokeMethod(
@@ -99,7 +95,7 @@ void AppModel::openFiles(const QStringList& paths)
     }
 }
 
-DocPtr AppModel::finishOpen(const QString& target, Result<DocPtr> opened, bool quiet)
+DocPtr DocumentManager::finishOpen(const QString& target, Result<DocPtr> opened, bool quiet)
 {
     if (!opened) {
         if (!quiet)
@@ -127,11 +123,11 @@ DocPtr AppModel::finishOpen(const QString& target, Result<DocPtr> opened, bool q
     return doc;
 }
 
-void AppModel::openPanel()
+void DocumentManager::openPanel()
 {
     if (!fileChooser_)
         return;
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     fileChooser_->chooseFilesToOpen([self](const QStringList& paths) {
         if (!self)
             return;
@@ -140,7 +136,7 @@ void AppModel::openPanel()
     });
 }
 
-void AppModel::openRecent(const QString& path)
+void DocumentManager::openRecent(const QString& path)
 {
     if (!QFileInfo::exists(path)) {
         QStringList recent = this->recent();
@@ -153,7 +149,7 @@ void AppModel::openRecent(const QString& path)
     open(path, false);
 }
 
-DocPtr AppModel::createDoc(const QString& name, const std::optional<QString>& pluginID, const QStringList& tags)
+DocPtr DocumentManager::createDoc(const QString& name, const std::optional<QString>& pluginID, const QStringList& tags)
 {
     const QString trimmed = trimBlanks(name);
     QString ext;
@@ -183,17 +179,11 @@ DocPtr AppModel::createDoc(const QString& name, const std::optional<QString>& pl
     return doc;
 }
 
-void AppModel::activate(const DocPtr& doc)
-{
-    if (doc)
-        setActiveID(doc->id);
-}
-
-void AppModel::loadDiskVersion(const DocPtr& doc)
+void DocumentManager::loadDiskVersion(const DocPtr& doc)
 {
     if (!doc)
         return;
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     readAgain(doc, doc->encoding(), [self, doc](const std::optional<QString>& error) {
         if (error) {
             self->prompter_->alert(QStringLiteral("无法读取磁盘版本"), *error);

@@ -1,6 +1,6 @@
-#include "core/AppModel.h"
+#include "core/DocumentManager.h"
 
-void AppModel::move(QUuid id, std::optional<QUuid> before)
+void DocumentManager::move(QUuid id, std::optional<QUuid> before)
 {
     if (before == id)
         return;
@@ -18,7 +18,7 @@ void AppModel::move(QUuid id, std::optional<QUuid> before)
     persistSession();
 }
 
-void AppModel::step(const DocPtr& doc, int by)
+void DocumentManager::step(const DocPtr& doc, int by)
 {
     if (!doc)
         return;

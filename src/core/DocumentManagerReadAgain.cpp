@@ -1,4 +1,4 @@
-#include "core/AppModel.h"
+#include "core/DocumentManager.h"
 
 #include "core/EditorLink.h"
 #include "plugins/WorkerPriority.h"
@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QPointer>
 
-void AppModel::readAgain(const DocPtr& doc, TextEncoding encoding, ReadDone done)
+void DocumentManager::readAgain(const DocPtr& doc, TextEncoding encoding, ReadDone done)
 {
     const QString path = doc->url().value_or(QString());
     if (path.isEmpty() || QFileInfo(path).size() < backgroundOpenBytes) {
@@ -18,14 +18,10 @@ void AppModel::readAgain(const DocPtr& doc, TextEncoding encoding, ReadDone done
     }
     // A large file is read and decoded on the loader thread, into a buffer
     // its editor takes over; the window stays responsive meanwhile.
-    if (!loader_) {
-        loader_ = std::make_unique<QThreadPool>();
-        loader_->setMaxThreadCount(1);  // one after another: they finish in order
-    }
     ++reading_;
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     std::shared_ptr<TextSink> sink = editorLink_ ? editorLink_->textSink(path, QFileInfo(path).size()) : nullptr;
-    loader_->start([self, path, encoding, sink = std::move(sink), weak = doc->weakSelf(), revision = doc->revision(),
+    loader().start([self, path, encoding, sink = std::move(sink), weak = doc->weakSelf(), revision = doc->revision(),
                     done = std::move(done)]() mutable {
         yieldToWindow();
         auto loaded = Doc::read(path, encoding, std::move(sink));

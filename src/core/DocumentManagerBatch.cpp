@@ -1,11 +1,11 @@
-#include "core/AppModel.h"
+#include "core/DocumentManager.h"
 
 #include <QPointer>
 
 namespace {
 
 // Each save starts after the one before has finished (a new file asks where).
-void saveFrom(const QPointer<AppModel>& self, QList<DocPtr> rest, const AppModel::Done& then)
+void saveFrom(const QPointer<DocumentManager>& self, QList<DocPtr> rest, const DocumentManager::Done& then)
 {
     if (!self || rest.isEmpty()) {
         if (then)
@@ -23,7 +23,7 @@ void saveFrom(const QPointer<AppModel>& self, QList<DocPtr> rest, const AppModel
 
 }
 
-void AppModel::closeEach(QList<DocPtr> docs, Done then)
+void DocumentManager::closeEach(QList<DocPtr> docs, Done then)
 {
     if (docs.isEmpty()) {
         if (then)
@@ -31,7 +31,7 @@ void AppModel::closeEach(QList<DocPtr> docs, Done then)
         return;
     }
     const DocPtr first = docs.takeFirst();
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     close(first, [self, docs, then](bool ok) {
         if (ok && self)
             return self->closeEach(docs, then);
@@ -40,12 +40,12 @@ void AppModel::closeEach(QList<DocPtr> docs, Done then)
     });
 }
 
-void AppModel::saveAll(Done then)
+void DocumentManager::saveAll(Done then)
 {
     QList<DocPtr> dirty;
-    for (const Group& g : groups())
+    for (const DocGroupModel::Group& g : DocGroupModel::arrange(docs(), tags_.tags()))
         for (const DocPtr& d : g.docs)
             if (d->isDirty() && !dirty.contains(d))
                 dirty << d;
-    saveFrom(QPointer<AppModel>(this), dirty, then);
+    saveFrom(QPointer<DocumentManager>(this), dirty, then);
 }

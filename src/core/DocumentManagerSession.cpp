@@ -1,6 +1,6 @@
-#include "core/AppModel.h"
+#include "core/DocumentManager.h"
 
-void AppModel::restore()
+void DocumentManager::restore()
 {
     session_.restore();
     restoreSession();
@@ -14,11 +14,12 @@ void AppModel::restore()
     if (!active())
         setActiveID(docs().isEmpty() ? std::nullopt : std::optional<QUuid>(docs().first()->id));
 
-    bag_.append(connect(this, &AppModel::activeChanged, &session_, &SessionStore::schedulePersistSession));
+    connect(this, &DocumentManager::activeChanged, &session_, &SessionStore::schedulePersistSession,
+            Qt::UniqueConnection);
     session_.schedulePersistSession();
 }
 
-void AppModel::restoreSession()
+void DocumentManager::restoreSession()
 {
     if (session_.restoreSession([this](const QString& path) { return open(path, true); }))
         prompter_->flash(QStringLiteral("已恢复未保存的修改"));

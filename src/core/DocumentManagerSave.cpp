@@ -1,6 +1,7 @@
-#include "core/AppModel.h"
+#include "core/DocumentManager.h"
 
 #include "core/BackupStore.h"
+#include "core/DiskWatcher.h"
 #include "core/FileChooser.h"
 #include "core/FileMove.h"
 #include "plugins/FileName.h"
@@ -11,20 +12,20 @@
 #include <QPointer>
 
 namespace {
-void finish(const AppModel::Done& then, bool ok)
+void finish(const DocumentManager::Done& then, bool ok)
 {
     if (then)
         then(ok);
 }
 }
 
-QString AppModel::label(const QString& name)
+QString DocumentManager::label(const QString& name)
 {
     const QString ext = FileName::ext(name);
     return ext.isEmpty() ? QStringLiteral("无后缀") : QStringLiteral(".") + ext;
 }
 
-void AppModel::save(const DocPtr& doc, bool asNew, Done then)
+void DocumentManager::save(const DocPtr& doc, bool asNew, Done then)
 {
     if (!doc)
         return finish(then, false);
@@ -32,7 +33,7 @@ void AppModel::save(const DocPtr& doc, bool asNew, Done then)
         return saveAs(doc, std::move(then));
 
     if (!doc->originalName()) {
-        QPointer<AppModel> self(this);
+        QPointer<DocumentManager> self(this);
         return disk_.whenChecked(doc, [self, doc, then](bool changed) {
             if (!self)
                 return;
@@ -54,7 +55,7 @@ void AppModel::save(const DocPtr& doc, bool asNew, Done then)
     d.message = QStringLiteral("另存为：新建 ") + doc->name() + QStringLiteral("，原文件 ") + original
         + QStringLiteral(" 保留不动。\n覆盖原文件：将 ") + original + QStringLiteral(" 重命名为 ") + doc->name()
         + QStringLiteral(" 并写入内容。");
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     d.buttons = {
         {QUuid::createUuid(), QStringLiteral("取消"), Dialog::Role::cancel, [then] { finish(then, false); }},
         {QUuid::createUuid(), QStringLiteral("另存为…"), Dialog::Role::normal,
@@ -71,7 +72,7 @@ void AppModel::save(const DocPtr& doc, bool asNew, Done then)
     prompter_->present(std::move(d));
 }
 
-void AppModel::writeInPlace(const DocPtr& doc, Done then)
+void DocumentManager::writeInPlace(const DocPtr& doc, Done then)
 {
     const QString url = *doc->url();
     std::optional<FileStamp> written;
@@ -84,7 +85,8 @@ void AppModel::writeInPlace(const DocPtr& doc, Done then)
     finish(then, true);
 }
 
-std::optional<QString> AppModel::writeDoc(const DocPtr& doc, const QString& path, std::optional<FileStamp>& written)
+std::optional<QString> DocumentManager::writeDoc(const DocPtr& doc, const QString& path,
+                                                 std::optional<FileStamp>& written)
 {
     auto bytes = doc->encoded();
     if (!bytes)
@@ -108,9 +110,9 @@ std::optional<QString> AppModel::writeDoc(const DocPtr& doc, const QString& path
 }
 
 // Asks before a write would replace what another program wrote.
-void AppModel::askOverDisk(const DocPtr& doc, std::function<void()> proceed, Done then)
+void DocumentManager::askOverDisk(const DocPtr& doc, std::function<void()> proceed, Done then)
 {
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     Dialog d;
     d.title = QStringLiteral("「") + doc->name() + QStringLiteral("」已被其他程序修改");
     d.message = QStringLiteral(
@@ -130,7 +132,7 @@ void AppModel::askOverDisk(const DocPtr& doc, std::function<void()> proceed, Don
     prompter_->present(std::move(d));
 }
 
-DocPtr AppModel::openElsewhere(const QString& path, const DocPtr& except) const
+DocPtr DocumentManager::openElsewhere(const QString& path, const DocPtr& except) const
 {
     for (const DocPtr& d : docs())
         if (d != except && d->url() && (standardPath(*d->url()) == path || FileMove::sameFile(*d->url(), path)))
@@ -138,11 +140,11 @@ DocPtr AppModel::openElsewhere(const QString& path, const DocPtr& except) const
     return nullptr;
 }
 
-void AppModel::overwrite(const DocPtr& doc, Done then)
+void DocumentManager::overwrite(const DocPtr& doc, Done then)
 {
     if (!doc->url())
         return saveAs(doc, std::move(then));
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     disk_.whenChecked(doc, [self, doc, then](bool changed) {
         if (!self)
             return;
@@ -158,7 +160,7 @@ void AppModel::overwrite(const DocPtr& doc, Done then)
     });
 }
 
-void AppModel::overwriteAnyway(const DocPtr& doc, Done then)
+void DocumentManager::overwriteAnyway(const DocPtr& doc, Done then)
 {
     if (!doc->url())
         return saveAs(doc, std::move(then));
@@ -187,12 +189,12 @@ void AppModel::overwriteAnyway(const DocPtr& doc, Done then)
     finish(then, true);
 }
 
-void AppModel::saveAs(const DocPtr& doc, Done then)
+void DocumentManager::saveAs(const DocPtr& doc, Done then)
 {
     if (!doc || !fileChooser_)
         return finish(then, false);
     const QString directory = doc->url() ? QFileInfo(*doc->url()).absolutePath() : QString();
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     fileChooser_->chooseSaveLocation(doc->name(), directory, [self, doc, then](std::optional<QString> chosen) {
         if (!self)
             return;
@@ -225,7 +227,7 @@ void AppModel::saveAs(const DocPtr& doc, Done then)
     });
 }
 
-void AppModel::saveAsTo(const DocPtr& doc, const QString& path, Done then)
+void DocumentManager::saveAsTo(const DocPtr& doc, const QString& path, Done then)
 {
     std::optional<FileStamp> written;
     if (const auto error = writeDoc(doc, path, written)) {
@@ -237,7 +239,7 @@ void AppModel::saveAsTo(const DocPtr& doc, const QString& path, Done then)
     finish(then, true);
 }
 
-void AppModel::finishSave(const DocPtr& doc, const QString& path, std::optional<FileStamp> written)
+void DocumentManager::finishSave(const DocPtr& doc, const QString& path, std::optional<FileStamp> written)
 {
     doc->setAutoExt(std::nullopt);
     doc->setUrl(path);

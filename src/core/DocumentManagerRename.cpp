@@ -1,4 +1,4 @@
-#include "core/AppModel.h"
+#include "core/DocumentManager.h"
 
 #include "core/BackupStore.h"
 #include "core/EditorLink.h"
@@ -12,11 +12,11 @@
 #include <QFileInfo>
 #include <QPointer>
 
-void AppModel::askRename(const DocPtr& doc)
+void DocumentManager::askRename(const DocPtr& doc)
 {
     if (!doc)
         return;
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     Dialog d;
     d.title = QStringLiteral("重命名");
     d.text = doc->name();
@@ -36,7 +36,7 @@ void AppModel::askRename(const DocPtr& doc)
     prompter_->present(std::move(d));
 }
 
-void AppModel::applyName(const DocPtr& doc, const QString& name)
+void DocumentManager::applyName(const DocPtr& doc, const QString& name)
 {
     doc->setName(name);
     doc->resetMode();
@@ -45,7 +45,7 @@ void AppModel::applyName(const DocPtr& doc, const QString& name)
         editorLink_->refreshHighlights(doc);
 }
 
-void AppModel::rename(const DocPtr& doc, const QString& name)
+void DocumentManager::rename(const DocPtr& doc, const QString& name)
 {
     if (!doc)
         return;
@@ -98,7 +98,7 @@ void AppModel::rename(const DocPtr& doc, const QString& name)
     prompter_->flash(QStringLiteral("已重命名为 ") + name);
 }
 
-void AppModel::rename(const DocPtr& doc, const QString& ext, const QString& label)
+void DocumentManager::rename(const DocPtr& doc, const QString& ext, const QString& label)
 {
     if (!doc)
         return;
@@ -119,7 +119,7 @@ void AppModel::rename(const DocPtr& doc, const QString& ext, const QString& labe
     prompter_->flash(text);
 }
 
-void AppModel::setFormat(const DocPtr& doc, const std::optional<QString>& pluginID)
+void DocumentManager::setFormat(const DocPtr& doc, const std::optional<QString>& pluginID)
 {
     const FormatPlugin* plugin = pluginID ? PluginRegistry::pluginWithID(*pluginID) : nullptr;
     if (plugin && !plugin->extensions.isEmpty())
@@ -128,11 +128,11 @@ void AppModel::setFormat(const DocPtr& doc, const std::optional<QString>& plugin
         rename(doc, QString(), QStringLiteral("无格式"));
 }
 
-void AppModel::askCustomExt(const DocPtr& doc)
+void DocumentManager::askCustomExt(const DocPtr& doc)
 {
     if (!doc)
         return;
-    QPointer<AppModel> self(this);
+    QPointer<DocumentManager> self(this);
     Dialog d;
     d.title = QStringLiteral("自定义后缀");
     d.text = PluginRegistry::customExt(doc->name()).value_or(QString());

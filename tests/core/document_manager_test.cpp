@@ -1,0 +1,94 @@
+#include "RecordingPrompter.h"
+#include "Workspace.h"
+#include "core/DocumentManager.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+// The document flows on their own: the documents, the stores and the disk
+// watcher they are given, and a prompter that answers for the user.
+class ManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override { clearBackups(); }
+    void TearDown() override
+    {
+        settleSaves();
+        manager.reset();
+        clearBackups();
+    }
+
+    TestDir files;
+    Preferences ud{files.path(QStringLiteral("prefs.ini"))};
+    DocumentModel docs;
+    DiskWatcher disk;
+    TagStore tags{ud, docs};
+    SessionStore session{ud, docs, tags, disk};
+    RecordingPrompter prompter;
+    std::unique_ptr<DocumentManager> manager = std::make_unique<DocumentManager>(docs, tags, session, disk, prompter);
+};
+
+TEST_F(ManagerTest, ClosingAnUnsavedFileAsksThenSavesRemovesAndRemembersIt)
+{
+    const QString path = files.write(QStringLiteral("a.txt"), "old");
+    const DocPtr d = manager->open(path);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(docs.active(), d);
+    EXPECT_TRUE(session.isWatching(d->id));
+    d->setText(QStringLiteral("new"));
+    QSignalSpy removed(manager.get(), &DocumentManager::removed);
+    std::optional<bool> closed;
+    manager->close(d, [&](bool ok) { closed = ok; });
+    ASSERT_EQ(prompter.asked.size(), 1);
+    EXPECT_EQ(buttonTitles(prompter.asked.first()), (QStringList{"不保存", "取消", "保存"}));
+    ASSERT_TRUE(prompter.answer(QStringLiteral("保存")));
+    settleSaves();
+    ASSERT_EQ(closed, true);
+    EXPECT_EQ(TestDir::read(path), QByteArray("new"));
+    EXPECT_TRUE(docs.docs().isEmpty());
+    ASSERT_EQ(removed.count(), 1);
+    EXPECT_EQ(removed.first().first().value<QUuid>(), d->id);
+    EXPECT_FALSE(session.isWatching(d->id));
+    EXPECT_EQ(session.recent(), QStringList{path});
+    EXPECT_EQ(prompter.notes, QStringList{QStringLiteral("已保存 a.txt · UTF-8")});
+}
+
+TEST_F(ManagerTest, AnAnswerGivenAfterTheManagerIsGoneDoesNothing)
+{
+    struct Case {
+        const char* what;
+        std::function<void(DocumentManager&, const DocPtr&)> ask;
+        QString button;
+    };
+    const QList<Case> cases{
+        {"close, not saving", [](DocumentManager& m, const DocPtr& d) { m.close(d); }, QStringLiteral("不保存")},
+        {"close, saving", [](DocumentManager& m, const DocPtr& d) { m.close(d); }, QStringLiteral("保存")},
+        {"quit, not saving", [](DocumentManager& m, const DocPtr&) { m.confirmQuit({}); }, QStringLiteral("不保存")},
+        {"rename", [](DocumentManager& m, const DocPtr& d) { m.askRename(d); }, QStringLiteral("重命名")},
+        {"reopen", [](DocumentManager& m, const DocPtr& d) { m.reopen(d, TextEncoding::gbk); },
+         QStringLiteral("重新打开")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        manager = std::make_unique<DocumentManager>(docs, tags, session, disk, prompter);
+        const QString path = files.write(QStringLiteral("b.txt"), "b");
+        const DocPtr d = manager->open(path);
+        ASSERT_TRUE(d);
+        d->setText(QStringLiteral("b2"));
+        prompter.typed = QStringLiteral("c.txt");
+        c.ask(*manager, d);
+        ASSERT_EQ(prompter.asked.size(), 1);
+        manager.reset();
+        ASSERT_TRUE(prompter.answer(c.button));
+        // Nothing was closed, written, renamed or read again.
+        EXPECT_EQ(docs.docs(), QList<DocPtr>{d});
+        EXPECT_EQ(TestDir::read(path), QByteArray("b"));
+        EXPECT_EQ(d->name(), QStringLiteral("b.txt"));
+        EXPECT_EQ(d->text(), QStringLiteral("b2"));
+        EXPECT_FALSE(session.quitting());
+        docs.remove(d->id);
+        session.unwatch(d->id);
+    }
+}
+
+}  // namespace
