@@ -2,8 +2,9 @@
 //   bench_editor                      all in-process measurements (offscreen)
 //   bench_editor --make-large F       write the 100 MB / 1.75 M line sample to F
 //   bench_editor --make-json F        write the 8.6 MB one-line JSON sample to F
-//   bench_editor --launch CMD ARGS    start CMD, report the time until it has
-//                                     been idle for 1 s and its peak memory
+//   bench_editor --launch CMD ARGS    start CMD, report the time until its window
+//                                     shows and until it has been idle for 1 s,
+//                                     its peak memory and its memory when idle
 //   bench_editor --screenshot F       render a sample editor into the PNG F
 #include "Samples.h"
 #include "core/AppModel.h"
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -290,9 +292,30 @@ qint64 cpuTicks(const QString& pid)
     return f.value(11).toLongLong() + f.value(12).toLongLong();
 }
 
+// Proportional memory of a process, shared pages split between their users.
+double pssMB(const QString& pid)
+{
+    QFile f(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// Whether the process has mapped a window on the display ($DISPLAY).
+bool hasVisibleWindow(const QString& pid)
+{
+    QProcess search;
+    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                              QStringLiteral("--pid"), pid});
+    return search.waitForFinished(2000) && search.exitCode() == 0 && !search.readAllStandardOutput().isEmpty();
+}
+
 // Starts a program and waits until the CPU time of it and its children has
 // not moved for 1 s. The peak memory is the program's VmHWM plus that of
-// each child it started.
+// each child it started; the proportional memory is summed once it is idle.
 int launch(const QStringList& command)
 {
     QElapsedTimer t;
@@ -310,7 +333,7 @@ int launch(const QStringList& command)
         _exit(127);
     }
     const QString id = QString::number(pid);
-    qint64 lastCpu = -1, lastChange = 0;
+    qint64 lastCpu = -1, lastChange = 0, visible = -1;
     std::map<QString, double> peaks;
     std::map<QString, qint64> cpus;  // children that ended keep their share
     while (t.elapsed() < 120000) {
@@ -325,6 +348,8 @@ int launch(const QStringList& command)
         for (const auto& [p, c] : cpus)
             cpu += c;
         const qint64 now = t.elapsed();
+        if (visible < 0 && hasVisibleWindow(id))
+            visible = now;
         if (cpu != lastCpu) {
             lastCpu = cpu;
             lastChange = now;
@@ -336,12 +361,19 @@ int launch(const QStringList& command)
     double peak = 0;
     for (const auto& [p, mb] : peaks)
         peak += mb;
+    double pss = 0;
+    for (const QString& p : processTree(id))
+        pss += pssMB(p);
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(id));
+    const bool engine = maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngineCore");
     kill(pid, SIGTERM);
     QThread::msleep(300);
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
-    std::printf("launch %s: busy until %lld ms, peak RSS %.0f MB (%zu processes)\n", qPrintable(command.first()),
-                (long long)lastChange, peak, peaks.size());
+    std::printf("launch %s: window visible %lld ms, busy until %lld ms, peak RSS %.0f MB, PSS when idle %.0f MB (%zu "
+                "processes), browser engine %s\n",
+                qPrintable(command.first()), (long long)visible, (long long)lastChange, peak, pss, peaks.size(),
+                engine ? "mapped" : "not mapped");
     return 0;
 }
 

@@ -38,7 +38,10 @@ void PreviewSurface::shareOpenGL()
         return;
     // Asked for before the application, it would cost every start a driver
     // load; the engine, loaded later, crashes without it. Kept to the end.
+    // Drawing in software the engine only reads its format: a context never
+    // created loads no driver.
     auto* context = new QOpenGLContext;
-    context->create();
+    if (!drawsInSoftware())
+        context->create();
     qt_gl_set_global_share_context(context);
 }
