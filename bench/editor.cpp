@@ -370,9 +370,10 @@ int launch(const QStringList& command)
     QThread::msleep(300);
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
-    std::printf("launch %s: window visible %lld ms, busy until %lld ms, peak RSS %.0f MB, PSS when idle %.0f MB (%zu "
-                "processes), browser engine %s\n",
-                qPrintable(command.first()), (long long)visible, (long long)lastChange, peak, pss, peaks.size(),
+    std::printf("launch %s: window visible %lld ms, busy until %lld ms, CPU %lld ms, peak RSS %.0f MB, PSS when idle "
+                "%.0f MB (%zu processes), browser engine %s\n",
+                qPrintable(command.first()), (long long)visible, (long long)lastChange,
+                (long long)(lastCpu * 1000 / sysconf(_SC_CLK_TCK)), peak, pss, peaks.size(),
                 engine ? "mapped" : "not mapped");
     return 0;
 }
