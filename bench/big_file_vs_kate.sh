@@ -20,14 +20,7 @@ for ((i = 1; i <= runs; i++)); do
   for spec in "${apps[@]}"; do
     name=${spec%%=*}
     read -ra cmd <<<"${spec#*=}"
-    # A fresh profile each run: no session, no recent files, no caches, and
-    # a private temp dir so that no running instance takes the file over.
-    home=$work/home
-    rm -rf "$home" && mkdir -p "$home/run" "$home/tmp" && chmod 700 "$home/run"
-    line=$(HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data \
-      XDG_CACHE_HOME=$home/cache TMPDIR=$home/tmp QTWEBENGINE_DISABLE_SANDBOX=1 \
-      QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu xvfb-run -a -s '-screen 0 1400x900x24' \
-      "$BUILD_DIR/bench_editor" --launch "${cmd[@]}" "$file" 2>/dev/null | tail -1)
+    line=$("$(dirname "$0")/launch_fresh.sh" "${cmd[@]}" "$file")
     echo "run $i $name: $line"
     ms=$(sed -n 's/.*busy until \([0-9]*\) ms.*/\1/p' <<<"$line")
     mb=$(sed -n 's/.*peak RSS \([0-9]*\) MB.*/\1/p' <<<"$line")

@@ -308,8 +308,8 @@ double pssMB(const QString& pid)
 bool hasVisibleWindow(const QString& pid)
 {
     QProcess search;
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                              QStringLiteral("--pid"), pid});
+    search.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), pid});
     return search.waitForFinished(2000) && search.exitCode() == 0 && !search.readAllStandardOutput().isEmpty();
 }
 

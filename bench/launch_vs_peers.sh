@@ -33,18 +33,7 @@ for ((i = 1; i <= runs; i++)); do
     cmdline=${cmdline/@txt/$work/two.txt}
     cmdline=${cmdline/@md/$work/two.md}
     read -ra cmd <<<"$cmdline"
-    home=$work/home
-    rm -rf "$home" && mkdir -p "$home/run" "$home/tmp" && chmod 700 "$home/run"
-    # A display number of its own: another xvfb-run starting at the same
-    # moment can take the one -a found free, and the program dies at once.
-    for attempt in 1 2 3; do
-      line=$(HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data \
-        XDG_CACHE_HOME=$home/cache TMPDIR=$home/tmp QTWEBENGINE_DISABLE_SANDBOX=1 \
-        QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu xvfb-run -a -n $((200 + RANDOM % 600)) -s '-screen 0 1400x900x24' \
-        "$BUILD_DIR/bench_editor" --launch "${cmd[@]}" 2>/dev/null | tail -1)
-      grep -q 'window visible -1 ms' <<<"$line" || break
-      rm -rf "$home" && mkdir -p "$home/run" "$home/tmp" && chmod 700 "$home/run"
-    done
+    line=$("$(dirname "$0")/launch_fresh.sh" "${cmd[@]}")
     echo "run $i $name: ${line#*: }"
     vis=$(sed -n 's/.*window visible \(-\?[0-9]*\) ms.*/\1/p' <<<"$line")
     busy=$(sed -n 's/.*busy until \([0-9]*\) ms.*/\1/p' <<<"$line")

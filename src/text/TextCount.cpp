@@ -47,16 +47,19 @@ Kind kindOf(UChar32 c)
 
 // The kinds of the Basic Multilingual Plane, made once: asking ICU for each
 // character was most of the time counting a long text took.
-Kind kindFast(UChar32 c)
+using Kinds = std::array<Kind, 0x10000>;
+const Kinds& bmpKinds()
 {
     static const auto bmp = [] {
-        auto table = std::make_unique<std::array<Kind, 0x10000>>();
+        auto table = std::make_unique<Kinds>();
         for (UChar32 k = 0; k < 0x10000; ++k)
             (*table)[size_t(k)] = kindOf(k);
         return table;
     }();
-    return c < 0x10000 ? (*bmp)[size_t(c)] : kindOf(c);
+    return *bmp;
 }
+
+inline Kind kindFast(const Kinds& bmp, UChar32 c) { return c < 0x10000 ? bmp[size_t(c)] : kindOf(c); }
 
 // The code point at byte i (a negative value for a broken sequence), and
 // where the next one starts.
@@ -83,6 +86,7 @@ Counts of(QByteArrayView utf8)
     bool inWord = false;
     Kind before = Kind::other;  // the last character's kind, blanks aside
     bool markWaits = false;     // an ambiguous mark after a narrow character
+    const Kinds& kinds = bmpKinds();
     for (int64_t i = 0; i < size;) {
         const UChar32 c = next(s, size, i);
         if (c < 0)
@@ -91,7 +95,7 @@ Counts of(QByteArrayView utf8)
             inWord = false;
         else
             n.characters += c > 0xFFFF ? 2 : 1;
-        const Kind kind = c == '\n' || c == '\r' ? Kind::other : kindFast(c);
+        const Kind kind = c == '\n' || c == '\r' ? Kind::other : kindFast(kinds, c);
         // A waiting mark counts when a wide character follows it.
         if (markWaits && kind == Kind::single)
             ++n.words;
@@ -111,7 +115,7 @@ Counts of(QByteArrayView utf8)
             if (inWord && i < size) {
                 int64_t j = i;
                 const UChar32 after = next(s, size, j);
-                inWord = after >= 0 && kindFast(after) == Kind::letter;
+                inWord = after >= 0 && kindFast(kinds, after) == Kind::letter;
             } else {
                 inWord = false;
             }

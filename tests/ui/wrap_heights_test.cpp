@@ -22,9 +22,14 @@ TEST(WrapHeights, EveryLineTakesTheDisplayLinesItsLayoutDraws)
         const char* name;
         QString unit;
     } kinds[] = {
-        {"ascii", QStringLiteral("a")},         {"chinese", QStringLiteral("中")},
-        {"mixed", QStringLiteral("字 value_")}, {"tab", QStringLiteral("\tx")},
-        {"control", QStringLiteral("\u0001b")}, {"wide symbol", QStringLiteral("\uFDFD")},
+        {"ascii", QStringLiteral("a")},
+        {"chinese", QStringLiteral("中")},
+        {"mixed", QStringLiteral("字 value_")},
+        {"tab", QStringLiteral("\tx")},
+        {"control", QStringLiteral("\u0001b")},
+        {"wide symbol", QStringLiteral("\uFDFD")},
+        // A C1 control is drawn as its name in a box, much wider than a cell.
+        {"represented", QStringLiteral("\u0090b")},
     };
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.name);
