@@ -201,10 +201,12 @@ void appendEscaped(QByteArray& out, QByteArrayView utf8)
 // a JSON tree for it.
 QByteArray encodeWithText(DocSnapshot s, Doc::TextCopy text)
 {
-    if (!text.isUtf8() || !QUtf8StringView(text.utf8).isValidUtf8()) {
-        s.text = text.toString();
-        return StoredJSON::write(encode(s));
-    }
+    // A held text, or bytes that are not UTF-8 (shown with replacement
+    // characters), go in as the UTF-8 of the text shown.
+    if (!text.isUtf8())
+        text = Doc::TextCopy::fromUtf8(std::exchange(text.text, QString()).toUtf8());
+    else if (!QUtf8StringView(text.utf8).isValidUtf8())
+        text = Doc::TextCopy::fromUtf8(text.toString().toUtf8());
     s.text.clear();
     const QByteArray fields = StoredJSON::write(encode(s));
     static const QByteArray emptyText = QByteArrayLiteral("\"text\":\"\"");

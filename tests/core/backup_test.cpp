@@ -283,4 +283,11 @@ TEST_F(BackupStoreTest, ATextTakenAsUtf8BytesComesBackWhole)
     ASSERT_TRUE(s);
     EXPECT_EQ(s->text, expected);
     EXPECT_EQ(s->name, QStringLiteral("raw.txt"));
+
+    // A text held as a string goes the same way.
+    DocPtr held = newDoc(QStringLiteral("held.md"), expected);
+    ASSERT_TRUE(BackupStore::write(*held));
+    s = BackupStore::load(held->id);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->text, expected);
 }
