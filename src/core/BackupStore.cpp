@@ -3,6 +3,7 @@
 #include "core/Doc.h"
 #include "core/FileIO.h"
 #include "core/JSONCodec.h"
+#include "text/TextEncoding.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -221,6 +222,131 @@ QByteArray encodeWithText(DocSnapshot s, Doc::TextCopy text)
     return out;
 }
 
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Four hex digits at p, or -1.
+int hex4(const char* p)
+{
+    int v = 0;
+    for (int k = 0; k < 4; ++k) {
+        const int d = hexValue(p[k]);
+        if (d < 0)
+            return -1;
+        v = v * 16 + d;
+    }
+    return v;
+}
+
+void appendUtf8(QByteArray& out, char32_t c)
+{
+    if (c < 0x80) {
+        out.append(char(c));
+    } else if (c < 0x800) {
+        out.append(char(0xC0 | (c >> 6))).append(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.append(char(0xE0 | (c >> 12))).append(char(0x80 | ((c >> 6) & 0x3F))).append(char(0x80 | (c & 0x3F)));
+    } else {
+        out.append(char(0xF0 | (c >> 18)))
+            .append(char(0x80 | ((c >> 12) & 0x3F)))
+            .append(char(0x80 | ((c >> 6) & 0x3F)))
+            .append(char(0x80 | (c & 0x3F)));
+    }
+}
+
+}
+
+std::optional<SplitText> splitText(QByteArrayView json)
+{
+    static const QByteArray key = QByteArrayLiteral("\"text\":\"");
+    // Quotes inside strings are escaped, so the first match is a member;
+    // the members before it are short: it must be one of the top object's.
+    const qsizetype at = json.indexOf(key);
+    if (at <= 0 || (json[at - 1] != '{' && json[at - 1] != ','))
+        return std::nullopt;
+    int depth = 0;
+    bool inString = false;
+    for (qsizetype i = 0; i < at; ++i) {
+        const char c = json[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if (c == '}' || c == ']') {
+            --depth;
+        }
+    }
+    if (inString || depth != 1)
+        return std::nullopt;
+    const char* p = json.data() + at + key.size();
+    const char* const end = json.data() + json.size();
+    SplitText out;
+    out.text.reserve(end - p);
+    for (;;) {
+        const char* run = p;
+        while (p != end && *p != '"' && *p != '\\' && uchar(*p) >= 0x20)
+            ++p;
+        out.text.append(run, p - run);
+        if (p == end || uchar(*p) < 0x20)
+            return std::nullopt;
+        if (*p == '"')
+            break;
+        if (end - p < 2)
+            return std::nullopt;
+        const char e = p[1];
+        p += 2;
+        switch (e) {
+        case '"':
+        case '\\':
+        case '/': out.text.append(e); break;
+        case 'b': out.text.append('\b'); break;
+        case 'f': out.text.append('\f'); break;
+        case 'n': out.text.append('\n'); break;
+        case 'r': out.text.append('\r'); break;
+        case 't': out.text.append('\t'); break;
+        case 'u': {
+            const int hi = end - p >= 4 ? hex4(p) : -1;
+            if (hi < 0 || (hi >= 0xDC00 && hi <= 0xDFFF))
+                return std::nullopt;
+            p += 4;
+            char32_t c = char32_t(hi);
+            if (hi >= 0xD800 && hi <= 0xDBFF) {
+                // Only a whole pair is a character; anything else is left to the JSON reader.
+                const int lo = end - p >= 6 && p[0] == '\\' && p[1] == 'u' ? hex4(p + 2) : -1;
+                if (lo < 0xDC00 || lo > 0xDFFF)
+                    return std::nullopt;
+                p += 6;
+                c = 0x10000 + ((char32_t(hi) - 0xD800) << 10) + (char32_t(lo) - 0xDC00);
+            }
+            appendUtf8(out.text, c);
+            break;
+        }
+        default: return std::nullopt;
+        }
+    }
+    if (!isValidUTF8(out.text.constData(), out.text.size()))
+        return std::nullopt;
+    const qsizetype close = p - json.data();
+    out.rest.reserve(json.size() - (close - at - qsizetype(key.size())));
+    out.rest.append(json.first(at + key.size())).append(json.sliced(close));
+    return out;
+}
+
+namespace {
+
 // The system's reason of a write error, without the file it names.
 QString reasonOf(const QString& error)
 {
@@ -385,8 +511,23 @@ std::optional<DocSnapshot> load(QUuid id)
     auto bytes = FileIO::read(fileFor(id));
     if (!bytes)
         return std::nullopt;
-    const auto json = StoredJSON::read(bytes.value());
-    bytes.value().clear();
+    return read(std::exchange(bytes.value(), QByteArray()));
+}
+
+std::optional<DocSnapshot> read(QByteArray stored)
+{
+    if (auto split = splitText(stored)) {
+        stored = QByteArray();
+        const auto json = StoredJSON::read(split->rest);
+        if (!json)
+            return std::nullopt;
+        auto s = decode(*json);
+        if (s)
+            s->text = Doc::TextCopy::decode(split->text);
+        return s;
+    }
+    const auto json = StoredJSON::read(stored);
+    stored = QByteArray();
     if (!json)
         return std::nullopt;
     return decode(*json);

@@ -44,10 +44,22 @@ void sync(const Doc& doc, TextCopy text, Done done);
 // Waits until no queued write is pending or in flight.
 void waitForWrites();
 std::optional<DocSnapshot> load(QUuid id);
+// A snapshot from its stored bytes, as load reads the file.
+std::optional<DocSnapshot> read(QByteArray stored);
 void remove(QUuid id);
 // Ids of all snapshot files, oldest first.
 QList<QUuid> allIDs();
 std::optional<QDateTime> modificationDate(const QString& path);
+
+// The text member of stored snapshot JSON, unescaped to UTF-8 straight
+// from the bytes, and the rest with that member emptied for the JSON
+// reader: a long text never becomes a JSON tree. Absent when the bytes are
+// not plainly in that form (the whole is then read as JSON).
+struct SplitText {
+    QByteArray rest;
+    QByteArray text;
+};
+std::optional<SplitText> splitText(QByteArrayView json);
 
 DocSnapshot snapshot(const Doc& doc);
 QJsonValue encode(const DocSnapshot& s);

@@ -291,3 +291,53 @@ TEST_F(BackupStoreTest, ATextTakenAsUtf8BytesComesBackWhole)
     ASSERT_TRUE(s);
     EXPECT_EQ(s->text, expected);
 }
+
+// A snapshot's text is taken straight from the stored bytes; whatever the
+// bytes, the result is the one reading the whole file as JSON gives, and
+// the short way is taken for what this program writes.
+TEST_F(BackupStoreTest, TheTextTakenFromTheStoredBytesIsWhatTheJSONReaderReads)
+{
+    const auto stored = [](const char* name, const char* text, const char* extra = "") {
+        return QByteArray(R"({"encoding":"UTF-8","eol":"LF","id":"7f0b3d7e-39f3-4c39-9d53-5bb8e0c2a1aa",)") + extra
+            + R"("metaDirty":false,"mode":"editor","name":")" + name
+            + R"(","savedAt":1,"tags":["a\"text\":\"b"],"text":")" + text + R"("})";
+    };
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        bool shortWay;
+    } cases[] = {
+        {"escapes", stored("n", R"(q\"b\\s\/t\tn\nr\rb\bf\f\u0001 中)"), true},
+        {"a leading mark and NUL",
+         stored("n",
+                "\xEF\xBB\xBF"
+                R"(x\u0000y)"),
+         true},
+        {"unicode escapes", stored("n", R"(\u4e2d\ud83d\ude00\u00e9)"), true},
+        {"the key inside a name", stored(R"(a\"text\":\"b)", "real"), true},
+        {"a nested member first", stored("n", "real", R"("autoExt":{"text":"inner"},)"), false},
+        {"a lone high surrogate", stored("n", R"(a\ud83db)"), false},
+        {"a lone low surrogate", stored("n", R"(a\ude00b)"), false},
+        {"a bad escape", stored("n", R"(a\xb)"), false},
+        {"a short unicode escape", stored("n", R"(a\u12)"), false},
+        {"a raw control character",
+         stored("n",
+                "a\x01"
+                "b"),
+         false},
+        {"bytes that are not UTF-8", stored("n", "a\xC3(b"), false},
+        {"cut short", stored("n", "unfinished").chopped(3), false},
+        {"trailing text", stored("n", "t") + "x", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(BackupStore::splitText(c.bytes).has_value(), c.shortWay);
+        const auto json = StoredJSON::read(c.bytes);
+        const auto whole = json ? BackupStore::decode(*json) : std::nullopt;
+        EXPECT_EQ(BackupStore::read(c.bytes), whole);
+    }
+    // Not vacuous: the plain cases read.
+    const auto read = BackupStore::read(cases[2].bytes);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->text, QStringLiteral("中😀é"));
+}
