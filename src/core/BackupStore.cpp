@@ -3,6 +3,7 @@
 #include "core/Doc.h"
 #include "core/FileIO.h"
 #include "core/JSONCodec.h"
+#include "text/CodePoints.h"
 #include "text/TextEncoding.h"
 
 #include <QCoreApplication>
@@ -222,44 +223,17 @@ QByteArray encodeWithText(DocSnapshot s, Doc::TextCopy text)
     return out;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Four hex digits at p, or -1.
 int hex4(const char* p)
 {
     int v = 0;
     for (int k = 0; k < 4; ++k) {
-        const int d = hexValue(p[k]);
+        const int d = CodePoints::hexValue(uchar(p[k]));
         if (d < 0)
             return -1;
         v = v * 16 + d;
     }
     return v;
-}
-
-void appendUtf8(QByteArray& out, char32_t c)
-{
-    if (c < 0x80) {
-        out.append(char(c));
-    } else if (c < 0x800) {
-        out.append(char(0xC0 | (c >> 6))).append(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.append(char(0xE0 | (c >> 12))).append(char(0x80 | ((c >> 6) & 0x3F))).append(char(0x80 | (c & 0x3F)));
-    } else {
-        out.append(char(0xF0 | (c >> 18)))
-            .append(char(0x80 | ((c >> 12) & 0x3F)))
-            .append(char(0x80 | ((c >> 6) & 0x3F)))
-            .append(char(0x80 | (c & 0x3F)));
-    }
 }
 
 }
@@ -331,7 +305,7 @@ std::optional<SplitText> splitText(QByteArrayView json)
                 p += 6;
                 c = 0x10000 + ((char32_t(hi) - 0xD800) << 10) + (char32_t(lo) - 0xDC00);
             }
-            appendUtf8(out.text, c);
+            CodePoints::appendUtf8(out.text, c);
             break;
         }
         default: return std::nullopt;

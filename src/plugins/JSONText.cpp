@@ -2,6 +2,7 @@
 
 #include "plugins/AnalysisBudget.h"
 #include "plugins/FormatPlugin.h"
+#include "text/CodePoints.h"
 
 #include <cstring>
 
@@ -10,36 +11,6 @@ namespace JSONText {
 namespace {
 
 inline bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-int hexValue(unsigned char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-void appendUTF8(QByteArray& out, char32_t cp)
-{
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
 
 // Build=false only checks, so validation allocates nothing per value.
 template <bool Build> class Parser {
@@ -411,7 +382,7 @@ private:
                 if (cp >= 0xD800 && cp <= 0xDFFF)
                     cp = 0xFFFD;
                 if constexpr (Decode)
-                    appendUTF8(*out, cp);
+                    CodePoints::appendUtf8(*out, cp);
                 continue;
             }
             default: {
@@ -435,7 +406,7 @@ private:
             return -1;
         int v = 0;
         for (int d = 0; d < 4; ++d) {
-            const int h = hexValue(at(k + d));
+            const int h = CodePoints::hexValue(at(k + d));
             if (h < 0)
                 return -1;
             v = v * 16 + h;
