@@ -50,12 +50,15 @@ void nameApplication()
     QCoreApplication::setApplicationName(QStringLiteral("Lorvane"));
 }
 
-void withoutGPU()
+// Adds a switch to the browser engine's command line, once.
+void addEngineFlag(const char* flag)
 {
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--disable-gpu"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --disable-gpu").trimmed());
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains(flag))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + ' ' + flag).trimmed());
 }
+
+void withoutGPU() { addEngineFlag("--disable-gpu"); }
 
 // A browser engine loaded after the application shares OpenGL with the
 // window only if the application made a shared context: that costs every
@@ -70,20 +73,13 @@ void graphicsForPreview()
         qputenv("QT_XCB_GL_INTEGRATION", "none");
 }
 
-// Without its sandbox the engine needs no zygote to fork its page
-// processes from: two processes and some 10 MB less.
-void withoutZygote()
-{
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--no-zygote"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-zygote").trimmed());
-}
-
 // Set before the application exists: both are read when it starts.
 void prepareEngine()
 {
+    // Without its sandbox the engine needs no zygote to fork its page
+    // processes from: two processes and some 10 MB less.
     if (qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
-        withoutZygote();
+        addEngineFlag("--no-zygote");
     graphicsForPreview();
 }
 
