@@ -17,9 +17,9 @@ apps=("lorvane=$BUILD_DIR/lorvane" "$@" "kate=kate -n")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for ((i = 1; i <= runs; i++)); do
-  for spec in "${apps[@]}"; do
-    name=${spec%%=*}
-    read -ra cmd <<<"${spec#*=}"
+  for app in "${apps[@]}"; do
+    name=${app%%=*}
+    read -ra cmd <<<"${app#*=}"
     line=$("$(dirname "$0")/launch_fresh.sh" "${cmd[@]}" "$file")
     echo "run $i $name: $line"
     ms=$(sed -n 's/.*busy until \([0-9]*\) ms.*/\1/p' <<<"$line")
@@ -32,8 +32,8 @@ median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (
 kate_s=$(awk '$1 == "kate" {print $2}' "$work/results" | median)
 kate_mb=$(awk '$1 == "kate" {print $3}' "$work/results" | median)
 kate_cpu=$(awk '$1 == "kate" {print $4}' "$work/results" | median)
-for spec in "${apps[@]}"; do
-  name=${spec%%=*}
+for app in "${apps[@]}"; do
+  name=${app%%=*}
   s=$(awk -v n="$name" '$1 == n {print $2}' "$work/results" | median)
   mb=$(awk -v n="$name" '$1 == n {print $3}' "$work/results" | median)
   cpu=$(awk -v n="$name" '$1 == n {print $4}' "$work/results" | median)

@@ -27,9 +27,9 @@ if [ "${PEERS:-yes}" != no ]; then
   command -v kate >/dev/null && apps+=("kate=kate -n @txt")
 fi
 for ((i = 1; i <= runs; i++)); do
-  for spec in "${apps[@]}"; do
-    name=${spec%%=*}
-    cmdline=${spec#*=}
+  for app in "${apps[@]}"; do
+    name=${app%%=*}
+    cmdline=${app#*=}
     cmdline=${cmdline/@txt/$work/two.txt}
     cmdline=${cmdline/@md/$work/two.md}
     read -ra cmd <<<"$cmdline"
@@ -45,8 +45,8 @@ done
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 col() { awk -v n="$1" -v c="$2" '$1 == n {print $c}' "$work/results" | median; }
 printf '\n%-14s %10s %10s %9s %9s %18s %18s\n' program visible/ms busy/ms peak/MB pss/MB "vs featherpad" "vs kate"
-for spec in "${apps[@]}"; do
-  name=${spec%%=*}
+for app in "${apps[@]}"; do
+  name=${app%%=*}
   awk -v n="$name" -v v="$(col "$name" 2)" -v b="$(col "$name" 3)" -v pk="$(col "$name" 4)" -v ps="$(col "$name" 5)" \
     -v fv="$(col featherpad 2)" -v fb="$(col featherpad 3)" -v kps="$(col kate 5)" -v kpk="$(col kate 4)" 'BEGIN {
     f = (fv > 0 && fb > 0) ? sprintf("vis %.2fx busy %.2fx", v / fv, b / fb) : "-"
