@@ -54,6 +54,14 @@ struct EditorFixture : ::testing::Test {
         e.widget()->resize(600, 400);
         return e;
     }
+    // The find bar open with a query, as typed into it.
+    void find(const QString& q, bool regex = false, bool whole = false)
+    {
+        model->find().setUseRegex(regex);
+        model->find().setWholeWord(whole);
+        model->find().setQuery(q);
+        model->find().setVisible(true);
+    }
     static void select(CodeTextView* v, int from, int to) { v->setSelection(from, to); }
     static void key(CodeTextView* v, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier, const QString& text = {})
     {

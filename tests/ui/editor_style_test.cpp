@@ -1,12 +1,26 @@
+// Schemes, fonts and contrast of the editor and the window.
+#include "Contrast.h"
+#include "EditorFixture.h"
+#include "WaitUntil.h"
 #include "editor/AppFonts.h"
+#include "editor/CodeTextView.h"
 #include "editor/EditorScheme.h"
 #include "editor/Palette.h"
 #include "render/WebFonts.h"
+#include "views/controls/ControlColors.h"
 
 #include <QFontInfo>
+#include <QLabel>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <Qsci/qsciscintillabase.h>
 #include <gtest/gtest.h>
+#include <map>
+#include <vector>
 
 namespace {
 struct AppearanceGuard {
@@ -62,4 +76,287 @@ TEST(AppFonts, MissingFamilyFallsBackToSystemFonts)
     EXPECT_FALSE(AppFonts::hasFace(QStringLiteral("No Such Family 42"), QFont::Normal));
     QTemporaryDir empty;
     EXPECT_TRUE(WebFonts::webFontFacesIn(empty.path()).isEmpty());
+}
+
+namespace {
+
+// A translucent colour as it shows over an opaque one.
+QColor over(const QColor& top, const QColor& below)
+{
+    const double a = top.alphaF();
+    return QColor::fromRgbF(float(top.redF() * a + below.redF() * (1 - a)),
+                            float(top.greenF() * a + below.greenF() * (1 - a)),
+                            float(top.blueF() * a + below.blueF() * (1 - a)));
+}
+
+QColor tinted(const DynamicColor& c, double alpha, const QColor& below, bool dark)
+{
+    QColor t = c.resolve(dark);
+    t.setAlphaF(float(alpha));
+    return over(t, below);
+}
+
+struct Pair {
+    std::string where;
+    QColor text;
+    QColor background;
+    double px;  // text size
+};
+
+// Every text colour of the window chrome on every background it is drawn on.
+std::vector<Pair> windowPairs(bool dark)
+{
+    const auto r = [dark](const DynamicColor& c) { return c.resolve(dark); };
+    const QColor window = r(Palette::window()), sidebar = r(Palette::sidebar()), hover = r(Palette::hover()),
+                 selection = r(Palette::selection()), accent = r(Palette::accent());
+    std::vector<Pair> out;
+    const struct {
+        const char* name;
+        const DynamicColor& color;
+    } texts[] = {{"fg", Palette::fg()}, {"fg2", Palette::fg2()}, {"fg3", Palette::fg3()}};
+    // Labels, captions, badges, menu rows, placeholders and disabled text: on the pane,
+    // the sidebar, a hovered row, the active row.
+    for (const auto& t : texts)
+        for (const auto& [bg, colour] :
+             {std::pair{"window", window}, {"sidebar", sidebar}, {"hover", hover}, {"selection", selection}})
+            out.push_back({std::string(t.name) + " on " + bg, r(t.color), colour, 11});
+    // "● 校验通过", switched-on text buttons and find toggles (accent at 13 % over the pane),
+    // a selected tile's detail line (accent at 12 %).
+    out.push_back({"accent on window", accent, window, 11.5});
+    out.push_back({"accent on sidebar", accent, sidebar, 11.5});
+    out.push_back({"accent on accent tint", accent, tinted(Palette::accent(), 0.13, window, dark), 11});
+    out.push_back({"fg3 on selected tile", r(Palette::fg3()), tinted(Palette::accent(), 0.12, window, dark), 11.5});
+    out.push_back({"fg on selected tile", r(Palette::fg()), tinted(Palette::accent(), 0.12, window, dark), 13});
+    // "● N 个问题", the find bar's error, destructive dialog buttons.
+    out.push_back({"danger on window", r(Palette::danger()), window, 11.5});
+    out.push_back({"danger on sidebar", r(Palette::danger()), sidebar, 11.5});
+    // The primary button, plain and hovered, and the caret-count badge with its dimmed hint.
+    out.push_back({"accentFg on accent", r(Palette::accentFg()), accent, 13});
+    out.push_back({"accentFg on hovered accent", r(Palette::accentFg()), accent.darker(110), 13});
+    out.push_back({"badge hint on accent", over(r(Palette::accentFg().withAlpha(0.9)), accent), accent, 11.5});
+    return out;
+}
+
+}
+
+TEST(WindowContrast, EveryTextRoleOnEveryBackgroundItIsDrawnOn)
+{
+    for (bool dark : {false, true})
+        for (const Pair& p : windowPairs(dark)) {
+            const double need = p.px >= 18 ? 3.0 : 4.5;
+            EXPECT_GE(contrast(p.text, p.background), need)
+                << (dark ? "dark " : "light ") << p.where << ": " << p.text.name().toStdString() << " on "
+                << p.background.name().toStdString();
+        }
+}
+
+TEST(WindowContrast, ControlColorsFollowTheAppearance)
+{
+    // The small controls paint with ControlColors: the same roles, resolved now.
+    for (bool dark : {false, true}) {
+        Palette::setAppearance(dark);
+        const ControlColors c;
+        EXPECT_GE(contrast(c.fg2, c.hover), 4.5);
+        EXPECT_GE(contrast(c.fg3, c.window), 4.5);
+        EXPECT_GE(
+            contrast(c.accent,
+                     over(QColor::fromRgbF(c.accent.redF(), c.accent.greenF(), c.accent.blueF(), 0.13f), c.window)),
+            4.5);
+        EXPECT_GE(contrast(c.danger, c.window), 4.5);
+    }
+    Palette::setAppearance(std::nullopt);
+}
+
+TEST(WindowContrast, LineNumbersInEverySchemeAndAppearance)
+{
+    for (const EditorScheme& s : EditorScheme::all())
+        for (bool dark : {false, true}) {
+            const bool shownDark = s.appearance.value_or(dark);
+            const QColor bg = s.background.resolve(shownDark);
+            EXPECT_GE(contrast(s.gutter.resolve(shownDark), bg), 4.5)
+                << s.id.toStdString() << (dark ? " dark" : " light");
+            // Error lines' numbers are in the danger colour.
+            EXPECT_GE(contrast(Palette::danger().resolve(shownDark), bg), 4.5)
+                << s.id.toStdString() << " error line number";
+        }
+}
+
+namespace {
+
+using EvenHan = EditorFixture;
+
+// The x of every pipe of each line, measured by the engine.
+QList<QList<long>> pipes(CodeTextView* v)
+{
+    QList<QList<long>> out;
+    const QByteArray bytes = v->utf8();
+    QList<long> line;
+    for (qsizetype i = 0; i <= bytes.size(); ++i) {
+        if (i == bytes.size() || bytes[i] == '\n') {
+            out << line;
+            line.clear();
+        } else if (bytes[i] == '|') {
+            line << v->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0, long(i));
+        }
+    }
+    return out;
+}
+
+}
+
+TEST_F(EvenHan, TablePipesLineUpAtEverySizeOnlyWithTheOptionOn)
+{
+    DocPtr d = newDoc(QStringLiteral("| 项目 | 负责人 |\n|------|--------|\n| 中文，标点 | a |\n|------------|---|"));
+    EditorController& e = editorFor(d);
+    e.widget()->show();
+    CodeTextView* v = e.textView();
+    for (int size = Settings::minFontSize; size <= Settings::maxFontSize; ++size)
+        for (const bool even : {true, false}) {
+            SCOPED_TRACE(QStringLiteral("%1 px, %2").arg(size).arg(even ? "on" : "off").toStdString());
+            Settings s = model->settings();
+            s.fontSize = size;
+            s.hanDoubleWidth = even;
+            model->setSettings(s);
+            QApplication::processEvents();
+            const QList<QList<long>> x = pipes(v);
+            ASSERT_EQ(x.size(), 4);
+            ASSERT_EQ(x[0].size(), 3);
+            // The first pipe of each line stands at the same place either way;
+            // the later ones only meet when a Han character takes two cells.
+            EXPECT_EQ(x[0][0], x[1][0]);
+            if (even) {
+                EXPECT_EQ(x[0], x[1]);
+                EXPECT_EQ(x[2], x[3]);
+                EXPECT_EQ(v->font().family(), QStringLiteral("Noto Sans Mono CJK SC"));
+            } else {
+                EXPECT_NE(x[0][1], x[1][1]);
+                EXPECT_EQ(v->font().family(), AppFonts::editor(s.fontFamily, size).family());
+            }
+        }
+}
+
+namespace {
+
+using B = QsciScintillaBase;
+
+struct Changed {
+    long from = -1, length = 0;
+};
+
+}
+
+TEST(EngineStyles, RunsWrittenAtOnceReadBackByteForByteAndReportWhatChanged)
+{
+    QsciScintillaBase view;
+    view.SendScintilla(B::SCI_SETLEXER, B::SCLEX_CONTAINER);
+    view.SendScintilla(B::SCI_SETMODEVENTMASK, B::SC_MOD_CHANGESTYLE);
+    Changed changed;
+    QObject::connect(&view, &QsciScintillaBase::SCN_MODIFIED, &view,
+                     [&](int position, int type, const char*, int length, int, int, int, int, int, int) {
+                         if (type & B::SC_MOD_CHANGESTYLE)
+                             changed = {position, length};
+                     });
+    const long n = 50000;
+    const QByteArray text(n, 'a');
+    view.SendScintilla(B::SCI_SETTEXT, text.constData());
+    // An edit leaves the gap inside the range written below.
+    view.SendScintilla(B::SCI_INSERTTEXT, 20000, "b");
+    view.SendScintilla(B::SCI_DELETERANGE, 20000, 1);
+
+    std::vector<char> styles(n, 1);
+    const auto write = [&](long from) {
+        changed = {};
+        view.SendScintilla(B::SCI_STARTSTYLING, static_cast<unsigned long>(from), 0L);
+        view.SendScintilla(B::SCI_SETSTYLINGEX, n - from, styles.data() + from);
+    };
+    const auto readsBack = [&] {
+        for (long i = 0; i < n; ++i)
+            if (view.SendScintilla(B::SCI_GETSTYLEAT, static_cast<unsigned long>(i)) != styles[size_t(i)])
+                return ::testing::AssertionFailure() << "style at " << i;
+        return ::testing::AssertionSuccess();
+    };
+    write(0);
+    ASSERT_TRUE(readsBack());
+    EXPECT_EQ(changed.from, 0);
+    EXPECT_EQ(changed.length, n);
+
+    // Changes inside blocks of equal bytes, near both ends and around the gap.
+    QRandomGenerator random(7);
+    for (int round = 0; round < 20; ++round) {
+        const long first = 100 + long(random.bounded(int(n / 2)));
+        const long last = first + long(random.bounded(int(n - first - 50)));
+        styles[size_t(first)] = char(2 + round % 5);
+        styles[size_t(last)] = char(3 + round % 4);
+        if (styles[size_t(first)] == styles[size_t(last)])
+            ++styles[size_t(last)];
+        write(50);
+        ASSERT_TRUE(readsBack()) << "round " << round;
+        // Earlier rounds' changes stay; this one's are the ends of the reported range.
+        EXPECT_EQ(changed.from, first) << "round " << round;
+        EXPECT_EQ(changed.from + changed.length - 1, last) << "round " << round;
+    }
+    // Writing the same styles again changes nothing and reports nothing.
+    write(0);
+    EXPECT_EQ(changed.from, -1);
+    EXPECT_EQ(view.SendScintilla(B::SCI_GETENDSTYLED), n);
+}
+
+namespace {
+
+const char* const childOutput = "LORVANE_GLYPHS_OUT";
+const QString sample = QStringLiteral("门令遍：");
+
+// The sample in the editor's text and in the window's font, one above the other.
+QImage drawn()
+{
+    CodeTextView editor;
+    editor.setEditorFont(AppFonts::mono(32), 0);
+    editor.setPlainText(sample);
+    editor.resize(400, 80);
+    QLabel label(sample);
+    label.setFont(AppFonts::sans(32));
+    label.resize(400, 80);
+    for (QWidget* w : {static_cast<QWidget*>(&editor), static_cast<QWidget*>(&label)})
+        w->show();
+    nextTurn();
+    QImage out(400, 160, QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter p(&out);
+    p.drawImage(0, 0, editor.viewport()->grab().toImage());
+    p.drawImage(0, 80, label.grab().toImage());
+    return out;
+}
+
+}
+
+TEST(SimplifiedGlyphs, SameFormsInEveryLocale)
+{
+    if (qEnvironmentVariableIsSet(childOutput)) {
+        // The child's part: draw and hand the picture back.
+        ASSERT_TRUE(drawn().save(qEnvironmentVariable(childOutput)));
+        return;
+    }
+    QTemporaryDir dir;
+    std::map<QString, QImage> seen;
+    for (const QString& lang :
+         {QStringLiteral("zh_CN.UTF-8"), QStringLiteral("C.UTF-8"), QStringLiteral("ja_JP.UTF-8")}) {
+        SCOPED_TRACE(lang.toStdString());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("LC_ALL"));
+        env.remove(QStringLiteral("LC_CTYPE"));
+        env.remove(QStringLiteral("LANGUAGE"));
+        env.insert(QStringLiteral("LANG"), lang);
+        env.insert(QString::fromLatin1(childOutput), dir.filePath(lang + QStringLiteral(".png")));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=SimplifiedGlyphs.SameFormsInEveryLocale")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        ASSERT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        seen[lang] = QImage(dir.filePath(lang + QStringLiteral(".png"))).convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(seen[lang].isNull());
+    }
+    const QImage& simplified = seen[QStringLiteral("zh_CN.UTF-8")];
+    EXPECT_EQ(seen[QStringLiteral("C.UTF-8")], simplified);
+    EXPECT_EQ(seen[QStringLiteral("ja_JP.UTF-8")], simplified);
 }

@@ -1,6 +1,12 @@
+// The editor's buffer and its document kept in step: positions, edits, undo,
+// who owns the text and the snapshot taken of it.
 #include "EditorFixture.h"
+#include "core/BackupStore.h"
+#include "core/PieceCopy.h"
+#include "text/UnitCounts.h"
 #include "views/pane/PaneStatusBar.h"
 
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QMimeData>
 
@@ -178,4 +184,139 @@ TEST_F(Sync, AutomaticNamingReadsOnlyTheLeadingLinesOfTheLiveText)
     EXPECT_EQ(d->name(), QStringLiteral("周报- 1.md"));
     EXPECT_TRUE(d->textIsStale());
     EXPECT_EQ(Doc::title(d->text()), QStringLiteral("周报- 1"));
+}
+
+namespace {
+struct TextOwner : EditorFixture {};
+}
+
+// While shown, the editor's buffer is the text: the Doc keeps no copy of it
+// beyond the turn of the event loop that read it.
+TEST_F(TextOwner, APulledTextLastsOneTurnAndTheBufferStaysTheOwner)
+{
+    DocPtr d = newDoc(QStringLiteral("abc\n"));
+    EditorController& e = editorFor(d);
+    CodeTextView* v = e.textView();
+    EXPECT_TRUE(d->textIsStale());
+    EXPECT_EQ(d->text(), QStringLiteral("abc\n"));
+
+    select(v, 1, 1);
+    type(v, QStringLiteral("x"));
+    EXPECT_TRUE(d->textIsStale());
+    const quint64 typed = d->revision();
+    EXPECT_EQ(d->text(), QStringLiteral("axbc\n"));
+    EXPECT_FALSE(d->textIsStale());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(d->textIsStale());
+    EXPECT_EQ(d->revision(), typed);  // dropping the copy is no change
+    EXPECT_EQ(d->text(), v->text());
+}
+
+// Whether the text differs from the file is answered from the editor's save
+// point and byte length, without pulling the text; canonically equal bytes
+// of another length are confirmed clean by the snapshot writer.
+TEST_F(TextOwner, DirtinessFollowsTheSavePointWithoutPullingTheText)
+{
+    auto opened = Doc::open(write(QStringLiteral("n.txt"), QStringLiteral("caf\u00e9 au lait\n").toUtf8()));
+    ASSERT_TRUE(opened);
+    DocPtr d = opened.value();
+    model->appendDoc(d);
+    model->setActiveID(d->id);
+    CodeTextView* v = editorFor(d).textView();
+    EXPECT_EQ(v->text(), QStringLiteral("caf\u00e9 au lait\n"));
+    EXPECT_FALSE(d->isDirty());
+
+    v->setCursorPosition(4);
+    type(v, QStringLiteral("x"));
+    EXPECT_TRUE(d->isDirty());
+    key(v, Qt::Key_Backspace);  // the same bytes again, not at the save point
+    EXPECT_FALSE(d->isDirty());
+    type(v, QStringLiteral("yz"));
+    EXPECT_TRUE(d->isDirty());
+    v->undo();
+    EXPECT_FALSE(d->isDirty());
+    EXPECT_TRUE(d->textIsStale());  // nothing was pulled to answer
+
+    // Saved after an edit: the save point moves with the baseline.
+    type(v, QStringLiteral("!"));
+    d->markSaved();
+    EXPECT_FALSE(d->isDirty());
+    v->undo();
+    EXPECT_TRUE(d->isDirty());
+    v->redo();
+    EXPECT_FALSE(d->isDirty());
+
+    // é written as e and a combining accent: longer, but the same text.
+    select(v, 3, 4);
+    type(v, QStringLiteral("e\u0301"));
+    EXPECT_EQ(v->text(), QStringLiteral("cafe\u0301! au lait\n"));
+    EXPECT_TRUE(d->isDirty());  // until a worker has compared it
+    BackupStore::sync(*d, {});
+    EXPECT_TRUE(waitUntil([&] { return !d->isDirty(); }));
+    EXPECT_FALSE(BackupStore::exists(d->id));
+    type(v, QStringLiteral("?"));
+    EXPECT_TRUE(d->isDirty());
+}
+
+namespace {
+
+struct SnapshotPieces : EditorFixture {
+    // Long enough to be copied in pieces, with lines of Chinese text.
+    static QString longText()
+    {
+        QString out;
+        const QString line = QStringLiteral("分段复制的快照测试行，0123456789\n");
+        while (UnitCounts::utf8Bytes(out) < Doc::pieceCopyFrom + (1 << 20))
+            out += line.repeated(1000);
+        return out;
+    }
+};
+
+}
+
+// Edits land before the copied part, inside it and after it while the
+// editor's buffer is copied in pieces (its gap moving each time): the copy
+// is the final text, never a mix.
+TEST_F(SnapshotPieces, AnEditBetweenPiecesOfTheBufferGivesTheFinalText)
+{
+    Doc::setAnalysisEnabled(false);
+    DocPtr d = newDoc(QStringLiteral("一二三四五六七八九十\n").repeated(5000));
+    CodeTextView* v = editorFor(d).textView();
+    for (const int at : {3, 20000, v->length() - 5}) {
+        PieceCopy copy({[v] { return v->byteLength(); },
+                        [v](qsizetype from, qsizetype n, char* out) { v->copyBytes(from, n, out); },
+                        [v] { return v->takeEditedFrom(); }});
+        int pieces = 0;
+        while (!copy.step(30011)) {
+            if (++pieces == 2) {
+                v->setCursorPosition(at);
+                type(v, QStringLiteral("改"));
+            } else if (pieces == 4) {
+                v->setCursorPosition(v->length() / 3);
+                key(v, Qt::Key_Backspace);
+            }
+        }
+        EXPECT_GE(pieces, 4);
+        EXPECT_TRUE(copy.take() == v->utf8()) << "edit at " << at;
+    }
+    Doc::setAnalysisEnabled(true);
+}
+
+// After a typing pause the snapshot on disk holds the editor's text.
+TEST_F(SnapshotPieces, TheSnapshotAfterAPauseIsTheEditorsText)
+{
+    Doc::setAnalysisEnabled(false);
+    DocPtr d = newDoc(longText());
+    model->watch(d);
+    CodeTextView* v = editorFor(d).textView();
+    v->setCursorPosition(v->length() / 2);
+    type(v, QStringLiteral("停顿之前"));
+    ASSERT_TRUE(waitUntil([&] { return BackupStore::exists(d->id); }, 10000));
+    BackupStore::waitForWrites();
+    const std::optional<DocSnapshot> s = BackupStore::load(d->id);
+    ASSERT_TRUE(s);
+    EXPECT_TRUE(s->text == TextCopy::decode(v->utf8()));
+    model->unwatchAll();
+    BackupStore::remove(d->id);
+    Doc::setAnalysisEnabled(true);
 }

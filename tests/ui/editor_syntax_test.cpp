@@ -1,10 +1,12 @@
-// Colours and folds through a real editor view.
+// Colours, folds and line numbers through a real editor view.
 #include "Contrast.h"
 #include "EditorFixture.h"
-
+#include "editor/AppFonts.h"
 #include "editor/EditorScheme.h"
 #include "editor/Palette.h"
 #include "editor/syntax/SyntaxStyler.h"
+
+#include <QScrollBar>
 
 using B = QsciScintillaBase;
 using namespace Syntax;
@@ -422,4 +424,192 @@ TEST_F(EditorSyntax, LargeNestedFilesStyleToTheirEnd)
         EXPECT_TRUE(isHeader(e, 0)) << name.toStdString();
         EXPECT_EQ(styleAt(e, QStringLiteral("id"), 119999), int(Syntax::key)) << name.toStdString();
     }
+}
+
+using B = QsciScintillaBase;
+
+namespace {
+struct SyntaxEdits : EditorFixture {
+    EditorController& open(const QString& text)
+    {
+        DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("one-line.json"), text, std::nullopt, TextEncoding(),
+                           LineEnding(), {});
+        model->appendDoc(d);
+        EditorController& e = editorFor(d);
+        e.widget()->resize(900, 300);
+        e.widget()->show();
+        e.textView()->grab();
+        return e;
+    }
+    // Every style byte of the buffer, styled up to its end.
+    static QByteArray styles(CodeTextView* v)
+    {
+        const long n = long(v->byteLength());
+        v->SendScintilla(B::SCI_COLOURISE, 0UL, n);
+        QByteArray out(n, '\0');
+        for (long i = 0; i < n; ++i)
+            out.data()[i] = char(v->SendScintilla(B::SCI_GETSTYLEAT, static_cast<unsigned long>(i)));
+        return out;
+    }
+};
+}
+
+TEST_F(SyntaxEdits, ALongLineKeepsTheColoursAFreshViewGives)
+{
+    // Long enough for the lexer to resume inside the line (every 64 KB).
+    QString text = QStringLiteral("[");
+    for (int i = 0; text.size() < 300000; ++i)
+        text += QStringLiteral("{\"id\":%1,\"名称\":\"条目\",\"ok\":true},").arg(i);
+    text += QStringLiteral("\"tail\"]");
+    EditorController& e = open(text);
+    CodeTextView* v = e.textView();
+    struct Edit {
+        int at, remove;
+        QString insert;
+    };
+    const int tail = int(v->length()) - 1;
+    // Typing at the end, a colon that turns the string before it into a
+    // key, a quote that opens a string over the rest of the line and its
+    // removal, brackets that change the line's fold level, and edits just
+    // before and after the places lexing resumes at.
+    const Edit edits[] = {{tail, 0, QStringLiteral(",1")},         {tail + 2, 0, QStringLiteral(":")},
+                          {150000, 0, QStringLiteral("\"")},       {150000, 1, QString()},
+                          {5, 4, QStringLiteral("null")},          {200000, 0, QStringLiteral("]]]")},
+                          {66000, 0, QStringLiteral("/*")},        {66000, 2, QString()},
+                          {131070, 6, QStringLiteral("[{\"k\":")}, {tail - 3, 0, QStringLiteral("[[")}};
+    for (const Edit& ed : edits) {
+        v->replaceRange(ed.at, ed.remove, ed.insert);
+        v->grab();
+        const QByteArray kept = styles(v);
+        EditorController& fresh = open(v->text());
+        const QByteArray expected = styles(fresh.textView());
+        ASSERT_EQ(kept.size(), expected.size());
+        const auto diff = std::mismatch(kept.begin(), kept.end(), expected.begin());
+        EXPECT_TRUE(diff.first == kept.end())
+            << "after editing at " << ed.at << ", first differing byte " << (diff.first - kept.begin());
+        EXPECT_EQ(v->SendScintilla(B::SCI_GETFOLDLEVEL, 0UL), fresh.textView()->SendScintilla(B::SCI_GETFOLDLEVEL, 0UL))
+            << "after editing at " << ed.at;
+        EXPECT_EQ(v->SendScintilla(B::SCI_GETLINESTATE, 0UL), fresh.textView()->SendScintilla(B::SCI_GETLINESTATE, 0UL))
+            << "after editing at " << ed.at;
+        fresh.widget()->hide();
+    }
+}
+
+// Plain text writes no styles, yet a text that was coloured loses every
+// colour when its format goes plain, and what is typed afterwards stays plain.
+TEST_F(SyntaxEdits, ATextMadePlainHasNoColourLeftAnywhere)
+{
+    QString text;
+    for (int i = 0; i < 3000; ++i)
+        text += QStringLiteral("{\"id\": %1, \"名称\": \"条目\", \"ok\": true}\n").arg(i);
+    EditorController& e = open(text);
+    CodeTextView* v = e.textView();
+    const QByteArray coloured = styles(v);
+    ASSERT_GT(coloured.count('\0'), 0);
+    ASSERT_LT(coloured.count('\0'), coloured.size());
+
+    e.doc()->setName(QStringLiteral("one-line.txt"));
+    v->grab();
+    EXPECT_EQ(styles(v), QByteArray(coloured.size(), '\0'));
+    // Typed at the start, in the middle and at the end, then shown and styled to the end.
+    v->replaceRange(0, 0, QStringLiteral("{\"k\": 1}"));
+    v->replaceRange(int(v->length()) / 2, 0, QStringLiteral("\"x\""));
+    v->replaceRange(int(v->length()), 0, QStringLiteral("[true]"));
+    v->grab();
+    EXPECT_EQ(styles(v), QByteArray(v->byteLength(), '\0'));
+}
+
+namespace {
+struct Ruler : EditorFixture {
+    QList<int> numbers(EditorController& e)
+    {
+        QList<int> out;
+        for (const auto& l : e.ruler()->visibleLabels())
+            out << l.line;
+        return out;
+    }
+};
+}
+
+TEST_F(Ruler, NumbersIncludeTheEmptyLastLine)
+{
+    DocPtr d = newDoc(QString());
+    EditorController& e = editorFor(d);
+    e.widget()->show();
+    EXPECT_EQ(numbers(e), QList<int>({1}));
+    d->setText(QStringLiteral("a\n"));
+    EXPECT_EQ(numbers(e), QList<int>({1, 2}));
+    EXPECT_EQ(e.ruler()->width(), LineNumberRuler::thickness);
+    d->setText(QString(200000, QLatin1Char('\n')));
+    e.textView()->verticalScrollBar()->setValue(e.textView()->verticalScrollBar()->maximum());
+    const QList<int> n = numbers(e);
+    ASSERT_FALSE(n.isEmpty());
+    EXPECT_EQ(n.last(), 200001);
+    // Six digits widen the gutter so that neither number nor dot is cut.
+    const QFontMetricsF fm(AppFonts::mono(e.textView()->font().pixelSize()));
+    const double left = e.ruler()->width() - LineNumberRuler::rightMargin
+        - fm.horizontalAdvance(QStringLiteral("200001"));
+    EXPECT_GE(left - 9, 0);
+    EXPECT_GT(e.ruler()->width(), LineNumberRuler::thickness);
+    EXPECT_EQ(e.textView()->viewport()->geometry().left(), e.ruler()->width());
+    d->setText(QStringLiteral("a"));
+    EXPECT_EQ(e.ruler()->width(), LineNumberRuler::thickness);
+}
+
+TEST_F(Ruler, AWrappedLineIsNumberedOnceOnItsFirstVisualLine)
+{
+    DocPtr d = newDoc(QString());
+    EditorController& e = editorFor(d);
+    Settings s = model->settings();
+    s.wraps.insert(d->plugin().id, true);
+    model->setSettings(s);
+    e.widget()->resize(300, 200);
+    e.widget()->show();
+    QString text;
+    for (int i = 1; i <= 30; ++i)
+        text += (i == 10 ? QString(300, QLatin1Char('w')) : QStringLiteral("line %1").arg(i)) + QLatin1Char('\n');
+    d->setText(text);
+    QApplication::processEvents();
+    CodeTextView* v = e.textView();
+    v->grab();  // lays out and wraps the visible lines
+    ASSERT_GE(v->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 9), 3);
+    const auto numbers = [&] {
+        QList<int> out;
+        for (const auto& l : e.ruler()->visibleLabels())
+            out << l.line;
+        return out;
+    };
+    // All of the long line on screen: one number for its visual lines.
+    v->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+                     v->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, 9));
+    QApplication::processEvents();
+    EXPECT_EQ(numbers().value(0), 10);
+    EXPECT_EQ(numbers().count(10), 1);
+
+    // Scroll so that only the long line's last visual line is on screen.
+    v->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+                     v->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, 9)
+                         + v->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 9) - 1);
+    QApplication::processEvents();
+    const auto labels = e.ruler()->visibleLabels();
+    ASSERT_GE(labels.size(), 2);
+    EXPECT_EQ(labels[0].line, 10);
+    EXPECT_LT(labels[0].y, 0);  // drawn at its first visual line, off the top
+    EXPECT_EQ(labels[1].line, 11);
+    EXPECT_GT(labels[1].y, 0);
+    EXPECT_EQ(numbers().count(10), 1);
+}
+
+TEST_F(Ruler, ErrorLinesFollowTheDiagnostics)
+{
+    DocPtr d = newDoc(QStringLiteral("a\nb\nc\nd"));
+    EditorController& e = editorFor(d);
+    e.widget()->show();
+    d->setDiagnostics({{3, QStringLiteral("bad")}});
+    const auto labels = e.ruler()->visibleLabels();
+    ASSERT_EQ(labels.size(), 4);
+    EXPECT_TRUE(labels[2].error);
+    EXPECT_FALSE(labels[1].error);
+    d->setDiagnostics({});
+    EXPECT_FALSE(e.ruler()->visibleLabels()[2].error);
 }

@@ -1,5 +1,5 @@
-// Keyboard reach of sheets, dialogs and popups: real key events, always sent
-// to whatever has the keyboard in the whole main window.
+// Whatever the user opens takes the keyboard at once and gives it back; keys and
+// clicks go wherever the focus is in the whole window.
 #include "WindowFixture.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
@@ -8,9 +8,15 @@
 #include "views/overlays/MenuPanel.h"
 #include "views/overlays/PopupLayer.h"
 #include "views/pane/EditorArea.h"
+#include "views/pane/FindBar.h"
+#include "views/pane/GoToLineBar.h"
 #include "views/pane/PaneHeader.h"
+#include "views/pane/PaneStatusBar.h"
 #include "views/sheets/NewFileSheet.h"
 #include "views/sheets/SheetParts.h"
+
+#include <QPlainTextEdit>
+#include <functional>
 
 namespace {
 
@@ -261,4 +267,262 @@ TEST_F(KeyboardReach, TheHeaderShowsOnlyTheActiveDocumentsTags)
     EXPECT_EQ(chips(), 0);
     model->activate(a);
     EXPECT_EQ(chips(), 1);
+}
+
+namespace {
+
+struct PopupKeyboard : WindowFixture {
+    // An input method's composition: pinyin first, then the chosen characters.
+    static void compose(const QString& pinyin, const QString& chosen)
+    {
+        QWidget* w = focused();
+        ASSERT_TRUE(w);
+        QInputMethodEvent pre(pinyin, {});
+        QCoreApplication::sendEvent(w, &pre);
+        QInputMethodEvent commit;
+        commit.setCommitString(chosen);
+        QCoreApplication::sendEvent(w, &commit);
+    }
+    static QString fieldText(QWidget* w)
+    {
+        if (auto* line = qobject_cast<QLineEdit*>(w))
+            return line->text();
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
+            return plain->toPlainText();
+        return QString();
+    }
+};
+
+}
+
+TEST_F(PopupKeyboard, TheTagPopupClickedOpenTakesTypingAndPinyinAndEscapeGivesItBack)
+{
+    const DocPtr other = open(QStringLiteral("b.txt"), "other");
+    const DocPtr doc = open(QStringLiteral("a.txt"), "text");
+    CodeTextView* v = view(doc);
+    QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+    ASSERT_TRUE(v->hasFocus());
+
+    // The tag icon of another document's row: its popup, not the open text, gets the letters.
+    const SidebarRow row = rowOf(other);
+    ASSERT_TRUE(row);
+    clickAt(row.list->viewport(), DocRowDelegate::tagRect(row.rect()).center());
+    ASSERT_EQ(model->popup(), Popup::tags(other->id));
+    auto* field = qobject_cast<QLineEdit*>(focused());
+    ASSERT_TRUE(field) << (focused() ? focused()->metaObject()->className() : "nothing");
+    EXPECT_TRUE(window->popupLayer()->panel()->isAncestorOf(field));
+    type(QStringLiteral("work"));
+    compose(QStringLiteral("dushu"), QStringLiteral("读书"));
+    EXPECT_EQ(field->text(), QStringLiteral("work读书"));
+    EXPECT_EQ(doc->text(), QStringLiteral("text"));
+    EXPECT_FALSE(doc->isDirty());
+    key(Qt::Key_Return);
+    ASSERT_EQ(model->tags().size(), 1);
+    EXPECT_EQ(model->tags().front().name, QStringLiteral("work读书"));
+    EXPECT_EQ(other->tags(), QStringList{model->tags().front().id});
+    EXPECT_TRUE(doc->tags().isEmpty());
+
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(model->popup());
+    EXPECT_EQ(focused(), v);
+    type(QStringLiteral("x"));
+    EXPECT_EQ(doc->text(), QStringLiteral("xtext"));
+}
+
+// Each layer as the user opens it: what has the keyboard then, what typing
+// does to it, and that Escape hands the keyboard back to the text.
+TEST_F(PopupKeyboard, EveryPopupSheetDialogAndBarTakesTheKeyboardWhenItOpens)
+{
+    const DocPtr doc = open(QStringLiteral("a.md"), "# 一\n\n## 二\n");
+    CodeTextView* v = view(doc);
+    PaneStatusBar* status = window->docPane()->status();
+    struct Case {
+        const char* name;
+        std::function<void()> open;
+        std::function<QWidget*()> layer;  // where the keyboard must be
+        bool typedShows;                  // the focused field shows the typed letters
+        TextButton* button = nullptr;     // a status button, on while its popup is open
+    };
+    const auto popupPanel = [this]() -> QWidget* { return window->popupLayer()->panel(); };
+    const Case cases[] = {
+        {"settings", [] { key(Qt::Key_Comma, Qt::ControlModifier); }, popupPanel, false},
+        {"feature menu", [&] { clickOn(window->docPane()->header()->featureButton()); }, popupPanel, false},
+        {"encoding menu", [&] { clickOn(status->encodingButton()); }, popupPanel, false, status->encodingButton()},
+        {"line ending menu", [&] { clickOn(status->eolButton()); }, popupPanel, false, status->eolButton()},
+        {"format menu", [&] { clickOn(status->formatButton()); }, popupPanel, false, status->formatButton()},
+        {"outline", [] { key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier); }, popupPanel, false},
+        {"new-file sheet", [] { key(Qt::Key_N, Qt::ControlModifier); },
+         [this]() -> QWidget* { return window->findChild<NewFileSheet*>(); }, true},
+        {"rename dialog", [this] { menuAction(QStringLiteral("重命名…"))->trigger(); },
+         [this]() -> QWidget* { return window->dialogLayer(); }, true},
+        {"find bar", [] { key(Qt::Key_F, Qt::ControlModifier); },
+         [this]() -> QWidget* { return window->docPane()->findBar(); }, true},
+        {"go-to-line bar", [] { key(Qt::Key_L, Qt::ControlModifier); },
+         [this]() -> QWidget* { return window->docPane()->goToLineBar(); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
+        ASSERT_TRUE(waitUntil([&] { return v->hasFocus(); }));
+        c.open();
+        ASSERT_TRUE(waitUntil([&] { return c.layer() && c.layer()->isAncestorOf(QApplication::focusWidget()); }))
+            << (focused() ? focused()->metaObject()->className() : "nothing");
+        QWidget* f = focused();
+        if (c.button) {
+            EXPECT_TRUE(c.button->isOn());
+        }
+        type(QStringLiteral("12"));
+        EXPECT_EQ(doc->text(), QStringLiteral("# 一\n\n## 二\n"));
+        EXPECT_FALSE(doc->isDirty());
+        if (c.typedShows) {
+            EXPECT_TRUE(fieldText(f).contains(QStringLiteral("12"))) << fieldText(f).toStdString();
+        }
+        key(Qt::Key_Escape);
+        EXPECT_TRUE(waitUntil([&] { return v->hasFocus(); }))
+            << (focused() ? focused()->metaObject()->className() : "nothing");
+        EXPECT_FALSE(model->popup());
+        EXPECT_FALSE(model->dialog());
+        EXPECT_FALSE(model->showNewFile());
+        EXPECT_EQ(model->docs().size(), 1);  // nothing was created or closed
+        if (c.button) {
+            EXPECT_FALSE(c.button->isOn());
+        }
+    }
+    // Back in the text, typing edits it again.
+    type(QStringLiteral("z"));
+    EXPECT_TRUE(doc->text().startsWith(u'z')) << doc->text().toStdString();
+}
+
+namespace {
+
+struct TypingTest : WindowFixture {
+    QString caretText() const { return window->docPane()->status()->caret()->text(); }
+};
+
+}
+
+TEST_F(TypingTest, EveryKeyLandsAfterTheSheetAndWhileTheNameFollowsTheText)
+{
+    key(Qt::Key_N, Qt::ControlModifier);
+    ASSERT_TRUE(model->showNewFile());
+    auto* sheet = window->findChild<NewFileSheet*>();
+    EXPECT_EQ(focused(), sheet->nameField());
+    key(Qt::Key_Return);  // empty name: named after its first line
+    ASSERT_FALSE(model->showNewFile());
+    const DocPtr doc = model->active();
+    ASSERT_TRUE(doc);
+    EXPECT_TRUE(editorHasFocus());
+    type(QStringLiteral("hello world"));
+    EXPECT_EQ(doc->text(), QStringLiteral("hello world"));
+    // Automatic naming renamed the document while the keys were coming in.
+    EXPECT_TRUE(waitUntil([&] { return same(doc->name().left(5), QStringLiteral("hello")); }));
+    type(QStringLiteral(" again"));
+    EXPECT_EQ(doc->text(), QStringLiteral("hello world again"));
+    EXPECT_TRUE(editorHasFocus());
+    EXPECT_TRUE(waitUntil([&] { return same(window->windowTitle(), doc->name() + QStringLiteral(" — Lorvane")); }));
+    EXPECT_EQ(window->docPane()->header()->nameLabel()->text(), doc->name());
+    EXPECT_TRUE(window->docPane()->header()->dirtyLabel()->isVisible());
+    const SidebarRow row = rowOf(doc);
+    ASSERT_TRUE(row);
+    EXPECT_TRUE(paintsDot(row));
+    EXPECT_EQ(caretText(), QStringLiteral("行 1，列 18"));
+
+    // A second document starts with its own caret read-out.
+    key(Qt::Key_N, Qt::ControlModifier);
+    key(Qt::Key_Return);
+    ASSERT_NE(model->active(), doc);
+    EXPECT_EQ(caretText(), QStringLiteral("行 1，列 1"));
+    type(QStringLiteral("b"));
+    EXPECT_EQ(model->active()->text(), QStringLiteral("b"));
+    EXPECT_EQ(caretText(), QStringLiteral("行 1，列 2"));
+}
+
+TEST_F(TypingTest, ModesFullScreenTagsAndDialogsKeepTheKeyboard)
+{
+    const DocPtr doc = open(QStringLiteral("m.md"), "");
+    ASSERT_TRUE(doc);
+    EXPECT_TRUE(editorHasFocus());
+    QString expected;
+    const auto typeAndCheck = [&](const QString& s, const char* step) {
+        type(s);
+        expected += s;
+        EXPECT_EQ(doc->text(), expected) << step;
+        EXPECT_TRUE(editorHasFocus()) << step;
+    };
+    typeAndCheck(QStringLiteral("a"), "start");
+
+    key(Qt::Key_2, Qt::ControlModifier);
+    EXPECT_EQ(doc->mode(), ViewMode::split);
+    typeAndCheck(QStringLiteral("b"), "split");
+    key(Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(doc->mode(), ViewMode::preview);
+    key(Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(doc->mode(), ViewMode::editor);
+    typeAndCheck(QStringLiteral("c"), "back to the editor");
+
+    // Distraction-free on and off, and Escape leaves it.
+    key(Qt::Key_F11);
+    ASSERT_TRUE(model->isFullScreen());
+    EXPECT_FALSE(window->sidebar()->isVisible());
+    typeAndCheck(QStringLiteral("e"), "full screen");
+    key(Qt::Key_F11);
+    ASSERT_FALSE(model->isFullScreen());
+    typeAndCheck(QStringLiteral("f"), "full screen off");
+    key(Qt::Key_F11);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(model->isFullScreen());
+    EXPECT_TRUE(window->sidebar()->isVisible());
+    typeAndCheck(QStringLiteral("g"), "escape from full screen");
+
+    model->toggleTag(QStringLiteral("work"), doc);
+    ASSERT_TRUE(doc->tags().contains(QStringLiteral("work")));
+    typeAndCheck(QStringLiteral("h"), "tag change");
+
+    model->alert(QStringLiteral("提示"), QStringLiteral("x"));
+    type(QStringLiteral("zz"));  // swallowed by the dialog
+    EXPECT_EQ(doc->text(), expected);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(model->dialog());
+    typeAndCheck(QStringLiteral("i"), "after a dialog");
+
+    // Renaming through the dialog, its base name selected: the title and header follow.
+    model->askRename(doc);
+    ASSERT_TRUE(window->dialogLayer()->input());
+    EXPECT_EQ(focused(), window->dialogLayer()->input());
+    EXPECT_EQ(window->dialogLayer()->input()->selectedText(), QStringLiteral("m"));
+    type(QStringLiteral("renamed"));
+    key(Qt::Key_Return);
+    EXPECT_FALSE(model->dialog());
+    EXPECT_EQ(doc->name(), QStringLiteral("renamed.md"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("renamed.md — Lorvane"));
+    EXPECT_EQ(window->docPane()->header()->nameLabel()->text(), QStringLiteral("renamed.md"));
+    typeAndCheck(QStringLiteral("j"), "after renaming");
+}
+
+TEST_F(TypingTest, ReturnInTheReplaceFieldReplacesTheCurrentMatch)
+{
+    const DocPtr doc = open(QStringLiteral("r.txt"), "one two one");
+    ASSERT_TRUE(doc);
+    key(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    FindBar* find = window->docPane()->findBar();
+    ASSERT_TRUE(model->find().replaceVisible());
+    EXPECT_FALSE(find->expandButton()->isVisible());
+    type(QStringLiteral("one"));
+    EXPECT_TRUE(waitUntil([&] { return same(model->find().matchCount(), 2); }));
+    find->replaceField()->setFocus();
+    type(QStringLiteral("1"));
+    EXPECT_EQ(model->find().replaceText(), QStringLiteral("1"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(doc->text(), QStringLiteral("1 two one"));
+    // Shift+Return is a line break in the field, not a replacement.
+    key(Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(model->find().replaceText(), QStringLiteral("1\n"));
+    EXPECT_EQ(doc->text(), QStringLiteral("1 two one"));
+
+    // An invalid expression marks the find field.
+    model->find().setUseRegex(true);
+    model->find().setQuery(QStringLiteral("(a"));
+    EXPECT_TRUE(waitUntil([&] { return model->find().error().has_value(); }));
+    EXPECT_TRUE(find->findBox()->isInvalid());
+    EXPECT_EQ(find->status()->text(), QStringLiteral("正则无效"));
 }

@@ -1,6 +1,4 @@
-// Mermaid blocks drawn by the hidden page: diagrams arrive sanitised, errors
-// and overruns as text, exports wait for them, and the page's walls each
-// hold alone against diagrams that try to run script or fetch.
+// Diagrams and formulas drawn for the preview: sanitised, themed, and walled off.
 #include "../oracle/LoopbackServer.h"
 #include "../oracle/MermaidVectors.h"
 #include "PageScript.h"
@@ -138,7 +136,7 @@ TEST_F(Mermaid, APageWhoseProcessDiesFailsItsDiagramAtOnce)
         heavy += QStringLiteral("  M%1[节点 %1] --> M%2\n").arg(i).arg((i * 11 + 3) % 450);
     MermaidBlocks::html(heavy);
     renderer.drain();
-    QTest::qWait(100);
+    ASSERT_TRUE(renderer.busy());
     QElapsedTimer clock;
     clock.start();
     ::kill(pid_t(pid), SIGKILL);
@@ -283,4 +281,50 @@ TEST_F(MermaidWindow, ThePreviewShowsTheDiagramKeepsItWhileTypingAndFollowsTheTh
     const QString darkId = MermaidBlocks::diagramId({MermaidBlocks::Theme::dark, flowchart + u'\n'});
     EXPECT_TRUE(showing(QStringLiteral("!!document.getElementById('%1')").arg(darkId)));
     EXPECT_TRUE(showing(drawnInPage));
+}
+
+namespace {
+
+struct RenderingsWindow : PreviewWindow {
+    QString colourOf(const char* selector)
+    {
+        return evaluate(
+                   *preview(),
+                   QStringLiteral("getComputedStyle(document.querySelector('%1')).color").arg(QLatin1String(selector)))
+            .toString();
+    }
+};
+
+}
+
+TEST_F(RenderingsWindow, FormulasAndCodeAreDrawnAndATypedFormulaFollows)
+{
+    Palette::setAppearance(false);
+    window->openFiles({write(QStringLiteral("m.md"),
+                             "# 公式\n\n质能 $E=mc^2$，价格 $5 和 $6。\n\n"
+                             "```cpp\nint main() { return 0; }\n```\n")});
+    ASSERT_TRUE(previewMade());
+    ASSERT_TRUE(showing(QStringLiteral("document.querySelectorAll('#c .katex').length===1")));
+    // KaTeX's own font, from the page's embedded faces, draws the formula.
+    ASSERT_TRUE(showing(QStringLiteral("document.fonts.check('20px KaTeX_Math')&&document.fonts.status==='loaded'")));
+    EXPECT_TRUE(showing(QStringLiteral(
+        "getComputedStyle(document.querySelector('#c .katex .mathnormal')).fontFamily.indexOf('KaTeX_Math')"
+        ">=0")));
+    EXPECT_TRUE(showing(QStringLiteral("document.getElementById('c').textContent.indexOf('价格 $5 和 $6')>=0")));
+    const QString light = colourOf("#c .hljs-keyword");
+    EXPECT_EQ(light, QStringLiteral("rgb(111, 66, 193)"));
+    Palette::setAppearance(true);
+    ASSERT_TRUE(showing(
+        QStringLiteral("getComputedStyle(document.querySelector('#c .hljs-keyword')).color!=='%1'").arg(light)));
+    EXPECT_EQ(colourOf("#c .hljs-keyword"), QStringLiteral("rgb(210, 168, 255)"));
+
+    // Typed at the end of the text, a formula is drawn by the next render.
+    QWidget* editor = focused();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+    key(Qt::Key_Return);
+    key(Qt::Key_Return);
+    type(QStringLiteral("$\\alpha^2$"));
+    EXPECT_TRUE(showing(QStringLiteral("document.querySelectorAll('#c .katex').length===2")));
+    EXPECT_TRUE(showing(QStringLiteral("document.getElementById('c').textContent.indexOf('α')>=0")));
 }

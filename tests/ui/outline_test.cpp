@@ -6,6 +6,12 @@ namespace {
 
 struct OutlineTest : WindowFixture {
     OutlinePanel* panel() const { return window->findChild<OutlinePanel*>(); }
+    // Opened with its keys.
+    OutlinePanel* outline() const
+    {
+        key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        return panel();
+    }
     // With the caret under 第一节 that entry is marked and chosen; Down and
     // Return go to 第二章 and give the editor the keyboard.
     void chooseFromTheCaretsHeadingToTheNext(OutlinePanel* p, const DocPtr& doc)
@@ -41,9 +47,8 @@ TEST_F(OutlineTest, ShortcutOpensOnTheCaretsHeadingArrowsAndReturnJump)
     ASSERT_TRUE(editorHasFocus());
     editors->setCaretLine(doc, 6);
 
-    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    OutlinePanel* p = outline();
     ASSERT_TRUE(model->popup() && model->popup()->kind() == Popup::Kind::outline);
-    OutlinePanel* p = panel();
     ASSERT_TRUE(p);
     EXPECT_EQ(focused(), p->filterField());
     ASSERT_EQ(p->entries().size(), 3);
@@ -52,8 +57,7 @@ TEST_F(OutlineTest, ShortcutOpensOnTheCaretsHeadingArrowsAndReturnJump)
     chooseFromTheCaretsHeadingToTheNext(p, doc);
 
     // Up twice reaches the first line of the file, which is a heading too.
-    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    ASSERT_TRUE(panel());
+    ASSERT_TRUE(outline());
     EXPECT_EQ(panel()->currentRow(), 2);
     key(Qt::Key_Up);
     key(Qt::Key_Up);
@@ -61,38 +65,42 @@ TEST_F(OutlineTest, ShortcutOpensOnTheCaretsHeadingArrowsAndReturnJump)
     EXPECT_EQ(editors->caretLine(doc), 0);
     EXPECT_TRUE(editorHasFocus());
     EXPECT_EQ(doc->text(), QString::fromUtf8(markdown)) << "keys meant for the outline reached the text";
+
+    // Jumping from a preview-only view shows the editor.
+    doc->setMode(ViewMode::preview);
+    ASSERT_TRUE(outline());
+    key(Qt::Key_End);
+    key(Qt::Key_Return);
+    EXPECT_NE(doc->mode(), ViewMode::preview);
+    EXPECT_EQ(editors->caretLine(doc), 8);
+    EXPECT_TRUE(editorHasFocus());
 }
 
-TEST_F(OutlineTest, EscapeClosesAndAClickJumps)
+TEST_F(OutlineTest, EscapeClosesAClickJumpsAndNoHeadingsIsSaid)
 {
     const DocPtr doc = open(QStringLiteral("conf.toml"), "a = 1\n[server]\nport = 1\n[server.tls]\nkey = 2\n");
     ASSERT_TRUE(doc);
     editors->setCaretLine(doc, 4);
-    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    ASSERT_TRUE(panel());
+    ASSERT_TRUE(outline());
     EXPECT_EQ(panel()->currentRow(), 1);
     key(Qt::Key_Escape);
     EXPECT_FALSE(model->popup());
     EXPECT_TRUE(editorHasFocus());
     EXPECT_EQ(editors->caretLine(doc), 4);
 
-    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    OutlinePanel* p = panel();
+    OutlinePanel* p = outline();
     ASSERT_TRUE(p);
     const QRect first = p->visualRect(p->model()->index(0, 0));
     QTest::mouseClick(p->viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
     EXPECT_FALSE(model->popup());
     EXPECT_EQ(editors->caretLine(doc), 1);
     EXPECT_TRUE(editorHasFocus());
-}
 
-TEST_F(OutlineTest, ADocumentWithoutHeadingsSaysSoAndReturnDoesNothing)
-{
-    const DocPtr doc = open(QStringLiteral("plain.md"), "just text\nmore\n");
-    ASSERT_TRUE(doc);
-    editors->setCaretLine(doc, 1);
-    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    OutlinePanel* p = panel();
+    // Without headings it says so, and Return does nothing.
+    const DocPtr plain = open(QStringLiteral("plain.md"), "just text\nmore\n");
+    ASSERT_TRUE(plain);
+    editors->setCaretLine(plain, 1);
+    p = outline();
     ASSERT_TRUE(p);
     ASSERT_EQ(p->count(), 1);
     EXPECT_EQ(p->text(0), QStringLiteral("没有标题"));
@@ -100,22 +108,8 @@ TEST_F(OutlineTest, ADocumentWithoutHeadingsSaysSoAndReturnDoesNothing)
     EXPECT_TRUE(model->popup());
     key(Qt::Key_Escape);
     EXPECT_FALSE(model->popup());
-    EXPECT_EQ(editors->caretLine(doc), 1);
-    EXPECT_EQ(doc->text(), QStringLiteral("just text\nmore\n"));
-}
-
-TEST_F(OutlineTest, JumpingFromAPreviewOnlyViewShowsTheEditor)
-{
-    const DocPtr doc = open(QStringLiteral("p.md"), markdown);
-    ASSERT_TRUE(doc);
-    doc->setMode(ViewMode::preview);
-    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    ASSERT_TRUE(panel());
-    key(Qt::Key_End);
-    key(Qt::Key_Return);
-    EXPECT_NE(doc->mode(), ViewMode::preview);
-    EXPECT_EQ(editors->caretLine(doc), 8);
-    EXPECT_TRUE(editorHasFocus());
+    EXPECT_EQ(editors->caretLine(plain), 1);
+    EXPECT_EQ(plain->text(), QStringLiteral("just text\nmore\n"));
 }
 
 TEST_F(OutlineTest, ABigTextIsGatheredAsideWhileThePanelKeepsTheKeyboard)
@@ -127,14 +121,12 @@ TEST_F(OutlineTest, ABigTextIsGatheredAsideWhileThePanelKeepsTheKeyboard)
     editors->setCaretLine(doc, 6);
 
     // Closed before its headings arrive: nothing is left behind.
-    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    ASSERT_TRUE(panel());
+    ASSERT_TRUE(outline());
     key(Qt::Key_Escape);
     EXPECT_FALSE(model->popup());
     nextTurn();
 
-    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    OutlinePanel* p = panel();
+    OutlinePanel* p = outline();
     ASSERT_TRUE(p);
     EXPECT_EQ(focused(), p->filterField());
     EXPECT_TRUE(waitUntil([&] { return p->entries().size() == 3; }));
@@ -149,8 +141,7 @@ TEST_F(OutlineTest, TypingNarrowsTheHeadingsByCharactersOrPinyin)
     const DocPtr doc = open(QStringLiteral("trip.md"),
                             "# 北京之行\n\n## 背景\n\n## 上海\n\n## Budget\n\n## 行程安排\n");
     ASSERT_TRUE(doc);
-    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    OutlinePanel* p = panel();
+    OutlinePanel* p = outline();
     ASSERT_TRUE(p);
     ASSERT_TRUE(waitUntil([&] { return p->entries().size() == 5; }));
     const auto listed = [&] {

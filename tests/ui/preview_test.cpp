@@ -1,11 +1,23 @@
-// The preview as the product drives it: content pushed into the live page.
+// The preview page as the window drives it: live pushes, switching documents,
+// the engine's loading and the first preview in the window.
 #include "PageScript.h"
+#include "PreviewWindow.h"
 #include "WaitUntil.h"
 #include "core/Doc.h"
+#include "editor/CodeTextView.h"
 #include "editor/Palette.h"
+#include "render/PreviewPage.h"
+#include "views/preview/PreviewEngine.h"
+#include "views/preview/PreviewFailure.h"
+#include "views/preview/PreviewSurface.h"
 #include "views/webengine/PreviewView.h"
 
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QPlatformSurfaceEvent>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWebEngineScript>
 #include <gtest/gtest.h>
 
@@ -65,4 +77,290 @@ TEST(PreviewView, PageColoursFollowTheApplicationAppearance)
     EXPECT_TRUE(
         waitUntil([&] { return same(evaluate(view, bg).toString(), QStringLiteral("rgb(247, 248, 249)")); }, 5000));
     Palette::setAppearance(std::nullopt);
+}
+
+namespace {
+
+// A Markdown document whose text is one word; its own analysis renders that word again.
+DocPtr previewed(const std::optional<QString>& path, const QString& word, bool rendered = true)
+{
+    DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("p.md"), word, path, TextEncoding::utf8, LineEnding::lf, {});
+    d->setPreview(rendered ? PreviewState::html(QStringLiteral("<p>") + word + QStringLiteral("</p>"))
+                           : PreviewState::none());
+    return d;
+}
+
+QString content(PreviewView& view)
+{
+    return evaluate(view, QStringLiteral("document.getElementById('c').textContent")).toString();
+}
+
+bool waitFor(PreviewView& view, const QString& text)
+{
+    QString last;
+    if (waitUntil([&] { return view.isReady() && (last = content(view)).contains(text); }, 20000))
+        return true;
+    ADD_FAILURE() << "ready " << view.isReady() << ", showing " << last.toStdString() << " url "
+                  << view.url().toString().toStdString() << " body "
+                  << evaluate(view,
+                              QStringLiteral(
+                                  "(document.getElementById('c')||{}).outerHTML+' / '+document.body.innerHTML.length"))
+                         .toString()
+                         .toStdString();
+    return false;
+}
+
+// A shown preview and three rendered documents: two in one folder, one in another.
+struct Scene {
+    QTemporaryDir one, two;
+    PreviewView view;
+    DocPtr a = previewed(one.filePath(QStringLiteral("a.md")), QStringLiteral("AAAA"));
+    DocPtr b = previewed(one.filePath(QStringLiteral("b.md")), QStringLiteral("BBBB"));
+    DocPtr far = previewed(two.filePath(QStringLiteral("c.md")), QStringLiteral("CCCC"));
+    Scene()
+    {
+        view.resize(400, 300);
+        view.show();
+    }
+};
+
+}
+
+TEST(PreviewSwitch, TheNextDocumentsResultOrRenderingNeverThePrevious)
+{
+    Scene scene;
+    PreviewView& view = scene.view;
+    const DocPtr &a = scene.a, &b = scene.b, &far = scene.far;
+    const DocPtr fresh = previewed(std::nullopt, QStringLiteral("DDDD"), false);
+    view.setDoc(a);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("AAAA")));
+
+    // Same folder: the other result at once.
+    view.setDoc(b);
+    EXPECT_TRUE(content(view).contains(QStringLiteral("BBBB")));
+    // Another folder reloads the page: until then it says it is rendering.
+    view.setDoc(far);
+    const QString during = content(view);
+    EXPECT_FALSE(during.contains(QStringLiteral("BBBB"))) << during.toStdString();
+    ASSERT_TRUE(waitFor(view, QStringLiteral("CCCC")));
+    // A document without a result yet (and without a folder): rendering, then its own.
+    view.setDoc(fresh);
+    const QString waiting = content(view);
+    EXPECT_FALSE(waiting.contains(QStringLiteral("CCCC"))) << waiting.toStdString();
+    ASSERT_TRUE(waitFor(view, QStringLiteral("DDDD")));
+}
+
+namespace {
+
+// Waits for the cover to go; from then on the page must hold `text`.
+bool uncoveredShowing(PreviewView& view, const QString& text)
+{
+    if (!waitUntil([&] { return !view.isCovered(); }, 10000)) {
+        ADD_FAILURE() << "still covered";
+        return false;
+    }
+    const QString now = content(view);
+    EXPECT_TRUE(now.contains(text)) << now.left(200).toStdString();
+    return now.contains(text);
+}
+
+}
+
+TEST(PreviewSwitch, AnotherDocumentsFrameIsCoveredUntilTheShownOnesContentIsIn)
+{
+    Scene scene;
+    PreviewView& view = scene.view;
+    const DocPtr &a = scene.a, &b = scene.b, &far = scene.far;
+    view.setDoc(a);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("AAAA")));
+    ASSERT_TRUE(uncoveredShowing(view, QStringLiteral("AAAA")));
+
+    // A big result keeps the page busy laying it out while its last frame stays up.
+    QString big;
+    for (int i = 0; i < 20000; ++i)
+        big += QStringLiteral("<p>AAAA %1</p>").arg(i);
+    a->setPreview(PreviewState::html(big));
+    view.setDoc(b);
+    EXPECT_TRUE(view.isCovered());
+    // A late result of the document left behind changes nothing here.
+    a->setPreview(PreviewState::html(QStringLiteral("<p>AAAA late</p>")));
+    EXPECT_TRUE(uncoveredShowing(view, QStringLiteral("BBBB")));
+
+    // The busy page's answer for the document left behind does not lift the
+    // cover while another folder's page is loading.
+    a->setPreview(PreviewState::html(big));
+    view.setDoc(a);
+    view.setDoc(far);
+    EXPECT_TRUE(view.isCovered());
+    EXPECT_TRUE(uncoveredShowing(view, QStringLiteral("CCCC")));
+
+    // Back to the first folder: covered through the reload, then its own.
+    view.setDoc(a);
+    EXPECT_TRUE(view.isCovered());
+    EXPECT_TRUE(uncoveredShowing(view, QStringLiteral("AAAA")));
+}
+
+// A page that never reports its content drawn is shown after a few seconds
+// rather than covered for good.
+TEST(PreviewSwitch, TheCoverGoesWhenThePageNeverAnswers)
+{
+    PreviewView::setCoverLimit(2000);
+    Scene scene;
+    PreviewView& view = scene.view;
+    view.setDoc(scene.a);
+    ASSERT_TRUE(waitFor(view, QStringLiteral("AAAA")));
+    ASSERT_TRUE(uncoveredShowing(view, QStringLiteral("AAAA")));
+    // Its report back is gone; the content itself still arrives.
+    ASSERT_TRUE(evaluate(view, QStringLiteral("window.lorvaneShown=undefined;true")).toBool());
+    view.setDoc(scene.b);
+    EXPECT_TRUE(view.isCovered());
+    // The content is in, unreported: covered a while yet.
+    ASSERT_TRUE(waitUntil([&] { return content(view).contains(QStringLiteral("BBBB")); }));
+    EXPECT_TRUE(view.isCovered());
+    EXPECT_TRUE(uncoveredShowing(view, QStringLiteral("BBBB")));
+    PreviewView::setCoverLimit(4000);
+}
+
+namespace {
+
+// Counts the native window's surface going away.
+struct SurfaceWatch : QObject {
+    int destroyed = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::PlatformSurface
+            && static_cast<QPlatformSurfaceEvent*>(e)->surfaceEventType()
+                == QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+            ++destroyed;
+        return false;
+    }
+};
+
+}
+
+// Recreating it cost a full repaint, a flicker and the keyboard focus's
+// native window, all in the turn that made the preview.
+TEST_F(PreviewWindow, TheFirstPreviewDrawsIntoTheWindowAsItWasCreated)
+{
+    // Offscreen windows are never remade: only a window system shows it (ctest runs it under Xvfb too).
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        GTEST_SKIP() << "needs a window system";
+    QWindow* native = window->windowHandle();
+    ASSERT_NE(native, nullptr);
+    SurfaceWatch watch;
+    native->installEventFilter(&watch);
+    const WId before = window->winId();
+    window->openFiles({write(QStringLiteral("a.md"), QByteArray("# 标题\n\n正文\n"))});
+    ASSERT_TRUE(previewMade());
+    ASSERT_TRUE(showing(QStringLiteral("document.getElementById('c').textContent.indexOf('正文')>=0")));
+    EXPECT_EQ(watch.destroyed, 0);
+    EXPECT_EQ(window->winId(), before);
+    // Each way of drawing is checked by a run of its own.
+    const bool software = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--disable-gpu");
+    EXPECT_EQ(PreviewSurface::drawsInSoftware(), software);
+    native->removeEventFilter(&watch);
+}
+
+// The engine and its helper processes cost about a hundred megabytes: a
+// session of plain text never starts them, a document with a preview starts
+// them while the window is idle.
+TEST_F(PreviewWindow, TheEngineStartsOnlyOnceADocumentHasAPreview)
+{
+    if (PreviewView::isWarm())
+        GTEST_SKIP() << "an earlier test in this process started the engine";
+    const QTimer* idleStart = window->findChild<QTimer*>(QStringLiteral("previewWarmUp"));
+    ASSERT_NE(idleStart, nullptr);
+    window->openFiles(
+        {write(QStringLiteral("a.txt"), QByteArray("纯文本\n")), write(QStringLiteral("b.log"), QByteArray("日志\n"))});
+    ASSERT_TRUE(waitUntil([this] { return model->docs().size() == 2 && model->active(); }));
+    // The turns queued by showing the documents have run.
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(idleStart->isActive());
+    EXPECT_FALSE(PreviewView::isWarm());
+    EXPECT_EQ(preview(), nullptr);
+
+    window->openFiles({write(QStringLiteral("c.md"), QByteArray("# 标题\n"))});
+    ASSERT_TRUE(waitUntil([this] { return model->docs().size() == 3; }));
+    EXPECT_TRUE(idleStart->isActive() || PreviewView::isWarm());
+    EXPECT_TRUE(waitUntil([] { return PreviewView::isWarm(); }, 10000));
+}
+
+namespace {
+
+// Takes the linked-in engine away, as if its module could not be loaded from
+// `paths`, and puts it back afterwards.
+struct EngineAway {
+    PreviewEngine* linked = PreviewEngine::get();
+    explicit EngineAway(const QStringList& paths) { PreviewEngine::lookIn(paths); }
+    ~EngineAway() { PreviewEngine::install(linked); }
+};
+
+}
+
+// Whatever lies where the module should be, loading it gives no engine and a reason.
+TEST(PreviewEngineLoad, AnythingButTheModuleGivesAReason)
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath(QStringLiteral("text.so"));
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("不是程序库\n");
+    f.close();
+    const QString qtCore = QLibraryInfo::path(QLibraryInfo::LibrariesPath) + QStringLiteral("/libQt6Core.so.6");
+    ASSERT_TRUE(QFileInfo::exists(qtCore));
+    const struct {
+        const char* what;
+        QString path;
+        QString says;
+    } cases[] = {
+        {"no file", dir.filePath(QStringLiteral("none.so")), QStringLiteral("none.so")},
+        {"not a library", text, QStringLiteral("text.so")},
+        {"another library", qtCore, QStringLiteral("不是本程序的预览组件")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString error;
+        EXPECT_EQ(PreviewEngine::load(c.path, &error), nullptr);
+        EXPECT_TRUE(error.contains(c.says)) << error.toStdString();
+    }
+}
+
+// Looked for where it is not, the engine is missing with the places named;
+// asked again, it says the same without looking again.
+TEST(PreviewEngineLoad, AMissingModuleIsNamedWithWhereItWasLookedFor)
+{
+    QTemporaryDir dir;
+    const QStringList paths{dir.filePath(QStringLiteral("a/liblorvane_webengine.so")),
+                            dir.filePath(QStringLiteral("b/liblorvane_webengine.so"))};
+    EngineAway away(paths);
+    QString error;
+    EXPECT_EQ(PreviewEngine::get(&error), nullptr);
+    EXPECT_FALSE(PreviewEngine::isLoaded());
+    for (const QString& path : paths)
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+    QString again;
+    EXPECT_EQ(PreviewEngine::get(&again), nullptr);
+    EXPECT_EQ(again, error);
+    EXPECT_TRUE(PreviewEngine::unavailable(error).startsWith(QStringLiteral("无法加载预览组件：")));
+}
+
+// Without the engine a Markdown document still opens and edits; its preview
+// says why there is none.
+TEST_F(PreviewWindow, WithoutTheEngineThePreviewSaysWhyAndEditingGoesOn)
+{
+    QTemporaryDir dir;
+    EngineAway away({dir.filePath(QStringLiteral("liblorvane_webengine.so"))});
+    window->openFiles({write(QStringLiteral("a.md"), QByteArray("# 标题\n"))});
+    ASSERT_TRUE(waitUntil([this] { return window->findChild<PreviewFailure*>() != nullptr; }, 10000));
+    const auto* failure = window->findChild<PreviewFailure*>();
+    EXPECT_TRUE(failure->isVisible());
+    EXPECT_TRUE(failure->text().startsWith(QStringLiteral("无法加载预览组件："))) << failure->text().toStdString();
+    EXPECT_TRUE(failure->text().contains(dir.path())) << failure->text().toStdString();
+    EXPECT_EQ(preview(), nullptr);
+
+    ASSERT_TRUE(waitUntil([] { return qobject_cast<CodeTextView*>(focused()) != nullptr; }));
+    key(Qt::Key_End);
+    type(QStringLiteral(" still editable"));
+    EXPECT_TRUE(waitUntil([this] { return model->active()->text().contains(QStringLiteral("标题 still editable")); }));
 }

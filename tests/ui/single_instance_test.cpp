@@ -1,14 +1,25 @@
+// A second start, or a file manager over the session bus, hands its files to the running editor.
 #include "WaitUntil.h"
+#include "views/window/DBusActivation.h"
 #include "views/window/SingleInstance.h"
 
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <cstring>
 #include <future>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -48,6 +59,20 @@ struct Env {
 
 QString socketIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("s.sock")); }
 
+// A socket bound at `path` and not listening yet; -1 when binding failed.
+int boundSocket(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray p = QFile::encodeName(path);
+    std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
 }
 
 TEST(SingleInstance, ASecondStartHandsItsFilesAndActivationTokenOver)
@@ -70,15 +95,9 @@ TEST(SingleInstance, ASecondStartHandsItsFilesAndActivationTokenOver)
 
     // A socket left by a crashed editor is taken over.
     QTemporaryDir other;
-    {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        const QByteArray p = QFile::encodeName(socketIn(other));
-        std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-        ::close(fd);  // never listened: nobody answers there
-    }
+    const int stale = boundSocket(socketIn(other));
+    ASSERT_GE(stale, 0);
+    ::close(stale);  // never listened: nobody answers there
     EXPECT_EQ(SingleInstance(socketIn(other)).forward(request), Outcome::noInstance);
     EXPECT_TRUE(SingleInstance(socketIn(other)).listen([](const SingleInstance::Request&) {}));
 }
@@ -139,12 +158,9 @@ TEST(SingleInstance, ASquatterOfAnotherUserGetsNothing)
         GTEST_SKIP() << "needs root to listen as another user";
     QTemporaryDir dir;
     const QString path = socketIn(dir);
-    const int squatter = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
+    const int squatter = boundSocket(path);
+    ASSERT_GE(squatter, 0);
     const QByteArray p = QFile::encodeName(path);
-    std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
-    ASSERT_EQ(::bind(squatter, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ::chmod(p.constData(), 0777);
     // The listener's credentials are taken when it starts listening.
     ASSERT_EQ(::seteuid(4242), 0);
@@ -213,14 +229,151 @@ TEST(SingleInstance, APathThatCannotBeUsedSafelyIsNamedAsSuch)
     }
     if (::geteuid() == 0) {
         QFile::remove(path);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        const QByteArray p = QFile::encodeName(path);
-        std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-        ASSERT_EQ(::chown(p.constData(), 4242, 4242), 0);
+        const int fd = boundSocket(path);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 4242, 4242), 0);
         EXPECT_TRUE(SingleInstance::problem(path).contains(QStringLiteral("属于其他用户")));
         ::close(fd);
     }
+}
+
+namespace {
+
+class DBusActivationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+            GTEST_SKIP() << "dbus-daemon is not installed (package dbus)";
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+        ASSERT_TRUE(daemon_.waitForStarted(5000));
+        QDeadlineTimer deadline(5000);
+        while (!daemon_.canReadLine() && !deadline.hasExpired())
+            daemon_.waitForReadyRead(100);
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        ASSERT_FALSE(address_.isEmpty()) << daemon_.readAllStandardError().toStdString();
+    }
+
+    void TearDown() override
+    {
+        for (const QString& name : names_)
+            QDBusConnection::disconnectFromBus(name);
+        if (daemon_.state() != QProcess::NotRunning) {
+            daemon_.kill();
+            daemon_.waitForFinished(5000);
+        }
+    }
+
+    QDBusConnection connect(const QString& name)
+    {
+        names_ << name;
+        return QDBusConnection::connectToBus(address_, name);
+    }
+
+    // Calls a method of the editor's object from another connection and waits
+    // for the answer while the editor's side handles it.
+    QDBusMessage call(QDBusConnection from, const QString& method, const QVariantList& args)
+    {
+        QDBusMessage m = QDBusMessage::createMethodCall(QString::fromLatin1(DBusActivation::serviceName),
+                                                        QString::fromLatin1(DBusActivation::objectPath),
+                                                        QStringLiteral("org.freedesktop.Application"), method);
+        m.setArguments(args);
+        QDBusPendingCall pending = from.asyncCall(m, 5000);
+        QDeadlineTimer deadline(6000);
+        while (!pending.isFinished() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return pending.reply();
+    }
+
+    QProcess daemon_;
+    QString address_;
+    QStringList names_;
+};
+
+}
+
+TEST_F(DBusActivationTest, OpenHandsLocalFilesAndTheActivationTokenToTheRunningEditor)
+{
+    std::vector<SingleInstance::Request> got;
+    DBusActivation activation;
+    ASSERT_TRUE(activation.start([&](const SingleInstance::Request& r) { got.push_back(r); },
+                                 connect(QStringLiteral("editor"))));
+
+    QVariantMap platform{{QStringLiteral("activation-token"), QStringLiteral("tok-1")}};
+    const QDBusMessage reply = call(
+        connect(QStringLiteral("files")), QStringLiteral("Open"),
+        {QStringList{QStringLiteral("file:///tmp/a%20b.md"), QStringLiteral("https://example.invalid/x.md"),
+                     QStringLiteral("file:///tmp/%E4%B8%AD.txt")},
+         platform});
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].files, (QStringList{QStringLiteral("/tmp/a b.md"), QStringLiteral("/tmp/中.txt")}));
+    EXPECT_EQ(got[0].refused, QStringList{QStringLiteral("https://example.invalid/x.md")});
+    EXPECT_EQ(got[0].activationToken, QByteArray("tok-1"));
+
+    const QDBusMessage activate = call(connect(QStringLiteral("launcher")), QStringLiteral("Activate"),
+                                       {QVariantMap{{QStringLiteral("desktop-startup-id"), QStringLiteral("id-2")}}});
+    ASSERT_EQ(activate.type(), QDBusMessage::ReplyMessage) << activate.errorMessage().toStdString();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_TRUE(got[1].files.isEmpty());
+    EXPECT_EQ(got[1].startupID, QByteArray("id-2"));
+}
+
+TEST_F(DBusActivationTest, ASecondEditorDoesNotTakeTheNameAway)
+{
+    int first = 0;
+    DBusActivation one;
+    ASSERT_TRUE(one.start([&](const SingleInstance::Request&) { ++first; }, connect(QStringLiteral("one"))));
+    DBusActivation two;
+    EXPECT_FALSE(two.start([](const SingleInstance::Request&) { ADD_FAILURE() << "second editor called"; },
+                           connect(QStringLiteral("two"))));
+    call(connect(QStringLiteral("caller")), QStringLiteral("Activate"), {QVariantMap{}});
+    EXPECT_EQ(first, 1);
+}
+
+TEST(DBusActivation, WithoutABusNothingIsRegistered)
+{
+    DBusActivation a;
+    EXPECT_FALSE(
+        a.start([](const SingleInstance::Request&) {},
+                QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nobus"))));
+    QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
+}
+
+TEST(DBusActivation, OnlyAbsoluteFileURIsOfThisMachineAreOpenedTheRestIsRefused)
+{
+    const struct {
+        const char* uri;
+        const char* path;  // null: refused
+    } cases[] = {
+        {"file:///tmp/a%20b.md", "/tmp/a b.md"},
+        {"file://localhost/tmp/x.txt", "/tmp/x.txt"},
+        {"file:///tmp/%E4%B8%AD.txt", "/tmp/中.txt"},
+        {"file:notes.md", nullptr},
+        {"file:sub/notes.md", nullptr},
+        {"file://fileserver/share/a.md", nullptr},
+        {"file://", nullptr},
+        {"https://example.invalid/x.md", nullptr},
+        {"sftp://host/tmp/a.md", nullptr},
+        {"/tmp/plain-path.md", nullptr},
+        {"notes.md", nullptr},
+        {"", nullptr},
+        {"file:///tmp/nul%00.md", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.uri);
+        const QString uri = QString::fromUtf8(c.uri);
+        const SingleInstance::Request r = DBusActivation::request({uri}, {});
+        if (c.path) {
+            EXPECT_EQ(r.files, QStringList{QString::fromUtf8(c.path)});
+            EXPECT_TRUE(r.refused.isEmpty());
+        } else {
+            EXPECT_TRUE(r.files.isEmpty()) << r.files.join(' ').toStdString();
+            EXPECT_EQ(r.refused, QStringList{uri});
+        }
+    }
+    const QString told = DBusActivation::refusal({QStringLiteral("file:notes.md")});
+    EXPECT_TRUE(told.contains(QStringLiteral("file:notes.md")));
+    EXPECT_TRUE(told.contains(QStringLiteral("file:///")));
 }

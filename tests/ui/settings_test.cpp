@@ -1,0 +1,360 @@
+// The new-file and settings sheets.
+#include "EditorFixture.h"
+#include "WindowFixture.h"
+#include "core/JSONCodec.h"
+#include "core/StoredJSON.h"
+#include "editor/AppFonts.h"
+#include "plugins/PluginRegistry.h"
+#include "render/PreviewPage.h"
+#include "views/controls/Controls.h"
+#include "views/sheets/NewFileSheet.h"
+#include "views/sheets/SettingsView.h"
+#include "views/sheets/SheetParts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <gtest/gtest.h>
+
+namespace {
+
+using SettingsFormats = EditorFixture;
+
+TextButton* titled(const QList<TextButton*>& buttons, const QString& title)
+{
+    for (TextButton* b : buttons)
+        if (b->text() == title)
+            return b;
+    return nullptr;
+}
+
+// What the width and kind rows show as chosen.
+std::pair<int, bool> shown(const SettingsView& view)
+{
+    int width = -1;
+    for (TextButton* b : view.indentWidthButtons())
+        if (b->isOn())
+            width = b->text().toInt();
+    const auto kinds = view.indentKindButtons();
+    return {width, kinds.size() == 2 && kinds[1]->isOn() && !kinds[0]->isOn()};
+}
+
+}
+
+TEST_F(SettingsFormats, EachFormatShowsAndChangesItsOwnIndentAndWrap)
+{
+    SettingsView view(*model);
+    ASSERT_EQ(view.indentFormatButtons().size(), Settings::formats().size());
+    for (const QString& id : Settings::formats()) {
+        SCOPED_TRACE(id.toStdString());
+        const FormatPlugin* plugin = PluginRegistry::pluginWithID(id);
+        TextButton* chip = titled(view.indentFormatButtons(), plugin->displayName);
+        ASSERT_TRUE(chip);
+        chip->click();
+        EXPECT_TRUE(chip->isOn());
+        const Indent d = Settings::defaultIndent(id);
+        EXPECT_EQ(shown(view), std::pair(d.width, d.tabs));
+        EXPECT_EQ(view.formatWrap()->isChecked(), Settings::defaultWrap(id));
+        view.formatWrap()->click();
+        EXPECT_EQ(model->settings().wrapFor(id), !Settings::defaultWrap(id));
+        EXPECT_EQ(model->settings().wraps.size(), 1);
+        view.formatWrap()->click();
+        // Back at the default: nothing is kept.
+        EXPECT_TRUE(model->settings().wraps.isEmpty());
+    }
+
+    titled(view.indentFormatButtons(), QStringLiteral("JSON"))->click();
+    titled(view.indentWidthButtons(), QStringLiteral("4"))->click();
+    titled(view.indentKindButtons(), QStringLiteral("制表符"))->click();
+    EXPECT_EQ(model->settings().indentFor(QStringLiteral("json")), (Indent{4, true}));
+    EXPECT_EQ(shown(view), std::pair(4, true));
+    // The other formats are untouched.
+    EXPECT_EQ(model->settings().indents.size(), 1);
+    titled(view.indentFormatButtons(), QStringLiteral("YAML"))->click();
+    EXPECT_EQ(shown(view), std::pair(2, false));
+
+    // Back to the default: nothing of JSON's is kept.
+    titled(view.indentFormatButtons(), QStringLiteral("JSON"))->click();
+    titled(view.indentWidthButtons(), QStringLiteral("2"))->click();
+    titled(view.indentKindButtons(), QStringLiteral("空格"))->click();
+    EXPECT_TRUE(model->settings().indents.isEmpty());
+}
+
+// An open text document without a choice of its own follows its format's wrap.
+TEST_F(SettingsFormats, AnOpenDocumentFollowsItsFormatsWrap)
+{
+    SettingsView view(*model);
+    DocPtr d = newDoc(QStringLiteral("正文"));
+    EditorController& e = editorFor(d);
+    EXPECT_TRUE(e.wrapping());
+    titled(view.indentFormatButtons(), PluginRegistry::pluginWithID(d->plugin().id)->displayName)->click();
+    view.formatWrap()->click();
+    EXPECT_FALSE(e.wrapping());
+}
+
+TEST_F(SettingsFormats, TheEvenHanOptionStandsInForTheFamilyChoice)
+{
+    SettingsView view(*model);
+    EXPECT_FALSE(view.evenHan()->isChecked());
+    view.evenHan()->click();
+    EXPECT_TRUE(model->settings().hanDoubleWidth);
+    EXPECT_FALSE(view.fontFamilies()->isEnabled());
+    view.evenHan()->click();
+    EXPECT_FALSE(model->settings().hanDoubleWidth);
+    EXPECT_TRUE(view.fontFamilies()->isEnabled());
+}
+
+namespace {
+
+std::optional<Settings> read(const char* json) { return JSONCodec<Settings>::decode(*StoredJSON::read(json)); }
+
+}
+
+TEST(SettingsIndent, ChangedIndentsAreStoredAndReadBack)
+{
+    Settings s;
+    s.indents.insert(QStringLiteral("json"), Indent{4, true});
+    s.indents.insert(QStringLiteral("markdown"), Indent{2, false});
+    const auto back = JSONCodec<Settings>::decode(*StoredJSON::read(StoredJSON::write(JSONCodec<Settings>::encode(s))));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, s);
+    EXPECT_EQ(back->indentFor(QStringLiteral("json")), (Indent{4, true}));
+    EXPECT_EQ(back->indentFor(QStringLiteral("yaml")), Settings::defaultIndent(QStringLiteral("yaml")));
+}
+
+TEST(SettingsIndent, SettingsStoredWithoutIndentsLoadWithEachFormatsDefault)
+{
+    const auto old = read(R"({"appearance":1,"scheme":"paper","fontSize":14,"wordWrap":true})");
+    ASSERT_TRUE(old);
+    EXPECT_EQ(old->scheme, QStringLiteral("paper"));
+    EXPECT_TRUE(old->indents.isEmpty());
+    const std::pair<const char*, Indent> defaults[] = {
+        {"json", {2, false}},     {"yaml", {2, false}}, {"toml", {2, false}}, {"markdown", {4, false}},
+        {"plantuml", {4, false}}, {"csv", {4, false}},  {"text", {4, false}},
+    };
+    for (const auto& [format, indent] : defaults) {
+        SCOPED_TRACE(format);
+        EXPECT_EQ(old->indentFor(QString::fromLatin1(format)), indent);
+    }
+}
+
+TEST(SettingsIndent, AnEntryThatIsNoIndentKeepsTheDefaultAndTheRestLoads)
+{
+    const auto s = read(R"({"appearance":0,"scheme":"g","fontSize":13,"wordWrap":false,"indents":{)"
+                        R"("json":{"width":0,"tabs":false},"yaml":{"width":3},"toml":"wide",)"
+                        R"("text":{"width":99,"tabs":true},"csv":{"width":1.5,"tabs":true},)"
+                        R"("markdown":{"width":8,"tabs":true}}})");
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->indents.keys(), QStringList{QStringLiteral("markdown")});
+    EXPECT_EQ(s->indentFor(QStringLiteral("markdown")), (Indent{8, true}));
+    EXPECT_EQ(s->indentFor(QStringLiteral("json")), (Indent{2, false}));
+    // Indents that are not an object at all are no reason to drop the settings.
+    EXPECT_TRUE(read(R"({"appearance":0,"scheme":"g","fontSize":13,"wordWrap":false,"indents":7})"));
+}
+
+namespace {
+
+struct SettingsWindow : WindowFixture {
+    SettingsView* openSettings()
+    {
+        key(Qt::Key_Comma, Qt::ControlModifier);
+        const bool shown = waitUntil([this] {
+            auto* v = window->findChild<SettingsView*>();
+            return v && v->isVisible();
+        });
+        return shown ? window->findChild<SettingsView*>() : nullptr;
+    }
+    CodeTextView* view() const { return editors->controller(model->active()).textView(); }
+    long viewWS() const { return view()->SendScintilla(QsciScintillaBase::SCI_GETVIEWWS); }
+};
+
+}
+
+TEST_F(SettingsWindow, ShowingBlanksAndWebPicturesApplyAtOnceAndAreStored)
+{
+    ASSERT_TRUE(open(QStringLiteral("w.txt"), "a b\tc\n"));
+    EXPECT_EQ(viewWS(), QsciScintillaBase::SCWS_INVISIBLE);
+    SettingsView* settings = openSettings();
+    ASSERT_TRUE(settings);
+    for (bool on : {true, false, true}) {
+        SCOPED_TRACE(on);
+        // On the box itself: the row is wider than what answers clicks.
+        QTest::mouseClick(settings->whitespace(), Qt::LeftButton, {}, QPoint(8, settings->whitespace()->height() / 2));
+        EXPECT_EQ(model->settings().showWhitespace, on);
+        EXPECT_EQ(viewWS(), on ? QsciScintillaBase::SCWS_VISIBLEALWAYS : QsciScintillaBase::SCWS_INVISIBLE);
+        EXPECT_EQ(model->load<Settings>(AppModel::settingsKey)->showWhitespace, on);
+    }
+    // An editor made later shows them too.
+    window->openFiles({write(QStringLiteral("x.txt"), "x y\n")});
+    EXPECT_EQ(viewWS(), QsciScintillaBase::SCWS_VISIBLEALWAYS);
+
+    // Web pictures are off until their switch is on; every switch shows its whole label.
+    model->setPopup(std::nullopt);
+    settings = openSettings();
+    ASSERT_TRUE(settings);
+    QCheckBox* web = settings->webPictures();
+    EXPECT_FALSE(web->isChecked());
+    EXPECT_FALSE(PreviewPage::remoteImages());
+    // Every switch shows its whole label inside the sheet.
+    for (QCheckBox* box : {settings->whitespace(), settings->evenHan(), web}) {
+        SCOPED_TRACE(box->text().toStdString());
+        EXPECT_GE(box->width(), box->sizeHint().width());
+        EXPECT_LE(box->mapTo(settings, QPoint(box->width(), 0)).x(), settings->width());
+    }
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        QTest::mouseClick(web, Qt::LeftButton, {}, QPoint(8, web->height() / 2));
+        EXPECT_EQ(model->settings().remoteImages, on);
+        EXPECT_EQ(PreviewPage::remoteImages(), on);
+        EXPECT_EQ(model->load<Settings>(AppModel::settingsKey)->remoteImages, on);
+    }
+}
+
+TEST_F(SettingsWindow, TheFontFamilyIsChosenWithTheKeyboardAndTheBuiltInComesFirst)
+{
+    const QStringList installed = AppFonts::monospaceFamilies();
+    ASSERT_TRUE(open(QStringLiteral("f.txt"), "abc\n"));
+    const QString builtIn = view()->font().family();
+    SettingsView* settings = openSettings();
+    ASSERT_TRUE(settings);
+    QComboBox* families = settings->fontFamilies();
+    ASSERT_GE(families->count(), 1);
+    EXPECT_EQ(families->itemData(0).toString(), QString());
+    EXPECT_EQ(families->currentIndex(), 0);
+    if (families->count() < 2)
+        GTEST_SKIP() << "no monospace family installed besides the built-in one";
+    families->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(focused(), families);
+    key(Qt::Key_Down);
+    const QString chosen = families->itemData(1).toString();
+    ASSERT_TRUE(installed.contains(chosen));
+    EXPECT_EQ(model->settings().fontFamily, chosen);
+    EXPECT_EQ(view()->font().family(), chosen);
+    EXPECT_EQ(model->load<Settings>(AppModel::settingsKey)->fontFamily, chosen);
+    key(Qt::Key_Up);
+    EXPECT_EQ(model->settings().fontFamily, QString());
+    EXPECT_EQ(view()->font().family(), builtIn);
+}
+
+TEST_F(SettingsWindow, AFamilyThatIsNotInstalledStaysChosenAndTheBuiltInFaceStandsIn)
+{
+    Settings s = model->settings();
+    s.fontFamily = QStringLiteral("不存在的等宽字体");
+    model->setSettings(s);
+    ASSERT_TRUE(open(QStringLiteral("g.txt"), "abc\n"));
+    EXPECT_EQ(view()->font().family(), AppFonts::mono(13).family());
+    SettingsView* settings = openSettings();
+    ASSERT_TRUE(settings);
+    QComboBox* families = settings->fontFamilies();
+    EXPECT_EQ(families->currentData().toString(), s.fontFamily);
+    EXPECT_TRUE(families->currentText().contains(QStringLiteral("未安装")));
+    EXPECT_EQ(model->settings().fontFamily, s.fontFamily);
+}
+
+namespace {
+
+using SheetTest = EditorFixture;
+
+}
+
+TEST_F(SheetTest, ChoosingAFormatTwiceLeavesNoFormatAndNoExtension)
+{
+    NewFileSheet sheet(*model);
+    sheet.setName(QStringLiteral("日记"));
+    sheet.tapFormat(QStringLiteral("json"));
+    EXPECT_EQ(sheet.name(), QStringLiteral("日记.json"));
+    EXPECT_EQ(sheet.plugin(), QStringLiteral("json"));
+    sheet.tapFormat(QStringLiteral("yaml"));
+    EXPECT_EQ(sheet.name(), QStringLiteral("日记.yaml"));
+    sheet.tapFormat(QStringLiteral("yaml"));
+    EXPECT_EQ(sheet.name(), QStringLiteral("日记"));
+    EXPECT_FALSE(sheet.plugin());
+    sheet.tapFormat(QStringLiteral("no-such-format"));
+    EXPECT_EQ(sheet.name(), QStringLiteral("日记"));
+    // Only the last extension is swapped.
+    sheet.setName(QStringLiteral("a.b.txt"));
+    sheet.tapFormat(QStringLiteral("markdown"));
+    EXPECT_EQ(sheet.name(), QStringLiteral("a.b.md"));
+}
+
+TEST_F(SheetTest, CreatingUsesTheFormAndClosesTheSheet)
+{
+    model->setShowNewFile(true);
+    NewFileSheet sheet(*model);
+    // Chips follow the workspace's tags as they change.
+    model->setTags(
+        {Tag{QStringLiteral("t1"), QStringLiteral("工作"), 0}, Tag{QStringLiteral("t2"), QStringLiteral("生活"), 1}});
+    EXPECT_EQ(sheet.findChildren<SheetParts::Chip*>().size(), 2);
+    const QString tag = model->tags().first().id;
+    sheet.tapTag(tag);
+    sheet.tapTag(tag);
+    sheet.tapTag(tag);
+    EXPECT_EQ(sheet.tags(), QStringList{tag});
+    sheet.show();
+    sheet.setName(QStringLiteral("  周报.md "));
+    QTest::keyClick(sheet.nameField(), Qt::Key_Return);
+    EXPECT_FALSE(model->showNewFile());
+    ASSERT_TRUE(model->active());
+    EXPECT_EQ(model->active()->name(), QStringLiteral("周报.md"));
+    EXPECT_EQ(model->active()->tags(), QStringList{tag});
+}
+
+TEST_F(SheetTest, AnEmptyNameIsNamedAutomaticallyAlsoWithAFormat)
+{
+    NewFileSheet sheet(*model);
+    sheet.create();
+    ASSERT_TRUE(model->active());
+    EXPECT_EQ(model->active()->name(), QStringLiteral("未命名"));
+
+    // The tap leaves ".json" in the field; that must not become a hidden
+    // plain-text file called ".json".
+    sheet.reset();
+    EXPECT_TRUE(sheet.name().isEmpty());
+    EXPECT_FALSE(sheet.plugin());
+    sheet.tapFormat(QStringLiteral("json"));
+    EXPECT_EQ(sheet.name(), QStringLiteral(".json"));
+    sheet.create();
+    ASSERT_TRUE(model->active());
+    EXPECT_EQ(model->active()->name(), QStringLiteral("未命名.json"));
+    EXPECT_EQ(model->active()->plugin().id, QStringLiteral("json"));
+    EXPECT_EQ(model->docs().size(), 2);
+}
+
+TEST_F(SheetTest, SettingsApplyEachChangeAndKeepTheOtherFields)
+{
+    Settings start = model->settings();
+    start.scheme = QStringLiteral("paper");
+    start.fontSize = 13;
+    model->setSettings(start);
+    SettingsView view(*model);
+    EXPECT_EQ(view.fontCaption()->text(), QStringLiteral("13 px"));
+
+    QList<double> sizes;
+    QObject::connect(model.get(), &AppModel::settingsChanged, [&] { sizes << model->settings().fontSize; });
+    view.fontSlider()->setValue(14);
+    view.fontSlider()->setValue(15);
+    view.fontSlider()->setValue(99);
+    EXPECT_EQ(sizes, QList<double>({14, 15, 18}));
+    EXPECT_EQ(view.fontCaption()->text(), QStringLiteral("18 px"));
+
+    view.appearanceButtons()[2]->click();
+    EXPECT_EQ(model->settings().appearance, 2);
+    EXPECT_EQ(model->settings().scheme, QStringLiteral("paper"));
+    EXPECT_EQ(model->settings().fontSize, 18);
+    EXPECT_TRUE(view.appearanceButtons()[2]->isOn());
+    EXPECT_FALSE(view.appearanceButtons()[0]->isOn());
+
+    const auto tiles = view.findChildren<SheetParts::Tile*>();
+    ASSERT_EQ(tiles.size(), 3);
+    for (auto* t : tiles)
+        if (t->objectName() == QStringLiteral("night")) {
+            t->show();
+            QTest::mouseClick(t, Qt::LeftButton);
+        }
+    EXPECT_EQ(model->settings().scheme, QStringLiteral("night"));
+    for (auto* t : tiles)
+        EXPECT_EQ(t->isSelected(), t->objectName() == QStringLiteral("night"));
+}
