@@ -272,7 +272,7 @@ struct ChineseWords : WindowFixture {
 
 }
 
-TEST_F(ChineseWords, CtrlArrowsStopAtChineseWords)
+TEST_F(ChineseWords, CtrlArrowsStopAndCtrlBackspaceAndDeleteTakeOneWord)
 {
     open(QStringLiteral("w.txt"), "在这个快速发展的时代\n");
     std::vector<int> seen;
@@ -293,10 +293,8 @@ TEST_F(ChineseWords, CtrlArrowsStopAtChineseWords)
     }
     EXPECT_EQ(seen, (std::vector<int>{8, 7, 5}));
     EXPECT_EQ(selected(), QStringLiteral("发展的时代"));
-}
 
-TEST_F(ChineseWords, CtrlBackspaceAndDeleteTakeOneWord)
-{
+    // Ctrl+Backspace and Ctrl+Delete take one word.
     open(QStringLiteral("d.txt"), "在这个快速发展的时代\nx = get_user_name(1);\n");
     struct Step {
         int caret;
@@ -366,19 +364,7 @@ TEST_F(ChineseWords, StatusBarCountsWordsOfTextAndSelection)
     EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 16")); }));
 }
 
-TEST_F(ChineseWords, LargeTextsAreCountedAside)
-{
-    // Over a mebibyte: "…" first, then the count from the worker.
-    const QByteArray line = QStringLiteral("北京欢迎你 hello\n").toUtf8();
-    open(QStringLiteral("big.txt"), line.repeated(80000));
-    EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 %1").arg(6 * 80000)); }, 15000));
-    key(Qt::Key_End, Qt::ControlModifier);
-    type(QStringLiteral("x"));
-    EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 …")); }, 3000));
-    EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 %1").arg(6 * 80000 + 1)); }, 15000));
-}
-
-TEST_F(ChineseWords, LargeCountsMatchTheWholeTextWhereverItsPiecesEnd)
+TEST_F(ChineseWords, LargeTextsAreCountedAsideWhereverTheirPiecesEnd)
 {
     // Lengths chosen so that a mebibyte ends inside a word: a count that
     // splits words (or characters) there counts too many.
@@ -401,4 +387,12 @@ TEST_F(ChineseWords, LargeCountsMatchTheWholeTextWhereverItsPiecesEnd)
         EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 %1 / %1").arg(whole)); }, 15000));
         key(Qt::Key_Right);
     }
+    // Typing into a large text: "…" first, then the count from the worker.
+    const QByteArray line = QStringLiteral("北京欢迎你 hello\n").toUtf8();
+    open(QStringLiteral("big.txt"), line.repeated(80000));
+    EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 %1").arg(6 * 80000)); }, 15000));
+    key(Qt::Key_End, Qt::ControlModifier);
+    type(QStringLiteral("x"));
+    EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 …")); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return same(words(), QStringLiteral("字数 %1").arg(6 * 80000 + 1)); }, 15000));
 }

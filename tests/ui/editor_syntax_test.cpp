@@ -429,18 +429,8 @@ TEST_F(EditorSyntax, LargeNestedFilesStyleToTheirEnd)
 using B = QsciScintillaBase;
 
 namespace {
-struct SyntaxEdits : EditorFixture {
-    EditorController& open(const QString& text)
-    {
-        DocPtr d = makeDoc(QUuid::createUuid(), QStringLiteral("one-line.json"), text, std::nullopt, TextEncoding(),
-                           LineEnding(), {});
-        model->appendDoc(d);
-        EditorController& e = editorFor(d);
-        e.widget()->resize(900, 300);
-        e.widget()->show();
-        e.textView()->grab();
-        return e;
-    }
+struct SyntaxEdits : EditorSyntax {
+    EditorController& open(const QString& text) { return EditorSyntax::open(QStringLiteral("one-line.json"), text); }
     // Every style byte of the buffer, styled up to its end.
     static QByteArray styles(CodeTextView* v)
     {
@@ -520,15 +510,7 @@ TEST_F(SyntaxEdits, ATextMadePlainHasNoColourLeftAnywhere)
 }
 
 namespace {
-struct Ruler : EditorFixture {
-    QList<int> numbers(EditorController& e)
-    {
-        QList<int> out;
-        for (const auto& l : e.ruler()->visibleLabels())
-            out << l.line;
-        return out;
-    }
-};
+using Ruler = EditorSyntax;
 }
 
 TEST_F(Ruler, NumbersIncludeTheEmptyLastLine)
@@ -573,18 +555,12 @@ TEST_F(Ruler, AWrappedLineIsNumberedOnceOnItsFirstVisualLine)
     CodeTextView* v = e.textView();
     v->grab();  // lays out and wraps the visible lines
     ASSERT_GE(v->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 9), 3);
-    const auto numbers = [&] {
-        QList<int> out;
-        for (const auto& l : e.ruler()->visibleLabels())
-            out << l.line;
-        return out;
-    };
     // All of the long line on screen: one number for its visual lines.
     v->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
                      v->SendScintilla(QsciScintillaBase::SCI_VISIBLEFROMDOCLINE, 9));
     QApplication::processEvents();
-    EXPECT_EQ(numbers().value(0), 10);
-    EXPECT_EQ(numbers().count(10), 1);
+    EXPECT_EQ(numbers(e).value(0), 10);
+    EXPECT_EQ(numbers(e).count(10), 1);
 
     // Scroll so that only the long line's last visual line is on screen.
     v->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
@@ -597,7 +573,7 @@ TEST_F(Ruler, AWrappedLineIsNumberedOnceOnItsFirstVisualLine)
     EXPECT_LT(labels[0].y, 0);  // drawn at its first visual line, off the top
     EXPECT_EQ(labels[1].line, 11);
     EXPECT_GT(labels[1].y, 0);
-    EXPECT_EQ(numbers().count(10), 1);
+    EXPECT_EQ(numbers(e).count(10), 1);
 }
 
 TEST_F(Ruler, ErrorLinesFollowTheDiagnostics)

@@ -37,11 +37,34 @@ struct KeyboardReach : WindowFixture {
                 n += img.pixel(x, y) == accent;
         return n;
     }
+    // An input method's composition: pinyin first, then the chosen characters.
+    static void compose(const QString& pinyin, const QString& chosen)
+    {
+        QWidget* w = focused();
+        ASSERT_TRUE(w);
+        QInputMethodEvent pre(pinyin, {});
+        QCoreApplication::sendEvent(w, &pre);
+        QInputMethodEvent commit;
+        commit.setCommitString(chosen);
+        QCoreApplication::sendEvent(w, &commit);
+    }
+    static QString fieldText(QWidget* w)
+    {
+        if (auto* line = qobject_cast<QLineEdit*>(w))
+            return line->text();
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
+            return plain->toPlainText();
+        return QString();
+    }
+    QString caretText() const { return window->docPane()->status()->caret()->text(); }
 };
+
+using PopupKeyboard = KeyboardReach;
+using TypingTest = KeyboardReach;
 
 }
 
-TEST_F(KeyboardReach, TabWalksTheNewFileSheetToCreateAndReturnCreates)
+TEST_F(KeyboardReach, TabWalksTheNewFileSheetAndReturnCreatesAlsoAfterAClick)
 {
     model->addTag(QStringLiteral("工作"), nullptr);
     key(Qt::Key_N, Qt::ControlModifier);
@@ -90,12 +113,10 @@ TEST_F(KeyboardReach, TabWalksTheNewFileSheetToCreateAndReturnCreates)
     ASSERT_TRUE(doc);
     EXPECT_EQ(doc->name(), QStringLiteral("plan.") + PluginRegistry::catalog()[1].ext);
     EXPECT_EQ(doc->tags().size(), 1);
-}
 
-TEST_F(KeyboardReach, ReturnCreatesAfterAClickAndTypingReplacesTheTemplateHeading)
-{
+    // Return creates after a click too, and typing replaces the template's heading.
     key(Qt::Key_N, Qt::ControlModifier);
-    auto* sheet = window->findChild<NewFileSheet*>();
+    sheet = window->findChild<NewFileSheet*>();
     SheetParts::Tile* markdown = nullptr;
     for (auto* t : sheet->findChildren<SheetParts::Tile*>())
         if (t->objectName() == QStringLiteral("markdown"))
@@ -105,10 +126,9 @@ TEST_F(KeyboardReach, ReturnCreatesAfterAClickAndTypingReplacesTheTemplateHeadin
     EXPECT_EQ(sheet->plugin(), QStringLiteral("markdown"));
     key(Qt::Key_Return);
     ASSERT_FALSE(model->showNewFile());
-    const DocPtr doc = model->active();
-    ASSERT_TRUE(doc);
+    ASSERT_TRUE(model->active());
     type(QStringLiteral("abc"));
-    EXPECT_EQ(doc->text(), QStringLiteral("# abc\n\n"));
+    EXPECT_EQ(model->active()->text(), QStringLiteral("# abc\n\n"));
     EXPECT_EQ(templateHeading(QStringLiteral("# 标题\n\n")), (std::pair{2, 2}));
     EXPECT_FALSE(templateHeading(QStringLiteral("#\n")));
     EXPECT_FALSE(templateHeading(QStringLiteral("a # b\n")));
@@ -269,32 +289,6 @@ TEST_F(KeyboardReach, TheHeaderShowsOnlyTheActiveDocumentsTags)
     EXPECT_EQ(chips(), 1);
 }
 
-namespace {
-
-struct PopupKeyboard : WindowFixture {
-    // An input method's composition: pinyin first, then the chosen characters.
-    static void compose(const QString& pinyin, const QString& chosen)
-    {
-        QWidget* w = focused();
-        ASSERT_TRUE(w);
-        QInputMethodEvent pre(pinyin, {});
-        QCoreApplication::sendEvent(w, &pre);
-        QInputMethodEvent commit;
-        commit.setCommitString(chosen);
-        QCoreApplication::sendEvent(w, &commit);
-    }
-    static QString fieldText(QWidget* w)
-    {
-        if (auto* line = qobject_cast<QLineEdit*>(w))
-            return line->text();
-        if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
-            return plain->toPlainText();
-        return QString();
-    }
-};
-
-}
-
 TEST_F(PopupKeyboard, TheTagPopupClickedOpenTakesTypingAndPinyinAndEscapeGivesItBack)
 {
     const DocPtr other = open(QStringLiteral("b.txt"), "other");
@@ -391,14 +385,6 @@ TEST_F(PopupKeyboard, EveryPopupSheetDialogAndBarTakesTheKeyboardWhenItOpens)
     // Back in the text, typing edits it again.
     type(QStringLiteral("z"));
     EXPECT_TRUE(doc->text().startsWith(u'z')) << doc->text().toStdString();
-}
-
-namespace {
-
-struct TypingTest : WindowFixture {
-    QString caretText() const { return window->docPane()->status()->caret()->text(); }
-};
-
 }
 
 TEST_F(TypingTest, EveryKeyLandsAfterTheSheetAndWhileTheNameFollowsTheText)

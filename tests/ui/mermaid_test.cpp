@@ -43,7 +43,7 @@ protected:
 
 }
 
-TEST_F(Mermaid, DiagramsArriveAsSanitisedSVGWithTheirLabels)
+TEST_F(Mermaid, DiagramsArriveAsSanitisedSVGErrorsAsTextAndEachThemeItsOwn)
 {
     MermaidRenderer renderer;
     EXPECT_TRUE(MermaidBlocks::html(flowchart).contains(QStringLiteral("正在渲染…")));
@@ -72,34 +72,27 @@ TEST_F(Mermaid, DiagramsArriveAsSanitisedSVGWithTheirLabels)
     EXPECT_TRUE(journey.contains(QStringLiteral("喝咖啡</tspan>")) || journey.contains(QStringLiteral("喝咖啡</text>")))
         << journey.toStdString();
     EXPECT_EQ(renderer.scriptDialogs(), 0);
-}
 
-TEST_F(Mermaid, TheDarkThemeIsItsOwnDiagram)
-{
-    MermaidRenderer renderer;
-    const QString light = drawn(renderer, flowchart);
-    MermaidBlocks::setTheme(MermaidBlocks::Theme::dark);
-    EXPECT_TRUE(MermaidBlocks::html(flowchart).contains(QStringLiteral("正在渲染…")));
-    const QString dark = drawn(renderer, flowchart);
-    ASSERT_TRUE(dark.startsWith(QLatin1String("<svg")));
-    EXPECT_NE(light, dark);
-    // Mermaid's dark theme fills nodes with its dark blue-grey; the default one with lavender.
-    EXPECT_TRUE(light.contains(QLatin1String("#ECECFF"), Qt::CaseInsensitive));
-    EXPECT_FALSE(dark.contains(QLatin1String("#ECECFF"), Qt::CaseInsensitive));
-}
-
-TEST_F(Mermaid, ErrorsAreTextNeverTheRenderersMarkup)
-{
-    MermaidRenderer renderer;
-    const QString html = drawn(renderer, QStringLiteral("graph TD\n  A[ -->\n"));
-    EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"err\">Mermaid 图表错误："))) << html.toStdString();
-    EXPECT_FALSE(html.contains(QLatin1String("<svg")));
-    EXPECT_FALSE(html.contains(QLatin1String("Syntax error in text")));
+    // Errors are text, never the renderer's markup, and the page stays good.
+    const QString error = drawn(renderer, QStringLiteral("graph TD\n  A[ -->\n"));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("<div class=\"err\">Mermaid 图表错误："))) << error.toStdString();
+    EXPECT_FALSE(error.contains(QLatin1String("<svg")));
+    EXPECT_FALSE(error.contains(QLatin1String("Syntax error in text")));
     const QString unknown = drawn(renderer, QStringLiteral("notADiagram <b>x</b>"));
     EXPECT_TRUE(unknown.startsWith(QStringLiteral("<div class=\"err\">Mermaid 图表错误：")));
     EXPECT_FALSE(unknown.contains(QLatin1String("<b>")));
     // The page is still good for the next diagram.
     EXPECT_TRUE(drawn(renderer, flowchart).startsWith(QLatin1String("<svg")));
+
+    // The dark theme is a diagram of its own.
+    MermaidBlocks::setTheme(MermaidBlocks::Theme::dark);
+    EXPECT_TRUE(MermaidBlocks::html(flowchart).contains(QStringLiteral("正在渲染…")));
+    const QString dark = drawn(renderer, flowchart);
+    ASSERT_TRUE(dark.startsWith(QLatin1String("<svg")));
+    EXPECT_NE(html, dark);
+    // Mermaid's dark theme fills nodes with its dark blue-grey; the default one with lavender.
+    EXPECT_TRUE(html.contains(QLatin1String("#ECECFF"), Qt::CaseInsensitive));
+    EXPECT_FALSE(dark.contains(QLatin1String("#ECECFF"), Qt::CaseInsensitive));
 }
 
 TEST_F(Mermaid, AnOverrunIsReportedAndTheNextDiagramGetsAFreshPage)

@@ -332,7 +332,7 @@ TEST_F(SidebarList, TypingPaintsNoRowButTheUnsavedMarkPaintsJustItsRow)
     (void)c;
 }
 
-TEST_F(SidebarList, TheTagPopupHangsFromTheClickedRowsTagButton)
+TEST_F(SidebarList, TheTagPopupHangsFromTheClickedRowsTagButtonAndTooltipsSayWhatEachPartDoes)
 {
     const DocPtr a = open(QStringLiteral("a.txt"), "a");
     const DocPtr b = open(QStringLiteral("b.txt"), "b");
@@ -361,6 +361,25 @@ TEST_F(SidebarList, TheTagPopupHangsFromTheClickedRowsTagButton)
         EXPECT_FALSE(list->tagOpen(list->indexOf(a->id)));
     }
     EXPECT_EQ(model->active(), b);  // the tag button is not the row
+
+    // Tooltips say what each part of a row does.
+    const SidebarRow row = rowOf(a);
+    ASSERT_TRUE(row);
+    const QRect r = row.rect();
+    struct Case {
+        QPoint at;
+        QString text;
+    };
+    for (const Case& c : {Case{r.topLeft() + QPoint(30, r.height() / 2), a->fullPath()},
+                          Case{DocRowDelegate::tagRect(r).center(), QStringLiteral("标签")},
+                          Case{DocRowDelegate::trailingRect(r).center(), QStringLiteral("关闭  Ctrl+W")}}) {
+        SCOPED_TRACE(c.text.toStdString());
+        QToolTip::hideText();
+        QHelpEvent help(QEvent::ToolTip, c.at, row.list->viewport()->mapToGlobal(c.at));
+        QCoreApplication::sendEvent(row.list->viewport(), &help);
+        EXPECT_TRUE(waitUntil([&] { return same(QToolTip::text(), c.text); }));
+    }
+    QToolTip::hideText();
 }
 
 TEST_F(SidebarList, ARowIsOpenedByAClickAndClosedByAMiddleClickOrItsCloseButton)
@@ -386,28 +405,6 @@ TEST_F(SidebarList, ARowIsOpenedByAClickAndClosedByAMiddleClickOrItsCloseButton)
             model->close(d);
         nextTurn();
     }
-}
-
-TEST_F(SidebarList, TooltipsSayWhatEachPartOfARowDoes)
-{
-    const DocPtr a = open(QStringLiteral("a.txt"), "a");
-    const SidebarRow row = rowOf(a);
-    ASSERT_TRUE(row);
-    const QRect r = row.rect();
-    struct Case {
-        QPoint at;
-        QString text;
-    };
-    for (const Case& c : {Case{r.topLeft() + QPoint(30, r.height() / 2), a->fullPath()},
-                          Case{DocRowDelegate::tagRect(r).center(), QStringLiteral("标签")},
-                          Case{DocRowDelegate::trailingRect(r).center(), QStringLiteral("关闭  Ctrl+W")}}) {
-        SCOPED_TRACE(c.text.toStdString());
-        QToolTip::hideText();
-        QHelpEvent help(QEvent::ToolTip, c.at, row.list->viewport()->mapToGlobal(c.at));
-        QCoreApplication::sendEvent(row.list->viewport(), &help);
-        EXPECT_TRUE(waitUntil([&] { return same(QToolTip::text(), c.text); }));
-    }
-    QToolTip::hideText();
 }
 
 TEST_F(SidebarList, TheListKeepsTheKeyboardWhileDocumentsComeAndGo)

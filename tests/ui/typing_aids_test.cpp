@@ -51,7 +51,7 @@ TEST_F(IndentKeys, TabIndentsByTheFormatsLevelAndSelectedLinesTogether)
     run({"YAML: two spaces", "b.yaml", at("^x"), "\t", at("  ^x")});
 
     open(QStringLiteral("c.yaml"), QStringLiteral("a: 1\nb: 2\nc: 3"));
-    view->setSelection(0, view->length());
+    view()->setSelection(0, view()->length());
     press(QStringLiteral("\t"));
     EXPECT_EQ(doc->text(), QStringLiteral("  a: 1\n  b: 2\n  c: 3"));
     press(QStringLiteral("\x02\x02"));
@@ -188,12 +188,12 @@ TEST_F(PairKeys, ASelectionIsWrappedAndStaysSelected)
     for (const Wrap& c : cases) {
         SCOPED_TRACE(c.name);
         open(c.file, QStringLiteral("a word b"));
-        view->setSelection(6, 2);  // selected backwards
+        view()->setSelection(6, 2);  // selected backwards
         press(c.keys);
         EXPECT_EQ(doc->text(), c.expected);
         const int inner = int(c.expected.indexOf(u'w'));
-        EXPECT_EQ(view->anchorPosition(), inner + 4);
-        EXPECT_EQ(view->cursorPosition(), inner);
+        EXPECT_EQ(view()->anchorPosition(), inner + 4);
+        EXPECT_EQ(view()->cursorPosition(), inner);
     }
 }
 
@@ -205,7 +205,7 @@ TEST_F(PairKeys, APairIsOneUndoStepAndReadOnlyTextIsLeftAlone)
     undo();
     EXPECT_EQ(doc->text(), QStringLiteral("f"));
 
-    view->setReadOnly(true);
+    view()->setReadOnly(true);
     press(QStringLiteral("("));
     EXPECT_EQ(doc->text(), QStringLiteral("f"));
 }
@@ -272,8 +272,8 @@ TEST_F(UndoStepsTest, ARunEndsWhereTheCaretJumpsOrTypingTurnsIntoDeleting)
     open(QStringLiteral("j.txt"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        view->replaceWhole(QString());
-        view->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+        view()->replaceWhole(QString());
+        view()->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
         c.keys();
         EXPECT_EQ(undoAll(), c.steps);
     }
@@ -282,7 +282,7 @@ TEST_F(UndoStepsTest, ARunEndsWhereTheCaretJumpsOrTypingTurnsIntoDeleting)
 TEST_F(UndoStepsTest, APauseEndsAStepAndQuickTypingDoesNot)
 {
     open(QStringLiteral("p.txt"));
-    UndoSteps* steps = view->undoSteps();
+    UndoSteps* steps = view()->undoSteps();
     // About a second, as in gedit.
     EXPECT_GE(steps->pauseInterval(), 500);
     EXPECT_LE(steps->pauseInterval(), 1500);
@@ -309,7 +309,7 @@ TEST_F(UndoStepsTest, APasteAndAReplaceAllAreOneStepEachBetweenTypedWords)
     EXPECT_TRUE(waitUntil([&] { return same(model->find().matchCount(), 4); }));
     editors->existing(doc->id)->replaceEverything();
     ASSERT_EQ(doc->text(), QStringLiteral("stArt pAsted words\nAnd A line end"));
-    view->setFocus();
+    view()->setFocus();
     EXPECT_EQ(undoAll(),
               Texts({QStringLiteral("start pasted words\nand a line end"),
                      QStringLiteral("start pasted words\nand a line "), QStringLiteral("start"), QString()}));

@@ -133,7 +133,7 @@ TEST_F(MainWindowTest, DialogKeysFollowTheRoles)
     EXPECT_FALSE(model->showNewFile());
 }
 
-TEST_F(MainWindowTest, EndToEndCreateTypeSaveCloseReopen)
+TEST_F(MainWindowTest, EndToEndCreateTypeSaveCloseReopenAndDropAnother)
 {
     ChooseFile chooser;
     chooser.target = dir.filePath(QStringLiteral("会议.txt"));
@@ -176,14 +176,11 @@ TEST_F(MainWindowTest, EndToEndCreateTypeSaveCloseReopen)
     EXPECT_EQ(model->active()->text(), QStringLiteral("第一行\nsecond"));
     EXPECT_EQ(view(model->active())->toPlainText(), QStringLiteral("第一行\nsecond"));
     model->setFileChooser(nullptr);
-}
 
-TEST_F(MainWindowTest, AFileDroppedOnTheTextIsOpenedNotInserted)
-{
-    const DocPtr host = open(QStringLiteral("host.txt"), "keep");
-    ASSERT_TRUE(host);
+    // A file dropped on the text is opened, not inserted.
+    const DocPtr host = model->active();
     EXPECT_TRUE(drop(view(host)->viewport(), {write(QStringLiteral("dropped.txt"), "other")}));
-    EXPECT_EQ(host->text(), QStringLiteral("keep"));
+    EXPECT_EQ(host->text(), QStringLiteral("第一行\nsecond"));
     ASSERT_TRUE(model->active());
     EXPECT_EQ(model->active()->name(), QStringLiteral("dropped.txt"));
     EXPECT_EQ(model->active()->text(), QStringLiteral("other"));
@@ -243,7 +240,9 @@ struct Menus : WindowFixture {
 
 }
 
-TEST_F(Menus, TheWordsAreCopyAndFindEverywhere)
+// The feature menu and the menu bar offer the same features: same names,
+// same keys, and each one's state follows what it does.
+TEST_F(Menus, FeaturesAreTheMenuBarsTooInTheWordsOfCopyAndFind)
 {
     QStringList all;
     for (QAction* top : window->menuBar()->actions())
@@ -261,12 +260,6 @@ TEST_F(Menus, TheWordsAreCopyAndFindEverywhere)
         SCOPED_TRACE(wanted);
         EXPECT_TRUE(edit.contains(QString::fromUtf8(wanted)));
     }
-}
-
-// The feature menu and the menu bar offer the same features: same names,
-// same keys, and each one's state follows what it does.
-TEST_F(Menus, FeaturesAreTheMenuBarsToo)
-{
     QStringList ids;
     for (const Feature& f : Feature::all()) {
         SCOPED_TRACE(f.name.toStdString());
