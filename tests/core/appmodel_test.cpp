@@ -60,12 +60,6 @@ TEST_F(AppModelState, DocumentIdsStayUniqueAndAnUnknownOneIsNoActiveDocument)
     EXPECT_EQ(model->active(), nullptr);
 }
 
-TEST_F(AppModelState, TagColoursWrapAroundThePalette)
-{
-    EXPECT_EQ((Tag{"t", "t", 9}).colorIndex(8), 1);
-    EXPECT_EQ((Tag{"t", "t", 8}).colorIndex(8), 0);
-}
-
 TEST_F(AppModelState, NewFileSheetTakesAndGivesBackFocus)
 {
     DocPtr d = model->createDoc(QStringLiteral("a.txt"), std::nullopt, {});
@@ -232,19 +226,12 @@ TEST_F(Creating, UsableNamesAreKeptAsTyped)
     EXPECT_EQ(model->docs().size(), 3);
 }
 
-TEST_F(Creating, AutoNamedDocumentFollowsItsText)
-{
-    DocPtr d = model->createDoc(QString(), QStringLiteral("markdown"), {});
-    d->setText(QStringLiteral("# 周会纪要\n"));
-    EXPECT_EQ(d->name(), QStringLiteral("周会纪要.md"));
-}
-
 TEST_F(Toasts, NewestToastStaysItsFullTime)
 {
     QElapsedTimer t;
     t.start();
     model->flash(QStringLiteral("一"));
-    spin(900);
+    afterTimer(900);
     model->flash(QStringLiteral("二"));
     const qint64 second = t.elapsed();
     ASSERT_TRUE(waitUntil([&] { return !model->toast() || t.elapsed() > 4000; }, 5000));

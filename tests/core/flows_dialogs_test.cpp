@@ -117,13 +117,12 @@ TEST_F(DialogFlow, FeatureMenuHoverClosesOnlyAfterTheGap)
     EXPECT_EQ(model->popup(), Popup::feature());
     // Button left, panel entered within the gap: stays open.
     model->hoverFeature(false, std::nullopt);
-    spin(100);
     model->hoverFeature(std::nullopt, true);
-    spin(AppModel::featureCloseMSecs + 100);
+    afterTimer(AppModel::featureCloseMSecs + 100);
     EXPECT_EQ(model->popup(), Popup::feature());
     // Leaving both closes it, but not before the delay.
     model->hoverFeature(std::nullopt, false);
-    spin(AppModel::featureCloseMSecs / 2);
+    afterTimer(AppModel::featureCloseMSecs / 2);
     EXPECT_EQ(model->popup(), Popup::feature());
     EXPECT_TRUE(waitUntil([&] { return !model->popup(); }, 1000));
 
@@ -132,14 +131,6 @@ TEST_F(DialogFlow, FeatureMenuHoverClosesOnlyAfterTheGap)
     model->hoverFeature(true, std::nullopt);
     EXPECT_EQ(model->popup(), Popup::settings());
     model->hoverFeature(false, std::nullopt);
-    spin(AppModel::featureCloseMSecs + 100);
+    afterTimer(AppModel::featureCloseMSecs + 100);
     EXPECT_EQ(model->popup(), Popup::settings());
-}
-
-TEST_F(DialogFlow, FullScreenToggles)
-{
-    model->toggleFullScreen();
-    EXPECT_TRUE(model->isFullScreen());
-    model->toggleFullScreen();
-    EXPECT_FALSE(model->isFullScreen());
 }

@@ -2,70 +2,31 @@
 #include "core/FileMove.h"
 
 #include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-// Renames must never replace a file that is already there.
-TEST(FlowsRename, RenameRefusesExistingTargetAndKeepsBoth)
+// "覆盖原文件" under a new name: the new file first, the old one removed only
+// after success, and a path that names the same file kept.
+TEST(FlowsRename, WriteReplacingRemovesTheOldFileOnlyAfterTheNewOneIsWritten)
 {
-    TestDir d;
-    const QString a = d.write("a.txt", "alpha");
-    const QString b = d.write("b.txt", "beta");
-    const auto err = FileMove::renameNoReplace(a, b);
-    ASSERT_TRUE(err.has_value());
-    EXPECT_TRUE(err->contains(QStringLiteral("已存在")));
-    EXPECT_EQ(TestDir::read(a), QByteArray("alpha"));
-    EXPECT_EQ(TestDir::read(b), QByteArray("beta"));
-
-    const QString c = d.path("c.txt");
-    EXPECT_FALSE(FileMove::renameNoReplace(a, c).has_value());
-    EXPECT_FALSE(QFile::exists(a));
-    EXPECT_EQ(TestDir::read(c), QByteArray("alpha"));
-}
-
-// Same file is decided by device and inode, not by how the path is spelled.
-TEST(FlowsRename, SameFileSeesThroughSpellingAndLinks)
-{
-    TestDir d;
-    const QString a = d.write("a.txt", "x");
-    const QString other = d.write("b.txt", "x");
-    EXPECT_TRUE(FileMove::sameFile(a, d.dir.path() + "/./a.txt"));
-    ASSERT_EQ(::link(QFile::encodeName(a).constData(), QFile::encodeName(d.path("hard.txt")).constData()), 0);
-    EXPECT_TRUE(FileMove::sameFile(a, d.path("hard.txt")));
-    EXPECT_FALSE(FileMove::sameFile(a, other));
-    EXPECT_FALSE(FileMove::sameFile(a, d.path("missing.txt")));
-}
-
-// "覆盖原文件" under a new name: new file first, old one removed only after success.
-TEST(FlowsRename, WriteReplacingWritesNewThenRemovesOld)
-{
-    TestDir d;
-    const QString oldPath = d.write("note.txt", "old");
-    const QString newPath = d.path("note.md");
-    EXPECT_FALSE(FileMove::writeReplacing(oldPath, newPath, "new").has_value());
-    EXPECT_EQ(TestDir::read(newPath), QByteArray("new"));
-    EXPECT_FALSE(QFile::exists(oldPath));
-}
-
-TEST(FlowsRename, WriteReplacingFailureKeepsOldFile)
-{
-    TestDir d;
-    const QString oldPath = d.write("note.txt", "old");
-    ASSERT_TRUE(QDir().mkdir(d.path("note.md")));
-    const auto err = FileMove::writeReplacing(oldPath, d.path("note.md"), "new");
-    ASSERT_TRUE(err.has_value());
-    EXPECT_EQ(TestDir::read(oldPath), QByteArray("old"));
-}
-
-TEST(FlowsRename, WriteReplacingSameFileUnderOtherSpellingKeepsIt)
-{
-    TestDir d;
-    const QString oldPath = d.write("note.txt", "old");
-    const QString alias = d.dir.path() + "/./note.txt";
-    EXPECT_FALSE(FileMove::writeReplacing(oldPath, alias, "new").has_value());
-    ASSERT_TRUE(QFile::exists(oldPath));
-    EXPECT_EQ(TestDir::read(oldPath), QByteArray("new"));
+    const struct {
+        const char* what;
+        QString target;  // in the directory that holds note.txt
+        bool ok;
+        QByteArray oldAfter;  // what the old path holds afterwards
+    } cases[] = {{"new name", "note.md", true, {}},
+                 {"a folder in the way", "dir.md", false, "old"},
+                 {"the same file spelled otherwise", "./note.txt", true, "new"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDir d;
+        const QString oldPath = d.write("note.txt", "old");
+        ASSERT_TRUE(QDir().mkdir(d.path("dir.md")));
+        EXPECT_EQ(!FileMove::writeReplacing(oldPath, d.path(c.target), "new").has_value(), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(TestDir::read(d.path(c.target)), QByteArray("new"));
+        }
+        EXPECT_EQ(TestDir::read(oldPath), c.oldAfter);
+    }
 }
 
 #include "Workspace.h"
@@ -102,6 +63,7 @@ TEST_F(RenameFlow, SavedFileMovesOnDiskWithTagsAndRecent)
     model->setRecent(recent);
     model->askRename(d);
     EXPECT_EQ(model->dialog()->message, QStringLiteral("将直接重命名磁盘上的文件。"));
+    EXPECT_EQ(model->dialog()->inputSelection, 1);  // the name without its extension
     model->setDialogInput("b.md");
     model->chooseButton("重命名");
     EXPECT_FALSE(QFile::exists(a));

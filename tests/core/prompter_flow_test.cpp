@@ -1,5 +1,6 @@
 #include "RecordingPrompter.h"
 #include "Workspace.h"
+#include "core/DocumentManager.h"
 
 #include <functional>
 
@@ -68,38 +69,64 @@ TEST_F(PrompterFlow, EveryFlowAsksAndTellsThroughThePrompterNotTheWindow)
     }
 }
 
-TEST_F(PrompterFlow, RenameTakesTheTypedNameAndOffersTheOldOneFirst)
-{
-    const DocPtr d = model->open(file(QStringLiteral("notes.txt"), "n"));
-    model->askRename(d);
-    ASSERT_EQ(prompter.asked.size(), 1);
-    const Dialog& q = prompter.asked.first();
-    EXPECT_EQ(q.text, QStringLiteral("notes.txt"));
-    EXPECT_EQ(q.inputSelection, 5);
-    prompter.typed = QStringLiteral("  plan.md ");
-    ASSERT_TRUE(prompter.answer(QStringLiteral("重命名")));
-    EXPECT_EQ(d->name(), QStringLiteral("plan.md"));
-    EXPECT_EQ(prompter.notes, QStringList{QStringLiteral("已重命名为 plan.md")});
-    EXPECT_TRUE(QFileInfo::exists(files.path(QStringLiteral("plan.md"))));
-}
+// The document flows on their own: the documents, the stores and the disk
+// watcher they are given, and a prompter that answers for the user.
+class ManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override { clearBackups(); }
+    void TearDown() override
+    {
+        settleSaves();
+        manager.reset();
+        clearBackups();
+    }
 
-TEST_F(PrompterFlow, AQuitAnsweredOneByOneDiscardsAndEnds)
+    TestDir files;
+    Preferences ud{files.path(QStringLiteral("prefs.ini"))};
+    DocumentModel docs;
+    DiskWatcher disk;
+    TagStore tags{ud, docs};
+    SessionStore session{ud, docs, tags, disk};
+    RecordingPrompter prompter;
+    std::unique_ptr<DocumentManager> manager = std::make_unique<DocumentManager>(docs, tags, session, disk, prompter);
+};
+
+TEST_F(ManagerTest, AnAnswerGivenAfterTheManagerIsGoneDoesNothing)
 {
-    const DocPtr a = model->open(file(QStringLiteral("a.txt"), "a"));
-    const DocPtr b = model->open(file(QStringLiteral("b.txt"), "b"));
-    a->setText(QStringLiteral("a2"));
-    b->setText(QStringLiteral("b2"));
-    std::optional<bool> quit;
-    model->confirmQuit([&](bool ok) { quit = ok; });
-    ASSERT_EQ(prompter.asked.size(), 1);
-    EXPECT_TRUE(prompter.asked.first().message.contains(QStringLiteral("之后还有 1 个未保存文件")));
-    ASSERT_TRUE(prompter.answer(QStringLiteral("不保存")));
-    ASSERT_EQ(prompter.asked.size(), 1);
-    EXPECT_EQ(prompter.asked.first().title, QStringLiteral("是否保存对「b.txt」的修改？"));
-    EXPECT_FALSE(quit);
-    ASSERT_TRUE(prompter.answer(QStringLiteral("不保存")));
-    EXPECT_EQ(quit, true);
-    EXPECT_TRUE(model->quitting());
+    struct Case {
+        const char* what;
+        std::function<void(DocumentManager&, const DocPtr&)> ask;
+        QString button;
+    };
+    const QList<Case> cases{
+        {"close, not saving", [](DocumentManager& m, const DocPtr& d) { m.close(d); }, QStringLiteral("不保存")},
+        {"close, saving", [](DocumentManager& m, const DocPtr& d) { m.close(d); }, QStringLiteral("保存")},
+        {"quit, not saving", [](DocumentManager& m, const DocPtr&) { m.confirmQuit({}); }, QStringLiteral("不保存")},
+        {"rename", [](DocumentManager& m, const DocPtr& d) { m.askRename(d); }, QStringLiteral("重命名")},
+        {"reopen", [](DocumentManager& m, const DocPtr& d) { m.reopen(d, TextEncoding::gbk); },
+         QStringLiteral("重新打开")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        manager = std::make_unique<DocumentManager>(docs, tags, session, disk, prompter);
+        const QString path = files.write(QStringLiteral("b.txt"), "b");
+        const DocPtr d = manager->open(path);
+        ASSERT_TRUE(d);
+        d->setText(QStringLiteral("b2"));
+        prompter.typed = QStringLiteral("c.txt");
+        c.ask(*manager, d);
+        ASSERT_EQ(prompter.asked.size(), 1);
+        manager.reset();
+        ASSERT_TRUE(prompter.answer(c.button));
+        // Nothing was closed, written, renamed or read again.
+        EXPECT_EQ(docs.docs(), QList<DocPtr>{d});
+        EXPECT_EQ(TestDir::read(path), QByteArray("b"));
+        EXPECT_EQ(d->name(), QStringLiteral("b.txt"));
+        EXPECT_EQ(d->text(), QStringLiteral("b2"));
+        EXPECT_FALSE(session.quitting());
+        docs.remove(d->id);
+        session.unwatch(d->id);
+    }
 }
 
 }  // namespace
