@@ -73,51 +73,6 @@ TEST(HTMLSanitizer, CharacterReferencesOfAnyLengthAreDecodedBeforeJudging)
               QStringLiteral("https://x.org/?a=1&amp;b=&#50;"));
 }
 
-TEST(HTMLSanitizer, HostileTagsComeOutHarmless)
-{
-    for (const char* attack :
-         {"<img src=x onerror=alert(1)>",
-          "<svg><script>alert(1)</script></svg>",
-          "<svg onload=alert(1)>",
-          "<body onload=alert(1)>",
-          "<x =onclick=alert(1)>",
-          "<img/src=x/onerror=alert(1)>",
-          "<a href='javascript:alert(1)'>x</a>",
-          "<iframe src=javascript:alert(1)></iframe>",
-          "<object data=javascript:alert(1)>",
-          "<embed src=data:text/html,x>",
-          "<form action=javascript:alert(1)><button>x</button></form>",
-          "<button formaction=javascript:alert(1)>x</button>",
-          "<meta http-equiv=refresh content=\"0;url=javascript:alert(1)\">",
-          "<math><maction actiontype=statusline xlink:href=javascript:alert(1)>x</maction></math>",
-          "<svg><a xlink:href=\"javascript:alert(1)\"><text>x</text></a></svg>",
-          "<svg><animate attributeName=href to=javascript:alert(1) /></svg>",
-          "<svg><set attributeName=onmouseover to=alert(1) /></svg>",
-          "<div style=\"background:url(javascript:alert(1))\">",
-          "<p style=\"x:expression(alert(1))\">",
-          "<a x/= y=\"z onclick=alert(1)//\">x</a>",
-          "<a&a hre/= href=\"<1>--><iframe srcdoc=\"x\">",
-          "<a x/='y onclick=alert(1)//'>",
-          "<a \"=x onclick=alert(1)//>",
-          "<p style=\"x:expression\x1e(1)\">",
-          "<p style=\"x:expression\t(1)\">",
-          "<p style=\"background:u\\72l(x)\">",
-          "<!--><img src=x onerror=alert(1)>-->",
-          "<<img src=x onerror=alert(1)>>",
-          "<img src=\"x\" alt=\"\"onerror=alert(1)>",
-          "<img src=x onerror\t=\talert(1)>",
-          "<template><img src=x onerror=alert(1)></template>",
-          "<noscript><img src=x onerror=alert(1)></noscript>",
-          "<base href=javascript:/>",
-          "<link rel=import href=data:text/html,x>",
-          "<img srcset=\"javascript:alert(1) 1x\">",
-          "<video poster=javascript:alert(1)>",
-          "<a href=\"&#x6A;&#x61;&#x76;&#x61;&#x73;&#x63;&#x72;&#x69;&#x70;&#x74;&#x3A;alert(1)\">x</a>"}) {
-        const QString html = HTMLSanitizer::clean(QString::fromUtf8(attack));
-        EXPECT_EQ(ScriptOracle::finding(html), QString()) << attack << " -> " << html.toStdString();
-    }
-}
-
 TEST(SVGSanitizer, KeepsDrawingDropsScriptHandlersAndOutsideReferences)
 {
     const QString svg = SVGSanitizer::clean(QStringLiteral(

@@ -48,13 +48,8 @@ TEST_F(SelfTestRunner, PassingRunPrintsOnlyTheSummary)
     EXPECT_EQ(lines, QStringList{QStringLiteral("✓ 单元测试：1 通过，0 失败")});
 }
 
-TEST_F(SelfTestRunner, EveryBuiltInGroupPassesAndRunsInOrder)
+TEST_F(SelfTestRunner, EveryBuiltInGroupPasses)
 {
-    QStringList names;
-    for (const SelfTests::Group& g : SelfTests::groups())
-        names << QString::fromLatin1(g.name);
-    EXPECT_EQ(names.first(), QStringLiteral("fileNames"));
-    EXPECT_EQ(names.last(), QStringLiteral("backup"));
     EXPECT_TRUE(SelfTests::run());
     EXPECT_EQ(lines.size(), 1) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_GT(SelfTests::passed(), 20);

@@ -122,44 +122,15 @@ TEST(TOMLValidate, QuotedKeysHoldAnyCharacter)
                            d(3, "应为 key = value 形式"), d(4, "表头格式错误，应为 [name] 或 [[name]]")}));
 }
 
+// The value shapes themselves are the public suite's; these are the edges it
+// leaves out: the ends of the integer range and lower-case date separators.
 TEST(TOMLValidate, ValuePatternsWithoutRegex)
 {
-    EXPECT_TRUE(
-        check({"a = 0x1_f", "a2 = -9223372036854775808", "a3 = 2024-02-29", "a4 = 1979-05-27T23:59:60Z", "b = 0o7",
-               "c = 0b1", "d = 1_0.0_1e-5", "e = -nan", "f = 2026-01-02t03:04:05z", "g = 2026-01-02 03:04:05.123Z",
-               "h = 10:20:30.5", "i = 2026-01-02T03:04:05-08:00", "j = ''", "k = '\"'", "l = 1.0E+5"})
-            .isEmpty());
-    const char* bad[] = {"1.",
-                         "1e",
-                         "1.e5",
-                         "0x",
-                         "0o8",
-                         "2026-1-02",
-                         "2026-01-02T03",
-                         "10:20",
-                         "10:20:30.",
-                         "2026-01-02T03:04+08",
-                         "2026-01-02X",
-                         "infinity",
-                         "--1",
-                         "'a'b'",
-                         "2026-01-02t03:04",
-                         "+0x1",
-                         "0x_1",
-                         "1__0",
-                         "1_",
-                         "_1",
-                         "0xG",
-                         "1e_5",
-                         "9223372036854775808",
-                         "2026-02-29",
-                         "2024-02-30",
-                         "24:00:00",
-                         "2026-01-02T03:04:05+24:00"};
-    for (const char* v : bad) {
-        const QList<Diagnostic> found = check({(QByteArray("v = ") + v).constData()});
-        EXPECT_EQ(found.size(), 1) << v;
-    }
+    EXPECT_TRUE(check({"a = 0x1_f", "a2 = -9223372036854775808", "a3 = 2024-02-29", "a4 = 1979-05-27T23:59:60Z",
+                       "e = -nan", "f = 2026-01-02t03:04:05z", "g = 2026-01-02 03:04:05.123Z", "h = 10:20:30.5"})
+                    .isEmpty());
+    for (const char* v : {"9223372036854775808", "-9223372036854775809", "2026-01-02t03:04", "10:20:30."})
+        EXPECT_EQ(check({(QByteArray("v = ") + v).constData()}).size(), 1) << v;
 }
 
 // What users met: broken files called clean, and clean files flagged.

@@ -17,18 +17,9 @@ QString numbersArray(int n)
 
 }
 
-TEST(TreeBudget, SmallTreesRenderExactlyAsBefore)
+// Exact tree HTML is checked with TreeNode; under the budget nothing is cut.
+TEST(TreeBudget, SmallTreesAreParsedWhole)
 {
-    const TreeNode tree = TreeNode::makeMap(
-        {{QStringLiteral("a"), TreeNode::makeList({TreeNode::makeNumber(QStringLiteral("1"))})},
-         {QStringLiteral("<k>"), TreeNode::makeString(QStringLiteral("x"))}});
-    EXPECT_EQ(tree.treeHTML(),
-              QStringLiteral(
-                  "<div class=\"tree\"><ul><li><details open><summary><span class=\"meta\">{2}</span></summary><ul>"
-                  "<li><details open><summary><span class=\"k\">a</span>: <span class=\"meta\">[1]</span></summary><ul>"
-                  "<li><span class=\"k\">0</span>: <span class=\"num\">1</span></li></ul></details></li>"
-                  "<li><span class=\"k\">&lt;k&gt;</span>: <span "
-                  "class=\"s\">&quot;x&quot;</span></li></ul></details></li></ul></div>"));
     TreeBudget budget;
     EXPECT_EQ(JSONText::parseWithin(QStringLiteral("{\"a\":[1,true,null]}"), budget),
               JSONText::parse(QStringLiteral("{\"a\":[1,true,null]}")));
