@@ -9,17 +9,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-// Runs the event loop for a while.
-inline void spin(int msecs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < msecs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::usleep(500);
-    }
-}
-
 // A check a waitUntil can retry: success, or what was seen instead.
 template <class Actual, class Expected>::testing::AssertionResult same(const Actual& actual, const Expected& expected)
 {

@@ -8,16 +8,6 @@
 #include <QJsonDocument>
 #include <gtest/gtest.h>
 
-TEST(PreviewPage, StylesheetHasItsFortyFiveLines)
-{
-    const QString css = PreviewPage::css();
-    EXPECT_EQ(css.split(QLatin1Char('\n')).size(), 45);
-    EXPECT_TRUE(css.startsWith(QStringLiteral(":root{--bg:#f7f8f9;")));
-    EXPECT_TRUE(css.endsWith(QStringLiteral(".err .sub{color:var(--fg3)}")));
-    EXPECT_TRUE(css.contains(QStringLiteral("content:\"▸\"")));
-    EXPECT_TRUE(css.split(QLatin1Char('\n'))[1].startsWith(QStringLiteral("  --accent:")));
-}
-
 TEST(PreviewPage, ShellJoinsFontsStylesAndScript)
 {
     const QString page = PreviewPage::shellWith(QStringLiteral("@font-face{x}"));

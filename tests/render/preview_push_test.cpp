@@ -36,6 +36,15 @@ QString bigFragment(const QString& word)
     return out;
 }
 
+// Positive evidence that every earlier result has had its turn: the worker
+// takes one request at a time, so a marker's result comes after theirs.
+void settle(PreviewPush& push, QSignalSpy& ready)
+{
+    const quint64 mark = push.request(bigFragment(QStringLiteral("MARK")));
+    ASSERT_TRUE(waitUntil([&] { return !ready.isEmpty() && ready.last()[0].toULongLong() == mark; }));
+    ready.removeLast();
+}
+
 }
 
 TEST(PreviewScript, LiteralsGiveBackEveryTextExactly)
@@ -113,7 +122,7 @@ TEST(PreviewPush, AnOlderRequestStillUnderWayNeverComesBack)
     push.request(bigFragment(QStringLiteral("OLD")));
     const quint64 second = push.request(bigFragment(QStringLiteral("NEW")));
     ASSERT_TRUE(waitUntil([&] { return !ready.isEmpty(); }));
-    spin(300);
+    settle(push, ready);
     ASSERT_EQ(ready.size(), 1);
     EXPECT_EQ(ready[0][0].toULongLong(), second);
     EXPECT_TRUE(ready[0][1].toString().contains(QLatin1String("NEW 1")));
@@ -125,7 +134,7 @@ TEST(PreviewPush, AnOlderRequestStillUnderWayNeverComesBack)
     push.request(bigFragment(QStringLiteral("OLD")));
     QThread::msleep(500);
     const quint64 small = push.request(QStringLiteral("<p>small</p>"));
-    spin(300);
+    settle(push, ready);
     ASSERT_EQ(ready.size(), 1);
     EXPECT_EQ(ready[0][0].toULongLong(), small);
 
@@ -134,6 +143,6 @@ TEST(PreviewPush, AnOlderRequestStillUnderWayNeverComesBack)
     push.request(bigFragment(QStringLiteral("OLD")));
     push.drop();
     EXPECT_FALSE(push.building());
-    spin(300);
+    settle(push, ready);
     EXPECT_TRUE(ready.isEmpty());
 }
