@@ -252,9 +252,12 @@ TEST_F(CloseFlow, NextActiveAndFindBar)
     DocPtr a = model->createDoc("a.txt", std::nullopt, {});
     DocPtr b = model->createDoc("b.txt", std::nullopt, {});
     DocPtr c = model->createDoc("c.txt", std::nullopt, {});
+    DocPtr d = model->createDoc("d.txt", std::nullopt, {});
     model->activate(b);
     model->close(b);
     EXPECT_EQ(model->activeID(), c->id);  // right-hand neighbour
+    model->close(d);
+    EXPECT_EQ(model->activeID(), c->id);  // another one closed: the active one stays
     model->close(c);
     EXPECT_EQ(model->activeID(), a->id);  // was last: the new last one
     model->openFind(false);
@@ -292,11 +295,13 @@ TEST_F(CloseFlow, DirtyAsksAndCancelKeepsDontSaveDropsSaveWrites)
     const QString kept = file("k.txt", "disk");
     DocPtr k = model->open(kept);
     k->setText("edited");
+    ASSERT_TRUE(BackupStore::write(*k));
     result.reset();
     model->close(k, [&](bool ok) { result = ok; });
     model->chooseButton("不保存");
     EXPECT_EQ(result, true);
     EXPECT_EQ(TestDir::read(kept), QByteArray("disk"));
+    EXPECT_FALSE(BackupStore::exists(k->id));  // the edits are gone for good
     EXPECT_EQ(model->docs(), QList<DocPtr>{other});
     EXPECT_EQ(model->recent().mid(0, 2), (QStringList{kept, path}));
 }
