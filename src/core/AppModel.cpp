@@ -22,7 +22,7 @@ AppModel::AppModel(std::unique_ptr<Preferences> ud, QObject* parent)
     connect(&view_, &ViewState::zoomChanged, this, &AppModel::zoomChanged);
     connect(&manager_, &DocumentManager::activeChanged, this, &AppModel::activeChanged);
     // The find bar goes with the last document.
-    connect(&manager_, &DocumentManager::removed, this, [this] {
+    connect(&manager_.saver(), &DocumentSaver::removed, this, [this] {
         if (docs().isEmpty())
             find_.setVisible(false);
     });

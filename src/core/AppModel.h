@@ -160,8 +160,8 @@ public:
         return manager_.createDoc(name, pluginID, tags);
     }
     void activate(const DocPtr& doc) { manager_.activate(doc); }
-    void loadDiskVersion(const DocPtr& doc) { manager_.loadDiskVersion(doc); }
-    int filesReading() const { return manager_.filesReading(); }
+    void loadDiskVersion(const DocPtr& doc) { manager_.reloader().loadDiskVersion(doc); }
+    int filesReading() const { return manager_.reloader().filesReading(); }
     // The window's toast and questions.
     void flash(const QString& text) { view_.flash(text); }
     void alert(const QString& title, const QString& message) { view_.alert(title, message); }
@@ -178,19 +178,22 @@ public:
     // Flips the active document's wrap; other documents and the setting keep theirs.
     void toggleWrap();
 
-    using Done = DocumentManager::Done;
-    void save(const DocPtr& doc, bool asNew = false, Done then = {}) { manager_.save(doc, asNew, std::move(then)); }
-    void saveAs(const DocPtr& doc, Done then = {}) { manager_.saveAs(doc, std::move(then)); }
+    using Done = DocumentSaver::Done;
+    void save(const DocPtr& doc, bool asNew = false, Done then = {})
+    {
+        manager_.saver().save(doc, asNew, std::move(then));
+    }
+    void saveAs(const DocPtr& doc, Done then = {}) { manager_.saver().saveAs(doc, std::move(then)); }
     void finishSave(const DocPtr& doc, const QString& path, std::optional<FileStamp> written = std::nullopt)
     {
-        manager_.finishSave(doc, path, written);
+        manager_.saver().finishSave(doc, path, written);
     }
-    void close(const DocPtr& doc, Done then = {}) { manager_.close(doc, std::move(then)); }
-    void closeEach(QList<DocPtr> docs, Done then = {}) { manager_.closeEach(std::move(docs), std::move(then)); }
-    void saveAll(Done then = {}) { manager_.saveAll(std::move(then)); }
-    void remove(const DocPtr& doc) { manager_.remove(doc); }
-    void confirmQuit(Done completion) { manager_.confirmQuit(std::move(completion)); }
-    static QString label(const QString& name) { return DocumentManager::label(name); }
+    void close(const DocPtr& doc, Done then = {}) { manager_.saver().close(doc, std::move(then)); }
+    void closeEach(QList<DocPtr> docs, Done then = {}) { manager_.saver().closeEach(std::move(docs), std::move(then)); }
+    void saveAll(Done then = {}) { manager_.saver().saveAll(std::move(then)); }
+    void remove(const DocPtr& doc) { manager_.saver().remove(doc); }
+    void confirmQuit(Done completion) { manager_.saver().confirmQuit(std::move(completion)); }
+    static QString label(const QString& name) { return DocumentSaver::label(name); }
 
     // ---- Tags, groups and ordering ----
     using Group = DocGroupModel::Group;
@@ -215,8 +218,8 @@ public:
     void rename(const DocPtr& doc, const QString& ext, const QString& label) { manager_.rename(doc, ext, label); }
     void setFormat(const DocPtr& doc, const std::optional<QString>& pluginID) { manager_.setFormat(doc, pluginID); }
     void askCustomExt(const DocPtr& doc) { manager_.askCustomExt(doc); }
-    void reopen(const DocPtr& doc, TextEncoding encoding) { manager_.reopen(doc, encoding); }
-    void convert(const DocPtr& doc, TextEncoding encoding) { manager_.convert(doc, encoding); }
+    void reopen(const DocPtr& doc, TextEncoding encoding) { manager_.encodings().reopen(doc, encoding); }
+    void convert(const DocPtr& doc, TextEncoding encoding) { manager_.encodings().convert(doc, encoding); }
 
     // ---- More tags ----
     void addTag(const QString& name, const DocPtr& doc = nullptr) { tags_.addTag(name, doc); }

@@ -16,7 +16,7 @@ DocPtr DocumentManager::open(const QString& path, bool quiet)
 {
     const QString target = standardPath(path);
     if (DocPtr existing = docAt(target)) {
-        if (!session_.restoring())
+        if (!parts_.session.restoring())
             setActiveID(existing->id);
         return existing;
     }
@@ -49,7 +49,7 @@ bool DocumentManager::refuseNotText(const QString& target, bool quiet)
     ok.role = Dialog::Role::primary;
     ok.action = [] {};
     d.buttons = {asText, ok};
-    prompter_->present(std::move(d));
+    parts_.prompter->present(std::move(d));
     return true;
 }
 
@@ -71,8 +71,9 @@ void DocumentManager::openFiles(const QStringList& paths)
         }
         loading_ << target;
         QPointer<DocumentManager> self(this);
-        std::shared_ptr<TextSink> sink = editorLink_ ? editorLink_->textSink(target, QFileInfo(target).size())
-                                                     : nullptr;
+        std::shared_ptr<TextSink> sink = parts_.editorLink
+            ? parts_.editorLink->textSink(target, QFileInfo(target).size())
+            : nullptr;
         loader().start([self, target, sink = std::move(sink)]() mutable {
             yieldToWindow();
             auto loaded = Doc::read(target, std::nullopt, std::move(sink));
@@ -99,12 +100,12 @@ DocPtr DocumentManager::finishOpen(const QString& target, Result<DocPtr> opened,
 {
     if (!opened) {
         if (!quiet)
-            prompter_->alert(QStringLiteral("无法打开 ") + QFileInfo(target).fileName(), opened.error());
+            parts_.prompter->alert(QStringLiteral("无法打开 ") + QFileInfo(target).fileName(), opened.error());
         return nullptr;
     }
     DocPtr doc = opened.value();
 
-    doc->setTags(tags_.tagsOfFile(target));
+    doc->setTags(parts_.tags.tagsOfFile(target));
 
     appendDoc(doc);
     watch(doc);
@@ -113,22 +114,22 @@ DocPtr DocumentManager::finishOpen(const QString& target, Result<DocPtr> opened,
     recent.removeAll(target);
     setRecent(recent);
     // The session is rebuilt as a whole; it writes once at the end.
-    if (session_.restoring())
+    if (parts_.session.restoring())
         return doc;
     persist();
     setActiveID(doc->id);
     persistSession();
-    session_.noteRecent(target);
+    parts_.session.noteRecent(target);
     offerLikelyEncoding(doc);
     return doc;
 }
 
 void DocumentManager::openPanel()
 {
-    if (!fileChooser_)
+    if (!parts_.fileChooser)
         return;
     QPointer<DocumentManager> self(this);
-    fileChooser_->chooseFilesToOpen([self](const QStringList& paths) {
+    parts_.fileChooser->chooseFilesToOpen([self](const QStringList& paths) {
         if (!self)
             return;
         for (const QString& p : paths)
@@ -143,7 +144,7 @@ void DocumentManager::openRecent(const QString& path)
         recent.removeAll(path);
         setRecent(recent);
         persist();
-        prompter_->flash(QStringLiteral("文件已不存在，已从最近列表移除"));
+        parts_.prompter->flash(QStringLiteral("文件已不存在，已从最近列表移除"));
         return;
     }
     open(path, false);
@@ -177,21 +178,4 @@ DocPtr DocumentManager::createDoc(const QString& name, const std::optional<QStri
     watch(doc);
     setActiveID(doc->id);
     return doc;
-}
-
-void DocumentManager::loadDiskVersion(const DocPtr& doc)
-{
-    if (!doc)
-        return;
-    QPointer<DocumentManager> self(this);
-    readAgain(doc, doc->encoding(), [self, doc](const std::optional<QString>& error) {
-        if (error) {
-            self->prompter_->alert(QStringLiteral("无法读取磁盘版本"), *error);
-            return;
-        }
-        doc->setOriginalName(std::nullopt);
-        doc->setMetaDirty(false);
-        BackupStore::remove(doc->id);
-        self->persistSession();
-    });
 }

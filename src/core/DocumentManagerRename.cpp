@@ -30,10 +30,10 @@ void DocumentManager::askRename(const DocPtr& doc)
         {QUuid::createUuid(), QStringLiteral("重命名"), Dialog::Role::primary,
          [self, doc] {
              if (self)
-                 self->rename(doc, trimBlanks(self->prompter_->input()));
+                 self->rename(doc, trimBlanks(self->parts_.prompter->input()));
          }},
     };
-    prompter_->present(std::move(d));
+    parts_.prompter->present(std::move(d));
 }
 
 void DocumentManager::applyName(const DocPtr& doc, const QString& name)
@@ -41,8 +41,8 @@ void DocumentManager::applyName(const DocPtr& doc, const QString& name)
     doc->setName(name);
     doc->resetMode();
     doc->scheduleAnalysis(0);
-    if (editorLink_)
-        editorLink_->refreshHighlights(doc);
+    if (parts_.editorLink)
+        parts_.editorLink->refreshHighlights(doc);
 }
 
 void DocumentManager::rename(const DocPtr& doc, const QString& name)
@@ -55,7 +55,7 @@ void DocumentManager::rename(const DocPtr& doc, const QString& name)
     }
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char(':')) || name == QStringLiteral(".")
         || name == QStringLiteral("..")) {
-        prompter_->alert(QStringLiteral("无法重命名"), QStringLiteral("文件名不能包含 / 或 :。"));
+        parts_.prompter->alert(QStringLiteral("无法重命名"), QStringLiteral("文件名不能包含 / 或 :。"));
         return;
     }
     if (doc->url()) {
@@ -63,8 +63,8 @@ void DocumentManager::rename(const DocPtr& doc, const QString& name)
         const QString newPath = QFileInfo(oldPath).dir().filePath(name);
         const bool caseOnly = newPath.compare(oldPath, Qt::CaseInsensitive) == 0;
         if (QFileInfo::exists(newPath) && !caseOnly) {
-            prompter_->alert(QStringLiteral("无法重命名"),
-                             QStringLiteral("同一目录下已存在 ") + name + QStringLiteral("。"));
+            parts_.prompter->alert(QStringLiteral("无法重命名"),
+                                   QStringLiteral("同一目录下已存在 ") + name + QStringLiteral("。"));
             return;
         }
         std::optional<QString> error;
@@ -78,10 +78,10 @@ void DocumentManager::rename(const DocPtr& doc, const QString& name)
             error = FileMove::renameNoReplace(oldPath, newPath);
         }
         if (error) {
-            prompter_->alert(QStringLiteral("重命名失败"), *error);
+            parts_.prompter->alert(QStringLiteral("重命名失败"), *error);
             return;
         }
-        tags_.forgetFile(oldPath);
+        parts_.tags.forgetFile(oldPath);
         QStringList recent = this->recent();
         recent.removeAll(oldPath);
         recent.removeAll(newPath);
@@ -95,7 +95,7 @@ void DocumentManager::rename(const DocPtr& doc, const QString& name)
     doc->setAutoExt(std::nullopt);
     applyName(doc, name);
     persistSession();
-    prompter_->flash(QStringLiteral("已重命名为 ") + name);
+    parts_.prompter->flash(QStringLiteral("已重命名为 ") + name);
 }
 
 void DocumentManager::rename(const DocPtr& doc, const QString& ext, const QString& label)
@@ -116,7 +116,7 @@ void DocumentManager::rename(const DocPtr& doc, const QString& ext, const QStrin
     QString text = QStringLiteral("已切换为 ") + label;
     if (doc->originalName())
         text += QStringLiteral(" · 保存时选择另存为或覆盖");
-    prompter_->flash(text);
+    parts_.prompter->flash(text);
 }
 
 void DocumentManager::setFormat(const DocPtr& doc, const std::optional<QString>& pluginID)
@@ -144,7 +144,7 @@ void DocumentManager::askCustomExt(const DocPtr& doc)
          [self, doc] {
              if (!self)
                  return;
-             QString ext = trimBlanks(self->prompter_->input());
+             QString ext = trimBlanks(self->parts_.prompter->input());
              qsizetype b = 0, e = ext.size();
              while (b < e && ext[b] == u'.')
                  ++b;
@@ -152,7 +152,7 @@ void DocumentManager::askCustomExt(const DocPtr& doc)
                  --e;
              ext = ext.mid(b, e - b);
              if (ext.contains(QLatin1Char(' ')) || ext.contains(QLatin1Char('/'))) {
-                 self->prompter_->flash(QStringLiteral("后缀不能包含空格或 /"));
+                 self->parts_.prompter->flash(QStringLiteral("后缀不能包含空格或 /"));
                  return;
              }
              QString label;
@@ -166,5 +166,5 @@ void DocumentManager::askCustomExt(const DocPtr& doc)
              self->rename(doc, ext, label);
          }},
     };
-    prompter_->present(std::move(d));
+    parts_.prompter->present(std::move(d));
 }

@@ -2,10 +2,10 @@
 
 void DocumentManager::restore()
 {
-    session_.restore();
+    parts_.session.restore();
     restoreSession();
 
-    if (const auto path = session_.activePath())
+    if (const auto path = parts_.session.activePath())
         for (const DocPtr& d : docs())
             if (d->url() && *d->url() == *path) {
                 setActiveID(d->id);
@@ -14,13 +14,13 @@ void DocumentManager::restore()
     if (!active())
         setActiveID(docs().isEmpty() ? std::nullopt : std::optional<QUuid>(docs().first()->id));
 
-    connect(this, &DocumentManager::activeChanged, &session_, &SessionStore::schedulePersistSession,
+    connect(this, &DocumentManager::activeChanged, &parts_.session, &SessionStore::schedulePersistSession,
             Qt::UniqueConnection);
-    session_.schedulePersistSession();
+    parts_.session.schedulePersistSession();
 }
 
 void DocumentManager::restoreSession()
 {
-    if (session_.restoreSession([this](const QString& path) { return open(path, true); }))
-        prompter_->flash(QStringLiteral("已恢复未保存的修改"));
+    if (parts_.session.restoreSession([this](const QString& path) { return open(path, true); }))
+        parts_.prompter->flash(QStringLiteral("已恢复未保存的修改"));
 }

@@ -99,11 +99,13 @@ TEST_F(ManagerTest, AnAnswerGivenAfterTheManagerIsGoneDoesNothing)
         QString button;
     };
     const QList<Case> cases{
-        {"close, not saving", [](DocumentManager& m, const DocPtr& d) { m.close(d); }, QStringLiteral("不保存")},
-        {"close, saving", [](DocumentManager& m, const DocPtr& d) { m.close(d); }, QStringLiteral("保存")},
-        {"quit, not saving", [](DocumentManager& m, const DocPtr&) { m.confirmQuit({}); }, QStringLiteral("不保存")},
+        {"close, not saving", [](DocumentManager& m, const DocPtr& d) { m.saver().close(d); },
+         QStringLiteral("不保存")},
+        {"close, saving", [](DocumentManager& m, const DocPtr& d) { m.saver().close(d); }, QStringLiteral("保存")},
+        {"quit, not saving", [](DocumentManager& m, const DocPtr&) { m.saver().confirmQuit({}); },
+         QStringLiteral("不保存")},
         {"rename", [](DocumentManager& m, const DocPtr& d) { m.askRename(d); }, QStringLiteral("重命名")},
-        {"reopen", [](DocumentManager& m, const DocPtr& d) { m.reopen(d, TextEncoding::gbk); },
+        {"reopen", [](DocumentManager& m, const DocPtr& d) { m.encodings().reopen(d, TextEncoding::gbk); },
          QStringLiteral("重新打开")},
     };
     for (const Case& c : cases) {

@@ -1,10 +1,20 @@
-#include "core/DocumentManager.h"
+#include "core/DocumentEncodings.h"
 
-#include "core/EditorLink.h"
+#include "core/DocumentReloader.h"
+#include "core/DocumentSaver.h"
+#include "core/Prompter.h"
 
 #include <QPointer>
 
-void DocumentManager::reopen(const DocPtr& doc, TextEncoding encoding)
+DocumentEncodings::DocumentEncodings(DocumentFlowParts& parts, DocumentReloader& reloader, DocumentSaver& saver,
+                                     QObject* parent)
+    : QObject(parent), parts_(parts), reloader_(reloader), saver_(saver)
+{
+}
+
+DocumentEncodings::~DocumentEncodings() = default;
+
+void DocumentEncodings::reopen(const DocPtr& doc, TextEncoding encoding)
 {
     if (!doc)
         return;
@@ -14,7 +24,7 @@ void DocumentManager::reopen(const DocPtr& doc, TextEncoding encoding)
     }
     if (!doc->isDirty())
         return doReopen(doc, encoding);
-    QPointer<DocumentManager> self(this);
+    QPointer<DocumentEncodings> self(this);
     Dialog d;
     d.title = QStringLiteral("重新打开将丢弃未保存的修改");
     d.message = QStringLiteral("按 ") + encoding.rawValue() + QStringLiteral(" 从磁盘重新读取「") + doc->name()
@@ -27,17 +37,20 @@ void DocumentManager::reopen(const DocPtr& doc, TextEncoding encoding)
                  self->doReopen(doc, encoding);
          }},
     };
-    prompter_->present(std::move(d));
+    parts_.prompter->present(std::move(d));
 }
 
-void DocumentManager::doReopen(const DocPtr& doc, TextEncoding encoding)
+void DocumentEncodings::doReopen(const DocPtr& doc, TextEncoding encoding)
 {
-    QPointer<DocumentManager> self(this);
-    readAgain(doc, encoding, [self, encoding](const std::optional<QString>& error) {
+    QPointer<DocumentEncodings> self(this);
+    reloader_.readAgain(doc, encoding, [self, encoding](const std::optional<QString>& error) {
+        if (!self)
+            return;
         if (error)
-            self->prompter_->alert(QStringLiteral("无法按 ") + encoding.rawValue() + QStringLiteral(" 打开"), *error);
+            self->parts_.prompter->alert(QStringLiteral("无法按 ") + encoding.rawValue() + QStringLiteral(" 打开"),
+                                         *error);
         else
-            self->prompter_->flash(QStringLiteral("已按 ") + encoding.rawValue() + QStringLiteral(" 重新打开"));
+            self->parts_.prompter->flash(QStringLiteral("已按 ") + encoding.rawValue() + QStringLiteral(" 重新打开"));
     });
 }
 
@@ -56,7 +69,7 @@ bool holdsUnreadBytes(const TextCopy& text) { return holds(text, QChar(0xFFFD)) 
 
 }  // namespace
 
-void DocumentManager::offerLikelyEncoding(const DocPtr& doc)
+void DocumentEncodings::offerLikelyEncoding(const DocPtr& doc)
 {
     const auto likely = doc->likelyEncoding();
     if (!likely)
@@ -66,7 +79,7 @@ void DocumentManager::offerLikelyEncoding(const DocPtr& doc)
         return;
     const QString label = likely->rawValue();
     const bool repaired = holds(text, QChar(0xFFFD));
-    QPointer<DocumentManager> self(this);
+    QPointer<DocumentEncodings> self(this);
     Dialog d;
     d.title = QStringLiteral("此文件可能是 ") + label + QStringLiteral(" 编码");
     d.message = QStringLiteral("「") + doc->name()
@@ -80,10 +93,10 @@ void DocumentManager::offerLikelyEncoding(const DocPtr& doc)
                  self->reopen(doc, *likely);
          }},
     };
-    prompter_->present(std::move(d));
+    parts_.prompter->present(std::move(d));
 }
 
-void DocumentManager::convert(const DocPtr& doc, TextEncoding encoding)
+void DocumentEncodings::convert(const DocPtr& doc, TextEncoding encoding)
 {
     if (!doc)
         return;
@@ -92,7 +105,7 @@ void DocumentManager::convert(const DocPtr& doc, TextEncoding encoding)
         return doConvert(doc, encoding);
     // Writing the repaired text would replace the unread bytes for good.
     const QString label = likely->rawValue();
-    QPointer<DocumentManager> self(this);
+    QPointer<DocumentEncodings> self(this);
     Dialog d;
     d.title = QStringLiteral("转换将永久丢失无法解码的字节");
     d.message = QStringLiteral("「") + doc->name() + QStringLiteral("」按 ") + label
@@ -111,18 +124,18 @@ void DocumentManager::convert(const DocPtr& doc, TextEncoding encoding)
                  self->reopen(doc, *likely);
          }},
     };
-    prompter_->present(std::move(d));
+    parts_.prompter->present(std::move(d));
 }
 
-void DocumentManager::doConvert(const DocPtr& doc, TextEncoding encoding)
+void DocumentEncodings::doConvert(const DocPtr& doc, TextEncoding encoding)
 {
     const TextEncoding old = doc->encoding();
     doc->setEncoding(encoding);
     if (!doc->url()) {
-        prompter_->flash(QStringLiteral("保存时将使用 ") + encoding.rawValue());
+        parts_.prompter->flash(QStringLiteral("保存时将使用 ") + encoding.rawValue());
         return;
     }
-    save(doc, false, [doc, old](bool ok) {
+    saver_.save(doc, false, [doc, old](bool ok) {
         if (!ok)
             doc->setEncoding(old);
         else

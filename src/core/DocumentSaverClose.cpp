@@ -1,11 +1,14 @@
-#include "core/DocumentManager.h"
+#include "core/DocumentSaver.h"
 
 #include "core/BackupStore.h"
+#include "core/DocumentModel.h"
 #include "core/EditorLink.h"
+#include "core/Prompter.h"
+#include "core/SessionStore.h"
 
 #include <QPointer>
 
-void DocumentManager::close(const DocPtr& doc, Done then)
+void DocumentSaver::close(const DocPtr& doc, Done then)
 {
     if (!doc)
         return;
@@ -15,8 +18,8 @@ void DocumentManager::close(const DocPtr& doc, Done then)
             then(true);
         return;
     }
-    setActiveID(doc->id);
-    QPointer<DocumentManager> self(this);
+    parts_.documents.setActiveID(doc->id);
+    QPointer<DocumentSaver> self(this);
     Dialog d;
     d.title = QStringLiteral("是否保存对「") + doc->name() + QStringLiteral("」的修改？");
     d.message = QStringLiteral("不保存将丢失自上次保存以来的修改。");
@@ -45,70 +48,71 @@ void DocumentManager::close(const DocPtr& doc, Done then)
              });
          }},
     };
-    prompter_->present(std::move(d));
+    parts_.prompter->present(std::move(d));
 }
 
-void DocumentManager::remove(const DocPtr& listed)
+void DocumentSaver::remove(const DocPtr& listed)
 {
+    DocumentModel& documents = parts_.documents;
     // Held here: the caller's pointer may be the list's own entry, which goes away below.
-    const DocPtr doc = listed ? documents_.doc(listed->id) : nullptr;
+    const DocPtr doc = listed ? documents.doc(listed->id) : nullptr;
     if (!doc)
         return;
-    const int index = documents_.row(doc->id);
-    const bool wasActive = activeID() == doc->id;
-    documents_.remove(doc->id);
+    const int index = documents.row(doc->id);
+    const bool wasActive = documents.activeID() == doc->id;
+    documents.remove(doc->id);
 
     if (doc->url())
-        session_.noteClosed(*doc->url());
-    if (editorLink_)
-        editorLink_->drop(doc->id);
-    unwatch(doc->id);
+        parts_.session.noteClosed(*doc->url());
+    if (parts_.editorLink)
+        parts_.editorLink->drop(doc->id);
+    parts_.session.unwatch(doc->id);
     BackupStore::remove(doc->id);
 
     if (wasActive) {
-        if (docs().isEmpty())
-            setActiveID(std::nullopt);
-        else
-            setActiveID(docs()[std::min<qsizetype>(index, docs().size() - 1)]->id);
+        const QList<DocPtr>& left = documents.docs();
+        documents.setActiveID(left.isEmpty()
+                                  ? std::nullopt
+                                  : std::optional<QUuid>(left[std::min<qsizetype>(index, left.size() - 1)]->id));
     }
     emit removed(doc->id);
-    persistSession();
+    parts_.session.persistSession();
 }
 
-void DocumentManager::confirmQuit(Done completion)
+void DocumentSaver::confirmQuit(Done completion)
 {
     QList<DocPtr> pending;
-    for (const DocPtr& d : docs())
+    for (const DocPtr& d : parts_.documents.docs())
         if (d->isDirty())
             pending.append(d);
-    QPointer<DocumentManager> self(this);
+    QPointer<DocumentSaver> self(this);
     quitStep(std::move(pending), [self, completion](bool ok) {
         if (!ok && self)
-            self->session_.keepDiscarded();
+            self->parts_.session.keepDiscarded();
         if (completion)
             completion(ok);
     });
 }
 
-void DocumentManager::quitStep(QList<DocPtr> pending, Done completion)
+void DocumentSaver::quitStep(QList<DocPtr> pending, Done completion)
 {
     if (pending.isEmpty()) {
-        setQuitting();
-        unwatchAll();
-        for (const DocPtr& d : docs())
+        parts_.session.setQuitting();
+        parts_.session.unwatchAll();
+        for (const DocPtr& d : parts_.documents.docs())
             if (!d->isDirty())
                 BackupStore::remove(d->id);
         // Nothing may still be writing when the process ends.
         BackupStore::waitForWrites();
-        persistSession();
+        parts_.session.persistSession();
         if (completion)
             completion(true);
         return;
     }
     const DocPtr first = pending.takeFirst();
     const QList<DocPtr> rest = pending;
-    setActiveID(first->id);
-    QPointer<DocumentManager> self(this);
+    parts_.documents.setActiveID(first->id);
+    QPointer<DocumentSaver> self(this);
     Dialog d;
     d.title = QStringLiteral("是否保存对「") + first->name() + QStringLiteral("」的修改？");
     d.message = QStringLiteral("暂留：不写入文件，下次打开 Lorvane 时恢复这些修改。");
@@ -118,7 +122,7 @@ void DocumentManager::quitStep(QList<DocPtr> pending, Done completion)
         {QUuid::createUuid(), QStringLiteral("不保存"), Dialog::Role::danger,
          [self, first, rest, completion] {
              if (self)
-                 self->session_.discard(first->id);
+                 self->parts_.session.discard(first->id);
              BackupStore::remove(first->id);
              if (self)
                  self->quitStep(rest, completion);
@@ -134,9 +138,9 @@ void DocumentManager::quitStep(QList<DocPtr> pending, Done completion)
              // exit: stop the quit and say so instead.
              if (!BackupStore::write(*first)) {
                  if (self)
-                     self->prompter_->alert(QStringLiteral("暂留失败"),
-                                            QStringLiteral("无法写入「") + first->name()
-                                                + QStringLiteral("」的备份，修改仍保留在窗口中。"));
+                     self->parts_.prompter->alert(QStringLiteral("暂留失败"),
+                                                  QStringLiteral("无法写入「") + first->name()
+                                                      + QStringLiteral("」的备份，修改仍保留在窗口中。"));
                  if (completion)
                      completion(false);
                  return;
@@ -160,5 +164,5 @@ void DocumentManager::quitStep(QList<DocPtr> pending, Done completion)
              });
          }},
     };
-    prompter_->present(std::move(d));
+    parts_.prompter->present(std::move(d));
 }

@@ -1,11 +1,15 @@
-#include "core/DocumentManager.h"
+#include "core/DocumentSaver.h"
+
+#include "core/DocGroupModel.h"
+#include "core/DocumentModel.h"
+#include "core/TagStore.h"
 
 #include <QPointer>
 
 namespace {
 
 // Each save starts after the one before has finished (a new file asks where).
-void saveFrom(const QPointer<DocumentManager>& self, QList<DocPtr> rest, const DocumentManager::Done& then)
+void saveFrom(const QPointer<DocumentSaver>& self, QList<DocPtr> rest, const DocumentSaver::Done& then)
 {
     if (!self || rest.isEmpty()) {
         if (then)
@@ -23,7 +27,7 @@ void saveFrom(const QPointer<DocumentManager>& self, QList<DocPtr> rest, const D
 
 }
 
-void DocumentManager::closeEach(QList<DocPtr> docs, Done then)
+void DocumentSaver::closeEach(QList<DocPtr> docs, Done then)
 {
     if (docs.isEmpty()) {
         if (then)
@@ -31,7 +35,7 @@ void DocumentManager::closeEach(QList<DocPtr> docs, Done then)
         return;
     }
     const DocPtr first = docs.takeFirst();
-    QPointer<DocumentManager> self(this);
+    QPointer<DocumentSaver> self(this);
     close(first, [self, docs, then](bool ok) {
         if (ok && self)
             return self->closeEach(docs, then);
@@ -40,12 +44,12 @@ void DocumentManager::closeEach(QList<DocPtr> docs, Done then)
     });
 }
 
-void DocumentManager::saveAll(Done then)
+void DocumentSaver::saveAll(Done then)
 {
     QList<DocPtr> dirty;
-    for (const DocGroupModel::Group& g : DocGroupModel::arrange(docs(), tags_.tags()))
+    for (const DocGroupModel::Group& g : DocGroupModel::arrange(parts_.documents.docs(), parts_.tags.tags()))
         for (const DocPtr& d : g.docs)
             if (d->isDirty() && !dirty.contains(d))
                 dirty << d;
-    saveFrom(QPointer<DocumentManager>(this), dirty, then);
+    saveFrom(QPointer<DocumentSaver>(this), dirty, then);
 }

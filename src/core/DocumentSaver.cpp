@@ -1,9 +1,15 @@
-#include "core/DocumentManager.h"
+#include "core/DocumentSaver.h"
 
 #include "core/BackupStore.h"
 #include "core/DiskWatcher.h"
+#include "core/DocumentModel.h"
+#include "core/DocumentReloader.h"
 #include "core/FileChooser.h"
 #include "core/FileMove.h"
+#include "core/OpenPaths.h"
+#include "core/Prompter.h"
+#include "core/SessionStore.h"
+#include "core/TagStore.h"
 #include "plugins/FileName.h"
 
 #include <QDir>
@@ -12,20 +18,27 @@
 #include <QPointer>
 
 namespace {
-void finish(const DocumentManager::Done& then, bool ok)
+void finish(const DocumentSaver::Done& then, bool ok)
 {
     if (then)
         then(ok);
 }
 }
 
-QString DocumentManager::label(const QString& name)
+DocumentSaver::DocumentSaver(DocumentFlowParts& parts, DocumentReloader& reloader, QObject* parent)
+    : QObject(parent), parts_(parts), reloader_(reloader)
+{
+}
+
+DocumentSaver::~DocumentSaver() = default;
+
+QString DocumentSaver::label(const QString& name)
 {
     const QString ext = FileName::ext(name);
     return ext.isEmpty() ? QStringLiteral("无后缀") : QStringLiteral(".") + ext;
 }
 
-void DocumentManager::save(const DocPtr& doc, bool asNew, Done then)
+void DocumentSaver::save(const DocPtr& doc, bool asNew, Done then)
 {
     if (!doc)
         return finish(then, false);
@@ -33,8 +46,8 @@ void DocumentManager::save(const DocPtr& doc, bool asNew, Done then)
         return saveAs(doc, std::move(then));
 
     if (!doc->originalName()) {
-        QPointer<DocumentManager> self(this);
-        return disk_.whenChecked(doc, [self, doc, then](bool changed) {
+        QPointer<DocumentSaver> self(this);
+        return parts_.disk.whenChecked(doc, [self, doc, then](bool changed) {
             if (!self)
                 return;
             if (!changed)
@@ -55,7 +68,7 @@ void DocumentManager::save(const DocPtr& doc, bool asNew, Done then)
     d.message = QStringLiteral("另存为：新建 ") + doc->name() + QStringLiteral("，原文件 ") + original
         + QStringLiteral(" 保留不动。\n覆盖原文件：将 ") + original + QStringLiteral(" 重命名为 ") + doc->name()
         + QStringLiteral(" 并写入内容。");
-    QPointer<DocumentManager> self(this);
+    QPointer<DocumentSaver> self(this);
     d.buttons = {
         {QUuid::createUuid(), QStringLiteral("取消"), Dialog::Role::cancel, [then] { finish(then, false); }},
         {QUuid::createUuid(), QStringLiteral("另存为…"), Dialog::Role::normal,
@@ -69,24 +82,25 @@ void DocumentManager::save(const DocPtr& doc, bool asNew, Done then)
                  self->overwrite(doc, then);
          }},
     };
-    prompter_->present(std::move(d));
+    parts_.prompter->present(std::move(d));
 }
 
-void DocumentManager::writeInPlace(const DocPtr& doc, Done then)
+void DocumentSaver::writeInPlace(const DocPtr& doc, Done then)
 {
     const QString url = *doc->url();
     std::optional<FileStamp> written;
     if (const auto error = writeDoc(doc, url, written)) {
-        prompter_->alert(QStringLiteral("保存失败"), *error);
+        parts_.prompter->alert(QStringLiteral("保存失败"), *error);
         return finish(then, false);
     }
     finishSave(doc, url, written);
-    prompter_->flash(QStringLiteral("已保存 ") + doc->name() + QStringLiteral(" · ") + doc->encoding().rawValue());
+    parts_.prompter->flash(QStringLiteral("已保存 ") + doc->name() + QStringLiteral(" · ")
+                           + doc->encoding().rawValue());
     finish(then, true);
 }
 
-std::optional<QString> DocumentManager::writeDoc(const DocPtr& doc, const QString& path,
-                                                 std::optional<FileStamp>& written)
+std::optional<QString> DocumentSaver::writeDoc(const DocPtr& doc, const QString& path,
+                                               std::optional<FileStamp>& written)
 {
     auto bytes = doc->encoded();
     if (!bytes)
@@ -101,7 +115,7 @@ std::optional<QString> DocumentManager::writeDoc(const DocPtr& doc, const QStrin
         if (snapshotted && !doc->isDirty())
             BackupStore::remove(doc->id);
         if (snapshotted)
-            persistSession();
+            parts_.session.persistSession();
         return error;
     }
     stamp.contentHash = FileIO::contentHash(bytes.value());
@@ -110,9 +124,9 @@ std::optional<QString> DocumentManager::writeDoc(const DocPtr& doc, const QStrin
 }
 
 // Asks before a write would replace what another program wrote.
-void DocumentManager::askOverDisk(const DocPtr& doc, std::function<void()> proceed, Done then)
+void DocumentSaver::askOverDisk(const DocPtr& doc, std::function<void()> proceed, Done then)
 {
-    QPointer<DocumentManager> self(this);
+    QPointer<DocumentSaver> self(this);
     Dialog d;
     d.title = QStringLiteral("「") + doc->name() + QStringLiteral("」已被其他程序修改");
     d.message = QStringLiteral(
@@ -123,29 +137,29 @@ void DocumentManager::askOverDisk(const DocPtr& doc, std::function<void()> proce
          [self, doc, then] {
              if (!self)
                  return;
-             self->loadDiskVersion(doc);
+             self->reloader_.loadDiskVersion(doc);
              finish(then, !doc->isDirty());
          }},
         {QUuid::createUuid(), QStringLiteral("取消"), Dialog::Role::cancel, [then] { finish(then, false); }},
         {QUuid::createUuid(), QStringLiteral("覆盖"), Dialog::Role::primary, [proceed] { proceed(); }},
     };
-    prompter_->present(std::move(d));
+    parts_.prompter->present(std::move(d));
 }
 
-DocPtr DocumentManager::openElsewhere(const QString& path, const DocPtr& except) const
+DocPtr DocumentSaver::openElsewhere(const QString& path, const DocPtr& except) const
 {
-    for (const DocPtr& d : docs())
-        if (d != except && d->url() && (standardPath(*d->url()) == path || FileMove::sameFile(*d->url(), path)))
+    for (const DocPtr& d : parts_.documents.docs())
+        if (d != except && d->url() && (OpenPaths::standard(*d->url()) == path || FileMove::sameFile(*d->url(), path)))
             return d;
     return nullptr;
 }
 
-void DocumentManager::overwrite(const DocPtr& doc, Done then)
+void DocumentSaver::overwrite(const DocPtr& doc, Done then)
 {
     if (!doc->url())
         return saveAs(doc, std::move(then));
-    QPointer<DocumentManager> self(this);
-    disk_.whenChecked(doc, [self, doc, then](bool changed) {
+    QPointer<DocumentSaver> self(this);
+    parts_.disk.whenChecked(doc, [self, doc, then](bool changed) {
         if (!self)
             return;
         if (!changed)
@@ -160,7 +174,7 @@ void DocumentManager::overwrite(const DocPtr& doc, Done then)
     });
 }
 
-void DocumentManager::overwriteAnyway(const DocPtr& doc, Done then)
+void DocumentSaver::overwriteAnyway(const DocPtr& doc, Done then)
 {
     if (!doc->url())
         return saveAs(doc, std::move(then));
@@ -170,7 +184,7 @@ void DocumentManager::overwriteAnyway(const DocPtr& doc, Done then)
     // Another spelling of the same file (a case-insensitive volume, a hard
     // link) is not "another file".
     if (target != oldPath && QFileInfo::exists(target) && !FileMove::sameFile(oldPath, target)) {
-        prompter_->alert(QStringLiteral("无法覆盖"), doc->name() + QStringLiteral(" 已存在，请使用另存为。"));
+        parts_.prompter->alert(QStringLiteral("无法覆盖"), doc->name() + QStringLiteral(" 已存在，请使用另存为。"));
         return finish(then, false);
     }
     // New file first; the old one goes only once that succeeded, and never
@@ -178,40 +192,42 @@ void DocumentManager::overwriteAnyway(const DocPtr& doc, Done then)
     const bool sameFile = target == oldPath || FileMove::sameFile(oldPath, target);
     std::optional<FileStamp> written;
     if (const auto error = writeDoc(doc, target, written)) {
-        prompter_->alert(QStringLiteral("保存失败"), *error);
+        parts_.prompter->alert(QStringLiteral("保存失败"), *error);
         return finish(then, false);
     }
     // A failure to remove the old file is ignored: the new one is written.
     if (!sameFile)
         QFile::remove(oldPath);
     finishSave(doc, target, written);
-    prompter_->flash(QStringLiteral("已覆盖：") + original + QStringLiteral(" → ") + doc->name());
+    parts_.prompter->flash(QStringLiteral("已覆盖：") + original + QStringLiteral(" → ") + doc->name());
     finish(then, true);
 }
 
-void DocumentManager::saveAs(const DocPtr& doc, Done then)
+void DocumentSaver::saveAs(const DocPtr& doc, Done then)
 {
-    if (!doc || !fileChooser_)
+    if (!doc || !parts_.fileChooser)
         return finish(then, false);
     const QString directory = doc->url() ? QFileInfo(*doc->url()).absolutePath() : QString();
-    QPointer<DocumentManager> self(this);
-    fileChooser_->chooseSaveLocation(doc->name(), directory, [self, doc, then](std::optional<QString> chosen) {
+    QPointer<DocumentSaver> self(this);
+    parts_.fileChooser->chooseSaveLocation(doc->name(), directory, [self, doc, then](std::optional<QString> chosen) {
         if (!self)
             return;
         if (!chosen || chosen->isEmpty())
             return finish(then, false);
-        const QString path = standardPath(*chosen);
+        const QString path = OpenPaths::standard(*chosen);
         // Two documents on one file would overwrite each other unseen.
         if (const DocPtr other = self->openElsewhere(path, doc)) {
-            self->prompter_->alert(QStringLiteral("无法另存为"),
-                                   QStringLiteral("「") + other->name() + QStringLiteral("」已在另一个文档中打开（")
-                                       + other->fullPath() + QStringLiteral("）。请先关闭它，再另存为到这个位置。"));
+            self->parts_.prompter->alert(QStringLiteral("无法另存为"),
+                                         QStringLiteral("「") + other->name()
+                                             + QStringLiteral("」已在另一个文档中打开（") + other->fullPath()
+                                             + QStringLiteral("）。请先关闭它，再另存为到这个位置。"));
             return finish(then, false);
         }
-        const bool same = doc->url() && (standardPath(*doc->url()) == path || FileMove::sameFile(*doc->url(), path));
+        const bool same = doc->url()
+            && (OpenPaths::standard(*doc->url()) == path || FileMove::sameFile(*doc->url(), path));
         if (!same)
             return self->saveAsTo(doc, path, then);
-        self->disk_.whenChecked(doc, [self, doc, path, then](bool changed) {
+        self->parts_.disk.whenChecked(doc, [self, doc, path, then](bool changed) {
             if (!self)
                 return;
             if (!changed)
@@ -227,19 +243,19 @@ void DocumentManager::saveAs(const DocPtr& doc, Done then)
     });
 }
 
-void DocumentManager::saveAsTo(const DocPtr& doc, const QString& path, Done then)
+void DocumentSaver::saveAsTo(const DocPtr& doc, const QString& path, Done then)
 {
     std::optional<FileStamp> written;
     if (const auto error = writeDoc(doc, path, written)) {
-        prompter_->alert(QStringLiteral("保存失败"), *error);
+        parts_.prompter->alert(QStringLiteral("保存失败"), *error);
         return finish(then, false);
     }
     finishSave(doc, path, written);
-    prompter_->flash(QStringLiteral("已另存为 ") + QFileInfo(path).fileName());
+    parts_.prompter->flash(QStringLiteral("已另存为 ") + QFileInfo(path).fileName());
     finish(then, true);
 }
 
-void DocumentManager::finishSave(const DocPtr& doc, const QString& path, std::optional<FileStamp> written)
+void DocumentSaver::finishSave(const DocPtr& doc, const QString& path, std::optional<FileStamp> written)
 {
     doc->setAutoExt(std::nullopt);
     doc->setUrl(path);
@@ -258,14 +274,14 @@ void DocumentManager::finishSave(const DocPtr& doc, const QString& path, std::op
     // Saved, the text needs no snapshot.
     doc->setSnapshotFailure(std::nullopt);
     // An open file is never listed as recent.
-    if (this->recent().contains(path)) {
-        QStringList recent = this->recent();
+    if (parts_.session.recent().contains(path)) {
+        QStringList recent = parts_.session.recent();
         recent.removeAll(path);
-        setRecent(recent);
-        persist();
+        parts_.session.setRecent(recent);
+        parts_.session.persist();
     }
-    saveTags(doc);
+    parts_.tags.saveTags(doc);
     doc->scheduleAnalysis(0);
-    session_.noteRecent(path);
-    persistSession();
+    parts_.session.noteRecent(path);
+    parts_.session.persistSession();
 }
