@@ -171,6 +171,12 @@ void Doc::takeLoaded(Loaded loaded)
 
 DocPtr Doc::restore(const DocSnapshot& s)
 {
+    // Read as open reads: decoded in pieces, only the digests kept.
+    return restore(s, s.path ? read(*s.path, s.encoding) : Result<Loaded>::failure(QString()));
+}
+
+DocPtr Doc::restore(const DocSnapshot& s, Result<Loaded> disk)
+{
     DocPtr doc = makeDoc(s.id, s.name, s.text, s.path, s.encoding, s.eol, s.tags);
     doc->setOriginalName(s.originalName);
     doc->setAutoExt(s.autoExt);
@@ -182,8 +188,6 @@ DocPtr Doc::restore(const DocSnapshot& s)
         doc->setSavedText(QString());
         return doc;
     }
-    // Read as open reads: decoded in pieces, only the digests kept.
-    auto disk = read(*s.path, s.encoding);
     if (!disk) {
         doc->setSavedText(QString(QChar(u'\0')));
         doc->setNotice(DocNotice::missing);

@@ -60,6 +60,9 @@ public:
     // Whether an editor's buffer holds the text.
     bool hasLiveText() const { return bool(live_.pull); }
     static std::shared_ptr<Doc> restore(const DocSnapshot& snapshot);
+    // The same with its file already read (on any thread) as read() reads it
+    // in the snapshot's encoding; unused when the snapshot has no file.
+    static std::shared_ptr<Doc> restore(const DocSnapshot& snapshot, Result<Loaded> disk);
     // Encodes and writes atomically; changes no field.
     std::optional<QString> write(const QString& path) const;
     // The bytes write() would store: encoding and line ending applied.

@@ -8,6 +8,7 @@
 #include "core/DocumentSaver.h"
 #include "core/OpenPaths.h"
 #include "core/Prompter.h"
+#include "core/SessionItem.h"
 #include "core/SessionStore.h"
 #include "core/TagStore.h"
 
@@ -59,8 +60,9 @@ public:
     // Opens files in order, as open() does; a large file is read and
     // decoded on a worker thread and its document appears when it is ready.
     void openFiles(const QStringList& paths);
-    // Files on the worker thread that are not documents yet.
-    int filesLoading() const { return int(loading_.size()); }
+    // Files on the worker thread that are not documents yet, the last
+    // session's large ones included.
+    int filesLoading() const { return int(loading_.size() + later_.size()); }
     void openPanel();
     void openRecent(const QString& path);
     DocPtr createDoc(const QString& name, const std::optional<QString>& pluginID, const QStringList& tags);
@@ -95,6 +97,15 @@ private:
     bool refuseNotText(const QString& target, bool quiet);
     QThreadPool& loader() { return reloader_.loader(); }
     void offerLikelyEncoding(const DocPtr& doc) { encodings_.offerLikelyEncoding(doc); }
+    // A session item with a large file or snapshot is read on the loader
+    // thread; false leaves it to be restored at once.
+    bool restoreLater(const SessionItem& item);
+    void settleLater(const SessionItem& item, std::optional<DocSnapshot> snapshot,
+                     std::optional<Result<Doc::Loaded>> read);
+    // The document to make active when it arrives, unless another was chosen
+    // since `activeThen` was.
+    void await(const QString& path);
+    void keepChosen();
 
     // The stores' parts the flows use.
     void appendDoc(const DocPtr& doc) { parts_.documents.append(doc); }
@@ -109,6 +120,14 @@ private:
     DocumentFlowParts parts_;
     // Files being read for openFiles, in order.
     QStringList loading_;
+    // The last session's items being read (standard paths, or empty for a
+    // snapshot without a file).
+    QStringList later_;
+    struct Awaited {
+        QString path;
+        std::optional<QUuid> activeThen;
+    };
+    std::optional<Awaited> awaited_;
     DocumentReloader reloader_{parts_};
     DocumentSaver saver_{parts_, reloader_};
     DocumentEncodings encodings_{parts_, reloader_, saver_};

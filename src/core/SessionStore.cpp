@@ -88,6 +88,7 @@ void SessionStore::persistSession()
 {
     const Preferences::Batch batch(ud_);
     QList<SessionItem> items;
+    QList<QUuid> listed;  // the document of each item
     sessionBackups_.clear();
     for (const DocPtr& d : docs_.docs()) {
         SessionItem item;
@@ -105,12 +106,26 @@ void SessionStore::persistSession()
                 item.topLine = at->topLine;
                 item.caretColumn = at->caretColumn;
             }
-        if (item.backup || item.path)
+        if (item.backup || item.path) {
             items.append(item);
+            listed.append(d->id);
+        }
+    }
+    // Still being read: a session written meanwhile must not lose them.
+    for (const Later& l : later_) {
+        qsizetype at = l.before ? listed.indexOf(*l.before) : -1;
+        if (at < 0)
+            at = items.size();
+        items.insert(at, l.item);
+        listed.insert(at, QUuid());
+        if (l.item.backup)
+            sessionBackups_.insert(*l.item.backup);
     }
     store(sessionKey, items);
     const DocPtr a = docs_.active();
-    if (a && a->url())
+    if (awaitedActive_)
+        ud_.setString(activePathKey, *awaitedActive_);
+    else if (a && a->url())
         ud_.setString(activePathKey, *a->url());
     else
         ud_.remove(activePathKey);
@@ -135,7 +150,8 @@ void SessionStore::restore()
     applySettings();
 }
 
-bool SessionStore::restoreSession(const std::function<DocPtr(const QString&)>& open)
+bool SessionStore::restoreSession(const std::function<DocPtr(const QString&)>& open,
+                                  const std::function<bool(const SessionItem&)>& later)
 {
     auto items = load<QList<SessionItem>>(sessionKey);
     if (!items) {
@@ -160,24 +176,30 @@ bool SessionStore::restoreSession(const std::function<DocPtr(const QString&)>& o
         watch(d);
         return true;
     };
-    const auto placeOf = [this](const DocPtr& d, const SessionItem& item) {
-        if (d && editorLink_ && item.caretLine)
-            editorLink_->restorePlace(
-                d, EditorPlace{*item.caretLine, item.topLine.value_or(*item.caretLine), item.caretColumn.value_or(0)});
-    };
+    // Each item taken for later, with the number of documents before it.
+    QList<std::pair<SessionItem, qsizetype>> taken;
+    QStringList laterPaths;
     for (const SessionItem& item : items.value_or(QList<SessionItem>{})) {
+        if (later && !(item.backup && restored.contains(*item.backup)) && later(item)) {
+            taken.append({item, docs_.docs().size()});
+            if (item.backup)
+                restored.insert(*item.backup);
+            if (item.path)
+                laterPaths << OpenPaths::standard(*item.path);
+            continue;
+        }
         if (item.backup) {
             if (const auto s = BackupStore::load(*item.backup)) {
                 restored.insert(*item.backup);
                 if (adopt(*s)) {
-                    placeOf(docs_.doc(s->id), item);
+                    restorePlace(docs_.doc(s->id), item);
                     continue;
                 }
             }
         }
         if (item.path) {
             const auto before = docs_.docs().size();
-            placeOf(open(*item.path), item);
+            restorePlace(open(*item.path), item);
             fromPaths = fromPaths || docs_.docs().size() > before;
         }
     }
@@ -187,17 +209,46 @@ bool SessionStore::restoreSession(const std::function<DocPtr(const QString&)>& o
         const auto s = BackupStore::load(id);
         if (!s)
             continue;
-        if (s->path && OpenPaths::find(docs_.docs(), *s->path))
+        if (s->path && (OpenPaths::find(docs_.docs(), *s->path) || laterPaths.contains(OpenPaths::standard(*s->path))))
             continue;
         adopt(*s);
     }
+    // Each stands before the document that followed it in the session.
+    for (const auto& [item, row] : taken)
+        later_.append(
+            Later{item, row < docs_.docs().size() ? std::optional<QUuid>(docs_.docs()[row]->id) : std::nullopt});
     restoring_ = false;
     // The files opened took themselves off the recent list; written once here.
     if (fromPaths)
         persist();
 
     return std::any_of(docs_.docs().begin(), docs_.docs().end(),
-                       [](const DocPtr& d) { return BackupStore::exists(d->id); });
+                       [](const DocPtr& d) { return BackupStore::exists(d->id); })
+        || std::any_of(later_.begin(), later_.end(),
+                       [](const Later& l) { return l.item.backup && BackupStore::exists(*l.item.backup); });
+}
+
+void SessionStore::settleLater(const SessionItem& item, const DocPtr& doc)
+{
+    const auto it = std::find_if(later_.begin(), later_.end(), [&](const Later& l) { return l.item == item; });
+    const std::optional<QUuid> before = it != later_.end() ? it->before : std::nullopt;
+    if (it != later_.end())
+        later_.erase(it);
+    if (doc) {
+        // Its place when the document it stood before is still listed; the end otherwise.
+        const int row = before ? docs_.row(*before) : -1;
+        docs_.insert(row < 0 ? int(docs_.docs().size()) : row, doc);
+        watch(doc);
+        restorePlace(doc, item);
+    }
+    schedulePersistSession();
+}
+
+void SessionStore::restorePlace(const DocPtr& doc, const SessionItem& item)
+{
+    if (doc && editorLink_ && item.caretLine)
+        editorLink_->restorePlace(
+            doc, EditorPlace{*item.caretLine, item.topLine.value_or(*item.caretLine), item.caretColumn.value_or(0)});
 }
 
 void SessionStore::watch(const DocPtr& doc)

@@ -2,6 +2,7 @@
 
 #include "core/Doc.h"
 #include "core/Preferences.h"
+#include "core/SessionItem.h"
 #include "core/Settings.h"
 #include "core/StoredValue.h"
 
@@ -74,8 +75,18 @@ public:
     void restore();
     // Rebuilds the documents of the last session: from their snapshots, else
     // their files (through `open`), then any snapshot the session missed.
-    // True when unsaved edits came back.
-    bool restoreSession(const std::function<DocPtr(const QString&)>& open);
+    // An item `later` takes (it returns true) is read off the main thread
+    // and handed back through settleLater. True when unsaved edits came back
+    // or are coming.
+    bool restoreSession(const std::function<DocPtr(const QString&)>& open,
+                        const std::function<bool(const SessionItem&)>& later = {});
+    // A session item taken for later, read: its document (null when it could
+    // not be read) takes the place the session gave it, and its editor the
+    // place it had.
+    void settleLater(const SessionItem& item, const DocPtr& doc);
+    // The active document the session names while it is still being read;
+    // it stays the stored one until then.
+    void setAwaitedActive(std::optional<QString> path) { awaitedActive_ = std::move(path); }
     // While the session is rebuilt, opening neither activates nor writes.
     bool restoring() const { return restoring_; }
     std::optional<QString> activePath() const { return ud_.string(activePathKey); }
@@ -101,7 +112,13 @@ signals:
 
 private:
     struct Watcher;
+    // An item being read later, and the document it stood before (none: the end).
+    struct Later {
+        SessionItem item;
+        std::optional<QUuid> before;
+    };
     void snapshotDue(QUuid docID);
+    void restorePlace(const DocPtr& doc, const SessionItem& item);
 
     Preferences& ud_;
     DocumentModel& docs_;
@@ -116,6 +133,9 @@ private:
     QSet<QUuid> sessionBackups_;
     QHash<QUuid, std::shared_ptr<Watcher>> watchers_;
     QSet<QUuid> discarded_;
+    // Written into the session in their places until they arrive.
+    QList<Later> later_;
+    std::optional<QString> awaitedActive_;
     bool quitting_ = false;
     bool restoring_ = false;
     bool sessionSavePosted_ = false;
