@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <memory>
 
 namespace TextCount {
@@ -18,7 +19,7 @@ bool wide(UChar32 c)
     return width == U_EA_WIDE || width == U_EA_FULLWIDTH;
 }
 
-enum class Kind { other, single, letter, joiner, ambiguousMark };
+enum class Kind : std::uint8_t { other, single, letter, joiner, ambiguousMark };
 
 Kind kindOf(UChar32 c)
 {
@@ -63,12 +64,23 @@ inline Kind kindFast(const Kinds& bmp, UChar32 c) { return c < 0x10000 ? bmp[siz
 
 // The code point at byte i (a negative value for a broken sequence), and
 // where the next one starts.
-inline UChar32 next(const uint8_t* s, int64_t size, int64_t& i)
+[[gnu::always_inline]] inline UChar32 next(const uint8_t* s, int64_t size, int64_t& i)
 {
     UChar32 c = s[i];
     if (c < 0x80) {
         ++i;
         return c;
+    }
+    if ((c & 0xF0) == 0xE0 && size - i >= 3) {
+        const UChar32 b1 = s[i + 1];
+        const UChar32 b2 = s[i + 2];
+        if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80) {
+            const UChar32 cp = ((c & 0x0F) << 12) | ((b1 & 0x3F) << 6) | (b2 & 0x3F);
+            if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) {
+                i += 3;
+                return cp;
+            }
+        }
     }
     int32_t at = 0;
     U8_NEXT(s + i, at, int32_t(std::min<int64_t>(size - i, 8)), c);
