@@ -1,5 +1,6 @@
 // Throughput of encoding detection, decoding and encoding on large files.
 #include "core/Doc.h"
+#include "core/TextBaseline.h"
 #include "text/LineEnding.h"
 #include "text/TextEncoding.h"
 
@@ -41,6 +42,13 @@ void run(const char* label, TextEncoding enc, qsizetype size, const QString& lin
     auto encoded = enc.encode(*decoded);
     const qint64 encodeNs = t.nsecsElapsed();
 
+    // The saved-state digests of the text as UTF-8: the exact one and, when
+    // the text is not in NFC, the NFC one.
+    const QByteArray utf8 = text.toUtf8();
+    t.restart();
+    const bool nfc = TextBaseline::ofUtf8(utf8).isNFC();
+    const qint64 digestNs = t.nsecsElapsed();
+
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.txt"));
     QFile f(path);
@@ -55,10 +63,10 @@ void run(const char* label, TextEncoding enc, qsizetype size, const QString& lin
     const qint64 writeNs = t.nsecsElapsed();
 
     std::printf("%-8s %6.1f MB  detect %7.0f MB/s (%s)  decode %7.0f MB/s  encode %7.0f MB/s  open %7.0f MB/s  write "
-                "%7.0f MB/s%s\n",
+                "%7.0f MB/s  digests %7.0f MB/s%s%s\n",
                 label, data.size() / 1e6, mbps(data.size(), detectNs), qPrintable(detected.encoding.rawValue()),
                 mbps(data.size(), decodeNs), mbps(data.size(), encodeNs), mbps(data.size(), openNs),
-                mbps(data.size(), writeNs),
+                mbps(data.size(), writeNs), mbps(utf8.size(), digestNs), nfc ? "" : " (not NFC)",
                 detected.repaired               ? (err ? "  (repaired: save refused)" : "  MISMATCH")
                     : (err || *encoded != data) ? "  MISMATCH"
                                                 : "");

@@ -66,50 +66,14 @@ public:
 
 bool fitsICU(QByteArrayView bytes) { return bytes.size() <= INT32_MAX; }
 
-bool icuInNFC(const icu::Normalizer2& n, QByteArrayView utf8)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    const bool yes = n.isNormalizedUTF8(icu::StringPiece(utf8.data(), int32_t(utf8.size())), status);
-    return U_FAILURE(status) || yes;
-}
-
-// ASCII and U+4000..U+9FFF (lead bytes E4 to E9): starters that compose
-// with nothing on either side, so a run of them is in NFC and cuts the
-// text into parts that can be checked apart. Its length, 0 for another.
-int stableLength(const char* p, const char* end)
-{
-    const auto c = static_cast<unsigned char>(*p);
-    if (c < 0x80)
-        return 1;
-    if (c >= 0xE4 && c <= 0xE9 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80)
-        return 3;
-    return 0;
-}
-
 bool inNFC(QByteArrayView utf8)
 {
     const icu::Normalizer2* n = nfc();
     if (!n || !fitsICU(utf8))
         return true;
-    // Mostly Chinese and ASCII text: only the other runs go to ICU, each
-    // with the stable character before it (a mark may compose with it).
-    const char* p = utf8.data();
-    const char* end = p + utf8.size();
-    const char* lastStable = p;
-    while (p < end) {
-        if (const int len = stableLength(p, end)) {
-            lastStable = p;
-            p += len;
-            continue;
-        }
-        const char* q = p + 1;
-        while (q < end && !stableLength(q, end))
-            ++q;
-        if (!icuInNFC(*n, QByteArrayView(lastStable, q)))
-            return false;
-        p = q;
-    }
-    return true;
+    UErrorCode status = U_ZERO_ERROR;
+    const bool yes = n->isNormalizedUTF8(icu::StringPiece(utf8.data(), int32_t(utf8.size())), status);
+    return U_FAILURE(status) || yes;
 }
 
 void addNormalised(TreeHash& to, QByteArrayView utf8)
