@@ -37,9 +37,9 @@ class QTimer;
 // the user's tags (TagStore), what is kept between runs (SessionStore) and
 // what the window shows around the documents (ViewState), wired together.
 // The flows ask and tell through a Prompter, the window's ViewState unless
-// another one is given. Main thread
-// only. Every published field has its own change signal, emitted after it
-// changed; setting an equal value emits nothing.
+// another one is given. Main thread only. Each published field's change
+// signal is its part's own (documents(), tagStore(), session(), view(),
+// find()); views connect there, so a change wakes only who shows it.
 class AppModel : public QObject {
     Q_OBJECT
 public:
@@ -243,23 +243,6 @@ public:
 
     template <class T> std::optional<T> load(const QString& key) const { return session_.load<T>(key); }
     template <class T> void store(const QString& key, const T& value) { session_.store(key, value); }
-
-signals:
-    // The list itself: documents added, removed or moved (the rows of documents()).
-    void docsChanged();
-    void activeChanged();
-    void tagsChanged();
-    void recentChanged();
-    void collapsedChanged();
-    void settingsChanged();
-    void fullScreenChanged();
-    void showNewFileChanged();
-    void dialogChanged();
-    void dialogInputChanged();
-    void popupChanged();
-    void toastChanged();
-    void multiCaretCountChanged();
-    void zoomChanged();
 
 private:
     std::unique_ptr<Preferences> ud_;

@@ -6,11 +6,11 @@ DocumentManager::DocumentManager(DocumentModel& docs, TagStore& tags, SessionSto
                                  Prompter& prompter, QObject* parent)
     : QObject(parent), parts_{docs, tags, session, disk, &prompter}
 {
-    // Whichever flow chose it, the document on screen gets its own analysis lane.
+    // Whichever flow chose it, the document on screen gets its own analysis
+    // lane, before the views (connected later) show it.
     connect(&docs, &DocumentModel::activeChanged, this, [this] {
         const DocPtr shown = active();
         AnalysisQueue::shared().setShown(shown.get());
-        emit activeChanged();
     });
 }
 

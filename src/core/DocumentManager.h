@@ -84,10 +84,6 @@ public:
     void restore();
     void restoreSession();
 
-signals:
-    // Another document is active, whoever chose it; the analysis lane already follows.
-    void activeChanged();
-
 private:
     // Name, format and highlights follow a new name.
     void applyName(const DocPtr& doc, const QString& name);

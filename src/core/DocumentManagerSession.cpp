@@ -24,7 +24,7 @@ void DocumentManager::restore()
     if (path && later_.contains(standardPath(*path)))
         await(standardPath(*path));
 
-    connect(this, &DocumentManager::activeChanged, &parts_.session, &SessionStore::schedulePersistSession,
+    connect(&parts_.documents, &DocumentModel::activeChanged, &parts_.session, &SessionStore::schedulePersistSession,
             Qt::UniqueConnection);
     parts_.session.schedulePersistSession();
 }
@@ -102,7 +102,7 @@ void DocumentManager::await(const QString& path)
 {
     awaited_ = Awaited{path, activeID()};
     parts_.session.setAwaitedActive(path);
-    connect(this, &DocumentManager::activeChanged, this, &DocumentManager::keepChosen, Qt::UniqueConnection);
+    connect(&parts_.documents, &DocumentModel::activeChanged, this, &DocumentManager::keepChosen, Qt::UniqueConnection);
 }
 
 void DocumentManager::keepChosen()

@@ -98,9 +98,9 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     });
     for (const auto signal : {&FindState::visibleChanged, &FindState::searchChanged})
         bag_ << connect(&model_.find(), signal, this, [this] { scheduleHighlights(true); });
-    bag_ << connect(&model_, &AppModel::settingsChanged, this, &EditorController::applyStyle);
-    bag_ << connect(&model_, &AppModel::zoomChanged, this, &EditorController::applyStyle);
-    bag_ << connect(&model_, &AppModel::activeChanged, this, [this] {
+    bag_ << connect(&model_.session(), &SessionStore::settingsChanged, this, &EditorController::applyStyle);
+    bag_ << connect(&model_.view(), &ViewState::zoomChanged, this, &EditorController::applyStyle);
+    bag_ << connect(&model_.documents(), &DocumentModel::activeChanged, this, [this] {
         if (!isActive())
             return;
         emit caretMoved();

@@ -177,7 +177,7 @@ TEST_F(DocumentRows, ListListenersReadViewsAlreadyUpToDate)
     QSortFilterProxyModel view;
     view.setSourceModel(&model->documents());
     QStringList seen;  // the view's rows at each notice
-    QObject::connect(model.get(), &AppModel::docsChanged, &view, [&] {
+    QObject::connect(&model->documents(), &DocumentModel::listChanged, &view, [&] {
         QStringList rows;
         for (int r = 0; r < view.rowCount(); ++r)
             rows << view.index(r, 0).data().toString();

@@ -333,7 +333,7 @@ TEST_F(SheetTest, SettingsApplyEachChangeAndKeepTheOtherFields)
     EXPECT_EQ(view.fontCaption()->text(), QStringLiteral("13 px"));
 
     QList<double> sizes;
-    QObject::connect(model.get(), &AppModel::settingsChanged, [&] { sizes << model->settings().fontSize; });
+    QObject::connect(&model->session(), &SessionStore::settingsChanged, [&] { sizes << model->settings().fontSize; });
     view.fontSlider()->setValue(14);
     view.fontSlider()->setValue(15);
     view.fontSlider()->setValue(99);

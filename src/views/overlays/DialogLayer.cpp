@@ -42,7 +42,7 @@ RoleButton::Role look(Dialog::Role role)
 DialogLayer::DialogLayer(AppModel& model, QWidget* parent) : QWidget(parent), model_(model)
 {
     hide();
-    connect(&model_, &AppModel::dialogChanged, this, &DialogLayer::sync);
+    connect(&model_.view(), &ViewState::dialogChanged, this, &DialogLayer::sync);
     if (parent)
         parent->installEventFilter(this);
 }

@@ -108,7 +108,7 @@ PopupLayer::PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent)
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     hide();
-    connect(&model_, &AppModel::popupChanged, this, &PopupLayer::sync);
+    connect(&model_.view(), &ViewState::popupChanged, this, &PopupLayer::sync);
     if (parent)
         parent->installEventFilter(this);
 }

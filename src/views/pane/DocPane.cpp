@@ -36,11 +36,12 @@ DocPane::DocPane(AppModel& model, EditorCache& editors, const AnchorSink& report
         header_->refresh();
         status_->refresh();
     };
-    for (const auto signal :
-         {&AppModel::tagsChanged, &AppModel::fullScreenChanged, &AppModel::popupChanged, &AppModel::settingsChanged})
-        connect(&model_, signal, this, chrome);
+    connect(&model_.tagStore(), &TagStore::tagsChanged, this, chrome);
+    for (const auto signal : {&ViewState::fullScreenChanged, &ViewState::popupChanged})
+        connect(&model_.view(), signal, this, chrome);
+    connect(&model_.session(), &SessionStore::settingsChanged, this, chrome);
     connect(&model_.find(), &FindState::visibleChanged, this, chrome);
-    connect(&model_, &AppModel::multiCaretCountChanged, this, [this] {
+    connect(&model_.view(), &ViewState::multiCaretCountChanged, this, [this] {
         header_->refresh();
         area_->refresh();
         status_->refresh();

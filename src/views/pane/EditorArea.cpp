@@ -122,8 +122,8 @@ EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
     warmUp_->setSingleShot(true);
     warmUp_->setInterval(warmUpDelayMSecs);
     connect(warmUp_, &QTimer::timeout, this, [this] { warmUp(); });
-    connect(&model_, &AppModel::docsChanged, this, &EditorArea::scheduleWarmUp);
-    connect(&model_, &AppModel::zoomChanged, this, [this] {
+    connect(&model_.documents(), &DocumentModel::listChanged, this, &EditorArea::scheduleWarmUp);
+    connect(&model_.view(), &ViewState::zoomChanged, this, [this] {
         if (preview_)
             preview_->setZoom(model_.zoom() / double(Zoom::normal));
     });

@@ -94,7 +94,7 @@ NewFileSheet::NewFileSheet(AppModel& model, QWidget* parent) : QFrame(parent), m
     col->addSpacing(6);
     col->addLayout(buttons);
     reset();
-    connect(&model_, &AppModel::tagsChanged, this, [this] {
+    connect(&model_.tagStore(), &TagStore::tagsChanged, this, [this] {
         tags_.removeIf([this](const QString& id) {
             const auto& all = model_.tags();
             return std::none_of(all.begin(), all.end(), [&](const Tag& t) { return t.id == id; });

@@ -98,10 +98,10 @@ Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* paren
     connect(&groups, &DocGroupModel::rowsMoved, this, &Sidebar::scheduleSync);
     connect(&groups, &DocGroupModel::modelReset, this, &Sidebar::scheduleSync);
     connect(&groups, &DocGroupModel::dataChanged, this, &Sidebar::rowChanged);
-    connect(&model_, &AppModel::collapsedChanged, this, &Sidebar::scheduleSync);
-    connect(&model_, &AppModel::recentChanged, this, &Sidebar::syncRecent);
-    connect(&model_, &AppModel::activeChanged, this, &Sidebar::followActive);
-    connect(&model_, &AppModel::popupChanged, this, &Sidebar::followPopup);
+    connect(&model_.tagStore(), &TagStore::collapsedChanged, this, &Sidebar::scheduleSync);
+    connect(&model_.session(), &SessionStore::recentChanged, this, &Sidebar::syncRecent);
+    connect(&model_.documents(), &DocumentModel::activeChanged, this, &Sidebar::followActive);
+    connect(&model_.view(), &ViewState::popupChanged, this, &Sidebar::followPopup);
     sync();
 }
 

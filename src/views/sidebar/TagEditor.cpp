@@ -89,7 +89,7 @@ TagEditor::TagEditor(AppModel& model, DocPtr doc, QWidget* parent)
         model_.addTag(field_->text(), doc_);
         field_->clear();
     });
-    connect(&model_, &AppModel::tagsChanged, this, &TagEditor::rebuild);
+    connect(&model_.tagStore(), &TagStore::tagsChanged, this, &TagEditor::rebuild);
     connect(doc_.get(), &Doc::tagsChanged, this, &TagEditor::rebuild);
     rebuild();
 }

@@ -6,8 +6,8 @@
 
 DocSwitcher::DocSwitcher(AppModel& model, QObject* parent) : QObject(parent), model_(model)
 {
-    connect(&model_, &AppModel::activeChanged, this, &DocSwitcher::noteActive);
-    connect(&model_, &AppModel::docsChanged, this, &DocSwitcher::noteActive);
+    connect(&model_.documents(), &DocumentModel::activeChanged, this, &DocSwitcher::noteActive);
+    connect(&model_.documents(), &DocumentModel::listChanged, this, &DocSwitcher::noteActive);
     noteActive();
 }
 

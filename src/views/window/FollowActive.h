@@ -20,6 +20,6 @@ void followActive(QObject* context, AppModel& model, const std::function<void()>
             (links->append(QObject::connect(d.get(), docSignals, context, changed)), ...);
         changed();
     };
-    QObject::connect(&model, &AppModel::activeChanged, context, follow);
-    QObject::connect(&model, &AppModel::docsChanged, context, follow);
+    QObject::connect(&model.documents(), &DocumentModel::activeChanged, context, follow);
+    QObject::connect(&model.documents(), &DocumentModel::listChanged, context, follow);
 }

@@ -254,8 +254,8 @@ void MainWindow::buildMenus()
     };
     for (QMenu* m : {file, edit, view, window})
         connect(m, &QMenu::aboutToShow, this, validate);
-    for (const auto signal : {&AppModel::fullScreenChanged, &AppModel::settingsChanged})
-        connect(&model_, signal, this, validate);
+    connect(&model_.view(), &ViewState::fullScreenChanged, this, validate);
+    connect(&model_.session(), &SessionStore::settingsChanged, this, validate);
     followActive(this, model_, validate, &Doc::modeChanged, &Doc::wrapChanged, &Doc::nameChanged);
     validate();
 }

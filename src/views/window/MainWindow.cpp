@@ -140,12 +140,13 @@ MainWindow::MainWindow(AppModel& model, EditorCache& editors)
                 doc->scheduleAnalysis(0);
     });
 
-    connect(&model_, &AppModel::activeChanged, this, &MainWindow::syncActive);
-    connect(&model_, &AppModel::docsChanged, this, &MainWindow::syncActive);
-    connect(&model_, &AppModel::toastChanged, this, &MainWindow::syncToast);
-    connect(&model_, &AppModel::showNewFileChanged, this, &MainWindow::syncSheet);
-    connect(&model_, &AppModel::fullScreenChanged, this, [this] { sidebar_->setVisible(!model_.isFullScreen()); });
-    connect(&model_, &AppModel::popupChanged, this, [this] {
+    connect(&model_.documents(), &DocumentModel::activeChanged, this, &MainWindow::syncActive);
+    connect(&model_.documents(), &DocumentModel::listChanged, this, &MainWindow::syncActive);
+    connect(&model_.view(), &ViewState::toastChanged, this, &MainWindow::syncToast);
+    connect(&model_.view(), &ViewState::showNewFileChanged, this, &MainWindow::syncSheet);
+    connect(&model_.view(), &ViewState::fullScreenChanged, this,
+            [this] { sidebar_->setVisible(!model_.isFullScreen()); });
+    connect(&model_.view(), &ViewState::popupChanged, this, [this] {
         if (model_.popup() && !focusBeforePopup_)
             focusBeforePopup_ = QApplication::focusWidget();
         else if (!model_.popup())
