@@ -1,5 +1,7 @@
 #include "plugins/TOMLScalars.h"
 
+#include "text/CodePoints.h"
+
 #include <limits>
 
 namespace TOMLPlugin::detail {
@@ -8,15 +10,11 @@ namespace {
 
 bool isDigit(char16_t c) { return c >= '0' && c <= '9'; }
 
+// A digit's value; anything else is past every base.
 int digitValue(char16_t c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
+    const int v = c < 0x80 ? CodePoints::hexValue(static_cast<unsigned char>(c)) : -1;
+    return v < 0 ? 99 : v;
 }
 
 // Digits of `base` from k, an underscore only between two digits. Returns
