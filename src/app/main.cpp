@@ -73,9 +73,25 @@ void graphicsForPreview()
         qputenv("QT_XCB_GL_INTEGRATION", "none");
 }
 
+// glibc raises its threshold for giving a large block a mapping of its own
+// up to the largest block freed so far. The page's process allocates and
+// frees many blocks of a few hundred KB as it starts, which then stay as holes
+// in its heap. It reads a fixed threshold from the environment it inherits;
+// this process keeps the default, which suits reading large files, and is
+// trimmed once the engine has started (PreviewView).
+void keepEngineHeapsSmall()
+{
+    QByteArray tunables = qgetenv("GLIBC_TUNABLES");
+    if (!tunables.contains("glibc.malloc.mmap_threshold")) {
+        tunables += QByteArray(tunables.isEmpty() ? "" : ":") + "glibc.malloc.mmap_threshold=131072";
+        qputenv("GLIBC_TUNABLES", tunables);
+    }
+}
+
 // Set before the application exists: both are read when it starts.
 void prepareEngine()
 {
+    keepEngineHeapsSmall();
     // Without its sandbox the engine needs no zygote to fork its page
     // processes from: two processes and some 10 MB less.
     if (qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
