@@ -30,6 +30,8 @@ TEST(WrapHeights, EveryLineTakesTheDisplayLinesItsLayoutDraws)
         {"wide symbol", QStringLiteral("\uFDFD")},
         // A C1 control is drawn as its name in a box, much wider than a cell.
         {"represented", QStringLiteral("\u0090b")},
+        // Three bytes, drawn as "LS" in a box.
+        {"line separator", QStringLiteral("\u2028中")},
     };
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.name);
