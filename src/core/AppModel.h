@@ -237,8 +237,8 @@ public:
     void persist() { session_.persist(); }
     void persistSession() { session_.persistSession(); }
     // The stored tags, recent files and settings, then the last session's documents.
-    void restore() { manager_.restore(); }
-    void restoreSession() { manager_.restoreSession(); }
+    void restore() { manager_.restorer().restore(); }
+    void restoreSession() { manager_.restorer().restoreSession(); }
     void applySettings() { session_.applySettings(); }
 
     template <class T> std::optional<T> load(const QString& key) const { return session_.load<T>(key); }

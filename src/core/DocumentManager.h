@@ -8,7 +8,7 @@
 #include "core/DocumentSaver.h"
 #include "core/OpenPaths.h"
 #include "core/Prompter.h"
-#include "core/SessionItem.h"
+#include "core/SessionRestorer.h"
 #include "core/SessionStore.h"
 #include "core/TagStore.h"
 
@@ -20,9 +20,10 @@
 class DiskWatcher;
 
 // The documents as files: opening and creating them, their order in the
-// sidebar, renaming and changing format, and rebuilding the last session.
-// Saving and closing (DocumentSaver), encodings (DocumentEncodings) and reading a
-// file again (DocumentReloader) are its parts, on the same DocumentFlowParts.
+// sidebar, renaming and changing format. Saving and closing (DocumentSaver),
+// encodings (DocumentEncodings), reading a file again (DocumentReloader) and
+// rebuilding the last session (SessionRestorer) are its parts, on the same
+// DocumentFlowParts.
 // Questions go through the Prompter, file panels through the FileChooser,
 // editors through the EditorLink. Main thread only; a flow's later steps do
 // not run once the manager is gone.
@@ -45,6 +46,7 @@ public:
     DocumentEncodings& encodings() { return encodings_; }
     DocumentReloader& reloader() { return reloader_; }
     const DocumentReloader& reloader() const { return reloader_; }
+    SessionRestorer& restorer() { return restorer_; }
 
     const QList<DocPtr>& docs() const { return parts_.documents.docs(); }
     const std::optional<QUuid>& activeID() const { return parts_.documents.activeID(); }
@@ -62,7 +64,7 @@ public:
     void openFiles(const QStringList& paths);
     // Files on the worker thread that are not documents yet, the last
     // session's large ones included.
-    int filesLoading() const { return int(loading_.size() + later_.size()); }
+    int filesLoading() const { return int(loading_.size()) + restorer_.filesComing(); }
     void openPanel();
     void openRecent(const QString& path);
     DocPtr createDoc(const QString& name, const std::optional<QString>& pluginID, const QStringList& tags);
@@ -79,11 +81,6 @@ public:
     void setFormat(const DocPtr& doc, const std::optional<QString>& pluginID);
     void askCustomExt(const DocPtr& doc);
 
-    // ---- The last session ----
-    // The stored tags, recent files and settings, then the last session's documents.
-    void restore();
-    void restoreSession();
-
 private:
     // Name, format and highlights follow a new name.
     void applyName(const DocPtr& doc, const QString& name);
@@ -93,15 +90,6 @@ private:
     bool refuseNotText(const QString& target, bool quiet);
     QThreadPool& loader() { return reloader_.loader(); }
     void offerLikelyEncoding(const DocPtr& doc) { encodings_.offerLikelyEncoding(doc); }
-    // A session item with a large file or snapshot is read on the loader
-    // thread; false leaves it to be restored at once.
-    bool restoreLater(const SessionItem& item);
-    void settleLater(const SessionItem& item, std::optional<DocSnapshot> snapshot,
-                     std::optional<Result<Doc::Loaded>> read);
-    // The document to make active when it arrives, unless another was chosen
-    // since `activeThen` was.
-    void await(const QString& path);
-    void keepChosen();
 
     // The stores' parts the flows use.
     void appendDoc(const DocPtr& doc) { parts_.documents.append(doc); }
@@ -116,14 +104,8 @@ private:
     DocumentFlowParts parts_;
     // Files being read for openFiles, in order.
     QStringList loading_;
-    // The last session's items being read (standard paths, or empty for a
-    // snapshot without a file).
-    QStringList later_;
-    struct Awaited {
-        QString path;
-        std::optional<QUuid> activeThen;
-    };
-    std::optional<Awaited> awaited_;
+    // Before the reloader, so that the loader thread has finished before it goes.
+    SessionRestorer restorer_{parts_, reloader_, [this](const QString& path) { return open(path, true); }};
     DocumentReloader reloader_{parts_};
     DocumentSaver saver_{parts_, reloader_};
     DocumentEncodings encodings_{parts_, reloader_, saver_};

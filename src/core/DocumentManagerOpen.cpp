@@ -58,10 +58,8 @@ void DocumentManager::openFiles(const QStringList& paths)
     for (const QString& path : paths) {
         const QString target = standardPath(path);
         // Already on its way from the last session: shown when it comes.
-        if (later_.contains(target)) {
-            await(target);
+        if (restorer_.showWhenComing(target))
             continue;
-        }
         if (loading_.contains(target) || (!docAt(target) && refuseNotText(target, false)))
             continue;
         // After a file still loading, in order; a small one right away
