@@ -74,7 +74,7 @@ void AnalysisJob::cancel()
 {
     State expected = State::pending;
     if (!state_.compare_exchange_strong(expected, State::cancelled))
-        stop_.store(true);
+        token_.cancel();
 }
 
 bool AnalysisJob::begin()
@@ -161,11 +161,11 @@ void AnalysisJob::run()
         if (!utf8_.isNull() && (plugin_->validateUtf8Fn || plugin_->previewUtf8Fn)) {
             // A plugin that reads UTF-8 gets the bytes: no UTF-16 copy.
             const QByteArray utf8 = std::exchange(utf8_, QByteArray());
-            outcome = analyseUtf8(*plugin_, utf8, wantPreview_, &stop_);
+            outcome = analyseUtf8(*plugin_, utf8, wantPreview_, token_.flag());
         } else {
             if (!utf8_.isNull())
                 text_ = TextCopy::decode(std::exchange(utf8_, QByteArray()));
-            outcome = analyse(*plugin_, std::exchange(text_, QString()), wantPreview_, &stop_);
+            outcome = analyse(*plugin_, std::exchange(text_, QString()), wantPreview_, token_.flag());
         }
     } catch (const AnalysisBudget::Expired&) {
         state_.store(State::cancelled);  // newer work replaced this run

@@ -2,6 +2,7 @@
 
 #include "plugins/FormatPlugin.h"
 #include "plugins/PreviewState.h"
+#include "text/WorkLanes.h"
 
 #include <QList>
 #include <QString>
@@ -32,6 +33,8 @@ public:
     // to stop at its next budget check and posts nothing.
     void cancel();
     State state() const { return state_.load(); }
+    // Cancelled when the job is asked to stop, by cancel() or by its lane stopping.
+    const CancelToken& token() const { return token_; }
     // The document's text revision the job analyses.
     quint64 revision() const { return revision_; }
     bool wantPreview() const { return wantPreview_; }
@@ -75,5 +78,5 @@ private:
     quint64 revision_;
     unsigned long long serial_;
     std::atomic<State> state_{State::pending};
-    std::atomic<bool> stop_{false};
+    CancelToken token_;
 };

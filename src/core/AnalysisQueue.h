@@ -5,11 +5,10 @@
 
 class AnalysisJob;
 
-// The background queue "lorvane.analysis": jobs run one at a time per lane,
-// ordered by their due time on the monotonic clock (submission order among
-// equal times). The shown document's jobs have a lane of their own, so no
-// other document's long work delays what is on screen. Lives for the whole
-// process.
+// Analysis jobs on the Analysis lane: one at a time per thread, ordered by
+// their due time on the monotonic clock (submission order among equal
+// times). The shown document's jobs have a thread of their own, so no other
+// document's long work delays what is on screen. Lives for the whole process.
 class AnalysisQueue {
 public:
     using Clock = std::chrono::steady_clock;
@@ -37,6 +36,4 @@ public:
 
 private:
     AnalysisQueue();
-    struct Private;
-    std::unique_ptr<Private> d_;
 };

@@ -5,6 +5,7 @@
 #include "core/JSONCodec.h"
 #include "text/CodePoints.h"
 #include "text/TextEncoding.h"
+#include "text/WorkLanes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <thread>
 
 namespace BackupStore {
 
@@ -354,29 +354,33 @@ struct Job {
     Done done;
 };
 
-// One background thread for all snapshot writes, so the writes of one
-// document can never overtake each other.
+// All snapshot writes go through the Snapshot lane, one after another, so
+// the writes of one document can never overtake each other. A document
+// waits with its newest job only.
 class Writer {
 public:
     static Writer& shared()
     {
-        // Never destroyed: the thread may still run while statics go away.
+        // Never destroyed: the lane may still write while statics go away.
         static Writer* w = new Writer;
         return *w;
     }
 
     void enqueue(Job job)
     {
-        std::lock_guard lock(m_);
         const QUuid id = job.snapshot.id;
-        if (!pending_.contains(id))
+        {
+            std::lock_guard lock(m_);
+            const bool queued = pending_.contains(id);
+            pending_[id] = std::move(job);
+            if (queued)
+                return;
             order_.push_back(id);
-        pending_[id] = std::move(job);
-        if (!started_) {
-            started_ = true;
-            std::thread([this] { run(); }).detach();
         }
-        wake_.notify_one();
+        // One turn of the lane for each document queued; a turn whose
+        // document was settled meanwhile finds nothing to do.
+        if (!WorkLanes::shared().post(Lane::Snapshot, [this] { runOne(); }))
+            settle(id);  // the program is ending: nothing waits for it
     }
 
     // Drops the queued job of the document and waits for one in flight.
@@ -402,23 +406,22 @@ public:
     }
 
 private:
-    void run()
+    void runOne()
     {
         std::unique_lock lock(m_);
-        for (;;) {
-            wake_.wait(lock, [&] { return !order_.empty(); });
-            const QUuid id = order_.front();
-            order_.pop_front();
-            Job job = pending_.take(id);
-            busy_ = id;
-            lock.unlock();
-            perform(job);
-            // Dropped here, not under the lock: the last copy of a long text.
-            job = Job{};
-            lock.lock();
-            busy_ = QUuid();
-            idle_.notify_all();
-        }
+        if (order_.empty())
+            return;
+        const QUuid id = order_.front();
+        order_.pop_front();
+        Job job = pending_.take(id);
+        busy_ = id;
+        lock.unlock();
+        perform(job);
+        // Dropped here, not under the lock: the last copy of a long text.
+        job = Job{};
+        lock.lock();
+        busy_ = QUuid();
+        idle_.notify_all();
     }
 
     static void perform(Job& job)
@@ -452,11 +455,10 @@ private:
     }
 
     std::mutex m_;
-    std::condition_variable wake_, idle_;
+    std::condition_variable idle_;
     std::deque<QUuid> order_;
     QHash<QUuid, Job> pending_;
     QUuid busy_;
-    bool started_ = false;
 };
 
 }

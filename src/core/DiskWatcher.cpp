@@ -1,12 +1,12 @@
 #include "core/DiskWatcher.h"
 
 #include "core/FileIO.h"
+#include "text/WorkLanes.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <atomic>
-#include <thread>
 
 DiskWatcher::DiskWatcher(QObject* parent) : QObject(parent)
 {
@@ -170,7 +170,7 @@ void DiskWatcher::check(const DocPtr& doc)
     const TextCopy text = wasMissing ? doc->textCopy() : TextCopy();
     const TextEncoding encoding = doc->encoding();
     QPointer<DiskWatcher> self(this);
-    std::thread([self, check, text, encoding, path] {
+    WorkLanes::shared().post(Lane::Disk, [self, check, text, encoding, path] {
         if (diskCheckHook)
             diskCheckHook();
         if (auto bytes = FileIO::read(path)) {
@@ -183,15 +183,8 @@ void DiskWatcher::check(const DocPtr& doc)
                     check->matchesText = TextBaseline::ofUtf8(disk).matchesUtf8(text.toUtf8());
             }
         }
-        if (QCoreApplication::instance())
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, check] {
-                    if (self)
-                        self->finish(*check);
-                },
-                Qt::QueuedConnection);
-    }).detach();
+        WorkLanes::deliver(self, CancelToken(), [self, check] { self->finish(*check); });
+    });
 }
 
 // The text here has become the only copy: it counts as modified, so it is
@@ -296,35 +289,33 @@ void DiskWatcher::whenChecked(const DocPtr& doc, std::function<void(bool)> then)
     ++looksBeforeWriting;
     // The document and `then` are moved along to the main thread, so that
     // the last reference to them never goes on the worker.
-    std::thread([self, doc = DocPtr(doc), then = std::move(then), path, now = *now, before, sameStamp, baseline,
-                 encoding]() mutable {
-        if (diskCheckHook)
-            diskCheckHook();
-        bool changed = true;
-        std::optional<quint64> hash;
-        if (auto bytes = FileIO::read(path)) {
-            hash = FileIO::contentHash(bytes.value());
-            changed = !(sameStamp && hash == before->contentHash);
-            if (changed)
-                if (auto utf8 = encoding.decodeToUtf8(std::exchange(bytes.value(), QByteArray())))
-                    changed = !baseline.matchesUtf8(LineEnding::normalize(std::move(*utf8)));
-        }
-        if (!QCoreApplication::instance())
-            return void(--looksBeforeWriting);
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, doc = std::move(doc), then = std::move(then), now, before, hash, changed] {
-                if (self) {
-                    // Settled as read, unless saving or reloading moved the stamp meanwhile.
-                    if (!changed && doc->diskStamp() == before) {
-                        FileStamp read = now;
-                        read.contentHash = hash;
-                        doc->setDiskStamp(read);
-                    }
-                    then(changed);
-                }
-                --looksBeforeWriting;
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    // Counted down wherever the look ends: applied, dropped, or let go with a watcher that is gone.
+    auto looked = std::shared_ptr<void>(nullptr, [](void*) { --looksBeforeWriting; });
+    WorkLanes::shared().post(
+        Lane::Disk,
+        [self, doc = DocPtr(doc), then = std::move(then), path, now = *now, before, sameStamp, baseline, encoding,
+         looked = std::move(looked)]() mutable {
+            if (diskCheckHook)
+                diskCheckHook();
+            bool changed = true;
+            std::optional<quint64> hash;
+            if (auto bytes = FileIO::read(path)) {
+                hash = FileIO::contentHash(bytes.value());
+                changed = !(sameStamp && hash == before->contentHash);
+                if (changed)
+                    if (auto utf8 = encoding.decodeToUtf8(std::exchange(bytes.value(), QByteArray())))
+                        changed = !baseline.matchesUtf8(LineEnding::normalize(std::move(*utf8)));
+            }
+            WorkLanes::deliver(self, CancelToken(),
+                               [self, doc = std::move(doc), then = std::move(then), now, before, hash, changed,
+                                looked = std::move(looked)] {
+                                   // Settled as read, unless saving or reloading moved the stamp meanwhile.
+                                   if (!changed && doc->diskStamp() == before) {
+                                       FileStamp read = now;
+                                       read.contentHash = hash;
+                                       doc->setDiskStamp(read);
+                                   }
+                                   then(changed);
+                               });
+        });
 }

@@ -5,7 +5,7 @@
 #include "core/FileChooser.h"
 #include "plugins/FileName.h"
 #include "plugins/PluginRegistry.h"
-#include "plugins/WorkerPriority.h"
+#include "text/WorkerPriority.h"
 #include "text/Blanks.h"
 
 #include <QFileInfo>

@@ -6,7 +6,7 @@
 #include "core/EditorLink.h"
 #include "core/Prompter.h"
 #include "core/SessionStore.h"
-#include "plugins/WorkerPriority.h"
+#include "text/WorkerPriority.h"
 
 #include <QFileInfo>
 #include <QPointer>

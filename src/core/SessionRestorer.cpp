@@ -8,7 +8,7 @@
 #include "core/Prompter.h"
 #include "core/SessionStore.h"
 #include "core/TagStore.h"
-#include "plugins/WorkerPriority.h"
+#include "text/WorkerPriority.h"
 
 #include <QFileInfo>
 #include <QPointer>

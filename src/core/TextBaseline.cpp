@@ -1,7 +1,7 @@
 #include "core/TextBaseline.h"
 
 #include "core/Blocks.h"
-#include "plugins/WorkerPriority.h"
+#include "text/WorkerPriority.h"
 
 #include <QCryptographicHash>
 #include <algorithm>

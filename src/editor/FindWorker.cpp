@@ -1,64 +1,46 @@
 #include "editor/FindWorker.h"
 
-#include "plugins/WorkerPriority.h"
+#include "text/WorkLanes.h"
 
 #include <QPointer>
 #include <mutex>
-#include <thread>
 
 struct FindWorker::Job {
-    std::atomic<bool> stop{false};
+    CancelToken token;
     std::mutex lock;
-    std::function<void()> result;  // set by the thread when done; runs on the main thread
-    std::thread thread;
+    std::function<void()> result;  // set on the lane when done; runs on the main thread
 };
 
 FindWorker::FindWorker(QObject* parent) : QObject(parent) {}
 
-FindWorker::~FindWorker()
-{
-    cancel();
-    for (const auto& j : stopping_)
-        j->thread.join();
-}
+FindWorker::~FindWorker() { cancel(); }
 
 void FindWorker::cancel()
 {
     if (!job_)
         return;
-    job_->stop = true;
-    stopping_.push_back(std::move(job_));
+    // A running search sees it at its next check; a queued one never starts.
+    WorkLanes::shared().cancel(Lane::Find, job_->token);
+    job_.reset();
 }
 
 void FindWorker::start(std::function<std::function<void()>(const std::atomic<bool>&)> work)
 {
     cancel();
-    // Threads that were told to stop end within a moment; join those that did.
-    std::erase_if(stopping_, [](const std::shared_ptr<Job>& j) {
-        const std::lock_guard guard(j->lock);
-        if (!j->result)
-            return false;
-        j->thread.join();
-        return true;
-    });
     auto job = std::make_shared<Job>();
     job_ = job;
     QPointer<FindWorker> self(this);
-    job->thread = std::thread([self, job, work = std::move(work)] {
-        yieldToWindow();
-        std::function<void()> result = work(job->stop);
-        {
-            const std::lock_guard guard(job->lock);
-            job->result = result ? std::move(result) : [] {};
-        }
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, job] {
-                if (self)
-                    self->deliver(job);
-            },
-            Qt::QueuedConnection);
-    });
+    WorkLanes::shared().post(
+        Lane::Find,
+        [self, job, work = std::move(work)] {
+            std::function<void()> result = work(*job->token.flag());
+            {
+                const std::lock_guard guard(job->lock);
+                job->result = result ? std::move(result) : [] {};
+            }
+            WorkLanes::deliver(self, job->token, [self, job] { self->deliver(job); });
+        },
+        job->token);
 }
 
 void FindWorker::deliver(const std::shared_ptr<Job>& job)
@@ -67,20 +49,23 @@ void FindWorker::deliver(const std::shared_ptr<Job>& job)
     if (job != job_)
         return;
     job_.reset();
-    job->thread.join();
     std::function<void()> result;
     {
         const std::lock_guard guard(job->lock);
         result = std::move(job->result);
     }
-    result();
+    // Nothing when the lanes stopped before it ran.
+    if (result)
+        result();
 }
 
 void FindWorker::finish()
 {
-    // A copy: deliver() lets go of job_ before it waits.
-    if (const std::shared_ptr<Job> job = job_)
+    // A copy: deliver() lets go of job_.
+    if (const std::shared_ptr<Job> job = job_) {
+        WorkLanes::shared().wait(Lane::Find, job->token);
         deliver(job);
+    }
 }
 
 void FindWorker::find(const FindOptions& options, TextCopy text, std::function<void(Matches)> done)

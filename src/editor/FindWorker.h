@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-// Finds and replaces in a copy of a big text on a thread of its own, so
+// Finds and replaces in a copy of a big text on the Find lane, so
 // the window never converts or scans the whole text in one turn. A newer
 // request stops the one still running; results come back on the main
 // thread, never for a request that was superseded.
@@ -41,5 +41,4 @@ private:
     void deliver(const std::shared_ptr<Job>& job);
 
     std::shared_ptr<Job> job_;
-    std::vector<std::shared_ptr<Job>> stopping_;
 };

@@ -1,10 +1,10 @@
 #include "editor/WordCounter.h"
 
 #include "editor/CodeTextView.h"
+#include "text/WorkLanes.h"
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThreadPool>
 #include <algorithm>
 
 WordCounter::WordCounter(CodeTextView* view, std::function<void()> changed)
@@ -88,10 +88,10 @@ void WordCounter::countPiece(Part part, unsigned round, qsizetype at, qsizetype 
     piece.truncate(cut + 1);
     const qsizetype next = at + piece.size();
     QPointer<WordCounter> self(this);
-    QThreadPool::globalInstance()->start([self, part, round, next, to, sum, piece = std::move(piece)] {
+    WorkLanes::shared().post(Lane::Scan, [self, part, round, next, to, sum, piece = std::move(piece)] {
         const qsizetype words = sum + TextCount::of(piece).words;
-        QMetaObject::invokeMethod(qApp, [self, part, round, next, to, words] {
-            if (!self || self->round_[int(part)] != round)
+        WorkLanes::deliver(self, CancelToken(), [self, part, round, next, to, words] {
+            if (self->round_[int(part)] != round)
                 return;
             if (next < to) {
                 self->countPiece(part, round, next, to, words);

@@ -1,49 +1,47 @@
 #include "render/PreviewPush.h"
 
-#include "plugins/WorkerPriority.h"
 #include "render/PreviewScript.h"
+#include "text/WorkLanes.h"
 
-PreviewPush::PreviewPush(QObject* parent) : QObject(parent) { pool_.setMaxThreadCount(1); }
+#include <QPointer>
 
-PreviewPush::~PreviewPush()
-{
-    // A worker under way sees its ticket is old and stops within milliseconds.
-    drop();
-    pool_.clear();
-    pool_.waitForDone();
-}
+PreviewPush::PreviewPush(QObject* parent) : QObject(parent) {}
+
+// A build under way sees its ticket is old and stops within milliseconds;
+// it holds nothing of this object.
+PreviewPush::~PreviewPush() { drop(); }
 
 quint64 PreviewPush::request(const QString& html)
 {
     const quint64 ticket = latest_->load() + 1;
     latest_->store(ticket);
+    // A request queued behind a running one and already old never starts.
+    WorkLanes::shared().cancel(Lane::Preview, std::exchange(token_, CancelToken()));
     if (html.size() <= workerChars) {
         building_ = 0;
         emit ready(ticket, PreviewScript::content(html));
         return ticket;
     }
     building_ = ticket;
-    // Requests that were queued behind a running one and are already old never start.
-    pool_.clear();
-    pool_.start([this, html, ticket, latest = latest_] {
-        yieldToWindow();
-        const auto old = [&] { return latest->load() != ticket; };
-        if (old())
-            return;
-        QString script = PreviewScript::content(html, old);
-        if (script.isEmpty())
-            return;
-        QMetaObject::invokeMethod(
-            this,
-            [this, ticket, script = std::move(script)] {
+    QPointer<PreviewPush> self(this);
+    WorkLanes::shared().post(
+        Lane::Preview,
+        [self, html, ticket, latest = latest_, token = token_] {
+            const auto old = [&] { return latest->load() != ticket; };
+            if (old())
+                return;
+            QString script = PreviewScript::content(html, old);
+            if (script.isEmpty())
+                return;
+            WorkLanes::deliver(self, token, [self, ticket, script = std::move(script)] {
                 // Checked again here: a newer request may have come meanwhile.
-                if (ticket != latest_->load())
+                if (ticket != self->latest_->load())
                     return;
-                building_ = 0;
-                emit ready(ticket, script);
-            },
-            Qt::QueuedConnection);
-    });
+                self->building_ = 0;
+                emit self->ready(ticket, script);
+            });
+        },
+        token_);
     return ticket;
 }
 
@@ -51,4 +49,5 @@ void PreviewPush::drop()
 {
     latest_->store(latest_->load() + 1);
     building_ = 0;
+    WorkLanes::shared().cancel(Lane::Preview, token_);
 }

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "text/WorkLanes.h"
+
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 #include <atomic>
 #include <memory>
 
 // Builds the scripts that put preview fragments into the page. Escaping a
 // fragment of many megabytes takes a good part of a second, so a big one is
-// built on a worker thread; a small one at once, keeping its order with
+// built on the Preview lane; a small one at once, keeping its order with
 // whatever else goes to the page. Only the newest request's script ever
 // comes back: an older one still under way is dropped.
 class PreviewPush : public QObject {
@@ -32,7 +33,8 @@ signals:
     void ready(quint64 ticket, const QString& script);
 
 private:
-    QThreadPool pool_;
+    // The request on the Preview lane; cancelled by the next one.
+    CancelToken token_;
     // The newest ticket, shared with the workers, which stop once theirs is old.
     std::shared_ptr<std::atomic<quint64>> latest_ = std::make_shared<std::atomic<quint64>>(0);
     quint64 building_ = 0;

@@ -7,8 +7,7 @@
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 #include "text/PinyinMatch.h"
-
-#include "plugins/WorkerPriority.h"
+#include "text/WorkLanes.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -16,7 +15,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QStyledItemDelegate>
-#include <QThreadPool>
 
 namespace {
 
@@ -122,18 +120,12 @@ void OutlinePanel::gather(TextCopy copy)
     }
     // A big text is read on a worker; the panel stays open meanwhile.
     showGathering();
-    QThreadPool::globalInstance()->start(
-        [self = QPointer<OutlinePanel>(this), format, text = std::move(copy)]() mutable {
-            yieldToWindow();
-            QList<OutlineEntry> found = Outline::entries(format, std::exchange(text, TextCopy()).toString());
-            QMetaObject::invokeMethod(
-                qApp,
-                [self, found = std::move(found)]() mutable {
-                    if (self)
-                        self->fill(std::move(found));
-                },
-                Qt::QueuedConnection);
-        });
+    WorkLanes::shared().run(
+        Lane::Scan, this, CancelToken(),
+        [format, text = std::move(copy)](const CancelToken&) mutable {
+            return Outline::entries(format, std::exchange(text, TextCopy()).toString());
+        },
+        [this](QList<OutlineEntry> found) { fill(std::move(found)); });
 }
 
 void OutlinePanel::fill(QList<OutlineEntry> entries)

@@ -4,6 +4,7 @@
 #include "render/PreviewPage.h"
 #include "render/PreviewPush.h"
 #include "render/PreviewScript.h"
+#include "text/WorkLanes.h"
 #include "views/preview/PreviewSurface.h"
 #include "views/webengine/FollowScript.h"
 #include "views/webengine/PreviewLoads.h"
@@ -11,7 +12,6 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QLabel>
-#include <QThreadPool>
 #include <QWebChannel>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -161,7 +161,7 @@ void PreviewView::warmUp()
     // The engine reads how views draw when it starts.
     (void)PreviewSurface::drawsInSoftware();
     // Fonts read and encoded on a worker; the engine must start on this thread.
-    QThreadPool::globalInstance()->start([] { (void)PreviewPage::shell(); });
+    WorkLanes::shared().post(Lane::Preview, [] { (void)PreviewPage::shell(); });
     (void)QWebEngineProfile::defaultProfile();
 }
 
