@@ -88,7 +88,7 @@ private:
     // A picture or other binary file is not opened as text unless asked to
     // from the alert that says so; true when it was refused.
     bool refuseNotText(const QString& target, bool quiet);
-    QThreadPool& loader() { return reloader_.loader(); }
+    void load(LaneTask read) { reloader_.load(std::move(read)); }
     void offerLikelyEncoding(const DocPtr& doc) { encodings_.offerLikelyEncoding(doc); }
 
     // The stores' parts the flows use.
@@ -104,7 +104,7 @@ private:
     DocumentFlowParts parts_;
     // Files being read for openFiles, in order.
     QStringList loading_;
-    // Before the reloader, so that the loader thread has finished before it goes.
+    // Before the reloader, so that its read under way on the Load lane has finished before it goes.
     SessionRestorer restorer_{parts_, reloader_, [this](const QString& path) { return open(path, true); }};
     DocumentReloader reloader_{parts_};
     DocumentSaver saver_{parts_, reloader_};

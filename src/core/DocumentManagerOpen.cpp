@@ -5,8 +5,8 @@
 #include "core/FileChooser.h"
 #include "plugins/FileName.h"
 #include "plugins/PluginRegistry.h"
-#include "text/WorkerPriority.h"
 #include "text/Blanks.h"
+#include "text/WorkLanes.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -77,24 +77,20 @@ void DocumentManager::openFiles(const QStringList& paths)
         std::shared_ptr<TextSink> sink = parts_.editorLink
             ? parts_.editorLink->textSink(target, QFileInfo(target).size())
             : nullptr;
-        loader().start([self, target, sink = std::move(sink)]() mutable {
-            yieldToWindow();
+        load([self, target, sink = std::move(sink)]() mutable {
             auto loaded = Doc::read(target, std::nullopt, std::move(sink));
-            QMetaObject::invokeMethod(
-                self,
-                [self, target, loaded = std::move(loaded)]() mutable {
-                    if (!self || !self->loading_.removeOne(target))
-                        return;
-                    if (DocPtr existing = self->docAt(target)) {
-                        self->setActiveID(existing->id);
-                        return;
-                    }
-                    self->finishOpen(target,
-                                     loaded ? Result<DocPtr>(Doc::fromLoaded(target, std::move(loaded.value())))
-                                            : Result<DocPtr>::failure(loaded.error()),
-                                     false);
-                },
-                Qt::QueuedConnection);
+            WorkLanes::deliver(self, CancelToken(), [self, target, loaded = std::move(loaded)]() mutable {
+                if (!self->loading_.removeOne(target))
+                    return;
+                if (DocPtr existing = self->docAt(target)) {
+                    self->setActiveID(existing->id);
+                    return;
+                }
+                self->finishOpen(target,
+                                 loaded ? Result<DocPtr>(Doc::fromLoaded(target, std::move(loaded.value())))
+                                        : Result<DocPtr>::failure(loaded.error()),
+                                 false);
+            });
         });
     }
 }

@@ -6,7 +6,6 @@
 #include "core/EditorLink.h"
 #include "core/Prompter.h"
 #include "core/SessionStore.h"
-#include "text/WorkerPriority.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -16,16 +15,11 @@ DocumentReloader::DocumentReloader(DocumentFlowParts& parts, QObject* parent) : 
     connect(&parts_.disk, &DiskWatcher::reloadWanted, this, &DocumentReloader::reloadChanged);
 }
 
-DocumentReloader::~DocumentReloader() = default;
+// A read fills an editor's buffer through hidden editors the workspace's
+// views own: it must not outlive them.
+DocumentReloader::~DocumentReloader() { WorkLanes::shared().settle(Lane::Load, reads_); }
 
-QThreadPool& DocumentReloader::loader()
-{
-    if (!loader_) {
-        loader_ = std::make_unique<QThreadPool>();
-        loader_->setMaxThreadCount(1);  // one after another: they finish in order
-    }
-    return *loader_;
-}
+void DocumentReloader::load(LaneTask read) { WorkLanes::shared().post(Lane::Load, std::move(read), reads_); }
 
 void DocumentReloader::readAgain(const DocPtr& doc, TextEncoding encoding, ReadDone done)
 {
@@ -43,30 +37,28 @@ void DocumentReloader::readAgain(const DocPtr& doc, TextEncoding encoding, ReadD
     QPointer<DocumentReloader> self(this);
     std::shared_ptr<TextSink> sink = parts_.editorLink ? parts_.editorLink->textSink(path, QFileInfo(path).size())
                                                        : nullptr;
-    loader().start([self, path, encoding, sink = std::move(sink), weak = doc->weakSelf(), revision = doc->revision(),
-                    done = std::move(done)]() mutable {
-        yieldToWindow();
+    load([self, path, encoding, sink = std::move(sink), weak = doc->weakSelf(), revision = doc->revision(),
+          done = std::move(done)]() mutable {
         auto loaded = Doc::read(path, encoding, std::move(sink));
-        QMetaObject::invokeMethod(
-            self,
-            [self, path, weak, revision, loaded = std::move(loaded), done = std::move(done)]() mutable {
-                --self->reading_;
-                const DocPtr doc = weak.lock();
-                if (!doc || !self->parts_.documents.docs().contains(doc) || self->parts_.session.quitting())
-                    return;
-                if (!loaded)
-                    return done(loaded.error());
-                // Typed into, saved elsewhere or renamed while the file was read:
-                // what was read no longer answers what was asked.
-                if (doc->revision() != revision || doc->url() != path)
-                    return done(QStringLiteral("「") + doc->name()
-                                + QStringLiteral("」在读取期间又被修改，未重新载入。"));
-                doc->takeLoaded(std::move(loaded.value()));
-                if (self->parts_.editorLink)
-                    self->parts_.editorLink->loadFromDoc(doc);
-                done(std::nullopt);
-            },
-            Qt::QueuedConnection);
+        WorkLanes::deliver(self, CancelToken(),
+                           [self, path, weak, revision, loaded = std::move(loaded), done = std::move(done)]() mutable {
+                               --self->reading_;
+                               const DocPtr doc = weak.lock();
+                               if (!doc || !self->parts_.documents.docs().contains(doc)
+                                   || self->parts_.session.quitting())
+                                   return;
+                               if (!loaded)
+                                   return done(loaded.error());
+                               // Typed into, saved elsewhere or renamed while the file was read:
+                               // what was read no longer answers what was asked.
+                               if (doc->revision() != revision || doc->url() != path)
+                                   return done(QStringLiteral("「") + doc->name()
+                                               + QStringLiteral("」在读取期间又被修改，未重新载入。"));
+                               doc->takeLoaded(std::move(loaded.value()));
+                               if (self->parts_.editorLink)
+                                   self->parts_.editorLink->loadFromDoc(doc);
+                               done(std::nullopt);
+                           });
     });
 }
 

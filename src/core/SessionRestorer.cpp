@@ -8,7 +8,7 @@
 #include "core/Prompter.h"
 #include "core/SessionStore.h"
 #include "core/TagStore.h"
-#include "text/WorkerPriority.h"
+#include "text/WorkLanes.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -75,8 +75,7 @@ bool SessionRestorer::restoreLater(const SessionItem& item)
         : nullptr;
     later_ << target;
     QPointer<SessionRestorer> self(this);
-    reloader_.loader().start([self, item, target, snapshot, sink = std::move(sink)]() mutable {
-        yieldToWindow();
+    reloader_.load([self, item, target, snapshot, sink = std::move(sink)]() mutable {
         std::optional<DocSnapshot> s = snapshot ? BackupStore::load(*item.backup) : std::nullopt;
         std::optional<Result<Doc::Loaded>> read;
         if (s && s->path)
@@ -84,13 +83,9 @@ bool SessionRestorer::restoreLater(const SessionItem& item)
         else if (!s && !target.isEmpty() && FileIO::contentKind(target) == ContentKind::text)
             // A snapshot that cannot be read leaves its file, as a restore at once does.
             read = Doc::read(target, std::nullopt, std::move(sink));
-        QMetaObject::invokeMethod(
-            self,
-            [self, item, s = std::move(s), read = std::move(read)]() mutable {
-                if (self)
-                    self->settleLater(item, std::move(s), std::move(read));
-            },
-            Qt::QueuedConnection);
+        WorkLanes::deliver(self, CancelToken(), [self, item, s = std::move(s), read = std::move(read)]() mutable {
+            self->settleLater(item, std::move(s), std::move(read));
+        });
     });
     return true;
 }

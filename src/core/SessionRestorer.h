@@ -15,7 +15,7 @@
 class DocumentReloader;
 
 // Rebuilds the last session: the stored tags, recent files and settings, then
-// its documents. A large file or snapshot is read on the loader thread, in
+// its documents. A large file or snapshot is read on the Load lane, in
 // turn with the files being opened, and its document joins when it is ready;
 // the one that was active comes back active unless the user chose another
 // meanwhile. Main thread only; a read that ends after it is gone does nothing.
@@ -40,8 +40,8 @@ public:
     bool showWhenComing(const QString& standardPath);
 
 private:
-    // A session item with a large file or snapshot is read on the loader
-    // thread; false leaves it to be restored at once.
+    // A session item with a large file or snapshot is read on the Load
+    // lane; false leaves it to be restored at once.
     bool restoreLater(const SessionItem& item);
     void settleLater(const SessionItem& item, std::optional<DocSnapshot> snapshot,
                      std::optional<Result<Doc::Loaded>> read);
