@@ -31,7 +31,7 @@ void DocumentReloader::readAgain(const DocPtr& doc, TextEncoding encoding, ReadD
             parts_.editorLink->loadFromDoc(doc);
         return done(std::nullopt);
     }
-    // A large file is read and decoded on the loader thread, into a buffer
+    // A large file is read and decoded on the Load lane, into a buffer
     // its editor takes over; the window stays responsive meanwhile.
     ++reading_;
     QPointer<DocumentReloader> self(this);

@@ -117,8 +117,9 @@ TEST(WorkLanes, ACancelledJobsResultIsNeverApplied)
         nextTurn(2);
         EXPECT_EQ(ran.load(), c.runs);
         EXPECT_EQ(applied, c.applied);
-        if (c.when == When::whileRunning)
+        if (c.when == When::whileRunning) {
             EXPECT_TRUE(sawCancel.load()) << "the running job can see its token cancelled";
+        }
     }
 }
 
