@@ -236,7 +236,9 @@ TEST(WorkLanes, StoppingEndsRunningWorkAndDropsTheQueue)
             c.lane,
             [&] {
                 started = true;
-                while (!running.cancelled())
+                // Bounded, so that a stop that never cancels fails rather than hangs.
+                const QDeadlineTimer limit(5000);
+                while (!running.cancelled() && !limit.hasExpired())
                     QThread::usleep(200);
                 QThread::msleep(30);
                 ended = true;
@@ -248,6 +250,7 @@ TEST(WorkLanes, StoppingEndsRunningWorkAndDropsTheQueue)
         ASSERT_TRUE(waitUntil([&] { return started.load(); }));
         lanes->stop();
         EXPECT_TRUE(ended.load()) << "stop returned before the running job ended";
+        EXPECT_TRUE(running.cancelled());
         EXPECT_TRUE(wokeBeforeJoin.load());
         EXPECT_EQ(queuedRan.load(), c.queuedRuns);
         std::atomic<bool> late{false};
