@@ -161,12 +161,15 @@ TEST(WorkLanes, ResultsArriveInOrderPerLane)
         std::atomic<int> inside{0}, most{0};
         std::vector<int> applied;
         // Nothing starts before all are queued, so the due times alone decide.
+        std::vector<std::atomic<bool>> early(c.delayMs.size());
         lanes.post(Lane::Load, [&] { start.pass(); });
         for (size_t i = 0; i < c.delayMs.size(); ++i) {
             const int n = int(i);
+            const auto due = WorkLanes::Clock::now() + std::chrono::milliseconds(c.delayMs[i]);
             lanes.post(
                 Lane::Load,
-                [&, n, r = QPointer<QObject>(&receiver)] {
+                [&, n, due, r = QPointer<QObject>(&receiver)] {
+                    early[size_t(n)] = WorkLanes::Clock::now() < due;
                     const int now = ++inside;
                     most = std::max(most.load(), now);
                     // The earlier jobs take longer: a second thread would let a later one overtake.
@@ -180,6 +183,8 @@ TEST(WorkLanes, ResultsArriveInOrderPerLane)
         EXPECT_TRUE(waitUntil([&] { return same(applied.size(), c.order.size()); }));
         EXPECT_EQ(applied, c.order);
         EXPECT_EQ(most.load(), 1);
+        for (size_t i = 0; i < early.size(); ++i)
+            EXPECT_FALSE(early[i].load()) << "job " << i << " started before its time";
     }
 }
 
