@@ -46,9 +46,10 @@ private:
 class LaneTask {
 public:
     LaneTask() = default;
+    // By value: the task keeps its own copy of whatever it is given.
     template <class F>
-    requires(!std::same_as<std::decay_t<F>, LaneTask> && std::invocable<std::decay_t<F>&>) LaneTask(F&& f)
-        : impl_(std::make_unique<Impl<std::decay_t<F>>>(std::forward<F>(f)))
+    requires(!std::same_as<F, LaneTask> && std::invocable<F&>) LaneTask(F f)
+        : impl_(std::make_unique<Impl<F>>(std::move(f)))
     {
     }
     void operator()() { impl_->call(); }
@@ -61,7 +62,6 @@ private:
     };
     template <class F> struct Impl final : Base {
         explicit Impl(F&& f) : f(std::move(f)) {}
-        explicit Impl(const F& f) : f(f) {}
         void call() override { f(); }
         F f;
     };
