@@ -1,61 +1,13 @@
 #include "core/Doc.h"
 
-#include "core/PieceCopy.h"
 #include "plugins/PluginRegistry.h"
 
 #include <QFileInfo>
 #include <QTimer>
-#include <algorithm>
-#include <unicode/normalizer2.h>
-#include <unicode/unistr.h>
 
 QString Doc::decodeFailure(TextEncoding e)
 {
     return QStringLiteral("无法按 ") + e.rawValue() + QStringLiteral(" 解码该文件");
-}
-
-// Canonical equivalence: equal after NFC normalisation. Only the part
-// between the common head and tail is normalised, cut where normalisation
-// cannot reach across, so an edit in a long text costs little.
-bool Doc::canonicallyEqual(const QString& a0, const QString& b0)
-{
-    if (a0 == b0)
-        return true;
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
-    if (U_FAILURE(status))
-        return false;
-    const QChar* pa = a0.constData();
-    const QChar* pb = b0.constData();
-    const qsizetype shorter = std::min(a0.size(), b0.size());
-    qsizetype head = std::mismatch(pa, pa + shorter, pb).first - pa;
-    qsizetype tail = 0;
-    while (tail < shorter - head && pa[a0.size() - 1 - tail] == pb[b0.size() - 1 - tail])
-        ++tail;
-    const auto boundary = [&](const QChar* p, qsizetype i, qsizetype size) {
-        if (i <= 0 || i >= size)
-            return true;
-        if (p[i].isLowSurrogate())
-            return false;
-        const UChar32 c = p[i].isHighSurrogate() && i + 1 < size ? QChar::surrogateToUcs4(p[i], p[i + 1])
-                                                                 : p[i].unicode();
-        return bool(nfc->hasBoundaryBefore(c));
-    };
-    while (head > 0 && !(boundary(pa, head, a0.size()) && boundary(pb, head, b0.size())))
-        --head;
-    while (tail > 0 && !(boundary(pa, a0.size() - tail, a0.size()) && boundary(pb, b0.size() - tail, b0.size())))
-        --tail;
-    const QStringView a = QStringView(a0).mid(head, a0.size() - head - tail);
-    const QStringView b = QStringView(b0).mid(head, b0.size() - head - tail);
-    const icu::UnicodeString ua(false, reinterpret_cast<const UChar*>(a.utf16()), int32_t(a.size()));
-    const icu::UnicodeString ub(false, reinterpret_cast<const UChar*>(b.utf16()), int32_t(b.size()));
-    // Texts already in NFC that differ are not equivalent; skip normalising.
-    if (nfc->isNormalized(ua, status) && nfc->isNormalized(ub, status) && U_SUCCESS(status))
-        return false;
-    status = U_ZERO_ERROR;
-    const icu::UnicodeString na = nfc->normalize(ua, status);
-    const icu::UnicodeString nb = nfc->normalize(ub, status);
-    return U_SUCCESS(status) && na == nb;
 }
 
 DocPtr makeDoc(QUuid id, QString name, QString text, std::optional<QString> url, TextEncoding encoding, LineEnding eol,
@@ -72,14 +24,14 @@ Doc::Doc(QUuid id_, QString name, QString text, std::optional<QString> url, Text
     : id(id_),
       url_(std::move(url)),
       name_(std::move(name)),
-      text_(std::move(text)),
+      store_(this, std::move(text)),
       encoding_(encoding),
       eol_(eol),
       tags_(std::move(tags))
 {
     // A never-saved document with template text counts as modified.
-    if (url_ || text_.isEmpty()) {
-        baseline_ = TextBaseline::of(text_);
+    if (url_ || store_.text().isEmpty()) {
+        baseline_ = TextBaseline::of(store_.text());
         // Known without waiting for the baseline's digests of a large text.
         textDiffers_ = false;
     }
@@ -96,20 +48,6 @@ Result<DocPtr> Doc::open(const QString& path, std::optional<TextEncoding> encodi
     return fromLoaded(path, std::move(loaded.value()));
 }
 
-namespace {
-
-// A text read into a byte array is kept as its bytes; one read into an
-// editor's buffer stays there until the editor takes it over.
-void holdLoaded(std::shared_ptr<TextSink> text, QByteArray& utf8, std::shared_ptr<TextSink>& loaded)
-{
-    if (auto* bytes = dynamic_cast<ByteSink*>(text.get()))
-        utf8 = bytes->take();
-    else
-        loaded = std::move(text);
-}
-
-}
-
 DocPtr Doc::fromLoaded(const QString& path, Loaded loaded)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
@@ -118,11 +56,11 @@ DocPtr Doc::fromLoaded(const QString& path, Loaded loaded)
     doc->self_ = doc;
     doc->baseline_ = std::move(loaded.baseline);
     doc->textDiffers_ = false;
-    holdLoaded(std::move(loaded.text), doc->utf8_, doc->loaded_);
+    doc->store_.takeRead(std::move(loaded.text));
     doc->diskModified_ = std::move(loaded.modified);
     doc->likelyEncoding_ = loaded.likely;
     doc->diskStamp_ = loaded.stamp;
-    if (doc->loaded_)
+    if (doc->loadedText())
         // By the next turn the editor made for it holds the buffer, and its
         // bytes are copied from there.
         QTimer::singleShot(0, doc.get(), [d = doc.get()] { d->scheduleAnalysis(0); });
@@ -144,16 +82,7 @@ std::optional<QString> Doc::reload(TextEncoding encoding)
 
 void Doc::takeLoaded(Loaded loaded)
 {
-    live_ = LiveText();
-    savePoint_ = false;
-    stale_ = false;
-    text_ = QString();
-    utf8_ = QByteArray();
-    loaded_.reset();
-    holdLoaded(std::move(loaded.text), utf8_, loaded_);
-    // A copy still in pieces was of the old text: its requesters get the new one.
-    if (copying_)
-        handOverCopy(textCopy());
+    store_.takeRead(std::move(loaded.text));
     setEncoding(loaded.encoding);
     setEol(loaded.eol);
     baseline_ = std::move(loaded.baseline);
@@ -252,28 +181,8 @@ void Doc::resetMode()
 
 bool Doc::textDiffersFromBaseline() const
 {
-    if (!textDiffers_) {
-        if (stale_ && live_.utf8) {
-            // Back at the save point, or at a revision a worker found equal:
-            // clean without reading the text. The same length is worth a
-            // byte comparison, unless the text is long: then, as with any
-            // other length, it counts as changed until a worker (the
-            // snapshot's) finds it equal (confirmClean).
-            if ((savePoint_ && live_.atSavePoint && live_.atSavePoint()) || confirmedClean_ == revision_)
-                textDiffers_ = false;
-            else if (const qsizetype n = live_.byteLength ? live_.byteLength() : live_.utf8().size();
-                     n == baseline_.length() && n < pieceCopyFrom)
-                textDiffers_ = !baseline_.sameBytes(live_.utf8());
-            else
-                textDiffers_ = true;
-        } else if (!utf8_.isNull()) {
-            textDiffers_ = !baseline_.matchesUtf8(utf8_);
-        } else if (loaded_ && text_.isNull()) {
-            textDiffers_ = !baseline_.matchesUtf8(loaded_->utf8());
-        } else {
-            textDiffers_ = !baseline_.matches(text_);
-        }
-    }
+    if (!textDiffers_)
+        textDiffers_ = store_.differsFrom(baseline_, confirmedClean_ == revision_);
     return *textDiffers_;
 }
 
@@ -291,16 +200,7 @@ void Doc::confirmClean(quint64 revision, const TextBaseline& against)
 
 void Doc::markSaved()
 {
-    if (live_.utf8) {
-        baseline_ = TextBaseline::ofUtf8(live_.utf8());
-        if (live_.setSavePoint)
-            live_.setSavePoint();
-        savePoint_ = bool(live_.setSavePoint);
-    } else {
-        baseline_ = !utf8_.isNull()     ? TextBaseline::ofUtf8(utf8_)
-            : loaded_ && text_.isNull() ? TextBaseline::ofUtf8(loaded_->utf8())
-                                        : TextBaseline::of(text_);
-    }
+    baseline_ = store_.save();
     textDiffers_ = false;
     emit savedTextChanged();
     noteModified();
@@ -401,85 +301,26 @@ void Doc::setPreview(const PreviewState& v)
     emit previewChanged();
 }
 
-const QString& Doc::text() const
-{
-    if (loaded_ && !stale_ && utf8_.isNull() && text_.isNull())
-        // Kept beside the buffer until an editor takes that over.
-        text_ = TextCopy::decode(loaded_->utf8());
-    if (!utf8_.isNull()) {
-        // Needed as a QString after all: converted once, kept as that.
-        text_ = TextCopy::decode(utf8_);
-        utf8_ = QByteArray();
-    }
-    if (stale_) {
-        stale_ = false;
-        text_ = live_.pull();
-        // The editor's buffer stays the one owner of the text: readers in
-        // this turn share the copy, then it goes.
-        if (!dropQueued_) {
-            dropQueued_ = true;
-            QTimer::singleShot(0, this, [this] {
-                dropQueued_ = false;
-                if (live_.pull && !stale_) {
-                    text_ = QString();
-                    stale_ = true;
-                }
-            });
-        }
-    }
-    return text_;
-}
+const QString& Doc::text() const { return store_.text(); }
 
-Doc::TextCopy Doc::textCopy() const
-{
-    if (stale_ && live_.utf8)
-        return TextCopy::fromUtf8(live_.utf8());
-    if (!utf8_.isNull())
-        return TextCopy::fromUtf8(utf8_);
-    if (loaded_ && text_.isNull())
-        return TextCopy::fromUtf8(loaded_->utf8());
-    return TextCopy(text());
-}
+Doc::TextCopy Doc::textCopy() const { return store_.copy(); }
+
+void Doc::withTextCopy(std::function<void(TextCopy)> ready) { store_.withCopy(std::move(ready)); }
 
 void Doc::attachLiveText(LiveText live)
 {
     detachLiveText();
     // The editor was just loaded with this text and saved it: its save
     // point is the baseline's when the text is.
-    savePoint_ = !textDiffersFromBaseline();
-    live_ = std::move(live);
-    // The editor holds the text from here on.
-    text_ = QString();
-    utf8_ = QByteArray();
-    loaded_.reset();
-    stale_ = true;
+    store_.attach(std::move(live), !textDiffersFromBaseline());
 }
 
-void Doc::detachLiveText()
-{
-    if (!live_.pull)
-        return;
-    // The editor's bytes are kept as they are; converted only if someone
-    // asks for the text as a QString.
-    if (stale_ && live_.utf8) {
-        utf8_ = live_.utf8();
-        text_ = QString();
-        stale_ = false;
-    } else {
-        text();
-    }
-    live_ = LiveText();
-    savePoint_ = false;
-    // A copy still in pieces is finished from what is kept now.
-    if (copying_)
-        handOverCopy(textCopy());
-}
+void Doc::detachLiveText() { store_.detach(); }
 
 void Doc::liveTextChanged()
 {
-    if (!live_.pull)
+    if (!store_.edited())
         return;
-    stale_ = true;
     ++revision_;
     textDiffers_.reset();
     emit textChanged();
@@ -491,8 +332,7 @@ void Doc::setText(const QString& v)
 {
     if (text() == v)
         return;
-    text_ = v;
-    loaded_.reset();
+    store_.replace(v);
     ++revision_;
     textDiffers_.reset();
     emit textChanged();
@@ -509,7 +349,7 @@ void Doc::setBaseline(TextBaseline v)
     baseline_ = std::move(v);
     textDiffers_.reset();
     // Whatever the editor last saved is no longer the baseline.
-    savePoint_ = false;
+    store_.forgetSavePoint();
     emit savedTextChanged();
     noteModified();
 }

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "core/DocSnapshot.h"
+#include "core/DocText.h"
 #include "core/FileIO.h"
-#include "core/TextBaseline.h"
-#include "core/TextSink.h"
 #include "plugins/FormatPlugin.h"
 #include "plugins/PreviewState.h"
 #include "plugins/ViewMode.h"
 #include "text/LineEnding.h"
-#include "text/TextCopy.h"
 #include "text/TextEncoding.h"
 
 #include <QDateTime>
@@ -18,14 +16,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 // diskChanged: restored from a snapshot over a file changed since;
 // changedOutside: another program changed the file while it was open and edited.
 enum class DocNotice { diskChanged, missing, changedOutside };
 
 class AnalysisJob;
-class PieceCopy;
 
 // One open document: its text, its baseline on disk and how it is written.
 // Main thread only; each field has its own change signal.
@@ -58,7 +54,7 @@ public:
     // without being read; the workspace then has the editor load the new text.
     void takeLoaded(Loaded loaded);
     // Whether an editor's buffer holds the text.
-    bool hasLiveText() const { return bool(live_.pull); }
+    bool hasLiveText() const { return store_.isLive(); }
     static std::shared_ptr<Doc> restore(const DocSnapshot& snapshot);
     // The same with its file already read (on any thread) as read() reads it
     // in the snapshot's encoding; unused when the snapshot has no file.
@@ -83,8 +79,6 @@ public:
 
     // Derived
     bool isDirty() const;
-    // Equal up to Unicode canonical equivalence; safe on any thread.
-    static bool canonicallyEqual(const QString& a, const QString& b);
     const FormatPlugin& plugin() const;
     QString displayPath() const;
     QString fullPath() const;
@@ -104,12 +98,10 @@ public:
     // event loop so that no turn stalls. What arrives then is the text as it
     // is at that moment; requests made meanwhile share the one copy.
     void withTextCopy(std::function<void(TextCopy)> ready);
-    // Live buffers from this many bytes on are copied in pieces, and a text
-    // of the baseline's length is compared with it only on a worker.
-    static constexpr qsizetype pieceCopyFrom = qsizetype(8) << 20;
+    static constexpr qsizetype pieceCopyFrom = DocText::pieceCopyFrom;
     // The text as it was read into an editor's buffer, until an editor
     // takes that buffer over.
-    const std::shared_ptr<TextSink>& loadedText() const { return loaded_; }
+    const std::shared_ptr<TextSink>& loadedText() const { return store_.loaded(); }
     const std::optional<QString>& autoExt() const { return autoExt_; }
     // The text as last read from or written to disk, without a copy of it.
     const TextBaseline& baseline() const { return baseline_; }
@@ -166,33 +158,14 @@ public:
     void setPreview(const PreviewState& v);
     void setAnalysis(std::shared_ptr<AnalysisJob> job);
 
-    // While an editor shows the document its buffer holds the live text:
-    // `pull` returns it and `length` its UTF-16 length. Edits only mark
-    // text() stale; the text is pulled when someone reads it.
-    struct LiveText {
-        std::function<QString()> pull;
-        std::function<qsizetype()> length;
-        // The text up to the end of the given number of non-empty lines.
-        std::function<QString(int)> leadingLines;
-        // A copy of the buffer's UTF-8 bytes.
-        std::function<QByteArray()> utf8;
-        // The buffer's length in bytes.
-        std::function<qsizetype()> byteLength;
-        // Whether the buffer is at its save point (undo got back to it), and
-        // making the present text the save point.
-        std::function<bool()> atSavePoint;
-        std::function<void()> setSavePoint;
-        // Copies a range of the buffer's bytes, and the first byte edited
-        // since the last call (see PieceCopy): for copies in pieces.
-        std::function<void(qsizetype, qsizetype, char*)> copyBytes;
-        std::function<qsizetype()> takeEditedFrom;
-    };
+    // While an editor shows the document its buffer holds the text (see LiveText).
+    using LiveText = ::LiveText;
     void attachLiveText(LiveText live);
     // Pulls the text a last time and stops following the editor.
     void detachLiveText();
     // The live text changed: reported as textChanged().
     void liveTextChanged();
-    bool textIsStale() const { return stale_; }
+    bool textIsStale() const { return store_.isStale(); }
     // Counts the changes of the text; work on an older revision is stale.
     quint64 revision() const { return revision_; }
 
@@ -225,26 +198,13 @@ private:
     bool textDiffersFromBaseline() const;
     // Emits modifiedChanged when isDirty() is no longer what it last reported.
     void noteModified();
-    bool copiesInPieces() const;
-    void copyPieces();
-    void handOverCopy(TextCopy copy);
     static QString decodeFailure(TextEncoding e);
 
     std::weak_ptr<Doc> self_;
     std::optional<QString> url_;
     QString name_;
-    mutable QString text_;
-    // The text as UTF-8 until someone needs it as a QString (opening hands
-    // these bytes to the editor as they are).
-    mutable QByteArray utf8_;
-    std::shared_ptr<TextSink> loaded_;
-    mutable bool stale_ = false;
-    // A pulled copy is dropped at the next turn of the event loop.
-    mutable bool dropQueued_ = false;
+    DocText store_;
     quint64 revision_ = 0;
-    LiveText live_;
-    std::unique_ptr<PieceCopy> copying_;
-    std::vector<std::function<void(TextCopy)>> waitingForCopy_;
     std::optional<QString> autoExt_;
     TextBaseline baseline_;
     TextEncoding encoding_;
@@ -266,8 +226,6 @@ private:
     quint64 analysisAsked_ = 0;
     unsigned long long analysisFloor_ = 0;
     mutable std::optional<bool> textDiffers_;
-    // The editor's save point holds the baseline's text.
-    bool savePoint_ = false;
     quint64 confirmedClean_ = ~0ull;
     // What modifiedChanged last reported; unknown until the first change.
     std::optional<bool> modified_;

@@ -40,7 +40,7 @@ void Doc::scheduleAnalysis(double delaySeconds)
     // A shown document's text lives in its editor: its bytes are copied and
     // converted on the worker. A long buffer is copied over several turns; a
     // newer request meanwhile makes this one moot.
-    if (!copiesInPieces()) {
+    if (!store_.copiesInPieces()) {
         submit(*this, textCopy());
         return;
     }

@@ -130,7 +130,7 @@ void Doc::applyAutoName()
     // Only the first lines name a document: a live text is not pulled whole.
     // A document without a file has the empty text as its baseline, so
     // there are no saved lines to skip.
-    const QString t = stale_ && live_.leadingLines ? title(live_.leadingLines(titleLines)) : title(text());
+    const QString t = title(store_.leadingText(titleLines));
     const QString newName = autoExt_->isEmpty() ? t : t + QLatin1Char('.') + *autoExt_;
     if (newName != name_)
         setName(newName);
