@@ -9,6 +9,7 @@ namespace {
 template <class... F> struct Overloaded : F... {
     using F::operator()...;
 };
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
 
 // A turn copies pieces of this size until it has spent this long; a
 // loaded machine copies less per turn instead of stalling longer.
