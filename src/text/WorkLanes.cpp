@@ -97,19 +97,16 @@ struct WorkLanes::Queue {
             }
             Entry e = std::move(first->second);
             jobs.erase(first);
-            if (!e.token.cancelled()) {
+            const bool runs = !e.token.cancelled();
+            if (runs)
                 running[slot] = e.token;
-                lock.unlock();
+            lock.unlock();
+            if (runs)
                 e.work();
-                // Let go here, not under the lock: it may hold the last copy of a long text.
-                e = Entry{};
-                lock.lock();
-                running[slot].reset();
-            } else {
-                lock.unlock();
-                e = Entry{};
-                lock.lock();
-            }
+            // Let go here, not under the lock: it may hold the last copy of a long text.
+            e = Entry{};
+            lock.lock();
+            running[slot].reset();
             idle.notify_all();
         }
     }
