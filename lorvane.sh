@@ -22,8 +22,13 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git -C "$ROOT" rev-parse --git-dir >/dev/n
   SOURCE_DATE_EPOCH=$(git -C "$ROOT" log -1 --format=%ct)
 fi
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-0}
-# Objects are shared between build folders and checkouts when ccache is there.
+# Objects are shared between build folders and checkouts when ccache is there:
+# paths are taken relative to the checkout, and the folder a compiler runs in is
+# left out (debug paths are mapped to the checkout by -ffile-prefix-map, and the
+# package is stripped). The package's folder sits beside build/, at the same
+# depth, so that its relative paths are the development build's.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$ROOT}
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 
 PACKAGES=(
   g++ cmake ninja-build ccache pkg-config ca-certificates
@@ -94,7 +99,7 @@ build() {
 # The package is built apart from the development build, without tests or
 # benchmarks: nothing but the program.
 package() {
-  local dir=${LORVANE_PACKAGE_DIR:-$BUILD_DIR/package}
+  local dir=${LORVANE_PACKAGE_DIR:-$BUILD_DIR-package}
   configure "$dir" -DLORVANE_TESTS=OFF -DLORVANE_BENCH=OFF
   cmake --build "$dir" -j"$(nproc)"
   (cd "$dir" && cpack -G DEB -B "$BUILD_DIR" >/dev/null)
