@@ -7,13 +7,13 @@
 //                                     its peak memory and its memory when idle
 //   bench_editor --screenshot F       render a sample editor into the PNG F
 #include "Samples.h"
-#include "core/AppModel.h"
 #include "core/BackupStore.h"
 #include "core/Preferences.h"
 #include "editor/AppFonts.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorController.h"
 #include "editor/LineNumberRuler.h"
+#include "views/state/WindowModel.h"
 
 #include <QApplication>
 #include <QDir>
@@ -55,7 +55,7 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 
 struct Workspace {
     QTemporaryDir dir;
-    AppModel model{std::make_unique<Preferences>(dir.filePath(QStringLiteral("prefs.ini")))};
+    WindowModel model{std::make_unique<Preferences>(dir.filePath(QStringLiteral("prefs.ini")))};
 };
 
 DocPtr openDoc(Workspace& w, const QString& path)
@@ -141,7 +141,7 @@ void largeBench(const QString& path, const char* label)
     Workspace w;
     DocPtr d = openDoc(w, path);
     const qint64 read = t.elapsed();
-    auto* e = new EditorController(d, w.model);
+    auto* e = new EditorController(d, w.model, w.model.view());
     e->widget()->resize(1000, 700);
     e->widget()->show();
     paintNow(*e);
@@ -179,7 +179,7 @@ void firstPaintBench(const QString& path)
 {
     Workspace w;
     DocPtr d = openDoc(w, path);
-    EditorController e(d, w.model);
+    EditorController e(d, w.model, w.model.view());
     e.widget()->resize(1000, 700);
     QElapsedTimer t;
     t.start();
@@ -198,7 +198,7 @@ void jsonBench(const QString& path, const char* label)
         s.wraps.insert(QStringLiteral("json"), wrap);
         w.model.setSettings(s);
         DocPtr d = openDoc(w, path);
-        EditorController e(d, w.model);
+        EditorController e(d, w.model, w.model.view());
         e.widget()->resize(1000, 700);
         e.widget()->show();
         paintNow(e);
@@ -219,7 +219,7 @@ void findBench(const QString& path)
 {
     Workspace w;
     DocPtr d = openDoc(w, path);
-    EditorController e(d, w.model);
+    EditorController e(d, w.model, w.model.view());
     e.widget()->resize(1000, 700);
     e.widget()->show();
     paintNow(e);
@@ -389,7 +389,7 @@ int screenshot(const QString& file)
                        std::nullopt, TextEncoding(), LineEnding(), {});
     w.model.appendDoc(d);
     w.model.setActiveID(d->id);
-    EditorController e(d, w.model);
+    EditorController e(d, w.model, w.model.view());
     e.widget()->resize(760, 360);
     e.widget()->show();
     // The JSON check finds the doubled comma on line 9.
@@ -431,7 +431,7 @@ void pauseBench(const QString& path, const char* label)
     Workspace w;
     DocPtr d = openDoc(w, path);
     w.model.watch(d);
-    auto* e = new EditorController(d, w.model);
+    auto* e = new EditorController(d, w.model, w.model.view());
     e->widget()->resize(1000, 700);
     e->widget()->show();
     paintNow(*e);

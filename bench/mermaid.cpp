@@ -4,10 +4,10 @@
 // and its script start on the way), then another README with five other
 // diagrams once the page is up; then a keystroke's re-render with the
 // diagrams cached, against the same README without diagrams.
-#include "core/AppModel.h"
 #include "editor/EditorCache.h"
 #include "plugins/Markdown.h"
 #include "plugins/MermaidBlocks.h"
+#include "views/state/WindowModel.h"
 #include "views/webengine/MermaidRenderer.h"
 #include "views/webengine/PreviewView.h"
 #include "views/webengine/WebEnginePreview.h"
@@ -146,8 +146,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     static WebEnginePreview engine;
     PreviewEngine::install(&engine);
-    AppModel model(std::make_unique<Preferences>(home.path() + QStringLiteral("/bench.ini")));
-    EditorCache editors(model);
+    WindowModel model(std::make_unique<Preferences>(home.path() + QStringLiteral("/bench.ini")));
+    EditorCache editors(model, model.view());
     model.setEditorLink(&editors);
     MainWindow window(model, editors);
     window.resize(1300, 850);

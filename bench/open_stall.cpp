@@ -9,9 +9,9 @@
 //   bench_open_stall [--case restore|text|json|csv|pretty|reload]... [--trace]
 // (all cases without --case; --trace names every turn over 100 ms and every event handled for over
 // 50 ms, with its nesting depth, and each typed key whose turn is over 100 ms, on standard error)
-#include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
+#include "views/state/WindowModel.h"
 #include "views/window/MainWindow.h"
 
 #include <Qsci/qsciscintillabase.h>
@@ -291,8 +291,8 @@ int main(int argc, char** argv)
         last.persistSession();
         last.setQuitting();
     }
-    AppModel model(std::make_unique<Preferences>(prefs));
-    EditorCache editors(model);
+    WindowModel model(std::make_unique<Preferences>(prefs));
+    EditorCache editors(model, model.view());
     model.setEditorLink(&editors);
     MainWindow window(model, editors);
     window.resize(1300, 850);

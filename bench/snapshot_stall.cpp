@@ -4,11 +4,11 @@
 // the event loop is timed (the keystrokes themselves run outside them). The
 // same typing with snapshots switched off gives the baseline, so the
 // difference is what snapshots cost. Target: no turn over 16 ms.
-#include "core/AppModel.h"
 #include "core/BackupStore.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
+#include "views/state/WindowModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -38,8 +38,8 @@ struct Figures {
 
 Figures typeInto(const QString& dir, const QString& path, bool snapshots)
 {
-    AppModel model(std::make_unique<Preferences>(dir + QStringLiteral("/stall.ini")));
-    EditorCache editors(model);
+    WindowModel model(std::make_unique<Preferences>(dir + QStringLiteral("/stall.ini")));
+    EditorCache editors(model, model.view());
     model.setEditorLink(&editors);
     DocPtr d = model.open(path);
     if (!d) {

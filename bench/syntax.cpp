@@ -3,13 +3,13 @@
 //   bench_syntax            all measurements (offscreen)
 //   bench_syntax --quick    without the 100 MB file
 #include "Samples.h"
-#include "core/AppModel.h"
 #include "core/Preferences.h"
 #include "editor/AppFonts.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorController.h"
 #include "editor/syntax/Lexer.h"
 #include "editor/syntax/SyntaxStyler.h"
+#include "views/state/WindowModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -65,7 +65,7 @@ struct Opened {
 Opened openAndPaint(const QString& path, int keystrokes)
 {
     QTemporaryDir dir;
-    AppModel model{std::make_unique<Preferences>(dir.filePath(QStringLiteral("prefs.ini")))};
+    WindowModel model{std::make_unique<Preferences>(dir.filePath(QStringLiteral("prefs.ini")))};
     QElapsedTimer t;
     t.start();
     auto r = Doc::open(path);
@@ -76,7 +76,7 @@ Opened openAndPaint(const QString& path, int keystrokes)
     DocPtr d = r.value();
     model.appendDoc(d);
     model.setActiveID(d->id);
-    auto* e = new EditorController(d, model);
+    auto* e = new EditorController(d, model, model.view());
     e->widget()->resize(1000, 700);
     e->widget()->show();
     e->widget()->grab();
@@ -146,10 +146,10 @@ void styleWhole(const QByteArray& bytes, const QString& dir, const QString& name
     const QString path = dir + QLatin1Char('/') + name;
     writeFile(path, bytes);
     QTemporaryDir prefs;
-    AppModel model{std::make_unique<Preferences>(prefs.filePath(QStringLiteral("prefs.ini")))};
+    WindowModel model{std::make_unique<Preferences>(prefs.filePath(QStringLiteral("prefs.ini")))};
     DocPtr d = Doc::open(path).value();
     model.appendDoc(d);
-    EditorController e(d, model);
+    EditorController e(d, model, model.view());
     CodeTextView* v = e.textView();
     double best = 1e9;
     for (int run = 0; run < 3; ++run) {

@@ -1,13 +1,13 @@
 #include "app/CommandLine.h"
 #include "app/selftest/SelfTests.h"
 
-#include "core/AppModel.h"
 #include "core/RecentlyUsed.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
 #include "render/PreviewPage.h"
 #include "views/preview/PreviewEngine.h"
 #include "views/preview/PreviewSurface.h"
+#include "views/state/WindowModel.h"
 #include "views/window/AppIcon.h"
 #include "views/window/DBusActivation.h"
 #include "views/window/MainWindow.h"
@@ -133,9 +133,10 @@ int runWindow(int argc, char** argv, const QStringList& files)
     if (outcome == SingleInstance::Outcome::refused)
         return refuseStart(
             QStringLiteral("单实例通道 %1 由其他用户的程序占用，没有把文件交给它。").arg(instance.socketPath()));
-    AppModel& model = AppModel::shared();
+    WindowModel& model = WindowModel::shared();
     model.setNoteRecentHook([](const QString& path) { RecentlyUsed::note(path); });
-    EditorCache& editors = EditorCache::shared();
+    // Lives until the process ends, as the model does: its editors are widgets.
+    EditorCache& editors = *new EditorCache(model, model.view());
     MainWindow window(model, editors);
     const auto receive = [&window, &model](const SingleInstance::Request& r) {
         if (!r.activationToken.isEmpty())

@@ -7,18 +7,14 @@ AppModel::AppModel(std::unique_ptr<Preferences> ud, QObject* parent)
 {
     // Before anyone else hears of the new tags, so that the groups they look at are current.
     connect(&tags_, &TagStore::tagsChanged, this, [this] { docGroups_.setTags(tags_.tags()); });
-    // The find bar goes with the last document.
-    connect(&manager_.saver(), &DocumentSaver::removed, this, [this] {
-        if (docs().isEmpty())
-            find_.setVisible(false);
-    });
 }
 
 AppModel::~AppModel() = default;
 
-AppModel& AppModel::shared()
+bool AppModel::wraps(const Doc& doc) const { return doc.wrapChoice().value_or(settings().wrapFor(doc.plugin().id)); }
+
+void AppModel::toggleWrap()
 {
-    // Lives until the process ends, like the application object's children.
-    static AppModel* instance = new AppModel;
-    return *instance;
+    if (const DocPtr a = active())
+        a->setWrapChoice(!wraps(*a));
 }

@@ -6,9 +6,7 @@
 #include "core/DocGroupModel.h"
 #include "core/DocumentManager.h"
 #include "core/DocumentModel.h"
-#include "core/FindState.h"
 #include "core/OpenPaths.h"
-#include "core/Popup.h"
 #include "core/Preferences.h"
 #include "core/Prompter.h"
 #include "core/SessionItem.h"
@@ -16,7 +14,6 @@
 #include "core/Settings.h"
 #include "core/Tag.h"
 #include "core/TagStore.h"
-#include "core/ViewState.h"
 
 #include <QList>
 #include <QObject>
@@ -34,12 +31,11 @@ class FileChooser;
 class QTimer;
 
 // The workspace: the open documents and the flows on them (DocumentManager),
-// the user's tags (TagStore), what is kept between runs (SessionStore) and
-// what the window shows around the documents (ViewState), wired together.
-// The flows ask and tell through a Prompter, the window's ViewState unless
-// another one is given. Main thread only. Each published field's change
-// signal is its part's own (documents(), tagStore(), session(), view(),
-// find()); views connect there, so a change wakes only who shows it.
+// the user's tags (TagStore) and what is kept between runs (SessionStore),
+// wired together. The flows ask and tell through the Prompter it is given
+// (the window's). Main thread only. Each published field's change signal is
+// its part's own (documents(), tagStore(), session()); views connect there,
+// so a change wakes only who shows it.
 class AppModel : public QObject {
     Q_OBJECT
 public:
@@ -52,7 +48,6 @@ public:
     static inline const QString& activePathKey = SessionStore::activePathKey;
     static inline const QString& fileTagsKey = TagStore::fileTagsKey;
 
-    static constexpr int toastMSecs = ViewState::toastMSecs;
     static constexpr int snapshotQuietMSecs = SessionStore::snapshotQuietMSecs;
     static constexpr int snapshotMaxWaitMSecs = SessionStore::snapshotMaxWaitMSecs;
     static constexpr int snapshotRetryMSecs = SessionStore::snapshotRetryMSecs;
@@ -61,9 +56,6 @@ public:
     explicit AppModel(std::unique_ptr<Preferences> ud = nullptr, QObject* parent = nullptr);
     ~AppModel() override;
 
-    // The single instance of the running application, created on first use.
-    static AppModel& shared();
-
     static QList<Tag> builtInTags() { return TagStore::builtInTags(); }
 
     // ---- Collaborators (set by the shell; tests give fakes) ----
@@ -71,7 +63,6 @@ public:
     {
         editorLink_ = link;
         session_.setEditorLink(link);
-        view_.setEditorLink(link);
         manager_.setEditorLink(link);
     }
     EditorLink* editorLink() const { return editorLink_; }
@@ -88,10 +79,11 @@ public:
     Preferences& ud() const { return *ud_; }
     TagStore& tagStore() { return tags_; }
     SessionStore& session() { return session_; }
-    ViewState& view() { return view_; }
     DocumentManager& manager() { return manager_; }
-    // Where the flows ask their questions; null gives them back to the window.
-    void setPrompter(Prompter* prompter) { manager_.setPrompter(prompter ? *prompter : view_); }
+    // Where the flows ask their questions; until one is given (or after
+    // null), questions go unanswered and notes unseen.
+    void setPrompter(Prompter* prompter) { manager_.setPrompter(prompter ? *prompter : unasked_); }
+    Prompter& prompter() const { return manager_.prompter(); }
 
     // ---- Published fields ----
     // The open documents and the active one; docs() and the lookups below forward to it.
@@ -105,16 +97,6 @@ public:
     const QStringList& recent() const { return session_.recent(); }
     const QSet<QString>& collapsed() const { return tags_.collapsed(); }
     const Settings& settings() const { return session_.settings(); }
-    FindState& find() { return find_; }
-    const FindState& find() const { return find_; }
-    bool isFullScreen() const { return view_.isFullScreen(); }
-    bool showNewFile() const { return view_.showNewFile(); }
-    const std::optional<Dialog>& dialog() const { return view_.dialog(); }
-    const QString& dialogInput() const { return view_.dialogInput(); }
-    const std::optional<Popup>& popup() const { return view_.popup(); }
-    const std::optional<QString>& toast() const { return view_.toast(); }
-    const std::optional<int>& multiCaretCount() const { return view_.multiCaretCount(); }
-    int zoom() const { return view_.zoom(); }
 
     // Adds a document at the end; a duplicate id is ignored.
     void appendDoc(const DocPtr& doc) { documents_.append(doc); }
@@ -124,17 +106,8 @@ public:
     void setCollapsed(QSet<QString> collapsed) { tags_.setCollapsed(std::move(collapsed)); }
     // A different value is applied (applySettings) and stored (persist).
     void setSettings(const Settings& s) { session_.setSettings(s); }
-    void setIsFullScreen(bool v) { view_.setIsFullScreen(v); }
-    void setShowNewFile(bool v) { view_.setShowNewFile(v); }
-    void setDialog(std::optional<Dialog> v) { view_.setDialog(std::move(v)); }
-    void setDialogInput(const QString& v) { view_.setDialogInput(v); }
-    void setPopup(std::optional<Popup> v) { view_.setPopup(v); }
-    void setToast(std::optional<QString> v) { view_.setToast(std::move(v)); }
-    void setMultiCaretCount(std::optional<int> v) { view_.setMultiCaretCount(v); }
-    void setZoom(int percent) { view_.setZoom(percent); }
 
     // ---- Internal state ----
-    const QList<Dialog>& dialogQueue() const { return view_.dialogQueue(); }
     bool quitting() const { return session_.quitting(); }
     // One way: once quitting, snapshots are no longer written.
     void setQuitting() { session_.setQuitting(); }
@@ -162,17 +135,10 @@ public:
     void activate(const DocPtr& doc) { manager_.activate(doc); }
     void loadDiskVersion(const DocPtr& doc) { manager_.reloader().loadDiskVersion(doc); }
     int filesReading() const { return manager_.reloader().filesReading(); }
-    // The window's toast and questions.
-    void flash(const QString& text) { view_.flash(text); }
-    void alert(const QString& title, const QString& message) { view_.alert(title, message); }
-    void present(Dialog dialog) { view_.present(std::move(dialog)); }
-    void dismissDialog(std::function<void()> action) { view_.dismissDialog(std::move(action)); }
-    void toggle(const Popup& p) { view_.toggle(p); }
-    // Escape in the editor closes exactly one thing.
-    void escape();
-    void openFind(bool replace);
-    void closeFind();
-    void toggleFullScreen() { view_.toggleFullScreen(); }
+    // Told and asked through the prompter.
+    void flash(const QString& text) { prompter().flash(text); }
+    void alert(const QString& title, const QString& message) { prompter().alert(title, message); }
+    void present(Dialog dialog) { prompter().present(std::move(dialog)); }
     // Whether the document's view wraps: its own choice, else its format's setting.
     bool wraps(const Doc& doc) const;
     // Flips the active document's wrap; other documents and the setting keep theirs.
@@ -201,13 +167,6 @@ public:
     void toggleTag(const QString& tagID, const DocPtr& doc) { tags_.toggleTag(tagID, doc); }
     void move(QUuid id, std::optional<QUuid> before) { manager_.move(id, before); }
     void step(const DocPtr& doc, int by) { manager_.step(doc, by); }
-
-    bool chooseButton(const QString& title) { return view_.chooseButton(title); }
-    bool chooseRole(Dialog::Role role) { return view_.chooseRole(role); }
-    void hoverFeature(std::optional<bool> button, std::optional<bool> panel) { view_.hoverFeature(button, panel); }
-    static constexpr int featureCloseMSecs = ViewState::featureCloseMSecs;
-    void clickFeature() { view_.clickFeature(); }
-    bool featureByHover() const { return view_.featureByHover(); }
 
     static constexpr int recentLimit = SessionStore::recentLimit;
     // Registers an opened or saved file with the desktop's recent documents.
@@ -252,10 +211,13 @@ private:
     DiskWatcher disk_;
     TagStore tags_{*ud_, documents_};
     SessionStore session_{*ud_, documents_, tags_, disk_};
-    FindState find_;
-    ViewState view_{documents_};
+    struct Unasked : Prompter {
+        void present(Dialog) override {}
+        void flash(const QString&) override {}
+        QString input() const override { return {}; }
+    } unasked_;
     // Last: gone (its reads finished) before anything it reports to.
-    DocumentManager manager_{documents_, tags_, session_, disk_, view_};
+    DocumentManager manager_{documents_, tags_, session_, disk_, unasked_};
 
     QPointer<QObject> window_;
     EditorLink* editorLink_ = nullptr;

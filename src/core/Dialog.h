@@ -21,7 +21,7 @@ struct Dialog {
     QString title;
     QString message;
     // Present: the dialog has a text field with this placeholder; its text
-    // lives in ViewState::dialogInput while the dialog is shown.
+    // is what the Prompter gives as input() while the dialog is shown.
     std::optional<QString> input;
     // The field's text when the dialog comes up.
     QString text;

@@ -41,6 +41,7 @@ public:
     void setFileChooser(FileChooser* chooser) { parts_.fileChooser = chooser; }
     FileChooser* fileChooser() const { return parts_.fileChooser; }
     void setPrompter(Prompter& prompter) { parts_.prompter = &prompter; }
+    Prompter& prompter() const { return *parts_.prompter; }
 
     DocumentSaver& saver() { return saver_; }
     DocumentEncodings& encodings() { return encodings_; }

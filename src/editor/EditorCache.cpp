@@ -10,7 +10,7 @@
 
 #include <QWidget>
 
-EditorCache::EditorCache(AppModel& model) : model_(model) {}
+EditorCache::EditorCache(AppModel& model, EditorHost& host) : model_(model), host_(host) {}
 
 std::shared_ptr<TextSink> EditorCache::textSink(const QString& path, qint64 bytes)
 {
@@ -24,12 +24,6 @@ std::shared_ptr<TextSink> EditorCache::textSink(const QString& path, qint64 byte
 }
 EditorCache::~EditorCache() = default;
 
-EditorCache& EditorCache::shared()
-{
-    static EditorCache* cache = new EditorCache(AppModel::shared());
-    return *cache;
-}
-
 std::function<void()>& EditorCache::escapeHandler()
 {
     static std::function<void()> handler;
@@ -40,7 +34,7 @@ EditorController& EditorCache::controller(const DocPtr& doc)
 {
     auto it = map_.find(doc->id);
     if (it == map_.end()) {
-        it = map_.insert(doc->id, std::make_shared<EditorController>(doc, model_));
+        it = map_.insert(doc->id, std::make_shared<EditorController>(doc, model_, host_));
         if (pending_.contains(doc->id)) {
             const EditorPlace p = pending_.take(doc->id);
             it.value()->restorePlace(p);

@@ -8,16 +8,16 @@
 #include <memory>
 
 class AppModel;
+class EditorHost;
 class EditorController;
 class QsciScintillaBase;
 
-// The editors of the open documents, by document id. Entries are created
-// on demand and removed only by drop.
+// The editors of the open documents, by document id, in the window given
+// as their host. Entries are created on demand and removed only by drop.
 class EditorCache : public EditorLink {
 public:
-    explicit EditorCache(AppModel& model);
+    EditorCache(AppModel& model, EditorHost& host);
     ~EditorCache() override;
-    static EditorCache& shared();
 
     EditorController& controller(const DocPtr& doc);
     EditorController* existing(QUuid id) const;
@@ -49,6 +49,7 @@ public:
 
 private:
     AppModel& model_;
+    EditorHost& host_;
     QHash<QUuid, std::shared_ptr<EditorController>> map_;
     // Restored places of documents whose editor is not made yet.
     QHash<QUuid, EditorPlace> pending_;

@@ -8,7 +8,9 @@
 #include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorContextMenu.h"
+#include "editor/EditorHost.h"
 #include "editor/EditorScheme.h"
+#include "editor/FindState.h"
 #include "editor/LineNumberRuler.h"
 #include "editor/Palette.h"
 #include "editor/WordCounter.h"
@@ -18,8 +20,8 @@
 #include <algorithm>
 #include <cmath>
 
-EditorController::EditorController(DocPtr doc, AppModel& model)
-    : doc_(std::move(doc)), model_(model), view_(new CodeTextView)
+EditorController::EditorController(DocPtr doc, AppModel& model, EditorHost& host)
+    : doc_(std::move(doc)), model_(model), host_(host), view_(new CodeTextView)
 {
     view_->setObjectName(QStringLiteral("editor"));
     new CaretBlinkRest(view_);
@@ -48,7 +50,7 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
     };
     view_->onCaretsChange = [this](std::optional<int> count) {
         if (isActive())
-            model_.setMultiCaretCount(count);
+            host_.setMultiCaretCount(count);
     };
     contextMenu_ = new EditorContextMenu(*this, view_);
     view_->onContextMenu = [this](QPoint at) { contextMenu_->showAt(at); };
@@ -97,14 +99,14 @@ EditorController::EditorController(DocPtr doc, AppModel& model)
         replaceAll(doc_->text());
     });
     for (const auto signal : {&FindState::visibleChanged, &FindState::searchChanged})
-        bag_ << connect(&model_.find(), signal, this, [this] { scheduleHighlights(true); });
+        bag_ << connect(&host_.find(), signal, this, [this] { scheduleHighlights(true); });
     bag_ << connect(&model_.session(), &SessionStore::settingsChanged, this, &EditorController::applyStyle);
-    bag_ << connect(&model_.view(), &ViewState::zoomChanged, this, &EditorController::applyStyle);
+    bag_ << connect(&host_, &EditorHost::zoomChanged, this, &EditorController::applyStyle);
     bag_ << connect(&model_.documents(), &DocumentModel::activeChanged, this, [this] {
         if (!isActive())
             return;
         emit caretMoved();
-        model_.setMultiCaretCount(view_->carets() ? std::optional<int>(int(view_->carets()->size())) : std::nullopt);
+        host_.setMultiCaretCount(view_->carets() ? std::optional<int>(int(view_->carets()->size())) : std::nullopt);
         scheduleHighlights(true);
     });
     bag_ << connect(&AppearanceNotifier::shared(), &AppearanceNotifier::appearanceChanged, this,
@@ -258,7 +260,7 @@ void EditorController::applyStyle()
     const Settings& s = model_.settings();
     const EditorScheme& scheme = EditorScheme::find(s.scheme);
     const bool dark = scheme.isDark();
-    const double size = s.fontSize * model_.zoom() / Zoom::normal;
+    const double size = s.fontSize * host_.zoom() / Zoom::normal;
     view_->setEditorFont(s.hanDoubleWidth ? AppFonts::evenHan(size) : AppFonts::editor(s.fontFamily, size),
                          int(std::lround(size * 0.45)));
     view_->SendScintilla(QsciScintillaBase::SCI_SETVIEWWS,
@@ -300,9 +302,9 @@ void EditorController::refreshHighlights(bool resetIndex)
     view_->ruler()->setErrorLines(lines);
 
     std::optional<QString> error;
-    const FindOptions opts = model_.find().options();
+    const FindOptions opts = host_.find().options();
     bool searching = false;
-    if (!model_.find().visible() || opts.query.isEmpty()) {
+    if (!host_.find().visible() || opts.query.isEmpty()) {
         stopSearch();
         matches_.clear();
         matchedVersion_ = ~quint64(0);
@@ -337,12 +339,12 @@ void EditorController::refreshHighlights(bool resetIndex)
     }
     if (searching) {
         paintHighlights();
-        model_.find().setMatchCount(FindState::searchingMatches);
-        model_.find().setError(error);
+        host_.find().setMatchCount(FindState::searchingMatches);
+        host_.find().setError(error);
         return;
     }
     const int count = int(matches_.size());
-    int index = model_.find().index();
+    int index = host_.find().index();
     if (resetIndex) {
         const int from = view_->selectionStart();
         auto it = std::lower_bound(matches_.begin(), matches_.end(), from,
@@ -351,10 +353,10 @@ void EditorController::refreshHighlights(bool resetIndex)
     }
     if (index >= count || index < 0)
         index = 0;
-    model_.find().setIndex(index);
+    host_.find().setIndex(index);
     paintHighlights();
-    model_.find().setMatchCount(count);
-    model_.find().setError(error);
+    host_.find().setMatchCount(count);
+    host_.find().setError(error);
 }
 
 bool EditorController::searchRunningFor(const FindOptions& opts) const
@@ -415,7 +417,7 @@ void EditorController::paintHighlights()
     CodeTextView::Highlights h;
     if (isActive()) {
         h.matches = matches_;
-        h.current = model_.find().index();
+        h.current = host_.find().index();
     }
     QList<int> blocks;
     for (int line : view_->ruler()->errorLines())
@@ -434,7 +436,7 @@ QString EditorController::wordCount() const { return words_->text(); }
 void EditorController::toggleMultiCaret()
 {
     if (!view_->carets()) {
-        model_.find().setVisible(false);
+        host_.find().setVisible(false);
         if (!view_->splitSelectionIntoLines())
             model_.flash(QStringLiteral("先选中要批量编辑的多行"));
         focus();
@@ -469,7 +471,7 @@ QString EditorController::selectedText() const
 
 // ---- Find navigation and replacement ----
 
-void EditorController::setFindIndex(int i) { model_.find().setIndex(i); }
+void EditorController::setFindIndex(int i) { host_.find().setIndex(i); }
 
 void EditorController::flushHighlights()
 {
@@ -485,14 +487,14 @@ void EditorController::step(int delta)
         QApplication::beep();
         return;
     }
-    setFindIndex(((model_.find().index() + delta) % n + n) % n);
+    setFindIndex(((host_.find().index() + delta) % n + n) % n);
     reveal();
 }
 
 void EditorController::reveal()
 {
     searchNow(false);
-    const int i = model_.find().index();
+    const int i = host_.find().index();
     if (i >= 0 && i < int(matches_.size()))
         view_->revealRange(matches_[size_t(i)].start, matches_[size_t(i)].length);
 }
@@ -541,7 +543,7 @@ void EditorController::selectCurrentMatch()
     if (!isActive())
         return;
     flushHighlights();
-    const int i = model_.find().index();
+    const int i = host_.find().index();
     if (i < 0 || i >= int(matches_.size()))
         return;
     const TextRange m = matches_[size_t(i)];
@@ -553,18 +555,18 @@ void EditorController::selectCurrentMatch()
 void EditorController::replaceCurrent()
 {
     searchNow(false);
-    const int i = model_.find().index();
-    if (model_.find().query().isEmpty() || i < 0 || i >= int(matches_.size()))
+    const int i = host_.find().index();
+    if (host_.find().query().isEmpty() || i < 0 || i >= int(matches_.size()))
         return;
-    FindExpression expr = FindEngine::regex(model_.find().options());
+    FindExpression expr = FindEngine::regex(host_.find().options());
     if (!expr.isReady())
         return;
     const TextRange m = matches_[size_t(i)];
     // The match is searched again on its own, so groups refer to it alone.
     const QString piece = view_->textIn(m.start, m.length);
-    editRange(m.start, m.length, expr.replaceAll(piece, model_.find().replaceTemplate()));
+    editRange(m.start, m.length, expr.replaceAll(piece, host_.find().replaceTemplate()));
     searchNow(false);
-    if (model_.find().index() >= int(matches_.size()))
+    if (host_.find().index() >= int(matches_.size()))
         setFindIndex(0);
     if (!matches_.empty())
         reveal();
@@ -574,9 +576,9 @@ void EditorController::replaceEverything()
 {
     searchNow(false);
     const int n = int(matches_.size());
-    if (n == 0 || model_.find().query().isEmpty())
+    if (n == 0 || host_.find().query().isEmpty())
         return;
-    FindExpression expr = FindEngine::regex(model_.find().options());
+    FindExpression expr = FindEngine::regex(host_.find().options());
     if (!expr.isReady())
         return;
     view_->clearCarets();
@@ -585,7 +587,7 @@ void EditorController::replaceEverything()
     // One replacement of the whole text: one undo step, and far cheaper for
     // Scintilla than a hundred thousand small edits and their undo records.
     if (view_->byteLength() < searchAsideBytes) {
-        view_->replaceWhole(expr.replaceAll(doc_->text(), model_.find().replaceTemplate()));
+        view_->replaceWhole(expr.replaceAll(doc_->text(), host_.find().replaceTemplate()));
         finishReplaceAll(n);
         return;
     }
@@ -593,8 +595,7 @@ void EditorController::replaceEverything()
     doc_->withTextCopy([self = QPointer<EditorController>(this), ticket = replaceTicket_](TextCopy copy) {
         if (!self || ticket != self->replaceTicket_)
             return;
-        self->replacer_->replaceAll(self->model_.find().options(), self->model_.find().replaceTemplate(),
-                                    std::move(copy),
+        self->replacer_->replaceAll(self->host_.find().options(), self->host_.find().replaceTemplate(), std::move(copy),
                                     [self, version = self->textVersion_](const FindWorker::Replaced& r) {
                                         // Typed into meanwhile: everything is replaced in the text as it is now.
                                         if (version != self->textVersion_)

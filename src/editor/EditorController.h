@@ -14,6 +14,7 @@
 #include <vector>
 
 class AppModel;
+class EditorHost;
 class QImage;
 class CodeTextView;
 class WordCounter;
@@ -36,11 +37,12 @@ public:
     // Texts this long are searched and replaced on a worker (tests lower it).
     static inline qsizetype searchAsideBytes = qsizetype(1) << 20;
 
-    EditorController(DocPtr doc, AppModel& model);
+    EditorController(DocPtr doc, AppModel& model, EditorHost& host);
     ~EditorController() override;
 
     const DocPtr& doc() const { return doc_; }
     AppModel& model() const { return model_; }
+    EditorHost& host() const { return host_; }
     CodeTextView* textView() const { return view_; }
     LineNumberRuler* ruler() const;
     SyntaxStyler* syntax() const { return syntax_; }
@@ -133,6 +135,7 @@ private:
 
     DocPtr doc_;
     AppModel& model_;
+    EditorHost& host_;
     QPointer<CodeTextView> view_;
     WordCounter* words_ = nullptr;              // owned by the view
     SyntaxStyler* syntax_ = nullptr;            // owned by the view

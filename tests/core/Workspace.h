@@ -1,10 +1,11 @@
 #pragma once
 
+#include "RecordingEditorLink.h"
 #include "TestFiles.h"
 #include "WaitUntil.h"
+#include "WindowlessPrompter.h"
 #include "core/AppModel.h"
 #include "core/BackupStore.h"
-#include "core/EditorLink.h"
 #include "core/FileChooser.h"
 
 #include <QCoreApplication>
@@ -43,18 +44,23 @@ inline void clearBackups()
         dir.remove(f);
 }
 
-// Records what the workspace asks of the editors.
-struct RecordingEditorLink : EditorLink {
-    QStringList calls;
-    void loadFromDoc(const DocPtr& doc) override { calls << QStringLiteral("load ") + doc->name(); }
-    void drop(QUuid id) override { calls << QStringLiteral("drop ") + id.toString(); }
-    void focus(const DocPtr& doc) override { calls << QStringLiteral("focus ") + doc->name(); }
-    void releaseFocus() override { calls << QStringLiteral("release"); }
-    QString selection;
-    QString selectedText(const DocPtr&) override { return selection; }
-    void exitMultiCaret(const DocPtr& doc) override { calls << QStringLiteral("exitMulti ") + doc->name(); }
-    void toggleMultiCaret(const DocPtr& doc) override { calls << QStringLiteral("toggleMulti ") + doc->name(); }
-    void refreshHighlights(const DocPtr& doc) override { calls << QStringLiteral("highlights ") + doc->name(); }
+// The workspace with a prompter the tests answer as the window's user would.
+class TestModel : public AppModel {
+public:
+    explicit TestModel(std::unique_ptr<Preferences> ud) : AppModel(std::move(ud)) { setPrompter(&window_); }
+    ~TestModel() override { setPrompter(nullptr); }
+
+    WindowlessPrompter& window() { return window_; }
+    const std::optional<Dialog>& dialog() const { return window_.shown(); }
+    const QList<Dialog>& dialogQueue() const { return window_.waiting(); }
+    const QString& dialogInput() const { return window_.typed(); }
+    void setDialogInput(const QString& text) { window_.type(text); }
+    bool chooseButton(const QString& title) { return window_.choose(title); }
+    bool chooseRole(Dialog::Role role) { return window_.choose(role); }
+    const std::optional<QString>& toast() const { return window_.note(); }
+
+private:
+    WindowlessPrompter window_;
 };
 
 // Texts of the buttons of a dialog, left to right.
@@ -102,15 +108,15 @@ protected:
         clearBackups();
     }
 
-    std::unique_ptr<AppModel> makeModel()
+    std::unique_ptr<TestModel> makeModel()
     {
-        auto m = std::make_unique<AppModel>(std::make_unique<Preferences>(prefsFile()));
+        auto m = std::make_unique<TestModel>(std::make_unique<Preferences>(prefsFile()));
         m->setEditorLink(&editor);
         m->setFileChooser(&chooser);
         return m;
     }
     // A second model over the same stores, as after a restart.
-    std::unique_ptr<AppModel> relaunch()
+    std::unique_ptr<TestModel> relaunch()
     {
         model.reset();
         return makeModel();
@@ -147,5 +153,5 @@ protected:
     TestDir files;
     RecordingEditorLink editor;
     ScriptedChooser chooser;
-    std::unique_ptr<AppModel> model;
+    std::unique_ptr<TestModel> model;
 };

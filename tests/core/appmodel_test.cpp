@@ -6,49 +6,6 @@
 using AppModelState = WorkspaceTest;
 using Opening = WorkspaceTest;
 using Creating = WorkspaceTest;
-using Toasts = WorkspaceTest;
-
-TEST_F(AppModelState, EveryPublishedFieldNotifiesOnceOnChange)
-{
-    QStringList log;
-    const auto record = [&log](auto* sender, auto signal, const char* name) {
-        QObject::connect(sender, signal, sender, [&log, name] { log << QString::fromLatin1(name); });
-    };
-    FindState& find = model->find();
-    record(&find, &FindState::visibleChanged, "visible");
-    record(&find, &FindState::searchChanged, "search");
-    record(&find, &FindState::barChanged, "bar");
-    record(&model->view(), &ViewState::fullScreenChanged, "fullScreen");
-    record(&model->view(), &ViewState::dialogInputChanged, "dialogInput");
-    record(&model->view(), &ViewState::popupChanged, "popup");
-    record(&model->view(), &ViewState::toastChanged, "toast");
-    record(&model->view(), &ViewState::multiCaretCountChanged, "carets");
-    record(&model->tagStore(), &TagStore::collapsedChanged, "collapsed");
-    record(&model->session(), &SessionStore::recentChanged, "recent");
-    find.setVisible(true);
-    find.setVisible(true);
-    find.setReplaceVisible(true);
-    find.setQuery(QStringLiteral("abc"));
-    find.setReplaceText(QStringLiteral("x"));
-    find.setCaseSensitive(true);
-    find.setWholeWord(true);
-    find.setUseRegex(true);
-    find.setIndex(2);
-    find.setFocusToken(find.focusToken() + 1);
-    find.setMatchCount(4);
-    find.setError(QStringLiteral("无效的正则表达式"));
-    model->setIsFullScreen(true);
-    model->setDialogInput(QStringLiteral("名"));
-    model->setPopup(Popup::feature());
-    model->setPopup(Popup::feature());
-    model->setToast(QStringLiteral("t"));
-    model->setMultiCaretCount(3);
-    model->setCollapsed({QStringLiteral("g")});
-    model->setRecent({QStringLiteral("/a")});
-    EXPECT_EQ(log.join(QLatin1Char(' ')),
-              QStringLiteral("visible bar search bar search search search bar bar bar bar "
-                             "fullScreen dialogInput popup toast carets collapsed recent"));
-}
 
 TEST_F(AppModelState, DocumentIdsStayUniqueAndAnUnknownOneIsNoActiveDocument)
 {
@@ -58,16 +15,6 @@ TEST_F(AppModelState, DocumentIdsStayUniqueAndAnUnknownOneIsNoActiveDocument)
     EXPECT_EQ(model->docs().size(), 1);
     model->setActiveID(QUuid::createUuid());
     EXPECT_EQ(model->active(), nullptr);
-}
-
-TEST_F(AppModelState, NewFileSheetTakesAndGivesBackFocus)
-{
-    DocPtr d = model->createDoc(QStringLiteral("a.txt"), std::nullopt, {});
-    model->setPopup(Popup::settings());
-    model->setShowNewFile(true);
-    EXPECT_FALSE(model->popup());
-    model->setShowNewFile(false);
-    EXPECT_EQ(editor.calls, (QStringList{"release", "focus a.txt"}));
 }
 
 // A file is one document whatever name it is opened by.
@@ -127,18 +74,6 @@ TEST_F(Opening, FailuresAlertUnlessQuiet)
     EXPECT_EQ(model->dialog()->buttons[0].role, Dialog::Role::primary);
     EXPECT_TRUE(model->docs().isEmpty());
     EXPECT_EQ(model->recent(), QStringList{"/r"});
-}
-
-TEST_F(Opening, AlertsQueueBehindTheDialogOnScreen)
-{
-    model->setPopup(Popup::eol());
-    model->alert(QStringLiteral("一"), QStringLiteral("m"));
-    model->alert(QStringLiteral("二"), QStringLiteral("m"));
-    EXPECT_FALSE(model->popup());
-    EXPECT_EQ(model->dialog()->title, QStringLiteral("一"));
-    ASSERT_EQ(model->dialogQueue().size(), 1);
-    EXPECT_EQ(model->dialogQueue()[0].title, QStringLiteral("二"));
-    EXPECT_NE(model->dialog()->id, model->dialogQueue()[0].id);
 }
 
 TEST_F(Opening, PanelOpensEachChoiceOnceAndGoesOnAfterAFailure)
@@ -224,18 +159,4 @@ TEST_F(Creating, UsableNamesAreKeptAsTyped)
     // Creating writes no session; the first change will.
     EXPECT_FALSE(model->ud().contains(AppModel::sessionKey));
     EXPECT_EQ(model->docs().size(), 3);
-}
-
-TEST_F(Toasts, NewestToastStaysItsFullTime)
-{
-    QElapsedTimer t;
-    t.start();
-    model->flash(QStringLiteral("一"));
-    afterTimer(900);
-    model->flash(QStringLiteral("二"));
-    const qint64 second = t.elapsed();
-    ASSERT_TRUE(waitUntil([&] { return !model->toast() || t.elapsed() > 4000; }, 5000));
-    const qint64 hidden = t.elapsed();
-    EXPECT_GE(hidden - second, AppModel::toastMSecs - 20);
-    EXPECT_LT(hidden - second, AppModel::toastMSecs + 600);
 }

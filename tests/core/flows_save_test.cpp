@@ -247,7 +247,7 @@ TEST_F(SavingFlow, TheLookAtTheFileBeforeWritingRunsOnAWorker)
     EXPECT_EQ(TestDir::read(path), QByteArray("again\n"));
 }
 
-TEST_F(CloseFlow, NextActiveAndFindBar)
+TEST_F(CloseFlow, NextActive)
 {
     DocPtr a = model->createDoc("a.txt", std::nullopt, {});
     DocPtr b = model->createDoc("b.txt", std::nullopt, {});
@@ -260,10 +260,8 @@ TEST_F(CloseFlow, NextActiveAndFindBar)
     EXPECT_EQ(model->activeID(), c->id);  // another one closed: the active one stays
     model->close(c);
     EXPECT_EQ(model->activeID(), a->id);  // was last: the new last one
-    model->openFind(false);
     model->close(a);
     EXPECT_FALSE(model->activeID());
-    EXPECT_FALSE(model->find().visible());
     EXPECT_TRUE(model->docs().isEmpty());
 }
 

@@ -132,24 +132,3 @@ TEST_F(ManagerTest, AnAnswerGivenAfterTheManagerIsGoneDoesNothing)
 }
 
 }  // namespace
-
-// The window's questions: a queued one's field shows its own text when it comes up.
-TEST_F(WorkspaceTest, AQueuedQuestionsFieldTextComesWithIt)
-{
-    const DocPtr d = model->open(file(QStringLiteral("q.txt"), "q"));
-    Dialog first;
-    first.title = QStringLiteral("第一个");
-    first.input = QStringLiteral("输入");
-    first.text = QStringLiteral("甲");
-    first.buttons = {{QUuid::createUuid(), QStringLiteral("好"), Dialog::Role::primary, [] {}}};
-    model->present(first);
-    EXPECT_EQ(model->dialogInput(), QStringLiteral("甲"));
-    model->setDialogInput(QStringLiteral("甲乙"));
-    model->askRename(d);
-    // What is being typed into the question on screen stays.
-    EXPECT_EQ(model->dialogInput(), QStringLiteral("甲乙"));
-    ASSERT_TRUE(model->chooseButton(QStringLiteral("好")));
-    ASSERT_TRUE(model->dialog());
-    EXPECT_EQ(model->dialog()->title, QStringLiteral("重命名"));
-    EXPECT_EQ(model->dialogInput(), QStringLiteral("q.txt"));
-}

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "WaitUntil.h"
-#include "core/AppModel.h"
 #include "core/Preferences.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "editor/LineNumberRuler.h"
+#include "views/state/WindowModel.h"
 
 #include <QApplication>
 #include <QFile>
@@ -18,12 +18,12 @@
 // A workspace of its own with documents and their editors.
 struct EditorFixture : ::testing::Test {
     QTemporaryDir dir;
-    std::unique_ptr<AppModel> model;
+    std::unique_ptr<WindowModel> model;
     std::vector<std::unique_ptr<EditorController>> editors;
 
     void SetUp() override
     {
-        model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath(QStringLiteral("prefs.ini"))));
+        model = std::make_unique<WindowModel>(std::make_unique<Preferences>(dir.filePath(QStringLiteral("prefs.ini"))));
     }
     void TearDown() override
     {
@@ -49,7 +49,7 @@ struct EditorFixture : ::testing::Test {
     }
     EditorController& editorFor(const DocPtr& d)
     {
-        editors.push_back(std::make_unique<EditorController>(d, *model));
+        editors.push_back(std::make_unique<EditorController>(d, *model, model->view()));
         EditorController& e = *editors.back();
         e.widget()->resize(600, 400);
         return e;

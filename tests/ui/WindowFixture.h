@@ -2,7 +2,6 @@
 
 #include "DocRowPaint.h"
 #include "WaitUntil.h"
-#include "core/AppModel.h"
 #include "core/FileChooser.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
@@ -10,6 +9,7 @@
 #include "views/pane/DocPane.h"
 #include "views/sidebar/DocListView.h"
 #include "views/sidebar/Sidebar.h"
+#include "views/state/WindowModel.h"
 #include "views/window/MainWindow.h"
 
 #include <QApplication>
@@ -41,7 +41,7 @@ struct ChooseFile : FileChooser {
 // The full main window over a model with private preferences, shown and active.
 struct WindowFixture : ::testing::Test {
     QTemporaryDir dir;
-    std::unique_ptr<AppModel> model;
+    std::unique_ptr<WindowModel> model;
     std::unique_ptr<EditorCache> editors;
     std::unique_ptr<MainWindow> window;
 
@@ -76,8 +76,8 @@ struct WindowFixture : ::testing::Test {
 
     void SetUp() override
     {
-        model = std::make_unique<AppModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
-        editors = std::make_unique<EditorCache>(*model);
+        model = std::make_unique<WindowModel>(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
+        editors = std::make_unique<EditorCache>(*model, model->view());
         window = std::make_unique<MainWindow>(*model, *editors);
         window->show();
         window->activateWindow();

@@ -144,7 +144,7 @@ TEST_F(Sync, AWorkspaceReplacementIsOneUndoStepAndDetachingKeepsTheText)
 {
     DocPtr d = newDoc(QStringLiteral("abc"));
     {
-        EditorController e(d, *model);
+        EditorController e(d, *model, model->view());
         CodeTextView* v = e.textView();
         d->setText(QStringLiteral("x😀y"));
         expectInStep(v, d, QStringLiteral("x😀y"));

@@ -226,7 +226,7 @@ TEST_F(KeyboardReach, AClickKeepsTheFeatureMenuThatHoverOpened)
     EXPECT_EQ(model->popup(), Popup::feature());
     // Clicked open, it stays when the pointer goes away.
     model->hoverFeature(false, std::nullopt);
-    afterTimer(AppModel::featureCloseMSecs);
+    afterTimer(WindowModel::featureCloseMSecs);
     EXPECT_EQ(model->popup(), Popup::feature());
     top = window->childAt(window->mapFromGlobal(global));
     QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFromGlobal(global));

@@ -13,7 +13,7 @@ struct ReloadLarge : EditorFixture {
     static QByteArray lines(const char* word)
     {
         QByteArray out;
-        for (int i = 0; out.size() <= AppModel::backgroundOpenBytes; ++i)
+        for (int i = 0; out.size() <= WindowModel::backgroundOpenBytes; ++i)
             out += word + QByteArray::number(i) + " 中文行\n";
         return out;
     }
@@ -23,7 +23,7 @@ struct ReloadLarge : EditorFixture {
     CodeTextView* openShown(const QString& name = QStringLiteral("big.log"), const QByteArray& bytes = lines("old"))
     {
         if (!cache) {
-            cache = std::make_unique<EditorCache>(*model);
+            cache = std::make_unique<EditorCache>(*model, model->view());
             model->setEditorLink(cache.get());
         }
         d = model->open(write(name, bytes));
@@ -132,7 +132,7 @@ struct BufferLoading : EditorFixture {
     void SetUp() override
     {
         EditorFixture::SetUp();
-        cache = std::make_unique<EditorCache>(*model);
+        cache = std::make_unique<EditorCache>(*model, model->view());
     }
     void TearDown() override
     {
@@ -193,7 +193,7 @@ TEST_F(BufferLoading, TheEditorAdoptsTheBufferByteForByte)
 TEST_F(BufferLoading, StyleBytesAndLongLinesComeWithTheBuffer)
 {
     QByteArray json = "[" + QByteArray("1,").repeated(int(CodeTextView::longLine)) + "1]\n";
-    json += QByteArray(" ").repeated(int(AppModel::backgroundOpenBytes));
+    json += QByteArray(" ").repeated(int(WindowModel::backgroundOpenBytes));
     std::shared_ptr<TextSink> sink;
     DocPtr d = load(write(QStringLiteral("one.json"), json), sink);
     sink.reset();

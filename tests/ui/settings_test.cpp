@@ -185,7 +185,7 @@ TEST_F(SettingsWindow, ShowingBlanksAndWebPicturesApplyAtOnceAndAreStored)
         QTest::mouseClick(settings->whitespace(), Qt::LeftButton, {}, QPoint(8, settings->whitespace()->height() / 2));
         EXPECT_EQ(model->settings().showWhitespace, on);
         EXPECT_EQ(viewWS(), on ? QsciScintillaBase::SCWS_VISIBLEALWAYS : QsciScintillaBase::SCWS_INVISIBLE);
-        EXPECT_EQ(model->load<Settings>(AppModel::settingsKey)->showWhitespace, on);
+        EXPECT_EQ(model->load<Settings>(WindowModel::settingsKey)->showWhitespace, on);
     }
     // An editor made later shows them too.
     window->openFiles({write(QStringLiteral("x.txt"), "x y\n")});
@@ -209,7 +209,7 @@ TEST_F(SettingsWindow, ShowingBlanksAndWebPicturesApplyAtOnceAndAreStored)
         QTest::mouseClick(web, Qt::LeftButton, {}, QPoint(8, web->height() / 2));
         EXPECT_EQ(model->settings().remoteImages, on);
         EXPECT_EQ(PreviewPage::remoteImages(), on);
-        EXPECT_EQ(model->load<Settings>(AppModel::settingsKey)->remoteImages, on);
+        EXPECT_EQ(model->load<Settings>(WindowModel::settingsKey)->remoteImages, on);
     }
 }
 
@@ -233,7 +233,7 @@ TEST_F(SettingsWindow, TheFontFamilyIsChosenWithTheKeyboardAndTheBuiltInComesFir
     ASSERT_TRUE(installed.contains(chosen));
     EXPECT_EQ(model->settings().fontFamily, chosen);
     EXPECT_EQ(view()->font().family(), chosen);
-    EXPECT_EQ(model->load<Settings>(AppModel::settingsKey)->fontFamily, chosen);
+    EXPECT_EQ(model->load<Settings>(WindowModel::settingsKey)->fontFamily, chosen);
     key(Qt::Key_Up);
     EXPECT_EQ(model->settings().fontFamily, QString());
     EXPECT_EQ(view()->font().family(), builtIn);

@@ -130,7 +130,7 @@ TEST_F(SidebarTest, HeaderClickCollapsesAndPersists)
     QCoreApplication::processEvents();
     EXPECT_EQ(bar.groupViews().front(), gv);  // the same view, collapsed in place
     EXPECT_FALSE(gv->list()->isVisibleTo(&bar));
-    AppModel again(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
+    WindowModel again(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
     again.restore();
     EXPECT_TRUE(again.collapsed().contains("_"));
 }

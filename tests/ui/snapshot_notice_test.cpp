@@ -44,7 +44,7 @@ TEST_F(SnapshotNotice, TypingWhileSnapshotsFailShowsWhyUntilOneIsWritten)
 
     ASSERT_TRUE(QFile::remove(folder));
     ASSERT_TRUE(QDir().rename(away, folder));
-    EXPECT_TRUE(waitUntil([&] { return !notice()->isVisible(); }, AppModel::snapshotRetryMSecs + 4000));
+    EXPECT_TRUE(waitUntil([&] { return !notice()->isVisible(); }, WindowModel::snapshotRetryMSecs + 4000));
     EXPECT_TRUE(BackupStore::exists(d->id));
 }
 

@@ -1,6 +1,5 @@
 #include "views/overlays/DialogLayer.h"
 
-#include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 #include "views/controls/CardShadow.h"
@@ -8,6 +7,7 @@
 #include "views/controls/Fade.h"
 #include "views/controls/FocusRing.h"
 #include "views/sheets/SheetParts.h"
+#include "views/state/WindowModel.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -39,7 +39,7 @@ RoleButton::Role look(Dialog::Role role)
 
 }
 
-DialogLayer::DialogLayer(AppModel& model, QWidget* parent) : QWidget(parent), model_(model)
+DialogLayer::DialogLayer(WindowModel& model, QWidget* parent) : QWidget(parent), model_(model)
 {
     hide();
     connect(&model_.view(), &ViewState::dialogChanged, this, &DialogLayer::sync);

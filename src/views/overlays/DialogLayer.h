@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
-class AppModel;
+class WindowModel;
 class QKeyEvent;
 #include <QLineEdit>
 
@@ -13,7 +13,7 @@ class QKeyEvent;
 class DialogLayer : public QWidget {
     Q_OBJECT
 public:
-    DialogLayer(AppModel& model, QWidget* parent);
+    DialogLayer(WindowModel& model, QWidget* parent);
     void sync();
     // The keys of the dialog on screen, wherever the keyboard is: Escape
     // cancels, Return chooses the focused button or else the primary one,
@@ -33,7 +33,7 @@ private:
     void choose(const Dialog::Button& b);
     void place();
 
-    AppModel& model_;
+    WindowModel& model_;
     std::optional<QUuid> shown_;
     QPointer<QWidget> card_;
     QPointer<QLineEdit> input_;

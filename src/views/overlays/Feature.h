@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-class AppModel;
+class WindowModel;
 
 // An entry of the feature menu; the menu bar offers the same ones.
 struct Feature {
@@ -12,8 +12,8 @@ struct Feature {
     QString name;
     QString symbol;
     QString shortcut;  // shown beside the name, as the menu spells it
-    std::function<bool(const AppModel&)> isOn;
-    std::function<void(AppModel&)> run;
+    std::function<bool(const WindowModel&)> isOn;
+    std::function<void(WindowModel&)> run;
 
     static const QList<Feature>& all();
     static const Feature& byID(const QString& id);

@@ -1,9 +1,9 @@
 #include "views/overlays/MenuPanel.h"
 
-#include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 #include "views/icons/Icons.h"
+#include "views/state/WindowModel.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,7 +11,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-MenuRow::MenuRow(AppModel& model, MenuItem item, QWidget* parent)
+MenuRow::MenuRow(WindowModel& model, MenuItem item, QWidget* parent)
     : QWidget(parent), model_(model), item_(std::move(item))
 {
     setFixedHeight(rowHeight);
@@ -83,7 +83,8 @@ void MenuRow::paintEvent(QPaintEvent*)
                p.fontMetrics().elidedText(item_.label, Qt::ElideRight, labelRect.width()));
 }
 
-MenuPanel::MenuPanel(AppModel& model, const QList<MenuSection>& sections, int width, QWidget* parent) : QWidget(parent)
+MenuPanel::MenuPanel(WindowModel& model, const QList<MenuSection>& sections, int width, QWidget* parent)
+    : QWidget(parent)
 {
     setFixedWidth(width);
     auto* col = new QVBoxLayout(this);

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-class AppModel;
+class WindowModel;
 
 struct MenuItem {
     QUuid id = QUuid::createUuid();
@@ -28,7 +28,7 @@ class MenuRow : public QWidget {
     Q_OBJECT
 public:
     static constexpr int rowHeight = 26;
-    MenuRow(AppModel& model, MenuItem item, QWidget* parent = nullptr);
+    MenuRow(WindowModel& model, MenuItem item, QWidget* parent = nullptr);
     const MenuItem& item() const { return item_; }
     // What a click does: the popup closes first, then the action runs.
     void choose();
@@ -44,7 +44,7 @@ protected:
     void leaveEvent(QEvent*) override;
 
 private:
-    AppModel& model_;
+    WindowModel& model_;
     MenuItem item_;
     bool hover_ = false;
     bool highlighted_ = false;
@@ -54,7 +54,7 @@ private:
 class MenuPanel : public QWidget {
     Q_OBJECT
 public:
-    MenuPanel(AppModel& model, const QList<MenuSection>& sections, int width = 220, QWidget* parent = nullptr);
+    MenuPanel(WindowModel& model, const QList<MenuSection>& sections, int width = 220, QWidget* parent = nullptr);
     QList<MenuRow*> rows() const;
     // The highlighted row, -1 for none.
     int current() const { return current_; }

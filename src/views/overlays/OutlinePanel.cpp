@@ -2,12 +2,12 @@
 
 #include "views/overlays/OutlineRows.h"
 
-#include "core/AppModel.h"
 #include "core/EditorLink.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 #include "text/PinyinMatch.h"
 #include "text/WorkLanes.h"
+#include "views/state/WindowModel.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -65,7 +65,7 @@ public:
 
 }
 
-OutlinePanel::OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent)
+OutlinePanel::OutlinePanel(WindowModel& model, DocPtr doc, QWidget* parent)
     : QListView(parent), model_(model), doc_(std::move(doc)), rows_(new OutlineRows(this))
 {
     setModel(rows_);
@@ -206,7 +206,7 @@ void OutlinePanel::jump(int row)
     if (row < 0 || row >= entries.size() || isRowHidden(row))
         return;
     // Closing the popup deletes this panel: keep what is needed.
-    AppModel& model = model_;
+    WindowModel& model = model_;
     const DocPtr doc = doc_;
     const int line = entries[row].line;
     model.setPopup(std::nullopt);

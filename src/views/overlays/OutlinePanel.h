@@ -5,7 +5,7 @@
 
 #include <QListView>
 
-class AppModel;
+class WindowModel;
 class QLineEdit;
 class OutlineRows;
 
@@ -16,7 +16,7 @@ class OutlineRows;
 class OutlinePanel : public QListView {
     Q_OBJECT
 public:
-    OutlinePanel(AppModel& model, DocPtr doc, QWidget* parent = nullptr);
+    OutlinePanel(WindowModel& model, DocPtr doc, QWidget* parent = nullptr);
     // Texts this long have their headings gathered on a worker (tests lower it).
     static inline qsizetype asideBytes = qsizetype(1) << 20;
     const QList<OutlineEntry>& entries() const;
@@ -41,7 +41,7 @@ private:
     void fill(QList<OutlineEntry> entries);
     void narrow(const QString& query);
 
-    AppModel& model_;
+    WindowModel& model_;
     DocPtr doc_;
     OutlineRows* rows_;
     // Rows are listed (the headings, or the notice that they are being

@@ -1,6 +1,5 @@
 #include "views/overlays/PopupContent.h"
 
-#include "core/AppModel.h"
 #include "core/EditorLink.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
@@ -12,6 +11,7 @@
 #include "views/overlays/OutlinePanel.h"
 #include "views/sheets/SettingsView.h"
 #include "views/sidebar/TagEditor.h"
+#include "views/state/WindowModel.h"
 
 #include <QLineEdit>
 #include <QTimer>
@@ -30,7 +30,7 @@ MenuItem item(const QString& label, bool checked, std::function<void()> action,
     return i;
 }
 
-QWidget* feature(AppModel& model)
+QWidget* feature(WindowModel& model)
 {
     QList<MenuItem> items;
     for (const Feature& f : Feature::all())
@@ -41,7 +41,7 @@ QWidget* feature(AppModel& model)
     return panel;
 }
 
-QWidget* encoding(AppModel& model, const DocPtr& doc)
+QWidget* encoding(WindowModel& model, const DocPtr& doc)
 {
     QList<MenuItem> reopen, convert;
     for (const TextEncoding& e : TextEncoding::allCases()) {
@@ -54,7 +54,7 @@ QWidget* encoding(AppModel& model, const DocPtr& doc)
                           MenuSection{QUuid::createUuid(), QStringLiteral("按此编码保存"), convert}});
 }
 
-QWidget* eol(AppModel& model, const DocPtr& doc)
+QWidget* eol(WindowModel& model, const DocPtr& doc)
 {
     QList<MenuItem> items;
     for (const LineEnding& l : LineEnding::allCases())
@@ -70,7 +70,7 @@ QWidget* eol(AppModel& model, const DocPtr& doc)
     return new MenuPanel(model, {MenuSection{QUuid::createUuid(), std::nullopt, items}});
 }
 
-QWidget* format(AppModel& model, const DocPtr& doc)
+QWidget* format(WindowModel& model, const DocPtr& doc)
 {
     QList<MenuItem> items;
     items << item(QStringLiteral("无格式"), FileName::ext(doc->name()).isEmpty(),
@@ -90,13 +90,13 @@ QWidget* format(AppModel& model, const DocPtr& doc)
                          240);
 }
 
-QWidget* tags(AppModel& model, const DocPtr& doc) { return new TagEditor(model, doc); }
+QWidget* tags(WindowModel& model, const DocPtr& doc) { return new TagEditor(model, doc); }
 
 }
 
 namespace PopupContent {
 
-QWidget* build(AppModel& model, const Popup& popup)
+QWidget* build(WindowModel& model, const Popup& popup)
 {
     if (popup.kind() == Popup::Kind::settings)
         return new SettingsView(model);

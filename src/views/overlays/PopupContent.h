@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/Popup.h"
+#include "views/state/Popup.h"
 
-class AppModel;
+class WindowModel;
 class QWidget;
 
 // The content of each popup, built when it opens.
 namespace PopupContent {
-QWidget* build(AppModel& model, const Popup& popup);
+QWidget* build(WindowModel& model, const Popup& popup);
 }

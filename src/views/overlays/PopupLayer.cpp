@@ -1,8 +1,8 @@
 #include "views/overlays/PopupLayer.h"
 
-#include "core/AppModel.h"
 #include "editor/Palette.h"
 #include "views/controls/FocusRing.h"
+#include "views/state/WindowModel.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -102,7 +102,7 @@ bool PopupLayer::handleKey(QKeyEvent* e)
     return true;
 }
 
-PopupLayer::PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent)
+PopupLayer::PopupLayer(WindowModel& model, ContentFactory factory, QWidget* parent)
     : QWidget(parent), model_(model), factory_(std::move(factory))
 {
     setAttribute(Qt::WA_NoSystemBackground);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Popup.h"
+#include "views/state/Popup.h"
 
 #include <QHash>
 #include <QPointer>
@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-class AppModel;
+class WindowModel;
 class QGraphicsOpacityEffect;
 class QKeyEvent;
 
@@ -43,7 +43,7 @@ public:
     // Builds the content of a popup; null for nothing to show.
     using ContentFactory = std::function<QWidget*(const Popup&)>;
 
-    PopupLayer(AppModel& model, ContentFactory factory, QWidget* parent);
+    PopupLayer(WindowModel& model, ContentFactory factory, QWidget* parent);
     // The control that opens the popups of this anchor name.
     void setAnchor(const QString& name, QWidget* control);
     // Where a painted control is (a button inside a list's row), in the
@@ -78,7 +78,7 @@ private:
     // The catcher covers the feature button; its area still counts as the button.
     void reportFeatureHover(const QPoint& pos);
 
-    AppModel& model_;
+    WindowModel& model_;
     ContentFactory factory_;
     QHash<QString, QPointer<QWidget>> anchors_;
     AnchorFinder finder_;

@@ -1,6 +1,5 @@
 #include "views/pane/DocPane.h"
 
-#include "core/AppModel.h"
 #include "views/pane/ActionBar.h"
 #include "views/pane/EditorArea.h"
 #include "views/pane/FindBar.h"
@@ -8,10 +7,11 @@
 #include "views/pane/NoticeBar.h"
 #include "views/pane/PaneHeader.h"
 #include "views/pane/PaneStatusBar.h"
+#include "views/state/WindowModel.h"
 
 #include <QVBoxLayout>
 
-DocPane::DocPane(AppModel& model, EditorCache& editors, const AnchorSink& reportAnchor, QWidget* parent)
+DocPane::DocPane(WindowModel& model, EditorCache& editors, const AnchorSink& reportAnchor, QWidget* parent)
     : QWidget(parent), model_(model)
 {
     auto* column = new QVBoxLayout(this);

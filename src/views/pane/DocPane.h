@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <functional>
 
-class AppModel;
+class WindowModel;
 class ActionBar;
 class EditorArea;
 class EditorCache;
@@ -22,7 +22,7 @@ class DocPane : public QWidget {
     Q_OBJECT
 public:
     using AnchorSink = std::function<void(const QString&, QWidget*)>;
-    DocPane(AppModel& model, EditorCache& editors, const AnchorSink& reportAnchor, QWidget* parent = nullptr);
+    DocPane(WindowModel& model, EditorCache& editors, const AnchorSink& reportAnchor, QWidget* parent = nullptr);
     void setDoc(const DocPtr& doc);
     const DocPtr& doc() const { return doc_; }
 
@@ -37,7 +37,7 @@ public:
 private:
     void follow(Doc* d);
 
-    AppModel& model_;
+    WindowModel& model_;
     DocPtr doc_;
     PaneHeader* header_;
     NoticeBar* notice_;

@@ -1,6 +1,5 @@
 #include "views/pane/EditorArea.h"
 
-#include "core/AppModel.h"
 #include "core/Zoom.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
@@ -9,6 +8,7 @@
 #include "views/preview/PreviewEngine.h"
 #include "views/preview/PreviewFailure.h"
 #include "views/preview/PreviewSurface.h"
+#include "views/state/WindowModel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -90,7 +90,7 @@ void DiagnosticStrip::mouseReleaseEvent(QMouseEvent* e)
         onClick();
 }
 
-EditorArea::EditorArea(AppModel& model, EditorCache& editors, QWidget* parent)
+EditorArea::EditorArea(WindowModel& model, EditorCache& editors, QWidget* parent)
     : QSplitter(Qt::Horizontal, parent), model_(model), editors_(editors)
 {
     setHandleWidth(5);

@@ -7,7 +7,7 @@
 #include <QSplitter>
 #include <functional>
 
-class AppModel;
+class WindowModel;
 class CodeTextView;
 class EditorCache;
 class PreviewPane;
@@ -40,7 +40,7 @@ private:
 class EditorArea : public QSplitter {
     Q_OBJECT
 public:
-    EditorArea(AppModel& model, EditorCache& editors, QWidget* parent);
+    EditorArea(WindowModel& model, EditorCache& editors, QWidget* parent);
     void setDoc(const DocPtr& doc);
     // Follows the document's mode, diagnostics and the caret count.
     void refresh();
@@ -73,7 +73,7 @@ private:
     // in one, the two would hold the window too long.
     void warmUp(const std::function<void()>& then = {});
 
-    AppModel& model_;
+    WindowModel& model_;
     EditorCache& editors_;
     DocPtr doc_;
     QWidget* column_;

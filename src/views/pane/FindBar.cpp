@@ -1,9 +1,9 @@
 #include "views/pane/FindBar.h"
 
-#include "core/AppModel.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "views/controls/Controls.h"
+#include "views/state/WindowModel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,7 +20,7 @@ MultilineField* field(const QString& placeholder, QWidget* parent)
 
 }
 
-FindBar::FindBar(AppModel& model, EditorCache& editors, QWidget* parent)
+FindBar::FindBar(WindowModel& model, EditorCache& editors, QWidget* parent)
     : PaneBar(36, parent), model_(model), editors_(editors)
 {
     QHBoxLayout* outer = row();

@@ -3,7 +3,7 @@
 #include "core/Doc.h"
 #include "views/pane/PaneParts.h"
 
-class AppModel;
+class WindowModel;
 class EditorCache;
 class EditorController;
 class FieldBox;
@@ -17,7 +17,7 @@ class Toggle2;
 class FindBar : public PaneBar {
     Q_OBJECT
 public:
-    FindBar(AppModel& model, EditorCache& editors, QWidget* parent);
+    FindBar(WindowModel& model, EditorCache& editors, QWidget* parent);
     void setDoc(const DocPtr& doc);
     void refresh();
 
@@ -31,7 +31,7 @@ public:
 private:
     EditorController* editor() const;
 
-    AppModel& model_;
+    WindowModel& model_;
     EditorCache& editors_;
     DocPtr doc_;
     MultilineField* find_;

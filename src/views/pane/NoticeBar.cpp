@@ -1,15 +1,15 @@
 #include "views/pane/NoticeBar.h"
 
-#include "core/AppModel.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "views/controls/Controls.h"
+#include "views/state/WindowModel.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 
-NoticeBar::NoticeBar(AppModel& model, EditorCache& editors, QWidget* parent)
+NoticeBar::NoticeBar(WindowModel& model, EditorCache& editors, QWidget* parent)
     : PaneBar(34, parent), model_(model), editors_(editors)
 {
     setFill(Palette::selection());

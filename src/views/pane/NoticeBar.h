@@ -5,7 +5,7 @@
 
 #include <QPointer>
 
-class AppModel;
+class WindowModel;
 class EditorCache;
 class EditorController;
 class TextButton;
@@ -16,13 +16,13 @@ class TextButton;
 class NoticeBar : public PaneBar {
     Q_OBJECT
 public:
-    NoticeBar(AppModel& model, EditorCache& editors, QWidget* parent);
+    NoticeBar(WindowModel& model, EditorCache& editors, QWidget* parent);
     void setDoc(const DocPtr& doc);
     void refresh();
     QLabel* message() const { return message_; }
 
 private:
-    AppModel& model_;
+    WindowModel& model_;
     EditorCache& editors_;
     DocPtr doc_;
     QPointer<EditorController> followed_;

@@ -1,9 +1,9 @@
 #include "views/pane/PaneHeader.h"
 
-#include "core/AppModel.h"
 #include "views/controls/Controls.h"
 #include "views/controls/HoverReport.h"
 #include "views/pane/ViewModeLabels.h"
+#include "views/state/WindowModel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -39,7 +39,7 @@ protected:
 
 }
 
-PaneHeader::PaneHeader(AppModel& model, const AnchorSink& reportAnchor, QWidget* parent)
+PaneHeader::PaneHeader(WindowModel& model, const AnchorSink& reportAnchor, QWidget* parent)
     : PaneBar(40, parent), model_(model)
 {
     QHBoxLayout* row = this->row();

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-class AppModel;
+class WindowModel;
 class IconButton;
 class QHBoxLayout;
 
@@ -14,7 +14,7 @@ class PaneHeader : public PaneBar {
     Q_OBJECT
 public:
     using AnchorSink = std::function<void(const QString&, QWidget*)>;
-    PaneHeader(AppModel& model, const AnchorSink& reportAnchor, QWidget* parent);
+    PaneHeader(WindowModel& model, const AnchorSink& reportAnchor, QWidget* parent);
     void setDoc(const DocPtr& doc);
     // Reads everything again from the model and the document.
     void refresh();
@@ -32,7 +32,7 @@ private:
     void refreshChips();
     void refreshModes();
 
-    AppModel& model_;
+    WindowModel& model_;
     DocPtr doc_;
     ColorLabel* name_;
     ColorLabel* dirty_;

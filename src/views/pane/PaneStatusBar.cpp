@@ -1,16 +1,16 @@
 #include "views/pane/PaneStatusBar.h"
 
-#include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/CodeTextView.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
 #include "views/controls/Controls.h"
 #include "views/pane/StatusTitles.h"
+#include "views/state/WindowModel.h"
 
 #include <QHBoxLayout>
 
-PaneStatusBar::PaneStatusBar(AppModel& model, EditorCache& editors,
+PaneStatusBar::PaneStatusBar(WindowModel& model, EditorCache& editors,
                              const std::function<void(const QString&, QWidget*)>& reportAnchor, QWidget* parent)
     : PaneBar(28, parent, Line::top), model_(model), editors_(editors)
 {

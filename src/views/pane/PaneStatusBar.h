@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <functional>
 
-class AppModel;
+class WindowModel;
 class EditorCache;
 class EditorController;
 class TextButton;
@@ -16,7 +16,7 @@ class TextButton;
 class PaneStatusBar : public PaneBar {
     Q_OBJECT
 public:
-    PaneStatusBar(AppModel& model, EditorCache& editors,
+    PaneStatusBar(WindowModel& model, EditorCache& editors,
                   const std::function<void(const QString&, QWidget*)>& reportAnchor, QWidget* parent);
     void setDoc(const DocPtr& doc);
     void refresh();
@@ -36,7 +36,7 @@ private:
     void followEditor();
     void showCaret();
     void showWordCount();
-    AppModel& model_;
+    WindowModel& model_;
     EditorCache& editors_;
     DocPtr doc_;
     QPointer<EditorController> followed_;  // whose caret and 字数 are shown

@@ -11,7 +11,7 @@
 #include <functional>
 #include <optional>
 
-class AppModel;
+class WindowModel;
 class QWidget;
 struct FormatPlugin;
 
@@ -82,8 +82,8 @@ public:
     virtual std::optional<QByteArray> exportPageUtf8(const FormatPlugin& plugin, const TextCopy& text,
                                                      const QString& title, const QString& what, QString* error) = 0;
     // 文件 → 打印… and 打印预览…: window-modal dialogs that return at once.
-    virtual void print(AppModel& model, const DocPtr& doc, QWidget* window) = 0;
-    virtual void printPreview(AppModel& model, const DocPtr& doc, QWidget* window) = 0;
+    virtual void print(WindowModel& model, const DocPtr& doc, QWidget* window) = 0;
+    virtual void printPreview(WindowModel& model, const DocPtr& doc, QWidget* window) = 0;
     // Ends what the engine keeps running in the background, while it is still up.
     virtual void shutdown() = 0;
 

@@ -1,12 +1,12 @@
 #include "views/sheets/NewFileSheet.h"
 
-#include "core/AppModel.h"
 #include "core/EditorLink.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 #include "plugins/FileName.h"
 #include "views/controls/FocusRing.h"
 #include "views/sheets/SheetParts.h"
+#include "views/state/WindowModel.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -39,7 +39,7 @@ std::optional<std::pair<int, int>> templateHeading(const QString& text)
     return std::pair{from, to - from};
 }
 
-NewFileSheet::NewFileSheet(AppModel& model, QWidget* parent) : QFrame(parent), model_(model)
+NewFileSheet::NewFileSheet(WindowModel& model, QWidget* parent) : QFrame(parent), model_(model)
 {
     setFixedWidth(520);
     auto* col = new QVBoxLayout(this);

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <optional>
 
-class AppModel;
+class WindowModel;
 class QLineEdit;
 class QLabel;
 class QPushButton;
@@ -21,7 +21,7 @@ std::optional<std::pair<int, int>> templateHeading(const QString& text);
 class NewFileSheet : public QFrame {
     Q_OBJECT
 public:
-    explicit NewFileSheet(AppModel& model, QWidget* parent = nullptr);
+    explicit NewFileSheet(WindowModel& model, QWidget* parent = nullptr);
 
     // Back to an empty form; the name field takes focus on the next turn.
     void reset();
@@ -45,7 +45,7 @@ private:
     void rebuildTags();
     void restyle();
 
-    AppModel& model_;
+    WindowModel& model_;
     QLineEdit* nameField_;
     QWidget* tiles_;
     QWidget* chips_;

@@ -1,6 +1,5 @@
 #include "views/sheets/SettingsView.h"
 
-#include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorScheme.h"
 #include "editor/Palette.h"
@@ -8,6 +7,7 @@
 #include "views/controls/Controls.h"
 #include "views/controls/FocusRing.h"
 #include "views/sheets/SheetParts.h"
+#include "views/state/WindowModel.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -49,7 +49,7 @@ void paintSample(QPainter& p, const QRect& r, const EditorScheme& s)
 
 }
 
-SettingsView::SettingsView(AppModel& model, QWidget* parent) : QWidget(parent), model_(model)
+SettingsView::SettingsView(WindowModel& model, QWidget* parent) : QWidget(parent), model_(model)
 {
     setFixedWidth(300);
     auto* col = new QVBoxLayout(this);

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <optional>
 
-class AppModel;
+class WindowModel;
 class QLabel;
 class TextButton;
 class QSlider;
@@ -17,7 +17,7 @@ class QVBoxLayout;
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
-    explicit SettingsView(AppModel& model, QWidget* parent = nullptr);
+    explicit SettingsView(WindowModel& model, QWidget* parent = nullptr);
     // Shows the model's current settings.
     void sync();
 
@@ -40,7 +40,7 @@ private:
     void addIndentRows(QVBoxLayout* col);
     void setIndent(int width, std::optional<bool> tabs);
 
-    AppModel& model_;
+    WindowModel& model_;
     QList<TextButton*> appearance_;
     QWidget* schemes_;
     QSlider* slider_;

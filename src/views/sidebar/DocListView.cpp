@@ -1,9 +1,9 @@
 #include "views/sidebar/DocListView.h"
 
-#include "core/AppModel.h"
 #include "core/EditorLink.h"
 #include "views/sidebar/Sidebar.h"
 #include "views/sidebar/SidebarRows.h"
+#include "views/state/WindowModel.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,7 +15,7 @@
 #include <QMimeData>
 #include <QUrl>
 
-DocListView::DocListView(AppModel& model, QWidget* parent) : QListView(parent), model_(model)
+DocListView::DocListView(WindowModel& model, QWidget* parent) : QListView(parent), model_(model)
 {
     setObjectName(QStringLiteral("docList"));
     setModel(&model_.docGroups());

@@ -6,7 +6,7 @@
 #include <QListView>
 #include <optional>
 
-class AppModel;
+class WindowModel;
 class QMenu;
 
 // One group's open documents, a row each, over the grouped documents model
@@ -16,7 +16,7 @@ class QMenu;
 class DocListView : public QListView {
     Q_OBJECT
 public:
-    DocListView(AppModel& model, QWidget* parent = nullptr);
+    DocListView(WindowModel& model, QWidget* parent = nullptr);
 
     DocPtr docAt(const QModelIndex& index) const;
     // The row of a document in this list; invalid when it is not listed here.
@@ -59,7 +59,7 @@ private:
     void setDropRow(int row);
     void updateRow(int row);
 
-    AppModel& model_;
+    WindowModel& model_;
     QPersistentModelIndex pressed_;
     DocRowDelegate::Part pressedPart_ = DocRowDelegate::Part::row;
     QPoint pressAt_;

@@ -1,10 +1,10 @@
 #include "views/sidebar/GroupView.h"
 
-#include "core/AppModel.h"
 #include "editor/Palette.h"
 #include "views/icons/Icons.h"
 #include "views/sidebar/DocListView.h"
 #include "views/sidebar/SidebarRows.h"
+#include "views/state/WindowModel.h"
 
 #include <QDropEvent>
 #include <QHBoxLayout>
@@ -13,7 +13,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-GroupView::GroupView(AppModel& model, const QString& id, QWidget* parent) : QWidget(parent), model_(model), id_(id)
+GroupView::GroupView(WindowModel& model, const QString& id, QWidget* parent) : QWidget(parent), model_(model), id_(id)
 {
     column_ = new QVBoxLayout(this);
     column_->setContentsMargins(0, 0, 0, 0);

@@ -5,7 +5,7 @@
 #include <QColor>
 #include <QWidget>
 
-class AppModel;
+class WindowModel;
 class DocListView;
 class QLabel;
 class QVBoxLayout;
@@ -25,7 +25,7 @@ class GroupView : public QWidget {
 public:
     static constexpr int rowHeight = 28;
     static constexpr int visibleLimit = 8;
-    GroupView(AppModel& model, const QString& id, QWidget* parent = nullptr);
+    GroupView(WindowModel& model, const QString& id, QWidget* parent = nullptr);
     void setGroup(const SidebarGroup& group, bool capped);
     const QString& id() const { return id_; }
     QWidget* header() const { return header_; }
@@ -39,7 +39,7 @@ protected:
 
 private:
     void paintHeader();
-    AppModel& model_;
+    WindowModel& model_;
     QString id_;
     QColor color_;
     bool open_ = true;

@@ -1,9 +1,9 @@
 #include "views/sidebar/Sidebar.h"
 
-#include "core/AppModel.h"
 #include "editor/Palette.h"
 #include "views/controls/Controls.h"
 #include "views/sidebar/DocListView.h"
+#include "views/state/WindowModel.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -13,7 +13,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-Sidebar::Sidebar(AppModel& model, const AnchorSink& reportAnchor, QWidget* parent) : QFrame(parent), model_(model)
+Sidebar::Sidebar(WindowModel& model, const AnchorSink& reportAnchor, QWidget* parent) : QFrame(parent), model_(model)
 {
     setObjectName(QStringLiteral("Sidebar"));
     setFixedWidth(fixedWidth);
@@ -124,7 +124,7 @@ QList<SidebarGroup> Sidebar::groups() const
 {
     QList<SidebarGroup> out;
     const auto& colors = Palette::tagColors();
-    for (const AppModel::Group& g : model_.groups()) {
+    for (const WindowModel::Group& g : model_.groups()) {
         const QColor c = g.color < 0 ? Palette::fg3().resolve()
                                      : colors.value(Tag{g.id, g.name, g.color}.colorIndex(int(colors.size())));
         out << SidebarGroup{g.id, g.name, c, g.docs};

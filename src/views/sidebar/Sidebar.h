@@ -8,7 +8,7 @@
 #include <QSet>
 #include <functional>
 
-class AppModel;
+class WindowModel;
 class DocListView;
 class IconButton;
 class QFileSystemWatcher;
@@ -23,7 +23,7 @@ class Sidebar : public QFrame {
 public:
     static constexpr int fixedWidth = 248;
     using AnchorSink = std::function<void(const QString&, QWidget*)>;
-    Sidebar(AppModel& model, const AnchorSink& reportAnchor = {}, QWidget* parent = nullptr);
+    Sidebar(WindowModel& model, const AnchorSink& reportAnchor = {}, QWidget* parent = nullptr);
 
     static bool shouldCap(const QList<SidebarGroup>& groups, const QSet<QString>& collapsed, int recentCount,
                           int available);
@@ -56,7 +56,7 @@ private:
     void followPopup();
     void scheduleSync();
 
-    AppModel& model_;
+    WindowModel& model_;
     QScrollArea* scroll_;
     QWidget* content_;
     SectionTitle* openTitle_;

@@ -1,9 +1,9 @@
 #include "views/sidebar/SidebarRows.h"
 
-#include "core/AppModel.h"
 #include "core/EditorLink.h"
 #include "editor/Palette.h"
 #include "views/sidebar/Sidebar.h"
+#include "views/state/WindowModel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,7 +70,7 @@ void SectionTitle::setCount(int count)
 
 // ---- ListRow ----
 
-ListRow::ListRow(AppModel& model, QWidget* parent) : QWidget(parent), model_(model)
+ListRow::ListRow(WindowModel& model, QWidget* parent) : QWidget(parent), model_(model)
 {
     // Reached by Tab and F6; a click keeps the keyboard where it was.
     setFocusPolicy(Qt::TabFocus);
@@ -127,7 +127,7 @@ void ListRow::paintFocus(QPainter& p) const
 
 // ---- RecentRow ----
 
-RecentRow::RecentRow(AppModel& model, const QString& path, QWidget* parent) : ListRow(model, parent), path_(path)
+RecentRow::RecentRow(WindowModel& model, const QString& path, QWidget* parent) : ListRow(model, parent), path_(path)
 {
     setFixedHeight(rowHeight);
     setCursor(Qt::PointingHandCursor);
@@ -164,7 +164,7 @@ void RecentRow::paintEvent(QPaintEvent*)
 void RecentRow::choose()
 {
     const QString path = path_;
-    AppModel& model = model_;
+    WindowModel& model = model_;
     // Opening changes the recent list and with it this row.
     QMetaObject::invokeMethod(
         &model, [&model, path] { model.openRecent(path); }, Qt::QueuedConnection);

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <optional>
 
-class AppModel;
+class WindowModel;
 class QLabel;
 class QMimeData;
 class QPainter;
@@ -25,7 +25,7 @@ private:
 class ListRow : public QWidget {
     Q_OBJECT
 public:
-    explicit ListRow(AppModel& model, QWidget* parent = nullptr);
+    explicit ListRow(WindowModel& model, QWidget* parent = nullptr);
     virtual void choose() = 0;
 
 protected:
@@ -34,7 +34,7 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     // The accent ring drawn while the row has the keyboard.
     void paintFocus(QPainter& p) const;
-    AppModel& model_;
+    WindowModel& model_;
 };
 
 // A recently closed file; struck through while it does not exist.
@@ -42,7 +42,7 @@ class RecentRow : public ListRow {
     Q_OBJECT
 public:
     static constexpr int rowHeight = 24;
-    RecentRow(AppModel& model, const QString& path, QWidget* parent = nullptr);
+    RecentRow(WindowModel& model, const QString& path, QWidget* parent = nullptr);
     void choose() override;
     const QString& path() const { return path_; }
     bool missing() const { return missing_; }

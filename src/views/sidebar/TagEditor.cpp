@@ -2,10 +2,10 @@
 
 #include "views/controls/ColorLabel.h"
 
-#include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "editor/Palette.h"
 #include "views/icons/Icons.h"
+#include "views/state/WindowModel.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -59,7 +59,7 @@ protected:
 
 }
 
-TagEditor::TagEditor(AppModel& model, DocPtr doc, QWidget* parent)
+TagEditor::TagEditor(WindowModel& model, DocPtr doc, QWidget* parent)
     : QWidget(parent), model_(model), doc_(std::move(doc))
 {
     setFixedWidth(230);

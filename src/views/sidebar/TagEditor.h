@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-class AppModel;
+class WindowModel;
 class QKeyEvent;
 class QLineEdit;
 class QVBoxLayout;
@@ -13,7 +13,7 @@ class QVBoxLayout;
 class TagEditor : public QWidget {
     Q_OBJECT
 public:
-    TagEditor(AppModel& model, DocPtr doc, QWidget* parent = nullptr);
+    TagEditor(WindowModel& model, DocPtr doc, QWidget* parent = nullptr);
     QLineEdit* field() const { return field_; }
     // Tag names in order, with whether the document carries each.
     QList<std::pair<QString, bool>> rows() const;
@@ -31,7 +31,7 @@ private:
     void setCurrent(int index);
     int current_ = -1;
 
-    AppModel& model_;
+    WindowModel& model_;
     DocPtr doc_;
     QVBoxLayout* list_;
     QLineEdit* field_;

@@ -1,8 +1,8 @@
 #include "views/webengine/PrintJob.h"
 
-#include "core/AppModel.h"
 #include "core/FileIO.h"
 #include "editor/AppFonts.h"
+#include "views/state/WindowModel.h"
 #include "views/webengine/MermaidRenderer.h"
 #include "views/webengine/PDFExport.h"
 #include "views/webengine/StandalonePage.h"
@@ -30,7 +30,7 @@ QString tooLong() { return QStringLiteral("打印超时（%1 秒内没有完成�
 // Lives as long as its dialog, and longer while printing.
 class PrintJob : public QObject {
 public:
-    PrintJob(AppModel& model, const DocPtr& doc, QObject* parent) : QObject(parent), model_(model)
+    PrintJob(WindowModel& model, const DocPtr& doc, QObject* parent) : QObject(parent), model_(model)
     {
         name_ = doc->name();
         folder_ = doc->url() ? QFileInfo(*doc->url()).absolutePath() : QString();
@@ -290,7 +290,7 @@ private:
         QTimer::singleShot(0, &model_, [&model = model_, why] { model.alert(QStringLiteral("无法打印"), why); });
     }
 
-    AppModel& model_;
+    WindowModel& model_;
     QString name_;
     QString folder_;
     QPrinter printer_{QPrinter::HighResolution};
@@ -312,7 +312,7 @@ private:
 
 namespace PrintJobs {
 
-void print(AppModel& model, const DocPtr& doc, QWidget* window)
+void print(WindowModel& model, const DocPtr& doc, QWidget* window)
 {
     auto* job = new PrintJob(model, doc, window);
     auto* dialog = new QPrintDialog(job->printer(), window);
@@ -326,7 +326,7 @@ void print(AppModel& model, const DocPtr& doc, QWidget* window)
     dialog->open();
 }
 
-void preview(AppModel& model, const DocPtr& doc, QWidget* window)
+void preview(WindowModel& model, const DocPtr& doc, QWidget* window)
 {
     auto* job = new PrintJob(model, doc, window);
     auto* dialog = new QPrintPreviewDialog(job->printer(), window);

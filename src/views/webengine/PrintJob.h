@@ -2,7 +2,7 @@
 
 #include "core/Doc.h"
 
-class AppModel;
+class WindowModel;
 class QWidget;
 
 // 文件 → 打印… and 打印预览…: a format with a preview prints its preview page
@@ -10,6 +10,6 @@ class QWidget;
 // Both dialogs are window-modal and return at once; printing gives up with
 // a message after a minute.
 namespace PrintJobs {
-void print(AppModel& model, const DocPtr& doc, QWidget* window);
-void preview(AppModel& model, const DocPtr& doc, QWidget* window);
+void print(WindowModel& model, const DocPtr& doc, QWidget* window);
+void preview(WindowModel& model, const DocPtr& doc, QWidget* window);
 }

@@ -32,12 +32,12 @@ std::optional<QByteArray> WebEnginePreview::exportPageUtf8(const FormatPlugin& p
     return MermaidRenderer::exportPageUtf8(plugin, text, title, what, error);
 }
 
-void WebEnginePreview::print(AppModel& model, const DocPtr& doc, QWidget* window)
+void WebEnginePreview::print(WindowModel& model, const DocPtr& doc, QWidget* window)
 {
     PrintJobs::print(model, doc, window);
 }
 
-void WebEnginePreview::printPreview(AppModel& model, const DocPtr& doc, QWidget* window)
+void WebEnginePreview::printPreview(WindowModel& model, const DocPtr& doc, QWidget* window)
 {
     PrintJobs::preview(model, doc, window);
 }

@@ -14,7 +14,7 @@ public:
                                       const QString& what, QString* error) override;
     std::optional<QByteArray> exportPageUtf8(const FormatPlugin& plugin, const TextCopy& text, const QString& title,
                                              const QString& what, QString* error) override;
-    void print(AppModel& model, const DocPtr& doc, QWidget* window) override;
-    void printPreview(AppModel& model, const DocPtr& doc, QWidget* window) override;
+    void print(WindowModel& model, const DocPtr& doc, QWidget* window) override;
+    void printPreview(WindowModel& model, const DocPtr& doc, QWidget* window) override;
     void shutdown() override;
 };

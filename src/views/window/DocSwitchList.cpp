@@ -1,8 +1,8 @@
 #include "views/window/DocSwitchList.h"
 
-#include "core/AppModel.h"
 #include "editor/AppFonts.h"
 #include "views/controls/ControlColors.h"
+#include "views/state/WindowModel.h"
 #include "views/window/DocSwitchModel.h"
 #include "views/window/DocSwitcher.h"
 
@@ -55,7 +55,7 @@ public:
 
 }
 
-DocSwitchList::DocSwitchList(AppModel& model, DocSwitcher& switcher, QWidget* parent)
+DocSwitchList::DocSwitchList(WindowModel& model, DocSwitcher& switcher, QWidget* parent)
     : QWidget(parent),
       switcher_(switcher),
       rows_(new DocSwitchModel(model.documents(), this)),

@@ -4,7 +4,7 @@
 
 class DocSwitchModel;
 class DocSwitcher;
-class AppModel;
+class WindowModel;
 
 // The list shown over the window while Ctrl+Tab walks the documents. It
 // never takes the keyboard: the keys of the walk keep going to the editor
@@ -12,7 +12,7 @@ class AppModel;
 class DocSwitchList : public QWidget {
     Q_OBJECT
 public:
-    DocSwitchList(AppModel& model, DocSwitcher& switcher, QWidget* parent);
+    DocSwitchList(WindowModel& model, DocSwitcher& switcher, QWidget* parent);
     // Follows the switcher: shown with its rows while walking, hidden after.
     void sync();
     QListView* view() const { return view_; }

@@ -1,10 +1,10 @@
 #include "views/window/DocSwitcher.h"
 
-#include "core/AppModel.h"
+#include "views/state/WindowModel.h"
 
 #include <algorithm>
 
-DocSwitcher::DocSwitcher(AppModel& model, QObject* parent) : QObject(parent), model_(model)
+DocSwitcher::DocSwitcher(WindowModel& model, QObject* parent) : QObject(parent), model_(model)
 {
     connect(&model_.documents(), &DocumentModel::activeChanged, this, &DocSwitcher::noteActive);
     connect(&model_.documents(), &DocumentModel::listChanged, this, &DocSwitcher::noteActive);
@@ -89,7 +89,7 @@ void DocSwitcher::walkChanged()
 QList<QUuid> DocSwitcher::listOrder() const
 {
     QList<QUuid> ids;
-    for (const AppModel::Group& g : model_.groups())
+    for (const WindowModel::Group& g : model_.groups())
         for (const DocPtr& d : g.docs)
             if (!ids.contains(d->id))  // a document with two tags is listed twice
                 ids << d->id;

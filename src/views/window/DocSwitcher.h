@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-class AppModel;
+class WindowModel;
 
 // Switching documents from the keyboard. Ctrl+Tab starts a walk through the
 // documents in the order they were last used; while Ctrl stays down each Tab
@@ -14,7 +14,7 @@ class AppModel;
 // becomes the most recent. Ctrl+PgDown/PgUp and Alt+1…9 follow the sidebar's order.
 class DocSwitcher : public QObject {
 public:
-    explicit DocSwitcher(AppModel& model, QObject* parent = nullptr);
+    explicit DocSwitcher(WindowModel& model, QObject* parent = nullptr);
 
     // One step of the highlight through the recently used order (1 forward, -1 back).
     void walk(int by);
@@ -46,7 +46,7 @@ private:
     void show(QUuid id);
     void walkChanged();
 
-    AppModel& model_;
+    WindowModel& model_;
     QList<QUuid> recent_;
     std::optional<QList<QUuid>> walk_;
     int walkIndex_ = 0;

@@ -1,7 +1,7 @@
-#include "core/AppModel.h"
 #include "editor/EditCommands.h"
 #include "editor/EditorCache.h"
 #include "editor/EditorController.h"
+#include "views/state/WindowModel.h"
 #include "views/window/FollowActive.h"
 #include "views/window/MainWindow.h"
 

@@ -1,9 +1,9 @@
 #include "views/window/ExportPDF.h"
 
-#include "core/AppModel.h"
 #include "core/FileChooser.h"
 #include "core/FileIO.h"
 #include "views/preview/PreviewEngine.h"
+#include "views/state/WindowModel.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -32,7 +32,7 @@ QProgressDialog* showProgress(PageToPDF* job, const QString& name, QWidget* wind
 
 namespace ExportPDF {
 
-void run(AppModel& model, const DocPtr& doc, QObject* owner)
+void run(WindowModel& model, const DocPtr& doc, QObject* owner)
 {
     FileChooser* chooser = model.fileChooser();
     if (!chooser)

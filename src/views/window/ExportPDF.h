@@ -2,10 +2,10 @@
 
 #include "core/Doc.h"
 
-class AppModel;
+class WindowModel;
 class QObject;
 
 // "导出 PDF…": asks where, prints the document's preview page and writes the PDF.
 namespace ExportPDF {
-void run(AppModel& model, const DocPtr& doc, QObject* owner);
+void run(WindowModel& model, const DocPtr& doc, QObject* owner);
 }

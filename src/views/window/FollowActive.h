@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AppModel.h"
+#include "views/state/WindowModel.h"
 
 #include <QObject>
 #include <memory>
@@ -9,7 +9,7 @@
 // changes, and when the active document emits one of `docSignals`: what
 // menus enable follows the document on show without waking on every key.
 template <class... Signals>
-void followActive(QObject* context, AppModel& model, const std::function<void()>& changed, Signals... docSignals)
+void followActive(QObject* context, WindowModel& model, const std::function<void()>& changed, Signals... docSignals)
 {
     auto links = std::make_shared<QList<QMetaObject::Connection>>();
     const auto follow = [context, &model, changed, links, docSignals...] {

@@ -2,7 +2,6 @@
 // 退出 last in 文件, 设置… last in 编辑, 关于 in 帮助.
 #include "views/window/MainWindow.h"
 
-#include "core/AppModel.h"
 #include "core/Settings.h"
 #include "core/Zoom.h"
 #include "editor/EditorCache.h"
@@ -12,6 +11,7 @@
 #include "views/pane/GoToLineBar.h"
 #include "views/pane/ViewModeLabels.h"
 #include "views/sidebar/Sidebar.h"
+#include "views/state/WindowModel.h"
 #include "views/window/DocSwitcher.h"
 #include "views/window/ExportPDF.h"
 #include "views/window/FollowActive.h"

@@ -1,6 +1,5 @@
 #include "views/window/MainWindow.h"
 
-#include "core/AppModel.h"
 #include "core/FileIO.h"
 #include "editor/AppFonts.h"
 #include "editor/EditorCache.h"
@@ -17,6 +16,7 @@
 #include "views/sheets/NewFileSheet.h"
 #include "views/sheets/ShortcutSheet.h"
 #include "views/sidebar/Sidebar.h"
+#include "views/state/WindowModel.h"
 #include "views/window/Appearance.h"
 #include "views/window/DocSwitchList.h"
 #include "views/window/DocSwitcher.h"
@@ -49,7 +49,7 @@ namespace {
 // Veil with the new-file sheet centred near the top.
 class SheetLayer : public QWidget {
 public:
-    SheetLayer(QWidget* parent, NewFileSheet*& sheet, AppModel& model) : QWidget(parent)
+    SheetLayer(QWidget* parent, NewFileSheet*& sheet, WindowModel& model) : QWidget(parent)
     {
         sheet = new NewFileSheet(model, this);
         sheet_ = sheet;
@@ -72,7 +72,7 @@ private:
 
 }
 
-MainWindow::MainWindow(AppModel& model, EditorCache& editors)
+MainWindow::MainWindow(WindowModel& model, EditorCache& editors)
     : model_(model), editors_(editors), chooser_(std::make_unique<QtFileChooser>(this))
 {
     setWindowTitle(QStringLiteral("Lorvane"));

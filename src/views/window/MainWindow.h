@@ -6,7 +6,7 @@
 
 #include "core/Doc.h"
 
-class AppModel;
+class WindowModel;
 class Appearance;
 class QMimeData;
 class EditorCache;
@@ -28,7 +28,7 @@ public:
     static constexpr int defaultWidth = 1180;
     static constexpr int defaultHeight = 760;
 
-    MainWindow(AppModel& model, EditorCache& editors);
+    MainWindow(WindowModel& model, EditorCache& editors);
     ~MainWindow() override;
 
     // Restores the session, then opens the files handed over on the command line.
@@ -78,7 +78,7 @@ private:
     // of opened; false when the drop is not that.
     bool dropPictures(QWidget* target, const QPoint& at, const QStringList& files);
 
-    AppModel& model_;
+    WindowModel& model_;
     EditorCache& editors_;
     std::unique_ptr<QtFileChooser> chooser_;
     QWidget* content_ = nullptr;

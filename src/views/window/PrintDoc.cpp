@@ -1,11 +1,11 @@
 #include "views/window/PrintDoc.h"
 
-#include "core/AppModel.h"
 #include "views/preview/PreviewEngine.h"
+#include "views/state/WindowModel.h"
 
 namespace {
 
-PreviewEngine* engineOrAlert(AppModel& model)
+PreviewEngine* engineOrAlert(WindowModel& model)
 {
     QString error;
     PreviewEngine* engine = PreviewEngine::get(&error);
@@ -18,13 +18,13 @@ PreviewEngine* engineOrAlert(AppModel& model)
 
 namespace PrintDoc {
 
-void print(AppModel& model, const DocPtr& doc, QWidget* window)
+void print(WindowModel& model, const DocPtr& doc, QWidget* window)
 {
     if (PreviewEngine* engine = engineOrAlert(model))
         engine->print(model, doc, window);
 }
 
-void preview(AppModel& model, const DocPtr& doc, QWidget* window)
+void preview(WindowModel& model, const DocPtr& doc, QWidget* window)
 {
     if (PreviewEngine* engine = engineOrAlert(model))
         engine->printPreview(model, doc, window);

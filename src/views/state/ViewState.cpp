@@ -1,12 +1,12 @@
-#include "core/ViewState.h"
+#include "views/state/ViewState.h"
 
-#include "core/DocumentModel.h"
+#include "core/AppModel.h"
 #include "core/EditorLink.h"
 
 #include <QPointer>
 #include <QTimer>
 
-ViewState::ViewState(DocumentModel& docs, QObject* parent) : QObject(parent), docs_(docs)
+ViewState::ViewState(AppModel& model, FindState& find, QObject* parent) : EditorHost(parent), model_(model), find_(find)
 {
     toastWork_ = new QTimer(this);
     toastWork_->setSingleShot(true);
@@ -37,12 +37,13 @@ void ViewState::setShowNewFile(bool v)
         return;
     showNewFile_ = v;
     emit showNewFileChanged();
+    EditorLink* editors = model_.editorLink();
     if (v) {
         setPopup(std::nullopt);
-        if (editorLink_)
-            editorLink_->releaseFocus();
-    } else if (DocPtr a = docs_.active(); a && editorLink_) {
-        editorLink_->focus(a);
+        if (editors)
+            editors->releaseFocus();
+    } else if (DocPtr a = model_.active(); a && editors) {
+        editors->focus(a);
     }
 }
 
@@ -62,8 +63,8 @@ void ViewState::present(Dialog dialog)
         return;
     }
     show(std::move(dialog));
-    if (editorLink_)
-        editorLink_->releaseFocus();
+    if (EditorLink* editors = model_.editorLink())
+        editors->releaseFocus();
 }
 
 void ViewState::flash(const QString& text)
@@ -81,9 +82,9 @@ void ViewState::dismissDialog(std::function<void()> action)
         action();
     if (!dialog_ && !dialogQueue_.isEmpty())
         show(dialogQueue_.takeFirst());
-    if (!dialog_ && editorLink_)
-        if (DocPtr a = docs_.active())
-            editorLink_->focus(a);
+    if (EditorLink* editors = model_.editorLink(); !dialog_ && editors)
+        if (DocPtr a = model_.active())
+            editors->focus(a);
 }
 
 bool ViewState::chooseButton(const QString& title)

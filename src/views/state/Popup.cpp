@@ -1,4 +1,4 @@
-#include "core/Popup.h"
+#include "views/state/Popup.h"
 
 QString Popup::anchor() const
 {

@@ -1,4 +1,4 @@
-#include "core/FindState.h"
+#include "editor/FindState.h"
 
 #define LV_FIND_SETTER(fn, member, signal, Type) \
     void FindState::fn(Type v)                   \

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "core/Dialog.h"
-#include "core/Popup.h"
 #include "core/Prompter.h"
+#include "editor/EditorHost.h"
+#include "views/state/Popup.h"
 
 #include <QList>
 #include <QObject>
@@ -10,23 +11,22 @@
 #include <functional>
 #include <optional>
 
-class DocumentModel;
-class EditorLink;
+class AppModel;
 class QTimer;
 
 // What the window shows around the documents and forgets on exit: the
 // question on screen and those waiting behind it, the toast, the open popup,
-// full screen, the new-file sheet, the zoom and the multi-caret count. Main
-// thread only; setting an equal value emits nothing.
-class ViewState : public QObject, public Prompter {
+// full screen, the new-file sheet, the zoom and the multi-caret count. It is
+// where the workspace's flows ask and tell, and what the editors draw in.
+// Main thread only; setting an equal value emits nothing.
+class ViewState : public EditorHost, public Prompter {
     Q_OBJECT
 public:
     static constexpr int toastMSecs = 1800;
     static constexpr int featureCloseMSecs = 250;
 
-    explicit ViewState(DocumentModel& docs, QObject* parent = nullptr);
-
-    void setEditorLink(EditorLink* link) { editorLink_ = link; }
+    // The find bar's state is the window's too; the editors reach it here.
+    ViewState(AppModel& model, FindState& find, QObject* parent = nullptr);
 
     bool isFullScreen() const { return isFullScreen_; }
     bool showNewFile() const { return showNewFile_; }
@@ -35,8 +35,8 @@ public:
     const std::optional<Popup>& popup() const { return popup_; }
     const std::optional<QString>& toast() const { return toast_; }
     const std::optional<int>& multiCaretCount() const { return multiCaretCount_; }
-    // The editor's and the preview's view zoom in percent (Zoom::steps); not stored.
-    int zoom() const { return zoom_; }
+    // Not stored.
+    int zoom() const override { return zoom_; }
     const QList<Dialog>& dialogQueue() const { return dialogQueue_; }
 
     void setIsFullScreen(bool v);
@@ -47,9 +47,10 @@ public:
     void setDialogInput(const QString& v);
     void setPopup(std::optional<Popup> v);
     void setToast(std::optional<QString> v);
-    void setMultiCaretCount(std::optional<int> v);
+    void setMultiCaretCount(std::optional<int> v) override;
     void setZoom(int percent);
     void toggleFullScreen() { setIsFullScreen(!isFullScreen_); }
+    FindState& find() override { return find_; }
 
     // Prompter: a question shows now, or queues behind the one on screen.
     void present(Dialog dialog) override;
@@ -82,14 +83,14 @@ signals:
     void popupChanged();
     void toastChanged();
     void multiCaretCountChanged();
-    void zoomChanged();
 
 private:
     // Puts the dialog on screen, its field holding the dialog's text.
     void show(Dialog dialog);
 
-    DocumentModel& docs_;
-    EditorLink* editorLink_ = nullptr;
+    // Its active document and its editors.
+    AppModel& model_;
+    FindState& find_;
     bool isFullScreen_ = false;
     bool showNewFile_ = false;
     std::optional<Dialog> dialog_;
