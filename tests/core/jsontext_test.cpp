@@ -43,19 +43,14 @@ TEST(JSONParse, KeepsKeyOrderNumberTextAndRoundTripsCompact)
     EXPECT_TRUE(JSONText::pretty(root, QString()).startsWith(QStringLiteral("{\n  \"b\": 1,")));
     // Pretty output is itself valid and compacts back to the same text.
     EXPECT_EQ(JSONText::compact(JSONText::parse(JSONText::pretty(root, QString()))), src);
-}
-
-TEST(JSONParse, DuplicateKeysAreKeptAsSeparatePairs)
-{
-    const TreeNode root = JSONText::parse(QStringLiteral(R"({"a":1,"a":2})"));
-    ASSERT_EQ(root.pairs.size(), 2u);
-    EXPECT_EQ(root.pairs[1].second.scalar, QStringLiteral("2"));
-}
-
-TEST(JSONParse, PrettyIndentsNestedContainersAndEmptyOnes)
-{
-    const TreeNode root = JSONText::parse(QStringLiteral(R"({"a":[1,{}],"b":[]})"));
-    EXPECT_EQ(JSONText::pretty(root, QString()), QStringLiteral("{\n  \"a\": [\n    1,\n    {}\n  ],\n  \"b\": []\n}"));
+    // Duplicate keys stay separate pairs, numbers keep their text, and pretty
+    // output indents nested and empty containers.
+    const TreeNode twice = JSONText::parse(QStringLiteral(R"({"a":1,"a":2})"));
+    ASSERT_EQ(twice.pairs.size(), 2u);
+    EXPECT_EQ(twice.pairs[1].second.scalar, QStringLiteral("2"));
+    EXPECT_EQ(JSONText::parse(QStringLiteral("01")).scalar, QStringLiteral("01"));
+    EXPECT_EQ(JSONText::pretty(JSONText::parse(QStringLiteral(R"({"a":[1,{}],"b":[]})")), QString()),
+              QStringLiteral("{\n  \"a\": [\n    1,\n    {}\n  ],\n  \"b\": []\n}"));
 }
 
 // Each error names the line and the column (in UTF-16 units, like the caret)
@@ -109,11 +104,6 @@ TEST(JSONErrors, EmptyAndCommentOnlyDocuments)
         EXPECT_EQ(e.line, 1);
         EXPECT_EQ(JSONPlugin::validate(t), (QList<Diagnostic>{Diagnostic{1, QStringLiteral("内容为空")}}));
     }
-}
-
-TEST(JSONParse, LeadingZerosAreKeptAsWritten)
-{
-    EXPECT_EQ(JSONText::parse(QStringLiteral("01")).scalar, QStringLiteral("01"));
 }
 
 TEST(JSONErrors, DeepNestingIsReportedNotRecursed)

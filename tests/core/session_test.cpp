@@ -1,6 +1,7 @@
 #include "Workspace.h"
 
 #include <QFile>
+#include <functional>
 
 using Session = WorkspaceTest;
 
@@ -36,20 +37,6 @@ QStringList texts(const AppModel& m)
     return out;
 }
 
-}
-
-TEST_F(Session, EmptyStoreGivesBuiltInDefaultsAndNothingElse)
-{
-    int applied = 0;
-    model->setApplySettingsHook([&](const Settings&) { ++applied; });
-    model->restore();
-    EXPECT_EQ(model->tags(), AppModel::builtInTags());
-    EXPECT_TRUE(model->docs().isEmpty());
-    EXPECT_FALSE(model->toast());
-    EXPECT_EQ(applied, 1);
-    // The settings rule did not store anything.
-    EXPECT_FALSE(model->ud().contains(AppModel::tagsKey));
-    EXPECT_FALSE(model->ud().contains(AppModel::settingsKey));
 }
 
 TEST_F(Session, PersistedValuesComeBack)
@@ -154,36 +141,41 @@ TEST_F(Session, RestoresSessionThenLeftOversOldestFirst)
     }));
 }
 
-TEST_F(Session, OlderFormOfPlainPathsStillOpens)
+// What a session names that cannot be had is left out quietly; the first
+// document is active unless the active path is one of those opened.
+TEST_F(Session, WhatCannotBeReadIsLeftOutAndTheFirstIsActive)
 {
     const QString a = file(QStringLiteral("a.txt"), "A");
     const QString b = file(QStringLiteral("b.txt"), "B");
-    model->store(AppModel::sessionKey, QStringList{b, files.path(QStringLiteral("gone.txt")), a});
-    model->restore();
-    EXPECT_EQ(texts(*model), (QStringList{"B", "A"}));
-    EXPECT_FALSE(model->dialog());  // quiet
-    EXPECT_FALSE(model->toast());
-    EXPECT_EQ(model->active(), model->docs().first());
-}
-
-TEST_F(Session, MissingSnapshotFallsBackToTheFile)
-{
-    const QString a = file(QStringLiteral("a.txt"), "from disk");
-    model->store(AppModel::sessionKey, QList<SessionItem>{{a, QUuid::createUuid()}});
-    model->restore();
-    EXPECT_EQ(texts(*model), QStringList{"from disk"});
-    EXPECT_FALSE(model->docs()[0]->isDirty());
-}
-
-TEST_F(Session, ActivePathNotInTheSessionLeavesTheFirstActive)
-{
-    const QString a = file(QStringLiteral("a.txt"), "A");
-    const QString b = file(QStringLiteral("b.txt"), "B");
-    model->store(AppModel::sessionKey, QList<SessionItem>{{a, std::nullopt}, {b, std::nullopt}});
-    model->ud().setString(AppModel::activePathKey, files.path(QStringLiteral("other.txt")));
-    model->restore();
-    ASSERT_EQ(model->docs().size(), 2);
-    EXPECT_EQ(model->active(), model->docs().first());
+    const QString gone = files.path(QStringLiteral("gone.txt"));
+    const struct {
+        const char* what;
+        std::function<void()> store;
+        QStringList texts;
+    } cases[] = {
+        {"the older form of plain paths", [&] { model->store(AppModel::sessionKey, QStringList{b, gone, a}); },
+         {"B", "A"}},
+        {"a missing snapshot",
+         [&] { model->store(AppModel::sessionKey, QList<SessionItem>{{a, QUuid::createUuid()}}); },
+         {"A"}},
+        {"an active path not in the session",
+         [&] {
+             model->store(AppModel::sessionKey, QList<SessionItem>{{a, std::nullopt}, {b, std::nullopt}});
+             model->ud().setString(AppModel::activePathKey, gone);
+         },
+         {"A", "B"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        model = relaunch();
+        c.store();
+        model->restore();
+        EXPECT_EQ(texts(*model), c.texts);
+        EXPECT_FALSE(model->docs().first()->isDirty());
+        EXPECT_EQ(model->active(), model->docs().first());
+        EXPECT_FALSE(model->dialog());
+        EXPECT_FALSE(model->toast());
+    }
 }
 
 TEST_F(Session, UnreadableLeftOverSnapshotsStayOnDisk)
