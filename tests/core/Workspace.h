@@ -63,6 +63,15 @@ private:
     WindowlessPrompter window_;
 };
 
+// The documents' names, in their order.
+inline QStringList names(const QList<DocPtr>& docs)
+{
+    QStringList out;
+    for (const DocPtr& d : docs)
+        out << d->name();
+    return out;
+}
+
 // Texts of the buttons of a dialog, left to right.
 inline QStringList buttonTitles(const Dialog& d)
 {

@@ -111,14 +111,6 @@ struct Mirror {
     }
 };
 
-QStringList names(const QList<DocPtr>& docs)
-{
-    QStringList out;
-    for (const DocPtr& d : docs)
-        out << d->name();
-    return out;
-}
-
 }  // namespace
 
 // Each change is told as the row signal it is, with only the roles it touches,

@@ -1,4 +1,3 @@
-#include "RecordingPrompter.h"
 #include "Workspace.h"
 #include "core/DocumentManager.h"
 
@@ -6,15 +5,7 @@
 
 namespace {
 
-class PrompterFlow : public WorkspaceTest {
-protected:
-    void SetUp() override
-    {
-        WorkspaceTest::SetUp();
-        model->setPrompter(&prompter);
-    }
-    RecordingPrompter prompter;
-};
+using PrompterFlow = WorkspaceTest;
 
 TEST_F(PrompterFlow, EveryFlowAsksAndTellsThroughThePrompterNotTheWindow)
 {
@@ -47,23 +38,25 @@ TEST_F(PrompterFlow, EveryFlowAsksAndTellsThroughThePrompterNotTheWindow)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        prompter.asked.clear();
-        prompter.notes.clear();
+        WindowlessPrompter prompter;
+        model->setPrompter(&prompter);
         const DocPtr d = model->open(file(QStringLiteral("c.txt"), "c"));
         ASSERT_TRUE(d);
         d->setText(QStringLiteral("改过"));
         c.run(d);
-        ASSERT_EQ(prompter.asked.size(), c.question.isEmpty() ? 0 : 1);
+        ASSERT_EQ(prompter.shown().has_value(), !c.question.isEmpty());
+        EXPECT_TRUE(prompter.waiting().isEmpty());
         if (!c.question.isEmpty()) {
-            EXPECT_EQ(prompter.asked.first().title, c.question);
+            EXPECT_EQ(prompter.shown()->title, c.question);
         }
-        EXPECT_EQ(prompter.notes, c.note.isEmpty() ? QStringList{} : QStringList{c.note});
+        EXPECT_EQ(prompter.note(), c.note.isEmpty() ? std::nullopt : std::optional(c.note));
         // The window's own question and toast are left alone.
         EXPECT_FALSE(model->dialog());
         EXPECT_TRUE(model->dialogQueue().isEmpty());
         EXPECT_FALSE(model->toast());
         // Leave the document as the next case expects to find it.
-        prompter.answer(QStringLiteral("取消"));
+        prompter.choose(QStringLiteral("取消"));
+        model->setPrompter(&model->window());
         if (model->docAt(*d->url()))
             model->remove(d);
     }
@@ -87,7 +80,7 @@ protected:
     DiskWatcher disk;
     TagStore tags{ud, docs};
     SessionStore session{ud, docs, tags, disk};
-    RecordingPrompter prompter;
+    WindowlessPrompter prompter;
     std::unique_ptr<DocumentManager> manager = std::make_unique<DocumentManager>(docs, tags, session, disk, prompter);
 };
 
@@ -115,11 +108,12 @@ TEST_F(ManagerTest, AnAnswerGivenAfterTheManagerIsGoneDoesNothing)
         const DocPtr d = manager->open(path);
         ASSERT_TRUE(d);
         d->setText(QStringLiteral("b2"));
-        prompter.typed = QStringLiteral("c.txt");
         c.ask(*manager, d);
-        ASSERT_EQ(prompter.asked.size(), 1);
+        ASSERT_TRUE(prompter.shown());
+        EXPECT_TRUE(prompter.waiting().isEmpty());
+        prompter.type(QStringLiteral("c.txt"));
         manager.reset();
-        ASSERT_TRUE(prompter.answer(c.button));
+        ASSERT_TRUE(prompter.choose(c.button));
         // Nothing was closed, written, renamed or read again.
         EXPECT_EQ(docs.docs(), QList<DocPtr>{d});
         EXPECT_EQ(TestDir::read(path), QByteArray("b"));

@@ -15,14 +15,6 @@ QByteArray large(const char* line)
     return out;
 }
 
-QStringList names(const AppModel& m)
-{
-    QStringList out;
-    for (const DocPtr& d : m.docs())
-        out << d->name();
-    return out;
-}
-
 struct Places : RecordingEditorLink {
     QHash<QString, EditorPlace> given;
     void restorePlace(const DocPtr& d, const EditorPlace& p) override { given.insert(d->name(), p); }
@@ -51,7 +43,7 @@ TEST_F(SessionLater, LargeItemsArriveInTheirPlacesAndTheSessionKeepsThemMeanwhil
     model->setEditorLink(&places);
 
     model->restore();
-    EXPECT_EQ(names(*model), (QStringList{"a.txt", "b.txt"}));
+    EXPECT_EQ(names(model->docs()), (QStringList{"a.txt", "b.txt"}));
     EXPECT_EQ(model->filesLoading(), 3);
     EXPECT_EQ(model->active(), model->docs().first());
     EXPECT_EQ(model->toast(), QStringLiteral("已恢复未保存的修改"));
@@ -62,7 +54,7 @@ TEST_F(SessionLater, LargeItemsArriveInTheirPlacesAndTheSessionKeepsThemMeanwhil
 
     ASSERT_TRUE(waitUntil([&] { return model->filesLoading() == 0; }));
     // The binary file is left out quietly, as at once.
-    EXPECT_EQ(names(*model), (QStringList{"a.txt", "big.log", "drafted.log", "b.txt"}));
+    EXPECT_EQ(names(model->docs()), (QStringList{"a.txt", "big.log", "drafted.log", "b.txt"}));
     EXPECT_FALSE(model->dialog());
     EXPECT_EQ(model->active(), model->docs()[1]);
     EXPECT_EQ(model->docs()[1]->text().size(), QString::fromUtf8(large("第一行 line\n")).size());
@@ -91,7 +83,7 @@ TEST_F(SessionLater, WhatTheUserOpensOrChoosesMeanwhileWins)
     model->persistSession();
     EXPECT_EQ(model->ud().string(AppModel::activePathKey), b);
     ASSERT_TRUE(waitUntil([&] { return model->filesLoading() == 0; }));
-    EXPECT_EQ(names(*model), (QStringList{"a.txt", "b.txt", "big.log"}));
+    EXPECT_EQ(names(model->docs()), (QStringList{"a.txt", "b.txt", "big.log"}));
     EXPECT_EQ(model->active(), model->docs()[1]);
 
     // Named again on the command line while it is read: read once, then shown.
@@ -101,6 +93,6 @@ TEST_F(SessionLater, WhatTheUserOpensOrChoosesMeanwhileWins)
     model->openFiles({big});
     EXPECT_EQ(model->filesLoading(), 1);
     ASSERT_TRUE(waitUntil([&] { return model->filesLoading() == 0; }));
-    EXPECT_EQ(names(*model), (QStringList{"a.txt", "b.txt", "big.log"}));
+    EXPECT_EQ(names(model->docs()), (QStringList{"a.txt", "b.txt", "big.log"}));
     EXPECT_EQ(model->active(), model->docs()[2]);
 }
