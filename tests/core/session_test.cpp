@@ -153,10 +153,15 @@ TEST_F(Session, WhatCannotBeReadIsLeftOutAndTheFirstIsActive)
         std::function<void()> store;
         QStringList texts;
     } cases[] = {
-        {"the older form of plain paths", [&] { model->store(AppModel::sessionKey, QStringList{b, gone, a}); },
+        {"the older form of plain paths",
+         [&] {
+             model->store(AppModel::sessionKey, QStringList{b, gone, a});
+         },
          {"B", "A"}},
         {"a missing snapshot",
-         [&] { model->store(AppModel::sessionKey, QList<SessionItem>{{a, QUuid::createUuid()}}); },
+         [&] {
+             model->store(AppModel::sessionKey, QList<SessionItem>{{a, QUuid::createUuid()}});
+         },
          {"A"}},
         {"an active path not in the session",
          [&] {

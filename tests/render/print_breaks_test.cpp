@@ -53,14 +53,14 @@ TEST(PrintBreaks, HeadingsAndShortCodeGoIntoBoxesPaperKeepsWhole)
          keep + QStringLiteral("<h2>a</h2><p title=\"x>y\">b</p></div>")},
         {"last in its container: nothing to keep with", QStringLiteral("<div class=\"md\"><p>a</p><h2>b</h2></div>"),
          QStringLiteral("<div class=\"md\"><p>a</p><h2>b</h2></div>")},
-        {"no heading", QStringLiteral("<table><tr><th>h1</th></tr></table><header>x</header>"),
-         QStringLiteral("<table><tr><th>h1</th></tr></table><header>x</header>")},
+        {"no heading", QStringLiteral("<table><tr><th>h1</th></tr></table><header>x</header><h7>y</h7><p>z</p>"),
+         QStringLiteral("<table><tr><th>h1</th></tr></table><header>x</header><h7>y</h7><p>z</p>")},
         {"unclosed heading left as it is", QStringLiteral("<h2>a<p>b</p>"), QStringLiteral("<h2>a<p>b</p>")},
         {"unclosed element after it left as it is", QStringLiteral("<h2>a</h2><div>b"),
          QStringLiteral("<h2>a</h2><div>b")},
         {"closing tag cut off at the end", QStringLiteral("<h2>a</h2><p>b</p"), QStringLiteral("<h2>a</h2><p>b</p")},
-        {"upper-case tags", QStringLiteral("<H2>a</H2><DIV>b</DIV>"),
-         keep + QStringLiteral("<H2>a</H2><DIV>b</DIV></div>")},
+        {"upper-case tags, the last level", QStringLiteral("<H6>a</H6><DIV>b</DIV>"),
+         keep + QStringLiteral("<H6>a</H6><DIV>b</DIV></div>")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
