@@ -56,18 +56,6 @@ TEST(Title, TakesTheFirstMeaningfulLineWithoutItsMarkers)
     }
 }
 
-TEST(Title, OnlyFiftyNonEmptyLinesAreExamined)
-{
-    QString text;
-    for (int i = 0; i < 50; ++i)
-        text += QStringLiteral("---\n\n");
-    EXPECT_EQ(Doc::title(text + QStringLiteral("words")), QStringLiteral("未命名"));
-    QString text49;
-    for (int i = 0; i < 49; ++i)
-        text49 += QStringLiteral("---\n\n");
-    EXPECT_EQ(Doc::title(text49 + QStringLiteral("words")), QStringLiteral("words"));
-}
-
 TEST(Title, KeepsFortyUserPerceivedCharacters)
 {
     QString sixty;
@@ -96,21 +84,28 @@ TEST(Title, KeepsFortyUserPerceivedCharacters)
     EXPECT_EQ(ft, flags.left(20 * 5));
 }
 
-TEST(Title, TrimsAgainAfterCutting)
+// Fifty non-empty lines are looked at; a cut line is trimmed again, its
+// replacements made, and dots at the cut kept when the line goes on.
+TEST(Title, OnlyFiftyLinesAreExaminedAndACutLineIsTrimmedAgain)
 {
-    QString text = QStringLiteral("a");
-    for (int i = 0; i < 38; ++i)
-        text += QLatin1Char('b');
-    text += QStringLiteral(" tail");  // character 40 is the space
-    EXPECT_EQ(Doc::title(text), text.left(39));
-
-    // Replacements apply to long lines too, and dots at the cut are kept
-    // when the line goes on.
-    const QString path = QStringLiteral("## /usr/share:doc/") + QString(100, QLatin1Char('x'));
-    // The space stops the markers, so the first slash becomes a hyphen.
-    EXPECT_EQ(Doc::title(path), QStringLiteral("-usr-share-doc-") + QString(25, QLatin1Char('x')));
+    const QString fiftyRules = QStringLiteral("---\n\n").repeated(50);
+    const QString spaced = QStringLiteral("a") + QString(38, QLatin1Char('b')) + QStringLiteral(" tail");
     const QString dots = QString(39, QLatin1Char('y')) + QStringLiteral(".") + QString(10, QLatin1Char('z'));
-    EXPECT_EQ(Doc::title(dots), dots.left(40));
+    const struct {
+        QString text, title;
+    } cases[] = {
+        {fiftyRules + QStringLiteral("words"), QStringLiteral("未命名")},
+        {fiftyRules.mid(5) + QStringLiteral("words"), QStringLiteral("words")},
+        {spaced, spaced.left(39)},  // character 40 is the space
+        // The space stops the markers, so the first slash becomes a hyphen.
+        {QStringLiteral("## /usr/share:doc/") + QString(100, QLatin1Char('x')),
+         QStringLiteral("-usr-share-doc-") + QString(25, QLatin1Char('x'))},
+        {dots, dots.left(40)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.left(60).toStdString());
+        EXPECT_EQ(Doc::title(c.text), c.title);
+    }
 }
 
 TEST(AutoName, FollowsTheTextWithTheExtension)
@@ -124,6 +119,11 @@ TEST(AutoName, FollowsTheTextWithTheExtension)
     DocPtr plain = autoNamed(QStringLiteral("未命名"), QString());
     plain->setText(QStringLiteral("购物清单"));
     EXPECT_EQ(plain->name(), QStringLiteral("购物清单"));
+    // Named by hand, the same text set again does not take the name back.
+    d->setText(QStringLiteral("一"));
+    d->setName(QStringLiteral("手动.md"));
+    d->setText(QStringLiteral("一"));
+    EXPECT_EQ(d->name(), QStringLiteral("手动.md"));
 }
 
 TEST(AutoName, NeverRenamesWithoutAutoExtOrWithAFile)
@@ -140,13 +140,4 @@ TEST(AutoName, NeverRenamesWithoutAutoExtOrWithAFile)
     saved->setAutoExt(QStringLiteral("md"));
     saved->setText(QStringLiteral("新标题"));
     EXPECT_EQ(saved->name(), QStringLiteral("saved.md"));
-}
-
-TEST(AutoName, SettingTheSameTextDoesNothing)
-{
-    DocPtr d = autoNamed(QStringLiteral("未命名.md"), QStringLiteral("md"));
-    d->setText(QStringLiteral("一"));
-    d->setName(QStringLiteral("手动.md"));
-    d->setText(QStringLiteral("一"));
-    EXPECT_EQ(d->name(), QStringLiteral("手动.md"));
 }
