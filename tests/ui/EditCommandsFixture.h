@@ -67,6 +67,45 @@ struct EditCommandsFixture : WindowFixture {
             out.insert(at, c);
         return out;
     }
+    // Keys as the user presses them: \n Enter, \t Tab, \x02 Shift+Tab, \b Backspace.
+    static void press(const QString& keys)
+    {
+        for (QChar c : keys) {
+            switch (c.unicode()) {
+            case u'\n': key(Qt::Key_Return); break;
+            case u'\t': key(Qt::Key_Tab); break;
+            case u'\x02': key(Qt::Key_Backtab, Qt::ShiftModifier); break;
+            case u'\b': key(Qt::Key_Backspace); break;
+            default: type(QString(c)); break;
+            }
+        }
+    }
+    // One typing case: a file, its marked text, the keys, the marked result.
+    struct KeysCase {
+        const char* name;
+        QString file;
+        QString text;
+        QString keys;
+        QString expected;
+    };
+    void run(const KeysCase& c)
+    {
+        SCOPED_TRACE(c.name);
+        open(c.file, c.text);
+        press(c.keys);
+        EXPECT_EQ(marked(), c.expected);
+    }
+    static void undo() { key(Qt::Key_Z, Qt::ControlModifier); }
+    // The texts one Ctrl+Z after another shows, until nothing is left to undo.
+    std::vector<QString> undoAll()
+    {
+        std::vector<QString> seen;
+        for (int i = 0; i < 20 && view()->canUndo(); ++i) {
+            undo();
+            seen.push_back(doc->text());
+        }
+        return seen;
+    }
     static QString plainOf(QString marked)
     {
         for (QChar c : {u'«', u'»', u'|'})

@@ -7,7 +7,6 @@
 #include "editor/EditorScheme.h"
 #include "editor/Palette.h"
 #include "render/WebFonts.h"
-#include "views/controls/ControlColors.h"
 
 #include <QFontInfo>
 #include <QLabel>
@@ -148,23 +147,6 @@ TEST(WindowContrast, EveryTextRoleOnEveryBackgroundItIsDrawnOn)
                 << (dark ? "dark " : "light ") << p.where << ": " << p.text.name().toStdString() << " on "
                 << p.background.name().toStdString();
         }
-}
-
-TEST(WindowContrast, ControlColorsFollowTheAppearance)
-{
-    // The small controls paint with ControlColors: the same roles, resolved now.
-    for (bool dark : {false, true}) {
-        Palette::setAppearance(dark);
-        const ControlColors c;
-        EXPECT_GE(contrast(c.fg2, c.hover), 4.5);
-        EXPECT_GE(contrast(c.fg3, c.window), 4.5);
-        EXPECT_GE(
-            contrast(c.accent,
-                     over(QColor::fromRgbF(c.accent.redF(), c.accent.greenF(), c.accent.blueF(), 0.13f), c.window)),
-            4.5);
-        EXPECT_GE(contrast(c.danger, c.window), 4.5);
-    }
-    Palette::setAppearance(std::nullopt);
 }
 
 TEST(WindowContrast, LineNumbersInEverySchemeAndAppearance)

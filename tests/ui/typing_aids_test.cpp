@@ -1,55 +1,46 @@
 // What typing does beyond inserting, with real keys: indentation, Markdown
 // lists, pairs, and the undo steps ordinary typing makes.
-#include "TypingFixture.h"
+#include "EditCommandsFixture.h"
 #include "editor/UndoSteps.h"
 
 #include <QClipboard>
 
 namespace {
-using IndentKeys = TypingFixture;
-using MarkdownListKeys = TypingFixture;
-using PairKeys = TypingFixture;
+using IndentKeys = EditCommandsFixture;
+using MarkdownListKeys = EditCommandsFixture;
+using PairKeys = EditCommandsFixture;
 }
 
-TEST_F(IndentKeys, EnterKeepsTheIndentAndGoesALevelDeeperAfterAnOpener)
+TEST_F(IndentKeys, EnterKeepsTheIndentTabAddsALevelAndBackspaceTakesOne)
 {
     const KeysCase cases[] = {
-        {"spaces kept", "a.txt", at("    foo^"), "\nbar", at("    foo\n    bar^")},
-        {"tabs kept", "b.txt", at("\t\tfoo^"), "\n", at("\t\tfoo\n\t\t^")},
-        {"a brace in plain text is only a character", "c.txt", at("{^"), "\n", at("{\n^")},
-        {"JSON object", "d.json", at("{^"), "\n", at("{\n  ^")},
-        {"JSON array in an object, trailing blanks dropped", "e.json", at("{\n  \"a\": [  ^"), "\n",
-         at("{\n  \"a\": [\n    ^")},
-        {"JSON between braces", "f.json", at("{^}"), "\n", at("{\n  ^\n}")},
-        {"JSON between brackets, indented", "g.json", at("  \"a\": [^ ]"), "\n1", at("  \"a\": [\n    1^\n  ]")},
-        {"TOML array", "h.toml", at("xs = [^"), "\n1,\n", at("xs = [\n  1,\n  ^")},
-        {"TOML table header", "i.toml", at("[server]^"), "\n", at("[server]\n^")},
-        {"YAML key without value", "j.yaml", at("server:^"), "\nport: 1", at("server:\n  port: 1^")},
-        {"YAML item key", "k.yaml", at("- name:^"), "\n", at("- name:\n    ^")},
-        {"YAML key with value", "l.yaml", at("  key: value^"), "\n", at("  key: value\n  ^")},
-        {"YAML comment", "m.yaml", at("# note:^"), "\n", at("# note:\n^")},
+        {"spaces kept", "a.txt", "    foo|", "\nbar", "    foo\n    bar|"},
+        {"tabs kept", "b.txt", "\t\tfoo|", "\n", "\t\tfoo\n\t\t|"},
+        {"a brace in plain text is only a character", "c.txt", "{|", "\n", "{\n|"},
+        {"JSON object", "d.json", "{|", "\n", "{\n  |"},
+        {"JSON array in an object, trailing blanks dropped", "e.json", "{\n  \"a\": [  |", "\n",
+         "{\n  \"a\": [\n    |"},
+        {"JSON between braces", "f.json", "{|}", "\n", "{\n  |\n}"},
+        {"JSON between brackets, indented", "g.json", "  \"a\": [| ]", "\n1", "  \"a\": [\n    1|\n  ]"},
+        {"TOML array", "h.toml", "xs = [|", "\n1,\n", "xs = [\n  1,\n  |"},
+        {"TOML table header", "i.toml", "[server]|", "\n", "[server]\n|"},
+        {"YAML key without value", "j.yaml", "server:|", "\nport: 1", "server:\n  port: 1|"},
+        {"YAML item key", "k.yaml", "- name:|", "\n", "- name:\n    |"},
+        {"YAML key with value", "l.yaml", "  key: value|", "\n", "  key: value\n  |"},
+        {"YAML comment", "m.yaml", "# note:|", "\n", "# note:\n|"},
+        {"to the previous stop", "a.md", "        |x", "\b", "    |x"},
+        {"from between stops", "b.md", "      |", "\b", "    |"},
+        {"two-space level in JSON", "c.json", "    |", "\b\b", "|"},
+        {"one character after text", "d.md", "    ab |", "\b", "    ab|"},
+        {"Tab in Markdown: four spaces", "a.md", "|x", "\t", "    |x"},
+        {"Tab in YAML: two spaces", "b.yaml", "|x", "\t", "  |x"},
     };
     for (const KeysCase& c : cases)
         run(c);
 }
 
-TEST_F(IndentKeys, BackspaceInLeadingBlanksRemovesALevel)
+TEST_F(IndentKeys, TabAndShiftTabMoveSelectedLinesTogether)
 {
-    const KeysCase cases[] = {
-        {"to the previous stop", "a.md", at("        ^x"), "\b", at("    ^x")},
-        {"from between stops", "b.md", at("      ^"), "\b", at("    ^")},
-        {"two-space level in JSON", "c.json", at("    ^"), "\b\b", at("^")},
-        {"one character after text", "d.md", at("    ab ^"), "\b", at("    ab^")},
-    };
-    for (const KeysCase& c : cases)
-        run(c);
-}
-
-TEST_F(IndentKeys, TabIndentsByTheFormatsLevelAndSelectedLinesTogether)
-{
-    run({"Markdown: four spaces", "a.md", at("^x"), "\t", at("    ^x")});
-    run({"YAML: two spaces", "b.yaml", at("^x"), "\t", at("  ^x")});
-
     open(QStringLiteral("c.yaml"), QStringLiteral("a: 1\nb: 2\nc: 3"));
     view()->setSelection(0, view()->length());
     press(QStringLiteral("\t"));
@@ -64,108 +55,75 @@ TEST_F(IndentKeys, TheIndentOfEachFormatComesFromTheSettings)
     s.indents.insert(QStringLiteral("json"), Indent{4, false});
     s.indents.insert(QStringLiteral("text"), Indent{8, true});
     model->setSettings(s);
-    run({"JSON at four", "a.json", at("{^}"), "\n", at("{\n    ^\n}")});
-    run({"text in tabs", "b.txt", at("^x"), "\t", at("\t^x")});
+    run({"JSON at four", "a.json", "{|}", "\n", "{\n    |\n}"});
+    run({"text in tabs", "b.txt", "|x", "\t", "\t|x"});
     // A level of eight columns is one tab: Backspace takes it whole.
-    run({"a tab level back", "c.txt", at("\t\t^x"), "\b", at("\t^x")});
+    run({"a tab level back", "c.txt", "\t\t|x", "\b", "\t|x"});
     // Formats the user left alone keep their defaults.
-    run({"YAML untouched", "d.yaml", at("k:^"), "\n", at("k:\n  ^")});
+    run({"YAML untouched", "d.yaml", "k:|", "\n", "k:\n  |"});
 }
 
-TEST_F(MarkdownListKeys, EnterContinuesEachKindOfItem)
+TEST_F(MarkdownListKeys, EnterContinuesEndsAndRenumbersItemsAndTabNestsThem)
 {
     const KeysCase cases[] = {
-        {"dash", "a.md", at("- item^"), "\nnext", at("- item\n- next^")},
-        {"star and plus", "b.md", at("* a\n+ b^"), "\n", at("* a\n+ b\n+ ^")},
-        {"number", "c.md", at("9. nine^"), "\n", at("9. nine\n10. ^")},
-        {"number with a parenthesis", "d.md", at("1) one^"), "\n", at("1) one\n2) ^")},
-        {"open task", "e.md", at("- [ ] todo^"), "\n", at("- [ ] todo\n- [ ] ^")},
-        {"done task opens a new one", "f.md", at("- [x] done^"), "\n", at("- [x] done\n- [ ] ^")},
-        {"quote", "g.md", at("> 引用^"), "\n", at("> 引用\n> ^")},
-        {"list in a quote", "h.md", at("> - a^"), "\n", at("> - a\n> - ^")},
-        {"nested item", "i.md", at("- a\n  - b^"), "\n", at("- a\n  - b\n  - ^")},
-        {"split in the middle", "j.md", at("- ab^cd"), "\n", at("- ab\n- ^cd")},
-        {"caret before the marker", "k.md", at("^- item"), "\n", at("\n^- item")},
-        {"no marker without a blank", "l.md", at("-item^"), "\n", at("-item\n^")},
-        {"a rule is no list", "m.md", at("* * *^"), "\n", at("* * *\n^")},
-        {"not outside Markdown", "n.txt", at("- item^"), "\n", at("- item\n^")},
-    };
-    for (const KeysCase& c : cases)
-        run(c);
-}
-
-TEST_F(MarkdownListKeys, EnterOnAnEmptyItemEndsTheList)
-{
-    const KeysCase cases[] = {
-        {"dash", "a.md", at("- a\n- ^"), "\n", at("- a\n^")},
-        {"task", "b.md", at("- [ ] a\n- [ ] ^"), "\n", at("- [ ] a\n^")},
-        {"quote", "c.md", at("> a\n> ^"), "\n", at("> a\n^")},
-        {"then an ordinary line", "d.md", at("1. a\n2. ^"), "\n\nb", at("1. a\n\nb^")},
-    };
-    for (const KeysCase& c : cases)
-        run(c);
-}
-
-TEST_F(MarkdownListKeys, ANewNumberedItemRenumbersTheItemsBelow)
-{
-    const KeysCase cases[] = {
-        {"one level", "a.md", at("1. a^\n2. b\n3. c"), "\nx", at("1. a\n2. x^\n3. b\n4. c")},
-        {"nested items keep theirs", "b.md", at("1. a^\n   1. sub\n2. b\n\ntext\n\n5. other"), "\n",
-         at("1. a\n2. ^\n   1. sub\n3. b\n\ntext\n\n5. other")},
-        {"a list starting at 3", "c.md", at("3. a^\n4. b"), "\n", at("3. a\n4. ^\n5. b")},
-    };
-    for (const KeysCase& c : cases)
-        run(c);
-}
-
-TEST_F(MarkdownListKeys, TabNestsAnItemAndShiftTabMovesItBack)
-{
-    const KeysCase cases[] = {
-        {"bullet under bullet", "a.md", at("- a\n- b^"), "\t", at("- a\n  - b^")},
-        {"and back", "b.md", at("- a\n  - b^"), "\x02", at("- a\n- b^")},
-        {"numbered: starts at 1 and the rest close up", "c.md", at("1. a\n2. b^\n3. c"), "\t",
-         at("1. a\n   1. b^\n2. c")},
-        {"numbered back out", "d.md", at("1. a\n   1. b^\n2. c"), "\x02", at("1. a\n2. b^\n3. c")},
-        {"at the margin Shift+Tab does nothing", "e.md", at("- a^"), "\x02", at("- a^")},
-        {"ordinary text still indents", "f.md", at("^text"), "\t", at("    ^text")},
+        {"dash", "a.md", "- item|", "\nnext", "- item\n- next|"},
+        {"star and plus", "b.md", "* a\n+ b|", "\n", "* a\n+ b\n+ |"},
+        {"number", "c.md", "9. nine|", "\n", "9. nine\n10. |"},
+        {"number with a parenthesis", "d.md", "1) one|", "\n", "1) one\n2) |"},
+        {"open task", "e.md", "- [ ] todo|", "\n", "- [ ] todo\n- [ ] |"},
+        {"done task opens a new one", "f.md", "- [x] done|", "\n", "- [x] done\n- [ ] |"},
+        {"quote", "g.md", "> 引用|", "\n", "> 引用\n> |"},
+        {"list in a quote", "h.md", "> - a|", "\n", "> - a\n> - |"},
+        {"nested item", "i.md", "- a\n  - b|", "\n", "- a\n  - b\n  - |"},
+        {"split in the middle", "j.md", "- ab|cd", "\n", "- ab\n- |cd"},
+        {"caret before the marker", "k.md", "|- item", "\n", "\n|- item"},
+        {"no marker without a blank", "l.md", "-item|", "\n", "-item\n|"},
+        {"a rule is no list", "m.md", "* * *|", "\n", "* * *\n|"},
+        {"not outside Markdown", "n.txt", "- item|", "\n", "- item\n|"},
+        {"an empty dash ends the list", "a.md", "- a\n- |", "\n", "- a\n|"},
+        {"an empty task ends it", "b.md", "- [ ] a\n- [ ] |", "\n", "- [ ] a\n|"},
+        {"an empty quote line ends it", "c.md", "> a\n> |", "\n", "> a\n|"},
+        {"an empty number, then an ordinary line", "d.md", "1. a\n2. |", "\n\nb", "1. a\n\nb|"},
+        {"renumbered below", "a.md", "1. a|\n2. b\n3. c", "\nx", "1. a\n2. x|\n3. b\n4. c"},
+        {"renumbered: nested items keep theirs", "b.md", "1. a|\n   1. sub\n2. b\n\ntext\n\n5. other", "\n",
+         "1. a\n2. |\n   1. sub\n3. b\n\ntext\n\n5. other"},
+        {"renumbered from 3", "c.md", "3. a|\n4. b", "\n", "3. a\n4. |\n5. b"},
+        {"bullet under bullet", "a.md", "- a\n- b|", "\t", "- a\n  - b|"},
+        {"and back", "b.md", "- a\n  - b|", "\x02", "- a\n- b|"},
+        {"numbered: starts at 1 and the rest close up", "c.md", "1. a\n2. b|\n3. c", "\t", "1. a\n   1. b|\n2. c"},
+        {"numbered back out", "d.md", "1. a\n   1. b|\n2. c", "\x02", "1. a\n2. b|\n3. c"},
+        {"at the margin Shift+Tab does nothing", "e.md", "- a|", "\x02", "- a|"},
+        {"ordinary text still indents", "f.md", "|text", "\t", "    |text"},
     };
     for (const KeysCase& c : cases)
         run(c);
     // Nesting and its renumbering are one undo step.
-    open(QStringLiteral("g.md"), at("1. a\n2. b^\n3. c"));
+    open(QStringLiteral("g.md"), "1. a\n2. b|\n3. c");
     press(QStringLiteral("\t"));
     undo();
     EXPECT_EQ(doc->text(), QStringLiteral("1. a\n2. b\n3. c"));
 }
 
-TEST_F(PairKeys, OpenersBringTheirClosersWhereNothingFollows)
+TEST_F(PairKeys, OpenersBringClosersWhereNothingFollowsAndOnlyThoseAreTypedOverOrDeleted)
 {
     const KeysCase cases[] = {
-        {"JSON braces and quotes", "a.json", at("^"), "{\"", at("{\"^\"}")},
-        {"before a closing bracket", "b.txt", at("f(^)"), "[", at("f([^])")},
-        {"before a comma", "c.yaml", at("a: ^, b"), "'", at("a: '^', b")},
-        {"backtick in Markdown", "d.md", at("run ^"), "`", at("run `^`")},
-        {"before a word", "e.txt", at("^word"), "(", at("(^word")},
-        {"before Chinese text", "f.md", at("^中文"), "(", at("(^中文")},
-        {"an apostrophe after a letter", "g.yaml", at("k: don^"), "'t", at("k: don't^")},
-        {"a quote after a Chinese character", "h.toml", at("k = 中^"), "\"", at("k = 中\"^")},
-        {"closing a string", "i.json", at("\"abc^"), "\"", at("\"abc\"^")},
-        {"an apostrophe in Markdown prose", "j.md", at("^"), "'", at("'^")},
-        {"a quote in plain text", "k.txt", at("^"), "\"", at("\"^")},
-        {"no backtick outside Markdown", "l.txt", at("^"), "`", at("`^")},
-    };
-    for (const KeysCase& c : cases)
-        run(c);
-}
-
-TEST_F(PairKeys, OnlyClosersTheEditorPutInAreTypedOverOrDeletedWithTheOpener)
-{
-    const KeysCase cases[] = {
-        {"typed over", "a.json", at("^"), "{\"k\":[1]}", at("{\"k\":[1]}^")},
-        {"a closer that was there is typed in", "b.txt", at("(^)"), ")", at("()^)")},
-        {"Backspace takes both", "c.txt", at("x^"), "(\b", at("x^")},
-        {"Backspace back to an empty pair takes both", "d.txt", at("^"), "(a\b\b", at("^")},
-        {"Backspace at an old pair takes the opener only", "e.txt", at("(^)"), "\b", at("^)")},
+        {"JSON braces and quotes", "a.json", "|", "{\"", "{\"|\"}"},
+        {"before a closing bracket", "b.txt", "f(|)", "[", "f([|])"},
+        {"before a comma", "c.yaml", "a: |, b", "'", "a: '|', b"},
+        {"backtick in Markdown", "d.md", "run |", "`", "run `|`"},
+        {"before a word", "e.txt", "|word", "(", "(|word"},
+        {"before Chinese text", "f.md", "|中文", "(", "(|中文"},
+        {"an apostrophe after a letter", "g.yaml", "k: don|", "'t", "k: don't|"},
+        {"a quote after a Chinese character", "h.toml", "k = 中|", "\"", "k = 中\"|"},
+        {"closing a string", "i.json", "\"abc|", "\"", "\"abc\"|"},
+        {"an apostrophe in Markdown prose", "j.md", "|", "'", "'|"},
+        {"a quote in plain text", "k.txt", "|", "\"", "\"|"},
+        {"no backtick outside Markdown", "l.txt", "|", "`", "`|"},
+        {"typed over", "a.json", "|", "{\"k\":[1]}", "{\"k\":[1]}|"},
+        {"a closer that was there is typed in", "b.txt", "(|)", ")", "()|)"},
+        {"Backspace takes both", "c.txt", "x|", "(\b", "x|"},
+        {"Backspace back to an empty pair takes both", "d.txt", "|", "(a\b\b", "|"},
+        {"Backspace at an old pair takes the opener only", "e.txt", "(|)", "\b", "|)"},
     };
     for (const KeysCase& c : cases)
         run(c);
@@ -199,7 +157,7 @@ TEST_F(PairKeys, ASelectionIsWrappedAndStaysSelected)
 
 TEST_F(PairKeys, APairIsOneUndoStepAndReadOnlyTextIsLeftAlone)
 {
-    open(QStringLiteral("a.txt"), at("f^"));
+    open(QStringLiteral("a.txt"), "f|");
     press(QStringLiteral("("));
     ASSERT_EQ(doc->text(), QStringLiteral("f()"));
     undo();
@@ -212,7 +170,7 @@ TEST_F(PairKeys, APairIsOneUndoStepAndReadOnlyTextIsLeftAlone)
 
 namespace {
 
-using UndoStepsTest = TypingFixture;
+using UndoStepsTest = EditCommandsFixture;
 using Texts = std::vector<QString>;
 
 }
