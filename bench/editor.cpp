@@ -101,6 +101,15 @@ double keyDirtyMs(EditorController& e, Qt::Key k, const QString& text)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
+// Runs the event loop until `done` holds or `ms` have passed.
+void spinUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
 Spread typeBurst(EditorController& e, int keys, bool dirtyOnly = false)
 {
     std::vector<double> ms;
@@ -256,12 +265,10 @@ void findBench(const QString& path)
     e.replaceEverything();
     // A large text is replaced on a worker: the time runs until the editor
     // holds the result, which the toast announces.
-    while (!w.model.toast() && t.elapsed() < 60000)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    spinUntil([&] { return w.model.toast().has_value(); }, 60000);
     const double replaceMs = double(t.nsecsElapsed()) / 1e6;
     // The count of what is left comes from a search of the new text.
-    while (w.model.find().matchCount() < 0 && t.elapsed() < 60000)
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    spinUntil([&] { return w.model.find().matchCount() >= 0; }, 60000);
     paintNow(e);
     const int left = w.model.find().matchCount();
     const QString toast = w.model.toast().value_or(QString());
@@ -402,10 +409,7 @@ int screenshot(const QString& file)
     e.widget()->show();
     // The JSON check finds the doubled comma on line 9.
     d->scheduleAnalysis(0);
-    QElapsedTimer wait;
-    wait.start();
-    while (d->diagnostics().isEmpty() && wait.elapsed() < 3000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    spinUntil([&] { return !d->diagnostics().isEmpty(); }, 3000);
     if (d->diagnostics().isEmpty())
         d->setDiagnostics({{9, QStringLiteral("多余的逗号")}});
     w.model.find().setQuery(QStringLiteral("花落"));
