@@ -55,16 +55,3 @@ TEST_F(CommandLineTest, ExportFailsWithThePreviewMessage)
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("没有预览"))) << r.err.toStdString();
 }
-
-TEST_F(CommandLineTest, ExportedMarkdownLosesHostileMarkup)
-{
-    const QString md = write(QStringLiteral("evil.md"),
-                             "# 标题\n\n<script>alert(1)</script>\n\n"
-                             "<img src=x onerror=\"alert(2)\">\n\n[点我](javascript:alert(3))\n");
-    Outcome r = run({QStringLiteral("--export-html"), md});
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("标题")));
-    EXPECT_FALSE(r.out.contains(QStringLiteral("<script"), Qt::CaseInsensitive));
-    EXPECT_FALSE(r.out.contains(QStringLiteral("onerror"), Qt::CaseInsensitive));
-    EXPECT_FALSE(r.out.contains(QStringLiteral("javascript:"), Qt::CaseInsensitive));
-}

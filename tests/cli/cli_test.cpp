@@ -2,27 +2,6 @@
 
 #include <QRegularExpression>
 
-TEST_F(CommandLineTest, UnreadablePathsGetAClearMessage)
-{
-    QDir(dir.path()).mkdir(QStringLiteral("folder.json"));
-    Outcome r = run({QStringLiteral("--check"), dir.filePath(QStringLiteral("folder.json"))});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("无法打开 folder.json"))) << r.err.toStdString();
-
-    QByteArray binary("\x7f"
-                      "ELF\x02\x01\x01",
-                      7);
-    binary.append(QByteArray(4096, '\0'));
-    const QString bin = write(QStringLiteral("program.json"), binary);
-    r = run({QStringLiteral("--check"), bin});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("二进制"))) << r.err.toStdString();
-
-    r = run({QStringLiteral("--export-html"), bin});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(r.out.isEmpty());
-}
-
 TEST_F(CommandLineTest, HelpUnknownOptionsAndSelfTests)
 {
     Outcome r = run({QStringLiteral("--help")});

@@ -185,12 +185,9 @@ TEST_F(DiskWatching, ADirtyDocumentGetsTheNoticeAndSavingAsksBeforeOverwriting)
     EXPECT_FALSE(d->notice());
     EXPECT_TRUE(unchangedOnDisk(d));  // our own write is not another program's
     EXPECT_FALSE(model->dialog());
-}
 
-TEST_F(DiskWatching, SavingRightAfterAChangeAsksEvenBeforeTheWatcherSawIt)
-{
-    const QString path = file(QStringLiteral("c.txt"), "disk 1");
-    DocPtr d = model->open(path);
+    // Saved right after another change, before the watcher saw it: asked
+    // all the same, and the disk's version taken.
     d->setText(QStringLiteral("edited"));
     rewriteFile(path, "disk 2, longer");
     saveNow(d);
@@ -286,18 +283,6 @@ TEST_F(DiskWatching, SaveAsOntoAFileOpenInAnotherDocumentIsRefused)
     EXPECT_FALSE(other->isDirty());
     EXPECT_TRUE(d->isDirty());
     EXPECT_FALSE(d->url());
-}
-
-TEST_F(DiskWatching, SavingToARecentPathTakesItOffTheRecentList)
-{
-    const QString path = files.path(QStringLiteral("r.txt"));
-    model->setRecent({path, files.path(QStringLiteral("other.txt"))});
-    DocPtr d = model->createDoc(QStringLiteral("r.txt"), std::nullopt, {});
-    d->setText(QStringLiteral("x"));
-    chooser.saveTarget = path;
-    model->save(d);
-    EXPECT_EQ(model->recent(), QStringList{files.path(QStringLiteral("other.txt"))});
-    EXPECT_EQ(model->load<QStringList>(AppModel::recentKey), QStringList{files.path(QStringLiteral("other.txt"))});
 }
 
 // The file is read and compared on a worker; a result that comes back after
@@ -421,22 +406,13 @@ TEST_F(Watching, ContinuousTypingIsStillSnapshotted)
     EXPECT_GE(seen, i - 12);
 }
 
-TEST_F(Watching, NothingIsWrittenAfterQuitting)
-{
-    DocPtr d = model->createDoc(QString(), std::nullopt, {});
-    model->setQuitting();
-    d->setText(QStringLiteral("退出后的修改"));
-    ASSERT_TRUE(snapshotsSettled(files));
-    EXPECT_FALSE(BackupStore::exists(d->id));
-    EXPECT_FALSE(model->ud().contains(AppModel::sessionKey));
-}
-
-TEST_F(Watching, ClosedOrUnwatchedDocumentsWriteNothing)
+// After quitting, and for a document closed or no longer watched, no
+// snapshot is written.
+TEST_F(Watching, QuitClosedOrUnwatchedDocumentsWriteNothing)
 {
     DocPtr kept = model->createDoc(QString(), std::nullopt, {});
     model->unwatch(kept->id);
     kept->setText(QStringLiteral("不再观察"));
-
     QUuid goneID;
     {
         DocPtr gone = model->createDoc(QString(), std::nullopt, {});
@@ -447,6 +423,14 @@ TEST_F(Watching, ClosedOrUnwatchedDocumentsWriteNothing)
     ASSERT_TRUE(snapshotsSettled(files));
     EXPECT_FALSE(BackupStore::exists(kept->id));
     EXPECT_FALSE(BackupStore::exists(goneID));
+
+    model->ud().remove(AppModel::sessionKey);
+    DocPtr late = model->createDoc(QString(), std::nullopt, {});
+    model->setQuitting();
+    late->setText(QStringLiteral("退出后的修改"));
+    ASSERT_TRUE(snapshotsSettled(files));
+    EXPECT_FALSE(BackupStore::exists(late->id));
+    EXPECT_FALSE(model->ud().contains(AppModel::sessionKey));
 }
 
 namespace {

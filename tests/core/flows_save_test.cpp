@@ -1,6 +1,8 @@
 #include "Workspace.h"
 
 #include <QFileInfo>
+#include <functional>
+#include <unistd.h>
 
 using FileTags = QMap<QString, QStringList>;
 using SavingFlow = WorkspaceTest;
@@ -38,10 +40,15 @@ TEST_F(SavingFlow, InPlaceWritesEncodingAndLineEndingAndCleans)
     }
 }
 
+// The first save asks where; the file's tags go with it to its path, and the
+// path leaves the recent list (it is open now).
 TEST_F(SavingFlow, NeverSavedAlwaysAsksForALocation)
 {
     DocPtr d = model->createDoc("note.md", std::nullopt, {});
     d->setText("# hi");
+    model->toggleTag("work", d);
+    EXPECT_TRUE(model->load<FileTags>(AppModel::fileTagsKey).value_or(FileTags{}).isEmpty());
+    model->setRecent({files.path("saved.json"), files.path("other.txt")});
     std::optional<bool> result;
     model->save(d, false, [&](bool ok) { result = ok; });
     EXPECT_EQ(result, false);  // panel cancelled
@@ -56,6 +63,10 @@ TEST_F(SavingFlow, NeverSavedAlwaysAsksForALocation)
     EXPECT_EQ(d->plugin().id, "json");
     EXPECT_EQ(model->toast(), QStringLiteral("已另存为 saved.json"));
     EXPECT_FALSE(d->autoExt());
+    EXPECT_EQ(model->load<FileTags>(AppModel::fileTagsKey).value_or(FileTags{}).value(files.path("saved.json")),
+              QStringList{"work"});
+    EXPECT_EQ(model->recent(), QStringList{files.path("other.txt")});
+    EXPECT_EQ(model->load<QStringList>(AppModel::recentKey), QStringList{files.path("other.txt")});
     // Save as starts in the file's own directory from now on.
     result.reset();
     model->save(d, true, [&](bool ok) { result = ok; });
@@ -65,66 +76,68 @@ TEST_F(SavingFlow, NeverSavedAlwaysAsksForALocation)
     EXPECT_EQ(result, true);
 }
 
+// After a format change the save asks; "覆盖原文件" renames the file, refuses
+// to replace another one, and keeps the only copy when the new name is
+// another name of the same file (a.MD and a.md on a case-insensitive volume).
 TEST_F(SavingFlow, FormatChangeAsksAndOverwriteRenamesTheFile)
 {
-    const QString md = file("a.md", "{}");
-    DocPtr d = model->open(md);
-    model->setFormat(d, QStringLiteral("json"));
-    ASSERT_EQ(d->name(), "a.json");
-    EXPECT_EQ(d->originalName(), "a.md");
-    model->save(d);
-    settleSaves();
-    ASSERT_TRUE(model->dialog());
-    EXPECT_EQ(model->dialog()->title, QStringLiteral("格式已从 .md 改为 .json"));
-    EXPECT_EQ(model->dialog()->message,
-              QStringLiteral(
-                  "另存为：新建 a.json，原文件 a.md 保留不动。\n覆盖原文件：将 a.md 重命名为 a.json 并写入内容。"));
-    EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"取消", "另存为…", "覆盖原文件"}));
-    model->chooseButton("覆盖原文件");
-    settleSaves();
-    EXPECT_FALSE(QFile::exists(md));
-    EXPECT_EQ(TestDir::read(files.path("a.json")), QByteArray("{}"));
-    EXPECT_EQ(model->toast(), QStringLiteral("已覆盖：a.md → a.json"));
-    EXPECT_FALSE(d->originalName());
+    const struct {
+        const char* what;
+        std::function<void()> prepare;
+        bool ok;
+        std::optional<QByteArray> md;  // afterwards; empty: no file, none: either
+        QByteArray json;
+    } cases[] = {
+        {"rename", [] {}, true, QByteArray(), "new"},
+        {"another file in the way", [&] { file("a.json", "other"); }, false, "old", "other"},
+        {"a hard link of itself",
+         [&] {
+             ASSERT_EQ(::link(QFile::encodeName(files.path("a.md")).constData(),
+                              QFile::encodeName(files.path("a.json")).constData()),
+                       0);
+         },
+         true, std::nullopt, "new"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(files.path("a.json"));
+        const QString md = file("a.md", "old");
+        c.prepare();
+        DocPtr d = model->open(md);
+        d->setText("new");
+        model->setFormat(d, QStringLiteral("json"));
+        ASSERT_EQ(d->name(), "a.json");
+        EXPECT_EQ(d->originalName(), "a.md");
+        std::optional<bool> result;
+        model->save(d, false, [&](bool ok) { result = ok; });
+        settleSaves();
+        ASSERT_TRUE(model->dialog());
+        EXPECT_EQ(model->dialog()->title, QStringLiteral("格式已从 .md 改为 .json"));
+        EXPECT_EQ(model->dialog()->message,
+                  QStringLiteral(
+                      "另存为：新建 a.json，原文件 a.md 保留不动。\n覆盖原文件：将 a.md 重命名为 a.json 并写入内容。"));
+        EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"取消", "另存为…", "覆盖原文件"}));
+        model->chooseButton("覆盖原文件");
+        settleSaves();
+        EXPECT_EQ(result, c.ok);
+        if (c.md) {
+            EXPECT_EQ(TestDir::read(md), *c.md);
+        }
+        EXPECT_EQ(TestDir::read(files.path("a.json")), c.json);
+        EXPECT_EQ(d->isDirty(), !c.ok);
+        if (c.ok) {
+            EXPECT_EQ(model->toast(), QStringLiteral("已覆盖：a.md → a.json"));
+            EXPECT_FALSE(d->originalName());
+        } else {
+            ASSERT_TRUE(model->dialog());
+            EXPECT_EQ(model->dialog()->title, QStringLiteral("无法覆盖"));
+            EXPECT_EQ(model->dialog()->message, QStringLiteral("a.json 已存在，请使用另存为。"));
+            model->chooseButton("好");
+        }
+        model->close(d);
+        model->chooseButton("不保存");
+    }
     EXPECT_EQ(AppModel::label("Makefile"), QStringLiteral("无后缀"));
-}
-
-TEST_F(SavingFlow, OverwriteRefusesAnExistingTargetAndWritesNothing)
-{
-    const QString md = file("a.md", "old md");
-    const QString json = file("a.json", "other");
-    DocPtr d = model->open(md);
-    d->setText("new");
-    model->setFormat(d, QStringLiteral("json"));
-    std::optional<bool> result;
-    model->save(d, false, [&](bool ok) { result = ok; });
-    settleSaves();
-    model->chooseButton("覆盖原文件");
-    settleSaves();
-    EXPECT_EQ(result, false);
-    ASSERT_TRUE(model->dialog());
-    EXPECT_EQ(model->dialog()->title, QStringLiteral("无法覆盖"));
-    EXPECT_EQ(model->dialog()->message, QStringLiteral("a.json 已存在，请使用另存为。"));
-    EXPECT_EQ(TestDir::read(md), QByteArray("old md"));
-    EXPECT_EQ(TestDir::read(json), QByteArray("other"));
-    EXPECT_TRUE(d->isDirty());
-}
-
-TEST_F(SavingFlow, OverwriteOntoAHardLinkOfItselfKeepsTheOnlyCopy)
-{
-    // Two names of one file: like a.MD vs a.md on a case-insensitive volume.
-    const QString txt = file("a.txt", "old");
-    ASSERT_EQ(::link(QFile::encodeName(txt).constData(), QFile::encodeName(files.path("a.md")).constData()), 0);
-    DocPtr d = model->open(txt);
-    d->setText("new");
-    model->setFormat(d, QStringLiteral("markdown"));
-    ASSERT_EQ(d->name(), "a.md");
-    model->save(d);
-    settleSaves();
-    model->chooseButton("覆盖原文件");
-    settleSaves();
-    EXPECT_EQ(TestDir::read(files.path("a.md")), QByteArray("new"));
-    EXPECT_FALSE(d->isDirty());
 }
 
 TEST_F(SavingFlow, FailuresKeepDocumentDirtyAndFileUntouched)
@@ -161,27 +174,6 @@ TEST_F(SavingFlow, FailuresKeepDocumentDirtyAndFileUntouched)
     EXPECT_EQ(TestDir::read(path), QByteArray("original"));
     EXPECT_TRUE(big->isDirty());
     EXPECT_TRUE(BackupStore::exists(big->id));
-
-    // Text the encoding cannot carry.
-    model->chooseButton("好");
-    DocPtr latin = model->open(file("l.txt", "abc"));
-    latin->setEncoding(TextEncoding::latin1);
-    latin->setText("汉字");
-    model->save(latin, false, [&](bool ok) { result = ok; });
-    settleSaves();
-    EXPECT_EQ(result, false);
-    EXPECT_EQ(TestDir::read(files.path("l.txt")), QByteArray("abc"));
-}
-
-TEST_F(SavingFlow, FinishSaveMovesTagsToTheNewPath)
-{
-    DocPtr d = model->createDoc("t.txt", std::nullopt, {});
-    model->toggleTag("work", d);
-    EXPECT_TRUE(model->load<FileTags>(AppModel::fileTagsKey).value_or(FileTags{}).isEmpty());
-    chooser.saveTarget = files.path("t.txt");
-    model->save(d);
-    const auto map = model->load<FileTags>(AppModel::fileTagsKey).value_or(FileTags{});
-    EXPECT_EQ(map.value(files.path("t.txt")), QStringList{"work"});
 }
 
 // Whether the file changed since it was opened is settled on a worker when

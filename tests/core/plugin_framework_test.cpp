@@ -19,20 +19,6 @@ TEST(FileName, ExtensionRule)
     EXPECT_EQ(FileName::base(QStringLiteral("Makefile")), QStringLiteral("Makefile"));
 }
 
-TEST(PluginRegistry, CatalogOrderAndRows)
-{
-    QStringList ids;
-    for (const auto& e : PluginRegistry::catalog())
-        ids << e.id + QLatin1Char(':') + e.ext;
-    EXPECT_EQ(ids.join(QLatin1Char(' ')),
-              QStringLiteral("markdown:md plantuml:puml json:json yaml:yaml toml:toml csv:csv text:txt"));
-    const auto* toml = PluginRegistry::pluginWithID(QStringLiteral("toml"));
-    ASSERT_TRUE(toml);
-    EXPECT_FALSE(toml->supportsPreview());
-    EXPECT_TRUE(toml->validates);
-    EXPECT_EQ(PluginRegistry::pluginWithID(QStringLiteral("TEXT")), nullptr);
-}
-
 TEST(PluginRegistry, LookupByName)
 {
     EXPECT_EQ(PluginRegistry::plugin(QStringLiteral("未命名")).id, QStringLiteral("text"));

@@ -254,55 +254,23 @@ TEST_F(Session, EditorPlacesTravelWithTheSessionAndOldSessionsStillLoad)
     EXPECT_EQ(second.given, (QHash<QString, EditorPlace>{{QStringLiteral("a.txt"), EditorPlace{40, 31, 7}}}));
     model->setEditorLink(nullptr);
 
-    // A session written before places were kept, and one with a damaged place.
+    // Older sessions: without places, without columns (the caret comes back
+    // at the line's start), with a damaged place.
+    const QString c = file(QStringLiteral("c.txt"), "c");
+    const QString d = file(QStringLiteral("d.txt"), "d");
     model = relaunch();
     model->ud().setBlob(
         AppModel::sessionKey,
-        QStringLiteral(R"([{"path":"%1"},{"path":"%2","caretLine":"x","topLine":-4}])").arg(a, b).toUtf8());
-    Places third;
-    model->setEditorLink(&third);
-    model->restore();
-    EXPECT_EQ(model->docs().size(), 2);
-    EXPECT_TRUE(third.given.isEmpty());
-    model->setEditorLink(nullptr);
-
-    // One written before columns were kept: the caret comes back at the line's start.
-    model = relaunch();
-    model->ud().setBlob(AppModel::sessionKey,
-                        QStringLiteral(R"([{"path":"%1","caretLine":3,"topLine":1},{"path":"%2","caretLine":2,)"
-                                       R"("caretColumn":"x"}])")
-                            .arg(a, b)
-                            .toUtf8());
+        QStringLiteral(R"([{"path":"%1","caretLine":3,"topLine":1},{"path":"%2","caretLine":2,)"
+                       R"("caretColumn":"x"},{"path":"%3"},{"path":"%4","caretLine":"x","topLine":-4}])")
+            .arg(a, b, c, d)
+            .toUtf8());
     Places fourth;
     model->setEditorLink(&fourth);
     model->restore();
+    EXPECT_EQ(model->docs().size(), 4);
     EXPECT_EQ(fourth.given,
               (QHash<QString, EditorPlace>{{QStringLiteral("a.txt"), EditorPlace{3, 1, 0}},
                                            {QStringLiteral("b.txt"), EditorPlace{2, 2, 0}}}));
     model->setEditorLink(nullptr);
-}
-
-// Killed after the snapshot reached the disk but before the session was
-// written again: the session must already name the snapshot.
-TEST_F(Session, TheSessionNamesASnapshotBeforeItIsWritten)
-{
-    const QString path = file(QStringLiteral("kept.txt"), "on disk\n");
-    DocPtr d = model->open(path);
-    nextTurn();
-    d->setText(QStringLiteral("on disk\ntyped 24 characters here.\n"));
-    // The session write is due next turn, the snapshot after a second.
-    EXPECT_TRUE(waitUntil([&] {
-        return same(model->load<QList<SessionItem>>(AppModel::sessionKey), QList<SessionItem>{{path, d->id}});
-    }));
-    EXPECT_FALSE(BackupStore::exists(d->id));
-    // The writer thread lands the snapshot; the process dies before anything else.
-    ASSERT_TRUE(BackupStore::write(*d));
-    const QUuid id = d->id;
-    d.reset();
-    model = relaunch();
-    model->restore();
-    ASSERT_EQ(model->docs().size(), 1);
-    EXPECT_EQ(model->docs()[0]->id, id);
-    EXPECT_EQ(model->docs()[0]->text(), QStringLiteral("on disk\ntyped 24 characters here.\n"));
-    EXPECT_TRUE(model->docs()[0]->isDirty());
 }

@@ -22,10 +22,7 @@ TEST(ZoomSteps, StepsClimbAndFallOneAtATimeAndStopAtTheEnds)
     }
     EXPECT_EQ(at, all.last());
     EXPECT_EQ(count, all.size() - 1);
-}
-
-TEST(ZoomSteps, AValueBetweenStepsGoesToTheNextStepInThatDirection)
-{
+    // A value between steps goes to the next step in that direction.
     struct Case {
         int from, by, to;
     };
