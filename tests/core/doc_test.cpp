@@ -108,7 +108,7 @@ TEST(Doc, FailedWriteKeepsTheFileUnchanged)
     EXPECT_TRUE(d->write(dir.path(QStringLiteral("no/such/dir/f.txt"))).has_value());
 }
 
-TEST(Doc, RestoreOfDeletedFileIsMissingAndDirty)
+TEST(Doc, RestoreTellsAMissingAndAChangedFile)
 {
     TestDir dir;
     DocSnapshot s = snapshotFor(dir.path(QStringLiteral("gone.txt")), QString());
@@ -117,16 +117,13 @@ TEST(Doc, RestoreOfDeletedFileIsMissingAndDirty)
     EXPECT_TRUE(d->isDirty());
     EXPECT_EQ(d->text(), QString());
     EXPECT_EQ(d->id, s.id);
-}
 
-TEST(Doc, RestoreComparesModificationTimesStrictlyAboveHalfASecond)
-{
-    TestDir dir;
+    // A file is changed when its time differs from the snapshot's by more than half a second.
     const QString file = dir.write(QStringLiteral("m.txt"), "disk\n");
     const QDateTime base = QDateTime::fromMSecsSinceEpoch(1700000000000, Qt::UTC);
     ASSERT_TRUE(setMTime(file, base.addMSecs(500)));
 
-    DocSnapshot s = snapshotFor(file, QStringLiteral("mine\n"));
+    s = snapshotFor(file, QStringLiteral("mine\n"));
     s.diskModified = base;
     s.mode = ViewMode::preview;  // plain text offers no preview
     DocPtr exact = Doc::restore(s);
@@ -235,7 +232,7 @@ TEST(OpenBytes, FilesComeBackByteExactThroughTheUTF8Path)
     }
 }
 
-TEST(OpenBytes, InvalidUTF8IsReadAsTheDetectorReadsIt)
+TEST(OpenBytes, WhatIsReadIsWrittenBackByteForByte)
 {
     TestDir dir;
     // A stray byte that no encoding takes: a repaired reading, as before.
@@ -256,18 +253,15 @@ TEST(OpenBytes, InvalidUTF8IsReadAsTheDetectorReadsIt)
     EXPECT_EQ(l->encoding(), TextEncoding::latin1);
     EXPECT_EQ(l->text(), QStringLiteral("café crème brûlée\n"));
     EXPECT_EQ(l->encoded().value(), latin);
-}
 
-TEST(OpenBytes, AMarkKeptAsTextWhenPlainUTF8IsAskedFor)
-{
-    TestDir dir;
+    // A UTF-8 mark is kept as text when plain UTF-8 is asked for.
     const QByteArray bytes = "\xEF\xBB\xBFmarked\n";
-    const QString file = dir.write(QStringLiteral("m.txt"), bytes);
-    DocPtr asked = openFile(file, TextEncoding::utf8);
+    const QString marked = dir.write(QStringLiteral("m.txt"), bytes);
+    DocPtr asked = openFile(marked, TextEncoding::utf8);
     ASSERT_TRUE(asked);
     EXPECT_EQ(asked->text(), QStringLiteral("\uFEFFmarked\n"));
     EXPECT_EQ(asked->encoded().value(), bytes);
-    DocPtr withMark = openFile(file, TextEncoding::utf8BOM);
+    DocPtr withMark = openFile(marked, TextEncoding::utf8BOM);
     ASSERT_TRUE(withMark);
     EXPECT_EQ(withMark->text(), QStringLiteral("marked\n"));
     EXPECT_EQ(withMark->encoded().value(), bytes);

@@ -10,7 +10,7 @@ const QString french = QStringLiteral("Un café très chaud, à emporter.\nÇa c
 const QByteArray frenchBytes = french.toLatin1();
 }
 
-TEST_F(EncodingFlow, CleanFileReopensWithoutAsking)
+TEST_F(EncodingFlow, ACleanFileReopensWithoutAskingAnEditedOneAsks)
 {
     const QString path = file("g.txt", gbkBytes);
     DocPtr d = model->open(path);
@@ -23,23 +23,20 @@ TEST_F(EncodingFlow, CleanFileReopensWithoutAsking)
     EXPECT_EQ(d->encoding(), TextEncoding::gbk);
     EXPECT_EQ(model->toast(), QStringLiteral("已按 GBK 重新打开"));
     EXPECT_TRUE(editor.calls.contains("load g.txt"));
-}
 
-TEST_F(EncodingFlow, DirtyFileAsksAndCancelKeepsEverything)
-{
-    DocPtr d = model->open(file("u.txt", "abc"));
+    // With edits it asks, and cancelling keeps everything.
     d->setText("edited");
     model->reopen(d, TextEncoding::latin1);
     ASSERT_TRUE(model->dialog());
     EXPECT_EQ(model->dialog()->title, QStringLiteral("重新打开将丢弃未保存的修改"));
-    EXPECT_EQ(model->dialog()->message, QStringLiteral("按 ISO-8859-1 从磁盘重新读取「u.txt」。"));
+    EXPECT_EQ(model->dialog()->message, QStringLiteral("按 ISO-8859-1 从磁盘重新读取「g.txt」。"));
     EXPECT_EQ(buttonTitles(*model->dialog()), (QStringList{"取消", "重新打开"}));
     model->chooseButton("取消");
     EXPECT_EQ(d->text(), "edited");
-    EXPECT_EQ(d->encoding(), TextEncoding::utf8);
+    EXPECT_EQ(d->encoding(), TextEncoding::gbk);
     model->reopen(d, TextEncoding::latin1);
     model->chooseButton("重新打开");
-    EXPECT_EQ(d->text(), "abc");
+    EXPECT_EQ(d->text(), QString::fromLatin1(gbkBytes));
     EXPECT_FALSE(d->isDirty());
 }
 
@@ -163,12 +160,10 @@ TEST_F(EncodingFlow, ConvertingARepairedFileAsksFirst)
     settleSaves();
     EXPECT_FALSE(model->dialog());
     EXPECT_EQ(TestDir::read(path), french.toUtf8());
-}
 
-TEST_F(EncodingFlow, ConvertingAnywayWritesTheRepairedTextOnce)
-{
-    const QString path = file("fr.txt", frenchBytes);
-    DocPtr d = model->open(path);
+    // Converting anyway writes the repaired text, once.
+    const QString other = file("fr2.txt", frenchBytes);
+    d = model->open(other);
     model->chooseButton("保持现状");
     const QString repaired = d->text();
     model->convert(d, TextEncoding::utf8);
@@ -176,7 +171,7 @@ TEST_F(EncodingFlow, ConvertingAnywayWritesTheRepairedTextOnce)
     model->chooseButton("仍然转换");
     settleSaves();
     EXPECT_EQ(d->encoding(), TextEncoding::utf8);
-    EXPECT_EQ(TestDir::read(path), repaired.toUtf8());
+    EXPECT_EQ(TestDir::read(other), repaired.toUtf8());
     // The file is UTF-8 now: Latin-1 no longer reads what is on disk.
     EXPECT_FALSE(d->likelyEncoding());
     model->convert(d, TextEncoding::utf16LE);
