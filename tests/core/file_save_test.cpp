@@ -204,16 +204,3 @@ TEST_F(KeepingFiles, AFullFileSystemFailsWithTheSystemsReasonAndKeepsTheOldFile)
     // No temporary file is left behind to fill the disk further.
     EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
-
-TEST_F(KeepingFiles, ReadFailuresCarryTheSystemsReason)
-{
-    const QString dir = files.path(QStringLiteral("nowhere"));
-    QDir().mkdir(dir);
-    const QString path = file(QStringLiteral("nowhere/x.txt"), "x");
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root reads everything";
-    ::chmod(QFile::encodeName(path).constData(), 0);
-    auto bytes = FileIO::read(path);
-    ASSERT_FALSE(bytes);
-    EXPECT_TRUE(bytes.error().endsWith(FileIO::reason(EACCES)));
-}

@@ -119,21 +119,6 @@ TEST_F(NotTextFlow, APictureIsRefusedOnEveryWayInUnlessAskedForAsText)
     EXPECT_FALSE(model->dialog());
 }
 
-TEST_F(NotTextFlow, ASessionFileThatBecameAPictureIsLeftOutQuietly)
-{
-    const QString path = file(QStringLiteral("was.txt"), "text");
-    const QString kept = file(QStringLiteral("kept.txt"), "still text");
-    model->open(path);
-    model->open(kept);
-    ASSERT_EQ(model->docs().size(), 2);
-    model = relaunch();
-    files.write(QStringLiteral("was.txt"), png);
-    model->restore();
-    EXPECT_FALSE(model->dialog());
-    ASSERT_EQ(model->docs().size(), 1);
-    EXPECT_EQ(model->docs().front()->url(), kept);
-}
-
 // A pipe would block the first read for ever, a device never ends: neither
 // is read, on any way in, and the message says why.
 TEST_F(NotTextFlow, PipesAndDevicesAreNeverRead)

@@ -158,6 +158,15 @@ TEST_F(Session, WhatCannotBeReadIsLeftOutAndTheFirstIsActive)
              model->store(AppModel::sessionKey, QStringList{b, gone, a});
          },
          {"B", "A"}},
+        {"a file that became a picture",
+         [&] {
+             const QString picture = file(
+                 QStringLiteral("was.txt"),
+                 QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR4"
+                                        "2mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg=="));
+             model->store(AppModel::sessionKey, QList<SessionItem>{{picture, std::nullopt}, {a, std::nullopt}});
+         },
+         {"A"}},
         {"a missing snapshot",
          [&] {
              model->store(AppModel::sessionKey, QList<SessionItem>{{a, QUuid::createUuid()}});

@@ -22,18 +22,6 @@ const QStringList prose = {QStringLiteral("markdown"), QStringLiteral("text")};
 
 }
 
-TEST(SettingsWrap, ChoicesAndTheEvenHanFaceAreStoredAndReadBack)
-{
-    Settings s;
-    s.wraps.insert(QStringLiteral("json"), true);
-    s.wraps.insert(QStringLiteral("markdown"), false);
-    s.hanDoubleWidth = true;
-    const auto back = JSONCodec<Settings>::decode(*StoredJSON::read(StoredJSON::write(JSONCodec<Settings>::encode(s))));
-    ASSERT_TRUE(back);
-    EXPECT_EQ(*back, s);
-    EXPECT_EQ(wrapped(*back), (QStringList{QStringLiteral("json"), QStringLiteral("text")}));
-}
-
 TEST(SettingsWrap, SettingsFromBeforeWrapPerFormatLoadSensibly)
 {
     struct Case {

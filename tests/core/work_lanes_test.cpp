@@ -33,25 +33,6 @@ private:
     bool open_ = false;
 };
 
-// What the jobs of a test did, in order, from any thread.
-class Log {
-public:
-    void add(int n)
-    {
-        std::lock_guard lock(m_);
-        seen_.push_back(n);
-    }
-    std::vector<int> seen() const
-    {
-        std::lock_guard lock(m_);
-        return seen_;
-    }
-
-private:
-    mutable std::mutex m_;
-    std::vector<int> seen_;
-};
-
 // A result that tells on which thread it was let go.
 struct EndsOn {
     std::atomic<Qt::HANDLE>* where;
