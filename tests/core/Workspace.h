@@ -50,9 +50,7 @@ public:
     explicit TestModel(std::unique_ptr<Preferences> ud) : AppModel(std::move(ud)) { setPrompter(&window_); }
     ~TestModel() override { setPrompter(nullptr); }
 
-    WindowlessPrompter& window() { return window_; }
     const std::optional<Dialog>& dialog() const { return window_.shown(); }
-    const QList<Dialog>& dialogQueue() const { return window_.waiting(); }
     const QString& dialogInput() const { return window_.typed(); }
     void setDialogInput(const QString& text) { window_.type(text); }
     bool chooseButton(const QString& title) { return window_.choose(title); }

@@ -117,24 +117,6 @@ QStringList takeLog()
 
 }
 
-TEST(AnalysisQueue, RunsJobsSeriallyByDueTimeAndCancelledOnesNever)
-{
-    takeLog();
-    submit(loggingPlugin, QStringLiteral("late"), 0.30);
-    submit(loggingPlugin, QStringLiteral("early-1"), 0.05);
-    // Due with the early ones, it would run among them.
-    auto cancelled = submit(loggingPlugin, QStringLiteral("cancelled"), 0.05);
-    AnalysisQueue::shared().cancel(cancelled);
-    submit(loggingPlugin, QStringLiteral("early-2"), 0.05);
-    submit(loggingPlugin, QStringLiteral("now"), 0);
-    ASSERT_TRUE(waitUntil([] {
-        std::lock_guard l(logMutex);
-        return runLog.size() == 4;
-    }));
-    EXPECT_EQ(takeLog(), (QStringList{"now", "early-1", "early-2", "late"}));
-    EXPECT_EQ(cancelled->state(), AnalysisJob::State::cancelled);
-}
-
 TEST(AnalysisDebounce, OnlyTheLastKeystrokesJobRuns)
 {
     DocPtr d = newDoc(QStringLiteral("a.json"), QString());

@@ -180,12 +180,10 @@ TEST_F(BackupStoreTest, AFailedWriteKeepsThePreviousSnapshot)
     EXPECT_EQ(BackupStore::load(d->id)->text, QStringLiteral("第一版"));
     // No half-written temporary file is left behind.
     EXPECT_EQ(QDir(BackupStore::directory()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-}
 
-TEST_F(BackupStoreTest, ARemovedBackupsDirectoryIsMadeAgain)
-{
+    // A removed snapshot directory is made again.
     ASSERT_TRUE(QDir(BackupStore::directory()).removeRecursively());
-    DocPtr d = newDoc(QStringLiteral("a.txt"), QStringLiteral("仍然保存"));
+    d->setText(QStringLiteral("仍然保存"));
     EXPECT_TRUE(BackupStore::write(*d));
     EXPECT_EQ(BackupStore::load(d->id)->text, QStringLiteral("仍然保存"));
 }

@@ -69,7 +69,7 @@ bool lockDirectory(const QString& dir, bool locked)
 
 }
 
-TEST_F(KeepingFiles, AHardLinkedFileStaysOneFileWithAllItsNames)
+TEST_F(KeepingFiles, HardAndSymbolicLinksStayWhatTheyAre)
 {
     const QString path = file(QStringLiteral("a.txt"), "old");
     const QString other = files.path(QStringLiteral("b.txt"));
@@ -87,22 +87,20 @@ TEST_F(KeepingFiles, AHardLinkedFileStaysOneFileWithAllItsNames)
     saveNow(d);
     EXPECT_EQ(TestDir::read(other), QByteArray("n"));
     EXPECT_FALSE(BackupStore::exists(d->id));
-}
 
-TEST_F(KeepingFiles, ASymbolicLinkStaysALinkAndItsTargetIsWritten)
-{
+    // A symbolic link stays a link and its target is written.
     QDir(files.dir.path()).mkdir(QStringLiteral("real"));
     const QString target = file(QStringLiteral("real/t.md"), "old");
     const QString link = files.path(QStringLiteral("l.md"));
     ASSERT_EQ(::symlink("real/t.md", QFile::encodeName(link).constData()), 0);
-    DocPtr d = model->open(link);
-    d->setText(QStringLiteral("new"));
-    saveNow(d);
+    DocPtr linked = model->open(link);
+    linked->setText(QStringLiteral("new"));
+    saveNow(linked);
     EXPECT_EQ(saveResult, true);
     EXPECT_TRUE(S_ISLNK(statOf(link).st_mode));
     EXPECT_EQ(TestDir::read(target), QByteArray("new"));
-    EXPECT_EQ(d->url(), link);
-    EXPECT_TRUE(unchangedOnDisk(d));  // our own write is not another program's
+    EXPECT_EQ(linked->url(), link);
+    EXPECT_TRUE(unchangedOnDisk(linked));  // our own write is not another program's
 }
 
 TEST_F(KeepingFiles, AFileInADirectoryThatTakesNoNewFilesIsWrittenInPlaceAfterTheSnapshot)

@@ -108,7 +108,7 @@ TEST(Title, OnlyFiftyLinesAreExaminedAndACutLineIsTrimmedAgain)
     }
 }
 
-TEST(AutoName, FollowsTheTextWithTheExtension)
+TEST(AutoName, FollowsTheTextUntilNamedOrSaved)
 {
     DocPtr d = autoNamed(QStringLiteral("未命名.md"), QStringLiteral("md"));
     d->setText(QStringLiteral("v1.2 发布说明\n"));
@@ -124,10 +124,8 @@ TEST(AutoName, FollowsTheTextWithTheExtension)
     d->setName(QStringLiteral("手动.md"));
     d->setText(QStringLiteral("一"));
     EXPECT_EQ(d->name(), QStringLiteral("手动.md"));
-}
 
-TEST(AutoName, NeverRenamesWithoutAutoExtOrWithAFile)
-{
+    // Never without an extension to name by, nor with a file.
     DocPtr manual = makeDoc(QUuid::createUuid(), QStringLiteral("notes"), QString(), std::nullopt, TextEncoding::utf8,
                             LineEnding::lf, {});
     manual->setText(QStringLiteral("标题"));

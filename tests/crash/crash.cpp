@@ -36,15 +36,12 @@ qint64 monotonicMSecs()
     return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
+// The child and the check run as the program would, over the same home.
 void useHome(const QByteArray& home)
 {
     qputenv("XDG_DATA_HOME", home + "/data");
     qputenv("XDG_CONFIG_HOME", home + "/config");
     qputenv("XDG_CACHE_HOME", home + "/cache");
-}
-
-void nameApplication()
-{
     QCoreApplication::setOrganizationName(QStringLiteral("Lorvane"));
     QCoreApplication::setApplicationName(QStringLiteral("Lorvane"));
 }
@@ -126,7 +123,6 @@ class Editor : public QObject {
 public:
     Editor(AppModel& model, QString home, quint32 seed) : model_(model), home_(std::move(home)), rng_(seed)
     {
-        journal_ = ::open(journalPath(home_).toLocal8Bit().constData(), O_WRONLY | O_APPEND | O_CREAT, 0644);
         for (const Entry& e : readJournal(home_))
             seq_[e.key] = std::max(seq_.value(e.key, -1), e.seq);
         generation_ = QString::number(seed);
@@ -136,9 +132,9 @@ public:
 private:
     void note(const QString& key, int seq)
     {
-        const QByteArray line = "E " + key.toUtf8() + ' ' + QByteArray::number(seq) + ' '
-            + QByteArray::number(monotonicMSecs()) + '\n';
-        [[maybe_unused]] const auto n = ::write(journal_, line.constData(), size_t(line.size()));
+        appendLine(home_,
+                   "E " + key.toUtf8() + ' ' + QByteArray::number(seq) + ' ' + QByteArray::number(monotonicMSecs())
+                       + '\n');
     }
 
     void edit(const DocPtr& d)
@@ -198,7 +194,6 @@ private:
     AppModel& model_;
     QString home_;
     QRandomGenerator rng_;
-    int journal_ = -1;
     QHash<QString, int> seq_;
     QString generation_;
     int made_ = 0;
@@ -209,7 +204,6 @@ int child(int argc, char** argv)
     const QByteArray home = argv[2];
     useHome(home);
     QCoreApplication app(argc, argv);
-    nameApplication();
     AppModel model;
     model.restore();
     Editor editor(model, QString::fromLocal8Bit(home), quint32(QByteArray(argv[3]).toUInt()));
@@ -223,7 +217,6 @@ int check(int argc, char** argv)
     const QByteArray home = argv[2];
     useHome(home);
     QCoreApplication app(argc, argv);
-    nameApplication();
 
     // What must be back: the newest edit of each document made at least
     // 1.5 s before the kill that ended it. Anything newer may have been lost
