@@ -152,7 +152,7 @@ private:
     {
         const QString key = QStringLiteral("n%1-%2").arg(generation_).arg(++made_);
         static const QStringList plugins{QStringLiteral("markdown"), QStringLiteral("json"), QString()};
-        const QString plugin = plugins[rng_.bounded(int(plugins.size()))];
+        const QString& plugin = plugins[rng_.bounded(int(plugins.size()))];
         DocPtr d = model_.createDoc(QString(), plugin.isEmpty() ? std::nullopt : std::optional<QString>(plugin), {});
         seq_[key] = 1;
         d->setText(textFor(key, 1));
