@@ -125,8 +125,9 @@ TEST(AnalysisDebounce, OnlyTheLastKeystrokesJobRuns)
     for (int i = 1; i <= 5; ++i) {
         if (i > 1)
             afterTimer(100);
-        d->setText(QString(i, QLatin1Char('x')));
+        // Started before the keystroke: the job's delay counts from inside setText.
         sinceLast.start();
+        d->setText(QString(i, QLatin1Char('x')));
         jobs << d->analysisHandle();
     }
     for (int i = 0; i < 4; ++i)
