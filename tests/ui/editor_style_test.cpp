@@ -6,7 +6,6 @@
 #include "editor/CodeTextView.h"
 #include "editor/EditorScheme.h"
 #include "editor/Palette.h"
-#include "render/WebFonts.h"
 
 #include <QFontInfo>
 #include <QLabel>
@@ -27,15 +26,8 @@ struct AppearanceGuard {
 };
 }
 
-TEST(EditorScheme, FindIsExactAndFallsBackToGraphite)
-{
-    EXPECT_EQ(EditorScheme::find(QStringLiteral("paper")).id, QStringLiteral("paper"));
-    EXPECT_EQ(EditorScheme::find(QStringLiteral("night")).id, QStringLiteral("night"));
-    EXPECT_EQ(EditorScheme::find(QStringLiteral("Paper")).id, QStringLiteral("graphite"));
-    EXPECT_EQ(EditorScheme::find(QString()).id, QStringLiteral("graphite"));
-}
-
-// Only graphite turns with the window's appearance; paper stays light, night dark.
+// Only graphite turns with the window's appearance; paper stays light, night
+// dark. A scheme is found by its exact id, graphite otherwise.
 TEST(EditorScheme, GraphiteFollowsTheAppearancePaperAndNightDoNot)
 {
     AppearanceGuard guard;
@@ -47,120 +39,56 @@ TEST(EditorScheme, GraphiteFollowsTheAppearancePaperAndNightDoNot)
         EXPECT_TRUE(EditorScheme::night().isDark());
     }
     EXPECT_EQ(spy.count(), 2);
+    EXPECT_EQ(EditorScheme::find(QStringLiteral("night")).id, QStringLiteral("night"));
+    EXPECT_EQ(EditorScheme::find(QStringLiteral("Paper")).id, QStringLiteral("graphite"));
 }
 
 TEST(AppFonts, PlexFacesAreEmbeddedAndResolve)
 {
-    EXPECT_EQ(WebFonts::fontsDirectory(), QStringLiteral(":/Fonts"));
-    EXPECT_EQ(WebFonts::fontFiles().size(), 5);
     EXPECT_EQ(QFontInfo(AppFonts::mono(13)).family(), QStringLiteral("IBM Plex Mono"));
     // There is no mono face heavier than Medium.
     EXPECT_EQ(AppFonts::mono(13, AppFonts::Weight::semibold).weight(), QFont::Medium);
     EXPECT_EQ(AppFonts::sans(13, AppFonts::Weight::bold).weight(), QFont::DemiBold);
     EXPECT_EQ(QFontInfo(AppFonts::sans(13, AppFonts::Weight::bold)).family(), QStringLiteral("IBM Plex Sans"));
-    EXPECT_EQ(AppFonts::mono(13).pixelSize(), 13);
+    EXPECT_FALSE(AppFonts::hasFace(QStringLiteral("No Such Family 42"), QFont::Normal));
+    // The preview's faces: both sans weights and the mono one, embedded.
     const QStringList faces = AppFonts::webFontFaces().split(QLatin1Char('\n'));
     ASSERT_EQ(faces.size(), 3);
     EXPECT_TRUE(faces[0].startsWith(
         QStringLiteral("@font-face{font-family:\"IBM Plex Sans\";font-weight:400;src:url(data:font/ttf;base64,")));
     EXPECT_TRUE(faces[1].startsWith(QStringLiteral("@font-face{font-family:\"IBM Plex Sans\";font-weight:600;")));
     EXPECT_TRUE(faces[2].startsWith(QStringLiteral("@font-face{font-family:\"IBM Plex Mono\";font-weight:400;")));
-    EXPECT_TRUE(faces[2].endsWith(QStringLiteral(") format(\"truetype\")}")));
 }
-
-TEST(AppFonts, MissingFamilyFallsBackToSystemFonts)
-{
-    // Only the family test decides; a name that is not installed must
-    // give a usable fixed-pitch system font rather than a random face.
-    EXPECT_FALSE(AppFonts::hasFace(QStringLiteral("No Such Family 42"), QFont::Normal));
-    QTemporaryDir empty;
-    EXPECT_TRUE(WebFonts::webFontFacesIn(empty.path()).isEmpty());
-}
-
-namespace {
-
-// A translucent colour as it shows over an opaque one.
-QColor over(const QColor& top, const QColor& below)
-{
-    const double a = top.alphaF();
-    return QColor::fromRgbF(float(top.redF() * a + below.redF() * (1 - a)),
-                            float(top.greenF() * a + below.greenF() * (1 - a)),
-                            float(top.blueF() * a + below.blueF() * (1 - a)));
-}
-
-QColor tinted(const DynamicColor& c, double alpha, const QColor& below, bool dark)
-{
-    QColor t = c.resolve(dark);
-    t.setAlphaF(float(alpha));
-    return over(t, below);
-}
-
-struct Pair {
-    std::string where;
-    QColor text;
-    QColor background;
-    double px;  // text size
-};
 
 // Every text colour of the window chrome on every background it is drawn on.
-std::vector<Pair> windowPairs(bool dark)
-{
-    const auto r = [dark](const DynamicColor& c) { return c.resolve(dark); };
-    const QColor window = r(Palette::window()), sidebar = r(Palette::sidebar()), hover = r(Palette::hover()),
-                 selection = r(Palette::selection()), accent = r(Palette::accent());
-    std::vector<Pair> out;
-    const struct {
-        const char* name;
-        const DynamicColor& color;
-    } texts[] = {{"fg", Palette::fg()}, {"fg2", Palette::fg2()}, {"fg3", Palette::fg3()}};
-    // Labels, captions, badges, menu rows, placeholders and disabled text: on the pane,
-    // the sidebar, a hovered row, the active row.
-    for (const auto& t : texts)
-        for (const auto& [bg, colour] :
-             {std::pair{"window", window}, {"sidebar", sidebar}, {"hover", hover}, {"selection", selection}})
-            out.push_back({std::string(t.name) + " on " + bg, r(t.color), colour, 11});
-    // "● 校验通过", switched-on text buttons and find toggles (accent at 13 % over the pane),
-    // a selected tile's detail line (accent at 12 %).
-    out.push_back({"accent on window", accent, window, 11.5});
-    out.push_back({"accent on sidebar", accent, sidebar, 11.5});
-    out.push_back({"accent on accent tint", accent, tinted(Palette::accent(), 0.13, window, dark), 11});
-    out.push_back({"fg3 on selected tile", r(Palette::fg3()), tinted(Palette::accent(), 0.12, window, dark), 11.5});
-    out.push_back({"fg on selected tile", r(Palette::fg()), tinted(Palette::accent(), 0.12, window, dark), 13});
-    // "● N 个问题", the find bar's error, destructive dialog buttons.
-    out.push_back({"danger on window", r(Palette::danger()), window, 11.5});
-    out.push_back({"danger on sidebar", r(Palette::danger()), sidebar, 11.5});
-    // The primary button, plain and hovered, and the caret-count badge with its dimmed hint.
-    out.push_back({"accentFg on accent", r(Palette::accentFg()), accent, 13});
-    out.push_back({"accentFg on hovered accent", r(Palette::accentFg()), accent.darker(110), 13});
-    out.push_back({"badge hint on accent", over(r(Palette::accentFg().withAlpha(0.9)), accent), accent, 11.5});
-    return out;
-}
-
-}
-
 TEST(WindowContrast, EveryTextRoleOnEveryBackgroundItIsDrawnOn)
 {
-    for (bool dark : {false, true})
-        for (const Pair& p : windowPairs(dark)) {
-            const double need = p.px >= 18 ? 3.0 : 4.5;
-            EXPECT_GE(contrast(p.text, p.background), need)
-                << (dark ? "dark " : "light ") << p.where << ": " << p.text.name().toStdString() << " on "
-                << p.background.name().toStdString();
+    for (bool dark : {false, true}) {
+        const auto r = [dark](const DynamicColor& c) { return c.resolve(dark); };
+        const QColor window = r(Palette::window()), sidebar = r(Palette::sidebar()), accent = r(Palette::accent());
+        std::vector<std::tuple<std::string, QColor, QColor>> pairs;
+        // Labels, captions, badges, menu rows, placeholders and disabled text: on the pane,
+        // the sidebar, a hovered row, the active row.
+        for (const auto& [name, text] :
+             {std::pair{"fg", Palette::fg()}, {"fg2", Palette::fg2()}, {"fg3", Palette::fg3()}})
+            for (const auto& [bg, colour] : {std::pair{"window", window},
+                                             {"sidebar", sidebar},
+                                             {"hover", r(Palette::hover())},
+                                             {"selection", r(Palette::selection())}})
+                pairs.emplace_back(std::string(name) + " on " + bg, r(text), colour);
+        // "● 校验通过" and switched-on toggles, "● N 个问题" and the find bar's error,
+        // the primary button plain and hovered.
+        for (const QColor& bg : {window, sidebar}) {
+            pairs.emplace_back("accent", accent, bg);
+            pairs.emplace_back("danger", r(Palette::danger()), bg);
         }
-}
-
-TEST(WindowContrast, LineNumbersInEverySchemeAndAppearance)
-{
-    for (const EditorScheme& s : EditorScheme::all())
-        for (bool dark : {false, true}) {
-            const bool shownDark = s.appearance.value_or(dark);
-            const QColor bg = s.background.resolve(shownDark);
-            EXPECT_GE(contrast(s.gutter.resolve(shownDark), bg), 4.5)
-                << s.id.toStdString() << (dark ? " dark" : " light");
-            // Error lines' numbers are in the danger colour.
-            EXPECT_GE(contrast(Palette::danger().resolve(shownDark), bg), 4.5)
-                << s.id.toStdString() << " error line number";
-        }
+        pairs.emplace_back("accentFg on accent", r(Palette::accentFg()), accent);
+        pairs.emplace_back("accentFg on hovered accent", r(Palette::accentFg()), accent.darker(110));
+        for (const auto& [where, text, background] : pairs)
+            EXPECT_GE(contrast(text, background), 4.5)
+                << (dark ? "dark " : "light ") << where << ": " << text.name().toStdString() << " on "
+                << background.name().toStdString();
+    }
 }
 
 namespace {

@@ -165,19 +165,13 @@ next: ~
     y.folds({{11, 0}, {12, any, true}, {14, 2}, {15, any, false}});
 }
 
-TEST(SyntaxLexer, YAMLCommentLinesAfterTheFirst)
+TEST(SyntaxLexer, YAMLCommentLinesAfterTheFirstAndQuotesOverLines)
 {
-    const Lexed y = lex(Language::yaml, "# a\n# b\nkey: v\n#c: d\n  # e\n");
+    const Lexed y = lex(Language::yaml, "# a\n# b\nkey: v\n#c: d\n  # e\na: \"one\n  two\" \nb: 1\n");
     y.whole(comment, {"# a", "# b", "#c: d", "# e"});
     y.whole(key, {"key"});
-    y.whole(string, {"v"});
-}
-
-TEST(SyntaxLexer, YAMLQuotedScalarOverLines)
-{
-    const Lexed y = lex(Language::yaml, "a: \"one\n  two\" \nb: 1\n");
-    y.whole(string, {"two\""});
-    y.whole(key, {"b"});
+    y.startsIn(key, {"b:"});
+    y.whole(string, {"v", "two\""});
     y.startsIn(number, {"1"});
 }
 

@@ -58,43 +58,36 @@ struct EditorSyntax : EditorFixture {
 
 }
 
+// Each format's file name picks its lexer, and the view shows each style in
+// its token's colour; plain text keeps the ordinary colour throughout.
 TEST_F(EditorSyntax, EachFormatIsColouredInTheView)
 {
     Palette::setAppearance(false);
-    const EditorScheme& g = EditorScheme::graphite();
+    const EditorScheme::Tokens& g = EditorScheme::graphite().tokens;
     struct Case {
         const char* name;
         const char* text;
         const char* needle;
         Style style;
-        QColor color;
+        const DynamicColor& color;
     };
     const Case cases[] = {
-        {"a.json", "{\n  \"名称\": \"值\", \"n\": 3\n}\n", "\"名称\"", Syntax::key, g.tokens.key.resolve(false)},
-        {"a.json", "{\n  \"名称\": \"值\", \"n\": 3\n}\n", "3", number, g.tokens.number.resolve(false)},
-        {"a.yaml", "base: &b\n  x: 1\ncopy: *b\n", "&b", tag, g.tokens.tag.resolve(false)},
-        {"a.yml", "# 注释\nk: v\n", "# 注释", comment, g.tokens.comment.resolve(false)},
-        {"a.toml", "[服务]\nport = 8080\n", "服务", heading, g.tokens.heading.resolve(false)},
-        {"a.toml", "[s]\nwhen = 2024-01-02\n", "2024", date, g.tokens.number.resolve(false)},
-        {"a.csv", "a,b,c\n1,2,3\n", "2", column1, g.tokens.key.resolve(false)},
-        {"a.tsv", "a,x\tb\n", "\t", punct, g.tokens.dim.resolve(false)},
-        {"a.md", "# 标题\n正文 `代码`\n", "标题", heading, g.tokens.heading.resolve(false)},
-        {"a.md", "# 标题\n正文 `代码`\n", "`代码`", code, g.tokens.string.resolve(false)},
-        {"a.puml", "@startuml\nA -> B : 你好\n@enduml\n", "->", tag, g.tokens.tag.resolve(false)},
-        {"a.puml", "@startuml\nA -> B : 你好\n@enduml\n", "@startuml", marker, g.tokens.keyword.resolve(false)},
+        {"a.json", "{\n  \"名称\": \"值\", \"n\": 3\n}\n", "\"名称\"", Syntax::key, g.key},
+        {"a.yml", "base: &b\n  x: 1\n", "&b", tag, g.tag},
+        {"a.toml", "[s]\nwhen = 2024-01-02\n", "2024", date, g.number},
+        {"a.csv", "a;b;c\n1;2,5;3\n", "2,5", column1, g.key},  // the first line's separator
+        {"a.tsv", "a,x\tb\n", "\t", punct, g.dim},
+        {"a.md", "# 标题\n正文 `代码`\n", "`代码`", code, g.string},
+        {"a.puml", "@startuml\nA -> B : 你好\n@enduml\n", "@startuml", marker, g.keyword},
+        {"a.txt", "{\"k\": 1} # x\n", "\"k\"", plain, EditorScheme::graphite().foreground},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         EditorController& e = open(QString::fromUtf8(c.name), QString::fromUtf8(c.text));
         const int s = styleAt(e, QString::fromUtf8(c.needle));
-        EXPECT_EQ(s, c.style) << c.name << " " << c.needle;
-        EXPECT_EQ(foreOf(e, s), c.color) << c.name << " " << c.needle;
-        EXPECT_EQ(SyntaxStyler::colorFor(c.style, g, false), c.color);
+        EXPECT_EQ(s, c.style);
+        EXPECT_EQ(foreOf(e, s), c.color.resolve(false));
     }
-    // Plain text keeps the ordinary colour throughout.
-    EditorController& t = open(QStringLiteral("a.txt"), QStringLiteral("{\"k\": 1} # x\n"));
-    EXPECT_EQ(t.syntax()->language(), Language::none);
-    for (const char* needle : {"\"k\"", "1", "#"})
-        EXPECT_EQ(styleAt(t, QString::fromUtf8(needle)), plain);
 }
 
 TEST_F(EditorSyntax, ColoursFollowTheAppearanceAndTheScheme)
@@ -118,37 +111,29 @@ TEST_F(EditorSyntax, ColoursFollowTheAppearanceAndTheScheme)
     EXPECT_EQ(foreOf(e, string), EditorScheme::paper().tokens.string.resolve(false));
 }
 
-TEST(EditorSchemeColours, TokensAreReadableOnEveryScheme)
+// Tokens, line numbers and error lines' numbers (in the danger colour) on
+// every scheme as it shows in either appearance.
+TEST(EditorSchemeColours, TokensAndLineNumbersAreReadableOnEveryScheme)
 {
     for (const EditorScheme& s : EditorScheme::all()) {
         for (bool dark : {false, true}) {
-            const QColor bg = s.background.resolve(dark);
+            const bool shown = s.appearance.value_or(dark);
+            const QColor bg = s.background.resolve(shown);
+            SCOPED_TRACE(s.id.toStdString() + (dark ? " dark" : " light"));
             for (int st = 0; st < styleCount; ++st) {
-                const QColor c = SyntaxStyler::colorFor(Style(st), s, dark);
-                EXPECT_GE(contrast(c, bg), 4.5) << s.id.toStdString() << (dark ? " dark" : " light") << " style " << st
-                                                << " " << c.name().toStdString();
+                const QColor c = SyntaxStyler::colorFor(Style(st), s, shown);
+                EXPECT_GE(contrast(c, bg), 4.5) << " style " << st << " " << c.name().toStdString();
             }
+            EXPECT_GE(contrast(s.gutter.resolve(shown), bg), 4.5);
+            EXPECT_GE(contrast(Palette::danger().resolve(shown), bg), 4.5);
         }
     }
 }
 
-TEST_F(EditorSyntax, OnlyWhatIsShownIsStyled)
-{
-    EditorController& e = openObjects();
-    CodeTextView* v = e.textView();
-    const long styled = v->SendScintilla(B::SCI_GETENDSTYLED);
-    EXPECT_GT(styled, 0);
-    EXPECT_LT(styled, v->byteLength() / 50);
-    // The end, once shown, is styled with the state carried from the start.
-    key(v, Qt::Key_End, Qt::ControlModifier);
-    e.widget()->grab();
-    EXPECT_EQ(styleAt(e, QStringLiteral("\"name\""), 19999), Syntax::key);
-    EXPECT_EQ(styleAt(e, QStringLiteral("true"), 19999), literal);
-}
-
-// A jump far past the styled text does not lex it all in one turn: the
-// screen gets a step, and the rest follows with the state carried through.
-TEST_F(EditorSyntax, AJumpFarPastTheStyledTextIsStyledAStepPerTurn)
+// Only what is shown is styled. A jump far past the styled text does not lex
+// it all in one turn: the screen gets a step, and the rest follows with the
+// state carried through.
+TEST_F(EditorSyntax, OnlyWhatIsShownIsStyledAndAJumpAStepPerTurn)
 {
     const qsizetype step = 64 << 10;
     struct Restore {
@@ -159,6 +144,8 @@ TEST_F(EditorSyntax, AJumpFarPastTheStyledTextIsStyledAStepPerTurn)
     EditorController& e = openObjects();
     CodeTextView* v = e.textView();
     const long before = v->SendScintilla(B::SCI_GETENDSTYLED);
+    EXPECT_GT(before, 0);
+    EXPECT_LT(before, v->byteLength() / 50);
     key(v, Qt::Key_End, Qt::ControlModifier);
     e.widget()->grab();
     const long after = v->SendScintilla(B::SCI_GETENDSTYLED);
@@ -195,27 +182,6 @@ TEST_F(EditorSyntax, EditsRestyleWhatTheyChange)
     EXPECT_EQ(styleAt(s, QStringLiteral("plain")), heading);
     EXPECT_EQ(styleAt(s, QStringLiteral("Title")), heading);
     EXPECT_EQ(styleAt(s, QStringLiteral("Intro")), plain);
-}
-
-TEST_F(EditorSyntax, DelimitedTextFollowsItsFirstLine)
-{
-    EditorController& e = open(QStringLiteral("a.csv"), QStringLiteral("a;b;c\n1;2,5;3\n"));
-    EXPECT_EQ(e.syntax()->separator(), ';');
-    EXPECT_EQ(styleAt(e, QStringLiteral("2,5")), column1);
-    // A tab-separated file splits at tabs whatever its first line holds.
-    EditorController& t = open(QStringLiteral("a.TSV"), QStringLiteral("a;b;c\tx\n"));
-    EXPECT_EQ(t.syntax()->separator(), '\t');
-    EXPECT_EQ(styleAt(t, QStringLiteral("x")), column1);
-}
-
-TEST_F(EditorSyntax, RenamingChangesTheColours)
-{
-    EditorController& e = open(QStringLiteral("a.txt"), QStringLiteral("{\"k\": 1}\n"));
-    EXPECT_EQ(styleAt(e, QStringLiteral("\"k\"")), plain);
-    e.doc()->setName(QStringLiteral("a.json"));
-    e.widget()->grab();
-    EXPECT_EQ(styleAt(e, QStringLiteral("\"k\"")), Syntax::key);
-    EXPECT_EQ(foreOf(e, Syntax::key), EditorScheme::graphite().tokens.key.resolve(EditorScheme::graphite().isDark()));
 }
 
 TEST_F(EditorSyntax, LargePlainTextKeepsNoStyleBytes)
@@ -266,46 +232,20 @@ QList<int> numbers(EditorController& e)
 
 }
 
-// Each format's fold heads with the last line each folds, lines that head
-// nothing, and lines with their fold's head.
-TEST_F(EditorSyntax, FoldRangesOfEachFormat)
+// The lexer's fold levels reach the view: heads with the last line each
+// folds, a # inside a fence heads nothing, a line with its fold's head.
+TEST_F(EditorSyntax, FoldRangesReachTheView)
 {
-    struct Case {
-        const char* file;
-        const char* text;
-        std::vector<std::pair<int, int>> heads;    // line, its fold's last line
-        std::vector<int> plain;                    // lines heading nothing
-        std::vector<std::pair<int, int>> parents;  // line, the head of its fold
-    };
-    const Case cases[] = {
-        {"a.json",
-         "{\n  \"a\": [\n    1,\n    2\n  ],\n  \"b\": {\n    \"c\": null\n  }\n}\n",
-         {{0, 7}, {1, 3}},
-         {2},
-         {{2, 1}, {6, 5}}},
-        {"a.yaml", "a:\n  b: 1\n  c:\n    - x\n\n    - y\nd: 2\n", {{0, 5}, {2, 5}}, {6}, {}},
-        {"a.toml", "top = 1\n[a]\nx = 1\n\n[b]\ny = [\n  1,\n  2,\n]\n", {{1, 3}, {4, 8}, {5, 7}}, {0}, {}},
-        // A # inside a fence heads nothing.
-        {"a.md",
-         "# A\ntext\n## A.1\n```\n# code\n```\n### A.1.1\nx\n## A.2\ny\n# B\nz\n",
-         {{0, 9}, {2, 7}, {6, 7}, {8, 9}, {10, -1}},
-         {4},
-         {{7, 6}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        EditorController& e = open(QString::fromLatin1(c.file), QString::fromUtf8(c.text));
-        for (const auto& [line, last] : c.heads) {
-            EXPECT_TRUE(isHeader(e, line)) << line;
-            if (last >= 0) {
-                EXPECT_EQ(lastChild(e, line), last) << line;
-            }
-        }
-        for (int line : c.plain)
-            EXPECT_FALSE(isHeader(e, line)) << line;
-        for (const auto& [line, head] : c.parents)
-            EXPECT_EQ(sci(e, B::SCI_GETFOLDPARENT, line), head) << line;
+    EditorController& e = open(
+        QStringLiteral("a.md"),
+        QStringLiteral("# A\ntext\n## A.1\n```\n# code\n```\n### A.1.1\nx\n## A.2\ny\n# B\nz\n"));
+    for (const auto& [line, last] : {std::pair{0, 9}, {2, 7}, {6, 7}, {8, 9}}) {
+        EXPECT_TRUE(isHeader(e, line)) << line;
+        EXPECT_EQ(lastChild(e, line), last) << line;
     }
+    EXPECT_TRUE(isHeader(e, 10));
+    EXPECT_FALSE(isHeader(e, 4));
+    EXPECT_EQ(sci(e, B::SCI_GETFOLDPARENT, 7), 6);
 }
 
 TEST_F(EditorSyntax, ChevronFoldsAndTheTextStaysWhole)
@@ -426,8 +366,6 @@ TEST_F(EditorSyntax, LargeNestedFilesStyleToTheirEnd)
     }
 }
 
-using B = QsciScintillaBase;
-
 namespace {
 struct SyntaxEdits : EditorSyntax {
     EditorController& open(const QString& text) { return EditorSyntax::open(QStringLiteral("one-line.json"), text); }
@@ -486,8 +424,9 @@ TEST_F(SyntaxEdits, ALongLineKeepsTheColoursAFreshViewGives)
 }
 
 // Plain text writes no styles, yet a text that was coloured loses every
-// colour when its format goes plain, and what is typed afterwards stays plain.
-TEST_F(SyntaxEdits, ATextMadePlainHasNoColourLeftAnywhere)
+// colour when its format goes plain, and what is typed afterwards stays plain;
+// named back, it is coloured again.
+TEST_F(SyntaxEdits, RenamingChangesTheColoursAndPlainLeavesNoneAnywhere)
 {
     QString text;
     for (int i = 0; i < 3000; ++i)
@@ -507,6 +446,10 @@ TEST_F(SyntaxEdits, ATextMadePlainHasNoColourLeftAnywhere)
     v->replaceRange(int(v->length()), 0, QStringLiteral("[true]"));
     v->grab();
     EXPECT_EQ(styles(v), QByteArray(v->byteLength(), '\0'));
+
+    e.doc()->setName(QStringLiteral("one-line.json"));
+    v->grab();
+    EXPECT_EQ(styleAt(e, QStringLiteral("\"k\"")), Syntax::key);
 }
 
 namespace {
