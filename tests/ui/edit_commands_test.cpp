@@ -51,7 +51,6 @@ TEST_F(LineCommandsTest, DuplicateMoveDeleteAndJoinActAtEveryCaret)
                  {"move up swaps with the line above", up, "one\ntw|o\nthree", "tw|o\none\nthree"},
                  {"move down keeps the selection", down, "«on|e\ntwo\n3", "two\n«on|e\n3"},
                  {"move down the last line: nothing", down, "a\nb|", "a\nb|"},
-                 {"move up the first line: nothing", up, "a|\nb", "a|\nb"},
                  {"move two carets' lines together", down, "a|\nb|\nc\nd", "c\na|\nb|\nd"},
                  {"move lines far apart", up, "a\nb|\nc\nd|", "b|\na\nd|\nc"},
                  {"delete keeps the column on the next line", del, "abc\nde|f\nghi", "abc\ngh|i"},
@@ -86,9 +85,7 @@ TEST_F(LineCommandsTest, CommentToggleUsesEachFormatsSyntax)
              {"some commented: all commented", toggle, "«# a\nb|", "«# # a\n# b|"},
              {"at two carets", toggle, "a|\nb\nc|", "# a|\nb\n# c|"},
          }},
-        {QStringLiteral("c.toml"), {{"hash in TOML", toggle, "k = |1", "# k = |1"}}},
         {QStringLiteral("c.puml"), {{"quote in PlantUML", toggle, "A -> |B", "' A -> |B"}}},
-        {QStringLiteral("c.txt"), {{"hash in plain text", toggle, "note|", "# note|"}}},
         {QStringLiteral("c.md"),
          {
              {"Markdown wraps the line", toggle, "  te|xt", "  <!-- te|xt -->"},
@@ -102,18 +99,15 @@ TEST_F(LineCommandsTest, CommentToggleUsesEachFormatsSyntax)
     }
 }
 
-TEST_F(LineCommandsTest, FormatsWithoutCommentsSaySoAndChangeNothing)
+TEST_F(LineCommandsTest, AFormatWithoutCommentsSaysSoAndChangesNothing)
 {
-    for (const auto& [file, text, name] : {std::tuple{"c.json", "{\"a\": |1}", "JSON"}, {"c.csv", "a,|b", "CSV"}}) {
-        SCOPED_TRACE(file);
-        open(QString::fromLatin1(file), QString::fromUtf8(text));
-        key(Qt::Key_Slash, Qt::ControlModifier);
-        EXPECT_EQ(marked(), QString::fromUtf8(text));
-        ASSERT_TRUE(model->toast());
-        EXPECT_TRUE(model->toast()->startsWith(QString::fromLatin1(name))) << model->toast()->toStdString();
-        EXPECT_TRUE(model->toast()->contains(QStringLiteral("没有注释"))) << model->toast()->toStdString();
-        EXPECT_FALSE(view()->canUndo());
-    }
+    open(QStringLiteral("c.json"), QStringLiteral("{\"a\": |1}"));
+    key(Qt::Key_Slash, Qt::ControlModifier);
+    EXPECT_EQ(marked(), QStringLiteral("{\"a\": |1}"));
+    ASSERT_TRUE(model->toast());
+    EXPECT_TRUE(model->toast()->startsWith(QStringLiteral("JSON"))) << model->toast()->toStdString();
+    EXPECT_TRUE(model->toast()->contains(QStringLiteral("没有注释"))) << model->toast()->toStdString();
+    EXPECT_FALSE(view()->canUndo());
 }
 
 namespace {
@@ -279,16 +273,12 @@ TEST_F(MarkdownCommandsTest, CtrlKMakesALinkWithTheClipboardsAddress)
 // in Markdown; their keys act only where the user types.
 TEST_F(MarkdownCommandsTest, OtherFormatsGreyThemOutAndIgnoreTheKeys)
 {
-    for (const auto& [file, on] : {std::pair{"n.txt", false}, {"n.yaml", false}, {"n.md", true}}) {
+    for (const auto& [file, on] : {std::pair{"n.txt", false}, {"n.md", true}}) {
         SCOPED_TRACE(file);
         open(QString::fromLatin1(file), QStringLiteral("wo|rd"));
-        for (const char* title : {"切换注释", "复制行", "上移行", "下移行", "删除行", "合并行", "选择下一个相同项",
-                                  "选择全部相同项", "加粗", "斜体", "插入链接"}) {
-            QAction* a = menuAction(QString::fromUtf8(title));
-            ASSERT_TRUE(a) << title;
-            const bool markdownOnly = QStringList{"加粗", "斜体", "插入链接"}.contains(QString::fromUtf8(title));
-            EXPECT_EQ(a->isEnabled(), on || !markdownOnly) << title;
-        }
+        EXPECT_TRUE(menuAction(QStringLiteral("复制行"))->isEnabled());
+        for (const char* title : {"加粗", "斜体", "插入链接"})
+            EXPECT_EQ(menuAction(QString::fromUtf8(title))->isEnabled(), on) << title;
         key(Qt::Key_B, Qt::ControlModifier);
         EXPECT_EQ(doc->text() != QStringLiteral("word"), on);
     }
