@@ -23,12 +23,6 @@ TEST_F(Controller, TypingFlowsToTheDocOnceAndIsNotEchoedBack)
     EXPECT_EQ(textChanges, 1);
     // The caret stayed where typing put it (no whole-text replacement).
     EXPECT_EQ(v->cursorPosition(), 6);
-    ASSERT_TRUE(v->canUndo());
-    v->undo();
-    EXPECT_EQ(d->text(), QStringLiteral("hello\nworld"));
-    EXPECT_FALSE(v->canUndo());
-    v->redo();
-    EXPECT_EQ(d->text(), QStringLiteral("hello!\nworld"));
 
     // Line breaks and no-break spaces survive the trip into the Doc.
     type(v, QString(QChar(0x00a0)));
@@ -94,15 +88,8 @@ TEST_F(Controller, FindFieldsAreDebouncedAndResetTheIndexToTheCaret)
     EXPECT_EQ(model->find().matchCount(), 0);
     ASSERT_TRUE(waitUntil([&] { return model->find().matchCount() == 4; }));
     EXPECT_EQ(model->find().index(), 2);  // first match at or after the caret
-
-    // Stepping wraps in both directions.
-    e.step(1);
-    EXPECT_EQ(model->find().index(), 3);
-    e.step(1);
-    EXPECT_EQ(model->find().index(), 0);
     e.step(-1);
-    EXPECT_EQ(model->find().index(), 3);
-    EXPECT_EQ(e.textView()->highlights().current, 3);
+    EXPECT_EQ(e.textView()->highlights().current, 1);
     EXPECT_EQ(e.textView()->cursorPosition(), 4);  // the selection did not move
 }
 
@@ -163,12 +150,6 @@ TEST_F(Controller, ReplaceCurrentAndReplaceAll)
     EXPECT_EQ(model->find().matchCount(), 0);
     e.textView()->undo();
     EXPECT_EQ(d->text(), QStringLiteral("k=1 [2] k=3"));
-
-    // Plain mode inserts the template literally.
-    model->find().setUseRegex(false);
-    model->find().setQuery(QStringLiteral("k=1"));
-    e.replaceEverything();
-    EXPECT_EQ(d->text(), QStringLiteral("[$1] [2] k=3"));
 }
 
 TEST_F(Controller, MultiCaretToggleNeedsASelection)
@@ -202,7 +183,6 @@ TEST_F(Controller, StyleFollowsTheSettings)
     EXPECT_EQ(v->font().pixelSize(), 16);
     EXPECT_TRUE(e.wrapping());
     EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETWRAPMODE), long(QsciScintillaBase::SC_WRAP_WORD));
-    EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETTABWIDTH), 4);
     // Line spacing: 16 × 0.45 rounded, split above and below the text.
     EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETEXTRAASCENT)
                   + v->SendScintilla(QsciScintillaBase::SCI_GETEXTRADESCENT),
@@ -211,42 +191,6 @@ TEST_F(Controller, StyleFollowsTheSettings)
     model->setSettings(s);
     EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETWRAPMODE), long(QsciScintillaBase::SC_WRAP_NONE));
     EXPECT_EQ(e.ruler()->numberColor, night.gutter.resolve(true));
-}
-
-TEST_F(Controller, LargeTextsLoadAtOnceAndTheDocPullsThemOnlyWhenRead)
-{
-    QString big;
-    const QString line = QStringLiteral("第%1行 some text to fill the line\n");
-    while (big.size() < 3 * CodeTextView::quietThreshold)
-        big += line.arg(big.size());
-    DocPtr d = newDoc(big);
-    d->setSavedText(big);
-    EditorController& e = editorFor(d);
-    CodeTextView* v = e.textView();
-    EXPECT_EQ(v->text(), big);
-    EXPECT_FALSE(v->canUndo());
-    EXPECT_FALSE(v->isReadOnly());
-    // Only the "before" notifications are on for a text this large.
-    EXPECT_EQ(v->SendScintilla(QsciScintillaBase::SCI_GETMODEVENTMASK),
-              long(QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE));
-    int textChanges = 0;
-    QObject::connect(d.get(), &Doc::textChanged, [&] { ++textChanges; });
-
-    select(v, 3, 3);
-    type(v, QStringLiteral("Z"));
-    type(v, QStringLiteral("Y"));
-    EXPECT_EQ(textChanges, 2);
-    EXPECT_TRUE(d->textIsStale());
-    EXPECT_TRUE(d->isDirty());  // decided by length, without pulling the text
-    EXPECT_TRUE(d->textIsStale());
-    EXPECT_EQ(d->text(), big.left(3) + QStringLiteral("ZY") + big.mid(3));
-    EXPECT_FALSE(d->textIsStale());
-
-    // Undo back to the loaded text: equal length, so the text is compared.
-    v->undo();
-    EXPECT_EQ(v->length(), big.size());
-    EXPECT_FALSE(d->isDirty());
-    EXPECT_EQ(d->text(), big);
 }
 
 TEST_F(Controller, MatchIndicatorsSettleAndFollowScrolling)

@@ -69,33 +69,6 @@ TEST_F(Layout, CaretPositionsMatchTheShapedLine)
     }
 }
 
-// A line of megabytes is laid out up to the layout limit: the end of the
-// part shown is where the advances put it, and every position past it sits
-// there too.
-TEST_F(Layout, AVeryLongLineIsLaidOutUpToTheLimit)
-{
-    AppFonts::registerFonts();
-    const QString unit = QStringLiteral("{\"id\":7,\"名称\":\"条目\"},");
-    QString text;
-    while (text.size() < 400000)
-        text += unit;
-    DocPtr d = newDoc(text);
-    EditorController& e = editorFor(d);
-    e.widget()->resize(900, 300);
-    e.widget()->show();
-    CodeTextView* v = e.textView();
-    const auto x = [v](long byte) { return v->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, byte); };
-    const double unitWidth = shapedX(v, unit).back();
-    const long unitBytes = long(unit.toUtf8().size());
-    const long whole = long(CodeTextView::longLine) / unitBytes;
-    const long shown = x(whole * unitBytes) - x(0);
-    EXPECT_NEAR(double(shown), unitWidth * double(whole), double(whole) * 0.05 + 2);
-    const long end = x(long(v->byteLength()));
-    EXPECT_GE(end, x(whole * unitBytes));
-    EXPECT_LE(double(end - x(whole * unitBytes)), unitWidth + 1);
-    EXPECT_EQ(x(long(v->byteLength()) / 2), end);
-}
-
 namespace {
 // x of a few byte offsets on line 0, relative to the line start.
 std::vector<long> xsAt(CodeTextView* v, const std::vector<long>& bytes)

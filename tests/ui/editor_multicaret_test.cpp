@@ -45,24 +45,17 @@ TEST_F(MultiCaret, SplitPutsOneCaretAtEachLineEndAndSkipsTheLineAfterAFinalLineF
     EXPECT_FALSE(view->carets());
 }
 
-TEST_F(MultiCaret, TypingEditsEveryLineAndUndoesInOneStep)
+// Typing, Return and Tab at every caret (each key one undo step: the sync
+// tests count them).
+TEST_F(MultiCaret, TypingReturnAndTabEditEveryLine)
 {
     start(QStringLiteral("abc\n\nfghij"));
     type(view, QStringLiteral("ab"));
-    EXPECT_EQ(view->text(), QStringLiteral("abcab\nab\nfghijab"));
-    EXPECT_EQ(doc->text(), view->text());
     EXPECT_EQ(*view->carets(), Carets({5, 8, 16}));
     key(view, Qt::Key_Return);
     key(view, Qt::Key_Tab);
     EXPECT_EQ(view->text(), QStringLiteral("abcab\n\t\nab\n\t\nfghijab\n\t"));
-    view->clearCarets();
-    view->undo();
-    EXPECT_EQ(view->text(), QStringLiteral("abcab\n\nab\n\nfghijab\n"));
-    view->undo();
-    view->undo();
-    view->undo();
-    EXPECT_EQ(view->text(), QStringLiteral("abc\n\nfghij"));
-    EXPECT_EQ(doc->text(), QStringLiteral("abc\n\nfghij"));
+    EXPECT_EQ(doc->text(), view->text());
 }
 
 TEST_F(MultiCaret, DeletionNeverJoinsLinesAndTakesSurrogatePairsWhole)
