@@ -119,31 +119,6 @@ TEST_F(Composition, NothingReachesTheDocumentUntilTheCommit)
     EXPECT_FALSE(doc->isDirty());
 }
 
-TEST_F(Composition, PositionsAfterTheCompositionSkipIt)
-{
-    const QString original = QStringLiteral("一二\n三四😀五\n");
-    open(QStringLiteral("p.txt"), original, 1);
-    compose(QStringLiteral("zhong wen"), 4);
-    // Every text position maps to the same text as without a composition.
-    for (int pos = 0; pos <= original.size(); ++pos) {
-        SCOPED_TRACE(pos);
-        if (pos < original.size() && original[pos].isLowSurrogate())
-            continue;  // inside 😀
-        EXPECT_EQ(view->toUtf16(view->toByte(pos)), pos);
-        EXPECT_EQ(view->textIn(pos, original.size() - pos), original.mid(pos));
-        EXPECT_EQ(view->lineOf(pos), original.left(pos).count(u'\n'));
-    }
-    EXPECT_EQ(view->lineStart(1), original.indexOf(u'\n') + 1);
-    EXPECT_EQ(view->lineEnd(0), original.indexOf(u'\n'));
-    // The text's caret stays where the composition goes in.
-    EXPECT_EQ(view->cursorPosition(), 1);
-    QByteArray bytes(original.toUtf8().size() - 2, '\0');
-    view->copyBytes(2, bytes.size(), bytes.data());
-    EXPECT_EQ(bytes, original.toUtf8().mid(2));
-    compose(QString(), 0);
-    EXPECT_EQ(view->text(), original);
-}
-
 TEST_F(Composition, CaretAndCandidateWindowFollowTheInputMethodCursor)
 {
     open(QStringLiteral("c.md"), QStringLiteral("# \n"), 2);

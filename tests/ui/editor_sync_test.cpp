@@ -30,26 +30,47 @@ struct Sync : EditorFixture {
 };
 }
 
-TEST_F(Sync, UTF16PositionsAroundAstralCharacters)
+// Positions around astral characters, also while an input method composes
+// in the text: what it shows is no part of the text's positions or bytes.
+TEST_F(Sync, UTF16PositionsAroundAstralCharactersAndAComposition)
 {
     // 😀 is two UTF-16 units and four UTF-8 bytes; 中 one unit, three bytes.
     const QString text = QStringLiteral("a😀b\n中😀\n");
     DocPtr d = newDoc(text);
     CodeTextView* v = editorFor(d).textView();
-    ASSERT_EQ(v->length(), text.size());
-    const std::vector<std::pair<int, qsizetype>> boundaries = {{0, 0}, {1, 1},  {3, 5},  {4, 6},
-                                                               {5, 7}, {6, 10}, {8, 14}, {9, 15}};
-    for (const auto& [unit, byte] : boundaries) {
-        EXPECT_EQ(v->toByte(unit), byte) << unit;
-        EXPECT_EQ(v->toUtf16(byte), unit) << byte;
-    }
-    EXPECT_EQ(v->textIn(1, 2), QStringLiteral("😀"));
-    EXPECT_EQ(v->textIn(6, 3), QStringLiteral("😀\n"));
-    EXPECT_EQ(v->lineCount(), 3);
-    EXPECT_EQ(v->lineStart(1), 5);
-    EXPECT_EQ(v->lineEnd(1), 8);
-    EXPECT_EQ(v->lineOf(8), 1);
-    EXPECT_EQ(v->lineOf(9), 2);
+    // While composing, buffer bytes count the composition too; the text's
+    // positions come back the same through them.
+    const auto positions = [&](bool composing) {
+        ASSERT_EQ(v->length(), text.size());
+        const std::vector<std::pair<int, qsizetype>> boundaries = {{0, 0}, {1, 1},  {3, 5},  {4, 6},
+                                                                   {5, 7}, {6, 10}, {8, 14}, {9, 15}};
+        for (const auto& [unit, byte] : boundaries) {
+            EXPECT_EQ(v->toUtf16(v->toByte(unit)), unit) << unit;
+            if (!composing) {
+                EXPECT_EQ(v->toByte(unit), byte) << unit;
+            }
+        }
+        EXPECT_EQ(v->textIn(1, 2), QStringLiteral("😀"));
+        EXPECT_EQ(v->textIn(6, 3), QStringLiteral("😀\n"));
+        EXPECT_EQ(v->lineCount(), 3);
+        EXPECT_EQ(v->lineStart(1), 5);
+        EXPECT_EQ(v->lineEnd(1), 8);
+        EXPECT_EQ(v->lineOf(8), 1);
+        EXPECT_EQ(v->lineOf(9), 2);
+        QByteArray bytes(text.toUtf8().size() - 1, '\0');
+        v->copyBytes(1, bytes.size(), bytes.data());
+        EXPECT_EQ(bytes, text.toUtf8().mid(1));
+    };
+    positions(false);
+    v->setCursorPosition(1);
+    QInputMethodEvent compose(QStringLiteral("zhong wen"), {});
+    QApplication::sendEvent(v, &compose);
+    ASSERT_TRUE(v->composing());
+    positions(true);
+    EXPECT_EQ(v->cursorPosition(), 1);
+    QInputMethodEvent cancel;
+    QApplication::sendEvent(v, &cancel);
+    EXPECT_EQ(v->text(), text);
 
     v->setSelection(3, 3);
     EXPECT_EQ(v->cursorPosition(), 3);
