@@ -49,8 +49,9 @@ struct Composition : WindowFixture {
                                                                      {&Doc::nameChanged, "name"},
                                                                      {&Doc::diagnosticsChanged, "diagnostics"},
                                                                      {&Doc::previewChanged, "preview"}};
-        for (const auto& [signal, name] : announced)
-            QObject::connect(doc.get(), signal, doc.get(), [this, name] { reported << QString::fromLatin1(name); });
+        for (const auto& a : announced)
+            QObject::connect(doc.get(), a.first, doc.get(),
+                             [this, name = a.second] { reported << QString::fromLatin1(name); });
     }
     // Lets the delayed work a change sets going (analysis, preview, word
     // count) start and finish.

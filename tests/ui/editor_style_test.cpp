@@ -52,12 +52,7 @@ TEST(AppFonts, PlexFacesAreEmbeddedAndResolve)
     EXPECT_EQ(QFontInfo(AppFonts::sans(13, AppFonts::Weight::bold)).family(), QStringLiteral("IBM Plex Sans"));
     EXPECT_FALSE(AppFonts::hasFace(QStringLiteral("No Such Family 42"), QFont::Normal));
     // The preview's faces: both sans weights and the mono one, embedded.
-    const QStringList faces = AppFonts::webFontFaces().split(QLatin1Char('\n'));
-    ASSERT_EQ(faces.size(), 3);
-    EXPECT_TRUE(faces[0].startsWith(
-        QStringLiteral("@font-face{font-family:\"IBM Plex Sans\";font-weight:400;src:url(data:font/ttf;base64,")));
-    EXPECT_TRUE(faces[1].startsWith(QStringLiteral("@font-face{font-family:\"IBM Plex Sans\";font-weight:600;")));
-    EXPECT_TRUE(faces[2].startsWith(QStringLiteral("@font-face{font-family:\"IBM Plex Mono\";font-weight:400;")));
+    EXPECT_EQ(AppFonts::webFontFaces().count(QStringLiteral("src:url(data:font/ttf;base64,")), 3);
 }
 
 // Every text colour of the window chrome on every background it is drawn on.

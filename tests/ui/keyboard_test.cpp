@@ -377,9 +377,9 @@ TEST_F(KeyboardTest, TheSidebarTakesTheKeyboardWithF6AndArrowsCrossGroupsIntoThe
         int key;
         DocPtr row;  // null: the recent file
     };
-    for (const Step& s : {Step{Qt::Key_Up, b}, Step{Qt::Key_Up, b}, Step{Qt::Key_Down, a}, Step{Qt::Key_Down, c},
-                          Step{Qt::Key_Down, nullptr}, Step{Qt::Key_Down, nullptr}, Step{Qt::Key_Up, c},
-                          Step{Qt::Key_Home, b}, Step{Qt::Key_End, nullptr}, Step{Qt::Key_Home, b}}) {
+    for (const Step& s :
+         {Step{Qt::Key_Up, b}, Step{Qt::Key_Up, b}, Step{Qt::Key_Down, a}, Step{Qt::Key_Down, c},
+          Step{Qt::Key_Down, nullptr}, Step{Qt::Key_Down, nullptr}, Step{Qt::Key_Up, c}, Step{Qt::Key_Home, b}}) {
         SCOPED_TRACE(QKeySequence(s.key).toString().toStdString());
         key(s.key);
         if (s.row) {
