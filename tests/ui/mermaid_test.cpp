@@ -6,9 +6,7 @@
 #include "WaitUntil.h"
 #include "WindowFixture.h"
 #include "editor/Palette.h"
-#include "plugins/Markdown.h"
 #include "plugins/MermaidBlocks.h"
-#include "plugins/PluginRegistry.h"
 #include "views/webengine/MermaidRenderer.h"
 
 #include <QElapsedTimer>
@@ -95,86 +93,45 @@ TEST_F(Mermaid, DiagramsArriveAsSanitisedSVGErrorsAsTextAndEachThemeItsOwn)
     EXPECT_FALSE(dark.contains(QLatin1String("#ECECFF"), Qt::CaseInsensitive));
 }
 
-TEST_F(Mermaid, AnOverrunIsReportedAndTheNextDiagramGetsAFreshPage)
+// A diagram past its budget, or whose page's process dies, fails with a
+// reason; the next diagram gets a fresh page and does not wait.
+TEST_F(Mermaid, AnOverrunOrADeadPageFailsItsDiagramAndTheNextGetsAFreshPage)
 {
     MermaidRenderer renderer;
     // Warm, so the budget below is spent inside the diagram itself.
     ASSERT_TRUE(drawn(renderer, flowchart).startsWith(QLatin1String("<svg")));
-    QString heavy = QStringLiteral("graph TD\n");
     // Within the library's limits on text and edges, but far beyond the budget below.
-    for (int i = 0; i < 450; ++i)
-        heavy += QStringLiteral("  N%1[节点 %1] --> N%2\n").arg(i).arg((i * 7 + 1) % 450);
+    const auto heavy = [](char node, int step) {
+        QString out = QStringLiteral("graph TD\n");
+        for (int i = 0; i < 450; ++i)
+            out += QStringLiteral("  %1%2[节点 %2] --> %1%3\n").arg(QLatin1Char(node)).arg(i).arg((i * step + 1) % 450);
+        return out;
+    };
     renderer.setBudget(300);
     QElapsedTimer clock;
     clock.start();
-    const QString late = drawn(renderer, heavy);
+    const QString late = drawn(renderer, heavy('N', 7));
     EXPECT_TRUE(late.contains(QStringLiteral("Mermaid 图表错误：渲染超时（1 秒内没有完成）")))
         << late.left(300).toStdString();
     EXPECT_LT(clock.elapsed(), 3000);
-    // The next diagram does not wait for the abandoned one: it gets a page of its own.
     EXPECT_EQ(renderer.pagesOpened(), 1);
     renderer.setBudget(MermaidRenderer::budgetMSecs);
     EXPECT_TRUE(drawn(renderer, sequence).startsWith(QLatin1String("<svg")));
     EXPECT_EQ(renderer.pagesOpened(), 2);
-}
 
-TEST_F(Mermaid, APageWhoseProcessDiesFailsItsDiagramAtOnce)
-{
-    MermaidRenderer renderer;
-    ASSERT_TRUE(drawn(renderer, flowchart).startsWith(QLatin1String("<svg")));
     const qint64 pid = renderer.renderProcessPid();
     ASSERT_GT(pid, 0);
-    QString heavy = QStringLiteral("graph TD\n");
-    for (int i = 0; i < 450; ++i)
-        heavy += QStringLiteral("  M%1[节点 %1] --> M%2\n").arg(i).arg((i * 11 + 3) % 450);
-    MermaidBlocks::html(heavy);
+    const QString doomed = heavy('M', 11);
+    MermaidBlocks::html(doomed);
     renderer.drain();
     ASSERT_TRUE(renderer.busy());
-    QElapsedTimer clock;
-    clock.start();
+    clock.restart();
     ::kill(pid_t(pid), SIGKILL);
     renderer.settle();
     EXPECT_LT(clock.elapsed(), MermaidRenderer::budgetMSecs / 2);
-    EXPECT_TRUE(MermaidBlocks::html(heavy).contains(QStringLiteral("Mermaid 图表错误：")))
-        << MermaidBlocks::html(heavy).left(200).toStdString();
-    EXPECT_TRUE(drawn(renderer, sequence).startsWith(QLatin1String("<svg")));
-}
-
-TEST_F(Mermaid, EachBlockIsDrawnOnceWhateverElseChanges)
-{
-    MermaidRenderer renderer;
-    const QString doc = QStringLiteral("# 标题\n\n```mermaid\n") + flowchart + QStringLiteral("\n```\n\n正文\n");
-    const QString first = Markdown::preview(doc);
-    EXPECT_TRUE(
-        first.contains(QStringLiteral("<div class=\"mermaid\" data-line=\"2\"><div class=\"cap\"><span>正在渲染…")));
-    EXPECT_EQ(MermaidBlocks::takeRequests().size(), 1u);
-    // Asked again before it is drawn: not asked twice.
-    Markdown::preview(doc + QStringLiteral("更多"));
-    EXPECT_TRUE(MermaidBlocks::takeRequests().empty());
-    MermaidBlocks::clear();
-    Markdown::preview(doc);
-    renderer.settle();
-    const QString edited = Markdown::preview(doc + QStringLiteral("更多文字"));
-    EXPECT_TRUE(edited.contains(QStringLiteral("<div class=\"mermaid\" data-line=\"2\"><svg")));
-    EXPECT_FALSE(MermaidBlocks::hasRequests());
-}
-
-TEST_F(Mermaid, ExportsWaitForTheirDiagramsInTheLightTheme)
-{
-    MermaidBlocks::setTheme(MermaidBlocks::Theme::dark);
-    const QString doc = QStringLiteral("```mermaid\n") + sequence + QStringLiteral("\n```\n");
-    QString error;
-    const std::optional<QString> page = MermaidRenderer::exportPage(
-        PluginRegistry::plugin(QStringLiteral("a.md")), doc, QStringLiteral("a.md"), QStringLiteral("HTML"), &error);
-    ASSERT_TRUE(page) << error.toStdString();
-    EXPECT_FALSE(page->contains(QStringLiteral("正在渲染…")));
-    EXPECT_TRUE(page->contains(QStringLiteral("<div class=\"mermaid\" data-line=\"0\"><svg")));
-    // The block's text ends with its line feed.
-    const MermaidBlocks::Request light{MermaidBlocks::Theme::light, sequence + u'\n'};
-    EXPECT_TRUE(page->contains(MermaidBlocks::diagramId(light)))
-        << page->mid(page->indexOf(QLatin1String("<div class=\"mermaid\"")), 300).toStdString();
-    // The window's theme is untouched by the export.
-    EXPECT_EQ(MermaidBlocks::theme(), MermaidBlocks::Theme::dark);
+    EXPECT_TRUE(MermaidBlocks::html(doomed).contains(QStringLiteral("Mermaid 图表错误：")))
+        << MermaidBlocks::html(doomed).left(200).toStdString();
+    EXPECT_TRUE(drawn(renderer, flowchart + u'\n').startsWith(QLatin1String("<svg")));
 }
 
 namespace {
@@ -212,30 +169,24 @@ Attempts attack(MermaidWalls walls)
 
 }
 
-// Without either wall the vectors do reach out: the two tests below can fail.
-TEST_F(Mermaid, TheHostileDiagramsFetchWhenBothWallsAreDown)
+// Each wall alone keeps the hostile diagrams offline and scriptless; without
+// either the vectors do reach out, so the rows with a wall can fail.
+TEST_F(Mermaid, EachWallAloneKeepsTheHostileDiagramsOffline)
 {
-    const Attempts a = attack({.refuseRequests = false, .pagePolicy = false});
-    EXPECT_GE(a.requests, 1);
-    std::printf("both walls down: %d requests, %d script runs\n", a.requests, a.dialogs);
-}
-
-TEST_F(Mermaid, RefusingRequestsAloneKeepsThePageOffline)
-{
-    const Attempts a = attack({.refuseRequests = true, .pagePolicy = false});
-    EXPECT_EQ(a.requests, 0);
-    EXPECT_EQ(a.dialogs, 0);
-    // They did try: the refusals were the interceptor's.
-    EXPECT_GE(a.refused, 1);
-    // Most of them are still ordinary diagrams once their tricks are ignored.
-    EXPECT_GE(a.drawnWithoutError.size(), 8);
-}
-
-TEST_F(Mermaid, ThePagePolicyAloneKeepsThePageOfflineAndScriptless)
-{
-    const Attempts a = attack({.refuseRequests = false, .pagePolicy = true});
-    EXPECT_EQ(a.requests, 0);
-    EXPECT_EQ(a.dialogs, 0);
+    const Attempts open = attack({.refuseRequests = false, .pagePolicy = false});
+    EXPECT_GE(open.requests, 1);
+    std::printf("both walls down: %d requests, %d script runs\n", open.requests, open.dialogs);
+    const Attempts refusing = attack({.refuseRequests = true, .pagePolicy = false});
+    const Attempts policed = attack({.refuseRequests = false, .pagePolicy = true});
+    for (const Attempts* a : {&refusing, &policed}) {
+        SCOPED_TRACE(a == &refusing ? "refusing requests" : "page policy");
+        EXPECT_EQ(a->requests, 0);
+        EXPECT_EQ(a->dialogs, 0);
+    }
+    // They did try: the refusals were the interceptor's; most are still
+    // ordinary diagrams once their tricks are ignored.
+    EXPECT_GE(refusing.refused, 1);
+    EXPECT_GE(refusing.drawnWithoutError.size(), 8);
 }
 
 namespace {
