@@ -5,13 +5,11 @@
 #include "views/controls/Controls.h"
 #include "views/overlays/PopupLayer.h"
 #include "views/sidebar/Sidebar.h"
-#include "views/sidebar/TagEditor.h"
 
 #include <QAccessible>
 #include <QFile>
 #include <QHelpEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -59,19 +57,6 @@ SidebarGroup group(const QString& id, int n)
 
 }  // namespace
 
-TEST_F(SidebarTest, EmptyWorkspaceShowsZeroCountAndPlaceholder)
-{
-    Sidebar& bar = shown();
-    auto* count = bar.listContent()->findChild<QLabel*>(QStringLiteral("count"));
-    ASSERT_TRUE(count);
-    EXPECT_EQ(count->text(), "0");
-    auto* none = bar.listContent()->findChild<QLabel*>(QStringLiteral("noDocs"));
-    ASSERT_TRUE(none);
-    EXPECT_EQ(none->text(), QStringLiteral("没有打开的文件"));
-    ASSERT_EQ(bar.groupViews().size(), 1);
-    EXPECT_EQ(bar.groupViews().front()->id(), "_");
-}
-
 TEST_F(SidebarTest, CappingNeedsSixGroupsAndTooLittleHeight)
 {
     QList<SidebarGroup> five, six;
@@ -118,30 +103,19 @@ TEST_F(SidebarTest, CappedGroupScrollsWithinEightRows)
     EXPECT_EQ(views.front()->list()->verticalScrollBar()->maximum(), 0);
 }
 
-TEST_F(SidebarTest, HeaderClickCollapsesAndPersists)
-{
-    model->appendDoc(doc("a.txt"));
-    Sidebar& bar = shown();
-    auto* gv = bar.groupViews().front();
-    EXPECT_EQ(gv->list()->count(), 1);
-    EXPECT_TRUE(gv->list()->isVisibleTo(&bar));
-    QTest::mouseClick(gv->header(), Qt::LeftButton);
-    EXPECT_TRUE(model->collapsed().contains("_"));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(bar.groupViews().front(), gv);  // the same view, collapsed in place
-    EXPECT_FALSE(gv->list()->isVisibleTo(&bar));
-    WindowModel again(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
-    again.restore();
-    EXPECT_TRUE(again.collapsed().contains("_"));
-}
-
-TEST_F(SidebarTest, ContextMenuOffersFileActionsOnlyForSavedDocs)
+// The count shows; a header click collapses the group in place and the choice
+// is kept; only a saved document's menu offers its file's actions.
+TEST_F(SidebarTest, HeaderClickCollapsesAndPersistsAndTheMenuOffersFileActionsOnlyForSavedDocs)
 {
     model->appendDoc(doc("new.txt"));
     model->appendDoc(doc("saved.txt", dir.filePath("saved.txt")));
     Sidebar& bar = shown();
-    DocListView* list = bar.groupViews().front()->list();
+    auto* gv = bar.groupViews().front();
+    DocListView* list = gv->list();
     ASSERT_EQ(list->count(), 2);
+    auto* count = bar.listContent()->findChild<QLabel*>(QStringLiteral("count"));
+    ASSERT_TRUE(count);
+    EXPECT_EQ(count->text(), "2");
     const QModelIndex first = list->model()->index(0, 0, list->rootIndex());
     const QModelIndex second = first.siblingAtRow(1);
     const bool firstSaved = bool(list->docAt(first)->url());
@@ -150,6 +124,16 @@ TEST_F(SidebarTest, ContextMenuOffersFileActionsOnlyForSavedDocs)
     EXPECT_EQ(menuTexts(unsaved.get()), QStringList({"标签", "上移", "下移", "重命名…", "关闭"}));
     EXPECT_EQ(menuTexts(saved.get()),
               QStringList({"标签", "上移", "下移", "重命名…", "在文件管理器中显示", "复制路径", "关闭"}));
+
+    EXPECT_TRUE(list->isVisibleTo(&bar));
+    QTest::mouseClick(gv->header(), Qt::LeftButton);
+    EXPECT_TRUE(model->collapsed().contains("_"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar.groupViews().front(), gv);  // the same view, collapsed in place
+    EXPECT_FALSE(list->isVisibleTo(&bar));
+    WindowModel again(std::make_unique<Preferences>(dir.filePath("prefs.ini")));
+    again.restore();
+    EXPECT_TRUE(again.collapsed().contains("_"));
 }
 
 TEST_F(SidebarTest, DropOnRowMovesBeforeItAndEndZoneAppends)
@@ -196,32 +180,6 @@ TEST_F(SidebarTest, DropOnRowMovesBeforeItAndEndZoneAppends)
     QCoreApplication::processEvents();
     EXPECT_EQ(bar.groupViews().front()->list(), list);
     EXPECT_EQ(list->docAt(list->model()->index(0, 0, list->rootIndex())), a);
-}
-
-TEST_F(SidebarTest, TagEditorTogglesAndCreatesTags)
-{
-    model->setTags({Tag{"w", QStringLiteral("工作"), 0}, Tag{"l", QStringLiteral("生活"), 1}});
-    auto d = doc(QStringLiteral("周报.md"));
-    model->appendDoc(d);
-    TagEditor editor(*model, d);
-    EXPECT_TRUE(editor.findChild<QLabel*>()->text() == QStringLiteral("周报.md 的标签"));
-    EXPECT_EQ(editor.field()->placeholderText(), QStringLiteral("新建标签，回车确认"));
-    using Rows = QList<std::pair<QString, bool>>;
-    EXPECT_EQ(editor.rows(), Rows({{"工作", false}, {"生活", false}}));
-    editor.clickRow(1);
-    EXPECT_EQ(d->tags(), QStringList({"l"}));
-    EXPECT_EQ(editor.rows(), Rows({{"工作", false}, {"生活", true}}));
-    editor.clickRow(1);
-    EXPECT_TRUE(d->tags().isEmpty());
-
-    editor.show();
-    editor.field()->setText(QStringLiteral("  读书 "));
-    QTest::keyClick(editor.field(), Qt::Key_Return);
-    EXPECT_TRUE(editor.field()->text().isEmpty());
-    ASSERT_EQ(model->tags().size(), 3);
-    EXPECT_EQ(model->tags().last().name, QStringLiteral("读书"));
-    EXPECT_EQ(d->tags(), QStringList({model->tags().last().id}));
-    EXPECT_EQ(editor.rows().size(), 3);
 }
 
 TEST_F(SidebarTest, RowsFollowTheirDocumentInPlace)

@@ -293,7 +293,7 @@ protected:
 
 }
 
-TEST_F(DBusActivationTest, OpenHandsLocalFilesAndTheActivationTokenToTheRunningEditor)
+TEST_F(DBusActivationTest, OpenHandsLocalFilesAndTheTokenToTheRunningEditorAndASecondOneGetsNothing)
 {
     std::vector<SingleInstance::Request> got;
     DBusActivation activation;
@@ -318,18 +318,13 @@ TEST_F(DBusActivationTest, OpenHandsLocalFilesAndTheActivationTokenToTheRunningE
     ASSERT_EQ(got.size(), 2u);
     EXPECT_TRUE(got[1].files.isEmpty());
     EXPECT_EQ(got[1].startupID, QByteArray("id-2"));
-}
 
-TEST_F(DBusActivationTest, ASecondEditorDoesNotTakeTheNameAway)
-{
-    int first = 0;
-    DBusActivation one;
-    ASSERT_TRUE(one.start([&](const SingleInstance::Request&) { ++first; }, connect(QStringLiteral("one"))));
+    // A second editor does not take the name away.
     DBusActivation two;
     EXPECT_FALSE(two.start([](const SingleInstance::Request&) { ADD_FAILURE() << "second editor called"; },
                            connect(QStringLiteral("two"))));
     call(connect(QStringLiteral("caller")), QStringLiteral("Activate"), {QVariantMap{}});
-    EXPECT_EQ(first, 1);
+    EXPECT_EQ(got.size(), 3u);
 }
 
 TEST(DBusActivation, WithoutABusNothingIsRegistered)
@@ -351,13 +346,10 @@ TEST(DBusActivation, OnlyAbsoluteFileURIsOfThisMachineAreOpenedTheRestIsRefused)
         {"file://localhost/tmp/x.txt", "/tmp/x.txt"},
         {"file:///tmp/%E4%B8%AD.txt", "/tmp/中.txt"},
         {"file:notes.md", nullptr},
-        {"file:sub/notes.md", nullptr},
         {"file://fileserver/share/a.md", nullptr},
         {"file://", nullptr},
         {"https://example.invalid/x.md", nullptr},
-        {"sftp://host/tmp/a.md", nullptr},
         {"/tmp/plain-path.md", nullptr},
-        {"notes.md", nullptr},
         {"", nullptr},
         {"file:///tmp/nul%00.md", nullptr},
     };
