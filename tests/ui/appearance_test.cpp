@@ -80,9 +80,7 @@ TEST_F(AppearanceTest, DarkSettingTurnsTheWholeWindowDarkAlsoAfterARestart)
     model->setSettings(s);
 
     // Started again over the same preferences.
-    WindowFixture::TearDown();
-    QApplication::setPalette(saved);
-    Palette::setAppearance(std::nullopt);
+    TearDown();
     WindowFixture::SetUp();
     window->start({});
     EXPECT_EQ(model->settings().appearance, 2);
