@@ -17,7 +17,7 @@
 
 namespace {
 
-DocPtr doc(const QString& name, std::optional<QString> url = std::nullopt, QStringList tags = {})
+DocPtr doc(const QString& name, const std::optional<QString>& url = std::nullopt, const QStringList& tags = {})
 {
     return makeDoc(QUuid::createUuid(), name, QString(), url, TextEncoding::utf8, LineEnding::lf, tags);
 }

@@ -273,7 +273,7 @@ protected:
 
     // Calls a method of the editor's object from another connection and waits
     // for the answer while the editor's side handles it.
-    QDBusMessage call(QDBusConnection from, const QString& method, const QVariantList& args)
+    QDBusMessage call(const QDBusConnection& from, const QString& method, const QVariantList& args)
     {
         QDBusMessage m = QDBusMessage::createMethodCall(QString::fromLatin1(DBusActivation::serviceName),
                                                         QString::fromLatin1(DBusActivation::objectPath),
