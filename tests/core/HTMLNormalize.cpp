@@ -70,7 +70,8 @@ bool blockTag(const QString& t)
     return tags.contains(t);
 }
 
-QString escapeAttribute(const QString& v)
+// Quotes are escaped in attribute values only.
+QString escape(const QString& v, bool attribute)
 {
     QString out;
     for (QChar c : v) {
@@ -78,22 +79,8 @@ QString escapeAttribute(const QString& v)
         case u'&': out += QLatin1String("&amp;"); break;
         case u'<': out += QLatin1String("&lt;"); break;
         case u'>': out += QLatin1String("&gt;"); break;
-        case u'"': out += QLatin1String("&quot;"); break;
-        case u'\'': out += QLatin1String("&#x27;"); break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
-QString escapeText(const QString& v)
-{
-    QString out;
-    for (QChar c : v) {
-        switch (c.unicode()) {
-        case u'&': out += QLatin1String("&amp;"); break;
-        case u'<': out += QLatin1String("&lt;"); break;
-        case u'>': out += QLatin1String("&gt;"); break;
+        case u'"': out += attribute ? QLatin1String("&quot;") : QLatin1String("\""); break;
+        case u'\'': out += attribute ? QLatin1String("&#x27;") : QLatin1String("'"); break;
         default: out += c;
         }
     }
@@ -109,7 +96,6 @@ struct Attribute {
 // end tags in document order.
 class Writer {
 public:
-    explicit Writer(bool dialect) : dialect_(dialect) {}
     QString output;
 
     void children(const GumboNode* parent)
@@ -120,7 +106,6 @@ public:
     }
 
 private:
-    bool dialect_;
     QString last = QStringLiteral("starttag");
     QString lastTag;
     bool inPre = false;
@@ -149,7 +134,7 @@ private:
         for (unsigned i = 0; i < list.length; ++i) {
             const auto* a = static_cast<const GumboAttribute*>(list.data[i]);
             Attribute attr{HTMLTree::attributeName(a), QString::fromUtf8(a->value)};
-            if (dialect_ && !mapDialect(tag, attr))
+            if (!mapDialect(tag, attr))
                 continue;
             attrs.push_back(attr);
         }
@@ -192,7 +177,7 @@ private:
             else if (last == QLatin1String("endtag"))
                 d = lstrip(rstrip(d));
         }
-        output += escapeText(d);
+        output += escape(d, false);
         last = QStringLiteral("data");
     }
 
@@ -209,7 +194,7 @@ private:
         for (const Attribute& a : attrs) {
             output += u' ' + a.name;
             if (!a.value.isEmpty())
-                output += QStringLiteral("=\"") + escapeAttribute(a.value) + u'"';
+                output += QStringLiteral("=\"") + escape(a.value, true) + u'"';
         }
         output += u'>';
         lastTag = tag;
@@ -228,28 +213,14 @@ private:
     }
 };
 
-QString trimmed(const QString& n)
-{
-    qsizetype b = 0, e = n.size();
-    while (b < e && pySpace(n[b]))
-        ++b;
-    while (e > b && pySpace(n[e - 1]))
-        --e;
-    return n.mid(b, e - b);
 }
 
-QString write(const QString& html, bool dialect)
+QString normalize(QString html)
 {
     const HTMLTree tree(html);
-    Writer w(dialect);
+    Writer w;
     w.children(tree.root());
-    return w.output;
+    return lstrip(rstrip(w.output));
 }
-
-}
-
-QString normalizeHTML(const QString& html) { return write(html, false); }
-
-QString normalize(QString html) { return trimmed(write(html, true)); }
 
 }
