@@ -159,17 +159,10 @@ TEST(TextEncoding, UndecodableBytesComeBackRepairedAsLatin1)
 
 TEST(TextEncoding, DecodingIsStrict)
 {
-    EXPECT_FALSE(TextEncoding(TextEncoding::utf8).decode(bytes({0x80})));
-    EXPECT_FALSE(TextEncoding(TextEncoding::utf8).decode(bytes({0xC0, 0xAF})));        // overlong
+    // One- and two-byte sequences are the exhaustive test's below.
     EXPECT_FALSE(TextEncoding(TextEncoding::utf8).decode(bytes({0xED, 0xA0, 0x80})));  // surrogate
     EXPECT_FALSE(TextEncoding(TextEncoding::utf8).decode(bytes({0xF4, 0x90, 0x80, 0x80})));
-    EXPECT_FALSE(TextEncoding(TextEncoding::utf8).decode(bytes({0xE4, 0xB8})));  // truncated
-    EXPECT_FALSE(TextEncoding(TextEncoding::gb18030).decode(bytes({0x81})));
-    EXPECT_FALSE(TextEncoding(TextEncoding::big5).decode(bytes({0xA4})));
-    EXPECT_FALSE(TextEncoding(TextEncoding::shiftJIS).decode(bytes({0x82})));
-    EXPECT_FALSE(TextEncoding(TextEncoding::utf16LE).decode(bytes({0x41})));
     EXPECT_FALSE(TextEncoding(TextEncoding::utf16LE).decode(bytes({0x00, 0xD8, 0x41, 0x00})));  // lone high
-    EXPECT_FALSE(TextEncoding(TextEncoding::utf16BE).decode(bytes({0xDC, 0x00})));              // lone low
     // Every byte is a Latin-1 character.
     EXPECT_EQ(TextEncoding(TextEncoding::latin1).decode(bytes({0xE9, 0x80})), QStringLiteral("é\u0080"));
 }

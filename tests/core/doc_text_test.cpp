@@ -24,18 +24,7 @@ private:
 
 enum class Form { held, bytes, read, liveStale, livePulled, leftByEditor };
 
-const char* nameOf(Form f)
-{
-    switch (f) {
-    case Form::held: return "held";
-    case Form::bytes: return "bytes";
-    case Form::read: return "read";
-    case Form::liveStale: return "live";
-    case Form::livePulled: return "live, pulled";
-    case Form::leftByEditor: return "left by its editor";
-    }
-    return "";
-}
+const char* const formNames[] = {"held", "bytes", "read", "live", "live, pulled", "left by its editor"};
 
 constexpr Form allForms[] = {Form::held,      Form::bytes,      Form::read,
                              Form::liveStale, Form::livePulled, Form::leftByEditor};
@@ -113,7 +102,7 @@ TEST(DocText, EveryFormGivesBackItsTextAndComparesWithTheBaseline)
 {
     for (const Form form : allForms) {
         for (const QString& t : texts) {
-            SCOPED_TRACE(testing::Message() << nameOf(form) << ": " << t.toStdString());
+            SCOPED_TRACE(testing::Message() << formNames[int(form)] << ": " << t.toStdString());
             EXPECT_FALSE(Store(form, t).text->differsFrom(TextBaseline::of(t), false));
             EXPECT_TRUE(Store(form, t).text->differsFrom(TextBaseline::of(t + u'x'), false));
             EXPECT_TRUE(Store(form, t + u'x').text->differsFrom(TextBaseline::of(t), false));
@@ -136,7 +125,7 @@ TEST(DocText, ACanonicallyEqualTextCountsAsChangedOnlyInALiveBuffer)
     const QString composed = QStringLiteral("caf\u00e9\n");
     const TextBaseline decomposed = TextBaseline::of(QStringLiteral("cafe\u0301\n"));
     for (const Form form : allForms) {
-        SCOPED_TRACE(nameOf(form));
+        SCOPED_TRACE(formNames[int(form)]);
         EXPECT_EQ(Store(form, composed).text->differsFrom(decomposed, false), form == Form::liveStale);
         EXPECT_FALSE(Store(form, composed).text->differsFrom(decomposed, true));
     }

@@ -17,16 +17,6 @@ QString numbersArray(int n)
 
 }
 
-// Exact tree HTML is checked with TreeNode; under the budget nothing is cut.
-TEST(TreeBudget, SmallTreesAreParsedWhole)
-{
-    TreeBudget budget;
-    EXPECT_EQ(JSONText::parseWithin(QStringLiteral("{\"a\":[1,true,null]}"), budget),
-              JSONText::parse(QStringLiteral("{\"a\":[1,true,null]}")));
-    EXPECT_EQ(budget.kept, 5u);
-    EXPECT_EQ(budget.total, 5u);
-}
-
 TEST(TreeBudget, TheParserKeepsTheFirstPartAndCountsTheRest)
 {
     TreeBudget budget;

@@ -8,16 +8,6 @@
 #include <QJsonDocument>
 #include <gtest/gtest.h>
 
-TEST(PreviewPage, ShellJoinsFontsStylesAndScript)
-{
-    const QString page = PreviewPage::shellWith(QStringLiteral("@font-face{x}"));
-    EXPECT_TRUE(page.startsWith(QStringLiteral("<!doctype html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\">")
-                                + PreviewPage::contentPolicy(true) + QStringLiteral("<style>@font-face{x}:root{")));
-    EXPECT_TRUE(page.endsWith(QStringLiteral(
-        "</style>\n<script>function render(h){document.getElementById('c').innerHTML=h}</script></head>\n<body><main "
-        "id=\"c\"></main></body></html>")));
-}
-
 TEST(PreviewPage, PagesCarryAPolicyThatAllowsNoInjectedScript)
 {
     const QString page = PreviewPage::standalone(QStringLiteral("<p>x</p>"));
