@@ -34,6 +34,29 @@ QString codeOf(const QString& preview)
 
 }
 
+TEST(CodeHighlight, KnownLanguagesComeAsClassedSpansWithTheirTextIntact)
+{
+    const struct {
+        const char* language;
+        const char* code;
+        const char* token;
+    } samples[] = {
+        {"cpp", "int main() { return 0; } // 注释 <tag> & \"q\"\n", "<span class=\"hljs-keyword\">return</span>"},
+        {"python", "def f(x):\n    return '中文' # c\n", "<span class=\"hljs-keyword\">def</span>"},
+        {"bash", "echo \"$HOME\" | grep x\n", "<span class=\"hljs-built_in\">echo</span>"},
+        {"html", "<a href=\"x\">y</a>\n", "<span class=\"hljs-tag\">"},
+    };
+    for (const auto& s : samples) {
+        const QString code = QString::fromUtf8(s.code);
+        const QString preview = Markdown::preview(QStringLiteral("```") + QString::fromLatin1(s.language) + u'\n' + code
+                                                  + QStringLiteral("```\n"));
+        EXPECT_TRUE(preview.contains(QString::fromUtf8(s.token))) << s.language << ": " << preview.toStdString();
+        EXPECT_EQ(shownText(codeOf(preview)), code) << s.language;
+        EXPECT_TRUE(preview.contains(QStringLiteral("<code class=\"lang-") + QString::fromLatin1(s.language) + u'"'))
+            << s.language;
+    }
+}
+
 TEST(CodeHighlight, UnknownLanguagesNoLanguageAndOtherOutputsStayPlain)
 {
     const QString unknown = Markdown::preview(QStringLiteral("```nosuchlanguage\nint <b>x</b>\n```\n"));

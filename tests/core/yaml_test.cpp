@@ -109,6 +109,18 @@ TEST(YAMLParse, PlainScalarsTypedAsConfigurationFilesMeanThem)
     EXPECT_EQ(at(root, "f"), TreeNode::makeNumber(QStringLiteral("12")));
 }
 
+TEST(YAMLParse, QuotedScalarsAndEscapes)
+{
+    const TreeNode root = YAML::parse(
+        lines({"j: 'it''s'", "k: \"\\u4e2d\\U0001F600\"", "l: &anchor", "m: \"\\x41\\e\\N\\/\\ \\t\"", "n: \" a  \""}));
+    EXPECT_EQ(at(root, "j"), TreeNode::makeString(QStringLiteral("it's")));
+    EXPECT_EQ(at(root, "k"), TreeNode::makeString(QStringLiteral("中\U0001F600")));
+    EXPECT_EQ(at(root, "l"), TreeNode::makeNull());  // an anchor on an empty value
+    // YAML's own escapes, beyond JSON's; an unknown one is an error, not raw text.
+    EXPECT_EQ(at(root, "m"), TreeNode::makeString(QStringLiteral("A\x1b\u0085/ \t")));
+    EXPECT_EQ(at(root, "n"), TreeNode::makeString(QStringLiteral(" a  ")));
+}
+
 // Parsing itself is the public suite's; these are the check's own messages and
 // the line each names (a quote or bracket left open names its opening line),
 // and the preview refuses each with the same message and line.
