@@ -127,7 +127,7 @@ TEST_F(Opening, DiskVersionReplacesTextAndClearsTheSnapshot)
     EXPECT_EQ(d->text(), QStringLiteral("disk 2"));
 }
 
-TEST_F(Creating, BlankOrPlaceholderNamesAreAutoNamed)
+TEST_F(Creating, BlankOrPlaceholderNamesAreAutoNamedOthersKept)
 {
     for (const QString& name :
          {QString(), QStringLiteral(" \t "), QStringLiteral("未命名"), QStringLiteral("未命名.txt")}) {
@@ -137,11 +137,7 @@ TEST_F(Creating, BlankOrPlaceholderNamesAreAutoNamed)
         EXPECT_EQ(d->text(), QStringLiteral("{\n  \n}\n"));
         EXPECT_EQ(model->active(), d);
     }
-}
-
-TEST_F(Creating, UsableNamesAreKeptAsTyped)
-{
-    // A hidden-file name has a base name of its own.
+    // Usable names are kept as typed; a hidden-file name has a base name of its own.
     EXPECT_EQ(model->createDoc(QStringLiteral(".json"), QStringLiteral("json"), {})->name(), QStringLiteral(".json"));
 
     DocPtr notes = model->createDoc(QStringLiteral("  notes "), QStringLiteral("markdown"), {QStringLiteral("write")});
@@ -158,5 +154,5 @@ TEST_F(Creating, UsableNamesAreKeptAsTyped)
 
     // Creating writes no session; the first change will.
     EXPECT_FALSE(model->ud().contains(AppModel::sessionKey));
-    EXPECT_EQ(model->docs().size(), 3);
+    EXPECT_EQ(model->docs().size(), 7);
 }
