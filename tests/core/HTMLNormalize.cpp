@@ -215,7 +215,7 @@ private:
 
 }
 
-QString normalize(QString html)
+QString normalize(const QString& html)
 {
     const HTMLTree tree(html);
     Writer w;

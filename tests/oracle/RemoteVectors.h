@@ -48,8 +48,7 @@ inline const char* const markdown[] = {
     "<svg><image href=\"http://HOST/40.png\" width=9 height=9 /></svg>",
     "<svg><image xlink:href=\"http://HOST/41.png\" width=9 height=9 /></svg>",
     "<svg><use href=\"http://HOST/42.svg#a\" /></svg>",
-    "<svg><filter id=f><feImage href=\"http://HOST/43.png\" /></filter><rect filter=\"url(#f)\" width=9 height=9 "
-    "/></svg>",
+    "<svg><filter id=f><feImage href=\"http://HOST/43.png\" /></filter><rect filter=url(#f) width=9 height=9 /></svg>",
     "<svg><style>rect{fill:url(http://HOST/44.svg#p)}</style><rect width=9 height=9 /></svg>",
     "<svg><rect fill=\"url(http://HOST/45.svg#p)\" stroke=\"url(http://HOST/45b.svg#p)\" width=9 height=9 /></svg>",
     "<svg><rect mask=\"url(http://HOST/46.svg#m)\" clip-path=\"url(http://HOST/46b.svg#c)\" width=9 height=9 /></svg>",
