@@ -207,6 +207,16 @@ TEST(YAMLErrors, DeepNestingAndHostileInput)
         only(QString(2000, QLatin1Char('-')).replace(QStringLiteral("-"), QStringLiteral("- ")) + QStringLiteral("x"))
             .line,
         1);
+
+    // Arbitrary bytes and NULs give at most one diagnostic.
+    QString junk;
+    quint32 x = 7;
+    for (int k = 0; k < 20000; ++k) {
+        x = x * 1103515245u + 12345u;
+        junk += QChar(char16_t("ab: -[]{},'\"#|>\n \t\\&*\0x"[(x >> 16) % 24]));
+    }
+    for (int off = 0; off < 100; ++off)
+        EXPECT_LE(YAMLPlugin::validate(junk.mid(off * 97)).size(), 1);
 }
 
 TEST(YAMLPlugin, PreviewAndRegistry)

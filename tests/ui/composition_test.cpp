@@ -6,6 +6,7 @@
 #include "views/pane/FindBar.h"
 #include "views/pane/GoToLineBar.h"
 #include "views/pane/PaneStatusBar.h"
+#include "views/sheets/NewFileSheet.h"
 
 #include <QLabel>
 #include <QTextCharFormat>
@@ -161,6 +162,7 @@ TEST_F(Composition, PlaceholdersGiveWayToTheComposition)
     ASSERT_TRUE(model->active());
     FindBar* find = window->docPane()->findBar();
     GoToLineBar* goTo = window->docPane()->goToLineBar();
+    const auto newFileName = [&] { return window->findChild<NewFileSheet*>()->nameField(); };
     struct Field {
         const char* name;
         std::function<void()> open;  // the keys that bring the field up
@@ -170,8 +172,16 @@ TEST_F(Composition, PlaceholdersGiveWayToTheComposition)
     const std::vector<Field> fields = {
         {"find", [] { key(Qt::Key_F, Qt::ControlModifier); }, [&] { return find->findField(); },
          [&] { find->findField()->setPlaceholder(QString()); }},
+        {"replace",
+         [] {
+             key(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+             key(Qt::Key_Tab);
+         },
+         [&] { return find->replaceField(); }, [&] { find->replaceField()->setPlaceholder(QString()); }},
         {"go to line", [] { key(Qt::Key_L, Qt::ControlModifier); }, [&] { return goTo->field(); },
          [&] { goTo->field()->setPlaceholderText(QString()); }},
+        {"new file", [] { key(Qt::Key_N, Qt::ControlModifier); }, newFileName,
+         [&] { newFileName()->setPlaceholderText(QString()); }},
     };
     for (const Field& f : fields) {
         SCOPED_TRACE(f.name);

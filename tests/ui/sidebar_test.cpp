@@ -5,11 +5,13 @@
 #include "views/controls/Controls.h"
 #include "views/overlays/PopupLayer.h"
 #include "views/sidebar/Sidebar.h"
+#include "views/sidebar/TagEditor.h"
 
 #include <QAccessible>
 #include <QFile>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -180,6 +182,32 @@ TEST_F(SidebarTest, DropOnRowMovesBeforeItAndEndZoneAppends)
     QCoreApplication::processEvents();
     EXPECT_EQ(bar.groupViews().front()->list(), list);
     EXPECT_EQ(list->docAt(list->model()->index(0, 0, list->rootIndex())), a);
+}
+
+TEST_F(SidebarTest, TagEditorTogglesAndCreatesTags)
+{
+    model->setTags({Tag{"w", QStringLiteral("工作"), 0}, Tag{"l", QStringLiteral("生活"), 1}});
+    auto d = doc(QStringLiteral("周报.md"));
+    model->appendDoc(d);
+    TagEditor editor(*model, d);
+    EXPECT_TRUE(editor.findChild<QLabel*>()->text() == QStringLiteral("周报.md 的标签"));
+    EXPECT_EQ(editor.field()->placeholderText(), QStringLiteral("新建标签，回车确认"));
+    using Rows = QList<std::pair<QString, bool>>;
+    EXPECT_EQ(editor.rows(), Rows({{"工作", false}, {"生活", false}}));
+    editor.clickRow(1);
+    EXPECT_EQ(d->tags(), QStringList({"l"}));
+    EXPECT_EQ(editor.rows(), Rows({{"工作", false}, {"生活", true}}));
+    editor.clickRow(1);
+    EXPECT_TRUE(d->tags().isEmpty());
+
+    editor.show();
+    editor.field()->setText(QStringLiteral("  读书 "));
+    QTest::keyClick(editor.field(), Qt::Key_Return);
+    EXPECT_TRUE(editor.field()->text().isEmpty());
+    ASSERT_EQ(model->tags().size(), 3);
+    EXPECT_EQ(model->tags().last().name, QStringLiteral("读书"));
+    EXPECT_EQ(d->tags(), QStringList({model->tags().last().id}));
+    EXPECT_EQ(editor.rows().size(), 3);
 }
 
 TEST_F(SidebarTest, RowsFollowTheirDocumentInPlace)

@@ -10,6 +10,7 @@
 #include "views/pane/ViewModeLabels.h"
 #include "views/sheets/NewFileSheet.h"
 #include "views/sheets/ShortcutSheet.h"
+#include "views/window/QtFileChooser.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -53,6 +54,16 @@ TEST(StatusTitles, FormatButtonTitles)
     EXPECT_EQ(StatusTitles::format(QStringLiteral("a.json")), QStringLiteral("JSON"));
     EXPECT_EQ(StatusTitles::format(QStringLiteral("notes.conf")), QStringLiteral(".conf · 纯文本"));
     EXPECT_EQ(StatusTitles::format(QStringLiteral("README")), QStringLiteral("无格式"));
+}
+
+TEST(FileDialogs, FiltersStartWithEveryFileThenTheFormats)
+{
+    const QStringList f = QtFileChooser::filters().split(QStringLiteral(";;"));
+    ASSERT_GE(f.size(), 3);
+    EXPECT_EQ(f[0], QStringLiteral("所有文件 (*)"));
+    EXPECT_TRUE(f[1].startsWith(QStringLiteral("支持的格式 (")));
+    EXPECT_TRUE(f[1].contains(QStringLiteral("*.json")));
+    EXPECT_TRUE(f.filter(QStringLiteral("JSON (*.json")).size() == 1) << f.join(u'|').toStdString();
 }
 
 TEST_F(MainWindowTest, EmptyStateThenTheDocumentWithItsBars)
