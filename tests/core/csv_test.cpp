@@ -103,7 +103,7 @@ TEST(CSVPreview, RowCapKeepsTheTrueCount)
     EXPECT_TRUE(wide.startsWith(QStringLiteral("<div class=\"cap\"><span>2501 行 · 5 列</span>")));
 }
 
-TEST(CSVPreview, HugeFields)
+TEST(CSVPreview, HugeFieldsAndArbitraryInput)
 {
     const QString digits(2000000, QLatin1Char('1'));
     EXPECT_TRUE(CSVPlugin::isNumericCell(digits));
@@ -113,6 +113,17 @@ TEST(CSVPreview, HugeFields)
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[1][0].size(), 3000002);
     EXPECT_NO_THROW(CSVPlugin::previewHTML(big));
+
+    QString junk;
+    quint32 x = 5;
+    for (int k = 0; k < 20000; ++k) {
+        x = x * 1103515245u + 12345u;
+        junk += QChar(char16_t(u"a,;|\t\"\n\r<&1.%\0"[(x >> 16) % 14]));
+    }
+    for (int off = 0; off < 50; ++off)
+        EXPECT_TRUE(CSVPlugin::previewHTML(junk.mid(off * 101)).startsWith(QStringLiteral("<div class=\"cap\">")));
+    const FormatPlugin& p = PluginRegistry::plugin(QStringLiteral("data.tsv"));
+    EXPECT_TRUE(p.previewHTML(QStringLiteral("a\tb\n")).contains(QStringLiteral("分隔符 Tab")));
 }
 
 TEST(CSVPreview, RaggedRowsAreNotPadded)

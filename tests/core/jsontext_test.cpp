@@ -215,3 +215,18 @@ TEST(JSONConformance, Table)
     // Control characters other than tab, CR and LF are accepted raw here; a raw
     // line feed is the one rejected (it usually means a missing quote).
 }
+
+TEST(JSONConformance, ArbitraryBytesNeverCrash)
+{
+    QByteArray junk;
+    quint32 x = 12345;
+    for (int k = 0; k < 20000; ++k) {
+        x = x * 1103515245u + 12345u;
+        junk += char(x >> 16);
+    }
+    const QString text = QString::fromLatin1(junk);
+    for (int off = 0; off < 200; ++off)
+        EXPECT_LE(JSONPlugin::validate(text.mid(off * 50)).size(), 1);
+    EXPECT_EQ(JSONPlugin::validate(QStringLiteral("\\")).size(), 1);
+    EXPECT_EQ(JSONPlugin::validate(QStringLiteral("[\"\\")).size(), 1);
+}

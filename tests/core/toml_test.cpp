@@ -64,6 +64,14 @@ TEST(TOMLValidate, HostileInputStaysLinearAndNeverThrows)
         TOMLPlugin::validate(QStringLiteral("s = \"") + QString(3000000, QLatin1Char('x')) + QStringLiteral("\""))
             .isEmpty());
     EXPECT_EQ(TOMLPlugin::validate(QStringLiteral("s = \"") + QString(3000000, QLatin1Char('x'))).size(), 1);
+    QString junk;
+    quint32 x = 99;
+    for (int k = 0; k < 20000; ++k) {
+        x = x * 1103515245u + 12345u;
+        junk += QChar(char16_t("a =[]{}\"'#\n.\\\0x1-_T:"[(x >> 16) % 20]));
+    }
+    for (int off = 0; off < 50; ++off)
+        EXPECT_NO_THROW(TOMLPlugin::validate(junk.mid(off * 131)));
     const FormatPlugin& p = PluginRegistry::plugin(QStringLiteral("Cargo.toml"));
     EXPECT_EQ(p.validate(QStringLiteral("a = b")).size(), 1);
     EXPECT_FALSE(p.supportsPreview());
