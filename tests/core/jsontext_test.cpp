@@ -227,6 +227,4 @@ TEST(JSONConformance, ArbitraryBytesNeverCrash)
     const QString text = QString::fromLatin1(junk);
     for (int off = 0; off < 200; ++off)
         EXPECT_LE(JSONPlugin::validate(text.mid(off * 50)).size(), 1);
-    EXPECT_EQ(JSONPlugin::validate(QStringLiteral("\\")).size(), 1);
-    EXPECT_EQ(JSONPlugin::validate(QStringLiteral("[\"\\")).size(), 1);
 }
