@@ -143,7 +143,8 @@ TEST_F(RecentlyUsedTest, OtherProgramsEntriesSurviveAndOursIsRefreshedNotRepeate
 
     // A file another program used gains us as a second application.
     ASSERT_TRUE(RecentlyUsed::note(QStringLiteral("/home/u/other1.odt")));
-    other = find(readList(list()), QStringLiteral("/home/u/other1.odt"));
+    const std::vector<Bookmark> after = readList(list());
+    other = find(after, QStringLiteral("/home/u/other1.odt"));
     ASSERT_TRUE(other);
     EXPECT_EQ(other->apps.value(QStringLiteral("Writer")), 1);
     EXPECT_EQ(other->apps.value(QStringLiteral("Lorvane")), 1);
